@@ -1,0 +1,24 @@
+#pragma once
+// The program's resources (look-up images, icons, pictures) found by name. Folders are
+// searched in this order:
+//   1. each folder of $TAVORIN_RESOURCES (several may be given, separated by ':');
+//   2. the installed share folder, <program folder>/../share/tavorin;
+//   3. the source tree's resources folder, for a program run from its build tree.
+// In each folder a resource is looked for at the top, then in its sub-folders (sorted by
+// name, depth first), so resources may be grouped in folders without callers knowing.
+#include <string>
+#include <vector>
+
+class NSBundle {
+public:
+    static NSBundle& mainBundle();
+
+    // The path of "name.type" (or of "name" when the type is empty or already ends the name),
+    // in `subdirectory` of a resource folder when one is given; empty when there is none.
+    std::string pathForResource(const std::string& name, const std::string& type = "",
+                                const std::string& subdirectory = "") const;
+    // The resource folders that exist, in search order.
+    std::vector<std::string> resourceDirectories() const;
+    // The first resource folder, or empty.
+    std::string resourcePath() const;
+};

@@ -1,0 +1,120 @@
+// Notifications by name and sender, and resources found by name.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSRunLoop.h"
+
+namespace {
+
+TEST(NotificationCenter, DeliversByNameAndSenderWithUserInfo) {
+    auto& center = NSNotificationCenter::defaultCenter();
+    std::vector<std::string> log;
+    int observerA = 0, observerB = 0, sender1 = 0, sender2 = 0;
+    center.addObserver(&observerA, "Changed", [&](const NSNotification& n) {
+        log.push_back("a:" + std::any_cast<std::string>(n.userInfo.at("what")));
+    });
+    center.addObserver(&observerB, "Changed", [&](const NSNotification&) { log.push_back("b(sender1)"); }, &sender1);
+    center.addObserver(&observerB, "", [&](const NSNotification& n) { log.push_back("b-any:" + n.name); });
+
+    center.postNotificationName("Changed", &sender2, {{"what", std::string("x")}});
+    EXPECT_EQ(log, (std::vector<std::string>{"a:x", "b-any:Changed"}));
+    log.clear();
+    center.postNotificationName("Changed", &sender1, {{"what", std::string("y")}});
+    EXPECT_EQ(log, (std::vector<std::string>{"a:y", "b(sender1)", "b-any:Changed"}));
+
+    log.clear();
+    center.removeObserver(&observerB, "Changed");
+    center.postNotificationName("Changed", &sender1, {{"what", std::string("z")}});
+    EXPECT_EQ(log, (std::vector<std::string>{"a:z", "b-any:Changed"}));
+    center.removeObserver(&observerA);
+    center.removeObserver(&observerB);
+    log.clear();
+    center.postNotificationName("Changed", &sender1);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST(NotificationCenter, ObserverRemovedDuringDeliveryIsNotCalled) {
+    auto& center = NSNotificationCenter::defaultCenter();
+    int first = 0, second = 0, calls = 0;
+    center.addObserver(&first, "Ping", [&](const NSNotification&) {
+        ++calls;
+        center.removeObserver(&second);
+        center.addObserver(&second, "Ping", [&](const NSNotification&) { calls += 100; });  // added late
+    });
+    center.addObserver(&second, "Ping", [&](const NSNotification&) { calls += 10; });
+    center.postNotificationName("Ping");
+    EXPECT_EQ(calls, 1);
+    center.removeObserver(&first);
+    center.removeObserver(&second);
+}
+
+TEST(NotificationCenter, BlockObserverOnTheMainQueue) {
+    auto& center = NSNotificationCenter::defaultCenter();
+    NSRunLoop::mainRunLoop().useManualClock(0);
+    int calls = 0;
+    auto token = center.addObserverForName("Later", nullptr, dispatch_get_main_queue(),
+                                           [&](const NSNotification&) { ++calls; });
+    center.postNotificationName("Later");
+    EXPECT_EQ(calls, 0);
+    NSRunLoop::mainRunLoop().runUntilIdle();
+    EXPECT_EQ(calls, 1);
+    center.removeObserver(token.get());
+}
+
+class BundleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = std::filesystem::temp_directory_path() /
+               ("tavorin-bundle-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        std::filesystem::create_directories(root / "first" / "looks" / "a");
+        std::filesystem::create_directories(root / "second");
+        touch(root / "first" / "icon.png");
+        touch(root / "first" / "looks" / "a" / "zzTestLook.png");
+        touch(root / "second" / "icon.png");
+        touch(root / "second" / "only.txt");
+        std::string list = (root / "first").string() + ":" + (root / "second").string();
+        setenv("TAVORIN_RESOURCES", list.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("TAVORIN_RESOURCES");
+        std::filesystem::remove_all(root);
+    }
+    static void touch(const std::filesystem::path& p) { std::ofstream(p) << "x"; }
+    std::filesystem::path root;
+};
+
+TEST_F(BundleTest, FindsResourcesInSearchOrderAndInSubfolders) {
+    const NSBundle& bundle = NSBundle::mainBundle();
+    struct Case {
+        std::string name, type, subdirectory, expected;
+    } cases[] = {
+        {"icon", "png", "", "first/icon.png"},
+        {"icon.png", "", "", "first/icon.png"},
+        {"icon.png", "png", "", "first/icon.png"},
+        {"only", ".txt", "", "second/only.txt"},
+        {"zzTestLook", "png", "", "first/looks/a/zzTestLook.png"},
+        {"zzTestLook", "png", "looks/a", "first/looks/a/zzTestLook.png"},
+        {"zzTestLook", "png", "looks", ""},
+        {"missing", "png", "", ""},
+        {"../second/only", "txt", "", ""},
+        {"", "png", "", ""},
+    };
+    for (const Case& c : cases) {
+        std::string expected = c.expected.empty() ? "" : (root / c.expected).string();
+        EXPECT_EQ(bundle.pathForResource(c.name, c.type, c.subdirectory), expected) << c.name << " " << c.subdirectory;
+    }
+    EXPECT_EQ(bundle.resourcePath(), (root / "first").string());
+    auto dirs = bundle.resourceDirectories();
+    ASSERT_GE(dirs.size(), 2u);
+    EXPECT_EQ(dirs[1], (root / "second").string());
+}
+
+}  // namespace
