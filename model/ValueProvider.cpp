@@ -1,0 +1,123 @@
+#include "model/ValueProvider.h"
+
+#include "model/GraphicsTypeController.h"
+#include "model/GraphicsViewLink.h"
+
+// --- ValueProvider ---------------------------------------------------------------------
+
+std::shared_ptr<ValueProvider> ValueProvider::valueProvider() { return valueProviderWithValue(0.76f); }
+
+std::shared_ptr<ValueProvider> ValueProvider::valueProviderWithValue(float value) {
+    return std::make_shared<ValueProvider>(value);
+}
+
+void ValueProvider::valueWillBeginChange() {
+    if (willBegin_) willBegin_();
+}
+
+void ValueProvider::valueWillFinishChange() {
+    if (willFinish_) willFinish_();
+}
+
+// --- BlockValueProvider ----------------------------------------------------------------
+
+std::shared_ptr<BlockValueProvider> BlockValueProvider::blockValueProviderWithGetBlock(GetBlock get, SetBlock set,
+                                                                                       GetBlock defaultBlock) {
+    return std::make_shared<BlockValueProvider>(std::move(get), std::move(set), std::move(defaultBlock));
+}
+
+BlockValueProvider::BlockValueProvider(GetBlock get, SetBlock set, GetBlock defaultBlock)
+    : get_(std::move(get)), set_(std::move(set)), default_(std::move(defaultBlock)) {
+    if (!default_) {
+        float initial = value();
+        default_ = [initial] { return initial; };
+    }
+}
+
+float BlockValueProvider::value() const { return get_ ? get_() : 0.0f; }
+
+void BlockValueProvider::setValue(float value) {
+    if (set_) set_(value);
+}
+
+float BlockValueProvider::defaultValue() const { return default_(); }
+
+// --- GraphicsValueProvider -------------------------------------------------------------
+
+namespace {
+
+using GetBlock = BlockValueProvider::GetBlock;
+using SetBlock = BlockValueProvider::SetBlock;
+using NameBlock = GraphicsValueProvider::NameBlock;
+
+NameBlock constantName(const std::string& name) {
+    return [name] { return name; };
+}
+
+GetBlock modeDefault(const NameBlock& nameBlock) {
+    return [nameBlock] { return GraphicsViewLink::shared().getCachedAdjustment(nameBlock()); };
+}
+
+// Calls the given set block, then asks for a redraw unless the provider waits for the end
+// of the drag.
+SetBlock redrawingSetBlock(SetBlock set, bool useCache, bool updateInRealtime) {
+    return [set = std::move(set), useCache, updateInRealtime](float value) {
+        if (set) set(value);
+        if (updateInRealtime) GraphicsTypeController::updateGraphicsView(useCache);
+    };
+}
+
+}  // namespace
+
+GraphicsValueProvider::GraphicsValueProvider(NameBlock nameBlock, GetBlock get, SetBlock set, GetBlock defaultBlock,
+                                             bool useCache, bool updateInRealtime)
+    : BlockValueProvider(std::move(get), redrawingSetBlock(std::move(set), useCache, updateInRealtime),
+                         std::move(defaultBlock)),
+      nameBlock_(std::move(nameBlock)) {
+    setValueWillBeginChangeBlock([] { GraphicsViewLink::shared().adjustmentWillBeginChange(); });
+    setValueWillFinishChangeBlock([useCache, updateInRealtime] {
+        GraphicsViewLink::shared().adjustmentWillFinishChange();
+        if (!updateInRealtime) GraphicsTypeController::updateGraphicsView(useCache);
+    });
+}
+
+GraphicsValueProvider::GraphicsValueProvider(NameBlock nameBlock, GetBlock defaultBlock)
+    : GraphicsValueProvider(
+          nameBlock, [nameBlock] { return GraphicsViewLink::shared().getAdjustment(nameBlock()); },
+          [nameBlock](float value) { GraphicsViewLink::shared().setAdjustment(nameBlock(), value); },
+          std::move(defaultBlock), GraphicsTypeController::adjustmentCanUseCache(nameBlock())) {}
+
+std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithName(const std::string& name) {
+    return graphicsValueProviderWithNameBlock(constantName(name));
+}
+
+std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithName(const std::string& name,
+                                                                                            bool defaultValueFromMode) {
+    return graphicsValueProviderWithNameBlock(constantName(name), defaultValueFromMode);
+}
+
+std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithName(const std::string& name,
+                                                                                            GetBlock defaultBlock) {
+    return graphicsValueProviderWithNameBlock(constantName(name), std::move(defaultBlock));
+}
+
+std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithNameBlock(NameBlock nameBlock) {
+    return graphicsValueProviderWithNameBlock(std::move(nameBlock), GetBlock());
+}
+
+std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithNameBlock(
+    NameBlock nameBlock, bool defaultValueFromMode) {
+    GetBlock defaultBlock = defaultValueFromMode ? modeDefault(nameBlock) : GetBlock();
+    return graphicsValueProviderWithNameBlock(std::move(nameBlock), std::move(defaultBlock));
+}
+
+std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithNameBlock(NameBlock nameBlock,
+                                                                                                 GetBlock defaultBlock) {
+    return std::make_shared<GraphicsValueProvider>(std::move(nameBlock), std::move(defaultBlock));
+}
+
+std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithGetBlock(
+    GetBlock get, SetBlock set, GetBlock defaultBlock, bool useCache, bool updateInRealtime) {
+    return std::make_shared<GraphicsValueProvider>(NameBlock(), std::move(get), std::move(set), std::move(defaultBlock),
+                                                   useCache, updateInRealtime);
+}
