@@ -117,19 +117,18 @@ std::string SmoothStepTail(const std::string& r) {
 NonFiniteLiteral::NonFiniteLiteral(float value)
     : std::invalid_argument(DescribeNonFinite(value)), value_(value) {}
 
-const std::string& PrecisionName(ePrecision precision) {
-    static const std::string kNames[3] = {"lowp", "mediump", "highp"};
+const std::string& PrecisionName(int32_t precision) {
     if (precision < 0 || precision > 2) throw std::out_of_range("precision must be 0, 1 or 2");
-    return kNames[precision];
+    return PrecisionNames[precision];
 }
 
-const std::string& DefaultVertexShader(ePrecision precision) {
+const std::string& DefaultVertexShader(int32_t precision) {
     static const std::string kHigh = MakeVertexShader("highp", "vaPosition.xy");
     static const std::string kMedium = MakeVertexShader("mediump", "vaPosition.xy");
     return precision == 1 ? kMedium : kHigh;
 }
 
-const std::string& ClipSpaceVertexShader(ePrecision precision) {
+const std::string& ClipSpaceVertexShader(int32_t precision) {
     static const std::string kHigh = MakeVertexShader("highp", "(0.5 * gl_Position.xy) + 0.5");
     static const std::string kMedium = MakeVertexShader("mediump", "(0.5 * gl_Position.xy) + 0.5");
     return precision == 1 ? kMedium : kHigh;
@@ -275,6 +274,15 @@ std::string WriteUnpackFunctions(int32_t byteCount, float low, float high,
         body.push_back("return vOut;");
     }
     return FunctionText(name, body);
+}
+
+std::string WriteUnpackFunctions(int32_t byteCount, const QV::Math::CVector2<float>& range,
+                                 const std::string& suffix) {
+    return WriteUnpackFunctions(byteCount, range.x, range.y, suffix);
+}
+
+std::string WritePackFunctions(const QV::Math::CVector2<float>& range, const std::string& suffix) {
+    return WritePackFunctions(range.x, range.y, suffix);
 }
 
 std::string WritePackFunctions(float low, float high, const std::string& suffix) {

@@ -9,12 +9,10 @@
 #include <string>
 #include <vector>
 
-namespace QV::Graphics {
+#include "gpu/Math.h"
+#include "gpu/ShaderConstants.h"
 
-// 0 lowp, 1 mediump, 2 highp.
-using ePrecision = int32_t;
-
-namespace ShaderSource {
+namespace QV::Graphics::ShaderSource {
 
 // Thrown when a number that cannot be written as a GLSL float (NaN, infinity) reaches the text.
 // A program builder that meets it leaves an unbuilt program in its slot instead of handing GL
@@ -28,13 +26,14 @@ private:
     float value_;
 };
 
-// The precision name ("lowp", "mediump", "highp") of 0, 1 or 2.
-const std::string& PrecisionName(ePrecision precision);
+// The precision name ("lowp", "mediump", "highp") of ePrecision 0, 1 or 2; callers pass the
+// precision as a plain integer as often as the enumeration.
+const std::string& PrecisionName(int32_t precision);
 
 // The fixed vertex shaders: highp for every precision but 1 (mediump). The default one passes
 // vaPosition.xy as vTexture0; the clip-space one derives vTexture0 from gl_Position.
-const std::string& DefaultVertexShader(ePrecision precision);
-const std::string& ClipSpaceVertexShader(ePrecision precision);
+const std::string& DefaultVertexShader(int32_t precision);
+const std::string& ClipSpaceVertexShader(int32_t precision);
 
 // General notation with six significant digits; ".0" is appended when the text would read as an
 // integer. Throws NonFiniteLiteral for NaN and infinities.
@@ -73,9 +72,12 @@ void WriteScaledTapFetches(int32_t taps, const std::vector<double>& offsets, boo
 
 // A GLSL function turning 2, 3 or 4 (any other count) big-endian bytes back into a float, scaled
 // into [low, high] unless the range is (0, 1) or empty.
+std::string WriteUnpackFunctions(int32_t byteCount, const QV::Math::CVector2<float>& range,
+                                 const std::string& suffix);
 std::string WriteUnpackFunctions(int32_t byteCount, float low, float high,
                                  const std::string& suffix);
 // A GLSL function storing a vec2 in [low, high] as two 16-bit numbers in the four channels.
+std::string WritePackFunctions(const QV::Math::CVector2<float>& range, const std::string& suffix);
 std::string WritePackFunctions(float low, float high, const std::string& suffix);
 
 // Smoothstep statements declaring the float result (two lines each).
@@ -92,5 +94,4 @@ std::string WriteSmoothStepReciprocal(const std::string& lowerEdge,
 std::string WriteLinearRampMinMax(const std::string& x, const std::string& result, float a,
                                   float m, float b);
 
-}  // namespace ShaderSource
-}  // namespace QV::Graphics
+}  // namespace QV::Graphics::ShaderSource
