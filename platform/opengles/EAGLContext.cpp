@@ -3,8 +3,15 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
+#include <sstream>
+#include <vector>
+
+#include "platform/opengles/CAEAGLLayer.h"
+#include "platform/opengles/GLES.h"
+#include "platform/opengles/GLExtensionState.h"
 
 namespace platform {
 namespace {
@@ -34,6 +41,14 @@ EGLDisplay Display() {
 
 thread_local EAGLContext* tCurrent = nullptr;
 
+std::mutex gOverrideMutex;
+std::optional<std::string> gExtensionsOverride;
+
+template <typename F>
+F Proc(const char* name) {
+    return reinterpret_cast<F>(EAGLContext::GetProcAddress(name));
+}
+
 }  // namespace
 
 std::unique_ptr<EAGLContext> EAGLContext::initWithAPI(EAGLRenderingAPI api,
@@ -52,7 +67,10 @@ std::unique_ptr<EAGLContext> EAGLContext::initWithAPI(EAGLRenderingAPI api,
         sharegroup = std::make_shared<EAGLSharegroup>();
         sharegroup->nativeContext = c;
     }
-    return std::unique_ptr<EAGLContext>(new EAGLContext(api, c, std::move(sharegroup)));
+    std::unique_ptr<EAGLContext> context(new EAGLContext(api, c, std::move(sharegroup)));
+    std::lock_guard<std::mutex> lock(gOverrideMutex);
+    context->extensions_ = gExtensionsOverride;
+    return context;
 }
 
 EAGLContext::EAGLContext(EAGLRenderingAPI api, void* context, std::shared_ptr<EAGLSharegroup> group)
@@ -78,6 +96,128 @@ EAGLContext* EAGLContext::currentContext() { return tCurrent; }
 
 void* EAGLContext::GetProcAddress(const char* name) {
     return reinterpret_cast<void*>(eglGetProcAddress(name));
+}
+
+void EAGLContext::setExtensionsOverride(std::optional<std::string> extensions) {
+    std::lock_guard<std::mutex> lock(gOverrideMutex);
+    gExtensionsOverride = std::move(extensions);
+}
+
+const std::string& EAGLContext::extensions() {
+    if (!extensions_) {
+        const GLubyte* list = nullptr;
+        if (tCurrent == this) {
+            list = glGetString(GL_EXTENSIONS);
+        } else {
+            EAGLContext* previous = tCurrent;
+            if (setCurrentContext(this)) {
+                list = glGetString(GL_EXTENSIONS);
+                setCurrentContext(previous);
+            }
+        }
+        extensions_ = list ? reinterpret_cast<const char*>(list) : "";
+    }
+    return *extensions_;
+}
+
+bool EAGLContext::hasExtension(const std::string& name) {
+    std::istringstream words(extensions());
+    std::string word;
+    while (words >> word)
+        if (word == name) return true;
+    return false;
+}
+
+GLExtensionState& EAGLContext::extensionState() {
+    if (!extensionState_) {
+        auto s = std::make_unique<GLExtensionState>();
+        if (hasExtension("GL_OES_mapbuffer")) {
+            s->mapBuffer = Proc<PFNGLMAPBUFFEROESPROC>("glMapBufferOES");
+            s->unmapBuffer = Proc<PFNGLUNMAPBUFFEROESPROC>("glUnmapBufferOES");
+            if (!s->mapBuffer || !s->unmapBuffer) s->mapBuffer = nullptr, s->unmapBuffer = nullptr;
+        }
+        if (hasExtension("GL_EXT_texture_storage"))
+            s->texStorage2D = Proc<PFNGLTEXSTORAGE2DEXTPROC>("glTexStorage2DEXT");
+        if (hasExtension("GL_EXT_discard_framebuffer"))
+            s->discardFramebuffer = Proc<PFNGLDISCARDFRAMEBUFFEREXTPROC>("glDiscardFramebufferEXT");
+        if (hasExtension("GL_EXT_debug_marker")) {
+            s->insertEventMarker = Proc<PFNGLINSERTEVENTMARKEREXTPROC>("glInsertEventMarkerEXT");
+            s->pushGroupMarker = Proc<PFNGLPUSHGROUPMARKEREXTPROC>("glPushGroupMarkerEXT");
+            s->popGroupMarker = Proc<PFNGLPOPGROUPMARKEREXTPROC>("glPopGroupMarkerEXT");
+        }
+        extensionState_ = std::move(s);
+    }
+    return *extensionState_;
+}
+
+bool EAGLContext::renderbufferStorage(unsigned int target, CAEAGLLayer* layer) {
+    GLint bound = 0;
+    glGetIntegerv(GL_RENDERBUFFER_BINDING, &bound);
+    if (bound == 0) return false;
+    GLuint name = static_cast<GLuint>(bound);
+    if (!layer) {
+        drawables_.erase(name);
+        return true;
+    }
+    // A layer is the drawable of one renderbuffer at a time.
+    for (auto it = drawables_.begin(); it != drawables_.end();) {
+        auto backing = it->second.lock();
+        if (!backing || backing == layer->backing()) it = drawables_.erase(it);
+        else ++it;
+    }
+    drawables_[name] = layer->backing();
+    GLenum format = layer->drawableProperties().colorFormat == kEAGLColorFormatRGB565
+                        ? GL_RGB565
+                        : GL_RGBA8_OES;
+    int32_t width = layer->pixelWidth(), height = layer->pixelHeight();
+    glRenderbufferStorage(target, format, width, height);
+    return width > 0 && height > 0;
+}
+
+bool EAGLContext::presentRenderbuffer(unsigned int target) {
+    GLint bound = 0;
+    glGetIntegerv(GL_RENDERBUFFER_BINDING, &bound);
+    auto it = drawables_.find(static_cast<GLuint>(bound));
+    if (bound == 0 || it == drawables_.end()) return false;
+    std::shared_ptr<CAEAGLLayerBacking> backing = it->second.lock();
+    if (!backing) {
+        drawables_.erase(it);
+        return false;
+    }
+    GLint width = 0, height = 0;
+    glGetRenderbufferParameteriv(target, GL_RENDERBUFFER_WIDTH, &width);
+    glGetRenderbufferParameteriv(target, GL_RENDERBUFFER_HEIGHT, &height);
+
+    CAEAGLLayerContents& contents = backing->contents;
+    contents.width = width > 0 && height > 0 ? width : 0;
+    contents.height = width > 0 && height > 0 ? height : 0;
+    contents.pixels.assign(static_cast<size_t>(contents.width) * contents.height * 4, 0);
+    if (contents.width > 0) {
+        // Read through a framebuffer of our own, leaving the caller's bindings as they were.
+        GLint previousFramebuffer = 0, previousAlignment = 4;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
+        glGetIntegerv(GL_PACK_ALIGNMENT, &previousAlignment);
+        GLuint framebuffer = 0;
+        glGenFramebuffers(1, &framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                  static_cast<GLuint>(bound));
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
+            if (previousAlignment != 4) glPixelStorei(GL_PACK_ALIGNMENT, 4);
+            std::vector<uint8_t> bottomUp(contents.pixels.size());
+            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+            size_t row = static_cast<size_t>(width) * 4;
+            for (GLint y = 0; y < height; ++y)
+                std::copy_n(bottomUp.data() + row * (height - 1 - y), row,
+                            contents.pixels.data() + row * y);
+            if (previousAlignment != 4) glPixelStorei(GL_PACK_ALIGNMENT, previousAlignment);
+        }
+        glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));
+        glDeleteFramebuffers(1, &framebuffer);
+    }
+    ++contents.presentCount;
+    if (backing->presentHandler) backing->presentHandler(contents);
+    return true;
 }
 
 }  // namespace platform

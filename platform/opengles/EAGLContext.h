@@ -1,14 +1,21 @@
 #pragma once
 // An OpenGL ES 2 rendering context, headless: EGL on Mesa's surfaceless platform with no
 // surface at all (every frame is drawn into framebuffer objects). One context is current
-// per thread.
+// per thread. A CAEAGLLayer gives a renderbuffer its storage (renderbufferStorage) and receives
+// the presented pixels (presentRenderbuffer).
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace platform {
 
 enum class EAGLRenderingAPI { OpenGLES2 = 2 };
 
 class EAGLSharegroup;
+class CAEAGLLayer;
+struct CAEAGLLayerBacking;
+struct GLExtensionState;
 
 class EAGLContext {
 public:
@@ -27,14 +34,40 @@ public:
     EAGLRenderingAPI API() const { return api_; }
     const std::shared_ptr<EAGLSharegroup>& sharegroup() const { return sharegroup_; }
 
-    // An extension or core entry point by name, or null when the driver lacks it.
+    // An extension or core entry point by name, or null when the driver lacks it. The loader
+    // may hand out a stub for a name the driver does not know: ask hasExtension first.
     static void* GetProcAddress(const char* name);
+
+    // The space-separated GL_EXTENSIONS list of this context (read when first asked, with the
+    // context current), and whether one name stands in it as a whole word.
+    const std::string& extensions();
+    bool hasExtension(const std::string& name);
+    // Makes contexts created from now on report exactly these extensions instead of the
+    // driver's (to show how the program behaves on a driver that lacks some); nullopt undoes it.
+    static void setExtensionsOverride(std::optional<std::string> extensions);
+
+    // Gives the renderbuffer bound to `target` (GL_RENDERBUFFER) colour storage of the layer's
+    // pixel size (bounds times contents scale) in the layer's colour format, and ties it to the
+    // layer. A null layer unties the bound renderbuffer. False for a layer of no pixels (the
+    // renderbuffer then has no storage) or when no renderbuffer is bound.
+    bool renderbufferStorage(unsigned int target, CAEAGLLayer* layer);
+    // Hands the pixels of the renderbuffer bound to `target` to the layer it is tied to.
+    // False when the bound renderbuffer has no layer or its layer is gone. The GL bindings it
+    // touches (framebuffer, pack alignment) are restored before it returns.
+    bool presentRenderbuffer(unsigned int target);
+
+    // Per-context state of the extension entry points (see GLExtensions.h).
+    GLExtensionState& extensionState();
 
 private:
     EAGLContext(EAGLRenderingAPI api, void* context, std::shared_ptr<EAGLSharegroup> group);
     EAGLRenderingAPI api_;
     void* context_;  // EGLContext
     std::shared_ptr<EAGLSharegroup> sharegroup_;
+    std::optional<std::string> extensions_;
+    std::unique_ptr<GLExtensionState> extensionState_;
+    // Renderbuffer name -> the layer whose drawable it is.
+    std::map<unsigned int, std::weak_ptr<CAEAGLLayerBacking>> drawables_;
 };
 
 // Contexts made with one sharegroup share textures, buffers and programs.

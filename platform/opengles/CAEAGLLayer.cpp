@@ -1,0 +1,22 @@
+#include "platform/opengles/CAEAGLLayer.h"
+
+#include <cmath>
+
+namespace platform {
+
+CAEAGLLayer::CAEAGLLayer() : backing_(std::make_shared<CAEAGLLayerBacking>()) {}
+
+CAEAGLLayer::CAEAGLLayer(CGRect bounds, CGFloat contentsScale)
+    : bounds_(bounds), contentsScale_(contentsScale),
+      backing_(std::make_shared<CAEAGLLayerBacking>()) {}
+
+static int32_t PixelExtent(CGFloat points, CGFloat scale) {
+    double v = std::round(std::fabs(points) * scale);
+    if (!(v >= 0)) return 0;
+    return v > 65536.0 ? 65536 : static_cast<int32_t>(v);
+}
+
+int32_t CAEAGLLayer::pixelWidth() const { return PixelExtent(bounds_.size.width, contentsScale_); }
+int32_t CAEAGLLayer::pixelHeight() const { return PixelExtent(bounds_.size.height, contentsScale_); }
+
+}  // namespace platform
