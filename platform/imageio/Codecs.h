@@ -1,0 +1,49 @@
+#pragma once
+// The decoders and encoders behind ImageSource and ImageDestination, one per file type, and
+// the metadata layer over Exiv2. Internal to the image I/O stand-in.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/imageio/ImageIO.h"
+
+namespace platform::imageio_detail {
+
+inline ImageIOError makeError(ImageIOErrorCode code, std::string message) {
+    return ImageIOError{code, std::move(message)};
+}
+inline void setError(ImageIOError* out, ImageIOErrorCode code, std::string message) {
+    if (out) *out = makeError(code, std::move(message));
+}
+
+// Refuses sizes beyond the limits (and zero sizes) before anything is allocated.
+bool checkDimensions(std::uint64_t width, std::uint64_t height, const ImageDecodeLimits& limits,
+                     const char* what, ImageIOError* error);
+// True when every alpha byte is 255.
+bool isOpaque(const ImageBitmap& bitmap);
+
+// Header reading: fills the infos of every image of the data (one for JPEG and PNG).
+bool jpegReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo* info, ImageIOError* error);
+bool pngReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo* info, ImageIOError* error);
+bool tiffReadInfo(const std::vector<std::uint8_t>& data, std::vector<ImageSource::ImageInfo>* infos,
+                  ImageIOError* error);
+
+// Decoding into a bitmap already sized from the header.
+bool jpegDecode(const std::vector<std::uint8_t>& data, ImageBitmap* out, ImageIOError* error);
+bool pngDecode(const std::vector<std::uint8_t>& data, ImageBitmap* out, ImageIOError* error);
+bool tiffDecode(const std::vector<std::uint8_t>& data, std::size_t index, ImageBitmap* out, ImageIOError* error);
+
+// Encoding (quality 0-1 for JPEG only).
+bool jpegEncode(const ImageBitmap& bitmap, double quality, std::vector<std::uint8_t>* out, ImageIOError* error);
+bool pngEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error);
+bool tiffEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error);
+
+// Metadata: reads the Orientation entry and the Exif, TIFF, GPS and IPTC groups of encoded
+// data into `properties` (leaving what it cannot read out); never fails.
+void metadataRead(const std::vector<std::uint8_t>& data, ImageProperties* properties);
+// Whether the properties hold anything the metadata writer would store.
+bool metadataPresent(const ImageProperties& properties);
+// Merges the properties' metadata into the encoded data in place.
+bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& properties, ImageIOError* error);
+
+}  // namespace platform::imageio_detail

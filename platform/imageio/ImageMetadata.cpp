@@ -1,0 +1,314 @@
+// Metadata of encoded images through Exiv2: the Orientation entry and the Exif, TIFF, GPS
+// and IPTC groups of the properties dictionary, read from and merged into JPEG, PNG and TIFF
+// data. Exiv2 reports failures by exceptions; none leaves this file.
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+#include <set>
+
+#include <exiv2/exiv2.hpp>
+
+#include "platform/imageio/Codecs.h"
+
+namespace platform::imageio_detail {
+namespace {
+
+void initialiseOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        Exiv2::XmpParser::initialize();
+    });
+}
+
+// Image-structure tags of the main directory: they describe the pixels, not the photo, and
+// belong to the encoder.
+const std::set<std::string, std::less<>> kStructureTags = {
+    "ImageWidth", "ImageLength", "BitsPerSample", "Compression", "PhotometricInterpretation",
+    "StripOffsets", "SamplesPerPixel", "RowsPerStrip", "StripByteCounts", "PlanarConfiguration",
+    "Predictor", "ExtraSamples", "SampleFormat", "TileWidth", "TileLength", "TileOffsets",
+    "TileByteCounts", "ExifTag", "GPSTag", "JPEGInterchangeFormat", "JPEGInterchangeFormatLength",
+    "SubIFDs", "NewSubfileType", "FillOrder", "YCbCrSubSampling", "YCbCrPositioning"};
+
+// ---- Reading ---------------------------------------------------------------------------
+
+// One Exif value as a property: text, a number, or nothing for kinds the dictionary does
+// not carry (byte blobs, lists).
+std::optional<ImagePropertyValue> propertyOf(const Exiv2::Exifdatum& d) {
+    if (auto* c = dynamic_cast<const Exiv2::CommentValue*>(&d.value())) return ImagePropertyValue(c->comment());
+    switch (d.typeId()) {
+    case Exiv2::asciiString: {
+        std::string s = d.toString();
+        while (!s.empty() && s.back() == '\0') s.pop_back();
+        return ImagePropertyValue(std::move(s));
+    }
+    case Exiv2::unsignedRational:
+    case Exiv2::signedRational:
+    case Exiv2::tiffFloat:
+    case Exiv2::tiffDouble:
+        if (d.count() != 1) return std::nullopt;
+        return ImagePropertyValue(static_cast<double>(d.toFloat(0)));
+    case Exiv2::unsignedByte:
+    case Exiv2::unsignedShort:
+    case Exiv2::unsignedLong:
+    case Exiv2::signedShort:
+    case Exiv2::signedLong:
+        if (d.count() != 1) return std::nullopt;
+        return ImagePropertyValue(static_cast<std::int64_t>(d.toLong(0)));
+    default:
+        return std::nullopt;
+    }
+}
+
+double degreesOf(const Exiv2::Exifdatum& d) {
+    double v = 0, scale = 1;
+    for (long i = 0; i < d.count() && i < 3; ++i, scale *= 60) {
+        const Exiv2::Rational r = d.toRational(i);
+        if (r.second != 0) v += static_cast<double>(r.first) / r.second / scale;
+    }
+    return v;
+}
+
+void readGPS(const Exiv2::ExifData& exif, ImageProperties* gps) {
+    bool below = false;
+    for (const Exiv2::Exifdatum& d : exif) {
+        if (d.groupName() != "GPSInfo") continue;
+        std::string name = d.tagName();
+        if (name.rfind("GPS", 0) == 0) name.erase(0, 3);
+        if (name == "Latitude" || name == "Longitude" || name == "DestLatitude" || name == "DestLongitude") {
+            (*gps)[name] = degreesOf(d);
+        } else if (name == "TimeStamp" && d.count() == 3) {
+            char text[32];
+            const double s = d.toFloat(2);
+            std::snprintf(text, sizeof text, "%02ld:%02ld:%02d", d.toLong(0), d.toLong(1),
+                          static_cast<int>(std::lround(s)));
+            (*gps)[name] = std::string(text);
+        } else if (name == "AltitudeRef") {
+            below = d.toLong(0) == 1;
+            (*gps)[name] = static_cast<std::int64_t>(d.toLong(0));
+        } else if (auto v = propertyOf(d)) {
+            (*gps)[name] = *v;
+        }
+    }
+    // The dictionary's altitude carries its sign.
+    auto alt = gps->find(kCGImagePropertyGPSAltitude);
+    if (below && alt != gps->end() && alt->second.number()) alt->second = -std::fabs(*alt->second.number());
+}
+
+}  // namespace
+
+void metadataRead(const std::vector<std::uint8_t>& data, ImageProperties* properties) {
+    initialiseOnce();
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(data.data(), static_cast<long>(data.size()));
+        if (!image.get()) return;
+        image->readMetadata();
+        const Exiv2::ExifData& exif = image->exifData();
+        ImageProperties exifGroup, tiffGroup, gpsGroup, iptcGroup;
+        for (const Exiv2::Exifdatum& d : exif) {
+            const std::string group = d.groupName();
+            ImageProperties* target = group == "Image" ? &tiffGroup : group == "Photo" ? &exifGroup : nullptr;
+            if (!target || kStructureTags.count(d.tagName())) continue;
+            if (auto v = propertyOf(d)) (*target)[d.tagName()] = *v;
+        }
+        readGPS(exif, &gpsGroup);
+        if (auto it = tiffGroup.find(kCGImagePropertyTIFFOrientation); it != tiffGroup.end()) {
+            const std::int64_t o = it->second.integer().value_or(1);
+            (*properties)[kCGImagePropertyOrientation] = (o >= 1 && o <= 8) ? o : 1;
+        }
+        ImagePropertyValue::Strings keywords;
+        for (const Exiv2::Iptcdatum& d : image->iptcData()) {
+            if (d.recordName() != "Application2") continue;
+            const std::string name = d.tagName();
+            if (name == "Keywords")
+                keywords.push_back(d.toString());
+            else if (name == "Caption")
+                iptcGroup[kCGImagePropertyIPTCCaptionAbstract] = d.toString();
+            else if (name != "RecordVersion")
+                iptcGroup[name] = d.toString();
+        }
+        if (!keywords.empty()) iptcGroup[kCGImagePropertyIPTCKeywords] = std::move(keywords);
+        if (!exifGroup.empty()) (*properties)[kCGImagePropertyExifDictionary] = std::move(exifGroup);
+        if (!tiffGroup.empty()) (*properties)[kCGImagePropertyTIFFDictionary] = std::move(tiffGroup);
+        if (!gpsGroup.empty()) (*properties)[kCGImagePropertyGPSDictionary] = std::move(gpsGroup);
+        if (!iptcGroup.empty()) (*properties)[kCGImagePropertyIPTCDictionary] = std::move(iptcGroup);
+    } catch (const std::exception&) {
+        // Unreadable metadata leaves the pixel properties alone.
+    }
+}
+
+// ---- Writing ---------------------------------------------------------------------------
+
+namespace {
+
+std::string rationalText(double v, bool isSigned) {
+    if (!std::isfinite(v)) v = 0;
+    if (!isSigned && v < 0) v = 0;
+    const Exiv2::Rational r = Exiv2::floatToRationalCast(static_cast<float>(v));
+    return std::to_string(r.first) + "/" + std::to_string(r.second);
+}
+
+std::string numberText(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return text;
+}
+
+bool isASCII(const std::string& s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+void eraseKey(Exiv2::ExifData& exif, const std::string& key) {
+    for (auto it = exif.findKey(Exiv2::ExifKey(key)); it != exif.end(); it = exif.findKey(Exiv2::ExifKey(key)))
+        exif.erase(it);
+}
+
+// Stores a property under an Exif key in the tag's own type. Keys Exiv2 does not know and
+// values of the wrong kind are skipped.
+void setExif(Exiv2::ExifData& exif, const std::string& keyName, const ImagePropertyValue& value) {
+    try {
+        Exiv2::ExifKey key(keyName);
+        const Exiv2::TypeId type = key.defaultTypeId();
+        std::string text;
+        if (const std::string* s = value.string()) {
+            text = *s;
+            if (type == Exiv2::comment) text = (isASCII(text) ? "charset=Ascii " : "charset=Unicode ") + text;
+        } else if (auto n = value.number()) {
+            if (type == Exiv2::unsignedRational || type == Exiv2::signedRational)
+                text = rationalText(*n, type == Exiv2::signedRational);
+            else if (type == Exiv2::asciiString || type == Exiv2::comment || type == Exiv2::undefined)
+                text = numberText(*n);
+            else
+                text = std::to_string(std::llround(*n));
+        } else {
+            return;
+        }
+        Exiv2::Value::AutoPtr v = Exiv2::Value::create(type == Exiv2::invalidTypeId ? Exiv2::asciiString : type);
+        if (v->read(text) != 0) return;
+        eraseKey(exif, keyName);
+        exif.add(key, v.get());
+    } catch (const std::exception&) {
+    }
+}
+
+void setExifText(Exiv2::ExifData& exif, const std::string& key, const std::string& text) {
+    setExif(exif, key, ImagePropertyValue(text));
+}
+
+std::string degreesText(double v) {
+    v = std::fabs(v);
+    const double deg = std::floor(v);
+    const double minutes = std::floor((v - deg) * 60);
+    const double seconds = ((v - deg) * 60 - minutes) * 60;
+    return std::to_string(static_cast<long>(deg)) + "/1 " + std::to_string(static_cast<long>(minutes)) + "/1 " +
+           std::to_string(std::llround(seconds * 10000)) + "/10000";
+}
+
+void setExifRaw(Exiv2::ExifData& exif, const std::string& keyName, Exiv2::TypeId type, const std::string& text) {
+    try {
+        Exiv2::ExifKey key(keyName);
+        Exiv2::Value::AutoPtr v = Exiv2::Value::create(type);
+        if (v->read(text) != 0) return;
+        eraseKey(exif, keyName);
+        exif.add(key, v.get());
+    } catch (const std::exception&) {
+    }
+}
+
+void writeGPS(Exiv2::ExifData& exif, const ImageProperties& gps) {
+    setExifRaw(exif, "Exif.GPSInfo.GPSVersionID", Exiv2::unsignedByte, "2 2 0 0");
+    for (const auto& [name, value] : gps) {
+        const std::string key = "Exif.GPSInfo.GPS" + name;
+        const auto n = value.number();
+        if ((name == "Latitude" || name == "Longitude" || name == "DestLatitude" || name == "DestLongitude") && n) {
+            setExifRaw(exif, key, Exiv2::unsignedRational, degreesText(*n));
+        } else if (name == "Altitude" && n) {
+            setExifRaw(exif, key, Exiv2::unsignedRational, rationalText(std::fabs(*n), false));
+            if (!gps.count("AltitudeRef")) setExif(exif, "Exif.GPSInfo.GPSAltitudeRef", ImagePropertyValue(*n < 0 ? 1 : 0));
+        } else if (name == "TimeStamp" && value.string()) {
+            // "HH:mm:ss" or "yyyy:MM:dd HH:mm:ss"; the date part fills DateStamp.
+            const std::string& s = *value.string();
+            int Y, M, D, h, m;
+            double sec;
+            if (std::sscanf(s.c_str(), "%d:%d:%d %d:%d:%lf", &Y, &M, &D, &h, &m, &sec) == 6) {
+                if (!gps.count("DateStamp")) setExifText(exif, "Exif.GPSInfo.GPSDateStamp", s.substr(0, 10));
+            } else if (std::sscanf(s.c_str(), "%d:%d:%lf", &h, &m, &sec) != 3) {
+                continue;
+            }
+            setExifRaw(exif, key, Exiv2::unsignedRational,
+                       std::to_string(h) + "/1 " + std::to_string(m) + "/1 " + std::to_string(std::llround(sec * 1000)) +
+                           "/1000");
+        } else {
+            setExif(exif, key, value);
+        }
+    }
+}
+
+void writeIPTC(Exiv2::IptcData& iptc, const ImageProperties& group) {
+    for (const auto& [name, value] : group) {
+        try {
+            const std::string tag = name == kCGImagePropertyIPTCCaptionAbstract ? "Caption" : name;
+            Exiv2::IptcKey key("Iptc.Application2." + tag);
+            for (auto it = iptc.findKey(key); it != iptc.end(); it = iptc.findKey(key)) iptc.erase(it);
+            std::vector<std::string> items;
+            if (const auto* list = value.strings()) items = *list;
+            else if (const std::string* s = value.string()) items.push_back(*s);
+            else if (auto n = value.number()) items.push_back(numberText(*n));
+            for (const std::string& item : items) {
+                Exiv2::Value::AutoPtr v = Exiv2::Value::create(Exiv2::string);
+                v->read(item);
+                iptc.add(key, v.get());
+            }
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+}  // namespace
+
+bool metadataPresent(const ImageProperties& p) {
+    return p.count(kCGImagePropertyOrientation) || p.count(kCGImagePropertyExifDictionary) ||
+           p.count(kCGImagePropertyTIFFDictionary) || p.count(kCGImagePropertyGPSDictionary) ||
+           p.count(kCGImagePropertyIPTCDictionary);
+}
+
+bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, ImageIOError* error) {
+    initialiseOnce();
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(data->data(), static_cast<long>(data->size()));
+        if (!image.get()) {
+            setError(error, ImageIOErrorCode::Metadata, "metadata: unknown file type");
+            return false;
+        }
+        image->readMetadata();
+        Exiv2::ExifData& exif = image->exifData();
+        if (const ImageProperties* tiff = ImagePropertyGroup(p, kCGImagePropertyTIFFDictionary))
+            for (const auto& [name, value] : *tiff)
+                if (!kStructureTags.count(name)) setExif(exif, "Exif.Image." + name, value);
+        if (const ImageProperties* group = ImagePropertyGroup(p, kCGImagePropertyExifDictionary))
+            for (const auto& [name, value] : *group) setExif(exif, "Exif.Photo." + name, value);
+        if (const ImageProperties* gps = ImagePropertyGroup(p, kCGImagePropertyGPSDictionary)) writeGPS(exif, *gps);
+        if (const ImagePropertyValue* o = ImagePropertyFind(p, kCGImagePropertyOrientation)) {
+            const std::int64_t v = o->integer().value_or(1);
+            setExif(exif, "Exif.Image.Orientation", ImagePropertyValue(v >= 1 && v <= 8 ? v : std::int64_t{1}));
+        }
+        if (const ImageProperties* iptc = ImagePropertyGroup(p, kCGImagePropertyIPTCDictionary))
+            writeIPTC(image->iptcData(), *iptc);
+        image->writeMetadata();
+        Exiv2::BasicIo& io = image->io();
+        if (io.open() != 0) throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, "memory");
+        const long size = static_cast<long>(io.size());
+        Exiv2::DataBuf buf = io.read(size);
+        io.close();
+        if (buf.size_ != size) throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
+        data->assign(buf.pData_, buf.pData_ + buf.size_);
+        return true;
+    } catch (const std::exception& e) {
+        setError(error, ImageIOErrorCode::Metadata, std::string("metadata: ") + e.what());
+        return false;
+    }
+}
+
+}  // namespace platform::imageio_detail

@@ -1,0 +1,234 @@
+// JPEG through libjpeg-turbo. libjpeg reports errors by calling a handler that must not
+// return, so each call that may fail runs inside a setjmp frame of its own; everything it
+// allocates belongs to a state object of the caller, which releases it on either path.
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "platform/imageio/Codecs.h"
+#include "platform/imageio/ExifOrientation.h"
+
+namespace platform::imageio_detail {
+namespace {
+
+// More scans than any real progressive file has; a crafted file can otherwise keep the
+// decoder busy for minutes.
+constexpr int kMaxScans = 1000;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    ImageIOErrorCode code = ImageIOErrorCode::Corrupt;
+    char message[JMSG_LENGTH_MAX] = {};
+};
+
+ImageIOErrorCode classify(int msgCode) {
+    switch (msgCode) {
+    case JERR_INPUT_EMPTY:
+    case JERR_INPUT_EOF:
+        return ImageIOErrorCode::Truncated;
+    case JERR_BAD_PRECISION:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_NO_ARITH_TABLE:
+        return ImageIOErrorCode::Unsupported;
+    case JERR_OUT_OF_MEMORY:
+        return ImageIOErrorCode::OutOfMemory;
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return ImageIOErrorCode::TooLarge;
+    default:
+        return ImageIOErrorCode::Corrupt;
+    }
+}
+
+[[noreturn]] void onError(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    err->code = classify(err->pub.msg_code);
+    (*err->pub.format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+// Warnings are silent, except that data ending early is an error: the decoder would
+// otherwise fill the missing rows with grey and report success.
+void onMessage(j_common_ptr cinfo, int level) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level == -1 && err->pub.msg_code == JWRN_JPEG_EOF) {
+        err->code = ImageIOErrorCode::Truncated;
+        std::snprintf(err->message, sizeof err->message, "the data ends before the image does");
+        std::longjmp(err->jump, 1);
+    }
+    if (level == -1) err->pub.num_warnings++;
+}
+
+void onOutput(j_common_ptr) {}
+
+void onProgress(j_common_ptr cinfo) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (cinfo->is_decompressor && d->input_scan_number > kMaxScans) {
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        err->code = ImageIOErrorCode::Corrupt;
+        std::snprintf(err->message, sizeof err->message, "more than %d progressive scans", kMaxScans);
+        std::longjmp(err->jump, 1);
+    }
+}
+
+void installErrors(ErrorManager* err, j_common_ptr cinfo) {
+    cinfo->err = jpeg_std_error(&err->pub);
+    err->pub.error_exit = onError;
+    err->pub.emit_message = onMessage;
+    err->pub.output_message = onOutput;
+}
+
+ImageIOError errorFrom(const ErrorManager& err) {
+    return makeError(err.code, std::string("JPEG: ") + err.message);
+}
+
+struct Decoder {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err;
+    jpeg_progress_mgr progress{};
+    Decoder() { installErrors(&err, reinterpret_cast<j_common_ptr>(&cinfo)); }
+    ~Decoder() { jpeg_destroy_decompress(&cinfo); }
+};
+
+// Header only. No C++ object lives in this frame, so the jump leaves nothing behind.
+bool readHeader(Decoder* d, const std::vector<std::uint8_t>* data, bool keepExif) {
+    if (setjmp(d->err.jump)) return false;
+    jpeg_create_decompress(&d->cinfo);
+    d->progress.progress_monitor = onProgress;
+    d->cinfo.progress = &d->progress;
+    if (keepExif) jpeg_save_markers(&d->cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_mem_src(&d->cinfo, data->data(), static_cast<unsigned long>(data->size()));
+    jpeg_read_header(&d->cinfo, TRUE);
+    return true;
+}
+
+bool isCMYK(const jpeg_decompress_struct& cinfo) {
+    return cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+}
+
+bool readPixels(Decoder* d, ImageBitmap* out) {
+    if (setjmp(d->err.jump)) return false;
+    jpeg_decompress_struct& c = d->cinfo;
+    if (isCMYK(c))
+        c.out_color_space = JCS_CMYK;
+    else
+        c.out_color_space = out->format == ImagePixelFormat::BGRA ? JCS_EXT_BGRA : JCS_EXT_RGBA;
+    jpeg_start_decompress(&c);
+    if (c.output_width != out->width || c.output_height != out->height || c.output_components != 4) {
+        d->err.code = ImageIOErrorCode::Corrupt;
+        std::snprintf(d->err.message, sizeof d->err.message, "unexpected output geometry");
+        return false;
+    }
+    while (c.output_scanline < c.output_height) {
+        JSAMPROW row = out->pixel(0, c.output_scanline);
+        jpeg_read_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_decompress(&c);
+    return true;
+}
+
+// CMYK to RGB in place. Files written by Adobe's software store the inks inverted.
+void convertCMYK(ImageBitmap* bitmap, bool inverted) {
+    const bool bgra = bitmap->format == ImagePixelFormat::BGRA;
+    std::uint8_t* p = bitmap->pixels.data();
+    const std::size_t n = std::size_t{bitmap->width} * bitmap->height;
+    for (std::size_t i = 0; i < n; ++i, p += 4) {
+        unsigned c = p[0], m = p[1], y = p[2], k = p[3];
+        if (!inverted) { c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k; }
+        const auto r = static_cast<std::uint8_t>((c * k + 127) / 255);
+        const auto g = static_cast<std::uint8_t>((m * k + 127) / 255);
+        const auto b = static_cast<std::uint8_t>((y * k + 127) / 255);
+        p[0] = bgra ? b : r;
+        p[1] = g;
+        p[2] = bgra ? r : b;
+        p[3] = 255;
+    }
+}
+
+struct Encoder {
+    jpeg_compress_struct cinfo{};
+    ErrorManager err;
+    unsigned char* buffer = nullptr;  // grown by libjpeg with malloc
+    unsigned long size = 0;
+    Encoder() { installErrors(&err, reinterpret_cast<j_common_ptr>(&cinfo)); }
+    ~Encoder() {
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+    }
+};
+
+bool compress(Encoder* e, const ImageBitmap* bitmap, int quality) {
+    if (setjmp(e->err.jump)) return false;
+    jpeg_compress_struct& c = e->cinfo;
+    jpeg_create_compress(&c);
+    jpeg_mem_dest(&c, &e->buffer, &e->size);
+    c.image_width = bitmap->width;
+    c.image_height = bitmap->height;
+    c.input_components = 4;
+    c.in_color_space = bitmap->format == ImagePixelFormat::BGRA ? JCS_EXT_BGRX : JCS_EXT_RGBX;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    c.optimize_coding = TRUE;
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(bitmap->pixel(0, c.next_scanline));
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    return true;
+}
+
+}  // namespace
+
+bool jpegReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo* info, ImageIOError* error) {
+    Decoder d;
+    if (!readHeader(&d, &data, true)) {
+        if (error) *error = errorFrom(d.err);
+        return false;
+    }
+    info->width = d.cinfo.image_width;
+    info->height = d.cinfo.image_height;
+    info->bitsPerComponent = d.cinfo.data_precision;
+    info->hasAlpha = false;
+    info->colorModel = isCMYK(d.cinfo) ? "CMYK" : d.cinfo.jpeg_color_space == JCS_GRAYSCALE ? "Gray" : "RGB";
+    info->exifOrientation = 1;
+    for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            info->exifOrientation = exifOrientationFromTIFFBlock(m->data + 6, m->data_length - 6);
+            break;
+        }
+    }
+    return true;
+}
+
+bool jpegDecode(const std::vector<std::uint8_t>& data, ImageBitmap* out, ImageIOError* error) {
+    Decoder d;
+    if (!readHeader(&d, &data, false) || !readPixels(&d, out)) {
+        if (error) *error = errorFrom(d.err);
+        return false;
+    }
+    if (isCMYK(d.cinfo)) convertCMYK(out, d.cinfo.saw_Adobe_marker);
+    return true;
+}
+
+bool jpegEncode(const ImageBitmap& bitmap, double quality, std::vector<std::uint8_t>* out, ImageIOError* error) {
+    if (!std::isfinite(quality)) quality = 0.9;
+    const int q = std::clamp(static_cast<int>(std::lround(std::clamp(quality, 0.0, 1.0) * 100)), 1, 100);
+    Encoder e;
+    if (!compress(&e, &bitmap, q)) {
+        if (error) *error = errorFrom(e.err);
+        return false;
+    }
+    out->assign(e.buffer, e.buffer + e.size);
+    return true;
+}
+
+}  // namespace platform::imageio_detail

@@ -1,0 +1,352 @@
+// Decoding and encoding: round trips per format, the kinds of file the decoders expand,
+// the error for every kind of bad input, size limits and file writing.
+#include "ImageFixtures.h"
+
+#include <fstream>
+
+using namespace platform;
+using namespace imageio_test;
+
+namespace {
+
+const ImageFileType kTypes[] = {ImageFileType::JPEG, ImageFileType::PNG, ImageFileType::TIFF};
+
+Bytes encoded(const ImageBitmap& b, ImageFileType type, const ImageProperties& p = {}) {
+    Bytes out;
+    ImageIOError error;
+    EXPECT_TRUE(EncodeImage(b, type, p, &out, &error)) << error.message;
+    return out;
+}
+
+ImageBitmap decoded(Bytes data, ImagePixelFormat format = ImagePixelFormat::RGBA) {
+    ImageIOError error;
+    auto d = DecodeImageData(std::move(data), format, &error);
+    EXPECT_TRUE(d.has_value()) << error.message;
+    return d ? d->bitmap : ImageBitmap{};
+}
+
+// The error of creating a source and decoding its first image (None when both succeed).
+ImageIOError decodeError(Bytes data, ImageDecodeLimits limits = {}) {
+    ImageIOError error;
+    auto source = ImageSource::createWithData(std::move(data), &error, limits);
+    if (source) source->createImageAtIndex(0, ImagePixelFormat::RGBA, &error);
+    return error;
+}
+
+}  // namespace
+
+TEST(ImageIORoundTrip, EveryFormatInBothByteOrders) {
+    for (ImageFileType type : kTypes)
+        for (ImagePixelFormat format : {ImagePixelFormat::RGBA, ImagePixelFormat::BGRA}) {
+            SCOPED_TRACE(std::string(ImageFileTypeIdentifier(type)) + (format == ImagePixelFormat::BGRA ? " BGRA" : " RGBA"));
+            const ImageBitmap original = gradient(37, 23, format);
+            Bytes data = encoded(original, type);
+            EXPECT_EQ(ImageFileTypeOfData(data.data(), data.size()), type);
+            const ImageBitmap back = decoded(data, format);
+            EXPECT_EQ(back.format, format);
+            const Difference d = difference(original, back);
+            if (type == ImageFileType::JPEG) {
+                EXPECT_LT(d.mean, 2.0);  // quality 0.9 on a smooth ramp
+                EXPECT_LE(d.max, 16);
+            } else {
+                EXPECT_EQ(d.max, 0);
+            }
+        }
+}
+
+TEST(ImageIORoundTrip, PNGAndTIFFKeepStraightAlphaAndJPEGDropsIt) {
+    const ImageBitmap original = gradient(19, 17, ImagePixelFormat::RGBA, true);
+    for (ImageFileType type : {ImageFileType::PNG, ImageFileType::TIFF}) {
+        auto source = ImageSource::createWithData(encoded(original, type));
+        ASSERT_TRUE(source);
+        EXPECT_EQ(*ImagePropertyFind(source->propertiesAtIndex(0), kCGImagePropertyHasAlpha)->integer(), 1);
+        EXPECT_EQ(difference(original, *source->createImageAtIndex(0)).max, 0) << ImageFileTypeIdentifier(type);
+    }
+    const ImageBitmap jpeg = decoded(encoded(original, ImageFileType::JPEG));
+    for (std::size_t i = 3; i < jpeg.pixels.size(); i += 4) ASSERT_EQ(jpeg.pixels[i], 255);
+}
+
+TEST(ImageIORoundTrip, JPEGQualityTradesSizeForFidelity) {
+    const ImageBitmap original = gradient(64, 64);
+    const Bytes low = encoded(original, ImageFileType::JPEG, {{kCGImageDestinationLossyCompressionQuality, 0.1}});
+    const Bytes high = encoded(original, ImageFileType::JPEG, {{kCGImageDestinationLossyCompressionQuality, 1.0}});
+    EXPECT_LT(low.size(), high.size());
+    EXPECT_GT(difference(original, decoded(low)).mean, difference(original, decoded(high)).mean);
+}
+
+// Grey, palette, transparency and 16-bit files all come out as 8-bit RGBA.
+TEST(ImageIODecode, PNGKindsExpandToRGBA) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::uint8_t rgba[4];  // expected first pixel
+    };
+    const Bytes grey16 = {0x12, 0x34, 0xFF, 0xFF};  // two pixels, big-endian
+    const std::vector<png_color> palette = {{10, 20, 30}, {200, 100, 50}};
+    const Case cases[] = {
+        {"grey", writePNG(2, 1, PNG_COLOR_TYPE_GRAY, 8, {77, 200}), {77, 77, 77, 255}},
+        {"grey 1-bit", writePNG(8, 1, PNG_COLOR_TYPE_GRAY, 1, {0x80}), {255, 255, 255, 255}},
+        {"grey alpha", writePNG(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {90, 128}), {90, 90, 90, 128}},
+        {"grey 16-bit", writePNG(2, 1, PNG_COLOR_TYPE_GRAY, 16, grey16), {0x12, 0x12, 0x12, 255}},
+        {"RGB 16-bit", writePNG(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xC8, 0xC8, 0x00, 0x80, 0x32, 0x32}), {200, 0, 50, 255}},
+        {"RGBA 16-bit", writePNG(1, 1, PNG_COLOR_TYPE_RGB_ALPHA, 16, {0, 0, 0xFF, 0xFF, 0, 0, 0x80, 0x80}), {0, 255, 0, 128}},
+        {"palette", writePNG(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {1, 0}, palette), {200, 100, 50, 255}},
+        {"palette tRNS", writePNG(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {1, 0}, palette, {255, 60}), {200, 100, 50, 60}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImageBitmap b = decoded(c.file);
+        ASSERT_FALSE(b.empty());
+        EXPECT_EQ(std::vector<std::uint8_t>(b.pixels.begin(), b.pixels.begin() + 4),
+                  std::vector<std::uint8_t>(c.rgba, c.rgba + 4));
+        ImageBitmap bgra = decoded(c.file, ImagePixelFormat::BGRA);
+        EXPECT_EQ(bgra.pixels[0], c.rgba[2]);
+        EXPECT_EQ(bgra.pixels[2], c.rgba[0]);
+    }
+}
+
+TEST(ImageIODecode, TIFFKindsExpandToRGBA) {
+    const auto dir = tempDir();
+    struct Case {
+        const char* name;
+        TIFFLayout layout;
+        Bytes samples;  // for a 4 x 2 image
+        std::uint8_t rgba[4];
+    };
+    auto repeat = [](Bytes px, int n) {
+        Bytes out;
+        for (int i = 0; i < n; ++i) out.insert(out.end(), px.begin(), px.end());
+        return out;
+    };
+    auto u16 = [](std::initializer_list<std::uint16_t> v) {
+        Bytes out;
+        for (std::uint16_t s : v) out.insert(out.end(), {std::uint8_t(s), std::uint8_t(s >> 8)});  // host order
+        return out;
+    };
+    std::vector<std::uint16_t> colormap(3 * 256, 0);
+    colormap[5] = 0xFFFF;              // red of entry 5
+    colormap[256 + 5] = 0x8080;        // green
+    colormap[512 + 5] = 0x0000;        // blue
+    const Case cases[] = {
+        {"RGB", {}, repeat({10, 20, 30}, 8), {10, 20, 30, 255}},
+        {"RGB 16-bit", {.bits = 16}, repeat(u16({0xFFFF, 0x8080, 0x0101}), 8), {255, 128, 1, 255}},
+        {"grey", {.spp = 1, .photometric = PHOTOMETRIC_MINISBLACK}, repeat({99}, 8), {99, 99, 99, 255}},
+        {"grey min-is-white", {.spp = 1, .photometric = PHOTOMETRIC_MINISWHITE}, repeat({55}, 8), {200, 200, 200, 255}},
+        {"grey alpha", {.spp = 2, .photometric = PHOTOMETRIC_MINISBLACK, .extra = EXTRASAMPLE_UNASSALPHA},
+         repeat({99, 128}, 8), {99, 99, 99, 128}},
+        {"RGBA associated", {.spp = 4, .extra = EXTRASAMPLE_ASSOCALPHA}, repeat({50, 25, 0, 128}, 8), {100, 50, 0, 128}},
+        {"RGBA unassociated", {.spp = 4, .extra = EXTRASAMPLE_UNASSALPHA}, repeat({50, 25, 0, 128}, 8), {50, 25, 0, 128}},
+        {"palette", {.spp = 1, .photometric = PHOTOMETRIC_PALETTE, .colormap = colormap}, repeat({5}, 8), {255, 128, 0, 255}},
+        {"tiled", {.tile = 16}, repeat({10, 20, 30}, 8), {10, 20, 30, 255}},
+        {"tiled unassociated alpha", {.spp = 4, .extra = EXTRASAMPLE_UNASSALPHA, .tile = 16},
+         repeat({200, 100, 50, 100}, 8), {200, 100, 50, 100}},
+        {"CMYK", {.spp = 4, .photometric = PHOTOMETRIC_SEPARATED}, repeat({0, 255, 255, 0}, 8), {255, 0, 0, 255}},
+    };
+    int i = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImageBitmap b = decoded(writeTIFF(dir / (std::to_string(i++) + ".tiff"), 4, 2, c.layout, c.samples));
+        ASSERT_EQ(b.width, 4u);
+        for (int k = 0; k < 4; ++k) EXPECT_NEAR(b.pixels[k], c.rgba[k], 1) << "channel " << k;
+        EXPECT_EQ(std::vector<std::uint8_t>(b.pixels.begin(), b.pixels.begin() + 4),
+                  std::vector<std::uint8_t>(b.pixels.end() - 4, b.pixels.end()));
+    }
+}
+
+TEST(ImageIODecode, GreyAndCMYKJPEG) {
+    ImageBitmap grey = decoded(writeJPEG(8, 8, JCS_GRAYSCALE, 1, Bytes(64, 120)));
+    EXPECT_NEAR(grey.pixels[0], 120, 1);
+    EXPECT_EQ(grey.pixels[0], grey.pixels[1]);
+    EXPECT_EQ(grey.pixels[3], 255);
+    // libjpeg marks CMYK files as Adobe's, whose inks are stored inverted: (255, 0, 0, 255) is red.
+    Bytes cmyk;
+    for (int i = 0; i < 64; ++i) cmyk.insert(cmyk.end(), {255, 0, 0, 255});
+    auto source = ImageSource::createWithData(writeJPEG(8, 8, JCS_CMYK, 4, cmyk));
+    ASSERT_TRUE(source);
+    EXPECT_EQ(*ImagePropertyFind(source->propertiesAtIndex(0), kCGImagePropertyColorModel)->string(), "CMYK");
+    ImageIOError error;
+    auto rgb = source->createImageAtIndex(0, ImagePixelFormat::BGRA, &error);
+    ASSERT_TRUE(rgb) << error.message;
+    EXPECT_NEAR(rgb->pixels[2], 255, 2);  // red, in BGRA
+    EXPECT_NEAR(rgb->pixels[1], 0, 2);
+    EXPECT_NEAR(rgb->pixels[0], 0, 2);
+}
+
+TEST(ImageIOErrors, BadInputGivesAClearError) {
+    const auto dir = tempDir();
+    const ImageBitmap image = gradient(32, 24);
+    const Bytes jpeg = encoded(image, ImageFileType::JPEG);
+    const Bytes png = encoded(image, ImageFileType::PNG);
+    const Bytes tiff = encoded(image, ImageFileType::TIFF);
+    auto half = [](const Bytes& b) { return Bytes(b.begin(), b.begin() + b.size() / 2); };
+    auto flipped = [](Bytes b, std::size_t from) {
+        for (std::size_t i = from; i < b.size() - 12; i += 7) b[i] ^= 0x5A;
+        return b;
+    };
+    // A frame header announcing no components.
+    Bytes garbageJPEG = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x08, 0x08, 0x00, 0x10, 0x00, 0x10, 0x00};
+    for (int i = 0; i < 64; ++i) garbageJPEG.push_back(static_cast<std::uint8_t>(i * 37));
+    Bytes pngBadCRC = png;
+    pngBadCRC[29] ^= 0xFF;  // the IHDR checksum
+    Bytes tiffBadOffset = {'I', 'I', 42, 0, 0xF0, 0xFF, 0xFF, 0x7F};
+    Bytes floatTIFF = writeTIFF(dir / "float.tiff", 2, 2,
+                                {.bits = 32, .spp = 1, .photometric = PHOTOMETRIC_MINISBLACK,
+                                 .sampleFormat = SAMPLEFORMAT_IEEEFP}, Bytes(16, 0));
+    const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0};
+
+    struct Case {
+        const char* name;
+        Bytes data;
+        ImageIOErrorCode code;
+    };
+    const Case cases[] = {
+        {"empty", {}, ImageIOErrorCode::Empty},
+        {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, ImageIOErrorCode::Unsupported},
+        {"GIF", gif, ImageIOErrorCode::Unsupported},
+        {"JPEG signature only", Bytes(jpeg.begin(), jpeg.begin() + 3), ImageIOErrorCode::Truncated},
+        {"JPEG cut in half", half(jpeg), ImageIOErrorCode::Truncated},
+        {"JPEG garbage after the signature", garbageJPEG, ImageIOErrorCode::Corrupt},
+        {"PNG signature only", Bytes(png.begin(), png.begin() + 8), ImageIOErrorCode::Truncated},
+        {"PNG cut in half", half(png), ImageIOErrorCode::Truncated},
+        {"PNG header checksum", pngBadCRC, ImageIOErrorCode::Corrupt},
+        {"PNG damaged image data", flipped(png, 45), ImageIOErrorCode::Corrupt},
+        {"TIFF header only", Bytes(tiff.begin(), tiff.begin() + 4), ImageIOErrorCode::Truncated},
+        {"TIFF directory out of the file", tiffBadOffset, ImageIOErrorCode::Corrupt},
+        {"TIFF cut in half", half(tiff), ImageIOErrorCode::Corrupt},
+        {"TIFF float samples", floatTIFF, ImageIOErrorCode::Unsupported},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ImageIOError error = decodeError(c.data);
+        EXPECT_EQ(error.code, c.code) << error.message;
+        EXPECT_FALSE(error.message.empty());
+    }
+}
+
+TEST(ImageIOErrors, FilesThatCannotBeRead) {
+    const auto dir = tempDir();
+    ImageIOError error;
+    EXPECT_FALSE(DecodeImageFile((dir / "missing.png").string(), ImagePixelFormat::RGBA, &error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::FileUnreadable);
+    EXPECT_NE(error.message.find("missing.png"), std::string::npos);
+    EXPECT_FALSE(DecodeImageFile(dir.string(), ImagePixelFormat::RGBA, &error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::FileUnreadable);
+    std::ofstream(dir / "empty.jpg").close();
+    EXPECT_FALSE(DecodeImageFile((dir / "empty.jpg").string(), ImagePixelFormat::RGBA, &error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::Empty);
+}
+
+// Headers claiming huge images are refused before any pixel memory is taken.
+TEST(ImageIOErrors, AbsurdDimensionsAreRefused) {
+    const ImageBitmap small = gradient(16, 8);
+    Bytes png = encoded(small, ImageFileType::PNG);
+    putBE32(&png[16], 60000);  // IHDR width and height, then its checksum
+    putBE32(&png[20], 60000);
+    putBE32(&png[29], crc32(&png[12], 17));
+
+    Bytes jpeg = encoded(small, ImageFileType::JPEG);
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            jpeg[i + 5] = jpeg[i + 7] = 0xFD;  // height and width 65000
+            jpeg[i + 6] = jpeg[i + 8] = 0xE8;
+            break;
+        }
+
+    Bytes tiff = encoded(small, ImageFileType::TIFF);
+    const std::uint32_t ifd = tiff[4] | tiff[5] << 8 | tiff[6] << 16 | tiff[7] << 24;
+    const unsigned entries = tiff[ifd] | tiff[ifd + 1] << 8;
+    for (unsigned e = 0; e < entries; ++e) {
+        std::uint8_t* entry = &tiff[ifd + 2 + e * 12];
+        const unsigned tag = entry[0] | entry[1] << 8;
+        if (tag == 256 || tag == 257) entry[8] = entry[9] = 0xFF;  // width, height: 65535 (SHORT)
+    }
+
+    for (const Bytes* data : {&png, &jpeg, &tiff}) {
+        const ImageIOError error = decodeError(*data);
+        EXPECT_EQ(error.code, ImageIOErrorCode::TooLarge) << error.message;
+    }
+    // The limits are the caller's to lower.
+    ImageIOError error = decodeError(encoded(gradient(300, 10), ImageFileType::PNG), {.maxDimension = 256});
+    EXPECT_EQ(error.code, ImageIOErrorCode::TooLarge);
+    error = decodeError(encoded(gradient(100, 100), ImageFileType::TIFF), {.maxPixels = 9999});
+    EXPECT_EQ(error.code, ImageIOErrorCode::TooLarge);
+    EXPECT_FALSE(decodeError(encoded(gradient(100, 100), ImageFileType::TIFF), {.maxPixels = 10000}));
+}
+
+TEST(ImageIOSource, MultiImageTIFFAndIndexes) {
+    const auto dir = tempDir();
+    const auto path = dir / "two.tiff";
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    for (std::uint32_t page = 0; page < 2; ++page) {
+        const std::uint32_t w = 3 + page, h = 2;
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, page == 0 ? ORIENTATION_TOPLEFT : ORIENTATION_RIGHTTOP);
+        Bytes row(w, static_cast<std::uint8_t>(100 + page));
+        for (std::uint32_t y = 0; y < h; ++y) TIFFWriteScanline(tif, row.data(), y, 0);
+        TIFFWriteDirectory(tif);
+    }
+    TIFFClose(tif);
+    ImageIOError error;
+    auto source = ImageSource::createWithFile(path.string(), &error);
+    ASSERT_TRUE(source) << error.message;
+    EXPECT_EQ(source->type(), ImageFileType::TIFF);
+    EXPECT_EQ(source->typeIdentifier(), "public.tiff");
+    ASSERT_EQ(source->count(), 2u);
+    EXPECT_EQ(source->pixelWidth(1), 4u);
+    EXPECT_EQ(source->exifOrientation(1), 6);
+    EXPECT_EQ(source->imageOrientation(1), 3);
+    EXPECT_EQ(source->createImageAtIndex(1)->pixels[0], 101);
+    EXPECT_FALSE(source->createImageAtIndex(2, ImagePixelFormat::RGBA, &error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::IndexOutOfRange);
+    EXPECT_TRUE(source->propertiesAtIndex(2).empty());
+}
+
+TEST(ImageIODestination, FilesAreReplacedWholeAndFailuresReported) {
+    const auto dir = tempDir();
+    const std::string path = (dir / "Tavorin.jpg").string();
+    ASSERT_TRUE(WriteImageFile(gradient(8, 8), ImageFileType::JPEG, {}, path));
+    ImageIOError error;
+    ASSERT_TRUE(WriteImageFile(gradient(20, 10), ImageFileType::JPEG, {}, path, &error)) << error.message;
+    auto decodedFile = DecodeImageFile(path);
+    ASSERT_TRUE(decodedFile);
+    EXPECT_EQ(decodedFile->bitmap.width, 20u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);  // no temporary left
+
+    EXPECT_FALSE(WriteImageFile(gradient(8, 8), ImageFileType::PNG, {}, (dir / "no/such/dir.png").string(), &error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::WriteFailed);
+
+    EXPECT_FALSE(ImageDestination::createWithFile(path, ImageFileType::Unknown, &error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::InvalidArgument);
+
+    Bytes out;
+    EXPECT_FALSE(EncodeImage(ImageBitmap{}, ImageFileType::PNG, {}, &out, &error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::InvalidArgument);
+
+    auto destination = ImageDestination::createWithData(&out, ImageFileType::PNG);
+    EXPECT_FALSE(destination->finalize(&error));  // nothing added
+    destination = ImageDestination::createWithData(&out, ImageFileType::PNG);
+    destination->addImage(gradient(4, 4));
+    destination->addImage(gradient(4, 4));
+    EXPECT_FALSE(destination->finalize(&error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::InvalidArgument);
+}
+
+TEST(ImageIODestination, SourceOfAnotherTypeIsReencoded) {
+    const ImageBitmap original = gradient(12, 9);
+    auto source = ImageSource::createWithData(encoded(original, ImageFileType::PNG, {{kCGImagePropertyOrientation, 8}}));
+    ASSERT_TRUE(source);
+    Bytes tiff;
+    auto destination = ImageDestination::createWithData(&tiff, ImageFileType::TIFF);
+    destination->addImageFromSource(*source, 0);
+    ImageIOError error;
+    ASSERT_TRUE(destination->finalize(&error)) << error.message;
+    auto back = ImageSource::createWithData(tiff);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->type(), ImageFileType::TIFF);
+    EXPECT_EQ(back->exifOrientation(), 8);
+    EXPECT_EQ(difference(original, *back->createImageAtIndex(0)).max, 0);
+}

@@ -1,0 +1,169 @@
+// Metadata groups written with an image and read back from each format.
+#include "ImageFixtures.h"
+
+using namespace platform;
+using namespace imageio_test;
+
+namespace {
+
+ImageProperties sampleMetadata() {
+    return {
+        {kCGImagePropertyOrientation, 6},
+        {kCGImagePropertyExifDictionary,
+         ImageProperties{{kCGImagePropertyExifDateTimeOriginal, "2026:12:09 21:15:30"},
+                         {kCGImagePropertyExifDateTimeDigitized, "2026:12:09 21:16:00"},
+                         {kCGImagePropertyExifUserComment, "Made with Tavorin"},
+                         {kCGImagePropertyExifDigitalZoomRatio, 2.5f}}},
+        {kCGImagePropertyTIFFDictionary,
+         ImageProperties{{kCGImagePropertyTIFFDateTime, "2026:12:09 21:15:30"},
+                         {kCGImagePropertyTIFFMake, "Apple"},
+                         {kCGImagePropertyTIFFModel, "iPhone"},
+                         {kCGImagePropertyTIFFSoftware, "Tavorin 1.2"},
+                         {kCGImagePropertyTIFFImageDescription, "A test picture"}}},
+        {kCGImagePropertyGPSDictionary,
+         ImageProperties{{kCGImagePropertyGPSLatitudeRef, "S"},
+                         {kCGImagePropertyGPSLatitude, 33.5f},
+                         {kCGImagePropertyGPSLongitudeRef, "W"},
+                         {kCGImagePropertyGPSLongitude, 70.6f},
+                         {kCGImagePropertyGPSAltitude, -12.25f},
+                         {kCGImagePropertyGPSDOP, 5.0f},
+                         {kCGImagePropertyGPSTimeStamp, "2026:12:09 20:15:30"},
+                         {kCGImagePropertyGPSImgDirectionRef, "T"},
+                         {kCGImagePropertyGPSImgDirection, 271.5f}}},
+        {kCGImagePropertyIPTCDictionary,
+         ImageProperties{{kCGImagePropertyIPTCKeywords, ImagePropertyValue::Strings{"Tavorin", "Tavorin Edit"}}}},
+    };
+}
+
+std::string text(const ImageProperties& p, const char* group, const char* key) {
+    const ImagePropertyValue* v = ImagePropertyFind(p, group, key);
+    return v && v->string() ? *v->string() : "<missing>";
+}
+
+double number(const ImageProperties& p, const char* group, const char* key) {
+    const ImagePropertyValue* v = ImagePropertyFind(p, group, key);
+    return v && v->number() ? *v->number() : -999;
+}
+
+void expectSampleMetadata(const ImageProperties& p) {
+    EXPECT_EQ(ImagePropertyFind(p, kCGImagePropertyOrientation)->integer(), 6);
+    const char* exif = kCGImagePropertyExifDictionary;
+    EXPECT_EQ(text(p, exif, kCGImagePropertyExifDateTimeOriginal), "2026:12:09 21:15:30");
+    EXPECT_EQ(text(p, exif, kCGImagePropertyExifDateTimeDigitized), "2026:12:09 21:16:00");
+    EXPECT_EQ(text(p, exif, kCGImagePropertyExifUserComment), "Made with Tavorin");
+    EXPECT_NEAR(number(p, exif, kCGImagePropertyExifDigitalZoomRatio), 2.5, 1e-4);
+    const char* tiff = kCGImagePropertyTIFFDictionary;
+    EXPECT_EQ(text(p, tiff, kCGImagePropertyTIFFDateTime), "2026:12:09 21:15:30");
+    EXPECT_EQ(text(p, tiff, kCGImagePropertyTIFFMake), "Apple");
+    EXPECT_EQ(text(p, tiff, kCGImagePropertyTIFFModel), "iPhone");
+    EXPECT_EQ(text(p, tiff, kCGImagePropertyTIFFSoftware), "Tavorin 1.2");
+    EXPECT_EQ(text(p, tiff, kCGImagePropertyTIFFImageDescription), "A test picture");
+    const char* gps = kCGImagePropertyGPSDictionary;
+    EXPECT_EQ(text(p, gps, kCGImagePropertyGPSLatitudeRef), "S");
+    EXPECT_NEAR(number(p, gps, kCGImagePropertyGPSLatitude), 33.5, 1e-5);
+    EXPECT_EQ(text(p, gps, kCGImagePropertyGPSLongitudeRef), "W");
+    EXPECT_NEAR(number(p, gps, kCGImagePropertyGPSLongitude), 70.6, 1e-5);
+    EXPECT_NEAR(number(p, gps, kCGImagePropertyGPSAltitude), -12.25, 1e-4);
+    EXPECT_NEAR(number(p, gps, kCGImagePropertyGPSDOP), 5.0, 1e-4);
+    EXPECT_EQ(text(p, gps, kCGImagePropertyGPSTimeStamp), "20:15:30");
+    EXPECT_EQ(text(p, gps, kCGImagePropertyGPSDateStamp), "2026:12:09");
+    EXPECT_EQ(text(p, gps, kCGImagePropertyGPSImgDirectionRef), "T");
+    EXPECT_NEAR(number(p, gps, kCGImagePropertyGPSImgDirection), 271.5, 1e-4);
+    const ImagePropertyValue* keywords =
+        ImagePropertyFind(p, kCGImagePropertyIPTCDictionary, kCGImagePropertyIPTCKeywords);
+    ASSERT_TRUE(keywords && keywords->strings());
+    EXPECT_EQ(*keywords->strings(), (ImagePropertyValue::Strings{"Tavorin", "Tavorin Edit"}));
+}
+
+}  // namespace
+
+TEST(ImageMetadata, GroupsRoundTripThroughEveryFormat) {
+    const ImageBitmap image = gradient(24, 16);
+    for (ImageFileType type : {ImageFileType::JPEG, ImageFileType::PNG, ImageFileType::TIFF}) {
+        SCOPED_TRACE(ImageFileTypeIdentifier(type));
+        Bytes data;
+        ImageIOError error;
+        ASSERT_TRUE(EncodeImage(image, type, sampleMetadata(), &data, &error)) << error.message;
+        auto source = ImageSource::createWithData(data, &error);
+        ASSERT_TRUE(source) << error.message;
+        const ImageProperties p = source->propertiesAtIndex(0);
+        expectSampleMetadata(p);
+        EXPECT_EQ(ImagePropertyFind(p, kCGImagePropertyPixelWidth)->integer(), 24);
+        EXPECT_EQ(ImagePropertyFind(p, kCGImagePropertyPixelHeight)->integer(), 16);
+        // The metadata does not disturb the pixels.
+        auto pixels = source->createImageAtIndex(0, ImagePixelFormat::RGBA, &error);
+        ASSERT_TRUE(pixels) << error.message;
+        EXPECT_LT(difference(image, *pixels).mean, type == ImageFileType::JPEG ? 2.0 : 0.001);
+    }
+}
+
+TEST(ImageMetadata, PositiveCoordinatesAndMissingGroups) {
+    Bytes data;
+    ASSERT_TRUE(EncodeImage(gradient(8, 8), ImageFileType::JPEG,
+                            {{kCGImagePropertyGPSDictionary,
+                              ImageProperties{{kCGImagePropertyGPSLatitudeRef, "N"},
+                                              {kCGImagePropertyGPSLatitude, 0.0},
+                                              {kCGImagePropertyGPSAltitude, 120.0}}}},
+                            &data));
+    const ImageProperties p = ImageSource::createWithData(data)->propertiesAtIndex(0);
+    EXPECT_EQ(text(p, kCGImagePropertyGPSDictionary, kCGImagePropertyGPSLatitudeRef), "N");
+    EXPECT_NEAR(number(p, kCGImagePropertyGPSDictionary, kCGImagePropertyGPSLatitude), 0.0, 1e-9);
+    EXPECT_NEAR(number(p, kCGImagePropertyGPSDictionary, kCGImagePropertyGPSAltitude), 120.0, 1e-4);
+    EXPECT_FALSE(ImagePropertyGroup(p, kCGImagePropertyIPTCDictionary));
+    EXPECT_FALSE(ImagePropertyFind(p, kCGImagePropertyOrientation));
+
+    // A plain encode carries no metadata at all.
+    Bytes plain;
+    ASSERT_TRUE(EncodeImage(gradient(8, 8), ImageFileType::PNG, {}, &plain));
+    const ImageProperties q = ImageSource::createWithData(plain)->propertiesAtIndex(0);
+    EXPECT_FALSE(ImagePropertyGroup(q, kCGImagePropertyExifDictionary));
+    EXPECT_FALSE(ImagePropertyGroup(q, kCGImagePropertyTIFFDictionary));
+}
+
+// Carrying an encoded image over merges the new entries into its metadata and leaves the
+// compressed pixels as they were.
+TEST(ImageMetadata, SourceCarriedOverKeepsItsPixelsAndMergesProperties) {
+    const ImageBitmap image = gradient(40, 30);
+    Bytes first;
+    ASSERT_TRUE(EncodeImage(image, ImageFileType::JPEG,
+                            {{kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFMake, "Apple"}}},
+                             {kCGImagePropertyExifDictionary,
+                              ImageProperties{{kCGImagePropertyExifDateTimeOriginal, "2026:01:02 03:04:05"}}}},
+                            &first));
+    auto source = ImageSource::createWithData(first);
+    ASSERT_TRUE(source);
+    Bytes second;
+    auto destination = ImageDestination::createWithData(&second, ImageFileType::JPEG);
+    destination->addImageFromSource(
+        *source, 0,
+        {{kCGImagePropertyOrientation, 3},
+         {kCGImagePropertyIPTCDictionary, ImageProperties{{kCGImagePropertyIPTCKeywords, ImagePropertyValue::Strings{"Tavorin Edit"}}}},
+         {kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFSoftware, "Tavorin 1.2"}}}});
+    ImageIOError error;
+    ASSERT_TRUE(destination->finalize(&error)) << error.message;
+
+    auto merged = ImageSource::createWithData(second);
+    ASSERT_TRUE(merged);
+    const ImageProperties p = merged->propertiesAtIndex(0);
+    EXPECT_EQ(merged->exifOrientation(), 3);
+    EXPECT_EQ(text(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFMake), "Apple");
+    EXPECT_EQ(text(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFSoftware), "Tavorin 1.2");
+    EXPECT_EQ(text(p, kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal), "2026:01:02 03:04:05");
+    EXPECT_EQ(ImagePropertyFind(p, kCGImagePropertyIPTCDictionary, kCGImagePropertyIPTCKeywords)->strings()->size(), 1u);
+    EXPECT_EQ(source->createImageAtIndex(0)->pixels, merged->createImageAtIndex(0)->pixels);
+}
+
+TEST(ImageMetadata, UnknownKeysAreSkippedAndFileStillWritten) {
+    Bytes data;
+    ImageIOError error;
+    ASSERT_TRUE(EncodeImage(gradient(8, 8), ImageFileType::JPEG,
+                            {{kCGImagePropertyExifDictionary,
+                              ImageProperties{{"NoSuchTag", "x"},
+                                              {kCGImagePropertyExifUserComment, "kept"},
+                                              {kCGImagePropertyExifDigitalZoomRatio, ImagePropertyValue::Strings{"wrong kind"}}}}},
+                            &data, &error))
+        << error.message;
+    const ImageProperties p = ImageSource::createWithData(data)->propertiesAtIndex(0);
+    EXPECT_EQ(text(p, kCGImagePropertyExifDictionary, kCGImagePropertyExifUserComment), "kept");
+    EXPECT_FALSE(ImagePropertyFind(p, kCGImagePropertyExifDictionary, "NoSuchTag"));
+}
