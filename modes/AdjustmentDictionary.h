@@ -15,6 +15,7 @@ namespace Modes {
 
 using AdjustmentValue = std::variant<float, std::string>;
 using AdjustmentDictionary = std::map<std::string, AdjustmentValue, std::less<>>;
-using AdjustmentNameSet = std::set<std::string, std::less<>>;
+// A set of parameter names, such as those that selecting a mode leaves alone.
+using AdjustmentNameSet = std::set<std::string>;
 
 }  // namespace Modes

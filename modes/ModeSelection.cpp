@@ -5,23 +5,9 @@
 
 namespace Modes {
 
-const AdjustmentNameSet& adjustmentsToExcludeFromModes() {
-    static const AdjustmentNameSet kExcluded{
-        "CA Grayscale On/Off", "CA Grayscale Coefficients", "CA Grayscale At End On/Off",
-        "CA Temperature", "CA Photo Filter On/Off", "CA Photo Filter Strength",
-        "CA Photo Filter R", "CA Photo Filter G", "CA Photo Filter B", "CA Shadows Strength",
-        "CA Shadows Width", "CA Highlights Strength", "CA Highlights Width", "CA Exposure",
-        "CA Saturation Strength", "CA Contrast Strength", "CA Effect Strength", "CA Tone Map",
-        "CA Tone Map Strength", "CA Vignette On/Off", "CA Vignette Begin", "CA Vignette End",
-        "CA Vignette Black On/Off", "NR On/Off", "NR Flow Field Bilateral SigmaR",
-        "NR Flow Field Bilateral SigmaS", "NR Type",
-    };
-    return kExcluded;
-}
-
 void applyAdjustments(const AdjustmentDictionary& adjustments, const AdjustmentNameSet* excluded,
                       std::span<const AdjustmentDefault> defaults, AdjustmentSink& sink) {
-    const auto isExcluded = [&](std::string_view name) {
+    const auto isExcluded = [&](const std::string& name) {
         return excluded != nullptr && excluded->find(name) != excluded->end();
     };
     if (excluded != nullptr) {
@@ -41,20 +27,21 @@ void applyAdjustments(const AdjustmentDictionary& adjustments, const AdjustmentN
 }
 
 void selectMode(const AdjustmentDictionary& set, const ModeSelection& selection,
-                ModeSelectionTarget& target) {
+                const AdjustmentNameSet& excluded, ModeSelectionTarget& target) {
     target.setBrightnessContrastUniqueId(selection.uniqueId);
     target.setBrightnessRange(selection.brightnessRange);
     target.setContrastRange(selection.contrastRange);
-    target.setAdjustments(set, &adjustmentsToExcludeFromModes(), true);
+    target.setAdjustments(set, &excluded, true);
     target.updateGraphicsView(false);
 }
 
 ModeSelectedBlock selectedBlockWithModeAdjustments(AdjustmentDictionary set,
+                                                   const AdjustmentNameSet& excluded,
                                                    std::function<ModeSelectionTarget&()> target) {
-    return [set = std::move(set), target = std::move(target)](bool selected,
-                                                              const ModeSelection& selection) {
+    return [set = std::move(set), &excluded, target = std::move(target)](
+               bool selected, const ModeSelection& selection) {
         if (!selected) return;
-        selectMode(set, selection, target());
+        selectMode(set, selection, excluded, target());
     };
 }
 

@@ -20,11 +20,6 @@
 
 namespace Modes {
 
-// The 27 engine parameters that selecting a mode neither applies nor resets: the colour,
-// tone-map, vignette and monochrome post-adjustments the user sets separately, and the
-// noise-reduction switch and type.
-const AdjustmentNameSet& adjustmentsToExcludeFromModes();
-
 // One row of the engine's defaults table: a parameter and its normalised default.
 struct AdjustmentDefault {
     std::string name;
@@ -76,14 +71,18 @@ public:
 };
 
 // Selecting a mode: the identifier, then the brightness and contrast ranges, then the set
-// applied with the excluded names and caching on, then a (non-cached) redraw request.
+// applied with `excluded` (the parameters that modes leave alone, which the editing model
+// owns: GraphicsTypeController::adjustmentsToExcludeFromModes) and caching on, then a
+// (non-cached) redraw request.
 void selectMode(const AdjustmentDictionary& set, const ModeSelection& selection,
-                ModeSelectionTarget& target);
+                const AdjustmentNameSet& excluded, ModeSelectionTarget& target);
 
 // The selection block carried by a mode object: does nothing when `selected` is false, and
-// otherwise selects the mode on the target that `target` returns at that moment.
+// otherwise selects the mode on the target that `target` returns at that moment. `excluded`
+// must outlive the block.
 using ModeSelectedBlock = std::function<void(bool selected, const ModeSelection& selection)>;
 ModeSelectedBlock selectedBlockWithModeAdjustments(AdjustmentDictionary set,
+                                                   const AdjustmentNameSet& excluded,
                                                    std::function<ModeSelectionTarget&()> target);
 
 }  // namespace Modes

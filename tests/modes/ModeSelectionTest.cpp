@@ -1,7 +1,9 @@
 // Selecting a mode against recording stand-ins for the render view and the engine.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <variant>
 #include <utility>
 #include <vector>
 
@@ -33,6 +35,28 @@ public:
     }
 };
 
+// The parameters that the editing model keeps out of modes.
+const AdjustmentNameSet kExcluded{
+    "CA Grayscale On/Off", "CA Grayscale Coefficients", "CA Grayscale At End On/Off",
+    "CA Temperature", "CA Photo Filter On/Off", "CA Photo Filter Strength", "CA Photo Filter R",
+    "CA Photo Filter G", "CA Photo Filter B", "CA Shadows Strength", "CA Shadows Width",
+    "CA Highlights Strength", "CA Highlights Width", "CA Exposure", "CA Saturation Strength",
+    "CA Contrast Strength", "CA Effect Strength", "CA Tone Map", "CA Tone Map Strength",
+    "CA Vignette On/Off", "CA Vignette Begin", "CA Vignette End", "CA Vignette Black On/Off",
+    "NR On/Off", "NR Flow Field Bilateral SigmaR", "NR Flow Field Bilateral SigmaS", "NR Type"};
+
+// A defaults table of every library key that has a default (all but the "LL" keys).
+std::vector<AdjustmentDefault> libraryDefaults(float value) {
+    std::vector<AdjustmentDefault> defaults;
+    for (const auto& key : ModeLibraryFigures::kKeys)
+        if (!key.key.starts_with("LL ")) defaults.push_back({std::string(key.key), value});
+    return defaults;
+}
+
+const AdjustmentDictionary& parametersOf(std::string_view name) {
+    return ModeLibrary::modeWithName(name)->parameters();
+}
+
 const std::vector<AdjustmentDefault> kDefaults{
     {"Alg Filmic Strength", 0.5f}, {"Tone Mapping P", 0.0f}, {"CA Exposure", 0.5f},
     {"NR On/Off", 0.0f},           {"Gaussian SigmaS", 1.0f}};
@@ -43,7 +67,7 @@ TEST(ApplyAdjustments, ResetsWhatTheSetDoesNotNameThenAppliesItsPairs) {
                                    {"CA Exposure", 0.9f},  // excluded: skipped, not reset
                                    {"LL Beta", 0.25f}};    // no default: passed on, never reset
     RecordingSink sink;
-    applyAdjustments(set, &adjustmentsToExcludeFromModes(), kDefaults, sink);
+    applyAdjustments(set, &kExcluded, kDefaults, sink);
     const std::vector<std::pair<std::string, float>> expected{
         {"Tone Mapping P", 0.0f},      {"Gaussian SigmaS", 1.0f},  // resets, in table order
         {"Alg Filmic Strength", 0.3f}, {"Contrast Based On", 0.875f}, {"LL Beta", 0.25f}};
@@ -59,21 +83,18 @@ TEST(ApplyAdjustments, WithoutAnExcludedSetOnlyTheNamedParametersChange) {
     EXPECT_EQ(sink.names(), (std::vector<std::string>{"CA Exposure", "Tone Mapping P"}));
 }
 
-// On a defaults table of every library key that has a default (all but the "LL" keys), the
-// neutral "Normal" set resets everything but its own keys and the excluded ones, and applies
-// its seven keys that are not excluded.
+// The neutral "Normal" set resets everything but its own keys and the excluded ones, and
+// applies its seven keys that are not excluded.
 TEST(ApplyAdjustments, NeutralSetOnTheFullDefaultsTable) {
-    std::vector<AdjustmentDefault> defaults;
-    for (const auto& key : ModeLibraryFigures::kKeys)
-        if (!key.key.starts_with("LL ")) defaults.push_back({std::string(key.key), 0.25f});
+    const std::vector<AdjustmentDefault> defaults = libraryDefaults(0.25f);
     ASSERT_EQ(defaults.size(), 89u);
     RecordingSink sink;
     applyAdjustments(ModeLibrary::modeWithName("Normal")->parameters(),
-                     &adjustmentsToExcludeFromModes(), defaults, sink);
+                     &kExcluded, defaults, sink);
     ASSERT_EQ(sink.writes.size(), (89u - 27u - 7u) + 7u);
     for (std::size_t i = 0; i < sink.writes.size(); ++i) {
         const auto& [name, value] = sink.writes[i];
-        EXPECT_FALSE(adjustmentsToExcludeFromModes().count(name)) << name;
+        EXPECT_FALSE(kExcluded.count(name)) << name;
         if (i < 55) {
             EXPECT_EQ(value, 0.25f) << name;  // resets come first
         }
@@ -81,12 +102,52 @@ TEST(ApplyAdjustments, NeutralSetOnTheFullDefaultsTable) {
     EXPECT_EQ(sink.conversions.size(), 2u);  // "Luminance Style" "CIE", "Contrast Based On" "None"
 }
 
-TEST(ModeExclusions, TheTwentySevenAreLibraryKeys) {
-    const auto& excluded = adjustmentsToExcludeFromModes();
-    EXPECT_EQ(excluded.size(), 27u);
-    std::size_t found = 0;
-    for (const auto& key : ModeLibraryFigures::kKeys) found += excluded.count(std::string(key.key));
-    EXPECT_EQ(found, 27u);
+// An engine holding a value per parameter with a default; value names convert to 0.6.
+class ValueEngine : public AdjustmentSink {
+public:
+    explicit ValueEngine(const std::vector<AdjustmentDefault>& defaults) {
+        for (const auto& row : defaults) values[row.name] = row.value;
+    }
+    std::map<std::string, float> values;
+
+    void setAdjustment(std::string_view name, float value) override {
+        auto it = values.find(std::string(name));
+        if (it != values.end()) it->second = value;  // "LL" names change nothing
+    }
+    float adjustmentValueFromString(std::string_view, std::string_view) override { return 0.6f; }
+};
+
+// Two modes in a row: what the second names takes its value, what only the first named
+// returns to its default, and what modes leave alone keeps the user's value throughout.
+TEST(ApplyAdjustments, SecondSetUndoesWhatOnlyTheFirstNamed) {
+    const auto defaults = libraryDefaults(0.25f);
+    ValueEngine engine(defaults);
+    engine.setAdjustment("CA Exposure", 0.9f);  // the user's own adjustments
+    engine.setAdjustment("NR On/Off", 0.0f);
+
+    applyAdjustments(parametersOf("Norm Ppr Lab AltCX"), &kExcluded, defaults, engine);
+    EXPECT_EQ(engine.values["Alg Pouli Saturation Exponent"], 0.55f);
+    EXPECT_EQ(engine.values["Alg Color Correction Strength"], 0.07f);  // its first value
+    EXPECT_EQ(engine.values["Alg Color Correction Method"], 0.6f);
+
+    applyAdjustments(parametersOf("Normal"), &kExcluded, defaults, engine);
+    EXPECT_EQ(engine.values["Alg Pouli Saturation Exponent"], 0.25f);
+    EXPECT_EQ(engine.values["Alg Pouli Saturation On/Off"], 0.25f);
+    EXPECT_EQ(engine.values["Alg Color Correction Method"], 0.25f);
+    EXPECT_EQ(engine.values["Alg Color Correction Strength"], 0.171429f);
+    EXPECT_EQ(engine.values["CIE Contrast K Strength"], 0.5f);
+    EXPECT_EQ(engine.values["CA Exposure"], 0.9f);
+    EXPECT_EQ(engine.values["NR On/Off"], 0.0f);
+
+    // A long set after a short one: every key it names that modes may change takes its value.
+    applyAdjustments(parametersOf("Dehaze Alt"), &kExcluded, defaults, engine);
+    for (const auto& [key, value] : parametersOf("Dehaze Alt")) {
+        if (kExcluded.count(key) || key.starts_with("LL ")) continue;
+        const float* number = std::get_if<float>(&value);
+        EXPECT_EQ(engine.values[key], number ? *number : 0.6f) << key;
+    }
+    EXPECT_EQ(engine.values["CA Exposure"], 0.9f);
+    EXPECT_FALSE(engine.values.count("LL Beta"));
 }
 
 class RecordingTarget : public ModeSelectionTarget {
@@ -115,8 +176,7 @@ public:
 TEST(ModeSelectionBlock, SelectingSetsIdentifierAndRangesThenAppliesAndRedraws) {
     RecordingTarget target;
     const ModeSelectedBlock block = selectedBlockWithModeAdjustments(
-        ModeLibrary::modeWithName("LowLight3")->parameters(),
-        [&]() -> ModeSelectionTarget& { return target; });
+        parametersOf("LowLight3"), kExcluded, [&]() -> ModeSelectionTarget& { return target; });
     const ModeSelection selection{"LowLight3", {0.25f, 0.75f}, {0.0f, 1.0f}};
 
     block(false, selection);
@@ -128,7 +188,7 @@ TEST(ModeSelectionBlock, SelectingSetsIdentifierAndRangesThenAppliesAndRedraws) 
                                                       "redraw"}));
     ASSERT_NE(target.applied, nullptr);
     EXPECT_EQ(*target.applied, ModeLibrary::modeWithName("LowLight3")->parameters());
-    EXPECT_EQ(target.excluded, &adjustmentsToExcludeFromModes());
+    EXPECT_EQ(target.excluded, &kExcluded);
 }
 
 }  // namespace
