@@ -1,0 +1,216 @@
+#pragma once
+// The image-processing engine: owns every GPU resource of the pipeline (input and working
+// textures, framebuffers, the unit quad, the program pairs) and every processing parameter.
+// One per graphics view; made after the view's graphics device is current and deleted before
+// the device. Main thread only.
+//
+// Members are public on purpose: the program builders, the frame render and the view are
+// written as parts of this object and read its fields directly.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/EngineRecords.h"
+#include "engine/FrameRate.h"
+#include "engine/ShaderSets.h"
+#include "gpu/Math.h"
+
+namespace QV::Graphics {
+class IShaderProgram;
+class ITexture2D;
+class IFramebufferObject;
+class IVertexBuffer;
+class IVertexArrayObject;
+}
+
+class AmbrelGraphicsController {
+public:
+    // Which program of each pair and which filter-scale record the engine uses: 0 for the
+    // preview, 1 while a full-resolution render runs.
+    static inline int32_t programVariant = 0;
+    static inline int32_t filterScaleVariant = 0;
+
+    // The unit square [0,1]² onto clip space, z negated: uModelViewProjectionMatrix of the
+    // engine's programs.
+    static const QV::Math::CMatrix4<float>& UnitSquareProjection();
+
+    // Needs a current graphics device; throws std::runtime_error without one.
+    AmbrelGraphicsController();
+    virtual ~AmbrelGraphicsController();
+    AmbrelGraphicsController(const AmbrelGraphicsController&) = delete;
+    AmbrelGraphicsController& operator=(const AmbrelGraphicsController&) = delete;
+
+    // --- Programs -------------------------------------------------------------------------
+    // Deletes both programs of a pair; the next BuildPrograms rebuilds it.
+    static void ReleaseProgram(CShaderSetsShaderProgram& pair);
+    // Releases the given pairs and marks both variants stale.
+    void ReleasePrograms(std::initializer_list<int32_t> pairs);
+    void ReleasePrograms(const std::vector<int32_t>& pairs);
+    // Releases the current variant's programs whose source contains kernel sizes.
+    void ReleaseScaledPrograms();
+    // Sets a uniform on both programs of a pair, skipping programs not built yet.
+    void SetPairUniform(int32_t pair, const char* name, float value);
+    void SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector2<float>& value);
+    void SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector3<float>& value);
+    void SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector4<float>& value);
+
+    // --- Filter scale ---------------------------------------------------------------------
+    // Requested input-to-preview scale (shorter input side over the reference size).
+    void SetFilterScale(double scale);
+    // Brings the current variant's record up to the base scale, releasing the programs that
+    // depend on it when the scale changed.
+    void UpdateFilterScale();
+    // Kernel sizes, steps and inverses of the current variant's record; releases its
+    // scale-dependent programs.
+    void UpdateFilterScaleRecord();
+
+    // --- Textures and geometry ------------------------------------------------------------
+    void ReleaseInputTextures();
+    // Frees the working textures and level framebuffers (kept: the 1×1 unit textures); the next
+    // input configuration recreates them.
+    void ReleaseWorkingTextures();
+    void ApplicationDidEnterBackground();
+    void SetViewRect(int32_t x, int32_t y, int32_t width, int32_t height);
+    void SetRenderProgressBlock(std::function<void(double)> block);
+    // After a change of the view's content scale; the caller sets the view rectangle next.
+    void ResetContentScaleFactor();
+    static int32_t MaxTextureSize();
+
+    // --- Zoom and compare split -----------------------------------------------------------
+    void SetZoom(float zoom);
+    void SetCompareShowing(bool on);
+    void SetComparePoint(const float point[2]);
+    void SetComparePointX(float x);
+    void SetComparePointY(float y);
+    void SetCompareAngle(float radians);
+
+    // --- Named parameters -----------------------------------------------------------------
+    // Sets one parameter by name from its normalised value; with requestRender the next frame
+    // renders (also for an unknown name).
+    void SetAdjustment(const std::string& name, bool requestRender, float value);
+    // Normalised value of a parameter; NaN for a name that has no getter.
+    float GetAdjustment(const std::string& name) const;
+    // Every readable parameter with the names of its categories, in registry order.
+    static std::vector<std::pair<std::string, std::vector<std::string>>> AdjustmentCategories();
+    static std::string AdjustmentValueDescription(const std::string& name, float value);
+    static float AdjustmentValueFromString(const std::string& name, const std::string& text);
+
+    void SetVignetteRange(float begin, float end);
+    void SetPhotoFilterColor(float r, float g, float b);
+
+    // --- Uniform values shared by builders and setters ------------------------------------
+    static QV::Math::CVector2<float> ShadowsStrengthUniform(const sShadowsHighlights& shadows);
+    static QV::Math::CVector2<float> HighlightsStrengthUniform(const sShadowsHighlights& highlights);
+    QV::Math::CVector2<float> BrightnessStrengthUniform() const;
+    float ColorCorrectionStrengthUniform() const;
+    // (begin, 1 / (end - begin)); a range whose end does not exceed its begin is a hard edge.
+    static QV::Math::CVector2<float> VignetteRangeUniform(const QV::Math::CVector2<float>& range);
+    QV::Math::CVector4<float> SplitUniform() const;
+    QV::Math::CVector3<float> GrayscaleCoefficients() const;
+
+    // --- Activity of the colour stages (also written into the generated text) -------------
+    bool IsToneMapLookActive() const;
+    bool IsPhotoFilterActive() const;
+    bool AreLevelsActive() const;
+    static bool IsShadowsActive(const sShadowsHighlights& shadows);
+    static bool IsHighlightsActive(const sShadowsHighlights& highlights);
+
+    // --- Members, in declaration order ----------------------------------------------------
+    sVideoRecording videoRecording;
+    FrameRate frameRate;
+    sInputTexture inputTextures[2];
+    sBaseFilterScale baseFilterScale;
+    CShaderSets shaderSets;
+    sNoiseReduction noiseReduction;
+    sCIE cie;
+    sColorAdjustment colorAdjustment;
+    sSmoothing smoothing;
+    sToneMapping toneMapping;
+    sShadowsHighlights algShadows{0.0f, 0.85f};
+    sShadowsHighlights algHighlights{1.0f, 0.85f};
+    sLevels levels;
+    std::vector<QV::Math::CVector2<float>> levelTexelSizes;
+    std::vector<QV::Math::CVector2<float>> levelDoubleTexelSizes;
+    std::vector<int32_t> levelWidths;
+    std::vector<int32_t> levelHeights;
+    std::vector<QV::Graphics::ITexture2D*> levelTextures;
+    std::vector<QV::Graphics::IFramebufferObject*> levelFramebuffers;
+    QV::Math::CMatrix4<float> outputMatrix;
+    QV::Math::CMatrix4<float> inputTextureMatrix;
+    QV::Math::CMatrix4<float> zoomMatrix;  // scale about the picture centre, applied by the output pass
+    sFrameTime matricesTime;
+    float copyRotation = 0.0f;
+    float zoom = 1.0f;
+    float filmicStrength = 0.12f;
+    float colorCorrectionStrength = 0.171429f;
+    float pouliSaturationExponent = 1.0f;
+    float levelContrastStrengths[3] = {1.0f, 1.0f, 1.0f};
+    float contrastBasedOnBothBalance = 0.5f;
+    int32_t inputWidth = 0, inputHeight = 0;
+    int32_t cropWidth = 0, cropHeight = 0;
+    int32_t cropX = 0, cropY = 0;
+    int32_t processingWidth = 0, processingHeight = 0;
+    int32_t outputViewport[4] = {0, 0, 0, 0};
+    int32_t viewRect[4] = {0, 0, 1, 1};
+    int32_t inputIndex = 0;
+    int32_t frameDivider = 0;
+    int32_t maxVaryingVectors = 0;
+    int32_t maxTextureSize = 0;
+    // Depth of the level pyramid (4-7), one more per halving of the filter scale; also the
+    // exponent of the tiled render's tile border.
+    int32_t levelCount = 4;
+    int32_t filterScaleHalvings = 0;
+    int64_t inputOrientation = 0;  // 0-7: up, down, left, right, then the mirrored four
+    int32_t luminanceStyle = 0;    // CIE
+    int32_t inputFormat = kPixelFormatNone;
+    int32_t renderTarget = kRenderTargetScreen;
+    int32_t lastRenderTarget = kRenderTargetScreen;
+    int32_t letterbox = 2;  // 1 bars left and right, 0 top and bottom, 2 none
+    int32_t brightnessStrengthMethod = 1;  // Scale and Exponent
+    int32_t colorCorrectionMethod = 0;     // Deron
+    int32_t styleStageMode = 2;  // 0 render and keep, 1 render from the kept result, 2 neither
+    int32_t brightnessMethod = 0;  // CIE
+    int32_t contrastBasedOn = 3;   // None
+    bool reducedProcessing = false;
+    bool frontFacing = true;
+    bool landscape = false;
+    bool inputReconfigureRequested = false;
+    bool frameDirty = false;
+    bool matricesDirty = false;
+    bool cropWidthLessOne = false;
+    bool keepProcessingSize = false;
+    bool previewQuality = true;
+    bool pouliPostColorCorrection = false;
+    bool pouliSaturation = false;
+    bool textureStorage = false;
+    bool inputIsPixelBuffer = false;
+    std::function<void(double)> renderProgressBlock;
+    QV::Graphics::IVertexBuffer* quadVertexBuffer = nullptr;
+    QV::Graphics::IVertexArrayObject* quadVertexArray = nullptr;
+    QV::Graphics::ITexture2D* workTextures[3] = {};
+    QV::Graphics::ITexture2D* outputTextures[2] = {};
+    QV::Graphics::ITexture2D* levelColorTextures[6] = {};
+    QV::Graphics::ITexture2D* levelPairTextures[6][2] = {};
+    QV::Graphics::ITexture2D* levelHalfTextures[6] = {};
+    QV::Graphics::ITexture2D* levelNextTextures[6] = {};
+    QV::Graphics::ITexture2D* levelVectorTextures[6] = {};
+    QV::Graphics::ITexture2D* levelMaskTextures[6] = {};
+    QV::Graphics::ITexture2D* halfColorTexture = nullptr;
+    QV::Graphics::ITexture2D* coarseTextures[4] = {};
+    QV::Graphics::ITexture2D* unitTextures[3] = {};
+    QV::Graphics::ITexture2D* lookTexture = nullptr;
+    QV::Graphics::ITexture2D* currentOutput = nullptr;  // points at one of the above, owns nothing
+    QV::Graphics::IFramebufferObject* videoFramebuffer = nullptr;
+    QV::Graphics::IFramebufferObject* passFramebuffers[6] = {};
+
+    // Deletes the look texture (the next colour-adjustment build loads it again).
+    void ReleaseLookTexture();
+
+private:
+    void DeleteTexture(QV::Graphics::ITexture2D*& texture);
+    void DeleteWorkTextures();
+    void PushSplitUniform();
+};

@@ -1,0 +1,148 @@
+#pragma once
+// The engine's own program builders: the base passes (copies, input conversions, dark mask), the
+// filter dispatchers that pick the generator's builders for each pair, the colour-correction
+// and colour-adjustment programs, and the tone-map look texture they sample.
+//
+// Every builder works on the pairs of the engine's current program variant only, leaves a
+// filled slot alone (apart from refreshing uniforms where stated) and must run on the main
+// thread with the engine's device current. A program that fails to compile or link stays in its
+// slot unbuilt; the failure is logged and the device skips draws with it, so the pass is left
+// out instead of being drawn with another program.
+//
+// The GLSL texts are also available without GL (the ...Text functions), so that the stage
+// logic can be checked and compiled on its own.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/EngineRecords.h"
+#include "gpu/Math.h"
+
+class AmbrelGraphicsController;
+
+namespace platform {
+struct ImageBitmap;
+}
+
+// ---- Base pass programs ---------------------------------------------------------------------
+
+// Pairs 0-2: plain copy (twice) and the opaque copy.
+void BuildCopyPrograms(AmbrelGraphicsController& engine);
+// Pairs 3-7: the input conversions through inputTextureMatrix (alpha modes 0, 1, 2, 4, 3); the
+// texture matrix is set again on every call, so a new input geometry reaches them.
+void BuildDisplayPrograms(AmbrelGraphicsController& engine);
+// Pairs 19 and 20: the dark mask (red at most one third) and the dehaze alpha.
+void BuildDarkMaskPrograms(AmbrelGraphicsController& engine);
+
+// Fragment texts of the base programs (without GL).
+std::string CopyProgramFragment(int32_t precision, bool opaque);
+std::string DarkMaskFragment(int32_t precision, bool dehazeAlpha);
+
+// ---- Filter programs ------------------------------------------------------------------------
+
+void BuildBoxMeanPrograms(AmbrelGraphicsController& engine);
+void BuildNoiseReductionPrograms(AmbrelGraphicsController& engine);
+void BuildStructureTensorFilterPrograms(AmbrelGraphicsController& engine);
+void BuildGaussianPrograms(AmbrelGraphicsController& engine);
+void BuildToneMappingPrograms(AmbrelGraphicsController& engine);
+
+// Luminance mode of the vertical noise-reduction passes for a colour-correction method.
+int32_t NoiseReductionVerticalLuminanceMode(int32_t colorCorrectionMethod);
+
+// ---- Colour correction (pair 25) ------------------------------------------------------------
+
+struct sColorCorrectionOptions {
+    int32_t method = 0;            // eColorCorrectionMethod
+    bool cie = false;              // "Alg Color Correction CIE On/Off"
+    bool pouliAfter = false;       // Pouli after a method other than Pouli itself
+    bool pouliSaturation = false;  // effective: on and (Pouli after or method 3)
+    int32_t precision = 2;
+};
+
+// The switches of the engine's current parameters.
+sColorCorrectionOptions ColorCorrectionOptions(const AmbrelGraphicsController& engine);
+std::string ColorCorrectionFragment(const sColorCorrectionOptions& options);
+// Builds pair 25 of the current variant when empty, then refreshes its uniforms.
+void BuildColorCorrectionProgram(AmbrelGraphicsController& engine);
+
+// ---- Colour adjustment (pair 26) ------------------------------------------------------------
+
+// Which stages change the picture; every inactive stage is left out of the text.
+struct sColorAdjustmentStages {
+    bool effect = false;
+    bool original = false;  // the unprocessed picture is sampled (img1)
+    bool grayscaleStart = false;
+    bool look = false;      // a look is active and its texture is loaded
+    int32_t lookIndex = 0;
+    bool lookColor = false;  // colour strip (else Gotham or Inkwell)
+    bool temperature = false;
+    bool photoFilter = false;
+    bool shadows = false;
+    bool highlights = false;
+    bool exposure = false;
+    bool exponentialBrightness = false;
+    bool saturation = false;
+    bool exponentialSaturation = false;
+    bool saturationContrast = false;
+    bool contrast = false;
+    bool vibrancy = false;
+    bool grayscaleEnd = false;
+    bool vignette = false;
+    bool split = false;
+
+    bool Any() const;
+};
+
+// The activity tests over the parameter values (a difference from neutral counts only above
+// 1e-6). `lookAvailable` is false when the look texture could not be made: the look then
+// counts as inactive.
+sColorAdjustmentStages ColorAdjustmentStages(const sColorAdjustment& ca, bool lookAvailable = true);
+
+struct sColorAdjustmentTextOptions {
+    sColorAdjustmentStages stages;
+    QV::Math::CVector3<float> grayscaleWeights{0.299f, 0.587f, 0.114f};
+    float shadowsWidth = 0.85f;
+    float highlightsWidth = 0.85f;
+    bool vignetteBlack = true;
+    int32_t precision = 2;
+};
+std::string ColorAdjustmentFragment(const sColorAdjustmentTextOptions& options);
+
+// A uniform value as the builders set it: `count` floats (1 to 4).
+struct sUniformValue {
+    std::string name;
+    int32_t count;
+    float v[4];
+};
+// The values of the active stages' uniforms. `split` is the value of uSplit.
+std::vector<sUniformValue> ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdjustmentStages& stages,
+                                                   const QV::Math::CVector4<float>& split);
+
+// Builds pair 26 of the current variant when empty and some stage is active (loading the look
+// texture first), then refreshes the uniforms of its active stages.
+void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine);
+
+// ---- Tone-map looks -------------------------------------------------------------------------
+
+// Texel layout of a look texture ready for upload.
+struct sLookImage {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t channels = 0;  // 4 packed RGBA (colour looks, Gotham) or 1 (Inkwell)
+    std::vector<uint8_t> bytes;
+};
+
+// Converts decoded pixels (straight RGBA) of a look's image to the layout its look stage
+// samples, whatever the file's colour type: RGBA for colour strips and Gotham, one grey channel
+// (the red samples) for Inkwell. Fails, with a reason, for an image the stage cannot use.
+std::optional<sLookImage> ConvertLookImage(int32_t lookIndex, const platform::ImageBitmap& bitmap, std::string* reason);
+
+// Makes the look texture for the current look when a look is active and none is loaded (a
+// texture made for another look is replaced). A look whose image is missing, unreadable or too
+// large for the device is logged and leaves no texture: the colour-adjustment program then
+// leaves the look stage out. The next rebuild of that program tries again.
+void LoadToneMapLook(AmbrelGraphicsController& engine);
+// The look index the engine's current look texture was made for (-1 when none).
+int32_t LoadedToneMapLook(const AmbrelGraphicsController& engine);

@@ -1,0 +1,124 @@
+// Uniform values and stage activity tests shared by the parameter setters and the program
+// builders, so that a live update and a fresh build always agree.
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/ParameterValues.h"
+#include "engine/ToneMapLookTable.h"
+
+using EngineParameters::DiffersFrom;
+using QV::Math::CVector2;
+using QV::Math::CVector3;
+using QV::Math::CVector4;
+
+namespace {
+
+// The logistic shadows curve: exponent in powers of two and the scale that normalises it.
+CVector2<float> LogisticStrength(float strength, float width)
+{
+    const float k = strength * 11.7f;
+    const float x = (k * 1.442695f) / width;
+    const float y = width / (1.0f / (1.0f + std::exp(-k)) - 0.5f);
+    return {x, y};
+}
+
+} // namespace
+
+CVector2<float> AmbrelGraphicsController::ShadowsStrengthUniform(const sShadowsHighlights& shadows)
+{
+    return LogisticStrength(shadows.strength, shadows.width);
+}
+
+CVector2<float> AmbrelGraphicsController::HighlightsStrengthUniform(const sShadowsHighlights& highlights)
+{
+    return LogisticStrength(1.0f - highlights.strength, highlights.width);
+}
+
+CVector2<float> AmbrelGraphicsController::BrightnessStrengthUniform() const
+{
+    const float b = cie.brightnessStrength;
+    if (b <= 0.5f)
+        return brightnessStrengthMethod == 1 ? CVector2<float>(2.0f * b, 1.0f) : CVector2<float>(1.0f, b + 0.5f);
+    return {1.0f, (b - 0.5f) * 19.180832f + 1.0f};
+}
+
+float AmbrelGraphicsController::ColorCorrectionStrengthUniform() const
+{
+    const float s = colorCorrectionStrength;
+    switch (colorCorrectionMethod) {
+    case 0:
+    case 5: return 1.0f / (7.0f * s + 1.0f);
+    case 1:
+    case 6:
+    case 7: return 2.0f * s;
+    case 2: return 1.5f * s;
+    case 4: return 1.0f / (5.0f * s + 3.0f);
+    case 8: {
+        const float d = 5.0f * s + 1.0f;
+        return 1.0f / (d * d);
+    }
+    case 9: return 3.5f * s + 0.5f;
+    default: return 0.0f;  // Pouli, None
+    }
+}
+
+CVector2<float> AmbrelGraphicsController::VignetteRangeUniform(const CVector2<float>& range)
+{
+    // An end at or before the begin makes the vignette a hard edge at the begin instead of
+    // a division by zero (or a negative width).
+    constexpr float kHardEdgeWidth = 1e-4f;
+    const float width = std::max(range.y - range.x, kHardEdgeWidth);
+    return {range.x, 1.0f / width};
+}
+
+CVector4<float> AmbrelGraphicsController::SplitUniform() const
+{
+    const sSplit& split = colorAdjustment.split;
+    // Before the first input there are no levels: the point stays in view pixels.
+    const float levelWidth = levelWidths.empty() ? static_cast<float>(viewRect[2]) : static_cast<float>(levelWidths[0]);
+    const float levelHeight = levelHeights.empty() ? static_cast<float>(viewRect[3]) : static_cast<float>(levelHeights[0]);
+    return {split.point.x * levelWidth / static_cast<float>(viewRect[2]),
+            split.point.y * levelHeight / static_cast<float>(viewRect[3]), std::cos(split.angle), std::sin(split.angle)};
+}
+
+CVector3<float> AmbrelGraphicsController::GrayscaleCoefficients() const
+{
+    static const float weights[16][3] = {
+        {0.299f, 0.587f, 0.114f}, {0.18f, 0.41f, 0.41f}, {0.25f, 0.39f, 0.36f}, {0.21f, 0.4f, 0.39f},
+        {0.2f, 0.41f, 0.39f},     {0.21f, 0.42f, 0.37f}, {0.22f, 0.42f, 0.36f}, {0.31f, 0.36f, 0.33f},
+        {0.28f, 0.41f, 0.31f},    {0.23f, 0.37f, 0.4f},  {0.33f, 0.36f, 0.31f}, {0.36f, 0.31f, 0.33f},
+        {0.21f, 0.42f, 0.37f},    {0.24f, 0.37f, 0.39f}, {0.27f, 0.36f, 0.37f}, {0.25f, 0.35f, 0.4f}};
+    const int32_t index = colorAdjustment.grayscaleCoefficients;
+    const float* w = index >= 0 && index < 16 ? weights[index] : weights[0];
+    return {w[0], w[1], w[2]};
+}
+
+bool AmbrelGraphicsController::IsToneMapLookActive() const
+{
+    return ::IsToneMapLookActive(colorAdjustment.toneMap, colorAdjustment.toneMapStrength,
+                                 colorAdjustment.photoFilterToneMapStrengthMultiplier);
+}
+
+bool AmbrelGraphicsController::IsPhotoFilterActive() const
+{
+    return colorAdjustment.photoFilter && DiffersFrom(colorAdjustment.photoFilterStrength, 0.0f) &&
+           DiffersFrom(colorAdjustment.photoFilterToneMapStrengthMultiplier, 0.0f);
+}
+
+bool AmbrelGraphicsController::AreLevelsActive() const
+{
+    return DiffersFrom(levels.blackPoint, 0.0f) || DiffersFrom(levels.midToneFraction, 0.5f) ||
+           DiffersFrom(levels.whitePoint, 1.0f);
+}
+
+bool AmbrelGraphicsController::IsShadowsActive(const sShadowsHighlights& shadows)
+{
+    return DiffersFrom(shadows.strength, 0.0f) && DiffersFrom(shadows.width, 0.0f);
+}
+
+bool AmbrelGraphicsController::IsHighlightsActive(const sShadowsHighlights& highlights)
+{
+    return DiffersFrom(highlights.strength, 1.0f) && DiffersFrom(highlights.width, 0.0f);
+}

@@ -1,0 +1,42 @@
+// The requested filter scale and the per-variant records derived from it.
+
+#include "engine/AmbrelGraphicsController.h"
+
+void AmbrelGraphicsController::SetFilterScale(double scale)
+{
+    if (scale == baseFilterScale.requestedScale)
+        return;
+    const sFilterScaleReduction reduction = ReduceFilterScale(scale);
+    baseFilterScale.requestedScale = reduction.requestedScale;
+    baseFilterScale.requestedScaleF = static_cast<float>(reduction.requestedScale);
+    baseFilterScale.scale = reduction.scale;
+    baseFilterScale.scaleF = static_cast<float>(reduction.scale);
+    filterScaleHalvings = reduction.halvings;
+    levelCount = reduction.levelCount;
+}
+
+void AmbrelGraphicsController::UpdateFilterScale()
+{
+    sFilterScale& record = shaderSets.filterScales[filterScaleVariant];
+    if (baseFilterScale.requestedScale != record.requestedScale) {
+        record.scale = baseFilterScale.scale;
+        record.requestedScale = baseFilterScale.requestedScale;
+        record.scaleF = baseFilterScale.scaleF;
+        record.requestedScaleF = baseFilterScale.requestedScaleF;
+        UpdateFilterScaleRecord();
+    }
+    record.scaledExtra = static_cast<int32_t>(record.scaleF * static_cast<float>(baseFilterScale.extra));
+    record.extra = baseFilterScale.extra;
+}
+
+void AmbrelGraphicsController::UpdateFilterScaleRecord()
+{
+    shaderSets.filterScales[filterScaleVariant].ComputeDerived();
+    ReleaseScaledPrograms();
+}
+
+void AmbrelGraphicsController::ReleaseScaledPrograms()
+{
+    for (int32_t pair : kScaledProgramPairs)
+        shaderSets[pair].Release(programVariant);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The fixed list of colour looks selected by "CA Tone Map". The order is stored in edits and
+// in the colour catalogue: never reorder or insert.
+
+#include <array>
+#include <cstdint>
+
+struct sToneMapLook {
+    const char* displayName;
+    const char* imageName;  // bundle image of the look, "" for "None"
+    bool colorFlag;         // the image is a per-channel curve strip
+};
+
+constexpr int32_t kToneMapLookCount = 65;
+
+extern const std::array<sToneMapLook, kToneMapLookCount> ToneMapLookTable;
+
+// A look is active when one is selected and both of its strengths are away from zero.
+bool IsToneMapLookActive(int32_t lookIndex, float toneMapStrength, float multiplier);
