@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
+#include <limits>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -123,7 +123,7 @@ TEST(ModeLibraryTable, EveryKeyMatchesItsFigures) {
         }
         // Same names, listed by falling frequency.
         ASSERT_EQ(s.names.size(), expected.names.size());
-        int previous = INT32_MAX;
+        int previous = std::numeric_limits<int>::max();
         for (std::string_view name : expected.names) {
             auto it = s.names.find(std::string(name));
             ASSERT_NE(it, s.names.end()) << name;
