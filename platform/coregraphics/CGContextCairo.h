@@ -1,0 +1,15 @@
+#pragma once
+// For the other stand-ins only (text, compositing): the cairo context behind a CG context, to
+// draw with cairo or pango directly between `CGContextCairoBegin` and `CGContextCairoEnd`
+// (which keep the bytes of a converted layout in step). The cairo matrix is the context's
+// transform composed with the flip to cairo's y-down pixels.
+#include <cairo.h>
+
+#include "platform/coregraphics/CGContext.h"
+
+cairo_t* CGContextCairoBegin(const CGContextRef& c);
+void CGContextCairoEnd(const CGContextRef& c);
+// The context's current global alpha (what `CGContextSetAlpha` set).
+double CGContextGetAlpha(const CGContextRef& c);
+// Appends the path to cairo's current path under the current cairo matrix.
+void CGPathAppendToCairo(cairo_t* cr, const CGPath& path);
