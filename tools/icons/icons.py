@@ -1,0 +1,445 @@
+#!/usr/bin/python3
+"""Draws the icons of the mode, colour and adjustment pickers into resources/icons/.
+
+Every icon is a simple white line pictogram on a transparent background, drawn with cairo
+at twice its size in points ("name@2x.png"), the size at which its picker cell shows it:
+mode group headers 25 points, colour group headers 44 points, adjustments 35 points.
+Run it after changing a drawing and commit the images it writes:
+
+    /usr/bin/python3 tools/icons/icons.py              # writes resources/icons/
+    /usr/bin/python3 tools/icons/icons.py --out DIR    # writes somewhere else
+    /usr/bin/python3 tools/icons/icons.py --sheet F    # also a contact sheet on grey, to look at
+
+Needs the Debian package python3-cairo (Debian's own Python, hence the interpreter path).
+Each drawing function works in a unit square (0..1, y down) with the pen already set.
+"""
+
+import argparse
+import math
+import os
+import sys
+
+import cairo
+
+SCALE = 2  # pixels per point
+MODE_POINTS, COLOR_POINTS, ADJUST_POINTS = 25, 44, 35
+MARGIN = 0.1  # of the side, left clear around the drawing
+
+
+# --- small helpers --------------------------------------------------------------------------
+
+
+def circle(cr, x, y, r):
+    cr.new_sub_path()
+    cr.arc(x, y, r, 0, 2 * math.pi)
+
+
+def rounded_rect(cr, x, y, w, h, r):
+    cr.new_sub_path()
+    cr.arc(x + w - r, y + r, r, -math.pi / 2, 0)
+    cr.arc(x + w - r, y + h - r, r, 0, math.pi / 2)
+    cr.arc(x + r, y + h - r, r, math.pi / 2, math.pi)
+    cr.arc(x + r, y + r, r, math.pi, 3 * math.pi / 2)
+    cr.close_path()
+
+
+def rays(cr, cx, cy, inner, outer, count, phase=0.0):
+    for i in range(count):
+        a = phase + 2 * math.pi * i / count
+        cr.move_to(cx + inner * math.cos(a), cy + inner * math.sin(a))
+        cr.line_to(cx + outer * math.cos(a), cy + outer * math.sin(a))
+    cr.stroke()
+
+
+def sparkle(cr, cx, cy, r):
+    """A four-pointed star with concave sides, filled."""
+    k = 0.28 * r
+    cr.move_to(cx, cy - r)
+    cr.curve_to(cx + k * 0.3, cy - k, cx + k, cy - k * 0.3, cx + r, cy)
+    cr.curve_to(cx + k, cy + k * 0.3, cx + k * 0.3, cy + k, cx, cy + r)
+    cr.curve_to(cx - k * 0.3, cy + k, cx - k, cy + k * 0.3, cx - r, cy)
+    cr.curve_to(cx - k, cy - k * 0.3, cx - k * 0.3, cy - k, cx, cy - r)
+    cr.close_path()
+    cr.fill()
+
+
+def droplet(cr, cx, top, bottom, half_width):
+    r = half_width
+    cy = bottom - r
+    cr.move_to(cx, top)
+    cr.curve_to(cx + r * 0.35, top + (cy - top) * 0.45, cx + r, cy - r * 0.45, cx + r, cy)
+    cr.arc(cx, cy, r, 0, math.pi)
+    cr.curve_to(cx - r, cy - r * 0.45, cx - r * 0.35, top + (cy - top) * 0.45, cx, top)
+    cr.close_path()
+
+
+def cloud_path(cr):
+    cr.move_to(0.22, 0.72)
+    cr.arc(0.24, 0.58, 0.14, math.pi / 2, 3 * math.pi / 2 - 0.2)
+    cr.arc(0.45, 0.40, 0.2, math.pi + 0.35, -0.35)
+    cr.arc(0.72, 0.55, 0.17, -math.pi / 2 - 0.1, math.pi / 2)
+    cr.close_path()
+
+
+def wave(cr, y, x0=0.12, x1=0.88, amplitude=0.04, periods=2):
+    steps = 48
+    cr.move_to(x0, y)
+    for i in range(1, steps + 1):
+        t = i / steps
+        cr.line_to(x0 + (x1 - x0) * t, y + amplitude * math.sin(t * periods * 2 * math.pi))
+    cr.stroke()
+
+
+# --- mode group headers ---------------------------------------------------------------------
+
+
+def mode_normal(cr):  # Enhance: sparkles
+    sparkle(cr, 0.42, 0.56, 0.38)
+    sparkle(cr, 0.8, 0.2, 0.16)
+
+
+def mode_low_light(cr):  # a crescent moon and a star
+    cr.push_group()
+    circle(cr, 0.42, 0.58, 0.36)
+    cr.fill()
+    cr.set_operator(cairo.OPERATOR_CLEAR)
+    circle(cr, 0.64, 0.4, 0.3)
+    cr.fill()
+    cr.pop_group_to_source()
+    cr.paint()
+    cr.set_source_rgba(1, 1, 1, 1)
+    sparkle(cr, 0.8, 0.2, 0.14)
+
+
+def mode_art(cr):  # a painter's palette
+    cr.move_to(0.5, 0.1)
+    cr.curve_to(0.85, 0.1, 0.95, 0.4, 0.9, 0.58)
+    cr.curve_to(0.85, 0.76, 0.7, 0.66, 0.62, 0.74)
+    cr.curve_to(0.55, 0.82, 0.66, 0.92, 0.5, 0.92)
+    cr.curve_to(0.2, 0.92, 0.06, 0.72, 0.08, 0.48)
+    cr.curve_to(0.1, 0.25, 0.28, 0.1, 0.5, 0.1)
+    cr.close_path()
+    cr.stroke()
+    for x, y in ((0.3, 0.36), (0.52, 0.27), (0.72, 0.38), (0.26, 0.6)):
+        circle(cr, x, y, 0.07)
+        cr.fill()
+
+
+def mode_sun(cr):  # Clarity: a clear sun
+    circle(cr, 0.5, 0.5, 0.2)
+    cr.stroke()
+    rays(cr, 0.5, 0.5, 0.3, 0.46, 8)
+
+
+def mode_overcast(cr):  # Sky: a cloud
+    cloud_path(cr)
+    cr.stroke()
+
+
+def mode_dramatic(cr):  # a lightning bolt
+    cr.move_to(0.58, 0.06)
+    cr.line_to(0.22, 0.54)
+    cr.line_to(0.48, 0.54)
+    cr.line_to(0.4, 0.94)
+    cr.line_to(0.78, 0.42)
+    cr.line_to(0.52, 0.42)
+    cr.close_path()
+    cr.fill()
+
+
+def mode_exposure(cr):  # exposure compensation: plus and minus across a diagonal
+    rounded_rect(cr, 0.1, 0.1, 0.8, 0.8, 0.1)
+    cr.stroke()
+    cr.move_to(0.86, 0.14)
+    cr.line_to(0.14, 0.86)
+    cr.stroke()
+    cr.move_to(0.22, 0.33)
+    cr.line_to(0.44, 0.33)
+    cr.move_to(0.33, 0.22)
+    cr.line_to(0.33, 0.44)
+    cr.move_to(0.56, 0.67)
+    cr.line_to(0.78, 0.67)
+    cr.stroke()
+
+
+def mode_fog(cr):  # drifting fog
+    for y in (0.28, 0.5, 0.72):
+        wave(cr, y)
+
+
+# --- colour group headers -------------------------------------------------------------------
+
+
+def tone_curve(cr, bend):
+    """A tone curve in a frame, bent up (lights) or down (darks)."""
+    rounded_rect(cr, 0.08, 0.08, 0.84, 0.84, 0.08)
+    cr.stroke()
+    x0, y0, x1, y1 = 0.16, 0.84, 0.84, 0.16
+    cr.move_to(x0, y0)
+    cr.curve_to(x0 + 0.2 - bend, y0 - 0.2 - bend, x1 - 0.2 - bend, y1 + 0.2 - bend, x1, y1)
+    cr.stroke()
+
+
+def color_tones(cr):  # Lights: a brightening curve
+    tone_curve(cr, 0.17)
+
+
+def color_tones_dark(cr):  # Darks: a darkening curve
+    tone_curve(cr, -0.17)
+
+
+def color_tints(cr):  # Tints: a drop of colour
+    droplet(cr, 0.5, 0.08, 0.9, 0.3)
+    cr.stroke()
+
+
+def color_mono(cr):  # Shades: a half-filled drop
+    droplet(cr, 0.5, 0.08, 0.9, 0.3)
+    cr.stroke_preserve()
+    cr.save()
+    cr.clip()
+    cr.rectangle(0, 0, 0.5, 1)
+    cr.fill()
+    cr.restore()
+
+
+def color_gray(cr):  # Grays: three steps of grey
+    for i, alpha in enumerate((0.3, 0.62, 1.0)):
+        x = 0.1 + i * 0.28
+        rounded_rect(cr, x, 0.16, 0.22, 0.68, 0.05)
+        cr.save()
+        cr.set_source_rgba(1, 1, 1, alpha)
+        cr.fill_preserve()
+        cr.restore()
+        cr.stroke()
+
+
+def color_custom(cr):  # a colour of one's own: a ring with a plus
+    circle(cr, 0.5, 0.5, 0.38)
+    cr.stroke()
+    cr.move_to(0.5, 0.3)
+    cr.line_to(0.5, 0.7)
+    cr.move_to(0.3, 0.5)
+    cr.line_to(0.7, 0.5)
+    cr.stroke()
+
+
+# --- adjustments ----------------------------------------------------------------------------
+
+
+def adjust_brightness(cr):
+    circle(cr, 0.5, 0.5, 0.17)
+    cr.fill()
+    rays(cr, 0.5, 0.5, 0.29, 0.42, 8, math.pi / 8)
+
+
+def adjust_detail(cr):  # a magnifying glass
+    circle(cr, 0.42, 0.42, 0.26)
+    cr.stroke()
+    cr.move_to(0.61, 0.61)
+    cr.line_to(0.88, 0.88)
+    cr.stroke()
+
+
+def adjust_saturation(cr):  # three overlapping primaries
+    for x, y in ((0.5, 0.34), (0.35, 0.6), (0.65, 0.6)):
+        circle(cr, x, y, 0.24)
+        cr.stroke()
+
+
+def adjust_darkness(cr):  # Depth: stacked layers
+    for i, y in enumerate((0.62, 0.48, 0.34)):
+        cr.move_to(0.5, y - 0.16)
+        cr.line_to(0.9, y)
+        cr.line_to(0.5, y + 0.16)
+        cr.line_to(0.1, y)
+        cr.close_path()
+        if i == 2:
+            cr.fill()
+        else:
+            cr.stroke()
+
+
+def adjust_contrast(cr):  # half light, half dark
+    circle(cr, 0.5, 0.5, 0.38)
+    cr.stroke()
+    cr.arc(0.5, 0.5, 0.38, -math.pi / 2, math.pi / 2)
+    cr.close_path()
+    cr.fill()
+
+
+def half_filled_circle(cr, lower):
+    circle(cr, 0.5, 0.5, 0.38)
+    cr.stroke_preserve()
+    cr.save()
+    cr.clip()
+    if lower:
+        for y in (0.62, 0.74):  # hatching: the dark part
+            cr.move_to(0.05, y)
+            cr.line_to(0.95, y)
+        cr.stroke()
+    else:
+        cr.rectangle(0, 0, 1, 0.42)
+        cr.fill()
+    cr.restore()
+
+
+def adjust_shadows(cr):
+    half_filled_circle(cr, True)
+
+
+def adjust_highlights(cr):
+    half_filled_circle(cr, False)
+
+
+def adjust_temperature(cr):  # a thermometer
+    cr.new_sub_path()
+    cr.arc(0.5, 0.72, 0.16, -math.pi / 2 + 0.72, 3 * math.pi / 2 - 0.72)
+    cr.line_to(0.41, 0.18)
+    cr.arc(0.5, 0.18, 0.09, math.pi, 0)
+    cr.close_path()
+    cr.stroke()
+    circle(cr, 0.5, 0.72, 0.08)
+    cr.fill()
+    cr.move_to(0.5, 0.66)
+    cr.line_to(0.5, 0.3)
+    cr.stroke()
+    for y in (0.28, 0.4):
+        cr.move_to(0.68, y)
+        cr.line_to(0.8, y)
+    cr.stroke()
+
+
+def adjust_noise(cr):  # grain
+    dots = ((0.2, 0.22, 0.07), (0.5, 0.16, 0.05), (0.8, 0.24, 0.08), (0.33, 0.48, 0.05), (0.62, 0.45, 0.08),
+            (0.86, 0.56, 0.05), (0.16, 0.72, 0.08), (0.46, 0.78, 0.07), (0.76, 0.82, 0.05))
+    for x, y, r in dots:
+        circle(cr, x, y, r)
+        cr.fill()
+
+
+def adjust_vignette(cr):  # dark corners around a clear centre
+    rounded_rect(cr, 0.08, 0.16, 0.84, 0.68, 0.08)
+    cr.new_sub_path()
+    cr.save()
+    cr.translate(0.5, 0.5)
+    cr.scale(0.3, 0.22)
+    cr.arc_negative(0, 0, 1, 2 * math.pi, 0)
+    cr.restore()
+    cr.save()
+    cr.set_source_rgba(1, 1, 1, 0.45)
+    cr.fill_preserve()
+    cr.restore()
+    cr.stroke()
+
+
+def adjust_reset(cr):  # turn back: a circle going round anticlockwise
+    cx, cy, r = 0.5, 0.54, 0.34
+    top = cy - r
+    cr.arc(cx, cy, r, -math.pi / 2 + 0.05, -math.pi / 2 + 2 * math.pi * 0.8)
+    cr.stroke()
+    # arrowhead at the top, pointing left into the gap
+    cr.move_to(cx - 0.17, top)
+    cr.line_to(cx + 0.05, top - 0.14)
+    cr.line_to(cx + 0.05, top + 0.14)
+    cr.close_path()
+    cr.fill()
+
+
+def adjust_crop(cr):  # two crop corners
+    cr.move_to(0.28, 0.08)
+    cr.line_to(0.28, 0.72)
+    cr.line_to(0.92, 0.72)
+    cr.move_to(0.08, 0.28)
+    cr.line_to(0.72, 0.28)
+    cr.line_to(0.72, 0.92)
+    cr.stroke()
+
+
+ICONS = [
+    ("modeNormal", MODE_POINTS, mode_normal),
+    ("modeLowLight", MODE_POINTS, mode_low_light),
+    ("modeArt", MODE_POINTS, mode_art),
+    ("modeSun", MODE_POINTS, mode_sun),
+    ("modeOvercast", MODE_POINTS, mode_overcast),
+    ("modeDramatic", MODE_POINTS, mode_dramatic),
+    ("modeExposure", MODE_POINTS, mode_exposure),
+    ("modeFog", MODE_POINTS, mode_fog),
+    ("colorTonesDark", COLOR_POINTS, color_tones_dark),
+    ("colorTones", COLOR_POINTS, color_tones),
+    ("color", COLOR_POINTS, color_tints),
+    ("colorMono", COLOR_POINTS, color_mono),
+    ("colorGray", COLOR_POINTS, color_gray),
+    ("colorCustom", COLOR_POINTS, color_custom),
+    ("adjustBrightness", ADJUST_POINTS, adjust_brightness),
+    ("adjustDetail", ADJUST_POINTS, adjust_detail),
+    ("adjustSaturation", ADJUST_POINTS, adjust_saturation),
+    ("adjustDarkness", ADJUST_POINTS, adjust_darkness),
+    ("adjustContrast", ADJUST_POINTS, adjust_contrast),
+    ("adjustShadows", ADJUST_POINTS, adjust_shadows),
+    ("adjustHighlights", ADJUST_POINTS, adjust_highlights),
+    ("adjustTemperature", ADJUST_POINTS, adjust_temperature),
+    ("adjustNoise", ADJUST_POINTS, adjust_noise),
+    ("adjustVignette", ADJUST_POINTS, adjust_vignette),
+    ("adjustReset", ADJUST_POINTS, adjust_reset),
+    ("adjustCrop", ADJUST_POINTS, adjust_crop),
+]
+
+
+def render(draw, points):
+    """One icon as an ARGB surface of points x SCALE pixels."""
+    side = points * SCALE
+    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, side, side)
+    cr = cairo.Context(surface)
+    cr.scale(side, side)
+    cr.translate(MARGIN, MARGIN)
+    cr.scale(1 - 2 * MARGIN, 1 - 2 * MARGIN)
+    cr.set_source_rgba(1, 1, 1, 1)
+    # About 1.5 points of line at any size, never thinner than 2 pixels.
+    width_px = max(2.0, 1.5 * SCALE * points / 30.0)
+    cr.set_line_width(width_px / (side * (1 - 2 * MARGIN)))
+    cr.set_line_cap(cairo.LINE_CAP_ROUND)
+    cr.set_line_join(cairo.LINE_JOIN_ROUND)
+    draw(cr)
+    surface.flush()
+    return surface
+
+
+def write_sheet(path, surfaces):
+    """All icons on a mid-grey background, in a row per picker, to look at."""
+    cell = 2 * COLOR_POINTS * SCALE // 2 + 16
+    rows = [[s for n, p, s in surfaces if p == points] for points in (MODE_POINTS, COLOR_POINTS, ADJUST_POINTS)]
+    columns = max(len(r) for r in rows)
+    sheet = cairo.ImageSurface(cairo.FORMAT_ARGB32, columns * cell, len(rows) * cell)
+    cr = cairo.Context(sheet)
+    cr.set_source_rgb(0.32, 0.34, 0.38)
+    cr.paint()
+    for row, icons in enumerate(rows):
+        for column, surface in enumerate(icons):
+            x = column * cell + (cell - surface.get_width()) / 2
+            y = row * cell + (cell - surface.get_height()) / 2
+            cr.set_source_surface(surface, x, y)
+            cr.paint()
+    sheet.write_to_png(path)
+
+
+def main(argv):
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--out", default=os.path.join(root, "resources", "icons"))
+    parser.add_argument("--sheet", help="also write a contact sheet to this PNG file")
+    args = parser.parse_args(argv)
+    os.makedirs(args.out, exist_ok=True)
+    surfaces = []
+    for name, points, draw in ICONS:
+        surface = render(draw, points)
+        surface.write_to_png(os.path.join(args.out, name + "@2x.png"))
+        surfaces.append((name, points, surface))
+    if args.sheet:
+        write_sheet(args.sheet, surfaces)
+    print("wrote %d icons to %s" % (len(ICONS), args.out))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
