@@ -1,6 +1,7 @@
 // Metadata of encoded images through Exiv2: the Orientation entry and the Exif, TIFF, GPS
 // and IPTC groups of the properties dictionary, read from and merged into JPEG, PNG and TIFF
 // data. Exiv2 reports failures by exceptions; none leaves this file.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <mutex>
@@ -29,6 +30,93 @@ const std::set<std::string, std::less<>> kStructureTags = {
     "Predictor", "ExtraSamples", "SampleFormat", "TileWidth", "TileLength", "TileOffsets",
     "TileByteCounts", "ExifTag", "GPSTag", "JPEGInterchangeFormat", "JPEGInterchangeFormatLength",
     "SubIFDs", "NewSubfileType", "FillOrder", "YCbCrSubSampling", "YCbCrPositioning"};
+
+// ---- PNG Exif chunk ------------------------------------------------------------------
+// PNG keeps Exif in its own chunk, "eXIf", which viewers read. Exiv2 of this generation
+// stores it as a text profile instead, so the chunk is read and written here.
+
+constexpr std::uint8_t kPNGSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+
+bool isPNG(const std::vector<std::uint8_t>& d) {
+    return d.size() >= 8 && std::equal(kPNGSignature, kPNGSignature + 8, d.begin());
+}
+
+struct PNGChunk {
+    std::size_t offset;  // of the length field
+    std::uint32_t length;
+    std::string type;
+    std::size_t end() const { return offset + 12 + length; }
+};
+
+std::uint32_t readBE32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// The chunks of the file, stopping at the first that does not fit.
+std::vector<PNGChunk> pngChunks(const std::vector<std::uint8_t>& d) {
+    std::vector<PNGChunk> chunks;
+    std::size_t at = 8;
+    while (at + 12 <= d.size()) {
+        PNGChunk c{at, readBE32(&d[at]), std::string(reinterpret_cast<const char*>(&d[at + 4]), 4)};
+        if (c.length > d.size() - at - 12) break;
+        chunks.push_back(c);
+        at = c.end();
+        if (c.type == "IEND") break;
+    }
+    return chunks;
+}
+
+std::uint32_t crc32(const std::uint8_t* p, std::size_t n) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) {
+        c ^= p[i];
+        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+void appendBE32(std::vector<std::uint8_t>* out, std::uint32_t v) {
+    out->insert(out->end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
+}
+
+// Exif from the file's eXIf chunk, when it has one.
+void pngReadExifChunk(const std::vector<std::uint8_t>& d, Exiv2::ExifData* exif) {
+    for (const PNGChunk& c : pngChunks(d))
+        if (c.type == "eXIf" && c.length > 0) {
+            Exiv2::ExifParser::decode(*exif, &d[c.offset + 8], c.length);
+            return;
+        }
+}
+
+// A text chunk holding an Exif profile in the text form.
+bool isExifTextProfile(const std::vector<std::uint8_t>& d, const PNGChunk& c) {
+    if (c.type != "tEXt" && c.type != "zTXt" && c.type != "iTXt") return false;
+    static const std::string kinds[] = {"Raw profile type exif", "Raw profile type APP1"};
+    for (const std::string& k : kinds)
+        if (c.length > k.size() && std::equal(k.begin(), k.end(), d.begin() + c.offset + 8) &&
+            d[c.offset + 8 + k.size()] == 0)
+            return true;
+    return false;
+}
+
+// The file with its Exif in one eXIf chunk after the header, and no other copy of it.
+std::vector<std::uint8_t> pngWithExifChunk(const std::vector<std::uint8_t>& d, const Exiv2::ExifData& exif) {
+    Exiv2::Blob blob;
+    if (!exif.empty()) Exiv2::ExifParser::encode(blob, Exiv2::bigEndian, exif);
+    std::vector<std::uint8_t> out(d.begin(), d.begin() + 8);
+    for (const PNGChunk& c : pngChunks(d)) {
+        if (c.type == "eXIf" || isExifTextProfile(d, c)) continue;
+        out.insert(out.end(), d.begin() + c.offset, d.begin() + c.end());
+        if (c.type == "IHDR" && !blob.empty()) {
+            const std::size_t start = out.size();
+            appendBE32(&out, static_cast<std::uint32_t>(blob.size()));
+            out.insert(out.end(), {'e', 'X', 'I', 'f'});
+            out.insert(out.end(), blob.begin(), blob.end());
+            appendBE32(&out, crc32(&out[start + 4], blob.size() + 4));
+        }
+    }
+    return out;
+}
 
 // ---- Reading ---------------------------------------------------------------------------
 
@@ -103,7 +191,8 @@ void metadataRead(const std::vector<std::uint8_t>& data, ImageProperties* proper
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(data.data(), static_cast<long>(data.size()));
         if (!image.get()) return;
         image->readMetadata();
-        const Exiv2::ExifData& exif = image->exifData();
+        Exiv2::ExifData exif = image->exifData();
+        if (exif.empty() && isPNG(data)) pngReadExifChunk(data, &exif);
         ImageProperties exifGroup, tiffGroup, gpsGroup, iptcGroup;
         for (const Exiv2::Exifdatum& d : exif) {
             const std::string group = d.groupName();
@@ -284,6 +373,8 @@ bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, Im
         }
         image->readMetadata();
         Exiv2::ExifData& exif = image->exifData();
+        const bool png = isPNG(*data);
+        if (png && exif.empty()) pngReadExifChunk(*data, &exif);
         if (const ImageProperties* tiff = ImagePropertyGroup(p, kCGImagePropertyTIFFDictionary))
             for (const auto& [name, value] : *tiff)
                 if (!kStructureTags.count(name)) setExif(exif, "Exif.Image." + name, value);
@@ -304,6 +395,7 @@ bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, Im
         io.close();
         if (buf.size_ != size) throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
         data->assign(buf.pData_, buf.pData_ + buf.size_);
+        if (png) *data = pngWithExifChunk(*data, exif);
         return true;
     } catch (const std::exception& e) {
         setError(error, ImageIOErrorCode::Metadata, std::string("metadata: ") + e.what());

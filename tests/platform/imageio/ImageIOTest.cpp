@@ -350,3 +350,52 @@ TEST(ImageIODestination, SourceOfAnotherTypeIsReencoded) {
     EXPECT_EQ(back->exifOrientation(), 8);
     EXPECT_EQ(difference(original, *back->createImageAtIndex(0)).max, 0);
 }
+
+// Damaged files of every format, made by overwriting, cutting and splicing bytes of good
+// ones (with metadata, so that the metadata reader sees damage too): each must decode or be
+// refused, never crash or leak.
+TEST(ImageIOErrors, DamagedFilesNeverCrash) {
+    ImageProperties metadata = {
+        {kCGImagePropertyOrientation, 6},
+        {kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFMake, "Apple"}}},
+        {kCGImagePropertyIPTCDictionary, ImageProperties{{kCGImagePropertyIPTCKeywords, ImagePropertyValue::Strings{"Tavorin"}}}},
+    };
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    int refused = 0, decoded = 0;
+    for (ImageFileType type : kTypes) {
+        const Bytes good = encoded(gradient(33, 17, ImagePixelFormat::RGBA, type != ImageFileType::JPEG), type, metadata);
+        for (int round = 0; round < 150; ++round) {
+            Bytes bad = good;
+            switch (round % 3) {
+            case 0:  // overwrite a few bytes
+                for (int k = 0; k < 1 + round % 5; ++k) bad[next() % bad.size()] = static_cast<std::uint8_t>(next());
+                break;
+            case 1:  // cut
+                bad.resize(next() % bad.size());
+                break;
+            default: {  // copy a run of bytes over another place
+                const std::size_t from = next() % bad.size(), to = next() % bad.size();
+                const std::size_t n = std::min<std::size_t>({next() % 64, bad.size() - from, bad.size() - to});
+                std::memmove(bad.data() + to, good.data() + from, n);
+            }
+            }
+            ImageIOError error;
+            auto source = ImageSource::createWithData(bad, &error);
+            if (source) {
+                source->propertiesAtIndex(0);
+                auto bitmap = source->createImageAtIndex(0, ImagePixelFormat::BGRA, &error);
+                if (bitmap) {
+                    EXPECT_EQ(bitmap->pixels.size(), std::size_t{bitmap->width} * bitmap->height * 4);
+                    ++decoded;
+                    continue;
+                }
+            }
+            EXPECT_NE(error.code, ImageIOErrorCode::None);
+            EXPECT_FALSE(error.message.empty());
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 50);
+    EXPECT_GT(decoded, 10);
+}

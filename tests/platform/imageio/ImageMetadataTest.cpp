@@ -84,6 +84,11 @@ TEST(ImageMetadata, GroupsRoundTripThroughEveryFormat) {
         Bytes data;
         ImageIOError error;
         ASSERT_TRUE(EncodeImage(image, type, sampleMetadata(), &data, &error)) << error.message;
+        if (type == ImageFileType::PNG) {  // Exif in the standard chunk, once
+            const std::string bytes(data.begin(), data.end());
+            EXPECT_NE(bytes.find("eXIf"), std::string::npos);
+            EXPECT_EQ(bytes.find("Raw profile type exif"), std::string::npos);
+        }
         auto source = ImageSource::createWithData(data, &error);
         ASSERT_TRUE(source) << error.message;
         const ImageProperties p = source->propertiesAtIndex(0);
@@ -123,34 +128,39 @@ TEST(ImageMetadata, PositiveCoordinatesAndMissingGroups) {
 // Carrying an encoded image over merges the new entries into its metadata and leaves the
 // compressed pixels as they were.
 TEST(ImageMetadata, SourceCarriedOverKeepsItsPixelsAndMergesProperties) {
-    const ImageBitmap image = gradient(40, 30);
-    Bytes first;
-    ASSERT_TRUE(EncodeImage(image, ImageFileType::JPEG,
-                            {{kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFMake, "Apple"}}},
-                             {kCGImagePropertyExifDictionary,
-                              ImageProperties{{kCGImagePropertyExifDateTimeOriginal, "2026:01:02 03:04:05"}}}},
-                            &first));
-    auto source = ImageSource::createWithData(first);
-    ASSERT_TRUE(source);
-    Bytes second;
-    auto destination = ImageDestination::createWithData(&second, ImageFileType::JPEG);
-    destination->addImageFromSource(
-        *source, 0,
-        {{kCGImagePropertyOrientation, 3},
-         {kCGImagePropertyIPTCDictionary, ImageProperties{{kCGImagePropertyIPTCKeywords, ImagePropertyValue::Strings{"Tavorin Edit"}}}},
-         {kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFSoftware, "Tavorin 1.2"}}}});
-    ImageIOError error;
-    ASSERT_TRUE(destination->finalize(&error)) << error.message;
+    for (ImageFileType type : {ImageFileType::JPEG, ImageFileType::PNG}) {
+        SCOPED_TRACE(ImageFileTypeIdentifier(type));
+        const ImageBitmap image = gradient(40, 30);
+        Bytes first;
+        ASSERT_TRUE(EncodeImage(image, type,
+                                {{kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFMake, "Apple"}}},
+                                 {kCGImagePropertyExifDictionary,
+                                  ImageProperties{{kCGImagePropertyExifDateTimeOriginal, "2026:01:02 03:04:05"}}}},
+                                &first));
+        auto source = ImageSource::createWithData(first);
+        ASSERT_TRUE(source);
+        Bytes second;
+        auto destination = ImageDestination::createWithData(&second, type);
+        destination->addImageFromSource(
+            *source, 0,
+            {{kCGImagePropertyOrientation, 3},
+             {kCGImagePropertyIPTCDictionary,
+              ImageProperties{{kCGImagePropertyIPTCKeywords, ImagePropertyValue::Strings{"Tavorin Edit"}}}},
+             {kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFSoftware, "Tavorin 1.2"}}}});
+        ImageIOError error;
+        ASSERT_TRUE(destination->finalize(&error)) << error.message;
 
-    auto merged = ImageSource::createWithData(second);
-    ASSERT_TRUE(merged);
-    const ImageProperties p = merged->propertiesAtIndex(0);
-    EXPECT_EQ(merged->exifOrientation(), 3);
-    EXPECT_EQ(text(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFMake), "Apple");
-    EXPECT_EQ(text(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFSoftware), "Tavorin 1.2");
-    EXPECT_EQ(text(p, kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal), "2026:01:02 03:04:05");
-    EXPECT_EQ(ImagePropertyFind(p, kCGImagePropertyIPTCDictionary, kCGImagePropertyIPTCKeywords)->strings()->size(), 1u);
-    EXPECT_EQ(source->createImageAtIndex(0)->pixels, merged->createImageAtIndex(0)->pixels);
+        auto merged = ImageSource::createWithData(second);
+        ASSERT_TRUE(merged);
+        const ImageProperties p = merged->propertiesAtIndex(0);
+        EXPECT_EQ(merged->exifOrientation(), 3);
+        EXPECT_EQ(text(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFMake), "Apple");
+        EXPECT_EQ(text(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFSoftware), "Tavorin 1.2");
+        EXPECT_EQ(text(p, kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal), "2026:01:02 03:04:05");
+        EXPECT_EQ(ImagePropertyFind(p, kCGImagePropertyIPTCDictionary, kCGImagePropertyIPTCKeywords)->strings()->size(),
+                  1u);
+        EXPECT_EQ(source->createImageAtIndex(0)->pixels, merged->createImageAtIndex(0)->pixels);
+    }
 }
 
 TEST(ImageMetadata, UnknownKeysAreSkippedAndFileStillWritten) {
