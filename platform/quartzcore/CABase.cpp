@@ -1,0 +1,5 @@
+#include "platform/quartzcore/CABase.h"
+
+#include "platform/foundation/NSRunLoop.h"
+
+CFTimeInterval CACurrentMediaTime() { return NSRunLoop::mainRunLoop().now(); }

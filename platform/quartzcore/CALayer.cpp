@@ -1,0 +1,292 @@
+#include "platform/quartzcore/CALayer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/quartzcore/CATransaction.h"
+
+namespace {
+
+CGRect boundingBox(const CATransform3D& t, CGRect r) {
+    r = CGRectStandardize(r);
+    const CGPoint corners[4] = {r.origin,
+                                {CGRectGetMaxX(r), r.origin.y},
+                                {r.origin.x, CGRectGetMaxY(r)},
+                                {CGRectGetMaxX(r), CGRectGetMaxY(r)}};
+    CGPoint p = CATransform3DApplyToPoint(t, corners[0]);
+    double x0 = p.x, x1 = p.x, y0 = p.y, y1 = p.y;
+    for (const CGPoint& c : corners) {
+        p = CATransform3DApplyToPoint(t, c);
+        x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+    }
+    return {{x0, y0}, {x1 - x0, y1 - y0}};
+}
+
+CGPoint anchorInBounds(const CALayerProperties& p) {
+    return {p.bounds.origin.x + p.anchorPoint.x * p.bounds.size.width,
+            p.bounds.origin.y + p.anchorPoint.y * p.bounds.size.height};
+}
+
+// The layer's own placement in its superlayer: about the anchor point, then to the position.
+CATransform3D placement(const CALayerProperties& p) {
+    const CGPoint a = anchorInBounds(p);
+    CATransform3D t = CATransform3DMakeTranslation(-a.x, -a.y, -p.anchorPointZ);
+    t = CATransform3DConcat(t, p.transform);
+    return CATransform3DConcat(t, CATransform3DMakeTranslation(p.position.x, p.position.y, p.zPosition));
+}
+
+}  // namespace
+
+CALayer::CALayer() = default;
+
+CALayer::~CALayer() {
+    for (const auto& sub : sublayers_) sub->superlayer_ = nullptr;
+}
+
+void CALayer::setBounds(CGRect bounds) {
+    const bool resized = bounds.size != model_.bounds.size;
+    model_.bounds = bounds;
+    if (!resized) return;
+    setNeedsLayout();
+    if (needsDisplayOnBoundsChange_) setNeedsDisplay();
+}
+
+void CALayer::setPosition(CGPoint position) { model_.position = position; }
+
+CGRect CALayer::frame() const { return boundingBox(placement(model_), model_.bounds); }
+
+void CALayer::setFrame(CGRect frame) {
+    frame = CGRectStandardize(frame);
+    setPosition({frame.origin.x + model_.anchorPoint.x * frame.size.width,
+                 frame.origin.y + model_.anchorPoint.y * frame.size.height});
+    setBounds({model_.bounds.origin, frame.size});
+}
+
+void CALayer::setContentsScale(CGFloat scale) {
+    if (scale > 0) contentsScale_ = scale;
+}
+
+// ---- Display and layout --------------------------------------------------------------------
+
+void CALayer::markPendingUpward(bool layout, bool display) {
+    for (CALayer* l = this; l; l = l->superlayer_) {
+        if (layout) l->layoutPending_ = true;
+        if (display) l->displayPending_ = true;
+    }
+    CATransaction::scheduleFlush(*this);
+}
+
+void CALayer::setNeedsDisplay() {
+    needsDisplay_ = true;
+    markPendingUpward(false, true);
+}
+
+void CALayer::displayIfNeeded() {
+    if (!displayPending_ && !needsDisplay_) return;
+    displayPending_ = false;
+    if (needsDisplay_) {
+        needsDisplay_ = false;
+        display();
+    }
+    auto children = sublayers_;  // display may change the tree
+    for (const auto& sub : children) sub->displayIfNeeded();
+    if (mask_) mask_->displayIfNeeded();
+}
+
+void CALayer::display() {
+    if (delegate_ && delegate_->displayLayer(*this)) return;
+    const CGRect b = CGRectStandardize(model_.bounds);
+    const auto w = static_cast<std::size_t>(std::ceil(b.size.width * contentsScale_));
+    const auto h = static_cast<std::size_t>(std::ceil(b.size.height * contentsScale_));
+    CGContextRef context = w && h ? CGBitmapContextCreate(nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(),
+                                                          kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little)
+                                  : nullptr;
+    if (!context) {
+        contents_ = nullptr;
+        return;
+    }
+    // Points with the origin at the top-left of the bounds.
+    CGContextTranslateCTM(context, 0, static_cast<double>(h));
+    CGContextScaleCTM(context, contentsScale_, -contentsScale_);
+    CGContextTranslateCTM(context, -b.origin.x, -b.origin.y);
+    drawInContext(context);
+    contents_ = CGBitmapContextCreateImage(context);
+}
+
+void CALayer::drawInContext(const CGContextRef& context) {
+    if (delegate_) delegate_->drawLayer(*this, context);
+}
+
+void CALayer::setNeedsLayout() {
+    needsLayout_ = true;
+    markPendingUpward(true, false);
+}
+
+void CALayer::layoutIfNeeded() {
+    if (!layoutPending_ && !needsLayout_) return;
+    layoutPending_ = false;
+    if (needsLayout_) {
+        needsLayout_ = false;
+        layoutSublayers();
+    }
+    auto children = sublayers_;  // layout may change the tree
+    for (const auto& sub : children) sub->layoutIfNeeded();
+}
+
+void CALayer::layoutSublayers() {
+    if (delegate_) delegate_->layoutSublayersOfLayer(*this);
+}
+
+// ---- Tree ----------------------------------------------------------------------------------
+
+void CALayer::attach(const std::shared_ptr<CALayer>& layer, std::size_t index) {
+    if (!layer || layer.get() == this || isDescendantOf(layer.get())) return;  // no cycles
+    std::shared_ptr<CALayer> keep = layer;
+    if (layer->superlayer_) {
+        if (layer->superlayer_ == this) {
+            auto it = std::find(sublayers_.begin(), sublayers_.end(), layer);
+            if (static_cast<std::size_t>(it - sublayers_.begin()) < index) --index;
+        }
+        layer->superlayer_->detachChild(layer.get());
+    }
+    index = std::min(index, sublayers_.size());
+    sublayers_.insert(sublayers_.begin() + static_cast<std::ptrdiff_t>(index), keep);
+    keep->superlayer_ = this;
+    if (keep->layoutPending_ || keep->needsLayout_ || keep->displayPending_ || keep->needsDisplay_)
+        markPendingUpward(keep->layoutPending_ || keep->needsLayout_, keep->displayPending_ || keep->needsDisplay_);
+}
+
+void CALayer::detachChild(const CALayer* layer) {
+    auto it = std::find_if(sublayers_.begin(), sublayers_.end(), [&](const auto& l) { return l.get() == layer; });
+    if (it == sublayers_.end()) return;
+    (*it)->superlayer_ = nullptr;
+    sublayers_.erase(it);
+}
+
+void CALayer::addSublayer(const std::shared_ptr<CALayer>& layer) { attach(layer, sublayers_.size()); }
+
+void CALayer::insertSublayer(const std::shared_ptr<CALayer>& layer, std::size_t index) { attach(layer, index); }
+
+void CALayer::insertSublayerBelow(const std::shared_ptr<CALayer>& layer, const CALayer* sibling) {
+    auto it = std::find_if(sublayers_.begin(), sublayers_.end(), [&](const auto& l) { return l.get() == sibling; });
+    attach(layer, it == sublayers_.end() ? 0 : static_cast<std::size_t>(it - sublayers_.begin()));
+}
+
+void CALayer::insertSublayerAbove(const std::shared_ptr<CALayer>& layer, const CALayer* sibling) {
+    auto it = std::find_if(sublayers_.begin(), sublayers_.end(), [&](const auto& l) { return l.get() == sibling; });
+    attach(layer, it == sublayers_.end() ? sublayers_.size() : static_cast<std::size_t>(it - sublayers_.begin()) + 1);
+}
+
+void CALayer::replaceSublayer(const CALayer* old, const std::shared_ptr<CALayer>& replacement) {
+    auto it = std::find_if(sublayers_.begin(), sublayers_.end(), [&](const auto& l) { return l.get() == old; });
+    if (it == sublayers_.end() || !replacement || replacement.get() == old) return;
+    std::size_t index = static_cast<std::size_t>(it - sublayers_.begin());
+    detachChild(old);
+    attach(replacement, index);
+}
+
+void CALayer::removeFromSuperlayer() {
+    if (!superlayer_) return;
+    auto self = shared_from_this();  // the superlayer may hold the last reference
+    superlayer_->detachChild(this);
+}
+
+void CALayer::setMask(std::shared_ptr<CALayer> mask) {
+    if (mask) mask->removeFromSuperlayer();
+    mask_ = std::move(mask);
+}
+
+bool CALayer::isDescendantOf(const CALayer* ancestor) const {
+    for (const CALayer* l = this; l; l = l->superlayer_)
+        if (l == ancestor) return true;
+    return false;
+}
+
+// ---- Coordinates ---------------------------------------------------------------------------
+
+CATransform3D CALayer::transformToSuperlayer() const {
+    CATransform3D t = placement(model_);
+    if (superlayer_ && !CATransform3DIsIdentity(superlayer_->model_.sublayerTransform)) {
+        const CGPoint a = anchorInBounds(superlayer_->model_);
+        t = CATransform3DConcat(t, CATransform3DMakeTranslation(-a.x, -a.y, 0));
+        t = CATransform3DConcat(t, superlayer_->model_.sublayerTransform);
+        t = CATransform3DConcat(t, CATransform3DMakeTranslation(a.x, a.y, 0));
+    }
+    return t;
+}
+
+CATransform3D CALayer::transformToRoot() const {
+    CATransform3D t = CATransform3DIdentity;
+    for (const CALayer* l = this; l->superlayer_; l = l->superlayer_) t = CATransform3DConcat(t, l->transformToSuperlayer());
+    return t;
+}
+
+CGPoint CALayer::convertPointToLayer(CGPoint point, const CALayer* layer) const {
+    CATransform3D t = transformToRoot();
+    if (layer) t = CATransform3DConcat(t, CATransform3DInvert(layer->transformToRoot()));
+    return CATransform3DApplyToPoint(t, point);
+}
+
+CGPoint CALayer::convertPointFromLayer(CGPoint point, const CALayer* layer) const {
+    CATransform3D t = layer ? layer->transformToRoot() : CATransform3DIdentity;
+    t = CATransform3DConcat(t, CATransform3DInvert(transformToRoot()));
+    return CATransform3DApplyToPoint(t, point);
+}
+
+CGRect CALayer::convertRectToLayer(CGRect rect, const CALayer* layer) const {
+    CATransform3D t = transformToRoot();
+    if (layer) t = CATransform3DConcat(t, CATransform3DInvert(layer->transformToRoot()));
+    return boundingBox(t, rect);
+}
+
+CGRect CALayer::convertRectFromLayer(CGRect rect, const CALayer* layer) const {
+    CATransform3D t = layer ? layer->transformToRoot() : CATransform3DIdentity;
+    t = CATransform3DConcat(t, CATransform3DInvert(transformToRoot()));
+    return boundingBox(t, rect);
+}
+
+bool CALayer::containsPoint(CGPoint point) const { return CGRectContainsPoint(model_.bounds, point); }
+
+CALayer* CALayer::hitTest(CGPoint point) {
+    if (model_.hidden || model_.opacity <= 0) return nullptr;
+    const CGPoint local = CATransform3DApplyToPoint(CATransform3DInvert(transformToSuperlayer()), point);
+    if (model_.masksToBounds && !containsPoint(local)) return nullptr;
+    for (auto it = sublayers_.rbegin(); it != sublayers_.rend(); ++it)
+        if (CALayer* hit = (*it)->hitTest(local)) return hit;
+    return containsPoint(local) ? this : nullptr;
+}
+
+// ---- Animations ----------------------------------------------------------------------------
+
+CALayerProperties CALayer::presentationAt(CFTimeInterval time) const {
+    CALayerProperties p = model_;
+    for (const auto& [key, animation] : animations_) animation->applyToPresentation(p, time);
+    return p;
+}
+
+void CALayer::addAnimation(std::shared_ptr<CAAnimation> animation, const std::string& key) {
+    if (!animation) return;
+    if (animation->beginTime == 0) animation->beginTime = CACurrentMediaTime();
+    CATransaction::noteAnimationEnd(animation->beginTime + animation->duration);
+    std::string name = key.empty() ? "\x01anonymous-" + std::to_string(++anonymousAnimations_) : key;
+    removeAnimationForKey(name);
+    animations_.emplace_back(std::move(name), std::move(animation));
+}
+
+std::shared_ptr<CAAnimation> CALayer::animationForKey(const std::string& key) const {
+    for (const auto& [k, animation] : animations_)
+        if (k == key) return animation;
+    return nullptr;
+}
+
+void CALayer::removeAnimationForKey(const std::string& key) {
+    std::erase_if(animations_, [&](const auto& entry) { return entry.first == key; });
+}
+
+void CALayer::removeAllAnimations() { animations_.clear(); }
+
+std::vector<std::string> CALayer::animationKeys() const {
+    std::vector<std::string> keys;
+    for (const auto& [key, animation] : animations_) keys.push_back(key);
+    return keys;
+}
