@@ -1,5 +1,7 @@
 // Image sources and destinations over the per-format codecs.
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -32,6 +34,10 @@ const char* ImageFileTypeExtension(ImageFileType type) {
     case ImageFileType::TIFF: return ".tiff";
     default: return "";
     }
+}
+
+ImageFileType ImageFileTypeFromSaveType(int saveType) {
+    return saveType >= 0 && saveType <= 2 ? static_cast<ImageFileType>(saveType) : ImageFileType::Unknown;
 }
 
 ImageFileType ImageFileTypeOfData(const std::uint8_t* d, std::size_t n) {
@@ -268,12 +274,49 @@ std::optional<ImageBitmap> ImageSource::createImageAtIndex(std::size_t index, Im
     }
     bool ok = false;
     switch (type_) {
-    case ImageFileType::JPEG: ok = jpegDecode(data_, &*bitmap, error); break;
+    case ImageFileType::JPEG: ok = jpegDecode(data_, 1, &*bitmap, error); break;
     case ImageFileType::PNG: ok = pngDecode(data_, &*bitmap, error); break;
     case ImageFileType::TIFF: ok = tiffDecode(data_, index, &*bitmap, error); break;
     default: break;
     }
     if (!ok) return std::nullopt;
+    return bitmap;
+}
+
+std::optional<ImageBitmap> ImageSource::createThumbnailAtIndex(std::size_t index, std::uint32_t maxPixelSize,
+                                                               ImagePixelFormat format, bool applyOrientation,
+                                                               ImageIOError* error) const {
+    if (maxPixelSize == 0) {
+        setError(error, ImageIOErrorCode::InvalidArgument, "a thumbnail needs a size");
+        return std::nullopt;
+    }
+    if (index >= images_.size()) return createImageAtIndex(index, format, error);  // reports the index
+    const ImageInfo& info = images_[index];
+    const std::uint32_t longer = std::max(info.width, info.height);
+    std::optional<ImageBitmap> bitmap;
+    if (type_ == ImageFileType::JPEG) {
+        // The largest reduction that still leaves the longer side at least maxPixelSize.
+        int denominator = 8;
+        while (denominator > 1 && (longer + denominator - 1) / denominator < maxPixelSize) denominator /= 2;
+        if (!checkDimensions(info.width, info.height, limits_, "JPEG", error)) return std::nullopt;
+        ImageBitmap scaled;
+        scaled.format = format;
+        if (!jpegDecode(data_, denominator, &scaled, error)) return std::nullopt;
+        bitmap = std::move(scaled);
+    } else {
+        bitmap = createImageAtIndex(index, format, error);
+        if (!bitmap) return std::nullopt;
+    }
+    const std::uint32_t w = bitmap->width, h = bitmap->height;
+    if (std::max(w, h) > maxPixelSize) {
+        const double s = double(maxPixelSize) / std::max(w, h);
+        const auto nw = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::lround(w * s)));
+        const auto nh = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::lround(h * s)));
+        bitmap = ResizeImageBitmap(*bitmap, std::min(nw, maxPixelSize), std::min(nh, maxPixelSize));
+    }
+    if (bitmap && applyOrientation && info.exifOrientation != 1)
+        bitmap = ApplyEXIFOrientation(*bitmap, info.exifOrientation);
+    if (!bitmap) setError(error, ImageIOErrorCode::OutOfMemory, "not enough memory for the thumbnail");
     return bitmap;
 }
 

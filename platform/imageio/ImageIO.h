@@ -29,6 +29,8 @@ enum class ImageFileType { Unknown = -1, JPEG = 0, PNG = 1, TIFF = 2 };
 const char* ImageFileTypeIdentifier(ImageFileType type);
 // ".jpg", ".png", ".tiff"; "" for Unknown.
 const char* ImageFileTypeExtension(ImageFileType type);
+// The type of a save-type setting value (0 JPEG, 1 PNG, 2 TIFF; Unknown otherwise).
+ImageFileType ImageFileTypeFromSaveType(int saveType);
 // The type a file's first bytes announce (Unknown when none of the three).
 ImageFileType ImageFileTypeOfData(const std::uint8_t* data, std::size_t size);
 
@@ -100,6 +102,11 @@ bool ImageOrientationSwapsSize(int imageOrientation);
 std::optional<ImageBitmap> ApplyImageOrientation(const ImageBitmap& stored, int imageOrientation);
 std::optional<ImageBitmap> ApplyEXIFOrientation(const ImageBitmap& stored, int exifOrientation);
 
+// The bitmap scaled to width x height by averaging the pixels each new pixel covers
+// (alpha-weighted, so transparent pixels lend no colour). Meant for reductions; nullopt for
+// a zero size or a failed allocation.
+std::optional<ImageBitmap> ResizeImageBitmap(const ImageBitmap& bitmap, std::uint32_t width, std::uint32_t height);
+
 // ---- Reading ---------------------------------------------------------------------------
 
 // An image file read into memory: its type, its images (TIFF may hold several; JPEG and PNG
@@ -136,6 +143,14 @@ public:
     std::optional<ImageBitmap> createImageAtIndex(std::size_t index = 0,
                                                   ImagePixelFormat format = ImagePixelFormat::RGBA,
                                                   ImageIOError* error = nullptr) const;
+
+    // A reduced copy whose longer side is at most maxPixelSize (the image itself when it is
+    // smaller), turned upright when applyOrientation is set. JPEG is decoded at a reduced
+    // scale directly, so a thumbnail of a large photo costs far less than its full pixels.
+    std::optional<ImageBitmap> createThumbnailAtIndex(std::size_t index, std::uint32_t maxPixelSize,
+                                                      ImagePixelFormat format = ImagePixelFormat::RGBA,
+                                                      bool applyOrientation = true,
+                                                      ImageIOError* error = nullptr) const;
 
     struct ImageInfo {
         std::uint32_t width = 0, height = 0;

@@ -114,13 +114,23 @@ bool isCMYK(const jpeg_decompress_struct& cinfo) {
     return cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
 }
 
-bool readPixels(Decoder* d, ImageBitmap* out) {
+// Chooses the output colour space and scale; the output size is known after this.
+bool prepareOutput(Decoder* d, ImagePixelFormat format, int scaleDenominator) {
     if (setjmp(d->err.jump)) return false;
     jpeg_decompress_struct& c = d->cinfo;
     if (isCMYK(c))
         c.out_color_space = JCS_CMYK;
     else
-        c.out_color_space = out->format == ImagePixelFormat::BGRA ? JCS_EXT_BGRA : JCS_EXT_RGBA;
+        c.out_color_space = format == ImagePixelFormat::BGRA ? JCS_EXT_BGRA : JCS_EXT_RGBA;
+    c.scale_num = 1;
+    c.scale_denom = static_cast<unsigned>(scaleDenominator);
+    jpeg_calc_output_dimensions(&c);
+    return true;
+}
+
+bool readPixels(Decoder* d, ImageBitmap* out) {
+    if (setjmp(d->err.jump)) return false;
+    jpeg_decompress_struct& c = d->cinfo;
     jpeg_start_decompress(&c);
     if (c.output_width != out->width || c.output_height != out->height || c.output_components != 4) {
         d->err.code = ImageIOErrorCode::Corrupt;
@@ -209,9 +219,21 @@ bool jpegReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo*
     return true;
 }
 
-bool jpegDecode(const std::vector<std::uint8_t>& data, ImageBitmap* out, ImageIOError* error) {
+bool jpegDecode(const std::vector<std::uint8_t>& data, int scaleDenominator, ImageBitmap* out, ImageIOError* error) {
     Decoder d;
-    if (!readHeader(&d, &data, false) || !readPixels(&d, out)) {
+    if (!readHeader(&d, &data, false) || !prepareOutput(&d, out->format, scaleDenominator)) {
+        if (error) *error = errorFrom(d.err);
+        return false;
+    }
+    if (out->width != d.cinfo.output_width || out->height != d.cinfo.output_height) {
+        auto sized = ImageBitmap::make(d.cinfo.output_width, d.cinfo.output_height, out->format);
+        if (!sized) {
+            setError(error, ImageIOErrorCode::OutOfMemory, "not enough memory for the image's pixels");
+            return false;
+        }
+        *out = std::move(*sized);
+    }
+    if (!readPixels(&d, out)) {
         if (error) *error = errorFrom(d.err);
         return false;
     }

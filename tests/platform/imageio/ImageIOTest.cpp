@@ -399,3 +399,50 @@ TEST(ImageIOErrors, DamagedFilesNeverCrash) {
     EXPECT_GT(refused, 50);
     EXPECT_GT(decoded, 10);
 }
+
+TEST(ImageIOThumbnail, ReducedToTheLongerSideAndTurnedUpright) {
+    // A flat colour with a red left half: the reduced copy keeps both, for every format.
+    ImageBitmap image = *ImageBitmap::make(400, 300);
+    for (std::uint32_t y = 0; y < 300; ++y)
+        for (std::uint32_t x = 0; x < 400; ++x) {
+            std::uint8_t* p = image.pixel(x, y);
+            p[0] = x < 200 ? 220 : 40, p[1] = 90, p[2] = 60, p[3] = 255;
+        }
+    for (ImageFileType type : kTypes) {
+        SCOPED_TRACE(ImageFileTypeIdentifier(type));
+        auto source = ImageSource::createWithData(encoded(image, type, {{kCGImagePropertyOrientation, 6}}));
+        ASSERT_TRUE(source);
+        ImageIOError error;
+        auto stored = source->createThumbnailAtIndex(0, 100, ImagePixelFormat::RGBA, false, &error);
+        ASSERT_TRUE(stored) << error.message;
+        EXPECT_EQ(stored->width, 100u);
+        EXPECT_EQ(stored->height, 75u);
+        EXPECT_NEAR(stored->pixel(10, 40)[0], 220, 6);
+        EXPECT_NEAR(stored->pixel(90, 40)[0], 40, 6);
+        EXPECT_NEAR(stored->pixel(90, 40)[1], 90, 6);
+        // EXIF 6 shows the stored first column on top: the red half comes out above.
+        auto upright = source->createThumbnailAtIndex(0, 100, ImagePixelFormat::BGRA, true, &error);
+        ASSERT_TRUE(upright) << error.message;
+        EXPECT_EQ(upright->width, 75u);
+        EXPECT_EQ(upright->height, 100u);
+        EXPECT_NEAR(upright->pixel(40, 10)[2], 220, 6);
+        EXPECT_NEAR(upright->pixel(40, 90)[2], 40, 6);
+        // Asking for more than the image has gives the image's own size.
+        EXPECT_EQ(source->createThumbnailAtIndex(0, 1000, ImagePixelFormat::RGBA, false)->width, 400u);
+    }
+}
+
+TEST(ImageIOThumbnail, ResizeAveragesAndIgnoresTransparentColour) {
+    ImageBitmap b = *ImageBitmap::make(4, 2);
+    const std::uint8_t px[8][4] = {{200, 0, 0, 255}, {100, 0, 0, 255}, {0, 255, 0, 0}, {10, 20, 30, 255},
+                                   {0, 0, 0, 255},   {100, 0, 0, 255}, {0, 255, 0, 0}, {10, 20, 30, 255}};
+    std::memcpy(b.pixels.data(), px, sizeof px);
+    auto r = ResizeImageBitmap(b, 2, 1);
+    ASSERT_TRUE(r);
+    EXPECT_EQ((std::vector<std::uint8_t>(r->pixels.begin(), r->pixels.end())),
+              (std::vector<std::uint8_t>{100, 0, 0, 255, 10, 20, 30, 128}));
+    EXPECT_FALSE(ResizeImageBitmap(b, 0, 1));
+    EXPECT_EQ(ImageFileTypeFromSaveType(2), ImageFileType::TIFF);
+    EXPECT_EQ(ImageFileTypeFromSaveType(3), ImageFileType::Unknown);
+    EXPECT_STREQ(ImageFileTypeExtension(ImageFileTypeFromSaveType(0)), ".jpg");
+}

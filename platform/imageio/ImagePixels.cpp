@@ -1,5 +1,6 @@
-// Orientation codes and turning stored pixels upright.
-#include <new>
+// Operations on pixels: orientation codes, turning stored pixels upright, and reduction.
+#include <algorithm>
+#include <utility>
 
 #include "platform/imageio/ImageIO.h"
 
@@ -64,6 +65,36 @@ std::optional<ImageBitmap> ApplyEXIFOrientation(const ImageBitmap& stored, int e
 std::optional<ImageBitmap> ApplyImageOrientation(const ImageBitmap& stored, int orientation) {
     if (orientation < 0 || orientation > 7) return std::nullopt;
     return ApplyEXIFOrientation(stored, EXIFOrientationFromImageOrientation(orientation));
+}
+
+std::optional<ImageBitmap> ResizeImageBitmap(const ImageBitmap& src, std::uint32_t width, std::uint32_t height) {
+    if (width == 0 || height == 0 || src.empty()) return std::nullopt;
+    auto out = ImageBitmap::make(width, height, src.format);
+    if (!out) return std::nullopt;
+    // Source span [x0, x1) of each new column, every span at least one pixel wide.
+    auto span = [](std::uint32_t i, std::uint32_t from, std::uint32_t to) {
+        const auto a = static_cast<std::uint32_t>(std::uint64_t{i} * from / to);
+        const auto b = static_cast<std::uint32_t>(std::uint64_t{i + 1} * from / to);
+        return std::pair<std::uint32_t, std::uint32_t>{std::min(a, from - 1), std::max(b, std::min(a, from - 1) + 1)};
+    };
+    for (std::uint32_t Y = 0; Y < height; ++Y) {
+        const auto [y0, y1] = span(Y, src.height, height);
+        for (std::uint32_t X = 0; X < width; ++X) {
+            const auto [x0, x1] = span(X, src.width, width);
+            std::uint64_t c[3] = {0, 0, 0}, alpha = 0, count = 0;
+            for (std::uint32_t y = y0; y < y1; ++y)
+                for (std::uint32_t x = x0; x < x1; ++x) {
+                    const std::uint8_t* p = src.pixel(x, y);
+                    for (int k = 0; k < 3; ++k) c[k] += std::uint64_t{p[k]} * p[3];
+                    alpha += p[3];
+                    ++count;
+                }
+            std::uint8_t* d = out->pixel(X, Y);
+            for (int k = 0; k < 3; ++k) d[k] = alpha ? static_cast<std::uint8_t>((c[k] + alpha / 2) / alpha) : 0;
+            d[3] = static_cast<std::uint8_t>((alpha + count / 2) / count);
+        }
+    }
+    return out;
 }
 
 }  // namespace platform
