@@ -242,6 +242,8 @@ void WriteScaledTapFetches(int32_t taps, const std::vector<double>& offsets, boo
 
 std::string WriteUnpackFunctions(int32_t byteCount, float low, float high,
                                  const std::string& suffix) {
+    // The bytes are rounded, not truncated: a sampled byte b reads as b/255 in float, and
+    // (b/255) * 255 may land just below b, which floor() would turn into b - 1.
     const int32_t bytes = (byteCount == 2 || byteCount == 3) ? byteCount : 4;
     const bool plain = IsPlainRange(low, high);
     std::vector<std::string> body = {"const float _8 = 256.0;"};
@@ -250,18 +252,18 @@ std::string WriteUnpackFunctions(int32_t byteCount, float low, float high,
     if (bytes == 2) {
         type = "vec2";
         body.push_back("const float _inv16m1 = 1.0 / ((256.0 * 256.0) - 1.0);");
-        dot = "dot(floor(v * 255.0), vec2(_8, 1.0)) * _inv16m1;";
+        dot = "dot(floor((v * 255.0) + 0.5), vec2(_8, 1.0)) * _inv16m1;";
     } else if (bytes == 3) {
         type = "vec3";
         body.push_back("const float _16 = 256.0 * 256.0;");
         body.push_back("const float _inv24m1 = 1.0 / ((256.0 * 256.0 * 256.0) - 1.0);");
-        dot = "dot(floor(v * 255.0), vec3(_16, _8, 1.0)) * _inv24m1;";
+        dot = "dot(floor((v * 255.0) + 0.5), vec3(_16, _8, 1.0)) * _inv24m1;";
     } else {
         type = "vec4";
         body.push_back("const float _16 = 256.0 * 256.0;");
         body.push_back("const float _24 = 256.0 * 256.0 * 256.0;");
         body.push_back("const float _inv32m1 = 1.0 / ((256.0 * 256.0 * 256.0 * 256.0) - 1.0);");
-        dot = "dot(floor(v * 255.0), vec4(_24, _16, _8, 1.0)) * _inv32m1;";
+        dot = "dot(floor((v * 255.0) + 0.5), vec4(_24, _16, _8, 1.0)) * _inv32m1;";
     }
     const std::string name = std::string(plain ? "float unpackBytes" : "float unpackAndScaleBytes") +
                              std::to_string(bytes) + "ToFloat" + suffix + "(" + type + " v)";

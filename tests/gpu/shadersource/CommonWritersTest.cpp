@@ -164,7 +164,7 @@ TEST(Packing, PlainAndScaledForms) {
               "{\n"
               "    const float _8 = 256.0;\n"
               "    const float _inv16m1 = 1.0 / ((256.0 * 256.0) - 1.0);\n"
-              "    return dot(floor(v * 255.0), vec2(_8, 1.0)) * _inv16m1;\n"
+              "    return dot(floor((v * 255.0) + 0.5), vec2(_8, 1.0)) * _inv16m1;\n"
               "}\n");
     EXPECT_EQ(SS::WriteUnpackFunctions(2, 0.0f, 0.0f, ""), SS::WriteUnpackFunctions(2, 0.0f, 1.0f, ""));
     EXPECT_NE(SS::WriteUnpackFunctions(7, 0.0f, 1.0f, "X").find("float unpackBytes4ToFloatX(vec4 v)"), std::string::npos);
