@@ -1,9 +1,10 @@
 #pragma once
 // The one road by which the GPU layer calls OpenGL ES: QV_GL(glViewport, x, y, w, h) calls the
 // function and, while a GLCallLog is installed on the calling thread, records the call with its
-// arguments ("glViewport(0, 0, 4, 4)"). Tests count calls through it to show that shadowed state
+// arguments ("glViewport(0, 0, 4, 4)"; pointers in hexadecimal, or null). Tests count calls through it to show that shadowed state
 // reaches GL only when it changes. Without a log the cost is one thread-local pointer test.
 #include <cstddef>
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -40,8 +41,11 @@ namespace detail {
 
 template <typename A>
 void AppendGLArgument(std::ostringstream& out, const A& a) {
-    if constexpr (std::is_pointer_v<A> || std::is_null_pointer_v<A>) {
-        out << (a ? "ptr" : "null");
+    if constexpr (std::is_null_pointer_v<A>) {
+        out << "null";
+    } else if constexpr (std::is_pointer_v<A>) {
+        if (a) out << "0x" << std::hex << reinterpret_cast<uintptr_t>(a) << std::dec;
+        else out << "null";
     } else if constexpr (std::is_same_v<A, unsigned char> || std::is_same_v<A, signed char> ||
                          std::is_same_v<A, char>) {
         out << static_cast<int>(a);

@@ -204,6 +204,8 @@ public:
     const CVOpenGLESTextureCacheRef& GetTextureCache() const { return textureCache; }
     // Whether the driver takes BGRA data into an RGBA texture (asked once, on first need).
     bool AcceptsBgraIntoRgba();
+    // Tells the manager the answer instead (a driver that refuses, in tests).
+    void SetAcceptsBgraIntoRgba(bool accepts) { bgraIntoRgba = accepts ? 1 : 0; }
 
 private:
     int32_t activeUnit = -1;

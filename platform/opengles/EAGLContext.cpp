@@ -103,8 +103,22 @@ void EAGLContext::setExtensionsOverride(std::optional<std::string> extensions) {
     gExtensionsOverride = std::move(extensions);
 }
 
+namespace {
+bool HasWord(const std::string& list, const std::string& name) {
+    std::istringstream words(list);
+    std::string word;
+    while (words >> word)
+        if (word == name) return true;
+    return false;
+}
+}  // namespace
+
 const std::string& EAGLContext::extensions() {
-    if (!extensions_) {
+    return extensions_ ? *extensions_ : driverExtensions();
+}
+
+const std::string& EAGLContext::driverExtensions() {
+    if (!driverExtensions_) {
         const GLubyte* list = nullptr;
         if (tCurrent == this) {
             list = glGetString(GL_EXTENSIONS);
@@ -115,32 +129,30 @@ const std::string& EAGLContext::extensions() {
                 setCurrentContext(previous);
             }
         }
-        extensions_ = list ? reinterpret_cast<const char*>(list) : "";
+        driverExtensions_ = list ? reinterpret_cast<const char*>(list) : "";
     }
-    return *extensions_;
+    return *driverExtensions_;
 }
 
-bool EAGLContext::hasExtension(const std::string& name) {
-    std::istringstream words(extensions());
-    std::string word;
-    while (words >> word)
-        if (word == name) return true;
-    return false;
-}
+bool EAGLContext::hasExtension(const std::string& name) { return HasWord(extensions(), name); }
 
 GLExtensionState& EAGLContext::extensionState() {
     if (!extensionState_) {
         auto s = std::make_unique<GLExtensionState>();
-        if (hasExtension("GL_OES_mapbuffer")) {
+        // A loader hands out stubs for any name, so the driver must really have the extension.
+        auto usable = [this](const char* name) {
+            return hasExtension(name) && HasWord(driverExtensions(), name);
+        };
+        if (usable("GL_OES_mapbuffer")) {
             s->mapBuffer = Proc<PFNGLMAPBUFFEROESPROC>("glMapBufferOES");
             s->unmapBuffer = Proc<PFNGLUNMAPBUFFEROESPROC>("glUnmapBufferOES");
             if (!s->mapBuffer || !s->unmapBuffer) s->mapBuffer = nullptr, s->unmapBuffer = nullptr;
         }
-        if (hasExtension("GL_EXT_texture_storage"))
+        if (usable("GL_EXT_texture_storage"))
             s->texStorage2D = Proc<PFNGLTEXSTORAGE2DEXTPROC>("glTexStorage2DEXT");
-        if (hasExtension("GL_EXT_discard_framebuffer"))
+        if (usable("GL_EXT_discard_framebuffer"))
             s->discardFramebuffer = Proc<PFNGLDISCARDFRAMEBUFFEREXTPROC>("glDiscardFramebufferEXT");
-        if (hasExtension("GL_EXT_debug_marker")) {
+        if (usable("GL_EXT_debug_marker")) {
             s->insertEventMarker = Proc<PFNGLINSERTEVENTMARKEREXTPROC>("glInsertEventMarkerEXT");
             s->pushGroupMarker = Proc<PFNGLPUSHGROUPMARKEREXTPROC>("glPushGroupMarkerEXT");
             s->popGroupMarker = Proc<PFNGLPOPGROUPMARKEREXTPROC>("glPopGroupMarkerEXT");

@@ -56,15 +56,18 @@ public:
     // touches (framebuffer, pack alignment) are restored before it returns.
     bool presentRenderbuffer(unsigned int target);
 
-    // Per-context state of the extension entry points (see GLExtensions.h).
+    // Per-context state of the extension entry points (see GLExtensions.h). An entry point is
+    // used only when the extension is both reported and really in the driver.
     GLExtensionState& extensionState();
 
 private:
     EAGLContext(EAGLRenderingAPI api, void* context, std::shared_ptr<EAGLSharegroup> group);
+    const std::string& driverExtensions();
     EAGLRenderingAPI api_;
     void* context_;  // EGLContext
     std::shared_ptr<EAGLSharegroup> sharegroup_;
-    std::optional<std::string> extensions_;
+    std::optional<std::string> extensions_;        // as reported (possibly overridden)
+    std::optional<std::string> driverExtensions_;  // as the driver has them
     std::unique_ptr<GLExtensionState> extensionState_;
     // Renderbuffer name -> the layer whose drawable it is.
     std::map<unsigned int, std::weak_ptr<CAEAGLLayerBacking>> drawables_;
