@@ -10,7 +10,7 @@ std::shared_ptr<CollectionObject> CollectionObject::collectionObjectCategory() {
     return item;
 }
 
-std::shared_ptr<CollectionObject> CollectionObject::collectionObjectWithColor(const Color& color,
+std::shared_ptr<CollectionObject> CollectionObject::collectionObjectWithColor(const CGColor& color,
                                                                             std::optional<std::string> string) {
     auto item = std::make_shared<CollectionObject>();
     item->setColor(color);

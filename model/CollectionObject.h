@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "model/Color.h"
+#include "platform/coregraphics/CGColor.h"
 #include "model/ValueProvider.h"
 #include "platform/coregraphics/CGGeometry.h"
 
@@ -22,7 +22,7 @@ public:
 
     // A header: zero size (so not expandable until given one), not collapsed.
     static std::shared_ptr<CollectionObject> collectionObjectCategory();
-    static std::shared_ptr<CollectionObject> collectionObjectWithColor(const Color& color,
+    static std::shared_ptr<CollectionObject> collectionObjectWithColor(const CGColor& color,
                                                                        std::optional<std::string> string = {});
     static std::shared_ptr<CollectionObject> collectionObjectWithImage(ImageRef image, bool border = false);
     static std::shared_ptr<CollectionObject> collectionObjectWithImage(ImageRef image, CGSize size, bool border);
@@ -57,12 +57,12 @@ public:
 #define TAVORIN_PROPERTY(type, name, setter)     \
     const type& name() const { return name##_; } \
     void setter(type value) { name##_ = std::move(value); }
-    TAVORIN_PROPERTY(std::optional<Color>, color, setColor)
+    TAVORIN_PROPERTY(std::optional<CGColor>, color, setColor)
     TAVORIN_PROPERTY(ImageRef, image, setImage)
     TAVORIN_PROPERTY(CGSize, imageSize, setImageSize)
     TAVORIN_PROPERTY(std::optional<std::string>, string, setString)
     TAVORIN_PROPERTY(std::optional<std::string>, uniqueId, setUniqueId)
-    TAVORIN_PROPERTY(std::optional<Color>, contentColor, setContentColor)
+    TAVORIN_PROPERTY(std::optional<CGColor>, contentColor, setContentColor)
     TAVORIN_PROPERTY(bool, border, setBorder)
     TAVORIN_PROPERTY(bool, selected, setSelected)
     TAVORIN_PROPERTY(bool, selectable, setSelectable)
@@ -79,13 +79,13 @@ public:
 #undef TAVORIN_PROPERTY
 
 private:
-    std::optional<Color> color_;
+    std::optional<CGColor> color_;
     ImageRef image_;
     CGSize imageSize_{};
     std::optional<std::string> string_;
     std::optional<std::string> name_;
     std::optional<std::string> uniqueId_;
-    std::optional<Color> contentColor_;
+    std::optional<CGColor> contentColor_;
     bool border_ = false;
     bool selected_ = false;
     bool selectable_ = true;

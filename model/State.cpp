@@ -23,9 +23,9 @@ struct HashBuilder {
     }
 };
 
-std::size_t hashColor(const std::optional<Color>& color) {
+std::size_t hashColor(const std::optional<CGColor>& color) {
     if (!color) return 0;
-    return HashBuilder().add(color->red).add(color->green).add(color->blue).add(color->alpha).value;
+    return HashBuilder().add(color->r).add(color->g).add(color->b).add(color->a).value;
 }
 
 std::size_t hashEntry(const std::optional<CollectionObjectState>& entry) { return entry ? entry->hash() : 0; }
@@ -88,7 +88,7 @@ void State::restore(TypeController& types, bool update, bool resetAdjustments) c
                 // Only a colour the user can change is restored; the look's own colour stays.
                 CollectionObject* selected = colorType.selectedObject();
                 if (selectedColorObject->color && selected && selected->colorIsMutable()) {
-                    Color color = *selectedColorObject->color;
+                    CGColor color = *selectedColorObject->color;
                     colorType.performSelectedObjectUpdates([color](CollectionObject* item) {
                         if (item) item->setColor(color);
                     });
@@ -141,10 +141,10 @@ json encodeEntry(const std::optional<CollectionObjectState>& entry) {
     if (!entry) return nullptr;
     json color = nullptr;
     if (entry->color)
-        color = {{"red", entry->color->red},
-                 {"green", entry->color->green},
-                 {"blue", entry->color->blue},
-                 {"alpha", entry->color->alpha}};
+        color = {{"red", entry->color->r},
+                 {"green", entry->color->g},
+                 {"blue", entry->color->b},
+                 {"alpha", entry->color->a}};
     return {{"name", entry->name}, {"value", entry->value}, {"color", color}};
 }
 
@@ -189,8 +189,8 @@ std::optional<CollectionObjectState> decodeEntry(const json& value, const std::s
         const json& color = value["color"];
         std::string at = where + ".color";
         requireKeys(color, at, {"red", "green", "blue", "alpha"}, {"red", "green", "blue", "alpha"});
-        entry.color = Color{unitNumber(color["red"], at + ".red"), unitNumber(color["green"], at + ".green"),
-                            unitNumber(color["blue"], at + ".blue"), unitNumber(color["alpha"], at + ".alpha")};
+        entry.color = CGColor{unitNumber(color["red"], at + ".red"), unitNumber(color["green"], at + ".green"),
+                              unitNumber(color["blue"], at + ".blue"), unitNumber(color["alpha"], at + ".alpha")};
     }
     return entry;
 }

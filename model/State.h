@@ -33,7 +33,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/Color.h"
+#include "platform/coregraphics/CGColor.h"
 #include "platform/coregraphics/CGGeometry.h"
 
 class CollectionObject;
@@ -48,7 +48,7 @@ inline constexpr const char* kCameraState = "kCameraState";
 struct CollectionObjectState {
     std::string name;
     double value = 0;
-    std::optional<Color> color;
+    std::optional<CGColor> color;
 
     static CollectionObjectState stateFromObject(const CollectionObject& item, const Type& type);
 

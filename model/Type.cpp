@@ -82,7 +82,7 @@ void Type::valueWillFinishChange() {
     if (valueWillFinishChangeBlock) valueWillFinishChangeBlock();
 }
 
-std::optional<Color> Type::color() const {
+std::optional<CGColor> Type::color() const {
     if (useSelectedObjectColor_) return selectedObject_ ? selectedObject_->color() : std::nullopt;
     return color_;
 }

@@ -47,8 +47,8 @@ public:
     void valueWillFinishChange();
 
     // The selected item's colour when `useSelectedObjectColor`, else the list's own.
-    std::optional<Color> color() const;
-    void setColor(std::optional<Color> color) { color_ = std::move(color); }
+    std::optional<CGColor> color() const;
+    void setColor(std::optional<CGColor> color) { color_ = std::move(color); }
 
     // The first non-header item of that name; `firstObject` when none has it.
     CollectionObject* objectWithName(const std::string& name) const;
@@ -79,7 +79,7 @@ private:
     Items objects_;
     CGPoint contentOffset_{};
     std::shared_ptr<ValueProvider> valueProvider_;
-    std::optional<Color> color_;
+    std::optional<CGColor> color_;
     CollectionObject* selectedObject_ = nullptr;
     bool useSelectedObjectValue_ = false;
     bool useSelectedObjectColor_ = false;

@@ -25,7 +25,7 @@ struct SmallLists {
 
         auto custom = item("Custom");
         custom->setColorIsMutable(true);
-        custom->setColor(Color{0.93, 0.6, 0, 1});
+        custom->setColor(CGColor{0.93, 0.6, 0, 1});
         auto colors = Type::typeWithObjects({CollectionObject::collectionObjectCategory(), item("Normal"),
                                              header("Darks"), item("Darks 1"), custom});
         colors->setUseSelectedObjectColor(true);
@@ -46,7 +46,7 @@ struct SmallLists {
     }
 
     std::shared_ptr<CollectionObject> item(const std::string& name) {
-        auto object = CollectionObject::collectionObjectWithColor(Color::white(0.5), name);
+        auto object = CollectionObject::collectionObjectWithColor(CGColorCreateGenericGray(0.5, 1), name);
         object->setSelectedBlock([this, name](bool selected, CollectionObject*) {
             if (selected) ++applied[name];
         });
@@ -60,12 +60,12 @@ struct SmallLists {
         return object;
     }
     static std::shared_ptr<CollectionObject> adjustment(const std::string& name, float value) {
-        auto object = CollectionObject::collectionObjectWithColor(Color::white(0.2), name);
+        auto object = CollectionObject::collectionObjectWithColor(CGColorCreateGenericGray(0.2, 1), name);
         object->setValueProvider(ValueProvider::valueProviderWithValue(value));
         return object;
     }
     static std::shared_ptr<CollectionObject> action(const std::string& name) {
-        auto object = CollectionObject::collectionObjectWithColor(Color::white(0.2), name);
+        auto object = CollectionObject::collectionObjectWithColor(CGColorCreateGenericGray(0.2, 1), name);
         object->setSelectable(false);
         object->setValueProvider(nullptr);
         return object;

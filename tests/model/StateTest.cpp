@@ -13,7 +13,7 @@ protected:
         lists.modes().setValue(0.25f);
         lists.colors().setSelectedObject(lists.colors().objectWithName("Custom"));
         lists.colors().setValue(0.8f);
-        lists.colors().performSelectedObjectUpdates([](CollectionObject* item) { item->setColor(Color{0, 0.5, 1, 1}); });
+        lists.colors().performSelectedObjectUpdates([](CollectionObject* item) { item->setColor(CGColor{0, 0.5, 1, 1}); });
         lists.adjustments().setValue(0.65f);  // Brightness, selected
         lists.adjustments().objectWithName("Vignette")->setValue(0.9f);
         TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect = CGRectMake(0.1, 0.2, 0.5, 0.75);
@@ -30,7 +30,7 @@ TEST_F(StateTest, TakenStateHoldsEveryChoice) {
     EXPECT_EQ(state.selectedModeObject->name, "Low Light 1");
     EXPECT_DOUBLE_EQ(state.selectedModeObject->value, 0.25);
     EXPECT_FALSE(state.selectedModeObject->color.has_value()) << "only user-changeable colours are kept";
-    EXPECT_EQ(state.selectedColorObject->color, (Color{0, 0.5, 1, 1}));
+    EXPECT_EQ(state.selectedColorObject->color, (CGColor{0, 0.5, 1, 1}));
     ASSERT_EQ(state.adjustmentObjects.size(), 3u) << "headers and action items are left out";
     EXPECT_EQ(state.adjustmentObjects[2].name, "Vignette");
     EXPECT_DOUBLE_EQ(state.adjustmentObjects[2].value, double(0.9f));
@@ -85,12 +85,12 @@ TEST_F(StateTest, ResetAdjustmentsGoesToDefaults) {
 
 TEST_F(StateTest, ColourIsRestoredOnlyIntoAChangeableItem) {
     State state = current();
-    state.selectedColorObject = CollectionObjectState{"Darks 1", 0.5, Color{1, 0, 0, 1}};
+    state.selectedColorObject = CollectionObjectState{"Darks 1", 0.5, CGColor{1, 0, 0, 1}};
     state.restore(*lists.controller, false, false);
-    EXPECT_EQ(lists.colors().selectedObject()->color(), Color::white(0.5));
+    EXPECT_EQ(lists.colors().selectedObject()->color(), CGColorCreateGenericGray(0.5, 1));
     state.selectedColorObject->name = "Custom";
     state.restore(*lists.controller, false, false);
-    EXPECT_EQ(lists.colors().selectedObject()->color(), (Color{1, 0, 0, 1}));
+    EXPECT_EQ(lists.colors().selectedObject()->color(), (CGColor{1, 0, 0, 1}));
 }
 
 TEST_F(StateTest, EqualityAndDescriptions) {

@@ -26,7 +26,7 @@ TEST(CollectionObject, FreshItems) {
 }
 
 TEST(CollectionObject, SelectionChangedReportsBothWays) {
-    auto item = CollectionObject::collectionObjectWithColor(Color::white(1));
+    auto item = CollectionObject::collectionObjectWithColor(CGColorCreateGenericGray(1, 1));
     std::vector<bool> reports;
     item->setSelectionChangedBlock([&](bool selected, CollectionObject* sender) {
         EXPECT_EQ(sender, item.get());
@@ -74,10 +74,10 @@ TEST_F(TypeTest, PerformingUpdatesAppliesTheSelectedItemAgain) {
     colors.setSelectedObject(colors.objectWithName("Custom"));
     int updates = 0;
     colors.selectedObjectUpdatedBlock = [&] { ++updates; };
-    colors.performSelectedObjectUpdates([](CollectionObject* item) { item->setColor(Color{1, 0, 0, 1}); });
+    colors.performSelectedObjectUpdates([](CollectionObject* item) { item->setColor(CGColor{1, 0, 0, 1}); });
     EXPECT_EQ(lists.applied["Custom"], 2);
     EXPECT_EQ(updates, 1);
-    EXPECT_EQ(colors.color(), (Color{1, 0, 0, 1})) << "the list answers the selected item's colour";
+    EXPECT_EQ(colors.color(), (CGColor{1, 0, 0, 1})) << "the list answers the selected item's colour";
 }
 
 TEST_F(TypeTest, LookupsByName) {
@@ -154,7 +154,7 @@ TEST_F(TypeTest, ControllerTypesAndOffsets) {
 }
 
 TEST(TypeLifetime, ItemsOutlivingTheirListDoNotCallIntoIt) {
-    auto item = CollectionObject::collectionObjectWithColor(Color::white(1));
+    auto item = CollectionObject::collectionObjectWithColor(CGColorCreateGenericGray(1, 1));
     {
         auto type = Type::typeWithObjects({item});
         item->selectionChanged(true);
