@@ -29,6 +29,14 @@ MARGIN = 0.1  # of the side, left clear around the drawing
 # --- small helpers --------------------------------------------------------------------------
 
 
+def polyline(cr, *points, closed=False):
+    cr.move_to(*points[0])
+    for point in points[1:]:
+        cr.line_to(*point)
+    if closed:
+        cr.close_path()
+
+
 def circle(cr, x, y, r):
     cr.new_sub_path()
     cr.arc(x, y, r, 0, 2 * math.pi)
@@ -137,13 +145,7 @@ def mode_overcast(cr):  # Sky: a cloud
 
 
 def mode_dramatic(cr):  # a lightning bolt
-    cr.move_to(0.58, 0.06)
-    cr.line_to(0.22, 0.54)
-    cr.line_to(0.48, 0.54)
-    cr.line_to(0.4, 0.94)
-    cr.line_to(0.78, 0.42)
-    cr.line_to(0.52, 0.42)
-    cr.close_path()
+    polyline(cr, (0.58, 0.06), (0.22, 0.54), (0.48, 0.54), (0.4, 0.94), (0.78, 0.42), (0.52, 0.42), closed=True)
     cr.fill()
 
 
@@ -249,11 +251,7 @@ def adjust_saturation(cr):  # three overlapping primaries
 
 def adjust_darkness(cr):  # Depth: stacked layers
     for i, y in enumerate((0.62, 0.48, 0.34)):
-        cr.move_to(0.5, y - 0.16)
-        cr.line_to(0.9, y)
-        cr.line_to(0.5, y + 0.16)
-        cr.line_to(0.1, y)
-        cr.close_path()
+        polyline(cr, (0.5, y - 0.16), (0.9, y), (0.5, y + 0.16), (0.1, y), closed=True)
         if i == 2:
             cr.fill()
         else:
@@ -339,20 +337,13 @@ def adjust_reset(cr):  # turn back: a circle going round anticlockwise
     cr.arc(cx, cy, r, -math.pi / 2 + 0.05, -math.pi / 2 + 2 * math.pi * 0.8)
     cr.stroke()
     # arrowhead at the top, pointing left into the gap
-    cr.move_to(cx - 0.17, top)
-    cr.line_to(cx + 0.05, top - 0.14)
-    cr.line_to(cx + 0.05, top + 0.14)
-    cr.close_path()
+    polyline(cr, (cx - 0.17, top), (cx + 0.05, top - 0.14), (cx + 0.05, top + 0.14), closed=True)
     cr.fill()
 
 
 def adjust_crop(cr):  # two crop corners
-    cr.move_to(0.28, 0.08)
-    cr.line_to(0.28, 0.72)
-    cr.line_to(0.92, 0.72)
-    cr.move_to(0.08, 0.28)
-    cr.line_to(0.72, 0.28)
-    cr.line_to(0.72, 0.92)
+    polyline(cr, (0.28, 0.08), (0.28, 0.72), (0.92, 0.72))
+    polyline(cr, (0.08, 0.28), (0.72, 0.28), (0.72, 0.92))
     cr.stroke()
 
 
