@@ -387,6 +387,11 @@ bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, Im
         }
         if (const ImageProperties* iptc = ImagePropertyGroup(p, kCGImagePropertyIPTCDictionary))
             writeIPTC(image->iptcData(), *iptc);
+        // Dimensions copied from another photo's metadata must describe this one.
+        for (const auto& [name, size] : {std::pair{"Exif.Photo.PixelXDimension", image->pixelWidth()},
+                                         std::pair{"Exif.Photo.PixelYDimension", image->pixelHeight()}})
+            if (size > 0 && exif.findKey(Exiv2::ExifKey(name)) != exif.end())
+                setExif(exif, name, ImagePropertyValue(static_cast<std::int64_t>(size)));
         image->writeMetadata();
         Exiv2::BasicIo& io = image->io();
         if (io.open() != 0) throw Exiv2::Error(Exiv2::kerDataSourceOpenFailed, "memory");

@@ -177,3 +177,25 @@ TEST(ImageMetadata, UnknownKeysAreSkippedAndFileStillWritten) {
     EXPECT_EQ(text(p, kCGImagePropertyExifDictionary, kCGImagePropertyExifUserComment), "kept");
     EXPECT_FALSE(ImagePropertyFind(p, kCGImagePropertyExifDictionary, "NoSuchTag"));
 }
+
+// A photo's properties read back and handed to a writer with another image: the metadata
+// travels, the dimensions it states follow the new image.
+TEST(ImageMetadata, PropertiesOfOneImageWriteAnother) {
+    ImageProperties metadata = sampleMetadata();
+    (*metadata[kCGImagePropertyExifDictionary].dictionary())["PixelXDimension"] = 24;
+    (*metadata[kCGImagePropertyExifDictionary].dictionary())["PixelYDimension"] = 16;
+    Bytes first;
+    ASSERT_TRUE(EncodeImage(gradient(24, 16), ImageFileType::JPEG, metadata, &first));
+    const ImageProperties read = ImageSource::createWithData(first)->propertiesAtIndex(0);
+    for (ImageFileType type : {ImageFileType::JPEG, ImageFileType::PNG, ImageFileType::TIFF}) {
+        SCOPED_TRACE(ImageFileTypeIdentifier(type));
+        Bytes second;
+        ImageIOError error;
+        ASSERT_TRUE(EncodeImage(gradient(10, 30), type, read, &second, &error)) << error.message;
+        const ImageProperties p = ImageSource::createWithData(second)->propertiesAtIndex(0);
+        expectSampleMetadata(p);
+        EXPECT_EQ(number(p, kCGImagePropertyExifDictionary, "PixelXDimension"), 10);
+        EXPECT_EQ(number(p, kCGImagePropertyExifDictionary, "PixelYDimension"), 30);
+        EXPECT_EQ(ImagePropertyFind(p, kCGImagePropertyPixelWidth)->integer(), 10);
+    }
+}
