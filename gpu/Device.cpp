@@ -204,13 +204,7 @@ void CDevice::Clear(bool colour, bool depth) {
 }
 
 void CDevice::SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
-    if (x == viewport[0] && y == viewport[1] && width == viewport[2] && height == viewport[3])
-        return;
-    QV_GL(glViewport, x, y, width, height);
-    viewport[0] = x;
-    viewport[1] = y;
-    viewport[2] = width;
-    viewport[3] = height;
+    if (UpdateRectangleShadow(viewport, x, y, width, height)) QV_GL(glViewport, x, y, width, height);
 }
 
 void CDevice::SetViewport(const int32_t r[4]) { SetViewport(r[0], r[1], r[2], r[3]); }

@@ -89,13 +89,7 @@ void CScissorTest::SetEnabled(bool e) {
 }
 
 void CScissorTest::SetScissor(int32_t x, int32_t y, int32_t width, int32_t height) {
-    if (x == rectangle[0] && y == rectangle[1] && width == rectangle[2] && height == rectangle[3])
-        return;
-    QV_GL(glScissor, x, y, width, height);
-    rectangle[0] = x;
-    rectangle[1] = y;
-    rectangle[2] = width;
-    rectangle[3] = height;
+    if (UpdateRectangleShadow(rectangle, x, y, width, height)) QV_GL(glScissor, x, y, width, height);
 }
 
 void CScissorTest::SetScissor(const int32_t r[4]) { SetScissor(r[0], r[1], r[2], r[3]); }

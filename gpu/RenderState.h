@@ -8,6 +8,17 @@
 
 namespace QV::Graphics {
 
+// Stores {x, y, width, height} in a shadow rectangle; false when it already held them.
+inline bool UpdateRectangleShadow(int32_t (&shadow)[4], int32_t x, int32_t y, int32_t width,
+                                  int32_t height) {
+    if (shadow[0] == x && shadow[1] == y && shadow[2] == width && shadow[3] == height) return false;
+    shadow[0] = x;
+    shadow[1] = y;
+    shadow[2] = width;
+    shadow[3] = height;
+    return true;
+}
+
 class ICulling {
 public:
     virtual ~ICulling() = default;

@@ -91,23 +91,21 @@ bool CUniformMatrix4fv::SetValue(int count, bool transpose, const QV::Math::CMat
                           transpose, values);
 }
 
-void CUniformMatrix3fv::Upload() {
-    if (!dirty) return;
-    dirty = false;
-    uploaded = pending;
-    uploadedTranspose = pendingTranspose;
-    QV_GL(glUniformMatrix3fv, location, static_cast<GLsizei>(pending.size()),
-          static_cast<GLboolean>(pendingTranspose), pending.empty() ? nullptr : pending[0].m);
+namespace {
+template <typename Uniform, typename Send>
+void UploadMatrices(Uniform& u, const char* name, Send send) {
+    if (!u.dirty) return;
+    u.dirty = false;
+    u.uploaded = u.pending;
+    u.uploadedTranspose = u.pendingTranspose;
+    CallGL(name, send, u.location, static_cast<GLsizei>(u.pending.size()),
+           static_cast<GLboolean>(u.pendingTranspose),
+           u.pending.empty() ? nullptr : static_cast<const GLfloat*>(u.pending[0].m));
 }
+}  // namespace
 
-void CUniformMatrix4fv::Upload() {
-    if (!dirty) return;
-    dirty = false;
-    uploaded = pending;
-    uploadedTranspose = pendingTranspose;
-    QV_GL(glUniformMatrix4fv, location, static_cast<GLsizei>(pending.size()),
-          static_cast<GLboolean>(pendingTranspose), pending.empty() ? nullptr : pending[0].m);
-}
+void CUniformMatrix3fv::Upload() { UploadMatrices(*this, "glUniformMatrix3fv", glUniformMatrix3fv); }
+void CUniformMatrix4fv::Upload() { UploadMatrices(*this, "glUniformMatrix4fv", glUniformMatrix4fv); }
 
 // ---- programs ----
 
