@@ -169,12 +169,12 @@ TEST(ImageMetadata, UnknownKeysAreSkippedAndFileStillWritten) {
     ASSERT_TRUE(EncodeImage(gradient(8, 8), ImageFileType::JPEG,
                             {{kCGImagePropertyExifDictionary,
                               ImageProperties{{"NoSuchTag", "x"},
-                                              {kCGImagePropertyExifUserComment, "kept"},
+                                              {kCGImagePropertyExifUserComment, "kept: café ☕"},
                                               {kCGImagePropertyExifDigitalZoomRatio, ImagePropertyValue::Strings{"wrong kind"}}}}},
                             &data, &error))
         << error.message;
     const ImageProperties p = ImageSource::createWithData(data)->propertiesAtIndex(0);
-    EXPECT_EQ(text(p, kCGImagePropertyExifDictionary, kCGImagePropertyExifUserComment), "kept");
+    EXPECT_EQ(text(p, kCGImagePropertyExifDictionary, kCGImagePropertyExifUserComment), "kept: café ☕");
     EXPECT_FALSE(ImagePropertyFind(p, kCGImagePropertyExifDictionary, "NoSuchTag"));
 }
 
