@@ -32,6 +32,18 @@ const CMatrix4<float>& AmbrelGraphicsController::UnitSquareProjection()
     return projection;
 }
 
+const CTextureTemplate& AmbrelGraphicsController::LinearTextureTemplate()
+{
+    static const CTextureTemplate linear(FILTER_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);
+    return linear;
+}
+
+const CTextureTemplate& AmbrelGraphicsController::NearestTextureTemplate()
+{
+    static const CTextureTemplate nearest(FILTER_NEAREST, FILTER_NEAREST, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);
+    return nearest;
+}
+
 AmbrelGraphicsController::AmbrelGraphicsController()
 {
     IDevice& device = CurrentDevice();

@@ -19,6 +19,7 @@
 #include "gpu/Math.h"
 
 namespace QV::Graphics {
+class CTextureTemplate;
 class IShaderProgram;
 class ITexture2D;
 class IFramebufferObject;
@@ -36,6 +37,9 @@ public:
     // The unit square [0,1]² onto clip space, z negated: uModelViewProjectionMatrix of the
     // engine's programs.
     static const QV::Math::CMatrix4<float>& UnitSquareProjection();
+    // Sampling of the working textures: linear or nearest, clamped to the edge on both axes.
+    static const QV::Graphics::CTextureTemplate& LinearTextureTemplate();
+    static const QV::Graphics::CTextureTemplate& NearestTextureTemplate();
 
     // Needs a current graphics device; throws std::runtime_error without one.
     AmbrelGraphicsController();

@@ -271,6 +271,29 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
     }
 }
 
+TEST_F(EngineTest, VignetteRangeAndPhotoFilterColourSetTogether)
+{
+    FillSlots();
+    engine->SetVignetteRange(0.3f, 0.8f);  // vignette off: stored only
+    engine->SetPhotoFilterColor(0.5f, 0.25f, 0.0f);
+    EXPECT_TRUE(PushedUniforms().empty());
+    EXPECT_FLOAT_EQ(engine->colorAdjustment.vignetteRange.x, 0.3f);
+    EXPECT_FLOAT_EQ(engine->colorAdjustment.photoFilterColor.y, 0.25f);
+
+    engine->SetAdjustment("CA Vignette On/Off", false, 1.0f);
+    engine->SetAdjustment("CA Photo Filter On/Off", false, 1.0f);
+    FillSlots();
+    engine->SetVignetteRange(0.4f, 0.4f);  // no width: a hard edge, never a division by zero
+    engine->SetPhotoFilterColor(0.5f, 0.25f, 0.1f);
+    std::map<std::string, std::vector<float>> values;
+    for (const Pushed& p : PushedUniforms())
+        values[p.name] = p.value;
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_FLOAT_EQ(values["uVignetteRange"][0], 0.4f);
+    EXPECT_TRUE(std::isfinite(values["uVignetteRange"][1]));
+    EXPECT_FLOAT_EQ(values["uPhotoFilterColor"][2], 0.2f);
+}
+
 TEST_F(EngineTest, LookChangesDeleteTheLookTexture)
 {
     engine->SetAdjustment("CA Tone Map", false, 2.5f / 65);
