@@ -1,0 +1,91 @@
+// The small fixed programs every frame uses: copies, the conversions that bring the input
+// texture into the pipeline through inputTextureMatrix, the dark mask and the dehaze alpha.
+
+#include <sstream>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/EnginePrograms.h"
+#include "engine/ProgramBuild.h"
+#include "gpu/Shader.h"
+#include "gpu/shadersource/ProgramBuilders.h"
+#include "gpu/shadersource/ShaderSource.h"
+
+namespace SS = QV::Graphics::ShaderSource;
+using QV::Graphics::IShaderProgram;
+
+namespace {
+
+int32_t VariantPrecision(const AmbrelGraphicsController& engine)
+{
+    return engine.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant];
+}
+
+IShaderProgram*& Slot(AmbrelGraphicsController& engine, int32_t pair)
+{
+    return engine.shaderSets[pair][AmbrelGraphicsController::programVariant];
+}
+
+} // namespace
+
+std::string CopyProgramFragment(int32_t precision, bool opaque)
+{
+    std::string text = "precision " + SS::PrecisionName(precision) +
+                       " float;\nuniform lowp sampler2D img0;\nvarying vec2 vTexture0;\n\nvoid main()\n{\n";
+    text += opaque ? "    gl_FragColor = vec4(texture2D(img0, vTexture0).rgb, 1.0);\n"
+                   : "    gl_FragColor = texture2D(img0, vTexture0);\n";
+    return text + "}";
+}
+
+std::string DarkMaskFragment(int32_t precision, bool dehazeAlpha)
+{
+    std::string text = "precision " + SS::PrecisionName(precision) + " float;\nuniform " + SS::PrecisionName(1) +
+                       " sampler2D img0;\nvarying vec2 vTexture0;\n\nvoid main()\n{\n";
+    if (dehazeAlpha) {
+        text += "    float ma = texture2D(img0, vTexture0).r;\n"
+                "    float a = (0.1050 * ma) + 0.3777;\n"
+                "    gl_FragColor = vec4(a);\n";
+    } else {
+        // At most one third counts as dark, one third itself included.
+        text += "    float c0 = texture2D(img0, vTexture0).r;\n"
+                "    float dark = (c0 <= (1.0 / 3.0)) ? 1.0 : 0.0;\n"
+                "    gl_FragColor = vec4(dark);\n";
+    }
+    return text + "}";
+}
+
+void BuildCopyPrograms(AmbrelGraphicsController& engine)
+{
+    if (Slot(engine, kPairCopy))
+        return;
+    const int32_t precision = VariantPrecision(engine);
+    const auto copy = [&] { return CopyProgramFragment(precision, false); };
+    BuildEngineProgram(Slot(engine, kPairCopy), precision, copy, "Copy");
+    // Same text; this one later gets a projection of its own.
+    BuildEngineProgram(Slot(engine, kPairScreenOutput), precision, copy, "Screen output");
+    BuildEngineProgram(Slot(engine, kPairOpaqueCopy), precision, [&] { return CopyProgramFragment(precision, true); },
+                       "Opaque copy");
+}
+
+void BuildDisplayPrograms(AmbrelGraphicsController& engine)
+{
+    static constexpr int32_t kAlphaModes[5] = {0, 1, 2, 4, 3};  // pairs 3 to 7
+    const int32_t precision = VariantPrecision(engine);
+    for (int32_t i = 0; i < 5; ++i) {
+        IShaderProgram*& slot = Slot(engine, kPairInputFirst + i);
+        SS::BuildCopyProgram(&slot, false, kAlphaModes[i], true, 4, engine.maxVaryingVectors, precision);
+        // Every time: a new input geometry reaches the programs through this rebuild.
+        if (slot)
+            slot->SetUniformMatrix4fv("uModelViewProjectionTextureMatrix", 1, false, &engine.inputTextureMatrix);
+    }
+}
+
+void BuildDarkMaskPrograms(AmbrelGraphicsController& engine)
+{
+    if (Slot(engine, kPairDarkMask))
+        return;
+    const int32_t precision = VariantPrecision(engine);
+    BuildEngineProgram(Slot(engine, kPairDarkMask), precision, [&] { return DarkMaskFragment(precision, false); },
+                       "Dark mask");
+    BuildEngineProgram(Slot(engine, kPairDehazeAlpha), precision, [&] { return DarkMaskFragment(precision, true); },
+                       "Dehaze alpha");
+}

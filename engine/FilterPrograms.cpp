@@ -1,0 +1,123 @@
+// Which generator builder fills which filter pair, with which tap count, direction, sigma and
+// spacing, from the engine's parameters and the current filter-scale record. Every builder
+// leaves a filled slot alone, so these run on every rebuild.
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/EnginePrograms.h"
+#include "gpu/Shader.h"
+#include "gpu/shadersource/ProgramBuilders.h"
+
+namespace SS = QV::Graphics::ShaderSource;
+using QV::Graphics::IShaderProgram;
+
+namespace {
+
+struct Context {
+    AmbrelGraphicsController& engine;
+    const sFilterScale& record;
+    int32_t precision;
+    int32_t cap;
+
+    explicit Context(AmbrelGraphicsController& e)
+        : engine(e), record(e.shaderSets.filterScales[AmbrelGraphicsController::filterScaleVariant]),
+          precision(e.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant]), cap(e.maxVaryingVectors)
+    {
+    }
+    IShaderProgram** Slot(int32_t pair) { return &engine.shaderSets[pair][AmbrelGraphicsController::programVariant]; }
+};
+
+} // namespace
+
+int32_t NoiseReductionVerticalLuminanceMode(int32_t colorCorrectionMethod)
+{
+    switch (colorCorrectionMethod) {
+    case 4:
+    case 5:
+    case 6: return 1;  // Lab0, Yxy, Lab1
+    case 7: return 2;  // Lab2
+    default: return 0;
+    }
+}
+
+void BuildBoxMeanPrograms(AmbrelGraphicsController& engine)
+{
+    Context c(engine);
+    const int32_t n = c.record.KernelByScale(9);
+    SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst + 2), n, 1, true, false, 1, true, c.cap, c.precision);
+    SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst), n, 0, true, true, 0, true, c.cap, c.precision);
+    SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst + 1), n, 0, true, false, 1, true, c.cap, c.precision);
+}
+
+void BuildNoiseReductionPrograms(AmbrelGraphicsController& engine)
+{
+    Context c(engine);
+    const sNoiseReduction& nr = engine.noiseReduction;
+    // Saving may filter at the requested scale so that the full-resolution render matches.
+    const int32_t n = nr.scaleOnSave ? c.record.KernelByRequested(nr.dimension) : c.record.KernelByScale(nr.dimension);
+    const double spacing = nr.scaleOnSave ? c.record.inverseRequestedScale : c.record.inverseScale;
+    const int32_t vertical = NoiseReductionVerticalLuminanceMode(engine.colorCorrectionMethod);
+    constexpr int32_t horizontal = 4;
+
+    SS::BuildFlowRangeWeightedBlurProgram(c.Slot(kPairNoiseFlowFieldGPUImage), nr.flowField.shaderSameAsGPUImage, n,
+                                          false, horizontal, c.cap, c.precision, false, nr.flowField.sigmaS, spacing,
+                                          false);
+    SS::BuildFlowRangeWeightedBlurProgram(c.Slot(kPairNoiseFlowFieldGPUImage + 1), nr.flowField.shaderSameAsGPUImage,
+                                          n, true, vertical, c.cap, c.precision, false, nr.flowField.sigmaS, spacing,
+                                          false);
+    SS::BuildSeparableRangeWeightedBlurProgram(c.Slot(kPairNoiseIsotropicGPUImage), nr.isotropic.shaderSameAsGPUImage, n,
+                                               0, horizontal, c.cap, c.precision, nr.isotropic.sigmaS, spacing);
+    SS::BuildSeparableRangeWeightedBlurProgram(c.Slot(kPairNoiseIsotropicGPUImage + 1),
+                                               nr.isotropic.shaderSameAsGPUImage, n, 1, vertical, c.cap, c.precision,
+                                               nr.isotropic.sigmaS, spacing);
+    const bool unitStep = c.precision == 2;
+    SS::BuildFlowBilateralProgram(c.Slot(kPairNoiseBilateral), 4, n, false, horizontal, c.cap, c.precision, unitStep,
+                                  nr.bilateral.sigmaS, nr.bilateral.sigmaR, spacing, false);
+    SS::BuildFlowBilateralProgram(c.Slot(kPairNoiseBilateral + 1), 3, n, true, vertical, c.cap, c.precision, unitStep,
+                                  nr.bilateral.sigmaS, nr.bilateral.sigmaR, spacing, false);
+}
+
+void BuildStructureTensorFilterPrograms(AmbrelGraphicsController& engine)
+{
+    Context c(engine);
+    // No noise pass is drawn by the engine: its slot is handed over as already filled.
+    static QV::Graphics::CShaderProgram noNoiseProgram;
+    IShaderProgram* noiseSlot = &noNoiseProgram;
+    const int32_t n = c.record.KernelByScale(5);
+    const double step = c.record.inverseScale * static_cast<double>(0.6f);
+    SS::BuildStructureTensorPrograms(c.Slot(kPairGradient0), c.Slot(kPairTensorSmoothing), c.Slot(kPairTensorEigen),
+                                     &noiseSlot, n, c.cap, c.precision, false, 1.0, step, 0.5f, c.record.tensorFlag, 0,
+                                     0);
+    SS::BuildStructureTensorPrograms(c.Slot(kPairGradient1), c.Slot(kPairTensorSmoothing), c.Slot(kPairTensorEigen),
+                                     &noiseSlot, n, c.cap, c.precision, false, 1.0, step, 0.5f, c.record.tensorFlag, 1,
+                                     1);
+}
+
+void BuildGaussianPrograms(AmbrelGraphicsController& engine)
+{
+    Context c(engine);
+    const sSmoothing& smoothing = engine.smoothing;
+    const int32_t n = c.record.KernelByRequested(5);
+    const double spacing = c.record.inverseRequestedScale;
+    if (smoothing.type == 0) {
+        SS::BuildScaledBlurPassProgram(c.Slot(kPairSmoothingSecond), n, 3, 0, false, false, 0, c.cap, c.precision,
+                                       smoothing.sigmaS, spacing);
+        SS::BuildScaledBlurPassProgram(c.Slot(kPairSmoothingFirst), n, 3, 1, false, false, 0, c.cap, c.precision,
+                                       smoothing.sigmaS, spacing);
+    } else if (smoothing.type == 1) {
+        SS::BuildFlowBlurProgram(c.Slot(kPairSmoothingFirst), 4, n, true, c.cap, c.precision, false, false,
+                                 smoothing.sigmaS, spacing);
+    }
+    SS::BuildFlowSmoothingProgram(c.Slot(kPairLineIntegral), 4, false, false, false, c.cap, c.precision, false, 1.0f);
+}
+
+void BuildToneMappingPrograms(AmbrelGraphicsController& engine)
+{
+    Context c(engine);
+    const int32_t dimension = engine.toneMapping.dimension;
+    const int32_t n = c.record.KernelByRequested(dimension == 9 ? 9 : dimension == 7 ? 7 : 5);
+    const float p = engine.toneMapping.p;
+    SS::BuildDifferenceOfGaussiansPassProgram(c.Slot(kPairToneMapping0), n, 5, 0, false, c.cap, 1, c.precision, 1.0,
+                                              1.6, c.record.inverseScale, p);
+    SS::BuildDifferenceOfGaussiansPassProgram(c.Slot(kPairToneMapping1), n, 5, 1, false, c.cap, 1, c.precision, 1.0,
+                                              1.6, c.record.inverseScale, p);
+}

@@ -1,0 +1,611 @@
+// The colour-correction and colour-adjustment programs on real GL: every combination compiles
+// and links, and each method and stage alone matches its CPU formula on a grid of colours.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "support/GLTest.h"
+#include "engine/ProgramHarness.h"
+#include "engine/EnginePrograms.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/imageio/ImageIO.h"
+
+using harness::Color;
+
+namespace {
+
+constexpr float kTolerance = 2.5f / 255.0f;
+
+float Luma(const Color& c) { return 0.299f * c[0] + 0.587f * c[1] + 0.114f * c[2]; }
+Color Mix(const Color& a, const Color& b, float t)
+{
+    return {a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t, a[2] + (b[2] - a[2]) * t};
+}
+Color Scale(const Color& c, float k) { return {c[0] * k, c[1] * k, c[2] * k}; }
+
+// Overlay of c with the blend colour f (what both the temperature and photo filter write).
+Color Overlay(const Color& c, const Color& f)
+{
+    Color out;
+    for (int k = 0; k < 3; ++k)
+        out[k] = c[k] < 0.5f ? 2.0f * c[k] * f[k] : 1.0f - 2.0f * (1.0f - c[k]) * (1.0f - f[k]);
+    return out;
+}
+
+// The HSV conversions as the generator writes them.
+Color RgbToHsv(const Color& c)
+{
+    const float mx = std::max({c[0], c[1], c[2]}), mn = std::min({c[0], c[1], c[2]});
+    const float d = mx - mn;
+    float h = 0.0f;
+    if (d > 0.0f) {
+        if (mx == c[0])
+            h = (c[1] - c[2]) / (6.0f * d);
+        else if (mx == c[1])
+            h = 1.0f / 3.0f + (c[2] - c[0]) / (6.0f * d);
+        else
+            h = 2.0f / 3.0f + (c[0] - c[1]) / (6.0f * d);
+        h = std::fabs(h < 0.0f ? h + 1.0f : h);
+    }
+    return {h, d / (mx + 1e-10f), mx};
+}
+Color HsvToRgb(const Color& hsv)
+{
+    const float k[3] = {1.0f, 2.0f / 3.0f, 1.0f / 3.0f};
+    Color out;
+    for (int i = 0; i < 3; ++i) {
+        float f = hsv[0] + k[i];
+        f -= std::floor(f);
+        const float p = std::fabs(f * 6.0f - 3.0f);
+        out[i] = hsv[2] * (1.0f + (harness::Clamp01(p - 1.0f) - 1.0f) * hsv[1]);
+    }
+    return out;
+}
+
+class ColorProgramsTest : public GLTest {};
+
+// ---- Colour adjustment ------------------------------------------------------------------------
+
+std::string Fragment(const sColorAdjustment& ca, bool lookAvailable = true, int32_t precision = 2,
+                     QV::Math::CVector3<float> weights = {0.299f, 0.587f, 0.114f})
+{
+    sColorAdjustmentTextOptions o;
+    o.stages = ColorAdjustmentStages(ca, lookAvailable);
+    o.grayscaleWeights = weights;
+    o.shadowsWidth = ca.shadows.width;
+    o.highlightsWidth = ca.highlights.width;
+    o.vignetteBlack = ca.vignetteBlack;
+    o.precision = precision;
+    return ColorAdjustmentFragment(o);
+}
+
+struct AdjustmentCase {
+    const char* name;
+    std::function<void(sColorAdjustment&)> set;
+    // Expected colour from the input, the unprocessed picture and the pixel (x, y).
+    std::function<Color(const Color&, const Color&, int, int)> expected;
+    QV::Math::CVector3<float> weights{0.299f, 0.587f, 0.114f};
+};
+
+const AdjustmentCase kAdjustments[] = {
+    {"exposure", [](auto& c) { c.exposure = 0.7f; },
+     [](const Color& c, const Color&, int, int) { return Scale(c, std::exp2(0.7f)); }},
+    {"exponential brightness below 1", [](auto& c) { c.exponentialBrightnessStrength = 0.75f; },
+     [](const Color& c, const Color&, int, int) { return Scale(c, 0.75f); }},
+    {"exponential brightness above 1", [](auto& c) { c.exponentialBrightnessStrength = 1.25f; },
+     [](const Color& c, const Color&, int, int) {
+         const float v = Luma(c);
+         return Scale(c, std::pow(v, static_cast<float>(1.0 / 1.501)) / std::max(v, 0.003f));
+     }},
+    {"saturation", [](auto& c) { c.saturationStrength = 1.6f; },
+     [](const Color& c, const Color&, int, int) { const float i = Luma(c); return Mix({i, i, i}, c, 1.6f); }},
+    {"contrast", [](auto& c) { c.contrastStrength = 1.3f; },
+     [](const Color& c, const Color&, int, int) { return Mix({0.5f, 0.5f, 0.5f}, c, 1.3f); }},
+    {"vibrancy", [](auto& c) { c.vibrancyStrength = 0.5f; },
+     [](const Color& c, const Color&, int, int) {
+         const float average = 0.333333f * (c[0] + c[1] + c[2]);
+         const float mx = std::max({c[0], c[1], c[2]});
+         return Mix(c, {mx, mx, mx}, (mx - average) * -1.5f);
+     }},
+    {"temperature", [](auto& c) { c.temperature = 0.6f; },
+     [](const Color& c, const Color&, int, int) { return Mix(c, Overlay(c, {0.9254f, 0.5411f, 0.0f}), 0.6f); }},
+    {"cooling temperature", [](auto& c) { c.temperature = -0.4f; },
+     [](const Color& c, const Color&, int, int) { return Mix(c, Overlay(c, {0.9254f, 0.5411f, 0.0f}), -0.4f); }},
+    {"photo filter",
+     [](auto& c) { c.photoFilter = true, c.photoFilterColor = {0.2f, 0.6f, 0.9f}, c.photoFilterStrength = 0.7f; },
+     [](const Color& c, const Color&, int, int) { return Mix(c, Overlay(c, {0.2f, 0.6f, 0.9f}), 0.7f); }},
+    {"grayscale Kodak Tri-X", [](auto& c) { c.grayscale = true; },
+     [](const Color& c, const Color&, int, int) {
+         const float g = 0.25f * c[0] + 0.35f * c[1] + 0.4f * c[2];
+         return Color{g, g, g};
+     },
+     {0.25f, 0.35f, 0.4f}},
+    {"grayscale at end after contrast", [](auto& c) { c.grayscale = c.grayscaleAtEnd = true, c.contrastStrength = 1.2f; },
+     [](const Color& c, const Color&, int, int) {
+         const Color k = Mix({0.5f, 0.5f, 0.5f}, c, 1.2f);
+         const float g = 0.31f * k[0] + 0.36f * k[1] + 0.33f * k[2];
+         return Color{g, g, g};
+     },
+     {0.31f, 0.36f, 0.33f}},
+    {"effect strength", [](auto& c) { c.effectStrength = 0.3f; },
+     [](const Color& c, const Color& o, int, int) { return Mix(o, c, 0.3f); }},
+    {"exponential saturation", [](auto& c) { c.exponentialSaturationStrength = 0.5f; },
+     [](const Color& c, const Color&, int, int) {
+         Color hsv = RgbToHsv(c);
+         hsv[1] = std::pow(hsv[1], 2.0f);
+         return HsvToRgb(hsv);
+     }},
+    {"saturation contrast", [](auto& c) { c.saturationContrastStrength = 1.8f; },
+     [](const Color& c, const Color&, int, int) {
+         Color hsv = RgbToHsv(c);
+         const float s = 2.0f * hsv[1] - 1.0f;
+         hsv[1] = 0.5f * ((s < 0 ? -1.0f : s > 0 ? 1.0f : 0.0f) * std::pow(std::fabs(s), 1.8f) + 1.0f);
+         return HsvToRgb(hsv);
+     }},
+    {"black vignette", [](auto& c) { c.vignette = true, c.vignetteRange = {0.3f, 0.6f}; },
+     [](const Color& c, const Color&, int x, int y) {
+         const float u = (x + 0.5f) / harness::kGridWidth - 0.5f, v = (y + 0.5f) / harness::kGridHeight - 0.5f;
+         float t = harness::Clamp01((std::sqrt(u * u + v * v) - 0.3f) / 0.3f);
+         t *= t * (3.0f - 2.0f * t);
+         return Scale(c, -0.93f * t + 1.0f);
+     }},
+    {"white vignette", [](auto& c) { c.vignette = true, c.vignetteBlack = false, c.vignetteRange = {0.2f, 0.55f}; },
+     [](const Color& c, const Color&, int x, int y) {
+         const float u = (x + 0.5f) / harness::kGridWidth - 0.5f, v = (y + 0.5f) / harness::kGridHeight - 0.5f;
+         float t = harness::Clamp01((std::sqrt(u * u + v * v) - 0.2f) / 0.35f);
+         t *= t * (3.0f - 2.0f * t);
+         return Mix(c, {1.0f, 1.0f, 1.0f}, t);
+     }},
+    {"vertical split", [](auto& c) { c.split.on = true; },
+     [](const Color& c, const Color& o, int x, int) { return x >= 8 ? o : c; }},
+};
+
+TEST_F(ColorProgramsTest, EachAdjustmentStageMatchesItsFormula)
+{
+    const std::vector<Color> grid = harness::ColorGrid(), original = harness::ColorGrid(true);
+    const harness::Texture input = harness::ColorTexture(harness::kGridWidth, harness::kGridHeight, grid);
+    const harness::Texture unprocessed = harness::ColorTexture(harness::kGridWidth, harness::kGridHeight, original);
+    for (const AdjustmentCase& c : kAdjustments) {
+        sColorAdjustment ca;
+        c.set(ca);
+        std::string log;
+        const GLuint program = harness::LinkFragment(Fragment(ca, true, 2, c.weights), 2, &log);
+        ASSERT_NE(program, 0u) << c.name << "\n" << log << Fragment(ca);
+        const auto uniforms = ColorAdjustmentUniforms(ca, ColorAdjustmentStages(ca), {8.0f, 4.0f, 1.0f, 0.0f});
+        const auto out = harness::Render(program, harness::kGridWidth, harness::kGridHeight,
+                                         {input.name, unprocessed.name}, uniforms);
+        std::vector<Color> expected;
+        for (int y = 0; y < harness::kGridHeight; ++y)
+            for (int x = 0; x < harness::kGridWidth; ++x) {
+                const size_t i = static_cast<size_t>(y) * harness::kGridWidth + x;
+                expected.push_back(c.expected(grid[i], original[i], x, y));
+            }
+        harness::ExpectColors(out, expected, kTolerance, c.name);
+        glDeleteProgram(program);
+    }
+}
+
+TEST_F(ColorProgramsTest, HorizontalSplitFollowsTheAngle)
+{
+    sColorAdjustment ca;
+    ca.split.on = true;
+    const GLuint program = harness::LinkFragment(Fragment(ca));
+    ASSERT_NE(program, 0u);
+    const std::vector<Color> grid = harness::ColorGrid(), original = harness::ColorGrid(true);
+    const harness::Texture input = harness::ColorTexture(harness::kGridWidth, harness::kGridHeight, grid);
+    const harness::Texture unprocessed = harness::ColorTexture(harness::kGridWidth, harness::kGridHeight, original);
+    // The normal points down the picture: rows from y = 4 up show the unprocessed picture.
+    const float angle = static_cast<float>(M_PI / 2);
+    const auto out = harness::Render(program, harness::kGridWidth, harness::kGridHeight, {input.name, unprocessed.name},
+                                     ColorAdjustmentUniforms(ca, ColorAdjustmentStages(ca),
+                                                             {3.0f, 4.0f, std::cos(angle), std::sin(angle)}));
+    std::vector<Color> expected;
+    for (size_t i = 0; i < grid.size(); ++i)
+        expected.push_back(i / harness::kGridWidth >= 4 ? original[i] : grid[i]);
+    harness::ExpectColors(out, expected, 1.0f / 255.0f, "horizontal split");
+    glDeleteProgram(program);
+}
+
+// ---- Looks --------------------------------------------------------------------------------------
+
+harness::Texture LookTexture(const sLookImage& image)
+{
+    return image.channels == 4 ? harness::Texture(image.width, image.height, GL_RGBA, GL_NEAREST, image.bytes.data())
+                               : harness::Texture(image.width, image.height, GL_LUMINANCE, GL_LINEAR, image.bytes.data());
+}
+
+platform::ImageBitmap Strip(const std::function<uint8_t(int x, int channel)>& curve)
+{
+    platform::ImageBitmap b;
+    b.width = 256;
+    b.height = 1;
+    b.pixels.resize(256 * 4);
+    for (int x = 0; x < 256; ++x) {
+        for (int k = 0; k < 3; ++k)
+            b.pixels[4 * x + k] = curve(x, k);
+        b.pixels[4 * x + 3] = 255;
+    }
+    return b;
+}
+
+platform::ImageBitmap ResourceImage(const char* name)
+{
+    const std::string path = NSBundle::mainBundle().pathForResource(name);
+    EXPECT_FALSE(path.empty()) << name;
+    platform::ImageIOError error;
+    auto decoded = platform::DecodeImageFile(path, platform::ImagePixelFormat::RGBA, &error);
+    EXPECT_TRUE(decoded) << name << ": " << error.message;
+    return decoded ? decoded->bitmap : platform::ImageBitmap{};
+}
+
+int Nearest(float u, int size) { return std::clamp(static_cast<int>(std::floor(u * size)), 0, size - 1); }
+
+// What the look stage makes of c at full strength, from the image it samples.
+Color SampleLook(int look, const sLookImage& image, const Color& c)
+{
+    const auto texel = [&](int x, int y, int k) { return image.bytes[(static_cast<size_t>(y) * image.width + x) * 4 + k] / 255.0f; };
+    const float gray = Luma(c);
+    if (look == 15) {
+        const float s = gray * image.width - 0.5f;
+        const int i = static_cast<int>(std::floor(s));
+        const float f = s - i;
+        const auto at = [&](int j) { return image.bytes[std::clamp(j, 0, image.width - 1)] / 255.0f; };
+        const float v = at(i) + (at(i + 1) - at(i)) * f;
+        return {v, v, v};
+    }
+    const int row = look == 1 ? Nearest(gray, image.height) : image.height / 2;
+    Color out;
+    for (int k = 0; k < 3; ++k)
+        out[k] = texel(Nearest(c[k], image.width), row, k);
+    if (look == 9) {
+        const float g = Luma(out);
+        return {g, g, g};
+    }
+    return out;
+}
+
+void ExpectLook(int look, const platform::ImageBitmap& bitmap, float strength, float tolerance, const char* what,
+                const std::function<Color(const Color&)>& formula = nullptr)
+{
+    std::string reason;
+    const auto image = ConvertLookImage(look, bitmap, &reason);
+    ASSERT_TRUE(image) << what << ": " << reason;
+    const harness::Texture lookTexture = LookTexture(*image);
+    sColorAdjustment ca;
+    ca.toneMap = look;
+    ca.toneMapStrength = strength;
+    std::string log;
+    const GLuint program = harness::LinkFragment(Fragment(ca), 2, &log);
+    ASSERT_NE(program, 0u) << what << "\n" << log;
+    const std::vector<Color> grid = harness::ColorGrid();
+    const harness::Texture input = harness::ColorTexture(harness::kGridWidth, harness::kGridHeight, grid);
+    // img1 is not declared by a look alone; unit 1 is bound to the input all the same.
+    const auto out = harness::Render(program, harness::kGridWidth, harness::kGridHeight,
+                                     {input.name, input.name, lookTexture.name},
+                                     ColorAdjustmentUniforms(ca, ColorAdjustmentStages(ca), {}));
+    std::vector<Color> expected;
+    for (const Color& c : grid)
+        expected.push_back(Mix(c, formula ? formula(c) : SampleLook(look, *image, c), strength));
+    harness::ExpectColors(out, expected, tolerance, what);
+    glDeleteProgram(program);
+}
+
+TEST_F(ColorProgramsTest, LookStripsMapEachChannel)
+{
+    const auto identity = Strip([](int x, int) { return static_cast<uint8_t>(x); });
+    const auto inverse = Strip([](int x, int) { return static_cast<uint8_t>(255 - x); });
+    ExpectLook(2, identity, 1.0f, 1.0f / 255.0f, "identity strip", [](const Color& c) { return c; });
+    ExpectLook(2, inverse, 1.0f, 1.0f / 255.0f, "inverting strip",
+               [](const Color& c) { return Color{1 - c[0], 1 - c[1], 1 - c[2]}; });
+    ExpectLook(2, inverse, 0.4f, kTolerance, "inverting strip at 0.4",
+               [](const Color& c) { return Color{1 - c[0], 1 - c[1], 1 - c[2]}; });
+    // A strip whose channels differ proves each channel reads its own curve.
+    const auto swapped = Strip([](int x, int k) { return static_cast<uint8_t>(k == 1 ? 255 - x : x / 2); });
+    const auto half = [](float c) { return static_cast<float>(std::lround(c * 255.0f) / 2) / 255.0f; };
+    ExpectLook(5, swapped, 1.0f, 1.0f / 255.0f, "per-channel strip",
+               [&](const Color& c) { return Color{half(c[0]), 1 - c[1], half(c[2])}; });
+}
+
+TEST_F(ColorProgramsTest, ShippedLooksMatchTheirImages)
+{
+    ExpectLook(1, ResourceImage("toneMapGotham.png"), 1.0f, 3.0f / 255.0f, "Gotham");
+    ExpectLook(9, ResourceImage("toneMapWillow.png"), 1.0f, kTolerance, "Willow");
+    ExpectLook(15, ResourceImage("toneMapInkwell.png"), 0.8f, kTolerance, "Inkwell");
+    ExpectLook(2, ResourceImage("toneMapAmaro.png"), 1.0f, 1.0f / 255.0f, "Amaro");
+}
+
+TEST_F(ColorProgramsTest, EveryStageCombinationCompiles)
+{
+    // Every stage on at once, with each kind of look, both grayscale positions and both
+    // vignettes, in every precision.
+    for (int look : {2, 9, 1, 15}) {
+        for (int variant = 0; variant < 4; ++variant) {
+            sColorAdjustment ca;
+            ca.effectStrength = 0.5f, ca.split.on = true, ca.toneMap = look, ca.temperature = 0.2f;
+            ca.photoFilter = true, ca.shadows = {0.3f, 0.5f}, ca.highlights = {0.6f, 0.7f};
+            ca.exposure = 0.1f, ca.exponentialBrightnessStrength = 1.2f, ca.saturationStrength = 1.1f;
+            ca.exponentialSaturationStrength = 0.9f, ca.saturationContrastStrength = 1.2f, ca.contrastStrength = 1.1f;
+            ca.vibrancyStrength = 0.2f, ca.vignette = true;
+            ca.grayscale = variant != 0;
+            ca.grayscaleAtEnd = variant == 2;
+            ca.vignetteBlack = variant != 3;
+            for (int32_t precision : {0, 1, 2}) {
+                std::string log;
+                const GLuint program = harness::LinkFragment(Fragment(ca, true, precision), precision, &log);
+                EXPECT_NE(program, 0u) << "look " << look << " variant " << variant << "\n" << log << Fragment(ca);
+                glDeleteProgram(program);
+            }
+        }
+    }
+    // Each stage alone, and shadows and highlights alone and together.
+    for (const AdjustmentCase& c : kAdjustments) {
+        sColorAdjustment ca;
+        c.set(ca);
+        const GLuint program = harness::LinkFragment(Fragment(ca, true, 1), 1);
+        EXPECT_NE(program, 0u) << c.name;
+        glDeleteProgram(program);
+    }
+    for (int sides = 1; sides <= 3; ++sides) {
+        sColorAdjustment ca;
+        if (sides & 1)
+            ca.shadows = {0.4f, 0.85f};
+        if (sides & 2)
+            ca.highlights = {0.3f, 0.85f};
+        std::string log;
+        const GLuint program = harness::LinkFragment(Fragment(ca), 2, &log);
+        EXPECT_NE(program, 0u) << log;
+        glDeleteProgram(program);
+    }
+}
+
+TEST_F(ColorProgramsTest, ShadowsLiftDarkTonesAndKeepHue)
+{
+    sColorAdjustment ca;
+    ca.shadows = {0.5f, 0.85f};
+    const GLuint program = harness::LinkFragment(Fragment(ca));
+    ASSERT_NE(program, 0u);
+    const std::vector<Color> grid = harness::ColorGrid();
+    const harness::Texture input = harness::ColorTexture(harness::kGridWidth, harness::kGridHeight, grid);
+    const auto out = harness::Render(program, harness::kGridWidth, harness::kGridHeight, {input.name},
+                                     ColorAdjustmentUniforms(ca, ColorAdjustmentStages(ca), {}));
+    // (40, 40, 40) is brightened; the colour ratio of (200, 40, 40)/255 is kept.
+    const size_t darkGray = 1 * 25 + 1 * 5 + 1, red = 3 * 25 + 1 * 5 + 1;
+    EXPECT_GT(out[darkGray][0], grid[darkGray][0] + 0.02f);
+    EXPECT_NEAR(out[red][1] / out[red][0], grid[red][1] / grid[red][0], 0.03f);
+    glDeleteProgram(program);
+}
+
+// ---- Colour correction ----------------------------------------------------------------------------
+
+using Vec = std::array<double, 3>;
+
+Vec Mul(const double m[9], const Vec& v)
+{
+    return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[3] * v[0] + m[4] * v[1] + m[5] * v[2],
+            m[6] * v[0] + m[7] * v[1] + m[8] * v[2]};
+}
+
+const double kRgbToXyz[9] = {0.4124564, 0.3575761, 0.1804375, 0.2126729, 0.7151522, 0.0721750, 0.0193339, 0.1191920, 0.9503041};
+const double kXyzToRgb[9] = {3.2404542, -1.5371385, -0.4985314, -0.9692660, 1.8760108, 0.0415560, 0.0556434, -0.2040259, 1.0572252};
+
+Vec RgbToLab(const Vec& rgb)
+{
+    Vec t = Mul(kRgbToXyz, rgb);
+    t[0] /= 0.95047, t[2] /= 1.08883;
+    for (double& v : t)
+        v = v >= 0.008856 ? std::cbrt(std::max(v, 0.0)) : 7.787 * v + 16.0 / 116.0;
+    return {116.0 * t[1] - 16.0, 500.0 * (t[0] - t[1]), 200.0 * (t[1] - t[2])};
+}
+Vec LabToRgb(const Vec& lab)
+{
+    Vec t;
+    t[1] = (lab[0] + 16.0) / 116.0;
+    t[0] = lab[1] / 500.0 + t[1];
+    t[2] = t[1] - lab[2] / 200.0;
+    for (double& v : t) {
+        const double cube = v * v * v;
+        v = cube >= 0.008856 ? cube : (v - 16.0 / 116.0) / 7.787;
+    }
+    t[0] *= 0.95047, t[2] *= 1.08883;
+    return Mul(kXyzToRgb, t);
+}
+Vec RgbToYxy(const Vec& rgb)
+{
+    const Vec xyz = Mul(kRgbToXyz, rgb);
+    const double total = xyz[0] + xyz[1] + xyz[2];
+    const double inv = total > 0 ? 1.0 / total : 0.0;
+    return {xyz[1], xyz[0] * inv, xyz[1] * inv};
+}
+Vec YxyToRgb(const Vec& yxy)
+{
+    const double k = yxy[2] > 0 ? yxy[0] / yxy[2] : 0.0;
+    return Mul(kXyzToRgb, {yxy[1] * k, yxy[0], (1.0 - yxy[1] - yxy[2]) * k});
+}
+Vec SignedPow(Vec v, double e)
+{
+    for (double& x : v)
+        x = (x < 0 ? -1.0 : 1.0) * std::pow(std::fabs(x), e);
+    return v;
+}
+Vec RgbToIpt(const Vec& rgb)
+{
+    const double toLms[9] = {0.313970894, 0.639453351, 0.0465853661, 0.151717007, 0.748192191, 0.100020111, 0.0177562535, 0.109465927, 0.872759282};
+    const double toIpt[9] = {0.4, 0.4, 0.2, 4.455, -4.851, 0.396, 0.8056, 0.3572, -1.1628};
+    return Mul(toIpt, SignedPow(Mul(toLms, rgb), 0.43));
+}
+Vec IptToRgb(const Vec& ipt)
+{
+    const double toLms[9] = {1.0, 0.097568944, 0.205226466, 1.0, -0.113876507, 0.133217171, 1.0, 0.0326151103, -0.676887274};
+    const double toRgb[9] = {5.43175793, -4.67835379, 0.246218085, -1.1051991, 2.3112514, -0.205882147, 0.0281108245, -0.194708079, 1.16660488};
+    return Mul(toRgb, SignedPow(Mul(toLms, ipt), 2.325581));
+}
+Vec Pouli(const Vec& original, const Vec& tmo, std::optional<double> saturation)
+{
+    const Vec t = RgbToIpt(tmo), o = RgbToIpt(original);
+    const double cTmo = std::hypot(t[1], t[2]), cOriginal = std::hypot(o[1], o[2]);
+    const double h = cOriginal > 0 ? std::atan2(o[1], o[2]) : 0.0;
+    const double cPrime = cTmo * o[0] / std::max(t[0], 1e-6);
+    const double cLinear = cOriginal * std::hypot(cPrime, t[0]) / std::max(std::hypot(cOriginal, o[0]), 1e-6);
+    const double c = saturation ? (cLinear > 0 ? std::pow(cLinear, *saturation) : 0.0) : cLinear;
+    return IptToRgb({t[0], std::sin(h) * c, std::cos(h) * c});
+}
+Vec Clamp(Vec v)
+{
+    for (double& x : v)
+        x = std::clamp(x, 0.0, 1.0);
+    return v;
+}
+
+// The colour-correction methods: the colour Mo of luminance Lo moved to the target Lt.
+Vec CorrectColor(int method, const Vec& mo, double lo, double lt, double s)
+{
+    const double ltc = std::clamp(lt, 0.0, 1.0), invLo = 1.0 / std::max(lo, 0.001);
+    const double deronK = std::pow(std::max(ltc * invLo, 1e-6), s);
+    const auto scaled = [&](double k) { return Vec{mo[0] * k, mo[1] * k, mo[2] * k}; };
+    switch (method) {
+    case 0: return scaled(deronK);
+    case 1: {
+        Vec out;
+        for (int i = 0; i < 3; ++i)
+            out[i] = std::pow(std::max(mo[i] * invLo, 1e-6), s) * ltc;
+        return out;
+    }
+    case 2: {
+        Vec out;
+        for (int i = 0; i < 3; ++i)
+            out[i] = ((mo[i] * invLo - 1.0) * s + 1.0) * ltc;
+        return out;
+    }
+    case 3: return Pouli(mo, Clamp(scaled(ltc * invLo)), std::nullopt);
+    case 4: {
+        Vec lab = RgbToLab(mo);
+        lab[0] = std::clamp(deronK * lab[0], 0.0, 100.0);
+        return LabToRgb(lab);
+    }
+    case 5: {
+        Vec yxy = RgbToYxy(mo);
+        yxy[0] = std::clamp(lo * deronK, 0.0, 1.0);
+        return YxyToRgb(yxy);
+    }
+    case 6:
+    case 7: {
+        Vec lab = RgbToLab(mo);
+        lab[0] = std::clamp(100.0 * std::pow(std::max(ltc, 1e-6), s), 0.0, 100.0);
+        return LabToRgb(lab);
+    }
+    case 8: {
+        const double k0 = ltc * invLo, k1 = k0 - 1.0, k2 = k1 * s + 1.0;
+        return scaled(k1 * k2 / std::max(k0, 0.001) + 1.0);
+    }
+    case 9: {
+        const double k0 = ltc * invLo;
+        return scaled(std::log2(std::max(k0, 0.001)) / std::max(std::log2(std::max(s, 0.0) + 1.0), 0.001) + 1.0);
+    }
+    default: return scaled(lt * invLo);
+    }
+}
+
+TEST_F(ColorProgramsTest, EachCorrectionMethodMatchesItsFormula)
+{
+    // Colour with its own luminance in alpha; the target luminance a brightened, clipped copy.
+    const std::vector<Color> grid = harness::ColorGrid();
+    std::vector<float> lo, lt;
+    std::vector<Color> target;
+    for (const Color& c : grid) {
+        lo.push_back(std::lround(Luma(c) * 255.0f) / 255.0f);
+        lt.push_back(std::lround(std::min(1.0f, Luma(c) * 1.4f + 0.05f) * 255.0f) / 255.0f);
+        target.push_back({lt.back(), 0.0f, 0.0f});
+    }
+    const harness::Texture colour = harness::ColorTexture(harness::kGridWidth, harness::kGridHeight, grid, lo);
+    const harness::Texture luminance = harness::ColorTexture(harness::kGridWidth, harness::kGridHeight, target);
+    const float strength = 0.6f;
+    const QV::Math::CVector2<float> cieExponents{0.5f, 0.1f};
+    for (int method = 0; method <= 10; ++method) {
+        for (bool cie : {false, true}) {
+            for (bool pouliAfter : {false, true}) {
+                if (pouliAfter && (method == 3 || cie))
+                    continue;
+                sColorCorrectionOptions o;
+                o.method = method;
+                o.cie = cie;
+                o.pouliAfter = pouliAfter;
+                const std::string what = "method " + std::to_string(method) + (cie ? " CIE" : "") + (pouliAfter ? " Pouli after" : "");
+                std::string log;
+                const GLuint program = harness::LinkFragment(ColorCorrectionFragment(o), 2, &log);
+                ASSERT_NE(program, 0u) << what << "\n" << log;
+                std::vector<sUniformValue> uniforms;
+                const bool usesLuminance = method != 3 && method != 10;
+                if (usesLuminance)
+                    uniforms.push_back({"uColorCorrectionStrength", 1, {strength}});
+                if (usesLuminance && cie)
+                    uniforms.push_back({"uColorCorrectionCIE", 2, {cieExponents.x, cieExponents.y}});
+                const auto out = harness::Render(program, harness::kGridWidth, harness::kGridHeight,
+                                                 {colour.name, luminance.name}, uniforms);
+                std::vector<Color> expected;
+                for (size_t i = 0; i < grid.size(); ++i) {
+                    const Vec mo{grid[i][0], grid[i][1], grid[i][2]};
+                    const double s = cie ? strength * std::pow(std::max<double>(lo[i], 1e-6), cieExponents.x) + cieExponents.y
+                                         : strength;
+                    Vec rgb = CorrectColor(method, mo, lo[i], lt[i], s);
+                    if (pouliAfter)
+                        rgb = Pouli(mo, Clamp(rgb), std::nullopt);
+                    expected.push_back({static_cast<float>(rgb[0]), static_cast<float>(rgb[1]), static_cast<float>(rgb[2])});
+                }
+                harness::ExpectColors(out, expected, kTolerance, what);
+                glDeleteProgram(program);
+            }
+        }
+    }
+}
+
+TEST_F(ColorProgramsTest, EveryCorrectionCombinationCompiles)
+{
+    for (int method = 0; method <= 10; ++method)
+        for (int flags = 0; flags < 8; ++flags)
+            for (int32_t precision : {1, 2}) {
+                sColorCorrectionOptions o;
+                o.method = method;
+                o.cie = flags & 1;
+                o.pouliAfter = (flags & 2) && method != 3;
+                o.pouliSaturation = (flags & 4) && (o.pouliAfter || method == 3);
+                o.precision = precision;
+                std::string log;
+                const GLuint program = harness::LinkFragment(ColorCorrectionFragment(o), precision, &log);
+                EXPECT_NE(program, 0u) << "method " << method << " flags " << flags << "\n" << log;
+                glDeleteProgram(program);
+            }
+}
+
+TEST_F(ColorProgramsTest, BaseProgramsCompileAndDarkMaskIncludesOneThird)
+{
+    for (int32_t precision : {0, 1, 2}) {
+        for (bool opaque : {false, true}) {
+            const GLuint program = harness::LinkFragment(CopyProgramFragment(precision, opaque), precision);
+            EXPECT_NE(program, 0u);
+            glDeleteProgram(program);
+        }
+    }
+    // Red levels 84 (just below a third), 85 (exactly one third of 255) and 86.
+    const std::vector<Color> reds = {{84 / 255.0f, 0, 0}, {85 / 255.0f, 0, 0}, {86 / 255.0f, 0, 0}, {1, 1, 1}};
+    const harness::Texture input = harness::ColorTexture(4, 1, reds);
+    const GLuint mask = harness::LinkFragment(DarkMaskFragment(2, false));
+    ASSERT_NE(mask, 0u);
+    const auto dark = harness::Render(mask, 4, 1, {input.name}, {});
+    EXPECT_EQ(dark[0][0], 1.0f);
+    EXPECT_EQ(dark[1][0], 1.0f);
+    EXPECT_EQ(dark[2][0], 0.0f);
+    EXPECT_EQ(dark[3][0], 0.0f);
+    glDeleteProgram(mask);
+
+    const GLuint dehaze = harness::LinkFragment(DarkMaskFragment(2, true));
+    ASSERT_NE(dehaze, 0u);
+    const auto alpha = harness::Render(dehaze, 4, 1, {input.name}, {});
+    for (size_t i = 0; i < reds.size(); ++i)
+        EXPECT_NEAR(alpha[i][1], 0.1050f * reds[i][0] + 0.3777f, 1.0f / 255.0f);
+    glDeleteProgram(dehaze);
+}
+
+} // namespace
