@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "gpu/Math.h"
+#include "platform/coregraphics/CGGeometry.h"
 
 namespace QV::Graphics {
 class ITexture2D;
@@ -162,7 +163,7 @@ struct sVideoRecording {
     bool ringActive = false;
     uint8_t* outputPixels = nullptr;
     sFrameTime* outputTime = nullptr;
-    double outputWidth = 0.0, outputHeight = 0.0;  // pixel size of recorded video
+    CGSize outputSize;  // pixel size of recorded video
     QV::Graphics::ITexture2D* ringTextures[4] = {};
     std::shared_ptr<QVRealTimeVideoRecorder> recorder;
     std::shared_ptr<QVFramebufferFrame> frameSource;
