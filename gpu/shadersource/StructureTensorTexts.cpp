@@ -29,7 +29,8 @@ ProgramText SmoothedTensorText(int32_t taps, const std::vector<double>& weights,
                                int32_t varyingCap, int32_t precision) {
     const int32_t n = UsableTapCount(taps);
     if (static_cast<int32_t>(weights.size()) != n)
-        throw std::invalid_argument("tensor smoothing needs one weight per tap");
+        throw std::invalid_argument("no smoothing weights for " + std::to_string(n) +
+                                    " taps (sigma must not be negative, the step must be finite)");
     const int32_t c = n / 2;
     std::ostringstream vertex;
     WriteSeparableVertexShader(vertex, n, vertical, varyingCap, precision, false);

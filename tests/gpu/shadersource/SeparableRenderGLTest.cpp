@@ -162,6 +162,32 @@ TEST_P(SeparableRender, BoxMeanVarianceAndDeviation) {
     }
 }
 
+// The float-sums pair stores raw row sums; on a dark picture three taps keep them below 1, so
+// an 8-bit intermediate can carry them here.
+TEST_P(SeparableRender, BoxMeanFloatSumsOnADarkPicture) {
+    rawgl::Image picture = reference::TestPicture(kWidth, kHeight);
+    for (float& v : picture.rgba) v = reference::Quantize(v * 0.3f);
+    GLuint input = rawgl::Upload(picture, false);
+    const rawgl::Image rows = Pass(SS::BoxMeanPassText(3, 0, false, false, 1, true, cap(), 2), input, false);
+    GLuint sums = rawgl::Upload(rows, false);
+    const rawgl::Image result = Pass(SS::BoxMeanPassText(3, 1, false, false, 1, true, cap(), 2), sums, true);
+    glDeleteTextures(1, &input);
+    glDeleteTextures(1, &sums);
+    rawgl::Image expected = rawgl::MakeImage(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            double mean = 0.0, square = 0.0;
+            for (int j = -1; j <= 1; ++j)
+                for (int i = -1; i <= 1; ++i) {
+                    const double v = reference::Clamped(picture, x + i, y + j, 0);
+                    mean += v / 9.0;
+                    square += v * v / 9.0;
+                }
+            expected.at(x, y, 0) = static_cast<float>(square - mean * mean);
+        }
+    ExpectClose(result, reference::QuantizeAll(expected), 1.5f * kStep, {0, 1, 2, 3});
+}
+
 INSTANTIATE_TEST_SUITE_P(VaryingCaps, SeparableRender, ::testing::Values(16, 64));
 
 }  // namespace
