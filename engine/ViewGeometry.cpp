@@ -45,7 +45,7 @@ void AmbrelGraphicsController::SetComparePoint(const float point[2])
 
 void AmbrelGraphicsController::SetComparePointX(float x)
 {
-    if (x == colorAdjustment.split.point.x)
+    if (std::isnan(x) || x == colorAdjustment.split.point.x)
         return;
     colorAdjustment.split.point.x = x;
     PushSplitUniform();
@@ -53,7 +53,7 @@ void AmbrelGraphicsController::SetComparePointX(float x)
 
 void AmbrelGraphicsController::SetComparePointY(float y)
 {
-    if (y == colorAdjustment.split.point.y)
+    if (std::isnan(y) || y == colorAdjustment.split.point.y)
         return;
     colorAdjustment.split.point.y = y;
     PushSplitUniform();
@@ -61,7 +61,7 @@ void AmbrelGraphicsController::SetComparePointY(float y)
 
 void AmbrelGraphicsController::SetCompareAngle(float radians)
 {
-    if (radians == colorAdjustment.split.angle)
+    if (std::isnan(radians) || radians == colorAdjustment.split.angle)
         return;
     colorAdjustment.split.angle = radians;
     PushSplitUniform();

@@ -368,6 +368,9 @@ TEST_F(EngineTest, ViewRectangleZoomAndCompareSplit)
     EXPECT_FLOAT_EQ(engine->colorAdjustment.split.point.x, 10.5f);
     EXPECT_FLOAT_EQ(engine->colorAdjustment.split.point.y, 21.5f);
 
+    engine->SetCompareAngle(std::nanf(""));
+    EXPECT_EQ(engine->colorAdjustment.split.angle, 0.0f) << "a NaN angle is no angle";
+
     FillSlots();
     engine->SetCompareAngle(0.5f);  // split off: stored only
     EXPECT_TRUE(PushedUniforms().empty());
