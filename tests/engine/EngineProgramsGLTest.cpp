@@ -1,0 +1,325 @@
+// The engine's builders on a real device: which pairs they fill, for which variant, with
+// programs that compile and link at small and large varying caps, and the look texture.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/EnginePrograms.h"
+#include "engine/ParameterValues.h"
+#include "engine/ProgramBuild.h"
+#include "gpu/Device.h"
+#include "gpu/Shader.h"
+#include "platform/imageio/ImageIO.h"
+
+using namespace QV::Graphics;
+
+namespace {
+
+class EngineProgramsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        device = CDevice::Create(nullptr, true, false, false);
+        ASSERT_NE(device, nullptr);
+        engine = std::make_unique<AmbrelGraphicsController>();
+    }
+    void TearDown() override
+    {
+        AmbrelGraphicsController::programVariant = 0;
+        AmbrelGraphicsController::filterScaleVariant = 0;
+        engine.reset();
+        device.reset();
+    }
+
+    IShaderProgram* Program(int32_t pair, int32_t variant = 0) { return engine->shaderSets[pair][variant]; }
+    CShaderProgram* Built(int32_t pair) { return dynamic_cast<CShaderProgram*>(Program(pair)); }
+
+    void BuildAll()
+    {
+        BuildCopyPrograms(*engine);
+        BuildDisplayPrograms(*engine);
+        BuildDarkMaskPrograms(*engine);
+        BuildBoxMeanPrograms(*engine);
+        BuildNoiseReductionPrograms(*engine);
+        BuildStructureTensorFilterPrograms(*engine);
+        BuildGaussianPrograms(*engine);
+        BuildToneMappingPrograms(*engine);
+        BuildColorCorrectionProgram(*engine);
+        BuildColorAdjustmentProgram(*engine);
+    }
+    // Every pair of `pairs` holds a built program in variant 0, and no other pair holds one.
+    void ExpectBuilt(const std::set<int32_t>& pairs, const std::string& what)
+    {
+        for (int32_t pair = 0; pair < kProgramPairCount; ++pair) {
+            if (pairs.count(pair)) {
+                ASSERT_NE(Program(pair), nullptr) << what << ": pair " << pair;
+                EXPECT_TRUE(Program(pair)->IsBuilt()) << what << ": pair " << pair;
+            } else {
+                EXPECT_EQ(Program(pair), nullptr) << what << ": pair " << pair;
+            }
+            EXPECT_EQ(Program(pair, 1), nullptr) << what << ": variant 1 of pair " << pair;
+        }
+    }
+    void ReleaseAll()
+    {
+        for (auto& pair : engine->shaderSets.pairs)
+            AmbrelGraphicsController::ReleaseProgram(pair);
+    }
+
+    std::unique_ptr<IDevice> device;
+    std::unique_ptr<AmbrelGraphicsController> engine;
+};
+
+const std::set<int32_t> kAlwaysBuilt = {0, 1, 2, 3, 4, 5, 6, 7, 11, 12, 13, 14, 19, 20, 25, 27, 28, 29,
+                                        30, 31, 32, 33, 34, 35, 38, 39, 40};
+
+std::set<int32_t> With(std::set<int32_t> pairs, std::initializer_list<int32_t> more)
+{
+    pairs.insert(more);
+    return pairs;
+}
+
+TEST_F(EngineProgramsTest, EveryBuilderCompilesAtSmallAndLargeVaryingCaps)
+{
+    struct Settings {
+        int32_t nrDimension;
+        bool scaleOnSave;
+        bool sameAsGPUImage;
+        int32_t toneMapDimension;
+        int32_t method;
+        float scale;
+        int32_t precision;
+    };
+    const Settings settings[] = {
+        {9, false, false, 5, 0, 1.0f, 2},  {3, true, true, 7, 4, 1.2f, 2},  {11, false, true, 9, 7, 1.3f, 1},
+        {5, true, false, 7, 5, 0.8f, 1},   {7, false, false, 9, 3, 1.0f, 2}, {4, false, false, 5, 10, 1.0f, 2},
+    };
+    for (int32_t cap : {16, 64}) {
+        for (const Settings& s : settings) {
+            for (int32_t gaussian : {0, 1, 2}) {
+                engine->maxVaryingVectors = cap;
+                engine->noiseReduction.dimension = s.nrDimension;
+                engine->noiseReduction.scaleOnSave = s.scaleOnSave;
+                engine->noiseReduction.flowField.shaderSameAsGPUImage = s.sameAsGPUImage;
+                engine->noiseReduction.isotropic.shaderSameAsGPUImage = !s.sameAsGPUImage;
+                engine->toneMapping.dimension = s.toneMapDimension;
+                engine->colorCorrectionMethod = s.method;
+                engine->smoothing.type = gaussian;
+                engine->shaderSets.precisions[0] = s.precision;
+                sFilterScale& record = engine->shaderSets.filterScales[0];
+                record.scale = record.requestedScale = s.scale;
+                record.scaleF = record.requestedScaleF = s.scale;
+                record.ComputeDerived();
+                engine->colorAdjustment.temperature = 0.25f;
+                BuildAll();
+                const std::string what = "cap " + std::to_string(cap) + " NR " + std::to_string(s.nrDimension) +
+                                         " gaussian " + std::to_string(gaussian) + " method " + std::to_string(s.method);
+                const std::set<int32_t> built = gaussian == 0   ? With(kAlwaysBuilt, {26, 36, 37})
+                                                : gaussian == 1 ? With(kAlwaysBuilt, {26, 37})
+                                                                : With(kAlwaysBuilt, {26});
+                ExpectBuilt(built, what);
+                ReleaseAll();
+            }
+        }
+    }
+}
+
+TEST_F(EngineProgramsTest, SecondRunOnlyRefreshesTheInputMatrix)
+{
+    BuildAll();
+    IShaderProgram* before[kProgramPairCount];
+    for (int32_t pair = 0; pair < kProgramPairCount; ++pair)
+        before[pair] = Program(pair);
+    engine->inputTextureMatrix = QV::Math::CMatrix4<float>::Scale(2, 3, 1);
+    BuildAll();
+    for (int32_t pair = 0; pair < kProgramPairCount; ++pair)
+        EXPECT_EQ(Program(pair), before[pair]) << "pair " << pair;
+    for (int32_t pair = 3; pair <= 7; ++pair) {
+        auto* matrix = dynamic_cast<CUniformMatrix4fv*>(Built(pair)->FindUniform("uModelViewProjectionTextureMatrix"));
+        ASSERT_NE(matrix, nullptr) << pair;
+        ASSERT_EQ(matrix->pending.size(), 1u);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(matrix->pending[0].m[i], engine->inputTextureMatrix.m[i]) << pair;
+    }
+}
+
+TEST_F(EngineProgramsTest, FullResolutionVariantLeavesThePreviewAlone)
+{
+    AmbrelGraphicsController::programVariant = 1;
+    AmbrelGraphicsController::filterScaleVariant = 1;
+    engine->colorAdjustment.exposure = 0.5f;
+    BuildAll();
+    for (int32_t pair = 0; pair < kProgramPairCount; ++pair) {
+        EXPECT_EQ(Program(pair, 0), nullptr) << pair;
+        EXPECT_EQ(Program(pair, 1) != nullptr, kAlwaysBuilt.count(pair) > 0 || pair == 26) << pair;
+    }
+}
+
+TEST_F(EngineProgramsTest, ColourAdjustmentExistsOnlyWhileAStageIsActive)
+{
+    BuildColorAdjustmentProgram(*engine);
+    EXPECT_EQ(Program(kPairColorAdjustment), nullptr) << "defaults change nothing";
+
+    engine->colorAdjustment.temperature = 1e-6f;
+    BuildColorAdjustmentProgram(*engine);
+    EXPECT_EQ(Program(kPairColorAdjustment), nullptr);
+
+    engine->colorAdjustment.temperature = 2e-6f;
+    engine->colorAdjustment.effectStrength = 0.5f;
+    engine->colorAdjustment.split.on = true;
+    BuildColorAdjustmentProgram(*engine);
+    CShaderProgram* program = Built(kPairColorAdjustment);
+    ASSERT_NE(program, nullptr);
+    EXPECT_TRUE(program->IsBuilt());
+    auto* temperature = dynamic_cast<CUniform1f*>(program->FindUniform("uTemperature"));
+    ASSERT_NE(temperature, nullptr);
+    EXPECT_EQ(temperature->pending, 2e-6f);
+    auto* img1 = dynamic_cast<CUniformSampler*>(program->FindUniform("img1"));
+    ASSERT_NE(img1, nullptr);
+    EXPECT_EQ(img1->pending, 1);
+
+    // While it lives, every call refreshes the uniforms (the split follows the engine).
+    engine->colorAdjustment.split.angle = 0.5f;
+    BuildColorAdjustmentProgram(*engine);
+    EXPECT_EQ(Program(kPairColorAdjustment), program);
+    auto* split = dynamic_cast<CUniform4f*>(program->FindUniform("uSplit"));
+    ASSERT_NE(split, nullptr);
+    EXPECT_FLOAT_EQ(split->pending.z, std::cos(0.5f));
+}
+
+TEST_F(EngineProgramsTest, ColourCorrectionSetsItsStrength)
+{
+    engine->colorCorrectionMethod = 8;
+    engine->colorCorrectionStrength = 0.2f;
+    engine->cie.colorCorrectionCIEOn = true;
+    BuildColorCorrectionProgram(*engine);
+    CShaderProgram* program = Built(kPairColorCorrection);
+    ASSERT_NE(program, nullptr);
+    ASSERT_TRUE(program->IsBuilt());
+    auto* strength = dynamic_cast<CUniform1f*>(program->FindUniform("uColorCorrectionStrength"));
+    ASSERT_NE(strength, nullptr);
+    EXPECT_FLOAT_EQ(strength->pending, 1.0f / 4.0f);  // Reinhard: 1 / (5s + 1)²
+    EXPECT_NE(program->FindUniform("uColorCorrectionCIE"), nullptr);
+}
+
+TEST_F(EngineProgramsTest, AProgramThatFailsIsKeptUnbuiltAndSkipped)
+{
+    IShaderProgram* slot = nullptr;
+    IShaderProgram* program = BuildEngineProgram(slot, 2, [] { return std::string("precision highp float;\nvoid main() {"); },
+                                                 "Broken");
+    EXPECT_EQ(program, slot);
+    ASSERT_NE(slot, nullptr);
+    EXPECT_FALSE(slot->IsBuilt());
+    device->GetShader()->DeleteProgram(slot);
+}
+
+// ---- Looks ------------------------------------------------------------------------------------
+
+class LookTest : public EngineProgramsTest {
+protected:
+    void SetUp() override
+    {
+        EngineProgramsTest::SetUp();
+        directory = std::filesystem::temp_directory_path() / ("tavorin-looks-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(directory);
+        ::setenv("TAVORIN_RESOURCES", directory.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ::unsetenv("TAVORIN_RESOURCES");
+        std::filesystem::remove_all(directory);
+        EngineProgramsTest::TearDown();
+    }
+    void SelectLook(int32_t look)
+    {
+        engine->colorAdjustment.toneMap = look;
+        engine->ReleaseLookTexture();
+        AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
+        BuildColorAdjustmentProgram(*engine);
+    }
+
+    std::filesystem::path directory;
+};
+
+TEST_F(LookTest, ColourAndGreyLooksGetTheirLayouts)
+{
+    SelectLook(1);  // Gotham
+    ITexture2D* gotham = engine->lookTexture;
+    ASSERT_NE(gotham, nullptr);
+    EXPECT_EQ(gotham->GetWidth(), 256);
+    EXPECT_EQ(gotham->GetHeight(), 256);
+    EXPECT_EQ(gotham->GetFormat(), FORMAT_RGBA);
+    EXPECT_EQ(gotham->GetTemplate().magFilter, FILTER_NEAREST);
+    EXPECT_EQ(LoadedToneMapLook(*engine), 1);
+    CShaderProgram* program = Built(kPairColorAdjustment);
+    ASSERT_NE(program, nullptr);
+    EXPECT_NE(program->FindUniform("uToneMapStrength"), nullptr);
+    auto* img2 = dynamic_cast<CUniformSampler*>(program->FindUniform("img2"));
+    ASSERT_NE(img2, nullptr);
+    EXPECT_EQ(img2->pending, 2);
+
+    SelectLook(15);  // Inkwell
+    ASSERT_NE(engine->lookTexture, nullptr);
+    EXPECT_NE(engine->lookTexture->GetFormat(), FORMAT_RGBA);
+    EXPECT_EQ(engine->lookTexture->GetHeight(), 1);
+    EXPECT_EQ(engine->lookTexture->GetTemplate().magFilter, FILTER_LINEAR);
+    EXPECT_EQ(LoadedToneMapLook(*engine), 15);
+}
+
+TEST_F(LookTest, AnUnusableImageLeavesTheLookOut)
+{
+    // A one-pixel "strip" and a file that is no image at all, found before the shipped ones.
+    platform::ImageBitmap tiny = *platform::ImageBitmap::make(1, 1);
+    ASSERT_TRUE(platform::WriteImageFile(tiny, platform::ImageFileType::PNG, {}, (directory / "toneMapAmaro.png").string()));
+    std::ofstream(directory / "toneMapHudson.png") << "not a picture";
+
+    for (int32_t look : {2, 5}) {
+        engine->colorAdjustment.temperature = 0.0f;
+        SelectLook(look);
+        EXPECT_EQ(engine->lookTexture, nullptr) << look;
+        EXPECT_EQ(Program(kPairColorAdjustment), nullptr) << "the look was the only stage: no pass";
+
+        engine->colorAdjustment.temperature = 0.3f;
+        SelectLook(look);
+        CShaderProgram* program = Built(kPairColorAdjustment);
+        ASSERT_NE(program, nullptr) << look;
+        EXPECT_TRUE(program->IsBuilt());
+        EXPECT_EQ(program->FindUniform("uToneMapStrength"), nullptr) << "no look stage without its texture";
+        EXPECT_EQ(program->FindUniform("img2"), nullptr);
+    }
+    // The shipped image of another look still loads.
+    SelectLook(3);
+    EXPECT_NE(engine->lookTexture, nullptr);
+}
+
+TEST_F(LookTest, ATextureOfAnotherLookIsNeverSampled)
+{
+    SelectLook(2);
+    ASSERT_EQ(LoadedToneMapLook(*engine), 2);
+    // The look index moves without its texture being deleted (as a change made while the
+    // strength was 0 could leave it).
+    engine->colorAdjustment.toneMap = 3;
+    AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
+    BuildColorAdjustmentProgram(*engine);
+    EXPECT_EQ(LoadedToneMapLook(*engine), 3);
+}
+
+TEST_F(LookTest, ChangingTheLookAtZeroStrengthLoadsTheNewLook)
+{
+    const auto choice = [](int32_t i) { return EngineParameters::ChoiceValue(i, 65); };
+    engine->SetAdjustment("CA Tone Map", false, choice(2));
+    BuildColorAdjustmentProgram(*engine);
+    ASSERT_EQ(LoadedToneMapLook(*engine), 2);
+    engine->SetAdjustment("CA Tone Map Strength", false, 0.0f);
+    engine->SetAdjustment("CA Tone Map", false, choice(4));
+    engine->SetAdjustment("CA Tone Map Strength", false, 0.8f);
+    BuildColorAdjustmentProgram(*engine);
+    EXPECT_EQ(LoadedToneMapLook(*engine), 4);
+}
+
+} // namespace
