@@ -95,22 +95,27 @@ void CALayer::displayIfNeeded() {
 
 void CALayer::display() {
     if (delegate_ && delegate_->displayLayer(*this)) return;
-    const CGRect b = CGRectStandardize(model_.bounds);
-    const auto w = static_cast<std::size_t>(std::ceil(b.size.width * contentsScale_));
-    const auto h = static_cast<std::size_t>(std::ceil(b.size.height * contentsScale_));
-    CGContextRef context = w && h ? CGBitmapContextCreate(nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                                          kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little)
-                                  : nullptr;
+    CGContextRef context = createContentsContext();
     if (!context) {
         contents_ = nullptr;
         return;
     }
-    // Points with the origin at the top-left of the bounds.
-    CGContextTranslateCTM(context, 0, static_cast<double>(h));
-    CGContextScaleCTM(context, contentsScale_, -contentsScale_);
-    CGContextTranslateCTM(context, -b.origin.x, -b.origin.y);
     drawInContext(context);
     contents_ = CGBitmapContextCreateImage(context);
+}
+
+CGContextRef CALayer::createContentsContext() const {
+    const CGRect b = CGRectStandardize(model_.bounds);
+    const double w = std::ceil(b.size.width * contentsScale_), h = std::ceil(b.size.height * contentsScale_);
+    if (!(w >= 1 && h >= 1)) return nullptr;
+    CGContextRef context = CGBitmapContextCreate(nullptr, static_cast<std::size_t>(w), static_cast<std::size_t>(h), 8,
+                                                 0, CGColorSpaceCreateDeviceRGB(),
+                                                 kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+    if (!context) return nullptr;
+    CGContextTranslateCTM(context, 0, h);
+    CGContextScaleCTM(context, contentsScale_, -contentsScale_);
+    CGContextTranslateCTM(context, -b.origin.x, -b.origin.y);
+    return context;
 }
 
 void CALayer::drawInContext(const CGContextRef& context) {

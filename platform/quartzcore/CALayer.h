@@ -156,6 +156,9 @@ public:
     void displayIfNeeded();
     virtual void display();
     virtual void drawInContext(const CGContextRef& context);
+    // A bitmap context for the layer's contents: the bounds at the contents scale, in points
+    // with the bounds' origin at the top-left. Null for empty bounds.
+    CGContextRef createContentsContext() const;
 
     // ---- Layout ------------------------------------------------------------------------
     void setNeedsLayout();

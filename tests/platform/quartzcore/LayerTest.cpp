@@ -7,22 +7,11 @@
 #include <vector>
 
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/quartzcore/ExpectGeometry.h"
 #include "platform/quartzcore/CALayer.h"
 #include "platform/quartzcore/CATransaction.h"
 
 namespace {
-
-void expectRect(CGRect actual, CGRect expected, const std::string& what) {
-    EXPECT_NEAR(actual.origin.x, expected.origin.x, 1e-9) << what;
-    EXPECT_NEAR(actual.origin.y, expected.origin.y, 1e-9) << what;
-    EXPECT_NEAR(actual.size.width, expected.size.width, 1e-9) << what;
-    EXPECT_NEAR(actual.size.height, expected.size.height, 1e-9) << what;
-}
-
-void expectPoint(CGPoint actual, CGPoint expected, const std::string& what) {
-    EXPECT_NEAR(actual.x, expected.x, 1e-9) << what;
-    EXPECT_NEAR(actual.y, expected.y, 1e-9) << what;
-}
 
 TEST(Transform3D, ConcatOrderInverseAndProjection) {
     auto t = CATransform3DConcat(CATransform3DMakeScale(2, 3, 1), CATransform3DMakeTranslation(10, 20, 0));

@@ -1,0 +1,38 @@
+#include "platform/uikit/UIApplication.h"
+
+UIApplication& UIApplication::sharedApplication() {
+    static UIApplication application;
+    return application;
+}
+
+void UIApplication::transitionToState(UIApplicationState target) {
+    auto& center = NSNotificationCenter::defaultCenter();
+    while (state_ != target) {
+        switch (state_) {
+        case UIApplicationState::Active:
+            state_ = UIApplicationState::Inactive;
+            center.postNotificationName(UIApplicationWillResignActiveNotification, this);
+            break;
+        case UIApplicationState::Inactive:
+            if (target == UIApplicationState::Background) {
+                state_ = UIApplicationState::Background;
+                center.postNotificationName(UIApplicationDidEnterBackgroundNotification, this);
+            } else {
+                state_ = UIApplicationState::Active;
+                center.postNotificationName(UIApplicationDidBecomeActiveNotification, this);
+            }
+            break;
+        case UIApplicationState::Background:
+            state_ = UIApplicationState::Inactive;
+            center.postNotificationName(UIApplicationWillEnterForegroundNotification, this);
+            break;
+        }
+    }
+}
+
+void UIApplication::setStatusBarOrientation(UIInterfaceOrientation orientation) {
+    if (orientation == orientation_) return;
+    orientation_ = orientation;
+    NSNotificationCenter::defaultCenter().postNotificationName(UIApplicationDidChangeStatusBarOrientationNotification,
+                                                               this);
+}

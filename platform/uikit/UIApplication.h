@@ -1,0 +1,50 @@
+#pragma once
+// The application object: its life-cycle state with the notifications of each step, the count
+// of requests to ignore touches, and the interface orientation.
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/uikit/UIScreen.h"
+
+inline const NSNotificationName UIApplicationDidFinishLaunchingNotification = "UIApplicationDidFinishLaunchingNotification";
+inline const NSNotificationName UIApplicationWillResignActiveNotification = "UIApplicationWillResignActiveNotification";
+inline const NSNotificationName UIApplicationDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
+inline const NSNotificationName UIApplicationWillEnterForegroundNotification = "UIApplicationWillEnterForegroundNotification";
+inline const NSNotificationName UIApplicationDidBecomeActiveNotification = "UIApplicationDidBecomeActiveNotification";
+inline const NSNotificationName UIApplicationWillTerminateNotification = "UIApplicationWillTerminateNotification";
+inline const NSNotificationName UIApplicationDidReceiveMemoryWarningNotification =
+    "UIApplicationDidReceiveMemoryWarningNotification";
+inline const NSNotificationName UIApplicationDidChangeStatusBarOrientationNotification =
+    "UIApplicationDidChangeStatusBarOrientationNotification";
+
+enum class UIApplicationState { Active = 0, Inactive = 1, Background = 2 };
+
+class UIApplication {
+public:
+    static UIApplication& sharedApplication();
+
+    // Starts inactive (launching).
+    UIApplicationState applicationState() const { return state_; }
+    // Walks the life cycle to the state one step at a time, posting (with the application as
+    // sender) each step's notification: active to inactive "will resign active", inactive to
+    // background "did enter background", background to inactive "will enter foreground",
+    // inactive to active "did become active".
+    void transitionToState(UIApplicationState state);
+
+    // Touches are dropped while the count is above zero. Ending more often than beginning
+    // leaves the count at zero.
+    void beginIgnoringInteractionEvents() { ++ignoring_; }
+    void endIgnoringInteractionEvents() {
+        if (ignoring_ > 0) --ignoring_;
+    }
+    bool isIgnoringInteractionEvents() const { return ignoring_ > 0; }
+
+    UIInterfaceOrientation statusBarOrientation() const { return orientation_; }
+    // Posts the orientation change when it differs.
+    void setStatusBarOrientation(UIInterfaceOrientation orientation);
+    // Stand-in internals: the profile sets the orientation quietly.
+    void resetStatusBarOrientation(UIInterfaceOrientation orientation) { orientation_ = orientation; }
+
+private:
+    UIApplicationState state_ = UIApplicationState::Inactive;
+    int ignoring_ = 0;
+    UIInterfaceOrientation orientation_ = UIInterfaceOrientation::Portrait;
+};

@@ -1,0 +1,86 @@
+#pragma once
+// The device the program pretends to run on: a profile with the screen's size in points
+// (portrait), its scale, the idiom (phone or pad), the model name and the orientation. The
+// default is a phone of 375 x 667 points at scale 2; a pad profile serves the pad branches.
+// `UIScreen` and `UIDevice` answer from the current profile.
+#include <string>
+
+#include "platform/coregraphics/CGGeometry.h"
+#include "platform/foundation/NSNotificationCenter.h"
+
+enum class UIUserInterfaceIdiom { Unspecified = -1, Phone = 0, Pad = 1 };
+
+enum class UIDeviceOrientation {
+    Unknown = 0, Portrait = 1, PortraitUpsideDown = 2, LandscapeLeft = 3, LandscapeRight = 4, FaceUp = 5, FaceDown = 6,
+};
+// The interface turns against the device: device landscape left is interface landscape right.
+enum class UIInterfaceOrientation { Unknown = 0, Portrait = 1, PortraitUpsideDown = 2, LandscapeLeft = 4, LandscapeRight = 3 };
+
+inline bool UIDeviceOrientationIsLandscape(UIDeviceOrientation o) {
+    return o == UIDeviceOrientation::LandscapeLeft || o == UIDeviceOrientation::LandscapeRight;
+}
+inline bool UIDeviceOrientationIsPortrait(UIDeviceOrientation o) {
+    return o == UIDeviceOrientation::Portrait || o == UIDeviceOrientation::PortraitUpsideDown;
+}
+inline bool UIInterfaceOrientationIsLandscape(UIInterfaceOrientation o) {
+    return o == UIInterfaceOrientation::LandscapeLeft || o == UIInterfaceOrientation::LandscapeRight;
+}
+inline bool UIInterfaceOrientationIsPortrait(UIInterfaceOrientation o) {
+    return o == UIInterfaceOrientation::Portrait || o == UIInterfaceOrientation::PortraitUpsideDown;
+}
+
+inline const NSNotificationName UIDeviceOrientationDidChangeNotification = "UIDeviceOrientationDidChangeNotification";
+
+struct UIDeviceProfile {
+    CGSize portraitSize{375, 667};  // points
+    CGFloat scale = 2;
+    UIUserInterfaceIdiom idiom = UIUserInterfaceIdiom::Phone;
+    std::string model = "iPhone";
+    std::string systemVersion = "8.1";
+    UIDeviceOrientation orientation = UIDeviceOrientation::Portrait;
+
+    static UIDeviceProfile phone() { return {}; }
+    static UIDeviceProfile pad() {
+        return {{768, 1024}, 2, UIUserInterfaceIdiom::Pad, "iPad", "8.1", UIDeviceOrientation::Portrait};
+    }
+
+    static const UIDeviceProfile& current();
+    // Replaces the profile (at start-up, or in a test); the interface takes the new
+    // orientation without notifications.
+    static void setCurrent(UIDeviceProfile profile);
+};
+
+class UIScreen {
+public:
+    static UIScreen& mainScreen();
+    // In points, turned with the interface: landscape interfaces swap width and height.
+    CGRect bounds() const;
+    CGFloat scale() const;
+    CGFloat nativeScale() const { return scale(); }
+    // In pixels, always portrait.
+    CGRect nativeBounds() const;
+    int maximumFramesPerSecond() const { return 60; }
+};
+
+class UIDevice {
+public:
+    static UIDevice& currentDevice();
+    UIUserInterfaceIdiom userInterfaceIdiom() const;
+    const std::string& model() const;
+    const std::string& systemVersion() const;
+    UIDeviceOrientation orientation() const;
+    // The device turned (from the window's sensor, or a test). While orientation notifications
+    // are generated, a change is posted, and the interface follows the four upright
+    // orientations (on a phone not upside down).
+    void setOrientation(UIDeviceOrientation orientation);
+    void beginGeneratingDeviceOrientationNotifications() { ++generating_; }
+    void endGeneratingDeviceOrientationNotifications() {
+        if (generating_ > 0) --generating_;
+    }
+    bool isGeneratingDeviceOrientationNotifications() const { return generating_ > 0; }
+
+private:
+    int generating_ = 0;
+};
+
+inline UIUserInterfaceIdiom UI_USER_INTERFACE_IDIOM() { return UIDevice::currentDevice().userInterfaceIdiom(); }
