@@ -4,6 +4,7 @@
 #include "engine/ParameterTable.h"
 #include "gpu/Framebuffer.h"
 #include "gpu/Texture.h"
+#include "gpu/shadersource/ShaderSource.h"
 
 using namespace QV::Graphics;
 
@@ -42,6 +43,47 @@ TEST_F(EngineTest, FreshEngineHoldsNoTextureAndNoProgram)
     EXPECT_FALSE(e.frameDirty);
     EXPECT_EQ(e.videoRecording.mode, 2);
     EXPECT_EQ(e.videoRecording.startTime, sFrameTime::Unset());
+    EXPECT_FALSE(device->CheckError());
+}
+
+// The unit quad through the unit-square projection covers the whole target, with texture
+// coordinates running along x and y: each pixel shows its own centre.
+TEST_F(EngineTest, UnitQuadCoversTheTarget)
+{
+    IShaderProgram* program = device->GetShader()->CreateProgram();
+    ASSERT_TRUE(program->Build(ShaderSource::DefaultVertexShader(2),
+                               "precision highp float;\nvarying vec2 vTexture0;\n"
+                               "void main()\n{\n    gl_FragColor = vec4(vTexture0, 0.0, 1.0);\n}\n",
+                               {CVertexAttribute(0, "vaPosition")}));
+    program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &AmbrelGraphicsController::UnitSquareProjection());
+
+    constexpr int kSize = 4;
+    ITexture2D* target = device->GetTexture()->CreateTexture(AmbrelGraphicsController::NearestTextureTemplate(), kSize,
+                                                             kSize, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE,
+                                                             1, false, false, nullptr);
+    ASSERT_NE(target, nullptr);
+    IFramebuffer* framebuffers = device->GetFramebuffer();
+    IFramebufferObject* framebuffer = engine->passFramebuffers[0];
+    ASSERT_TRUE(framebuffer->AttachTexture(ATTACHMENT_COLOR0, target));
+    ASSERT_TRUE(framebuffers->BindFramebufferObject(framebuffer));
+    device->SetViewport(0, 0, kSize, kSize);
+    device->SetClearColor(0, 0, 1, 1);
+    device->Clear(true, false);
+    device->Draw(program, engine->quadVertexArray, PRIMITIVE_TRIANGLE_STRIP);
+
+    uint8_t pixels[kSize * kSize * 4];
+    ASSERT_TRUE(framebuffers->ReadPixels(FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels));
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            const uint8_t* p = pixels + 4 * (y * kSize + x);
+            EXPECT_NEAR(p[0], (x + 0.5) / kSize * 255, 1.0) << x << "," << y;
+            EXPECT_NEAR(p[1], (y + 0.5) / kSize * 255, 1.0) << x << "," << y;
+            EXPECT_EQ(p[2], 0) << "pixel left uncovered at " << x << "," << y;
+        }
+    framebuffer->Detach(ATTACHMENT_COLOR0);
+    framebuffers->BindFramebufferObject(nullptr);
+    device->GetTexture()->DeleteTexture(target);
+    device->GetShader()->DeleteProgram(program);
     EXPECT_FALSE(device->CheckError());
 }
 
