@@ -191,3 +191,18 @@ UIView* UIView::hitTest(CGPoint point) {
         if (UIView* hit = (*it)->hitTest((*it)->convertPointFromView(point, this))) return hit;
     return this;
 }
+
+// ---- Touches -------------------------------------------------------------------------------
+
+void UIView::touchesBegan(const UITouchSet& touches, const UIEvent* event) {
+    if (superview_) superview_->touchesBegan(touches, event);
+}
+void UIView::touchesMoved(const UITouchSet& touches, const UIEvent* event) {
+    if (superview_) superview_->touchesMoved(touches, event);
+}
+void UIView::touchesEnded(const UITouchSet& touches, const UIEvent* event) {
+    if (superview_) superview_->touchesEnded(touches, event);
+}
+void UIView::touchesCancelled(const UITouchSet& touches, const UIEvent* event) {
+    if (superview_) superview_->touchesCancelled(touches, event);
+}

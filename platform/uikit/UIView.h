@@ -29,6 +29,7 @@
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/quartzcore/CALayer.h"
 #include "platform/uikit/UIColor.h"
+#include "platform/uikit/UITouch.h"
 
 enum class UIViewContentMode {
     ScaleToFill = 0, ScaleAspectFit = 1, ScaleAspectFill = 2, Redraw = 3, Center = 4, Top = 5, Bottom = 6,
@@ -109,6 +110,14 @@ public:
     virtual bool pointInside(CGPoint point) const;
     // The deepest visible, interactive view under the point (in this view's coordinates).
     virtual UIView* hitTest(CGPoint point);
+
+    // ---- Touches -------------------------------------------------------------------------
+    // What the view does with touches delivered to it; by default they go on to the
+    // superview (the next responder), as a view that does not handle them passes them on.
+    virtual void touchesBegan(const UITouchSet& touches, const UIEvent* event);
+    virtual void touchesMoved(const UITouchSet& touches, const UIEvent* event);
+    virtual void touchesEnded(const UITouchSet& touches, const UIEvent* event);
+    virtual void touchesCancelled(const UITouchSet& touches, const UIEvent* event);
 
     // ---- Hooks of the tree ---------------------------------------------------------------
     virtual void willMoveToSuperview(UIView* newSuperview) {}

@@ -236,4 +236,29 @@ TEST_F(ViewTest, HitTestingFindsTheDeepestInteractiveView) {
     expectRect(button->convertRectToView(button->bounds(), root.get()), CGRectMake(155, 75, 20, 20), "turned rect");
 }
 
+class TouchSink : public UIView {
+public:
+    using UIView::UIView;
+    void touchesBegan(const UITouchSet& touches, const UIEvent*) override {
+        for (UITouch* t : touches) began.push_back(t->locationInView(this));
+    }
+    std::vector<CGPoint> began;
+};
+
+TEST_F(ViewTest, UnhandledTouchesGoToTheSuperviewWithLocationsInEachView) {
+    auto sink = std::make_shared<TouchSink>(CGRectMake(0, 0, 200, 200));
+    auto inner = std::make_shared<UIView>(CGRectMake(50, 40, 20, 20));
+    sink->addSubview(inner);
+    UITouch touch;
+    touch.windowLocation = {55, 45};
+    touch.view = inner;
+    UIEvent event;
+    event.allTouches = {&touch};
+    EXPECT_EQ(sink->hitTest(touch.windowLocation), inner.get());
+    EXPECT_EQ(touch.locationInView(inner.get()), (CGPoint{5, 5}));
+    inner->touchesBegan(event.allTouches, &event);
+    EXPECT_EQ(sink->began, (std::vector<CGPoint>{CGPoint{55, 45}}));
+    sink->touchesEnded(event.allTouches, &event);  // a root passes them to nobody
+}
+
 }  // namespace
