@@ -144,7 +144,7 @@ public:
     const CGImageRef& contents() const { return contents_; }
     void setContents(CGImageRef image) { contents_ = std::move(image); }
     CGFloat contentsScale() const { return contentsScale_; }
-    void setContentsScale(CGFloat scale);
+    virtual void setContentsScale(CGFloat scale);
     CAContentsGravity contentsGravity() const { return contentsGravity_; }
     void setContentsGravity(CAContentsGravity gravity) { contentsGravity_ = gravity; }
     bool needsDisplayOnBoundsChange() const { return needsDisplayOnBoundsChange_; }

@@ -1,5 +1,7 @@
 #include "platform/uikit/UIApplication.h"
 
+UIApplication::UIApplication() { NSRunLoop::mainRunLoop().addCommonMode(UITrackingRunLoopMode); }
+
 UIApplication& UIApplication::sharedApplication() {
     static UIApplication application;
     return application;

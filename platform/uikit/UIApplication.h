@@ -2,6 +2,7 @@
 // The application object: its life-cycle state with the notifications of each step, the count
 // of requests to ignore touches, and the interface orientation.
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIScreen.h"
 
 inline const NSNotificationName UIApplicationDidFinishLaunchingNotification = "UIApplicationDidFinishLaunchingNotification";
@@ -14,6 +15,9 @@ inline const NSNotificationName UIApplicationDidReceiveMemoryWarningNotification
     "UIApplicationDidReceiveMemoryWarningNotification";
 inline const NSNotificationName UIApplicationDidChangeStatusBarOrientationNotification =
     "UIApplicationDidChangeStatusBarOrientationNotification";
+
+// The run loop mode while a finger drags a scrolling view; one of the common modes.
+inline const NSRunLoopMode UITrackingRunLoopMode = "UITrackingRunLoopMode";
 
 enum class UIApplicationState { Active = 0, Inactive = 1, Background = 2 };
 
@@ -44,6 +48,7 @@ public:
     void resetStatusBarOrientation(UIInterfaceOrientation orientation) { orientation_ = orientation; }
 
 private:
+    UIApplication();
     UIApplicationState state_ = UIApplicationState::Inactive;
     int ignoring_ = 0;
     UIInterfaceOrientation orientation_ = UIInterfaceOrientation::Portrait;

@@ -9,6 +9,7 @@
 
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSPathUtilities.h"
 #include "platform/foundation/NSRunLoop.h"
 
 namespace {
@@ -115,6 +116,40 @@ TEST_F(BundleTest, FindsResourcesInSearchOrderAndInSubfolders) {
     auto dirs = bundle.resourceDirectories();
     ASSERT_GE(dirs.size(), 2u);
     EXPECT_EQ(dirs[1], (root / "second").string());
+}
+
+// Sets an environment variable for the life of the object, then restores it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (had_) setenv(name_, old_.c_str(), 1);
+        else unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+TEST(PathUtilities, FollowTheBaseDirectoriesAndIgnoreRelativeOnes) {
+    ScopedEnv home("HOME", "/home/someone");
+    {
+        ScopedEnv cache("XDG_CACHE_HOME", nullptr), data("XDG_DATA_HOME", "relative/data"), tmp("TMPDIR", nullptr);
+        EXPECT_EQ(NSSearchPathForDirectory(NSSearchPathDirectory::Caches), "/home/someone/.cache/tavorin");
+        EXPECT_EQ(NSSearchPathForDirectory(NSSearchPathDirectory::ApplicationSupport), "/home/someone/.local/share/tavorin");
+        EXPECT_EQ(NSTemporaryDirectory(), "/tmp/");
+    }
+    ScopedEnv cache("XDG_CACHE_HOME", "/var/cache/x"), data("XDG_DATA_HOME", "/data"), tmp("TMPDIR", "/scratch");
+    EXPECT_EQ(NSSearchPathForDirectory(NSSearchPathDirectory::Caches), "/var/cache/x/tavorin");
+    EXPECT_EQ(NSSearchPathForDirectory(NSSearchPathDirectory::Documents), "/data/tavorin/Documents");
+    EXPECT_EQ(NSTemporaryDirectory(), "/scratch/");
+    EXPECT_EQ(NSHomeDirectory(), "/home/someone");
 }
 
 }  // namespace
