@@ -2,6 +2,10 @@
 // The layer an OpenGL ES context draws to the screen through. There is no screen here: the
 // layer keeps the pixels last presented into it, where tests, the window and screenshots read
 // them. Geometry is in points; the drawable has bounds x contents scale pixels.
+//
+// It is a Quartz Core layer like any other (bounds, contents scale and opacity are the
+// layer's), so that a view can be backed by it; make it with std::make_shared when a view or
+// layer tree is to hold it.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -9,6 +13,7 @@
 #include <vector>
 
 #include "platform/coregraphics/CGGeometry.h"
+#include "platform/quartzcore/CALayer.h"
 
 namespace platform {
 
@@ -36,17 +41,11 @@ struct CAEAGLLayerBacking {
     std::function<void(const CAEAGLLayerContents&)> presentHandler;
 };
 
-class CAEAGLLayer {
+class CAEAGLLayer : public ::CALayer {
 public:
     CAEAGLLayer();
     explicit CAEAGLLayer(CGRect bounds, CGFloat contentsScale = 1.0);
 
-    CGRect bounds() const { return bounds_; }
-    void setBounds(CGRect bounds) { bounds_ = bounds; }
-    CGFloat contentsScale() const { return contentsScale_; }
-    void setContentsScale(CGFloat scale) { contentsScale_ = scale; }
-    bool isOpaque() const { return opaque_; }
-    void setOpaque(bool opaque) { opaque_ = opaque; }
     const EAGLDrawableProperties& drawableProperties() const { return drawableProperties_; }
     void setDrawableProperties(const EAGLDrawableProperties& p) { drawableProperties_ = p; }
 
@@ -64,9 +63,6 @@ public:
     const std::shared_ptr<CAEAGLLayerBacking>& backing() const { return backing_; }
 
 private:
-    CGRect bounds_ = CGRectZero;
-    CGFloat contentsScale_ = 1.0;
-    bool opaque_ = false;
     EAGLDrawableProperties drawableProperties_;
     std::shared_ptr<CAEAGLLayerBacking> backing_;
 };
