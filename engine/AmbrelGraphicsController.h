@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,9 @@ class ITexture2D;
 class IFramebufferObject;
 class IVertexBuffer;
 class IVertexArrayObject;
+}
+namespace Modes {
+struct AdjustmentRange;
 }
 
 class AmbrelGraphicsController {
@@ -104,6 +108,31 @@ public:
 
     void SetVignetteRange(float begin, float end);
     void SetPhotoFilterColor(float r, float g, float b);
+
+    // --- Master adjustments ---------------------------------------------------------------
+    // Six 0-1 values the adjustment sliders drive, each translated into engine parameters.
+    // Brightness and contrast move their target parameter within `range` (normalised units
+    // of that parameter); the mode identifier is the applied mode's library name or empty.
+    // Setters clamp to 0-1 (NaN as 0) and, all but filmic strength, write nothing when the
+    // value equals what the getter reads.
+    void SetBrightness(float value, bool requestRender, const Modes::AdjustmentRange& range, std::string_view modeId);
+    float GetBrightness(const Modes::AdjustmentRange& range, std::string_view modeId) const;
+    void SetContrast(float value, bool requestRender, const Modes::AdjustmentRange& range, std::string_view modeId = {});
+    float GetContrast(const Modes::AdjustmentRange& range, std::string_view modeId = {}) const;
+    void SetVignette(float value, bool requestRender);
+    float GetVignette() const;
+    void SetNoise(float value, bool requestRender);
+    float GetNoise() const;
+    static float GetDefaultNoise();
+    void SetColorStrength(float value, bool requestRender);
+    float GetColorStrength() const;
+    float GetDefaultColorStrength() const;
+    void SetFilmicStrength(float value, bool requestRender);
+    float GetFilmicStrength() const;
+    // The parameter the brightness value drives, and whether it is driven inverted.
+    std::pair<std::string_view, bool> BrightnessTarget(std::string_view modeId) const;
+    // The parameter the contrast value drives; empty under Local Laplacian.
+    std::string_view ContrastTarget() const;
 
     // --- Uniform values shared by builders and setters ------------------------------------
     static QV::Math::CVector2<float> ShadowsStrengthUniform(const sShadowsHighlights& shadows);
