@@ -62,18 +62,20 @@ void NSTimer::fire() {
 }
 
 void NSTimer::invalidate() {
+    // Whatever the timer held (its block, its user info, the timer itself when the loop had
+    // the last reference) goes only after the lock is given up: their destructors may call
+    // back into the loop.
+    std::shared_ptr<NSTimer> keep = weak_from_this().lock();
     Block released;
-    std::any releasedInfo;
     {
         NSRunLoop& loop = NSRunLoop::mainRunLoop();
         std::lock_guard lock(loop.mutex_);
         if (!valid_) return;
         valid_ = false;
-        if (scheduled_) loop.removeLocked(*this);
         released = std::move(block_);
         block_ = nullptr;
+        if (scheduled_) loop.removeLocked(*this);
     }
-    // `released` goes here, outside the lock: its captures may call back into the loop.
 }
 
 bool NSTimer::isValid() const {
@@ -203,13 +205,13 @@ void NSRunLoop::performAtDate(NSTimeInterval date, Task task) {
 void NSRunLoop::cancelPreviousPerformRequests(const void* target) { cancelPerforms(target, nullptr); }
 
 void NSRunLoop::cancelPerforms(const void* target, const std::string* key) {
-    std::vector<NSTimer::Block> released;  // destroyed after the lock is given up
+    std::vector<std::shared_ptr<NSTimer>> released;  // destroyed after the lock is given up
     std::lock_guard lock(mutex_);
     std::erase_if(timers_, [&](const std::shared_ptr<NSTimer>& t) {
         if (!t->performTarget_ || t->performTarget_ != target) return false;
         if (key && t->performKey_ != *key) return false;
         t->valid_ = t->scheduled_ = false;
-        released.push_back(std::move(t->block_));
+        released.push_back(t);
         return true;
     });
 }

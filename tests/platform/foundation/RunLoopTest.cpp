@@ -116,6 +116,28 @@ TEST_F(RunLoopTest, CancellingFromAnEarlierPerformOfTheSamePassStopsTheLaterOne)
     EXPECT_EQ(log, std::vector<std::string>{"first"});
 }
 
+// Posts to the loop when destroyed, as a released capture may.
+struct PostsWhenDestroyed {
+    std::vector<std::string>* log;
+    ~PostsWhenDestroyed() {
+        NSRunLoop::mainRunLoop().performBlock([log = log] { log->push_back("released"); });
+    }
+};
+
+TEST_F(RunLoopTest, ReleasingWhatATimerHeldMayCallBackIntoTheLoop) {
+    int target = 0;
+    auto captured = std::shared_ptr<PostsWhenDestroyed>(new PostsWhenDestroyed{&log});
+    loop.performAfterDelay(&target, "k", 1, [captured] {});
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(1, true, [](NSTimer&) {},
+                                                         std::shared_ptr<PostsWhenDestroyed>(new PostsWhenDestroyed{&log}));
+    captured.reset();
+    loop.cancelPreviousPerformRequests(&target);
+    timer->invalidate();
+    timer.reset();
+    loop.runUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string>{"released", "released"}));
+}
+
 TEST_F(RunLoopTest, TimersRunOnlyInTheirModes) {
     const NSRunLoopMode tracking = "UITrackingRunLoopMode";
     loop.addCommonMode(tracking);
