@@ -243,11 +243,20 @@ void CGContextRestoreGState(const CGContextRef& c) {
     if (!c || c->saved.empty()) return;  // unbalanced restores are ignored
     c->state = c->saved.back();
     c->saved.pop_back();
-    // cairo keeps the path out of its saved state, as Core Graphics does not: keep it across.
-    cairo_path_t* path = cairo_copy_path(c->cr);
-    cairo_restore(c->cr);
-    cairo_new_path(c->cr);
-    cairo_append_path(c->cr, path);
+    // The current path is not part of the saved state: it survives the restore where it lies
+    // on the page, so it is carried across in device space.
+    cairo_t* cr = c->cr;
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    cairo_identity_matrix(cr);
+    cairo_path_t* path = cairo_copy_path(cr);
+    cairo_set_matrix(cr, &matrix);
+    cairo_restore(cr);
+    cairo_get_matrix(cr, &matrix);
+    cairo_identity_matrix(cr);
+    cairo_new_path(cr);
+    cairo_append_path(cr, path);
+    cairo_set_matrix(cr, &matrix);
     cairo_path_destroy(path);
 }
 

@@ -131,11 +131,11 @@ TEST(BitmapContext, PathsFillStrokeAndClip) {
     expectBytes(bytesAt(c, 1, 1), bgra(255, 0, 0, 255), "outside the hole");
     expectBytes(bytesAt(c, 5, 5), {0, 0, 0, 0}, "inside the hole");
 
-    // A clip limits the next fill; the path survives a restore.
+    // The path survives a restore where it lies, though the transform it was built in is gone.
     CGContextClearRect(c, CGRectMake(0, 0, 10, 10));
     CGContextSaveGState(c);
-    CGContextClipToRect(c, CGRectMake(0, 0, 5, 10));
-    CGContextMoveToPoint(c, 0, 0);
+    CGContextTranslateCTM(c, 5, 0);
+    CGContextMoveToPoint(c, -5, 0);
     CGContextRestoreGState(c);
     CGContextAddLineToPoint(c, 10, 0);
     CGContextAddLineToPoint(c, 10, 10);
@@ -144,6 +144,7 @@ TEST(BitmapContext, PathsFillStrokeAndClip) {
     CGContextFillPath(c);
     expectBytes(bytesAt(c, 8, 8), bgra(0, 255, 0, 255), "triangle below the diagonal, bottom right");
     expectBytes(bytesAt(c, 1, 1), {0, 0, 0, 0}, "above the diagonal");
+    expectBytes(bytesAt(c, 1, 7), {0, 0, 0, 0}, "just above the diagonal: the path did not move");
 
     CGContextClearRect(c, CGRectMake(0, 0, 10, 10));
     CGContextSetRGBStrokeColor(c, 0, 0, 1, 1);
