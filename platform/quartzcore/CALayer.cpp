@@ -269,6 +269,18 @@ CALayerProperties CALayer::presentationAt(CFTimeInterval time) const {
     return p;
 }
 
+std::shared_ptr<CALayer> CALayer::presentationLayer() const {
+    auto copy = std::make_shared<CALayer>();
+    copy->model_ = presentation();
+    copy->contents_ = contents_;
+    copy->contentsScale_ = contentsScale_;
+    copy->contentsGravity_ = contentsGravity_;
+    copy->opaque_ = opaque_;
+    copy->name_ = name_;
+    copy->modelLayer_ = modelLayer();
+    return copy;
+}
+
 void CALayer::addAnimation(std::shared_ptr<CAAnimation> animation, const std::string& key) {
     if (!animation) return;
     if (animation->beginTime == 0) animation->beginTime = CACurrentMediaTime();

@@ -202,6 +202,10 @@ public:
     // The model with the animations applied at the current media time.
     CALayerProperties presentation() const { return presentationAt(CACurrentMediaTime()); }
     CALayerProperties presentationAt(CFTimeInterval time) const;
+    // A detached layer whose values are the presentation now, with this layer's contents and
+    // contents scale and no sublayers; its `modelLayer` is this layer (while this one lives).
+    std::shared_ptr<CALayer> presentationLayer() const;
+    const CALayer* modelLayer() const { return modelLayer_ ? modelLayer_ : this; }
     void addAnimation(std::shared_ptr<CAAnimation> animation, const std::string& key);
     std::shared_ptr<CAAnimation> animationForKey(const std::string& key) const;
     void removeAnimationForKey(const std::string& key);
@@ -229,4 +233,5 @@ private:
     bool needsLayout_ = false, layoutPending_ = false;
     std::vector<std::pair<std::string, std::shared_ptr<CAAnimation>>> animations_;
     int anonymousAnimations_ = 0;
+    const CALayer* modelLayer_ = nullptr;
 };

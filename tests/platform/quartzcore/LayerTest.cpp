@@ -194,6 +194,10 @@ TEST(Layer, PresentationShowsAnimationsWhileTheModelKeepsItsValue) {
     loop.advance(0.5);
     EXPECT_FLOAT_EQ(layer->presentation().opacity, 0.25f);
     EXPECT_FLOAT_EQ(layer->opacity(), 0.8f);
+    auto presented = layer->presentationLayer();
+    EXPECT_FLOAT_EQ(presented->opacity(), 0.25f);
+    EXPECT_EQ(presented->modelLayer(), layer.get());
+    EXPECT_EQ(layer->modelLayer(), layer.get());
     EXPECT_FALSE(completed);
     loop.advance(1.5);
     EXPECT_TRUE(completed);
