@@ -2,6 +2,7 @@
 // programs that compile and link at small and large varying caps, and the look texture.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "engine/ProgramBuild.h"
 #include "gpu/Device.h"
 #include "gpu/Shader.h"
+#include "platform/foundation/NSBundle.h"
 #include "platform/imageio/ImageIO.h"
 
 using namespace QV::Graphics;
@@ -320,6 +322,58 @@ TEST_F(LookTest, ChangingTheLookAtZeroStrengthLoadsTheNewLook)
     engine->SetAdjustment("CA Tone Map Strength", false, 0.8f);
     BuildColorAdjustmentProgram(*engine);
     EXPECT_EQ(LoadedToneMapLook(*engine), 4);
+}
+
+TEST_F(LookTest, BuiltProgramDrawsWithItsTexturesOnTheirUnits)
+{
+    // Effect 0.5 (img1 on unit 1) then Inkwell (img2 on unit 2), drawn through the device.
+    engine->colorAdjustment.effectStrength = 0.5f;
+    SelectLook(15);
+    ASSERT_NE(engine->lookTexture, nullptr);
+    IShaderProgram* program = Program(kPairColorAdjustment);
+    ASSERT_NE(program, nullptr);
+
+    const uint8_t picture[16] = {0, 0, 0, 255, 255, 255, 255, 255, 200, 40, 40, 255, 30, 90, 160, 255};
+    const uint8_t original[16] = {255, 255, 255, 255, 128, 128, 128, 255, 40, 200, 40, 255, 0, 0, 0, 255};
+    ITexture* textures = device->GetTexture();
+    const CTextureTemplate nearest(FILTER_NEAREST, FILTER_NEAREST, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);
+    ITexture2D* input = textures->CreateTexture(nearest, 4, 1, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, picture);
+    ITexture2D* unprocessed = textures->CreateTexture(nearest, 4, 1, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, original);
+    ITexture2D* target = textures->CreateTexture(nearest, 4, 1, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr);
+    IFramebuffer* framebuffers = device->GetFramebuffer();
+    IFramebufferObject* framebuffer = framebuffers->CreateFramebufferObject();
+    framebuffers->BindFramebufferObject(framebuffer);
+    ASSERT_TRUE(framebuffer->AttachTexture(ATTACHMENT_COLOR0, target));
+    device->SetViewport(0, 0, 4, 1);
+    textures->BindTexture(0, input);
+    textures->BindTexture(1, unprocessed);
+    textures->BindTexture(2, engine->lookTexture);
+    device->Draw(program, engine->quadVertexArray, PRIMITIVE_TRIANGLE_STRIP);
+    uint8_t out[16] = {};
+    ASSERT_TRUE(framebuffers->ReadPixels(FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, out));
+
+    platform::ImageIOError error;
+    auto decoded = platform::DecodeImageFile(NSBundle::mainBundle().pathForResource("toneMapInkwell.png"),
+                                             platform::ImagePixelFormat::RGBA, &error);
+    ASSERT_TRUE(decoded) << error.message;
+    const auto curve = ConvertLookImage(15, decoded->bitmap, nullptr);
+    ASSERT_TRUE(curve);
+    for (int i = 0; i < 4; ++i) {
+        float c[3];
+        for (int k = 0; k < 3; ++k)
+            c[k] = 0.5f * (picture[4 * i + k] + original[4 * i + k]) / 255.0f;
+        const float gray = 0.299f * c[0] + 0.587f * c[1] + 0.114f * c[2];
+        const float x = gray * curve->width - 0.5f;
+        const int j = static_cast<int>(std::floor(x));
+        const auto at = [&](int n) { return curve->bytes[std::clamp(n, 0, curve->width - 1)] / 255.0f; };
+        const float expected = at(j) + (at(j + 1) - at(j)) * (x - j);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(out[4 * i + k] / 255.0f, expected, 2.5f / 255.0f) << "pixel " << i;
+    }
+    framebuffers->BindFramebufferObject(nullptr);
+    framebuffers->DeleteFramebufferObject(framebuffer);
+    for (ITexture2D* t : {input, unprocessed, target})
+        textures->DeleteTexture(t);
 }
 
 } // namespace
