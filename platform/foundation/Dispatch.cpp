@@ -161,7 +161,7 @@ dispatch_time_t dispatch_time(dispatch_time_t when, std::int64_t delta) {
 
 dispatch_queue_t dispatch_get_main_queue() {
     static dispatch_queue_t queue =
-        std::make_shared<DispatchQueue>(DispatchQueue::Kind::Main, "com.apple.main-thread", 0);
+        std::make_shared<DispatchQueue>(DispatchQueue::Kind::Main, "main", 0);
     return queue;
 }
 

@@ -3,8 +3,8 @@
 //   caches               $XDG_CACHE_HOME/tavorin  (default ~/.cache/tavorin)
 //   application support  $XDG_DATA_HOME/tavorin   (default ~/.local/share/tavorin)
 //   documents            $XDG_DATA_HOME/tavorin/Documents
-// The folders are named, not created. Relative XDG values are ignored, as the specification
-// of those variables asks.
+// The folders are named, not created. Relative XDG values are ignored, as the XDG base
+// directory rules ask.
 #include <string>
 
 enum class NSSearchPathDirectory { Caches, ApplicationSupport, Documents };
