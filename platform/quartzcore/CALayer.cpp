@@ -81,16 +81,19 @@ void CALayer::setNeedsDisplay() {
     markPendingUpward(false, true);
 }
 
-void CALayer::displayIfNeeded() {
-    if (!displayPending_ && !needsDisplay_) return;
-    displayPending_ = false;
-    if (needsDisplay_) {
-        needsDisplay_ = false;
-        display();
+void CALayer::displayIfNeeded() { runMarked(&CALayer::displayPending_, &CALayer::needsDisplay_, &CALayer::display, true); }
+
+// Runs `work` on this layer when it is marked, then on the marked layers below it, top-down.
+void CALayer::runMarked(bool CALayer::*pending, bool CALayer::*marked, void (CALayer::*work)(), bool masks) {
+    if (!(this->*pending) && !(this->*marked)) return;
+    this->*pending = false;
+    if (this->*marked) {
+        this->*marked = false;
+        (this->*work)();
     }
-    auto children = sublayers_;  // display may change the tree
-    for (const auto& sub : children) sub->displayIfNeeded();
-    if (mask_) mask_->displayIfNeeded();
+    auto children = sublayers_;  // the work may change the tree
+    for (const auto& sub : children) sub->runMarked(pending, marked, work, masks);
+    if (masks && mask_) mask_->runMarked(pending, marked, work, masks);
 }
 
 void CALayer::display() {
@@ -127,16 +130,7 @@ void CALayer::setNeedsLayout() {
     markPendingUpward(true, false);
 }
 
-void CALayer::layoutIfNeeded() {
-    if (!layoutPending_ && !needsLayout_) return;
-    layoutPending_ = false;
-    if (needsLayout_) {
-        needsLayout_ = false;
-        layoutSublayers();
-    }
-    auto children = sublayers_;  // layout may change the tree
-    for (const auto& sub : children) sub->layoutIfNeeded();
-}
+void CALayer::layoutIfNeeded() { runMarked(&CALayer::layoutPending_, &CALayer::needsLayout_, &CALayer::layoutSublayers, false); }
 
 void CALayer::layoutSublayers() {
     if (delegate_) delegate_->layoutSublayersOfLayer(*this);

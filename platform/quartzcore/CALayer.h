@@ -216,6 +216,7 @@ private:
     void attach(const std::shared_ptr<CALayer>& layer, std::size_t index);
     void detachChild(const CALayer* layer);
     void markPendingUpward(bool layout, bool display);
+    void runMarked(bool CALayer::*pending, bool CALayer::*marked, void (CALayer::*work)(), bool masks);
     CATransform3D transformToRoot() const;
 
     CALayerProperties model_;
