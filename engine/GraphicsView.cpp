@@ -1,0 +1,199 @@
+// The view's layer, device and engine, its frame loop, sizing and application life cycle.
+#include "engine/GraphicsView.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "gpu/Device.h"
+#include "model/DeviceUtility.h"
+#include "platform/foundation/NSRunLoop.h"
+
+namespace {
+
+GraphicsView* gSharedInstance = nullptr;
+
+std::shared_ptr<CALayer> MakeGLLayer() { return std::make_shared<platform::CAEAGLLayer>(); }
+
+}  // namespace
+
+UIView::LayerClass GraphicsView::layerClass() { return &MakeGLLayer; }
+
+GraphicsView::GraphicsView(CGRect frame) : UIView(frame, layerClass()) { initialize(); }
+
+GraphicsView::~GraphicsView() {
+    stopAnimation();
+    // The engine's GPU objects go before the device they were made on.
+    if (device_) device_->MakeCurrent();
+    graphicsController_.reset();
+    device_.reset();
+    if (gSharedInstance == this) gSharedInstance = nullptr;
+}
+
+GraphicsView* GraphicsView::sharedInstance() { return gSharedInstance; }
+
+int32_t GraphicsView::maxTextureSize() {
+    return QV::Graphics::CDevice::GetCurrentDevice() ? AmbrelGraphicsController::MaxTextureSize() : 0;
+}
+
+platform::CAEAGLLayer& GraphicsView::eaglLayer() const { return static_cast<platform::CAEAGLLayer&>(*layer()); }
+
+void GraphicsView::initialize() {
+    device_ = QV::Graphics::CDevice::Create(&eaglLayer(), true, false, false);
+    if (device_) {
+        device_->MakeCurrent();  // a failure shows in the first frame; nothing to report here
+        device_->GetDepthTest()->SetEnabled(false);
+        device_->SetClearColor(0, 0, 0, 1);
+        device_->Clear(true, false);
+    } else {
+        std::fprintf(stderr, "GraphicsView: no OpenGL ES 2 context for the view\n");
+    }
+    animating_ = false;
+    displayLink_.reset();
+    currentImageSize_ = CGSizeZero;
+    animationFrameInterval_ = 1;
+    if (device_) {
+        try {
+            graphicsController_ = std::make_unique<AmbrelGraphicsController>();
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "GraphicsView: no engine: %s\n", error.what());
+        }
+    }
+    UIView::setContentScaleFactor(AppConstants::defaultContentScale());
+    if (graphicsController_) {
+        setViewRectFromBounds(contentScaleFactor());
+        // Tile limit of the full-resolution render (the preview is not capped by it).
+        graphicsController_->maxTextureSize = DeviceUtility::hasHighMemory() ? 768 : 384;
+        graphicsController_->SetRenderProgressBlock([](double) {});
+    }
+    toggleHDR();
+    hdrEnabled_ = true;
+    gSharedInstance = this;
+}
+
+void GraphicsView::setViewRectFromBounds(CGFloat scale) {
+    const CGRect b = bounds();
+    const auto s = static_cast<float>(scale);
+    graphicsController_->SetViewRect(static_cast<int32_t>(b.origin.x), static_cast<int32_t>(b.origin.y),
+                                     static_cast<int32_t>(static_cast<float>(b.size.width) * s),
+                                     static_cast<int32_t>(static_cast<float>(b.size.height) * s));
+}
+
+// ---- Frame loop -------------------------------------------------------------------------------
+
+void GraphicsView::startAnimation() {
+    if (animating_) return;
+    // The link keeps only a weak hold: a view going away stops its own loop.
+    std::weak_ptr<UIView> weak = weak_from_this();
+    displayLink_ = CADisplayLink::displayLinkWithTarget([this, weak](CADisplayLink&) {
+        if (auto keep = weak.lock()) drawView();
+    });
+    displayLink_->setFrameInterval(static_cast<long>(animationFrameInterval_));
+    displayLink_->addToRunLoop(NSRunLoop::currentRunLoop(),
+                               useCommonModesRunLoop_ ? NSRunLoopCommonModes : NSDefaultRunLoopMode);
+    animating_ = true;
+}
+
+void GraphicsView::stopAnimation() {
+    if (!animating_) return;
+    displayLink_->invalidate();
+    displayLink_.reset();
+    animating_ = false;
+}
+
+void GraphicsView::setAnimationFrameInterval(int64_t interval) {
+    if (interval < 1) return;
+    animationFrameInterval_ = interval;
+    if (animating_) {
+        stopAnimation();
+        startAnimation();
+    }
+}
+
+void GraphicsView::setUseCommonModesRunLoop(bool common) {
+    useCommonModesRunLoop_ = common;
+    if (animating_) {
+        stopAnimation();
+        startAnimation();
+    }
+}
+
+void GraphicsView::drawView() {
+    if (graphicsController_) graphicsController_->RenderFrame();
+}
+
+void GraphicsView::reconstructAndDrawView(int32_t state) {
+    useCachedTextureState(state, [this] {
+        drawView();
+        if (graphicsChanged_) graphicsChanged_();
+    });
+}
+
+double GraphicsView::frameRate() const {
+    return graphicsController_ ? graphicsController_->frameRate.GetFrameRate() : 0.0;
+}
+
+// ---- Sizing -----------------------------------------------------------------------------------
+
+void GraphicsView::layoutSubviews() {
+    if (device_) device_->ValidateOnScreenBuffers();
+}
+
+void GraphicsView::setFrame(CGRect frame) { setFrameWithContentScale(frame, contentScaleFactor()); }
+
+void GraphicsView::setFrameWithContentScale(CGRect frame, CGFloat scale) {
+    UIView::setFrame(frame);
+    resetContentScaleFactor(scale);
+}
+
+void GraphicsView::resetContentScaleFactor(CGFloat scale) {
+    if (!lastBounds_) lastBounds_ = CGRectZero;
+    const CGRect current = bounds();
+    const bool changed = current.size.width != lastBounds_->size.width ||
+                         current.size.height != lastBounds_->size.height;
+    if (changed) lastBounds_ = current;
+    if (!graphicsController_) return;
+    if (!changed && scale == contentScaleFactor()) return;
+    UIView::setContentScaleFactor(scale);
+    if (device_) device_->MakeCurrent();
+    graphicsController_->ResetContentScaleFactor();
+    setViewRectFromBounds(scale);
+}
+
+// ---- Application events -----------------------------------------------------------------------
+
+void GraphicsView::applicationWillResignActive() {
+    if (animating_) {
+        wasAnimatingWhenResigningActive_ = true;
+        stopAnimation();
+    }
+    if (device_) device_->Finish();
+}
+
+void GraphicsView::applicationDidEnterBackground() {
+    if (graphicsController_) graphicsController_->ApplicationDidEnterBackground();
+    if (device_) device_->Finish();
+}
+
+void GraphicsView::applicationDidBecomeActive() {
+    if (!wasAnimatingWhenResigningActive_) return;
+    wasAnimatingWhenResigningActive_ = false;
+    startAnimation();
+}
+
+// ---- Touches and camera feed --------------------------------------------------------------------
+
+void GraphicsView::touchesBegan(const UITouchSet& touches, const UIEvent*) {
+    if (delegate_) delegate_->graphicsViewTouchesBegan(*this, touches);
+}
+
+void GraphicsView::touchesEnded(const UITouchSet& touches, const UIEvent*) {
+    if (delegate_) delegate_->graphicsViewTouchesEnded(*this, touches);
+}
+
+void GraphicsView::startVideoController() {
+    notifyNextImage_ = true;
+    startAnimation();
+}
+
+void GraphicsView::stopVideoController() { stopAnimation(); }

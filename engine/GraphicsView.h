@@ -1,0 +1,327 @@
+#pragma once
+// The one on-screen surface of the image-processing engine: a view backed by the GL layer that
+// owns the graphics device made on that layer and the engine drawing into it. It keeps the
+// engine's view rectangle in step with its size and content scale, runs a display link while
+// the camera runs (and draws on demand otherwise), takes photos and camera frames as input,
+// renders the current picture to images at full resolution, and sets the engine's parameters
+// by name, with their defaults, a cache of what a parameter set changed and the master values.
+//
+// Every other part of the program reaches the view of the process through `sharedInstance`.
+// Main thread only; the device's context is current on it.
+//
+// The source files: GraphicsView.cpp (layer, engine, frame loop, sizing, life cycle),
+// GraphicsViewImage.cpp (inputs, renders to images, display controls),
+// GraphicsViewAdjustments.cpp (named parameters), GraphicsViewLinks.cpp (the editing model's
+// and the mode library's ways in).
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/EngineRecords.h"
+#include "engine/ImageData.h"
+#include "modes/AdjustmentDictionary.h"
+#include "modes/ModeSelection.h"
+#include "platform/opengles/CAEAGLLayer.h"
+#include "platform/quartzcore/CADisplayLink.h"
+#include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIImage.h"
+#include "platform/uikit/UITouch.h"
+#include "platform/uikit/UIView.h"
+
+class AmbrelGraphicsController;
+class GraphicsView;
+namespace platform {
+class CVPixelBuffer;
+}
+namespace QV::Graphics {
+class IDevice;
+}
+
+using AdjustmentRange = Modes::AdjustmentRange;
+
+// A camera or video frame as the capture delivers it: the pixel buffer (BGRA) and its
+// presentation time.
+struct CameraSampleBuffer {
+    std::shared_ptr<platform::CVPixelBuffer> pixelBuffer;
+    sFrameTime presentationTime;
+};
+
+// What the view tells its delegate. Every message has an empty default.
+class GraphicsViewDelegate {
+public:
+    virtual ~GraphicsViewDelegate() = default;
+    virtual void graphicsViewAverageColorChanged(GraphicsView& view, const UIColor& color) {}
+    // The first camera frame ever accepted.
+    virtual void graphicsViewDidGetImage(GraphicsView& view) {}
+    // The first camera frame after the camera was started.
+    virtual void graphicsViewDidGetNextImage(GraphicsView& view) {}
+    virtual void graphicsViewTouchesBegan(GraphicsView& view, const UITouchSet& touches) {}
+    virtual void graphicsViewTouchesEnded(GraphicsView& view, const UITouchSet& touches) {}
+};
+
+class GraphicsView : public UIView {
+public:
+    // The engine's styleStageMode around a redraw: render and keep the intermediate result,
+    // render from the kept result, or neither.
+    enum CachedTextureState : int32_t { kCacheTexture = 0, kUseCachedTexture = 1, kNoCachedTexture = 2 };
+
+    // Image-data block of processImageData: (width, height, orientation, engine pixel format
+    // 1 BGRA / 2 RGBA, pixels valid during the call, real picture) → the render result or null.
+    using ImageDataBlock = std::function<UIImagePtr(int64_t width, int64_t height, int64_t orientation,
+                                                    int32_t format, const void* pixels, bool realImage)>;
+    using Block = std::function<void()>;
+
+    static LayerClass layerClass();
+    // Views are owned by shared pointers: std::make_shared<GraphicsView>(frame).
+    explicit GraphicsView(CGRect frame);
+    ~GraphicsView() override;
+
+    // The last view made (null before the first, and after it went away).
+    static GraphicsView* sharedInstance();
+    // The GL maximum texture size of the current device (0 without one).
+    static int32_t maxTextureSize();
+
+    platform::CAEAGLLayer& eaglLayer() const;
+    // Null when no GL context could be made for the layer.
+    QV::Graphics::IDevice* device() const { return device_.get(); }
+    AmbrelGraphicsController* graphicsController() const { return graphicsController_.get(); }
+
+    GraphicsViewDelegate* delegate() const { return delegate_; }
+    void setDelegate(GraphicsViewDelegate* delegate) { delegate_ = delegate; }  // not owned
+
+    // ---- Frame loop ----------------------------------------------------------------------
+    void startAnimation();
+    void stopAnimation();
+    bool isAnimating() const { return animating_; }
+    int64_t animationFrameInterval() const { return animationFrameInterval_; }
+    // Below 1 is ignored; a running link restarts with the new interval.
+    void setAnimationFrameInterval(int64_t interval);
+    bool useCommonModesRunLoop() const { return useCommonModesRunLoop_; }
+    void setUseCommonModesRunLoop(bool common);
+    const std::shared_ptr<CADisplayLink>& displayLink() const { return displayLink_; }
+    // The engine's frame: it draws only when an input or a change is waiting.
+    void drawView();
+    // Draws in the given cached-texture state, then calls the graphics-changed block.
+    void reconstructAndDrawView(int32_t state);
+    double frameRate() const;
+
+    // ---- Sizing --------------------------------------------------------------------------
+    void layoutSubviews() override;
+    void setFrame(CGRect frame) override;
+    void setFrameWithContentScale(CGRect frame, CGFloat scale);
+    void resetContentScaleFactor(CGFloat scale);
+
+    // ---- Application events (forwarded by the container and the application delegate) ----
+    void applicationWillResignActive();
+    void applicationDidEnterBackground();
+    void applicationWillEnterForeground() {}
+    void applicationDidBecomeActive();
+
+    // ---- Touches (told to the delegate, not passed on) -------------------------------------
+    void touchesBegan(const UITouchSet& touches, const UIEvent* event) override;
+    void touchesEnded(const UITouchSet& touches, const UIEvent* event) override;
+
+    // ---- Camera feed (the camera layer adds the capture itself) ---------------------------
+    // Starting raises the next-frame notification and ends with the render loop running;
+    // stopping begins by stopping the loop.
+    void startVideoController();
+    void stopVideoController();
+    bool hdrEnabled() const { return hdrEnabled_; }
+    void toggleHDR() { hdrEnabled_ = !hdrEnabled_; }
+    bool squareAspectRatio() const { return squareAspectRatio_; }
+    void setSquareAspectRatio(bool square) { squareAspectRatio_ = square; }
+    const Block& cameraStartedBlock() const { return cameraStartedBlock_; }
+    void setCameraStartedBlock(Block block) { cameraStartedBlock_ = std::move(block); }
+    const Block& cameraSwappedBlock() const { return cameraSwappedBlock_; }
+    void setCameraSwappedBlock(Block block) { cameraSwappedBlock_ = std::move(block); }
+    const Block& cameraSnapRequestBlock() const { return cameraSnapRequestBlock_; }
+    void setCameraSnapRequestBlock(Block block) { cameraSnapRequestBlock_ = std::move(block); }
+
+    // ---- Cached-texture state ------------------------------------------------------------
+    void useCachedTextureState(int32_t state, const Block& block);
+    void cache(const Block& block) { useCachedTextureState(kCacheTexture, block); }
+    void useCache(const Block& block) { useCachedTextureState(kUseCachedTexture, block); }
+
+    // ---- Photo input ---------------------------------------------------------------------
+    void setImageWithImage(const UIImagePtr& image);
+    // Null (or a source without data) gives a 2 × 2 black input.
+    void setImageWithImageData(const ImageData* imageData);
+    UIImagePtr processImageData(const ImageData* imageData, const ImageDataBlock& block);
+    void drawBlackImage();
+
+    // ---- Camera and asset frames ---------------------------------------------------------
+    // A live camera frame (main thread). Dropped while the engine still has a frame to draw,
+    // and while the loop is stopped once a frame was accepted.
+    void setImage(const CameraSampleBuffer& sampleBuffer);
+    // A video-asset frame, taken only while imageFromAsset is set. `assetActive`: the asset is
+    // playing; `assetOrientation`: the asset's image orientation.
+    void setImageForAsset(const CameraSampleBuffer& sampleBuffer, bool assetActive, int64_t assetOrientation);
+    // The part of a W × H camera frame the view shows: the largest rectangle of the view's
+    // aspect turned by a quarter, centred (integral origin and size).
+    static CGRect cameraCropRect(CGSize frameSize, CGSize viewBounds);
+
+    // ---- Rendering to images (null on failure) -------------------------------------------
+    UIImagePtr drawCurrentImageToImage();
+    UIImagePtr drawImageDataToImageWithFilterScale(const ImageData* imageData, double filterScale);
+    UIImagePtr drawImageDataToImageWithReferenceSize(const ImageData* imageData, CGSize referenceSize);
+    UIImagePtr drawImageDataToImageWithReferenceImage(const ImageData* imageData, const UIImagePtr& reference);
+    UIImagePtr drawImageDataToImageUsingCameraViewport(const ImageData* imageData);
+    UIImagePtr drawImageToImageWithReferenceImage(const UIImagePtr& image, const UIImagePtr& reference);
+    UIImagePtr drawImageToImageWithReferenceSize(const UIImagePtr& image, CGSize referenceSize);
+    UIImagePtr drawImageToImageWithFilterScale(const UIImagePtr& image, double filterScale);
+    UIImagePtr drawImageToImageUsingCameraViewport(const UIImagePtr& image);
+
+    // ---- Display controls ----------------------------------------------------------------
+    // On shows the unprocessed input; off brings back the style that was set before.
+    void setShowOriginal(bool show);
+    bool showOriginal() const { return showOriginal_; }
+    void setZoom(double zoom);
+    void setLandscape(bool landscape);
+    void setFrontFacing(bool frontFacing);
+    // The before/after split through `point` (view points) at `angle` radians, turned with the
+    // interface orientation.
+    void setCompareShowing(bool showing, double angle, CGPoint point);
+    struct CompareSplit {
+        CGPoint point;  // view points
+        float angle;    // radians
+    };
+    // The split point and angle the engine gets for a touch, before the content scale.
+    static CompareSplit compareSplit(int statusBarOrientation, CGSize bounds, CGPoint point, double angle);
+
+    CGSize currentImageSize() const { return currentImageSize_; }
+    int64_t currentImageOrientation() const { return currentImageOrientation_; }
+    void setCurrentImageOrientation(int64_t orientation) { currentImageOrientation_ = orientation; }
+    CGSize nativeVideoDimensions() const { return nativeVideoDimensions_; }
+    void setNativeVideoDimensions(CGSize size) { nativeVideoDimensions_ = size; }
+    double normalizedFilterScaleDimension() const { return normalizedFilterScaleDimension_; }
+    void setNormalizedFilterScaleDimension(double d) { normalizedFilterScaleDimension_ = d; }
+    bool notifyNextImage() const { return notifyNextImage_; }
+    void setNotifyNextImage(bool notify) { notifyNextImage_ = notify; }
+    bool imageFromAsset() const { return imageFromAsset_; }
+    void setImageFromAsset(bool fromAsset) { imageFromAsset_ = fromAsset; }
+    // (0, 0, engine output width, height) in pixels.
+    CGRect currentDisplayFrame() const;
+    static bool imageOrientationIsLandscape(int64_t orientation);
+    bool currentImageOrientationIsLandscape() const { return imageOrientationIsLandscape(currentImageOrientation_); }
+    const Block& graphicsChanged() const { return graphicsChanged_; }
+    void setGraphicsChanged(Block block) { graphicsChanged_ = std::move(block); }
+
+    // ---- Average colour ------------------------------------------------------------------
+    const std::optional<UIColor>& averageColor() const { return averageColor_; }
+    void setAverageColor(const UIColor& color);
+    void setAverageColorFromImage(const UIImage& image);
+    // BGRX pixels (first byte of each 32-bit little-endian pixel skipped).
+    void setAverageColorFromImage(const void* pixels, int64_t width, int64_t height, int64_t bytesPerRow);
+
+    // ---- Named parameters ----------------------------------------------------------------
+    float getAdjustment(const std::string& name);
+    std::string getAdjustmentString(const std::string& name);
+    std::string adjustmentValueDescription(const std::string& name, float value);
+    void setAdjustment(const std::string& name, float value) { setAdjustment(name, value, true); }
+    void setAdjustment(const std::string& name, float value, bool reconstructOutput);
+
+    // Defaults: the values the engine holds before the first named change, read once per
+    // process.
+    void ensureAdjustmentDefaultsAreInitialized();
+    const std::map<std::string, float>& defaultAdjustmentsDictionary();
+    float getAdjustmentDefault(const std::string& name);
+    void setAdjustmentDefault(const std::string& name);
+    void setAdjustmentDefaults();
+    void setAdjustmentDefaultsExcludingAdjustments(const Modes::AdjustmentNameSet& excluded);
+
+    // A whole parameter set: with `excluded` given, every other parameter not named by the set
+    // returns to its default; excluded names are neither set nor reset. With `cache`, every
+    // value set is recorded and the master values are cached afterwards.
+    void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const Modes::AdjustmentNameSet* excluded) {
+        setAdjustments(adjustments, excluded, false);
+    }
+    void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const Modes::AdjustmentNameSet* excluded,
+                        bool cache);
+
+    void beginCachingAdjustments();
+    const std::map<std::string, float>& endCachingAdjustments();
+    const std::map<std::string, float>& cachedAdjustmentsDictionary();
+    float getCachedAdjustment(const std::string& name);
+    void cacheMasterAdjustments();
+    // One of the three cached masters (the getter itself before the first cache).
+    using MasterGetter = float (GraphicsView::*)() const;
+    float getCachedMasterAdjustment(MasterGetter getter);
+
+    // Master values (none redraws; the caller does).
+    void setBrightness(float value);
+    float brightness() const;
+    void setContrast(float value);
+    float contrast() const;
+    void setVignette(float value);
+    float vignette() const;
+    void setNoise(float value);
+    float noise() const;
+    float defaultNoise() const;
+    void setColorStrength(float value);
+    float colorStrength() const;
+    float defaultColorStrength() const;
+    void setFilmicStrength(float value);
+    float filmicStrength() const;
+    AdjustmentRange contrastRange() const { return contrastRange_; }
+    void setContrastRange(AdjustmentRange range) { contrastRange_ = range; }
+    AdjustmentRange brightnessRange() const { return brightnessRange_; }
+    void setBrightnessRange(AdjustmentRange range) { brightnessRange_ = range; }
+    const std::string& brightnessContrastUniqueId() const { return brightnessContrastUniqueId_; }
+    void setBrightnessContrastUniqueId(std::string id) { brightnessContrastUniqueId_ = std::move(id); }
+
+    // Live changes: cheaper noise reduction while a slider is dragged in photo editing.
+    static bool useRealtimeNoiseReduction();
+    static bool useNonRealtimeNoiseReduction() { return true; }
+    void adjustmentWillBeginChange();
+    void adjustmentWillFinishChange();
+    bool automaticAlpha() const { return false; }
+
+private:
+    void initialize();
+    void setViewRectFromBounds(CGFloat scale);
+    UIImagePtr renderToImage(int64_t width, int64_t height, int64_t orientation, int32_t format,
+                             const void* pixels);
+    // Frame waiting for the display link (a camera frame is not queued behind it).
+    bool engineHasPendingFrame() const;
+    float filterScaleForPicture(double width, double height) const;
+
+    // Frame loop and life cycle.
+    bool animating_ = false;
+    bool useCommonModesRunLoop_ = false;
+    int64_t animationFrameInterval_ = 1;
+    std::shared_ptr<CADisplayLink> displayLink_;
+    std::unique_ptr<QV::Graphics::IDevice> device_;
+    bool imageSetFromSampleBuffer_ = false;
+    bool initialImageSetFromSampleBuffer_ = false;
+    bool imageFromAsset_ = false;
+    bool notifyNextImage_ = false;
+    bool hdrEnabled_ = false;
+    GraphicsViewDelegate* delegate_ = nullptr;
+    std::unique_ptr<AmbrelGraphicsController> graphicsController_;
+    bool squareAspectRatio_ = false;
+    bool showOriginal_ = false;
+    int32_t styleBeforeShowOriginal_ = 0;
+    bool wasAnimatingWhenResigningActive_ = false;
+    std::optional<CGRect> lastBounds_;
+
+    // Inputs.
+    std::optional<UIColor> averageColor_;
+    CGSize currentImageSize_ = CGSizeZero;
+    int64_t currentImageOrientation_ = 0;
+    double normalizedFilterScaleDimension_ = 0;
+    CGSize nativeVideoDimensions_ = CGSizeZero;
+    Block graphicsChanged_;
+    Block cameraStartedBlock_;
+    Block cameraSwappedBlock_;
+    Block cameraSnapRequestBlock_;
+
+    // Master ranges.
+    AdjustmentRange contrastRange_;
+    AdjustmentRange brightnessRange_;
+    std::string brightnessContrastUniqueId_;
+};

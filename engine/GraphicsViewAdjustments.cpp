@@ -1,0 +1,241 @@
+// The engine's parameters by name: single values, defaults, whole parameter sets, the cache of
+// what a set changed, the master values, and the noise reduction used while a value is dragged.
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/GraphicsView.h"
+#include "model/DeviceUtility.h"
+
+namespace {
+
+// Shared by every view and made once: the engine's values before the first named change.
+struct AdjustmentDefaults {
+    bool initialized = false;
+    std::vector<Modes::AdjustmentDefault> list;  // in the order of the engine's category list
+    std::map<std::string, float> dictionary;
+    std::set<std::string> names;
+};
+
+AdjustmentDefaults& Defaults() {
+    static AdjustmentDefaults defaults;
+    return defaults;
+}
+
+struct AdjustmentCache {
+    bool caching = false;
+    std::map<std::string, float> values;
+    std::optional<std::map<std::string, float>> masters;  // absent until the first cacheMasterAdjustments
+};
+
+AdjustmentCache& Cache() {
+    static AdjustmentCache cache;
+    return cache;
+}
+
+float ValueOr0(const std::map<std::string, float>& map, const std::string& key) {
+    auto it = map.find(key);
+    return it == map.end() ? 0.0f : it->second;
+}
+
+// The engine answers NaN for a name it does not know; callers read such a name as 0.
+float Finite(float value) { return std::isnan(value) ? 0.0f : value; }
+
+}  // namespace
+
+// ---- Single parameters ------------------------------------------------------------------------
+
+float GraphicsView::getAdjustment(const std::string& name) {
+    ensureAdjustmentDefaultsAreInitialized();
+    return graphicsController_ ? Finite(graphicsController_->GetAdjustment(name)) : 0.0f;
+}
+
+std::string GraphicsView::getAdjustmentString(const std::string& name) {
+    return adjustmentValueDescription(name, getAdjustment(name));
+}
+
+std::string GraphicsView::adjustmentValueDescription(const std::string& name, float value) {
+    return AmbrelGraphicsController::AdjustmentValueDescription(name, value);
+}
+
+void GraphicsView::setAdjustment(const std::string& name, float value, bool reconstructOutput) {
+    ensureAdjustmentDefaultsAreInitialized();
+    AdjustmentCache& cache = Cache();
+    if (cache.caching) cache.values[name] = value;
+    if (graphicsController_) graphicsController_->SetAdjustment(name, reconstructOutput, value);
+}
+
+// ---- Defaults ---------------------------------------------------------------------------------
+
+void GraphicsView::ensureAdjustmentDefaultsAreInitialized() {
+    AdjustmentDefaults& defaults = Defaults();
+    if (defaults.initialized || !graphicsController_) return;
+    defaults.initialized = true;
+    for (const auto& [name, categories] : AmbrelGraphicsController::AdjustmentCategories()) {
+        const float value = Finite(graphicsController_->GetAdjustment(name));
+        defaults.list.push_back({name, value});
+        defaults.dictionary[name] = value;
+        defaults.names.insert(name);
+    }
+}
+
+const std::map<std::string, float>& GraphicsView::defaultAdjustmentsDictionary() {
+    ensureAdjustmentDefaultsAreInitialized();
+    return Defaults().dictionary;
+}
+
+float GraphicsView::getAdjustmentDefault(const std::string& name) {
+    return ValueOr0(defaultAdjustmentsDictionary(), name);
+}
+
+void GraphicsView::setAdjustmentDefault(const std::string& name) {
+    const std::map<std::string, float>& defaults = defaultAdjustmentsDictionary();
+    auto it = defaults.find(name);
+    if (it != defaults.end()) setAdjustment(name, it->second, true);
+}
+
+void GraphicsView::setAdjustmentDefaults() { setAdjustmentDefaultsExcludingAdjustments({}); }
+
+void GraphicsView::setAdjustmentDefaultsExcludingAdjustments(const Modes::AdjustmentNameSet& excluded) {
+    ensureAdjustmentDefaultsAreInitialized();
+    for (const Modes::AdjustmentDefault& row : Defaults().list)
+        if (!excluded.contains(row.name)) setAdjustment(row.name, row.value, true);
+}
+
+// ---- Parameter sets ---------------------------------------------------------------------------
+
+namespace {
+
+// The mode library writes a set through this: each value goes through the view, so that the
+// cache sees it, with the output reconstructed.
+class ViewAdjustmentSink final : public Modes::AdjustmentSink {
+public:
+    explicit ViewAdjustmentSink(GraphicsView& view) : view_(view) {}
+    void setAdjustment(std::string_view name, float value) override {
+        view_.setAdjustment(std::string(name), value, true);
+    }
+    float adjustmentValueFromString(std::string_view name, std::string_view valueName) override {
+        return AmbrelGraphicsController::AdjustmentValueFromString(std::string(name), std::string(valueName));
+    }
+
+private:
+    GraphicsView& view_;
+};
+
+}  // namespace
+
+void GraphicsView::setAdjustments(const Modes::AdjustmentDictionary& adjustments,
+                                  const Modes::AdjustmentNameSet* excluded, bool cache) {
+    ensureAdjustmentDefaultsAreInitialized();
+    if (cache) beginCachingAdjustments();
+    ViewAdjustmentSink sink(*this);
+    Modes::applyAdjustments(adjustments, excluded, Defaults().list, sink);
+    if (cache) {
+        endCachingAdjustments();
+        cacheMasterAdjustments();
+    }
+}
+
+// ---- Caching ----------------------------------------------------------------------------------
+
+void GraphicsView::beginCachingAdjustments() {
+    Cache().caching = true;
+    Cache().values.clear();
+}
+
+const std::map<std::string, float>& GraphicsView::endCachingAdjustments() {
+    Cache().caching = false;
+    return Cache().values;
+}
+
+const std::map<std::string, float>& GraphicsView::cachedAdjustmentsDictionary() { return Cache().values; }
+
+float GraphicsView::getCachedAdjustment(const std::string& name) { return ValueOr0(Cache().values, name); }
+
+void GraphicsView::cacheMasterAdjustments() {
+    Cache().masters = std::map<std::string, float>{
+        {"contrast", contrast()}, {"brightness", brightness()}, {"filmicStrength", filmicStrength()}};
+}
+
+float GraphicsView::getCachedMasterAdjustment(MasterGetter getter) {
+    if (!getter) return 0.0f;
+    const std::optional<std::map<std::string, float>>& masters = Cache().masters;
+    if (!masters) return (this->*getter)();
+    if (getter == &GraphicsView::contrast) return ValueOr0(*masters, "contrast");
+    if (getter == &GraphicsView::brightness) return ValueOr0(*masters, "brightness");
+    if (getter == &GraphicsView::filmicStrength) return ValueOr0(*masters, "filmicStrength");
+    return 0.0f;
+}
+
+// ---- Master values ----------------------------------------------------------------------------
+
+void GraphicsView::setBrightness(float value) {
+    if (graphicsController_)
+        graphicsController_->SetBrightness(value, true, brightnessRange_, brightnessContrastUniqueId_);
+}
+
+float GraphicsView::brightness() const {
+    return graphicsController_ ? graphicsController_->GetBrightness(brightnessRange_, brightnessContrastUniqueId_)
+                               : 0.0f;
+}
+
+void GraphicsView::setContrast(float value) {
+    if (graphicsController_)
+        graphicsController_->SetContrast(value, true, contrastRange_, brightnessContrastUniqueId_);
+}
+
+float GraphicsView::contrast() const {
+    return graphicsController_ ? graphicsController_->GetContrast(contrastRange_, brightnessContrastUniqueId_) : 0.0f;
+}
+
+void GraphicsView::setVignette(float value) {
+    if (graphicsController_) graphicsController_->SetVignette(value, true);
+}
+
+float GraphicsView::vignette() const { return graphicsController_ ? graphicsController_->GetVignette() : 0.0f; }
+
+void GraphicsView::setNoise(float value) {
+    if (graphicsController_) graphicsController_->SetNoise(value, true);
+}
+
+float GraphicsView::noise() const { return graphicsController_ ? graphicsController_->GetNoise() : 0.0f; }
+
+float GraphicsView::defaultNoise() const { return AmbrelGraphicsController::GetDefaultNoise(); }
+
+void GraphicsView::setColorStrength(float value) {
+    if (graphicsController_) graphicsController_->SetColorStrength(value, true);
+}
+
+float GraphicsView::colorStrength() const {
+    return graphicsController_ ? graphicsController_->GetColorStrength() : 0.0f;
+}
+
+float GraphicsView::defaultColorStrength() const {
+    return graphicsController_ ? graphicsController_->GetDefaultColorStrength() : 0.0f;
+}
+
+void GraphicsView::setFilmicStrength(float value) {
+    if (graphicsController_) graphicsController_->SetFilmicStrength(value, true);
+}
+
+float GraphicsView::filmicStrength() const {
+    return graphicsController_ ? graphicsController_->GetFilmicStrength() : 0.0f;
+}
+
+// ---- Live changes -----------------------------------------------------------------------------
+
+bool GraphicsView::useRealtimeNoiseReduction() {
+    static const bool answer = DeviceUtility::hasAXGPU() && !DeviceUtility::isIPadAir();
+    return answer;
+}
+
+void GraphicsView::adjustmentWillBeginChange() {
+    if (!animating_ && graphicsController_)
+        graphicsController_->SetAdjustment("NR On/Off", false, useRealtimeNoiseReduction() ? 1.0f : 0.0f);
+}
+
+void GraphicsView::adjustmentWillFinishChange() {
+    if (!animating_ && graphicsController_)
+        graphicsController_->SetAdjustment("NR On/Off", false, useNonRealtimeNoiseReduction() ? 1.0f : 0.0f);
+}
