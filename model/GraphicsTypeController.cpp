@@ -1,16 +1,26 @@
 #include "model/GraphicsTypeController.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "model/DeviceUtility.h"
 #include "model/GraphicsViewLink.h"
+#include "model/Type.h"
+#include "modes/ModeSelection.h"
+#include "platform/foundation/NSRunLoop.h"
 
 namespace {
 
 int gDelayDepth = 0;
 bool gRedrawRequested = false;  // by a finish inside the open batch
 double gUpdateRate = 0;
-GraphicsTypeController::Scheduler gScheduler;
+
+// The throttled redraw waiting for the end of its interval.
+struct PendingRedraw {
+    std::shared_ptr<NSTimer> timer;
+    bool useCache = true;  // every request of the interval allowed the cache
+};
+PendingRedraw gPending;
 
 // The colour-adjustment stage's parameters: looks and adjustments own them, and a change of
 // any of them can be rendered from the engine's cached intermediate result.
@@ -25,6 +35,27 @@ const std::vector<std::string>& colorAdjustmentNames() {
     };
     return names;
 }
+
+// Selecting a mode goes through the mode library's own selection steps, aimed at the view.
+class ViewModeTarget final : public Modes::ModeSelectionTarget {
+public:
+    explicit ViewModeTarget(bool useCache) : useCache_(useCache) {}
+    void setBrightnessContrastUniqueId(const std::string& uniqueId) override {
+        GraphicsViewLink::shared().setBrightnessContrastUniqueId(uniqueId);
+    }
+    void setBrightnessRange(Modes::AdjustmentRange range) override {
+        GraphicsViewLink::shared().setBrightnessRange(range);
+    }
+    void setContrastRange(Modes::AdjustmentRange range) override { GraphicsViewLink::shared().setContrastRange(range); }
+    void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const Modes::AdjustmentNameSet* excluded,
+                        bool cache) override {
+        GraphicsViewLink::shared().setAdjustments(adjustments, excluded, cache);
+    }
+    void updateGraphicsView(bool useCache) override { GraphicsTypeController::updateGraphicsView(useCache || useCache_); }
+
+private:
+    bool useCache_;
+};
 
 }  // namespace
 
@@ -53,9 +84,79 @@ bool GraphicsTypeController::adjustmentCanUseCache(const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-bool GraphicsTypeController::adjustmentsCanUseCache(const std::vector<std::string>& names) {
+bool GraphicsTypeController::adjustmentNamesCanUseCache(const std::vector<std::string>& names) {
     return std::all_of(names.begin(), names.end(), adjustmentCanUseCache);
 }
+
+bool GraphicsTypeController::adjustmentsCanUseCache(const Modes::AdjustmentDictionary& adjustments) {
+    return std::all_of(adjustments.begin(), adjustments.end(),
+                       [](const auto& pair) { return adjustmentCanUseCache(pair.first); });
+}
+
+// --- Selected blocks -------------------------------------------------------------------
+
+GraphicsTypeController::SelectionBlock GraphicsTypeController::selectedBlockWithModeAdjustments(
+    Modes::AdjustmentDictionary adjustments) {
+    return [adjustments = std::move(adjustments)](bool selected, CollectionObject* item) {
+        if (!selected) return;
+        setAdjustments(adjustments, item, &adjustmentsToExcludeFromModes(), false, true);
+    };
+}
+
+GraphicsTypeController::SelectionBlock GraphicsTypeController::selectedBlockWithAdjustments(
+    Modes::AdjustmentDictionary adjustments) {
+    const bool useCache = adjustmentsCanUseCache(adjustments);
+    return [adjustments = std::move(adjustments), useCache](bool selected, CollectionObject* item) {
+        if (!selected) return;
+        setAdjustments(adjustments, item, useCache, false);
+    };
+}
+
+GraphicsTypeController::SelectionBlock GraphicsTypeController::selectedBlockWithAdjustmentsBlock(
+    AdjustmentsBlock adjustments) {
+    const bool useCache = adjustments && adjustmentsCanUseCache(adjustments());
+    return [adjustments = std::move(adjustments), useCache](bool selected, CollectionObject* item) {
+        if (!selected || !adjustments) return;
+        setAdjustments(adjustments(), item, useCache, false);
+    };
+}
+
+// --- Pushing ---------------------------------------------------------------------------
+
+void GraphicsTypeController::setAdjustments(const Modes::AdjustmentDictionary& adjustments,
+                                            const CollectionObject* item, const Modes::AdjustmentNameSet* excluded,
+                                            bool useCache, bool cacheAdjustments) {
+    if (cacheAdjustments) {
+        Modes::ModeSelection selection;
+        if (item) {
+            selection.uniqueId = item->uniqueId().value_or("");
+            selection.brightnessRange = TypeController::brightnessAdjustmentRangeForMode(*item);
+            selection.contrastRange = TypeController::contrastAdjustmentRangeForMode(*item);
+        } else {
+            selection.brightnessRange = selection.contrastRange = {0, 1};
+        }
+        static const Modes::AdjustmentNameSet none;
+        ViewModeTarget target(useCache);
+        Modes::selectMode(adjustments, selection, excluded ? *excluded : none, target);
+        return;
+    }
+    GraphicsViewLink::shared().setAdjustments(adjustments, excluded, false);
+    updateGraphicsView(useCache);
+}
+
+float GraphicsTypeController::adjustmentValue(const std::string& name) {
+    return GraphicsViewLink::shared().getAdjustment(name);
+}
+
+std::string GraphicsTypeController::adjustmentStringValue(const std::string& name) {
+    return GraphicsViewLink::shared().getAdjustmentString(name);
+}
+
+void GraphicsTypeController::setAdjustment(const std::string& name, float value) {
+    GraphicsViewLink::shared().setAdjustment(name, value);
+}
+
+// --- Redraws ---------------------------------------------------------------------------
 
 void GraphicsTypeController::beginDelayUpdates() { ++gDelayDepth; }
 
@@ -86,9 +187,17 @@ void GraphicsTypeController::updateGraphicsView(bool useCache, bool delayed) {
         view.reconstructAndDrawView(useCache);
         return;
     }
-    auto redraw = [useCache] { GraphicsViewLink::shared().reconstructAndDrawView(useCache); };
-    if (gScheduler) gScheduler(nonRealtimeUpdateRate(), redraw);
-    else redraw();
+    if (gPending.timer) {
+        // Joins the waiting redraw; a request that needs a full rebuild makes it a full one.
+        gPending.useCache = gPending.useCache && useCache;
+        return;
+    }
+    gPending.useCache = useCache;
+    gPending.timer = NSTimer::scheduledTimerWithTimeInterval(nonRealtimeUpdateRate(), false, [](NSTimer&) {
+        const bool cache = gPending.useCache;
+        gPending = {};
+        GraphicsViewLink::shared().reconstructAndDrawView(cache);
+    });
 }
 
 double GraphicsTypeController::nonRealtimeUpdateRate() {
@@ -97,4 +206,9 @@ double GraphicsTypeController::nonRealtimeUpdateRate() {
     return gUpdateRate;
 }
 
-void GraphicsTypeController::setDelayedRedrawScheduler(Scheduler scheduler) { gScheduler = std::move(scheduler); }
+bool GraphicsTypeController::hasPendingRedraw() { return gPending.timer != nullptr; }
+
+void GraphicsTypeController::cancelPendingRedraw() {
+    if (gPending.timer) gPending.timer->invalidate();
+    gPending = {};
+}

@@ -1,14 +1,22 @@
 #pragma once
-// Turns picker items into engine work: which parameters a mode may not change, which
-// changes the engine can render from its cache, and redraw requests, held back while a
-// batch of changes is being made.
+// Turns picker items into engine work: the items' selected blocks, pushing a parameter set
+// (a mode's, with its brightness and contrast ranges, or a look's) into the render view,
+// which parameters a mode may not change, which changes the engine can render from its
+// cache, and redraw requests, throttled and held back while a batch of changes is made.
+// Main thread only.
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "model/CollectionObject.h"
+#include "modes/AdjustmentDictionary.h"
+
 class GraphicsTypeController {
 public:
+    using SelectionBlock = CollectionObject::SelectionBlock;
+    using AdjustmentsBlock = std::function<Modes::AdjustmentDictionary()>;
+
     GraphicsTypeController() = delete;
 
     // Parameters a mode's parameter set may not change (looks and adjustments own them).
@@ -17,8 +25,35 @@ public:
     static const std::vector<std::string>& adjustmentsThatCanUseCache();
     static bool adjustmentCanUseCache(const std::string& name);
     // True when every name can use the cache (also for no names).
-    static bool adjustmentsCanUseCache(const std::vector<std::string>& names);
+    static bool adjustmentNamesCanUseCache(const std::vector<std::string>& names);
+    static bool adjustmentsCanUseCache(const Modes::AdjustmentDictionary& adjustments);
 
+    // ---- Selected blocks (each does nothing when called with selected false) -----------
+    // A mode: its identifier and ranges, then its set without the excluded parameters,
+    // remembered as the mode's values, then a full redraw.
+    static SelectionBlock selectedBlockWithModeAdjustments(Modes::AdjustmentDictionary adjustments);
+    // A look: the set, redrawn from the cache when every parameter of it allows that.
+    static SelectionBlock selectedBlockWithAdjustments(Modes::AdjustmentDictionary adjustments);
+    // A look whose set is made afresh at every selection (it depends on flags or a colour
+    // that may change). Whether the cache can be used is decided once, from the first set.
+    static SelectionBlock selectedBlockWithAdjustmentsBlock(AdjustmentsBlock adjustments);
+
+    // ---- Pushing ----------------------------------------------------------------------
+    // With `cacheAdjustments` (a mode) the item's unique id and its brightness and contrast
+    // ranges go first and the values are remembered as the mode's; the excluded names are
+    // skipped; then a redraw is requested.
+    static void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const CollectionObject* item,
+                               const Modes::AdjustmentNameSet* excluded, bool useCache, bool cacheAdjustments);
+    static void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const CollectionObject* item,
+                               bool useCache, bool cacheAdjustments) {
+        setAdjustments(adjustments, item, nullptr, useCache, cacheAdjustments);
+    }
+    static float adjustmentValue(const std::string& name);
+    static std::string adjustmentStringValue(const std::string& name);
+    // Sets one parameter; the view's next display frame shows it (no redraw request here).
+    static void setAdjustment(const std::string& name, float value);
+
+    // ---- Redraws ----------------------------------------------------------------------
     // Batches of changes. Batches nest: redraws are held back until the outermost batch
     // finishes, which redraws at once when any finish of the batch asked for it.
     static void beginDelayUpdates();
@@ -28,13 +63,15 @@ public:
 
     static void updateGraphicsView(bool useCache = false) { updateGraphicsView(useCache, true); }
     // Nothing while a batch is open or while the view renders continuously by itself;
-    // otherwise an immediate redraw, or (delayed) one throttled to `nonRealtimeUpdateRate`.
+    // otherwise an immediate redraw, or (delayed) one throttled on the current run loop:
+    // the first request of an interval schedules one redraw `nonRealtimeUpdateRate` later,
+    // the requests after it join that redraw, which uses the engine's cache only when every
+    // request of the interval allowed it.
     static void updateGraphicsView(bool useCache, bool delayed);
     // Seconds between throttled redraws: 0.05 on devices with a recent GPU, else 0.1.
     static double nonRealtimeUpdateRate();
-
-    // Runs a redraw block no more often than every `interval` seconds; installed by the
-    // layer that owns the run loop. Without one, a delayed redraw runs at once.
-    using Scheduler = std::function<void(double interval, std::function<void()> redraw)>;
-    static void setDelayedRedrawScheduler(Scheduler scheduler);
+    // Whether a throttled redraw waits for its interval to end.
+    static bool hasPendingRedraw();
+    // Drops a waiting throttled redraw (when the view it was for goes away).
+    static void cancelPendingRedraw();
 };

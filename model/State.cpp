@@ -49,8 +49,7 @@ std::size_t CollectionObjectState::hash() const {
 // --- State: taking, restoring, comparing -----------------------------------------------
 
 State State::currentState() {
-    TypeController* types = TypeController::sharedInstance();
-    return types ? currentState(*types) : State();
+    return currentState(TypeController::sharedInstance());
 }
 
 State State::currentState(const TypeController& types) {
@@ -67,7 +66,7 @@ State State::currentState(const TypeController& types) {
 }
 
 void State::restore(bool update, bool resetAdjustments) const {
-    if (TypeController* types = TypeController::sharedInstance()) restore(*types, update, resetAdjustments);
+    restore(TypeController::sharedInstance(), update, resetAdjustments);
 }
 
 void State::restore(TypeController& types, bool update, bool resetAdjustments) const {
@@ -295,7 +294,7 @@ StateController& StateController::sharedInstance() {
     return controller;
 }
 
-TypeController* StateController::types() const { return types_ ? types_ : TypeController::sharedInstance(); }
+TypeController* StateController::types() const { return types_ ? types_ : &TypeController::sharedInstance(); }
 
 State StateController::current() const {
     TypeController* lists = types();

@@ -69,8 +69,8 @@ public:
     std::vector<CollectionObjectState> adjustmentObjects;
     CGRect cropAdjustmentRelativeCropRect{};
 
-    // The editing state of the lists (of the program's lists when none are given; an empty
-    // state before they exist).
+    // The editing state of the lists (of the program's lists, built on first use, when none
+    // are given).
     static State currentState();
     static State currentState(const TypeController& types);
 

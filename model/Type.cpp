@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/AmbrelAppSettings.h"
+#include "model/GraphicsViewLink.h"
 #include "model/State.h"
 
 // --- Type ------------------------------------------------------------------------------
@@ -128,13 +130,42 @@ namespace {
 std::unique_ptr<TypeController> gSharedController;
 }
 
+TypeController::TypeController(const std::string& defaultModeName)
+    : colorType_(Type::typeWithObjects(colors())),
+      modeType_(Type::typeWithObjects(modes())),
+      adjustType_(Type::typeWithObjects(adjustments())) {
+    colorType_->setUseSelectedObjectColor(true);
+    colorType_->setValueProvider(GraphicsValueProvider::graphicsValueProviderWithGetBlock(
+        [] { return GraphicsViewLink::shared().colorStrength(); },
+        [](float value) { GraphicsViewLink::shared().setColorStrength(value); },
+        [] { return GraphicsViewLink::shared().defaultColorStrength(); }, true));
+
+    modeType_->setUseSelectedObjectColor(true);
+    modeType_->setValueProvider(GraphicsValueProvider::graphicsValueProviderWithName("CA Effect Strength"));
+
+    adjustType_->setColor(CGColorCreateGenericGray(1.0 / 3.0, 1));
+    adjustType_->setUseSelectedObjectValue(true);
+
+    // Each selection applies its item, so the engine starts with the first look and the
+    // default mode.
+    colorType_->setSelectedObject(colorType_->firstObject());
+    modeType_->setSelectedObject(modeType_->objectWithName(defaultModeName));
+    adjustType_->setSelectedObject(adjustType_->firstObject());
+}
+
 TypeController::TypeController(std::unique_ptr<Type> colorType, std::unique_ptr<Type> modeType,
                                std::unique_ptr<Type> adjustType)
     : colorType_(colorType ? std::move(colorType) : std::make_unique<Type>()),
       modeType_(modeType ? std::move(modeType) : std::make_unique<Type>()),
       adjustType_(adjustType ? std::move(adjustType) : std::make_unique<Type>()) {}
 
-TypeController* TypeController::sharedInstance() { return gSharedController.get(); }
+TypeController& TypeController::sharedInstance() {
+    if (!gSharedController)
+        installSharedInstance(std::make_unique<TypeController>(AmbrelAppSettings::sharedInstance().defaultMode()));
+    return *gSharedController;
+}
+
+TypeController* TypeController::existingInstance() { return gSharedController.get(); }
 
 void TypeController::installSharedInstance(std::unique_ptr<TypeController> controller) {
     gSharedController = std::move(controller);

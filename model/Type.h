@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "model/CollectionObject.h"
+#include "modes/AdjustmentDictionary.h"
+#include "modes/ModeSelection.h"
 
 class Type {
 public:
@@ -96,17 +98,26 @@ public:
     CGRect cropAdjustmentRelativeCropRect{};
 };
 
-// The three lists of the editing screen.
+// The three lists of the editing screen, and the catalogues they are built from.
 class TypeController {
 public:
     enum TypeSelection { TypeSelectionColor = 1, TypeSelectionMode = 2, TypeSelectionAdjust = 3 };
+    using Items = Type::Items;
 
+    // The program's lists: the colour looks (their strength is the engine's look strength),
+    // the modes (their strength is "CA Effect Strength") and the adjustments (each with its
+    // own value), with the first look, the mode named `defaultModeName` (the first mode when
+    // none has that name) and the first adjustment selected, which applies them.
+    explicit TypeController(const std::string& defaultModeName);
     TypeController(std::unique_ptr<Type> colorType, std::unique_ptr<Type> modeType, std::unique_ptr<Type> adjustType);
 
-    // The program's lists, once installed.
-    static TypeController* sharedInstance();
-    // Installs the program's lists (replacing earlier ones) and keeps the editing state
-    // right after as the default named state.
+    // The program's lists, built on first use with the settings' default mode; the editing
+    // state right after is kept as the default named state.
+    static TypeController& sharedInstance();
+    // The program's lists if they were built or installed; null otherwise.
+    static TypeController* existingInstance();
+    // Installs other lists (replacing earlier ones; null forgets them) and keeps the editing
+    // state right after as the default named state.
     static void installSharedInstance(std::unique_ptr<TypeController> controller);
 
     Type& colorType() const { return *colorType_; }
@@ -117,6 +128,54 @@ public:
 
     void resetContentOffsets();
     void collapseAllCategories();
+
+    // ---- Mode catalogue ----------------------------------------------------------------
+    // 8 group headers, each followed by its modes (53 in all), named after their group and
+    // place ("Low Light 3", short "L3"). A new list on every call.
+    static Items modes();
+    // One mode of the library as an item: its name drawn as its picture; selecting it
+    // applies its parameter set.
+    static std::shared_ptr<CollectionObject> modeWithName(const std::string& name, const std::string& imageName,
+                                                          Modes::AdjustmentDictionary adjustments);
+    // Every entry of the mode library, in build order, as new items.
+    static Items testModes();
+    // The library entry of that name (built once and shared), or null.
+    static std::shared_ptr<CollectionObject> testModeWithName(const std::string& name);
+    // The range within which the brightness and the contrast master values move for a mode,
+    // by the mode's unique id (its library name); (0, 1) for a mode not listed.
+    static Modes::AdjustmentRange brightnessAdjustmentRangeForMode(const CollectionObject& mode);
+    static Modes::AdjustmentRange contrastAdjustmentRangeForMode(const CollectionObject& mode);
+
+    // ---- Colour catalogue --------------------------------------------------------------
+    // Off, the dark and light looks, shades, greys, tints and the user's own colour. A new
+    // list on every call; it replaces the items `offColorObject` and `customColorObject` answer.
+    static Items colors();
+    static std::shared_ptr<CollectionObject> offColorObject();
+    static std::shared_ptr<CollectionObject> customColorObject();
+    static std::shared_ptr<CollectionObject> constantColorObject(const CGColor& color, const std::string& name,
+                                                                 const std::string& string);
+    // The look of that name as "CA Tone Map" takes it, or "None" for a name that is no look.
+    static std::string toneMapForString(const std::string& name);
+    // "None" and the 64 looks, in the engine's look order.
+    static const std::vector<std::string>& toneMapNames();
+
+    // ---- Adjustment catalogue ----------------------------------------------------------
+    // A header and the 12 adjustments the user sees. A new list on every call; it replaces
+    // the items `cropAdjustmentObject` and `resetAdjustmentObject` answer.
+    static Items adjustments();
+    static std::shared_ptr<CollectionObject> cropAdjustmentObject();
+    static std::shared_ptr<CollectionObject> resetAdjustmentObject();
+    // 13 adjustments bound to engine parameters by name; the shown list borrows five of
+    // their value providers. A new list on every call.
+    static Items testAdjustments();
+    // The entry of the kept list (built once) with that name, or null.
+    static std::shared_ptr<CollectionObject> testAdjustmentWithName(const std::string& name);
+    static std::shared_ptr<CollectionObject> adjustmentWithName(const std::string& title, const std::string& imageName,
+                                                                GraphicsValueProvider::NameBlock nameBlock,
+                                                                bool defaultValueFromMode = false);
+    static std::shared_ptr<CollectionObject> adjustmentWithName(const std::string& title, const std::string& imageName,
+                                                                const std::string& adjustment,
+                                                                bool defaultValueFromMode = false);
 
 private:
     std::unique_ptr<Type> colorType_;

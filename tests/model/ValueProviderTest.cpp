@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/FakeGraphicsView.h"
+#include "platform/foundation/NSRunLoop.h"
 #include "model/ValueProvider.h"
 
 namespace {
@@ -50,6 +51,7 @@ TEST_F(GraphicsValueProviderTest, NameBoundProviderDrivesTheEngineParameter) {
         EXPECT_FLOAT_EQ(provider->value(), 0.4f);
         provider->setValue(0.7f);
         EXPECT_FLOAT_EQ(view.values[c.name], 0.7f);
+        view.settle();
         EXPECT_EQ(view.redraws, std::vector<bool>{c.useCache});
         EXPECT_FLOAT_EQ(provider->defaultValue(), 0.4f) << "the value read at construction";
     }
@@ -78,6 +80,7 @@ TEST_F(GraphicsValueProviderTest, DragBracketsReachTheView) {
     live->valueWillBeginChange();
     live->setValue(0.5f);
     live->valueWillFinishChange();
+    view.settle();
     EXPECT_EQ(view.begins, 1);
     EXPECT_EQ(view.finishes, 1);
     EXPECT_EQ(view.redraws, std::vector<bool>{false});
@@ -89,8 +92,10 @@ TEST_F(GraphicsValueProviderTest, DragBracketsReachTheView) {
     atEnd->valueWillBeginChange();
     atEnd->setValue(0.1f);
     atEnd->setValue(0.2f);
+    view.settle();
     EXPECT_TRUE(view.redraws.empty());
     atEnd->valueWillFinishChange();
+    view.settle();
     EXPECT_EQ(view.redraws, std::vector<bool>{true});
 }
 
@@ -102,35 +107,65 @@ TEST_F(GraphicsValueProviderTest, DelayedUpdatesChangeTheEngineWithoutRedrawing)
         GraphicsTypeController::delayUpdates([&] { provider->setValue(0.9f); });
         EXPECT_TRUE(GraphicsTypeController::isDelayingUpdates());
         provider->setValue(0.6f);
-        EXPECT_TRUE(view.redraws.empty());
+        EXPECT_FALSE(GraphicsTypeController::hasPendingRedraw());
     });
     EXPECT_FLOAT_EQ(view.values["CA Exposure"], 0.6f);
     EXPECT_EQ(view.redraws, std::vector<bool>{false}) << "one immediate full redraw at the end";
 
     view.redraws.clear();
     GraphicsTypeController::delayUpdates([&] { provider->setValue(0.1f); }, false);
+    view.settle();
     EXPECT_TRUE(view.redraws.empty()) << "the picture stays stale until the next request";
 }
 
 TEST_F(GraphicsValueProviderTest, NoRedrawWhileTheViewAnimates) {
     view.animating = true;
     GraphicsValueProvider::graphicsValueProviderWithName("CA Exposure")->setValue(0.3f);
+    view.settle();
     EXPECT_TRUE(view.redraws.empty());
 }
 
-TEST_F(GraphicsValueProviderTest, DelayedRedrawGoesThroughTheScheduler) {
-    std::vector<double> intervals;
-    std::vector<std::function<void()>> pending;
-    GraphicsTypeController::setDelayedRedrawScheduler([&](double interval, std::function<void()> redraw) {
-        intervals.push_back(interval);
-        pending.push_back(std::move(redraw));
-    });
-    GraphicsValueProvider::graphicsValueProviderWithName("CA Exposure")->setValue(0.3f);
-    ASSERT_EQ(intervals.size(), 1u);
-    EXPECT_EQ(intervals[0], double(0.05f)) << "this host counts as a recent GPU";
-    EXPECT_TRUE(view.redraws.empty());
-    pending[0]();
-    EXPECT_EQ(view.redraws, std::vector<bool>{true});
+// During a drag the view is rebuilt at most once an interval, on the run loop's clock; the
+// redraw of an interval uses the cache only when every request in it allowed that.
+TEST_F(GraphicsValueProviderTest, RedrawsAreThrottledOnTheRunLoopClock) {
+    const double interval = GraphicsTypeController::nonRealtimeUpdateRate();
+    EXPECT_EQ(interval, double(0.05f)) << "this host counts as a recent GPU";
+    auto cached = GraphicsValueProvider::graphicsValueProviderWithName("CA Exposure");
+    auto full = GraphicsValueProvider::graphicsValueProviderWithName("NR Type");
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+
+    struct Case {
+        const char* what;
+        std::vector<std::shared_ptr<GraphicsValueProvider>> requests;
+        bool useCache;
+    };
+    const Case cases[] = {
+        {"only cacheable changes", {cached, cached, cached}, true},
+        {"a full rebuild first", {full, cached, cached}, false},
+        {"a full rebuild last", {cached, cached, full}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        view.redraws.clear();
+        const double start = loop.now();
+        for (const auto& provider : c.requests) {
+            provider->setValue(0.5f);
+            loop.advance(interval / 4);
+        }
+        EXPECT_TRUE(view.redraws.empty()) << "nothing before the interval ends";
+        loop.advanceTo(start + interval);
+        EXPECT_EQ(view.redraws, std::vector<bool>{c.useCache}) << "one redraw for the whole interval";
+        loop.advance(interval * 3);
+        EXPECT_EQ(view.redraws.size(), 1u);
+    }
+
+    // The next request after a redraw opens a new interval.
+    view.redraws.clear();
+    cached->setValue(0.1f);
+    loop.advance(interval);
+    full->setValue(0.2f);
+    loop.advance(interval);
+    EXPECT_EQ(view.redraws, (std::vector<bool>{true, false}));
 }
 
 TEST(GraphicsTypeController, NameLists) {
@@ -138,9 +173,12 @@ TEST(GraphicsTypeController, NameLists) {
     EXPECT_EQ(GraphicsTypeController::adjustmentsThatCanUseCache().size(), 27u);
     EXPECT_TRUE(GraphicsTypeController::adjustmentsToExcludeFromModes().count("CA Exposure"));
     EXPECT_FALSE(GraphicsTypeController::adjustmentsToExcludeFromModes().count("CA Exponential Brightness Strength"));
-    EXPECT_TRUE(GraphicsTypeController::adjustmentsCanUseCache({}));
-    EXPECT_TRUE(GraphicsTypeController::adjustmentsCanUseCache({"CA Tone Map", "CA Photo Filter R"}));
-    EXPECT_FALSE(GraphicsTypeController::adjustmentsCanUseCache({"CA Tone Map", "NR Type"}));
+    EXPECT_TRUE(GraphicsTypeController::adjustmentNamesCanUseCache({}));
+    EXPECT_TRUE(GraphicsTypeController::adjustmentNamesCanUseCache({"CA Tone Map", "CA Photo Filter R"}));
+    EXPECT_FALSE(GraphicsTypeController::adjustmentNamesCanUseCache({"CA Tone Map", "NR Type"}));
+    EXPECT_TRUE(GraphicsTypeController::adjustmentsCanUseCache(Modes::AdjustmentDictionary{}));
+    EXPECT_FALSE(GraphicsTypeController::adjustmentsCanUseCache(
+        Modes::AdjustmentDictionary{{"CA Tone Map", std::string("Gotham")}, {"NR Type", 0.5f}}));
 }
 
 }  // namespace
