@@ -9,16 +9,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "engine/EngineRecords.h"
+#include "engine/VideoRecorder.h"
 #include "engine/FrameRate.h"
 #include "engine/ShaderSets.h"
 #include "gpu/Math.h"
 
+namespace platform {
+class CVPixelBuffer;
+}
 namespace QV::Graphics {
 class CTextureTemplate;
 class IShaderProgram;
@@ -30,6 +35,8 @@ class IVertexArrayObject;
 namespace Modes {
 struct AdjustmentRange;
 }
+
+struct sPassContext;
 
 class AmbrelGraphicsController {
 public:
@@ -151,6 +158,74 @@ public:
     static bool IsShadowsActive(const sShadowsHighlights& shadows);
     static bool IsHighlightsActive(const sShadowsHighlights& highlights);
 
+    // --- Input ----------------------------------------------------------------------------
+    // A new picture from packed 8-bit pixels (rows of inputWidth × 4 bytes for the 4-byte
+    // formats, × 3 for RGB; null keeps the last upload). A new geometry reconfigures the
+    // engine first. A picture larger than the device's texture limit is reduced to fit.
+    void SetInputPixels(const sFrameTime& time, int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
+                        int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t processingWidth,
+                        int32_t processingHeight, bool cropWidthLessOne, int64_t orientation, int32_t format,
+                        const void* pixels);
+    // The same for a camera or video frame, bound without copying (null keeps the last one).
+    // A frame larger than the texture limit is refused (logged) and nothing changes.
+    void SetInputPixelBuffer(const sFrameTime& time, int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
+                             int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t processingWidth,
+                             int32_t processingHeight, bool cropWidthLessOne, int64_t orientation, int32_t format,
+                             const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer);
+    void ConfigureInput(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight, int32_t cropX,
+                        int32_t cropY, int32_t processingWidth, int32_t processingHeight, bool cropWidthLessOne,
+                        int64_t orientation, int32_t format, bool inputIsPixelBuffer);
+    // The fit into the view, the texture matrix and the level sizes of the stored geometry.
+    void ComputeInputGeometry(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight,
+                              int32_t cropX, int32_t cropY, int32_t processingWidth, int32_t processingHeight,
+                              bool cropWidthLessOne);
+    void CreateTextures(int32_t inputWidth, int32_t inputHeight);
+    void SetFrontFacing(bool frontFacing);
+    void SetLandscape(bool landscape);
+    // 3 (None) shows the unprocessed input, 0 (CIE) processes again.
+    void SetShowOriginal(int32_t style);
+    void SetAudio(const AudioSampleRef& sampleBuffer);
+    // Builds every missing program of the current variant, in a fixed order.
+    void BuildPrograms();
+    // Reads the newest output (BGRA, rows bottom first) into `pixels` with the given row
+    // stride. False, with nothing written, without an output or for a stride below width × 4.
+    bool ReadOutputFrame(void* pixels, uint64_t bytesPerRow);
+    // Width and height of what ReadOutputFrame reads (0 × 0 without an output).
+    std::pair<int32_t, int32_t> OutputFrameSize() const;
+    // Presentation time of the frame handed to the recorder, optionally smoothed over the ring.
+    void SmoothedFrameTime(bool smooth, sFrameTime* out) const;
+
+    // --- Frame ----------------------------------------------------------------------------
+    // Renders one frame when an input exists and a change is pending; recreates working
+    // textures freed in the background first.
+    void RenderFrame();
+    void ComputeOutputMatrices();
+    // Hands the frame to the recorder (real-time) or the caller's buffer (asset frames).
+    bool RecordFrame();
+    void DrawBlackImage();
+    // The screen output's rotation: by angle, or chosen from a picture size and orientation.
+    void SetOutputRotation(float angle);
+    void SetOutputOrientation(int32_t width, int32_t height, int64_t orientation);
+    // The strength of each reconstructed level, coarsest (level count − 2) first.
+    std::vector<float> ContrastLevelStrengths() const;
+    // Level index clamped into the pyramid (textures and sizes of deeper levels do not exist).
+    int32_t ClampLevel(int32_t level) const;
+
+    // The local-contrast chain of "Luminance Style" CIE, and the passes every style ends with.
+    void RenderCIEContrast(bool recording, bool present, bool directOutput);
+    void RenderStylePasses(bool recording, bool present, bool directOutput, bool smoothingOn, bool lineIntegralOn,
+                           bool colorProgramPresent, int32_t fullFrame, QV::Graphics::ITexture2D* const outputs[2]);
+    void RenderNoiseReduction(sPassContext& pass);
+    void RenderBrightnessStatistic(sPassContext& pass);
+    void RenderAutomaticAlpha(sPassContext& pass);
+    void RenderContrastLevel(sPassContext& pass, float strength, int32_t level, QV::Graphics::ITexture2D* source);
+    // Present to the screen and draw into the recording ring (the offscreen path's last step).
+    void PresentAndRecord(sPassContext& pass, bool recording, bool present);
+    // The per-pixel flow field of the structure-tensor passes (level 1).
+    QV::Graphics::ITexture2D* FlowFieldTexture() const;
+    // uModelViewProjectionMatrix of the screen output from the rotation and display rectangle.
+    void ApplyScreenOutputMatrix();
+
     // --- Members, in declaration order ----------------------------------------------------
     sVideoRecording videoRecording;
     FrameRate frameRate;
@@ -174,6 +249,9 @@ public:
     QV::Math::CMatrix4<float> outputMatrix;
     QV::Math::CMatrix4<float> inputTextureMatrix;
     QV::Math::CMatrix4<float> zoomMatrix;  // scale about the picture centre, applied by the output pass
+    // uModelViewProjectionMatrix of the input programs as last computed (kept for programs
+    // rebuilt after the computation).
+    QV::Math::CMatrix4<float> inputProjection = QV::Math::CMatrix4<float>::Identity();
     sFrameTime matricesTime;
     float copyRotation = 0.0f;
     float zoom = 1.0f;

@@ -1,6 +1,7 @@
 // The requested filter scale and the per-variant records derived from it.
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/RenderPasses.h"
 
 void AmbrelGraphicsController::SetFilterScale(double scale)
 {
@@ -18,11 +19,14 @@ void AmbrelGraphicsController::SetFilterScale(double scale)
 void AmbrelGraphicsController::UpdateFilterScale()
 {
     sFilterScale& record = shaderSets.filterScales[filterScaleVariant];
-    if (baseFilterScale.requestedScale != record.requestedScale) {
+    // A request that could not be reduced is stored as 0; the record filters at scale 1 then,
+    // never with an infinite tap spacing.
+    const double requested = EffectiveRequestedScale(baseFilterScale);
+    if (requested != record.requestedScale) {
         record.scale = baseFilterScale.scale;
-        record.requestedScale = baseFilterScale.requestedScale;
+        record.requestedScale = requested;
         record.scaleF = baseFilterScale.scaleF;
-        record.requestedScaleF = baseFilterScale.requestedScaleF;
+        record.requestedScaleF = static_cast<float>(requested);
         UpdateFilterScaleRecord();
     }
     record.scaledExtra = static_cast<int32_t>(record.scaleF * static_cast<float>(baseFilterScale.extra));

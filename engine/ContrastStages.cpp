@@ -1,0 +1,326 @@
+// The local-contrast chain of the CIE style (Gaussian levels, statistics, box means, bands,
+// base, per-level reconstruction, tone mapping, colour correction) and the passes every style
+// ends with (smoothing, line integral, cache, colour adjustment, screen and recorder).
+//
+// Textures of level i: G(i) the Gaussian level (levelNextTextures[i − 1]), the band and the box
+// mean (levelPairTextures[i][0] and [1]), the blur scratch between level i and i + 1
+// (levelHalfTextures[i]) and the reconstructed level (levelTextures[i]). The base at the
+// coarsest level is coarseTextures[halvings]; the three 1 × 1 statistics are unitTextures.
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/EnginePrograms.h"
+#include "engine/RenderPasses.h"
+#include "gpu/Device.h"
+#include "gpu/Shader.h"
+#include "gpu/shadersource/ProgramBuilders.h"
+
+using namespace QV::Graphics;
+using QV::Math::CVector2;
+using QV::Math::CVector3;
+
+namespace {
+
+constexpr int32_t kEquationPaper = 0;
+constexpr int32_t kEquationSigmoid = 3;
+constexpr int32_t kBasedOnNone = 3;
+
+void SetFloat(IShaderProgram* program, const char* name, float value)
+{
+    if (program)
+        program->SetUniform1f(name, value);
+}
+
+} // namespace
+
+// --- CIE contrast ------------------------------------------------------------------------
+
+void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, bool directOutput)
+{
+    sPassContext pass(*this);
+    ITexture2D* a = workTextures[0];
+    IFramebufferObject* scratchFramebuffer = passFramebuffers[0];
+    // The pyramid has at least seven levels; the chain uses levelCount of them (4 to 7).
+    const int32_t levels = std::clamp(levelCount, 4, std::min<int32_t>(7, static_cast<int32_t>(levelWidths.size())));
+    const int32_t halvings = std::clamp(filterScaleHalvings, 0, 3);
+    const auto gaussian = [this](int32_t k) { return levelNextTextures[std::clamp(k - 1, 0, 5)]; };
+    const auto texel = [this](int32_t i) { return &levelTexelSizes[ClampLevel(i)]; };
+
+    // 1. Gaussian levels.
+    RenderSeparablePasses(pass.device, pass.framebuffers, pass.textures, pass.Program(kPairVerticalAlphaBlur),
+                          pass.Program(kPairHorizontalBlur), quadVertexArray, scratchFramebuffer, scratchFramebuffer, a,
+                          levelHalfTextures[0], texel(0), gaussian(1));
+    for (int32_t k = 2; k <= levels - 1; ++k)
+        RenderSeparablePasses(pass.device, pass.framebuffers, pass.textures, pass.Program(kPairVerticalBlur),
+                              pass.Program(kPairHorizontalBlur), quadVertexArray, scratchFramebuffer,
+                              scratchFramebuffer, gaussian(k - 1), levelHalfTextures[k - 1], texel(k - 1), gaussian(k));
+
+    // 2. Statistics: only the preview measures; a full-resolution tile keeps the last ones.
+    if (previewQuality) {
+        RenderBrightnessStatistic(pass);
+        if (cie.contrastEquation == kEquationPaper)
+            RenderAutomaticAlpha(pass);
+    }
+
+    // 3. Box means.
+    for (int32_t k = 0; k <= levels - 2; ++k) {
+        ITexture2D* source = k == 0 ? a : gaussian(k);
+        const int32_t first = k == 0 ? kPairBoxMeanFirst : kPairBoxMeanFirst + 1;
+        pass.Begin(scratchFramebuffer, levelPairTextures[k][0]);
+        pass.Bind({source});
+        SetFloat(pass.Program(first), "uInvTextureDimension", texel(k)->x);
+        pass.Draw(first);
+        pass.Begin(scratchFramebuffer, levelPairTextures[k][1]);
+        pass.Bind({levelPairTextures[k][0]});
+        SetFloat(pass.Program(kPairBoxMeanFirst + 2), "uInvTextureDimension", texel(k)->y);
+        pass.Draw(kPairBoxMeanFirst + 2);
+    }
+
+    // 4. Bands: the finer level less the coarser one brought up to its size.
+    for (int32_t k = 0; k <= levels - 2; ++k) {
+        ITexture2D* finer = k == 0 ? a : gaussian(k);
+        const int32_t difference = k == 0 ? kPairAlphaDifference : kPairDifference;
+        pass.Begin(scratchFramebuffer, levelHalfTextures[k]);
+        pass.Bind({gaussian(k + 1)});
+        SetFloat(pass.Program(kPairHorizontalBlur), "uInvTextureDimension", texel(k + 1)->x);
+        pass.Draw(kPairHorizontalBlur);
+        pass.Begin(scratchFramebuffer, levelPairTextures[k][0]);
+        pass.Bind({levelHalfTextures[k], finer});
+        SetFloat(pass.Program(difference), "uInvTextureDimension", texel(k + 1)->y);
+        pass.Draw(difference);
+    }
+
+    // 5. Base at the coarsest level.
+    ITexture2D* base = coarseTextures[halvings];
+    pass.Begin(scratchFramebuffer, base);
+    pass.Bind({gaussian(levels - 1), unitTextures[0]});
+    pass.Draw(kPairBrightness);
+
+    // 6. Reconstruction, coarse to fine.
+    const std::vector<float> strengths = ContrastLevelStrengths();
+    ITexture2D* source = base;
+    for (int32_t i = levels - 2, j = 0; i >= 0; --i, ++j) {
+        const float s = j < static_cast<int32_t>(strengths.size()) ? strengths[j] : strengths.back();
+        RenderContrastLevel(pass, s, i, source);
+        source = levelTextures[i];
+    }
+
+    // 7. Difference-of-Gaussians tone mapping.
+    if (toneMapping.p > 2.4f) {
+        ITexture2D* scratch = levelPairTextures[0][1];
+        pass.Begin(scratchFramebuffer, scratch);
+        pass.Bind({levelTextures[0]});
+        SetFloat(pass.Program(kPairToneMapping0), "uInvTextureDimension", texel(0)->x);
+        pass.Draw(kPairToneMapping0);
+        pass.Begin(levelFramebuffers[0], levelTextures[0]);
+        pass.Bind({scratch});
+        SetFloat(pass.Program(kPairToneMapping1), "uInvTextureDimension", texel(0)->y);
+        pass.Draw(kPairToneMapping1);
+    }
+
+    // 8. Colour correction: the picture's colour with the new luminance.
+    const bool colorProgram = shaderSets[kPairColorAdjustment][programVariant] != nullptr;
+    if (!colorProgram && smoothing.type == 2 && !smoothing.lineIntegral && directOutput && styleStageMode != 0) {
+        pass.BeginScreen(outputViewport);
+        pass.Bind({a, levelTextures[0]});
+        pass.Draw(kPairColorCorrection);
+        return;
+    }
+    pass.Begin(levelFramebuffers[0], outputTextures[0]);
+    pass.Bind({a, levelTextures[0]});
+    pass.Draw(kPairColorCorrection);
+    currentOutput = outputTextures[0];
+    ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
+    RenderStylePasses(recording, present, directOutput, smoothing.type != 2, smoothing.lineIntegral, colorProgram, 1,
+                      outputs);
+}
+
+void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float strength, int32_t level,
+                                                   ITexture2D* source)
+{
+    const int32_t i = std::clamp(level, 0, 5);
+    const CVector2<float>& coarser = levelTexelSizes[ClampLevel(i + 1)];
+    pass.Begin(passFramebuffers[0], levelHalfTextures[i]);
+    pass.Bind({source});
+    SetFloat(pass.Program(kPairHorizontalBlur), "uInvTextureDimension", coarser.x);
+    pass.Draw(kPairHorizontalBlur);
+
+    const int32_t levels = std::clamp(levelCount, 4, 7);
+    ITexture2D* coarsest = levelNextTextures[std::clamp(levels - 2, 0, 5)];
+    pass.Begin(levelFramebuffers[ClampLevel(i)], levelTextures[ClampLevel(i)]);
+    pass.Bind({levelHalfTextures[i], levelPairTextures[i][0],
+               cie.contrastEquation == kEquationPaper ? unitTextures[2] : nullptr, levelPairTextures[i][1],
+               contrastBasedOn == kBasedOnNone ? nullptr : coarsest});
+    if (IShaderProgram* program = pass.Program(kPairCIEContrast)) {
+        program->SetUniform1f("uInvTextureDimension", coarser.y);
+        const float scale = cie.contrastStrength.x, exponent = cie.contrastStrength.y;
+        if (cie.contrastEquation == kEquationPaper) {
+            program->SetUniform1f("uContrastKStrength", strength);
+        } else if (cie.contrastEquation == kEquationSigmoid) {
+            const float e = std::exp(-40.0f * exponent);
+            program->SetUniform3f("uNonCIEContrastStrength", CVector3<float>(scale * strength, e, 1.0f - 1.0f / (e + 1.0f)));
+        } else {
+            program->SetUniform2f("uNonCIEContrastStrength", CVector2<float>(scale * strength, exponent));
+        }
+        program->SetUniform1f("uHaloRemovalStrength", 1.0f - cie.haloStrength);
+    }
+    pass.Draw(kPairCIEContrast);
+}
+
+// Walks a picture down the pyramid from `start`: `first` draws it into that level, the
+// red-to-gray pass halves it on down to the second-to-last level. Returns the last texture
+// written (the source itself when the pyramid has no level left below `start`).
+static ITexture2D* ReduceDown(AmbrelGraphicsController& engine, sPassContext& pass, int32_t first, ITexture2D* source,
+                              int32_t start)
+{
+    const int32_t last = static_cast<int32_t>(engine.levelTextures.size()) - 2;
+    ITexture2D* current = source;
+    for (int32_t level = start; level <= last; ++level) {
+        pass.Begin(engine.levelFramebuffers[level], engine.levelTextures[level]);
+        pass.Bind({current});
+        pass.Draw(level == start ? first : kPairGrayReduction);
+        current = engine.levelTextures[level];
+    }
+    return current;
+}
+
+void AmbrelGraphicsController::RenderBrightnessStatistic(sPassContext& pass)
+{
+    const int32_t levels = std::clamp(levelCount, 4, 7);
+    ITexture2D* reduced = ReduceDown(*this, pass, kPairDarkMask, levelNextTextures[levels - 2], levels - 1);
+    pass.Begin(passFramebuffers[0], unitTextures[0]);
+    pass.Bind({reduced});
+    pass.Draw(kPairDehazeAlpha);
+}
+
+void AmbrelGraphicsController::RenderAutomaticAlpha(sPassContext& pass)
+{
+    const int32_t levels = std::clamp(levelCount, 4, 7);
+    // The mean of the coarsest level (a level index past the pyramid reads the level itself).
+    ITexture2D* reduced = ReduceDown(*this, pass, kPairGrayReduction, levelNextTextures[levels - 2], levels);
+    pass.Begin(passFramebuffers[0], unitTextures[1]);
+    pass.Bind({reduced});
+    pass.Draw(kPairGrayReduction);
+    // The mean squared difference of the picture's luminance from it.
+    pass.Begin(levelFramebuffers[0], levelTextures[0]);
+    pass.Bind({workTextures[0], unitTextures[1]});
+    pass.Draw(kPairSquaredDifference);
+    ITexture2D* variance = ReduceDown(*this, pass, kPairGrayReduction, levelTextures[0], 1);
+    if (luminanceStyle == 0) {
+        pass.Begin(passFramebuffers[0], unitTextures[2]);
+        pass.Bind({variance});
+        pass.Draw(kPairContrastFactor);
+    }
+}
+
+// --- Passes of every style ---------------------------------------------------------------
+
+void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, bool directOutput, bool smoothingOn,
+                                                 bool lineIntegralOn, bool colorProgramPresent, int32_t fullFrame,
+                                                 ITexture2D* const outputs[2])
+{
+    sPassContext pass(*this);
+    ITexture2D* a = workTextures[0];
+    ITexture2D* keptInput = workTextures[1];
+    ITexture2D* keptResult = workTextures[2];
+    IFramebufferObject* framebuffer = levelFramebuffers[0];
+    const CVector2<float>& texel = levelTexelSizes[0];
+    ITexture2D* current = currentOutput;
+    const auto other = [&] { return current == outputs[0] ? outputs[1] : outputs[0]; };
+
+    if (fullFrame == 0) {
+        current = keptResult;
+    } else {
+        if (smoothingOn) {
+            if (smoothing.type == 0) {
+                for (int32_t pair : {kPairSmoothingFirst, kPairSmoothingSecond}) {
+                    ITexture2D* target = other();
+                    pass.Begin(framebuffer, target);
+                    pass.Bind({current});
+                    SetFloat(pass.Program(pair), "uInvTextureDimension",
+                             pair == kPairSmoothingFirst ? texel.y : texel.x);
+                    pass.Draw(pair);
+                    current = target;
+                }
+            } else {
+                ITexture2D* target = other();
+                pass.Begin(framebuffer, target);
+                pass.Bind({current, FlowFieldTexture()});
+                if (IShaderProgram* program = pass.Program(kPairSmoothingFirst))
+                    program->SetUniform2f("uInvTextureDimensions", texel);
+                pass.Draw(kPairSmoothingFirst);
+                current = target;
+            }
+        }
+        if (lineIntegralOn) {
+            const float y = shaderSets.filterScales[filterScaleVariant].scaleF;
+            const int32_t passes =
+                static_cast<int32_t>(std::ceil(y * static_cast<float>(smoothing.lineIntegralIterations)));
+            for (int32_t n = 0; n < passes; ++n) {
+                ITexture2D* target = other();
+                pass.Begin(framebuffer, target);
+                pass.Bind({current, FlowFieldTexture()});
+                if (IShaderProgram* program = pass.Program(kPairLineIntegral))
+                    program->SetUniform2f("uInvTextureDimensions", texel);
+                pass.Draw(kPairLineIntegral);
+                current = target;
+            }
+        }
+        if (styleStageMode == 0) {
+            // Kept for the frames that restart from here.
+            pass.Begin(framebuffer, keptInput);
+            pass.Bind({a});
+            pass.Draw(kPairCopy);
+            pass.Begin(framebuffer, keptResult);
+            pass.Bind({current});
+            pass.Draw(kPairCopy);
+        }
+    }
+
+    // Output through the colour adjustment (or a copy without one).
+    const int32_t outputPair = colorProgramPresent ? kPairColorAdjustment : kPairCopy;
+    ITexture2D* original = nullptr;
+    ITexture2D* look = nullptr;
+    if (colorProgramPresent) {
+        if (std::fabs(colorAdjustment.effectStrength - 1.0f) > 1e-6f || colorAdjustment.split.on)
+            original = fullFrame == 0 ? keptInput : a;
+        if (IsToneMapLookActive())
+            look = lookTexture;
+    }
+    if (directOutput) {
+        pass.BeginScreen(outputViewport);
+        pass.Bind({current, original, look});
+        pass.Draw(outputPair);
+        currentOutput = current;
+        return;
+    }
+    ITexture2D* target = other();
+    pass.Begin(framebuffer, target);
+    pass.Bind({current, original, look});
+    pass.Draw(outputPair);
+    current = target;
+    currentOutput = current;
+    PresentAndRecord(pass, recording, present);
+}
+
+void AmbrelGraphicsController::PresentAndRecord(sPassContext& pass, bool recording, bool present)
+{
+    if (present) {
+        pass.BeginScreen(viewRect);
+        pass.scissor->SetEnabled(false);
+        pass.Bind({currentOutput});
+        pass.Draw(kPairScreenOutput);
+    }
+    if (recording) {
+        sVideoRecording& r = videoRecording;
+        const int32_t slot = ((r.ringIndex % 4) + 4) % 4;
+        r.frameTimes[((r.frameTimeIndex % 5) + 5) % 5] = inputTextures[inputIndex].time;
+        if (ITexture2D* ring = r.ringTextures[slot]) {
+            pass.Begin(videoFramebuffer, ring);
+            pass.Bind({currentOutput});
+            pass.Draw(kPairVideoOutput);
+        }
+    }
+}

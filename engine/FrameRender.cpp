@@ -1,0 +1,375 @@
+// One frame of the engine: the rebuild of what is stale, the input pass, the optional
+// structure-tensor and noise-reduction passes, the contrast stage of the style, the hand-over to
+// the recorder, the present and the frame-rate tick. Also the output matrices.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/RenderPasses.h"
+#include "gpu/Device.h"
+#include "gpu/Shader.h"
+#include "gpu/shadersource/ProgramBuilders.h"
+
+using namespace QV::Graphics;
+using QV::Math::CMatrix4;
+using QV::Math::CVector2;
+using QV::Math::CVector3;
+
+namespace {
+
+constexpr int32_t kStyleCIE = 0;
+constexpr int32_t kStyleNoneWithColorAdjustments = 2;
+constexpr int32_t kStyleNone = 3;
+constexpr int32_t kGaussianNone = 2;
+
+} // namespace
+
+// --- Noise reduction and structure tensor ------------------------------------------------
+
+bool NoiseReductionRuns(const AmbrelGraphicsController& engine)
+{
+    const sNoiseReduction& nr = engine.noiseReduction;
+    if (!nr.on || engine.luminanceStyle == kStyleNone)
+        return false;
+    return nr.type != 2 || nr.bilateral.sigmaR > 0.005f;
+}
+
+bool StructureTensorNeeded(const AmbrelGraphicsController& engine)
+{
+    const int32_t type = engine.noiseReduction.type;
+    return engine.smoothing.type == 1 || engine.smoothing.lineIntegral ||
+           (NoiseReductionRuns(engine) && (type == 0 || type == 2));
+}
+
+int32_t InputProgramPair(const AmbrelGraphicsController& engine)
+{
+    if (NoiseReductionRuns(engine) && engine.noiseReduction.type == 1 && !StructureTensorNeeded(engine))
+        return 6;
+    switch (engine.colorCorrectionMethod) {
+    case 4:  // Lab0
+    case 5:  // Yxy
+    case 6:  // Lab1
+        return 4;
+    case 7:  // Lab2
+        return 5;
+    default: return 3;
+    }
+}
+
+// --- Frame -------------------------------------------------------------------------------
+
+void AmbrelGraphicsController::RenderFrame()
+{
+    if (!inputTextures[0].texture || !frameDirty)
+        return;
+    // Working textures freed while in the background (or never made) are made again at the
+    // stored geometry before anything draws into them.
+    if (!workTextures[0] || levelFramebuffers.empty()) {
+        ComputeInputGeometry(inputWidth, inputHeight, cropWidth, cropHeight, cropX, cropY, processingWidth,
+                             processingHeight, cropWidthLessOne);
+        CreateTextures(inputWidth, inputHeight);
+        matricesDirty = true;
+        if (!workTextures[0] || levelFramebuffers.empty()) {
+            std::fprintf(stderr, "frame not rendered: the working textures of %d x %d could not be made\n",
+                         levelWidths.empty() ? 0 : levelWidths[0], levelHeights.empty() ? 0 : levelHeights[0]);
+            frameDirty = false;
+            return;
+        }
+    }
+    if (matricesDirty)
+        ComputeOutputMatrices();
+    const sFilterScale& record = shaderSets.filterScales[filterScaleVariant];
+    if (shaderSets.stale[filterScaleVariant] || EffectiveRequestedScale(baseFilterScale) != record.requestedScale ||
+        baseFilterScale.scale != record.scale || baseFilterScale.extra != record.extra) {
+        UpdateFilterScale();
+        BuildPrograms();
+        // Input programs made just now have not seen the output matrices yet.
+        for (int32_t pair = 3; pair <= 6; ++pair)
+            if (IShaderProgram* program = shaderSets[pair][programVariant])
+                program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &inputProjection);
+    }
+
+    bool present = true;
+    if (videoRecording.mode == 2 && renderTarget != kRenderTargetScreen)
+        present = frameDivider != 0 && frameRate.GetTickCount() % static_cast<uint64_t>(frameDivider) == 0;
+    const bool directOutput = reducedProcessing && videoRecording.mode == 2 && renderTarget != kRenderTargetOffscreen;
+
+    sPassContext pass(*this);
+    pass.device->MakeCurrent();
+
+    const bool recording = videoRecording.mode != 2;
+    bool recordThisFrame = false;
+    if (recording) {
+        sVideoRecording& r = videoRecording;
+        recordThisFrame = r.ringActive && r.pendingFrames >= 0;
+        if (!r.ringActive && r.ringIndex == r.latency)
+            r.ringActive = true;
+        if (r.pendingFrames < 0)
+            ++r.pendingFrames;
+        r.frameTimeIndex = ((r.frameTimeIndex + 1) % 5 + 5) % 5;
+        r.ringIndex = ((r.ringIndex + 1) % 4 + 4) % 4;
+        if (r.pendingFrames == -1)
+            r.startTime = inputTextures[inputIndex].time;
+    }
+
+    frameDirty = false;
+    lastRenderTarget = renderTarget;
+    pass.device->SetViewport(0, 0, levelWidths[0], levelHeights[0]);
+
+    ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
+    const bool colorProgram = shaderSets[kPairColorAdjustment][programVariant] != nullptr;
+    const bool smoothingOn = smoothing.type != kGaussianNone;
+
+    if (styleStageMode == 1) {
+        RenderStylePasses(recording, present, directOutput, smoothingOn, smoothing.lineIntegral, colorProgram, 0,
+                          outputs);
+    } else {
+        ITexture2D* a = workTextures[0];
+        const int32_t inputPair = InputProgramPair(*this);
+        pass.Begin(levelFramebuffers[0], a);
+        pass.Bind({inputTextures[inputIndex].texture});
+        pass.Draw(inputPair);
+
+        if (StructureTensorNeeded(*this)) {
+            // A level-1 copy of the picture as it stands (the input programs would apply the
+            // input's orientation and flip a second time).
+            pass.Begin(levelFramebuffers[ClampLevel(1)], halfColorTexture);
+            pass.Bind({a});
+            pass.Draw(kPairCopy);
+            const CVector2<float>& texel1 = levelTexelSizes[ClampLevel(1)];
+            if (halfColorTexture && FlowFieldTexture())
+                RenderStructureTensorPasses(pass.device, pass.framebuffers, pass.textures,
+                                            pass.Program(kPairGradient0), pass.Program(kPairTensorSmoothing),
+                                            pass.Program(kPairTensorEigen), nullptr, quadVertexArray, nullptr,
+                                            &texel1, &texel1, false, levelFramebuffers[ClampLevel(1)],
+                                            halfColorTexture, FlowFieldTexture(), halfColorTexture);
+            pass.device->SetViewport(0, 0, levelWidths[0], levelHeights[0]);
+        }
+
+        if (NoiseReductionRuns(*this))
+            RenderNoiseReduction(pass);
+
+        if (luminanceStyle == kStyleCIE) {
+            RenderCIEContrast(recording, present, directOutput);
+        } else {
+            currentOutput = a;
+            const bool styleColor = luminanceStyle == kStyleNoneWithColorAdjustments;
+            const bool straightToScreen =
+                directOutput && styleStageMode != 0 &&
+                (!styleColor || (!colorProgram && smoothing.type == kGaussianNone && !smoothing.lineIntegral));
+            if (straightToScreen) {
+                pass.BeginScreen(outputViewport);
+                pass.Bind({a});
+                pass.Draw(kPairOpaqueCopy);
+            } else {
+                pass.Begin(levelFramebuffers[0], outputs[0]);
+                pass.Bind({a});
+                pass.Draw(kPairOpaqueCopy);
+                currentOutput = outputs[0];
+                if (styleColor)
+                    RenderStylePasses(recording, present, directOutput, smoothingOn, smoothing.lineIntegral,
+                                      colorProgram, 1, outputs);
+                else
+                    RenderStylePasses(recording, present, directOutput, false, false, false, 1, outputs);
+            }
+        }
+    }
+
+    pass.scissor->SetEnabled(false);
+    pass.device->GetShader()->UnbindProgram();
+    if (recordThisFrame)
+        RecordFrame();
+    if (present)
+        pass.device->Present();
+    else
+        pass.device->Flush();
+    frameRate.Tick();
+}
+
+// Two passes A → spare → A through the level-0 framebuffer object.
+void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
+{
+    ITexture2D* a = workTextures[0];
+    ITexture2D* spare = outputTextures[1];
+    const CVector2<float>& texel = levelTexelSizes[0];
+    const sNoiseReduction& nr = noiseReduction;
+    int32_t first = kPairNoiseBilateral;
+    if (nr.type == 0)
+        first = kPairNoiseFlowFieldGPUImage;
+    else if (nr.type == 1)
+        first = kPairNoiseIsotropicGPUImage;
+    for (int32_t step = 0; step < 2; ++step) {
+        IShaderProgram* program = pass.Program(first + step);
+        ITexture2D* source = step == 0 ? a : spare;
+        ITexture2D* target = step == 0 ? spare : a;
+        pass.Begin(levelFramebuffers[0], target);
+        if (nr.type == 1) {
+            pass.Bind({source});
+        } else {
+            pass.Bind({source, FlowFieldTexture()});
+        }
+        if (program) {
+            if (nr.type == 0) {
+                program->SetUniform1f("uDistanceFromCenterFactor", nr.flowField.distanceFactor);
+                program->SetUniform2f("uInvTextureDimensions",
+                                      CVector2<float>(texel.x * nr.flowField.spacingFactor,
+                                                      texel.y * nr.flowField.spacingFactor));
+            } else if (nr.type == 1) {
+                program->SetUniform1f("uDistanceFromCenterFactor", nr.isotropic.distanceFactor);
+                program->SetUniform1f("uInvTextureDimension",
+                                      nr.isotropic.spacingFactor * (step == 0 ? texel.x : texel.y));
+            } else {
+                program->SetUniform2f("uInvTextureDimensions", texel);
+            }
+        }
+        pass.Draw(first + step);
+    }
+}
+
+QV::Graphics::ITexture2D* AmbrelGraphicsController::FlowFieldTexture() const { return levelColorTextures[1]; }
+
+void AmbrelGraphicsController::ComputeOutputMatrices()
+{
+    frameDirty = true;
+    matricesDirty = false;
+    const sFrameTime& time = inputTextures[inputIndex].time;
+    const CMatrix4<float> upright = CMatrix4<float>::Ortho(0, 1, 0, 1, -1, 1);
+    const CMatrix4<float> mirrored = CMatrix4<float>::Ortho(1, 0, 0, 1, -1, 1);
+    CMatrix4<float> p;
+    if (frontFacing) {
+        p = upright;
+    } else if (videoRecording.mode == 0) {
+        p = mirrored;
+    } else if (time.value == 0) {
+        p = upright;
+    } else if (renderTarget == kRenderTargetScreen) {
+        p = mirrored;
+    } else if (time == matricesTime) {
+        return;
+    } else {
+        p = landscape ? CMatrix4<float>::Ortho(1, 0, 1, 0, -1, 1) : upright;
+        matricesTime = time;
+    }
+    inputProjection = p * (outputMatrix * zoomMatrix *
+                           (CMatrix4<float>::Translation(0, 1, 0) * CMatrix4<float>::Scale(1, -1, 1)));
+    for (int32_t pair = 3; pair <= 6; ++pair)
+        if (IShaderProgram* program = shaderSets[pair][programVariant])
+            program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &inputProjection);
+    ApplyScreenOutputMatrix();
+}
+
+bool AmbrelGraphicsController::RecordFrame()
+{
+    sVideoRecording& r = videoRecording;
+    if (r.mode == 0) {
+        if (r.recorder)
+            r.recorder->recordFrame();
+        return true;
+    }
+    if (r.mode == 1) {
+        if (r.outputPixels)
+            ReadOutputFrame(r.outputPixels, r.outputBytesPerRow);
+        if (r.outputTime)
+            *r.outputTime = r.frameTimes[((r.frameTimeIndex - 2) % 5 + 5) % 5];
+        return true;
+    }
+    return false;
+}
+
+void AmbrelGraphicsController::DrawBlackImage()
+{
+    static const uint8_t black[16] = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
+    SetInputPixels(sFrameTime::Make(0, 60), 2, 2, 2, 2, 0, 0, 2, 2, false, 0, kPixelFormatBGRA, black);
+    const int32_t style = luminanceStyle;
+    luminanceStyle = kStyleNone;
+    RenderFrame();
+    luminanceStyle = style;
+    frameDirty = true;
+    matricesDirty = true;
+    shaderSets.MarkStale();
+}
+
+// --- Screen output -----------------------------------------------------------------------
+
+void AmbrelGraphicsController::SetOutputOrientation(int32_t width, int32_t height, int64_t orientation)
+{
+    const float pi = static_cast<float>(3.141592653589793);
+    float angle;
+    if (height < width)
+        angle = (orientation == 0 || orientation == 2) ? pi / 2 : -pi / 2;
+    else
+        angle = (orientation == 1 || orientation == 3) ? pi : 0.0f;
+    SetOutputRotation(angle);
+}
+
+void AmbrelGraphicsController::SetOutputRotation(float angle)
+{
+    if (angle == copyRotation)
+        return;
+    copyRotation = angle;
+    ApplyScreenOutputMatrix();
+}
+
+// The screen pass draws with the view rectangle as viewport: the picture, turned by the output
+// rotation, is fitted into the view keeping its aspect ratio and centred on the display
+// rectangle.
+void AmbrelGraphicsController::ApplyScreenOutputMatrix()
+{
+    IShaderProgram* program = shaderSets[kPairScreenOutput][programVariant];
+    if (!program)
+        return;
+    const float viewW = static_cast<float>(viewRect[2]), viewH = static_cast<float>(viewRect[3]);
+    const float displayW = static_cast<float>(std::max(outputViewport[2], 1));
+    const float displayH = static_cast<float>(std::max(outputViewport[3], 1));
+    const float c = std::fabs(std::cos(copyRotation)), s = std::fabs(std::sin(copyRotation));
+    // Extents of the turned picture at scale 1, then the largest scale that fits the view.
+    const float extentW = c * displayW + s * displayH, extentH = s * displayW + c * displayH;
+    const float fit = std::min({viewW / extentW, viewH / extentH, 1.0f});
+    const float centreX = static_cast<float>(outputViewport[0] - viewRect[0]) + displayW * 0.5f;
+    const float centreY = static_cast<float>(outputViewport[1] - viewRect[1]) + displayH * 0.5f;
+    const CMatrix4<float> m = CMatrix4<float>::Ortho(0, viewW, 0, viewH, -1, 1) *
+                              CMatrix4<float>::Translation(centreX, centreY, 0) *
+                              CMatrix4<float>::Scale(fit, fit, 1) *
+                              CMatrix4<float>::Rotation(copyRotation, CVector3<float>(0, 0, 1)) *
+                              CMatrix4<float>::Scale(displayW, displayH, 1) *
+                              CMatrix4<float>::Translation(-0.5f, -0.5f, 0);
+    program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &m);
+}
+
+// --- Levels ------------------------------------------------------------------------------
+
+int32_t AmbrelGraphicsController::ClampLevel(int32_t level) const
+{
+    const int32_t count = static_cast<int32_t>(levelWidths.size());
+    if (count == 0)
+        return 0;
+    return std::clamp(level, 0, count - 1);
+}
+
+std::vector<float> AmbrelGraphicsController::ContrastLevelStrengths() const
+{
+    const int32_t levels = std::clamp(levelCount, 2, 7);
+    const int32_t count = levels - 1;  // levels L − 2 down to 0
+    std::vector<float> strengths(count);
+    const float level0 = levelContrastStrengths[0], level1 = levelContrastStrengths[1],
+                level2 = levelContrastStrengths[2];
+    if (cie.contrastEquation != 0) {
+        for (int32_t j = 0; j < count; ++j)
+            strengths[j] = j == 0 ? level2 : j == 1 ? level1 : level0;
+        return strengths;
+    }
+    const int32_t n = std::max((levels - 1) - filterScaleHalvings, 2);
+    const float inv = 1.0f / static_cast<float>(n);
+    const float w = inv + cie.haloMaximumWidth * (1.0f - inv);
+    const float kk = cie.contrastK;
+    const float k = kk < 0.5f ? 2.0f * kk : (kk - 0.5f) * 6.0f + 1.0f;
+    strengths[0] = w * k * level2;
+    for (int32_t j = 0; j + 1 < count; ++j) {
+        const int32_t f = std::min(2 + j, n);
+        const float s = k * (w + (1.0f - w) / static_cast<float>(n - 1) * static_cast<float>(f - 1));
+        strengths[j + 1] = s * (j == 0 ? level1 : level0);
+    }
+    return strengths;
+}

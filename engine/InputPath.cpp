@@ -1,0 +1,533 @@
+// How a picture enters the engine: the double-buffered input texture, the fit of the picture
+// into the view with its pyramid of working levels, the working textures, the fixed-order
+// rebuild of missing programs, and the read-back services of the recorder.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/BrightnessProgram.h"
+#include "engine/ContrastPrograms.h"
+#include "engine/EnginePrograms.h"
+#include "engine/PointPrograms.h"
+#include "gpu/Device.h"
+#include "gpu/Framebuffer.h"
+#include "gpu/Shader.h"
+#include "gpu/Texture.h"
+#include "platform/corevideo/CVPixelBuffer.h"
+
+using namespace QV::Graphics;
+using QV::Math::CMatrix4;
+using QV::Math::CVector2;
+using QV::Math::CVector3;
+
+namespace {
+
+bool IsUpright(int64_t orientation) { return orientation == 0 || orientation == 1 || orientation == 4 || orientation == 5; }
+
+int32_t BytesPerPixel(int32_t format) { return format == kPixelFormatRGB ? 3 : 4; }
+
+// A picture reduced by a whole factor so that both sides fit the texture limit: every output
+// pixel is the mean of its factor × factor block (clipped at the right and bottom edges).
+struct sReducedPixels {
+    int32_t factor = 1;
+    int32_t width = 0, height = 0;
+    std::vector<uint8_t> bytes;
+};
+
+sReducedPixels ReducePixels(const uint8_t* pixels, int32_t width, int32_t height, int32_t bytesPerPixel,
+                            int32_t factor)
+{
+    sReducedPixels out;
+    out.factor = factor;
+    out.width = (width + factor - 1) / factor;
+    out.height = (height + factor - 1) / factor;
+    out.bytes.assign(static_cast<size_t>(out.width) * out.height * bytesPerPixel, 0);
+    if (!pixels)
+        return out;
+    const size_t stride = static_cast<size_t>(width) * bytesPerPixel;
+    std::vector<uint32_t> sums(static_cast<size_t>(out.width) * bytesPerPixel);
+    std::vector<uint32_t> counts(out.width);
+    for (int32_t oy = 0; oy < out.height; ++oy) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        std::fill(counts.begin(), counts.end(), 0u);
+        for (int32_t y = oy * factor; y < std::min(height, (oy + 1) * factor); ++y) {
+            const uint8_t* row = pixels + stride * y;
+            for (int32_t x = 0; x < width; ++x) {
+                const int32_t ox = x / factor;
+                for (int32_t c = 0; c < bytesPerPixel; ++c)
+                    sums[static_cast<size_t>(ox) * bytesPerPixel + c] += row[static_cast<size_t>(x) * bytesPerPixel + c];
+                ++counts[ox];
+            }
+        }
+        uint8_t* dst = out.bytes.data() + static_cast<size_t>(oy) * out.width * bytesPerPixel;
+        for (int32_t ox = 0; ox < out.width; ++ox)
+            for (int32_t c = 0; c < bytesPerPixel; ++c) {
+                const size_t i = static_cast<size_t>(ox) * bytesPerPixel + c;
+                dst[i] = static_cast<uint8_t>((sums[i] + counts[ox] / 2) / std::max(counts[ox], 1u));
+            }
+    }
+    return out;
+}
+
+int32_t ReductionFactor(int32_t width, int32_t height, int32_t limit)
+{
+    if (limit <= 0)
+        return 1;
+    const int32_t side = std::max(width, height);
+    return side <= limit ? 1 : (side + limit - 1) / limit;
+}
+
+// A size that cannot be divided by: at least one pixel.
+int32_t AtLeastOne(int32_t v) { return std::max(v, 1); }
+
+// Whether an input must configure the engine anew: on request, before the first input, and for
+// any change of geometry, orientation, format or kind of input (packed pixels or a buffer).
+bool NeedsConfiguration(const AmbrelGraphicsController& e, const std::array<int32_t, 8>& sizes, bool cropWidthLessOne,
+                        int64_t orientation, int32_t format, bool pixelBuffer)
+{
+    const std::array<int32_t, 8> stored = {e.inputWidth, e.inputHeight, e.cropWidth, e.cropHeight,
+                                           e.cropX, e.cropY, e.processingWidth, e.processingHeight};
+    return e.inputReconfigureRequested || !e.inputTextures[0].texture || sizes != stored ||
+           cropWidthLessOne != e.cropWidthLessOne || orientation != e.inputOrientation || format != e.inputFormat ||
+           pixelBuffer != e.inputIsPixelBuffer;
+}
+
+} // namespace
+
+// --- Input -------------------------------------------------------------------------------
+
+void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, int32_t inWidth, int32_t inHeight,
+                                              int32_t inCropWidth, int32_t inCropHeight, int32_t inCropX,
+                                              int32_t inCropY, int32_t inProcessingWidth, int32_t inProcessingHeight,
+                                              bool inCropWidthLessOne, int64_t orientation, int32_t format,
+                                              const void* pixels)
+{
+    // A picture above the texture limit would leave the input texture uncreated and every frame
+    // black: it is reduced to fit, and its crop and processing sizes with it.
+    const int32_t factor = ReductionFactor(inWidth, inHeight, MaxTextureSize());
+    sReducedPixels reduced;
+    if (factor > 1) {
+        reduced = ReducePixels(static_cast<const uint8_t*>(pixels), inWidth, inHeight, BytesPerPixel(format), factor);
+        std::fprintf(stderr, "input of %d x %d reduced by %d to fit the texture limit\n", inWidth, inHeight, factor);
+        const auto scaled = [factor](int32_t v) { return v / factor; };
+        inWidth = reduced.width;
+        inHeight = reduced.height;
+        inCropWidth = std::min(scaled(inCropWidth), inWidth);
+        inCropHeight = std::min(scaled(inCropHeight), inHeight);
+        inCropX = scaled(inCropX);
+        inCropY = scaled(inCropY);
+        inProcessingWidth = scaled(inProcessingWidth);
+        inProcessingHeight = scaled(inProcessingHeight);
+        if (pixels)
+            pixels = reduced.bytes.data();
+    }
+
+    if (NeedsConfiguration(*this, {inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
+                                   inProcessingHeight},
+                           inCropWidthLessOne, orientation, format, false)) {
+        ConfigureInput(inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
+                       inProcessingHeight, inCropWidthLessOne, orientation, format, false);
+        inputReconfigureRequested = false;
+    }
+    if (pixels) {
+        inputIndex = (inputIndex + 1) % 2;
+        sInputTexture& slot = inputTextures[inputIndex];
+        if (slot.texture)
+            CDevice::GetCurrentDevice()->GetTexture()->UpdateTexture(slot.texture, 0, 0, slot.texture->GetWidth(),
+                                                                     slot.texture->GetHeight(), 1, pixels);
+        slot.time = time;
+    }
+    frameDirty = true;
+}
+
+void AmbrelGraphicsController::SetInputPixelBuffer(const sFrameTime& time, int32_t inWidth, int32_t inHeight,
+                                                   int32_t inCropWidth, int32_t inCropHeight, int32_t inCropX,
+                                                   int32_t inCropY, int32_t inProcessingWidth,
+                                                   int32_t inProcessingHeight, bool inCropWidthLessOne,
+                                                   int64_t orientation, int32_t format,
+                                                   const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer)
+{
+    const int32_t limit = MaxTextureSize();
+    if (inWidth > limit || inHeight > limit) {
+        // A bound buffer cannot be reduced without a copy: the frame is refused.
+        std::fprintf(stderr, "camera frame of %d x %d exceeds the texture limit %d; dropped\n", inWidth, inHeight,
+                     limit);
+        return;
+    }
+    if (NeedsConfiguration(*this, {inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
+                                   inProcessingHeight},
+                           inCropWidthLessOne, orientation, format, true)) {
+        ConfigureInput(inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
+                       inProcessingHeight, inCropWidthLessOne, orientation, format, true);
+        inputReconfigureRequested = false;
+    }
+    ITexture* textures = CDevice::GetCurrentDevice()->GetTexture();
+    if (pixelBuffer) {
+        inputIndex = (inputIndex + 1) % 2;
+        sInputTexture& slot = inputTextures[inputIndex];
+        textures->UpdateCachedTexture(slot.texture, pixelBuffer);
+        slot.time = time;
+    }
+    textures->FlushCache();
+    frameDirty = true;
+}
+
+void AmbrelGraphicsController::ConfigureInput(int32_t inWidth, int32_t inHeight, int32_t inCropWidth,
+                                              int32_t inCropHeight, int32_t inCropX, int32_t inCropY,
+                                              int32_t inProcessingWidth, int32_t inProcessingHeight,
+                                              bool inCropWidthLessOne, int64_t orientation, int32_t format,
+                                              bool pixelBuffer)
+{
+    CDevice::GetCurrentDevice()->BindOnScreenFramebuffer();
+    inputWidth = inWidth;
+    inputHeight = inHeight;
+    cropWidth = inCropWidth;
+    cropHeight = inCropHeight;
+    cropX = inCropX;
+    cropY = inCropY;
+    processingWidth = inProcessingWidth;
+    processingHeight = inProcessingHeight;
+    cropWidthLessOne = inCropWidthLessOne;
+    inputFormat = format;
+    inputOrientation = orientation;
+    inputIsPixelBuffer = pixelBuffer;
+    ComputeInputGeometry(inputWidth, inputHeight, cropWidth, cropHeight, cropX, cropY, processingWidth,
+                         processingHeight, cropWidthLessOne);
+    CreateTextures(inputWidth, inputHeight);
+    UpdateFilterScale();
+    BuildPrograms();
+    frameDirty = true;
+    matricesDirty = true;
+}
+
+void AmbrelGraphicsController::ComputeInputGeometry(int32_t inWidth, int32_t inHeight, int32_t inCropWidth,
+                                                    int32_t inCropHeight, int32_t inCropX, int32_t inCropY,
+                                                    int32_t inProcessingWidth, int32_t inProcessingHeight,
+                                                    bool inCropWidthLessOne)
+{
+    // Zero sizes would divide by zero below; a picture has at least one pixel.
+    inWidth = AtLeastOne(inWidth);
+    inHeight = AtLeastOne(inHeight);
+    inCropWidth = AtLeastOne(inCropWidth);
+    inCropHeight = AtLeastOne(inCropHeight);
+    inProcessingWidth = AtLeastOne(inProcessingWidth);
+    inProcessingHeight = AtLeastOne(inProcessingHeight);
+
+    // Fit into the view.
+    const int32_t viewX = viewRect[0], viewY = viewRect[1], viewW = viewRect[2], viewH = viewRect[3];
+    const bool upright = IsUpright(inputOrientation);
+    const float viewAspect = static_cast<float>(viewW) / static_cast<float>(viewH);
+    const float contentAspect = upright ? static_cast<float>(inCropWidth) / static_cast<float>(inCropHeight)
+                                        : static_cast<float>(inCropHeight) / static_cast<float>(inCropWidth);
+    const int32_t dx = static_cast<int32_t>(static_cast<float>(viewW) * (1.0f - contentAspect / viewAspect) * 0.5f);
+    const int32_t dy = static_cast<int32_t>(static_cast<float>(viewH) * (1.0f - viewAspect / contentAspect) * 0.5f);
+    if (viewAspect >= contentAspect) {
+        outputViewport[0] = viewX + dx;
+        outputViewport[1] = viewY;
+        outputViewport[2] = viewW - 2 * dx;
+        outputViewport[3] = viewH;
+    } else {
+        outputViewport[0] = viewX;
+        outputViewport[1] = viewY + dy;
+        outputViewport[2] = viewW;
+        outputViewport[3] = viewH - 2 * dy;
+    }
+    outputViewport[2] = AtLeastOne(outputViewport[2]);
+    outputViewport[3] = AtLeastOne(outputViewport[3]);
+    letterbox = outputViewport[0] != 0 ? 1 : outputViewport[1] != 0 ? 0 : 2;
+
+    // Texture matrix: the unit square onto the crop, turned by the orientation.
+    const float w = static_cast<float>(inWidth), h = static_cast<float>(inHeight);
+    const CMatrix4<float> t =
+        CMatrix4<float>::Translation(static_cast<float>(inCropX) / w, static_cast<float>(inCropY) / h, 0.0f) *
+        CMatrix4<float>::Scale((static_cast<float>(inCropWidth) - (inCropWidthLessOne ? 1.0f : 0.0f)) / w,
+                               static_cast<float>(inCropHeight) / h, 1.0f);
+    const CMatrix4<float> q = CMatrix4<float>::Translation(0.5f, 0.5f, 0.0f);
+    const CMatrix4<float> qi = CMatrix4<float>::Translation(-0.5f, -0.5f, 0.0f);
+    const float pi = static_cast<float>(3.141592653589793);
+    const CVector3<float> axis(0.0f, 0.0f, 1.0f);
+    const auto r = [&](float a) { return CMatrix4<float>::Rotation(a, axis); };
+    switch (inputOrientation) {
+    case 0: inputTextureMatrix = t; break;
+    case 1: inputTextureMatrix = t * q * r(pi) * qi; break;
+    case 2: inputTextureMatrix = t * q * r(pi / 2) * qi; break;
+    case 3: inputTextureMatrix = t * q * r(-pi / 2) * qi; break;
+    case 4: inputTextureMatrix = t * q * CMatrix4<float>::Scale(-1, 1, 1) * qi; break;
+    case 5: inputTextureMatrix = t * q * CMatrix4<float>::Scale(-1, 1, 1) * r(pi) * qi; break;
+    case 6: inputTextureMatrix = t * q * CMatrix4<float>::Scale(1, -1, 1) * r(pi / 2) * qi; break;
+    case 7: inputTextureMatrix = t * q * CMatrix4<float>::Scale(1, -1, 1) * r(-pi / 2) * qi; break;
+    default: break;
+    }
+
+    // Pyramid.
+    levelWidths.clear();
+    levelHeights.clear();
+    levelTexelSizes.clear();
+    levelDoubleTexelSizes.clear();
+    int32_t w0 = 1, h0 = 1;
+    const int32_t unreducedW = upright ? inProcessingWidth : inProcessingHeight;
+    const int32_t unreducedH = upright ? inProcessingHeight : inProcessingWidth;
+    if (renderTarget == kRenderTargetOffscreen) {
+        w0 = unreducedW;
+        h0 = unreducedH;
+        reducedProcessing = false;
+    } else if (outputViewport[2] > unreducedW) {
+        w0 = unreducedW;
+        h0 = unreducedH;
+        reducedProcessing = false;
+    } else {
+        w0 = outputViewport[2];
+        h0 = outputViewport[3];
+        reducedProcessing = true;
+    }
+    // Working textures cannot exceed the texture limit either.
+    const int32_t limit = MaxTextureSize();
+    if (limit > 0 && std::max(w0, h0) > limit) {
+        const double s = static_cast<double>(limit) / std::max(w0, h0);
+        w0 = AtLeastOne(static_cast<int32_t>(w0 * s));
+        h0 = AtLeastOne(static_cast<int32_t>(h0 * s));
+        reducedProcessing = false;
+    }
+    const auto append = [this](int32_t lw, int32_t lh) {
+        int32_t aw = lw, ah = lh;
+        AdjustTextureSize(lw, lh, aw, ah);
+        levelWidths.push_back(aw);
+        levelHeights.push_back(ah);
+        levelTexelSizes.emplace_back(1.0f / static_cast<float>(aw), 1.0f / static_cast<float>(ah));
+        levelDoubleTexelSizes.emplace_back(2.0f / static_cast<float>(aw), 2.0f / static_cast<float>(ah));
+    };
+    append(w0, h0);
+    while (levelWidths.back() != 1 || levelHeights.back() != 1) {
+        const int32_t nw = std::max(1, (levelWidths.back() + 1) / 2);
+        const int32_t nh = std::max(1, (levelHeights.back() + 1) / 2);
+        append(nw, nh);
+    }
+    while (levelWidths.size() < 7) {
+        levelWidths.push_back(1);
+        levelHeights.push_back(1);
+        levelTexelSizes.emplace_back(1.0f, 1.0f);
+        levelDoubleTexelSizes.emplace_back(2.0f, 2.0f);
+    }
+}
+
+// --- Textures ----------------------------------------------------------------------------
+
+void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
+{
+    IDevice* device = CDevice::GetCurrentDevice();
+    ITexture* textures = device->GetTexture();
+    const eTextureFormat inputPixelFormat = inputFormat == kPixelFormatRGB    ? FORMAT_RGB
+                                            : inputFormat == kPixelFormatBGRA ? FORMAT_BGRA
+                                                                              : FORMAT_RGBA;
+    const eTextureFormat inputInternalFormat = inputFormat == kPixelFormatRGB ? FORMAT_RGB : FORMAT_RGBA;
+
+    if (ITexture2D* first = inputTextures[0].texture) {
+        if (first->GetWidth() != inWidth || first->GetHeight() != inHeight || first->GetFormat() != inputPixelFormat ||
+            first->IsCached() != inputIsPixelBuffer)
+            ReleaseInputTextures();
+    }
+    if (workTextures[0] &&
+        (workTextures[0]->GetWidth() != levelWidths[0] || workTextures[0]->GetHeight() != levelHeights[0]))
+        ReleaseWorkingTextures();
+
+    const CTextureTemplate& linear = LinearTextureTemplate();
+    const CTextureTemplate& nearest = NearestTextureTemplate();
+    if (!inputTextures[0].texture) {
+        for (sInputTexture& slot : inputTextures) {
+            if (inputIsPixelBuffer)
+                slot.texture = textures->CreateCachedTexture(linear, inWidth, inHeight, inputInternalFormat,
+                                                             inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
+                                                             false, nullptr, nullptr);
+            else
+                slot.texture = textures->CreateTexture(linear, inWidth, inHeight, inputInternalFormat,
+                                                       inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
+                                                       textureStorage, nullptr);
+        }
+    }
+
+    // Single-channel working values are half floats where the device can render them, else
+    // bytes of an RGBA texture (coarser, but the chain still runs).
+    const bool halfFloat = device->HasTextureHalfFloat() && device->HasColorBufferHalfFloat() &&
+                           device->HasTextureRg() && device->HasTextureHalfFloatLinear();
+    const eTextureFormat redFormat = halfFloat ? FORMAT_RED : FORMAT_RGBA;
+    const eTextureFormat pairFormat = halfFloat ? FORMAT_RG : FORMAT_RGBA;
+    const ePixelType valueType = halfFloat ? PIXEL_TYPE_HALF_FLOAT : PIXEL_TYPE_UNSIGNED_BYTE;
+    const auto make = [&](const CTextureTemplate& tmpl, int32_t w, int32_t h, eTextureFormat internal,
+                          eTextureFormat pixel, ePixelType type, bool storage) {
+        return textures->CreateTexture(tmpl, w, h, internal, pixel, type, 1, false, storage, nullptr);
+    };
+    const auto rgba8 = [&](int32_t w, int32_t h, bool storage) {
+        return make(linear, w, h, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, storage);
+    };
+    const auto red = [&](const CTextureTemplate& tmpl, int32_t w, int32_t h) {
+        return make(tmpl, w, h, redFormat, redFormat, valueType, textureStorage);
+    };
+    const auto levelW = [this](int32_t i) { return levelWidths[ClampLevel(i)]; };
+    const auto levelH = [this](int32_t i) { return levelHeights[ClampLevel(i)]; };
+
+    if (!workTextures[0]) {
+        workTextures[0] = rgba8(levelW(0), levelH(0), false);
+        workTextures[1] = rgba8(levelW(0), levelH(0), textureStorage);
+        workTextures[2] = rgba8(levelW(0), levelH(0), textureStorage);
+        for (int32_t i = 0; i < 6; ++i)
+            levelColorTextures[i] = make(linear, levelW(i), levelH(i), FORMAT_RGBA, FORMAT_BGRA,
+                                         PIXEL_TYPE_UNSIGNED_BYTE, i > 0 && textureStorage);
+        halfColorTexture = rgba8(levelW(1), levelH(1), textureStorage);
+        for (ITexture2D*& output : outputTextures)
+            output = make(linear, levelW(0), levelH(0), FORMAT_RGBA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, false);
+        for (int32_t i = 0; i < 6; ++i) {
+            levelPairTextures[i][0] = red(linear, levelW(i), levelH(i));
+            levelPairTextures[i][1] = red(linear, levelW(i), levelH(i));
+            int32_t hw = levelW(i), hh = levelH(i + 1);
+            AdjustTextureSize(levelW(i), levelH(i + 1), hw, hh);
+            levelHalfTextures[i] = red(linear, hw, hh);
+            levelNextTextures[i] = red(linear, levelW(i + 1), levelH(i + 1));
+            levelVectorTextures[i] = make(nearest, levelW(i), levelH(i), pairFormat, pairFormat, valueType,
+                                          textureStorage);
+            levelMaskTextures[i] = red(nearest, levelW(i), levelH(i));
+        }
+        for (int32_t i = 0; i < 4; ++i)
+            coarseTextures[i] = red(linear, levelW(3 + i), levelH(3 + i));
+        IFramebuffer* framebuffers = device->GetFramebuffer();
+        for (size_t i = 0; i < levelWidths.size(); ++i) {
+            levelTextures.push_back(red(linear, levelWidths[i], levelHeights[i]));
+            levelFramebuffers.push_back(framebuffers->CreateFramebufferObject());
+        }
+    }
+    if (!unitTextures[0])
+        for (ITexture2D*& unit : unitTextures)
+            unit = red(nearest, 1, 1);
+}
+
+// --- Small setters -----------------------------------------------------------------------
+
+void AmbrelGraphicsController::SetFrontFacing(bool value)
+{
+    if (videoRecording.mode != 2 || value == frontFacing)
+        return;
+    frontFacing = value;
+    matricesDirty = true;
+}
+
+void AmbrelGraphicsController::SetLandscape(bool value)
+{
+    if (value == landscape)
+        return;
+    landscape = value;
+    // Only ever requests an update: a change during a recording must not cancel one pending.
+    if (videoRecording.mode == 2)
+        matricesDirty = true;
+}
+
+void AmbrelGraphicsController::SetShowOriginal(int32_t style)
+{
+    luminanceStyle = style;
+    frameDirty = true;
+    matricesDirty = true;
+}
+
+void AmbrelGraphicsController::SetAudio(const AudioSampleRef& sampleBuffer)
+{
+    if (videoRecording.mode == 0 && videoRecording.recorder)
+        videoRecording.recorder->recordAudio(sampleBuffer);
+}
+
+// --- Programs ----------------------------------------------------------------------------
+
+void AmbrelGraphicsController::BuildPrograms()
+{
+    IShaderProgram** slots[kProgramPairCount];
+    for (int32_t i = 0; i < kProgramPairCount; ++i)
+        slots[i] = &shaderSets[i][programVariant];
+
+    BuildCopyPrograms(*this);
+    BuildDisplayPrograms(*this);
+    BuildRedToGrayProgram(*this, *slots[kPairGrayReduction]);
+    BuildPointPassPrograms(*this);
+    BuildContrastPassPrograms(*this);
+    BuildDarkMaskPrograms(*this);
+    BuildBrightnessProgram(*this, *slots[kPairBrightness]);
+    BuildColorCorrectionProgram(*this);
+    BuildColorAdjustmentProgram(*this);
+    BuildBoxMeanPrograms(*this);
+    BuildNoiseReductionPrograms(*this);
+    BuildStructureTensorFilterPrograms(*this);
+    BuildGaussianPrograms(*this);
+    BuildToneMappingPrograms(*this);
+    CDevice::GetCurrentDevice()->GetShader()->ReleaseCompiler();
+    shaderSets.stale[filterScaleVariant] = false;
+}
+
+// --- Read-back ---------------------------------------------------------------------------
+
+std::pair<int32_t, int32_t> AmbrelGraphicsController::OutputFrameSize() const
+{
+    const ITexture2D* source = videoRecording.ringActive
+                                   ? videoRecording.ringTextures[(videoRecording.ringIndex + 2 + 4) % 4]
+                                   : currentOutput;
+    if (!source)
+        return {0, 0};
+    return {source->GetWidth(), source->GetHeight()};
+}
+
+bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRow)
+{
+    IDevice* device = CDevice::GetCurrentDevice();
+    IFramebuffer* framebuffers = device->GetFramebuffer();
+    ITexture2D* source = nullptr;
+    IFramebufferObject* framebuffer = nullptr;
+    if (!videoRecording.ringActive) {
+        source = currentOutput;
+        framebuffer = levelFramebuffers.empty() ? nullptr : levelFramebuffers[0];
+    } else {
+        source = videoRecording.ringTextures[(videoRecording.ringIndex + 2 + 4) % 4];
+        framebuffer = videoFramebuffer;
+    }
+    if (!pixels || !source || !framebuffer)
+        return false;
+    const int32_t width = source->GetWidth(), height = source->GetHeight();
+    const uint64_t packed = static_cast<uint64_t>(width) * 4;
+    // A narrower stride would make the rows overrun the caller's buffer.
+    if (bytesPerRow < packed)
+        return false;
+    framebuffer->AttachTexture(ATTACHMENT_COLOR0, source);
+    framebuffers->BindFramebufferObject(framebuffer);
+    if (!framebuffers->ReadPixels(0, 0, width, height, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels))
+        return false;
+    if (packed < bytesPerRow && height > 1) {
+        uint8_t* bytes = static_cast<uint8_t*>(pixels);
+        for (int32_t row = height - 1; row >= 1; --row)
+            std::memmove(bytes + row * bytesPerRow, bytes + row * packed, packed);
+    }
+    return true;
+}
+
+void AmbrelGraphicsController::SmoothedFrameTime(bool smooth, sFrameTime* out) const
+{
+    if (!out)
+        return;
+    // A true modulo: the index starts at −1 and C++'s % keeps the sign of the dividend.
+    const auto at = [this](int32_t k) { return videoRecording.frameTimes[((k % 5) + 5) % 5]; };
+    const int32_t j = ((videoRecording.frameTimeIndex - 2) % 5 + 5) % 5;
+    const sFrameTime centre = at(j);
+    const sFrameTime& start = videoRecording.startTime;
+    const bool sameTime = start.timescale > 0 && centre.timescale > 0 &&
+                          static_cast<__int128>(start.value) * centre.timescale ==
+                              static_cast<__int128>(centre.value) * start.timescale;
+    if (!smooth || sameTime) {
+        *out = centre;
+        return;
+    }
+    const double outer = static_cast<double>(at(j - 2).value + at(j + 2).value);
+    const double inner = static_cast<double>(at(j - 1).value + at(j + 1).value);
+    double sum = 0.329354 * static_cast<double>(centre.value);
+    sum += 0.094362 * outer;
+    sum += 0.240961 * inner;
+    sum += 0.5;
+    *out = sFrameTime::Make(static_cast<int64_t>(std::trunc(sum)), centre.timescale);
+}

@@ -1,0 +1,87 @@
+#pragma once
+// What every pass of a frame does: attach its target to a framebuffer object, bind it, clear
+// it, set the viewport to the target, bind the inputs to their units and draw the unit quad
+// with one program of the current variant. A missing target or program skips the pass.
+
+#include <cmath>
+#include <initializer_list>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "gpu/Device.h"
+
+struct sPassContext {
+    AmbrelGraphicsController& engine;
+    QV::Graphics::IDevice* device;
+    QV::Graphics::IFramebuffer* framebuffers;
+    QV::Graphics::ITexture* textures;
+    QV::Graphics::IScissorTest* scissor;
+    QV::Graphics::ITexture2D* target = nullptr;
+
+    explicit sPassContext(AmbrelGraphicsController& e)
+        : engine(e), device(QV::Graphics::CDevice::GetCurrentDevice()), framebuffers(device->GetFramebuffer()),
+          textures(device->GetTexture()), scissor(device->GetScissorTest())
+    {
+    }
+
+    QV::Graphics::IShaderProgram* Program(int32_t pair) const
+    {
+        return engine.shaderSets[pair][AmbrelGraphicsController::programVariant];
+    }
+
+    // Attaches `texture` to `framebuffer` and makes it the target: bound, cleared, viewport.
+    void Begin(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture)
+    {
+        target = texture;
+        if (!framebuffer || !texture)
+            return;
+        // A texture still bound to a unit while drawn into would be a feedback loop.
+        Bind({});
+        framebuffer->AttachTexture(QV::Graphics::ATTACHMENT_COLOR0, texture);
+        framebuffers->BindFramebufferObject(framebuffer);
+        device->Clear(true, false);
+        device->SetViewport(0, 0, texture->GetWidth(), texture->GetHeight());
+    }
+
+    // The screen, scissored to and viewport on `rectangle` (x, y, width, height).
+    void BeginScreen(const int32_t rectangle[4])
+    {
+        target = nullptr;
+        device->BindOnScreenFramebuffer();
+        if (device->GetOnScreenWidth() == 0)
+            framebuffers->BindFramebufferObject(nullptr);  // no layer: the context's own surface
+        device->Clear(true, false);
+        scissor->SetScissor(rectangle);
+        scissor->SetEnabled(true);
+        device->SetViewport(rectangle);
+        screen = true;
+    }
+
+    // Units 0, 1, ... hold the given textures in order; the remaining units are emptied.
+    void Bind(std::initializer_list<QV::Graphics::ITexture2D*> units)
+    {
+        uint32_t unit = 0;
+        for (QV::Graphics::ITexture2D* texture : units)
+            textures->BindTexture(unit++, texture);
+        for (; unit < kUnits; ++unit)
+            textures->BindTexture(unit, nullptr);
+    }
+
+    void Draw(int32_t pair)
+    {
+        if (!target && !screen)
+            return;
+        device->Draw(Program(pair), engine.quadVertexArray, QV::Graphics::PRIMITIVE_TRIANGLE_STRIP);
+        screen = false;
+    }
+
+private:
+    static constexpr uint32_t kUnits = 5;
+    bool screen = false;
+};
+
+// The requested scale as the filter-scale record holds it: a request that could not be reduced
+// (stored as 0) filters at scale 1 rather than with an infinite tap spacing.
+inline double EffectiveRequestedScale(const sBaseFilterScale& base)
+{
+    return base.requestedScale > 0.0 && std::isfinite(base.requestedScale) ? base.requestedScale : 1.0;
+}

@@ -1,0 +1,539 @@
+// The engine renders frames on a real device: the input path and its geometry, every style's
+// pass chain, the read-back, zoom and compare split, and recovery after the background.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "gpu/Device.h"
+#include "platform/imageio/ImageIO.h"
+
+using namespace QV::Graphics;
+
+namespace {
+
+struct sPicture {
+    int32_t width = 0, height = 0;
+    std::vector<uint8_t> rgba;  // rows top first
+};
+
+// A smooth picture with a little structure: colour ramps and a soft disc.
+sPicture SyntheticPicture(int32_t width, int32_t height)
+{
+    sPicture p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* px = &p.rgba[(static_cast<size_t>(y) * width + x) * 4];
+            const float dx = x - width * 0.6f, dy = y - height * 0.4f;
+            const float disc = std::exp(-(dx * dx + dy * dy) / (0.05f * width * width));
+            px[0] = static_cast<uint8_t>(40 + 150.0f * x / width);
+            px[1] = static_cast<uint8_t>(60 + 100.0f * y / height + 60.0f * disc);
+            px[2] = static_cast<uint8_t>(90 + 80.0f * disc);
+            px[3] = 255;
+        }
+    return p;
+}
+
+// A real photograph, reduced so that its longer side is `side`.
+sPicture Photograph(uint32_t side)
+{
+    const auto source = platform::ImageSource::createWithFile("/usr/share/backgrounds/Wine_by_Jakkub_Mede.jpg");
+    if (!source)
+        return {};
+    const auto bitmap = source->createThumbnailAtIndex(0, side, platform::ImagePixelFormat::RGBA, true);
+    if (!bitmap)
+        return {};
+    return {static_cast<int32_t>(bitmap->width), static_cast<int32_t>(bitmap->height), bitmap->pixels};
+}
+
+class FrameRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        device = CDevice::Create(nullptr, true, false, false);
+        ASSERT_NE(device, nullptr);
+        device->MakeCurrent();
+        engine = std::make_unique<AmbrelGraphicsController>();
+        engine->SetViewRect(0, 0, 96, 64);
+        // Render offscreen, as the full-resolution render does, so that the output is read back.
+        engine->renderTarget = kRenderTargetOffscreen;
+    }
+    void TearDown() override
+    {
+        engine.reset();
+        device.reset();
+    }
+
+    void SetPicture(const sPicture& p, int64_t orientation = 0)
+    {
+        engine->SetInputPixels(sFrameTime::Make(0, 60), p.width, p.height, p.width, p.height, 0, 0, p.width,
+                               p.height, false, orientation, kPixelFormatRGBA, p.rgba.data());
+    }
+    void Set(const std::string& name, float value) { engine->SetAdjustment(name, true, value); }
+    // The enumeration value `index` of `count`.
+    void SetChoice(const std::string& name, int32_t index, int32_t count)
+    {
+        Set(name, (static_cast<float>(index) + 0.5f) / static_cast<float>(count));
+    }
+
+    // Renders and reads the output back as RGBA, rows top first.
+    sPicture Render()
+    {
+        engine->frameDirty = true;
+        engine->RenderFrame();
+        const auto [w, h] = engine->OutputFrameSize();
+        sPicture out{w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h * 4)};
+        std::vector<uint8_t> bgra(out.rgba.size());
+        EXPECT_TRUE(engine->ReadOutputFrame(bgra.data(), static_cast<uint64_t>(w) * 4));
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) {
+                const uint8_t* s = &bgra[(static_cast<size_t>(h - 1 - y) * w + x) * 4];
+                uint8_t* d = &out.rgba[(static_cast<size_t>(y) * w + x) * 4];
+                d[0] = s[2], d[1] = s[1], d[2] = s[0], d[3] = s[3];
+            }
+        return out;
+    }
+    bool GLErrors()
+    {
+        bool any = false;
+        while (device->CheckError())
+            any = true;
+        return any;
+    }
+
+    std::unique_ptr<IDevice> device;
+    std::unique_ptr<AmbrelGraphicsController> engine;
+};
+
+// Largest difference of the colour channels, and their mean absolute difference.
+struct sDifference {
+    int max = 0;
+    double mean = 0;
+};
+sDifference Compare(const sPicture& a, const sPicture& b)
+{
+    sDifference d;
+    if (a.width != b.width || a.height != b.height) {
+        d.max = 256;
+        return d;
+    }
+    double sum = 0;
+    for (size_t i = 0; i < a.rgba.size(); ++i) {
+        if (i % 4 == 3)
+            continue;
+        const int diff = std::abs(static_cast<int>(a.rgba[i]) - static_cast<int>(b.rgba[i]));
+        d.max = std::max(d.max, diff);
+        sum += diff;
+    }
+    d.mean = sum / (static_cast<double>(a.rgba.size()) * 0.75);
+    return d;
+}
+
+double MeanLevel(const sPicture& p)
+{
+    double sum = 0;
+    for (size_t i = 0; i < p.rgba.size(); ++i)
+        if (i % 4 != 3)
+            sum += p.rgba[i];
+    return p.rgba.empty() ? 0 : sum / (static_cast<double>(p.rgba.size()) * 0.75);
+}
+
+} // namespace
+
+// ---- Geometry -------------------------------------------------------------------------------
+
+TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels)
+{
+    engine->renderTarget = kRenderTargetScreen;
+    engine->SetViewRect(0, 0, 1000, 1000);
+    engine->ComputeInputGeometry(3000, 2000, 3000, 2000, 0, 0, 3000, 2000, false);
+    EXPECT_EQ(std::vector<int32_t>(engine->outputViewport, engine->outputViewport + 4),
+              (std::vector<int32_t>{0, 166, 1000, 668}));
+    EXPECT_EQ(engine->letterbox, 0);
+    EXPECT_EQ(engine->levelWidths[0], 1000);
+    EXPECT_EQ(engine->levelHeights[0], 668);
+    EXPECT_TRUE(engine->reducedProcessing);
+    EXPECT_EQ(engine->levelWidths[1], 500);
+    EXPECT_EQ(engine->levelWidths.back(), 1);
+    EXPECT_EQ(engine->levelHeights.back(), 1);
+
+    // The camera's orientation turns the content (aspect 1080 / 1920): bars left and right, and
+    // the unreduced level 0 is turned too.
+    engine->inputOrientation = 3;
+    engine->ComputeInputGeometry(1920, 1080, 1920, 1080, 0, 0, 1920, 1080, false);
+    EXPECT_EQ(std::vector<int32_t>(engine->outputViewport, engine->outputViewport + 4),
+              (std::vector<int32_t>{218, 0, 564, 1000}));
+    EXPECT_EQ(engine->letterbox, 1);
+    EXPECT_EQ(engine->levelWidths[0], 564);
+    engine->SetViewRect(0, 0, 4000, 4000);
+    engine->ComputeInputGeometry(1920, 1080, 1920, 1080, 0, 0, 1920, 1080, false);
+    EXPECT_FALSE(engine->reducedProcessing);
+    EXPECT_EQ(engine->levelWidths[0], 1080);
+    EXPECT_EQ(engine->levelHeights[0], 1920);
+
+    // A single pixel still has seven levels, and zero crop sizes count as one pixel.
+    engine->inputOrientation = 0;
+    engine->ComputeInputGeometry(1, 1, 0, 0, 0, 0, 0, 0, false);
+    ASSERT_EQ(engine->levelWidths.size(), 7u);
+    for (size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(engine->levelWidths[i] * engine->levelHeights[i], 1) << i;
+    for (int32_t v : engine->outputViewport)
+        EXPECT_GE(v, 0);
+}
+
+TEST_F(FrameRenderTest, StillsOfEqualGeometryReuseTheTexturesAndAlternateSlots)
+{
+    const sPicture p = SyntheticPicture(32, 24);
+    SetPicture(p);
+    ITexture2D* first = engine->inputTextures[0].texture;
+    ITexture2D* work = engine->workTextures[0];
+    const int32_t index = engine->inputIndex;
+    SetPicture(p);
+    EXPECT_EQ(engine->inputTextures[0].texture, first);
+    EXPECT_EQ(engine->workTextures[0], work);
+    EXPECT_NE(engine->inputIndex, index);
+    // A different size is a new geometry.
+    SetPicture(SyntheticPicture(40, 24));
+    EXPECT_EQ(engine->inputWidth, 40);
+    EXPECT_EQ(engine->workTextures[0]->GetWidth(), 40);
+}
+
+// ---- Rendering ------------------------------------------------------------------------------
+
+// Without processing the output is the input: exactly for None, and within rounding of the
+// colour-space round trip for None with Color Adjustments at neutral values.
+TEST_F(FrameRenderTest, NeutralParametersGiveTheInputBack)
+{
+    const sPicture p = SyntheticPicture(96, 64);
+    SetPicture(p);
+    struct Case {
+        int32_t style;
+        int maxDifference;
+    };
+    for (const Case& c : {Case{3, 1}, Case{2, 1}, Case{1, 1}}) {
+        SetChoice("Luminance Style", c.style, 4);
+        const sPicture out = Render();
+        const sDifference d = Compare(out, p);
+        EXPECT_LE(d.max, c.maxDifference) << "style " << c.style;
+    }
+    EXPECT_FALSE(GLErrors());
+}
+
+// The CIE chain at its defaults changes local contrast, not the picture's overall level or
+// layout: a neutral grey stays grey, a smooth picture stays close.
+TEST_F(FrameRenderTest, CIEChainKeepsFlatPicturesAndLevels)
+{
+    sPicture grey{64, 48, std::vector<uint8_t>(64 * 48 * 4, 128)};
+    SetPicture(grey);
+    SetChoice("Luminance Style", 0, 4);
+    const sPicture flat = Render();
+    EXPECT_NEAR(MeanLevel(flat), 128.0, 24.0);
+    const sPicture p = SyntheticPicture(64, 48);
+    SetPicture(p);
+    const sPicture out = Render();
+    EXPECT_LT(Compare(out, p).mean, 24.0);
+    EXPECT_FALSE(GLErrors());
+}
+
+// Every style, and the chain's optional stages, run on a real photograph without GL errors and
+// give a picture (not black, not white).
+TEST_F(FrameRenderTest, EveryStyleRunsItsChainOnAPhotograph)
+{
+    const sPicture photo = Photograph(128);
+    ASSERT_GT(photo.width, 0) << "sample photograph missing (lomiri-wallpapers-16.04)";
+    engine->SetViewRect(0, 0, photo.width, photo.height);
+    SetPicture(photo);
+    struct Setting {
+        const char* name;
+        int32_t index, count;
+    };
+    const std::vector<std::vector<Setting>> cases = {
+        {{"Luminance Style", 0, 4}},
+        {{"Luminance Style", 1, 4}},
+        {{"Luminance Style", 2, 4}},
+        {{"Luminance Style", 3, 4}},
+        {{"Luminance Style", 0, 4}, {"CIE Contrast Equation", 1, 4}},
+        {{"Luminance Style", 0, 4}, {"CIE Contrast Equation", 3, 4}, {"Contrast Based On", 2, 4}},
+        {{"Luminance Style", 0, 4}, {"NR On/Off", 1, 2}, {"NR Type", 0, 3}},
+        {{"Luminance Style", 0, 4}, {"NR On/Off", 1, 2}, {"NR Type", 1, 3}},
+        {{"Luminance Style", 0, 4}, {"NR On/Off", 1, 2}, {"NR Type", 2, 3}, {"NR Flow Field Bilateral SigmaR", 1, 2}},
+        {{"Luminance Style", 2, 4}, {"Gaussian Type", 0, 3}},
+        {{"Luminance Style", 2, 4}, {"Gaussian Type", 1, 3}, {"Line Integral On/Off", 1, 2}},
+    };
+    for (const auto& settings : cases) {
+        std::string label;
+        for (const Setting& s : settings) {
+            SetChoice(s.name, s.index, s.count);
+            label += std::string(s.name) + "=" + std::to_string(s.index) + " ";
+        }
+        const sPicture out = Render();
+        EXPECT_FALSE(GLErrors()) << label;
+        const double mean = MeanLevel(out);
+        EXPECT_GT(mean, 20.0) << label;
+        EXPECT_LT(mean, 235.0) << label;
+        EXPECT_LT(Compare(out, photo).mean, 60.0) << label;
+        // Back to the defaults of the optional stages.
+        SetChoice("NR On/Off", 0, 2);
+        SetChoice("Gaussian Type", 2, 3);
+        SetChoice("Line Integral On/Off", 0, 2);
+        SetChoice("CIE Contrast Equation", 0, 4);
+        SetChoice("Contrast Based On", 3, 4);
+    }
+}
+
+// A full-resolution tile must not measure the statistics anew: it keeps the preview's.
+TEST_F(FrameRenderTest, StatisticsAreMeasuredOnlyByPreviewFrames)
+{
+    SetPicture(SyntheticPicture(64, 48));
+    Render();
+    engine->previewQuality = false;
+    sPicture dark{64, 48, std::vector<uint8_t>(64 * 48 * 4, 10)};
+    SetPicture(dark);
+    const sPicture kept = Render();
+    engine->previewQuality = true;
+    const sPicture measured = Render();
+    EXPECT_GT(Compare(kept, measured).max, 0);
+    EXPECT_FALSE(GLErrors());
+}
+
+TEST_F(FrameRenderTest, OrientationTurnsThePicture)
+{
+    // A marker in the top-left corner of a 32 × 16 picture.
+    sPicture p{32, 16, std::vector<uint8_t>(32 * 16 * 4, 40)};
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 4; ++x)
+            p.rgba[(static_cast<size_t>(y) * 32 + x) * 4] = 250;
+    SetChoice("Luminance Style", 3, 4);
+    struct Case {
+        int64_t orientation;
+        bool right, bottom;  // where the marker lands
+    };
+    for (const Case& c : {Case{0, false, false}, Case{1, true, true}, Case{4, true, false}, Case{5, false, true}}) {
+        SetPicture(p, c.orientation);
+        const sPicture out = Render();
+        ASSERT_EQ(out.width, 32);
+        const int32_t x = c.right ? 30 : 1, y = c.bottom ? 14 : 1;
+        EXPECT_GT(out.rgba[(static_cast<size_t>(y) * 32 + x) * 4], 200) << c.orientation;
+    }
+    // Turned a quarter: the sides swap.
+    SetPicture(p, 2);
+    EXPECT_EQ(Render().width, 16);
+}
+
+// ---- Zoom and compare split -----------------------------------------------------------------
+
+TEST_F(FrameRenderTest, ZoomAndSplitSettersFollowTheirRules)
+{
+    engine->SetViewRect(0, 0, 0, 5);
+    EXPECT_EQ(engine->viewRect[2], 1);
+    EXPECT_TRUE(engine->inputReconfigureRequested);
+
+    engine->SetZoom(0.5f);
+    EXPECT_EQ(engine->zoom, 1.0f);
+    engine->SetZoom(2.0f);
+    EXPECT_EQ(engine->zoom, 2.0f);
+    EXPECT_TRUE(engine->zoomMatrix != QV::Math::CMatrix4<float>::Identity());
+    engine->SetZoom(1.0f);
+    EXPECT_FALSE(engine->zoomMatrix != QV::Math::CMatrix4<float>::Identity());
+
+    const float point[2] = {10.2f, 20.7f};
+    engine->SetComparePoint(point);
+    EXPECT_FLOAT_EQ(engine->colorAdjustment.split.point.x, 10.5f);
+    EXPECT_FLOAT_EQ(engine->colorAdjustment.split.point.y, 21.5f);
+}
+
+TEST_F(FrameRenderTest, ZoomMagnifiesAboutTheCentre)
+{
+    const sPicture p = SyntheticPicture(96, 64);
+    SetChoice("Luminance Style", 3, 4);
+    SetPicture(p);
+    engine->SetZoom(2.0f);
+    const sPicture out = Render();
+    ASSERT_EQ(out.width, 96);
+    // Output pixel (x, y) shows input pixel (24 + x / 2, 16 + y / 2).
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {48, 32}, {94, 62}, {10, 50}}) {
+        const uint8_t* o = &out.rgba[(static_cast<size_t>(y) * 96 + x) * 4];
+        const uint8_t* i = &p.rgba[(static_cast<size_t>(16 + y / 2) * 96 + 24 + x / 2) * 4];
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(o[c], i[c], 4) << x << "," << y;
+    }
+}
+
+// With the split on, the unprocessed picture shows on one side of the line and the processed
+// one on the other; the export path switches it off by the same setter.
+TEST_F(FrameRenderTest, CompareSplitShowsTheOriginalOnOneSide)
+{
+    const sPicture p = SyntheticPicture(96, 64);
+    SetChoice("Luminance Style", 2, 4);
+    Set("CA Exposure", 0.8f);
+    SetPicture(p);
+    const sPicture processed = Render();
+    ASSERT_GT(Compare(processed, p).mean, 10.0);
+
+    engine->SetCompareShowing(true);
+    engine->SetCompareAngle(0.0f);
+    const float point[2] = {48.0f, 32.0f};  // view pixels; the view is the picture's size
+    engine->SetComparePoint(point);
+    const sPicture split = Render();
+    EXPECT_FALSE(GLErrors());
+    // Columns far left and far right of the line: one side equals the original, the other the
+    // processed picture.
+    const auto column = [](const sPicture& s, int x) {
+        sPicture c{1, s.height, {}};
+        for (int y = 0; y < s.height; ++y)
+            c.rgba.insert(c.rgba.end(), &s.rgba[(static_cast<size_t>(y) * s.width + x) * 4],
+                          &s.rgba[(static_cast<size_t>(y) * s.width + x) * 4] + 4);
+        return c;
+    };
+    const bool leftOriginal = Compare(column(split, 8), column(p, 8)).max <= 2;
+    const bool rightOriginal = Compare(column(split, 88), column(p, 88)).max <= 2;
+    EXPECT_NE(leftOriginal, rightOriginal);
+    EXPECT_LE(Compare(column(split, leftOriginal ? 88 : 8), column(processed, leftOriginal ? 88 : 8)).max, 2);
+
+    engine->SetCompareShowing(false);
+    EXPECT_LE(Compare(Render(), processed).max, 1);
+}
+
+// ---- Faults -----------------------------------------------------------------------------
+
+// Back from the background the next frame remakes the freed working textures and renders the
+// same picture; the frame never draws into freed textures.
+TEST_F(FrameRenderTest, BackgroundFreesAndTheNextFrameRecreates)
+{
+    const sPicture p = SyntheticPicture(64, 48);
+    SetPicture(p);
+    const sPicture before = Render();
+    engine->ApplicationDidEnterBackground();
+    EXPECT_EQ(engine->workTextures[0], nullptr);
+    EXPECT_TRUE(engine->levelFramebuffers.empty());
+    Set("CA Exposure", engine->GetAdjustment("CA Exposure"));  // a redraw request
+    const sPicture after = Render();
+    ASSERT_NE(engine->workTextures[0], nullptr);
+    EXPECT_LE(Compare(before, after).max, 1);
+    EXPECT_FALSE(GLErrors());
+}
+
+// A picture above the texture limit is reduced to fit instead of rendering black.
+TEST_F(FrameRenderTest, PictureAboveTheTextureLimitIsReduced)
+{
+    const int32_t limit = AmbrelGraphicsController::MaxTextureSize();
+    const int32_t width = limit + 2, height = 4;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    for (size_t i = 0; i < pixels.size(); i += 4)
+        pixels[i] = 200, pixels[i + 1] = 100, pixels[i + 2] = 50, pixels[i + 3] = 255;
+    SetChoice("Luminance Style", 3, 4);
+    engine->SetInputPixels(sFrameTime::Make(0, 60), width, height, width, height, 0, 0, 96, 1, false, 0,
+                           kPixelFormatRGBA, pixels.data());
+    ASSERT_NE(engine->inputTextures[0].texture, nullptr);
+    EXPECT_LE(engine->inputWidth, limit);
+    const sPicture out = Render();
+    ASSERT_GT(out.width, 0);
+    EXPECT_NEAR(out.rgba[0], 200, 2);
+    EXPECT_NEAR(out.rgba[1], 100, 2);
+}
+
+TEST_F(FrameRenderTest, ReadOutputFrameChecksTheRowStride)
+{
+    SetPicture(SyntheticPicture(32, 8));
+    SetChoice("Luminance Style", 3, 4);
+    Render();
+    const auto [w, h] = engine->OutputFrameSize();
+    ASSERT_EQ(w, 32);
+    std::vector<uint8_t> packed(static_cast<size_t>(w) * h * 4);
+    EXPECT_FALSE(engine->ReadOutputFrame(packed.data(), static_cast<uint64_t>(w) * 4 - 1));
+    EXPECT_FALSE(engine->ReadOutputFrame(nullptr, static_cast<uint64_t>(w) * 4));
+    ASSERT_TRUE(engine->ReadOutputFrame(packed.data(), static_cast<uint64_t>(w) * 4));
+    // A wider stride moves every row but the first to its place.
+    const uint64_t stride = static_cast<uint64_t>(w) * 4 + 12;
+    std::vector<uint8_t> padded(stride * h, 0xAB);
+    ASSERT_TRUE(engine->ReadOutputFrame(padded.data(), stride));
+    for (int32_t y = 0; y < h; ++y)
+        EXPECT_TRUE(std::equal(packed.begin() + y * w * 4, packed.begin() + (y + 1) * w * 4,
+                               padded.begin() + y * stride))
+            << y;
+}
+
+// A request the halvings cannot reduce filters at scale 1 with finite spacing, and does not
+// rebuild the programs on every frame.
+TEST_F(FrameRenderTest, UnreducibleFilterScaleFiltersAtScaleOne)
+{
+    SetPicture(SyntheticPicture(32, 24));
+    engine->SetFilterScale(20.0);
+    Render();
+    const sFilterScale& record = engine->shaderSets.filterScales[0];
+    EXPECT_EQ(record.requestedScale, 1.0);
+    EXPECT_TRUE(std::isfinite(record.inverseRequestedScale));
+    IShaderProgram* blur = engine->shaderSets[kPairHorizontalBlur][0];
+    Render();
+    EXPECT_EQ(engine->shaderSets[kPairHorizontalBlur][0], blur);
+    EXPECT_FALSE(GLErrors());
+}
+
+// ---- Small services ---------------------------------------------------------------------
+
+TEST_F(FrameRenderTest, SmoothedFrameTimeReadsTwoBehindTheNewest)
+{
+    sVideoRecording& r = engine->videoRecording;
+    for (int32_t i = 0; i < 5; ++i)
+        r.frameTimes[i] = sFrameTime::Make(100 * (i + 1), 600);
+    sFrameTime out;
+    r.frameTimeIndex = -1;  // before the first frame: entry 2
+    engine->SmoothedFrameTime(false, &out);
+    EXPECT_EQ(out.value, 300);
+    r.frameTimeIndex = 1;  // entry 4
+    engine->SmoothedFrameTime(false, &out);
+    EXPECT_EQ(out.value, 500);
+    // Smoothed over the ring: weights symmetric about the centre and summing to 1.
+    r.startTime = sFrameTime::Make(-1, 60);
+    engine->SmoothedFrameTime(true, &out);
+    const double expected = 0.329354 * 500 + 0.094362 * (300 + 200) + 0.240961 * (400 + 100) + 0.5;
+    EXPECT_EQ(out.value, static_cast<int64_t>(expected));
+    EXPECT_EQ(out.timescale, 600);
+    // Right after the start the centre entry is returned as it is.
+    r.startTime = r.frameTimes[4];
+    engine->SmoothedFrameTime(true, &out);
+    EXPECT_EQ(out.value, 500);
+}
+
+TEST_F(FrameRenderTest, LandscapeNeverCancelsAPendingMatrixUpdate)
+{
+    engine->videoRecording.mode = 0;
+    engine->matricesDirty = true;
+    engine->SetLandscape(true);
+    EXPECT_TRUE(engine->matricesDirty);
+    engine->videoRecording.mode = 2;
+    engine->matricesDirty = false;
+    engine->SetLandscape(false);
+    EXPECT_TRUE(engine->matricesDirty);
+}
+
+TEST_F(FrameRenderTest, PaperStrengthsGrowFromCoarseToFine)
+{
+    engine->levelCount = 4;
+    engine->filterScaleHalvings = 0;
+    const std::vector<float> s = engine->ContrastLevelStrengths();
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_NEAR(s[0], 1.0f / 3.0f, 1e-6f);
+    EXPECT_NEAR(s[1], 2.0f / 3.0f, 1e-6f);
+    EXPECT_NEAR(s[2], 1.0f, 1e-6f);
+    engine->cie.contrastEquation = 1;
+    engine->levelContrastStrengths[2] = 0.25f;
+    EXPECT_EQ(engine->ContrastLevelStrengths(), (std::vector<float>{0.25f, 1.0f, 1.0f}));
+}
+
+TEST_F(FrameRenderTest, NothingRendersWithoutInputOrRequest)
+{
+    engine->RenderFrame();
+    EXPECT_EQ(engine->frameRate.GetTickCount(), 0u);
+    SetPicture(SyntheticPicture(16, 16));
+    engine->RenderFrame();
+    EXPECT_EQ(engine->frameRate.GetTickCount(), 1u);
+    engine->RenderFrame();  // nothing pending
+    EXPECT_EQ(engine->frameRate.GetTickCount(), 1u);
+}
