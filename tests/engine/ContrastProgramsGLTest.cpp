@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -390,6 +391,45 @@ TEST_P(ContrastPrograms, FilledCombineSlotOnlyRefreshesTheBothBalance)
         "uContrastBasedOnBothBalance"));
     ASSERT_NE(uniform, nullptr);
     EXPECT_FLOAT_EQ(uniform->pending, 0.8f);
+}
+
+TEST_P(ContrastPrograms, FailedBuildIsLoggedAndLeftUnbuiltSoThatItsPassIsSkipped)
+{
+    struct Case {
+        const char* what;
+        std::function<void(IShaderProgram*&)> build;
+        const char* log;
+    };
+    const Case cases[] = {
+        {"a kernel without neighbours",
+         [&](IShaderProgram*& slot) { BuildBlurPassProgram(*engine, slot, 1, true, false, 1, 1.0); },
+         "Blur pass program not built"},
+        {"an unknown compression",
+         [&](IShaderProgram*& slot) {
+             engine->cie.compression = 7;
+             BuildContrastCombineProgram(*engine, slot, 5, 3, 1.0);
+         },
+         "Contrast combine program not built"},
+        {"too few varyings to compile",
+         [&](IShaderProgram*& slot) {
+             engine->maxVaryingVectors = 2;
+             BuildDifferencePassProgram(*engine, slot, 5, false, false, 1, 1, 1.0);
+         },
+         "Difference pass program failed to build"},
+    };
+    for (const Case& c : cases) {
+        Release(kPairDifference);
+        testing::internal::CaptureStderr();
+        c.build(Slot(kPairDifference));
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find(c.log), std::string::npos) << c.what << ": " << log;
+        ASSERT_NE(Slot(kPairDifference), nullptr) << c.what;
+        EXPECT_FALSE(Slot(kPairDifference)->IsBuilt()) << c.what;
+        // Drawing with it leaves the target as it was.
+        const Image after = Render(Slot(kPairDifference), {}, 4, 4, false, 0.25f);
+        for (float v : after.rgba)
+            ASSERT_NEAR(v, 0.25f, 0.5f / 255.0f) << c.what;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(VaryingCaps, ContrastPrograms, ::testing::Values(16, 64),

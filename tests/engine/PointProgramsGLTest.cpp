@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "ProgramRender.h"
@@ -41,6 +42,15 @@ protected:
         ExpectClose(result, expected, wide ? 2e-3f : kStep, what);
     }
 
+    // (a channel of a - red of b)².
+    std::function<float(int, int)> SquaredDifference(int channel) const
+    {
+        return [this, channel](int x, int y) {
+            const float d = a.at(x, y, channel) - b.at(x, y, 0);
+            return d * d;
+        };
+    }
+
     const Image a = Stored(TestPicture(kWidth, kHeight, 1), false);
     const Image b = Stored(TestPicture(kWidth, kHeight, 2), false);
 };
@@ -54,13 +64,7 @@ TEST_F(PointPrograms, RedToGrayCopiesRedIntoEveryChannel)
 TEST_F(PointPrograms, EnginePairsAreTheSquaredAlphaDifferenceAndTheContrastFactor)
 {
     BuildPointPassPrograms(*engine);
-    ExpectFormula(
-        kPairSquaredDifference, {a, b},
-        [&](int x, int y) {
-            const float d = a.at(x, y, 3) - b.at(x, y, 0);
-            return d * d;
-        },
-        "squared difference of img0 alpha and img1 red");
+    ExpectFormula(kPairSquaredDifference, {a, b}, SquaredDifference(3), "squared difference of img0 alpha and img1 red");
     ExpectFormula(
         kPairContrastFactor, {a}, [&](int x, int y) { return 2.5079f - 1.6366f * std::sqrt(a.at(x, y, 0)); },
         "k from 2.5079 at 0 down to 0.8713 at 1", true);
@@ -86,13 +90,7 @@ TEST_F(PointPrograms, EveryKindAndPrecisionBuilds)
 TEST_F(PointPrograms, RedSquaredDifferenceAndAutomaticAlpha)
 {
     BuildPointPassProgram(*engine, Slot(kPairSquaredDifference), kPointPassSquaredDifference, false, 1, 1);
-    ExpectFormula(
-        kPairSquaredDifference, {a, b},
-        [&](int x, int y) {
-            const float d = a.at(x, y, 0) - b.at(x, y, 0);
-            return d * d;
-        },
-        "squared difference of red");
+    ExpectFormula(kPairSquaredDifference, {a, b}, SquaredDifference(0), "squared difference of red");
 
     for (float strength : {0.3f, 0.5f, 0.8f, 1.0f}) {
         Release(kPairUnused);
