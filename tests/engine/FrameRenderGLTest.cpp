@@ -13,6 +13,7 @@
 #include "engine/AmbrelGraphicsController.h"
 #include "gpu/Device.h"
 #include "platform/imageio/ImageIO.h"
+#include "platform/opengles/CAEAGLLayer.h"
 
 using namespace QV::Graphics;
 
@@ -536,4 +537,54 @@ TEST_F(FrameRenderTest, NothingRendersWithoutInputOrRequest)
     EXPECT_EQ(engine->frameRate.GetTickCount(), 1u);
     engine->RenderFrame();  // nothing pending
     EXPECT_EQ(engine->frameRate.GetTickCount(), 1u);
+}
+
+// On screen: a picture at least as large as the view is processed at the view's size and drawn
+// straight into the layer, inside the display rectangle (bars where the aspects differ).
+TEST(FrameRenderScreenTest, PresentsIntoTheDisplayRectangle)
+{
+    platform::CAEAGLLayer layer(CGRectMake(0, 0, 80, 80));
+    auto device = CDevice::Create(&layer, true, false, false);
+    ASSERT_NE(device, nullptr);
+    device->MakeCurrent();
+    {
+        AmbrelGraphicsController engine;
+        engine.SetViewRect(0, 0, 80, 80);
+        // 160 × 80: fitted as 80 × 40 with bars above and below.
+        sPicture p{160, 80, std::vector<uint8_t>(160 * 80 * 4)};
+        for (int32_t y = 0; y < 80; ++y)
+            for (int32_t x = 0; x < 160; ++x) {
+                uint8_t* px = &p.rgba[(static_cast<size_t>(y) * 160 + x) * 4];
+                px[0] = y < 40 ? 220 : 30, px[1] = 90, px[2] = x < 80 ? 200 : 20, px[3] = 255;
+            }
+        // The same picture at 40 × 20, smaller than the view: processed at its own size and
+        // scaled into the display rectangle by the screen pass.
+        sPicture small{40, 20, std::vector<uint8_t>(40 * 20 * 4)};
+        for (int32_t y = 0; y < 20; ++y)
+            for (int32_t x = 0; x < 40; ++x)
+                std::copy_n(&p.rgba[(static_cast<size_t>(y * 4) * 160 + x * 4) * 4], 4,
+                            &small.rgba[(static_cast<size_t>(y) * 40 + x) * 4]);
+        for (const auto& [style, picture] : {std::pair{3, &p}, std::pair{0, &p}, std::pair{3, &small}, std::pair{0, &small}}) {
+            engine.SetAdjustment("Luminance Style", true, (static_cast<float>(style) + 0.5f) / 4.0f);
+            engine.SetInputPixels(sFrameTime::Make(0, 60), picture->width, picture->height, picture->width,
+                                  picture->height, 0, 0, picture->width, picture->height, false, 0, kPixelFormatRGBA,
+                                  picture->rgba.data());
+            EXPECT_EQ(engine.reducedProcessing, picture == &p);
+            EXPECT_EQ(std::vector<int32_t>(engine.outputViewport, engine.outputViewport + 4),
+                      (std::vector<int32_t>{0, 20, 80, 40}));
+            const uint64_t presents = layer.presentedContents().presentCount;
+            engine.RenderFrame();
+            const platform::CAEAGLLayerContents& shown = layer.presentedContents();
+            ASSERT_EQ(shown.presentCount, presents + 1) << style;
+            ASSERT_EQ(shown.width, 80);
+            const auto at = [&](int x, int y) { return &shown.pixels[(static_cast<size_t>(y) * 80 + x) * 4]; };
+            EXPECT_LT(at(40, 5)[0] + at(40, 5)[1] + at(40, 5)[2], 10) << "bar, style " << style;
+            // Top left of the picture: red and blue high; bottom right: both low.
+            EXPECT_GT(at(10, 25)[0], 150) << style;
+            EXPECT_GT(at(10, 25)[2], 120) << style;
+            EXPECT_LT(at(70, 55)[0], 90) << style;
+            EXPECT_LT(at(70, 55)[2], 80) << style;
+        }
+        EXPECT_FALSE(device->CheckError());
+    }
 }
