@@ -13,6 +13,7 @@
 #include "engine/AmbrelGraphicsController.h"
 #include "gpu/Device.h"
 #include "platform/imageio/ImageIO.h"
+#include "platform/corevideo/CVPixelBuffer.h"
 #include "platform/opengles/CAEAGLLayer.h"
 
 using namespace QV::Graphics;
@@ -587,4 +588,36 @@ TEST(FrameRenderScreenTest, PresentsIntoTheDisplayRectangle)
         }
         EXPECT_FALSE(device->CheckError());
     }
+}
+
+// A camera frame arrives as a pixel buffer: after a still it reconfigures (another kind of
+// input at the same size) and renders the frame's pixels.
+TEST_F(FrameRenderTest, CameraFrameAfterAStillReconfiguresAndRenders)
+{
+    SetChoice("Luminance Style", 3, 4);
+    const sPicture p = SyntheticPicture(32, 16);
+    SetPicture(p);
+    EXPECT_FALSE(engine->inputIsPixelBuffer);
+
+    platform::CVPixelBufferRef buffer;
+    ASSERT_EQ(platform::CVPixelBufferCreate(32, 16, platform::kCVPixelFormatType_32BGRA, &buffer),
+              platform::kCVReturnSuccess);
+    platform::CVPixelBufferLockBaseAddress(buffer, 0);
+    auto* base = static_cast<uint8_t*>(platform::CVPixelBufferGetBaseAddress(buffer));
+    for (size_t y = 0; y < 16; ++y)
+        for (size_t x = 0; x < 32; ++x) {
+            uint8_t* px = base + y * buffer->bytesPerRow() + x * 4;
+            px[0] = 30, px[1] = 120, px[2] = 210, px[3] = 255;  // B, G, R, A
+        }
+    platform::CVPixelBufferUnlockBaseAddress(buffer, 0);
+    engine->SetInputPixelBuffer(sFrameTime::Make(0, 60), 32, 16, 32, 16, 0, 0, 32, 16, false, 0, kPixelFormatBGRA,
+                                buffer);
+    EXPECT_TRUE(engine->inputIsPixelBuffer);
+    ASSERT_TRUE(engine->inputTextures[0].texture->IsCached());
+    const sPicture out = Render();
+    ASSERT_EQ(out.width, 32);
+    EXPECT_NEAR(out.rgba[0], 210, 2);
+    EXPECT_NEAR(out.rgba[1], 120, 2);
+    EXPECT_NEAR(out.rgba[2], 30, 2);
+    EXPECT_FALSE(GLErrors());
 }
