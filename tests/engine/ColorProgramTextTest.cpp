@@ -6,6 +6,8 @@
 #include <string>
 
 #include "engine/EnginePrograms.h"
+#include "engine/ToneMapLookTable.h"
+#include "platform/foundation/NSBundle.h"
 #include "platform/imageio/ImageIO.h"
 
 namespace {
@@ -297,6 +299,24 @@ TEST(LookImages, ConvertedToTheLayoutTheStageReads)
     EXPECT_FALSE(ConvertLookImage(2, Bitmap(1, 1, platform::ImagePixelFormat::RGBA, [](uint32_t, uint8_t*) {}), nullptr));
     EXPECT_FALSE(ConvertLookImage(0, strip, nullptr));
     EXPECT_FALSE(ConvertLookImage(65, strip, nullptr));
+}
+
+TEST(LookImages, EveryShippedLookLoadsInItsLayout)
+{
+    for (int32_t look = 1; look < kToneMapLookCount; ++look) {
+        const sToneMapLook& row = ToneMapLookTable[static_cast<size_t>(look)];
+        const std::string path = NSBundle::mainBundle().pathForResource(row.imageName);
+        ASSERT_FALSE(path.empty()) << row.imageName;
+        platform::ImageIOError error;
+        const auto decoded = platform::DecodeImageFile(path, platform::ImagePixelFormat::RGBA, &error);
+        ASSERT_TRUE(decoded) << row.imageName << ": " << error.message;
+        std::string reason;
+        const auto image = ConvertLookImage(look, decoded->bitmap, &reason);
+        ASSERT_TRUE(image) << row.imageName << ": " << reason;
+        EXPECT_EQ(image->width, 256) << row.imageName;
+        EXPECT_EQ(image->height, look == 1 ? 256 : 1) << row.imageName;
+        EXPECT_EQ(image->channels, look == 15 ? 1 : 4) << row.imageName;
+    }
 }
 
 } // namespace
