@@ -78,6 +78,16 @@ TEST(BrightnessText, EachSettingWritesItsStatements)
          [](sBrightnessOptions& o) { o.method = 2, o.shadows.strength = 0.000002f; },
          {"float cie = (w0 * k1)"},
          {}},
+        {"levels and filmic within 1e-6 of neutral are off",
+         [](sBrightnessOptions& o) {
+             o.method = 2, o.levels = {0.000001f, 0.5000005f, 0.9999995f}, o.filmicStrength = 0.000001f;
+         },
+         {"vec4(texture2D(img0, vTexture0).r)"},
+         {"cie"}},
+        {"filmic 2e-6 from 0 is on", [](sBrightnessOptions& o) { o.method = 2, o.filmicStrength = 0.000002f; },
+         {"float cie = c0 * t;"}, {}},
+        {"a white point 2e-6 from 1 is on", [](sBrightnessOptions& o) { o.method = 2, o.levels.whitePoint = 0.999998f; },
+         {"float cie = clamp("}, {}},
         {"nothing enabled copies the red channel",
          [](sBrightnessOptions& o) { o.method = 2, o.filmicStrength = 0.0f; },
          {"    gl_FragColor = vec4(texture2D(img0, vTexture0).r);\n}"},
@@ -273,6 +283,39 @@ TEST_F(BrightnessProgram, MeetingLevelsPointsMakeAThresholdInsteadOfNoPass)
     const std::vector<float> out = Run();
     EXPECT_EQ(out[100], 0.0f);
     EXPECT_EQ(out[200], 1.0f);
+}
+
+TEST_F(BrightnessProgram, EverySettingCompilesAndLinks)
+{
+    int built = 0, empty = 0, index = 0;
+    for (int form = 0; form < 5; ++form)  // methods 0 to 3, method 1 also in its Var form
+        for (bool brightenOnly : {false, true})
+            for (bool shadows : {false, true})
+                for (bool highlights : {false, true})
+                    for (int levels = 0; levels < 3; ++levels)
+                        for (bool filmic : {false, true})
+                            for (bool localLaplacian : {false, true}) {
+                                engine->brightnessMethod = form == 4 ? 1 : form;
+                                engine->cie.brightnessVarScale = form == 4 ? 0.5f : 1.0f;
+                                engine->cie.brightenOnly = brightenOnly;
+                                engine->algShadows.strength = shadows ? 0.3f : 0.0f;
+                                engine->algHighlights.strength = highlights ? 0.7f : 1.0f;
+                                engine->levels = levels == 0 ? sLevels{} : sLevels{0.1f, levels == 1 ? 0.5f : 0.3f, 0.9f};
+                                engine->filmicStrength = filmic ? 0.12f : 0.0f;
+                                engine->luminanceStyle = localLaplacian ? 1 : 0;
+                                engine->shaderSets.precisions[0] = index++ % 3;
+                                Release(kPairBrightness);
+                                BuildBrightnessProgram(*engine, slot());
+                                if (!slot()) {
+                                    ++empty;
+                                    continue;
+                                }
+                                EXPECT_TRUE(slot()->IsBuilt()) << "form " << form << " index " << index;
+                                ++built;
+                            }
+    // Only the copy under the Local Laplacian style builds nothing: method 2 with nothing on.
+    EXPECT_EQ(empty, 2 * 1);
+    EXPECT_EQ(built + empty, 5 * 96);
 }
 
 TEST_F(BrightnessProgram, FilledSlotKeepsItsTextAndTakesTheLiveUniforms)
