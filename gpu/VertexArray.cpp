@@ -139,7 +139,10 @@ void CVertexArrayObject::Apply() {
     CVertexArray* manager = Manager();
     if (!manager) return;
     bool applied = manager->appliedVertexArrayObject == this;
-    if (applied && changeFlags == 0) return;
+    // GL ES 2 has one element-array binding for everything: creating an index buffer binds it,
+    // so an applied object's indices may have been replaced behind its back.
+    bool indicesBound = !indexBuffer || manager->boundElementBuffer == indexBuffer;
+    if (applied && changeFlags == 0 && indicesBound) return;
     if (!applied || (changeFlags & 1u)) {
         for (uint32_t i = 0; i < attributes.size() && i < 32; ++i) {
             if (!(enableMask & (1u << i))) continue;
@@ -150,7 +153,7 @@ void CVertexArrayObject::Apply() {
                   reinterpret_cast<const void*>(a.offset));
         }
     }
-    if (!applied || (changeFlags & 2u)) {
+    if (!applied || (changeFlags & 2u) || !indicesBound) {
         if (indexBuffer) {
             static_cast<CIndexBuffer*>(indexBuffer)->Bind();
         } else if (manager->boundElementBuffer) {

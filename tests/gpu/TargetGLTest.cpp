@@ -164,6 +164,35 @@ TEST_F(DeviceTest, VertexLayoutIsIssuedOnlyWhenItChanges) {
                                         "glBindBuffer(34963, 0)"}));
 }
 
+// GL ES 2 has a single element-array binding: an index buffer made after an indexed draw takes
+// it over, and the next draw of the same object must bind its own indices again.
+TEST_F(DeviceTest, AppliedObjectKeepsItsIndicesWhenAnotherIndexBufferIsMade) {
+    IShaderProgram* white = Program(Fragment("    gl_FragColor = vec4(1.0);\n"));
+    IVertexArrayObject* quad = Quad();
+    Target(4, 4);
+    const uint16_t lowerLeft[] = {0, 1, 2};
+    const uint16_t upperRight[] = {1, 2, 3};
+    IIndexBuffer* own = device->GetVertexArray()->CreateIndexBuffer(3, lowerLeft);
+    indexBuffers.push_back(own);
+    quad->SetIndexBuffer(own);
+    for (bool anotherMadeMeanwhile : {false, true}) {
+        device->SetClearColor(0, 0, 0, 0);
+        device->Clear(true, false);
+        if (anotherMadeMeanwhile)
+            indexBuffers.push_back(device->GetVertexArray()->CreateIndexBuffer(3, upperRight));
+        GLCallLog log;
+        device->Draw(white, quad, PRIMITIVE_TRIANGLES);
+        if (anotherMadeMeanwhile) {
+            EXPECT_EQ(log.CallsOf("glBindBuffer"),
+                      std::vector<std::string>{"glBindBuffer(34963, " +
+                                               std::to_string(static_cast<CIndexBuffer*>(own)->GetName()) + ")"});
+        }
+        std::vector<uint8_t> pixels = Read(4, 4);
+        EXPECT_EQ(pixels[0], 255) << "the object's own lower-left triangle";
+        EXPECT_EQ(pixels[15 * 4], 0) << "not the triangle of the other index buffer";
+    }
+}
+
 TEST_F(DeviceTest, VertexBufferAndAttributeLimits) {
     IVertexArray* manager = device->GetVertexArray();
     IVertexBuffer* b = manager->CreateVertexBuffer(false, 4, 8, nullptr);
