@@ -62,6 +62,8 @@ void GraphicsView::initialize() {
     UIView::setContentScaleFactor(AppConstants::defaultContentScale());
     if (graphicsController_) {
         setViewRectFromBounds(contentScaleFactor());
+        // The engine matches these bounds now: a later frame of the same size changes nothing.
+        lastBounds_ = bounds();
         // Tile limit of the full-resolution render (the preview is not capped by it).
         graphicsController_->maxTextureSize = DeviceUtility::hasHighMemory() ? 768 : 384;
         graphicsController_->SetRenderProgressBlock([](double) {});

@@ -288,7 +288,7 @@ private:
                              const void* pixels);
     // Frame waiting for the display link (a camera frame is not queued behind it).
     bool engineHasPendingFrame() const;
-    float filterScaleForPicture(double width, double height) const;
+    double filterScaleForPicture(double width, double height) const;
 
     // Frame loop and life cycle.
     bool animating_ = false;

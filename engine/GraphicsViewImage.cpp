@@ -66,14 +66,14 @@ void GraphicsView::setImageWithImage(const UIImagePtr& image) {
     setImageWithImageData(data.get());
 }
 
-float GraphicsView::filterScaleForPicture(double width, double height) const {
+double GraphicsView::filterScaleForPicture(double width, double height) const {
     // The reference length is the camera's shorter side, known from the first camera frame;
     // before any camera frame the view's shorter side in pixels stands in for it.
     double reference = normalizedFilterScaleDimension_;
     if (!(reference > 0) && graphicsController_)
         reference = std::min(graphicsController_->viewRect[2], graphicsController_->viewRect[3]);
     if (!(reference > 0)) reference = 1;
-    return static_cast<float>(std::min(width, height) / reference);
+    return std::min(width, height) / reference;
 }
 
 void GraphicsView::setImageWithImageData(const ImageData* imageData) {
