@@ -37,6 +37,8 @@ struct AdjustmentRange;
 }
 
 struct sPassContext;
+struct sTile;
+class UIImage;
 
 class AmbrelGraphicsController {
 public:
@@ -140,6 +142,44 @@ public:
     std::pair<std::string_view, bool> BrightnessTarget(std::string_view modeId) const;
     // The parameter the contrast value drives; empty under Local Laplacian.
     std::string_view ContrastTarget() const;
+
+    // --- Full-resolution render -----------------------------------------------------------
+    // Renders a photo offscreen through the whole chain at full resolution: strip by strip
+    // when its width fits the texture limit, tile by tile otherwise. `format` is the input's
+    // (kPixelFormatRGB, BGRA or RGBA, rows packed); the image is always 32-bit B,G,R,A with
+    // straight alpha and carries `orientation` (the pixels are not turned). Null while a
+    // recording runs, for a request whose sizes or crop do not fit the input, or when memory
+    // runs out. The preview's state (zoom, split, variant, input) is put back afterwards, the
+    // input released for the caller to set again. Reports progress 0 to 1 through the
+    // render progress block.
+    std::shared_ptr<UIImage> RenderToImage(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
+                                           int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t outputWidth,
+                                           int32_t outputHeight, int64_t orientation, int32_t format,
+                                           const void* pixels);
+    // The two renderers; the pixels are asked for once, after the tiles are laid out.
+    using PixelSource = std::function<const void*()>;
+    std::shared_ptr<UIImage> RenderToImageStrips(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
+                                                 int32_t cropHeight, int32_t cropX, int32_t cropY,
+                                                 int32_t outputWidth, int32_t outputHeight, int64_t orientation,
+                                                 int32_t format, const PixelSource& pixels);
+    std::shared_ptr<UIImage> RenderToImageTiles(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
+                                                int32_t cropHeight, int32_t cropX, int32_t cropY,
+                                                int32_t outputWidth, int32_t outputHeight, int64_t orientation,
+                                                int32_t format, const PixelSource& pixels);
+    // Border for the current level count; raises the tile size to four borders.
+    void ComputeTileBorder(int32_t& tileSize, int32_t& border) const;
+    // Lays out the tiles of an output: inner tiles, then the last row, the last column and the
+    // corner, each column top to bottom.
+    static void RenderTiled(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight,
+                            int32_t cropX, int32_t cropY, int32_t outputWidth, int32_t outputHeight,
+                            int32_t tileWidth, int32_t tileHeight, int32_t border, bool sort,
+                            std::vector<sTile>& tiles);
+    // The input rectangle (and exact window inside it) that one tile reads when rescaling.
+    static void ComputeTileRect(sTile& tile, const QV::Math::CVector2<float>& scale, QV::Math::CVector2<float> size,
+                                int32_t limitX, int32_t limitY, int32_t originX, int32_t originY);
+    // The current input rendered once offscreen and read back (orientation down-mirrored:
+    // the rows come bottom first). Null without an input or while a recording runs.
+    std::shared_ptr<UIImage> RenderCurrentImageToImage();
 
     // --- Uniform values shared by builders and setters ------------------------------------
     static QV::Math::CVector2<float> ShadowsStrengthUniform(const sShadowsHighlights& shadows);
@@ -299,6 +339,8 @@ public:
     bool textureStorage = false;
     bool inputIsPixelBuffer = false;
     std::function<void(double)> renderProgressBlock;
+    // Largest tile side of the full-resolution render (the device's texture limit caps it).
+    int32_t tileSizeLimit = INT32_MAX;
     QV::Graphics::IVertexBuffer* quadVertexBuffer = nullptr;
     QV::Graphics::IVertexArrayObject* quadVertexArray = nullptr;
     QV::Graphics::ITexture2D* workTextures[3] = {};

@@ -1,0 +1,426 @@
+// The full-resolution render: the preview's pass chain run offscreen over the whole photo,
+// cut into overlapping strips or tiles whose interiors are stitched into one image.
+//
+// Strips span the full width, so each is a run of whole rows of the caller's buffer and is
+// read straight into the result. Tiles need a packed copy of their source rectangle; two
+// staging slots let the flip-copy of one tile's read-back overlap the next tile's GPU work.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/TileLayout.h"
+#include "gpu/Device.h"
+#include "gpu/Framebuffer.h"
+#include "gpu/Shader.h"
+#include "gpu/Texture.h"
+#include "platform/coregraphics/CGImage.h"
+#include "platform/uikit/UIImage.h"
+
+using namespace QV::Graphics;
+using QV::Math::CMatrix4;
+using QV::Math::CVector2;
+using QV::Math::CVector4;
+
+namespace {
+
+// Input pixels: 3 bytes for RGB, 4 for the others. The read-back is always 4-byte B,G,R,A,
+// whatever the input, so results and read-back slots are sized at 4 bytes per pixel.
+int32_t InputBytesPerPixel(int32_t format) { return format == kPixelFormatRGB ? 3 : 4; }
+constexpr size_t kResultBytesPerPixel = 4;
+
+// 32-bit little-endian words with alpha first: B, G, R, A bytes, straight alpha.
+constexpr CGBitmapInfo kResultBitmapInfo = kCGImageAlphaFirst | kCGBitmapByteOrder32Little;
+
+const sFrameTime kStillTime = sFrameTime::Make(0, 60);
+
+// A buffer of `size` bytes, or empty when it cannot be had.
+bool Allocate(std::vector<uint8_t>& buffer, size_t size)
+{
+    try {
+        buffer.resize(size);
+        return true;
+    } catch (const std::bad_alloc&) {
+        buffer.clear();
+        return false;
+    } catch (const std::length_error&) {
+        buffer.clear();
+        return false;
+    }
+}
+
+std::shared_ptr<UIImage> WrapBGRA(std::vector<uint8_t> pixels, int32_t width, int32_t height, int64_t orientation)
+{
+    CGImageRef image = CGImageCreate(static_cast<size_t>(width), static_cast<size_t>(height), 8, 32,
+                                     static_cast<size_t>(width) * kResultBytesPerPixel, CGColorSpaceCreateDeviceRGB(),
+                                     kResultBitmapInfo, std::move(pixels));
+    const auto turn = orientation >= 0 && orientation <= 7 ? static_cast<UIImageOrientation>(orientation)
+                                                           : UIImageOrientation::Up;
+    return UIImage::imageWithCGImage(image, 1.0, turn);
+}
+
+// Copies a staged read-back (interior rows, bottom row first) into the result, top row first.
+void CopyFlipped(const sTile& tile, const uint8_t* slot, uint8_t* result, size_t resultRowBytes)
+{
+    const size_t rowBytes = static_cast<size_t>(tile.interiorWidth) * kResultBytesPerPixel;
+    for (int32_t r = 0; r < tile.interiorHeight; ++r)
+        std::memcpy(result + static_cast<size_t>(tile.interiorY + r) * resultRowBytes +
+                        static_cast<size_t>(tile.interiorX) * kResultBytesPerPixel,
+                    slot + static_cast<size_t>(tile.interiorHeight - 1 - r) * rowBytes, rowBytes);
+}
+
+} // namespace
+
+// --- Rendering -----------------------------------------------------------------------------
+
+namespace {
+
+struct sRenderRequest {
+    int32_t inputWidth, inputHeight, cropWidth, cropHeight, cropX, cropY, outputWidth, outputHeight;
+    int64_t orientation;
+    int32_t format;
+
+    // Sizes of at least one pixel, a crop inside the input and a known pixel format.
+    bool IsValid() const
+    {
+        return inputWidth >= 1 && inputHeight >= 1 && cropWidth >= 1 && cropHeight >= 1 && outputWidth >= 1 &&
+               outputHeight >= 1 && cropX >= 0 && cropY >= 0 &&
+               static_cast<int64_t>(cropX) + cropWidth <= inputWidth &&
+               static_cast<int64_t>(cropY) + cropHeight <= inputHeight &&
+               (format == kPixelFormatRGB || format == kPixelFormatBGRA || format == kPixelFormatRGBA);
+    }
+    // Anything but the whole input at its own size reads through a texture window.
+    bool IsRescaled() const
+    {
+        return inputWidth != outputWidth || inputHeight != outputHeight || cropWidth != inputWidth ||
+               cropHeight != inputHeight || cropX != 0 || cropY != 0;
+    }
+};
+
+// One render, from the switch into the full-resolution state to the switch back.
+class CFullResolutionRender {
+public:
+    CFullResolutionRender(AmbrelGraphicsController& engine, const sRenderRequest& request, bool strips)
+        : e(engine), q(request), strips(strips)
+    {
+    }
+
+    std::shared_ptr<UIImage> Run(const AmbrelGraphicsController::PixelSource& source)
+    {
+        if (e.videoRecording.mode != 2)
+            return nullptr;
+        if (!q.IsValid()) {
+            std::fprintf(stderr, "full-resolution render refused: %d x %d crop %d x %d at %d, %d into %d x %d\n",
+                         q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX, q.cropY, q.outputWidth,
+                         q.outputHeight);
+            return nullptr;
+        }
+        // The result is had before anything changes: a request too large for memory leaves
+        // the engine as it was.
+        if (!AllocateResult())
+            return nullptr;
+        Progress(0.0);
+        Enter();
+        const bool done = RenderTiles(source);
+        Leave();
+        if (!done)
+            return nullptr;
+        return WrapBGRA(std::move(result), q.outputWidth, q.outputHeight, q.orientation);
+    }
+
+private:
+    void Progress(double value)
+    {
+        if (e.renderProgressBlock)
+            e.renderProgressBlock(value);
+    }
+
+    // Steps into the full-resolution state: no split, no zoom, the second program variant,
+    // the offscreen target and a fresh input geometry.
+    void Enter()
+    {
+        e.previewQuality = false;
+        savedSplit = e.colorAdjustment.split.on;
+        if (savedSplit) {
+            e.colorAdjustment.split.on = false;
+            e.ReleasePrograms({kPairColorAdjustment});
+        }
+        const int32_t limit = AmbrelGraphicsController::MaxTextureSize();
+        int32_t tileSize = std::min(e.tileSizeLimit, limit);
+        int32_t border = 0;
+        e.ComputeTileBorder(tileSize, border);
+        AmbrelGraphicsController::programVariant = 1;
+        AmbrelGraphicsController::filterScaleVariant = 1;
+        AmbrelGraphicsController::RenderTiled(q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX,
+                                              q.cropY, q.outputWidth, q.outputHeight, strips ? limit : tileSize,
+                                              tileSize, border, false, tiles);
+        savedZoom = e.zoom;
+        e.SetZoom(1.0f);
+        if (!e.inputReconfigureRequested && (e.renderTarget == kRenderTargetScreen || e.renderTarget == kRenderTargetRecording))
+            e.inputReconfigureRequested = true;
+        e.renderTarget = kRenderTargetOffscreen;
+        e.matricesDirty = true;
+    }
+
+    // Steps back into the preview state; the input is released for the caller to set again.
+    void Leave()
+    {
+        if (q.IsRescaled() || tiles.size() > 1)
+            ResetUniforms();
+        if (!e.inputReconfigureRequested && e.renderTarget == kRenderTargetOffscreen)
+            e.inputReconfigureRequested = true;
+        e.renderTarget = kRenderTargetScreen;
+        e.matricesDirty = true;
+        e.SetZoom(savedZoom);
+        AmbrelGraphicsController::programVariant = 0;
+        AmbrelGraphicsController::filterScaleVariant = 0;
+        if (e.colorAdjustment.split.on != savedSplit) {
+            e.colorAdjustment.split.on = savedSplit;
+            e.ReleasePrograms({kPairColorAdjustment});
+        }
+        e.previewQuality = true;
+        e.inputReconfigureRequested = true;
+        e.ReleaseInputTextures();
+        e.ReleaseWorkingTextures();
+    }
+
+    bool RenderTiles(const AmbrelGraphicsController::PixelSource& source)
+    {
+        const size_t count = tiles.size();
+        if (count == 0)
+            return false;
+        if (!AllocateStaging())
+            return false;
+        const auto* pixels = static_cast<const uint8_t*>(source ? source() : nullptr);
+        if (!pixels)
+            return false;
+
+        for (size_t i = 0; i < count; ++i) {
+            const sTile& tile = tiles[i];
+            const int32_t slot = static_cast<int32_t>(i % 2);
+            SetTileInput(tile, pixels, slot);
+            if (q.IsRescaled())
+                SetTextureWindow(tile);
+            e.RenderFrame();
+            // The previous tile's read-back goes into the result while this one renders.
+            if (!strips && count > 1 && slotTiles[1 - slot])
+                CopyFlipped(*slotTiles[1 - slot], SlotBytes(1 - slot), result.data(), resultRowBytes);
+            if (!ReadBack(tile, slot))
+                return false;
+            Progress(static_cast<double>(i + 1) / static_cast<double>(count));
+        }
+        if (!strips && count > 1) {
+            const int32_t last = static_cast<int32_t>((count - 1) % 2);
+            CopyFlipped(*slotTiles[last], SlotBytes(last), result.data(), resultRowBytes);
+        }
+        return true;
+    }
+
+    // 4 bytes for every output pixel, whatever the input format: that is what the read-back
+    // writes.
+    bool AllocateResult()
+    {
+        resultRowBytes = static_cast<size_t>(q.outputWidth) * kResultBytesPerPixel;
+        size_t bytes = 0;
+        if (__builtin_mul_overflow(resultRowBytes, static_cast<size_t>(q.outputHeight), &bytes) ||
+            !Allocate(result, bytes)) {
+            std::fprintf(stderr, "full-resolution render: no memory for a %d x %d result\n", q.outputWidth,
+                         q.outputHeight);
+            return false;
+        }
+        return true;
+    }
+
+    // Tiles of several: two slots, each large enough for a packed source rectangle or an
+    // interior read-back. Strips read straight from the caller's rows into the result.
+    bool AllocateStaging()
+    {
+        if (strips || tiles.size() < 2)
+            return true;
+        size_t largest = 0;
+        for (const sTile& tile : tiles) {
+            largest = std::max(largest, static_cast<size_t>(tile.sourceWidth) * static_cast<size_t>(tile.sourceHeight));
+            largest = std::max(largest, static_cast<size_t>(tile.width) * static_cast<size_t>(tile.height));
+        }
+        slotBytes = largest * kResultBytesPerPixel;
+        if (!Allocate(staging, 2 * slotBytes)) {
+            std::fprintf(stderr, "full-resolution render: no memory for the tile staging area\n");
+            return false;
+        }
+        return true;
+    }
+
+    uint8_t* SlotBytes(int32_t slot) { return staging.data() + static_cast<size_t>(slot) * slotBytes; }
+
+    void SetTileInput(const sTile& tile, const uint8_t* pixels, int32_t slot)
+    {
+        const int32_t bpp = InputBytesPerPixel(q.format);
+        const size_t inputRowBytes = static_cast<size_t>(q.inputWidth) * bpp;
+        if (tiles.size() == 1) {
+            e.SetInputPixels(kStillTime, q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX, q.cropY,
+                             q.outputWidth, q.outputHeight, false, 5, q.format, pixels);
+            return;
+        }
+        if (strips) {
+            const uint8_t* rows = pixels + static_cast<size_t>(tile.sourceY) * inputRowBytes;
+            e.SetInputPixels(kStillTime, tile.sourceWidth, tile.sourceHeight, tile.sourceWidth, tile.sourceHeight, 0,
+                             0, tile.width, tile.height, false, 5, q.format, rows);
+        } else {
+            // Pack the source rectangle; this slot's earlier read-back has been copied out.
+            uint8_t* packed = SlotBytes(slot);
+            const size_t rowBytes = static_cast<size_t>(tile.sourceWidth) * bpp;
+            for (int32_t r = 0; r < tile.sourceHeight; ++r)
+                std::memcpy(packed + static_cast<size_t>(r) * rowBytes,
+                            pixels + static_cast<size_t>(tile.sourceY + r) * inputRowBytes +
+                                static_cast<size_t>(tile.sourceX) * bpp,
+                            rowBytes);
+            slotTiles[slot] = nullptr;
+            e.SetInputPixels(kStillTime, tile.sourceWidth, tile.sourceHeight, tile.sourceWidth, tile.sourceHeight, 0,
+                             0, tile.width, tile.height, false, 0, q.format, packed);
+        }
+        // The vignette is laid over the whole picture, not each tile.
+        if (e.colorAdjustment.vignette) {
+            const float w = static_cast<float>(q.outputWidth), h = static_cast<float>(q.outputHeight);
+            const float y = strips ? static_cast<float>(tile.y) : h - static_cast<float>(tile.y + tile.height);
+            SetColorAdjustmentUniform(CVector4<float>(static_cast<float>(tile.x) / w, y / h,
+                                                      static_cast<float>(tile.width) / w,
+                                                      static_cast<float>(tile.height) / h));
+        }
+    }
+
+    void SetColorAdjustmentUniform(const CVector4<float>& place)
+    {
+        if (IShaderProgram* program = e.shaderSets[kPairColorAdjustment][AmbrelGraphicsController::programVariant])
+            program->SetUniform4f("uVignetteTexture", place);
+    }
+
+    void SetTextureWindow(const sTile& tile)
+    {
+        const CMatrix4<float> window =
+            CMatrix4<float>::Translation(tile.textureOffset.x, tile.textureOffset.y, 0.0f) *
+            CMatrix4<float>::Scale(tile.textureScale.x, tile.textureScale.y, 1.0f) * e.inputTextureMatrix;
+        SetInputTextureMatrix(window);
+    }
+
+    void SetInputTextureMatrix(const CMatrix4<float>& matrix)
+    {
+        for (int32_t pair = kPairInputFirst; pair <= kPairInputFirst + 3; ++pair)
+            if (IShaderProgram* program = e.shaderSets[pair][AmbrelGraphicsController::programVariant])
+                program->SetUniformMatrix4fv("uModelViewProjectionTextureMatrix", 1, false, &matrix);
+    }
+
+    void ResetUniforms()
+    {
+        if (q.IsRescaled())
+            SetInputTextureMatrix(e.inputTextureMatrix);
+        if (tiles.size() > 1 && e.colorAdjustment.vignette)
+            SetColorAdjustmentUniform(CVector4<float>(0.0f, 0.0f, 1.0f, 1.0f));
+    }
+
+    // Reads the tile's interior from the output: straight into the result for strips and a
+    // single tile, into the tile's slot otherwise.
+    bool ReadBack(const sTile& tile, int32_t slot)
+    {
+        ITexture2D* output = e.currentOutput;
+        IFramebufferObject* framebuffer = e.levelFramebuffers.empty() ? nullptr : e.levelFramebuffers[0];
+        if (!output || !framebuffer) {
+            std::fprintf(stderr, "full-resolution render: tile at %d, %d has no output\n", tile.x, tile.y);
+            return false;
+        }
+        IFramebuffer* framebuffers = CDevice::GetCurrentDevice()->GetFramebuffer();
+        framebuffer->AttachTexture(ATTACHMENT_COLOR0, output);
+        framebuffers->BindFramebufferObject(framebuffer);
+        const int32_t column = tile.interiorX - tile.x;
+        const bool topFirst = strips || tiles.size() == 1;
+        const int32_t row = topFirst ? tile.interiorY - tile.y
+                                     : tile.height - (tile.interiorY - tile.y) - tile.interiorHeight;
+        // Strips and a single tile span the whole width, so their rows land contiguously.
+        uint8_t* target = topFirst ? result.data() + static_cast<size_t>(tile.interiorY) * resultRowBytes
+                                   : SlotBytes(slot);
+        if (topFirst && (tile.interiorX != 0 || tile.interiorWidth != q.outputWidth))
+            return false;
+        if (!framebuffers->ReadPixels(column, row, tile.interiorWidth, tile.interiorHeight, FORMAT_BGRA,
+                                      PIXEL_TYPE_UNSIGNED_BYTE, 1, target)) {
+            std::fprintf(stderr, "full-resolution render: the output of the tile at %d, %d could not be read\n",
+                         tile.x, tile.y);
+            return false;
+        }
+        if (!topFirst)
+            slotTiles[slot] = &tile;
+        return true;
+    }
+
+    AmbrelGraphicsController& e;
+    const sRenderRequest q;
+    const bool strips;
+    std::vector<sTile> tiles;
+    std::vector<uint8_t> result;
+    size_t resultRowBytes = 0;
+    std::vector<uint8_t> staging;
+    size_t slotBytes = 0;
+    const sTile* slotTiles[2] = {nullptr, nullptr};  // the tile whose read-back each slot holds
+    float savedZoom = 1.0f;
+    bool savedSplit = false;
+};
+
+} // namespace
+
+std::shared_ptr<UIImage> AmbrelGraphicsController::RenderToImage(int32_t inW, int32_t inH, int32_t cropW,
+                                                                 int32_t cropH, int32_t cropX, int32_t cropY,
+                                                                 int32_t outW, int32_t outH, int64_t orientation,
+                                                                 int32_t format, const void* pixels)
+{
+    const PixelSource source = [pixels] { return pixels; };
+    if (inW == cropW && inH == cropH && outW <= MaxTextureSize() && cropX <= 0 && cropY <= 0)
+        return RenderToImageStrips(inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format, source);
+    return RenderToImageTiles(inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format, source);
+}
+
+std::shared_ptr<UIImage> AmbrelGraphicsController::RenderToImageStrips(int32_t inW, int32_t inH, int32_t cropW,
+                                                                       int32_t cropH, int32_t cropX, int32_t cropY,
+                                                                       int32_t outW, int32_t outH,
+                                                                       int64_t orientation, int32_t format,
+                                                                       const PixelSource& pixels)
+{
+    const sRenderRequest request{inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format};
+    return CFullResolutionRender(*this, request, true).Run(pixels);
+}
+
+std::shared_ptr<UIImage> AmbrelGraphicsController::RenderToImageTiles(int32_t inW, int32_t inH, int32_t cropW,
+                                                                      int32_t cropH, int32_t cropX, int32_t cropY,
+                                                                      int32_t outW, int32_t outH, int64_t orientation,
+                                                                      int32_t format, const PixelSource& pixels)
+{
+    const sRenderRequest request{inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format};
+    return CFullResolutionRender(*this, request, false).Run(pixels);
+}
+
+std::shared_ptr<UIImage> AmbrelGraphicsController::RenderCurrentImageToImage()
+{
+    if (!inputTextures[0].texture || videoRecording.mode != 2)
+        return nullptr;
+    if (renderTarget == kRenderTargetScreen || renderTarget == kRenderTargetRecording)
+        inputReconfigureRequested = true;
+    renderTarget = kRenderTargetOffscreen;
+    frameDirty = true;
+    matricesDirty = true;
+    RenderFrame();
+    inputReconfigureRequested = inputReconfigureRequested || renderTarget == kRenderTargetOffscreen;
+    renderTarget = kRenderTargetScreen;
+    matricesDirty = true;
+
+    // Sized by what the read-back writes, so it can never overrun.
+    const auto [width, height] = OutputFrameSize();
+    if (width < 1 || height < 1)
+        return nullptr;
+    std::vector<uint8_t> pixels;
+    if (!Allocate(pixels, static_cast<size_t>(width) * height * kResultBytesPerPixel))
+        return nullptr;
+    if (!ReadOutputFrame(pixels.data(), static_cast<uint64_t>(width) * kResultBytesPerPixel))
+        return nullptr;
+    return WrapBGRA(std::move(pixels), width, height, 5);
+}

@@ -1,0 +1,375 @@
+// The full-resolution render on a real device: strips, tiles and a single tile agree, the
+// picture keeps its place whatever orientation it carries, the compare split stays out of the
+// export, progress runs from 0 to 1, and the preview state is put back.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "engine/TileLayout.h"
+#include "gpu/Device.h"
+#include "platform/opengles/CAEAGLLayer.h"
+#include "platform/coregraphics/CGImage.h"
+#include "platform/uikit/UIImage.h"
+
+namespace {
+
+// A photo-like test picture: smooth gradients with some texture, opaque, R,G,B,A or B,G,R,A.
+std::vector<uint8_t> Picture(int32_t width, int32_t height, int32_t bytesPerPixel = 4)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * bytesPerPixel);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * bytesPerPixel];
+            const double texture = 18.0 * std::sin(x * 0.21) * std::cos(y * 0.17);
+            p[0] = static_cast<uint8_t>(std::clamp(40.0 + 170.0 * x / width + texture, 0.0, 255.0));
+            p[1] = static_cast<uint8_t>(std::clamp(60.0 + 140.0 * y / height - texture, 0.0, 255.0));
+            p[2] = static_cast<uint8_t>(std::clamp(120.0 + 60.0 * std::sin((x + y) * 0.01), 0.0, 255.0));
+            if (bytesPerPixel == 4)
+                p[3] = 255;
+        }
+    return pixels;
+}
+
+struct Difference {
+    double mean = 0;
+    int max = 0;
+};
+
+// Colour channels of two B,G,R,A images of one size.
+Difference Compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    Difference d;
+    if (a.size() != b.size())
+        return {1e9, 255};
+    double sum = 0;
+    size_t n = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (i % 4 == 3)
+            continue;
+        const int delta = std::abs(int(a[i]) - int(b[i]));
+        sum += delta;
+        d.max = std::max(d.max, delta);
+        ++n;
+    }
+    d.mean = sum / static_cast<double>(n);
+    return d;
+}
+
+// R,G,B,A to B,G,R,A.
+std::vector<uint8_t> Swapped(std::vector<uint8_t> pixels)
+{
+    for (size_t i = 0; i + 3 < pixels.size(); i += 4)
+        std::swap(pixels[i], pixels[i + 2]);
+    return pixels;
+}
+
+std::vector<uint8_t> Bytes(const std::shared_ptr<UIImage>& image)
+{
+    if (!image || !image->CGImage() || !image->CGImage()->data)
+        return {};
+    return *image->CGImage()->data;
+}
+
+class FullResolutionRenderTest : public ::testing::Test {
+protected:
+    static constexpr int32_t kWidth = 600, kHeight = 400;
+
+    void SetUp() override
+    {
+        // The preview draws to a screen layer, as in the view.
+        device = QV::Graphics::CDevice::Create(&layer, true, false, false);
+        ASSERT_NE(device, nullptr) << "no OpenGL ES 2 device";
+        engine = std::make_unique<AmbrelGraphicsController>();
+        engine->SetViewRect(0, 0, 384, 384);
+        picture = Picture(kWidth, kHeight);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(AmbrelGraphicsController::programVariant, 0);
+        EXPECT_EQ(AmbrelGraphicsController::filterScaleVariant, 0);
+        engine.reset();
+        EXPECT_FALSE(device->CheckError());
+        device.reset();
+    }
+
+    void Choose(const char* parameter, const char* value)
+    {
+        engine->SetAdjustment(parameter, true, AmbrelGraphicsController::AdjustmentValueFromString(parameter, value));
+    }
+
+    // One preview frame of the picture, as the view renders before an export.
+    void Preview()
+    {
+        engine->SetInputPixels(sFrameTime::Make(0, 60), kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight,
+                               false, 0, kPixelFormatRGBA, picture.data());
+        engine->RenderFrame();
+    }
+
+    enum class Renderer { Strips, Tiles };
+    std::shared_ptr<UIImage> Render(Renderer renderer, int64_t orientation = 0, int32_t format = kPixelFormatRGBA,
+                                    const void* pixels = nullptr)
+    {
+        Preview();
+        EXPECT_FALSE(device->CheckError()) << "preview";
+        const void* source = pixels ? pixels : picture.data();
+        const auto block = [source] { return source; };
+        return renderer == Renderer::Strips
+                   ? engine->RenderToImageStrips(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight,
+                                                 orientation, format, block)
+                   : engine->RenderToImageTiles(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight,
+                                                orientation, format, block);
+    }
+
+    platform::CAEAGLLayer layer{CGRectMake(0, 0, 384, 384)};
+    std::unique_ptr<QV::Graphics::IDevice> device;
+    std::unique_ptr<AmbrelGraphicsController> engine;
+    std::vector<uint8_t> picture;
+};
+
+TEST_F(FullResolutionRenderTest, StyleNoneReturnsThePicture)
+{
+    Choose("Luminance Style", "None");
+    const std::shared_ptr<UIImage> image = Render(Renderer::Strips);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(CGImageGetWidth(image->CGImage()), size_t(kWidth));
+    EXPECT_EQ(CGImageGetHeight(image->CGImage()), size_t(kHeight));
+    std::vector<uint8_t> expected(picture.size());
+    for (size_t i = 0; i < picture.size(); i += 4) {  // R,G,B,A in, B,G,R,A out
+        expected[i] = picture[i + 2];
+        expected[i + 1] = picture[i + 1];
+        expected[i + 2] = picture[i];
+        expected[i + 3] = 255;
+    }
+    const Difference d = Compare(Bytes(image), expected);
+    EXPECT_LT(d.mean, 1.0);
+    EXPECT_LE(d.max, 3);
+}
+
+TEST_F(FullResolutionRenderTest, TileBorderFollowsTheLevelCount)
+{
+    const struct {
+        int32_t levels, tileIn, tileOut, border;
+    } cases[] = {{4, 384, 384, 64}, {6, 768, 768, 64}, {4, 100, 256, 64}, {7, 384, 1024, 256}, {7, 2048, 2048, 256}};
+    for (const auto& c : cases) {
+        engine->levelCount = c.levels;
+        int32_t tile = c.tileIn, border = 0;
+        engine->ComputeTileBorder(tile, border);
+        EXPECT_EQ(tile, c.tileOut) << c.levels << " levels, " << c.tileIn;
+        EXPECT_EQ(border, c.border) << c.levels << " levels";
+    }
+}
+
+// Strips, small tiles and one tile give the same picture: each piece's border absorbs the
+// reach of the filters.
+TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree)
+{
+    struct Setting {
+        const char* name;
+        const char* choice;  // an enumeration value by name, or null for `value`
+        float value;
+    };
+    const struct {
+        const char* name;
+        std::vector<Setting> settings;
+    } styles[] = {
+        {"CIE defaults", {}},
+        {"CIE, strong contrast, noise reduction, halo",
+         {{"NR On/Off", nullptr, 1.0f},
+          {"CIE Contrast K Strength", nullptr, 0.9f},
+          {"CIE Halo Strength", nullptr, 0.6f},
+          {"Alg CIE Brightness Strength", nullptr, 0.7f}}},
+        {"colour adjustments, look and vignette",
+         {{"Luminance Style", "None with Color Adjustments", 0},
+          {"CA Tone Map", "Amaro", 0},
+          {"CA Vignette On/Off", nullptr, 1.0f},
+          {"CA Saturation Strength", nullptr, 0.7f}}},
+    };
+    for (const auto& style : styles) {
+        SCOPED_TRACE(style.name);
+        engine = std::make_unique<AmbrelGraphicsController>();
+        engine->SetViewRect(0, 0, 384, 384);
+        for (const Setting& setting : style.settings)
+            if (setting.choice)
+                Choose(setting.name, setting.choice);
+            else
+                engine->SetAdjustment(setting.name, true, setting.value);
+
+        engine->tileSizeLimit = 256;  // three strips, twelve tiles
+        const std::vector<uint8_t> strips = Bytes(Render(Renderer::Strips));
+        const std::vector<uint8_t> tiles = Bytes(Render(Renderer::Tiles));
+        engine->tileSizeLimit = INT32_MAX;
+        const std::vector<uint8_t> single = Bytes(Render(Renderer::Tiles));
+        ASSERT_EQ(single.size(), picture.size());
+        // The style does change the picture.
+        EXPECT_GT(Compare(single, Swapped(picture)).mean, 2.0);
+
+        for (const auto* other : {&strips, &tiles}) {
+            const Difference d = Compare(single, *other);
+            // Measured: mean 0.22, largest 5 levels at the strongest setting (the coarsest
+            // pyramid levels see a little less of the picture from inside a tile).
+            EXPECT_LE(d.mean, 0.5) << (other == &strips ? "strips" : "tiles");
+            EXPECT_LE(d.max, 8) << (other == &strips ? "strips" : "tiles");
+        }
+    }
+}
+
+// The orientation only travels with the image: the pixels come out where they went in.
+TEST_F(FullResolutionRenderTest, CornerMarkerKeepsItsPlaceInEveryOrientation)
+{
+    Choose("Luminance Style", "None");
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 8; ++x) {
+            uint8_t* p = &picture[(static_cast<size_t>(y) * kWidth + x) * 4];
+            p[0] = 255, p[1] = 0, p[2] = 0;
+        }
+    const auto isMarker = [](const uint8_t* bgra) { return bgra[2] > 200 && bgra[1] < 60 && bgra[0] < 60; };
+    engine->tileSizeLimit = 256;
+    for (Renderer renderer : {Renderer::Strips, Renderer::Tiles})
+        for (int64_t orientation = 0; orientation < 8; ++orientation) {
+            SCOPED_TRACE(testing::Message() << (renderer == Renderer::Strips ? "strips" : "tiles") << ", orientation "
+                                            << orientation);
+            const std::shared_ptr<UIImage> image = Render(renderer, orientation);
+            ASSERT_NE(image, nullptr);
+            EXPECT_EQ(static_cast<int64_t>(image->imageOrientation()), orientation);
+            const std::vector<uint8_t> out = Bytes(image);
+            const auto at = [&](int32_t x, int32_t y) { return &out[(static_cast<size_t>(y) * kWidth + x) * 4]; };
+            EXPECT_TRUE(isMarker(at(2, 2)));
+            EXPECT_FALSE(isMarker(at(kWidth - 3, 2)));
+            EXPECT_FALSE(isMarker(at(2, kHeight - 3)));
+            EXPECT_FALSE(isMarker(at(kWidth - 3, kHeight - 3)));
+        }
+}
+
+TEST_F(FullResolutionRenderTest, CompareSplitIsLeftOutOfTheExportAndRestored)
+{
+    Choose("Luminance Style", "None with Color Adjustments");
+    Choose("CA Tone Map", "Amaro");
+    engine->tileSizeLimit = 256;
+    const std::vector<uint8_t> plain = Bytes(Render(Renderer::Tiles));
+
+    engine->SetCompareShowing(true);
+    const float point[2] = {192.0f, 192.0f};
+    engine->SetComparePoint(point);
+    engine->SetCompareAngle(0.3f);
+    const std::vector<uint8_t> split = Bytes(Render(Renderer::Tiles));
+    const Difference d = Compare(plain, split);
+    EXPECT_LE(d.max, 1);
+
+    EXPECT_TRUE(engine->colorAdjustment.split.on);
+    EXPECT_EQ(engine->shaderSets[kPairColorAdjustment][0], nullptr);  // rebuilt with the split next frame
+    EXPECT_TRUE(engine->shaderSets.stale[0]);
+}
+
+TEST_F(FullResolutionRenderTest, ProgressRunsFromZeroToOne)
+{
+    std::vector<double> progress;
+    engine->SetRenderProgressBlock([&progress](double p) { progress.push_back(p); });
+    engine->tileSizeLimit = 256;
+    for (Renderer renderer : {Renderer::Strips, Renderer::Tiles}) {
+        progress.clear();
+        ASSERT_NE(Render(renderer), nullptr);
+        const size_t pieces = renderer == Renderer::Strips ? 3 : 12;
+        ASSERT_EQ(progress.size(), pieces + 1);
+        EXPECT_EQ(progress.front(), 0.0);
+        EXPECT_EQ(progress.back(), 1.0);
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    }
+}
+
+TEST_F(FullResolutionRenderTest, PreviewStateIsPutBack)
+{
+    engine->SetZoom(2.0f);
+    engine->tileSizeLimit = 256;
+    ASSERT_NE(Render(Renderer::Tiles), nullptr);
+    EXPECT_EQ(engine->zoom, 2.0f);
+    EXPECT_EQ(engine->renderTarget, kRenderTargetScreen);
+    EXPECT_TRUE(engine->previewQuality);
+    EXPECT_TRUE(engine->inputReconfigureRequested);
+    EXPECT_EQ(engine->inputTextures[0].texture, nullptr);
+    EXPECT_EQ(engine->workTextures[0], nullptr);
+
+    // The next preview frame builds everything again.
+    Preview();
+    EXPECT_NE(engine->workTextures[0], nullptr);
+    EXPECT_FALSE(device->CheckError());
+}
+
+// RGB input has 3 bytes a pixel; the result has 4 whatever the input, as the read-back writes.
+TEST_F(FullResolutionRenderTest, ThreeByteInputGivesAFullSizedResult)
+{
+    Choose("Luminance Style", "None");
+    const std::vector<uint8_t> rgb = Picture(kWidth, kHeight, 3);
+    for (Renderer renderer : {Renderer::Strips, Renderer::Tiles}) {
+        engine->tileSizeLimit = renderer == Renderer::Strips ? 256 : INT32_MAX;
+        const std::shared_ptr<UIImage> image = Render(renderer, 0, kPixelFormatRGB, rgb.data());
+        ASSERT_NE(image, nullptr);
+        const std::vector<uint8_t> out = Bytes(image);
+        ASSERT_EQ(out.size(), static_cast<size_t>(kWidth) * kHeight * 4);
+        EXPECT_EQ(CGImageGetBytesPerRow(image->CGImage()), size_t(kWidth) * 4);
+        for (size_t i : {size_t(0), size_t(kWidth) * kHeight / 2 + 17, size_t(kWidth) * kHeight - 1}) {
+            EXPECT_NEAR(out[i * 4 + 2], rgb[i * 3], 3);
+            EXPECT_NEAR(out[i * 4 + 0], rgb[i * 3 + 2], 3);
+        }
+    }
+}
+
+TEST_F(FullResolutionRenderTest, NoImageForRequestsThatCannotBeServed)
+{
+    int calls = 0;
+    engine->SetRenderProgressBlock([&calls](double) { ++calls; });
+    Preview();
+    const auto block = [this] { return static_cast<const void*>(picture.data()); };
+
+    // A result too large for memory: nothing is laid out, rendered or changed.
+    EXPECT_EQ(engine->RenderToImageTiles(kWidth, kHeight, kWidth, kHeight, 0, 0, INT32_MAX, INT32_MAX, 0,
+                                         kPixelFormatRGBA, block),
+              nullptr);
+    // A crop outside the input, no sizes, an unknown format, no pixels.
+    EXPECT_EQ(engine->RenderToImage(kWidth, kHeight, kWidth, kHeight, 10, 0, kWidth, kHeight, 0, kPixelFormatRGBA,
+                                    picture.data()),
+              nullptr);
+    EXPECT_EQ(engine->RenderToImage(0, 0, 0, 0, 0, 0, 0, 0, 0, kPixelFormatRGBA, picture.data()), nullptr);
+    EXPECT_EQ(engine->RenderToImage(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight, 0, 7, picture.data()),
+              nullptr);
+    EXPECT_EQ(calls, 0);
+    EXPECT_NE(engine->workTextures[0], nullptr);  // the preview is untouched
+
+    EXPECT_EQ(engine->RenderToImage(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight, 0, kPixelFormatRGBA,
+                                    nullptr),
+              nullptr);
+    EXPECT_EQ(engine->renderTarget, kRenderTargetScreen);
+
+    // A recording in progress.
+    calls = 0;
+    Preview();
+    engine->videoRecording.mode = 0;
+    EXPECT_EQ(engine->RenderToImage(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight, 0, kPixelFormatRGBA,
+                                    picture.data()),
+              nullptr);
+    EXPECT_EQ(engine->RenderCurrentImageToImage(), nullptr);
+    engine->videoRecording.mode = 2;
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(FullResolutionRenderTest, CurrentImageSnapshot)
+{
+    EXPECT_EQ(engine->RenderCurrentImageToImage(), nullptr);  // no input yet
+    Choose("Luminance Style", "None");
+    Preview();
+    const std::shared_ptr<UIImage> image = engine->RenderCurrentImageToImage();
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->imageOrientation(), UIImageOrientation::DownMirrored);
+    const auto [w, h] = engine->OutputFrameSize();
+    EXPECT_EQ(CGImageGetWidth(image->CGImage()), size_t(w));
+    EXPECT_EQ(CGImageGetHeight(image->CGImage()), size_t(h));
+    EXPECT_EQ(engine->renderTarget, kRenderTargetScreen);
+    EXPECT_TRUE(engine->inputReconfigureRequested);
+}
+
+} // namespace
