@@ -227,19 +227,24 @@ TEST_F(FrameRenderTest, NeutralParametersGiveTheInputBack)
     EXPECT_FALSE(GLErrors());
 }
 
-// The CIE chain at its defaults changes local contrast, not the picture's overall level or
-// layout: a neutral grey stays grey, a smooth picture stays close.
-TEST_F(FrameRenderTest, CIEChainKeepsFlatPicturesAndLevels)
+// The CIE chain with no contrast gain (K 0), no brightness curve and no filmic roll-off
+// decomposes and rebuilds the luminance unchanged: the output is the input within 2/255 per
+// channel (half-float luminance, 8-bit intermediates). At its defaults it changes the picture.
+TEST_F(FrameRenderTest, NeutralCIEChainGivesTheInputBack)
 {
-    sPicture grey{64, 48, std::vector<uint8_t>(64 * 48 * 4, 128)};
-    SetPicture(grey);
+    const sPicture photo = Photograph(96);
+    ASSERT_GT(photo.width, 0) << "sample photograph missing (lomiri-wallpapers-16.04)";
+    engine->SetViewRect(0, 0, photo.width, photo.height);
+    SetPicture(photo);
     SetChoice("Luminance Style", 0, 4);
-    const sPicture flat = Render();
-    EXPECT_NEAR(MeanLevel(flat), 128.0, 24.0);
-    const sPicture p = SyntheticPicture(64, 48);
-    SetPicture(p);
-    const sPicture out = Render();
-    EXPECT_LT(Compare(out, p).mean, 24.0);
+    const sPicture processed = Render();
+    EXPECT_GT(Compare(processed, photo).mean, 2.0);
+    Set("CIE Contrast K Strength", 0.0f);
+    Set("Alg CIE Brightness Strength", 0.0f);
+    Set("Alg Filmic Strength", 0.0f);
+    const sDifference d = Compare(Render(), photo);
+    EXPECT_LE(d.max, 2);
+    EXPECT_LT(d.mean, 0.5);
     EXPECT_FALSE(GLErrors());
 }
 
@@ -620,4 +625,63 @@ TEST_F(FrameRenderTest, CameraFrameAfterAStillReconfiguresAndRenders)
     EXPECT_NEAR(out.rgba[1], 120, 2);
     EXPECT_NEAR(out.rgba[2], 30, 2);
     EXPECT_FALSE(GLErrors());
+}
+
+// A frame in the cache state keeps the result before the colour adjustment; a frame in the
+// use-cache state restarts from it (no input, tensor, noise or contrast pass) and applies the
+// current colour adjustment, so it equals a full frame of the cached picture.
+TEST_F(FrameRenderTest, UseCacheRestartsFromTheKeptResult)
+{
+    const sPicture p = SyntheticPicture(64, 48);
+    SetChoice("Luminance Style", 0, 4);
+    SetPicture(p);
+    engine->styleStageMode = 0;
+    Render();
+    engine->styleStageMode = 2;
+    Set("CA Exposure", 0.7f);
+    const sPicture full = Render();
+
+    engine->styleStageMode = 1;
+    SetPicture(sPicture{64, 48, std::vector<uint8_t>(64 * 48 * 4, 200)});  // not rendered in this state
+    const sPicture cached = Render();
+    EXPECT_LE(Compare(cached, full).max, 1);
+    EXPECT_FALSE(GLErrors());
+}
+
+// The screen pass turns the picture: a quarter turn of a wide picture in a square view shows
+// it upright-turned, still inside the view.
+TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture)
+{
+    platform::CAEAGLLayer layer(CGRectMake(0, 0, 64, 64));
+    auto device = CDevice::Create(&layer, true, false, false);
+    ASSERT_NE(device, nullptr);
+    device->MakeCurrent();
+    AmbrelGraphicsController engine;
+    engine.SetViewRect(0, 0, 64, 64);
+    engine.SetAdjustment("Luminance Style", true, 3.5f / 4.0f);
+    // 32 × 16, smaller than the view: drawn through the screen pass. Left half red, right blue.
+    sPicture p{32, 16, std::vector<uint8_t>(32 * 16 * 4)};
+    for (int32_t y = 0; y < 16; ++y)
+        for (int32_t x = 0; x < 32; ++x) {
+            uint8_t* px = &p.rgba[(static_cast<size_t>(y) * 32 + x) * 4];
+            px[0] = x < 16 ? 230 : 0, px[1] = 0, px[2] = x < 16 ? 0 : 230, px[3] = 255;
+        }
+    engine.SetInputPixels(sFrameTime::Make(0, 60), 32, 16, 32, 16, 0, 0, 32, 16, false, 0, kPixelFormatRGBA,
+                          p.rgba.data());
+    engine.RenderFrame();
+    const auto& shown = layer.presentedContents();
+    const auto at = [&](int x, int y) { return &shown.pixels[(static_cast<size_t>(y) * 64 + x) * 4]; };
+    ASSERT_EQ(shown.width, 64);
+    EXPECT_GT(at(8, 32)[0], 200);   // red on the left
+    EXPECT_GT(at(56, 32)[2], 200);  // blue on the right
+    EXPECT_LT(at(32, 4)[0] + at(32, 4)[2], 10);  // bar above
+
+    engine.SetOutputRotation(static_cast<float>(M_PI / 2));
+    engine.frameDirty = true;
+    engine.RenderFrame();
+    // A quarter turn counter-clockwise: red at the bottom, blue at the top, bars at the sides.
+    EXPECT_GT(at(32, 56)[0], 200);
+    EXPECT_GT(at(32, 8)[2], 200);
+    EXPECT_LT(at(4, 32)[0] + at(4, 32)[2], 10);
+    EXPECT_FALSE(device->CheckError());
 }
