@@ -13,7 +13,6 @@ namespace {
 
 int gDelayDepth = 0;
 bool gRedrawRequested = false;  // by a finish inside the open batch
-double gUpdateRate = 0;
 
 // The throttled redraw waiting for the end of its interval.
 struct PendingRedraw {
@@ -201,9 +200,9 @@ void GraphicsTypeController::updateGraphicsView(bool useCache, bool delayed) {
 }
 
 double GraphicsTypeController::nonRealtimeUpdateRate() {
-    // Single-precision constants, as the tiers were tuned with.
-    if (gUpdateRate == 0) gUpdateRate = DeviceUtility::hasAXGPU() ? double(0.05f) : double(0.1f);
-    return gUpdateRate;
+    // Single-precision constants, as the tiers were tuned with. The tier is cached by the
+    // device constants, which forget it when the device profile is replaced.
+    return DeviceUtility::hasAXGPU() ? double(0.05f) : double(0.1f);
 }
 
 bool GraphicsTypeController::hasPendingRedraw() { return gPending.timer != nullptr; }

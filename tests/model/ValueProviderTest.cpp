@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/DeviceProfile.h"
 #include "model/FakeGraphicsView.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "model/ValueProvider.h"
@@ -166,6 +167,15 @@ TEST_F(GraphicsValueProviderTest, RedrawsAreThrottledOnTheRunLoopClock) {
     full->setValue(0.2f);
     loop.advance(interval);
     EXPECT_EQ(view.redraws, (std::vector<bool>{true, false}));
+}
+
+TEST(GraphicsTypeController, OlderGpusRedrawLessOften) {
+    DeviceProfile profile = DeviceProfile::host();
+    profile.machine = "iPhone5,2";
+    DeviceProfile::setCurrent(profile);
+    EXPECT_EQ(GraphicsTypeController::nonRealtimeUpdateRate(), double(0.1f));
+    DeviceProfile::setCurrent(DeviceProfile::host());
+    EXPECT_EQ(GraphicsTypeController::nonRealtimeUpdateRate(), double(0.05f));
 }
 
 TEST(GraphicsTypeController, NameLists) {
