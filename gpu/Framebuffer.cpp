@@ -1,6 +1,8 @@
 #include "gpu/Framebuffer.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 #include "gpu/Device.h"
 #include "gpu/GLCall.h"
@@ -193,7 +195,20 @@ bool CFramebufferObject::ReadPixels(int32_t x, int32_t y, int32_t w, int32_t h,
     if (glFormat == 0 || glType == 0) return false;
     IDevice* device = CDevice::GetCurrentDevice();
     if (device) static_cast<CFramebuffer*>(device->GetFramebuffer())->SetPackAlignment(packAlignment);
+    // Without GL_EXT_read_format_bgra the driver refuses BGRA reads and leaves the caller's
+    // buffer untouched; RGBA bytes with red and blue exchanged are the same pixels.
+    const bool swapRedBlue = format == FORMAT_BGRA && type == PIXEL_TYPE_UNSIGNED_BYTE && device &&
+                             !device->HasReadFormatBgra();
+    if (swapRedBlue) glFormat = GL_RGBA;
     QV_GL(glReadPixels, x, y, w, h, glFormat, glType, pixels);
+    if (swapRedBlue) {
+        const size_t alignment = packAlignment > 0 ? static_cast<size_t>(packAlignment) : 1;
+        const size_t row = (static_cast<size_t>(w) * 4 + alignment - 1) / alignment * alignment;
+        for (int32_t r = 0; r < h; ++r) {
+            uint8_t* p = static_cast<uint8_t*>(pixels) + row * static_cast<size_t>(r);
+            for (int32_t c = 0; c < w; ++c, p += 4) std::swap(p[0], p[2]);
+        }
+    }
     return true;
 }
 

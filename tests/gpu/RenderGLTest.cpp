@@ -76,6 +76,33 @@ TEST_F(DeviceTest, TextureCopiesThroughAProgramUnchanged) {
     }
 }
 
+// A driver without GL_EXT_read_format_bgra refuses BGRA reads; the pixels still arrive, red and
+// blue exchanged from an RGBA read, also in rows padded to the pack alignment.
+TEST_F(DeviceTest, BgraReadBackOnDriversWithoutBgraReads) {
+    ExtensionsOverride without(DriverExtensionsWithout({"GL_EXT_read_format_bgra"}));
+    CreateDevice(nullptr);
+    ASSERT_FALSE(device->HasReadFormatBgra());
+    const std::vector<uint8_t> source = Pattern(5, 3);
+    device->GetTexture()->BindTexture(0, Texture(5, 3, source.data()));
+    IShaderProgram* p = Program(kCopy);
+    Target(5, 3);
+    device->Draw(p, Quad(), PRIMITIVE_TRIANGLE_STRIP);
+    const size_t row = 24;  // 5 x 4 bytes padded to a multiple of 8
+    std::vector<uint8_t> padded(row * 3, 0xEE);
+    GLCallLog log;
+    ASSERT_TRUE(device->GetFramebuffer()->ReadPixels(0, 0, 5, 3, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE,
+                                                     8, padded.data()));
+    ASSERT_EQ(log.CallsOf("glReadPixels").size(), 1u);
+    EXPECT_NE(log.CallsOf("glReadPixels")[0].find(", " + std::to_string(GL_RGBA) + ", "), std::string::npos);
+    const std::vector<uint8_t> expected = SwapRedBlue(source);
+    for (size_t r = 0; r < 3; ++r) {
+        EXPECT_EQ(std::vector<uint8_t>(padded.begin() + r * row, padded.begin() + r * row + 20),
+                  std::vector<uint8_t>(expected.begin() + r * 20, expected.begin() + r * 20 + 20))
+            << "row " << r;
+        EXPECT_EQ(padded[r * row + 20], 0xEE) << "the padding is left alone";
+    }
+}
+
 TEST_F(DeviceTest, BgraPixelsUploadIntoRgbaTexturesOnEveryDriver) {
     const std::vector<uint8_t> rgba = Pattern(4, 2);
     const std::vector<uint8_t> bgra = SwapRedBlue(rgba);
