@@ -153,20 +153,7 @@ void CTexture::SetUnpackAlignment(int32_t alignment) {
 }
 
 bool CTexture::AcceptsBgraIntoRgba() {
-    if (bgraIntoRgba < 0) {
-        // Ask the driver once with a scratch texture, leaving unit state as it was.
-        GLint previous = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-        while (glGetError() != GL_NO_ERROR) {
-        }
-        GLuint scratch = 0;
-        glGenTextures(1, &scratch);
-        glBindTexture(GL_TEXTURE_2D, scratch);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, nullptr);
-        bgraIntoRgba = glGetError() == GL_NO_ERROR ? 1 : 0;
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-        glDeleteTextures(1, &scratch);
-    }
+    if (bgraIntoRgba < 0) bgraIntoRgba = platform::gles::AcceptsBgraIntoRgba() ? 1 : 0;
     return bgraIntoRgba == 1;
 }
 

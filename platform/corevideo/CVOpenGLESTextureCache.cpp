@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/opengles/GLES.h"
+#include "platform/opengles/GLExtensions.h"
 
 namespace platform {
 
@@ -13,7 +14,6 @@ struct CVOpenGLESTextureCachePool {
     std::shared_ptr<EAGLSharegroup> group;
     std::vector<GLuint> released;
     bool cacheAlive = true;
-    int bgraIntoRgba = -1;  // whether the driver takes BGRA data into an RGBA texture; -1 unknown
 
     bool GroupIsCurrent() const {
         EAGLContext* current = EAGLContext::currentContext();
@@ -67,22 +67,6 @@ CVReturn CVOpenGLESTextureCacheCreate(EAGLContext* context, CVOpenGLESTextureCac
     return kCVReturnSuccess;
 }
 
-namespace {
-
-bool ProbeBgraIntoRgba() {
-    while (glGetError() != GL_NO_ERROR) {
-    }
-    GLuint scratch = 0;
-    glGenTextures(1, &scratch);
-    glBindTexture(GL_TEXTURE_2D, scratch);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, nullptr);
-    bool accepted = glGetError() == GL_NO_ERROR;
-    glDeleteTextures(1, &scratch);
-    return accepted;
-}
-
-}  // namespace
-
 CVReturn CVOpenGLESTextureCacheCreateTextureFromImage(
     const CVOpenGLESTextureCacheRef& cache, const CVPixelBufferRef& image, unsigned int target,
     int internalFormat, int width, int height, unsigned int format, unsigned int type,
@@ -104,8 +88,7 @@ CVReturn CVOpenGLESTextureCacheCreateTextureFromImage(
     GLint previousTexture = 0, previousAlignment = 4;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-    if (pool.bgraIntoRgba < 0) pool.bgraIntoRgba = ProbeBgraIntoRgba() ? 1 : 0;
-    if (internalFormat == GL_RGBA && format == GL_BGRA_EXT && !pool.bgraIntoRgba)
+    if (internalFormat == GL_RGBA && format == GL_BGRA_EXT && !gles::AcceptsBgraIntoRgba())
         internalFormat = GL_BGRA_EXT;
 
     // GL ES 2 cannot skip row padding, so padded rows are packed first.

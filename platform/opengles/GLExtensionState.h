@@ -16,6 +16,9 @@ struct GLExtensionState {
     PFNGLPUSHGROUPMARKEREXTPROC pushGroupMarker = nullptr;
     PFNGLPOPGROUPMARKEREXTPROC popGroupMarker = nullptr;
 
+    // Whether the driver takes BGRA data into an RGBA texture; -1 until asked.
+    int bgraIntoRgba = -1;
+
     // Client-side mappings while buffer mapping is emulated, by target.
     struct Mapping {
         GLuint buffer = 0;

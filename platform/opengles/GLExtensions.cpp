@@ -93,6 +93,25 @@ void TexStorage2DEXT(GLenum target, GLsizei levels, GLenum internalFormat, GLsiz
     }
 }
 
+bool AcceptsBgraIntoRgba() {
+    GLExtensionState* s = State();
+    if (!s) return false;
+    if (s->bgraIntoRgba < 0) {
+        GLint previous = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        GLuint scratch = 0;
+        glGenTextures(1, &scratch);
+        glBindTexture(GL_TEXTURE_2D, scratch);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, nullptr);
+        s->bgraIntoRgba = glGetError() == GL_NO_ERROR ? 1 : 0;
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+        glDeleteTextures(1, &scratch);
+    }
+    return s->bgraIntoRgba == 1;
+}
+
 void DiscardFramebufferEXT(GLenum target, GLsizei count, const GLenum* attachments) {
     if (GLExtensionState* s = State(); s && s->discardFramebuffer)
         s->discardFramebuffer(target, count, attachments);

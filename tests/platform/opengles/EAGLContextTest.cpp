@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "platform/opengles/GLExtensions.h"
+
 using platform::EAGLContext;
 
 TEST_F(GLTest, ContextIsCurrentAndClearsAFramebuffer) {
@@ -41,5 +43,20 @@ TEST_F(GLTest, SharedContextSeesTheSameTextures) {
     ASSERT_TRUE(EAGLContext::setCurrentContext(other.get()));
     EXPECT_TRUE(glIsTexture(tex));
     EAGLContext::setCurrentContext(context_.get());
+    glDeleteTextures(1, &tex);
+}
+
+// The BGRA probe answers from a scratch texture and leaves the caller's binding and error state
+// as the driver had them before.
+TEST_F(GLTest, BgraProbeLeavesTheTextureBindingAlone) {
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    const bool accepts = platform::gles::AcceptsBgraIntoRgba();
+    EXPECT_EQ(platform::gles::AcceptsBgraIntoRgba(), accepts);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), tex);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     glDeleteTextures(1, &tex);
 }
