@@ -146,11 +146,8 @@ void CDevice::ReleaseOnScreenBuffers() {
 void CDevice::ValidateOnScreenBuffers() {
     if (!onScreenColorBuffer) return;
     MakeCurrent();
-    GLint width = 0, height = 0;
-    QV_GL(glGetRenderbufferParameteriv, static_cast<GLenum>(GL_RENDERBUFFER),
-          static_cast<GLenum>(GL_RENDERBUFFER_WIDTH), &width);
-    QV_GL(glGetRenderbufferParameteriv, static_cast<GLenum>(GL_RENDERBUFFER),
-          static_cast<GLenum>(GL_RENDERBUFFER_HEIGHT), &height);
+    int32_t width = 0, height = 0;
+    GetBoundRenderbufferSize(width, height);
     if (width != onScreenColorBuffer->GetWidth() || height != onScreenColorBuffer->GetHeight())
         ReleaseOnScreenBuffers();
 }

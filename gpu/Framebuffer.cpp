@@ -10,6 +10,13 @@
 
 namespace QV::Graphics {
 
+void GetBoundRenderbufferSize(int32_t& width, int32_t& height) {
+    QV_GL(glGetRenderbufferParameteriv, static_cast<GLenum>(GL_RENDERBUFFER),
+          static_cast<GLenum>(GL_RENDERBUFFER_WIDTH), &width);
+    QV_GL(glGetRenderbufferParameteriv, static_cast<GLenum>(GL_RENDERBUFFER),
+          static_cast<GLenum>(GL_RENDERBUFFER_HEIGHT), &height);
+}
+
 // ---- CRenderbuffer ----
 
 CRenderbuffer::CRenderbuffer(eRenderbufferFormat format_) : format(format_) {
@@ -48,10 +55,7 @@ void CIPhoneColorBufferRenderbuffer::AllocateStorage(EAGLContext* ctx, CAEAGLLay
     QV_GL(glGenRenderbuffers, 1, &renderbuffer);
     QV_GL(glBindRenderbuffer, static_cast<GLenum>(GL_RENDERBUFFER), renderbuffer);
     if (ctx) ctx->renderbufferStorage(GL_RENDERBUFFER, layer);
-    QV_GL(glGetRenderbufferParameteriv, static_cast<GLenum>(GL_RENDERBUFFER),
-          static_cast<GLenum>(GL_RENDERBUFFER_WIDTH), &width);
-    QV_GL(glGetRenderbufferParameteriv, static_cast<GLenum>(GL_RENDERBUFFER),
-          static_cast<GLenum>(GL_RENDERBUFFER_HEIGHT), &height);
+    GetBoundRenderbufferSize(width, height);
 }
 
 void CIPhoneColorBufferRenderbuffer::Release() {

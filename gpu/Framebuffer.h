@@ -16,6 +16,9 @@ using platform::EAGLContext;
 
 class ITexture2D;
 
+// The width and height GL reports for the renderbuffer bound to GL_RENDERBUFFER.
+void GetBoundRenderbufferSize(int32_t& width, int32_t& height);
+
 class IRenderbuffer {
 public:
     virtual ~IRenderbuffer() = default;

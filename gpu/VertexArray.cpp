@@ -15,6 +15,17 @@ CVertexArray* Manager() {
     return device ? static_cast<CVertexArray*>(device->GetVertexArray()) : nullptr;
 }
 
+// Binds `buffer` (named `name`) to `target` unless the manager's shadow of that target already
+// names it; true when it issued the bind.
+template <typename Buffer>
+bool BindShadowed(GLenum target, uint32_t name, Buffer* buffer, Buffer* CVertexArray::*shadow) {
+    CVertexArray* manager = Manager();
+    if (name == 0 || (manager && manager->*shadow == buffer)) return false;
+    QV_GL(glBindBuffer, target, name);
+    if (manager) manager->*shadow = buffer;
+    return true;
+}
+
 }  // namespace
 
 // ---- vertex buffers ----
@@ -40,11 +51,7 @@ CVertexBuffer::~CVertexBuffer() {
 }
 
 bool CVertexBuffer::Bind() {
-    CVertexArray* manager = Manager();
-    if (buffer == 0 || (manager && manager->boundArrayBuffer == this)) return false;
-    QV_GL(glBindBuffer, static_cast<GLenum>(GL_ARRAY_BUFFER), buffer);
-    if (manager) manager->boundArrayBuffer = this;
-    return true;
+    return BindShadowed(GL_ARRAY_BUFFER, buffer, this, &CVertexArray::boundArrayBuffer);
 }
 
 void* CVertexBuffer::Map() {
@@ -99,11 +106,7 @@ CIndexBuffer::~CIndexBuffer() {
 }
 
 bool CIndexBuffer::Bind() {
-    CVertexArray* manager = Manager();
-    if (buffer == 0 || (manager && manager->boundElementBuffer == this)) return false;
-    QV_GL(glBindBuffer, static_cast<GLenum>(GL_ELEMENT_ARRAY_BUFFER), buffer);
-    if (manager) manager->boundElementBuffer = this;
-    return true;
+    return BindShadowed(GL_ELEMENT_ARRAY_BUFFER, buffer, this, &CVertexArray::boundElementBuffer);
 }
 
 // ---- vertex array objects ----

@@ -174,8 +174,7 @@ ProgramText FlowRangeWeightedBlurText(bool fixedWeights, int32_t taps, bool alon
                                       bool signedInput) {
     const FlowSettings s{Family::RangeWeighted, 0, luminanceMode, along, unitStep, signedInput, 0.0f};
     if (fixedWeights)
-        return FlowFamilyText(s, 9, {0.05, 0.09, 0.12, 0.15, 0.18, 0.15, 0.12, 0.09, 0.05},
-                              varyingCap, precision);
+        return FlowFamilyText(s, 9, kFixedRangeKernel, varyingCap, precision);
     return GaussianFlowText(s, taps, varyingCap, precision, sigma, step);
 }
 

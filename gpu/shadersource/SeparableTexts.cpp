@@ -202,8 +202,7 @@ ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32
     CheckLuminanceMode(luminanceMode, true);
     const int32_t n = fixedKernel ? 9 : UsableTapCount(taps);
     const std::vector<double> w =
-        fixedKernel ? std::vector<double>{0.05, 0.09, 0.12, 0.15, 0.18, 0.15, 0.12, 0.09, 0.05}
-                    : GaussianWeightsOrThrow(n, sigma, spacing);
+        fixedKernel ? kFixedRangeKernel : GaussianWeightsOrThrow(n, sigma, spacing);
     const int32_t h = n / 2;
     const bool vertical = direction != 0;
 

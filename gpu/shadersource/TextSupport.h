@@ -7,6 +7,11 @@
 
 namespace QV::Graphics::ShaderSource::Detail {
 
+// The fixed nine-tap kernel of the range-weighted blurs (centre 0.18, then 0.15, 0.12, 0.09 and
+// 0.05 at one to four taps out); it sums to 1.
+inline const std::vector<double> kFixedRangeKernel = {0.05, 0.09, 0.12, 0.15, 0.18,
+                                                      0.15, 0.12, 0.09, 0.05};
+
 // A weight or offset narrowed to float and written as a GLSL literal.
 std::string Lit(double value);
 
