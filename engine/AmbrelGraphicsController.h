@@ -228,8 +228,9 @@ public:
     // Builds every missing program of the current variant, in a fixed order.
     void BuildPrograms();
     // Reads the newest output (BGRA, rows bottom first) into `pixels` with the given row
-    // stride. False, with nothing written, without an output or for a stride below width × 4.
-    bool ReadOutputFrame(void* pixels, uint64_t bytesPerRow);
+    // stride. False, with nothing written, without an output, for a stride below width × 4 or
+    // when the frame (OutputFrameSize rows at that stride) would not fit `bufferSize` bytes.
+    bool ReadOutputFrame(void* pixels, uint64_t bytesPerRow, uint64_t bufferSize = UINT64_MAX);
     // Width and height of what ReadOutputFrame reads (0 × 0 without an output).
     std::pair<int32_t, int32_t> OutputFrameSize() const;
     // Presentation time of the frame handed to the recorder, optionally smoothed over the ring.

@@ -475,7 +475,7 @@ std::pair<int32_t, int32_t> AmbrelGraphicsController::OutputFrameSize() const
     return {source->GetWidth(), source->GetHeight()};
 }
 
-bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRow)
+bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRow, uint64_t bufferSize)
 {
     IDevice* device = CDevice::GetCurrentDevice();
     IFramebuffer* framebuffers = device->GetFramebuffer();
@@ -494,6 +494,11 @@ bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRo
     const uint64_t packed = static_cast<uint64_t>(width) * 4;
     // A narrower stride would make the rows overrun the caller's buffer.
     if (bytesPerRow < packed)
+        return false;
+    // The level sizes may be a texel larger than the picture: a buffer sized for the picture
+    // is not written past its end.
+    if (height > 0 && (bytesPerRow > UINT64_MAX / static_cast<uint64_t>(height) ||
+                       bytesPerRow * static_cast<uint64_t>(height - 1) + packed > bufferSize))
         return false;
     framebuffer->AttachTexture(ATTACHMENT_COLOR0, source);
     framebuffers->BindFramebufferObject(framebuffer);

@@ -455,6 +455,8 @@ TEST_F(FrameRenderTest, ReadOutputFrameChecksTheRowStride)
     std::vector<uint8_t> packed(static_cast<size_t>(w) * h * 4);
     EXPECT_FALSE(engine->ReadOutputFrame(packed.data(), static_cast<uint64_t>(w) * 4 - 1));
     EXPECT_FALSE(engine->ReadOutputFrame(nullptr, static_cast<uint64_t>(w) * 4));
+    // A buffer one row short of the frame is refused.
+    EXPECT_FALSE(engine->ReadOutputFrame(packed.data(), static_cast<uint64_t>(w) * 4, packed.size() - w * 4));
     ASSERT_TRUE(engine->ReadOutputFrame(packed.data(), static_cast<uint64_t>(w) * 4));
     // A wider stride moves every row but the first to its place.
     const uint64_t stride = static_cast<uint64_t>(w) * 4 + 12;
@@ -684,4 +686,73 @@ TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture)
     EXPECT_GT(at(32, 8)[2], 200);
     EXPECT_LT(at(4, 32)[0] + at(4, 32)[2], 10);
     EXPECT_FALSE(device->CheckError());
+}
+
+namespace {
+
+struct RecordingFake : QVRealTimeVideoRecorder {
+    int frames = 0;
+    int audio = 0;
+    void recordFrame() override { ++frames; }
+    void recordAudio(const AudioSampleRef&) override { ++audio; }
+};
+
+} // namespace
+
+// Real-time recording: the ring warms up before the first frame goes to the recorder, the
+// start time is the input time of the first frame, and audio passes only while recording.
+TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
+{
+    auto recorder = std::make_shared<RecordingFake>();
+    sVideoRecording& r = engine->videoRecording;
+    r.recorder = recorder;
+    engine->SetAudio(AudioSampleRef());
+    EXPECT_EQ(recorder->audio, 0);
+
+    r.mode = 0;
+    r.pendingFrames = -2;
+    r.latency = 2;
+    const sPicture p = SyntheticPicture(32, 16);
+    std::vector<int> recordedAfter;
+    for (int frame = 1; frame <= 6; ++frame) {
+        engine->SetInputPixels(sFrameTime::Make(10 * frame, 600), 32, 16, 32, 16, 0, 0, 32, 16, false, 0,
+                               kPixelFormatRGBA, p.rgba.data());
+        engine->RenderFrame();
+        recordedAfter.push_back(recorder->frames);
+    }
+    EXPECT_EQ(recordedAfter, (std::vector<int>{0, 0, 0, 0, 1, 2}));
+    EXPECT_EQ(r.startTime.value, 10);
+    EXPECT_EQ(r.frameTimes[((r.frameTimeIndex % 5) + 5) % 5].value, 60);  // the newest frame's time
+    engine->SetAudio(AudioSampleRef());
+    EXPECT_EQ(recorder->audio, 1);
+    r.mode = 2;
+}
+
+// Asset frames: the recorded frame is read into the caller's buffer with its row stride.
+TEST_F(FrameRenderTest, AssetFrameIsReadIntoTheCallersBuffer)
+{
+    SetChoice("Luminance Style", 3, 4);
+    sPicture p{32, 16, std::vector<uint8_t>(32 * 16 * 4)};
+    for (size_t i = 0; i < p.rgba.size(); i += 4)
+        p.rgba[i] = 200, p.rgba[i + 1] = 100, p.rgba[i + 2] = 50, p.rgba[i + 3] = 255;
+    SetPicture(p);
+    Render();
+    sVideoRecording& r = engine->videoRecording;
+    ASSERT_EQ(engine->OutputFrameSize(), (std::pair<int32_t, int32_t>{32, 16}));
+    std::vector<uint8_t> buffer(144 * 16, 0);
+    sFrameTime time;
+    r.mode = 1;
+    r.outputPixels = buffer.data();
+    r.outputBytesPerRow = 144;
+    r.outputTime = &time;
+    r.frameTimes[((r.frameTimeIndex - 2) % 5 + 5) % 5] = sFrameTime::Make(42, 600);
+    EXPECT_TRUE(engine->RecordFrame());
+    EXPECT_EQ(time.value, 42);
+    EXPECT_EQ(buffer[144 * 15 + 0], 50);   // B of the last row
+    EXPECT_EQ(buffer[144 * 15 + 2], 200);  // R
+    EXPECT_EQ(buffer[144 * 15 + 128], 0);  // the stride's padding is left alone
+    r.mode = 2;
+    r.outputPixels = nullptr;
+    r.outputTime = nullptr;
+    EXPECT_FALSE(engine->RecordFrame());
 }
