@@ -69,7 +69,7 @@ TypeController::Items TypeController::adjustments() {
 
     Items items{CollectionObject::collectionObjectCategory()};
     for (const Row& row : rows) {
-        auto item = CollectionObject::collectionObjectWithImage(PickerImage::imageNamed(row.image));
+        auto item = CollectionObject::collectionObjectWithImage(UIImage::imageNamed(row.image));
         item->setImageSize({35, 35});
         item->setColor(PickerAppearance::colorWithHexString(row.color));
         item->setContentColor(PickerAppearance::defaultLightColor());
@@ -125,8 +125,8 @@ std::shared_ptr<CollectionObject> TypeController::adjustmentWithName(const std::
                                                                      GraphicsValueProvider::NameBlock nameBlock,
                                                                      bool defaultValueFromMode) {
     const TextAttributes attributes = PickerAppearance::titleAttributes();
-    const CGSize textSize = PickerImage::sizeWithAttributes(title, attributes);
-    auto item = CollectionObject::collectionObjectWithImage(PickerImage::imageWithText(title, attributes),
+    const CGSize textSize = TextDrawing::sizeWithAttributes(title, attributes);
+    auto item = CollectionObject::collectionObjectWithImage(TextDrawing::imageWithText(title, attributes),
                                                             {textSize.width * 1.4, textSize.height * 1.4}, false);
     item->setColor(CGColorCreateGenericGray(0.5, 0.5));
     item->setString(title);

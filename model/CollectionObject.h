@@ -10,14 +10,14 @@
 #include <string>
 
 #include "platform/coregraphics/CGColor.h"
-#include "model/PickerImage.h"
+#include "model/TextDrawing.h"
 #include "model/ValueProvider.h"
 #include "platform/coregraphics/CGGeometry.h"
 
 class CollectionObject {
 public:
     using SelectionBlock = std::function<void(bool selected, CollectionObject* item)>;
-    using ImageRef = std::shared_ptr<const PickerImage>;
+    using ImageRef = UIImagePtr;
 
     // A header: zero size (so not expandable until given one), not collapsed.
     static std::shared_ptr<CollectionObject> collectionObjectCategory();

@@ -90,7 +90,7 @@ std::shared_ptr<CollectionObject> tint(const std::string& name, const std::strin
 }
 
 std::shared_ptr<CollectionObject> imageHeader(const std::string& title, const std::string& image) {
-    auto header = CollectionObject::collectionObjectWithImage(PickerImage::imageNamed(image));
+    auto header = CollectionObject::collectionObjectWithImage(UIImage::imageNamed(image));
     header->setString(title);
     header->setSize({44, 44});
     header->setImageSize({44, 44});
@@ -101,7 +101,7 @@ std::shared_ptr<CollectionObject> imageHeader(const std::string& title, const st
 std::shared_ptr<CollectionObject> colorHeader(const std::string& title, const CGColor& color,
                                               const std::string& image) {
     auto header = CollectionObject::collectionObjectWithColor(color);
-    header->setImage(PickerImage::imageNamed(image));
+    header->setImage(UIImage::imageNamed(image));
     header->setString(title);
     header->setSize({44, 44});
     header->setImageSize({44, 44});
@@ -202,7 +202,7 @@ TypeController::Items TypeController::colors() {
     items.push_back(customSeparator);
 
     auto custom = CollectionObject::collectionObjectWithColor(colorWithHexString("ED9A00"));
-    custom->setImage(PickerImage::imageNamed("colorCustom"));
+    custom->setImage(UIImage::imageNamed("colorCustom"));
     custom->setName("Custom");
     custom->setColorIsMutable(true);
     // The filter colour is the item's colour at the moment it is selected: the user may

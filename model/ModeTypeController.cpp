@@ -96,7 +96,7 @@ Modes::AdjustmentRange rangeForMode(const RangeRow (&rows)[N], const CollectionO
 }
 
 std::shared_ptr<CollectionObject> groupHeader(const ModeGroup& group) {
-    auto header = CollectionObject::collectionObjectWithImage(PickerImage::imageNamed(group.image), {44, 44}, false);
+    auto header = CollectionObject::collectionObjectWithImage(UIImage::imageNamed(group.image), {44, 44}, false);
     header->setString(group.title);
     header->setImageSize({25, 25});
     header->setColor(group.color ? PickerAppearance::colorWithHexString(group.color)
@@ -154,8 +154,8 @@ TypeController::Items TypeController::modes() {
 std::shared_ptr<CollectionObject> TypeController::modeWithName(const std::string& name, const std::string&,
                                                                Modes::AdjustmentDictionary adjustments) {
     const TextAttributes attributes = PickerAppearance::titleAttributes();
-    const CGSize textSize = PickerImage::sizeWithAttributes(name, attributes);
-    auto item = CollectionObject::collectionObjectWithImage(PickerImage::imageWithText(name, attributes),
+    const CGSize textSize = TextDrawing::sizeWithAttributes(name, attributes);
+    auto item = CollectionObject::collectionObjectWithImage(TextDrawing::imageWithText(name, attributes),
                                                             {textSize.width * 1.4, textSize.height * 1.4}, false);
     item->setString(name);
     item->setColor(CGColorCreateGenericGray(0.5, 0.5));

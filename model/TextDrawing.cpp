@@ -1,6 +1,6 @@
 // Text pictures are set here with pango over the Core Graphics stand-in's cairo context,
 // until the interface layer has a text-drawing piece of its own to move them to.
-#include "model/PickerImage.h"
+#include "model/TextDrawing.h"
 
 #include <pango/pangocairo.h>
 
@@ -10,14 +10,7 @@
 #include <memory>
 
 #include "platform/coregraphics/CGContextCairo.h"
-#include "platform/foundation/NSBundle.h"
-#include "platform/imageio/ImageIO.h"
-
-using platform::DecodedImage;
-using platform::DecodeImageFile;
-using platform::ImageBitmap;
-using platform::ImageIOError;
-using platform::ImagePixelFormat;
+#include "platform/uikit/UIScreen.h"
 
 namespace {
 
@@ -103,53 +96,19 @@ PangoRectangle logicalExtents(const std::string& text, const TextAttributes& att
     return logical;
 }
 
-CGImageRef imageOfBitmap(ImageBitmap bitmap) {
-    const std::size_t width = bitmap.width, height = bitmap.height;
-    return CGImageCreate(width, height, 8, 32, width * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaLast,
-                         std::move(bitmap.pixels));
-}
-
 }  // namespace
 
-PickerImage::PickerImage(std::string name, CGImageRef image, CGFloat scale)
-    : name_(std::move(name)), image_(std::move(image)), scale_(scale > 0 ? scale : 1) {}
+namespace TextDrawing {
 
-CGSize PickerImage::size() const {
-    if (!image_) return CGSizeZero;
-    return {CGFloat(image_->width) / scale_, CGFloat(image_->height) / scale_};
-}
-
-std::shared_ptr<const PickerImage> PickerImage::imageNamed(const std::string& name) {
-    static std::map<std::string, std::shared_ptr<const PickerImage>> icons;
-    if (auto found = icons.find(name); found != icons.end()) return found->second;
-    std::shared_ptr<const PickerImage>& icon = icons[name];
-    CGFloat scale = 2;
-    std::string path = NSBundle::mainBundle().pathForResource(name + "@2x", "png");
-    if (path.empty()) {
-        scale = 1;
-        path = NSBundle::mainBundle().pathForResource(name, "png");
-    }
-    if (path.empty()) return icon;
-    ImageIOError error;
-    std::optional<DecodedImage> decoded = DecodeImageFile(path, ImagePixelFormat::RGBA, &error);
-    if (!decoded) {
-        std::fprintf(stderr, "tavorin: the icon %s cannot be read: %s\n", path.c_str(), error.message.c_str());
-        return icon;
-    }
-    if (CGImageRef image = imageOfBitmap(std::move(decoded->bitmap)))
-        icon = std::make_shared<const PickerImage>(name, std::move(image), scale);
-    return icon;
-}
-
-CGSize PickerImage::sizeWithAttributes(const std::string& text, const TextAttributes& attributes) {
+CGSize sizeWithAttributes(const std::string& text, const TextAttributes& attributes) {
     if (text.empty()) return CGSizeZero;
     const PangoRectangle logical = logicalExtents(text, attributes);
     return {CGFloat(logical.width) / PANGO_SCALE, CGFloat(logical.height) / PANGO_SCALE};
 }
 
-std::shared_ptr<const PickerImage> PickerImage::imageWithText(const std::string& text,
-                                                              const TextAttributes& attributes, CGFloat scale) {
+UIImagePtr imageWithText(const std::string& text, const TextAttributes& attributes, CGFloat scale) {
     if (text.empty()) return nullptr;
+    if (!(scale > 0)) scale = UIScreen::mainScreen().scale();
     if (!(scale > 0)) scale = 1;
     const PangoRectangle logical = logicalExtents(text, attributes);
     const std::size_t width = std::size_t(std::ceil(logical.width / double(PANGO_SCALE) * scale));
@@ -179,12 +138,10 @@ std::shared_ptr<const PickerImage> PickerImage::imageWithText(const std::string&
     pango_cairo_show_layout(cr, layout.get());
     cairo_restore(cr);
     CGContextCairoEnd(context);
-    CGImageRef image = CGBitmapContextCreateImage(context);
-    if (!image) return nullptr;
-    return std::make_shared<const PickerImage>(std::string(), std::move(image), scale);
+    return UIImage::imageWithCGImage(CGBitmapContextCreateImage(context), scale);
 }
 
-std::string PickerImage::fontDescriptionForFontName(const std::string& fontName, CGFloat size) {
+std::string fontDescriptionForFontName(const std::string& fontName, CGFloat size) {
     FontDescription requested = fontDescription(fontName, size);
     GObjectPtr<PangoContext> context = measuringContext();
     GObjectPtr<PangoFont> font(pango_font_map_load_font(pango_cairo_font_map_get_default(), context.get(),
@@ -196,6 +153,8 @@ std::string PickerImage::fontDescriptionForFontName(const std::string& fontName,
     g_free(text);
     return result;
 }
+
+}  // namespace TextDrawing
 
 // --- PickerAppearance ------------------------------------------------------------------
 
