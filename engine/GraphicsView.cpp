@@ -127,7 +127,7 @@ void GraphicsView::drawView() {
 void GraphicsView::reconstructAndDrawView(int32_t state) {
     useCachedTextureState(state, [this] {
         drawView();
-        if (graphicsChanged_) graphicsChanged_();
+        if (const Block changed = graphicsChanged_) changed();  // may replace itself
     });
 }
 

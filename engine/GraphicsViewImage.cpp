@@ -164,7 +164,8 @@ void GraphicsView::setImage(const CameraSampleBuffer& sampleBuffer) {
     if (notifyNextImage_) {
         notifyNextImage_ = false;
         if (delegate_) delegate_->graphicsViewDidGetNextImage(*this);
-        if (cameraStartedBlock_) cameraStartedBlock_();
+        // A copy: the block may replace itself.
+        if (const Block started = cameraStartedBlock_) started();
     }
 }
 

@@ -120,22 +120,19 @@ void GraphicsViewModelLink::reconstructAndDrawView(bool useCache) {
     OnView([&](GraphicsView& v) { v.reconstructAndDrawView(RedrawState(useCache)); });
 }
 
+// The mode target says what the model link says; only the redraw may go elsewhere.
 void GraphicsViewModeTarget::setBrightnessContrastUniqueId(const std::string& uniqueId) {
-    OnView([&](GraphicsView& v) { v.setBrightnessContrastUniqueId(uniqueId); });
+    link_.setBrightnessContrastUniqueId(uniqueId);
 }
-void GraphicsViewModeTarget::setBrightnessRange(Modes::AdjustmentRange range) {
-    OnView([&](GraphicsView& v) { v.setBrightnessRange(range); });
-}
-void GraphicsViewModeTarget::setContrastRange(Modes::AdjustmentRange range) {
-    OnView([&](GraphicsView& v) { v.setContrastRange(range); });
-}
+void GraphicsViewModeTarget::setBrightnessRange(Modes::AdjustmentRange range) { link_.setBrightnessRange(range); }
+void GraphicsViewModeTarget::setContrastRange(Modes::AdjustmentRange range) { link_.setContrastRange(range); }
 void GraphicsViewModeTarget::setAdjustments(const Modes::AdjustmentDictionary& adjustments,
                                             const Modes::AdjustmentNameSet* excluded, bool cache) {
-    OnView([&](GraphicsView& v) { v.setAdjustments(adjustments, excluded, cache); });
+    link_.setAdjustments(adjustments, excluded, cache);
 }
 void GraphicsViewModeTarget::updateGraphicsView(bool useCache) {
     if (redraw_)
         redraw_(useCache);
     else
-        OnView([&](GraphicsView& v) { v.reconstructAndDrawView(RedrawState(useCache)); });
+        link_.reconstructAndDrawView(useCache);
 }

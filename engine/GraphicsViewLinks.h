@@ -69,5 +69,6 @@ public:
     void updateGraphicsView(bool useCache) override;
 
 private:
+    GraphicsViewModelLink link_;
     std::function<void(bool)> redraw_;
 };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/GraphicsContentView.h"
 #include "engine/GraphicsView.h"
 #include "engine/GraphicsViewLinks.h"
 #include "engine/UIImageData.h"
@@ -630,6 +631,118 @@ TEST_F(GraphicsViewTest, TheEditingModelAndModeLibraryReachTheView) {
     EXPECT_EQ(link.getAdjustment("CA Exposure"), 0.0f);
     link.setAdjustment("CA Exposure", 0.1f);
     GraphicsViewLink::setShared(nullptr);
+}
+
+}  // namespace
+
+// ---- The container view -------------------------------------------------------------------------
+
+namespace {
+
+class GraphicsContentViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        loop.useManualClock(1);
+        container = std::make_shared<GraphicsContentView>(CGRectMake(0, 0, 40, 30));
+        ASSERT_NE(container->graphicsView()->graphicsController(), nullptr) << "no OpenGL ES 2 context";
+    }
+    void TearDown() override {
+        container.reset();
+        loop.useRealClock();
+    }
+    GraphicsView& view() { return *container->graphicsView(); }
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    std::shared_ptr<GraphicsContentView> container;
+};
+
+TEST_F(GraphicsContentViewTest, StillPictureIsShownAtItsOwnSizeAndProcessedOncePerChange) {
+    EXPECT_EQ(container->image(), nullptr) << "no picture";
+    const UIImagePtr photo = SolidImage(24, 18, 160, 100, 70);
+    container->setImage(photo);
+    EXPECT_EQ(container->contentView().get(), static_cast<UIView*>(&view()));
+    EXPECT_EQ(view().bounds().size.width, 24);
+    EXPECT_EQ(view().contentScaleFactor(), 1.0);
+    EXPECT_EQ(view().currentImageSize().height, 18);
+    EXPECT_TRUE(container->isZoomEnabled());
+
+    const UIImagePtr first = container->image();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(CGImageGetWidth(first->CGImage()), 24u);
+    EXPECT_EQ(container->image(), first) << "kept while nothing changed";
+    view().setAdjustment("CA Exposure", 0.7f);
+    view().reconstructAndDrawView(GraphicsView::kCacheTexture);
+    const UIImagePtr second = container->image();
+    EXPECT_NE(second, first) << "rendered again after a change";
+
+    // A cropped picture replaces the shown one; the unprocessed one stays.
+    const UIImagePtr cropped = SolidImage(12, 10, 160, 100, 70);
+    container->setCroppedImage(cropped);
+    EXPECT_EQ(container->unprocessedImage(), photo);
+    EXPECT_EQ(view().currentImageSize().width, 12);
+    EXPECT_EQ(container->graphicsViewProcessedImage(), nullptr);
+
+    // A full-resolution render of another picture; the cropped one is the preview again.
+    const UIImagePtr processed = container->processedImageForImage(SolidImage(30, 20, 10, 200, 10));
+    ASSERT_NE(processed, nullptr);
+    EXPECT_EQ(CGImageGetWidth(processed->CGImage()), 30u);
+    EXPECT_EQ(view().currentImageSize().width, 12);
+
+    // Back from the background outside the camera: the shown picture is the input again.
+    view().setImageWithImage(nullptr);
+    container->applicationWillEnterForeground();
+    EXPECT_EQ(view().currentImageSize().width, 12);
+
+    container->setImage(nullptr);
+    EXPECT_EQ(container->croppedImage(), nullptr) << "the cropped picture goes too";
+    EXPECT_EQ(container->contentView(), nullptr);
+    EXPECT_EQ(container->image(), nullptr);
+}
+
+TEST_F(GraphicsContentViewTest, CameraModeRunsTheFeedInAnUprightHolder) {
+    int changed = 0, started = 0, stopped = 0;
+    container->setCameraChanged([&] { ++changed; });
+    container->animateForCompare(true, 0, CGPointMake(5, 5));
+    EXPECT_FALSE(view().graphicsController()->colorAdjustment.split.on) << "ignored without the camera";
+
+    container->animateCameraEnabled(true, [&] { ++started; });
+    EXPECT_TRUE(view().isAnimating());
+    EXPECT_FALSE(container->isZoomEnabled());
+    EXPECT_EQ(changed, 1);
+    ASSERT_NE(container->contentView(), nullptr);
+    EXPECT_EQ(view().superview(), container->contentView().get());
+    EXPECT_EQ(view().bounds().size.width, 30) << "upright: the container's sides exchanged";
+    EXPECT_EQ(view().bounds().size.height, 40);
+    EXPECT_EQ(view().contentScaleFactor(), AppConstants::defaultContentScale());
+    EXPECT_EQ(started, 0) << "called with the first camera frame";
+    view().setImage(CameraFrame(64, 48, 1));
+    loop.advance(kRefresh + 1e-9);
+    view().setImage(CameraFrame(64, 48, 2));
+    EXPECT_EQ(started, 1) << "once";
+
+    container->animateForCompare(true, 0, CGPointMake(5, 5));
+    EXPECT_TRUE(view().graphicsController()->colorAdjustment.split.on);
+
+    container->applicationWillResignActive();
+    EXPECT_FALSE(view().isAnimating());
+    container->applicationDidBecomeActive();
+    EXPECT_TRUE(view().isAnimating());
+
+    container->animateCameraEnabled(false, [&] { ++stopped; });
+    EXPECT_EQ(stopped, 1) << "called before returning";
+    EXPECT_FALSE(view().isAnimating());
+    EXPECT_FALSE(view().isUserInteractionEnabled());
+    EXPECT_EQ(container->contentView(), nullptr);
+    EXPECT_TRUE(container->isZoomEnabled());
+}
+
+TEST_F(GraphicsContentViewTest, ForwardersReachTheGraphicsView) {
+    container->setSquareAspectRatio(true);
+    EXPECT_TRUE(view().squareAspectRatio());
+    container->setGraphicsContentMode(UIViewContentMode::ScaleAspectFit);
+    EXPECT_EQ(container->graphicsContentMode(), UIViewContentMode::ScaleAspectFit);
+    container->setShowOriginal(true);
+    EXPECT_TRUE(view().showOriginal());
+    EXPECT_EQ(view().graphicsController()->luminanceStyle, 3);
 }
 
 }  // namespace
