@@ -91,9 +91,14 @@ CFramebufferObject::~CFramebufferObject() {
 }
 
 bool CFramebufferObject::AttachRenderbuffer(eAttachment point, IRenderbuffer* renderbuffer) {
-    if (!ValidPoint(point)) return true;
-    RemovePendingAttachment(point);
-    pending.push_back({true, point, renderbuffer, nullptr, nullptr});
+    return QueueAttachment({true, point, renderbuffer, nullptr, nullptr});
+}
+
+// A request for a point replaces the one queued for it before.
+bool CFramebufferObject::QueueAttachment(const Attachment& request) {
+    if (!ValidPoint(request.point)) return true;
+    RemovePendingAttachment(request.point);
+    pending.push_back(request);
     ApplyAttachments();
     return true;
 }
@@ -108,11 +113,7 @@ bool CFramebufferObject::AttachColorBuffer(IIPhoneColorBufferRenderbuffer* colou
 }
 
 bool CFramebufferObject::AttachTexture(eAttachment point, ITexture2D* texture) {
-    if (!ValidPoint(point)) return true;
-    RemovePendingAttachment(point);
-    pending.push_back({true, point, nullptr, texture, nullptr});
-    ApplyAttachments();
-    return true;
+    return QueueAttachment({true, point, nullptr, texture, nullptr});
 }
 
 bool CFramebufferObject::Detach(eAttachment point) {

@@ -137,6 +137,7 @@ private:
         IIPhoneColorBufferRenderbuffer* colorBuffer;
     };
     static bool ValidPoint(eAttachment point) { return point >= 0 && point <= 2; }
+    bool QueueAttachment(const Attachment& request);
 
     std::vector<Attachment> pending;
     int32_t attachmentState[3] = {2, 2, 2};

@@ -30,39 +30,31 @@ const char* ShaderKind(uint32_t type) {
 
 // ---- uniforms ----
 
+namespace {
+// Sends the pending value when it is dirty; it becomes what GL holds.
+template <typename Uniform, typename Send>
+void UploadPending(Uniform& u, Send send) {
+    if (!u.dirty) return;
+    u.dirty = false;
+    u.uploaded = u.pending;
+    send(u.location, u.pending);
+}
+}  // namespace
+
 void CUniform1f::Upload() {
-    if (!dirty) return;
-    dirty = false;
-    uploaded = pending;
-    QV_GL(glUniform1f, location, pending);
+    UploadPending(*this, [](GLint at, float v) { QV_GL(glUniform1f, at, v); });
 }
-
 void CUniform2f::Upload() {
-    if (!dirty) return;
-    dirty = false;
-    uploaded = pending;
-    QV_GL(glUniform2f, location, pending.x, pending.y);
+    UploadPending(*this, [](GLint at, const auto& v) { QV_GL(glUniform2f, at, v.x, v.y); });
 }
-
 void CUniform3f::Upload() {
-    if (!dirty) return;
-    dirty = false;
-    uploaded = pending;
-    QV_GL(glUniform3f, location, pending.x, pending.y, pending.z);
+    UploadPending(*this, [](GLint at, const auto& v) { QV_GL(glUniform3f, at, v.x, v.y, v.z); });
 }
-
 void CUniform4f::Upload() {
-    if (!dirty) return;
-    dirty = false;
-    uploaded = pending;
-    QV_GL(glUniform4f, location, pending.x, pending.y, pending.z, pending.w);
+    UploadPending(*this, [](GLint at, const auto& v) { QV_GL(glUniform4f, at, v.x, v.y, v.z, v.w); });
 }
-
 void CUniformSampler::Upload() {
-    if (!dirty) return;
-    dirty = false;
-    uploaded = pending;
-    QV_GL(glUniform1i, location, pending);
+    UploadPending(*this, [](GLint at, int32_t unit) { QV_GL(glUniform1i, at, unit); });
 }
 
 namespace {
