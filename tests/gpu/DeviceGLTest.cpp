@@ -144,6 +144,16 @@ TEST_F(DeviceTest, CapabilitiesComeFromTheExtensionList) {
         device->InsertEventMarker("frame");
         EXPECT_EQ(log.Count(), 0u);
     }
+    {
+        // With the marker extension reported, a non-empty marker goes out and an empty one not.
+        ExtensionsOverride with(DriverExtensionsWithout({}) + " GL_EXT_debug_marker");
+        CreateDevice(nullptr);
+        ASSERT_TRUE(device->HasDebugMarker());
+        GLCallLog log;
+        device->InsertEventMarker("");
+        device->InsertEventMarker("frame");
+        EXPECT_EQ(log.Count(), 1u);
+    }
     ExtensionsOverride only("GL_OES_texture_half_float_linear GL_EXT_texture_rg");
     CreateDevice(nullptr);
     EXPECT_TRUE(device->HasTextureHalfFloatLinear());
@@ -224,6 +234,20 @@ TEST_F(DeviceTest, PresentDeliversTheDrawnPixelsToTheLayer) {
     device->Present();
     EXPECT_EQ(presented, 4);
     EXPECT_EQ(layer.presentedContents().presentCount, 2u);
+}
+
+// New on-screen buffers forget the viewport, so that the frame's first SetViewport reaches GL
+// even when it repeats the rectangle given before.
+TEST_F(DeviceTest, OnScreenBuffersStartWithAnUnknownViewport) {
+    platform::CAEAGLLayer layer(CGRectMake(0, 0, 3, 2));
+    CreateDevice(&layer);
+    device->SetViewport(0, 0, 3, 2);
+    device->BindOnScreenFramebuffer();
+    GLCallLog log;
+    device->SetViewport(0, 0, 0, 0);
+    EXPECT_EQ(log.Count(), 0u);
+    device->SetViewport(0, 0, 3, 2);
+    EXPECT_EQ(log.Calls(), std::vector<std::string>{"glViewport(0, 0, 3, 2)"});
 }
 
 TEST_F(DeviceTest, ValidateDropsBuffersWhoseSizeNoLongerMatches) {

@@ -154,6 +154,18 @@ TEST_F(ShaderTest, BuildRules) {
     EXPECT_TRUE(p->Build("garbage", "garbage", {}));
     EXPECT_EQ(log.Count(), 0u) << "a built program ignores further builds";
     EXPECT_GT(device->GetShader()->GetMaxVaryingComponents(), 0);
+
+    // A failed build may be followed by another on the same object, which then succeeds.
+    IShaderProgram* retried = device->GetShader()->CreateProgram();
+    programs.push_back(retried);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(retried->Build(kQuadVertex, Fragment("    gl_FragColor = vec4(missing);\n"),
+                                {CVertexAttribute(0, "vaPosition")}));
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(retried->IsBuilt());
+    EXPECT_TRUE(retried->Build(kQuadVertex, Fragment("    gl_FragColor = vec4(0.5);\n"),
+                               {CVertexAttribute(0, "vaPosition")}));
+    EXPECT_TRUE(static_cast<CShader*>(device->GetShader())->UseProgram(retried));
     EXPECT_EQ(device->GetShader()->GetMaxVaryingComponents() % 4, 0);
 }
 

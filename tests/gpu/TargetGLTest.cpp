@@ -1,5 +1,6 @@
 // Render targets, vertex data and texture bindings: what reaches GL and when.
 #include "gpu/DeviceFixture.h"
+#include "platform/opengles/CAEAGLLayer.h"
 
 using namespace QVTest;
 
@@ -70,6 +71,23 @@ TEST_F(DeviceTest, ReadPixelsStaysInsideTheColourAttachment) {
     manager->ReadPixels(FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels.data());
     manager->ReadPixels(FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels.data());
     EXPECT_EQ(log.Count("glPixelStorei"), 1u);
+}
+
+TEST_F(DeviceTest, ColourBufferKeepsItsSizeAfterGivingTheLayerUp) {
+    platform::CAEAGLLayer layer(CGRectMake(0, 0, 3, 2), 2.0);
+    std::unique_ptr<IIPhoneColorBufferRenderbuffer> colour(
+        device->GetFramebuffer()->CreateColorBufferRenderbuffer(device->GetContext()));
+    EXPECT_EQ(colour->GetWidth(), 0);
+    colour->AllocateStorage(device->GetContext(), &layer);
+    const uint32_t name = colour->GetName();
+    ASSERT_NE(name, 0u);
+    EXPECT_EQ(colour->GetWidth(), 6);
+    EXPECT_EQ(colour->GetHeight(), 4);
+    static_cast<CIPhoneColorBufferRenderbuffer*>(colour.get())->Release();
+    EXPECT_EQ(colour->GetName(), 0u);
+    EXPECT_FALSE(glIsRenderbuffer(name));
+    EXPECT_EQ(colour->GetWidth(), 6);
+    EXPECT_EQ(colour->GetHeight(), 4);
 }
 
 TEST_F(DeviceTest, BindingAndDeletingFramebufferObjects) {
