@@ -153,9 +153,13 @@ void BuildStructureTensorPrograms(IShaderProgram** gradientSlot, IShaderProgram*
         BuildGradientProgram(gradientSlot, varyingCap, precision, enforceMinimumGradient,
                              gradientChannel, gradientSamplerPrecision);
     if (*smoothingSlot == nullptr && *tensorSlot == nullptr) {
-        const int32_t n = UsableTapCount(taps == -1 ? QV::Math::GaussianTapCount(sigma, step) : taps);
+        const int32_t requested = taps == -1 ? QV::Math::GaussianTapCount(sigma, step) : taps;
+        // Too many taps (or no weights, for a negative sigma): both texts refuse to be written
+        // and both slots get an unbuilt program, without computing weights for them first.
+        const bool tooMany = requested > kMaxTapCount;
+        const int32_t n = tooMany ? requested : UsableTapCount(requested);
         std::vector<double> weights;
-        QV::Math::ComputeGaussianWeights(n, weights, sigma, step);
+        if (!tooMany) QV::Math::ComputeGaussianWeights(n, weights, sigma, step);
         BuildTensorSmoothingPassProgram(smoothingSlot, n, weights, true, varyingCap, precision);
         FillSlot(tensorSlot, "tensor pass", [&] {
             return TensorPassText(n, weights, withAnisotropy, varyingCap, precision);

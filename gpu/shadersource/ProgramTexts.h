@@ -16,7 +16,12 @@ struct ProgramText {
     std::string fragment;
 };
 
-// The tap count the texts use for a requested one: odd and at least 3.
+// The largest tap count a text is written for. Larger requests (a zero tap step upstream asks
+// for two billion) are refused instead of filling memory with weights no GPU could sample.
+inline constexpr int32_t kMaxTapCount = 1023;
+
+// The tap count the texts use for a requested one: odd and at least 3; std::invalid_argument
+// above kMaxTapCount.
 int32_t UsableTapCount(int32_t taps);
 
 ProgramText DifferenceOfGaussiansPassText(int32_t taps, int32_t format, int32_t direction,

@@ -98,6 +98,9 @@ int32_t TrimmedCount(int32_t n, const std::vector<double>& w) {
 }  // namespace
 
 int32_t UsableTapCount(int32_t taps) {
+    if (taps > kMaxTapCount)
+        throw std::invalid_argument(std::to_string(taps) + " taps are more than the " +
+                                    std::to_string(kMaxTapCount) + " a program is written for");
     if (taps < 3) return 3;
     return taps % 2 == 0 ? taps + 1 : taps;
 }

@@ -13,6 +13,7 @@
 #include "gpu/VertexArray.h"
 #include "gpu/shadersource/Kernels.h"
 #include "gpu/shadersource/ProgramBuilders.h"
+#include "gpu/shadersource/ProgramTexts.h"
 #include "support/GLTest.h"
 
 namespace {
@@ -184,6 +185,30 @@ TEST_F(Builders, SmallAndEvenTapCountsStillBuild) {
     }
     // All side weights negligible: trimming keeps the three taps the text reads.
     EXPECT_TRUE(Build([](IShaderProgram** s, int cap) { SS::BuildDifferenceOfGaussiansPassProgram(s, 9, 5, 0, false, cap, 1, 2, 0.05, 1.6, 1.0, 0.1f); }, 16)->IsBuilt());
+}
+
+// A tap step of 0 asks GaussianTapCount for two billion taps: the programs are refused at once
+// instead of computing (and allocating) their weights.
+TEST_F(Builders, AbsurdTapCountsAreRefused) {
+    testing::internal::CaptureStderr();
+    IShaderProgram* slots[4] = {};
+    SS::BuildStructureTensorPrograms(&slots[0], &slots[1], &slots[2], &slots[3], -1, 16, 2, false, 1.0, 0.0, 0.5f, false, 0, 0);
+    for (IShaderProgram* p : slots) {
+        ASSERT_NE(p, nullptr);
+        programs_.push_back(p);
+    }
+    EXPECT_TRUE(slots[0]->IsBuilt()) << "the gradient needs no kernel";
+    EXPECT_FALSE(slots[1]->IsBuilt());
+    EXPECT_FALSE(slots[2]->IsBuilt());
+    EXPECT_TRUE(slots[3]->IsBuilt());
+    const int32_t huge = 2147483647;
+    EXPECT_FALSE(Build([=](IShaderProgram** s, int cap) { SS::BuildScaledBlurPassProgram(s, huge, 3, 0, false, false, 0, cap, 2, 2.0, 1.0); }, 16)->IsBuilt());
+    EXPECT_FALSE(Build([=](IShaderProgram** s, int cap) { SS::BuildBoxMeanPassProgram(s, huge, 1, true, false, 1, true, cap, 2); }, 16)->IsBuilt());
+    EXPECT_FALSE(Build([=](IShaderProgram** s, int cap) { SS::BuildFlowBlurProgram(s, 4, huge, true, cap, 2, false, false, 2.0, 1.0); }, 16)->IsBuilt());
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("2147483647 taps"), std::string::npos) << log;
+    // The largest count still written builds.
+    EXPECT_TRUE(Build([](IShaderProgram** s, int cap) { SS::BuildBoxMeanPassProgram(s, SS::kMaxTapCount, 0, false, false, 1, true, cap, 2); }, 16)->IsBuilt());
 }
 
 TEST_F(Builders, StructureTensorSetFillsOnlyEmptySlots) {
