@@ -36,6 +36,12 @@ int32_t GraphicsView::maxTextureSize() {
     return QV::Graphics::CDevice::GetCurrentDevice() ? AmbrelGraphicsController::MaxTextureSize() : 0;
 }
 
+AmbrelGraphicsController* GraphicsView::engine() const {
+    // Several views may exist (each with its own context): the engine works in its own.
+    if (device_) device_->MakeCurrent();
+    return graphicsController_.get();
+}
+
 platform::CAEAGLLayer& GraphicsView::eaglLayer() const { return static_cast<platform::CAEAGLLayer&>(*layer()); }
 
 void GraphicsView::initialize() {
@@ -65,8 +71,8 @@ void GraphicsView::initialize() {
         // The engine matches these bounds now: a later frame of the same size changes nothing.
         lastBounds_ = bounds();
         // Tile limit of the full-resolution render (the preview is not capped by it).
-        graphicsController_->maxTextureSize = DeviceUtility::hasHighMemory() ? 768 : 384;
-        graphicsController_->SetRenderProgressBlock([](double) {});
+        engine()->maxTextureSize = DeviceUtility::hasHighMemory() ? 768 : 384;
+        engine()->SetRenderProgressBlock([](double) {});
     }
     toggleHDR();
     hdrEnabled_ = true;
@@ -76,7 +82,7 @@ void GraphicsView::initialize() {
 void GraphicsView::setViewRectFromBounds(CGFloat scale) {
     const CGRect b = bounds();
     const auto s = static_cast<float>(scale);
-    graphicsController_->SetViewRect(static_cast<int32_t>(b.origin.x), static_cast<int32_t>(b.origin.y),
+    engine()->SetViewRect(static_cast<int32_t>(b.origin.x), static_cast<int32_t>(b.origin.y),
                                      static_cast<int32_t>(static_cast<float>(b.size.width) * s),
                                      static_cast<int32_t>(static_cast<float>(b.size.height) * s));
 }
@@ -121,7 +127,7 @@ void GraphicsView::setUseCommonModesRunLoop(bool common) {
 }
 
 void GraphicsView::drawView() {
-    if (graphicsController_) graphicsController_->RenderFrame();
+    if (graphicsController_) engine()->RenderFrame();
 }
 
 void GraphicsView::reconstructAndDrawView(int32_t state) {
@@ -132,7 +138,7 @@ void GraphicsView::reconstructAndDrawView(int32_t state) {
 }
 
 double GraphicsView::frameRate() const {
-    return graphicsController_ ? graphicsController_->frameRate.GetFrameRate() : 0.0;
+    return graphicsController_ ? engine()->frameRate.GetFrameRate() : 0.0;
 }
 
 // ---- Sizing -----------------------------------------------------------------------------------
@@ -157,8 +163,7 @@ void GraphicsView::resetContentScaleFactor(CGFloat scale) {
     if (!graphicsController_) return;
     if (!changed && scale == contentScaleFactor()) return;
     UIView::setContentScaleFactor(scale);
-    if (device_) device_->MakeCurrent();
-    graphicsController_->ResetContentScaleFactor();
+    engine()->ResetContentScaleFactor();
     setViewRectFromBounds(scale);
 }
 
@@ -173,7 +178,7 @@ void GraphicsView::applicationWillResignActive() {
 }
 
 void GraphicsView::applicationDidEnterBackground() {
-    if (graphicsController_) graphicsController_->ApplicationDidEnterBackground();
+    if (graphicsController_) engine()->ApplicationDidEnterBackground();
     if (device_) device_->Finish();
 }
 

@@ -283,6 +283,8 @@ public:
 
 private:
     void initialize();
+    // The engine with the view's device current (null without an engine).
+    AmbrelGraphicsController* engine() const;
     void setViewRectFromBounds(CGFloat scale);
     UIImagePtr renderToImage(int64_t width, int64_t height, int64_t orientation, int32_t format,
                              const void* pixels);

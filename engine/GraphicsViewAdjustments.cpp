@@ -48,7 +48,7 @@ float Finite(float value) { return std::isnan(value) ? 0.0f : value; }
 
 float GraphicsView::getAdjustment(const std::string& name) {
     ensureAdjustmentDefaultsAreInitialized();
-    return graphicsController_ ? Finite(graphicsController_->GetAdjustment(name)) : 0.0f;
+    return graphicsController_ ? Finite(engine()->GetAdjustment(name)) : 0.0f;
 }
 
 std::string GraphicsView::getAdjustmentString(const std::string& name) {
@@ -63,7 +63,7 @@ void GraphicsView::setAdjustment(const std::string& name, float value, bool reco
     ensureAdjustmentDefaultsAreInitialized();
     AdjustmentCache& cache = Cache();
     if (cache.caching) cache.values[name] = value;
-    if (graphicsController_) graphicsController_->SetAdjustment(name, reconstructOutput, value);
+    if (graphicsController_) engine()->SetAdjustment(name, reconstructOutput, value);
 }
 
 // ---- Defaults ---------------------------------------------------------------------------------
@@ -73,7 +73,7 @@ void GraphicsView::ensureAdjustmentDefaultsAreInitialized() {
     if (defaults.initialized || !graphicsController_) return;
     defaults.initialized = true;
     for (const auto& [name, categories] : AmbrelGraphicsController::AdjustmentCategories()) {
-        const float value = Finite(graphicsController_->GetAdjustment(name));
+        const float value = Finite(engine()->GetAdjustment(name));
         defaults.list.push_back({name, value});
         defaults.dictionary[name] = value;
         defaults.names.insert(name);
@@ -172,55 +172,55 @@ float GraphicsView::getCachedMasterAdjustment(MasterGetter getter) {
 
 void GraphicsView::setBrightness(float value) {
     if (graphicsController_)
-        graphicsController_->SetBrightness(value, true, brightnessRange_, brightnessContrastUniqueId_);
+        engine()->SetBrightness(value, true, brightnessRange_, brightnessContrastUniqueId_);
 }
 
 float GraphicsView::brightness() const {
-    return graphicsController_ ? graphicsController_->GetBrightness(brightnessRange_, brightnessContrastUniqueId_)
+    return graphicsController_ ? engine()->GetBrightness(brightnessRange_, brightnessContrastUniqueId_)
                                : 0.0f;
 }
 
 void GraphicsView::setContrast(float value) {
     if (graphicsController_)
-        graphicsController_->SetContrast(value, true, contrastRange_, brightnessContrastUniqueId_);
+        engine()->SetContrast(value, true, contrastRange_, brightnessContrastUniqueId_);
 }
 
 float GraphicsView::contrast() const {
-    return graphicsController_ ? graphicsController_->GetContrast(contrastRange_, brightnessContrastUniqueId_) : 0.0f;
+    return graphicsController_ ? engine()->GetContrast(contrastRange_, brightnessContrastUniqueId_) : 0.0f;
 }
 
 void GraphicsView::setVignette(float value) {
-    if (graphicsController_) graphicsController_->SetVignette(value, true);
+    if (graphicsController_) engine()->SetVignette(value, true);
 }
 
-float GraphicsView::vignette() const { return graphicsController_ ? graphicsController_->GetVignette() : 0.0f; }
+float GraphicsView::vignette() const { return graphicsController_ ? engine()->GetVignette() : 0.0f; }
 
 void GraphicsView::setNoise(float value) {
-    if (graphicsController_) graphicsController_->SetNoise(value, true);
+    if (graphicsController_) engine()->SetNoise(value, true);
 }
 
-float GraphicsView::noise() const { return graphicsController_ ? graphicsController_->GetNoise() : 0.0f; }
+float GraphicsView::noise() const { return graphicsController_ ? engine()->GetNoise() : 0.0f; }
 
 float GraphicsView::defaultNoise() const { return AmbrelGraphicsController::GetDefaultNoise(); }
 
 void GraphicsView::setColorStrength(float value) {
-    if (graphicsController_) graphicsController_->SetColorStrength(value, true);
+    if (graphicsController_) engine()->SetColorStrength(value, true);
 }
 
 float GraphicsView::colorStrength() const {
-    return graphicsController_ ? graphicsController_->GetColorStrength() : 0.0f;
+    return graphicsController_ ? engine()->GetColorStrength() : 0.0f;
 }
 
 float GraphicsView::defaultColorStrength() const {
-    return graphicsController_ ? graphicsController_->GetDefaultColorStrength() : 0.0f;
+    return graphicsController_ ? engine()->GetDefaultColorStrength() : 0.0f;
 }
 
 void GraphicsView::setFilmicStrength(float value) {
-    if (graphicsController_) graphicsController_->SetFilmicStrength(value, true);
+    if (graphicsController_) engine()->SetFilmicStrength(value, true);
 }
 
 float GraphicsView::filmicStrength() const {
-    return graphicsController_ ? graphicsController_->GetFilmicStrength() : 0.0f;
+    return graphicsController_ ? engine()->GetFilmicStrength() : 0.0f;
 }
 
 // ---- Live changes -----------------------------------------------------------------------------
@@ -232,10 +232,10 @@ bool GraphicsView::useRealtimeNoiseReduction() {
 
 void GraphicsView::adjustmentWillBeginChange() {
     if (!animating_ && graphicsController_)
-        graphicsController_->SetAdjustment("NR On/Off", false, useRealtimeNoiseReduction() ? 1.0f : 0.0f);
+        engine()->SetAdjustment("NR On/Off", false, useRealtimeNoiseReduction() ? 1.0f : 0.0f);
 }
 
 void GraphicsView::adjustmentWillFinishChange() {
     if (!animating_ && graphicsController_)
-        graphicsController_->SetAdjustment("NR On/Off", false, useNonRealtimeNoiseReduction() ? 1.0f : 0.0f);
+        engine()->SetAdjustment("NR On/Off", false, useNonRealtimeNoiseReduction() ? 1.0f : 0.0f);
 }

@@ -53,10 +53,10 @@ void GraphicsView::useCachedTextureState(int32_t state, const Block& block) {
         if (block) block();
         return;
     }
-    const int32_t saved = graphicsController_->styleStageMode;
-    graphicsController_->styleStageMode = state;
+    const int32_t saved = engine()->styleStageMode;
+    engine()->styleStageMode = state;
     if (block) block();
-    graphicsController_->styleStageMode = saved;
+    engine()->styleStageMode = saved;
 }
 
 // ---- Photo input ------------------------------------------------------------------------------
@@ -71,7 +71,7 @@ double GraphicsView::filterScaleForPicture(double width, double height) const {
     // before any camera frame the view's shorter side in pixels stands in for it.
     double reference = normalizedFilterScaleDimension_;
     if (!(reference > 0) && graphicsController_)
-        reference = std::min(graphicsController_->viewRect[2], graphicsController_->viewRect[3]);
+        reference = std::min(engine()->viewRect[2], engine()->viewRect[3]);
     if (!(reference > 0)) reference = 1;
     return std::min(width, height) / reference;
 }
@@ -82,15 +82,14 @@ void GraphicsView::setImageWithImageData(const ImageData* imageData) {
         processImageData(imageData, [this](int64_t w, int64_t h, int64_t orientation, int32_t format,
                                            const void* pixels, bool realImage) -> UIImagePtr {
             if (graphicsController_) {
-                if (device_) device_->MakeCurrent();
                 const auto iw = static_cast<int32_t>(w), ih = static_cast<int32_t>(h);
-                graphicsController_->SetInputPixels(sFrameTime::Make(0, 60), iw, ih, iw, ih, 0, 0, iw, ih, false,
+                engine()->SetInputPixels(sFrameTime::Make(0, 60), iw, ih, iw, ih, 0, 0, iw, ih, false,
                                                     orientation, format, pixels);
             }
             currentImageSize_ = CGSizeMake(static_cast<CGFloat>(w), static_cast<CGFloat>(h));
             currentImageOrientation_ = orientation;
             if (realImage && graphicsController_)
-                graphicsController_->SetFilterScale(filterScaleForPicture(static_cast<double>(w), static_cast<double>(h)));
+                engine()->SetFilterScale(filterScaleForPicture(static_cast<double>(w), static_cast<double>(h)));
             drawView();
             return nullptr;
         });
@@ -112,13 +111,13 @@ UIImagePtr GraphicsView::processImageData(const ImageData* imageData, const Imag
 }
 
 void GraphicsView::drawBlackImage() {
-    if (graphicsController_) graphicsController_->DrawBlackImage();
+    if (graphicsController_) engine()->DrawBlackImage();
 }
 
 // ---- Camera and asset frames --------------------------------------------------------------------
 
 bool GraphicsView::engineHasPendingFrame() const {
-    return graphicsController_ && graphicsController_->frameDirty && graphicsController_->inputTextures[0].texture;
+    return graphicsController_ && engine()->frameDirty && engine()->inputTextures[0].texture;
 }
 
 CGRect GraphicsView::cameraCropRect(CGSize frameSize, CGSize viewBounds) {
@@ -145,15 +144,14 @@ void GraphicsView::setImage(const CameraSampleBuffer& sampleBuffer) {
     const CGRect crop = cameraCropRect(CGSizeMake(W, H), bounds().size);
     const auto fw = static_cast<int32_t>(crop.size.width), fh = static_cast<int32_t>(crop.size.height);
     if (graphicsController_) {
-        if (device_) device_->MakeCurrent();
-        graphicsController_->SetInputPixelBuffer(sampleBuffer.presentationTime, static_cast<int32_t>(W),
+        engine()->SetInputPixelBuffer(sampleBuffer.presentationTime, static_cast<int32_t>(W),
                                                  static_cast<int32_t>(H), fw, fh, static_cast<int32_t>(crop.origin.x),
                                                  static_cast<int32_t>(crop.origin.y), fw, fh, false, 3,
                                                  kPixelFormatBGRA, buffer);
     }
     currentImageSize_ = CGSizeMake(fw, fh);
     if (graphicsController_ && normalizedFilterScaleDimension_ > 0)
-        graphicsController_->SetFilterScale(std::min(W, H) / normalizedFilterScaleDimension_);
+        engine()->SetFilterScale(std::min(W, H) / normalizedFilterScaleDimension_);
     if (!imageSetFromSampleBuffer_) {
         imageSetFromSampleBuffer_ = true;
         if (!initialImageSetFromSampleBuffer_) {
@@ -180,8 +178,7 @@ void GraphicsView::setImageForAsset(const CameraSampleBuffer& sampleBuffer, bool
             const bool upOrDown = assetOrientation == 0 || assetOrientation == 2;
             const int64_t orientation = W >= H ? (upOrDown ? 2 : 3) : (upOrDown ? 0 : 1);
             if (graphicsController_) {
-                if (device_) device_->MakeCurrent();
-                graphicsController_->SetInputPixelBuffer(sampleBuffer.presentationTime, W, H, W, H, 0, 0, W, H,
+                engine()->SetInputPixelBuffer(sampleBuffer.presentationTime, W, H, W, H, 0, 0, W, H,
                                                          false, 3, kPixelFormatBGRA, buffer);
             }
             currentImageSize_ = CGSizeMake(W, H);
@@ -197,28 +194,26 @@ void GraphicsView::setImageForAsset(const CameraSampleBuffer& sampleBuffer, bool
 UIImagePtr GraphicsView::renderToImage(int64_t width, int64_t height, int64_t orientation, int32_t format,
                                        const void* pixels) {
     if (!graphicsController_) return nullptr;
-    if (device_) device_->MakeCurrent();
-    return RenderPixels(*graphicsController_, static_cast<int32_t>(width), static_cast<int32_t>(height), orientation,
+    return RenderPixels(*engine(), static_cast<int32_t>(width), static_cast<int32_t>(height), orientation,
                         format, pixels);
 }
 
 UIImagePtr GraphicsView::drawCurrentImageToImage() {
     UIImagePtr image;
     if (!graphicsController_) return image;
-    if (device_) device_->MakeCurrent();
-    useCache([&] { image = RenderCurrent(*graphicsController_); });
+    useCache([&] { image = RenderCurrent(*engine()); });
     return image;
 }
 
 UIImagePtr GraphicsView::drawImageDataToImageWithFilterScale(const ImageData* imageData, double filterScale) {
     if (!graphicsController_) return nullptr;
-    const double saved = graphicsController_->baseFilterScale.requestedScale;
-    graphicsController_->SetFilterScale(filterScale);
+    const double saved = engine()->baseFilterScale.requestedScale;
+    engine()->SetFilterScale(filterScale);
     UIImagePtr image = processImageData(
         imageData, [this](int64_t w, int64_t h, int64_t orientation, int32_t format, const void* pixels, bool) {
             return renderToImage(w, h, orientation, format, pixels);
         });
-    graphicsController_->SetFilterScale(saved);
+    engine()->SetFilterScale(saved);
     return image;
 }
 
@@ -264,28 +259,30 @@ UIImagePtr GraphicsView::drawImageToImageUsingCameraViewport(const UIImagePtr& i
 void GraphicsView::setShowOriginal(bool show) {
     if (graphicsController_) {
         constexpr int32_t kStyleNone = 3;
-        // Remember the style in use when the original is first shown, and bring it back after.
-        if (show && !showOriginal_) styleBeforeShowOriginal_ = graphicsController_->luminanceStyle;
+        // Remember the style in use when the original is first shown, and bring it back after
+        // (unless another style was chosen in the meantime: that one stays).
+        AmbrelGraphicsController* e = engine();
+        if (show && !showOriginal_) styleBeforeShowOriginal_ = e->luminanceStyle;
         if (show)
-            graphicsController_->SetShowOriginal(kStyleNone);
-        else if (showOriginal_)
-            graphicsController_->SetShowOriginal(styleBeforeShowOriginal_);
+            e->SetShowOriginal(kStyleNone);
+        else if (showOriginal_ && e->luminanceStyle == kStyleNone)
+            e->SetShowOriginal(styleBeforeShowOriginal_);
     }
     showOriginal_ = show;
     drawView();
 }
 
 void GraphicsView::setZoom(double zoom) {
-    if (graphicsController_) graphicsController_->SetZoom(static_cast<float>(zoom));
+    if (graphicsController_) engine()->SetZoom(static_cast<float>(zoom));
 }
 
 void GraphicsView::setLandscape(bool landscape) {
-    if (graphicsController_) graphicsController_->SetLandscape(landscape);
+    if (graphicsController_) engine()->SetLandscape(landscape);
 }
 
 void GraphicsView::setFrontFacing(bool frontFacing) {
     // The engine's flag is true for the back camera.
-    if (graphicsController_) graphicsController_->SetFrontFacing(!frontFacing);
+    if (graphicsController_) engine()->SetFrontFacing(!frontFacing);
 }
 
 GraphicsView::CompareSplit GraphicsView::compareSplit(int o, CGSize bounds, CGPoint p, double angle) {
@@ -315,21 +312,21 @@ GraphicsView::CompareSplit GraphicsView::compareSplit(int o, CGSize bounds, CGPo
 void GraphicsView::setCompareShowing(bool showing, double angle, CGPoint point) {
     if (!graphicsController_) return;
     if (!showing) {
-        graphicsController_->SetCompareShowing(false);
+        engine()->SetCompareShowing(false);
         return;
     }
     const int orientation = static_cast<int>(UIApplication::sharedApplication().statusBarOrientation());
     const CompareSplit split = compareSplit(orientation, bounds().size, point, angle);
     const auto scale = static_cast<float>(contentScaleFactor());
     const float pixels[2] = {static_cast<float>(split.point.x) * scale, static_cast<float>(split.point.y) * scale};
-    graphicsController_->SetCompareShowing(true);
-    graphicsController_->SetComparePoint(pixels);
-    graphicsController_->SetCompareAngle(split.angle);
+    engine()->SetCompareShowing(true);
+    engine()->SetComparePoint(pixels);
+    engine()->SetCompareAngle(split.angle);
 }
 
 CGRect GraphicsView::currentDisplayFrame() const {
     if (!graphicsController_) return CGRectZero;
-    const auto [w, h] = graphicsController_->OutputFrameSize();
+    const auto [w, h] = engine()->OutputFrameSize();
     return CGRectMake(0, 0, w, h);
 }
 

@@ -225,6 +225,20 @@ TEST_F(GraphicsViewTest, APhotoSetOnTheViewIsDrawnIntoTheLayer) {
     }
 }
 
+TEST_F(GraphicsViewTest, EachViewDrawsInItsOwnContext) {
+    auto other = std::make_shared<GraphicsView>(CGRectMake(0, 0, 16, 16));
+    EXPECT_EQ(GraphicsView::sharedInstance(), other.get()) << "the last view made";
+    other->setImageWithImage(SolidImage(8, 8, 30, 220, 30));
+    view->setImageWithImage(SolidImage(8, 6, 220, 30, 30));  // the other view's context was current
+    const auto& frame = shown();
+    ASSERT_GT(frame.presentCount, 0u);
+    const uint8_t* p = &frame.pixels[(static_cast<std::size_t>(frame.height / 2) * frame.width + frame.width / 2) * 4];
+    EXPECT_GT(p[0], p[1] + 100);
+    const auto& otherFrame = other->eaglLayer().presentedContents();
+    ASSERT_GT(otherFrame.presentCount, 0u);
+    EXPECT_GT(otherFrame.pixels[(8 * otherFrame.width + 8) * 4 + 1], 150);
+}
+
 TEST_F(GraphicsViewTest, NoPictureIsABlackInputThatLeavesTheFilterScale) {
     view->setNormalizedFilterScaleDimension(10);
     view->setImageWithImage(SolidImage(16, 12, 90, 90, 90));
@@ -385,6 +399,12 @@ TEST_F(GraphicsViewTest, ShowOriginalOffRestoresTheStyleSetBefore) {
     view->setShowOriginal(false);
     EXPECT_FALSE(view->showOriginal());
     EXPECT_EQ(engine().luminanceStyle, 1);
+
+    // A style chosen while the original shows is kept when it is turned off.
+    view->setShowOriginal(true);
+    view->setAdjustment("Luminance Style", 2.5f / 4);
+    view->setShowOriginal(false);
+    EXPECT_EQ(engine().luminanceStyle, 2);
 }
 
 TEST_F(GraphicsViewTest, CompareMappingFollowsTheInterfaceOrientation) {
