@@ -1,5 +1,6 @@
 #include "platform/corevideo/CVPixelBuffer.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -45,7 +46,9 @@ CVReturn CVPixelBufferCreateWithBytes(size_t width, size_t height, OSType pixelF
     *pixelBufferOut = nullptr;
     if (!baseAddress) return kCVReturnInvalidArgument;
     if (!FourBytesPerPixel(pixelFormat)) return kCVReturnInvalidPixelFormat;
-    if (width == 0 || height == 0 || bytesPerRow < width * 4) return kCVReturnInvalidSize;
+    // A width whose row length does not fit in size_t would pass the row check by wrapping.
+    if (width == 0 || height == 0 || width > SIZE_MAX / 4 || bytesPerRow < width * 4)
+        return kCVReturnInvalidSize;
     CVPixelBufferRef buffer(new CVPixelBuffer());
     buffer->width_ = width;
     buffer->height_ = height;

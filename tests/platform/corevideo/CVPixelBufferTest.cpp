@@ -36,6 +36,10 @@ TEST(CVPixelBufferTest, BadRequestsAreRefused) {
     EXPECT_EQ(CVPixelBufferCreateWithBytes(4, 2, kCVPixelFormatType_32BGRA, memory, 12, {}, &b),
               kCVReturnInvalidSize)
         << "a row of 4 pixels needs 16 bytes";
+    EXPECT_EQ(CVPixelBufferCreateWithBytes(SIZE_MAX / 4 + 1, 1, kCVPixelFormatType_32BGRA, memory, 16,
+                                           {}, &b),
+              kCVReturnInvalidSize)
+        << "a row length that wraps around is no row";
     EXPECT_EQ(CVPixelBufferCreateWithBytes(4, 2, kCVPixelFormatType_32BGRA, nullptr, 16, {}, &b),
               kCVReturnInvalidArgument);
 }
