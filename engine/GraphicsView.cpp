@@ -144,7 +144,7 @@ double GraphicsView::frameRate() const {
 // ---- Sizing -----------------------------------------------------------------------------------
 
 void GraphicsView::layoutSubviews() {
-    if (device_) device_->ValidateOnScreenBuffers();
+    if (device_ && device_->MakeCurrent()) device_->ValidateOnScreenBuffers();
 }
 
 void GraphicsView::setFrame(CGRect frame) { setFrameWithContentScale(frame, contentScaleFactor()); }
@@ -174,12 +174,12 @@ void GraphicsView::applicationWillResignActive() {
         wasAnimatingWhenResigningActive_ = true;
         stopAnimation();
     }
-    if (device_) device_->Finish();
+    if (device_ && device_->MakeCurrent()) device_->Finish();
 }
 
 void GraphicsView::applicationDidEnterBackground() {
     if (graphicsController_) engine()->ApplicationDidEnterBackground();
-    if (device_) device_->Finish();
+    if (device_ && device_->MakeCurrent()) device_->Finish();
 }
 
 void GraphicsView::applicationDidBecomeActive() {

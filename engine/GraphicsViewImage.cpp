@@ -19,25 +19,6 @@ int32_t EngineFormat(int32_t imageDataFormat) {
     return imageDataFormat == ImageData::kFormatRGBA ? kPixelFormatRGBA : kPixelFormatBGRA;
 }
 
-// The full-resolution renders are written by the engine's render half; until it provides them
-// a render answers null.
-template <class Engine>
-UIImagePtr RenderCurrent(Engine& engine) {
-    if constexpr (requires { engine.RenderCurrentImageToImage(); })
-        return engine.RenderCurrentImageToImage();
-    else
-        return nullptr;
-}
-
-template <class Engine>
-UIImagePtr RenderPixels(Engine& engine, int32_t w, int32_t h, int64_t orientation, int32_t format,
-                        const void* pixels) {
-    if constexpr (requires { engine.RenderToImage(w, h, w, h, 0, 0, w, h, orientation, format, pixels); })
-        return engine.RenderToImage(w, h, w, h, 0, 0, w, h, orientation, format, pixels);
-    else
-        return nullptr;
-}
-
 // Image size × the aspect-fit ratio of bounds over it (both sides).
 CGSize AspectFitSize(CGSize image, CGSize bounds) {
     const double ratio = std::min(bounds.width / image.width, bounds.height / image.height);
@@ -194,14 +175,14 @@ void GraphicsView::setImageForAsset(const CameraSampleBuffer& sampleBuffer, bool
 UIImagePtr GraphicsView::renderToImage(int64_t width, int64_t height, int64_t orientation, int32_t format,
                                        const void* pixels) {
     if (!graphicsController_) return nullptr;
-    return RenderPixels(*engine(), static_cast<int32_t>(width), static_cast<int32_t>(height), orientation,
-                        format, pixels);
+    const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
+    return engine()->RenderToImage(w, h, w, h, 0, 0, w, h, orientation, format, pixels);
 }
 
 UIImagePtr GraphicsView::drawCurrentImageToImage() {
     UIImagePtr image;
     if (!graphicsController_) return image;
-    useCache([&] { image = RenderCurrent(*engine()); });
+    useCache([&] { image = engine()->RenderCurrentImageToImage(); });
     return image;
 }
 
