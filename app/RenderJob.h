@@ -1,0 +1,65 @@
+#pragma once
+// The program's job on the command line: a photo rendered at full resolution through the
+// engine with parameters set by name, written as JPEG, PNG or TIFF.
+//
+//   tavorin [options] [PHOTO [OUTPUT]]
+//
+// Parsing checks everything that can be checked without the photo (parameter names, values,
+// the output type) so that a mistake is reported before any work is done.
+#include <iosfwd>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace RenderJob {
+
+// Exit codes: 0 done, 1 the work failed (unreadable photo, no device, unwritable output),
+// 2 the command line is wrong.
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// The longer side of the preview the engine sees before the export, as on a device with
+// enough memory; also the reference length of the filter scale and the tile size limit.
+inline constexpr int kPreviewSize = 768;
+
+struct Options {
+    std::string input;   // empty: the default sample photograph
+    std::string output;  // empty: beside the current folder, named after the input
+    std::string mode;    // a mode by its shown name ("Enhance 1"), or empty
+    // Engine parameters in the order given, each with its normalised value.
+    std::vector<std::pair<std::string, float>> parameters;
+    bool quiet = false;
+};
+
+struct Help {};
+struct ListParameters {};
+struct UsageError {
+    std::string message;
+};
+using Command = std::variant<Options, Help, ListParameters, UsageError>;
+
+Command Parse(const std::vector<std::string>& arguments);
+
+// The normalised value of `text` for parameter `name`: a number from 0 to 1, or for an
+// enumerated parameter one of its values by name (case ignored). An error message otherwise.
+std::variant<float, std::string> ParameterValue(const std::string& name, const std::string& text);
+
+void PrintUsage(std::ostream& out);
+// Every parameter with its default and, for enumerations, the values it takes.
+void PrintParameters(std::ostream& out);
+
+// Where the default photo is looked for, and the one chosen there: a photograph above
+// 12 megapixels when one exists, else the largest. Empty when there is none.
+inline constexpr const char* kSampleFolder = "/usr/share/backgrounds";
+std::string DefaultPhoto(const std::string& folder = kSampleFolder);
+// "<name of the photo>-tavorin.jpg" in the current folder.
+std::string DefaultOutput(const std::string& input);
+
+// Runs the job; messages go to `out` (the result) and `err` (progress and errors).
+int Run(const Options& options, std::ostream& out, std::ostream& err);
+
+// The whole program: parse, then help, list or run.
+int Main(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+} // namespace RenderJob
