@@ -124,8 +124,8 @@ std::shared_ptr<CollectionObject> TypeController::testAdjustmentWithName(const s
 std::shared_ptr<CollectionObject> TypeController::adjustmentWithName(const std::string& title, const std::string&,
                                                                      GraphicsValueProvider::NameBlock nameBlock,
                                                                      bool defaultValueFromMode) {
-    const TextAttributes attributes = PickerAppearance::titleAttributes();
-    const CGSize textSize = TextDrawing::sizeWithAttributes(title, attributes);
+    const NSStringAttributes attributes = PickerAppearance::titleAttributes();
+    const CGSize textSize = NSStringDrawing::sizeWithAttributes(title, attributes);
     auto item = CollectionObject::collectionObjectWithImage(TextDrawing::imageWithText(title, attributes),
                                                             {textSize.width * 1.4, textSize.height * 1.4}, false);
     item->setColor(CGColorCreateGenericGray(0.5, 0.5));

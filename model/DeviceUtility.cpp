@@ -2,10 +2,9 @@
 
 #include <cmath>
 #include <optional>
-#include <sys/utsname.h>
-#include <unistd.h>
 
-#include "model/DeviceProfile.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIScreen.h"
 
 namespace {
 
@@ -16,77 +15,22 @@ bool gCameraConnection = false;
 int gOrientation = 0;
 std::optional<bool> gRealtimeFramerateTier;
 
-std::optional<DeviceProfile>& profileSlot() {
-    static std::optional<DeviceProfile> profile;
-    return profile;
-}
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Compares like a numeric string search: runs of digits compare by their value.
-int compareNumeric(const std::string& a, const std::string& b) {
-    size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            size_t ei = i, ej = j;
-            while (ei < a.size() && isDigit(a[ei])) ++ei;
-            while (ej < b.size() && isDigit(b[ej])) ++ej;
-            size_t si = i, sj = j;
-            while (si + 1 < ei && a[si] == '0') ++si;
-            while (sj + 1 < ej && b[sj] == '0') ++sj;
-            size_t li = ei - si, lj = ej - sj;
-            if (li != lj) return li < lj ? -1 : 1;
-            int c = a.compare(si, li, b, sj, lj);
-            if (c != 0) return c < 0 ? -1 : 1;
-            i = ei;
-            j = ej;
-        } else {
-            if (a[i] != b[j]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? -1 : 1;
-            ++i;
-            ++j;
-        }
-    }
-    if (i < a.size()) return 1;
-    if (j < b.size()) return -1;
-    return 0;
-}
-
-bool isLandscape(int orientation) { return orientation == 3 || orientation == 4; }
-
-}  // namespace
-
-// --- DeviceProfile ---------------------------------------------------------------------
-
-DeviceProfile DeviceProfile::host() {
-    DeviceProfile profile;
-    utsname name{};
-    if (::uname(&name) == 0) profile.machine = name.machine;
-    long pages = ::sysconf(_SC_PHYS_PAGES);
-    long pageSize = ::sysconf(_SC_PAGE_SIZE);
-    if (pages > 0 && pageSize > 0)
-        profile.physicalMemory = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
-    return profile;
-}
-
-const DeviceProfile& DeviceProfile::current() {
-    auto& slot = profileSlot();
-    if (!slot) slot = host();
-    return *slot;
-}
-
-void DeviceProfile::setCurrent(const DeviceProfile& profile) {
-    profileSlot() = profile;
-    // The stored orientation is the program's own record, not derived from the profile.
+// A device profile never changes on a real device; here the profile can be replaced (tests, a
+// pad run), and the answers fixed at first use are then derived again from the new one. The
+// stored orientation is the program's own record and stays.
+void forgetAnswersOfAReplacedProfile() {
+    static unsigned seen = UIDeviceProfile::revision();
+    if (UIDeviceProfile::revision() == seen) return;
+    seen = UIDeviceProfile::revision();
     DeviceUtility::resetCaches();
     gRealtimeFramerateTier.reset();
 }
 
-CGRect DeviceProfile::platformScreenBounds() const {
-    CGSize size = portraitScreenSize;
-    if (isLandscape(statusBarOrientation) && compareNumeric(systemVersion, "8.0") >= 0)
-        size = {size.height, size.width};
-    return {{0, 0}, size};
-}
+bool isLandscape(int orientation) { return orientation == 3 || orientation == 4; }
+
+int statusBarOrientation() { return static_cast<int>(UIApplication::sharedApplication().statusBarOrientation()); }
+
+}  // namespace
 
 // --- DeviceUtility ---------------------------------------------------------------------
 
@@ -96,11 +40,12 @@ void DeviceUtility::resetCaches() {
 }
 
 bool DeviceUtility::iOSVersionGreaterThanOrEqualTo(const std::string& version) {
-    return compareNumeric(DeviceProfile::current().systemVersion, version) >= 0;
+    return UIDevice::compareVersions(UIDevice::currentDevice().systemVersion(), version) >= 0;
 }
 
 const std::string& DeviceUtility::machineIdentifier() {
-    if (!gMachine) gMachine = DeviceProfile::current().machine;
+    forgetAnswersOfAReplacedProfile();
+    if (!gMachine) gMachine = UIDevice::currentDevice().machine();
     return *gMachine;
 }
 
@@ -108,20 +53,20 @@ bool DeviceUtility::osVersionHasPrefix(const std::string& prefix) {
     return machineIdentifier().starts_with(prefix);
 }
 
-bool DeviceUtility::hasCamera() { return DeviceProfile::current().cameraAvailable; }
+bool DeviceUtility::hasCamera() { return UIDevice::currentDevice().isCameraAvailable(); }
 bool DeviceUtility::hasCameraConnection() { return gCameraConnection; }
 void DeviceUtility::setHasCameraConnection(bool connected) { gCameraConnection = connected; }
-bool DeviceUtility::hasRetinaDisplay() { return DeviceProfile::current().screenScale == 2.0; }
+bool DeviceUtility::hasRetinaDisplay() { return UIScreen::mainScreen().scale() == 2.0; }
 bool DeviceUtility::has3Point5InchDisplay() { return AppConstants::nativeScreenBounds().size.height == 480; }
 bool DeviceUtility::has4InchDisplay() { return AppConstants::nativeScreenBounds().size.height == 568; }
 bool DeviceUtility::has4Point7InchDisplay() { return AppConstants::nativeScreenBounds().size.height == 667; }
 bool DeviceUtility::has5Point5InchDisplay() { return AppConstants::nativeScreenBounds().size.height == 736; }
-bool DeviceUtility::isIPad() { return DeviceProfile::current().idiom == UserInterfaceIdiom::Pad; }
+bool DeviceUtility::isIPad() { return UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiom::Pad; }
 
 std::uint32_t DeviceUtility::memorySize() {
+    forgetAnswersOfAReplacedProfile();
     if (gMemorySize != 0) return gMemorySize;
-    std::uint64_t bytes = DeviceProfile::current().physicalMemory;
-    if (bytes == 0) bytes = DeviceProfile::host().physicalMemory;
+    const std::uint64_t bytes = UIDevice::currentDevice().physicalMemory();
     float blocks = static_cast<float>(static_cast<double>(bytes) / 1024.0 / 1024.0 / 128.0);
     gMemorySize = static_cast<std::uint32_t>(std::round(blocks) * 128.0f);
     return gMemorySize;
@@ -171,8 +116,8 @@ void AppConstants::resetCaches() {
     gOrientation = 0;
 }
 
-CGFloat AppConstants::defaultContentScale() { return DeviceProfile::current().screenScale; }
-CGFloat AppConstants::screenScale() { return DeviceProfile::current().screenScale; }
+CGFloat AppConstants::defaultContentScale() { return UIScreen::mainScreen().scale(); }
+CGFloat AppConstants::screenScale() { return UIScreen::mainScreen().scale(); }
 
 CGFloat AppConstants::maximumHighResolutionImageSize() {
     return DeviceUtility::hasHighMemory() ? 5500.0 : 4500.0;
@@ -203,19 +148,19 @@ CGRect AppConstants::defaultAlbumViewFrame() {
 }
 
 bool AppConstants::screenBoundsInterfaceOriented() {
-    return DeviceUtility::isIPad() && isLandscape(DeviceProfile::current().statusBarOrientation) &&
+    return DeviceUtility::isIPad() && isLandscape(statusBarOrientation()) &&
            DeviceUtility::iOSVersionGreaterThanOrEqualTo("8.0");
 }
 
 CGRect AppConstants::nativeScreenBounds() {
-    CGRect bounds = DeviceProfile::current().platformScreenBounds();
+    CGRect bounds = UIScreen::mainScreen().bounds();
     if (screenBoundsInterfaceOriented()) std::swap(bounds.size.width, bounds.size.height);
     return bounds;
 }
 
 CGRect AppConstants::screenBounds() {
     CGRect bounds = nativeScreenBounds();
-    if (DeviceUtility::isIPad() && isLandscape(DeviceProfile::current().statusBarOrientation))
+    if (DeviceUtility::isIPad() && isLandscape(statusBarOrientation()))
         std::swap(bounds.size.width, bounds.size.height);
     return bounds;
 }
@@ -227,12 +172,13 @@ CGRect AppConstants::screenBoundsWithNavigationBar() {
 }
 
 double AppConstants::defaultRealtimeFramerate() {
+    forgetAnswersOfAReplacedProfile();
     if (!gRealtimeFramerateTier) gRealtimeFramerateTier = DeviceUtility::hasA8GPUOrHigher();
     return *gRealtimeFramerateTier ? 30.0 : 24.0;
 }
 
 int AppConstants::orientation() {
-    setOrientation(DeviceProfile::current().deviceOrientation);
+    setOrientation(static_cast<int>(UIDevice::currentDevice().orientation()));
     return gOrientation;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Device constants: questions about the device the program runs on and the limits that
-// follow from its tier. Everything is answered from `DeviceProfile::current()`; the
+// follow from its tier. Everything is answered from the interface layer's device, screen and
+// application (`UIDevice`, `UIScreen`, `UIApplication`, all following `UIDeviceProfile`); the
 // machine identifier, the memory size and the live frame-rate tier are fixed at first use
-// (until the profile is replaced).
+// (until the device profile is replaced).
 #include <cstdint>
 #include <string>
 

@@ -153,8 +153,8 @@ TypeController::Items TypeController::modes() {
 
 std::shared_ptr<CollectionObject> TypeController::modeWithName(const std::string& name, const std::string&,
                                                                Modes::AdjustmentDictionary adjustments) {
-    const TextAttributes attributes = PickerAppearance::titleAttributes();
-    const CGSize textSize = TextDrawing::sizeWithAttributes(name, attributes);
+    const NSStringAttributes attributes = PickerAppearance::titleAttributes();
+    const CGSize textSize = NSStringDrawing::sizeWithAttributes(name, attributes);
     auto item = CollectionObject::collectionObjectWithImage(TextDrawing::imageWithText(name, attributes),
                                                             {textSize.width * 1.4, textSize.height * 1.4}, false);
     item->setString(name);

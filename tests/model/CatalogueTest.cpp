@@ -129,7 +129,7 @@ TEST_F(CatalogueTest, ModeLibraryEntries) {
     EXPECT_EQ(entry->color(), CGColorCreateGenericGray(0.5, 0.5));
     ASSERT_TRUE(entry->image()) << "its name drawn as its picture";
     // The cell is the drawn title with room around it.
-    const CGSize text = TextDrawing::sizeWithAttributes("Norm 4 Alt", PickerAppearance::titleAttributes());
+    const CGSize text = NSStringDrawing::sizeWithAttributes("Norm 4 Alt", PickerAppearance::titleAttributes());
     EXPECT_DOUBLE_EQ(entry->size().width, text.width * 1.4);
     EXPECT_DOUBLE_EQ(entry->size().height, text.height * 1.4);
 

@@ -2,28 +2,27 @@
 
 #include <cmath>
 
-#include "model/DeviceProfile.h"
 #include "model/DeviceUtility.h"
+#include "platform/uikit/UIScreen.h"
 
 namespace {
 
 class DeviceUtilityTest : public ::testing::Test {
 protected:
-    void TearDown() override { DeviceProfile::setCurrent(DeviceProfile::host()); }
+    void TearDown() override { UIDeviceProfile::setCurrent(UIDeviceProfile::phone()); }
 
     static void use(const std::string& machine, std::uint64_t memoryMB = 1024) {
-        DeviceProfile profile;
+        UIDeviceProfile profile;
         profile.machine = machine;
         profile.physicalMemory = memoryMB << 20;
-        DeviceProfile::setCurrent(profile);
+        UIDeviceProfile::setCurrent(profile);
     }
 };
 
 TEST_F(DeviceUtilityTest, HostCountsAsTheHighestTier) {
-    DeviceProfile host = DeviceProfile::host();
-    EXPECT_FALSE(host.machine.empty());
-    EXPECT_GT(host.physicalMemory, 0u);
-    DeviceProfile::setCurrent(host);
+    UIDeviceProfile::setCurrent(UIDeviceProfile::phone());  // this host's hardware
+    EXPECT_FALSE(DeviceUtility::machineIdentifier().empty());
+    EXPECT_GT(UIDevice::currentDevice().physicalMemory(), 0u);
     EXPECT_TRUE(DeviceUtility::hasAXGPU());
     EXPECT_TRUE(DeviceUtility::hasA8GPUOrHigher());
     EXPECT_TRUE(DeviceUtility::is5OrHigher());
@@ -90,9 +89,9 @@ TEST_F(DeviceUtilityTest, MemoryRoundsToBlocksOf128MB) {
         {(192ull << 20), 256, true, false},  // half a block rounds away from zero
     };
     for (const Case& c : cases) {
-        DeviceProfile profile;
+        UIDeviceProfile profile;
         profile.physicalMemory = c.bytes;
-        DeviceProfile::setCurrent(profile);
+        UIDeviceProfile::setCurrent(profile);
         EXPECT_EQ(DeviceUtility::memorySize(), c.megabytes);
         EXPECT_EQ(DeviceUtility::hasLowMemory(), c.low);
         EXPECT_EQ(DeviceUtility::hasHighMemory(), c.high);
@@ -108,9 +107,9 @@ TEST_F(DeviceUtilityTest, FullResolutionSize) {
 }
 
 TEST_F(DeviceUtilityTest, VersionComparisonIsNumeric) {
-    DeviceProfile profile;
+    UIDeviceProfile profile;
     profile.systemVersion = "8.10";
-    DeviceProfile::setCurrent(profile);
+    UIDeviceProfile::setCurrent(profile);
     EXPECT_TRUE(DeviceUtility::iOSVersionGreaterThanOrEqualTo("8.9"));
     EXPECT_TRUE(DeviceUtility::iOSVersionGreaterThanOrEqualTo("8.10"));
     EXPECT_TRUE(DeviceUtility::iOSVersionGreaterThanOrEqualTo("8"));
@@ -119,31 +118,30 @@ TEST_F(DeviceUtilityTest, VersionComparisonIsNumeric) {
 }
 
 TEST_F(DeviceUtilityTest, ScreenGeometry) {
-    DeviceProfile phone;  // 375 x 667 at scale 2
-    DeviceProfile::setCurrent(phone);
+    UIDeviceProfile phone = UIDeviceProfile::phone();  // 375 x 667 at scale 2
+    UIDeviceProfile::setCurrent(phone);
     EXPECT_TRUE(DeviceUtility::hasRetinaDisplay());
     EXPECT_TRUE(DeviceUtility::has4Point7InchDisplay());
     EXPECT_FALSE(AppConstants::cameraViewIsTransparent());
     EXPECT_EQ(AppConstants::defaultAlbumViewFrame(), CGRectMake(0, 0, 375, 667 - 44 - 98));
     EXPECT_EQ(AppConstants::defaultCameraViewFrame(), AppConstants::defaultAlbumViewFrame());
 
-    phone.screenScale = 3.0;
-    phone.portraitScreenSize = {320, 480};
-    DeviceProfile::setCurrent(phone);
+    phone.scale = 3.0;
+    phone.portraitSize = {320, 480};
+    UIDeviceProfile::setCurrent(phone);
     EXPECT_FALSE(DeviceUtility::hasRetinaDisplay());
     EXPECT_TRUE(DeviceUtility::has3Point5InchDisplay());
     EXPECT_EQ(AppConstants::defaultCameraViewFrame(), CGRectMake(0, -44, 320, 480));
 }
 
 TEST_F(DeviceUtilityTest, PadInLandscape) {
-    DeviceProfile pad;
-    pad.idiom = UserInterfaceIdiom::Pad;
-    pad.portraitScreenSize = {768, 1024};
-    pad.statusBarOrientation = 3;
+    UIDeviceProfile pad = UIDeviceProfile::pad();
+    pad.orientation = UIDeviceOrientation::LandscapeLeft;  // the interface turns landscape right (3)
     for (const char* version : {"9.0", "7.1"}) {
         SCOPED_TRACE(version);
         pad.systemVersion = version;
-        DeviceProfile::setCurrent(pad);
+        UIDeviceProfile::setCurrent(pad);
+        EXPECT_EQ(UIScreen::mainScreen().bounds().size.width, version[0] == '9' ? 1024 : 768);
         EXPECT_EQ(AppConstants::nativeScreenBounds(), CGRectMake(0, 0, 768, 1024));
         EXPECT_EQ(AppConstants::screenBounds(), CGRectMake(0, 0, 1024, 768));
         EXPECT_TRUE(AppConstants::cameraViewIsTransparent());
@@ -164,9 +162,9 @@ TEST_F(DeviceUtilityTest, StoredOrientationKeepsTheLastUprightOne) {
     for (const auto& steps : sequences) {
         AppConstants::resetCaches();
         for (const Step& step : steps) {
-            DeviceProfile profile;
-            profile.deviceOrientation = step.given;
-            DeviceProfile::setCurrent(profile);
+            UIDeviceProfile profile;
+            profile.orientation = UIDeviceOrientation(step.given);
+            UIDeviceProfile::setCurrent(profile);
             EXPECT_EQ(AppConstants::orientation(), step.stored) << "given " << step.given;
         }
     }
@@ -183,9 +181,9 @@ TEST_F(DeviceUtilityTest, FlagsTheProgramRecords) {
     DeviceUtility::setHasCameraConnection(false);
     AppConstants::setOrientation(4);
     AppConstants::setOrientation(5);
-    DeviceProfile profile;
-    profile.deviceOrientation = 0;
-    DeviceProfile::setCurrent(profile);
+    UIDeviceProfile profile;
+    profile.orientation = UIDeviceOrientation::Unknown;
+    UIDeviceProfile::setCurrent(profile);
     EXPECT_EQ(AppConstants::orientation(), 4);
 }
 

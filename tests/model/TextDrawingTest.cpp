@@ -3,20 +3,14 @@
 #include <cmath>
 
 #include "model/TextDrawing.h"
+#include "platform/uikit/UIScreen.h"
 
 namespace {
 
 TEST(TextDrawing, TitlesAreDrawnInTheApplicationFont) {
-    const std::string font = TextDrawing::fontDescriptionForFontName(PickerAppearance::kDefaultFontName, 18);
-    EXPECT_NE(font.find("Sans"), std::string::npos) << font;
-
-    const TextAttributes attributes = PickerAppearance::titleAttributes();
-    const CGSize size = TextDrawing::sizeWithAttributes("Norm 4 Alt", attributes);
-    EXPECT_GT(size.width, 50);
-    EXPECT_LT(size.width, 150);
-    EXPECT_GT(size.height, 18);
-    EXPECT_LT(size.height, 30);
-    EXPECT_GT(TextDrawing::sizeWithAttributes("Norm 4 Alt longer", attributes).width, size.width);
+    const NSStringAttributes attributes = PickerAppearance::titleAttributes();
+    EXPECT_EQ(attributes.font, UIFont::fontWithName("STHeitiTC-Medium", 18));
+    const CGSize size = NSStringDrawing::sizeWithAttributes("Norm 4 Alt", attributes);
 
     UIImagePtr picture = TextDrawing::imageWithText("Norm 4 Alt", attributes, 2);
     ASSERT_NE(picture, nullptr);
@@ -45,6 +39,7 @@ TEST(TextDrawing, TitlesAreDrawnInTheApplicationFont) {
     EXPECT_GT(clear, inked);
 
     EXPECT_EQ(TextDrawing::imageWithText("", attributes), nullptr);
+    EXPECT_EQ(TextDrawing::imageWithText("Norm", attributes)->scale(), UIScreen::mainScreen().scale());
 }
 
 TEST(PickerAppearance, Colors) {

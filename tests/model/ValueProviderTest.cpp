@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "model/DeviceProfile.h"
+#include "platform/uikit/UIScreen.h"
 #include "model/FakeGraphicsView.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "model/ValueProvider.h"
@@ -170,11 +170,11 @@ TEST_F(GraphicsValueProviderTest, RedrawsAreThrottledOnTheRunLoopClock) {
 }
 
 TEST(GraphicsTypeController, OlderGpusRedrawLessOften) {
-    DeviceProfile profile = DeviceProfile::host();
+    UIDeviceProfile profile = UIDeviceProfile::phone();
     profile.machine = "iPhone5,2";
-    DeviceProfile::setCurrent(profile);
+    UIDeviceProfile::setCurrent(profile);
     EXPECT_EQ(GraphicsTypeController::nonRealtimeUpdateRate(), double(0.1f));
-    DeviceProfile::setCurrent(DeviceProfile::host());
+    UIDeviceProfile::setCurrent(UIDeviceProfile::phone());
     EXPECT_EQ(GraphicsTypeController::nonRealtimeUpdateRate(), double(0.05f));
 }
 

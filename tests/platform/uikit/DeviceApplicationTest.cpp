@@ -42,6 +42,50 @@ TEST_F(DeviceTest, PhoneIsTheDefaultAndPadIsAvailable) {
     EXPECT_EQ(UIScreen::mainScreen().nativeBounds(), CGRectMake(0, 0, 1536, 2048));
 }
 
+TEST_F(DeviceTest, ScreenBoundsTurnWithTheInterfaceFromVersion8On) {
+    UIDeviceProfile pad = UIDeviceProfile::pad();
+    pad.orientation = UIDeviceOrientation::LandscapeRight;
+    pad.systemVersion = "7.1";
+    UIDeviceProfile::setCurrent(pad);
+    EXPECT_EQ(UIApplication::sharedApplication().statusBarOrientation(), UIInterfaceOrientation::LandscapeLeft);
+    EXPECT_EQ(UIScreen::mainScreen().bounds(), CGRectMake(0, 0, 768, 1024));
+    pad.systemVersion = "8.0";
+    UIDeviceProfile::setCurrent(pad);
+    EXPECT_EQ(UIScreen::mainScreen().bounds(), CGRectMake(0, 0, 1024, 768));
+
+    struct Case {
+        const char* a;
+        const char* b;
+        int order;
+    };
+    const Case cases[] = {
+        {"8.10", "8.9", 1}, {"8.0", "8.0", 0}, {"8", "8.0", -1}, {"08.1", "8.1", 0}, {"7.1.2", "7.10", -1},
+        {"10.0", "9.3", 1}, {"8.1b", "8.1a", 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(UIDevice::compareVersions(c.a, c.b), c.order) << c.a << " vs " << c.b;
+        EXPECT_EQ(UIDevice::compareVersions(c.b, c.a), -c.order) << c.b << " vs " << c.a;
+    }
+}
+
+TEST_F(DeviceTest, HardwareIsTheHostsUnlessTheProfileNamesIt) {
+    const unsigned revision = UIDeviceProfile::revision();
+    UIDevice& device = UIDevice::currentDevice();
+    EXPECT_FALSE(device.machine().empty());
+    EXPECT_GT(device.physicalMemory(), 64ull << 20);
+    EXPECT_FALSE(device.isCameraAvailable());
+
+    UIDeviceProfile profile = UIDeviceProfile::phone();
+    profile.machine = "iPhone7,2";
+    profile.physicalMemory = 1ull << 30;
+    profile.cameraAvailable = true;
+    UIDeviceProfile::setCurrent(profile);
+    EXPECT_EQ(device.machine(), "iPhone7,2");
+    EXPECT_EQ(device.physicalMemory(), 1ull << 30);
+    EXPECT_TRUE(device.isCameraAvailable());
+    EXPECT_EQ(UIDeviceProfile::revision(), revision + 1) << "derived values know to derive again";
+}
+
 TEST_F(DeviceTest, TurningTheDeviceTurnsTheInterfaceWhileNotificationsAreOn) {
     record(UIDeviceOrientationDidChangeNotification);
     record(UIApplicationDidChangeStatusBarOrientationNotification);
