@@ -76,11 +76,13 @@ CVector2<float> AmbrelGraphicsController::VignetteRangeUniform(const CVector2<fl
 CVector4<float> AmbrelGraphicsController::SplitUniform() const
 {
     const sSplit& split = colorAdjustment.split;
-    // Before the first input there are no levels: the point stays in view pixels.
-    const float levelWidth = levelWidths.empty() ? static_cast<float>(viewRect[2]) : static_cast<float>(levelWidths[0]);
-    const float levelHeight = levelHeights.empty() ? static_cast<float>(viewRect[3]) : static_cast<float>(levelHeights[0]);
-    return {split.point.x * levelWidth / static_cast<float>(viewRect[2]),
-            split.point.y * levelHeight / static_cast<float>(viewRect[3]), std::cos(split.angle), std::sin(split.angle)};
+    // Level pixels per view pixel (the view rectangle is never empty). Before the first input
+    // there are no levels: the point stays in view pixels.
+    const auto ratio = [](const std::vector<int32_t>& level, int32_t view) {
+        return level.empty() ? 1.0f : static_cast<float>(level[0]) / static_cast<float>(view);
+    };
+    return {ratio(levelWidths, viewRect[2]) * split.point.x, ratio(levelHeights, viewRect[3]) * split.point.y,
+            std::cos(split.angle), static_cast<float>(std::sin(static_cast<double>(split.angle)))};
 }
 
 CVector3<float> AmbrelGraphicsController::GrayscaleCoefficients() const

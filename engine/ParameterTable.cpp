@@ -123,8 +123,8 @@ sParameter Choice(std::string_view name, int32_t n, Field field, float defaultVa
 sParameter Size(std::string_view name, int32_t n, int32_t firstSize, Field field, float defaultValue,
                 uint32_t categories)
 {
-    sParameter p = Make(name, eKind::Size, field, defaultValue, categories);
-    p.choices = n;
+    sParameter p = Choice(name, n, field, defaultValue, categories);
+    p.kind = eKind::Size;
     p.firstSize = firstSize;
     return p;
 }

@@ -433,4 +433,25 @@ TEST_F(EngineTest, ViewRectangleZoomAndCompareSplit)
     EXPECT_FLOAT_EQ(pushed[0].value[3], 0.0f);
 }
 
+// The split point goes from view pixels to level-0 pixels with the ratio of the sizes formed
+// first; the other order rounds differently in single precision (541.304382 against 541.304321
+// for the x below).
+TEST_F(EngineTest, SplitUniformScalesByTheSizeRatio)
+{
+    engine->SetViewRect(0, 0, 414, 1125);
+    engine->levelWidths = {1080};
+    engine->levelHeights = {750};
+    engine->colorAdjustment.split.point.Set(207.5f, 333.5f);
+    engine->colorAdjustment.split.angle = 2.9f;
+    const QV::Math::CVector4<float> split = engine->SplitUniform();
+    EXPECT_EQ(split.x, 1080.0f / 414.0f * 207.5f);
+    EXPECT_EQ(split.y, 750.0f / 1125.0f * 333.5f);
+    EXPECT_EQ(split.z, std::cos(2.9f));
+    EXPECT_EQ(split.w, static_cast<float>(std::sin(static_cast<double>(2.9f))));
+
+    engine->levelWidths.clear();  // before the first input: view pixels
+    engine->levelHeights.clear();
+    EXPECT_EQ(engine->SplitUniform().x, 207.5f);
+}
+
 } // namespace

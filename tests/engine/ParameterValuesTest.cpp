@@ -110,6 +110,7 @@ TEST(ParameterValues, EveryEntryRoundTripsThroughItsInterval)
             EXPECT_EQ(DescribeValue(e.parameter, inside), name) << e.parameter;
             EXPECT_EQ(DescribeValue(e.parameter, centre), name) << e.parameter;
         }
+        EXPECT_EQ(DescribeValue(e.parameter, 1.0f), e.names.back()) << e.parameter;
     }
 }
 
