@@ -13,20 +13,6 @@
 namespace SS = QV::Graphics::ShaderSource;
 using QV::Graphics::IShaderProgram;
 
-namespace {
-
-int32_t VariantPrecision(const AmbrelGraphicsController& engine)
-{
-    return engine.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant];
-}
-
-IShaderProgram*& Slot(AmbrelGraphicsController& engine, int32_t pair)
-{
-    return engine.shaderSets[pair][AmbrelGraphicsController::programVariant];
-}
-
-} // namespace
-
 std::string CopyProgramFragment(int32_t precision, bool opaque)
 {
     std::string text = "precision " + SS::PrecisionName(precision) +
@@ -55,14 +41,14 @@ std::string DarkMaskFragment(int32_t precision, bool dehazeAlpha)
 
 void BuildCopyPrograms(AmbrelGraphicsController& engine)
 {
-    if (Slot(engine, kPairCopy))
+    if (VariantSlot(engine, kPairCopy))
         return;
     const int32_t precision = VariantPrecision(engine);
     const auto copy = [&] { return CopyProgramFragment(precision, false); };
-    BuildEngineProgram(Slot(engine, kPairCopy), precision, copy, "Copy");
+    BuildEngineProgram(VariantSlot(engine, kPairCopy), precision, copy, "Copy");
     // Same text; this one later gets a projection of its own.
-    BuildEngineProgram(Slot(engine, kPairScreenOutput), precision, copy, "Screen output");
-    BuildEngineProgram(Slot(engine, kPairOpaqueCopy), precision, [&] { return CopyProgramFragment(precision, true); },
+    BuildEngineProgram(VariantSlot(engine, kPairScreenOutput), precision, copy, "Screen output");
+    BuildEngineProgram(VariantSlot(engine, kPairOpaqueCopy), precision, [&] { return CopyProgramFragment(precision, true); },
                        "Opaque copy");
 }
 
@@ -71,7 +57,7 @@ void BuildDisplayPrograms(AmbrelGraphicsController& engine)
     static constexpr int32_t kAlphaModes[5] = {0, 1, 2, 4, 3};  // pairs 3 to 7
     const int32_t precision = VariantPrecision(engine);
     for (int32_t i = 0; i < 5; ++i) {
-        IShaderProgram*& slot = Slot(engine, kPairInputFirst + i);
+        IShaderProgram*& slot = VariantSlot(engine, kPairInputFirst + i);
         SS::BuildCopyProgram(&slot, false, kAlphaModes[i], true, 4, engine.maxVaryingVectors, precision);
         // Every time: a new input geometry reaches the programs through this rebuild.
         if (slot)
@@ -81,11 +67,11 @@ void BuildDisplayPrograms(AmbrelGraphicsController& engine)
 
 void BuildDarkMaskPrograms(AmbrelGraphicsController& engine)
 {
-    if (Slot(engine, kPairDarkMask))
+    if (VariantSlot(engine, kPairDarkMask))
         return;
     const int32_t precision = VariantPrecision(engine);
-    BuildEngineProgram(Slot(engine, kPairDarkMask), precision, [&] { return DarkMaskFragment(precision, false); },
+    BuildEngineProgram(VariantSlot(engine, kPairDarkMask), precision, [&] { return DarkMaskFragment(precision, false); },
                        "Dark mask");
-    BuildEngineProgram(Slot(engine, kPairDehazeAlpha), precision, [&] { return DarkMaskFragment(precision, true); },
+    BuildEngineProgram(VariantSlot(engine, kPairDehazeAlpha), precision, [&] { return DarkMaskFragment(precision, true); },
                        "Dehaze alpha");
 }

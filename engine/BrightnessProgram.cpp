@@ -77,7 +77,7 @@ sBrightnessOptions BrightnessOptions(const AmbrelGraphicsController& engine)
     o.levels = engine.levels;
     o.filmicStrength = engine.filmicStrength;
     o.localLaplacian = engine.luminanceStyle == kLocalLaplacianStyle;
-    o.precision = engine.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant];
+    o.precision = VariantPrecision(engine);
     return o;
 }
 

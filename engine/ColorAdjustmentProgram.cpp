@@ -354,7 +354,7 @@ std::vector<sUniformValue> ColorAdjustmentUniforms(const sColorAdjustment& ca, c
 void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine)
 {
     const sColorAdjustment& ca = engine.colorAdjustment;
-    QV::Graphics::IShaderProgram*& slot = engine.shaderSets[kPairColorAdjustment][AmbrelGraphicsController::programVariant];
+    QV::Graphics::IShaderProgram*& slot = VariantSlot(engine, kPairColorAdjustment);
     const bool lookActive = engine.IsToneMapLookActive();
     sColorAdjustmentStages stages = ColorAdjustmentStages(ca, true);
     if (!slot) {
@@ -373,7 +373,7 @@ void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine)
         options.shadowsWidth = ca.shadows.width;
         options.highlightsWidth = ca.highlights.width;
         options.vignetteBlack = ca.vignetteBlack;
-        options.precision = engine.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant];
+        options.precision = VariantPrecision(engine);
         QV::Graphics::IShaderProgram* program =
             BuildEngineProgram(slot, options.precision, [&] { return ColorAdjustmentFragment(options); }, "Colour adjustment");
         if (!program)

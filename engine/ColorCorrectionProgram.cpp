@@ -50,7 +50,7 @@ sColorCorrectionOptions ColorCorrectionOptions(const AmbrelGraphicsController& e
     o.cie = engine.cie.colorCorrectionCIEOn;
     o.pouliAfter = engine.pouliPostColorCorrection && o.method != kPouli;
     o.pouliSaturation = engine.pouliSaturation && (o.pouliAfter || o.method == kPouli);
-    o.precision = engine.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant];
+    o.precision = VariantPrecision(engine);
     return o;
 }
 
@@ -95,7 +95,7 @@ std::string ColorCorrectionFragment(const sColorCorrectionOptions& o)
 void BuildColorCorrectionProgram(AmbrelGraphicsController& engine)
 {
     const sColorCorrectionOptions o = ColorCorrectionOptions(engine);
-    QV::Graphics::IShaderProgram*& slot = engine.shaderSets[kPairColorCorrection][AmbrelGraphicsController::programVariant];
+    QV::Graphics::IShaderProgram*& slot = VariantSlot(engine, kPairColorCorrection);
     if (!slot) {
         QV::Graphics::IShaderProgram* program =
             BuildEngineProgram(slot, o.precision, [&] { return ColorCorrectionFragment(o); }, "Colour correction");

@@ -4,23 +4,17 @@
 #include "engine/ContrastPrograms.h"
 
 #include <cmath>
-#include <cstdio>
-#include <exception>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
-#include "gpu/Device.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/Kernels.h"
 #include "gpu/shadersource/ShaderSource.h"
 
 namespace SS = QV::Graphics::ShaderSource;
-using QV::Graphics::CDevice;
-using QV::Graphics::CVertexAttribute;
-using QV::Graphics::IDevice;
 using QV::Graphics::IShaderProgram;
 
 namespace {
@@ -284,43 +278,14 @@ void WriteCompression(const sContrastCombineOptions& o, Lines& line)
     }
 }
 
-// Creates the program in the slot and builds it from the texts; a text that cannot be written or
-// a failed build is logged and leaves the program unbuilt, so that its pass is skipped.
+// The pass programs take their spacing from uInvTextureDimension, 0 until a pass sets it.
 IShaderProgram* BuildPassProgram(IShaderProgram*& slot, const std::function<sContrastProgramText()>& write,
                                  const char* what)
 {
-    IDevice* device = CDevice::GetCurrentDevice();
-    if (!device) {
-        std::fprintf(stderr, "%s program: no current graphics device\n", what);
-        return nullptr;
-    }
-    sContrastProgramText text;
-    bool written = true;
-    try {
-        text = write();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s program not built: %s\n", what, error.what());
-        written = false;
-    }
-    IShaderProgram* program = device->GetShader()->CreateProgram();
-    slot = program;
-    if (!written)
-        return program;
-    static const std::vector<CVertexAttribute> attributes{CVertexAttribute(0, "vaPosition")};
-    if (!program->Build(text.vertex, text.fragment, attributes)) {
-        std::fprintf(stderr, "%s program failed to build; its pass is skipped\n", what);
-        return program;
-    }
-    program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false,
-                                 &AmbrelGraphicsController::UnitSquareProjection());
-    program->SetUniform1f("uInvTextureDimension", 0.0f);
-    program->SetUniformSampler("img0", 0);
+    IShaderProgram* program = BuildEngineProgram(slot, write, what);
+    if (program && program->IsBuilt())
+        program->SetUniform1f("uInvTextureDimension", 0.0f);
     return program;
-}
-
-int32_t VariantPrecision(const AmbrelGraphicsController& engine)
-{
-    return engine.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant];
 }
 
 } // namespace
@@ -487,9 +452,7 @@ void BuildContrastPassPrograms(AmbrelGraphicsController& engine)
     const sFilterScale& record = engine.shaderSets.filterScales[AmbrelGraphicsController::filterScaleVariant];
     const int32_t taps = record.KernelByScale(5);
     const double scale = record.inverseScale;
-    const auto slot = [&engine](int32_t pair) -> IShaderProgram*& {
-        return engine.shaderSets[pair][AmbrelGraphicsController::programVariant];
-    };
+    const auto slot = [&engine](int32_t pair) -> IShaderProgram*& { return VariantSlot(engine, pair); };
     BuildBlurPassProgram(engine, slot(kPairVerticalAlphaBlur), taps, true, true, 0, scale);
     BuildBlurPassProgram(engine, slot(kPairVerticalBlur), taps, true, false, 1, scale);
     BuildBlurPassProgram(engine, slot(kPairHorizontalBlur), taps, false, false, 1, scale);

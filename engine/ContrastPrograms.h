@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/ProgramBuild.h"
 #include "gpu/Math.h"
 
 class AmbrelGraphicsController;
@@ -25,10 +26,7 @@ namespace QV::Graphics {
 class IShaderProgram;
 }
 
-struct sContrastProgramText {
-    std::string vertex;
-    std::string fragment;
-};
+using sContrastProgramText = sProgramText;
 
 // What the combine text depends on.
 struct sContrastCombineOptions {

@@ -4,6 +4,7 @@
 
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/EnginePrograms.h"
+#include "engine/ProgramBuild.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/ProgramBuilders.h"
 
@@ -20,10 +21,10 @@ struct Context {
 
     explicit Context(AmbrelGraphicsController& e)
         : engine(e), record(e.shaderSets.filterScales[AmbrelGraphicsController::filterScaleVariant]),
-          precision(e.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant]), cap(e.maxVaryingVectors)
+          precision(VariantPrecision(e)), cap(e.maxVaryingVectors)
     {
     }
-    IShaderProgram** Slot(int32_t pair) { return &engine.shaderSets[pair][AmbrelGraphicsController::programVariant]; }
+    IShaderProgram** Slot(int32_t pair) { return &VariantSlot(engine, pair); }
 };
 
 } // namespace

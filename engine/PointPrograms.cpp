@@ -15,11 +15,6 @@ using QV::Graphics::IShaderProgram;
 
 namespace {
 
-int32_t VariantPrecision(const AmbrelGraphicsController& engine)
-{
-    return engine.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant];
-}
-
 const char* const kMainHead = "varying vec2 vTexture0;\n\nvoid main()\n{\n";
 
 } // namespace
@@ -97,9 +92,6 @@ void BuildPointPassProgram(AmbrelGraphicsController& engine, IShaderProgram*& sl
 
 void BuildPointPassPrograms(AmbrelGraphicsController& engine)
 {
-    const int32_t variant = AmbrelGraphicsController::programVariant;
-    BuildPointPassProgram(engine, engine.shaderSets[kPairSquaredDifference][variant], kPointPassSquaredDifference,
-                          true, 0, 1);
-    BuildPointPassProgram(engine, engine.shaderSets[kPairContrastFactor][variant], kPointPassContrastFactor, false,
-                          1, 0);
+    BuildPointPassProgram(engine, VariantSlot(engine, kPairSquaredDifference), kPointPassSquaredDifference, true, 0, 1);
+    BuildPointPassProgram(engine, VariantSlot(engine, kPairContrastFactor), kPointPassContrastFactor, false, 1, 0);
 }

@@ -4,32 +4,34 @@
 #include <exception>
 #include <vector>
 
+#include "engine/AmbrelGraphicsController.h"
 #include "gpu/Device.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/shadersource/ShaderSource.h"
 
 using namespace QV::Graphics;
 
-IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, int32_t precision,
-                                   const std::function<std::string()>& writeFragment, const char* what)
+IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, const std::function<sProgramText()>& write, const char* what)
 {
     IDevice* device = CDevice::GetCurrentDevice();
     if (!device) {
         std::fprintf(stderr, "%s program: no current graphics device\n", what);
         return nullptr;
     }
-    std::string fragment;
+    sProgramText text;
+    bool written = true;
     try {
-        fragment = writeFragment();
+        text = write();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s program not built: %s\n", what, error.what());
+        written = false;
     }
     IShaderProgram* program = device->GetShader()->CreateProgram();
     slot = program;
-    if (fragment.empty())
+    if (!written || text.fragment.empty())
         return program;
     static const std::vector<CVertexAttribute> attributes{CVertexAttribute(0, "vaPosition")};
-    if (!program->Build(ShaderSource::DefaultVertexShader(precision), fragment, attributes)) {
+    if (!program->Build(text.vertex, text.fragment, attributes)) {
         std::fprintf(stderr, "%s program failed to build; its pass is skipped\n", what);
         return program;
     }
@@ -37,4 +39,21 @@ IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, int32_t precision,
     program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &projection);
     program->SetUniformSampler("img0", 0);
     return program;
+}
+
+IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, int32_t precision,
+                                   const std::function<std::string()>& writeFragment, const char* what)
+{
+    return BuildEngineProgram(
+        slot, [&] { return sProgramText{ShaderSource::DefaultVertexShader(precision), writeFragment()}; }, what);
+}
+
+int32_t VariantPrecision(const AmbrelGraphicsController& engine)
+{
+    return engine.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant];
+}
+
+IShaderProgram*& VariantSlot(AmbrelGraphicsController& engine, int32_t pair)
+{
+    return engine.shaderSets[pair][AmbrelGraphicsController::programVariant];
 }

@@ -255,6 +255,14 @@ TEST(ColorCorrectionText, MethodsAndSwitches)
     EXPECT_NE(deronText.find("uniform mediump sampler2D img1;\n"), std::string::npos);
 }
 
+TEST(NoiseReduction, VerticalPassesFollowTheColourSpaceOfTheCorrection)
+{
+    // Lab0, Yxy and Lab1 read one luminance, Lab2 the other, every other method none.
+    const int32_t expected[] = {0, 0, 0, 0, 1, 1, 1, 2, 0, 0, 0, 0};
+    for (int32_t method = 0; method < 12; ++method)
+        EXPECT_EQ(NoiseReductionVerticalLuminanceMode(method), expected[method]) << method;
+}
+
 platform::ImageBitmap Bitmap(uint32_t w, uint32_t h, platform::ImagePixelFormat format,
                              const std::function<void(uint32_t, uint8_t*)>& fill)
 {

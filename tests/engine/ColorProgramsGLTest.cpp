@@ -463,7 +463,7 @@ Vec Clamp(Vec v)
 }
 
 // The colour-correction methods: the colour Mo of luminance Lo moved to the target Lt.
-Vec CorrectColor(int method, const Vec& mo, double lo, double lt, double s)
+Vec CorrectColor(int method, const Vec& mo, double lo, double lt, double s, std::optional<double> saturation)
 {
     const double ltc = std::clamp(lt, 0.0, 1.0), invLo = 1.0 / std::max(lo, 0.001);
     const double deronK = std::pow(std::max(ltc * invLo, 1e-6), s);
@@ -482,7 +482,7 @@ Vec CorrectColor(int method, const Vec& mo, double lo, double lt, double s)
             out[i] = ((mo[i] * invLo - 1.0) * s + 1.0) * ltc;
         return out;
     }
-    case 3: return Pouli(mo, Clamp(scaled(ltc * invLo)), std::nullopt);
+    case 3: return Pouli(mo, Clamp(scaled(ltc * invLo)), saturation);
     case 4: {
         Vec lab = RgbToLab(mo);
         lab[0] = std::clamp(deronK * lab[0], 0.0, 100.0);
@@ -526,16 +526,21 @@ TEST_F(ColorProgramsTest, EachCorrectionMethodMatchesItsFormula)
     const harness::Texture luminance = harness::ColorTexture(harness::kGridWidth, harness::kGridHeight, target);
     const float strength = 0.6f;
     const QV::Math::CVector2<float> cieExponents{0.5f, 0.1f};
+    // The Pouli saturation exponent shapes the chroma wherever the Pouli step runs.
+    const float saturationExponent = 0.7f;
     for (int method = 0; method <= 10; ++method) {
         for (bool cie : {false, true}) {
-            for (bool pouliAfter : {false, true}) {
-                if (pouliAfter && (method == 3 || cie))
+            for (int pouli = 0; pouli < 3; ++pouli) {
+                const bool pouliAfter = pouli > 0, saturation = pouli == 2 || (pouli == 1 && method == 3);
+                if ((pouliAfter && cie) || (method == 3 && pouli == 2))
                     continue;
                 sColorCorrectionOptions o;
                 o.method = method;
                 o.cie = cie;
-                o.pouliAfter = pouliAfter;
-                const std::string what = "method " + std::to_string(method) + (cie ? " CIE" : "") + (pouliAfter ? " Pouli after" : "");
+                o.pouliAfter = pouliAfter && method != 3;
+                o.pouliSaturation = saturation;
+                const std::string what = "method " + std::to_string(method) + (cie ? " CIE" : "") +
+                                         (o.pouliAfter ? " Pouli after" : "") + (saturation ? " saturation" : "");
                 std::string log;
                 const GLuint program = harness::LinkFragment(ColorCorrectionFragment(o), 2, &log);
                 ASSERT_NE(program, 0u) << what << "\n" << log;
@@ -545,6 +550,10 @@ TEST_F(ColorProgramsTest, EachCorrectionMethodMatchesItsFormula)
                     uniforms.push_back({"uColorCorrectionStrength", 1, {strength}});
                 if (usesLuminance && cie)
                     uniforms.push_back({"uColorCorrectionCIE", 2, {cieExponents.x, cieExponents.y}});
+                if (saturation)
+                    uniforms.push_back({"uPouliSaturationExponent", 1, {saturationExponent}});
+                const std::optional<double> exponent =
+                    saturation ? std::optional<double>(saturationExponent) : std::nullopt;
                 const auto out = harness::Render(program, harness::kGridWidth, harness::kGridHeight,
                                                  {colour.name, luminance.name}, uniforms);
                 std::vector<Color> expected;
@@ -552,9 +561,9 @@ TEST_F(ColorProgramsTest, EachCorrectionMethodMatchesItsFormula)
                     const Vec mo{grid[i][0], grid[i][1], grid[i][2]};
                     const double s = cie ? strength * std::pow(std::max<double>(lo[i], 1e-6), cieExponents.x) + cieExponents.y
                                          : strength;
-                    Vec rgb = CorrectColor(method, mo, lo[i], lt[i], s);
-                    if (pouliAfter)
-                        rgb = Pouli(mo, Clamp(rgb), std::nullopt);
+                    Vec rgb = CorrectColor(method, mo, lo[i], lt[i], s, exponent);
+                    if (o.pouliAfter)
+                        rgb = Pouli(mo, Clamp(rgb), exponent);
                     expected.push_back({static_cast<float>(rgb[0]), static_cast<float>(rgb[1]), static_cast<float>(rgb[2])});
                 }
                 harness::ExpectColors(out, expected, kTolerance, what);

@@ -129,6 +129,15 @@ TEST_P(ContrastPrograms, PassProgramsOfTheEngineFillTheirSixPairs)
         EXPECT_TRUE(Slot(pair)->IsBuilt()) << pair;
         EXPECT_EQ(engine->shaderSets[pair][1], nullptr) << "the other variant is left alone";
     }
+    // Starting values: the spacing is 0 until a pass sets it; the difference reads img1 on unit 1.
+    for (int32_t pair : {kPairVerticalBlur, kPairCIEContrast, kPairDifference}) {
+        auto* spacing = static_cast<CUniform1f*>(static_cast<CShaderProgram*>(Slot(pair))->FindUniform("uInvTextureDimension"));
+        ASSERT_NE(spacing, nullptr) << pair;
+        EXPECT_EQ(spacing->pending, 0.0f) << pair;
+    }
+    auto* img1 = static_cast<CUniformSampler*>(static_cast<CShaderProgram*>(Slot(kPairAlphaDifference))->FindUniform("img1"));
+    ASSERT_NE(img1, nullptr);
+    EXPECT_EQ(img1->pending, 1);
     // A second call on filled slots keeps the programs.
     IShaderProgram* combine = Slot(kPairCIEContrast);
     BuildContrastPassPrograms(*engine);

@@ -209,6 +209,58 @@ TEST_F(EngineProgramsTest, ColourCorrectionSetsItsStrength)
     EXPECT_NE(program->FindUniform("uColorCorrectionCIE"), nullptr);
 }
 
+TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse)
+{
+    struct Case {
+        int32_t method;
+        bool cie, pouliAfter, pouliSaturation;
+        bool strength, cieUniform, exponent;
+    };
+    const Case cases[] = {
+        {0, true, false, true, true, true, false},    // saturation needs the Pouli step
+        {0, false, true, true, true, false, true},    // Pouli after the method
+        {3, true, false, true, false, false, true},   // Pouli itself: no luminance, no CIE pair
+        {10, true, true, false, false, false, false}, // None
+        {5, false, false, false, true, false, false},
+    };
+    engine->pouliSaturationExponent = 0.9f;
+    for (const Case& c : cases) {
+        engine->colorCorrectionMethod = c.method;
+        engine->cie.colorCorrectionCIEOn = c.cie;
+        engine->pouliPostColorCorrection = c.pouliAfter;
+        engine->pouliSaturation = c.pouliSaturation;
+        AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorCorrection]);
+        BuildColorCorrectionProgram(*engine);
+        CShaderProgram* program = Built(kPairColorCorrection);
+        ASSERT_TRUE(program && program->IsBuilt()) << c.method;
+        EXPECT_EQ(program->FindUniform("uColorCorrectionStrength") != nullptr, c.strength) << c.method;
+        EXPECT_EQ(program->FindUniform("uColorCorrectionCIE") != nullptr, c.cieUniform) << c.method;
+        auto* exponent = dynamic_cast<CUniform1f*>(program->FindUniform("uPouliSaturationExponent"));
+        EXPECT_EQ(exponent != nullptr, c.exponent) << c.method;
+        if (exponent) {
+            EXPECT_FLOAT_EQ(exponent->pending, 0.9f);
+        }
+    }
+}
+
+TEST_F(EngineProgramsTest, SwitchingTheGaussianToFlowFieldRebuildsOnlyItsReleasedPair)
+{
+    engine->smoothing.type = 0;  // isotropic
+    BuildGaussianPrograms(*engine);
+    IShaderProgram* second = Program(kPairSmoothingSecond);
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(Program(kPairSmoothingFirst), nullptr);
+    AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairSmoothingFirst]);
+    engine->smoothing.type = 1;
+    BuildGaussianPrograms(*engine);
+    EXPECT_EQ(Program(kPairSmoothingSecond), second);
+    CShaderProgram* flow = Built(kPairSmoothingFirst);
+    ASSERT_TRUE(flow && flow->IsBuilt());
+    // The flow blur steps along the flow field in both axes; the separable blur along one.
+    EXPECT_NE(flow->FindUniform("uInvTextureDimensions"), nullptr);
+    EXPECT_EQ(flow->FindUniform("uInvTextureDimension"), nullptr);
+}
+
 TEST_F(EngineProgramsTest, AProgramThatFailsIsKeptUnbuiltAndSkipped)
 {
     IShaderProgram* slot = nullptr;
@@ -297,6 +349,24 @@ TEST_F(LookTest, AnUnusableImageLeavesTheLookOut)
     // The shipped image of another look still loads.
     SelectLook(3);
     EXPECT_NE(engine->lookTexture, nullptr);
+}
+
+TEST_F(LookTest, AnImageLargerThanTheDeviceTakesIsLoggedAndLeftOut)
+{
+    const int32_t width = device->GetTexture()->GetMaxTextureSize() + 1;
+    auto wide = platform::ImageBitmap::make(static_cast<uint32_t>(width), 1);
+    ASSERT_TRUE(wide);
+    ASSERT_TRUE(platform::WriteImageFile(*wide, platform::ImageFileType::PNG, {}, (directory / "toneMapRise.png").string()));
+    engine->colorAdjustment.temperature = 0.3f;
+    testing::internal::CaptureStderr();
+    SelectLook(4);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("Rise"), std::string::npos) << log;
+    EXPECT_NE(log.find("exceeds the largest texture"), std::string::npos) << log;
+    EXPECT_EQ(engine->lookTexture, nullptr);
+    CShaderProgram* program = Built(kPairColorAdjustment);
+    ASSERT_TRUE(program && program->IsBuilt());
+    EXPECT_EQ(program->FindUniform("img2"), nullptr) << "no look stage sampling an empty unit";
 }
 
 TEST_F(LookTest, ATextureOfAnotherLookIsNeverSampled)
