@@ -189,19 +189,6 @@ TEST_F(Uniforms, SplitPointInLevelPixelsWithTheLineDirection)
     split = engine->SplitUniform();
     EXPECT_NEAR(split.z, std::cos(1.0), 1e-6);
     EXPECT_NEAR(split.w, std::sin(1.0), 1e-6);
-
-    // The level-to-view ratio is formed first, then applied to the point; the sine is taken in
-    // double precision. Sides that do not divide evenly show the order.
-    engine->levelWidths = {1000};
-    engine->levelHeights = {700};
-    engine->SetViewRect(0, 0, 3, 9);
-    engine->colorAdjustment.split.point = {1.1f, 0.7f};
-    engine->colorAdjustment.split.angle = 2.3f;
-    split = engine->SplitUniform();
-    EXPECT_EQ(split.x, (1000.0f / 3.0f) * 1.1f);
-    EXPECT_EQ(split.y, (700.0f / 9.0f) * 0.7f);
-    EXPECT_EQ(split.z, std::cos(2.3f));
-    EXPECT_EQ(split.w, static_cast<float>(std::sin(static_cast<double>(2.3f))));
 }
 
 TEST_F(Uniforms, BrightnessStrengthByMethodAndStrength)
