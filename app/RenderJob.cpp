@@ -353,6 +353,57 @@ platform::ImageProperties OutputProperties(const platform::ImageProperties& sour
 
 } // namespace
 
+std::unique_ptr<RenderSession> RenderSession::Create()
+{
+    std::unique_ptr<RenderSession> session(new RenderSession);
+    session->layer_ = std::make_unique<platform::CAEAGLLayer>(CGRectMake(0, 0, kPreviewSize, kPreviewSize));
+    session->device_ = QV::Graphics::CDevice::Create(session->layer_.get(), true, false, false);
+    if (!session->device_ || !session->device_->MakeCurrent())
+        return nullptr;
+    session->engine_ = std::make_unique<AmbrelGraphicsController>();
+    session->engine_->SetViewRect(0, 0, kPreviewSize, kPreviewSize);
+    // As on a device with plenty of memory.
+    session->engine_->tileSizeLimit = kPreviewSize;
+    return session;
+}
+
+RenderSession::~RenderSession()
+{
+    engine_.reset();
+    device_.reset();
+}
+
+bool ShowPreview(AmbrelGraphicsController& engine, const platform::ImageBitmap& photo, int64_t orientation)
+{
+    // The filter scale follows the picture's shorter side over the view's.
+    const double longer = std::max(photo.width, photo.height);
+    const double reduction = std::min(1.0, kPreviewSize / longer);
+    const auto width = static_cast<uint32_t>(std::max(1.0, std::round(photo.width * reduction)));
+    const auto height = static_cast<uint32_t>(std::max(1.0, std::round(photo.height * reduction)));
+    std::optional<platform::ImageBitmap> preview = platform::ResizeImageBitmap(photo, width, height);
+    if (!preview)
+        return false;
+    const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
+    engine.SetInputPixels(sFrameTime::Make(0, 60), w, h, w, h, 0, 0, w, h, false, orientation, kPixelFormatRGBA,
+                          preview->pixels.data());
+    engine.SetFilterScale(std::min(width, height) / double(kPreviewSize));
+    engine.frameDirty = true;
+    engine.RenderFrame();
+    return true;
+}
+
+std::shared_ptr<UIImage> RenderAtFullResolution(AmbrelGraphicsController& engine, const platform::ImageBitmap& photo,
+                                                int64_t orientation)
+{
+    const auto width = static_cast<int32_t>(photo.width), height = static_cast<int32_t>(photo.height);
+    const double preview = engine.baseFilterScale.requestedScale;
+    engine.SetFilterScale(std::min(width, height) / double(kPreviewSize));
+    std::shared_ptr<UIImage> image = engine.RenderToImage(width, height, width, height, 0, 0, width, height,
+                                                          orientation, kPixelFormatRGBA, photo.pixels.data());
+    engine.SetFilterScale(preview);
+    return image;
+}
+
 int Run(const Options& options, std::ostream& out, std::ostream& err)
 {
     const auto started = std::chrono::steady_clock::now();
@@ -380,54 +431,31 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     const auto width = static_cast<int32_t>(photo->bitmap.width), height = static_cast<int32_t>(photo->bitmap.height);
     const int64_t orientation = photo->imageOrientation();
 
-    // A device on a screen layer that no window shows: the preview draws into it.
-    platform::CAEAGLLayer layer(CGRectMake(0, 0, kPreviewSize, kPreviewSize));
-    std::unique_ptr<QV::Graphics::IDevice> device = QV::Graphics::CDevice::Create(&layer, true, false, false);
-    if (!device || !device->MakeCurrent()) {
+    std::unique_ptr<RenderSession> session = RenderSession::Create();
+    if (!session) {
         err << "tavorin: no OpenGL ES 2 device\n";
         return kExitFailure;
     }
-    std::shared_ptr<UIImage> result;
-    {
-        AmbrelGraphicsController engine;
-        engine.SetViewRect(0, 0, kPreviewSize, kPreviewSize);
-        engine.tileSizeLimit = kPreviewSize;
-
-        if (!options.mode.empty()) {
-            EngineViewLink link(engine);
-            GraphicsViewLink::setShared(&link);
-            if (const std::shared_ptr<CollectionObject> mode = FindMode(options.mode); mode && mode->selectedBlock())
-                mode->selectedBlock()(true, mode.get());
-            GraphicsViewLink::setShared(nullptr);
-        }
-        for (const auto& [name, value] : options.parameters)
-            engine.SetAdjustment(name, true, value);
-
-        // The preview the user would have seen: its frame gives the statistics the export
-        // uses, and the filter scale follows the picture's size over the view's.
-        const double longer = std::max(width, height);
-        const double reduction = std::min(1.0, kPreviewSize / longer);
-        const auto previewWidth = static_cast<uint32_t>(std::max(1.0, std::round(width * reduction)));
-        const auto previewHeight = static_cast<uint32_t>(std::max(1.0, std::round(height * reduction)));
-        std::optional<platform::ImageBitmap> preview =
-            platform::ResizeImageBitmap(photo->bitmap, previewWidth, previewHeight);
-        if (!preview) {
-            err << "tavorin: no memory for the preview of " << input << "\n";
-            return kExitFailure;
-        }
-        engine.SetInputPixels(sFrameTime::Make(0, 60), preview->width, preview->height, preview->width,
-                              preview->height, 0, 0, preview->width, preview->height, false, orientation,
-                              kPixelFormatRGBA, preview->pixels.data());
-        engine.SetFilterScale(std::min(previewWidth, previewHeight) / double(kPreviewSize));
-        engine.RenderFrame();
-
-        engine.SetFilterScale(std::min(width, height) / double(kPreviewSize));
-        engine.SetRenderProgressBlock(ProgressPrinter(err, options.quiet, width, height));
-        result = engine.RenderToImage(width, height, width, height, 0, 0, width, height, orientation,
-                                      kPixelFormatRGBA, photo->bitmap.pixels.data());
-        if (device->CheckError())
-            err << "tavorin: the graphics driver reported an error during the render\n";
+    AmbrelGraphicsController& engine = session->engine();
+    if (!options.mode.empty()) {
+        EngineViewLink link(engine);
+        GraphicsViewLink::setShared(&link);
+        if (const std::shared_ptr<CollectionObject> mode = FindMode(options.mode); mode && mode->selectedBlock())
+            mode->selectedBlock()(true, mode.get());
+        GraphicsViewLink::setShared(nullptr);
     }
+    for (const auto& [name, value] : options.parameters)
+        engine.SetAdjustment(name, true, value);
+
+    if (!ShowPreview(engine, photo->bitmap, orientation)) {
+        err << "tavorin: no memory for the preview of " << input << "\n";
+        return kExitFailure;
+    }
+    engine.SetRenderProgressBlock(ProgressPrinter(err, options.quiet, width, height));
+    std::shared_ptr<UIImage> result = RenderAtFullResolution(engine, photo->bitmap, orientation);
+    if (session->device().CheckError())
+        err << "tavorin: the graphics driver reported an error during the render\n";
+    session.reset();
     if (!result || !result->CGImage() || !result->CGImage()->data) {
         err << "tavorin: the render of " << input << " failed\n";
         return kExitFailure;

@@ -7,10 +7,21 @@
 // Parsing checks everything that can be checked without the photo (parameter names, values,
 // the output type) so that a mistake is reported before any work is done.
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <utility>
 #include <variant>
 #include <vector>
+
+class AmbrelGraphicsController;
+class UIImage;
+namespace platform {
+struct ImageBitmap;
+class CAEAGLLayer;
+}
+namespace QV::Graphics {
+class IDevice;
+}
 
 namespace RenderJob {
 
@@ -55,6 +66,30 @@ inline constexpr const char* kSampleFolder = "/usr/share/backgrounds";
 std::string DefaultPhoto(const std::string& folder = kSampleFolder);
 // "<name of the photo>-tavorin.jpg" in the current folder.
 std::string DefaultOutput(const std::string& input);
+
+// A device on a screen layer that no window shows (the preview draws into it) with one
+// engine, set up as the view sets it up. Null when there is no OpenGL ES 2 device.
+class RenderSession {
+public:
+    static std::unique_ptr<RenderSession> Create();
+    ~RenderSession();
+    AmbrelGraphicsController& engine() { return *engine_; }
+    QV::Graphics::IDevice& device() { return *device_; }
+
+private:
+    RenderSession() = default;
+    std::unique_ptr<platform::CAEAGLLayer> layer_;
+    std::unique_ptr<QV::Graphics::IDevice> device_;
+    std::unique_ptr<AmbrelGraphicsController> engine_;  // goes before the device
+};
+
+// What the view does for an export, on an engine whose device is current: the photo shown as
+// a preview of at most kPreviewSize pixels (its frame gives the statistics the export uses),
+// then rendered at full resolution with the filter scale of its own size. `pixels` are
+// R,G,B,A, `orientation` an image orientation code. Null when the render fails.
+bool ShowPreview(AmbrelGraphicsController& engine, const platform::ImageBitmap& photo, int64_t orientation);
+std::shared_ptr<UIImage> RenderAtFullResolution(AmbrelGraphicsController& engine, const platform::ImageBitmap& photo,
+                                                int64_t orientation);
 
 // Runs the job; messages go to `out` (the result) and `err` (progress and errors).
 int Run(const Options& options, std::ostream& out, std::ostream& err);

@@ -1,0 +1,133 @@
+// Speed of the engine on a real photograph: the full-resolution render in megapixels per
+// second for a few styles, and the time of one preview frame at 768 pixels.
+//
+//   build/release/tools/bench/tavorin_bench [--benchmark_filter=...]
+//
+// The photograph is $TAVORIN_BENCH_PHOTO, else a 12-megapixel sample photograph.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/RenderJob.h"
+#include "engine/AmbrelGraphicsController.h"
+#include "gpu/Device.h"
+#include "platform/imageio/ImageIO.h"
+
+namespace {
+
+std::string PhotoPath()
+{
+    if (const char* path = std::getenv("TAVORIN_BENCH_PHOTO"))
+        return path;
+    const std::string twelve = std::string(RenderJob::kSampleFolder) + "/sunset_by_Aitzol_Berasategi.jpg";
+    if (platform::ImageSource::createWithFile(twelve))
+        return twelve;
+    return RenderJob::DefaultPhoto();
+}
+
+// Decoded once for every benchmark.
+const platform::DecodedImage* Photo()
+{
+    static const std::unique_ptr<platform::DecodedImage> photo = [] {
+        const std::string path = PhotoPath();
+        std::optional<platform::DecodedImage> decoded = platform::DecodeImageFile(path);
+        if (!decoded)
+            return std::unique_ptr<platform::DecodedImage>();
+        std::fprintf(stderr, "photograph: %s, %u x %u\n", path.c_str(), decoded->bitmap.width, decoded->bitmap.height);
+        return std::make_unique<platform::DecodedImage>(std::move(*decoded));
+    }();
+    return photo.get();
+}
+
+struct Setting {
+    const char* name;
+    const char* choice;  // a value by name, or null for `value`
+    float value;
+};
+
+const std::vector<std::vector<Setting>>& Styles()
+{
+    static const std::vector<std::vector<Setting>> styles = {
+        {},  // CIE local contrast, the defaults
+        {{"NR On/Off", nullptr, 1.0f}, {"CIE Contrast K Strength", nullptr, 0.8f}},
+        {{"Luminance Style", "None with Color Adjustments", 0}, {"CA Tone Map", "Amaro", 0},
+         {"CA Vignette On/Off", nullptr, 1.0f}},
+        {{"Luminance Style", "None", 0}},
+    };
+    return styles;
+}
+
+const char* const kStyleNames[] = {"CIE", "CIE+NR", "ColorAdjustments+Look", "None"};
+
+std::unique_ptr<RenderJob::RenderSession> SessionWithStyle(int style)
+{
+    std::unique_ptr<RenderJob::RenderSession> session = RenderJob::RenderSession::Create();
+    if (!session)
+        return nullptr;
+    AmbrelGraphicsController& engine = session->engine();
+    for (const Setting& s : Styles()[style])
+        engine.SetAdjustment(s.name, true,
+                             s.choice ? AmbrelGraphicsController::AdjustmentValueFromString(s.name, s.choice) : s.value);
+    return session;
+}
+
+void FullResolution(benchmark::State& state)
+{
+    const int style = static_cast<int>(state.range(0));
+    state.SetLabel(kStyleNames[style]);
+    const platform::DecodedImage* photo = Photo();
+    std::unique_ptr<RenderJob::RenderSession> session = photo ? SessionWithStyle(style) : nullptr;
+    if (!session) {
+        state.SkipWithError("no photograph or no OpenGL ES 2 device");
+        return;
+    }
+    AmbrelGraphicsController& engine = session->engine();
+    const int64_t orientation = photo->imageOrientation();
+    for (auto _ : state) {
+        state.PauseTiming();
+        RenderJob::ShowPreview(engine, photo->bitmap, orientation);
+        session->device().Finish();
+        state.ResumeTiming();
+        std::shared_ptr<UIImage> image = RenderJob::RenderAtFullResolution(engine, photo->bitmap, orientation);
+        if (!image) {
+            state.SkipWithError("the render failed");
+            return;
+        }
+        benchmark::DoNotOptimize(image);
+    }
+    const double megapixels = double(photo->bitmap.width) * photo->bitmap.height / 1e6;
+    state.counters["MP/s"] = benchmark::Counter(megapixels * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["MP"] = megapixels;
+}
+BENCHMARK(FullResolution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void PreviewFrame(benchmark::State& state)
+{
+    const int style = static_cast<int>(state.range(0));
+    state.SetLabel(kStyleNames[style]);
+    const platform::DecodedImage* photo = Photo();
+    std::unique_ptr<RenderJob::RenderSession> session = photo ? SessionWithStyle(style) : nullptr;
+    if (!session) {
+        state.SkipWithError("no photograph or no OpenGL ES 2 device");
+        return;
+    }
+    AmbrelGraphicsController& engine = session->engine();
+    RenderJob::ShowPreview(engine, photo->bitmap, photo->imageOrientation());
+    session->device().Finish();
+    for (auto _ : state) {
+        engine.frameDirty = true;
+        engine.RenderFrame();
+        session->device().Finish();  // the frame's GPU work, not only its submission
+    }
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(PreviewFrame)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+} // namespace
+
+BENCHMARK_MAIN();
