@@ -64,11 +64,16 @@ const std::vector<std::vector<Setting>>& Styles()
 
 const char* const kStyleNames[] = {"CIE", "CIE+NR", "ColorAdjustments+Look", "None"};
 
-std::unique_ptr<RenderJob::RenderSession> SessionWithStyle(int style)
+// A session with the benchmark's style applied, or null (the benchmark is then skipped).
+std::unique_ptr<RenderJob::RenderSession> SessionWithStyle(benchmark::State& state)
 {
-    std::unique_ptr<RenderJob::RenderSession> session = RenderJob::RenderSession::Create();
-    if (!session)
+    const int style = static_cast<int>(state.range(0));
+    state.SetLabel(kStyleNames[style]);
+    std::unique_ptr<RenderJob::RenderSession> session = Photo() ? RenderJob::RenderSession::Create() : nullptr;
+    if (!session) {
+        state.SkipWithError("no photograph or no OpenGL ES 2 device");
         return nullptr;
+    }
     AmbrelGraphicsController& engine = session->engine();
     for (const Setting& s : Styles()[style])
         engine.SetAdjustment(s.name, true,
@@ -78,14 +83,10 @@ std::unique_ptr<RenderJob::RenderSession> SessionWithStyle(int style)
 
 void FullResolution(benchmark::State& state)
 {
-    const int style = static_cast<int>(state.range(0));
-    state.SetLabel(kStyleNames[style]);
-    const platform::DecodedImage* photo = Photo();
-    std::unique_ptr<RenderJob::RenderSession> session = photo ? SessionWithStyle(style) : nullptr;
-    if (!session) {
-        state.SkipWithError("no photograph or no OpenGL ES 2 device");
+    std::unique_ptr<RenderJob::RenderSession> session = SessionWithStyle(state);
+    if (!session)
         return;
-    }
+    const platform::DecodedImage* photo = Photo();
     AmbrelGraphicsController& engine = session->engine();
     const int64_t orientation = photo->imageOrientation();
     for (auto _ : state) {
@@ -108,14 +109,10 @@ BENCHMARK(FullResolution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseR
 
 void PreviewFrame(benchmark::State& state)
 {
-    const int style = static_cast<int>(state.range(0));
-    state.SetLabel(kStyleNames[style]);
-    const platform::DecodedImage* photo = Photo();
-    std::unique_ptr<RenderJob::RenderSession> session = photo ? SessionWithStyle(style) : nullptr;
-    if (!session) {
-        state.SkipWithError("no photograph or no OpenGL ES 2 device");
+    std::unique_ptr<RenderJob::RenderSession> session = SessionWithStyle(state);
+    if (!session)
         return;
-    }
+    const platform::DecodedImage* photo = Photo();
     AmbrelGraphicsController& engine = session->engine();
     RenderJob::ShowPreview(engine, photo->bitmap, photo->imageOrientation());
     session->device().Finish();
