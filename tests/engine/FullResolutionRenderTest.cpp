@@ -372,4 +372,36 @@ TEST_F(FullResolutionRenderTest, CurrentImageSnapshot)
     EXPECT_TRUE(engine->inputReconfigureRequested);
 }
 
+// A request for another output size reads each tile's window of the input.
+TEST_F(FullResolutionRenderTest, RescaledOutputFollowsTheInput)
+{
+    Choose("Luminance Style", "None");
+    Preview();
+    engine->tileSizeLimit = 256;
+    const auto block = [this] { return static_cast<const void*>(picture.data()); };
+    const std::shared_ptr<UIImage> image = engine->RenderToImageTiles(kWidth, kHeight, kWidth, kHeight, 0, 0,
+                                                                      kWidth / 2, kHeight / 2, 0, kPixelFormatRGBA, block);
+    ASSERT_NE(image, nullptr);
+    const std::vector<uint8_t> out = Bytes(image);
+    ASSERT_EQ(out.size(), static_cast<size_t>(kWidth / 2) * (kHeight / 2) * 4);
+    // Each output pixel against the mean of its 2 x 2 input block.
+    double sum = 0;
+    int largest = 0;
+    for (int32_t y = 0; y < kHeight / 2; ++y)
+        for (int32_t x = 0; x < kWidth / 2; ++x)
+            for (int c = 0; c < 3; ++c) {
+                int mean = 0;
+                for (int dy = 0; dy < 2; ++dy)
+                    for (int dx = 0; dx < 2; ++dx)
+                        mean += picture[(static_cast<size_t>(2 * y + dy) * kWidth + 2 * x + dx) * 4 + c];
+                const int delta = std::abs(mean / 4 - int(out[(static_cast<size_t>(y) * (kWidth / 2) + x) * 4 + 2 - c]));
+                sum += delta;
+                largest = std::max(largest, delta);
+            }
+    // Linear sampling at each block's centre is its mean; a window off by one input pixel
+    // would show the texture's slope (several levels).
+    EXPECT_LT(sum / (kWidth / 2 * kHeight / 2 * 3), 1.5);
+    EXPECT_LE(largest, 3);
+}
+
 } // namespace
