@@ -120,7 +120,12 @@ std::string ModeList()
     for (const auto& mode : Modes()) {
         const std::string name = mode->name().value_or("");
         const std::string title = name.substr(0, name.find_last_of(' '));
-        list += title == group ? ", " + name : (group.empty() ? "" : "\n") + std::string("  ") + name;
+        // One line per group.
+        if (title == group)
+            list.append(", ");
+        else
+            list.append(group.empty() ? "  " : "\n  ");
+        list.append(name);
         group = title;
     }
     return list;
