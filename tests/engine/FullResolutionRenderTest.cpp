@@ -206,6 +206,10 @@ TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree)
         engine->tileSizeLimit = INT32_MAX;
         const std::vector<uint8_t> single = Bytes(Render(Renderer::Tiles));
         ASSERT_EQ(single.size(), picture.size());
+        bool opaque = true;
+        for (size_t i = 3; i < single.size(); i += 4)
+            opaque = opaque && single[i] == 255;
+        EXPECT_TRUE(opaque);  // a photo exported as PNG or TIFF keeps no stray transparency
         // The style does change the picture.
         EXPECT_GT(Compare(single, Swapped(picture)).mean, 2.0);
 
