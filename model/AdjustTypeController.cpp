@@ -124,12 +124,7 @@ std::shared_ptr<CollectionObject> TypeController::testAdjustmentWithName(const s
 std::shared_ptr<CollectionObject> TypeController::adjustmentWithName(const std::string& title, const std::string&,
                                                                      GraphicsValueProvider::NameBlock nameBlock,
                                                                      bool defaultValueFromMode) {
-    const NSStringAttributes attributes = PickerAppearance::titleAttributes();
-    const CGSize textSize = NSStringDrawing::sizeWithAttributes(title, attributes);
-    auto item = CollectionObject::collectionObjectWithImage(TextDrawing::imageWithText(title, attributes),
-                                                            {textSize.width * 1.4, textSize.height * 1.4}, false);
-    item->setColor(CGColorCreateGenericGray(0.5, 0.5));
-    item->setString(title);
+    auto item = titledObject(title);
     item->setValueProvider(
         GraphicsValueProvider::graphicsValueProviderWithNameBlock(std::move(nameBlock), defaultValueFromMode));
     return item;
@@ -141,4 +136,14 @@ std::shared_ptr<CollectionObject> TypeController::adjustmentWithName(const std::
                                                                      bool defaultValueFromMode) {
     return adjustmentWithName(title, imageName, GraphicsValueProvider::NameBlock([adjustment] { return adjustment; }),
                               defaultValueFromMode);
+}
+
+std::shared_ptr<CollectionObject> TypeController::titledObject(const std::string& title) {
+    const NSStringAttributes attributes = PickerAppearance::titleAttributes();
+    const CGSize textSize = NSStringDrawing::sizeWithAttributes(title, attributes);
+    auto item = CollectionObject::collectionObjectWithImage(TextDrawing::imageWithText(title, attributes),
+                                                            {textSize.width * 1.4, textSize.height * 1.4}, false);
+    item->setString(title);
+    item->setColor(CGColorCreateGenericGray(0.5, 0.5));
+    return item;
 }

@@ -124,6 +124,9 @@ CGFloat AppConstants::maximumHighResolutionImageSize() {
 }
 
 CGSize AppConstants::maximumHighResolutionSizeForImageSize(CGSize size) {
+    // An empty or unmeasurable image has no pixels to scale (and would give NaN sides).
+    const double area = size.width * size.height;
+    if (!(size.width > 0) || !(size.height > 0) || !std::isfinite(area)) return {0, 0};
     CGFloat m = maximumHighResolutionImageSize();
     float s = std::sqrt(static_cast<float>(1.0 / (size.width * size.height)));
     float f = static_cast<float>(m * s);

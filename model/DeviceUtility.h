@@ -73,7 +73,8 @@ public:
     static CGFloat defaultNavigationBarHeight() { return 44.0; }
     static CGFloat defaultToolbarHeight() { return 98.0; }
     static CGFloat maximumHighResolutionImageSize();
-    // The size scaled to about maximumHighResolutionImageSize() squared pixels.
+    // The size scaled to about maximumHighResolutionImageSize() squared pixels; zero for an
+    // empty (or not finite) size.
     static CGSize maximumHighResolutionSizeForImageSize(CGSize size);
     static bool cameraViewIsTransparent();
     static CGRect defaultCameraViewFrame();

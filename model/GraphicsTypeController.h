@@ -48,6 +48,15 @@ public:
                                bool useCache, bool cacheAdjustments) {
         setAdjustments(adjustments, item, nullptr, useCache, cacheAdjustments);
     }
+    // Without a useCache flag the redraw rebuilds the picture fully.
+    static void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const CollectionObject* item,
+                               bool cacheAdjustments) {
+        setAdjustments(adjustments, item, nullptr, false, cacheAdjustments);
+    }
+    static void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const CollectionObject* item,
+                               const Modes::AdjustmentNameSet* excluded, bool cacheAdjustments) {
+        setAdjustments(adjustments, item, excluded, false, cacheAdjustments);
+    }
     static float adjustmentValue(const std::string& name);
     static std::string adjustmentStringValue(const std::string& name);
     // Sets one parameter; the view's next display frame shows it (no redraw request here).

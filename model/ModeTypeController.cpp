@@ -153,12 +153,7 @@ TypeController::Items TypeController::modes() {
 
 std::shared_ptr<CollectionObject> TypeController::modeWithName(const std::string& name, const std::string&,
                                                                Modes::AdjustmentDictionary adjustments) {
-    const NSStringAttributes attributes = PickerAppearance::titleAttributes();
-    const CGSize textSize = NSStringDrawing::sizeWithAttributes(name, attributes);
-    auto item = CollectionObject::collectionObjectWithImage(TextDrawing::imageWithText(name, attributes),
-                                                            {textSize.width * 1.4, textSize.height * 1.4}, false);
-    item->setString(name);
-    item->setColor(CGColorCreateGenericGray(0.5, 0.5));
+    auto item = titledObject(name);
     item->setSelectedBlock(GraphicsTypeController::selectedBlockWithModeAdjustments(std::move(adjustments)));
     return item;
 }

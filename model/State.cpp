@@ -1,6 +1,7 @@
 #include "model/State.h"
 
 #include <cmath>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <stdexcept>
@@ -184,6 +185,8 @@ std::optional<CollectionObjectState> decodeEntry(const json& value, const std::s
     entry.name = name.get<std::string>();
     if (entry.name.size() > State::kMaximumNameLength) reject(where + ".name is too long");
     entry.value = finiteNumber(value["value"], where + ".value");
+    // Values are restored as floats: one beyond their range would arrive as infinity.
+    if (std::abs(entry.value) > std::numeric_limits<float>::max()) reject(where + ".value is out of range");
     if (value.contains("color") && !value["color"].is_null()) {
         const json& color = value["color"];
         std::string at = where + ".color";

@@ -22,7 +22,7 @@
 // optional (a missing one leaves that part out of the snapshot: nothing of it is restored, a
 // missing rectangle is the zero rectangle); an entry needs "name" (at most 256 bytes) and
 // "value", "color" may be null or absent. Only these keys, each once, with these kinds; every
-// number finite; colour components and the rectangle's fields between 0 and 1, the rectangle
+// number finite (a value also within the range of a float); colour components and the rectangle's fields between 0 and 1, the rectangle
 // inside the unit square (x + width and y + height at most 1); at most 64 adjustment entries.
 // Anything else is rejected with a reason.
 #include <cstddef>

@@ -178,6 +178,10 @@ public:
                                                                 bool defaultValueFromMode = false);
 
 private:
+    // An item whose picture is its title, drawn in the application font with room around it,
+    // on a half-transparent grey (a library mode or a parameter-bound adjustment).
+    static std::shared_ptr<CollectionObject> titledObject(const std::string& title);
+
     std::unique_ptr<Type> colorType_;
     std::unique_ptr<Type> modeType_;
     std::unique_ptr<Type> adjustType_;

@@ -54,6 +54,20 @@ NameBlock constantName(const std::string& name) {
     return [name] { return name; };
 }
 
+// Without a name block the provider is bound to no parameter: the view answers 0 for the
+// empty name and ignores a change of it.
+NameBlock nameOrEmpty(const NameBlock& nameBlock) { return nameBlock ? nameBlock : constantName(""); }
+
+GetBlock boundGet(NameBlock nameBlock) {
+    return [nameBlock = std::move(nameBlock)] { return GraphicsViewLink::shared().getAdjustment(nameBlock()); };
+}
+
+SetBlock boundSet(NameBlock nameBlock) {
+    return [nameBlock = std::move(nameBlock)](float value) {
+        GraphicsViewLink::shared().setAdjustment(nameBlock(), value);
+    };
+}
+
 GetBlock modeDefault(const NameBlock& nameBlock) {
     return [nameBlock] { return GraphicsViewLink::shared().getCachedAdjustment(nameBlock()); };
 }
@@ -82,10 +96,9 @@ GraphicsValueProvider::GraphicsValueProvider(NameBlock nameBlock, GetBlock get, 
 }
 
 GraphicsValueProvider::GraphicsValueProvider(NameBlock nameBlock, GetBlock defaultBlock)
-    : GraphicsValueProvider(
-          nameBlock, [nameBlock] { return GraphicsViewLink::shared().getAdjustment(nameBlock()); },
-          [nameBlock](float value) { GraphicsViewLink::shared().setAdjustment(nameBlock(), value); },
-          std::move(defaultBlock), GraphicsTypeController::adjustmentCanUseCache(nameBlock())) {}
+    : GraphicsValueProvider(nameBlock, boundGet(nameOrEmpty(nameBlock)), boundSet(nameOrEmpty(nameBlock)),
+                            std::move(defaultBlock),
+                            GraphicsTypeController::adjustmentCanUseCache(nameOrEmpty(nameBlock)())) {}
 
 std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithName(const std::string& name) {
     return graphicsValueProviderWithNameBlock(constantName(name));
@@ -107,7 +120,7 @@ std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProvi
 
 std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithNameBlock(
     NameBlock nameBlock, bool defaultValueFromMode) {
-    GetBlock defaultBlock = defaultValueFromMode ? modeDefault(nameBlock) : GetBlock();
+    GetBlock defaultBlock = defaultValueFromMode ? modeDefault(nameOrEmpty(nameBlock)) : GetBlock();
     return graphicsValueProviderWithNameBlock(std::move(nameBlock), std::move(defaultBlock));
 }
 

@@ -104,6 +104,10 @@ TEST_F(DeviceUtilityTest, FullResolutionSize) {
     EXPECT_EQ(AppConstants::maximumHighResolutionSizeForImageSize({4000, 3000}), (CGSize{6351, 4763}));
     use("x86_64", 512);
     EXPECT_EQ(AppConstants::maximumHighResolutionSizeForImageSize({100, 100}), (CGSize{4500, 4500}));
+    for (CGSize empty : {CGSize{0, 3000}, CGSize{4000, 0}, CGSize{-1, 5}, CGSize{NAN, 10}, CGSize{INFINITY, 10},
+                         CGSize{1e300, 1e300}})
+        EXPECT_EQ(AppConstants::maximumHighResolutionSizeForImageSize(empty), (CGSize{0, 0}))
+            << empty.width << " x " << empty.height;
 }
 
 TEST_F(DeviceUtilityTest, VersionComparisonIsNumeric) {

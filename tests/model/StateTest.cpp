@@ -213,6 +213,8 @@ TEST(StateArchive, BadArchivesAreRejectedWithAReason) {
         {archive(R"({"selectedModeObject": {"name": "E", "value": "0.5"}})"), "value is not a number"},
         {archive(R"({"selectedModeObject": {"name": "E", "value": true}})"), "value is not a number"},
         {archive(R"({"selectedModeObject": {"name": "E", "value": 1e999}})"), "overflow"},
+        {archive(R"({"selectedModeObject": {"name": "E", "value": 1e300}})"), "value is out of range"},
+        {archive(R"({"adjustmentObjects": [{"name": "Detail", "value": -3.5e38}]})"), "value is out of range"},
         {archive(R"({"selectedModeObject": {"name": "E", "value": 0.5, "secret": 1}})"), "unknown key \"secret\""},
         {archive(R"({"selectedColorObject": {"name": "C", "value": 0.5,
                      "color": {"red": 2, "green": 0, "blue": 0, "alpha": 1}}})"), "red is outside 0 to 1"},

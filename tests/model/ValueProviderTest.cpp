@@ -169,6 +169,44 @@ TEST_F(GraphicsValueProviderTest, RedrawsAreThrottledOnTheRunLoopClock) {
     EXPECT_EQ(view.redraws, (std::vector<bool>{true, false}));
 }
 
+TEST_F(GraphicsValueProviderTest, ProviderWithoutANameBlockIsBoundToNothing) {
+    for (bool fromMode : {false, true}) {
+        view.values.clear();
+        auto provider = GraphicsValueProvider::graphicsValueProviderWithNameBlock(nullptr, fromMode);
+        EXPECT_EQ(provider->name(), "");
+        EXPECT_FLOAT_EQ(provider->value(), 0.0f);
+        EXPECT_FLOAT_EQ(provider->defaultValue(), 0.0f);
+        EXPECT_NO_THROW(provider->setValue(0.3f));
+    }
+}
+
+// The shorter pushing forms: a mode's set with exclusions and no cache, a plain set without
+// exclusions; neither uses the cached redraw.
+TEST_F(GraphicsValueProviderTest, ShortPushingForms) {
+    CollectionObject mode;
+    mode.setUniqueId("Fog 6");
+    view.values["CA Exposure"] = 0.42f;
+    const Modes::AdjustmentDictionary set = {{"CA Exposure", 0.9f}, {"CA Exponential Brightness Strength", 0.6f}};
+    GraphicsTypeController::setAdjustments(set, &mode, &GraphicsTypeController::adjustmentsToExcludeFromModes(), true);
+    EXPECT_EQ(view.uniqueId, "Fog 6");
+    EXPECT_EQ(view.brightnessRange.minimum, 0.5f);
+    EXPECT_TRUE(view.pushes.back().cache);
+    EXPECT_FLOAT_EQ(view.values["CA Exposure"], 0.42f) << "a mode leaves the exposure alone";
+    EXPECT_FLOAT_EQ(view.values["CA Exponential Brightness Strength"], 0.6f);
+    view.settle();
+    EXPECT_EQ(view.redraws, std::vector<bool>{false});
+
+    view.redraws.clear();
+    view.uniqueId = "(none pushed)";
+    GraphicsTypeController::setAdjustments({{"CA Exposure", 0.1f}}, &mode, false);
+    EXPECT_EQ(view.uniqueId, "(none pushed)") << "not a mode: no ranges";
+    EXPECT_FALSE(view.pushes.back().cache);
+    EXPECT_TRUE(view.pushes.back().excluded.empty());
+    EXPECT_FLOAT_EQ(view.values["CA Exposure"], 0.1f);
+    view.settle();
+    EXPECT_EQ(view.redraws, std::vector<bool>{false}) << "cacheable, but this form never asks for the cache";
+}
+
 TEST(GraphicsTypeController, OlderGpusRedrawLessOften) {
     UIDeviceProfile profile = UIDeviceProfile::phone();
     profile.machine = "iPhone5,2";
