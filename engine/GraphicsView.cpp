@@ -1,6 +1,7 @@
 // The view's layer, device and engine, its frame loop, sizing and application life cycle.
 #include "engine/GraphicsView.h"
 
+#include <cmath>
 #include <cstdio>
 #include <exception>
 
@@ -155,6 +156,9 @@ void GraphicsView::setFrameWithContentScale(CGRect frame, CGFloat scale) {
 }
 
 void GraphicsView::resetContentScaleFactor(CGFloat scale) {
+    // The layer refuses a scale that is not positive; the engine must not get one either
+    // (its view rectangle would be a product with NaN or a negative size).
+    if (!(scale > 0) || !std::isfinite(scale)) scale = contentScaleFactor();
     if (!lastBounds_) lastBounds_ = CGRectZero;
     const CGRect current = bounds();
     const bool changed = current.size.width != lastBounds_->size.width ||

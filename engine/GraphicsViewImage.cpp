@@ -80,11 +80,15 @@ void GraphicsView::setImageWithImageData(const ImageData* imageData) {
 UIImagePtr GraphicsView::processImageData(const ImageData* imageData, const ImageDataBlock& block) {
     if (imageData && imageData->hasData()) {
         UIImagePtr result;
+        bool delivered = false;
         imageData->data([&](uint64_t w, uint64_t h, int64_t orientation, int32_t format, const void* pixels) {
+            delivered = true;
             result = block(static_cast<int64_t>(w), static_cast<int64_t>(h), orientation, EngineFormat(format), pixels,
                            true);
         });
-        return result;
+        if (delivered) return result;
+        // A source that promised pixels and gave none (a cache file gone, a picture without a
+        // bitmap) is no picture: the old input must not stay on screen as if it were this one.
     }
     const uint8_t black[16] = {};
     block(2, 2, 0, kPixelFormatBGRA, black, false);

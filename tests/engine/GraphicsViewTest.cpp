@@ -190,6 +190,15 @@ TEST_F(GraphicsViewTest, AFrameOfTheSameSizeIsANoOpANewSizeReachesTheEngine) {
     EXPECT_EQ(view->contentScaleFactor(), 1.0);
     EXPECT_EQ(engine().viewRect[2], 20);
     EXPECT_EQ(engine().viewRect[3], 30);
+
+    // A scale that is not positive is refused: the engine keeps following the view's own.
+    for (const double bad : {0.0, -2.0, std::nan("")}) {
+        view->setFrameWithContentScale(CGRectMake(0, 0, 22, 30), bad);
+        EXPECT_EQ(view->contentScaleFactor(), 1.0);
+        EXPECT_EQ(engine().viewRect[2], 22);
+        EXPECT_EQ(engine().viewRect[3], 30);
+        view->setFrame(CGRectMake(0, 0, 20, 30));
+    }
 }
 
 TEST_F(GraphicsViewTest, TouchesGoToTheDelegateOnly) {
@@ -220,8 +229,10 @@ TEST_F(GraphicsViewTest, APhotoSetOnTheViewIsDrawnIntoTheLayer) {
         ASSERT_EQ(frame.width, engine().viewRect[2]);
         const std::size_t centre = (static_cast<std::size_t>(frame.height / 2) * frame.width + frame.width / 2) * 4;
         const uint8_t* p = &frame.pixels[centre];
-        for (int ch = 0; ch < 3; ++ch)
-            if (ch != c.dominant) EXPECT_GT(p[c.dominant], p[ch] + 100) << "channel " << ch;
+        for (int ch = 0; ch < 3; ++ch) {
+            if (ch == c.dominant) continue;
+            EXPECT_GT(p[c.dominant], p[ch] + 100) << "channel " << ch;
+        }
     }
 }
 
@@ -257,9 +268,21 @@ TEST_F(GraphicsViewTest, NoPictureIsABlackInputThatLeavesTheFilterScale) {
         });
     EXPECT_EQ(result, nullptr) << "nothing is rendered without a picture";
 
+    // A source that answers it has pixels but gives none is no picture either.
+    struct SilentSource : ImageData {
+        bool hasData() const override { return true; }
+    } silent;
+    view->setImageWithImageData(&silent);
+    EXPECT_EQ(view->currentImageSize().width, 2) << "the previous photo does not stay as the input";
+    EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2);
+    EXPECT_EQ(view->drawImageDataToImageWithFilterScale(&silent, 2), nullptr);
+
+    view->setImageWithImage(SolidImage(16, 12, 90, 90, 90));
     const uint64_t before = shown().presentCount;
     const ImageData empty;
     view->setImageWithImageData(&empty);
+    EXPECT_EQ(view->currentImageSize().width, 2);
+    view->setImageWithImage(SolidImage(16, 12, 90, 90, 90));
     view->setImageWithImageData(nullptr);
     EXPECT_EQ(view->currentImageSize().width, 2);
     EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2) << "filter scale left as it was";
@@ -382,6 +405,13 @@ TEST_F(GraphicsViewTest, RendersAtFullResolutionAndRestoresTheFilterScale) {
     }
     ASSERT_NE(current, nullptr);
     EXPECT_EQ(CGImageGetWidth(current->CGImage()), 16u);
+
+    // A camera still at its own resolution, whatever the viewport; the preview scale stays.
+    const UIImagePtr still = view->drawImageToImageUsingCameraViewport(SolidImage(40, 30, 150, 90, 60));
+    ASSERT_NE(still, nullptr);
+    EXPECT_EQ(CGImageGetWidth(still->CGImage()), 40u);
+    EXPECT_EQ(CGImageGetHeight(still->CGImage()), 30u);
+    EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2);
 }
 
 // ---- Display controls ---------------------------------------------------------------------------
