@@ -97,6 +97,20 @@ TEST_F(TavorinRun, WritesBesideTheCurrentFolderByDefault)
     EXPECT_EQ(result->bitmap.width, 240u);
 }
 
+TEST_F(TavorinRun, ModesByTheirShownName)
+{
+    ASSERT_EQ(RunProgram(folder, "-q photo.jpg plain.png").status, 0);
+    ASSERT_EQ(RunProgram(folder, "-q --mode 'Dramatic 2' photo.jpg dramatic.png").status, 0);
+    const auto plain = platform::DecodeImageFile((folder / "plain.png").string());
+    const auto dramatic = platform::DecodeImageFile((folder / "dramatic.png").string());
+    ASSERT_TRUE(plain && dramatic);
+    ASSERT_EQ(plain->bitmap.pixels.size(), dramatic->bitmap.pixels.size());
+    double difference = 0;
+    for (size_t i = 0; i < plain->bitmap.pixels.size(); ++i)
+        difference += std::abs(int(plain->bitmap.pixels[i]) - int(dramatic->bitmap.pixels[i]));
+    EXPECT_GT(difference / plain->bitmap.pixels.size(), 2.0);
+}
+
 TEST_F(TavorinRun, MistakesEndWithTheirExitStatus)
 {
     std::ofstream(folder / "broken.jpg") << "\xFF\xD8\xFF not really a JPEG";
