@@ -21,18 +21,26 @@ struct PendingRedraw {
 };
 PendingRedraw gPending;
 
-// The colour-adjustment stage's parameters: looks and adjustments own them, and a change of
-// any of them can be rendered from the engine's cached intermediate result.
+// The colour-adjustment stage's parameters: a change of any of them can be rendered from the
+// engine's cached intermediate result.
 const std::vector<std::string>& colorAdjustmentNames() {
     static const std::vector<std::string> names = {
         "CA Grayscale On/Off", "CA Grayscale Coefficients", "CA Grayscale At End On/Off", "CA Temperature",
         "CA Photo Filter On/Off", "CA Photo Filter Strength", "CA Photo Filter R", "CA Photo Filter G",
         "CA Photo Filter B", "CA Shadows Strength", "CA Shadows Width", "CA Highlights Strength",
-        "CA Highlights Width", "CA Exposure", "CA Saturation Strength", "CA Contrast Strength",
-        "CA Effect Strength", "CA Tone Map", "CA Tone Map Strength", "CA Vignette On/Off", "CA Vignette Begin",
-        "CA Vignette End", "CA Vignette Black On/Off",
+        "CA Highlights Width", "CA Exposure", "CA Exponential Brightness Strength", "CA Saturation Strength",
+        "CA Exponential Saturation Strength", "CA Saturation Contrast Strength", "CA Contrast Strength",
+        "CA Vibrancy Strength", "CA Effect Strength", "CA Tone Map", "CA Tone Map Strength", "CA Vignette On/Off",
+        "CA Vignette Begin", "CA Vignette End", "CA Vignette Black On/Off",
     };
     return names;
+}
+
+// Strengths of that stage which a mode's parameter set may give; looks and adjustments own
+// the stage's other parameters.
+bool modesMaySet(const std::string& name) {
+    return name == "CA Exponential Brightness Strength" || name == "CA Exponential Saturation Strength" ||
+           name == "CA Saturation Contrast Strength" || name == "CA Vibrancy Strength";
 }
 
 // Selecting a mode goes through the mode library's own selection steps, aimed at the view.
@@ -60,23 +68,16 @@ private:
 
 const std::set<std::string>& GraphicsTypeController::adjustmentsToExcludeFromModes() {
     static const std::set<std::string> names = [] {
-        std::set<std::string> set(colorAdjustmentNames().begin(), colorAdjustmentNames().end());
+        std::set<std::string> set;
+        for (const std::string& name : colorAdjustmentNames())
+            if (!modesMaySet(name)) set.insert(name);
         set.insert({"NR On/Off", "NR Flow Field Bilateral SigmaR", "NR Flow Field Bilateral SigmaS", "NR Type"});
         return set;
     }();
     return names;
 }
 
-const std::vector<std::string>& GraphicsTypeController::adjustmentsThatCanUseCache() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> list = colorAdjustmentNames();
-        // Strengths of the same stage that a mode may set.
-        list.insert(list.end(), {"CA Exponential Brightness Strength", "CA Exponential Saturation Strength",
-                                 "CA Saturation Contrast Strength", "CA Vibrancy Strength"});
-        return list;
-    }();
-    return names;
-}
+const std::vector<std::string>& GraphicsTypeController::adjustmentsThatCanUseCache() { return colorAdjustmentNames(); }
 
 bool GraphicsTypeController::adjustmentCanUseCache(const std::string& name) {
     const auto& names = adjustmentsThatCanUseCache();

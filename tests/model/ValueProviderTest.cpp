@@ -218,7 +218,14 @@ TEST(GraphicsTypeController, OlderGpusRedrawLessOften) {
 
 TEST(GraphicsTypeController, NameLists) {
     EXPECT_EQ(GraphicsTypeController::adjustmentsToExcludeFromModes().size(), 27u);
-    EXPECT_EQ(GraphicsTypeController::adjustmentsThatCanUseCache().size(), 27u);
+    const std::vector<std::string>& cacheable = GraphicsTypeController::adjustmentsThatCanUseCache();
+    ASSERT_EQ(cacheable.size(), 27u);
+    EXPECT_EQ(cacheable[14], "CA Exponential Brightness Strength") << "in the order the list is documented";
+    EXPECT_EQ(cacheable[19], "CA Vibrancy Strength");
+    EXPECT_EQ(cacheable.back(), "CA Vignette Black On/Off");
+    EXPECT_EQ(std::set<std::string>(cacheable.begin(), cacheable.end()).size(), 27u);
+    for (const char* name : {"CA Temperature", "CA Tone Map", "CA Vignette End", "NR Type"})
+        EXPECT_TRUE(GraphicsTypeController::adjustmentsToExcludeFromModes().count(name)) << name;
     EXPECT_TRUE(GraphicsTypeController::adjustmentsToExcludeFromModes().count("CA Exposure"));
     EXPECT_FALSE(GraphicsTypeController::adjustmentsToExcludeFromModes().count("CA Exponential Brightness Strength"));
     EXPECT_TRUE(GraphicsTypeController::adjustmentNamesCanUseCache({}));
