@@ -233,6 +233,16 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
     if (fullFrame == 0) {
         current = keptResult;
     } else {
+        // One pass along the flow field: the current image into the other texture of the pair.
+        const auto flowPass = [&](int32_t pair) {
+            ITexture2D* target = other();
+            pass.Begin(framebuffer, target);
+            pass.Bind({current, FlowFieldTexture()});
+            if (IShaderProgram* program = pass.Program(pair))
+                program->SetUniform2f("uInvTextureDimensions", texel);
+            pass.Draw(pair);
+            current = target;
+        };
         if (smoothingOn) {
             if (smoothing.type == 0) {
                 for (int32_t pair : {kPairSmoothingFirst, kPairSmoothingSecond}) {
@@ -245,29 +255,12 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
                     current = target;
                 }
             } else {
-                ITexture2D* target = other();
-                pass.Begin(framebuffer, target);
-                pass.Bind({current, FlowFieldTexture()});
-                if (IShaderProgram* program = pass.Program(kPairSmoothingFirst))
-                    program->SetUniform2f("uInvTextureDimensions", texel);
-                pass.Draw(kPairSmoothingFirst);
-                current = target;
+                flowPass(kPairSmoothingFirst);
             }
         }
-        if (lineIntegralOn) {
-            const float y = shaderSets.filterScales[filterScaleVariant].scaleF;
-            const int32_t passes =
-                static_cast<int32_t>(std::ceil(y * static_cast<float>(smoothing.lineIntegralIterations)));
-            for (int32_t n = 0; n < passes; ++n) {
-                ITexture2D* target = other();
-                pass.Begin(framebuffer, target);
-                pass.Bind({current, FlowFieldTexture()});
-                if (IShaderProgram* program = pass.Program(kPairLineIntegral))
-                    program->SetUniform2f("uInvTextureDimensions", texel);
-                pass.Draw(kPairLineIntegral);
-                current = target;
-            }
-        }
+        if (lineIntegralOn)
+            for (int32_t n = LineIntegralPassCount(*this); n > 0; --n)
+                flowPass(kPairLineIntegral);
         if (styleStageMode == 0) {
             // Kept for the frames that restart from here.
             pass.Begin(framebuffer, keptInput);
@@ -303,6 +296,15 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
     current = target;
     currentOutput = current;
     PresentAndRecord(pass, recording, present);
+}
+
+int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine)
+{
+    // Counted at the requested scale of the picture, not at the residual left after the
+    // pyramid's halvings: the line integral runs at level 0, which is never halved, so a
+    // larger picture needs proportionally more steps along the flow.
+    const float scale = engine.shaderSets.filterScales[AmbrelGraphicsController::filterScaleVariant].requestedScaleF;
+    return static_cast<int32_t>(std::ceil(scale * static_cast<float>(engine.smoothing.lineIntegralIterations)));
 }
 
 void AmbrelGraphicsController::PresentAndRecord(sPassContext& pass, bool recording, bool present)

@@ -97,6 +97,17 @@ bool NeedsConfiguration(const AmbrelGraphicsController& e, const std::array<int3
            pixelBuffer != e.inputIsPixelBuffer;
 }
 
+// Configures the engine for an input when it must, which also answers a pending request.
+void ConfigureWhenNeeded(AmbrelGraphicsController& e, const std::array<int32_t, 8>& sizes, bool cropWidthLessOne,
+                         int64_t orientation, int32_t format, bool pixelBuffer)
+{
+    if (!NeedsConfiguration(e, sizes, cropWidthLessOne, orientation, format, pixelBuffer))
+        return;
+    e.ConfigureInput(sizes[0], sizes[1], sizes[2], sizes[3], sizes[4], sizes[5], sizes[6], sizes[7], cropWidthLessOne,
+                     orientation, format, pixelBuffer);
+    e.inputReconfigureRequested = false;
+}
+
 } // namespace
 
 // --- Input -------------------------------------------------------------------------------
@@ -127,13 +138,9 @@ void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, int32_t in
             pixels = reduced.bytes.data();
     }
 
-    if (NeedsConfiguration(*this, {inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
-                                   inProcessingHeight},
-                           inCropWidthLessOne, orientation, format, false)) {
-        ConfigureInput(inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
-                       inProcessingHeight, inCropWidthLessOne, orientation, format, false);
-        inputReconfigureRequested = false;
-    }
+    ConfigureWhenNeeded(*this, {inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
+                                inProcessingHeight},
+                        inCropWidthLessOne, orientation, format, false);
     if (pixels) {
         inputIndex = (inputIndex + 1) % 2;
         sInputTexture& slot = inputTextures[inputIndex];
@@ -159,13 +166,9 @@ void AmbrelGraphicsController::SetInputPixelBuffer(const sFrameTime& time, int32
                      limit);
         return;
     }
-    if (NeedsConfiguration(*this, {inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
-                                   inProcessingHeight},
-                           inCropWidthLessOne, orientation, format, true)) {
-        ConfigureInput(inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
-                       inProcessingHeight, inCropWidthLessOne, orientation, format, true);
-        inputReconfigureRequested = false;
-    }
+    ConfigureWhenNeeded(*this, {inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
+                                inProcessingHeight},
+                        inCropWidthLessOne, orientation, format, true);
     ITexture* textures = CDevice::GetCurrentDevice()->GetTexture();
     if (pixelBuffer) {
         inputIndex = (inputIndex + 1) % 2;

@@ -79,6 +79,19 @@ private:
     bool screen = false;
 };
 
+// Stage selection of a frame, from the engine's parameters.
+// Noise reduction runs when switched on, never under "Luminance Style" None, and for the
+// bilateral type only above its smallest range sigma.
+bool NoiseReductionRuns(const AmbrelGraphicsController& engine);
+// The flow field is needed by flow-field smoothing, the line integral and the flow-field noise
+// reductions.
+bool StructureTensorNeeded(const AmbrelGraphicsController& engine);
+// The pair of the input pass: the isotropic noise-reduction input when that runs alone, else
+// the one of the colour-correction method's colour space.
+int32_t InputProgramPair(const AmbrelGraphicsController& engine);
+// How many line-integral passes a frame runs (none below one).
+int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine);
+
 // The requested scale as the filter-scale record holds it: a request that could not be reduced
 // (stored as 0) filters at scale 1 rather than with an infinite tap spacing.
 inline double EffectiveRequestedScale(const sBaseFilterScale& base)

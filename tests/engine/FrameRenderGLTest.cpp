@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/RenderPasses.h"
 #include "gpu/Device.h"
 #include "platform/imageio/ImageIO.h"
 #include "platform/corevideo/CVPixelBuffer.h"
@@ -146,6 +147,26 @@ double MeanLevel(const sPicture& p)
     return p.rgba.empty() ? 0 : sum / (static_cast<double>(p.rgba.size()) * 0.75);
 }
 
+// A device drawing into a square layer of `side` pixels, made current.
+struct sScreen {
+    explicit sScreen(double side)
+        : layer(CGRectMake(0, 0, side, side)), device(CDevice::Create(&layer, true, false, false))
+    {
+        if (device)
+            device->MakeCurrent();
+    }
+    platform::CAEAGLLayer layer;
+    std::unique_ptr<IDevice> device;
+};
+
+// `p` as the engine's input, shown unprocessed ("Luminance Style" None).
+void SetUnprocessedPicture(AmbrelGraphicsController& engine, const sPicture& p)
+{
+    engine.SetAdjustment("Luminance Style", true, 3.5f / 4.0f);
+    engine.SetInputPixels(sFrameTime::Make(0, 60), p.width, p.height, p.width, p.height, 0, 0, p.width, p.height,
+                          false, 0, kPixelFormatRGBA, p.rgba.data());
+}
+
 } // namespace
 
 // ---- Geometry -------------------------------------------------------------------------------
@@ -272,6 +293,9 @@ TEST_F(FrameRenderTest, EveryStyleRunsItsChainOnAPhotograph)
         {{"Luminance Style", 0, 4}, {"NR On/Off", 1, 2}, {"NR Type", 2, 3}, {"NR Flow Field Bilateral SigmaR", 1, 2}},
         {{"Luminance Style", 2, 4}, {"Gaussian Type", 0, 3}},
         {{"Luminance Style", 2, 4}, {"Gaussian Type", 1, 3}, {"Line Integral On/Off", 1, 2}},
+        {{"Luminance Style", 0, 4}, {"CIE Contrast Equation", 2, 4}, {"Contrast Based On", 0, 4}},
+        {{"Luminance Style", 0, 4}, {"Contrast Based On", 1, 4}, {"Tone Mapping P", 1, 2}},
+        {{"Luminance Style", 0, 4}, {"Gaussian Type", 0, 3}, {"Line Integral On/Off", 1, 2}},
     };
     for (const auto& settings : cases) {
         std::string label;
@@ -291,7 +315,105 @@ TEST_F(FrameRenderTest, EveryStyleRunsItsChainOnAPhotograph)
         SetChoice("Line Integral On/Off", 0, 2);
         SetChoice("CIE Contrast Equation", 0, 4);
         SetChoice("Contrast Based On", 3, 4);
+        Set("Tone Mapping P", 0.0f);
     }
+}
+
+// Larger pictures filter through deeper pyramids (one more level per halving of the filter
+// scale, up to seven): the chain runs at every depth without reading past the pyramid and
+// without GL errors.
+TEST_F(FrameRenderTest, CIEChainRunsAtEveryPyramidDepth)
+{
+    const sPicture photo = Photograph(160);
+    ASSERT_GT(photo.width, 0) << "sample photograph missing (lomiri-wallpapers-16.04)";
+    engine->SetViewRect(0, 0, photo.width, photo.height);
+    SetChoice("Luminance Style", 0, 4);
+    struct Case {
+        double scale;
+        int32_t levels;
+    };
+    for (const Case& c : {Case{1.0, 4}, Case{1.5, 5}, Case{3.0, 6}, Case{10.0, 7}}) {
+        engine->SetFilterScale(c.scale);
+        ASSERT_EQ(engine->levelCount, c.levels);
+        SetPicture(photo);
+        for (int32_t equation : {0, 3}) {  // Paper (measures the automatic alpha), Sigmoid
+            SetChoice("CIE Contrast Equation", equation, 4);
+            SetChoice("Contrast Based On", equation == 3 ? 2 : 3, 4);
+            const sPicture out = Render();
+            const std::string label = "levels " + std::to_string(c.levels) + " equation " + std::to_string(equation);
+            EXPECT_FALSE(GLErrors()) << label;
+            const double mean = MeanLevel(out);
+            EXPECT_GT(mean, 20.0) << label;
+            EXPECT_LT(mean, 235.0) << label;
+            EXPECT_LT(Compare(out, photo).mean, 60.0) << label;
+        }
+    }
+}
+
+// Which passes a frame runs follows from the parameters alone.
+TEST_F(FrameRenderTest, StageSelectionFollowsTheParameters)
+{
+    SetChoice("NR On/Off", 1, 2);
+    SetChoice("NR Type", 2, 3);  // Flow Field Bilateral
+    engine->noiseReduction.bilateral.sigmaR = 0.005f;
+    EXPECT_FALSE(NoiseReductionRuns(*engine));
+    EXPECT_FALSE(StructureTensorNeeded(*engine));
+    engine->noiseReduction.bilateral.sigmaR = 0.006f;
+    EXPECT_TRUE(NoiseReductionRuns(*engine));
+    EXPECT_TRUE(StructureTensorNeeded(*engine));
+    SetChoice("Luminance Style", 3, 4);  // None never reduces noise
+    EXPECT_FALSE(NoiseReductionRuns(*engine));
+    SetChoice("Luminance Style", 0, 4);
+
+    // Isotropic noise reduction alone has its own input program; with a flow field needed
+    // the colour-correction method chooses it.
+    SetChoice("NR Type", 1, 3);
+    EXPECT_FALSE(StructureTensorNeeded(*engine));
+    EXPECT_EQ(InputProgramPair(*engine), 6);
+    SetChoice("Line Integral On/Off", 1, 2);
+    EXPECT_TRUE(StructureTensorNeeded(*engine));
+    const int32_t pairs[11] = {3, 3, 3, 3, 4, 4, 4, 5, 3, 3, 3};  // Deron ... Lab0, Yxy, Lab1, Lab2 ... None
+    for (int32_t method = 0; method < 11; ++method) {
+        engine->colorCorrectionMethod = method;
+        EXPECT_EQ(InputProgramPair(*engine), pairs[method]) << method;
+    }
+}
+
+// The line integral walks the flow at level 0, which the pyramid's halvings never reduce: its
+// step count follows the requested scale of the picture, not the residual one.
+TEST_F(FrameRenderTest, LineIntegralStepsFollowTheRequestedScale)
+{
+    SetPicture(SyntheticPicture(32, 24));
+    engine->smoothing.lineIntegralIterations = 2;
+    Render();
+    EXPECT_EQ(LineIntegralPassCount(*engine), 2);
+    engine->SetFilterScale(3.0);  // two halvings, residual 0.75
+    Render();
+    EXPECT_EQ(LineIntegralPassCount(*engine), 6);
+    engine->smoothing.lineIntegralIterations = 0;
+    EXPECT_EQ(LineIntegralPassCount(*engine), 0);
+}
+
+// A black frame: a 2 × 2 black input drawn unprocessed once, the style kept, and the next
+// frame requested with fresh matrices.
+TEST_F(FrameRenderTest, DrawBlackImageShowsBlackAndKeepsTheStyle)
+{
+    SetPicture(SyntheticPicture(32, 24));
+    SetChoice("Luminance Style", 0, 4);
+    Render();
+    const uint64_t ticks = engine->frameRate.GetTickCount();
+    engine->DrawBlackImage();
+    EXPECT_EQ(engine->frameRate.GetTickCount(), ticks + 1);
+    EXPECT_EQ(engine->luminanceStyle, 0);
+    EXPECT_TRUE(engine->frameDirty);
+    EXPECT_TRUE(engine->matricesDirty);
+    const auto [w, h] = engine->OutputFrameSize();
+    ASSERT_EQ(w * h, 4);
+    std::vector<uint8_t> bgra(16, 77);
+    ASSERT_TRUE(engine->ReadOutputFrame(bgra.data(), 8));
+    for (size_t i = 0; i < bgra.size(); ++i)
+        EXPECT_EQ(bgra[i], i % 4 == 3 ? 255 : 0) << i;
+    EXPECT_FALSE(GLErrors());
 }
 
 // A full-resolution tile must not measure the statistics anew: it keeps the preview's.
@@ -551,10 +673,10 @@ TEST_F(FrameRenderTest, NothingRendersWithoutInputOrRequest)
 // straight into the layer, inside the display rectangle (bars where the aspects differ).
 TEST(FrameRenderScreenTest, PresentsIntoTheDisplayRectangle)
 {
-    platform::CAEAGLLayer layer(CGRectMake(0, 0, 80, 80));
-    auto device = CDevice::Create(&layer, true, false, false);
-    ASSERT_NE(device, nullptr);
-    device->MakeCurrent();
+    sScreen screen(80);
+    ASSERT_NE(screen.device, nullptr);
+    platform::CAEAGLLayer& layer = screen.layer;
+    IDevice* device = screen.device.get();
     {
         AmbrelGraphicsController engine;
         engine.SetViewRect(0, 0, 80, 80);
@@ -650,17 +772,46 @@ TEST_F(FrameRenderTest, UseCacheRestartsFromTheKeptResult)
     EXPECT_FALSE(GLErrors());
 }
 
+// Offscreen frames are shown only every `frameDivider` ticks; a divider of 0 shows none (the
+// frame is flushed). On-screen frames are always shown.
+TEST(FrameRenderScreenTest, PresentDividerPacesOffscreenFrames)
+{
+    sScreen screen(32);
+    ASSERT_NE(screen.device, nullptr);
+    platform::CAEAGLLayer& layer = screen.layer;
+    IDevice* device = screen.device.get();
+    AmbrelGraphicsController engine;
+    engine.SetViewRect(0, 0, 32, 32);
+    SetUnprocessedPicture(engine, SyntheticPicture(16, 16));
+    engine.renderTarget = kRenderTargetOffscreen;
+    const auto frames = [&](int n) {
+        const uint64_t before = layer.presentedContents().presentCount;
+        for (int i = 0; i < n; ++i) {
+            engine.frameDirty = true;
+            engine.RenderFrame();
+        }
+        return layer.presentedContents().presentCount - before;
+    };
+    engine.frameDivider = 0;
+    EXPECT_EQ(frames(3), 0u);
+    engine.frameDivider = 2;
+    EXPECT_EQ(frames(4), 2u);
+    engine.renderTarget = kRenderTargetScreen;
+    engine.frameDivider = 0;
+    EXPECT_EQ(frames(2), 2u);
+    EXPECT_FALSE(device->CheckError());
+}
+
 // The screen pass turns the picture: a quarter turn of a wide picture in a square view shows
 // it upright-turned, still inside the view.
 TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture)
 {
-    platform::CAEAGLLayer layer(CGRectMake(0, 0, 64, 64));
-    auto device = CDevice::Create(&layer, true, false, false);
-    ASSERT_NE(device, nullptr);
-    device->MakeCurrent();
+    sScreen screen(64);
+    ASSERT_NE(screen.device, nullptr);
+    platform::CAEAGLLayer& layer = screen.layer;
+    IDevice* device = screen.device.get();
     AmbrelGraphicsController engine;
     engine.SetViewRect(0, 0, 64, 64);
-    engine.SetAdjustment("Luminance Style", true, 3.5f / 4.0f);
     // 32 × 16, smaller than the view: drawn through the screen pass. Left half red, right blue.
     sPicture p{32, 16, std::vector<uint8_t>(32 * 16 * 4)};
     for (int32_t y = 0; y < 16; ++y)
@@ -668,8 +819,7 @@ TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture)
             uint8_t* px = &p.rgba[(static_cast<size_t>(y) * 32 + x) * 4];
             px[0] = x < 16 ? 230 : 0, px[1] = 0, px[2] = x < 16 ? 0 : 230, px[3] = 255;
         }
-    engine.SetInputPixels(sFrameTime::Make(0, 60), 32, 16, 32, 16, 0, 0, 32, 16, false, 0, kPixelFormatRGBA,
-                          p.rgba.data());
+    SetUnprocessedPicture(engine, p);
     engine.RenderFrame();
     const auto& shown = layer.presentedContents();
     const auto at = [&](int x, int y) { return &shown.pixels[(static_cast<size_t>(y) * 64 + x) * 4]; };
