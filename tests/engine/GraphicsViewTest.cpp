@@ -270,9 +270,14 @@ TEST_F(GraphicsViewTest, NoPictureIsABlackInputThatLeavesTheFilterScale) {
 
     // A source that answers it has pixels but gives none is no picture either.
     struct SilentSource : ImageData {
+        const AmbrelGraphicsController* engine = nullptr;
+        mutable int32_t stateAsked = -1;
         bool hasData() const override { return true; }
+        void data(const PixelBlock&) const override { stateAsked = engine->styleStageMode; }
     } silent;
+    silent.engine = &engine();
     view->setImageWithImageData(&silent);
+    EXPECT_EQ(silent.stateAsked, 0) << "a picture is read while the engine keeps its intermediate";
     EXPECT_EQ(view->currentImageSize().width, 2) << "the previous photo does not stay as the input";
     EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2);
     EXPECT_EQ(view->drawImageDataToImageWithFilterScale(&silent, 2), nullptr);
