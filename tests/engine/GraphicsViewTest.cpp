@@ -183,6 +183,13 @@ TEST_F(GraphicsViewTest, AFrameOfTheSameSizeIsANoOpANewSizeReachesTheEngine) {
     EXPECT_TRUE(engine().inputReconfigureRequested);
     EXPECT_EQ(engine().viewRect[2], static_cast<int>(20 * scale));
     EXPECT_EQ(engine().viewRect[3], static_cast<int>(30 * scale));
+    // Laid out at the end of the turn: the on-screen buffers take the new size.
+    view->setImageWithImage(SolidImage(8, 6, 90, 90, 90));
+    loop.runOnce();
+    Touch();
+    view->drawView();
+    EXPECT_EQ(shown().width, static_cast<int>(20 * scale));
+    EXPECT_EQ(shown().height, static_cast<int>(30 * scale));
 
     engine().inputReconfigureRequested = false;
     view->setFrameWithContentScale(CGRectMake(0, 0, 20, 30), 1.0);  // same size, new scale
