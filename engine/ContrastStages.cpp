@@ -33,6 +33,21 @@ void SetFloat(IShaderProgram* program, const char* name, float value)
         program->SetUniform1f(name, value);
 }
 
+// One Gaussian level: a vertical pass of `verticalPair` into `scratch`, then the horizontal blur
+// into `level`. The separable pass driver draws unchecked, so a pass whose program failed to
+// build (or whose texture could not be made) is skipped here instead.
+void BlurLevel(sPassContext& pass, int32_t verticalPair, IFramebufferObject* framebuffer, ITexture2D* source,
+               ITexture2D* scratch, const CVector2<float>* texel, ITexture2D* level)
+{
+    IShaderProgram* vertical = pass.Program(verticalPair);
+    IShaderProgram* horizontal = pass.Program(kPairHorizontalBlur);
+    if (!vertical || !horizontal || !framebuffer || !source || !scratch || !level)
+        return;
+    pass.Bind({});  // the driver binds unit 0 only: nothing drawn into may stay bound elsewhere
+    RenderSeparablePasses(pass.device, pass.framebuffers, pass.textures, vertical, horizontal,
+                          pass.engine.quadVertexArray, framebuffer, framebuffer, source, scratch, texel, level);
+}
+
 } // namespace
 
 // --- CIE contrast ------------------------------------------------------------------------
@@ -49,13 +64,10 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     const auto texel = [this](int32_t i) { return &levelTexelSizes[ClampLevel(i)]; };
 
     // 1. Gaussian levels.
-    RenderSeparablePasses(pass.device, pass.framebuffers, pass.textures, pass.Program(kPairVerticalAlphaBlur),
-                          pass.Program(kPairHorizontalBlur), quadVertexArray, scratchFramebuffer, scratchFramebuffer, a,
-                          levelHalfTextures[0], texel(0), gaussian(1));
+    BlurLevel(pass, kPairVerticalAlphaBlur, scratchFramebuffer, a, levelHalfTextures[0], texel(0), gaussian(1));
     for (int32_t k = 2; k <= levels - 1; ++k)
-        RenderSeparablePasses(pass.device, pass.framebuffers, pass.textures, pass.Program(kPairVerticalBlur),
-                              pass.Program(kPairHorizontalBlur), quadVertexArray, scratchFramebuffer,
-                              scratchFramebuffer, gaussian(k - 1), levelHalfTextures[k - 1], texel(k - 1), gaussian(k));
+        BlurLevel(pass, kPairVerticalBlur, scratchFramebuffer, gaussian(k - 1), levelHalfTextures[k - 1],
+                  texel(k - 1), gaussian(k));
 
     // 2. Statistics: only the preview measures; a full-resolution tile keeps the last ones.
     if (previewQuality) {

@@ -139,7 +139,10 @@ void AmbrelGraphicsController::RenderFrame()
             pass.Bind({a});
             pass.Draw(kPairCopy);
             const CVector2<float>& texel1 = levelTexelSizes[ClampLevel(1)];
-            if (halfColorTexture && FlowFieldTexture())
+            // The tensor pass driver draws unchecked: without its programs (a failed build) or
+            // textures the flow field keeps its last contents.
+            if (halfColorTexture && FlowFieldTexture() && pass.Program(kPairGradient0) &&
+                pass.Program(kPairTensorSmoothing) && pass.Program(kPairTensorEigen))
                 RenderStructureTensorPasses(pass.device, pass.framebuffers, pass.textures,
                                             pass.Program(kPairGradient0), pass.Program(kPairTensorSmoothing),
                                             pass.Program(kPairTensorEigen), nullptr, quadVertexArray, nullptr,

@@ -227,6 +227,30 @@ TEST_F(FrameRenderTest, StillsOfEqualGeometryReuseTheTexturesAndAlternateSlots)
     EXPECT_EQ(engine->workTextures[0]->GetWidth(), 40);
 }
 
+// Another pixel format at the same size makes new input textures: bytes in B, G, R, A order
+// give the same picture as the R, G, B, A original.
+TEST_F(FrameRenderTest, AnotherPixelFormatAtTheSameSizeMakesNewInputTextures)
+{
+    SetChoice("Luminance Style", 3, 4);
+    const sPicture p = SyntheticPicture(32, 24);
+    SetPicture(p);
+    const sPicture rgba = Render();
+    std::vector<uint8_t> bgra(p.rgba);
+    for (size_t i = 0; i < bgra.size(); i += 4)
+        std::swap(bgra[i], bgra[i + 2]);
+    engine->SetInputPixels(sFrameTime::Make(0, 60), 32, 24, 32, 24, 0, 0, 32, 24, false, 0, kPixelFormatBGRA,
+                           bgra.data());
+    EXPECT_EQ(engine->inputTextures[0].texture->GetFormat(), FORMAT_BGRA);
+    EXPECT_LE(Compare(Render(), rgba).max, 1);
+    // An empty picture draws nothing and breaks nothing.
+    engine->SetInputPixels(sFrameTime::Make(0, 60), 0, 0, 0, 0, 0, 0, 0, 0, false, 0, kPixelFormatRGBA, nullptr);
+    engine->frameDirty = true;
+    engine->RenderFrame();
+    SetPicture(p);
+    EXPECT_LE(Compare(Render(), rgba).max, 1);
+    EXPECT_FALSE(GLErrors());
+}
+
 // ---- Rendering ------------------------------------------------------------------------------
 
 // Without processing the output is the input: exactly for None, and within rounding of the
@@ -413,6 +437,23 @@ TEST_F(FrameRenderTest, DrawBlackImageShowsBlackAndKeepsTheStyle)
     ASSERT_TRUE(engine->ReadOutputFrame(bgra.data(), 8));
     for (size_t i = 0; i < bgra.size(); ++i)
         EXPECT_EQ(bgra[i], i % 4 == 3 ? 255 : 0) << i;
+    EXPECT_FALSE(GLErrors());
+}
+
+// A program that failed to build leaves its slot empty until the next rebuild: the frame skips
+// the passes that need it and never draws with a missing program.
+TEST_F(FrameRenderTest, PassesWithoutTheirProgramAreSkipped)
+{
+    SetPicture(SyntheticPicture(32, 24));
+    SetChoice("Luminance Style", 0, 4);
+    SetChoice("Gaussian Type", 1, 3);
+    SetChoice("Line Integral On/Off", 1, 2);
+    Render();
+    for (int32_t pair : {kPairVerticalAlphaBlur, kPairVerticalBlur, kPairHorizontalBlur, kPairGradient0,
+                         kPairTensorSmoothing, kPairTensorEigen})
+        engine->shaderSets[pair].Release(AmbrelGraphicsController::programVariant);  // not marked stale
+    const sPicture out = Render();
+    EXPECT_EQ(out.width, 32);
     EXPECT_FALSE(GLErrors());
 }
 
