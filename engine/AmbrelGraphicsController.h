@@ -241,7 +241,8 @@ public:
     // textures freed in the background first.
     void RenderFrame();
     void ComputeOutputMatrices();
-    // Hands the frame to the recorder (real-time) or the caller's buffer (asset frames).
+    // Hands the frame to the recorder (real-time) or the caller's buffer (asset frames). False
+    // when not recording, or when the caller's buffer cannot take the frame (nothing written).
     bool RecordFrame();
     void DrawBlackImage();
     // The screen output's rotation: by angle, or chosen from a picture size and orientation.

@@ -272,8 +272,10 @@ bool AmbrelGraphicsController::RecordFrame()
         return true;
     }
     if (r.mode == 1) {
-        if (r.outputPixels)
-            ReadOutputFrame(r.outputPixels, r.outputBytesPerRow);
+        // A buffer the frame cannot be read into (a stride below the frame's row) is reported,
+        // not passed on as a delivered frame.
+        if (r.outputPixels && !ReadOutputFrame(r.outputPixels, r.outputBytesPerRow))
+            return false;
         if (r.outputTime)
             *r.outputTime = r.frameTimes[((r.frameTimeIndex - 2) % 5 + 5) % 5];
         return true;

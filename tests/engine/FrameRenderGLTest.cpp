@@ -789,6 +789,26 @@ TEST_F(FrameRenderTest, CameraFrameAfterAStillReconfiguresAndRenders)
     EXPECT_NEAR(out.rgba[0], 210, 2);
     EXPECT_NEAR(out.rgba[1], 120, 2);
     EXPECT_NEAR(out.rgba[2], 30, 2);
+
+    // A frame above the texture limit cannot be reduced without a copy: it is dropped and the
+    // engine keeps the last one.
+    const int32_t limit = AmbrelGraphicsController::MaxTextureSize();
+    platform::CVPixelBufferRef large;
+    ASSERT_EQ(platform::CVPixelBufferCreate(limit + 1, 1, platform::kCVPixelFormatType_32BGRA, &large),
+              platform::kCVReturnSuccess);
+    const int32_t index = engine->inputIndex;
+    engine->frameDirty = false;
+    engine->SetInputPixelBuffer(sFrameTime::Make(1, 60), limit + 1, 1, limit + 1, 1, 0, 0, 32, 16, false, 0,
+                                kPixelFormatBGRA, large);
+    EXPECT_EQ(engine->inputIndex, index);
+    EXPECT_EQ(engine->inputWidth, 32);
+    EXPECT_FALSE(engine->frameDirty);
+
+    // A still after camera frames reconfigures back to packed pixels.
+    SetPicture(p);
+    EXPECT_FALSE(engine->inputIsPixelBuffer);
+    EXPECT_FALSE(engine->inputTextures[0].texture->IsCached());
+    EXPECT_LE(Compare(Render(), p).max, 1);
     EXPECT_FALSE(GLErrors());
 }
 
@@ -942,6 +962,12 @@ TEST_F(FrameRenderTest, AssetFrameIsReadIntoTheCallersBuffer)
     EXPECT_EQ(buffer[144 * 15 + 0], 50);   // B of the last row
     EXPECT_EQ(buffer[144 * 15 + 2], 200);  // R
     EXPECT_EQ(buffer[144 * 15 + 128], 0);  // the stride's padding is left alone
+    // A stride too narrow for the frame writes nothing and says so.
+    std::vector<uint8_t> narrow(64 * 16, 0xCD);
+    r.outputPixels = narrow.data();
+    r.outputBytesPerRow = 64;
+    EXPECT_FALSE(engine->RecordFrame());
+    EXPECT_TRUE(std::all_of(narrow.begin(), narrow.end(), [](uint8_t b) { return b == 0xCD; }));
     r.mode = 2;
     r.outputPixels = nullptr;
     r.outputTime = nullptr;
