@@ -372,6 +372,15 @@ TEST_F(FrameRenderTest, CIEChainRunsAtEveryPyramidDepth)
             EXPECT_LT(Compare(out, photo).mean, 60.0) << label;
         }
     }
+    // A small picture has no level below the deepest one the chain reads (seven levels in all):
+    // the automatic alpha's reduction starts past the pyramid and measures that level itself.
+    const sPicture small = SyntheticPicture(40, 24);
+    SetPicture(small);
+    ASSERT_EQ(engine->levelWidths.size(), 7u);
+    SetChoice("CIE Contrast Equation", 0, 4);
+    const sPicture out = Render();
+    EXPECT_FALSE(GLErrors());
+    EXPECT_LT(Compare(out, small).mean, 60.0);
 }
 
 // Which passes a frame runs follows from the parameters alone.
