@@ -24,10 +24,15 @@ struct Outcome {
 };
 
 // Runs the program with `arguments` (already quoted) in `folder`; standard error is dropped.
+// The child's exit-time leak scan is switched off: under a loaded machine the sanitizer's
+// thread-stopping scan sometimes crashes among the GL driver's worker threads, which would turn
+// a passing run into an abort. The same render code is leak-checked in-process by the engine's
+// full-resolution tests.
 Outcome RunProgram(const fs::path& folder, const std::string& arguments)
 {
-    const std::string command =
-        "cd '" + folder.string() + "' && '" TAVORIN_EXECUTABLE "' " + arguments + " 2>/dev/null";
+    const std::string command = "cd '" + folder.string() +
+                                "' && ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" '" TAVORIN_EXECUTABLE
+                                "' " + arguments + " 2>/dev/null";
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
