@@ -111,9 +111,9 @@ def load_images():
 
 
 def load_tool():
-    spec = importlib.util.spec_from_file_location("looks", TOOL)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("looks", TOOL)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 

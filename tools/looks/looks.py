@@ -334,10 +334,10 @@ def strip(look):
     return texels
 
 
-def gotham_table(spec=GOTHAM):
+def gotham_table(table=GOTHAM):
     """Rows of (r, g, b) texels: row y for grey y / 255, column x for channel value x / 255."""
-    curve = monotone_curve(spec["curve"])
-    black, white, keep = spec["black"], spec["white"], spec["keep"]
+    curve = monotone_curve(table["curve"])
+    black, white, keep = table["black"], table["white"], table["keep"]
     rows = []
     for y in range(GOTHAM_SIZE):
         grey = y * 255.0 / (GOTHAM_SIZE - 1)
@@ -350,9 +350,9 @@ def gotham_table(spec=GOTHAM):
     return rows
 
 
-def inkwell_curve(spec=INKWELL):
+def inkwell_curve(table=INKWELL):
     """The 256 grey texels: texel x for the grey input at its centre, (x + 0.5) / 256."""
-    curve = monotone_curve(spec["curve"])
+    curve = monotone_curve(table["curve"])
     return [to_byte(curve((x + 0.5) / STRIP_WIDTH * 255.0)) for x in range(STRIP_WIDTH)]
 
 
