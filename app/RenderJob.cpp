@@ -11,16 +11,17 @@
 #include <ostream>
 #include <sstream>
 
-#include "app/EngineViewLink.h"
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/GraphicsView.h"
+#include "engine/GraphicsViewLinks.h"
 #include "engine/ParameterTable.h"
 #include "engine/ParameterValues.h"
 #include "gpu/Device.h"
 #include "model/CollectionObject.h"
+#include "model/DeviceUtility.h"
 #include "model/Type.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/imageio/ImageIO.h"
-#include "platform/opengles/CAEAGLLayer.h"
 #include "platform/uikit/UIImage.h"
 
 namespace fs = std::filesystem;
@@ -358,55 +359,40 @@ platform::ImageProperties OutputProperties(const platform::ImageProperties& sour
 
 } // namespace
 
-std::unique_ptr<RenderSession> RenderSession::Create()
+std::shared_ptr<GraphicsView> MakeView()
 {
-    std::unique_ptr<RenderSession> session(new RenderSession);
-    session->layer_ = std::make_unique<platform::CAEAGLLayer>(CGRectMake(0, 0, kPreviewSize, kPreviewSize));
-    session->device_ = QV::Graphics::CDevice::Create(session->layer_.get(), true, false, false);
-    if (!session->device_ || !session->device_->MakeCurrent())
+    // The frame is in points: kPreviewSize pixels at the screen's scale.
+    const CGFloat side = kPreviewSize / AppConstants::defaultContentScale();
+    auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, side, side));
+    AmbrelGraphicsController* engine = view->graphicsController();
+    if (!view->device() || !engine)
         return nullptr;
-    session->engine_ = std::make_unique<AmbrelGraphicsController>();
-    session->engine_->SetViewRect(0, 0, kPreviewSize, kPreviewSize);
-    // As on a device with plenty of memory.
-    session->engine_->tileSizeLimit = kPreviewSize;
-    return session;
+    GraphicsViewModelLink::install();
+    // The view keeps its tile limit in the engine's maxTextureSize; the render reads it from
+    // tileSizeLimit. Without it the render would go in one tile as large as the device allows:
+    // far more memory, and no progress to report.
+    engine->tileSizeLimit = engine->maxTextureSize;
+    return view;
 }
 
-RenderSession::~RenderSession()
+UIImagePtr PhotoImage(platform::ImageBitmap photo, int64_t orientation)
 {
-    engine_.reset();
-    device_.reset();
+    const size_t width = photo.width, height = photo.height;
+    if (width == 0 || height == 0 || photo.pixels.size() < width * height * 4)
+        return nullptr;
+    return UIImage::imageWithCGImage(CGImageCreate(width, height, 8, 32, width * 4, CGColorSpaceCreateDeviceRGB(),
+                                                   kCGImageAlphaLast, std::move(photo.pixels)),
+                                     1, static_cast<UIImageOrientation>(orientation));
 }
 
-bool ShowPreview(AmbrelGraphicsController& engine, const platform::ImageBitmap& photo, int64_t orientation)
+UIImagePtr PreviewImage(const platform::ImageBitmap& photo, int64_t orientation)
 {
-    // The filter scale follows the picture's shorter side over the view's.
     const double longer = std::max(photo.width, photo.height);
     const double reduction = std::min(1.0, kPreviewSize / longer);
     const auto width = static_cast<uint32_t>(std::max(1.0, std::round(photo.width * reduction)));
     const auto height = static_cast<uint32_t>(std::max(1.0, std::round(photo.height * reduction)));
     std::optional<platform::ImageBitmap> preview = platform::ResizeImageBitmap(photo, width, height);
-    if (!preview)
-        return false;
-    const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
-    engine.SetInputPixels(sFrameTime::Make(0, 60), w, h, w, h, 0, 0, w, h, false, orientation, kPixelFormatRGBA,
-                          preview->pixels.data());
-    engine.SetFilterScale(std::min(width, height) / double(kPreviewSize));
-    engine.frameDirty = true;
-    engine.RenderFrame();
-    return true;
-}
-
-std::shared_ptr<UIImage> RenderAtFullResolution(AmbrelGraphicsController& engine, const platform::ImageBitmap& photo,
-                                                int64_t orientation)
-{
-    const auto width = static_cast<int32_t>(photo.width), height = static_cast<int32_t>(photo.height);
-    const double preview = engine.baseFilterScale.requestedScale;
-    engine.SetFilterScale(std::min(width, height) / double(kPreviewSize));
-    std::shared_ptr<UIImage> image = engine.RenderToImage(width, height, width, height, 0, 0, width, height,
-                                                          orientation, kPixelFormatRGBA, photo.pixels.data());
-    engine.SetFilterScale(preview);
-    return image;
+    return preview ? PhotoImage(std::move(*preview), orientation) : nullptr;
 }
 
 int Run(const Options& options, std::ostream& out, std::ostream& err)
@@ -436,31 +422,35 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     const auto width = static_cast<int32_t>(photo->bitmap.width), height = static_cast<int32_t>(photo->bitmap.height);
     const int64_t orientation = photo->imageOrientation();
 
-    std::unique_ptr<RenderSession> session = RenderSession::Create();
-    if (!session) {
-        err << "tavorin: no OpenGL ES 2 device\n";
-        return kExitFailure;
-    }
-    AmbrelGraphicsController& engine = session->engine();
-    if (!options.mode.empty()) {
-        EngineViewLink link(engine);
-        GraphicsViewLink::setShared(&link);
-        if (const std::shared_ptr<CollectionObject> mode = FindMode(options.mode); mode && mode->selectedBlock())
-            mode->selectedBlock()(true, mode.get());
-        GraphicsViewLink::setShared(nullptr);
-    }
-    for (const auto& [name, value] : options.parameters)
-        engine.SetAdjustment(name, true, value);
-
-    if (!ShowPreview(engine, photo->bitmap, orientation)) {
+    // The preview, made before the photo's pixels go to the view without a copy.
+    const UIImagePtr preview = PreviewImage(photo->bitmap, orientation);
+    if (!preview) {
         err << "tavorin: no memory for the preview of " << input << "\n";
         return kExitFailure;
     }
-    engine.SetRenderProgressBlock(ProgressPrinter(err, options.quiet, width, height));
-    std::shared_ptr<UIImage> result = RenderAtFullResolution(engine, photo->bitmap, orientation);
-    if (session->device().CheckError())
+    UIImagePtr image = PhotoImage(std::move(photo->bitmap), orientation);
+    photo->bitmap = {};
+
+    std::shared_ptr<GraphicsView> view = MakeView();
+    if (!view) {
+        err << "tavorin: no OpenGL ES 2 device\n";
+        return kExitFailure;
+    }
+    if (!options.mode.empty())
+        if (const std::shared_ptr<CollectionObject> mode = FindMode(options.mode); mode && mode->selectedBlock())
+            mode->selectedBlock()(true, mode.get());
+    for (const auto& [name, value] : options.parameters)
+        view->setAdjustment(name, value);
+
+    // The preview's frame, drawn with every setting in place, gives the statistics the
+    // full-resolution render uses.
+    view->setImageWithImage(preview);
+    view->graphicsController()->SetRenderProgressBlock(ProgressPrinter(err, options.quiet, width, height));
+    UIImagePtr result = view->drawImageToImageWithReferenceSize(image, CGSizeMake(kPreviewSize, kPreviewSize));
+    if (view->device()->CheckError())
         err << "tavorin: the graphics driver reported an error during the render\n";
-    session.reset();
+    view.reset();
+    image.reset();
     if (!result || !result->CGImage() || !result->CGImage()->data) {
         err << "tavorin: the render of " << input << " failed\n";
         return kExitFailure;
@@ -472,7 +462,6 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     bitmap.format = platform::ImagePixelFormat::BGRA;
     bitmap.pixels = *result->CGImage()->data;
     result.reset();
-    photo->bitmap = {};
     platform::ImageIOError writeError;
     if (!platform::WriteImageFile(bitmap, type, OutputProperties(photo->properties, type, orientation), output,
                                   &writeError)) {

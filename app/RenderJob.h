@@ -6,6 +6,7 @@
 //
 // Parsing checks everything that can be checked without the photo (parameter names, values,
 // the output type) so that a mistake is reported before any work is done.
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -13,14 +14,11 @@
 #include <variant>
 #include <vector>
 
-class AmbrelGraphicsController;
+class GraphicsView;
 class UIImage;
+using UIImagePtr = std::shared_ptr<UIImage>;
 namespace platform {
 struct ImageBitmap;
-class CAEAGLLayer;
-}
-namespace QV::Graphics {
-class IDevice;
 }
 
 namespace RenderJob {
@@ -67,29 +65,20 @@ std::string DefaultPhoto(const std::string& folder = kSampleFolder);
 // "<name of the photo>-tavorin.jpg" in the current folder.
 std::string DefaultOutput(const std::string& input);
 
-// A device on a screen layer that no window shows (the preview draws into it) with one
-// engine, set up as the view sets it up. Null when there is no OpenGL ES 2 device.
-class RenderSession {
-public:
-    static std::unique_ptr<RenderSession> Create();
-    ~RenderSession();
-    AmbrelGraphicsController& engine() { return *engine_; }
-    QV::Graphics::IDevice& device() { return *device_; }
+// The render view the job works in, as the application makes it: a view of kPreviewSize pixels
+// square that no window shows, with its own device and engine, and the editing model's link
+// to it installed (a mode's selection and parameters by name reach its engine). Null when
+// there is no OpenGL ES 2 device.
+std::shared_ptr<GraphicsView> MakeView();
 
-private:
-    RenderSession() = default;
-    std::unique_ptr<platform::CAEAGLLayer> layer_;
-    std::unique_ptr<QV::Graphics::IDevice> device_;
-    std::unique_ptr<AmbrelGraphicsController> engine_;  // goes before the device
-};
+// The photo as the view takes it: `photo` (R,G,B,A) without a copy, under `orientation` (an
+// image orientation code). Null for an empty bitmap.
+UIImagePtr PhotoImage(platform::ImageBitmap photo, int64_t orientation);
 
-// What the view does for an export, on an engine whose device is current: the photo shown as
-// a preview of at most kPreviewSize pixels (its frame gives the statistics the export uses),
-// then rendered at full resolution with the filter scale of its own size. `pixels` are
-// R,G,B,A, `orientation` an image orientation code. Null when the render fails.
-bool ShowPreview(AmbrelGraphicsController& engine, const platform::ImageBitmap& photo, int64_t orientation);
-std::shared_ptr<UIImage> RenderAtFullResolution(AmbrelGraphicsController& engine, const platform::ImageBitmap& photo,
-                                                int64_t orientation);
+// The preview of the photo the view shows before the export: at most kPreviewSize pixels on
+// its longer side. Its frame gives the statistics the full-resolution render uses. Null when
+// there is no memory for it.
+UIImagePtr PreviewImage(const platform::ImageBitmap& photo, int64_t orientation);
 
 // Runs the job; messages go to `out` (the result) and `err` (progress and errors).
 int Run(const Options& options, std::ostream& out, std::ostream& err);

@@ -15,6 +15,7 @@
 
 #include "app/RenderJob.h"
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/GraphicsView.h"
 #include "gpu/Device.h"
 #include "platform/imageio/ImageIO.h"
 
@@ -64,42 +65,49 @@ const std::vector<std::vector<Setting>>& Styles()
 
 const char* const kStyleNames[] = {"CIE", "CIE+NR", "ColorAdjustments+Look", "None"};
 
-// A session with the benchmark's style applied, or null (the benchmark is then skipped).
-std::unique_ptr<RenderJob::RenderSession> SessionWithStyle(benchmark::State& state)
+// The job's render view with the benchmark's style applied, or null (the benchmark is then
+// skipped).
+std::shared_ptr<GraphicsView> ViewWithStyle(benchmark::State& state)
 {
     const int style = static_cast<int>(state.range(0));
     state.SetLabel(kStyleNames[style]);
-    std::unique_ptr<RenderJob::RenderSession> session = Photo() ? RenderJob::RenderSession::Create() : nullptr;
-    if (!session) {
+    std::shared_ptr<GraphicsView> view = Photo() ? RenderJob::MakeView() : nullptr;
+    if (!view) {
         state.SkipWithError("no photograph or no OpenGL ES 2 device");
         return nullptr;
     }
-    AmbrelGraphicsController& engine = session->engine();
     for (const Setting& s : Styles()[style])
-        engine.SetAdjustment(s.name, true,
-                             s.choice ? AmbrelGraphicsController::AdjustmentValueFromString(s.name, s.choice) : s.value);
-    return session;
+        view->setAdjustment(s.name, s.choice ? AmbrelGraphicsController::AdjustmentValueFromString(s.name, s.choice)
+                                             : s.value);
+    return view;
+}
+
+UIImagePtr Preview()
+{
+    const platform::DecodedImage* photo = Photo();
+    return RenderJob::PreviewImage(photo->bitmap, photo->imageOrientation());
 }
 
 void FullResolution(benchmark::State& state)
 {
-    std::unique_ptr<RenderJob::RenderSession> session = SessionWithStyle(state);
-    if (!session)
+    std::shared_ptr<GraphicsView> view = ViewWithStyle(state);
+    if (!view)
         return;
     const platform::DecodedImage* photo = Photo();
-    AmbrelGraphicsController& engine = session->engine();
-    const int64_t orientation = photo->imageOrientation();
+    const UIImagePtr preview = Preview();
+    const UIImagePtr image = RenderJob::PhotoImage(photo->bitmap, photo->imageOrientation());
+    const CGSize reference = CGSizeMake(RenderJob::kPreviewSize, RenderJob::kPreviewSize);
     for (auto _ : state) {
         state.PauseTiming();
-        RenderJob::ShowPreview(engine, photo->bitmap, orientation);
-        session->device().Finish();
+        view->setImageWithImage(preview);
+        view->device()->Finish();
         state.ResumeTiming();
-        std::shared_ptr<UIImage> image = RenderJob::RenderAtFullResolution(engine, photo->bitmap, orientation);
-        if (!image) {
+        UIImagePtr result = view->drawImageToImageWithReferenceSize(image, reference);
+        if (!result) {
             state.SkipWithError("the render failed");
             return;
         }
-        benchmark::DoNotOptimize(image);
+        benchmark::DoNotOptimize(result);
     }
     const double megapixels = double(photo->bitmap.width) * photo->bitmap.height / 1e6;
     state.counters["MP/s"] = benchmark::Counter(megapixels * state.iterations(), benchmark::Counter::kIsRate);
@@ -109,17 +117,15 @@ BENCHMARK(FullResolution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseR
 
 void PreviewFrame(benchmark::State& state)
 {
-    std::unique_ptr<RenderJob::RenderSession> session = SessionWithStyle(state);
-    if (!session)
+    std::shared_ptr<GraphicsView> view = ViewWithStyle(state);
+    if (!view)
         return;
-    const platform::DecodedImage* photo = Photo();
-    AmbrelGraphicsController& engine = session->engine();
-    RenderJob::ShowPreview(engine, photo->bitmap, photo->imageOrientation());
-    session->device().Finish();
+    view->setImageWithImage(Preview());
+    view->device()->Finish();
     for (auto _ : state) {
-        engine.frameDirty = true;
-        engine.RenderFrame();
-        session->device().Finish();  // the frame's GPU work, not only its submission
+        view->graphicsController()->frameDirty = true;
+        view->drawView();
+        view->device()->Finish();  // the frame's GPU work, not only its submission
     }
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
