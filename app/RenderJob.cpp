@@ -368,10 +368,6 @@ std::shared_ptr<GraphicsView> MakeView()
     if (!view->device() || !engine)
         return nullptr;
     GraphicsViewModelLink::install();
-    // The view keeps its tile limit in the engine's maxTextureSize; the render reads it from
-    // tileSizeLimit. Without it the render would go in one tile as large as the device allows:
-    // far more memory, and no progress to report.
-    engine->tileSizeLimit = engine->maxTextureSize;
     return view;
 }
 

@@ -311,6 +311,8 @@ public:
     int32_t inputIndex = 0;
     int32_t frameDivider = 0;
     int32_t maxVaryingVectors = 0;
+    // The device's texture limit at construction; the view lowers it to the tile side of the
+    // full-resolution render (768 or 384), which the device's limit still caps.
     int32_t maxTextureSize = 0;
     // Depth of the level pyramid (4-7), one more per halving of the filter scale; also the
     // exponent of the tiled render's tile border.
@@ -341,8 +343,6 @@ public:
     bool textureStorage = false;
     bool inputIsPixelBuffer = false;
     std::function<void(double)> renderProgressBlock;
-    // Largest tile side of the full-resolution render (the device's texture limit caps it).
-    int32_t tileSizeLimit = INT32_MAX;
     QV::Graphics::IVertexBuffer* quadVertexBuffer = nullptr;
     QV::Graphics::IVertexArrayObject* quadVertexArray = nullptr;
     QV::Graphics::ITexture2D* workTextures[3] = {};

@@ -150,7 +150,7 @@ private:
             e.ReleasePrograms({kPairColorAdjustment});
         }
         const int32_t limit = AmbrelGraphicsController::MaxTextureSize();
-        int32_t tileSize = std::min(e.tileSizeLimit, limit);
+        int32_t tileSize = std::min(e.maxTextureSize, limit);
         int32_t border = 0;
         e.ComputeTileBorder(tileSize, border);
         AmbrelGraphicsController::programVariant = 1;

@@ -200,10 +200,10 @@ TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree)
             else
                 engine->SetAdjustment(setting.name, true, setting.value);
 
-        engine->tileSizeLimit = 256;  // three strips, twelve tiles
+        engine->maxTextureSize = 256;  // three strips, twelve tiles
         const std::vector<uint8_t> strips = Bytes(Render(Renderer::Strips));
         const std::vector<uint8_t> tiles = Bytes(Render(Renderer::Tiles));
-        engine->tileSizeLimit = INT32_MAX;
+        engine->maxTextureSize = INT32_MAX;
         const std::vector<uint8_t> single = Bytes(Render(Renderer::Tiles));
         ASSERT_EQ(single.size(), picture.size());
         bool opaque = true;
@@ -233,7 +233,7 @@ TEST_F(FullResolutionRenderTest, CornerMarkerKeepsItsPlaceInEveryOrientation)
             p[0] = 255, p[1] = 0, p[2] = 0;
         }
     const auto isMarker = [](const uint8_t* bgra) { return bgra[2] > 200 && bgra[1] < 60 && bgra[0] < 60; };
-    engine->tileSizeLimit = 256;
+    engine->maxTextureSize = 256;
     for (Renderer renderer : {Renderer::Strips, Renderer::Tiles})
         for (int64_t orientation = 0; orientation < 8; ++orientation) {
             SCOPED_TRACE(testing::Message() << (renderer == Renderer::Strips ? "strips" : "tiles") << ", orientation "
@@ -254,7 +254,7 @@ TEST_F(FullResolutionRenderTest, CompareSplitIsLeftOutOfTheExportAndRestored)
 {
     Choose("Luminance Style", "None with Color Adjustments");
     Choose("CA Tone Map", "Amaro");
-    engine->tileSizeLimit = 256;
+    engine->maxTextureSize = 256;
     const std::vector<uint8_t> plain = Bytes(Render(Renderer::Tiles));
 
     engine->SetCompareShowing(true);
@@ -274,7 +274,7 @@ TEST_F(FullResolutionRenderTest, ProgressRunsFromZeroToOne)
 {
     std::vector<double> progress;
     engine->SetRenderProgressBlock([&progress](double p) { progress.push_back(p); });
-    engine->tileSizeLimit = 256;
+    engine->maxTextureSize = 256;
     for (Renderer renderer : {Renderer::Strips, Renderer::Tiles}) {
         progress.clear();
         ASSERT_NE(Render(renderer), nullptr);
@@ -289,7 +289,7 @@ TEST_F(FullResolutionRenderTest, ProgressRunsFromZeroToOne)
 TEST_F(FullResolutionRenderTest, PreviewStateIsPutBack)
 {
     engine->SetZoom(2.0f);
-    engine->tileSizeLimit = 256;
+    engine->maxTextureSize = 256;
     ASSERT_NE(Render(Renderer::Tiles), nullptr);
     EXPECT_EQ(engine->zoom, 2.0f);
     EXPECT_EQ(engine->renderTarget, kRenderTargetScreen);
@@ -310,7 +310,7 @@ TEST_F(FullResolutionRenderTest, ThreeByteInputGivesAFullSizedResult)
     Choose("Luminance Style", "None");
     const std::vector<uint8_t> rgb = Picture(kWidth, kHeight, 3);
     for (Renderer renderer : {Renderer::Strips, Renderer::Tiles}) {
-        engine->tileSizeLimit = renderer == Renderer::Strips ? 256 : INT32_MAX;
+        engine->maxTextureSize = renderer == Renderer::Strips ? 256 : INT32_MAX;
         const std::shared_ptr<UIImage> image = Render(renderer, 0, kPixelFormatRGB, rgb.data());
         ASSERT_NE(image, nullptr);
         const std::vector<uint8_t> out = Bytes(image);
@@ -381,7 +381,7 @@ TEST_F(FullResolutionRenderTest, RescaledOutputFollowsTheInput)
 {
     Choose("Luminance Style", "None");
     Preview();
-    engine->tileSizeLimit = 256;
+    engine->maxTextureSize = 256;
     const auto block = [this] { return static_cast<const void*>(picture.data()); };
     const std::shared_ptr<UIImage> image = engine->RenderToImageTiles(kWidth, kHeight, kWidth, kHeight, 0, 0,
                                                                       kWidth / 2, kHeight / 2, 0, kPixelFormatRGBA, block);

@@ -426,6 +426,20 @@ TEST_F(GraphicsViewTest, RendersAtFullResolutionAndRestoresTheFilterScale) {
     EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2);
 }
 
+// The view's tile side (768 or 384 by memory) reaches the full-resolution render: a picture
+// taller than a tile goes in several pieces (strips or tiles), each reported as progress.
+TEST_F(GraphicsViewTest, FullResolutionRenderGoesInTilesOfTheViewsSide) {
+    const int32_t side = engine().maxTextureSize;
+    ASSERT_EQ(side, DeviceUtility::hasHighMemory() ? 768 : 384);
+    std::vector<double> progress;
+    engine().SetRenderProgressBlock([&](double value) { progress.push_back(value); });
+    const auto picture = UIImageData::imageDataWithUIImage(SolidImage(40, side * 2 + 8, 150, 90, 60));
+    const UIImagePtr image = view->drawImageDataToImageWithFilterScale(picture.get(), 1.0);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(CGImageGetHeight(image->CGImage()), static_cast<size_t>(side * 2 + 8));
+    EXPECT_GE(progress.size(), 4u) << "a start and at least three pieces";
+}
+
 // ---- Display controls ---------------------------------------------------------------------------
 
 TEST_F(GraphicsViewTest, ShowOriginalOffRestoresTheStyleSetBefore) {
