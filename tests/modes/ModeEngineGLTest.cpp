@@ -407,7 +407,7 @@ const std::vector<Sequence>& Sequences() {
     return sequences;
 }
 
-// Two modes in a row: what the Parts say of each pair holds, and the engine ends as the second
+// Two modes in a row: what each pair is tuned to leave holds, and the engine ends as the second
 // mode alone leaves it: no value of the first survives except where modes leave parameters
 // alone, and there the values from before both stay.
 TEST_F(ModeEngineTest, TwoSetsInARowLeaveWhatTheSecondAloneLeaves) {
