@@ -13,60 +13,13 @@
 #include "gpu/ShaderConstants.h"
 #include "gpu/shadersource/ShaderSource.h"
 #include "platform/opengles/GLES.h"
+#include "support/RawGL.h"
 
 namespace harness {
 
 using Color = std::array<float, 3>;
 
-inline GLuint CompileShader(GLenum type, const std::string& text, std::string& log)
-{
-    GLuint shader = glCreateShader(type);
-    const char* source = text.c_str();
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char buffer[4096] = {};
-        glGetShaderInfoLog(shader, sizeof buffer - 1, nullptr, buffer);
-        log += buffer;
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
-// A linked program with vaPosition at location 0, or 0 with the compile or link log.
-inline GLuint LinkProgram(const std::string& vertex, const std::string& fragment, std::string* logOut = nullptr)
-{
-    std::string log;
-    GLuint vs = CompileShader(GL_VERTEX_SHADER, vertex, log);
-    GLuint fs = CompileShader(GL_FRAGMENT_SHADER, fragment, log);
-    GLuint program = 0;
-    if (vs && fs) {
-        program = glCreateProgram();
-        glAttachShader(program, vs);
-        glAttachShader(program, fs);
-        glBindAttribLocation(program, 0, "vaPosition");
-        glLinkProgram(program);
-        GLint ok = 0;
-        glGetProgramiv(program, GL_LINK_STATUS, &ok);
-        if (!ok) {
-            char buffer[4096] = {};
-            glGetProgramInfoLog(program, sizeof buffer - 1, nullptr, buffer);
-            log += buffer;
-            glDeleteProgram(program);
-            program = 0;
-        }
-    }
-    if (vs)
-        glDeleteShader(vs);
-    if (fs)
-        glDeleteShader(fs);
-    if (logOut)
-        *logOut = log;
-    return program;
-}
+using rawgl::LinkProgram;
 
 inline GLuint LinkFragment(const std::string& fragment, int32_t precision = 2, std::string* log = nullptr)
 {
@@ -77,15 +30,8 @@ struct Texture {
     GLuint name = 0;
     Texture() = default;
     Texture(int w, int h, GLenum format, GLenum filter, const void* data)
+        : name(rawgl::NewTexture(w, h, filter == GL_LINEAR, data, format))
     {
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, format, w, h, 0, format, GL_UNSIGNED_BYTE, data);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
     Texture(Texture&& o) noexcept : name(std::exchange(o.name, 0)) {}
     Texture& operator=(Texture&& o) noexcept
@@ -145,43 +91,21 @@ inline void SetUniform(GLuint program, const sUniformValue& u)
 inline std::vector<Color> Render(GLuint program, int w, int h, const std::vector<GLuint>& textures,
                                  const std::vector<sUniformValue>& uniforms)
 {
-    GLuint target = 0, framebuffer = 0;
-    glGenTextures(1, &target);
-    glBindTexture(GL_TEXTURE_2D, target);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
-    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
-    glViewport(0, 0, w, h);
-
     glUseProgram(program);
     const QV::Math::CMatrix4<float> projection = QV::Graphics::ShaderSource::UnitSquareToClipMatrix;
     glUniformMatrix4fv(glGetUniformLocation(program, "uModelViewProjectionMatrix"), 1, GL_FALSE,
                        reinterpret_cast<const GLfloat*>(&projection));
     for (size_t unit = 0; unit < textures.size(); ++unit) {
-        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-        glBindTexture(GL_TEXTURE_2D, textures[unit]);
         const std::string sampler = "img" + std::to_string(unit);
         glUniform1i(glGetUniformLocation(program, sampler.c_str()), static_cast<GLint>(unit));
     }
     for (const sUniformValue& u : uniforms)
         SetUniform(program, u);
 
-    static const float quad[12] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, quad);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    glDisableVertexAttribArray(0);
-
-    std::vector<uint8_t> bytes(4 * static_cast<size_t>(w) * h);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &framebuffer);
+    const GLuint target = rawgl::Render(program, textures, w, h);
+    const std::vector<uint8_t> bytes = rawgl::ReadBytes(target, w, h);
     glDeleteTextures(1, &target);
-    glActiveTexture(GL_TEXTURE0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     std::vector<Color> out(static_cast<size_t>(w) * h);
     for (size_t i = 0; i < out.size(); ++i)

@@ -245,7 +245,7 @@ TEST_F(Builders, SeparablePassesBlurLikeTheFullGaussian) {
     QV::Math::ComputeGaussianWeights(9, weights, 2.0, 1.0);
     const rawgl::Image expected = reference::Convolve(
         reference::QuantizeAll(reference::Convolve(picture, weights, true, 3)), weights, false, 3);
-    reference::ExpectClose(Read(second, w, h), expected, 2.5f / 255.0f, {0, 1, 2});
+    reference::ExpectClose(Read(second, w, h), expected, 2.5f / 255.0f, "", {0, 1, 2});
 }
 
 // A vertical edge through the whole chain gives the flow along the edge, (0, 1) packed as

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTexts.h"
-#include "RawGL.h"
+#include "support/RawGL.h"
 #include "support/GLTest.h"
 
 namespace {
