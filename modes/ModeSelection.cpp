@@ -1,6 +1,5 @@
 #include "modes/ModeSelection.h"
 
-#include <utility>
 #include <variant>
 
 namespace Modes {
@@ -33,16 +32,6 @@ void selectMode(const AdjustmentDictionary& set, const ModeSelection& selection,
     target.setContrastRange(selection.contrastRange);
     target.setAdjustments(set, &excluded, true);
     target.updateGraphicsView(false);
-}
-
-ModeSelectedBlock selectedBlockWithModeAdjustments(AdjustmentDictionary set,
-                                                   const AdjustmentNameSet& excluded,
-                                                   std::function<ModeSelectionTarget&()> target) {
-    return [set = std::move(set), &excluded, target = std::move(target)](
-               bool selected, const ModeSelection& selection) {
-        if (!selected) return;
-        selectMode(set, selection, excluded, target());
-    };
 }
 
 }  // namespace Modes

@@ -11,7 +11,6 @@
 //     defaults table and a sink whose setAdjustment is its setAdjustment(name, value) with a
 //     redraw, and whose adjustmentValueFromString is the engine's conversion of an
 //     enumeration value name.
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -76,13 +75,5 @@ public:
 // (non-cached) redraw request.
 void selectMode(const AdjustmentDictionary& set, const ModeSelection& selection,
                 const AdjustmentNameSet& excluded, ModeSelectionTarget& target);
-
-// The selection block carried by a mode object: does nothing when `selected` is false, and
-// otherwise selects the mode on the target that `target` returns at that moment. `excluded`
-// must outlive the block.
-using ModeSelectedBlock = std::function<void(bool selected, const ModeSelection& selection)>;
-ModeSelectedBlock selectedBlockWithModeAdjustments(AdjustmentDictionary set,
-                                                   const AdjustmentNameSet& excluded,
-                                                   std::function<ModeSelectionTarget&()> target);
 
 }  // namespace Modes

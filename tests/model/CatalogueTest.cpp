@@ -132,6 +132,14 @@ TEST_F(CatalogueTest, ModeLibraryEntries) {
     const CGSize text = NSStringDrawing::sizeWithAttributes("Norm 4 Alt", PickerAppearance::titleAttributes());
     EXPECT_DOUBLE_EQ(entry->size().width, text.width * 1.4);
     EXPECT_DOUBLE_EQ(entry->size().height, text.height * 1.4);
+    // Its selected block applies the set, as the mode's, only when called for a selection.
+    ASSERT_TRUE(entry->selectedBlock());
+    entry->selectedBlock()(false, entry.get());
+    EXPECT_TRUE(view.pushes.empty());
+    entry->selectedBlock()(true, entry.get());
+    ASSERT_EQ(view.pushes.size(), 1u);
+    EXPECT_EQ(view.pushes[0].adjustments, Modes::ModeLibrary::modeWithName("Norm 4 Alt")->parameters());
+    EXPECT_TRUE(view.pushes[0].cache);
 
     const TypeController::Items library = TypeController::testModes();
     ASSERT_EQ(library.size(), Modes::ModeLibrary::kEntryCount);

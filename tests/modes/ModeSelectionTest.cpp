@@ -173,16 +173,12 @@ public:
     }
 };
 
-TEST(ModeSelectionBlock, SelectingSetsIdentifierAndRangesThenAppliesAndRedraws) {
+TEST(ModeSelection, SelectingSetsIdentifierAndRangesThenAppliesAndRedraws) {
     RecordingTarget target;
-    const ModeSelectedBlock block = selectedBlockWithModeAdjustments(
-        parametersOf("LowLight3"), kExcluded, [&]() -> ModeSelectionTarget& { return target; });
+    const AdjustmentDictionary& set = parametersOf("LowLight3");
     const ModeSelection selection{"LowLight3", {0.25f, 0.75f}, {0.0f, 1.0f}};
 
-    block(false, selection);
-    EXPECT_TRUE(target.calls.empty());
-
-    block(true, selection);
+    selectMode(set, selection, kExcluded, target);
     EXPECT_EQ(target.calls, (std::vector<std::string>{"id LowLight3", "brightness 0.250000 0.750000",
                                                       "contrast 0.000000 1.000000", "apply cached",
                                                       "redraw"}));
