@@ -297,15 +297,12 @@ StateController& StateController::sharedInstance() {
     return controller;
 }
 
-TypeController* StateController::types() const { return types_ ? types_ : &TypeController::sharedInstance(); }
+TypeController& StateController::types() const { return types_ ? *types_ : TypeController::sharedInstance(); }
 
-State StateController::current() const {
-    TypeController* lists = types();
-    return lists ? State::currentState(*lists) : State();
-}
+State StateController::current() const { return State::currentState(types()); }
 
 void StateController::restore(const State& state, bool update, bool resetAdjustments) const {
-    if (TypeController* lists = types()) state.restore(*lists, update, resetAdjustments);
+    state.restore(types(), update, resetAdjustments);
 }
 
 void StateController::pushNamedState(const std::string& name) { namedStates_[name] = current(); }

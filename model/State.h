@@ -132,7 +132,8 @@ public:
     std::function<void()> stateChanged;
 
 private:
-    TypeController* types() const;
+    // The given lists, else the program's (built on first use).
+    TypeController& types() const;
     State current() const;
     void restore(const State& state, bool update, bool resetAdjustments) const;
     void notify() const {
