@@ -100,12 +100,8 @@ std::shared_ptr<CollectionObject> imageHeader(const std::string& title, const st
 
 std::shared_ptr<CollectionObject> colorHeader(const std::string& title, const CGColor& color,
                                               const std::string& image) {
-    auto header = CollectionObject::collectionObjectWithColor(color);
-    header->setImage(UIImage::imageNamed(image));
-    header->setString(title);
-    header->setSize({44, 44});
-    header->setImageSize({44, 44});
-    header->setCategory(true);
+    auto header = imageHeader(title, image);
+    header->setColor(color);
     return header;
 }
 
