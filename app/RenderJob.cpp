@@ -141,7 +141,8 @@ std::variant<float, std::string> ParameterValue(const std::string& name, const s
     if (!IsParameter(name))
         return "unknown parameter \"" + name + "\"" + Suggestions(name) + "; 'tavorin --list-parameters' lists them";
     const std::string value = Trim(text);
-    if (const EngineParameters::sEnumeration* choices = EngineParameters::FindEnumeration(name)) {
+    const EngineParameters::sEnumeration* choices = EngineParameters::FindEnumeration(name);
+    if (choices) {
         for (std::string_view choice : choices->names)
             if (Lower(std::string(choice)) == Lower(value))
                 return AmbrelGraphicsController::AdjustmentValueFromString(name, std::string(choice));
@@ -150,7 +151,7 @@ std::variant<float, std::string> ParameterValue(const std::string& name, const s
     const double number = value.empty() ? NAN : std::strtod(value.c_str(), &end);
     if (end && *end == '\0' && std::isfinite(number) && number >= 0.0 && number <= 1.0)
         return static_cast<float>(number);
-    if (const EngineParameters::sEnumeration* choices = EngineParameters::FindEnumeration(name)) {
+    if (choices) {
         std::string list;
         for (size_t i = 0; i < choices->names.size(); ++i)
             list += (i ? ", " : "") + std::string(choices->names[i]);
