@@ -28,15 +28,19 @@ std::string PrecisionLine(int32_t precision) {
     return "precision " + PrecisionName(precision) + " float;\n";
 }
 
+void WriteVertexHead(std::ostream& out, int32_t precision, const std::string& uniforms, int32_t varyings,
+                     int32_t varyingCap) {
+    out << PrecisionLine(precision) << "uniform mat4 uModelViewProjectionMatrix;\n"
+        << uniforms << "attribute vec3 vaPosition;\n";
+    WriteVaryingDeclarations(varyings, false, varyingCap, out);
+    out << "\nvoid main()\n{\n"
+        << "    gl_Position = uModelViewProjectionMatrix * vec4(vaPosition, 1.0);\n";
+}
+
 void WriteSeparableVertexShader(std::ostream& out, int32_t taps, bool vertical, int32_t varyingCap,
                                 int32_t precision, bool clipSpaceCoordinates) {
-    out << PrecisionLine(precision) << "uniform mat4 uModelViewProjectionMatrix;\n"
-        << "uniform float uInvTextureDimension;\n"
-        << "attribute vec3 vaPosition;\n";
-    WriteVaryingDeclarations(taps, false, varyingCap, out);
-    out << "\nvoid main()\n{\n"
-        << "    gl_Position = uModelViewProjectionMatrix * vec4(vaPosition, 1.0);\n"
-        << (clipSpaceCoordinates ? "    vTexture0 = (0.5 * gl_Position.xy) + 0.5;\n"
+    WriteVertexHead(out, precision, "uniform float uInvTextureDimension;\n", taps, varyingCap);
+    out << (clipSpaceCoordinates ? "    vTexture0 = (0.5 * gl_Position.xy) + 0.5;\n"
                                  : "    vTexture0 = vaPosition.xy;\n")
         << "    float k = uInvTextureDimension;\n";
     if (vertical)
@@ -155,13 +159,8 @@ ProgramText ScaledBlurPassText(int32_t taps, int32_t format, int32_t direction, 
     const std::string type = TypeOf(format, &swizzle);
 
     std::ostringstream vertex;
-    vertex << PrecisionLine(precision) << "uniform mat4 uModelViewProjectionMatrix;\n"
-           << "uniform float uInvTextureDimension;\n"
-           << "attribute vec3 vaPosition;\n";
-    WriteVaryingDeclarations(n, false, varyingCap, vertex);
-    vertex << "\nvoid main()\n{\n"
-           << "    gl_Position = uModelViewProjectionMatrix * vec4(vaPosition, 1.0);\n"
-           << (clipSpaceCoordinates ? "    vTexture0 = (0.5 * gl_Position.xy) + 0.5;\n"
+    WriteVertexHead(vertex, precision, "uniform float uInvTextureDimension;\n", n, varyingCap);
+    vertex << (clipSpaceCoordinates ? "    vTexture0 = (0.5 * gl_Position.xy) + 0.5;\n"
                                     : "    vTexture0 = vaPosition.xy;\n")
            << "    float k = " << Lit(o[static_cast<size_t>(h - 1)]) << " * uInvTextureDimension;\n";
     if (vertical)
@@ -317,12 +316,8 @@ ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMat
     if (alphaMode < 0 || alphaMode > 4)
         throw std::invalid_argument("alpha mode " + std::to_string(alphaMode) + " is not one of 0 to 4");
     std::ostringstream vertex;
-    vertex << PrecisionLine(precision) << "uniform mat4 uModelViewProjectionMatrix;\n";
-    if (textureMatrix) vertex << "uniform mat4 uModelViewProjectionTextureMatrix;\n";
-    vertex << "attribute vec3 vaPosition;\n";
-    WriteVaryingDeclarations(1, false, varyingCap, vertex);
-    vertex << "\nvoid main()\n{\n"
-           << "    gl_Position = uModelViewProjectionMatrix * vec4(vaPosition, 1.0);\n";
+    WriteVertexHead(vertex, precision, textureMatrix ? "uniform mat4 uModelViewProjectionTextureMatrix;\n" : "", 1,
+                    varyingCap);
     if (textureMatrix)
         vertex << "    vec4 textureCoordinate = uModelViewProjectionTextureMatrix * vec4(vaPosition, 1.0);\n"
                << "    vTexture0 = textureCoordinate.xy;\n";

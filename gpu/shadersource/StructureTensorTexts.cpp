@@ -66,12 +66,7 @@ ProgramText GradientProgramText(int32_t varyingCap, int32_t precision, bool enfo
     if (varyingCap < 8)
         throw std::invalid_argument("the gradient program needs eight texture-coordinate varyings");
     std::ostringstream vertex;
-    vertex << PrecisionLine(precision) << "uniform mat4 uModelViewProjectionMatrix;\n"
-           << "uniform vec2 uInvTextureDimensions;\n"
-           << "attribute vec3 vaPosition;\n";
-    WriteVaryingDeclarations(8, false, varyingCap, vertex);
-    vertex << "\nvoid main()\n{\n"
-           << "    gl_Position = uModelViewProjectionMatrix * vec4(vaPosition, 1.0);\n";
+    WriteVertexHead(vertex, precision, "uniform vec2 uInvTextureDimensions;\n", 8, varyingCap);
     static const char* const kOffsets[8] = {
         "uInvTextureDimensions.x, uInvTextureDimensions.y",
         "uInvTextureDimensions.x, -uInvTextureDimensions.y",
@@ -187,14 +182,8 @@ std::string WriteEigenAnalysis(bool withAnisotropy, bool signedOutput) {
 ProgramText NoisyEigenvectorText(bool withAnisotropy, int32_t varyingCap, int32_t precision,
                                  bool signedInput, float noiseAmount) {
     std::ostringstream vertex;
-    vertex << PrecisionLine(precision) << "uniform mat4 uModelViewProjectionMatrix;\n"
-           << "uniform vec2 uNoiseScale;\n"
-           << "uniform vec2 uNoiseTranslate;\n"
-           << "attribute vec3 vaPosition;\n";
-    WriteVaryingDeclarations(2, false, varyingCap, vertex);
-    vertex << "\nvoid main()\n{\n"
-           << "    gl_Position = uModelViewProjectionMatrix * vec4(vaPosition, 1.0);\n"
-           << "    vTexture0 = vaPosition.xy;\n"
+    WriteVertexHead(vertex, precision, "uniform vec2 uNoiseScale;\nuniform vec2 uNoiseTranslate;\n", 2, varyingCap);
+    vertex << "    vTexture0 = vaPosition.xy;\n"
            << "    vTexture1 = (uNoiseScale * vaPosition.xy) + uNoiseTranslate;\n"
            << "}\n";
 

@@ -26,4 +26,10 @@ void WriteSeparableVertexShader(std::ostream& out, int32_t taps, bool vertical, 
 // "precision <name> float;\n".
 std::string PrecisionLine(int32_t precision);
 
+// The head every generated vertex shader shares, through the gl_Position line: precision, the
+// matrix uniform, the shader's own uniform declarations (whole lines), the position attribute,
+// `varyings` texture-coordinate varyings and the opening of main.
+void WriteVertexHead(std::ostream& out, int32_t precision, const std::string& uniforms, int32_t varyings,
+                     int32_t varyingCap);
+
 }  // namespace QV::Graphics::ShaderSource::Detail
