@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <limits>
 
 namespace {
 
@@ -114,7 +113,7 @@ AmbrelAppSettings& AmbrelAppSettings::sharedInstance() {
     return instance;
 }
 
-AmbrelAppSettings::AmbrelAppSettings(UserDefaults* store) : store_(store) {}
+AmbrelAppSettings::AmbrelAppSettings(UserDefaults* store) : store_(store) { applyDefaults(); }
 
 UserDefaults& AmbrelAppSettings::store() const {
     return store_ ? *store_ : UserDefaults::standardUserDefaults();

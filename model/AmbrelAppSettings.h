@@ -8,7 +8,6 @@
 // listed by `loadProblems()` and logged. Setters change only the object; `saveSettings`
 // writes the whole dictionary and flushes it to disk.
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,7 +33,7 @@ public:
     // The program's settings, stored in the standard user defaults; loaded on first use.
     static AmbrelAppSettings& sharedInstance();
 
-    // Settings kept in the given store (not loaded until `loadSettings`).
+    // Settings kept in the given store, at their defaults (not loaded until `loadSettings`).
     explicit AmbrelAppSettings(UserDefaults* store = nullptr);
 
     // Defaults first, then every stored entry that applies.
@@ -90,24 +89,25 @@ private:
     UserDefaults* store_;
     std::vector<std::string> loadProblems_;
 
-    bool saveOriginal_ = false;
-    bool useGeotagging_ = false;
-    bool showGrid_ = false;
-    bool introductionShown_ = false;
-    bool saveSettingsShown_ = false;
-    SaveMethod albumSaveMethod_ = SaveMethodPrompt;
-    SaveMethod cameraSaveMethod_ = SaveMethodSaveAsCopy;
-    SaveType saveType_ = SaveTypeJPEG;
-    bool helpShownEdit_ = false;
-    bool modeHelpShownNormal_ = false;
-    bool modeHelpShownLowLight_ = false;
-    bool modeHelpShownClarity_ = false;
-    bool modeHelpShownSky_ = false;
-    bool modeHelpShownNature_ = false;
-    bool modeHelpShownArtistic_ = false;
-    bool modeHelpShownDramatic_ = false;
-    bool modeHelpShownVibrant_ = false;
-    bool modeHelpShownExposure_ = false;
-    bool modeHelpShownFog_ = false;
-    std::string defaultMode_ = "Normal 1";
+    // The values; their defaults are the settings table's, applied at construction.
+    bool saveOriginal_{};
+    bool useGeotagging_{};
+    bool showGrid_{};
+    bool introductionShown_{};
+    bool saveSettingsShown_{};
+    SaveMethod albumSaveMethod_{};
+    SaveMethod cameraSaveMethod_{};
+    SaveType saveType_{};
+    bool helpShownEdit_{};
+    bool modeHelpShownNormal_{};
+    bool modeHelpShownLowLight_{};
+    bool modeHelpShownClarity_{};
+    bool modeHelpShownSky_{};
+    bool modeHelpShownNature_{};
+    bool modeHelpShownArtistic_{};
+    bool modeHelpShownDramatic_{};
+    bool modeHelpShownVibrant_{};
+    bool modeHelpShownExposure_{};
+    bool modeHelpShownFog_{};
+    std::string defaultMode_{};
 };

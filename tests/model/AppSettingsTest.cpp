@@ -37,6 +37,10 @@ TEST_F(AppSettingsTest, NothingStoredGivesTheDefaults) {
     EXPECT_EQ(keys.back(), "defaultMode");
     ASSERT_EQ(AmbrelAppSettings::settingsDefaultValues().size(), 20u);
     EXPECT_EQ(AmbrelAppSettings::settingsDefaultValues()[6], 2);
+    // Settings not loaded yet hold the same defaults.
+    const PropertyListObject fresh = defaults();
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(fresh[keys[i]], AmbrelAppSettings::settingsDefaultValues()[i]) << keys[i];
 }
 
 TEST_F(AppSettingsTest, SavedSettingsComeBackAfterARestart) {
