@@ -420,15 +420,6 @@ def sample(look_name, texels, rgb):
     return out
 
 
-def texels_of(look):
-    """The image of a look as sample() takes it."""
-    if look.name == "Gotham":
-        return gotham_table()
-    if look.name == "Inkwell":
-        return [inkwell_curve()]
-    return [strip(look)]
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     here = os.path.dirname(os.path.abspath(__file__))
