@@ -20,6 +20,15 @@ bool FormatsAccepted(eTextureFormat internalFormat, eTextureFormat pixelFormat, 
            ConvertPixelType(type) != 0;
 }
 
+// Runs work with `texture` (or nothing) bound on unit 0, then binds back what unit 0 held.
+template <typename Work>
+void OnUnitZero(CTexture& textures, ITexture2D* texture, Work work) {
+    ITexture2D* remembered = textures.GetBoundTexture(0);
+    textures.BindTexture(0, texture);
+    work();
+    textures.BindTexture(0, remembered);
+}
+
 }  // namespace
 
 // ---- CTexture2D ----
@@ -172,11 +181,10 @@ ITexture2D* CTexture::CreateTexture(const CTextureTemplate& textureTemplate, int
     GLuint name = 0;
     QV_GL(glGenTextures, 1, &name);
     t->texture = name;
-    ITexture2D* remembered = GetBoundTexture(0);
-    BindTexture(0, t);
-    t->AllocateStorage();
-    t->UpdateSubImage(0, 0, width, height, unpackAlignment_, pixels);
-    BindTexture(0, remembered);
+    OnUnitZero(*this, t, [&] {
+        t->AllocateStorage();
+        t->UpdateSubImage(0, 0, width, height, unpackAlignment_, pixels);
+    });
     return t;
 }
 
@@ -197,18 +205,15 @@ ITexture2D* CTexture::CreateCachedTexture(const CTextureTemplate& textureTemplat
 void CTexture::UpdateTexture(ITexture2D* texture, int32_t, int32_t, int32_t width, int32_t height,
                              int32_t alignment, const void* pixels) {
     if (!texture) return;
-    ITexture2D* remembered = GetBoundTexture(0);
-    BindTexture(0, texture);
-    static_cast<CTexture2D*>(texture)->UpdateSubImage(0, 0, width, height, alignment, pixels);
-    BindTexture(0, remembered);
+    OnUnitZero(*this, texture, [&] {
+        static_cast<CTexture2D*>(texture)->UpdateSubImage(0, 0, width, height, alignment, pixels);
+    });
 }
 
 void CTexture::UpdateCachedTexture(ITexture2D* texture, const CVPixelBufferRef& pixelBuffer) {
     if (!texture || !texture->IsCached()) return;
-    ITexture2D* remembered = GetBoundTexture(0);
-    BindTexture(0, nullptr);
-    static_cast<CCachedTexture2D*>(texture)->SetPixelBuffer(pixelBuffer);
-    BindTexture(0, remembered);
+    OnUnitZero(*this, nullptr,
+               [&] { static_cast<CCachedTexture2D*>(texture)->SetPixelBuffer(pixelBuffer); });
 }
 
 void CTexture::DeleteTexture(ITexture2D* texture) {
