@@ -219,20 +219,22 @@ void CDevice::EnableAttributeArrays(uint32_t mask) {
     enabledAttributeArrays = mask;
 }
 
-void CDevice::Draw(IShaderProgram* program, IVertexArrayObject* vertices, ePrimitive primitive) {
+CVertexArrayObject* CDevice::PrepareDraw(IShaderProgram* program, IVertexArrayObject* vertices) {
     // Drawing with whatever program happens to be bound would put garbage on screen.
-    if (!program || !vertices || !shader.UseProgram(program)) return;
+    if (!program || !vertices || !shader.UseProgram(program)) return nullptr;
     auto* object = static_cast<CVertexArrayObject*>(vertices);
     EnableAttributeArrays(object->GetEnableMask());
-    object->Draw(primitive);
+    return object;
+}
+
+void CDevice::Draw(IShaderProgram* program, IVertexArrayObject* vertices, ePrimitive primitive) {
+    if (CVertexArrayObject* object = PrepareDraw(program, vertices)) object->Draw(primitive);
 }
 
 void CDevice::DrawRange(IShaderProgram* program, IVertexArrayObject* vertices,
                         ePrimitive primitive, int32_t first, int32_t count) {
-    if (!program || !vertices || !shader.UseProgram(program)) return;
-    auto* object = static_cast<CVertexArrayObject*>(vertices);
-    EnableAttributeArrays(object->GetEnableMask());
-    object->DrawRange(primitive, first, count);
+    if (CVertexArrayObject* object = PrepareDraw(program, vertices))
+        object->DrawRange(primitive, first, count);
 }
 
 void CDevice::InsertEventMarker(const std::string& marker) {

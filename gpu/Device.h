@@ -178,6 +178,9 @@ public:
 private:
     CDevice(CAEAGLLayer* layer, bool opaque, bool depthBuffer, bool retainedBacking,
             CDevice* shareWith);
+    // Binds the program (uploading its changed uniforms) and enables the object's attribute
+    // arrays; null, with nothing drawn, when either is missing or the program is not built.
+    CVertexArrayObject* PrepareDraw(IShaderProgram* program, IVertexArrayObject* vertices);
 
     CDeviceCapabilities capabilities;
     CShader shader;
