@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/RenderJob.h"
@@ -45,20 +46,19 @@ const platform::DecodedImage* Photo()
     return photo.get();
 }
 
+// A parameter and its value as the command line takes it: a number, or a value by name.
 struct Setting {
     const char* name;
-    const char* choice;  // a value by name, or null for `value`
-    float value;
+    const char* value;
 };
 
 const std::vector<std::vector<Setting>>& Styles()
 {
     static const std::vector<std::vector<Setting>> styles = {
         {},  // CIE local contrast, the defaults
-        {{"NR On/Off", nullptr, 1.0f}, {"CIE Contrast K Strength", nullptr, 0.8f}},
-        {{"Luminance Style", "None with Color Adjustments", 0}, {"CA Tone Map", "Amaro", 0},
-         {"CA Vignette On/Off", nullptr, 1.0f}},
-        {{"Luminance Style", "None", 0}},
+        {{"NR On/Off", "1"}, {"CIE Contrast K Strength", "0.8"}},
+        {{"Luminance Style", "None with Color Adjustments"}, {"CA Tone Map", "Amaro"}, {"CA Vignette On/Off", "1"}},
+        {{"Luminance Style", "None"}},
     };
     return styles;
 }
@@ -76,9 +76,14 @@ std::shared_ptr<GraphicsView> ViewWithStyle(benchmark::State& state)
         state.SkipWithError("no photograph or no OpenGL ES 2 device");
         return nullptr;
     }
-    for (const Setting& s : Styles()[style])
-        view->setAdjustment(s.name, s.choice ? AmbrelGraphicsController::AdjustmentValueFromString(s.name, s.choice)
-                                             : s.value);
+    for (const Setting& s : Styles()[style]) {
+        const std::variant<float, std::string> value = RenderJob::ParameterValue(s.name, s.value);
+        if (const std::string* error = std::get_if<std::string>(&value)) {
+            state.SkipWithError(error->c_str());
+            return nullptr;
+        }
+        view->setAdjustment(s.name, std::get<float>(value));
+    }
     return view;
 }
 
