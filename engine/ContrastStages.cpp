@@ -58,7 +58,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     ITexture2D* a = workTextures[0];
     IFramebufferObject* scratchFramebuffer = passFramebuffers[0];
     // The pyramid has at least seven levels; the chain uses levelCount of them (4 to 7).
-    const int32_t levels = std::clamp(levelCount, 4, std::min<int32_t>(7, static_cast<int32_t>(levelWidths.size())));
+    const int32_t levels = ContrastLevelCount(*this);
     const int32_t halvings = std::clamp(filterScaleHalvings, 0, 3);
     const auto gaussian = [this](int32_t k) { return levelNextTextures[std::clamp(k - 1, 0, 5)]; };
     const auto texel = [this](int32_t i) { return &levelTexelSizes[ClampLevel(i)]; };
@@ -134,7 +134,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
 
     // 8. Colour correction: the picture's colour with the new luminance.
     const bool colorProgram = shaderSets[kPairColorAdjustment][programVariant] != nullptr;
-    if (!colorProgram && smoothing.type == 2 && !smoothing.lineIntegral && directOutput && styleStageMode != 0) {
+    if (directOutput && styleStageMode != 0 && StylePassesIdle(*this)) {
         pass.BeginScreen(outputViewport);
         pass.Bind({a, levelTextures[0]});
         pass.Draw(kPairColorCorrection);
@@ -145,8 +145,8 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     pass.Draw(kPairColorCorrection);
     currentOutput = outputTextures[0];
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
-    RenderStylePasses(recording, present, directOutput, smoothing.type != 2, smoothing.lineIntegral, colorProgram, 1,
-                      outputs);
+    RenderStylePasses(recording, present, directOutput, smoothing.type != kGaussianNone, smoothing.lineIntegral,
+                      colorProgram, 1, outputs);
 }
 
 void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float strength, int32_t level,
@@ -159,7 +159,7 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
     SetFloat(pass.Program(kPairHorizontalBlur), "uInvTextureDimension", coarser.x);
     pass.Draw(kPairHorizontalBlur);
 
-    const int32_t levels = std::clamp(levelCount, 4, 7);
+    const int32_t levels = ContrastLevelCount(*this);
     ITexture2D* coarsest = levelNextTextures[std::clamp(levels - 2, 0, 5)];
     pass.Begin(levelFramebuffers[ClampLevel(i)], levelTextures[ClampLevel(i)]);
     pass.Bind({levelHalfTextures[i], levelPairTextures[i][0],
@@ -200,7 +200,7 @@ static ITexture2D* ReduceDown(AmbrelGraphicsController& engine, sPassContext& pa
 
 void AmbrelGraphicsController::RenderBrightnessStatistic(sPassContext& pass)
 {
-    const int32_t levels = std::clamp(levelCount, 4, 7);
+    const int32_t levels = ContrastLevelCount(*this);
     ITexture2D* reduced = ReduceDown(*this, pass, kPairDarkMask, levelNextTextures[levels - 2], levels - 1);
     pass.Begin(passFramebuffers[0], unitTextures[0]);
     pass.Bind({reduced});
@@ -209,7 +209,7 @@ void AmbrelGraphicsController::RenderBrightnessStatistic(sPassContext& pass)
 
 void AmbrelGraphicsController::RenderAutomaticAlpha(sPassContext& pass)
 {
-    const int32_t levels = std::clamp(levelCount, 4, 7);
+    const int32_t levels = ContrastLevelCount(*this);
     // The mean of the coarsest level (a level index past the pyramid reads the level itself).
     ITexture2D* reduced = ReduceDown(*this, pass, kPairGrayReduction, levelNextTextures[levels - 2], levels);
     pass.Begin(passFramebuffers[0], unitTextures[1]);

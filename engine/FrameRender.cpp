@@ -22,7 +22,6 @@ namespace {
 constexpr int32_t kStyleCIE = 0;
 constexpr int32_t kStyleNoneWithColorAdjustments = 2;
 constexpr int32_t kStyleNone = 3;
-constexpr int32_t kGaussianNone = 2;
 
 } // namespace
 
@@ -160,8 +159,7 @@ void AmbrelGraphicsController::RenderFrame()
             currentOutput = a;
             const bool styleColor = luminanceStyle == kStyleNoneWithColorAdjustments;
             const bool straightToScreen =
-                directOutput && styleStageMode != 0 &&
-                (!styleColor || (!colorProgram && smoothing.type == kGaussianNone && !smoothing.lineIntegral));
+                directOutput && styleStageMode != 0 && (!styleColor || StylePassesIdle(*this));
             if (straightToScreen) {
                 pass.BeginScreen(outputViewport);
                 pass.Bind({a});

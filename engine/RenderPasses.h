@@ -3,6 +3,7 @@
 // it, set the viewport to the target, bind the inputs to their units and draw the unit quad
 // with one program of the current variant. A missing target or program skips the pass.
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -91,6 +92,20 @@ bool StructureTensorNeeded(const AmbrelGraphicsController& engine);
 int32_t InputProgramPair(const AmbrelGraphicsController& engine);
 // How many line-integral passes a frame runs (none below one).
 int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine);
+
+// "Gaussian Type" None: no smoothing pass.
+inline constexpr int32_t kGaussianNone = 2;
+
+// Whether the passes every style ends with have nothing to do: no colour-adjustment program, no
+// smoothing and no line integral. With direct output the stage may then draw straight to the screen.
+inline bool StylePassesIdle(const AmbrelGraphicsController& engine)
+{
+    return !engine.shaderSets[kPairColorAdjustment][AmbrelGraphicsController::programVariant] &&
+           engine.smoothing.type == kGaussianNone && !engine.smoothing.lineIntegral;
+}
+
+// How many pyramid levels the CIE contrast chain uses ("CIE Contrast Levels", 4 to 7).
+inline int32_t ContrastLevelCount(const AmbrelGraphicsController& engine) { return std::clamp(engine.levelCount, 4, 7); }
 
 // The requested scale as the filter-scale record holds it: a request that could not be reduced
 // (stored as 0) filters at scale 1 rather than with an infinite tap spacing.
