@@ -220,28 +220,32 @@ CATransform3D CALayer::transformToRoot() const {
     return t;
 }
 
-CGPoint CALayer::convertPointToLayer(CGPoint point, const CALayer* layer) const {
+// From this layer's coordinates into layer's (the root's for null), and back.
+CATransform3D CALayer::transformToLayer(const CALayer* layer) const {
     CATransform3D t = transformToRoot();
     if (layer) t = CATransform3DConcat(t, CATransform3DInvert(layer->transformToRoot()));
-    return CATransform3DApplyToPoint(t, point);
+    return t;
+}
+
+CATransform3D CALayer::transformFromLayer(const CALayer* layer) const {
+    CATransform3D t = layer ? layer->transformToRoot() : CATransform3DIdentity;
+    return CATransform3DConcat(t, CATransform3DInvert(transformToRoot()));
+}
+
+CGPoint CALayer::convertPointToLayer(CGPoint point, const CALayer* layer) const {
+    return CATransform3DApplyToPoint(transformToLayer(layer), point);
 }
 
 CGPoint CALayer::convertPointFromLayer(CGPoint point, const CALayer* layer) const {
-    CATransform3D t = layer ? layer->transformToRoot() : CATransform3DIdentity;
-    t = CATransform3DConcat(t, CATransform3DInvert(transformToRoot()));
-    return CATransform3DApplyToPoint(t, point);
+    return CATransform3DApplyToPoint(transformFromLayer(layer), point);
 }
 
 CGRect CALayer::convertRectToLayer(CGRect rect, const CALayer* layer) const {
-    CATransform3D t = transformToRoot();
-    if (layer) t = CATransform3DConcat(t, CATransform3DInvert(layer->transformToRoot()));
-    return boundingBox(t, rect);
+    return boundingBox(transformToLayer(layer), rect);
 }
 
 CGRect CALayer::convertRectFromLayer(CGRect rect, const CALayer* layer) const {
-    CATransform3D t = layer ? layer->transformToRoot() : CATransform3DIdentity;
-    t = CATransform3DConcat(t, CATransform3DInvert(transformToRoot()));
-    return boundingBox(t, rect);
+    return boundingBox(transformFromLayer(layer), rect);
 }
 
 bool CALayer::containsPoint(CGPoint point) const { return CGRectContainsPoint(model_.bounds, point); }

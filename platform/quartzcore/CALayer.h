@@ -218,6 +218,8 @@ private:
     void markPendingUpward(bool layout, bool display);
     void runMarked(bool CALayer::*pending, bool CALayer::*marked, void (CALayer::*work)(), bool masks);
     CATransform3D transformToRoot() const;
+    CATransform3D transformToLayer(const CALayer* layer) const;
+    CATransform3D transformFromLayer(const CALayer* layer) const;
 
     CALayerProperties model_;
     CGImageRef contents_;
