@@ -267,6 +267,8 @@ public:
     QV::Graphics::ITexture2D* FlowFieldTexture() const;
     // uModelViewProjectionMatrix of the screen output from the rotation and display rectangle.
     void ApplyScreenOutputMatrix();
+    // Sets `inputProjection` on the four input programs (pairs 3-6) of the current variant.
+    void ApplyInputProjection();
 
     // --- Members, in declaration order ----------------------------------------------------
     sVideoRecording videoRecording;

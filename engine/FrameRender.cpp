@@ -85,9 +85,7 @@ void AmbrelGraphicsController::RenderFrame()
         UpdateFilterScale();
         BuildPrograms();
         // Input programs made just now have not seen the output matrices yet.
-        for (int32_t pair = 3; pair <= 6; ++pair)
-            if (IShaderProgram* program = shaderSets[pair][programVariant])
-                program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &inputProjection);
+        ApplyInputProjection();
     }
 
     bool present = true;
@@ -255,10 +253,15 @@ void AmbrelGraphicsController::ComputeOutputMatrices()
     }
     inputProjection = p * (outputMatrix * zoomMatrix *
                            (CMatrix4<float>::Translation(0, 1, 0) * CMatrix4<float>::Scale(1, -1, 1)));
-    for (int32_t pair = 3; pair <= 6; ++pair)
+    ApplyInputProjection();
+    ApplyScreenOutputMatrix();
+}
+
+void AmbrelGraphicsController::ApplyInputProjection()
+{
+    for (int32_t pair = kPairInputFirst; pair <= kPairInputFirst + 3; ++pair)
         if (IShaderProgram* program = shaderSets[pair][programVariant])
             program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &inputProjection);
-    ApplyScreenOutputMatrix();
 }
 
 bool AmbrelGraphicsController::RecordFrame()
