@@ -108,6 +108,14 @@ void ConfigureWhenNeeded(AmbrelGraphicsController& e, const std::array<int32_t, 
     e.inputReconfigureRequested = false;
 }
 
+// The frame the read-back services deliver: while the recording ring runs, the ring texture two
+// slots behind the newest, else the current output.
+ITexture2D* ReadBackSource(const AmbrelGraphicsController& e)
+{
+    const sVideoRecording& r = e.videoRecording;
+    return r.ringActive ? r.ringTextures[(r.ringIndex + 2 + 4) % 4] : e.currentOutput;
+}
+
 } // namespace
 
 // --- Input -------------------------------------------------------------------------------
@@ -275,11 +283,9 @@ void AmbrelGraphicsController::ComputeInputGeometry(int32_t inWidth, int32_t inH
     int32_t w0 = 1, h0 = 1;
     const int32_t unreducedW = upright ? inProcessingWidth : inProcessingHeight;
     const int32_t unreducedH = upright ? inProcessingHeight : inProcessingWidth;
-    if (renderTarget == kRenderTargetOffscreen) {
-        w0 = unreducedW;
-        h0 = unreducedH;
-        reducedProcessing = false;
-    } else if (outputViewport[2] > unreducedW) {
+    // Offscreen, or when the picture is shown wider than its processing size, level 0 keeps
+    // that size; else it is reduced to the displayed viewport.
+    if (renderTarget == kRenderTargetOffscreen || outputViewport[2] > unreducedW) {
         w0 = unreducedW;
         h0 = unreducedH;
         reducedProcessing = false;
@@ -470,9 +476,7 @@ void AmbrelGraphicsController::BuildPrograms()
 
 std::pair<int32_t, int32_t> AmbrelGraphicsController::OutputFrameSize() const
 {
-    const ITexture2D* source = videoRecording.ringActive
-                                   ? videoRecording.ringTextures[(videoRecording.ringIndex + 2 + 4) % 4]
-                                   : currentOutput;
+    const ITexture2D* source = ReadBackSource(*this);
     if (!source)
         return {0, 0};
     return {source->GetWidth(), source->GetHeight()};
@@ -482,15 +486,10 @@ bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRo
 {
     IDevice* device = CDevice::GetCurrentDevice();
     IFramebuffer* framebuffers = device->GetFramebuffer();
-    ITexture2D* source = nullptr;
-    IFramebufferObject* framebuffer = nullptr;
-    if (!videoRecording.ringActive) {
-        source = currentOutput;
-        framebuffer = levelFramebuffers.empty() ? nullptr : levelFramebuffers[0];
-    } else {
-        source = videoRecording.ringTextures[(videoRecording.ringIndex + 2 + 4) % 4];
-        framebuffer = videoFramebuffer;
-    }
+    ITexture2D* source = ReadBackSource(*this);
+    IFramebufferObject* framebuffer = videoRecording.ringActive ? videoFramebuffer
+                                      : levelFramebuffers.empty() ? nullptr
+                                                                  : levelFramebuffers[0];
     if (!pixels || !source || !framebuffer)
         return false;
     const int32_t width = source->GetWidth(), height = source->GetHeight();
