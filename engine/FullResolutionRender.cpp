@@ -160,7 +160,7 @@ private:
                                               tileSize, border, false, tiles);
         savedZoom = e.zoom;
         e.SetZoom(1.0f);
-        if (!e.inputReconfigureRequested && (e.renderTarget == kRenderTargetScreen || e.renderTarget == kRenderTargetRecording))
+        if (e.renderTarget == kRenderTargetScreen || e.renderTarget == kRenderTargetRecording)
             e.inputReconfigureRequested = true;
         e.renderTarget = kRenderTargetOffscreen;
         e.matricesDirty = true;
@@ -169,10 +169,7 @@ private:
     // Steps back into the preview state; the input is released for the caller to set again.
     void Leave()
     {
-        if (q.IsRescaled() || tiles.size() > 1)
-            ResetUniforms();
-        if (!e.inputReconfigureRequested && e.renderTarget == kRenderTargetOffscreen)
-            e.inputReconfigureRequested = true;
+        ResetUniforms();
         e.renderTarget = kRenderTargetScreen;
         e.matricesDirty = true;
         e.SetZoom(savedZoom);
@@ -313,6 +310,7 @@ private:
                 program->SetUniformMatrix4fv("uModelViewProjectionTextureMatrix", 1, false, &matrix);
     }
 
+    // Undoes what the tiles changed: the texture window and the vignette's placement.
     void ResetUniforms()
     {
         if (q.IsRescaled())
