@@ -26,12 +26,6 @@ IDevice& CurrentDevice()
 
 } // namespace
 
-const CMatrix4<float>& AmbrelGraphicsController::UnitSquareProjection()
-{
-    static const CMatrix4<float> projection(2, 0, 0, -1, 0, 2, 0, -1, 0, 0, -1, 0, 0, 0, 0, 1);
-    return projection;
-}
-
 const CTextureTemplate& AmbrelGraphicsController::LinearTextureTemplate()
 {
     static const CTextureTemplate linear(FILTER_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);

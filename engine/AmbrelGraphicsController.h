@@ -47,9 +47,6 @@ public:
     static inline int32_t programVariant = 0;
     static inline int32_t filterScaleVariant = 0;
 
-    // The unit square [0,1]² onto clip space, z negated: uModelViewProjectionMatrix of the
-    // engine's programs.
-    static const QV::Math::CMatrix4<float>& UnitSquareProjection();
     // Sampling of the working textures: linear or nearest, clamped to the edge on both axes.
     static const QV::Graphics::CTextureTemplate& LinearTextureTemplate();
     static const QV::Graphics::CTextureTemplate& NearestTextureTemplate();

@@ -55,7 +55,7 @@ TEST_F(EngineTest, UnitQuadCoversTheTarget)
                                "precision highp float;\nvarying vec2 vTexture0;\n"
                                "void main()\n{\n    gl_FragColor = vec4(vTexture0, 0.0, 1.0);\n}\n",
                                {CVertexAttribute(0, "vaPosition")}));
-    program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &AmbrelGraphicsController::UnitSquareProjection());
+    program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &ShaderSource::UnitSquareToClipMatrix);
 
     constexpr int kSize = 4;
     ITexture2D* target = device->GetTexture()->CreateTexture(AmbrelGraphicsController::NearestTextureTemplate(), kSize,
