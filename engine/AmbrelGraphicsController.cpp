@@ -138,9 +138,7 @@ void AmbrelGraphicsController::ReleaseProgram(CShaderSetsShaderProgram& pair) { 
 
 void AmbrelGraphicsController::ReleasePrograms(std::initializer_list<int32_t> pairs)
 {
-    for (int32_t pair : pairs)
-        ReleaseProgram(shaderSets[pair]);
-    shaderSets.MarkStale();
+    ReleasePrograms(std::vector<int32_t>(pairs));
 }
 
 void AmbrelGraphicsController::ReleasePrograms(const std::vector<int32_t>& pairs)
