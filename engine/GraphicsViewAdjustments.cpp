@@ -15,7 +15,6 @@ struct AdjustmentDefaults {
     bool initialized = false;
     std::vector<Modes::AdjustmentDefault> list;  // in the order of the engine's category list
     std::map<std::string, float> dictionary;
-    std::set<std::string> names;
 };
 
 AdjustmentDefaults& Defaults() {
@@ -76,7 +75,6 @@ void GraphicsView::ensureAdjustmentDefaultsAreInitialized() {
         const float value = Finite(engine()->GetAdjustment(name));
         defaults.list.push_back({name, value});
         defaults.dictionary[name] = value;
-        defaults.names.insert(name);
     }
 }
 
