@@ -311,7 +311,12 @@ std::vector<sParameter> MakeParameters()
     const uint32_t CB = kColor | kBrightness, CBS = kColor | kBrightness | kStrength, CS = kColor | kStrength;
     const uint32_t CCA = kColor | kCA, CCAS = kColor | kCA | kStrength;
     const std::vector<int32_t> toneMapping = {kPairToneMapping0, kPairToneMapping1};
-    const std::vector<int32_t> allNoise = {30, 31, 32, 33, 34, 35};
+    const std::vector<int32_t> flowFieldNoise = {kPairNoiseFlowFieldGPUImage, kPairNoiseFlowFieldGPUImage + 1};
+    const std::vector<int32_t> isotropicNoise = {kPairNoiseIsotropicGPUImage, kPairNoiseIsotropicGPUImage + 1};
+    const std::vector<int32_t> bilateralNoise = {kPairNoiseBilateral, kPairNoiseBilateral + 1};
+    const std::vector<int32_t> allNoise = {kPairNoiseFlowFieldGPUImage, kPairNoiseFlowFieldGPUImage + 1,
+                                           kPairNoiseIsotropicGPUImage, kPairNoiseIsotropicGPUImage + 1,
+                                           kPairNoiseBilateral,         kPairNoiseBilateral + 1};
     const std::vector<int32_t> smoothing = {kPairSmoothingSecond, kPairSmoothingFirst};
     const int32_t CA = kPairColorAdjustment;
 
@@ -359,21 +364,21 @@ std::vector<sParameter> MakeParameters()
     p.push_back(Flag("NR Scale On Save On/Off", FIELD(noiseReduction.scaleOnSave), false, NRAll).Releases(allNoise));
     p.push_back(Size("NR Dimension", 5, 3, FIELD(noiseReduction.dimension), 9, NRAll).Releases(allNoise));
     p.push_back(Range("NR Flow Field GPU Image SigmaS", 0.1f, 4.0f, FIELD(noiseReduction.flowField.sigmaS), 2.5f, NRFF)
-                    .Releases({30, 31}));
+                    .Releases(flowFieldNoise));
     p.push_back(Range("NR Flow Field GPU Image Distance Factor", 0, 10, FIELD(noiseReduction.flowField.distanceFactor), 8, NRFF));
     p.push_back(Float("NR Flow Field GPU Image Spacing Factor", FIELD(noiseReduction.flowField.spacingFactor), 0.1f, NRFF));
     p.push_back(Flag("NR Flow Field GPU Image Shader Same As GPUImage", FIELD(noiseReduction.flowField.shaderSameAsGPUImage),
-                     false, NRFF).Releases({30, 31}));
+                     false, NRFF).Releases(flowFieldNoise));
     p.push_back(Range("NR Isotropic GPU Image SigmaS", 0.1f, 4.0f, FIELD(noiseReduction.isotropic.sigmaS), 2.5f, NRISO)
-                    .Releases({32, 33}));
+                    .Releases(isotropicNoise));
     p.push_back(Range("NR Isotropic GPU Image Distance Factor", 0, 10, FIELD(noiseReduction.isotropic.distanceFactor), 8, NRISO));
     p.push_back(Float("NR Isotropic GPU Image Spacing Factor", FIELD(noiseReduction.isotropic.spacingFactor), 0.1f, NRISO));
     p.push_back(Flag("NR Isotropic GPU Image Shader Same As GPUImage", FIELD(noiseReduction.isotropic.shaderSameAsGPUImage),
-                     false, NRISO).Releases({32, 33}));
+                     false, NRISO).Releases(isotropicNoise));
     p.push_back(Range("NR Flow Field Bilateral SigmaS", 0.1f, 4.0f, FIELD(noiseReduction.bilateral.sigmaS), 1.5f, NRBF)
-                    .Releases({34, 35}));
+                    .Releases(bilateralNoise));
     p.push_back(Range("NR Flow Field Bilateral SigmaR", 0.005f, 0.1f, FIELD(noiseReduction.bilateral.sigmaR), 0.015f, NRBF)
-                    .Releases({34, 35}));
+                    .Releases(bilateralNoise));
 
     // Brightness and colour correction.
     p.push_back(Choice("Alg Brightness Method", 4, FIELD(brightnessMethod), 0, CB).Releases({kPairBrightness}));
@@ -402,7 +407,8 @@ std::vector<sParameter> MakeParameters()
                     .Releases({kPairBrightness}, LevelsActive));
     p.push_back(Float("Alg Levels White Point", FIELD(levels.whitePoint), 1, kColor).Releases({kPairBrightness}, LevelsActive));
     p.push_back(Choice("Alg Color Correction Method", 11, FIELD(colorCorrectionMethod), 0, CB)
-                    .Custom(ChangeColorCorrectionMethod, {kPairColorCorrection, 31, 33, 35}));
+                    .Custom(ChangeColorCorrectionMethod, {kPairColorCorrection, kPairNoiseFlowFieldGPUImage + 1,
+                                                          kPairNoiseIsotropicGPUImage + 1, kPairNoiseBilateral + 1}));
     p.push_back(Float("Alg Color Correction Strength", FIELD(colorCorrectionStrength), 0.171429f, CBS)
                     .Pushes(kPairColorCorrection, {"uColorCorrectionStrength"}, PushColorCorrectionStrength,
                             ColorCorrectionUsesLuminance));
