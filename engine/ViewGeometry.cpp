@@ -7,6 +7,19 @@
 
 using QV::Math::CMatrix4;
 
+namespace {
+
+// Stores a new split value; NaN and the value already held change nothing.
+bool ChangeSplitValue(float& field, float value)
+{
+    if (std::isnan(value) || value == field)
+        return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
 void AmbrelGraphicsController::SetViewRect(int32_t x, int32_t y, int32_t width, int32_t height)
 {
     viewRect[0] = x;
@@ -45,26 +58,20 @@ void AmbrelGraphicsController::SetComparePoint(const float point[2])
 
 void AmbrelGraphicsController::SetComparePointX(float x)
 {
-    if (std::isnan(x) || x == colorAdjustment.split.point.x)
-        return;
-    colorAdjustment.split.point.x = x;
-    PushSplitUniform();
+    if (ChangeSplitValue(colorAdjustment.split.point.x, x))
+        PushSplitUniform();
 }
 
 void AmbrelGraphicsController::SetComparePointY(float y)
 {
-    if (std::isnan(y) || y == colorAdjustment.split.point.y)
-        return;
-    colorAdjustment.split.point.y = y;
-    PushSplitUniform();
+    if (ChangeSplitValue(colorAdjustment.split.point.y, y))
+        PushSplitUniform();
 }
 
 void AmbrelGraphicsController::SetCompareAngle(float radians)
 {
-    if (std::isnan(radians) || radians == colorAdjustment.split.angle)
-        return;
-    colorAdjustment.split.angle = radians;
-    PushSplitUniform();
+    if (ChangeSplitValue(colorAdjustment.split.angle, radians))
+        PushSplitUniform();
 }
 
 void AmbrelGraphicsController::PushSplitUniform()
