@@ -330,7 +330,7 @@ void AmbrelGraphicsController::PresentAndRecord(sPassContext& pass, bool recordi
     if (recording) {
         sVideoRecording& r = videoRecording;
         const int32_t slot = ((r.ringIndex % 4) + 4) % 4;
-        r.frameTimes[((r.frameTimeIndex % 5) + 5) % 5] = inputTextures[inputIndex].time;
+        r.FrameTimeAt(r.frameTimeIndex) = inputTextures[inputIndex].time;
         if (ITexture2D* ring = r.ringTextures[slot]) {
             pass.Begin(videoFramebuffer, ring);
             pass.Bind({currentOutput});

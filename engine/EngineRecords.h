@@ -167,4 +167,9 @@ struct sVideoRecording {
     QV::Graphics::ITexture2D* ringTextures[4] = {};
     std::shared_ptr<QVRealTimeVideoRecorder> recorder;
     std::shared_ptr<QVFramebufferFrame> frameSource;
+
+    // The frame time k slots from the start of the five-slot history, for any k (the index
+    // starts at −1, and C++'s % keeps the sign of the dividend).
+    sFrameTime& FrameTimeAt(int32_t k) { return frameTimes[((k % 5) + 5) % 5]; }
+    const sFrameTime& FrameTimeAt(int32_t k) const { return frameTimes[((k % 5) + 5) % 5]; }
 };

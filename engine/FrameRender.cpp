@@ -278,7 +278,7 @@ bool AmbrelGraphicsController::RecordFrame()
         if (r.outputPixels && !ReadOutputFrame(r.outputPixels, r.outputBytesPerRow))
             return false;
         if (r.outputTime)
-            *r.outputTime = r.frameTimes[((r.frameTimeIndex - 2) % 5 + 5) % 5];
+            *r.outputTime = r.FrameTimeAt(r.frameTimeIndex - 2);
         return true;
     }
     return false;

@@ -518,9 +518,8 @@ void AmbrelGraphicsController::SmoothedFrameTime(bool smooth, sFrameTime* out) c
 {
     if (!out)
         return;
-    // A true modulo: the index starts at −1 and C++'s % keeps the sign of the dividend.
-    const auto at = [this](int32_t k) { return videoRecording.frameTimes[((k % 5) + 5) % 5]; };
-    const int32_t j = ((videoRecording.frameTimeIndex - 2) % 5 + 5) % 5;
+    const auto at = [this](int32_t k) { return videoRecording.FrameTimeAt(k); };
+    const int32_t j = videoRecording.frameTimeIndex - 2;
     const sFrameTime centre = at(j);
     const sFrameTime& start = videoRecording.startTime;
     const bool sameTime = start.timescale > 0 && centre.timescale > 0 &&
