@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/ParameterTable.h"
 #include "engine/ParameterValues.h"
 #include "modes/ModeSelection.h"
 
@@ -25,11 +26,19 @@ constexpr float kVignetteCorner = 0.707107f;
 constexpr float kVignetteNearest = 0.116f;
 constexpr float kVignetteSpan = 0.591107f;  // kVignetteCorner - kVignetteNearest
 
-// Noise: the bilateral sigmas and their parameter ranges.
-constexpr float kSigmaSLow = 0.1f, kSigmaSHigh = 4.0f;
+// Noise: the range sigma the master value moves from narrowest to widest (the spatial sigma
+// takes over at the widest).
 constexpr float kSigmaRLow = 0.005f, kSigmaRHigh = 0.1f;
 constexpr float kNoiseExponent = 1.2218487f;
 constexpr float kNoiseInverseExponent = 0.8184319f;
+
+// The normalised value that sets a range parameter to `internal`: the inverse of the parameter
+// table's own mapping, so the range is written in one place.
+float NormalisedValue(std::string_view name, float internal)
+{
+    const EngineParameters::sParameter* parameter = EngineParameters::FindParameter(name);
+    return (internal - parameter->low) / (parameter->high - parameter->low);
+}
 
 // Modes whose brightness slider works the colour correction (or, for "Fog 6", the CIE
 // brightness) instead of the brightness method's own parameter.
@@ -166,13 +175,13 @@ void AmbrelGraphicsController::SetNoise(float value, bool requestRender)
     const float n = std::pow(v, kNoiseExponent);
     if (SameMaster(v, GetNoise()))
         return;
-    float sigmaS = 1.5f, sigmaR = 0.1f;
+    float sigmaS = 1.5f, sigmaR = kSigmaRHigh;
     if (n >= 0.6f)
         sigmaS = 1.5f + 2.0f * (n - 0.6f);
     else
-        sigmaR = 0.005f + n * 0.1583333f;
-    SetAdjustment("NR Flow Field Bilateral SigmaS", false, (sigmaS - kSigmaSLow) / (kSigmaSHigh - kSigmaSLow));
-    SetAdjustment("NR Flow Field Bilateral SigmaR", requestRender, (sigmaR - kSigmaRLow) / (kSigmaRHigh - kSigmaRLow));
+        sigmaR = kSigmaRLow + n * 0.1583333f;
+    SetAdjustment("NR Flow Field Bilateral SigmaS", false, NormalisedValue("NR Flow Field Bilateral SigmaS", sigmaS));
+    SetAdjustment("NR Flow Field Bilateral SigmaR", requestRender, NormalisedValue("NR Flow Field Bilateral SigmaR", sigmaR));
 }
 
 float AmbrelGraphicsController::GetNoise() const
