@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/coregraphics/CGColor.h"
+#include "platform/foundation/NSObject.h"
 #include "platform/coregraphics/CGContext.h"
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/coregraphics/CGImage.h"
@@ -71,7 +72,7 @@ struct CALayerProperties {
 
 // An animation attached to a layer: it writes its value into the presentation at a time.
 // Concrete animations (basic, keyframe, spring, groups) build on this.
-class CAAnimation {
+class CAAnimation : public NSObject {
 public:
     virtual ~CAAnimation() = default;
     // Media time at which it starts; 0 when added means "now".
@@ -80,7 +81,7 @@ public:
     virtual void applyToPresentation(CALayerProperties& presentation, CFTimeInterval time) const = 0;
 };
 
-class CALayer : public std::enable_shared_from_this<CALayer> {
+class CALayer : public NSObject, public std::enable_shared_from_this<CALayer> {
 public:
     static std::shared_ptr<CALayer> layer() { return std::make_shared<CALayer>(); }
     CALayer();

@@ -36,7 +36,7 @@ enum class UIViewContentMode {
     Left = 7, Right = 8, TopLeft = 9, TopRight = 10, BottomLeft = 11, BottomRight = 12,
 };
 
-class UIView : public CALayerDelegate, public std::enable_shared_from_this<UIView> {
+class UIView : public NSObject, public CALayerDelegate, public std::enable_shared_from_this<UIView> {
 public:
     using LayerClass = std::shared_ptr<CALayer> (*)();
     static LayerClass layerClass() { return &CALayer::layer; }
