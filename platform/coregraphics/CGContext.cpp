@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "platform/coregraphics/CGContextCairo.h"
+#include "platform/coregraphics/CGGradient.h"
 #include "platform/coregraphics/CGPixels.h"
+#include "platform/coregraphics/CGStackBlur.h"
 
 class CGContext {
 public:
@@ -19,6 +22,10 @@ public:
         CGBlendMode blend = kCGBlendModeNormal;
         CGInterpolationQuality interpolation = kCGInterpolationDefault;
         bool degenerate = false;  // the transform collapsed space: nothing is drawn
+        bool allowsAntialias = true, shouldAntialias = true;
+        CGSize shadowOffset{0, 0};
+        CGFloat shadowBlur = 0;
+        std::optional<CGColor> shadow;  // none: shapes cast no shadow
     };
 
     ~CGContext() {
@@ -116,6 +123,40 @@ cairo_filter_t filterOf(CGInterpolationQuality q) {
     }
 }
 
+// Runs a drawing operation, casting the state's shadow under what it draws: the operation
+// draws into a group first, whose alpha is blurred, tinted and offset, then the group itself
+// is painted over the shadow.
+template <typename Draw>
+void withShadow(CGContext& c, Draw draw) {
+    if (!c.state.shadow || c.state.shadow->a <= 0) {
+        draw();
+        return;
+    }
+    cairo_t* cr = c.cr;
+    cairo_push_group(cr);
+    draw();
+    cairo_pattern_t* shape = cairo_pop_group(cr);
+    cairo_surface_t* alpha =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(c.width), static_cast<int>(c.height));
+    cairo_t* scratch = cairo_create(alpha);
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    cairo_set_matrix(scratch, &matrix);
+    cairo_set_source(scratch, shape);
+    cairo_paint(scratch);
+    cairo_destroy(scratch);
+    // Shadow offsets live in the base space (y up), whatever the transform.
+    CGCairoPaintShadow(cr, alpha, 0, 0, c.state.shadowOffset.width, -c.state.shadowOffset.height,
+                       c.state.shadowBlur, *c.state.shadow);
+    cairo_surface_destroy(alpha);
+    cairo_save(cr);
+    cairo_set_source(cr, shape);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_pattern_destroy(shape);
+}
+
 void setSource(CGContext& c, CGColor color) {
     cairo_set_source_rgba(c.cr, color.r, color.g, color.b, color.a * c.state.alpha);
     cairo_set_operator(c.cr, operatorOf(c.state.blend));
@@ -129,7 +170,7 @@ void fill(CGContext& c, bool evenOdd) {
     Drawing d(c);
     setSource(c, c.state.fill);
     cairo_set_fill_rule(c.cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-    cairo_fill(c.cr);
+    withShadow(c, [&] { cairo_fill(c.cr); });
     cairo_set_fill_rule(c.cr, CAIRO_FILL_RULE_WINDING);
 }
 
@@ -141,7 +182,7 @@ void stroke(CGContext& c) {
     Drawing d(c);
     setSource(c, c.state.stroke);
     cairo_set_line_width(c.cr, c.state.lineWidth);
-    cairo_stroke(c.cr);
+    withShadow(c, [&] { cairo_stroke(c.cr); });
 }
 
 void addRect(cairo_t* cr, CGRect r) {
@@ -322,8 +363,30 @@ void CGContextSetBlendMode(const CGContextRef& c, CGBlendMode mode) {
 void CGContextSetInterpolationQuality(const CGContextRef& c, CGInterpolationQuality quality) {
     if (c) c->state.interpolation = quality;
 }
+namespace {
+void applyAntialias(CGContext& c) {
+    const bool on = c.state.allowsAntialias && c.state.shouldAntialias;
+    cairo_set_antialias(c.cr, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+}
+}  // namespace
 void CGContextSetShouldAntialias(const CGContextRef& c, bool antialias) {
-    if (c) cairo_set_antialias(c->cr, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    if (!c) return;
+    c->state.shouldAntialias = antialias;
+    applyAntialias(*c);
+}
+void CGContextSetAllowsAntialiasing(const CGContextRef& c, bool allows) {
+    if (!c) return;
+    c->state.allowsAntialias = allows;
+    applyAntialias(*c);
+}
+void CGContextSetShadowWithColor(const CGContextRef& c, CGSize offset, CGFloat blur, std::optional<CGColor> color) {
+    if (!c) return;
+    c->state.shadowOffset = offset;
+    c->state.shadowBlur = std::max(0.0, blur);
+    c->state.shadow = color;
+}
+void CGContextSetShadow(const CGContextRef& c, CGSize offset, CGFloat blur) {
+    CGContextSetShadowWithColor(c, offset, blur, CGColor{0, 0, 0, 1.0 / 3});
 }
 
 void CGContextFillRect(const CGContextRef& c, CGRect rect) {
@@ -446,6 +509,45 @@ void CGContextClipToRect(const CGContextRef& c, CGRect rect) {
     cairo_path_destroy(path);
 }
 
+CGRect CGContextGetClipBoundingBox(const CGContextRef& c) {
+    if (!c) return CGRectZero;
+    double x0, y0, x1, y1;
+    cairo_clip_extents(c->cr, &x0, &y0, &x1, &y1);
+    if (!(x1 > x0 && y1 > y0)) return CGRectZero;
+    return {{x0, y0}, {x1 - x0, y1 - y0}};
+}
+
+void CGContextDrawLinearGradient(const CGContextRef& c, const CGGradientRef& gradient, CGPoint start, CGPoint end,
+                                 unsigned options) {
+    if (!c || !gradient || gradient->colors.empty() || c->state.degenerate || start == end) return;
+    cairo_pattern_t* pattern = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
+    // Padding repeats the end stops; within the axis the end colours hold up to the first and
+    // from the last location; a transparent stop at the very end keeps a side bare.
+    const CGColor& first = gradient->colors.front();
+    const CGColor& last = gradient->colors.back();
+    if (!(options & kCGGradientDrawsBeforeStartLocation)) cairo_pattern_add_color_stop_rgba(pattern, 0, 0, 0, 0, 0);
+    cairo_pattern_add_color_stop_rgba(pattern, 0, first.r, first.g, first.b, first.a);
+    for (std::size_t i = 0; i < gradient->colors.size(); ++i) {
+        const CGColor& k = gradient->colors[i];
+        cairo_pattern_add_color_stop_rgba(pattern, gradient->locations[i], k.r, k.g, k.b, k.a);
+    }
+    cairo_pattern_add_color_stop_rgba(pattern, 1, last.r, last.g, last.b, last.a);
+    if (!(options & kCGGradientDrawsAfterEndLocation)) cairo_pattern_add_color_stop_rgba(pattern, 1, 0, 0, 0, 0);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    Drawing d(*c);
+    cairo_t* cr = c->cr;
+    cairo_path_t* path = cairo_copy_path(cr);
+    cairo_save(cr);
+    cairo_set_source(cr, pattern);
+    cairo_set_operator(cr, operatorOf(c->state.blend));
+    cairo_paint_with_alpha(cr, c->state.alpha);
+    cairo_restore(cr);
+    cairo_new_path(cr);
+    cairo_append_path(cr, path);
+    cairo_path_destroy(path);
+    cairo_pattern_destroy(pattern);
+}
+
 void CGContextDrawImage(const CGContextRef& c, CGRect rect, const CGImageRef& image) {
     if (!c || !image || c->state.degenerate) return;
     rect = CGRectStandardize(rect);
@@ -467,7 +569,7 @@ void CGContextDrawImage(const CGContextRef& c, CGRect rect, const CGImageRef& im
     cairo_new_path(cr);
     cairo_rectangle(cr, 0, 0, static_cast<double>(image->width), static_cast<double>(image->height));
     cairo_clip(cr);
-    cairo_paint_with_alpha(cr, c->state.alpha);
+    withShadow(*c, [&] { cairo_paint_with_alpha(cr, c->state.alpha); });
     cairo_restore(cr);
     cairo_new_path(cr);
     cairo_append_path(cr, path);
@@ -483,3 +585,32 @@ void CGContextCairoEnd(const CGContextRef& c) {
     if (c) c->end();
 }
 double CGContextGetAlpha(const CGContextRef& c) { return c ? c->state.alpha : 1; }
+
+void CGCairoPaintShadow(cairo_t* cr, cairo_surface_t* shape, double originX, double originY, double dx, double dy,
+                        double radius, CGColor color) {
+    cairo_surface_flush(shape);
+    const int w = cairo_image_surface_get_width(shape), h = cairo_image_surface_get_height(shape);
+    const int stride = cairo_image_surface_get_stride(shape);
+    std::uint8_t* bytes = cairo_image_surface_get_data(shape);
+    // Only the box around what was drawn, grown by the radius, needs blurring.
+    const int r = static_cast<int>(std::lround(std::max(0.0, radius)));
+    int x0 = w, y0 = h, x1 = -1, y1 = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = bytes + y * stride + x * 4;
+            const std::uint8_t a = p[3];
+            p[0] = p[1] = p[2] = a;  // the alpha alone, as opaque-white coverage
+            if (a) x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        }
+    if (x1 < 0) return;
+    x0 = std::max(0, x0 - r), y0 = std::max(0, y0 - r), x1 = std::min(w - 1, x1 + r), y1 = std::min(h - 1, y1 + r);
+    CGStackBlur(bytes + y0 * stride + x0 * 4, static_cast<std::size_t>(x1 - x0 + 1), static_cast<std::size_t>(y1 - y0 + 1),
+                static_cast<std::size_t>(stride), r, true);
+    cairo_surface_mark_dirty(shape);
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
+    cairo_mask_surface(cr, shape, originX + dx, originY + dy);
+    cairo_restore(cr);
+}

@@ -15,10 +15,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/coregraphics/CGColor.h"
 #include "platform/coregraphics/CGGeometry.h"
+#include "platform/coregraphics/CGGradient.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/coregraphics/CGPath.h"
 
@@ -77,7 +79,15 @@ void CGContextSetLineCap(const CGContextRef& c, CGLineCap cap);
 void CGContextSetLineJoin(const CGContextRef& c, CGLineJoin join);
 void CGContextSetBlendMode(const CGContextRef& c, CGBlendMode mode);
 void CGContextSetInterpolationQuality(const CGContextRef& c, CGInterpolationQuality quality);
+// Edges are smoothed while both switches are on (both are, at first).
 void CGContextSetShouldAntialias(const CGContextRef& c, bool antialias);
+void CGContextSetAllowsAntialiasing(const CGContextRef& c, bool allows);
+// Fills, strokes and images drawn afterwards cast a shadow: their alpha, blurred by a stack
+// blur of radius `blur` pixels, tinted with `color` and moved by `offset` in the context's
+// base space (y up, whatever the transform). No colour (or a clear one) turns shadows off.
+void CGContextSetShadowWithColor(const CGContextRef& c, CGSize offset, CGFloat blur, std::optional<CGColor> color);
+// A shadow of black at one third alpha.
+void CGContextSetShadow(const CGContextRef& c, CGSize offset, CGFloat blur);
 
 void CGContextFillRect(const CGContextRef& c, CGRect rect);
 void CGContextStrokeRect(const CGContextRef& c, CGRect rect);
@@ -106,5 +116,13 @@ void CGContextDrawPath(const CGContextRef& c, CGPathDrawingMode mode);
 void CGContextClip(const CGContextRef& c);
 void CGContextEOClip(const CGContextRef& c);
 void CGContextClipToRect(const CGContextRef& c, CGRect rect);
+
+// The smallest user-space rectangle holding the clip; the zero rectangle when nothing can be drawn.
+CGRect CGContextGetClipBoundingBox(const CGContextRef& c);
+
+// Paints the gradient along the axis from `start` to `end` (user space) over the clip,
+// extended past either end only as the options say. Start equal to end draws nothing.
+void CGContextDrawLinearGradient(const CGContextRef& c, const CGGradientRef& gradient, CGPoint start, CGPoint end,
+                                 unsigned options);
 
 void CGContextDrawImage(const CGContextRef& c, CGRect rect, const CGImageRef& image);

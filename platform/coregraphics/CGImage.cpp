@@ -78,6 +78,29 @@ CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect) {
                          std::move(bytes));
 }
 
+CGImageRef CGImageCreateWithMask(const CGImageRef& image, const CGImageRef& mask) {
+    if (!image || !mask) return nullptr;
+    auto* surface = static_cast<cairo_surface_t*>(image->cairoSurface());
+    auto maskLayout = layoutOf(*mask);
+    if (!surface || !maskLayout) return nullptr;
+    const bool maskHasAlpha = maskLayout->alpha != cgpixels::Layout::Alpha::None &&
+                              maskLayout->alpha != cgpixels::Layout::Alpha::Skip;
+    const std::size_t w = image->width, h = image->height, stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
+    const std::uint8_t* src = cairo_image_surface_get_data(surface);
+    std::vector<std::uint8_t> bytes(w * h * 4);
+    for (std::size_t y = 0; y < h; ++y) {
+        const std::size_t my = y * mask->height / h;
+        for (std::size_t x = 0; x < w; ++x) {
+            const CGColor m = CGImageGetPixel(mask, x * mask->width / w, my);
+            const double coverage = maskHasAlpha ? m.a : 1 - m.r;
+            for (int k = 0; k < 4; ++k)
+                bytes[(y * w + x) * 4 + k] = static_cast<std::uint8_t>(std::lround(src[y * stride + x * 4 + k] * coverage));
+        }
+    }
+    return CGImageCreate(w, h, 8, 32, w * 4, CGColorSpaceCreateDeviceRGB(),
+                         kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, std::move(bytes));
+}
+
 std::size_t CGImageGetWidth(const CGImageRef& image) { return image ? image->width : 0; }
 std::size_t CGImageGetHeight(const CGImageRef& image) { return image ? image->height : 0; }
 std::size_t CGImageGetBitsPerComponent(const CGImageRef& image) { return image ? image->bitsPerComponent : 0; }

@@ -66,6 +66,12 @@ CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::size_t bits
 // when nothing is left.
 CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect);
 
+// The image seen through a mask stretched over it: where the mask has alpha, its alpha is the
+// coverage; a mask without alpha covers by the inverse of its grey (black shows the image,
+// white hides it). The result holds premultiplied alpha first in little-endian words. Null
+// when either is null.
+CGImageRef CGImageCreateWithMask(const CGImageRef& image, const CGImageRef& mask);
+
 std::size_t CGImageGetWidth(const CGImageRef& image);
 std::size_t CGImageGetHeight(const CGImageRef& image);
 std::size_t CGImageGetBitsPerComponent(const CGImageRef& image);

@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/NSObject.h"
 #include "platform/quartzcore/CABase.h"
 #include "platform/quartzcore/CAMediaTimingFunction.h"
 #include "platform/quartzcore/CAValue.h"
@@ -29,7 +30,7 @@
 struct CALayerProperties;
 class CAAnimation;
 
-class CAAnimationDelegate {
+class CAAnimationDelegate : public NSObject {
 public:
     virtual ~CAAnimationDelegate() = default;
     virtual void animationDidStart(CAAnimation&) {}
@@ -38,7 +39,7 @@ public:
 
 enum class CAFillMode { Removed, Forwards, Backwards, Both };
 
-class CAAnimation {
+class CAAnimation : public NSObject {
 public:
     static constexpr CFTimeInterval kDefaultDuration = 0.25;
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/coregraphics/CGColor.h"
+#include "platform/foundation/NSObject.h"
 #include "platform/coregraphics/CGContext.h"
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/coregraphics/CGImage.h"
@@ -73,7 +74,7 @@ struct CALayerProperties {
     std::map<std::string, CAValue> further;
 };
 
-class CALayer : public std::enable_shared_from_this<CALayer> {
+class CALayer : public NSObject, public std::enable_shared_from_this<CALayer> {
 public:
     static std::shared_ptr<CALayer> layer() { return std::make_shared<CALayer>(); }
     CALayer();

@@ -86,7 +86,7 @@ inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleBottomMargin = 1 <
 
 class UIWindow;
 
-class UIView : public CALayerDelegate, public std::enable_shared_from_this<UIView> {
+class UIView : public NSObject, public CALayerDelegate, public std::enable_shared_from_this<UIView> {
 public:
     using LayerClass = std::shared_ptr<CALayer> (*)();
     static LayerClass layerClass() { return &CALayer::layer; }
