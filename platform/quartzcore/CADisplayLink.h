@@ -9,10 +9,11 @@
 #include <memory>
 #include <set>
 
+#include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CABase.h"
 
-class CADisplayLink : public std::enable_shared_from_this<CADisplayLink> {
+class CADisplayLink : public NSObject, public std::enable_shared_from_this<CADisplayLink> {
 public:
     using Block = std::function<void(CADisplayLink&)>;
     static constexpr double kRefreshRate = 60;

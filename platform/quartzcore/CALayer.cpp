@@ -3,9 +3,23 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/quartzcore/CAAnimation.h"
+#include "platform/quartzcore/CADisplayLink.h"
 #include "platform/quartzcore/CATransaction.h"
 
 namespace {
+
+void reportStop(const std::shared_ptr<CAAnimation>& animation, bool finished) {
+    if (const auto delegate = animation->delegate()) delegate->animationDidStop(*animation, finished);
+}
+
+// A stop that is not the animation's own end reaches its delegate in the next pass, not in
+// the middle of the call that removed it.
+void postStop(std::shared_ptr<CAAnimation> animation) {
+    if (!animation->delegate()) return;
+    NSRunLoop::mainRunLoop().performBlock([animation = std::move(animation)] { reportStop(animation, false); });
+}
 
 CGRect boundingBox(const CAFlatTransform& t, CGRect r) {
     r = CGRectStandardize(r);
@@ -48,6 +62,8 @@ CATransform3D CALayer::placement(const CALayerProperties& p, const CALayerProper
 CALayer::CALayer() = default;
 
 CALayer::~CALayer() {
+    for (AnimationEntry& entry : animations_)
+        if (!entry.ended) postStop(std::move(entry.animation));
     for (const auto& sub : sublayers_) sub->superlayer_ = nullptr;
     if (mask_) mask_->maskOwner_ = nullptr;
 }
@@ -271,14 +287,29 @@ CALayer* CALayer::hitTest(CGPoint point) {
 
 // ---- Animations ----------------------------------------------------------------------------
 
+namespace {
+
+// Layers whose animations change properties they draw: redrawn on every display frame.
+struct DrawnAnimations {
+    std::vector<std::weak_ptr<CALayer>> layers;
+    std::shared_ptr<CADisplayLink> link;
+};
+
+DrawnAnimations& drawnAnimations() {
+    static DrawnAnimations drawn;
+    return drawn;
+}
+
+}  // namespace
+
 CALayerProperties CALayer::presentationAt(CFTimeInterval time) const {
     CALayerProperties p = model_;
-    for (const auto& [key, animation] : animations_) animation->applyToPresentation(p, time);
+    for (const AnimationEntry& entry : animations_) entry.animation->applyToPresentation(p, time);
     return p;
 }
 
 std::shared_ptr<CALayer> CALayer::presentationLayer() const {
-    auto copy = std::make_shared<CALayer>();
+    auto copy = newPresentationInstance();
     copy->model_ = presentation();
     copy->contents_ = contents_;
     copy->contentsScale_ = contentsScale_;
@@ -289,29 +320,125 @@ std::shared_ptr<CALayer> CALayer::presentationLayer() const {
     return copy;
 }
 
-void CALayer::addAnimation(std::shared_ptr<CAAnimation> animation, const std::string& key) {
+void CALayer::addAnimation(const std::shared_ptr<CAAnimation>& animation, const std::string& key) {
     if (!animation) return;
-    if (animation->beginTime == 0) animation->beginTime = CACurrentMediaTime();
-    CATransaction::noteAnimationEnd(animation->beginTime + animation->duration);
+    std::shared_ptr<CAAnimation> copy = animation->copy();
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    const CFTimeInterval now = loop.now();
+    if (copy->beginTime == 0) copy->beginTime = now;
+    const CFTimeInterval end = copy->endTime();
+    if (std::isfinite(end)) CATransaction::noteAnimationEnd(end);
     std::string name = key.empty() ? "\x01anonymous-" + std::to_string(++anonymousAnimations_) : key;
     removeAnimationForKey(name);
-    animations_.emplace_back(std::move(name), std::move(animation));
+    const bool drawn = copy->changesKey([this](const std::string& k) { return needsDisplayForKey(k); });
+    animations_.push_back({std::move(name), copy});
+
+    // Passes at the start and at the end, so both are reported on time on any clock.
+    auto update = [weak = weak_from_this()] {
+        if (auto layer = weak.lock()) layer->updateAnimations();
+    };
+    if (copy->beginTime > now) loop.performAtDate(copy->beginTime, update);
+    else loop.performBlock(update);
+    if (std::isfinite(end)) loop.performAtDate(end, update);
+    if (drawn) redrawAnimatedLayersEachFrame(*this);
+}
+
+void CALayer::updateAnimations() {
+    const CFTimeInterval now = CACurrentMediaTime();
+    std::vector<std::shared_ptr<CAAnimation>> started, stopped;
+    for (AnimationEntry& entry : animations_) {
+        if (!entry.started && now >= entry.animation->beginTime) {
+            entry.started = true;
+            started.push_back(entry.animation);
+        }
+        if (!entry.ended && now >= entry.animation->endTime()) {
+            entry.ended = true;
+            stopped.push_back(entry.animation);
+        }
+    }
+    std::erase_if(animations_, [](const AnimationEntry& e) { return e.ended && e.animation->removedOnCompletion; });
+    for (const auto& animation : started)
+        if (const auto delegate = animation->delegate()) delegate->animationDidStart(*animation);
+    for (const auto& animation : stopped) reportStop(animation, true);
 }
 
 std::shared_ptr<CAAnimation> CALayer::animationForKey(const std::string& key) const {
-    for (const auto& [k, animation] : animations_)
-        if (k == key) return animation;
+    for (const AnimationEntry& entry : animations_)
+        if (entry.key == key) return entry.animation;
     return nullptr;
 }
 
 void CALayer::removeAnimationForKey(const std::string& key) {
-    std::erase_if(animations_, [&](const auto& entry) { return entry.first == key; });
+    auto it = std::find_if(animations_.begin(), animations_.end(), [&](const AnimationEntry& e) { return e.key == key; });
+    if (it == animations_.end()) return;
+    AnimationEntry entry = std::move(*it);
+    animations_.erase(it);
+    if (!entry.ended) postStop(std::move(entry.animation));
 }
 
-void CALayer::removeAllAnimations() { animations_.clear(); }
+void CALayer::removeAllAnimations() {
+    auto entries = std::move(animations_);
+    animations_.clear();
+    for (AnimationEntry& entry : entries)
+        if (!entry.ended) postStop(std::move(entry.animation));
+}
 
 std::vector<std::string> CALayer::animationKeys() const {
     std::vector<std::string> keys;
-    for (const auto& [key, animation] : animations_) keys.push_back(key);
+    for (const AnimationEntry& entry : animations_) keys.push_back(entry.key);
     return keys;
+}
+
+CAValue CALayer::valueForKeyPath(const std::string& keyPath) const { return CALayerPropertiesValueForKeyPath(model_, keyPath); }
+
+void CALayer::setValueForKeyPath(const std::string& keyPath, const CAValue& value) {
+    CALayerPropertiesSetValueForKeyPath(model_, keyPath, value);
+    if (needsDisplayForKey(keyPath.substr(0, keyPath.find('.')))) setNeedsDisplay();
+}
+
+// ---- Drawing animated properties -----------------------------------------------------------
+
+bool CALayer::animatesDrawnKeys() const {
+    const CFTimeInterval now = CACurrentMediaTime();
+    for (const AnimationEntry& entry : animations_)
+        if (now < entry.animation->endTime() &&
+            entry.animation->changesKey([this](const std::string& k) { return needsDisplayForKey(k); }))
+            return true;
+    return false;
+}
+
+// The presentation draws itself (the presentation instance is of this layer's class), and
+// what it drew becomes this layer's contents for the frame.
+void CALayer::drawPresentation() {
+    auto copy = presentationLayer();
+    copy->display();
+    contents_ = copy->contents_;
+}
+
+void CALayer::redrawAnimatedLayersEachFrame(CALayer& layer) {
+    DrawnAnimations& drawn = drawnAnimations();
+    const auto weak = layer.weak_from_this();
+    const bool known = std::any_of(drawn.layers.begin(), drawn.layers.end(),
+                                   [&](const auto& w) { return !w.owner_before(weak) && !weak.owner_before(w); });
+    if (!known) drawn.layers.push_back(weak);
+    if (drawn.link) return;
+    drawn.link = CADisplayLink::displayLinkWithTarget([](CADisplayLink&) {
+        DrawnAnimations& all = drawnAnimations();
+        auto layers = all.layers;
+        std::erase_if(all.layers, [](const std::weak_ptr<CALayer>& w) {
+            auto l = w.lock();
+            return !l || !l->animatesDrawnKeys();
+        });
+        for (const auto& weakLayer : layers)
+            if (auto l = weakLayer.lock()) {
+                if (l->animatesDrawnKeys()) l->drawPresentation();
+                else l->setNeedsDisplay();  // the last frame shows the model again
+            }
+        if (all.layers.empty()) {
+            auto link = std::move(all.link);
+            all.link = nullptr;
+            link->invalidate();
+        }
+    });
+    drawn.link->addToRunLoop(NSRunLoop::mainRunLoop(), NSRunLoopCommonModes);
 }

@@ -28,11 +28,13 @@
 #include <vector>
 
 #include "platform/coregraphics/CGColor.h"
+#include "platform/foundation/NSObject.h"
 #include "platform/coregraphics/CGContext.h"
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/quartzcore/CABase.h"
 #include "platform/quartzcore/CATransform3D.h"
+#include "platform/quartzcore/CAValue.h"
 
 class CALayer;
 class CAAnimation;
@@ -70,20 +72,12 @@ struct CALayerProperties {
     CGSize shadowOffset{0, -3};
     CGFloat shadowRadius = 3;
     CGRect contentsRect{{0, 0}, {1, 1}};
+    // Properties a layer subclass declares (a gradient's "colors", a custom drawing's
+    // parameters), by key: animatable and copied into the presentation like the rest.
+    std::map<std::string, CAValue> further;
 };
 
-// An animation attached to a layer: it writes its value into the presentation at a time.
-// Concrete animations (basic, keyframe, spring, groups) build on this.
-class CAAnimation {
-public:
-    virtual ~CAAnimation() = default;
-    // Media time at which it starts; 0 when added means "now".
-    CFTimeInterval beginTime = 0;
-    CFTimeInterval duration = 0.25;
-    virtual void applyToPresentation(CALayerProperties& presentation, CFTimeInterval time) const = 0;
-};
-
-class CALayer : public std::enable_shared_from_this<CALayer> {
+class CALayer : public NSObject, public std::enable_shared_from_this<CALayer> {
 public:
     static std::shared_ptr<CALayer> layer() { return std::make_shared<CALayer>(); }
     CALayer();
@@ -224,11 +218,27 @@ public:
     // contents scale and no sublayers; its `modelLayer` is this layer (while this one lives).
     std::shared_ptr<CALayer> presentationLayer() const;
     const CALayer* modelLayer() const { return modelLayer_ ? modelLayer_ : this; }
-    void addAnimation(std::shared_ptr<CAAnimation> animation, const std::string& key);
+    // Adds a copy of the animation (see CAAnimation.h for its life on the layer); an empty
+    // key gives it a name of its own. An animation already under the key is removed first.
+    void addAnimation(const std::shared_ptr<CAAnimation>& animation, const std::string& key);
     std::shared_ptr<CAAnimation> animationForKey(const std::string& key) const;
     void removeAnimationForKey(const std::string& key);
     void removeAllAnimations();
     std::vector<std::string> animationKeys() const;
+
+    // Key-value access to the properties (model, or the presentation on a presentation
+    // layer); key paths as CAValue.h lists them. Setting a key the subclass says needs
+    // display marks the layer for display.
+    CAValue valueForKeyPath(const std::string& keyPath) const;
+    void setValueForKeyPath(const std::string& keyPath, const CAValue& value);
+    // Keys of the subclass's own properties whose change means drawing again; while an
+    // animation changes one, the layer draws its presentation once every display frame.
+    virtual bool needsDisplayForKey(const std::string& key) const { return false; }
+
+protected:
+    // A new, empty layer of the same class, for presentation copies. Subclasses that draw
+    // their own properties return their own kind.
+    virtual std::shared_ptr<CALayer> newPresentationInstance() const { return std::make_shared<CALayer>(); }
 
 private:
     void attach(const std::shared_ptr<CALayer>& layer, std::size_t index);
@@ -255,7 +265,17 @@ private:
     CALayerDelegate* delegate_ = nullptr;
     bool needsDisplay_ = false, displayPending_ = false;
     bool needsLayout_ = false, layoutPending_ = false;
-    std::vector<std::pair<std::string, std::shared_ptr<CAAnimation>>> animations_;
+    struct AnimationEntry {
+        std::string key;
+        std::shared_ptr<CAAnimation> animation;
+        bool started = false, ended = false;
+    };
+    // Reports starts and ends that have fallen due; ends redrawing when nothing drawn runs.
+    void updateAnimations();
+    bool animatesDrawnKeys() const;
+    void drawPresentation();
+    static void redrawAnimatedLayersEachFrame(CALayer& layer);
+    std::vector<AnimationEntry> animations_;
     int anonymousAnimations_ = 0;
     const CALayer* modelLayer_ = nullptr;
 };

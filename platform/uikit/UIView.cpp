@@ -4,6 +4,7 @@
 
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIWindow.h"
 
 UIView::UIView(CGRect frame) : UIView(frame, layerClass()) {}
 
@@ -21,10 +22,30 @@ UIView::~UIView() {
 
 // ---- Geometry and look ---------------------------------------------------------------------
 
-void UIView::setFrame(CGRect frame) { layer_->setFrame(frame); }
-void UIView::setBounds(CGRect bounds) { layer_->setBounds(bounds); }
-void UIView::setCenter(CGPoint center) { layer_->setPosition(center); }
-void UIView::setTransform(CGAffineTransform transform) { layer_->setAffineTransform(transform); }
+void UIView::setFrame(CGRect frame) {
+    willChangeAnimatable("position");
+    willChangeAnimatable("bounds");
+    const CGSize old = bounds().size;
+    layer_->setFrame(frame);
+    boundsSizeChanged(old);
+}
+
+void UIView::setBounds(CGRect bounds) {
+    willChangeAnimatable("bounds");
+    const CGSize old = this->bounds().size;
+    layer_->setBounds(bounds);
+    boundsSizeChanged(old);
+}
+
+void UIView::setCenter(CGPoint center) {
+    willChangeAnimatable("position");
+    layer_->setPosition(center);
+}
+
+void UIView::setTransform(CGAffineTransform transform) {
+    willChangeAnimatable("transform");
+    layer_->setAffineTransform(transform);
+}
 
 void UIView::setContentScaleFactor(CGFloat scale) {
     if (!(scale > 0) || scale == layer_->contentsScale()) return;
@@ -32,9 +53,13 @@ void UIView::setContentScaleFactor(CGFloat scale) {
     if (draws_ == Draws::Yes) setNeedsDisplay();
 }
 
-void UIView::setAlpha(CGFloat alpha) { layer_->setOpacity(static_cast<float>(alpha)); }
+void UIView::setAlpha(CGFloat alpha) {
+    willChangeAnimatable("opacity");
+    layer_->setOpacity(static_cast<float>(alpha));
+}
 
 void UIView::setBackgroundColor(std::optional<UIColor> color) {
+    willChangeAnimatable("backgroundColor");
     backgroundColor_ = color;
     layer_->setBackgroundColor(color ? std::optional<CGColor>(color->CGColor()) : std::nullopt);
 }
@@ -56,7 +81,64 @@ void UIView::setContentMode(UIViewContentMode mode) {
     layer_->setNeedsDisplayOnBoundsChange(mode == UIViewContentMode::Redraw);
 }
 
+// ---- Autoresizing --------------------------------------------------------------------------
+
+void UIView::boundsSizeChanged(CGSize oldSize) {
+    if (!autoresizesSubviews_ || bounds().size == oldSize) return;
+    for (const auto& view : std::vector(subviews_)) view->resizeWithOldSuperviewSize(oldSize);
+}
+
+namespace {
+
+// Shares a change of the superview's length among the flexible parts of one axis (leading
+// margin, length, trailing margin) in proportion to their sizes, evenly when they are all 0.
+void shareChange(CGFloat& origin, CGFloat& length, CGFloat oldTotal, CGFloat newTotal, bool flexLead, bool flexLength,
+                 bool flexTrail) {
+    const CGFloat delta = newTotal - oldTotal;
+    if (delta == 0 || !(flexLead || flexLength || flexTrail)) return;
+    const CGFloat parts[3] = {origin, length, oldTotal - origin - length};
+    const bool flexible[3] = {flexLead, flexLength, flexTrail};
+    CGFloat sum = 0;
+    int count = 0;
+    for (int i = 0; i < 3; ++i)
+        if (flexible[i]) sum += std::max<CGFloat>(parts[i], 0), ++count;
+    auto share = [&](int i) {
+        if (!flexible[i]) return CGFloat(0);
+        return sum > 0 ? delta * std::max<CGFloat>(parts[i], 0) / sum : delta / count;
+    };
+    origin += share(0);
+    length = std::max<CGFloat>(length + share(1), 0);
+}
+
+}  // namespace
+
+void UIView::resizeWithOldSuperviewSize(CGSize oldSize) {
+    if (autoresizingMask_ == UIViewAutoresizingNone || !superview_) return;
+    const CGSize newSize = superview_->bounds().size;
+    CGRect f = frame();
+    const UIViewAutoresizing m = autoresizingMask_;
+    shareChange(f.origin.x, f.size.width, oldSize.width, newSize.width, m & UIViewAutoresizingFlexibleLeftMargin,
+                m & UIViewAutoresizingFlexibleWidth, m & UIViewAutoresizingFlexibleRightMargin);
+    shareChange(f.origin.y, f.size.height, oldSize.height, newSize.height, m & UIViewAutoresizingFlexibleTopMargin,
+                m & UIViewAutoresizingFlexibleHeight, m & UIViewAutoresizingFlexibleBottomMargin);
+    setFrame(f);
+}
+
 // ---- Tree ----------------------------------------------------------------------------------
+
+UIWindow* UIView::window() const {
+    const UIView* root = this;
+    while (root->superview_) root = root->superview_;
+    return dynamic_cast<UIWindow*>(const_cast<UIView*>(root));
+}
+
+void UIView::moveToWindow(UIWindow* oldWindow, UIWindow* newWindow, bool did) {
+    if (oldWindow == newWindow) return;
+    if (did) didMoveToWindow();
+    else willMoveToWindow(newWindow);
+    for (const auto& view : std::vector(subviews_)) view->moveToWindow(oldWindow, newWindow, did);
+}
+
 
 void UIView::insertAt(const std::shared_ptr<UIView>& view, std::size_t index) {
     if (!view || view.get() == this || isDescendantOfView(view.get())) return;
@@ -66,8 +148,12 @@ void UIView::insertAt(const std::shared_ptr<UIView>& view, std::size_t index) {
         auto it = std::find(subviews_.begin(), subviews_.end(), keep);
         if (static_cast<std::size_t>(it - subviews_.begin()) < index) --index;
         subviews_.erase(it);
-    } else {
+    }
+    UIWindow* const oldWindow = keep->window();
+    UIWindow* const newWindow = window();
+    if (moving) {
         keep->willMoveToSuperview(this);
+        keep->moveToWindow(oldWindow, newWindow, false);
         if (keep->superview_) keep->superview_->detach(keep.get());
     }
     index = std::min(index, subviews_.size());
@@ -80,6 +166,7 @@ void UIView::insertAt(const std::shared_ptr<UIView>& view, std::size_t index) {
     keep->superview_ = this;
     if (moving) {
         keep->didMoveToSuperview();
+        keep->moveToWindow(oldWindow, newWindow, true);
         didAddSubview(keep.get());
     }
     setNeedsLayout();
@@ -122,9 +209,12 @@ void UIView::sendSubviewToBack(const UIView* view) {
 void UIView::removeFromSuperview() {
     if (!superview_) return;
     auto self = shared_from_this();
+    UIWindow* const oldWindow = window();
     willMoveToSuperview(nullptr);
+    moveToWindow(oldWindow, nullptr, false);
     superview_->detach(this);
     didMoveToSuperview();
+    moveToWindow(oldWindow, nullptr, true);
 }
 
 bool UIView::isDescendantOfView(const UIView* view) const {
@@ -186,7 +276,8 @@ CGRect UIView::convertRectFromView(CGRect rect, const UIView* view) const {
 bool UIView::pointInside(CGPoint point) const { return CGRectContainsPoint(bounds(), point); }
 
 UIView* UIView::hitTest(CGPoint point) {
-    if (isHidden() || !userInteractionEnabled_ || alpha() < 0.01 || !pointInside(point)) return nullptr;
+    if (isHidden() || !userInteractionEnabled_ || touchBlockingAnimations_ > 0 || alpha() < 0.01 || !pointInside(point))
+        return nullptr;
     for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it)
         if (UIView* hit = (*it)->hitTest((*it)->convertPointFromView(point, this))) return hit;
     return this;
@@ -205,4 +296,19 @@ void UIView::touchesEnded(const UITouchSet& touches, const UIEvent* event) {
 }
 void UIView::touchesCancelled(const UITouchSet& touches, const UIEvent* event) {
     if (superview_) superview_->touchesCancelled(touches, event);
+}
+
+// ---- Delayed work --------------------------------------------------------------------------
+
+void UIView::performAfterDelay(const std::string& key, NSTimeInterval delay, std::function<void(UIView&)> block) {
+    if (!block) return;
+    NSRunLoop::mainRunLoop().performAfterDelay(this, key, delay, [weak = weak_from_this(), block = std::move(block)] {
+        if (auto view = weak.lock()) block(*view);
+    });
+}
+
+void UIView::cancelPreviousPerformRequests() { NSRunLoop::mainRunLoop().cancelPreviousPerformRequests(this); }
+
+void UIView::cancelPreviousPerformRequests(const std::string& key) {
+    NSRunLoop::mainRunLoop().cancelPreviousPerformRequests(this, key);
 }

@@ -19,14 +19,30 @@
 // Layout: `setNeedsLayout` (also implied by a change of the bounds' size and by adding a
 // subview) asks for `layoutSubviews` at the end of the run loop's turn, or at once through
 // `layoutIfNeeded`; parents are laid out before their subviews.
+// Animations (UIView+Animations.cpp): the block forms record the changes made inside the block
+// to alpha, transform, frame, centre, bounds and background colour, and turn each into a layer
+// animation from the old value (the presentation with BeginFromCurrentState) to the new one;
+// the model changes at once. The completion runs once every animation of the block has
+// stopped, with YES when all finished. Zero duration: no animation, the completion (YES) runs
+// on the next turn of the main queue; a block that changes nothing completes (YES) after its
+// delay and duration. Views being animated ignore touches unless AllowUserInteraction.
+// Delegates of these animations hold their view weakly.
+//
+// Autoresizing: when a view's bounds change size, each subview with flexible parts in its
+// `autoresizingMask` shares the change among them in proportion to their sizes.
+//
 // Drawing: a subclass that overrides `drawRect` draws its content into its layer (at the
 // content scale, origin top-left, `UIGraphicsGetCurrentContext` current) when it was marked
 // with `setNeedsDisplay`; a view that does not override it never allocates a bitmap.
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/coregraphics/CGGeometry.h"
+#include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CALayer.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UITouch.h"
@@ -36,7 +52,41 @@ enum class UIViewContentMode {
     Left = 7, Right = 8, TopLeft = 9, TopRight = 10, BottomLeft = 11, BottomRight = 12,
 };
 
-class UIView : public CALayerDelegate, public std::enable_shared_from_this<UIView> {
+using UIViewAnimationOptions = std::uint64_t;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionLayoutSubviews = 1 << 0;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionAllowUserInteraction = 1 << 1;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionBeginFromCurrentState = 1 << 2;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionRepeat = 1 << 3;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionAutoreverse = 1 << 4;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionCurveEaseInOut = 0 << 16;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionCurveEaseIn = 1 << 16;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionCurveEaseOut = 2 << 16;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionCurveLinear = 3 << 16;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionTransitionNone = 0 << 20;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionTransitionFlipFromLeft = 1 << 20;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionTransitionFlipFromRight = 2 << 20;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionTransitionCurlUp = 3 << 20;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionTransitionCurlDown = 4 << 20;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionTransitionCrossDissolve = 5 << 20;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionTransitionFlipFromTop = 6 << 20;
+inline constexpr UIViewAnimationOptions UIViewAnimationOptionTransitionFlipFromBottom = 7 << 20;
+inline constexpr UIViewAnimationOptions UIViewKeyframeAnimationOptionCalculationModeLinear = 0 << 10;
+inline constexpr UIViewAnimationOptions UIViewKeyframeAnimationOptionCalculationModeDiscrete = 1 << 10;
+
+enum class UIViewAnimationCurve { EaseInOut = 0, EaseIn = 1, EaseOut = 2, Linear = 3 };
+
+using UIViewAutoresizing = unsigned;
+inline constexpr UIViewAutoresizing UIViewAutoresizingNone = 0;
+inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleLeftMargin = 1 << 0;
+inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleWidth = 1 << 1;
+inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleRightMargin = 1 << 2;
+inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleTopMargin = 1 << 3;
+inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleHeight = 1 << 4;
+inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleBottomMargin = 1 << 5;
+
+class UIWindow;
+
+class UIView : public NSObject, public CALayerDelegate, public std::enable_shared_from_this<UIView> {
 public:
     using LayerClass = std::shared_ptr<CALayer> (*)();
     static LayerClass layerClass() { return &CALayer::layer; }
@@ -77,6 +127,10 @@ public:
     void setTag(int tag) { tag_ = tag; }
     bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
     void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
+    UIViewAutoresizing autoresizingMask() const { return autoresizingMask_; }
+    void setAutoresizingMask(UIViewAutoresizing mask) { autoresizingMask_ = mask; }
+    bool autoresizesSubviews() const { return autoresizesSubviews_; }
+    void setAutoresizesSubviews(bool resizes) { autoresizesSubviews_ = resizes; }
 
     // ---- Tree ----------------------------------------------------------------------------
     UIView* superview() const { return superview_; }
@@ -119,11 +173,60 @@ public:
     virtual void touchesEnded(const UITouchSet& touches, const UIEvent* event);
     virtual void touchesCancelled(const UITouchSet& touches, const UIEvent* event);
 
+    // The window at the root of the view's tree, or null.
+    UIWindow* window() const;
+
     // ---- Hooks of the tree ---------------------------------------------------------------
     virtual void willMoveToSuperview(UIView* newSuperview) {}
     virtual void didMoveToSuperview() {}
+    // Sent to a view and every view below it when their window changes.
+    virtual void willMoveToWindow(UIWindow* newWindow) {}
+    virtual void didMoveToWindow() {}
     virtual void didAddSubview(UIView* subview) {}
     virtual void willRemoveSubview(UIView* subview) {}
+
+    // ---- Delayed work --------------------------------------------------------------------
+    // Runs the block with this view after the delay on the main run loop, unless the view is
+    // gone by then (the request holds it weakly) or the request was cancelled.
+    void performAfterDelay(const std::string& key, NSTimeInterval delay, std::function<void(UIView&)> block);
+    void cancelPreviousPerformRequests();
+    void cancelPreviousPerformRequests(const std::string& key);
+
+    // ---- Animations (UIView+Animations.cpp) ----------------------------------------------
+    using Animations = std::function<void()>;
+    using Completion = std::function<void(bool finished)>;
+    static void animateWithDuration(NSTimeInterval duration, Animations animations, Completion completion = nullptr);
+    static void animateWithDuration(NSTimeInterval duration, NSTimeInterval delay, UIViewAnimationOptions options,
+                                    Animations animations, Completion completion);
+    // A spring: damping ratio (1 settles without overshoot, lower values overshoot) and initial
+    // velocity in whole changes per second.
+    static void animateWithDuration(NSTimeInterval duration, NSTimeInterval delay, CGFloat dampingRatio,
+                                    CGFloat velocity, UIViewAnimationOptions options, Animations animations,
+                                    Completion completion);
+    // Key frames: inside the block, each `addKeyframeWithRelativeStartTime` animates what its
+    // own block changes over its share of the duration; values hold between key frames.
+    static void animateKeyframesWithDuration(NSTimeInterval duration, NSTimeInterval delay,
+                                             UIViewAnimationOptions options, Animations animations,
+                                             Completion completion);
+    static void addKeyframeWithRelativeStartTime(double startTime, double relativeDuration, Animations animations);
+    // Changes the view at once and covers the change with a transition from a snapshot of its
+    // old look: cross-dissolve (also for the curls), flips as a squash to a line and back.
+    static void transitionWithView(const std::shared_ptr<UIView>& view, NSTimeInterval duration,
+                                   UIViewAnimationOptions options, Animations animations, Completion completion);
+    // The older form: the changes between the two calls animate with the settings made
+    // between them (0.2 s, ease-in-out by default); the stop block stands for the delegate.
+    static void beginAnimations(const std::string& animationID = {});
+    static void commitAnimations();
+    static void setAnimationDuration(NSTimeInterval duration);
+    static void setAnimationDelay(NSTimeInterval delay);
+    static void setAnimationCurve(UIViewAnimationCurve curve);
+    static void setAnimationRepeatCount(float count);
+    static void setAnimationRepeatAutoreverses(bool autoreverses);
+    static void setAnimationBeginsFromCurrentState(bool fromCurrentState);
+    static void setAnimationDidStopBlock(Completion block);
+    static void performWithoutAnimation(const Animations& animations);
+    static bool areAnimationsEnabled();
+    static void setAnimationsEnabled(bool enabled);
 
     // CALayerDelegate
     bool displayLayer(CALayer& layer) override;
@@ -133,8 +236,14 @@ protected:
     UIView(CGRect frame, LayerClass layerClass);
 
 private:
+    friend struct UIViewAnimationContext;
     void insertAt(const std::shared_ptr<UIView>& view, std::size_t index);
     void detach(UIView* view);
+    // Notes the value of an animatable key path before a change, for an open animation block.
+    void willChangeAnimatable(const char* keyPath);
+    void boundsSizeChanged(CGSize oldSize);
+    void resizeWithOldSuperviewSize(CGSize oldSize);
+    void moveToWindow(UIWindow* oldWindow, UIWindow* newWindow, bool did);
 
     std::shared_ptr<CALayer> layer_;
     UIView* superview_ = nullptr;
@@ -143,6 +252,9 @@ private:
     UIViewContentMode contentMode_ = UIViewContentMode::ScaleToFill;
     int tag_ = 0;
     bool userInteractionEnabled_ = true;
+    UIViewAutoresizing autoresizingMask_ = UIViewAutoresizingNone;
+    bool autoresizesSubviews_ = true;
+    int touchBlockingAnimations_ = 0;
     enum class Draws { Unknown, Yes, No } draws_ = Draws::Unknown;
     bool baseDrawRectCalled_ = false;
 };

@@ -8,6 +8,7 @@
 
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/ExpectGeometry.h"
+#include "platform/quartzcore/CABasicAnimation.h"
 #include "platform/quartzcore/CALayer.h"
 #include "platform/quartzcore/CATransaction.h"
 
@@ -168,15 +169,6 @@ TEST(Layer, LayoutAndDisplayHappenOnceAtTheEndOfTheTurnTopDown) {
     EXPECT_EQ(log.back(), "layout parent");
 }
 
-// An animation that fades opacity from 0 to 1 over its duration.
-class Fade : public CAAnimation {
-public:
-    void applyToPresentation(CALayerProperties& p, CFTimeInterval t) const override {
-        double f = std::clamp((t - beginTime) / duration, 0.0, 1.0);
-        p.opacity = static_cast<float>(f);
-    }
-};
-
 TEST(Layer, PresentationShowsAnimationsWhileTheModelKeepsItsValue) {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
     loop.useManualClock(10);
@@ -185,11 +177,14 @@ TEST(Layer, PresentationShowsAnimationsWhileTheModelKeepsItsValue) {
     bool completed = false;
     CATransaction::begin();
     CATransaction::setCompletionBlock([&] { completed = true; });
-    auto fade = std::make_shared<Fade>();
+    auto fade = CABasicAnimation::animationWithKeyPath("opacity");
+    fade->fromValue = 0.0;
+    fade->toValue = 1.0;
     fade->duration = 2;
+    fade->removedOnCompletion = false;
     layer->addAnimation(fade, "fade");
     CATransaction::commit();
-    EXPECT_DOUBLE_EQ(fade->beginTime, 10);
+    EXPECT_DOUBLE_EQ(layer->animationForKey("fade")->beginTime, 10);
 
     loop.advance(0.5);
     EXPECT_FLOAT_EQ(layer->presentation().opacity, 0.25f);
