@@ -7,7 +7,7 @@
 // "transform", "backgroundColor", "cornerRadius", …), their fields ("position.x",
 // "bounds.size", "bounds.size.width"), the transform's sub-keys "scale", "rotation" and
 // "translation" (with ".x", ".y", ".z"; plain "rotation" is about z, plain "scale" sets all
-// three, plain "translation" is a size), which read the transform's decomposition and, when
+// three and reads the mean of x and y, plain "translation" is a size), which read the transform's decomposition and, when
 // written, rebuild the matrix from it. Any other key is a property a layer subclass keeps in
 // the layer's table of further properties.
 #include <string>
