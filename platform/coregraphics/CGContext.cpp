@@ -136,19 +136,9 @@ void withShadow(CGContext& c, Draw draw) {
     cairo_push_group(cr);
     draw();
     cairo_pattern_t* shape = cairo_pop_group(cr);
-    cairo_surface_t* alpha =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(c.width), static_cast<int>(c.height));
-    cairo_t* scratch = cairo_create(alpha);
-    cairo_matrix_t matrix;
-    cairo_get_matrix(cr, &matrix);
-    cairo_set_matrix(scratch, &matrix);
-    cairo_set_source(scratch, shape);
-    cairo_paint(scratch);
-    cairo_destroy(scratch);
     // Shadow offsets live in the base space (y up), whatever the transform.
-    CGCairoPaintShadow(cr, alpha, 0, 0, c.state.shadowOffset.width, -c.state.shadowOffset.height,
-                       c.state.shadowBlur, *c.state.shadow);
-    cairo_surface_destroy(alpha);
+    CGCairoPaintShadow(cr, shape, c.state.shadowOffset.width, -c.state.shadowOffset.height, c.state.shadowBlur,
+                       *c.state.shadow);
     cairo_save(cr);
     cairo_set_source(cr, shape);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
@@ -586,31 +576,50 @@ void CGContextCairoEnd(const CGContextRef& c) {
 }
 double CGContextGetAlpha(const CGContextRef& c) { return c ? c->state.alpha : 1; }
 
-void CGCairoPaintShadow(cairo_t* cr, cairo_surface_t* shape, double originX, double originY, double dx, double dy,
-                        double radius, CGColor color) {
-    cairo_surface_flush(shape);
-    const int w = cairo_image_surface_get_width(shape), h = cairo_image_surface_get_height(shape);
-    const int stride = cairo_image_surface_get_stride(shape);
-    std::uint8_t* bytes = cairo_image_surface_get_data(shape);
-    // Only the box around what was drawn, grown by the radius, needs blurring.
+void CGCairoPaintShadow(cairo_t* cr, cairo_pattern_t* shape, double dx, double dy, double radius, CGColor color) {
     const int r = static_cast<int>(std::lround(std::max(0.0, radius)));
-    int x0 = w, y0 = h, x1 = -1, y1 = -1;
+    // The clip in device pixels, grown by the reach of the blur and the offset: what is drawn
+    // just outside it can still cast a shadow inside.
+    double a, b, c, d;
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_clip_extents(cr, &a, &b, &c, &d);
+    cairo_restore(cr);
+    const int x0 = static_cast<int>(std::floor(a - std::fabs(dx))) - r, y0 = static_cast<int>(std::floor(b - std::fabs(dy))) - r;
+    const int w = static_cast<int>(std::ceil(c + std::fabs(dx))) + r - x0, h = static_cast<int>(std::ceil(d + std::fabs(dy))) + r - y0;
+    if (w <= 0 || h <= 0 || w > static_cast<int>(kMaxSide) || h > static_cast<int>(kMaxSide)) return;
+    cairo_surface_t* alpha = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* scratch = cairo_create(alpha);
+    cairo_translate(scratch, -x0, -y0);
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    cairo_transform(scratch, &matrix);
+    cairo_set_source(scratch, shape);
+    cairo_paint(scratch);
+    cairo_destroy(scratch);
+    cairo_surface_flush(alpha);
+    const int stride = cairo_image_surface_get_stride(alpha);
+    std::uint8_t* bytes = cairo_image_surface_get_data(alpha);
+    // Only the box around what was drawn, grown by the radius, needs blurring.
+    int bx0 = w, by0 = h, bx1 = -1, by1 = -1;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             std::uint8_t* p = bytes + y * stride + x * 4;
-            const std::uint8_t a = p[3];
-            p[0] = p[1] = p[2] = a;  // the alpha alone, as opaque-white coverage
-            if (a) x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+            const std::uint8_t coverage = p[3];
+            p[0] = p[1] = p[2] = coverage;  // the alpha alone, as white coverage
+            if (coverage) bx0 = std::min(bx0, x), bx1 = std::max(bx1, x), by0 = std::min(by0, y), by1 = std::max(by1, y);
         }
-    if (x1 < 0) return;
-    x0 = std::max(0, x0 - r), y0 = std::max(0, y0 - r), x1 = std::min(w - 1, x1 + r), y1 = std::min(h - 1, y1 + r);
-    CGStackBlur(bytes + y0 * stride + x0 * 4, static_cast<std::size_t>(x1 - x0 + 1), static_cast<std::size_t>(y1 - y0 + 1),
-                static_cast<std::size_t>(stride), r, true);
-    cairo_surface_mark_dirty(shape);
-    cairo_save(cr);
-    cairo_identity_matrix(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-    cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
-    cairo_mask_surface(cr, shape, originX + dx, originY + dy);
-    cairo_restore(cr);
+    if (bx1 >= 0) {
+        bx0 = std::max(0, bx0 - r), by0 = std::max(0, by0 - r), bx1 = std::min(w - 1, bx1 + r), by1 = std::min(h - 1, by1 + r);
+        CGStackBlur(bytes + by0 * stride + bx0 * 4, static_cast<std::size_t>(bx1 - bx0 + 1),
+                    static_cast<std::size_t>(by1 - by0 + 1), static_cast<std::size_t>(stride), r, true);
+        cairo_surface_mark_dirty(alpha);
+        cairo_save(cr);
+        cairo_identity_matrix(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
+        cairo_mask_surface(cr, alpha, x0 + dx, y0 + dy);
+        cairo_restore(cr);
+    }
+    cairo_surface_destroy(alpha);
 }

@@ -13,9 +13,7 @@ void CGContextCairoEnd(const CGContextRef& c);
 double CGContextGetAlpha(const CGContextRef& c);
 // Appends the path to cairo's current path under the current cairo matrix.
 void CGPathAppendToCairo(cairo_t* cr, const CGPath& path);
-// Paints a soft shadow of `shape` (an ARGB surface whose pixel (0, 0) lies at device pixel
-// (originX, originY) of `cr`'s target): its alpha, blurred by a stack blur of `radius`
-// pixels, tinted with `color` and moved by (dx, dy) device pixels. `shape`'s pixels are used
-// up (overwritten) on the way.
-void CGCairoPaintShadow(cairo_t* cr, cairo_surface_t* shape, double originX, double originY, double dx, double dy,
-                        double radius, CGColor color);
+// Paints a soft shadow of `shape` (a pattern painted under `cr`'s current transform, as a
+// popped group is): its alpha, blurred by a stack blur of `radius` pixels, tinted with
+// `color` and moved by (dx, dy) device pixels, within the current clip.
+void CGCairoPaintShadow(cairo_t* cr, cairo_pattern_t* shape, double dx, double dy, double radius, CGColor color);

@@ -69,6 +69,12 @@ inline CGRect CGRectInset(CGRect r, CGFloat dx, CGFloat dy) {
     r = CGRectStandardize(r);
     return {{r.origin.x + dx, r.origin.y + dy}, {r.size.width - 2 * dx, r.size.height - 2 * dy}};
 }
+// The smallest rectangle of whole coordinates holding the rectangle.
+inline CGRect CGRectIntegral(CGRect r) {
+    r = CGRectStandardize(r);
+    const CGFloat x0 = std::floor(r.origin.x), y0 = std::floor(r.origin.y);
+    return {{x0, y0}, {std::ceil(r.origin.x + r.size.width) - x0, std::ceil(r.origin.y + r.size.height) - y0}};
+}
 inline CGRect CGRectIntersection(CGRect a, CGRect b) {
     CGFloat x0 = std::max(CGRectGetMinX(a), CGRectGetMinX(b));
     CGFloat y0 = std::max(CGRectGetMinY(a), CGRectGetMinY(b));

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/quartzcore/CACompositor.h"
+
 namespace platform {
 
 CAEAGLLayer::CAEAGLLayer() : backing_(std::make_shared<CAEAGLLayerBacking>()) {}
@@ -20,5 +22,18 @@ static int32_t PixelExtent(CGFloat points, CGFloat scale) {
 
 int32_t CAEAGLLayer::pixelWidth() const { return PixelExtent(bounds().size.width, contentsScale()); }
 int32_t CAEAGLLayer::pixelHeight() const { return PixelExtent(bounds().size.height, contentsScale()); }
+
+void CAEAGLLayer::drawLayerContent(const CGContextRef& context, const CALayerProperties& p) const {
+    const CAEAGLLayerContents& presented = backing_->contents;
+    if (presented.presentCount == 0 || presented.width <= 0 || presented.height <= 0) return;
+    if (!shown_ || shownCount_ != presented.presentCount) {
+        // GL hands over premultiplied colour, as the engine's blending makes it.
+        shown_ = CGImageCreate(static_cast<std::size_t>(presented.width), static_cast<std::size_t>(presented.height), 8, 32,
+                               static_cast<std::size_t>(presented.width) * 4, CGColorSpaceCreateDeviceRGB(),
+                               kCGImageAlphaPremultipliedLast, presented.pixels);
+        shownCount_ = presented.presentCount;
+    }
+    if (shown_) CACompositor::drawImage(context, shown_, p.bounds);
+}
 
 }  // namespace platform

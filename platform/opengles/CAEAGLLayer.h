@@ -62,7 +62,14 @@ public:
 
     const std::shared_ptr<CAEAGLLayerBacking>& backing() const { return backing_; }
 
+    // Shows the pixels last presented over the bounds, as the screen would (nothing before
+    // the first present).
+    void drawLayerContent(const CGContextRef& context, const CALayerProperties& p) const override;
+
 private:
+    // The presented pixels as an image, made again only after a new present.
+    mutable CGImageRef shown_;
+    mutable uint64_t shownCount_ = 0;
     EAGLDrawableProperties drawableProperties_;
     std::shared_ptr<CAEAGLLayerBacking> backing_;
 };

@@ -21,16 +21,16 @@ void postStop(std::shared_ptr<CAAnimation> animation) {
     NSRunLoop::mainRunLoop().performBlock([animation = std::move(animation)] { reportStop(animation, false); });
 }
 
-CGRect boundingBox(const CATransform3D& t, CGRect r) {
+CGRect boundingBox(const CAFlatTransform& t, CGRect r) {
     r = CGRectStandardize(r);
     const CGPoint corners[4] = {r.origin,
                                 {CGRectGetMaxX(r), r.origin.y},
                                 {r.origin.x, CGRectGetMaxY(r)},
                                 {CGRectGetMaxX(r), CGRectGetMaxY(r)}};
-    CGPoint p = CATransform3DApplyToPoint(t, corners[0]);
+    CGPoint p = CAFlatTransformApplyToPoint(t, corners[0]);
     double x0 = p.x, x1 = p.x, y0 = p.y, y1 = p.y;
     for (const CGPoint& c : corners) {
-        p = CATransform3DApplyToPoint(t, c);
+        p = CAFlatTransformApplyToPoint(t, c);
         x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
     }
     return {{x0, y0}, {x1 - x0, y1 - y0}};
@@ -41,15 +41,23 @@ CGPoint anchorInBounds(const CALayerProperties& p) {
             p.bounds.origin.y + p.anchorPoint.y * p.bounds.size.height};
 }
 
-// The layer's own placement in its superlayer: about the anchor point, then to the position.
-CATransform3D placement(const CALayerProperties& p) {
+}  // namespace
+
+// About the anchor point, then to the position; then the superlayer's sublayer transform
+// about its own anchor point.
+CATransform3D CALayer::placement(const CALayerProperties& p, const CALayerProperties* superlayer) {
     const CGPoint a = anchorInBounds(p);
     CATransform3D t = CATransform3DMakeTranslation(-a.x, -a.y, -p.anchorPointZ);
     t = CATransform3DConcat(t, p.transform);
-    return CATransform3DConcat(t, CATransform3DMakeTranslation(p.position.x, p.position.y, p.zPosition));
+    t = CATransform3DConcat(t, CATransform3DMakeTranslation(p.position.x, p.position.y, p.zPosition));
+    if (superlayer && !CATransform3DIsIdentity(superlayer->sublayerTransform)) {
+        const CGPoint s = anchorInBounds(*superlayer);
+        t = CATransform3DConcat(t, CATransform3DMakeTranslation(-s.x, -s.y, 0));
+        t = CATransform3DConcat(t, superlayer->sublayerTransform);
+        t = CATransform3DConcat(t, CATransform3DMakeTranslation(s.x, s.y, 0));
+    }
+    return t;
 }
-
-}  // namespace
 
 CALayer::CALayer() = default;
 
@@ -57,6 +65,7 @@ CALayer::~CALayer() {
     for (AnimationEntry& entry : animations_)
         if (!entry.ended) postStop(std::move(entry.animation));
     for (const auto& sub : sublayers_) sub->superlayer_ = nullptr;
+    if (mask_) mask_->maskOwner_ = nullptr;
 }
 
 void CALayer::setBounds(CGRect bounds) {
@@ -69,7 +78,7 @@ void CALayer::setBounds(CGRect bounds) {
 
 void CALayer::setPosition(CGPoint position) { model_.position = position; }
 
-CGRect CALayer::frame() const { return boundingBox(placement(model_), model_.bounds); }
+CGRect CALayer::frame() const { return boundingBox(CATransform3DFlatten(placement(model_, nullptr)), model_.bounds); }
 
 void CALayer::setFrame(CGRect frame) {
     frame = CGRectStandardize(frame);
@@ -85,7 +94,7 @@ void CALayer::setContentsScale(CGFloat scale) {
 // ---- Display and layout --------------------------------------------------------------------
 
 void CALayer::markPendingUpward(bool layout, bool display) {
-    for (CALayer* l = this; l; l = l->superlayer_) {
+    for (CALayer* l = this; l; l = l->superlayer_ ? l->superlayer_ : l->maskOwner_) {
         if (layout) l->layoutPending_ = true;
         if (display) l->displayPending_ = true;
     }
@@ -207,8 +216,14 @@ void CALayer::removeFromSuperlayer() {
 }
 
 void CALayer::setMask(std::shared_ptr<CALayer> mask) {
-    if (mask) mask->removeFromSuperlayer();
+    if (mask_) mask_->maskOwner_ = nullptr;
+    if (mask) {
+        mask->removeFromSuperlayer();
+        if (mask->maskOwner_) mask->maskOwner_->mask_ = nullptr;
+        mask->maskOwner_ = this;
+    }
     mask_ = std::move(mask);
+    if (mask_ && (mask_->displayPending_ || mask_->needsDisplay_)) markPendingUpward(false, true);
 }
 
 bool CALayer::isDescendantOf(const CALayer* ancestor) const {
@@ -220,40 +235,35 @@ bool CALayer::isDescendantOf(const CALayer* ancestor) const {
 // ---- Coordinates ---------------------------------------------------------------------------
 
 CATransform3D CALayer::transformToSuperlayer() const {
-    CATransform3D t = placement(model_);
-    if (superlayer_ && !CATransform3DIsIdentity(superlayer_->model_.sublayerTransform)) {
-        const CGPoint a = anchorInBounds(superlayer_->model_);
-        t = CATransform3DConcat(t, CATransform3DMakeTranslation(-a.x, -a.y, 0));
-        t = CATransform3DConcat(t, superlayer_->model_.sublayerTransform);
-        t = CATransform3DConcat(t, CATransform3DMakeTranslation(a.x, a.y, 0));
-    }
-    return t;
+    return placement(model_, superlayer_ ? &superlayer_->model_ : nullptr);
 }
 
-CATransform3D CALayer::transformToRoot() const {
-    CATransform3D t = CATransform3DIdentity;
-    for (const CALayer* l = this; l->superlayer_; l = l->superlayer_) t = CATransform3DConcat(t, l->transformToSuperlayer());
+CAFlatTransform CALayer::flatToSuperlayer() const { return CATransform3DFlatten(transformToSuperlayer()); }
+
+CAFlatTransform CALayer::transformToRoot() const {
+    CAFlatTransform t;
+    for (const CALayer* l = this; l->superlayer_; l = l->superlayer_) t = CAFlatTransformConcat(t, l->flatToSuperlayer());
     return t;
 }
 
 // From this layer's coordinates into layer's (the root's for null), and back.
-CATransform3D CALayer::transformToLayer(const CALayer* layer) const {
-    CATransform3D t = transformToRoot();
-    if (layer) t = CATransform3DConcat(t, CATransform3DInvert(layer->transformToRoot()));
+CAFlatTransform CALayer::transformToLayer(const CALayer* layer) const {
+    CAFlatTransform t = transformToRoot();
+    if (layer) t = CAFlatTransformConcat(t, CAFlatTransformInvert(layer->transformToRoot()));
     return t;
 }
 
-CATransform3D CALayer::transformFromLayer(const CALayer* layer) const {
-    CATransform3D t = layer ? layer->transformToRoot() : CATransform3DIdentity;
-    return CATransform3DConcat(t, CATransform3DInvert(transformToRoot()));
+CAFlatTransform CALayer::transformFromLayer(const CALayer* layer) const {
+    CAFlatTransform t = layer ? layer->transformToRoot() : CAFlatTransform{};
+    return CAFlatTransformConcat(t, CAFlatTransformInvert(transformToRoot()));
 }
 
 CGPoint CALayer::convertPointToLayer(CGPoint point, const CALayer* layer) const {
-    return CATransform3DApplyToPoint(transformToLayer(layer), point);
+    return CAFlatTransformApplyToPoint(transformToLayer(layer), point);
 }
 
 CGPoint CALayer::convertPointFromLayer(CGPoint point, const CALayer* layer) const {
-    return CATransform3DApplyToPoint(transformFromLayer(layer), point);
+    return CAFlatTransformApplyToPoint(transformFromLayer(layer), point);
 }
 
 CGRect CALayer::convertRectToLayer(CGRect rect, const CALayer* layer) const {
@@ -268,7 +278,7 @@ bool CALayer::containsPoint(CGPoint point) const { return CGRectContainsPoint(mo
 
 CALayer* CALayer::hitTest(CGPoint point) {
     if (model_.hidden || model_.opacity <= 0) return nullptr;
-    const CGPoint local = CATransform3DApplyToPoint(CATransform3DInvert(transformToSuperlayer()), point);
+    const CGPoint local = CAFlatTransformApplyToPoint(CAFlatTransformInvert(flatToSuperlayer()), point);
     if (model_.masksToBounds && !containsPoint(local)) return nullptr;
     for (auto it = sublayers_.rbegin(); it != sublayers_.rend(); ++it)
         if (CALayer* hit = (*it)->hitTest(local)) return hit;

@@ -15,6 +15,9 @@
 // then `layoutSublayers` (which asks the delegate) at the end of the turn or on
 // `layoutIfNeeded`, top-down.
 //
+// Drawing: CACompositor draws a tree's presentation into one picture (CACompositor.cpp);
+// `renderInContext` and the hooks it calls live in CALayer+Rendering.cpp.
+//
 // Layers are owned by shared pointers (make them with `CALayer::layer()` or std::make_shared
 // for subclasses); a layer holds its sublayers and its mask, and knows its superlayer without
 // owning it. Main thread only.
@@ -141,6 +144,9 @@ public:
     virtual void setContentsScale(CGFloat scale);
     CAContentsGravity contentsGravity() const { return contentsGravity_; }
     void setContentsGravity(CAContentsGravity gravity) { contentsGravity_ = gravity; }
+    // Stored only: every layer is drawn afresh each time the tree is composed.
+    bool shouldRasterize() const { return shouldRasterize_; }
+    void setShouldRasterize(bool rasterize) { shouldRasterize_ = rasterize; }
     bool needsDisplayOnBoundsChange() const { return needsDisplayOnBoundsChange_; }
     void setNeedsDisplayOnBoundsChange(bool needs) { needsDisplayOnBoundsChange_ = needs; }
 
@@ -153,6 +159,15 @@ public:
     // A bitmap context for the layer's contents: the bounds at the contents scale, in points
     // with the bounds' origin at the top-left. Null for empty bounds.
     CGContextRef createContentsContext() const;
+
+    // ---- Rendering (CALayer+Rendering.cpp) -----------------------------------------------
+    // Draws this layer and its sublayers, as the compositor does, into the context in the
+    // layer's own coordinates (bounds) under the context's current transform.
+    void renderInContext(const CGContextRef& context);
+    // What a layer class paints itself each time it is composed, over its contents and under
+    // its sublayers, in the layer's coordinates (y down), from the presentation `p`. The
+    // context's transform and clip are set; the base paints nothing.
+    virtual void drawLayerContent(const CGContextRef& context, const CALayerProperties& p) const {}
 
     // ---- Layout ------------------------------------------------------------------------
     void setNeedsLayout();
@@ -181,6 +196,9 @@ public:
     // ---- Coordinates -------------------------------------------------------------------
     // Maps this layer's coordinates into its superlayer's (row vectors, as CATransform3D).
     CATransform3D transformToSuperlayer() const;
+    // The same for any values of a layer and of its superlayer (null for none), whose
+    // sublayer transform applies about its anchor point.
+    static CATransform3D placement(const CALayerProperties& layer, const CALayerProperties* superlayer);
     // Between two layers of one tree (layers of different trees meet in their roots' space);
     // a null layer stands for that root space.
     CGPoint convertPointToLayer(CGPoint point, const CALayer* layer) const;
@@ -227,9 +245,10 @@ private:
     void detachChild(const CALayer* layer);
     void markPendingUpward(bool layout, bool display);
     void runMarked(bool CALayer::*pending, bool CALayer::*marked, void (CALayer::*work)(), bool masks);
-    CATransform3D transformToRoot() const;
-    CATransform3D transformToLayer(const CALayer* layer) const;
-    CATransform3D transformFromLayer(const CALayer* layer) const;
+    CAFlatTransform flatToSuperlayer() const;
+    CAFlatTransform transformToRoot() const;
+    CAFlatTransform transformToLayer(const CALayer* layer) const;
+    CAFlatTransform transformFromLayer(const CALayer* layer) const;
 
     CALayerProperties model_;
     CGImageRef contents_;
@@ -237,10 +256,12 @@ private:
     CAContentsGravity contentsGravity_ = CAContentsGravity::Resize;
     bool opaque_ = false;
     bool needsDisplayOnBoundsChange_ = false;
+    bool shouldRasterize_ = false;
     std::string name_;
     CALayer* superlayer_ = nullptr;
     std::vector<std::shared_ptr<CALayer>> sublayers_;
     std::shared_ptr<CALayer> mask_;
+    CALayer* maskOwner_ = nullptr;  // the layer this one masks, for drawing it when marked
     CALayerDelegate* delegate_ = nullptr;
     bool needsDisplay_ = false, displayPending_ = false;
     bool needsLayout_ = false, layoutPending_ = false;

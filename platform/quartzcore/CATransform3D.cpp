@@ -111,3 +111,52 @@ CGPoint CATransform3DApplyToPoint(const CATransform3D& t, CGPoint p) {
     if (w == 0 || w == 1) return {x, y};
     return {x / w, y / w};
 }
+
+CAFlatTransform CATransform3DFlatten(const CATransform3D& t) {
+    return {{{t.m11, t.m12, t.m14}, {t.m21, t.m22, t.m24}, {t.m41, t.m42, t.m44}}};
+}
+
+CAFlatTransform CAFlatTransformConcat(const CAFlatTransform& a, const CAFlatTransform& b) {
+    CAFlatTransform r;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j];
+    return r;
+}
+
+CAFlatTransform CAFlatTransformInvert(const CAFlatTransform& t) {
+    const auto& m = t.m;
+    const CGFloat c00 = m[1][1] * m[2][2] - m[1][2] * m[2][1], c01 = m[1][2] * m[2][0] - m[1][0] * m[2][2],
+                  c02 = m[1][0] * m[2][1] - m[1][1] * m[2][0];
+    const CGFloat det = m[0][0] * c00 + m[0][1] * c01 + m[0][2] * c02;
+    if (det == 0 || !std::isfinite(det)) return t;
+    CAFlatTransform r;
+    r.m[0][0] = c00 / det;
+    r.m[0][1] = (m[0][2] * m[2][1] - m[0][1] * m[2][2]) / det;
+    r.m[0][2] = (m[0][1] * m[1][2] - m[0][2] * m[1][1]) / det;
+    r.m[1][0] = c01 / det;
+    r.m[1][1] = (m[0][0] * m[2][2] - m[0][2] * m[2][0]) / det;
+    r.m[1][2] = (m[0][2] * m[1][0] - m[0][0] * m[1][2]) / det;
+    r.m[2][0] = c02 / det;
+    r.m[2][1] = (m[0][1] * m[2][0] - m[0][0] * m[2][1]) / det;
+    r.m[2][2] = (m[0][0] * m[1][1] - m[0][1] * m[1][0]) / det;
+    return r;
+}
+
+CGPoint CAFlatTransformApplyToPoint(const CAFlatTransform& t, CGPoint p) {
+    const auto& m = t.m;
+    const CGFloat x = p.x * m[0][0] + p.y * m[1][0] + m[2][0];
+    const CGFloat y = p.x * m[0][1] + p.y * m[1][1] + m[2][1];
+    const CGFloat w = p.x * m[0][2] + p.y * m[1][2] + m[2][2];
+    if (w == 0 || w == 1) return {x, y};
+    return {x / w, y / w};
+}
+
+bool CAFlatTransformIsAffine(const CAFlatTransform& t) { return t.m[0][2] == 0 && t.m[1][2] == 0 && t.m[2][2] != 0; }
+
+CGAffineTransform CAFlatTransformGetAffine(const CAFlatTransform& t) {
+    const auto& m = t.m;
+    const CGFloat w = m[2][2] == 0 ? 1 : m[2][2];
+    return {m[0][0] / w, m[0][1] / w, m[1][0] / w, m[1][1] / w, m[2][0] / w, m[2][1] / w};
+}
+
+CAFlatTransform CAFlatTransformMakeAffine(CGAffineTransform t) { return {{{t.a, t.b, 0}, {t.c, t.d, 0}, {t.tx, t.ty, 1}}}; }

@@ -38,3 +38,25 @@ CGAffineTransform CATransform3DGetAffineTransform(const CATransform3D& t);
 
 // The point (x, y, 0) through t, projected back to z = 0 (divided by w).
 CGPoint CATransform3DApplyToPoint(const CATransform3D& t, CGPoint p);
+
+// A layer transform flattened onto the plane z = 0: what it does to the points (x, y, 0, 1)
+// of a layer, as a 3 x 3 matrix on row vectors [x y w]. Layers are composed one flattened
+// transform after another (a layer is a flat picture to its superlayer), so drawing, hit
+// testing and point conversion all use these, and a point maps back through the inverse of
+// the 3 x 3 (the 4 x 4 inverse would miss layers turned about the y axis).
+struct CAFlatTransform {
+    CGFloat m[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+};
+
+CAFlatTransform CATransform3DFlatten(const CATransform3D& t);
+// a, then b.
+CAFlatTransform CAFlatTransformConcat(const CAFlatTransform& a, const CAFlatTransform& b);
+// A singular transform is returned unchanged.
+CAFlatTransform CAFlatTransformInvert(const CAFlatTransform& t);
+// Divided by w; a point sent to infinity (w = 0) comes back undivided.
+CGPoint CAFlatTransformApplyToPoint(const CAFlatTransform& t, CGPoint p);
+// True when the projective column is (0, 0, w): the transform is an affine one.
+bool CAFlatTransformIsAffine(const CAFlatTransform& t);
+// The affine part divided by w (meaningful when the transform is affine).
+CGAffineTransform CAFlatTransformGetAffine(const CAFlatTransform& t);
+CAFlatTransform CAFlatTransformMakeAffine(CGAffineTransform t);

@@ -4,6 +4,7 @@
 
 #include "platform/opengles/CAEAGLLayer.h"
 #include "platform/opengles/GLExtensions.h"
+#include "platform/quartzcore/CACompositor.h"
 
 using platform::CAEAGLLayer;
 using platform::EAGLContext;
@@ -81,6 +82,30 @@ TEST_F(GLTest, LayerGivesStorageAndReceivesPresentedPixels) {
     EXPECT_TRUE(context_->renderbufferStorage(GL_RENDERBUFFER, nullptr));
     EXPECT_FALSE(context_->presentRenderbuffer(GL_RENDERBUFFER));
     EXPECT_EQ(layer.presentedContents().presentCount, 1u);
+}
+
+TEST_F(GLTest, ComposedScreenShowsTheLastPresentedPixelsUpright) {
+    auto layer = std::make_shared<CAEAGLLayer>(CGRectMake(0, 0, 4, 4), 2.0);
+    layer->setPosition({6, 6});  // frame (4, 4, 4, 4) on a 12-point screen
+    auto screen = CALayer::layer();
+    screen->setFrame(CGRectMake(0, 0, 12, 12));
+    screen->addSublayer(layer);
+    EXPECT_EQ(CGImageGetPixel(CACompositor::compose(*screen, {12, 12}, 2), 12, 12).a, 0) << "nothing presented yet";
+
+    BoundRenderbuffer rb;
+    ASSERT_TRUE(context_->renderbufferStorage(GL_RENDERBUFFER, layer.get()));
+    rb.Clear(0, 0, 1);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 8, 2);  // GL's bottom rows
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    ASSERT_TRUE(context_->presentRenderbuffer(GL_RENDERBUFFER));
+    auto shot = CACompositor::compose(*screen, {12, 12}, 2);
+    const CGColor top = CGImageGetPixel(shot, 12, 9), bottom = CGImageGetPixel(shot, 12, 14), outside = CGImageGetPixel(shot, 4, 4);
+    EXPECT_EQ(top.b, 1);
+    EXPECT_EQ(bottom.r, 1) << "the bottom rows of GL are the bottom of the layer";
+    EXPECT_EQ(outside.a, 0);
 }
 
 TEST_F(GLTest, PresentIntoAGoneLayerFails) {
