@@ -149,7 +149,7 @@ bool transformSubKey(CATransform3D& m, const std::string& sub, CAValue* read, co
         if (!rest.empty() && axis < 0) return false;
         if (read) {
             if (axis >= 0) *read = field[axis];
-            else if (name == "scale") *read = (d.s[0] + d.s[1] + d.s[2]) / 3;
+            else if (name == "scale") *read = (d.s[0] + d.s[1]) / 2;  // the plane's scale
             else if (name == "rotation") *read = d.r[2];
             else *read = CGSize{d.t[0], d.t[1]};
             return true;

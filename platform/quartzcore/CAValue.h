@@ -1,15 +1,15 @@
 #pragma once
 // The values animations carry: numbers, points, sizes, rectangles, 3-D transforms, colours and
-// lists of colours (a gradient's colours), with the arithmetic interpolation needs, and the
-// key paths by which animations and `valueForKeyPath` reach a layer's properties.
+// lists of colours (a gradient's colours), with the arithmetic interpolation needs, and the key
+// paths by which animations and `valueForKeyPath` reach a layer's properties.
 //
-// Key paths: the layer's own properties by name ("opacity", "position", "bounds",
-// "transform", "backgroundColor", "cornerRadius", …), their fields ("position.x",
-// "bounds.size", "bounds.size.width"), the transform's sub-keys "scale", "rotation" and
-// "translation" (with ".x", ".y", ".z"; plain "rotation" is about z, plain "scale" sets all
-// three, plain "translation" is a size), which read the transform's decomposition and, when
-// written, rebuild the matrix from it. Any other key is a property a layer subclass keeps in
-// the layer's table of further properties.
+// Key paths: the layer's own properties by name ("opacity", "position", "bounds", "transform",
+// "backgroundColor", "cornerRadius", …), their fields ("position.x", "bounds.size",
+// "bounds.size.width"), the transform's sub-keys "scale", "rotation" and "translation" (with
+// ".x", ".y", ".z"; plain "rotation" is about z, plain "scale" sets all three and reads the
+// mean of x and y, plain "translation" is a size), which read the transform's decomposition
+// and, when written, rebuild the matrix from it. Any other key is a property a layer subclass
+// keeps in the layer's table of further properties.
 #include <string>
 #include <variant>
 #include <vector>
