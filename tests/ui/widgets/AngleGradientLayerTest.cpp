@@ -19,13 +19,6 @@ std::array<int, 4> bytesAt(const CGImageRef& image, std::size_t x, std::size_t y
     return {p[0], p[1], p[2], p[3]};
 }
 
-void expectColor(CGColor actual, CGColor expected, const std::string& what, double tolerance = 0.03) {
-    EXPECT_NEAR(actual.r, expected.r, tolerance) << what;
-    EXPECT_NEAR(actual.g, expected.g, tolerance) << what;
-    EXPECT_NEAR(actual.b, expected.b, tolerance) << what;
-    EXPECT_NEAR(actual.a, expected.a, tolerance) << what;
-}
-
 TEST(AngleGradientLayer, BitmapRunsFromTheRightTowardsIncreasingRows) {
     // Red, blue and red again; centre (50, 50) of a 100 x 100 bitmap.
     auto layer = AngleGradientLayer::angleGradientLayer({kRed, kBlue});
