@@ -34,8 +34,10 @@ protected:
                                             {{x - 2, y - 2}, {4, 4}}, kScale);
         return 1 - c.g;
     }
+    // -1 once the mask is gone.
     double maskScale() {
-        return CAValueNumber(view->layer()->mask()->presentationLayer()->valueForKeyPath("transform.scale.x"));
+        const auto& mask = view->layer()->mask();
+        return mask ? CAValueNumber(mask->presentationLayer()->valueForKeyPath("transform.scale.x")) : -1;
     }
 
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
