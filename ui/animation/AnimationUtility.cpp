@@ -8,6 +8,7 @@
 #include "platform/quartzcore/CAShapeLayer.h"
 #include "platform/quartzcore/CATransaction.h"
 #include "ui/animation/AnimationUtilityQueue.h"
+#include "ui/animation/PositioningUtility.h"
 
 namespace {
 
@@ -16,10 +17,6 @@ constexpr double kHidden = 0.001;  // the scale of a view grown from or shrunk t
 CGAffineTransform tiny() { return CGAffineTransformMakeScale(kHidden, kHidden); }
 
 constexpr CGPoint kCentre{0.5, 0.5};
-
-CGRect centred(CGSize size, CGRect in) {
-    return {{CGRectGetMidX(in) - size.width / 2, CGRectGetMidY(in) - size.height / 2}, size};
-}
 
 std::shared_ptr<CABasicAnimation> scaleAxis(const char* keyPath, double from, double to) {
     auto animation = CABasicAnimation::animationWithKeyPath(keyPath);
@@ -114,7 +111,7 @@ AnimationBlock AnimationUtility::reveal(bool reveal, bool invert, NSTimeInterval
         CGRect shape = mask->bounds();
         if (invert) {
             mask->setBounds(CGRectMake(0, 0, 100 * shape.size.width, 100 * shape.size.height));
-            shape = centred(shape.size, mask->bounds());
+            shape = PositioningUtility::rectWithSizeCenteredInRect(shape.size, mask->bounds());
         }
         mask->setAnchorPoint(anchorPoint);
         const CGPathRef shapePath = reveal ? CGPathCreateWithEllipseInRect(shape)
