@@ -168,8 +168,19 @@ void drawLayer(const Target& t, const CALayer& layer, const CALayerProperties& p
         const CGSize o = p.shadowOffset;
         CGColor tint = *p.shadowColor;
         tint.a *= p.shadowOpacity;
+        // The shadow reaches no farther than what the layer and its sublayers cover, moved
+        // and spread; the clip keeps the blur to that neighbourhood, not the whole screen.
+        CGRect covered = CGRectStandardize(p.bounds);
+        for (const auto& sub : layer.sublayers()) covered = CGRectUnion(covered, sub->frame());
+        const double reach = 2 * std::max(0.0, p.shadowRadius) + 1;
+        covered = CGRectInset(covered, -(std::fabs(o.width) + reach), -(std::fabs(o.height) + reach));
+        cairo_save(cr);
+        cairo_new_path(cr);
+        cairo_rectangle(cr, covered.origin.x, covered.origin.y, covered.size.width, covered.size.height);
+        cairo_clip(cr);
         CGCairoPaintShadow(cr, body, a.a * o.width + a.c * o.height, a.b * o.width + a.d * o.height,
                            p.shadowRadius * std::sqrt(std::fabs(determinant(a))), tint);
+        cairo_restore(cr);
         cairo_set_source(cr, body);
         cairo_paint(cr);
         cairo_pattern_destroy(body);

@@ -1,17 +1,24 @@
 #include "platform/quartzcore/CAGradientLayer.h"
 
-void CAGradientLayer::drawLayerContent(const CGContextRef& context, const CALayerProperties& p) const {
-    drawGradient(context, p, colorsOf(p));
-}
+#include <string>
+
+namespace {
+const std::string kColorsKey = "colors";
+}  // namespace
 
 std::vector<CGColor> CAGradientLayer::colorsOf(const CALayerProperties& p) {
-    auto it = p.further.find("colors");
-    const auto* colors = it == p.further.end() ? nullptr : std::get_if<std::vector<CGColor>>(&it->second);
+    const auto it = p.further.find(kColorsKey);
+    if (it == p.further.end()) return {};
+    const auto* colors = std::get_if<std::vector<CGColor>>(&it->second);
     return colors ? *colors : std::vector<CGColor>{};
 }
 
-void CAGradientLayer::drawGradient(const CGContextRef& context, const CALayerProperties& p,
-                                   const std::vector<CGColor>& colors) const {
+std::vector<CGColor> CAGradientLayer::colors() const { return colorsOf(model()); }
+
+void CAGradientLayer::setColors(std::vector<CGColor> colors) { setValueForKeyPath(kColorsKey, std::move(colors)); }
+
+void CAGradientLayer::drawLayerContent(const CGContextRef& context, const CALayerProperties& p) const {
+    const std::vector<CGColor> colors = colorsOf(p);
     const CGRect b = CGRectStandardize(p.bounds);
     if (colors.empty() || CGRectIsEmpty(b)) return;
     auto unit = [&](CGPoint u) { return CGPoint{b.origin.x + u.x * b.size.width, b.origin.y + u.y * b.size.height}; };

@@ -3,6 +3,9 @@
 // evenly when there are none or their count differs), along the line from `startPoint` to
 // `endPoint` in unit coordinates of the bounds (default top centre to bottom centre), the end
 // colours extended beyond the line's ends. No colours: nothing is painted.
+//
+// The colours are the animatable property "colors" (a list of colours): an animation of it
+// shows in the presentation, which is what the layer paints.
 #include <vector>
 
 #include "platform/quartzcore/CALayer.h"
@@ -11,10 +14,8 @@ class CAGradientLayer : public CALayer {
 public:
     static std::shared_ptr<CAGradientLayer> layer() { return std::make_shared<CAGradientLayer>(); }
 
-    // Kept in the layer's table of further properties under "colors", so that animations of
-    // that key path change what the presentation paints.
-    std::vector<CGColor> colors() const { return colorsOf(model()); }
-    void setColors(std::vector<CGColor> colors) { setValueForKeyPath("colors", std::move(colors)); }
+    std::vector<CGColor> colors() const;
+    void setColors(std::vector<CGColor> colors);
     const std::vector<CGFloat>& locations() const { return locations_; }
     void setLocations(std::vector<CGFloat> locations) { locations_ = std::move(locations); }
     CGPoint startPoint() const { return startPoint_; }
@@ -22,13 +23,16 @@ public:
     CGPoint endPoint() const { return endPoint_; }
     void setEndPoint(CGPoint point) { endPoint_ = point; }
 
-    // Paints `colors` as the gradient of the layer at its bounds.
+    // The colours of some values of the layer (its model or a presentation).
+    static std::vector<CGColor> colorsOf(const CALayerProperties& p);
+
+    // Paints the presentation's colours over its bounds.
     void drawLayerContent(const CGContextRef& context, const CALayerProperties& p) const override;
-    // The same for any colours: what an animation of the colours shows at one moment.
-    void drawGradient(const CGContextRef& context, const CALayerProperties& p, const std::vector<CGColor>& colors) const;
+
+protected:
+    std::shared_ptr<CALayer> newPresentationInstance() const override { return std::make_shared<CAGradientLayer>(); }
 
 private:
-    static std::vector<CGColor> colorsOf(const CALayerProperties& p);
     std::vector<CGFloat> locations_;
     CGPoint startPoint_{0.5, 0};
     CGPoint endPoint_{0.5, 1};

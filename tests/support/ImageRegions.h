@@ -1,8 +1,12 @@
 #pragma once
 // Reading regions of composed pictures: the mean straight colour of a rectangle of pixels,
-// so that screenshot tests look at what a region shows, never at whole golden images.
+// so that screenshot tests look at what a region shows, never at whole golden images; and a
+// comparison of colours within a tolerance.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstddef>
+#include <string>
 
 #include "platform/coregraphics/CGImage.h"
 
@@ -27,4 +31,11 @@ inline CGColor meanColor(const CGImageRef& image, CGRect rect) {
 inline CGColor meanColorInPoints(const CGImageRef& image, CGRect points, double scale) {
     return meanColor(image, {{points.origin.x * scale, points.origin.y * scale},
                              {points.size.width * scale, points.size.height * scale}});
+}
+
+inline void expectColor(CGColor actual, CGColor expected, const std::string& what, double tolerance = 0.03) {
+    EXPECT_NEAR(actual.r, expected.r, tolerance) << what;
+    EXPECT_NEAR(actual.g, expected.g, tolerance) << what;
+    EXPECT_NEAR(actual.b, expected.b, tolerance) << what;
+    EXPECT_NEAR(actual.a, expected.a, tolerance) << what;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/coregraphics/CGContext.h"
+#include "support/ImageRegions.h"
 
 namespace {
 
@@ -16,13 +17,6 @@ CGContextRef rgba(std::size_t w, std::size_t h) {
 // Straight colour of the pixel at (x, y), y counted from the top row.
 CGColor at(const CGContextRef& c, std::size_t x, std::size_t y) {
     return CGImageGetPixel(CGBitmapContextCreateImage(c), x, y);
-}
-
-void expectColor(CGColor actual, CGColor expected, const std::string& what, double tolerance = 0.02) {
-    EXPECT_NEAR(actual.r, expected.r, tolerance) << what;
-    EXPECT_NEAR(actual.g, expected.g, tolerance) << what;
-    EXPECT_NEAR(actual.b, expected.b, tolerance) << what;
-    EXPECT_NEAR(actual.a, expected.a, tolerance) << what;
 }
 
 TEST(Drawing, LinearGradientRunsAlongItsAxisAndExtendsOnlyWhereAsked) {

@@ -16,13 +16,6 @@ namespace {
 constexpr double kScale = 2;
 constexpr CGColor kWhite{1, 1, 1, 1}, kRed{1, 0, 0, 1}, kBlue{0, 0, 1, 1}, kBlack{0, 0, 0, 1};
 
-void expectColor(CGColor actual, CGColor expected, const std::string& what, double tolerance = 0.03) {
-    EXPECT_NEAR(actual.r, expected.r, tolerance) << what;
-    EXPECT_NEAR(actual.g, expected.g, tolerance) << what;
-    EXPECT_NEAR(actual.b, expected.b, tolerance) << what;
-    EXPECT_NEAR(actual.a, expected.a, tolerance) << what;
-}
-
 // A 100 x 100 point screen at scale 2 over a background.
 struct Screen {
     std::shared_ptr<CALayer> root = CALayer::layer();
