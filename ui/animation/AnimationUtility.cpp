@@ -2,13 +2,30 @@
 
 #include <algorithm>
 
+#include "platform/coregraphics/CGPath.h"
+#include "platform/quartzcore/CAAnimationGroup.h"
+#include "platform/quartzcore/CABasicAnimation.h"
+#include "platform/quartzcore/CAShapeLayer.h"
+#include "platform/quartzcore/CATransaction.h"
 #include "ui/animation/AnimationUtilityQueue.h"
+#include "ui/animation/PositioningUtility.h"
 
 namespace {
 
 constexpr double kHidden = 0.001;  // the scale of a view grown from or shrunk to nothing
 
 CGAffineTransform tiny() { return CGAffineTransformMakeScale(kHidden, kHidden); }
+
+constexpr CGPoint kCentre{0.5, 0.5};
+
+std::shared_ptr<CABasicAnimation> scaleAxis(const char* keyPath, double from, double to) {
+    auto animation = CABasicAnimation::animationWithKeyPath(keyPath);
+    animation->fromValue = from;
+    animation->toValue = to;
+    animation->removedOnCompletion = false;
+    animation->fillMode = CAFillMode::Forwards;
+    return animation;
+}
 
 }  // namespace
 
@@ -79,6 +96,74 @@ AnimationBlock AnimationUtility::scaleOut() {
                                     });
     };
     return block;
+}
+
+AnimationBlock AnimationUtility::reveal(bool reveal, bool invert, NSTimeInterval duration, CGFloat cornerRadius,
+                                       CGPoint beginScale, CGPoint endScale, CGPoint anchorPoint) {
+    return [=](const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion) {
+        const CGRect viewBounds = view->bounds();
+        auto mask = CAShapeLayer::layer();
+        mask->setBounds(viewBounds);
+        if (reveal) {
+            const CGFloat side = 1.2 * std::max(viewBounds.size.width, viewBounds.size.height);
+            mask->setBounds(CGRectMake(0, 0, side, side));
+        }
+        CGRect shape = mask->bounds();
+        if (invert) {
+            mask->setBounds(CGRectMake(0, 0, 100 * shape.size.width, 100 * shape.size.height));
+            shape = PositioningUtility::rectWithSizeCenteredInRect(shape.size, mask->bounds());
+        }
+        mask->setAnchorPoint(anchorPoint);
+        const CGPathRef shapePath = reveal ? CGPathCreateWithEllipseInRect(shape)
+                                    : cornerRadius == 0 ? CGPathCreateWithRect(shape)
+                                                        : CGPathCreateWithRoundedRect(shape, cornerRadius, cornerRadius);
+        if (invert) {
+            CGMutablePathRef field = CGPathCreateMutable();
+            CGPathAddRect(field, nullptr, mask->bounds());
+            CGPathAddPath(field, nullptr, shapePath);
+            mask->setPath(field);
+            mask->setFillRule(CAFillRule::EvenOdd);
+        } else {
+            mask->setPath(shapePath);
+        }
+        view->layer()->setMask(mask);
+        mask->setPosition({anchorPoint.x * viewBounds.size.width, anchorPoint.y * viewBounds.size.height});
+        mask->setTransform(CATransform3DMakeScale(beginScale.x, beginScale.y, 1));
+
+        auto group = CAAnimationGroup::animation();
+        group->animations = {scaleAxis("transform.scale.x", beginScale.x, endScale.x),
+                             scaleAxis("transform.scale.y", beginScale.y, endScale.y)};
+        group->duration = duration;
+        // The delay counts from now: a media time of `delay` itself lies long past.
+        if (delay > 0) group->beginTime = CACurrentMediaTime() + delay;
+        group->timingFunction = CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionEaseOut);
+        group->removedOnCompletion = false;
+        group->fillMode = CAFillMode::Forwards;
+        CATransaction::begin();
+        CATransaction::setCompletionBlock([view, completion = std::move(completion)] {
+            view->layer()->setMask(nullptr);
+            if (completion) completion(true);
+        });
+        mask->addAnimation(group, "");
+        CATransaction::commit();
+    };
+}
+
+AnimationBlock AnimationUtility::reveal(bool reveal, CGPoint beginScale, CGPoint endScale) {
+    return AnimationUtility::reveal(reveal, false, kDuration, 0, beginScale, endScale, kCentre);
+}
+AnimationBlock AnimationUtility::reveal(bool reveal, bool invert, CGPoint beginScale, CGPoint endScale) {
+    return AnimationUtility::reveal(reveal, invert, kDuration, 0, beginScale, endScale, kCentre);
+}
+AnimationBlock AnimationUtility::reveal(bool reveal, bool invert, NSTimeInterval duration, CGPoint beginScale,
+                                       CGPoint endScale) {
+    return AnimationUtility::reveal(reveal, invert, duration, 0, beginScale, endScale, kCentre);
+}
+AnimationBlock AnimationUtility::reveal(bool reveal, CGFloat cornerRadius, CGPoint beginScale, CGPoint endScale) {
+    return AnimationUtility::reveal(reveal, false, kDuration, cornerRadius, beginScale, endScale, kCentre);
+}
+AnimationBlock AnimationUtility::reveal(bool reveal, CGPoint beginScale, CGPoint endScale, CGPoint anchorPoint) {
+    return AnimationUtility::reveal(reveal, false, kDuration, 0, beginScale, endScale, anchorPoint);
 }
 
 // ---- Runners -------------------------------------------------------------------------------

@@ -36,6 +36,21 @@ public:
     // Shrinks to nothing, then is hidden with its transform reset.
     static AnimationBlock scaleOut();
 
+    // The mask reveal: the view shows through a mask whose scale animates from `beginScale`
+    // to `endScale` (x and y scales) about `anchorPoint` (unit coordinates of the view) with
+    // an ease-out curve, starting after the block's delay. With `reveal` the mask is a circle
+    // 1.2 times the view's longer side, else the view's bounds (rounded by `cornerRadius`);
+    // with `invert` it is a large field with a hole of that shape. When it ends the view is
+    // unmasked and the completion hears YES. Defaults: no invert, 0.2 s, square corners,
+    // the centre as anchor.
+    static AnimationBlock reveal(bool reveal, bool invert, NSTimeInterval duration, CGFloat cornerRadius,
+                                 CGPoint beginScale, CGPoint endScale, CGPoint anchorPoint);
+    static AnimationBlock reveal(bool reveal, CGPoint beginScale, CGPoint endScale);
+    static AnimationBlock reveal(bool reveal, bool invert, CGPoint beginScale, CGPoint endScale);
+    static AnimationBlock reveal(bool reveal, bool invert, NSTimeInterval duration, CGPoint beginScale, CGPoint endScale);
+    static AnimationBlock reveal(bool reveal, CGFloat cornerRadius, CGPoint beginScale, CGPoint endScale);
+    static AnimationBlock reveal(bool reveal, CGPoint beginScale, CGPoint endScale, CGPoint anchorPoint);
+
     // ---- Runners -------------------------------------------------------------------------
     static void animateView(const std::shared_ptr<UIView>& view, const AnimationBlock& animation,
                             NSTimeInterval delay = 0, AnimationCompletion completion = nullptr);

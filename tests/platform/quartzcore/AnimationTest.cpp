@@ -11,10 +11,13 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CAAnimationGroup.h"
 #include "platform/quartzcore/CABasicAnimation.h"
+#include "platform/quartzcore/CACompositor.h"
+#include "platform/quartzcore/CAGradientLayer.h"
 #include "platform/quartzcore/CAKeyframeAnimation.h"
 #include "platform/quartzcore/CALayer.h"
 #include "platform/quartzcore/CASpringAnimation.h"
 #include "platform/quartzcore/CATransaction.h"
+#include "support/ImageRegions.h"
 
 namespace {
 
@@ -407,4 +410,36 @@ TEST_F(AnimationTest, ACustomPropertyIsCopiedIntoThePresentationAndRedrawnOnceAF
     EXPECT_EQ(ProgressLayer::drawn.size(), 6u);
     EXPECT_NEAR(ProgressLayer::drawn.back(), 0.25, 1e-9);
     EXPECT_EQ(CAValueNumber(layer->valueForKeyPath("progress")), 0.25);
+}
+
+TEST_F(AnimationTest, AnimatedGradientColoursAreComposedAtTheirPresentationValues) {
+    auto root = CALayer::layer();
+    root->setFrame({{0, 0}, {40, 40}});
+    auto gradient = CAGradientLayer::layer();
+    gradient->setFrame({{0, 0}, {40, 40}});
+    const CGColor red{1, 0, 0, 1}, blue{0, 0, 1, 1};
+    gradient->setColors({red, blue});
+    root->addSublayer(gradient);
+    auto cycle = CABasicAnimation::animationWithKeyPath("colors");
+    cycle->fromValue = std::vector<CGColor>{red, blue};
+    cycle->toValue = std::vector<CGColor>{blue, red};
+    cycle->duration = 12;
+    cycle->autoreverses = true;
+    cycle->repeatCount = HUGE_VALF;
+    gradient->addAnimation(cycle, "colors");
+    auto band = [&](double y) {
+        return meanColorInPoints(CACompositor::compose(*root, {40, 40}, 1), {{0, y}, {40, 2}}, 1);
+    };
+    const CGColor top0 = band(0), bottom0 = band(38);
+    EXPECT_GT(top0.r, 0.9);
+    EXPECT_GT(bottom0.b, 0.9);
+    loop.advance(6);
+    for (double y : {0.0, 19.0, 38.0}) {
+        const CGColor c = band(y);
+        EXPECT_NEAR(c.r, 0.5, 0.03) << y;
+        EXPECT_NEAR(c.b, 0.5, 0.03) << y;
+    }
+    loop.advance(6);
+    EXPECT_GT(band(0).b, 0.9) << "the colours have swapped";
+    EXPECT_EQ(gradient->colors(), (std::vector<CGColor>{red, blue})) << "the model keeps its colours";
 }
