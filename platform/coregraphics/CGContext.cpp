@@ -574,6 +574,9 @@ cairo_t* CGContextCairoBegin(const CGContextRef& c) {
 void CGContextCairoEnd(const CGContextRef& c) {
     if (c) c->end();
 }
+void CGContextCairoDrawWithShadow(const CGContextRef& c, const std::function<void()>& draw) {
+    if (c) withShadow(*c, draw);
+}
 double CGContextGetAlpha(const CGContextRef& c) { return c ? c->state.alpha : 1; }
 
 void CGCairoPaintShadow(cairo_t* cr, cairo_pattern_t* shape, double dx, double dy, double radius, CGColor color) {

@@ -5,12 +5,17 @@
 // transform composed with the flip to cairo's y-down pixels.
 #include <cairo.h>
 
+#include <functional>
+
 #include "platform/coregraphics/CGContext.h"
 
 cairo_t* CGContextCairoBegin(const CGContextRef& c);
 void CGContextCairoEnd(const CGContextRef& c);
 // The context's current global alpha (what `CGContextSetAlpha` set).
 double CGContextGetAlpha(const CGContextRef& c);
+// Runs drawing done with cairo directly (text, say) so that it casts the context's shadow,
+// as fills, strokes and images do. Call between `CGContextCairoBegin` and `CGContextCairoEnd`.
+void CGContextCairoDrawWithShadow(const CGContextRef& c, const std::function<void()>& draw);
 // Appends the path to cairo's current path under the current cairo matrix.
 void CGPathAppendToCairo(cairo_t* cr, const CGPath& path);
 // Paints a soft shadow of `shape` (a pattern painted under `cr`'s current transform, as a

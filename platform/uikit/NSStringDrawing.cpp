@@ -53,7 +53,7 @@ void drawAtPointInContext(const CGContextRef& context, const std::string& text, 
     pango_cairo_update_layout(cr, layout.get());
     cairo_new_path(cr);
     cairo_move_to(cr, point.x - logical.x / double(PANGO_SCALE), point.y - logical.y / double(PANGO_SCALE));
-    pango_cairo_show_layout(cr, layout.get());
+    CGContextCairoDrawWithShadow(context, [&] { pango_cairo_show_layout(cr, layout.get()); });
     cairo_restore(cr);
     cairo_new_path(cr);
     cairo_append_path(cr, path);

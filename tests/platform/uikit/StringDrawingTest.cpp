@@ -128,3 +128,24 @@ TEST(NSStringDrawing, FollowsTheContextAndLeavesItsPathAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NSStringDrawing, CastsTheContextsShadow) {
+    // White text with a red shadow moved right: red ink appears where the text has none.
+    const NSStringAttributes white{UIFont::boldSystemFontOfSize(30), UIColor::whiteColor()};
+    auto plain = drawn({120, 50}, [&] { NSStringDrawing::drawAtPoint("II", {5, 5}, white); });
+    auto shadowed = drawn({120, 50}, [&] {
+        CGContextSetShadowWithColor(UIGraphicsGetCurrentContext(), {20, 0}, 2, CGColor{1, 0, 0, 1});
+        NSStringDrawing::drawAtPoint("II", {5, 5}, white);
+    });
+    const CGRect ink = inkBounds(plain->CGImage()), shadowInk = inkBounds(shadowed->CGImage());
+    EXPECT_GT(CGRectGetMaxX(shadowInk), CGRectGetMaxX(ink) + 15) << "the shadow reaches past the text";
+    const CGColor past = CGImageGetPixel(shadowed->CGImage(), static_cast<std::size_t>(CGRectGetMaxX(ink) + 17),
+                                         static_cast<std::size_t>(CGRectGetMidY(ink)));
+    EXPECT_GT(past.a, 0.3);
+    EXPECT_NEAR(past.r, 1, 0.01);
+    EXPECT_LT(past.g, 0.01);
+}
+
+}  // namespace
