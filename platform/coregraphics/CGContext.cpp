@@ -591,7 +591,8 @@ void CGCairoPaintShadow(cairo_t* cr, cairo_pattern_t* shape, double dx, double d
     const int x0 = static_cast<int>(std::floor(a - std::fabs(dx))) - r, y0 = static_cast<int>(std::floor(b - std::fabs(dy))) - r;
     const int w = static_cast<int>(std::ceil(c + std::fabs(dx))) + r - x0, h = static_cast<int>(std::ceil(d + std::fabs(dy))) + r - y0;
     if (w <= 0 || h <= 0 || w > static_cast<int>(kMaxSide) || h > static_cast<int>(kMaxSide)) return;
-    cairo_surface_t* alpha = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    // Only the coverage matters: an alpha plane.
+    cairo_surface_t* alpha = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
     cairo_t* scratch = cairo_create(alpha);
     cairo_translate(scratch, -x0, -y0);
     cairo_matrix_t matrix;
@@ -605,17 +606,20 @@ void CGCairoPaintShadow(cairo_t* cr, cairo_pattern_t* shape, double dx, double d
     std::uint8_t* bytes = cairo_image_surface_get_data(alpha);
     // Only the box around what was drawn, grown by the radius, needs blurring.
     int bx0 = w, by0 = h, bx1 = -1, by1 = -1;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            std::uint8_t* p = bytes + y * stride + x * 4;
-            const std::uint8_t coverage = p[3];
-            p[0] = p[1] = p[2] = coverage;  // the alpha alone, as white coverage
-            if (coverage) bx0 = std::min(bx0, x), bx1 = std::max(bx1, x), by0 = std::min(by0, y), by1 = std::max(by1, y);
-        }
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* row = bytes + y * stride;
+        const auto first = std::find_if(row, row + w, [](std::uint8_t v) { return v != 0; });
+        if (first == row + w) continue;
+        const auto last = std::find_if(std::make_reverse_iterator(row + w), std::make_reverse_iterator(row),
+                                       [](std::uint8_t v) { return v != 0; });
+        bx0 = std::min(bx0, static_cast<int>(first - row));
+        bx1 = std::max(bx1, static_cast<int>(last.base() - row) - 1);
+        by0 = std::min(by0, y), by1 = std::max(by1, y);
+    }
     if (bx1 >= 0) {
         bx0 = std::max(0, bx0 - r), by0 = std::max(0, by0 - r), bx1 = std::min(w - 1, bx1 + r), by1 = std::min(h - 1, by1 + r);
-        CGStackBlur(bytes + by0 * stride + bx0 * 4, static_cast<std::size_t>(bx1 - bx0 + 1),
-                    static_cast<std::size_t>(by1 - by0 + 1), static_cast<std::size_t>(stride), r, true);
+        CGStackBlurPlane(bytes + by0 * stride + bx0, static_cast<std::size_t>(bx1 - bx0 + 1),
+                         static_cast<std::size_t>(by1 - by0 + 1), static_cast<std::size_t>(stride), r);
         cairo_surface_mark_dirty(alpha);
         cairo_save(cr);
         cairo_identity_matrix(cr);

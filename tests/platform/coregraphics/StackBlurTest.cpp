@@ -83,6 +83,22 @@ TEST(StackBlur, LeavesFlatPicturesFlatAndIgnoresNothingToDo) {
     CGStackBlur(nullptr, 3, 3, 12, 2);  // nothing to blur, nothing touched
 }
 
+TEST(StackBlur, APlaneBlursLikeOneChannelOfPixels) {
+    Bitmap pixels(9, 6, 0);
+    paint(pixels);
+    // The green bytes as a plane with padded rows.
+    const std::size_t planeRow = 9 + 3;
+    std::vector<std::uint8_t> plane(planeRow * 6, 0xCD);
+    for (std::size_t y = 0; y < 6; ++y)
+        for (std::size_t x = 0; x < 9; ++x) plane[y * planeRow + x] = pixels.at(x, y)[1];
+    pixels.blur(3);
+    CGStackBlurPlane(plane.data(), 9, 6, planeRow, 3);
+    for (std::size_t y = 0; y < 6; ++y) {
+        for (std::size_t x = 0; x < 9; ++x) ASSERT_EQ(plane[y * planeRow + x], pixels.at(x, y)[1]) << x << "," << y;
+        for (std::size_t x = 9; x < planeRow; ++x) ASSERT_EQ(plane[y * planeRow + x], 0xCD) << "padding";
+    }
+}
+
 TEST(StackBlur, RadiiAboveTheCeilingBlurAsTheCeiling) {
     Bitmap a(6, 4, 0), b(6, 4, 0);
     paint(a);
