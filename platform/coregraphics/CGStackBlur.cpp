@@ -29,20 +29,22 @@ void blurLines(std::size_t lines, std::size_t length, int r, const std::vector<s
                 (i > 0 ? inSum : outSum)[c] += entry[c];
             }
         }
-        int sp = r;
+        // The stack pointer starts at r; the entry leaving the window is r behind it (mod div).
+        int sp = r, leave = 0;
         for (std::size_t x = 0; x < length; ++x) {
             for (int c = 0; c < C; ++c) {
                 write(line, x, c, dv[static_cast<std::size_t>(sum[c])]);
                 sum[c] -= outSum[c];
             }
-            auto& leaving = stack[static_cast<std::size_t>((sp - r + div) % div)];
+            auto& leaving = stack[static_cast<std::size_t>(leave)];
             for (int c = 0; c < C; ++c) {
                 outSum[c] -= leaving[c];
                 leaving[c] = read(line, next[x], c);
                 inSum[c] += leaving[c];
                 sum[c] += inSum[c];
             }
-            sp = (sp + 1) % div;
+            if (++sp == div) sp = 0;
+            if (++leave == div) leave = 0;
             const auto& centre = stack[static_cast<std::size_t>(sp)];
             for (int c = 0; c < C; ++c) {
                 outSum[c] += centre[c];
