@@ -205,11 +205,14 @@ void drawLayer(const Target& t, const CALayer& layer, const CALayerProperties& p
     cairo_pattern_destroy(content);
 }
 
-// A layer whose transform has perspective: its subtree is rasterised over its bounds at the
-// target's scale, then each device pixel inside the warped outline samples that raster
+// A layer whose transform has perspective: its subtree is rasterised over what it covers at
+// the target's scale, then each device pixel inside the warped outline samples that raster
 // through the inverse of the 3 x 3.
 void drawWarped(const Target& t, const CALayer& layer, const CALayerProperties& p, const CAFlatTransform& toDevice) {
-    const CGRect b = CGRectStandardize(p.bounds);
+    // The bounds, and the sublayers that reach out of them unless the layer clips them.
+    CGRect b = CGRectStandardize(p.bounds);
+    if (!p.masksToBounds)
+        for (const auto& sub : layer.sublayers()) b = CGRectUnion(b, sub->frame());
     const double s = std::min(t.scale, kMaxRasterSide / std::max({b.size.width, b.size.height, 1.0}));
     const double rw = std::ceil(b.size.width * s), rh = std::ceil(b.size.height * s);
     if (!(rw >= 1 && rh >= 1)) return;

@@ -11,7 +11,7 @@
 //
 // Transforms are flattened to 3 x 3 (see CAFlatTransform): while the projective column stays
 // zero, a layer is drawn under cairo's affine matrix; otherwise its subtree is rasterised over
-// its bounds and warped into place with pixman's projective transform.
+// its bounds and sublayers and warped into place with pixman's projective transform.
 #include "platform/coregraphics/CGContext.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/quartzcore/CALayer.h"

@@ -121,6 +121,10 @@ TEST(Compositor, PerspectiveMakesTheFarEdgeShorter) {
     EXPECT_LT(leftFar ? leftHeight : rightHeight, (leftFar ? rightHeight : leftHeight) - 10) << "narrower at the far edge";
     EXPECT_LT(rightX - leftX, 60) << "foreshortened";
     expectColor(s.at(leftX - 3, 50), kWhite, "nothing outside the warped outline");
+
+    // A sublayer reaching out of the bounds is warped with them.
+    s.add({{25, 65}, {10, 10}}, kBlue, card.get());  // centred 40 points below the card's centre, on its axis
+    expectColor(s.at(50, 90, 2), kBlue, "sublayer outside the bounds");
 }
 
 TEST(Compositor, MaskCutsByItsRenderedAlpha) {
