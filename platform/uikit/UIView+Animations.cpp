@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "platform/quartzcore/CABasicAnimation.h"
+#include "platform/quartzcore/CACompositor.h"
 #include "platform/quartzcore/CAKeyframeAnimation.h"
 #include "platform/quartzcore/CASpringAnimation.h"
 #include "platform/uikit/UIView.h"
@@ -316,12 +317,17 @@ void UIView::addKeyframeWithRelativeStartTime(double startTime, double relativeD
 
 namespace {
 
-// The layer tree as it looks now, detached: presentation copies with their contents.
-std::shared_ptr<CALayer> snapshotOf(const CALayer& layer) {
-    auto copy = layer.presentationLayer();
-    for (const auto& sub : layer.sublayers()) copy->addSublayer(snapshotOf(*sub));
-    if (layer.mask()) copy->setMask(snapshotOf(*layer.mask()));
-    return copy;
+// The view's look now, drawn by the compositor into one picture over its bounds (the view's
+// own opacity included, as a screenshot of it would be).
+std::shared_ptr<CALayer> snapshotOf(const UIView& view) {
+    auto snapshot = CALayer::layer();
+    snapshot->setFrame(view.bounds());
+    snapshot->setContentsScale(view.layer()->contentsScale());
+    if (CGContextRef context = view.layer()->createContentsContext()) {
+        CACompositor::render(*view.layer(), context);
+        snapshot->setContents(CGBitmapContextCreateImage(context));
+    }
+    return snapshot;
 }
 
 }  // namespace
@@ -334,13 +340,7 @@ void UIView::transitionWithView(const std::shared_ptr<UIView>& view, NSTimeInter
         return animateWithDuration(duration, 0, options, std::move(animations), std::move(completion));
     }
     // The old look, laid over the view's own content in its bounds.
-    auto snapshot = snapshotOf(*view->layer());
-    const CGRect bounds = view->bounds();
-    snapshot->setTransform(CATransform3DIdentity);
-    snapshot->setOpacity(1);
-    snapshot->setHidden(false);
-    snapshot->setPosition({bounds.origin.x + snapshot->anchorPoint().x * bounds.size.width,
-                           bounds.origin.y + snapshot->anchorPoint().y * bounds.size.height});
+    auto snapshot = snapshotOf(*view);
     performWithoutAnimation(animations);
     view->layer()->addSublayer(snapshot);
 
