@@ -114,6 +114,16 @@ struct UIViewAnimationContext {
         }
     }
 
+    // With LayoutSubviews, the views changed in the block lay out before it closes, so that the
+    // changes their layout makes animate with the rest.
+    void layOutChangedViews() {
+        if (!(options & UIViewAnimationOptionLayoutSubviews)) return;
+        std::vector<std::shared_ptr<UIView>> views;
+        for (const Change& change : changes)
+            if (auto view = change.view.lock()) views.push_back(view);
+        for (const auto& view : views) view->layoutIfNeeded();
+    }
+
     void add(UIView& view, const std::shared_ptr<CAAnimation>& animation, const std::string& keyPath,
              const std::shared_ptr<AnimationGroup>& group) const;
 
@@ -267,6 +277,7 @@ void UIView::animateWithDuration(NSTimeInterval duration, NSTimeInterval delay, 
     context.duration = duration, context.delay = delay, context.completion = std::move(completion);
     context.takeOptions(options);
     if (animations) animations();
+    context.layOutChangedViews();
     UIViewAnimationContext::pop()->commitBlock();
 }
 
@@ -277,6 +288,7 @@ void UIView::animateWithDuration(NSTimeInterval duration, NSTimeInterval delay, 
     context.takeOptions(options);
     context.spring = std::make_pair(dampingRatio, velocity);
     if (animations) animations();
+    context.layOutChangedViews();
     UIViewAnimationContext::pop()->commitBlock();
 }
 

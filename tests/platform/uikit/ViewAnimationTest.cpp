@@ -199,6 +199,32 @@ TEST_F(ViewAnimationTest, BeginAndCommitDefaultToAFifthOfASecondAndCanBeSwitched
     EXPECT_EQ(view->alpha(), 1);
 }
 
+namespace {
+
+// Keeps its one subview filling its bounds.
+class FillingView : public UIView {
+public:
+    std::shared_ptr<UIView> child = std::make_shared<UIView>();
+    FillingView() : UIView(CGRectMake(0, 0, 100, 100)) {}
+    void layoutSubviews() override { child->setFrame(bounds()); }
+};
+
+}  // namespace
+
+TEST_F(ViewAnimationTest, LayoutSubviewsOptionAnimatesWhatTheLayoutChanges) {
+    for (bool option : {false, true}) {
+        auto view = std::make_shared<FillingView>();
+        view->addSubview(view->child);
+        view->layoutIfNeeded();
+        UIView::animateWithDuration(1, 0, option ? UIViewAnimationOptionLayoutSubviews : 0,
+                                    [&] { view->setBounds(CGRectMake(0, 0, 200, 100)); }, nullptr);
+        loop.runOnce();  // a layout left to the end of the turn happens outside the block
+        EXPECT_EQ(view->child->bounds().size.width, 200) << option;
+        EXPECT_EQ(view->child->layer()->animationForKey("bounds") != nullptr, option) << option;
+        loop.advance(1);
+    }
+}
+
 TEST_F(ViewAnimationTest, AnimatedViewsIgnoreTouchesUnlessAllowed) {
     for (bool allow : {false, true}) {
         auto root = makeView();
