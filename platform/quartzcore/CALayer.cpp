@@ -295,8 +295,9 @@ struct DrawnAnimations {
     std::shared_ptr<CADisplayLink> link;
 };
 
+// Never destroyed: a link still running at exit must not outlive the run loop it is on.
 DrawnAnimations& drawnAnimations() {
-    static DrawnAnimations drawn;
+    static DrawnAnimations& drawn = *new DrawnAnimations;
     return drawn;
 }
 

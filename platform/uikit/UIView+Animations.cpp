@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "platform/quartzcore/CABasicAnimation.h"
+#include "platform/quartzcore/CACompositor.h"
 #include "platform/quartzcore/CAKeyframeAnimation.h"
 #include "platform/quartzcore/CASpringAnimation.h"
 #include "platform/uikit/UIView.h"
@@ -111,6 +112,16 @@ struct UIViewAnimationContext {
             animation.beginTime = NSRunLoop::mainRunLoop().now() + delay;
             animation.fillMode = CAFillMode::Backwards;  // the old value shows during the delay
         }
+    }
+
+    // With LayoutSubviews, the views changed in the block lay out before it closes, so that the
+    // changes their layout makes animate with the rest.
+    void layOutChangedViews() {
+        if (!(options & UIViewAnimationOptionLayoutSubviews)) return;
+        std::vector<std::shared_ptr<UIView>> views;
+        for (const Change& change : changes)
+            if (auto view = change.view.lock()) views.push_back(view);
+        for (const auto& view : views) view->layoutIfNeeded();
     }
 
     void add(UIView& view, const std::shared_ptr<CAAnimation>& animation, const std::string& keyPath,
@@ -266,6 +277,7 @@ void UIView::animateWithDuration(NSTimeInterval duration, NSTimeInterval delay, 
     context.duration = duration, context.delay = delay, context.completion = std::move(completion);
     context.takeOptions(options);
     if (animations) animations();
+    context.layOutChangedViews();
     UIViewAnimationContext::pop()->commitBlock();
 }
 
@@ -276,6 +288,7 @@ void UIView::animateWithDuration(NSTimeInterval duration, NSTimeInterval delay, 
     context.takeOptions(options);
     context.spring = std::make_pair(dampingRatio, velocity);
     if (animations) animations();
+    context.layOutChangedViews();
     UIViewAnimationContext::pop()->commitBlock();
 }
 
@@ -316,12 +329,17 @@ void UIView::addKeyframeWithRelativeStartTime(double startTime, double relativeD
 
 namespace {
 
-// The layer tree as it looks now, detached: presentation copies with their contents.
-std::shared_ptr<CALayer> snapshotOf(const CALayer& layer) {
-    auto copy = layer.presentationLayer();
-    for (const auto& sub : layer.sublayers()) copy->addSublayer(snapshotOf(*sub));
-    if (layer.mask()) copy->setMask(snapshotOf(*layer.mask()));
-    return copy;
+// The view's look now, drawn by the compositor into one picture over its bounds (the view's
+// own opacity included, as a screenshot of it would be).
+std::shared_ptr<CALayer> snapshotOf(const UIView& view) {
+    auto snapshot = CALayer::layer();
+    snapshot->setFrame(view.bounds());
+    snapshot->setContentsScale(view.layer()->contentsScale());
+    if (CGContextRef context = view.layer()->createContentsContext()) {
+        CACompositor::render(*view.layer(), context);
+        snapshot->setContents(CGBitmapContextCreateImage(context));
+    }
+    return snapshot;
 }
 
 }  // namespace
@@ -334,13 +352,7 @@ void UIView::transitionWithView(const std::shared_ptr<UIView>& view, NSTimeInter
         return animateWithDuration(duration, 0, options, std::move(animations), std::move(completion));
     }
     // The old look, laid over the view's own content in its bounds.
-    auto snapshot = snapshotOf(*view->layer());
-    const CGRect bounds = view->bounds();
-    snapshot->setTransform(CATransform3DIdentity);
-    snapshot->setOpacity(1);
-    snapshot->setHidden(false);
-    snapshot->setPosition({bounds.origin.x + snapshot->anchorPoint().x * bounds.size.width,
-                           bounds.origin.y + snapshot->anchorPoint().y * bounds.size.height});
+    auto snapshot = snapshotOf(*view);
     performWithoutAnimation(animations);
     view->layer()->addSublayer(snapshot);
 

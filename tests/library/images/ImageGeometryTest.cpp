@@ -51,6 +51,19 @@ TEST(ImageGeometryTest, NormalizeTurnsEveryOrientationAsTheImageDecoderDoes) {
     }
 }
 
+TEST(ImageGeometryTest, ResizingAtTheUprightSizeTurnsEveryOrientationUpright) {
+    for (int o = 0; o < 8; ++o) {
+        auto image = pixelimage::make(5, 3, marked, static_cast<UIImageOrientation>(o));
+        expectPixels(ImageUtility::resizedImage(image, image->size(), kCGInterpolationNone), decoderUpright(o), o);
+    }
+    // The variant with an orientation marks its result with it.
+    auto image = pixelimage::make(5, 3, marked);
+    auto tagged = ImageUtility::resizedImage(image, {5, 3}, CGAffineTransformIdentity, false, kCGInterpolationNone,
+                                             UIImageOrientation::DownMirrored);
+    EXPECT_EQ(tagged->imageOrientation(), UIImageOrientation::DownMirrored);
+    EXPECT_EQ(pixelimage::at(tagged, 0, 0), kRed);
+}
+
 TEST(ImageGeometryTest, RotateKeepsItsOrientationTable) {
     auto image = pixelimage::make(5, 3, marked);
     EXPECT_EQ(ImageUtility::rotate(image, 8), nullptr);

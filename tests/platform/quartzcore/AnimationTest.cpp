@@ -377,7 +377,13 @@ class ProgressLayer : public CALayer {
 public:
     static inline std::vector<double> drawn;
     bool needsDisplayForKey(const std::string& key) const override { return key == "progress"; }
-    void drawInContext(const CGContextRef&) override { drawn.push_back(CAValueNumber(valueForKeyPath("progress"))); }
+    // A bar as long as the progress.
+    void drawInContext(const CGContextRef& context) override {
+        const double progress = CAValueNumber(valueForKeyPath("progress"));
+        drawn.push_back(progress);
+        CGContextSetFillColorWithColor(context, CGColor{1, 0, 0, 1});
+        CGContextFillRect(context, {{0, 0}, {bounds().size.width * progress, bounds().size.height}});
+    }
 
 protected:
     std::shared_ptr<CALayer> newPresentationInstance() const override { return std::make_shared<ProgressLayer>(); }
@@ -387,7 +393,7 @@ protected:
 
 TEST_F(AnimationTest, ACustomPropertyIsCopiedIntoThePresentationAndRedrawnOnceAFrame) {
     auto layer = std::make_shared<ProgressLayer>();
-    layer->setBounds({{0, 0}, {4, 4}});
+    layer->setFrame({{0, 0}, {60, 4}});
     layer->setValueForKeyPath("progress", 0.25);
     EXPECT_TRUE(layer->needsDisplay());
     layer->displayIfNeeded();
@@ -400,7 +406,12 @@ TEST_F(AnimationTest, ACustomPropertyIsCopiedIntoThePresentationAndRedrawnOnceAF
     a->toValue = 1.0;
     a->duration = 0.1;
     layer->addAnimation(a, "p");
-    loop.advance(0.1 - 1e-9);
+    loop.advance(3 / 60.0);
+    // What the compositor shows is the frame's drawing: half the bar.
+    const CGImageRef shot = CACompositor::compose(*layer, {60, 4}, 1);
+    EXPECT_GT(meanColor(shot, {{0, 0}, {28, 4}}).a, 0.99);
+    EXPECT_LT(meanColor(shot, {{32, 0}, {28, 4}}).a, 0.01);
+    loop.advance(0.1 - 3 / 60.0 - 1e-9);
     // One drawing of the presentation per display frame (at 1/60 s … 5/60 s).
     ASSERT_EQ(ProgressLayer::drawn.size(), 5u);
     for (std::size_t i = 0; i < 5; ++i) EXPECT_NEAR(ProgressLayer::drawn[i], (i + 1) / 6.0, 1e-6) << i;

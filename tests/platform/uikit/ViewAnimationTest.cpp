@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/quartzcore/CACompositor.h"
 #include "platform/quartzcore/CAMediaTimingFunction.h"
 #include "platform/quartzcore/ExpectGeometry.h"
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/UIWindow.h"
+#include "support/ImageRegions.h"
 
 namespace {
 
@@ -197,6 +199,32 @@ TEST_F(ViewAnimationTest, BeginAndCommitDefaultToAFifthOfASecondAndCanBeSwitched
     EXPECT_EQ(view->alpha(), 1);
 }
 
+namespace {
+
+// Keeps its one subview filling its bounds.
+class FillingView : public UIView {
+public:
+    std::shared_ptr<UIView> child = std::make_shared<UIView>();
+    FillingView() : UIView(CGRectMake(0, 0, 100, 100)) {}
+    void layoutSubviews() override { child->setFrame(bounds()); }
+};
+
+}  // namespace
+
+TEST_F(ViewAnimationTest, LayoutSubviewsOptionAnimatesWhatTheLayoutChanges) {
+    for (bool option : {false, true}) {
+        auto view = std::make_shared<FillingView>();
+        view->addSubview(view->child);
+        view->layoutIfNeeded();
+        UIView::animateWithDuration(1, 0, option ? UIViewAnimationOptionLayoutSubviews : 0,
+                                    [&] { view->setBounds(CGRectMake(0, 0, 200, 100)); }, nullptr);
+        loop.runOnce();  // a layout left to the end of the turn happens outside the block
+        EXPECT_EQ(view->child->bounds().size.width, 200) << option;
+        EXPECT_EQ(view->child->layer()->animationForKey("bounds") != nullptr, option) << option;
+        loop.advance(1);
+    }
+}
+
 TEST_F(ViewAnimationTest, AnimatedViewsIgnoreTouchesUnlessAllowed) {
     for (bool allow : {false, true}) {
         auto root = makeView();
@@ -214,33 +242,37 @@ TEST_F(ViewAnimationTest, TransitionsCoverTheChangeWithASnapshotOfTheOldLook) {
     struct Case {
         UIViewAnimationOptions kind;
         const char* squashKey;  // null for a dissolve
+        CGRect outside;         // a region the squashed view leaves uncovered
     };
-    for (const Case c : {Case{UIViewAnimationOptionTransitionCrossDissolve, nullptr},
-                         Case{UIViewAnimationOptionTransitionFlipFromLeft, "transform.scale.x"},
-                         Case{UIViewAnimationOptionTransitionFlipFromBottom, "transform.scale.y"}}) {
+    const CGRect middle{{45, 45}, {10, 10}};
+    for (const Case c : {Case{UIViewAnimationOptionTransitionCrossDissolve, nullptr, {}},
+                         Case{UIViewAnimationOptionTransitionFlipFromLeft, "transform.scale.x", {{5, 45}, {10, 10}}},
+                         Case{UIViewAnimationOptionTransitionFlipFromBottom, "transform.scale.y", {{45, 5}, {10, 10}}}}) {
         loop.useManualClock(0);
-        auto view = makeView();
+        auto root = CALayer::layer();
+        auto view = makeView();  // black, 100 x 100
+        root->addSublayer(view->layer());
+        auto shot = [&](CGRect region) { return meanColorInPoints(CACompositor::compose(*root, {100, 100}, 1), region, 1); };
         Completions done;
         UIView::transitionWithView(view, 1, c.kind | UIViewAnimationOptionCurveLinear,
                                    [&] { view->setBackgroundColor(UIColor::whiteColor()); }, done.make());
         EXPECT_EQ(view->layer()->backgroundColor(), (CGColor{1, 1, 1, 1})) << "changed at once, not animated";
-        ASSERT_EQ(view->layer()->sublayers().size(), 1u);
-        const auto snapshot = view->layer()->sublayers()[0];
-        EXPECT_EQ(snapshot->backgroundColor(), (CGColor{0, 0, 0, 1}));
-        expectRect(snapshot->frame(), view->bounds(), "the snapshot covers the view");
+        ASSERT_EQ(view->layer()->sublayers().size(), 1u) << "the snapshot";
+        EXPECT_LT(shot(middle).r, 0.01) << "the old look first";
         loop.advance(0.25);
-        const double early = snapshot->presentation().opacity;
         if (c.squashKey) {
-            EXPECT_EQ(early, 1);
             EXPECT_NEAR(shownNumber(*view, c.squashKey), 0.5, 1e-6);
+            EXPECT_LT(shot(middle).r, 0.01) << "the old look until the middle";
+            EXPECT_EQ(shot(c.outside).a, 0) << "squashed";
             loop.advance(0.5);
-            EXPECT_EQ(snapshot->presentation().opacity, 0) << "the new look after the middle";
-            EXPECT_NEAR(shownNumber(*view, c.squashKey), 0.5, 1e-6);
+            EXPECT_GT(shot(middle).r, 0.99) << "the new look after the middle";
+            EXPECT_EQ(shot(c.outside).a, 0);
         } else {
-            EXPECT_NEAR(early, 0.75, 1e-6);
+            EXPECT_NEAR(shot(middle).r, 0.25, 0.01) << "three quarters of the old look";
         }
         loop.advanceTo(1);
         EXPECT_TRUE(view->layer()->sublayers().empty());
+        EXPECT_GT(shot(middle).r, 0.99);
         EXPECT_EQ(done.calls, (std::vector<std::pair<double, bool>>{{1, true}}));
     }
 }

@@ -107,6 +107,13 @@ TEST(ColorUtilityTest, CountedSchemes) {
         for (int n : {0, 1}) EXPECT_EQ(scheme(c, n), UIColors{c});
     EXPECT_EQ(CU::analogousColors(c, 3, 0).size(), 3u);  // no slices: step 0, no division
     EXPECT_EQ(CU::triadColors(UIColor::colorWithRed(0.1, 0.2, 0.3, 1))[1], UIColor::colorWithRed(0.3, 0.1, 0.2, 1));
+    EXPECT_EQ(CU::tetradColors(UIColor::colorWithRed(0.1, 0.2, 0.3, 1))[2], UIColor::colorWithRed(0.3, 0.2, 0.1, 1));
+    // The golden-ratio step wraps the hue: 0.5 → 0.118034 → 0.736068.
+    const UIColors equidistant = CU::equidistantColors(UIColor::colorWithHue(0.5, 1, 1, 1), 3);
+    EXPECT_NEAR(CA::colorHue(equidistant[1]), 0.118034, 1e-6);
+    EXPECT_NEAR(CA::colorHue(equidistant[2]), 0.736068, 1e-6);
+    EXPECT_EQ(brightnessPercents(CU::shadedColors(UIColor::colorWithHue(0.2, 0.9, 0.4, 1), 3)), (std::vector<int>{40, 40, 40}));
+    EXPECT_NEAR(CA::colorSaturation(CU::shadedColors(UIColor::colorWithHue(0.2, 0.9, 0.4, 1), 3)[2]), 0.3, 1e-9);
 }
 
 TEST(ColorUtilityTest, Lists) {
