@@ -107,11 +107,10 @@ void drawContents(const Target& t, const CALayer& layer, const CALayerProperties
     const double sx = w / partPixels.size.width, sy = h / partPixels.size.height;
     const CGRect whole{{x + (cropped.origin.x - partPixels.origin.x) * sx, y + (cropped.origin.y - partPixels.origin.y) * sy},
                        {cropped.size.width * sx, cropped.size.height * sy}};
+    // Like the rest of the layer, contents overflow the bounds unless the layer masks them.
     cairo_save(t.cr);
     cairo_new_path(t.cr);
     cairo_rectangle(t.cr, x, y, w, h);
-    cairo_clip(t.cr);
-    cairo_rectangle(t.cr, b.origin.x, b.origin.y, b.size.width, b.size.height);
     cairo_clip(t.cr);
     CACompositor::drawImage(t.context, shown, whole);
     cairo_restore(t.cr);

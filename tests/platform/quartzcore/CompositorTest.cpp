@@ -230,6 +230,16 @@ TEST(Compositor, ContentsFollowGravityAndDrawnContentIsKeptUntilMarked) {
     expectColor(s.at(50, 10, 10), kWhite, "letterbox");
     pictured->setContentsRect(CGRectMake(0.5, 0, 0.5, 1));  // the blue half alone
     expectColor(s.at(20, 50, 10), kBlue, "contents rectangle");
+    // Filling, the picture overflows the bounds unless the layer masks it.
+    pictured->setContentsRect(CGRectMake(0, 0, 1, 1));
+    pictured->setFrame(CGRectMake(40, 40, 20, 20));
+    pictured->setContentsGravity(CAContentsGravity::ResizeAspectFill);
+    expectColor(s.at(35, 50), kRed, "overflowing to the left");
+    pictured->setMasksToBounds(true);
+    expectColor(s.at(35, 50), kWhite, "masked");
+    pictured->setFrame(CGRectMake(0, 0, 100, 100));
+    pictured->setMasksToBounds(false);
+    pictured->setContentsGravity(CAContentsGravity::ResizeAspect);
 
     struct Counter : CALayerDelegate {
         int draws = 0;
