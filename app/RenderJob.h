@@ -32,8 +32,11 @@ inline constexpr int kExitUsage = 2;
 // enough memory; also the reference length of the filter scale and the tile size limit.
 inline constexpr int kPreviewSize = 768;
 
+// The Software entry of every file the job writes.
+inline constexpr const char* kSoftware = "Tavorin";
+
 struct Options {
-    std::string input;   // empty: the default sample photograph
+    std::string input;   // empty: the default sample photograph (an empty name given is refused)
     std::string output;  // empty: beside the current folder, named after the input
     std::string mode;    // a mode by its shown name ("Enhance 1"), or empty
     // Engine parameters in the order given, each with its normalised value.
@@ -43,20 +46,24 @@ struct Options {
 
 struct Help {};
 struct ListParameters {};
+struct ListModes {};
 struct UsageError {
     std::string message;
 };
-using Command = std::variant<Options, Help, ListParameters, UsageError>;
+using Command = std::variant<Options, Help, ListParameters, ListModes, UsageError>;
 
 Command Parse(const std::vector<std::string>& arguments);
 
-// The normalised value of `text` for parameter `name`: a number from 0 to 1, or for an
-// enumerated parameter one of its values by name (case ignored). An error message otherwise.
+// The normalised value of `text` for parameter `name` (its name in any case): a number from 0
+// to 1, On or Off for an on/off parameter, or for an enumerated parameter one of its values by
+// name (case ignored). An error message otherwise, with the names that resemble an unknown one.
 std::variant<float, std::string> ParameterValue(const std::string& name, const std::string& text);
 
 void PrintUsage(std::ostream& out);
 // Every parameter with its default and, for enumerations, the values it takes.
 void PrintParameters(std::ostream& out);
+// The modes by their shown names, a line per family.
+void PrintModes(std::ostream& out);
 
 // Where the default photo is looked for, and the one chosen there: a photograph above
 // 12 megapixels when one exists, else the largest. Empty when there is none.
