@@ -1,4 +1,4 @@
-#include "engine/UIImageData.h"
+#include "engine/view/UIImageData.h"
 
 #include <vector>
 

@@ -5,7 +5,7 @@
 // redrawn into B,G,R,A premultiplied first.
 #include <memory>
 
-#include "engine/ImageData.h"
+#include "engine/view/ImageData.h"
 
 class UIImageData : public ImageData {
 public:

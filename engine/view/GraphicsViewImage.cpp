@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/GraphicsView.h"
-#include "engine/UIImageData.h"
+#include "engine/view/GraphicsView.h"
+#include "engine/view/UIImageData.h"
 #include "gpu/Device.h"
 #include "platform/corevideo/CVPixelBuffer.h"
 #include "platform/uikit/UIApplication.h"

@@ -1,5 +1,5 @@
 // The view's layer, device and engine, its frame loop, sizing and application life cycle.
-#include "engine/GraphicsView.h"
+#include "engine/view/GraphicsView.h"
 
 #include <cmath>
 #include <cstdio>

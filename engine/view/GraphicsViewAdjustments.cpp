@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/GraphicsView.h"
+#include "engine/view/GraphicsView.h"
 #include "model/DeviceUtility.h"
 
 namespace {
