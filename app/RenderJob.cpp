@@ -18,18 +18,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/PhotoRenderer.h"
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/view/GraphicsView.h"
-#include "engine/view/GraphicsViewLinks.h"
 #include "engine/ParameterTable.h"
 #include "engine/ParameterValues.h"
 #include "gpu/Device.h"
-#include "model/CollectionObject.h"
-#include "model/DeviceUtility.h"
 #include "model/Type.h"
-#include "platform/coregraphics/CGImage.h"
 #include "platform/imageio/ImageIO.h"
-#include "platform/uikit/UIImage.h"
 
 namespace fs = std::filesystem;
 
@@ -154,38 +149,28 @@ std::optional<platform::ImageFileType> OutputType(const std::string& path)
     return std::nullopt;
 }
 
-// The modes of the mode picker, by shown name.
-std::vector<std::shared_ptr<CollectionObject>> Modes()
+// The mode of that shown name ("Enhance 1", case ignored), or null.
+std::optional<TypeController::ModeName> FindMode(const std::string& name)
 {
-    std::vector<std::shared_ptr<CollectionObject>> modes;
-    for (const auto& item : TypeController::modes())
-        if (!item->category() && item->name())
-            modes.push_back(item);
-    return modes;
-}
-
-std::shared_ptr<CollectionObject> FindMode(const std::string& name)
-{
-    for (const auto& mode : Modes())
-        if (Lower(*mode->name()) == Lower(name))
+    for (const TypeController::ModeName& mode : TypeController::modeNames())
+        if (Lower(mode.shown) == Lower(name))
             return mode;
-    return nullptr;
+    return std::nullopt;
 }
 
+// The modes by shown name, a line per family.
 std::string ModeList()
 {
     std::string list;
-    std::string group;
-    for (const auto& mode : Modes()) {
-        const std::string name = mode->name().value_or("");
-        const std::string title = name.substr(0, name.find_last_of(' '));
-        // One line per group.
-        if (title == group)
+    std::string family;
+    for (const TypeController::ModeName& mode : TypeController::modeNames()) {
+        const std::string title = mode.shown.substr(0, mode.shown.find_last_of(' '));
+        if (title == family)
             list.append(", ");
         else
-            list.append(group.empty() ? "  " : "\n  ");
-        list.append(name);
-        group = title;
+            list.append(family.empty() ? "  " : "\n  ");
+        list.append(mode.shown);
+        family = title;
     }
     return list;
 }
@@ -317,11 +302,13 @@ void PrintUsage(std::ostream& out)
     out << "Usage: tavorin [options] [PHOTO [OUTPUT]]\n"
            "\n"
            "Renders PHOTO (JPEG, PNG or TIFF) at full resolution through the enhancement engine and\n"
-           "writes the result as JPEG (quality 0.9), PNG or TIFF, chosen by OUTPUT's extension, with\n"
-           "the photo's orientation and metadata. Without a photo a sample photograph from\n"
+           "writes the result as JPEG (quality 0.9), PNG or TIFF, chosen by OUTPUT's extension: turned\n"
+           "upright, with the photo's metadata, colour profile and XMP. Without a photo a sample\n"
+           "photograph from "
            << kSampleFolder
-           << " is used; without an output the result goes to\n"
-              "PHOTO-NAME-tavorin.jpg in the current folder. The output's path is printed.\n"
+           << " is used; without an output the result goes\n"
+              "to PHOTO-NAME-tavorin.jpg in the current folder. The output's path is printed. The\n"
+              "photo itself is never written over.\n"
               "\n"
               "Options:\n"
               "  -s, --set \"NAME=VALUE\"  set an engine parameter (NAME in any case); VALUE is a number\n"
@@ -526,38 +513,6 @@ int CheckFiles(const std::string& input, const std::string& output, std::ostream
 
 } // namespace
 
-std::shared_ptr<GraphicsView> MakeView()
-{
-    // The frame is in points: kPreviewSize pixels at the screen's scale.
-    const CGFloat side = kPreviewSize / AppConstants::defaultContentScale();
-    auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, side, side));
-    AmbrelGraphicsController* engine = view->graphicsController();
-    if (!view->device() || !engine)
-        return nullptr;
-    GraphicsViewModelLink::install();
-    return view;
-}
-
-UIImagePtr PhotoImage(platform::ImageBitmap photo, int64_t orientation)
-{
-    const size_t width = photo.width, height = photo.height;
-    if (width == 0 || height == 0 || photo.pixels.size() < width * height * 4)
-        return nullptr;
-    return UIImage::imageWithCGImage(CGImageCreate(width, height, 8, 32, width * 4, CGColorSpaceCreateDeviceRGB(),
-                                                   kCGImageAlphaLast, std::move(photo.pixels)),
-                                     1, static_cast<UIImageOrientation>(orientation));
-}
-
-UIImagePtr PreviewImage(const platform::ImageBitmap& photo, int64_t orientation)
-{
-    const double longer = std::max(photo.width, photo.height);
-    const double reduction = std::min(1.0, kPreviewSize / longer);
-    const auto width = static_cast<uint32_t>(std::max(1.0, std::round(photo.width * reduction)));
-    const auto height = static_cast<uint32_t>(std::max(1.0, std::round(photo.height * reduction)));
-    std::optional<platform::ImageBitmap> preview = platform::ResizeImageBitmap(photo, width, height);
-    return preview ? PhotoImage(std::move(*preview), orientation) : nullptr;
-}
-
 int Run(const Options& options, std::ostream& out, std::ostream& err)
 {
     const auto started = std::chrono::steady_clock::now();
@@ -587,46 +542,53 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     const auto width = static_cast<int32_t>(photo->bitmap.width), height = static_cast<int32_t>(photo->bitmap.height);
     const int64_t orientation = photo->imageOrientation();
 
-    // The preview, made before the photo's pixels go to the view without a copy.
-    const UIImagePtr preview = PreviewImage(photo->bitmap, orientation);
-    if (!preview) {
-        Report(err, "render", input, "no memory for its preview");
-        return kExitFailure;
-    }
-    UIImagePtr image = PhotoImage(std::move(photo->bitmap), orientation);
-    photo->bitmap = {};
-
-    std::shared_ptr<GraphicsView> view = MakeView();
-    if (!view) {
+    std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
+    if (!renderer) {
         err << "tavorin: no OpenGL ES 2 device\n";
         return kExitFailure;
     }
-    if (!options.mode.empty())
-        if (const std::shared_ptr<CollectionObject> mode = FindMode(options.mode); mode && mode->selectedBlock())
-            mode->selectedBlock()(true, mode.get());
+    if (!options.mode.empty()) {
+        const std::optional<TypeController::ModeName> mode = FindMode(options.mode);
+        if (!mode || !renderer->applyMode(mode->library)) {
+            err << "tavorin: the mode library has no set for \"" << options.mode << "\"\n";
+            return kExitFailure;
+        }
+    }
     for (const auto& [name, value] : options.parameters)
-        view->setAdjustment(name, value);
+        renderer->setAdjustment(name, value);
 
     // The preview's frame, drawn with every setting in place, gives the statistics the
     // full-resolution render uses.
-    view->setImageWithImage(preview);
-    view->graphicsController()->SetRenderProgressBlock(ProgressPrinter(err, options.quiet, width, height));
-    UIImagePtr result = view->drawImageToImageWithReferenceSize(image, CGSizeMake(kPreviewSize, kPreviewSize));
-    if (view->device()->CheckError())
+    if (!renderer->renderPreview(photo->bitmap, orientation)) {
+        Report(err, "render", input, "no memory for its preview");
+        return kExitFailure;
+    }
+    renderer->setProgress(ProgressPrinter(err, options.quiet, width, height));
+    std::shared_ptr<sBitmap> result = renderer->render(photo->bitmap, orientation);
+    if (renderer->device().CheckError())
         err << "tavorin: the graphics driver reported an error during the render\n";
-    view.reset();
-    image.reset();
-    if (!result || !result->CGImage() || !result->CGImage()->data) {
+    renderer.reset();
+    photo->bitmap = {};
+    if (!result || result->bytesPerRow != size_t(result->width) * 4 ||
+        result->bytes.size() < result->bytesPerRow * size_t(result->height)) {
         Report(err, "render", input, "the render failed");
         return kExitFailure;
     }
 
-    // Written upright: many readers ignore an orientation entry (PNG's above all), and the
-    // turn is the one copy the encoder needs anyway.
-    std::optional<platform::ImageBitmap> upright =
-        platform::ApplyImageOrientation(result->CGImage()->data->data(), static_cast<uint32_t>(width),
-                                        static_cast<uint32_t>(height), platform::ImagePixelFormat::BGRA,
-                                        static_cast<int>(orientation));
+    // Written upright: many readers ignore an orientation entry (PNG's above all). The turn
+    // is the one copy of the picture made after the render, and an upright photo needs none.
+    std::optional<platform::ImageBitmap> upright;
+    if (orientation == 0) {
+        upright.emplace();
+        upright->width = static_cast<uint32_t>(result->width);
+        upright->height = static_cast<uint32_t>(result->height);
+        upright->format = platform::ImagePixelFormat::BGRA;
+        upright->pixels = std::move(result->bytes);
+    } else {
+        upright = platform::ApplyImageOrientation(result->bytes.data(), static_cast<uint32_t>(result->width),
+                                                  static_cast<uint32_t>(result->height),
+                                                  platform::ImagePixelFormat::BGRA, static_cast<int>(orientation));
+    }
     result.reset();
     if (!upright) {
         Report(err, "write", output, "no memory for the upright picture");

@@ -1,6 +1,8 @@
 #pragma once
 // The program's job on the command line: a photo rendered at full resolution through the
-// engine with parameters set by name, written as JPEG, PNG or TIFF.
+// engine with parameters set by name, written as JPEG, PNG or TIFF. The photo goes from the
+// decoder to the engine (PhotoRenderer) and from the engine to the encoder, with no view or
+// editing model in between.
 //
 //   tavorin [options] [PHOTO [OUTPUT]]
 //
@@ -14,23 +16,12 @@
 #include <variant>
 #include <vector>
 
-class GraphicsView;
-class UIImage;
-using UIImagePtr = std::shared_ptr<UIImage>;
-namespace platform {
-struct ImageBitmap;
-}
-
 namespace RenderJob {
 
 // Exit codes: 0 done, 1 the work failed (unreadable photo, no device, unwritable output),
 // 2 the command line is wrong.
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
-
-// The longer side of the preview the engine sees before the export, as on a device with
-// enough memory; also the reference length of the filter scale and the tile size limit.
-inline constexpr int kPreviewSize = 768;
 
 // The Software entry of every file the job writes.
 inline constexpr const char* kSoftware = "Tavorin";
@@ -71,21 +62,6 @@ inline constexpr const char* kSampleFolder = "/usr/share/backgrounds";
 std::string DefaultPhoto(const std::string& folder = kSampleFolder);
 // "<name of the photo>-tavorin.jpg" in the current folder.
 std::string DefaultOutput(const std::string& input);
-
-// The render view the job works in, as the application makes it: a view of kPreviewSize pixels
-// square that no window shows, with its own device and engine, and the editing model's link
-// to it installed (a mode's selection and parameters by name reach its engine). Null when
-// there is no OpenGL ES 2 device.
-std::shared_ptr<GraphicsView> MakeView();
-
-// The photo as the view takes it: `photo` (R,G,B,A) without a copy, under `orientation` (an
-// image orientation code). Null for an empty bitmap.
-UIImagePtr PhotoImage(platform::ImageBitmap photo, int64_t orientation);
-
-// The preview of the photo the view shows before the export: at most kPreviewSize pixels on
-// its longer side. Its frame gives the statistics the full-resolution render uses. Null when
-// there is no memory for it.
-UIImagePtr PreviewImage(const platform::ImageBitmap& photo, int64_t orientation);
 
 // Runs the job; messages go to `out` (the result) and `err` (progress and errors).
 int Run(const Options& options, std::ostream& out, std::ostream& err);
