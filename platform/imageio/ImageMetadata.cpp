@@ -402,20 +402,43 @@ const std::string* rgbProfile(const ImageProperties& p) {
     return icc && isRGBProfile(*icc) ? icc : nullptr;
 }
 
-// The packet decoded so that the orientation it may state agrees with the pixels; a packet
-// the parser cannot read is written as it came.
-void writeXMP(Exiv2::Image& image, const std::string& packet, const ImagePropertyValue* orientation) {
+// An Exif date ("yyyy:MM:dd HH:mm:ss") in the form XMP dates take ("yyyy-MM-ddTHH:mm:ss");
+// empty for any other text.
+std::string xmpDate(const std::string& exifDate) {
+    int Y, M, D, h, m, sec;
+    if (exifDate.size() != 19 || std::sscanf(exifDate.c_str(), "%d:%d:%d %d:%d:%d", &Y, &M, &D, &h, &m, &sec) != 6)
+        return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", Y, M, D, h, m, sec);
+    return text;
+}
+
+// The packet decoded so that what it repeats of the written entries agrees with them: the
+// orientation (the pixels may have been turned), the modification date and the software.
+// Entries the packet does not have are not added; a packet the parser cannot read is
+// written as it came.
+void writeXMP(Exiv2::Image& image, const std::string& packet, const ImageProperties& p) {
     Exiv2::XmpData xmp;
     if (Exiv2::XmpParser::decode(xmp, packet) != 0) {
         image.setXmpPacket(packet);
         image.writeXmpFromPacket(true);
         return;
     }
-    const Exiv2::XmpKey key("Xmp.tiff.Orientation");
-    if (orientation && xmp.findKey(key) != xmp.end()) {
-        const std::int64_t v = orientation->integer().value_or(1);
-        xmp[key.key()] = std::to_string(v >= 1 && v <= 8 ? v : 1);
+    const auto update = [&](const char* key, const std::string& value) {
+        if (!value.empty() && xmp.findKey(Exiv2::XmpKey(key)) != xmp.end()) xmp[key] = value;
+    };
+    if (const ImagePropertyValue* o = ImagePropertyFind(p, kCGImagePropertyOrientation)) {
+        const std::int64_t v = o->integer().value_or(1);
+        update("Xmp.tiff.Orientation", std::to_string(v >= 1 && v <= 8 ? v : 1));
     }
+    if (const ImagePropertyValue* date = ImagePropertyFind(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFDateTime);
+        date && date->string()) {
+        update("Xmp.xmp.ModifyDate", xmpDate(*date->string()));
+        update("Xmp.tiff.DateTime", xmpDate(*date->string()));
+    }
+    if (const ImagePropertyValue* software = ImagePropertyFind(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFSoftware);
+        software && software->string())
+        update("Xmp.tiff.Software", *software->string());
     image.setXmpData(xmp);
     image.writeXmpFromPacket(false);
 }
@@ -459,7 +482,7 @@ bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, Im
             image->setIccProfile(buf, true);
         }
         if (const ImagePropertyValue* xmp = ImagePropertyFind(p, kImagePropertyXMPPacket); xmp && xmp->string())
-            writeXMP(*image, *xmp->string(), ImagePropertyFind(p, kCGImagePropertyOrientation));
+            writeXMP(*image, *xmp->string(), p);
         // Dimensions copied from another photo's metadata must describe this one.
         for (const auto& [name, size] : {std::pair{"Exif.Photo.PixelXDimension", image->pixelWidth()},
                                          std::pair{"Exif.Photo.PixelYDimension", image->pixelHeight()}})

@@ -93,7 +93,8 @@ inline constexpr const char* kCGImagePropertyOrientation = "Orientation";
 // space (a CMYK or grey photo's) is not embedded.
 inline constexpr const char* kImagePropertyICCProfile = "ICCProfile";
 // Top level: the XMP packet (ratings, creator, keywords...) as XML text; read and written. On
-// writing, an orientation the packet states follows the written Orientation entry.
+// writing, the orientation, modification date and software the packet states follow the
+// written Orientation, TIFF DateTime and TIFF Software entries.
 inline constexpr const char* kImagePropertyXMPPacket = "XMPPacket";
 // Destination only: lossy compression quality 0-1 (JPEG; TIFF accepts and ignores it).
 inline constexpr const char* kCGImageDestinationLossyCompressionQuality = "kCGImageDestinationLossyCompressionQuality";

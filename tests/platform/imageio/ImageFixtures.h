@@ -214,13 +214,14 @@ inline std::string iccProfile(const char* space, std::uint8_t marker = 0x5A) {
     return p;
 }
 
-// An XMP packet with a rating, a creator, two keywords and an orientation.
+// An XMP packet with a rating, a creator, two keywords, an orientation and a modification
+// date (2001-02-03T04:05:06).
 inline std::string xmpPacket(int orientation) {
     return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>"
            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
            "<rdf:Description rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" "
            "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" "
-           "xmp:Rating=\"4\" tiff:Orientation=\"" +
+           "xmp:Rating=\"4\" xmp:ModifyDate=\"2001-02-03T04:05:06\" tiff:Orientation=\"" +
            std::to_string(orientation) +
            "\"><dc:creator><rdf:Seq><rdf:li>Ana Example</rdf:li></rdf:Seq></dc:creator>"
            "<dc:subject><rdf:Bag><rdf:li>harbour</rdf:li><rdf:li>dusk</rdf:li></rdf:Bag></dc:subject>"
@@ -228,9 +229,9 @@ inline std::string xmpPacket(int orientation) {
 }
 
 // The profile and the XMP of xmpPacket() found again in a file's properties, the packet's
-// orientation as the pixels were written.
+// orientation as the pixels were written and its modification date as given.
 inline void expectProfileAndSampleXMP(const platform::ImageProperties& p, const std::string& profile,
-                                      int orientation) {
+                                      int orientation, const std::string& modifyDate = "2001-02-03T04:05:06") {
     const platform::ImagePropertyValue* icc = platform::ImagePropertyFind(p, platform::kImagePropertyICCProfile);
     ASSERT_TRUE(icc && icc->string());
     EXPECT_EQ(*icc->string(), profile);
@@ -242,6 +243,7 @@ inline void expectProfileAndSampleXMP(const platform::ImageProperties& p, const 
     EXPECT_EQ(xmp["Xmp.dc.creator"].toString(), "Ana Example");
     EXPECT_EQ(xmp["Xmp.dc.subject"].toString(), "harbour, dusk");
     EXPECT_EQ(xmp["Xmp.tiff.Orientation"].toString(), std::to_string(orientation));
+    EXPECT_EQ(xmp["Xmp.xmp.ModifyDate"].toString(), modifyDate);
 }
 
 }  // namespace imageio_test
