@@ -183,12 +183,7 @@ void AmbrelGraphicsController::SetPairUniform(int32_t pair, const char* name, co
 
 // --- Textures and device ------------------------------------------------------------------
 
-void AmbrelGraphicsController::ReleaseLookTexture()
-{
-    DeleteTexture(lookTexture);
-    loadedLookTexture = nullptr;
-    loadedLook = -1;
-}
+void AmbrelGraphicsController::ReleaseLookTexture() { DeleteTexture(lookTexture); }
 
 void AmbrelGraphicsController::ReleaseInputTextures()
 {

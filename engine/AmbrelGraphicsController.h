@@ -390,10 +390,6 @@ public:
     QV::Graphics::ITexture2D* coarseTextures[4] = {};
     QV::Graphics::ITexture2D* unitTextures[3] = {};
     QV::Graphics::ITexture2D* lookTexture = nullptr;
-    // The look texture the loader made and the look it holds. Any other texture found in
-    // `lookTexture` (set by other code, or left from another look) is never sampled as a look.
-    const QV::Graphics::ITexture2D* loadedLookTexture = nullptr;
-    int32_t loadedLook = -1;
     QV::Graphics::ITexture2D* currentOutput = nullptr;  // points at one of the above, owns nothing
     QV::Graphics::IFramebufferObject* videoFramebuffer = nullptr;
     QV::Graphics::IFramebufferObject* passFramebuffers[6] = {};

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "engine/AmbrelGraphicsController.h"
@@ -18,6 +19,16 @@ namespace {
 
 constexpr int32_t kLookGotham = 1;
 constexpr int32_t kLookInkwell = 15;
+
+// Which look each live look texture was made for, so that a texture left over from another
+// look is never sampled for the current one, whoever forgot to delete it.
+std::map<const ITexture2D*, int32_t>& TextureLooks()
+{
+    static std::map<const ITexture2D*, int32_t> looks;
+    return looks;
+}
+
+void ForgetTexture(const ITexture2D* texture) { TextureLooks().erase(texture); }
 
 } // namespace
 
@@ -85,7 +96,10 @@ static std::string LookImagePath(const std::string& directory, const std::string
 
 int32_t LoadedToneMapLook(const AmbrelGraphicsController& engine)
 {
-    return engine.lookTexture && engine.lookTexture == engine.loadedLookTexture ? engine.loadedLook : -1;
+    if (!engine.lookTexture)
+        return -1;
+    const auto it = TextureLooks().find(engine.lookTexture);
+    return it == TextureLooks().end() ? -1 : it->second;
 }
 
 void LoadToneMapLook(AmbrelGraphicsController& engine)
@@ -97,6 +111,7 @@ void LoadToneMapLook(AmbrelGraphicsController& engine)
         if (LoadedToneMapLook(engine) == look)
             return;
         // Made for another look (or not by this loader): never sample it for this one.
+        ForgetTexture(engine.lookTexture);
         engine.ReleaseLookTexture();
         if (engine.lookTexture)
             return;
@@ -153,6 +168,5 @@ void LoadToneMapLook(AmbrelGraphicsController& engine)
         return;
     }
     engine.lookTexture = texture;
-    engine.loadedLookTexture = texture;
-    engine.loadedLook = look;
+    TextureLooks()[texture] = look;
 }
