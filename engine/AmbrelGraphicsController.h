@@ -1,11 +1,20 @@
 #pragma once
 // The image-processing engine: owns every GPU resource of the pipeline (input and working
 // textures, framebuffers, the unit quad, the program pairs) and every processing parameter.
-// One per graphics view; made after the view's graphics device is current and deleted before
-// the device. Main thread only.
+// Pixels, parameters and a resource directory go in; plain bitmaps come out. One per graphics
+// device (the graphics view's, or a caller's own for a render without a view); made after the
+// device is current and deleted before it. Main thread only.
 //
 // Members are public on purpose: the program builders, the frame render and the view are
 // written as parts of this object and read its fields directly.
+//
+// The source files: AmbrelGraphicsController.cpp (lifetime, releasing programs and textures),
+// InputPath.cpp (inputs, geometry, program build, read-back), FrameRender.cpp (the frame),
+// ContrastStages.cpp (local-contrast chains), FilterScales.cpp, ViewGeometry.cpp (view
+// rectangle, zoom, compare split), ParameterRegistry.cpp (parameters by name),
+// MasterAdjustments.cpp, EngineUniforms.cpp (uniform values, stage activity),
+// FullResolutionRender.cpp and TileLayout.cpp (renders to bitmaps); the program builders in
+// the *Program.cpp and *Programs.cpp files.
 
 #include <cstdint>
 #include <functional>
