@@ -1,5 +1,7 @@
 #include "platform/photos/MovieProbe.h"
 
+#include <string>
+
 extern "C" {
 #include <libavformat/avformat.h>
 }
@@ -7,10 +9,15 @@ extern "C" {
 namespace photos {
 
 std::optional<MovieInfo> ProbeMovie(const std::string& path) {
+    static const bool quiet = (av_log_set_level(AV_LOG_ERROR), true);  // no chatter about damaged frames
+    (void)quiet;
     AVFormatContext* context = nullptr;
     if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) != 0) return std::nullopt;
     std::optional<MovieInfo> info;
-    if (avformat_find_stream_info(context, nullptr) >= 0) {
+    // libavformat reads still pictures too (as one-frame streams); those are not movies.
+    const std::string format = context->iformat->name;
+    const bool still = format == "image2" || format.ends_with("_pipe");
+    if (!still && avformat_find_stream_info(context, nullptr) >= 0) {
         const int index = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
         if (index >= 0) {
             const AVCodecParameters* p = context->streams[index]->codecpar;
