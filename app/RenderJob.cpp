@@ -2,27 +2,29 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <iomanip>
 #include <memory>
 #include <ostream>
 #include <sstream>
+#include <tuple>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/PhotoRenderer.h"
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/GraphicsView.h"
-#include "engine/GraphicsViewLinks.h"
 #include "engine/ParameterTable.h"
 #include "engine/ParameterValues.h"
 #include "gpu/Device.h"
-#include "model/CollectionObject.h"
-#include "model/DeviceUtility.h"
 #include "model/Type.h"
-#include "platform/coregraphics/CGImage.h"
 #include "platform/imageio/ImageIO.h"
-#include "platform/uikit/UIImage.h"
 
 namespace fs = std::filesystem;
 
@@ -53,34 +55,85 @@ std::vector<std::string> ParameterNames()
     return names;
 }
 
-bool IsParameter(const std::string& name)
+// The parameter's own name for `name` given in any case; empty when there is none.
+std::string ParameterNamed(const std::string& name)
 {
-    const std::vector<std::string> names = ParameterNames();
-    return std::find(names.begin(), names.end(), name) != names.end();
+    for (const std::string& candidate : ParameterNames())
+        if (Lower(candidate) == Lower(name))
+            return candidate;
+    return {};
 }
 
-// Up to five parameter names that contain the text or one of its words, case ignored.
-std::string Suggestions(const std::string& text)
+bool IsOnOff(const std::string& name)
+{
+    const EngineParameters::sParameter* parameter = EngineParameters::FindParameter(name);
+    return parameter && parameter->kind == EngineParameters::eKind::OnOff;
+}
+
+std::vector<std::string> Words(const std::string& text)
 {
     std::vector<std::string> words;
     std::istringstream split(Lower(text));
     for (std::string word; split >> word;)
-        if (word.size() > 2)
-            words.push_back(word);
-    std::vector<std::string> found;
-    for (const std::string& name : ParameterNames()) {
-        const std::string lower = Lower(name);
-        bool match = lower.find(Lower(text)) != std::string::npos;
-        for (const std::string& word : words)
-            match = match || lower.find(word) != std::string::npos;
-        if (match && found.size() < 5)
-            found.push_back(name);
+        words.push_back(word);
+    return words;
+}
+
+size_t EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
     }
+    return row[b.size()];
+}
+
+// A word given stands for a word of a name when one begins the other ("map", "mapping") or
+// when they differ by one letter ("saturaton").
+bool WordsAlike(const std::string& given, const std::string& word)
+{
+    const size_t shorter = std::min(given.size(), word.size());
+    if (shorter >= 3 && given.compare(0, shorter, word, 0, shorter) == 0)
+        return true;
+    return shorter >= 4 && EditDistance(given, word) <= 1;
+}
+
+// Up to four parameter names that resemble the text, the closest first: a name a few typing
+// slips away from it, or one that holds most of its words.
+std::string Suggestions(const std::string& text)
+{
+    const std::string given = Lower(text);
+    const std::vector<std::string> givenWords = Words(text);
+    struct Candidate {
+        std::tuple<int, size_t, size_t, size_t> rank;  // smaller is closer
+        std::string name;
+    };
+    std::vector<Candidate> found;
+    for (const std::string& name : ParameterNames()) {
+        const size_t distance = EditDistance(given, Lower(name));
+        const std::vector<std::string> words = Words(name);
+        size_t matched = 0;
+        for (const std::string& g : givenWords)
+            matched += std::any_of(words.begin(), words.end(), [&](const std::string& w) { return WordsAlike(g, w); });
+        const bool slips = distance <= std::max<size_t>(2, given.size() / 4);
+        const bool mostWords = matched > 0 && matched * 3 >= givenWords.size() * 2;
+        if (slips || mostWords)
+            found.push_back({{slips ? 0 : 1, givenWords.size() - matched, words.size() - matched, distance}, name});
+    }
+    std::stable_sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) { return a.rank < b.rank; });
     if (found.empty())
         return "";
     std::string list = " (did you mean";
-    for (size_t i = 0; i < found.size(); ++i)
-        list += (i ? ", \"" : " \"") + found[i] + "\"";
+    for (size_t i = 0; i < found.size() && i < 4; ++i)
+        list += (i ? ", \"" : " \"") + found[i].name + "\"";
     return list + "?)";
 }
 
@@ -96,38 +149,28 @@ std::optional<platform::ImageFileType> OutputType(const std::string& path)
     return std::nullopt;
 }
 
-// The modes of the mode picker, by shown name.
-std::vector<std::shared_ptr<CollectionObject>> Modes()
+// The mode of that shown name ("Enhance 1", case ignored), or null.
+std::optional<TypeController::ModeName> FindMode(const std::string& name)
 {
-    std::vector<std::shared_ptr<CollectionObject>> modes;
-    for (const auto& item : TypeController::modes())
-        if (!item->category() && item->name())
-            modes.push_back(item);
-    return modes;
-}
-
-std::shared_ptr<CollectionObject> FindMode(const std::string& name)
-{
-    for (const auto& mode : Modes())
-        if (Lower(*mode->name()) == Lower(name))
+    for (const TypeController::ModeName& mode : TypeController::modeNames())
+        if (Lower(mode.shown) == Lower(name))
             return mode;
-    return nullptr;
+    return std::nullopt;
 }
 
+// The modes by shown name, a line per family.
 std::string ModeList()
 {
     std::string list;
-    std::string group;
-    for (const auto& mode : Modes()) {
-        const std::string name = mode->name().value_or("");
-        const std::string title = name.substr(0, name.find_last_of(' '));
-        // One line per group.
-        if (title == group)
+    std::string family;
+    for (const TypeController::ModeName& mode : TypeController::modeNames()) {
+        const std::string title = mode.shown.substr(0, mode.shown.find_last_of(' '));
+        if (title == family)
             list.append(", ");
         else
-            list.append(group.empty() ? "  " : "\n  ");
-        list.append(name);
-        group = title;
+            list.append(family.empty() ? "  " : "\n  ");
+        list.append(mode.shown);
+        family = title;
     }
     return list;
 }
@@ -136,11 +179,18 @@ Command Fail(std::string message) { return UsageError{std::move(message)}; }
 
 } // namespace
 
-std::variant<float, std::string> ParameterValue(const std::string& name, const std::string& text)
+std::variant<float, std::string> ParameterValue(const std::string& given, const std::string& text)
 {
-    if (!IsParameter(name))
-        return "unknown parameter \"" + name + "\"" + Suggestions(name) + "; 'tavorin --list-parameters' lists them";
+    const std::string name = ParameterNamed(given);
+    if (name.empty())
+        return "unknown parameter \"" + given + "\"" + Suggestions(given) + "; 'tavorin --list-parameters' lists them";
     const std::string value = Trim(text);
+    if (IsOnOff(name)) {
+        if (Lower(value) == "on")
+            return EngineParameters::FlagValue(true);
+        if (Lower(value) == "off")
+            return EngineParameters::FlagValue(false);
+    }
     const EngineParameters::sEnumeration* choices = EngineParameters::FindEnumeration(name);
     if (choices) {
         for (std::string_view choice : choices->names)
@@ -157,6 +207,8 @@ std::variant<float, std::string> ParameterValue(const std::string& name, const s
             list += (i ? ", " : "") + std::string(choices->names[i]);
         return "\"" + value + "\" is not a value of \"" + name + "\"; it takes " + list + " (or a number from 0 to 1)";
     }
+    if (IsOnOff(name))
+        return "\"" + value + "\" is not a value of \"" + name + "\": give On, Off or a number from 0 to 1";
     return "\"" + value + "\" is not a value of \"" + name + "\": give a number from 0 to 1";
 }
 
@@ -168,6 +220,11 @@ Command Parse(const std::vector<std::string>& arguments)
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            // Only an omitted photo means the sample; an empty name is a slip (an unset
+            // shell variable, say) that must not render some other picture.
+            if (argument.empty())
+                return Fail(positional.empty() ? "the photo's file name is empty (leave it out to use the sample photograph)"
+                                               : "the output's file name is empty");
             positional.push_back(argument);
             continue;
         }
@@ -198,6 +255,8 @@ Command Parse(const std::vector<std::string>& arguments)
             return Help{};
         } else if (option == "--list-parameters") {
             return ListParameters{};
+        } else if (option == "--list-modes") {
+            return ListModes{};
         } else if (option == "-q" || option == "--quiet") {
             options.quiet = true;
         } else if (option == "-o" || option == "--output") {
@@ -219,7 +278,7 @@ Command Parse(const std::vector<std::string>& arguments)
             const auto value = ParameterValue(name, setting.substr(equals + 1));
             if (const std::string* error = std::get_if<std::string>(&value))
                 return Fail(*error);
-            options.parameters.emplace_back(name, std::get<float>(value));
+            options.parameters.emplace_back(ParameterNamed(name), std::get<float>(value));
         } else {
             return Fail("unknown option " + option);
         }
@@ -243,20 +302,24 @@ void PrintUsage(std::ostream& out)
     out << "Usage: tavorin [options] [PHOTO [OUTPUT]]\n"
            "\n"
            "Renders PHOTO (JPEG, PNG or TIFF) at full resolution through the enhancement engine and\n"
-           "writes the result as JPEG (quality 0.9), PNG or TIFF, chosen by OUTPUT's extension, with\n"
-           "the photo's orientation and metadata. Without a photo a sample photograph from\n"
+           "writes the result as JPEG (quality 0.9), PNG or TIFF, chosen by OUTPUT's extension: turned\n"
+           "upright, with the photo's metadata, colour profile and XMP. Without a photo a sample\n"
+           "photograph from "
            << kSampleFolder
-           << " is used; without an output the result goes to\n"
-              "PHOTO-NAME-tavorin.jpg in the current folder. The output's path is printed.\n"
+           << " is used; without an output the result goes\n"
+              "to PHOTO-NAME-tavorin.jpg in the current folder. The output's path is printed. The\n"
+              "photo itself is never written over.\n"
               "\n"
               "Options:\n"
-              "  -s, --set \"NAME=VALUE\"  set an engine parameter; VALUE is a number from 0 to 1 or,\n"
-              "                          for a parameter with named values, one of those names.\n"
+              "  -s, --set \"NAME=VALUE\"  set an engine parameter (NAME in any case); VALUE is a number\n"
+              "                          from 0 to 1, On or Off for an On/Off parameter, or one of\n"
+              "                          the names of a parameter with named values.\n"
               "                          May be repeated; applied in order, after the mode.\n"
               "  -m, --mode NAME         apply a mode by its shown name, e.g. \"Enhance 1\", \"Fog 3\"\n"
               "  -o, --output FILE       where to write (.jpg, .jpeg, .png, .tif, .tiff)\n"
               "  -q, --quiet             no progress messages\n"
               "      --list-parameters   list the parameters with their defaults and values\n"
+              "      --list-modes        list the modes by family\n"
               "  -h, --help              show this help\n"
               "\n"
               "Examples:\n"
@@ -266,23 +329,36 @@ void PrintUsage(std::ostream& out)
               "  tavorin --mode \"Dramatic 2\" photo.jpg\n"
               "\n"
               "Exit status: 0 done, 1 the photo could not be read, rendered or written, 2 a mistake\n"
-              "on the command line (unknown option, parameter or value).\n";
+              "on the command line (unknown option, parameter or value; an output that is the photo\n"
+              "itself).\n"
+              "\n"
+              "Modes, by family:\n"
+           << ModeList() << "\n";
 }
+
+void PrintModes(std::ostream& out) { out << ModeList() << "\n"; }
 
 void PrintParameters(std::ostream& out)
 {
     for (const std::string& name : ParameterNames()) {
         out << name;
+        const EngineParameters::sParameter* parameter = EngineParameters::FindParameter(name);
         if (const EngineParameters::sEnumeration* choices = EngineParameters::FindEnumeration(name)) {
             out << ": ";
             for (size_t i = 0; i < choices->names.size(); ++i)
                 out << (i ? " | " : "") << choices->names[i];
+        } else if (IsOnOff(name)) {
+            out << ": Off | On";
         } else {
             out << ": 0 to 1";
         }
-        if (const EngineParameters::sParameter* parameter = EngineParameters::FindParameter(name))
-            out << " (default " << EngineParameters::DescribeValue(name, EngineParameters::DefaultValue(*parameter))
+        if (parameter) {
+            const float value = EngineParameters::DefaultValue(*parameter);
+            out << " (default "
+                << (IsOnOff(name) ? (EngineParameters::FlagFromValue(value) ? "On" : "Off")
+                                  : EngineParameters::DescribeValue(name, value))
                 << ")";
+        }
         out << '\n';
     }
 }
@@ -342,55 +418,100 @@ private:
     int last_ = -1;
 };
 
-platform::ImageProperties OutputProperties(const platform::ImageProperties& source, platform::ImageFileType type,
-                                           int64_t orientation)
+// The local time as image metadata writes dates: "yyyy:MM:dd HH:mm:ss".
+std::string MetadataDateNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &local);
+    return text;
+}
+
+// The photo's metadata for the rendered result: its Exif, TIFF, GPS and IPTC groups, its
+// colour profile and its XMP travel with it; the pixels are written upright, so the
+// orientation is up; the date and software say that this program made the file.
+platform::ImageProperties OutputProperties(const platform::ImageProperties& source, platform::ImageFileType type)
 {
     platform::ImageProperties properties;
-    // The photo's metadata travels with the result.
-    for (const char* group : {platform::kCGImagePropertyExifDictionary, platform::kCGImagePropertyTIFFDictionary,
-                              platform::kCGImagePropertyGPSDictionary, platform::kCGImagePropertyIPTCDictionary})
-        if (const platform::ImageProperties* found = platform::ImagePropertyGroup(source, group))
-            properties[group] = *found;
-    properties[platform::kCGImagePropertyOrientation] =
-        platform::EXIFOrientationFromImageOrientation(static_cast<int>(orientation));
+    for (const char* key : {platform::kCGImagePropertyExifDictionary, platform::kCGImagePropertyTIFFDictionary,
+                            platform::kCGImagePropertyGPSDictionary, platform::kCGImagePropertyIPTCDictionary,
+                            platform::kImagePropertyICCProfile, platform::kImagePropertyXMPPacket})
+        if (const platform::ImagePropertyValue* found = platform::ImagePropertyFind(source, key))
+            properties[key] = *found;
+    constexpr int kUp = 1;
+    properties[platform::kCGImagePropertyOrientation] = kUp;
+    platform::ImagePropertyValue& tiff = properties[platform::kCGImagePropertyTIFFDictionary];
+    if (!tiff.dictionary())
+        tiff = platform::ImageProperties{};
+    (*tiff.dictionary())[platform::kCGImagePropertyTIFFOrientation] = kUp;
+    (*tiff.dictionary())[platform::kCGImagePropertyTIFFDateTime] = MetadataDateNow();
+    (*tiff.dictionary())[platform::kCGImagePropertyTIFFSoftware] = kSoftware;
     if (type == platform::ImageFileType::JPEG)
         properties[platform::kCGImageDestinationLossyCompressionQuality] = 0.9;
     return properties;
 }
 
+// "tavorin: " and what went wrong with `path`, the path named once: the reasons the image
+// files give may already name it.
+void Report(std::ostream& err, const char* doing, const std::string& path, const std::string& reason)
+{
+    const std::string quoted = "\"" + path + "\"";
+    if (reason.find(quoted) != std::string::npos)
+        err << "tavorin: " << reason << "\n";
+    else
+        err << "tavorin: cannot " << doing << " " << quoted << ": " << reason << "\n";
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const fs::path folder = fs::path(path).parent_path();
+    return folder.empty() ? "." : folder.string();
+}
+
+// Everything about the two files that can be known before the photo is read, so that a
+// mistake costs no decoding or rendering: the photo exists, the output is not the photo
+// itself under any name or link (it would be written over), and the output's folder exists
+// and takes files. 0 when all is well, else the exit status.
+int CheckFiles(const std::string& input, const std::string& output, std::ostream& err)
+{
+    struct stat photo {};
+    if (::stat(input.c_str(), &photo) != 0) {
+        Report(err, "read", input, std::strerror(errno));
+        return kExitFailure;
+    }
+    struct stat existing {};
+    if (::stat(output.c_str(), &existing) == 0) {
+        if (existing.st_dev == photo.st_dev && existing.st_ino == photo.st_ino) {
+            err << "tavorin: the output \"" << output
+                << "\" is the photo itself, which is never written over: name another output\n";
+            return kExitUsage;
+        }
+        if (S_ISDIR(existing.st_mode)) {
+            Report(err, "write", output, "it is a folder");
+            return kExitFailure;
+        }
+    }
+    const std::string folder = FolderOf(output);
+    struct stat place {};
+    if (::stat(folder.c_str(), &place) != 0) {
+        Report(err, "write", output,
+               errno == ENOENT ? "the folder \"" + folder + "\" does not exist" : std::string(std::strerror(errno)));
+        return kExitFailure;
+    }
+    if (!S_ISDIR(place.st_mode)) {
+        Report(err, "write", output, "\"" + folder + "\" is not a folder");
+        return kExitFailure;
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        Report(err, "write", output, "the folder \"" + folder + "\" is not writable");
+        return kExitFailure;
+    }
+    return 0;
+}
+
 } // namespace
-
-std::shared_ptr<GraphicsView> MakeView()
-{
-    // The frame is in points: kPreviewSize pixels at the screen's scale.
-    const CGFloat side = kPreviewSize / AppConstants::defaultContentScale();
-    auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, side, side));
-    AmbrelGraphicsController* engine = view->graphicsController();
-    if (!view->device() || !engine)
-        return nullptr;
-    GraphicsViewModelLink::install();
-    return view;
-}
-
-UIImagePtr PhotoImage(platform::ImageBitmap photo, int64_t orientation)
-{
-    const size_t width = photo.width, height = photo.height;
-    if (width == 0 || height == 0 || photo.pixels.size() < width * height * 4)
-        return nullptr;
-    return UIImage::imageWithCGImage(CGImageCreate(width, height, 8, 32, width * 4, CGColorSpaceCreateDeviceRGB(),
-                                                   kCGImageAlphaLast, std::move(photo.pixels)),
-                                     1, static_cast<UIImageOrientation>(orientation));
-}
-
-UIImagePtr PreviewImage(const platform::ImageBitmap& photo, int64_t orientation)
-{
-    const double longer = std::max(photo.width, photo.height);
-    const double reduction = std::min(1.0, kPreviewSize / longer);
-    const auto width = static_cast<uint32_t>(std::max(1.0, std::round(photo.width * reduction)));
-    const auto height = static_cast<uint32_t>(std::max(1.0, std::round(photo.height * reduction)));
-    std::optional<platform::ImageBitmap> preview = platform::ResizeImageBitmap(photo, width, height);
-    return preview ? PhotoImage(std::move(*preview), orientation) : nullptr;
-}
 
 int Run(const Options& options, std::ostream& out, std::ostream& err)
 {
@@ -408,68 +529,81 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     }
     const std::string output = options.output.empty() ? DefaultOutput(input) : options.output;
     const platform::ImageFileType type = OutputType(output).value_or(platform::ImageFileType::JPEG);
+    if (const int status = CheckFiles(input, output, err))
+        return status;
 
     platform::ImageIOError readError;
     std::optional<platform::DecodedImage> photo =
         platform::DecodeImageFile(input, platform::ImagePixelFormat::RGBA, &readError);
     if (!photo) {
-        err << "tavorin: cannot read " << input << ": " << readError.message << "\n";
+        Report(err, "read", input, readError.message);
         return kExitFailure;
     }
     const auto width = static_cast<int32_t>(photo->bitmap.width), height = static_cast<int32_t>(photo->bitmap.height);
     const int64_t orientation = photo->imageOrientation();
 
-    // The preview, made before the photo's pixels go to the view without a copy.
-    const UIImagePtr preview = PreviewImage(photo->bitmap, orientation);
-    if (!preview) {
-        err << "tavorin: no memory for the preview of " << input << "\n";
-        return kExitFailure;
-    }
-    UIImagePtr image = PhotoImage(std::move(photo->bitmap), orientation);
-    photo->bitmap = {};
-
-    std::shared_ptr<GraphicsView> view = MakeView();
-    if (!view) {
+    std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
+    if (!renderer) {
         err << "tavorin: no OpenGL ES 2 device\n";
         return kExitFailure;
     }
-    if (!options.mode.empty())
-        if (const std::shared_ptr<CollectionObject> mode = FindMode(options.mode); mode && mode->selectedBlock())
-            mode->selectedBlock()(true, mode.get());
+    if (!options.mode.empty()) {
+        const std::optional<TypeController::ModeName> mode = FindMode(options.mode);
+        if (!mode || !renderer->applyMode(mode->library)) {
+            err << "tavorin: the mode library has no set for \"" << options.mode << "\"\n";
+            return kExitFailure;
+        }
+    }
     for (const auto& [name, value] : options.parameters)
-        view->setAdjustment(name, value);
+        renderer->setAdjustment(name, value);
 
     // The preview's frame, drawn with every setting in place, gives the statistics the
     // full-resolution render uses.
-    view->setImageWithImage(preview);
-    view->graphicsController()->SetRenderProgressBlock(ProgressPrinter(err, options.quiet, width, height));
-    UIImagePtr result = view->drawImageToImageWithReferenceSize(image, CGSizeMake(kPreviewSize, kPreviewSize));
-    if (view->device()->CheckError())
+    if (!renderer->renderPreview(photo->bitmap, orientation)) {
+        Report(err, "render", input, "no memory for its preview");
+        return kExitFailure;
+    }
+    renderer->setProgress(ProgressPrinter(err, options.quiet, width, height));
+    std::shared_ptr<sBitmap> result = renderer->render(photo->bitmap, orientation);
+    if (renderer->device().CheckError())
         err << "tavorin: the graphics driver reported an error during the render\n";
-    view.reset();
-    image.reset();
-    if (!result || !result->CGImage() || !result->CGImage()->data) {
-        err << "tavorin: the render of " << input << " failed\n";
+    renderer.reset();
+    photo->bitmap = {};
+    if (!result || result->bytesPerRow != size_t(result->width) * 4 ||
+        result->bytes.size() < result->bytesPerRow * size_t(result->height)) {
+        Report(err, "render", input, "the render failed");
         return kExitFailure;
     }
 
-    platform::ImageBitmap bitmap;
-    bitmap.width = static_cast<uint32_t>(width);
-    bitmap.height = static_cast<uint32_t>(height);
-    bitmap.format = platform::ImagePixelFormat::BGRA;
-    bitmap.pixels = *result->CGImage()->data;
+    // Written upright: many readers ignore an orientation entry (PNG's above all). The turn
+    // is the one copy of the picture made after the render, and an upright photo needs none.
+    std::optional<platform::ImageBitmap> upright;
+    if (orientation == 0) {
+        upright.emplace();
+        upright->width = static_cast<uint32_t>(result->width);
+        upright->height = static_cast<uint32_t>(result->height);
+        upright->format = platform::ImagePixelFormat::BGRA;
+        upright->pixels = std::move(result->bytes);
+    } else {
+        upright = platform::ApplyImageOrientation(result->bytes.data(), static_cast<uint32_t>(result->width),
+                                                  static_cast<uint32_t>(result->height),
+                                                  platform::ImagePixelFormat::BGRA, static_cast<int>(orientation));
+    }
     result.reset();
+    if (!upright) {
+        Report(err, "write", output, "no memory for the upright picture");
+        return kExitFailure;
+    }
     platform::ImageIOError writeError;
-    if (!platform::WriteImageFile(bitmap, type, OutputProperties(photo->properties, type, orientation), output,
-                                  &writeError)) {
-        err << "tavorin: cannot write " << output << ": " << writeError.message << "\n";
+    if (!platform::WriteImageFile(*upright, type, OutputProperties(photo->properties, type), output, &writeError)) {
+        Report(err, "write", output, writeError.message);
         return kExitFailure;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     out << output << "\n";
     if (!options.quiet)
-        err << "wrote " << width << " x " << height << " in " << std::fixed << std::setprecision(1) << seconds
-            << " s\n";
+        err << "wrote " << upright->width << " x " << upright->height << " in " << std::fixed << std::setprecision(1)
+            << seconds << " s\n";
     return 0;
 }
 
@@ -482,6 +616,10 @@ int Main(const std::vector<std::string>& arguments, std::ostream& out, std::ostr
     }
     if (std::holds_alternative<ListParameters>(command)) {
         PrintParameters(out);
+        return 0;
+    }
+    if (std::holds_alternative<ListModes>(command)) {
+        PrintModes(out);
         return 0;
     }
     if (const UsageError* error = std::get_if<UsageError>(&command)) {

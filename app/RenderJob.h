@@ -1,6 +1,8 @@
 #pragma once
 // The program's job on the command line: a photo rendered at full resolution through the
-// engine with parameters set by name, written as JPEG, PNG or TIFF.
+// engine with parameters set by name, written as JPEG, PNG or TIFF. The photo goes from the
+// decoder to the engine (PhotoRenderer) and from the engine to the encoder, with no view or
+// editing model in between.
 //
 //   tavorin [options] [PHOTO [OUTPUT]]
 //
@@ -14,13 +16,6 @@
 #include <variant>
 #include <vector>
 
-class GraphicsView;
-class UIImage;
-using UIImagePtr = std::shared_ptr<UIImage>;
-namespace platform {
-struct ImageBitmap;
-}
-
 namespace RenderJob {
 
 // Exit codes: 0 done, 1 the work failed (unreadable photo, no device, unwritable output),
@@ -28,12 +23,11 @@ namespace RenderJob {
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
-// The longer side of the preview the engine sees before the export, as on a device with
-// enough memory; also the reference length of the filter scale and the tile size limit.
-inline constexpr int kPreviewSize = 768;
+// The Software entry of every file the job writes.
+inline constexpr const char* kSoftware = "Tavorin";
 
 struct Options {
-    std::string input;   // empty: the default sample photograph
+    std::string input;   // empty: the default sample photograph (an empty name given is refused)
     std::string output;  // empty: beside the current folder, named after the input
     std::string mode;    // a mode by its shown name ("Enhance 1"), or empty
     // Engine parameters in the order given, each with its normalised value.
@@ -43,20 +37,24 @@ struct Options {
 
 struct Help {};
 struct ListParameters {};
+struct ListModes {};
 struct UsageError {
     std::string message;
 };
-using Command = std::variant<Options, Help, ListParameters, UsageError>;
+using Command = std::variant<Options, Help, ListParameters, ListModes, UsageError>;
 
 Command Parse(const std::vector<std::string>& arguments);
 
-// The normalised value of `text` for parameter `name`: a number from 0 to 1, or for an
-// enumerated parameter one of its values by name (case ignored). An error message otherwise.
+// The normalised value of `text` for parameter `name` (its name in any case): a number from 0
+// to 1, On or Off for an on/off parameter, or for an enumerated parameter one of its values by
+// name (case ignored). An error message otherwise, with the names that resemble an unknown one.
 std::variant<float, std::string> ParameterValue(const std::string& name, const std::string& text);
 
 void PrintUsage(std::ostream& out);
 // Every parameter with its default and, for enumerations, the values it takes.
 void PrintParameters(std::ostream& out);
+// The modes by their shown names, a line per family.
+void PrintModes(std::ostream& out);
 
 // Where the default photo is looked for, and the one chosen there: a photograph above
 // 12 megapixels when one exists, else the largest. Empty when there is none.
@@ -64,21 +62,6 @@ inline constexpr const char* kSampleFolder = "/usr/share/backgrounds";
 std::string DefaultPhoto(const std::string& folder = kSampleFolder);
 // "<name of the photo>-tavorin.jpg" in the current folder.
 std::string DefaultOutput(const std::string& input);
-
-// The render view the job works in, as the application makes it: a view of kPreviewSize pixels
-// square that no window shows, with its own device and engine, and the editing model's link
-// to it installed (a mode's selection and parameters by name reach its engine). Null when
-// there is no OpenGL ES 2 device.
-std::shared_ptr<GraphicsView> MakeView();
-
-// The photo as the view takes it: `photo` (R,G,B,A) without a copy, under `orientation` (an
-// image orientation code). Null for an empty bitmap.
-UIImagePtr PhotoImage(platform::ImageBitmap photo, int64_t orientation);
-
-// The preview of the photo the view shows before the export: at most kPreviewSize pixels on
-// its longer side. Its frame gives the statistics the full-resolution render uses. Null when
-// there is no memory for it.
-UIImagePtr PreviewImage(const platform::ImageBitmap& photo, int64_t orientation);
 
 // Runs the job; messages go to `out` (the result) and `err` (progress and errors).
 int Run(const Options& options, std::ostream& out, std::ostream& err);

@@ -353,7 +353,9 @@ std::vector<sUniformValue> ColorAdjustmentUniforms(const sColorAdjustment& ca, c
 
 void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine)
 {
-    const sColorAdjustment& ca = engine.colorAdjustment;
+    // A request without the compare split builds its program without it.
+    sColorAdjustment ca = engine.colorAdjustment;
+    ca.split.on = ca.split.on && engine.ZoomAndSplitApply();
     QV::Graphics::IShaderProgram*& slot = VariantSlot(engine, kPairColorAdjustment);
     const bool lookActive = engine.IsToneMapLookActive();
     sColorAdjustmentStages stages = ColorAdjustmentStages(ca, true);

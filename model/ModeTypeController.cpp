@@ -106,6 +106,12 @@ std::shared_ptr<CollectionObject> groupHeader(const ModeGroup& group) {
     return header;
 }
 
+// A mode's name: its group's title and its place in the group, from 1.
+std::string ShownModeName(const std::string& title, int place) { return title + " " + std::to_string(place); }
+
+// The library name of a list entry.
+std::string LibraryModeName(const char* entry) { return entry[0] == '-' ? entry + 1 : entry; }
+
 // Names every mode after its group and its place in it ("Low Light 3", short "L3"), in the
 // group's colours.
 void nameModesAfterTheirGroups(const TypeController::Items& items) {
@@ -122,7 +128,7 @@ void nameModesAfterTheirGroups(const TypeController::Items& items) {
         const std::string title = header->string().value_or("");
         item->setColor(header->color());
         item->setString(title.substr(0, 1) + std::to_string(counter));
-        item->setName(title + " " + std::to_string(counter));
+        item->setName(ShownModeName(title, counter));
         item->setContentColor(header->contentColor());
     }
 }
@@ -137,7 +143,7 @@ TypeController::Items TypeController::modes() {
         items.push_back(header);
         for (const char* mode : group.modes) {
             const bool hasUniqueId = mode[0] != '-';
-            const std::string name = hasUniqueId ? mode : mode + 1;
+            const std::string name = LibraryModeName(mode);
             auto item = CollectionObject::collectionObjectWithColor(*header->color());
             item->setBorder(false);
             item->setContentColor(header->contentColor());
@@ -149,6 +155,14 @@ TypeController::Items TypeController::modes() {
     }
     nameModesAfterTheirGroups(items);
     return items;
+}
+
+std::vector<TypeController::ModeName> TypeController::modeNames() {
+    std::vector<ModeName> names;
+    for (const ModeGroup& group : modeGroups())
+        for (std::size_t i = 0; i < group.modes.size(); ++i)
+            names.push_back({ShownModeName(group.title, static_cast<int>(i) + 1), LibraryModeName(group.modes[i])});
+    return names;
 }
 
 std::shared_ptr<CollectionObject> TypeController::modeWithName(const std::string& name, const std::string&,

@@ -133,6 +133,13 @@ public:
     // 8 group headers, each followed by its modes (53 in all), named after their group and
     // place ("Low Light 3", short "L3"). A new list on every call.
     static Items modes();
+    // The same modes by their shown names ("Low Light 3") with the mode library's name of their
+    // parameter sets, in list order, without making any items.
+    struct ModeName {
+        std::string shown;
+        std::string library;
+    };
+    static std::vector<ModeName> modeNames();
     // One mode of the library as an item: its name drawn as its picture; selecting it
     // applies its parameter set.
     static std::shared_ptr<CollectionObject> modeWithName(const std::string& name, const std::string& imageName,

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/imageio/Codecs.h"
+#include "platform/imageio/TemporaryFile.h"
 
 namespace platform {
 
@@ -141,37 +142,6 @@ bool readFile(const std::string& path, std::vector<std::uint8_t>* out, ImageIOEr
     }
     ::close(fd);
     return ok;
-}
-
-// Writes the bytes to a temporary file beside the path and renames it over the path, so
-// that a failed write leaves any older file whole.
-bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageIOError* error) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        setError(error, ImageIOErrorCode::WriteFailed, "cannot write \"" + path + "\": " + std::strerror(errno));
-        return false;
-    }
-    std::size_t done = 0;
-    int failure = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            failure = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (!failure && ::fchmod(fd, 0644) != 0) failure = errno;
-    if (::close(fd) != 0 && !failure) failure = errno;
-    if (!failure && ::rename(temp.c_str(), path.c_str()) != 0) failure = errno;
-    if (failure) {
-        ::unlink(temp.c_str());
-        setError(error, ImageIOErrorCode::WriteFailed, "cannot write \"" + path + "\": " + std::strerror(failure));
-        return false;
-    }
-    return true;
 }
 
 }  // namespace

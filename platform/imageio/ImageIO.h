@@ -101,6 +101,10 @@ bool ImageOrientationSwapsSize(int imageOrientation);
 // as does a failed allocation.
 std::optional<ImageBitmap> ApplyImageOrientation(const ImageBitmap& stored, int imageOrientation);
 std::optional<ImageBitmap> ApplyEXIFOrientation(const ImageBitmap& stored, int exifOrientation);
+// The same from packed pixels held elsewhere (width x 4 bytes a row), read in place: the
+// turned bitmap is the only copy made (orientation 0 gives a plain copy).
+std::optional<ImageBitmap> ApplyImageOrientation(const std::uint8_t* pixels, std::uint32_t width, std::uint32_t height,
+                                                 ImagePixelFormat format, int imageOrientation);
 
 // The bitmap scaled to width x height by averaging the pixels each new pixel covers
 // (alpha-weighted, so transparent pixels lend no colour). Meant for reductions; nullopt for
@@ -189,10 +193,12 @@ std::optional<DecodedImage> DecodeImageData(std::vector<std::uint8_t> data,
 // - kCGImageDestinationLossyCompressionQuality: 0-1, JPEG quality (0.9 when absent);
 // - kCGImagePropertyOrientation: EXIF 1-8, stored in the file's metadata (the pixels are
 //   written as given, never turned);
-// - the "{Exif}", "{TIFF}", "{GPS}" and "{IPTC}" groups, written as the file's metadata.
+// - the "{Exif}", "{TIFF}", "{GPS}" and "{IPTC}" groups, written as the file's metadata;
+// - kImagePropertyICCProfile and kImagePropertyXMPPacket, embedded in the file.
 // The pixels are encoded as given; alpha is kept by PNG and TIFF when any pixel is not
 // opaque, and dropped by JPEG. A file is written whole or not at all: the bytes go to a
-// temporary file beside it that replaces the old file only once complete.
+// temporary file beside it that replaces the old file only once complete, and that is removed
+// if the process is stopped by SIGINT or SIGTERM meanwhile (see TemporaryFile.h).
 class ImageDestination {
 public:
     static std::unique_ptr<ImageDestination> createWithFile(const std::string& path, ImageFileType type,

@@ -1,13 +1,15 @@
-// Metadata of encoded images through Exiv2: the Orientation entry and the Exif, TIFF, GPS
-// and IPTC groups of the properties dictionary, read from and merged into JPEG, PNG and TIFF
-// data. Exiv2 reports failures by exceptions; none leaves this file.
+// Metadata of encoded images through Exiv2: the Orientation entry, the Exif, TIFF, GPS and
+// IPTC groups, the ICC profile and the XMP packet of the properties dictionary, read from and
+// merged into JPEG, PNG and TIFF data. Exiv2 reports failures by exceptions; none leaves this file.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <set>
 
 #include <exiv2/exiv2.hpp>
+#include <zlib.h>
 
 #include "platform/imageio/Codecs.h"
 
@@ -99,21 +101,44 @@ bool isExifTextProfile(const std::vector<std::uint8_t>& d, const PNGChunk& c) {
     return false;
 }
 
-// The file with its Exif in one eXIf chunk after the header, and no other copy of it.
-std::vector<std::uint8_t> pngWithExifChunk(const std::vector<std::uint8_t>& d, const Exiv2::ExifData& exif) {
+void appendChunk(std::vector<std::uint8_t>* out, const char* type, const std::uint8_t* body, std::size_t size) {
+    const std::size_t start = out->size();
+    appendBE32(out, static_cast<std::uint32_t>(size));
+    out->insert(out->end(), type, type + 4);
+    out->insert(out->end(), body, body + size);
+    appendBE32(out, crc32(&(*out)[start + 4], size + 4));
+}
+
+// The profile as an iCCP chunk's body: a name, compression method 0, the zlib stream. Exiv2
+// of this generation writes the chunk with an empty name, which the PNG format forbids and
+// readers reject, so the chunk is written here. Empty when it cannot be compressed.
+std::vector<std::uint8_t> iccChunkBody(const std::string& profile) {
+    static const char kName[] = "ICC Profile";
+    uLongf packedSize = compressBound(static_cast<uLong>(profile.size()));
+    std::vector<std::uint8_t> body(sizeof kName + 1 + packedSize);
+    std::memcpy(body.data(), kName, sizeof kName);  // with its terminating zero
+    body[sizeof kName] = 0;                           // deflate
+    if (compress2(body.data() + sizeof kName + 1, &packedSize, reinterpret_cast<const Bytef*>(profile.data()),
+                  static_cast<uLong>(profile.size()), Z_BEST_COMPRESSION) != Z_OK)
+        return {};
+    body.resize(sizeof kName + 1 + packedSize);
+    return body;
+}
+
+// The file with its Exif in one eXIf chunk and its profile (when given) in one iCCP chunk,
+// both after the header, and no other copy of either.
+std::vector<std::uint8_t> pngWithChunks(const std::vector<std::uint8_t>& d, const Exiv2::ExifData& exif,
+                                        const std::string* profile) {
     Exiv2::Blob blob;
     if (!exif.empty()) Exiv2::ExifParser::encode(blob, Exiv2::bigEndian, exif);
+    const std::vector<std::uint8_t> icc = profile ? iccChunkBody(*profile) : std::vector<std::uint8_t>{};
     std::vector<std::uint8_t> out(d.begin(), d.begin() + 8);
     for (const PNGChunk& c : pngChunks(d)) {
-        if (c.type == "eXIf" || isExifTextProfile(d, c)) continue;
+        if (c.type == "eXIf" || isExifTextProfile(d, c) || (profile && c.type == "iCCP")) continue;
         out.insert(out.end(), d.begin() + c.offset, d.begin() + c.end());
-        if (c.type == "IHDR" && !blob.empty()) {
-            const std::size_t start = out.size();
-            appendBE32(&out, static_cast<std::uint32_t>(blob.size()));
-            out.insert(out.end(), {'e', 'X', 'I', 'f'});
-            out.insert(out.end(), blob.begin(), blob.end());
-            appendBE32(&out, crc32(&out[start + 4], blob.size() + 4));
-        }
+        if (c.type != "IHDR") continue;
+        if (!blob.empty()) appendChunk(&out, "eXIf", blob.data(), blob.size());
+        if (!icc.empty()) appendChunk(&out, "iCCP", icc.data(), icc.size());
     }
     return out;
 }
@@ -221,6 +246,12 @@ void metadataRead(const std::vector<std::uint8_t>& data, ImageProperties* proper
         if (!tiffGroup.empty()) (*properties)[kCGImagePropertyTIFFDictionary] = std::move(tiffGroup);
         if (!gpsGroup.empty()) (*properties)[kCGImagePropertyGPSDictionary] = std::move(gpsGroup);
         if (!iptcGroup.empty()) (*properties)[kCGImagePropertyIPTCDictionary] = std::move(iptcGroup);
+        if (image->iccProfileDefined()) {
+            const Exiv2::DataBuf* icc = image->iccProfile();
+            (*properties)[kImagePropertyICCProfile] =
+                std::string(reinterpret_cast<const char*>(icc->pData_), static_cast<std::size_t>(icc->size_));
+        }
+        if (!image->xmpPacket().empty()) (*properties)[kImagePropertyXMPPacket] = image->xmpPacket();
     } catch (const std::exception&) {
         // Unreadable metadata leaves the pixel properties alone.
     }
@@ -355,12 +386,70 @@ void writeIPTC(Exiv2::IptcData& iptc, const ImageProperties& group) {
     }
 }
 
+// A whole profile (its header states its own length) of the RGB colour space, the only
+// pixels the encoders write.
+bool isRGBProfile(const std::string& icc) {
+    constexpr std::size_t kColourSpaceAt = 16, kHeaderSize = 128;
+    return icc.size() >= kHeaderSize &&
+           readBE32(reinterpret_cast<const std::uint8_t*>(icc.data())) == icc.size() &&
+           icc.compare(kColourSpaceAt, 4, "RGB ") == 0;
+}
+
+// The profile to embed, or null when there is none or it does not describe RGB pixels.
+const std::string* rgbProfile(const ImageProperties& p) {
+    const ImagePropertyValue* value = ImagePropertyFind(p, kImagePropertyICCProfile);
+    const std::string* icc = value ? value->string() : nullptr;
+    return icc && isRGBProfile(*icc) ? icc : nullptr;
+}
+
+// An Exif date ("yyyy:MM:dd HH:mm:ss") in the form XMP dates take ("yyyy-MM-ddTHH:mm:ss");
+// empty for any other text.
+std::string xmpDate(const std::string& exifDate) {
+    int Y, M, D, h, m, sec;
+    if (exifDate.size() != 19 || std::sscanf(exifDate.c_str(), "%d:%d:%d %d:%d:%d", &Y, &M, &D, &h, &m, &sec) != 6)
+        return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", Y, M, D, h, m, sec);
+    return text;
+}
+
+// The packet decoded so that what it repeats of the written entries agrees with them: the
+// orientation (the pixels may have been turned), the modification date and the software.
+// Entries the packet does not have are not added; a packet the parser cannot read is
+// written as it came.
+void writeXMP(Exiv2::Image& image, const std::string& packet, const ImageProperties& p) {
+    Exiv2::XmpData xmp;
+    if (Exiv2::XmpParser::decode(xmp, packet) != 0) {
+        image.setXmpPacket(packet);
+        image.writeXmpFromPacket(true);
+        return;
+    }
+    const auto update = [&](const char* key, const std::string& value) {
+        if (!value.empty() && xmp.findKey(Exiv2::XmpKey(key)) != xmp.end()) xmp[key] = value;
+    };
+    if (const ImagePropertyValue* o = ImagePropertyFind(p, kCGImagePropertyOrientation)) {
+        const std::int64_t v = o->integer().value_or(1);
+        update("Xmp.tiff.Orientation", std::to_string(v >= 1 && v <= 8 ? v : 1));
+    }
+    if (const ImagePropertyValue* date = ImagePropertyFind(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFDateTime);
+        date && date->string()) {
+        update("Xmp.xmp.ModifyDate", xmpDate(*date->string()));
+        update("Xmp.tiff.DateTime", xmpDate(*date->string()));
+    }
+    if (const ImagePropertyValue* software = ImagePropertyFind(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFSoftware);
+        software && software->string())
+        update("Xmp.tiff.Software", *software->string());
+    image.setXmpData(xmp);
+    image.writeXmpFromPacket(false);
+}
+
 }  // namespace
 
 bool metadataPresent(const ImageProperties& p) {
     return p.count(kCGImagePropertyOrientation) || p.count(kCGImagePropertyExifDictionary) ||
            p.count(kCGImagePropertyTIFFDictionary) || p.count(kCGImagePropertyGPSDictionary) ||
-           p.count(kCGImagePropertyIPTCDictionary);
+           p.count(kCGImagePropertyIPTCDictionary) || p.count(kImagePropertyICCProfile) ||
+           p.count(kImagePropertyXMPPacket);
 }
 
 bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, ImageIOError* error) {
@@ -387,6 +476,13 @@ bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, Im
         }
         if (const ImageProperties* iptc = ImagePropertyGroup(p, kCGImagePropertyIPTCDictionary))
             writeIPTC(image->iptcData(), *iptc);
+        const std::string* icc = rgbProfile(p);
+        if (icc && !png) {
+            Exiv2::DataBuf buf(reinterpret_cast<const Exiv2::byte*>(icc->data()), static_cast<long>(icc->size()));
+            image->setIccProfile(buf, true);
+        }
+        if (const ImagePropertyValue* xmp = ImagePropertyFind(p, kImagePropertyXMPPacket); xmp && xmp->string())
+            writeXMP(*image, *xmp->string(), p);
         // Dimensions copied from another photo's metadata must describe this one.
         for (const auto& [name, size] : {std::pair{"Exif.Photo.PixelXDimension", image->pixelWidth()},
                                          std::pair{"Exif.Photo.PixelYDimension", image->pixelHeight()}})
@@ -400,7 +496,7 @@ bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, Im
         io.close();
         if (buf.size_ != size) throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
         data->assign(buf.pData_, buf.pData_ + buf.size_);
-        if (png) *data = pngWithExifChunk(*data, exif);
+        if (png) *data = pngWithChunks(*data, exif, icc);
         return true;
     } catch (const std::exception& e) {
         setError(error, ImageIOErrorCode::Metadata, std::string("metadata: ") + e.what());

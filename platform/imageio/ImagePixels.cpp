@@ -24,20 +24,21 @@ bool ImageOrientationSwapsSize(int orientation) {
     return orientation == 2 || orientation == 3 || orientation == 6 || orientation == 7;
 }
 
-std::optional<ImageBitmap> ApplyEXIFOrientation(const ImageBitmap& stored, int exif) {
+namespace {
+
+std::optional<ImageBitmap> turnUpright(const std::uint8_t* src, std::uint32_t w, std::uint32_t h,
+                                       ImagePixelFormat format, int exif) {
     if (exif < 1 || exif > 8) return std::nullopt;
-    const std::uint32_t w = stored.width, h = stored.height;
     const bool swap = exif >= 5;
-    auto out = ImageBitmap::make(swap ? h : w, swap ? w : h, stored.format);
+    auto out = ImageBitmap::make(swap ? h : w, swap ? w : h, format);
     if (!out) return std::nullopt;
-    if (stored.empty()) return out;
+    if (w == 0 || h == 0) return out;
     // For each upright pixel (X, Y), the stored pixel (x, y) a viewer shows there. The EXIF
     // value says where the stored first row and first column appear: 2 first column on the
     // right; 3 first row at the bottom, first column on the right; 4 first row at the
     // bottom; 5 first row on the left, first column on top; 6 first row on the right, first
     // column on top; 7 first row on the right, first column at the bottom; 8 first row on
     // the left, first column at the bottom.
-    const auto* src = reinterpret_cast<const std::uint8_t*>(stored.pixels.data());
     std::uint8_t* dst = out->pixels.data();
     for (std::uint32_t Y = 0; Y < out->height; ++Y) {
         for (std::uint32_t X = 0; X < out->width; ++X, dst += 4) {
@@ -62,9 +63,20 @@ std::optional<ImageBitmap> ApplyEXIFOrientation(const ImageBitmap& stored, int e
     return out;
 }
 
+}  // namespace
+
+std::optional<ImageBitmap> ApplyEXIFOrientation(const ImageBitmap& stored, int exif) {
+    return turnUpright(stored.pixels.data(), stored.width, stored.height, stored.format, exif);
+}
+
 std::optional<ImageBitmap> ApplyImageOrientation(const ImageBitmap& stored, int orientation) {
+    return ApplyImageOrientation(stored.pixels.data(), stored.width, stored.height, stored.format, orientation);
+}
+
+std::optional<ImageBitmap> ApplyImageOrientation(const std::uint8_t* pixels, std::uint32_t width,
+                                                 std::uint32_t height, ImagePixelFormat format, int orientation) {
     if (orientation < 0 || orientation > 7) return std::nullopt;
-    return ApplyEXIFOrientation(stored, EXIFOrientationFromImageOrientation(orientation));
+    return turnUpright(pixels, width, height, format, EXIFOrientationFromImageOrientation(orientation));
 }
 
 std::optional<ImageBitmap> ResizeImageBitmap(const ImageBitmap& src, std::uint32_t width, std::uint32_t height) {

@@ -88,6 +88,14 @@ inline constexpr const char* kCGImagePropertyHasAlpha = "HasAlpha";  // integer 
 inline constexpr const char* kCGImagePropertyColorModel = "ColorModel";  // "RGB", "Gray", "CMYK"
 // Top level: EXIF orientation 1-8; read and written.
 inline constexpr const char* kCGImagePropertyOrientation = "Orientation";
+// Top level: the embedded ICC colour profile, its bytes held in a string; read from and written
+// into JPEG, PNG and TIFF. Every written file holds RGB pixels, so a profile of another colour
+// space (a CMYK or grey photo's) is not embedded.
+inline constexpr const char* kImagePropertyICCProfile = "ICCProfile";
+// Top level: the XMP packet (ratings, creator, keywords...) as XML text; read and written. On
+// writing, the orientation, modification date and software the packet states follow the
+// written Orientation, TIFF DateTime and TIFF Software entries.
+inline constexpr const char* kImagePropertyXMPPacket = "XMPPacket";
 // Destination only: lossy compression quality 0-1 (JPEG; TIFF accepts and ignores it).
 inline constexpr const char* kCGImageDestinationLossyCompressionQuality = "kCGImageDestinationLossyCompressionQuality";
 

@@ -71,10 +71,58 @@ TEST(CommandLine, MistakesAreReportedWithTheirCause)
         {{"a.jpg", "b.jpg", "c.jpg"}, "too many"},
         {{"a.jpg", "b.gif"}, "end it in .jpg, .png or .tiff"},
         {{"-o", "x.png", "a.jpg", "b.png"}, "given twice"},
+        // An empty name is a slip, never a request for the sample photograph.
+        {{""}, "the photo's file name is empty"},
+        {{"a.jpg", ""}, "the output's file name is empty"},
+        {{"--set", "CA Vignette On/Off=maybe"}, "give On, Off or a number"},
+        {{"--set", "CA Saturation Strength=On"}, "from 0 to 1"},
     };
     for (const auto& c : cases) {
         const std::string message = ErrorOf(ParseLine(c.arguments));
         EXPECT_NE(message.find(c.expected), std::string::npos) << c.arguments[0] << ": " << message;
+    }
+}
+
+TEST(CommandLine, ParameterNamesInAnyCaseAndOnOffValues)
+{
+    const Command command = ParseLine({"--set", "ca saturation STRENGTH=0.25", "--set", "CA Vignette On/Off=On",
+                                       "--set", "nr on/off = off", "--set", "CA Grayscale On/Off=1"});
+    const Options* options = std::get_if<Options>(&command);
+    ASSERT_NE(options, nullptr) << ErrorOf(command);
+    const std::vector<std::pair<std::string, float>> expected = {
+        {"CA Saturation Strength", 0.25f}, {"CA Vignette On/Off", 1.0f}, {"NR On/Off", 0.0f}, {"CA Grayscale On/Off", 1.0f}};
+    EXPECT_EQ(options->parameters, expected);  // the engine's own spelling of each name
+}
+
+TEST(CommandLine, SuggestionsResembleTheNameGiven)
+{
+    const struct {
+        const char* given;
+        const char* first;  // the closest suggestion, or "" for none at all
+    } cases[] = {
+        {"Luminance Styl", "Luminance Style"},
+        {"level 0 contrast strenght", "Level 0 Contrast Strength"},
+        {"saturaton", "CA Saturation Strength"},
+        {"Saturation", "CA Saturation Strength"},
+        {"tone mapping strength", "CA Tone Map Strength"},
+        {"vignete on/off", "CA Vignette On/Off"},
+        {"xyzzy", ""},
+    };
+    for (const auto& c : cases) {
+        const auto value = ParameterValue(c.given, "0.5");
+        ASSERT_TRUE(std::holds_alternative<std::string>(value)) << c.given;
+        const std::string& message = std::get<std::string>(value);
+        const size_t open = message.find("(did you mean \"");
+        if (!*c.first) {
+            EXPECT_EQ(open, std::string::npos) << message;
+            continue;
+        }
+        ASSERT_NE(open, std::string::npos) << message;
+        const std::string list = message.substr(open, message.find("?)") - open);
+        EXPECT_EQ(list.rfind(std::string("(did you mean \"") + c.first + "\"", 0), 0u) << message;
+        // Nothing that merely shares a common word such as "Strength" or "Contrast".
+        for (const char* unrelated : {"Alg Filmic Strength", "CIE Halo Strength", "Gaussian SigmaS"})
+            EXPECT_EQ(list.find(unrelated), std::string::npos) << c.given << ": " << message;
     }
 }
 
@@ -116,6 +164,15 @@ TEST(CommandLine, HelpAndParameterListing)
     EXPECT_NE(out.str().find("Luminance Style: CIE | Local Laplacian | None with Color Adjustments | None"),
               std::string::npos);
     EXPECT_NE(out.str().find("CA Saturation Strength: 0 to 1"), std::string::npos);
+    EXPECT_NE(out.str().find("CA Vignette On/Off: Off | On (default Off)"), std::string::npos);
+    // The modes by family, in the help and on their own.
+    out.str("");
+    EXPECT_EQ(Main({"--help"}, out, err), 0);
+    EXPECT_NE(out.str().find("Modes, by family:\n  Enhance 1, Enhance 2"), std::string::npos);
+    out.str("");
+    EXPECT_EQ(Main({"--list-modes"}, out, err), 0);
+    EXPECT_NE(out.str().find("\n  Fog 1, Fog 2, Fog 3"), std::string::npos);
+    EXPECT_EQ(out.str().find("Usage"), std::string::npos);
     EXPECT_EQ(Main({"--set", "Nope=1"}, out, err), kExitUsage);
     EXPECT_NE(err.str().find("tavorin: unknown parameter"), std::string::npos);
 }

@@ -116,6 +116,13 @@ TEST_F(CatalogueTest, ModesAreEightGroupsOfFiftyThree) {
         EXPECT_EQ(view.brightnessRange.maximum, brightness.maximum);
     }
     EXPECT_EQ(next, 53u);
+    // The names alone, as the command line looks modes up, agree with the items.
+    const std::vector<TypeController::ModeName> names = TypeController::modeNames();
+    ASSERT_EQ(names.size(), std::size(kShownModes));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(names[i].shown, kShownModes[i].name);
+        EXPECT_EQ(names[i].library, kShownModes[i].library);
+    }
     EXPECT_EQ(headersOf(modes)[0]->color(), PickerAppearance::defaultTintColor());
     EXPECT_EQ(headersOf(modes)[3]->contentColor(), colorWithHexString("faa43c"));
 }

@@ -14,9 +14,9 @@
 #include <variant>
 #include <vector>
 
+#include "app/PhotoRenderer.h"
 #include "app/RenderJob.h"
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/GraphicsView.h"
 #include "gpu/Device.h"
 #include "platform/imageio/ImageIO.h"
 
@@ -65,14 +65,14 @@ const std::vector<std::vector<Setting>>& Styles()
 
 const char* const kStyleNames[] = {"CIE", "CIE+NR", "ColorAdjustments+Look", "None"};
 
-// The job's render view with the benchmark's style applied, or null (the benchmark is then
+// The job's renderer with the benchmark's style applied, or null (the benchmark is then
 // skipped).
-std::shared_ptr<GraphicsView> ViewWithStyle(benchmark::State& state)
+std::unique_ptr<PhotoRenderer> RendererWithStyle(benchmark::State& state)
 {
     const int style = static_cast<int>(state.range(0));
     state.SetLabel(kStyleNames[style]);
-    std::shared_ptr<GraphicsView> view = Photo() ? RenderJob::MakeView() : nullptr;
-    if (!view) {
+    std::unique_ptr<PhotoRenderer> renderer = Photo() ? PhotoRenderer::make() : nullptr;
+    if (!renderer) {
         state.SkipWithError("no photograph or no OpenGL ES 2 device");
         return nullptr;
     }
@@ -82,32 +82,23 @@ std::shared_ptr<GraphicsView> ViewWithStyle(benchmark::State& state)
             state.SkipWithError(error->c_str());
             return nullptr;
         }
-        view->setAdjustment(s.name, std::get<float>(value));
+        renderer->setAdjustment(s.name, std::get<float>(value));
     }
-    return view;
-}
-
-UIImagePtr Preview()
-{
-    const platform::DecodedImage* photo = Photo();
-    return RenderJob::PreviewImage(photo->bitmap, photo->imageOrientation());
+    return renderer;
 }
 
 void FullResolution(benchmark::State& state)
 {
-    std::shared_ptr<GraphicsView> view = ViewWithStyle(state);
-    if (!view)
+    std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
+    if (!renderer)
         return;
     const platform::DecodedImage* photo = Photo();
-    const UIImagePtr preview = Preview();
-    const UIImagePtr image = RenderJob::PhotoImage(photo->bitmap, photo->imageOrientation());
-    const CGSize reference = CGSizeMake(RenderJob::kPreviewSize, RenderJob::kPreviewSize);
     for (auto _ : state) {
         state.PauseTiming();
-        view->setImageWithImage(preview);
-        view->device()->Finish();
+        renderer->renderPreview(photo->bitmap, photo->imageOrientation());
+        renderer->device().Finish();
         state.ResumeTiming();
-        UIImagePtr result = view->drawImageToImageWithReferenceSize(image, reference);
+        std::shared_ptr<sBitmap> result = renderer->render(photo->bitmap, photo->imageOrientation());
         if (!result) {
             state.SkipWithError("the render failed");
             return;
@@ -122,15 +113,14 @@ BENCHMARK(FullResolution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseR
 
 void PreviewFrame(benchmark::State& state)
 {
-    std::shared_ptr<GraphicsView> view = ViewWithStyle(state);
-    if (!view)
+    std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
+    if (!renderer)
         return;
-    view->setImageWithImage(Preview());
-    view->device()->Finish();
+    renderer->renderPreview(Photo()->bitmap, Photo()->imageOrientation());
+    renderer->device().Finish();
     for (auto _ : state) {
-        view->graphicsController()->frameDirty = true;
-        view->drawView();
-        view->device()->Finish();  // the frame's GPU work, not only its submission
+        renderer->redrawPreview();
+        renderer->device().Finish();  // the frame's GPU work, not only its submission
     }
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include <exiv2/exiv2.hpp>
 #include <jpeglib.h>
 #include <png.h>
 #include <tiffio.h>
@@ -191,6 +192,58 @@ inline void putBE32(std::uint8_t* p, std::uint32_t v) {
     p[1] = std::uint8_t(v >> 16);
     p[2] = std::uint8_t(v >> 8);
     p[3] = std::uint8_t(v);
+}
+
+// ---- Colour profiles and XMP ----------------------------------------------------------------
+
+// A small ICC profile of the colour space ("RGB ", "CMYK", "GRAY"): a well-formed header with
+// no tags, and a marker pattern in its reserved bytes to tell copies apart.
+inline std::string iccProfile(const char* space, std::uint8_t marker = 0x5A) {
+    std::string p(132, '\0');
+    auto* b = reinterpret_cast<std::uint8_t*>(p.data());
+    putBE32(b, static_cast<std::uint32_t>(p.size()));
+    putBE32(b + 8, 0x02100000);  // version 2.1
+    std::memcpy(b + 12, "mntr", 4);
+    std::memcpy(b + 16, space, 4);
+    std::memcpy(b + 20, "XYZ ", 4);
+    std::memcpy(b + 36, "acsp", 4);
+    putBE32(b + 68, 0x0000F6D6);  // the D50 illuminant every profile's connection space uses
+    putBE32(b + 72, 0x00010000);
+    putBE32(b + 76, 0x0000D32D);
+    for (int i = 100; i < 128; ++i) b[i] = static_cast<std::uint8_t>(marker + i);
+    return p;
+}
+
+// An XMP packet with a rating, a creator, two keywords, an orientation and a modification
+// date (2001-02-03T04:05:06).
+inline std::string xmpPacket(int orientation) {
+    return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>"
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+           "<rdf:Description rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" "
+           "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" "
+           "xmp:Rating=\"4\" xmp:ModifyDate=\"2001-02-03T04:05:06\" tiff:Orientation=\"" +
+           std::to_string(orientation) +
+           "\"><dc:creator><rdf:Seq><rdf:li>Ana Example</rdf:li></rdf:Seq></dc:creator>"
+           "<dc:subject><rdf:Bag><rdf:li>harbour</rdf:li><rdf:li>dusk</rdf:li></rdf:Bag></dc:subject>"
+           "</rdf:Description></rdf:RDF></x:xmpmeta><?xpacket end=\"w\"?>";
+}
+
+// The profile and the XMP of xmpPacket() found again in a file's properties, the packet's
+// orientation as the pixels were written and its modification date as given.
+inline void expectProfileAndSampleXMP(const platform::ImageProperties& p, const std::string& profile,
+                                      int orientation, const std::string& modifyDate = "2001-02-03T04:05:06") {
+    const platform::ImagePropertyValue* icc = platform::ImagePropertyFind(p, platform::kImagePropertyICCProfile);
+    ASSERT_TRUE(icc && icc->string());
+    EXPECT_EQ(*icc->string(), profile);
+    const platform::ImagePropertyValue* packet = platform::ImagePropertyFind(p, platform::kImagePropertyXMPPacket);
+    ASSERT_TRUE(packet && packet->string());
+    Exiv2::XmpData xmp;
+    ASSERT_EQ(Exiv2::XmpParser::decode(xmp, *packet->string()), 0);
+    EXPECT_EQ(xmp["Xmp.xmp.Rating"].toString(), "4");
+    EXPECT_EQ(xmp["Xmp.dc.creator"].toString(), "Ana Example");
+    EXPECT_EQ(xmp["Xmp.dc.subject"].toString(), "harbour, dusk");
+    EXPECT_EQ(xmp["Xmp.tiff.Orientation"].toString(), std::to_string(orientation));
+    EXPECT_EQ(xmp["Xmp.xmp.ModifyDate"].toString(), modifyDate);
 }
 
 }  // namespace imageio_test

@@ -199,3 +199,92 @@ TEST(ImageMetadata, PropertiesOfOneImageWriteAnother) {
         EXPECT_EQ(ImagePropertyFind(p, kCGImagePropertyPixelWidth)->integer(), 10);
     }
 }
+
+namespace {
+
+void pngReadCallback(png_structp png, png_bytep out, png_size_t n) {
+    auto* cursor = static_cast<std::pair<const Bytes*, std::size_t>*>(png_get_io_ptr(png));
+    if (cursor->second + n > cursor->first->size()) png_error(png, "short");
+    std::memcpy(out, cursor->first->data() + cursor->second, n);
+    cursor->second += n;
+}
+
+// The colour profile as each format's own library finds it in the file (not through the
+// metadata layer that wrote it), so that other programs are known to see it too.
+std::string profileSeenByTheCodec(ImageFileType type, const Bytes& data, const std::filesystem::path& dir) {
+    std::string profile;
+    if (type == ImageFileType::JPEG) {
+        jpeg_decompress_struct d{};
+        jpeg_error_mgr err{};
+        d.err = jpeg_std_error(&err);
+        jpeg_create_decompress(&d);
+        jpeg_mem_src(&d, data.data(), data.size());
+        jpeg_save_markers(&d, JPEG_APP0 + 2, 0xFFFF);
+        jpeg_read_header(&d, TRUE);
+        JOCTET* icc = nullptr;
+        unsigned int size = 0;
+        if (jpeg_read_icc_profile(&d, &icc, &size)) profile.assign(reinterpret_cast<char*>(icc), size);
+        std::free(icc);
+        jpeg_destroy_decompress(&d);
+    } else if (type == ImageFileType::PNG) {
+        png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png_infop info = png_create_info_struct(png);
+        std::pair<const Bytes*, std::size_t> cursor{&data, 0};
+        png_set_read_fn(png, &cursor, pngReadCallback);
+        png_read_info(png, info);
+        png_charp name = nullptr;
+        int compression = 0;
+        png_bytep icc = nullptr;
+        png_uint_32 size = 0;
+        if (png_get_iCCP(png, info, &name, &compression, &icc, &size)) profile.assign(reinterpret_cast<char*>(icc), size);
+        png_destroy_read_struct(&png, &info, nullptr);
+    } else {
+        const auto path = dir / "profile.tiff";
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(data.data(), 1, data.size(), f);
+        std::fclose(f);
+        TIFF* tif = TIFFOpen(path.c_str(), "r");
+        std::uint32_t size = 0;
+        void* icc = nullptr;
+        if (tif && TIFFGetField(tif, TIFFTAG_ICCPROFILE, &size, &icc)) profile.assign(static_cast<char*>(icc), size);
+        if (tif) TIFFClose(tif);
+    }
+    return profile;
+}
+
+}  // namespace
+
+TEST(ImageMetadata, ColourProfileAndXMPTravelThroughEveryFormat) {
+    const auto dir = tempDir();
+    const std::string profile = iccProfile("RGB ");
+    for (ImageFileType type : {ImageFileType::JPEG, ImageFileType::PNG, ImageFileType::TIFF}) {
+        SCOPED_TRACE(ImageFileTypeIdentifier(type));
+        // The pixels are written upright, so the packet's orientation must follow the entry.
+        ImageProperties properties{{kImagePropertyICCProfile, profile},
+                                   {kImagePropertyXMPPacket, xmpPacket(6)},
+                                   {kCGImagePropertyOrientation, 1}};
+        Bytes data;
+        ImageIOError error;
+        ASSERT_TRUE(EncodeImage(gradient(24, 16), type, properties, &data, &error)) << error.message;
+        EXPECT_EQ(profileSeenByTheCodec(type, data, dir), profile);
+
+        const auto decoded = DecodeImageData(data, ImagePixelFormat::RGBA, &error);
+        ASSERT_TRUE(decoded) << error.message;
+        expectProfileAndSampleXMP(decoded->properties, profile, 1);
+        EXPECT_EQ(decoded->exifOrientation, 1);
+    }
+}
+
+TEST(ImageMetadata, ProfilesOfOtherColourSpacesAreNotEmbedded) {
+    // Every file holds RGB pixels: a CMYK or grey photo's profile would misdescribe them.
+    for (const char* space : {"CMYK", "GRAY"})
+        for (ImageFileType type : {ImageFileType::JPEG, ImageFileType::PNG, ImageFileType::TIFF}) {
+            Bytes data;
+            ImageIOError error;
+            ASSERT_TRUE(EncodeImage(gradient(8, 8), type, {{kImagePropertyICCProfile, iccProfile(space)}}, &data, &error))
+                << error.message;
+            const auto decoded = DecodeImageData(data, ImagePixelFormat::RGBA, &error);
+            ASSERT_TRUE(decoded) << error.message;
+            EXPECT_FALSE(ImagePropertyFind(decoded->properties, kImagePropertyICCProfile)) << space;
+        }
+}

@@ -1,0 +1,159 @@
+#include "app/PhotoRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "engine/AmbrelGraphicsController.h"
+#include "gpu/Device.h"
+#include "model/DeviceUtility.h"
+#include "model/GraphicsTypeController.h"
+#include "modes/ModeLibrary.h"
+#include "modes/ModeSelection.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/imageio/ImageIO.h"
+
+namespace {
+
+// The first resource folder that holds the look images.
+std::string LookResourceDirectory()
+{
+    const std::vector<std::string> folders = NSBundle::mainBundle().resourceDirectories();
+    std::error_code error;
+    const auto holdsLooks = [&](const std::string& folder) {
+        return std::filesystem::is_directory(std::filesystem::path(folder) / "looks", error);
+    };
+    const auto found = std::find_if(folders.begin(), folders.end(), holdsLooks);
+    return found != folders.end() ? *found : folders.empty() ? std::string() : folders.front();
+}
+
+// The mode library writes a set straight into the engine, each value redrawing the output.
+class EngineSink final : public Modes::AdjustmentSink {
+public:
+    explicit EngineSink(AmbrelGraphicsController& engine) : engine_(engine) {}
+    void setAdjustment(std::string_view name, float value) override
+    {
+        engine_.SetAdjustment(std::string(name), true, value);
+    }
+    float adjustmentValueFromString(std::string_view name, std::string_view valueName) override
+    {
+        return AmbrelGraphicsController::AdjustmentValueFromString(std::string(name), std::string(valueName));
+    }
+
+private:
+    AmbrelGraphicsController& engine_;
+};
+
+// The filter scale of a picture: its shorter side over the preview's, so that filters reach as
+// far across the picture at any size.
+double FilterScale(int64_t width, int64_t height)
+{
+    return static_cast<double>(std::min(width, height)) / PhotoRenderer::kPreviewSize;
+}
+
+int32_t EngineFormat(platform::ImagePixelFormat format)
+{
+    return format == platform::ImagePixelFormat::RGBA ? kPixelFormatRGBA : kPixelFormatBGRA;
+}
+
+} // namespace
+
+std::unique_ptr<PhotoRenderer> PhotoRenderer::make()
+{
+    std::unique_ptr<PhotoRenderer> renderer(new PhotoRenderer());
+    renderer->device_ = QV::Graphics::CDevice::Create(&renderer->layer_, true, false, false);
+    if (!renderer->device_)
+        return nullptr;
+    QV::Graphics::IDevice& device = *renderer->device_;
+    device.MakeCurrent();
+    device.GetDepthTest()->SetEnabled(false);
+    device.SetClearColor(0, 0, 0, 1);
+    device.Clear(true, false);
+    try {
+        renderer->engine_ = std::make_unique<AmbrelGraphicsController>(LookResourceDirectory());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tavorin: no engine: %s\n", error.what());
+        return nullptr;
+    }
+    AmbrelGraphicsController& engine = *renderer->engine_;
+    engine.SetViewRect(0, 0, kPreviewSize, kPreviewSize);
+    // The tile limit of the full-resolution render, as the application sets it.
+    engine.maxTextureSize = DeviceUtility::hasHighMemory() ? kPreviewSize : kPreviewSize / 2;
+    engine.SetRenderProgressBlock([](double) {});
+    return renderer;
+}
+
+PhotoRenderer::~PhotoRenderer()
+{
+    // The engine's GPU objects go before the device they were made on.
+    if (device_)
+        device_->MakeCurrent();
+    engine_.reset();
+    device_.reset();
+}
+
+bool PhotoRenderer::applyMode(const std::string& libraryName)
+{
+    const Modes::ModeLibraryEntry* entry = Modes::ModeLibrary::modeWithName(libraryName);
+    if (!entry)
+        return false;
+    std::vector<Modes::AdjustmentDefault> defaults;
+    for (const auto& [name, categories] : AmbrelGraphicsController::AdjustmentCategories()) {
+        const float value = engine_->GetAdjustment(name);
+        defaults.push_back({name, std::isfinite(value) ? value : 0.0f});
+    }
+    EngineSink sink(*engine_);
+    Modes::applyAdjustments(entry->parameters(), &GraphicsTypeController::adjustmentsToExcludeFromModes(), defaults,
+                            sink);
+    return true;
+}
+
+void PhotoRenderer::setAdjustment(const std::string& name, float value) { engine_->SetAdjustment(name, true, value); }
+
+void PhotoRenderer::setProgress(std::function<void(double)> progress)
+{
+    engine_->SetRenderProgressBlock(std::move(progress));
+}
+
+bool PhotoRenderer::renderPreview(const platform::ImageBitmap& photo, int64_t orientation)
+{
+    const double longer = std::max(photo.width, photo.height);
+    const double reduction = std::min(1.0, kPreviewSize / longer);
+    const auto width = static_cast<uint32_t>(std::max(1.0, std::round(photo.width * reduction)));
+    const auto height = static_cast<uint32_t>(std::max(1.0, std::round(photo.height * reduction)));
+    const std::optional<platform::ImageBitmap> preview = platform::ResizeImageBitmap(photo, width, height);
+    if (!preview)
+        return false;
+    // The frame is kept as the style stages' cached result, as for a photo shown in the view.
+    constexpr int32_t kRenderAndKeep = 0;
+    const int32_t saved = engine_->styleStageMode;
+    engine_->styleStageMode = kRenderAndKeep;
+    const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
+    engine_->SetInputPixels(sFrameTime::Make(0, 60), w, h, w, h, 0, 0, w, h, false, orientation,
+                            EngineFormat(preview->format), preview->pixels.data());
+    engine_->SetFilterScale(FilterScale(w, h));
+    engine_->RenderFrame();
+    engine_->styleStageMode = saved;
+    return true;
+}
+
+void PhotoRenderer::redrawPreview()
+{
+    engine_->frameDirty = true;
+    engine_->RenderFrame();
+}
+
+std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::ImageBitmap& photo, int64_t orientation)
+{
+    const auto w = static_cast<int32_t>(photo.width), h = static_cast<int32_t>(photo.height);
+    const double saved = engine_->baseFilterScale.requestedScale;
+    engine_->SetFilterScale(FilterScale(w, h));
+    std::shared_ptr<sBitmap> result =
+        engine_->RenderToImage(w, h, w, h, 0, 0, w, h, orientation, EngineFormat(photo.format), photo.pixels.data());
+    engine_->SetFilterScale(saved);
+    return result;
+}

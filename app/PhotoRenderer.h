@@ -1,0 +1,64 @@
+#pragma once
+// A photo through the engine with nothing in between: the engine on a graphics device of its
+// own (no view, display link or editing model), a mode's parameter set applied through the
+// mode library, the preview frame whose statistics the full-resolution render uses, then the
+// full-resolution render into plain memory.
+//
+// The steps are those the graphics view takes for a photo, so that the result is the one the
+// application shows and saves.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/Bitmap.h"
+#include "platform/opengles/CAEAGLLayer.h"
+
+class AmbrelGraphicsController;
+namespace QV::Graphics {
+class IDevice;
+}
+namespace platform {
+struct ImageBitmap;
+}
+
+class PhotoRenderer {
+public:
+    // The longer side of the preview the engine sees before the full-resolution render, as on
+    // a device with enough memory; also the reference length of the filter scale.
+    static constexpr int kPreviewSize = 768;
+
+    // Null when there is no OpenGL ES 2 device or no engine on it. Look images come from the
+    // first resource folder that holds them.
+    static std::unique_ptr<PhotoRenderer> make();
+    ~PhotoRenderer();
+    PhotoRenderer(const PhotoRenderer&) = delete;
+    PhotoRenderer& operator=(const PhotoRenderer&) = delete;
+
+    AmbrelGraphicsController& engine() { return *engine_; }
+    QV::Graphics::IDevice& device() { return *device_; }
+
+    // The mode library's parameter set of that name, with the parameters that modes leave
+    // alone kept as they are. False when the library has no such set.
+    bool applyMode(const std::string& libraryName);
+    // One parameter by its name and normalised value.
+    void setAdjustment(const std::string& name, float value);
+    // Progress of the full-resolution render, 0 to 1.
+    void setProgress(std::function<void(double)> progress);
+
+    // The photo's preview frame, at most kPreviewSize pixels on its longer side, drawn with
+    // every setting in place. False when there is no memory for it.
+    bool renderPreview(const platform::ImageBitmap& photo, int64_t orientation);
+    // The preview frame drawn again from the input it has.
+    void redrawPreview();
+    // The photo at full resolution (R,G,B,A pixels read in place), its pixels in the stored
+    // position with the orientation beside them. Null when the render failed.
+    std::shared_ptr<sBitmap> render(const platform::ImageBitmap& photo, int64_t orientation);
+
+private:
+    PhotoRenderer() = default;
+
+    platform::CAEAGLLayer layer_{CGRectMake(0, 0, kPreviewSize, kPreviewSize)};
+    std::unique_ptr<QV::Graphics::IDevice> device_;
+    std::unique_ptr<AmbrelGraphicsController> engine_;
+};

@@ -1,0 +1,126 @@
+// The command line's renderer, which drives the engine with no view in between, gives the
+// very pixels the application's graphics view gives for the same photo, mode and settings.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/PhotoRenderer.h"
+#include "app/RenderJob.h"
+#include "engine/view/GraphicsView.h"
+#include "engine/view/GraphicsViewLinks.h"
+#include "gpu/Device.h"
+#include "model/CollectionObject.h"
+#include "model/DeviceUtility.h"
+#include "model/Type.h"
+#include "platform/coregraphics/CGImage.h"
+#include "platform/imageio/ImageIO.h"
+#include "platform/uikit/UIImage.h"
+
+namespace {
+
+struct Settings {
+    const char* mode;  // shown name, or ""
+    std::vector<std::pair<std::string, std::string>> settings;
+};
+
+// A photo with texture and gradients, so that local contrast and noise filters have work.
+platform::ImageBitmap Photo()
+{
+    auto bitmap = platform::ImageBitmap::make(300, 200);
+    for (uint32_t y = 0; y < 200; ++y)
+        for (uint32_t x = 0; x < 300; ++x) {
+            uint8_t* p = bitmap->pixel(x, y);
+            p[0] = static_cast<uint8_t>(30 + x * 2 / 3 + ((x / 7 + y / 5) % 2) * 25);
+            p[1] = static_cast<uint8_t>(20 + y + ((x * y) % 13));
+            p[2] = static_cast<uint8_t>(160 - x / 3);
+            p[3] = 255;
+        }
+    return *bitmap;
+}
+
+float Value(const std::string& name, const std::string& text)
+{
+    const auto value = RenderJob::ParameterValue(name, text);
+    EXPECT_TRUE(std::holds_alternative<float>(value));
+    return std::holds_alternative<float>(value) ? std::get<float>(value) : 0.0f;
+}
+
+UIImagePtr Image(const platform::ImageBitmap& bitmap, int64_t orientation)
+{
+    return UIImage::imageWithCGImage(CGImageCreate(bitmap.width, bitmap.height, 8, 32, bitmap.width * 4,
+                                                   CGColorSpaceCreateDeviceRGB(), kCGImageAlphaLast, bitmap.pixels),
+                                     1, static_cast<UIImageOrientation>(orientation));
+}
+
+// The photo as the application renders it: its view, the mode selected through the editing
+// model, the preview shown, then the full-resolution render.
+std::vector<uint8_t> ThroughTheView(const Settings& setup, const platform::ImageBitmap& photo, int64_t orientation)
+{
+    const CGFloat side = PhotoRenderer::kPreviewSize / AppConstants::defaultContentScale();
+    auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, side, side));
+    if (!view->device() || !view->graphicsController())
+        return {};
+    GraphicsViewModelLink::install();
+    for (const auto& item : TypeController::modes())
+        if (item->name() == setup.mode && item->selectedBlock())
+            item->selectedBlock()(true, item.get());
+    for (const auto& [name, text] : setup.settings)
+        view->setAdjustment(name, Value(name, text));
+    const double longer = std::max(photo.width, photo.height);
+    const double reduction = std::min(1.0, PhotoRenderer::kPreviewSize / longer);
+    const auto preview = platform::ResizeImageBitmap(photo, static_cast<uint32_t>(std::round(photo.width * reduction)),
+                                                     static_cast<uint32_t>(std::round(photo.height * reduction)));
+    view->setImageWithImage(Image(*preview, orientation));
+    const UIImagePtr result = view->drawImageToImageWithReferenceSize(
+        Image(photo, orientation), CGSizeMake(PhotoRenderer::kPreviewSize, PhotoRenderer::kPreviewSize));
+    return result && result->CGImage() ? *result->CGImage()->data : std::vector<uint8_t>{};
+}
+
+std::vector<uint8_t> Straight(const Settings& setup, const platform::ImageBitmap& photo, int64_t orientation)
+{
+    std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
+    if (!renderer)
+        return {};
+    for (const TypeController::ModeName& mode : TypeController::modeNames())
+        if (mode.shown == setup.mode) {
+            EXPECT_TRUE(renderer->applyMode(mode.library));
+        }
+    for (const auto& [name, text] : setup.settings)
+        renderer->setAdjustment(name, Value(name, text));
+    EXPECT_TRUE(renderer->renderPreview(photo, orientation));
+    const std::shared_ptr<sBitmap> result = renderer->render(photo, orientation);
+    return result ? result->bytes : std::vector<uint8_t>{};
+}
+
+TEST(PhotoRenderer, GivesThePixelsOfTheGraphicsView)
+{
+    const Settings setups[] = {
+        {"", {}},
+        {"Dramatic 2", {}},
+        {"Low Light 3", {{"CA Vignette On/Off", "On"}}},
+        {"", {{"Luminance Style", "None with Color Adjustments"}, {"CA Tone Map", "Amaro"}}},
+        {"", {{"NR On/Off", "On"}, {"CIE Contrast K Strength", "0.8"}}},
+    };
+    const platform::ImageBitmap photo = Photo();
+    for (const Settings& setup : setups)
+        for (const int64_t orientation : {0, 3}) {
+            SCOPED_TRACE(std::string(setup.mode) + (setup.settings.empty() ? "" : " " + setup.settings[0].second) +
+                         " orientation " + std::to_string(orientation));
+            const std::vector<uint8_t> expected = ThroughTheView(setup, photo, orientation);
+            const std::vector<uint8_t> straight = Straight(setup, photo, orientation);
+            ASSERT_EQ(expected.size(), size_t{300} * 200 * 4);
+            ASSERT_EQ(straight.size(), expected.size());
+            size_t differing = 0;
+            for (size_t i = 0; i < expected.size(); ++i)
+                differing += expected[i] != straight[i];
+            EXPECT_EQ(differing, 0u);
+        }
+}
+
+} // namespace
