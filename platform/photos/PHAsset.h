@@ -59,7 +59,7 @@ public:
 
     const std::string& localIdentifier() const { return record_.uuid; }
     int mediaType() const { return record_.mediaType; }
-    unsigned mediaSubtypes() const { return record_.panorama ? PHAssetMediaSubtypePhotoPanorama : 0; }
+    unsigned mediaSubtypes() const { return record_.panorama ? unsigned{PHAssetMediaSubtypePhotoPanorama} : 0u; }
     int pixelWidth() const { return record_.width; }
     int pixelHeight() const { return record_.height; }
     double creationDate() const { return record_.creationDate; }

@@ -14,5 +14,7 @@ namespace photos {
 std::optional<platform::ImageBitmap> DecodeUpright(const std::string& path, std::uint32_t maxSide,
                                                    platform::ImageIOError* error = nullptr);
 UIImagePtr ImageFromBitmap(platform::ImageBitmap bitmap);
+// The image's stored pixels as straight 8-bit RGBA.
+platform::ImageBitmap BitmapFromImage(const CGImageRef& image);
 
 }  // namespace photos

@@ -115,7 +115,9 @@ TEST_F(MemoryMappedDataTest, ABufferThatCannotBeMadeGivesNoInstance) {
         SetUp();
         c.arrange();
         EXPECT_FALSE(MemoryMappedData::memoryMappedDataWithSize(1000));
-        if (fs::is_directory(caches)) EXPECT_TRUE(fs::is_empty(caches));  // nothing left behind
+        if (fs::is_directory(caches)) {
+            EXPECT_TRUE(fs::is_empty(caches));  // nothing left behind
+        }
     }
     EXPECT_FALSE(MemoryMappedData::memoryMappedDataWithSize(0));
 }
