@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "platform/imageio/ImageIO.h"
-#include "platform/photos/PHImageBitmap.h"
+#include "platform/photos/PhotoBitmaps.h"
 
 namespace ImageMetadataUtility {
 

@@ -5,7 +5,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/imageio/ImageIO.h"
 #include "platform/photos/PHAssetChangeRequest.h"
-#include "platform/photos/PHImageBitmap.h"
+#include "platform/photos/PhotoBitmaps.h"
 #include "platform/photos/PHPhotoLibrary.h"
 
 namespace {

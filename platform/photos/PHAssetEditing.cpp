@@ -4,7 +4,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/photos/PHAsset.h"
 #include "platform/photos/PHContentEditingInput.h"
-#include "platform/photos/PHImageBitmap.h"
+#include "platform/photos/PhotoBitmaps.h"
 #include "platform/photos/PHPhotoLibrary.h"
 #include "platform/photos/PhotoRequests.h"
 #include "platform/uikit/UIScreen.h"

@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "platform/foundation/Dispatch.h"
-#include "platform/photos/PHImageBitmap.h"
+#include "platform/photos/PhotoBitmaps.h"
 #include "platform/photos/PHPhotoLibrary.h"
 #include "platform/photos/PhotoRequests.h"
 

@@ -68,7 +68,10 @@ std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::openAt(const std::string& folder
 }
 
 PHPhotoLibrary::~PHPhotoLibrary() {
-    if (pollTimer_) pollTimer_->invalidate();
+    if (!pollTimer_) return;
+    // Timers belong to the main thread; the last reference may go on the library's queue.
+    if (NSThread::isMainThread()) pollTimer_->invalidate();
+    else NSRunLoop::mainRunLoop().performBlock([timer = pollTimer_] { timer->invalidate(); });
 }
 
 int PHPhotoLibrary::authorizationStatus() {

@@ -49,6 +49,8 @@ TEST_F(ImageFilesTest, TheWriterNamesFilesByTypeInThePrivateFolder) {
     auto image = MakeImage();
     EXPECT_FALSE(writeImage(*image, "Tavorin", 3, {}, true));
     EXPECT_FALSE(fs::exists(folder) && !fs::is_empty(folder));
+    ASSERT_TRUE(temporaryDirectory());
+    std::ofstream(folder / "Tavorin.jpg") << "an older file";  // replaced
     struct Case {
         int type;
         bool copyData;

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "PhotoLibraryFixture.h"
-#include "platform/photos/PHImageManager.h"
+#include "platform/photos/PHCachingImageManager.h"
 #include "platform/photos/ThumbnailCache.h"
 
 namespace phototest {
@@ -101,6 +101,16 @@ TEST_F(ThumbnailTest, AnOpportunisticRequestGetsACachedPictureFirst) {
     ASSERT_TRUE(PumpUntil([&] { return answers.size() == 2; }));
     EXPECT_EQ(answers[0], std::make_pair(true, CGFloat(8)));
     EXPECT_EQ(answers[1], std::make_pair(false, CGFloat(32)));
+}
+
+TEST_F(ThumbnailTest, CachingAheadFillsTheMemoryCache) {
+    std::vector<PHAssetPtr> assets = {asset(addNew(64, 48, 10)), asset(addNew(48, 64, 20))};
+    PHCachingImageManager manager;
+    manager.startCachingImagesForAssets(assets, {24, 24}, PHImageContentModeAspectFill, {});
+    for (auto& a : assets) {
+        const ThumbnailCache::Key key{a->localIdentifier(), a->record().revision, 24, 24, ThumbnailCache::Mode::AspectFill};
+        EXPECT_TRUE(PumpUntil([&] { return library->thumbnails().cached(key) != nullptr; }));
+    }
 }
 
 TEST_F(ThumbnailTest, TheDiskCacheIsTrimmedOldestFirst) {

@@ -1,4 +1,4 @@
-#include "platform/photos/PHImageBitmap.h"
+#include "platform/photos/PhotoBitmaps.h"
 
 #include <algorithm>
 #include <cmath>
