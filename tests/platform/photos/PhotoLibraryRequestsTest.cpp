@@ -3,6 +3,7 @@
 // no result plus a reason when cancelled, trashed, unreadable or not downloaded.
 #include <atomic>
 #include <mutex>
+#include <thread>
 
 #include "PhotoLibraryFixture.h"
 #include "platform/foundation/Dispatch.h"
@@ -131,6 +132,22 @@ TEST_F(PhotoLibraryRequestsTest, EveryRequestAnswersOnceWithTheRightOutcome) {
             library->setRemoteAsset(target, {});
         }
     }
+}
+
+TEST_F(PhotoLibraryRequestsTest, ASynchronousRequestAnswersOnTheCallersThread) {
+    auto a = asset(addNew(32, 32, 70));
+    std::thread::id answeredOn;
+    std::thread caller([&] {
+        PHImageRequestOptions o;
+        o.synchronous = true;
+        PHImageManager::defaultManager().requestImageForAsset(*a, {8, 8}, PHImageContentModeAspectFit, o,
+                                                              [&](UIImagePtr, const PHImageInfo&) {
+                                                                  answeredOn = std::this_thread::get_id();
+                                                              });
+        EXPECT_EQ(answeredOn, std::this_thread::get_id());  // answered before the call returned
+    });
+    caller.join();
+    EXPECT_NE(answeredOn, std::thread::id());
 }
 
 TEST_F(PhotoLibraryRequestsTest, EditInputFollowsWhetherTheEditorCanContinueTheEdit) {
