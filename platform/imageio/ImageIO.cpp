@@ -448,4 +448,9 @@ bool WriteImageFile(const ImageBitmap& bitmap, ImageFileType type, const ImagePr
     return d->finalize(error);
 }
 
+bool WriteDataAtomically(const std::vector<std::uint8_t>& bytes, const std::string& path, ImageIOError* error) {
+    imageio_detail::TemporaryFile file(path, error);
+    return file.ok() && file.commit(bytes, error);
+}
+
 }  // namespace platform

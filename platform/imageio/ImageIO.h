@@ -241,5 +241,8 @@ bool EncodeImage(const ImageBitmap& bitmap, ImageFileType type, const ImagePrope
                  std::vector<std::uint8_t>* out, ImageIOError* error = nullptr);
 bool WriteImageFile(const ImageBitmap& bitmap, ImageFileType type, const ImageProperties& properties,
                     const std::string& path, ImageIOError* error = nullptr);
+// Bytes already encoded, written whole or not at all as the image files are.
+bool WriteDataAtomically(const std::vector<std::uint8_t>& bytes, const std::string& path,
+                         ImageIOError* error = nullptr);
 
 }  // namespace platform

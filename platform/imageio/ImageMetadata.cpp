@@ -203,6 +203,11 @@ void readGPS(const Exiv2::ExifData& exif, ImageProperties* gps) {
             (*gps)[name] = *v;
         }
     }
+    // The dictionary's GPS stamp is one UTC text; the file keeps its date apart.
+    auto date = gps->find(kCGImagePropertyGPSDateStamp), time = gps->find(kCGImagePropertyGPSTimeStamp);
+    if (date != gps->end() && time != gps->end() && date->second.string() && time->second.string() &&
+        time->second.string()->size() == 8)
+        time->second = *date->second.string() + " " + *time->second.string();
     // The dictionary's altitude carries its sign.
     auto alt = gps->find(kCGImagePropertyGPSAltitude);
     if (below && alt != gps->end() && alt->second.number()) alt->second = -std::fabs(*alt->second.number());
@@ -342,7 +347,12 @@ void writeGPS(Exiv2::ExifData& exif, const ImageProperties& gps) {
     for (const auto& [name, value] : gps) {
         const std::string key = "Exif.GPSInfo.GPS" + name;
         const auto n = value.number();
-        if ((name == "Latitude" || name == "Longitude" || name == "DestLatitude" || name == "DestLongitude") && n) {
+        // A number that is no number, or degrees past the globe's, is left out rather than
+        // written as something else.
+        if (n && !std::isfinite(*n)) continue;
+        const bool degrees = name == "Latitude" || name == "Longitude" || name == "DestLatitude" || name == "DestLongitude";
+        if (degrees && n && std::fabs(*n) > (name.ends_with("Latitude") ? 90.0 : 180.0)) continue;
+        if (degrees && n) {
             setExifRaw(exif, key, Exiv2::unsignedRational, degreesText(*n));
         } else if (name == "Altitude" && n) {
             setExifRaw(exif, key, Exiv2::unsignedRational, rationalText(std::fabs(*n), false));

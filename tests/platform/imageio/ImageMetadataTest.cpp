@@ -65,7 +65,7 @@ void expectSampleMetadata(const ImageProperties& p) {
     EXPECT_NEAR(number(p, gps, kCGImagePropertyGPSLongitude), 70.6, 1e-5);
     EXPECT_NEAR(number(p, gps, kCGImagePropertyGPSAltitude), -12.25, 1e-4);
     EXPECT_NEAR(number(p, gps, kCGImagePropertyGPSDOP), 5.0, 1e-4);
-    EXPECT_EQ(text(p, gps, kCGImagePropertyGPSTimeStamp), "20:15:30");
+    EXPECT_EQ(text(p, gps, kCGImagePropertyGPSTimeStamp), "2026:12:09 20:15:30");
     EXPECT_EQ(text(p, gps, kCGImagePropertyGPSDateStamp), "2026:12:09");
     EXPECT_EQ(text(p, gps, kCGImagePropertyGPSImgDirectionRef), "T");
     EXPECT_NEAR(number(p, gps, kCGImagePropertyGPSImgDirection), 271.5, 1e-4);

@@ -1,0 +1,187 @@
+// Album saves: the metadata a save writes (burst entry gone, the bare set when none is given,
+// the image's own orientation), photos landing in a real library, and the one share-error
+// alert with its texts, shown on the main queue.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "library/saving/ErrorUtility.h"
+#include "library/saving/NSURL+CameraUtility.h"
+#include "library/saving/UIImage+CameraUtility.h"
+#include "platform/authorization/AuthorizationStore.h"
+#include "platform/foundation/NSLocalizedString.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/imageio/ImageIO.h"
+#include "platform/photos/PHAsset.h"
+#include "platform/photos/PHPhotoLibrary.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::ImagePropertyFind;
+
+// Keeps the alerts it is asked to show until the test dismisses them.
+class RecordingPresenter : public AlertPresenter {
+public:
+    void present(const AlertContent& content, std::function<void(int)> dismissed) override {
+        shown.push_back(content);
+        onMain.push_back(NSThread::isMainThread());
+        dismiss = std::move(dismissed);
+    }
+    std::vector<AlertContent> shown;
+    std::vector<bool> onMain;
+    std::function<void(int)> dismiss;
+};
+
+UIImagePtr MakeImage(UIImageOrientation orientation = UIImageOrientation::Up) {
+    std::vector<std::uint8_t> pixels(20 * 10 * 4, 90);
+    return UIImage::imageWithCGImage(
+        CGImageCreate(20, 10, 8, 32, 20 * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, pixels), 1,
+        orientation);
+}
+
+class AlbumSaveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tavorin-albumsave-XXXXXX";
+        root = mkdtemp(pattern);
+        ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", root.c_str(), 1);
+        AuthorizationStore::resetShared();
+        AuthorizationStore::shared().setStatus(AuthorizationService::Photos, kAuthorizationAuthorized);
+        NSRunLoop::mainRunLoop().useManualClock(0);
+        library = PHPhotoLibrary::openAt((root / "Library").string(), nullptr);
+        writer = std::make_shared<ALAssetsLibrary>(library);
+        presenter = std::make_shared<RecordingPresenter>();
+        ErrorUtility::sharedInstance().setPresenter(presenter);
+    }
+    void TearDown() override {
+        if (ErrorUtility::sharedInstance().alertShowing()) ErrorUtility::sharedInstance().alertViewDidDismissWithButtonIndex(0);
+        ErrorUtility::sharedInstance().setPresenter(nullptr);
+        writer.reset();
+        library.reset();
+        NSRunLoop::mainRunLoop().runUntilIdle();
+        AuthorizationStore::resetShared();
+        NSRunLoop::mainRunLoop().useRealClock();
+        fs::remove_all(root);
+    }
+
+    // Saves and waits; the error, and whether the completion ran on the main thread.
+    NSErrorPtr save(const UIImagePtr& image, const std::optional<CameraUtility::Metadata>& metadata, int options,
+                    bool* onMain = nullptr) {
+        bool done = false;
+        NSErrorPtr result;
+        CameraUtility::saveToAlbumWithMetadata(image, metadata, options, [&](NSErrorPtr e) {
+            done = true, result = e;
+            if (onMain) *onMain = NSThread::isMainThread();
+        }, writer);
+        while (!done) NSRunLoop::mainRunLoop().runUntilIdle();
+        return result;
+    }
+    // The metadata of the photo the library holds last.
+    platform::ImageProperties saved() {
+        auto asset = PHAsset::fetchAssetsWithOptions({}, library)->lastObject();
+        auto source = platform::ImageSource::createWithFile(library->store().absolutePath(asset->record().originalPath));
+        return source->propertiesAtIndex(0);
+    }
+
+    fs::path root;
+    std::shared_ptr<PHPhotoLibrary> library;
+    std::shared_ptr<ALAssetsLibrary> writer;
+    std::shared_ptr<RecordingPresenter> presenter;
+};
+
+TEST_F(AlbumSaveTest, ABareSaveWritesTheFullSetWithoutLocation) {
+    ImageMetadataUtility::setLocationSource({[] { return std::optional(CLLocation({1, 2}, 0, 5, 0)); }, nullptr});
+    bool onMain = false;
+    EXPECT_FALSE(save(MakeImage(), std::nullopt, 1, &onMain));  // the options are replaced when none is given
+    EXPECT_TRUE(onMain);
+    ImageMetadataUtility::setLocationSource({});
+    const auto p = saved();
+    EXPECT_EQ(*ImagePropertyFind(p, "Orientation")->integer(), 1);
+    EXPECT_TRUE(ImagePropertyFind(p, "{Exif}", "DateTimeOriginal"));
+    EXPECT_TRUE(ImagePropertyFind(p, "{Exif}", "DateTimeDigitized"));
+    EXPECT_EQ(*ImagePropertyFind(p, "{IPTC}", "Keywords")->strings(), platform::ImagePropertyValue::Strings{"Tavorin"});
+    EXPECT_EQ(*ImagePropertyFind(p, "{TIFF}", "Make")->string(), "Apple");
+    EXPECT_TRUE(ImagePropertyFind(p, "{TIFF}", "Model"));
+    EXPECT_EQ(*ImagePropertyFind(p, "{TIFF}", "Software")->string(), "Tavorin 1.0");
+    EXPECT_FALSE(ImagePropertyFind(p, "{GPS}", "Latitude"));
+    EXPECT_TRUE(presenter->shown.empty());
+}
+
+TEST_F(AlbumSaveTest, GivenMetadataLosesItsBurstEntryAndTakesTheImagesOrientation) {
+    CameraUtility::Metadata given{{"{MakerApple}", CameraUtility::Metadata{{"11", "burst"}, {"8", 2}}},
+                                  {"Orientation", 1},
+                                  {"{TIFF}", CameraUtility::Metadata{{"ImageDescription", "kept"}}}};
+    struct Case {
+        UIImageOrientation orientation;
+        int exif;
+    } cases[] = {{UIImageOrientation::Up, 1}, {UIImageOrientation::Right, 6}, {UIImageOrientation::Down, 3}};
+    for (auto& c : cases) {
+        auto image = MakeImage(c.orientation);
+        const auto m = CameraUtility::albumSaveMetadata(*image, given, CameraUtility::kDefaultSaveOptions);
+        EXPECT_FALSE(ImageMetadataUtility::hasBurstMetadata(m));
+        EXPECT_TRUE(ImagePropertyFind(m, "{MakerApple}", "8"));
+        EXPECT_TRUE(ImagePropertyFind(m, "{Exif}", "DateTimeDigitized"));
+        EXPECT_FALSE(ImagePropertyFind(m, "{Exif}", "DateTimeOriginal"));  // options 4 only
+        EXPECT_EQ(ImageMetadataUtility::orientation(m), c.exif);
+        EXPECT_FALSE(save(image, given, CameraUtility::kDefaultSaveOptions));
+        EXPECT_EQ(*ImagePropertyFind(saved(), "Orientation")->integer(), c.exif);
+        EXPECT_EQ(*ImagePropertyFind(saved(), "{TIFF}", "ImageDescription")->string(), "kept");
+    }
+}
+
+TEST_F(AlbumSaveTest, OneAlertAtATimeWithTheErrorsTexts) {
+    auto& alerts = ErrorUtility::sharedInstance();
+    alerts.showAlertForShareError(NSError::errorWithDomain("Somewhere", 5, "It broke.", "The disk is gone."));
+    alerts.showAlertForShareError(NSError::errorWithDomain("Somewhere", 6, "Second."));
+    ASSERT_EQ(presenter->shown.size(), 1u);
+    EXPECT_TRUE(alerts.alertShowing());
+    const AlertContent& first = presenter->shown[0];
+    EXPECT_EQ(first.title, "Share Error");
+    EXPECT_EQ(first.message, "It broke." + NSLocalizedString("ErrorDelimiterKey") + "The disk is gone.");
+    EXPECT_EQ(first.cancelButtonTitle, NSLocalizedString("OK"));
+    EXPECT_NE(first.cancelButtonTitle, "");
+    EXPECT_TRUE(first.otherButtonTitles.empty());
+    presenter->dismiss(0);
+    EXPECT_FALSE(alerts.alertShowing());
+    alerts.showAlertForShareError(nullptr);
+    EXPECT_EQ(presenter->shown.size(), 1u);
+
+    struct Case {
+        const char* domain;
+        long code;
+        std::string message;
+    } cases[] = {
+        {ALAssetsLibraryErrorDomain, -3311, NSLocalizedString("PrivacySettingsErrorKey")},
+        {ALAssetsLibraryErrorDomain, -3310, NSLocalizedString("PrivacySettingsErrorKey")},
+        {"OtherDomain", -3311, "Own text."},
+        {ALAssetsLibraryErrorDomain, -3300, "Own text."},
+    };
+    for (auto& c : cases) {
+        alerts.showAlertForShareError(NSError::errorWithDomain(c.domain, c.code, "Own text."));
+        EXPECT_EQ(presenter->shown.back().message, c.message);
+        presenter->dismiss(1);
+    }
+    EXPECT_NE(NSLocalizedString("PrivacySettingsErrorKey"), "PrivacySettingsErrorKey");  // the table has it
+}
+
+TEST_F(AlbumSaveTest, ADeniedSaveShowsThePrivacyTextOnTheMainQueue) {
+    AuthorizationStore::shared().setStatus(AuthorizationService::Photos, kAuthorizationDenied);
+    bool onMain = false;
+    NSErrorPtr error = save(MakeImage(), std::nullopt, 0, &onMain);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), ALAssetsLibraryAccessUserDeniedError);
+    EXPECT_TRUE(onMain);
+    ASSERT_EQ(presenter->shown.size(), 1u);
+    EXPECT_TRUE(presenter->onMain[0]);
+    EXPECT_EQ(presenter->shown[0].message, NSLocalizedString("PrivacySettingsErrorKey"));
+    // A movie that fails while the alert is up adds no second alert, but its completion runs.
+    bool done = false;
+    CameraUtility::saveMovieToAlbum((root / "none.mov").string(), [&](NSErrorPtr e) { done = e != nullptr; }, writer);
+    while (!done) NSRunLoop::mainRunLoop().runUntilIdle();
+    EXPECT_EQ(presenter->shown.size(), 1u);
+}
+
+}  // namespace
