@@ -148,36 +148,15 @@ void AmbrelGraphicsController::ReleasePrograms(const std::vector<int32_t>& pairs
     shaderSets.MarkStale();
 }
 
-namespace {
-
-template <typename Value, typename Setter>
-void SetOnBoth(CShaderSetsShaderProgram& pair, Setter setter, const char* name, const Value& value)
+void AmbrelGraphicsController::PushStageUniforms(const sProcessingStage& stage)
 {
+    CShaderSetsShaderProgram& pair = shaderSets[stage.pair];
+    if (!pair[0] && !pair[1])
+        return;
+    const UniformList uniforms = stage.uniforms(*this);
     for (IShaderProgram* program : pair.programs)
         if (program)
-            (program->*setter)(name, value);
-}
-
-} // namespace
-
-void AmbrelGraphicsController::SetPairUniform(int32_t pair, const char* name, float value)
-{
-    SetOnBoth(shaderSets[pair], &IShaderProgram::SetUniform1f, name, value);
-}
-
-void AmbrelGraphicsController::SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector2<float>& value)
-{
-    SetOnBoth(shaderSets[pair], &IShaderProgram::SetUniform2f, name, value);
-}
-
-void AmbrelGraphicsController::SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector3<float>& value)
-{
-    SetOnBoth(shaderSets[pair], &IShaderProgram::SetUniform3f, name, value);
-}
-
-void AmbrelGraphicsController::SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector4<float>& value)
-{
-    SetOnBoth(shaderSets[pair], &IShaderProgram::SetUniform4f, name, value);
+            ApplyUniforms(*program, uniforms);
 }
 
 // --- Textures and device ------------------------------------------------------------------

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "engine/EngineRecords.h"
+#include "engine/EngineSettings.h"
+#include "engine/ProcessingStage.h"
 #include "engine/VideoRecorder.h"
 #include "engine/FrameRate.h"
 #include "engine/ShaderSets.h"
@@ -40,7 +42,7 @@ struct sPassContext;
 struct sTile;
 class UIImage;
 
-class AmbrelGraphicsController {
+class AmbrelGraphicsController : public EngineSettings {
 public:
     // Which program of each pair and which filter-scale record the engine uses: 0 for the
     // preview, 1 while a full-resolution render runs.
@@ -65,11 +67,8 @@ public:
     void ReleasePrograms(const std::vector<int32_t>& pairs);
     // Releases the current variant's programs whose source contains kernel sizes.
     void ReleaseScaledPrograms();
-    // Sets a uniform on both programs of a pair, skipping programs not built yet.
-    void SetPairUniform(int32_t pair, const char* name, float value);
-    void SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector2<float>& value);
-    void SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector3<float>& value);
-    void SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector4<float>& value);
+    // Sets the stage's uniform list on both programs of its pair, skipping programs not built yet.
+    void PushStageUniforms(const sProcessingStage& stage);
 
     // --- Filter scale ---------------------------------------------------------------------
     // Requested input-to-preview scale (shorter input side over the reference size).
@@ -219,8 +218,8 @@ public:
     void CreateTextures(int32_t inputWidth, int32_t inputHeight);
     void SetFrontFacing(bool frontFacing);
     void SetLandscape(bool landscape);
-    // 3 (None) shows the unprocessed input, 0 (CIE) processes again.
-    void SetShowOriginal(int32_t style);
+    // None shows the unprocessed input, CIE processes again.
+    void SetShowOriginal(eLuminanceStyle style);
     void SetAudio(const AudioSampleRef& sampleBuffer);
     // Builds every missing program of the current variant, in a fixed order.
     void BuildPrograms();
@@ -267,20 +266,12 @@ public:
     // Sets `inputProjection` on the four input programs (pairs 3-6) of the current variant.
     void ApplyInputProjection();
 
-    // --- Members, in declaration order ----------------------------------------------------
+    // --- Members, in declaration order (the processing settings come first, from the base) -
     sVideoRecording videoRecording;
     FrameRate frameRate;
     sInputTexture inputTextures[2];
     sBaseFilterScale baseFilterScale;
     CShaderSets shaderSets;
-    sNoiseReduction noiseReduction;
-    sCIE cie;
-    sColorAdjustment colorAdjustment;
-    sSmoothing smoothing;
-    sToneMapping toneMapping;
-    sShadowsHighlights algShadows{0.0f, 0.85f};
-    sShadowsHighlights algHighlights{1.0f, 0.85f};
-    sLevels levels;
     std::vector<QV::Math::CVector2<float>> levelTexelSizes;
     std::vector<QV::Math::CVector2<float>> levelDoubleTexelSizes;
     std::vector<int32_t> levelWidths;
@@ -296,11 +287,6 @@ public:
     sFrameTime matricesTime;
     float copyRotation = 0.0f;
     float zoom = 1.0f;
-    float filmicStrength = 0.12f;
-    float colorCorrectionStrength = 0.171429f;
-    float pouliSaturationExponent = 1.0f;
-    float levelContrastStrengths[3] = {1.0f, 1.0f, 1.0f};
-    float contrastBasedOnBothBalance = 0.5f;
     int32_t inputWidth = 0, inputHeight = 0;
     int32_t cropWidth = 0, cropHeight = 0;
     int32_t cropX = 0, cropY = 0;
@@ -318,16 +304,11 @@ public:
     int32_t levelCount = 4;
     int32_t filterScaleHalvings = 0;
     int64_t inputOrientation = 0;  // 0-7: up, down, left, right, then the mirrored four
-    int32_t luminanceStyle = 0;    // CIE
     int32_t inputFormat = kPixelFormatNone;
     int32_t renderTarget = kRenderTargetScreen;
     int32_t lastRenderTarget = kRenderTargetScreen;
     int32_t letterbox = 2;  // 1 bars left and right, 0 top and bottom, 2 none
-    int32_t brightnessStrengthMethod = 1;  // Scale and Exponent
-    int32_t colorCorrectionMethod = 0;     // Deron
     int32_t styleStageMode = 2;  // 0 render and keep, 1 render from the kept result, 2 neither
-    int32_t brightnessMethod = 0;  // CIE
-    int32_t contrastBasedOn = 3;   // None
     bool reducedProcessing = false;
     bool frontFacing = true;
     bool landscape = false;
@@ -337,8 +318,6 @@ public:
     bool cropWidthLessOne = false;
     bool keepProcessingSize = false;
     bool previewQuality = true;
-    bool pouliPostColorCorrection = false;
-    bool pouliSaturation = false;
     bool textureStorage = false;
     bool inputIsPixelBuffer = false;
     std::function<void(double)> renderProgressBlock;

@@ -111,7 +111,7 @@ public:
 
     std::shared_ptr<UIImage> Run(const AmbrelGraphicsController::PixelSource& source)
     {
-        if (e.videoRecording.mode != 2)
+        if (e.videoRecording.mode != eRecordingMode::Idle)
             return nullptr;
         if (!q.IsValid()) {
             std::fprintf(stderr, "full-resolution render refused: %d x %d crop %d x %d at %d, %d into %d x %d\n",
@@ -399,7 +399,7 @@ std::shared_ptr<UIImage> AmbrelGraphicsController::RenderToImageTiles(int32_t in
 
 std::shared_ptr<UIImage> AmbrelGraphicsController::RenderCurrentImageToImage()
 {
-    if (!inputTextures[0].texture || videoRecording.mode != 2)
+    if (!inputTextures[0].texture || videoRecording.mode != eRecordingMode::Idle)
         return nullptr;
     if (renderTarget == kRenderTargetScreen || renderTarget == kRenderTargetRecording)
         inputReconfigureRequested = true;

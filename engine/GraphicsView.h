@@ -307,7 +307,7 @@ private:
     std::unique_ptr<AmbrelGraphicsController> graphicsController_;
     bool squareAspectRatio_ = false;
     bool showOriginal_ = false;
-    int32_t styleBeforeShowOriginal_ = 0;
+    eLuminanceStyle styleBeforeShowOriginal_ = eLuminanceStyle::CIE;
     bool wasAnimatingWhenResigningActive_ = false;
     std::optional<CGRect> lastBounds_;
 

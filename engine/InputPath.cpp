@@ -417,7 +417,7 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
 
 void AmbrelGraphicsController::SetFrontFacing(bool value)
 {
-    if (videoRecording.mode != 2 || value == frontFacing)
+    if (videoRecording.mode != eRecordingMode::Idle || value == frontFacing)
         return;
     frontFacing = value;
     matricesDirty = true;
@@ -429,11 +429,11 @@ void AmbrelGraphicsController::SetLandscape(bool value)
         return;
     landscape = value;
     // Only ever requests an update: a change during a recording must not cancel one pending.
-    if (videoRecording.mode == 2)
+    if (videoRecording.mode == eRecordingMode::Idle)
         matricesDirty = true;
 }
 
-void AmbrelGraphicsController::SetShowOriginal(int32_t style)
+void AmbrelGraphicsController::SetShowOriginal(eLuminanceStyle style)
 {
     luminanceStyle = style;
     frameDirty = true;
@@ -442,7 +442,7 @@ void AmbrelGraphicsController::SetShowOriginal(int32_t style)
 
 void AmbrelGraphicsController::SetAudio(const AudioSampleRef& sampleBuffer)
 {
-    if (videoRecording.mode == 0 && videoRecording.recorder)
+    if (videoRecording.mode == eRecordingMode::RealTime && videoRecording.recorder)
         videoRecording.recorder->recordAudio(sampleBuffer);
 }
 

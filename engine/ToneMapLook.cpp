@@ -16,9 +16,6 @@ using namespace QV::Graphics;
 
 namespace {
 
-constexpr int32_t kLookGotham = 1;
-constexpr int32_t kLookInkwell = 15;
-
 // Which look each live look texture was made for, so that a texture left over from another
 // look is never sampled for the current one, whoever forgot to delete it.
 std::map<const ITexture2D*, int32_t>& TextureLooks()

@@ -110,7 +110,7 @@ TEST_F(EngineProgramsTest, EveryBuilderCompilesAtSmallAndLargeVaryingCaps)
                 engine->noiseReduction.flowField.shaderSameAsGPUImage = s.sameAsGPUImage;
                 engine->noiseReduction.isotropic.shaderSameAsGPUImage = !s.sameAsGPUImage;
                 engine->toneMapping.dimension = s.toneMapDimension;
-                engine->colorCorrectionMethod = s.method;
+                engine->colorCorrection.method = static_cast<eColorCorrectionMethod>(s.method);
                 engine->smoothing.type = gaussian;
                 engine->shaderSets.precisions[0] = s.precision;
                 sFilterScale& record = engine->shaderSets.filterScales[0];
@@ -196,9 +196,9 @@ TEST_F(EngineProgramsTest, ColourAdjustmentExistsOnlyWhileAStageIsActive)
 
 TEST_F(EngineProgramsTest, ColourCorrectionSetsItsStrength)
 {
-    engine->colorCorrectionMethod = 8;
-    engine->colorCorrectionStrength = 0.2f;
-    engine->cie.colorCorrectionCIEOn = true;
+    engine->colorCorrection.method = eColorCorrectionMethod::Reinhard;
+    engine->colorCorrection.strength = 0.2f;
+    engine->colorCorrection.cieOn = true;
     BuildColorCorrectionProgram(*engine);
     CShaderProgram* program = Built(kPairColorCorrection);
     ASSERT_NE(program, nullptr);
@@ -223,12 +223,12 @@ TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse
         {10, true, true, false, false, false, false}, // None
         {5, false, false, false, true, false, false},
     };
-    engine->pouliSaturationExponent = 0.9f;
+    engine->colorCorrection.pouliSaturationExponent = 0.9f;
     for (const Case& c : cases) {
-        engine->colorCorrectionMethod = c.method;
-        engine->cie.colorCorrectionCIEOn = c.cie;
-        engine->pouliPostColorCorrection = c.pouliAfter;
-        engine->pouliSaturation = c.pouliSaturation;
+        engine->colorCorrection.method = static_cast<eColorCorrectionMethod>(c.method);
+        engine->colorCorrection.cieOn = c.cie;
+        engine->colorCorrection.pouliPost = c.pouliAfter;
+        engine->colorCorrection.pouliSaturation = c.pouliSaturation;
         AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorCorrection]);
         BuildColorCorrectionProgram(*engine);
         CShaderProgram* program = Built(kPairColorCorrection);

@@ -2,6 +2,7 @@
 
 #include "EngineFixture.h"
 #include "engine/ParameterTable.h"
+#include "engine/ProcessingStage.h"
 #include "gpu/Framebuffer.h"
 #include "gpu/Texture.h"
 #include "gpu/shadersource/ShaderSource.h"
@@ -41,7 +42,7 @@ TEST_F(EngineTest, FreshEngineHoldsNoTextureAndNoProgram)
     EXPECT_EQ(e.inputFormat, kPixelFormatNone);
     EXPECT_EQ(e.levelCount, 4);
     EXPECT_FALSE(e.frameDirty);
-    EXPECT_EQ(e.videoRecording.mode, 2);
+    EXPECT_EQ(e.videoRecording.mode, eRecordingMode::Idle);
     EXPECT_EQ(e.videoRecording.startTime, sFrameTime::Unset());
     EXPECT_FALSE(device->CheckError());
 }
@@ -168,18 +169,18 @@ TEST_F(EngineTest, ValuesAreStoredInTheirInternalUnits)
     engine->SetAdjustment("CA Exposure", false, 0.75f);
     EXPECT_FLOAT_EQ(engine->colorAdjustment.exposure, 1.0f);
     engine->SetAdjustment("Luminance Style", false, 0.999f);
-    EXPECT_EQ(engine->luminanceStyle, 3);
+    EXPECT_EQ(engine->luminanceStyle, eLuminanceStyle::None);
     engine->SetAdjustment("Alg Pouli Saturation Exponent", false, 0.0f);
-    EXPECT_FLOAT_EQ(engine->pouliSaturationExponent, 1.6f);
+    EXPECT_FLOAT_EQ(engine->colorCorrection.pouliSaturationExponent, 1.6f);
     // Damaged values from stored edits.
     engine->SetAdjustment("CA Tone Map", false, -0.3f);
     EXPECT_EQ(engine->colorAdjustment.toneMap, 0);
     engine->SetAdjustment("Contrast Based On", false, std::nanf(""));
-    EXPECT_EQ(engine->contrastBasedOn, 0);
+    EXPECT_EQ(engine->cie.contrastBasedOn, eContrastBasedOn::Darkness);
     engine->SetAdjustment("Num Line Integral Iterations", false, -2.0f);
     EXPECT_EQ(engine->smoothing.lineIntegralIterations, 1);
     engine->SetAdjustment("Level 1 Contrast Strength", false, std::nanf(""));
-    EXPECT_FLOAT_EQ(engine->levelContrastStrengths[1], 1.0f);
+    EXPECT_FLOAT_EQ(engine->cie.levelContrastStrengths[1], 1.0f);
     engine->SetAdjustment("CA Temperature", false, std::nanf(""));
     EXPECT_FLOAT_EQ(engine->colorAdjustment.temperature, 0.0f);
 }
@@ -214,6 +215,25 @@ struct Push {
     std::vector<float> value;
 };
 
+// A live change sets its stage's whole uniform list: whatever reaches a pair must be a value
+// of that list as the builder would set it now.
+void ExpectFromStageList(const AmbrelGraphicsController& engine, int32_t pair, const std::string& name,
+                         const std::vector<float>& value)
+{
+    for (const sProcessingStage* stage :
+         {&kColorAdjustmentStage, &kBrightnessStage, &kColorCorrectionStage, &kLocalContrastStage}) {
+        if (stage->pair != pair)
+            continue;
+        for (const sUniformValue& u : stage->uniforms(engine))
+            if (u.name == name) {
+                for (int32_t i = 0; i < u.count; ++i)
+                    EXPECT_NEAR(value[i], u.v[i], 1e-6f * std::max(1.0f, std::fabs(u.v[i]))) << u.name;
+                return;
+            }
+    }
+    ADD_FAILURE() << name << " reached pair " << pair << " outside its stage's list";
+}
+
 struct EffectCase {
     const char* label;
     std::vector<std::pair<const char*, float>> setup;  // set before the slots are filled
@@ -221,6 +241,7 @@ struct EffectCase {
     float value;
     std::set<int32_t> released;
     std::vector<Push> pushed;
+    bool lookLoaded = false;  // the look's texture is there, so its stage is in the program
 };
 
 TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
@@ -276,7 +297,7 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         {"photo filter colour while off", {}, "CA Photo Filter B", 0.25f, {}, {}},
         {"multiplier keeps filter and look active", {{"CA Photo Filter On/Off", 1}, {"CA Tone Map", 0.05f}},
          "CA Photo Filter Tone Map Strength Multiplier", 0.5f, {},
-         {{26, "uToneMapStrength", {0.5f}}, {26, "uPhotoFilterStrength", {0.5f}}}},
+         {{26, "uToneMapStrength", {0.5f}}, {26, "uPhotoFilterStrength", {0.5f}}}, true},
         {"multiplier to zero", {{"CA Photo Filter On/Off", 1}}, "CA Photo Filter Tone Map Strength Multiplier", 0.0f, {26}, {}},
         {"exponential brightness", {{"CA Exponential Brightness Strength", 0.6f}}, "CA Exponential Brightness Strength", 0.75f, {},
          {{26, "uExponentialBrightness", {1.0f}}, {26, "uExponentialBrightnessStrength", {1.0f / 1.501f}}}},
@@ -289,6 +310,8 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         for (const auto& [name, value] : c.setup)
             engine->SetAdjustment(name, false, value);
         FillSlots();
+        if (c.lookLoaded)
+            engine->lookTexture = SmallTexture(*device);
         engine->SetAdjustment(c.name, false, c.value);
 
         EXPECT_EQ(EmptyPairs(), c.released);
@@ -297,7 +320,8 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         EXPECT_EQ(engine->shaderSets.stale[1], stale);
 
         const std::vector<Pushed> pushed = PushedUniforms();
-        ASSERT_EQ(pushed.size(), c.pushed.size());
+        for (const Pushed& p : pushed)
+            ExpectFromStageList(*engine, p.pair, p.name, p.value);
         for (const Push& expected : c.pushed) {
             bool found = false;
             for (const Pushed& p : pushed) {
@@ -328,9 +352,11 @@ TEST_F(EngineTest, VignetteRangeAndPhotoFilterColourSetTogether)
     engine->SetVignetteRange(0.4f, 0.4f);  // no width: a hard edge, never a division by zero
     engine->SetPhotoFilterColor(0.5f, 0.25f, 0.1f);
     std::map<std::string, std::vector<float>> values;
-    for (const Pushed& p : PushedUniforms())
+    for (const Pushed& p : PushedUniforms()) {
+        ExpectFromStageList(*engine, p.pair, p.name, p.value);
         values[p.name] = p.value;
-    ASSERT_EQ(values.size(), 2u);
+    }
+    ASSERT_TRUE(values.count("uVignetteRange") && values.count("uPhotoFilterColor"));
     EXPECT_FLOAT_EQ(values["uVignetteRange"][0], 0.4f);
     EXPECT_TRUE(std::isfinite(values["uVignetteRange"][1]));
     EXPECT_FLOAT_EQ(values["uPhotoFilterColor"][2], 0.2f);

@@ -407,7 +407,7 @@ TEST_F(FrameRenderTest, StageSelectionFollowsTheParameters)
     EXPECT_TRUE(StructureTensorNeeded(*engine));
     const int32_t pairs[11] = {3, 3, 3, 3, 4, 4, 4, 5, 3, 3, 3};  // Deron ... Lab0, Yxy, Lab1, Lab2 ... None
     for (int32_t method = 0; method < 11; ++method) {
-        engine->colorCorrectionMethod = method;
+        engine->colorCorrection.method = static_cast<eColorCorrectionMethod>(method);
         EXPECT_EQ(InputProgramPair(*engine), pairs[method]) << method;
     }
 }
@@ -437,7 +437,7 @@ TEST_F(FrameRenderTest, DrawBlackImageShowsBlackAndKeepsTheStyle)
     const uint64_t ticks = engine->frameRate.GetTickCount();
     engine->DrawBlackImage();
     EXPECT_EQ(engine->frameRate.GetTickCount(), ticks + 1);
-    EXPECT_EQ(engine->luminanceStyle, 0);
+    EXPECT_EQ(engine->luminanceStyle, eLuminanceStyle::CIE);
     EXPECT_TRUE(engine->frameDirty);
     EXPECT_TRUE(engine->matricesDirty);
     const auto [w, h] = engine->OutputFrameSize();
@@ -684,11 +684,11 @@ TEST_F(FrameRenderTest, SmoothedFrameTimeReadsTwoBehindTheNewest)
 
 TEST_F(FrameRenderTest, LandscapeNeverCancelsAPendingMatrixUpdate)
 {
-    engine->videoRecording.mode = 0;
+    engine->videoRecording.mode = eRecordingMode::RealTime;
     engine->matricesDirty = true;
     engine->SetLandscape(true);
     EXPECT_TRUE(engine->matricesDirty);
-    engine->videoRecording.mode = 2;
+    engine->videoRecording.mode = eRecordingMode::Idle;
     engine->matricesDirty = false;
     engine->SetLandscape(false);
     EXPECT_TRUE(engine->matricesDirty);
@@ -703,8 +703,8 @@ TEST_F(FrameRenderTest, PaperStrengthsGrowFromCoarseToFine)
     EXPECT_NEAR(s[0], 1.0f / 3.0f, 1e-6f);
     EXPECT_NEAR(s[1], 2.0f / 3.0f, 1e-6f);
     EXPECT_NEAR(s[2], 1.0f, 1e-6f);
-    engine->cie.contrastEquation = 1;
-    engine->levelContrastStrengths[2] = 0.25f;
+    engine->cie.contrastEquation = eContrastEquation::NonCIE0;
+    engine->cie.levelContrastStrengths[2] = 0.25f;
     EXPECT_EQ(engine->ContrastLevelStrengths(), (std::vector<float>{0.25f, 1.0f, 1.0f}));
 }
 
@@ -929,7 +929,7 @@ TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
     engine->SetAudio(AudioSampleRef());
     EXPECT_EQ(recorder->audio, 0);
 
-    r.mode = 0;
+    r.mode = eRecordingMode::RealTime;
     r.pendingFrames = -2;
     r.latency = 2;
     const sPicture p = SyntheticPicture(32, 16);
@@ -945,7 +945,7 @@ TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
     EXPECT_EQ(r.frameTimes[((r.frameTimeIndex % 5) + 5) % 5].value, 60);  // the newest frame's time
     engine->SetAudio(AudioSampleRef());
     EXPECT_EQ(recorder->audio, 1);
-    r.mode = 2;
+    r.mode = eRecordingMode::Idle;
 }
 
 // Asset frames: the recorded frame is read into the caller's buffer with its row stride.
@@ -961,7 +961,7 @@ TEST_F(FrameRenderTest, AssetFrameIsReadIntoTheCallersBuffer)
     ASSERT_EQ(engine->OutputFrameSize(), (std::pair<int32_t, int32_t>{32, 16}));
     std::vector<uint8_t> buffer(144 * 16, 0);
     sFrameTime time;
-    r.mode = 1;
+    r.mode = eRecordingMode::VideoAsset;
     r.outputPixels = buffer.data();
     r.outputBytesPerRow = 144;
     r.outputTime = &time;
@@ -977,7 +977,7 @@ TEST_F(FrameRenderTest, AssetFrameIsReadIntoTheCallersBuffer)
     r.outputBytesPerRow = 64;
     EXPECT_FALSE(engine->RecordFrame());
     EXPECT_TRUE(std::all_of(narrow.begin(), narrow.end(), [](uint8_t b) { return b == 0xCD; }));
-    r.mode = 2;
+    r.mode = eRecordingMode::Idle;
     r.outputPixels = nullptr;
     r.outputTime = nullptr;
     EXPECT_FALSE(engine->RecordFrame());

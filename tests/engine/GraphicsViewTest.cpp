@@ -444,22 +444,22 @@ TEST_F(GraphicsViewTest, FullResolutionRenderGoesInTilesOfTheViewsSide) {
 
 TEST_F(GraphicsViewTest, ShowOriginalOffRestoresTheStyleSetBefore) {
     view->setShowOriginal(false);  // never shown: the style stays
-    EXPECT_EQ(engine().luminanceStyle, 0);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::CIE);
     view->setAdjustment("Luminance Style", 1.5f / 4);  // the second style
-    ASSERT_EQ(engine().luminanceStyle, 1);
+    ASSERT_EQ(engine().luminanceStyle, eLuminanceStyle::LocalLaplacian);
     view->setShowOriginal(true);
     EXPECT_TRUE(view->showOriginal());
-    EXPECT_EQ(engine().luminanceStyle, 3);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::None);
     view->setShowOriginal(true);
     view->setShowOriginal(false);
     EXPECT_FALSE(view->showOriginal());
-    EXPECT_EQ(engine().luminanceStyle, 1);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::LocalLaplacian);
 
     // A style chosen while the original shows is kept when it is turned off.
     view->setShowOriginal(true);
     view->setAdjustment("Luminance Style", 2.5f / 4);
     view->setShowOriginal(false);
-    EXPECT_EQ(engine().luminanceStyle, 2);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::NoneWithColorAdjustments);
 }
 
 TEST_F(GraphicsViewTest, CompareMappingFollowsTheInterfaceOrientation) {
@@ -612,7 +612,7 @@ TEST_F(GraphicsViewTest, DefaultsExcludingAListAndTheParameterSets) {
     change();
     view->setAdjustments({{exposure, 0.25f}, {style, std::string("CIE")}}, nullptr, true);
     EXPECT_NEAR(view->getAdjustment(exposure), 0.25f, 1e-6);
-    EXPECT_EQ(engine().luminanceStyle, 0);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::CIE);
     EXPECT_FALSE(isDefault(nr)) << "untouched without an exclusion set";
     EXPECT_EQ(view->cachedAdjustmentsDictionary().size(), 2u);
     EXPECT_NEAR(view->getCachedAdjustment(exposure), 0.25f, 1e-6);
@@ -817,7 +817,7 @@ TEST_F(GraphicsContentViewTest, ForwardersReachTheGraphicsView) {
     EXPECT_EQ(container->graphicsContentMode(), UIViewContentMode::ScaleAspectFit);
     container->setShowOriginal(true);
     EXPECT_TRUE(view().showOriginal());
-    EXPECT_EQ(view().graphicsController()->luminanceStyle, 3);
+    EXPECT_EQ(view().graphicsController()->luminanceStyle, eLuminanceStyle::None);
 }
 
 }  // namespace
