@@ -12,8 +12,8 @@
 #include <sstream>
 
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/GraphicsView.h"
-#include "engine/GraphicsViewLinks.h"
+#include "engine/view/GraphicsView.h"
+#include "engine/view/GraphicsViewLinks.h"
 #include "engine/ParameterTable.h"
 #include "engine/ParameterValues.h"
 #include "gpu/Device.h"

@@ -38,7 +38,8 @@ const CTextureTemplate& AmbrelGraphicsController::NearestTextureTemplate()
     return nearest;
 }
 
-AmbrelGraphicsController::AmbrelGraphicsController()
+AmbrelGraphicsController::AmbrelGraphicsController(std::string resourceDirectory)
+    : resourceDirectory(std::move(resourceDirectory))
 {
     IDevice& device = CurrentDevice();
     outputMatrix = CMatrix4<float>::Identity();

@@ -15,9 +15,11 @@
 #include <utility>
 #include <vector>
 
+#include "engine/Bitmap.h"
 #include "engine/EngineRecords.h"
 #include "engine/EngineSettings.h"
 #include "engine/ProcessingStage.h"
+#include "engine/RenderRequest.h"
 #include "engine/VideoRecorder.h"
 #include "engine/FrameRate.h"
 #include "engine/ShaderSets.h"
@@ -34,27 +36,47 @@ class IFramebufferObject;
 class IVertexBuffer;
 class IVertexArrayObject;
 }
-namespace Modes {
-struct AdjustmentRange;
-}
-
 struct sPassContext;
 struct sTile;
-class UIImage;
 
 class AmbrelGraphicsController : public EngineSettings {
 public:
-    // Which program of each pair and which filter-scale record the engine uses: 0 for the
-    // preview, 1 while a full-resolution render runs.
-    static inline int32_t programVariant = 0;
-    static inline int32_t filterScaleVariant = 0;
+    // What the engine renders for: the preview's request, except while a RequestScope of
+    // another request lives. Nothing else of the engine changes for a request.
+    const sRenderRequest& Request() const { return request; }
+    // Which program of each pair and which filter-scale record the current request uses.
+    int32_t ProgramVariant() const { return request.programVariant; }
+    int32_t FilterScaleVariant() const { return request.filterScaleVariant; }
+    // The target the current frame renders for, the standing `renderTarget` unless the
+    // request draws offscreen.
+    int32_t Target() const { return request.offscreen ? kRenderTargetOffscreen : renderTarget; }
+    bool ZoomAndSplitApply() const { return request.zoomAndSplit; }
+    bool PreviewQuality() const { return previewQuality && request.previewQuality; }
+    // Renders for `request` while it lives; the request before it holds again afterwards.
+    class RequestScope {
+    public:
+        RequestScope(AmbrelGraphicsController& engine, const sRenderRequest& request)
+            : engine_(engine), previous_(engine.request)
+        {
+            engine.request = request;
+        }
+        ~RequestScope() { engine_.request = previous_; }
+        RequestScope(const RequestScope&) = delete;
+        RequestScope& operator=(const RequestScope&) = delete;
+
+    private:
+        AmbrelGraphicsController& engine_;
+        const sRenderRequest previous_;
+    };
 
     // Sampling of the working textures: linear or nearest, clamped to the edge on both axes.
     static const QV::Graphics::CTextureTemplate& LinearTextureTemplate();
     static const QV::Graphics::CTextureTemplate& NearestTextureTemplate();
 
-    // Needs a current graphics device; throws std::runtime_error without one.
-    AmbrelGraphicsController();
+    // Needs a current graphics device; throws std::runtime_error without one. Look images are
+    // read from `resourceDirectory` (its looks/ folder, else the folder itself); with none
+    // given the looks are left out.
+    explicit AmbrelGraphicsController(std::string resourceDirectory = {});
     virtual ~AmbrelGraphicsController();
     AmbrelGraphicsController(const AmbrelGraphicsController&) = delete;
     AmbrelGraphicsController& operator=(const AmbrelGraphicsController&) = delete;
@@ -117,13 +139,14 @@ public:
     // --- Master adjustments ---------------------------------------------------------------
     // Six 0-1 values the adjustment sliders drive, each translated into engine parameters.
     // Brightness and contrast move their target parameter within `range` (normalised units
-    // of that parameter); the mode identifier is the applied mode's library name or empty.
+    // of that parameter, the applied mode's range); the mode identifier is the applied mode's
+    // library name or empty.
     // Setters clamp to 0-1 (NaN as 0) and, all but filmic strength, write nothing when the
     // value equals what the getter reads.
-    void SetBrightness(float value, bool requestRender, const Modes::AdjustmentRange& range, std::string_view modeId);
-    float GetBrightness(const Modes::AdjustmentRange& range, std::string_view modeId) const;
-    void SetContrast(float value, bool requestRender, const Modes::AdjustmentRange& range, std::string_view modeId = {});
-    float GetContrast(const Modes::AdjustmentRange& range, std::string_view modeId = {}) const;
+    void SetBrightness(float value, bool requestRender, const sValueRange& range, std::string_view modeId);
+    float GetBrightness(const sValueRange& range, std::string_view modeId) const;
+    void SetContrast(float value, bool requestRender, const sValueRange& range, std::string_view modeId = {});
+    float GetContrast(const sValueRange& range, std::string_view modeId = {}) const;
     void SetVignette(float value, bool requestRender);
     float GetVignette() const;
     void SetNoise(float value, bool requestRender);
@@ -142,23 +165,23 @@ public:
     // --- Full-resolution render -----------------------------------------------------------
     // Renders a photo offscreen through the whole chain at full resolution: strip by strip
     // when its width fits the texture limit, tile by tile otherwise. `format` is the input's
-    // (kPixelFormatRGB, BGRA or RGBA, rows packed); the image is always 32-bit B,G,R,A with
-    // straight alpha and carries `orientation` (the pixels are not turned). Null while a
+    // (kPixelFormatRGB, BGRA or RGBA, rows packed); the bitmap is always B,G,R,A with straight
+    // alpha, rows packed, and carries `orientation` (the pixels are not turned). Null while a
     // recording runs, for a request whose sizes or crop do not fit the input, or when memory
-    // runs out. The preview's state (zoom, split, variant, input) is put back afterwards, the
-    // input released for the caller to set again. Reports progress 0 to 1 through the
-    // render progress block.
-    std::shared_ptr<UIImage> RenderToImage(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
+    // runs out. It renders under the full-resolution request, so the preview's zoom, split,
+    // target and variant are never touched; the input is released for the caller to set
+    // again. Reports progress 0 to 1 through the render progress block.
+    std::shared_ptr<sBitmap> RenderToImage(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
                                            int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t outputWidth,
                                            int32_t outputHeight, int64_t orientation, int32_t format,
                                            const void* pixels);
     // The two renderers; the pixels are asked for once, after the tiles are laid out.
     using PixelSource = std::function<const void*()>;
-    std::shared_ptr<UIImage> RenderToImageStrips(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
+    std::shared_ptr<sBitmap> RenderToImageStrips(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
                                                  int32_t cropHeight, int32_t cropX, int32_t cropY,
                                                  int32_t outputWidth, int32_t outputHeight, int64_t orientation,
                                                  int32_t format, const PixelSource& pixels);
-    std::shared_ptr<UIImage> RenderToImageTiles(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
+    std::shared_ptr<sBitmap> RenderToImageTiles(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
                                                 int32_t cropHeight, int32_t cropX, int32_t cropY,
                                                 int32_t outputWidth, int32_t outputHeight, int64_t orientation,
                                                 int32_t format, const PixelSource& pixels);
@@ -175,7 +198,7 @@ public:
                                 int32_t limitX, int32_t limitY, int32_t originX, int32_t originY);
     // The current input rendered once offscreen and read back (orientation down-mirrored:
     // the rows come bottom first). Null without an input or while a recording runs.
-    std::shared_ptr<UIImage> RenderCurrentImageToImage();
+    std::shared_ptr<sBitmap> RenderCurrentImageToImage();
 
     // --- Uniform values shared by builders and setters ------------------------------------
     static QV::Math::CVector2<float> ShadowsStrengthUniform(const sShadowsHighlights& shadows);
@@ -321,6 +344,8 @@ public:
     bool textureStorage = false;
     bool inputIsPixelBuffer = false;
     std::function<void(double)> renderProgressBlock;
+    // Where the look images are read from (see the constructor).
+    std::string resourceDirectory;
     QV::Graphics::IVertexBuffer* quadVertexBuffer = nullptr;
     QV::Graphics::IVertexArrayObject* quadVertexArray = nullptr;
     QV::Graphics::ITexture2D* workTextures[3] = {};
@@ -343,6 +368,8 @@ public:
     void ReleaseLookTexture();
 
 private:
+    sRenderRequest request;
+
     void DeleteTexture(QV::Graphics::ITexture2D*& texture);
     void DeleteWorkTextures();
     void PushSplitUniform();

@@ -259,7 +259,9 @@ std::string ColorAdjustmentFragment(const sColorAdjustmentTextOptions& options)
 
 void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine)
 {
-    const sColorAdjustment& ca = engine.colorAdjustment;
+    // A request without the compare split builds its program without it.
+    sColorAdjustment ca = engine.colorAdjustment;
+    ca.split.on = ca.split.on && engine.ZoomAndSplitApply();
     QV::Graphics::IShaderProgram*& slot = VariantSlot(engine, kPairColorAdjustment);
     if (!slot) {
         if (!ColorAdjustmentStages(ca).Any())

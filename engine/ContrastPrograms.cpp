@@ -450,7 +450,7 @@ void BuildDifferencePassProgram(AmbrelGraphicsController& engine, IShaderProgram
 
 void BuildContrastPassPrograms(AmbrelGraphicsController& engine)
 {
-    const sFilterScale& record = engine.shaderSets.filterScales[AmbrelGraphicsController::filterScaleVariant];
+    const sFilterScale& record = engine.shaderSets.filterScales[engine.FilterScaleVariant()];
     const int32_t taps = record.KernelByScale(5);
     const double scale = record.inverseScale;
     const auto slot = [&engine](int32_t pair) -> IShaderProgram*& { return VariantSlot(engine, pair); };

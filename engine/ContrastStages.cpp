@@ -67,7 +67,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
                   texel(k - 1), gaussian(k));
 
     // 2. Statistics: only the preview measures; a full-resolution tile keeps the last ones.
-    if (previewQuality) {
+    if (PreviewQuality()) {
         RenderBrightnessStatistic(pass);
         if (cie.contrastEquation == eContrastEquation::Paper)
             RenderAutomaticAlpha(pass);
@@ -130,7 +130,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     }
 
     // 8. Colour correction: the picture's colour with the new luminance.
-    const bool colorProgram = shaderSets[kPairColorAdjustment][programVariant] != nullptr;
+    const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
     if (directOutput && styleStageMode != 0 && StylePassesIdle(*this)) {
         pass.BeginScreen(outputViewport);
         pass.Bind({a, levelTextures[0]});
@@ -277,7 +277,7 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
     ITexture2D* original = nullptr;
     ITexture2D* look = nullptr;
     if (colorProgramPresent) {
-        if (std::fabs(colorAdjustment.effectStrength - 1.0f) > 1e-6f || colorAdjustment.split.on)
+        if (std::fabs(colorAdjustment.effectStrength - 1.0f) > 1e-6f || (colorAdjustment.split.on && ZoomAndSplitApply()))
             original = fullFrame == 0 ? keptInput : a;
         if (IsToneMapLookActive())
             look = lookTexture;
@@ -303,7 +303,7 @@ int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine)
     // Counted at the requested scale of the picture, not at the residual left after the
     // pyramid's halvings: the line integral runs at level 0, which is never halved, so a
     // larger picture needs proportionally more steps along the flow.
-    const float scale = engine.shaderSets.filterScales[AmbrelGraphicsController::filterScaleVariant].requestedScaleF;
+    const float scale = engine.shaderSets.filterScales[engine.FilterScaleVariant()].requestedScaleF;
     return static_cast<int32_t>(std::ceil(scale * static_cast<float>(engine.smoothing.lineIntegralIterations)));
 }
 

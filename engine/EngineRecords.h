@@ -43,6 +43,12 @@ enum eRenderTarget : int32_t {
     kRenderTargetScreen = 2,
 };
 
+// Lowest and highest value of a span, e.g. the part of a parameter's range a master value moves.
+struct sValueRange {
+    float minimum = 0.0f;
+    float maximum = 0.0f;
+};
+
 struct sToneMapping {
     float p = 2.4f;
     int32_t dimension = 5;  // 5 or 7 taps

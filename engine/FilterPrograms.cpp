@@ -20,7 +20,7 @@ struct Context {
     int32_t cap;
 
     explicit Context(AmbrelGraphicsController& e)
-        : engine(e), record(e.shaderSets.filterScales[AmbrelGraphicsController::filterScaleVariant]),
+        : engine(e), record(e.shaderSets.filterScales[e.FilterScaleVariant()]),
           precision(VariantPrecision(e)), cap(e.maxVaryingVectors)
     {
     }

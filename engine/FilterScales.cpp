@@ -18,7 +18,7 @@ void AmbrelGraphicsController::SetFilterScale(double scale)
 
 void AmbrelGraphicsController::UpdateFilterScale()
 {
-    sFilterScale& record = shaderSets.filterScales[filterScaleVariant];
+    sFilterScale& record = shaderSets.filterScales[FilterScaleVariant()];
     // A request that could not be reduced is stored as 0; the record filters at scale 1 then,
     // never with an infinite tap spacing.
     const double requested = EffectiveRequestedScale(baseFilterScale);
@@ -35,12 +35,12 @@ void AmbrelGraphicsController::UpdateFilterScale()
 
 void AmbrelGraphicsController::UpdateFilterScaleRecord()
 {
-    shaderSets.filterScales[filterScaleVariant].ComputeDerived();
+    shaderSets.filterScales[FilterScaleVariant()].ComputeDerived();
     ReleaseScaledPrograms();
 }
 
 void AmbrelGraphicsController::ReleaseScaledPrograms()
 {
     for (int32_t pair : kScaledProgramPairs)
-        shaderSets[pair].Release(programVariant);
+        shaderSets[pair].Release(ProgramVariant());
 }

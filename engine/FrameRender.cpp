@@ -73,8 +73,8 @@ void AmbrelGraphicsController::RenderFrame()
     }
     if (matricesDirty)
         ComputeOutputMatrices();
-    const sFilterScale& record = shaderSets.filterScales[filterScaleVariant];
-    if (shaderSets.stale[filterScaleVariant] || EffectiveRequestedScale(baseFilterScale) != record.requestedScale ||
+    const sFilterScale& record = shaderSets.filterScales[FilterScaleVariant()];
+    if (shaderSets.stale[FilterScaleVariant()] || EffectiveRequestedScale(baseFilterScale) != record.requestedScale ||
         baseFilterScale.scale != record.scale || baseFilterScale.extra != record.extra) {
         UpdateFilterScale();
         BuildPrograms();
@@ -83,9 +83,9 @@ void AmbrelGraphicsController::RenderFrame()
     }
 
     bool present = true;
-    if (videoRecording.mode == eRecordingMode::Idle && renderTarget != kRenderTargetScreen)
+    if (videoRecording.mode == eRecordingMode::Idle && Target() != kRenderTargetScreen)
         present = frameDivider != 0 && frameRate.GetTickCount() % static_cast<uint64_t>(frameDivider) == 0;
-    const bool directOutput = reducedProcessing && videoRecording.mode == eRecordingMode::Idle && renderTarget != kRenderTargetOffscreen;
+    const bool directOutput = reducedProcessing && videoRecording.mode == eRecordingMode::Idle && Target() != kRenderTargetOffscreen;
 
     sPassContext pass(*this);
     pass.device->MakeCurrent();
@@ -106,11 +106,11 @@ void AmbrelGraphicsController::RenderFrame()
     }
 
     frameDirty = false;
-    lastRenderTarget = renderTarget;
+    lastRenderTarget = Target();
     pass.device->SetViewport(0, 0, levelWidths[0], levelHeights[0]);
 
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
-    const bool colorProgram = shaderSets[kPairColorAdjustment][programVariant] != nullptr;
+    const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
     const bool smoothingOn = smoothing.type != kGaussianNone;
 
     if (styleStageMode == 1) {
@@ -225,7 +225,7 @@ void AmbrelGraphicsController::ComputeOutputMatrices()
         p = mirrored;
     } else if (time.value == 0) {
         p = upright;
-    } else if (renderTarget == kRenderTargetScreen) {
+    } else if (Target() == kRenderTargetScreen) {
         p = mirrored;
     } else if (time == matricesTime) {
         return;
@@ -233,7 +233,7 @@ void AmbrelGraphicsController::ComputeOutputMatrices()
         p = landscape ? CMatrix4<float>::Ortho(1, 0, 1, 0, -1, 1) : upright;
         matricesTime = time;
     }
-    inputProjection = p * (outputMatrix * zoomMatrix *
+    inputProjection = p * (outputMatrix * (ZoomAndSplitApply() ? zoomMatrix : CMatrix4<float>::Identity()) *
                            (CMatrix4<float>::Translation(0, 1, 0) * CMatrix4<float>::Scale(1, -1, 1)));
     ApplyInputProjection();
     ApplyScreenOutputMatrix();
@@ -242,7 +242,7 @@ void AmbrelGraphicsController::ComputeOutputMatrices()
 void AmbrelGraphicsController::ApplyInputProjection()
 {
     for (int32_t pair = kPairInputFirst; pair <= kPairInputFirst + 3; ++pair)
-        if (IShaderProgram* program = shaderSets[pair][programVariant])
+        if (IShaderProgram* program = shaderSets[pair][ProgramVariant()])
             program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &inputProjection);
 }
 
@@ -305,7 +305,7 @@ void AmbrelGraphicsController::SetOutputRotation(float angle)
 // rectangle.
 void AmbrelGraphicsController::ApplyScreenOutputMatrix()
 {
-    IShaderProgram* program = shaderSets[kPairScreenOutput][programVariant];
+    IShaderProgram* program = shaderSets[kPairScreenOutput][ProgramVariant()];
     if (!program)
         return;
     const float viewW = static_cast<float>(viewRect[2]), viewH = static_cast<float>(viewRect[3]);

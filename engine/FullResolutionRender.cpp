@@ -18,8 +18,6 @@
 #include "gpu/Framebuffer.h"
 #include "gpu/Shader.h"
 #include "gpu/Texture.h"
-#include "platform/coregraphics/CGImage.h"
-#include "platform/uikit/UIImage.h"
 
 using namespace QV::Graphics;
 using QV::Math::CMatrix4;
@@ -32,9 +30,6 @@ namespace {
 // whatever the input, so results and read-back slots are sized at 4 bytes per pixel.
 int32_t InputBytesPerPixel(int32_t format) { return format == kPixelFormatRGB ? 3 : 4; }
 constexpr size_t kResultBytesPerPixel = 4;
-
-// 32-bit little-endian words with alpha first: B, G, R, A bytes, straight alpha.
-constexpr CGBitmapInfo kResultBitmapInfo = kCGImageAlphaFirst | kCGBitmapByteOrder32Little;
 
 const sFrameTime kStillTime = sFrameTime::Make(0, 60);
 
@@ -53,14 +48,17 @@ bool Allocate(std::vector<uint8_t>& buffer, size_t size)
     }
 }
 
-std::shared_ptr<UIImage> WrapBGRA(std::vector<uint8_t> pixels, int32_t width, int32_t height, int64_t orientation)
+// The read-back as a bitmap: packed B,G,R,A rows. An orientation outside 0-7 is taken as up.
+std::shared_ptr<sBitmap> WrapBGRA(std::vector<uint8_t> pixels, int32_t width, int32_t height, int64_t orientation)
 {
-    CGImageRef image = CGImageCreate(static_cast<size_t>(width), static_cast<size_t>(height), 8, 32,
-                                     static_cast<size_t>(width) * kResultBytesPerPixel, CGColorSpaceCreateDeviceRGB(),
-                                     kResultBitmapInfo, std::move(pixels));
-    const auto turn = orientation >= 0 && orientation <= 7 ? static_cast<UIImageOrientation>(orientation)
-                                                           : UIImageOrientation::Up;
-    return UIImage::imageWithCGImage(image, 1.0, turn);
+    auto bitmap = std::make_shared<sBitmap>();
+    bitmap->width = width;
+    bitmap->height = height;
+    bitmap->bytesPerRow = static_cast<size_t>(width) * kResultBytesPerPixel;
+    bitmap->format = kPixelFormatBGRA;
+    bitmap->orientation = orientation >= 0 && orientation <= 7 ? orientation : 0;
+    bitmap->bytes = std::move(pixels);
+    return bitmap;
 }
 
 // Copies a staged read-back (interior rows, bottom row first) into the result, top row first.
@@ -79,7 +77,7 @@ void CopyFlipped(const sTile& tile, const uint8_t* slot, uint8_t* result, size_t
 
 namespace {
 
-struct sRenderRequest {
+struct sFullResolutionJob {
     int32_t inputWidth, inputHeight, cropWidth, cropHeight, cropX, cropY, outputWidth, outputHeight;
     int64_t orientation;
     int32_t format;
@@ -101,15 +99,15 @@ struct sRenderRequest {
     }
 };
 
-// One render, from the switch into the full-resolution state to the switch back.
+// One render, under the full-resolution request from start to end.
 class CFullResolutionRender {
 public:
-    CFullResolutionRender(AmbrelGraphicsController& engine, const sRenderRequest& request, bool strips)
-        : e(engine), q(request), strips(strips)
+    CFullResolutionRender(AmbrelGraphicsController& engine, const sFullResolutionJob& job, bool strips)
+        : e(engine), q(job), strips(strips)
     {
     }
 
-    std::shared_ptr<UIImage> Run(const AmbrelGraphicsController::PixelSource& source)
+    std::shared_ptr<sBitmap> Run(const AmbrelGraphicsController::PixelSource& source)
     {
         if (e.videoRecording.mode != eRecordingMode::Idle)
             return nullptr;
@@ -124,8 +122,13 @@ public:
         if (!AllocateResult())
             return nullptr;
         Progress(0.0);
-        Enter();
-        const bool done = RenderTiles(source);
+        bool done = false;
+        {
+            const AmbrelGraphicsController::RequestScope scope(e, sRenderRequest::FullResolution());
+            Enter();
+            done = RenderTiles(source);
+            ResetUniforms();
+        }
         Leave();
         if (!done)
             return nullptr;
@@ -139,47 +142,26 @@ private:
             e.renderProgressBlock(value);
     }
 
-    // Steps into the full-resolution state: no split, no zoom, the second program variant,
-    // the offscreen target and a fresh input geometry.
+    // Lays out the tiles and asks for a fresh input geometry and fresh matrices: the request
+    // renders offscreen at full size, without the preview's zoom and split.
     void Enter()
     {
-        e.previewQuality = false;
-        savedSplit = e.colorAdjustment.split.on;
-        if (savedSplit) {
-            e.colorAdjustment.split.on = false;
-            e.ReleasePrograms({kPairColorAdjustment});
-        }
         const int32_t limit = AmbrelGraphicsController::MaxTextureSize();
         int32_t tileSize = std::min(e.maxTextureSize, limit);
         int32_t border = 0;
         e.ComputeTileBorder(tileSize, border);
-        AmbrelGraphicsController::programVariant = 1;
-        AmbrelGraphicsController::filterScaleVariant = 1;
         AmbrelGraphicsController::RenderTiled(q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX,
                                               q.cropY, q.outputWidth, q.outputHeight, strips ? limit : tileSize,
                                               tileSize, border, false, tiles);
-        savedZoom = e.zoom;
-        e.SetZoom(1.0f);
-        if (e.renderTarget == kRenderTargetScreen || e.renderTarget == kRenderTargetRecording)
-            e.inputReconfigureRequested = true;
-        e.renderTarget = kRenderTargetOffscreen;
+        e.inputReconfigureRequested = true;
         e.matricesDirty = true;
     }
 
-    // Steps back into the preview state; the input is released for the caller to set again.
+    // The preview's geometry and matrices are computed afresh; the input is released for the
+    // caller to set again.
     void Leave()
     {
-        ResetUniforms();
-        e.renderTarget = kRenderTargetScreen;
         e.matricesDirty = true;
-        e.SetZoom(savedZoom);
-        AmbrelGraphicsController::programVariant = 0;
-        AmbrelGraphicsController::filterScaleVariant = 0;
-        if (e.colorAdjustment.split.on != savedSplit) {
-            e.colorAdjustment.split.on = savedSplit;
-            e.ReleasePrograms({kPairColorAdjustment});
-        }
-        e.previewQuality = true;
         e.inputReconfigureRequested = true;
         e.ReleaseInputTextures();
         e.ReleaseWorkingTextures();
@@ -291,7 +273,7 @@ private:
 
     void SetColorAdjustmentUniform(const CVector4<float>& place)
     {
-        if (IShaderProgram* program = e.shaderSets[kPairColorAdjustment][AmbrelGraphicsController::programVariant])
+        if (IShaderProgram* program = e.shaderSets[kPairColorAdjustment][e.ProgramVariant()])
             program->SetUniform4f("uVignetteTexture", place);
     }
 
@@ -306,7 +288,7 @@ private:
     void SetInputTextureMatrix(const CMatrix4<float>& matrix)
     {
         for (int32_t pair = kPairInputFirst; pair <= kPairInputFirst + 3; ++pair)
-            if (IShaderProgram* program = e.shaderSets[pair][AmbrelGraphicsController::programVariant])
+            if (IShaderProgram* program = e.shaderSets[pair][e.ProgramVariant()])
                 program->SetUniformMatrix4fv("uModelViewProjectionTextureMatrix", 1, false, &matrix);
     }
 
@@ -353,7 +335,7 @@ private:
     }
 
     AmbrelGraphicsController& e;
-    const sRenderRequest q;
+    const sFullResolutionJob q;
     const bool strips;
     std::vector<sTile> tiles;
     std::vector<uint8_t> result;
@@ -361,13 +343,11 @@ private:
     std::vector<uint8_t> staging;
     size_t slotBytes = 0;
     const sTile* slotTiles[2] = {nullptr, nullptr};  // the tile whose read-back each slot holds
-    float savedZoom = 1.0f;
-    bool savedSplit = false;
 };
 
 } // namespace
 
-std::shared_ptr<UIImage> AmbrelGraphicsController::RenderToImage(int32_t inW, int32_t inH, int32_t cropW,
+std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderToImage(int32_t inW, int32_t inH, int32_t cropW,
                                                                  int32_t cropH, int32_t cropX, int32_t cropY,
                                                                  int32_t outW, int32_t outH, int64_t orientation,
                                                                  int32_t format, const void* pixels)
@@ -378,37 +358,40 @@ std::shared_ptr<UIImage> AmbrelGraphicsController::RenderToImage(int32_t inW, in
     return RenderToImageTiles(inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format, source);
 }
 
-std::shared_ptr<UIImage> AmbrelGraphicsController::RenderToImageStrips(int32_t inW, int32_t inH, int32_t cropW,
+std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderToImageStrips(int32_t inW, int32_t inH, int32_t cropW,
                                                                        int32_t cropH, int32_t cropX, int32_t cropY,
                                                                        int32_t outW, int32_t outH,
                                                                        int64_t orientation, int32_t format,
                                                                        const PixelSource& pixels)
 {
-    const sRenderRequest request{inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format};
-    return CFullResolutionRender(*this, request, true).Run(pixels);
+    const sFullResolutionJob job{inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format};
+    return CFullResolutionRender(*this, job, true).Run(pixels);
 }
 
-std::shared_ptr<UIImage> AmbrelGraphicsController::RenderToImageTiles(int32_t inW, int32_t inH, int32_t cropW,
+std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderToImageTiles(int32_t inW, int32_t inH, int32_t cropW,
                                                                       int32_t cropH, int32_t cropX, int32_t cropY,
                                                                       int32_t outW, int32_t outH, int64_t orientation,
                                                                       int32_t format, const PixelSource& pixels)
 {
-    const sRenderRequest request{inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format};
-    return CFullResolutionRender(*this, request, false).Run(pixels);
+    const sFullResolutionJob job{inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format};
+    return CFullResolutionRender(*this, job, false).Run(pixels);
 }
 
-std::shared_ptr<UIImage> AmbrelGraphicsController::RenderCurrentImageToImage()
+std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderCurrentImageToImage()
 {
     if (!inputTextures[0].texture || videoRecording.mode != eRecordingMode::Idle)
         return nullptr;
-    if (renderTarget == kRenderTargetScreen || renderTarget == kRenderTargetRecording)
-        inputReconfigureRequested = true;
-    renderTarget = kRenderTargetOffscreen;
-    frameDirty = true;
-    matricesDirty = true;
-    RenderFrame();
-    inputReconfigureRequested = inputReconfigureRequested || renderTarget == kRenderTargetOffscreen;
-    renderTarget = kRenderTargetScreen;
+    // Level 0 keeps the processing size offscreen and follows the viewport on screen: a
+    // standing target other than offscreen is configured for the snapshot and back after it.
+    const bool reconfigure = renderTarget != kRenderTargetOffscreen;
+    {
+        const RequestScope scope(*this, sRenderRequest::Snapshot());
+        inputReconfigureRequested = inputReconfigureRequested || reconfigure;
+        frameDirty = true;
+        matricesDirty = true;
+        RenderFrame();
+    }
+    inputReconfigureRequested = inputReconfigureRequested || reconfigure;
     matricesDirty = true;
 
     // Sized by what the read-back writes, so it can never overrun.

@@ -285,7 +285,7 @@ void AmbrelGraphicsController::ComputeInputGeometry(int32_t inWidth, int32_t inH
     const int32_t unreducedH = upright ? inProcessingHeight : inProcessingWidth;
     // Offscreen, or when the picture is shown wider than its processing size, level 0 keeps
     // that size; else it is reduced to the displayed viewport.
-    if (renderTarget == kRenderTargetOffscreen || outputViewport[2] > unreducedW) {
+    if (Target() == kRenderTargetOffscreen || outputViewport[2] > unreducedW) {
         w0 = unreducedW;
         h0 = unreducedH;
         reducedProcessing = false;
@@ -452,7 +452,7 @@ void AmbrelGraphicsController::BuildPrograms()
 {
     IShaderProgram** slots[kProgramPairCount];
     for (int32_t i = 0; i < kProgramPairCount; ++i)
-        slots[i] = &shaderSets[i][programVariant];
+        slots[i] = &shaderSets[i][ProgramVariant()];
 
     BuildCopyPrograms(*this);
     BuildDisplayPrograms(*this);
@@ -469,7 +469,7 @@ void AmbrelGraphicsController::BuildPrograms()
     BuildGaussianPrograms(*this);
     BuildToneMappingPrograms(*this);
     CDevice::GetCurrentDevice()->GetShader()->ReleaseCompiler();
-    shaderSets.stale[filterScaleVariant] = false;
+    shaderSets.stale[FilterScaleVariant()] = false;
 }
 
 // --- Read-back ---------------------------------------------------------------------------

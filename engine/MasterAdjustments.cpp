@@ -9,10 +9,8 @@
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/ParameterTable.h"
 #include "engine/ParameterValues.h"
-#include "modes/ModeSelection.h"
 
 using EngineParameters::kEpsilon;
-using Modes::AdjustmentRange;
 
 namespace {
 
@@ -66,10 +64,10 @@ float Clamp01(float v)
 
 bool SameMaster(float a, float b) { return std::fabs(a - b) <= kEpsilon; }
 
-float FromRange(float v, const AdjustmentRange& range) { return range.minimum + (range.maximum - range.minimum) * v; }
+float FromRange(float v, const sValueRange& range) { return range.minimum + (range.maximum - range.minimum) * v; }
 
 // A range of zero width reads 0 at its minimum and 1 above it (the infinite quotient clamps).
-float ToRange(float a, const AdjustmentRange& range) { return Clamp01((a - range.minimum) / (range.maximum - range.minimum)); }
+float ToRange(float a, const sValueRange& range) { return Clamp01((a - range.minimum) / (range.maximum - range.minimum)); }
 
 } // namespace
 
@@ -98,7 +96,7 @@ std::string_view AmbrelGraphicsController::ContrastTarget() const
     }
 }
 
-void AmbrelGraphicsController::SetBrightness(float value, bool requestRender, const AdjustmentRange& range,
+void AmbrelGraphicsController::SetBrightness(float value, bool requestRender, const sValueRange& range,
                                              std::string_view modeId)
 {
     const float v = Clamp01(value);
@@ -109,14 +107,14 @@ void AmbrelGraphicsController::SetBrightness(float value, bool requestRender, co
     SetAdjustment(std::string(parameter), requestRender, inverted ? 1.0f - p : p);
 }
 
-float AmbrelGraphicsController::GetBrightness(const AdjustmentRange& range, std::string_view modeId) const
+float AmbrelGraphicsController::GetBrightness(const sValueRange& range, std::string_view modeId) const
 {
     const auto [parameter, inverted] = BrightnessTarget(modeId);
     const float a = GetAdjustment(std::string(parameter));
     return ToRange(inverted ? 1.0f - a : a, range);
 }
 
-void AmbrelGraphicsController::SetContrast(float value, bool requestRender, const AdjustmentRange& range,
+void AmbrelGraphicsController::SetContrast(float value, bool requestRender, const sValueRange& range,
                                            std::string_view)
 {
     const float v = Clamp01(value);
@@ -128,7 +126,7 @@ void AmbrelGraphicsController::SetContrast(float value, bool requestRender, cons
     SetAdjustment(std::string(parameter), requestRender, FromRange(v, range));
 }
 
-float AmbrelGraphicsController::GetContrast(const AdjustmentRange& range, std::string_view) const
+float AmbrelGraphicsController::GetContrast(const sValueRange& range, std::string_view) const
 {
     const std::string_view parameter = ContrastTarget();
     if (parameter.empty())

@@ -50,10 +50,10 @@ IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, int32_t precision,
 
 int32_t VariantPrecision(const AmbrelGraphicsController& engine)
 {
-    return engine.shaderSets.precisions[AmbrelGraphicsController::filterScaleVariant];
+    return engine.shaderSets.precisions[engine.FilterScaleVariant()];
 }
 
 IShaderProgram*& VariantSlot(AmbrelGraphicsController& engine, int32_t pair)
 {
-    return engine.shaderSets[pair][AmbrelGraphicsController::programVariant];
+    return engine.shaderSets[pair][engine.ProgramVariant()];
 }

@@ -26,7 +26,7 @@ struct sPassContext {
 
     QV::Graphics::IShaderProgram* Program(int32_t pair) const
     {
-        return engine.shaderSets[pair][AmbrelGraphicsController::programVariant];
+        return engine.shaderSets[pair][engine.ProgramVariant()];
     }
 
     // Attaches `texture` to `framebuffer` and makes it the target: bound, cleared, viewport.
@@ -100,7 +100,7 @@ inline constexpr int32_t kGaussianNone = 2;
 // smoothing and no line integral. With direct output the stage may then draw straight to the screen.
 inline bool StylePassesIdle(const AmbrelGraphicsController& engine)
 {
-    return !engine.shaderSets[kPairColorAdjustment][AmbrelGraphicsController::programVariant] &&
+    return !engine.shaderSets[kPairColorAdjustment][engine.ProgramVariant()] &&
            engine.smoothing.type == kGaussianNone && !engine.smoothing.lineIntegral;
 }
 

@@ -1,7 +1,9 @@
-// The look texture: the image of the selected look, decoded from the program's resources and
-// uploaded in the layout the look stage samples.
+// The look texture: the image of the selected look, decoded from its file and
+// uploaded in the layout the look stage samples. The images are read from the resource
+// directory the engine was given.
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -9,7 +11,6 @@
 #include "engine/EnginePrograms.h"
 #include "engine/ToneMapLookTable.h"
 #include "gpu/Device.h"
-#include "platform/foundation/NSBundle.h"
 #include "platform/imageio/ImageIO.h"
 
 using namespace QV::Graphics;
@@ -76,6 +77,20 @@ std::optional<sLookImage> ConvertLookImage(int32_t lookIndex, const platform::Im
     return image;
 }
 
+// The look image `name` in the resource directory's looks/ folder or at its top; empty when
+// neither holds it.
+static std::string LookImagePath(const std::string& directory, const std::string& name)
+{
+    if (directory.empty() || name.empty())
+        return {};
+    const std::filesystem::path base(directory);
+    std::error_code error;
+    for (const std::filesystem::path& candidate : {base / "looks" / name, base / name})
+        if (std::filesystem::is_regular_file(candidate, error))
+            return candidate.string();
+    return {};
+}
+
 int32_t LoadedToneMapLook(const AmbrelGraphicsController& engine)
 {
     if (!engine.lookTexture)
@@ -103,7 +118,7 @@ void LoadToneMapLook(AmbrelGraphicsController& engine)
         return;
 
     const char* name = ToneMapLookTable[static_cast<size_t>(look)].imageName;
-    const std::string path = NSBundle::mainBundle().pathForResource(name);
+    const std::string path = LookImagePath(engine.resourceDirectory, name);
     if (path.empty()) {
         std::fprintf(stderr, "Look \"%s\" left out: its image %s is missing\n",
                      ToneMapLookTable[static_cast<size_t>(look)].displayName, name);

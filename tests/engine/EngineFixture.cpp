@@ -59,7 +59,7 @@ void EngineTest::SetUp()
 {
     device = CDevice::Create(nullptr, true, false, false);
     ASSERT_NE(device, nullptr) << "no OpenGL ES 2 device";
-    engine = std::make_unique<AmbrelGraphicsController>();
+    engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
 }
 
 void EngineTest::TearDown()
@@ -77,7 +77,7 @@ void EngineTest::TearDown()
 void EngineTest::Remake()
 {
     ReclaimPrograms();
-    engine = std::make_unique<AmbrelGraphicsController>();
+    engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
 }
 
 IShaderProgram* EngineTest::TakeProgram()

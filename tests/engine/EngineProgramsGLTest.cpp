@@ -28,12 +28,10 @@ protected:
     {
         device = CDevice::Create(nullptr, true, false, false);
         ASSERT_NE(device, nullptr);
-        engine = std::make_unique<AmbrelGraphicsController>();
+        engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
     }
     void TearDown() override
     {
-        AmbrelGraphicsController::programVariant = 0;
-        AmbrelGraphicsController::filterScaleVariant = 0;
         engine.reset();
         device.reset();
     }
@@ -152,8 +150,7 @@ TEST_F(EngineProgramsTest, SecondRunOnlyRefreshesTheInputMatrix)
 
 TEST_F(EngineProgramsTest, FullResolutionVariantLeavesThePreviewAlone)
 {
-    AmbrelGraphicsController::programVariant = 1;
-    AmbrelGraphicsController::filterScaleVariant = 1;
+    const AmbrelGraphicsController::RequestScope scope(*engine, sRenderRequest::FullResolution());
     engine->colorAdjustment.exposure = 0.5f;
     BuildAll();
     for (int32_t pair = 0; pair < kProgramPairCount; ++pair) {
@@ -280,12 +277,14 @@ protected:
     {
         EngineProgramsTest::SetUp();
         directory = std::filesystem::temp_directory_path() / ("tavorin-looks-" + std::to_string(::getpid()));
+        // The shipped looks, which a test may overwrite with a faulty image of its own.
         std::filesystem::create_directories(directory);
-        ::setenv("TAVORIN_RESOURCES", directory.c_str(), 1);
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(TAVORIN_RESOURCE_DIR) / "looks"))
+            std::filesystem::copy_file(entry.path(), directory / entry.path().filename());
+        engine->resourceDirectory = directory.string();
     }
     void TearDown() override
     {
-        ::unsetenv("TAVORIN_RESOURCES");
         std::filesystem::remove_all(directory);
         EngineProgramsTest::TearDown();
     }

@@ -202,7 +202,7 @@ TEST_F(EngineTest, SettersActOnTheEngineTheyAreCalledFor)
 {
     engine->SetAdjustment("CA Exposure", false, 0.75f);
     Remake();
-    auto other = std::make_unique<AmbrelGraphicsController>();
+    auto other = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
     engine->SetAdjustment("CA Exposure", false, 1.0f);
     other->SetAdjustment("CA Exposure", false, 0.25f);
     EXPECT_FLOAT_EQ(engine->colorAdjustment.exposure, 2.0f);

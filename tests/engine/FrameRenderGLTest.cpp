@@ -62,7 +62,7 @@ protected:
         device = CDevice::Create(nullptr, true, false, false);
         ASSERT_NE(device, nullptr);
         device->MakeCurrent();
-        engine = std::make_unique<AmbrelGraphicsController>();
+        engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
         engine->SetViewRect(0, 0, 96, 64);
         // Render offscreen, as the full-resolution render does, so that the output is read back.
         engine->renderTarget = kRenderTargetOffscreen;
@@ -460,7 +460,7 @@ TEST_F(FrameRenderTest, PassesWithoutTheirProgramAreSkipped)
     Render();
     for (int32_t pair : {kPairVerticalAlphaBlur, kPairVerticalBlur, kPairHorizontalBlur, kPairGradient0,
                          kPairTensorSmoothing, kPairTensorEigen})
-        engine->shaderSets[pair].Release(AmbrelGraphicsController::programVariant);  // not marked stale
+        engine->shaderSets[pair].Release(engine->ProgramVariant());  // not marked stale
     const sPicture out = Render();
     EXPECT_EQ(out.width, 32);
     EXPECT_FALSE(GLErrors());

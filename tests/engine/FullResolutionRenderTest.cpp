@@ -14,8 +14,6 @@
 #include "engine/TileLayout.h"
 #include "gpu/Device.h"
 #include "platform/opengles/CAEAGLLayer.h"
-#include "platform/coregraphics/CGImage.h"
-#include "platform/uikit/UIImage.h"
 
 namespace {
 
@@ -69,11 +67,9 @@ std::vector<uint8_t> Swapped(std::vector<uint8_t> pixels)
     return pixels;
 }
 
-std::vector<uint8_t> Bytes(const std::shared_ptr<UIImage>& image)
+std::vector<uint8_t> Bytes(const std::shared_ptr<sBitmap>& image)
 {
-    if (!image || !image->CGImage() || !image->CGImage()->data)
-        return {};
-    return *image->CGImage()->data;
+    return image ? image->bytes : std::vector<uint8_t>{};
 }
 
 class FullResolutionRenderTest : public ::testing::Test {
@@ -85,14 +81,14 @@ protected:
         // The preview draws to a screen layer, as in the view.
         device = QV::Graphics::CDevice::Create(&layer, true, false, false);
         ASSERT_NE(device, nullptr) << "no OpenGL ES 2 device";
-        engine = std::make_unique<AmbrelGraphicsController>();
+        engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
         engine->SetViewRect(0, 0, 384, 384);
         picture = Picture(kWidth, kHeight);
     }
     void TearDown() override
     {
-        EXPECT_EQ(AmbrelGraphicsController::programVariant, 0);
-        EXPECT_EQ(AmbrelGraphicsController::filterScaleVariant, 0);
+        EXPECT_EQ(engine->ProgramVariant(), 0);
+        EXPECT_EQ(engine->FilterScaleVariant(), 0);
         engine.reset();
         EXPECT_FALSE(device->CheckError());
         device.reset();
@@ -112,7 +108,7 @@ protected:
     }
 
     enum class Renderer { Strips, Tiles };
-    std::shared_ptr<UIImage> Render(Renderer renderer, int64_t orientation = 0, int32_t format = kPixelFormatRGBA,
+    std::shared_ptr<sBitmap> Render(Renderer renderer, int64_t orientation = 0, int32_t format = kPixelFormatRGBA,
                                     const void* pixels = nullptr)
     {
         Preview();
@@ -135,10 +131,10 @@ protected:
 TEST_F(FullResolutionRenderTest, StyleNoneReturnsThePicture)
 {
     Choose("Luminance Style", "None");
-    const std::shared_ptr<UIImage> image = Render(Renderer::Strips);
+    const std::shared_ptr<sBitmap> image = Render(Renderer::Strips);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(CGImageGetWidth(image->CGImage()), size_t(kWidth));
-    EXPECT_EQ(CGImageGetHeight(image->CGImage()), size_t(kHeight));
+    EXPECT_EQ(image->width, kWidth);
+    EXPECT_EQ(image->height, kHeight);
     std::vector<uint8_t> expected(picture.size());
     for (size_t i = 0; i < picture.size(); i += 4) {  // R,G,B,A in, B,G,R,A out
         expected[i] = picture[i + 2];
@@ -192,7 +188,7 @@ TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree)
     };
     for (const auto& style : styles) {
         SCOPED_TRACE(style.name);
-        engine = std::make_unique<AmbrelGraphicsController>();
+        engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
         engine->SetViewRect(0, 0, 384, 384);
         for (const Setting& setting : style.settings)
             if (setting.choice)
@@ -238,9 +234,9 @@ TEST_F(FullResolutionRenderTest, CornerMarkerKeepsItsPlaceInEveryOrientation)
         for (int64_t orientation = 0; orientation < 8; ++orientation) {
             SCOPED_TRACE(testing::Message() << (renderer == Renderer::Strips ? "strips" : "tiles") << ", orientation "
                                             << orientation);
-            const std::shared_ptr<UIImage> image = Render(renderer, orientation);
+            const std::shared_ptr<sBitmap> image = Render(renderer, orientation);
             ASSERT_NE(image, nullptr);
-            EXPECT_EQ(static_cast<int64_t>(image->imageOrientation()), orientation);
+            EXPECT_EQ(image->orientation, orientation);
             const std::vector<uint8_t> out = Bytes(image);
             const auto at = [&](int32_t x, int32_t y) { return &out[(static_cast<size_t>(y) * kWidth + x) * 4]; };
             EXPECT_TRUE(isMarker(at(2, 2)));
@@ -250,7 +246,7 @@ TEST_F(FullResolutionRenderTest, CornerMarkerKeepsItsPlaceInEveryOrientation)
         }
 }
 
-TEST_F(FullResolutionRenderTest, CompareSplitIsLeftOutOfTheExportAndRestored)
+TEST_F(FullResolutionRenderTest, CompareSplitIsLeftOutOfTheExport)
 {
     Choose("Luminance Style", "None with Color Adjustments");
     Choose("CA Tone Map", "Amaro");
@@ -265,9 +261,10 @@ TEST_F(FullResolutionRenderTest, CompareSplitIsLeftOutOfTheExportAndRestored)
     const Difference d = Compare(plain, split);
     EXPECT_LE(d.max, 1);
 
+    // The preview's program, split and all, was never touched.
     EXPECT_TRUE(engine->colorAdjustment.split.on);
-    EXPECT_EQ(engine->shaderSets[kPairColorAdjustment][0], nullptr);  // rebuilt with the split next frame
-    EXPECT_TRUE(engine->shaderSets.stale[0]);
+    EXPECT_NE(engine->shaderSets[kPairColorAdjustment][0], nullptr);
+    EXPECT_FALSE(engine->shaderSets.stale[0]);
 }
 
 TEST_F(FullResolutionRenderTest, ProgressRunsFromZeroToOne)
@@ -311,11 +308,11 @@ TEST_F(FullResolutionRenderTest, ThreeByteInputGivesAFullSizedResult)
     const std::vector<uint8_t> rgb = Picture(kWidth, kHeight, 3);
     for (Renderer renderer : {Renderer::Strips, Renderer::Tiles}) {
         engine->maxTextureSize = renderer == Renderer::Strips ? 256 : INT32_MAX;
-        const std::shared_ptr<UIImage> image = Render(renderer, 0, kPixelFormatRGB, rgb.data());
+        const std::shared_ptr<sBitmap> image = Render(renderer, 0, kPixelFormatRGB, rgb.data());
         ASSERT_NE(image, nullptr);
         const std::vector<uint8_t> out = Bytes(image);
         ASSERT_EQ(out.size(), static_cast<size_t>(kWidth) * kHeight * 4);
-        EXPECT_EQ(CGImageGetBytesPerRow(image->CGImage()), size_t(kWidth) * 4);
+        EXPECT_EQ(image->bytesPerRow, size_t(kWidth) * 4);
         for (size_t i : {size_t(0), size_t(kWidth) * kHeight / 2 + 17, size_t(kWidth) * kHeight - 1}) {
             EXPECT_NEAR(out[i * 4 + 2], rgb[i * 3], 3);
             EXPECT_NEAR(out[i * 4 + 0], rgb[i * 3 + 2], 3);
@@ -361,17 +358,51 @@ TEST_F(FullResolutionRenderTest, NoImageForRequestsThatCannotBeServed)
     EXPECT_EQ(calls, 0);
 }
 
+// A render to an image runs under a request of its own: the preview frame after it is the
+// frame before it, zoomed and split as it was, on the target it had.
+TEST_F(FullResolutionRenderTest, PreviewFrameIsTheSameAfterARender)
+{
+    const auto frame = [this] {
+        Preview();
+        const auto [w, h] = engine->OutputFrameSize();
+        std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+        EXPECT_TRUE(engine->ReadOutputFrame(pixels.data(), static_cast<uint64_t>(w) * 4));
+        return pixels;
+    };
+    engine->maxTextureSize = 256;  // several tiles
+    Choose("CA Saturation Strength", "1.6");
+    engine->SetZoom(2.0f);
+    engine->SetCompareShowing(true);
+    const float point[2] = {150.0f, 200.0f};
+    engine->SetComparePoint(point);
+    engine->SetCompareAngle(0.6f);
+    for (const int32_t target : {kRenderTargetScreen, kRenderTargetOffscreen})
+        for (const Renderer renderer : {Renderer::Strips, Renderer::Tiles}) {
+            engine->renderTarget = target;
+            engine->inputReconfigureRequested = true;  // level 0 follows the target
+            const std::vector<uint8_t> before = frame();
+            ASSERT_NE(Render(renderer), nullptr);
+            EXPECT_EQ(engine->renderTarget, target);
+            EXPECT_EQ(engine->zoom, 2.0f);
+            EXPECT_TRUE(engine->colorAdjustment.split.on);
+            EXPECT_EQ(engine->ProgramVariant(), 0);
+            const std::vector<uint8_t> after = frame();
+            EXPECT_FALSE(before.empty());
+            EXPECT_TRUE(before == after) << "target " << target << ", " << (renderer == Renderer::Strips ? "strips" : "tiles");
+        }
+}
+
 TEST_F(FullResolutionRenderTest, CurrentImageSnapshot)
 {
     EXPECT_EQ(engine->RenderCurrentImageToImage(), nullptr);  // no input yet
     Choose("Luminance Style", "None");
     Preview();
-    const std::shared_ptr<UIImage> image = engine->RenderCurrentImageToImage();
+    const std::shared_ptr<sBitmap> image = engine->RenderCurrentImageToImage();
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->imageOrientation(), UIImageOrientation::DownMirrored);
+    EXPECT_EQ(image->orientation, 5) << "down mirrored: the rows come bottom first";
     const auto [w, h] = engine->OutputFrameSize();
-    EXPECT_EQ(CGImageGetWidth(image->CGImage()), size_t(w));
-    EXPECT_EQ(CGImageGetHeight(image->CGImage()), size_t(h));
+    EXPECT_EQ(image->width, w);
+    EXPECT_EQ(image->height, h);
     EXPECT_EQ(engine->renderTarget, kRenderTargetScreen);
     EXPECT_TRUE(engine->inputReconfigureRequested);
 }
@@ -383,7 +414,7 @@ TEST_F(FullResolutionRenderTest, RescaledOutputFollowsTheInput)
     Preview();
     engine->maxTextureSize = 256;
     const auto block = [this] { return static_cast<const void*>(picture.data()); };
-    const std::shared_ptr<UIImage> image = engine->RenderToImageTiles(kWidth, kHeight, kWidth, kHeight, 0, 0,
+    const std::shared_ptr<sBitmap> image = engine->RenderToImageTiles(kWidth, kHeight, kWidth, kHeight, 0, 0,
                                                                       kWidth / 2, kHeight / 2, 0, kPixelFormatRGBA, block);
     ASSERT_NE(image, nullptr);
     const std::vector<uint8_t> out = Bytes(image);

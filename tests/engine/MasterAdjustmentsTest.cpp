@@ -9,9 +9,7 @@
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/ParameterValues.h"
 #include "gpu/Device.h"
-#include "modes/ModeSelection.h"
 
-using Modes::AdjustmentRange;
 
 namespace {
 
@@ -21,7 +19,7 @@ protected:
     {
         device = QV::Graphics::CDevice::Create(nullptr, true, false, false);
         ASSERT_NE(device, nullptr) << "no OpenGL ES 2 device";
-        engine = std::make_unique<AmbrelGraphicsController>();
+        engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
     }
     void TearDown() override
     {
@@ -39,7 +37,7 @@ protected:
     std::unique_ptr<AmbrelGraphicsController> engine;
 };
 
-constexpr AdjustmentRange kWhole{0.0f, 1.0f};
+constexpr sValueRange kWhole{0.0f, 1.0f};
 
 struct BrightnessCase {
     const char* style;
@@ -106,7 +104,7 @@ TEST_F(MasterAdjustmentsTest, BrightnessWritesWithinTheRangeAndReadsBack)
 
     // Under "None" the mode name is not consulted.
     Choose("Luminance Style", "None");
-    const AdjustmentRange range{0.2f, 0.6f};
+    const sValueRange range{0.2f, 0.6f};
     for (float v : {0.0f, 0.3f, 0.5f, 0.9f, 1.0f}) {
         engine->SetBrightness(v, false, range, "Dehaze");
         EXPECT_NEAR(engine->GetAdjustment("CA Exponential Brightness Strength"), 0.2f + 0.4f * v, 1e-5f);
@@ -116,7 +114,7 @@ TEST_F(MasterAdjustmentsTest, BrightnessWritesWithinTheRangeAndReadsBack)
 
 TEST_F(MasterAdjustmentsTest, ContrastRoundTripsAndLocalLaplacianHasNone)
 {
-    const AdjustmentRange range{0.1f, 0.7f};
+    const sValueRange range{0.1f, 0.7f};
     for (const char* equation : {"Paper", "Sigmoid"}) {
         Choose("CIE Contrast Equation", equation);
         for (float v : {0.4f, 1.0f, 0.0f}) {
@@ -177,7 +175,7 @@ TEST_F(MasterAdjustmentsTest, SettingTheCurrentValueRequestsNoRender)
 
 TEST_F(MasterAdjustmentsTest, ZeroWidthRangeWritesItsMinimum)
 {
-    const AdjustmentRange flat{0.3f, 0.3f};
+    const sValueRange flat{0.3f, 0.3f};
     engine->SetBrightness(0.9f, false, flat, "Dehaze");
     EXPECT_NEAR(engine->GetAdjustment("Alg Color Correction Strength"), 0.7f, 1e-6f);
     EXPECT_EQ(engine->GetBrightness(flat, "Dehaze"), 0.0f);

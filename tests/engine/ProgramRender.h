@@ -74,7 +74,7 @@ protected:
     {
         device = CDevice::Create(nullptr, true, false, false);
         ASSERT_NE(device, nullptr) << "no OpenGL ES 2 device";
-        engine = std::make_unique<AmbrelGraphicsController>();
+        engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
         halfFloat = device->HasTextureHalfFloat() && device->HasColorBufferHalfFloat();
     }
 
@@ -91,7 +91,7 @@ protected:
         device.reset();
     }
 
-    IShaderProgram*& Slot(int32_t pair) { return engine->shaderSets[pair][AmbrelGraphicsController::programVariant]; }
+    IShaderProgram*& Slot(int32_t pair) { return engine->shaderSets[pair][engine->ProgramVariant()]; }
 
     // Empties a slot (for the next build of the same pair).
     void Release(int32_t pair) { AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[pair]); }

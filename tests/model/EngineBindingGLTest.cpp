@@ -7,8 +7,8 @@
 #include <variant>
 #include <vector>
 
-#include "engine/GraphicsView.h"
-#include "engine/GraphicsViewLinks.h"
+#include "engine/view/GraphicsView.h"
+#include "engine/view/GraphicsViewLinks.h"
 #include "model/GraphicsTypeController.h"
 #include "model/State.h"
 #include "model/Type.h"

@@ -16,7 +16,7 @@
 
 #include "app/RenderJob.h"
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/GraphicsView.h"
+#include "engine/view/GraphicsView.h"
 #include "gpu/Device.h"
 #include "platform/imageio/ImageIO.h"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/ImageData.h"
-#include "engine/MemoryMappedImageData.h"
-#include "engine/UIImageData.h"
+#include "engine/view/ImageData.h"
+#include "engine/view/MemoryMappedImageData.h"
+#include "engine/view/UIImageData.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "engine/GraphicsContentView.h"
+#include "engine/view/GraphicsContentView.h"
 
 #include <utility>
 
-#include "engine/UIImageData.h"
+#include "engine/view/UIImageData.h"
 #include "model/DeviceUtility.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/GraphicsView.h"
+#include "engine/view/GraphicsView.h"
 #include "model/DeviceUtility.h"
 
 namespace {
@@ -168,23 +168,27 @@ float GraphicsView::getCachedMasterAdjustment(MasterGetter getter) {
 
 // ---- Master values ----------------------------------------------------------------------------
 
+namespace {
+sValueRange EngineRange(const AdjustmentRange& range) { return {range.minimum, range.maximum}; }
+} // namespace
+
 void GraphicsView::setBrightness(float value) {
     if (graphicsController_)
-        engine()->SetBrightness(value, true, brightnessRange_, brightnessContrastUniqueId_);
+        engine()->SetBrightness(value, true, EngineRange(brightnessRange_), brightnessContrastUniqueId_);
 }
 
 float GraphicsView::brightness() const {
-    return graphicsController_ ? engine()->GetBrightness(brightnessRange_, brightnessContrastUniqueId_)
+    return graphicsController_ ? engine()->GetBrightness(EngineRange(brightnessRange_), brightnessContrastUniqueId_)
                                : 0.0f;
 }
 
 void GraphicsView::setContrast(float value) {
     if (graphicsController_)
-        engine()->SetContrast(value, true, contrastRange_, brightnessContrastUniqueId_);
+        engine()->SetContrast(value, true, EngineRange(contrastRange_), brightnessContrastUniqueId_);
 }
 
 float GraphicsView::contrast() const {
-    return graphicsController_ ? engine()->GetContrast(contrastRange_, brightnessContrastUniqueId_) : 0.0f;
+    return graphicsController_ ? engine()->GetContrast(EngineRange(contrastRange_), brightnessContrastUniqueId_) : 0.0f;
 }
 
 void GraphicsView::setVignette(float value) {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/GraphicsView.h"
-#include "engine/UIImageData.h"
+#include "engine/view/GraphicsView.h"
+#include "engine/view/UIImageData.h"
 #include "gpu/Device.h"
 #include "platform/corevideo/CVPixelBuffer.h"
 #include "platform/uikit/UIApplication.h"
@@ -180,13 +180,13 @@ UIImagePtr GraphicsView::renderToImage(int64_t width, int64_t height, int64_t or
                                        const void* pixels) {
     if (!graphicsController_) return nullptr;
     const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
-    return engine()->RenderToImage(w, h, w, h, 0, 0, w, h, orientation, format, pixels);
+    return UIImageData::imageWithBitmap(engine()->RenderToImage(w, h, w, h, 0, 0, w, h, orientation, format, pixels));
 }
 
 UIImagePtr GraphicsView::drawCurrentImageToImage() {
     UIImagePtr image;
     if (!graphicsController_) return image;
-    useCache([&] { image = engine()->RenderCurrentImageToImage(); });
+    useCache([&] { image = UIImageData::imageWithBitmap(engine()->RenderCurrentImageToImage()); });
     return image;
 }
 

@@ -5,7 +5,8 @@
 // redrawn into B,G,R,A premultiplied first.
 #include <memory>
 
-#include "engine/ImageData.h"
+#include "engine/Bitmap.h"
+#include "engine/view/ImageData.h"
 
 class UIImageData : public ImageData {
 public:
@@ -13,6 +14,9 @@ public:
     static std::shared_ptr<UIImageData> imageDataWithUIImage(UIImagePtr image);
     // The pixel block of any image (nothing happens for a null image or one without pixels).
     static void dataForImage(const PixelBlock& block, const UIImage& image);
+    // An engine bitmap as a platform image carrying the bitmap's orientation (its bytes are
+    // taken over, not copied, when nothing else holds the bitmap). Null for a null bitmap.
+    static UIImagePtr imageWithBitmap(std::shared_ptr<sBitmap> bitmap);
 
     explicit UIImageData(UIImagePtr image);
 

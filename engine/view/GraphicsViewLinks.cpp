@@ -1,8 +1,8 @@
-#include "engine/GraphicsViewLinks.h"
+#include "engine/view/GraphicsViewLinks.h"
 
 #include <type_traits>
 
-#include "engine/GraphicsView.h"
+#include "engine/view/GraphicsView.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "engine/GraphicsView.h"
+#include "engine/view/GraphicsView.h"
 
 class GraphicsContentView : public UIView {
 public:

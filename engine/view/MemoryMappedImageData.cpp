@@ -1,4 +1,4 @@
-#include "engine/MemoryMappedImageData.h"
+#include "engine/view/MemoryMappedImageData.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -13,7 +13,7 @@
 #include <system_error>
 #include <vector>
 
-#include "engine/UIImageData.h"
+#include "engine/view/UIImageData.h"
 #include "platform/foundation/NSPathUtilities.h"
 
 namespace {

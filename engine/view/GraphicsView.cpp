@@ -1,13 +1,17 @@
 // The view's layer, device and engine, its frame loop, sizing and application life cycle.
-#include "engine/GraphicsView.h"
+#include "engine/view/GraphicsView.h"
 
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
 #include "gpu/Device.h"
 #include "model/DeviceUtility.h"
+#include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSRunLoop.h"
 
 namespace {
@@ -15,6 +19,16 @@ namespace {
 GraphicsView* gSharedInstance = nullptr;
 
 std::shared_ptr<CALayer> MakeGLLayer() { return std::make_shared<platform::CAEAGLLayer>(); }
+
+// The engine reads its look images from a resource directory: the first of the bundle's
+// folders that holds the looks.
+std::string LookResourceDirectory() {
+    const std::vector<std::string> folders = NSBundle::mainBundle().resourceDirectories();
+    std::error_code error;
+    for (const std::string& folder : folders)
+        if (std::filesystem::is_directory(std::filesystem::path(folder) / "looks", error)) return folder;
+    return folders.empty() ? std::string() : folders.front();
+}
 
 }  // namespace
 
@@ -61,7 +75,7 @@ void GraphicsView::initialize() {
     animationFrameInterval_ = 1;
     if (device_) {
         try {
-            graphicsController_ = std::make_unique<AmbrelGraphicsController>();
+            graphicsController_ = std::make_unique<AmbrelGraphicsController>(LookResourceDirectory());
         } catch (const std::exception& error) {
             std::fprintf(stderr, "GraphicsView: no engine: %s\n", error.what());
         }

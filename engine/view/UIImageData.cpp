@@ -1,4 +1,4 @@
-#include "engine/UIImageData.h"
+#include "engine/view/UIImageData.h"
 
 #include <vector>
 
@@ -11,6 +11,17 @@ std::shared_ptr<UIImageData> UIImageData::imageDataWithUIImage(UIImagePtr image)
 
 UIImageData::UIImageData(UIImagePtr image) : image_(std::move(image)) {
     if (image_) setSize(image_->size());
+}
+
+UIImagePtr UIImageData::imageWithBitmap(std::shared_ptr<sBitmap> bitmap) {
+    if (!bitmap) return nullptr;
+    // Straight alpha in the bitmap's byte order: B,G,R,A is a little-endian word with alpha first.
+    const CGBitmapInfo info = bitmap->format == kPixelFormatBGRA ? (kCGImageAlphaFirst | kCGBitmapByteOrder32Little)
+                                                                 : (kCGImageAlphaLast | kCGBitmapByteOrderDefault);
+    std::vector<uint8_t> bytes = bitmap.use_count() == 1 ? std::move(bitmap->bytes) : bitmap->bytes;
+    CGImageRef image = CGImageCreate(static_cast<size_t>(bitmap->width), static_cast<size_t>(bitmap->height), 8, 32,
+                                     bitmap->bytesPerRow, CGColorSpaceCreateDeviceRGB(), info, std::move(bytes));
+    return UIImage::imageWithCGImage(image, 1.0, static_cast<UIImageOrientation>(bitmap->orientation));
 }
 
 void UIImageData::data(const PixelBlock& block) const {

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "engine/EngineRecords.h"
-#include "engine/ImageData.h"
+#include "engine/view/ImageData.h"
 #include "modes/AdjustmentDictionary.h"
 #include "modes/ModeSelection.h"
 #include "platform/opengles/CAEAGLLayer.h"

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/GraphicsContentView.h"
-#include "engine/GraphicsView.h"
-#include "engine/GraphicsViewLinks.h"
-#include "engine/UIImageData.h"
+#include "engine/view/GraphicsContentView.h"
+#include "engine/view/GraphicsView.h"
+#include "engine/view/GraphicsViewLinks.h"
+#include "engine/view/UIImageData.h"
 #include "gpu/Device.h"
 #include "gpu/Shader.h"
 #include "model/DeviceUtility.h"

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/ImageData.h"
+#include "engine/view/ImageData.h"
 
 class MemoryMappedImageData : public ImageData {
 public:
