@@ -18,6 +18,7 @@
 #include "engine/Bitmap.h"
 #include "engine/EngineRecords.h"
 #include "engine/EngineSettings.h"
+#include "engine/OwnedGpuObject.h"
 #include "engine/ProcessingStage.h"
 #include "engine/RenderRequest.h"
 #include "engine/VideoRecorder.h"
@@ -299,8 +300,8 @@ public:
     std::vector<QV::Math::CVector2<float>> levelDoubleTexelSizes;
     std::vector<int32_t> levelWidths;
     std::vector<int32_t> levelHeights;
-    std::vector<QV::Graphics::ITexture2D*> levelTextures;
-    std::vector<QV::Graphics::IFramebufferObject*> levelFramebuffers;
+    std::vector<OwnedTexture> levelTextures;
+    std::vector<OwnedFramebuffer> levelFramebuffers;
     QV::Math::CMatrix4<float> outputMatrix;
     QV::Math::CMatrix4<float> inputTextureMatrix;
     QV::Math::CMatrix4<float> zoomMatrix;  // scale about the picture centre, applied by the output pass
@@ -346,23 +347,24 @@ public:
     std::function<void(double)> renderProgressBlock;
     // Where the look images are read from (see the constructor).
     std::string resourceDirectory;
-    QV::Graphics::IVertexBuffer* quadVertexBuffer = nullptr;
-    QV::Graphics::IVertexArrayObject* quadVertexArray = nullptr;
-    QV::Graphics::ITexture2D* workTextures[3] = {};
-    QV::Graphics::ITexture2D* outputTextures[2] = {};
-    QV::Graphics::ITexture2D* levelColorTextures[6] = {};
-    QV::Graphics::ITexture2D* levelPairTextures[6][2] = {};
-    QV::Graphics::ITexture2D* levelHalfTextures[6] = {};
-    QV::Graphics::ITexture2D* levelNextTextures[6] = {};
-    QV::Graphics::ITexture2D* levelVectorTextures[6] = {};
-    QV::Graphics::ITexture2D* levelMaskTextures[6] = {};
-    QV::Graphics::ITexture2D* halfColorTexture = nullptr;
-    QV::Graphics::ITexture2D* coarseTextures[4] = {};
-    QV::Graphics::ITexture2D* unitTextures[3] = {};
-    QV::Graphics::ITexture2D* lookTexture = nullptr;
+    // The GPU objects, each returned to its device's manager by its handle.
+    OwnedVertexBuffer quadVertexBuffer;
+    OwnedVertexArrayObject quadVertexArray;
+    OwnedTexture workTextures[3];
+    OwnedTexture outputTextures[2];
+    OwnedTexture levelColorTextures[6];
+    OwnedTexture levelPairTextures[6][2];
+    OwnedTexture levelHalfTextures[6];
+    OwnedTexture levelNextTextures[6];
+    OwnedTexture levelVectorTextures[6];
+    OwnedTexture levelMaskTextures[6];
+    OwnedTexture halfColorTexture;
+    OwnedTexture coarseTextures[4];
+    OwnedTexture unitTextures[3];
+    OwnedTexture lookTexture;
     QV::Graphics::ITexture2D* currentOutput = nullptr;  // points at one of the above, owns nothing
-    QV::Graphics::IFramebufferObject* videoFramebuffer = nullptr;
-    QV::Graphics::IFramebufferObject* passFramebuffers[6] = {};
+    OwnedFramebuffer videoFramebuffer;
+    OwnedFramebuffer passFramebuffers[6];
 
     // Deletes the look texture (the next colour-adjustment build loads it again).
     void ReleaseLookTexture();
@@ -370,7 +372,6 @@ public:
 private:
     sRenderRequest request;
 
-    void DeleteTexture(QV::Graphics::ITexture2D*& texture);
     void DeleteWorkTextures();
     void PushSplitUniform();
 };

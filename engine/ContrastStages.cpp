@@ -57,7 +57,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     // The pyramid has at least seven levels; the chain uses levelCount of them (4 to 7).
     const int32_t levels = ContrastLevelCount(*this);
     const int32_t halvings = std::clamp(filterScaleHalvings, 0, 3);
-    const auto gaussian = [this](int32_t k) { return levelNextTextures[std::clamp(k - 1, 0, 5)]; };
+    const auto gaussian = [this](int32_t k) { return levelNextTextures[std::clamp(k - 1, 0, 5)].get(); };
     const auto texel = [this](int32_t i) { return &levelTexelSizes[ClampLevel(i)]; };
 
     // 1. Gaussian levels.
@@ -160,7 +160,7 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
     ITexture2D* coarsest = levelNextTextures[std::clamp(levels - 2, 0, 5)];
     pass.Begin(levelFramebuffers[ClampLevel(i)], levelTextures[ClampLevel(i)]);
     pass.Bind({levelHalfTextures[i], levelPairTextures[i][0],
-               cie.contrastEquation == eContrastEquation::Paper ? unitTextures[2] : nullptr, levelPairTextures[i][1],
+               cie.contrastEquation == eContrastEquation::Paper ? unitTextures[2].get() : nullptr, levelPairTextures[i][1],
                cie.contrastBasedOn == eContrastBasedOn::None ? nullptr : coarsest});
     if (IShaderProgram* program = pass.Program(kPairCIEContrast)) {
         program->SetUniform1f("uInvTextureDimension", coarser.y);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/EngineModes.h"
+#include "engine/OwnedGpuObject.h"
 #include "gpu/Math.h"
 #include "platform/coregraphics/CGGeometry.h"
 
@@ -74,7 +75,7 @@ struct sLevels {
 
 struct sInputTexture {
     sFrameTime time;
-    QV::Graphics::ITexture2D* texture = nullptr;
+    OwnedTexture texture;
 };
 
 struct sVideoRecording {
@@ -94,7 +95,7 @@ struct sVideoRecording {
     uint8_t* outputPixels = nullptr;
     sFrameTime* outputTime = nullptr;
     CGSize outputSize;  // pixel size of recorded video
-    QV::Graphics::ITexture2D* ringTextures[4] = {};
+    OwnedTexture ringTextures[4];
     std::shared_ptr<QVRealTimeVideoRecorder> recorder;
     std::shared_ptr<QVFramebufferFrame> frameSource;
 

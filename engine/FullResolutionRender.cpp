@@ -306,7 +306,7 @@ private:
     bool ReadBack(const sTile& tile, int32_t slot)
     {
         ITexture2D* output = e.currentOutput;
-        IFramebufferObject* framebuffer = e.levelFramebuffers.empty() ? nullptr : e.levelFramebuffers[0];
+        IFramebufferObject* framebuffer = e.levelFramebuffers.empty() ? nullptr : e.levelFramebuffers[0].get();
         if (!output || !framebuffer) {
             std::fprintf(stderr, "full-resolution render: tile at %d, %d has no output\n", tile.x, tile.y);
             return false;

@@ -113,7 +113,7 @@ void ConfigureWhenNeeded(AmbrelGraphicsController& e, const std::array<int32_t, 
 ITexture2D* ReadBackSource(const AmbrelGraphicsController& e)
 {
     const sVideoRecording& r = e.videoRecording;
-    return r.ringActive ? r.ringTextures[(r.ringIndex + 2 + 4) % 4] : e.currentOutput;
+    return r.ringActive ? r.ringTextures[(r.ringIndex + 2 + 4) % 4].get() : e.currentOutput;
 }
 
 } // namespace
@@ -387,7 +387,7 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
             levelColorTextures[i] = make(linear, levelW(i), levelH(i), FORMAT_RGBA, FORMAT_BGRA,
                                          PIXEL_TYPE_UNSIGNED_BYTE, i > 0 && textureStorage);
         halfColorTexture = rgba8(levelW(1), levelH(1), textureStorage);
-        for (ITexture2D*& output : outputTextures)
+        for (OwnedTexture& output : outputTextures)
             output = make(linear, levelW(0), levelH(0), FORMAT_RGBA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, false);
         for (int32_t i = 0; i < 6; ++i) {
             levelPairTextures[i][0] = red(linear, levelW(i), levelH(i));
@@ -409,7 +409,7 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
         }
     }
     if (!unitTextures[0])
-        for (ITexture2D*& unit : unitTextures)
+        for (OwnedTexture& unit : unitTextures)
             unit = red(nearest, 1, 1);
 }
 
@@ -487,9 +487,9 @@ bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRo
     IDevice* device = CDevice::GetCurrentDevice();
     IFramebuffer* framebuffers = device->GetFramebuffer();
     ITexture2D* source = ReadBackSource(*this);
-    IFramebufferObject* framebuffer = videoRecording.ringActive ? videoFramebuffer
+    IFramebufferObject* framebuffer = videoRecording.ringActive ? videoFramebuffer.get()
                                       : levelFramebuffers.empty() ? nullptr
-                                                                  : levelFramebuffers[0];
+                                                                  : levelFramebuffers[0].get();
     if (!pixels || !source || !framebuffer)
         return false;
     const int32_t width = source->GetWidth(), height = source->GetHeight();

@@ -4,6 +4,8 @@
 #include "engine/ParameterTable.h"
 #include "engine/ProcessingStage.h"
 #include "gpu/Framebuffer.h"
+#include "gpu/Shader.h"
+#include "platform/opengles/GLES.h"
 #include "gpu/Texture.h"
 #include "gpu/shadersource/ShaderSource.h"
 
@@ -106,11 +108,46 @@ TEST_F(EngineTest, DestructionReleasesEveryResource)
     engine->lookTexture = SmallTexture(*device);
     engine->inputTextures[0].texture = SmallTexture(*device);
     engine->videoRecording.ringTextures[3] = SmallTexture(*device);
-    engine->levelTextures = {SmallTexture(*device), SmallTexture(*device)};
-    engine->levelFramebuffers = {device->GetFramebuffer()->CreateFramebufferObject()};
+    engine->levelTextures.emplace_back(SmallTexture(*device));
+    engine->levelTextures.emplace_back(SmallTexture(*device));
+    engine->levelFramebuffers.emplace_back(device->GetFramebuffer()->CreateFramebufferObject());
     engine->currentOutput = engine->workTextures[1];
     engine.reset();
     EXPECT_FALSE(device->CheckError());
+}
+
+// Without its device current (none, or another one) the engine still returns every texture
+// and program to the device that made them, and leaves the current device as it found it.
+TEST_F(EngineTest, DestructionWithoutItsDeviceCurrentReturnsEverythingToThatDevice)
+{
+    for (const bool anotherCurrent : {false, true}) {
+        SCOPED_TRACE(anotherCurrent ? "another device current" : "no device current");
+        Remake();
+        FillSlots();
+        engine->workTextures[1] = SmallTexture(*device);
+        engine->lookTexture = SmallTexture(*device);
+        engine->levelTextures.emplace_back(SmallTexture(*device));
+        const std::vector<GLuint> textures = {engine->workTextures[1]->GetName(), engine->lookTexture->GetName(),
+                                              engine->levelTextures[0]->GetName()};
+        const GLuint program = static_cast<CShaderProgram*>(engine->shaderSets[kPairCopy][0])->GetProgram();
+
+        std::unique_ptr<IDevice> other;
+        if (anotherCurrent)
+            other = CDevice::Create(nullptr, true, false, false);  // current from here on
+        else
+            device->ReleaseCurrent();
+        IDevice* const before = CDevice::GetCurrentDevice();
+        engine.reset();
+        EXPECT_EQ(CDevice::GetCurrentDevice(), before);
+
+        device->MakeCurrent();
+        for (GLuint name : textures)
+            EXPECT_FALSE(glIsTexture(name)) << name;
+        EXPECT_FALSE(glIsProgram(program));
+        other.reset();
+        device->MakeCurrent();
+        engine = std::make_unique<AmbrelGraphicsController>();
+    }
 }
 
 TEST_F(EngineTest, WorkingTexturesGoInTheBackgroundUnitTexturesStay)
@@ -120,8 +157,8 @@ TEST_F(EngineTest, WorkingTexturesGoInTheBackgroundUnitTexturesStay)
     engine->coarseTextures[0] = SmallTexture(*device);
     engine->unitTextures[0] = SmallTexture(*device);
     engine->inputTextures[1].texture = SmallTexture(*device);
-    engine->levelTextures = {SmallTexture(*device)};
-    engine->levelFramebuffers = {device->GetFramebuffer()->CreateFramebufferObject()};
+    engine->levelTextures.emplace_back(SmallTexture(*device));
+    engine->levelFramebuffers.emplace_back(device->GetFramebuffer()->CreateFramebufferObject());
     engine->currentOutput = engine->workTextures[0];
 
     engine->ApplicationDidEnterBackground();
