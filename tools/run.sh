@@ -4,6 +4,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/tools/setup.sh"
 build="$root/build/release"
+# The build's own output is kept back; a first build takes minutes, so say what is going on.
+echo "building tavorin (optimised, in ${build#"$root"/})…" >&2
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "$(nproc)" --target tavorin >/dev/null
 exec "$build/app/tavorin" "$@"

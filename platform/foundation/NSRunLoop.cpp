@@ -330,7 +330,7 @@ void NSRunLoop::advanceTo(NSTimeInterval date, const NSRunLoopMode& mode) {
     for (;;) {
         {
             std::lock_guard lock(mutex_);
-            NSTimeInterval next;
+            NSTimeInterval next = 0;
             if (!nextDueLocked(mode, &next) || next > date) break;
             manualNow_ = std::max(manualNow_, next);
         }
@@ -361,7 +361,7 @@ void NSRunLoop::runUntilDate(NSTimeInterval date, const NSRunLoopMode& mode) {
         }
         if (nowLocked() >= date) return;
         NSTimeInterval deadline = date;
-        NSTimeInterval next;
+        NSTimeInterval next = 0;
         if (nextDueLocked(mode, &next)) deadline = std::min(deadline, next);
         std::uint64_t changes = changes_;
         wake_.wait_until(lock, realTimePoint(deadline),

@@ -7,8 +7,8 @@
 
 #include "engine/EnginePrograms.h"
 #include "engine/ToneMapLookTable.h"
-#include "platform/foundation/NSBundle.h"
 #include "platform/imageio/ImageIO.h"
+#include "support/Resources.h"
 
 namespace {
 
@@ -314,7 +314,7 @@ TEST(LookImages, EveryShippedLookLoadsInItsLayout)
 {
     for (int32_t look = 1; look < kToneMapLookCount; ++look) {
         const sToneMapLook& row = ToneMapLookTable[static_cast<size_t>(look)];
-        const std::string path = NSBundle::mainBundle().pathForResource(row.imageName);
+        const std::string path = testsupport::LookImagePath(row.imageName);
         ASSERT_FALSE(path.empty()) << row.imageName;
         platform::ImageIOError error;
         const auto decoded = platform::DecodeImageFile(path, platform::ImagePixelFormat::RGBA, &error);

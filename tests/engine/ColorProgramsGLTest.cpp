@@ -11,8 +11,8 @@
 #include "engine/ProgramHarness.h"
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/EnginePrograms.h"
-#include "platform/foundation/NSBundle.h"
 #include "platform/imageio/ImageIO.h"
+#include "support/Resources.h"
 
 using harness::Color;
 
@@ -264,7 +264,7 @@ platform::ImageBitmap Strip(const std::function<uint8_t(int x, int channel)>& cu
 
 platform::ImageBitmap ResourceImage(const char* name)
 {
-    const std::string path = NSBundle::mainBundle().pathForResource(name);
+    const std::string path = testsupport::LookImagePath(name);
     EXPECT_FALSE(path.empty()) << name;
     platform::ImageIOError error;
     auto decoded = platform::DecodeImageFile(path, platform::ImagePixelFormat::RGBA, &error);

@@ -15,8 +15,8 @@
 #include "engine/ProgramBuild.h"
 #include "gpu/Device.h"
 #include "gpu/Shader.h"
-#include "platform/foundation/NSBundle.h"
 #include "platform/imageio/ImageIO.h"
+#include "support/Resources.h"
 
 using namespace QV::Graphics;
 
@@ -422,7 +422,7 @@ TEST_F(LookTest, BuiltProgramDrawsWithItsTexturesOnTheirUnits)
     ASSERT_TRUE(framebuffers->ReadPixels(FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, out));
 
     platform::ImageIOError error;
-    auto decoded = platform::DecodeImageFile(NSBundle::mainBundle().pathForResource("toneMapInkwell.png"),
+    auto decoded = platform::DecodeImageFile(testsupport::LookImagePath("toneMapInkwell.png"),
                                              platform::ImagePixelFormat::RGBA, &error);
     ASSERT_TRUE(decoded) << error.message;
     const auto curve = ConvertLookImage(15, decoded->bitmap, nullptr);

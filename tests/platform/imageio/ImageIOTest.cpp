@@ -120,14 +120,17 @@ TEST(ImageIODecode, TIFFKindsExpandToRGBA) {
     };
     auto u16 = [](std::initializer_list<std::uint16_t> v) {
         Bytes out;
-        for (std::uint16_t s : v) out.insert(out.end(), {std::uint8_t(s), std::uint8_t(s >> 8)});  // host order
+        for (std::uint16_t s : v) {  // host order
+            out.push_back(std::uint8_t(s));
+            out.push_back(std::uint8_t(s >> 8));
+        }
         return out;
     };
     std::vector<std::uint16_t> colormap(3 * 256, 0);
     colormap[5] = 0xFFFF;              // red of entry 5
     colormap[256 + 5] = 0x8080;        // green
     colormap[512 + 5] = 0x0000;        // blue
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {"RGB", {}, repeat({10, 20, 30}, 8), {10, 20, 30, 255}},
         {"RGB 16-bit", {.bits = 16}, repeat(u16({0xFFFF, 0x8080, 0x0101}), 8), {255, 128, 1, 255}},
         {"grey", {.spp = 1, .photometric = PHOTOMETRIC_MINISBLACK}, repeat({99}, 8), {99, 99, 99, 255}},

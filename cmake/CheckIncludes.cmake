@@ -1,0 +1,21 @@
+# cmake -DDIRECTORY=<folder> -DFORBIDDEN=<prefix,prefix...> -P CheckIncludes.cmake
+# Fails, naming file and line, when a source or header directly in DIRECTORY includes a
+# project header under one of the FORBIDDEN folders.
+string(REPLACE "," ";" FORBIDDEN "${FORBIDDEN}")
+file(GLOB sources "${DIRECTORY}/*.cpp" "${DIRECTORY}/*.h")
+set(failures "")
+foreach(source IN LISTS sources)
+  file(STRINGS "${source}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS lines)
+    foreach(prefix IN LISTS FORBIDDEN)
+      if(line MATCHES "\"${prefix}/")
+        string(APPEND failures "\n  ${source}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "includes across the layering:${failures}")
+endif()
+list(LENGTH sources count)
+message(STATUS "${count} files of ${DIRECTORY} include nothing from ${FORBIDDEN}")
