@@ -331,7 +331,7 @@ public:
     int32_t inputFormat = kPixelFormatNone;
     int32_t renderTarget = kRenderTargetScreen;
     int32_t lastRenderTarget = kRenderTargetScreen;
-    int32_t letterbox = 2;  // 1 bars left and right, 0 top and bottom, 2 none
+    eLetterbox letterbox = eLetterbox::None;
     int32_t styleStageMode = 2;  // 0 render and keep, 1 render from the kept result, 2 neither
     bool reducedProcessing = false;
     bool frontFacing = true;

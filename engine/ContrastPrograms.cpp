@@ -296,9 +296,9 @@ sContrastCombineOptions ContrastCombineOptions(const AmbrelGraphicsController& e
     o.equation = ModeIndex(engine.cie.contrastEquation);
     o.range = engine.cie.contrastRange;
     o.basedOn = ModeIndex(contrastBasedOn);
-    o.haloType = engine.cie.haloRemovalType;
-    o.compression = engine.cie.compression;
-    o.side = engine.cie.compressionSide;
+    o.haloType = ModeIndex(engine.cie.haloRemovalType);
+    o.compression = ModeIndex(engine.cie.compression);
+    o.side = ModeIndex(engine.cie.compressionSide);
     o.strength = engine.cie.compressionStrength;
     o.interval = engine.cie.compressionInterval;
     o.precision = VariantPrecision(engine);

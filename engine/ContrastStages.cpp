@@ -142,7 +142,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     pass.Draw(kPairColorCorrection);
     currentOutput = outputTextures[0];
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
-    RenderStylePasses(recording, present, directOutput, smoothing.type != kGaussianNone, smoothing.lineIntegral,
+    RenderStylePasses(recording, present, directOutput, smoothing.type != eGaussianType::None, smoothing.lineIntegral,
                       colorProgram, 1, outputs);
 }
 
@@ -244,7 +244,7 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
             current = target;
         };
         if (smoothingOn) {
-            if (smoothing.type == 0) {
+            if (smoothing.type == eGaussianType::Isotropic) {
                 for (int32_t pair : {kPairSmoothingFirst, kPairSmoothingSecond}) {
                     ITexture2D* target = other();
                     pass.Begin(framebuffer, target);

@@ -28,7 +28,17 @@ enum class eContrastBasedOn : int32_t { Darkness, Brightness, Both, None };
 
 enum class eContrastEquation : int32_t { Paper, NonCIE0, NonCIE1, Sigmoid };
 
+enum class eContrastCompression : int32_t { None, Clamp, Exponent, ExponentInterval, Drago, DragoInterval };
+
+// The side of zero that a compression or a halo removal acts on.
+enum class eContrastSide : int32_t { Dark, Bright, All };
+
 enum class eNoiseReductionType : int32_t { FlowFieldGPUImage, IsotropicGPUImage, FlowFieldBilateral };
+
+enum class eGaussianType : int32_t { Isotropic, FlowField, None };
+
+// Where the picture leaves bars in the view.
+enum class eLetterbox : int32_t { TopAndBottom, LeftAndRight, None };
 
 // What the video path is doing.
 enum class eRecordingMode : int32_t { RealTime, VideoAsset, Idle };

@@ -62,7 +62,7 @@ struct sShadowsHighlights {
 
 struct sSmoothing {
     float sigmaS = 1.0f;
-    int32_t type = 2;  // None
+    eGaussianType type = eGaussianType::None;
     int32_t lineIntegralIterations = 1;
     bool lineIntegral = false;
 };

@@ -99,12 +99,12 @@ void BuildGaussianPrograms(AmbrelGraphicsController& engine)
     const sSmoothing& smoothing = engine.smoothing;
     const int32_t n = c.record.KernelByRequested(5);
     const double spacing = c.record.inverseRequestedScale;
-    if (smoothing.type == 0) {
+    if (smoothing.type == eGaussianType::Isotropic) {
         SS::BuildScaledBlurPassProgram(c.Slot(kPairSmoothingSecond), n, 3, 0, false, false, 0, c.cap, c.precision,
                                        smoothing.sigmaS, spacing);
         SS::BuildScaledBlurPassProgram(c.Slot(kPairSmoothingFirst), n, 3, 1, false, false, 0, c.cap, c.precision,
                                        smoothing.sigmaS, spacing);
-    } else if (smoothing.type == 1) {
+    } else if (smoothing.type == eGaussianType::FlowField) {
         SS::BuildFlowBlurProgram(c.Slot(kPairSmoothingFirst), 4, n, true, c.cap, c.precision, false, false,
                                  smoothing.sigmaS, spacing);
     }

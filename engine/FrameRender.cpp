@@ -34,7 +34,7 @@ bool NoiseReductionRuns(const AmbrelGraphicsController& engine)
 bool StructureTensorNeeded(const AmbrelGraphicsController& engine)
 {
     const eNoiseReductionType type = engine.noiseReduction.type;
-    return engine.smoothing.type == 1 || engine.smoothing.lineIntegral ||
+    return engine.smoothing.type == eGaussianType::FlowField || engine.smoothing.lineIntegral ||
            (NoiseReductionRuns(engine) && type != eNoiseReductionType::IsotropicGPUImage);
 }
 
@@ -111,7 +111,7 @@ void AmbrelGraphicsController::RenderFrame()
 
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
     const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
-    const bool smoothingOn = smoothing.type != kGaussianNone;
+    const bool smoothingOn = smoothing.type != eGaussianType::None;
 
     if (styleStageMode == 1) {
         RenderStylePasses(recording, present, directOutput, smoothingOn, smoothing.lineIntegral, colorProgram, 0,

@@ -250,7 +250,9 @@ void AmbrelGraphicsController::ComputeInputGeometry(int32_t inWidth, int32_t inH
     }
     outputViewport[2] = AtLeastOne(outputViewport[2]);
     outputViewport[3] = AtLeastOne(outputViewport[3]);
-    letterbox = outputViewport[0] != 0 ? 1 : outputViewport[1] != 0 ? 0 : 2;
+    letterbox = outputViewport[0] != 0   ? eLetterbox::LeftAndRight
+                : outputViewport[1] != 0 ? eLetterbox::TopAndBottom
+                                         : eLetterbox::None;
 
     // Texture matrix: the unit square onto the crop, turned by the orientation.
     const float w = static_cast<float>(inWidth), h = static_cast<float>(inHeight);

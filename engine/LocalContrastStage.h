@@ -21,10 +21,10 @@ struct sCIE {
     float compressionInterval = 0.5f;
     float contrastBasedOnBothBalance = 0.5f;
     float levelContrastStrengths[3] = {1.0f, 1.0f, 1.0f};
-    int32_t haloRemovalType = 2;  // All
+    eContrastSide haloRemovalType = eContrastSide::All;
     eContrastEquation contrastEquation = eContrastEquation::Paper;
-    int32_t compression = 1;      // Clamp
-    int32_t compressionSide = 0;  // Dark
+    eContrastCompression compression = eContrastCompression::Clamp;
+    eContrastSide compressionSide = eContrastSide::Dark;
     eContrastBasedOn contrastBasedOn = eContrastBasedOn::None;
 };
 

@@ -78,9 +78,9 @@ TEST_P(ContrastPrograms, EveryCombineSettingCompilesAndLinks)
                                 continue;  // None has no side
                             engine->cie.contrastEquation = static_cast<eContrastEquation>(equation);
                             engine->cie.contrastRange = range;
-                            engine->cie.haloRemovalType = halo;
-                            engine->cie.compression = compression;
-                            engine->cie.compressionSide = side;
+                            engine->cie.haloRemovalType = static_cast<eContrastSide>(halo);
+                            engine->cie.compression = static_cast<eContrastCompression>(compression);
+                            engine->cie.compressionSide = static_cast<eContrastSide>(side);
                             // Taps past the cap only with the middle settings, to keep the count down.
                             const int taps = (halo == 1 && side == 2) ? 41 : 5;
                             Built(kPairCIEContrast,
@@ -350,9 +350,9 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
         for (int taps : kTapCounts) {
             engine->cie.contrastEquation = static_cast<eContrastEquation>(c.equation);
             engine->cie.contrastRange = c.range;
-            engine->cie.haloRemovalType = c.halo;
-            engine->cie.compression = c.compression;
-            engine->cie.compressionSide = c.side;
+            engine->cie.haloRemovalType = static_cast<eContrastSide>(c.halo);
+            engine->cie.compression = static_cast<eContrastCompression>(c.compression);
+            engine->cie.compressionSide = static_cast<eContrastSide>(c.side);
             engine->cie.compressionStrength = c.strength;
             engine->cie.compressionInterval = c.interval;
             engine->cie.contrastBasedOnBothBalance = u.balance;
@@ -415,7 +415,7 @@ TEST_P(ContrastPrograms, FailedBuildIsLoggedAndLeftUnbuiltSoThatItsPassIsSkipped
          "Blur pass program not built"},
         {"an unknown compression",
          [&](IShaderProgram*& slot) {
-             engine->cie.compression = 7;
+             engine->cie.compression = static_cast<eContrastCompression>(7);
              BuildContrastCombineProgram(*engine, slot, 5, eContrastBasedOn::None, 1.0);
          },
          "Contrast combine program not built"},

@@ -109,7 +109,7 @@ TEST_F(EngineProgramsTest, EveryBuilderCompilesAtSmallAndLargeVaryingCaps)
                 engine->noiseReduction.isotropic.shaderSameAsGPUImage = !s.sameAsGPUImage;
                 engine->toneMapping.dimension = s.toneMapDimension;
                 engine->colorCorrection.method = static_cast<eColorCorrectionMethod>(s.method);
-                engine->smoothing.type = gaussian;
+                engine->smoothing.type = static_cast<eGaussianType>(gaussian);
                 engine->shaderSets.precisions[0] = s.precision;
                 sFilterScale& record = engine->shaderSets.filterScales[0];
                 record.scale = record.requestedScale = s.scale;
@@ -242,13 +242,13 @@ TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse
 
 TEST_F(EngineProgramsTest, SwitchingTheGaussianToFlowFieldRebuildsOnlyItsReleasedPair)
 {
-    engine->smoothing.type = 0;  // isotropic
+    engine->smoothing.type = eGaussianType::Isotropic;
     BuildGaussianPrograms(*engine);
     IShaderProgram* second = Program(kPairSmoothingSecond);
     ASSERT_NE(second, nullptr);
     ASSERT_NE(Program(kPairSmoothingFirst), nullptr);
     AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairSmoothingFirst]);
-    engine->smoothing.type = 1;
+    engine->smoothing.type = eGaussianType::FlowField;
     BuildGaussianPrograms(*engine);
     EXPECT_EQ(Program(kPairSmoothingSecond), second);
     CShaderProgram* flow = Built(kPairSmoothingFirst);

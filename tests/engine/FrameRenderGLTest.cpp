@@ -178,7 +178,7 @@ TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels)
     engine->ComputeInputGeometry(3000, 2000, 3000, 2000, 0, 0, 3000, 2000, false);
     EXPECT_EQ(std::vector<int32_t>(engine->outputViewport, engine->outputViewport + 4),
               (std::vector<int32_t>{0, 166, 1000, 668}));
-    EXPECT_EQ(engine->letterbox, 0);
+    EXPECT_EQ(engine->letterbox, eLetterbox::TopAndBottom);
     EXPECT_EQ(engine->levelWidths[0], 1000);
     EXPECT_EQ(engine->levelHeights[0], 668);
     EXPECT_TRUE(engine->reducedProcessing);
@@ -192,7 +192,7 @@ TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels)
     engine->ComputeInputGeometry(1920, 1080, 1920, 1080, 0, 0, 1920, 1080, false);
     EXPECT_EQ(std::vector<int32_t>(engine->outputViewport, engine->outputViewport + 4),
               (std::vector<int32_t>{218, 0, 564, 1000}));
-    EXPECT_EQ(engine->letterbox, 1);
+    EXPECT_EQ(engine->letterbox, eLetterbox::LeftAndRight);
     EXPECT_EQ(engine->levelWidths[0], 564);
     engine->SetViewRect(0, 0, 4000, 4000);
     engine->ComputeInputGeometry(1920, 1080, 1920, 1080, 0, 0, 1920, 1080, false);
