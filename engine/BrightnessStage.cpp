@@ -46,8 +46,9 @@ QV::Math::CVector2<float> BrightnessStrengthUniform(const sBrightnessTone& tone)
 {
     const float b = tone.strength;
     if (b <= 0.5f)
-        return tone.strengthMethod == eBrightnessStrengthMethod::ScaleAndExponent ? QV::Math::CVector2<float>(2.0f * b, 1.0f)
-                                                                                  : QV::Math::CVector2<float>(1.0f, b + 0.5f);
+        return tone.strengthMethod == eBrightnessStrengthMethod::ScaleAndExponent
+                   ? QV::Math::CVector2<float>(2.0f * b, 1.0f)
+                   : QV::Math::CVector2<float>(1.0f, b + 0.5f);
     return {1.0f, (b - 0.5f) * 19.180832f + 1.0f};
 }
 
@@ -57,10 +58,11 @@ UniformList BrightnessUniforms(const sBrightnessOptions& o)
     if (o.CIEOn())
         u.push_back(sUniformValue::Of("uBrightnessStrength", BrightnessStrengthUniform(o.tone)));
     if (o.SHOn() && o.ShadowsOn())
-        u.push_back(sUniformValue::Of("uShadowsStrength", AmbrelGraphicsController::ShadowsStrengthUniform(o.tone.shadows)));
-    if (o.SHOn() && o.HighlightsOn())
         u.push_back(
-            sUniformValue::Of("uHighlightsStrength", AmbrelGraphicsController::HighlightsStrengthUniform(o.tone.highlights)));
+            sUniformValue::Of("uShadowsStrength", AmbrelGraphicsController::ShadowsStrengthUniform(o.tone.shadows)));
+    if (o.SHOn() && o.HighlightsOn())
+        u.push_back(sUniformValue::Of("uHighlightsStrength",
+                                      AmbrelGraphicsController::HighlightsStrengthUniform(o.tone.highlights)));
     if (o.FilmicOn())
         u.push_back(sUniformValue::Of("uFilmicStrength", o.tone.filmicStrength));
     return u;
@@ -71,11 +73,12 @@ namespace {
 uint64_t BrightnessActivity(const AmbrelGraphicsController& engine)
 {
     const sBrightnessOptions o = BrightnessOptions(engine);
-    return ActivityMask({o.CIEOn(), o.SHOn() && o.ShadowsOn(), o.SHOn() && o.HighlightsOn(), o.LevelsOn(),
-                         o.FilmicOn(), o.MakesProgram()});
+    return ActivityMask({o.CIEOn(), o.SHOn() && o.ShadowsOn(), o.SHOn() && o.HighlightsOn(), o.LevelsOn(), o.FilmicOn(),
+                         o.MakesProgram()});
 }
 
-} // namespace
+}  // namespace
 
-const sProcessingStage kBrightnessStage = {kPairBrightness, BrightnessActivity,
-                                           [](const AmbrelGraphicsController& e) { return BrightnessUniforms(BrightnessOptions(e)); }};
+const sProcessingStage kBrightnessStage = {kPairBrightness, BrightnessActivity, [](const AmbrelGraphicsController& e) {
+                                               return BrightnessUniforms(BrightnessOptions(e));
+                                           }};

@@ -52,21 +52,24 @@ sColorAdjustmentStages ColorAdjustmentStages(const sColorAdjustment& ca, bool lo
     return s;
 }
 
-
-UniformList ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdjustmentStages& s, const CVector4<float>& split)
+UniformList ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdjustmentStages& s,
+                                    const CVector4<float>& split)
 {
     UniformList u;
     if (s.temperature)
         u.push_back(sUniformValue::Of("uTemperature", ca.temperature));
     if (s.photoFilter) {
-        u.push_back(sUniformValue::Of("uPhotoFilterStrength", ca.photoFilterToneMapStrengthMultiplier * ca.photoFilterStrength));
+        u.push_back(sUniformValue::Of("uPhotoFilterStrength",
+                                      ca.photoFilterToneMapStrengthMultiplier * ca.photoFilterStrength));
         const auto& c = ca.photoFilterColor;
         u.push_back(sUniformValue::Of("uPhotoFilterColor", c * 2.0f));
     }
     if (s.shadows)
-        u.push_back(sUniformValue::Of("uShadowsStrength", AmbrelGraphicsController::ShadowsStrengthUniform(ca.shadows)));
+        u.push_back(
+            sUniformValue::Of("uShadowsStrength", AmbrelGraphicsController::ShadowsStrengthUniform(ca.shadows)));
     if (s.highlights)
-        u.push_back(sUniformValue::Of("uHighlightsStrength", AmbrelGraphicsController::HighlightsStrengthUniform(ca.highlights)));
+        u.push_back(sUniformValue::Of("uHighlightsStrength",
+                                      AmbrelGraphicsController::HighlightsStrengthUniform(ca.highlights)));
     if (s.exposure)
         u.push_back(sUniformValue::Of("uExposure", ca.exposure));
     if (s.exponentialBrightness) {
@@ -74,13 +77,15 @@ UniformList ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdju
         const double v = ca.exponentialBrightnessStrength;
         const bool power = v > 1.0;
         u.push_back(sUniformValue::Of("uExponentialBrightness", power ? 1.0f : 0.0f));
-        u.push_back(sUniformValue::Of("uExponentialBrightnessStrength",
-                             power ? static_cast<float>(1.0 / ((2.0 * v - 1.0) + 0.001)) : static_cast<float>(v)));
+        u.push_back(
+            sUniformValue::Of("uExponentialBrightnessStrength",
+                              power ? static_cast<float>(1.0 / ((2.0 * v - 1.0) + 0.001)) : static_cast<float>(v)));
     }
     if (s.saturation)
         u.push_back(sUniformValue::Of("uSaturationStrength", ca.saturationStrength));
     if (s.exponentialSaturation)
-        u.push_back(sUniformValue::Of("uExponentialSaturationStrength", 1.0f / std::max(ca.exponentialSaturationStrength, 0.001f)));
+        u.push_back(sUniformValue::Of("uExponentialSaturationStrength",
+                                      1.0f / std::max(ca.exponentialSaturationStrength, 0.001f)));
     if (s.saturationContrast)
         u.push_back(sUniformValue::Of("uSaturationContrastStrength", ca.saturationContrastStrength));
     if (s.contrast)
@@ -90,11 +95,13 @@ UniformList ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdju
     if (s.effect)
         u.push_back(sUniformValue::Of("uEffectStrength", ca.effectStrength));
     if (s.look)
-        u.push_back(sUniformValue::Of("uToneMapStrength", ca.toneMapStrength * ca.photoFilterToneMapStrengthMultiplier));
+        u.push_back(
+            sUniformValue::Of("uToneMapStrength", ca.toneMapStrength * ca.photoFilterToneMapStrengthMultiplier));
     if (s.split)
         u.push_back(sUniformValue::Of("uSplit", split));
     if (s.vignette) {
-        u.push_back(sUniformValue::Of("uVignetteRange", AmbrelGraphicsController::VignetteRangeUniform(ca.vignetteRange)));
+        u.push_back(
+            sUniformValue::Of("uVignetteRange", AmbrelGraphicsController::VignetteRangeUniform(ca.vignetteRange)));
         u.push_back(sUniformValue::Of("uVignetteTexture", CVector4<float>(0.0f, 0.0f, 1.0f, 1.0f)));
     }
     return u;
@@ -113,11 +120,28 @@ uint64_t ColorAdjustmentActivity(const AmbrelGraphicsController& engine)
     const sColorAdjustment& ca = engine.colorAdjustment;
     const sColorAdjustmentStages s = ColorAdjustmentStages(ca);
     // The look's own activity also decides whether its texture is kept.
-    const bool lookActive = IsToneMapLookActive(ca.toneMap, ca.toneMapStrength, ca.photoFilterToneMapStrengthMultiplier);
-    return ActivityMask({lookActive, s.effect, s.original, s.grayscaleStart, s.look, s.lookColor, s.temperature,
-                         s.photoFilter, s.shadows, s.highlights, s.exposure, s.exponentialBrightness, s.saturation,
-                         s.exponentialSaturation, s.saturationContrast, s.contrast, s.vibrancy, s.grayscaleEnd,
-                         s.vignette, s.split}) |
+    const bool lookActive =
+        IsToneMapLookActive(ca.toneMap, ca.toneMapStrength, ca.photoFilterToneMapStrengthMultiplier);
+    return ActivityMask({lookActive,
+                         s.effect,
+                         s.original,
+                         s.grayscaleStart,
+                         s.look,
+                         s.lookColor,
+                         s.temperature,
+                         s.photoFilter,
+                         s.shadows,
+                         s.highlights,
+                         s.exposure,
+                         s.exponentialBrightness,
+                         s.saturation,
+                         s.exponentialSaturation,
+                         s.saturationContrast,
+                         s.contrast,
+                         s.vibrancy,
+                         s.grayscaleEnd,
+                         s.vignette,
+                         s.split}) |
            (static_cast<uint64_t>(s.lookIndex) << 32);
 }
 
@@ -128,7 +152,7 @@ void ColorAdjustmentReleased(AmbrelGraphicsController& engine, uint64_t before, 
         engine.ReleaseLookTexture();
 }
 
-} // namespace
+}  // namespace
 
 const sProcessingStage kColorAdjustmentStage = {
     kPairColorAdjustment, ColorAdjustmentActivity,

@@ -31,19 +31,25 @@ float ColorCorrectionStrengthUniform(const sColorCorrection& correction)
     const float s = correction.strength;
     switch (correction.method) {
     case M::Deron:
-    case M::Yxy: return 1.0f / (7.0f * s + 1.0f);
+    case M::Yxy:
+        return 1.0f / (7.0f * s + 1.0f);
     case M::Power:
     case M::Lab1:
-    case M::Lab2: return 2.0f * s;
-    case M::ConstantLuminance: return 1.5f * s;
-    case M::Lab0: return 1.0f / (5.0f * s + 3.0f);
+    case M::Lab2:
+        return 2.0f * s;
+    case M::ConstantLuminance:
+        return 1.5f * s;
+    case M::Lab0:
+        return 1.0f / (5.0f * s + 3.0f);
     case M::Reinhard: {
         const float d = 5.0f * s + 1.0f;
         return 1.0f / (d * d);
     }
-    case M::Drago: return 3.5f * s + 0.5f;
+    case M::Drago:
+        return 3.5f * s + 0.5f;
     case M::Pouli:
-    case M::None: break;
+    case M::None:
+        break;
     }
     return 0.0f;
 }
@@ -75,7 +81,7 @@ UniformList EngineColorCorrectionUniforms(const AmbrelGraphicsController& engine
     return ColorCorrectionUniforms(engine.colorCorrection, ColorCorrectionOptions(engine));
 }
 
-} // namespace
+}  // namespace
 
 const sProcessingStage kColorCorrectionStage = {kPairColorCorrection, ColorCorrectionActivity,
                                                 EngineColorCorrectionUniforms};

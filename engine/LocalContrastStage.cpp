@@ -28,7 +28,8 @@ UniformList ContrastLevelUniforms(const sCIE& cie, float strength)
         u.push_back(sUniformValue::Of("uContrastKStrength", strength));
     } else if (cie.contrastEquation == eContrastEquation::Sigmoid) {
         const float e = std::exp(-40.0f * exponent);
-        u.push_back(sUniformValue::Of("uNonCIEContrastStrength", CVector3<float>(scale * strength, e, 1.0f - 1.0f / (e + 1.0f))));
+        u.push_back(sUniformValue::Of("uNonCIEContrastStrength",
+                                      CVector3<float>(scale * strength, e, 1.0f - 1.0f / (e + 1.0f))));
     } else {
         u.push_back(sUniformValue::Of("uNonCIEContrastStrength", CVector2<float>(scale * strength, exponent)));
     }
@@ -43,7 +44,8 @@ uint64_t LocalContrastActivity(const AmbrelGraphicsController& engine)
     return ActivityMask({engine.cie.contrastBasedOn == eContrastBasedOn::Both});
 }
 
-} // namespace
+}  // namespace
 
-const sProcessingStage kLocalContrastStage = {kPairCIEContrast, LocalContrastActivity,
-                                              [](const AmbrelGraphicsController& e) { return LocalContrastUniforms(e); }};
+const sProcessingStage kLocalContrastStage = {
+    kPairCIEContrast, LocalContrastActivity,
+    [](const AmbrelGraphicsController& e) { return LocalContrastUniforms(e); }};

@@ -11,9 +11,11 @@ UniformList NoiseReductionUniforms(const sNoiseReduction& nr, const CVector2<flo
         return {sUniformValue::Of("uDistanceFromCenterFactor", nr.flowField.distanceFactor),
                 sUniformValue::Of("uInvTextureDimensions", texel * nr.flowField.spacingFactor)};
     case eNoiseReductionType::IsotropicGPUImage:
-        return {sUniformValue::Of("uDistanceFromCenterFactor", nr.isotropic.distanceFactor),
-                sUniformValue::Of("uInvTextureDimension", nr.isotropic.spacingFactor * (step == 0 ? texel.x : texel.y))};
-    case eNoiseReductionType::FlowFieldBilateral: break;
+        return {
+            sUniformValue::Of("uDistanceFromCenterFactor", nr.isotropic.distanceFactor),
+            sUniformValue::Of("uInvTextureDimension", nr.isotropic.spacingFactor * (step == 0 ? texel.x : texel.y))};
+    case eNoiseReductionType::FlowFieldBilateral:
+        break;
     }
     return {sUniformValue::Of("uInvTextureDimensions", texel)};
 }
