@@ -1,8 +1,9 @@
 #pragma once
 // The image-processing engine: owns every GPU resource of the pipeline (input and working
-// textures, framebuffers, the unit quad, the program pairs) and every processing parameter.
-// One per graphics view; made after the view's graphics device is current and deleted before
-// the device. Main thread only.
+// textures, framebuffers, the unit quad, the program pairs) and every processing parameter
+// (the stages' settings, from its base). One per graphics view; made after the view's graphics
+// device is current and deleted before the device, with or without a device current: its
+// handles return each GPU object to that device. Main thread only.
 //
 // Members are public on purpose: the program builders, the frame render and the view are
 // written as parts of this object and read its fields directly.
@@ -40,7 +41,7 @@ class IVertexArrayObject;
 struct sPassContext;
 struct sTile;
 
-class AmbrelGraphicsController : public EngineSettings {
+class AmbrelGraphicsController : public sEngineSettings {
 public:
     // What the engine renders for: the preview's request, except while a RequestScope of
     // another request lives. Nothing else of the engine changes for a request.

@@ -10,7 +10,7 @@
 #include "engine/LocalContrastStage.h"
 #include "engine/NoiseReductionStage.h"
 
-struct EngineSettings {
+struct sEngineSettings {
     sNoiseReduction noiseReduction;
     sCIE cie;  // local contrast
     sBrightnessTone brightness;

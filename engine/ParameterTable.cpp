@@ -110,16 +110,16 @@ T FromStoredFloat(float internal)
 template <typename Access>
 sField MakeField(Access)
 {
-    using T = std::remove_reference_t<decltype(Access{}(std::declval<EngineSettings&>()))>;
-    return {[](const EngineSettings& s) { return StoredAsFloat(Access{}(const_cast<EngineSettings&>(s))); },
-            [](EngineSettings& s, float internal) { Access{}(s) = FromStoredFloat<T>(internal); }};
+    using T = std::remove_reference_t<decltype(Access{}(std::declval<sEngineSettings&>()))>;
+    return {[](const sEngineSettings& s) { return StoredAsFloat(Access{}(const_cast<sEngineSettings&>(s))); },
+            [](sEngineSettings& s, float internal) { Access{}(s) = FromStoredFloat<T>(internal); }};
 }
 
-#define FIELD(expr) MakeField([](EngineSettings& e) -> auto& { return e.expr; })
+#define FIELD(expr) MakeField([](sEngineSettings& e) -> auto& { return e.expr; })
 
-const EngineSettings& DefaultSettings()
+const sEngineSettings& DefaultSettings()
 {
-    static const EngineSettings defaults;
+    static const sEngineSettings defaults;
     return defaults;
 }
 

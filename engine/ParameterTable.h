@@ -16,7 +16,7 @@
 #include <vector>
 
 class AmbrelGraphicsController;
-struct EngineSettings;
+struct sEngineSettings;
 struct sProcessingStage;
 
 namespace EngineParameters {
@@ -60,8 +60,8 @@ using CustomAction = void (*)(Engine&, float oldInternal);
 // Where a parameter is stored among the engine's settings, read and written as a float (a
 // mode as its index, a flag as 0 or 1). Empty for a parameter that is not stored.
 struct sField {
-    float (*get)(const EngineSettings&) = nullptr;
-    void (*set)(EngineSettings&, float internal) = nullptr;
+    float (*get)(const sEngineSettings&) = nullptr;
+    void (*set)(sEngineSettings&, float internal) = nullptr;
 
     explicit operator bool() const { return get != nullptr; }
 };
