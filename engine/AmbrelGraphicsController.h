@@ -333,7 +333,7 @@ public:
     int32_t renderTarget = kRenderTargetScreen;
     int32_t lastRenderTarget = kRenderTargetScreen;
     eLetterbox letterbox = eLetterbox::None;
-    int32_t styleStageMode = 2;  // 0 render and keep, 1 render from the kept result, 2 neither
+    eStyleStageMode styleStageMode = eStyleStageMode::Neither;
     bool reducedProcessing = false;
     bool frontFacing = true;
     bool landscape = false;

@@ -131,7 +131,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
 
     // 8. Colour correction: the picture's colour with the new luminance.
     const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
-    if (directOutput && styleStageMode != 0 && StylePassesIdle(*this)) {
+    if (directOutput && styleStageMode != eStyleStageMode::RenderAndKeep && StylePassesIdle(*this)) {
         pass.BeginScreen(outputViewport);
         pass.Bind({a, levelTextures[0]});
         pass.Draw(kPairColorCorrection);
@@ -261,7 +261,7 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
         if (lineIntegralOn)
             for (int32_t n = LineIntegralPassCount(*this); n > 0; --n)
                 flowPass(kPairLineIntegral);
-        if (styleStageMode == 0) {
+        if (styleStageMode == eStyleStageMode::RenderAndKeep) {
             // Kept for the frames that restart from here.
             pass.Begin(framebuffer, keptInput);
             pass.Bind({a});

@@ -37,6 +37,10 @@ enum class eNoiseReductionType : int32_t { FlowFieldGPUImage, IsotropicGPUImage,
 
 enum class eGaussianType : int32_t { Isotropic, FlowField, None };
 
+// What a frame does with the result of the style's passes: render it and keep it, start from
+// the kept one, or neither.
+enum class eStyleStageMode : int32_t { RenderAndKeep, RenderFromKept, Neither };
+
 // Where the picture leaves bars in the view.
 enum class eLetterbox : int32_t { TopAndBottom, LeftAndRight, None };
 

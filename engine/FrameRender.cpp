@@ -113,7 +113,7 @@ void AmbrelGraphicsController::RenderFrame()
     const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
     const bool smoothingOn = smoothing.type != eGaussianType::None;
 
-    if (styleStageMode == 1) {
+    if (styleStageMode == eStyleStageMode::RenderFromKept) {
         RenderStylePasses(recording, present, directOutput, smoothingOn, smoothing.lineIntegral, colorProgram, 0,
                           outputs);
     } else {
@@ -151,7 +151,7 @@ void AmbrelGraphicsController::RenderFrame()
             currentOutput = a;
             const bool styleColor = luminanceStyle == eLuminanceStyle::NoneWithColorAdjustments;
             const bool straightToScreen =
-                directOutput && styleStageMode != 0 && (!styleColor || StylePassesIdle(*this));
+                directOutput && styleStageMode != eStyleStageMode::RenderAndKeep && (!styleColor || StylePassesIdle(*this));
             if (straightToScreen) {
                 pass.BeginScreen(outputViewport);
                 pass.Bind({a});

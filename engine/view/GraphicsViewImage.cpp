@@ -34,8 +34,8 @@ void GraphicsView::useCachedTextureState(int32_t state, const Block& block) {
         if (block) block();
         return;
     }
-    const int32_t saved = engine()->styleStageMode;
-    engine()->styleStageMode = state;
+    const eStyleStageMode saved = engine()->styleStageMode;
+    engine()->styleStageMode = static_cast<eStyleStageMode>(state);
     if (block) block();
     engine()->styleStageMode = saved;
 }

@@ -829,13 +829,13 @@ TEST_F(FrameRenderTest, UseCacheRestartsFromTheKeptResult)
     const sPicture p = SyntheticPicture(64, 48);
     SetChoice("Luminance Style", 0, 4);
     SetPicture(p);
-    engine->styleStageMode = 0;
+    engine->styleStageMode = eStyleStageMode::RenderAndKeep;
     Render();
-    engine->styleStageMode = 2;
+    engine->styleStageMode = eStyleStageMode::Neither;
     Set("CA Exposure", 0.7f);
     const sPicture full = Render();
 
-    engine->styleStageMode = 1;
+    engine->styleStageMode = eStyleStageMode::RenderFromKept;
     SetPicture(sPicture{64, 48, std::vector<uint8_t>(64 * 48 * 4, 200)});  // not rendered in this state
     const sPicture cached = Render();
     EXPECT_LE(Compare(cached, full).max, 1);

@@ -280,7 +280,7 @@ TEST_F(GraphicsViewTest, NoPictureIsABlackInputThatLeavesTheFilterScale) {
         const AmbrelGraphicsController* engine = nullptr;
         mutable int32_t stateAsked = -1;
         bool hasData() const override { return true; }
-        void data(const PixelBlock&) const override { stateAsked = engine->styleStageMode; }
+        void data(const PixelBlock&) const override { stateAsked = ModeIndex(engine->styleStageMode); }
     } silent;
     silent.engine = &engine();
     view->setImageWithImageData(&silent);
@@ -299,10 +299,10 @@ TEST_F(GraphicsViewTest, NoPictureIsABlackInputThatLeavesTheFilterScale) {
     EXPECT_EQ(view->currentImageSize().width, 2);
     EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2) << "filter scale left as it was";
     EXPECT_GT(shown().presentCount, before);
-    EXPECT_EQ(engine().styleStageMode, 2) << "state restored after the input";
-    view->useCachedTextureState(1, [&] { stateDuring = engine().styleStageMode; });
+    EXPECT_EQ(engine().styleStageMode, eStyleStageMode::Neither) << "state restored after the input";
+    view->useCachedTextureState(1, [&] { stateDuring = ModeIndex(engine().styleStageMode); });
     EXPECT_EQ(stateDuring, 1);
-    EXPECT_EQ(engine().styleStageMode, 2);
+    EXPECT_EQ(engine().styleStageMode, eStyleStageMode::Neither);
 }
 
 TEST_F(GraphicsViewTest, PhotoFilterScaleIsItsShorterSideOverTheCameraReference) {
@@ -408,7 +408,7 @@ TEST_F(GraphicsViewTest, RendersAtFullResolutionAndRestoresTheFilterScale) {
     EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2) << "the reference photo is the preview again";
     EXPECT_EQ(view->currentImageSize().width, 16);
     const UIImagePtr current = view->drawCurrentImageToImage();
-    EXPECT_EQ(engine().styleStageMode, 2);
+    EXPECT_EQ(engine().styleStageMode, eStyleStageMode::Neither);
 
     for (const UIImagePtr& image : {fromData, fromReference}) {
         ASSERT_NE(image, nullptr);
