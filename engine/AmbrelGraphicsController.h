@@ -202,7 +202,7 @@ public:
     // the rows come bottom first). Null without an input or while a recording runs.
     std::shared_ptr<sBitmap> RenderCurrentImageToImage();
 
-    // --- Uniform values shared by builders and setters ------------------------------------
+    // --- Uniform values (each stage's list, ProcessingStage.h, is built from these) -------
     static QV::Math::CVector2<float> ShadowsStrengthUniform(const sShadowsHighlights& shadows);
     static QV::Math::CVector2<float> HighlightsStrengthUniform(const sShadowsHighlights& highlights);
     QV::Math::CVector2<float> BrightnessStrengthUniform() const;
@@ -212,7 +212,7 @@ public:
     QV::Math::CVector4<float> SplitUniform() const;
     QV::Math::CVector3<float> GrayscaleCoefficients() const;
 
-    // --- Activity of the colour stages (also written into the generated text) -------------
+    // --- Activity of steps of the stages (each stage's own test is in its stage file) ------
     bool IsToneMapLookActive() const;
     bool IsPhotoFilterActive() const;
     bool AreLevelsActive() const;

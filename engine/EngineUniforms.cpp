@@ -1,5 +1,6 @@
-// Uniform values and stage activity tests shared by the parameter setters and the program
-// builders, so that a live update and a fresh build always agree.
+// Uniform formulas and activity tests that more than one stage uses (the shadows and highlights
+// curve, the vignette range, the compare split, the grayscale weights), and the engine's
+// shorthands for those of one stage, which its stage file states.
 
 #include <algorithm>
 #include <cmath>
