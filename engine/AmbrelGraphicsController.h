@@ -1,12 +1,23 @@
 #pragma once
 // The image-processing engine: owns every GPU resource of the pipeline (input and working
 // textures, framebuffers, the unit quad, the program pairs) and every processing parameter
-// (the stages' settings, from its base). One per graphics view; made after the view's graphics
-// device is current and deleted before the device, with or without a device current: its
-// handles return each GPU object to that device. Main thread only.
+// (the stages' settings, from its base). Pixels, parameters and a resource directory go in;
+// plain bitmaps come out. One per graphics device (the graphics view's, or a caller's own for
+// a render without a view); made after the device is current and deleted before it, with or
+// without a device current: its handles return each GPU object to that device. Main thread
+// only.
 //
 // Members are public on purpose: the program builders, the frame render and the view are
 // written as parts of this object and read its fields directly.
+//
+// The source files: AmbrelGraphicsController.cpp (lifetime, releasing programs and textures),
+// InputPath.cpp (inputs, geometry, program build, read-back), FrameRender.cpp (the frame),
+// ContrastStages.cpp (local-contrast chains), FilterScales.cpp, ViewGeometry.cpp (view
+// rectangle, zoom, compare split), ParameterRegistry.cpp (parameters by name),
+// MasterAdjustments.cpp, EngineUniforms.cpp (shared uniform formulas and activity tests),
+// FullResolutionRender.cpp and TileLayout.cpp (renders to bitmaps); each processing stage's
+// fields, activity and uniform list in its *Stage.h and *Stage.cpp; the program builders in
+// the *Program.cpp and *Programs.cpp files.
 
 #include <cstdint>
 #include <functional>

@@ -7,7 +7,7 @@
 
 struct sToneMapLook {
     const char* displayName;
-    const char* imageName;  // bundle image of the look, "" for "None"
+    const char* imageName;  // image file of the look in the resource directory, "" for "None"
     bool colorFlag;         // the image is a per-channel curve strip
 };
 
