@@ -30,6 +30,7 @@
 #include "engine/Bitmap.h"
 #include "engine/EngineRecords.h"
 #include "engine/EngineSettings.h"
+#include "engine/LookTexture.h"
 #include "engine/OwnedGpuObject.h"
 #include "engine/ProcessingStage.h"
 #include "engine/RenderRequest.h"
@@ -373,7 +374,7 @@ public:
     OwnedTexture halfColorTexture;
     OwnedTexture coarseTextures[4];
     OwnedTexture unitTextures[3];
-    OwnedTexture lookTexture;
+    LookTexture lookTexture;
     QV::Graphics::ITexture2D* currentOutput = nullptr;  // points at one of the above, owns nothing
     OwnedFramebuffer videoFramebuffer;
     OwnedFramebuffer passFramebuffers[6];

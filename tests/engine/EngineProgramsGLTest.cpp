@@ -378,6 +378,15 @@ TEST_F(LookTest, ATextureOfAnotherLookIsNeverSampled)
     AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
     BuildColorAdjustmentProgram(*engine);
     EXPECT_EQ(LoadedToneMapLook(*engine), 3);
+
+    // A texture put in by other code holds no look, even where a look texture was before.
+    const CTextureTemplate nearest(FILTER_NEAREST, FILTER_NEAREST, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);
+    engine->lookTexture = device->GetTexture()->CreateTexture(nearest, 256, 1, FORMAT_RGBA, FORMAT_RGBA,
+                                                              PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr);
+    EXPECT_EQ(LoadedToneMapLook(*engine), -1);
+    AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
+    BuildColorAdjustmentProgram(*engine);
+    EXPECT_EQ(LoadedToneMapLook(*engine), 3);
 }
 
 TEST_F(LookTest, ChangingTheLookAtZeroStrengthLoadsTheNewLook)
