@@ -405,6 +405,13 @@ TEST_F(FullResolutionRenderTest, CurrentImageSnapshot)
     EXPECT_EQ(image->height, h);
     EXPECT_EQ(engine->renderTarget, kRenderTargetScreen);
     EXPECT_TRUE(engine->inputReconfigureRequested);
+
+    // A standing offscreen target is left as it is.
+    engine->renderTarget = kRenderTargetOffscreen;
+    engine->inputReconfigureRequested = true;
+    Preview();
+    ASSERT_NE(engine->RenderCurrentImageToImage(), nullptr);
+    EXPECT_EQ(engine->renderTarget, kRenderTargetOffscreen);
 }
 
 // A request for another output size reads each tile's window of the input.
