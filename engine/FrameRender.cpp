@@ -23,14 +23,6 @@ namespace {
 
 // --- Noise reduction and structure tensor ------------------------------------------------
 
-bool NoiseReductionRuns(const AmbrelGraphicsController& engine)
-{
-    const sNoiseReduction& nr = engine.noiseReduction;
-    if (!nr.on || engine.luminanceStyle == eLuminanceStyle::None)
-        return false;
-    return nr.type != eNoiseReductionType::FlowFieldBilateral || nr.bilateral.sigmaR > 0.005f;
-}
-
 bool StructureTensorNeeded(const AmbrelGraphicsController& engine)
 {
     const eNoiseReductionType type = engine.noiseReduction.type;

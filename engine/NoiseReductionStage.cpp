@@ -2,7 +2,17 @@
 
 #include "engine/NoiseReductionStage.h"
 
+#include "engine/AmbrelGraphicsController.h"
+
 using QV::Math::CVector2;
+
+bool NoiseReductionRuns(const AmbrelGraphicsController& engine)
+{
+    const sNoiseReduction& nr = engine.noiseReduction;
+    if (!nr.on || engine.luminanceStyle == eLuminanceStyle::None)
+        return false;
+    return nr.type != eNoiseReductionType::FlowFieldBilateral || nr.bilateral.sigmaR > 0.005f;
+}
 
 UniformList NoiseReductionUniforms(const sNoiseReduction& nr, const CVector2<float>& texel, int32_t step)
 {

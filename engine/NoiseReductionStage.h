@@ -8,6 +8,8 @@
 #include "engine/UniformValue.h"
 #include "gpu/Math.h"
 
+class AmbrelGraphicsController;
+
 struct sGPUImageFilter {
     float sigmaS = 2.5f;
     float distanceFactor = 8.0f;
@@ -29,6 +31,10 @@ struct sNoiseReduction {
     bool on = false;
     bool scaleOnSave = false;
 };
+
+// Whether the stage draws: switched on, never under "Luminance Style" None, and for the
+// bilateral type only above its smallest range sigma.
+bool NoiseReductionRuns(const AmbrelGraphicsController& engine);
 
 // The uniforms of pass `step` (0 horizontal, 1 vertical) over level 0 of texel size `texel`.
 UniformList NoiseReductionUniforms(const sNoiseReduction& nr, const QV::Math::CVector2<float>& texel, int32_t step);

@@ -80,10 +80,8 @@ private:
     bool screen = false;
 };
 
-// Stage selection of a frame, from the engine's parameters.
-// Noise reduction runs when switched on, never under "Luminance Style" None, and for the
-// bilateral type only above its smallest range sigma.
-bool NoiseReductionRuns(const AmbrelGraphicsController& engine);
+// Stage selection of a frame, from the engine's parameters (whether noise reduction runs: its
+// stage file).
 // The flow field is needed by flow-field smoothing, the line integral and the flow-field noise
 // reductions.
 bool StructureTensorNeeded(const AmbrelGraphicsController& engine);
