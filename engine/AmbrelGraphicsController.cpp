@@ -42,6 +42,7 @@ AmbrelGraphicsController::AmbrelGraphicsController(std::string resourceDirectory
     : resourceDirectory(std::move(resourceDirectory))
 {
     IDevice& device = CurrentDevice();
+    shaderSets.AttachDevice(&device);
     outputMatrix = CMatrix4<float>::Identity();
     inputTextureMatrix = CMatrix4<float>::Identity();
     zoomMatrix = CMatrix4<float>::Identity();
@@ -56,7 +57,7 @@ AmbrelGraphicsController::AmbrelGraphicsController(std::string resourceDirectory
 
     IFramebuffer* framebuffers = device.GetFramebuffer();
     videoFramebuffer = framebuffers->CreateFramebufferObject();
-    for (IFramebufferObject*& framebuffer : passFramebuffers)
+    for (OwnedFramebuffer& framebuffer : passFramebuffers)
         framebuffer = framebuffers->CreateFramebufferObject();
 
     maxVaryingVectors = device.GetShader()->GetMaxVaryingComponents() / 2;
@@ -67,70 +68,29 @@ AmbrelGraphicsController::~AmbrelGraphicsController()
 {
     videoRecording.recorder.reset();
     videoRecording.frameSource.reset();
-
-    IDevice* device = CDevice::GetCurrentDevice();
-    if (!device)
-        return;  // GPU objects cannot be deleted without their context; the programs say so
-
-    DeleteWorkTextures();
-    for (ITexture2D*& texture : unitTextures)
-        DeleteTexture(texture);
-    DeleteTexture(lookTexture);
-    DeleteTexture(inputTextures[0].texture);
-    DeleteTexture(inputTextures[1].texture);
-    for (ITexture2D*& texture : videoRecording.ringTextures)
-        DeleteTexture(texture);
-    for (ITexture2D*& texture : levelTextures)
-        DeleteTexture(texture);
-    currentOutput = nullptr;
-
-    IVertexArray* vertexArray = device->GetVertexArray();
-    vertexArray->DeleteVertexBuffer(quadVertexBuffer);
-    vertexArray->DeleteVertexArrayObject(quadVertexArray);
-    quadVertexBuffer = nullptr;
-    quadVertexArray = nullptr;
-
-    IFramebuffer* framebuffers = device->GetFramebuffer();
-    framebuffers->DeleteFramebufferObject(videoFramebuffer);
-    videoFramebuffer = nullptr;
-    for (IFramebufferObject*& framebuffer : passFramebuffers) {
-        framebuffers->DeleteFramebufferObject(framebuffer);
-        framebuffer = nullptr;
-    }
-    for (IFramebufferObject*& framebuffer : levelFramebuffers)
-        framebuffers->DeleteFramebufferObject(framebuffer);
-    levelFramebuffers.clear();
-    // The members' own destructors follow: the vectors, then shaderSets (every program, the
-    // last pair first), then frameRate.
+    // The members' handles return every GPU object to the device that made it, and the
+    // program sets every program, whichever device is current now.
 }
 
-void AmbrelGraphicsController::DeleteTexture(ITexture2D*& texture)
-{
-    if (!texture)
-        return;
-    CurrentDevice().GetTexture()->DeleteTexture(texture);
-    texture = nullptr;
-}
-
-// The level-0 and per-level working textures, in the order the destructor deletes them.
+// The level-0 and per-level working textures.
 void AmbrelGraphicsController::DeleteWorkTextures()
 {
-    for (ITexture2D*& texture : workTextures)
-        DeleteTexture(texture);
-    DeleteTexture(outputTextures[0]);
-    DeleteTexture(outputTextures[1]);
+    for (OwnedTexture& texture : workTextures)
+        texture.reset();
+    for (OwnedTexture& texture : outputTextures)
+        texture.reset();
     for (int i = 0; i < 6; ++i) {
-        DeleteTexture(levelColorTextures[i]);
-        DeleteTexture(levelPairTextures[i][0]);
-        DeleteTexture(levelPairTextures[i][1]);
-        DeleteTexture(levelHalfTextures[i]);
-        DeleteTexture(levelNextTextures[i]);
-        DeleteTexture(levelVectorTextures[i]);
-        DeleteTexture(levelMaskTextures[i]);
+        levelColorTextures[i].reset();
+        levelPairTextures[i][0].reset();
+        levelPairTextures[i][1].reset();
+        levelHalfTextures[i].reset();
+        levelNextTextures[i].reset();
+        levelVectorTextures[i].reset();
+        levelMaskTextures[i].reset();
     }
-    DeleteTexture(halfColorTexture);
-    for (ITexture2D*& texture : coarseTextures)
-        DeleteTexture(texture);
+    halfColorTexture.reset();
+    for (OwnedTexture& texture : coarseTextures)
+        texture.reset();
 }
 
 // --- Programs ----------------------------------------------------------------------------
@@ -149,46 +109,25 @@ void AmbrelGraphicsController::ReleasePrograms(const std::vector<int32_t>& pairs
     shaderSets.MarkStale();
 }
 
-namespace {
-
-template <typename Value, typename Setter>
-void SetOnBoth(CShaderSetsShaderProgram& pair, Setter setter, const char* name, const Value& value)
+void AmbrelGraphicsController::PushStageUniforms(const sProcessingStage& stage)
 {
+    CShaderSetsShaderProgram& pair = shaderSets[stage.pair];
+    if (!pair[0] && !pair[1])
+        return;
+    const UniformList uniforms = stage.uniforms(*this);
     for (IShaderProgram* program : pair.programs)
         if (program)
-            (program->*setter)(name, value);
-}
-
-} // namespace
-
-void AmbrelGraphicsController::SetPairUniform(int32_t pair, const char* name, float value)
-{
-    SetOnBoth(shaderSets[pair], &IShaderProgram::SetUniform1f, name, value);
-}
-
-void AmbrelGraphicsController::SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector2<float>& value)
-{
-    SetOnBoth(shaderSets[pair], &IShaderProgram::SetUniform2f, name, value);
-}
-
-void AmbrelGraphicsController::SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector3<float>& value)
-{
-    SetOnBoth(shaderSets[pair], &IShaderProgram::SetUniform3f, name, value);
-}
-
-void AmbrelGraphicsController::SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector4<float>& value)
-{
-    SetOnBoth(shaderSets[pair], &IShaderProgram::SetUniform4f, name, value);
+            ApplyUniforms(*program, uniforms);
 }
 
 // --- Textures and device ------------------------------------------------------------------
 
-void AmbrelGraphicsController::ReleaseLookTexture() { DeleteTexture(lookTexture); }
+void AmbrelGraphicsController::ReleaseLookTexture() { lookTexture.reset(); }
 
 void AmbrelGraphicsController::ReleaseInputTextures()
 {
-    DeleteTexture(inputTextures[0].texture);
-    DeleteTexture(inputTextures[1].texture);
+    inputTextures[0].texture.reset();
+    inputTextures[1].texture.reset();
 }
 
 void AmbrelGraphicsController::ReleaseWorkingTextures()
@@ -197,15 +136,8 @@ void AmbrelGraphicsController::ReleaseWorkingTextures()
         currentOutput != inputTextures[1].texture)
         currentOutput = nullptr;  // it pointed at a working texture about to go
     DeleteWorkTextures();
-    for (ITexture2D*& texture : levelTextures)
-        DeleteTexture(texture);
     levelTextures.clear();
-    if (!levelFramebuffers.empty()) {
-        IFramebuffer* framebuffers = CurrentDevice().GetFramebuffer();
-        for (IFramebufferObject* framebuffer : levelFramebuffers)
-            framebuffers->DeleteFramebufferObject(framebuffer);
-        levelFramebuffers.clear();
-    }
+    levelFramebuffers.clear();
 }
 
 void AmbrelGraphicsController::ApplicationDidEnterBackground() { ReleaseWorkingTextures(); }

@@ -1,9 +1,11 @@
 #pragma once
 // The image-processing engine: owns every GPU resource of the pipeline (input and working
-// textures, framebuffers, the unit quad, the program pairs) and every processing parameter.
-// Pixels, parameters and a resource directory go in; plain bitmaps come out. One per graphics
-// device (the graphics view's, or a caller's own for a render without a view); made after the
-// device is current and deleted before it. Main thread only.
+// textures, framebuffers, the unit quad, the program pairs) and every processing parameter
+// (the stages' settings, from its base). Pixels, parameters and a resource directory go in;
+// plain bitmaps come out. One per graphics device (the graphics view's, or a caller's own for
+// a render without a view); made after the device is current and deleted before it, with or
+// without a device current: its handles return each GPU object to that device. Main thread
+// only.
 //
 // Members are public on purpose: the program builders, the frame render and the view are
 // written as parts of this object and read its fields directly.
@@ -12,8 +14,9 @@
 // InputPath.cpp (inputs, geometry, program build, read-back), FrameRender.cpp (the frame),
 // ContrastStages.cpp (local-contrast chains), FilterScales.cpp, ViewGeometry.cpp (view
 // rectangle, zoom, compare split), ParameterRegistry.cpp (parameters by name),
-// MasterAdjustments.cpp, EngineUniforms.cpp (uniform values, stage activity),
-// FullResolutionRender.cpp and TileLayout.cpp (renders to bitmaps); the program builders in
+// MasterAdjustments.cpp, EngineUniforms.cpp (shared uniform formulas and activity tests),
+// FullResolutionRender.cpp and TileLayout.cpp (renders to bitmaps); each processing stage's
+// fields, activity and uniform list in its *Stage.h and *Stage.cpp; the program builders in
 // the *Program.cpp and *Programs.cpp files.
 
 #include <cstdint>
@@ -26,6 +29,10 @@
 
 #include "engine/Bitmap.h"
 #include "engine/EngineRecords.h"
+#include "engine/EngineSettings.h"
+#include "engine/LookTexture.h"
+#include "engine/OwnedGpuObject.h"
+#include "engine/ProcessingStage.h"
 #include "engine/RenderRequest.h"
 #include "engine/VideoRecorder.h"
 #include "engine/FrameRate.h"
@@ -46,7 +53,7 @@ class IVertexArrayObject;
 struct sPassContext;
 struct sTile;
 
-class AmbrelGraphicsController {
+class AmbrelGraphicsController : public sEngineSettings {
 public:
     // What the engine renders for: the preview's request, except while a RequestScope of
     // another request lives. Nothing else of the engine changes for a request.
@@ -96,11 +103,8 @@ public:
     void ReleasePrograms(const std::vector<int32_t>& pairs);
     // Releases the current variant's programs whose source contains kernel sizes.
     void ReleaseScaledPrograms();
-    // Sets a uniform on both programs of a pair, skipping programs not built yet.
-    void SetPairUniform(int32_t pair, const char* name, float value);
-    void SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector2<float>& value);
-    void SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector3<float>& value);
-    void SetPairUniform(int32_t pair, const char* name, const QV::Math::CVector4<float>& value);
+    // Sets the stage's uniform list on both programs of its pair, skipping programs not built yet.
+    void PushStageUniforms(const sProcessingStage& stage);
 
     // --- Filter scale ---------------------------------------------------------------------
     // Requested input-to-preview scale (shorter input side over the reference size).
@@ -210,7 +214,7 @@ public:
     // the rows come bottom first). Null without an input or while a recording runs.
     std::shared_ptr<sBitmap> RenderCurrentImageToImage();
 
-    // --- Uniform values shared by builders and setters ------------------------------------
+    // --- Uniform values (each stage's list, ProcessingStage.h, is built from these) -------
     static QV::Math::CVector2<float> ShadowsStrengthUniform(const sShadowsHighlights& shadows);
     static QV::Math::CVector2<float> HighlightsStrengthUniform(const sShadowsHighlights& highlights);
     QV::Math::CVector2<float> BrightnessStrengthUniform() const;
@@ -220,7 +224,7 @@ public:
     QV::Math::CVector4<float> SplitUniform() const;
     QV::Math::CVector3<float> GrayscaleCoefficients() const;
 
-    // --- Activity of the colour stages (also written into the generated text) -------------
+    // --- Activity of steps of the stages (each stage's own test is in its stage file) ------
     bool IsToneMapLookActive() const;
     bool IsPhotoFilterActive() const;
     bool AreLevelsActive() const;
@@ -251,8 +255,8 @@ public:
     void CreateTextures(int32_t inputWidth, int32_t inputHeight);
     void SetFrontFacing(bool frontFacing);
     void SetLandscape(bool landscape);
-    // 3 (None) shows the unprocessed input, 0 (CIE) processes again.
-    void SetShowOriginal(int32_t style);
+    // None shows the unprocessed input, CIE processes again.
+    void SetShowOriginal(eLuminanceStyle style);
     void SetAudio(const AudioSampleRef& sampleBuffer);
     // Builds every missing program of the current variant, in a fixed order.
     void BuildPrograms();
@@ -299,26 +303,18 @@ public:
     // Sets `inputProjection` on the four input programs (pairs 3-6) of the current variant.
     void ApplyInputProjection();
 
-    // --- Members, in declaration order ----------------------------------------------------
+    // --- Members, in declaration order (the processing settings come first, from the base) -
     sVideoRecording videoRecording;
     FrameRate frameRate;
     sInputTexture inputTextures[2];
     sBaseFilterScale baseFilterScale;
     CShaderSets shaderSets;
-    sNoiseReduction noiseReduction;
-    sCIE cie;
-    sColorAdjustment colorAdjustment;
-    sSmoothing smoothing;
-    sToneMapping toneMapping;
-    sShadowsHighlights algShadows{0.0f, 0.85f};
-    sShadowsHighlights algHighlights{1.0f, 0.85f};
-    sLevels levels;
     std::vector<QV::Math::CVector2<float>> levelTexelSizes;
     std::vector<QV::Math::CVector2<float>> levelDoubleTexelSizes;
     std::vector<int32_t> levelWidths;
     std::vector<int32_t> levelHeights;
-    std::vector<QV::Graphics::ITexture2D*> levelTextures;
-    std::vector<QV::Graphics::IFramebufferObject*> levelFramebuffers;
+    std::vector<OwnedTexture> levelTextures;
+    std::vector<OwnedFramebuffer> levelFramebuffers;
     QV::Math::CMatrix4<float> outputMatrix;
     QV::Math::CMatrix4<float> inputTextureMatrix;
     QV::Math::CMatrix4<float> zoomMatrix;  // scale about the picture centre, applied by the output pass
@@ -328,11 +324,6 @@ public:
     sFrameTime matricesTime;
     float copyRotation = 0.0f;
     float zoom = 1.0f;
-    float filmicStrength = 0.12f;
-    float colorCorrectionStrength = 0.171429f;
-    float pouliSaturationExponent = 1.0f;
-    float levelContrastStrengths[3] = {1.0f, 1.0f, 1.0f};
-    float contrastBasedOnBothBalance = 0.5f;
     int32_t inputWidth = 0, inputHeight = 0;
     int32_t cropWidth = 0, cropHeight = 0;
     int32_t cropX = 0, cropY = 0;
@@ -350,16 +341,11 @@ public:
     int32_t levelCount = 4;
     int32_t filterScaleHalvings = 0;
     int64_t inputOrientation = 0;  // 0-7: up, down, left, right, then the mirrored four
-    int32_t luminanceStyle = 0;    // CIE
     int32_t inputFormat = kPixelFormatNone;
     int32_t renderTarget = kRenderTargetScreen;
     int32_t lastRenderTarget = kRenderTargetScreen;
-    int32_t letterbox = 2;  // 1 bars left and right, 0 top and bottom, 2 none
-    int32_t brightnessStrengthMethod = 1;  // Scale and Exponent
-    int32_t colorCorrectionMethod = 0;     // Deron
-    int32_t styleStageMode = 2;  // 0 render and keep, 1 render from the kept result, 2 neither
-    int32_t brightnessMethod = 0;  // CIE
-    int32_t contrastBasedOn = 3;   // None
+    eLetterbox letterbox = eLetterbox::None;
+    eStyleStageMode styleStageMode = eStyleStageMode::Neither;
     bool reducedProcessing = false;
     bool frontFacing = true;
     bool landscape = false;
@@ -369,30 +355,29 @@ public:
     bool cropWidthLessOne = false;
     bool keepProcessingSize = false;
     bool previewQuality = true;
-    bool pouliPostColorCorrection = false;
-    bool pouliSaturation = false;
     bool textureStorage = false;
     bool inputIsPixelBuffer = false;
     std::function<void(double)> renderProgressBlock;
     // Where the look images are read from (see the constructor).
     std::string resourceDirectory;
-    QV::Graphics::IVertexBuffer* quadVertexBuffer = nullptr;
-    QV::Graphics::IVertexArrayObject* quadVertexArray = nullptr;
-    QV::Graphics::ITexture2D* workTextures[3] = {};
-    QV::Graphics::ITexture2D* outputTextures[2] = {};
-    QV::Graphics::ITexture2D* levelColorTextures[6] = {};
-    QV::Graphics::ITexture2D* levelPairTextures[6][2] = {};
-    QV::Graphics::ITexture2D* levelHalfTextures[6] = {};
-    QV::Graphics::ITexture2D* levelNextTextures[6] = {};
-    QV::Graphics::ITexture2D* levelVectorTextures[6] = {};
-    QV::Graphics::ITexture2D* levelMaskTextures[6] = {};
-    QV::Graphics::ITexture2D* halfColorTexture = nullptr;
-    QV::Graphics::ITexture2D* coarseTextures[4] = {};
-    QV::Graphics::ITexture2D* unitTextures[3] = {};
-    QV::Graphics::ITexture2D* lookTexture = nullptr;
+    // The GPU objects, each returned to its device's manager by its handle.
+    OwnedVertexBuffer quadVertexBuffer;
+    OwnedVertexArrayObject quadVertexArray;
+    OwnedTexture workTextures[3];
+    OwnedTexture outputTextures[2];
+    OwnedTexture levelColorTextures[6];
+    OwnedTexture levelPairTextures[6][2];
+    OwnedTexture levelHalfTextures[6];
+    OwnedTexture levelNextTextures[6];
+    OwnedTexture levelVectorTextures[6];
+    OwnedTexture levelMaskTextures[6];
+    OwnedTexture halfColorTexture;
+    OwnedTexture coarseTextures[4];
+    OwnedTexture unitTextures[3];
+    LookTexture lookTexture;
     QV::Graphics::ITexture2D* currentOutput = nullptr;  // points at one of the above, owns nothing
-    QV::Graphics::IFramebufferObject* videoFramebuffer = nullptr;
-    QV::Graphics::IFramebufferObject* passFramebuffers[6] = {};
+    OwnedFramebuffer videoFramebuffer;
+    OwnedFramebuffer passFramebuffers[6];
 
     // Deletes the look texture (the next colour-adjustment build loads it again).
     void ReleaseLookTexture();
@@ -400,7 +385,6 @@ public:
 private:
     sRenderRequest request;
 
-    void DeleteTexture(QV::Graphics::ITexture2D*& texture);
     void DeleteWorkTextures();
     void PushSplitUniform();
 };

@@ -6,19 +6,15 @@
 #include <sstream>
 
 #include "engine/AmbrelGraphicsController.h"
-#include "engine/ParameterValues.h"
 #include "engine/ProgramBuild.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/ColorFunctions.h"
 #include "gpu/shadersource/ShaderSource.h"
 
 namespace SS = QV::Graphics::ShaderSource;
-using EngineParameters::DiffersFrom;
 using QV::Graphics::IShaderProgram;
 
 namespace {
-
-constexpr int32_t kLocalLaplacianStyle = 1;
 
 // Levels whose black and white points (nearly) meet make a hard threshold at the black point
 // rather than an infinite slope that cannot be written into the text.
@@ -34,12 +30,12 @@ sLevels WritableLevels(sLevels levels)
 
 void WriteCIEBrightness(const sBrightnessOptions& o, std::ostream& out)
 {
-    const std::string move = o.brightenOnly ? "max(cie - c0, 0.0)" : "(cie - c0)";
+    const std::string move = o.tone.brightenOnly ? "max(cie - c0, 0.0)" : "(cie - c0)";
     out << "    float a = texture2D(img1, vTexture0).r;\n";
-    if (o.method == 1 && (o.varExponent != 1.0f || o.varScale != 1.0f)) {
-        out << "    float temp = pow(-0.693147180559945 * log2(max(c0, 0.001)), " << SS::WriteFloatLiteral(o.varExponent)
+    if (o.tone.method == eBrightnessMethod::CIEVar && (o.tone.varExponent != 1.0f || o.tone.varScale != 1.0f)) {
+        out << "    float temp = pow(-0.693147180559945 * log2(max(c0, 0.001)), " << SS::WriteFloatLiteral(o.tone.varExponent)
             << ");\n"
-            << "    float cie = 1.0 - pow(" << SS::WriteFloatLiteral(0.1f * o.varScale + 0.1f)
+            << "    float cie = 1.0 - pow(" << SS::WriteFloatLiteral(0.1f * o.tone.varScale + 0.1f)
             << " * temp, uBrightnessStrength.y * a);\n";
     } else {
         // 0.2 ln 2: the curve of the plain form is 1 - (0.2 (-ln c0))^(y a).
@@ -49,37 +45,6 @@ void WriteCIEBrightness(const sBrightnessOptions& o, std::ostream& out)
 }
 
 } // namespace
-
-bool sBrightnessOptions::CIEOn() const { return method == 0 || method == 1 || method == 3; }
-bool sBrightnessOptions::ShadowsOn() const { return AmbrelGraphicsController::IsShadowsActive(shadows); }
-bool sBrightnessOptions::HighlightsOn() const { return AmbrelGraphicsController::IsHighlightsActive(highlights); }
-bool sBrightnessOptions::SHOn() const { return (method == 2 || method == 3) && (ShadowsOn() || HighlightsOn()); }
-
-bool sBrightnessOptions::LevelsOn() const
-{
-    return DiffersFrom(levels.blackPoint, 0.0f) || DiffersFrom(levels.midToneFraction, 0.5f) ||
-           DiffersFrom(levels.whitePoint, 1.0f);
-}
-
-bool sBrightnessOptions::FilmicOn() const { return DiffersFrom(filmicStrength, 0.0f); }
-bool sBrightnessOptions::AnyOn() const { return CIEOn() || SHOn() || LevelsOn(); }
-bool sBrightnessOptions::MakesProgram() const { return AnyOn() || FilmicOn() || !localLaplacian; }
-
-sBrightnessOptions BrightnessOptions(const AmbrelGraphicsController& engine)
-{
-    sBrightnessOptions o;
-    o.method = engine.brightnessMethod;
-    o.varExponent = engine.cie.brightnessVarExponent;
-    o.varScale = engine.cie.brightnessVarScale;
-    o.brightenOnly = engine.cie.brightenOnly;
-    o.shadows = engine.algShadows;
-    o.highlights = engine.algHighlights;
-    o.levels = engine.levels;
-    o.filmicStrength = engine.filmicStrength;
-    o.localLaplacian = engine.luminanceStyle == kLocalLaplacianStyle;
-    o.precision = VariantPrecision(engine);
-    return o;
-}
 
 std::string BrightnessFragment(const sBrightnessOptions& o)
 {
@@ -107,11 +72,11 @@ std::string BrightnessFragment(const sBrightnessOptions& o)
         WriteCIEBrightness(o, out);
     if (shOn) {
         const std::string input = cieOn ? "cie" : "c0";
-        out << SS::WriteShadowsHighlightsCurve(o.ShadowsOn(), o.HighlightsOn(), o.shadows.width, o.highlights.width,
+        out << SS::WriteShadowsHighlightsCurve(o.ShadowsOn(), o.HighlightsOn(), o.tone.shadows.width, o.tone.highlights.width,
                                                input, input, cieOn ? "cie" : "float cie");
     }
     if (levelsOn) {
-        const sLevels levels = WritableLevels(o.levels);
+        const sLevels levels = WritableLevels(o.tone.levels);
         const bool toned = cieOn || shOn;
         out << SS::WriteLinearRampMinMax(toned ? "cie" : "c0", toned ? "cie" : "float cie", levels.blackPoint,
                                          levels.midToneFraction, levels.whitePoint);
@@ -139,12 +104,5 @@ void BuildBrightnessProgram(AmbrelGraphicsController& engine, IShaderProgram*& s
         if (o.CIEOn())
             program->SetUniformSampler("img1", 1);
     }
-    if (o.CIEOn())
-        slot->SetUniform2f("uBrightnessStrength", engine.BrightnessStrengthUniform());
-    if (o.SHOn() && o.ShadowsOn())
-        slot->SetUniform2f("uShadowsStrength", AmbrelGraphicsController::ShadowsStrengthUniform(engine.algShadows));
-    if (o.SHOn() && o.HighlightsOn())
-        slot->SetUniform2f("uHighlightsStrength", AmbrelGraphicsController::HighlightsStrengthUniform(engine.algHighlights));
-    if (o.FilmicOn())
-        slot->SetUniform1f("uFilmicStrength", o.filmicStrength);
+    ApplyUniforms(*slot, BrightnessUniforms(o));
 }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/ColorAdjustmentStage.h"
 #include "engine/EnginePrograms.h"
 #include "engine/ParameterValues.h"
 #include "engine/ProgramBuild.h"
@@ -21,10 +22,6 @@ using QV::Math::CVector4;
 namespace SS = QV::Graphics::ShaderSource;
 
 namespace {
-
-constexpr int32_t kLookGotham = 1;
-constexpr int32_t kLookWillow = 9;
-constexpr int32_t kLookInkwell = 15;
 
 const char* const kLuma = "vec3(0.299, 0.587, 0.114)";
 
@@ -180,50 +177,7 @@ void WriteUniformDeclarations(std::ostringstream& out, const sColorAdjustmentSta
     uniform(s.vignette, "vec4 uVignetteTexture");
 }
 
-sUniformValue Uniform1(const char* name, float v) { return {name, 1, {v, 0, 0, 0}}; }
-sUniformValue Uniform2(const char* name, const QV::Math::CVector2<float>& v) { return {name, 2, {v.x, v.y, 0, 0}}; }
-
 } // namespace
-
-bool sColorAdjustmentStages::Any() const
-{
-    return effect || original || grayscaleStart || grayscaleEnd || look || temperature || photoFilter || shadows ||
-           highlights || exposure || exponentialBrightness || saturation || exponentialSaturation ||
-           saturationContrast || contrast || vibrancy || vignette || split;
-}
-
-sColorAdjustmentStages ColorAdjustmentStages(const sColorAdjustment& ca, bool lookAvailable)
-{
-    sColorAdjustmentStages s;
-    s.effect = DiffersFrom(ca.effectStrength, 1.0f);
-    s.split = ca.split.on;
-    s.original = s.effect || s.split;
-    s.grayscaleStart = ca.grayscale && !ca.grayscaleAtEnd;
-    s.grayscaleEnd = ca.grayscale && ca.grayscaleAtEnd;
-    if (lookAvailable && IsToneMapLookActive(ca.toneMap, ca.toneMapStrength, ca.photoFilterToneMapStrengthMultiplier)) {
-        const sToneMapLook& row = ToneMapLookTable[static_cast<size_t>(ca.toneMap)];
-        s.lookIndex = ca.toneMap;
-        s.lookColor = row.colorFlag;
-        // A monochrome entry without a formula of its own has no look stage.
-        s.look = row.colorFlag || ca.toneMap == kLookGotham || ca.toneMap == kLookInkwell;
-        if (!s.look)
-            s.lookIndex = 0;
-    }
-    s.temperature = DiffersFrom(ca.temperature, 0.0f);
-    s.photoFilter = ca.photoFilter && DiffersFrom(ca.photoFilterStrength, 0.0f) &&
-                    DiffersFrom(ca.photoFilterToneMapStrengthMultiplier, 0.0f);
-    s.shadows = DiffersFrom(ca.shadows.strength, 0.0f) && DiffersFrom(ca.shadows.width, 0.0f);
-    s.highlights = DiffersFrom(ca.highlights.strength, 1.0f) && DiffersFrom(ca.highlights.width, 0.0f);
-    s.exposure = DiffersFrom(ca.exposure, 0.0f);
-    s.exponentialBrightness = DiffersFrom(ca.exponentialBrightnessStrength, 1.0f);
-    s.saturation = DiffersFrom(ca.saturationStrength, 1.0f);
-    s.exponentialSaturation = DiffersFrom(ca.exponentialSaturationStrength, 1.0f);
-    s.saturationContrast = DiffersFrom(ca.saturationContrastStrength, 1.0f);
-    s.contrast = DiffersFrom(ca.contrastStrength, 1.0f);
-    s.vibrancy = DiffersFrom(ca.vibrancyStrength, 0.0f);
-    s.vignette = ca.vignette;
-    return s;
-}
 
 std::string ColorAdjustmentFragment(const sColorAdjustmentTextOptions& options)
 {
@@ -303,70 +257,20 @@ std::string ColorAdjustmentFragment(const sColorAdjustmentTextOptions& options)
     return out.str();
 }
 
-std::vector<sUniformValue> ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdjustmentStages& s,
-                                                   const CVector4<float>& split)
-{
-    std::vector<sUniformValue> u;
-    if (s.temperature)
-        u.push_back(Uniform1("uTemperature", ca.temperature));
-    if (s.photoFilter) {
-        u.push_back(Uniform1("uPhotoFilterStrength", ca.photoFilterToneMapStrengthMultiplier * ca.photoFilterStrength));
-        const auto& c = ca.photoFilterColor;
-        u.push_back({"uPhotoFilterColor", 3, {2.0f * c.x, 2.0f * c.y, 2.0f * c.z, 0}});
-    }
-    if (s.shadows)
-        u.push_back(Uniform2("uShadowsStrength", AmbrelGraphicsController::ShadowsStrengthUniform(ca.shadows)));
-    if (s.highlights)
-        u.push_back(Uniform2("uHighlightsStrength", AmbrelGraphicsController::HighlightsStrengthUniform(ca.highlights)));
-    if (s.exposure)
-        u.push_back(Uniform1("uExposure", ca.exposure));
-    if (s.exponentialBrightness) {
-        // Below 1 the picture darkens linearly; above it brightens by a power of its luminance.
-        const double v = ca.exponentialBrightnessStrength;
-        const bool power = v > 1.0;
-        u.push_back(Uniform1("uExponentialBrightness", power ? 1.0f : 0.0f));
-        u.push_back(Uniform1("uExponentialBrightnessStrength",
-                             power ? static_cast<float>(1.0 / ((2.0 * v - 1.0) + 0.001)) : static_cast<float>(v)));
-    }
-    if (s.saturation)
-        u.push_back(Uniform1("uSaturationStrength", ca.saturationStrength));
-    if (s.exponentialSaturation)
-        u.push_back(Uniform1("uExponentialSaturationStrength", 1.0f / std::max(ca.exponentialSaturationStrength, 0.001f)));
-    if (s.saturationContrast)
-        u.push_back(Uniform1("uSaturationContrastStrength", ca.saturationContrastStrength));
-    if (s.contrast)
-        u.push_back(Uniform1("uContrastStrength", ca.contrastStrength));
-    if (s.vibrancy)
-        u.push_back(Uniform1("uVibrancyStrength", ca.vibrancyStrength));
-    if (s.effect)
-        u.push_back(Uniform1("uEffectStrength", ca.effectStrength));
-    if (s.look)
-        u.push_back(Uniform1("uToneMapStrength", ca.toneMapStrength * ca.photoFilterToneMapStrengthMultiplier));
-    if (s.split)
-        u.push_back({"uSplit", 4, {split.x, split.y, split.z, split.w}});
-    if (s.vignette) {
-        u.push_back(Uniform2("uVignetteRange", AmbrelGraphicsController::VignetteRangeUniform(ca.vignetteRange)));
-        u.push_back({"uVignetteTexture", 4, {0.0f, 0.0f, 1.0f, 1.0f}});
-    }
-    return u;
-}
-
 void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine)
 {
     // A request without the compare split builds its program without it.
     sColorAdjustment ca = engine.colorAdjustment;
     ca.split.on = ca.split.on && engine.ZoomAndSplitApply();
     QV::Graphics::IShaderProgram*& slot = VariantSlot(engine, kPairColorAdjustment);
-    const bool lookActive = engine.IsToneMapLookActive();
-    sColorAdjustmentStages stages = ColorAdjustmentStages(ca, true);
     if (!slot) {
-        if (!stages.Any())
+        if (!ColorAdjustmentStages(ca).Any())
             return;
-        if (lookActive)
+        if (engine.IsToneMapLookActive())
             LoadToneMapLook(engine);
         // Without its texture the look would darken the picture through an empty unit: the
         // program is built without the look stage instead.
-        stages = ColorAdjustmentStages(ca, engine.lookTexture != nullptr);
+        const sColorAdjustmentStages stages = ColorAdjustmentStages(ca, engine.lookTexture != nullptr);
         if (!stages.Any())
             return;
         sColorAdjustmentTextOptions options;
@@ -384,15 +288,6 @@ void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine)
             program->SetUniformSampler("img1", 1);
         if (stages.look)
             program->SetUniformSampler("img2", 2);
-    } else {
-        stages = ColorAdjustmentStages(ca, engine.lookTexture != nullptr);
     }
-    for (const sUniformValue& u : ColorAdjustmentUniforms(ca, stages, engine.SplitUniform())) {
-        switch (u.count) {
-        case 1: slot->SetUniform1f(u.name, u.v[0]); break;
-        case 2: slot->SetUniform2f(u.name, {u.v[0], u.v[1]}); break;
-        case 3: slot->SetUniform3f(u.name, {u.v[0], u.v[1], u.v[2]}); break;
-        default: slot->SetUniform4f(u.name, {u.v[0], u.v[1], u.v[2], u.v[3]}); break;
-        }
-    }
+    ApplyUniforms(*slot, ColorAdjustmentUniforms(engine));
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/ColorCorrectionStage.h"
 #include "engine/EnginePrograms.h"
 #include "engine/ProgramBuild.h"
 #include "gpu/Shader.h"
@@ -15,24 +16,25 @@ namespace SS = QV::Graphics::ShaderSource;
 
 namespace {
 
-constexpr int32_t kPouli = 3;
-constexpr int32_t kNone = 10;
+using M = eColorCorrectionMethod;
 
 // GLSL name suffix of each method's function (Lab2 shares Lab1's text).
-const char* MethodFunctionName(int32_t method)
+const char* MethodFunctionName(M method)
 {
     switch (method) {
-    case 0: return "Deron";
-    case 1: return "Power";
-    case 2: return "ConstanLuminance";
-    case 4: return "Lab0";
-    case 5: return "Yxy";
-    case 6:
-    case 7: return "Lab1";
-    case 8: return "Reinhard";
-    case 9: return "Drago";
-    default: return nullptr;
+    case M::Deron: return "Deron";
+    case M::Power: return "Power";
+    case M::ConstantLuminance: return "ConstanLuminance";
+    case M::Lab0: return "Lab0";
+    case M::Yxy: return "Yxy";
+    case M::Lab1:
+    case M::Lab2: return "Lab1";
+    case M::Reinhard: return "Reinhard";
+    case M::Drago: return "Drago";
+    case M::Pouli:
+    case M::None: break;
     }
+    return nullptr;
 }
 
 void WritePouli(std::ostringstream& out)
@@ -43,22 +45,13 @@ void WritePouli(std::ostringstream& out)
 
 } // namespace
 
-sColorCorrectionOptions ColorCorrectionOptions(const AmbrelGraphicsController& engine)
-{
-    sColorCorrectionOptions o;
-    o.method = engine.colorCorrectionMethod;
-    o.cie = engine.cie.colorCorrectionCIEOn;
-    o.pouliAfter = engine.pouliPostColorCorrection && o.method != kPouli;
-    o.pouliSaturation = engine.pouliSaturation && (o.pouliAfter || o.method == kPouli);
-    o.precision = VariantPrecision(engine);
-    return o;
-}
-
 std::string ColorCorrectionFragment(const sColorCorrectionOptions& o)
 {
     // An unknown method rescales plainly, like None.
-    const int32_t method = (o.method >= 0 && o.method <= kNone) ? o.method : kNone;
-    const bool usesLuminance = SS::ColorCorrectionMethodUsesLuminance(method);
+    const int32_t index = ModeIndex(o.method);
+    const M method = index >= 0 && index <= ModeIndex(M::None) ? o.method : M::None;
+    const int32_t code = ModeIndex(method);
+    const bool usesLuminance = SS::ColorCorrectionMethodUsesLuminance(code);
     std::ostringstream out;
     out << "precision " << SS::PrecisionName(o.precision) << " float;\n"
         << "uniform lowp sampler2D img0;\nuniform mediump sampler2D img1;\n";
@@ -70,17 +63,17 @@ std::string ColorCorrectionFragment(const sColorCorrectionOptions& o)
     if (o.pouliSaturation)
         out << "uniform float uPouliSaturationExponent;\n";
     out << "varying vec2 vTexture0;\n";
-    if (method == 4 || method == 6 || method == 7)
+    if (method == M::Lab0 || method == M::Lab1 || method == M::Lab2)
         out << "\n" << SS::RgbToLabFunction() << "\n" << SS::LabToRgbFunction();
-    else if (method == 5)
+    else if (method == M::Yxy)
         out << "\n" << SS::RgbToYxyFunction() << "\n" << SS::YxyToRgbFunction();
-    out << "\n" << SS::ColorCorrectionMethodFunction(method, o.pouliSaturation, o.cie) << "\n";
+    out << "\n" << SS::ColorCorrectionMethodFunction(code, o.pouliSaturation, o.cie) << "\n";
     if (o.pouliAfter)
-        out << SS::ColorCorrectionMethodFunction(kPouli, o.pouliSaturation, o.cie) << "\n";
+        out << SS::ColorCorrectionMethodFunction(ModeIndex(M::Pouli), o.pouliSaturation, o.cie) << "\n";
     out << "void main()\n{\n    vec4 c0 = texture2D(img0, vTexture0);\n    float c1 = texture2D(img1, vTexture0).r;\n";
     if (const char* name = MethodFunctionName(method)) {
         out << "    vec3 rgb = colorCorrectionMethod" << name << "(c0.rgb, c0.a, c1);\n";
-    } else if (method == kPouli) {
+    } else if (method == M::Pouli) {
         out << "    float k = clamp(c1, 0.0, 1.0) / max(c0.a, 0.001);\n    vec3 rgb = k * c0.rgb;\n";
         WritePouli(out);
     } else {
@@ -103,11 +96,5 @@ void BuildColorCorrectionProgram(AmbrelGraphicsController& engine)
             return;
         program->SetUniformSampler("img1", 1);
     }
-    if (SS::ColorCorrectionMethodUsesLuminance(o.method)) {
-        slot->SetUniform1f("uColorCorrectionStrength", engine.ColorCorrectionStrengthUniform());
-        if (o.cie)
-            slot->SetUniform2f("uColorCorrectionCIE", engine.cie.colorCorrectionCIE);
-    }
-    if (o.pouliSaturation)
-        slot->SetUniform1f("uPouliSaturationExponent", engine.pouliSaturationExponent);
+    ApplyUniforms(*slot, ColorCorrectionUniforms(engine.colorCorrection, o));
 }

@@ -290,15 +290,15 @@ IShaderProgram* BuildPassProgram(IShaderProgram*& slot, const std::function<sCon
 
 } // namespace
 
-sContrastCombineOptions ContrastCombineOptions(const AmbrelGraphicsController& engine, int32_t contrastBasedOn)
+sContrastCombineOptions ContrastCombineOptions(const AmbrelGraphicsController& engine, eContrastBasedOn contrastBasedOn)
 {
     sContrastCombineOptions o;
-    o.equation = engine.cie.contrastEquation;
+    o.equation = ModeIndex(engine.cie.contrastEquation);
     o.range = engine.cie.contrastRange;
-    o.basedOn = contrastBasedOn;
-    o.haloType = engine.cie.haloRemovalType;
-    o.compression = engine.cie.compression;
-    o.side = engine.cie.compressionSide;
+    o.basedOn = ModeIndex(contrastBasedOn);
+    o.haloType = ModeIndex(engine.cie.haloRemovalType);
+    o.compression = ModeIndex(engine.cie.compression);
+    o.side = ModeIndex(engine.cie.compressionSide);
     o.strength = engine.cie.compressionStrength;
     o.interval = engine.cie.compressionInterval;
     o.precision = VariantPrecision(engine);
@@ -394,11 +394,12 @@ sContrastProgramText DifferencePassText(int32_t taps, bool deadZone, bool minuen
 }
 
 void BuildContrastCombineProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot, int32_t taps,
-                                 int32_t contrastBasedOn, double kernelScale)
+                                 eContrastBasedOn contrastBasedOn, double kernelScale)
 {
+    sCIE cie = engine.cie;
+    cie.contrastBasedOn = contrastBasedOn;
     if (slot) {
-        if (contrastBasedOn == 2)
-            slot->SetUniform1f("uContrastBasedOnBothBalance", engine.contrastBasedOnBothBalance);
+        ApplyUniforms(*slot, LocalContrastUniforms(cie));
         return;
     }
     const sContrastCombineOptions o = ContrastCombineOptions(engine, contrastBasedOn);
@@ -412,7 +413,7 @@ void BuildContrastCombineProgram(AmbrelGraphicsController& engine, IShaderProgra
     program->SetUniform1f("uContrastKStrength", 1.0f);
     program->SetUniform2f("uNonCIEContrastStrength", {1.0f, 1.0f});
     program->SetUniform3f("uNonCIEContrastStrength", {1.0f, 1.0f, 1.0f});
-    program->SetUniform1f("uContrastBasedOnBothBalance", engine.contrastBasedOnBothBalance);
+    ApplyUniforms(*program, LocalContrastUniforms(cie));
 }
 
 void BuildBlurPassProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot, int32_t taps, bool vertical,
@@ -456,7 +457,7 @@ void BuildContrastPassPrograms(AmbrelGraphicsController& engine)
     BuildBlurPassProgram(engine, slot(kPairVerticalAlphaBlur), taps, true, true, 0, scale);
     BuildBlurPassProgram(engine, slot(kPairVerticalBlur), taps, true, false, 1, scale);
     BuildBlurPassProgram(engine, slot(kPairHorizontalBlur), taps, false, false, 1, scale);
-    BuildContrastCombineProgram(engine, slot(kPairCIEContrast), taps, engine.contrastBasedOn, scale);
+    BuildContrastCombineProgram(engine, slot(kPairCIEContrast), taps, engine.cie.contrastBasedOn, scale);
     BuildDifferencePassProgram(engine, slot(kPairAlphaDifference), taps, false, true, 1, 0, scale);
     BuildDifferencePassProgram(engine, slot(kPairDifference), taps, false, false, 1, 1, scale);
 }

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/LocalContrastStage.h"
 #include "engine/ProgramBuild.h"
 #include "gpu/Math.h"
 
@@ -43,7 +44,7 @@ struct sContrastCombineOptions {
 };
 
 // The engine's current combine settings with the given "Contrast Based On".
-sContrastCombineOptions ContrastCombineOptions(const AmbrelGraphicsController& engine, int32_t contrastBasedOn);
+sContrastCombineOptions ContrastCombineOptions(const AmbrelGraphicsController& engine, eContrastBasedOn contrastBasedOn);
 
 // Texts of the three generators. taps is the (odd) Gaussian tap count, kernelScale the spacing
 // of the taps in sigmas; precision is the float precision, the sampler precisions are
@@ -59,7 +60,7 @@ sContrastProgramText DifferencePassText(int32_t taps, bool deadZone, bool minuen
 // The CIE contrast combine program: img0 base (blurred vertically here), img1 detail, img2 the
 // contrast K map (Paper), img3 local variance, img4 the brightness guide (unless based on None).
 void BuildContrastCombineProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot, int32_t taps,
-                                 int32_t contrastBasedOn, double kernelScale);
+                                 eContrastBasedOn contrastBasedOn, double kernelScale);
 void BuildBlurPassProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot, int32_t taps,
                           bool vertical, bool alphaChannel, int32_t samplerPrecision, double kernelScale);
 void BuildDifferencePassProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot, int32_t taps,

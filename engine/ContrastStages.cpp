@@ -23,9 +23,6 @@ using QV::Math::CVector3;
 
 namespace {
 
-constexpr int32_t kEquationPaper = 0;
-constexpr int32_t kEquationSigmoid = 3;
-constexpr int32_t kBasedOnNone = 3;
 
 void SetFloat(IShaderProgram* program, const char* name, float value)
 {
@@ -60,7 +57,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     // The pyramid has at least seven levels; the chain uses levelCount of them (4 to 7).
     const int32_t levels = ContrastLevelCount(*this);
     const int32_t halvings = std::clamp(filterScaleHalvings, 0, 3);
-    const auto gaussian = [this](int32_t k) { return levelNextTextures[std::clamp(k - 1, 0, 5)]; };
+    const auto gaussian = [this](int32_t k) { return levelNextTextures[std::clamp(k - 1, 0, 5)].get(); };
     const auto texel = [this](int32_t i) { return &levelTexelSizes[ClampLevel(i)]; };
 
     // 1. Gaussian levels.
@@ -72,7 +69,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     // 2. Statistics: only the preview measures; a full-resolution tile keeps the last ones.
     if (PreviewQuality()) {
         RenderBrightnessStatistic(pass);
-        if (cie.contrastEquation == kEquationPaper)
+        if (cie.contrastEquation == eContrastEquation::Paper)
             RenderAutomaticAlpha(pass);
     }
 
@@ -134,7 +131,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
 
     // 8. Colour correction: the picture's colour with the new luminance.
     const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
-    if (directOutput && styleStageMode != 0 && StylePassesIdle(*this)) {
+    if (directOutput && styleStageMode != eStyleStageMode::RenderAndKeep && StylePassesIdle(*this)) {
         pass.BeginScreen(outputViewport);
         pass.Bind({a, levelTextures[0]});
         pass.Draw(kPairColorCorrection);
@@ -145,7 +142,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     pass.Draw(kPairColorCorrection);
     currentOutput = outputTextures[0];
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
-    RenderStylePasses(recording, present, directOutput, smoothing.type != kGaussianNone, smoothing.lineIntegral,
+    RenderStylePasses(recording, present, directOutput, smoothing.type != eGaussianType::None, smoothing.lineIntegral,
                       colorProgram, 1, outputs);
 }
 
@@ -163,20 +160,11 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
     ITexture2D* coarsest = levelNextTextures[std::clamp(levels - 2, 0, 5)];
     pass.Begin(levelFramebuffers[ClampLevel(i)], levelTextures[ClampLevel(i)]);
     pass.Bind({levelHalfTextures[i], levelPairTextures[i][0],
-               cie.contrastEquation == kEquationPaper ? unitTextures[2] : nullptr, levelPairTextures[i][1],
-               contrastBasedOn == kBasedOnNone ? nullptr : coarsest});
+               cie.contrastEquation == eContrastEquation::Paper ? unitTextures[2].get() : nullptr, levelPairTextures[i][1],
+               cie.contrastBasedOn == eContrastBasedOn::None ? nullptr : coarsest});
     if (IShaderProgram* program = pass.Program(kPairCIEContrast)) {
         program->SetUniform1f("uInvTextureDimension", coarser.y);
-        const float scale = cie.contrastStrength.x, exponent = cie.contrastStrength.y;
-        if (cie.contrastEquation == kEquationPaper) {
-            program->SetUniform1f("uContrastKStrength", strength);
-        } else if (cie.contrastEquation == kEquationSigmoid) {
-            const float e = std::exp(-40.0f * exponent);
-            program->SetUniform3f("uNonCIEContrastStrength", CVector3<float>(scale * strength, e, 1.0f - 1.0f / (e + 1.0f)));
-        } else {
-            program->SetUniform2f("uNonCIEContrastStrength", CVector2<float>(scale * strength, exponent));
-        }
-        program->SetUniform1f("uHaloRemovalStrength", 1.0f - cie.haloStrength);
+        ApplyUniforms(*program, ContrastLevelUniforms(cie, strength));
     }
     pass.Draw(kPairCIEContrast);
 }
@@ -220,7 +208,7 @@ void AmbrelGraphicsController::RenderAutomaticAlpha(sPassContext& pass)
     pass.Bind({workTextures[0], unitTextures[1]});
     pass.Draw(kPairSquaredDifference);
     ITexture2D* variance = ReduceDown(*this, pass, kPairGrayReduction, levelTextures[0], 1);
-    if (luminanceStyle == 0) {
+    if (luminanceStyle == eLuminanceStyle::CIE) {
         pass.Begin(passFramebuffers[0], unitTextures[2]);
         pass.Bind({variance});
         pass.Draw(kPairContrastFactor);
@@ -256,7 +244,7 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
             current = target;
         };
         if (smoothingOn) {
-            if (smoothing.type == 0) {
+            if (smoothing.type == eGaussianType::Isotropic) {
                 for (int32_t pair : {kPairSmoothingFirst, kPairSmoothingSecond}) {
                     ITexture2D* target = other();
                     pass.Begin(framebuffer, target);
@@ -273,7 +261,7 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
         if (lineIntegralOn)
             for (int32_t n = LineIntegralPassCount(*this); n > 0; --n)
                 flowPass(kPairLineIntegral);
-        if (styleStageMode == 0) {
+        if (styleStageMode == eStyleStageMode::RenderAndKeep) {
             // Kept for the frames that restart from here.
             pass.Begin(framebuffer, keptInput);
             pass.Bind({a});

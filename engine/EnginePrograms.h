@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ColorAdjustmentStage.h"
+#include "engine/ColorCorrectionStage.h"
 #include "engine/EngineRecords.h"
 #include "gpu/Math.h"
 
@@ -49,56 +51,15 @@ void BuildGaussianPrograms(AmbrelGraphicsController& engine);
 void BuildToneMappingPrograms(AmbrelGraphicsController& engine);
 
 // Luminance mode of the vertical noise-reduction passes for a colour-correction method.
-int32_t NoiseReductionVerticalLuminanceMode(int32_t colorCorrectionMethod);
+int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrectionMethod);
 
 // ---- Colour correction (pair 25) ------------------------------------------------------------
 
-struct sColorCorrectionOptions {
-    int32_t method = 0;            // eColorCorrectionMethod
-    bool cie = false;              // "Alg Color Correction CIE On/Off"
-    bool pouliAfter = false;       // Pouli after a method other than Pouli itself
-    bool pouliSaturation = false;  // effective: on and (Pouli after or method 3)
-    int32_t precision = 2;
-};
-
-// The switches of the engine's current parameters.
-sColorCorrectionOptions ColorCorrectionOptions(const AmbrelGraphicsController& engine);
 std::string ColorCorrectionFragment(const sColorCorrectionOptions& options);
 // Builds pair 25 of the current variant when empty, then refreshes its uniforms.
 void BuildColorCorrectionProgram(AmbrelGraphicsController& engine);
 
 // ---- Colour adjustment (pair 26) ------------------------------------------------------------
-
-// Which stages change the picture; every inactive stage is left out of the text.
-struct sColorAdjustmentStages {
-    bool effect = false;
-    bool original = false;  // the unprocessed picture is sampled (img1)
-    bool grayscaleStart = false;
-    bool look = false;      // a look is active and its texture is loaded
-    int32_t lookIndex = 0;
-    bool lookColor = false;  // colour strip (else Gotham or Inkwell)
-    bool temperature = false;
-    bool photoFilter = false;
-    bool shadows = false;
-    bool highlights = false;
-    bool exposure = false;
-    bool exponentialBrightness = false;
-    bool saturation = false;
-    bool exponentialSaturation = false;
-    bool saturationContrast = false;
-    bool contrast = false;
-    bool vibrancy = false;
-    bool grayscaleEnd = false;
-    bool vignette = false;
-    bool split = false;
-
-    bool Any() const;
-};
-
-// The activity tests over the parameter values (a difference from neutral counts only above
-// 1e-6). `lookAvailable` is false when the look texture could not be made: the look then
-// counts as inactive.
-sColorAdjustmentStages ColorAdjustmentStages(const sColorAdjustment& ca, bool lookAvailable = true);
 
 struct sColorAdjustmentTextOptions {
     sColorAdjustmentStages stages;
@@ -109,16 +70,6 @@ struct sColorAdjustmentTextOptions {
     int32_t precision = 2;
 };
 std::string ColorAdjustmentFragment(const sColorAdjustmentTextOptions& options);
-
-// A uniform value as the builders set it: `count` floats (1 to 4).
-struct sUniformValue {
-    std::string name;
-    int32_t count;
-    float v[4];
-};
-// The values of the active stages' uniforms. `split` is the value of uSplit.
-std::vector<sUniformValue> ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdjustmentStages& stages,
-                                                   const QV::Math::CVector4<float>& split);
 
 // Builds pair 26 of the current variant when empty and some stage is active (loading the look
 // texture first), then refreshes the uniforms of its active stages.

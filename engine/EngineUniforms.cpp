@@ -1,5 +1,6 @@
-// Uniform values and stage activity tests shared by the parameter setters and the program
-// builders, so that a live update and a fresh build always agree.
+// Uniform formulas and activity tests that more than one stage uses (the shadows and highlights
+// curve, the vignette range, the compare split, the grayscale weights), and the engine's
+// shorthands for those of one stage, which its stage file states.
 
 #include <algorithm>
 #include <cmath>
@@ -38,30 +39,12 @@ CVector2<float> AmbrelGraphicsController::HighlightsStrengthUniform(const sShado
 
 CVector2<float> AmbrelGraphicsController::BrightnessStrengthUniform() const
 {
-    const float b = cie.brightnessStrength;
-    if (b <= 0.5f)
-        return brightnessStrengthMethod == 1 ? CVector2<float>(2.0f * b, 1.0f) : CVector2<float>(1.0f, b + 0.5f);
-    return {1.0f, (b - 0.5f) * 19.180832f + 1.0f};
+    return ::BrightnessStrengthUniform(brightness);
 }
 
 float AmbrelGraphicsController::ColorCorrectionStrengthUniform() const
 {
-    const float s = colorCorrectionStrength;
-    switch (colorCorrectionMethod) {
-    case 0:
-    case 5: return 1.0f / (7.0f * s + 1.0f);
-    case 1:
-    case 6:
-    case 7: return 2.0f * s;
-    case 2: return 1.5f * s;
-    case 4: return 1.0f / (5.0f * s + 3.0f);
-    case 8: {
-        const float d = 5.0f * s + 1.0f;
-        return 1.0f / (d * d);
-    }
-    case 9: return 3.5f * s + 0.5f;
-    default: return 0.0f;  // Pouli, None
-    }
+    return ::ColorCorrectionStrengthUniform(colorCorrection);
 }
 
 CVector2<float> AmbrelGraphicsController::VignetteRangeUniform(const CVector2<float>& range)
@@ -103,16 +86,13 @@ bool AmbrelGraphicsController::IsToneMapLookActive() const
                                  colorAdjustment.photoFilterToneMapStrengthMultiplier);
 }
 
-bool AmbrelGraphicsController::IsPhotoFilterActive() const
-{
-    return colorAdjustment.photoFilter && DiffersFrom(colorAdjustment.photoFilterStrength, 0.0f) &&
-           DiffersFrom(colorAdjustment.photoFilterToneMapStrengthMultiplier, 0.0f);
-}
+bool AmbrelGraphicsController::IsPhotoFilterActive() const { return ColorAdjustmentStages(colorAdjustment).photoFilter; }
 
 bool AmbrelGraphicsController::AreLevelsActive() const
 {
-    return DiffersFrom(levels.blackPoint, 0.0f) || DiffersFrom(levels.midToneFraction, 0.5f) ||
-           DiffersFrom(levels.whitePoint, 1.0f);
+    sBrightnessOptions options;
+    options.tone = brightness;
+    return options.LevelsOn();
 }
 
 bool AmbrelGraphicsController::IsShadowsActive(const sShadowsHighlights& shadows)

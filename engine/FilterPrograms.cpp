@@ -29,13 +29,13 @@ struct Context {
 
 } // namespace
 
-int32_t NoiseReductionVerticalLuminanceMode(int32_t colorCorrectionMethod)
+int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrectionMethod)
 {
     switch (colorCorrectionMethod) {
-    case 4:
-    case 5:
-    case 6: return 1;  // Lab0, Yxy, Lab1
-    case 7: return 2;  // Lab2
+    case eColorCorrectionMethod::Lab0:
+    case eColorCorrectionMethod::Yxy:
+    case eColorCorrectionMethod::Lab1: return 1;
+    case eColorCorrectionMethod::Lab2: return 2;
     default: return 0;
     }
 }
@@ -56,7 +56,7 @@ void BuildNoiseReductionPrograms(AmbrelGraphicsController& engine)
     // Saving may filter at the requested scale so that the full-resolution render matches.
     const int32_t n = nr.scaleOnSave ? c.record.KernelByRequested(nr.dimension) : c.record.KernelByScale(nr.dimension);
     const double spacing = nr.scaleOnSave ? c.record.inverseRequestedScale : c.record.inverseScale;
-    const int32_t vertical = NoiseReductionVerticalLuminanceMode(engine.colorCorrectionMethod);
+    const int32_t vertical = NoiseReductionVerticalLuminanceMode(engine.colorCorrection.method);
     constexpr int32_t horizontal = 4;
 
     SS::BuildFlowRangeWeightedBlurProgram(c.Slot(kPairNoiseFlowFieldGPUImage), nr.flowField.shaderSameAsGPUImage, n,
@@ -99,12 +99,12 @@ void BuildGaussianPrograms(AmbrelGraphicsController& engine)
     const sSmoothing& smoothing = engine.smoothing;
     const int32_t n = c.record.KernelByRequested(5);
     const double spacing = c.record.inverseRequestedScale;
-    if (smoothing.type == 0) {
+    if (smoothing.type == eGaussianType::Isotropic) {
         SS::BuildScaledBlurPassProgram(c.Slot(kPairSmoothingSecond), n, 3, 0, false, false, 0, c.cap, c.precision,
                                        smoothing.sigmaS, spacing);
         SS::BuildScaledBlurPassProgram(c.Slot(kPairSmoothingFirst), n, 3, 1, false, false, 0, c.cap, c.precision,
                                        smoothing.sigmaS, spacing);
-    } else if (smoothing.type == 1) {
+    } else if (smoothing.type == eGaussianType::FlowField) {
         SS::BuildFlowBlurProgram(c.Slot(kPairSmoothingFirst), 4, n, true, c.cap, c.precision, false, false,
                                  smoothing.sigmaS, spacing);
     }

@@ -19,40 +19,26 @@ using QV::Math::CVector3;
 
 namespace {
 
-constexpr int32_t kStyleCIE = 0;
-constexpr int32_t kStyleNoneWithColorAdjustments = 2;
-constexpr int32_t kStyleNone = 3;
-
 } // namespace
 
 // --- Noise reduction and structure tensor ------------------------------------------------
 
-bool NoiseReductionRuns(const AmbrelGraphicsController& engine)
-{
-    const sNoiseReduction& nr = engine.noiseReduction;
-    if (!nr.on || engine.luminanceStyle == kStyleNone)
-        return false;
-    return nr.type != 2 || nr.bilateral.sigmaR > 0.005f;
-}
-
 bool StructureTensorNeeded(const AmbrelGraphicsController& engine)
 {
-    const int32_t type = engine.noiseReduction.type;
-    return engine.smoothing.type == 1 || engine.smoothing.lineIntegral ||
-           (NoiseReductionRuns(engine) && (type == 0 || type == 2));
+    const eNoiseReductionType type = engine.noiseReduction.type;
+    return engine.smoothing.type == eGaussianType::FlowField || engine.smoothing.lineIntegral ||
+           (NoiseReductionRuns(engine) && type != eNoiseReductionType::IsotropicGPUImage);
 }
 
 int32_t InputProgramPair(const AmbrelGraphicsController& engine)
 {
-    if (NoiseReductionRuns(engine) && engine.noiseReduction.type == 1 && !StructureTensorNeeded(engine))
+    if (NoiseReductionRuns(engine) && engine.noiseReduction.type == eNoiseReductionType::IsotropicGPUImage && !StructureTensorNeeded(engine))
         return 6;
-    switch (engine.colorCorrectionMethod) {
-    case 4:  // Lab0
-    case 5:  // Yxy
-    case 6:  // Lab1
-        return 4;
-    case 7:  // Lab2
-        return 5;
+    switch (engine.colorCorrection.method) {
+    case eColorCorrectionMethod::Lab0:
+    case eColorCorrectionMethod::Yxy:
+    case eColorCorrectionMethod::Lab1: return 4;
+    case eColorCorrectionMethod::Lab2: return 5;
     default: return 3;
     }
 }
@@ -89,14 +75,14 @@ void AmbrelGraphicsController::RenderFrame()
     }
 
     bool present = true;
-    if (videoRecording.mode == 2 && Target() != kRenderTargetScreen)
+    if (videoRecording.mode == eRecordingMode::Idle && Target() != kRenderTargetScreen)
         present = frameDivider != 0 && frameRate.GetTickCount() % static_cast<uint64_t>(frameDivider) == 0;
-    const bool directOutput = reducedProcessing && videoRecording.mode == 2 && Target() != kRenderTargetOffscreen;
+    const bool directOutput = reducedProcessing && videoRecording.mode == eRecordingMode::Idle && Target() != kRenderTargetOffscreen;
 
     sPassContext pass(*this);
     pass.device->MakeCurrent();
 
-    const bool recording = videoRecording.mode != 2;
+    const bool recording = videoRecording.mode != eRecordingMode::Idle;
     bool recordThisFrame = false;
     if (recording) {
         sVideoRecording& r = videoRecording;
@@ -117,9 +103,9 @@ void AmbrelGraphicsController::RenderFrame()
 
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
     const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
-    const bool smoothingOn = smoothing.type != kGaussianNone;
+    const bool smoothingOn = smoothing.type != eGaussianType::None;
 
-    if (styleStageMode == 1) {
+    if (styleStageMode == eStyleStageMode::RenderFromKept) {
         RenderStylePasses(recording, present, directOutput, smoothingOn, smoothing.lineIntegral, colorProgram, 0,
                           outputs);
     } else {
@@ -151,13 +137,13 @@ void AmbrelGraphicsController::RenderFrame()
         if (NoiseReductionRuns(*this))
             RenderNoiseReduction(pass);
 
-        if (luminanceStyle == kStyleCIE) {
+        if (luminanceStyle == eLuminanceStyle::CIE) {
             RenderCIEContrast(recording, present, directOutput);
         } else {
             currentOutput = a;
-            const bool styleColor = luminanceStyle == kStyleNoneWithColorAdjustments;
+            const bool styleColor = luminanceStyle == eLuminanceStyle::NoneWithColorAdjustments;
             const bool straightToScreen =
-                directOutput && styleStageMode != 0 && (!styleColor || StylePassesIdle(*this));
+                directOutput && styleStageMode != eStyleStageMode::RenderAndKeep && (!styleColor || StylePassesIdle(*this));
             if (straightToScreen) {
                 pass.BeginScreen(outputViewport);
                 pass.Bind({a});
@@ -195,34 +181,22 @@ void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
     const CVector2<float>& texel = levelTexelSizes[0];
     const sNoiseReduction& nr = noiseReduction;
     int32_t first = kPairNoiseBilateral;
-    if (nr.type == 0)
+    if (nr.type == eNoiseReductionType::FlowFieldGPUImage)
         first = kPairNoiseFlowFieldGPUImage;
-    else if (nr.type == 1)
+    else if (nr.type == eNoiseReductionType::IsotropicGPUImage)
         first = kPairNoiseIsotropicGPUImage;
     for (int32_t step = 0; step < 2; ++step) {
         IShaderProgram* program = pass.Program(first + step);
         ITexture2D* source = step == 0 ? a : spare;
         ITexture2D* target = step == 0 ? spare : a;
         pass.Begin(levelFramebuffers[0], target);
-        if (nr.type == 1) {
+        if (nr.type == eNoiseReductionType::IsotropicGPUImage) {
             pass.Bind({source});
         } else {
             pass.Bind({source, FlowFieldTexture()});
         }
-        if (program) {
-            if (nr.type == 0) {
-                program->SetUniform1f("uDistanceFromCenterFactor", nr.flowField.distanceFactor);
-                program->SetUniform2f("uInvTextureDimensions",
-                                      CVector2<float>(texel.x * nr.flowField.spacingFactor,
-                                                      texel.y * nr.flowField.spacingFactor));
-            } else if (nr.type == 1) {
-                program->SetUniform1f("uDistanceFromCenterFactor", nr.isotropic.distanceFactor);
-                program->SetUniform1f("uInvTextureDimension",
-                                      nr.isotropic.spacingFactor * (step == 0 ? texel.x : texel.y));
-            } else {
-                program->SetUniform2f("uInvTextureDimensions", texel);
-            }
-        }
+        if (program)
+            ApplyUniforms(*program, NoiseReductionUniforms(nr, texel, step));
         pass.Draw(first + step);
     }
 }
@@ -239,7 +213,7 @@ void AmbrelGraphicsController::ComputeOutputMatrices()
     CMatrix4<float> p;
     if (frontFacing) {
         p = upright;
-    } else if (videoRecording.mode == 0) {
+    } else if (videoRecording.mode == eRecordingMode::RealTime) {
         p = mirrored;
     } else if (time.value == 0) {
         p = upright;
@@ -267,12 +241,12 @@ void AmbrelGraphicsController::ApplyInputProjection()
 bool AmbrelGraphicsController::RecordFrame()
 {
     sVideoRecording& r = videoRecording;
-    if (r.mode == 0) {
+    if (r.mode == eRecordingMode::RealTime) {
         if (r.recorder)
             r.recorder->recordFrame();
         return true;
     }
-    if (r.mode == 1) {
+    if (r.mode == eRecordingMode::VideoAsset) {
         // A buffer the frame cannot be read into (a stride below the frame's row) is reported,
         // not passed on as a delivered frame.
         if (r.outputPixels && !ReadOutputFrame(r.outputPixels, r.outputBytesPerRow))
@@ -288,8 +262,8 @@ void AmbrelGraphicsController::DrawBlackImage()
 {
     static const uint8_t black[16] = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
     SetInputPixels(sFrameTime::Make(0, 60), 2, 2, 2, 2, 0, 0, 2, 2, false, 0, kPixelFormatBGRA, black);
-    const int32_t style = luminanceStyle;
-    luminanceStyle = kStyleNone;
+    const eLuminanceStyle style = luminanceStyle;
+    luminanceStyle = eLuminanceStyle::None;
     RenderFrame();
     luminanceStyle = style;
     frameDirty = true;
@@ -359,9 +333,9 @@ std::vector<float> AmbrelGraphicsController::ContrastLevelStrengths() const
     const int32_t levels = std::clamp(levelCount, 2, 7);
     const int32_t count = levels - 1;  // levels L − 2 down to 0
     std::vector<float> strengths(count);
-    const float level0 = levelContrastStrengths[0], level1 = levelContrastStrengths[1],
-                level2 = levelContrastStrengths[2];
-    if (cie.contrastEquation != 0) {
+    const float level0 = cie.levelContrastStrengths[0], level1 = cie.levelContrastStrengths[1],
+                level2 = cie.levelContrastStrengths[2];
+    if (cie.contrastEquation != eContrastEquation::Paper) {
         for (int32_t j = 0; j < count; ++j)
             strengths[j] = j == 0 ? level2 : j == 1 ? level1 : level0;
         return strengths;

@@ -109,7 +109,7 @@ public:
 
     std::shared_ptr<sBitmap> Run(const AmbrelGraphicsController::PixelSource& source)
     {
-        if (e.videoRecording.mode != 2)
+        if (e.videoRecording.mode != eRecordingMode::Idle)
             return nullptr;
         if (!q.IsValid()) {
             std::fprintf(stderr, "full-resolution render refused: %d x %d crop %d x %d at %d, %d into %d x %d\n",
@@ -306,7 +306,7 @@ private:
     bool ReadBack(const sTile& tile, int32_t slot)
     {
         ITexture2D* output = e.currentOutput;
-        IFramebufferObject* framebuffer = e.levelFramebuffers.empty() ? nullptr : e.levelFramebuffers[0];
+        IFramebufferObject* framebuffer = e.levelFramebuffers.empty() ? nullptr : e.levelFramebuffers[0].get();
         if (!output || !framebuffer) {
             std::fprintf(stderr, "full-resolution render: tile at %d, %d has no output\n", tile.x, tile.y);
             return false;
@@ -379,7 +379,7 @@ std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderToImageTiles(int32_t in
 
 std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderCurrentImageToImage()
 {
-    if (!inputTextures[0].texture || videoRecording.mode != 2)
+    if (!inputTextures[0].texture || videoRecording.mode != eRecordingMode::Idle)
         return nullptr;
     // Level 0 keeps the processing size offscreen and follows the viewport on screen: a
     // standing target other than offscreen is configured for the snapshot and back after it.

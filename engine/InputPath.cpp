@@ -113,7 +113,7 @@ void ConfigureWhenNeeded(AmbrelGraphicsController& e, const std::array<int32_t, 
 ITexture2D* ReadBackSource(const AmbrelGraphicsController& e)
 {
     const sVideoRecording& r = e.videoRecording;
-    return r.ringActive ? r.ringTextures[(r.ringIndex + 2 + 4) % 4] : e.currentOutput;
+    return r.ringActive ? r.ringTextures[(r.ringIndex + 2 + 4) % 4].get() : e.currentOutput;
 }
 
 } // namespace
@@ -250,7 +250,9 @@ void AmbrelGraphicsController::ComputeInputGeometry(int32_t inWidth, int32_t inH
     }
     outputViewport[2] = AtLeastOne(outputViewport[2]);
     outputViewport[3] = AtLeastOne(outputViewport[3]);
-    letterbox = outputViewport[0] != 0 ? 1 : outputViewport[1] != 0 ? 0 : 2;
+    letterbox = outputViewport[0] != 0   ? eLetterbox::LeftAndRight
+                : outputViewport[1] != 0 ? eLetterbox::TopAndBottom
+                                         : eLetterbox::None;
 
     // Texture matrix: the unit square onto the crop, turned by the orientation.
     const float w = static_cast<float>(inWidth), h = static_cast<float>(inHeight);
@@ -387,7 +389,7 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
             levelColorTextures[i] = make(linear, levelW(i), levelH(i), FORMAT_RGBA, FORMAT_BGRA,
                                          PIXEL_TYPE_UNSIGNED_BYTE, i > 0 && textureStorage);
         halfColorTexture = rgba8(levelW(1), levelH(1), textureStorage);
-        for (ITexture2D*& output : outputTextures)
+        for (OwnedTexture& output : outputTextures)
             output = make(linear, levelW(0), levelH(0), FORMAT_RGBA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, false);
         for (int32_t i = 0; i < 6; ++i) {
             levelPairTextures[i][0] = red(linear, levelW(i), levelH(i));
@@ -409,7 +411,7 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
         }
     }
     if (!unitTextures[0])
-        for (ITexture2D*& unit : unitTextures)
+        for (OwnedTexture& unit : unitTextures)
             unit = red(nearest, 1, 1);
 }
 
@@ -417,7 +419,7 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
 
 void AmbrelGraphicsController::SetFrontFacing(bool value)
 {
-    if (videoRecording.mode != 2 || value == frontFacing)
+    if (videoRecording.mode != eRecordingMode::Idle || value == frontFacing)
         return;
     frontFacing = value;
     matricesDirty = true;
@@ -429,11 +431,11 @@ void AmbrelGraphicsController::SetLandscape(bool value)
         return;
     landscape = value;
     // Only ever requests an update: a change during a recording must not cancel one pending.
-    if (videoRecording.mode == 2)
+    if (videoRecording.mode == eRecordingMode::Idle)
         matricesDirty = true;
 }
 
-void AmbrelGraphicsController::SetShowOriginal(int32_t style)
+void AmbrelGraphicsController::SetShowOriginal(eLuminanceStyle style)
 {
     luminanceStyle = style;
     frameDirty = true;
@@ -442,7 +444,7 @@ void AmbrelGraphicsController::SetShowOriginal(int32_t style)
 
 void AmbrelGraphicsController::SetAudio(const AudioSampleRef& sampleBuffer)
 {
-    if (videoRecording.mode == 0 && videoRecording.recorder)
+    if (videoRecording.mode == eRecordingMode::RealTime && videoRecording.recorder)
         videoRecording.recorder->recordAudio(sampleBuffer);
 }
 
@@ -487,9 +489,9 @@ bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRo
     IDevice* device = CDevice::GetCurrentDevice();
     IFramebuffer* framebuffers = device->GetFramebuffer();
     ITexture2D* source = ReadBackSource(*this);
-    IFramebufferObject* framebuffer = videoRecording.ringActive ? videoFramebuffer
+    IFramebufferObject* framebuffer = videoRecording.ringActive ? videoFramebuffer.get()
                                       : levelFramebuffers.empty() ? nullptr
-                                                                  : levelFramebuffers[0];
+                                                                  : levelFramebuffers[0].get();
     if (!pixels || !source || !framebuffer)
         return false;
     const int32_t width = source->GetWidth(), height = source->GetHeight();

@@ -14,11 +14,6 @@ using EngineParameters::kEpsilon;
 
 namespace {
 
-enum eLuminanceStyle : int32_t { kStyleCIE = 0, kStyleLocalLaplacian = 1, kStyleNoneWithColor = 2, kStyleNone = 3 };
-enum eBrightnessMethod : int32_t { kMethodCIE = 0, kMethodCIEVar = 1, kMethodShadowsHighlights = 2, kMethodCIEAndSH = 3 };
-constexpr int32_t kContrastEquationPaper = 0;
-constexpr int32_t kNoiseFlowFieldBilateral = 2;
-
 // Vignette: the begin distance runs from the corner distance (no vignette) down to this.
 constexpr float kVignetteCorner = 0.707107f;
 constexpr float kVignetteNearest = 0.116f;
@@ -80,12 +75,12 @@ float ToRange(float a, const sValueRange& range) { return Clamp01((a - range.min
 
 std::pair<std::string_view, bool> AmbrelGraphicsController::BrightnessTarget(std::string_view modeId) const
 {
-    if (luminanceStyle == kStyleNoneWithColor || luminanceStyle == kStyleNone)
+    if (luminanceStyle == eLuminanceStyle::NoneWithColorAdjustments || luminanceStyle == eLuminanceStyle::None)
         return {"CA Exponential Brightness Strength", false};
     for (const sModeBrightnessTarget& target : kModeBrightnessTargets)
         if (target.mode == modeId)
             return {target.parameter, target.inverted};
-    if (brightnessMethod == kMethodShadowsHighlights)
+    if (brightness.method == eBrightnessMethod::ShadowsHighlights)
         return {"Alg SH Shadows Strength", false};
     return {"Alg CIE Brightness Strength", false};
 }
@@ -93,10 +88,10 @@ std::pair<std::string_view, bool> AmbrelGraphicsController::BrightnessTarget(std
 std::string_view AmbrelGraphicsController::ContrastTarget() const
 {
     switch (luminanceStyle) {
-    case kStyleCIE:
-        return cie.contrastEquation == kContrastEquationPaper ? "CIE Contrast K Strength"
+    case eLuminanceStyle::CIE:
+        return cie.contrastEquation == eContrastEquation::Paper ? "CIE Contrast K Strength"
                                                               : "CIE Non-CIE Contrast Strength Scale";
-    case kStyleLocalLaplacian: return {};
+    case eLuminanceStyle::LocalLaplacian: return {};
     default: return "CA Contrast Strength";
     }
 }
@@ -167,7 +162,7 @@ float AmbrelGraphicsController::GetVignette() const
 
 void AmbrelGraphicsController::SetNoise(float value, bool requestRender)
 {
-    if (noiseReduction.type != kNoiseFlowFieldBilateral)
+    if (noiseReduction.type != eNoiseReductionType::FlowFieldBilateral)
         return;
     const float v = Clamp01(value);
     const float n = std::pow(v, kNoiseExponent);
@@ -184,7 +179,7 @@ void AmbrelGraphicsController::SetNoise(float value, bool requestRender)
 
 float AmbrelGraphicsController::GetNoise() const
 {
-    if (noiseReduction.type != kNoiseFlowFieldBilateral)
+    if (noiseReduction.type != eNoiseReductionType::FlowFieldBilateral)
         return 0.0f;
     const sBilateralFilter& bilateral = noiseReduction.bilateral;
     // The widest range sigma comes back from its parameter a rounding step short of 0.1; the

@@ -1,7 +1,6 @@
 // Setting and reading the engine's parameters by name.
 
 #include <cmath>
-#include <type_traits>
 
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/ParameterTable.h"
@@ -11,32 +10,9 @@ using namespace EngineParameters;
 
 namespace {
 
-float ReadField(AmbrelGraphicsController& engine, const Field& field)
+float ReadField(const AmbrelGraphicsController& engine, const sField& field)
 {
-    return std::visit(
-        [&engine](auto accessor) -> float {
-            if constexpr (std::is_same_v<decltype(accessor), std::monostate>)
-                return NAN;
-            else
-                return static_cast<float>(accessor(engine));
-        },
-        field);
-}
-
-void WriteField(AmbrelGraphicsController& engine, const Field& field, float internal)
-{
-    std::visit(
-        [&engine, internal](auto accessor) {
-            if constexpr (!std::is_same_v<decltype(accessor), std::monostate>) {
-                auto& target = accessor(engine);
-                using T = std::remove_reference_t<decltype(target)>;
-                if constexpr (std::is_same_v<T, bool>)
-                    target = internal != 0.0f;
-                else
-                    target = static_cast<T>(internal);
-            }
-        },
-        field);
+    return field ? field.get(engine) : NAN;
 }
 
 // The change test: floats compare their normalised forms, the others their stored values.
@@ -60,8 +36,8 @@ void Apply(AmbrelGraphicsController& engine, const sParameter& parameter, float 
         return;
 
     const bool gateBefore = parameter.gate && parameter.gate(engine);
-    const bool activeBefore = parameter.active && parameter.active(engine);
-    WriteField(engine, parameter.field, internal);
+    const uint64_t activityBefore = parameter.stage ? parameter.stage->activity(engine) : 0;
+    parameter.field.set(engine, internal);
 
     switch (parameter.effect) {
     case eEffect::None: break;
@@ -69,18 +45,16 @@ void Apply(AmbrelGraphicsController& engine, const sParameter& parameter, float 
         if (!parameter.gate || gateBefore || parameter.gate(engine))
             engine.ReleasePrograms(parameter.pairs);
         break;
-    case eEffect::Uniform:
-        if (!parameter.gate || parameter.gate(engine))
-            parameter.push(engine);
-        break;
-    case eEffect::Crossing: {
-        if (parameter.gate && !parameter.gate(engine))
-            break;
-        const bool activeAfter = parameter.active(engine);
-        if (activeBefore != activeAfter)
-            engine.ReleasePrograms(parameter.pairs);
-        else if (activeAfter)
-            parameter.push(engine);
+    case eEffect::Stage: {
+        const sProcessingStage& stage = *parameter.stage;
+        const uint64_t activityAfter = stage.activity(engine);
+        if (activityBefore == activityAfter) {
+            engine.PushStageUniforms(stage);
+        } else {
+            if (stage.released)
+                stage.released(engine, activityBefore, activityAfter);
+            engine.ReleasePrograms({stage.pair});
+        }
         break;
     }
     case eEffect::Custom: parameter.custom(engine, old); break;
@@ -102,9 +76,7 @@ float AmbrelGraphicsController::GetAdjustment(const std::string& name) const
     const sParameter* parameter = FindParameter(name);
     if (!parameter || parameter->kind == eKind::Ignored)
         return NAN;
-    // The accessors hand out references; reading through them changes nothing.
-    auto& engine = const_cast<AmbrelGraphicsController&>(*this);
-    return ValueFromInternal(*parameter, ReadField(engine, parameter->field));
+    return ValueFromInternal(*parameter, ReadField(*this, parameter->field));
 }
 
 std::vector<std::pair<std::string, std::vector<std::string>>> AmbrelGraphicsController::AdjustmentCategories()
@@ -137,8 +109,7 @@ void AmbrelGraphicsController::SetVignetteRange(float begin, float end)
     if (std::isnan(begin) || std::isnan(end) || (begin == range.x && end == range.y))
         return;
     range.Set(begin, end);
-    if (colorAdjustment.vignette)
-        SetPairUniform(kPairColorAdjustment, "uVignetteRange", VignetteRangeUniform(range));
+    PushStageUniforms(kColorAdjustmentStage);
 }
 
 void AmbrelGraphicsController::SetPhotoFilterColor(float r, float g, float b)
@@ -149,6 +120,5 @@ void AmbrelGraphicsController::SetPhotoFilterColor(float r, float g, float b)
     if (!DiffersFrom(r, color.x) && !DiffersFrom(g, color.y) && !DiffersFrom(b, color.z))
         return;
     color.Set(r, g, b);
-    if (IsPhotoFilterActive())
-        SetPairUniform(kPairColorAdjustment, "uPhotoFilterColor", color * 2.0f);
+    PushStageUniforms(kColorAdjustmentStage);
 }

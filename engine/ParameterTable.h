@@ -5,18 +5,19 @@
 // A change reaches the pipeline in one of these ways:
 //  - Release: the named pairs are deleted and both variants marked stale, so that the next
 //    frame rebuilds them with new text (optionally only while a gate holds before or after).
-//  - Uniform: the named uniform is set on both built programs of the pair (while a gate holds).
-//  - Crossing: the parameter's stage is active when its value is away from a neutral value;
-//    entering or leaving that state releases the pair, staying active sets the uniform.
+//  - Stage: the parameter feeds a processing stage. When the change turns a step of the stage
+//    on or off (its text changes) the stage's pair is released; otherwise the stage's uniform
+//    list, the same one its builder sets, goes to both built programs of the pair.
 //  - Custom: a rule of its own (colour-correction method, looks).
 
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 class AmbrelGraphicsController;
+struct sEngineSettings;
+struct sProcessingStage;
 
 namespace EngineParameters {
 
@@ -30,7 +31,7 @@ enum class eKind {
     Ignored,  // accepted and dropped; no getter
 };
 
-enum class eEffect { None, Release, Uniform, Crossing, Custom };
+enum class eEffect { None, Release, Stage, Custom };
 
 enum eCategory : uint32_t {
     kGlobal = 1u << 0,
@@ -53,10 +54,17 @@ enum eCategory : uint32_t {
 extern const std::array<std::string_view, 15> kCategoryNames;
 
 using Engine = AmbrelGraphicsController;
-using Field = std::variant<std::monostate, float& (*)(Engine&), int32_t& (*)(Engine&), bool& (*)(Engine&)>;
 using Predicate = bool (*)(const Engine&);
-using Action = void (*)(Engine&);
 using CustomAction = void (*)(Engine&, float oldInternal);
+
+// Where a parameter is stored among the engine's settings, read and written as a float (a
+// mode as its index, a flag as 0 or 1). Empty for a parameter that is not stored.
+struct sField {
+    float (*get)(const sEngineSettings&) = nullptr;
+    void (*set)(sEngineSettings&, float internal) = nullptr;
+
+    explicit operator bool() const { return get != nullptr; }
+};
 
 struct sParameter {
     std::string_view name;
@@ -64,28 +72,22 @@ struct sParameter {
     int32_t choices = 0;
     int32_t firstSize = 0;
     float low = 0.0f, high = 1.0f;
-    float defaultValue = 0.0f;  // internal
+    float defaultValue = 0.0f;  // internal, read from the default settings
     bool testsChange = true;
     uint32_t categories = 0;
-    Field field;
+    sField field;
 
     eEffect effect = eEffect::None;
     std::vector<int32_t> pairs;
-    std::vector<std::string_view> uniforms;
-    Predicate gate = nullptr;    // Release: before or after; Uniform, Crossing: after
-    Predicate active = nullptr;  // Crossing
-    Action push = nullptr;       // Uniform, Crossing
+    Predicate gate = nullptr;  // Release: before or after
+    const sProcessingStage* stage = nullptr;
     CustomAction custom = nullptr;
 
     // Chained modifiers used by the table.
     sParameter& Untested() { testsChange = false; return *this; }
     sParameter& Releases(std::vector<int32_t> p, Predicate when = nullptr);
-    sParameter& Pushes(int32_t pair, std::vector<std::string_view> names, Action action,
-                       Predicate when = nullptr);
-    sParameter& Crosses(int32_t pair, std::vector<std::string_view> names, Predicate isActive,
-                        Action action, Predicate when = nullptr);
-    sParameter& Custom(CustomAction action, std::vector<int32_t> p,
-                       std::vector<std::string_view> names = {});
+    sParameter& Updates(const sProcessingStage& s);
+    sParameter& Custom(CustomAction action, std::vector<int32_t> p);
 };
 
 // The hundred parameters in registry order (the order of the category list).

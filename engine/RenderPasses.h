@@ -80,10 +80,8 @@ private:
     bool screen = false;
 };
 
-// Stage selection of a frame, from the engine's parameters.
-// Noise reduction runs when switched on, never under "Luminance Style" None, and for the
-// bilateral type only above its smallest range sigma.
-bool NoiseReductionRuns(const AmbrelGraphicsController& engine);
+// Stage selection of a frame, from the engine's parameters (whether noise reduction runs: its
+// stage file).
 // The flow field is needed by flow-field smoothing, the line integral and the flow-field noise
 // reductions.
 bool StructureTensorNeeded(const AmbrelGraphicsController& engine);
@@ -93,15 +91,12 @@ int32_t InputProgramPair(const AmbrelGraphicsController& engine);
 // How many line-integral passes a frame runs (none below one).
 int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine);
 
-// "Gaussian Type" None: no smoothing pass.
-inline constexpr int32_t kGaussianNone = 2;
-
 // Whether the passes every style ends with have nothing to do: no colour-adjustment program, no
 // smoothing and no line integral. With direct output the stage may then draw straight to the screen.
 inline bool StylePassesIdle(const AmbrelGraphicsController& engine)
 {
     return !engine.shaderSets[kPairColorAdjustment][engine.ProgramVariant()] &&
-           engine.smoothing.type == kGaussianNone && !engine.smoothing.lineIntegral;
+           engine.smoothing.type == eGaussianType::None && !engine.smoothing.lineIntegral;
 }
 
 // How many pyramid levels the CIE contrast chain uses ("CIE Contrast Levels", 4 to 7).

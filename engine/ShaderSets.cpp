@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
+#include "engine/OwnedGpuObject.h"
 #include "gpu/Device.h"
 
 int32_t ScaledKernelSize(int32_t baseSize, float scale)
@@ -64,19 +66,17 @@ CShaderSetsShaderProgram::~CShaderSetsShaderProgram() { Release(); }
 
 void CShaderSetsShaderProgram::Release(int32_t variant)
 {
-    QV::Graphics::IShaderProgram*& program = programs[variant];
+    QV::Graphics::IShaderProgram* program = std::exchange(programs[variant], nullptr);
     if (!program)
         return;
-    QV::Graphics::IDevice* device = QV::Graphics::CDevice::GetCurrentDevice();
-    if (!device) {
-        // Deleting a GL program needs its context; without one the object is left behind
-        // rather than deleted against no context.
-        std::fprintf(stderr, "program released without a current graphics device\n");
-        program = nullptr;
+    QV::Graphics::IDevice* owner = device ? device : QV::Graphics::CDevice::GetCurrentDevice();
+    if (!owner) {
+        // Deleting a GL program needs its context; without a device to name one the object is
+        // left behind rather than deleted against no context.
+        std::fprintf(stderr, "program released without a graphics device\n");
         return;
     }
-    device->GetShader()->DeleteProgram(program);
-    program = nullptr;
+    WithDeviceCurrent(*owner, [owner, program] { owner->GetShader()->DeleteProgram(program); });
 }
 
 void CShaderSetsShaderProgram::Release()

@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 namespace QV::Graphics {
+class IDevice;
 class IShaderProgram;
 }
 
@@ -107,10 +108,12 @@ enum eProgramPair : int32_t {
 inline constexpr std::initializer_list<int32_t> kScaledProgramPairs = {
     8, 9, 10, 13, 14, 16, 17, 18, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 39, 40};
 
-// One program per resolution variant. Owns both; destroying the pair deletes them through the
-// current device's shader manager.
+// One program per resolution variant. Owns both; releasing or destroying the pair returns them
+// to the shader manager of the device they were made with (the one attached, else the current
+// one), with that device current for the moment.
 struct CShaderSetsShaderProgram {
     QV::Graphics::IShaderProgram* programs[2] = {nullptr, nullptr};
+    QV::Graphics::IDevice* device = nullptr;
 
     CShaderSetsShaderProgram() = default;
     CShaderSetsShaderProgram(const CShaderSetsShaderProgram&) = delete;
@@ -135,6 +138,13 @@ public:
     CShaderSets() = default;
     CShaderSets(const CShaderSets&) = delete;
     CShaderSets& operator=(const CShaderSets&) = delete;
+
+    // The device every program of the sets is made with.
+    void AttachDevice(QV::Graphics::IDevice* device)
+    {
+        for (CShaderSetsShaderProgram& pair : pairs)
+            pair.device = device;
+    }
 
     CShaderSetsShaderProgram& operator[](int32_t pair) { return pairs[pair]; }
     const CShaderSetsShaderProgram& operator[](int32_t pair) const { return pairs[pair]; }

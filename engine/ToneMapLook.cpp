@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "engine/AmbrelGraphicsController.h"
@@ -14,23 +13,6 @@
 #include "platform/imageio/ImageIO.h"
 
 using namespace QV::Graphics;
-
-namespace {
-
-constexpr int32_t kLookGotham = 1;
-constexpr int32_t kLookInkwell = 15;
-
-// Which look each live look texture was made for, so that a texture left over from another
-// look is never sampled for the current one, whoever forgot to delete it.
-std::map<const ITexture2D*, int32_t>& TextureLooks()
-{
-    static std::map<const ITexture2D*, int32_t> looks;
-    return looks;
-}
-
-void ForgetTexture(const ITexture2D* texture) { TextureLooks().erase(texture); }
-
-} // namespace
 
 std::optional<sLookImage> ConvertLookImage(int32_t lookIndex, const platform::ImageBitmap& bitmap, std::string* reason)
 {
@@ -94,13 +76,7 @@ static std::string LookImagePath(const std::string& directory, const std::string
     return {};
 }
 
-int32_t LoadedToneMapLook(const AmbrelGraphicsController& engine)
-{
-    if (!engine.lookTexture)
-        return -1;
-    const auto it = TextureLooks().find(engine.lookTexture);
-    return it == TextureLooks().end() ? -1 : it->second;
-}
+int32_t LoadedToneMapLook(const AmbrelGraphicsController& engine) { return engine.lookTexture.Look(); }
 
 void LoadToneMapLook(AmbrelGraphicsController& engine)
 {
@@ -111,10 +87,7 @@ void LoadToneMapLook(AmbrelGraphicsController& engine)
         if (LoadedToneMapLook(engine) == look)
             return;
         // Made for another look (or not by this loader): never sample it for this one.
-        ForgetTexture(engine.lookTexture);
         engine.ReleaseLookTexture();
-        if (engine.lookTexture)
-            return;
     }
     IDevice* device = CDevice::GetCurrentDevice();
     if (!device)
@@ -167,6 +140,5 @@ void LoadToneMapLook(AmbrelGraphicsController& engine)
                      ToneMapLookTable[static_cast<size_t>(look)].displayName);
         return;
     }
-    engine.lookTexture = texture;
-    TextureLooks()[texture] = look;
+    engine.lookTexture.Take(texture, look);
 }

@@ -13,6 +13,11 @@ struct sToneMapLook {
 
 constexpr int32_t kToneMapLookCount = 65;
 
+// The monochrome looks with a formula of their own, and the colour look drawn as a grey.
+constexpr int32_t kLookGotham = 1;
+constexpr int32_t kLookWillow = 9;
+constexpr int32_t kLookInkwell = 15;
+
 extern const std::array<sToneMapLook, kToneMapLookCount> ToneMapLookTable;
 
 // A look is active when one is selected and both of its strengths are away from zero.

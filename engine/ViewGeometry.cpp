@@ -77,5 +77,5 @@ void AmbrelGraphicsController::SetCompareAngle(float radians)
 void AmbrelGraphicsController::PushSplitUniform()
 {
     if (colorAdjustment.split.on)
-        SetPairUniform(kPairColorAdjustment, "uSplit", SplitUniform());
+        PushStageUniforms(kColorAdjustmentStage);
 }

@@ -68,7 +68,11 @@ class GraphicsView : public UIView {
 public:
     // The engine's styleStageMode around a redraw: render and keep the intermediate result,
     // render from the kept result, or neither.
-    enum CachedTextureState : int32_t { kCacheTexture = 0, kUseCachedTexture = 1, kNoCachedTexture = 2 };
+    enum CachedTextureState : int32_t {
+        kCacheTexture = ModeIndex(eStyleStageMode::RenderAndKeep),
+        kUseCachedTexture = ModeIndex(eStyleStageMode::RenderFromKept),
+        kNoCachedTexture = ModeIndex(eStyleStageMode::Neither),
+    };
 
     // Image-data block of processImageData: (width, height, orientation, engine pixel format
     // 1 BGRA / 2 RGBA, pixels valid during the call, real picture) → the render result or null.
@@ -307,7 +311,7 @@ private:
     std::unique_ptr<AmbrelGraphicsController> graphicsController_;
     bool squareAspectRatio_ = false;
     bool showOriginal_ = false;
-    int32_t styleBeforeShowOriginal_ = 0;
+    eLuminanceStyle styleBeforeShowOriginal_ = eLuminanceStyle::CIE;
     bool wasAnimatingWhenResigningActive_ = false;
     std::optional<CGRect> lastBounds_;
 

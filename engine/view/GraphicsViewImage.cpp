@@ -34,8 +34,8 @@ void GraphicsView::useCachedTextureState(int32_t state, const Block& block) {
         if (block) block();
         return;
     }
-    const int32_t saved = engine()->styleStageMode;
-    engine()->styleStageMode = state;
+    const eStyleStageMode saved = engine()->styleStageMode;
+    engine()->styleStageMode = static_cast<eStyleStageMode>(state);
     if (block) block();
     engine()->styleStageMode = saved;
 }
@@ -243,14 +243,13 @@ UIImagePtr GraphicsView::drawImageToImageUsingCameraViewport(const UIImagePtr& i
 
 void GraphicsView::setShowOriginal(bool show) {
     if (graphicsController_) {
-        constexpr int32_t kStyleNone = 3;
         // Remember the style in use when the original is first shown, and bring it back after
         // (unless another style was chosen in the meantime: that one stays).
         AmbrelGraphicsController* e = engine();
         if (show && !showOriginal_) styleBeforeShowOriginal_ = e->luminanceStyle;
         if (show)
-            e->SetShowOriginal(kStyleNone);
-        else if (showOriginal_ && e->luminanceStyle == kStyleNone)
+            e->SetShowOriginal(eLuminanceStyle::None);
+        else if (showOriginal_ && e->luminanceStyle == eLuminanceStyle::None)
             e->SetShowOriginal(styleBeforeShowOriginal_);
     }
     showOriginal_ = show;

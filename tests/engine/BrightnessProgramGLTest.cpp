@@ -45,51 +45,51 @@ TEST(BrightnessText, EachSettingWritesItsStatements)
     };
     const Case cases[] = {
         {"CIE Var at exponent and scale 1 is the plain form",
-         [](sBrightnessOptions& o) { o.method = 1; },
+         [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::CIEVar; },
          {"-0.13862943611199"},
          {"temp"}},
         {"CIE Var with scale 0.5",
-         [](sBrightnessOptions& o) { o.method = 1, o.varScale = 0.5f; },
+         [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::CIEVar, o.tone.varScale = 0.5f; },
          {"float temp = pow(-0.693147180559945 * log2(max(c0, 0.001)), 1.0);", "pow(0.15 * temp, "},
          {"-0.13862943611199"}},
-        {"brighten only", [](sBrightnessOptions& o) { o.brightenOnly = true; }, {"max(cie - c0, 0.0)"}, {"(cie - c0)"}},
+        {"brighten only", [](sBrightnessOptions& o) { o.tone.brightenOnly = true; }, {"max(cie - c0, 0.0)"}, {"(cie - c0)"}},
         {"levels alone read the input",
-         [](sBrightnessOptions& o) { o.method = 2, o.filmicStrength = 0.0f, o.levels.blackPoint = 0.1f; },
+         [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::ShadowsHighlights, o.tone.filmicStrength = 0.0f, o.tone.levels.blackPoint = 0.1f; },
          {"float cie = clamp("},
          {"img1", "uBrightnessStrength", "cie *= t"}},
-        {"filmic alone", [](sBrightnessOptions& o) { o.method = 2; }, {"    float cie = c0 * t;\n"}, {"img1"}},
+        {"filmic alone", [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::ShadowsHighlights; }, {"    float cie = c0 * t;\n"}, {"img1"}},
         {"shadows belong to methods 2 and 3 only",
-         [](sBrightnessOptions& o) { o.shadows.strength = 0.3f; },
+         [](sBrightnessOptions& o) { o.tone.shadows.strength = 0.3f; },
          {},
          {"uShadowsStrength"}},
         {"shadows and highlights after the CIE curve",
-         [](sBrightnessOptions& o) { o.method = 3, o.shadows.strength = 0.3f, o.highlights.strength = 0.7f; },
+         [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::CIEAndShadowsHighlights, o.tone.shadows.strength = 0.3f, o.tone.highlights.strength = 0.7f; },
          {"uniform vec2 uShadowsStrength;\nuniform vec2 uHighlightsStrength;\n", "cie = k5Shadows + k5Highlights - cie;"},
          {}},
         {"a shadows strength within 1e-6 of 0 is off",
-         [](sBrightnessOptions& o) { o.method = 3, o.shadows.strength = 0.0000005f; },
+         [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::CIEAndShadowsHighlights, o.tone.shadows.strength = 0.0000005f; },
          {},
          {"uShadowsStrength"}},
         {"a highlights strength within 1e-6 of 1 is neutral",
-         [](sBrightnessOptions& o) { o.method = 3, o.highlights.strength = 0.9999995f; },
+         [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::CIEAndShadowsHighlights, o.tone.highlights.strength = 0.9999995f; },
          {},
          {"uHighlightsStrength"}},
         {"a shadows strength 2e-6 from 0 is on",
-         [](sBrightnessOptions& o) { o.method = 2, o.shadows.strength = 0.000002f; },
+         [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::ShadowsHighlights, o.tone.shadows.strength = 0.000002f; },
          {"float cie = (w0 * k1)"},
          {}},
         {"levels and filmic within 1e-6 of neutral are off",
          [](sBrightnessOptions& o) {
-             o.method = 2, o.levels = {0.000001f, 0.5000005f, 0.9999995f}, o.filmicStrength = 0.000001f;
+             o.tone.method = eBrightnessMethod::ShadowsHighlights, o.tone.levels = {0.000001f, 0.5000005f, 0.9999995f}, o.tone.filmicStrength = 0.000001f;
          },
          {"vec4(texture2D(img0, vTexture0).r)"},
          {"cie"}},
-        {"filmic 2e-6 from 0 is on", [](sBrightnessOptions& o) { o.method = 2, o.filmicStrength = 0.000002f; },
+        {"filmic 2e-6 from 0 is on", [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::ShadowsHighlights, o.tone.filmicStrength = 0.000002f; },
          {"float cie = c0 * t;"}, {}},
-        {"a white point 2e-6 from 1 is on", [](sBrightnessOptions& o) { o.method = 2, o.levels.whitePoint = 0.999998f; },
+        {"a white point 2e-6 from 1 is on", [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::ShadowsHighlights, o.tone.levels.whitePoint = 0.999998f; },
          {"float cie = clamp("}, {}},
         {"nothing enabled copies the red channel",
-         [](sBrightnessOptions& o) { o.method = 2, o.filmicStrength = 0.0f; },
+         [](sBrightnessOptions& o) { o.tone.method = eBrightnessMethod::ShadowsHighlights, o.tone.filmicStrength = 0.0f; },
          {"    gl_FragColor = vec4(texture2D(img0, vTexture0).r);\n}"},
          {"cie"}},
         {"the Local Laplacian style still ends the shader",
@@ -156,8 +156,8 @@ protected:
 
     void NeutralTone()
     {
-        engine->brightnessMethod = 2;
-        engine->filmicStrength = 0.0f;
+        engine->brightness.method = eBrightnessMethod::ShadowsHighlights;
+        engine->brightness.filmicStrength = 0.0f;
     }
 };
 
@@ -203,7 +203,7 @@ float Filmic(float c0, float f)
 
 TEST_F(BrightnessProgram, CIEBrightnessFollowsItsCurveForEachStrength)
 {
-    engine->filmicStrength = 0.0f;
+    engine->brightness.filmicStrength = 0.0f;
     struct Case {
         int method;
         float b;
@@ -214,19 +214,19 @@ TEST_F(BrightnessProgram, CIEBrightnessFollowsItsCurveForEachStrength)
     for (const Case& c : {Case{0, 0.5f, 1, false, 1.0f, 1.0f}, Case{0, 0.2f, 1, false, 0.4f, 1.0f},
                           Case{0, 0.2f, 0, false, 1.0f, 0.7f}, Case{3, 0.8f, 1, true, 1.0f, 1.0f + 19.180832f * 0.3f},
                           Case{0, 0.0f, 1, false, 0.0f, 1.0f}}) {
-        engine->brightnessMethod = c.method;
-        engine->cie.brightnessStrength = c.b;
-        engine->brightnessStrengthMethod = c.strengthMethod;
-        engine->cie.brightenOnly = c.brightenOnly;
+        engine->brightness.method = static_cast<eBrightnessMethod>(c.method);
+        engine->brightness.strength = c.b;
+        engine->brightness.strengthMethod = static_cast<eBrightnessStrengthMethod>(c.strengthMethod);
+        engine->brightness.brightenOnly = c.brightenOnly;
         ExpectCurve(Run(), [&](float c0, float a) { return CIECurve(c0, a, c.x, c.y, 0.2f, 1.0f, c.brightenOnly); },
                     "b " + std::to_string(c.b) + " method " + std::to_string(c.strengthMethod));
     }
     // CIE Var: k = 0.1 s + 0.1 and the exponent e on the logarithm.
-    engine->brightnessMethod = 1;
-    engine->cie.brightnessStrength = 0.5f;
-    engine->cie.brightenOnly = false;
-    engine->cie.brightnessVarExponent = 1.3f;
-    engine->cie.brightnessVarScale = 0.5f;
+    engine->brightness.method = eBrightnessMethod::CIEVar;
+    engine->brightness.strength = 0.5f;
+    engine->brightness.brightenOnly = false;
+    engine->brightness.varExponent = 1.3f;
+    engine->brightness.varScale = 0.5f;
     ExpectCurve(Run(), [](float c0, float a) { return CIECurve(c0, a, 1.0f, 1.0f, 0.15f, 1.3f, false); }, "CIE Var");
 }
 
@@ -234,16 +234,16 @@ TEST_F(BrightnessProgram, ShadowsAndHighlightsFollowTheLogisticCurves)
 {
     NeutralTone();
     const float ws = 0.85f, wh = 0.7f;
-    engine->algShadows = {0.4f, ws};
+    engine->brightness.shadows = {0.4f, ws};
     ExpectCurve(Run(), [&](float x, float) { return ShadowsCurve(x, 0.4f, ws); }, "shadows");
-    engine->algShadows = {0.0f, ws};
-    engine->algHighlights = {0.6f, wh};
+    engine->brightness.shadows = {0.0f, ws};
+    engine->brightness.highlights = {0.6f, wh};
     ExpectCurve(Run(), [&](float x, float) { return HighlightsCurve(x, 0.6f, wh); }, "highlights");
-    engine->algShadows = {0.4f, ws};
+    engine->brightness.shadows = {0.4f, ws};
     ExpectCurve(Run(), [&](float x, float) { return ShadowsCurve(x, 0.4f, ws) + HighlightsCurve(x, 0.6f, wh) - x; },
                 "both");
     // After the CIE curve (method 3) the curves take the brightened value.
-    engine->brightnessMethod = 3;
+    engine->brightness.method = eBrightnessMethod::CIEAndShadowsHighlights;
     ExpectCurve(Run(),
                 [&](float c0, float a) {
                     const float x = CIECurve(c0, a, 1.0f, 1.0f, 0.2f, 1.0f, false);
@@ -259,16 +259,16 @@ TEST_F(BrightnessProgram, LevelsAndFilmicRollOff)
         float black, mid, white;
     };
     for (const Case& c : {Case{0.1f, 0.3f, 0.8f}, Case{0.2f, 0.5f, 0.9f}, Case{0.0f, 0.7f, 1.0f}}) {
-        engine->levels = {c.black, c.mid, c.white};
+        engine->brightness.levels = {c.black, c.mid, c.white};
         ExpectCurve(Run(), [&](float x, float) { return Levels(x, c.black, c.mid, c.white); },
                     "levels " + std::to_string(c.black) + " " + std::to_string(c.mid) + " " + std::to_string(c.white));
     }
-    engine->levels = {};
-    engine->filmicStrength = 0.2f;
+    engine->brightness.levels = {};
+    engine->brightness.filmicStrength = 0.2f;
     ExpectCurve(Run(), [](float c0, float) { return c0 * Filmic(c0, 0.2f); }, "filmic alone");
     // Everything at once: the roll-off takes the input as read, not the toned value.
-    engine->brightnessMethod = 0;
-    engine->levels = {0.05f, 0.4f, 0.95f};
+    engine->brightness.method = eBrightnessMethod::CIE;
+    engine->brightness.levels = {0.05f, 0.4f, 0.95f};
     ExpectCurve(Run(),
                 [](float c0, float a) {
                     return Levels(CIECurve(c0, a, 1.0f, 1.0f, 0.2f, 1.0f, false), 0.05f, 0.4f, 0.95f) * Filmic(c0, 0.2f);
@@ -279,7 +279,7 @@ TEST_F(BrightnessProgram, LevelsAndFilmicRollOff)
 TEST_F(BrightnessProgram, MeetingLevelsPointsMakeAThresholdInsteadOfNoPass)
 {
     NeutralTone();
-    engine->levels = {0.5f, 0.5f, 0.5f};
+    engine->brightness.levels = {0.5f, 0.5f, 0.5f};
     const std::vector<float> out = Run();
     EXPECT_EQ(out[100], 0.0f);
     EXPECT_EQ(out[200], 1.0f);
@@ -295,14 +295,14 @@ TEST_F(BrightnessProgram, EverySettingCompilesAndLinks)
                     for (int levels = 0; levels < 3; ++levels)
                         for (bool filmic : {false, true})
                             for (bool localLaplacian : {false, true}) {
-                                engine->brightnessMethod = form == 4 ? 1 : form;
-                                engine->cie.brightnessVarScale = form == 4 ? 0.5f : 1.0f;
-                                engine->cie.brightenOnly = brightenOnly;
-                                engine->algShadows.strength = shadows ? 0.3f : 0.0f;
-                                engine->algHighlights.strength = highlights ? 0.7f : 1.0f;
-                                engine->levels = levels == 0 ? sLevels{} : sLevels{0.1f, levels == 1 ? 0.5f : 0.3f, 0.9f};
-                                engine->filmicStrength = filmic ? 0.12f : 0.0f;
-                                engine->luminanceStyle = localLaplacian ? 1 : 0;
+                                engine->brightness.method = static_cast<eBrightnessMethod>(form == 4 ? 1 : form);
+                                engine->brightness.varScale = form == 4 ? 0.5f : 1.0f;
+                                engine->brightness.brightenOnly = brightenOnly;
+                                engine->brightness.shadows.strength = shadows ? 0.3f : 0.0f;
+                                engine->brightness.highlights.strength = highlights ? 0.7f : 1.0f;
+                                engine->brightness.levels = levels == 0 ? sLevels{} : sLevels{0.1f, levels == 1 ? 0.5f : 0.3f, 0.9f};
+                                engine->brightness.filmicStrength = filmic ? 0.12f : 0.0f;
+                                engine->luminanceStyle = localLaplacian ? eLuminanceStyle::LocalLaplacian : eLuminanceStyle::CIE;
                                 engine->shaderSets.precisions[0] = index++ % 3;
                                 Release(kPairBrightness);
                                 BuildBrightnessProgram(*engine, slot());
@@ -329,8 +329,8 @@ TEST_F(BrightnessProgram, FilledSlotKeepsItsTextAndTakesTheLiveUniforms)
     EXPECT_FLOAT_EQ(strength->pending.x, 1.0f);
     EXPECT_FLOAT_EQ(strength->pending.y, 1.0f);
 
-    engine->cie.brightnessStrength = 1.0f;
-    engine->filmicStrength = 0.2f;
+    engine->brightness.strength = 1.0f;
+    engine->brightness.filmicStrength = 0.2f;
     BuildBrightnessProgram(*engine, slot());
     EXPECT_EQ(slot(), program);
     EXPECT_FLOAT_EQ(strength->pending.y, 10.590416f);
@@ -339,14 +339,14 @@ TEST_F(BrightnessProgram, FilledSlotKeepsItsTextAndTakesTheLiveUniforms)
 
 TEST_F(BrightnessProgram, LocalLaplacianCopyBuildsNoProgramButFeaturesBuildACompleteOne)
 {
-    engine->luminanceStyle = 1;
+    engine->luminanceStyle = eLuminanceStyle::LocalLaplacian;
     NeutralTone();
     BuildBrightnessProgram(*engine, slot());
     EXPECT_EQ(slot(), nullptr);
     BuildBrightnessProgram(*engine, slot());
     EXPECT_EQ(slot(), nullptr);
 
-    engine->brightnessMethod = 0;
+    engine->brightness.method = eBrightnessMethod::CIE;
     BuildBrightnessProgram(*engine, slot());
     ASSERT_NE(slot(), nullptr);
     EXPECT_TRUE(slot()->IsBuilt());
@@ -354,8 +354,8 @@ TEST_F(BrightnessProgram, LocalLaplacianCopyBuildsNoProgramButFeaturesBuildAComp
 
 TEST_F(BrightnessProgram, UnwritableTextIsLoggedAndItsPassSkipped)
 {
-    engine->brightnessMethod = 1;
-    engine->cie.brightnessVarExponent = std::numeric_limits<float>::quiet_NaN();
+    engine->brightness.method = eBrightnessMethod::CIEVar;
+    engine->brightness.varExponent = std::numeric_limits<float>::quiet_NaN();
     testing::internal::CaptureStderr();
     BuildBrightnessProgram(*engine, slot());
     const std::string log = testing::internal::GetCapturedStderr();

@@ -223,7 +223,7 @@ TEST(ColorAdjustmentUniforms, ValuesOfTheTable)
 TEST(ColorCorrectionText, MethodsAndSwitches)
 {
     sColorCorrectionOptions none;
-    none.method = 10;
+    none.method = eColorCorrectionMethod::None;
     none.cie = true;
     const std::string plain = ColorCorrectionFragment(none);
     EXPECT_EQ(plain.find("uniform float"), std::string::npos) << plain;
@@ -231,13 +231,13 @@ TEST(ColorCorrectionText, MethodsAndSwitches)
     EXPECT_NE(plain.find("float k = c1 / max(c0.a, 0.001);"), std::string::npos);
 
     sColorCorrectionOptions lab1, lab2;
-    lab1.method = 6;
-    lab2.method = 7;
+    lab1.method = eColorCorrectionMethod::Lab1;
+    lab2.method = eColorCorrectionMethod::Lab2;
     EXPECT_EQ(ColorCorrectionFragment(lab1), ColorCorrectionFragment(lab2));
     EXPECT_NE(ColorCorrectionFragment(lab2).find("vec3 rgbToLab(vec3 rgb)"), std::string::npos);
 
     sColorCorrectionOptions pouli;
-    pouli.method = 3;
+    pouli.method = eColorCorrectionMethod::Pouli;
     pouli.pouliAfter = false;  // Pouli after Pouli is not applied twice
     pouli.cie = true;
     const std::string pouliText = ColorCorrectionFragment(pouli);
@@ -246,7 +246,7 @@ TEST(ColorCorrectionText, MethodsAndSwitches)
     EXPECT_EQ(pouliText.find("uColorCorrectionCIE"), std::string::npos);
 
     sColorCorrectionOptions deron;
-    deron.method = 0;
+    deron.method = eColorCorrectionMethod::Deron;
     deron.cie = true;
     deron.pouliSaturation = false;
     const std::string deronText = ColorCorrectionFragment(deron);
@@ -258,9 +258,10 @@ TEST(ColorCorrectionText, MethodsAndSwitches)
 TEST(NoiseReduction, VerticalPassesFollowTheColourSpaceOfTheCorrection)
 {
     // Lab0, Yxy and Lab1 read one luminance, Lab2 the other, every other method none.
-    const int32_t expected[] = {0, 0, 0, 0, 1, 1, 1, 2, 0, 0, 0, 0};
-    for (int32_t method = 0; method < 12; ++method)
-        EXPECT_EQ(NoiseReductionVerticalLuminanceMode(method), expected[method]) << method;
+    const int32_t expected[] = {0, 0, 0, 0, 1, 1, 1, 2, 0, 0, 0};
+    for (int32_t method = 0; method < 11; ++method)
+        EXPECT_EQ(NoiseReductionVerticalLuminanceMode(static_cast<eColorCorrectionMethod>(method)), expected[method])
+            << method;
 }
 
 platform::ImageBitmap Bitmap(uint32_t w, uint32_t h, platform::ImagePixelFormat format,

@@ -535,7 +535,7 @@ TEST_F(ColorProgramsTest, EachCorrectionMethodMatchesItsFormula)
                 if ((pouliAfter && cie) || (method == 3 && pouli == 2))
                     continue;
                 sColorCorrectionOptions o;
-                o.method = method;
+                o.method = static_cast<eColorCorrectionMethod>(method);
                 o.cie = cie;
                 o.pouliAfter = pouliAfter && method != 3;
                 o.pouliSaturation = saturation;
@@ -579,7 +579,7 @@ TEST_F(ColorProgramsTest, EveryCorrectionCombinationCompiles)
         for (int flags = 0; flags < 8; ++flags)
             for (int32_t precision : {1, 2}) {
                 sColorCorrectionOptions o;
-                o.method = method;
+                o.method = static_cast<eColorCorrectionMethod>(method);
                 o.cie = flags & 1;
                 o.pouliAfter = (flags & 2) && method != 3;
                 o.pouliSaturation = (flags & 4) && (o.pouliAfter || method == 3);

@@ -76,16 +76,16 @@ TEST_P(ContrastPrograms, EveryCombineSettingCompilesAndLinks)
                         for (int side = 0; side < 3; ++side) {
                             if (compression == 0 && side > 0)
                                 continue;  // None has no side
-                            engine->cie.contrastEquation = equation;
+                            engine->cie.contrastEquation = static_cast<eContrastEquation>(equation);
                             engine->cie.contrastRange = range;
-                            engine->cie.haloRemovalType = halo;
-                            engine->cie.compression = compression;
-                            engine->cie.compressionSide = side;
+                            engine->cie.haloRemovalType = static_cast<eContrastSide>(halo);
+                            engine->cie.compression = static_cast<eContrastCompression>(compression);
+                            engine->cie.compressionSide = static_cast<eContrastSide>(side);
                             // Taps past the cap only with the middle settings, to keep the count down.
                             const int taps = (halo == 1 && side == 2) ? 41 : 5;
                             Built(kPairCIEContrast,
                                   [&](IShaderProgram*& slot) {
-                                      BuildContrastCombineProgram(*engine, slot, taps, basedOn, 1.0);
+                                      BuildContrastCombineProgram(*engine, slot, taps, static_cast<eContrastBasedOn>(basedOn), 1.0);
                                   },
                                   "equation " + std::to_string(equation) + " range " + std::to_string(range.x) + "-" +
                                       std::to_string(range.y) + " based on " + std::to_string(basedOn) + " halo " +
@@ -348,18 +348,18 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
     const CombineUniforms u;
     for (const Case& c : cases)
         for (int taps : kTapCounts) {
-            engine->cie.contrastEquation = c.equation;
+            engine->cie.contrastEquation = static_cast<eContrastEquation>(c.equation);
             engine->cie.contrastRange = c.range;
-            engine->cie.haloRemovalType = c.halo;
-            engine->cie.compression = c.compression;
-            engine->cie.compressionSide = c.side;
+            engine->cie.haloRemovalType = static_cast<eContrastSide>(c.halo);
+            engine->cie.compression = static_cast<eContrastCompression>(c.compression);
+            engine->cie.compressionSide = static_cast<eContrastSide>(c.side);
             engine->cie.compressionStrength = c.strength;
             engine->cie.compressionInterval = c.interval;
-            engine->contrastBasedOnBothBalance = u.balance;
+            engine->cie.contrastBasedOnBothBalance = u.balance;
             const double kernelScale = taps == 5 ? 0.9 : 0.2;
             IShaderProgram* program = Built(
                 kPairCIEContrast,
-                [&](IShaderProgram*& slot) { BuildContrastCombineProgram(*engine, slot, taps, c.basedOn, kernelScale); },
+                [&](IShaderProgram*& slot) { BuildContrastCombineProgram(*engine, slot, taps, static_cast<eContrastBasedOn>(c.basedOn), kernelScale); },
                 "combine");
             program->SetUniform1f("uInvTextureDimension", 1.0f / kHeight);
             program->SetUniform1f("uHaloRemovalStrength", u.halo);
@@ -368,7 +368,7 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
             program->SetUniform3f("uNonCIEContrastStrength", {u.scale, u.exponent, u.slope});
             const Image result = Render(program, inputs, kWidth, kHeight, true);
 
-            const sContrastCombineOptions o = ContrastCombineOptions(*engine, c.basedOn);
+            const sContrastCombineOptions o = ContrastCombineOptions(*engine, static_cast<eContrastBasedOn>(c.basedOn));
             const std::vector<double> w = Gaussian(taps, kernelScale);
             Image expected(kWidth, kHeight);
             for (int y = 0; y < kHeight; ++y)
@@ -389,12 +389,12 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
 
 TEST_P(ContrastPrograms, FilledCombineSlotOnlyRefreshesTheBothBalance)
 {
-    BuildContrastCombineProgram(*engine, Slot(kPairCIEContrast), 5, 2, 1.0);
+    BuildContrastCombineProgram(*engine, Slot(kPairCIEContrast), 5, eContrastBasedOn::Both, 1.0);
     IShaderProgram* program = Slot(kPairCIEContrast);
     ASSERT_TRUE(program && program->IsBuilt());
-    engine->cie.contrastEquation = 3;  // would change the text, but the slot is filled
-    engine->contrastBasedOnBothBalance = 0.8f;
-    BuildContrastCombineProgram(*engine, Slot(kPairCIEContrast), 5, 2, 1.0);
+    engine->cie.contrastEquation = eContrastEquation::Sigmoid;  // would change the text, but the slot is filled
+    engine->cie.contrastBasedOnBothBalance = 0.8f;
+    BuildContrastCombineProgram(*engine, Slot(kPairCIEContrast), 5, eContrastBasedOn::Both, 1.0);
     EXPECT_EQ(Slot(kPairCIEContrast), program);
     const auto* uniform = static_cast<CUniform1f*>(static_cast<CShaderProgram*>(program)->FindUniform(
         "uContrastBasedOnBothBalance"));
@@ -415,8 +415,8 @@ TEST_P(ContrastPrograms, FailedBuildIsLoggedAndLeftUnbuiltSoThatItsPassIsSkipped
          "Blur pass program not built"},
         {"an unknown compression",
          [&](IShaderProgram*& slot) {
-             engine->cie.compression = 7;
-             BuildContrastCombineProgram(*engine, slot, 5, 3, 1.0);
+             engine->cie.compression = static_cast<eContrastCompression>(7);
+             BuildContrastCombineProgram(*engine, slot, 5, eContrastBasedOn::None, 1.0);
          },
          "Contrast combine program not built"},
         {"too few varyings to compile",

@@ -2,7 +2,10 @@
 
 #include "EngineFixture.h"
 #include "engine/ParameterTable.h"
+#include "engine/ProcessingStage.h"
 #include "gpu/Framebuffer.h"
+#include "gpu/Shader.h"
+#include "platform/opengles/GLES.h"
 #include "gpu/Texture.h"
 #include "gpu/shadersource/ShaderSource.h"
 
@@ -41,7 +44,7 @@ TEST_F(EngineTest, FreshEngineHoldsNoTextureAndNoProgram)
     EXPECT_EQ(e.inputFormat, kPixelFormatNone);
     EXPECT_EQ(e.levelCount, 4);
     EXPECT_FALSE(e.frameDirty);
-    EXPECT_EQ(e.videoRecording.mode, 2);
+    EXPECT_EQ(e.videoRecording.mode, eRecordingMode::Idle);
     EXPECT_EQ(e.videoRecording.startTime, sFrameTime::Unset());
     EXPECT_FALSE(device->CheckError());
 }
@@ -105,11 +108,46 @@ TEST_F(EngineTest, DestructionReleasesEveryResource)
     engine->lookTexture = SmallTexture(*device);
     engine->inputTextures[0].texture = SmallTexture(*device);
     engine->videoRecording.ringTextures[3] = SmallTexture(*device);
-    engine->levelTextures = {SmallTexture(*device), SmallTexture(*device)};
-    engine->levelFramebuffers = {device->GetFramebuffer()->CreateFramebufferObject()};
+    engine->levelTextures.emplace_back(SmallTexture(*device));
+    engine->levelTextures.emplace_back(SmallTexture(*device));
+    engine->levelFramebuffers.emplace_back(device->GetFramebuffer()->CreateFramebufferObject());
     engine->currentOutput = engine->workTextures[1];
     engine.reset();
     EXPECT_FALSE(device->CheckError());
+}
+
+// Without its device current (none, or another one) the engine still returns every texture
+// and program to the device that made them, and leaves the current device as it found it.
+TEST_F(EngineTest, DestructionWithoutItsDeviceCurrentReturnsEverythingToThatDevice)
+{
+    for (const bool anotherCurrent : {false, true}) {
+        SCOPED_TRACE(anotherCurrent ? "another device current" : "no device current");
+        Remake();
+        FillSlots();
+        engine->workTextures[1] = SmallTexture(*device);
+        engine->lookTexture = SmallTexture(*device);
+        engine->levelTextures.emplace_back(SmallTexture(*device));
+        const std::vector<GLuint> textures = {engine->workTextures[1]->GetName(), engine->lookTexture->GetName(),
+                                              engine->levelTextures[0]->GetName()};
+        const GLuint program = static_cast<CShaderProgram*>(engine->shaderSets[kPairCopy][0])->GetProgram();
+
+        std::unique_ptr<IDevice> other;
+        if (anotherCurrent)
+            other = CDevice::Create(nullptr, true, false, false);  // current from here on
+        else
+            device->ReleaseCurrent();
+        IDevice* const before = CDevice::GetCurrentDevice();
+        engine.reset();
+        EXPECT_EQ(CDevice::GetCurrentDevice(), before);
+
+        device->MakeCurrent();
+        for (GLuint name : textures)
+            EXPECT_FALSE(glIsTexture(name)) << name;
+        EXPECT_FALSE(glIsProgram(program));
+        other.reset();
+        device->MakeCurrent();
+        engine = std::make_unique<AmbrelGraphicsController>();
+    }
 }
 
 TEST_F(EngineTest, WorkingTexturesGoInTheBackgroundUnitTexturesStay)
@@ -119,8 +157,8 @@ TEST_F(EngineTest, WorkingTexturesGoInTheBackgroundUnitTexturesStay)
     engine->coarseTextures[0] = SmallTexture(*device);
     engine->unitTextures[0] = SmallTexture(*device);
     engine->inputTextures[1].texture = SmallTexture(*device);
-    engine->levelTextures = {SmallTexture(*device)};
-    engine->levelFramebuffers = {device->GetFramebuffer()->CreateFramebufferObject()};
+    engine->levelTextures.emplace_back(SmallTexture(*device));
+    engine->levelFramebuffers.emplace_back(device->GetFramebuffer()->CreateFramebufferObject());
     engine->currentOutput = engine->workTextures[0];
 
     engine->ApplicationDidEnterBackground();
@@ -168,18 +206,18 @@ TEST_F(EngineTest, ValuesAreStoredInTheirInternalUnits)
     engine->SetAdjustment("CA Exposure", false, 0.75f);
     EXPECT_FLOAT_EQ(engine->colorAdjustment.exposure, 1.0f);
     engine->SetAdjustment("Luminance Style", false, 0.999f);
-    EXPECT_EQ(engine->luminanceStyle, 3);
+    EXPECT_EQ(engine->luminanceStyle, eLuminanceStyle::None);
     engine->SetAdjustment("Alg Pouli Saturation Exponent", false, 0.0f);
-    EXPECT_FLOAT_EQ(engine->pouliSaturationExponent, 1.6f);
+    EXPECT_FLOAT_EQ(engine->colorCorrection.pouliSaturationExponent, 1.6f);
     // Damaged values from stored edits.
     engine->SetAdjustment("CA Tone Map", false, -0.3f);
     EXPECT_EQ(engine->colorAdjustment.toneMap, 0);
     engine->SetAdjustment("Contrast Based On", false, std::nanf(""));
-    EXPECT_EQ(engine->contrastBasedOn, 0);
+    EXPECT_EQ(engine->cie.contrastBasedOn, eContrastBasedOn::Darkness);
     engine->SetAdjustment("Num Line Integral Iterations", false, -2.0f);
     EXPECT_EQ(engine->smoothing.lineIntegralIterations, 1);
     engine->SetAdjustment("Level 1 Contrast Strength", false, std::nanf(""));
-    EXPECT_FLOAT_EQ(engine->levelContrastStrengths[1], 1.0f);
+    EXPECT_FLOAT_EQ(engine->cie.levelContrastStrengths[1], 1.0f);
     engine->SetAdjustment("CA Temperature", false, std::nanf(""));
     EXPECT_FLOAT_EQ(engine->colorAdjustment.temperature, 0.0f);
 }
@@ -214,6 +252,25 @@ struct Push {
     std::vector<float> value;
 };
 
+// A live change sets its stage's whole uniform list: whatever reaches a pair must be a value
+// of that list as the builder would set it now.
+void ExpectFromStageList(const AmbrelGraphicsController& engine, int32_t pair, const std::string& name,
+                         const std::vector<float>& value)
+{
+    for (const sProcessingStage* stage :
+         {&kColorAdjustmentStage, &kBrightnessStage, &kColorCorrectionStage, &kLocalContrastStage}) {
+        if (stage->pair != pair)
+            continue;
+        for (const sUniformValue& u : stage->uniforms(engine))
+            if (u.name == name) {
+                for (int32_t i = 0; i < u.count; ++i)
+                    EXPECT_NEAR(value[i], u.v[i], 1e-6f * std::max(1.0f, std::fabs(u.v[i]))) << u.name;
+                return;
+            }
+    }
+    ADD_FAILURE() << name << " reached pair " << pair << " outside its stage's list";
+}
+
 struct EffectCase {
     const char* label;
     std::vector<std::pair<const char*, float>> setup;  // set before the slots are filled
@@ -221,6 +278,7 @@ struct EffectCase {
     float value;
     std::set<int32_t> released;
     std::vector<Push> pushed;
+    bool lookLoaded = false;  // the look's texture is there, so its stage is in the program
 };
 
 TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
@@ -276,7 +334,7 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         {"photo filter colour while off", {}, "CA Photo Filter B", 0.25f, {}, {}},
         {"multiplier keeps filter and look active", {{"CA Photo Filter On/Off", 1}, {"CA Tone Map", 0.05f}},
          "CA Photo Filter Tone Map Strength Multiplier", 0.5f, {},
-         {{26, "uToneMapStrength", {0.5f}}, {26, "uPhotoFilterStrength", {0.5f}}}},
+         {{26, "uToneMapStrength", {0.5f}}, {26, "uPhotoFilterStrength", {0.5f}}}, true},
         {"multiplier to zero", {{"CA Photo Filter On/Off", 1}}, "CA Photo Filter Tone Map Strength Multiplier", 0.0f, {26}, {}},
         {"exponential brightness", {{"CA Exponential Brightness Strength", 0.6f}}, "CA Exponential Brightness Strength", 0.75f, {},
          {{26, "uExponentialBrightness", {1.0f}}, {26, "uExponentialBrightnessStrength", {1.0f / 1.501f}}}},
@@ -289,6 +347,8 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         for (const auto& [name, value] : c.setup)
             engine->SetAdjustment(name, false, value);
         FillSlots();
+        if (c.lookLoaded)
+            engine->lookTexture = SmallTexture(*device);
         engine->SetAdjustment(c.name, false, c.value);
 
         EXPECT_EQ(EmptyPairs(), c.released);
@@ -297,7 +357,8 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         EXPECT_EQ(engine->shaderSets.stale[1], stale);
 
         const std::vector<Pushed> pushed = PushedUniforms();
-        ASSERT_EQ(pushed.size(), c.pushed.size());
+        for (const Pushed& p : pushed)
+            ExpectFromStageList(*engine, p.pair, p.name, p.value);
         for (const Push& expected : c.pushed) {
             bool found = false;
             for (const Pushed& p : pushed) {
@@ -328,9 +389,11 @@ TEST_F(EngineTest, VignetteRangeAndPhotoFilterColourSetTogether)
     engine->SetVignetteRange(0.4f, 0.4f);  // no width: a hard edge, never a division by zero
     engine->SetPhotoFilterColor(0.5f, 0.25f, 0.1f);
     std::map<std::string, std::vector<float>> values;
-    for (const Pushed& p : PushedUniforms())
+    for (const Pushed& p : PushedUniforms()) {
+        ExpectFromStageList(*engine, p.pair, p.name, p.value);
         values[p.name] = p.value;
-    ASSERT_EQ(values.size(), 2u);
+    }
+    ASSERT_TRUE(values.count("uVignetteRange") && values.count("uPhotoFilterColor"));
     EXPECT_FLOAT_EQ(values["uVignetteRange"][0], 0.4f);
     EXPECT_TRUE(std::isfinite(values["uVignetteRange"][1]));
     EXPECT_FLOAT_EQ(values["uPhotoFilterColor"][2], 0.2f);

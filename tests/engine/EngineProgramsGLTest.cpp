@@ -108,8 +108,8 @@ TEST_F(EngineProgramsTest, EveryBuilderCompilesAtSmallAndLargeVaryingCaps)
                 engine->noiseReduction.flowField.shaderSameAsGPUImage = s.sameAsGPUImage;
                 engine->noiseReduction.isotropic.shaderSameAsGPUImage = !s.sameAsGPUImage;
                 engine->toneMapping.dimension = s.toneMapDimension;
-                engine->colorCorrectionMethod = s.method;
-                engine->smoothing.type = gaussian;
+                engine->colorCorrection.method = static_cast<eColorCorrectionMethod>(s.method);
+                engine->smoothing.type = static_cast<eGaussianType>(gaussian);
                 engine->shaderSets.precisions[0] = s.precision;
                 sFilterScale& record = engine->shaderSets.filterScales[0];
                 record.scale = record.requestedScale = s.scale;
@@ -193,9 +193,9 @@ TEST_F(EngineProgramsTest, ColourAdjustmentExistsOnlyWhileAStageIsActive)
 
 TEST_F(EngineProgramsTest, ColourCorrectionSetsItsStrength)
 {
-    engine->colorCorrectionMethod = 8;
-    engine->colorCorrectionStrength = 0.2f;
-    engine->cie.colorCorrectionCIEOn = true;
+    engine->colorCorrection.method = eColorCorrectionMethod::Reinhard;
+    engine->colorCorrection.strength = 0.2f;
+    engine->colorCorrection.cieOn = true;
     BuildColorCorrectionProgram(*engine);
     CShaderProgram* program = Built(kPairColorCorrection);
     ASSERT_NE(program, nullptr);
@@ -220,12 +220,12 @@ TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse
         {10, true, true, false, false, false, false}, // None
         {5, false, false, false, true, false, false},
     };
-    engine->pouliSaturationExponent = 0.9f;
+    engine->colorCorrection.pouliSaturationExponent = 0.9f;
     for (const Case& c : cases) {
-        engine->colorCorrectionMethod = c.method;
-        engine->cie.colorCorrectionCIEOn = c.cie;
-        engine->pouliPostColorCorrection = c.pouliAfter;
-        engine->pouliSaturation = c.pouliSaturation;
+        engine->colorCorrection.method = static_cast<eColorCorrectionMethod>(c.method);
+        engine->colorCorrection.cieOn = c.cie;
+        engine->colorCorrection.pouliPost = c.pouliAfter;
+        engine->colorCorrection.pouliSaturation = c.pouliSaturation;
         AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorCorrection]);
         BuildColorCorrectionProgram(*engine);
         CShaderProgram* program = Built(kPairColorCorrection);
@@ -242,13 +242,13 @@ TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse
 
 TEST_F(EngineProgramsTest, SwitchingTheGaussianToFlowFieldRebuildsOnlyItsReleasedPair)
 {
-    engine->smoothing.type = 0;  // isotropic
+    engine->smoothing.type = eGaussianType::Isotropic;
     BuildGaussianPrograms(*engine);
     IShaderProgram* second = Program(kPairSmoothingSecond);
     ASSERT_NE(second, nullptr);
     ASSERT_NE(Program(kPairSmoothingFirst), nullptr);
     AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairSmoothingFirst]);
-    engine->smoothing.type = 1;
+    engine->smoothing.type = eGaussianType::FlowField;
     BuildGaussianPrograms(*engine);
     EXPECT_EQ(Program(kPairSmoothingSecond), second);
     CShaderProgram* flow = Built(kPairSmoothingFirst);
@@ -375,6 +375,15 @@ TEST_F(LookTest, ATextureOfAnotherLookIsNeverSampled)
     // The look index moves without its texture being deleted (as a change made while the
     // strength was 0 could leave it).
     engine->colorAdjustment.toneMap = 3;
+    AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
+    BuildColorAdjustmentProgram(*engine);
+    EXPECT_EQ(LoadedToneMapLook(*engine), 3);
+
+    // A texture put in by other code holds no look, even where a look texture was before.
+    const CTextureTemplate nearest(FILTER_NEAREST, FILTER_NEAREST, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);
+    engine->lookTexture = device->GetTexture()->CreateTexture(nearest, 256, 1, FORMAT_RGBA, FORMAT_RGBA,
+                                                              PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr);
+    EXPECT_EQ(LoadedToneMapLook(*engine), -1);
     AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
     BuildColorAdjustmentProgram(*engine);
     EXPECT_EQ(LoadedToneMapLook(*engine), 3);

@@ -178,7 +178,7 @@ TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels)
     engine->ComputeInputGeometry(3000, 2000, 3000, 2000, 0, 0, 3000, 2000, false);
     EXPECT_EQ(std::vector<int32_t>(engine->outputViewport, engine->outputViewport + 4),
               (std::vector<int32_t>{0, 166, 1000, 668}));
-    EXPECT_EQ(engine->letterbox, 0);
+    EXPECT_EQ(engine->letterbox, eLetterbox::TopAndBottom);
     EXPECT_EQ(engine->levelWidths[0], 1000);
     EXPECT_EQ(engine->levelHeights[0], 668);
     EXPECT_TRUE(engine->reducedProcessing);
@@ -192,7 +192,7 @@ TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels)
     engine->ComputeInputGeometry(1920, 1080, 1920, 1080, 0, 0, 1920, 1080, false);
     EXPECT_EQ(std::vector<int32_t>(engine->outputViewport, engine->outputViewport + 4),
               (std::vector<int32_t>{218, 0, 564, 1000}));
-    EXPECT_EQ(engine->letterbox, 1);
+    EXPECT_EQ(engine->letterbox, eLetterbox::LeftAndRight);
     EXPECT_EQ(engine->levelWidths[0], 564);
     engine->SetViewRect(0, 0, 4000, 4000);
     engine->ComputeInputGeometry(1920, 1080, 1920, 1080, 0, 0, 1920, 1080, false);
@@ -407,7 +407,7 @@ TEST_F(FrameRenderTest, StageSelectionFollowsTheParameters)
     EXPECT_TRUE(StructureTensorNeeded(*engine));
     const int32_t pairs[11] = {3, 3, 3, 3, 4, 4, 4, 5, 3, 3, 3};  // Deron ... Lab0, Yxy, Lab1, Lab2 ... None
     for (int32_t method = 0; method < 11; ++method) {
-        engine->colorCorrectionMethod = method;
+        engine->colorCorrection.method = static_cast<eColorCorrectionMethod>(method);
         EXPECT_EQ(InputProgramPair(*engine), pairs[method]) << method;
     }
 }
@@ -437,7 +437,7 @@ TEST_F(FrameRenderTest, DrawBlackImageShowsBlackAndKeepsTheStyle)
     const uint64_t ticks = engine->frameRate.GetTickCount();
     engine->DrawBlackImage();
     EXPECT_EQ(engine->frameRate.GetTickCount(), ticks + 1);
-    EXPECT_EQ(engine->luminanceStyle, 0);
+    EXPECT_EQ(engine->luminanceStyle, eLuminanceStyle::CIE);
     EXPECT_TRUE(engine->frameDirty);
     EXPECT_TRUE(engine->matricesDirty);
     const auto [w, h] = engine->OutputFrameSize();
@@ -684,11 +684,11 @@ TEST_F(FrameRenderTest, SmoothedFrameTimeReadsTwoBehindTheNewest)
 
 TEST_F(FrameRenderTest, LandscapeNeverCancelsAPendingMatrixUpdate)
 {
-    engine->videoRecording.mode = 0;
+    engine->videoRecording.mode = eRecordingMode::RealTime;
     engine->matricesDirty = true;
     engine->SetLandscape(true);
     EXPECT_TRUE(engine->matricesDirty);
-    engine->videoRecording.mode = 2;
+    engine->videoRecording.mode = eRecordingMode::Idle;
     engine->matricesDirty = false;
     engine->SetLandscape(false);
     EXPECT_TRUE(engine->matricesDirty);
@@ -703,8 +703,8 @@ TEST_F(FrameRenderTest, PaperStrengthsGrowFromCoarseToFine)
     EXPECT_NEAR(s[0], 1.0f / 3.0f, 1e-6f);
     EXPECT_NEAR(s[1], 2.0f / 3.0f, 1e-6f);
     EXPECT_NEAR(s[2], 1.0f, 1e-6f);
-    engine->cie.contrastEquation = 1;
-    engine->levelContrastStrengths[2] = 0.25f;
+    engine->cie.contrastEquation = eContrastEquation::NonCIE0;
+    engine->cie.levelContrastStrengths[2] = 0.25f;
     EXPECT_EQ(engine->ContrastLevelStrengths(), (std::vector<float>{0.25f, 1.0f, 1.0f}));
 }
 
@@ -829,13 +829,13 @@ TEST_F(FrameRenderTest, UseCacheRestartsFromTheKeptResult)
     const sPicture p = SyntheticPicture(64, 48);
     SetChoice("Luminance Style", 0, 4);
     SetPicture(p);
-    engine->styleStageMode = 0;
+    engine->styleStageMode = eStyleStageMode::RenderAndKeep;
     Render();
-    engine->styleStageMode = 2;
+    engine->styleStageMode = eStyleStageMode::Neither;
     Set("CA Exposure", 0.7f);
     const sPicture full = Render();
 
-    engine->styleStageMode = 1;
+    engine->styleStageMode = eStyleStageMode::RenderFromKept;
     SetPicture(sPicture{64, 48, std::vector<uint8_t>(64 * 48 * 4, 200)});  // not rendered in this state
     const sPicture cached = Render();
     EXPECT_LE(Compare(cached, full).max, 1);
@@ -929,7 +929,7 @@ TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
     engine->SetAudio(AudioSampleRef());
     EXPECT_EQ(recorder->audio, 0);
 
-    r.mode = 0;
+    r.mode = eRecordingMode::RealTime;
     r.pendingFrames = -2;
     r.latency = 2;
     const sPicture p = SyntheticPicture(32, 16);
@@ -945,7 +945,7 @@ TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
     EXPECT_EQ(r.frameTimes[((r.frameTimeIndex % 5) + 5) % 5].value, 60);  // the newest frame's time
     engine->SetAudio(AudioSampleRef());
     EXPECT_EQ(recorder->audio, 1);
-    r.mode = 2;
+    r.mode = eRecordingMode::Idle;
 }
 
 // Asset frames: the recorded frame is read into the caller's buffer with its row stride.
@@ -961,7 +961,7 @@ TEST_F(FrameRenderTest, AssetFrameIsReadIntoTheCallersBuffer)
     ASSERT_EQ(engine->OutputFrameSize(), (std::pair<int32_t, int32_t>{32, 16}));
     std::vector<uint8_t> buffer(144 * 16, 0);
     sFrameTime time;
-    r.mode = 1;
+    r.mode = eRecordingMode::VideoAsset;
     r.outputPixels = buffer.data();
     r.outputBytesPerRow = 144;
     r.outputTime = &time;
@@ -977,7 +977,7 @@ TEST_F(FrameRenderTest, AssetFrameIsReadIntoTheCallersBuffer)
     r.outputBytesPerRow = 64;
     EXPECT_FALSE(engine->RecordFrame());
     EXPECT_TRUE(std::all_of(narrow.begin(), narrow.end(), [](uint8_t b) { return b == 0xCD; }));
-    r.mode = 2;
+    r.mode = eRecordingMode::Idle;
     r.outputPixels = nullptr;
     r.outputTime = nullptr;
     EXPECT_FALSE(engine->RecordFrame());

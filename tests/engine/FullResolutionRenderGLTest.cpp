@@ -349,12 +349,12 @@ TEST_F(FullResolutionRenderTest, NoImageForRequestsThatCannotBeServed)
     // A recording in progress.
     calls = 0;
     Preview();
-    engine->videoRecording.mode = 0;
+    engine->videoRecording.mode = eRecordingMode::RealTime;
     EXPECT_EQ(engine->RenderToImage(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight, 0, kPixelFormatRGBA,
                                     picture.data()),
               nullptr);
     EXPECT_EQ(engine->RenderCurrentImageToImage(), nullptr);
-    engine->videoRecording.mode = 2;
+    engine->videoRecording.mode = eRecordingMode::Idle;
     EXPECT_EQ(calls, 0);
 }
 

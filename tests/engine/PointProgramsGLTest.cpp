@@ -146,14 +146,14 @@ using Uniforms = ProgramRenderTest;
 TEST_F(Uniforms, ColorCorrectionStrengthByMethod)
 {
     const float s = 0.171429f;
-    engine->colorCorrectionStrength = s;
+    engine->colorCorrection.strength = s;
     const float expected[] = {1 / (7 * s + 1), 2 * s, 1.5f * s,        0, 1 / (5 * s + 3), 1 / (7 * s + 1),
                               2 * s,           2 * s, 1 / ((5 * s + 1) * (5 * s + 1)), 3.5f * s + 0.5f, 0, 0};
     for (int method = 0; method < 12; ++method) {
-        engine->colorCorrectionMethod = method;
+        engine->colorCorrection.method = static_cast<eColorCorrectionMethod>(method);
         EXPECT_NEAR(engine->ColorCorrectionStrengthUniform(), expected[method], 1e-6f) << method;
     }
-    engine->colorCorrectionMethod = 0;
+    engine->colorCorrection.method = eColorCorrectionMethod::Deron;
     EXPECT_NEAR(engine->ColorCorrectionStrengthUniform(), 1.0f / 2.2f, 1e-4f);
 }
 
@@ -200,8 +200,8 @@ TEST_F(Uniforms, BrightnessStrengthByMethodAndStrength)
     };
     for (const Case& c : {Case{0.0f, 1, 0.0f, 1.0f}, Case{0.0f, 0, 1.0f, 0.5f}, Case{0.5f, 0, 1.0f, 1.0f},
                           Case{0.5f, 1, 1.0f, 1.0f}, Case{0.3f, 1, 0.6f, 1.0f}, Case{1.0f, 0, 1.0f, 10.590416f}}) {
-        engine->cie.brightnessStrength = c.b;
-        engine->brightnessStrengthMethod = c.method;
+        engine->brightness.strength = c.b;
+        engine->brightness.strengthMethod = static_cast<eBrightnessStrengthMethod>(c.method);
         const auto v = engine->BrightnessStrengthUniform();
         EXPECT_FLOAT_EQ(v.x, c.x) << c.b << " " << c.method;
         EXPECT_FLOAT_EQ(v.y, c.y) << c.b << " " << c.method;

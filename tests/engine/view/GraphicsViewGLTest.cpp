@@ -280,7 +280,7 @@ TEST_F(GraphicsViewTest, NoPictureIsABlackInputThatLeavesTheFilterScale) {
         const AmbrelGraphicsController* engine = nullptr;
         mutable int32_t stateAsked = -1;
         bool hasData() const override { return true; }
-        void data(const PixelBlock&) const override { stateAsked = engine->styleStageMode; }
+        void data(const PixelBlock&) const override { stateAsked = ModeIndex(engine->styleStageMode); }
     } silent;
     silent.engine = &engine();
     view->setImageWithImageData(&silent);
@@ -299,10 +299,10 @@ TEST_F(GraphicsViewTest, NoPictureIsABlackInputThatLeavesTheFilterScale) {
     EXPECT_EQ(view->currentImageSize().width, 2);
     EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2) << "filter scale left as it was";
     EXPECT_GT(shown().presentCount, before);
-    EXPECT_EQ(engine().styleStageMode, 2) << "state restored after the input";
-    view->useCachedTextureState(1, [&] { stateDuring = engine().styleStageMode; });
+    EXPECT_EQ(engine().styleStageMode, eStyleStageMode::Neither) << "state restored after the input";
+    view->useCachedTextureState(1, [&] { stateDuring = ModeIndex(engine().styleStageMode); });
     EXPECT_EQ(stateDuring, 1);
-    EXPECT_EQ(engine().styleStageMode, 2);
+    EXPECT_EQ(engine().styleStageMode, eStyleStageMode::Neither);
 }
 
 TEST_F(GraphicsViewTest, PhotoFilterScaleIsItsShorterSideOverTheCameraReference) {
@@ -408,7 +408,7 @@ TEST_F(GraphicsViewTest, RendersAtFullResolutionAndRestoresTheFilterScale) {
     EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2) << "the reference photo is the preview again";
     EXPECT_EQ(view->currentImageSize().width, 16);
     const UIImagePtr current = view->drawCurrentImageToImage();
-    EXPECT_EQ(engine().styleStageMode, 2);
+    EXPECT_EQ(engine().styleStageMode, eStyleStageMode::Neither);
 
     for (const UIImagePtr& image : {fromData, fromReference}) {
         ASSERT_NE(image, nullptr);
@@ -444,22 +444,22 @@ TEST_F(GraphicsViewTest, FullResolutionRenderGoesInTilesOfTheViewsSide) {
 
 TEST_F(GraphicsViewTest, ShowOriginalOffRestoresTheStyleSetBefore) {
     view->setShowOriginal(false);  // never shown: the style stays
-    EXPECT_EQ(engine().luminanceStyle, 0);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::CIE);
     view->setAdjustment("Luminance Style", 1.5f / 4);  // the second style
-    ASSERT_EQ(engine().luminanceStyle, 1);
+    ASSERT_EQ(engine().luminanceStyle, eLuminanceStyle::LocalLaplacian);
     view->setShowOriginal(true);
     EXPECT_TRUE(view->showOriginal());
-    EXPECT_EQ(engine().luminanceStyle, 3);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::None);
     view->setShowOriginal(true);
     view->setShowOriginal(false);
     EXPECT_FALSE(view->showOriginal());
-    EXPECT_EQ(engine().luminanceStyle, 1);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::LocalLaplacian);
 
     // A style chosen while the original shows is kept when it is turned off.
     view->setShowOriginal(true);
     view->setAdjustment("Luminance Style", 2.5f / 4);
     view->setShowOriginal(false);
-    EXPECT_EQ(engine().luminanceStyle, 2);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::NoneWithColorAdjustments);
 }
 
 TEST_F(GraphicsViewTest, CompareMappingFollowsTheInterfaceOrientation) {
@@ -612,7 +612,7 @@ TEST_F(GraphicsViewTest, DefaultsExcludingAListAndTheParameterSets) {
     change();
     view->setAdjustments({{exposure, 0.25f}, {style, std::string("CIE")}}, nullptr, true);
     EXPECT_NEAR(view->getAdjustment(exposure), 0.25f, 1e-6);
-    EXPECT_EQ(engine().luminanceStyle, 0);
+    EXPECT_EQ(engine().luminanceStyle, eLuminanceStyle::CIE);
     EXPECT_FALSE(isDefault(nr)) << "untouched without an exclusion set";
     EXPECT_EQ(view->cachedAdjustmentsDictionary().size(), 2u);
     EXPECT_NEAR(view->getCachedAdjustment(exposure), 0.25f, 1e-6);
@@ -817,7 +817,7 @@ TEST_F(GraphicsContentViewTest, ForwardersReachTheGraphicsView) {
     EXPECT_EQ(container->graphicsContentMode(), UIViewContentMode::ScaleAspectFit);
     container->setShowOriginal(true);
     EXPECT_TRUE(view().showOriginal());
-    EXPECT_EQ(view().graphicsController()->luminanceStyle, 3);
+    EXPECT_EQ(view().graphicsController()->luminanceStyle, eLuminanceStyle::None);
 }
 
 }  // namespace

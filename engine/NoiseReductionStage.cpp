@@ -1,0 +1,31 @@
+// The noise-reduction stage: the values of its passes' uniforms.
+
+#include "engine/NoiseReductionStage.h"
+
+#include "engine/AmbrelGraphicsController.h"
+
+using QV::Math::CVector2;
+
+bool NoiseReductionRuns(const AmbrelGraphicsController& engine)
+{
+    const sNoiseReduction& nr = engine.noiseReduction;
+    if (!nr.on || engine.luminanceStyle == eLuminanceStyle::None)
+        return false;
+    return nr.type != eNoiseReductionType::FlowFieldBilateral || nr.bilateral.sigmaR > 0.005f;
+}
+
+UniformList NoiseReductionUniforms(const sNoiseReduction& nr, const CVector2<float>& texel, int32_t step)
+{
+    switch (nr.type) {
+    case eNoiseReductionType::FlowFieldGPUImage:
+        return {sUniformValue::Of("uDistanceFromCenterFactor", nr.flowField.distanceFactor),
+                sUniformValue::Of("uInvTextureDimensions", texel * nr.flowField.spacingFactor)};
+    case eNoiseReductionType::IsotropicGPUImage:
+        return {
+            sUniformValue::Of("uDistanceFromCenterFactor", nr.isotropic.distanceFactor),
+            sUniformValue::Of("uInvTextureDimension", nr.isotropic.spacingFactor * (step == 0 ? texel.x : texel.y))};
+    case eNoiseReductionType::FlowFieldBilateral:
+        break;
+    }
+    return {sUniformValue::Of("uInvTextureDimensions", texel)};
+}
