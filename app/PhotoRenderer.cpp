@@ -129,9 +129,8 @@ bool PhotoRenderer::renderPreview(const platform::ImageBitmap& photo, int64_t or
     if (!preview)
         return false;
     // The frame is kept as the style stages' cached result, as for a photo shown in the view.
-    constexpr int32_t kRenderAndKeep = 0;
-    const int32_t saved = engine_->styleStageMode;
-    engine_->styleStageMode = kRenderAndKeep;
+    const eStyleStageMode saved = engine_->styleStageMode;
+    engine_->styleStageMode = eStyleStageMode::RenderAndKeep;
     const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
     engine_->SetInputPixels(sFrameTime::Make(0, 60), w, h, w, h, 0, 0, w, h, false, orientation,
                             EngineFormat(preview->format), preview->pixels.data());
