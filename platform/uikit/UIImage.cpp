@@ -98,6 +98,7 @@ UIImagePtr UIImage::imageNamed(const std::string& name) {
 }
 
 CGSize UIImage::size() const {
+    if (!image_) return CGSizeZero;  // an empty picture
     CGSize s{static_cast<CGFloat>(image_->width) / scale_, static_cast<CGFloat>(image_->height) / scale_};
     if (UIImageOrientationSwapsSize(orientation_)) std::swap(s.width, s.height);
     return s;

@@ -4,6 +4,8 @@
 // One window at a time is the key window (it receives keyboard-like events later).
 #include "platform/uikit/UIView.h"
 
+class UIViewController;
+
 class UIWindow : public UIView {
 public:
     explicit UIWindow(CGRect frame = CGRectZero);
@@ -15,4 +17,11 @@ public:
     bool isKeyWindow() const { return keyWindow() == this; }
     // The key window, or null.
     static UIWindow* keyWindow();
+
+    // The controller whose view fills the window; setting one replaces the earlier one's view.
+    const std::shared_ptr<UIViewController>& rootViewController() const { return rootViewController_; }
+    void setRootViewController(std::shared_ptr<UIViewController> controller);
+
+private:
+    std::shared_ptr<UIViewController> rootViewController_;
 };
