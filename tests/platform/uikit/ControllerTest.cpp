@@ -8,7 +8,7 @@
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIToolbar.h"
-#include "ControllerFixture.h"
+#include "support/ControllerFixture.h"
 
 namespace {
 

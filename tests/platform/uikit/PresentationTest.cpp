@@ -2,7 +2,7 @@
 // panel at its anchor, refusals while a transition runs, and custom animators on the context.
 #include <gtest/gtest.h>
 
-#include "ControllerFixture.h"
+#include "support/ControllerFixture.h"
 #include "platform/quartzcore/ExpectGeometry.h"
 
 namespace {
