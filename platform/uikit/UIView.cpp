@@ -309,26 +309,16 @@ CGRect UIView::convertRectFromView(CGRect rect, const UIView* view) const {
 bool UIView::pointInside(CGPoint point) const { return CGRectContainsPoint(bounds(), point); }
 
 UIView* UIView::hitTest(CGPoint point) {
-    if (isHidden() || !userInteractionEnabled_ || touchBlockingAnimations_ > 0 || alpha() < 0.01 || !pointInside(point))
+    if (isHidden() || !userInteractionEnabled_ || touchBlockingAnimations_ > 0 || alpha() <= 0.01 || !pointInside(point))
         return nullptr;
-    for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it)
-        if (UIView* hit = (*it)->hitTest((*it)->convertPointFromView(point, this))) return hit;
+    // Subviews are hit where they are drawn: through their presentation's placement.
+    const CALayerProperties shown = layer_->presentation();
+    for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
+        const CAFlatTransform toHere =
+            CATransform3DFlatten(CALayer::placement((*it)->layer_->presentation(), &shown));
+        if (UIView* hit = (*it)->hitTest(CAFlatTransformApplyToPoint(CAFlatTransformInvert(toHere), point))) return hit;
+    }
     return this;
-}
-
-// ---- Touches -------------------------------------------------------------------------------
-
-void UIView::touchesBegan(const UITouchSet& touches, const UIEvent* event) {
-    if (superview_) superview_->touchesBegan(touches, event);
-}
-void UIView::touchesMoved(const UITouchSet& touches, const UIEvent* event) {
-    if (superview_) superview_->touchesMoved(touches, event);
-}
-void UIView::touchesEnded(const UITouchSet& touches, const UIEvent* event) {
-    if (superview_) superview_->touchesEnded(touches, event);
-}
-void UIView::touchesCancelled(const UITouchSet& touches, const UIEvent* event) {
-    if (superview_) superview_->touchesCancelled(touches, event);
 }
 
 // ---- Delayed work --------------------------------------------------------------------------

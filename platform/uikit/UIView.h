@@ -45,6 +45,7 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CALayer.h"
 #include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIResponder.h"
 #include "platform/uikit/UITouch.h"
 
 enum class UIViewContentMode {
@@ -86,7 +87,7 @@ inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleBottomMargin = 1 <
 
 class UIWindow;
 
-class UIView : public NSObject, public CALayerDelegate, public std::enable_shared_from_this<UIView> {
+class UIView : public UIResponder, public CALayerDelegate, public std::enable_shared_from_this<UIView> {
 public:
     using LayerClass = std::shared_ptr<CALayer> (*)();
     static LayerClass layerClass() { return &CALayer::layer; }
@@ -178,16 +179,22 @@ public:
     CGRect convertRectToView(CGRect rect, const UIView* view) const;
     CGRect convertRectFromView(CGRect rect, const UIView* view) const;
     virtual bool pointInside(CGPoint point) const;
-    // The deepest visible, interactive view under the point (in this view's coordinates).
+    // The deepest view under the point (in this view's coordinates, as it is drawn now: the
+    // presentation's geometry) that takes touches. Passed over, with everything below them:
+    // hidden views, views of alpha 0.01 or less, views with interaction off, and views in an
+    // animation that does not allow user interaction.
     virtual UIView* hitTest(CGPoint point);
 
     // ---- Touches -------------------------------------------------------------------------
-    // What the view does with touches delivered to it; by default they go on to the
-    // superview (the next responder), as a view that does not handle them passes them on.
-    virtual void touchesBegan(const UITouchSet& touches, const UIEvent* event);
-    virtual void touchesMoved(const UITouchSet& touches, const UIEvent* event);
-    virtual void touchesEnded(const UITouchSet& touches, const UIEvent* event);
-    virtual void touchesCancelled(const UITouchSet& touches, const UIEvent* event);
+    // The next responder: the superview (a controller's root view answers its controller).
+    UIResponder* nextResponder() const override { return superview_; }
+    // Off by default: while one touch is down on the view, further touches that begin on it
+    // are dropped.
+    bool isMultipleTouchEnabled() const { return multipleTouchEnabled_; }
+    void setMultipleTouchEnabled(bool enabled) { multipleTouchEnabled_ = enabled; }
+    // What the mouse wheel asks of the view under the pointer (amounts in points); false
+    // passes it on to the superview. Scrolling views answer it.
+    virtual bool scrollWheel(CGPoint location, CGSize delta) { return false; }
 
     // The window at the root of the view's tree, or null.
     UIWindow* window() const;
@@ -270,6 +277,7 @@ private:
     UIViewContentMode contentMode_ = UIViewContentMode::ScaleToFill;
     int tag_ = 0;
     bool userInteractionEnabled_ = true;
+    bool multipleTouchEnabled_ = false;
     UIViewAutoresizing autoresizingMask_ = UIViewAutoresizingNone;
     bool autoresizesSubviews_ = true;
     int touchBlockingAnimations_ = 0;
