@@ -6,14 +6,15 @@
 
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIButton.h"
-#include "support/SyntheticTouches.h"
+#include "support/TouchHarness.h"
 #include "ui/foundation/UIControl+BlockUtility.h"
 
 namespace {
 
 TEST(ControlBlockTest, TwoBlocksForOneEventBothRunAndLiveAsLongAsTheButton) {
-    NSRunLoop::mainRunLoop().useManualClock(0);
+    TouchHarness ui;
     auto button = std::make_shared<UIButton>(CGRectMake(0, 0, 44, 44));
+    ui.window->addSubview(button);
     auto token = std::make_shared<int>(0);
     std::weak_ptr<int> watch = token;
     int first = 0, second = 0, downs = 0;
@@ -23,12 +24,13 @@ TEST(ControlBlockTest, TwoBlocksForOneEventBothRunAndLiveAsLongAsTheButton) {
     BlockUtility::setBlock(*button, [&](NSObject&) { ++downs; }, UIControlEventTouchDown);
     token.reset();
     EXPECT_EQ(button->associatedObjectCount(), 3u);
-    for (int i = 0; i < 2; ++i) syntheticTap(*button, {22, 22});
+    for (int i = 0; i < 2; ++i) ui.tap(22, 22);
     EXPECT_EQ(first, 2);
     EXPECT_EQ(second, 2);
     EXPECT_EQ(downs, 2);
     EXPECT_EQ(sender, button.get()) << "the block is given the control";
     EXPECT_FALSE(watch.expired()) << "the block lives with the button";
+    button->removeFromSuperview();
     button.reset();
     EXPECT_TRUE(watch.expired()) << "and goes with it";
 }

@@ -11,7 +11,7 @@
 #include "platform/quartzcore/CACompositor.h"
 #include "platform/uikit/UIGraphics.h"
 #include "support/ImageRegions.h"
-#include "support/SyntheticTouches.h"
+#include "support/TouchHarness.h"
 #include "ui/appearance/AppAppearance.h"
 #include "ui/widgets/AlbumButtonView.h"
 #include "ui/widgets/CompareButtonView.h"
@@ -25,14 +25,16 @@ namespace {
 
 class ButtonViewsTest : public ::testing::Test {
 protected:
-    void SetUp() override { loop.useManualClock(0); }
-    void TearDown() override { loop.runUntilIdle(); }
-
-    // Taps the middle of the view's bounds.
-    void tap(UIView& view) { syntheticTap(view, {CGRectGetMidX(view.bounds()), CGRectGetMidY(view.bounds())}); }
+    // Taps the middle of the view's bounds (putting the view on the window first).
+    void tap(UIView& view) {
+        if (!view.window()) ui.window->addSubview(view.shared_from_this());
+        const CGPoint p = view.convertPointToView({CGRectGetMidX(view.bounds()), CGRectGetMidY(view.bounds())}, nullptr);
+        ui.tap(p.x, p.y);
+    }
     double presentedScale(const UIView& view) { return view.layer()->presentation().transform.m11; }
     CGImageRef shot(UIView& view) { return CACompositor::compose(*view.layer(), view.bounds().size, 2); }
 
+    TouchHarness ui;
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
 };
 
@@ -132,7 +134,7 @@ TEST_F(ButtonViewsTest, TitleButtonOverhangsItsViewAndTakesItsTintAsTitleColour)
     EXPECT_EQ(title->button().titleLabel()->font(), AppAppearance::defaultFontOfSize(20));
     int calls = 0;
     title->setBlock([&] { ++calls; });
-    syntheticTap(*title, {30, 22});
+    tap(*title);
     EXPECT_EQ(calls, 1);
 }
 
