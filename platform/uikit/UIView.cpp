@@ -58,10 +58,40 @@ void UIView::setAlpha(CGFloat alpha) {
     layer_->setOpacity(static_cast<float>(alpha));
 }
 
+UIView::BackgroundColorHook& UIView::backgroundColorHook() {
+    static BackgroundColorHook hook;
+    return hook;
+}
+
+UIView::LayoutHook& UIView::layoutHook() {
+    static LayoutHook hook;
+    return hook;
+}
+
 void UIView::setBackgroundColor(std::optional<UIColor> color) {
+    if (const BackgroundColorHook& hook = backgroundColorHook()) hook(*this, color);
     willChangeAnimatable("backgroundColor");
     backgroundColor_ = color;
     layer_->setBackgroundColor(color ? std::optional<CGColor>(color->CGColor()) : std::nullopt);
+}
+
+UIColor UIView::defaultTintColor() { return UIColor::colorWithRed(0, 122.0 / 255, 1, 1); }
+
+UIColor UIView::tintColor() const {
+    for (const UIView* v = this; v; v = v->superview_)
+        if (v->tintColor_) return *v->tintColor_;
+    return defaultTintColor();
+}
+
+void UIView::setTintColor(std::optional<UIColor> color) {
+    tintColor_ = std::move(color);
+    tintChangedBelow();
+}
+
+void UIView::tintChangedBelow() {
+    tintColorDidChange();
+    for (const auto& view : std::vector(subviews_))
+        if (!view->tintColor_) view->tintChangedBelow();
 }
 
 void UIView::setContentMode(UIViewContentMode mode) {
@@ -167,6 +197,7 @@ void UIView::insertAt(const std::shared_ptr<UIView>& view, std::size_t index) {
     if (moving) {
         keep->didMoveToSuperview();
         keep->moveToWindow(oldWindow, newWindow, true);
+        if (!keep->tintColor_) keep->tintChangedBelow();
         didAddSubview(keep.get());
     }
     setNeedsLayout();
@@ -255,7 +286,9 @@ bool UIView::displayLayer(CALayer& layer) {
 }
 
 void UIView::layoutSublayersOfLayer(CALayer& layer) {
-    if (&layer == layer_.get()) layoutSubviews();
+    if (&layer != layer_.get()) return;
+    layoutSubviews();
+    if (const LayoutHook& hook = layoutHook()) hook(*this);
 }
 
 // ---- Coordinates and hit-testing -----------------------------------------------------------

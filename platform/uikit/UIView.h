@@ -121,7 +121,8 @@ public:
     bool isOpaque() const { return layer_->isOpaque(); }
     void setOpaque(bool opaque) { layer_->setOpaque(opaque); }
     const std::optional<UIColor>& backgroundColor() const { return backgroundColor_; }
-    void setBackgroundColor(std::optional<UIColor> color);
+    // Runs the background-colour hook (below) first, then sets the colour.
+    virtual void setBackgroundColor(std::optional<UIColor> color);
     UIViewContentMode contentMode() const { return contentMode_; }
     void setContentMode(UIViewContentMode mode);
     int tag() const { return tag_; }
@@ -132,6 +133,21 @@ public:
     void setAutoresizingMask(UIViewAutoresizing mask) { autoresizingMask_ = mask; }
     bool autoresizesSubviews() const { return autoresizesSubviews_; }
     void setAutoresizesSubviews(bool resizes) { autoresizesSubviews_ = resizes; }
+
+    // The tint: the view's own, else its superview's, else the default blue. A change reaches
+    // `tintColorDidChange` of the view and of every view below it that inherits the tint,
+    // also when the view moves under another superview.
+    UIColor tintColor() const;
+    virtual void setTintColor(std::optional<UIColor> color);
+    virtual void tintColorDidChange() {}
+    static UIColor defaultTintColor();
+
+    // Process-wide hooks through which the application changes every view: one runs before
+    // each view's background colour is set, the other after each view's `layoutSubviews`.
+    using BackgroundColorHook = std::function<void(UIView&, const std::optional<UIColor>&)>;
+    using LayoutHook = std::function<void(UIView&)>;
+    static BackgroundColorHook& backgroundColorHook();
+    static LayoutHook& layoutHook();
 
     // ---- Tree ----------------------------------------------------------------------------
     UIView* superview() const { return superview_; }
@@ -251,11 +267,13 @@ private:
     void boundsSizeChanged(CGSize oldSize);
     void resizeWithOldSuperviewSize(CGSize oldSize);
     void moveToWindow(UIWindow* oldWindow, UIWindow* newWindow, bool did);
+    void tintChangedBelow();
 
     std::shared_ptr<CALayer> layer_;
     UIView* superview_ = nullptr;
     std::vector<std::shared_ptr<UIView>> subviews_;
     std::optional<UIColor> backgroundColor_;
+    std::optional<UIColor> tintColor_;
     UIViewContentMode contentMode_ = UIViewContentMode::ScaleToFill;
     int tag_ = 0;
     bool userInteractionEnabled_ = true;
