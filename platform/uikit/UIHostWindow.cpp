@@ -82,6 +82,8 @@ std::unique_ptr<UIHostWindow> UIHostWindow::open(UIInputDriver& driver, const st
     const int width = std::max(1, static_cast<int>(std::lround(sdl->pixelWidth * factor)));
     const int height = std::max(1, static_cast<int>(std::lround(sdl->pixelHeight * factor)));
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    // The picture is drawn in software; the window surface needs no GL (nor its driver loaded).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     sdl->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, 0);
     if (!sdl->window) return fail("cannot open the window");
     sdl->renderer = SDL_CreateRenderer(sdl->window, -1, SDL_RENDERER_SOFTWARE);

@@ -54,6 +54,8 @@ void UIWindow::setGestureHook(GestureHook hook) { gestureHook() = std::move(hook
 
 void UIWindow::sendTouches(const std::vector<UITouchReport>& reports, NSTimeInterval timestamp) {
     auto self = shared_from_this();  // a handler may drop the last other hold on the window
+    // Touches meet the tree as the screen shows it: laid out, as at the end of the last turn.
+    layoutIfNeeded();
     // Changes of one event are delivered phase by phase, as one event carries one phase per touch.
     for (UITouchPhase phase : {UITouchPhase::Began, UITouchPhase::Moved, UITouchPhase::Stationary,
                                UITouchPhase::Ended, UITouchPhase::Cancelled}) {

@@ -68,6 +68,19 @@ TEST_F(TouchDeliveryTest, AMovingViewTakesTouchesWhereItIsDrawn) {
     EXPECT_EQ(back->phases(), "be");
 }
 
+TEST_F(TouchDeliveryTest, ATouchFindsViewsWhereTheirPendingLayoutPutsThem) {
+    struct Container : UIView {
+        using UIView::UIView;
+        void layoutSubviews() override { subviews().front()->setFrame(CGRectMake(0, 400, 100, 100)); }
+    };
+    auto container = std::make_shared<Container>(ui.window->bounds());
+    auto child = std::make_shared<TouchRecorder>(CGRectZero);
+    container->addSubview(child);
+    ui.window->addSubview(container);
+    ui.tap(50, 450);
+    EXPECT_EQ(child->phases(), "be");
+}
+
 TEST_F(TouchDeliveryTest, UnhandledTouchesClimbTheResponderChainWithTheirDetails) {
     auto plain = std::make_shared<UIView>(CGRectMake(10, 10, 30, 30));
     front->addSubview(plain);
