@@ -155,6 +155,42 @@ TEST_F(ControlTest, TemplatePictureFollowsAnAncestorsNewTint) {
     expectColor(meanColorInPoints(shot(*root), {{1, 1}, {6, 6}}, 2), {0, 0, 0, 0}, "nothing outside the disc");
 }
 
+TEST_F(ControlTest, PictureViewPlacesByContentModeAndClipsWhenAsked) {
+    struct Case {
+        const char* name;
+        UIViewContentMode mode;
+        bool clips;
+        CGRect red, empty;  // regions of a 60 x 20 view (points)
+    };
+    const Case cases[] = {
+        {"fill stretches", UIViewContentMode::ScaleToFill, false, {{2, 2}, {56, 16}}, {{0, 0}, {0, 0}}},
+        {"fit leaves the sides", UIViewContentMode::ScaleAspectFit, false, {{22, 2}, {16, 16}}, {{2, 2}, {14, 16}}},
+        {"centre overflows", UIViewContentMode::Center, false, {{22, 0}, {16, 20}}, {{0, 0}, {18, 20}}},
+    };
+    for (const Case& c : cases) {
+        auto host = std::make_shared<UIView>(CGRectMake(0, 0, 60, 60));
+        auto view = std::make_shared<UIImageView>(CGRectMake(0, 20, 60, 20));
+        view->setImage(discImage()->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate));
+        view->setTintColor(UIColor::redColor());
+        view->setContentMode(c.mode);
+        view->setClipsToBounds(c.clips);
+        host->addSubview(view);
+        const CGImageRef image = shot(*host);
+        auto inView = [](CGRect r) { return CGRectOffset(r, 0, 20); };
+        EXPECT_GT(meanColorInPoints(image, inView(CGRectInset(c.red, 4, 4)), 2).r, 0.9) << c.name;
+        if (c.empty.size.width > 0) EXPECT_LT(meanColorInPoints(image, inView(c.empty), 2).a, 0.01) << c.name;
+    }
+    // A 20-point disc centred in a 10-point-high view: clipping cuts what overflows.
+    auto host = std::make_shared<UIView>(CGRectMake(0, 0, 40, 40));
+    auto view = std::make_shared<UIImageView>(CGRectMake(0, 15, 40, 10));
+    view->setImage(discImage());
+    view->setContentMode(UIViewContentMode::Center);
+    host->addSubview(view);
+    EXPECT_GT(meanColorInPoints(shot(*host), {{18, 11}, {4, 3}}, 2).a, 0.9) << "overflows above";
+    view->setClipsToBounds(true);
+    EXPECT_EQ(meanColorInPoints(shot(*host), {{18, 11}, {4, 3}}, 2).a, 0) << "clipped";
+}
+
 TEST_F(ControlTest, LabelTakesMoreLinesInANarrowerWidth) {
     auto label = std::make_shared<UILabel>(CGRectMake(0, 0, 300, 20));
     label->setText("The quick brown fox jumps over the lazy dog");
