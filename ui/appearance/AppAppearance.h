@@ -33,7 +33,7 @@ public:
     static UIColor defaultTintColor();
     // The colour set by `setTintColor`, else the default tint.
     static UIColor tintColor();
-    // Keeps the colour; it also tints the buttons of alerts.
+    // Keeps the colour (replacing the one kept before); none returns to the default.
     static void setTintColor(std::optional<UIColor> color);
     static UIColor defaultSecondaryColor();
     static UIColor defaultExpandCollapseColor();
