@@ -9,8 +9,9 @@ packages=(
   libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   libcairo2-dev libpango1.0-dev libpixman-1-dev fonts-dejavu-core
   libjpeg62-turbo-dev libpng-dev libtiff-dev libexiv2-dev
-  nlohmann-json3-dev libsqlite3-dev python3 python3-cairo
+  nlohmann-json3-dev libsqlite3-dev libglib2.0-dev libavformat-dev libavcodec-dev python3 python3-cairo
   lomiri-wallpapers-16.04
+  libsdl2-dev xvfb xauth
 )
 
 missing=()

@@ -10,6 +10,9 @@
 
 class UIView;
 
+// The force of the firmest press the touch screen reports.
+inline constexpr CGFloat UITouchMaximumPossibleForce = 20.0 / 3.0;
+
 enum class UITouchPhase { Began = 0, Moved = 1, Stationary = 2, Ended = 3, Cancelled = 4 };
 
 class UITouch {
@@ -20,6 +23,10 @@ public:
     CGPoint windowLocation;
     CGPoint previousWindowLocation;
     std::weak_ptr<UIView> view;
+    // The press's force, where 1 is an average touch, up to `maximumPossibleForce`; 0 where
+    // the input cannot tell.
+    CGFloat force = 0;
+    CGFloat maximumPossibleForce = UITouchMaximumPossibleForce;
 
     CGPoint locationInView(const UIView* view) const;
     CGPoint previousLocationInView(const UIView* view) const;

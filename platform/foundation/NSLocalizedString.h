@@ -1,0 +1,7 @@
+#pragma once
+// User-facing texts by key, from the English strings table of the resources
+// (strings/en.json: one JSON object of key to text), read once on first use. A key the table
+// does not hold reads as the key itself, so a missing text shows up rather than vanishing.
+#include <string>
+
+std::string NSLocalizedString(const std::string& key, const std::string& comment = "");

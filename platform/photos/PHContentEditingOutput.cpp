@@ -1,0 +1,6 @@
+#include "platform/photos/PHContentEditingOutput.h"
+
+#include "platform/photos/PHPhotoLibrary.h"
+
+PHContentEditingOutput::PHContentEditingOutput(const PHContentEditingInput& input, PHPhotoLibrary& library)
+    : renderedContentURL_(library.store().stagingPath("jpg")), assetLocalIdentifier_(input.assetLocalIdentifier) {}

@@ -1,0 +1,205 @@
+#include "platform/photos/PHPhotoLibrary.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/authorization/AuthorizationStore.h"
+#include "platform/foundation/NSPathUtilities.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/photos/PHChange.h"
+#include "platform/photos/PHChangeRequest.h"
+#include "platform/photos/ThumbnailCache.h"
+
+namespace {
+
+std::mutex sharedMutex;
+std::shared_ptr<PHPhotoLibrary> sharedLibrary;
+
+thread_local std::vector<std::shared_ptr<PHChangeRequest>>* changeRequestsUnderWay = nullptr;
+
+}  // namespace
+
+std::string PHPhotoLibrary::defaultLibraryPath() {
+    if (const char* path = std::getenv("TAVORIN_PHOTO_LIBRARY"); path && path[0]) return path;
+    return NSSearchPathForDirectory(NSSearchPathDirectory::ApplicationSupport) + "/PhotoLibrary";
+}
+
+std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::sharedPhotoLibrary() {
+    std::lock_guard lock(sharedMutex);
+    if (!sharedLibrary) {
+        NSErrorPtr error;
+        sharedLibrary = openAt(defaultLibraryPath(), &error);
+        if (!sharedLibrary)
+            std::fprintf(stderr, "tavorin: %s (%s)\n", error->localizedDescription().c_str(),
+                         error->localizedFailureReason().c_str());
+    }
+    return sharedLibrary;
+}
+
+void PHPhotoLibrary::resetSharedPhotoLibrary() {
+    std::lock_guard lock(sharedMutex);
+    sharedLibrary.reset();
+}
+
+std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::openAt(const std::string& folder, NSErrorPtr* error,
+                                                       Options options) {
+    NSErrorPtr ignored;
+    if (!error) error = &ignored;
+    auto store = photos::PhotoStore::open(folder, error);
+    if (!store) return nullptr;
+    std::shared_ptr<PHPhotoLibrary> library(new PHPhotoLibrary);
+    library->store_ = std::move(store);
+    library->thumbnails_ = std::make_unique<ThumbnailCache>(ThumbnailCache::standardFolder());
+    library->options_ = options;
+    library->queue_ = dispatch_queue_create("tavorin.photolibrary");
+    library->dataVersion_ = library->store_->dataVersion();
+    if (options.pollsOtherProcesses) {
+        std::weak_ptr<PHPhotoLibrary> weak = library;
+        auto schedule = [weak] {
+            if (auto self = weak.lock()) {
+                self->pollTimer_ = NSTimer::scheduledTimerWithTimeInterval(1.0, true, [weak](NSTimer&) {
+                    if (auto l = weak.lock()) l->pollForChanges();
+                });
+            }
+        };
+        if (NSThread::isMainThread()) schedule(); else NSRunLoop::mainRunLoop().performBlock(schedule);
+    }
+    return library;
+}
+
+PHPhotoLibrary::~PHPhotoLibrary() {
+    if (pollTimer_) pollTimer_->invalidate();
+}
+
+int PHPhotoLibrary::authorizationStatus() {
+    return AuthorizationStore::shared().status(AuthorizationService::Photos);
+}
+
+void PHPhotoLibrary::requestAuthorization(std::function<void(int)> handler) {
+    const int status = AuthorizationStore::shared().requestAccess(AuthorizationService::Photos);
+    if (handler) dispatch_async(dispatch_get_main_queue(), [handler, status] { handler(status); });
+}
+
+bool PHPhotoLibrary::hasAccess() const {
+    return !options_.requiresAuthorization || authorizationStatus() == PHAuthorizationStatusAuthorized;
+}
+
+std::vector<std::shared_ptr<PHChangeRequest>>* PHPhotoLibrary::currentChangeRequests() {
+    return changeRequestsUnderWay;
+}
+
+bool PHChangeRequest::enlist(const std::shared_ptr<PHChangeRequest>& request) {
+    if (!changeRequestsUnderWay) {
+        std::fprintf(stderr, "tavorin: a photo library change request was made outside a change block\n");
+        return false;
+    }
+    changeRequestsUnderWay->push_back(request);
+    return true;
+}
+
+bool PHPhotoLibrary::commitOnQueue(const std::function<void()>& changeBlock, NSErrorPtr* error) {
+    if (!hasAccess()) {
+        *error = photos::PhotosError(photos::kPhotosErrorAccessUserDenied,
+                                     "Tavorin is not allowed to change the photo library.");
+        return false;
+    }
+    std::vector<std::shared_ptr<PHChangeRequest>> requests;
+    changeRequestsUnderWay = &requests;
+    if (changeBlock) changeBlock();
+    changeRequestsUnderWay = nullptr;
+
+    photos::ChangeSet changes;
+    for (auto& request : requests) request->record(changes);
+    std::function<bool(std::size_t)> confirm;
+    {
+        std::lock_guard lock(mutex_);
+        confirm = confirmDelete_;
+    }
+    if (!changes.deletions.empty() && confirm && !confirm(changes.deletions.size())) {
+        *error = photos::PhotosError(photos::kPhotosErrorUserCancelled, "The photos were not deleted.");
+        return false;
+    }
+    if (!changes.empty() && !store_->commit(changes, error)) return false;
+    notifyObservers();
+    return true;
+}
+
+void PHPhotoLibrary::performChanges(std::function<void()> changeBlock, Completion completion) {
+    auto self = shared_from_this();
+    dispatch_async(queue_, [self, changeBlock = std::move(changeBlock), completion = std::move(completion)] {
+        NSErrorPtr error;
+        const bool ok = self->commitOnQueue(changeBlock, &error);
+        if (completion) completion(ok, ok ? nullptr : error);
+    });
+}
+
+bool PHPhotoLibrary::performChangesAndWait(std::function<void()> changeBlock, NSErrorPtr* error) {
+    bool ok = false;
+    NSErrorPtr failure;
+    dispatch_sync(queue_, [&] { ok = commitOnQueue(changeBlock, &failure); });
+    if (error) *error = ok ? nullptr : failure;
+    return ok;
+}
+
+void PHPhotoLibrary::registerChangeObserver(const std::shared_ptr<PHPhotoLibraryChangeObserver>& observer) {
+    std::lock_guard lock(mutex_);
+    observers_.push_back(observer);
+}
+
+void PHPhotoLibrary::unregisterChangeObserver(const PHPhotoLibraryChangeObserver* observer) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(observers_, [observer](const auto& weak) {
+        auto strong = weak.lock();
+        return !strong || strong.get() == observer;
+    });
+}
+
+void PHPhotoLibrary::notifyObservers() {
+    std::vector<std::shared_ptr<PHPhotoLibraryChangeObserver>> live;
+    {
+        std::lock_guard lock(mutex_);
+        std::erase_if(observers_, [](const auto& weak) { return weak.expired(); });
+        for (auto& weak : observers_)
+            if (auto strong = weak.lock()) live.push_back(strong);
+    }
+    const PHChange change(shared_from_this());
+    for (auto& observer : live) observer->photoLibraryDidChange(change);
+}
+
+void PHPhotoLibrary::pollForChanges() {
+    const std::int64_t version = store_->dataVersion();
+    {
+        std::lock_guard lock(mutex_);
+        if (version == dataVersion_) return;
+        dataVersion_ = version;
+    }
+    auto self = shared_from_this();
+    dispatch_async(queue_, [self] { self->notifyObservers(); });
+}
+
+void PHPhotoLibrary::setDeleteConfirmation(std::function<bool(std::size_t)> confirm) {
+    std::lock_guard lock(mutex_);
+    confirmDelete_ = std::move(confirm);
+}
+
+void PHPhotoLibrary::setRemoteAsset(const std::string& uuid, std::vector<double> progressSteps) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(remote_, [&](const auto& r) { return r.first == uuid; });
+    remote_.emplace_back(uuid, std::move(progressSteps));
+}
+
+std::vector<double> PHPhotoLibrary::remoteProgressSteps(const std::string& uuid) const {
+    std::lock_guard lock(mutex_);
+    for (auto& [id, steps] : remote_)
+        if (id == uuid) return steps;
+    return {};
+}
+
+void PHPhotoLibrary::finishRemoteDownload(const std::string& uuid) {
+    {
+        std::lock_guard lock(mutex_);
+        std::erase_if(remote_, [&](const auto& r) { return r.first == uuid; });
+    }
+    auto self = shared_from_this();
+    dispatch_async(queue_, [self] { self->notifyObservers(); });
+}

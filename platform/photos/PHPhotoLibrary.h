@@ -1,0 +1,110 @@
+#pragma once
+// The photo library: the shared one at $TAVORIN_PHOTO_LIBRARY, else
+// $XDG_DATA_HOME/tavorin/PhotoLibrary, or one opened at a folder.
+//
+// Changes are made inside a change block: the change requests created in it are recorded,
+// validated and committed as one (see PhotoStore). Every change block and completion runs on
+// the library's serial queue; a change's notification reaches every observer (held weakly)
+// before that change's completion. Commits of other processes are found by polling the index
+// once a second on the main run loop and notified the same way.
+//
+// Access comes from the shared authorization store: without it, fetches are empty and changes
+// fail. A library opened for a tool of the user's own (the importer) may skip the check.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NSError.h"
+#include "platform/photos/PhotoStore.h"
+
+class NSTimer;
+class PHChange;
+class PHChangeRequest;
+class ThumbnailCache;
+
+class PHPhotoLibraryChangeObserver {
+public:
+    virtual ~PHPhotoLibraryChangeObserver() = default;
+    virtual void photoLibraryDidChange(const PHChange& change) = 0;
+};
+
+enum PHAuthorizationStatus : int {
+    PHAuthorizationStatusNotDetermined = 0,
+    PHAuthorizationStatusRestricted = 1,
+    PHAuthorizationStatusDenied = 2,
+    PHAuthorizationStatusAuthorized = 3,
+};
+
+class PHPhotoLibrary : public std::enable_shared_from_this<PHPhotoLibrary> {
+public:
+    struct Options {
+        bool requiresAuthorization = true;
+        bool pollsOtherProcesses = true;  // the 1 s timer on the main run loop
+    };
+    using Completion = std::function<void(bool success, NSErrorPtr error)>;
+
+    // The library at the default place, opened on first use; null (with the reason on
+    // stderr) when it cannot be opened.
+    static std::shared_ptr<PHPhotoLibrary> sharedPhotoLibrary();
+    static void resetSharedPhotoLibrary();
+    static std::string defaultLibraryPath();
+    static std::shared_ptr<PHPhotoLibrary> openAt(const std::string& folder, NSErrorPtr* error,
+                                                  Options options);
+    static std::shared_ptr<PHPhotoLibrary> openAt(const std::string& folder, NSErrorPtr* error) {
+        return openAt(folder, error, Options{});
+    }
+
+    static int authorizationStatus();
+    // Asks for access; the handler gets the status on the main queue.
+    static void requestAuthorization(std::function<void(int status)> handler);
+
+    ~PHPhotoLibrary();
+
+    void performChanges(std::function<void()> changeBlock, Completion completion);
+    // Waits for the change on the calling thread (never the library's queue).
+    bool performChangesAndWait(std::function<void()> changeBlock, NSErrorPtr* error);
+
+    void registerChangeObserver(const std::shared_ptr<PHPhotoLibraryChangeObserver>& observer);
+    void unregisterChangeObserver(const PHPhotoLibraryChangeObserver* observer);
+    // Looks for commits of other processes now (the timer calls it).
+    void pollForChanges();
+
+    // Asked before assets are deleted (the application asks the user); false fails the change.
+    void setDeleteConfirmation(std::function<bool(std::size_t count)> confirm);
+
+    bool hasAccess() const;
+    photos::PhotoStore& store() { return *store_; }
+    const dispatch_queue_t& queue() const { return queue_; }
+    ThumbnailCache& thumbnails() { return *thumbnails_; }
+
+    // Simulated remote assets (tests): requests for the asset report these progress steps on
+    // the library's queue before answering, and need network access; afterwards the library
+    // notifies an empty change, as a finished download does.
+    void setRemoteAsset(const std::string& uuid, std::vector<double> progressSteps);
+    std::vector<double> remoteProgressSteps(const std::string& uuid) const;
+    void finishRemoteDownload(const std::string& uuid);
+
+    // The change requests of the change block under way on this thread (null outside one).
+    static std::vector<std::shared_ptr<PHChangeRequest>>* currentChangeRequests();
+
+private:
+    PHPhotoLibrary() = default;
+    // Runs a change on the library's queue: block, validation, commit, notification.
+    bool commitOnQueue(const std::function<void()>& changeBlock, NSErrorPtr* error);
+    void notifyObservers();
+
+    std::unique_ptr<photos::PhotoStore> store_;
+    std::unique_ptr<ThumbnailCache> thumbnails_;
+    Options options_;
+    dispatch_queue_t queue_;
+    mutable std::mutex mutex_;
+    std::vector<std::weak_ptr<PHPhotoLibraryChangeObserver>> observers_;
+    std::function<bool(std::size_t)> confirmDelete_;
+    std::int64_t dataVersion_ = 0;
+    std::shared_ptr<NSTimer> pollTimer_;
+    std::vector<std::pair<std::string, std::vector<double>>> remote_;
+};

@@ -1,0 +1,190 @@
+#pragma once
+// The photo library on disk: one folder holding the index (library.sqlite), the lock file,
+// the originals, the renders of edits, and two working folders.
+//
+//   library.sqlite                 WAL, synchronous FULL, foreign keys, 5 s busy timeout;
+//                                  the schema version in user_version
+//   library.lock                   flock: shared while open, exclusive only for the sweep
+//   originals/<2 hex>/<UUID>.<ext> each written once, read-only
+//   renders/<2 hex>/<UUID>.r<rev>.jpg   one upright JPEG per edit revision
+//   staging/                       files on their way in (emptied by the sweep)
+//   inputs/                        hard links handed out as edit inputs (emptied by the sweep)
+//
+// A commit copies each new file into staging/, flushes it, renames it into place and flushes
+// the folder, all inside one write transaction; files that the committed index no longer
+// names are unlinked afterwards. A kill at any point leaves the old state or the new one,
+// whole; what a kill strands is removed by the next sweep. The sweep runs when a process opens
+// the library and no other process has it open.
+//
+// Every method is safe to call from any thread (one connection, serialised by a lock).
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/NSError.h"
+
+struct sqlite3;
+
+namespace photos {
+
+inline constexpr int kMediaTypeImage = 1;
+inline constexpr int kMediaTypeVideo = 2;
+
+inline constexpr std::size_t kMaxFormatIdentifierBytes = 256;
+inline constexpr std::size_t kMaxFormatVersionBytes = 64;
+inline constexpr std::size_t kMaxAdjustmentDataBytes = 1 << 20;
+inline constexpr double kTrashRetentionSeconds = 30 * 24 * 3600.0;
+inline constexpr int kSchemaVersion = 1;
+
+struct EditRecord {
+    std::string renderPath;  // relative to the library folder
+    std::string formatIdentifier;
+    std::string formatVersion;
+    std::vector<std::uint8_t> data;
+    std::int64_t baseRevision = 0;
+};
+
+struct AssetRecord {
+    std::int64_t id = 0;  // order of addition
+    std::string uuid;
+    int mediaType = kMediaTypeImage;
+    bool panorama = false;
+    bool selfPortrait = false;
+    bool favorite = false;
+    std::string originalPath;  // relative to the library folder
+    std::string originalType;  // "public.jpeg", "public.png", "public.tiff", "public.movie"
+    std::string originalSha256;
+    int orientation = 1;  // EXIF 1-8 of the original
+    int width = 0, height = 0;  // upright pixels of the current content
+    double creationDate = 0, modificationDate = 0;  // seconds since 1970
+    std::optional<double> latitude, longitude;
+    double duration = 0;
+    std::int64_t revision = 1;
+    std::optional<double> trashedDate;
+    bool missing = false;
+    std::optional<EditRecord> edit;
+};
+
+struct AlbumRecord {
+    std::int64_t id = 0;
+    std::string uuid;
+    std::string title;
+    std::vector<std::int64_t> assetIds;  // by position
+};
+
+// One change to commit, recorded by the change requests.
+struct AssetCreation {
+    std::string uuid;
+    std::string sourcePath;
+    bool movie = false;
+    bool selfPortrait = false;
+    bool favorite = false;
+};
+struct AssetEdit {
+    enum class Kind { Save, Revert, Favorite } kind = Kind::Save;
+    std::string uuid;
+    std::string outputAssetUUID;  // the asset the output was made for (Save)
+    std::string renderSource;     // Save: the rendered JPEG to copy in
+    EditRecord edit;              // Save: identifier, version and data
+    bool favorite = false;        // Favorite
+};
+struct AlbumChange {
+    std::string uuid;
+    bool create = false;
+    std::string title;
+    std::vector<std::string> add, remove;  // asset uuids
+};
+struct ChangeSet {
+    std::vector<AssetCreation> creations;
+    std::vector<AssetEdit> edits;
+    std::vector<std::string> deletions;
+    std::vector<AlbumChange> albums;
+    bool empty() const { return creations.empty() && edits.empty() && deletions.empty() && albums.empty(); }
+};
+
+struct SweepReport {
+    int workFilesRemoved = 0;   // staging/ and inputs/
+    int orphansRemoved = 0;     // originals and renders no row names
+    int trashPurged = 0;        // assets trashed more than 30 days ago
+    std::vector<std::string> missing;  // uuids of rows whose file is gone (rows kept)
+};
+
+// Where a test can make the process die (SIGKILL) in the middle of a commit or a sweep.
+enum class KillPoint { None, AfterStaging, AfterRename, InCommitHook, AfterCommit, DuringSweep };
+void SetKillPoint(KillPoint point);
+
+// The error domain and codes of the library's failures.
+inline constexpr const char* kPhotosErrorDomain = "PHPhotosErrorDomain";
+enum PhotosErrorCode : long {
+    kPhotosErrorInternal = -1,
+    kPhotosErrorInvalidResource = 3303,
+    kPhotosErrorNotEnoughSpace = 3305,
+    kPhotosErrorAccessUserDenied = 3311,
+    kPhotosErrorIdentifierNotFound = 3201,
+    kPhotosErrorUserCancelled = 3072,
+    kPhotosErrorLibraryRefused = 3114,  // newer schema or damaged index
+    kPhotosErrorInvalidAdjustment = 3302,
+};
+NSErrorPtr PhotosError(long code, const std::string& description, const std::string& reason = "");
+
+class PhotoStore {
+public:
+    // Opens (creating when absent) the library in `root`. A newer schema or a damaged index is
+    // refused (null, with the error) and left untouched.
+    static std::unique_ptr<PhotoStore> open(const std::string& root, NSErrorPtr* error);
+    ~PhotoStore();
+    PhotoStore(const PhotoStore&) = delete;
+    PhotoStore& operator=(const PhotoStore&) = delete;
+
+    const std::string& root() const { return root_; }
+    std::string absolutePath(const std::string& relative) const { return root_ + "/" + relative; }
+    // What the sweep at opening did (empty when another process had the library open).
+    const SweepReport& sweepReport() const { return sweepReport_; }
+
+    // ---- Reading ----------------------------------------------------------------------
+    // Untrashed assets in order of addition (with trashed ones when asked).
+    std::vector<AssetRecord> assets(bool includeTrashed = false) const;
+    std::optional<AssetRecord> asset(const std::string& uuid) const;
+    std::vector<AlbumRecord> albums() const;
+    std::optional<AlbumRecord> album(const std::string& uuid) const;
+    bool containsOriginal(const std::string& sha256) const;
+    // Changes whenever another connection commits.
+    std::int64_t dataVersion() const;
+    // The current content of an asset: its render when edited, else its original.
+    std::string contentPath(const AssetRecord& asset) const;
+
+    // ---- Writing ----------------------------------------------------------------------
+    // Validates, stages and commits the changes as one; on failure nothing is altered.
+    bool commit(const ChangeSet& changes, NSErrorPtr* error);
+    // A fresh hard link to the file in inputs/ (the caller may keep it while the library is
+    // open); empty when it cannot be made.
+    std::string linkInput(const std::string& relative, const std::string& ext) const;
+    // A fresh, empty path in staging/ for a caller to write a file into.
+    std::string stagingPath(const std::string& ext) const;
+
+    sqlite3* database() const { return db_; }  // for checks in tests
+
+private:
+    PhotoStore() = default;
+    bool openIndex(NSErrorPtr* error);
+    void sweep();
+
+    std::string root_;
+    sqlite3* db_ = nullptr;
+    int lockFd_ = -1;
+    mutable std::recursive_mutex mutex_;
+    SweepReport sweepReport_;
+};
+
+// A new random (version 4) UUID in upper case.
+std::string MakeUUID();
+// The hex sha256 of a file's bytes; empty when it cannot be read.
+std::string FileSha256(const std::string& path);
+// The seconds since 1970 that an image's metadata gives as its creation date (Exif original
+// date with its offset, else the GPS stamp), or nullopt.
+std::optional<double> ImageCreationDate(const std::string& path);
+
+}  // namespace photos
