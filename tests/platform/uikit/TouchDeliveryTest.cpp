@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/uikit/UIButton.h"
 #include "support/TouchHarness.h"
 #include "support/TouchRecorder.h"
 
@@ -70,12 +69,9 @@ TEST_F(TouchDeliveryTest, AMovingViewTakesTouchesWhereItIsDrawn) {
     EXPECT_EQ(back->phases(), "be");
 
     // A button moving the same way counts a lift where it is drawn as inside.
-    auto button = UIButton::buttonWithType(UIButtonType::Custom);
-    button->setFrame(CGRectMake(200, 100, 100, 100));
-    ui.window->addSubview(button);
+    auto button = addButton(*ui.window, CGRectMake(200, 100, 100, 100));
     std::vector<UIControlEvents> events;
-    for (UIControlEvents e : {UIControlEventTouchUpInside, UIControlEventTouchUpOutside})
-        button->addTarget(this, [&events, e](UIControl&, const UIEvent*) { events.push_back(e); }, e);
+    recordControlEvents(*button, {UIControlEventTouchUpInside, UIControlEventTouchUpOutside}, events);
     UIView::animateWithDuration(1, 0, UIViewAnimationOptionAllowUserInteraction | UIViewAnimationOptionCurveLinear,
                                 [&] { button->setCenter({250, 550}); }, nullptr);
     ui.advance(0.5);
