@@ -13,7 +13,8 @@
 namespace {
 
 constexpr double kFrameInterval = 1.0 / 60;
-constexpr int kFirstScreenFinger = 100;  // below are the mouse's fingers
+constexpr int kFirstScreenFinger = 100;
+constexpr int kPassesPerTurn = 16;  // below are the mouse's fingers
 
 bool animates(const CALayer& layer) {
     if (!layer.animationKeys().empty()) return true;
@@ -227,7 +228,8 @@ std::optional<platform::ImageBitmap> UIHostWindow::readBack() const {
 void UIHostWindow::runTurn(double maxWait) {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
     bool changed = handleEvents();
-    while (loop.runOnce()) changed = true;
+    // What is ready now, but not without end (timers due again at once must not starve the screen).
+    for (int pass = 0; pass < kPassesPerTurn && loop.runOnce(); ++pass) changed = true;
     const bool animating = animates(*driver_.window().layer());
     if (changed || animating || !presented_) present();
     if (UIApplication::sharedApplication().isTerminating()) return;

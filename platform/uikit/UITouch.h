@@ -1,7 +1,8 @@
 #pragma once
 // Touches and the events that carry them. A touch keeps the view it began in (hit-tested when
 // it began) and its location in the window's space (the space of the root of the view tree);
-// views ask for it in their own coordinates.
+// views ask for it in their own coordinates, as they are drawn now (their presentation), the
+// geometry touches are hit-tested with.
 #include <memory>
 #include <vector>
 

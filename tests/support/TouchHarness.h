@@ -7,15 +7,33 @@
 //     auto button = ...; ui.window->addSubview(button);
 //     ui.tap(100, 200);
 //     expectColor(ui.meanColor(CGRectMake(90, 190, 20, 20)), {1, 0, 0, 1}, "pressed");
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIInputDriver.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
 #include "support/ImageRegions.h"
+
+// A button of the custom type at the frame, placed in `parent`.
+inline std::shared_ptr<UIButton> addButton(UIView& parent, CGRect frame) {
+    auto button = UIButton::buttonWithType(UIButtonType::Custom);
+    button->setFrame(frame);
+    parent.addSubview(button);
+    return button;
+}
+
+// Notes which of the listed events a control sends, in order.
+inline void recordControlEvents(UIControl& control, std::initializer_list<UIControlEvents> kinds,
+                                std::vector<UIControlEvents>& sent) {
+    for (UIControlEvents kind : kinds)
+        control.addTarget(&sent, [&sent, kind](UIControl&, const UIEvent*) { sent.push_back(kind); }, kind);
+}
 
 class TouchHarness {
 public:

@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 
-#include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIHostWindow.h"
 #include "support/TouchHarness.h"
 #include "support/TouchRecorder.h"
@@ -74,12 +73,9 @@ TEST_F(HostWindowTest, ShownAndHeadlessWindowsComposeTheSamePixels) {
 TEST_F(HostWindowTest, APushedClickAtWindowPixelsTapsTheButtonAtHalfThosePoints) {
     // A small button about (100, 200) points: only the click's own place, mapped back from the
     // shown window's scale and divided by the screen's, falls on it.
-    auto button = UIButton::buttonWithType(UIButtonType::Custom);
-    button->setFrame(CGRectMake(96, 196, 8, 8));
-    ui.window->addSubview(button);
+    auto button = addButton(*ui.window, CGRectMake(96, 196, 8, 8));
     std::vector<UIControlEvents> events;
-    for (UIControlEvents e : {UIControlEventTouchDown, UIControlEventTouchUpInside})
-        button->addTarget(this, [&events, e](UIControl&, const UIEvent*) { events.push_back(e); }, e);
+    recordControlEvents(*button, {UIControlEventTouchDown, UIControlEventTouchUpInside}, events);
     push(SDL_MOUSEBUTTONDOWN, {200, 400});
     push(SDL_MOUSEBUTTONUP, {200, 400});
     EXPECT_TRUE(host->handleEvents());

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "platform/imageio/ImageIO.h"
-#include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIScriptRunner.h"
 #include "support/TouchHarness.h"
 
@@ -17,14 +16,12 @@ protected:
     void SetUp() override {
         folder = std::filesystem::temp_directory_path() / ("tavorin-script-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
-        button = UIButton::buttonWithType(UIButtonType::Custom);
-        button->setFrame(CGRectMake(100, 500, 100, 60));
+        button = addButton(*ui.window, CGRectMake(100, 500, 100, 60));
         button->setBackgroundColor(UIColor::colorWithRed(1, 0, 0, 1));
         button->addTarget(this, [this](UIControl& sender, const UIEvent*) {
             ++taps;
             sender.setBackgroundColor(UIColor::colorWithRed(0, 1, 0, 1));
         }, UIControlEventTouchUpInside);
-        ui.window->addSubview(button);
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
     bool run(const std::string& script, std::string* error = nullptr) {

@@ -63,9 +63,20 @@ TEST_F(TouchDeliveryTest, AMovingViewTakesTouchesWhereItIsDrawn) {
     ui.advance(0.5);
     ui.tap(150, 350);  // the model's place: nothing drawn there yet
     EXPECT_EQ(front->phases(), "");
-    ui.tap(150, 250);
+    ui.tap(150, 270);  // 0.05 s later (the first tap): drawn at (150, 260)
     ASSERT_EQ(front->phases(), "be");
+    EXPECT_EQ(front->records[0].location, (CGPoint{50, 60})) << "located where it is drawn";
     EXPECT_EQ(back->phases(), "be");
+
+    // A button moving the same way counts a lift where it is drawn as inside.
+    auto button = addButton(*ui.window, CGRectMake(200, 100, 100, 100));
+    std::vector<UIControlEvents> events;
+    recordControlEvents(*button, {UIControlEventTouchUpInside, UIControlEventTouchUpOutside}, events);
+    UIView::animateWithDuration(1, 0, UIViewAnimationOptionAllowUserInteraction | UIViewAnimationOptionCurveLinear,
+                                [&] { button->setCenter({250, 550}); }, nullptr);
+    ui.advance(0.5);
+    ui.tap(250, 350);
+    EXPECT_EQ(events, std::vector<UIControlEvents>{UIControlEventTouchUpInside});
 }
 
 TEST_F(TouchDeliveryTest, ATouchFindsViewsWhereTheirPendingLayoutPutsThem) {
