@@ -171,7 +171,10 @@ const std::shared_ptr<UIView>& UIBarButtonItem::view() {
 
 UIImagePtr UIBarButtonItem::systemGlyph(UIBarButtonSystemItem item) {
     using S = UIBarButtonSystemItem;
-    if (item != S::Action && item != S::Trash && item != S::Add && item != S::Camera && item != S::Stop &&
+    // The pictures of the bundle where there are some.
+    if (item == S::Action) return UIImage::imageNamed("barAction");
+    if (item == S::Trash) return UIImage::imageNamed("barTrash");
+    if (item != S::Add && item != S::Camera && item != S::Stop &&
         item != S::Refresh && item != S::Search && item != S::Compose && item != S::Reply)
         return nullptr;
     const CGFloat s = kGlyphSide;
@@ -184,20 +187,6 @@ UIImagePtr UIBarButtonItem::systemGlyph(UIBarButtonSystemItem item) {
     CGContextSetLineJoin(c, kCGLineJoinRound);
     CGContextBeginPath(c);
     switch (item) {
-    case S::Action:  // a box open at the top with an arrow rising out of it
-        CGContextMoveToPoint(c, 9, 9), CGContextAddLineToPoint(c, 5, 9), CGContextAddLineToPoint(c, 5, 22);
-        CGContextAddLineToPoint(c, 19, 22), CGContextAddLineToPoint(c, 19, 9), CGContextAddLineToPoint(c, 15, 9);
-        CGContextMoveToPoint(c, 12, 15), CGContextAddLineToPoint(c, 12, 2);
-        CGContextMoveToPoint(c, 8, 6), CGContextAddLineToPoint(c, 12, 2), CGContextAddLineToPoint(c, 16, 6);
-        break;
-    case S::Trash:  // a lid with a handle over a tapering can with three ribs
-        CGContextMoveToPoint(c, 3, 5), CGContextAddLineToPoint(c, 21, 5);
-        CGContextMoveToPoint(c, 9, 5), CGContextAddLineToPoint(c, 9, 2), CGContextAddLineToPoint(c, 15, 2);
-        CGContextAddLineToPoint(c, 15, 5);
-        CGContextMoveToPoint(c, 5, 5), CGContextAddLineToPoint(c, 6.5, 22), CGContextAddLineToPoint(c, 17.5, 22);
-        CGContextAddLineToPoint(c, 19, 5);
-        for (CGFloat x : {9.5, 12.0, 14.5}) CGContextMoveToPoint(c, x, 9), CGContextAddLineToPoint(c, x, 18);
-        break;
     case S::Add:
         CGContextMoveToPoint(c, 12, 3), CGContextAddLineToPoint(c, 12, 21);
         CGContextMoveToPoint(c, 3, 12), CGContextAddLineToPoint(c, 21, 12);
