@@ -25,7 +25,8 @@ const char* systemTitle(UIBarButtonSystemItem item) {
     }
 }
 
-// The view of a titled or pictured item: the title or the picture drawn in the tint,
+// The view of a titled or pictured item: the title or the picture drawn in the item's tint or
+// else the inherited one,
 // centred; a tap that ends inside sends the item's action.
 class BarItemView : public UIView {
 public:
@@ -45,7 +46,7 @@ public:
     }
     void drawRect(CGRect) override {
         if (!item_) return;
-        UIColor tint = item_->tintColor().value_or(inheritedTint());
+        UIColor tint = item_->tintColor().value_or(tintColor());
         if (!item_->isEnabled()) tint = tint.colorWithAlphaComponent(tint.alpha() * kDisabledAlpha);
         const CGRect b = bounds();
         if (const UIImagePtr image = picture()) {
@@ -70,6 +71,7 @@ public:
         NSStringDrawing::drawAtPoint(item_->title(), {CGRectGetMidX(b) - s.width / 2, CGRectGetMidY(b) - s.height / 2},
                                      attributes(tint));
     }
+    void tintColorDidChange() override { setNeedsDisplay(); }
     void touchesBegan(const UITouchSet&, const UIEvent*) override {}
     void touchesMoved(const UITouchSet&, const UIEvent*) override {}
     void touchesCancelled(const UITouchSet&, const UIEvent*) override {}
@@ -87,7 +89,6 @@ private:
         const bool bold = item_->style() == UIBarButtonItemStyle::Done;
         return {bold ? UIFont::boldSystemFontOfSize(kTitleFontSize) : UIFont::systemFontOfSize(kTitleFontSize), color};
     }
-    UIColor inheritedTint() const { return UIColor::colorWithRed(0, 122.0 / 255, 1, 1); }
 
     UIBarButtonItem* item_;
 };
@@ -170,7 +171,10 @@ const std::shared_ptr<UIView>& UIBarButtonItem::view() {
 
 UIImagePtr UIBarButtonItem::systemGlyph(UIBarButtonSystemItem item) {
     using S = UIBarButtonSystemItem;
-    if (item != S::Action && item != S::Trash && item != S::Add && item != S::Camera && item != S::Stop &&
+    // The pictures of the bundle where there are some.
+    if (item == S::Action) return UIImage::imageNamed("barAction");
+    if (item == S::Trash) return UIImage::imageNamed("barTrash");
+    if (item != S::Add && item != S::Camera && item != S::Stop &&
         item != S::Refresh && item != S::Search && item != S::Compose && item != S::Reply)
         return nullptr;
     const CGFloat s = kGlyphSide;
@@ -183,20 +187,6 @@ UIImagePtr UIBarButtonItem::systemGlyph(UIBarButtonSystemItem item) {
     CGContextSetLineJoin(c, kCGLineJoinRound);
     CGContextBeginPath(c);
     switch (item) {
-    case S::Action:  // a box open at the top with an arrow rising out of it
-        CGContextMoveToPoint(c, 9, 9), CGContextAddLineToPoint(c, 5, 9), CGContextAddLineToPoint(c, 5, 22);
-        CGContextAddLineToPoint(c, 19, 22), CGContextAddLineToPoint(c, 19, 9), CGContextAddLineToPoint(c, 15, 9);
-        CGContextMoveToPoint(c, 12, 15), CGContextAddLineToPoint(c, 12, 2);
-        CGContextMoveToPoint(c, 8, 6), CGContextAddLineToPoint(c, 12, 2), CGContextAddLineToPoint(c, 16, 6);
-        break;
-    case S::Trash:  // a lid with a handle over a tapering can with three ribs
-        CGContextMoveToPoint(c, 3, 5), CGContextAddLineToPoint(c, 21, 5);
-        CGContextMoveToPoint(c, 9, 5), CGContextAddLineToPoint(c, 9, 2), CGContextAddLineToPoint(c, 15, 2);
-        CGContextAddLineToPoint(c, 15, 5);
-        CGContextMoveToPoint(c, 5, 5), CGContextAddLineToPoint(c, 6.5, 22), CGContextAddLineToPoint(c, 17.5, 22);
-        CGContextAddLineToPoint(c, 19, 5);
-        for (CGFloat x : {9.5, 12.0, 14.5}) CGContextMoveToPoint(c, x, 9), CGContextAddLineToPoint(c, x, 18);
-        break;
     case S::Add:
         CGContextMoveToPoint(c, 12, 3), CGContextAddLineToPoint(c, 12, 21);
         CGContextMoveToPoint(c, 3, 12), CGContextAddLineToPoint(c, 21, 12);

@@ -55,8 +55,9 @@ public:
     // Sends the action when the item is enabled.
     void sendAction();
 
-    // The glyph of a system item that draws one (Action, Trash, Add, ...), as a template
-    // picture (its alpha is the shape), 24 x 24 points; null for the others.
+    // The glyph of a system item that shows one, as a template picture (its alpha is the
+    // shape), 24 x 24 points: the bundle's "barAction" and "barTrash", the others drawn here
+    // (Add, Stop, Search, Refresh, Camera, Compose, Reply); null for the rest.
     static UIImagePtr systemGlyph(UIBarButtonSystemItem item);
 
     // Stand-in internals: the view that shows the item in a bar (the custom view, when there
