@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libtiff-dev libexiv2-dev zlib1g-dev
   nlohmann-json3-dev libsqlite3-dev libglib2.0-dev libavformat-dev libavcodec-dev python3 python3-cairo
   lomiri-wallpapers-16.04
+  libsdl2-dev xvfb xauth
 )
 
 missing=()

@@ -19,6 +19,7 @@ public:
         CGColor stroke{0, 0, 0, 1};
         double alpha = 1;
         double lineWidth = 1;
+        CGTextDrawingMode textMode = kCGTextFill;
         CGBlendMode blend = kCGBlendModeNormal;
         CGInterpolationQuality interpolation = kCGInterpolationDefault;
         bool degenerate = false;  // the transform collapsed space: nothing is drawn
@@ -335,6 +336,12 @@ void CGContextSetAlpha(const CGContextRef& c, CGFloat alpha) {
 void CGContextSetLineWidth(const CGContextRef& c, CGFloat width) {
     if (c && width >= 0) c->state.lineWidth = width;
 }
+CGFloat CGContextGetLineWidth(const CGContextRef& c) { return c ? c->state.lineWidth : 1; }
+void CGContextSetTextDrawingMode(const CGContextRef& c, CGTextDrawingMode mode) {
+    if (c) c->state.textMode = mode;
+}
+CGTextDrawingMode CGContextGetTextDrawingMode(const CGContextRef& c) { return c ? c->state.textMode : kCGTextFill; }
+CGColor CGContextGetStrokeColor(const CGContextRef& c) { return c ? c->state.stroke : CGColor{0, 0, 0, 1}; }
 void CGContextSetLineCap(const CGContextRef& c, CGLineCap cap) {
     if (c)
         cairo_set_line_cap(c->cr, cap == kCGLineCapRound    ? CAIRO_LINE_CAP_ROUND

@@ -42,6 +42,7 @@ enum CGInterpolationQuality : int {
 };
 enum CGLineCap : int { kCGLineCapButt = 0, kCGLineCapRound, kCGLineCapSquare };
 enum CGLineJoin : int { kCGLineJoinMiter = 0, kCGLineJoinRound, kCGLineJoinBevel };
+enum CGTextDrawingMode : int { kCGTextFill = 0, kCGTextStroke, kCGTextFillStroke, kCGTextInvisible };
 enum CGPathDrawingMode : int { kCGPathFill = 0, kCGPathEOFill, kCGPathStroke, kCGPathFillStroke, kCGPathEOFillStroke };
 
 // `data` null: the context owns zeroed memory (`bytesPerRow` 0 picks width x 4). Otherwise
@@ -75,6 +76,12 @@ void CGContextSetFillColorWithColor(const CGContextRef& c, CGColor color);
 void CGContextSetStrokeColorWithColor(const CGContextRef& c, CGColor color);
 void CGContextSetAlpha(const CGContextRef& c, CGFloat alpha);
 void CGContextSetLineWidth(const CGContextRef& c, CGFloat width);
+CGFloat CGContextGetLineWidth(const CGContextRef& c);
+// How text drawn afterwards is painted: filled, outlined with the line width, stroke colour
+// and line join, both, or not at all.
+void CGContextSetTextDrawingMode(const CGContextRef& c, CGTextDrawingMode mode);
+CGTextDrawingMode CGContextGetTextDrawingMode(const CGContextRef& c);
+CGColor CGContextGetStrokeColor(const CGContextRef& c);
 void CGContextSetLineCap(const CGContextRef& c, CGLineCap cap);
 void CGContextSetLineJoin(const CGContextRef& c, CGLineJoin join);
 void CGContextSetBlendMode(const CGContextRef& c, CGBlendMode mode);

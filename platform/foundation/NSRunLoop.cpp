@@ -237,6 +237,15 @@ std::size_t NSRunLoop::pendingTimerCount() const {
     return timers_.size();
 }
 
+bool NSRunLoop::nextEventDate(NSTimeInterval* date, const NSRunLoopMode& mode) const {
+    std::lock_guard lock(mutex_);
+    if (!tasks_.empty()) {
+        *date = nowLocked();
+        return true;
+    }
+    return nextDueLocked(mode, date);
+}
+
 bool NSRunLoop::nextDueLocked(const NSRunLoopMode& mode, NSTimeInterval* date) const {
     bool found = false;
     for (const auto& t : timers_) {

@@ -141,6 +141,11 @@ public:
     int addObserver(Observer observer);
     void removeObserver(int id);
 
+    // When the next timer of the mode falls due (tasks waiting on the main queue make it now);
+    // false when none is pending. For loops that wait on something else meanwhile (a window's
+    // events).
+    bool nextEventDate(NSTimeInterval* date, const NSRunLoopMode& mode = NSDefaultRunLoopMode) const;
+
     // Number of pending delayed performs and valid scheduled timers (for tests).
     std::size_t pendingTimerCount() const;
 

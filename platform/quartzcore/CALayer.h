@@ -190,6 +190,17 @@ public:
     void setMask(std::shared_ptr<CALayer> mask);
     bool isDescendantOf(const CALayer* ancestor) const;
 
+    // ---- Keyed objects -----------------------------------------------------------------
+    // Objects stored on the layer under a name and held for its life; null removes one.
+    void setObjectForKey(const std::string& key, std::shared_ptr<NSObject> object) {
+        if (object) keyedObjects_[key] = std::move(object);
+        else keyedObjects_.erase(key);
+    }
+    std::shared_ptr<NSObject> objectForKey(const std::string& key) const {
+        auto it = keyedObjects_.find(key);
+        return it == keyedObjects_.end() ? nullptr : it->second;
+    }
+
     CALayerDelegate* delegate() const { return delegate_; }
     void setDelegate(CALayerDelegate* delegate) { delegate_ = delegate; }
 
@@ -278,4 +289,5 @@ private:
     std::vector<AnimationEntry> animations_;
     int anonymousAnimations_ = 0;
     const CALayer* modelLayer_ = nullptr;
+    std::map<std::string, std::shared_ptr<NSObject>> keyedObjects_;
 };

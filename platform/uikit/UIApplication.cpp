@@ -38,3 +38,16 @@ void UIApplication::setStatusBarOrientation(UIInterfaceOrientation orientation) 
     NSNotificationCenter::defaultCenter().postNotificationName(UIApplicationDidChangeStatusBarOrientationNotification,
                                                                this);
 }
+
+void UIApplication::terminate() {
+    if (terminating_) return;
+    terminating_ = true;
+    transitionToState(UIApplicationState::Background);
+    NSNotificationCenter::defaultCenter().postNotificationName(UIApplicationWillTerminateNotification, this);
+}
+
+bool UIApplication::performShortcutItemAtIndex(std::size_t index) {
+    if (index >= shortcutItems_.size() || !delegate_) return false;
+    delegate_->application(*this, shortcutItems_[index], nullptr);
+    return true;
+}

@@ -1,6 +1,10 @@
 #pragma once
 // The application object: its life-cycle state with the notifications of each step, the count
 // of requests to ignore touches, and the interface orientation.
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIScreen.h"
@@ -20,6 +24,23 @@ inline const NSNotificationName UIApplicationDidChangeStatusBarOrientationNotifi
 inline const NSRunLoopMode UITrackingRunLoopMode = "UITrackingRunLoopMode";
 
 enum class UIApplicationState { Active = 0, Inactive = 1, Background = 2 };
+
+// A home-screen quick action: its type string identifies it to the delegate.
+struct UIApplicationShortcutItem {
+    std::string type;
+    std::string localizedTitle;
+};
+
+class UIApplication;
+
+// What the application hands its delegate beyond the life-cycle notifications.
+class UIApplicationDelegate {
+public:
+    virtual ~UIApplicationDelegate() = default;
+    // A home-screen shortcut was chosen; the completion says whether it was handled.
+    virtual void application(UIApplication& application, const UIApplicationShortcutItem& shortcutItem,
+                             std::function<void(bool succeeded)> completionHandler) {}
+};
 
 class UIApplication {
 public:
@@ -41,6 +62,20 @@ public:
     }
     bool isIgnoringInteractionEvents() const { return ignoring_ > 0; }
 
+    // The application is closing: from the foreground it first goes to the background, then
+    // "will terminate" is posted (once).
+    void terminate();
+    bool isTerminating() const { return terminating_; }
+
+    // Not owned.
+    UIApplicationDelegate* delegate() const { return delegate_; }
+    void setDelegate(UIApplicationDelegate* delegate) { delegate_ = delegate; }
+    // The home-screen quick actions, in their order on the home screen.
+    const std::vector<UIApplicationShortcutItem>& shortcutItems() const { return shortcutItems_; }
+    void setShortcutItems(std::vector<UIApplicationShortcutItem> items) { shortcutItems_ = std::move(items); }
+    // Hands the shortcut at the index to the delegate; false when there is none.
+    bool performShortcutItemAtIndex(std::size_t index);
+
     UIInterfaceOrientation statusBarOrientation() const { return orientation_; }
     // Posts the orientation change when it differs.
     void setStatusBarOrientation(UIInterfaceOrientation orientation);
@@ -51,5 +86,8 @@ private:
     UIApplication();
     UIApplicationState state_ = UIApplicationState::Inactive;
     int ignoring_ = 0;
+    bool terminating_ = false;
+    UIApplicationDelegate* delegate_ = nullptr;
+    std::vector<UIApplicationShortcutItem> shortcutItems_;
     UIInterfaceOrientation orientation_ = UIInterfaceOrientation::Portrait;
 };

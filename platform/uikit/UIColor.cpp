@@ -36,6 +36,12 @@ UIColor UIColor::colorWithCGColor(::CGColor color) { return colorWithRed(color.r
 
 UIColor UIColor::colorWithAlphaComponent(CGFloat alpha) const { return colorWithRed(r_, g_, b_, alpha); }
 
+UIColor UIColor::colorCarryingObject(std::shared_ptr<NSObject> object) const {
+    UIColor c = *this;
+    c.object_ = std::move(object);
+    return c;
+}
+
 bool UIColor::getRed(CGFloat* red, CGFloat* green, CGFloat* blue, CGFloat* alpha) const {
     if (red) *red = r_;
     if (green) *green = g_;

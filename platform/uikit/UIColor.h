@@ -1,7 +1,14 @@
 #pragma once
 // Colours as values: red, green, blue and alpha in 0-1 (device RGB), made from RGB, a white
 // level or hue, saturation and brightness. Components outside 0-1 are clamped.
+//
+// A colour may also carry one shared object (a layer or a view that a view shows behind its
+// content when the colour is set as its background); copies of the colour carry the same
+// object, and two colours are equal only when they carry the same object (or none).
+#include <memory>
+
 #include "platform/coregraphics/CGColor.h"
+#include "platform/foundation/NSObject.h"
 
 class UIColor {
 public:
@@ -35,10 +42,14 @@ public:
     bool getWhite(CGFloat* white, CGFloat* alpha) const;
     bool getHue(CGFloat* hue, CGFloat* saturation, CGFloat* brightness, CGFloat* alpha) const;
     ::CGColor CGColor() const { return {r_, g_, b_, a_}; }
+    // The same components carrying the object (none for null).
+    UIColor colorCarryingObject(std::shared_ptr<NSObject> object) const;
+    const std::shared_ptr<NSObject>& carriedObject() const { return object_; }
     CGFloat alpha() const { return a_; }
 
     friend bool operator==(const UIColor&, const UIColor&) = default;
 
 private:
     CGFloat r_ = 0, g_ = 0, b_ = 0, a_ = 0;
+    std::shared_ptr<NSObject> object_;
 };

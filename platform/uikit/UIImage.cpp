@@ -97,7 +97,14 @@ UIImagePtr UIImage::imageNamed(const std::string& name) {
     return nullptr;
 }
 
+UIImagePtr UIImage::imageWithRenderingMode(UIImageRenderingMode mode) const {
+    auto image = std::make_shared<UIImage>(image_, scale_, orientation_);
+    image->renderingMode_ = mode;
+    return image;
+}
+
 CGSize UIImage::size() const {
+    if (!image_) return CGSizeZero;  // an empty picture
     CGSize s{static_cast<CGFloat>(image_->width) / scale_, static_cast<CGFloat>(image_->height) / scale_};
     if (UIImageOrientationSwapsSize(orientation_)) std::swap(s.width, s.height);
     return s;

@@ -17,6 +17,9 @@ enum class UIImageOrientation : int {
     Up = 0, Down = 1, Left = 2, Right = 3, UpMirrored = 4, DownMirrored = 5, LeftMirrored = 6, RightMirrored = 7,
 };
 
+// Template pictures show only their alpha, painted in the tint of the view that shows them.
+enum class UIImageRenderingMode : int { Automatic = 0, AlwaysOriginal = 1, AlwaysTemplate = 2 };
+
 class UIImage;
 using UIImagePtr = std::shared_ptr<UIImage>;
 
@@ -37,6 +40,10 @@ public:
     const CGImageRef& CGImage() const { return image_; }
     CGFloat scale() const { return scale_; }
     UIImageOrientation imageOrientation() const { return orientation_; }
+    UIImageRenderingMode renderingMode() const { return renderingMode_; }
+    // The same pixels drawn in the given mode.
+    UIImagePtr imageWithRenderingMode(UIImageRenderingMode mode) const;
+
     // Upright size in points.
     CGSize size() const;
 
@@ -49,6 +56,7 @@ private:
     CGImageRef image_;
     CGFloat scale_;
     UIImageOrientation orientation_;
+    UIImageRenderingMode renderingMode_ = UIImageRenderingMode::Automatic;
 };
 
 // The transform from the stored pixels (top-left origin, x right, y down) to the upright

@@ -47,6 +47,11 @@ void UIView::setTransform(CGAffineTransform transform) {
     layer_->setAffineTransform(transform);
 }
 
+void UIView::setLayerTransform(const CATransform3D& transform) {
+    willChangeAnimatable("transform");
+    layer_->setTransform(transform);
+}
+
 void UIView::setContentScaleFactor(CGFloat scale) {
     if (!(scale > 0) || scale == layer_->contentsScale()) return;
     layer_->setContentsScale(scale);
@@ -58,10 +63,40 @@ void UIView::setAlpha(CGFloat alpha) {
     layer_->setOpacity(static_cast<float>(alpha));
 }
 
+UIView::BackgroundColorHook& UIView::backgroundColorHook() {
+    static BackgroundColorHook hook;
+    return hook;
+}
+
+UIView::LayoutHook& UIView::layoutHook() {
+    static LayoutHook hook;
+    return hook;
+}
+
 void UIView::setBackgroundColor(std::optional<UIColor> color) {
+    if (const BackgroundColorHook& hook = backgroundColorHook()) hook(*this, color);
     willChangeAnimatable("backgroundColor");
     backgroundColor_ = color;
     layer_->setBackgroundColor(color ? std::optional<CGColor>(color->CGColor()) : std::nullopt);
+}
+
+UIColor UIView::defaultTintColor() { return UIColor::colorWithRed(0, 122.0 / 255, 1, 1); }
+
+UIColor UIView::tintColor() const {
+    for (const UIView* v = this; v; v = v->superview_)
+        if (v->tintColor_) return *v->tintColor_;
+    return defaultTintColor();
+}
+
+void UIView::setTintColor(std::optional<UIColor> color) {
+    tintColor_ = std::move(color);
+    tintChangedBelow();
+}
+
+void UIView::tintChangedBelow() {
+    tintColorDidChange();
+    for (const auto& view : std::vector(subviews_))
+        if (!view->tintColor_) view->tintChangedBelow();
 }
 
 void UIView::setContentMode(UIViewContentMode mode) {
@@ -167,6 +202,7 @@ void UIView::insertAt(const std::shared_ptr<UIView>& view, std::size_t index) {
     if (moving) {
         keep->didMoveToSuperview();
         keep->moveToWindow(oldWindow, newWindow, true);
+        if (!keep->tintColor_) keep->tintChangedBelow();
         didAddSubview(keep.get());
     }
     setNeedsLayout();
@@ -255,7 +291,9 @@ bool UIView::displayLayer(CALayer& layer) {
 }
 
 void UIView::layoutSublayersOfLayer(CALayer& layer) {
-    if (&layer == layer_.get()) layoutSubviews();
+    if (&layer != layer_.get()) return;
+    layoutSubviews();
+    if (const LayoutHook& hook = layoutHook()) hook(*this);
 }
 
 // ---- Coordinates and hit-testing -----------------------------------------------------------
@@ -276,26 +314,16 @@ CGRect UIView::convertRectFromView(CGRect rect, const UIView* view) const {
 bool UIView::pointInside(CGPoint point) const { return CGRectContainsPoint(bounds(), point); }
 
 UIView* UIView::hitTest(CGPoint point) {
-    if (isHidden() || !userInteractionEnabled_ || touchBlockingAnimations_ > 0 || alpha() < 0.01 || !pointInside(point))
+    if (isHidden() || !userInteractionEnabled_ || touchBlockingAnimations_ > 0 || alpha() <= 0.01 || !pointInside(point))
         return nullptr;
-    for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it)
-        if (UIView* hit = (*it)->hitTest((*it)->convertPointFromView(point, this))) return hit;
+    // Subviews are hit where they are drawn: through their presentation's placement.
+    const CALayerProperties shown = layer_->presentation();
+    for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
+        const CAFlatTransform toHere =
+            CATransform3DFlatten(CALayer::placement((*it)->layer_->presentation(), &shown));
+        if (UIView* hit = (*it)->hitTest(CAFlatTransformApplyToPoint(CAFlatTransformInvert(toHere), point))) return hit;
+    }
     return this;
-}
-
-// ---- Touches -------------------------------------------------------------------------------
-
-void UIView::touchesBegan(const UITouchSet& touches, const UIEvent* event) {
-    if (superview_) superview_->touchesBegan(touches, event);
-}
-void UIView::touchesMoved(const UITouchSet& touches, const UIEvent* event) {
-    if (superview_) superview_->touchesMoved(touches, event);
-}
-void UIView::touchesEnded(const UITouchSet& touches, const UIEvent* event) {
-    if (superview_) superview_->touchesEnded(touches, event);
-}
-void UIView::touchesCancelled(const UITouchSet& touches, const UIEvent* event) {
-    if (superview_) superview_->touchesCancelled(touches, event);
 }
 
 // ---- Delayed work --------------------------------------------------------------------------

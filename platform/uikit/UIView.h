@@ -45,6 +45,7 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CALayer.h"
 #include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIResponder.h"
 #include "platform/uikit/UITouch.h"
 
 enum class UIViewContentMode {
@@ -86,7 +87,7 @@ inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleBottomMargin = 1 <
 
 class UIWindow;
 
-class UIView : public NSObject, public CALayerDelegate, public std::enable_shared_from_this<UIView> {
+class UIView : public UIResponder, public CALayerDelegate, public std::enable_shared_from_this<UIView> {
 public:
     using LayerClass = std::shared_ptr<CALayer> (*)();
     static LayerClass layerClass() { return &CALayer::layer; }
@@ -107,6 +108,8 @@ public:
     virtual void setCenter(CGPoint center);
     CGAffineTransform transform() const { return layer_->affineTransform(); }
     virtual void setTransform(CGAffineTransform transform);
+    // The layer's 3-D transform, set so that animation blocks animate it as they do `transform`.
+    void setLayerTransform(const CATransform3D& transform);
     CGFloat contentScaleFactor() const { return layer_->contentsScale(); }
     virtual void setContentScaleFactor(CGFloat scale);
 
@@ -120,7 +123,8 @@ public:
     bool isOpaque() const { return layer_->isOpaque(); }
     void setOpaque(bool opaque) { layer_->setOpaque(opaque); }
     const std::optional<UIColor>& backgroundColor() const { return backgroundColor_; }
-    void setBackgroundColor(std::optional<UIColor> color);
+    // Runs the background-colour hook (below) first, then sets the colour.
+    virtual void setBackgroundColor(std::optional<UIColor> color);
     UIViewContentMode contentMode() const { return contentMode_; }
     void setContentMode(UIViewContentMode mode);
     int tag() const { return tag_; }
@@ -131,6 +135,21 @@ public:
     void setAutoresizingMask(UIViewAutoresizing mask) { autoresizingMask_ = mask; }
     bool autoresizesSubviews() const { return autoresizesSubviews_; }
     void setAutoresizesSubviews(bool resizes) { autoresizesSubviews_ = resizes; }
+
+    // The tint: the view's own, else its superview's, else the default blue. A change reaches
+    // `tintColorDidChange` of the view and of every view below it that inherits the tint,
+    // also when the view moves under another superview.
+    UIColor tintColor() const;
+    virtual void setTintColor(std::optional<UIColor> color);
+    virtual void tintColorDidChange() {}
+    static UIColor defaultTintColor();
+
+    // Process-wide hooks through which the application changes every view: one runs before
+    // each view's background colour is set, the other after each view's `layoutSubviews`.
+    using BackgroundColorHook = std::function<void(UIView&, const std::optional<UIColor>&)>;
+    using LayoutHook = std::function<void(UIView&)>;
+    static BackgroundColorHook& backgroundColorHook();
+    static LayoutHook& layoutHook();
 
     // ---- Tree ----------------------------------------------------------------------------
     UIView* superview() const { return superview_; }
@@ -162,16 +181,22 @@ public:
     CGRect convertRectToView(CGRect rect, const UIView* view) const;
     CGRect convertRectFromView(CGRect rect, const UIView* view) const;
     virtual bool pointInside(CGPoint point) const;
-    // The deepest visible, interactive view under the point (in this view's coordinates).
+    // The deepest view under the point (in this view's coordinates, as it is drawn now: the
+    // presentation's geometry) that takes touches. Passed over, with everything below them:
+    // hidden views, views of alpha 0.01 or less, views with interaction off, and views in an
+    // animation that does not allow user interaction.
     virtual UIView* hitTest(CGPoint point);
 
     // ---- Touches -------------------------------------------------------------------------
-    // What the view does with touches delivered to it; by default they go on to the
-    // superview (the next responder), as a view that does not handle them passes them on.
-    virtual void touchesBegan(const UITouchSet& touches, const UIEvent* event);
-    virtual void touchesMoved(const UITouchSet& touches, const UIEvent* event);
-    virtual void touchesEnded(const UITouchSet& touches, const UIEvent* event);
-    virtual void touchesCancelled(const UITouchSet& touches, const UIEvent* event);
+    // The next responder: the superview (a controller's root view answers its controller).
+    UIResponder* nextResponder() const override { return superview_; }
+    // Off by default: while one touch is down on the view, further touches that begin on it
+    // are dropped.
+    bool isMultipleTouchEnabled() const { return multipleTouchEnabled_; }
+    void setMultipleTouchEnabled(bool enabled) { multipleTouchEnabled_ = enabled; }
+    // What the mouse wheel asks of the view under the pointer (amounts in points); false
+    // passes it on to the superview. Scrolling views answer it.
+    virtual bool scrollWheel(CGPoint location, CGSize delta) { return false; }
 
     // The window at the root of the view's tree, or null.
     UIWindow* window() const;
@@ -244,14 +269,17 @@ private:
     void boundsSizeChanged(CGSize oldSize);
     void resizeWithOldSuperviewSize(CGSize oldSize);
     void moveToWindow(UIWindow* oldWindow, UIWindow* newWindow, bool did);
+    void tintChangedBelow();
 
     std::shared_ptr<CALayer> layer_;
     UIView* superview_ = nullptr;
     std::vector<std::shared_ptr<UIView>> subviews_;
     std::optional<UIColor> backgroundColor_;
+    std::optional<UIColor> tintColor_;
     UIViewContentMode contentMode_ = UIViewContentMode::ScaleToFill;
     int tag_ = 0;
     bool userInteractionEnabled_ = true;
+    bool multipleTouchEnabled_ = false;
     UIViewAutoresizing autoresizingMask_ = UIViewAutoresizingNone;
     bool autoresizesSubviews_ = true;
     int touchBlockingAnimations_ = 0;

@@ -1,0 +1,31 @@
+#include "platform/mediaplayer/MPMusicPlayerController.h"
+
+#include <algorithm>
+
+namespace {
+constexpr float kButtonStep = 1.0f / 16;
+}
+
+MPMusicPlayerController& MPMusicPlayerController::applicationMusicPlayer() {
+    static MPMusicPlayerController player;
+    return player;
+}
+
+void MPMusicPlayerController::setVolume(float volume) {
+    volume = std::clamp(volume, 0.0f, 1.0f);
+    if (volume == volume_) return;
+    volume_ = volume;
+    post();
+}
+
+void MPMusicPlayerController::pressVolumeButton(bool up) {
+    volume_ = std::clamp(volume_ + (up ? kButtonStep : -kButtonStep), 0.0f, 1.0f);
+    post();  // also at the end of the range, where the press cannot move the volume
+}
+
+void MPMusicPlayerController::post() {
+    NSNotificationCenter::defaultCenter().postNotificationName(
+        AVSystemControllerSystemVolumeDidChangeNotification, this,
+        {{AVSystemControllerAudioVolumeNotificationParameter, volume_},
+         {AVSystemControllerAudioVolumeChangeReasonNotificationParameter, AVSystemControllerExplicitVolumeChange}});
+}

@@ -1,0 +1,244 @@
+#include "platform/uikit/UIHostWindow.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIScreen.h"
+
+namespace {
+
+constexpr double kFrameInterval = 1.0 / 60;
+constexpr int kFirstScreenFinger = 100;
+constexpr int kPassesPerTurn = 16;  // below are the mouse's fingers
+
+bool animates(const CALayer& layer) {
+    if (!layer.animationKeys().empty()) return true;
+    return std::any_of(layer.sublayers().begin(), layer.sublayers().end(),
+                       [](const auto& sublayer) { return animates(*sublayer); });
+}
+
+std::optional<UIKeyCode> keyCodeOf(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_ESCAPE: return UIKeyCode::Escape;
+    case SDLK_PAGEUP: return UIKeyCode::PageUp;
+    case SDLK_PAGEDOWN: return UIKeyCode::PageDown;
+    case SDLK_VOLUMEUP: return UIKeyCode::VolumeUp;
+    case SDLK_VOLUMEDOWN: return UIKeyCode::VolumeDown;
+    case SDLK_LEFT: return UIKeyCode::Left;
+    case SDLK_RIGHT: return UIKeyCode::Right;
+    case SDLK_UP: return UIKeyCode::Up;
+    case SDLK_DOWN: return UIKeyCode::Down;
+    case SDLK_F1: return UIKeyCode::F1;
+    case SDLK_F2: return UIKeyCode::F2;
+    case SDLK_F3: return UIKeyCode::F3;
+    case SDLK_F4: return UIKeyCode::F4;
+    case SDLK_F12: return UIKeyCode::F12;
+    default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+struct UIHostWindow::SDLState {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int pixelWidth = 0, pixelHeight = 0;
+    std::map<SDL_FingerID, int> fingers;
+    int nextFinger = kFirstScreenFinger;
+
+    ~SDLState() {
+        if (texture) SDL_DestroyTexture(texture);
+        if (renderer) SDL_DestroyRenderer(renderer);
+        if (window) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+
+std::unique_ptr<UIHostWindow> UIHostWindow::open(UIInputDriver& driver, const std::string& title, std::string* error) {
+    auto fail = [&](const std::string& what) {
+        if (error) *error = what + ": " + SDL_GetError();
+        return nullptr;
+    };
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail("no display for the window");
+    auto sdl = std::make_unique<SDLState>();
+    const CGRect native = UIScreen::mainScreen().nativeBounds();
+    const CGRect points = driver.window().bounds();
+    const CGFloat scale = UIScreen::mainScreen().scale();
+    sdl->pixelWidth = static_cast<int>(std::lround(points.size.width * scale));
+    sdl->pixelHeight = static_cast<int>(std::lround(points.size.height * scale));
+    if (sdl->pixelWidth <= 0 || sdl->pixelHeight <= 0) {
+        sdl->pixelWidth = static_cast<int>(native.size.width);
+        sdl->pixelHeight = static_cast<int>(native.size.height);
+    }
+    double factor = 1;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0)
+        factor = std::min({1.0, double(usable.w) / sdl->pixelWidth, double(usable.h) / sdl->pixelHeight});
+    const int width = std::max(1, static_cast<int>(std::lround(sdl->pixelWidth * factor)));
+    const int height = std::max(1, static_cast<int>(std::lround(sdl->pixelHeight * factor)));
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    // The picture is drawn in software; the window surface needs no GL (nor its driver loaded).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    sdl->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, 0);
+    if (!sdl->window) return fail("cannot open the window");
+    sdl->renderer = SDL_CreateRenderer(sdl->window, -1, SDL_RENDERER_SOFTWARE);
+    if (!sdl->renderer) return fail("cannot draw into the window");
+    sdl->texture = SDL_CreateTexture(sdl->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                     sdl->pixelWidth, sdl->pixelHeight);
+    if (!sdl->texture) return fail("cannot hold the window's picture");
+    return std::unique_ptr<UIHostWindow>(new UIHostWindow(driver, std::move(sdl), double(width) / sdl->pixelWidth));
+}
+
+UIHostWindow::UIHostWindow(UIInputDriver& driver, std::unique_ptr<SDLState> sdl, double displayScale)
+    : driver_(driver), sdl_(std::move(sdl)), displayScale_(displayScale) {}
+
+UIHostWindow::~UIHostWindow() = default;
+
+std::uint32_t UIHostWindow::windowID() const { return SDL_GetWindowID(sdl_->window); }
+
+// ---- Events --------------------------------------------------------------------------------
+
+bool UIHostWindow::handleEvents() {
+    SDL_Event event;
+    bool any = false;
+    while (SDL_PollEvent(&event)) {
+        handle(&event);
+        any = true;
+    }
+    return any;
+}
+
+void UIHostWindow::handle(const void* raw) {
+    const SDL_Event& e = *static_cast<const SDL_Event*>(raw);
+    auto pixel = [&](int x, int y) { return CGPoint{x / displayScale_, y / displayScale_}; };
+    const bool control = (SDL_GetModState() & KMOD_CTRL) != 0;
+    switch (e.type) {
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        if (e.button.which == SDL_TOUCH_MOUSEID) break;  // a touch screen's copy: the finger events serve
+        if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) break;
+        const auto button = e.button.button == SDL_BUTTON_LEFT ? UIMouseButton::Left : UIMouseButton::Right;
+        if (e.type == SDL_MOUSEBUTTONDOWN) driver_.mouseDown(button, pixel(e.button.x, e.button.y), e.button.clicks, control);
+        else driver_.mouseUp(button, pixel(e.button.x, e.button.y));
+        break;
+    }
+    case SDL_MOUSEMOTION:
+        if (e.motion.which != SDL_TOUCH_MOUSEID) driver_.mouseMove(pixel(e.motion.x, e.motion.y));
+        break;
+    case SDL_MOUSEWHEEL: {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        const int sign = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
+        driver_.wheel(pixel(x, y), sign * e.wheel.preciseX, sign * e.wheel.preciseY, control);
+        break;
+    }
+    case SDL_FINGERDOWN:
+    case SDL_FINGERMOTION:
+    case SDL_FINGERUP: {
+        // Finger positions come normalised to the window.
+        const CGRect bounds = driver_.window().bounds();
+        const CGPoint point{e.tfinger.x * bounds.size.width, e.tfinger.y * bounds.size.height};
+        if (e.type == SDL_FINGERDOWN) sdl_->fingers[e.tfinger.fingerId] = sdl_->nextFinger++;
+        auto finger = sdl_->fingers.find(e.tfinger.fingerId);
+        if (finger == sdl_->fingers.end()) break;
+        const CGFloat force = e.tfinger.pressure * UITouchMaximumPossibleForce;
+        if (e.type == SDL_FINGERDOWN) driver_.touchDown(finger->second, point, force);
+        else if (e.type == SDL_FINGERMOTION) driver_.touchMove(finger->second, point, force);
+        else {
+            driver_.touchUp(finger->second, point);
+            sdl_->fingers.erase(finger);
+        }
+        break;
+    }
+    case SDL_KEYDOWN:
+        if (e.key.repeat) break;
+        if (auto code = keyCodeOf(e.key.keysym.sym)) driver_.key({*code, (e.key.keysym.mod & KMOD_CTRL) != 0});
+        break;
+    case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED: driver_.focusChanged(true); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST: driver_.focusChanged(false); break;
+        case SDL_WINDOWEVENT_MINIMIZED: driver_.minimised(); break;
+        case SDL_WINDOWEVENT_RESTORED: driver_.restored(); break;
+        case SDL_WINDOWEVENT_CLOSE: driver_.closed(); break;
+        case SDL_WINDOWEVENT_EXPOSED: presented_ = false; break;
+        default: break;
+        }
+        break;
+    case SDL_QUIT: driver_.closed(); break;
+    default: break;
+    }
+}
+
+// ---- Picture -------------------------------------------------------------------------------
+
+void UIHostWindow::present() {
+    const CGImageRef image = driver_.screenshot();
+    const int width = sdl_->pixelWidth, height = sdl_->pixelHeight;
+    std::vector<std::uint32_t> pixels(std::size_t(width) * height, 0xFF000000u);
+    if (image) {
+        // Composed pictures are premultiplied native ARGB words, the texture's own layout;
+        // other layouts go pixel by pixel. Transparent parts show black.
+        const bool native = CGImageGetBitsPerPixel(image) == 32 &&
+                            CGImageGetAlphaInfo(image) == kCGImageAlphaPremultipliedFirst &&
+                            (CGImageGetBitmapInfo(image) & kCGBitmapByteOrderMask) == kCGBitmapByteOrder32Little;
+        const auto data = CGImageGetData(image);
+        const int w = std::min<int>(width, static_cast<int>(CGImageGetWidth(image)));
+        const int h = std::min<int>(height, static_cast<int>(CGImageGetHeight(image)));
+        for (int y = 0; y < h; ++y) {
+            std::uint32_t* row = pixels.data() + std::size_t(y) * width;
+            if (native && data) {
+                std::memcpy(row, data->data() + std::size_t(y) * CGImageGetBytesPerRow(image), std::size_t(w) * 4);
+                for (int x = 0; x < w; ++x) row[x] |= 0xFF000000u;  // over black
+                continue;
+            }
+            for (int x = 0; x < w; ++x) {
+                const CGColor c = CGImageGetPixel(image, x, y);
+                auto byte = [&](CGFloat v) { return static_cast<std::uint32_t>(std::lround(std::clamp(v * c.a, 0.0, 1.0) * 255)); };
+                row[x] = 0xFF000000u | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
+            }
+        }
+    }
+    SDL_UpdateTexture(sdl_->texture, nullptr, pixels.data(), width * 4);
+    SDL_RenderClear(sdl_->renderer);
+    SDL_RenderCopy(sdl_->renderer, sdl_->texture, nullptr, nullptr);
+    SDL_RenderPresent(sdl_->renderer);
+    presented_ = true;
+}
+
+std::optional<platform::ImageBitmap> UIHostWindow::readBack() const {
+    int width = 0, height = 0;
+    if (SDL_GetRendererOutputSize(sdl_->renderer, &width, &height) != 0 || width <= 0 || height <= 0)
+        return std::nullopt;
+    auto bitmap = platform::ImageBitmap::make(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
+    if (!bitmap) return std::nullopt;
+    if (SDL_RenderReadPixels(sdl_->renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, bitmap->pixels.data(), width * 4) != 0)
+        return std::nullopt;
+    return bitmap;
+}
+
+// ---- Loop ----------------------------------------------------------------------------------
+
+void UIHostWindow::runTurn(double maxWait) {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    bool changed = handleEvents();
+    // What is ready now, but not without end (timers due again at once must not starve the screen).
+    for (int pass = 0; pass < kPassesPerTurn && loop.runOnce(); ++pass) changed = true;
+    const bool animating = animates(*driver_.window().layer());
+    if (changed || animating || !presented_) present();
+    if (UIApplication::sharedApplication().isTerminating()) return;
+    double wait = animating ? std::min(maxWait, kFrameInterval) : maxWait;
+    NSTimeInterval next = 0;
+    if (loop.nextEventDate(&next)) wait = std::min(wait, std::max(0.0, next - loop.now()));
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::ceil(wait * 1000)));
+}
+
+void UIHostWindow::run() {
+    while (!UIApplication::sharedApplication().isTerminating()) runTurn();
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The application's window on the Linux desktop: one SDL2 window showing the composed
+// picture of a `UIWindow` at the device profile's pixels (750 x 1334 for the phone), scaled
+// down to fit a smaller display, with its events mapped back to window pixels and handed to
+// the input driver (UIInputDriver says what each becomes). SDL finger events are touches
+// with the pressure as force.
+//
+// The loop (`run`) follows the real clock: each turn handles the window's events, runs what
+// the main run loop has due, composes and shows the picture when something ran or an
+// animation is under way, and then waits in SDL for the next event until the next timer
+// (a display frame while animating). It ends when the window is closed.
+//
+// Without SDL (headless: tests, scripts) the window composes on request through the driver;
+// both show the same pixels.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/imageio/ImageIO.h"
+#include "platform/uikit/UIInputDriver.h"
+
+class UIHostWindow {
+public:
+    // Opens the window for the driver's window; null, with the reason, when SDL has no
+    // display (the headless mode then serves). One at a time.
+    static std::unique_ptr<UIHostWindow> open(UIInputDriver& driver, const std::string& title, std::string* error);
+    ~UIHostWindow();
+    UIHostWindow(const UIHostWindow&) = delete;
+    UIHostWindow& operator=(const UIHostWindow&) = delete;
+
+    // Shown pixels per window pixel (1, or less when the display is smaller).
+    double displayScale() const { return displayScale_; }
+    // The SDL window's identifier (events carry it).
+    std::uint32_t windowID() const;
+
+    // Hands the pending SDL events to the driver; true when any arrived.
+    bool handleEvents();
+    // Composes the window and shows the picture.
+    void present();
+    // One turn of the loop, waiting at most `maxWait` seconds at its end.
+    void runTurn(double maxWait = 0.05);
+    // Turns until the window closes (the application terminates).
+    void run();
+    // What the window shows, read back from the renderer: straight RGBA at the shown size.
+    std::optional<platform::ImageBitmap> readBack() const;
+
+private:
+    struct SDLState;
+    UIHostWindow(UIInputDriver& driver, std::unique_ptr<SDLState> sdl, double displayScale);
+    void handle(const void* event);
+
+    UIInputDriver& driver_;
+    std::unique_ptr<SDLState> sdl_;
+    double displayScale_;
+    bool presented_ = false;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// Picture views: the picture is the layer's contents, placed by the content mode and clipped
+// when the view clips. A template picture shows only its alpha, painted in the view's tint, and
+// is painted again when the tint changes (also when an ancestor's tint does). A highlighted
+// picture, when set, replaces the picture while the view is highlighted.
+#include "platform/uikit/UIImage.h"
+#include "platform/uikit/UIView.h"
+
+class UIImageView : public UIView {
+public:
+    explicit UIImageView(CGRect frame = CGRectZero);
+    // A view of the picture's size at the origin.
+    explicit UIImageView(UIImagePtr image);
+
+    const UIImagePtr& image() const { return image_; }
+    void setImage(UIImagePtr image);
+    const UIImagePtr& highlightedImage() const { return highlightedImage_; }
+    void setHighlightedImage(UIImagePtr image);
+    bool isHighlighted() const { return highlighted_; }
+    void setHighlighted(bool highlighted);
+
+    // The picture's size in points (zero without one).
+    CGSize sizeThatFits(CGSize size) const;
+    void sizeToFit();
+
+    void tintColorDidChange() override;
+
+    // The picture as the layer shows it: upright, painted in the tint when it is a template.
+    static CGImageRef contentsForImage(const UIImage& image, const UIColor& tint);
+
+private:
+    void updateContents();
+
+    UIImagePtr image_, highlightedImage_;
+    bool highlighted_ = false;
+};

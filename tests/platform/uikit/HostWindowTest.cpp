@@ -1,0 +1,102 @@
+// The shown window under SDL's offscreen driver (no display needed): it shows the pixels the
+// headless window composes, its clicks tap the buttons at the window pixels they fall on,
+// the loop composes after work ran, and closing it ends the loop.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "platform/uikit/UIHostWindow.h"
+#include "support/TouchHarness.h"
+#include "support/TouchRecorder.h"
+
+namespace {
+
+class HostWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        std::string error;
+        host = UIHostWindow::open(*ui.driver, "Tavorin test", &error);
+        ASSERT_TRUE(host) << error;
+        red = std::make_shared<TouchRecorder>(CGRectMake(50, 100, 150, 200));
+        red->setBackgroundColor(UIColor::colorWithRed(1, 0, 0, 1));
+        ui.window->addSubview(red);
+    }
+    // Mean colour of a rectangle given in window points, as shown (read back at the display's size).
+    CGColor shown(CGRect points) {
+        auto bitmap = host->readBack();
+        EXPECT_TRUE(bitmap);
+        if (!bitmap) return {};
+        const double k = UIScreen::mainScreen().scale() * host->displayScale();
+        double sum[4] = {0, 0, 0, 0}, n = 0;
+        for (auto y = std::uint32_t(points.origin.y * k); y < std::uint32_t(CGRectGetMaxY(points) * k); ++y)
+            for (auto x = std::uint32_t(points.origin.x * k); x < std::uint32_t(CGRectGetMaxX(points) * k); ++x) {
+                for (int i = 0; i < 4; ++i) sum[i] += bitmap->pixel(x, y)[i] / 255.0;
+                n += 1;
+            }
+        return {sum[0] / n, sum[1] / n, sum[2] / n, sum[3] / n};
+    }
+    void push(Uint32 type, CGPoint windowPixel) {
+        SDL_Event e{};
+        e.type = type;
+        e.button.windowID = host->windowID();
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.clicks = 1;
+        e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.button.x = static_cast<Sint32>(windowPixel.x * host->displayScale());
+        e.button.y = static_cast<Sint32>(windowPixel.y * host->displayScale());
+        SDL_PushEvent(&e);
+    }
+
+    TouchHarness ui;
+    std::unique_ptr<UIHostWindow> host;
+    std::shared_ptr<TouchRecorder> red;
+};
+
+}  // namespace
+
+TEST_F(HostWindowTest, ShownAndHeadlessWindowsComposeTheSamePixels) {
+    auto green = std::make_shared<UIView>(CGRectMake(200, 400, 100, 100));
+    green->setBackgroundColor(UIColor::colorWithRed(0, 0.5, 0, 0.5));  // blended over the black window
+    ui.window->addSubview(green);
+    host->present();
+    for (CGRect region : {CGRectMake(60, 110, 130, 180), CGRectMake(210, 410, 80, 80), CGRectMake(10, 600, 300, 50),
+                          CGRectMake(40, 90, 170, 220)}) {
+        const CGColor headless = ui.meanColor(region);
+        expectColor(shown(region), {headless.r * headless.a, headless.g * headless.a, headless.b * headless.a, 1},
+                    "region at " + std::to_string(region.origin.x) + "," + std::to_string(region.origin.y), 0.02);
+    }
+}
+
+TEST_F(HostWindowTest, APushedClickAtWindowPixelsTapsTheButtonAtHalfThosePoints) {
+    // A small button about (100, 200) points: only the click's own place, mapped back from the
+    // shown window's scale and divided by the screen's, falls on it.
+    auto button = addButton(*ui.window, CGRectMake(96, 196, 8, 8));
+    std::vector<UIControlEvents> events;
+    recordControlEvents(*button, {UIControlEventTouchDown, UIControlEventTouchUpInside}, events);
+    push(SDL_MOUSEBUTTONDOWN, {200, 400});
+    push(SDL_MOUSEBUTTONUP, {200, 400});
+    EXPECT_TRUE(host->handleEvents());
+    EXPECT_EQ(events, (std::vector<UIControlEvents>{UIControlEventTouchDown, UIControlEventTouchUpInside}));
+    EXPECT_EQ(red->phases(), "");
+}
+
+TEST_F(HostWindowTest, TheLoopComposesAfterWorkRanAndEndsWhenTheWindowCloses) {
+    NSRunLoop::mainRunLoop().useRealClock();
+    host->runTurn(0);
+    expectColor(shown(CGRectMake(60, 110, 130, 180)), {1, 0, 0, 1}, "first turn shows the window");
+    NSRunLoop::mainRunLoop().performBlock([&] { red->setBackgroundColor(UIColor::colorWithRed(0, 0, 1, 1)); });
+    host->runTurn(0);
+    expectColor(shown(CGRectMake(60, 110, 130, 180)), {0, 0, 1, 1}, "the change is shown");
+
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = host->windowID();
+    e.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&e);
+    host->run();  // returns: the application terminates
+    EXPECT_TRUE(UIApplication::sharedApplication().isTerminating());
+    NSRunLoop::mainRunLoop().useManualClock(0);
+}
