@@ -104,6 +104,7 @@ UIImagePtr UIImage::imageWithRenderingMode(UIImageRenderingMode mode) const {
 }
 
 CGSize UIImage::size() const {
+    if (!image_) return CGSizeZero;  // an empty picture
     CGSize s{static_cast<CGFloat>(image_->width) / scale_, static_cast<CGFloat>(image_->height) / scale_};
     if (UIImageOrientationSwapsSize(orientation_)) std::swap(s.width, s.height);
     return s;

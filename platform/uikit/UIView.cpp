@@ -47,6 +47,11 @@ void UIView::setTransform(CGAffineTransform transform) {
     layer_->setAffineTransform(transform);
 }
 
+void UIView::setLayerTransform(const CATransform3D& transform) {
+    willChangeAnimatable("transform");
+    layer_->setTransform(transform);
+}
+
 void UIView::setContentScaleFactor(CGFloat scale) {
     if (!(scale > 0) || scale == layer_->contentsScale()) return;
     layer_->setContentsScale(scale);

@@ -108,6 +108,8 @@ public:
     virtual void setCenter(CGPoint center);
     CGAffineTransform transform() const { return layer_->affineTransform(); }
     virtual void setTransform(CGAffineTransform transform);
+    // The layer's 3-D transform, set so that animation blocks animate it as they do `transform`.
+    void setLayerTransform(const CATransform3D& transform);
     CGFloat contentScaleFactor() const { return layer_->contentsScale(); }
     virtual void setContentScaleFactor(CGFloat scale);
 

@@ -5,6 +5,7 @@
 #include "platform/quartzcore/CACompositor.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIViewController.h"
 
 namespace {
 
@@ -47,6 +48,24 @@ void UIWindow::makeKeyAndVisible() {
 void UIWindow::makeKeyWindow() { key() = this; }
 
 UIWindow* UIWindow::keyWindow() { return key(); }
+
+void UIWindow::setRootViewController(std::shared_ptr<UIViewController> controller) {
+    if (controller == rootViewController_) return;
+    auto old = std::move(rootViewController_);
+    rootViewController_ = std::move(controller);
+    if (old && old->isViewLoaded()) {
+        old->beginAppearanceTransition(false, false);
+        old->view()->removeFromSuperview();
+        old->endAppearanceTransition();
+    }
+    if (!rootViewController_) return;
+    const auto& view = rootViewController_->view();
+    view->setFrame(bounds());
+    view->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    rootViewController_->beginAppearanceTransition(true, false);
+    insertSubview(view, 0);
+    rootViewController_->endAppearanceTransition();
+}
 
 void UIWindow::setGestureHook(GestureHook hook) { gestureHook() = std::move(hook); }
 

@@ -22,6 +22,8 @@
 #include "platform/coregraphics/CGImage.h"
 #include "platform/uikit/UIView.h"
 
+class UIViewController;
+
 // One change of one finger, as the input driver reports it: the location in the window's
 // points.
 struct UITouchReport {
@@ -48,6 +50,11 @@ public:
     // The key window, or null.
     static UIWindow* keyWindow();
 
+    // ---- Controller ----------------------------------------------------------------------
+    // The controller whose view fills the window; setting one replaces the earlier one's view.
+    const std::shared_ptr<UIViewController>& rootViewController() const { return rootViewController_; }
+    void setRootViewController(std::shared_ptr<UIViewController> controller);
+
     // ---- Touches -------------------------------------------------------------------------
     // Delivers the changes, stamped with the time; changes in one call form one event. Ends
     // and cancels of fingers not down, and moves of dropped touches, are ignored.
@@ -71,4 +78,5 @@ private:
     void deliver(UITouchPhase phase, const std::vector<Active*>& changed, NSTimeInterval timestamp);
 
     std::map<int, Active> touches_;
+    std::shared_ptr<UIViewController> rootViewController_;
 };
