@@ -29,7 +29,7 @@ struct NSParagraphStyle {
 struct NSStringAttributes {
     UIFont font;
     UIColor foregroundColor = UIColor::blackColor();
-    NSParagraphStyle paragraphStyle;
+    NSParagraphStyle paragraphStyle{};
 };
 
 namespace NSStringDrawing {

@@ -25,7 +25,8 @@ const char* systemTitle(UIBarButtonSystemItem item) {
     }
 }
 
-// The view of a titled or pictured item: the title or the picture drawn in the tint,
+// The view of a titled or pictured item: the title or the picture drawn in the item's tint or
+// else the inherited one,
 // centred; a tap that ends inside sends the item's action.
 class BarItemView : public UIView {
 public:
@@ -45,7 +46,7 @@ public:
     }
     void drawRect(CGRect) override {
         if (!item_) return;
-        UIColor tint = item_->tintColor().value_or(inheritedTint());
+        UIColor tint = item_->tintColor().value_or(tintColor());
         if (!item_->isEnabled()) tint = tint.colorWithAlphaComponent(tint.alpha() * kDisabledAlpha);
         const CGRect b = bounds();
         if (const UIImagePtr image = picture()) {
@@ -70,6 +71,7 @@ public:
         NSStringDrawing::drawAtPoint(item_->title(), {CGRectGetMidX(b) - s.width / 2, CGRectGetMidY(b) - s.height / 2},
                                      attributes(tint));
     }
+    void tintColorDidChange() override { setNeedsDisplay(); }
     void touchesBegan(const UITouchSet&, const UIEvent*) override {}
     void touchesMoved(const UITouchSet&, const UIEvent*) override {}
     void touchesCancelled(const UITouchSet&, const UIEvent*) override {}
@@ -87,7 +89,6 @@ private:
         const bool bold = item_->style() == UIBarButtonItemStyle::Done;
         return {bold ? UIFont::boldSystemFontOfSize(kTitleFontSize) : UIFont::systemFontOfSize(kTitleFontSize), color};
     }
-    UIColor inheritedTint() const { return UIColor::colorWithRed(0, 122.0 / 255, 1, 1); }
 
     UIBarButtonItem* item_;
 };

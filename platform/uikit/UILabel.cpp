@@ -71,9 +71,12 @@ void UILabel::sizeToFit() {
 
 void UILabel::drawRect(CGRect) { drawTextInRect(bounds()); }
 
-void UILabel::drawTextInRect(CGRect rect) {
+void UILabel::drawTextInRect(CGRect rect) { drawTextInRectWithColor(rect, textColor_); }
+
+void UILabel::drawTextInRectWithColor(CGRect rect, const UIColor& color) {
     if (text_.empty()) return;
-    const NSStringAttributes attributes = textAttributes();
+    NSStringAttributes attributes = textAttributes();
+    attributes.foregroundColor = color;
     const CGSize needed = NSStringDrawing::boundingSizeWithSize(text_, {rect.size.width, 0}, attributes, numberOfLines_);
     const CGFloat height = std::min(needed.height, rect.size.height);
     const CGRect lines{{rect.origin.x, rect.origin.y + (rect.size.height - height) / 2}, {rect.size.width, height}};

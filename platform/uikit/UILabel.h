@@ -45,6 +45,10 @@ public:
     // Draws the text vertically centred in the rectangle.
     virtual void drawTextInRect(CGRect rect);
 
+protected:
+    // Draws the text as `drawTextInRect` does, in the given colour.
+    void drawTextInRectWithColor(CGRect rect, const UIColor& color);
+
 private:
     void changed();
 

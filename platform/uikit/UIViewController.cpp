@@ -19,6 +19,7 @@ public:
         if (controller_) controller_->viewDidLayoutSubviews();
     }
     void forget() { controller_ = nullptr; }
+    UIResponder* nextResponder() const override { return controller_ ? static_cast<UIResponder*>(controller_) : superview(); }
 
 private:
     UIViewController* controller_;
@@ -32,6 +33,8 @@ UIViewController::~UIViewController() {
     if (auto* v = dynamic_cast<ControllerView*>(view_.get())) v->forget();
     for (auto& child : children_) child->parent_ = nullptr;
 }
+
+UIResponder* UIViewController::nextResponder() const { return view_ ? view_->superview() : nullptr; }
 
 const std::shared_ptr<UIView>& UIViewController::view() {
     if (!view_) {

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/coregraphics/CGGeometry.h"
-#include "platform/foundation/NSObject.h"
+#include "platform/uikit/UIResponder.h"
 #include "platform/uikit/UIViewControllerTransitioning.h"
 
 class UIView;
@@ -39,12 +39,16 @@ inline constexpr UIRectEdge UIRectEdgeAll = 15;
 
 enum class UIModalPresentationStyle { FullScreen = 0, PageSheet = 1, FormSheet = 2, Custom = 4, Popover = 7 };
 
-class UIViewController : public NSObject, public std::enable_shared_from_this<UIViewController> {
+class UIViewController : public UIResponder, public std::enable_shared_from_this<UIViewController> {
 public:
     UIViewController();
     ~UIViewController() override;
     UIViewController(const UIViewController&) = delete;
     UIViewController& operator=(const UIViewController&) = delete;
+
+    // In the responder chain above its view (the one `loadView` made): touches it does not
+    // handle go on to the view's superview.
+    UIResponder* nextResponder() const override;
 
     // ---- The view ------------------------------------------------------------------------
     // Loads the view on first request.

@@ -1,9 +1,11 @@
 #!/usr/bin/python3
-"""Draws the icons of the mode, colour and adjustment pickers into resources/icons/.
+"""Draws the icons of the pickers, buttons and bars into resources/icons/.
 
 Every icon is a simple white line pictogram on a transparent background, drawn with cairo
 at twice its size in points ("name@2x.png"), the size at which its picker cell shows it:
-mode group headers 25 points, colour group headers 44 points, adjustments 35 points.
+mode group headers 25 points, colour group headers 44 points, adjustments 35 points, button
+and bar pictures 24 points, the info button's arrow 10 points. Buttons and bars show them as
+templates: only their alpha counts, painted in the tint.
 Run it after changing a drawing and commit the images it writes:
 
     /usr/bin/python3 tools/icons/icons.py              # writes resources/icons/
@@ -23,6 +25,7 @@ import cairo
 
 SCALE = 2  # pixels per point
 MODE_POINTS, COLOR_POINTS, ADJUST_POINTS = 25, 44, 35
+BUTTON_POINTS, INDICATOR_POINTS = 24, 10
 MARGIN = 0.1  # of the side, left clear around the drawing
 
 
@@ -347,7 +350,63 @@ def adjust_crop(cr):  # two crop corners
     cr.stroke()
 
 
+def button_dismiss(cr):  # a cross
+    polyline(cr, (0.15, 0.15), (0.85, 0.85))
+    polyline(cr, (0.85, 0.15), (0.15, 0.85))
+    cr.stroke()
+
+
+def button_confirm(cr):  # a tick
+    polyline(cr, (0.08, 0.55), (0.36, 0.83), (0.92, 0.2))
+    cr.stroke()
+
+
+def button_compare(cr):  # a frame split down the middle, one half filled
+    rounded_rect(cr, 0.05, 0.15, 0.9, 0.7, 0.08)
+    cr.stroke()
+    cr.rectangle(0.5, 0.15, 0.45, 0.7)
+    cr.fill()
+    polyline(cr, (0.5, 0.0), (0.5, 1.0))
+    cr.stroke()
+
+
+def button_settings(cr):  # three sliders
+    for y, knob in ((0.2, 0.3), (0.5, 0.7), (0.8, 0.45)):
+        polyline(cr, (0.05, y), (0.95, y))
+        cr.stroke()
+        circle(cr, knob, y, 0.1)
+        cr.fill()
+
+
+def indicator_down_arrow(cr):  # a small chevron pointing down
+    polyline(cr, (0.1, 0.3), (0.5, 0.72), (0.9, 0.3))
+    cr.stroke()
+
+
+def bar_action(cr):  # a box with an arrow leaving it upwards
+    polyline(cr, (0.3, 0.38), (0.12, 0.38), (0.12, 0.98), (0.88, 0.98), (0.88, 0.38), (0.7, 0.38))
+    polyline(cr, (0.5, 0.02), (0.5, 0.65))
+    polyline(cr, (0.3, 0.2), (0.5, 0.02), (0.7, 0.2))
+    cr.stroke()
+
+
+def bar_trash(cr):  # a bin with a lid
+    polyline(cr, (0.05, 0.18), (0.95, 0.18))
+    polyline(cr, (0.35, 0.18), (0.38, 0.05), (0.62, 0.05), (0.65, 0.18))
+    polyline(cr, (0.15, 0.18), (0.22, 0.98), (0.78, 0.98), (0.85, 0.18))
+    for x in (0.4, 0.6):
+        polyline(cr, (x, 0.35), (x, 0.82))
+    cr.stroke()
+
+
 ICONS = [
+    ("dismiss", BUTTON_POINTS, button_dismiss),
+    ("confirm", BUTTON_POINTS, button_confirm),
+    ("compare", BUTTON_POINTS, button_compare),
+    ("settings", BUTTON_POINTS, button_settings),
+    ("downArrowIndicator", INDICATOR_POINTS, indicator_down_arrow),
+    ("barAction", BUTTON_POINTS, bar_action),
+    ("barTrash", BUTTON_POINTS, bar_trash),
     ("modeNormal", MODE_POINTS, mode_normal),
     ("modeLowLight", MODE_POINTS, mode_low_light),
     ("modeArt", MODE_POINTS, mode_art),
@@ -399,7 +458,8 @@ def render(draw, points):
 def write_sheet(path, surfaces):
     """All icons on a mid-grey background, in a row per picker, to look at."""
     cell = 2 * COLOR_POINTS * SCALE // 2 + 16
-    rows = [[s for n, p, s in surfaces if p == points] for points in (MODE_POINTS, COLOR_POINTS, ADJUST_POINTS)]
+    sizes = (MODE_POINTS, COLOR_POINTS, ADJUST_POINTS, BUTTON_POINTS, INDICATOR_POINTS)
+    rows = [[s for n, p, s in surfaces if p == points] for points in sizes]
     columns = max(len(r) for r in rows)
     sheet = cairo.ImageSurface(cairo.FORMAT_ARGB32, columns * cell, len(rows) * cell)
     cr = cairo.Context(sheet)

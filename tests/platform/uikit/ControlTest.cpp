@@ -12,14 +12,19 @@
 #include "platform/uikit/UISlider.h"
 #include "platform/uikit/UISwitch.h"
 #include "support/ImageRegions.h"
-#include "support/SyntheticTouches.h"
+#include "support/TouchHarness.h"
 
 namespace {
 
 class ControlTest : public ::testing::Test {
 protected:
-    void SetUp() override { loop.useManualClock(0); }
-    void TearDown() override { loop.runUntilIdle(); }
+    // A view of the window at its top-left corner, for controls to sit in.
+    std::shared_ptr<UIView> root(CGSize size) {
+        auto view = std::make_shared<UIView>(CGRect{{0, 0}, size});
+        ui.window->addSubview(view);
+        return view;
+    }
+    void tap(CGPoint p) { ui.tap(p.x, p.y); }
 
     // Records every event of the control by name.
     void record(UIControl& control) {
@@ -34,7 +39,7 @@ protected:
 
     CGImageRef shot(UIView& root) { return CACompositor::compose(*root.layer(), root.bounds().size, 2); }
 
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    TouchHarness ui;
     std::vector<std::string> events;
 };
 
@@ -62,15 +67,14 @@ TEST_F(ControlTest, ButtonEventsFollowTheFinger) {
         {"cancelled", {{50, 20}}, true, {"down", "cancel"}},
     };
     for (const Case& c : cases) {
-        auto root = std::make_shared<UIView>(CGRectMake(0, 0, 200, 100));
         auto button = std::make_shared<UIButton>(CGRectMake(10, 10, 100, 30));
-        root->addSubview(button);
+        root({200, 100})->addSubview(button);
         record(*button);
         events.clear();
-        SyntheticFinger finger(*root, c.path.front());
+        ui.driver->touchDown(0, c.path.front());
         EXPECT_TRUE(button->isHighlighted()) << c.name;
-        for (std::size_t i = 1; i < c.path.size(); ++i) finger.moveTo(c.path[i]);
-        c.cancel ? finger.cancel() : finger.lift();
+        for (std::size_t i = 1; i < c.path.size(); ++i) ui.driver->touchMove(0, c.path[i]);
+        c.cancel ? ui.driver->touchCancel(0, c.path.back()) : ui.driver->touchUp(0, c.path.back());
         EXPECT_EQ(events, c.expected) << c.name;
         EXPECT_FALSE(button->isHighlighted()) << c.name;
         EXPECT_FALSE(button->isTracking()) << c.name;
@@ -78,32 +82,32 @@ TEST_F(ControlTest, ButtonEventsFollowTheFinger) {
 }
 
 TEST_F(ControlTest, DisabledButtonSendsNothingAndDisablingMidTouchEndsIt) {
-    auto root = std::make_shared<UIView>(CGRectMake(0, 0, 200, 100));
     auto button = std::make_shared<UIButton>(CGRectMake(10, 10, 100, 30));
-    root->addSubview(button);
+    root({200, 100})->addSubview(button);
     record(*button);
     button->setEnabled(false);
-    syntheticTap(*root, {50, 20});
+    tap({50, 20});
     EXPECT_TRUE(events.empty());
     EXPECT_EQ(button->state(), UIControlStateDisabled);
 
     button->setEnabled(true);
-    SyntheticFinger finger(*root, {50, 20});
+    ui.driver->touchDown(0, {50, 20});
     button->setEnabled(false);
-    finger.lift();
+    ui.driver->touchUp(0, {50, 20});
     EXPECT_EQ(events, (std::vector<std::string>{"down"})) << "no up after being disabled";
 }
 
 TEST_F(ControlTest, RemovedTargetsStopAndSeveralActionsAllRun) {
     auto button = std::make_shared<UIButton>(CGRectMake(0, 0, 40, 40));
+    ui.window->addSubview(button);
     int a = 0, b = 0;
     int targetA = 0, targetB = 0;
     button->addTarget(&targetA, [&](UIControl&, const UIEvent*) { ++a; }, UIControlEventTouchUpInside);
     button->addTarget(&targetB, [&](UIControl&, const UIEvent*) { ++b; }, UIControlEventTouchUpInside);
-    syntheticTap(*button, {20, 20});
+    tap({20, 20});
     EXPECT_EQ(a + b, 2);
     button->removeTarget(&targetA, UIControlEventTouchUpInside);
-    syntheticTap(*button, {20, 20});
+    tap({20, 20});
     EXPECT_EQ(a, 1);
     EXPECT_EQ(b, 2);
 }
@@ -151,6 +155,42 @@ TEST_F(ControlTest, TemplatePictureFollowsAnAncestorsNewTint) {
     expectColor(meanColorInPoints(shot(*root), {{1, 1}, {6, 6}}, 2), {0, 0, 0, 0}, "nothing outside the disc");
 }
 
+TEST_F(ControlTest, PictureViewPlacesByContentModeAndClipsWhenAsked) {
+    struct Case {
+        const char* name;
+        UIViewContentMode mode;
+        bool clips;
+        CGRect red, empty;  // regions of a 60 x 20 view (points)
+    };
+    const Case cases[] = {
+        {"fill stretches", UIViewContentMode::ScaleToFill, false, {{2, 2}, {56, 16}}, {{0, 0}, {0, 0}}},
+        {"fit leaves the sides", UIViewContentMode::ScaleAspectFit, false, {{22, 2}, {16, 16}}, {{2, 2}, {14, 16}}},
+        {"centre overflows", UIViewContentMode::Center, false, {{22, 0}, {16, 20}}, {{0, 0}, {18, 20}}},
+    };
+    for (const Case& c : cases) {
+        auto host = std::make_shared<UIView>(CGRectMake(0, 0, 60, 60));
+        auto view = std::make_shared<UIImageView>(CGRectMake(0, 20, 60, 20));
+        view->setImage(discImage()->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate));
+        view->setTintColor(UIColor::redColor());
+        view->setContentMode(c.mode);
+        view->setClipsToBounds(c.clips);
+        host->addSubview(view);
+        const CGImageRef image = shot(*host);
+        auto inView = [](CGRect r) { return CGRectOffset(r, 0, 20); };
+        EXPECT_GT(meanColorInPoints(image, inView(CGRectInset(c.red, 4, 4)), 2).r, 0.9) << c.name;
+        if (c.empty.size.width > 0) EXPECT_LT(meanColorInPoints(image, inView(c.empty), 2).a, 0.01) << c.name;
+    }
+    // A 20-point disc centred in a 10-point-high view: clipping cuts what overflows.
+    auto host = std::make_shared<UIView>(CGRectMake(0, 0, 40, 40));
+    auto view = std::make_shared<UIImageView>(CGRectMake(0, 15, 40, 10));
+    view->setImage(discImage());
+    view->setContentMode(UIViewContentMode::Center);
+    host->addSubview(view);
+    EXPECT_GT(meanColorInPoints(shot(*host), {{18, 11}, {4, 3}}, 2).a, 0.9) << "overflows above";
+    view->setClipsToBounds(true);
+    EXPECT_EQ(meanColorInPoints(shot(*host), {{18, 11}, {4, 3}}, 2).a, 0) << "clipped";
+}
+
 TEST_F(ControlTest, LabelTakesMoreLinesInANarrowerWidth) {
     auto label = std::make_shared<UILabel>(CGRectMake(0, 0, 300, 20));
     label->setText("The quick brown fox jumps over the lazy dog");
@@ -190,12 +230,12 @@ TEST_F(ControlTest, LabelDrawsItsColourCentredAndItsShadow) {
 }
 
 TEST_F(ControlTest, SwitchFlipsOnTapAndSliderFollowsTheFinger) {
-    auto root = std::make_shared<UIView>(CGRectMake(0, 0, 320, 100));
+    auto area = root({320, 100});
     auto toggle = std::make_shared<UISwitch>(CGRectMake(10, 10, 0, 0));
-    root->addSubview(toggle);
+    area->addSubview(toggle);
     record(*toggle);
     EXPECT_EQ(toggle->bounds().size, (CGSize{51, 31}));
-    syntheticTap(*root, {30, 25});
+    tap({30, 25});
     EXPECT_TRUE(toggle->isOn());
     EXPECT_EQ(events, (std::vector<std::string>{"down", "changed", "up-inside"}));
     toggle->setOn(false);
@@ -203,14 +243,14 @@ TEST_F(ControlTest, SwitchFlipsOnTapAndSliderFollowsTheFinger) {
 
     events.clear();
     auto slider = std::make_shared<UISlider>(CGRectMake(0, 50, 228, 40));
-    root->addSubview(slider);
+    area->addSubview(slider);
     record(*slider);
-    SyntheticFinger finger(*root, {114, 70});
+    ui.driver->touchDown(0, {114, 70});
     EXPECT_NEAR(slider->value(), 0.5, 1e-6);
-    finger.moveTo({214, 70});
+    ui.driver->touchMove(0, {214, 70});
     EXPECT_NEAR(slider->value(), 1, 1e-6);
-    finger.moveTo({400, 70});
-    finger.lift();
+    ui.driver->touchMove(0, {400, 70});
+    ui.driver->touchUp(0, {400, 70});
     EXPECT_EQ(std::count(events.begin(), events.end(), "changed"), 2) << "once per change while continuous";
     slider->setMinimumValue(2);
     EXPECT_EQ(slider->value(), 2) << "clamped into the new range";

@@ -8,7 +8,7 @@
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIToolbar.h"
-#include "ControllerFixture.h"
+#include "support/ControllerFixture.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ TEST_F(NavigationTest, PushSlidesInFromTheRightIgnoringTouchesAndTheBackItemPops
     const CGPoint back = shown[0]->view()->convertPointToView(CGPointMake(10, 22), nullptr);
     EXPECT_LT(back.x, 80);
     log.clear();
-    EXPECT_TRUE(tap(back));
+    tap(back);
     advance(0.4);
     loop.runUntilIdle();
     EXPECT_EQ(nav->viewControllers().size(), 1u);
@@ -98,7 +98,7 @@ TEST_F(NavigationTest, BarItemsSendTheirActionOnlyWhenEnabledAndTheToolbarShares
     window->layoutIfNeeded();
     const CGRect doneFrame = doneItem->view()->convertRectToView(doneItem->view()->bounds(), nullptr);
     EXPECT_NEAR(CGRectGetMaxX(doneFrame), 375 - 8, 0.5) << "at the right edge";
-    EXPECT_TRUE(tap({CGRectGetMidX(doneFrame), 22}));
+    tap({CGRectGetMidX(doneFrame), 22});
     doneItem->setEnabled(false);
     tap({CGRectGetMidX(doneFrame), 22});
     EXPECT_EQ(done, 1);
@@ -117,7 +117,7 @@ TEST_F(NavigationTest, BarItemsSendTheirActionOnlyWhenEnabledAndTheToolbarShares
     EXPECT_NEAR(CGRectGetMaxX(bin), 375 - 8 - 20, 0.5);
     EXPECT_NEAR(CGRectGetMidY(bin), 667 - 22, 0.5);
     expectRect(root->view()->frame(), CGRectMake(0, 44, 375, 667 - 88), "between the bars");
-    EXPECT_TRUE(tap({CGRectGetMidX(bin), CGRectGetMidY(bin)}));
+    tap({CGRectGetMidX(bin), CGRectGetMidY(bin)});
     EXPECT_EQ(trash, 1);
 
     // The glyphs are drawn in the tint: blue where the trash can stands, not in the bar's grey.
@@ -126,6 +126,10 @@ TEST_F(NavigationTest, BarItemsSendTheirActionOnlyWhenEnabledAndTheToolbarShares
     EXPECT_GT(glyph.b - glyph.r, 0.1);
     const CGColor bar = meanAt(shot, {{150, 667 - 40}, {40, 36}});
     EXPECT_NEAR(bar.b - bar.r, 0, 0.02);
+    // A new tint on the toolbar reaches the glyphs drawn in it.
+    nav->toolbar()->setTintColor(UIColor::redColor());
+    const CGColor red = meanAt(screenshot(), CGRectInset(bin, bin.size.width / 2 - 8, 14));
+    EXPECT_GT(red.r - red.b, 0.1);
 }
 
 TEST_F(NavigationTest, TheBarPaintsItsTintTitleAndHairlineUnlessAnEmptyShadowImageIsSet) {

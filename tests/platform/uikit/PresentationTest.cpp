@@ -2,7 +2,7 @@
 // panel at its anchor, refusals while a transition runs, and custom animators on the context.
 #include <gtest/gtest.h>
 
-#include "ControllerFixture.h"
+#include "support/ControllerFixture.h"
 #include "platform/quartzcore/ExpectGeometry.h"
 
 namespace {
@@ -83,9 +83,10 @@ TEST_F(PresentationTest, FullScreenSlidesUpCoversTheScreenAndDismissalPutsThePre
 
 TEST_F(PresentationTest, OnThePadAPanelShowsUnderItsAnchorOverThePresenter) {
     window->setRootViewController(nullptr);
-    UIDeviceProfile::setCurrent(UIDeviceProfile::pad());
-    window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
-    window->makeKeyAndVisible();
+    window.reset();
+    ui = std::make_unique<TouchHarness>(UIDeviceProfile::pad());
+    loop.useManualClock(kStart);
+    window = ui->window;
     window->setRootViewController(root);
     const CGSize screen = window->bounds().size;
     auto anchor = std::make_shared<UIView>(CGRectMake(100, 200, 60, 40));

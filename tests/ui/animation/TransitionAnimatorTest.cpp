@@ -4,17 +4,11 @@
 
 #include <functional>
 
-#include "platform/quartzcore/CACompositor.h"
-#include "platform/uikit/UIScreen.h"
-#include "platform/uikit/UIViewController.h"
-#include "platform/uikit/UIWindow.h"
-#include "support/ImageRegions.h"
+#include "support/ControllerFixture.h"
 #include "ui/animation/FadeAnimationController.h"
 #include "ui/animation/ZoomAnimationController.h"
 
 namespace {
-
-constexpr double kStart = 1000;
 
 // Vends the animator for both directions (reversed for dismissals) and keeps the last context
 // and how each transition ended.
@@ -45,14 +39,10 @@ struct Vendor : UIViewControllerTransitioningDelegate, UIViewControllerAnimatedT
     void animationEnded(bool completed) override { ended.push_back(completed); }
 };
 
-class TransitionAnimatorTest : public ::testing::Test {
+class TransitionAnimatorTest : public ControllerFixture {
 protected:
     void SetUp() override {
-        UIDeviceProfile::setCurrent(UIDeviceProfile::phone());
-        loop.useManualClock(kStart);
-        window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
-        window->setBackgroundColor(UIColor::whiteColor());
-        window->makeKeyAndVisible();
+        ControllerFixture::SetUp();
         root = std::make_shared<UIViewController>();
         root->view()->setBackgroundColor(UIColor::redColor());
         window->setRootViewController(root);
@@ -61,7 +51,6 @@ protected:
         vendor = std::make_shared<Vendor>();
         shown->setTransitioningDelegate(vendor);
     }
-    void TearDown() override { loop.runUntilIdle(); }
     void advanceTo(double t) { loop.advanceTo(kStart + t); }
 
     // How many points of the row at y show the red screen.
@@ -74,13 +63,8 @@ protected:
         }
         return n / scale;
     }
-    CGImageRef screenshot() {
-        return CACompositor::compose(*window->layer(), window->bounds().size, UIScreen::mainScreen().scale());
-    }
     double shownTop() { return shown->view()->layer()->presentation().position.y - 667.0 / 2; }
 
-    NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    std::shared_ptr<UIWindow> window;
     std::shared_ptr<UIViewController> root, shown;
     std::shared_ptr<Vendor> vendor;
 };

@@ -1,6 +1,6 @@
 #pragma once
-// A phone-sized key window on the manual clock, taps delivered the way the window delivers
-// them (hit-tested, then began and ended on the hit view), and composed screenshots.
+// Controllers in the touch harness's key window (a phone unless a test makes another), on the
+// manual clock from a start far from zero, with taps through the input driver.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -14,50 +14,37 @@
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
 #include "support/ImageRegions.h"
+#include "support/TouchHarness.h"
 
 class ControllerFixture : public ::testing::Test {
 protected:
     static constexpr double kStart = 1000;
     void SetUp() override {
-        UIDeviceProfile::setCurrent(UIDeviceProfile::phone());
+        ui = std::make_unique<TouchHarness>();
         loop.useManualClock(kStart);
-        window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+        window = ui->window;
         window->setBackgroundColor(UIColor::whiteColor());
-        window->makeKeyAndVisible();
     }
     void TearDown() override {
         loop.runUntilIdle();
         window.reset();
+        ui.reset();
         UIDeviceProfile::setCurrent(UIDeviceProfile::phone());
     }
 
     void advance(double seconds) { loop.advanceTo(loop.now() + seconds); }
-    // Whether a tap reached a view (nothing under the point, or input ignored: false).
-    bool tap(CGPoint point) {
-        if (UIApplication::sharedApplication().isIgnoringInteractionEvents()) return false;
-        window->layoutIfNeeded();
-        auto hit = window->hitTest(point);
-        if (!hit) return false;
-        UITouch touch;
-        touch.windowLocation = touch.previousWindowLocation = point;
-        touch.view = hit->weak_from_this();
-        touch.timestamp = loop.now();
-        UIEvent event;
-        event.allTouches = {&touch};
-        hit->touchesBegan(event.allTouches, &event);
-        touch.phase = UITouchPhase::Ended;
-        hit->touchesEnded(event.allTouches, &event);
+    // A tap through the window's input driver, then the run loop's due work.
+    void tap(CGPoint point) {
+        ui->tap(point.x, point.y);
         loop.runUntilIdle();
-        return true;
     }
-    CGImageRef screenshot() {
-        return CACompositor::compose(*window->layer(), window->bounds().size, UIScreen::mainScreen().scale());
-    }
+    CGImageRef screenshot() { return ui->screenshot(); }
     CGColor meanAt(const CGImageRef& shot, CGRect points) {
         return meanColorInPoints(shot, points, UIScreen::mainScreen().scale());
     }
 
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    std::unique_ptr<TouchHarness> ui;
     std::shared_ptr<UIWindow> window;
 };
 

@@ -1,0 +1,50 @@
+#include "ui/appearance/UIColor+AppearanceUtility.h"
+
+#include "platform/uikit/UIScreen.h"
+#include "ui/appearance/UIColor+ColorUtility.h"
+#include "ui/appearance/UIView+AppearanceUtility.h"
+
+namespace AppearanceUtility {
+namespace {
+
+// A new transparent colour object (never the shared clear colour) with the object attached.
+UIColor carrying(std::shared_ptr<NSObject> object) {
+    // Views learn to install such colours once the first one exists.
+    installViewHooks();
+    return ColorUtility::colorWithColor(UIColor::clearColor()).colorCarryingObject(std::move(object));
+}
+
+}  // namespace
+
+UIColor colorWithGradient(const std::vector<UIColor>& colors) {
+    auto layer = CAGradientLayer::layer();
+    std::vector<CGColor> cg;
+    for (const UIColor& c : colors) cg.push_back(c.CGColor());
+    layer->setColors(std::move(cg));
+    layer->setShouldRasterize(true);
+    layer->setContentsScale(UIScreen::mainScreen().scale());
+    return colorWithLayer(layer);
+}
+
+UIColor colorWithGradient(const std::vector<UIColor>& colors, CGPoint startPoint, CGPoint endPoint) {
+    UIColor color = colorWithGradient(colors);
+    auto layer = std::static_pointer_cast<CAGradientLayer>(color.carriedObject());
+    layer->setStartPoint(startPoint);
+    layer->setEndPoint(endPoint);
+    return color;
+}
+
+UIColor colorWithView(std::shared_ptr<UIView> view) { return carrying(std::move(view)); }
+
+UIColor colorWithLayer(std::shared_ptr<CALayer> layer) { return carrying(std::move(layer)); }
+
+bool isGradient(const UIColor& color) {
+    return dynamic_cast<CAGradientLayer*>(color.carriedObject().get()) != nullptr;
+}
+
+std::vector<CGColor> gradientColors(const UIColor& color) {
+    auto* layer = dynamic_cast<CAGradientLayer*>(color.carriedObject().get());
+    return layer ? layer->colors() : std::vector<CGColor>{};
+}
+
+}  // namespace AppearanceUtility

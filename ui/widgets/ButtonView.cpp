@@ -1,0 +1,24 @@
+#include "ui/widgets/ButtonView.h"
+
+#include "ui/animation/PositioningUtility.h"
+
+ButtonView::ButtonView(CGRect frame, CGRect buttonFrame)
+    : UIView(frame), button_(std::make_shared<UIButton>(buttonFrame)) {
+    setBackgroundColor(UIColor::clearColor());
+    button_->addTarget(this, [this](UIControl&, const UIEvent*) { buttonTouched(); }, UIControlEventTouchUpInside);
+    addSubview(button_);
+    PositioningUtility::positionViewAtCenterOfView(*button_, *this);
+}
+
+void ButtonView::animatePress(std::function<void(bool finished)> completion) {
+    UIButton* button = button_.get();
+    UIView::animateKeyframesWithDuration(
+        kPressDuration, 0, 0,
+        [button] {
+            UIView::addKeyframeWithRelativeStartTime(
+                0.0, 0.25, [button] { button->setTransform(CGAffineTransformMakeScale(0.8f, 0.8f)); });
+            UIView::addKeyframeWithRelativeStartTime(0.5, 0.5,
+                                                     [button] { button->setTransform(CGAffineTransformIdentity); });
+        },
+        std::move(completion));
+}
