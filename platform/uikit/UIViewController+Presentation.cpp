@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
@@ -174,6 +175,10 @@ void UIViewControllerTransition::completeTransition(bool didComplete) {
 
 void UIViewController::presentViewController(const std::shared_ptr<UIViewController>& controller, bool animated,
                                              std::function<void()> completion) {
+    if (auto alert = std::dynamic_pointer_cast<UIAlertController>(controller)) {
+        alert->showAlert(std::move(completion));  // the modal alert view, not a controller's view
+        return;
+    }
     UIViewController* presenting = topAncestor(this);
     if (!controller || controller.get() == presenting || controller->presenting_ || controller->parent_) {
         std::fprintf(stderr, "presentViewController: the controller is already shown\n");

@@ -2,6 +2,7 @@
 
 #include "library/images/UIImage+ImageUtility.h"
 #include "model/DeviceUtility.h"
+#include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UINavigationController.h"
@@ -53,7 +54,11 @@ UIColor AppAppearance::defaultTintColor() { return hex("2671a7"); }
 
 UIColor AppAppearance::tintColor() { return storedTint() ? *storedTint() : defaultTintColor(); }
 
-void AppAppearance::setTintColor(std::optional<UIColor> color) { storedTint() = std::move(color); }
+void AppAppearance::setTintColor(std::optional<UIColor> color) {
+    storedTint() = color;
+    // Alerts draw their buttons in it too.
+    UIAlertController::setAppearanceTintColor(std::move(color));
+}
 
 UIColor AppAppearance::defaultSecondaryColor() {
     const CGFloat grey = (AppConstants::cameraViewIsTransparent() ? 182.0 : 152.0) / 255;

@@ -35,7 +35,8 @@ public:
     static UIColor defaultTintColor();
     // The colour set by `setTintColor`, else the default tint.
     static UIColor tintColor();
-    // Keeps the colour (replacing the one kept before); none returns to the default.
+    // Keeps the colour (replacing the one kept before) and makes it the tint of alerts' buttons;
+    // none returns to the default.
     static void setTintColor(std::optional<UIColor> color);
     static UIColor defaultSecondaryColor();
     static UIColor defaultExpandCollapseColor();

@@ -1,0 +1,49 @@
+#include "platform/uikit/UIAlertView.h"
+
+#include "platform/uikit/UIAlertPresentation.h"
+
+std::shared_ptr<UIAlertView> UIAlertView::alertView(std::string title, std::string message,
+                                                    std::shared_ptr<UIAlertViewDelegate> delegate,
+                                                    std::optional<std::string> cancelButtonTitle,
+                                                    std::vector<std::string> otherButtonTitles) {
+    std::shared_ptr<UIAlertView> alert(new UIAlertView);
+    alert->title_ = std::move(title);
+    alert->message_ = std::move(message);
+    alert->delegate_ = delegate;
+    if (cancelButtonTitle) {
+        alert->cancelIndex_ = 0;
+        alert->titles_.push_back(std::move(*cancelButtonTitle));
+    }
+    for (auto& t : otherButtonTitles) alert->titles_.push_back(std::move(t));
+    return alert;
+}
+
+std::string UIAlertView::buttonTitleAtIndex(int index) const {
+    return index >= 0 && index < numberOfButtons() ? titles_[index] : std::string();
+}
+
+int UIAlertView::addButtonWithTitle(std::string title) {
+    titles_.push_back(std::move(title));
+    return numberOfButtons() - 1;
+}
+
+void UIAlertView::show() {
+    if (presentation_) return;
+    presentation_ = std::make_shared<UIAlertPresentation>();
+    presentation_->title = title_;
+    presentation_->message = message_;
+    for (int i = 0; i < numberOfButtons(); ++i)
+        presentation_->buttons.push_back({titles_[i], i == cancelIndex_ ? UIAlertButtonKind::Cancel : UIAlertButtonKind::Default});
+    presentation_->answer = [self = shared_from_this()](int index) {
+        self->presentation_ = nullptr;
+        if (auto d = self->delegate()) d->alertViewClickedButtonAtIndex(*self, index);
+        if (auto d = self->delegate()) d->alertViewDidDismissWithButtonIndex(*self, index);
+    };
+    UIAlertPresentation::show(presentation_);
+}
+
+bool UIAlertView::isVisible() const { return presentation_ && presentation_->isShown(); }
+
+void UIAlertView::dismissWithClickedButtonIndex(int index, bool) {
+    if (auto p = presentation_) p->dismissWithIndex(index);
+}
