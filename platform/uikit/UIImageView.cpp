@@ -40,6 +40,7 @@ void UIImageView::tintColorDidChange() {
 }
 
 CGImageRef UIImageView::contentsForImage(const UIImage& image, const UIColor& tint) {
+    if (!image.CGImage()) return nullptr;  // an empty picture shows nothing
     const bool tinted = image.renderingMode() == UIImageRenderingMode::AlwaysTemplate;
     if (!tinted && image.imageOrientation() == UIImageOrientation::Up) return image.CGImage();
     const CGSize size = image.size();

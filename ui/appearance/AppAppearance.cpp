@@ -4,6 +4,8 @@
 #include "model/DeviceUtility.h"
 #include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UIImageView.h"
+#include "platform/uikit/UINavigationBar.h"
+#include "platform/uikit/UINavigationController.h"
 #include "ui/appearance/UIColor+AppearanceUtility.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
 
@@ -92,6 +94,32 @@ std::shared_ptr<UILabel> AppAppearance::titleViewWithString(const std::string& t
     label->sizeToFit();
     return label;
 }
+
+namespace {
+
+// What navigation bars and toolbars share of the styling.
+void styleBar(UIBar& bar, const UIColor& barColor) {
+    bar.setBarStyle(UIBarStyle::Black);
+    bar.setTranslucent(ColorUtility::isTranslucent(barColor));
+    bar.setBarTintColor(barColor);
+    bar.setTintColor(AppAppearance::defaultSecondaryColor());
+}
+
+}  // namespace
+
+void AppAppearance::setNavigationBar(UIViewController& controller, const UIColor& barColor, bool shadow) {
+    if (UINavigationController* navigation = controller.navigationController()) {
+        UINavigationBar& bar = *navigation->navigationBar();
+        styleBar(bar, barColor);
+        bar.setBackgroundImage(ImageUtility::imageWithColor(*bar.barTintColor(), {1, 1}));
+        // An empty picture takes the hairline away; none keeps it.
+        if (!shadow) bar.setShadowImage(std::make_shared<UIImage>(nullptr, 1, UIImageOrientation::Up));
+    }
+    controller.setEdgesForExtendedLayout(UIRectEdgeNone);
+    controller.setAutomaticallyAdjustsScrollViewInsets(false);
+}
+
+void AppAppearance::setToolbar(UIToolbar& toolbar, const UIColor& barColor, bool) { styleBar(toolbar, barColor); }
 
 std::shared_ptr<UIView> AppAppearance::backgroundView(UIView& controllerView) {
     std::shared_ptr<UIView>& view = sharedBackground();

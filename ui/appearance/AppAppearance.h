@@ -13,7 +13,9 @@
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIToolbar.h"
 #include "platform/uikit/UIView.h"
+#include "platform/uikit/UIViewController.h"
 
 class GradientView;
 
@@ -58,6 +60,15 @@ public:
     static std::shared_ptr<GradientView> defaultGradientView(CGRect frame);
     // A label in the title font and colour, sized to its text.
     static std::shared_ptr<UILabel> titleViewWithString(const std::string& text);
+
+    // ---- Bars ----------------------------------------------------------------------------
+    // Styles the bar of the controller's navigation controller: black style, translucent
+    // unless the colour is opaque, the colour as bar tint and as a 1 x 1 background picture,
+    // the secondary colour as tint, the hairline kept only with `shadow`; the controller's
+    // view then starts below the bar (no extended edges, no inset adjustment).
+    static void setNavigationBar(UIViewController& controller, const UIColor& barColor, bool shadow);
+    // The same look for a toolbar (its hairline is its own).
+    static void setToolbar(UIToolbar& toolbar, const UIColor& barColor, bool shadow);
 
     // ---- Shared background ---------------------------------------------------------------
     // The one background view, made on the first request and put at the back of the view

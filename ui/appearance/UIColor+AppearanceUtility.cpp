@@ -34,12 +34,28 @@ UIColor colorWithGradient(const std::vector<UIColor>& colors, CGPoint startPoint
     return color;
 }
 
+UIColor colorWithVisualEffect(UIVisualEffectPtr effect, std::optional<UIColor> tint) {
+    auto view = std::make_shared<UIVisualEffectView>(std::move(effect));
+    view->contentView()->setBackgroundColor(tint);
+    view->setUserInteractionEnabled(false);
+    return colorWithView(view);
+}
+
 UIColor colorWithView(std::shared_ptr<UIView> view) { return carrying(std::move(view)); }
 
 UIColor colorWithLayer(std::shared_ptr<CALayer> layer) { return carrying(std::move(layer)); }
 
 bool isGradient(const UIColor& color) {
     return dynamic_cast<CAGradientLayer*>(color.carriedObject().get()) != nullptr;
+}
+
+bool isVisualEffect(const UIColor& color) {
+    return dynamic_cast<UIVisualEffectView*>(color.carriedObject().get()) != nullptr;
+}
+
+UIVisualEffectPtr visualEffect(const UIColor& color) {
+    auto* view = dynamic_cast<UIVisualEffectView*>(color.carriedObject().get());
+    return view ? view->effect() : nullptr;
 }
 
 std::vector<CGColor> gradientColors(const UIColor& color) {

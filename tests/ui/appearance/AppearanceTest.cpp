@@ -9,7 +9,10 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CACompositor.h"
 #include "platform/uikit/UIGraphics.h"
+#include "platform/uikit/UIBlurEffect.h"
 #include "platform/uikit/UIImageView.h"
+#include "platform/uikit/UINavigationBar.h"
+#include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIScreen.h"
 #include "support/ImageRegions.h"
 #include "ui/appearance/AppAppearance.h"
@@ -85,6 +88,19 @@ TEST_F(AppearanceTest, GradientInstallsBehindContentAndAPlainColourRemovesIt) {
     EXPECT_EQ(installed->superlayer(), nullptr);
     EXPECT_EQ(view->layer()->objectForKey(AppearanceUtility::kCustomBackgroundKey), nullptr);
     EXPECT_EQ(AppearanceUtility::backgroundLayer(*view), nullptr);
+
+    // An effect colour: a blur view whose layer goes behind the content.
+    auto blur = UIBlurEffect::effectWithStyle(UIBlurEffectStyle::Dark);
+    const UIColor effect = AppearanceUtility::colorWithVisualEffect(blur, UIColor::redColor());
+    EXPECT_TRUE(AppearanceUtility::isVisualEffect(effect));
+    EXPECT_FALSE(AppearanceUtility::isGradient(effect));
+    EXPECT_EQ(AppearanceUtility::visualEffect(effect), blur);
+    EXPECT_EQ(AppearanceUtility::visualEffect(gradient), nullptr);
+    view->setBackgroundColor(effect);
+    auto effectView = std::static_pointer_cast<UIVisualEffectView>(effect.carriedObject());
+    EXPECT_EQ(AppearanceUtility::backgroundLayer(*view), effectView->layer());
+    EXPECT_FALSE(effectView->isUserInteractionEnabled());
+    EXPECT_EQ(effectView->contentView()->backgroundColor(), UIColor::redColor());
 
     // A colour carrying a view installs that view's layer, not the view itself.
     auto carried = std::make_shared<UIView>();
@@ -169,6 +185,40 @@ TEST_F(AppearanceTest, SharedBackgroundStaysInTheFirstViewAndCrossFades) {
     AppAppearance::setBackgroundWithImage(*firstScreen, nullptr, true);
     loop.advance(0.31);
     EXPECT_EQ(background->subviews().size(), 1u) << "no picture: nothing changes";
+}
+
+TEST_F(AppearanceTest, BarsAreTranslucentOnlyForATranslucentColourAndLoseTheirHairlineWithoutShadow) {
+    struct Case {
+        const char* name;
+        UIColor colour;
+        bool shadow, translucent;
+    };
+    const Case cases[] = {
+        {"clear, with hairline", UIColor::clearColor(), true, true},
+        {"opaque, without", AppAppearance::defaultDarkColor(), false, false},
+        {"half transparent", AppAppearance::defaultTransparentCameraBarColor(), false, true},
+    };
+    for (const Case& c : cases) {
+        auto root = std::make_shared<UIViewController>();
+        auto navigation = std::make_shared<UINavigationController>(root);
+        AppAppearance::setNavigationBar(*root, c.colour, c.shadow);
+        const UINavigationBar& bar = *navigation->navigationBar();
+        EXPECT_EQ(bar.isTranslucent(), c.translucent) << c.name;
+        EXPECT_EQ(bar.barStyle(), UIBarStyle::Black) << c.name;
+        EXPECT_EQ(bar.barTintColor(), c.colour) << c.name;
+        EXPECT_EQ(bar.tintColor(), AppAppearance::defaultSecondaryColor()) << c.name;
+        ASSERT_NE(bar.backgroundImage(), nullptr) << c.name;
+        EXPECT_EQ(bar.backgroundImage()->size(), (CGSize{1, 1})) << c.name;
+        EXPECT_EQ(bar.shadowImage() == nullptr, c.shadow) << c.name << ": none keeps the hairline";
+        if (!c.shadow) EXPECT_EQ(bar.shadowImage()->size(), CGSizeZero) << c.name;
+        EXPECT_EQ(root->edgesForExtendedLayout(), UIRectEdgeNone) << c.name;
+        EXPECT_FALSE(root->automaticallyAdjustsScrollViewInsets()) << c.name;
+
+        UIToolbar toolbar;
+        AppAppearance::setToolbar(toolbar, c.colour, c.shadow);
+        EXPECT_EQ(toolbar.isTranslucent(), c.translucent) << c.name;
+        EXPECT_EQ(toolbar.barTintColor(), c.colour) << c.name;
+    }
 }
 
 TEST_F(AppearanceTest, TitleViewIsSizedToItsTextInTheTitleFont) {
