@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/uikit/UIAlertController.h"
+#include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
@@ -63,7 +64,7 @@ public:
     std::shared_ptr<UIView> container_;
     UIView* homeSuperview_ = nullptr;  // where the presenting view goes back to
     std::size_t homeIndex_ = 0;
-    bool dismissing_ = false, animated_ = false, cancelled_ = false, running_ = false;
+    bool dismissing_ = false, animated_ = false, cancelled_ = false, running_ = false, ignoring_ = false;
     std::shared_ptr<UIViewControllerAnimatedTransitioning> animator_;
     std::function<void()> completion_;
 };
@@ -107,6 +108,9 @@ void UIViewControllerTransition::run(bool dismissing, bool animated,
             std::find(siblings.begin(), siblings.end(), presentingView) - siblings.begin());
         container_->addSubview(presentingView);
     }
+    // Touches wait while the screens move.
+    ignoring_ = animated;
+    if (animated) UIApplication::sharedApplication().beginIgnoringInteractionEvents();
     if (animator_ && animated) {
         animator_->animateTransition(*this);
         return;
@@ -134,6 +138,8 @@ void UIViewControllerTransition::run(bool dismissing, bool animated,
 void UIViewControllerTransition::completeTransition(bool didComplete) {
     if (!running_) return;
     running_ = false;
+    if (ignoring_) UIApplication::sharedApplication().endIgnoringInteractionEvents();
+    ignoring_ = false;
     auto presented = presented_.lock();
     if (!presented) return;
     auto keepSelf = presented->presentation_;
