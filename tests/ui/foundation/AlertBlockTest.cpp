@@ -8,7 +8,7 @@
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
-#include "support/TouchHarness.h"
+#include "support/AlertHarness.h"
 #include "ui/foundation/UIActionSheet+BlockUtility.h"
 #include "ui/foundation/UIAlertView+BlockUtility.h"
 #include "ui/foundation/UIBarButtonItem+BlockUtility.h"
@@ -24,17 +24,8 @@ protected:
         UIAlertController::setAppearanceTintColor(std::nullopt);
         ui.reset();
     }
-    void tapButton(int index) {
-        UIAlertPresentation* shown = UIAlertPresentation::shown();
-        ASSERT_NE(shown, nullptr);
-        const CGRect r = shown->buttonFrame(index);
-        ASSERT_FALSE(CGRectIsEmpty(r)) << "button " << index << " is not shown";
-        ui->tap(CGRectGetMidX(r), CGRectGetMidY(r));
-    }
-    void tapButton(const std::string& title) {
-        ASSERT_NE(UIAlertPresentation::shown(), nullptr);
-        tapButton(UIAlertPresentation::shown()->indexOfButton(title));
-    }
+    void tapButton(int index) { tapAlertButton(*ui, index); }
+    void tapButton(const std::string& title) { tapAlertButton(*ui, title); }
     std::shared_ptr<UIAlertView> alert(const std::string& title, Answers& answers) {
         auto a = UIAlertView::alertView(title, "To go on, choose.", nullptr, "Dismiss", {"Settings"});
         BlockUtility::setBlock(*a, [&answers](UIAlertView&, int index) { answers.push_back(index); });
