@@ -143,3 +143,16 @@ TEST_F(AlertBlockTest, AlertControllersAndBarItemsRunTheirBlocks) {
     EXPECT_EQ(handled, std::vector<std::string>{"Delete"});
     EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
 }
+
+TEST_F(AlertBlockTest, AnAlertLeftOnAWindowThatWentAwayDoesNotHoldBackTheNext) {
+    Answers left, next;
+    alert("Left", left)->show();
+    ui.reset();  // the window goes, with the alert on it
+    ui = std::make_unique<TouchHarness>();
+    alert("Next", next)->show();
+    ASSERT_NE(UIAlertPresentation::shown(), nullptr);
+    EXPECT_EQ(UIAlertPresentation::shown()->title, "Next");
+    tapButton("Settings");
+    EXPECT_EQ(next, Answers{1});
+    EXPECT_TRUE(left.empty());
+}
