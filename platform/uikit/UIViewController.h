@@ -13,7 +13,8 @@
 // (down on dismissal) in 0.3 s. Touches are ignored while an animated one runs. A presentation or dismissal asked for while another runs is
 // refused (logged), as is presenting a controller that is already presented.
 //
-// The file UIViewController+Presentation.cpp holds the modal presentation.
+// UIViewController+Presentation.cpp holds the modal presentation, UIViewControllerTransition.h
+// its transition context.
 #include <functional>
 #include <memory>
 #include <string>
