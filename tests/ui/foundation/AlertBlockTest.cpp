@@ -66,6 +66,20 @@ TEST_F(AlertBlockTest, AnAlertIsReadBackAnsweredByTitleOrEscAndASecondOneWaits) 
     tapButton(0);
     EXPECT_TRUE(replaced.empty());
     EXPECT_EQ(kept, Answers{0});
+
+    // Dismissed without a tap, the delegate hears only of the dismissal.
+    struct Delegate : UIAlertViewDelegate {
+        Answers clicked, dismissed;
+        void alertViewClickedButtonAtIndex(UIAlertView&, int i) override { clicked.push_back(i); }
+        void alertViewDidDismissWithButtonIndex(UIAlertView&, int i) override { dismissed.push_back(i); }
+    };
+    auto delegate = std::make_shared<Delegate>();
+    auto quiet = UIAlertView::alertView("Quiet", "", delegate, "OK");
+    quiet->show();
+    quiet->dismissWithClickedButtonIndex(0, true);
+    EXPECT_TRUE(delegate->clicked.empty());
+    EXPECT_EQ(delegate->dismissed, Answers{0});
+    EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
 }
 
 TEST_F(AlertBlockTest, AShownAlertDimsTheScreenAndDrawsItsButtonsInTheAlertTint) {
