@@ -51,6 +51,15 @@ void CABackdropLayer::drawLayerContent(const CGContextRef& context, const CALaye
             cairo_set_source_surface(rc, screen, -X0 + ox, -Y0 + oy);
             cairo_set_operator(rc, CAIRO_OPERATOR_SOURCE);
             cairo_paint(rc);
+            // Inside a subtree composed on its own (an ancestor fading), what that subtree drew
+            // so far lies on its group, not yet on the screen.
+            cairo_surface_t* group = cairo_get_group_target(cr);
+            if (group && group != screen) {
+                cairo_surface_flush(group);
+                cairo_set_source_surface(rc, group, -X0 + ox, -Y0 + oy);
+                cairo_set_operator(rc, CAIRO_OPERATOR_OVER);
+                cairo_paint(rc);
+            }
             cairo_destroy(rc);
             cairo_surface_flush(region);
             CGStackBlur(cairo_image_surface_get_data(region), static_cast<std::size_t>(X1 - X0),

@@ -5,9 +5,9 @@
 // fills the bounds. It covers its own background and contents (give it none); its sublayers
 // draw on top as usual, and a mask or opacity applies to all of it.
 //
-// "Below" is what the screen holds when the layer is drawn; inside a subtree that is
-// composed on its own (an ancestor with opacity below 1, a mask, a perspective warp), that
-// subtree's earlier siblings count only where they are already on the screen.
+// "Below" is what the screen holds when the layer is drawn, with what the innermost subtree
+// composed on its own (an ancestor with opacity below 1 or a mask) has drawn so far over it;
+// inside a perspective warp only the warped subtree counts.
 #include <optional>
 
 #include "platform/quartzcore/CALayer.h"

@@ -1,5 +1,7 @@
 #include "platform/uikit/UIActionSheet.h"
 
+#include <utility>
+
 #include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UIView.h"
 
@@ -43,7 +45,8 @@ void UIActionSheet::showFromRect(CGRect rect, const std::shared_ptr<UIView>& vie
                                                                                : UIAlertButtonKind::Default});
     presentation_->answer = [self = shared_from_this()](int index) {
         self->presentation_ = nullptr;
-        if (auto d = self->delegate()) d->actionSheetClickedButtonAtIndex(*self, index);
+        const bool clicked = !std::exchange(self->dismissing_, false);
+        if (auto d = self->delegate(); d && clicked) d->actionSheetClickedButtonAtIndex(*self, index);
         if (auto d = self->delegate()) d->actionSheetWillDismissWithButtonIndex(*self, index);
         if (auto d = self->delegate()) d->actionSheetDidDismissWithButtonIndex(*self, index);
     };
@@ -53,5 +56,9 @@ void UIActionSheet::showFromRect(CGRect rect, const std::shared_ptr<UIView>& vie
 bool UIActionSheet::isVisible() const { return presentation_ && presentation_->isShown(); }
 
 void UIActionSheet::dismissWithClickedButtonIndex(int index, bool) {
-    if (auto p = presentation_) p->dismissWithIndex(index);
+    auto p = presentation_;
+    if (!p) return;
+    dismissing_ = true;  // not a tap: the delegate hears only of the dismissal
+    p->dismissWithIndex(index);
+    dismissing_ = false;
 }

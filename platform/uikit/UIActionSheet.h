@@ -3,7 +3,7 @@
 // buttons, then the cancel button last. On the phone it rises at the bottom of the screen; on
 // the pad it is a panel at the rectangle it is shown from, without the cancel button, and a tap
 // outside answers the cancel index. The delegate hears the index (clicked, will dismiss, did
-// dismiss). The sheet keeps itself alive while shown or waiting.
+// dismiss; `dismissWithClickedButtonIndex` skips the click). The sheet keeps itself alive while shown or waiting.
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,4 +53,5 @@ private:
     std::vector<std::string> titles_;
     int cancelIndex_ = -1, destructiveIndex_ = -1;
     std::shared_ptr<UIAlertPresentation> presentation_;
+    bool dismissing_ = false;  // inside dismissWithClickedButtonIndex
 };

@@ -29,6 +29,12 @@ struct Queue {
 
 Queue& queue() {
     static Queue* q = new Queue;  // outlives the views of static destruction
+    // A shown alert whose window went away with it is gone, unanswered.
+    if (q->shown && q->overlay.expired()) {
+        UIInputDriver::removeKeyHandler(q->keyHandler);
+        q->keyHandler = -1;
+        q->shown = nullptr;
+    }
     return *q;
 }
 
@@ -191,11 +197,12 @@ void showNext() {
     if (q.shown || q.waiting.empty()) return;
     UIWindow* window = UIWindow::keyWindow();
     if (!window) return;  // shown once there is a window to show it in
-    q.shown = q.waiting.front();
+    auto next = q.waiting.front();
     q.waiting.pop_front();
-    auto overlay = std::make_shared<AlertOverlayView>(window->bounds(), *q.shown, layoutFor(*q.shown, window->bounds()));
+    auto overlay = std::make_shared<AlertOverlayView>(window->bounds(), *next, layoutFor(*next, window->bounds()));
     window->addSubview(overlay);
     q.overlay = overlay;
+    q.shown = std::move(next);
     q.keyHandler = UIInputDriver::addKeyHandler([](const UIKeyPress& key) {
         UIAlertPresentation* shown = UIAlertPresentation::shown();
         if (!shown || key.code != UIKeyCode::Escape || key.control || shown->cancelIndex() < 0) return false;

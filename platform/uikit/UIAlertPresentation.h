@@ -10,7 +10,8 @@
 //
 // One is shown at a time: a second waits until the first is answered. A button's tap (or Esc,
 // for the cancel index) removes the view, then answers the button's index. Buttons are drawn in
-// the global alert tint, destructive ones in red. Tests read the shown presentation and tap
+// the global alert tint, destructive ones in red. An alert whose window goes away with it is
+// dropped unanswered. Tests read the shown presentation and tap
 // its buttons where `buttonFrame` says.
 #include <functional>
 #include <memory>

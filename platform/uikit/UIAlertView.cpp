@@ -1,5 +1,7 @@
 #include "platform/uikit/UIAlertView.h"
 
+#include <utility>
+
 #include "platform/uikit/UIAlertPresentation.h"
 
 std::shared_ptr<UIAlertView> UIAlertView::alertView(std::string title, std::string message,
@@ -36,7 +38,8 @@ void UIAlertView::show() {
         presentation_->buttons.push_back({titles_[i], i == cancelIndex_ ? UIAlertButtonKind::Cancel : UIAlertButtonKind::Default});
     presentation_->answer = [self = shared_from_this()](int index) {
         self->presentation_ = nullptr;
-        if (auto d = self->delegate()) d->alertViewClickedButtonAtIndex(*self, index);
+        const bool clicked = !std::exchange(self->dismissing_, false);
+        if (auto d = self->delegate(); d && clicked) d->alertViewClickedButtonAtIndex(*self, index);
         if (auto d = self->delegate()) d->alertViewDidDismissWithButtonIndex(*self, index);
     };
     UIAlertPresentation::show(presentation_);
@@ -45,5 +48,9 @@ void UIAlertView::show() {
 bool UIAlertView::isVisible() const { return presentation_ && presentation_->isShown(); }
 
 void UIAlertView::dismissWithClickedButtonIndex(int index, bool) {
-    if (auto p = presentation_) p->dismissWithIndex(index);
+    auto p = presentation_;
+    if (!p) return;
+    dismissing_ = true;  // not a tap: the delegate hears only of the dismissal
+    p->dismissWithIndex(index);
+    dismissing_ = false;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // An alert with a title, a message, a cancel button (index 0 when there is one) and other
 // buttons after it. Shown, it waits behind any alert already up; a button's tap dismisses it
-// and tells the delegate the index (clicked, then dismissed). The alert keeps itself alive
-// while shown or waiting.
+// and tells the delegate the index (clicked, then dismissed); `dismissWithClickedButtonIndex`
+// tells only of the dismissal. The alert keeps itself alive while shown or waiting.
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,4 +51,5 @@ private:
     std::vector<std::string> titles_;
     int cancelIndex_ = -1;
     std::shared_ptr<UIAlertPresentation> presentation_;
+    bool dismissing_ = false;  // inside dismissWithClickedButtonIndex
 };

@@ -67,8 +67,10 @@ void UIBar::relayout(bool animated) {
         setNeedsDisplay();
         layoutIfNeeded();
     };
-    if (animated && window())
+    if (animated && window()) {
+        layer()->displayIfNeeded();  // the old look as it will be drawn, for the cross-fade
         UIView::transitionWithView(shared_from_this(), kCrossFade, UIViewAnimationOptionTransitionCrossDissolve, apply, nullptr);
-    else
+    } else {
         apply();
+    }
 }

@@ -10,10 +10,11 @@
 //
 // Both run on a transition context: the presented controller's transitioning delegate may vend
 // an animator; without one an animated presentation slides the view up from the bottom edge
-// (down on dismissal) in 0.3 s. A presentation or dismissal asked for while another runs is
+// (down on dismissal) in 0.3 s. Touches are ignored while an animated one runs. A presentation or dismissal asked for while another runs is
 // refused (logged), as is presenting a controller that is already presented.
 //
-// The file UIViewController+Presentation.cpp holds the modal presentation.
+// UIViewController+Presentation.cpp holds the modal presentation, UIViewControllerTransition.h
+// its transition context.
 #include <functional>
 #include <memory>
 #include <string>

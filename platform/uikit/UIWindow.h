@@ -50,6 +50,7 @@ public:
     // The key window, or null.
     static UIWindow* keyWindow();
 
+    // ---- Controller ----------------------------------------------------------------------
     // The controller whose view fills the window; setting one replaces the earlier one's view.
     const std::shared_ptr<UIViewController>& rootViewController() const { return rootViewController_; }
     void setRootViewController(std::shared_ptr<UIViewController> controller);

@@ -151,3 +151,25 @@ TEST_F(NavigationTest, TheBarPaintsItsTintTitleAndHairlineUnlessAnEmptyShadowIma
     shot = screenshot();
     expectColor(meanAt(shot, {{0, 43.5}, {375, 0.5}}), {1, 0, 0, 1}, "no hairline");
 }
+
+TEST_F(NavigationTest, AnAnimatedChangeOfItemsCrossFadesTheBar) {
+    auto root = make("root", UIColor::whiteColor());
+    auto nav = std::make_shared<UINavigationController>(root);
+    window->setRootViewController(nav);
+    nav->navigationBar()->setBarTintColor(UIColor::blackColor());
+    nav->navigationBar()->setTranslucent(false);
+    nav->navigationBar()->setTintColor(UIColor::whiteColor());
+    auto item = UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Trash);
+    window->layoutIfNeeded();
+    root->navigationItem().setRightBarButtonItem(item, true);
+    const CGRect r = item->view()->convertRectToView(item->view()->bounds(), nullptr);
+    const CGRect glyph = CGRectInset(r, r.size.width / 2 - 10, 12);
+    const double before = meanAt(screenshot(), glyph).r;
+    advance(0.1);
+    const double mid = meanAt(screenshot(), glyph).r;
+    advance(0.2);
+    const double after = meanAt(screenshot(), glyph).r;
+    EXPECT_LT(before, 0.05) << "the old bar shows at first";
+    EXPECT_GT(mid, before + 0.02);
+    EXPECT_GT(after, mid + 0.02) << "the new item fades in";
+}

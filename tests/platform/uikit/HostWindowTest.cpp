@@ -1,12 +1,14 @@
 // The shown window under SDL's offscreen driver (no display needed): it shows the pixels the
-// headless window composes, its clicks tap the buttons at the window pixels they fall on,
-// the loop composes after work ran, and closing it ends the loop.
+// headless window composes, its clicks tap the buttons at the window pixels they fall on, its
+// keys and window events reach the driver, the loop composes after work ran, and closing it
+// ends the loop.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
 #include <cstdlib>
 
+#include "platform/mediaplayer/MPMusicPlayerController.h"
 #include "platform/uikit/UIHostWindow.h"
 #include "support/TouchHarness.h"
 #include "support/TouchRecorder.h"
@@ -81,6 +83,48 @@ TEST_F(HostWindowTest, APushedClickAtWindowPixelsTapsTheButtonAtHalfThosePoints)
     EXPECT_TRUE(host->handleEvents());
     EXPECT_EQ(events, (std::vector<UIControlEvents>{UIControlEventTouchDown, UIControlEventTouchUpInside}));
     EXPECT_EQ(red->phases(), "");
+}
+
+TEST_F(HostWindowTest, KeysAndWindowEventsReachTheDriver) {
+    std::vector<NSNotificationName> posted;
+    for (const NSNotificationName& name : {AVSystemControllerSystemVolumeDidChangeNotification,
+                                           UIDeviceOrientationDidChangeNotification,
+                                           UIApplicationWillResignActiveNotification,
+                                           UIApplicationDidEnterBackgroundNotification})
+        NSNotificationCenter::defaultCenter().addObserver(this, name, [&](const NSNotification& n) {
+            posted.push_back(n.name);
+        });
+    std::vector<UIKeyPress> unhandled;
+    const int handler = UIInputDriver::addKeyHandler([&](const UIKeyPress& press) {
+        if (press.code == UIKeyCode::Escape || press.code == UIKeyCode::Left) unhandled.push_back(press);
+        return press.code == UIKeyCode::Escape;
+    });
+    UIDevice::currentDevice().beginGeneratingDeviceOrientationNotifications();
+    UIApplication::sharedApplication().transitionToState(UIApplicationState::Active);
+    for (auto [key, mod] : {std::pair{SDLK_PAGEUP, KMOD_NONE}, std::pair{SDLK_LEFT, KMOD_LCTRL},
+                            std::pair{SDLK_ESCAPE, KMOD_NONE}, std::pair{SDLK_a, KMOD_NONE}}) {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.windowID = host->windowID();
+        e.key.keysym.sym = key;
+        e.key.keysym.mod = static_cast<Uint16>(mod);
+        SDL_PushEvent(&e);
+    }
+    for (Uint8 event : {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_MINIMIZED}) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = host->windowID();
+        e.window.event = event;
+        SDL_PushEvent(&e);
+    }
+    host->handleEvents();
+    UIInputDriver::removeKeyHandler(handler);
+    UIDevice::currentDevice().endGeneratingDeviceOrientationNotifications();
+    NSNotificationCenter::defaultCenter().removeObserver(this);
+    EXPECT_EQ(posted, (std::vector<NSNotificationName>{
+                          AVSystemControllerSystemVolumeDidChangeNotification, UIDeviceOrientationDidChangeNotification,
+                          UIApplicationWillResignActiveNotification, UIApplicationDidEnterBackgroundNotification}));
+    EXPECT_EQ(unhandled, (std::vector<UIKeyPress>{{UIKeyCode::Left, true}, {UIKeyCode::Escape, false}}));
 }
 
 TEST_F(HostWindowTest, TheLoopComposesAfterWorkRanAndEndsWhenTheWindowCloses) {

@@ -52,6 +52,7 @@ TEST_F(PresentationTest, FullScreenSlidesUpCoversTheScreenAndDismissalPutsThePre
     root->presentViewController(shown, true, [&] { ++presented; });
     EXPECT_EQ(log, (Log{"shown+will", "root-will"}));
     EXPECT_TRUE(shown->isBeingPresented());
+    EXPECT_TRUE(UIApplication::sharedApplication().isIgnoringInteractionEvents());
     root->presentViewController(std::make_shared<UIViewController>(), false);
     EXPECT_EQ(root->presentedViewController(), shown.get()) << "a second presentation is refused";
 
@@ -64,6 +65,7 @@ TEST_F(PresentationTest, FullScreenSlidesUpCoversTheScreenAndDismissalPutsThePre
     advance(0.2);
     loop.runUntilIdle();
     EXPECT_EQ(presented, 1);
+    EXPECT_FALSE(UIApplication::sharedApplication().isIgnoringInteractionEvents());
     EXPECT_EQ(log, (Log{"shown+will", "root-will", "shown+did", "root-did"}));
     EXPECT_EQ(root->view()->window(), nullptr) << "the covered view leaves the window";
     EXPECT_EQ(shown->presentingViewController(), root.get());

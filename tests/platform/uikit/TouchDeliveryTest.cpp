@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/uikit/UIViewController.h"
 #include "support/TouchHarness.h"
 #include "support/TouchRecorder.h"
 
@@ -105,6 +106,25 @@ TEST_F(TouchDeliveryTest, UnhandledTouchesClimbTheResponderChainWithTheirDetails
     EXPECT_EQ(front->records[1].location, (CGPoint{30, 25}));
     EXPECT_EQ(back->phases(), "");  // the front view took them
     EXPECT_EQ(ui.window->activeTouchCount(), 0u);
+}
+
+TEST_F(TouchDeliveryTest, UnhandledTouchesReachTheControllerOfARootViewThenItsSuperview) {
+    struct Catcher : UIViewController {
+        void touchesBegan(const UITouchSet&, const UIEvent*) override { seen += 'b'; }
+        void touchesEnded(const UITouchSet&, const UIEvent*) override { seen += 'e'; }
+        std::string seen;
+    };
+    auto catcher = std::make_shared<Catcher>();
+    auto passer = std::make_shared<UIViewController>();
+    catcher->view()->setFrame(CGRectMake(0, 400, 100, 100));
+    passer->view()->setFrame(CGRectMake(200, 400, 100, 100));
+    back->addSubview(catcher->view());
+    back->addSubview(passer->view());
+    ui.tap(50, 450);
+    EXPECT_EQ(catcher->seen, "be");
+    EXPECT_EQ(back->phases(), "");
+    ui.tap(250, 450);
+    EXPECT_EQ(back->phases(), "be") << "a controller that does not handle them passes them on";
 }
 
 TEST_F(TouchDeliveryTest, ASecondFingerOnAViewReachesItOnlyWhenMultipleTouchIsEnabled) {

@@ -51,6 +51,18 @@ TEST_F(VisualEffectViewTest, BlurMixesAcrossTheEdgeBelowAndEachStyleTintsIt) {
     }
 }
 
+TEST_F(VisualEffectViewTest, InsideAFadingContainerTheContainersOwnDrawingLiesBelow) {
+    auto container = std::make_shared<UIView>(CGRectMake(0, 0, 200, 100));
+    container->setAlpha(0.99);
+    auto black = std::make_shared<UIView>(CGRectMake(100, 0, 100, 100));  // now the right half too
+    black->setBackgroundColor(UIColor::blackColor());
+    container->addSubview(black);
+    container->addSubview(std::make_shared<UIVisualEffectView>(UIBlurEffect::effectWithStyle(UIBlurEffectStyle::Light),
+                                                               container->bounds()));
+    root->addSubview(container);
+    expectColor(mean({{150, 40}, {40, 20}}), {0.3, 0.3, 0.3, 1}, "light tint over the container's black", 0.04);
+}
+
 TEST_F(VisualEffectViewTest, VibrancyFadesItsContentAndAMaskCutsTheBlurToItsShape) {
     auto vibrancy = std::make_shared<UIVisualEffectView>(
         UIVibrancyEffect::effectForBlurEffect(UIBlurEffect::effectWithStyle(UIBlurEffectStyle::Dark)),

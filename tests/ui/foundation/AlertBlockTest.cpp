@@ -8,7 +8,7 @@
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
-#include "support/TouchHarness.h"
+#include "support/AlertHarness.h"
 #include "ui/foundation/UIActionSheet+BlockUtility.h"
 #include "ui/foundation/UIAlertView+BlockUtility.h"
 #include "ui/foundation/UIBarButtonItem+BlockUtility.h"
@@ -24,17 +24,8 @@ protected:
         UIAlertController::setAppearanceTintColor(std::nullopt);
         ui.reset();
     }
-    void tapButton(int index) {
-        UIAlertPresentation* shown = UIAlertPresentation::shown();
-        ASSERT_NE(shown, nullptr);
-        const CGRect r = shown->buttonFrame(index);
-        ASSERT_FALSE(CGRectIsEmpty(r)) << "button " << index << " is not shown";
-        ui->tap(CGRectGetMidX(r), CGRectGetMidY(r));
-    }
-    void tapButton(const std::string& title) {
-        ASSERT_NE(UIAlertPresentation::shown(), nullptr);
-        tapButton(UIAlertPresentation::shown()->indexOfButton(title));
-    }
+    void tapButton(int index) { tapAlertButton(*ui, index); }
+    void tapButton(const std::string& title) { tapAlertButton(*ui, title); }
     std::shared_ptr<UIAlertView> alert(const std::string& title, Answers& answers) {
         auto a = UIAlertView::alertView(title, "To go on, choose.", nullptr, "Dismiss", {"Settings"});
         BlockUtility::setBlock(*a, [&answers](UIAlertView&, int index) { answers.push_back(index); });
@@ -75,6 +66,20 @@ TEST_F(AlertBlockTest, AnAlertIsReadBackAnsweredByTitleOrEscAndASecondOneWaits) 
     tapButton(0);
     EXPECT_TRUE(replaced.empty());
     EXPECT_EQ(kept, Answers{0});
+
+    // Dismissed without a tap, the delegate hears only of the dismissal.
+    struct Delegate : UIAlertViewDelegate {
+        Answers clicked, dismissed;
+        void alertViewClickedButtonAtIndex(UIAlertView&, int i) override { clicked.push_back(i); }
+        void alertViewDidDismissWithButtonIndex(UIAlertView&, int i) override { dismissed.push_back(i); }
+    };
+    auto delegate = std::make_shared<Delegate>();
+    auto quiet = UIAlertView::alertView("Quiet", "", delegate, "OK");
+    quiet->show();
+    quiet->dismissWithClickedButtonIndex(0, true);
+    EXPECT_TRUE(delegate->clicked.empty());
+    EXPECT_EQ(delegate->dismissed, Answers{0});
+    EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
 }
 
 TEST_F(AlertBlockTest, AShownAlertDimsTheScreenAndDrawsItsButtonsInTheAlertTint) {
@@ -151,4 +156,17 @@ TEST_F(AlertBlockTest, AlertControllersAndBarItemsRunTheirBlocks) {
     tapButton("Delete");
     EXPECT_EQ(handled, std::vector<std::string>{"Delete"});
     EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
+}
+
+TEST_F(AlertBlockTest, AnAlertLeftOnAWindowThatWentAwayDoesNotHoldBackTheNext) {
+    Answers left, next;
+    alert("Left", left)->show();
+    ui.reset();  // the window goes, with the alert on it
+    ui = std::make_unique<TouchHarness>();
+    alert("Next", next)->show();
+    ASSERT_NE(UIAlertPresentation::shown(), nullptr);
+    EXPECT_EQ(UIAlertPresentation::shown()->title, "Next");
+    tapButton("Settings");
+    EXPECT_EQ(next, Answers{1});
+    EXPECT_TRUE(left.empty());
 }
