@@ -12,7 +12,8 @@
 // The source files: GraphicsView.cpp (layer, engine, frame loop, sizing, life cycle),
 // GraphicsViewImage.cpp (inputs, renders to images, display controls),
 // GraphicsViewAdjustments.cpp (named parameters), GraphicsViewLinks.cpp (the editing model's
-// and the mode library's ways in).
+// and the mode library's ways in), GraphicsView+Camera.cpp (the live camera's controller,
+// start, stop, swap and flash).
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "camera/capture/VideoController.h"
 #include "engine/EngineRecords.h"
 #include "engine/view/ImageData.h"
 #include "modes/AdjustmentDictionary.h"
@@ -44,11 +46,14 @@ class IDevice;
 
 using AdjustmentRange = Modes::AdjustmentRange;
 
-// A camera or video frame as the capture delivers it: the pixel buffer (BGRA) and its
-// presentation time.
+// A camera or video frame as the engine takes it: the pixel buffer (BGRA) and its
+// presentation time in the engine's time record.
 struct CameraSampleBuffer {
     std::shared_ptr<platform::CVPixelBuffer> pixelBuffer;
     sFrameTime presentationTime;
+
+    // The view of a capture sample buffer (the time converted at this boundary).
+    static CameraSampleBuffer of(const platform::CMSampleBufferRef& sampleBuffer);
 };
 
 // What the view tells its delegate. Every message has an empty default.
@@ -64,7 +69,7 @@ public:
     virtual void graphicsViewTouchesEnded(GraphicsView& view, const UITouchSet& touches) {}
 };
 
-class GraphicsView : public UIView {
+class GraphicsView : public UIView, public VideoControllerDelegate {
 public:
     // The engine's styleStageMode around a redraw: render and keep the intermediate result,
     // render from the kept result, or neither.
@@ -126,11 +131,32 @@ public:
     void touchesBegan(const UITouchSet& touches, const UIEvent* event) override;
     void touchesEnded(const UITouchSet& touches, const UIEvent* event) override;
 
-    // ---- Camera feed (the camera layer adds the capture itself) ---------------------------
-    // Starting raises the next-frame notification and ends with the render loop running;
-    // stopping begins by stopping the loop.
+    // ---- Camera feed ---------------------------------------------------------------------
+    // Made on first use, with the view as its delegate, frame target (setImage) and audio
+    // target (setAudio).
+    VideoController& videoController();
+    // Live noise reduction, the next-frame notification, the mirror, focus, zoom, the square
+    // overlay and the volume shutter, the controller, and last the render loop; stopping
+    // undoes them in the opposite order, ending with full-quality noise reduction.
     void startVideoController();
     void stopVideoController();
+    void swapFrontAndBackFacing();
+    int64_t flashMode();
+    void setFlashMode(int64_t mode);
+    void videoControllerWillSwapFrontAndBack(VideoController& controller, bool towardsFront) override {}
+    void videoControllerDidSwapFrontAndBack(VideoController& controller, bool nowFront) override;
+    void setImage(const platform::CMSampleBufferRef& sampleBuffer);
+    // Audio for a movie recording (none is switched on).
+    void setAudio(const platform::CMSampleBufferRef& sampleBuffer);
+    // The camera controls that attach to the view (focus, zoom, the square overlay, the volume
+    // shutter): these are their hooks, doing nothing until those controls exist.
+    void enableFocus() {}
+    void disableFocus() {}
+    void enableZoom() {}
+    void disableZoom() {}
+    void resetFocusView() {}
+    void setSquareAspectRatioHidden(bool hidden) {}
+    void cameraSnapRequestsEnabled(bool enabled) {}
     bool hdrEnabled() const { return hdrEnabled_; }
     void toggleHDR() { hdrEnabled_ = !hdrEnabled_; }
     bool squareAspectRatio() const { return squareAspectRatio_; }
@@ -305,6 +331,7 @@ private:
     bool hdrEnabled_ = false;
     GraphicsViewDelegate* delegate_ = nullptr;
     std::unique_ptr<AmbrelGraphicsController> graphicsController_;
+    std::unique_ptr<VideoController> videoController_;
     bool squareAspectRatio_ = false;
     bool showOriginal_ = false;
     int32_t styleBeforeShowOriginal_ = 0;
