@@ -38,6 +38,7 @@ AVCaptureDeviceRef AVCaptureDevice::defaultDeviceWithMediaType(const AVMediaType
 }
 
 int64_t AVCaptureDevice::authorizationStatusForMediaType(const AVMediaType& mediaType) {
+    if (mediaType == AVMediaTypeVideo && CaptureRig::shared().cameraAccessDenied()) return 2;  // the system refused
     return AuthorizationStore::shared().status(serviceFor(mediaType));
 }
 
@@ -54,7 +55,11 @@ bool AVCaptureDevice::lockForConfiguration() {
     return true;
 }
 
-void AVCaptureDevice::unlockForConfiguration() { locked_ = false; }
+void AVCaptureDevice::unlockForConfiguration() {
+    if (!locked_) return;
+    locked_ = false;
+    if (source_) source_->controlsChanged(*this);
+}
 
 void AVCaptureDevice::setActiveVideoMinFrameDuration(CMTime duration) {
     if (!locked_ || !CMTIME_IS_VALID(duration) || duration.value <= 0) return;

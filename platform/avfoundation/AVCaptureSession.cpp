@@ -117,14 +117,18 @@ void AVCaptureSession::apply() {
     if (camera && camera->source()) {
         const CMVideoDimensions size = videoDimensionsForPreset(preset_, camera->source()->sensorSize());
         const CMTime duration = camera->activeVideoMinFrameDuration();
-        if (camera != activeCamera_ || !(size == activeSize_) || !camera->source()->isRunning()) {
-            camera->source()->start(size, duration, [this](const CMSampleBufferRef& b) { deliver(AVMediaTypeVideo, b); });
+        if (camera != activeCamera_ || !(size == activeSize_) || preset_ != activePreset_ ||
+            !camera->source()->isRunning()) {
+            camera->source()->start({preset_, size, duration},
+                                    [this](const CMSampleBufferRef& b) { deliver(AVMediaTypeVideo, b); });
             activeSize_ = size;
+            activePreset_ = preset_;
         }
         activeCamera_ = camera;
     } else {
         activeCamera_ = nullptr;
         activeSize_ = {};
+        activePreset_.clear();
     }
 
     const AVCaptureDeviceInputRef micInput = inputWithMediaType(AVMediaTypeAudio);
@@ -134,7 +138,7 @@ void AVCaptureSession::apply() {
     const AVCaptureDeviceRef microphone = running_ && micInput && audioOut ? micInput->device() : nullptr;
     if (activeMicrophone_ && activeMicrophone_ != microphone) activeMicrophone_->source()->stop();
     if (microphone && microphone->source() && microphone != activeMicrophone_)
-        microphone->source()->start({}, kCMTimeInvalid, [this](const CMSampleBufferRef& b) { deliver(AVMediaTypeAudio, b); });
+        microphone->source()->start({}, [this](const CMSampleBufferRef& b) { deliver(AVMediaTypeAudio, b); });
     activeMicrophone_ = microphone;
 }
 

@@ -71,6 +71,7 @@ private:
     // What runs now: the sources and the settings they were started with.
     AVCaptureDeviceRef activeCamera_, activeMicrophone_;
     CMVideoDimensions activeSize_{};
+    AVCaptureSessionPreset activePreset_;
     CMTime activeDuration_ = kCMTimeInvalid;
 };
 

@@ -16,21 +16,6 @@ namespace {
 // Frames are stamped in 1/600 s: exact for 24, 25, 30 and 60 frames per second.
 constexpr CMTimeScale kFrameTimescale = 600;
 
-// The point of the upright scene shown at sensor pixel (x, y) of a W × H frame stored in the
-// Exif orientation (the orientation that turns the frame upright).
-inline void uprightPoint(int orientation, int32_t x, int32_t y, int32_t W, int32_t H, int32_t* u, int32_t* v) {
-    switch (orientation) {
-        case 2: *u = W - 1 - x, *v = y; break;
-        case 3: *u = W - 1 - x, *v = H - 1 - y; break;
-        case 4: *u = x, *v = H - 1 - y; break;
-        case 5: *u = y, *v = x; break;
-        case 6: *u = H - 1 - y, *v = x; break;
-        case 7: *u = H - 1 - y, *v = W - 1 - x; break;
-        case 8: *u = y, *v = W - 1 - x; break;
-        default: *u = x, *v = y; break;
-    }
-}
-
 int currentDeviceOrientation() { return static_cast<int>(UIDeviceProfile::current().orientation); }
 
 }  // namespace
@@ -55,7 +40,7 @@ void SimulatedCamera::renderPattern(uint8_t* bgra, size_t bytesPerRow, int32_t W
         uint8_t* row = bgra + static_cast<size_t>(y) * bytesPerRow;
         for (int32_t x = 0; x < W; ++x) {
             int32_t u0, v0;
-            uprightPoint(orientation, x, y, W, H, &u0, &v0);
+            CaptureRig::uprightPoint(orientation, x, y, W, H, &u0, &v0);
             // The centre 1/zoom of the scene, scaled back to the whole frame.
             const auto u = static_cast<int32_t>(Wu / 2.0 + (u0 + 0.5 - Wu / 2.0) / zoom);
             const auto v = static_cast<int32_t>(Hu / 2.0 + (v0 + 0.5 - Hu / 2.0) / zoom);
@@ -94,7 +79,8 @@ CMSampleBufferRef SimulatedCamera::render(CMVideoDimensions size, const CVPixelB
     return CMSampleBuffer::videoFrame(std::move(buffer), now, frameDuration_);
 }
 
-void SimulatedCamera::start(CMVideoDimensions size, CMTime frameDuration, Handler handler) {
+void SimulatedCamera::start(const CaptureRequest& request, Handler handler) {
+    const CMVideoDimensions size = request.size;
     handler_ = std::move(handler);
     if (!(size == size_) || !pool_) {
         size_ = size;
@@ -106,7 +92,7 @@ void SimulatedCamera::start(CMVideoDimensions size, CMTime frameDuration, Handle
         pool_ = nullptr;
         if (CVPixelBufferPoolCreate(attributes, &pool_) != kCVReturnSuccess) return;
     }
-    schedule(frameDuration);
+    schedule(request.frameDuration);
 }
 
 void SimulatedCamera::schedule(CMTime frameDuration) {
@@ -143,22 +129,11 @@ CMSampleBufferRef SimulatedCamera::stillFrame(double cropFactor) {
     CMSampleBufferRef still = render(sensor_, pool, cropFactor, &orientation);
     if (!still) return nullptr;
     const auto device = device_.lock();
-    ImageProperties exif;
-    exif["ExposureTime"] = device ? CMTimeGetSeconds(device->exposureDuration()) : 1.0 / 60;
-    exif["ISOSpeedRatings"] = ImagePropertyValue::Strings{std::to_string(device ? std::lround(device->ISO()) : 100)};
-    // Exif's flash word: bit 0 fired. The simulated flash fires when on (auto: never needed).
-    exif["Flash"] = device && device->hasFlash() && device->flashMode() == 1 ? 1 : 0;
-    exif["PixelXDimension"] = sensor_.width;
-    exif["PixelYDimension"] = sensor_.height;
-    exif[kCGImagePropertyExifDigitalZoomRatio] = std::max(1.0, cropFactor);
-    ImageProperties attachments;
-    attachments[kCGImagePropertyOrientation] = orientation;
-    attachments[kCGImagePropertyExifDictionary] = std::move(exif);
-    still->setAttachments(std::move(attachments));
+    still->setAttachments(stillAttachments(device.get(), orientation, sensor_, cropFactor));
     return still;
 }
 
-void SimulatedMicrophone::start(CMVideoDimensions, CMTime, Handler handler) {
+void SimulatedMicrophone::start(const CaptureRequest&, Handler handler) {
     handler_ = std::move(handler);
     if (timer_) return;
     timer_ = NSTimer::scheduledTimerWithTimeInterval(kFramesPerBuffer / kSampleRate, true, [this](NSTimer&) {
@@ -181,6 +156,22 @@ void SimulatedMicrophone::stop() {
     if (timer_) timer_->invalidate();
     timer_ = nullptr;
     handler_ = nullptr;
+}
+
+ImageProperties CaptureSource::stillAttachments(const AVCaptureDevice* device, int orientation, CMVideoDimensions size,
+                                               double cropFactor) {
+    ImageProperties exif;
+    exif["ExposureTime"] = device ? CMTimeGetSeconds(device->exposureDuration()) : 1.0 / 60;
+    exif["ISOSpeedRatings"] = ImagePropertyValue::Strings{std::to_string(device ? std::lround(device->ISO()) : 100)};
+    // Exif's flash word: bit 0 fired. The flash fires when on (auto never finds it needed).
+    exif["Flash"] = device && device->hasFlash() && device->flashMode() == 1 ? 1 : 0;
+    exif["PixelXDimension"] = size.width;
+    exif["PixelYDimension"] = size.height;
+    exif[kCGImagePropertyExifDigitalZoomRatio] = std::max(1.0, cropFactor);
+    ImageProperties attachments;
+    attachments[kCGImagePropertyOrientation] = orientation;
+    attachments[kCGImagePropertyExifDictionary] = std::move(exif);
+    return attachments;
 }
 
 }  // namespace platform

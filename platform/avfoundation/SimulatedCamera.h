@@ -21,7 +21,7 @@ public:
     ~SimulatedCamera() override;
     void attach(const std::shared_ptr<AVCaptureDevice>& device) { device_ = device; }
 
-    void start(CMVideoDimensions size, CMTime frameDuration, Handler handler) override;
+    void start(const CaptureRequest& request, Handler handler) override;
     void stop() override;
     bool isRunning() const override { return timer_ != nullptr; }
     void setFrameDuration(CMTime frameDuration) override;
@@ -58,7 +58,7 @@ public:
     static constexpr double kSampleRate = 44100;
     static constexpr int kFramesPerBuffer = 1024;
     ~SimulatedMicrophone() override { stop(); }
-    void start(CMVideoDimensions, CMTime, Handler handler) override;
+    void start(const CaptureRequest&, Handler handler) override;
     void stop() override;
     bool isRunning() const override { return timer_ != nullptr; }
 

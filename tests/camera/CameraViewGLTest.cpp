@@ -137,3 +137,30 @@ TEST_F(CameraViewTest, FlashAndAMissingCamera) {
 }
 
 }  // namespace
+
+namespace {
+
+// The real-device path into the view: a lavfi test source on the real clock, frames within a
+// generous bound (a stalled reader, not a speed check).
+TEST(CameraViewLibavTest, ATestSourceReachesTheView) {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    loop.useRealClock();
+    std::string error;
+    if (!platform::CaptureRig::shared().configure("lavfi:testsrc2=size=320x240:rate=30", &error))
+        GTEST_SKIP() << "no lavfi input: " << error;
+    auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 30, 40));
+    ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
+    CountingDelegate delegate;
+    view->setDelegate(&delegate);
+    view->startVideoController();
+    const double limit = loop.now() + 30;
+    while (delegate.nextImages == 0 && loop.now() < limit) loop.runUntilDate(loop.now() + 0.01);
+    EXPECT_EQ(delegate.nextImages, 1);
+    EXPECT_EQ(view->nativeVideoDimensions().width, 320);
+    EXPECT_EQ(view->nativeVideoDimensions().height, 240);
+    view->stopVideoController();
+    view.reset();
+    platform::CaptureRig::shared().configure("simulated");
+}
+
+}  // namespace
