@@ -32,10 +32,11 @@ void SimulatedCamera::renderPattern(uint8_t* bgra, size_t bytesPerRow, int32_t W
     const int32_t marker = std::max(1, std::min(Wu, Hu) / 6);
     constexpr int kBits = 16;
     const int32_t cell = std::max(1, Wu / (2 * kBits));
-    const int32_t stripeX = Wu / 4, stripeTop = Hu - 2 * marker / 1, stripeBottom = stripeTop + std::max(1, marker / 2);
-    auto light = [&](double value) {
-        return static_cast<uint8_t>(std::clamp(std::lround(value * gain + extraLight * 255.0), 0L, 255L));
-    };
+    const int32_t stripeX = Wu / 4, stripeTop = Hu - 2 * marker, stripeBottom = stripeTop + std::max(1, marker / 2);
+    // The lighting of every byte value, once a frame.
+    uint8_t light[256];
+    for (int value = 0; value < 256; ++value)
+        light[value] = static_cast<uint8_t>(std::clamp(std::lround(value * gain + extraLight * 255.0), 0L, 255L));
     for (int32_t y = 0; y < H; ++y) {
         uint8_t* row = bgra + static_cast<size_t>(y) * bytesPerRow;
         for (int32_t x = 0; x < W; ++x) {
@@ -44,19 +45,19 @@ void SimulatedCamera::renderPattern(uint8_t* bgra, size_t bytesPerRow, int32_t W
             // The centre 1/zoom of the scene, scaled back to the whole frame.
             const auto u = static_cast<int32_t>(Wu / 2.0 + (u0 + 0.5 - Wu / 2.0) / zoom);
             const auto v = static_cast<int32_t>(Hu / 2.0 + (v0 + 0.5 - Hu / 2.0) / zoom);
-            double b, g, r;
+            uint8_t b, g, r;
             const bool left = u < marker, right = u >= Wu - marker, top = v < marker, bottom = v >= Hu - marker;
             if ((left || right) && (top || bottom)) {
                 const uint8_t* c = kMarkers[(top ? 0 : 2) + (left ? 0 : 1)];
                 b = c[0], g = c[1], r = c[2];
             } else if (v >= stripeTop && v < stripeBottom && u >= stripeX && u < stripeX + kBits * cell) {
                 const int bit = kBits - 1 - (u - stripeX) / cell;
-                b = g = r = ((frameNumber >> bit) & 1) ? 255.0 : 0.0;
+                b = g = r = ((frameNumber >> bit) & 1) ? 255 : 0;
             } else {
-                b = g = r = 40.0 + 160.0 * u / std::max(1, Wu - 1);
+                b = g = r = static_cast<uint8_t>(40 + 160 * u / std::max(1, Wu - 1));
             }
             uint8_t* p = row + static_cast<size_t>(x) * 4;
-            p[0] = light(b), p[1] = light(g), p[2] = light(r), p[3] = 255;
+            p[0] = light[b], p[1] = light[g], p[2] = light[r], p[3] = 255;
         }
     }
 }
