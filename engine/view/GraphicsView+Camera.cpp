@@ -1,7 +1,17 @@
-// The live camera's hooks in the view: the controller made on first use, start and stop in
-// step with the render loop and the noise-reduction choice, swap, flash and the frame entry.
+// The live camera's steps in the view: start and stop in step with the render loop and the
+// noise-reduction choice, swap, flash and the frame entry. The camera itself comes from the
+// camera layer through the installed maker.
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/view/GraphicsView.h"
+
+namespace {
+
+GraphicsView::CameraMaker& cameraMaker() {
+    static GraphicsView::CameraMaker maker;
+    return maker;
+}
+
+}  // namespace
 
 CameraSampleBuffer CameraSampleBuffer::of(const platform::CMSampleBufferRef& sampleBuffer) {
     CameraSampleBuffer view;
@@ -12,25 +22,22 @@ CameraSampleBuffer CameraSampleBuffer::of(const platform::CMSampleBufferRef& sam
     return view;
 }
 
-VideoController& GraphicsView::videoController() {
-    if (!videoController_) {
-        videoController_ = std::make_unique<VideoController>();
-        videoController_->setDelegate(this);
-        videoController_->setTarget([this](const platform::CMSampleBufferRef& b) { setImage(b); });
-        videoController_->setAudioTarget([this](const platform::CMSampleBufferRef& b) { setAudio(b); });
-    }
-    return *videoController_;
+void GraphicsView::setCameraMaker(CameraMaker maker) { cameraMaker() = std::move(maker); }
+
+GraphicsViewCamera* GraphicsView::camera() {
+    if (!camera_ && cameraMaker()) camera_ = cameraMaker()(*this);
+    return camera_.get();
 }
 
 void GraphicsView::startVideoController() {
     if (graphicsController_) engine()->SetAdjustment("NR On/Off", false, useRealtimeNoiseReduction() ? 1.0f : 0.0f);
     notifyNextImage_ = true;
-    setFrontFacing(videoController().isFrontFacing());
+    setFrontFacing(camera() && camera()->isFrontFacing());
     enableFocus();
     enableZoom();
     setSquareAspectRatioHidden(false);
     cameraSnapRequestsEnabled(true);
-    videoController().start();
+    if (camera()) camera()->start();
     startAnimation();
 }
 
@@ -40,26 +47,58 @@ void GraphicsView::stopVideoController() {
     disableZoom();
     setSquareAspectRatioHidden(true);
     cameraSnapRequestsEnabled(false);
-    videoController().stop();
+    if (camera()) camera()->stop();
     setFrontFacing(false);
     if (graphicsController_)
         engine()->SetAdjustment("NR On/Off", false, useNonRealtimeNoiseReduction() ? 1.0f : 0.0f);
 }
 
 void GraphicsView::swapFrontAndBackFacing() {
-    videoController().swapFrontAndBackCameras(false);
+    if (camera()) camera()->swapFrontAndBackCameras(false);
     resetFocusView();
 }
 
-void GraphicsView::videoControllerDidSwapFrontAndBack(VideoController& controller, bool) {
-    if (controller.isFrontFacing()) disableZoom();
+void GraphicsView::videoControllerDidSwapFrontAndBack(bool) {
+    const bool front = camera() && camera()->isFrontFacing();
+    if (front) disableZoom();
     else enableZoom();
-    setFrontFacing(controller.isFrontFacing());
+    setFrontFacing(front);
     if (const Block swapped = cameraSwappedBlock_) swapped();  // a copy: the block may replace itself
 }
 
-int64_t GraphicsView::flashMode() { return videoController().flashMode(); }
-void GraphicsView::setFlashMode(int64_t mode) { videoController().setFlashMode(mode); }
+int64_t GraphicsView::flashMode() { return camera() ? camera()->flashMode() : -1; }
+
+void GraphicsView::setFlashMode(int64_t mode) {
+    if (camera()) camera()->setFlashMode(mode);
+}
+
+void GraphicsView::enableFocus() {
+    if (camera()) camera()->enableFocus();
+}
+
+void GraphicsView::disableFocus() {
+    if (camera()) camera()->disableFocus();
+}
+
+void GraphicsView::enableZoom() {
+    if (camera()) camera()->enableZoom();
+}
+
+void GraphicsView::disableZoom() {
+    if (camera()) camera()->disableZoom();
+}
+
+void GraphicsView::resetFocusView() {
+    if (camera()) camera()->resetFocusView();
+}
+
+void GraphicsView::setSquareAspectRatioHidden(bool hidden) {
+    if (camera()) camera()->setSquareAspectRatioHidden(hidden);
+}
+
+void GraphicsView::cameraSnapRequestsEnabled(bool enabled) {
+    if (camera()) camera()->cameraSnapRequestsEnabled(enabled);
+}
 
 void GraphicsView::setImage(const platform::CMSampleBufferRef& sampleBuffer) {
     if (sampleBuffer) setImage(CameraSampleBuffer::of(sampleBuffer));

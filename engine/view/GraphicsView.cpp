@@ -39,7 +39,7 @@ GraphicsView::GraphicsView(CGRect frame) : UIView(frame, layerClass()) { initial
 GraphicsView::~GraphicsView() {
     stopAnimation();
     // No camera frame may arrive once the engine starts going.
-    videoController_.reset();
+    camera_.reset();
     // The engine's GPU objects go before the device they were made on.
     if (device_) device_->MakeCurrent();
     graphicsController_.reset();

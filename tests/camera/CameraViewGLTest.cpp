@@ -7,6 +7,7 @@
 #include <string>
 
 #include "CameraRigFixture.h"
+#include "camera/capture/VideoController.h"
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/view/GraphicsView.h"
 #include "platform/avfoundation/SimulatedCamera.h"
@@ -25,6 +26,7 @@ class CameraViewTest : public CameraRigFixture {
 protected:
     void SetUp() override {
         CameraRigFixture::SetUp();
+        VideoController::installInGraphicsViews();
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 60, 80));
         ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
         view->setDelegate(&delegate);
@@ -148,6 +150,7 @@ TEST(CameraViewLibavTest, ATestSourceReachesTheView) {
     std::string error;
     if (!platform::CaptureRig::shared().configure("lavfi:testsrc2=size=320x240:rate=30", &error))
         GTEST_SKIP() << "no lavfi input: " << error;
+    VideoController::installInGraphicsViews();
     auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 30, 40));
     ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
     CountingDelegate delegate;

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+#include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
 #include "platform/avfoundation/AVCaptureSession.h"
 #include "platform/avfoundation/CaptureRig.h"
@@ -26,6 +27,7 @@ void UsePhoneAt30()
     UIDeviceProfile::setCurrent(profile);
     NSRunLoop::mainRunLoop().useManualClock(0);
     platform::CaptureRig::shared().configureSimulated({});
+    VideoController::installInGraphicsViews();
 }
 
 void BM_CameraPreviewThroughTheEngine(benchmark::State& state)

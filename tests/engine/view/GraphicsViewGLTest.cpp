@@ -18,7 +18,6 @@
 #include "gpu/Device.h"
 #include "gpu/Shader.h"
 #include "model/DeviceUtility.h"
-#include "platform/avfoundation/CaptureRig.h"
 #include "platform/corevideo/CVPixelBuffer.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/opengles/GLES.h"
@@ -60,8 +59,6 @@ class GraphicsViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         loop.useManualClock(1);
-        // No camera: these cases feed frames by hand.
-        platform::CaptureRig::shared().configure("none");
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 32, 24));
         ASSERT_NE(view->device(), nullptr) << "no OpenGL ES 2 context";
         ASSERT_NE(view->graphicsController(), nullptr);
@@ -721,7 +718,6 @@ class GraphicsContentViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         loop.useManualClock(1);
-        platform::CaptureRig::shared().configure("none");
         container = std::make_shared<GraphicsContentView>(CGRectMake(0, 0, 40, 30));
         ASSERT_NE(container->graphicsView()->graphicsController(), nullptr) << "no OpenGL ES 2 context";
     }
