@@ -47,7 +47,7 @@ void CaptureRig::setDevices(std::vector<AVCaptureDeviceRef> devices) {
 
 namespace {
 
-AVCaptureDeviceRef makeCamera(int64_t position, CMVideoDimensions sensor) {
+AVCaptureDeviceRef makeCamera(int64_t position, CMVideoDimensions sensor, std::shared_ptr<const ImageBitmap> photo) {
     AVCaptureDeviceCapabilities caps;
     caps.frameRateRanges = {{2, 30}};
     if (position == AVCaptureDevicePositionBack) {
@@ -61,7 +61,7 @@ AVCaptureDeviceRef makeCamera(int64_t position, CMVideoDimensions sensor) {
         caps.exposureModes = {0, 1, 2, 3};
         caps.exposurePointOfInterestSupported = true;
     }
-    auto source = std::make_shared<SimulatedCamera>(position, sensor);
+    auto source = std::make_shared<SimulatedCamera>(position, sensor, std::move(photo));
     const bool back = position == AVCaptureDevicePositionBack;
     auto device = std::make_shared<AVCaptureDevice>(back ? "simulated:back" : "simulated:front",
                                                     back ? "Back Camera" : "Front Camera", AVMediaTypeVideo,
@@ -80,8 +80,8 @@ AVCaptureDeviceRef makeMicrophone() {
 
 void CaptureRig::configureSimulated(const SimulatedRigOptions& options) {
     std::vector<AVCaptureDeviceRef> devices;
-    if (options.back) devices.push_back(makeCamera(AVCaptureDevicePositionBack, options.backSensor));
-    if (options.front) devices.push_back(makeCamera(AVCaptureDevicePositionFront, options.frontSensor));
+    if (options.back) devices.push_back(makeCamera(AVCaptureDevicePositionBack, options.backSensor, options.photo));
+    if (options.front) devices.push_back(makeCamera(AVCaptureDevicePositionFront, options.frontSensor, options.photo));
     devices.push_back(makeMicrophone());
     setDevices(std::move(devices));
 }

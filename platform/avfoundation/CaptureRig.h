@@ -23,6 +23,7 @@
 
 #include "platform/avfoundation/AVCaptureDevice.h"
 #include "platform/coremedia/CMSampleBuffer.h"
+#include "platform/imageio/ImageIO.h"
 
 namespace platform {
 
@@ -31,6 +32,8 @@ struct SimulatedRigOptions {
     bool front = true;
     CMVideoDimensions backSensor{3264, 2448};
     CMVideoDimensions frontSensor{1280, 960};
+    // The scene both cameras see, upright (null: the test pattern).
+    std::shared_ptr<const ImageBitmap> photo;
 };
 
 class CaptureRig {

@@ -20,12 +20,14 @@ int currentDeviceOrientation() { return static_cast<int>(UIDeviceProfile::curren
 
 }  // namespace
 
-SimulatedCamera::SimulatedCamera(int64_t position, CMVideoDimensions sensor) : position_(position), sensor_(sensor) {}
+SimulatedCamera::SimulatedCamera(int64_t position, CMVideoDimensions sensor, std::shared_ptr<const ImageBitmap> photo)
+    : position_(position), sensor_(sensor), photo_(std::move(photo)) {}
 
 SimulatedCamera::~SimulatedCamera() { stop(); }
 
-void SimulatedCamera::renderPattern(uint8_t* bgra, size_t bytesPerRow, int32_t W, int32_t H, int orientation,
-                                    int64_t frameNumber, double gain, double extraLight, double crop) {
+void SimulatedCamera::renderScene(uint8_t* bgra, size_t bytesPerRow, int32_t W, int32_t H, int orientation,
+                                  int64_t frameNumber, double gain, double extraLight, double crop,
+                                  const ImageBitmap* photo) {
     const bool turned = orientation >= 5;
     const int32_t Wu = turned ? H : W, Hu = turned ? W : H;  // the upright scene's size
     const double zoom = std::max(1.0, crop);
@@ -37,6 +39,10 @@ void SimulatedCamera::renderPattern(uint8_t* bgra, size_t bytesPerRow, int32_t W
     uint8_t light[256];
     for (int value = 0; value < 256; ++value)
         light[value] = static_cast<uint8_t>(std::clamp(std::lround(value * gain + extraLight * 255.0), 0L, 255L));
+    // A photo fills the upright frame (scaled to cover it, centred).
+    const bool hasPhoto = photo && !photo->empty();
+    const double fill = hasPhoto ? std::max(static_cast<double>(Wu) / photo->width, static_cast<double>(Hu) / photo->height) : 1;
+    const bool photoBGRA = hasPhoto && photo->format == ImagePixelFormat::BGRA;
     for (int32_t y = 0; y < H; ++y) {
         uint8_t* row = bgra + static_cast<size_t>(y) * bytesPerRow;
         for (int32_t x = 0; x < W; ++x) {
@@ -46,6 +52,16 @@ void SimulatedCamera::renderPattern(uint8_t* bgra, size_t bytesPerRow, int32_t W
             const auto u = static_cast<int32_t>(Wu / 2.0 + (u0 + 0.5 - Wu / 2.0) / zoom);
             const auto v = static_cast<int32_t>(Hu / 2.0 + (v0 + 0.5 - Hu / 2.0) / zoom);
             uint8_t b, g, r;
+            if (hasPhoto) {
+                const auto px = static_cast<int64_t>(std::floor((u + 0.5 - Wu / 2.0) / fill + photo->width / 2.0));
+                const auto py = static_cast<int64_t>(std::floor((v + 0.5 - Hu / 2.0) / fill + photo->height / 2.0));
+                const uint8_t* s = photo->pixel(static_cast<uint32_t>(std::clamp<int64_t>(px, 0, photo->width - 1)),
+                                                static_cast<uint32_t>(std::clamp<int64_t>(py, 0, photo->height - 1)));
+                b = s[photoBGRA ? 0 : 2], g = s[1], r = s[photoBGRA ? 2 : 0];
+                uint8_t* p = row + static_cast<size_t>(x) * 4;
+                p[0] = light[b], p[1] = light[g], p[2] = light[r], p[3] = 255;
+                continue;
+            }
             const bool left = u < marker, right = u >= Wu - marker, top = v < marker, bottom = v >= Hu - marker;
             if ((left || right) && (top || bottom)) {
                 const uint8_t* c = kMarkers[(top ? 0 : 2) + (left ? 0 : 1)];
@@ -71,8 +87,8 @@ CMSampleBufferRef SimulatedCamera::render(CMVideoDimensions size, const CVPixelB
     const double torch = device && device->isTorchActive() ? 0.25 : 0.0;
     const int orientation = CaptureRig::sensorOrientation(position_, currentDeviceOrientation());
     CVPixelBufferLockBaseAddress(buffer, 0);
-    renderPattern(static_cast<uint8_t*>(CVPixelBufferGetBaseAddress(buffer)), CVPixelBufferGetBytesPerRow(buffer),
-                  size.width, size.height, orientation, frameNumber_, gain, torch, crop);
+    renderScene(static_cast<uint8_t*>(CVPixelBufferGetBaseAddress(buffer)), CVPixelBufferGetBytesPerRow(buffer),
+                size.width, size.height, orientation, frameNumber_, gain, torch, crop, photo_.get());
     CVPixelBufferUnlockBaseAddress(buffer, 0);
     ++frameNumber_;
     if (orientationOut) *orientationOut = orientation;

@@ -10,6 +10,7 @@
 #include "platform/avfoundation/CaptureSource.h"
 #include "platform/corevideo/CVPixelBufferPool.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/imageio/ImageIO.h"
 
 namespace platform {
 
@@ -17,7 +18,8 @@ class AVCaptureDevice;
 
 class SimulatedCamera : public CaptureSource {
 public:
-    SimulatedCamera(int64_t position, CMVideoDimensions sensor);
+    // `photo` (may be null): the upright scene, filling the frame; else the test pattern.
+    SimulatedCamera(int64_t position, CMVideoDimensions sensor, std::shared_ptr<const ImageBitmap> photo = nullptr);
     ~SimulatedCamera() override;
     void attach(const std::shared_ptr<AVCaptureDevice>& device) { device_ = device; }
 
@@ -32,10 +34,12 @@ public:
     // The pattern's colours (B, G, R) of the corner markers: top left, top right, bottom left,
     // bottom right of the upright scene.
     static constexpr uint8_t kMarkers[4][3] = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {0, 255, 255}};
-    // Renders the upright pattern, turned into a W × H frame of the given Exif orientation,
-    // showing the centre 1/`crop` of the scene, lit by `gain` (1 = normal) and `extraLight`.
-    static void renderPattern(uint8_t* bgra, size_t bytesPerRow, int32_t width, int32_t height, int orientation,
-                              int64_t frameNumber, double gain, double extraLight, double crop);
+    // Renders the upright scene (the photo, else the pattern), turned into a W × H frame of
+    // the given Exif orientation, showing the centre 1/`crop` of the scene, lit by `gain`
+    // (1 = normal) and `extraLight`.
+    static void renderScene(uint8_t* bgra, size_t bytesPerRow, int32_t width, int32_t height, int orientation,
+                            int64_t frameNumber, double gain, double extraLight, double crop,
+                            const ImageBitmap* photo = nullptr);
 
 private:
     void schedule(CMTime frameDuration);
@@ -43,6 +47,7 @@ private:
 
     int64_t position_;
     CMVideoDimensions sensor_;
+    std::shared_ptr<const ImageBitmap> photo_;
     std::weak_ptr<AVCaptureDevice> device_;
     CMVideoDimensions size_{};
     CMTime frameDuration_ = kCMTimeInvalid;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "CameraRigFixture.h"
 #include "camera/capture/VideoController.h"
@@ -84,6 +85,46 @@ TEST_F(CameraViewTest, StartAndStopInTheirOrder) {
     EXPECT_EQ(NoiseReduction(), 1.0f);
     loop.advance(1);
     EXPECT_EQ(delegate.nextImages, 1);
+}
+
+// A camera that records the calls it gets, with what the view had done by then.
+class RecordingCamera : public GraphicsViewCamera {
+public:
+    RecordingCamera(GraphicsView& view, std::vector<std::string>& log) : view_(view), log_(log) {}
+    bool isFrontFacing() const override { return false; }
+    void start() override { note("start"); }
+    void stop() override { note("stop"); }
+    void swapFrontAndBackCameras(bool video) override { note(video ? "swap video" : "swap"); }
+    int64_t flashMode() const override { return 0; }
+    void setFlashMode(int64_t) override {}
+    void enableFocus() override { note("focus on"); }
+    void disableFocus() override { note("focus off"); }
+    void enableZoom() override { note("zoom on"); }
+    void disableZoom() override { note("zoom off"); }
+    void resetFocusView() override { note("reset focus"); }
+    void setSquareAspectRatioHidden(bool hidden) override { note(hidden ? "overlay hidden" : "overlay shown"); }
+    void cameraSnapRequestsEnabled(bool enabled) override { note(enabled ? "shutter on" : "shutter off"); }
+
+private:
+    void note(const std::string& what) { log_.push_back(what + (view_.isAnimating() ? " (loop)" : "")); }
+    GraphicsView& view_;
+    std::vector<std::string>& log_;
+};
+
+TEST_F(CameraViewTest, StartAndStopStepsComeInTheirOrder) {
+    std::vector<std::string> log;
+    GraphicsView::setCameraMaker([&](GraphicsView& v) { return std::make_unique<RecordingCamera>(v, log); });
+    auto ordered = std::make_shared<GraphicsView>(CGRectMake(0, 0, 30, 40));
+    ordered->startVideoController();
+    ordered->swapFrontAndBackFacing();
+    ordered->stopVideoController();
+    // The render loop starts after the controller and stops before everything else.
+    EXPECT_EQ(log, (std::vector<std::string>{"focus on", "zoom on", "overlay shown", "shutter on", "start",
+                                             "swap (loop)", "reset focus (loop)", "focus off", "zoom off",
+                                             "overlay hidden", "shutter off", "stop"}));
+    EXPECT_FALSE(ordered->isAnimating());
+    ordered.reset();
+    VideoController::installInGraphicsViews();
 }
 
 TEST_F(CameraViewTest, PresentedFramesShowTheSceneTheWayTheCameraSeesIt) {

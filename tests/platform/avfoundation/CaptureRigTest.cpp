@@ -38,7 +38,7 @@ double MeanChannel(const CVPixelBufferRef& buffer, int channel) {
     return sum / static_cast<double>(buffer->width() * buffer->height());
 }
 
-// The still turned upright by its Orientation attachment, as RGBA.
+// The still turned upright by its Orientation attachment (BGRA).
 ImageBitmap Upright(const CMSampleBufferRef& still) {
     const CVPixelBufferRef p = CMSampleBufferGetImageBuffer(still);
     ImageBitmap bitmap;
@@ -232,7 +232,7 @@ TEST_F(CaptureRigTest, StillsComeAfterTheirLatencyAndTurnUpright) {
         EXPECT_EQ(ImagePropertyFind(a, kCGImagePropertyExifDictionary, "PixelXDimension")->integer(), sensor.width);
         EXPECT_EQ(ImagePropertyFind(a, kCGImagePropertyExifDictionary, "Flash")->integer(), 0);
         EXPECT_NEAR(*ImagePropertyFind(a, kCGImagePropertyExifDictionary, "ExposureTime")->number(), 1.0 / 60, 1e-9);
-        // Upright and unmirrored: red top left, green top right, blue bottom left (RGBA).
+        // Upright and unmirrored: red top left, green top right, blue bottom left (BGRA).
         const ImageBitmap up = Upright(shot);
         const bool portrait = c.deviceOrientation <= 2;
         EXPECT_EQ(up.width < up.height, portrait);
@@ -243,6 +243,35 @@ TEST_F(CaptureRigTest, StillsComeAfterTheirLatencyAndTurnUpright) {
         EXPECT_TRUE(tr[1] > 200 && tr[2] < 50) << "top right";
         EXPECT_TRUE(bl[0] > 200 && bl[2] < 50) << "bottom left";
         session.reset();
+    }
+}
+
+TEST_F(CaptureRigTest, APhotoSceneFillsTheFrameUpright) {
+    // Quadrants: red, green / blue, white (RGBA), wider than the portrait picture it fills.
+    auto photo = std::make_shared<ImageBitmap>();
+    photo->width = 40, photo->height = 30;
+    photo->pixels.resize(40 * 30 * 4);
+    for (uint32_t y = 0; y < 30; ++y)
+        for (uint32_t x = 0; x < 40; ++x) {
+            const int q = (y >= 15 ? 2 : 0) + (x >= 20 ? 1 : 0);
+            const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+            uint8_t* p = photo->pixel(x, y);
+            p[0] = colours[q][0], p[1] = colours[q][1], p[2] = colours[q][2], p[3] = 255;
+        }
+    SimulatedRigOptions options;
+    options.backSensor = {160, 120};
+    options.photo = photo;
+    CaptureRig::shared().configureSimulated(options);
+    Run(CaptureRig::shared().devices()[0]);
+    const ImageBitmap up = Upright(TakeStill());
+    ASSERT_EQ(up.width, 120u);
+    struct Probe {
+        uint32_t x, y;
+        uint8_t r, g, b;
+    } probes[] = {{2, 2, 255, 0, 0}, {117, 2, 0, 255, 0}, {2, 157, 0, 0, 255}, {117, 157, 255, 255, 255}};
+    for (const Probe& p : probes) {
+        const uint8_t* px = up.pixel(p.x, p.y);
+        EXPECT_EQ((std::vector<int>{px[2], px[1], px[0]}), (std::vector<int>{p.r, p.g, p.b})) << p.x << "," << p.y;
     }
 }
 
