@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/avfoundation/AVCaptureInput.h"
+#include "platform/avfoundation/AVCaptureDeviceInput.h"
+#include "platform/avfoundation/AVCaptureAudioDataOutput.h"
 #include "platform/avfoundation/AVCaptureOutput.h"
+#include "platform/avfoundation/AVCaptureStillImageOutput.h"
+#include "platform/avfoundation/AVCaptureVideoDataOutput.h"
 
 namespace platform {
 

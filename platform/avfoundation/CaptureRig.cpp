@@ -9,6 +9,7 @@
 
 #include "platform/avfoundation/LibavCamera.h"
 #include "platform/avfoundation/SimulatedCamera.h"
+#include "platform/avfoundation/SimulatedMicrophone.h"
 #include "platform/uikit/UIScreen.h"
 
 namespace platform {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -165,11 +166,28 @@ void readFrames(std::shared_ptr<LibavCamera::Mailbox> mailbox, std::string forma
     attributes.maximumBuffersOut = 4;
     if (CVPixelBufferPoolCreate(attributes, &pool) != kCVReturnSuccess) return;
     Converter converter;
+    // A filter graph makes frames as fast as they are read; a camera gives them at its rate.
+    const bool pace = formatName == "lavfi";
+    const AVRational timeBase = in.format->streams[in.stream]->time_base;
+    std::optional<std::chrono::steady_clock::time_point> start;
+    int64_t firstTimestamp = 0;
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
     while (!mailbox->stop && packet && frame && (rc = av_read_frame(in.format, packet)) >= 0) {
         if (packet->stream_index == in.stream && avcodec_send_packet(in.codec, packet) >= 0) {
             while (avcodec_receive_frame(in.codec, frame) >= 0) {
+                if (pace && frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+                    const auto now = std::chrono::steady_clock::now();
+                    if (!start) start = now, firstTimestamp = frame->best_effort_timestamp;
+                    const double seconds = (frame->best_effort_timestamp - firstTimestamp) * av_q2d(timeBase);
+                    const auto due = *start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                  std::chrono::duration<double>(seconds));
+                    // In short steps, so that a stop is not kept waiting.
+                    while (!mailbox->stop && std::chrono::steady_clock::now() < due)
+                        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+                            due - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
+                    if (mailbox->stop) break;
+                }
                 CVPixelBufferRef buffer;
                 if (CVPixelBufferPoolCreatePixelBuffer(pool, &buffer) != kCVReturnSuccess) continue;  // consumer stalled
                 if (!converter.convert(frame, const_cast<uint8_t*>(buffer->data()), buffer->bytesPerRow(), outSize.width,

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "platform/avfoundation/AVCaptureDevice.h"
 #include "platform/avfoundation/CaptureRig.h"
@@ -148,31 +147,6 @@ CMSampleBufferRef SimulatedCamera::stillFrame(double cropFactor) {
     const auto device = device_.lock();
     still->setAttachments(stillAttachments(device.get(), orientation, sensor_, cropFactor));
     return still;
-}
-
-void SimulatedMicrophone::start(const CaptureRequest&, Handler handler) {
-    handler_ = std::move(handler);
-    if (timer_) return;
-    timer_ = NSTimer::scheduledTimerWithTimeInterval(kFramesPerBuffer / kSampleRate, true, [this](NSTimer&) {
-        std::vector<int16_t> samples(kFramesPerBuffer);
-        for (int i = 0; i < kFramesPerBuffer; ++i) {
-            const double t = static_cast<double>(framesOut_ + i) / kSampleRate;
-            samples[static_cast<size_t>(i)] =
-                static_cast<int16_t>(std::lround(8000.0 * std::sin(2 * std::numbers::pi * 440.0 * t)));
-        }
-        const CMTime time = CMTimeMake(framesOut_, static_cast<CMTimeScale>(kSampleRate));
-        framesOut_ += kFramesPerBuffer;
-        if (auto buffer = CMSampleBuffer::audioPCM(std::move(samples), 1, kSampleRate, time); buffer && handler_) {
-            const Handler handler = handler_;
-            handler(buffer);
-        }
-    });
-}
-
-void SimulatedMicrophone::stop() {
-    if (timer_) timer_->invalidate();
-    timer_ = nullptr;
-    handler_ = nullptr;
 }
 
 ImageProperties CaptureSource::stillAttachments(const AVCaptureDevice* device, int orientation, CMVideoDimensions size,

@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstring>
 #include <set>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/avfoundation/AVCaptureSession.h"
@@ -36,7 +38,8 @@ template <class Done>
 bool RunUntil(Done done) {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
     const double limit = loop.now() + 30;
-    while (!done() && loop.now() < limit) loop.runUntilDate(loop.now() + 0.01);
+    while (!done() && loop.now() < limit)
+        if (!loop.runOnce()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return done();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Inputs of a capture session: a device input wraps one capture device.
+// An input of a capture session: one capture device.
 #include <memory>
 #include <string>
 

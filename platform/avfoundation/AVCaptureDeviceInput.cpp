@@ -1,4 +1,4 @@
-#include "platform/avfoundation/AVCaptureInput.h"
+#include "platform/avfoundation/AVCaptureDeviceInput.h"
 
 namespace platform {
 
