@@ -10,6 +10,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libpixman-1-dev fonts-dejavu-core
   libjpeg62-turbo-dev libpng-dev libtiff-dev libexiv2-dev zlib1g-dev
   nlohmann-json3-dev libsqlite3-dev libglib2.0-dev libavformat-dev libavcodec-dev python3 python3-cairo
+  libavdevice-dev libswscale-dev libswresample-dev libavutil-dev
   lomiri-wallpapers-16.04
   libsdl2-dev xvfb xauth
 )

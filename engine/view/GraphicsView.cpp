@@ -38,6 +38,8 @@ GraphicsView::GraphicsView(CGRect frame) : UIView(frame, layerClass()) { initial
 
 GraphicsView::~GraphicsView() {
     stopAnimation();
+    // No camera frame may arrive once the engine starts going.
+    camera_.reset();
     // The engine's GPU objects go before the device they were made on.
     if (device_) device_->MakeCurrent();
     graphicsController_.reset();
@@ -216,9 +218,4 @@ void GraphicsView::touchesEnded(const UITouchSet& touches, const UIEvent*) {
     if (delegate_) delegate_->graphicsViewTouchesEnded(*this, touches);
 }
 
-void GraphicsView::startVideoController() {
-    notifyNextImage_ = true;
-    startAnimation();
-}
 
-void GraphicsView::stopVideoController() { stopAnimation(); }

@@ -12,7 +12,9 @@
 // The source files: GraphicsView.cpp (layer, engine, frame loop, sizing, life cycle),
 // GraphicsViewImage.cpp (inputs, renders to images, display controls),
 // GraphicsViewAdjustments.cpp (named parameters), GraphicsViewLinks.cpp (the editing model's
-// and the mode library's ways in).
+// and the mode library's ways in), GraphicsView+Camera.cpp (the live camera: start, stop, swap,
+// flash and the frame entry). camera/capture/GraphicsView+VideoController.cpp holds
+// `videoController`, with the camera layer's side of the view's camera.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -26,6 +28,7 @@
 #include "engine/view/ImageData.h"
 #include "modes/AdjustmentDictionary.h"
 #include "modes/ModeSelection.h"
+#include "platform/coremedia/CMSampleBuffer.h"
 #include "platform/opengles/CAEAGLLayer.h"
 #include "platform/quartzcore/CADisplayLink.h"
 #include "platform/uikit/UIColor.h"
@@ -35,6 +38,7 @@
 
 class AmbrelGraphicsController;
 class GraphicsView;
+class VideoController;
 namespace platform {
 class CVPixelBuffer;
 }
@@ -44,11 +48,38 @@ class IDevice;
 
 using AdjustmentRange = Modes::AdjustmentRange;
 
-// A camera or video frame as the capture delivers it: the pixel buffer (BGRA) and its
-// presentation time.
+// A camera or video frame as the engine takes it: the pixel buffer (BGRA) and its
+// presentation time in the engine's time record.
 struct CameraSampleBuffer {
     std::shared_ptr<platform::CVPixelBuffer> pixelBuffer;
     sFrameTime presentationTime;
+
+    // The view of a capture sample buffer (the time converted at this boundary).
+    static CameraSampleBuffer of(const platform::CMSampleBufferRef& sampleBuffer);
+};
+
+// The live camera as the view drives it. The camera layer gives it (its capture controller)
+// through the maker it installs with GraphicsView::setCameraMaker; a view made while none is
+// installed has no camera, and its camera steps do nothing. The camera controls that attach to
+// the view (focus, zoom, the square overlay, the volume shutter) come through it too; until the
+// camera layer has them they do nothing.
+class GraphicsViewCamera {
+public:
+    virtual ~GraphicsViewCamera() = default;
+    virtual bool isFrontFacing() const = 0;
+    virtual void start() = 0;
+    virtual void stop() = 0;
+    virtual void swapFrontAndBackCameras(bool video) = 0;
+    // -1 when the active camera has none.
+    virtual int64_t flashMode() const = 0;
+    virtual void setFlashMode(int64_t mode) = 0;
+    virtual void enableFocus() {}
+    virtual void disableFocus() {}
+    virtual void enableZoom() {}
+    virtual void disableZoom() {}
+    virtual void resetFocusView() {}
+    virtual void setSquareAspectRatioHidden(bool hidden) {}
+    virtual void cameraSnapRequestsEnabled(bool enabled) {}
 };
 
 // What the view tells its delegate. Every message has an empty default.
@@ -130,11 +161,35 @@ public:
     void touchesBegan(const UITouchSet& touches, const UIEvent* event) override;
     void touchesEnded(const UITouchSet& touches, const UIEvent* event) override;
 
-    // ---- Camera feed (the camera layer adds the capture itself) ---------------------------
-    // Starting raises the next-frame notification and ends with the render loop running;
-    // stopping begins by stopping the loop.
+    // ---- Camera feed ---------------------------------------------------------------------
+    using CameraMaker = std::function<std::unique_ptr<GraphicsViewCamera>(GraphicsView& view)>;
+    // Installed by the camera layer (VideoController::installInGraphicsViews).
+    static void setCameraMaker(CameraMaker maker);
+    // Made on first use by the installed maker (null without one).
+    GraphicsViewCamera* camera();
+    // The camera layer's controller (defined there; only the camera layer calls it).
+    VideoController& videoController();
+    // Live noise reduction, the next-frame notification, the mirror, focus, zoom, the square
+    // overlay and the volume shutter, the controller, and last the render loop; stopping
+    // undoes them in the opposite order, ending with full-quality noise reduction.
     void startVideoController();
     void stopVideoController();
+    void swapFrontAndBackFacing();
+    int64_t flashMode();
+    void setFlashMode(int64_t mode);
+    // The camera told of a swap with the first frame after it.
+    void videoControllerWillSwapFrontAndBack(bool towardsFront) {}
+    void videoControllerDidSwapFrontAndBack(bool nowFront);
+    void setImage(const platform::CMSampleBufferRef& sampleBuffer);
+    // Audio for a movie recording (none is switched on).
+    void setAudio(const platform::CMSampleBufferRef& sampleBuffer);
+    void enableFocus();
+    void disableFocus();
+    void enableZoom();
+    void disableZoom();
+    void resetFocusView();
+    void setSquareAspectRatioHidden(bool hidden);
+    void cameraSnapRequestsEnabled(bool enabled);
     bool hdrEnabled() const { return hdrEnabled_; }
     void toggleHDR() { hdrEnabled_ = !hdrEnabled_; }
     bool squareAspectRatio() const { return squareAspectRatio_; }
@@ -309,6 +364,7 @@ private:
     bool hdrEnabled_ = false;
     GraphicsViewDelegate* delegate_ = nullptr;
     std::unique_ptr<AmbrelGraphicsController> graphicsController_;
+    std::unique_ptr<GraphicsViewCamera> camera_;
     bool squareAspectRatio_ = false;
     bool showOriginal_ = false;
     eLuminanceStyle styleBeforeShowOriginal_ = eLuminanceStyle::CIE;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "platform/foundation/Dispatch.h"
+
 namespace {
 
 const char* serviceName(AuthorizationService s) {
@@ -58,7 +60,9 @@ AuthorizationStore::AuthorizationStore(std::filesystem::path file) : file_(std::
     if (!in) return;
     nlohmann::json json = nlohmann::json::parse(in, nullptr, false);
     if (!json.is_object()) {
-        std::fprintf(stderr, "tavorin: ignoring the unreadable access document %s\n", file_.c_str());
+        std::fprintf(stderr, "tavorin: the access document %s cannot be read; it will be kept as %s\n",
+                     file_.c_str(), setAsidePath(file_).c_str());
+        corrupt_ = true;
         return;
     }
     for (auto& [key, value] : json.items())
@@ -82,10 +86,34 @@ bool AuthorizationStore::setStatus(AuthorizationService service, int state) {
 int AuthorizationStore::requestAccess(AuthorizationService service) {
     const int state = status(service);
     if (state != kAuthorizationNotDetermined) return state;
-    const int granted = service == AuthorizationService::Location ? kLocationAuthorizedWhenInUse
-                                                                    : kAuthorizationAuthorized;
-    setStatus(service, granted);
-    return granted;
+    int answer = kAuthorizationNotDetermined;
+    switch (policy()) {
+        case AuthorizationPolicy::Grant: answer = highestState(service); break;
+        case AuthorizationPolicy::Deny: answer = kAuthorizationDenied; break;
+        case AuthorizationPolicy::NeverAnswer: return kAuthorizationNotDetermined;
+    }
+    setStatus(service, answer);
+    return answer;
+}
+
+void AuthorizationStore::requestAccessAsync(AuthorizationService service, std::function<void(int)> handler) {
+    if (policy() == AuthorizationPolicy::NeverAnswer) return;
+    static const dispatch_queue_t queue = dispatch_queue_create("tavorin.authorization");
+    // Decided and recorded now, so the answer does not depend on the store outliving the queue.
+    const int state = requestAccess(service);
+    dispatch_async(queue, [state, handler = std::move(handler)] {
+        if (handler) handler(state);
+    });
+}
+
+AuthorizationPolicy AuthorizationStore::policy() const {
+    std::lock_guard lock(mutex_);
+    return policy_;
+}
+
+void AuthorizationStore::setPolicy(AuthorizationPolicy policy) {
+    std::lock_guard lock(mutex_);
+    policy_ = policy;
 }
 
 bool AuthorizationStore::isAuthorized(AuthorizationService service, int state) {
@@ -99,6 +127,13 @@ bool AuthorizationStore::writeLocked() const {
     nlohmann::json json = nlohmann::json::object();
     for (auto& [key, value] : states_) json[key] = value;
     const std::string text = json.dump(2) + "\n";
+    if (corrupt_ && !setAside_) {
+        // Kept beside, never overwritten: whatever it held may still matter to the user.
+        std::error_code renameError;
+        std::filesystem::rename(file_, setAsidePath(file_), renameError);
+        setAside_ = !renameError;
+        if (renameError) return false;
+    }
     const std::string temp = file_.string() + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     bool ok = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&

@@ -5,16 +5,19 @@
 // States: 0 not determined, 1 restricted, 2 denied, 3 authorized. Location: 0 not determined,
 // 1 restricted, 2 denied, 3 authorized always, 4 authorized when in use.
 //
-// There is no person to ask on this platform, so the policy is to grant: a request for a
-// service that is not determined records the granted state (3; location 4) and answers it.
-// A state the user set (or a test set) stays until changed. The document is written whole,
-// through a temporary file renamed over it; one that cannot be read counts as empty and is
-// not overwritten until a state is set.
+// There is no person to ask on this platform, so a policy answers: by default it grants (a
+// request for a service that is not determined records the granted state, 3 or location 4);
+// tests set deny (records 2) or never answer. A state the user set (or a test set) stays
+// until changed. The document is written whole, through a temporary file renamed over it;
+// one that cannot be read is reported, counts as empty, and is set aside (renamed with the
+// ending ".corrupt") when the first state is written, so nothing the user had is lost.
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <string>
+
+enum class AuthorizationPolicy { Grant, Deny, NeverAnswer };
 
 enum class AuthorizationService { Camera, Microphone, Photos, Location };
 
@@ -39,8 +42,19 @@ public:
     // Records the state (clamped to the service's range) and writes the document; false when
     // it could not be written (the state still holds for this process).
     bool setStatus(AuthorizationService service, int state);
-    // The state after asking: a service not yet determined is granted and recorded.
+    // The state after asking: a service not yet determined gets the policy's answer, recorded
+    // (with NeverAnswer it stays not determined).
     int requestAccess(AuthorizationService service);
+    // The same, answered on the store's serial background queue; with NeverAnswer the handler
+    // is never called.
+    void requestAccessAsync(AuthorizationService service, std::function<void(int state)> handler);
+    AuthorizationPolicy policy() const;
+    void setPolicy(AuthorizationPolicy policy);
+    // The document could not be read when the store was made.
+    bool foundCorruptDocument() const { return corrupt_; }
+    static std::filesystem::path setAsidePath(const std::filesystem::path& file) {
+        return std::filesystem::path(file.string() + ".corrupt");
+    }
     // True for 3, and for location also 4.
     static bool isAuthorized(AuthorizationService service, int state);
 
@@ -50,4 +64,7 @@ private:
     std::filesystem::path file_;
     mutable std::mutex mutex_;
     std::map<std::string, int> states_;
+    AuthorizationPolicy policy_ = AuthorizationPolicy::Grant;
+    bool corrupt_ = false;
+    mutable bool setAside_ = false;
 };

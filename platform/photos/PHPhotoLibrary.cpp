@@ -79,8 +79,7 @@ int PHPhotoLibrary::authorizationStatus() {
 }
 
 void PHPhotoLibrary::requestAuthorization(std::function<void(int)> handler) {
-    const int status = AuthorizationStore::shared().requestAccess(AuthorizationService::Photos);
-    if (handler) dispatch_async(dispatch_get_main_queue(), [handler, status] { handler(status); });
+    AuthorizationStore::shared().requestAccessAsync(AuthorizationService::Photos, std::move(handler));
 }
 
 bool PHPhotoLibrary::hasAccess() const {

@@ -59,7 +59,7 @@ public:
     }
 
     static int authorizationStatus();
-    // Asks for access; the handler gets the status on the main queue.
+    // Asks for access; the handler gets the status on the access store's background queue.
     static void requestAuthorization(std::function<void(int status)> handler);
 
     ~PHPhotoLibrary();

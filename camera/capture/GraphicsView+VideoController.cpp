@@ -1,0 +1,51 @@
+// The camera layer's side of the camera view: the view's camera is a capture controller whose
+// delegate calls, frames and audio go back to the view, made on the view's first use.
+#include <stdexcept>
+
+#include "camera/capture/VideoController.h"
+#include "engine/view/GraphicsView.h"
+
+namespace {
+
+class ViewCamera : public GraphicsViewCamera, public VideoControllerDelegate {
+public:
+    explicit ViewCamera(GraphicsView& view) : view_(view) {
+        controller_.setDelegate(this);
+        controller_.setTarget([&view](const platform::CMSampleBufferRef& b) { view.setImage(b); });
+        controller_.setAudioTarget([&view](const platform::CMSampleBufferRef& b) { view.setAudio(b); });
+    }
+    VideoController& controller() { return controller_; }
+
+    bool isFrontFacing() const override { return controller_.isFrontFacing(); }
+    void start() override { controller_.start(); }
+    void stop() override { controller_.stop(); }
+    void swapFrontAndBackCameras(bool video) override { controller_.swapFrontAndBackCameras(video); }
+    int64_t flashMode() const override { return controller_.flashMode(); }
+    void setFlashMode(int64_t mode) override { controller_.setFlashMode(mode); }
+
+    void videoControllerWillSwapFrontAndBack(VideoController&, bool towardsFront) override {
+        view_.videoControllerWillSwapFrontAndBack(towardsFront);
+    }
+    void videoControllerDidSwapFrontAndBack(VideoController&, bool nowFront) override {
+        view_.videoControllerDidSwapFrontAndBack(nowFront);
+    }
+
+private:
+    GraphicsView& view_;
+    VideoController controller_;  // after the view reference: goes first, stopping the frames
+};
+
+}  // namespace
+
+void VideoController::installInGraphicsViews() {
+    GraphicsView::setCameraMaker([](GraphicsView& view) { return std::make_unique<ViewCamera>(view); });
+}
+
+VideoController& GraphicsView::videoController() {
+    if (!camera()) {
+        VideoController::installInGraphicsViews();
+    }
+    auto* camera = dynamic_cast<ViewCamera*>(this->camera());
+    if (!camera) throw std::logic_error("the view's camera is not the capture controller");
+    return camera->controller();
+}

@@ -1,0 +1,55 @@
+#include "platform/avfoundation/AVCaptureStillImageOutput.h"
+
+#include <cstdio>
+
+#include "platform/avfoundation/AVCaptureSession.h"
+#include "platform/avfoundation/CaptureSource.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/imageio/ImageIO.h"
+
+namespace platform {
+
+bool AVCaptureStillImageOutput::setPixelFormatType(OSType format) { return format == kCVPixelFormatType_32BGRA; }
+
+void AVCaptureStillImageOutput::captureStillImageAsynchronouslyFromConnection(const AVCaptureConnectionRef& connection,
+                                                                            Handler handler) {
+    ++pending_;
+    const double crop = connection ? connection->videoScaleAndCropFactor() : 1.0;
+    std::weak_ptr<bool> alive = alive_;
+    NSRunLoop::mainRunLoop().performAtDate(NSRunLoop::mainRunLoop().now() + kLatency, [this, alive, crop, handler] {
+        if (alive.expired()) return;
+        --pending_;
+        CMSampleBufferRef still;
+        std::string error;
+        AVCaptureSession* session = session_;
+        const AVCaptureDeviceInputRef input = session ? session->inputWithMediaType(AVMediaTypeVideo) : nullptr;
+        if (!session || !session->isRunning()) error = "the capture session is not running";
+        else if (!input || !input->device()->source()) error = "no camera is connected";
+        else if (!(still = input->device()->source()->stillFrame(crop))) error = "the camera could not take a picture";
+        if (!error.empty()) std::fprintf(stderr, "tavorin: still capture failed: %s\n", error.c_str());
+        if (handler) handler(still, error);
+    });
+}
+
+std::vector<uint8_t> AVCaptureStillImageOutput::jpegStillImageNSDataRepresentation(const CMSampleBufferRef& buffer) {
+    const CVPixelBufferRef pixels = CMSampleBufferGetImageBuffer(buffer);
+    if (!pixels) return {};
+    ImageBitmap bitmap;
+    bitmap.width = static_cast<uint32_t>(pixels->width());
+    bitmap.height = static_cast<uint32_t>(pixels->height());
+    bitmap.format = ImagePixelFormat::RGBA;
+    bitmap.pixels.resize(static_cast<size_t>(bitmap.width) * bitmap.height * 4);
+    // BGRA rows with padding into packed RGBA.
+    for (uint32_t y = 0; y < bitmap.height; ++y) {
+        const uint8_t* src = pixels->data() + y * pixels->bytesPerRow();
+        uint8_t* dst = bitmap.pixels.data() + static_cast<size_t>(y) * bitmap.width * 4;
+        for (uint32_t x = 0; x < bitmap.width; ++x, src += 4, dst += 4) {
+            dst[0] = src[2], dst[1] = src[1], dst[2] = src[0], dst[3] = 255;
+        }
+    }
+    std::vector<uint8_t> jpeg;
+    if (!EncodeImage(bitmap, ImageFileType::JPEG, buffer->attachments(), &jpeg)) return {};
+    return jpeg;
+}
+
+}  // namespace platform

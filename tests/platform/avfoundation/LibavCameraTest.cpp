@@ -1,0 +1,188 @@
+// The real-device path run headless on a lavfi test source: frames reach a session's output
+// on the main queue (within a generous real-clock bound), a preset change reopens the input
+// at the new size, stills are cropped in software. Also the pure parts: the sources string,
+// the capture size for a preset, and the V4L2 control mappings.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/avfoundation/AVCaptureSession.h"
+#include "platform/avfoundation/CaptureRig.h"
+#include "platform/avfoundation/LibavCamera.h"
+#include "platform/avfoundation/V4L2Controls.h"
+#include "platform/foundation/NSRunLoop.h"
+
+namespace {
+
+using namespace platform;
+
+class LastFrame : public AVCaptureSampleBufferDelegate {
+public:
+    CMSampleBufferRef last;
+    int count = 0;
+    void captureOutputDidOutputSampleBuffer(AVCaptureOutput&, const CMSampleBufferRef& b, AVCaptureConnection&) override {
+        last = b;
+        ++count;
+    }
+};
+
+// Turns the real-clock main loop until `done` or 30 s pass (a bound for a stalled reader,
+// not a speed check).
+template <class Done>
+bool RunUntil(Done done) {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    const double limit = loop.now() + 30;
+    while (!done() && loop.now() < limit)
+        if (!loop.runOnce()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return done();
+}
+
+TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
+    NSRunLoop::mainRunLoop().useRealClock();
+    std::string error;
+    if (!CaptureRig::shared().configure("lavfi:testsrc2=size=320x240:rate=30", &error))
+        GTEST_SKIP() << "no lavfi input: " << error;
+    const AVCaptureDeviceRef camera = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
+    ASSERT_NE(camera, nullptr);
+    EXPECT_EQ(camera->position(), AVCaptureDevicePositionBack);
+    EXPECT_FALSE(camera->hasFlash()) << "no flash";
+    EXPECT_FALSE(camera->isFocusPointOfInterestSupported());
+    EXPECT_FALSE(camera->isExposureModeSupported(3)) << "a graph has no controls";
+
+    auto session = std::make_shared<AVCaptureSession>();
+    session->setSessionPreset(AVCaptureSessionPresetPhoto);
+    session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(camera));
+    auto video = std::make_shared<AVCaptureVideoDataOutput>();
+    LastFrame frames;
+    video->setSampleBufferDelegate(&frames, dispatch_get_main_queue());
+    session->addOutput(video);
+    auto still = std::make_shared<AVCaptureStillImageOutput>();
+    session->addOutput(still);
+    session->startRunning();
+    ASSERT_TRUE(RunUntil([&] { return frames.count >= 2; })) << "no frames from the test source";
+    EXPECT_EQ(CMVideoFormatDescriptionGetDimensions(CMSampleBufferGetFormatDescription(frames.last)),
+              (CMVideoDimensions{320, 240}));
+    EXPECT_EQ(frames.last->imageBuffer()->pixelFormatType(), kCVPixelFormatType_32BGRA);
+    // The test source's picture, not a blank buffer: many colours.
+    const CVPixelBufferRef p = frames.last->imageBuffer();
+    std::set<uint32_t> colours;
+    for (size_t y = 0; y < p->height(); y += 7)
+        for (size_t x = 0; x < p->width(); x += 7) {
+            uint32_t c;
+            std::memcpy(&c, p->data() + y * p->bytesPerRow() + x * 4, 4);
+            colours.insert(c);
+        }
+    EXPECT_GT(colours.size(), 20u);
+
+    session->setSessionPreset(AVCaptureSessionPreset1920x1080);
+    ASSERT_TRUE(RunUntil([&] {
+        return frames.last && CMVideoFormatDescriptionGetDimensions(CMSampleBufferGetFormatDescription(frames.last)) ==
+                                  CMVideoDimensions{320, 180};
+    })) << "the preset change reopened the input at the new size";
+
+    still->connectionWithMediaType(AVMediaTypeVideo)->setVideoScaleAndCropFactor(2);
+    CMSampleBufferRef shot;
+    bool answered = false;
+    still->captureStillImageAsynchronouslyFromConnection(still->connectionWithMediaType(AVMediaTypeVideo),
+                                                         [&](const CMSampleBufferRef& b, const std::string&) {
+                                                             shot = b;
+                                                             answered = true;
+                                                         });
+    ASSERT_TRUE(RunUntil([&] { return answered; }));
+    ASSERT_NE(shot, nullptr);
+    EXPECT_EQ(ImagePropertyFind(shot->attachments(), kCGImagePropertyOrientation)->integer(), 6);
+    EXPECT_EQ(ImagePropertyFind(shot->attachments(), kCGImagePropertyExifDictionary, "DigitalZoomRatio")->number(), 2.0);
+    session->stopRunning();
+    const int seen = frames.count;
+    NSRunLoop::mainRunLoop().runUntilDate(NSRunLoop::mainRunLoop().now() + 0.2);
+    EXPECT_EQ(frames.count, seen) << "no frame after the stop";
+    CaptureRig::shared().configure("simulated");
+}
+
+TEST(LibavCameraTest, SourcesStringsThatAreRefused) {
+    struct Case {
+        const char* sources;
+        const char* message;
+    } cases[] = {
+        {"lavfi:", "filter graph"},
+        {"v4l2:/dev/video0@sideways", "mount"},
+        {"v4l2:/nonexistent/video7", "could not be opened"},
+        {"lavfi:nosuchfilter", "could not be opened"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sources);
+        std::string error;
+        EXPECT_FALSE(CaptureRig::shared().configure(c.sources, &error));
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+}
+
+TEST(LibavCameraTest, CaptureSizeForAPreset) {
+    const std::vector<CMVideoDimensions> sizes{{640, 480}, {1280, 720}, {1600, 1200}, {1920, 1080}, {320, 240}};
+    struct Case {
+        const char* preset;
+        std::vector<CMVideoDimensions> sizes;
+        CMVideoDimensions expected;
+    } cases[] = {
+        {"AVCaptureSessionPresetPhoto", sizes, {1600, 1200}},
+        {"AVCaptureSessionPreset640x480", sizes, {640, 480}},
+        {"AVCaptureSessionPreset1920x1080", sizes, {1920, 1080}},
+        {"AVCaptureSessionPreset1920x1080", {{640, 480}, {1280, 720}}, {1280, 720}},
+        {"AVCaptureSessionPresetPhoto", {{1280, 720}}, {1280, 720}},
+        {"AVCaptureSessionPresetPhoto", {}, {320, 240}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.preset);
+        EXPECT_EQ(LibavCamera::captureSizeForPreset(c.preset, c.sizes, {320, 240}), c.expected);
+    }
+}
+
+TEST(V4L2MappingTest, SettingsMapOntoControlRanges) {
+    using namespace V4L2Mapping;
+    const V4L2ControlRange exposure{3, 2047, 1, 250}, gain{0, 255, 1, 0}, zoom{100, 500, 10, 100}, coarse{0, 100, 25, 0};
+    struct Case {
+        const char* name;
+        int32_t actual, expected;
+    } cases[] = {
+        {"1/100 s", exposureValue(0.01, exposure), 100},
+        {"1/8000 s clamps up", exposureValue(1.0 / 8000, exposure), 3},
+        {"1 s clamps down", exposureValue(1, exposure), 2047},
+        {"ISO 32 is the lowest gain", gainValue(32, gain), 0},
+        {"ISO 1600 the highest", gainValue(1600, gain), 255},
+        {"ISO 227 halfway in stops", gainValue(227, gain), 128},
+        {"ISO beyond the range", gainValue(6400, gain), 255},
+        {"zoom 1", zoomValue(1, zoom), 100},
+        {"zoom 3 on a step", zoomValue(3, zoom), 300},
+        {"zoom 10 clamps", zoomValue(10, zoom), 500},
+        {"steps round", clampToRange(40, coarse), 50},
+        {"NaN takes the default", clampToRange(std::nan(""), exposure), 250},
+        {"focus locked", focusAutoValue(0), 0},
+        {"focus continuous", focusAutoValue(2), 1},
+        {"exposure continuous", exposureAutoValue(2), 3},
+        {"exposure custom", exposureAutoValue(3), 1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.actual, c.expected) << c.name;
+    EXPECT_NEAR(isoForGain(gainValue(400, gain), gain), 400, 15);
+    EXPECT_DOUBLE_EQ(exposureSeconds(100), 0.01);
+
+    // A node without controls: no focus, no custom exposure, no zoom.
+    const AVCaptureDeviceCapabilities bare = capabilities({});
+    EXPECT_TRUE(bare.focusModes.empty());
+    EXPECT_TRUE(bare.exposureModes.empty());
+    EXPECT_EQ(bare.videoMaxZoomFactor, 1);
+    EXPECT_FALSE(bare.hasFlash);
+    const AVCaptureDeviceCapabilities full = capabilities({V4L2ControlRange{0, 1}, V4L2ControlRange{0, 3}, exposure, gain, zoom});
+    EXPECT_EQ(full.focusModes, (std::set<int64_t>{0, 2}));
+    EXPECT_EQ(full.exposureModes, (std::set<int64_t>{0, 2, 3}));
+    EXPECT_DOUBLE_EQ(full.maxExposureSeconds, 0.2047);
+    EXPECT_EQ(full.videoMaxZoomFactor, 5);
+    EXPECT_FALSE(full.focusPointOfInterestSupported);
+}
+
+}  // namespace
