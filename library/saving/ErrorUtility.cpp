@@ -1,16 +1,28 @@
 #include "library/saving/ErrorUtility.h"
 
-#include <cstdio>
-
 #include "platform/foundation/NSLocalizedString.h"
 #include "platform/photos/ALAssetsLibrary.h"
+#include "platform/uikit/UIAlertView.h"
+
+namespace {
+
+class DismissForwarder : public UIAlertViewDelegate {
+public:
+    explicit DismissForwarder(ErrorUtility& owner) : owner_(owner) {}
+    void alertViewDidDismissWithButtonIndex(UIAlertView&, int buttonIndex) override {
+        owner_.alertViewDidDismissWithButtonIndex(buttonIndex);
+    }
+
+private:
+    ErrorUtility& owner_;
+};
+
+}  // namespace
 
 ErrorUtility& ErrorUtility::sharedInstance() {
     static ErrorUtility instance;
     return instance;
 }
-
-void ErrorUtility::setPresenter(std::shared_ptr<AlertPresenter> presenter) { presenter_ = std::move(presenter); }
 
 AlertContent ErrorUtility::alertContentForError(const NSError& error) {
     AlertContent content;
@@ -30,12 +42,10 @@ void ErrorUtility::showAlertForShareError(const NSErrorPtr& error) {
     if (!error || alertShowing_) return;
     const AlertContent content = alertContentForError(*error);
     alertShowing_ = true;
-    if (!presenter_) {
-        std::fprintf(stderr, "%s: %s\n", content.title.c_str(), content.message.c_str());
-        alertViewDidDismissWithButtonIndex(0);
-        return;
-    }
-    presenter_->present(content, [this](int index) { alertViewDidDismissWithButtonIndex(index); });
+    if (!delegate_) delegate_ = std::make_shared<DismissForwarder>(*this);
+    UIAlertView::alertView(content.title, content.message, delegate_, content.cancelButtonTitle,
+                           content.otherButtonTitles)
+        ->show();
 }
 
 void ErrorUtility::alertViewDidDismissWithButtonIndex(int) { alertShowing_ = false; }

@@ -4,14 +4,14 @@
 // library's "no access" errors, the localized privacy text; one "OK" button. While an alert
 // is up, later errors are dropped. Used on the main queue only.
 //
-// The alert is shown through a presenter, so that the toolkit's alert view can take it when it
-// exists; without one the alert is written to stderr and counts as dismissed at once.
-#include <functional>
+// The alert is a toolkit alert view whose delegate call clears `alertShowing`.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/foundation/NSError.h"
+
+class UIAlertViewDelegate;
 
 struct AlertContent {
     std::string title;
@@ -20,18 +20,10 @@ struct AlertContent {
     std::vector<std::string> otherButtonTitles;
 };
 
-class AlertPresenter {
-public:
-    virtual ~AlertPresenter() = default;
-    // Shows the alert; `dismissed` is to be called with the button index when it goes away.
-    virtual void present(const AlertContent& content, std::function<void(int buttonIndex)> dismissed) = 0;
-};
-
 class ErrorUtility {
 public:
     static ErrorUtility& sharedInstance();
 
-    void setPresenter(std::shared_ptr<AlertPresenter> presenter);
     void showAlertForShareError(const NSErrorPtr& error);
     // The alert's delegate call.
     void alertViewDidDismissWithButtonIndex(int buttonIndex);
@@ -43,5 +35,6 @@ public:
 private:
     ErrorUtility() = default;
     bool alertShowing_ = false;
-    std::shared_ptr<AlertPresenter> presenter_;
+    // The alert view's delegate (alert views hold theirs weakly).
+    std::shared_ptr<UIAlertViewDelegate> delegate_;
 };

@@ -1,10 +1,11 @@
 // Album saves: the metadata a save writes (burst entry gone, the bare set when none is given,
 // the image's own orientation), photos landing in a real library, and the one share-error
-// alert with its texts, shown on the main queue.
+// alert with its texts, shown on the screen from the main queue and answered by a tap.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "library/saving/ErrorUtility.h"
 #include "library/saving/NSURL+CameraUtility.h"
@@ -15,23 +16,19 @@
 #include "platform/imageio/ImageIO.h"
 #include "platform/photos/PHAsset.h"
 #include "platform/photos/PHPhotoLibrary.h"
+#include "platform/uikit/UIAlertPresentation.h"
+#include "support/AlertHarness.h"
+#include "support/TouchHarness.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using platform::ImagePropertyFind;
 
-// Keeps the alerts it is asked to show until the test dismisses them.
-class RecordingPresenter : public AlertPresenter {
-public:
-    void present(const AlertContent& content, std::function<void(int)> dismissed) override {
-        shown.push_back(content);
-        onMain.push_back(NSThread::isMainThread());
-        dismiss = std::move(dismissed);
-    }
-    std::vector<AlertContent> shown;
-    std::vector<bool> onMain;
-    std::function<void(int)> dismiss;
+// The alert on the screen and how many wait behind it; shown only by the main queue's work.
+struct ShownAlerts {
+    UIAlertPresentation* alert = UIAlertPresentation::shown();
+    std::size_t count = (alert ? 1 : 0) + UIAlertPresentation::waitingCount();
 };
 
 UIImagePtr MakeImage(UIImageOrientation orientation = UIImageOrientation::Up) {
@@ -50,17 +47,15 @@ protected:
         ::setenv("XDG_CACHE_HOME", root.c_str(), 1);
         AuthorizationStore::resetShared();
         AuthorizationStore::shared().setStatus(AuthorizationService::Photos, kAuthorizationAuthorized);
-        NSRunLoop::mainRunLoop().useManualClock(0);
+        ui = std::make_unique<TouchHarness>();
         library = PHPhotoLibrary::openAt((root / "Library").string(), nullptr);
         writer = std::make_shared<ALAssetsLibrary>(library);
-        presenter = std::make_shared<RecordingPresenter>();
-        ErrorUtility::sharedInstance().setPresenter(presenter);
     }
     void TearDown() override {
-        if (ErrorUtility::sharedInstance().alertShowing()) ErrorUtility::sharedInstance().alertViewDidDismissWithButtonIndex(0);
-        ErrorUtility::sharedInstance().setPresenter(nullptr);
+        while (UIAlertPresentation* shown = UIAlertPresentation::shown()) shown->dismissWithIndex(0);
         writer.reset();
         library.reset();
+        ui.reset();
         NSRunLoop::mainRunLoop().runUntilIdle();
         AuthorizationStore::resetShared();
         NSRunLoop::mainRunLoop().useRealClock();
@@ -89,7 +84,7 @@ protected:
     fs::path root;
     std::shared_ptr<PHPhotoLibrary> library;
     std::shared_ptr<ALAssetsLibrary> writer;
-    std::shared_ptr<RecordingPresenter> presenter;
+    std::unique_ptr<TouchHarness> ui;
 };
 
 TEST_F(AlbumSaveTest, ABareSaveWritesTheFullSetWithoutLocation) {
@@ -107,7 +102,7 @@ TEST_F(AlbumSaveTest, ABareSaveWritesTheFullSetWithoutLocation) {
     EXPECT_TRUE(ImagePropertyFind(p, "{TIFF}", "Model"));
     EXPECT_EQ(*ImagePropertyFind(p, "{TIFF}", "Software")->string(), "Tavorin 1.0");
     EXPECT_FALSE(ImagePropertyFind(p, "{GPS}", "Latitude"));
-    EXPECT_TRUE(presenter->shown.empty());
+    EXPECT_EQ(ShownAlerts().count, 0u);
 }
 
 TEST_F(AlbumSaveTest, GivenMetadataLosesItsBurstEntryAndTakesTheImagesOrientation) {
@@ -136,18 +131,19 @@ TEST_F(AlbumSaveTest, OneAlertAtATimeWithTheErrorsTexts) {
     auto& alerts = ErrorUtility::sharedInstance();
     alerts.showAlertForShareError(NSError::errorWithDomain("Somewhere", 5, "It broke.", "The disk is gone."));
     alerts.showAlertForShareError(NSError::errorWithDomain("Somewhere", 6, "Second."));
-    ASSERT_EQ(presenter->shown.size(), 1u);
+    ASSERT_EQ(ShownAlerts().count, 1u);
     EXPECT_TRUE(alerts.alertShowing());
-    const AlertContent& first = presenter->shown[0];
+    const UIAlertPresentation& first = *ShownAlerts().alert;
     EXPECT_EQ(first.title, "Share Error");
     EXPECT_EQ(first.message, "It broke." + NSLocalizedString("ErrorDelimiterKey") + "The disk is gone.");
-    EXPECT_EQ(first.cancelButtonTitle, NSLocalizedString("OK"));
-    EXPECT_NE(first.cancelButtonTitle, "");
-    EXPECT_TRUE(first.otherButtonTitles.empty());
-    presenter->dismiss(0);
+    ASSERT_EQ(first.buttons.size(), 1u);
+    EXPECT_EQ(first.buttons[0].title, NSLocalizedString("OK"));
+    EXPECT_NE(first.buttons[0].title, "");
+    tapAlertButton(*ui, NSLocalizedString("OK"));
     EXPECT_FALSE(alerts.alertShowing());
+    EXPECT_EQ(ShownAlerts().count, 0u);
     alerts.showAlertForShareError(nullptr);
-    EXPECT_EQ(presenter->shown.size(), 1u);
+    EXPECT_EQ(ShownAlerts().count, 0u);
 
     struct Case {
         const char* domain;
@@ -161,8 +157,10 @@ TEST_F(AlbumSaveTest, OneAlertAtATimeWithTheErrorsTexts) {
     };
     for (auto& c : cases) {
         alerts.showAlertForShareError(NSError::errorWithDomain(c.domain, c.code, "Own text."));
-        EXPECT_EQ(presenter->shown.back().message, c.message);
-        presenter->dismiss(1);
+        ASSERT_EQ(ShownAlerts().count, 1u);
+        EXPECT_EQ(ShownAlerts().alert->message, c.message);
+        tapAlertButton(*ui, 0);
+        EXPECT_FALSE(alerts.alertShowing());
     }
     EXPECT_NE(NSLocalizedString("PrivacySettingsErrorKey"), "PrivacySettingsErrorKey");  // the table has it
 }
@@ -174,14 +172,13 @@ TEST_F(AlbumSaveTest, ADeniedSaveShowsThePrivacyTextOnTheMainQueue) {
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code(), ALAssetsLibraryAccessUserDeniedError);
     EXPECT_TRUE(onMain);
-    ASSERT_EQ(presenter->shown.size(), 1u);
-    EXPECT_TRUE(presenter->onMain[0]);
-    EXPECT_EQ(presenter->shown[0].message, NSLocalizedString("PrivacySettingsErrorKey"));
+    ASSERT_EQ(ShownAlerts().count, 1u);
+    EXPECT_EQ(ShownAlerts().alert->message, NSLocalizedString("PrivacySettingsErrorKey"));
     // A movie that fails while the alert is up adds no second alert, but its completion runs.
     bool done = false;
     CameraUtility::saveMovieToAlbum((root / "none.mov").string(), [&](NSErrorPtr e) { done = e != nullptr; }, writer);
     while (!done) NSRunLoop::mainRunLoop().runUntilIdle();
-    EXPECT_EQ(presenter->shown.size(), 1u);
+    EXPECT_EQ(ShownAlerts().count, 1u);
 }
 
 }  // namespace
