@@ -4,6 +4,7 @@
 
 extern "C" {
 #include <libavformat/avformat.h>
+#include <libavutil/frame.h>
 }
 
 namespace platform {
@@ -11,6 +12,7 @@ namespace platform {
 AVAssetWriter::AVAssetWriter(std::string path) : path_(std::move(path)), partialPath_(path_ + ".partial") {}
 
 AVAssetWriter::~AVAssetWriter() {
+    stopEncoder(false);
     if (status_ == AVAssetWriterStatus::Writing) cancelWriting();
     closeAndRemove();
     for (AVAssetWriterInput* input : inputs_) input->closeEncoder();
@@ -55,7 +57,67 @@ bool AVAssetWriter::startWriting() {
         return false;
     }
     status_ = AVAssetWriterStatus::Writing;
+    for (AVAssetWriterInput* input : inputs_)
+        if (input->expectsMediaDataInRealTime() && !encoder_.joinable()) encoder_ = std::thread([this] { runEncoder(); });
     return true;
+}
+
+bool AVAssetWriter::hasRoom() const {
+    if (encoderFailed_) return false;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !encoder_.joinable() || queue_.size() < kRealTimeQueueLength;
+}
+
+bool AVAssetWriter::submit(AVAssetWriterInput& input, AVFrame* frame) {
+    if (!encoder_.joinable()) {
+        const bool ok = input.encodeFrame(frame);
+        av_frame_free(&frame);
+        return ok;
+    }
+    if (encoderFailed_) {
+        av_frame_free(&frame);
+        stopEncoder(false);
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back({&input, frame});
+    }
+    wake_.notify_one();
+    return true;
+}
+
+void AVAssetWriter::runEncoder() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (queue_.empty() || (stopping_ && !draining_)) break;
+        EncodeJob job = queue_.front();
+        lock.unlock();
+        const bool ok = !encoderFailed_ && job.input->encodeFrame(job.frame);
+        av_frame_free(&job.frame);
+        lock.lock();
+        queue_.pop_front();
+        if (!ok && !encoderFailed_) {
+            encoderError_ = "cannot encode the movie";
+            encoderFailed_ = true;
+        }
+    }
+}
+
+void AVAssetWriter::stopEncoder(bool drain) {
+    if (encoder_.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+            draining_ = drain;
+        }
+        wake_.notify_one();
+        encoder_.join();
+        for (EncodeJob& job : queue_) av_frame_free(&job.frame);
+        queue_.clear();
+    }
+    if (encoderFailed_ && status_ == AVAssetWriterStatus::Writing) fail(encoderError_);
 }
 
 void AVAssetWriter::startSessionAtSourceTime(CMTime startTime) {
@@ -64,6 +126,8 @@ void AVAssetWriter::startSessionAtSourceTime(CMTime startTime) {
 
 bool AVAssetWriter::writePacket(AVPacket* packet) {
     if (av_interleaved_write_frame(format_, packet) < 0) {
+        // On the encoding thread the failure is picked up by the appending thread.
+        if (encoder_.joinable() && std::this_thread::get_id() == encoder_.get_id()) return false;
         fail("cannot write to " + partialPath_);
         return false;
     }
@@ -71,6 +135,8 @@ bool AVAssetWriter::writePacket(AVPacket* packet) {
 }
 
 bool AVAssetWriter::finishWriting() {
+    if (status_ != AVAssetWriterStatus::Writing) return false;
+    stopEncoder(true);
     if (status_ != AVAssetWriterStatus::Writing) return false;
     for (AVAssetWriterInput* input : inputs_) {
         if (!input->flush()) {
@@ -95,6 +161,7 @@ bool AVAssetWriter::finishWriting() {
 
 void AVAssetWriter::cancelWriting() {
     if (status_ == AVAssetWriterStatus::Completed) return;
+    stopEncoder(false);
     closeAndRemove();
     status_ = AVAssetWriterStatus::Cancelled;
 }
@@ -103,6 +170,7 @@ void AVAssetWriter::fail(const std::string& reason) {
     if (status_ == AVAssetWriterStatus::Failed) return;
     error_ = reason;
     status_ = AVAssetWriterStatus::Failed;
+    stopEncoder(false);
     closeAndRemove();
 }
 

@@ -3,14 +3,25 @@
 // renamed to the target only when finishing succeeds, so a failed movie never appears under
 // its name. startWriting checks for the encoders (libx264, else any H.264 encoder; FFmpeg's
 // aac) and writes the header; times are taken relative to startSessionAtSourceTime.
+//
+// A writer with a real-time input encodes on one thread of its own behind a queue of
+// kRealTimeQueueLength frames: its inputs are ready for more while the queue has room, so a
+// live recorder drops frames rather than blocking the thread that draws them. Other writers
+// encode on the appending thread. Finishing drains the queue first.
+#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/avfoundation/AVAssetWriterInput.h"
 
 struct AVFormatContext;
 struct AVPacket;
+struct AVFrame;
 
 namespace platform {
 
@@ -18,6 +29,8 @@ enum class AVAssetWriterStatus { Unknown, Writing, Completed, Failed, Cancelled 
 
 class AVAssetWriter {
 public:
+    static constexpr size_t kRealTimeQueueLength = 8;
+
     // `path` is the movie's final name; nothing is created before startWriting.
     explicit AVAssetWriter(std::string path);
     ~AVAssetWriter();
@@ -41,7 +54,17 @@ public:
 
 private:
     friend class AVAssetWriterInput;
+    struct EncodeJob {
+        AVAssetWriterInput* input;
+        ::AVFrame* frame;
+    };
     bool writePacket(AVPacket* packet);
+    // Encodes `frame` (taking it) now, or queues it for the encoding thread.
+    bool submit(AVAssetWriterInput& input, ::AVFrame* frame);
+    bool hasRoom() const;
+    void runEncoder();
+    // Ends the encoding thread, after encoding what is queued when `drain`; picks up its failure.
+    void stopEncoder(bool drain);
     void fail(const std::string& reason);
     void closeAndRemove();
 
@@ -52,6 +75,14 @@ private:
     std::vector<AVAssetWriterInput*> inputs_;
     AVFormatContext* format_ = nullptr;
     CMTime sessionStart_ = kCMTimeInvalid;
+
+    std::thread encoder_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<EncodeJob> queue_;
+    bool stopping_ = false, draining_ = false;
+    std::atomic<bool> encoderFailed_{false};
+    std::string encoderError_;
 };
 
 }  // namespace platform

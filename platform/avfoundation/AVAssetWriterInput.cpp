@@ -43,7 +43,9 @@ struct AVAssetWriterInput::Encoder {
     // Every video sample needs a duration, or the movie's edit list leaves the last one out:
     // the latest interval between frames, a thirtieth of a second before there is one.
     int64_t frameDuration = kVideoTimescale / 30;
+    int64_t encodedPts = -1;
     CMTime lastTime = kCMTimeInvalid;
+    AVAssetWriterInput* owner = nullptr;
 
     ~Encoder() {
         avcodec_free_context(&context);
@@ -71,7 +73,13 @@ struct AVAssetWriterInput::Encoder {
         return ok;
     }
 
+    // Runs on the writer's encoding thread when there is one (frameDuration and encodedPts
+    // belong to it).
     bool encode(AVAssetWriter& writer, AVFrame* frame) {
+        if (frame && context->codec_type == AVMEDIA_TYPE_VIDEO) {
+            if (encodedPts >= 0) frameDuration = frame->pts - encodedPts;
+            encodedPts = frame->pts;
+        }
         return avcodec_send_frame(context, frame) >= 0 && drain(writer);
     }
 
@@ -91,7 +99,7 @@ struct AVAssetWriterInput::Encoder {
             pendingAudio.erase(pendingAudio.begin(), pendingAudio.begin() + samples);
             frame->pts = nextAudioPts;
             nextAudioPts += context->frame_size;
-            ok = encode(writer, frame);
+            return writer.submit(*owner, frame);
         }
         av_frame_free(&frame);
         return ok;
@@ -104,11 +112,12 @@ AVAssetWriterInput::AVAssetWriterInput(AVMediaKind mediaType, AVWriterInputSetti
 AVAssetWriterInput::~AVAssetWriterInput() = default;
 
 bool AVAssetWriterInput::isReadyForMoreMediaData() const {
-    return writer_ && encoder_ && writer_->status() == AVAssetWriterStatus::Writing;
+    return writer_ && encoder_ && writer_->status() == AVAssetWriterStatus::Writing && writer_->hasRoom();
 }
 
 bool AVAssetWriterInput::openEncoder(AVFormatContext* format, std::string* reason) {
     encoder_ = std::make_unique<Encoder>();
+    encoder_->owner = this;
     const AVCodec* codec = nullptr;
     if (mediaType_ == AVMediaKind::Video) {
         codec = avcodec_find_encoder_by_name("libx264");
@@ -155,6 +164,8 @@ bool AVAssetWriterInput::openEncoder(AVFormatContext* format, std::string* reaso
 }
 
 void AVAssetWriterInput::closeEncoder() { encoder_.reset(); }
+
+bool AVAssetWriterInput::encodeFrame(AVFrame* frame) { return encoder_ && encoder_->encode(*writer_, frame); }
 
 bool AVAssetWriterInput::fail(const std::string& reason) {
     if (writer_) writer_->fail(reason);
@@ -203,8 +214,8 @@ bool AVAssetWriterInput::appendPixelBuffer(const CVPixelBufferRef& pixelBuffer, 
         const int stride = static_cast<int>(pixelBuffer->bytesPerRow());
         sws_scale(e.scaler, &source, &stride, 0, static_cast<int>(ch), frame->data, frame->linesize);
         frame->pts = pts;
-        if (e.lastPts >= 0) e.frameDuration = pts - e.lastPts;
-        ok = e.encode(*writer_, frame);
+        ok = writer_->submit(*this, frame);
+        frame = nullptr;
     }
     av_frame_free(&frame);
     if (!ok) return fail("cannot encode a video frame");

@@ -3,7 +3,8 @@
 // fill the track's size, cropped to its aspect, sizes rounded down to even for 4:2:0) or AAC
 // audio (44.1 kHz mono, 64 kbit/s) from 16-bit PCM sample buffers of any rate and channel count.
 // Times must increase strictly; a time that does not fails the input and its writer, as a
-// muxer cannot take it. Encoding happens on the appending thread, so an input is always ready.
+// muxer cannot take it. Pixels and sound are converted on the appending thread; a real-time
+// input's frames are encoded on the writer's encoding thread (see AVAssetWriter).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 struct AVCodecContext;
 struct AVStream;
 struct AVFormatContext;
+struct AVFrame;
 
 namespace platform {
 
@@ -62,6 +64,8 @@ private:
     // Drains the encoder into the movie (audio: pads the last partial frame).
     bool flush();
     void closeEncoder();
+    // Encodes one converted frame (null flushes) into the movie.
+    bool encodeFrame(::AVFrame* frame);
 
     AVMediaKind mediaType_;
     AVWriterInputSettings settings_;

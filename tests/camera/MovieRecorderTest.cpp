@@ -3,11 +3,13 @@
 // from sound, movies that fail or stay empty, and the orientation of track transforms.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "camera/movie/QVFileUtility.h"
@@ -45,6 +47,13 @@ struct TestFrames : QVRealTimeVideoRecorderFrame {
     CMTime startTime() override { return start; }
 };
 
+// Waits (at most 30 s, a bound for a stuck encoder, not a speed check) until the recorder's
+// encoding queue has room, so that no frame of a test is dropped.
+void WaitUntilReady(const QVRealTimeVideoRecorder& recorder) {
+    for (int i = 0; i < 30000 && !recorder.readyForAnotherFrame(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(recorder.readyForAnotherFrame());
+}
+
 CMSampleBufferRef Sound(int startMs, int ms = 20) {
     std::vector<int16_t> pcm(static_cast<size_t>(44100 * ms / 1000));
     for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(6000 * std::sin(static_cast<double>(i) * 0.06));
@@ -80,6 +89,7 @@ protected:
         if (!recorder.start(w, h, transform, std::make_unique<TestFrames>(w, h, &now_, CMTimeMake(0, 30)), audio))
             return false;
         for (int i = 0; i < frames; ++i) {
+            WaitUntilReady(recorder);
             now_ = CMTimeMake(i, 30);
             EXPECT_TRUE(recorder.recordFrame());
         }
@@ -136,10 +146,15 @@ TEST_F(MovieRecorder, RecordsFramesAndSoundWithRepeatsDroppedAndEarlySoundRefuse
     EXPECT_TRUE(recorder.recordAudio(Sound(1000)));
     for (int i = 0; i < 10; ++i) {
         now_ = CMTimeMake(30 + i, 30);
+        WaitUntilReady(recorder);
         EXPECT_TRUE(recorder.recordFrame());
+        WaitUntilReady(recorder);
         EXPECT_TRUE(recorder.recordFrame()) << "a redraw at the same time is dropped, not a failure";
     }
-    for (int ms = 1020; ms < 1340; ms += 20) EXPECT_TRUE(recorder.recordAudio(Sound(ms)));
+    for (int ms = 1020; ms < 1340; ms += 20) {
+        WaitUntilReady(recorder);
+        EXPECT_TRUE(recorder.recordAudio(Sound(ms)));
+    }
     recorder.stop();
     EXPECT_FALSE(recorder.started());
     const std::string movie = recorder.filename();

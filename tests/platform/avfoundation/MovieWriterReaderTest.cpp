@@ -3,11 +3,13 @@
 // display matrix, failures that must leave no file, and damaged or foreign inputs.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/avfoundation/AVAssetReader.h"
@@ -102,6 +104,13 @@ std::vector<CMSampleBufferRef> ReadAll(const std::string& path, AVMediaKind type
     return samples;
 }
 
+// Waits (at most 30 s, a bound for a stuck encoder, not a speed check) until a real-time input
+// has room again.
+bool WaitUntilReady(const AVAssetWriterInput& input) {
+    for (int i = 0; i < 30000 && !input.isReadyForMoreMediaData(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return input.isReadyForMoreMediaData();
+}
+
 const RGB kRed{230, 20, 20}, kGreen{20, 200, 40}, kBlue{30, 40, 220};
 
 TEST_F(MovieFiles, ColoursTimesAndCodecsSurviveTheRoundTripInEitherPixelLayout) {
@@ -123,10 +132,14 @@ TEST_F(MovieFiles, ColoursTimesAndCodecsSurviveTheRoundTripInEitherPixelLayout) 
             writer.startSessionAtSourceTime(CMTimeMake(1000, 1000));
             EXPECT_FALSE(audio.appendSampleBuffer(Tone(980))) << "sound before the start";
             for (int i = 0; i < 9; ++i) {
+                ASSERT_TRUE(WaitUntilReady(video));
                 ASSERT_TRUE(adaptor.appendPixelBuffer(Frame(320, 240, format, colours[i / 3], colours[i / 3]),
                                                       CMTimeMake(1000 + i * 100, 1000)));
             }
-            for (int ms = 1000; ms < 1300; ms += 20) ASSERT_TRUE(audio.appendSampleBuffer(Tone(ms)));
+            for (int ms = 1000; ms < 1300; ms += 20) {
+                ASSERT_TRUE(WaitUntilReady(audio));
+                ASSERT_TRUE(audio.appendSampleBuffer(Tone(ms)));
+            }
             ASSERT_TRUE(writer.finishWriting()) << writer.error();
             EXPECT_EQ(writer.status(), AVAssetWriterStatus::Completed);
         }
