@@ -1,6 +1,10 @@
 #include "camera/movie/QVFileUtility.h"
 
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSPathUtilities.h"
+
 #include <cstdio>
+#include <filesystem>
 #include <set>
 
 namespace {
@@ -62,4 +66,15 @@ void QVFileUtility::checkAndValidateFileNames() {
         std::remove(it->c_str());
         it = sets.toDelete.erase(it);
     }
+}
+
+std::string QVFileUtility::defaultMovieFilename() {
+    return NSTemporaryDirectory() + NSBundle::mainBundle().bundleName() + ".mov";
+}
+
+bool QVFileUtility::nextMovieFilename(bool callerNamed, std::string* filename) {
+    if (callerNamed) return !std::filesystem::exists(*filename);
+    markUniqueFilenameForDelete(*filename);
+    *filename = uniqueFilename(defaultMovieFilename());
+    return true;
 }

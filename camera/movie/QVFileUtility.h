@@ -14,4 +14,11 @@ public:
     static void markUniqueFilename(const std::string& path, bool inUse);
     // The deletion pass: removes every marked file not in use (a missing file is fine).
     static void checkAndValidateFileNames();
+
+    // The temporary directory's "<bundle name>.mov".
+    static std::string defaultMovieFilename();
+    // The file a recorder is to write next. A caller's name (`callerNamed`) stays as it is and
+    // is refused (false) when the file exists, so it is never overwritten; the recorder's own
+    // previous movie is marked for deletion and a unique default name chosen.
+    static bool nextMovieFilename(bool callerNamed, std::string* filename);
 };

@@ -1,23 +1,15 @@
 #include "camera/movie/QVRealTimeVideoRecorder.h"
 
-#include <filesystem>
-
 #include "camera/movie/QVFileUtility.h"
-#include "platform/foundation/NSBundle.h"
-#include "platform/foundation/NSPathUtilities.h"
 
 using namespace platform;
 
 QVRealTimeVideoRecorder::QVRealTimeVideoRecorder(std::string filename)
-    : callerNamed_(!filename.empty()), filename_(callerNamed_ ? std::move(filename) : defaultFilename()) {}
+    : callerNamed_(!filename.empty()), filename_(callerNamed_ ? std::move(filename) : QVFileUtility::defaultMovieFilename()) {}
 
 QVRealTimeVideoRecorder::~QVRealTimeVideoRecorder() {
     stop();
     if (!callerNamed_) QVFileUtility::markUniqueFilenameForDelete(filename_);
-}
-
-std::string QVRealTimeVideoRecorder::defaultFilename() {
-    return NSTemporaryDirectory() + NSBundle::mainBundle().bundleName() + ".mov";
 }
 
 CGSize QVRealTimeVideoRecorder::outputSize(int32_t width, int32_t height) const {
@@ -32,13 +24,7 @@ bool QVRealTimeVideoRecorder::start(int32_t width, int32_t height, const CGAffin
                                     std::unique_ptr<QVRealTimeVideoRecorderFrame> frameSource, bool audio) {
     if (writer_ || width <= 0 || height <= 0) return false;
     result_.clear();
-    if (callerNamed_) {
-        // The caller's file is theirs: never overwritten, never removed.
-        if (std::filesystem::exists(filename_)) return false;
-    } else {
-        QVFileUtility::markUniqueFilenameForDelete(filename_);
-        filename_ = QVFileUtility::uniqueFilename(defaultFilename());
-    }
+    if (!QVFileUtility::nextMovieFilename(callerNamed_, &filename_)) return false;
     const CGSize size = outputSize(width, height);
     writer_ = std::make_unique<AVAssetWriter>(filename_);
     videoInput_ = std::make_unique<AVAssetWriterInput>(

@@ -25,9 +25,6 @@ public:
     QVRealTimeVideoRecorder(const QVRealTimeVideoRecorder&) = delete;
     QVRealTimeVideoRecorder& operator=(const QVRealTimeVideoRecorder&) = delete;
 
-    // The temporary directory's "<bundle name>.mov".
-    static std::string defaultFilename();
-
     // Frames of width × height from `frameSource`; `transform` (may be null) orients the track.
     bool start(int32_t width, int32_t height, const CGAffineTransform* transform,
                std::unique_ptr<QVRealTimeVideoRecorderFrame> frameSource, bool audio);
