@@ -1,7 +1,6 @@
 // Real-time movie recording speed: frames per second the recorder takes at 1280 × 720 from a
 // frame source that copies a prepared BGRA frame, H.264-encoded on the writer's thread. Each
-// frame waits for room in the encoding queue, so the figure is the sustained rate, with the
-// final drain and index included.
+// frame waits for room in the encoding queue, so the figure is the sustained rate.
 //
 //   build/release/tools/bench/tavorin_movie_bench
 
