@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 struct Supplier : QVVideoRecorderDelegate {
     int frames = 0, framesWanted = 0, sounds = 0, soundsWanted = 0;
-    int skipAt = -1, cancelAfter = -1;
+    int skipAt = -1, cancelAfter = -1, repeatTimeAt = -1;
     bool audio = true;
     QVVideoRecorder* recorder = nullptr;
     std::vector<std::string> finished;
@@ -45,7 +45,8 @@ struct Supplier : QVVideoRecorderDelegate {
                 uint8_t* p = r->pixels + static_cast<size_t>(y) * r->bytesPerRow + static_cast<size_t>(x) * 4;
                 p[0] = 20, p[1] = 200, p[2] = 30, p[3] = 255;
             }
-        r->presentationTime = CMTimeMake(frames++, 30);
+        r->presentationTime = CMTimeMake(frames == repeatTimeAt ? frames - 1 : frames, 30);
+        ++frames;
         r->frameReady = true;
     }
     void getAudioSample(CMSampleBufferRef* sample) override {
@@ -119,6 +120,19 @@ TEST_F(PullRecorder, AsksUntilTheDelegateHasNoneAndNamesTheCompleteMovie) {
             EXPECT_EQ(supplier.sounds, 20);
         }
     }
+}
+
+TEST_F(PullRecorder, AFailedMovieIsReportedOnceWithoutANameAndLeavesNoFile) {
+    Supplier supplier;
+    supplier.framesWanted = 8;
+    supplier.soundsWanted = 10;
+    supplier.repeatTimeAt = 4;  // the writer cannot take a time twice
+    QVVideoRecorder recorder(&supplier, (dir_ / "failed.mov").string());
+    supplier.recorder = &recorder;
+    ASSERT_TRUE(recorder.start(64, 48, nullptr));
+    ASSERT_TRUE(RunUntilFinished(supplier));
+    EXPECT_EQ(supplier.finished, std::vector<std::string>{""});
+    EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 TEST_F(PullRecorder, NoFirstFrameMeansNoRecordingAndNoFile) {
