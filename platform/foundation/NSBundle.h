@@ -21,4 +21,6 @@ public:
     std::vector<std::string> resourceDirectories() const;
     // The first resource folder, or empty.
     std::string resourcePath() const;
+    // The program's name as files it writes for the user carry it.
+    std::string bundleName() const { return "Tavorin"; }
 };
