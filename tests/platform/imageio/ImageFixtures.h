@@ -15,6 +15,7 @@
 #include <jpeglib.h>
 #include <png.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include "platform/imageio/ImageIO.h"
 
@@ -62,13 +63,14 @@ inline Difference difference(const ImageBitmap& a, const ImageBitmap& b, bool al
     return d;
 }
 
-// A fresh empty directory for the test's files.
+// A fresh empty directory for the test's files, apart for each process so that test runs side
+// by side never clear each other's files.
 inline std::filesystem::path tempDir() {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "_" + info->name();
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    auto dir = std::filesystem::temp_directory_path() / "tavorin-imageio" / name;
+    auto dir = std::filesystem::temp_directory_path() / ("tavorin-imageio-" + std::to_string(::getpid())) / name;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
