@@ -15,6 +15,7 @@
 #include "platform/imageio/ImageIO.h"
 #include "platform/photos/PHAsset.h"
 #include "platform/photos/PHPhotoLibrary.h"
+#include "support/SimulatedLocation.h"
 
 namespace {
 
@@ -93,11 +94,13 @@ protected:
 };
 
 TEST_F(AlbumSaveTest, ABareSaveWritesTheFullSetWithoutLocation) {
-    ImageMetadataUtility::setLocationSource({[] { return std::optional(CLLocation({1, 2}, 0, 5, 0)); }, nullptr});
     bool onMain = false;
-    EXPECT_FALSE(save(MakeImage(), std::nullopt, 1, &onMain));  // the options are replaced when none is given
+    {
+        SimulatedLocation geotags;
+        geotags.geotag(CLLocation({1, 2}, 0, 5, SimulatedLocation::now()));
+        EXPECT_FALSE(save(MakeImage(), std::nullopt, 1, &onMain));  // the options are replaced when none is given
+    }
     EXPECT_TRUE(onMain);
-    ImageMetadataUtility::setLocationSource({});
     const auto p = saved();
     EXPECT_EQ(*ImagePropertyFind(p, "Orientation")->integer(), 1);
     EXPECT_TRUE(ImagePropertyFind(p, "{Exif}", "DateTimeOriginal"));
