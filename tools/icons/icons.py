@@ -416,7 +416,52 @@ def camera_exposure(cr):  # a small sun: the exposure scale's marker
     rays(cr, 0.5, 0.5, 0.32, 0.5, 8)
 
 
+def lightning(cr):
+    polyline(cr, (0.58, 0.02), (0.22, 0.55), (0.5, 0.55), (0.38, 0.98), (0.8, 0.4), (0.52, 0.4), (0.68, 0.02),
+             closed=True)
+
+
+def camera_flash_on(cr):  # a lightning bolt
+    lightning(cr)
+    cr.fill()
+
+
+def camera_flash_off(cr):  # the bolt in outline, struck through
+    lightning(cr)
+    cr.stroke()
+    polyline(cr, (0.1, 0.1), (0.9, 0.9))
+    cr.stroke()
+
+
+def camera_flash_auto(cr):  # the bolt with a small "A" beside it
+    cr.save()
+    cr.translate(-0.12, 0)
+    lightning(cr)
+    cr.fill()
+    cr.restore()
+    polyline(cr, (0.7, 0.98), (0.82, 0.62), (0.94, 0.98))
+    polyline(cr, (0.74, 0.86), (0.9, 0.86))
+    cr.stroke()
+
+
+def camera_front_back(cr):  # a camera body with two arrows turning round it
+    rounded_rect(cr, 0.1, 0.3, 0.8, 0.52, 0.08)
+    cr.stroke()
+    circle(cr, 0.5, 0.56, 0.14)
+    cr.stroke()
+    polyline(cr, (0.36, 0.3), (0.42, 0.18), (0.58, 0.18), (0.64, 0.3))
+    cr.stroke()
+    cr.arc(0.5, 0.56, 0.44, math.pi * 1.15, math.pi * 1.45)
+    cr.stroke()
+    cr.arc(0.5, 0.56, 0.44, math.pi * 0.15, math.pi * 0.45)
+    cr.stroke()
+
+
 ICONS = [
+    ("cameraFlashAuto", BUTTON_POINTS, camera_flash_auto),
+    ("cameraFlashOn", BUTTON_POINTS, camera_flash_on),
+    ("cameraFlashOff", BUTTON_POINTS, camera_flash_off),
+    ("cameraFrontBack", BUTTON_POINTS, camera_front_back),
     ("cameraFocusPoint", FOCUS_POINTS, focus_square),
     ("cameraFocusAuto", AUTO_FOCUS_POINTS, focus_square),
     ("cameraExposure", EXPOSURE_POINTS, camera_exposure),
