@@ -19,6 +19,8 @@ protected:
     ButtonView(CGRect frame, CGRect buttonFrame);
     virtual void buttonTouched() = 0;
     void animatePress(std::function<void(bool finished)> completion = nullptr);
+    // The same press on another view (a picture inside the button).
+    static void animatePress(UIView& view, std::function<void(bool finished)> completion = nullptr);
 
 private:
     std::shared_ptr<UIButton> button_;
