@@ -14,13 +14,13 @@ public:
     UIButton& button() const { return *button_; }
 
     static constexpr double kPressDuration = 0.4;
+    // The press on any view (a picture inside a button, a screen's own button).
+    static void animatePress(UIView& view, std::function<void(bool finished)> completion = nullptr);
 
 protected:
     ButtonView(CGRect frame, CGRect buttonFrame);
     virtual void buttonTouched() = 0;
     void animatePress(std::function<void(bool finished)> completion = nullptr);
-    // The same press on another view (a picture inside the button).
-    static void animatePress(UIView& view, std::function<void(bool finished)> completion = nullptr);
 
 private:
     std::shared_ptr<UIButton> button_;
