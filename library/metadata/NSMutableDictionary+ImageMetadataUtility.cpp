@@ -4,15 +4,13 @@
 #include <ctime>
 #include <mutex>
 
+#include "camera/location/LocationUtility.h"
 #include "platform/imageio/ImageIO.h"
 #include "platform/uikit/UIScreen.h"
 
 namespace ImageMetadataUtility {
 
 namespace {
-
-std::mutex sourceMutex;
-LocationSource currentSource;
 
 double now() {
     timespec t{};
@@ -49,11 +47,6 @@ Metadata gpsCopy(const Metadata& metadata) {
 
 }  // namespace
 
-void setLocationSource(LocationSource source) {
-    std::lock_guard lock(sourceMutex);
-    currentSource = std::move(source);
-}
-
 std::string softwareName() { return std::string(kKeyword) + " " + TAVORIN_VERSION; }
 
 void autoPopulateMetadata(Metadata& metadata, int options) {
@@ -66,15 +59,10 @@ void autoPopulateMetadata(Metadata& metadata, int options) {
         setMake(metadata, device.make, device.model, softwareName());
     }
     if (options & ImageMetadataOptionLocation) {
-        LocationSource source;
-        {
-            std::lock_guard lock(sourceMutex);
-            source = currentSource;
-        }
-        if (source.location)
-            if (auto l = source.location()) setLocation(metadata, l);
-        if (source.heading)
-            if (auto h = source.heading()) setHeading(metadata, h);
+        // Only what geotagging has collected: nothing while it is off.
+        const LocationUtility& geotags = LocationUtility::sharedInstance();
+        if (auto l = geotags.currentLocation()) setLocation(metadata, l);
+        if (auto h = geotags.currentHeading()) setHeading(metadata, h);
     }
 }
 

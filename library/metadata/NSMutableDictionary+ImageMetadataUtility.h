@@ -32,13 +32,6 @@ inline constexpr const char* kKeyword = "Tavorin";
 inline constexpr const char* kMakerAppleDictionary = "{MakerApple}";
 inline constexpr const char* kBurstKey = "11";
 
-// Where the current location and heading come from for flag 1 (nothing until set).
-struct LocationSource {
-    std::function<std::optional<CLLocation>()> location;
-    std::function<std::optional<CLHeading>()> heading;
-};
-void setLocationSource(LocationSource source);
-
 // Fills the entries the flags name, in the fixed order: orientation, original date, digitized
 // date, software, location.
 void autoPopulateMetadata(Metadata& metadata, int options);

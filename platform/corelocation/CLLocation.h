@@ -2,6 +2,8 @@
 // A position fix: where (degrees, WGS 84), how high (metres, negative below sea level), how
 // sure (horizontal accuracy in metres; negative means the position is not valid) and when
 // (seconds since 1970). A plain value.
+#include <ctime>
+
 struct CLLocationCoordinate2D {
     double latitude = 0;
     double longitude = 0;
@@ -18,6 +20,12 @@ public:
     double altitude() const { return altitude_; }
     double horizontalAccuracy() const { return horizontalAccuracy_; }
     double timestamp() const { return timestamp_; }
+    // Now, on the clock fixes are stamped with (wall-clock seconds since 1970).
+    static double currentTimestamp() {
+        timespec t{};
+        ::clock_gettime(CLOCK_REALTIME, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+    }
 
 private:
     CLLocationCoordinate2D coordinate_;

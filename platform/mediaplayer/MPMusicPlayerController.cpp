@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/NSRunLoop.h"
+
 namespace {
 constexpr float kButtonStep = 1.0f / 16;
 }
@@ -24,8 +26,10 @@ void MPMusicPlayerController::pressVolumeButton(bool up) {
 }
 
 void MPMusicPlayerController::post() {
-    NSNotificationCenter::defaultCenter().postNotificationName(
-        AVSystemControllerSystemVolumeDidChangeNotification, this,
-        {{AVSystemControllerAudioVolumeNotificationParameter, volume_},
-         {AVSystemControllerAudioVolumeChangeReasonNotificationParameter, AVSystemControllerExplicitVolumeChange}});
+    NSRunLoop::mainRunLoop().performBlock([this, volume = volume_, reason = reason_] {
+        NSNotificationCenter::defaultCenter().postNotificationName(
+            AVSystemControllerSystemVolumeDidChangeNotification, this,
+            {{AVSystemControllerAudioVolumeNotificationParameter, volume},
+             {AVSystemControllerAudioVolumeChangeReasonNotificationParameter, reason}});
+    });
 }

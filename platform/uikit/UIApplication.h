@@ -42,8 +42,15 @@ public:
                              std::function<void(bool succeeded)> completionHandler) {}
 };
 
+// The system settings of this application. On the desktop its access answers are all there is
+// to set, so opening it opens the file that keeps them.
+inline const std::string UIApplicationOpenSettingsURLString = "app-settings:";
+
 class UIApplication {
 public:
+    // Hands a target (a URL, or for the settings a file path) to the desktop; true when it was
+    // handed over.
+    using URLLauncher = std::function<bool(const std::string& target)>;
     static UIApplication& sharedApplication();
 
     // Starts inactive (launching).
@@ -82,8 +89,18 @@ public:
     // Stand-in internals: the profile sets the orientation quietly.
     void resetStatusBarOrientation(UIInterfaceOrientation orientation) { orientation_ = orientation; }
 
+    // ---- Opening URLs (UIApplication+OpenURL.cpp) ------------------------------------------
+    // Only http, https and mailto URLs are opened (the scheme in any case, no control
+    // characters), and the settings URL, as the access answers' file. The launcher starts
+    // `xdg-open` with the target as its one argument, without a shell, and does not wait for it.
+    bool canOpenURL(const std::string& url) const;
+    bool openURL(const std::string& url);
+    // Replaces the launcher (tests record the targets); null restores `xdg-open`.
+    void setURLLauncher(URLLauncher launcher);
+
 private:
     UIApplication();
+    URLLauncher launcher_;
     UIApplicationState state_ = UIApplicationState::Inactive;
     int ignoring_ = 0;
     bool terminating_ = false;

@@ -4,7 +4,8 @@
 Every icon is a simple white line pictogram on a transparent background, drawn with cairo
 at twice its size in points ("name@2x.png"), the size at which its picker cell shows it:
 mode group headers 25 points, colour group headers 44 points, adjustments 35 points, button
-and bar pictures 24 points, the info button's arrow 10 points. Buttons and bars show them as
+and bar pictures 24 points, the info button's arrow 10 points, the camera's focus squares 72
+and 120 points and the exposure marker 22 points. Buttons and bars show them as
 templates: only their alpha counts, painted in the tint.
 Run it after changing a drawing and commit the images it writes:
 
@@ -26,6 +27,9 @@ import cairo
 SCALE = 2  # pixels per point
 MODE_POINTS, COLOR_POINTS, ADJUST_POINTS = 25, 44, 35
 BUTTON_POINTS, INDICATOR_POINTS = 24, 10
+# The camera's focus squares (where the user tapped; the camera refocusing by itself) and the
+# exposure scale's marker.
+FOCUS_POINTS, AUTO_FOCUS_POINTS, EXPOSURE_POINTS = 72, 120, 22
 MARGIN = 0.1  # of the side, left clear around the drawing
 
 
@@ -399,7 +403,68 @@ def bar_trash(cr):  # a bin with a lid
     cr.stroke()
 
 
+def focus_square(cr):  # a square with a short tick pointing inwards from each side
+    cr.rectangle(0.0, 0.0, 1.0, 1.0)
+    for (x0, y0, x1, y1) in ((0.5, 0.0, 0.5, 0.1), (0.5, 1.0, 0.5, 0.9), (0.0, 0.5, 0.1, 0.5), (1.0, 0.5, 0.9, 0.5)):
+        polyline(cr, (x0, y0), (x1, y1))
+    cr.stroke()
+
+
+def camera_exposure(cr):  # a small sun: the exposure scale's marker
+    circle(cr, 0.5, 0.5, 0.2)
+    cr.fill()
+    rays(cr, 0.5, 0.5, 0.32, 0.5, 8)
+
+
+def lightning(cr):
+    polyline(cr, (0.58, 0.02), (0.22, 0.55), (0.5, 0.55), (0.38, 0.98), (0.8, 0.4), (0.52, 0.4), (0.68, 0.02),
+             closed=True)
+
+
+def camera_flash_on(cr):  # a lightning bolt
+    lightning(cr)
+    cr.fill()
+
+
+def camera_flash_off(cr):  # the bolt in outline, struck through
+    lightning(cr)
+    cr.stroke()
+    polyline(cr, (0.1, 0.1), (0.9, 0.9))
+    cr.stroke()
+
+
+def camera_flash_auto(cr):  # the bolt with a small "A" beside it
+    cr.save()
+    cr.translate(-0.12, 0)
+    lightning(cr)
+    cr.fill()
+    cr.restore()
+    polyline(cr, (0.7, 0.98), (0.82, 0.62), (0.94, 0.98))
+    polyline(cr, (0.74, 0.86), (0.9, 0.86))
+    cr.stroke()
+
+
+def camera_front_back(cr):  # a camera body with two arrows turning round it
+    rounded_rect(cr, 0.1, 0.3, 0.8, 0.52, 0.08)
+    cr.stroke()
+    circle(cr, 0.5, 0.56, 0.14)
+    cr.stroke()
+    polyline(cr, (0.36, 0.3), (0.42, 0.18), (0.58, 0.18), (0.64, 0.3))
+    cr.stroke()
+    cr.arc(0.5, 0.56, 0.44, math.pi * 1.15, math.pi * 1.45)
+    cr.stroke()
+    cr.arc(0.5, 0.56, 0.44, math.pi * 0.15, math.pi * 0.45)
+    cr.stroke()
+
+
 ICONS = [
+    ("cameraFlashAuto", BUTTON_POINTS, camera_flash_auto),
+    ("cameraFlashOn", BUTTON_POINTS, camera_flash_on),
+    ("cameraFlashOff", BUTTON_POINTS, camera_flash_off),
+    ("cameraFrontBack", BUTTON_POINTS, camera_front_back),
+    ("cameraFocusPoint", FOCUS_POINTS, focus_square),
+    ("cameraFocusAuto", AUTO_FOCUS_POINTS, focus_square),
+    ("cameraExposure", EXPOSURE_POINTS, camera_exposure),
     ("dismiss", BUTTON_POINTS, button_dismiss),
     ("confirm", BUTTON_POINTS, button_confirm),
     ("compare", BUTTON_POINTS, button_compare),
@@ -457,8 +522,9 @@ def render(draw, points):
 
 def write_sheet(path, surfaces):
     """All icons on a mid-grey background, in a row per picker, to look at."""
-    cell = 2 * COLOR_POINTS * SCALE // 2 + 16
-    sizes = (MODE_POINTS, COLOR_POINTS, ADJUST_POINTS, BUTTON_POINTS, INDICATOR_POINTS)
+    cell = AUTO_FOCUS_POINTS * SCALE + 16
+    sizes = (MODE_POINTS, COLOR_POINTS, ADJUST_POINTS, BUTTON_POINTS, INDICATOR_POINTS, FOCUS_POINTS,
+             AUTO_FOCUS_POINTS, EXPOSURE_POINTS)
     rows = [[s for n, p, s in surfaces if p == points] for points in sizes]
     columns = max(len(r) for r in rows)
     sheet = cairo.ImageSurface(cairo.FORMAT_ARGB32, columns * cell, len(rows) * cell)

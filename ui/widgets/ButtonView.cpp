@@ -11,14 +11,18 @@ ButtonView::ButtonView(CGRect frame, CGRect buttonFrame)
 }
 
 void ButtonView::animatePress(std::function<void(bool finished)> completion) {
-    UIButton* button = button_.get();
+    animatePress(*button_, std::move(completion));
+}
+
+void ButtonView::animatePress(UIView& view, std::function<void(bool finished)> completion) {
+    UIView* pressed = &view;
     UIView::animateKeyframesWithDuration(
         kPressDuration, 0, 0,
-        [button] {
+        [pressed] {
             UIView::addKeyframeWithRelativeStartTime(
-                0.0, 0.25, [button] { button->setTransform(CGAffineTransformMakeScale(0.8f, 0.8f)); });
+                0.0, 0.25, [pressed] { pressed->setTransform(CGAffineTransformMakeScale(0.8f, 0.8f)); });
             UIView::addKeyframeWithRelativeStartTime(0.5, 0.5,
-                                                     [button] { button->setTransform(CGAffineTransformIdentity); });
+                                                     [pressed] { pressed->setTransform(CGAffineTransformIdentity); });
         },
         std::move(completion));
 }

@@ -14,6 +14,8 @@ public:
     UIButton& button() const { return *button_; }
 
     static constexpr double kPressDuration = 0.4;
+    // The press on any view (a picture inside a button, a screen's own button).
+    static void animatePress(UIView& view, std::function<void(bool finished)> completion = nullptr);
 
 protected:
     ButtonView(CGRect frame, CGRect buttonFrame);

@@ -13,7 +13,7 @@ void SettingsButtonView::buttonTouched() {
     UIButton* button = &this->button();
     std::weak_ptr<UIView> weakSelf = weak_from_this();
     UIView::animateWithDuration(
-        kSpringDuration, 0, 0.6, 0, UIViewAnimationOptionAllowUserInteraction,
+        kSpringDuration, 0, kSpringDamping, kSpringVelocity, 0,
         [button, expanded] {
             button->setTransform(expanded ? CGAffineTransformMakeRotation(std::numbers::pi / 2) : CGAffineTransformIdentity);
         },

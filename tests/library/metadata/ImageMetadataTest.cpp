@@ -7,7 +7,11 @@
 #include <limits>
 #include <locale>
 
+#include <filesystem>
+
 #include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
+#include "platform/authorization/AuthorizationStore.h"
+#include "support/SimulatedLocation.h"
 #include "platform/uikit/UIScreen.h"
 
 namespace {
@@ -21,9 +25,20 @@ const std::string* text(const Metadata& m, const char* group, const char* key) {
     return v ? v->string() : nullptr;
 }
 
+// Geotagging asks the access store: it lives in a folder of the test's own.
 class ImageMetadataTest : public ::testing::Test {
 protected:
-    void TearDown() override { setLocationSource({}); }
+    void SetUp() override {
+        char pattern[] = "/tmp/tavorin-metadata-XXXXXX";
+        root = ::mkdtemp(pattern);
+        ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+        AuthorizationStore::resetShared();
+    }
+    void TearDown() override {
+        AuthorizationStore::resetShared();
+        std::filesystem::remove_all(root);
+    }
+    std::string root;
 };
 
 TEST_F(ImageMetadataTest, TheFlagsFillTheirEntries) {
@@ -32,7 +47,8 @@ TEST_F(ImageMetadataTest, TheFlagsFillTheirEntries) {
     autoPopulateMetadata(copy, 0);
     EXPECT_EQ(copy, untouched);
 
-    setLocationSource({[] { return std::optional(CLLocation({1, 2}, 3, 4, 5)); }, [] { return std::optional(CLHeading(90)); }});
+    SimulatedLocation geotags;
+    geotags.geotag(CLLocation({1, 2}, 3, 4, SimulatedLocation::now()), CLHeading(90));
     Metadata m;
     autoPopulateMetadata(m, 30);
     EXPECT_EQ(orientation(m), 1);

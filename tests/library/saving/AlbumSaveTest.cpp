@@ -19,6 +19,7 @@
 #include "platform/uikit/UIAlertPresentation.h"
 #include "support/AlertHarness.h"
 #include "support/TouchHarness.h"
+#include "support/SimulatedLocation.h"
 
 namespace {
 
@@ -88,11 +89,13 @@ protected:
 };
 
 TEST_F(AlbumSaveTest, ABareSaveWritesTheFullSetWithoutLocation) {
-    ImageMetadataUtility::setLocationSource({[] { return std::optional(CLLocation({1, 2}, 0, 5, 0)); }, nullptr});
     bool onMain = false;
-    EXPECT_FALSE(save(MakeImage(), std::nullopt, 1, &onMain));  // the options are replaced when none is given
+    {
+        SimulatedLocation geotags;
+        geotags.geotag(CLLocation({1, 2}, 0, 5, SimulatedLocation::now()));
+        EXPECT_FALSE(save(MakeImage(), std::nullopt, 1, &onMain));  // the options are replaced when none is given
+    }
     EXPECT_TRUE(onMain);
-    ImageMetadataUtility::setLocationSource({});
     const auto p = saved();
     EXPECT_EQ(*ImagePropertyFind(p, "Orientation")->integer(), 1);
     EXPECT_TRUE(ImagePropertyFind(p, "{Exif}", "DateTimeOriginal"));

@@ -118,12 +118,13 @@ TEST_F(HostWindowTest, KeysAndWindowEventsReachTheDriver) {
         SDL_PushEvent(&e);
     }
     host->handleEvents();
+    NSRunLoop::mainRunLoop().runUntilIdle();  // volume changes are posted on the run loop, as the system's are
     UIInputDriver::removeKeyHandler(handler);
     UIDevice::currentDevice().endGeneratingDeviceOrientationNotifications();
     NSNotificationCenter::defaultCenter().removeObserver(this);
     EXPECT_EQ(posted, (std::vector<NSNotificationName>{
-                          AVSystemControllerSystemVolumeDidChangeNotification, UIDeviceOrientationDidChangeNotification,
-                          UIApplicationWillResignActiveNotification, UIApplicationDidEnterBackgroundNotification}));
+                          UIDeviceOrientationDidChangeNotification, UIApplicationWillResignActiveNotification,
+                          UIApplicationDidEnterBackgroundNotification, AVSystemControllerSystemVolumeDidChangeNotification}));
     EXPECT_EQ(unhandled, (std::vector<UIKeyPress>{{UIKeyCode::Left, true}, {UIKeyCode::Escape, false}}));
 }
 

@@ -137,18 +137,20 @@ TEST_F(InputDriverTest, KeysBecomeVolumePressesOrientationsAndShortcuts) {
     UIDevice::currentDevice().beginGeneratingDeviceOrientationNotifications();
     observe({AVSystemControllerSystemVolumeDidChangeNotification, UIDeviceOrientationDidChangeNotification});
     MPMusicPlayerController::applicationMusicPlayer().setVolume(1);
+    NSRunLoop::mainRunLoop().runUntilIdle();
     posted.clear();
 
     for (const char* key : {"PageUp", "VolumeDown", "Left", "Ctrl+Left", "F2", "F3", "Escape"}) ui.key(key);
-    EXPECT_EQ(names(posted), AVSystemControllerSystemVolumeDidChangeNotification + " " +
+    NSRunLoop::mainRunLoop().runUntilIdle();  // volume changes are posted on the run loop, as the system's are
+    EXPECT_EQ(names(posted), UIDeviceOrientationDidChangeNotification + " " +
                                  AVSystemControllerSystemVolumeDidChangeNotification + " " +
-                                 UIDeviceOrientationDidChangeNotification + " ");
+                                 AVSystemControllerSystemVolumeDidChangeNotification + " ");
     ASSERT_EQ(posted.size(), 3u);
     // Up at the top of the range cannot move the volume, and still counts as a press.
-    EXPECT_EQ(std::any_cast<float>(posted[0].userInfo.at(AVSystemControllerAudioVolumeNotificationParameter)), 1.0f);
-    EXPECT_EQ(std::any_cast<float>(posted[1].userInfo.at(AVSystemControllerAudioVolumeNotificationParameter)), 0.9375f);
+    EXPECT_EQ(std::any_cast<float>(posted[1].userInfo.at(AVSystemControllerAudioVolumeNotificationParameter)), 1.0f);
+    EXPECT_EQ(std::any_cast<float>(posted[2].userInfo.at(AVSystemControllerAudioVolumeNotificationParameter)), 0.9375f);
     EXPECT_EQ(std::any_cast<std::string>(
-                  posted[1].userInfo.at(AVSystemControllerAudioVolumeChangeReasonNotificationParameter)),
+                  posted[2].userInfo.at(AVSystemControllerAudioVolumeChangeReasonNotificationParameter)),
               "ExplicitVolumeChange");
     EXPECT_EQ(UIDevice::currentDevice().orientation(), UIDeviceOrientation::LandscapeLeft);
     EXPECT_EQ(delegate.chosen, (std::vector<std::string>{"Enhance Photo"}));

@@ -149,6 +149,9 @@ TEST_F(ButtonViewsTest, SettingsButtonReportsAfterItsSpring) {
     EXPECT_TRUE(states.empty()) << "not before the spring ends";
     loop.advance(0.21);
     EXPECT_EQ(states, (std::vector<bool>{true}));
+    const CGAffineTransform turned = settings->button().transform();  // a quarter turn
+    EXPECT_NEAR(turned.a, 0, 1e-9);
+    EXPECT_NEAR(turned.b, 1, 1e-9);
     tap(*settings);
     loop.advance(0.41);
     EXPECT_EQ(states, (std::vector<bool>{true, false}));
