@@ -75,7 +75,60 @@ void UIScrollView::setContentOffset(CGPoint offset, bool animated) {
 }
 
 void UIScrollView::moved() {
+    placeIndicators();
     if (auto d = delegate()) d->scrollViewDidScroll(*this);
+}
+
+namespace {
+constexpr CGFloat kIndicatorThickness = 3, kIndicatorInset = 2, kIndicatorMinimum = 7;
+constexpr NSTimeInterval kIndicatorFade = 0.3;
+
+// Where along an edge of length `visible` the bar for this offset stands, and how long it is.
+std::pair<CGFloat, CGFloat> indicatorSpan(CGFloat offset, CGFloat visible, CGFloat content) {
+    const CGFloat room = visible - 2 * kIndicatorInset;
+    const CGFloat length = std::clamp(room * visible / content, kIndicatorMinimum, room);
+    const CGFloat travel = content - visible;
+    const CGFloat progress = travel > 0 ? std::clamp(offset / travel, CGFloat(0), CGFloat(1)) : 0;
+    return {offset + kIndicatorInset + (room - length) * progress, length};
+}
+}  // namespace
+
+void UIScrollView::placeIndicators() {
+    const CGRect b = bounds();
+    auto place = [&](std::shared_ptr<UIView>& bar, bool shows, CGRect frame) {
+        if (!shows) {
+            if (bar) bar->setHidden(true);
+            return;
+        }
+        if (!bar) {
+            bar = std::make_shared<UIView>(frame);
+            bar->setBackgroundColor(UIColor::colorWithWhite(0, 0.35));
+            bar->setUserInteractionEnabled(false);
+        }
+        addSubview(bar);  // on top of the content
+        bar->setHidden(false);
+        bar->layer()->removeAllAnimations();
+        bar->setAlpha(1);
+        bar->setFrame(frame);
+    };
+    if (contentSize_.height > b.size.height) {
+        const auto [y, length] = indicatorSpan(b.origin.y, b.size.height, contentSize_.height);
+        place(verticalIndicator_, showsVertical_,
+              CGRectMake(b.origin.x + b.size.width - kIndicatorThickness - kIndicatorInset, y, kIndicatorThickness, length));
+    }
+    if (contentSize_.width > b.size.width) {
+        const auto [x, length] = indicatorSpan(b.origin.x, b.size.width, contentSize_.width);
+        place(horizontalIndicator_, showsHorizontal_,
+              CGRectMake(x, b.origin.y + b.size.height - kIndicatorThickness - kIndicatorInset, length, kIndicatorThickness));
+    }
+    if (!dragging_ && !motion_ && !zooming_) hideIndicators();
+}
+
+void UIScrollView::hideIndicators() {
+    for (const auto& bar : {verticalIndicator_, horizontalIndicator_}) {
+        if (!bar || bar->isHidden()) continue;
+        UIView::animateWithDuration(kIndicatorFade, 0, 0, [bar] { bar->setAlpha(0); }, nullptr);
+    }
 }
 
 CGPoint UIScrollView::clampedOffset(CGPoint offset, CGSize content) const {
@@ -136,6 +189,7 @@ void UIScrollView::pan(UIPanGestureRecognizer& recognizer) {
         v = {scrollsHorizontally() ? -v.x : 0, scrollsVertically() ? -v.y : 0};
         if (recognizer.state() == UIGestureRecognizerState::Cancelled) v = {0, 0};
         settle(v, true);
+        if (!motion_) hideIndicators();
         return;
     }
     default: return;
@@ -334,6 +388,7 @@ void UIScrollView::tick() {
 void UIScrollView::finishMotion(bool deceleration) {
     const bool zooms = motion_ && motion_->zooms;
     stop();
+    hideIndicators();
     auto d = delegate();
     if (!d) return;
     if (zooms) d->scrollViewDidEndZooming(*this, zoomView().get(), zoomScale_);

@@ -9,7 +9,9 @@
 // amount). All movement runs on the main run loop's clock, in every common mode; while a
 // finger drags, the input runs the loop in the tracking mode.
 //
-// Not drawn: the scroll indicators (their flags are kept for callers).
+// Indicators: while the content moves, a 3-point bar along the right (and the bottom) edge
+// shows where the bounds stand in the content, as long as the bounds are; it fades out over
+// 0.3 s once the content rests.
 #include <memory>
 #include <optional>
 
@@ -126,6 +128,8 @@ private:
     void stop();
     void tick();
     void moved();
+    void placeIndicators();
+    void hideIndicators();
 
     CGSize contentSize_{};
     UIEdgeInsets contentInset_{};
@@ -141,4 +145,5 @@ private:
     CGPoint pinchAnchor_{};  // the zoom view's own point under the fingers
     std::optional<Motion> motion_;
     std::shared_ptr<NSTimer> timer_;
+    std::shared_ptr<UIView> verticalIndicator_, horizontalIndicator_;
 };

@@ -186,3 +186,30 @@ TEST_F(ScrollViewTest, TheWheelScrollsFortyPointsANotchWithinTheContent) {
     ui.driver->wheel({100 * px, 100 * px}, 0, -2);
     EXPECT_EQ(scroll->contentOffset(), (CGPoint{40, 0}));
 }
+
+TEST_F(ScrollViewTest, IndicatorsShowWhileTheContentMovesAndFadeAtRest) {
+    ui.window->setBackgroundColor(UIColor::whiteColor());
+    const CGRect rightEdge = CGRectMake(315, 0, 3, 480), bottomEdge = CGRectMake(0, 475, 320, 3);
+    for (bool shown : {true, false}) {
+        scroll->setShowsVerticalScrollIndicator(shown);
+        scroll->setContentOffset({0, 0});
+        ui.advance(1);
+        EXPECT_GT(ui.meanColor(rightEdge).r, 0.99) << "none before moving";
+        ui.driver->touchDown(5, {160, 400});
+        for (int i = 1; i <= 20; ++i) {
+            ui.advance(1.0 / 60);
+            ui.driver->touchMove(5, {160 - 2.0 * i, 400 - 10.0 * i});
+        }
+        // A quarter of the content's height shows: a bar a quarter of the edge, at 35 % black.
+        if (shown) EXPECT_NEAR(ui.meanColor(rightEdge).r, 1 - 0.35 * (476.0 / 4) / 480, 0.02);
+        else EXPECT_GT(ui.meanColor(rightEdge).r, 0.99) << "switched off";
+        EXPECT_LT(ui.meanColor(bottomEdge).r, 0.95) << "the horizontal one";
+        ui.advance(0.3);
+        ui.driver->touchUp(5, {120, 200});
+        ui.advance(0.15);
+        if (shown) EXPECT_LT(ui.meanColor(rightEdge).r, 0.99) << "fading";
+        ui.advance(0.16);
+        EXPECT_GT(ui.meanColor(rightEdge).r, 0.99) << "faded at rest, 0.3 s after the lift";
+        EXPECT_GT(ui.meanColor(bottomEdge).r, 0.99);
+    }
+}
