@@ -244,6 +244,17 @@ std::size_t UIGestureRecognizer::liveTouchCount() const {
     });
 }
 
+bool UIGestureRecognizer::liveTouchPair(CGPoint& first, CGPoint& second) const {
+    std::vector<CGPoint> down;
+    for (const UITouch* touch : touches_)
+        if (touch->phase != UITouchPhase::Ended && touch->phase != UITouchPhase::Cancelled)
+            down.push_back(touch->windowLocation);
+    if (down.size() < 2) return false;
+    first = down[0];
+    second = down[1];
+    return true;
+}
+
 CGPoint UIGestureRecognizer::liveCentroid() const {
     CGPoint sum{0, 0};
     std::size_t count = 0;

@@ -29,7 +29,8 @@
 //
 // Classes: UIGestureRecognizer (this file and UIGestureRecognizer.cpp, which also holds the
 // window's gesture hook), UITapGestureRecognizer, UILongPressGestureRecognizer,
-// UIPanGestureRecognizer, UISwipeGestureRecognizer (each in the file of its name).
+// UIPanGestureRecognizer, UISwipeGestureRecognizer, UIPinchGestureRecognizer,
+// UIRotationGestureRecognizer (each in the file of its name).
 #include <functional>
 #include <memory>
 #include <optional>
@@ -111,6 +112,8 @@ protected:
     // the last location when none is.
     CGPoint liveCentroid() const;
     std::size_t liveTouchCount() const;
+    // The first two touches still down, in window points; false with fewer.
+    bool liveTouchPair(CGPoint& first, CGPoint& second) const;
     // A window point in the view's space (the window's for null).
     static CGPoint windowPointInView(CGPoint point, const UIView* view);
     // A step `delay` seconds from now on the main run loop; another call replaces it, and a

@@ -8,6 +8,8 @@
 
 #include "platform/uikit/UILongPressGestureRecognizer.h"
 #include "platform/uikit/UIPanGestureRecognizer.h"
+#include "platform/uikit/UIPinchGestureRecognizer.h"
+#include "platform/uikit/UIRotationGestureRecognizer.h"
 #include "platform/uikit/UISlider.h"
 #include "platform/uikit/UISwipeGestureRecognizer.h"
 #include "platform/uikit/UITapGestureRecognizer.h"
@@ -319,4 +321,55 @@ TEST_F(GestureRecognizerTest, DelegatesAndControlsKeepTouchesFromRecognisers) {
     tap->setEnabled(false);
     ui.tap(200, 500);
     EXPECT_EQ(tapped.states, "e");
+}
+
+TEST_F(GestureRecognizerTest, PinchAndRotationFollowTwoFingers) {
+    view->setMultipleTouchEnabled(true);
+    Heard pinched, turned;
+    auto pinch = add<UIPinchGestureRecognizer>(pinched);
+    auto rotation = add<UIRotationGestureRecognizer>(turned);
+    auto both = std::make_shared<Answers>();
+    both->simultaneous = true;
+    pinch->setDelegate(both);
+    CGFloat scale = 0, angle = 0, scaleSpeed = 0;
+    pinch->addTarget(&scale, [&](UIGestureRecognizer&) { scale = pinch->scale(), scaleSpeed = pinch->velocity(); });
+    rotation->addTarget(&angle, [&](UIGestureRecognizer&) { angle = rotation->rotation(); });
+
+    // Two fingers 100 points apart about (200, 300), spreading to 150 while turning a full
+    // circle and a quarter clockwise, in 20 steps of 1/20 s.
+    auto fingers = [](UITouchPhase phase, CGFloat radius, CGFloat turn) {
+        const CGPoint c{200, 300};
+        const CGFloat dx = radius * std::cos(turn), dy = radius * std::sin(turn);
+        return std::vector<UITouchReport>{{7, phase, {c.x - dx, c.y - dy}, 1, 1}, {8, phase, {c.x + dx, c.y + dy}, 1, 1}};
+    };
+    ui.driver->sendTouches(fingers(UITouchPhase::Began, 50, 0));
+    const CGFloat full = 2.5 * M_PI;
+    for (int i = 1; i <= 20; ++i) {
+        ui.advance(0.05);
+        ui.driver->sendTouches(fingers(UITouchPhase::Moved, 50 + 25 * i / 20.0, full * i / 20));
+        if (i == 10) EXPECT_NEAR(pinch->scale(), 1.25, 1e-9);
+    }
+    EXPECT_NEAR(scale, 1.5, 1e-9);
+    EXPECT_NEAR(scaleSpeed, (1.5 - 73.75 / 50) / 0.05, 1e-9) << "over the last step";
+    EXPECT_NEAR(angle, full, 1e-9) << "past the half turn the angle keeps counting";
+    ui.driver->sendTouches(fingers(UITouchPhase::Ended, 75, full));
+    EXPECT_EQ(pinched.states.front(), 'b');
+    EXPECT_EQ(pinched.states.back(), 'e');
+    EXPECT_EQ(turned.states.back(), 'e');
+    EXPECT_EQ(pinch->scale(), 1) << "reset after the gesture";
+
+    // Through the window's input mapping: a Ctrl+wheel notch pinches about the pointer, and
+    // Ctrl+drag turns a radian every 60 points.
+    const CGFloat px = UIScreen::mainScreen().scale();
+    pinched.states.clear();
+    ui.driver->wheel({200 * px, 300 * px}, 0, 1, true);
+    EXPECT_EQ(pinched.states, "be");
+    EXPECT_GT(scale, 1.05);
+    ui.driver->wheel({200 * px, 300 * px}, 0, -1, true);
+    EXPECT_LT(scale, 0.95);
+    ui.driver->mouseDown(UIMouseButton::Left, {200 * px, 300 * px}, 1, true);
+    ui.advance(0.1);
+    ui.driver->mouseMove({230 * px, 300 * px});
+    EXPECT_NEAR(angle, 0.5, 1e-6);
+    ui.driver->mouseUp(UIMouseButton::Left, {230 * px, 300 * px});
 }
