@@ -51,8 +51,9 @@ NSTimeInterval UIInputDriver::now() const { return NSRunLoop::mainRunLoop().now(
 
 void UIInputDriver::wait(NSTimeInterval seconds) {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    if (loop.hasManualClock()) loop.advance(std::max(seconds, 0.0));
-    else loop.runUntilDate(loop.now() + std::max(seconds, 0.0));
+    const NSRunLoopMode mode = UIApplication::sharedApplication().inputRunLoopMode();
+    if (loop.hasManualClock()) loop.advance(std::max(seconds, 0.0), mode);
+    else loop.runUntilDate(loop.now() + std::max(seconds, 0.0), mode);
 }
 
 // ---- Touches -------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/uikit/UIApplication.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ UIScrollView::UIScrollView(CGRect frame) : UIView(frame) {
 
 UIScrollView::~UIScrollView() {
     if (timer_) timer_->invalidate();
+    if (tracking_) UIApplication::sharedApplication().endTrackingInteraction();
 }
 
 void UIScrollView::willMoveToSuperview(UIView* newSuperview) {
@@ -110,6 +112,7 @@ void UIScrollView::pan(UIPanGestureRecognizer& recognizer) {
     case UIGestureRecognizerState::Began:
         stop();
         dragStart_ = contentOffset();
+        if (!tracking_) UIApplication::sharedApplication().beginTrackingInteraction();
         tracking_ = dragging_ = true;
         if (auto d = delegate()) d->scrollViewWillBeginDragging(*this);
         [[fallthrough]];
@@ -127,6 +130,7 @@ void UIScrollView::pan(UIPanGestureRecognizer& recognizer) {
     }
     case UIGestureRecognizerState::Ended:
     case UIGestureRecognizerState::Cancelled: {
+        if (tracking_) UIApplication::sharedApplication().endTrackingInteraction();
         tracking_ = dragging_ = false;
         CGPoint v = recognizer.velocityInView(this);
         v = {scrollsHorizontally() ? -v.x : 0, scrollsVertically() ? -v.y : 0};

@@ -6,7 +6,8 @@
 // nearest page of the bounds' size. With a zoom view (the delegate's) and a zoom range, a pinch
 // scales that view by a transform about the fingers' midpoint and the content size follows it;
 // a scale out of range springs back. The wheel scrolls 40 points a notch (the input driver's
-// amount). All movement runs on the main run loop's clock, in every common mode.
+// amount). All movement runs on the main run loop's clock, in every common mode; while a
+// finger drags, the input runs the loop in the tracking mode.
 //
 // Not drawn: the scroll indicators (their flags are kept for callers).
 #include <memory>

@@ -16,7 +16,26 @@ constexpr CGFloat kZoomedTolerance = 0.001;
 
 }  // namespace
 
-ContentView::ContentView(CGRect frame) : UIView(frame) {}
+struct ContentView::Answerer : UIScrollViewDelegate, UIGestureRecognizerDelegate {
+    explicit Answerer(ContentView& owner) : owner(owner) {}
+    ContentView& owner;
+    bool shouldReceiveTouch(UIGestureRecognizer& r, const UITouch& touch) override {
+        return owner.shouldReceiveTouch(r, touch);
+    }
+    bool shouldBegin(UIGestureRecognizer& r) override { return owner.shouldBegin(r); }
+    bool shouldRecognizeSimultaneously(UIGestureRecognizer& r, UIGestureRecognizer& other) override {
+        return owner.shouldRecognizeSimultaneously(r, other);
+    }
+    std::shared_ptr<UIView> viewForZoomingInScrollView(UIScrollView& s) override {
+        return owner.viewForZoomingInScrollView(s);
+    }
+    void scrollViewDidZoom(UIScrollView& s) override { owner.scrollViewDidZoom(s); }
+    void scrollViewDidEndZooming(UIScrollView& s, UIView* v, CGFloat scale) override {
+        owner.scrollViewDidEndZooming(s, v, scale);
+    }
+};
+
+ContentView::ContentView(CGRect frame) : UIView(frame), answerer_(std::make_shared<Answerer>(*this)) {}
 
 ContentView::~ContentView() {
     if (scrollView_) scrollView_->setDelegate(nullptr);
@@ -160,7 +179,7 @@ void ContentView::setZoomEnabled(bool enabled) {
         scrollView_->setShowsHorizontalScrollIndicator(false);
         scrollView_->setShowsVerticalScrollIndicator(false);
         scrollView_->setBounces(true);
-        scrollView_->setDelegate(asShared<UIScrollViewDelegate>());
+        scrollView_->setDelegate(answerer_);
         addSubview(scrollView_);
     } else {
         removeContentView();
@@ -186,7 +205,7 @@ void ContentView::setGesturesEnabled(bool enabled) {
         return;
     }
     if (longPress_) return;
-    auto delegate = asShared<UIGestureRecognizerDelegate>();
+    const std::shared_ptr<UIGestureRecognizerDelegate> delegate = answerer_;
     longPress_ = std::make_shared<UILongPressGestureRecognizer>();
     longPress_->setMinimumPressDuration(kLongPressDuration);
     longPress_->addTarget(this, [this](UIGestureRecognizer& r) { handleLongPressGesture(r); });

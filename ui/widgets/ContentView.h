@@ -79,8 +79,10 @@ protected:
     virtual void handleLongPressGesture(UIGestureRecognizer& recognizer);
 
 private:
-    template <class T>
-    std::shared_ptr<T> asShared() { return std::shared_ptr<T>(shared_from_this(), static_cast<T*>(this)); }
+    // Stands for the container where a delegate is held weakly by shared pointer: owned by
+    // the container, so it works from the constructor on and lives exactly as long.
+    struct Answerer;
+    std::shared_ptr<Answerer> answerer_;
 
     bool zoomEnabled_ = false;
     bool scaleContentToFit_ = true;

@@ -47,7 +47,13 @@ protected:
 }  // namespace
 
 TEST_F(ScrollViewTest, ADragFollowsTheFingerAndPastTheEdgeSpringsBack) {
+    // What runs only in the default mode waits while the finger drags (the tracking mode).
+    NSTimeInterval ranAt = -1;
+    TouchHarness::loop().performAfterDelay(this, "probe", 0.1, [&] { ranAt = TouchHarness::loop().now(); });
     stroke({160, 400}, {100, 150}, 0.5, 0.2);
+    EXPECT_EQ(ranAt, -1) << "held back while dragging";
+    ui.advance(0.01);
+    EXPECT_NEAR(ranAt, 0.7, 1e-9) << "runs in the first pass after the lift";
     EXPECT_EQ(scroll->contentOffset(), (CGPoint{60, 250}));
     EXPECT_EQ(delegate->calls, "wd-") << "held still before the lift: no fling";
 
