@@ -119,6 +119,14 @@ void AnimationUtility::animateImage(const UIImagePtr& image, CGRect frame, UIVie
 
 void AnimationUtility::animateImageView(const std::shared_ptr<UIImageView>& from, const std::shared_ptr<UIImageView>& to,
                                         const std::shared_ptr<UIView>& hostView, ImageFlight flight) {
+    animateImageBetweenViews(from->image(), from, from->contentMode(), to, to->contentMode(), hostView,
+                             std::move(flight));
+}
+
+void AnimationUtility::animateImageBetweenViews(const UIImagePtr& image, const std::shared_ptr<UIView>& from,
+                                                UIViewContentMode fromMode, const std::shared_ptr<UIView>& to,
+                                                UIViewContentMode toMode, const std::shared_ptr<UIView>& hostView,
+                                                ImageFlight flight) {
     const CGRect frame = from->superview() ? from->superview()->convertRectToView(from->frame(), hostView.get())
                                            : from->frame();
     std::weak_ptr<UIView> weakHost = hostView;
@@ -134,8 +142,7 @@ void AnimationUtility::animateImageView(const std::shared_ptr<UIImageView>& from
         to->setAlpha(1);
         if (completion) completion(finished);
     };
-    animateImage(from->image(), frame, from->contentMode(), std::move(toFrame), to->contentMode(), hostView,
-                 std::move(flight));
+    animateImage(image, frame, fromMode, std::move(toFrame), toMode, hostView, std::move(flight));
 }
 
 void AnimationUtility::animateNavigationBarTransitions(bool animate) { navigationBarSwitch() = animate; }

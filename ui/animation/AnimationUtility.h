@@ -11,7 +11,8 @@
 //
 // The application's own motions (AnimationUtility+AmbrelAppAnimations.cpp): the spring
 // fade-and-transform, the navigation-bar swap and the image flight, with their two
-// process-wide switches.
+// process-wide switches. The flight between two image content views is defined beside that
+// widget (ui/widgets/AnimationUtility+ImageContentView.cpp), which lives above this library.
 #include <functional>
 #include <memory>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIView.h"
 
+class ImageContentView;
 class UIImageView;
 class UIViewController;
 
@@ -106,6 +108,14 @@ public:
     // The flight from one image view to another, the target hidden (alpha 0) until it ends.
     static void animateImageView(const std::shared_ptr<UIImageView>& from, const std::shared_ptr<UIImageView>& to,
                                  const std::shared_ptr<UIView>& hostView, ImageFlight flight);
+    static void animateImageContentView(const std::shared_ptr<ImageContentView>& from,
+                                        const std::shared_ptr<ImageContentView>& to,
+                                        const std::shared_ptr<UIView>& hostView, ImageFlight flight);
+    // The same between any two views showing the image in the given content modes.
+    static void animateImageBetweenViews(const UIImagePtr& image, const std::shared_ptr<UIView>& from,
+                                         UIViewContentMode fromMode, const std::shared_ptr<UIView>& to,
+                                         UIViewContentMode toMode, const std::shared_ptr<UIView>& hostView,
+                                         ImageFlight flight);
     static void animateNavigationBarTransitions(bool animate);
     static void animateImageTransitions(bool animate);
     static bool navigationBarTransitionsAnimate();

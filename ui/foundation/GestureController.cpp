@@ -1,5 +1,6 @@
 #include "ui/foundation/GestureController.h"
 
+#include "platform/uikit/UIPinchGestureRecognizer.h"
 #include "platform/uikit/UISlider.h"
 
 GestureController::~GestureController() { disableGestures(); }
@@ -62,5 +63,5 @@ bool GestureController::shouldReceiveTouch(UIGestureRecognizer&, const UITouch& 
 }
 
 bool GestureController::shouldRecognizeSimultaneously(UIGestureRecognizer&, UIGestureRecognizer& other) {
-    return !dynamic_cast<UIPanGestureRecognizer*>(&other);
+    return !dynamic_cast<UIPanGestureRecognizer*>(&other) && !dynamic_cast<UIPinchGestureRecognizer*>(&other);
 }

@@ -42,7 +42,7 @@ public:
 
     bool shouldReceiveTouch(UIGestureRecognizer& recognizer, const UITouch& touch) override;
     bool shouldBegin(UIGestureRecognizer&) override { return true; }
-    // Alongside anything but another pan.
+    // Alongside anything but another pan or a pinch.
     bool shouldRecognizeSimultaneously(UIGestureRecognizer& recognizer, UIGestureRecognizer& other) override;
 
 private:

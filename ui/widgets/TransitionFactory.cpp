@@ -1,5 +1,6 @@
 #include "ui/widgets/TransitionFactory.h"
 
+#include "platform/uikit/UIActivityIndicatorView.h"
 #include "platform/uikit/UILabel.h"
 #include "ui/appearance/AppAppearance.h"
 #include "ui/widgets/CircularProgressView.h"
@@ -27,6 +28,12 @@ std::shared_ptr<UIView> progressRing() {
     auto ring = std::make_shared<CircularProgressView>(CGRectMake(0, 0, side, side));
     ring->setAlpha(TransitionFactory::kProgressAlpha);
     return ring;
+}
+
+std::shared_ptr<UIView> spinner() {
+    auto indicator = std::make_shared<UIActivityIndicatorView>(UIActivityIndicatorViewStyle::WhiteLarge);
+    indicator->startAnimating();
+    return indicator;
 }
 
 }  // namespace
@@ -67,6 +74,15 @@ std::shared_ptr<UIView> TransitionFactory::blackTransitionWithAlpha(CGFloat alph
     auto overlay = colorTransition(UIColor::colorWithWhite(0, alpha));
     overlay->setOpaque(false);
     return overlay;
+}
+
+std::shared_ptr<UIView> TransitionFactory::activityTransitionFor(const std::shared_ptr<UIView>& overlay) {
+    return withContent(overlay, spinner());
+}
+
+std::shared_ptr<UIView> TransitionFactory::activityTransitionFor(const std::shared_ptr<UIView>& overlay,
+                                                                 const std::string& caption) {
+    return withContent(overlay, transition(spinner(), caption));
 }
 
 std::shared_ptr<UIView> TransitionFactory::customTransitionFor(const std::shared_ptr<UIView>& overlay,

@@ -27,6 +27,10 @@ public:
     // Black at the alpha, not opaque.
     static std::shared_ptr<UIView> blackTransitionWithAlpha(CGFloat alpha);
 
+    // A started large white activity indicator.
+    static std::shared_ptr<UIView> activityTransitionFor(const std::shared_ptr<UIView>& overlay);
+    static std::shared_ptr<UIView> activityTransitionFor(const std::shared_ptr<UIView>& overlay,
+                                                         const std::string& caption);
     using ViewBlock = std::function<std::shared_ptr<UIView>()>;
     // Each makes the overlay the last transition, then adds its content centred.
     static std::shared_ptr<UIView> customTransitionFor(const std::shared_ptr<UIView>& overlay, const ViewBlock& view);

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/uikit/UIPinchGestureRecognizer.h"
 #include "platform/uikit/UISlider.h"
+#include "platform/uikit/UITapGestureRecognizer.h"
 #include "support/TouchHarness.h"
 #include "ui/foundation/GestureController.h"
 #include "ui/foundation/UIPanGestureRecognizer+GestureUtility.h"
@@ -143,6 +145,12 @@ TEST_F(PanValueTest, GestureControllerAddsTheDragAsAFractionOfTheReferenceWidth)
     controller->enableGesturesForView(other);
     EXPECT_TRUE(view->gestureRecognizers().empty());
     EXPECT_EQ(controller->normalizationView(), other.get());
+    UITapGestureRecognizer tap;
+    UIPinchGestureRecognizer pinch;
+    UIPanGestureRecognizer pan;
+    EXPECT_TRUE(controller->shouldRecognizeSimultaneously(*controller->panRecognizer(), tap));
+    EXPECT_FALSE(controller->shouldRecognizeSimultaneously(*controller->panRecognizer(), pinch));
+    EXPECT_FALSE(controller->shouldRecognizeSimultaneously(*controller->panRecognizer(), pan));
     controller->disableGestures();
     EXPECT_TRUE(other->gestureRecognizers().empty());
     EXPECT_EQ(controller->panRecognizer(), nullptr);

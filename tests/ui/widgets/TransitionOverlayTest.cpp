@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/uikit/UIActivityIndicatorView.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationController.h"
 #include "support/ControllerFixture.h"
@@ -66,6 +67,15 @@ TEST_F(TransitionOverlayTest, CaptionedProgressRingSitsInTheMiddleBelowTheBar) {
         EXPECT_EQ(overlay->frame(), c.covered);
         EXPECT_EQ(container.center(), c.centre) << c.navigation << c.barHidden << c.covered.origin.x;
     }
+}
+
+TEST_F(TransitionOverlayTest, ActivityOverlayHoldsAStartedLargeSpinner) {
+    auto overlay = TransitionFactory::activityTransitionFor(TransitionFactory::blackTransition(), "Loading");
+    auto* spinner = dynamic_cast<UIActivityIndicatorView*>(overlay->subviews().front()->subviews().front().get());
+    ASSERT_TRUE(spinner);
+    EXPECT_TRUE(spinner->isAnimating());
+    EXPECT_EQ(spinner->activityIndicatorViewStyle(), UIActivityIndicatorViewStyle::WhiteLarge);
+    EXPECT_EQ(TransitionFactory::lastTransition(), overlay);
 }
 
 TEST_F(TransitionOverlayTest, FadesInAboveTheViewAndOutForgettingOnlyItself) {
