@@ -4,18 +4,11 @@
 
 #include "engine/view/UIImageData.h"
 #include "model/DeviceUtility.h"
+#include "ui/animation/PortraitAlignedView.h"
+#include "ui/animation/PositioningUtility.h"
 
-namespace {
-
-// The rectangle with width and height exchanged when needed so that it is upright.
-CGRect PortraitRect(CGRect r) {
-    if (r.size.width > r.size.height) std::swap(r.size.width, r.size.height);
-    return r;
-}
-
-}  // namespace
-
-GraphicsContentView::GraphicsContentView(CGRect frame) : UIView(frame) {}
+// Still pictures zoom from the start; the camera turns zooming off while it runs.
+GraphicsContentView::GraphicsContentView(CGRect frame) : ImageContentView(frame) { setZoomEnabled(true); }
 
 GraphicsContentView::~GraphicsContentView() {
     if (graphicsView_) graphicsView_->setGraphicsChanged(nullptr);  // its block points back here
@@ -26,16 +19,9 @@ const std::shared_ptr<GraphicsView>& GraphicsContentView::graphicsView() {
     return graphicsView_;
 }
 
-void GraphicsContentView::setContentView(std::shared_ptr<UIView> view) {
-    if (view == contentView_) return;
-    if (contentView_) contentView_->removeFromSuperview();
-    contentView_ = std::move(view);
-    if (contentView_) addSubview(contentView_);
-}
-
 // ---- Pictures -------------------------------------------------------------------------------------
 
-void GraphicsContentView::setImage(const UIImagePtr& image) {
+void GraphicsContentView::setImage(UIImagePtr image) {
     graphicsViewImage_ = image;
     if (!image) {
         clearImage();
@@ -108,11 +94,9 @@ void GraphicsContentView::animateCameraEnabled(bool enabled, Block completion) {
             });
         }
         view->setCameraSnapRequestBlock(cameraSnapRequested_);
-        view->setFrameWithContentScale(PortraitRect(bounds()), AppConstants::defaultContentScale());
-        // The holder keeps the camera picture upright whatever the container does.
-        auto holder = std::make_shared<UIView>(PortraitRect(bounds()));
-        holder->addSubview(view);
-        setContentView(holder);
+        setContentView(nullptr);  // a still picture's view is let go before the holder takes it
+        view->setFrameWithContentScale(portraitRect(bounds()), AppConstants::defaultContentScale());
+        setContentView(PortraitAlignedView::viewWithView(view));
         view->startVideoController();
         view->setUserInteractionEnabled(true);
         cameraWillChange();

@@ -8,14 +8,15 @@
 // on. Camera mode: the content is a portrait-aligned holder of the GraphicsView, zoom off,
 // the camera feed running. No picture: no content.
 //
-// It holds its content the way the zoomable image container does (one content view and a
-// zoom switch), so that it can sit on that container once the toolkit has it.
+// It is a zoomable image container: the still picture can be pinched and double-tapped like
+// any other content, while the camera's holder fills the container unzoomed.
 #include <functional>
 #include <memory>
 
 #include "engine/view/GraphicsView.h"
+#include "ui/widgets/ImageContentView.h"
 
-class GraphicsContentView : public UIView {
+class GraphicsContentView : public ImageContentView {
 public:
     using Block = std::function<void()>;
 
@@ -25,15 +26,9 @@ public:
     // Made on first read, with the container's bounds as its frame.
     const std::shared_ptr<GraphicsView>& graphicsView();
 
-    // ---- The content (as the zoomable container holds it) ----------------------------------
-    const std::shared_ptr<UIView>& contentView() const { return contentView_; }
-    void setContentView(std::shared_ptr<UIView> view);
-    bool isZoomEnabled() const { return zoomEnabled_; }
-    void setZoomEnabled(bool enabled) { zoomEnabled_ = enabled; }
-
     // ---- Pictures --------------------------------------------------------------------------
     // Null clears the picture and the cropped one; otherwise the picture is shown.
-    void setImage(const UIImagePtr& image);
+    void setImage(UIImagePtr image) override;
     const UIImagePtr& graphicsViewImage() const { return graphicsViewImage_; }
     const UIImagePtr& unprocessedImage() const { return graphicsViewImage_; }
     // A non-null cropped picture replaces the shown one (the unprocessed one is kept).
@@ -54,7 +49,8 @@ public:
 
     // ---- Camera ----------------------------------------------------------------------------
     // Enabling: zoom off, the camera-started block calls `completion` once (when given), the
-    // GraphicsView fills the container upright at the default content scale inside a holder,
+    // GraphicsView fills the container upright at the default content scale inside a holder
+    // that keeps it upright whatever the interface's orientation,
     // the feed starts and touches reach it. Disabling: feed stopped, touches off, no content,
     // then `completion` at once.
     void animateCameraEnabled(bool enabled, Block completion);
@@ -84,8 +80,6 @@ private:
     void setGraphicsViewWithImage(const UIImagePtr& image);
 
     std::shared_ptr<GraphicsView> graphicsView_;
-    std::shared_ptr<UIView> contentView_;
-    bool zoomEnabled_ = true;
     UIImagePtr graphicsViewImage_;
     UIImagePtr croppedImage_;
     UIImagePtr graphicsViewProcessedImage_;

@@ -68,6 +68,14 @@ public:
         if (ignoring_ > 0) --ignoring_;
     }
     bool isIgnoringInteractionEvents() const { return ignoring_ > 0; }
+    // While a finger drags a scrolling view the input runs the main loop in the tracking
+    // mode (what only the default mode runs waits for the lift). Nested; unbalanced ends are
+    // ignored.
+    void beginTrackingInteraction() { ++tracking_; }
+    void endTrackingInteraction() {
+        if (tracking_ > 0) --tracking_;
+    }
+    NSRunLoopMode inputRunLoopMode() const { return tracking_ > 0 ? UITrackingRunLoopMode : NSDefaultRunLoopMode; }
 
     // The application is closing: from the foreground it first goes to the background, then
     // "will terminate" is posted (once).
@@ -103,6 +111,7 @@ private:
     URLLauncher launcher_;
     UIApplicationState state_ = UIApplicationState::Inactive;
     int ignoring_ = 0;
+    int tracking_ = 0;
     bool terminating_ = false;
     UIApplicationDelegate* delegate_ = nullptr;
     std::vector<UIApplicationShortcutItem> shortcutItems_;

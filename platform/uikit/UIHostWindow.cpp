@@ -229,13 +229,14 @@ void UIHostWindow::runTurn(double maxWait) {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
     bool changed = handleEvents();
     // What is ready now, but not without end (timers due again at once must not starve the screen).
-    for (int pass = 0; pass < kPassesPerTurn && loop.runOnce(); ++pass) changed = true;
+    const NSRunLoopMode mode = UIApplication::sharedApplication().inputRunLoopMode();
+    for (int pass = 0; pass < kPassesPerTurn && loop.runOnce(mode); ++pass) changed = true;
     const bool animating = animates(*driver_.window().layer());
     if (changed || animating || !presented_) present();
     if (UIApplication::sharedApplication().isTerminating()) return;
     double wait = animating ? std::min(maxWait, kFrameInterval) : maxWait;
     NSTimeInterval next = 0;
-    if (loop.nextEventDate(&next)) wait = std::min(wait, std::max(0.0, next - loop.now()));
+    if (loop.nextEventDate(&next, mode)) wait = std::min(wait, std::max(0.0, next - loop.now()));
     SDL_WaitEventTimeout(nullptr, static_cast<int>(std::ceil(wait * 1000)));
 }
 

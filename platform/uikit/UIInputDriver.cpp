@@ -15,7 +15,7 @@ namespace {
 constexpr CGFloat kRotationRadius = 60;  // points from the press point to each finger
 constexpr CGFloat kPinchSpread = 60;      // points from the pointer to each finger before a pinch
 constexpr CGFloat kPinchStep = 1.1;       // spread factor per wheel notch
-constexpr CGFloat kWheelPoints = 10;      // points scrolled per wheel notch
+constexpr CGFloat kWheelPoints = 40;      // points scrolled per wheel notch
 constexpr NSTimeInterval kMoveInterval = 1.0 / 60;
 const char* const kFullForceKey = "fullForce";
 
@@ -51,8 +51,9 @@ NSTimeInterval UIInputDriver::now() const { return NSRunLoop::mainRunLoop().now(
 
 void UIInputDriver::wait(NSTimeInterval seconds) {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    if (loop.hasManualClock()) loop.advance(std::max(seconds, 0.0));
-    else loop.runUntilDate(loop.now() + std::max(seconds, 0.0));
+    const NSRunLoopMode mode = UIApplication::sharedApplication().inputRunLoopMode();
+    if (loop.hasManualClock()) loop.advance(std::max(seconds, 0.0), mode);
+    else loop.runUntilDate(loop.now() + std::max(seconds, 0.0), mode);
 }
 
 // ---- Touches -------------------------------------------------------------------------------

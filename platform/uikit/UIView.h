@@ -86,6 +86,7 @@ inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleHeight = 1 << 4;
 inline constexpr UIViewAutoresizing UIViewAutoresizingFlexibleBottomMargin = 1 << 5;
 
 class UIWindow;
+class UIGestureRecognizer;
 
 class UIView : public UIResponder, public CALayerDelegate, public std::enable_shared_from_this<UIView> {
 public:
@@ -201,6 +202,12 @@ public:
     // The window at the root of the view's tree, or null.
     UIWindow* window() const;
 
+    // ---- Gesture recognisers (UIView+Gestures.cpp) ----------------------------------------
+    // The view holds its recognisers; one recogniser belongs to one view at a time.
+    void addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
+    void removeGestureRecognizer(const UIGestureRecognizer* recognizer);
+    const std::vector<std::shared_ptr<UIGestureRecognizer>>& gestureRecognizers() const { return gestureRecognizers_; }
+
     // ---- Hooks of the tree ---------------------------------------------------------------
     virtual void willMoveToSuperview(UIView* newSuperview) {}
     virtual void didMoveToSuperview() {}
@@ -274,6 +281,7 @@ private:
     std::shared_ptr<CALayer> layer_;
     UIView* superview_ = nullptr;
     std::vector<std::shared_ptr<UIView>> subviews_;
+    std::vector<std::shared_ptr<UIGestureRecognizer>> gestureRecognizers_;
     std::optional<UIColor> backgroundColor_;
     std::optional<UIColor> tintColor_;
     UIViewContentMode contentMode_ = UIViewContentMode::ScaleToFill;

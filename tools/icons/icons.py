@@ -5,7 +5,8 @@ Every icon is a simple white line pictogram on a transparent background, drawn w
 at twice its size in points ("name@2x.png"), the size at which its picker cell shows it:
 mode group headers 25 points, colour group headers 44 points, adjustments 35 points, button
 and bar pictures 24 points, the info button's arrow 10 points, the camera's focus squares 72
-and 120 points and the exposure marker 22 points. Buttons and bars show them as
+and 120 points and the exposure marker 22 points; the busy logo's layers 120 points (its glow
+half as wide again, drawn with a soft fill rather than a line). Buttons and bars show them as
 templates: only their alpha counts, painted in the tint.
 Run it after changing a drawing and commit the images it writes:
 
@@ -30,6 +31,7 @@ BUTTON_POINTS, INDICATOR_POINTS = 24, 10
 # The camera's focus squares (where the user tapped; the camera refocusing by itself) and the
 # exposure scale's marker.
 FOCUS_POINTS, AUTO_FOCUS_POINTS, EXPOSURE_POINTS = 72, 120, 22
+LOGO_POINTS, GLOW_POINTS = 120, 180
 MARGIN = 0.1  # of the side, left clear around the drawing
 
 
@@ -457,6 +459,52 @@ def camera_front_back(cr):  # a camera body with two arrows turning round it
     cr.stroke()
 
 
+# --- the busy logo: an outer ring of aperture blades that swings, a still lens inside, a glow
+
+
+def logo_outside(cr):  # a ring with six blades curling inwards, so that a turn shows
+    circle(cr, 0.5, 0.5, 0.48)
+    cr.stroke()
+    for i in range(6):
+        a = 2 * math.pi * i / 6
+        cr.move_to(0.5 + 0.48 * math.cos(a), 0.5 + 0.48 * math.sin(a))
+        b = a + 0.9
+        cr.curve_to(0.5 + 0.42 * math.cos(a + 0.3), 0.5 + 0.42 * math.sin(a + 0.3),
+                    0.5 + 0.34 * math.cos(b), 0.5 + 0.34 * math.sin(b),
+                    0.5 + 0.3 * math.cos(b + 0.4), 0.5 + 0.3 * math.sin(b + 0.4))
+    cr.stroke()
+
+
+def lens_highlight(cr):
+    cr.new_sub_path()
+    cr.arc(0.5, 0.5, 0.15, math.pi * 1.05, math.pi * 1.45)
+    cr.stroke()
+
+
+def logo_inside(cr):  # a lens: a filled disc with its highlight cut out
+    circle(cr, 0.5, 0.5, 0.22)
+    cr.fill()
+    cr.set_operator(cairo.OPERATOR_CLEAR)
+    lens_highlight(cr)
+    cr.set_operator(cairo.OPERATOR_OVER)
+
+
+def logo_inside_transparent(cr):  # the lens in outline, to lay over a picture
+    circle(cr, 0.5, 0.5, 0.22)
+    cr.stroke()
+    lens_highlight(cr)
+
+
+def logo_glow(cr):  # a soft light fading out towards the edge
+    glow = cairo.RadialGradient(0.5, 0.5, 0.0, 0.5, 0.5, 0.6)
+    glow.add_color_stop_rgba(0.0, 1, 1, 1, 0.9)
+    glow.add_color_stop_rgba(0.45, 1, 1, 1, 0.35)
+    glow.add_color_stop_rgba(1.0, 1, 1, 1, 0.0)
+    cr.set_source(glow)
+    cr.rectangle(-0.2, -0.2, 1.4, 1.4)
+    cr.fill()
+
+
 ICONS = [
     ("cameraFlashAuto", BUTTON_POINTS, camera_flash_auto),
     ("cameraFlashOn", BUTTON_POINTS, camera_flash_on),
@@ -498,6 +546,10 @@ ICONS = [
     ("adjustVignette", ADJUST_POINTS, adjust_vignette),
     ("adjustReset", ADJUST_POINTS, adjust_reset),
     ("adjustCrop", ADJUST_POINTS, adjust_crop),
+    ("iconOutside", LOGO_POINTS, logo_outside),
+    ("iconInside", LOGO_POINTS, logo_inside),
+    ("iconInsideTransparent", LOGO_POINTS, logo_inside_transparent),
+    ("iconGlow", GLOW_POINTS, logo_glow),
 ]
 
 
@@ -522,9 +574,9 @@ def render(draw, points):
 
 def write_sheet(path, surfaces):
     """All icons on a mid-grey background, in a row per picker, to look at."""
-    cell = AUTO_FOCUS_POINTS * SCALE + 16
+    cell = GLOW_POINTS * SCALE + 16
     sizes = (MODE_POINTS, COLOR_POINTS, ADJUST_POINTS, BUTTON_POINTS, INDICATOR_POINTS, FOCUS_POINTS,
-             AUTO_FOCUS_POINTS, EXPOSURE_POINTS)
+             AUTO_FOCUS_POINTS, EXPOSURE_POINTS, GLOW_POINTS)
     rows = [[s for n, p, s in surfaces if p == points] for points in sizes]
     columns = max(len(r) for r in rows)
     sheet = cairo.ImageSurface(cairo.FORMAT_ARGB32, columns * cell, len(rows) * cell)

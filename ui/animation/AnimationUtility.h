@@ -8,11 +8,21 @@
 //
 // The generic blocks change only the view's alpha, hidden flag and transform, and for the
 // reveal its layer's mask; each animation lasts 0.2 s unless said otherwise.
+//
+// The application's own motions (AnimationUtility+AmbrelAppAnimations.cpp): the spring
+// fade-and-transform, the navigation-bar swap and the image flight, with their two
+// process-wide switches. The flight between two image content views is defined beside that
+// widget (ui/widgets/AnimationUtility+ImageContentView.cpp), which lives above this library.
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIView.h"
+
+class ImageContentView;
+class UIImageView;
+class UIViewController;
 
 using AnimationCompletion = std::function<void(bool finished)>;
 using AnimationBlock = std::function<void(const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion)>;
@@ -67,4 +77,50 @@ public:
                              AnimationCompletion completion = nullptr);
     static void animateViews(const Views& views, const AnimationBlock& animation, NSTimeInterval delay,
                              AnimationCompletion completion);
+
+    // ---- The application's motions (AnimationUtility+AmbrelAppAnimations.cpp) -------------
+    // A spring (damping 0.8) over `duration`: without `reverse` the view goes from the
+    // identity to `transform` and fades out; with it the view starts at `transform` and comes
+    // to the identity, fading in from whatever alpha it has. Without fading alpha is left
+    // alone.
+    static AnimationBlock fadeAndTransform(CGAffineTransform transform, bool reverse, NSTimeInterval duration,
+                                           bool shouldFade = true);
+    // Lifts the controller's navigation bar away (0.1 s when its item shows anything, else at
+    // once), runs the block, and springs the bar back in 0.2 s. With the switch off the block
+    // just runs.
+    static void animateNavigationBarTransition(UIViewController& controller, std::function<void()> block);
+
+    using FrameBlock = std::function<CGRect()>;
+    using ImageTransitionBlock = std::function<void(const std::shared_ptr<UIImageView>& imageView, AnimationCompletion done)>;
+    struct ImageFlight {
+        std::function<void()> transition;       // run inside the cross-dissolve of `dissolveView`
+        ImageTransitionBlock imageTransition;   // must call its completion
+        std::shared_ptr<UIView> dissolveView;
+        std::function<void()> start;
+        AnimationCompletion completion;
+    };
+    // Flies a copy of the image from a frame of `hostView` to the frame the block gives when
+    // the motion starts (a 0.6 s spring, with a 0.2 s cross-dissolve beside it), touches
+    // ignored until it ends. With the image switch off everything happens at once.
+    static void animateImage(const UIImagePtr& image, CGRect frame, UIViewContentMode contentMode, FrameBlock toFrame,
+                             UIViewContentMode toContentMode, const std::shared_ptr<UIView>& hostView,
+                             ImageFlight flight);
+    // The flight from one image view to another, the target hidden (alpha 0) until it ends.
+    static void animateImageView(const std::shared_ptr<UIImageView>& from, const std::shared_ptr<UIImageView>& to,
+                                 const std::shared_ptr<UIView>& hostView, ImageFlight flight);
+    static void animateImageContentView(const std::shared_ptr<ImageContentView>& from,
+                                        const std::shared_ptr<ImageContentView>& to,
+                                        const std::shared_ptr<UIView>& hostView, ImageFlight flight);
+    // The same between any two views showing the image in the given content modes.
+    static void animateImageBetweenViews(const UIImagePtr& image, const std::shared_ptr<UIView>& from,
+                                         UIViewContentMode fromMode, const std::shared_ptr<UIView>& to,
+                                         UIViewContentMode toMode, const std::shared_ptr<UIView>& hostView,
+                                         ImageFlight flight);
+    static void animateNavigationBarTransitions(bool animate);
+    static void animateImageTransitions(bool animate);
+    static bool navigationBarTransitionsAnimate();
+    static bool imageTransitionsAnimate();
+
+    static constexpr NSTimeInterval kNavigationBarLift = 0.1, kNavigationBarReturn = 0.2;
+    static constexpr NSTimeInterval kImageDissolve = 0.2, kImageFlight = 0.6;
 };

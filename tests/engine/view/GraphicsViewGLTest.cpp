@@ -12,6 +12,8 @@
 
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/view/GraphicsContentView.h"
+#include "support/TouchHarness.h"
+#include "ui/animation/PortraitAlignedView.h"
 #include "engine/view/GraphicsView.h"
 #include "engine/view/GraphicsViewLinks.h"
 #include "engine/view/UIImageData.h"
@@ -738,7 +740,7 @@ TEST_F(GraphicsContentViewTest, StillPictureIsShownAtItsOwnSizeAndProcessedOnceP
     EXPECT_EQ(view().bounds().size.width, 24);
     EXPECT_EQ(view().contentScaleFactor(), 1.0);
     EXPECT_EQ(view().currentImageSize().height, 18);
-    EXPECT_TRUE(container->isZoomEnabled());
+    EXPECT_TRUE(container->zoomEnabled());
 
     const UIImagePtr first = container->image();
     ASSERT_NE(first, nullptr);
@@ -781,7 +783,7 @@ TEST_F(GraphicsContentViewTest, CameraModeRunsTheFeedInAnUprightHolder) {
 
     container->animateCameraEnabled(true, [&] { ++started; });
     EXPECT_TRUE(view().isAnimating());
-    EXPECT_FALSE(container->isZoomEnabled());
+    EXPECT_FALSE(container->zoomEnabled());
     EXPECT_EQ(changed, 1);
     ASSERT_NE(container->contentView(), nullptr);
     EXPECT_EQ(view().superview(), container->contentView().get());
@@ -807,7 +809,37 @@ TEST_F(GraphicsContentViewTest, CameraModeRunsTheFeedInAnUprightHolder) {
     EXPECT_FALSE(view().isAnimating());
     EXPECT_FALSE(view().isUserInteractionEnabled());
     EXPECT_EQ(container->contentView(), nullptr);
-    EXPECT_TRUE(container->isZoomEnabled());
+    EXPECT_TRUE(container->zoomEnabled());
+}
+
+TEST_F(GraphicsContentViewTest, APhotoIsFittedAndZoomedByADoubleTapAndTheCameraStandsUprightInLandscape) {
+    TouchHarness ui;
+    ui.window->addSubview(container);
+    container->setImage(SolidImage(24, 18, 160, 100, 70));
+    ASSERT_NE(container->scrollView(), nullptr);
+    EXPECT_EQ(view().superview(), container->scrollView().get());
+    EXPECT_NEAR(container->scrollView()->zoomScale(), 30.0 / 18, 1e-9) << "fitted to the 40 × 30 container";
+    ui.tap(20, 15);
+    ui.advance(0.2);
+    ui.tap(20, 15);
+    ui.advance(0.31);
+    EXPECT_NEAR(container->scrollView()->zoomScale(), 2 * 30.0 / 18, 1e-6) << "the maximum, in single precision";
+    EXPECT_TRUE(container->zoomed());
+
+    auto& app = UIApplication::sharedApplication();
+    app.resetStatusBarOrientation(UIInterfaceOrientation::LandscapeRight);
+    container->animateCameraEnabled(true, nullptr);
+    auto holder = std::dynamic_pointer_cast<PortraitAlignedView>(container->contentView());
+    ASSERT_NE(holder, nullptr);
+    EXPECT_EQ(view().superview(), holder.get());
+    holder->layoutIfNeeded();
+    EXPECT_NEAR(view().transform().b, 1, 1e-12) << "turned by +π/2";
+    EXPECT_NEAR(view().transform().a, 0, 1e-12);
+    const CGPoint mid = holder->convertPointToView(view().center(), container.get());
+    EXPECT_NEAR(mid.x, 20, 1e-9);
+    EXPECT_NEAR(mid.y, 15, 1e-9);
+    container->animateCameraEnabled(false, nullptr);
+    app.resetStatusBarOrientation(UIInterfaceOrientation::Portrait);
 }
 
 TEST_F(GraphicsContentViewTest, ForwardersReachTheGraphicsView) {
