@@ -1,7 +1,8 @@
 // The command line's whole render of a photograph, file to file (decode, render, encode), for
 // the shown modes the yardstick profile compares with. Each run is the program itself in a
 // child process, so that its peak memory (the "peak MiB" counter, the largest of the runs) is
-// that run's alone and not the benchmark's.
+// that run's alone and not the benchmark's, provided this case runs on its own: a child's peak
+// starts from the benchmark's own resident set at its start.
 //
 //   build/release/tools/bench/tavorin_bench --benchmark_filter=FileToFile
 //
