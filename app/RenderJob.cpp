@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <future>
 #include <filesystem>
 #include <iomanip>
 #include <memory>
@@ -532,9 +533,14 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     if (const int status = CheckFiles(input, output, err))
         return status;
 
+    // The photo decodes while the device is made and the engine builds its programs: neither
+    // needs the other until the preview.
     platform::ImageIOError readError;
-    std::optional<platform::DecodedImage> photo =
-        platform::DecodeImageFile(input, platform::ImagePixelFormat::RGBA, &readError);
+    std::future<std::optional<platform::DecodedImage>> decoding = std::async(std::launch::async, [&input, &readError] {
+        return platform::DecodeImageFile(input, platform::ImagePixelFormat::RGBA, &readError);
+    });
+    std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
+    std::optional<platform::DecodedImage> photo = decoding.get();
     if (!photo) {
         Report(err, "read", input, readError.message);
         return kExitFailure;
@@ -542,7 +548,6 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     const auto width = static_cast<int32_t>(photo->bitmap.width), height = static_cast<int32_t>(photo->bitmap.height);
     const int64_t orientation = photo->imageOrientation();
 
-    std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
     if (!renderer) {
         err << "tavorin: no OpenGL ES 2 device\n";
         return kExitFailure;

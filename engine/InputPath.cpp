@@ -392,7 +392,10 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
         for (OwnedTexture& output : outputTextures)
             output = make(linear, levelW(0), levelH(0), FORMAT_RGBA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, false);
         for (int32_t i = 0; i < 6; ++i) {
-            levelPairTextures[i][0] = red(linear, levelW(i), levelH(i));
+            // The band texture also takes the box mean's first pass: the sum and the sum of
+            // squares, two channels.
+            levelPairTextures[i][0] = make(linear, levelW(i), levelH(i), pairFormat, pairFormat, valueType,
+                                           textureStorage);
             levelPairTextures[i][1] = red(linear, levelW(i), levelH(i));
             int32_t hw = levelW(i), hh = levelH(i + 1);
             AdjustTextureSize(levelW(i), levelH(i + 1), hw, hh);

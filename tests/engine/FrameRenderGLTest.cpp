@@ -293,6 +293,33 @@ TEST_F(FrameRenderTest, NeutralCIEChainGivesTheInputBack)
     EXPECT_FALSE(GLErrors());
 }
 
+// The local standard deviation damps the contrast gain on busy texture, by one less "CIE Halo
+// Strength". Its first pass keeps the sum of values and the sum of their squares side by side:
+// a store with room for the first only would leave the deviation 0 everywhere, and the strength
+// would do nothing. On a fine checkerboard of 88 and 168 the deviation is 40/255 (0.157, past the
+// damping ramp's top of 0.09), so the halo removal must show fully.
+TEST_F(FrameRenderTest, HaloRemovalDampsTheGainOnFineTexture)
+{
+    sPicture p{64, 64, std::vector<uint8_t>(64 * 64 * 4)};
+    for (int32_t y = 0; y < p.height; ++y)
+        for (int32_t x = 0; x < p.width; ++x) {
+            uint8_t* px = &p.rgba[(static_cast<size_t>(y) * p.width + x) * 4];
+            px[0] = px[1] = px[2] = (x + y) % 2 ? 168 : 88;
+            px[3] = 255;
+        }
+    engine->SetViewRect(0, 0, p.width, p.height);
+    SetPicture(p);
+    SetChoice("Luminance Style", 0, 4);
+    Set("CIE Halo Strength", 1.0f);
+    const sPicture undamped = Render();
+    Set("CIE Halo Strength", 0.0f);
+    const sPicture damped = Render();
+    EXPECT_GT(Compare(undamped, damped).mean, 1.0);
+    // Damping pulls the gain back towards 1: the result stays nearer the input.
+    EXPECT_LT(Compare(damped, p).mean, Compare(undamped, p).mean);
+    EXPECT_FALSE(GLErrors());
+}
+
 // Every style, and the chain's optional stages, run on a real photograph without GL errors and
 // give a picture (not black, not white).
 TEST_F(FrameRenderTest, EveryStyleRunsItsChainOnAPhotograph)

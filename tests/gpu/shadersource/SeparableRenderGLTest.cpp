@@ -125,6 +125,27 @@ TEST_P(SeparableRender, RangeWeightedBlurWithLuminanceInAlpha) {
     }
 }
 
+// The variance (or deviation) of channel c over the taps x taps box at each pixel, edges clamped.
+rawgl::Image BoxVariance(const rawgl::Image& picture, int taps, int c, bool deviation) {
+    rawgl::Image expected = rawgl::MakeImage(kWidth, kHeight);
+    const int h = taps / 2;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            double mean = 0.0, square = 0.0;
+            for (int j = -h; j <= h; ++j)
+                for (int i = -h; i <= h; ++i) {
+                    const double v = picture.clamped(x + i, y + j, c);
+                    mean += v;
+                    square += v * v;
+                }
+            mean /= taps * taps;
+            square /= taps * taps;
+            const double variance = std::max(square - mean * mean, 0.0);
+            expected.at(x, y, 0) = static_cast<float>(deviation ? std::sqrt(variance) : variance);
+        }
+    return expected;
+}
+
 // The packed two-pass box filter: the horizontal pass stores row means of a value and its
 // square as 16-bit pairs, the vertical pass turns them into the deviation of the box.
 TEST_P(SeparableRender, BoxMeanVarianceAndDeviation) {
@@ -139,22 +160,7 @@ TEST_P(SeparableRender, BoxMeanVarianceAndDeviation) {
             const rawgl::Image result = Pass(vertical, packed, true);
             glDeleteTextures(1, &input);
             glDeleteTextures(1, &packed);
-            rawgl::Image expected = rawgl::MakeImage(kWidth, kHeight);
-            const int h = taps / 2;
-            for (int y = 0; y < kHeight; ++y)
-                for (int x = 0; x < kWidth; ++x) {
-                    double mean = 0.0, square = 0.0;
-                    for (int j = -h; j <= h; ++j)
-                        for (int i = -h; i <= h; ++i) {
-                            const double v = picture.clamped(x + i, y + j, 3);
-                            mean += v;
-                            square += v * v;
-                        }
-                    mean /= taps * taps;
-                    square /= taps * taps;
-                    const double variance = std::max(square - mean * mean, 0.0);
-                    expected.at(x, y, 0) = static_cast<float>(deviation ? std::sqrt(variance) : variance);
-                }
+            const rawgl::Image expected = BoxVariance(picture, taps, 3, deviation);
             // The deviation of a small variance is sensitive to the 16-bit intermediate.
             ExpectClose(result, reference::QuantizeAll(expected), (deviation ? 3.0f : 1.5f) * kStep,
                         "taps " + std::to_string(taps));
@@ -186,6 +192,24 @@ TEST_P(SeparableRender, BoxMeanFloatSumsOnADarkPicture) {
             expected.at(x, y, 0) = static_cast<float>(square - mean * mean);
         }
     ExpectClose(result, reference::QuantizeAll(expected), 1.5f * kStep, "");
+}
+
+// The paired second pass reads two rows of sums a fetch through linear filtering and must give
+// the tap-by-tap box: single and paired rows, and rows past the edges (clamped), for an even and
+// an odd count of rows on each side. The picture is dark enough for 8-bit sums.
+TEST_P(SeparableRender, BoxMeanPairedSumsMatchTheBox) {
+    for (int taps : {3, 5, 7, 9}) {
+        rawgl::Image picture = reference::TestPicture(kWidth, kHeight);
+        for (float& v : picture.rgba) v = reference::Quantize8(v * 0.9f / static_cast<float>(taps));
+        GLuint input = rawgl::Upload(picture, false);
+        const rawgl::Image rows = Pass(SS::BoxMeanPassText(taps, 0, false, false, 1, true, cap(), 2), input, false);
+        GLuint sums = rawgl::Upload(rows, true);
+        const rawgl::Image paired = Pass(SS::BoxMeanPairedSumsPassText(taps, false, 2), sums, true);
+        glDeleteTextures(1, &input);
+        glDeleteTextures(1, &sums);
+        ExpectClose(paired, reference::QuantizeAll(BoxVariance(picture, taps, 0, false)), 1.5f * kStep,
+                    "taps " + std::to_string(taps), {0});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(VaryingCaps, SeparableRender, ::testing::Values(16, 64));
