@@ -97,8 +97,9 @@ TEST_F(PhotoLibraryRequestsTest, EveryRequestAnswersOnceWithTheRightOutcome) {
             SCOPED_TRACE(std::string(kind.name) + " / situation " + std::to_string(int(situation)));
             const std::string target = situation == Situation::Trashed || situation == Situation::FileGone ? addNew(30, 30, 9) : id;
             auto asset = this->asset(target);
-            if (situation == Situation::Trashed)
+            if (situation == Situation::Trashed) {
                 ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({asset}); }, nullptr));
+            }
             if (situation == Situation::FileGone)
                 fs::remove(library->store().absolutePath(asset->record().originalPath));
             const bool remote = situation == Situation::Remote || situation == Situation::RemoteWithoutNetwork;

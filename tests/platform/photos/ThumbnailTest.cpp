@@ -49,7 +49,8 @@ TEST_F(ThumbnailTest, ThumbnailsAreExactInSize) {
         platform::ImageProperties p;
         p["Orientation"] = c.orientation;
         static int n = 0;
-        auto a = asset(add(WriteImage(file("t" + std::to_string(++n) + ".jpg"), c.w, c.h, 10 + n,
+        ++n;
+        auto a = asset(add(WriteImage(file("t" + std::to_string(n) + ".jpg"), c.w, c.h, 10 + n,
                                       platform::ImageFileType::JPEG, p)));
         auto image = picture(*a, c.target, c.mode);
         ASSERT_TRUE(image);

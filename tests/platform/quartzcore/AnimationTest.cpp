@@ -133,7 +133,7 @@ TEST_F(AnimationTest, DelegateHearsStartAndStopWithTheFinishedFlag) {
         if (c.action == 2) layer->addAnimation(fade(1, 0, 1), "fade");
         if (c.action == 3) layer->removeAllAnimations();
         if (c.action == 4) layer.reset();
-        if (c.action) EXPECT_EQ(recorder->events.size(), 1u) << c.what << ": the stop comes in the next pass";
+        if (c.action) { EXPECT_EQ(recorder->events.size(), 1u) << c.what << ": the stop comes in the next pass"; }
         const double end = 100 + c.beginAfter + 1;
         loop.advanceTo(end - 1e-6);
         EXPECT_EQ(recorder->events.size(), c.action ? 2u : 1u) << c.what;
@@ -292,7 +292,7 @@ TEST_F(AnimationTest, SpringOvershootsWhenUnderdampedAndRestsOnTheTargetAtItsDur
             previous = x;
         }
         EXPECT_EQ(highest > 100 + 1e-6, c.overshoots) << "damping " << c.damping << " velocity " << c.velocity;
-        if (!c.overshoots && c.velocity == 0) EXPECT_TRUE(monotonic) << c.damping;
+        if (!c.overshoots && c.velocity == 0) { EXPECT_TRUE(monotonic) << c.damping; }
         // The envelope is under 0.1 % of the change as the duration closes, then it rests.
         loop.advanceTo(begin + 0.999);
         EXPECT_NEAR(layer->presentation().position.x, 100, 0.11) << c.damping;

@@ -178,7 +178,7 @@ TEST_F(ControlTest, PictureViewPlacesByContentModeAndClipsWhenAsked) {
         const CGImageRef image = shot(*host);
         auto inView = [](CGRect r) { return CGRectOffset(r, 0, 20); };
         EXPECT_GT(meanColorInPoints(image, inView(CGRectInset(c.red, 4, 4)), 2).r, 0.9) << c.name;
-        if (c.empty.size.width > 0) EXPECT_LT(meanColorInPoints(image, inView(c.empty), 2).a, 0.01) << c.name;
+        if (c.empty.size.width > 0) { EXPECT_LT(meanColorInPoints(image, inView(c.empty), 2).a, 0.01) << c.name; }
     }
     // A 20-point disc centred in a 10-point-high view: clipping cuts what overflows.
     auto host = std::make_shared<UIView>(CGRectMake(0, 0, 40, 40));

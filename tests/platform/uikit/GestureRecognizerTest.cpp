@@ -347,7 +347,7 @@ TEST_F(GestureRecognizerTest, PinchAndRotationFollowTwoFingers) {
     for (int i = 1; i <= 20; ++i) {
         ui.advance(0.05);
         ui.driver->sendTouches(fingers(UITouchPhase::Moved, 50 + 25 * i / 20.0, full * i / 20));
-        if (i == 10) EXPECT_NEAR(pinch->scale(), 1.25, 1e-9);
+        if (i == 10) { EXPECT_NEAR(pinch->scale(), 1.25, 1e-9); }
     }
     EXPECT_NEAR(scale, 1.5, 1e-9);
     EXPECT_NEAR(scaleSpeed, (1.5 - 73.75 / 50) / 0.05, 1e-9) << "over the last step";

@@ -207,7 +207,7 @@ TEST_F(ScrollViewTest, IndicatorsShowWhileTheContentMovesAndFadeAtRest) {
         ui.advance(0.3);
         ui.driver->touchUp(5, {120, 200});
         ui.advance(0.15);
-        if (shown) EXPECT_LT(ui.meanColor(rightEdge).r, 0.99) << "fading";
+        if (shown) { EXPECT_LT(ui.meanColor(rightEdge).r, 0.99) << "fading"; }
         ui.advance(0.16);
         EXPECT_GT(ui.meanColor(rightEdge).r, 0.99) << "faded at rest, 0.3 s after the lift";
         EXPECT_GT(ui.meanColor(bottomEdge).r, 0.99);

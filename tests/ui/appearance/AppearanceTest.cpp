@@ -210,7 +210,7 @@ TEST_F(AppearanceTest, BarsAreTranslucentOnlyForATranslucentColourAndLoseTheirHa
         ASSERT_NE(bar.backgroundImage(), nullptr) << c.name;
         EXPECT_EQ(bar.backgroundImage()->size(), (CGSize{1, 1})) << c.name;
         EXPECT_EQ(bar.shadowImage() == nullptr, c.shadow) << c.name << ": none keeps the hairline";
-        if (!c.shadow) EXPECT_EQ(bar.shadowImage()->size(), CGSizeZero) << c.name;
+        if (!c.shadow) { EXPECT_EQ(bar.shadowImage()->size(), CGSizeZero) << c.name; }
         EXPECT_EQ(root->edgesForExtendedLayout(), UIRectEdgeNone) << c.name;
         EXPECT_FALSE(root->automaticallyAdjustsScrollViewInsets()) << c.name;
 
