@@ -289,7 +289,7 @@ public:
     // movie failed or when no recording ran.
     std::string FinishVideoRecording();
     // Movie frames through the pipeline: begin, one render per frame (null pixels run the
-    // pipeline again), end. A render answers true when it delivered a frame with a new time
+    // pipeline again), end; `format` is the engine's byte order of the pixels. A render answers true when it delivered a frame with a new time
     // into `buffer` (BGRA rows, bottom first) and `bufferTime`: the frame of two renders before.
     bool BeginVideoAssetRecording();
     bool RenderVideoAssetFrame(int32_t width, int32_t height, int32_t cropW, int32_t cropH, int32_t cropXOrigin,
@@ -298,6 +298,8 @@ public:
                                const sFrameTime& pixelsTime, uint64_t bufferBytesPerRow, void* buffer,
                                sFrameTime* bufferTime);
     bool EndVideoAssetRecording();
+    // The screen output upright again after movie frames turned it.
+    void RestoreVideoAssetOrientation();
     void PrepareVideoRecording(eRecordingMode mode, int32_t width, int32_t height);
     void ReleaseVideoRecording();
     void SwitchVideoRenderMode(bool fullResolution);

@@ -203,6 +203,11 @@ bool AmbrelGraphicsController::EndVideoAssetRecording()
     ReleaseVideoRecording();
     SwitchVideoRenderMode(false);
     frameDivider = 0;
-    SetOutputRotation(0);
+    RestoreVideoAssetOrientation();
     return true;
+}
+
+void AmbrelGraphicsController::RestoreVideoAssetOrientation()
+{
+    SetOutputRotation(0);
 }
