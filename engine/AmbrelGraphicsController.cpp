@@ -2,6 +2,7 @@
 // resources.
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/QVFramebufferFrame.h"
 
 #include <stdexcept>
 
@@ -66,6 +67,9 @@ AmbrelGraphicsController::AmbrelGraphicsController(std::string resourceDirectory
 
 AmbrelGraphicsController::~AmbrelGraphicsController()
 {
+    // A recorder that outlives this engine (or finishes in its destructor) reads nothing from it.
+    if (videoRecording.frameSource)
+        videoRecording.frameSource->detach();
     videoRecording.recorder.reset();
     videoRecording.frameSource.reset();
     // The members' handles return every GPU object to the device that made it, and the

@@ -15,7 +15,8 @@
 // ContrastStages.cpp (local-contrast chains), FilterScales.cpp, ViewGeometry.cpp (view
 // rectangle, zoom, compare split), ParameterRegistry.cpp (parameters by name),
 // MasterAdjustments.cpp, EngineUniforms.cpp (shared uniform formulas and activity tests),
-// FullResolutionRender.cpp and TileLayout.cpp (renders to bitmaps); each processing stage's
+// FullResolutionRender.cpp and TileLayout.cpp (renders to bitmaps), VideoFramePaths.cpp
+// (recording movies and rendering movie frames); each processing stage's
 // fields, activity and uniform list in its *Stage.h and *Stage.cpp; the program builders in
 // the *Program.cpp and *Programs.cpp files.
 
@@ -277,6 +278,31 @@ public:
     // Hands the frame to the recorder (real-time) or the caller's buffer (asset frames). False
     // when not recording, or when the caller's buffer cannot take the frame (nothing written).
     bool RecordFrame();
+
+    // --- Video frame paths (VideoFramePaths.cpp) -----------------------------------------
+    // The movie's pixel size, taken at the next BeginVideoRecording.
+    void SetVideoOutputSize(CGSize size);
+    // Starts recording the rendered frames through the registered recorder; false unless idle,
+    // without a recorder or when it does not start (nothing is left behind then).
+    bool BeginVideoRecording(int64_t orientation, bool audio);
+    // Stops the recorder (the movie is finished when this returns); its file, empty when the
+    // movie failed or when no recording ran.
+    std::string FinishVideoRecording();
+    // Movie frames through the pipeline: begin, one render per frame (null pixels run the
+    // pipeline again), end; `format` is the engine's byte order of the pixels. A render answers true when it delivered a frame with a new time
+    // into `buffer` (BGRA rows, bottom first) and `bufferTime`: the frame of two renders before.
+    bool BeginVideoAssetRecording();
+    bool RenderVideoAssetFrame(int32_t width, int32_t height, int32_t cropW, int32_t cropH, int32_t cropXOrigin,
+                               int32_t cropYOrigin, int32_t outputWidth, int32_t outputHeight, int64_t orientation,
+                               int64_t viewportOrientation, int32_t format, const void* pixels,
+                               const sFrameTime& pixelsTime, uint64_t bufferBytesPerRow, void* buffer,
+                               sFrameTime* bufferTime);
+    bool EndVideoAssetRecording();
+    // The screen output upright again after movie frames turned it.
+    void RestoreVideoAssetOrientation();
+    void PrepareVideoRecording(eRecordingMode mode, int32_t width, int32_t height);
+    void ReleaseVideoRecording();
+    void SwitchVideoRenderMode(bool fullResolution);
     void DrawBlackImage();
     // The screen output's rotation: by angle, or chosen from a picture size and orientation.
     void SetOutputRotation(float angle);
@@ -350,6 +376,7 @@ public:
     bool frontFacing = true;
     bool landscape = false;
     bool inputReconfigureRequested = false;
+    bool videoFullResolution = false;  // movie frames render at full resolution
     bool frameDirty = false;
     bool matricesDirty = false;
     bool cropWidthLessOne = false;

@@ -13,7 +13,7 @@
 namespace QV::Graphics {
 class ITexture2D;
 }
-class QVRealTimeVideoRecorder;
+class VideoRecorder;
 class QVFramebufferFrame;
 
 // Presentation time of a frame: value / timescale seconds (the layout of a media time).
@@ -96,7 +96,7 @@ struct sVideoRecording {
     sFrameTime* outputTime = nullptr;
     CGSize outputSize;  // pixel size of recorded video
     OwnedTexture ringTextures[4];
-    std::shared_ptr<QVRealTimeVideoRecorder> recorder;
+    std::shared_ptr<VideoRecorder> recorder;
     std::shared_ptr<QVFramebufferFrame> frameSource;
 
     // The frame time k slots from the start of the five-slot history, for any k (the index

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "camera/capture/VideoController.h"
+#include "camera/movie/EngineMovieRecorder.h"
 #include "engine/view/GraphicsView.h"
 
 namespace {
@@ -38,6 +39,8 @@ private:
 }  // namespace
 
 void VideoController::installInGraphicsViews() {
+    // The engine records movies through the camera's recorder.
+    EngineMovieRecorder::register_();
     GraphicsView::setCameraMaker([](GraphicsView& view) { return std::make_unique<ViewCamera>(view); });
 }
 

@@ -13,8 +13,9 @@
 // GraphicsViewImage.cpp (inputs, renders to images, display controls),
 // GraphicsViewAdjustments.cpp (named parameters), GraphicsViewLinks.cpp (the editing model's
 // and the mode library's ways in), GraphicsView+Camera.cpp (the live camera: start, stop, swap,
-// flash and the frame entry). camera/capture/GraphicsView+VideoController.cpp holds
-// `videoController`, with the camera layer's side of the view's camera.
+// flash and the frame entry), GraphicsView+Recording.cpp (movies through the engine).
+// camera/capture/GraphicsView+VideoController.cpp holds `videoController`, with the camera
+// layer's side of the view's camera (which also registers the engine's movie recorder).
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -183,6 +184,25 @@ public:
     void setImage(const platform::CMSampleBufferRef& sampleBuffer);
     // Audio for a movie recording (none is switched on).
     void setAudio(const platform::CMSampleBufferRef& sampleBuffer);
+
+    // --- Movie recording (GraphicsView+Recording.cpp) -------------------------------------
+    // The movie's pixel size from the next recording on.
+    void setVideoOutputSize(CGSize size);
+    // Records the rendered frames from now on, with sound; only once the engine has an input.
+    void beginVideoRecordingWithOrientation(int64_t orientation);
+    // The finished movie's file; empty when it failed or none was recording.
+    std::string finishVideoRecording();
+    bool beginVideoAssetRecording();
+    bool endVideoAssetRecording();
+    void restoreVideoAssetOrientation();
+    // A movie frame through the engine: the sub-width × height middle of width × height pixels
+    // in the engine byte order `format` (a player's frames are BGRA, others' often RGBA); true
+    // when `buffer` and `bufferTime` received a processed frame with a new time.
+    bool renderForVideoAssetRecording(int32_t width, int32_t height, int32_t subWidth, int32_t outputWidth,
+                                      int32_t outputHeight, int64_t orientation,
+                                      int64_t cameraViewportImageOrientation, const void* pixels,
+                                      sFrameTime pixelsTime, uint64_t bufferBytesPerRow, void* buffer,
+                                      sFrameTime* bufferTime, int32_t format = kPixelFormatRGBA);
     void enableFocus();
     void disableFocus();
     void enableZoom();

@@ -12,6 +12,7 @@
 
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/RenderPasses.h"
+#include "FakeVideoRecorder.h"
 #include "gpu/Device.h"
 #include "platform/imageio/ImageIO.h"
 #include "platform/corevideo/CVPixelBuffer.h"
@@ -935,22 +936,12 @@ TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture)
     EXPECT_FALSE(device->CheckError());
 }
 
-namespace {
-
-struct RecordingFake : QVRealTimeVideoRecorder {
-    int frames = 0;
-    int audio = 0;
-    void recordFrame() override { ++frames; }
-    void recordAudio(const AudioSampleRef&) override { ++audio; }
-};
-
-} // namespace
 
 // Real-time recording: the ring warms up before the first frame goes to the recorder, the
 // start time is the input time of the first frame, and audio passes only while recording.
 TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
 {
-    auto recorder = std::make_shared<RecordingFake>();
+    auto recorder = std::make_shared<FakeRecorder>();
     sVideoRecording& r = engine->videoRecording;
     r.recorder = recorder;
     engine->SetAudio(AudioSampleRef());

@@ -10,6 +10,7 @@
 #include <numbers>
 #include <vector>
 
+#include "../FakeVideoRecorder.h"
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/view/GraphicsContentView.h"
 #include "support/TouchHarness.h"
@@ -853,3 +854,58 @@ TEST_F(GraphicsContentViewTest, ForwardersReachTheGraphicsView) {
 }
 
 }  // namespace
+
+// ---- Movie recording hooks --------------------------------------------------------------------
+
+// A movie frame goes in as the byte order it is in, and only the middle sub-width of it: a frame
+// whose outer thirds are blue and middle red comes back red.
+TEST_F(GraphicsViewTest, MovieFramesCropTheirMiddleAndKeepTheirColours) {
+    constexpr int32_t w = 48, h = 16, sub = 16;
+    for (const int32_t format : {kPixelFormatRGBA, kPixelFormatBGRA}) {
+        SCOPED_TRACE(format);
+        std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+        for (int32_t i = 0; i < w * h; ++i) {
+            const bool middle = i % w >= sub && i % w < 2 * sub;
+            uint8_t* p = &pixels[static_cast<size_t>(i) * 4];
+            p[format == kPixelFormatBGRA ? 2 : 0] = middle ? 230 : 20;
+            p[1] = 20;
+            p[format == kPixelFormatBGRA ? 0 : 2] = middle ? 20 : 230;
+            p[3] = 255;
+        }
+        ASSERT_TRUE(view->beginVideoAssetRecording());
+        std::vector<uint8_t> out(static_cast<size_t>(sub) * h * 4);
+        sFrameTime time;
+        int delivered = 0;
+        for (int64_t t = 1; t <= 3; ++t)
+            delivered += view->renderForVideoAssetRecording(w, h, sub, sub, h, 0, 0, pixels.data(), sFrameTime::Make(t, 30),
+                                                            sub * 4, out.data(), &time, format);
+        EXPECT_EQ(delivered, 1);
+        EXPECT_EQ(time.value, 1);
+        long red = 0, blue = 0;
+        for (size_t i = 0; i < out.size(); i += 4) red += out[i + 2], blue += out[i];
+        EXPECT_GT(red, blue + 100L * sub * h);
+        EXPECT_TRUE(view->endVideoAssetRecording());
+        EXPECT_FALSE(view->endVideoAssetRecording());
+    }
+}
+
+// A recording begins only once the engine has had an input, and finishing gives the movie's name.
+TEST_F(GraphicsViewTest, RecordingBeginsOnlyAfterAnInput) {
+    FakeRecorder* fake = nullptr;
+    VideoRecorder::SetFactory([&fake] {
+        auto r = std::make_unique<FakeRecorder>();
+        fake = r.get();
+        return r;
+    });
+    view->setVideoOutputSize(CGSizeMake(1280, 720));
+    view->beginVideoRecordingWithOrientation(2);
+    EXPECT_EQ(fake, nullptr);
+    EXPECT_EQ(view->finishVideoRecording(), "");
+    view->setImageWithImage(SolidImage(32, 24, 200, 40, 40));
+    view->beginVideoRecordingWithOrientation(2);
+    ASSERT_NE(fake, nullptr);
+    EXPECT_EQ(fake->starts, 1);
+    EXPECT_EQ(fake->preferredWidth, 1280);
+    EXPECT_EQ(view->finishVideoRecording(), "movie.mov");
+    VideoRecorder::SetFactory({});
+}
