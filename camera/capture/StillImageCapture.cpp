@@ -1,5 +1,6 @@
 #include "camera/capture/StillImageCapture.h"
 
+#include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/corevideo/CVPixelBuffer.h"
 #include "platform/imageio/ImageIO.h"
@@ -30,7 +31,11 @@ void markUpright(ImageProperties& metadata, bool quarterTurn) {
 
 StillImageCapture::StillImageCapture(const CMSampleBufferRef& sampleBuffer) {
     if (!sampleBuffer) return;
-    if (!sampleBuffer->attachments().empty()) metadata_ = sampleBuffer->attachments();
+    if (!sampleBuffer->attachments().empty()) {
+        metadata_ = sampleBuffer->attachments();
+        // The place (while geotagging is on), the moment taken and the program that took it.
+        ImageMetadataUtility::autoPopulateMetadata(*metadata_, kMetadataOptions);
+    }
     const CVPixelBufferRef buffer = CMSampleBufferGetImageBuffer(sampleBuffer);
     if (!buffer || CVPixelBufferLockBaseAddress(buffer, kCVPixelBufferLock_ReadOnly) != kCVReturnSuccess) return;
     const auto width = static_cast<uint32_t>(CVPixelBufferGetWidth(buffer));

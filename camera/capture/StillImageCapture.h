@@ -12,6 +12,9 @@
 
 class StillImageCapture {
 public:
+    // The entries filled in beside the camera's own: location, original date and software.
+    static constexpr int kMetadataOptions = 11;
+
     // A buffer without a BGRA image gives a null image; one without attachments, no metadata.
     explicit StillImageCapture(const platform::CMSampleBufferRef& sampleBuffer);
     StillImageCapture() = default;

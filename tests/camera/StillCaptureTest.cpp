@@ -3,6 +3,9 @@
 // factor, and exactly one answer for every capture, a failed one included.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "camera/capture/VideoController.h"
 #include "platform/avfoundation/SimulatedCamera.h"
 #include "platform/coregraphics/CGImage.h"
+#include "support/SimulatedLocation.h"
 
 namespace {
 
@@ -114,6 +118,30 @@ TEST_F(StillCaptureTest, ABufferWithoutAttachmentsStillGivesItsImage) {
     const StillImageCapture capture(still);
     EXPECT_TRUE(capture.image());
     EXPECT_FALSE(capture.metadata());
+}
+
+TEST_F(StillCaptureTest, AStillCarriesAPlaceOnlyWhileGeotaggingIsOn) {
+    char pattern[] = "/tmp/tavorin-still-XXXXXX";
+    const std::string root = ::mkdtemp(pattern);
+    ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    AuthorizationStore::resetShared();
+    {
+        SimulatedLocation geotags;
+        VideoController controller;
+        controller.start();
+        geotags.geotag(CLLocation({48.5, 9.25}, 300, 5, SimulatedLocation::now()));
+        auto on = Capture(controller, 1);
+        LocationUtility::sharedInstance().setEnabled(false);
+        auto off = Capture(controller, 1);
+        ASSERT_EQ(on.size(), 1u);
+        ASSERT_EQ(off.size(), 1u);
+        ASSERT_TRUE(on[0]->metadata() && off[0]->metadata());
+        EXPECT_TRUE(ImagePropertyGroup(*on[0]->metadata(), kCGImagePropertyGPSDictionary));
+        EXPECT_FALSE(ImagePropertyGroup(*off[0]->metadata(), kCGImagePropertyGPSDictionary));
+        EXPECT_TRUE(ImagePropertyFind(*off[0]->metadata(), kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal));
+    }
+    AuthorizationStore::resetShared();
+    std::filesystem::remove_all(root);
 }
 
 }  // namespace
