@@ -1,0 +1,143 @@
+// Snaps through the camera view on the simulated rig and real GL: the square cut from the
+// middle, a failed capture answering once with nothing, and snap-and-save landing the
+// pictures in a real library with the save's answer given once, after the last save.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "CameraRigFixture.h"
+#include "camera/capture/VideoController.h"
+#include "engine/view/GraphicsView.h"
+#include "model/AmbrelAppSettings.h"
+#include "platform/authorization/AuthorizationStore.h"
+#include "platform/coregraphics/CGImage.h"
+#include "platform/photos/PHAsset.h"
+#include "platform/photos/PHPhotoLibrary.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace platform;
+
+class CameraSnapTest : public CameraRigFixture {
+protected:
+    void SetUp() override {
+        CameraRigFixture::SetUp();
+        char pattern[] = "/tmp/tavorin-snap-XXXXXX";
+        root = ::mkdtemp(pattern);
+        for (const char* var : {"XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"}) ::setenv(var, root.c_str(), 1);
+        ::unsetenv("TAVORIN_PHOTO_LIBRARY");
+        AuthorizationStore::resetShared();
+        AuthorizationStore::shared().setStatus(AuthorizationService::Photos, kAuthorizationAuthorized);
+        PHPhotoLibrary::resetSharedPhotoLibrary();
+        VideoController::installInGraphicsViews();
+        view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 60, 80));
+        ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
+    }
+    void TearDown() override {
+        view.reset();
+        AmbrelAppSettings::sharedInstance().setSaveOriginal(false);
+        PHPhotoLibrary::resetSharedPhotoLibrary();
+        AuthorizationStore::resetShared();
+        CameraRigFixture::TearDown();
+        fs::remove_all(root);
+    }
+    // Runs the main queue until `done` holds; the album writes end on other threads.
+    template <typename Done>
+    bool PumpUntil(Done done) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > giveUp) return false;
+            loop.advance(0.05);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+    size_t PhotosInLibrary() {
+        return PHAsset::fetchAssetsWithOptions({}, PHPhotoLibrary::sharedPhotoLibrary())->count();
+    }
+
+    std::shared_ptr<GraphicsView> view;
+    fs::path root;
+};
+
+TEST_F(CameraSnapTest, TheSquareIsCutFromTheMiddle) {
+    // Column 408 marked: the first column of the square.
+    std::vector<uint8_t> pixels(3264 * 2448 * 4, 0);
+    for (size_t y = 0; y < 2448; ++y) pixels[(y * 3264 + 408) * 4] = 255;
+    const UIImagePtr image = UIImage::imageWithCGImage(
+        CGImageCreate(3264, 2448, 8, 32, 3264 * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, pixels));
+    EXPECT_EQ(view->croppedImage(image), image) << "unchanged while the square is off";
+    view->setSquareAspectRatio(true);
+    const UIImagePtr square = view->croppedImage(image);
+    ASSERT_TRUE(square);
+    const CGImageRef& cg = square->CGImage();
+    EXPECT_EQ(CGImageGetWidth(cg), 2448u);
+    EXPECT_EQ(CGImageGetHeight(cg), 2448u);
+    const auto data = CGImageGetData(cg);
+    EXPECT_EQ((*data)[0], 255) << "starts at column 408";
+    EXPECT_EQ((*data)[4], 0);
+}
+
+TEST_F(CameraSnapTest, ASquareSnapOfTheRunningCamera) {
+    view->setSquareAspectRatio(true);
+    view->startVideoController();
+    std::vector<UIImagePtr> images;
+    view->snap([&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
+        images.push_back(image);
+        EXPECT_TRUE(metadata);
+    });
+    loop.advance(1.0);
+    view->stopVideoController();
+    ASSERT_EQ(images.size(), 1u);
+    ASSERT_TRUE(images[0]);
+    EXPECT_EQ(CGImageGetWidth(images[0]->CGImage()), CGImageGetHeight(images[0]->CGImage()));
+}
+
+TEST_F(CameraSnapTest, AFailedSnapAnswersOnceWithNothingAndSavesNothing) {
+    // The camera is not running: the still cannot be taken.
+    int snaps = 0;
+    view->snap([&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
+        ++snaps;
+        EXPECT_FALSE(image);
+        EXPECT_FALSE(metadata);
+    });
+    std::vector<bool> taken, saved;
+    view->snapAndSave([&](bool t) { taken.push_back(t); }, [&](bool s) { saved.push_back(s); });
+    loop.advance(1.0);
+    EXPECT_EQ(snaps, 1);
+    EXPECT_EQ(taken, std::vector<bool>{false});
+    EXPECT_EQ(saved, std::vector<bool>{false});
+    EXPECT_EQ(PhotosInLibrary(), 0u);
+}
+
+TEST_F(CameraSnapTest, SnapAndSaveLandsThePicturesAndAnswersOnceAfterTheLastSave) {
+    struct Case {
+        const char* name;
+        bool processed, saveOriginal;
+        size_t photos;
+    } cases[] = {{"original only", false, false, 1}, {"processed only", true, false, 1},
+                 {"original, then processed", true, true, 2}};
+    view->startVideoController();
+    size_t before = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (view->hdrEnabled() != c.processed) view->toggleHDR();
+        AmbrelAppSettings::sharedInstance().setSaveOriginal(c.saveOriginal);
+        std::vector<bool> taken, saved;
+        view->snapAndSave([&](bool t) { taken.push_back(t); }, [&](bool s) { saved.push_back(s); });
+        ASSERT_TRUE(PumpUntil([&] { return !saved.empty(); }));
+        loop.advance(0.5);
+        EXPECT_EQ(taken, std::vector<bool>{true});
+        EXPECT_EQ(saved, std::vector<bool>{true});
+        EXPECT_EQ(PhotosInLibrary(), before + c.photos);
+        before = PhotosInLibrary();
+    }
+    view->stopVideoController();
+}
+
+}  // namespace
