@@ -13,6 +13,7 @@ public:
         controller_.setDelegate(this);
         controller_.setTarget([&view](const platform::CMSampleBufferRef& b) { view.setImage(b); });
         controller_.setAudioTarget([&view](const platform::CMSampleBufferRef& b) { view.setAudio(b); });
+        if (view.cameraSnapRequestBlock()) view.setVolumeSnapBlock(view.cameraSnapRequestBlock());  // set before us
     }
     VideoController& controller() { return controller_; }
 
@@ -22,6 +23,9 @@ public:
     void swapFrontAndBackCameras(bool video) override { controller_.swapFrontAndBackCameras(video); }
     int64_t flashMode() const override { return controller_.flashMode(); }
     void setFlashMode(int64_t mode) override { controller_.setFlashMode(mode); }
+    // The volume buttons are a shutter while the camera runs.
+    void cameraSnapRequestsEnabled(bool enabled) override { view_.setVolumeSnapEnabled(enabled); }
+    void setSnapRequestBlock(std::function<void()> block) override { view_.setVolumeSnapBlock(std::move(block)); }
 
     void videoControllerWillSwapFrontAndBack(VideoController&, bool towardsFront) override {
         view_.videoControllerWillSwapFrontAndBack(towardsFront);

@@ -81,6 +81,8 @@ public:
     virtual void resetFocusView() {}
     virtual void setSquareAspectRatioHidden(bool hidden) {}
     virtual void cameraSnapRequestsEnabled(bool enabled) {}
+    // The shutter action the camera's own triggers (the volume buttons) run.
+    virtual void setSnapRequestBlock(std::function<void()> block) {}
 };
 
 // What the view tells its delegate. Every message has an empty default.
@@ -200,7 +202,8 @@ public:
     const Block& cameraSwappedBlock() const { return cameraSwappedBlock_; }
     void setCameraSwappedBlock(Block block) { cameraSwappedBlock_ = std::move(block); }
     const Block& cameraSnapRequestBlock() const { return cameraSnapRequestBlock_; }
-    void setCameraSnapRequestBlock(Block block) { cameraSnapRequestBlock_ = std::move(block); }
+    // Also the action of the camera's own shutter triggers.
+    void setCameraSnapRequestBlock(Block block);
     // The camera's zoom (1 when not zoomed); stills are taken with it as their crop factor.
     double cameraZoomScale() const { return cameraZoomScale_; }
     void setCameraZoomScale(double scale) { cameraZoomScale_ = scale; }

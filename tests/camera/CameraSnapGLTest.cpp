@@ -13,10 +13,12 @@
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
 #include "model/AmbrelAppSettings.h"
+#include "platform/mediaplayer/MPMusicPlayerController.h"
 #include "platform/authorization/AuthorizationStore.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/photos/PHAsset.h"
 #include "platform/photos/PHPhotoLibrary.h"
+#include "platform/uikit/UIWindow.h"
 
 namespace {
 
@@ -138,6 +140,27 @@ TEST_F(CameraSnapTest, SnapAndSaveLandsThePicturesAndAnswersOnceAfterTheLastSave
         before = PhotosInLibrary();
     }
     view->stopVideoController();
+}
+
+TEST_F(CameraSnapTest, TheVolumeButtonsAreAShutterOnlyWhileTheCameraRuns) {
+    const auto window = std::make_shared<UIWindow>(CGRect{{0, 0}, {320, 568}});
+    window->makeKeyWindow();
+    int requests = 0;
+    view->setCameraSnapRequestBlock([&requests] { ++requests; });
+    const auto press = [this] {
+        MPMusicPlayerController::applicationMusicPlayer().pressVolumeButton(true);
+        loop.advance(1.0);
+    };
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        view->startVideoController();
+        loop.advance(1.0);
+        press();
+        EXPECT_EQ(requests, run + 1) << "one request per press";
+        view->stopVideoController();
+        press();
+        EXPECT_EQ(requests, run + 1) << "none while the camera is stopped";
+    }
 }
 
 }  // namespace
