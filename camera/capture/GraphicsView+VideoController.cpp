@@ -2,6 +2,7 @@
 // delegate calls, frames and audio go back to the view, made on the view's first use.
 #include <stdexcept>
 
+#include "camera/capture/CameraZoomController.h"
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
 
@@ -26,6 +27,8 @@ public:
     // The volume buttons are a shutter while the camera runs.
     void cameraSnapRequestsEnabled(bool enabled) override { view_.setVolumeSnapEnabled(enabled); }
     void setSnapRequestBlock(std::function<void()> block) override { view_.setVolumeSnapBlock(std::move(block)); }
+    void enableZoom() override { zoom_->enableZoom(); }
+    void disableZoom() override { zoom_->disableZoom(); }
 
     void videoControllerWillSwapFrontAndBack(VideoController&, bool towardsFront) override {
         view_.videoControllerWillSwapFrontAndBack(towardsFront);
@@ -36,6 +39,7 @@ public:
 
 private:
     GraphicsView& view_;
+    std::shared_ptr<CameraZoomController> zoom_ = std::make_shared<CameraZoomController>(view_);
     VideoController controller_;  // after the view reference: goes first, stopping the frames
 };
 

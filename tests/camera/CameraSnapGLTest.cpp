@@ -19,6 +19,7 @@
 #include "platform/photos/PHAsset.h"
 #include "platform/photos/PHPhotoLibrary.h"
 #include "platform/uikit/UIWindow.h"
+#include "support/TouchHarness.h"
 
 namespace {
 
@@ -161,6 +162,45 @@ TEST_F(CameraSnapTest, TheVolumeButtonsAreAShutterOnlyWhileTheCameraRuns) {
         press();
         EXPECT_EQ(requests, run + 1) << "none while the camera is stopped";
     }
+}
+
+TEST_F(CameraSnapTest, EachPinchZoomsFromWhereItStartsWithinOneToFive) {
+    TouchHarness ui;
+    view->setFrame(CGRectMake(0, 0, 320, 480));
+    view->setMultipleTouchEnabled(true);
+    ui.window->addSubview(view);
+    view->startVideoController();
+    // Two fingers about (160, 240) from `from` to `to` points apart.
+    const auto pinch = [&ui](CGFloat from, CGFloat to) {
+        const auto fingers = [](UITouchPhase phase, CGFloat spread) {
+            return std::vector<UITouchReport>{{7, phase, {160 - spread / 2, 240}, 1, 1},
+                                              {8, phase, {160 + spread / 2, 240}, 1, 1}};
+        };
+        ui.driver->sendTouches(fingers(UITouchPhase::Began, from));
+        for (int i = 1; i <= 10; ++i) {
+            ui.advance(0.05);
+            ui.driver->sendTouches(fingers(UITouchPhase::Moved, from + (to - from) * i / 10));
+        }
+        ui.driver->sendTouches(fingers(UITouchPhase::Ended, to));
+        ui.advance(0.1);
+    };
+    struct Case { CGFloat from, to; double zoom; } cases[] = {
+        {100, 200, 2.0}, {100, 150, 3.0}, {50, 200, 5.0}, {200, 50, 1.25}, {200, 20, 1.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " to " << c.to);
+        pinch(c.from, c.to);
+        EXPECT_NEAR(view->cameraZoomScale(), c.zoom, 1e-9);
+    }
+    pinch(100, 250);  // 2.5
+    view->snap(nullptr);
+    EXPECT_NEAR(view->videoController().stillImageCaptureVideoConnection()->videoScaleAndCropFactor(), 2.5, 1e-9)
+        << "the still is cropped by the zoom";
+    loop.advance(1.0);
+    view->stopVideoController();
+    EXPECT_EQ(view->cameraZoomScale(), 1.0);
+    pinch(100, 200);
+    EXPECT_EQ(view->cameraZoomScale(), 1.0) << "no zoom while the camera is stopped";
+    view->removeFromSuperview();
 }
 
 }  // namespace
