@@ -10,6 +10,7 @@
 #include "library/images/UIImage+ImageUtility.h"
 #include "library/saving/UIImage+CameraUtility.h"
 #include "model/AmbrelAppSettings.h"
+#include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 #include "ui/animation/PositioningUtility.h"
 
@@ -29,6 +30,20 @@ void GraphicsView::snap(SnapCompletion completion) {
             if (completion) completion(image, image ? capture->metadata() : std::nullopt);
         },
         orientation, cameraZoomScale_);
+}
+
+void GraphicsView::captureSnap(Block block, SnapCompletion completion) {
+    UIApplication::sharedApplication().beginIgnoringInteractionEvents();
+    waitForFocus([this, block, completion](bool) {
+        UIApplication::sharedApplication().endIgnoringInteractionEvents();
+        if (block) block();
+        snap([this, completion](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
+            // The still is worked on at full quality; the live preview goes back to its own.
+            setAdjustment("NR On/Off", useNonRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
+            if (completion) completion(image, metadata);
+            setAdjustment("NR On/Off", useRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
+        });
+    });
 }
 
 void GraphicsView::snapAndSave(BoolBlock snapCompletion, BoolBlock saveCompletion) {

@@ -2,6 +2,7 @@
 // delegate calls, frames and audio go back to the view, made on the view's first use.
 #include <stdexcept>
 
+#include "camera/capture/CameraShutterWait.h"
 #include "camera/capture/CameraZoomController.h"
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
@@ -28,6 +29,11 @@ public:
     void cameraSnapRequestsEnabled(bool enabled) override { view_.setVolumeSnapEnabled(enabled); }
     void setSnapRequestBlock(std::function<void()> block) override { view_.setVolumeSnapBlock(std::move(block)); }
     void enableZoom() override { zoom_->enableZoom(); }
+    // A stopped or swapped camera ends the shutter's wait, so neither touches nor the
+    // shutter stay held.
+    void disableFocus() override { shutterWait_.cancel(); }
+    void resetFocusView() override { shutterWait_.cancel(); }
+    CameraShutterWait& shutterWait() { return shutterWait_; }
     void disableZoom() override { zoom_->disableZoom(); }
 
     void videoControllerWillSwapFrontAndBack(VideoController&, bool towardsFront) override {
@@ -40,6 +46,7 @@ public:
 private:
     GraphicsView& view_;
     std::shared_ptr<CameraZoomController> zoom_ = std::make_shared<CameraZoomController>(view_);
+    CameraShutterWait shutterWait_;
     VideoController controller_;  // after the view reference: goes first, stopping the frames
 };
 
@@ -47,6 +54,12 @@ private:
 
 void VideoController::installInGraphicsViews() {
     GraphicsView::setCameraMaker([](GraphicsView& view) { return std::make_unique<ViewCamera>(view); });
+}
+
+void GraphicsView::waitForFocus(BoolBlock block) {
+    VideoController& controller = videoController();
+    auto* camera = static_cast<ViewCamera*>(this->camera());
+    camera->shutterWait().waitForFocus(controller.cameraWithPosition(controller.videoDevicePosition()), std::move(block));
 }
 
 VideoController& GraphicsView::videoController() {

@@ -225,6 +225,12 @@ public:
     void snapAndSave(BoolBlock snapCompletion = nullptr, BoolBlock saveCompletion = nullptr);
     void setVolumeSnapEnabled(bool enabled);
     void setVolumeSnapBlock(Block block);
+    // The shutter's wait for the focus to settle (at most 2 s, YES; NO when the camera stops
+    // or swaps first); touches are held meanwhile.
+    void waitForFocus(BoolBlock block);
+    // The shutter: touches held until the focus has settled, then `block`, then a snap whose
+    // completion runs with full-quality noise reduction.
+    void captureSnap(Block block, SnapCompletion completion);
 
     // ---- Cached-texture state ------------------------------------------------------------
     void useCachedTextureState(int32_t state, const Block& block);

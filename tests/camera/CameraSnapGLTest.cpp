@@ -14,6 +14,7 @@
 #include "engine/view/GraphicsView.h"
 #include "model/AmbrelAppSettings.h"
 #include "platform/mediaplayer/MPMusicPlayerController.h"
+#include "platform/uikit/UIApplication.h"
 #include "platform/authorization/AuthorizationStore.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/photos/PHAsset.h"
@@ -201,6 +202,62 @@ TEST_F(CameraSnapTest, EachPinchZoomsFromWhereItStartsWithinOneToFive) {
     pinch(100, 200);
     EXPECT_EQ(view->cameraZoomScale(), 1.0) << "no zoom while the camera is stopped";
     view->removeFromSuperview();
+}
+
+TEST_F(CameraSnapTest, TheShutterHoldsTouchesUntilTheFocusSettlesGivesUpOrTheCameraStops) {
+    struct Case {
+        const char* name;
+        double settle;  // seconds the focus takes; infinity never settles
+        double stopAt;  // the camera stopped then (infinity: never)
+        double blockAt;  // when the shutter's block runs
+        bool image;
+    } cases[] = {{"settles", 0.5, INFINITY, 0.5, true},
+                 {"never settles: gives up", INFINITY, INFINITY, 2.0, true},
+                 {"camera stopped mid-wait", INFINITY, 0.3, 0.3, false}};
+    const float realtime = GraphicsView::useRealtimeNoiseReduction() ? 1.0f : 0.0f;
+    UIApplication& app = UIApplication::sharedApplication();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view->startVideoController();
+        loop.advance(0.5);
+        VideoController& controller = view->videoController();
+        const AVCaptureDeviceRef device = controller.cameraWithPosition(controller.videoDevicePosition());
+        device->setSettleTimeForTesting(c.settle);
+        ASSERT_TRUE(device->lockForConfiguration());
+        device->setFocusMode(2);
+        device->unlockForConfiguration();
+        ASSERT_TRUE(device->isAdjustingFocus());
+
+        const double start = loop.now();
+        double blockRan = -1;
+        int completions = 0;
+        bool gotImage = false;
+        float noiseReductionInCompletion = -1;
+        view->captureSnap([&] { blockRan = loop.now() - start; },
+                          [&](const UIImagePtr& image, const std::optional<ImageProperties>&) {
+                              ++completions;
+                              gotImage = image != nullptr;
+                              noiseReductionInCompletion = view->getAdjustment("NR On/Off");
+                          });
+        EXPECT_TRUE(app.isIgnoringInteractionEvents()) << "touches held while the focus moves";
+        for (double t = 0.1; t <= 3.0 + 1e-9; t += 0.1) {
+            loop.advance(0.1);
+            if (std::abs(t - c.stopAt) < 1e-9) view->stopVideoController();
+            if (t < c.blockAt - 1e-9) {
+                EXPECT_LT(blockRan, 0) << "at " << t;
+                EXPECT_TRUE(app.isIgnoringInteractionEvents()) << "at " << t;
+            }
+        }
+        EXPECT_NEAR(blockRan, c.blockAt, 0.11);
+        EXPECT_FALSE(app.isIgnoringInteractionEvents()) << "touches taken again";
+        EXPECT_EQ(completions, 1);
+        EXPECT_EQ(gotImage, c.image);
+        EXPECT_EQ(noiseReductionInCompletion, 1.0f) << "the still at full quality";
+        view->startVideoController();
+        EXPECT_EQ(view->getAdjustment("NR On/Off"), realtime) << "the preview back to its own";
+        view->stopVideoController();
+        device->setSettleTimeForTesting(0);
+    }
 }
 
 }  // namespace
