@@ -2,6 +2,7 @@
 // delegate calls, frames and audio go back to the view, made on the view's first use.
 #include <stdexcept>
 
+#include "camera/capture/CameraFocusController.h"
 #include "camera/capture/CameraShutterWait.h"
 #include "camera/capture/CameraZoomController.h"
 #include "camera/capture/VideoController.h"
@@ -31,9 +32,14 @@ public:
     void enableZoom() override { zoom_->enableZoom(); }
     // A stopped or swapped camera ends the shutter's wait, so neither touches nor the
     // shutter stay held.
-    void disableFocus() override { shutterWait_.cancel(); }
+    void enableFocus() override { focus_.enableFocus(); }
+    void disableFocus() override {
+        shutterWait_.cancel();
+        focus_.disableFocus();
+    }
     void resetFocusView() override { shutterWait_.cancel(); }
     CameraShutterWait& shutterWait() { return shutterWait_; }
+    CameraFocusController& focus() { return focus_; }
     void disableZoom() override { zoom_->disableZoom(); }
 
     void videoControllerWillSwapFrontAndBack(VideoController&, bool towardsFront) override {
@@ -47,6 +53,7 @@ private:
     GraphicsView& view_;
     std::shared_ptr<CameraZoomController> zoom_ = std::make_shared<CameraZoomController>(view_);
     CameraShutterWait shutterWait_;
+    CameraFocusController focus_{view_};
     VideoController controller_;  // after the view reference: goes first, stopping the frames
 };
 
@@ -60,6 +67,11 @@ void GraphicsView::waitForFocus(BoolBlock block) {
     VideoController& controller = videoController();
     auto* camera = static_cast<ViewCamera*>(this->camera());
     camera->shutterWait().waitForFocus(controller.cameraWithPosition(controller.videoDevicePosition()), std::move(block));
+}
+
+CGPoint GraphicsView::viewPointToDevicePointOfInterest(CGPoint point) {
+    videoController();
+    return static_cast<ViewCamera*>(camera())->focus().viewPointToDevicePointOfInterest(point);
 }
 
 VideoController& GraphicsView::videoController() {

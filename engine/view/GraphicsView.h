@@ -228,6 +228,9 @@ public:
     // The shutter's wait for the focus to settle (at most 2 s, YES; NO when the camera stops
     // or swaps first); touches are held meanwhile.
     void waitForFocus(BoolBlock block);
+    // A view point as the camera's point of interest: within [0, 1] on both axes, the centre
+    // until a frame has come.
+    CGPoint viewPointToDevicePointOfInterest(CGPoint point);
     // The shutter: touches held until the focus has settled, then `block`, then a snap whose
     // completion runs with full-quality noise reduction.
     void captureSnap(Block block, SnapCompletion completion);

@@ -260,4 +260,43 @@ TEST_F(CameraSnapTest, TheShutterHoldsTouchesUntilTheFocusSettlesGivesUpOrTheCam
     }
 }
 
+TEST_F(CameraSnapTest, ATapFocusesAndExposesOnceAtItsDevicePoint) {
+    TouchHarness ui;
+    view->setFrame(CGRectMake(0, 0, 320, 480));
+    ui.window->addSubview(view);
+    VideoController& controller = view->videoController();
+    const AVCaptureDeviceRef device = controller.cameraWithPosition(controller.videoDevicePosition());
+    const auto tapAt = [&](CGFloat x, CGFloat y) {
+        ui.tap(x, y);
+        ui.advance(0.5);
+        EXPECT_EQ(device->focusMode(), 1) << "focus once, then hold";
+        EXPECT_EQ(device->exposureMode(), 1);
+        EXPECT_EQ(device->focusPointOfInterest(), device->exposurePointOfInterest());
+        return device->focusPointOfInterest();
+    };
+    EXPECT_EQ(view->viewPointToDevicePointOfInterest(CGPointMake(40, 400)), CGPointMake(0.5, 0.5))
+        << "before the first frame: the centre";
+    view->startVideoController();
+    loop.advance(0.5);  // frames give the sizes
+    const CGPoint centre = tapAt(160, 240);
+    view->setCameraZoomScale(2.0);
+    const CGPoint zoomedCentre = tapAt(160, 240);
+    EXPECT_NEAR(zoomedCentre.x, centre.x, 1e-9) << "the zoom keeps the centre";
+    EXPECT_NEAR(zoomedCentre.y, centre.y, 1e-9);
+    view->setCameraZoomScale(1.0);
+    // The sensor lies across the portrait view: lower in the view is further along its first axis.
+    const CGPoint high = tapAt(300, 10), low = tapAt(10, 470);
+    EXPECT_LT(high.x, low.x);
+    EXPECT_LT(high.y, low.y);
+    for (const CGPoint p : {centre, high, low}) {
+        EXPECT_TRUE(p.x >= 0 && p.x <= 1 && p.y >= 0 && p.y <= 1) << p.x << ", " << p.y;
+    }
+    view->stopVideoController();
+    const CGPoint before = device->focusPointOfInterest();
+    ui.tap(160, 240);
+    ui.advance(0.5);
+    EXPECT_EQ(device->focusPointOfInterest(), before) << "no focus while the camera is stopped";
+    view->removeFromSuperview();
+}
+
 }  // namespace
