@@ -29,10 +29,9 @@ public:
     // The volume buttons are a shutter while the camera runs.
     void cameraSnapRequestsEnabled(bool enabled) override { view_.setVolumeSnapEnabled(enabled); }
     void setSnapRequestBlock(std::function<void()> block) override { view_.setVolumeSnapBlock(std::move(block)); }
-    void enableZoom() override { zoom_->enableZoom(); }
+    void enableFocus() override { focus_.enableFocus(); }
     // A stopped or swapped camera ends the shutter's wait, so neither touches nor the
     // shutter stay held.
-    void enableFocus() override { focus_.enableFocus(); }
     void disableFocus() override {
         shutterWait_.cancel();
         focus_.disableFocus();
@@ -40,6 +39,7 @@ public:
     void resetFocusView() override { shutterWait_.cancel(); }
     CameraShutterWait& shutterWait() { return shutterWait_; }
     CameraFocusController& focus() { return focus_; }
+    void enableZoom() override { zoom_->enableZoom(); }
     void disableZoom() override { zoom_->disableZoom(); }
 
     void videoControllerWillSwapFrontAndBack(VideoController&, bool towardsFront) override {
