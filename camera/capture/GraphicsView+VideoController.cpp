@@ -2,6 +2,9 @@
 // delegate calls, frames and audio go back to the view, made on the view's first use.
 #include <stdexcept>
 
+#include "camera/capture/CameraFocusController.h"
+#include "camera/capture/CameraShutterWait.h"
+#include "camera/capture/CameraZoomController.h"
 #include "camera/capture/VideoController.h"
 #include "camera/movie/EngineMovieRecorder.h"
 #include "engine/view/GraphicsView.h"
@@ -14,6 +17,7 @@ public:
         controller_.setDelegate(this);
         controller_.setTarget([&view](const platform::CMSampleBufferRef& b) { view.setImage(b); });
         controller_.setAudioTarget([&view](const platform::CMSampleBufferRef& b) { view.setAudio(b); });
+        if (view.cameraSnapRequestBlock()) view.setVolumeSnapBlock(view.cameraSnapRequestBlock());  // set before us
     }
     VideoController& controller() { return controller_; }
 
@@ -23,6 +27,21 @@ public:
     void swapFrontAndBackCameras(bool video) override { controller_.swapFrontAndBackCameras(video); }
     int64_t flashMode() const override { return controller_.flashMode(); }
     void setFlashMode(int64_t mode) override { controller_.setFlashMode(mode); }
+    // The volume buttons are a shutter while the camera runs.
+    void cameraSnapRequestsEnabled(bool enabled) override { view_.setVolumeSnapEnabled(enabled); }
+    void setSnapRequestBlock(std::function<void()> block) override { view_.setVolumeSnapBlock(std::move(block)); }
+    void enableFocus() override { focus_.enableFocus(); }
+    // A stopped or swapped camera ends the shutter's wait, so neither touches nor the
+    // shutter stay held.
+    void disableFocus() override {
+        shutterWait_.cancel();
+        focus_.disableFocus();
+    }
+    void resetFocusView() override { shutterWait_.cancel(); }
+    CameraShutterWait& shutterWait() { return shutterWait_; }
+    CameraFocusController& focus() { return focus_; }
+    void enableZoom() override { zoom_->enableZoom(); }
+    void disableZoom() override { zoom_->disableZoom(); }
 
     void videoControllerWillSwapFrontAndBack(VideoController&, bool towardsFront) override {
         view_.videoControllerWillSwapFrontAndBack(towardsFront);
@@ -33,6 +52,9 @@ public:
 
 private:
     GraphicsView& view_;
+    std::shared_ptr<CameraZoomController> zoom_ = std::make_shared<CameraZoomController>(view_);
+    CameraShutterWait shutterWait_;
+    CameraFocusController focus_{view_};
     VideoController controller_;  // after the view reference: goes first, stopping the frames
 };
 
@@ -42,6 +64,17 @@ void VideoController::installInGraphicsViews() {
     // The engine records movies through the camera's recorder.
     EngineMovieRecorder::register_();
     GraphicsView::setCameraMaker([](GraphicsView& view) { return std::make_unique<ViewCamera>(view); });
+}
+
+void GraphicsView::waitForFocus(BoolBlock block) {
+    VideoController& controller = videoController();
+    auto* camera = static_cast<ViewCamera*>(this->camera());
+    camera->shutterWait().waitForFocus(controller.cameraWithPosition(controller.videoDevicePosition()), std::move(block));
+}
+
+CGPoint GraphicsView::viewPointToDevicePointOfInterest(CGPoint point) {
+    videoController();
+    return static_cast<ViewCamera*>(camera())->focus().viewPointToDevicePointOfInterest(point);
 }
 
 VideoController& GraphicsView::videoController() {

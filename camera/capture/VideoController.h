@@ -14,6 +14,7 @@
 
 #include "platform/avfoundation/AVCaptureSession.h"
 #include "platform/coremedia/CMTime.h"
+#include "camera/capture/StillImageCapture.h"
 #include "platform/uikit/UIImage.h"
 
 class VideoController;
@@ -96,6 +97,16 @@ public:
     const std::shared_ptr<platform::AVCaptureStillImageOutput>& stillImageCaptureOutput() const {
         return stillImageOutput_;
     }
+
+    // ---- Still capture (VideoController+VideoImageCaptureController.cpp) -----------------
+    // Receives every started capture exactly once: a capture with a null image and no
+    // metadata when the still output is not in use, the capture failed or gave no buffer.
+    using StillImageCaptureBlock = std::function<void(StillImageCapturePtr capture)>;
+    // The still output's connection with the orientation (device orientations 0, 5 and 6 take
+    // the stored upright one) and the crop factor clamped to [1, its maximum]; null when the
+    // still output is not in use.
+    platform::AVCaptureConnectionRef configureStillImageCaptureConnection(int64_t orientation, double factor);
+    void captureStillImage(StillImageCaptureBlock completion, int64_t orientation, double scaleAndCropFactor = 1.0);
 
     // Of the last frame.
     int32_t sessionPresetWidth() const { return videoDimensions().width; }

@@ -96,6 +96,11 @@ void GraphicsView::setSquareAspectRatioHidden(bool hidden) {
     if (camera()) camera()->setSquareAspectRatioHidden(hidden);
 }
 
+void GraphicsView::setCameraSnapRequestBlock(Block block) {
+    cameraSnapRequestBlock_ = std::move(block);
+    if (camera()) camera()->setSnapRequestBlock(cameraSnapRequestBlock_);
+}
+
 void GraphicsView::cameraSnapRequestsEnabled(bool enabled) {
     if (camera()) camera()->cameraSnapRequestsEnabled(enabled);
 }

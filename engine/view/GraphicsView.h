@@ -15,7 +15,8 @@
 // and the mode library's ways in), GraphicsView+Camera.cpp (the live camera: start, stop, swap,
 // flash and the frame entry), GraphicsView+Recording.cpp (movies through the engine).
 // camera/capture/GraphicsView+VideoController.cpp holds `videoController`, with the camera
-// layer's side of the view's camera (which also registers the engine's movie recorder).
+// layer's side of the view's camera (which also registers the engine's movie recorder), and
+// camera/capture/GraphicsView+CameraSnapController.cpp the snaps and the volume shutter.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -81,6 +82,8 @@ public:
     virtual void resetFocusView() {}
     virtual void setSquareAspectRatioHidden(bool hidden) {}
     virtual void cameraSnapRequestsEnabled(bool enabled) {}
+    // The shutter action the camera's own triggers (the volume buttons) run.
+    virtual void setSnapRequestBlock(std::function<void()> block) {}
 };
 
 // What the view tells its delegate. Every message has an empty default.
@@ -219,7 +222,38 @@ public:
     const Block& cameraSwappedBlock() const { return cameraSwappedBlock_; }
     void setCameraSwappedBlock(Block block) { cameraSwappedBlock_ = std::move(block); }
     const Block& cameraSnapRequestBlock() const { return cameraSnapRequestBlock_; }
-    void setCameraSnapRequestBlock(Block block) { cameraSnapRequestBlock_ = std::move(block); }
+    // Also the action of the camera's own shutter triggers.
+    void setCameraSnapRequestBlock(Block block);
+    // The camera's zoom (1 when not zoomed); stills are taken with it as their crop factor.
+    double cameraZoomScale() const { return cameraZoomScale_; }
+    void setCameraZoomScale(double scale) { cameraZoomScale_ = scale; }
+
+    // ---- Snaps (defined by the camera layer) ---------------------------------------------
+    // The still and its metadata; both empty when the capture failed.
+    using SnapCompletion =
+        std::function<void(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata)>;
+    using BoolBlock = std::function<void(bool)>;
+    // The image, or its centred square while the square crop is on.
+    UIImagePtr croppedImage(const UIImagePtr& image) const;
+    // One still in the device's orientation at the view's zoom; the completion (may be empty)
+    // runs exactly once, on the main queue.
+    void snap(SnapCompletion completion);
+    // A snap saved to the album: the original, or with the processed rendering on the processed
+    // picture (after the original when that setting asks for it). `snapCompletion` answers
+    // whether a picture was taken, `saveCompletion` once the last album save has ended,
+    // YES only when every save succeeded.
+    void snapAndSave(BoolBlock snapCompletion = nullptr, BoolBlock saveCompletion = nullptr);
+    void setVolumeSnapEnabled(bool enabled);
+    void setVolumeSnapBlock(Block block);
+    // The shutter's wait for the focus to settle (at most 2 s, YES; NO when the camera stops
+    // or swaps first); touches are held meanwhile.
+    void waitForFocus(BoolBlock block);
+    // A view point as the camera's point of interest: within [0, 1] on both axes, the centre
+    // until a frame has come.
+    CGPoint viewPointToDevicePointOfInterest(CGPoint point);
+    // The shutter: touches held until the focus has settled, then `block`, then a snap whose
+    // completion runs with full-quality noise reduction.
+    void captureSnap(Block block, SnapCompletion completion);
 
     // ---- Cached-texture state ------------------------------------------------------------
     void useCachedTextureState(int32_t state, const Block& block);
@@ -386,6 +420,7 @@ private:
     std::unique_ptr<AmbrelGraphicsController> graphicsController_;
     std::unique_ptr<GraphicsViewCamera> camera_;
     bool squareAspectRatio_ = false;
+    double cameraZoomScale_ = 1.0;
     bool showOriginal_ = false;
     eLuminanceStyle styleBeforeShowOriginal_ = eLuminanceStyle::CIE;
     bool wasAnimatingWhenResigningActive_ = false;

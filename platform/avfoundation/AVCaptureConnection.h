@@ -26,11 +26,15 @@ public:
     // Clamped to 1 … videoMaxScaleAndCropFactor.
     void setVideoScaleAndCropFactor(double factor);
     double videoMaxScaleAndCropFactor() const { return 5; }
+    // 1 portrait, 2 upside down, 3 landscape right, 4 landscape left.
+    int64_t videoOrientation() const { return videoOrientation_; }
+    void setVideoOrientation(int64_t orientation) { videoOrientation_ = orientation; }
 
 private:
     AVCaptureOutput* output_;
     bool enabled_ = true;
     double scaleAndCrop_ = 1;
+    int64_t videoOrientation_ = 1;
 };
 
 using AVCaptureConnectionRef = std::shared_ptr<AVCaptureConnection>;

@@ -1,0 +1,88 @@
+// The camera view's snaps: one still in the device's orientation at the view's zoom, cut to
+// a square while the square crop is on, optionally saved to the album; and the volume buttons
+// as a shutter.
+#include <algorithm>
+#include <memory>
+
+#include "camera/capture/VideoController.h"
+#include "camera/capture/VolumeButtonController.h"
+#include "engine/view/GraphicsView.h"
+#include "library/images/UIImage+ImageUtility.h"
+#include "library/saving/UIImage+CameraUtility.h"
+#include "model/AmbrelAppSettings.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIScreen.h"
+#include "ui/animation/PositioningUtility.h"
+
+UIImagePtr GraphicsView::croppedImage(const UIImagePtr& image) const {
+    if (!squareAspectRatio_ || !image) return image;
+    const CGSize size = image->size();
+    const CGFloat side = std::min(size.width, size.height);
+    return ImageUtility::croppedImage(
+        image, PositioningUtility::rectWithSizeCenteredInRectSize(CGSizeMake(side, side), size));
+}
+
+void GraphicsView::snap(SnapCompletion completion) {
+    const auto orientation = static_cast<int64_t>(UIDevice::currentDevice().orientation());
+    videoController().captureStillImage(
+        [this, completion](StillImageCapturePtr capture) {
+            const UIImagePtr image = croppedImage(capture->image());
+            if (completion) completion(image, image ? capture->metadata() : std::nullopt);
+        },
+        orientation, cameraZoomScale_);
+}
+
+void GraphicsView::captureSnap(Block block, SnapCompletion completion) {
+    UIApplication::sharedApplication().beginIgnoringInteractionEvents();
+    waitForFocus([this, block, completion](bool) {
+        UIApplication::sharedApplication().endIgnoringInteractionEvents();
+        if (block) block();
+        snap([this, completion](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
+            // The still is worked on at full quality; the live preview goes back to its own.
+            setAdjustment("NR On/Off", useNonRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
+            if (completion) completion(image, metadata);
+            setAdjustment("NR On/Off", useRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
+        });
+    });
+}
+
+void GraphicsView::snapAndSave(BoolBlock snapCompletion, BoolBlock saveCompletion) {
+    snap([this, snapCompletion, saveCompletion](const UIImagePtr& image,
+                                                const std::optional<platform::ImageProperties>& metadata) {
+        const auto tellSnap = [&snapCompletion](bool taken) {
+            if (snapCompletion) snapCompletion(taken);
+        };
+        if (!image) {  // nothing was taken, so nothing is saved
+            tellSnap(false);
+            if (saveCompletion) saveCompletion(false);
+            return;
+        }
+        // The saves run one after the other; the last one's end answers for all of them.
+        const auto save = [metadata](const UIImagePtr& picture, std::function<void(bool)> then) {
+            CameraUtility::saveToAlbumWithMetadata(picture, metadata, [then](NSErrorPtr error) { then(!error); });
+        };
+        const auto done = [saveCompletion](bool saved) {
+            if (saveCompletion) saveCompletion(saved);
+        };
+        if (!hdrEnabled_) {
+            tellSnap(true);
+            save(image, done);
+            return;
+        }
+        const UIImagePtr processed = drawImageToImageWithReferenceSize(image, currentImageSize());
+        tellSnap(true);
+        const auto saveProcessed = [save, processed, done](bool originalSaved) {
+            if (!processed) return done(false);
+            save(processed, [originalSaved, done](bool saved) { done(originalSaved && saved); });
+        };
+        if (AmbrelAppSettings::sharedInstance().saveOriginal()) save(image, saveProcessed);
+        else saveProcessed(true);
+    });
+}
+
+void GraphicsView::setVolumeSnapEnabled(bool enabled) {
+    if (enabled) VolumeButtonController::sharedInstance().enable();
+    else VolumeButtonController::sharedInstance().disable();
+}
+
+void GraphicsView::setVolumeSnapBlock(Block block) { VolumeButtonController::sharedInstance().setAction(std::move(block)); }

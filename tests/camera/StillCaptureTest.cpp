@@ -1,0 +1,147 @@
+// Stills from the simulated rig on the manual clock: upright and unmirrored in every device
+// orientation with both cameras, metadata saying so, the connection's orientation and crop
+// factor, and exactly one answer for every capture, a failed one included.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CameraRigFixture.h"
+#include "camera/capture/VideoController.h"
+#include "platform/avfoundation/SimulatedCamera.h"
+#include "platform/coregraphics/CGImage.h"
+#include "support/SimulatedLocation.h"
+
+namespace {
+
+using namespace platform;
+
+class StillCaptureTest : public CameraRigFixture {
+protected:
+    void SetOrientation(int orientation) {
+        UIDeviceProfile profile = UIDeviceProfile::current();
+        profile.orientation = static_cast<UIDeviceOrientation>(orientation);
+        UIDeviceProfile::setCurrent(profile);
+    }
+    // Every capture the controller answers, in order.
+    std::vector<StillImageCapturePtr> Capture(VideoController& controller, int64_t orientation, double factor = 1.0) {
+        std::vector<StillImageCapturePtr> answers;
+        controller.captureStillImage([&answers](StillImageCapturePtr c) { answers.push_back(std::move(c)); },
+                                     orientation, factor);
+        loop.advance(1.0);
+        return answers;
+    }
+    // The scene marker (0 TL, 1 TR, 2 BL, 3 BR) the image shows near a corner, or -1.
+    static int MarkerAt(const UIImagePtr& image, bool right, bool bottom) {
+        const CGImageRef& cg = image->CGImage();
+        const size_t w = CGImageGetWidth(cg), h = CGImageGetHeight(cg);
+        const auto data = CGImageGetData(cg);
+        const size_t x = right ? w * 95 / 100 : w * 5 / 100, y = bottom ? h * 95 / 100 : h * 5 / 100;
+        const uint8_t* bgra = data->data() + y * CGImageGetBytesPerRow(cg) + x * 4;
+        for (int m = 0; m < 4; ++m) {
+            bool match = true;
+            for (int c = 0; c < 3; ++c) match = match && (SimulatedCamera::kMarkers[m][c] > 128) == (bgra[c] > 128);
+            if (match) return m;
+        }
+        return -1;
+    }
+    static std::string Corners(const UIImagePtr& image) {
+        std::string s;
+        for (auto [right, bottom] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}})
+            s += std::to_string(MarkerAt(image, right, bottom));
+        return s;
+    }
+    static int64_t Entry(const ImageProperties& metadata, const char* group, const char* key) {
+        const ImagePropertyValue* v = group ? ImagePropertyFind(metadata, group, key) : ImagePropertyFind(metadata, key);
+        return v && v->integer() ? *v->integer() : -1;
+    }
+};
+
+TEST_F(StillCaptureTest, StillsComeUprightInEveryOrientationWithBothCameras) {
+    for (const bool front : {false, true}) {
+        VideoController controller(front ? AVCaptureDevicePositionFront : AVCaptureDevicePositionBack);
+        controller.start();
+        for (int orientation = 1; orientation <= 4; ++orientation) {
+            SCOPED_TRACE(std::string(front ? "front" : "back") + " orientation " + std::to_string(orientation));
+            SetOrientation(orientation);
+            auto answers = Capture(controller, orientation);
+            ASSERT_EQ(answers.size(), 1u);
+            const UIImagePtr& image = answers[0]->image();
+            ASSERT_TRUE(image);
+            ASSERT_TRUE(answers[0]->metadata());
+            const ImageProperties& metadata = *answers[0]->metadata();
+            const int64_t w = static_cast<int64_t>(CGImageGetWidth(image->CGImage()));
+            const int64_t h = static_cast<int64_t>(CGImageGetHeight(image->CGImage()));
+            const bool portrait = orientation <= 2;
+            EXPECT_EQ(portrait, h > w) << "the picture stands as the phone was held";
+            EXPECT_EQ(Corners(image), "0123") << "upright and unmirrored";
+            EXPECT_EQ(Entry(metadata, nullptr, kCGImagePropertyOrientation), 1);
+            EXPECT_EQ(Entry(metadata, kCGImagePropertyExifDictionary, "PixelXDimension"), w);
+            EXPECT_EQ(Entry(metadata, kCGImagePropertyExifDictionary, "PixelYDimension"), h);
+            EXPECT_EQ(controller.stillImageCaptureVideoConnection()->videoOrientation(), orientation);
+        }
+    }
+}
+
+TEST_F(StillCaptureTest, ConnectionTakesTheStoredOrientationAndAClampedFactor) {
+    VideoController controller;
+    SetOrientation(3);  // the last upright orientation the stored one reads
+    struct Case { int64_t orientation; double factor; int64_t wantOrientation; double wantFactor; };
+    for (const Case& c : std::vector<Case>{{1, 1.0, 1, 1.0}, {3, 2.5, 3, 2.5}, {0, 0.2, 3, 1.0}, {5, 99, 3, 5.0},
+                                           {6, std::nan(""), 3, 1.0}, {4, -3, 4, 1.0}}) {
+        SCOPED_TRACE(c.orientation);
+        const AVCaptureConnectionRef connection = controller.configureStillImageCaptureConnection(c.orientation, c.factor);
+        ASSERT_TRUE(connection);
+        EXPECT_EQ(connection->videoOrientation(), c.wantOrientation);
+        EXPECT_DOUBLE_EQ(connection->videoScaleAndCropFactor(), c.wantFactor);
+    }
+    AppConstants::resetCaches();
+}
+
+TEST_F(StillCaptureTest, AFailedCaptureAnswersOnceWithNothing) {
+    VideoController controller;  // never started: the output cannot take a picture
+    auto answers = Capture(controller, 1);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_FALSE(answers[0]->image());
+    EXPECT_FALSE(answers[0]->metadata());
+}
+
+TEST_F(StillCaptureTest, ABufferWithoutAttachmentsStillGivesItsImage) {
+    VideoController controller;
+    controller.start();
+    CMSampleBufferRef still = controller.currentCameraInput()->device()->source()->stillFrame(1.0);
+    ASSERT_TRUE(still);
+    still->setAttachments({});
+    const StillImageCapture capture(still);
+    EXPECT_TRUE(capture.image());
+    EXPECT_FALSE(capture.metadata());
+}
+
+TEST_F(StillCaptureTest, AStillCarriesAPlaceOnlyWhileGeotaggingIsOn) {
+    char pattern[] = "/tmp/tavorin-still-XXXXXX";
+    const std::string root = ::mkdtemp(pattern);
+    ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    AuthorizationStore::resetShared();
+    {
+        SimulatedLocation geotags;
+        VideoController controller;
+        controller.start();
+        geotags.geotag(CLLocation({48.5, 9.25}, 300, 5, SimulatedLocation::now()));
+        auto on = Capture(controller, 1);
+        LocationUtility::sharedInstance().setEnabled(false);
+        auto off = Capture(controller, 1);
+        ASSERT_EQ(on.size(), 1u);
+        ASSERT_EQ(off.size(), 1u);
+        ASSERT_TRUE(on[0]->metadata() && off[0]->metadata());
+        EXPECT_TRUE(ImagePropertyGroup(*on[0]->metadata(), kCGImagePropertyGPSDictionary));
+        EXPECT_FALSE(ImagePropertyGroup(*off[0]->metadata(), kCGImagePropertyGPSDictionary));
+        EXPECT_TRUE(ImagePropertyFind(*off[0]->metadata(), kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal));
+    }
+    AuthorizationStore::resetShared();
+    std::filesystem::remove_all(root);
+}
+
+}  // namespace
