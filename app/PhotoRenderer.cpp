@@ -19,18 +19,6 @@
 
 namespace {
 
-// The first resource folder that holds the look images.
-std::string LookResourceDirectory()
-{
-    const std::vector<std::string> folders = NSBundle::mainBundle().resourceDirectories();
-    std::error_code error;
-    const auto holdsLooks = [&](const std::string& folder) {
-        return std::filesystem::is_directory(std::filesystem::path(folder) / "looks", error);
-    };
-    const auto found = std::find_if(folders.begin(), folders.end(), holdsLooks);
-    return found != folders.end() ? *found : folders.empty() ? std::string() : folders.front();
-}
-
 // The mode library writes a set straight into the engine, each value redrawing the output.
 class EngineSink final : public Modes::AdjustmentSink {
 public:
@@ -74,7 +62,7 @@ std::unique_ptr<PhotoRenderer> PhotoRenderer::make()
     device.SetClearColor(0, 0, 0, 1);
     device.Clear(true, false);
     try {
-        renderer->engine_ = std::make_unique<AmbrelGraphicsController>(LookResourceDirectory());
+        renderer->engine_ = std::make_unique<AmbrelGraphicsController>(NSBundle::mainBundle().resourcePathHolding("looks"));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tavorin: no engine: %s\n", error.what());
         return nullptr;

@@ -20,16 +20,6 @@ GraphicsView* gSharedInstance = nullptr;
 
 std::shared_ptr<CALayer> MakeGLLayer() { return std::make_shared<platform::CAEAGLLayer>(); }
 
-// The engine reads its look images from a resource directory: the first of the bundle's
-// folders that holds the looks.
-std::string LookResourceDirectory() {
-    const std::vector<std::string> folders = NSBundle::mainBundle().resourceDirectories();
-    std::error_code error;
-    for (const std::string& folder : folders)
-        if (std::filesystem::is_directory(std::filesystem::path(folder) / "looks", error)) return folder;
-    return folders.empty() ? std::string() : folders.front();
-}
-
 }  // namespace
 
 UIView::LayerClass GraphicsView::layerClass() { return &MakeGLLayer; }
@@ -77,7 +67,7 @@ void GraphicsView::initialize() {
     animationFrameInterval_ = 1;
     if (device_) {
         try {
-            graphicsController_ = std::make_unique<AmbrelGraphicsController>(LookResourceDirectory());
+            graphicsController_ = std::make_unique<AmbrelGraphicsController>(NSBundle::mainBundle().resourcePathHolding("looks"));
         } catch (const std::exception& error) {
             std::fprintf(stderr, "GraphicsView: no engine: %s\n", error.what());
         }

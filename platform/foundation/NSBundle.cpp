@@ -74,6 +74,14 @@ std::string NSBundle::resourcePath() const {
     return dirs.empty() ? std::string() : dirs.front();
 }
 
+std::string NSBundle::resourcePathHolding(const std::string& entry) const {
+    const std::vector<std::string> dirs = resourceDirectories();
+    std::error_code ec;
+    for (const std::string& dir : dirs)
+        if (fs::exists(fs::path(dir) / entry, ec)) return dir;
+    return dirs.empty() ? std::string() : dirs.front();
+}
+
 std::string NSBundle::pathForResource(const std::string& name, const std::string& type,
                                       const std::string& subdirectory) const {
     if (name.empty()) return {};

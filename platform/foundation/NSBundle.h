@@ -21,6 +21,9 @@ public:
     std::vector<std::string> resourceDirectories() const;
     // The first resource folder, or empty.
     std::string resourcePath() const;
+    // The first resource folder that holds `entry` (a file or folder at its top); else the
+    // first resource folder, or empty.
+    std::string resourcePathHolding(const std::string& entry) const;
     // The program's name as files it writes for the user carry it.
     std::string bundleName() const { return "Tavorin"; }
 };

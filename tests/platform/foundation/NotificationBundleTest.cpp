@@ -113,6 +113,9 @@ TEST_F(BundleTest, FindsResourcesInSearchOrderAndInSubfolders) {
         EXPECT_EQ(bundle.pathForResource(c.name, c.type, c.subdirectory), expected) << c.name << " " << c.subdirectory;
     }
     EXPECT_EQ(bundle.resourcePath(), (root / "first").string());
+    EXPECT_EQ(bundle.resourcePathHolding("looks"), (root / "first").string());
+    EXPECT_EQ(bundle.resourcePathHolding("only.txt"), (root / "second").string());
+    EXPECT_EQ(bundle.resourcePathHolding("missing"), (root / "first").string());  // the first folder
     auto dirs = bundle.resourceDirectories();
     ASSERT_GE(dirs.size(), 2u);
     EXPECT_EQ(dirs[1], (root / "second").string());
