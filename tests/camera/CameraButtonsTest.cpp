@@ -12,11 +12,7 @@ namespace {
 
 class CameraButtonsTest : public ::testing::Test {
 protected:
-    void tap(UIView& view) {
-        if (!view.window()) ui.window->addSubview(view.shared_from_this());
-        const CGPoint p = view.convertPointToView({CGRectGetMidX(view.bounds()), CGRectGetMidY(view.bounds())}, nullptr);
-        ui.tap(p.x, p.y);
-    }
+    void tap(UIView& view) { ui.tap(view); }
     double presentedScale(const UIView& view) { return view.layer()->presentation().transform.m11; }
 
     TouchHarness ui;

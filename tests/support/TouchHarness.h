@@ -54,6 +54,12 @@ public:
 
     // Points of the window.
     void tap(CGFloat x, CGFloat y, int tapCount = 1) { driver->tap({x, y}, tapCount); }
+    // Taps the middle of the view's bounds, putting the view on the window first.
+    void tap(UIView& view) {
+        if (!view.window()) window->addSubview(view.shared_from_this());
+        const CGPoint p = view.convertPointToView({CGRectGetMidX(view.bounds()), CGRectGetMidY(view.bounds())}, nullptr);
+        tap(p.x, p.y);
+    }
     void drag(CGFloat x0, CGFloat y0, CGFloat x1, CGFloat y1, NSTimeInterval seconds = 0.3) {
         driver->drag({x0, y0}, {x1, y1}, seconds);
     }

@@ -25,12 +25,7 @@ namespace {
 
 class ButtonViewsTest : public ::testing::Test {
 protected:
-    // Taps the middle of the view's bounds (putting the view on the window first).
-    void tap(UIView& view) {
-        if (!view.window()) ui.window->addSubview(view.shared_from_this());
-        const CGPoint p = view.convertPointToView({CGRectGetMidX(view.bounds()), CGRectGetMidY(view.bounds())}, nullptr);
-        ui.tap(p.x, p.y);
-    }
+    void tap(UIView& view) { ui.tap(view); }
     double presentedScale(const UIView& view) { return view.layer()->presentation().transform.m11; }
     CGImageRef shot(UIView& view) { return CACompositor::compose(*view.layer(), view.bounds().size, 2); }
 
