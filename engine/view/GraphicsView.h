@@ -39,6 +39,8 @@
 #include "platform/uikit/UIView.h"
 
 class AmbrelGraphicsController;
+class CameraFocusController;
+class FocusViewController;
 class GraphicsView;
 class VideoController;
 namespace platform {
@@ -248,6 +250,10 @@ public:
     // The shutter's wait for the focus to settle (at most 2 s, YES; NO when the camera stops
     // or swaps first); touches are held meanwhile.
     void waitForFocus(BoolBlock block);
+    // Tap focus, the exposure pan and their waits; the focus squares over the preview while
+    // the camera runs (null while it is stopped).
+    CameraFocusController& cameraFocusController();
+    FocusViewController* cameraFocusViewController();
     // A view point as the camera's point of interest: within [0, 1] on both axes, the centre
     // until a frame has come.
     CGPoint viewPointToDevicePointOfInterest(CGPoint point);
