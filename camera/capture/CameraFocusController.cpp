@@ -1,6 +1,7 @@
 #include "camera/capture/CameraFocusController.h"
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 
 #include "camera/capture/FocusViewController.h"
@@ -91,6 +92,10 @@ void CameraFocusController::dismissFocusView() {
     if (!focusViewController_) return;
     if (focusViewController_->isFocusViewActive()) focusViewController_->dismissFocusView(false);
     focusViewController_->view()->removeFromSuperview();
+}
+
+void CameraFocusController::showFocusView(bool show) {
+    if (focusViewController_) focusViewController_->view()->setHidden(!show);
 }
 
 void CameraFocusController::resetFocusView() {

@@ -45,6 +45,8 @@ public:
     void disableFocus();
     // Continuous focus and exposure at the centre, the squares gone, waits ended (NO).
     void resetFocusView();
+    // The squares' overlay hidden or shown again (the camera keeps focusing).
+    void showFocusView(bool show);
     const std::shared_ptr<FocusViewController>& cameraFocusViewController() const { return focusViewController_; }
     const std::shared_ptr<UITapGestureRecognizer>& focusTapRecognizer() const { return tap_; }
     const std::shared_ptr<UIPanGestureRecognizer>& focusPanRecognizer() const { return pan_; }

@@ -41,6 +41,7 @@ public:
         shutterWait_.cancel();
         focus_.resetFocusView();
     }
+    void showSupplementaryViews(bool show) override { focus_.showFocusView(show); }
     CameraShutterWait& shutterWait() { return shutterWait_; }
     CameraFocusController& focus() { return focus_; }
     void enableZoom() override { zoom_->enableZoom(); }

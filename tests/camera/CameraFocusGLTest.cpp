@@ -12,6 +12,7 @@
 #include "camera/capture/CameraFocusController.h"
 #include "camera/capture/FocusViewController.h"
 #include "camera/capture/VideoController.h"
+#include "engine/AmbrelGraphicsController.h"
 #include "engine/view/GraphicsView.h"
 #include "support/TouchHarness.h"
 
@@ -28,6 +29,9 @@ protected:
         ui = std::make_unique<TouchHarness>();
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 320, 480));
         ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
+        // The preview's meter counts each drawn frame as a thirtieth of a second, the phone's
+        // normal rate, so the pan's steps do not depend on how fast the test machine draws.
+        view->graphicsController()->frameRate = FrameRate([n = uint64_t{0}]() mutable { return ++n; }, 1.0 / 30);
         ui->window->addSubview(view);
         view->startVideoController();
         ui->advance(0.5);  // frames give the sizes; the start's refocus has settled
@@ -120,7 +124,6 @@ TEST_F(CameraFocusTest, ADragUpBrightensThePreviewAndADragDownDarkensIt) {
     ui->advance(0.5);
     EXPECT_LT(view->cameraFocusController().exposureValue(), value);
     EXPECT_LT(PreviewBrightness(), brighter - 0.02);
-    EXPECT_NEAR(Squares().exposureView()->value(), 0, 0.5);
 
     ui->advance(2.0);
     EXPECT_NEAR(Squares().pointFocusView()->alpha(), FocusViewController::kDimmedAlpha, 1e-6)

@@ -144,6 +144,25 @@ TEST_F(CameraSnapTest, SnapAndSaveLandsThePicturesAndAnswersOnceAfterTheLastSave
     view->stopVideoController();
 }
 
+TEST_F(CameraSnapTest, CaptureAndSaveLandsOneJPEGAndAnswersOnceAlsoWhenNothingWasTaken) {
+    VideoController& controller = view->videoController();
+    std::vector<bool> saved;
+    controller.captureAndSaveStillImage(1, 1.0, [&](bool s) { saved.push_back(s); });
+    loop.advance(1.0);
+    EXPECT_EQ(saved, std::vector<bool>{false}) << "the camera is not running";
+    EXPECT_EQ(PhotosInLibrary(), 0u);
+
+    view->startVideoController();
+    saved.clear();
+    controller.captureAndSaveStillImage(3, 2.0, [&](bool s) { saved.push_back(s); });
+    ASSERT_TRUE(PumpUntil([&] { return !saved.empty(); }));
+    loop.advance(0.5);
+    EXPECT_EQ(saved, std::vector<bool>{true});
+    EXPECT_EQ(PhotosInLibrary(), 1u);
+    EXPECT_EQ(controller.stillImageCaptureVideoConnection()->videoOrientation(), 3);
+    view->stopVideoController();
+}
+
 TEST_F(CameraSnapTest, TheVolumeButtonsAreAShutterOnlyWhileTheCameraRuns) {
     const auto window = std::make_shared<UIWindow>(CGRect{{0, 0}, {320, 568}});
     window->makeKeyWindow();

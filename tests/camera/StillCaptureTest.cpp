@@ -109,6 +109,35 @@ TEST_F(StillCaptureTest, AFailedCaptureAnswersOnceWithNothing) {
     EXPECT_FALSE(answers[0]->metadata());
 }
 
+TEST_F(StillCaptureTest, JPEGStillsStandAsTheBGRAOnesAndAnswerOnceAlsoWhenTheyFail) {
+    VideoController controller;
+    std::vector<StillImageCapturePtr> answers;
+    const auto jpeg = [&](int64_t orientation) {
+        answers.clear();
+        controller.captureStillImageJPEG([&answers](StillImageCapturePtr c) { answers.push_back(std::move(c)); },
+                                         orientation);
+        loop.advance(1.0);
+    };
+    jpeg(1);  // not started
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_FALSE(answers[0]->image());
+    EXPECT_FALSE(answers[0]->metadata());
+
+    controller.start();
+    for (int64_t orientation : {1, 3}) {
+        SCOPED_TRACE(orientation);
+        const auto bgra = Capture(controller, orientation);
+        jpeg(orientation);
+        ASSERT_EQ(answers.size(), 1u);
+        ASSERT_TRUE(answers[0]->image());
+        ASSERT_TRUE(bgra[0]->image());
+        EXPECT_EQ(answers[0]->image()->size(), bgra[0]->image()->size()) << "the same picture, standing the same way";
+        ASSERT_TRUE(answers[0]->metadata());
+        EXPECT_TRUE(ImagePropertyFind(*answers[0]->metadata(), kCGImagePropertyExifDictionary,
+                                      kCGImagePropertyExifDateTimeOriginal));
+    }
+}
+
 TEST_F(StillCaptureTest, ABufferWithoutAttachmentsStillGivesItsImage) {
     VideoController controller;
     controller.start();
