@@ -8,6 +8,12 @@
 
 namespace {
 
+// The centred square of the shorter side.
+CGRect centredSquare(CGRect bounds) {
+    const CGFloat side = std::min(bounds.size.width, bounds.size.height);
+    return CGRectMake(CGRectGetMidX(bounds) - side / 2, CGRectGetMidY(bounds) - side / 2, side, side);
+}
+
 // The visible part: the mask's square, or the whole view without a mask.
 CGRect visibleFrame(const UIView& view) {
     const auto& mask = view.maskView();
@@ -32,13 +38,8 @@ void GraphicsView::setSquareAspectRatio(bool square, bool animated) {
         visible->setBackgroundColor(UIColor::blackColor());
         mask->addSubview(visible);
         setMaskView(mask);
-        const CGFloat side = std::min(b.size.width, b.size.height);
-        const auto squareFrame = [mask, side] {
-            const CGRect m = mask->bounds();
-            return CGRectMake(CGRectGetMidX(m) - side / 2, CGRectGetMidY(m) - side / 2, side, side);
-        };
-        spring([visible, weakGrid, squareFrame] {
-            visible->setFrame(squareFrame());
+        spring([mask, visible, weakGrid] {
+            visible->setFrame(centredSquare(mask->bounds()));
             if (auto grid = weakGrid.lock()) grid->setFrame(visible->frame());
         }, nullptr);
         return;
@@ -54,6 +55,15 @@ void GraphicsView::setSquareAspectRatio(bool square, bool animated) {
         // Unless the square came back meanwhile with a mask of its own.
         if (auto self = weakSelf.lock(); self && self->maskView() == mask) self->setMaskView(nullptr);
     });
+}
+
+void GraphicsView::layoutSquareOverlay() {
+    const std::shared_ptr<UIView>& mask = maskView();
+    if (!mask || mask->bounds().size == bounds().size) return;
+    mask->setFrame(bounds());
+    const CGRect visible = squareAspectRatio_ ? centredSquare(bounds()) : bounds();
+    if (!mask->subviews().empty()) mask->subviews().front()->setFrame(visible);
+    if (gridView_) gridView_->setFrame(visible);
 }
 
 void GraphicsView::setSquareAspectRatioHidden(bool hidden) {

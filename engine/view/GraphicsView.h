@@ -240,6 +240,8 @@ public:
     void setGridView(std::shared_ptr<UIView> grid) { gridView_ = std::move(grid); }
     // The focus squares and the grid, e.g. hidden while a picture is compared.
     void showSupplementaryViews(bool show);
+    // The overlay and the grid kept to the view's size when it changes.
+    void layoutSquareOverlay();
     const Block& cameraStartedBlock() const { return cameraStartedBlock_; }
     void setCameraStartedBlock(Block block) { cameraStartedBlock_ = std::move(block); }
     const Block& cameraSwappedBlock() const { return cameraSwappedBlock_; }

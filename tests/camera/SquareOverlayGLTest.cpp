@@ -75,6 +75,21 @@ TEST_F(SquareOverlayTest, TheSquareSpringsToTheMiddleAndMasksTheRest) {
     EXPECT_NEAR(Brightness(CGRectMake(20, 20, 280, 80)), top, 0.05);
 }
 
+TEST_F(SquareOverlayTest, TheSquareAndTheGridFollowTheViewsSize) {
+    AmbrelAppSettings::sharedInstance().setShowGrid(true);
+    view->setSquareAspectRatio(true);
+    view->showGridView(true);
+    ui->advance(1.0);
+    view->setFrame(CGRectMake(0, 0, 360, 240));
+    ui->advance(0.1);
+    ASSERT_NE(Square(), nullptr);
+    EXPECT_EQ(view->maskView()->frame(), CGRectMake(0, 0, 360, 240));
+    EXPECT_EQ(Square()->frame(), CGRectMake(60, 0, 240, 240));
+    EXPECT_EQ(view->gridView()->frame(), CGRectMake(60, 0, 240, 240));
+    EXPECT_LT(Brightness(CGRectMake(5, 20, 50, 200)), 0.01) << "masked at the side";
+    EXPECT_GT(Brightness(CGRectMake(80, 20, 200, 200)), 0.02);
+}
+
 TEST_F(SquareOverlayTest, AStopAndStartBringTheSquareBackWithoutAnimation) {
     view->setSquareAspectRatio(true);
     ui->advance(1.0);
