@@ -149,16 +149,20 @@ TEST_F(VideoFramePathsTest, RecordingNeedsARegisteredRecorderThatStarts)
     EXPECT_EQ(fake->starts, 1);
     EXPECT_EQ(static_cast<ITexture2D*>(targets[0]), first);
 
-    // The first four frames warm the ring up; every frame from the fifth reaches the recorder,
-    // and the recording starts at the first frame's time.
+    // Four frames fill the ring and two more count down; every frame from the seventh reaches
+    // the recorder, the first with the fifth frame's picture and time, the recording's start.
     std::vector<int> recorded;
-    for (int64_t t = 2; t <= 9; ++t) {
+    std::vector<int64_t> times;
+    for (int64_t t = 2; t <= 10; ++t) {
         StepRealTime(t);
         recorded.push_back(fake->frames);
+        times.push_back(fake->lastTime.value);
     }
-    EXPECT_EQ(recorded, (std::vector<int>{0, 0, 0, 0, 1, 2, 3, 4}));
+    EXPECT_EQ(recorded, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2, 3}));
+    EXPECT_EQ(times[6], 6);
+    EXPECT_EQ(times[8], 8);
     EXPECT_GT(Mean(fake->lastSample, 2), Mean(fake->lastSample, 1) + 100);  // red stays red
-    EXPECT_EQ(fake->source->startTime().value, 2);
+    EXPECT_EQ(fake->source->startTime().value, 6);
 
     const std::shared_ptr<VideoFrameSource> source = fake->source;
     EXPECT_EQ(engine->FinishVideoRecording(), "movie.mov");
