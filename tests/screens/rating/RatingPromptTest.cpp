@@ -210,13 +210,14 @@ TEST_F(RatingPromptTest, AlertButtons) {
     EXPECT_EQ(opened.back(), "https://example.test/rate");
 }
 
-// Texts: the component's table in the first preferred language it has; the reader of JSON
-// text.
+// Texts: the component's table in the first preferred language it has, the program's own
+// table winning; the reader of JSON text.
 TEST_F(RatingPromptTest, TextsAndTheJSONTextReader) {
     const std::filesystem::path bundle = dir / "RatingPrompt.bundle";
     std::filesystem::create_directories(bundle / "de.lproj");
     std::filesystem::create_directories(bundle / "en.lproj");
-    std::ofstream(bundle / "de.lproj" / "RatingPrompt.json") << R"({"RatingPromptRateButton": "Jetzt bewerten", "RatingPromptMessageTitle": "%@ bewerten"})";
+    std::ofstream(bundle / "de.lproj" / "RatingPrompt.json")
+        << R"({"RatingPromptRateButton": "Jetzt bewerten", "RatingPromptMessageTitle": "%@ bewerten", "OK": "Gut"})";
     std::ofstream(bundle / "en.lproj" / "RatingPrompt.json") << R"({"RatingPromptRateButton": "Rate"})";
     const char* old = std::getenv("LANGUAGE");
     const std::string saved = old ? old : "";
@@ -227,6 +228,7 @@ TEST_F(RatingPromptTest, TextsAndTheJSONTextReader) {
     EXPECT_EQ(prompt->rateButtonLabel(), "Jetzt bewerten");
     EXPECT_EQ(prompt->messageTitle(), "Tavorin bewerten");
     EXPECT_EQ(prompt->cancelButtonLabel(), "No, Thanks") << "the default for a key the table lacks";
+    EXPECT_EQ(prompt->localizedStringForKey("OK", "x"), "OK") << "the program's own table wins";
     prompt->setAppStoreGenreID(RatingPrompt::kGameGenreID);
     EXPECT_NE(prompt->message().find("If you enjoy playing Tavorin,"), std::string::npos);
     if (old) ::setenv("LANGUAGE", saved.c_str(), 1);
