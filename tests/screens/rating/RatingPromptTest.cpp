@@ -85,6 +85,22 @@ TEST_F(RatingPromptTest, SevenUsesWithinThreeDaysPromptOnlyFromTheThirdDay) {
     EXPECT_FALSE(p.checkingForPrompt());
 }
 
+// Without a delegate of its own the prompt tells the application's delegate, when that is one.
+TEST_F(RatingPromptTest, TheApplicationDelegateHearsWhenNoneIsSet) {
+    struct AppDelegate : UIApplicationDelegate, RecordingDelegate {};
+    AppDelegate appDelegate;
+    UIApplication& application = UIApplication::sharedApplication();
+    UIApplicationDelegate* saved = application.delegate();
+    application.setDelegate(&appDelegate);
+    prompt = std::make_unique<RatingPrompt>(Services());
+    loop.runUntilIdle();
+    EXPECT_EQ(appDelegate.told, std::vector<std::string>{"update"});
+    prompt->promptIfNetworkAvailable();  // no look-up address: fails at once
+    EXPECT_EQ(appDelegate.errors.size(), 1u);
+    prompt.reset();
+    application.setDelegate(saved);
+}
+
 // Counts live in the defaults file across instances; a new version starts them again, clears
 // the reminder, and an old answer no longer blocks; a hand-edited file reads as absent or 0.
 TEST_F(RatingPromptTest, CountsSurviveAndRestartWithANewVersion) {
