@@ -220,3 +220,21 @@ TEST_F(PhotoBrowserTest, AFullResolutionPictureOfADeletedPhotoIsNil) {
     EXPECT_FALSE(browser->fullResolutionImageForIndexPath(Item(0)));
     EXPECT_FALSE(browser->progressView());
 }
+
+TEST_F(PhotoBrowserTest, AGoneBrowserNeitherHearsTheLibraryNorLosesAnAnswer) {
+    import({plainPhoto("a.jpg", {10, 200, 10})});
+    makeBrowser();
+    // A change under way when the browser goes still answers its caller, once.
+    Answers<bool> answers;
+    browser->saveNewAssetWithImage(photos::ImageFromBitmap(PlainPhoto(32, 24, {5, 5, 5})), {}, answers.block());
+    browser->removeFromSuperview();
+    browser.reset();
+    ASSERT_TRUE(pump([&] { return answers.count > 0; }));
+    // Later changes reach no browser.
+    const auto path = plainPhoto("b.jpg", {200, 10, 10});
+    ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); },
+                                               nullptr));
+    settle();
+    EXPECT_EQ(answers.count, 1);
+    EXPECT_TRUE(std::get<0>(answers.last));
+}
