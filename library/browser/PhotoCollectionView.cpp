@@ -128,7 +128,9 @@ void PhotoCollectionView::setPhotoCollectionAssetsGroup(std::shared_ptr<PHAssetC
     assets_ = assetsInAssetCollection(*assetsGroup_);
     photoAssetsWillChange();
     UIView::performWithoutAnimation([this] { reloadAssets(); });
-    if (numberOfAssets() > 0) updateSelectedIndexPath(NSIndexPath::indexPathForItem(0, 0));
+    if (numberOfAssets() > 0)
+        selectItemAtIndexPath(NSIndexPath::indexPathForItem(0, 0), false, UICollectionViewScrollPositionCenteredHorizontally);
+    collectionView_->layoutIfNeeded();
     photoAssetsChanged();
 }
 
