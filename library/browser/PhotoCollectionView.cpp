@@ -303,7 +303,12 @@ std::shared_ptr<UICollectionViewCell> PhotoCollectionView::cellForItemAtIndexPat
         indexPath, layout,
         [weakView, current, layout, indexPath](UIImagePtr image, const PHImageInfo* info) {
             auto cell = current();
-            if (!image || !cell) return;
+            if (!cell) return;
+            // A download that ends without a picture takes its ring away.
+            if (!image) {
+                if (info && (info->error || info->cancelled)) cell->setShowProgressDecorator(false);
+                return;
+            }
             cell->imageView()->setImage(image);
             if (layout != PhotoCollectionLayoutSingle) return;
             auto strong = weakView.lock();
