@@ -1,8 +1,8 @@
 #pragma once
-// Geometry helpers of the media framework.
+// Geometry for fitting pictures: the largest rectangle of an aspect ratio that fits inside a
+// bounding rectangle, centred in it.
 #include "platform/coregraphics/CGGeometry.h"
 
-// The largest rectangle of the aspect ratio (width to height) of `aspectRatio` that fits in
-// `boundingRect`, centred in it. A size without area gives a rectangle of zero size at the
-// centre of the bounds.
+// `aspectRatio` gives the proportions only. A ratio without area gives the empty rectangle at
+// the bounding rectangle's centre.
 CGRect AVMakeRectWithAspectRatioInsideRect(CGSize aspectRatio, CGRect boundingRect);
