@@ -33,6 +33,9 @@ BUTTON_POINTS, INDICATOR_POINTS = 24, 10
 FOCUS_POINTS, AUTO_FOCUS_POINTS, EXPOSURE_POINTS = 72, 120, 22
 LOGO_POINTS, GLOW_POINTS = 120, 180
 ACTIVITY_POINTS = 60  # the share sheet's activities
+# The crop rectangle's border, stretched in nine slices with caps of 23 points: it is laid 2
+# points outside the rectangle on every side.
+CROP_RESIZE_POINTS, CROP_RESIZE_OUTSET = 48, 2
 MARGIN = 0.1  # of the side, left clear around the drawing
 
 
@@ -521,6 +524,25 @@ def logo_glow(cr):  # a soft light fading out towards the edge
     cr.fill()
 
 
+def crop_resize(cr):
+    """A thin frame along the rectangle's edge with heavier corner brackets, over the whole
+    square (no margin), in points."""
+    side = cr.get_target().get_width()
+    cr.identity_matrix()
+    cr.scale(side / CROP_RESIZE_POINTS, side / CROP_RESIZE_POINTS)
+    n, o = CROP_RESIZE_POINTS, CROP_RESIZE_OUTSET
+    cr.set_line_cap(cairo.LINE_CAP_BUTT)
+    cr.set_line_join(cairo.LINE_JOIN_MITER)
+    cr.set_line_width(1)
+    cr.rectangle(o - 0.5, o - 0.5, n - 2 * o + 1, n - 2 * o + 1)
+    cr.stroke()
+    arm, thick = 20, 3  # the brackets sit on the frame, reaching into the outset
+    for (x, y, dx, dy) in ((0, 0, 1, 1), (n, 0, -1, 1), (0, n, 1, -1), (n, n, -1, -1)):
+        cr.rectangle(x, y, dx * arm, dy * thick)
+        cr.rectangle(x, y, dx * thick, dy * arm)
+        cr.fill()
+
+
 ICONS = [
     ("cameraFlashAuto", BUTTON_POINTS, camera_flash_auto),
     ("cameraFlashOn", BUTTON_POINTS, camera_flash_on),
@@ -568,6 +590,7 @@ ICONS = [
     ("iconInside", LOGO_POINTS, logo_inside),
     ("iconInsideTransparent", LOGO_POINTS, logo_inside_transparent),
     ("iconGlow", GLOW_POINTS, logo_glow),
+    ("cropResize", CROP_RESIZE_POINTS, crop_resize),
 ]
 
 
@@ -594,7 +617,7 @@ def write_sheet(path, surfaces):
     """All icons on a mid-grey background, in a row per picker, to look at."""
     cell = GLOW_POINTS * SCALE + 16
     sizes = (MODE_POINTS, COLOR_POINTS, ADJUST_POINTS, BUTTON_POINTS, INDICATOR_POINTS, FOCUS_POINTS,
-             AUTO_FOCUS_POINTS, EXPOSURE_POINTS, ACTIVITY_POINTS, GLOW_POINTS)
+             AUTO_FOCUS_POINTS, EXPOSURE_POINTS, ACTIVITY_POINTS, GLOW_POINTS, CROP_RESIZE_POINTS)
     rows = [[s for n, p, s in surfaces if p == points] for points in sizes]
     columns = max(len(r) for r in rows)
     sheet = cairo.ImageSurface(cairo.FORMAT_ARGB32, columns * cell, len(rows) * cell)
