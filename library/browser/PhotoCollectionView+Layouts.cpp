@@ -135,7 +135,9 @@ void PhotoCollectionView::setPhotoCollectionLayout(PhotoCollectionLayout layout,
             cv.setCollectionViewLayout(newLayout, false);
             cv.layoutIfNeeded();
             cv.reloadItemsAtIndexPaths({indexPath});
-            cv.selectItemAtIndexPath(indexPath, false, UICollectionViewScrollPositionNone);
+            cv.selectItemAtIndexPath(indexPath, false, layout == PhotoCollectionLayoutSingle
+                                                           ? UICollectionViewScrollPositionCenteredHorizontally
+                                                           : UICollectionViewScrollPositionNone);
             if (layout == PhotoCollectionLayoutGrid) {
                 cv.setContentOffset(view->gridLayoutContentOffset_, false);
                 // An item left outside the restored view is brought to its middle.
