@@ -73,6 +73,8 @@ public:
 
     explicit AppHarness(AppLaunch options = {}) : options_(std::move(options)) {
         loop().useManualClock(1000);
+        // The GL driver keeps its shader cache under the first test's folder, removed after it.
+        ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
         UIDeviceProfile profile = options_.profile;
         if (profile.machine.empty()) profile.machine = profile.idiom == UIUserInterfaceIdiom::Pad ? "iPad5,3" : "iPhone7,2";
         UIDeviceProfile::setCurrent(profile);
