@@ -34,6 +34,21 @@ bool holdsButtonTitled(const UIView& view, const std::string& title) {
 
 UIView& albumPicture(AmbrelViewController& screen) { return screen.albumButtonView()->button(); }
 
+TEST(AppScreen, EventsBeforeTheScreenHasLoadedAreDropped) {
+    AppLaunch launch;
+    launch.launch = false;
+    AppHarness app(launch);
+    AmbrelViewController screen;
+    UIApplication& application = UIApplication::sharedApplication();
+    screen.applicationWillResignActive(application);
+    screen.applicationDidEnterBackground(application);
+    screen.applicationWillEnterForeground(application);
+    screen.applicationDidBecomeActive(application);
+    screen.applicationOrientationChanged(3);
+    EXPECT_FALSE(screen.isViewLoaded());
+    EXPECT_EQ(AmbrelViewController::sharedInstance(), nullptr);
+}
+
 TEST(AppScreen, TheStartUpChainWaitsOnlyWhenItMust) {
     struct Case {
         const char* what;
