@@ -31,7 +31,6 @@
 #include <string>
 
 #include "app/ExpandCollapseView.h"
-#include "app/SavedPhotosCollection.h"
 #include "camera/buttons/CameraButtonView.h"
 #include "engine/view/GraphicsContentView.h"
 #include "model/State.h"
@@ -148,9 +147,6 @@ public:
 
     // ---- Photo collection (…+PhotoCollectionViewController.cpp) ----------------------------
     void initializePhotoCollectionView();
-    // The collection the camera saves through and the album button reads; null until the end
-    // of start-up.
-    SavedPhotosCollection* savedPhotos() const { return savedPhotos_.get(); }
     // Hook: the album comes in (YES) or goes.
     void animatePhotoCollectionView(bool show);
 
@@ -200,6 +196,8 @@ public:
     Type* type() const { return type_; }
     void setType(Type* type) { type_ = type; }
     AMBREL_PROPERTY(std::shared_ptr<InfoButtonView>, infoButtonView, setInfoButtonView)
+    // Made at the end of start-up, hidden, on the user-library album: the camera saves through
+    // it and the album button shows its newest photo. Null before.
     AMBREL_PROPERTY(std::shared_ptr<PhotoCollectionView>, photoCollectionView, setPhotoCollectionView)
     AMBREL_PROPERTY(std::shared_ptr<PhotoGroupCollectionView>, photoGroupCollectionView, setPhotoGroupCollectionView)
     AMBREL_PROPERTY(std::shared_ptr<UIToolbar>, photoCollectionToolbar, setPhotoCollectionToolbar)
@@ -267,7 +265,6 @@ private:
 
     std::shared_ptr<UISwipeGestureRecognizer> swipeRecognizer_;
     std::shared_ptr<UIGestureRecognizerDelegate> swipeDelegate_;
-    std::unique_ptr<SavedPhotosCollection> savedPhotos_;
     // The navigation items' views, kept to turn them with the device.
     std::shared_ptr<UIView> leftItemView_, rightItemView_;
 };
