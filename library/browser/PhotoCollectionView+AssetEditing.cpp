@@ -63,7 +63,7 @@ void PhotoCollectionView::beginEditingAssetAtIndexPath(const NSIndexPath& indexP
     options.canHandleAdjustmentData = &canHandleAdjustmentData;
     options.progressHandler = [weak, progressRequest](double progress, bool*) {
         onMain(weak, [progress, progressRequest](PhotoCollectionView* self) {
-            if (self) self->setProgressViewShowing(true, progress, progressRequest);
+            if (self) self->applyProgressView(true, progress, progressRequest);
         });
     };
     assetEditingRequestAsset_ = asset;
@@ -74,7 +74,7 @@ void PhotoCollectionView::beginEditingAssetAtIndexPath(const NSIndexPath& indexP
             auto* self = static_cast<PhotoCollectionView*>(strong.get());
             if (self) {
                 self->endProgressRequest(progressRequest);
-                self->setProgressViewShowing(false, 1.0);
+                self->applyProgressView(false, 1.0, progressRequest);
             }
             // Cancelled or replaced meanwhile: nothing is stored and nothing reported.
             if (!self || generation != self->editingGeneration_ || !input) {

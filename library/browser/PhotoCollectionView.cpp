@@ -128,7 +128,9 @@ void PhotoCollectionView::setPhotoCollectionAssetsGroup(std::shared_ptr<PHAssetC
     assets_ = assetsInAssetCollection(*assetsGroup_);
     photoAssetsWillChange();
     UIView::performWithoutAnimation([this] { reloadAssets(); });
-    if (numberOfAssets() > 0) updateSelectedIndexPath(NSIndexPath::indexPathForItem(0, 0));
+    if (numberOfAssets() > 0)
+        selectItemAtIndexPath(NSIndexPath::indexPathForItem(0, 0), false, UICollectionViewScrollPositionCenteredHorizontally);
+    collectionView_->layoutIfNeeded();
     photoAssetsChanged();
 }
 
@@ -301,7 +303,12 @@ std::shared_ptr<UICollectionViewCell> PhotoCollectionView::cellForItemAtIndexPat
         indexPath, layout,
         [weakView, current, layout, indexPath](UIImagePtr image, const PHImageInfo* info) {
             auto cell = current();
-            if (!image || !cell) return;
+            if (!cell) return;
+            // A download that ends without a picture takes its ring away.
+            if (!image) {
+                if (info && (info->error || info->cancelled)) cell->setShowProgressDecorator(false);
+                return;
+            }
             cell->imageView()->setImage(image);
             if (layout != PhotoCollectionLayoutSingle) return;
             auto strong = weakView.lock();

@@ -104,8 +104,9 @@ public:
     // The manual clock moves a frame at a time meanwhile, so animations (of updates, say) end.
     static bool pump(const std::function<bool()>& done) {
         auto& loop = NSRunLoop::mainRunLoop();
-        for (int frames = 0; !done(); ++frames) {
-            if (frames > 30 * 60) return false;
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > give_up) return false;
             loop.advance(1.0 / 60);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -173,15 +174,17 @@ public:
 
     // Opens the photo for editing and waits for its input.
     std::pair<UIImagePtr, std::optional<std::string>> beginEditing(long item) {
-        bool answered = false;
-        std::pair<UIImagePtr, std::optional<std::string>> result;
-        browser->beginEditingAssetAtIndexPath(NSIndexPath::indexPathForItem(item, 0), [&](UIImagePtr image, auto data) {
-            EXPECT_FALSE(answered) << "the input is answered once";
-            answered = true;
-            result = {image, data};
-        });
-        EXPECT_TRUE(pump([&] { return answered; }));
-        return result;
+        // Shared with the answer, which may come after a failed wait.
+        auto result = std::make_shared<std::pair<UIImagePtr, std::optional<std::string>>>();
+        auto answers = std::make_shared<int>(0);
+        browser->beginEditingAssetAtIndexPath(NSIndexPath::indexPathForItem(item, 0),
+                                              [result, answers](UIImagePtr image, auto data) {
+                                                  ++*answers;
+                                                  *result = {image, data};
+                                              });
+        EXPECT_TRUE(pump([&] { return *answers > 0; }));
+        EXPECT_EQ(*answers, 1) << "the input is answered once";
+        return *result;
     }
 
     fs::path root;

@@ -2,6 +2,7 @@
 // device, the switch around a photo, paging by touch, and what the screen shows.
 #include "BrowserFixture.h"
 #include "library/browser/PhotoCollectionViewCell.h"
+#include "ui/widgets/ImageContentView.h"
 
 using namespace browsertest;
 
@@ -166,4 +167,40 @@ TEST_F(PhotoBrowserLayoutTest, ScreenshotsShowEachPhotosColourInItsCell) {
     ExpectNear(screenColour(CGRectInset(screen, screen.size.width * 0.3, screen.size.height * 0.4)), colourShownAt(2, count),
                "single page", 20);
     EXPECT_TRUE(browser->selectedImage());
+}
+
+TEST_F(PhotoBrowserLayoutTest, APhotoFliesIntoAnOutsideViewAndBack) {
+    addPhotos(3);
+    makeBrowser();
+    auto target = std::make_shared<ImageContentView>(CGRectMake(0, 100, 375, 375));
+    ui->window->addSubview(target);
+    for (bool back : {false, true}) {
+        std::vector<std::string> order;
+        bool sawFlyingImage = false;
+        int completions = 0;
+        auto transition = [&] { order.push_back("transition"); };
+        auto imageTransition = [&](const std::shared_ptr<UIImageView>& view, AnimationCompletion done) {
+            sawFlyingImage = view && view->image();
+            done(true);
+        };
+        auto start = [&] { order.push_back("start"); };
+        auto completion = [&](bool) {
+            order.push_back("completion");
+            ++completions;
+        };
+        if (back) {
+            target->setImage(photos::ImageFromBitmap(PlainPhoto(64, 48, ColourOf(2))));
+            browser->animateToPhotoAtIndexPath(Item(0), target, ui->window, transition, imageTransition, start, completion);
+        } else {
+            browser->animatePhotoAtIndexPath(Item(0), target, ui->window, transition, imageTransition, start, completion);
+        }
+        ASSERT_TRUE(pump([&] { return completions > 0; })) << back;
+        settle();
+        EXPECT_EQ(completions, 1) << back;
+        EXPECT_EQ(order, (std::vector<std::string>{"start", "transition", "completion"})) << back;
+        EXPECT_TRUE(sawFlyingImage) << back;
+        EXPECT_EQ(browser->alpha(), 1) << back;
+        EXPECT_EQ(target->alpha(), 1) << back;
+        EXPECT_FALSE(browser->transitioningImageView()) << back;
+    }
 }

@@ -1,6 +1,7 @@
 // The browser over a real library: album order, library changes, preheating, the edit badge,
 // full-resolution pictures.
 #include "BrowserFixture.h"
+#include "library/browser/PhotoCollectionViewCell.h"
 #include "platform/photos/PHAssetCollectionChangeRequest.h"
 #include "platform/photos/PHContentEditingOutput.h"
 
@@ -207,6 +208,22 @@ TEST_F(PhotoBrowserTest, TheBadgeNeedsBothMarksAndTheSingleLayout) {
         EXPECT_EQ(browser->shouldShowEditDecoratorForIndexPath(Item(i), PhotoCollectionLayoutSingle), c.badge) << c.name;
         EXPECT_FALSE(browser->shouldShowEditDecoratorForIndexPath(Item(i), PhotoCollectionLayoutGrid)) << c.name;
     }
+    // The cells agree: no badge in the grid, the badge on the marked photo's page.
+    auto cell = [&](long i) {
+        return std::dynamic_pointer_cast<PhotoCollectionViewCell>(browser->collectionView()->cellForItemAtIndexPath(Item(i)));
+    };
+    ASSERT_TRUE(cell(0));
+    EXPECT_FALSE(cell(0)->showEditDecorator());
+    bool switched = false;
+    browser->setPhotoCollectionLayout(PhotoCollectionLayoutSingle, Item(0), false, [&](bool) { switched = true; });
+    ASSERT_TRUE(pump([&] { return switched; }));
+    settle();
+    ASSERT_TRUE(cell(0));
+    EXPECT_TRUE(cell(0)->showEditDecorator());
+    browser->selectItemAtIndexPath(Item(1), false, UICollectionViewScrollPositionCenteredHorizontally);
+    browser->collectionView()->layoutIfNeeded();
+    ASSERT_TRUE(cell(1));
+    EXPECT_FALSE(cell(1)->showEditDecorator());
 }
 
 TEST_F(PhotoBrowserTest, AFullResolutionPictureOfADeletedPhotoIsNil) {
@@ -219,4 +236,22 @@ TEST_F(PhotoBrowserTest, AFullResolutionPictureOfADeletedPhotoIsNil) {
     ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({assetShown(0)}); }, nullptr));
     EXPECT_FALSE(browser->fullResolutionImageForIndexPath(Item(0)));
     EXPECT_FALSE(browser->progressView());
+}
+
+TEST_F(PhotoBrowserTest, AGoneBrowserNeitherHearsTheLibraryNorLosesAnAnswer) {
+    import({plainPhoto("a.jpg", {10, 200, 10})});
+    makeBrowser();
+    // A change under way when the browser goes still answers its caller, once.
+    Answers<bool> answers;
+    browser->saveNewAssetWithImage(photos::ImageFromBitmap(PlainPhoto(32, 24, {5, 5, 5})), {}, answers.block());
+    browser->removeFromSuperview();
+    browser.reset();
+    ASSERT_TRUE(pump([&] { return answers.count > 0; }));
+    // Later changes reach no browser.
+    const auto path = plainPhoto("b.jpg", {200, 10, 10});
+    ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); },
+                                               nullptr));
+    settle();
+    EXPECT_EQ(answers.count, 1);
+    EXPECT_TRUE(std::get<0>(answers.last));
 }
