@@ -40,18 +40,18 @@ CGAffineTransform scaleToRect(CGSize rect, const UIView* contentView) {
 bool AmbrelViewController::cropViewShown() const { return cropView_ && cropView_->superview(); }
 
 void AmbrelViewController::animateCropView(bool show) {
+    // The bottom row's builder, passed whether the row comes or goes.
+    const ButtonMenuMaker cropMenu = [this] {
+        auto menu = std::make_shared<ButtonMenuView>(bottomView_->bounds());
+        animateCropButtonMenuView(*menu);
+        return menu;
+    };
     if (show) {
         animateNavigationItemForCropView();
         animateTypeView(false);
         animateExpandCollapseView(false);
         if (DeviceUtility::isIPad()) animateCameraViewButton(false);
-        animateButtonMenuView(
-            [this] {
-                auto menu = std::make_shared<ButtonMenuView>(bottomView_->bounds());
-                animateCropButtonMenuView(*menu);
-                return menu;
-            },
-            true);
+        animateButtonMenuView(cropMenu, true);
         const CGRect frame = CGRectInset(graphicsView_->frame(), -kCropViewOutset, -kCropViewOutset);
         if (!cropView_) {
             cropView_ = std::make_shared<CropView>(frame);
@@ -95,13 +95,7 @@ void AmbrelViewController::animateCropView(bool show) {
     animateTypeView(true);
     animateExpandCollapseView(true);
     if (DeviceUtility::isIPad()) animateCameraViewButton(true);
-    animateButtonMenuView(
-        [this] {
-            auto menu = std::make_shared<ButtonMenuView>(bottomView_->bounds());
-            animateCropButtonMenuView(*menu);
-            return menu;
-        },
-        false);
+    animateButtonMenuView(cropMenu, false);
     if (!cropView_) return;
     auto picture = graphicsView_;
     auto crop = cropView_;
