@@ -31,7 +31,6 @@
 #include <string>
 
 #include "app/ExpandCollapseView.h"
-#include "app/SavedPhotosCollection.h"
 #include "camera/buttons/CameraButtonView.h"
 #include "engine/view/GraphicsContentView.h"
 #include "model/State.h"
@@ -55,6 +54,7 @@ class Type;
 class TypeSelectView;
 class CollectionView;
 class CropView;
+class UIActionSheet;
 class PhotoCollectionView;
 class PhotoGroupCollectionView;
 class CompareView;
@@ -148,9 +148,6 @@ public:
 
     // ---- Photo collection (…+PhotoCollectionViewController.cpp) ----------------------------
     void initializePhotoCollectionView();
-    // The collection the camera saves through and the album button reads; null until the end
-    // of start-up.
-    SavedPhotosCollection* savedPhotos() const { return savedPhotos_.get(); }
     // Hook: the album comes in (YES) or goes.
     void animatePhotoCollectionView(bool show);
 
@@ -179,6 +176,19 @@ public:
     // Whether the crop editor is on the screen (`cropView` with a superview).
     bool cropViewShown() const;
 
+    // ---- Crop mode (…+CropViewController.cpp) -------------------------------------------------
+    // Enters (YES) or leaves the crop mode over the photo being edited.
+    void animateCropView(bool show);
+    void animateNavigationItemForCropView();
+    // "Aspect" and "Reset" into the bottom row.
+    void animateCropButtonMenuView(ButtonMenuView& menu);
+    // The crop editor shows the recorded crop (the whole photo when none is recorded).
+    void animateCropRect();
+    // "Crop": the engine gets the cropped photo and the crop is recorded; "Cancel" keeps the record.
+    void cropAction();
+    void cropCancelAction();
+    void showCropAspectSheet(ButtonMenuView& menu);
+
     // ---- Properties shared by the features ---------------------------------------------------
     AMBREL_PROPERTY(std::shared_ptr<GraphicsContentView>, graphicsView, setGraphicsView)
     AMBREL_PROPERTY(std::shared_ptr<UIView>, bottomView, setBottomView)
@@ -200,6 +210,8 @@ public:
     Type* type() const { return type_; }
     void setType(Type* type) { type_ = type; }
     AMBREL_PROPERTY(std::shared_ptr<InfoButtonView>, infoButtonView, setInfoButtonView)
+    // Made at the end of start-up, hidden, on the user-library album: the camera saves through
+    // it and the album button shows its newest photo. Null before.
     AMBREL_PROPERTY(std::shared_ptr<PhotoCollectionView>, photoCollectionView, setPhotoCollectionView)
     AMBREL_PROPERTY(std::shared_ptr<PhotoGroupCollectionView>, photoGroupCollectionView, setPhotoGroupCollectionView)
     AMBREL_PROPERTY(std::shared_ptr<UIToolbar>, photoCollectionToolbar, setPhotoCollectionToolbar)
@@ -245,6 +257,7 @@ private:
     std::shared_ptr<CircularProgressView> circularProgressView_;
     std::shared_ptr<SlideView> slideView_;
     std::shared_ptr<CropView> cropView_;
+    std::shared_ptr<UIActionSheet> cropAspectSheet_;
     Type* type_ = nullptr;
     std::shared_ptr<InfoButtonView> infoButtonView_;
     std::shared_ptr<PhotoCollectionView> photoCollectionView_;
@@ -267,7 +280,6 @@ private:
 
     std::shared_ptr<UISwipeGestureRecognizer> swipeRecognizer_;
     std::shared_ptr<UIGestureRecognizerDelegate> swipeDelegate_;
-    std::unique_ptr<SavedPhotosCollection> savedPhotos_;
     // The navigation items' views, kept to turn them with the device.
     std::shared_ptr<UIView> leftItemView_, rightItemView_;
 };

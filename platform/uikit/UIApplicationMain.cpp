@@ -1,6 +1,9 @@
 #include "platform/uikit/UIApplicationMain.h"
 
+#include <algorithm>
+#include <chrono>
 #include <ostream>
+#include <thread>
 
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIHostWindow.h"
@@ -43,6 +46,16 @@ int UIApplicationMain(const UIApplicationRunOptions& options, std::unique_ptr<UI
     if (options.headless) {
         loop.runUntilIdle();
         UIScriptRunner runner(driver, options.screenshots.empty() ? "." : options.screenshots);
+        // Frame by frame, each giving work on other threads (access answers, library writes,
+        // thumbnails) a moment to hand its result to the main queue.
+        runner.setWait([&driver, &loop](NSTimeInterval seconds) {
+            constexpr NSTimeInterval kFrame = 1.0 / 60;
+            for (NSTimeInterval left = seconds; left > 1e-9; left -= kFrame) {
+                driver.wait(std::min(kFrame, left));
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                loop.runUntilIdle();
+            }
+        });
         std::string error;
         if (!runner.runFile(options.script, &error)) {
             err << options.script << ": " << error << "\n";
@@ -52,7 +65,7 @@ int UIApplicationMain(const UIApplicationRunOptions& options, std::unique_ptr<UI
         std::string error;
         auto shown = UIHostWindow::open(driver, options.title, &error);
         if (!shown) {
-            err << "no display to open a window on (" << error << "); run with --headless --script FILE\n";
+            err << error << "; without a display run headless: --headless --script FILE [--screenshots DIR]\n";
             status = UIApplicationExitUsage;
         } else {
             shown->run();

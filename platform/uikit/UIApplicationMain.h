@@ -2,7 +2,8 @@
 // Runs an application: its delegate launches it (making and showing its key window), it
 // becomes active, and then either the shown window's loop runs on the real clock until the
 // window closes, or, headless, a script of input runs on the manual clock against the same
-// window (UIScriptRunner) and the application ends.
+// window (UIScriptRunner) and the application ends. Headless, a `wait` passes in display
+// frames, each giving work on other threads a moment to report back.
 #include <functional>
 #include <iosfwd>
 #include <memory>

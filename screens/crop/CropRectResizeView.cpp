@@ -9,6 +9,7 @@ CGFloat nearest(CGFloat v) { return std::round(static_cast<float>(v)); }
 
 CropRectResizeView::CropRectResizeView(CGRect frame) : UIView({frame.origin, {kSize, kSize}}) {
     setBackgroundColor(UIColor::clearColor());
+    setExclusiveTouch(true);  // a handle being dragged takes no other touches
     pan_ = std::make_shared<UIPanGestureRecognizer>();
     pan_->addTarget(this, [this](UIGestureRecognizer&) { handlePan(*pan_); });
 }

@@ -25,10 +25,10 @@
 
 #include "app/AmbrelAppDelegate.h"
 #include "app/AmbrelViewController.h"
-#include "app/SavedPhotosCollection.h"
 #include "app/StartupScreens.h"
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
+#include "library/browser/PhotoCollectionView.h"
 #include "model/AmbrelAppSettings.h"
 #include "model/DeviceUtility.h"
 #include "model/State.h"
@@ -73,6 +73,8 @@ public:
 
     explicit AppHarness(AppLaunch options = {}) : options_(std::move(options)) {
         loop().useManualClock(1000);
+        // The GL driver keeps its shader cache under the first test's folder, removed after it.
+        ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
         UIDeviceProfile profile = options_.profile;
         if (profile.machine.empty()) profile.machine = profile.idiom == UIUserInterfaceIdiom::Pad ? "iPad5,3" : "iPhone7,2";
         UIDeviceProfile::setCurrent(profile);
@@ -250,7 +252,7 @@ public:
 private:
     void addPhotos() {
         if (options_.photos == 0 && !options_.editedPhoto) return;
-        SavedPhotosCollection collection;
+        auto collection = std::make_shared<PhotoCollectionView>();
         int pending = 0;
         auto saved = [&pending](bool ok) {
             EXPECT_TRUE(ok) << "a generated photo was not saved";
@@ -258,8 +260,7 @@ private:
         };
         for (int i = 0; i < options_.photos; ++i) {
             ++pending;
-            collection.saveNewAssetWithImage(generatedPhoto(40 + 30 * (i % 6), 90, 160 - 20 * (i % 6)), std::nullopt,
-                                             saved);
+            collection->saveNewAssetWithImage(generatedPhoto(40 + 30 * (i % 6), 90, 160 - 20 * (i % 6)), {}, saved);
             waitFor([&pending] { return pending == 0; });
         }
         if (options_.editedPhoto) {
@@ -269,8 +270,8 @@ private:
             const std::string data = State::currentState().data();
             constants.cropAdjustmentRelativeCropRect = before;
             ++pending;
-            collection.saveNewAssetWithImage(generatedPhoto(200, 120, 40), generatedPhoto(150, 90, 30), data,
-                                             std::nullopt, saved);
+            collection->saveNewAssetWithImage(generatedPhoto(200, 120, 40), generatedPhoto(150, 90, 30), data, {},
+                                             saved);
             waitFor([&pending] { return pending == 0; });
         }
     }
