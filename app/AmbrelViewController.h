@@ -21,8 +21,10 @@
 //   AmbrelViewController+DoneViewController.cpp           album-editing Done, Share and Cancel,
 //                                                         the home-screen shortcuts
 //   AmbrelViewController+PreviewingViewController.cpp     peek and pop
-//   AmbrelViewController+ColorViewController.cpp          the format dial's swipes on the picture
+//   AmbrelViewController+ColorViewController.cpp          the custom-colour editor and the format
+//                                                         dial's swipes on the picture
 //   AmbrelViewController+CropViewController.cpp           the crop screen
+//   AmbrelViewController+SettingsViewController.cpp       the settings page and the about panel
 // A feature that is not there yet is a hook marked "Hook:" below that does nothing; the feature
 // fills it in its own file.
 #include <functional>
@@ -179,6 +181,21 @@ public:
     // Whether the crop editor is on the screen (`cropView` with a superview).
     bool cropViewShown() const;
 
+    // ---- Settings (AmbrelViewController+SettingsViewController.cpp) ------------------------
+    // Enters (YES) or leaves the settings state; the page stays in `settingsView` until its
+    // fade-out ends.
+    void animateSettingsView(bool show);
+    void animateNavigationItemForSettingsView();
+    // The settings state's "Done" (closes the about panel first when it is open).
+    const std::shared_ptr<TitleButtonView>& settingsDoneButton() const { return settingsDoneButton_; }
+
+    // ---- Colour screen (AmbrelViewController+ColorViewController.cpp) -----------------------
+    // Opens (YES) the custom-colour editor on the current type's selected item, or closes it.
+    void animateColorView(bool show);
+    void animateNavigationItemForColorView();
+    // The action of the format dial's two swipes.
+    void swipeGesture(UISwipeGestureRecognizer& recognizer);
+
     // ---- Properties shared by the features ---------------------------------------------------
     AMBREL_PROPERTY(std::shared_ptr<GraphicsContentView>, graphicsView, setGraphicsView)
     AMBREL_PROPERTY(std::shared_ptr<UIView>, bottomView, setBottomView)
@@ -256,6 +273,8 @@ private:
     CGFloat showingOriginalPosition_ = 0;
     bool resetting_ = false;
     std::shared_ptr<SettingsView> settingsView_;
+    std::shared_ptr<TitleButtonView> settingsDoneButton_;
+    bool settingsHiding_ = false;
     std::function<void(UIViewController&)> aboutDismissBlock_;
     std::shared_ptr<ColorView> colorView_;
     std::optional<UIColor> originalColorViewColor_;
