@@ -25,6 +25,7 @@
 //                                                         dial's swipes on the picture
 //   AmbrelViewController+CropViewController.cpp           the crop screen
 //   AmbrelViewController+SettingsViewController.cpp       the settings page and the about panel
+//   AmbrelViewController+MenuViewController.cpp           the mode and colour menus, mode information
 // A feature that is not there yet is a hook marked "Hook:" below that does nothing; the feature
 // fills it in its own file.
 #include <functional>
@@ -196,6 +197,13 @@ public:
     // The action of the format dial's two swipes.
     void swipeGesture(UISwipeGestureRecognizer& recognizer);
 
+    // ---- Menus and mode information (AmbrelViewController+MenuViewController.cpp) ----------
+    // Each opens its screen over the full-screen backdrop; a tap on the backdrop (or a choice,
+    // or the information screen's close button) takes it away.
+    void animateModeMenuView();
+    void animateColorMenuView();
+    void animateModeInfoView();
+
     // ---- Properties shared by the features ---------------------------------------------------
     AMBREL_PROPERTY(std::shared_ptr<GraphicsContentView>, graphicsView, setGraphicsView)
     AMBREL_PROPERTY(std::shared_ptr<UIView>, bottomView, setBottomView)
@@ -247,6 +255,9 @@ private:
     // The bar's items, with no title view.
     void setNavigationItems(std::shared_ptr<UIBarButtonItem> left, std::shared_ptr<UIBarButtonItem> right);
     void saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata);
+    // Shows a menu panel over the backdrop, centred on the picture, kept in `property` while shown.
+    template <typename Menu>
+    void presentMenu(const std::shared_ptr<Menu>& menu, std::shared_ptr<Menu>& property);
 
     bool albumEditing_ = false;
     std::shared_ptr<GraphicsContentView> graphicsView_;
