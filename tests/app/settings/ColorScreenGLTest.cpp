@@ -127,3 +127,17 @@ TEST(ColorScreenSwipes, ASwipeOnThePictureTurnsTheDialExceptOnAPhoneHeldSideways
     app.advance(1.0);
     EXPECT_EQ(dial(), "P H O T O");
 }
+
+TEST(ColorScreenSwipes, OnThePadASwipeTurnsTheDialHeldSideways) {
+    AppLaunch launch;
+    launch.profile = UIDeviceProfile::pad();
+    AppHarness app(launch);
+    AmbrelViewController& screen = app.controller();
+    UIDevice::currentDevice().setOrientation(UIDeviceOrientation::LandscapeLeft);
+    app.advance(1.0);
+    const CGRect picture = screen.graphicsView()->convertRectToView(screen.graphicsView()->bounds(), nullptr);
+    const CGFloat y = CGRectGetMinY(picture) + 0.3 * picture.size.height;  // above the pad's shutter
+    app.drag({CGRectGetMaxX(picture) - 60, y}, {CGRectGetMinX(picture) + 60, y}, 0.1);
+    app.advance(1.0);
+    EXPECT_EQ(screen.rotationSelectionView()->selectedItem()->label()->text(), "S Q U A R E");
+}
