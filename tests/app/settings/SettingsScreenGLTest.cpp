@@ -59,13 +59,25 @@ TEST(SettingsScreen, OverTheCameraRowsSaveAndApplyAndTheAboutPanelComesAndGoes) 
     EXPECT_NE(app.settingsFile().find("\"useGeotagging\": true"), std::string::npos) << app.settingsFile();
 
     // The about panel: touches refused while it opens; "Done" closes only the panel.
-    app.tap(middleOf(*about));
+    UIView* button = about->superview();
+    const CGPoint aboutButton = middleOf(*button);
+    auto* logo = findViewOfClass<AmbrelActivityView>(*button);
+    ASSERT_TRUE(logo);
+    app.tap(aboutButton);
     ASSERT_TRUE(screen.aboutDismissBlock());
     app.advance(0.5);
     EXPECT_TRUE(UIApplication::sharedApplication().isIgnoringInteractionEvents());
     app.advance(0.5);
     EXPECT_FALSE(UIApplication::sharedApplication().isIgnoringInteractionEvents());
     EXPECT_EQ(page->alpha(), 0);
+    // The about button, now without its logo and label, opens nothing more while it is shown.
+    UIView* logoPlace = logo->superview();
+    EXPECT_NE(logoPlace, button) << "borrowed by the panel";
+    const std::size_t screenViews = screen.view()->subviews().size();
+    app.tap(aboutButton);
+    app.advance(1.0);
+    EXPECT_EQ(logo->superview(), logoPlace);
+    EXPECT_EQ(screen.view()->subviews().size(), screenViews);
     app.tap(middleOf(*screen.settingsDoneButton()));
     EXPECT_FALSE(screen.aboutDismissBlock()) << "cleared at once";
     app.advance(AboutPanel::kHideDuration + 0.05);
