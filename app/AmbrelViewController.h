@@ -21,8 +21,11 @@
 //   AmbrelViewController+DoneViewController.cpp           album-editing Done, Share and Cancel,
 //                                                         the home-screen shortcuts
 //   AmbrelViewController+PreviewingViewController.cpp     peek and pop
-//   AmbrelViewController+ColorViewController.cpp          the format dial's swipes on the picture
+//   AmbrelViewController+ColorViewController.cpp          the custom-colour editor and the format
+//                                                         dial's swipes on the picture
 //   AmbrelViewController+CropViewController.cpp           the crop screen
+//   AmbrelViewController+SettingsViewController.cpp       the settings page and the about panel
+//   AmbrelViewController+MenuViewController.cpp           the mode and colour menus, mode information
 // A feature that is not there yet is a hook marked "Hook:" below that does nothing; the feature
 // fills it in its own file.
 #include <functional>
@@ -188,6 +191,27 @@ public:
     void cropAction();
     void cropCancelAction();
     void showCropAspectSheet(ButtonMenuView& menu);
+    // ---- Settings (AmbrelViewController+SettingsViewController.cpp) ------------------------
+    // Enters (YES) or leaves the settings state; the page stays in `settingsView` until its
+    // fade-out ends.
+    void animateSettingsView(bool show);
+    void animateNavigationItemForSettingsView();
+    // The settings state's "Done" (closes the about panel first when it is open).
+    const std::shared_ptr<TitleButtonView>& settingsDoneButton() const { return settingsDoneButton_; }
+
+    // ---- Colour screen (AmbrelViewController+ColorViewController.cpp) -----------------------
+    // Opens (YES) the custom-colour editor on the current type's selected item, or closes it.
+    void animateColorView(bool show);
+    void animateNavigationItemForColorView();
+    // The action of the format dial's two swipes.
+    void swipeGesture(UISwipeGestureRecognizer& recognizer);
+
+    // ---- Menus and mode information (AmbrelViewController+MenuViewController.cpp) ----------
+    // Each opens its screen over the full-screen backdrop; a tap on the backdrop (or a choice,
+    // or the information screen's close button) takes it away.
+    void animateModeMenuView();
+    void animateColorMenuView();
+    void animateModeInfoView();
 
     // ---- Properties shared by the features ---------------------------------------------------
     AMBREL_PROPERTY(std::shared_ptr<GraphicsContentView>, graphicsView, setGraphicsView)
@@ -242,6 +266,9 @@ private:
     // The bar's items, with no title view.
     void setNavigationItems(std::shared_ptr<UIBarButtonItem> left, std::shared_ptr<UIBarButtonItem> right);
     void saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata);
+    // Shows a menu panel over the backdrop, centred on the picture, kept in `property` while shown.
+    template <typename Menu>
+    void presentMenu(const std::shared_ptr<Menu>& menu, std::shared_ptr<Menu>& property);
 
     bool albumEditing_ = false;
     std::shared_ptr<GraphicsContentView> graphicsView_;
@@ -269,6 +296,8 @@ private:
     CGFloat showingOriginalPosition_ = 0;
     bool resetting_ = false;
     std::shared_ptr<SettingsView> settingsView_;
+    std::shared_ptr<TitleButtonView> settingsDoneButton_;
+    bool settingsHiding_ = false;
     std::function<void(UIViewController&)> aboutDismissBlock_;
     std::shared_ptr<ColorView> colorView_;
     std::optional<UIColor> originalColorViewColor_;

@@ -43,7 +43,7 @@ const std::vector<AboutPanel::Link>& AboutPanel::links() {
     return links;
 }
 
-AboutPanel::AboutButton AboutPanel::aboutButtonMenu(CGRect frame, std::function<void()> action) {
+AboutPanel::AboutButton AboutPanel::aboutButtonMenu(CGRect frame, AboutAction action) {
     AboutButton about;
     about.menu = std::make_shared<ButtonMenuView>(frame);
     about.menu->setShowDivider(false);
@@ -63,8 +63,11 @@ AboutPanel::AboutButton AboutPanel::aboutButtonMenu(CGRect frame, std::function<
     button->addSubview(about.logo);
     about.label->setFrame(CGRectMake(logo.width + 12, (logo.height - label.height) / 2, label.width, label.height));
     button->addSubview(about.label);
-    about.menu->addButtonWithView(button, [action = std::move(action)](auto&&...) {
-        if (action) action();
+    about.menu->addButtonWithView(button, [action = std::move(action), logo = std::weak_ptr<AmbrelActivityView>(about.logo),
+                                           label = std::weak_ptr<UILabel>(about.label)](auto&&...) {
+        auto l = logo.lock();
+        auto t = label.lock();
+        if (action && l && t) action(l, t);
     });
     return about;
 }

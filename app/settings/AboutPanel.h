@@ -32,13 +32,14 @@ public:
     static const std::vector<Link>& links();
 
     // The bottom bar's menu holding the about button (the logo and "About Tavorin"); a tap
-    // runs the action.
+    // hands the action the button's logo and label.
     struct AboutButton {
         std::shared_ptr<ButtonMenuView> menu;
         std::shared_ptr<AmbrelActivityView> logo;
         std::shared_ptr<UILabel> label;
     };
-    static AboutButton aboutButtonMenu(CGRect frame, std::function<void()> action);
+    using AboutAction = std::function<void(const std::shared_ptr<AmbrelActivityView>& logo, const std::shared_ptr<UILabel>& label)>;
+    static AboutButton aboutButtonMenu(CGRect frame, AboutAction action);
 
     // What the panel works on: the screen's controller (its view hosts the panel, its
     // navigation item loses the title while open), the borrowed logo and label, the two

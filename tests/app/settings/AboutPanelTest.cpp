@@ -35,7 +35,7 @@ protected:
         host.addSubview(settings);
         auto bottom = std::make_shared<UIView>(CGRectMake(0, host.bounds().size.height - 98, host.bounds().size.width, 98));
         host.addSubview(bottom);
-        about = AboutPanel::aboutButtonMenu(bottom->bounds(), [this] { openPanel(); });
+        about = AboutPanel::aboutButtonMenu(bottom->bounds(), [this](const auto&, const auto&) { openPanel(); });
         bottom->addSubview(about.menu);
         done = std::make_shared<TitleButtonView>("Done");
         controller->navigationItem().setRightBarButtonItem(UIBarButtonItem::itemWithCustomView(done));

@@ -17,23 +17,12 @@
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UISwitch.h"
 #include "support/TouchHarness.h"
+#include "ViewSearch.h"
 
 namespace {
 
-// The deepest view below `root` for which the predicate holds, depth first.
-UIView* findView(UIView& root, const std::function<bool(UIView&)>& matches) {
-    for (const auto& sub : root.subviews())
-        if (UIView* found = findView(*sub, matches)) return found;
-    return matches(root) ? &root : nullptr;
-}
-
 // The title label of a row (headers, which lie directly in the list, are passed over).
-UILabel* labelWithText(UIView& list, const std::string& text) {
-    return static_cast<UILabel*>(findView(list, [&](UIView& v) {
-        auto* label = dynamic_cast<UILabel*>(&v);
-        return label && label->text() == text && label->superview() != &list;
-    }));
-}
+UILabel* rowLabel(UIView& list, const std::string& text) { return labelWithText(list, text, &list); }
 
 class SettingsViewTest : public ::testing::Test {
 protected:
@@ -58,7 +47,7 @@ protected:
     CGPoint rowPoint(const std::string& text) {
         SettingsView& front = page->optionPage() ? *page->optionPage() : *page;
         UIScrollView& list = *front.scrollView();
-        UILabel* label = labelWithText(list, text);
+        UILabel* label = rowLabel(list, text);
         if (!label) return {-1, -1};
         const CGFloat top = label->superview()->frame().origin.y;
         const CGFloat end = std::max<CGFloat>(0, list.contentSize().height - list.bounds().size.height);
@@ -80,7 +69,7 @@ protected:
     }
     // The value label of an option row: the row's last label.
     std::string valueOf(const std::string& rowTitle) {
-        UILabel* titleLabel = labelWithText(*page->scrollView(), rowTitle);
+        UILabel* titleLabel = rowLabel(*page->scrollView(), rowTitle);
         if (!titleLabel) return "<no row>";
         auto* value = dynamic_cast<UILabel*>(titleLabel->superview()->subviews().back().get());
         return value ? value->text() : "<no value>";
@@ -115,8 +104,7 @@ TEST_F(SettingsViewTest, EveryRowWritesItsSettingAndReportsOnce) {
     for (const auto& c : cases) {
         changes = 0;
         if (c.option.empty()) {
-            auto* control = static_cast<UISwitch*>(
-                findView(*labelWithText(*page->scrollView(), c.row)->superview(), [](UIView& v) { return dynamic_cast<UISwitch*>(&v); }));
+            auto* control = findViewOfClass<UISwitch>(*rowLabel(*page->scrollView(), c.row)->superview());
             ASSERT_TRUE(control) << c.row;
             const CGRect r = control->convertRectToView(control->bounds(), nullptr);
             ui.tap(CGRectGetMidX(r), CGRectGetMidY(r));
@@ -169,7 +157,7 @@ TEST_F(SettingsViewTest, TheDefaultModeAlsoRecolorsTheDefaultStateAndAnUnknownNa
     changes = 0;
     tapRow("Default Mode");
     ui.advance(SettingsView::kPageDuration);
-    UILabel* first = labelWithText(*page->optionPage()->scrollView(), names[0]);
+    UILabel* first = rowLabel(*page->optionPage()->scrollView(), names[0]);
     ASSERT_TRUE(first && page->optionPage()->checkmark());
     EXPECT_TRUE(page->optionPage()->checkmark()->isDescendantOfView(first->superview())) << "row 0 is checked";
     EXPECT_EQ(AmbrelAppSettings::sharedInstance().defaultMode(), "No Such Mode") << "nothing written before a pick";
