@@ -37,7 +37,11 @@ public:
         shutterWait_.cancel();
         focus_.disableFocus();
     }
-    void resetFocusView() override { shutterWait_.cancel(); }
+    void resetFocusView() override {
+        shutterWait_.cancel();
+        focus_.resetFocusView();
+    }
+    void showSupplementaryViews(bool show) override { focus_.showFocusView(show); }
     CameraShutterWait& shutterWait() { return shutterWait_; }
     CameraFocusController& focus() { return focus_; }
     void enableZoom() override { zoom_->enableZoom(); }
@@ -69,12 +73,24 @@ void VideoController::installInGraphicsViews() {
 void GraphicsView::waitForFocus(BoolBlock block) {
     VideoController& controller = videoController();
     auto* camera = static_cast<ViewCamera*>(this->camera());
+    CameraFocusController& focus = camera->focus();
+    focus.cancelUnlockFocusAndExposureMode();
+    // A shutter pressed while a tap's focus is settling fires when that wait ends.
+    if (focus.isPointWaitPending()) return focus.queueShutter(std::move(block));
     camera->shutterWait().waitForFocus(controller.cameraWithPosition(controller.videoDevicePosition()), std::move(block));
 }
 
-CGPoint GraphicsView::viewPointToDevicePointOfInterest(CGPoint point) {
+CameraFocusController& GraphicsView::cameraFocusController() {
     videoController();
-    return static_cast<ViewCamera*>(camera())->focus().viewPointToDevicePointOfInterest(point);
+    return static_cast<ViewCamera*>(camera())->focus();
+}
+
+FocusViewController* GraphicsView::cameraFocusViewController() {
+    return cameraFocusController().cameraFocusViewController().get();
+}
+
+CGPoint GraphicsView::viewPointToDevicePointOfInterest(CGPoint point) {
+    return cameraFocusController().viewPointToDevicePointOfInterest(point);
 }
 
 VideoController& GraphicsView::videoController() {

@@ -1,6 +1,7 @@
 #include "camera/capture/StillImageCapture.h"
 
 #include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
+#include "platform/avfoundation/AVCaptureStillImageOutput.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/corevideo/CVPixelBuffer.h"
 #include "platform/imageio/ImageIO.h"
@@ -29,13 +30,26 @@ void markUpright(ImageProperties& metadata, bool quarterTurn) {
 
 }  // namespace
 
+std::optional<ImageProperties> StillImageCapture::metadataOfSampleBuffer(const CMSampleBufferRef& sampleBuffer) {
+    if (!sampleBuffer || sampleBuffer->attachments().empty()) return std::nullopt;
+    ImageProperties metadata = sampleBuffer->attachments();
+    // The place (while geotagging is on), the moment taken and the program that took it.
+    ImageMetadataUtility::autoPopulateMetadata(metadata, kMetadataOptions);
+    return metadata;
+}
+
+std::unique_ptr<StillImageCapture> StillImageCapture::withJPEGSampleBuffer(const CMSampleBufferRef& sampleBuffer) {
+    auto capture = std::make_unique<StillImageCapture>();
+    if (!sampleBuffer) return capture;
+    capture->metadata_ = metadataOfSampleBuffer(sampleBuffer);
+    std::vector<uint8_t> jpeg = AVCaptureStillImageOutput::jpegStillImageNSDataRepresentation(sampleBuffer);
+    if (!jpeg.empty()) capture->image_ = UIImage::imageWithData(std::move(jpeg));
+    return capture;
+}
+
 StillImageCapture::StillImageCapture(const CMSampleBufferRef& sampleBuffer) {
     if (!sampleBuffer) return;
-    if (!sampleBuffer->attachments().empty()) {
-        metadata_ = sampleBuffer->attachments();
-        // The place (while geotagging is on), the moment taken and the program that took it.
-        ImageMetadataUtility::autoPopulateMetadata(*metadata_, kMetadataOptions);
-    }
+    metadata_ = metadataOfSampleBuffer(sampleBuffer);
     const CVPixelBufferRef buffer = CMSampleBufferGetImageBuffer(sampleBuffer);
     if (!buffer || CVPixelBufferLockBaseAddress(buffer, kCVPixelBufferLock_ReadOnly) != kCVReturnSuccess) return;
     const auto width = static_cast<uint32_t>(CVPixelBufferGetWidth(buffer));

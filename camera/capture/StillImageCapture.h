@@ -18,6 +18,11 @@ public:
     // A buffer without a BGRA image gives a null image; one without attachments, no metadata.
     explicit StillImageCapture(const platform::CMSampleBufferRef& sampleBuffer);
     StillImageCapture() = default;
+    // A still as JPEG data: the picture decoded as the data has it (its orientation kept as
+    // the image's), the metadata as for a BGRA still but left as the camera stated it.
+    static std::unique_ptr<StillImageCapture> withJPEGSampleBuffer(const platform::CMSampleBufferRef& sampleBuffer);
+    // The buffer's attachments filled with `kMetadataOptions`; none without attachments.
+    static std::optional<platform::ImageProperties> metadataOfSampleBuffer(const platform::CMSampleBufferRef& sampleBuffer);
 
     const UIImagePtr& image() const { return image_; }
     void setImage(UIImagePtr image) { image_ = std::move(image); }

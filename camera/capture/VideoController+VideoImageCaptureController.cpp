@@ -1,11 +1,13 @@
 // The controller's still captures: the still connection prepared for the device's
-// orientation and the zoom, and one BGRA still turned upright for the caller.
+// orientation and the zoom; one BGRA still turned upright for the caller, one JPEG still as
+// the camera encodes it, and a JPEG still saved straight to the album.
 #include <algorithm>
 #include <cmath>
 
 #include "camera/capture/VideoController.h"
 #include "model/DeviceUtility.h"
 #include "platform/avfoundation/AVCaptureStillImageOutput.h"
+#include "platform/photos/ALAssetsLibrary.h"
 
 using namespace platform;
 
@@ -21,19 +23,55 @@ AVCaptureConnectionRef VideoController::configureStillImageCaptureConnection(int
     return connection;
 }
 
+namespace {
+
+// The still's buffer, or null when it failed or none came.
+using StillBufferBlock = std::function<void(const CMSampleBufferRef& buffer)>;
+
+// Every started capture answers once; nothing to capture with answers at once with nothing,
+// so the caller's shutter is freed.
+void captureStill(VideoController& controller, const std::shared_ptr<AVCaptureStillImageOutput>& output,
+                         int64_t orientation, double factor, bool bgra, const StillBufferBlock& block) {
+    const AVCaptureConnectionRef connection = controller.configureStillImageCaptureConnection(orientation, factor);
+    if (!connection || !output) return block(nullptr);
+    if (bgra) output->setPixelFormatType(kCVPixelFormatType_32BGRA);
+    output->captureStillImageAsynchronouslyFromConnection(
+        connection, [block](const CMSampleBufferRef& buffer, const std::string& error) {
+            block(error.empty() ? buffer : nullptr);
+        });
+}
+
+}  // namespace
+
 void VideoController::captureStillImage(StillImageCaptureBlock completion, int64_t orientation,
                                         double scaleAndCropFactor) {
     if (!completion) return;
-    const AVCaptureConnectionRef connection = configureStillImageCaptureConnection(orientation, scaleAndCropFactor);
-    if (!connection || !stillImageOutput_) {
-        // Nothing to capture with: the caller still hears back, so its shutter is freed.
-        completion(std::make_unique<StillImageCapture>());
-        return;
-    }
-    stillImageOutput_->setPixelFormatType(kCVPixelFormatType_32BGRA);
-    stillImageOutput_->captureStillImageAsynchronouslyFromConnection(
-        connection, [completion](const CMSampleBufferRef& buffer, const std::string& error) {
-            if (!error.empty() || !buffer) completion(std::make_unique<StillImageCapture>());
-            else completion(std::make_unique<StillImageCapture>(buffer));
-        });
+    captureStill(*this, stillImageOutput_, orientation, scaleAndCropFactor, true, [completion](const CMSampleBufferRef& buffer) {
+        completion(buffer ? std::make_unique<StillImageCapture>(buffer) : std::make_unique<StillImageCapture>());
+    });
+}
+
+void VideoController::captureStillImageJPEG(StillImageCaptureBlock completion, int64_t orientation,
+                                            double scaleAndCropFactor) {
+    if (!completion) return;
+    captureStill(*this, stillImageOutput_, orientation, scaleAndCropFactor, false, [completion](const CMSampleBufferRef& buffer) {
+        completion(StillImageCapture::withJPEGSampleBuffer(buffer));
+    });
+}
+
+void VideoController::captureAndSaveStillImage(int64_t orientation, double scaleAndCropFactor,
+                                               std::function<void(bool saved)> saved) {
+    captureStill(*this, stillImageOutput_, orientation, scaleAndCropFactor, false, [saved](const CMSampleBufferRef& buffer) {
+        std::vector<uint8_t> jpeg = buffer ? AVCaptureStillImageOutput::jpegStillImageNSDataRepresentation(buffer)
+                                           : std::vector<uint8_t>{};
+        if (jpeg.empty()) {
+            if (saved) saved(false);
+            return;
+        }
+        ALAssetsLibrary().writeImageDataToSavedPhotosAlbum(
+            std::move(jpeg), StillImageCapture::metadataOfSampleBuffer(buffer).value_or(ImageProperties{}),
+            [saved](const std::string&, NSErrorPtr error) {
+                if (saved) saved(!error);
+            });
+    });
 }

@@ -107,6 +107,13 @@ public:
     // still output is not in use.
     platform::AVCaptureConnectionRef configureStillImageCaptureConnection(int64_t orientation, double factor);
     void captureStillImage(StillImageCaptureBlock completion, int64_t orientation, double scaleAndCropFactor = 1.0);
+    // The still as the camera encodes it (JPEG, its orientation in its metadata, the pixels
+    // not turned); answered exactly once as above.
+    void captureStillImageJPEG(StillImageCaptureBlock completion, int64_t orientation, double scaleAndCropFactor = 1.0);
+    // The JPEG still written straight into the saved-photos album with its metadata filled;
+    // `saved` (may be empty) hears once whether it landed.
+    void captureAndSaveStillImage(int64_t orientation, double scaleAndCropFactor = 1.0,
+                                  std::function<void(bool saved)> saved = nullptr);
 
     // Of the last frame.
     int32_t sessionPresetWidth() const { return videoDimensions().width; }

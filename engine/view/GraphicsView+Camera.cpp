@@ -92,10 +92,6 @@ void GraphicsView::resetFocusView() {
     if (camera()) camera()->resetFocusView();
 }
 
-void GraphicsView::setSquareAspectRatioHidden(bool hidden) {
-    if (camera()) camera()->setSquareAspectRatioHidden(hidden);
-}
-
 void GraphicsView::setCameraSnapRequestBlock(Block block) {
     cameraSnapRequestBlock_ = std::move(block);
     if (camera()) camera()->setSnapRequestBlock(cameraSnapRequestBlock_);

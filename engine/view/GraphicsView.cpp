@@ -152,6 +152,7 @@ double GraphicsView::frameRate() const {
 
 void GraphicsView::layoutSubviews() {
     if (device_ && device_->MakeCurrent()) device_->ValidateOnScreenBuffers();
+    layoutSquareOverlay();
 }
 
 void GraphicsView::setFrame(CGRect frame) { setFrameWithContentScale(frame, contentScaleFactor()); }

@@ -13,7 +13,8 @@
 // GraphicsViewImage.cpp (inputs, renders to images, display controls),
 // GraphicsViewAdjustments.cpp (named parameters), GraphicsViewLinks.cpp (the editing model's
 // and the mode library's ways in), GraphicsView+Camera.cpp (the live camera: start, stop, swap,
-// flash and the frame entry), GraphicsView+Recording.cpp (movies through the engine).
+// flash and the frame entry), GraphicsView+SquareOverlay.cpp (the square crop overlay and the
+// grid), GraphicsView+Recording.cpp (movies through the engine).
 // camera/capture/GraphicsView+VideoController.cpp holds `videoController`, with the camera
 // layer's side of the view's camera (which also registers the engine's movie recorder), and
 // camera/capture/GraphicsView+CameraSnapController.cpp the snaps and the volume shutter.
@@ -39,6 +40,8 @@
 #include "platform/uikit/UIView.h"
 
 class AmbrelGraphicsController;
+class CameraFocusController;
+class FocusViewController;
 class GraphicsView;
 class VideoController;
 namespace platform {
@@ -81,6 +84,8 @@ public:
     virtual void disableZoom() {}
     virtual void resetFocusView() {}
     virtual void setSquareAspectRatioHidden(bool hidden) {}
+    // The views over the preview (the focus squares) shown or hidden.
+    virtual void showSupplementaryViews(bool show) {}
     virtual void cameraSnapRequestsEnabled(bool enabled) {}
     // The shutter action the camera's own triggers (the volume buttons) run.
     virtual void setSnapRequestBlock(std::function<void()> block) {}
@@ -211,12 +216,32 @@ public:
     void enableZoom();
     void disableZoom();
     void resetFocusView();
-    void setSquareAspectRatioHidden(bool hidden);
     void cameraSnapRequestsEnabled(bool enabled);
     bool hdrEnabled() const { return hdrEnabled_; }
     void toggleHDR() { hdrEnabled_ = !hdrEnabled_; }
+
+    // ---- Square crop overlay and grid (GraphicsView+SquareOverlay.cpp) --------------------
+    // The square is the view's mask: a clear view of the bounds holding one black square,
+    // which springs between the whole bounds and the centred square of the shorter side.
+    static constexpr NSTimeInterval kSquareAnimationDuration = 0.4;
+    static constexpr CGFloat kSquareSpringDamping = 0.6;
+    static constexpr CGFloat kGridAlpha = 0.4;
     bool squareAspectRatio() const { return squareAspectRatio_; }
-    void setSquareAspectRatio(bool square) { squareAspectRatio_ = square; }
+    void setSquareAspectRatio(bool square, bool animated = true);
+    // Hiding (the camera stops) turns the overlay off and remembers it; showing brings a
+    // remembered overlay back at once.
+    void setSquareAspectRatioHidden(bool hidden);
+    bool restoreSquareAspectRatio() const { return restoreSquareAspectRatio_; }
+    void setRestoreSquareAspectRatio(bool restore) { restoreSquareAspectRatio_ = restore; }
+    // The composition grid over the visible square (or the whole view), only while the
+    // settings ask for one; at most one.
+    void showGridView(bool show);
+    const std::shared_ptr<UIView>& gridView() const { return gridView_; }
+    void setGridView(std::shared_ptr<UIView> grid) { gridView_ = std::move(grid); }
+    // The focus squares and the grid, e.g. hidden while a picture is compared.
+    void showSupplementaryViews(bool show);
+    // The overlay and the grid kept to the view's size when it changes.
+    void layoutSquareOverlay();
     const Block& cameraStartedBlock() const { return cameraStartedBlock_; }
     void setCameraStartedBlock(Block block) { cameraStartedBlock_ = std::move(block); }
     const Block& cameraSwappedBlock() const { return cameraSwappedBlock_; }
@@ -248,6 +273,10 @@ public:
     // The shutter's wait for the focus to settle (at most 2 s, YES; NO when the camera stops
     // or swaps first); touches are held meanwhile.
     void waitForFocus(BoolBlock block);
+    // Tap focus, the exposure pan and their waits; the focus squares over the preview while
+    // the camera runs (null while it is stopped).
+    CameraFocusController& cameraFocusController();
+    FocusViewController* cameraFocusViewController();
     // A view point as the camera's point of interest: within [0, 1] on both axes, the centre
     // until a frame has come.
     CGPoint viewPointToDevicePointOfInterest(CGPoint point);
@@ -420,6 +449,8 @@ private:
     std::unique_ptr<AmbrelGraphicsController> graphicsController_;
     std::unique_ptr<GraphicsViewCamera> camera_;
     bool squareAspectRatio_ = false;
+    bool restoreSquareAspectRatio_ = false;
+    std::shared_ptr<UIView> gridView_;
     double cameraZoomScale_ = 1.0;
     bool showOriginal_ = false;
     eLuminanceStyle styleBeforeShowOriginal_ = eLuminanceStyle::CIE;

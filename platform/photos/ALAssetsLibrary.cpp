@@ -53,6 +53,28 @@ void ALAssetsLibrary::writeImageToSavedPhotosAlbum(const CGImageRef& image, cons
     write(staged, false, true, std::move(completion));
 }
 
+void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t> data,
+                                                       const platform::ImageProperties& metadata, Completion completion) {
+    auto finish = [completion](NSErrorPtr error) {
+        dispatch_async(dispatch_get_main_queue(), [completion, error] {
+            if (completion) completion("", error);
+        });
+    };
+    if (!library_) return finish(assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened."));
+    platform::ImageIOError error;
+    const auto source = platform::ImageSource::createWithData(std::move(data), &error);
+    if (!source || source->count() == 0)
+        return finish(assetsError(ALAssetsLibraryWriteFailedError, "The photo could not be saved.", error.message));
+    const std::string staged = library_->store().stagingPath(std::string(platform::ImageFileTypeExtension(source->type())).substr(1));
+    auto destination = platform::ImageDestination::createWithFile(staged, source->type(), &error);
+    if (destination) destination->addImageFromSource(*source, 0, metadata);
+    if (!destination || !destination->finalize(&error)) {
+        ::unlink(staged.c_str());
+        return finish(assetsError(ALAssetsLibraryWriteFailedError, "The photo could not be saved.", error.message));
+    }
+    write(staged, false, true, std::move(completion));
+}
+
 void ALAssetsLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, Completion completion) {
     if (!library_) {
         dispatch_async(dispatch_get_main_queue(), [completion] {

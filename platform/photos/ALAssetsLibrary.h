@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/coregraphics/CGImage.h"
 #include "platform/foundation/NSError.h"
@@ -31,6 +32,10 @@ public:
 
     void writeImageToSavedPhotosAlbum(const CGImageRef& image, const platform::ImageProperties& metadata,
                                       Completion completion);
+    // Encoded image data written as it is (not encoded again), the metadata merged into what
+    // the data already carries.
+    void writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t> data, const platform::ImageProperties& metadata,
+                                          Completion completion);
     void writeVideoAtPathToSavedPhotosAlbum(const std::string& path, Completion completion);
 
 private:

@@ -58,6 +58,13 @@ void UIView::setContentScaleFactor(CGFloat scale) {
     if (draws_ == Draws::Yes) setNeedsDisplay();
 }
 
+void UIView::setMaskView(std::shared_ptr<UIView> mask) {
+    if (mask == maskView_) return;
+    if (mask) mask->removeFromSuperview();
+    maskView_ = std::move(mask);
+    layer_->setMask(maskView_ ? maskView_->layer() : nullptr);
+}
+
 void UIView::setAlpha(CGFloat alpha) {
     willChangeAnimatable("opacity");
     layer_->setOpacity(static_cast<float>(alpha));

@@ -119,6 +119,10 @@ public:
     void setAlpha(CGFloat alpha);
     bool isHidden() const { return layer_->isHidden(); }
     void setHidden(bool hidden) { layer_->setHidden(hidden); }
+    // A view whose composed alpha masks this view, in this view's coordinates (clear parts
+    // hide it). The view holds its mask view, which belongs to no tree of its own.
+    const std::shared_ptr<UIView>& maskView() const { return maskView_; }
+    void setMaskView(std::shared_ptr<UIView> mask);
     bool clipsToBounds() const { return layer_->masksToBounds(); }
     void setClipsToBounds(bool clips) { layer_->setMasksToBounds(clips); }
     bool isOpaque() const { return layer_->isOpaque(); }
@@ -282,6 +286,7 @@ private:
     UIView* superview_ = nullptr;
     std::vector<std::shared_ptr<UIView>> subviews_;
     std::vector<std::shared_ptr<UIGestureRecognizer>> gestureRecognizers_;
+    std::shared_ptr<UIView> maskView_;
     std::optional<UIColor> backgroundColor_;
     std::optional<UIColor> tintColor_;
     UIViewContentMode contentMode_ = UIViewContentMode::ScaleToFill;

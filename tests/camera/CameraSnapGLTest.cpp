@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CameraRigFixture.h"
+#include "StillPicture.h"
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
 #include "model/AmbrelAppSettings.h"
@@ -140,6 +141,62 @@ TEST_F(CameraSnapTest, SnapAndSaveLandsThePicturesAndAnswersOnceAfterTheLastSave
         EXPECT_EQ(saved, std::vector<bool>{true});
         EXPECT_EQ(PhotosInLibrary(), before + c.photos);
         before = PhotosInLibrary();
+    }
+    view->stopVideoController();
+}
+
+TEST_F(CameraSnapTest, CaptureAndSaveLandsOneJPEGAndAnswersOnceAlsoWhenNothingWasTaken) {
+    VideoController& controller = view->videoController();
+    std::vector<bool> saved;
+    controller.captureAndSaveStillImage(1, 1.0, [&](bool s) { saved.push_back(s); });
+    loop.advance(1.0);
+    EXPECT_EQ(saved, std::vector<bool>{false}) << "the camera is not running";
+    EXPECT_EQ(PhotosInLibrary(), 0u);
+
+    view->startVideoController();
+    saved.clear();
+    controller.captureAndSaveStillImage(3, 2.0, [&](bool s) { saved.push_back(s); });
+    ASSERT_TRUE(PumpUntil([&] { return !saved.empty(); }));
+    loop.advance(0.5);
+    EXPECT_EQ(saved, std::vector<bool>{true});
+    EXPECT_EQ(PhotosInLibrary(), 1u);
+    EXPECT_EQ(controller.stillImageCaptureVideoConnection()->videoOrientation(), 3);
+    view->stopVideoController();
+}
+
+TEST_F(CameraSnapTest, TheShutterGivesAnUprightStillWithItsMetadataInEveryOrientationWithBothCameras) {
+    view->startVideoController();
+    loop.advance(0.5);
+    for (const bool front : {false, true}) {
+        if (view->videoController().isFrontFacing() != front) {
+            view->swapFrontAndBackFacing();
+            loop.advance(0.5);
+        }
+        ASSERT_EQ(view->videoController().isFrontFacing(), front);
+        for (int orientation = 1; orientation <= 4; ++orientation) {
+            SCOPED_TRACE(std::string(front ? "front" : "back") + " orientation " + std::to_string(orientation));
+            UIDeviceProfile profile = UIDeviceProfile::current();
+            profile.orientation = static_cast<UIDeviceOrientation>(orientation);
+            UIDeviceProfile::setCurrent(profile);
+            std::vector<std::pair<UIImagePtr, std::optional<ImageProperties>>> snaps;
+            view->captureSnap(nullptr, [&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
+                snaps.emplace_back(image, metadata);
+            });
+            loop.advance(3.0);
+            ASSERT_EQ(snaps.size(), 1u);
+            const auto& [image, metadata] = snaps[0];
+            ASSERT_TRUE(image);
+            ASSERT_TRUE(metadata);
+            const int64_t w = static_cast<int64_t>(CGImageGetWidth(image->CGImage()));
+            const int64_t h = static_cast<int64_t>(CGImageGetHeight(image->CGImage()));
+            EXPECT_EQ(orientation <= 2, h > w) << "the picture stands as the phone was held";
+            EXPECT_EQ(StillCorners(image), "0123") << "upright and unmirrored";
+            EXPECT_EQ(StillEntry(*metadata, nullptr, kCGImagePropertyOrientation), 1);
+            EXPECT_EQ(StillEntry(*metadata, kCGImagePropertyExifDictionary, "PixelXDimension"), w);
+            EXPECT_EQ(StillEntry(*metadata, kCGImagePropertyExifDictionary, "PixelYDimension"), h);
+            EXPECT_TRUE(ImagePropertyFind(*metadata, kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal))
+                << "the moment taken";
+        }
     }
     view->stopVideoController();
 }

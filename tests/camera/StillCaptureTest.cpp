@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CameraRigFixture.h"
+#include "StillPicture.h"
 #include "camera/capture/VideoController.h"
 #include "platform/avfoundation/SimulatedCamera.h"
 #include "platform/coregraphics/CGImage.h"
@@ -34,30 +35,6 @@ protected:
         loop.advance(1.0);
         return answers;
     }
-    // The scene marker (0 TL, 1 TR, 2 BL, 3 BR) the image shows near a corner, or -1.
-    static int MarkerAt(const UIImagePtr& image, bool right, bool bottom) {
-        const CGImageRef& cg = image->CGImage();
-        const size_t w = CGImageGetWidth(cg), h = CGImageGetHeight(cg);
-        const auto data = CGImageGetData(cg);
-        const size_t x = right ? w * 95 / 100 : w * 5 / 100, y = bottom ? h * 95 / 100 : h * 5 / 100;
-        const uint8_t* bgra = data->data() + y * CGImageGetBytesPerRow(cg) + x * 4;
-        for (int m = 0; m < 4; ++m) {
-            bool match = true;
-            for (int c = 0; c < 3; ++c) match = match && (SimulatedCamera::kMarkers[m][c] > 128) == (bgra[c] > 128);
-            if (match) return m;
-        }
-        return -1;
-    }
-    static std::string Corners(const UIImagePtr& image) {
-        std::string s;
-        for (auto [right, bottom] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}})
-            s += std::to_string(MarkerAt(image, right, bottom));
-        return s;
-    }
-    static int64_t Entry(const ImageProperties& metadata, const char* group, const char* key) {
-        const ImagePropertyValue* v = group ? ImagePropertyFind(metadata, group, key) : ImagePropertyFind(metadata, key);
-        return v && v->integer() ? *v->integer() : -1;
-    }
 };
 
 TEST_F(StillCaptureTest, StillsComeUprightInEveryOrientationWithBothCameras) {
@@ -77,10 +54,10 @@ TEST_F(StillCaptureTest, StillsComeUprightInEveryOrientationWithBothCameras) {
             const int64_t h = static_cast<int64_t>(CGImageGetHeight(image->CGImage()));
             const bool portrait = orientation <= 2;
             EXPECT_EQ(portrait, h > w) << "the picture stands as the phone was held";
-            EXPECT_EQ(Corners(image), "0123") << "upright and unmirrored";
-            EXPECT_EQ(Entry(metadata, nullptr, kCGImagePropertyOrientation), 1);
-            EXPECT_EQ(Entry(metadata, kCGImagePropertyExifDictionary, "PixelXDimension"), w);
-            EXPECT_EQ(Entry(metadata, kCGImagePropertyExifDictionary, "PixelYDimension"), h);
+            EXPECT_EQ(StillCorners(image), "0123") << "upright and unmirrored";
+            EXPECT_EQ(StillEntry(metadata, nullptr, kCGImagePropertyOrientation), 1);
+            EXPECT_EQ(StillEntry(metadata, kCGImagePropertyExifDictionary, "PixelXDimension"), w);
+            EXPECT_EQ(StillEntry(metadata, kCGImagePropertyExifDictionary, "PixelYDimension"), h);
             EXPECT_EQ(controller.stillImageCaptureVideoConnection()->videoOrientation(), orientation);
         }
     }
@@ -107,6 +84,35 @@ TEST_F(StillCaptureTest, AFailedCaptureAnswersOnceWithNothing) {
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_FALSE(answers[0]->image());
     EXPECT_FALSE(answers[0]->metadata());
+}
+
+TEST_F(StillCaptureTest, JPEGStillsStandAsTheBGRAOnesAndAnswerOnceAlsoWhenTheyFail) {
+    VideoController controller;
+    std::vector<StillImageCapturePtr> answers;
+    const auto jpeg = [&](int64_t orientation) {
+        answers.clear();
+        controller.captureStillImageJPEG([&answers](StillImageCapturePtr c) { answers.push_back(std::move(c)); },
+                                         orientation);
+        loop.advance(1.0);
+    };
+    jpeg(1);  // not started
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_FALSE(answers[0]->image());
+    EXPECT_FALSE(answers[0]->metadata());
+
+    controller.start();
+    for (int64_t orientation : {1, 3}) {
+        SCOPED_TRACE(orientation);
+        const auto bgra = Capture(controller, orientation);
+        jpeg(orientation);
+        ASSERT_EQ(answers.size(), 1u);
+        ASSERT_TRUE(answers[0]->image());
+        ASSERT_TRUE(bgra[0]->image());
+        EXPECT_EQ(answers[0]->image()->size(), bgra[0]->image()->size()) << "the same picture, standing the same way";
+        ASSERT_TRUE(answers[0]->metadata());
+        EXPECT_TRUE(ImagePropertyFind(*answers[0]->metadata(), kCGImagePropertyExifDictionary,
+                                      kCGImagePropertyExifDateTimeOriginal));
+    }
 }
 
 TEST_F(StillCaptureTest, ABufferWithoutAttachmentsStillGivesItsImage) {

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Draws the icons of the pickers, buttons and bars into resources/icons/.
+"""Draws the icons of the pickers, buttons and bars, and the sample picture, into resources/icons/.
 
 Every icon is a simple white line pictogram on a transparent background, drawn with cairo
 at twice its size in points ("name@2x.png"), the size at which its picker cell shows it:
@@ -8,6 +8,9 @@ and bar pictures 24 points, the info button's arrow 10 points, the camera's focu
 and 120 points and the exposure marker 22 points; the busy logo's layers 120 points (its glow
 half as wide again, drawn with a soft fill rather than a line). Buttons and bars show them as
 templates: only their alpha counts, painted in the tint.
+The sample picture ("sample", 320 x 480 points) stands in for the camera where there is none:
+an opaque landscape painted dull and flat on purpose, so that an automatic adjustment of it
+shows plainly.
 Run it after changing a drawing and commit the images it writes:
 
     /usr/bin/python3 tools/icons/icons.py              # writes resources/icons/
@@ -32,6 +35,7 @@ BUTTON_POINTS, INDICATOR_POINTS = 24, 10
 # exposure scale's marker.
 FOCUS_POINTS, AUTO_FOCUS_POINTS, EXPOSURE_POINTS = 72, 120, 22
 LOGO_POINTS, GLOW_POINTS = 120, 180
+SAMPLE_POINTS = (320, 480)
 MARGIN = 0.1  # of the side, left clear around the drawing
 
 
@@ -612,6 +616,41 @@ ICONS = [
 ]
 
 
+def sample_landscape():
+    """A hazy landscape in a narrow band of muted tones: sky, sun, two hills, a lake, a tree."""
+    w, h = (p * SCALE for p in SAMPLE_POINTS)
+    surface = cairo.ImageSurface(cairo.FORMAT_RGB24, w, h)
+    cr = cairo.Context(surface)
+    cr.scale(w, h)
+    sky = cairo.LinearGradient(0, 0, 0, 0.55)
+    sky.add_color_stop_rgb(0, 0.52, 0.55, 0.58)
+    sky.add_color_stop_rgb(1, 0.60, 0.60, 0.57)
+    cr.set_source(sky)
+    cr.paint()
+    cr.set_source_rgb(0.66, 0.63, 0.52)
+    cr.arc(0.72, 0.22, 0.07, 0, 2 * math.pi)
+    cr.fill()
+    for top, tone in ((0.42, (0.45, 0.48, 0.40)), (0.52, (0.40, 0.44, 0.36))):
+        cr.move_to(0, 1)
+        cr.line_to(0, top + 0.08)
+        cr.curve_to(0.3, top - 0.06, 0.6, top + 0.12, 1, top)
+        cr.line_to(1, 1)
+        cr.close_path()
+        cr.set_source_rgb(*tone)
+        cr.fill()
+    cr.set_source_rgb(0.46, 0.50, 0.52)
+    cr.rectangle(0, 0.74, 1, 0.1)
+    cr.fill()
+    cr.set_source_rgb(0.38, 0.35, 0.31)
+    cr.rectangle(0.18, 0.5, 0.025, 0.16)
+    cr.fill()
+    cr.set_source_rgb(0.36, 0.41, 0.34)
+    cr.arc(0.19, 0.48, 0.06, 0, 2 * math.pi)
+    cr.fill()
+    surface.flush()
+    return surface
+
+
 def render(draw, points):
     """One icon as an ARGB surface of points x SCALE pixels."""
     side = points * SCALE
@@ -665,7 +704,8 @@ def main(argv):
         surfaces.append((name, points, surface))
     if args.sheet:
         write_sheet(args.sheet, surfaces)
-    print("wrote %d icons to %s" % (len(ICONS), args.out))
+    sample_landscape().write_to_png(os.path.join(args.out, "sample@2x.png"))
+    print("wrote %d icons and the sample picture to %s" % (len(ICONS), args.out))
     return 0
 
 

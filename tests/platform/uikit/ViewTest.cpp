@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/quartzcore/CACompositor.h"
 #include "platform/quartzcore/ExpectGeometry.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIView.h"
+#include "support/ImageRegions.h"
 
 namespace {
 
@@ -259,6 +261,34 @@ TEST_F(ViewTest, UnhandledTouchesGoToTheSuperviewWithLocationsInEachView) {
     inner->touchesBegan(event.allTouches, &event);
     EXPECT_EQ(sink->began, (std::vector<CGPoint>{CGPoint{55, 45}}));
     sink->touchesEnded(event.allTouches, &event);  // a root passes them to nobody
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ViewMaskTest, AMaskViewShowsTheViewOnlyWhereItIsOpaqueAndFollowsItsSubviews) {
+    NSRunLoop::mainRunLoop().useManualClock(0);
+    auto root = std::make_shared<UIView>(CGRectMake(0, 0, 100, 100));
+    root->setBackgroundColor(UIColor::blackColor());
+    auto red = std::make_shared<UIView>(root->bounds());
+    red->setBackgroundColor(UIColor::redColor());
+    root->addSubview(red);
+    auto mask = std::make_shared<UIView>(red->bounds());
+    auto hole = std::make_shared<UIView>(CGRectMake(0, 0, 50, 100));
+    hole->setBackgroundColor(UIColor::blackColor());
+    mask->addSubview(hole);
+    red->setMaskView(mask);
+    EXPECT_EQ(red->maskView(), mask);
+    EXPECT_EQ(mask->superview(), nullptr);
+    const auto redAt = [&](CGRect r) { return meanColorInPoints(CACompositor::compose(*root->layer(), {100, 100}, 1), r, 1).r; };
+    EXPECT_GT(redAt(CGRectMake(5, 5, 40, 90)), 0.95) << "under the mask's opaque part";
+    EXPECT_LT(redAt(CGRectMake(55, 5, 40, 90)), 0.05) << "under its clear part";
+    hole->setFrame(CGRectMake(50, 0, 50, 100));
+    EXPECT_LT(redAt(CGRectMake(5, 5, 40, 90)), 0.05) << "the mask's subviews move what shows";
+    EXPECT_GT(redAt(CGRectMake(55, 5, 40, 90)), 0.95);
+    red->setMaskView(nullptr);
+    EXPECT_GT(redAt(CGRectMake(5, 5, 40, 90)), 0.95) << "unmasked";
 }
 
 }  // namespace
