@@ -86,11 +86,16 @@ void AmbrelGraphicsController::RenderFrame()
     bool recordThisFrame = false;
     if (recording) {
         sVideoRecording& r = videoRecording;
-        recordThisFrame = r.ringActive && r.pendingFrames >= 0;
-        if (!r.ringActive && r.ringIndex == r.latency)
+        // The warm-up counts only once the ring is full, so the first frame handed over is the
+        // one drawn when the count passed -1, whose time is the recording's start.
+        if (r.ringActive) {
+            if (r.pendingFrames >= 0)
+                recordThisFrame = true;
+            else
+                ++r.pendingFrames;
+        } else if (r.ringIndex == r.latency) {
             r.ringActive = true;
-        if (r.pendingFrames < 0)
-            ++r.pendingFrames;
+        }
         r.frameTimeIndex = ((r.frameTimeIndex + 1) % 5 + 5) % 5;
         r.ringIndex = ((r.ringIndex + 1) % 4 + 4) % 4;
         if (r.pendingFrames == -1)

@@ -14,6 +14,7 @@ packages=(
   lomiri-wallpapers-16.04
   libsdl2-dev xvfb xauth
   xdg-utils
+  libcurl4-openssl-dev ca-certificates
 )
 
 missing=()

@@ -22,6 +22,7 @@ public:
     void recordAudio(const AudioSampleRef& sampleBuffer) override;
 
     static void register_();
+    const QVRealTimeVideoRecorder& realTimeRecorder() const { return recorder_; }
 
 private:
     QVRealTimeVideoRecorder recorder_;

@@ -31,6 +31,8 @@ public:
     bool recordFrame();
     bool recordAudio(const platform::CMSampleBufferRef& sampleBuffer);
     bool readyForAnotherFrame() const;
+    // Frames handed to the writer since the start.
+    int framesAppended() const { return framesAppended_; }
     bool readyForMoreAudio() const;
     void stop();
 

@@ -17,7 +17,8 @@
 // grid), GraphicsView+Recording.cpp (movies through the engine).
 // camera/capture/GraphicsView+VideoController.cpp holds `videoController`, with the camera
 // layer's side of the view's camera (which also registers the engine's movie recorder), and
-// camera/capture/GraphicsView+CameraSnapController.cpp the snaps and the volume shutter.
+// camera/capture/GraphicsView+CameraSnapController.cpp the snaps and the volume shutter,
+// camera/movie/GraphicsView+VideoAssetController.cpp `videoAssetController` (the movie player).
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -43,6 +44,7 @@ class AmbrelGraphicsController;
 class CameraFocusController;
 class FocusViewController;
 class GraphicsView;
+class VideoAssetController;
 class VideoController;
 namespace platform {
 class CVPixelBuffer;
@@ -190,6 +192,9 @@ public:
     void videoControllerWillSwapFrontAndBack(bool towardsFront) {}
     void videoControllerDidSwapFrontAndBack(bool nowFront);
     void setImage(const platform::CMSampleBufferRef& sampleBuffer);
+    // The movie player, made on first use, playing into setImageForAsset (which takes its frames
+    // while imageFromAsset is set) with its sound target setAudio. Defined by the camera layer.
+    VideoAssetController& videoAssetController();
     // Audio for a movie recording (none is switched on).
     void setAudio(const platform::CMSampleBufferRef& sampleBuffer);
 
@@ -448,6 +453,8 @@ private:
     GraphicsViewDelegate* delegate_ = nullptr;
     std::unique_ptr<AmbrelGraphicsController> graphicsController_;
     std::unique_ptr<GraphicsViewCamera> camera_;
+    // Made and typed by the camera layer; the view only keeps it.
+    std::shared_ptr<VideoAssetController> videoAssetController_;
     bool squareAspectRatio_ = false;
     bool restoreSquareAspectRatio_ = false;
     std::shared_ptr<UIView> gridView_;

@@ -193,7 +193,11 @@ CMSampleBufferRef AVAssetReader::next(AVMediaKind mediaType) {
         }
     }
     if (track->ready.empty()) {
-        status_ = AVAssetReaderStatus::Completed;
+        // The reading is complete once every output has had all of its samples; until then the
+        // other tracks' samples stay readable.
+        bool allDone = true;
+        for (const auto& t : tracks_) allDone = allDone && t->drained && t->ready.empty();
+        if (allDone) status_ = AVAssetReaderStatus::Completed;
         return nullptr;
     }
     CMSampleBufferRef sample = track->ready.front();

@@ -1,7 +1,8 @@
 #pragma once
-// Reads a movie's tracks through their outputs: reading after startReading, completed once an
-// output reaches the end, failed on a damaged file (never a crash). A reader belongs to one
-// thread. AVAssetReaderTrackOutput::copyNextSampleBuffer lives in AVAssetReader.cpp.
+// Reads a movie's tracks through their outputs: reading after startReading, completed once every
+// output has reached its end (each output answers null from its own end on), failed on a
+// damaged file (never a crash). A reader belongs to one thread.
+// AVAssetReaderTrackOutput::copyNextSampleBuffer lives in AVAssetReader.cpp.
 #include <deque>
 #include <memory>
 #include <string>

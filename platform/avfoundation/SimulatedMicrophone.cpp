@@ -9,6 +9,10 @@ namespace platform {
 void SimulatedMicrophone::start(const CaptureRequest&, Handler handler) {
     handler_ = std::move(handler);
     if (timer_) return;
+    // Sound is stamped on the clock that stamps the camera's frames, so a movie can put the two
+    // together; the samples themselves stay contiguous from here on.
+    firstFrame_ = std::llround(NSRunLoop::mainRunLoop().now() * kSampleRate);
+    framesOut_ = 0;
     timer_ = NSTimer::scheduledTimerWithTimeInterval(kFramesPerBuffer / kSampleRate, true, [this](NSTimer&) {
         std::vector<int16_t> samples(kFramesPerBuffer);
         for (int i = 0; i < kFramesPerBuffer; ++i) {
@@ -16,7 +20,7 @@ void SimulatedMicrophone::start(const CaptureRequest&, Handler handler) {
             samples[static_cast<size_t>(i)] =
                 static_cast<int16_t>(std::lround(8000.0 * std::sin(2 * std::numbers::pi * 440.0 * t)));
         }
-        const CMTime time = CMTimeMake(framesOut_, static_cast<CMTimeScale>(kSampleRate));
+        const CMTime time = CMTimeMake(firstFrame_ + framesOut_, static_cast<CMTimeScale>(kSampleRate));
         framesOut_ += kFramesPerBuffer;
         if (auto buffer = CMSampleBuffer::audioPCM(std::move(samples), 1, kSampleRate, time); buffer && handler_) {
             const Handler handler = handler_;

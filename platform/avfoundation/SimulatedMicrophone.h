@@ -8,7 +8,8 @@
 
 namespace platform {
 
-// A microphone on the run-loop clock: 1024-frame buffers of a 440 Hz sine, 44.1 kHz mono.
+// A microphone on the run-loop clock: 1024-frame buffers of a 440 Hz sine, 44.1 kHz mono, each
+// stamped with the clock's time of its first sample.
 class SimulatedMicrophone : public CaptureSource {
 public:
     static constexpr double kSampleRate = 44100;
@@ -21,6 +22,7 @@ public:
 private:
     Handler handler_;
     std::shared_ptr<NSTimer> timer_;
+    int64_t firstFrame_ = 0;  // the clock at the start, in samples
     int64_t framesOut_ = 0;
 };
 

@@ -27,10 +27,12 @@ std::map<std::string, std::string> loadTable() {
 
 }  // namespace
 
-std::string NSLocalizedString(const std::string& key, const std::string&) {
+std::string NSLocalizedString(const std::string& key, const std::string&) { return NSLocalizedStringWithDefault(key, key); }
+
+std::string NSLocalizedStringWithDefault(const std::string& key, const std::string& defaultText) {
     static std::once_flag once;
     static std::map<std::string, std::string> table;
     std::call_once(once, [] { table = loadTable(); });
     auto it = table.find(key);
-    return it == table.end() ? key : it->second;
+    return it == table.end() ? defaultText : it->second;
 }

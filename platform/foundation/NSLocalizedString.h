@@ -5,3 +5,5 @@
 #include <string>
 
 std::string NSLocalizedString(const std::string& key, const std::string& comment = "");
+// The table's text, or `defaultText` when the table lacks the key.
+std::string NSLocalizedStringWithDefault(const std::string& key, const std::string& defaultText);

@@ -50,6 +50,8 @@ bool UIAlertView::isVisible() const { return presentation_ && presentation_->isS
 void UIAlertView::dismissWithClickedButtonIndex(int index, bool) {
     auto p = presentation_;
     if (!p) return;
+    // The delegate may let go of the last other reference to the alert while it hears.
+    const std::shared_ptr<UIAlertView> keep = shared_from_this();
     dismissing_ = true;  // not a tap: the delegate hears only of the dismissal
     p->dismissWithIndex(index);
     dismissing_ = false;

@@ -4,13 +4,18 @@
 // portrait), mirrored (front) or a quarter turned (device in landscape), and the swap.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "CameraRigFixture.h"
+#include "MovieFiles.h"
 #include "camera/capture/VideoController.h"
+#include "camera/movie/VideoAssetController.h"
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/view/GraphicsView.h"
 #include "platform/avfoundation/SimulatedCamera.h"
@@ -212,3 +217,39 @@ TEST(CameraViewLibavTest, ATestSourceReachesTheView) {
 }
 
 }  // namespace
+
+// The view's movie player: its first frame shows as a still through the engine, then playing
+// feeds the engine frame after frame; frames reach the view only while it takes movie frames.
+TEST_F(CameraViewTest, MoviePlayerFeedsTheEngine) {
+    const std::string movie =
+        (std::filesystem::temp_directory_path() / ("tavorin-view-movie-" + std::to_string(::getpid()) + ".mov")).string();
+    WriteTestMovie(movie, {.width = 96, .height = 64, .frames = 30});
+    VideoAssetController& player = view->videoAssetController();
+    EXPECT_EQ(&player, &view->videoAssetController()) << "made once";
+
+    player.setUrl(movie);
+    EXPECT_EQ(view->currentImageSize().width, 0) << "not taking movie frames";
+    view->setImageFromAsset(true);
+    player.setUrl(movie);
+    EXPECT_EQ(view->currentImageSize().width, 96);
+    EXPECT_EQ(view->currentImageSize().height, 64);
+    const CAEAGLLayerContents& shown = view->eaglLayer().presentedContents();
+    ASSERT_GT(shown.width, 0);
+    const uint8_t* centre = shown.pixels.data() + (static_cast<size_t>(shown.height / 2) * shown.width + shown.width / 2) * 4;
+    EXPECT_GT(centre[0], centre[2] + 100) << "the red still";
+
+    const auto latestInput = [this] {
+        double latest = -1;
+        for (const auto& input : view->graphicsController()->inputTextures)
+            if (input.time.timescale > 0) latest = std::max(latest, static_cast<double>(input.time.value) / input.time.timescale);
+        return latest;
+    };
+    EXPECT_EQ(latestInput(), 0);
+    view->startAnimation();
+    player.start();
+    loop.advance(0.5);
+    EXPECT_GT(latestInput(), 0.3) << "later frames entered";
+    player.stop();
+    view->stopAnimation();
+    std::filesystem::remove(movie);
+}

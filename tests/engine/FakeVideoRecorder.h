@@ -16,6 +16,7 @@ struct FakeRecorder : VideoRecorder {
     double preferredWidth = 0, preferredHeight = 0;
     std::shared_ptr<VideoFrameSource> source;
     std::vector<uint8_t> lastSample;
+    sFrameTime lastTime = sFrameTime::Unset();
 
     void setPreferredOutputSize(double w, double h) override { preferredWidth = w, preferredHeight = h; }
     bool start(int32_t w, int32_t h, std::shared_ptr<VideoFrameSource> frameSource, bool) override
@@ -35,6 +36,7 @@ struct FakeRecorder : VideoRecorder {
             return;
         lastSample.assign(static_cast<size_t>(width) * height * 4, 0);
         EXPECT_TRUE(source->sample(lastSample.data(), static_cast<uint64_t>(width) * 4));
+        EXPECT_TRUE(source->sampleTime(&lastTime));
     }
     void recordAudio(const AudioSampleRef&) override { ++audio; }
 };

@@ -938,7 +938,7 @@ TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture)
 
 
 // Real-time recording: the ring warms up before the first frame goes to the recorder, the
-// start time is the input time of the first frame, and audio passes only while recording.
+// start time is the input time of that first frame, and audio passes only while recording.
 TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
 {
     auto recorder = std::make_shared<FakeRecorder>();
@@ -952,15 +952,15 @@ TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
     r.latency = 2;
     const sPicture p = SyntheticPicture(32, 16);
     std::vector<int> recordedAfter;
-    for (int frame = 1; frame <= 6; ++frame) {
+    for (int frame = 1; frame <= 8; ++frame) {
         engine->SetInputPixels(sFrameTime::Make(10 * frame, 600), 32, 16, 32, 16, 0, 0, 32, 16, false, 0,
                                kPixelFormatRGBA, p.rgba.data());
         engine->RenderFrame();
         recordedAfter.push_back(recorder->frames);
     }
-    EXPECT_EQ(recordedAfter, (std::vector<int>{0, 0, 0, 0, 1, 2}));
-    EXPECT_EQ(r.startTime.value, 10);
-    EXPECT_EQ(r.frameTimes[((r.frameTimeIndex % 5) + 5) % 5].value, 60);  // the newest frame's time
+    EXPECT_EQ(recordedAfter, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2}));
+    EXPECT_EQ(r.startTime.value, 50);  // the fifth frame's, the first one handed over
+    EXPECT_EQ(r.frameTimes[((r.frameTimeIndex % 5) + 5) % 5].value, 80);  // the newest frame's time
     engine->SetAudio(AudioSampleRef());
     EXPECT_EQ(recorder->audio, 1);
     r.mode = eRecordingMode::Idle;

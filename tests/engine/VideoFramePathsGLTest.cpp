@@ -13,8 +13,10 @@
 #include "FakeVideoRecorder.h"
 #include "gpu/Device.h"
 #include "platform/opengles/CAEAGLLayer.h"
+#include "gpu/Shader.h"
 
 using namespace QV::Graphics;
+using QV::Math::CMatrix4;
 
 namespace {
 
@@ -114,6 +116,10 @@ TEST_F(VideoFramePathsTest, MovieFramesComeBackTwoCallsLaterWithTheirColoursAndT
         EXPECT_TRUE(RenderAsset(nullptr, 0, format, buffer, time));
         EXPECT_EQ(time.value, 20);
         EXPECT_GT(Mean(buffer, 0), Mean(buffer, 2) + 100);  // blue
+        // A second call without pixels flushes the last frame.
+        EXPECT_TRUE(RenderAsset(nullptr, 0, format, buffer, time));
+        EXPECT_EQ(time.value, 30);
+        EXPECT_GT(Mean(buffer, 0), Mean(buffer, 2) + 100);
         EXPECT_TRUE(engine->EndVideoAssetRecording());
         EXPECT_TRUE(NoTargets());
         EXPECT_EQ(engine->videoRecording.mode, eRecordingMode::Idle);
@@ -136,8 +142,16 @@ TEST_F(VideoFramePathsTest, RecordingNeedsARegisteredRecorderThatStarts)
         return r;
     });
     engine->SetVideoOutputSize(CGSize{1280, 720});
+    engine->SetFrontFacing(false);
     ASSERT_TRUE(engine->BeginVideoRecording(2, true));
     ASSERT_NE(fake, nullptr);
+    // Upright and not mirrored: the recording copies the frame as it is.
+    auto* program = dynamic_cast<CShaderProgram*>(engine->shaderSets[kPairVideoOutput][engine->ProgramVariant()]);
+    ASSERT_NE(program, nullptr);
+    auto* matrix = dynamic_cast<CUniformMatrix4fv*>(program->FindUniform("uModelViewProjectionTextureMatrix"));
+    ASSERT_TRUE(matrix && matrix->pending.size() == 1u);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(matrix->pending[0].m[i], CMatrix4<float>::Identity().m[i]) << i;
     EXPECT_EQ(fake->preferredWidth, 1280);
     EXPECT_EQ(fake->preferredHeight, 720);
     EXPECT_EQ(fake->width, engine->levelWidths[0]);
@@ -149,16 +163,20 @@ TEST_F(VideoFramePathsTest, RecordingNeedsARegisteredRecorderThatStarts)
     EXPECT_EQ(fake->starts, 1);
     EXPECT_EQ(static_cast<ITexture2D*>(targets[0]), first);
 
-    // The first four frames warm the ring up; every frame from the fifth reaches the recorder,
-    // and the recording starts at the first frame's time.
+    // Four frames fill the ring and two more count down; every frame from the seventh reaches
+    // the recorder, the first with the fifth frame's picture and time, the recording's start.
     std::vector<int> recorded;
-    for (int64_t t = 2; t <= 9; ++t) {
+    std::vector<int64_t> times;
+    for (int64_t t = 2; t <= 10; ++t) {
         StepRealTime(t);
         recorded.push_back(fake->frames);
+        times.push_back(fake->lastTime.value);
     }
-    EXPECT_EQ(recorded, (std::vector<int>{0, 0, 0, 0, 1, 2, 3, 4}));
+    EXPECT_EQ(recorded, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2, 3}));
+    EXPECT_EQ(times[6], 6);
+    EXPECT_EQ(times[8], 8);
     EXPECT_GT(Mean(fake->lastSample, 2), Mean(fake->lastSample, 1) + 100);  // red stays red
-    EXPECT_EQ(fake->source->startTime().value, 2);
+    EXPECT_EQ(fake->source->startTime().value, 6);
 
     const std::shared_ptr<VideoFrameSource> source = fake->source;
     EXPECT_EQ(engine->FinishVideoRecording(), "movie.mov");

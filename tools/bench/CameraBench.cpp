@@ -11,6 +11,7 @@
 
 #include <memory>
 
+#include "BenchCamera.h"
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
 #include "platform/avfoundation/AVCaptureSession.h"
@@ -20,27 +21,12 @@
 
 namespace {
 
-void UsePhoneAt30()
-{
-    UIDeviceProfile profile = UIDeviceProfile::current();
-    profile.machine = "iPhone7,2";
-    UIDeviceProfile::setCurrent(profile);
-    NSRunLoop::mainRunLoop().useManualClock(0);
-    platform::CaptureRig::shared().configureSimulated({});
-    VideoController::installInGraphicsViews();
-}
-
 void BM_CameraPreviewThroughTheEngine(benchmark::State& state)
 {
-    UsePhoneAt30();
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 375, 667));
-    if (!view->graphicsController()) {
-        state.SkipWithError("no OpenGL ES 2 context");
+    const std::shared_ptr<GraphicsView> view = StartedCameraView(state);
+    if (!view)
         return;
-    }
-    view->startVideoController();
-    loop.advance(0.5);  // programs built, the first frames drawn
     const uint64_t before = view->eaglLayer().presentedContents().presentCount;
     for (auto _ : state)
         loop.advance(1.0 / 30);

@@ -313,7 +313,8 @@ TEST_F(CaptureRigTest, TheMicrophoneGivesASineInBuffersOf1024) {
     EXPECT_EQ(b->formatDescription().sampleRate, 44100);
     EXPECT_EQ(b->formatDescription().channelsPerFrame, 1);
     EXPECT_EQ(CMSampleBufferGetNumSamples(b), 1024);
-    EXPECT_EQ(CMTimeCompare(CMSampleBufferGetPresentationTimeStamp(b), CMTimeMake(1024, 44100)), 0);
+    // On the clock that stamps the camera's frames: the microphone started at 10.1 s.
+    EXPECT_EQ(CMTimeCompare(CMSampleBufferGetPresentationTimeStamp(b), CMTimeMake(445410 + 1024, 44100)), 0);
     // Zero crossings of 440 Hz over 1024 samples: about 20.
     int crossings = 0;
     for (size_t i = 1; i < b->pcm().size(); ++i) crossings += (b->pcm()[i - 1] < 0) != (b->pcm()[i] < 0);
