@@ -3,9 +3,16 @@
 #include "model/DeviceUtility.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIScreen.h"
+#include "screens/rating/RatingPrompt.h"
 
-// Hook: filled by the rating prompt.
-void configureRatingPrompt() {}
+void configureRatingPrompt() {
+    RatingPrompt& rating = RatingPrompt::sharedInstance();
+    rating.setDaysUntilPrompt(3.0f);
+    rating.setUsesUntilPrompt(7);
+    rating.setRemindPeriod(7.0f);
+    rating.setVerboseLogging(false);
+    rating.setPromptAtLaunch(true);
+}
 
 void AmbrelAppDelegate::initialize() {
     static const bool configured = (configureRatingPrompt(), true);

@@ -28,8 +28,7 @@ FlashButtonView* AmbrelViewController::flashButtonView() const {
 }
 
 void AmbrelViewController::animateCameraShowing(bool show) {
-    // The preview's own overlay goes with the camera's controls.
-    graphicsView_->graphicsView()->setSquareAspectRatioHidden(!show);
+    graphicsView_->graphicsView()->showSupplementaryViews(show);
 }
 
 void AmbrelViewController::animateCameraEnabled(bool enabled) {

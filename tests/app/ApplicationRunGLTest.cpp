@@ -64,8 +64,9 @@ protected:
 };
 
 TEST_F(ApplicationRun, AHeadlessScriptTakesAPhotoAndWritesItsScreenshot) {
+    // A first launch: the splash holds the start-up until its logo rests (2.6 s), then fades.
     // The shutter sits in the middle of the phone's bottom bar (98 points high).
-    WriteScript("script.txt", "# launch, wait, shutter, shot\nwait 1\ntap 187.5 618\nwait 3\nshot camera.png\n");
+    WriteScript("script.txt", "# launch, wait, shutter, shot\nwait 4\ntap 187.5 618\nwait 3\nshot camera.png\n");
     const Outcome outcome = Run("--headless --camera 'lavfi:testsrc2=size=320x240:rate=30'"
                                 " --script script.txt --screenshots shots");
     ASSERT_EQ(outcome.status, 0) << outcome.err;

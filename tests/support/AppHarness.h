@@ -48,7 +48,8 @@ struct AppLaunch {
     UIDeviceProfile profile = UIDeviceProfile::phone();
     bool cameraAccess = true;
     bool photoAccess = true;
-    // Settings saved before the launch (the rest at their defaults).
+    // Settings saved before the launch (the rest at their defaults, but for the introduction,
+    // shown before, as on any launch after the first).
     std::function<void(AmbrelAppSettings&)> settings;
     // Generated photos in the library, oldest first; with `editedPhoto` one more carries an
     // edit with a crop in its stored editing state.
@@ -95,6 +96,7 @@ public:
 
         AmbrelAppSettings& settings = AmbrelAppSettings::sharedInstance();
         settings.loadSettings();
+        settings.setIntroductionShown(true);
         if (options_.settings) options_.settings(settings);
         settings.saveSettings();
 
@@ -134,13 +136,16 @@ public:
 
     static NSRunLoop& loop() { return NSRunLoop::mainRunLoop(); }
 
-    // Launches as the program does and lets start-up run (the camera's first frames in).
+    // Launches as the program does and lets start-up run: the splash gone, the camera's
+    // first frames in.
     void launch() {
         delegate = std::make_unique<AmbrelAppDelegate>();
         ASSERT_TRUE(UIApplicationLaunch(*delegate));
         driver = std::make_unique<UIInputDriver>(delegate->window());
-        advance(0.5);
+        advance(kStartUp);
     }
+    // A later launch's start-up: the splash gives way after 0.6 s and fades for 1 s.
+    static constexpr double kStartUp = 1.8;
 
     AmbrelViewController& controller() const { return *delegate->viewController(); }
 
