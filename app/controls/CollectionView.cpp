@@ -68,8 +68,10 @@ void CollectionView::setObjects(const Objects& objects, CollectionObject* select
     reloadData();
     layoutIfNeeded();
     updateContentInset();
+    const int batches = batchesInFlight_;
     setSelectedObject(selected);
-    settingObjects_ = false;
+    // Opening the selection's category finishes on a later turn: the list is installed then.
+    if (batchesInFlight_ == batches) settingObjects_ = false;
 }
 
 // ---- Selection and look-up -------------------------------------------------------------------
@@ -207,9 +209,10 @@ void CollectionView::expandCollapseCategory(CollectionObject& category, bool col
         if (selectedObjectIndex.item >= 0 && std::size_t(selectedObjectIndex.item) < items.size())
             items[std::size_t(selectedObjectIndex.item)]->selectionChanged(true);
     }
-    auto self = std::static_pointer_cast<CollectionView>(shared_from_this());
-    std::weak_ptr<CollectionView> weak = self;
+    std::weak_ptr<CollectionView> weak = std::static_pointer_cast<CollectionView>(shared_from_this());
     CollectionObject* target = &category;
+    const bool installing = settingObjects_;
+    ++batchesInFlight_;
     performBatchUpdates(
         [this, target, s] {
             for (std::size_t other = 0; other < categories_.size(); ++other) {
@@ -219,11 +222,13 @@ void CollectionView::expandCollapseCategory(CollectionObject& category, bool col
             }
             expandCollapseCategoryObjects(*target, target->categoryCollapsed());
         },
-        [weak, target, selectedObjectIndex, scroll, completion](bool) {
+        [weak, target, selectedObjectIndex, scroll, completion, installing](bool) {
             auto picker = weak.lock();
             if (!picker) return;
+            --picker->batchesInFlight_;
             if (!target->categoryCollapsed() && picker->objectAt(selectedObjectIndex))
                 picker->selectItemAtIndexPath(selectedObjectIndex, scroll);
+            if (installing) picker->settingObjects_ = false;
             if (completion) completion(true);
         });
 }

@@ -48,6 +48,7 @@ public:
     const std::vector<Objects>& allCategoryObjects() const { return allCategoryObjects_; }
     const std::vector<Objects>& categoryObjects() const { return categoryObjects_; }
     CGFloat contentPadding() const { return contentPadding_; }
+    // Yes while a list installs, until the opening of its selection's category has finished.
     bool settingObjects() const { return settingObjects_; }
     const std::optional<std::string>& lastCollapsedCategory() const { return lastCollapsedCategory_; }
     const std::optional<NSIndexPath>& lastCollapsedSelectedIndex() const { return lastCollapsedSelectedIndex_; }
@@ -142,6 +143,7 @@ private:
     std::shared_ptr<CollectionObject> leadingCategory_;
     CGFloat contentPadding_ = 0;
     bool settingObjects_ = false;
+    int batchesInFlight_ = 0;
     std::optional<std::string> lastCollapsedCategory_;
     std::optional<NSIndexPath> lastCollapsedSelectedIndex_;
     std::map<NSIndexPath, std::weak_ptr<CollectionViewHeader>> visibleCollectionReusableHeaderViews_;
