@@ -3,3 +3,6 @@
 
 // Hook: left and right swipes on the picture turn the format dial while on (YES).
 void AmbrelViewController::enableRotationSelectionGestures(bool) {}
+
+// Hook: the custom colour's screen.
+void AmbrelViewController::animateColorView(bool) {}

@@ -3,3 +3,6 @@
 
 // Hook: whether `cropView` has a superview.
 bool AmbrelViewController::cropViewShown() const { return false; }
+
+// Hook: the crop screen over the album photo being edited.
+void AmbrelViewController::animateCropView(bool) {}
