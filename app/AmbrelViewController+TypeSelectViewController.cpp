@@ -14,6 +14,7 @@
 #include "model/DeviceUtility.h"
 #include "model/GraphicsTypeController.h"
 #include "model/Type.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/quartzcore/CABasicAnimation.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIBarButtonItem.h"
@@ -219,8 +220,9 @@ std::vector<UIColor> AmbrelViewController::adjustmentColors(const UIColor& tint,
 
 void AmbrelViewController::typeSelectionObjectWillSelect(CollectionObject& object) {
     if (&object == TypeController::resetAdjustmentObject().get()) {
-        auto alert = UIAlertView::alertView("Reset Adjustments", "Do you want to reset all adjustments?", nullptr,
-                                            "Cancel", {"OK"});
+        auto alert = UIAlertView::alertView(NSLocalizedString("Reset Adjustments"),
+                                            NSLocalizedString("Do you want to reset all adjustments?"), nullptr,
+                                            NSLocalizedString("Cancel"), {NSLocalizedString("OK")});
         BlockUtility::setBlock(*alert, [this](UIAlertView&, int index) {
             if (index == 1) resetAdjustments();
         });
@@ -245,7 +247,7 @@ void AmbrelViewController::resetAdjustments() {
         turn->duration = kResetRotationDuration;
         cell->layer()->addAnimation(turn, "rotationAnimation");
     }
-    circularProgressView_->setDisplayText("Reset");
+    circularProgressView_->setDisplayText(NSLocalizedString("Reset"));
     animateCircularProgressView();
 }
 

@@ -1,6 +1,7 @@
 #include "app/controls/TypeSelectView.h"
 
 #include "model/DeviceUtility.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "ui/appearance/AppAppearance.h"
 
 namespace {
@@ -10,9 +11,9 @@ constexpr CGFloat kVelocity = 1.0;
 
 TypeSelectView::TypeSelectView(CGRect frame) : UIView(frame) {
     setBackgroundColor(UIColor::clearColor());
-    modeButton_ = buttonForType("Mode", TypeController::TypeSelectionMode);
-    adjustButton_ = buttonForType("Adjust", TypeController::TypeSelectionAdjust);
-    colorButton_ = buttonForType("Color", TypeController::TypeSelectionColor);
+    modeButton_ = buttonForType(NSLocalizedString("Mode"), TypeController::TypeSelectionMode);
+    adjustButton_ = buttonForType(NSLocalizedString("Adjust"), TypeController::TypeSelectionAdjust);
+    colorButton_ = buttonForType(NSLocalizedString("Color"), TypeController::TypeSelectionColor);
 
     const CGFloat width = DeviceUtility::isIPad() ? 80 : 60;
     selectView_ = std::make_shared<UIView>(CGRectMake(0, 0, width, 40));

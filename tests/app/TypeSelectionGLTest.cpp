@@ -24,6 +24,7 @@
 #include "ui/appearance/UIColor+ColorUtility.h"
 #include "ui/widgets/CompareButtonView.h"
 #include "ui/widgets/SettingsButtonView.h"
+#include "ui/widgets/TextDisplayView.h"
 
 namespace {
 
@@ -359,6 +360,10 @@ TEST_F(TypeSelectionTest, LandscapeTurnsTheControlsContentExceptInAlbumEditing) 
             auto& c = static_cast<CollectionViewCell&>(*cell);
             UIView& content = c.imageView() ? static_cast<UIView&>(*c.imageView()) : *c.label();
             EXPECT_NEAR(angleOf(content), want, 1e-9);
+        }
+        EXPECT_NEAR(angleOf(*screen().circularProgressView()), want, 1e-9) << "the ring";
+        if (TextDisplayView* label = screen().slideView()->textDisplayView()) {
+            EXPECT_NEAR(angleOf(*label), want, 1e-9) << "the slider's value";
         }
         app->key("Ctrl+Up");
         app->advance(0.5);
