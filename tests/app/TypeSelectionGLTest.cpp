@@ -370,11 +370,31 @@ TEST_F(TypeSelectionTest, LandscapeTurnsTheControlsContentExceptInAlbumEditing) 
     }
 }
 
+TEST_F(TypeSelectionTest, OnThePadTheSelectorIsWiderAndTheCellsStayUpright) {
+    AppLaunch pad;
+    pad.profile = UIDeviceProfile::pad();
+    start(pad);
+    const CGFloat width = screen().view()->bounds().size.width;
+    EXPECT_NEAR(screen().typeSelectView()->bounds().size.width, width * 0.6 + 2 * 88, 1e-9);
+    EXPECT_EQ(screen().typeSelectView()->selectView().bounds().size.width, 80);
+    expand();
+    app->key("Ctrl+Left");
+    app->advance(0.5);
+    ASSERT_FALSE(picker().visibleCells().empty());
+    for (const auto& cell : picker().visibleCells()) {
+        auto& c = static_cast<CollectionViewCell&>(*cell);
+        UIView& content = c.imageView() ? static_cast<UIView&>(*c.imageView()) : *c.label();
+        EXPECT_NEAR(angleOf(content), 0, 1e-9);
+    }
+}
+
 TEST_F(TypeSelectionTest, ANewCategoryPulsesTheInfoButton) {
-    start(AppLaunch{.settings = [](AmbrelAppSettings& s) {
+    AppLaunch seen;
+    seen.settings = [](AmbrelAppSettings& s) {
         s.setModeHelpShownNormal(true);
         s.setModeHelpShownSky(true);
-    }});
+    };
+    start(seen);
     expand();
     UIButton& info = screen().infoButtonView()->button();
     EXPECT_TRUE(info.layer()->animationKeys().empty()) << "the open category was seen before";
