@@ -108,6 +108,19 @@ void AmbrelViewController::typeSelectionChanged(int newType, int lastType) {
     animateTypeViewForTypeChanged(forward);
 }
 
+void AmbrelViewController::detachTypeSelection() {
+    TypeController* lists = TypeController::existingInstance();
+    if (!lists) return;
+    for (Type* type : {&lists->colorType(), &lists->modeType(), &lists->adjustType()}) {
+        type->selectedObjectSelected = nullptr;
+        type->selectedObjectChangedBlock = nullptr;
+        type->selectedObjectUpdatedBlock = nullptr;
+        type->valueChangedBlock = nullptr;
+        type->valueWillBeginChangeBlock = nullptr;
+        type->valueWillFinishChangeBlock = nullptr;
+    }
+}
+
 void AmbrelViewController::animateTypeViewForTypeChanged(bool forward) {
     animateCollectionViewObjectsWithBlock([this] {
         if (!type_) return;

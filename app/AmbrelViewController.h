@@ -316,6 +316,8 @@ private:
     std::shared_ptr<UISwipeGestureRecognizer> swipeRecognizer_;
     // Every adjustment back at its default (the Reset item's "OK").
     void resetAdjustments();
+    // The lists outlive the screen: their blocks into it go with it.
+    void detachTypeSelection();
     void recolorAdjustments(const UIColor& tint);
     std::shared_ptr<UIGestureRecognizerDelegate> swipeDelegate_;
     std::unique_ptr<SavedPhotosCollection> savedPhotos_;
