@@ -9,8 +9,8 @@
 #include "app/AmbrelViewController.h"
 #include "app/controls/CollectionView.h"
 #include "app/controls/TypeSelectView.h"
+#include "app/settings/ModeInfoViewController.h"
 #include "engine/view/GraphicsViewLinks.h"
-#include "model/AmbrelAppSettings.h"
 #include "model/DeviceUtility.h"
 #include "model/GraphicsTypeController.h"
 #include "model/Type.h"
@@ -44,6 +44,13 @@ constexpr CGFloat kPickerHeight = 60, kPickerLift = 4;
 constexpr CGFloat kPadSelectorWidening = 88;
 constexpr double kAdjustmentColorBlend = 0.2;
 constexpr int kAnalogousSlices = 70;
+
+// Whether the selected mode's category has an information screen not seen yet (a mode list
+// without categories has none).
+bool modeInfoDue() {
+    const CollectionObject* category = TypeController::sharedInstance().modeType().selectedCategory();
+    return category && ModeInfoViewController::shouldShowModeInfoForCategory(*category);
+}
 
 }  // namespace
 
@@ -272,7 +279,7 @@ void AmbrelViewController::typeSelectionCategoryWillSelect() {
 
 void AmbrelViewController::typeSelectionCategorySelected() {
     if (!DeviceUtility::hasAXGPU()) GraphicsTypeController::finishDelayUpdates(true);
-    animateModeInfoButton(shouldShowModeInfoForCategory(TypeController::sharedInstance().modeType().selectedCategory()));
+    animateModeInfoButton(modeInfoDue());
 }
 
 void AmbrelViewController::animateModeInfoButton(bool highlight) {
@@ -294,23 +301,6 @@ void AmbrelViewController::animateModeInfoButton(bool highlight) {
             },
             nullptr);
     });
-}
-
-bool AmbrelViewController::shouldShowModeInfoForCategory(const CollectionObject* category) {
-    if (!category || !category->name()) return false;
-    const AmbrelAppSettings& settings = AmbrelAppSettings::sharedInstance();
-    const std::string name = *category->name();
-    struct Flag { const char* name; bool (AmbrelAppSettings::*seen)() const; };
-    static const Flag flags[] = {
-        {"Enhance", &AmbrelAppSettings::modeHelpShownNormal},     {"Low Light", &AmbrelAppSettings::modeHelpShownLowLight},
-        {"Clarity", &AmbrelAppSettings::modeHelpShownClarity},    {"Sky", &AmbrelAppSettings::modeHelpShownSky},
-        {"Nature", &AmbrelAppSettings::modeHelpShownNature},      {"Artistic", &AmbrelAppSettings::modeHelpShownArtistic},
-        {"Dramatic", &AmbrelAppSettings::modeHelpShownDramatic},  {"Vibrant", &AmbrelAppSettings::modeHelpShownVibrant},
-        {"Overexposure", &AmbrelAppSettings::modeHelpShownExposure}, {"Fog", &AmbrelAppSettings::modeHelpShownFog},
-    };
-    for (const Flag& flag : flags)
-        if (name == flag.name) return !(settings.*flag.seen)();
-    return false;
 }
 
 // ---- H. Showing and hiding the controls ------------------------------------------------------
@@ -344,7 +334,7 @@ void AmbrelViewController::animateTypeView(bool show) {
                                                        CGAffineTransformMakeTranslation(d * view()->bounds().size.width, 0),
                                                        show, kCollectionViewDuration));
     presentEditingHelp([this] {
-        animateModeInfoButton(shouldShowModeInfoForCategory(TypeController::sharedInstance().modeType().selectedCategory()));
+        animateModeInfoButton(modeInfoDue());
     });
 }
 
@@ -353,12 +343,8 @@ void AmbrelViewController::presentEditingHelp(std::function<void()> completion) 
     if (completion) completion();
 }
 
-// Hooks: the settings, compare and mode-information panels and the two menus.
-void AmbrelViewController::animateSettingsView(bool) {}
+// Hook: the compare state, opened by the controls' right bar item.
 void AmbrelViewController::animateCompareView(bool) {}
-void AmbrelViewController::animateModeInfoView() {}
-void AmbrelViewController::animateColorMenuView() {}
-void AmbrelViewController::animateModeMenuView() {}
 
 // ---- I. The ring -----------------------------------------------------------------------------
 

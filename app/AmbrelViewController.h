@@ -21,8 +21,11 @@
 //   AmbrelViewController+DoneViewController.cpp           album-editing Done, Share and Cancel,
 //                                                         the home-screen shortcuts
 //   AmbrelViewController+PreviewingViewController.cpp     peek and pop
-//   AmbrelViewController+ColorViewController.cpp          the format dial's swipes on the picture
+//   AmbrelViewController+ColorViewController.cpp          the custom-colour editor and the format
+//                                                         dial's swipes on the picture
 //   AmbrelViewController+CropViewController.cpp           the crop screen
+//   AmbrelViewController+SettingsViewController.cpp       the settings page and the about panel
+//   AmbrelViewController+MenuViewController.cpp           the mode and colour menus, mode information
 // A feature that is not there yet is a hook marked "Hook:" below that does nothing; the feature
 // fills it in its own file.
 #include <functional>
@@ -194,19 +197,13 @@ public:
     // The adjustment items' colours for a tint: the tint's analogous colours in reverse, each
     // blended with the secondary colour (the last, Crop's, from the tint itself).
     static std::vector<UIColor> adjustmentColors(const UIColor& tint, std::size_t count);
-    // Whether the mode-information hint is due for the category (its screen not seen yet).
-    static bool shouldShowModeInfoForCategory(const CollectionObject* category);
     static constexpr double kRingDisplayDuration = 1.5;
     static constexpr double kRingFadeDuration = 0.2;
     static constexpr double kModeInfoHintDelay = 0.4;
     // Hook: the editing help over the picture; completes at once until the help comes.
     void presentEditingHelp(std::function<void()> completion);
-    // Hooks of the panels the controls' bar items open, until they come.
-    void animateSettingsView(bool show);
+    // Hook: compare comes in (YES) or goes, from the controls' bar item.
     void animateCompareView(bool show);
-    void animateModeInfoView();
-    void animateColorMenuView();
-    void animateModeMenuView();
 
     // ---- Hooks of album editing and shortcuts (…+DoneViewController.cpp) -------------------
     void animateAlbumEditViewForAlbumEditAssetState();
@@ -220,12 +217,32 @@ public:
     // ---- Hooks of peek and pop, of the colour screen and of the crop screen ------------------
     void enablePreviewing(bool enabled);
     void enableRotationSelectionGestures(bool enabled);
-    // Hook: the custom colour's screen comes in (YES) or goes.
-    void animateColorView(bool show);
     // Whether the crop editor is on the screen (`cropView` with a superview).
     bool cropViewShown() const;
     // Hook: the crop screen comes in (YES) or goes.
     void animateCropView(bool show);
+
+    // ---- Settings (AmbrelViewController+SettingsViewController.cpp) ------------------------
+    // Enters (YES) or leaves the settings state; the page stays in `settingsView` until its
+    // fade-out ends.
+    void animateSettingsView(bool show);
+    void animateNavigationItemForSettingsView();
+    // The settings state's "Done" (closes the about panel first when it is open).
+    const std::shared_ptr<TitleButtonView>& settingsDoneButton() const { return settingsDoneButton_; }
+
+    // ---- Colour screen (AmbrelViewController+ColorViewController.cpp) -----------------------
+    // Opens (YES) the custom-colour editor on the current type's selected item, or closes it.
+    void animateColorView(bool show);
+    void animateNavigationItemForColorView();
+    // The action of the format dial's two swipes.
+    void swipeGesture(UISwipeGestureRecognizer& recognizer);
+
+    // ---- Menus and mode information (AmbrelViewController+MenuViewController.cpp) ----------
+    // Each opens its screen over the full-screen backdrop; a tap on the backdrop (or a choice,
+    // or the information screen's close button) takes it away.
+    void animateModeMenuView();
+    void animateColorMenuView();
+    void animateModeInfoView();
 
     // ---- Properties shared by the features ---------------------------------------------------
     AMBREL_PROPERTY(std::shared_ptr<GraphicsContentView>, graphicsView, setGraphicsView)
@@ -278,6 +295,9 @@ private:
     // The bar's items, with no title view.
     void setNavigationItems(std::shared_ptr<UIBarButtonItem> left, std::shared_ptr<UIBarButtonItem> right);
     void saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata);
+    // Shows a menu panel over the backdrop, centred on the picture, kept in `property` while shown.
+    template <typename Menu>
+    void presentMenu(const std::shared_ptr<Menu>& menu, std::shared_ptr<Menu>& property);
 
     bool albumEditing_ = false;
     std::shared_ptr<GraphicsContentView> graphicsView_;
@@ -304,6 +324,8 @@ private:
     CGFloat showingOriginalPosition_ = 0;
     bool resetting_ = false;
     std::shared_ptr<SettingsView> settingsView_;
+    std::shared_ptr<TitleButtonView> settingsDoneButton_;
+    bool settingsHiding_ = false;
     std::function<void(UIViewController&)> aboutDismissBlock_;
     std::shared_ptr<ColorView> colorView_;
     std::optional<UIColor> originalColorViewColor_;

@@ -411,7 +411,6 @@ TEST_F(TypeSelectionTest, ANewCategoryPulsesTheInfoButton) {
 
     tapHeader("Sky", 1.0);
     EXPECT_TRUE(info.layer()->animationKeys().empty()) << "a category seen before";
-    EXPECT_FALSE(AmbrelViewController::shouldShowModeInfoForCategory(nullptr));
 }
 
 TEST_F(TypeSelectionTest, ALowTierDeviceRedrawsOnceAfterAHeaderTap) {
