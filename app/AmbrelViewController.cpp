@@ -43,6 +43,7 @@ AmbrelViewController::~AmbrelViewController() {
     // The screen lives as long as the process; one that goes first (a test's) is no longer
     // reachable.
     if (gSharedInstance == this) gSharedInstance = nullptr;
+    detachTypeSelection();
 }
 
 AmbrelViewController* AmbrelViewController::sharedInstance() { return gSharedInstance; }

@@ -29,6 +29,7 @@
 // A feature that is not there yet is a hook marked "Hook:" below that does nothing; the feature
 // fills it in its own file.
 #include <functional>
+#include <vector>
 #include <memory>
 #include <optional>
 #include <string>
@@ -154,15 +155,52 @@ public:
     // Hook: the album comes in (YES) or goes.
     void animatePhotoCollectionView(bool show);
 
-    // ---- Hooks of the editing controls (…+TypeSelectViewController.cpp) --------------------
-    // The two outlets of the editing controls (null until they exist).
+    // ---- Editing controls (…+TypeSelectViewController.cpp) ----------------------------------
+    // The two outlets of the editing controls.
     void makeTypeSelectViews();
     // Screen-build steps for the picker and the list selector.
     void initializeTypeViews();
     void layoutTypeViews();
+    // Shows (YES) or hides the selector, picker, slider and ring as one group.
     void animateTypeView(bool show);
     void setTypeViewOrientation(int orientation, bool animated);
+    // The list selector's change: the outgoing list keeps its offset, the new one comes in.
+    void typeSelectionChanged(int type, int lastType);
+    // Before a tap on a picker item: Reset asks and resets, Crop opens the crop screen.
+    void typeSelectionObjectWillSelect(CollectionObject& object);
+    // The current list's blocks.
+    void typeSelectionObjectSelected(bool userInteraction);
+    void typeSelectionObjectChanged(bool userInteraction);
+    void typeSelectionObjectUpdated();
+    void typeSelectionValueChanged();
+    void typeSelectionValueWillBeginChange();
+    void typeSelectionValueWillFinishChange();
+    // A tap on the slider's value: the selected value springs back to its default.
     void typeSelectionValueResetToDefault();
+    // Around a header tap (held-back redraws on a low-tier device, the mode-information hint).
+    void typeSelectionCategoryWillSelect();
+    void typeSelectionCategorySelected();
+    // The info button's pulse (from 0.4 s) while YES; NO stops it.
+    void animateModeInfoButton(bool highlight);
+    void animateNavigationItemForTypeView();
+    void animateTypeViewForTypeChanged(bool forward);
+    // Selector highlight, ring, slider and, for a mode, the application's tint.
+    void animateTypeViewForSelectedObjectChanged(bool forward, bool animated);
+    // Shows the ring, fading it the given seconds (1.5 by default) after the last request.
+    void animateCircularProgressView();
+    void animateCircularProgressView(double seconds);
+    // Shrinks the picker's cells and headers, runs the block (a reload), grows them back.
+    void animateCollectionViewObjectsWithBlock(std::function<void()> block);
+    // The adjustment items' colours for a tint: the tint's analogous colours in reverse, each
+    // blended with the secondary colour (the last, Crop's, from the tint itself).
+    static std::vector<UIColor> adjustmentColors(const UIColor& tint, std::size_t count);
+    static constexpr double kRingDisplayDuration = 1.5;
+    static constexpr double kRingFadeDuration = 0.2;
+    static constexpr double kModeInfoHintDelay = 0.4;
+    // Hook: the editing help over the picture; completes at once until the help comes.
+    void presentEditingHelp(std::function<void()> completion);
+    // Hook: compare comes in (YES) or goes, from the controls' bar item.
+    void animateCompareView(bool show);
 
     // ---- Hooks of album editing and shortcuts (…+DoneViewController.cpp) -------------------
     void animateAlbumEditViewForAlbumEditAssetState();
@@ -178,6 +216,8 @@ public:
     void enableRotationSelectionGestures(bool enabled);
     // Whether the crop editor is on the screen (`cropView` with a superview).
     bool cropViewShown() const;
+    // Hook: the crop screen comes in (YES) or goes.
+    void animateCropView(bool show);
 
     // ---- Crop mode (…+CropViewController.cpp) -------------------------------------------------
     // Enters (YES) or leaves the crop mode over the photo being edited.
@@ -308,6 +348,11 @@ private:
     std::shared_ptr<UISwipeGestureRecognizer> leftSwipeRecognizer_, rightSwipeRecognizer_;
 
     std::shared_ptr<UISwipeGestureRecognizer> swipeRecognizer_;
+    // Every adjustment back at its default (the Reset item's "OK").
+    void resetAdjustments();
+    // The lists outlive the screen: their blocks into it go with it.
+    void detachTypeSelection();
+    void recolorAdjustments(const UIColor& tint);
     std::shared_ptr<UIGestureRecognizerDelegate> swipeDelegate_;
     // The navigation items' views, kept to turn them with the device.
     std::shared_ptr<UIView> leftItemView_, rightItemView_;

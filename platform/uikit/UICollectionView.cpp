@@ -293,20 +293,52 @@ void UICollectionView::applyUpdates(Updates u, Completion completion) {
 
     auto shown = std::move(shown_);
     shown_.clear();
+    std::vector<std::pair<Key, std::shared_ptr<UICollectionReusableView>>> leaving;
     for (auto& [key, view] : shown) {
         if (!key.kind.empty()) {
             shown_[key] = view;
             continue;
         }
         auto it = moved.find(key.indexPath);
+        if (it == moved.end() && contains(u.deleted, key.indexPath)) {
+            leaving.emplace_back(key, view);
+            continue;
+        }
         if (it == moved.end() || contains(u.reloaded, key.indexPath)) {
             recycle(key, view);
             continue;
         }
         shown_[{key.kind, it->second}] = view;
     }
+
+    std::vector<UICollectionViewUpdateItem> items;
+    for (const auto& p : u.deleted) items.push_back({UICollectionUpdateAction::Delete, p, std::nullopt});
+    for (const auto& p : u.inserted) items.push_back({UICollectionUpdateAction::Insert, std::nullopt, p});
+    for (const auto& p : u.reloaded)
+        if (auto it = moved.find(p); it != moved.end()) items.push_back({UICollectionUpdateAction::Reload, p, it->second});
     layout_->invalidateLayout();
-    animateRelayout(true, std::move(completion));
+    layout_->prepareIfNeeded();
+    layout_->prepareForCollectionViewUpdates(items);
+
+    appearing_ = u.inserted;
+    auto self = weak_from_this().lock();
+    const NSTimeInterval duration = UIView::areAnimationsEnabled() ? kUpdateDuration : 0;
+    UIView::animateWithDuration(duration, 0, 0, [this, &leaving] {
+        for (auto& [key, view] : leaving) {
+            auto to = layout_->finalLayoutAttributesForDisappearingItemAtIndexPath(key.indexPath);
+            if (to) view->applyLayoutAttributes(*to);
+            else view->setAlpha(0);
+        }
+        layoutElements();
+        if (!isDragging() && !isDecelerating()) setContentOffset(clampedOffset(contentOffset(), contentSize()));
+        layout_->finalizeCollectionViewUpdates();
+    }, [this, leaving, completion = std::move(completion)](bool finished) {
+        for (const auto& [key, view] : leaving) {
+            if (view->superview() == this) recycle(key, view);
+        }
+        if (completion) completion(finished);
+    });
+    appearing_.clear();
 }
 
 void UICollectionView::animateRelayout(bool animated, Completion completion) {
@@ -363,10 +395,14 @@ void UICollectionView::layoutElements() {
         }
         auto view = makeView(attributes);
         if (!view) continue;
+        std::optional<UICollectionViewLayoutAttributes> from;
+        if (key.kind.empty() && contains(appearing_, key.indexPath))
+            from = layout_->initialLayoutAttributesForAppearingItemAtIndexPath(key.indexPath);
         UIView::performWithoutAnimation([&] {
-            view->applyLayoutAttributes(attributes);
+            view->applyLayoutAttributes(from ? *from : attributes);
             insertSubview(view, 0);  // below the scroll indicators
         });
+        if (from) view->applyLayoutAttributes(attributes);  // moves in with the update's animation
         shown_[key] = view;
         if (key.kind.empty()) {
             auto& cell = static_cast<UICollectionViewCell&>(*view);
@@ -384,6 +420,15 @@ std::vector<std::shared_ptr<UICollectionViewCell>> UICollectionView::visibleCell
     for (const auto& [key, view] : shown_)
         if (key.kind.empty()) cells.push_back(std::static_pointer_cast<UICollectionViewCell>(view));
     return cells;
+}
+
+std::vector<std::shared_ptr<UICollectionReusableView>> UICollectionView::visibleSupplementaryViewsOfKind(
+    const std::string& kind) {
+    layoutIfNeeded();
+    std::vector<std::shared_ptr<UICollectionReusableView>> views;
+    for (const auto& [key, view] : shown_)
+        if (key.kind == kind) views.push_back(view);
+    return views;
 }
 
 std::vector<NSIndexPath> UICollectionView::indexPathsForVisibleItems() {

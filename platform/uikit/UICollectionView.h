@@ -11,7 +11,9 @@
 // deleted items plus the inserted ones, delete and reload only items that existed and insert
 // only within the new count; otherwise it throws std::logic_error and the collection view keeps
 // its old state. Cells that survive an update move to their new places (animated, unless inside
-// `UIView::performWithoutAnimation`), and the selection follows its items.
+// `UIView::performWithoutAnimation`), inserted ones come in from and deleted ones leave to the
+// attributes their layout gives them (transparent by default) before the latter return to the
+// pool, and the selection follows its items.
 //
 // Selection: a tap on an item selects it (asking the delegate first, deselecting the previous
 // one unless several may be selected) and tells the delegate; the programmatic forms do not
@@ -122,6 +124,8 @@ public:
 
     // ---- What is shown -------------------------------------------------------------------
     std::vector<std::shared_ptr<UICollectionViewCell>> visibleCells();
+    // Headers or footers now in the view tree, in index-path order.
+    std::vector<std::shared_ptr<UICollectionReusableView>> visibleSupplementaryViewsOfKind(const std::string& kind);
     // In index-path order.
     std::vector<NSIndexPath> indexPathsForVisibleItems();
     // The cell shown for the item, or null when the item is not visible.
@@ -189,6 +193,7 @@ private:
     std::map<Key, std::shared_ptr<UICollectionReusableView>> shown_;
     std::vector<NSIndexPath> selected_;  // kept sorted
     std::optional<Updates> batch_;  // open while performBatchUpdates runs its block
+    std::vector<NSIndexPath> appearing_;  // inserted items, while an update lays them in
     bool laying_ = false;
     bool allowsSelection_ = true, allowsMultipleSelection_ = false;
 };

@@ -10,15 +10,46 @@
 // footer spans the line; its extent along the scrolling direction is the height (vertical) or
 // width (horizontal) of its reference size, none when that is 0.
 //
+// Sizes may differ item by item, and insets, spacings and header and footer sizes section by
+// section, when the collection view's delegate is a `UICollectionViewDelegateFlowLayout` that
+// answers them (an empty answer keeps the layout's own value). Items on a line are centred
+// across it (the tallest sets the line's extent), and an item alone on its line is centred
+// along it; lines of items of different sizes keep the minimum spacing.
+//
 // Every setter invalidates the layout. Subclasses may override any question; this class's
 // answers come from the frames worked out in `prepareLayout`.
 #include <cstddef>
 #include <vector>
 
+#include "platform/uikit/UICollectionView.h"
 #include "platform/uikit/UICollectionViewLayout.h"
 #include "platform/uikit/UIGeometry.h"
 
 enum class UICollectionViewScrollDirection { Vertical = 0, Horizontal = 1 };
+
+class UICollectionViewDelegateFlowLayout : public UICollectionViewDelegate {
+public:
+    virtual std::optional<CGSize> sizeForItemAtIndexPath(UICollectionView&, UICollectionViewLayout&, const NSIndexPath&) {
+        return std::nullopt;
+    }
+    virtual std::optional<UIEdgeInsets> insetForSectionAtIndex(UICollectionView&, UICollectionViewLayout&, NSInteger) {
+        return std::nullopt;
+    }
+    virtual std::optional<CGFloat> minimumLineSpacingForSectionAtIndex(UICollectionView&, UICollectionViewLayout&,
+                                                                       NSInteger) {
+        return std::nullopt;
+    }
+    virtual std::optional<CGFloat> minimumInteritemSpacingForSectionAtIndex(UICollectionView&, UICollectionViewLayout&,
+                                                                            NSInteger) {
+        return std::nullopt;
+    }
+    virtual std::optional<CGSize> referenceSizeForHeaderInSection(UICollectionView&, UICollectionViewLayout&, NSInteger) {
+        return std::nullopt;
+    }
+    virtual std::optional<CGSize> referenceSizeForFooterInSection(UICollectionView&, UICollectionViewLayout&, NSInteger) {
+        return std::nullopt;
+    }
+};
 
 class UICollectionViewFlowLayout : public UICollectionViewLayout {
 public:

@@ -18,3 +18,10 @@ void UICollectionViewLayout::prepareIfNeeded() {
     needsPrepare_ = false;
     prepareLayout();
 }
+
+std::optional<UICollectionViewLayoutAttributes> UICollectionViewLayout::initialLayoutAttributesForAppearingItemAtIndexPath(
+    const NSIndexPath& indexPath) const {
+    auto attributes = layoutAttributesForItemAtIndexPath(indexPath);
+    if (attributes) attributes->alpha = 0;
+    return attributes;
+}

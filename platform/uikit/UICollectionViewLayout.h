@@ -3,6 +3,13 @@
 // time; the collection view asks it to `prepareLayout` before its first question after an
 // `invalidateLayout`, then for the content size and the attributes of the elements in a
 // rectangle or of one item. Subclasses answer those; the base places nothing.
+//
+// Around an update (inserts, deletes, reloads) the collection view tells the layout what
+// changes before the cells move (`prepareForCollectionViewUpdates`, the layout already
+// prepared for the new counts) and once their new places are set, inside the same animation
+// (`finalizeCollectionViewUpdates`). An inserted item comes in from its initial attributes and
+// a deleted one leaves to its final attributes; by default both are the item's own place,
+// transparent.
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +17,16 @@
 #include "platform/uikit/UICollectionViewLayoutAttributes.h"
 
 class UICollectionView;
+
+enum class UICollectionUpdateAction { Insert = 0, Delete = 1, Reload = 2 };
+
+// One change of an update: an insert has only the place after it, a delete only the place
+// before it, a reload both.
+struct UICollectionViewUpdateItem {
+    UICollectionUpdateAction updateAction = UICollectionUpdateAction::Insert;
+    std::optional<NSIndexPath> indexPathBeforeUpdate;
+    std::optional<NSIndexPath> indexPathAfterUpdate;
+};
 
 class UICollectionViewLayout {
 public:
@@ -36,6 +53,19 @@ public:
     // Whether a change of the collection view's bounds to `newBounds` asks for a new layout:
     // by default when the size changes.
     virtual bool shouldInvalidateLayoutForBoundsChange(CGRect newBounds) const;
+
+    // ---- Updates -------------------------------------------------------------------------
+    virtual void prepareForCollectionViewUpdates(const std::vector<UICollectionViewUpdateItem>& updateItems) {}
+    virtual void finalizeCollectionViewUpdates() {}
+    // Where an inserted item starts: by default its new place, transparent.
+    virtual std::optional<UICollectionViewLayoutAttributes> initialLayoutAttributesForAppearingItemAtIndexPath(
+        const NSIndexPath& indexPath) const;
+    // Where a deleted item goes (its index path from before the update); nothing: its old
+    // place, transparent.
+    virtual std::optional<UICollectionViewLayoutAttributes> finalLayoutAttributesForDisappearingItemAtIndexPath(
+        const NSIndexPath& indexPath) const {
+        return std::nullopt;
+    }
 
     // Drops what `prepareLayout` worked out; the collection view lays its cells out again.
     virtual void invalidateLayout();
