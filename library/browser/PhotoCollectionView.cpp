@@ -2,6 +2,12 @@
 #include "library/browser/PhotoCollectionView.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "library/browser/PhotoCollectionViewCell.h"
+#include "library/images/UIImage+ImageUtility.h"
+#include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
+#include "platform/uikit/UIScreen.h"
 
 #include "model/AmbrelAppSettings.h"
 #include "platform/foundation/Dispatch.h"
@@ -24,8 +30,44 @@ public:
     PhotoCollectionView* view;
 };
 
+// The collection view's data source and delegate; the browser owns it and outlives it.
+class PhotoCollectionView::CollectionRoles : public UICollectionViewDataSource, public UICollectionViewDelegate {
+public:
+    explicit CollectionRoles(PhotoCollectionView& v) : view(v) {}
+    NSInteger numberOfItemsInSection(UICollectionView&, NSInteger) override {
+        return static_cast<NSInteger>(view.numberOfAssets());
+    }
+    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView&, const NSIndexPath& indexPath) override {
+        return view.cellForItemAtIndexPath(indexPath);
+    }
+    void didSelectItemAtIndexPath(UICollectionView&, const NSIndexPath& indexPath) override {
+        view.updateSelectedIndexPath(indexPath);
+        view.didSelectAssetAtIndexPath(indexPath);
+    }
+    void scrollViewDidScroll(UIScrollView&) override { view.updateCachedAssets(); }
+    void scrollViewDidEndDecelerating(UIScrollView&) override {
+        if (view.photoCollectionLayout() != PhotoCollectionLayoutSingle) return;
+        if (auto visible = view.visibleIndexPath()) {
+            view.selectItemAtIndexPath(*visible, false, UICollectionViewScrollPositionNone);
+            view.didSelectAssetAtIndexPath(*visible);
+        }
+    }
+    PhotoCollectionView& view;
+};
+
 PhotoCollectionView::PhotoCollectionView(CGRect frame) : UIView(frame) {
     setBackgroundColor(UIColor::clearColor());
+    roles_ = std::make_shared<CollectionRoles>(*this);
+    collectionView_ = std::make_shared<UICollectionView>(bounds(), photoCollectionGridLayout());
+    collectionView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    collectionView_->setDataSource(roles_);
+    collectionView_->setDelegate(roles_);
+    collectionView_->setBackgroundColor(UIColor::clearColor());
+    collectionView_->setShowsHorizontalScrollIndicator(false);
+    collectionView_->setShowsVerticalScrollIndicator(true);
+    collectionView_->registerClass<PhotoCollectionViewCell>(kCellIdentifier);
+    addSubview(collectionView_);
+    lastLaidOutBounds_ = bounds();
     observer_ = std::make_shared<LibraryObserver>(this);
     if (auto library = PHPhotoLibrary::sharedPhotoLibrary()) library->registerChangeObserver(observer_);
 }
@@ -148,30 +190,159 @@ void PhotoCollectionView::didSelectAssetAtIndexPath(const NSIndexPath& indexPath
 }
 
 void PhotoCollectionView::photoAssetsChanged() {
+    resetCachedAssets();
     const long count = static_cast<long>(numberOfAssets());
     if (count == 0) return;
     // The selection stays on its photo wherever it moved; only when the photo is gone does
     // the position hold, within the album.
-    if (!selectedAssetIdentifier_.empty()) {
-        for (long i = 0; i < count; ++i) {
-            auto asset = assetAtIndexPath(NSIndexPath::indexPathForItem(i, 0));
-            if (asset->localIdentifier() == selectedAssetIdentifier_) {
-                lastSelectedIndex_ = i;
-                return;
-            }
+    bool found = false;
+    for (long i = 0; i < count && !found && !selectedAssetIdentifier_.empty(); ++i)
+        if (assetAtIndexPath(NSIndexPath::indexPathForItem(i, 0))->localIdentifier() == selectedAssetIdentifier_) {
+            lastSelectedIndex_ = i;
+            found = true;
         }
+    if (!found) {
+        lastSelectedIndex_ = std::clamp(lastSelectedIndex_, 0L, count - 1);
+        selectedAssetIdentifier_ = assetAtIndexPath(selectedIndexPath())->localIdentifier();
     }
-    lastSelectedIndex_ = std::clamp(lastSelectedIndex_, 0L, count - 1);
-    selectedAssetIdentifier_ = assetAtIndexPath(selectedIndexPath())->localIdentifier();
+    // One photo a page: the page shown is the selected photo's.
+    if (photoCollectionLayout_ == PhotoCollectionLayoutSingle) {
+        auto visible = visibleIndexPath();
+        if (!visible || visible->item != lastSelectedIndex_)
+            collectionView_->selectItemAtIndexPath(selectedIndexPath(), false,
+                                                   UICollectionViewScrollPositionCenteredHorizontally);
+    }
 }
 
-void PhotoCollectionView::resetScrollPosition() {}
+void PhotoCollectionView::selectItemAtIndexPath(const NSIndexPath& indexPath, bool animated,
+                                                UICollectionViewScrollPosition position) {
+    if (!assetAtIndexPath(indexPath)) return;
+    collectionView_->selectItemAtIndexPath(indexPath, animated, position);
+    updateSelectedIndexPath(indexPath);
+}
 
-void PhotoCollectionView::reloadAssets() {}
+std::optional<NSIndexPath> PhotoCollectionView::visibleIndexPath() {
+    const CGRect b = collectionView_->bounds();
+    const CGPoint centre = CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b));
+    if (auto item = collectionView_->indexPathForItemAtPoint(centre); item && collectionView_->cellForItemAtIndexPath(*item))
+        return item;
+    auto visible = collectionView_->indexPathsForVisibleItems();
+    if (visible.empty()) return std::nullopt;
+    return visible.back();
+}
 
-void PhotoCollectionView::applyBatchUpdates(const std::vector<NSIndexPath>&, const std::vector<NSIndexPath>&,
-                                            const std::vector<NSIndexPath>&, std::function<void()> completion) {
-    completion();
+UIImagePtr PhotoCollectionView::selectedImage() {
+    auto cell = photoCell(selectedIndexPath());
+    return cell ? cell->imageView()->image() : nullptr;
+}
+
+void PhotoCollectionView::resetScrollPosition() { collectionView_->setContentOffset(CGPointZero, false); }
+
+void PhotoCollectionView::reloadAssets() { collectionView_->reloadData(); }
+
+void PhotoCollectionView::applyBatchUpdates(const std::vector<NSIndexPath>& removed,
+                                            const std::vector<NSIndexPath>& inserted,
+                                            const std::vector<NSIndexPath>& changed, std::function<void()> completion) {
+    auto batch = [&] {
+        collectionView_->performBatchUpdates(
+            [&] {
+                if (!removed.empty()) collectionView_->deleteItemsAtIndexPaths(removed);
+                if (!inserted.empty()) collectionView_->insertItemsAtIndexPaths(inserted);
+                if (!changed.empty()) collectionView_->reloadItemsAtIndexPaths(changed);
+            },
+            [completion](bool) { completion(); });
+    };
+    // A photo of the program's own arriving appears at once.
+    if (!inserted.empty() && !pendingChanges_.empty()) UIView::performWithoutAnimation(batch);
+    else batch();
+}
+
+// ---- Cells ---------------------------------------------------------------------------------
+
+std::shared_ptr<PhotoCollectionViewCell> PhotoCollectionView::photoCell(const NSIndexPath& indexPath) const {
+    return std::dynamic_pointer_cast<PhotoCollectionViewCell>(collectionView_->cellForItemAtIndexPath(indexPath));
+}
+
+UIViewContentMode PhotoCollectionView::contentModeForLayout(PhotoCollectionLayout layout) {
+    if (layout == PhotoCollectionLayoutSingle) return UIViewContentMode::ScaleAspectFit;
+    return UI_USER_INTERFACE_IDIOM() == UIUserInterfaceIdiom::Pad ? UIViewContentMode::ScaleAspectFit
+                                                                  : UIViewContentMode::ScaleAspectFill;
+}
+
+bool PhotoCollectionView::zoomEnabledForLayout(PhotoCollectionLayout layout) { return layout == PhotoCollectionLayoutSingle; }
+
+bool PhotoCollectionView::shouldShowEditDecoratorForIndexPath(const NSIndexPath& indexPath,
+                                                              PhotoCollectionLayout layout) const {
+    if (layout != PhotoCollectionLayoutSingle) return false;
+    auto metadata = metadataForForIndexPath(indexPath);
+    if (!metadata) return false;
+    return ImageMetadataUtility::hasSoftwareMetadata(*metadata, ImageMetadataUtility::kKeyword) &&
+           ImageMetadataUtility::hasKeyword(*metadata, kEditKeyword);
+}
+
+std::shared_ptr<UICollectionViewCell> PhotoCollectionView::cellForItemAtIndexPath(const NSIndexPath& indexPath) {
+    auto cell = std::dynamic_pointer_cast<PhotoCollectionViewCell>(
+        collectionView_->dequeueReusableCellWithReuseIdentifier(kCellIdentifier, indexPath));
+    const PhotoCollectionLayout layout = photoCollectionLayout_;
+    cell->imageView()->setZoomEnabled(zoomEnabledForLayout(layout));
+    cell->imageView()->setContentMode(contentModeForLayout(layout));
+    cell->setShowEditDecorator(shouldShowEditDecoratorForIndexPath(indexPath, layout));
+    resetCloudReload();
+    // The tag names this configuration: answers for an earlier one are dropped.
+    const int tag = cell->tag() + 1;
+    cell->setTag(tag);
+    std::weak_ptr<UIView> weakView = weak_from_this();
+    std::weak_ptr<PhotoCollectionViewCell> weakCell = cell;
+    auto current = [weakCell, tag]() -> std::shared_ptr<PhotoCollectionViewCell> {
+        auto c = weakCell.lock();
+        return c && c->tag() == tag ? c : nullptr;
+    };
+    requestImageForIndexPath(
+        indexPath, layout,
+        [weakView, current, layout, indexPath](UIImagePtr image, const PHImageInfo* info) {
+            auto cell = current();
+            if (!image || !cell) return;
+            cell->imageView()->setImage(image);
+            if (layout != PhotoCollectionLayoutSingle) return;
+            auto strong = weakView.lock();
+            auto* self = static_cast<PhotoCollectionView*>(strong.get());
+            if (self && self->transitioningImageView_)
+                self->transitioningImageView_->setImage(ImageUtility::normalizeOrientation(image));
+            const bool degraded = info && info->degraded;
+            cell->setShowProgressDecorator(degraded);
+            if (degraded) cell->setProgressDecoratorIndeterminate(true);
+            else cell->setProgressDecoratorProgress(1.0);
+            if (self) cell->setShowEditDecorator(self->shouldShowEditDecoratorForIndexPath(indexPath, layout));
+        },
+        [weakView, current](double progress) {
+            onMain(weakView, [current, progress](PhotoCollectionView* self) {
+                if (self) self->cloudReloadReceivedProgress(progress);
+                auto cell = current();
+                if (!cell) return;
+                cell->setShowProgressDecorator(true);
+                cell->setProgressDecoratorIndeterminate(false);
+                cell->setProgressDecoratorProgress(std::max(progress, kMinimumShownProgress));
+                if (progress == 1.0) cell->setShowProgressDecorator(false);
+            });
+        });
+    return cell;
+}
+
+// ---- Size changes --------------------------------------------------------------------------
+
+void PhotoCollectionView::setToolbar(std::shared_ptr<UIToolbar> toolbar) {
+    if (toolbar_) toolbar_->removeFromSuperview();
+    toolbar_ = std::move(toolbar);
+    if (toolbar_) addSubview(toolbar_);
+    layoutToolbar();
+}
+
+void PhotoCollectionView::layoutSubviews() {
+    UIView::layoutSubviews();
+    const CGRect b = bounds();
+    if (b.size == lastLaidOutBounds_.size) return;
+    lastLaidOutBounds_ = b;
+    invalidatePhotoCollectionLayout();
 }
 
 // ---- Library changes -----------------------------------------------------------------------
@@ -203,10 +374,13 @@ void PhotoCollectionView::photoLibraryDidChange() {
             if (removed.empty() && inserted.empty() && changed.empty()) return;
             photoAssetsWillChange();
             ++batchUpdatesInFlight_;
-            applyBatchUpdates(removed, inserted, changed, [this] {
-                photoAssetsChanged();
-                --batchUpdatesInFlight_;
-                flushAssetChanges();
+            std::weak_ptr<UIView> weak = weak_from_this();
+            applyBatchUpdates(removed, inserted, changed, [weak] {
+                auto self = std::static_pointer_cast<PhotoCollectionView>(weak.lock());
+                if (!self) return;
+                self->photoAssetsChanged();
+                --self->batchUpdatesInFlight_;
+                self->flushAssetChanges();
             });
             return;
         }

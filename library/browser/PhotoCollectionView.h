@@ -12,11 +12,13 @@
 // identifier: finishing, reverting and cancelling act on that photo whatever has moved
 // meanwhile; their index paths are consulted only when no edit is open.
 //
-// Methods, by file: PhotoCollectionView.cpp (album, order, selection, library changes),
-// PhotoCollectionView+AssetEditing.cpp (edit input, full-size read, the change queue, saves,
-// copies, exports, reverts, deletes), PhotoCollectionView+AssetFiles.cpp (the temporary and
-// rendered files they write), PhotoCollectionView+Images.cpp (full-resolution pictures,
-// metadata, the large progress ring).
+// Methods, by file: PhotoCollectionView.cpp (album, order, selection, library changes, the
+// collection view's data and cells), PhotoCollectionView+AssetEditing.cpp (edit input,
+// full-size read, the change queue, saves, copies, exports, reverts, deletes),
+// PhotoCollectionView+AssetFiles.cpp (the temporary and rendered files they write),
+// PhotoCollectionView+Images.cpp (thumbnails, screen-size and full-resolution pictures,
+// metadata, preheating, the large progress ring), PhotoCollectionView+Layouts.cpp (the grid and
+// single layouts, the switch between them and the flights of a photo).
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -32,10 +34,19 @@
 #include "platform/photos/PHAssetCollection.h"
 #include "platform/photos/PHContentEditingInput.h"
 #include "platform/photos/PHPhotoLibrary.h"
+#include "platform/photos/PHCachingImageManager.h"
+#include "platform/photos/PHImageManager.h"
 #include "platform/uikit/NSIndexPath.h"
+#include "platform/uikit/UICollectionView.h"
+#include "platform/uikit/UICollectionViewFlowLayout.h"
+#include "platform/uikit/UIImageView.h"
+#include "platform/uikit/UIToolbar.h"
 #include "platform/uikit/UIView.h"
+#include "ui/animation/AnimationUtility.h"
 
 class CircularProgressView;
+class ImageContentView;
+class PhotoCollectionViewCell;
 
 // The layouts of the browser.
 enum PhotoCollectionLayout : std::int32_t { PhotoCollectionLayoutGrid = 0, PhotoCollectionLayoutSingle = 1 };
@@ -57,6 +68,8 @@ public:
     static constexpr const char* kAdjustmentFormatVersion = "1.0";
     // The keyword that, with the software name, marks a photo edited by this program.
     static constexpr const char* kEditKeyword = "Tavorin Edit";
+    // The least progress a cell's ring shows, so that a download that has begun is seen.
+    static constexpr double kMinimumShownProgress = 0.05;
     // Attempts at creating a photo before its failure is reported.
     static constexpr int kCreationAttempts = 11;
 
@@ -104,7 +117,83 @@ public:
     void updateSelectedIndexPath(const NSIndexPath& indexPath);
     void didSelectAssetAtIndexPath(const NSIndexPath& indexPath);
 
+    // Selects in the collection view, then stores the selection.
+    void selectItemAtIndexPath(const NSIndexPath& indexPath, bool animated, UICollectionViewScrollPosition position);
+    // The item under the collection view's centre, else the last visible one.
+    std::optional<NSIndexPath> visibleIndexPath();
+    // The picture the selected cell shows.
+    UIImagePtr selectedImage();
+
+    // ---- Collection view ---------------------------------------------------------------
+    static constexpr const char* kCellIdentifier = "PhotoCollectionViewCell";
+    const std::shared_ptr<UICollectionView>& collectionView() const { return collectionView_; }
+    const std::shared_ptr<UIToolbar>& toolbar() const { return toolbar_; }
+    // Stores the toolbar, adds it and lays out.
+    void setToolbar(std::shared_ptr<UIToolbar> toolbar);
+    void layoutSubviews() override;
+    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(const NSIndexPath& indexPath);
+    bool shouldShowEditDecoratorForIndexPath(const NSIndexPath& indexPath, PhotoCollectionLayout layout) const;
+    static UIViewContentMode contentModeForLayout(PhotoCollectionLayout layout);
+    static bool zoomEnabledForLayout(PhotoCollectionLayout layout);
+
+    // ---- Pictures of cells (PhotoCollectionView+Images.cpp) ----------------------------
+    using ImageCompletion = std::function<void(UIImagePtr image, const PHImageInfo* info)>;
+    using ImageProgress = std::function<void(double progress)>;
+    // Grid: the thumbnail at once; single: the screen-size picture, degraded first perhaps.
+    void requestImageForIndexPath(const NSIndexPath& indexPath, PhotoCollectionLayout layout,
+                                  ImageCompletion completion, ImageProgress progress);
+    void requestFullScreenImageForIndexPath(const NSIndexPath& indexPath, ImageCompletion completion,
+                                            ImageProgress progress = nullptr);
+    UIImagePtr thumbnailForAsset(const PHAsset& asset, bool fromCache);
+    UIImagePtr thumbnailForIndexPath(const NSIndexPath& indexPath, bool fromCache = true);
+    // The newest photo of the user library for the album button: from the cache, or afresh.
+    UIImagePtr cachedSavedPhotoGroupImage() { return savedPhotoGroupImage(true); }
+    UIImagePtr savedPhotoGroupImage() { return savedPhotoGroupImage(false); }
+    UIImagePtr savedPhotoGroupImage(bool cached);
+    CGSize gridLayoutItemSize() const { return gridLayoutItemSize_; }
+    CGSize singleLayoutItemSize() const { return singleLayoutItemSize_; }
+
+    // Preheating of the grid's thumbnails around the visible rectangle.
+    void updateCachedAssets();
+    void resetCachedAssets();
+    CGRect previousPreheatRect() const { return previousPreheatRect_; }
+    // The strips, along y, that leave and join when one rectangle becomes the other.
+    static void computeDifferenceBetweenRect(CGRect oldRect, CGRect newRect,
+                                             const std::function<void(CGRect)>& removedHandler,
+                                             const std::function<void(CGRect)>& addedHandler);
+
+    // ---- Layouts (PhotoCollectionView+Layouts.cpp) -------------------------------------
     PhotoCollectionLayout photoCollectionLayout() const { return photoCollectionLayout_; }
+    void setPhotoCollectionLayout(PhotoCollectionLayout layout, bool animated = false);
+    void setPhotoCollectionLayout(PhotoCollectionLayout layout, const NSIndexPath& indexPath, bool animated,
+                                  std::function<void(bool finished)> completion = nullptr);
+    std::shared_ptr<UICollectionViewFlowLayout> photoCollectionGridLayout();
+    std::shared_ptr<UICollectionViewFlowLayout> photoCollectionSingleLayout();
+    void applyPhotoCollectionGridLayout(UICollectionViewFlowLayout& layout);
+    void applyPhotoCollectionSingleLayout(UICollectionViewFlowLayout& layout);
+    // Re-applies the current layout after a size change.
+    void invalidatePhotoCollectionLayout();
+    void layoutToolbar();
+    CGPoint gridLayoutContentOffset() const { return gridLayoutContentOffset_; }
+    const std::shared_ptr<UIImageView>& transitioningImageView() const { return transitioningImageView_; }
+
+    using Transition = std::function<void()>;
+    using ImageTransition = AnimationUtility::ImageTransitionBlock;
+    using FlightCompletion = std::function<void(bool finished)>;
+    static void resetZoomScaleForImageView(const std::shared_ptr<ImageContentView>& view, FlightCompletion completion);
+    // The photo from its cell into an outside image view (the browser fading out) and back.
+    void animatePhotoAtIndexPath(const NSIndexPath& indexPath, const std::shared_ptr<ImageContentView>& imageView,
+                                 const std::shared_ptr<UIView>& container, Transition transition,
+                                 ImageTransition imageTransition, Transition start, FlightCompletion completion);
+    void animateToPhotoAtIndexPath(const NSIndexPath& indexPath, const std::shared_ptr<ImageContentView>& imageView,
+                                   const std::shared_ptr<UIView>& container, Transition transition,
+                                   ImageTransition imageTransition, Transition start, FlightCompletion completion);
+    // The flight of a cell's picture to the frame the block gives.
+    void animatePhotoAtIndexPath(const NSIndexPath& indexPath, PhotoCollectionLayout fromLayout,
+                                 UIViewContentMode contentMode, const std::shared_ptr<UIView>& container,
+                                 Transition transition, ImageTransition imageTransition,
+                                 AnimationUtility::FrameBlock transitionFrame, Transition start,
+                                 FlightCompletion completion);
 
     // ---- Library changes (main queue) --------------------------------------------------
     // Takes in what the library changed since the browser last looked.
@@ -196,6 +285,9 @@ protected:
 
 private:
     class LibraryObserver;
+    class CollectionRoles;
+    std::shared_ptr<PhotoCollectionViewCell> photoCell(const NSIndexPath& indexPath) const;
+    std::function<std::shared_ptr<PhotoCollectionView>()> weakSelf();
     struct PendingChange {
         SavedCompletion completion;
         bool reported = false;
@@ -230,6 +322,15 @@ private:
     long lastSelectedIndex_ = 0;
     std::string selectedAssetIdentifier_;
     std::shared_ptr<LibraryObserver> observer_;
+    std::shared_ptr<CollectionRoles> roles_;
+    std::shared_ptr<UICollectionView> collectionView_;
+    std::shared_ptr<UIToolbar> toolbar_;
+    CGRect lastLaidOutBounds_ = CGRectZero;
+    CGPoint gridLayoutContentOffset_ = CGPointZero;
+    CGSize gridLayoutItemSize_ = CGSizeZero, singleLayoutItemSize_ = CGSizeZero;
+    std::shared_ptr<PHCachingImageManager> cachingImageManager_ = std::make_shared<PHCachingImageManager>();
+    CGRect previousPreheatRect_ = CGRectZero;
+    std::shared_ptr<UIImageView> transitioningImageView_;
     std::uint64_t takenInChanges_ = 0;
     int batchUpdatesInFlight_ = 0;
 

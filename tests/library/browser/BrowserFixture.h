@@ -20,7 +20,6 @@
 #include "platform/photos/PHAssetCollectionChangeRequest.h"
 #include "platform/photos/PHAssetChangeRequest.h"
 #include "platform/photos/PhotoBitmaps.h"
-#include "platform/photos/PhotoLibraryFixture.h"
 #include "support/TouchHarness.h"
 
 namespace browsertest {
@@ -102,13 +101,24 @@ public:
     }
 
     // Turns the main loop until the condition holds (the library works on its own queue).
-    static bool pump(const std::function<bool()>& done) { return phototest::PumpUntil(done); }
+    // The manual clock moves a frame at a time meanwhile, so animations (of updates, say) end.
+    static bool pump(const std::function<bool()>& done) {
+        auto& loop = NSRunLoop::mainRunLoop();
+        for (int frames = 0; !done(); ++frames) {
+            if (frames > 30 * 60) return false;
+            loop.advance(1.0 / 60);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        loop.runUntilIdle();
+        return true;
+    }
     // Lets every piece of work already under way finish.
     void settle() {
-        dispatch_sync(library->queue(), [] {});
-        pump([] { return true; });
-        dispatch_sync(library->queue(), [] {});
-        pump([] { return true; });
+        for (int round = 0; round < 2; ++round) {
+            dispatch_sync(library->queue(), [] {});
+            pump([] { return true; });
+        }
+        NSRunLoop::mainRunLoop().advance(0.5);
     }
 
     std::string writePhoto(const std::string& name, const platform::ImageBitmap& bitmap, int exifOrientation = 1,
@@ -154,6 +164,9 @@ public:
         for (std::size_t i = 0; i < browser->numberOfAssets(); ++i)
             ids.push_back(browser->assetAtIndexPath(NSIndexPath::indexPathForItem(long(i), 0))->localIdentifier());
         return ids;
+    }
+    PHAssetPtr asset(const std::string& id) const {
+        return PHAsset::fetchAssetsWithLocalIdentifiers({id}, {}, library)->firstObject();
     }
     PHAssetPtr assetShown(long item) const { return browser->assetAtIndexPath(NSIndexPath::indexPathForItem(item, 0)); }
     std::optional<photos::AssetRecord> record(const std::string& id) const { return library->store().asset(id); }

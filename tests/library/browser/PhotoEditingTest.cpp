@@ -231,6 +231,7 @@ TEST_F(PhotoEditingTest, APhotoArrivingDuringAnEditLeavesTheEditOnItsPhoto) {
     import({plainPhoto("c.jpg", {200, 10, 10})});
     library->pollForChanges();
     ASSERT_TRUE(pump([&] { return browser->numberOfAssets() == 3; }));
+    settle();
     EXPECT_EQ(browser->lastSelectedIndex(), 2) << "the selection follows its photo";
     EXPECT_EQ(finish(1, Render({77, 77, 77}), "state", false), std::make_tuple(true, true));
     EXPECT_TRUE(record(edited)->edit);
