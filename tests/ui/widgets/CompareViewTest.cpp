@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "app/compare/CompareView.h"
+#include "ui/widgets/CompareView.h"
 #include "platform/uikit/UIButton.h"
 #include "support/ControllerFixture.h"
 #include "ui/widgets/ImageContentView.h"

@@ -18,7 +18,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/compare/ContainerView.h"
+#include "ui/widgets/ContainerView.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIView.h"

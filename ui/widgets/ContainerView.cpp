@@ -1,4 +1,4 @@
-#include "app/compare/ContainerView.h"
+#include "ui/widgets/ContainerView.h"
 
 #include "platform/uikit/UIButton.h"
 

@@ -1,4 +1,4 @@
-#include "app/compare/CompareView.h"
+#include "ui/widgets/CompareView.h"
 
 #include <algorithm>
 #include <cmath>
