@@ -1,7 +1,7 @@
 #include "app/StartupScreens.h"
 
 #include "camera/capture/AccessViewController.h"
-#include "model/AmbrelAppSettings.h"
+#include "screens/intro/IntroViewController.h"
 #include "screens/splash/SplashViewController.h"
 
 StartupScreens StartupScreens::defaults() {
@@ -9,8 +9,10 @@ StartupScreens StartupScreens::defaults() {
     screens.presentSplash = [](const std::shared_ptr<UIView>& host, bool wait, Completion completion) {
         SplashViewController::presentSplashIfNeeded(*host, wait, std::move(completion));
     };
-    screens.shouldShowIntroduction = [] { return !AmbrelAppSettings::sharedInstance().introductionShown(); };
-    screens.presentIntroduction = [](const std::shared_ptr<UIView>&, Completion completion) { completion(); };
+    screens.shouldShowIntroduction = [] { return IntroViewController::shouldShowIntroduction(); };
+    screens.presentIntroduction = [](const std::shared_ptr<UIView>& host, Completion completion) {
+        IntroViewController::presentIntroductionIfNeeded(*host, std::move(completion));
+    };
     screens.hasCameraAndPhotoAccess = [] { return AccessViewController::hasCameraAndPhotoAccess(); };
     screens.requestCameraAndPhotoAccess = [](const std::shared_ptr<UIView>& host, Completion completion) {
         AccessViewController::requestCameraAndPhotoAccess(host, std::move(completion));

@@ -14,7 +14,8 @@
 // GraphicsViewAdjustments.cpp (named parameters), GraphicsViewLinks.cpp (the editing model's
 // and the mode library's ways in), GraphicsView+Camera.cpp (the live camera: start, stop, swap,
 // flash and the frame entry), GraphicsView+SquareOverlay.cpp (the square crop overlay and the
-// grid), GraphicsView+Recording.cpp (movies through the engine).
+// grid), GraphicsView+Recording.cpp (movies through the engine), GraphicsView+TestAdjustments.cpp
+// (the developers' tuning panel).
 // camera/capture/GraphicsView+VideoController.cpp holds `videoController`, with the camera
 // layer's side of the view's camera (which also registers the engine's movie recorder), and
 // camera/capture/GraphicsView+CameraSnapController.cpp the snaps and the volume shutter,
@@ -104,6 +105,30 @@ public:
     virtual void graphicsViewDidGetNextImage(GraphicsView& view) {}
     virtual void graphicsViewTouchesBegan(GraphicsView& view, const UITouchSet& touches) {}
     virtual void graphicsViewTouchesEnded(GraphicsView& view, const UITouchSet& touches) {}
+    // A parameter was changed on the developers' tuning panel (while the render loop is idle).
+    virtual void graphicsViewTestAdjustmentFinished(GraphicsView& view) {}
+};
+
+class UIButton;
+class UILabel;
+class UIScrollView;
+class UISlider;
+class UITextField;
+
+// The developers' tuning panel's parts (one panel per process, see toggleTestAdjustments).
+struct TestAdjustmentsPanel {
+    std::weak_ptr<UIView> host;
+    std::shared_ptr<UIScrollView> scrollView;
+    std::shared_ptr<UIButton> toggleButton, actionButton;
+    std::shared_ptr<UITextField> filterField;
+    // Every parameter's row, in the defaults' order; each holds its value label (tag 1), name
+    // label (tag 2) and slider (tag 3).
+    std::vector<std::shared_ptr<UIView>> rows;
+    // Save, Load, Undo, Defaults, Store, Apply, Apply/Replace; made when the menu first opens.
+    std::vector<std::shared_ptr<UIButton>> menuButtons;
+    std::weak_ptr<UISlider> undoSlider;
+    float undoValue = 0;
+    std::optional<std::string> storedSet;
 };
 
 class GraphicsView : public UIView {
@@ -420,6 +445,38 @@ public:
     void setBrightnessRange(AdjustmentRange range) { brightnessRange_ = range; }
     const std::string& brightnessContrastUniqueId() const { return brightnessContrastUniqueId_; }
     void setBrightnessContrastUniqueId(std::string id) { brightnessContrastUniqueId_ = std::move(id); }
+
+    // ---- Developers' tuning panel (GraphicsView+TestAdjustments.cpp) -----------------------
+    // No control of the program opens it. The first call builds the panel into `host` (its
+    // list, menu and filter hidden, only the toggle button showing); later calls show or hide
+    // it. A panel whose host has gone is built afresh.
+    void toggleTestAdjustments(UIView& host);
+    // The panel, once built (null before).
+    static TestAdjustmentsPanel* testAdjustmentsPanel();
+    void testAdjustmentWillChange(UISlider& slider);
+    void testAdjustmentChanged(UISlider& slider);
+    void testAdjustmentFinished(UISlider& slider);
+    void applyAdjustment(UISlider& slider);
+    void finishApplyAdjustment();
+    void adjustmentNameTapGesture(UILabel& nameLabel);
+    void testAdjustmentsAction();
+    // Every row's value, one line each, on the general pasteboard.
+    void testAdjustmentsSave();
+    void testAdjustmentsLoad();
+    // Lines in the save format, or "name: value"; others are skipped.
+    void testAdjustmentsLoadWithString(const std::string& text);
+    void testAdjustmentsUndo();
+    void testAdjustmentsDefaults();
+    void testAdjustmentsStore();
+    void testAdjustmentsApply();
+    void testAdjustmentsApplyReplace();
+    void testAdjustmentsFilter();
+    void testAdjustmentsFilterClear();
+    void testAdjustmentFilterViews(const std::vector<std::shared_ptr<UIView>>& rows);
+    // The parameter's row (when the panel has one) shows the value the engine now holds.
+    void testAdjustmentShowValue(const std::string& name);
+    // The save format over the rows, with the values the engine holds.
+    std::string testAdjustmentsText(const std::vector<std::shared_ptr<UIView>>& rows);
 
     // Live changes: cheaper noise reduction while a slider is dragged in photo editing.
     static bool useRealtimeNoiseReduction();

@@ -63,6 +63,7 @@ void GraphicsView::setAdjustment(const std::string& name, float value, bool reco
     AdjustmentCache& cache = Cache();
     if (cache.caching) cache.values[name] = value;
     if (graphicsController_) engine()->SetAdjustment(name, reconstructOutput, value);
+    if (testAdjustmentsPanel()) testAdjustmentShowValue(name);
 }
 
 // ---- Defaults ---------------------------------------------------------------------------------

@@ -14,6 +14,7 @@ constexpr CGFloat kAlertWidth = 270, kPanelWidth = 300, kSheetMargin = 8;
 constexpr CGFloat kAlertButtonHeight = 44, kSheetButtonHeight = 57;
 constexpr CGFloat kTextInset = 16, kTextTop = 20, kTextGap = 4, kTextBottom = 20;
 constexpr CGFloat kCornerRadius = 13;
+constexpr CGFloat kFieldGap = 8;
 constexpr double kDimAlpha = 0.4;
 
 UIColor panelColor() { return UIColor::colorWithWhite(0.97, 1); }
@@ -43,6 +44,7 @@ struct AlertLayout {
     std::vector<CGRect> panels;               // the rounded panels
     CGRect titleFrame = CGRectZero, messageFrame = CGRectZero;
     std::vector<CGRect> buttonFrames;         // by button index; null when not shown
+    std::vector<CGRect> fieldFrames;          // by field
 };
 
 // The overlay: the dimmed screen with the panels, labels and buttons over it; it takes every
@@ -62,6 +64,10 @@ public:
         }
         addText(presentation.title, layout_.titleFrame, UIFont::boldSystemFontOfSize(17), UIColor::blackColor());
         addText(presentation.message, layout_.messageFrame, UIFont::systemFontOfSize(13), UIColor::blackColor());
+        for (std::size_t i = 0; i < presentation.fields.size() && i < layout_.fieldFrames.size(); ++i) {
+            presentation.fields[i]->setFrame(layout_.fieldFrames[i]);
+            addSubview(presentation.fields[i]);
+        }
         const UIColor tint = UIAlertPresentation::tintColor();
         for (std::size_t i = 0; i < presentation.buttons.size(); ++i) {
             const CGRect r = layout_.buttonFrames[i];
@@ -149,7 +155,14 @@ AlertLayout layoutFor(const UIAlertPresentation& p, CGRect screen) {
     if (p.style == UIAlertPresentation::Style::Alert || p.isPanel()) {
         const CGFloat w = p.isPanel() ? kPanelWidth : kAlertWidth;
         const CGFloat bh = p.isPanel() ? kSheetButtonHeight : kAlertButtonHeight;
-        const CGFloat textEnd = placeTexts(p, l, 0, 0, w);
+        CGFloat textEnd = placeTexts(p, l, 0, 0, w);
+        if (!p.isPanel())
+            for (const std::shared_ptr<UIView>& field : p.fields) {
+                const CGFloat fh = field->bounds().size.height;
+                l.fieldFrames.push_back(CGRectMake(kTextInset, textEnd, w - 2 * kTextInset, fh));
+                textEnd += fh + kFieldGap;
+            }
+        if (!l.fieldFrames.empty()) textEnd += kTextBottom - kFieldGap;
         const CGFloat h = textEnd + (sideBySide ? bh : bh * static_cast<CGFloat>(order.size()));
         CGPoint origin{CGRectGetMidX(screen) - w / 2, CGRectGetMidY(screen) - h / 2};
         if (p.isPanel()) {
@@ -162,6 +175,7 @@ AlertLayout layoutFor(const UIAlertPresentation& p, CGRect screen) {
         l.panels.push_back({origin, {w, h}});
         l.titleFrame = CGRectOffset(l.titleFrame, origin.x, origin.y);
         l.messageFrame = CGRectOffset(l.messageFrame, origin.x, origin.y);
+        for (CGRect& field : l.fieldFrames) field = CGRectOffset(field, origin.x, origin.y);
         for (std::size_t k = 0; k < order.size(); ++k) {
             l.buttonFrames[order[k]] = sideBySide ? CGRectMake(origin.x + w / 2 * k, origin.y + textEnd, w / 2, bh)
                                                   : CGRectMake(origin.x, origin.y + textEnd + bh * k, w, bh);

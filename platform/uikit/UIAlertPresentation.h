@@ -42,6 +42,9 @@ public:
     // The sheet's anchor on the pad: a rectangle in the view's coordinates.
     std::weak_ptr<UIView> anchorView;
     CGRect anchorRect = CGRectZero;
+    // Views stacked in the alert's panel between the texts and the buttons (text fields),
+    // each keeping its height; alerts only.
+    std::vector<std::shared_ptr<UIView>> fields;
     // Runs once, with the index of the button that ended the presentation.
     std::function<void(int index)> answer;
 

@@ -29,15 +29,46 @@ int UIAlertView::addButtonWithTitle(std::string title) {
     return numberOfButtons() - 1;
 }
 
+void UIAlertView::setAlertViewStyle(UIAlertViewStyle style) {
+    style_ = style;
+    fields_.clear();
+    const auto field = [this](const char* placeholder, bool secure) {
+        auto f = std::make_shared<UITextField>(CGRectMake(0, 0, 238, 28));
+        f->setPlaceholder(placeholder);
+        f->setSecureTextEntry(secure);
+        f->setBorderStyle(UITextBorderStyle::Line);
+        f->setBackgroundColor(UIColor::whiteColor());
+        fields_.push_back(f);
+    };
+    switch (style) {
+    case UIAlertViewStyle::SecureTextInput: field("", true); break;
+    case UIAlertViewStyle::PlainTextInput: field("", false); break;
+    case UIAlertViewStyle::LoginAndPasswordInput:
+        field("Login", false);
+        field("Password", true);
+        break;
+    case UIAlertViewStyle::Default: break;
+    }
+}
+
+std::shared_ptr<UITextField> UIAlertView::textFieldAtIndex(int index) const {
+    return index >= 0 && index < static_cast<int>(fields_.size()) ? fields_[index] : nullptr;
+}
+
 void UIAlertView::show() {
     if (presentation_) return;
     presentation_ = std::make_shared<UIAlertPresentation>();
     presentation_->title = title_;
     presentation_->message = message_;
+    for (const auto& f : fields_) presentation_->fields.push_back(f);
     for (int i = 0; i < numberOfButtons(); ++i)
         presentation_->buttons.push_back({titles_[i], i == cancelIndex_ ? UIAlertButtonKind::Cancel : UIAlertButtonKind::Default});
     presentation_->answer = [self = shared_from_this()](int index) {
         self->presentation_ = nullptr;
+        for (const auto& f : self->fields_) {
+            f->resignFirstResponder();
+            f->removeFromSuperview();
+        }
         const bool clicked = !std::exchange(self->dismissing_, false);
         if (auto d = self->delegate(); d && clicked) d->alertViewClickedButtonAtIndex(*self, index);
         if (auto d = self->delegate()) d->alertViewDidDismissWithButtonIndex(*self, index);

@@ -9,9 +9,13 @@
 #include <vector>
 
 #include "platform/foundation/NSObject.h"
+#include "platform/uikit/UITextField.h"
 
 class UIAlertPresentation;
 class UIAlertView;
+
+// Text fields of the alert: none, one secure, one plain, or a plain one over a secure one.
+enum class UIAlertViewStyle { Default = 0, SecureTextInput = 1, PlainTextInput = 2, LoginAndPasswordInput = 3 };
 
 class UIAlertViewDelegate {
 public:
@@ -38,6 +42,12 @@ public:
     // The new button's index.
     int addButtonWithTitle(std::string title);
 
+    UIAlertViewStyle alertViewStyle() const { return style_; }
+    // Makes the style's fields afresh (empty, with the placeholders "Login" and "Password").
+    void setAlertViewStyle(UIAlertViewStyle style);
+    // The style's field at the index (0 the first), or null.
+    std::shared_ptr<UITextField> textFieldAtIndex(int index) const;
+
     void show();
     // On the screen (not waiting).
     bool isVisible() const;
@@ -51,5 +61,7 @@ private:
     std::vector<std::string> titles_;
     int cancelIndex_ = -1;
     std::shared_ptr<UIAlertPresentation> presentation_;
+    UIAlertViewStyle style_ = UIAlertViewStyle::Default;
+    std::vector<std::shared_ptr<UITextField>> fields_;
     bool dismissing_ = false;  // inside dismissWithClickedButtonIndex
 };

@@ -39,6 +39,8 @@ std::optional<UIKeyCode> keyCodeOf(SDL_Keycode key) {
     case SDLK_F3: return UIKeyCode::F3;
     case SDLK_F4: return UIKeyCode::F4;
     case SDLK_F12: return UIKeyCode::F12;
+    case SDLK_RETURN: return UIKeyCode::Return;
+    case SDLK_BACKSPACE: return UIKeyCode::Backspace;
     default: return std::nullopt;
     }
 }
@@ -170,6 +172,7 @@ void UIHostWindow::handle(const void* raw) {
         if (e.key.repeat) break;
         if (auto code = keyCodeOf(e.key.keysym.sym)) driver_.key({*code, (e.key.keysym.mod & KMOD_CTRL) != 0});
         break;
+    case SDL_TEXTINPUT: driver_.text(e.text.text); break;
     case SDL_WINDOWEVENT:
         switch (e.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED: driver_.focusChanged(true); break;

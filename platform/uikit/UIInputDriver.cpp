@@ -9,6 +9,7 @@
 #include "platform/mediaplayer/MPMusicPlayerController.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UITextField.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ std::optional<UIKeyPress> UIKeyPress::named(const std::string& name) {
         {"Left", UIKeyCode::Left},     {"Right", UIKeyCode::Right},  {"Up", UIKeyCode::Up},
         {"Down", UIKeyCode::Down},     {"F1", UIKeyCode::F1},        {"F2", UIKeyCode::F2},
         {"F3", UIKeyCode::F3},         {"F4", UIKeyCode::F4},        {"F12", UIKeyCode::F12},
+        {"Return", UIKeyCode::Return}, {"Backspace", UIKeyCode::Backspace},
     };
     const std::string prefix = "Ctrl+";
     const bool control = name.starts_with(prefix);
@@ -182,6 +184,10 @@ int UIInputDriver::addKeyHandler(KeyHandler handler) {
 
 void UIInputDriver::removeKeyHandler(int id) { keyHandlers().erase(id); }
 
+void UIInputDriver::text(const std::string& typed) {
+    if (UITextField* field = UITextField::firstResponder()) field->insertText(typed);
+}
+
 void UIInputDriver::key(UIKeyPress press) {
     // Newest first; a handler may add or remove handlers while it runs.
     std::vector<int> ids;
@@ -207,7 +213,9 @@ void UIInputDriver::key(UIKeyPress press) {
     case UIKeyCode::F3: UIApplication::sharedApplication().performShortcutItemAtIndex(2); break;
     case UIKeyCode::F4: UIApplication::sharedApplication().performShortcutItemAtIndex(3); break;
     case UIKeyCode::F12: writeNumberedScreenshot(); break;
-    case UIKeyCode::Escape: break;
+    case UIKeyCode::Escape:
+    case UIKeyCode::Return:
+    case UIKeyCode::Backspace: break;
     }
 }
 

@@ -31,14 +31,14 @@
 #include "platform/imageio/ImageIO.h"
 #include "platform/uikit/UIWindow.h"
 
-enum class UIKeyCode { Escape, PageUp, PageDown, VolumeUp, VolumeDown, Left, Right, Up, Down, F1, F2, F3, F4, F12 };
+enum class UIKeyCode { Escape, PageUp, PageDown, VolumeUp, VolumeDown, Left, Right, Up, Down, F1, F2, F3, F4, F12, Return, Backspace };
 
 struct UIKeyPress {
     UIKeyCode code = UIKeyCode::Escape;
     bool control = false;
     bool operator==(const UIKeyPress&) const = default;
     // Names as scripts write them: "Escape" (or "Esc"), "PageUp", "PageDown", "VolumeUp",
-    // "VolumeDown", "Left", "Right", "Up", "Down", "F1"..."F4", "F12", each optionally after
+    // "VolumeDown", "Left", "Right", "Up", "Down", "F1"..."F4", "F12", "Return", "Backspace", each optionally after
     // "Ctrl+". Nothing for other names.
     static std::optional<UIKeyPress> named(const std::string& name);
 };
@@ -90,6 +90,9 @@ public:
 
     // ---- Keys ----------------------------------------------------------------------------
     void key(UIKeyPress press);
+    // Typed text for the text field that is the first responder (none: dropped). Return and
+    // Backspace reach the field as keys.
+    void text(const std::string& typed);
     // Handlers answer true when they took the key. Main thread only.
     using KeyHandler = std::function<bool(const UIKeyPress&)>;
     static int addKeyHandler(KeyHandler handler);

@@ -1,6 +1,9 @@
 #!/usr/bin/python3
 """Draws the icons of the pickers, buttons and bars, and the sample picture, into resources/icons/.
 
+The editing help's slider picture is 28 x 35 points, its drawing centred in it; the tuning
+panel's toggle and menu buttons are button pictures.
+
 Every icon is a simple white line pictogram on a transparent background, drawn with cairo
 at twice its size in points ("name@2x.png"), the size at which its picker cell shows it:
 mode group headers 25 points, colour group headers 44 points, adjustments 35 points, button
@@ -35,6 +38,8 @@ BUTTON_POINTS, INDICATOR_POINTS = 24, 10
 # exposure scale's marker.
 FOCUS_POINTS, AUTO_FOCUS_POINTS, EXPOSURE_POINTS = 72, 120, 22
 LOGO_POINTS, GLOW_POINTS = 120, 180
+# The editing help's picture of the strength slider (width, height).
+HELP_SLIDE_POINTS = (28, 35)
 SAMPLE_POINTS = (320, 480)
 ACTIVITY_POINTS = 60  # the share sheet's activities
 # The crop rectangle's border, stretched in nine slices with caps of 23 points: it is laid 2
@@ -481,6 +486,32 @@ def share_mail(cr):  # an envelope
     cr.stroke()
 
 
+def help_slide(cr):  # the strength slider's handle on its track, with arrows up and down
+    cr.move_to(0.5, 0.0)
+    cr.line_to(0.5, 0.28)
+    cr.move_to(0.5, 0.72)
+    cr.line_to(0.5, 1.0)
+    cr.stroke()
+    circle(cr, 0.5, 0.5, 0.2)
+    cr.fill()
+    polyline(cr, (0.12, 0.22), (0.25, 0.1), (0.38, 0.22))
+    polyline(cr, (0.62, 0.78), (0.75, 0.9), (0.88, 0.78))
+    cr.stroke()
+
+
+def panel_add(cr):  # the tuning panel's toggle: a ring with a plus
+    circle(cr, 0.5, 0.5, 0.45)
+    polyline(cr, (0.5, 0.27), (0.5, 0.73))
+    polyline(cr, (0.27, 0.5), (0.73, 0.5))
+    cr.stroke()
+
+
+def panel_disclosure(cr):  # the tuning panel's menu: a ring with a chevron pointing right
+    circle(cr, 0.5, 0.5, 0.45)
+    polyline(cr, (0.42, 0.3), (0.62, 0.5), (0.42, 0.7))
+    cr.stroke()
+
+
 def focus_square(cr):  # a square with a short tick pointing inwards from each side
     cr.rectangle(0.0, 0.0, 1.0, 1.0)
     for (x0, y0, x1, y1) in ((0.5, 0.0, 0.5, 0.1), (0.5, 1.0, 0.5, 0.9), (0.0, 0.5, 0.1, 0.5), (1.0, 0.5, 0.9, 0.5)):
@@ -654,6 +685,9 @@ ICONS = [
     ("iconInsideTransparent", LOGO_POINTS, logo_inside_transparent),
     ("iconGlow", GLOW_POINTS, logo_glow),
     ("cropResize", CROP_RESIZE_POINTS, crop_resize),
+    ("helpSlideView", HELP_SLIDE_POINTS, help_slide),
+    ("panelAdd", BUTTON_POINTS, panel_add),
+    ("panelDisclosure", BUTTON_POINTS, panel_disclosure),
 ]
 
 
@@ -693,10 +727,15 @@ def sample_landscape():
 
 
 def render(draw, points):
-    """One icon as an ARGB surface of points x SCALE pixels."""
-    side = points * SCALE
-    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, side, side)
+    """One icon as an ARGB surface of points x SCALE pixels; points is a side or (width, height)."""
+    width_points, height_points = points if isinstance(points, tuple) else (points, points)
+    width, height = width_points * SCALE, height_points * SCALE
+    side = min(width, height)
+    points = min(width_points, height_points)
+    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, width, height)
     cr = cairo.Context(surface)
+    # The drawing's unit square, centred in a picture that is not square.
+    cr.translate((width - side) / 2, (height - side) / 2)
     cr.scale(side, side)
     cr.translate(MARGIN, MARGIN)
     cr.scale(1 - 2 * MARGIN, 1 - 2 * MARGIN)
