@@ -8,7 +8,7 @@
 
 #include "app/AmbrelViewController.h"
 #include "app/settings/ColorMenuViewController.h"
-#include "app/settings/ModeInfoViewController.h"
+#include "screens/modeinfo/ModeInfoViewController.h"
 #include "app/settings/ModeMenuViewController.h"
 #include "model/CollectionObject.h"
 #include "model/DeviceUtility.h"

@@ -9,7 +9,7 @@
 #include "app/AmbrelViewController.h"
 #include "app/controls/CollectionView.h"
 #include "app/controls/TypeSelectView.h"
-#include "app/settings/ModeInfoViewController.h"
+#include "screens/modeinfo/ModeInfoViewController.h"
 #include "engine/view/GraphicsViewLinks.h"
 #include "model/DeviceUtility.h"
 #include "model/GraphicsTypeController.h"

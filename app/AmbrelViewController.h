@@ -216,8 +216,6 @@ public:
     void enableRotationSelectionGestures(bool enabled);
     // Whether the crop editor is on the screen (`cropView` with a superview).
     bool cropViewShown() const;
-    // Hook: the crop screen comes in (YES) or goes.
-    void animateCropView(bool show);
 
     // ---- Crop mode (…+CropViewController.cpp) -------------------------------------------------
     // Enters (YES) or leaves the crop mode over the photo being edited.

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/settings/ColorMenuViewController.h"
-#include "app/settings/ModeInfoViewController.h"
+#include "screens/modeinfo/ModeInfoViewController.h"
 #include "app/settings/ModeMenuViewController.h"
 #include "engine/view/GraphicsViewLinks.h"
 #include "model/CollectionObject.h"
