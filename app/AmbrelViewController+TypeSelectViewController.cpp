@@ -8,8 +8,8 @@
 
 #include "app/AmbrelViewController.h"
 #include "app/controls/CollectionView.h"
+#include "app/ExpandCollapseView.h"
 #include "app/controls/TypeSelectView.h"
-#include "screens/modeinfo/ModeInfoViewController.h"
 #include "engine/view/GraphicsViewLinks.h"
 #include "model/DeviceUtility.h"
 #include "model/GraphicsTypeController.h"
@@ -20,6 +20,9 @@
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
+#include "screens/help/HelpEditView.h"
+#include "screens/help/HelpViewController.h"
+#include "screens/modeinfo/ModeInfoViewController.h"
 #include "ui/animation/AnimationUtility.h"
 #include "ui/animation/PositioningUtility.h"
 #include "ui/appearance/AppAppearance.h"
@@ -73,6 +76,12 @@ void AmbrelViewController::initializeTypeViews() {
     // The lists reach the engine through the picture's view: linked before their first use,
     // which applies the default selections.
     GraphicsViewModelLink::install();
+    // The help explains the chevron with the screen's own, turned to its other state.
+    HelpEditView::setChevronMaker([](CGRect frame) -> std::shared_ptr<UIView> {
+        auto chevron = std::make_shared<ExpandCollapseView>(frame);
+        chevron->toggleExpanded();
+        return chevron;
+    });
 
     // 8. The picker.
     collectionView_->setAlpha(0);
@@ -338,9 +347,12 @@ void AmbrelViewController::animateTypeView(bool show) {
     });
 }
 
-// Hook: the editing help overlay completes at once, as it does once it has been seen.
+// The editing help over the picture, until the user has dismissed it once; the completion runs
+// when it goes, or at once after that.
 void AmbrelViewController::presentEditingHelp(std::function<void()> completion) {
-    if (completion) completion();
+    HelpViewController::presentHelpType(kHelpTypeEdit, graphicsView_, [completion](bool) {
+        if (completion) completion();
+    });
 }
 
 // Hook: the compare state, opened by the controls' right bar item.

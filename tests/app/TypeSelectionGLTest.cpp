@@ -19,8 +19,11 @@
 #include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UINavigationItem.h"
+#include "screens/help/HelpEditView.h"
+#include "screens/help/HelpViewController.h"
 #include "support/AppHarness.h"
 #include "ui/appearance/AppAppearance.h"
+#include "ui/animation/ViewUtility.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
 #include "ui/widgets/CompareButtonView.h"
 #include "ui/widgets/SettingsButtonView.h"
@@ -411,6 +414,31 @@ TEST_F(TypeSelectionTest, ANewCategoryPulsesTheInfoButton) {
 
     tapHeader("Sky", 1.0);
     EXPECT_TRUE(info.layer()->animationKeys().empty()) << "a category seen before";
+}
+
+TEST_F(TypeSelectionTest, TheFirstExpandExplainsTheControlsOnceBeforeTheInfoButtonPulses) {
+    AppLaunch firstTime;
+    firstTime.settings = [](AmbrelAppSettings& s) { s.setHelpShownEdit(false); };
+    start(firstTime);
+    HelpViewController& help = HelpViewController::sharedInstance();
+    expand();
+    ASSERT_TRUE(std::dynamic_pointer_cast<HelpEditView>(help.helpView())) << "the editing help is up";
+    EXPECT_NE(ViewUtility::fullScreenView(), nullptr);
+    UIButton& info = screen().infoButtonView()->button();
+    EXPECT_TRUE(info.layer()->animationKeys().empty()) << "the hint waits for the help";
+
+    app->tap(CGPointMake(10, 20));  // the backdrop
+    app->advance(1.5);
+    EXPECT_EQ(help.helpView(), nullptr);
+    EXPECT_EQ(ViewUtility::fullScreenView(), nullptr);
+    EXPECT_NE(AppHarness::settingsFile().find("\"helpShownEdit\": true"), std::string::npos);
+    EXPECT_FALSE(info.layer()->animationKeys().empty()) << "then the unseen category's hint";
+
+    tapView(*screen().expandCollapseView());  // collapse, and in again: no help this time
+    app->advance(1.0);
+    expand();
+    EXPECT_EQ(help.helpView(), nullptr);
+    EXPECT_EQ(ViewUtility::fullScreenView(), nullptr);
 }
 
 TEST_F(TypeSelectionTest, ALowTierDeviceRedrawsOnceAfterAHeaderTap) {

@@ -98,6 +98,8 @@ public:
         settings.loadSettings();
         // The first-run introduction waits for taps; tests of a first launch ask for it.
         settings.setIntroductionShown(true);
+        // The editing help waits for a tap on its first expand; tests of it ask for it.
+        settings.setHelpShownEdit(true);
         if (options_.settings) options_.settings(settings);
         settings.saveSettings();
 

@@ -129,7 +129,7 @@ TEST_F(MenuScreens, TheModeInformationScreenMarksItsCategoryAndClosesOnlyOnceItH
     app.advance(0.1);
     EXPECT_EQ(screen.modeInfoView(), info);
     app.advance(0.4);  // 1.0 s
-    app.tap(middleOf(*info->closeButton()));
+    app.tap(middleOf(*info->dismissView()));
     app.advance(0.5);
     EXPECT_EQ(screen.modeInfoView(), nullptr);
     EXPECT_TRUE(info->shouldStopAnimating());
