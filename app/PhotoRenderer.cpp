@@ -144,3 +144,14 @@ std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::ImageBitmap& phot
     engine_->SetFilterScale(saved);
     return result;
 }
+
+bool PhotoRenderer::renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows)
+{
+    const auto w = static_cast<int32_t>(photo.width), h = static_cast<int32_t>(photo.height);
+    const double saved = engine_->baseFilterScale.requestedScale;
+    engine_->SetFilterScale(FilterScale(w, h));
+    const void* pixels = photo.pixels.data();
+    const bool done = engine_->RenderToRows(w, h, EngineFormat(photo.format), [pixels] { return pixels; }, rows);
+    engine_->SetFilterScale(saved);
+    return done;
+}

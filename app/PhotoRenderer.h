@@ -54,6 +54,10 @@ public:
     // The photo at full resolution (R,G,B,A pixels read in place), its pixels in the stored
     // position with the orientation beside them. Null when the render failed.
     std::shared_ptr<sBitmap> render(const platform::ImageBitmap& photo, int64_t orientation);
+    // The same render handed over a strip of rows at a time as each is finished (see
+    // AmbrelGraphicsController::RenderToRows), the pixels in the stored position. False when
+    // the render failed or `rows` stopped it.
+    bool renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows);
 
 private:
     PhotoRenderer() = default;
