@@ -27,6 +27,8 @@ public:
     // The longer side of the preview the engine sees before the full-resolution render, as on
     // a device with enough memory; also the reference length of the filter scale.
     static constexpr int kPreviewSize = 768;
+    // The height of the strips the full-resolution render works in, borders included.
+    static constexpr int kStripHeight = 512;
 
     // Null when there is no OpenGL ES 2 device or no engine on it. Look images come from the
     // first resource folder that holds them.
@@ -54,6 +56,10 @@ public:
     // The photo at full resolution (R,G,B,A pixels read in place), its pixels in the stored
     // position with the orientation beside them. Null when the render failed.
     std::shared_ptr<sBitmap> render(const platform::ImageBitmap& photo, int64_t orientation);
+    // The same render handed over a strip of rows at a time as each is finished (see
+    // AmbrelGraphicsController::RenderToRows), the pixels in the stored position. False when
+    // the render failed or `rows` stopped it.
+    bool renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows);
 
 private:
     PhotoRenderer() = default;

@@ -15,6 +15,8 @@
 #include <ostream>
 #include <sstream>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -512,6 +514,99 @@ int CheckFiles(const std::string& input, const std::string& output, std::ostream
     return 0;
 }
 
+// An upright photo to JPEG: each strip is encoded while the next one renders, and the whole
+// result is never held. The strip's rows are copied first, as the render reads the next strip
+// into the same rows. Nothing is written unless every row was rendered and encoded.
+int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::DecodedImage& photo,
+                   const platform::ImageProperties& properties, const std::string& input, const std::string& output,
+                   std::ostream& err)
+{
+    platform::ImageIOError writeError;
+    std::unique_ptr<platform::ImageDestination> destination =
+        platform::ImageDestination::createWithFile(output, platform::ImageFileType::JPEG, &writeError);
+    if (!destination) {
+        Report(err, "write", output, writeError.message);
+        return kExitFailure;
+    }
+    const uint32_t width = photo.bitmap.width;
+    const size_t rowBytes = size_t(width) * 4;
+    destination->beginImage(width, photo.bitmap.height, platform::ImagePixelFormat::BGRA, properties);
+    std::vector<uint8_t> band;
+    bool encoded = true;
+    std::future<bool> encoding;  // declared last: joined before the band and the destination go
+    const auto settle = [&] {
+        if (encoding.valid())
+            encoded = encoding.get() && encoded;
+        return encoded;
+    };
+    const bool rendered = renderer->renderRows(photo.bitmap, [&](const uint8_t* rows, int32_t, int32_t count) {
+        if (!settle())
+            return false;
+        band.assign(rows, rows + size_t(count) * rowBytes);
+        encoding = std::async(std::launch::async, [&destination, &band, rowBytes, count] {
+            return destination->addRows(band.data(), rowBytes, static_cast<uint32_t>(count));
+        });
+        return true;
+    });
+    settle();
+    if (renderer->device().CheckError())
+        err << "tavorin: the graphics driver reported an error during the render\n";
+    renderer.reset();
+    if (!rendered && encoded) {
+        Report(err, "render", input, "the render failed");
+        return kExitFailure;
+    }
+    if (!destination->finalize(&writeError)) {
+        Report(err, "write", output, writeError.message);
+        return kExitFailure;
+    }
+    return 0;
+}
+
+// The whole result, turned upright and written in one piece: any orientation and any type.
+int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, platform::DecodedImage& photo, int64_t orientation,
+                platform::ImageFileType type, const platform::ImageProperties& properties, const std::string& input,
+                const std::string& output, std::ostream& err, std::pair<uint32_t, uint32_t>& written)
+{
+    std::shared_ptr<sBitmap> result = renderer->render(photo.bitmap, orientation);
+    if (renderer->device().CheckError())
+        err << "tavorin: the graphics driver reported an error during the render\n";
+    renderer.reset();
+    photo.bitmap = {};
+    if (!result || result->bytesPerRow != size_t(result->width) * 4 ||
+        result->bytes.size() < result->bytesPerRow * size_t(result->height)) {
+        Report(err, "render", input, "the render failed");
+        return kExitFailure;
+    }
+
+    // Written upright: many readers ignore an orientation entry (PNG's above all). The turn
+    // is the one copy of the picture made after the render, and an upright photo needs none.
+    std::optional<platform::ImageBitmap> upright;
+    if (orientation == 0) {
+        upright.emplace();
+        upright->width = static_cast<uint32_t>(result->width);
+        upright->height = static_cast<uint32_t>(result->height);
+        upright->format = platform::ImagePixelFormat::BGRA;
+        upright->pixels = std::move(result->bytes);
+    } else {
+        upright = platform::ApplyImageOrientation(result->bytes.data(), static_cast<uint32_t>(result->width),
+                                                  static_cast<uint32_t>(result->height),
+                                                  platform::ImagePixelFormat::BGRA, static_cast<int>(orientation));
+    }
+    result.reset();
+    if (!upright) {
+        Report(err, "write", output, "no memory for the upright picture");
+        return kExitFailure;
+    }
+    platform::ImageIOError writeError;
+    if (!platform::WriteImageFile(*upright, type, properties, output, &writeError)) {
+        Report(err, "write", output, writeError.message);
+        return kExitFailure;
+    }
+    written = {upright->width, upright->height};
+    return 0;
+}
+
 } // namespace
 
 int Run(const Options& options, std::ostream& out, std::ostream& err)
@@ -569,45 +664,21 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
         return kExitFailure;
     }
     renderer->setProgress(ProgressPrinter(err, options.quiet, width, height));
-    std::shared_ptr<sBitmap> result = renderer->render(photo->bitmap, orientation);
-    if (renderer->device().CheckError())
-        err << "tavorin: the graphics driver reported an error during the render\n";
-    renderer.reset();
-    photo->bitmap = {};
-    if (!result || result->bytesPerRow != size_t(result->width) * 4 ||
-        result->bytes.size() < result->bytesPerRow * size_t(result->height)) {
-        Report(err, "render", input, "the render failed");
-        return kExitFailure;
-    }
-
-    // Written upright: many readers ignore an orientation entry (PNG's above all). The turn
-    // is the one copy of the picture made after the render, and an upright photo needs none.
-    std::optional<platform::ImageBitmap> upright;
-    if (orientation == 0) {
-        upright.emplace();
-        upright->width = static_cast<uint32_t>(result->width);
-        upright->height = static_cast<uint32_t>(result->height);
-        upright->format = platform::ImagePixelFormat::BGRA;
-        upright->pixels = std::move(result->bytes);
+    const platform::ImageProperties properties = OutputProperties(photo->properties, type);
+    std::pair<uint32_t, uint32_t> written;
+    if (type == platform::ImageFileType::JPEG && orientation == 0) {
+        if (const int status = RenderStreamed(std::move(renderer), *photo, properties, input, output, err))
+            return status;
+        written = {photo->bitmap.width, photo->bitmap.height};
     } else {
-        upright = platform::ApplyImageOrientation(result->bytes.data(), static_cast<uint32_t>(result->width),
-                                                  static_cast<uint32_t>(result->height),
-                                                  platform::ImagePixelFormat::BGRA, static_cast<int>(orientation));
-    }
-    result.reset();
-    if (!upright) {
-        Report(err, "write", output, "no memory for the upright picture");
-        return kExitFailure;
-    }
-    platform::ImageIOError writeError;
-    if (!platform::WriteImageFile(*upright, type, OutputProperties(photo->properties, type), output, &writeError)) {
-        Report(err, "write", output, writeError.message);
-        return kExitFailure;
+        if (const int status = RenderWhole(std::move(renderer), *photo, orientation, type, properties, input, output,
+                                           err, written))
+            return status;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     out << output << "\n";
     if (!options.quiet)
-        err << "wrote " << upright->width << " x " << upright->height << " in " << std::fixed << std::setprecision(1)
+        err << "wrote " << written.first << " x " << written.second << " in " << std::fixed << std::setprecision(1)
             << seconds << " s\n";
     return 0;
 }

@@ -200,6 +200,13 @@ public:
                                                 int32_t cropHeight, int32_t cropX, int32_t cropY,
                                                 int32_t outputWidth, int32_t outputHeight, int64_t orientation,
                                                 int32_t format, const PixelSource& pixels);
+    // The whole photo at its own size, strip by strip, each strip's rows handed to `rows` as
+    // soon as they are read back instead of gathered into one bitmap (the pixels in the stored
+    // position). A false from `rows` stops the render. False when the render could not be done
+    // (as for RenderToImage) or was stopped; true once every row has been handed over. The
+    // photo's width must fit the texture limit.
+    using RowSink = BitmapRowSink;
+    bool RenderToRows(int32_t width, int32_t height, int32_t format, const PixelSource& pixels, const RowSink& rows);
     // Border for the current level count; raises the tile size to four borders.
     void ComputeTileBorder(int32_t& tileSize, int32_t& border) const;
     // Lays out the tiles of an output: inner tiles, then the last row, the last column and the

@@ -5,6 +5,7 @@
 // 4-7 their mirrored forms.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/EngineRecords.h"
@@ -17,3 +18,7 @@ struct sBitmap {
     int64_t orientation = 0;
     std::vector<uint8_t> bytes;
 };
+
+// A picture handed over a band at a time instead: `count` packed B,G,R,A rows starting at row
+// `first`, top first, valid only during the call. False stops whoever is handing them over.
+using BitmapRowSink = std::function<bool(const uint8_t* rows, int32_t first, int32_t count)>;

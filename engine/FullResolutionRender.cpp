@@ -2,7 +2,8 @@
 // cut into overlapping strips or tiles whose interiors are stitched into one image.
 //
 // Strips span the full width, so each is a run of whole rows of the caller's buffer and is
-// read straight into the result. Tiles need a packed copy of their source rectangle; two
+// read straight into the result, or into one strip's worth of rows handed on to a row sink
+// (the whole result is then never held). Tiles need a packed copy of their source rectangle; two
 // staging slots let the flip-copy of one tile's read-back overlap the next tile's GPU work.
 
 #include <algorithm>
@@ -102,25 +103,37 @@ struct sFullResolutionJob {
 // One render, under the full-resolution request from start to end.
 class CFullResolutionRender {
 public:
-    CFullResolutionRender(AmbrelGraphicsController& engine, const sFullResolutionJob& job, bool strips)
-        : e(engine), q(job), strips(strips)
+    CFullResolutionRender(AmbrelGraphicsController& engine, const sFullResolutionJob& job, bool strips,
+                          const AmbrelGraphicsController::RowSink* sink = nullptr)
+        : e(engine), q(job), strips(strips || sink), sink(sink)
     {
     }
 
     std::shared_ptr<sBitmap> Run(const AmbrelGraphicsController::PixelSource& source)
     {
-        if (e.videoRecording.mode != eRecordingMode::Idle)
+        if (!Render(source))
             return nullptr;
-        if (!q.IsValid()) {
+        return WrapBGRA(std::move(result), q.outputWidth, q.outputHeight, q.orientation);
+    }
+
+    bool Render(const AmbrelGraphicsController::PixelSource& source)
+    {
+        if (e.videoRecording.mode != eRecordingMode::Idle)
+            return false;
+        if (!q.IsValid() || (sink && q.IsRescaled())) {
             std::fprintf(stderr, "full-resolution render refused: %d x %d crop %d x %d at %d, %d into %d x %d\n",
                          q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX, q.cropY, q.outputWidth,
                          q.outputHeight);
-            return nullptr;
+            return false;
         }
         // The result is had before anything changes: a request too large for memory leaves
-        // the engine as it was.
-        if (!AllocateResult())
-            return nullptr;
+        // the engine as it was (and is never laid out). A row sink's one strip is sized by the
+        // layout.
+        if (!sink && !AllocateResult())
+            return false;
+        LayOut();
+        if (sink && !AllocateResult())
+            return false;
         Progress(0.0);
         bool done = false;
         {
@@ -130,9 +143,7 @@ public:
             ResetUniforms();
         }
         Leave();
-        if (!done)
-            return nullptr;
-        return WrapBGRA(std::move(result), q.outputWidth, q.outputHeight, q.orientation);
+        return done;
     }
 
 private:
@@ -142,9 +153,8 @@ private:
             e.renderProgressBlock(value);
     }
 
-    // Lays out the tiles and asks for a fresh input geometry and fresh matrices: the request
-    // renders offscreen at full size, without the preview's zoom and split.
-    void Enter()
+    // Lays out the tiles; the engine is not changed.
+    void LayOut()
     {
         const int32_t limit = AmbrelGraphicsController::MaxTextureSize();
         int32_t tileSize = std::min(e.maxTextureSize, limit);
@@ -153,6 +163,12 @@ private:
         AmbrelGraphicsController::RenderTiled(q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX,
                                               q.cropY, q.outputWidth, q.outputHeight, strips ? limit : tileSize,
                                               tileSize, border, false, tiles);
+    }
+
+    // Asks for a fresh input geometry and fresh matrices: the request renders offscreen at
+    // full size, without the preview's zoom and split.
+    void Enter()
+    {
         e.inputReconfigureRequested = true;
         e.matricesDirty = true;
     }
@@ -190,6 +206,8 @@ private:
                 CopyFlipped(*slotTiles[1 - slot], SlotBytes(1 - slot), result.data(), resultRowBytes);
             if (!ReadBack(tile, slot))
                 return false;
+            if (sink && !(*sink)(result.data(), tile.interiorY, tile.interiorHeight))
+                return false;
             Progress(static_cast<double>(i + 1) / static_cast<double>(count));
         }
         if (!strips && count > 1) {
@@ -200,12 +218,18 @@ private:
     }
 
     // 4 bytes for every output pixel, whatever the input format: that is what the read-back
-    // writes.
+    // writes. A row sink takes a strip at a time, so the result is then one strip high.
     bool AllocateResult()
     {
         resultRowBytes = static_cast<size_t>(q.outputWidth) * kResultBytesPerPixel;
+        int32_t rows = q.outputHeight;
+        if (sink) {
+            rows = 0;
+            for (const sTile& tile : tiles)
+                rows = std::max(rows, tile.interiorHeight);
+        }
         size_t bytes = 0;
-        if (__builtin_mul_overflow(resultRowBytes, static_cast<size_t>(q.outputHeight), &bytes) ||
+        if (__builtin_mul_overflow(resultRowBytes, static_cast<size_t>(rows), &bytes) ||
             !Allocate(result, bytes)) {
             std::fprintf(stderr, "full-resolution render: no memory for a %d x %d result\n", q.outputWidth,
                          q.outputHeight);
@@ -318,9 +342,10 @@ private:
         const bool topFirst = strips || tiles.size() == 1;
         const int32_t row = topFirst ? tile.interiorY - tile.y
                                      : tile.height - (tile.interiorY - tile.y) - tile.interiorHeight;
-        // Strips and a single tile span the whole width, so their rows land contiguously.
-        uint8_t* target = topFirst ? result.data() + static_cast<size_t>(tile.interiorY) * resultRowBytes
-                                   : SlotBytes(slot);
+        // Strips and a single tile span the whole width, so their rows land contiguously; for
+        // a row sink, at the top of its one strip.
+        const size_t firstRow = sink ? 0 : static_cast<size_t>(tile.interiorY);
+        uint8_t* target = topFirst ? result.data() + firstRow * resultRowBytes : SlotBytes(slot);
         if (topFirst && (tile.interiorX != 0 || tile.interiorWidth != q.outputWidth))
             return false;
         if (!framebuffers->ReadPixels(column, row, tile.interiorWidth, tile.interiorHeight, FORMAT_BGRA,
@@ -337,6 +362,7 @@ private:
     AmbrelGraphicsController& e;
     const sFullResolutionJob q;
     const bool strips;
+    const AmbrelGraphicsController::RowSink* const sink;
     std::vector<sTile> tiles;
     std::vector<uint8_t> result;
     size_t resultRowBytes = 0;
@@ -375,6 +401,15 @@ std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderToImageTiles(int32_t in
 {
     const sFullResolutionJob job{inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format};
     return CFullResolutionRender(*this, job, false).Run(pixels);
+}
+
+bool AmbrelGraphicsController::RenderToRows(int32_t width, int32_t height, int32_t format, const PixelSource& pixels,
+                                           const RowSink& rows)
+{
+    if (!rows || width > MaxTextureSize())
+        return false;
+    const sFullResolutionJob job{width, height, width, height, 0, 0, width, height, 0, format};
+    return CFullResolutionRender(*this, job, true, &rows).Render(pixels);
 }
 
 std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderCurrentImageToImage()

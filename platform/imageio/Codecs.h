@@ -2,6 +2,7 @@
 // The decoders and encoders behind ImageSource and ImageDestination, one per file type, and
 // the metadata layer over Exiv2. Internal to the image I/O stand-in.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,17 @@ bool tiffDecode(const std::vector<std::uint8_t>& data, std::size_t index, ImageB
 bool jpegEncode(const ImageBitmap& bitmap, double quality, std::vector<std::uint8_t>* out, ImageIOError* error);
 bool pngEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error);
 bool tiffEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error);
+
+// JPEG a band of rows at a time: begin with the size, write the rows top first as they come,
+// finish once all are written.
+// (JPEGRowCompressor and its deleter are declared in ImageIO.h.)
+using JPEGRowCompressorPointer = std::unique_ptr<JPEGRowCompressor, JPEGRowCompressorDeleter>;
+JPEGRowCompressorPointer jpegBeginRows(std::uint32_t width, std::uint32_t height, ImagePixelFormat format,
+                                       double quality, ImageIOError* error);
+bool jpegWriteRows(JPEGRowCompressor* c, const std::uint8_t* rows, std::size_t bytesPerRow, std::uint32_t count,
+                   ImageIOError* error);
+std::uint32_t jpegRowsWritten(const JPEGRowCompressor* c);
+bool jpegFinishRows(JPEGRowCompressor* c, std::vector<std::uint8_t>* out, ImageIOError* error);
 
 // Metadata: reads the Orientation entry and the Exif, TIFF, GPS and IPTC groups of encoded
 // data into `properties` (leaving what it cannot read out); never fails.

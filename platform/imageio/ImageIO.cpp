@@ -320,6 +320,13 @@ bool validType(ImageFileType type, ImageIOError* error) {
     return false;
 }
 
+double jpegQuality(const ImageProperties& properties) {
+    double quality = 0.9;
+    if (const ImagePropertyValue* q = ImagePropertyFind(properties, kCGImageDestinationLossyCompressionQuality))
+        quality = q->number().value_or(quality);
+    return quality;
+}
+
 bool encode(const ImageBitmap& bitmap, ImageFileType type, const ImageProperties& properties,
             std::vector<std::uint8_t>* out, ImageIOError* error) {
     if (bitmap.empty() || bitmap.pixels.size() != std::size_t{bitmap.width} * bitmap.height * 4) {
@@ -327,12 +334,7 @@ bool encode(const ImageBitmap& bitmap, ImageFileType type, const ImageProperties
         return false;
     }
     switch (type) {
-    case ImageFileType::JPEG: {
-        double quality = 0.9;
-        if (const ImagePropertyValue* q = ImagePropertyFind(properties, kCGImageDestinationLossyCompressionQuality))
-            quality = q->number().value_or(quality);
-        return jpegEncode(bitmap, quality, out, error);
-    }
+    case ImageFileType::JPEG: return jpegEncode(bitmap, jpegQuality(properties), out, error);
     case ImageFileType::PNG: return pngEncode(bitmap, out, error);
     case ImageFileType::TIFF: return tiffEncode(bitmap, out, error);
     default: return validType(type, error);
@@ -410,6 +412,39 @@ void ImageDestination::addImageFromSource(const ImageSource& source, std::size_t
     encode(*bitmap, type_, merged, &encoded_, &addError_);
 }
 
+void ImageDestination::beginImage(std::uint32_t width, std::uint32_t height, ImagePixelFormat format,
+                                  const ImageProperties& properties) {
+    if (added_++ > 0) {
+        addError_ = makeError(ImageIOErrorCode::InvalidArgument, "a destination holds one image");
+        return;
+    }
+    properties_ = properties;
+    if (type_ != ImageFileType::JPEG) {
+        addError_ = makeError(ImageIOErrorCode::InvalidArgument, "only JPEG is written a band of rows at a time");
+        return;
+    }
+    if (width == 0 || height == 0) {
+        addError_ = makeError(ImageIOErrorCode::InvalidArgument, "the image is empty");
+        return;
+    }
+    width_ = width;
+    height_ = height;
+    rows_ = jpegBeginRows(width, height, format, jpegQuality(properties), &addError_);
+}
+
+bool ImageDestination::addRows(const std::uint8_t* rows, std::size_t bytesPerRow, std::uint32_t count) {
+    if (addError_) return false;
+    if (!rows_ || finalized_) {
+        addError_ = makeError(ImageIOErrorCode::InvalidArgument, "rows given without an image begun for them");
+        return false;
+    }
+    if (!rows || bytesPerRow < std::size_t{width_} * 4 || count > height_ - jpegRowsWritten(rows_.get())) {
+        addError_ = makeError(ImageIOErrorCode::InvalidArgument, "the rows do not fit the image begun");
+        return false;
+    }
+    return jpegWriteRows(rows_.get(), rows, bytesPerRow, count, &addError_);
+}
+
 bool ImageDestination::finalize(ImageIOError* error) {
     if (finalized_) {
         setError(error, ImageIOErrorCode::InvalidArgument, "the destination was already finalized");
@@ -423,6 +458,15 @@ bool ImageDestination::finalize(ImageIOError* error) {
     if (addError_) {
         if (error) *error = addError_;
         return false;
+    }
+    if (rows_) {
+        if (jpegRowsWritten(rows_.get()) != height_) {
+            setError(error, ImageIOErrorCode::InvalidArgument, "the image's rows were not all given");
+            return false;
+        }
+        const bool finished = jpegFinishRows(rows_.get(), &encoded_, error);
+        rows_.reset();
+        if (!finished) return false;
     }
     if (metadataPresent(properties_) && !metadataWrite(&encoded_, properties_, error)) return false;
     if (data_) {

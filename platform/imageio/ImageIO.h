@@ -188,6 +188,13 @@ std::optional<DecodedImage> DecodeImageData(std::vector<std::uint8_t> data,
 
 // ---- Writing ---------------------------------------------------------------------------
 
+namespace imageio_detail {
+struct JPEGRowCompressor;
+struct JPEGRowCompressorDeleter {
+    void operator()(JPEGRowCompressor* c) const;
+};
+}  // namespace imageio_detail
+
 // Writes one image as JPEG, PNG or TIFF into a file or into memory. The properties given
 // with the image may hold:
 // - kCGImageDestinationLossyCompressionQuality: 0-1, JPEG quality (0.9 when absent);
@@ -221,6 +228,14 @@ public:
     void addImageFromSource(const ImageSource& source, std::size_t index,
                             const ImageProperties& properties = {});
 
+    // The image given a band of rows at a time as they are made, JPEG only: beginImage with
+    // its size, then addRows (top row first) until every row is in, then finalize. The whole
+    // picture is never held, and each band is encoded while the next is still being made.
+    // addRows is false once anything went wrong (finalize then gives the reason).
+    void beginImage(std::uint32_t width, std::uint32_t height, ImagePixelFormat format,
+                    const ImageProperties& properties = {});
+    bool addRows(const std::uint8_t* rows, std::size_t bytesPerRow, std::uint32_t count);
+
     // Encodes and writes. False (with the reason) when nothing could be written.
     bool finalize(ImageIOError* error = nullptr);
 
@@ -232,6 +247,8 @@ private:
     int added_ = 0;
     bool finalized_ = false;
     std::vector<std::uint8_t> encoded_;  // the image, encoded in this destination's type
+    std::unique_ptr<imageio_detail::JPEGRowCompressor, imageio_detail::JPEGRowCompressorDeleter> rows_;
+    std::uint32_t width_ = 0, height_ = 0;  // of the image given by rows
     ImageProperties properties_;
     ImageIOError addError_;
 };

@@ -163,36 +163,61 @@ void convertCMYK(ImageBitmap* bitmap, bool inverted) {
     }
 }
 
-struct Encoder {
+int qualityPercent(double quality) {
+    if (!std::isfinite(quality)) quality = 0.9;
+    return std::clamp(static_cast<int>(std::lround(std::clamp(quality, 0.0, 1.0) * 100)), 1, 100);
+}
+
+}  // namespace
+
+struct JPEGRowCompressor {
     jpeg_compress_struct cinfo{};
     ErrorManager err;
     unsigned char* buffer = nullptr;  // grown by libjpeg with malloc
     unsigned long size = 0;
-    Encoder() { installErrors(&err, reinterpret_cast<j_common_ptr>(&cinfo)); }
-    ~Encoder() {
+    bool started = false;
+    JPEGRowCompressor() { installErrors(&err, reinterpret_cast<j_common_ptr>(&cinfo)); }
+    ~JPEGRowCompressor() {
         jpeg_destroy_compress(&cinfo);
         std::free(buffer);
     }
 };
 
-bool compress(Encoder* e, const ImageBitmap* bitmap, int quality) {
+void JPEGRowCompressorDeleter::operator()(JPEGRowCompressor* c) const { delete c; }
+
+namespace {
+
+bool startCompress(JPEGRowCompressor* e, std::uint32_t width, std::uint32_t height, ImagePixelFormat format,
+                   int quality, bool optimizeCoding) {
     if (setjmp(e->err.jump)) return false;
     jpeg_compress_struct& c = e->cinfo;
     jpeg_create_compress(&c);
     jpeg_mem_dest(&c, &e->buffer, &e->size);
-    c.image_width = bitmap->width;
-    c.image_height = bitmap->height;
+    c.image_width = width;
+    c.image_height = height;
     c.input_components = 4;
-    c.in_color_space = bitmap->format == ImagePixelFormat::BGRA ? JCS_EXT_BGRX : JCS_EXT_RGBX;
+    c.in_color_space = format == ImagePixelFormat::BGRA ? JCS_EXT_BGRX : JCS_EXT_RGBX;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
-    c.optimize_coding = TRUE;
+    c.optimize_coding = optimizeCoding ? TRUE : FALSE;
     jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(bitmap->pixel(0, c.next_scanline));
+    e->started = true;
+    return true;
+}
+
+bool compressRows(JPEGRowCompressor* e, const std::uint8_t* rows, std::size_t bytesPerRow, std::uint32_t count) {
+    if (setjmp(e->err.jump)) return false;
+    jpeg_compress_struct& c = e->cinfo;
+    for (std::uint32_t r = 0; r < count && c.next_scanline < c.image_height; ++r) {
+        JSAMPROW row = const_cast<JSAMPROW>(rows + std::size_t{r} * bytesPerRow);
         jpeg_write_scanlines(&c, &row, 1);
     }
-    jpeg_finish_compress(&c);
+    return true;
+}
+
+bool finishCompress(JPEGRowCompressor* e) {
+    if (setjmp(e->err.jump)) return false;
+    jpeg_finish_compress(&e->cinfo);
     return true;
 }
 
@@ -242,14 +267,45 @@ bool jpegDecode(const std::vector<std::uint8_t>& data, int scaleDenominator, Ima
 }
 
 bool jpegEncode(const ImageBitmap& bitmap, double quality, std::vector<std::uint8_t>* out, ImageIOError* error) {
-    if (!std::isfinite(quality)) quality = 0.9;
-    const int q = std::clamp(static_cast<int>(std::lround(std::clamp(quality, 0.0, 1.0) * 100)), 1, 100);
-    Encoder e;
-    if (!compress(&e, &bitmap, q)) {
+    JPEGRowCompressor e;
+    if (!startCompress(&e, bitmap.width, bitmap.height, bitmap.format, qualityPercent(quality), true) ||
+        !compressRows(&e, bitmap.pixels.data(), bitmap.bytesPerRow(), bitmap.height) || !finishCompress(&e)) {
         if (error) *error = errorFrom(e.err);
         return false;
     }
     out->assign(e.buffer, e.buffer + e.size);
+    return true;
+}
+
+JPEGRowCompressorPointer jpegBeginRows(std::uint32_t width, std::uint32_t height, ImagePixelFormat format,
+                                       double quality, ImageIOError* error) {
+    JPEGRowCompressorPointer e(new JPEGRowCompressor);
+    // Without the optimised tables: those need the whole picture's coefficients held until
+    // the last row, as much memory as the rows themselves.
+    if (!startCompress(e.get(), width, height, format, qualityPercent(quality), false)) {
+        if (error) *error = errorFrom(e->err);
+        return nullptr;
+    }
+    return e;
+}
+
+bool jpegWriteRows(JPEGRowCompressor* e, const std::uint8_t* rows, std::size_t bytesPerRow, std::uint32_t count,
+                   ImageIOError* error) {
+    if (!compressRows(e, rows, bytesPerRow, count)) {
+        if (error) *error = errorFrom(e->err);
+        return false;
+    }
+    return true;
+}
+
+std::uint32_t jpegRowsWritten(const JPEGRowCompressor* e) { return e->cinfo.next_scanline; }
+
+bool jpegFinishRows(JPEGRowCompressor* e, std::vector<std::uint8_t>* out, ImageIOError* error) {
+    if (!finishCompress(e)) {
+        if (error) *error = errorFrom(e->err);
+        return false;
+    }
+    out->assign(e->buffer, e->buffer + e->size);
     return true;
 }
 

@@ -264,33 +264,61 @@ TEST_F(TavorinRun, ColourProfileXMPAndMetadataTravelWithTheResult)
         {platform::kCGImagePropertyExifDictionary,
          platform::ImageProperties{{platform::kCGImagePropertyExifDateTimeOriginal, stamp}}},
     };
-    ASSERT_TRUE(platform::WriteImageFile(photo, platform::ImageFileType::JPEG, properties,
-                                         (folder / "tagged.jpg").string()));
-    for (const char* output : {"out.jpg", "out.png", "out.tiff"}) {
-        SCOPED_TRACE(output);
-        ASSERT_EQ(RunProgram(folder, std::string("-q tagged.jpg ") + output).status, 0);
-        platform::ImageIOError error;
-        const auto result = platform::DecodeImageFile((folder / output).string(), platform::ImagePixelFormat::RGBA, &error);
-        ASSERT_TRUE(result) << error.message;
-        const platform::ImageProperties& p = result->properties;
-        EXPECT_EQ(result->exifOrientation, 1);
-        const auto text = [&](const char* group, const char* key) {
-            const platform::ImagePropertyValue* v = platform::ImagePropertyFind(p, group, key);
-            return v && v->string() ? *v->string() : std::string("<missing>");
-        };
-        const char* tiff = platform::kCGImagePropertyTIFFDictionary;
-        EXPECT_EQ(text(tiff, platform::kCGImagePropertyTIFFSoftware), "Tavorin");
-        EXPECT_EQ(text(tiff, platform::kCGImagePropertyTIFFMake), "Maker");
-        const std::string dateTime = text(tiff, platform::kCGImagePropertyTIFFDateTime);
-        EXPECT_EQ(dateTime.size(), stamp.size());
-        EXPECT_NE(dateTime, stamp);  // the file was made now
-        // The packet agrees: upright pixels, the same modification date.
-        std::string xmpDate = dateTime;
-        xmpDate[4] = xmpDate[7] = '-';
-        xmpDate[10] = 'T';
-        imageio_test::expectProfileAndSampleXMP(p, profile, 1, xmpDate);
-        EXPECT_EQ(text(platform::kCGImagePropertyExifDictionary, platform::kCGImagePropertyExifDateTimeOriginal), stamp);
+    // Stored sideways, and upright (whose JPEG is written a strip at a time as they render).
+    for (const int stored : {6, 1}) {
+        for (const char* output : {"out.jpg", "out.png", "out.tiff"}) {
+            SCOPED_TRACE(std::string(output) + " from orientation " + std::to_string(stored));
+            properties[platform::kCGImagePropertyOrientation] = stored;
+            properties[platform::kImagePropertyXMPPacket] = imageio_test::xmpPacket(stored);
+            ASSERT_TRUE(platform::WriteImageFile(photo, platform::ImageFileType::JPEG, properties,
+                                                 (folder / "tagged.jpg").string()));
+            ASSERT_EQ(RunProgram(folder, std::string("-q tagged.jpg ") + output).status, 0);
+            platform::ImageIOError error;
+            const auto result = platform::DecodeImageFile((folder / output).string(), platform::ImagePixelFormat::RGBA, &error);
+            ASSERT_TRUE(result) << error.message;
+            const platform::ImageProperties& p = result->properties;
+            EXPECT_EQ(result->exifOrientation, 1);
+            const auto text = [&](const char* group, const char* key) {
+                const platform::ImagePropertyValue* v = platform::ImagePropertyFind(p, group, key);
+                return v && v->string() ? *v->string() : std::string("<missing>");
+            };
+            const char* tiff = platform::kCGImagePropertyTIFFDictionary;
+            EXPECT_EQ(text(tiff, platform::kCGImagePropertyTIFFSoftware), "Tavorin");
+            EXPECT_EQ(text(tiff, platform::kCGImagePropertyTIFFMake), "Maker");
+            const std::string dateTime = text(tiff, platform::kCGImagePropertyTIFFDateTime);
+            EXPECT_EQ(dateTime.size(), stamp.size());
+            EXPECT_NE(dateTime, stamp);  // the file was made now
+            // The packet agrees: upright pixels, the same modification date.
+            std::string xmpDate = dateTime;
+            xmpDate[4] = xmpDate[7] = '-';
+            xmpDate[10] = 'T';
+            imageio_test::expectProfileAndSampleXMP(p, profile, 1, xmpDate);
+            EXPECT_EQ(text(platform::kCGImagePropertyExifDictionary, platform::kCGImagePropertyExifDateTimeOriginal), stamp);
+        }
     }
+}
+
+// An upright photo's JPEG, written a strip at a time while the render runs, holds the same
+// picture as the whole render written losslessly.
+TEST_F(TavorinRun, UprightJPEGHoldsTheSameRenderAsPNG)
+{
+    ASSERT_TRUE(platform::WriteImageFile(photo, platform::ImageFileType::PNG, {}, (folder / "upright.png").string()));
+    for (const char* output : {"out.jpg", "out.png"})
+        ASSERT_EQ(RunProgram(folder, std::string("-q --mode 'Dramatic 2' upright.png ") + output).status, 0);
+    const auto jpeg = platform::DecodeImageFile((folder / "out.jpg").string());
+    const auto png = platform::DecodeImageFile((folder / "out.png").string());
+    ASSERT_TRUE(jpeg && png);
+    ASSERT_EQ(jpeg->bitmap.width, 240u);
+    ASSERT_EQ(jpeg->bitmap.height, 160u);
+    double difference = 0, change = 0;
+    for (size_t i = 0; i < png->bitmap.pixels.size(); ++i) {
+        if (i % 4 == 3)
+            continue;
+        difference += std::abs(int(jpeg->bitmap.pixels[i]) - int(png->bitmap.pixels[i]));
+        change += std::abs(int(png->bitmap.pixels[i]) - int(photo.pixels[i]));
+    }
+    EXPECT_LT(difference / (240.0 * 160.0 * 3.0), 2.0);  // JPEG at quality 0.9
+    EXPECT_GT(change / (240.0 * 160.0 * 3.0), 2.0);      // and the mode did change it
 }
 
 TEST_F(TavorinRun, StoppedDuringTheWriteLeavesNoTemporaryFile)

@@ -283,6 +283,40 @@ TEST_F(FullResolutionRenderTest, ProgressRunsFromZeroToOne)
     }
 }
 
+// Rows handed over strip by strip are the strips' bitmap itself, every row once and top
+// first; a sink that says stop ends the render there, and the next render is whole again.
+TEST_F(FullResolutionRenderTest, RowsHandedOverAreTheStripsImage)
+{
+    engine->SetAdjustment("CIE Contrast K Strength", true, 0.9f);
+    engine->maxTextureSize = 256;
+    const std::vector<uint8_t> strips = Bytes(Render(Renderer::Strips));
+    ASSERT_EQ(strips.size(), picture.size());
+    const size_t rowBytes = size_t(kWidth) * 4;
+    const void* source = picture.data();
+    for (const int32_t stopAfter : {1, 0}) {
+        SCOPED_TRACE(stopAfter ? "stopped after the first strip" : "every strip");
+        std::vector<uint8_t> rows;
+        int32_t calls = 0;
+        Preview();
+        const bool done = engine->RenderToRows(kWidth, kHeight, kPixelFormatRGBA, [source] { return source; },
+                                               [&](const uint8_t* band, int32_t first, int32_t count) {
+                                                   EXPECT_EQ(size_t(first) * rowBytes, rows.size());
+                                                   rows.insert(rows.end(), band, band + size_t(count) * rowBytes);
+                                                   return ++calls != stopAfter;
+                                               });
+        if (stopAfter) {
+            EXPECT_FALSE(done);
+            EXPECT_EQ(calls, 1);
+            EXPECT_LT(rows.size(), strips.size());
+        } else {
+            EXPECT_TRUE(done);
+            EXPECT_EQ(calls, 3);
+            EXPECT_EQ(rows, strips);
+        }
+        EXPECT_EQ(engine->workTextures[0], nullptr);  // released, as after any render
+    }
+}
+
 TEST_F(FullResolutionRenderTest, PreviewStateIsPutBack)
 {
     engine->SetZoom(2.0f);

@@ -338,6 +338,60 @@ TEST(ImageIODestination, FilesAreReplacedWholeAndFailuresReported) {
     EXPECT_EQ(error.code, ImageIOErrorCode::InvalidArgument);
 }
 
+// A JPEG given in bands of rows decodes to exactly the pixels of the same picture given
+// whole (the bands change only how the file is written, not what it holds), with its
+// metadata; whatever band sizes come.
+TEST(ImageIODestination, JPEGInBandsOfRowsHoldsThePictureGivenWhole) {
+    const auto dir = tempDir();
+    const ImageBitmap original = gradient(45, 37, ImagePixelFormat::BGRA);
+    const ImageBitmap whole = decoded(encoded(original, ImageFileType::JPEG), ImagePixelFormat::BGRA);
+    for (std::uint32_t band : {1u, 8u, 13u, 37u}) {
+        SCOPED_TRACE("bands of " + std::to_string(band));
+        const std::string path = (dir / ("bands" + std::to_string(band) + ".jpg")).string();
+        auto destination = ImageDestination::createWithFile(path, ImageFileType::JPEG);
+        destination->beginImage(original.width, original.height, original.format, {{kCGImagePropertyOrientation, 6}});
+        for (std::uint32_t y = 0; y < original.height; y += band)
+            ASSERT_TRUE(destination->addRows(original.pixel(0, y), original.bytesPerRow(),
+                                             std::min(band, original.height - y)));
+        ImageIOError error;
+        ASSERT_TRUE(destination->finalize(&error)) << error.message;
+        auto source = ImageSource::createWithFile(path);
+        ASSERT_TRUE(source);
+        EXPECT_EQ(source->exifOrientation(), 6);
+        EXPECT_EQ(difference(whole, *source->createImageAtIndex(0, ImagePixelFormat::BGRA)).max, 0);
+    }
+}
+
+// Bands that do not add up to the picture write nothing; bands for another type, or more rows
+// than the picture has, are refused.
+TEST(ImageIODestination, JPEGBandsThatDoNotMakeThePictureWriteNothing) {
+    const auto dir = tempDir();
+    const std::string path = (dir / "short.jpg").string();
+    const ImageBitmap picture = gradient(16, 16);
+    ImageIOError error;
+    auto destination = ImageDestination::createWithFile(path, ImageFileType::JPEG);
+    destination->beginImage(16, 16, picture.format);
+    ASSERT_TRUE(destination->addRows(picture.pixel(0, 0), picture.bytesPerRow(), 10));
+    EXPECT_FALSE(destination->finalize(&error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::InvalidArgument);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 0);
+
+    destination = ImageDestination::createWithFile(path, ImageFileType::JPEG);
+    destination->beginImage(16, 16, picture.format);
+    ASSERT_TRUE(destination->addRows(picture.pixel(0, 0), picture.bytesPerRow(), 10));
+    EXPECT_FALSE(destination->addRows(picture.pixel(0, 10), picture.bytesPerRow(), 7));
+    EXPECT_FALSE(destination->finalize(&error));
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    Bytes out;
+    destination = ImageDestination::createWithData(&out, ImageFileType::PNG);
+    destination->beginImage(16, 16, picture.format);
+    EXPECT_FALSE(destination->addRows(picture.pixel(0, 0), picture.bytesPerRow(), 16));
+    EXPECT_FALSE(destination->finalize(&error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::InvalidArgument);
+}
+
 TEST(ImageIODestination, SourceOfAnotherTypeIsReencoded) {
     const ImageBitmap original = gradient(12, 9);
     auto source = ImageSource::createWithData(encoded(original, ImageFileType::PNG, {{kCGImagePropertyOrientation, 8}}));
