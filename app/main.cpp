@@ -1,9 +1,12 @@
-// The program's entry: until the application screen exists, its job on the command line is
-// to render a photo at full resolution through the engine (see RenderJob.h).
+// The program's entry: the application (the camera screen in a window, or headless from a
+// script), the render of a photo through the engine (see RenderJob.h), or the import of photos
+// into the photo library.
 #include <iostream>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "app/ApplicationMode.h"
 #include "app/ImportJob.h"
 #include "app/RenderJob.h"
 
@@ -12,5 +15,26 @@ int main(int argc, char** argv)
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (!arguments.empty() && arguments[0] == "import")
         return ImportJob::Main({arguments.begin() + 1, arguments.end()}, std::cout, std::cerr);
-    return RenderJob::Main(arguments, std::cout, std::cerr);
+    const ApplicationMode::Command command = ApplicationMode::Parse(arguments);
+    if (const auto* error = std::get_if<ApplicationMode::UsageError>(&command)) {
+        std::cerr << "tavorin: " << error->message << "\n";
+        ApplicationMode::PrintUsage(std::cerr);
+        return ApplicationMode::kExitUsage;
+    }
+    if (const auto* options = std::get_if<ApplicationMode::Options>(&command))
+        return ApplicationMode::Run(*options, std::cerr);
+    const auto& render = std::get<ApplicationMode::RenderArguments>(command);
+    if (render.sample) {
+        // The sample photograph is what the render job takes without a photo.
+        const auto parsed = RenderJob::Parse(render.arguments);
+        if (const auto* job = std::get_if<RenderJob::Options>(&parsed); job && !job->input.empty()) {
+            std::cerr << "tavorin: --sample takes no photo\n";
+            return ApplicationMode::kExitUsage;
+        }
+    } else if (render.arguments.size() == 1 && (render.arguments[0] == "--help" || render.arguments[0] == "-h")) {
+        const int status = RenderJob::Main(render.arguments, std::cout, std::cerr);
+        ApplicationMode::PrintUsage(std::cout);
+        return status;
+    }
+    return RenderJob::Main(render.arguments, std::cout, std::cerr);
 }

@@ -1,5 +1,7 @@
 #include "platform/uikit/UIApplication.h"
 
+#include "platform/uikit/UIWindow.h"
+
 UIApplication::UIApplication() { NSRunLoop::mainRunLoop().addCommonMode(UITrackingRunLoopMode); }
 
 UIApplication& UIApplication::sharedApplication() {
@@ -13,23 +15,32 @@ void UIApplication::transitionToState(UIApplicationState target) {
         switch (state_) {
         case UIApplicationState::Active:
             state_ = UIApplicationState::Inactive;
+            if (delegate_) delegate_->applicationWillResignActive(*this);
             center.postNotificationName(UIApplicationWillResignActiveNotification, this);
             break;
         case UIApplicationState::Inactive:
             if (target == UIApplicationState::Background) {
                 state_ = UIApplicationState::Background;
+                if (delegate_) delegate_->applicationDidEnterBackground(*this);
                 center.postNotificationName(UIApplicationDidEnterBackgroundNotification, this);
             } else {
                 state_ = UIApplicationState::Active;
+                if (delegate_) delegate_->applicationDidBecomeActive(*this);
                 center.postNotificationName(UIApplicationDidBecomeActiveNotification, this);
             }
             break;
         case UIApplicationState::Background:
             state_ = UIApplicationState::Inactive;
+            if (delegate_) delegate_->applicationWillEnterForeground(*this);
             center.postNotificationName(UIApplicationWillEnterForegroundNotification, this);
             break;
         }
     }
+}
+
+bool UIApplication::supportsInterfaceOrientation(UIInterfaceOrientation orientation) {
+    if (!delegate_) return true;
+    return (delegate_->application(*this, UIWindow::keyWindow()) & UIInterfaceOrientationMaskOf(orientation)) != 0;
 }
 
 void UIApplication::setStatusBarOrientation(UIInterfaceOrientation orientation) {
@@ -43,6 +54,7 @@ void UIApplication::terminate() {
     if (terminating_) return;
     terminating_ = true;
     transitionToState(UIApplicationState::Background);
+    if (delegate_) delegate_->applicationWillTerminate(*this);
     NSNotificationCenter::defaultCenter().postNotificationName(UIApplicationWillTerminateNotification, this);
 }
 

@@ -32,11 +32,39 @@ struct UIApplicationShortcutItem {
 };
 
 class UIApplication;
+class UIWindow;
 
-// What the application hands its delegate beyond the life-cycle notifications.
+// Interface orientations as a mask: bit N for the orientation of value N.
+using UIInterfaceOrientationMask = unsigned;
+inline constexpr UIInterfaceOrientationMask UIInterfaceOrientationMaskOf(UIInterfaceOrientation o) {
+    return 1u << static_cast<unsigned>(o);
+}
+inline constexpr UIInterfaceOrientationMask UIInterfaceOrientationMaskPortrait = 2;
+inline constexpr UIInterfaceOrientationMask UIInterfaceOrientationMaskAll = 30;
+
+// What a launch is given; on the desktop nothing yet.
+struct UIApplicationLaunchOptions {};
+
+// What the application hands its delegate: the launch, each step of the life cycle (before its
+// notification is posted), the orientations the interface may take and the home-screen
+// shortcuts. Every message has an empty default.
 class UIApplicationDelegate {
 public:
     virtual ~UIApplicationDelegate() = default;
+    // The launch is over; answers whether it succeeded.
+    virtual bool application(UIApplication& application, const UIApplicationLaunchOptions& launchOptions) {
+        return true;
+    }
+    virtual void applicationWillResignActive(UIApplication& application) {}
+    virtual void applicationDidEnterBackground(UIApplication& application) {}
+    virtual void applicationWillEnterForeground(UIApplication& application) {}
+    virtual void applicationDidBecomeActive(UIApplication& application) {}
+    virtual void applicationWillTerminate(UIApplication& application) {}
+    // The orientations the interface of the window may turn to (all four upright ones unless
+    // the delegate says otherwise).
+    virtual UIInterfaceOrientationMask application(UIApplication& application, UIWindow* supportedInterfaceOrientationsForWindow) {
+        return UIInterfaceOrientationMaskAll;
+    }
     // A home-screen shortcut was chosen; the completion says whether it was handled.
     virtual void application(UIApplication& application, const UIApplicationShortcutItem& shortcutItem,
                              std::function<void(bool succeeded)> completionHandler) {}
@@ -92,6 +120,8 @@ public:
     bool performShortcutItemAtIndex(std::size_t index);
 
     UIInterfaceOrientation statusBarOrientation() const { return orientation_; }
+    // Whether the delegate lets the interface take the orientation.
+    bool supportsInterfaceOrientation(UIInterfaceOrientation orientation);
     // Posts the orientation change when it differs.
     void setStatusBarOrientation(UIInterfaceOrientation orientation);
     // Stand-in internals: the profile sets the orientation quietly.

@@ -123,5 +123,7 @@ void UIDevice::setOrientation(UIDeviceOrientation orientation) {
     if (!isGeneratingDeviceOrientationNotifications()) return;
     NSNotificationCenter::defaultCenter().postNotificationName(UIDeviceOrientationDidChangeNotification, this);
     UIInterfaceOrientation o = interfaceOrientationOf(orientation, profile().idiom);
-    if (o != UIInterfaceOrientation::Unknown) UIApplication::sharedApplication().setStatusBarOrientation(o);
+    UIApplication& application = UIApplication::sharedApplication();
+    if (o != UIInterfaceOrientation::Unknown && application.supportsInterfaceOrientation(o))
+        application.setStatusBarOrientation(o);
 }

@@ -61,7 +61,8 @@ std::string UIScriptRunner::runLine(const std::string& line) {
         driver_.drag({n[0], n[1]}, {n[2], n[3]}, n[4]);
     } else if (command == "wait") {
         if (!numbers(words, 1, &n) || n[0] < 0) return "wait takes the seconds (not negative)";
-        driver_.wait(n[0]);
+        if (wait_) wait_(n[0]);
+        else driver_.wait(n[0]);
     } else if (command == "key") {
         std::string name, extra;
         if (!(words >> name) || (words >> extra)) return "key takes one key name";

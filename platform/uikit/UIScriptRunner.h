@@ -10,6 +10,7 @@
 // Blank lines and lines starting with '#' are skipped. Numbers must be finite, durations not
 // negative, and screenshot names plain file names ending in ".png". The run stops at the
 // first line it cannot run, with "line N: " and the reason.
+#include <functional>
 #include <istream>
 #include <string>
 
@@ -20,6 +21,11 @@ public:
     UIScriptRunner(UIInputDriver& driver, std::string screenshotsFolder)
         : driver_(driver), folder_(std::move(screenshotsFolder)) {}
 
+    // How `wait` lets time pass (the driver's wait unless replaced): the application's headless
+    // mode also lets work of other threads land on the way.
+    using Wait = std::function<void(NSTimeInterval seconds)>;
+    void setWait(Wait wait) { wait_ = std::move(wait); }
+
     bool run(std::istream& script, std::string* error = nullptr);
     bool runFile(const std::string& path, std::string* error = nullptr);
 
@@ -29,4 +35,5 @@ private:
 
     UIInputDriver& driver_;
     std::string folder_;
+    Wait wait_;
 };

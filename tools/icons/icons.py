@@ -393,6 +393,11 @@ def indicator_down_arrow(cr):  # a small chevron pointing down
     cr.stroke()
 
 
+def expand_collapse(cr):  # a wide chevron pointing up; turned over when the controls are open
+    polyline(cr, (0.12, 0.68), (0.5, 0.32), (0.88, 0.68))
+    cr.stroke()
+
+
 def bar_action(cr):  # a box with an arrow leaving it upwards
     polyline(cr, (0.3, 0.38), (0.12, 0.38), (0.12, 0.98), (0.88, 0.98), (0.88, 0.38), (0.7, 0.38))
     polyline(cr, (0.5, 0.02), (0.5, 0.65))
@@ -522,6 +527,7 @@ ICONS = [
     ("compare", BUTTON_POINTS, button_compare),
     ("settings", BUTTON_POINTS, button_settings),
     ("downArrowIndicator", INDICATOR_POINTS, indicator_down_arrow),
+    ("expandCollapse", BUTTON_POINTS, expand_collapse),
     ("barAction", BUTTON_POINTS, bar_action),
     ("barTrash", BUTTON_POINTS, bar_trash),
     ("modeNormal", MODE_POINTS, mode_normal),

@@ -1,0 +1,135 @@
+// The camera side of the screen: the live preview on and off, the shutter and the saving of
+// each photo taken, the square aspect, the flash and the front and back cameras.
+#include <atomic>
+
+#include "app/AmbrelViewController.h"
+#include "camera/buttons/FlashButtonView.h"
+#include "library/images/UIImage+ImageUtility.h"
+#include "model/AmbrelAppSettings.h"
+#include "platform/foundation/Dispatch.h"
+#include "ui/animation/AnimationUtility.h"
+#include "ui/foundation/DispatchUtility.h"
+#include "ui/widgets/AmbrelActivityView.h"
+
+namespace {
+
+// One shutter for the process: from an accepted press until that photo's indicator has gone.
+bool gShutterBusy = false;
+std::atomic<int> gThumbnailsInFlight{0};
+
+}  // namespace
+
+bool AmbrelViewController::shutterBusy() { return gShutterBusy; }
+int AmbrelViewController::thumbnailsInFlight() { return gThumbnailsInFlight.load(); }
+
+FlashButtonView* AmbrelViewController::flashButtonView() const {
+    return dynamic_cast<FlashButtonView*>(leftItemView_.get());
+}
+
+void AmbrelViewController::animateCameraShowing(bool show) {
+    // The preview's own overlay goes with the camera's controls.
+    graphicsView_->graphicsView()->setSquareAspectRatioHidden(!show);
+}
+
+void AmbrelViewController::animateCameraEnabled(bool enabled) {
+    if (!graphicsView_->cameraChanged()) {
+        graphicsView_->setCameraChanged([this] {
+            if (FlashButtonView* flash = flashButtonView()) flash->setFlashMode(graphicsView_->graphicsView()->flashMode());
+        });
+    }
+    if (!graphicsView_->cameraSnapRequested()) graphicsView_->setCameraSnapRequested([this] { animateCameraButtonAction(); });
+    if (enabled) graphicsView_->setAlpha(0);
+    std::weak_ptr<UIView> weak = graphicsView_;
+    graphicsView_->animateCameraEnabled(enabled, enabled ? GraphicsContentView::Block([weak] {
+        if (auto view = weak.lock()) UIView::animateWithDuration(kCameraFadeIn, [view] { view->setAlpha(1); });
+    })
+                                                         : nullptr);
+}
+
+void AmbrelViewController::animateCameraButtonAction() {
+    // Busy only once a capture really starts: with the preview stopped nothing is taken.
+    if (gShutterBusy || !graphicsView_->graphicsView()->isAnimating()) return;
+    gShutterBusy = true;
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    graphicsView_->graphicsView()->captureSnap(
+        [this, weak] {
+            if (!weak.expired()) animateShutter(nullptr);
+        },
+        [this, weak](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
+            if (weak.expired() || !image) {
+                gShutterBusy = false;
+                return;
+            }
+            AmbrelActivityView::beginAnimateActivityViewInView(graphicsView_, [this, weak, image, metadata](bool) {
+                if (!weak.expired()) saveCapture(image, metadata);
+                else AmbrelActivityView::finishAnimateActivityView([](bool) { gShutterBusy = false; });
+            });
+        });
+}
+
+void AmbrelViewController::animateShutter(BoolBlock completion) {
+    std::shared_ptr<UIView> picture = graphicsView_;
+    AnimationUtility::animateView(
+        picture, AnimationUtility::reveal(true, false, kShutterReveal, {1, 1}, {0.01, 0.01}),
+        [picture, completion](bool) {
+            AnimationUtility::animateView(picture,
+                                          AnimationUtility::reveal(true, false, kShutterReveal, {0.01, 0.01}, {1, 1}),
+                                          [completion](bool finished) {
+                                              if (completion) completion(finished);
+                                          });
+        });
+}
+
+void AmbrelViewController::saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
+    AmbrelAppSettings& settings = AmbrelAppSettings::sharedInstance();
+    auto done = [] { AmbrelActivityView::finishAnimateActivityView([](bool) { gShutterBusy = false; }); };
+    if (settings.saveOriginal() && savedPhotos_) savedPhotos_->saveNewAssetWithImage(image, metadata, nullptr);
+
+    const UIImagePtr processed = graphicsView_->processedImageForCameraImage(image);
+    // A failed render saves nothing more.
+    if (!processed || !savedPhotos_) return done();
+
+    // The album button's picture is made off the main thread, so a slow resize never holds up
+    // the next photo.
+    auto worker = std::make_shared<DispatchUtility>();
+    std::weak_ptr<AlbumButtonView> album = albumButtonView_;
+    ++gThumbnailsInFlight;
+    worker->performBlockAsync([worker, processed, album] {
+        UIImagePtr thumbnail = ImageUtility::resizedImageWithContentMode(
+            processed, UIViewContentMode::ScaleAspectFit, {kThumbnailSide, kThumbnailSide}, kCGInterpolationDefault);
+        dispatch_async(dispatch_get_main_queue(), [worker, thumbnail, album] {
+            if (auto button = album.lock(); button && thumbnail) button->setImage(thumbnail, true);
+            --gThumbnailsInFlight;
+        });
+    });
+
+    if (settings.cameraSaveMethod() != SaveMethodExport && settings.saveType() == SaveTypeJPEG)
+        savedPhotos_->saveNewAssetWithImage(processed, image, State::currentState().data(), metadata, nullptr);
+    else savedPhotos_->exportNewAssetWithImage(processed, static_cast<int>(settings.saveType()), metadata, nullptr);
+    done();
+}
+
+void AmbrelViewController::animateAspectButtonAction() {
+    graphicsView_->setSquareAspectRatio(!graphicsView_->squareAspectRatio());
+}
+
+void AmbrelViewController::animateFlashButtonAction() {
+    if (FlashButtonView* flash = flashButtonView()) graphicsView_->graphicsView()->setFlashMode(flash->flashMode());
+}
+
+void AmbrelViewController::animateFrontBackButtonAction() {
+    std::shared_ptr<UIView> picture = graphicsView_;
+    std::shared_ptr<GraphicsView> camera = graphicsView_->graphicsView();
+    auto fadeIn = [picture] { UIView::animateWithDuration(kSwapFadeIn, [picture] { picture->setAlpha(1); }); };
+    UIView::animateWithDuration(kSwapFadeOut, [picture] { picture->setAlpha(0); },
+                                [camera, fadeIn](bool) {
+                                    // A swap that cannot start brings the picture back at once.
+                                    if (!camera->isAnimating() || !camera->camera()) return fadeIn();
+                                    camera->setCameraSwappedBlock([target = camera.get(), fadeIn] {
+                                        const auto then = fadeIn;
+                                        target->setCameraSwappedBlock(nullptr);
+                                        then();
+                                    });
+                                    camera->swapFrontAndBackFacing();
+                                });
+}

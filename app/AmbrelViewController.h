@@ -1,0 +1,275 @@
+#pragma once
+// The application's single screen: the picture over the engine, the bottom bar with the
+// shutter, album button and chevron, the format dial, the strength ring and slider, and the
+// states built on them (camera, album side, expanded, the feature panels). No state variable:
+// each state is a property below or the presence of a view.
+//
+// The class is split by feature, one source file each:
+//   AmbrelViewController.cpp            the screen build (`viewDidLoad`), layout, start-up chain,
+//                                       `initializeCameraAndPhotos`, `applySettings`
+//   AmbrelViewController+Nib.cpp        the outlets the screen is built from (`loadView`)
+//   AmbrelViewController+States.cpp     camera state and album side, expand and collapse, the
+//                                       navigation items, turning the camera controls, the swipe
+//                                       and the application events
+//   AmbrelViewController+ButtonMenuViewController.cpp     rows of buttons in the bottom bar
+//   AmbrelViewController+ConfirmDismissViewController.cpp the confirm-and-dismiss row
+//   AmbrelViewController+CameraViewController.cpp         the live preview, shutter and its saves,
+//                                                         flash, aspect, front and back
+//   AmbrelViewController+PhotoCollectionViewController.cpp the photo collection (made at the end
+//                                                          of start-up) and the album
+//   AmbrelViewController+TypeSelectViewController.cpp     the editing controls
+//   AmbrelViewController+DoneViewController.cpp           album-editing Done, Share and Cancel,
+//                                                         the home-screen shortcuts
+//   AmbrelViewController+PreviewingViewController.cpp     peek and pop
+//   AmbrelViewController+ColorViewController.cpp          the format dial's swipes on the picture
+//   AmbrelViewController+CropViewController.cpp           the crop screen
+// A feature that is not there yet is a hook marked "Hook:" below that does nothing; the feature
+// fills it in its own file.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/ExpandCollapseView.h"
+#include "app/SavedPhotosCollection.h"
+#include "camera/buttons/CameraButtonView.h"
+#include "engine/view/GraphicsContentView.h"
+#include "model/State.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIGestureRecognizer.h"
+#include "platform/uikit/UISwipeGestureRecognizer.h"
+#include "platform/uikit/UIToolbar.h"
+#include "platform/uikit/UIViewController.h"
+#include "ui/widgets/AlbumButtonView.h"
+#include "ui/widgets/ButtonMenuView.h"
+#include "ui/widgets/CircularProgressView.h"
+#include "ui/widgets/InfoButtonView.h"
+#include "ui/widgets/RotationSelectionView.h"
+#include "ui/widgets/SlideView.h"
+#include "ui/widgets/TitleButtonView.h"
+
+class FlashButtonView;
+class UIBarButtonItem;
+class Type;
+// The feature views: each feature defines its own.
+class TypeSelectView;
+class CollectionView;
+class CropView;
+class PhotoCollectionView;
+class PhotoGroupCollectionView;
+class CompareView;
+class SettingsView;
+class ColorView;
+class ModeMenuViewController;
+class ColorMenuViewController;
+class ModeInfoViewController;
+
+#define AMBREL_PROPERTY(T, name, setter)                      \
+    const T& name() const { return name##_; }                 \
+    void setter(T value) { name##_ = std::move(value); }
+
+class AmbrelViewController : public UIViewController {
+public:
+    using BoolBlock = std::function<void(bool)>;
+    // Rows of buttons for the bottom bar (button menus).
+    using ButtonMenuMaker = std::function<std::shared_ptr<ButtonMenuView>()>;
+    using ButtonMenuChange = std::function<void(ButtonMenuView&)>;
+
+    // ---- Timings and distances of the screen ----------------------------------------------
+    static constexpr double kSlideDuration = 0.4;       // controls sliding in and out
+    static constexpr double kAlbumFadeDuration = 0.2;   // the camera's controls around the album
+    static constexpr double kRotateDuration = 0.2;      // camera controls turning with the device
+    static constexpr double kMenuChangeDuration = 0.2;  // a row's buttons replaced in place
+    static constexpr CGFloat kMenuChangeDrop = 10;
+    static constexpr CGFloat kDialHeight = 40;          // the format dial's strip
+    static constexpr CGFloat kSwipeMargin = 100;        // how far above the slider a swipe may start
+    static constexpr CGFloat kPadShutterMargin = 20;
+    static constexpr double kCameraFadeIn = 0.6;        // the preview once the camera runs
+    static constexpr double kSwapFadeOut = 0.2, kSwapFadeIn = 0.8;
+    static constexpr double kShutterReveal = 0.2;       // each half of the shutter's iris
+    static constexpr CGFloat kThumbnailSide = 256;      // the album button's picture of a photo
+
+    AmbrelViewController();
+    ~AmbrelViewController() override;
+
+    // Set at the end of `viewDidLoad`; null before, never cleared.
+    static AmbrelViewController* sharedInstance();
+
+    // ---- Screen build and start-up (AmbrelViewController.cpp) ------------------------------
+    void loadView() override;
+    void viewDidLoad() override;
+    void viewWillLayoutSubviews() override;
+    void initializeCameraAndPhotos();
+    void applySettings();
+
+    // ---- States, navigation and events (AmbrelViewController+States.cpp) -------------------
+    bool albumEditing() const { return albumEditing_; }
+    void setAlbumEditing(bool editing);
+    void animateExpandCollapse(bool expanded);
+    void animateCameraView(bool show);
+    void animateCameraViewButton(bool show);
+    void animateAlbumEditView(bool show);
+    void animateExpandCollapseView(bool show);
+    void animateTransitionToAlbumView(bool toAlbum);
+    void animateTransitionToAlbumEditingView(bool editing);
+    void animateNavigationItemForCameraView();
+    void animateNavigationItemForAlbumEditView();
+    void setCameraViewOrientation(int orientation, bool animated);
+    void applicationWillResignActive(UIApplication& application);
+    void applicationDidEnterBackground(UIApplication& application);
+    void applicationWillEnterForeground(UIApplication& application);
+    void applicationDidBecomeActive(UIApplication& application);
+    void applicationOrientationChanged(int orientation);
+    bool gestureRecognizer(UIGestureRecognizer& recognizer, UIGestureRecognizer& other);
+    bool gestureRecognizer(UIGestureRecognizer& recognizer, const UITouch& shouldReceiveTouch);
+    void handleSwipeGesture(UISwipeGestureRecognizer& recognizer);
+    // Whether both a front and a back camera are there (the front/back item needs both).
+    static bool frontAndBackCamerasAvailable();
+
+    // ---- Button menus (…+ButtonMenuViewController.cpp, …+ConfirmDismissViewController.cpp) --
+    void animateButtonMenuView(const ButtonMenuMaker& maker, bool show);
+    void animateButtonMenuViewChanges(const ButtonMenuChange& change);
+    void animateConfirmDismissView(bool show, std::function<void(bool dismissed)> block);
+    void animateConfirmDismissView(bool show) { animateConfirmDismissView(show, nullptr); }
+
+    // ---- Camera (AmbrelViewController+CameraViewController.cpp) ----------------------------
+    void animateCameraShowing(bool show);
+    void animateCameraEnabled(bool enabled);
+    void animateCameraButtonAction();
+    void animateShutter(BoolBlock completion);
+    void animateAspectButtonAction();
+    void animateFlashButtonAction();
+    void animateFrontBackButtonAction();
+    FlashButtonView* flashButtonView() const;
+    // An accepted press until its indicator has gone.
+    static bool shutterBusy();
+    // Album-button pictures still being made off the main thread.
+    static int thumbnailsInFlight();
+
+    // ---- Photo collection (…+PhotoCollectionViewController.cpp) ----------------------------
+    void initializePhotoCollectionView();
+    // The collection the camera saves through and the album button reads; null until the end
+    // of start-up.
+    SavedPhotosCollection* savedPhotos() const { return savedPhotos_.get(); }
+    // Hook: the album comes in (YES) or goes.
+    void animatePhotoCollectionView(bool show);
+
+    // ---- Hooks of the editing controls (…+TypeSelectViewController.cpp) --------------------
+    // The two outlets of the editing controls (null until they exist).
+    void makeTypeSelectViews();
+    // Screen-build steps for the picker and the list selector.
+    void initializeTypeViews();
+    void layoutTypeViews();
+    void animateTypeView(bool show);
+    void setTypeViewOrientation(int orientation, bool animated);
+    void typeSelectionValueResetToDefault();
+
+    // ---- Hooks of album editing and shortcuts (…+DoneViewController.cpp) -------------------
+    void animateAlbumEditViewForAlbumEditAssetState();
+    void albumEditDoneAction();
+    void albumEditCancelAction();
+    void animatePhotoCollectionViewShare(BoolBlock completion);
+    // A home-screen shortcut: completes with YES.
+    void application(UIApplication& application, const UIApplicationShortcutItem& shortcutItem,
+                     std::function<void(bool succeeded)> completionHandler);
+
+    // ---- Hooks of peek and pop, of the colour screen and of the crop screen ------------------
+    void enablePreviewing(bool enabled);
+    void enableRotationSelectionGestures(bool enabled);
+    // Whether the crop editor is on the screen (`cropView` with a superview).
+    bool cropViewShown() const;
+
+    // ---- Properties shared by the features ---------------------------------------------------
+    AMBREL_PROPERTY(std::shared_ptr<GraphicsContentView>, graphicsView, setGraphicsView)
+    AMBREL_PROPERTY(std::shared_ptr<UIView>, bottomView, setBottomView)
+    AMBREL_PROPERTY(std::shared_ptr<RotationSelectionView>, rotationSelectionView, setRotationSelectionView)
+    AMBREL_PROPERTY(std::shared_ptr<ExpandCollapseView>, expandCollapseView, setExpandCollapseView)
+    AMBREL_PROPERTY(std::shared_ptr<CameraButtonView>, cameraButtonView, setCameraButtonView)
+    AMBREL_PROPERTY(std::shared_ptr<AlbumButtonView>, albumButtonView, setAlbumButtonView)
+    AMBREL_PROPERTY(std::shared_ptr<TitleButtonView>, albumEditCancelButtonView, setAlbumEditCancelButtonView)
+    AMBREL_PROPERTY(std::shared_ptr<TitleButtonView>, albumEditDoneButtonView, setAlbumEditDoneButtonView)
+    AMBREL_PROPERTY(std::shared_ptr<TitleButtonView>, albumEditShareButtonView, setAlbumEditShareButtonView)
+    AMBREL_PROPERTY(std::optional<State>, albumEditBeginState, setAlbumEditBeginState)
+    AMBREL_PROPERTY(std::optional<State>, albumEditAssetState, setAlbumEditAssetState)
+    AMBREL_PROPERTY(std::shared_ptr<TypeSelectView>, typeSelectView, setTypeSelectView)
+    AMBREL_PROPERTY(std::shared_ptr<CollectionView>, collectionView, setCollectionView)
+    AMBREL_PROPERTY(std::shared_ptr<CircularProgressView>, circularProgressView, setCircularProgressView)
+    AMBREL_PROPERTY(std::shared_ptr<SlideView>, slideView, setSlideView)
+    AMBREL_PROPERTY(std::shared_ptr<CropView>, cropView, setCropView)
+    // Not owned: the type controller owns the lists.
+    Type* type() const { return type_; }
+    void setType(Type* type) { type_ = type; }
+    AMBREL_PROPERTY(std::shared_ptr<InfoButtonView>, infoButtonView, setInfoButtonView)
+    AMBREL_PROPERTY(std::shared_ptr<PhotoCollectionView>, photoCollectionView, setPhotoCollectionView)
+    AMBREL_PROPERTY(std::shared_ptr<PhotoGroupCollectionView>, photoGroupCollectionView, setPhotoGroupCollectionView)
+    AMBREL_PROPERTY(std::shared_ptr<UIToolbar>, photoCollectionToolbar, setPhotoCollectionToolbar)
+    AMBREL_PROPERTY(bool, animateImageViewTransitions, setAnimateImageViewTransitions)
+    AMBREL_PROPERTY(std::shared_ptr<CompareView>, compareView, setCompareView)
+    AMBREL_PROPERTY(bool, showingOriginal, setShowingOriginal)
+    AMBREL_PROPERTY(CGFloat, showingOriginalPosition, setShowingOriginalPosition)
+    AMBREL_PROPERTY(bool, resetting, setResetting)
+    AMBREL_PROPERTY(std::shared_ptr<SettingsView>, settingsView, setSettingsView)
+    AMBREL_PROPERTY(std::function<void(UIViewController&)>, aboutDismissBlock, setAboutDismissBlock)
+    AMBREL_PROPERTY(std::shared_ptr<ColorView>, colorView, setColorView)
+    AMBREL_PROPERTY(std::optional<UIColor>, originalColorViewColor, setOriginalColorViewColor)
+    AMBREL_PROPERTY(std::shared_ptr<ButtonMenuView>, buttonMenuView, setButtonMenuView)
+    AMBREL_PROPERTY(std::shared_ptr<ModeMenuViewController>, modeMenuView, setModeMenuView)
+    AMBREL_PROPERTY(std::shared_ptr<ColorMenuViewController>, colorMenuView, setColorMenuView)
+    AMBREL_PROPERTY(std::shared_ptr<ModeInfoViewController>, modeInfoView, setModeInfoView)
+    AMBREL_PROPERTY(std::shared_ptr<UISwipeGestureRecognizer>, leftSwipeRecognizer, setLeftSwipeRecognizer)
+    AMBREL_PROPERTY(std::shared_ptr<UISwipeGestureRecognizer>, rightSwipeRecognizer, setRightSwipeRecognizer)
+    // The downward swipe that collapses the editing controls.
+    const std::shared_ptr<UISwipeGestureRecognizer>& swipeRecognizer() const { return swipeRecognizer_; }
+
+private:
+    // The screen as the nib lays it out: the eleven outlets (AmbrelViewController+Nib.cpp).
+    void loadNib();
+    void startUpChain();
+    // Slides a view out by the offset, or back from it (AmbrelViewController+States.cpp).
+    static void slideView(const std::shared_ptr<UIView>& view, CGFloat dx, CGFloat dy, bool back);
+    // The bar's items, with no title view.
+    void setNavigationItems(std::shared_ptr<UIBarButtonItem> left, std::shared_ptr<UIBarButtonItem> right);
+    void saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata);
+
+    bool albumEditing_ = false;
+    std::shared_ptr<GraphicsContentView> graphicsView_;
+    std::shared_ptr<UIView> bottomView_;
+    std::shared_ptr<RotationSelectionView> rotationSelectionView_;
+    std::shared_ptr<ExpandCollapseView> expandCollapseView_;
+    std::shared_ptr<CameraButtonView> cameraButtonView_;
+    std::shared_ptr<AlbumButtonView> albumButtonView_;
+    std::shared_ptr<TitleButtonView> albumEditCancelButtonView_, albumEditDoneButtonView_, albumEditShareButtonView_;
+    std::optional<State> albumEditBeginState_, albumEditAssetState_;
+    std::shared_ptr<TypeSelectView> typeSelectView_;
+    std::shared_ptr<CollectionView> collectionView_;
+    std::shared_ptr<CircularProgressView> circularProgressView_;
+    std::shared_ptr<SlideView> slideView_;
+    std::shared_ptr<CropView> cropView_;
+    Type* type_ = nullptr;
+    std::shared_ptr<InfoButtonView> infoButtonView_;
+    std::shared_ptr<PhotoCollectionView> photoCollectionView_;
+    std::shared_ptr<PhotoGroupCollectionView> photoGroupCollectionView_;
+    std::shared_ptr<UIToolbar> photoCollectionToolbar_;
+    bool animateImageViewTransitions_ = false;
+    std::shared_ptr<CompareView> compareView_;
+    bool showingOriginal_ = false;
+    CGFloat showingOriginalPosition_ = 0;
+    bool resetting_ = false;
+    std::shared_ptr<SettingsView> settingsView_;
+    std::function<void(UIViewController&)> aboutDismissBlock_;
+    std::shared_ptr<ColorView> colorView_;
+    std::optional<UIColor> originalColorViewColor_;
+    std::shared_ptr<ButtonMenuView> buttonMenuView_;
+    std::shared_ptr<ModeMenuViewController> modeMenuView_;
+    std::shared_ptr<ColorMenuViewController> colorMenuView_;
+    std::shared_ptr<ModeInfoViewController> modeInfoView_;
+    std::shared_ptr<UISwipeGestureRecognizer> leftSwipeRecognizer_, rightSwipeRecognizer_;
+
+    std::shared_ptr<UISwipeGestureRecognizer> swipeRecognizer_;
+    std::shared_ptr<UIGestureRecognizerDelegate> swipeDelegate_;
+    std::unique_ptr<SavedPhotosCollection> savedPhotos_;
+    // The navigation items' views, kept to turn them with the device.
+    std::shared_ptr<UIView> leftItemView_, rightItemView_;
+};
+
+#undef AMBREL_PROPERTY

@@ -1,0 +1,36 @@
+// The application launched as the program launches it: the window, the controllers and the
+// camera screen's layout on the phone, and the picture of the running camera.
+#include <gtest/gtest.h>
+
+#include "platform/uikit/UINavigationController.h"
+#include "support/AppHarness.h"
+
+namespace {
+
+TEST(AppLaunch, ThePhoneOpensOnTheCameraScreen) {
+    AppHarness app;
+    UIWindow* window = UIWindow::keyWindow();
+    ASSERT_EQ(window, app.delegate->window().get());
+    auto* navigation = dynamic_cast<UINavigationController*>(window->rootViewController().get());
+    ASSERT_NE(navigation, nullptr);
+    EXPECT_EQ(navigation->topViewController(), &app.controller());
+    EXPECT_EQ(AmbrelViewController::sharedInstance(), &app.controller());
+
+    AmbrelViewController& screen = app.controller();
+    EXPECT_FALSE(screen.albumEditing());
+    EXPECT_EQ(screen.view()->bounds().size, CGSizeMake(375, 623));
+    EXPECT_EQ(screen.cameraButtonView()->superview(), screen.bottomView().get());
+    EXPECT_EQ(screen.cameraButtonView()->center(), CGPointMake(187.5, 49));
+    EXPECT_DOUBLE_EQ(screen.albumButtonView()->center().x, 56.25);
+    EXPECT_DOUBLE_EQ(screen.expandCollapseView()->center().x, 318.75);
+    EXPECT_EQ(screen.rotationSelectionView()->frame(), CGRectMake(0, 485, 375, 40));
+    EXPECT_EQ(screen.circularProgressView()->alpha(), 0);
+    EXPECT_EQ(screen.slideView()->alpha(), 0);
+    EXPECT_TRUE(screen.graphicsView()->graphicsView()->isAnimating()) << "the camera runs";
+    EXPECT_TRUE(screen.savedPhotos()) << "the photo collection is made at the end of start-up";
+    // The camera's pattern fills the picture: its red marker in the top left corner, under the
+    // navigation bar.
+    expectColor(app.meanColor(CGRectMake(5, 50, 40, 50)), {0.93, 0, 0, 1}, "the camera's corner marker", 0.1);
+}
+
+}  // namespace
