@@ -31,6 +31,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/coregraphics/CGColor.h"
@@ -105,6 +106,8 @@ public:
     // Keeps the current state under the name, replacing an earlier one.
     void pushNamedState(const std::string& name);
     const State* namedState(const std::string& name) const;
+    // The same, to change in place (the settings' default mode updates the default state).
+    State* namedState(const std::string& name) { return const_cast<State*>(std::as_const(*this).namedState(name)); }
     // Restores the named state without a redraw; an unknown name changes nothing.
     void popToNamedState(const std::string& name, bool resetAdjustments = false);
 

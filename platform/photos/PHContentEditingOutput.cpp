@@ -4,3 +4,6 @@
 
 PHContentEditingOutput::PHContentEditingOutput(const PHContentEditingInput& input, PHPhotoLibrary& library)
     : renderedContentURL_(library.store().stagingPath("jpg")), assetLocalIdentifier_(input.assetLocalIdentifier) {}
+
+PHContentEditingOutput::PHContentEditingOutput(const PHObjectPlaceholder& placeholder, PHPhotoLibrary& library)
+    : renderedContentURL_(library.store().stagingPath("jpg")), assetLocalIdentifier_(placeholder.localIdentifier()) {}

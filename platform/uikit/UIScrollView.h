@@ -101,6 +101,10 @@ public:
     // it is being made, so they join when it first enters a tree).
     void willMoveToSuperview(UIView* newSuperview) override;
 
+protected:
+    // The nearest offset in range for a content of that size.
+    CGPoint clampedOffset(CGPoint offset, CGSize content) const;
+
 private:
     struct Motion {
         enum Kind { Animate, Decelerate } kind = Animate;
@@ -114,8 +118,6 @@ private:
     };
     void pan(UIPanGestureRecognizer& pan);
     void pinch(UIPinchGestureRecognizer& pinch);
-    // The nearest offset in range for a content of that size.
-    CGPoint clampedOffset(CGPoint offset, CGSize content) const;
     bool scrollsHorizontally() const;
     bool scrollsVertically() const;
     std::shared_ptr<UIView> zoomView();

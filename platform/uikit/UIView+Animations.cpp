@@ -260,9 +260,20 @@ bool UIView::areAnimationsEnabled() { return UIViewAnimationContext::enabled(); 
 void UIView::setAnimationsEnabled(bool enabled) { UIViewAnimationContext::enabled() = enabled; }
 
 void UIView::performWithoutAnimation(const Animations& animations) {
-    UIViewAnimationContext::push(UIViewAnimationContext::Kind::Disabled);
+    // Animations stay off for blocks opened inside too, and come back as they were even when
+    // the changes throw.
+    struct Scope {
+        bool was = UIViewAnimationContext::enabled();
+        Scope() {
+            UIViewAnimationContext::push(UIViewAnimationContext::Kind::Disabled);
+            UIViewAnimationContext::enabled() = false;
+        }
+        ~Scope() {
+            UIViewAnimationContext::enabled() = was;
+            UIViewAnimationContext::pop();
+        }
+    } scope;
     if (animations) animations();
-    UIViewAnimationContext::pop();
 }
 
 // ---- Block forms ---------------------------------------------------------------------------

@@ -414,6 +414,54 @@ def bar_trash(cr):  # a bin with a lid
     cr.stroke()
 
 
+def button_back(cr):  # a chevron pointing left, as bars show for going back
+    polyline(cr, (0.68, 0.08), (0.28, 0.5), (0.68, 0.92))
+    cr.stroke()
+
+
+def share_twitter(cr):  # a small bird: round body, tail and beak
+    cr.move_to(0.1, 0.72)
+    cr.curve_to(0.35, 0.86, 0.72, 0.8, 0.8, 0.42)
+    cr.line_to(0.95, 0.3)
+    cr.line_to(0.8, 0.3)
+    cr.curve_to(0.72, 0.12, 0.48, 0.16, 0.5, 0.4)
+    cr.curve_to(0.35, 0.4, 0.2, 0.3, 0.12, 0.2)
+    cr.curve_to(0.1, 0.36, 0.2, 0.5, 0.3, 0.52)
+    cr.curve_to(0.22, 0.62, 0.15, 0.68, 0.1, 0.72)
+    cr.close_path()
+    cr.fill()
+
+
+def share_facebook(cr):  # a rounded square with a lower-case "f" cut out
+    rounded_rect(cr, 0.06, 0.06, 0.88, 0.88, 0.16)
+    cr.fill()
+    cr.save()
+    cr.set_operator(cairo.OPERATOR_CLEAR)
+    polyline(cr, (0.68, 0.26), (0.6, 0.26))
+    cr.arc_negative(0.6, 0.4, 0.14, -math.pi / 2, math.pi)
+    cr.line_to(0.46, 0.94)
+    polyline(cr, (0.34, 0.54), (0.7, 0.54))
+    cr.set_line_width(0.12)
+    cr.stroke()
+    cr.restore()
+
+
+def share_instagram(cr):  # a camera: rounded square, lens and a dot
+    rounded_rect(cr, 0.08, 0.08, 0.84, 0.84, 0.24)
+    cr.stroke()
+    circle(cr, 0.5, 0.5, 0.2)
+    cr.stroke()
+    circle(cr, 0.73, 0.27, 0.05)
+    cr.fill()
+
+
+def share_mail(cr):  # an envelope
+    cr.rectangle(0.06, 0.2, 0.88, 0.6)
+    cr.stroke()
+    polyline(cr, (0.06, 0.2), (0.5, 0.56), (0.94, 0.2))
+    cr.stroke()
+
+
 def focus_square(cr):  # a square with a short tick pointing inwards from each side
     cr.rectangle(0.0, 0.0, 1.0, 1.0)
     for (x0, y0, x1, y1) in ((0.5, 0.0, 0.5, 0.1), (0.5, 1.0, 0.5, 0.9), (0.0, 0.5, 0.1, 0.5), (1.0, 0.5, 0.9, 0.5)):
@@ -530,6 +578,11 @@ ICONS = [
     ("expandCollapse", BUTTON_POINTS, expand_collapse),
     ("barAction", BUTTON_POINTS, bar_action),
     ("barTrash", BUTTON_POINTS, bar_trash),
+    ("backButton", BUTTON_POINTS, button_back),
+    ("shareTwitter", BUTTON_POINTS, share_twitter),
+    ("shareFacebook", BUTTON_POINTS, share_facebook),
+    ("shareInstagram", BUTTON_POINTS, share_instagram),
+    ("shareMail", BUTTON_POINTS, share_mail),
     ("modeNormal", MODE_POINTS, mode_normal),
     ("modeLowLight", MODE_POINTS, mode_low_light),
     ("modeArt", MODE_POINTS, mode_art),

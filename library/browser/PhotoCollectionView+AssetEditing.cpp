@@ -1,0 +1,360 @@
+// PhotoCollectionView: the edit input, the full-size read, the change queue and the changes.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "engine/view/UIImageData.h"
+#include "library/browser/PhotoCollectionView.h"
+#include "model/DeviceUtility.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/photos/PHAssetChangeRequest.h"
+#include "platform/photos/PHContentEditingOutput.h"
+#include "platform/photos/PhotoBitmaps.h"
+#include "platform/uikit/UIApplication.h"
+
+namespace {
+
+using Bitmap = platform::ImageBitmap;
+
+std::vector<std::uint8_t> bytesOf(const std::string& data) { return {data.begin(), data.end()}; }
+
+std::string upperExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    if (!ext.empty()) ext.erase(0, 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return ext;
+}
+
+std::optional<Bitmap> crop(const Bitmap& bitmap, CGRect r) {
+    const auto x0 = static_cast<std::uint32_t>(r.origin.x), y0 = static_cast<std::uint32_t>(r.origin.y);
+    const auto w = static_cast<std::uint32_t>(r.size.width), h = static_cast<std::uint32_t>(r.size.height);
+    if (x0 == 0 && y0 == 0 && w == bitmap.width && h == bitmap.height) return bitmap;
+    auto out = Bitmap::make(w, h, bitmap.format);
+    if (!out) return std::nullopt;
+    for (std::uint32_t y = 0; y < h; ++y)
+        std::copy_n(bitmap.pixel(x0, y0 + y), std::size_t{w} * 4, out->pixel(0, y));
+    return out;
+}
+
+}  // namespace
+
+// ---- Edit input ----------------------------------------------------------------------------
+
+bool PhotoCollectionView::canHandleAdjustmentData(const PHAdjustmentData& data) {
+    return data.formatIdentifier == kAdjustmentFormatIdentifier && data.formatVersion == kAdjustmentFormatVersion;
+}
+
+void PhotoCollectionView::beginEditingAssetAtIndexPath(const NSIndexPath& indexPath, EditingCompletion completion) {
+    auto asset = assetAtIndexPath(indexPath);
+    if (!asset) {
+        onMain({}, [completion](PhotoCollectionView*) {
+            if (completion) completion(nullptr, std::nullopt);
+        });
+        return;
+    }
+    // A new edit replaces whatever was open or on its way.
+    cancelEditingForAssetIndexPath(indexPath);
+    const std::uint64_t generation = ++editingGeneration_;
+    const std::uint64_t progressRequest = beginProgressRequest();
+    std::weak_ptr<UIView> weak = weak_from_this();
+
+    PHContentEditingInputRequestOptions options;
+    options.networkAccessAllowed = true;
+    options.canHandleAdjustmentData = &canHandleAdjustmentData;
+    options.progressHandler = [weak, progressRequest](double progress, bool*) {
+        onMain(weak, [progress, progressRequest](PhotoCollectionView* self) {
+            if (self) self->applyProgressView(true, progress, progressRequest);
+        });
+    };
+    assetEditingRequestAsset_ = asset;
+    assetEditingInputId_ = asset->requestContentEditingInputWithOptions(
+        options, [weak, generation, progressRequest, completion](std::shared_ptr<PHContentEditingInput> input,
+                                                                  const PHContentEditingInfo&) {
+            auto strong = weak.lock();
+            auto* self = static_cast<PhotoCollectionView*>(strong.get());
+            if (self) {
+                self->endProgressRequest(progressRequest);
+                self->applyProgressView(false, 1.0, progressRequest);
+            }
+            // Cancelled or replaced meanwhile: nothing is stored and nothing reported.
+            if (!self || generation != self->editingGeneration_ || !input) {
+                if (self && generation == self->editingGeneration_) {
+                    self->assetEditingInputId_.reset();
+                    self->assetEditingRequestAsset_.reset();
+                }
+                if (completion) completion(nullptr, std::nullopt);
+                return;
+            }
+            self->assetEditingInputId_.reset();
+            self->assetEditingRequestAsset_.reset();
+            self->assetEditingInput_ = input;
+            std::optional<std::string> data;
+            if (input->adjustmentData)
+                data = std::string(input->adjustmentData->data.begin(), input->adjustmentData->data.end());
+            if (completion) completion(input->displaySizeImage, data);
+        });
+}
+
+void PhotoCollectionView::cancelEditingForAssetIndexPath(const NSIndexPath&) {
+    if (assetEditingInputId_ && assetEditingRequestAsset_) {
+        assetEditingRequestAsset_->cancelContentEditingInputRequest(*assetEditingInputId_);
+        ++editingGeneration_;
+    }
+    assetEditingInputId_.reset();
+    assetEditingRequestAsset_.reset();
+    assetEditingInput_.reset();
+}
+
+PHAssetPtr PhotoCollectionView::editedAsset(const NSIndexPath& indexPath) const {
+    if (!assetEditingInput_) return assetAtIndexPath(indexPath);
+    auto library = PHPhotoLibrary::sharedPhotoLibrary();
+    if (!library) return nullptr;
+    return PHAsset::fetchAssetsWithLocalIdentifiers({assetEditingInput_->assetLocalIdentifier}, {}, library)
+        ->firstObject();
+}
+
+// ---- Full-size read ------------------------------------------------------------------------
+
+CGSize PhotoCollectionView::fullSizeScaledSize(CGSize size, double maximumSide) {
+    const double w = size.width, h = size.height;
+    if (!(w * h > maximumSide * maximumSide)) return size;
+    const double scale = maximumSide / std::max(w, h);
+    return CGSizeMake(std::max(1.0, std::round(w * scale)), std::max(1.0, std::round(h * scale)));
+}
+
+CGRect PhotoCollectionView::fullSizeCropRect(CGRect relativeRect, CGSize size) {
+    if (relativeRect == CGRectZero) return CGRectMake(0, 0, size.width, size.height);
+    const double W = size.width, H = size.height;
+    auto clampTo = [](double v, double limit) { return std::clamp(v, 0.0, limit); };
+    const double x0 = clampTo(std::floor(relativeRect.origin.x * W), W);
+    const double y0 = clampTo(std::floor(relativeRect.origin.y * H), H);
+    const double x1 = clampTo(std::ceil((relativeRect.origin.x + relativeRect.size.width) * W), W);
+    const double y1 = clampTo(std::ceil((relativeRect.origin.y + relativeRect.size.height) * H), H);
+    return CGRectMake(x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0));
+}
+
+std::optional<platform::ImageBitmap> PhotoCollectionView::fullSizeBitmap(const std::string& path, int exifOrientation,
+                                                                        CGRect relativeRect, double maximumSide) {
+    auto source = platform::ImageSource::createWithFile(path);
+    if (!source) return std::nullopt;
+    // TIFF files are read with their own orientation; the others take the library's.
+    if (upperExtension(path).rfind("TIF", 0) == 0) exifOrientation = source->exifOrientation(0);
+    auto bitmap = source->createImageAtIndex(0);
+    if (!bitmap) return std::nullopt;
+    const CGSize scaled = fullSizeScaledSize(CGSizeMake(bitmap->width, bitmap->height), maximumSide);
+    if (scaled.width != bitmap->width || scaled.height != bitmap->height) {
+        bitmap = platform::ResizeImageBitmap(*bitmap, static_cast<std::uint32_t>(scaled.width),
+                                             static_cast<std::uint32_t>(scaled.height));
+        if (!bitmap) return std::nullopt;
+    }
+    if (exifOrientation != 1) {
+        bitmap = platform::ApplyEXIFOrientation(*bitmap, exifOrientation);
+        if (!bitmap) return std::nullopt;
+    }
+    const CGRect r = fullSizeCropRect(relativeRect, CGSizeMake(bitmap->width, bitmap->height));
+    if (CGRectIsEmpty(r)) return std::nullopt;
+    return crop(*bitmap, r);
+}
+
+std::shared_ptr<ImageData> PhotoCollectionView::imageDataForEditingAssetAtIndexPath(const NSIndexPath&,
+                                                                                    CGRect relativeRect) const {
+    if (!assetEditingInput_) return nullptr;
+    auto bitmap = fullSizeBitmap(assetEditingInput_->fullSizeImageURL, assetEditingInput_->fullSizeImageOrientation,
+                                 relativeRect, AppConstants::maximumHighResolutionImageSize());
+    if (!bitmap) return nullptr;
+    return UIImageData::imageDataWithUIImage(photos::ImageFromBitmap(std::move(*bitmap)));
+}
+
+// ---- The change queue ----------------------------------------------------------------------
+
+void PhotoCollectionView::performAssetChanges(AssetChanges changes, SavedCompletion completion) {
+    auto change = std::make_shared<PendingChange>();
+    change->completion = std::move(completion);
+    pendingChanges_.push_back(change);
+    std::weak_ptr<UIView> weak = weak_from_this();
+    // Whoever calls `done`, and however soon, the caller hears on a later turn of the main
+    // queue: a completion never runs inside the call that started its change.
+    auto done = [weak, change](bool result) {
+        onMain(weak, [change, result](PhotoCollectionView* self) {
+            if (self) {
+                self->finishAssetChange(change, result);
+            } else if (!change->reported) {
+                change->reported = true;
+                if (change->completion) change->completion(result);
+            }
+        });
+    };
+    if (changes) changes(done);
+    else done(false);
+}
+
+void PhotoCollectionView::finishAssetChange(const std::shared_ptr<PendingChange>& change, bool result) {
+    // The library notifies its observers before it answers, and both reach the main queue in
+    // that order; so the notification has been taken in, unless its update is still running.
+    if (!result || batchUpdatesInFlight_ == 0) reportAssetChange(change, result);
+    else finishedChanges_.push_back(change);
+}
+
+void PhotoCollectionView::flushAssetChanges() {
+    if (batchUpdatesInFlight_ > 0) return;
+    auto finished = std::move(finishedChanges_);
+    finishedChanges_.clear();
+    for (auto& change : finished) reportAssetChange(change, true);
+}
+
+void PhotoCollectionView::reportAssetChange(const std::shared_ptr<PendingChange>& change, bool result) {
+    if (change->reported) return;
+    change->reported = true;
+    std::erase(pendingChanges_, change);
+    if (change->completion) change->completion(result);
+}
+
+// ---- Saves ---------------------------------------------------------------------------------
+
+void PhotoCollectionView::finishEditingAssetAtIndexPath(const NSIndexPath& indexPath, UIImagePtr image,
+                                                        const std::string& data, const Metadata& metadata, bool copy,
+                                                        FinishCompletion completion) {
+    auto finish = [completion, copy](bool saved) {
+        if (completion) completion(saved, !copy);
+    };
+    auto input = assetEditingInput_;
+    auto asset = editedAsset(indexPath);
+    if (copy) {
+        if (!input) return performAssetChanges([](auto done) { done(false); }, finish);
+        return saveNewAsset(image, input->fullSizeImageURL, true, data, metadata, finish);
+    }
+    std::weak_ptr<UIView> weak = weak_from_this();
+    performAssetChanges(
+        [weak, input, asset, image, data, metadata](std::function<void(bool)> done) {
+            auto library = asset ? asset->photoLibrary() : nullptr;
+            if (!input || !library) return done(false);
+            auto dataChanged = std::make_shared<bool>(false), written = std::make_shared<bool>(false);
+            library->performChanges(
+                [library, input, asset, image, data, metadata, dataChanged, written] {
+                    auto request = PHAssetChangeRequest::changeRequestForAsset(*asset);
+                    PHContentEditingOutput output(*input, *library);
+                    output.setAdjustmentData(std::make_shared<PHAdjustmentData>(
+                        PHAdjustmentData{kAdjustmentFormatIdentifier, kAdjustmentFormatVersion, bytesOf(data)}));
+                    *dataChanged = !input->adjustmentData || input->adjustmentData->data != bytesOf(data);
+                    // The render is written every time; one that could not be written is
+                    // never handed to the library.
+                    *written = writeImageForRenderedContent(image, metadata, output.renderedContentURL());
+                    if (request && *written) request->setContentEditingOutput(output);
+                },
+                [weak, done, dataChanged, written](bool success, NSErrorPtr) {
+                    const bool saved = success && *dataChanged && *written;
+                    onMain(weak, [saved, done](PhotoCollectionView* self) {
+                        if (self && saved) self->assetEditingInput_.reset();
+                        done(saved);
+                    });
+                });
+        },
+        finish);
+}
+
+void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, const std::string& originalImageURL,
+                                                const std::string& data, const Metadata& metadata,
+                                                SavedCompletion completion) {
+    saveNewAsset(std::move(image), originalImageURL, true, data, metadata, std::move(completion));
+}
+
+void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, UIImagePtr originalImage, const std::string& data,
+                                                const Metadata& metadata, SavedCompletion completion) {
+    const auto file = writeImage(originalImage, metadata);
+    if (!file) return performAssetChanges([](auto done) { done(false); }, std::move(completion));
+    const std::string path = *file;
+    saveNewAsset(std::move(image), path, false, data, metadata, [path, completion](bool saved) {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+        if (completion) completion(saved);
+    });
+}
+
+void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, const Metadata& metadata, SavedCompletion completion) {
+    saveNewAssetWithImage(nullptr, std::move(image), std::string(), metadata, std::move(completion));
+}
+
+void PhotoCollectionView::exportNewAssetWithImage(UIImagePtr image, const Metadata& metadata,
+                                                  SavedCompletion completion) {
+    const auto file = writeImage(image, metadata, true, true, true);
+    if (!file) return performAssetChanges([](auto done) { done(false); }, std::move(completion));
+    const std::string path = *file;
+    saveNewAsset(nullptr, path, true, std::string(), metadata, [path, completion](bool saved) {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+        if (completion) completion(saved);
+    });
+}
+
+void PhotoCollectionView::saveNewAsset(UIImagePtr image, const std::string& originalImageURL, bool originalImageExisted,
+                                       const std::string& data, const Metadata& metadata, SavedCompletion completion) {
+    std::weak_ptr<UIView> weak = weak_from_this();
+    auto library = PHPhotoLibrary::sharedPhotoLibrary();
+    performAssetChanges(
+        [this, weak, library, image, originalImageURL, originalImageExisted, data, metadata](std::function<void(bool)> done) {
+            setPhotoCollectionAssetsSavedPhotosGroup();
+            resetScrollPosition();
+            if (!library) return done(false);
+            // Each attempt commits whole or not at all, so trying again never makes two.
+            auto attempt = std::make_shared<std::function<void(int)>>();
+            *attempt = [weak, library, image, originalImageURL, originalImageExisted, data, metadata, done,
+                        attempt](int tryCount) {
+                library->performChanges(
+                    [library, image, originalImageURL, originalImageExisted, data, metadata] {
+                        auto request = PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(originalImageURL);
+                        if (!request || !image) return;
+                        PHContentEditingOutput output(*request->placeholderForCreatedAsset(), *library);
+                        output.setAdjustmentData(std::make_shared<PHAdjustmentData>(
+                            PHAdjustmentData{kAdjustmentFormatIdentifier, kAdjustmentFormatVersion, bytesOf(data)}));
+                        // A render that could not be written makes the library refuse the
+                        // whole change.
+                        writeImageForRenderedContent(image, metadata, output.renderedContentURL(), originalImageExisted);
+                        request->setContentEditingOutput(output);
+                    },
+                    [weak, originalImageExisted, done, attempt, tryCount](bool success, NSErrorPtr) {
+                        if (!success && tryCount + 1 < kCreationAttempts) return (*attempt)(tryCount + 1);
+                        onMain(weak, [success, originalImageExisted, done, attempt](PhotoCollectionView* self) {
+                            if (self && success && originalImageExisted) self->assetEditingInput_.reset();
+                            *attempt = nullptr;  // ends the cycle through the capture
+                            done(success);
+                        });
+                    });
+            };
+            (*attempt)(0);
+        },
+        std::move(completion));
+}
+
+// ---- Revert and delete ---------------------------------------------------------------------
+
+void PhotoCollectionView::revertEditingForAssetIndexPath(const NSIndexPath& indexPath, SavedCompletion completion) {
+    auto asset = editedAsset(indexPath);
+    std::weak_ptr<UIView> weak = weak_from_this();
+    performAssetChanges(
+        [weak, asset](std::function<void(bool)> done) {
+            if (!asset) return done(false);
+            asset->photoLibrary()->performChanges(
+                [asset] {
+                    if (auto request = PHAssetChangeRequest::changeRequestForAsset(*asset)) request->revertAssetToOriginal();
+                },
+                [weak, done](bool success, NSErrorPtr) {
+                    onMain(weak, [success, done](PhotoCollectionView* self) {
+                        if (self && success) self->assetEditingInput_.reset();
+                        done(success);
+                    });
+                });
+        },
+        std::move(completion));
+}
+
+void PhotoCollectionView::deleteItemAtIndexPath(const NSIndexPath& indexPath) {
+    auto asset = assetAtIndexPath(indexPath);
+    if (!asset || !asset->canPerformEditOperation(PHAssetEditOperation::Delete)) return;
+    UIApplication::sharedApplication().beginIgnoringInteractionEvents();
+    asset->photoLibrary()->performChanges([asset] { PHAssetChangeRequest::deleteAssets({asset}); },
+                                          [](bool, NSErrorPtr) {
+                                              dispatch_async(dispatch_get_main_queue(), [] {
+                                                  UIApplication::sharedApplication().endIgnoringInteractionEvents();
+                                              });
+                                          });
+}

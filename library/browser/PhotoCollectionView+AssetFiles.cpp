@@ -1,0 +1,39 @@
+// PhotoCollectionView: the temporary photo files and the rendered content of edits.
+#include "library/browser/PhotoCollectionView.h"
+#include "library/images/UIImage+ImageUtility.h"
+#include "library/metadata/UIImage+ImageMetadataUtility.h"
+#include "platform/photos/PhotoStore.h"
+
+namespace {
+
+// Digitized date and the software entry with the program's keyword.
+constexpr int kEditMetadataOptions = ImageMetadataOptionDateDigitized | ImageMetadataOptionSoftware;
+
+void markAsEdit(PhotoCollectionView::Metadata& metadata) {
+    ImageMetadataUtility::autoPopulateMetadata(metadata, kEditMetadataOptions);
+    ImageMetadataUtility::appendKeyword(metadata, std::string(PhotoCollectionView::kEditKeyword));
+}
+
+}  // namespace
+
+std::optional<std::string> PhotoCollectionView::writeImage(const UIImagePtr& image, const Metadata& metadata,
+                                                           bool autoPopulateMetadata, bool copyData,
+                                                           bool useAlternateFormats) {
+    if (!image) return std::nullopt;
+    Metadata properties = metadata;
+    ImageMetadataUtility::setImageOrientation(properties, static_cast<int>(image->imageOrientation()));
+    if (autoPopulateMetadata) markAsEdit(properties);
+    const int type = useAlternateFormats ? saveTypeSetting() : SaveTypeJPEG;
+    return ImageMetadataUtility::writeImage(*image, photos::MakeUUID(), type, properties, copyData);
+}
+
+bool PhotoCollectionView::writeImageForRenderedContent(const UIImagePtr& image, const Metadata& metadata,
+                                                       const std::string& url, bool copyData) {
+    auto upright = ImageUtility::normalizeOrientation(image);
+    if (!upright) return false;
+    Metadata properties = metadata;
+    markAsEdit(properties);
+    ImageMetadataUtility::setImageOrientation(properties, static_cast<int>(UIImageOrientation::Up));
+    return ImageMetadataUtility::writeJpegRepresentation(*upright, ImageMetadataUtility::kJPEGQuality, properties, url,
+                                                         copyData);
+}

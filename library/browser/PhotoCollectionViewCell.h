@@ -1,0 +1,53 @@
+#pragma once
+// The browser's cell: one photo in a zoomable image view that fills the cell, with two
+// optional badges over it. The edit badge (a small rounded "HDR" label at the top left) marks
+// a photo edited by this program; the progress ring shows how far the photo's download has
+// come, its lower-right corner 10 points inside the lower-right corner of the picture (not of
+// the view, when the picture is letterboxed). Badges exist only while shown; reuse and
+// destruction switch both off. During photo flights they can be lent to another view and
+// taken back (`showDecoratorsInView`).
+#include <memory>
+
+#include "platform/uikit/UICollectionViewCell.h"
+#include "ui/widgets/CircularProgressView.h"
+#include "ui/widgets/ImageContentView.h"
+
+class PhotoCollectionViewCell : public UICollectionViewCell {
+public:
+    static constexpr CGFloat kProgressDecoratorSide = 40;
+    static constexpr CGFloat kProgressDecoratorInset = 10;
+    static constexpr NSTimeInterval kProgressDecoratorFadeDuration = 0.2;
+
+    explicit PhotoCollectionViewCell(CGRect frame = CGRectZero);
+    ~PhotoCollectionViewCell() override;
+
+    const std::shared_ptr<ImageContentView>& imageView() const { return imageView_; }
+
+    // A new edit badge: the "adjustBrightness" picture and "HDR" on a light blur.
+    static std::shared_ptr<UIView> editDecoratorView();
+    // A new progress ring of the badge's size, or of the given size (the browser's large ring).
+    static std::shared_ptr<CircularProgressView> progressDecoratorView();
+    static std::shared_ptr<CircularProgressView> progressDecoratorViewOfSize(CGSize size);
+
+    bool showEditDecorator() const { return editDecorator_ != nullptr; }
+    void setShowEditDecorator(bool show);
+    bool showProgressDecorator() const { return progressDecorator_ != nullptr; }
+    // Showing places a new ring by the picture's corner and fades it in.
+    void setShowProgressDecorator(bool show);
+    // These reach the ring only while it is shown.
+    void setProgressDecoratorProgress(double progress);
+    void setProgressDecoratorHidden(bool hidden);
+    void setProgressDecoratorIndeterminate(bool indeterminate);
+    const std::shared_ptr<UIView>& editDecorator() const { return editDecorator_; }
+    const std::shared_ptr<CircularProgressView>& progressDecorator() const { return progressDecorator_; }
+
+    // Moves each shown badge into the view (null takes them out of every view).
+    void showDecoratorsInView(UIView* view);
+
+    void prepareForReuse() override;
+
+private:
+    std::shared_ptr<ImageContentView> imageView_;
+    std::shared_ptr<UIView> editDecorator_;
+    std::shared_ptr<CircularProgressView> progressDecorator_;
+};
