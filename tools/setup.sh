@@ -13,6 +13,7 @@ packages=(
   libavdevice-dev libswscale-dev libswresample-dev libavutil-dev
   lomiri-wallpapers-16.04
   libsdl2-dev xvfb xauth
+  shared-mime-info
   xdg-utils
   libcurl4-openssl-dev ca-certificates
 )

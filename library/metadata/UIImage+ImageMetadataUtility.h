@@ -13,10 +13,9 @@
 #include <vector>
 
 #include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
+#include "model/AmbrelAppSettings.h"  // the writer's file types are the save-type setting's
 #include "platform/uikit/UIImage.h"
 
-// The writer's file types (the numbers of the save-type setting).
-enum SaveType : int { SaveTypeJPEG = 0, SaveTypePNG = 1, SaveTypeTIFF = 2 };
 
 namespace ImageMetadataUtility {
 

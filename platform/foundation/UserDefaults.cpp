@@ -70,7 +70,9 @@ bool writeAll(int fd, const std::string& text) {
     return true;
 }
 
-fs::path unusedSetAsidePath(const fs::path& file) {
+}  // namespace
+
+fs::path UserDefaults::unusedSetAsidePath(const fs::path& file) {
     std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);
@@ -86,8 +88,6 @@ fs::path unusedSetAsidePath(const fs::path& file) {
     }
     return candidate;
 }
-
-}  // namespace
 
 fs::path UserDefaults::standardStorePath() {
     fs::path config;

@@ -31,6 +31,9 @@ public:
     static void resetStandardUserDefaults();
     // Where the program's store lives for the current environment.
     static std::filesystem::path standardStorePath();
+    // Where an unreadable document of the program is moved: beside it, "<name>.corrupt-<UTC
+    // time>", numbered on when that exists.
+    static std::filesystem::path unusedSetAsidePath(const std::filesystem::path& file);
 
     // A store kept in the given file (its folder is created on the first write).
     explicit UserDefaults(std::filesystem::path file);

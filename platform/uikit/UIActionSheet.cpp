@@ -34,6 +34,8 @@ void UIActionSheet::showInView(const std::shared_ptr<UIView>& view) {
 
 void UIActionSheet::showFromRect(CGRect rect, const std::shared_ptr<UIView>& view, bool) {
     if (presentation_) return;
+    anchorView_ = view;
+    anchorRect_ = rect;
     presentation_ = std::make_shared<UIAlertPresentation>();
     presentation_->title = title_;
     presentation_->style = UIAlertPresentation::Style::Sheet;

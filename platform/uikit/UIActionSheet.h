@@ -11,6 +11,7 @@
 
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/foundation/NSObject.h"
+#include "platform/uikit/UIView.h"
 
 class UIActionSheet;
 class UIAlertPresentation;
@@ -42,6 +43,11 @@ public:
     void showInView(const std::shared_ptr<UIView>& view);
     // The pad's panel stands under the rectangle (in the view's coordinates).
     void showFromRect(CGRect rect, const std::shared_ptr<UIView>& view, bool animated);
+    // From a toolbar: the sheet stands over the toolbar's bounds.
+    void showFromToolbar(const std::shared_ptr<UIView>& toolbar) { showFromRect(toolbar ? toolbar->bounds() : CGRectZero, toolbar, true); }
+    // Where the sheet was last shown from: the view and the rectangle in its coordinates.
+    const std::weak_ptr<UIView>& anchorView() const { return anchorView_; }
+    CGRect anchorRect() const { return anchorRect_; }
     bool isVisible() const;
     void dismissWithClickedButtonIndex(int index, bool animated);
 
@@ -53,5 +59,7 @@ private:
     std::vector<std::string> titles_;
     int cancelIndex_ = -1, destructiveIndex_ = -1;
     std::shared_ptr<UIAlertPresentation> presentation_;
-    bool dismissing_ = false;  // inside dismissWithClickedButtonIndex
+    bool dismissing_ = false;
+    std::weak_ptr<UIView> anchorView_;
+    CGRect anchorRect_{};  // inside dismissWithClickedButtonIndex
 };

@@ -1,14 +1,10 @@
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cctype>
-#include <thread>
 
 #include "platform/authorization/AuthorizationStore.h"
 #include "platform/uikit/UIApplication.h"
-
-extern char** environ;
+#include "platform/uikit/UIDocumentOpeners.h"
+#include "platform/mobilecoreservices/UTType.h"
 
 namespace {
 
@@ -24,34 +20,22 @@ bool hasControlCharacters(const std::string& text) {
     return std::any_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7f; });
 }
 
-// Started without a shell, so nothing in the URL is interpreted; reaped on a thread of its own.
-bool launchWithDesktop(const std::string& target) {
-    std::string program = "xdg-open";
-    std::string argument = target;
-    char* argv[] = {program.data(), argument.data(), nullptr};
-    pid_t pid = 0;
-    if (::posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0) return false;
-    std::thread([pid] {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-    }).detach();
-    return true;
-}
-
 }  // namespace
 
 bool UIApplication::canOpenURL(const std::string& url) const {
     if (url == UIApplicationOpenSettingsURLString) return true;
+    // The Instagram program is there when some opener takes its exclusive type.
+    if (schemeOf(url) == "instagram") return UIDocumentOpeners::hasConfiguredOpenerForType(kUTTypeInstagramExclusive);
     if (hasControlCharacters(url)) return false;
     const std::string scheme = schemeOf(url);
     return (scheme == "http" || scheme == "https" || scheme == "mailto") && url.size() > scheme.size() + 1;
 }
 
 bool UIApplication::openURL(const std::string& url) {
-    if (!canOpenURL(url)) return false;
+    if (!canOpenURL(url) || schemeOf(url) == "instagram") return false;
     const std::string target =
         url == UIApplicationOpenSettingsURLString ? AuthorizationStore::standardStorePath().string() : url;
-    return launcher_ ? launcher_(target) : launchWithDesktop(target);
+    return launcher_ ? launcher_(target) : UIDocumentOpeners::spawn({"xdg-open", target});
 }
 
 void UIApplication::setURLLauncher(URLLauncher launcher) { launcher_ = std::move(launcher); }

@@ -131,6 +131,8 @@ public:
     // Only http, https and mailto URLs are opened (the scheme in any case, no control
     // characters), and the settings URL, as the access answers' file. The launcher starts
     // `xdg-open` with the target as its one argument, without a shell, and does not wait for it.
+    // "instagram:" URLs are only asked about: YES when a document opener takes that program's
+    // exclusive type (see UIDocumentOpeners.h); they are never opened.
     bool canOpenURL(const std::string& url) const;
     bool openURL(const std::string& url);
     // Replaces the launcher (tests record the targets); null restores `xdg-open`.

@@ -98,9 +98,57 @@ UIImagePtr UIImage::imageNamed(const std::string& name) {
 }
 
 UIImagePtr UIImage::imageWithRenderingMode(UIImageRenderingMode mode) const {
-    auto image = std::make_shared<UIImage>(image_, scale_, orientation_);
+    auto image = std::make_shared<UIImage>(*this);
     image->renderingMode_ = mode;
     return image;
+}
+
+UIImagePtr UIImage::resizableImageWithCapInsets(UIEdgeInsets capInsets) const {
+    auto image = std::make_shared<UIImage>(*this);
+    image->resizable_ = true;
+    image->capInsets_ = capInsets;
+    return image;
+}
+
+void UIImage::drawSlicedInRect(CGRect rect) const {
+    const CGSize size = this->size();
+    if (!resizable_ || size.width <= 0 || size.height <= 0) return drawInRect(rect);
+    const CGContextRef c = UIGraphicsGetCurrentContext();
+    if (!c) return;
+    // Caps wider than the picture or the target shrink to fit, sharing what there is.
+    auto caps = [](CGFloat a, CGFloat b, CGFloat limit) {
+        const CGFloat sum = a + b;
+        return sum > limit && sum > 0 ? std::pair{a * limit / sum, b * limit / sum} : std::pair{a, b};
+    };
+    const auto [l, r] = caps(capInsets_.left, capInsets_.right, size.width);
+    const auto [t, b] = caps(capInsets_.top, capInsets_.bottom, size.height);
+    const auto [dl, dr] = caps(l, r, rect.size.width);
+    const auto [dt, db] = caps(t, b, rect.size.height);
+    const CGFloat sx[4] = {0, l, size.width - r, size.width};
+    const CGFloat sy[4] = {0, t, size.height - b, size.height};
+    const CGFloat dx[4] = {rect.origin.x, rect.origin.x + dl, CGRectGetMaxX(rect) - dr, CGRectGetMaxX(rect)};
+    const CGFloat dy[4] = {rect.origin.y, rect.origin.y + dt, CGRectGetMaxY(rect) - db, CGRectGetMaxY(rect)};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) {
+            const CGFloat sw = sx[column + 1] - sx[column], sh = sy[row + 1] - sy[row];
+            const CGFloat w = dx[column + 1] - dx[column], h = dy[row + 1] - dy[row];
+            if (sw <= 0 || sh <= 0 || w <= 0 || h <= 0) continue;
+            const CGRect target{{dx[column], dy[row]}, {w, h}};
+            if (orientation_ == UIImageOrientation::Up) {
+                // The slice's own pixels, so that stretching blends nothing in from its neighbours.
+                const CGRect pixels{{sx[column] * scale_, sy[row] * scale_}, {sw * scale_, sh * scale_}};
+                if (CGImageRef slice = CGImageCreateWithImageInRect(image_, pixels)) {
+                    UIImage(slice, scale_, orientation_).drawInRect(target);
+                    continue;
+                }
+            }
+            // The whole picture drawn scaled so that this slice lands on its target, clipped.
+            CGContextSaveGState(c);
+            CGContextClipToRect(c, target);
+            const CGFloat kx = w / sw, ky = h / sh;
+            drawInRect({{dx[column] - sx[column] * kx, dy[row] - sy[row] * ky}, {size.width * kx, size.height * ky}});
+            CGContextRestoreGState(c);
+        }
 }
 
 CGSize UIImage::size() const {

@@ -12,6 +12,7 @@
 
 #include "platform/coregraphics/CGContext.h"
 #include "platform/coregraphics/CGImage.h"
+#include "platform/uikit/UIGeometry.h"
 
 enum class UIImageOrientation : int {
     Up = 0, Down = 1, Left = 2, Right = 3, UpMirrored = 4, DownMirrored = 5, LeftMirrored = 6, RightMirrored = 7,
@@ -43,6 +44,11 @@ public:
     UIImageRenderingMode renderingMode() const { return renderingMode_; }
     // The same pixels drawn in the given mode.
     UIImagePtr imageWithRenderingMode(UIImageRenderingMode mode) const;
+    // The same pixels stretched as nine slices when drawn larger: the cap insets (points) keep
+    // their size at the corners, stretch along the edges, and the middle stretches both ways.
+    UIImagePtr resizableImageWithCapInsets(UIEdgeInsets capInsets) const;
+    bool isResizable() const { return resizable_; }
+    UIEdgeInsets capInsets() const { return capInsets_; }
 
     // Upright size in points.
     CGSize size() const;
@@ -51,12 +57,17 @@ public:
     void drawInRect(CGRect rect) const;
     void drawInRect(CGRect rect, CGBlendMode blendMode, CGFloat alpha) const;
     void drawAtPoint(CGPoint point) const;
+    // Upright, into the current UIKit context: the nine slices for a resizable image, else
+    // the whole picture stretched.
+    void drawSlicedInRect(CGRect rect) const;
 
 private:
     CGImageRef image_;
     CGFloat scale_;
     UIImageOrientation orientation_;
     UIImageRenderingMode renderingMode_ = UIImageRenderingMode::Automatic;
+    bool resizable_ = false;
+    UIEdgeInsets capInsets_{};
 };
 
 // The transform from the stored pixels (top-left origin, x right, y down) to the upright

@@ -40,13 +40,18 @@ void UIImageView::tintColorDidChange() {
 }
 
 CGImageRef UIImageView::contentsForImage(const UIImage& image, const UIColor& tint) {
+    return contentsForImage(image, tint, image.size());
+}
+
+CGImageRef UIImageView::contentsForImage(const UIImage& image, const UIColor& tint, CGSize size) {
     if (!image.CGImage()) return nullptr;  // an empty picture shows nothing
     const bool tinted = image.renderingMode() == UIImageRenderingMode::AlwaysTemplate;
-    if (!tinted && image.imageOrientation() == UIImageOrientation::Up) return image.CGImage();
-    const CGSize size = image.size();
+    const bool sliced = image.isResizable() && size.width > 0 && size.height > 0;
+    if (!sliced) size = image.size();
+    if (!tinted && !sliced && image.imageOrientation() == UIImageOrientation::Up) return image.CGImage();
     UIGraphicsBeginImageContextWithOptions(size, false, image.scale());
     const CGRect rect{{0, 0}, size};
-    image.drawInRect(rect);
+    image.drawSlicedInRect(rect);
     if (tinted) {
         // The tint where the picture has alpha, nothing elsewhere.
         const CGContextRef c = UIGraphicsGetCurrentContext();
@@ -59,12 +64,18 @@ CGImageRef UIImageView::contentsForImage(const UIImage& image, const UIColor& ti
     return drawn ? drawn->CGImage() : nullptr;
 }
 
+void UIImageView::layoutSubviews() {
+    const UIImagePtr& shown = highlighted_ && highlightedImage_ ? highlightedImage_ : image_;
+    if (shown && shown->isResizable() && bounds().size != slicedSize_) updateContents();
+}
+
 void UIImageView::updateContents() {
     const UIImagePtr& shown = highlighted_ && highlightedImage_ ? highlightedImage_ : image_;
     if (!shown) {
         layer()->setContents(nullptr);
         return;
     }
-    layer()->setContents(contentsForImage(*shown, tintColor()));
+    slicedSize_ = shown->isResizable() ? bounds().size : CGSizeZero;
+    layer()->setContents(contentsForImage(*shown, tintColor(), slicedSize_));
     layer()->setContentsScale(shown->scale());
 }

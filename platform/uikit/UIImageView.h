@@ -2,7 +2,8 @@
 // Picture views: the picture is the layer's contents, placed by the content mode and clipped
 // when the view clips. A template picture shows only its alpha, painted in the view's tint, and
 // is painted again when the tint changes (also when an ancestor's tint does). A highlighted
-// picture, when set, replaces the picture while the view is highlighted.
+// picture, when set, replaces the picture while the view is highlighted. A resizable picture
+// is drawn in nine slices over the whole bounds, again whenever their size changes.
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIView.h"
 
@@ -24,13 +25,17 @@ public:
     void sizeToFit();
 
     void tintColorDidChange() override;
+    void layoutSubviews() override;
 
     // The picture as the layer shows it: upright, painted in the tint when it is a template.
     static CGImageRef contentsForImage(const UIImage& image, const UIColor& tint);
+    // The same for a resizable picture sliced over a size in points.
+    static CGImageRef contentsForImage(const UIImage& image, const UIColor& tint, CGSize size);
 
 private:
     void updateContents();
 
     UIImagePtr image_, highlightedImage_;
+    CGSize slicedSize_{};
     bool highlighted_ = false;
 };

@@ -74,6 +74,29 @@ void UIScrollView::setContentOffset(CGPoint offset, bool animated) {
     start(m);
 }
 
+void UIScrollView::setContentInset(UIEdgeInsets inset) {
+    contentInset_ = inset;
+    const CGPoint now = contentOffset();
+    CGPoint pinned = now;
+    if (contentSize_.width + inset.left + inset.right <= bounds().size.width) pinned.x = -inset.left;
+    if (contentSize_.height + inset.top + inset.bottom <= bounds().size.height) pinned.y = -inset.top;
+    if (pinned != now) setContentOffset(pinned);
+}
+
+void UIScrollView::scrollRectToVisible(CGRect rect, bool animated) {
+    const CGRect b = bounds();
+    auto axis = [](CGFloat at, CGFloat size, CGFloat lo, CGFloat length) {
+        if (length >= size) return lo;                   // the leading part
+        if (lo < at) return lo;                          // before the shown part
+        if (lo + length > at + size) return lo + length - size;  // after it
+        return at;
+    };
+    const CGPoint to = clampedOffset({axis(b.origin.x, b.size.width, CGRectGetMinX(rect), CGRectGetWidth(rect)),
+                                      axis(b.origin.y, b.size.height, CGRectGetMinY(rect), CGRectGetHeight(rect))},
+                                     contentSize_);
+    setContentOffset(to, animated);
+}
+
 void UIScrollView::moved() {
     placeIndicators();
     if (auto d = delegate()) d->scrollViewDidScroll(*this);
@@ -188,6 +211,20 @@ void UIScrollView::pan(UIPanGestureRecognizer& recognizer) {
         CGPoint v = recognizer.velocityInView(this);
         v = {scrollsHorizontally() ? -v.x : 0, scrollsVertically() ? -v.y : 0};
         if (recognizer.state() == UIGestureRecognizerState::Cancelled) v = {0, 0};
+        if (auto d = delegate()) {
+            const CGPoint natural = pagingEnabled_ ? contentOffset() : restingOffset(v);
+            CGPoint target = natural;
+            d->scrollViewWillEndDragging(*this, {v.x / 1000, v.y / 1000}, target);
+            if (target != natural) {
+                // The delegate chose the resting place: go there instead of decelerating.
+                target = clampedOffset(target, contentSize_);
+                const bool moves = target != contentOffset();
+                d->scrollViewDidEndDragging(*this, moves);
+                if (moves) setContentOffset(target, true);
+                else hideIndicators();
+                return;
+            }
+        }
         settle(v, true);
         if (!motion_) hideIndicators();
         return;
@@ -228,6 +265,15 @@ void UIScrollView::settle(CGPoint velocity, bool afterDrag) {
     if (afterDrag)
         if (auto d = delegate()) d->scrollViewDidEndDragging(*this, moves);
     if (moves) start(m);
+}
+
+CGPoint UIScrollView::restingOffset(CGPoint velocity) const {
+    const CGPoint now = contentOffset();
+    const CGFloat speed = std::hypot(velocity.x, velocity.y);
+    if (speed < kRestingSpeed || clampedOffset(now, contentSize_) != now) return clampedOffset(now, contentSize_);
+    const CGFloat duration = std::log(kRestingSpeed / speed) / kDecayPerSecond;
+    const CGFloat travelled = (std::exp(kDecayPerSecond * duration) - 1) / kDecayPerSecond;
+    return clampedOffset({now.x + velocity.x * travelled, now.y + velocity.y * travelled}, contentSize_);
 }
 
 // ---- Zooming -----------------------------------------------------------------------------------
@@ -276,7 +322,8 @@ void UIScrollView::zoomTo(CGFloat scale, CGPoint offset, NSTimeInterval duration
     stop();
     if (duration <= 0) {
         applyZoom(scale);
-        setContentOffset(offset);
+        // The delegate may have changed the insets as the zoom changed.
+        setContentOffset(clampedOffset(offset, contentSize_));
         if (auto d = delegate()) d->scrollViewDidEndZooming(*this, zoomView().get(), scale);
         return;
     }
@@ -305,7 +352,7 @@ void UIScrollView::pinch(UIPinchGestureRecognizer& recognizer) {
         [[fallthrough]];
     case UIGestureRecognizerState::Changed: {
         CGFloat scale = pinchStartScale_ * recognizer.scale();
-        if (!bounces_) scale = std::clamp(scale, minimumZoomScale_, std::max(minimumZoomScale_, maximumZoomScale_));
+        if (!bounces_ || !bouncesZoom_) scale = std::clamp(scale, minimumZoomScale_, std::max(minimumZoomScale_, maximumZoomScale_));
         const CGPoint at = recognizer.locationInView(this);  // in the content's space
         const CGPoint shown{at.x - offset.x, at.y - offset.y};
         applyZoom(scale);

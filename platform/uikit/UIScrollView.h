@@ -28,6 +28,10 @@ public:
     virtual ~UIScrollViewDelegate() = default;
     virtual void scrollViewDidScroll(UIScrollView& scrollView) {}
     virtual void scrollViewWillBeginDragging(UIScrollView& scrollView) {}
+    // As the finger lifts: the velocity (points a millisecond, as the content moves) and the
+    // offset where the content would come to rest, which the delegate may change; the content
+    // then settles there (at once when it is the present offset).
+    virtual void scrollViewWillEndDragging(UIScrollView& scrollView, CGPoint velocity, CGPoint& targetContentOffset) {}
     virtual void scrollViewDidEndDragging(UIScrollView& scrollView, bool willDecelerate) {}
     virtual void scrollViewDidEndDecelerating(UIScrollView& scrollView) {}
     virtual void scrollViewDidEndScrollingAnimation(UIScrollView& scrollView) {}
@@ -54,11 +58,19 @@ public:
     void setContentOffset(CGPoint offset);
     void setContentOffset(CGPoint offset, bool animated);
     UIEdgeInsets contentInset() const { return contentInset_; }
-    void setContentInset(UIEdgeInsets inset) { contentInset_ = inset; }
+    // Where the content (with the insets) is smaller than the bounds, the offset is pinned at
+    // minus the leading inset on that axis.
+    void setContentInset(UIEdgeInsets inset);
+    // The least movement that shows the rectangle (content coordinates), within range; a
+    // rectangle larger than the bounds shows its leading part.
+    void scrollRectToVisible(CGRect rect, bool animated);
 
     // ---- Behaviour -----------------------------------------------------------------------
     bool bounces() const { return bounces_; }
     void setBounces(bool bounces) { bounces_ = bounces; }
+    // Without zoom bouncing a pinch stops at the zoom range instead of going past it.
+    bool bouncesZoom() const { return bouncesZoom_; }
+    void setBouncesZoom(bool bounces) { bouncesZoom_ = bounces; }
     bool alwaysBounceVertical() const { return alwaysBounceVertical_; }
     void setAlwaysBounceVertical(bool b) { alwaysBounceVertical_ = b; }
     bool alwaysBounceHorizontal() const { return alwaysBounceHorizontal_; }
@@ -124,6 +136,8 @@ private:
     void applyZoom(CGFloat scale);
     // After a drag: page, spring back, decelerate or rest.
     void settle(CGPoint velocity, bool afterDrag);
+    // Where a deceleration from this velocity would stop, within range.
+    CGPoint restingOffset(CGPoint velocity) const;
     void zoomTo(CGFloat scale, CGPoint offset, NSTimeInterval duration);
     void finishMotion(bool deceleration);
     void start(Motion motion);
@@ -135,7 +149,7 @@ private:
 
     CGSize contentSize_{};
     UIEdgeInsets contentInset_{};
-    bool bounces_ = true, alwaysBounceVertical_ = false, alwaysBounceHorizontal_ = false;
+    bool bounces_ = true, bouncesZoom_ = true, alwaysBounceVertical_ = false, alwaysBounceHorizontal_ = false;
     bool pagingEnabled_ = false, showsHorizontal_ = true, showsVertical_ = true;
     bool tracking_ = false, dragging_ = false, zooming_ = false;
     std::weak_ptr<UIScrollViewDelegate> delegate_;

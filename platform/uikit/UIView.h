@@ -199,6 +199,10 @@ public:
     // are dropped.
     bool isMultipleTouchEnabled() const { return multipleTouchEnabled_; }
     void setMultipleTouchEnabled(bool enabled) { multipleTouchEnabled_ = enabled; }
+    // Off by default: while a touch is down on an exclusive view no other view takes a new
+    // touch, and an exclusive view takes none while other views hold touches.
+    bool isExclusiveTouch() const { return exclusiveTouch_; }
+    void setExclusiveTouch(bool exclusive) { exclusiveTouch_ = exclusive; }
     // What the mouse wheel asks of the view under the pointer (amounts in points); false
     // passes it on to the superview. Scrolling views answer it.
     virtual bool scrollWheel(CGPoint location, CGSize delta) { return false; }
@@ -293,6 +297,7 @@ private:
     int tag_ = 0;
     bool userInteractionEnabled_ = true;
     bool multipleTouchEnabled_ = false;
+    bool exclusiveTouch_ = false;
     UIViewAutoresizing autoresizingMask_ = UIViewAutoresizingNone;
     bool autoresizesSubviews_ = true;
     int touchBlockingAnimations_ = 0;

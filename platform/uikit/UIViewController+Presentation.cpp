@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/uikit/UIActivityViewController.h"
 #include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
@@ -21,6 +22,10 @@ void UIViewController::presentViewController(const std::shared_ptr<UIViewControl
                                              std::function<void()> completion) {
     if (auto alert = std::dynamic_pointer_cast<UIAlertController>(controller)) {
         alert->showAlert(std::move(completion));  // the modal alert view, not a controller's view
+        return;
+    }
+    if (auto sheet = std::dynamic_pointer_cast<UIActivityViewController>(controller)) {
+        sheet->showSheet(topAncestor(this)->shared_from_this(), std::move(completion));  // the modal list, too
         return;
     }
     UIViewController* presenting = topAncestor(this);

@@ -91,6 +91,11 @@ void UIWindow::sendTouches(const std::vector<UITouchReport>& reports, NSTimeInte
                     return entry.second.touch->view.lock().get() == hit;
                 });
                 if (busy && !hit->isMultipleTouchEnabled()) continue;
+                const bool exclusiveElsewhere = std::any_of(touches_.begin(), touches_.end(), [&](const auto& entry) {
+                    auto held = entry.second.touch->view.lock();
+                    return held && held.get() != hit && (held->isExclusiveTouch() || hit->isExclusiveTouch());
+                });
+                if (exclusiveElsewhere) continue;
                 auto touch = std::make_shared<UITouch>();
                 touch->view = hit->weak_from_this();
                 touch->windowLocation = touch->previousWindowLocation = report.location;

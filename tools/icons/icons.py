@@ -5,9 +5,9 @@ Every icon is a simple white line pictogram on a transparent background, drawn w
 at twice its size in points ("name@2x.png"), the size at which its picker cell shows it:
 mode group headers 25 points, colour group headers 44 points, adjustments 35 points, button
 and bar pictures 24 points, the info button's arrow 10 points, the camera's focus squares 72
-and 120 points and the exposure marker 22 points; the busy logo's layers 120 points (its glow
-half as wide again, drawn with a soft fill rather than a line). Buttons and bars show them as
-templates: only their alpha counts, painted in the tint.
+and 120 points and the exposure marker 22 points; the share sheet's activities 60 points; the
+busy logo's layers 120 points (its glow half as wide again, drawn with a soft fill rather than
+a line). Buttons and bars show them as templates: only their alpha counts, painted in the tint.
 The sample picture ("sample", 320 x 480 points) stands in for the camera where there is none:
 an opaque landscape painted dull and flat on purpose, so that an automatic adjustment of it
 shows plainly.
@@ -36,6 +36,10 @@ BUTTON_POINTS, INDICATOR_POINTS = 24, 10
 FOCUS_POINTS, AUTO_FOCUS_POINTS, EXPOSURE_POINTS = 72, 120, 22
 LOGO_POINTS, GLOW_POINTS = 120, 180
 SAMPLE_POINTS = (320, 480)
+ACTIVITY_POINTS = 60  # the share sheet's activities
+# The crop rectangle's border, stretched in nine slices with caps of 23 points: it is laid 2
+# points outside the rectangle on every side.
+CROP_RESIZE_POINTS, CROP_RESIZE_OUTSET = 48, 2
 MARGIN = 0.1  # of the side, left clear around the drawing
 
 
@@ -405,6 +409,21 @@ def bar_action(cr):  # a box with an arrow leaving it upwards
     cr.stroke()
 
 
+def activity_open(cr):  # a page with an arrow leaving it to the right
+    polyline(cr, (0.62, 0.3), (0.62, 0.08), (0.12, 0.08), (0.12, 0.92), (0.62, 0.92), (0.62, 0.7))
+    polyline(cr, (0.3, 0.5), (0.95, 0.5))
+    polyline(cr, (0.78, 0.33), (0.95, 0.5), (0.78, 0.67))
+    cr.stroke()
+
+
+def activity_square(cr):  # a square picture: a framed square with a lens in it
+    rounded_rect(cr, 0.08, 0.08, 0.84, 0.84, 0.08)
+    circle(cr, 0.5, 0.52, 0.2)
+    cr.stroke()
+    circle(cr, 0.76, 0.24, 0.045)
+    cr.fill()
+
+
 def bar_trash(cr):  # a bin with a lid
     polyline(cr, (0.05, 0.18), (0.95, 0.18))
     polyline(cr, (0.35, 0.18), (0.38, 0.05), (0.62, 0.05), (0.65, 0.18))
@@ -562,6 +581,25 @@ def logo_glow(cr):  # a soft light fading out towards the edge
     cr.fill()
 
 
+def crop_resize(cr):
+    """A thin frame along the rectangle's edge with heavier corner brackets, over the whole
+    square (no margin), in points."""
+    side = cr.get_target().get_width()
+    cr.identity_matrix()
+    cr.scale(side / CROP_RESIZE_POINTS, side / CROP_RESIZE_POINTS)
+    n, o = CROP_RESIZE_POINTS, CROP_RESIZE_OUTSET
+    cr.set_line_cap(cairo.LINE_CAP_BUTT)
+    cr.set_line_join(cairo.LINE_JOIN_MITER)
+    cr.set_line_width(1)
+    cr.rectangle(o - 0.5, o - 0.5, n - 2 * o + 1, n - 2 * o + 1)
+    cr.stroke()
+    arm, thick = 20, 3  # the brackets sit on the frame, reaching into the outset
+    for (x, y, dx, dy) in ((0, 0, 1, 1), (n, 0, -1, 1), (0, n, 1, -1), (n, n, -1, -1)):
+        cr.rectangle(x, y, dx * arm, dy * thick)
+        cr.rectangle(x, y, dx * thick, dy * arm)
+        cr.fill()
+
+
 ICONS = [
     ("cameraFlashAuto", BUTTON_POINTS, camera_flash_auto),
     ("cameraFlashOn", BUTTON_POINTS, camera_flash_on),
@@ -583,6 +621,8 @@ ICONS = [
     ("shareFacebook", BUTTON_POINTS, share_facebook),
     ("shareInstagram", BUTTON_POINTS, share_instagram),
     ("shareMail", BUTTON_POINTS, share_mail),
+    ("activityOpen", ACTIVITY_POINTS, activity_open),
+    ("activityInstagram", ACTIVITY_POINTS, activity_square),
     ("modeNormal", MODE_POINTS, mode_normal),
     ("modeLowLight", MODE_POINTS, mode_low_light),
     ("modeArt", MODE_POINTS, mode_art),
@@ -613,6 +653,7 @@ ICONS = [
     ("iconInside", LOGO_POINTS, logo_inside),
     ("iconInsideTransparent", LOGO_POINTS, logo_inside_transparent),
     ("iconGlow", GLOW_POINTS, logo_glow),
+    ("cropResize", CROP_RESIZE_POINTS, crop_resize),
 ]
 
 
@@ -674,7 +715,7 @@ def write_sheet(path, surfaces):
     """All icons on a mid-grey background, in a row per picker, to look at."""
     cell = GLOW_POINTS * SCALE + 16
     sizes = (MODE_POINTS, COLOR_POINTS, ADJUST_POINTS, BUTTON_POINTS, INDICATOR_POINTS, FOCUS_POINTS,
-             AUTO_FOCUS_POINTS, EXPOSURE_POINTS, GLOW_POINTS)
+             AUTO_FOCUS_POINTS, EXPOSURE_POINTS, ACTIVITY_POINTS, GLOW_POINTS, CROP_RESIZE_POINTS)
     rows = [[s for n, p, s in surfaces if p == points] for points in sizes]
     columns = max(len(r) for r in rows)
     sheet = cairo.ImageSurface(cairo.FORMAT_ARGB32, columns * cell, len(rows) * cell)

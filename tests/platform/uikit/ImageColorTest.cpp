@@ -10,6 +10,7 @@
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIImage.h"
+#include "platform/uikit/UIImageView.h"
 
 namespace {
 
@@ -161,3 +162,50 @@ TEST(Color, RGBWhiteAndHSB) {
 }
 
 }  // namespace
+
+TEST(Image, ResizableImagesStretchInNineSlicesKeepingTheirCaps) {
+    // 6 x 6 points: red 2-point corners, blue edges between them, a green middle.
+    UIGraphicsBeginImageContextWithOptions({6, 6}, true, 2);
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    CGContextSetFillColorWithColor(c, {0, 0, 1, 1});
+    CGContextFillRect(c, {{0, 0}, {6, 6}});
+    CGContextSetFillColorWithColor(c, {1, 0, 0, 1});
+    for (const CGPoint p : {CGPoint{0, 0}, CGPoint{4, 0}, CGPoint{0, 4}, CGPoint{4, 4}}) CGContextFillRect(c, {p, {2, 2}});
+    CGContextSetFillColorWithColor(c, {0, 1, 0, 1});
+    CGContextFillRect(c, {{2, 2}, {2, 2}});
+    const UIImagePtr picture = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    const UIImagePtr sliced = picture->resizableImageWithCapInsets(UIEdgeInsetsMake(2, 2, 2, 2));
+    EXPECT_FALSE(picture->isResizable());
+    EXPECT_TRUE(sliced->isResizable());
+    EXPECT_EQ(sliced->size(), picture->size());
+
+    // Drawn over 20 x 10 points (40 x 20 pixels).
+    UIGraphicsBeginImageContextWithOptions({20, 10}, true, 2);
+    sliced->drawSlicedInRect({{0, 0}, {20, 10}});
+    const UIImagePtr drawn = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    const struct { std::size_t x, y; CGColor color; } probes[] = {
+        {1, 1, {1, 0, 0, 1}},   {38, 1, {1, 0, 0, 1}},  {1, 18, {1, 0, 0, 1}}, {38, 18, {1, 0, 0, 1}},
+        {5, 1, {0, 0, 1, 1}},   {20, 2, {0, 0, 1, 1}},  {34, 1, {0, 0, 1, 1}}, {1, 10, {0, 0, 1, 1}},
+        {20, 10, {0, 1, 0, 1}}, {6, 5, {0, 1, 0, 1}},   {33, 14, {0, 1, 0, 1}},
+    };
+    for (const auto& p : probes) {
+        const CGColor got = CGImageGetPixel(drawn->CGImage(), p.x, p.y);
+        EXPECT_NEAR(got.r, p.color.r, 0.02) << p.x << ", " << p.y;
+        EXPECT_NEAR(got.g, p.color.g, 0.02) << p.x << ", " << p.y;
+        EXPECT_NEAR(got.b, p.color.b, 0.02) << p.x << ", " << p.y;
+    }
+
+    // A picture view shows the slices over its whole bounds, again after a new size.
+    auto view = std::make_shared<UIImageView>(CGRectMake(0, 0, 20, 10));
+    view->setImage(sliced);
+    view->layoutIfNeeded();
+    EXPECT_EQ(CGImageGetWidth(view->layer()->contents()), 40u);
+    view->setFrame(CGRectMake(0, 0, 30, 12));
+    view->layoutIfNeeded();
+    EXPECT_EQ(CGImageGetWidth(view->layer()->contents()), 60u);
+    EXPECT_EQ(CGImageGetHeight(view->layer()->contents()), 24u);
+    const CGColor corner = CGImageGetPixel(view->layer()->contents(), 59, 23);
+    EXPECT_NEAR(corner.r, 1, 0.02);
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "platform/uikit/UIScrollView.h"
@@ -13,6 +14,12 @@ namespace {
 struct Recorder : UIScrollViewDelegate {
     std::string calls;  // w(ill drag), d(id end dragging) + D/- (decelerates), e(nd decelerating), z(oom ended)
     std::shared_ptr<UIView> zoom;
+    std::optional<CGPoint> rest;  // the target offset written at the end of a drag
+    CGPoint offeredRest{};
+    void scrollViewWillEndDragging(UIScrollView&, CGPoint, CGPoint& target) override {
+        offeredRest = target;
+        if (rest) target = *rest;
+    }
     void scrollViewWillBeginDragging(UIScrollView&) override { calls += 'w'; }
     void scrollViewDidEndDragging(UIScrollView&, bool decelerate) override { calls += decelerate ? "dD" : "d-"; }
     void scrollViewDidEndDecelerating(UIScrollView&) override { calls += 'e'; }
@@ -211,5 +218,53 @@ TEST_F(ScrollViewTest, IndicatorsShowWhileTheContentMovesAndFadeAtRest) {
         ui.advance(0.16);
         EXPECT_GT(ui.meanColor(rightEdge).r, 0.99) << "faded at rest, 0.3 s after the lift";
         EXPECT_GT(ui.meanColor(bottomEdge).r, 0.99);
+    }
+}
+
+TEST_F(ScrollViewTest, AWrittenRestingOffsetReplacesTheFlingAndZoomBouncingCanBeOff) {
+    // The resting place offered is where the fling would stop; pinned to the lift's offset,
+    // the content stays there.
+    scroll->setContentOffset({0, 500});
+    delegate->rest = std::nullopt;
+    stroke({160, 400}, {160, 340}, 0.1, 0);
+    const double k = -1000 * std::log(0.998);
+    EXPECT_NEAR(delegate->offeredRest.y, 560 + 590 / k, 1e-6);
+    ui.advance(3);
+    const struct { std::optional<CGPoint> rest; CGPoint expected; const char* calls; } cases[] = {
+        {CGPoint{0, 740}, {0, 740}, "wd-"},    // pinned where the finger lifts
+        {CGPoint{0, 700}, {0, 700}, "wdD"},    // elsewhere: it goes there
+        {CGPoint{0, -50}, {0, 0}, "wdD"},      // kept within the content
+    };
+    for (const auto& c : cases) {
+        scroll->setContentOffset({0, 680});
+        delegate->calls.clear();
+        delegate->rest = c.rest;
+        stroke({160, 400}, {160, 340}, 0.1, 0);
+        if (c.rest->y == 740) EXPECT_EQ(scroll->contentOffset(), c.expected) << "at once";
+        ui.advance(1);
+        EXPECT_EQ(scroll->contentOffset(), c.expected);
+        EXPECT_EQ(delegate->calls, c.calls);
+    }
+    delegate->rest = std::nullopt;
+
+    // Without zoom bouncing a pinch stops at the range instead of passing it.
+    auto picture = std::make_shared<UIView>(CGRectMake(0, 0, 320, 480));
+    picture->setUserInteractionEnabled(false);
+    scroll->addSubview(picture);
+    delegate->zoom = picture;
+    scroll->setMinimumZoomScale(1);
+    scroll->setMaximumZoomScale(2);
+    scroll->setBouncesZoom(false);
+    scroll->setZoomScale(1);
+    auto fingers = [&](UITouchPhase phase, CGFloat gap) {
+        return std::vector<UITouchReport>{{7, phase, {160 - gap / 2, 240}, 1, 1}, {8, phase, {160 + gap / 2, 240}, 1, 1}};
+    };
+    for (const auto& [to, expected] : {std::pair{200.0, 2.0}, std::pair{10.0, 1.0}}) {
+        ui.driver->sendTouches(fingers(UITouchPhase::Began, 50));
+        ui.advance(0.05);
+        ui.driver->sendTouches(fingers(UITouchPhase::Moved, to));
+        EXPECT_NEAR(scroll->zoomScale(), expected, 1e-9) << "while pinching to " << to;
+        ui.driver->sendTouches(fingers(UITouchPhase::Ended, to));
+        ui.advance(0.5);
     }
 }

@@ -144,6 +144,29 @@ TEST_F(TouchDeliveryTest, ASecondFingerOnAViewReachesItOnlyWhenMultipleTouchIsEn
     }
 }
 
+TEST_F(TouchDeliveryTest, AnExclusiveViewTakesNoTouchBesideOthersAndLeavesThemNone) {
+    // The first finger on one view, the second on the other: with either exclusive, the
+    // second finger goes to nobody until the first lifts.
+    for (bool frontExclusive : {true, false}) {
+        SetUp();
+        (frontExclusive ? front : back)->setExclusiveTouch(true);
+        for (bool frontFirst : {true, false}) {
+            front->records.clear(), back->records.clear();
+            const CGPoint onFront{150, 150}, onBack{20, 20};
+            ui.driver->touchDown(1, frontFirst ? onFront : onBack);
+            ui.driver->touchDown(2, frontFirst ? onBack : onFront);
+            ui.driver->touchUp(2, frontFirst ? onBack : onFront);
+            ui.driver->touchUp(1, frontFirst ? onFront : onBack);
+            EXPECT_EQ((frontFirst ? front : back)->phases(), "be") << frontExclusive << frontFirst;
+            EXPECT_EQ((frontFirst ? back : front)->phases(), "") << frontExclusive << frontFirst;
+            // Once lifted, the other view takes touches again.
+            ui.driver->touchDown(3, frontFirst ? onBack : onFront);
+            ui.driver->touchUp(3, frontFirst ? onBack : onFront);
+            EXPECT_EQ((frontFirst ? back : front)->phases(), "be");
+        }
+    }
+}
+
 TEST_F(TouchDeliveryTest, NoTouchBeginsWhileTheApplicationIgnoresThem) {
     UIApplication& app = UIApplication::sharedApplication();
     ui.driver->touchDown(1, {150, 150});  // already down: finishes normally

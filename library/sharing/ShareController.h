@@ -1,0 +1,50 @@
+#pragma once
+// The share sheet for one photo: the tag text, the program's home page and the photo as a file
+// in the save-type setting's format ("Tavorin.jpg", ".png" or ".tiff" in the private temporary
+// folder, written when the sheet is built, with its metadata). When that file cannot be
+// written the sheet carries the image itself, so the activities still have a photo to hand
+// on. Its own activities, in order: "Instagram", "Open In"; the platform's saving to the
+// camera roll, contacts, the reading list and Weibo are excluded. Main thread only.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/uikit/UIImage.h"
+
+class UIActivityViewController;
+class UIBarButtonItem;
+class UIView;
+class UIViewController;
+
+class ShareController {
+public:
+    using Metadata = ImageMetadataUtility::Metadata;
+
+    // Present the sheet from the controller, animated; on the pad its panel stands at the bar
+    // item or at the view's bounds. Nothing for a null image.
+    static void presentShareController(UIViewController& presenting, const UIImagePtr& image, const Metadata& metadata);
+    static void presentShareController(UIViewController& presenting, const std::shared_ptr<UIBarButtonItem>& item,
+                                       const UIImagePtr& image, const Metadata& metadata);
+    static void presentShareController(UIViewController& presenting, const std::shared_ptr<UIView>& view,
+                                       const UIImagePtr& image, const Metadata& metadata);
+
+    // Null for a null image.
+    static std::shared_ptr<UIActivityViewController> activityViewControllerWithImage(const UIImagePtr& image,
+                                                                                     const Metadata& metadata);
+    // The photo in the save type's format, its metadata carrying the image's orientation, the
+    // digitized date, the keyword, make, model and software; nullopt when it cannot be written.
+    static std::optional<NSURL> writeImage(const UIImagePtr& image, const std::string& name, const Metadata& metadata);
+
+    static std::string defaultShareString();
+    static std::string defaultTagShareString();
+    static std::string defaultHTMLShareString();
+    // The program's home page, where it can be had.
+    static std::string storePageAddress();
+
+    static ShareController& sharedInstance();
+
+private:
+    ShareController() = default;
+};

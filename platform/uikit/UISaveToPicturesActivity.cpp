@@ -1,0 +1,53 @@
+#include "platform/uikit/UISaveToPicturesActivity.h"
+
+#include <glib.h>
+
+#include <cstdio>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::optional<std::string> firstFile(const UIActivityItems& items) {
+    for (const auto& item : items)
+        if (const auto* url = std::get_if<NSURL>(&item); url && url->isFileURL()) {
+            std::error_code ec;
+            if (fs::is_regular_file(url->path(), ec)) return url->path();
+        }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool UISaveToPicturesActivity::canPerformWithActivityItems(const UIActivityItems& items) {
+    return firstFile(items).has_value();
+}
+
+void UISaveToPicturesActivity::prepareWithActivityItems(const UIActivityItems& items) { file_ = firstFile(items); }
+
+void UISaveToPicturesActivity::performActivity() {
+    activityDidFinish(file_ && copyUnderUniqueName(*file_, picturesDirectory()).has_value());
+}
+
+fs::path UISaveToPicturesActivity::picturesDirectory() {
+    // Read afresh: the user may have moved the folder since.
+    g_reload_user_special_dirs_cache();
+    if (const char* pictures = g_get_user_special_dir(G_USER_DIRECTORY_PICTURES)) return pictures;
+    return fs::path(g_get_home_dir()) / "Pictures";
+}
+
+std::optional<fs::path> UISaveToPicturesActivity::copyUnderUniqueName(const fs::path& file, const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    const std::string stem = file.stem().string(), extension = file.extension().string();
+    for (int n = 1; n < 10000; ++n) {
+        const fs::path target = folder / (n == 1 ? stem + extension : stem + " " + std::to_string(n) + extension);
+        // Never replaces: a taken name fails and the next is tried.
+        if (fs::copy_file(file, target, fs::copy_options::none, ec)) return target;
+        if (ec != std::errc::file_exists) {
+            std::fprintf(stderr, "Save to Pictures: %s: %s\n", target.c_str(), ec.message().c_str());
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// What the main screen's crop mode asks of the crop editor, apart from the main screen: the
+// rectangle to record (relative to the photo), showing a recorded one again, and the aspect
+// sheet with the list that the rectangle's shape chooses.
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "platform/uikit/UIActionSheet.h"
+#include "screens/crop/CropView.h"
+
+struct CropScreen {
+    // The editor's relative rectangle kept within the whole photo (0, 0, 1, 1); none when
+    // nothing finite and non-empty is left, or without a picture.
+    static std::optional<CGRect> recordableCrop(const CropView& cropView);
+    // The recorded rectangle (fractions of the photo) shown again: the empty one (or one not
+    // finite) as the whole picture.
+    static void showRecordedCrop(CropView& cropView, CGRect relative);
+    // Landscape when the window is wider than high; a square window leaves it to the picture.
+    static bool aspectListIsLandscape(const CropView& cropView);
+    // The aspect sheet, no title: "Original", "Square", six ratios, "Cancel" last; a choice
+    // sets the editor's ratio, centred (Cancel changes nothing). Shown by the caller.
+    static std::shared_ptr<UIActionSheet> aspectSheet(const std::shared_ptr<CropView>& cropView);
+};
