@@ -9,6 +9,7 @@
 #include "platform/foundation/NSBundle.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIScreen.h"
+#include "screens/rating/RatingPrompt.h"
 
 // The home-screen quick actions as the resources declare them, in order (F1-F4).
 std::vector<UIApplicationShortcutItem> AmbrelAppDelegate::shortcutItemsFromResources() {
@@ -27,8 +28,14 @@ std::vector<UIApplicationShortcutItem> AmbrelAppDelegate::shortcutItemsFromResou
     return items;
 }
 
-// Hook: filled by the rating prompt.
-void configureRatingPrompt() {}
+void configureRatingPrompt() {
+    RatingPrompt& rating = RatingPrompt::sharedInstance();
+    rating.setDaysUntilPrompt(3.0f);
+    rating.setUsesUntilPrompt(7);
+    rating.setRemindPeriod(7.0f);
+    rating.setVerboseLogging(false);
+    rating.setPromptAtLaunch(true);
+}
 
 void AmbrelAppDelegate::initialize() {
     static const bool configured = (configureRatingPrompt(), true);

@@ -41,6 +41,6 @@ private:
     AmbrelViewController* viewController_ = nullptr;
 };
 
-// Hook: the rating prompt's configuration (days and uses before prompting, the reminder
-// period, logging, prompting at launch).
+// The rating prompt's configuration (days and uses before prompting, the reminder period,
+// logging, prompting at launch), made once before the first delegate.
 void configureRatingPrompt();

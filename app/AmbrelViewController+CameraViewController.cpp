@@ -4,6 +4,7 @@
 
 #include "app/AmbrelViewController.h"
 #include "camera/buttons/FlashButtonView.h"
+#include "library/browser/PhotoCollectionView.h"
 #include "library/images/UIImage+ImageUtility.h"
 #include "model/AmbrelAppSettings.h"
 #include "platform/foundation/Dispatch.h"
@@ -27,8 +28,7 @@ FlashButtonView* AmbrelViewController::flashButtonView() const {
 }
 
 void AmbrelViewController::animateCameraShowing(bool show) {
-    // The preview's own overlay goes with the camera's controls.
-    graphicsView_->graphicsView()->setSquareAspectRatioHidden(!show);
+    graphicsView_->graphicsView()->showSupplementaryViews(show);
 }
 
 void AmbrelViewController::animateCameraEnabled(bool enabled) {
@@ -83,11 +83,13 @@ void AmbrelViewController::animateShutter(BoolBlock completion) {
 void AmbrelViewController::saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
     AmbrelAppSettings& settings = AmbrelAppSettings::sharedInstance();
     auto done = [] { AmbrelActivityView::finishAnimateActivityView([](bool) { gShutterBusy = false; }); };
-    if (settings.saveOriginal() && savedPhotos_) savedPhotos_->saveNewAssetWithImage(image, metadata, nullptr);
+    PhotoCollectionView* photos = photoCollectionView_.get();
+    const PhotoCollectionView::Metadata properties = metadata.value_or(PhotoCollectionView::Metadata{});
+    if (settings.saveOriginal() && photos) photos->saveNewAssetWithImage(image, properties, [](bool) {});
 
     const UIImagePtr processed = graphicsView_->processedImageForCameraImage(image);
     // A failed render saves nothing more.
-    if (!processed || !savedPhotos_) return done();
+    if (!processed || !photos) return done();
 
     // The album button's picture is made off the main thread, so a slow resize never holds up
     // the next photo.
@@ -104,8 +106,8 @@ void AmbrelViewController::saveCapture(const UIImagePtr& image, const std::optio
     });
 
     if (settings.cameraSaveMethod() != SaveMethodExport && settings.saveType() == SaveTypeJPEG)
-        savedPhotos_->saveNewAssetWithImage(processed, image, State::currentState().data(), metadata, nullptr);
-    else savedPhotos_->exportNewAssetWithImage(processed, static_cast<int>(settings.saveType()), metadata, nullptr);
+        photos->saveNewAssetWithImage(processed, image, State::currentState().data(), properties, [](bool) {});
+    else photos->exportNewAssetWithImage(processed, properties, [](bool) {});
     done();
 }
 

@@ -1,5 +1,6 @@
-// The album on the main screen: the photo collection with its toolbar and the album list, made
-// once at the end of start-up and only hidden afterwards; coming in from the camera and going
+// The album on the main screen: the photo collection (the camera saves through it and the album
+// button shows its newest picture) with its toolbar and the album list, made once at the end of
+// start-up and only hidden afterwards; coming in from the camera and going
 // back, grid and single photo with their titles, and album editing entered with the editing
 // state and crop stored with the photo and left again. Also the edit's ways out: saved in
 // place or as a copy, exported, shared or reverted.
@@ -125,7 +126,6 @@ std::shared_ptr<UIView> AmbrelViewController::titleViewForSelectedAsset() {
 // ---- Set-up ---------------------------------------------------------------------------------
 
 void AmbrelViewController::initializePhotoCollectionView() {
-    if (!savedPhotos_) savedPhotos_ = std::make_unique<SavedPhotosCollection>();
     if (photoCollectionView_) return;
     animateImageViewTransitions_ = true;
     UIView& main = *view();

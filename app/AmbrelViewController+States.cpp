@@ -4,6 +4,7 @@
 #include "app/AmbrelViewController.h"
 #include "camera/buttons/FlashButtonView.h"
 #include "camera/buttons/FrontBackButtonView.h"
+#include "library/browser/PhotoCollectionView.h"
 #include "model/DeviceUtility.h"
 #include "model/Type.h"
 #include "platform/avfoundation/AVCaptureDevice.h"
@@ -32,7 +33,8 @@ void AmbrelViewController::setAlbumEditing(bool editing) {
     rotationSelectionView_->setHidden(editing);
     enableRotationSelectionGestures(!editing);
 
-    if (!editing && savedPhotos_) albumButtonView_->setImage(savedPhotos_->cachedSavedPhotoGroupImage(), false);
+    if (!editing && photoCollectionView_)
+        albumButtonView_->setImage(photoCollectionView_->cachedSavedPhotoGroupImage(), false);
 
     graphicsView_->setFrame(editing ? AppConstants::defaultAlbumViewFrame() : AppConstants::defaultCameraViewFrame());
 
@@ -190,7 +192,7 @@ void AmbrelViewController::applicationDidEnterBackground(UIApplication&) {
 void AmbrelViewController::applicationWillEnterForeground(UIApplication&) {
     // The photo collection is made at the end of start-up: a user who left to grant access
     // comes back before it exists.
-    if (savedPhotos_) albumButtonView_->setImage(savedPhotos_->savedPhotoGroupImage(), false);
+    if (photoCollectionView_) albumButtonView_->setImage(photoCollectionView_->savedPhotoGroupImage(), false);
     if (graphicsView_) graphicsView_->applicationWillEnterForeground();
 }
 

@@ -35,7 +35,6 @@
 #include <string>
 
 #include "app/ExpandCollapseView.h"
-#include "app/SavedPhotosCollection.h"
 #include "camera/buttons/CameraButtonView.h"
 #include "engine/view/GraphicsContentView.h"
 #include "model/State.h"
@@ -154,9 +153,6 @@ public:
 
     // ---- Photo collection (…+PhotoCollectionViewController.cpp) ----------------------------
     void initializePhotoCollectionView();
-    // The collection the camera saves through and the album button reads; null until the end
-    // of start-up.
-    SavedPhotosCollection* savedPhotos() const { return savedPhotos_.get(); }
     // The album comes in from the right (YES) or goes back out to the right.
     void animatePhotoCollectionView(bool show);
     // The visible cells spring in, 0.01 s apart, or out; the completion follows the last.
@@ -261,6 +257,8 @@ public:
     Type* type() const { return type_; }
     void setType(Type* type) { type_ = type; }
     AMBREL_PROPERTY(std::shared_ptr<InfoButtonView>, infoButtonView, setInfoButtonView)
+    // Made at the end of start-up, hidden, on the user-library album: the camera saves through
+    // it and the album button shows its newest photo. Null before.
     AMBREL_PROPERTY(std::shared_ptr<PhotoCollectionView>, photoCollectionView, setPhotoCollectionView)
     AMBREL_PROPERTY(std::shared_ptr<PhotoGroupCollectionView>, photoGroupCollectionView, setPhotoGroupCollectionView)
     AMBREL_PROPERTY(std::shared_ptr<UIToolbar>, photoCollectionToolbar, setPhotoCollectionToolbar)
@@ -328,7 +326,6 @@ private:
 
     std::shared_ptr<UISwipeGestureRecognizer> swipeRecognizer_;
     std::shared_ptr<UIGestureRecognizerDelegate> swipeDelegate_;
-    std::unique_ptr<SavedPhotosCollection> savedPhotos_;
     // The navigation items' views, kept to turn them with the device.
     std::shared_ptr<UIView> leftItemView_, rightItemView_;
 };

@@ -1,8 +1,8 @@
 #pragma once
 // The screens the start-up chain passes through before the camera and photos are set up: the
 // splash (held until its animation ends when `wait` is YES), the introduction (until it has
-// been shown once) and the camera-and-photos access screen. Until the splash and the
-// introduction exist, their entry points complete at once. Tests put recorders in their place.
+// been shown once) and the camera-and-photos access screen. Until the introduction exists,
+// its entry point completes at once. Tests put recorders in their place.
 #include <functional>
 #include <memory>
 

@@ -65,7 +65,7 @@ int UIApplicationMain(const UIApplicationRunOptions& options, std::unique_ptr<UI
         std::string error;
         auto shown = UIHostWindow::open(driver, options.title, &error);
         if (!shown) {
-            err << "no display to open a window on (" << error << "); run with --headless --script FILE\n";
+            err << error << "; without a display run headless: --headless --script FILE [--screenshots DIR]\n";
             status = UIApplicationExitUsage;
         } else {
             shown->run();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -66,6 +67,15 @@ std::unique_ptr<UIHostWindow> UIHostWindow::open(UIInputDriver& driver, const st
         return nullptr;
     };
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail("no display for the window");
+    // Without a display SDL falls back to a driver that shows nothing; only one asked for by
+    // name (the window's own tests) is taken.
+    const std::string driverName = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    if ((driverName == "offscreen" || driverName == "dummy") && (!requested || driverName != requested)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error) *error = "no display for the window";
+        return nullptr;
+    }
     auto sdl = std::make_unique<SDLState>();
     const CGRect native = UIScreen::mainScreen().nativeBounds();
     const CGRect points = driver.window().bounds();

@@ -27,7 +27,7 @@ TEST(AppLaunch, ThePhoneOpensOnTheCameraScreen) {
     EXPECT_EQ(screen.circularProgressView()->alpha(), 0);
     EXPECT_EQ(screen.slideView()->alpha(), 0);
     EXPECT_TRUE(screen.graphicsView()->graphicsView()->isAnimating()) << "the camera runs";
-    EXPECT_TRUE(screen.savedPhotos()) << "the photo collection is made at the end of start-up";
+    EXPECT_TRUE(screen.photoCollectionView()) << "the photo collection is made at the end of start-up";
     // The camera's pattern fills the picture: its red marker in the top left corner, under the
     // navigation bar.
     expectColor(app.meanColor(CGRectMake(5, 50, 40, 50)), {0.93, 0, 0, 1}, "the camera's corner marker", 0.1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "camera/buttons/FlashButtonView.h"
+#include "library/browser/PhotoCollectionView.h"
 #include "model/Type.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UINavigationBar.h"
@@ -33,6 +34,21 @@ bool holdsButtonTitled(const UIView& view, const std::string& title) {
 }
 
 UIView& albumPicture(AmbrelViewController& screen) { return screen.albumButtonView()->button(); }
+
+TEST(AppScreen, EventsBeforeTheScreenHasLoadedAreDropped) {
+    AppLaunch launch;
+    launch.launch = false;
+    AppHarness app(launch);
+    AmbrelViewController screen;
+    UIApplication& application = UIApplication::sharedApplication();
+    screen.applicationWillResignActive(application);
+    screen.applicationDidEnterBackground(application);
+    screen.applicationWillEnterForeground(application);
+    screen.applicationDidBecomeActive(application);
+    screen.applicationOrientationChanged(3);
+    EXPECT_FALSE(screen.isViewLoaded());
+    EXPECT_EQ(AmbrelViewController::sharedInstance(), nullptr);
+}
 
 TEST(AppScreen, TheStartUpChainWaitsOnlyWhenItMust) {
     struct Case {
@@ -85,7 +101,7 @@ TEST(AppScreen, TheStartUpChainWaitsOnlyWhenItMust) {
         EXPECT_EQ(order, c.order);
         EXPECT_EQ(accessTests, c.accessTests);
         AmbrelViewController& screen = app.controller();
-        EXPECT_EQ(screen.savedPhotos() != nullptr, c.access) << "the photo collection comes with the set-up";
+        EXPECT_EQ(screen.photoCollectionView() != nullptr, c.access) << "the photo collection comes with the set-up";
         if (!c.access) {
             // The access screen is shown over the screen, and coming back from the settings
             // (where the user grants access) before the set-up reaches only the picture.
@@ -95,7 +111,7 @@ TEST(AppScreen, TheStartUpChainWaitsOnlyWhenItMust) {
             application.transitionToState(UIApplicationState::Background);
             application.transitionToState(UIApplicationState::Active);
             app.settle();
-            EXPECT_EQ(screen.savedPhotos(), nullptr);
+            EXPECT_EQ(screen.photoCollectionView(), nullptr);
         }
     }
 }
@@ -209,7 +225,7 @@ TEST(AppScreen, TheLifeCycleReachesThePictureAndTheAlbumButton) {
     // A photo arrives while the application is away; the album button shows it on return.
     application.transitionToState(UIApplicationState::Background);
     bool saved = false;
-    screen.savedPhotos()->saveNewAssetWithImage(AppHarness::generatedPhoto(230, 30, 30), std::nullopt,
+    screen.photoCollectionView()->saveNewAssetWithImage(AppHarness::generatedPhoto(230, 30, 30), {},
                                                 [&saved](bool ok) { saved = ok; });
     app.settle();
     ASSERT_TRUE(saved);

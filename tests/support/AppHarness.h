@@ -25,10 +25,10 @@
 
 #include "app/AmbrelAppDelegate.h"
 #include "app/AmbrelViewController.h"
-#include "app/SavedPhotosCollection.h"
 #include "app/StartupScreens.h"
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
+#include "library/browser/PhotoCollectionView.h"
 #include "model/AmbrelAppSettings.h"
 #include "model/DeviceUtility.h"
 #include "model/State.h"
@@ -48,7 +48,8 @@ struct AppLaunch {
     UIDeviceProfile profile = UIDeviceProfile::phone();
     bool cameraAccess = true;
     bool photoAccess = true;
-    // Settings saved before the launch (the rest at their defaults).
+    // Settings saved before the launch (the rest at their defaults, but for the introduction,
+    // shown before, as on any launch after the first).
     std::function<void(AmbrelAppSettings&)> settings;
     // Generated photos in the library, oldest first; with `editedPhoto` one more carries an
     // edit with a crop in its stored editing state.
@@ -95,6 +96,7 @@ public:
 
         AmbrelAppSettings& settings = AmbrelAppSettings::sharedInstance();
         settings.loadSettings();
+        settings.setIntroductionShown(true);
         if (options_.settings) options_.settings(settings);
         settings.saveSettings();
 
@@ -134,13 +136,16 @@ public:
 
     static NSRunLoop& loop() { return NSRunLoop::mainRunLoop(); }
 
-    // Launches as the program does and lets start-up run (the camera's first frames in).
+    // Launches as the program does and lets start-up run: the splash gone, the camera's
+    // first frames in.
     void launch() {
         delegate = std::make_unique<AmbrelAppDelegate>();
         ASSERT_TRUE(UIApplicationLaunch(*delegate));
         driver = std::make_unique<UIInputDriver>(delegate->window());
-        advance(0.5);
+        advance(kStartUp);
     }
+    // A later launch's start-up: the splash gives way after 0.6 s and fades for 1 s.
+    static constexpr double kStartUp = 1.8;
 
     AmbrelViewController& controller() const { return *delegate->viewController(); }
 
@@ -252,7 +257,7 @@ public:
 private:
     void addPhotos() {
         if (options_.photos == 0 && !options_.editedPhoto) return;
-        SavedPhotosCollection collection;
+        auto collection = std::make_shared<PhotoCollectionView>();
         int pending = 0;
         auto saved = [&pending](bool ok) {
             EXPECT_TRUE(ok) << "a generated photo was not saved";
@@ -260,8 +265,7 @@ private:
         };
         for (int i = 0; i < options_.photos; ++i) {
             ++pending;
-            collection.saveNewAssetWithImage(generatedPhoto(40 + 30 * (i % 6), 90, 160 - 20 * (i % 6)), std::nullopt,
-                                             saved);
+            collection->saveNewAssetWithImage(generatedPhoto(40 + 30 * (i % 6), 90, 160 - 20 * (i % 6)), {}, saved);
             waitFor([&pending] { return pending == 0; });
         }
         if (options_.editedPhoto) {
@@ -274,8 +278,8 @@ private:
             const std::string data = State::currentState().data();
             constants.cropAdjustmentRelativeCropRect = before;
             ++pending;
-            collection.saveNewAssetWithImage(generatedPhoto(200, 120, 40), generatedPhoto(150, 90, 30), data,
-                                             std::nullopt, saved);
+            collection->saveNewAssetWithImage(generatedPhoto(200, 120, 40), generatedPhoto(150, 90, 30), data, {},
+                                             saved);
             waitFor([&pending] { return pending == 0; });
         }
     }
