@@ -348,3 +348,41 @@ TEST_F(PhotoEditingTest, ADeleteIgnoresTouchesUntilTheLibraryAnswers) {
     settle();
     EXPECT_EQ(browser->numberOfAssets(), 1u);
 }
+
+TEST_F(PhotoEditingTest, ASaveCompletesOnceWhicheverWayTheBrowserTakesItIn) {
+    const struct {
+        const char* name;
+        std::function<void(PhotoEditingTest&)> before;  // after the edit opened on item 0
+        bool revert;
+    } cases[] = {
+        {"in place", [](PhotoEditingTest&) {}, false},
+        {"absorbed as a download's change",
+         [](PhotoEditingTest& t) {
+             t.browser->cloudReloadReceivedProgress(0.5);
+             t.browser->cloudReloadReceivedProgress(1.0);
+             t.browser->cloudReloadReceivedEmptyChange();
+             t.browser->cloudReloadReceivedProgress(1.0);
+         },
+         false},
+        {"outside the shown album", [](PhotoEditingTest& t) { t.browser->setPhotoCollectionAssetsGroup(t.album("Trip")); }, false},
+        {"a revert that changes nothing", [](PhotoEditingTest&) {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        import({plainPhoto("a.jpg", {10, 200, 10})});
+        import({plainPhoto("b.jpg", {10, 10, 200})}, "Trip");
+        makeBrowser();
+        const std::string edited = assetShown(1)->localIdentifier();  // a, not in the album
+        beginEditing(1);
+        c.before(*this);
+        if (c.revert) {
+            EXPECT_TRUE(awaitSaved([&](auto done) { browser->revertEditingForAssetIndexPath(Item(1), done); }));
+        } else {
+            EXPECT_EQ(finish(1, Render({90, 90, 90}), "state", false), std::make_tuple(true, true));
+            EXPECT_TRUE(record(edited)->edit);
+        }
+        EXPECT_EQ(browser->pendingAssetChanges(), 0u);
+    }
+}
