@@ -60,6 +60,7 @@ class Type;
 class TypeSelectView;
 class CollectionView;
 class CropView;
+class UIActionSheet;
 class PhotoCollectionView;
 class PhotoGroupCollectionView;
 class CompareView;
@@ -236,6 +237,19 @@ public:
     // Whether the crop editor is on the screen (`cropView` with a superview).
     bool cropViewShown() const;
 
+    // ---- Crop mode (…+CropViewController.cpp) -------------------------------------------------
+    // Enters (YES) or leaves the crop mode over the photo being edited.
+    void animateCropView(bool show);
+    void animateNavigationItemForCropView();
+    // "Aspect" and "Reset" into the bottom row.
+    void animateCropButtonMenuView(ButtonMenuView& menu);
+    // The crop editor shows the recorded crop (the whole photo when none is recorded).
+    void animateCropRect();
+    // "Crop": the engine gets the cropped photo and the crop is recorded; "Cancel" keeps the record.
+    void cropAction();
+    void cropCancelAction();
+    void showCropAspectSheet(ButtonMenuView& menu);
+
     // ---- Properties shared by the features ---------------------------------------------------
     AMBREL_PROPERTY(std::shared_ptr<GraphicsContentView>, graphicsView, setGraphicsView)
     AMBREL_PROPERTY(std::shared_ptr<UIView>, bottomView, setBottomView)
@@ -304,6 +318,7 @@ private:
     std::shared_ptr<CircularProgressView> circularProgressView_;
     std::shared_ptr<SlideView> slideView_;
     std::shared_ptr<CropView> cropView_;
+    std::shared_ptr<UIActionSheet> cropAspectSheet_;
     Type* type_ = nullptr;
     std::shared_ptr<InfoButtonView> infoButtonView_;
     std::shared_ptr<PhotoCollectionView> photoCollectionView_;
