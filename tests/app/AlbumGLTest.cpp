@@ -405,4 +405,17 @@ TEST_F(AlbumTest, TheShortcutTableHoldsTheFourQuickActionsInOrder) {
     EXPECT_EQ(modeName(), "Enhance 1");
 }
 
+TEST_F(AlbumTest, AShortcutWhileStartUpWaitsAppliesItsModeAndClosesNothing) {
+    AppLaunch launch;
+    launch.cameraAccess = false;  // the access screen holds start-up
+    open(launch);
+    ASSERT_FALSE(screen().photoCollectionView()) << "start-up has not ended";
+    selectMode("Sky 1");
+    UIApplicationPerformShortcut("Enhance Photo");
+    app->advance(0.5);
+    EXPECT_EQ(modeName(), "Enhance 1");
+    EXPECT_FALSE(screen().photoCollectionView());
+    EXPECT_FALSE(screen().albumEditing());
+}
+
 }  // namespace
