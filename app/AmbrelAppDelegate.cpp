@@ -1,9 +1,32 @@
 #include "app/AmbrelAppDelegate.h"
 
+#include <cstdio>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
 #include "model/DeviceUtility.h"
+#include "platform/foundation/NSBundle.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIScreen.h"
 #include "screens/rating/RatingPrompt.h"
+
+// The home-screen quick actions as the resources declare them, in order (F1-F4).
+std::vector<UIApplicationShortcutItem> AmbrelAppDelegate::shortcutItemsFromResources() {
+    std::vector<UIApplicationShortcutItem> items;
+    const std::string path = NSBundle::mainBundle().pathForResource("shortcuts", "json", "shortcuts");
+    if (path.empty()) return items;
+    std::ifstream in(path);
+    const nlohmann::json table = nlohmann::json::parse(in, nullptr, false);
+    if (!table.is_array()) {
+        std::fprintf(stderr, "tavorin: the shortcut table %s is not a JSON list\n", path.c_str());
+        return items;
+    }
+    for (const auto& entry : table)
+        if (entry.is_object() && entry.contains("type") && entry["type"].is_string())
+            items.push_back({entry["type"].get<std::string>(), entry.value("title", entry["type"].get<std::string>())});
+    return items;
+}
 
 void configureRatingPrompt() {
     RatingPrompt& rating = RatingPrompt::sharedInstance();
@@ -26,7 +49,8 @@ AmbrelAppDelegate::~AmbrelAppDelegate() {
     NSNotificationCenter::defaultCenter().removeObserver(this);
 }
 
-bool AmbrelAppDelegate::application(UIApplication&, const UIApplicationLaunchOptions&) {
+bool AmbrelAppDelegate::application(UIApplication& application, const UIApplicationLaunchOptions&) {
+    application.setShortcutItems(shortcutItemsFromResources());
     window_ = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
     auto controller = std::make_shared<AmbrelViewController>();
     viewController_ = controller.get();

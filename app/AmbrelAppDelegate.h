@@ -4,6 +4,7 @@
 // every application event to the main screen unchanged.
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/AmbrelViewController.h"
 #include "platform/uikit/UIApplication.h"
@@ -16,6 +17,8 @@ public:
 
     // The rating prompt's settings, made once before the first delegate.
     static void initialize();
+    // The home-screen quick actions of the resources' shortcut table, in order.
+    static std::vector<UIApplicationShortcutItem> shortcutItemsFromResources();
 
     bool application(UIApplication& application, const UIApplicationLaunchOptions& launchOptions) override;
     // Portrait only on a phone; every upright orientation on a pad.

@@ -1,21 +1,136 @@
-// Album editing's Done, Share and Cancel, and the home-screen shortcuts. Hooks until album
-// editing comes: each does nothing, and a shortcut completes with YES.
+// Album editing's Done and Cancel decisions, the Done button's title, and the home-screen
+// shortcuts that bring the camera up with a mode at full strength.
 #include "app/AmbrelViewController.h"
+#include "library/albums/PhotoGroupCollectionView.h"
+#include "library/browser/PhotoCollectionView.h"
+#include "model/AmbrelAppSettings.h"
+#include "model/State.h"
+#include "model/Type.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/uikit/UIActionSheet.h"
+#include "ui/animation/AnimationUtility.h"
+#include "ui/foundation/UIActionSheet+BlockUtility.h"
+#include "ui/widgets/ContentView.h"
 
-// Hook: the Done button's title ("Save" or "Revert") for the photo being edited.
-void AmbrelViewController::animateAlbumEditViewForAlbumEditAssetState() {}
+namespace {
 
-// Hook: the Done decision.
-void AmbrelViewController::albumEditDoneAction() {}
+constexpr const char* kSaveSheetTitle =
+    "Saving allows your changes to be edited or undone. Export creates a copy with permanent changes.";
+constexpr const char* kCopySheetTitle = "This photo is not directly editable. Do you want to save a copy?";
+constexpr double kShortcutDelay = 0.1;
 
-// Hook: the Cancel decision.
-void AmbrelViewController::albumEditCancelAction() {}
+struct ShortcutMode {
+    const char* type;
+    const char* mode;
+};
+constexpr ShortcutMode kShortcutModes[] = {
+    {"Low Light Photo", "Low Light 1"},
+    {"Enhance Photo", "Enhance 1"},
+    {"Artistic Photo", "Artistic 1"},
+    {"Exposure Photo", "Overexposure 1"},
+};
 
-// Hook: shares the edited photo.
-void AmbrelViewController::animatePhotoCollectionViewShare(BoolBlock) {}
+void showSheet(const std::string& title, std::vector<std::string> buttons, const std::shared_ptr<UIView>& from,
+               std::vector<std::function<void()>> actions) {
+    auto sheet = UIActionSheet::actionSheet(title, nullptr, std::string("Cancel"), std::nullopt, std::move(buttons));
+    BlockUtility::setBlock(*sheet, [actions](UIActionSheet& shown, int index) {
+        if (index == shown.cancelButtonIndex() || index < 0 || index >= static_cast<int>(actions.size())) return;
+        actions[static_cast<std::size_t>(index)]();
+    });
+    auto superview = from->superview() ? std::static_pointer_cast<UIView>(from->superview()->shared_from_this()) : from;
+    sheet->showFromRect(from->frame(), superview, true);
+}
 
-// Hook: opens the camera with the shortcut's mode.
-void AmbrelViewController::application(UIApplication&, const UIApplicationShortcutItem&,
+}  // namespace
+
+void AmbrelViewController::animateAlbumEditViewForAlbumEditAssetState() {
+    const bool unchanged = albumEditAssetState_ && *albumEditAssetState_ == State::currentState();
+    albumEditDoneButtonView_->setTitle(unchanged ? "Revert" : "Save");
+}
+
+AmbrelViewController::BoolBlock AmbrelViewController::albumEditSaveCompletion() {
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    return [this, weak](bool saved) {
+        if (!saved) return;
+        dispatch_async(dispatch_get_main_queue(), [this, weak] {
+            if (!weak.expired()) animatePhotoCollectionViewFromAlbumEditing();
+        });
+    };
+}
+
+void AmbrelViewController::albumEditDoneAction() {
+    if (!photoCollectionView_) return;
+    BoolBlock done = albumEditSaveCompletion();
+    if (albumEditDoneButtonView_->title() != "Save") return animatePhotoCollectionViewRevert(done);
+    AmbrelAppSettings& settings = AmbrelAppSettings::sharedInstance();
+    if (settings.saveType() != 0) return animatePhotoCollectionViewExport(done);
+    auto save = [this, done] { animatePhotoCollectionViewSave(done); };
+    auto copy = [this, done] { animatePhotoCollectionViewSaveCopy(done); };
+    auto exportAsNew = [this, done] { animatePhotoCollectionViewExport(done); };
+    if (photoCollectionView_->editableAtIndexPath(photoCollectionView_->selectedIndexPath())) {
+        switch (static_cast<int>(settings.albumSaveMethod())) {
+            case 0:
+                showSheet(kSaveSheetTitle, {"Save", "Save as Copy", "Export"}, albumEditDoneButtonView_,
+                          {save, copy, exportAsNew});
+                break;
+            case 1: save(); break;
+            case 2: copy(); break;
+            case 3: exportAsNew(); break;
+            default: break;
+        }
+        return;
+    }
+    showSheet(kCopySheetTitle, {"Save as Copy", "Export"}, albumEditDoneButtonView_, {copy, exportAsNew});
+}
+
+void AmbrelViewController::albumEditCancelAction() {
+    if (!photoCollectionView_) return;
+    auto end = [this] {
+        photoCollectionView_->cancelEditingForAssetIndexPath(photoCollectionView_->selectedIndexPath());
+        animatePhotoCollectionViewFromAlbumEditing();
+    };
+    if (albumEditBeginState_ && *albumEditBeginState_ == State::currentState()) return end();
+    showSheet("", {"Discard Changes"}, albumEditCancelButtonView_, {end});
+}
+
+void AmbrelViewController::application(UIApplication&, const UIApplicationShortcutItem& shortcutItem,
                                        std::function<void(bool succeeded)> completionHandler) {
+    UIView::performWithoutAnimation([this] {
+        if (compareView_) animateCompareView(false);
+        if (albumEditing_ && photoCollectionView_ && photoCollectionView_->isHidden() && expandCollapseView_ &&
+            expandCollapseView_->expanded()) {
+            // Every transition off, so the album is back before the mode is chosen.
+            setAnimateImageViewTransitions(false);
+            ContentView::animateResetZoomScale(false);
+            AnimationUtility::animateNavigationBarTransitions(false);
+            AnimationUtility::animateImageTransitions(false);
+            expandCollapseView_->toggleExpanded();
+            photoCollectionView_->cancelEditingForAssetIndexPath(photoCollectionView_->selectedIndexPath());
+            animatePhotoCollectionViewFromAlbumEditing();
+            AnimationUtility::animateImageTransitions(true);
+            AnimationUtility::animateNavigationBarTransitions(true);
+            ContentView::animateResetZoomScale(true);
+            setAnimateImageViewTransitions(true);
+        }
+    });
+    const std::string type = shortcutItem.type;
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, static_cast<std::int64_t>(kShortcutDelay * NSEC_PER_SEC)),
+                   dispatch_get_main_queue(), [this, weak, type] {
+                       if (weak.expired()) return;
+                       UIView::performWithoutAnimation([this] {
+                           if (photoGroupCollectionView_ && !photoGroupCollectionView_->isHidden() &&
+                               photoGroupCollectionView_->superview())
+                               animatePhotoGroupCollectionView(false);
+                           if (photoCollectionView_ && !photoCollectionView_->isHidden() &&
+                               photoCollectionView_->superview())
+                               animatePhotoCollectionView(false);
+                       });
+                       Type& modes = TypeController::sharedInstance().modeType();
+                       for (const ShortcutMode& entry : kShortcutModes)
+                           if (type == entry.type)
+                               if (CollectionObject* mode = modes.objectNamed(entry.mode)) modes.setSelectedObject(mode);
+                       modes.setValue(1.0f);
+                   });
     if (completionHandler) completionHandler(true);
 }

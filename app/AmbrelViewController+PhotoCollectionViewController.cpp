@@ -1,15 +1,530 @@
-// The photo collection: made at the end of start-up on the user-library album, kept hidden;
-// the camera saves through it and the album button shows its newest picture.
+// The album on the main screen: the photo collection (the camera saves through it and the album
+// button shows its newest picture) with its toolbar and the album list, made once at the end of
+// start-up and only hidden afterwards; coming in from the camera and going
+// back, grid and single photo with their titles, and album editing entered with the editing
+// state and crop stored with the photo and left again. Also the edit's ways out: saved in
+// place or as a copy, exported, shared or reverted.
+#include <ctime>
+
 #include "app/AmbrelViewController.h"
+#include "engine/view/ImageData.h"
+#include "library/albums/PhotoGroupCollectionView.h"
 #include "library/browser/PhotoCollectionView.h"
+#include "library/sharing/ShareController.h"
+#include "model/AmbrelAppSettings.h"
 #include "model/DeviceUtility.h"
+#include "model/State.h"
+#include "model/Type.h"
+#include "platform/foundation/Dispatch.h"
+#include "platform/uikit/UIBarButtonItem.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UINavigationItem.h"
+#include "screens/crop/CropView.h"
+#include "ui/animation/AnimationUtility.h"
+#include "ui/appearance/AppAppearance.h"
+#include "ui/widgets/AmbrelActivityView.h"
+#include "ui/widgets/ImageButtonView.h"
+
+namespace {
+
+constexpr CGFloat kToolbarHeight = 44;
+constexpr CGFloat kEditTitleSize = 15;
+constexpr double kAlbumSlideDuration = 0.4;
+constexpr double kCellDelayStep = 0.01, kCellDuration = 0.4, kCellDamping = 0.8, kCellVelocity = 1.0;
+constexpr double kGroupFadeDuration = 0.4, kGroupZoomDuration = 0.6, kGroupZoomScale = 0.1;
+constexpr double kImageTransitionDuration = 0.2;
+constexpr double kBounceDelay = 0.1;
+// The indicator is on screen before the main thread renders.
+constexpr double kIndicatorLead = 0.01;
+constexpr CGFloat kDateTitleSize = 13, kTimeTitleSize = 10, kTitleGap = 4;
+constexpr CGFloat kCameraItemInset = 7;
+
+void afterDelay(double seconds, std::function<void()> block) {
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, static_cast<std::int64_t>(seconds * NSEC_PER_SEC)),
+                   dispatch_get_main_queue(), std::move(block));
+}
+
+void onMain(std::function<void()> block) { dispatch_async(dispatch_get_main_queue(), std::move(block)); }
+
+// Deferred work (animation ends, the library's answers) runs only while the screen lives.
+template <typename Block>
+auto whileAlive(std::weak_ptr<UIViewController> weak, Block block) {
+    return [weak, block = std::move(block)](auto&&... args) mutable {
+        if (!weak.expired()) block(std::forward<decltype(args)>(args)...);
+    };
+}
+
+}  // namespace
+
+// ---- Titles ---------------------------------------------------------------------------------
+
+// English, in local time: "Today", "Yesterday", else the long date; the time short.
+std::string AmbrelViewController::relativeDateTitle(double seconds, std::time_t now) {
+    const std::time_t when = static_cast<std::time_t>(seconds);
+    std::tm day{}, today{};
+    localtime_r(&when, &day);
+    localtime_r(&now, &today);
+    std::tm yesterday = today;
+    yesterday.tm_mday -= 1;
+    yesterday.tm_isdst = -1;
+    std::mktime(&yesterday);
+    auto same = [&day](const std::tm& other) {
+        return day.tm_year == other.tm_year && day.tm_yday == other.tm_yday;
+    };
+    if (same(today)) return "Today";
+    if (same(yesterday)) return "Yesterday";
+    static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                          "July",    "August",   "September", "October", "November", "December"};
+    return std::string(kMonths[day.tm_mon]) + " " + std::to_string(day.tm_mday) + ", " +
+           std::to_string(day.tm_year + 1900);
+}
+
+std::string AmbrelViewController::shortTimeTitle(double seconds) {
+    const std::time_t when = static_cast<std::time_t>(seconds);
+    std::tm time{};
+    localtime_r(&when, &time);
+    const int hour = time.tm_hour % 12 == 0 ? 12 : time.tm_hour % 12;
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d %s", hour, time.tm_min, time.tm_hour < 12 ? "AM" : "PM");
+    return text;
+}
+
+std::string AmbrelViewController::titleForLeftBarButtonWithLayout(int layout) {
+    return layout == PhotoCollectionLayoutSingle ? "All Photos" : "Albums";
+}
+
+std::shared_ptr<UIView> AmbrelViewController::titleViewForPhotoCollectionWithLayout(int layout) {
+    if (layout == PhotoCollectionLayoutSingle) return titleViewForSelectedAsset();
+    return AppAppearance::titleViewWithString(photoCollectionView_->assetGroupName());
+}
+
+std::shared_ptr<UIView> AmbrelViewController::titleViewForSelectedAsset() {
+    const std::optional<double> date = photoCollectionView_->dateForIndexPath(photoCollectionView_->selectedIndexPath());
+    auto label = [](const std::string& text, CGFloat size) {
+        auto view = std::make_shared<UILabel>();
+        view->setText(text);
+        view->setFont(AppAppearance::defaultFontOfSize(size));
+        view->setTextColor(AppAppearance::defaultTitleColor());
+        view->setBackgroundColor(UIColor::clearColor());
+        view->sizeToFit();
+        return view;
+    };
+    auto dateLabel = label(date ? relativeDateTitle(*date, std::time(nullptr)) : "", kDateTitleSize);
+    auto timeLabel = label(date ? shortTimeTitle(*date) : "", kTimeTitleSize);
+    const CGSize dateSize = dateLabel->frame().size, timeSize = timeLabel->frame().size;
+    const CGFloat width = std::max(dateSize.width, timeSize.width);
+    auto container = std::make_shared<UIView>(
+        CGRectMake(0, 0, width, dateSize.height + timeSize.height + kTitleGap));
+    dateLabel->setFrame(CGRectMake((width - dateSize.width) / 2, 0, dateSize.width, dateSize.height));
+    timeLabel->setFrame(
+        CGRectMake((width - timeSize.width) / 2, dateSize.height + kTitleGap, timeSize.width, timeSize.height));
+    container->addSubview(dateLabel);
+    container->addSubview(timeLabel);
+    return container;
+}
+
+// ---- Set-up ---------------------------------------------------------------------------------
 
 void AmbrelViewController::initializePhotoCollectionView() {
     if (photoCollectionView_) return;
-    photoCollectionView_ = std::make_shared<PhotoCollectionView>(AppConstants::defaultAlbumViewFrame());
-    photoCollectionView_->setHidden(true);
-    photoCollectionView_->setPhotoCollectionAssetsSavedPhotosGroup();
+    animateImageViewTransitions_ = true;
+    UIView& main = *view();
+    const CGRect bounds = main.bounds();
+
+    auto photos = std::make_shared<PhotoCollectionView>(bounds);
+    photos->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    photos->setSelectedBlock([this](const NSIndexPath& indexPath) {
+        animatePhotoCollectionViewLayout(PhotoCollectionLayoutSingle, indexPath);
+    });
+    photos->setSelectedChangedBlock([this](const NSIndexPath& indexPath) {
+        if (photoCollectionToolbar_ && !photoCollectionToolbar_->items().empty())
+            photoCollectionToolbar_->items().back()->setEnabled(photoCollectionView_->deletableAtIndexPath(indexPath));
+    });
+    photos->setPhotoCollectionAssetsSavedPhotosGroup();
+    photoCollectionView_ = photos;
+
+    auto groups = std::make_shared<PhotoGroupCollectionView>(CGRectMake(0, 0, bounds.size.width, bounds.size.height));
+    groups->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    groups->setCenter(CGPointMake(photos->center().x, groups->center().y));
+    groups->setSelectedBlock([this](const std::shared_ptr<PHAssetCollection>& collection) {
+        photoCollectionView_->setPhotoCollectionAssetsGroup(collection);
+        animatePhotoGroupCollectionView(false);
+    });
+    photoGroupCollectionView_ = groups;
+
+    auto toolbar = std::make_shared<UIToolbar>(
+        CGRectMake(0, bounds.size.height - kToolbarHeight, bounds.size.width, kToolbarHeight));
+    toolbar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleTopMargin);
+    AppAppearance::setToolbar(*toolbar, AppAppearance::defaultPhotoCollectionToolbarColor(), true);
+    auto edit = std::make_shared<TitleButtonView>("Edit");
+    edit->setTitleSize(kEditTitleSize);
+    edit->setBlock([this] { animatePhotoCollectionViewToAlbumEditing(); });
+    std::weak_ptr<UIToolbar> weakToolbar = toolbar;
+    toolbar->setItems({
+        UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Action,
+                                            [this, weakToolbar](UIBarButtonItem&) {
+                                                auto bar = weakToolbar.lock();
+                                                const NSIndexPath selected = photoCollectionView_->selectedIndexPath();
+                                                UIImagePtr image = photoCollectionView_->fullResolutionImageForIndexPath(selected);
+                                                if (!image || !bar) return;
+                                                ShareController::presentShareController(
+                                                    *this, bar->items().front(), image,
+                                                    photoCollectionView_->metadataForForIndexPath(selected).value_or(
+                                                        PhotoCollectionView::Metadata{}));
+                                            }),
+        UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::FlexibleSpace),
+        UIBarButtonItem::itemWithCustomView(edit),
+        UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::FlexibleSpace),
+        UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Trash,
+                                            [this](UIBarButtonItem&) {
+                                                photoCollectionView_->deleteItemAtIndexPath(
+                                                    photoCollectionView_->selectedIndexPath());
+                                            }),
+    });
+    photoCollectionToolbar_ = toolbar;
+    photos->setToolbar(toolbar);
+
+    main.addSubview(groups);
+    main.addSubview(photos);
+    groups->setHidden(true);
+    photos->setHidden(true);
 }
 
-// Hook: the album browser comes in (YES) or goes.
-void AmbrelViewController::animatePhotoCollectionView(bool) {}
+// ---- Entering and leaving -------------------------------------------------------------------
+
+void AmbrelViewController::animatePhotoCollectionView(bool show) {
+    if (!photoCollectionView_) return;
+    StateController& states = StateController::sharedInstance();
+    TypeController& types = TypeController::sharedInstance();
+    if (show) {
+        states.pushNamedState(kCameraState);
+        animateNavigationItemForPhotoCollectionView();
+        setPhotoCollectionViewShowing(true);
+        photoCollectionView_->setHidden(false);
+    } else {
+        states.popToNamedState(kCameraState, false);
+        types.collapseAllCategories();
+        types.resetContentOffsets();
+        animateNavigationItemForCameraView();
+        setPhotoCollectionViewShowing(false);
+        setAlbumEditing(false);
+    }
+    animateTransitionToAlbumView(show);
+    AnimationUtility::animateView(
+        photoCollectionView_,
+        AnimationUtility::fadeAndTransform(CGAffineTransformMakeTranslation(photoCollectionView_->frame().size.width, 0),
+                                           show, kAlbumSlideDuration, false));
+    if (show && !DeviceUtility::hasAXGPU()) animateCameraEnabled(false);
+    animatePhotoCollectionViewObjects(show, whileAlive(weak_from_this(), [this, show](bool) {
+        if (show) setAlbumEditing(true);
+        else photoCollectionView_->setHidden(true);
+    }));
+}
+
+void AmbrelViewController::animatePhotoCollectionViewObjects(bool show, BoolBlock completion) {
+    const auto& grid = photoCollectionView_->collectionView();
+    const CGAffineTransform far = CGAffineTransformMakeTranslation(grid->frame().size.width, 0);
+    const CGAffineTransform start = show ? far : CGAffineTransformIdentity;
+    const CGAffineTransform end = show ? CGAffineTransformIdentity : far;
+    std::vector<std::shared_ptr<UICollectionViewCell>> cells;
+    for (const NSIndexPath& indexPath : grid->indexPathsForVisibleItems())
+        if (auto cell = grid->cellForItemAtIndexPath(indexPath)) cells.push_back(cell);
+    if (cells.empty()) {
+        if (completion) completion(true);
+        return;
+    }
+    auto count = std::make_shared<std::size_t>(0);
+    double delay = 0;
+    for (const auto& cell : cells) {
+        cell->setTransform(start);
+        cell->setAlpha(show ? 0 : 1);
+        delay += kCellDelayStep;
+        const std::size_t total = cells.size();
+        UIView::animateWithDuration(
+            kCellDuration, delay, kCellDamping, kCellVelocity, 0,
+            [cell, end, show] {
+                cell->setTransform(end);
+                cell->setAlpha(show ? 1 : 0);
+            },
+            [count, total, completion](bool finished) {
+                if (++*count == total && completion) completion(finished);
+            });
+    }
+}
+
+void AmbrelViewController::setPhotoCollectionViewShowing(bool showing) {
+    AppAppearance::setNavigationBar(
+        *this, showing ? AppAppearance::defaultPhotoCollectionToolbarColor() : AppAppearance::defaultToolbarColor(),
+        showing);
+}
+
+void AmbrelViewController::animateNavigationItemForPhotoCollectionView() {
+    const int layout = photoCollectionView_->photoCollectionLayout();
+    auto camera = std::make_shared<ImageButtonView>(
+        UIImage::imageNamed("camera"),
+        UIEdgeInsetsMake(kCameraItemInset, kCameraItemInset, kCameraItemInset, kCameraItemInset));
+    camera->setBlock([this] { animatePhotoCollectionView(false); });
+    auto back = std::make_shared<TitleButtonView>(titleForLeftBarButtonWithLayout(layout));
+    back->setBlock([this] {
+        if (photoCollectionView_->photoCollectionLayout() == PhotoCollectionLayoutGrid)
+            animatePhotoGroupCollectionView(photoGroupCollectionView_->isHidden());
+        else animatePhotoCollectionViewLayout(PhotoCollectionLayoutGrid, photoCollectionView_->selectedIndexPath());
+    });
+    leftItemView_ = back;
+    rightItemView_ = camera;
+    UINavigationItem& item = navigationItem();
+    item.setLeftBarButtonItem(UIBarButtonItem::itemWithCustomView(back), true);
+    item.setRightBarButtonItem(UIBarButtonItem::itemWithCustomView(camera), true);
+    item.setTitleView(titleViewForPhotoCollectionWithLayout(layout));
+}
+
+void AmbrelViewController::animatePhotoCollectionViewLayout(int layout, const NSIndexPath& indexPath) {
+    if (layout != photoCollectionView_->photoCollectionLayout()) {
+        if (auto back = std::dynamic_pointer_cast<TitleButtonView>(leftItemView_))
+            back->setTitle(titleForLeftBarButtonWithLayout(layout));
+        photoCollectionView_->setPhotoCollectionLayout(static_cast<PhotoCollectionLayout>(layout), indexPath, true);
+    }
+    navigationItem().setTitleView(titleViewForPhotoCollectionWithLayout(layout));
+}
+
+void AmbrelViewController::animatePhotoGroupCollectionView(bool show) {
+    for (const auto& item : {leftItemView_, rightItemView_})
+        if (item) item->setHidden(show);
+    navigationItem().setTitleView(show ? AppAppearance::titleViewWithString("Albums")
+                                       : titleViewForPhotoCollectionWithLayout(photoCollectionView_->photoCollectionLayout()));
+    if (show) photoGroupCollectionView_->setHidden(false);
+
+    CGRect cell = CGRectZero;
+    if (const auto& group = photoCollectionView_->assetsGroup()) cell = photoGroupCollectionView_->rectForAssetGroup(*group);
+    const CGRect bounds = photoCollectionView_->bounds();
+    const CGAffineTransform zoom = CGAffineTransformTranslate(
+        CGAffineTransformMakeScale(kGroupZoomScale, kGroupZoomScale),
+        (CGRectGetMidX(cell) - CGRectGetMidX(bounds)) / kGroupZoomScale,
+        (CGRectGetMidY(cell) - CGRectGetMidY(bounds)) / kGroupZoomScale);
+
+    UIApplication::sharedApplication().beginIgnoringInteractionEvents();
+    if (show) photoGroupCollectionView_->setAlpha(0);
+    auto groups = photoGroupCollectionView_;
+    auto photos = photoCollectionView_;
+    UIView::animateWithDuration(kGroupFadeDuration, [groups, photos, show] {
+        groups->setAlpha(show ? 1 : 0);
+        photos->setAlpha(show ? 0 : 1);
+    });
+    AnimationUtility::animateView(photos, AnimationUtility::fadeAndTransform(zoom, !show, kGroupZoomDuration, false),
+                                  [groups, photos, show](bool) {
+                                      photos->setTransform(CGAffineTransformIdentity);
+                                      UIApplication::sharedApplication().endIgnoringInteractionEvents();
+                                      if (!show) groups->setHidden(true);
+                                  });
+}
+
+// ---- Album editing --------------------------------------------------------------------------
+
+void AmbrelViewController::animatePhotoCollectionViewToAlbumEditing() {
+    const NSIndexPath indexPath = photoCollectionView_->selectedIndexPath();
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    photoCollectionView_->beginEditingAssetAtIndexPath(
+        indexPath, [this, weak, indexPath](UIImagePtr image, std::optional<std::string> data) {
+            if (weak.expired()) return;
+            // Without a picture there is nothing to edit: the album stays and the input goes.
+            if (!image) {
+                photoCollectionView_->cancelEditingForAssetIndexPath(indexPath);
+                return;
+            }
+            auto photos = photoCollectionView_;
+            photos->animatePhotoAtIndexPath(
+                indexPath, graphicsView_, view(),
+                whileAlive(weak, [this] {
+                    setPhotoCollectionViewShowing(false);
+                    animateNavigationItemForAlbumEditView();
+                    animateExpandCollapseViewWithBounce();
+                }),
+                [this, weak, image, data](const std::shared_ptr<UIImageView>& imageView, std::function<void(bool)> done) {
+                    if (weak.expired()) return done(false);
+                    albumEditAssetState_ = data ? State::stateFromData(*data) : std::nullopt;
+                    if (albumEditAssetState_) albumEditAssetState_->restore(false);
+                    else StateController::sharedInstance().popToNamedState(kNamedStateDefault, true);
+                    TypeController& types = TypeController::sharedInstance();
+                    types.collapseAllCategories();
+                    types.resetContentOffsets();
+                    albumEditBeginState_ = State::currentState();
+                    animateAlbumEditViewForAlbumEditAssetState();
+                    transitionImageViewToAlbumEditing(imageView, image, [done](bool finished) {
+                        if (done) done(finished);
+                    });
+                },
+                nullptr, [photos](bool) { photos->setHidden(true); });
+        });
+}
+
+void AmbrelViewController::animateExpandCollapseViewWithBounce() {
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    onMain(whileAlive(weak, [this, weak] {
+        expandCollapseView_->toggleExpanded();
+        UIView& main = *view();
+        for (const auto& front : {std::static_pointer_cast<UIView>(circularProgressView_),
+                                  std::static_pointer_cast<UIView>(slideView_)})
+            if (front && front->superview()) main.bringSubviewToFront(front.get());
+        afterDelay(kBounceDelay, whileAlive(weak, [this] { animateTransitionToAlbumEditingView(true); }));
+    }));
+}
+
+void AmbrelViewController::transitionImageViewToAlbumEditing(const std::shared_ptr<UIImageView>& imageView,
+                                                             const UIImagePtr& image, ImageViewCompletion completion) {
+    graphicsView_->setImage(image);
+    const CGRect relative = TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect;
+    if (!CGRectIsEmpty(relative) && image) {
+        const CGSize size = image->size();
+        const CGRect rect = CGRectMake(relative.origin.x * size.width, relative.origin.y * size.height,
+                                       relative.size.width * size.width, relative.size.height * size.height);
+        graphicsView_->setCroppedImage(CropView::croppedAndScaledImageForImage(image, rect));
+    }
+    transitionImageView(imageView, graphicsView_->image(), std::move(completion));
+}
+
+void AmbrelViewController::transitionImageView(const std::shared_ptr<UIImageView>& imageView, const UIImagePtr& image,
+                                               ImageViewCompletion completion) {
+    if (!animateImageViewTransitions_ || !imageView) {
+        if (imageView) imageView->setImage(image);
+        if (completion) completion(true);
+        return;
+    }
+    UIView::transitionWithView(imageView, kImageTransitionDuration, UIViewAnimationOptionTransitionCrossDissolve,
+                               [imageView, image] { imageView->setImage(image); },
+                               [completion](bool finished) {
+                                   if (completion) completion(finished);
+                               });
+}
+
+void AmbrelViewController::animatePhotoCollectionViewFromAlbumEditing() {
+    AppAppearance::setBackgroundWithImage(*view(), nullptr, true);
+    animateTransitionToAlbumEditingView(false);
+    // Only an open crop editor holds a picture to let go of.
+    if (cropView_) cropView_->setImage(nullptr);
+    TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect = CGRectZero;
+    if (graphicsView_) graphicsView_->setCroppedImage(nullptr);
+    auto photos = photoCollectionView_;
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    photos->animateToPhotoAtIndexPath(
+        photos->selectedIndexPath(), graphicsView_, view(),
+        whileAlive(weak, [this, photos] {
+            photos->setHidden(false);
+            setPhotoCollectionViewShowing(true);
+            UIView::performWithoutAnimation([this] { animateNavigationItemForPhotoCollectionView(); });
+        }),
+        [this, weak, photos](const std::shared_ptr<UIImageView>& imageView, std::function<void(bool)> done) {
+            if (weak.expired()) return done(false);
+            transitionImageView(imageView, photos->selectedImage(), [done](bool finished) {
+                if (done) done(finished);
+            });
+        },
+        nullptr, [graphics = graphicsView_](bool) { graphics->setImage(nullptr); });
+}
+
+// ---- Saving, exporting, sharing, reverting --------------------------------------------------
+
+UIImagePtr AmbrelViewController::renderEditedPhoto(const NSIndexPath& indexPath) {
+    // The decoded full-size picture lives only for the render.
+    std::shared_ptr<ImageData> data = photoCollectionView_->imageDataForEditingAssetAtIndexPath(
+        indexPath, TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect);
+    if (!data) return nullptr;
+    UIImagePtr rendered = graphicsView_->processedImageForImageData(data.get());
+    data.reset();
+    return rendered;
+}
+
+namespace {
+
+// Indicator on, the work a moment later, and the indicator off with the answer. A failure
+// (no picture, the library's NO) finishes the indicator too, so touches come back.
+void runWithIndicator(std::weak_ptr<UIViewController> owner, const std::shared_ptr<UIView>& host,
+                      std::function<void(std::function<void(bool)> finish)> work, std::function<void(bool)> completion) {
+    AmbrelActivityView::beginAnimateActivityViewInView(host);
+    afterDelay(kIndicatorLead, [owner, work, completion] {
+        auto finish = [owner, completion](bool ok) {
+            AmbrelActivityView::finishAnimateActivityView();
+            if (completion && !owner.expired()) completion(ok);
+        };
+        // The indicator goes even when the screen has gone meanwhile.
+        if (owner.expired()) return finish(false);
+        work([owner, finish](bool ok) { finish(ok && !owner.expired()); });
+    });
+}
+
+}  // namespace
+
+std::optional<AmbrelViewController::RenderedEdit> AmbrelViewController::renderSelectedEdit() {
+    const NSIndexPath indexPath = photoCollectionView_->selectedIndexPath();
+    UIImagePtr rendered = renderEditedPhoto(indexPath);
+    if (!rendered) return std::nullopt;
+    return RenderedEdit{indexPath, rendered,
+                        photoCollectionView_->metadataForForIndexPath(indexPath).value_or(PhotoCollectionView::Metadata{})};
+}
+
+std::function<void(bool)> AmbrelViewController::answerSelecting(std::function<void(bool)> finish, NSIndexPath select) {
+    return [this, weak = weak_from_this(), finish, select](bool ok) {
+        onMain([this, weak, finish, select, ok] {
+            if (weak.expired()) return finish(false);
+            if (ok)
+                photoCollectionView_->selectItemAtIndexPath(select, false,
+                                                            UICollectionViewScrollPositionCenteredHorizontally);
+            finish(ok);
+        });
+    };
+}
+
+void AmbrelViewController::animatePhotoCollectionViewSave(BoolBlock completion, bool copy) {
+    runWithIndicator(
+        weak_from_this(), graphicsView_,
+        [this, copy](std::function<void(bool)> finish) {
+            const auto edit = renderSelectedEdit();
+            if (!edit) return finish(false);
+            const NSIndexPath indexPath = edit->indexPath;
+            photoCollectionView_->finishEditingAssetAtIndexPath(
+                indexPath, edit->image, State::currentState().data(), edit->metadata, copy,
+                [this, indexPath, finish](bool saved, bool inPlace) {
+                    // A copy is the newest photo: the first of the user library.
+                    answerSelecting(finish, inPlace ? indexPath : NSIndexPath::indexPathForItem(0, 0))(saved);
+                });
+        },
+        std::move(completion));
+}
+
+void AmbrelViewController::animatePhotoCollectionViewExport(BoolBlock completion) {
+    runWithIndicator(
+        weak_from_this(), graphicsView_,
+        [this](std::function<void(bool)> finish) {
+            const auto edit = renderSelectedEdit();
+            if (!edit) return finish(false);
+            photoCollectionView_->exportNewAssetWithImage(edit->image, edit->metadata,
+                                                          answerSelecting(finish, NSIndexPath::indexPathForItem(0, 0)));
+        },
+        std::move(completion));
+}
+
+void AmbrelViewController::animatePhotoCollectionViewRevert(BoolBlock completion) {
+    runWithIndicator(
+        weak_from_this(), graphicsView_,
+        [this](std::function<void(bool)> finish) {
+            const NSIndexPath indexPath = photoCollectionView_->selectedIndexPath();
+            photoCollectionView_->revertEditingForAssetIndexPath(indexPath, answerSelecting(finish, indexPath));
+        },
+        std::move(completion));
+}
+
+void AmbrelViewController::animatePhotoCollectionViewShare(BoolBlock completion) {
+    if (!photoCollectionView_) return;
+    runWithIndicator(
+        weak_from_this(), graphicsView_,
+        [this](std::function<void(bool)> finish) {
+            const auto edit = renderSelectedEdit();
+            if (!edit) return finish(false);
+            onMain([this, weak = weak_from_this(), edit, finish] {
+                if (weak.expired()) return finish(false);
+                ShareController::presentShareController(*this, std::static_pointer_cast<UIView>(albumEditShareButtonView_),
+                                                        edit->image, edit->metadata);
+                finish(true);
+            });
+        },
+        std::move(completion));
+}

@@ -16,10 +16,13 @@
 //   AmbrelViewController+CameraViewController.cpp         the live preview, shutter and its saves,
 //                                                         flash, aspect, front and back
 //   AmbrelViewController+PhotoCollectionViewController.cpp the photo collection (made at the end
-//                                                          of start-up) and the album
+//                                                          of start-up), the album and album
+//                                                          editing; the edit saved, copied,
+//                                                          exported, shared or reverted
 //   AmbrelViewController+TypeSelectViewController.cpp     the editing controls
-//   AmbrelViewController+DoneViewController.cpp           album-editing Done, Share and Cancel,
-//                                                         the home-screen shortcuts
+//   AmbrelViewController+DoneViewController.cpp           album-editing Done and Cancel, the
+//                                                         Done title, the home-screen shortcuts
+//   AmbrelViewController+CompareViewController.cpp        the compare state
 //   AmbrelViewController+PreviewingViewController.cpp     peek and pop
 //   AmbrelViewController+ColorViewController.cpp          the custom-colour editor and the format
 //                                                         dial's swipes on the picture
@@ -28,6 +31,7 @@
 //   AmbrelViewController+MenuViewController.cpp           the mode and colour menus, mode information
 // A feature that is not there yet is a hook marked "Hook:" below that does nothing; the feature
 // fills it in its own file.
+#include <ctime>
 #include <functional>
 #include <vector>
 #include <memory>
@@ -39,9 +43,11 @@
 #include "engine/view/GraphicsContentView.h"
 #include "model/State.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/NSIndexPath.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UISwipeGestureRecognizer.h"
 #include "platform/uikit/UIToolbar.h"
+#include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UIViewController.h"
 #include "ui/widgets/AlbumButtonView.h"
 #include "ui/widgets/ButtonMenuView.h"
@@ -152,8 +158,52 @@ public:
 
     // ---- Photo collection (…+PhotoCollectionViewController.cpp) ----------------------------
     void initializePhotoCollectionView();
-    // Hook: the album comes in (YES) or goes.
+    // The album comes in from the right (YES) or goes back out to the right.
     void animatePhotoCollectionView(bool show);
+    // The visible cells spring in, 0.01 s apart, or out; the completion follows the last.
+    void animatePhotoCollectionViewObjects(bool show, BoolBlock completion);
+    // The navigation bar in the album's colour with a shadow, or the camera's without.
+    void setPhotoCollectionViewShowing(bool showing);
+    void animateNavigationItemForPhotoCollectionView();
+    void animatePhotoCollectionViewLayout(int layout, const NSIndexPath& indexPath);
+    static std::string titleForLeftBarButtonWithLayout(int layout);
+    // A photo's day in English in local time ("Today", "Yesterday", else "December 9, 2024")
+    // and its time ("3:41 PM"), from seconds since 1970.
+    static std::string relativeDateTitle(double seconds, std::time_t now);
+    static std::string shortTimeTitle(double seconds);
+    std::shared_ptr<UIView> titleViewForPhotoCollectionWithLayout(int layout);
+    // The selected photo's date above its time.
+    std::shared_ptr<UIView> titleViewForSelectedAsset();
+    // The album list zooms out of the shown album's cell (YES) or back into the picked one.
+    void animatePhotoGroupCollectionView(bool show);
+    // Opens the selected photo with the editing state and crop stored with it.
+    void animatePhotoCollectionViewToAlbumEditing();
+    void animateExpandCollapseViewWithBounce();
+    void animatePhotoCollectionViewFromAlbumEditing();
+    using ImageViewCompletion = std::function<void(bool finished)>;
+    void transitionImageViewToAlbumEditing(const std::shared_ptr<UIImageView>& imageView, const UIImagePtr& image,
+                                           ImageViewCompletion completion);
+    void transitionImageView(const std::shared_ptr<UIImageView>& imageView, const UIImagePtr& image,
+                             ImageViewCompletion completion);
+    // The edited photo saved in place or as a copy, exported, shared or reverted: indicator on,
+    // work, indicator off, then the completion with the library's answer (NO when there was no
+    // picture to write).
+    void animatePhotoCollectionViewSave(BoolBlock completion, bool copy = false);
+    void animatePhotoCollectionViewSaveCopy(BoolBlock completion) { animatePhotoCollectionViewSave(completion, true); }
+    void animatePhotoCollectionViewExport(BoolBlock completion);
+    void animatePhotoCollectionViewRevert(BoolBlock completion);
+    // The edited photo rendered at full size with the current parameters (null without one).
+    UIImagePtr renderEditedPhoto(const NSIndexPath& indexPath);
+    struct RenderedEdit {
+        NSIndexPath indexPath;
+        UIImagePtr image;
+        platform::ImageProperties metadata;
+    };
+    // The selected photo rendered with its own metadata; nothing without a picture.
+    std::optional<RenderedEdit> renderSelectedEdit();
+    // The library's answer taken on the main queue: the photo selected when it took the change,
+    // then `finish` with the answer.
+    std::function<void(bool)> answerSelecting(std::function<void(bool)> finish, NSIndexPath select);
 
     // ---- Editing controls (…+TypeSelectViewController.cpp) ----------------------------------
     // The two outlets of the editing controls.
@@ -207,9 +257,20 @@ public:
     void albumEditDoneAction();
     void albumEditCancelAction();
     void animatePhotoCollectionViewShare(BoolBlock completion);
+    // What Done does for an edit: back to the album when the library took it.
+    BoolBlock albumEditSaveCompletion();
     // A home-screen shortcut: completes with YES.
     void application(UIApplication& application, const UIApplicationShortcutItem& shortcutItem,
                      std::function<void(bool succeeded)> completionHandler);
+
+    // ---- Compare (…+CompareViewController.cpp) ---------------------------------------------
+    // The divider over the picture (YES) or back to the state it came from.
+    void animateCompareView(bool show);
+    void animateNavigationItemForCompareView();
+    void animateCompareButtonMenuView(ButtonMenuView& menu);
+    // "Show Original" held: the divider past the far edge; released: back where it was.
+    void animateShowOriginal();
+    void animateShowOriginalFinished();
 
     // ---- Hooks of peek and pop, of the colour screen and of the crop screen ------------------
     void enablePreviewing(bool enabled);

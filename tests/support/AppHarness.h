@@ -276,6 +276,9 @@ private:
             waitFor([&pending] { return pending == 0; });
         }
         if (options_.editedPhoto) {
+            // The lists exist first: making them records the default state, which must not
+            // hold this photo's crop.
+            TypeController::sharedInstance();
             TypeConstants& constants = TypeConstants::sharedInstance();
             const CGRect before = constants.cropAdjustmentRelativeCropRect;
             constants.cropAdjustmentRelativeCropRect = CGRectMake(0.25, 0.25, 0.5, 0.5);

@@ -553,6 +553,15 @@ def camera_flash_auto(cr):  # the bolt with a small "A" beside it
     cr.stroke()
 
 
+def button_camera(cr):  # a camera body with its lens: back to the camera from the album
+    rounded_rect(cr, 0.1, 0.3, 0.8, 0.52, 0.08)
+    cr.stroke()
+    circle(cr, 0.5, 0.56, 0.16)
+    cr.stroke()
+    polyline(cr, (0.36, 0.3), (0.42, 0.18), (0.58, 0.18), (0.64, 0.3))
+    cr.stroke()
+
+
 def camera_front_back(cr):  # a camera body with two arrows turning round it
     rounded_rect(cr, 0.1, 0.3, 0.8, 0.52, 0.08)
     cr.stroke()
@@ -642,6 +651,7 @@ ICONS = [
     ("dismiss", BUTTON_POINTS, button_dismiss),
     ("confirm", BUTTON_POINTS, button_confirm),
     ("compare", BUTTON_POINTS, button_compare),
+    ("camera", BUTTON_POINTS, button_camera),
     ("settings", BUTTON_POINTS, button_settings),
     ("downArrowIndicator", INDICATOR_POINTS, indicator_down_arrow),
     ("expandCollapse", BUTTON_POINTS, expand_collapse),

@@ -1,0 +1,421 @@
+// The album on the main screen against a real library in a temporary folder: coming in and
+// going back to the exact camera state, grid and single photo with their titles, album editing
+// opened with the stored state and crop, Done and Cancel with their sheets, the edit saved,
+// copied, exported, shared and reverted into the library, failures that write nothing, and the
+// home-screen shortcuts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "library/browser/PhotoCollectionView.h"
+#include "model/CollectionObject.h"
+#include "platform/uikit/UIAlertPresentation.h"
+#include "platform/uikit/UIBarButtonItem.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UINavigationItem.h"
+#include "platform/uikit/UIViewController.h"
+#include "support/AppHarness.h"
+#include "support/PixelImage.h"
+#include "ui/widgets/AmbrelActivityView.h"
+#include "ui/widgets/TitleButtonView.h"
+
+namespace {
+
+CGPoint centreOf(const UIView& view) {
+    const CGRect b = view.bounds();
+    return view.convertPointToView({CGRectGetMidX(b), CGRectGetMidY(b)}, nullptr);
+}
+
+std::string labelText(const UIView& view) {
+    if (auto* label = dynamic_cast<const UILabel*>(&view)) return label->text();
+    std::string out;
+    for (const auto& subview : view.subviews()) {
+        const std::string text = labelText(*subview);
+        if (!text.empty()) out += (out.empty() ? "" : "|") + text;
+    }
+    return out;
+}
+
+std::string modeName() {
+    CollectionObject* mode = TypeController::sharedInstance().modeType().selectedObject();
+    return mode && mode->name() ? *mode->name() : "";
+}
+
+void selectMode(const std::string& name) {
+    Type& modes = TypeController::sharedInstance().modeType();
+    CollectionObject* mode = modes.objectNamed(name);
+    ASSERT_TRUE(mode) << name;
+    modes.setSelectedObject(mode);
+}
+
+// A mode other than the one selected: a change whatever came before.
+void changeMode() { selectMode(modeName() == "Dramatic 1" ? "Sky 1" : "Dramatic 1"); }
+
+std::vector<std::string> shownButtons() {
+    std::vector<std::string> titles;
+    if (UIAlertPresentation* shown = UIAlertPresentation::shown())
+        for (const UIAlertButton& button : shown->buttons) titles.push_back(button.title);
+    return titles;
+}
+
+class AlbumTest : public ::testing::Test {
+protected:
+    void open(AppLaunch launch = {}) {
+        if (launch.photos == 0) launch.photos = 2;
+        launch.editedPhoto = true;
+        app = std::make_unique<AppHarness>(std::move(launch));
+        app->advance(0.5);
+    }
+    AmbrelViewController& screen() { return app->controller(); }
+    PhotoCollectionView& album() { return *screen().photoCollectionView(); }
+
+    // Runs the clock until the condition holds; slow decodes run on other threads.
+    template <typename Done>
+    bool waitFor(Done done, double seconds = 4) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (double t = 0; !done(); t += 0.1) {
+            if (t > seconds && std::chrono::steady_clock::now() > giveUp) return false;
+            app->advance(0.1);
+            if (t > seconds) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+    void tapView(const UIView& view) { app->tap(centreOf(view)); }
+    void tapSheet(const std::string& title) {
+        UIAlertPresentation* shown = UIAlertPresentation::shown();
+        ASSERT_NE(shown, nullptr) << "no sheet";
+        const int index = shown->indexOfButton(title);
+        ASSERT_GE(index, 0) << title;
+        const CGRect r = shown->buttonFrame(index);
+        app->tap({CGRectGetMidX(r), CGRectGetMidY(r)});
+        app->advance(0.5);
+    }
+    void enterAlbum() {
+        tapView(screen().albumButtonView()->button());
+        app->advance(1);
+    }
+    UIView& editButton() { return *screen().photoCollectionToolbar()->items()[2]->customView(); }
+    // The photo at the row, opened in album editing, the controls expanded.
+    void editPhoto(long row) {
+        album().selectItemAtIndexPath(NSIndexPath::indexPathForItem(row, 0), false,
+                                      UICollectionViewScrollPositionCenteredHorizontally);
+        screen().animatePhotoCollectionViewLayout(PhotoCollectionLayoutSingle, album().selectedIndexPath());
+        // The single layout's picture may still be on its way, touches held meanwhile.
+        ASSERT_TRUE(waitFor([] { return !UIApplication::sharedApplication().isIgnoringInteractionEvents(); }));
+        app->advance(0.5);
+        ASSERT_TRUE(waitFor([] { return !UIApplication::sharedApplication().isIgnoringInteractionEvents(); }));
+        tapView(editButton());
+        ASSERT_TRUE(waitFor([this] { return album().isHidden() && !screen().albumEditDoneButtonView()->isHidden(); }))
+            << "album editing did not open";
+        app->advance(0.5);
+    }
+    void collapse() {
+        if (screen().expandCollapseView()->expanded()) screen().expandCollapseView()->toggleExpanded();
+        app->advance(0.5);
+    }
+    std::string doneTitle() { return screen().albumEditDoneButtonView()->title(); }
+    bool backInAlbum() { return !album().isHidden() && screen().albumEditDoneButtonView()->isHidden(); }
+    const AppHarness::LibraryPhoto* editedInLibrary() {
+        photos = app->photos();
+        for (const auto& photo : photos)
+            if (photo.state) return &photo;
+        return nullptr;
+    }
+
+    std::unique_ptr<AppHarness> app;
+    std::vector<AppHarness::LibraryPhoto> photos;
+};
+
+TEST_F(AlbumTest, TheAlbumComesInOverTheCameraStateAndGivesItBackExactly) {
+    open();
+    selectMode("Low Light 1");
+    TypeController::sharedInstance().modeType().setValue(0.37f);
+    app->advance(0.2);
+    const State camera = State::currentState();
+    const std::string cameraMode = modeName();
+
+    tapView(screen().albumButtonView()->button());
+    ASSERT_TRUE(waitFor([this] { return !album().isHidden(); }));
+    EXPECT_FALSE(screen().albumEditing()) << "only once the last cell has settled";
+    app->advance(1);
+    EXPECT_TRUE(screen().albumEditing());
+    EXPECT_FALSE(screen().graphicsView()->graphicsView()->isAnimating()) << "the render loop stops";
+    EXPECT_EQ(labelText(*screen().navigationItem().titleView()), album().assetGroupName());
+    EXPECT_EQ(std::dynamic_pointer_cast<TitleButtonView>(screen().navigationItem().leftBarButtonItem()->customView())
+                  ->title(),
+              "Albums");
+    for (const auto& cell : album().collectionView()->visibleCells()) {
+        EXPECT_EQ(cell->transform(), CGAffineTransformIdentity);
+        EXPECT_FLOAT_EQ(cell->alpha(), 1);
+    }
+
+    // A tap on a photo: one photo, its date over its time.
+    tapView(*album().collectionView()->cellForItemAtIndexPath(NSIndexPath::indexPathForItem(1, 0)));
+    app->advance(1);
+    EXPECT_EQ(album().photoCollectionLayout(), PhotoCollectionLayoutSingle);
+    auto back = std::dynamic_pointer_cast<TitleButtonView>(screen().navigationItem().leftBarButtonItem()->customView());
+    EXPECT_EQ(back->title(), "All Photos");
+    EXPECT_EQ(labelText(*screen().navigationItem().titleView()), "Today|" + AmbrelViewController::shortTimeTitle(
+                                                                              *album().dateForIndexPath(album().selectedIndexPath())));
+    tapView(*back);
+    app->advance(1);
+    EXPECT_EQ(album().photoCollectionLayout(), PhotoCollectionLayoutGrid);
+
+    // The camera item.
+    tapView(*screen().navigationItem().rightBarButtonItem()->customView());
+    app->advance(1);
+    EXPECT_TRUE(album().isHidden());
+    EXPECT_FALSE(screen().albumEditing());
+    EXPECT_EQ(State::currentState(), camera);
+    EXPECT_EQ(modeName(), cameraMode);
+}
+
+TEST_F(AlbumTest, TitlesAreEnglishDatesInLocalTime) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    const std::time_t now = 1733788800 + 15 * 3600;  // December 10, 2024, 15:00
+    struct Case {
+        double when;
+        const char* day;
+        const char* time;
+    };
+    for (const Case& c : std::vector<Case>{{1733788800.0 + 9 * 3600 + 5 * 60, "Today", "9:05 AM"},
+                                           {1733788800.0 - 3600, "Yesterday", "11:00 PM"},
+                                           {1733788800.0 - 86400 - 1, "December 8, 2024", "11:59 PM"},
+                                           {1704067200.0 + 12 * 3600 + 41 * 60, "January 1, 2024", "12:41 PM"}}) {
+        EXPECT_EQ(AmbrelViewController::relativeDateTitle(c.when, now), c.day);
+        EXPECT_EQ(AmbrelViewController::shortTimeTitle(c.when), c.time);
+    }
+    ::unsetenv("TZ");
+    ::tzset();
+}
+
+TEST_F(AlbumTest, EditingOpensWithTheStoredStateAndCropAndCancelLeavesItAlone) {
+    open();
+    enterAlbum();
+    const auto before = app->photos();
+    editPhoto(0);  // the newest: the photo with a stored edit
+    EXPECT_EQ(TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect, CGRectMake(0.25, 0.25, 0.5, 0.5));
+    ASSERT_TRUE(screen().albumEditAssetState());
+    EXPECT_EQ(*screen().albumEditAssetState(), State::currentState()) << "the stored state read back";
+    const UIImagePtr shown = screen().graphicsView()->unprocessedImage();
+    const UIImagePtr cropped = screen().graphicsView()->croppedImage();
+    ASSERT_TRUE(shown && cropped);
+    // The lighter band fills the middle third of the photo and two thirds of its centred crop: a
+    // fifth of the way down is outside it in the photo and inside it in the crop.
+    auto bandAtFifth = [](const UIImagePtr& image) {
+        const std::size_t w = pixelimage::width(image), h = pixelimage::height(image);
+        return pixelimage::at(image, w / 2, h / 5)[0] > pixelimage::at(image, w / 2, 0)[0] + 30;
+    };
+    EXPECT_FALSE(bandAtFifth(shown));
+    EXPECT_TRUE(bandAtFifth(cropped)) << "the shown picture is the stored crop";
+    collapse();
+    EXPECT_EQ(doneTitle(), "Revert") << "unchanged from what is stored";
+
+    // Cancel unchanged: back at once.
+    tapView(*screen().albumEditCancelButtonView());
+    app->advance(1);
+    EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
+    EXPECT_TRUE(backInAlbum());
+    EXPECT_TRUE(CGRectIsEmpty(TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect)) << "the crop cleared";
+    EXPECT_FALSE(screen().graphicsView()->croppedImage());
+
+    // A photo without a stored edit: the default state, "Save"; a change asks before discarding.
+    editPhoto(1);
+    EXPECT_FALSE(screen().albumEditAssetState());
+    EXPECT_TRUE(CGRectIsEmpty(TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect));
+    changeMode();
+    collapse();
+    EXPECT_EQ(doneTitle(), "Save");
+    tapView(*screen().albumEditCancelButtonView());
+    EXPECT_EQ(shownButtons(), (std::vector<std::string>{"Discard Changes", "Cancel"}));
+    tapSheet("Cancel");
+    EXPECT_FALSE(backInAlbum()) << "still editing";
+    tapView(*screen().albumEditCancelButtonView());
+    tapSheet("Discard Changes");
+    app->advance(1);
+    EXPECT_TRUE(backInAlbum());
+    const auto after = app->photos();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].state, before[i].state) << "nothing written";
+}
+
+TEST_F(AlbumTest, DoneFollowsTheTitleTheFileTypeAndTheSaveMethod) {
+    struct Case {
+        const char* what;
+        int saveType, method;
+        bool change;
+        std::vector<std::string> sheet;  // empty: no question
+        int photosAdded;
+        bool editKept;  // the edited photo keeps its stored state
+    };
+    const std::string saveSheet =
+        "Saving allows your changes to be edited or undone. Export creates a copy with permanent changes.";
+    const std::vector<Case> cases = {
+        {"unchanged: revert", 0, 1, false, {}, 0, false},
+        {"PNG exports without asking", 1, 0, true, {}, 1, true},
+        {"TIFF exports without asking", 2, 1, true, {}, 1, true},
+        {"ask", 0, 0, true, {"Save", "Save as Copy", "Export", "Cancel"}, 0, true},
+        {"save in place", 0, 1, true, {}, 0, true},
+        {"save as copy", 0, 2, true, {}, 1, true},
+        {"export", 0, 3, true, {}, 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppLaunch launch;
+        launch.settings = [&c](AmbrelAppSettings& settings) {
+            settings.setSaveType(static_cast<SaveType>(c.saveType));
+            settings.setAlbumSaveMethod(static_cast<SaveMethod>(c.method));
+        };
+        open(launch);
+        enterAlbum();
+        const std::size_t count = app->photos().size();
+        editPhoto(0);
+        if (c.change) changeMode();
+        collapse();
+        const State edited = State::currentState();
+        tapView(*screen().albumEditDoneButtonView());
+        if (!c.sheet.empty()) {
+            ASSERT_NE(UIAlertPresentation::shown(), nullptr);
+            EXPECT_EQ(UIAlertPresentation::shown()->title, saveSheet);
+            EXPECT_EQ(shownButtons(), c.sheet);
+            tapSheet("Cancel");
+            EXPECT_FALSE(backInAlbum());
+            app.reset();
+            continue;
+        }
+        ASSERT_TRUE(waitFor([this] { return backInAlbum(); })) << "back in the album";
+        EXPECT_EQ(AmbrelActivityView::modal().current(), nullptr);
+        EXPECT_TRUE(waitFor([] { return !UIApplication::sharedApplication().isIgnoringInteractionEvents(); }))
+            << "touches back";
+        const auto library = app->photos();
+        EXPECT_EQ(library.size(), count + c.photosAdded);
+        const AppHarness::LibraryPhoto* stored = editedInLibrary();
+        EXPECT_EQ(stored != nullptr, c.editKept);
+        if (std::string(c.what) == "save in place") {
+            ASSERT_TRUE(stored);
+            EXPECT_EQ(*stored->state, edited) << "the adjustment data decodes to the saved state";
+            EXPECT_EQ(album().selectedIndexPath().item, 0);
+        }
+        if (c.photosAdded) {
+            EXPECT_EQ(album().selectedIndexPath().item, 0) << "the new photo at row 0";
+            const auto& newest = library.back();
+            const std::string ext = newest.original.extension().string();
+            const std::vector<std::string> types = c.saveType == 1   ? std::vector<std::string>{".png"}
+                                                   : c.saveType == 2 ? std::vector<std::string>{".tif", ".tiff"}
+                                                                     : std::vector<std::string>{".jpg", ".jpeg"};
+            EXPECT_NE(std::find(types.begin(), types.end(), ext), types.end()) << newest.original;
+            if (c.method != 2 || c.saveType != 0) EXPECT_FALSE(newest.state) << "an export carries no edit";
+            else EXPECT_EQ(newest.state, edited) << "a copy carries the edit";
+        }
+        if (std::string(c.what) == "unchanged: revert") {
+            editPhoto(0);
+            EXPECT_FALSE(screen().albumEditAssetState()) << "the next entry opens in the default state";
+        }
+        app.reset();
+    }
+}
+
+TEST_F(AlbumTest, AMissingPictureWritesNothingAndLeavesTheEditOpen) {
+    AppLaunch launch;
+    launch.settings = [](AmbrelAppSettings& settings) { settings.setAlbumSaveMethod(static_cast<SaveMethod>(1)); };
+    open(launch);
+    enterAlbum();
+    editPhoto(1);
+    changeMode();
+    collapse();
+    // The original becomes unreadable while it is being edited.
+    const auto before = app->photos();
+    for (const auto& photo : before) std::ofstream(photo.original, std::ios::trunc) << "not a picture";
+    for (const char* button : {"Done", "Share"}) {
+        SCOPED_TRACE(button);
+        tapView(std::string(button) == "Done" ? *screen().albumEditDoneButtonView()
+                                              : *screen().albumEditShareButtonView());
+        app->advance(1);
+        EXPECT_EQ(AmbrelActivityView::modal().current(), nullptr);
+        EXPECT_FALSE(UIApplication::sharedApplication().isIgnoringInteractionEvents()) << "touches back";
+        EXPECT_FALSE(backInAlbum()) << "still editing";
+        EXPECT_EQ(screen().presentedViewController(), nullptr) << "nothing presented";
+        const auto after = app->photos();
+        ASSERT_EQ(after.size(), before.size());
+        for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].state, before[i].state);
+    }
+}
+
+TEST_F(AlbumTest, ShareShowsTheSheetAtShareAndWritesNothing) {
+    open();
+    enterAlbum();
+    editPhoto(0);
+    collapse();
+    const std::size_t count = app->photos().size();
+    tapView(*screen().albumEditShareButtonView());
+    app->advance(1);
+    ASSERT_NE(UIAlertPresentation::shown(), nullptr) << "the share sheet";
+    EXPECT_EQ(UIAlertPresentation::shown()->anchorView.lock(), screen().albumEditShareButtonView());
+    EXPECT_EQ(AmbrelActivityView::modal().current(), nullptr);
+    EXPECT_EQ(app->photos().size(), count);
+    UIAlertPresentation::shown()->dismissWithIndex(UIAlertPresentation::shown()->cancelIndex());
+    app->advance(0.5);
+}
+
+TEST_F(AlbumTest, ShortcutsOpenTheCameraWithTheirMode) {
+    struct Case {
+        const char* type;
+        const char* from;
+        const char* mode;  // empty: the mode stays
+    };
+    for (const Case& c : std::vector<Case>{{"Enhance Photo", "album", "Enhance 1"},
+                                           {"Low Light Photo", "editing", "Low Light 1"},
+                                           {"Exposure Photo", "camera", "Overexposure 1"},
+                                           {"Nothing Photo", "camera", ""}}) {
+        SCOPED_TRACE(std::string(c.type) + " from " + c.from);
+        open();
+        selectMode("Sky 1");
+        const std::string before = modeName();
+        if (std::string(c.from) != "camera") enterAlbum();
+        if (std::string(c.from) == "editing") editPhoto(1);
+        const std::string shown = modeName();
+        UIApplicationPerformShortcut(c.type);
+        app->advance(0.05);
+        EXPECT_EQ(modeName(), shown) << "chosen 0.1 s later";
+        app->advance(0.5);
+        EXPECT_TRUE(album().isHidden());
+        EXPECT_FALSE(screen().albumEditing()) << "the camera";
+        EXPECT_EQ(modeName(), *c.mode ? std::string(c.mode) : before);
+        app.reset();
+    }
+}
+
+TEST_F(AlbumTest, TheShortcutTableHoldsTheFourQuickActionsInOrder) {
+    open();
+    std::vector<std::string> types;
+    for (const UIApplicationShortcutItem& item : UIApplication::sharedApplication().shortcutItems())
+        types.push_back(item.type);
+    EXPECT_EQ(types, (std::vector<std::string>{"Low Light Photo", "Enhance Photo", "Artistic Photo", "Exposure Photo"}));
+    selectMode("Sky 1");
+    app->key("F2");
+    app->advance(0.5);
+    EXPECT_EQ(modeName(), "Enhance 1");
+}
+
+TEST_F(AlbumTest, AShortcutWhileStartUpWaitsAppliesItsModeAndClosesNothing) {
+    AppLaunch launch;
+    launch.cameraAccess = false;  // the access screen holds start-up
+    open(launch);
+    ASSERT_FALSE(screen().photoCollectionView()) << "start-up has not ended";
+    selectMode("Sky 1");
+    UIApplicationPerformShortcut("Enhance Photo");
+    app->advance(0.5);
+    EXPECT_EQ(modeName(), "Enhance 1");
+    EXPECT_FALSE(screen().photoCollectionView());
+    EXPECT_FALSE(screen().albumEditing());
+}
+
+}  // namespace
