@@ -355,8 +355,6 @@ void AmbrelViewController::presentEditingHelp(std::function<void()> completion) 
     });
 }
 
-// Hook: the compare state, opened by the controls' right bar item.
-void AmbrelViewController::animateCompareView(bool) {}
 
 // ---- I. The ring -----------------------------------------------------------------------------
 

@@ -247,10 +247,8 @@ public:
     static constexpr double kRingDisplayDuration = 1.5;
     static constexpr double kRingFadeDuration = 0.2;
     static constexpr double kModeInfoHintDelay = 0.4;
-    // Hook: the editing help over the picture; completes at once until the help comes.
+    // The editing help over the picture until it has been seen; then the completion at once.
     void presentEditingHelp(std::function<void()> completion);
-    // Hook: compare comes in (YES) or goes, from the controls' bar item.
-    void animateCompareView(bool show);
 
     // ---- Hooks of album editing and shortcuts (…+DoneViewController.cpp) -------------------
     void animateAlbumEditViewForAlbumEditAssetState();
