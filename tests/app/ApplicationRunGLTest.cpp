@@ -64,8 +64,12 @@ protected:
 };
 
 TEST_F(ApplicationRun, AHeadlessScriptTakesAPhotoAndWritesItsScreenshot) {
-    // A first launch: the splash holds the start-up until its logo rests (2.6 s), then fades.
-    // The shutter sits in the middle of the phone's bottom bar (98 points high).
+    // A later launch (the introduction was seen): the splash holds the start-up until its logo
+    // rests (2.6 s), then fades. The shutter sits in the middle of the phone's bottom bar (98
+    // points high).
+    fs::create_directories(folder / "config" / "tavorin");
+    std::ofstream(folder / "config" / "tavorin" / "defaults.json")
+        << R"({"AmbrelAppSettings": {"introductionShown": true}})";
     WriteScript("script.txt", "# launch, wait, shutter, shot\nwait 4\ntap 187.5 618\nwait 3\nshot camera.png\n");
     const Outcome outcome = Run("--headless --camera 'lavfi:testsrc2=size=320x240:rate=30'"
                                 " --script script.txt --screenshots shots");
