@@ -4,6 +4,7 @@
 
 #include "library/albums/PhotoGroupCollectionViewCell.h"
 #include "library/browser/PhotoCollectionView.h"
+#include "library/browser/PhotoListCollectionView.h"
 #include "library/images/UIImage+ImageUtility.h"
 #include "model/DeviceUtility.h"
 #include "platform/foundation/Dispatch.h"
@@ -58,14 +59,7 @@ PhotoGroupCollectionView::~PhotoGroupCollectionView() {
 void PhotoGroupCollectionView::initialize() {
     roles_ = std::make_shared<Roles>(this);
     setBackgroundColor(UIColor::clearColor());
-    collectionView_ = std::make_shared<UICollectionView>(bounds(), photoCollectionGroupLayout());
-    collectionView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
-    collectionView_->setDataSource(roles_);
-    collectionView_->setDelegate(roles_);
-    collectionView_->setBackgroundColor(UIColor::clearColor());
-    collectionView_->setShowsHorizontalScrollIndicator(false);
-    collectionView_->setShowsVerticalScrollIndicator(true);
-    collectionView_->registerClass<PhotoGroupCollectionViewCell>(kCellIdentifier);
+    collectionView_ = makePhotoListCollectionView<PhotoGroupCollectionViewCell>(bounds(), photoCollectionGroupLayout(), roles_, kCellIdentifier);
     addSubview(collectionView_);
     loadPhotoGroups();
     collectionView_->reloadData();  // it counted its items when it got its data source

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "library/browser/PhotoCollectionViewCell.h"
+#include "library/browser/PhotoListCollectionView.h"
 #include "library/images/UIImage+ImageUtility.h"
 #include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
 #include "platform/uikit/UIScreen.h"
@@ -58,14 +59,7 @@ public:
 PhotoCollectionView::PhotoCollectionView(CGRect frame) : UIView(frame) {
     setBackgroundColor(UIColor::clearColor());
     roles_ = std::make_shared<CollectionRoles>(*this);
-    collectionView_ = std::make_shared<UICollectionView>(bounds(), photoCollectionGridLayout());
-    collectionView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
-    collectionView_->setDataSource(roles_);
-    collectionView_->setDelegate(roles_);
-    collectionView_->setBackgroundColor(UIColor::clearColor());
-    collectionView_->setShowsHorizontalScrollIndicator(false);
-    collectionView_->setShowsVerticalScrollIndicator(true);
-    collectionView_->registerClass<PhotoCollectionViewCell>(kCellIdentifier);
+    collectionView_ = makePhotoListCollectionView<PhotoCollectionViewCell>(bounds(), photoCollectionGridLayout(), roles_, kCellIdentifier);
     addSubview(collectionView_);
     lastLaidOutBounds_ = bounds();
     observer_ = std::make_shared<LibraryObserver>(this);
