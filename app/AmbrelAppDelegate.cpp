@@ -10,6 +10,7 @@
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIScreen.h"
 #include "screens/rating/RatingPrompt.h"
+#include "screens/sharing/SquareCropSharingScreen.h"
 
 // The home-screen quick actions as the resources declare them, in order (F1-F4).
 std::vector<UIApplicationShortcutItem> AmbrelAppDelegate::shortcutItemsFromResources() {
@@ -38,7 +39,8 @@ void configureRatingPrompt() {
 }
 
 void AmbrelAppDelegate::initialize() {
-    static const bool configured = (configureRatingPrompt(), true);
+    // The share sheet's Instagram hand-off crops on the square crop screen.
+    static const bool configured = (configureRatingPrompt(), SquareCropSharingScreen::install(), true);
     (void)configured;
 }
 

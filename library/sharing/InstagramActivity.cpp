@@ -20,6 +20,10 @@ UIImagePtr InstagramActivity::activityImage() const { return UIImage::imageNamed
 
 void InstagramActivity::setSquareCropFactory(SquareCropFactory factory) { squareCropFactory() = std::move(factory); }
 
+std::shared_ptr<SquareCropScreen> InstagramActivity::makeSquareCropScreen() {
+    return squareCropFactory() ? squareCropFactory()() : makeWholePhotoSquareCropScreen();
+}
+
 bool InstagramActivity::isInstagramAvailable() { return UIApplication::sharedApplication().canOpenURL(kApplicationURL); }
 
 bool InstagramActivity::canPerformWithActivityItems(const UIActivityItems& items) {
@@ -29,7 +33,7 @@ bool InstagramActivity::canPerformWithActivityItems(const UIActivityItems& items
 std::shared_ptr<UIViewController> InstagramActivity::activityViewController() {
     const UIImagePtr image = imageFromArray(activityItems_);
     const std::string caption = stringFromArray(activityItems_);
-    cropScreen_ = squareCropFactory() ? squareCropFactory()() : makeWholePhotoSquareCropScreen();
+    cropScreen_ = makeSquareCropScreen();
     if (!cropScreen_) return nullptr;
     cropScreen_->setConstrainHeight(true);
     cropScreen_->setConstrainWidth(true);

@@ -35,6 +35,8 @@ public:
 
     // Where the crop screens come from; null restores the default (SquareCropScreen.h).
     static void setSquareCropFactory(SquareCropFactory factory);
+    // A crop screen from the factory set, else the default.
+    static std::shared_ptr<SquareCropScreen> makeSquareCropScreen();
 
 private:
     void cropAnswered(bool done, const std::string& caption);

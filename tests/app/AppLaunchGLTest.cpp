@@ -2,7 +2,9 @@
 // camera screen's layout on the phone, and the picture of the running camera.
 #include <gtest/gtest.h>
 
+#include "library/sharing/InstagramActivity.h"
 #include "platform/uikit/UINavigationController.h"
+#include "screens/sharing/SquareCropSharingScreen.h"
 #include "support/AppHarness.h"
 
 namespace {
@@ -31,6 +33,8 @@ TEST(AppLaunch, ThePhoneOpensOnTheCameraScreen) {
     // The camera's pattern fills the picture: its red marker in the top left corner, under the
     // navigation bar.
     expectColor(app.meanColor(CGRectMake(5, 50, 40, 50)), {0.93, 0, 0, 1}, "the camera's corner marker", 0.1);
+    EXPECT_TRUE(std::dynamic_pointer_cast<SquareCropSharingScreen>(InstagramActivity::makeSquareCropScreen()))
+        << "the Instagram hand-off crops on the square crop screen";
 }
 
 }  // namespace
