@@ -136,11 +136,11 @@ std::shared_ptr<UIViewController> AmbrelViewController::previewingContext(UIView
     if (!(albumEditAssetState_ && *albumEditAssetState_ == State::currentState()))
         actions.push_back(UIPreviewAction::actionWithTitle(
             "Save", UIPreviewActionStyle::Default,
-            [run](const UIPreviewAction&, UIViewController&) { run(albumEditDoneButtonView_); }));
+            [this, run](const UIPreviewAction&, UIViewController&) { run(albumEditDoneButtonView_); }));
     // Kept destructive in style, as the screen has always shown it.
     actions.push_back(UIPreviewAction::actionWithTitle(
         "Share", UIPreviewActionStyle::Destructive,
-        [run](const UIPreviewAction&, UIViewController&) { run(albumEditShareButtonView_); }));
+        [this, run](const UIPreviewAction&, UIViewController&) { run(albumEditShareButtonView_); }));
     preview->setPreviewActionItems(std::move(actions));
     return preview;
 }
