@@ -278,11 +278,15 @@ void AmbrelViewController::animateNavigationItemForPhotoCollectionView() {
     item.setTitleView(titleViewForPhotoCollectionWithLayout(layout));
 }
 
-void AmbrelViewController::animatePhotoCollectionViewLayout(int layout, const NSIndexPath& indexPath) {
+void AmbrelViewController::animatePhotoCollectionViewLayout(int layout, const NSIndexPath& indexPath, bool animated,
+                                                            std::function<void(bool finished)> completion) {
     if (layout != photoCollectionView_->photoCollectionLayout()) {
         if (auto back = std::dynamic_pointer_cast<TitleButtonView>(leftItemView_))
             back->setTitle(titleForLeftBarButtonWithLayout(layout));
-        photoCollectionView_->setPhotoCollectionLayout(static_cast<PhotoCollectionLayout>(layout), indexPath, true);
+        photoCollectionView_->setPhotoCollectionLayout(static_cast<PhotoCollectionLayout>(layout), indexPath, animated,
+                                                       std::move(completion));
+    } else if (completion) {
+        completion(true);
     }
     navigationItem().setTitleView(titleViewForPhotoCollectionWithLayout(layout));
 }

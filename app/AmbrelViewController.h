@@ -49,6 +49,7 @@
 #include "platform/uikit/UIToolbar.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UIViewController.h"
+#include "platform/uikit/UIViewControllerPreviewing.h"
 #include "ui/widgets/AlbumButtonView.h"
 #include "ui/widgets/ButtonMenuView.h"
 #include "ui/widgets/CircularProgressView.h"
@@ -78,7 +79,7 @@ class ModeInfoViewController;
     const T& name() const { return name##_; }                 \
     void setter(T value) { name##_ = std::move(value); }
 
-class AmbrelViewController : public UIViewController {
+class AmbrelViewController : public UIViewController, public UIViewControllerPreviewingDelegate {
 public:
     using BoolBlock = std::function<void(bool)>;
     // Rows of buttons for the bottom bar (button menus).
@@ -165,7 +166,9 @@ public:
     // The navigation bar in the album's colour with a shadow, or the camera's without.
     void setPhotoCollectionViewShowing(bool showing);
     void animateNavigationItemForPhotoCollectionView();
-    void animatePhotoCollectionViewLayout(int layout, const NSIndexPath& indexPath);
+    // The layout switch with the navigation items to match; the completion follows the switch.
+    void animatePhotoCollectionViewLayout(int layout, const NSIndexPath& indexPath, bool animated = true,
+                                          std::function<void(bool finished)> completion = nullptr);
     static std::string titleForLeftBarButtonWithLayout(int layout);
     // A photo's day in English in local time ("Today", "Yesterday", else "December 9, 2024")
     // and its time ("3:41 PM"), from seconds since 1970.
@@ -270,8 +273,21 @@ public:
     void animateShowOriginal();
     void animateShowOriginalFinished();
 
-    // ---- Hooks of peek and pop, of the colour screen and of the crop screen ------------------
+    // ---- Peek and pop (…+PreviewingViewController.cpp) -----------------------------------
+    // Registers (YES) or unregisters the main view for peeks, on a device with force touch.
     void enablePreviewing(bool enabled);
+    // A thumbnail of the album's grid, or the picture being edited with the chevron expanded.
+    std::shared_ptr<UIViewController> previewingContext(UIViewControllerPreviewing& context, CGPoint location) override;
+    // The thumbnail's photo in single layout, or the compare state with a bump.
+    void previewingContext(UIViewControllerPreviewing& context, UIViewController& commitViewController) override;
+    // The peeked photo selected and in single layout at once; the completion follows the switch.
+    void transitionToPhotoCollectionSingleLayout(std::function<void(bool finished)> completion);
+    const std::shared_ptr<UIViewControllerPreviewing>& previewingContext() const { return previewingContext_; }
+    const std::optional<NSIndexPath>& previewingIndexPath() const { return previewingIndexPath_; }
+    // Album editing with the controls expanded and nothing over the picture.
+    bool editingPeekable() const;
+
+    // ---- Hooks of the colour screen and of the crop screen ------------------------------------
     void enableRotationSelectionGestures(bool enabled);
     // Whether the crop editor is on the screen (`cropView` with a superview).
     bool cropViewShown() const;
@@ -389,6 +405,8 @@ private:
     std::shared_ptr<UIToolbar> photoCollectionToolbar_;
     bool animateImageViewTransitions_ = false;
     std::shared_ptr<CompareView> compareView_;
+    std::shared_ptr<UIViewControllerPreviewing> previewingContext_;
+    std::optional<NSIndexPath> previewingIndexPath_;
     bool showingOriginal_ = false;
     CGFloat showingOriginalPosition_ = 0;
     bool resetting_ = false;

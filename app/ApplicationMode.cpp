@@ -39,6 +39,9 @@ Command Parse(const std::vector<std::string>& arguments) {
             else options.*(value->second) = arguments[++i];
         } else if (argument == "--headless") {
             application = options.headless = true;
+        } else if (argument == "--no-force-touch") {
+            application = true;
+            options.forceTouch = false;
         } else if (argument == "--sample") {
             sample = true;
         } else {
@@ -59,7 +62,7 @@ Command Parse(const std::vector<std::string>& arguments) {
 
 void PrintUsage(std::ostream& out) {
     out << "The application (no photo and no render option):\n"
-           "  tavorin [--device phone|pad] [--camera SOURCE] [--shortcut TYPE]\n"
+           "  tavorin [--device phone|pad] [--no-force-touch] [--camera SOURCE] [--shortcut TYPE]\n"
            "          [--headless --script FILE [--screenshots DIR]]\n"
            "  SOURCE: simulated, v4l2[:/dev/videoN], lavfi:GRAPH or none (default: the first webcam,\n"
            "  else the simulated camera). A script has one command a line: tap X Y, drag X0 Y0 X1 Y1 S,\n"
@@ -68,7 +71,9 @@ void PrintUsage(std::ostream& out) {
 }
 
 int Run(const Options& options, std::ostream& err) {
-    UIDeviceProfile::setCurrent(options.device == "pad" ? UIDeviceProfile::pad() : UIDeviceProfile::phone());
+    UIDeviceProfile profile = options.device == "pad" ? UIDeviceProfile::pad() : UIDeviceProfile::phone();
+    if (!options.forceTouch) profile.forceTouchCapability = UIForceTouchCapability::Unavailable;
+    UIDeviceProfile::setCurrent(profile);
     DeviceUtility::resetCaches();
     std::string error;
     if (!platform::CaptureRig::shared().configure(options.camera.value_or(platform::CaptureRig::defaultSources()),

@@ -3,6 +3,7 @@
 // camera screen in a window (or runs it headless from a script). Its options:
 //
 //   --device phone|pad        the device profile (phone: 375 x 667 points at scale 2)
+//   --no-force-touch          a screen without force (no peek and pop)
 //   --camera SOURCE           simulated, v4l2[:/dev/videoN], lavfi:GRAPH or none (default: the
 //                             first webcam that opens, else the simulated camera)
 //   --shortcut TYPE           a home-screen shortcut handed to the application once launched
@@ -22,6 +23,7 @@ inline constexpr int kExitUsage = 2;
 
 struct Options {
     std::string device = "phone";
+    bool forceTouch = true;
     std::optional<std::string> camera;
     std::string shortcut;
     bool headless = false;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
@@ -53,6 +54,9 @@ struct UIHostWindow::SDLState {
     SDL_Texture* texture = nullptr;
     int pixelWidth = 0, pixelHeight = 0;
     std::map<SDL_FingerID, int> fingers;
+    // Fingers whose screen reports pressure: many screens report a constant full pressure,
+    // which would make every touch a firm press.
+    std::set<SDL_FingerID> pressureFingers;
     int nextFinger = kFirstScreenFinger;
 
     ~SDLState() {
@@ -159,12 +163,18 @@ void UIHostWindow::handle(const void* raw) {
         if (e.type == SDL_FINGERDOWN) sdl_->fingers[e.tfinger.fingerId] = sdl_->nextFinger++;
         auto finger = sdl_->fingers.find(e.tfinger.fingerId);
         if (finger == sdl_->fingers.end()) break;
-        const CGFloat force = e.tfinger.pressure * UITouchMaximumPossibleForce;
+        // A touch counts its pressure as force only once the screen has shown that it measures
+        // one (a touch that begins below full pressure).
+        if (e.type == SDL_FINGERDOWN && e.tfinger.pressure > 0 && e.tfinger.pressure < 1)
+            sdl_->pressureFingers.insert(e.tfinger.fingerId);
+        const bool measured = sdl_->pressureFingers.count(e.tfinger.fingerId) != 0;
+        const CGFloat force = measured ? e.tfinger.pressure * UITouchMaximumPossibleForce : 0;
         if (e.type == SDL_FINGERDOWN) driver_.touchDown(finger->second, point, force);
         else if (e.type == SDL_FINGERMOTION) driver_.touchMove(finger->second, point, force);
         else {
             driver_.touchUp(finger->second, point);
             sdl_->fingers.erase(finger);
+            sdl_->pressureFingers.erase(e.tfinger.fingerId);
         }
         break;
     }

@@ -34,6 +34,9 @@ inline bool UIInterfaceOrientationIsPortrait(UIInterfaceOrientation o) {
 
 inline const NSNotificationName UIDeviceOrientationDidChangeNotification = "UIDeviceOrientationDidChangeNotification";
 
+// Whether the screen measures a finger's force (peek and pop).
+enum class UIForceTouchCapability { Unknown = 0, Unavailable = 1, Available = 2 };
+
 struct UIDeviceProfile {
     CGSize portraitSize{375, 667};  // points
     CGFloat scale = 2;
@@ -48,6 +51,8 @@ struct UIDeviceProfile {
     std::uint64_t physicalMemory = 0;
     // Whether a camera can deliver pictures; the camera layer sets it when it finds one.
     bool cameraAvailable = false;
+    // The window turns the right mouse button and finger pressure into force.
+    UIForceTouchCapability forceTouchCapability = UIForceTouchCapability::Available;
 
     static UIDeviceProfile phone() { return {}; }
     static UIDeviceProfile pad() {

@@ -5,6 +5,7 @@
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIViewControllerPreviewing.h"
 #include "platform/uikit/UIWindow.h"
 
 namespace {
@@ -32,6 +33,7 @@ UIViewController::UIViewController() = default;
 UIViewController::~UIViewController() {
     if (auto* v = dynamic_cast<ControllerView*>(view_.get())) v->forget();
     for (auto& child : children_) child->parent_ = nullptr;
+    unregisterAllPreviewing();
 }
 
 UIResponder* UIViewController::nextResponder() const { return view_ ? view_->superview() : nullptr; }

@@ -21,7 +21,9 @@
 #include <vector>
 
 #include "platform/coregraphics/CGGeometry.h"
+#include "platform/uikit/UIPreviewAction.h"
 #include "platform/uikit/UIResponder.h"
+#include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewControllerTransitioning.h"
 
 class UIView;
@@ -29,6 +31,8 @@ class UINavigationController;
 class UINavigationItem;
 class UIWindow;
 class UIViewControllerTransition;
+class UIViewControllerPreviewing;
+class UIViewControllerPreviewingDelegate;
 
 using UIRectEdge = unsigned;
 inline constexpr UIRectEdge UIRectEdgeNone = 0;
@@ -114,6 +118,17 @@ public:
     bool isBeingPresented() const { return transitioning_ && !dismissing_; }
     bool isBeingDismissed() const { return transitioning_ && dismissing_; }
 
+    // ---- Peek and pop (UIViewController+Previewing.cpp, UIViewControllerPreviewing.h) -------
+    // The device's, from its profile.
+    UIForceTouchCapability forceTouchCapability() const;
+    // Registers the source view for peeks answered by the delegate; the controller keeps the
+    // context until it is unregistered or the controller goes.
+    std::shared_ptr<UIViewControllerPreviewing> registerForPreviewingWithDelegate(
+        UIViewControllerPreviewingDelegate* delegate, const std::shared_ptr<UIView>& sourceView);
+    void unregisterForPreviewingWithContext(const std::shared_ptr<UIViewControllerPreviewing>& context);
+    // The actions listed under this controller's peek.
+    virtual std::vector<UIPreviewAction> previewActionItems() const { return {}; }
+
     // Stand-in internals: the window whose root (or a controller presented over it) this is.
     UIWindow* hostWindow();
 
@@ -124,6 +139,7 @@ protected:
 
 private:
     friend class UIViewControllerTransition;
+    void unregisterAllPreviewing();
     std::shared_ptr<UIView> view_;
     std::string title_;
     std::shared_ptr<UINavigationItem> navigationItem_;
@@ -137,6 +153,7 @@ private:
     CGRect popoverSourceRect_ = CGRectZero;
     std::weak_ptr<UIViewControllerTransitioningDelegate> transitioningDelegate_;
     std::shared_ptr<UIViewController> presented_;
+    std::vector<std::shared_ptr<UIViewControllerPreviewing>> previewingContexts_;
     UIViewController* presenting_ = nullptr;
     bool transitioning_ = false, dismissing_ = false;
     // While presented: the container, where the presenting view came from, the running context.

@@ -6,6 +6,7 @@
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
+#include "platform/uikit/UIViewControllerPreviewing.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ void UIWindow::sendTouches(const std::vector<UITouchReport>& reports, NSTimeInte
     auto self = shared_from_this();  // a handler may drop the last other hold on the window
     // Touches meet the tree as the screen shows it: laid out, as at the end of the last turn.
     layoutIfNeeded();
+    if (UIViewControllerPreviewing::handleTouches(*this, reports, timestamp)) return;
     // Changes of one event are delivered phase by phase, as one event carries one phase per touch.
     for (UITouchPhase phase : {UITouchPhase::Began, UITouchPhase::Moved, UITouchPhase::Stationary,
                                UITouchPhase::Ended, UITouchPhase::Cancelled}) {

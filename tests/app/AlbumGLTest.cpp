@@ -2,7 +2,7 @@
 // going back to the exact camera state, grid and single photo with their titles, album editing
 // opened with the stored state and crop, Done and Cancel with their sheets, the edit saved,
 // copied, exported, shared and reverted into the library, failures that write nothing, and the
-// home-screen shortcuts.
+// home-screen shortcuts; peek and pop on the grid and on the edited picture.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +21,7 @@
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIViewController.h"
+#include "platform/uikit/UIViewControllerPreviewing.h"
 #include "support/AppHarness.h"
 #include "support/PixelImage.h"
 #include "ui/widgets/AmbrelActivityView.h"
@@ -416,6 +417,100 @@ TEST_F(AlbumTest, AShortcutWhileStartUpWaitsAppliesItsModeAndClosesNothing) {
     EXPECT_EQ(modeName(), "Enhance 1");
     EXPECT_FALSE(screen().photoCollectionView());
     EXPECT_FALSE(screen().albumEditing());
+}
+
+// ---- Peek and pop ----------------------------------------------------------------------------
+
+std::vector<std::string> peekActionTitles() {
+    std::vector<std::string> titles;
+    for (const auto& row : UIViewControllerPreviewing::actionViews())
+        if (auto* label = dynamic_cast<const UILabel*>(row.get())) titles.push_back(label->text());
+    return titles;
+}
+
+class PeekTest : public AlbumTest {
+protected:
+    // A firm press at the point, then a rise that lists the actions, then the lift.
+    std::vector<std::string> peekActions(CGPoint p) {
+        app->driver->touchDown(1, p, UITouchMaximumPossibleForce / 2);
+        app->advance(0.1);
+        if (!UIViewControllerPreviewing::peekView()) {
+            app->driver->touchUp(1, p);
+            return {"no peek"};
+        }
+        app->driver->touchMove(1, {p.x, p.y - 45}, UITouchMaximumPossibleForce / 2);
+        const auto titles = peekActionTitles();
+        app->driver->touchUp(1, {p.x, p.y - 45});
+        return titles;
+    }
+    // A tap away from the listed actions dismisses them.
+    void dismissPeek() {
+        if (UIViewControllerPreviewing::peekView()) app->tap({187, 40});
+        app->advance(0.1);
+    }
+};
+
+TEST_F(PeekTest, WithoutForceTouchNoContextIsRegistered) {
+    AppLaunch launch;
+    launch.profile.forceTouchCapability = UIForceTouchCapability::Unavailable;
+    open(std::move(launch));
+    enterAlbum();
+    EXPECT_TRUE(screen().albumEditing());
+    EXPECT_FALSE(screen().previewingContext());
+    const auto cell = album().collectionView()->cellForItemAtIndexPath(NSIndexPath::indexPathForItem(1, 0));
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(peekActions(centreOf(*cell)), std::vector<std::string>{"no peek"});
+    app->advance(1);
+    EXPECT_EQ(album().photoCollectionLayout(), PhotoCollectionLayoutSingle) << "an ordinary tap";
+}
+
+TEST_F(PeekTest, AThumbnailPeeksWithEditAndDeleteAndPopsThatPhoto) {
+    open();
+    enterAlbum();
+    ASSERT_TRUE(screen().previewingContext());
+    album().selectItemAtIndexPath(NSIndexPath::indexPathForItem(0, 0), false, UICollectionViewScrollPositionNone);
+    const NSIndexPath pressed = NSIndexPath::indexPathForItem(2, 0);
+    const auto cell = album().collectionView()->cellForItemAtIndexPath(pressed);
+    ASSERT_TRUE(cell);
+    const CGPoint p = centreOf(*cell);
+    EXPECT_EQ(peekActions(p), (std::vector<std::string>{"Edit", "Delete"}));
+    EXPECT_EQ(screen().previewingIndexPath(), pressed);
+    EXPECT_EQ(screen().previewingContext()->sourceRect(), cell->convertRectToView(cell->bounds(), screen().view().get()));
+    dismissPeek();
+    EXPECT_EQ(album().photoCollectionLayout(), PhotoCollectionLayoutGrid) << "a dismissed peek changes nothing";
+
+    app->driver->forcePress(p, 1);
+    app->advance(1);
+    EXPECT_FALSE(UIViewControllerPreviewing::peekView());
+    EXPECT_EQ(album().photoCollectionLayout(), PhotoCollectionLayoutSingle);
+    EXPECT_EQ(album().selectedIndexPath(), pressed) << "the pressed photo, not the one selected before";
+    auto back = std::dynamic_pointer_cast<TitleButtonView>(screen().navigationItem().leftBarButtonItem()->customView());
+    EXPECT_EQ(back->title(), "All Photos");
+    EXPECT_EQ(cell->transform(), CGAffineTransformIdentity) << "the bump settles";
+}
+
+TEST_F(PeekTest, TheEditedPictureOffersSaveOnlyWhenChangedAndPopsIntoCompare) {
+    open();
+    enterAlbum();
+    editPhoto(0);  // the photo with a stored edit
+    ASSERT_TRUE(screen().expandCollapseView()->expanded());
+    const CGPoint p = centreOf(*screen().graphicsView());
+    EXPECT_EQ(peekActions(p), std::vector<std::string>{"Share"}) << "unchanged from what is stored";
+    dismissPeek();
+    changeMode();
+    app->advance(0.5);
+    EXPECT_EQ(peekActions(p), (std::vector<std::string>{"Save", "Share"}));
+    dismissPeek();
+
+    app->driver->touchDown(1, p, UITouchMaximumPossibleForce / 2);
+    app->driver->touchMove(1, p, UITouchMaximumPossibleForce);
+    app->driver->touchUp(1, p);
+    app->advance(0.05);
+    ASSERT_TRUE(screen().compareView()) << "the pop opens compare";
+    EXPECT_GT(screen().graphicsView()->transform().a, 1.0) << "with a bump";
+    app->advance(1);
+    EXPECT_EQ(screen().graphicsView()->transform(), CGAffineTransformIdentity);
+    EXPECT_EQ(peekActions(p), std::vector<std::string>{"no peek"}) << "not over compare";
 }
 
 }  // namespace

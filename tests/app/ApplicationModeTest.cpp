@@ -16,9 +16,11 @@ TEST(ApplicationMode, ArgumentsChooseTheApplicationOrTheRender) {
     ASSERT_TRUE(std::holds_alternative<Options>(bare)) << "no photo and no render option: the application";
     EXPECT_EQ(std::get<Options>(bare).device, "phone");
     EXPECT_FALSE(std::get<Options>(bare).camera) << "the default camera";
+    EXPECT_TRUE(std::get<Options>(bare).forceTouch);
 
-    const Command chosen = Parse({"--device", "pad", "--camera", "none", "--shortcut", "Enhance Photo"});
+    const Command chosen = Parse({"--device", "pad", "--camera", "none", "--shortcut", "Enhance Photo", "--no-force-touch"});
     ASSERT_TRUE(std::holds_alternative<Options>(chosen));
+    EXPECT_FALSE(std::get<Options>(chosen).forceTouch);
     EXPECT_EQ(std::get<Options>(chosen).device, "pad");
     EXPECT_EQ(std::get<Options>(chosen).camera, "none");
     EXPECT_EQ(std::get<Options>(chosen).shortcut, "Enhance Photo");

@@ -18,6 +18,7 @@ public:
     void setTitleSize(CGFloat size);
     void setTitleColor(const UIColor& color);
     void setTintColor(std::optional<UIColor> color) override;
+    const std::function<void()>& block() const { return block_; }
     void setBlock(std::function<void()> block) { block_ = std::move(block); }
 
 protected:

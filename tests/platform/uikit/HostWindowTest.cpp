@@ -85,6 +85,33 @@ TEST_F(HostWindowTest, APushedClickAtWindowPixelsTapsTheButtonAtHalfThosePoints)
     EXPECT_EQ(red->phases(), "");
 }
 
+TEST_F(HostWindowTest, FingerPressureIsForceOnlyOnScreensThatMeasureIt) {
+    // The red view spans window points (50, 100)–(200, 300) of the 375 × 667 window.
+    auto finger = [&](Uint32 type, SDL_FingerID id, float pressure) {
+        SDL_Event e{};
+        e.type = type;
+        e.tfinger.fingerId = id;
+        e.tfinger.x = 100.0f / 375;
+        e.tfinger.y = 200.0f / 667;
+        e.tfinger.pressure = pressure;
+        SDL_PushEvent(&e);
+    };
+    // A screen that reports full pressure for every touch measures none: no firm presses.
+    finger(SDL_FINGERDOWN, 1, 1.0f);
+    finger(SDL_FINGERMOTION, 1, 1.0f);
+    finger(SDL_FINGERUP, 1, 1.0f);
+    // One that measures it starts light and presses harder.
+    finger(SDL_FINGERDOWN, 2, 0.3f);
+    finger(SDL_FINGERMOTION, 2, 0.9f);
+    finger(SDL_FINGERUP, 2, 0.9f);
+    EXPECT_TRUE(host->handleEvents());
+    ASSERT_EQ(red->phases(), "bmebme");
+    EXPECT_EQ(red->records[0].force, 0);
+    EXPECT_EQ(red->records[1].force, 0);
+    EXPECT_NEAR(red->records[3].force, 0.3 * UITouchMaximumPossibleForce, 1e-5);
+    EXPECT_NEAR(red->records[4].force, 0.9 * UITouchMaximumPossibleForce, 1e-5);
+}
+
 TEST_F(HostWindowTest, KeysAndWindowEventsReachTheDriver) {
     std::vector<NSNotificationName> posted;
     for (const NSNotificationName& name : {AVSystemControllerSystemVolumeDidChangeNotification,
