@@ -9,6 +9,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/uikit/UIActionSheet.h"
 #include "ui/animation/AnimationUtility.h"
+#include "ui/animation/ViewUtility.h"
 #include "ui/foundation/UIActionSheet+BlockUtility.h"
 #include "ui/widgets/ContentView.h"
 
@@ -96,7 +97,12 @@ void AmbrelViewController::albumEditCancelAction() {
 void AmbrelViewController::application(UIApplication&, const UIApplicationShortcutItem& shortcutItem,
                                        std::function<void(bool succeeded)> completionHandler) {
     UIView::performWithoutAnimation([this] {
+        if (modeInfoView_) ViewUtility::dismissFullScreenViewWithDismissAction();
         if (compareView_) animateCompareView(false);
+        if (settingsView_) {
+            if (auto dismissAbout = aboutDismissBlock_) dismissAbout(*this);
+            animateSettingsView(false);
+        }
         if (albumEditing_ && photoCollectionView_ && photoCollectionView_->isHidden() && expandCollapseView_ &&
             expandCollapseView_->expanded()) {
             // Every transition off, so the album is back before the mode is chosen.

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "app/AmbrelViewController.h"
+#include "app/controls/CollectionView.h"
 #include "engine/view/ImageData.h"
 #include "library/albums/PhotoGroupCollectionView.h"
 #include "library/browser/PhotoCollectionView.h"
@@ -195,16 +196,15 @@ void AmbrelViewController::initializePhotoCollectionView() {
 void AmbrelViewController::animatePhotoCollectionView(bool show) {
     if (!photoCollectionView_) return;
     StateController& states = StateController::sharedInstance();
-    TypeController& types = TypeController::sharedInstance();
     if (show) {
         states.pushNamedState(kCameraState);
         animateNavigationItemForPhotoCollectionView();
         setPhotoCollectionViewShowing(true);
         photoCollectionView_->setHidden(false);
     } else {
+        selectModeTypeSelection();
         states.popToNamedState(kCameraState, false);
-        types.collapseAllCategories();
-        types.resetContentOffsets();
+        resetTypeSelectionCategories();
         animateNavigationItemForCameraView();
         setPhotoCollectionViewShowing(false);
         setAlbumEditing(false);
@@ -345,12 +345,11 @@ void AmbrelViewController::animatePhotoCollectionViewToAlbumEditing() {
                 }),
                 [this, weak, image, data](const std::shared_ptr<UIImageView>& imageView, std::function<void(bool)> done) {
                     if (weak.expired()) return done(false);
+                    selectModeTypeSelection();
                     albumEditAssetState_ = data ? State::stateFromData(*data) : std::nullopt;
                     if (albumEditAssetState_) albumEditAssetState_->restore(false);
                     else StateController::sharedInstance().popToNamedState(kNamedStateDefault, true);
-                    TypeController& types = TypeController::sharedInstance();
-                    types.collapseAllCategories();
-                    types.resetContentOffsets();
+                    resetTypeSelectionCategories();
                     albumEditBeginState_ = State::currentState();
                     animateAlbumEditViewForAlbumEditAssetState();
                     transitionImageViewToAlbumEditing(imageView, image, [done](bool finished) {
@@ -367,7 +366,8 @@ void AmbrelViewController::animateExpandCollapseViewWithBounce() {
         expandCollapseView_->toggleExpanded();
         UIView& main = *view();
         for (const auto& front : {std::static_pointer_cast<UIView>(circularProgressView_),
-                                  std::static_pointer_cast<UIView>(slideView_)})
+                                  std::static_pointer_cast<UIView>(slideView_),
+                                  std::static_pointer_cast<UIView>(collectionView_)})
             if (front && front->superview()) main.bringSubviewToFront(front.get());
         afterDelay(kBounceDelay, whileAlive(weak, [this] { animateTransitionToAlbumEditingView(true); }));
     }));

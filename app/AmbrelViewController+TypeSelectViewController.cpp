@@ -171,6 +171,18 @@ void AmbrelViewController::typeSelectionObjectChanged(bool userInteraction) {
 
 void AmbrelViewController::typeSelectionObjectUpdated() { animateTypeViewForSelectedObjectChanged(true, false); }
 
+void AmbrelViewController::selectModeTypeSelection() {
+    if (typeSelectView_ && typeSelectView_->type() != TypeController::TypeSelectionMode)
+        typeSelectView_->setType(TypeController::TypeSelectionMode);
+}
+
+void AmbrelViewController::resetTypeSelectionCategories() {
+    TypeController& lists = TypeController::sharedInstance();
+    lists.collapseAllCategories();
+    if (collectionView_ && type_) collectionView_->setSelectedObject(type_->selectedObject());
+    lists.resetContentOffsets();
+}
+
 // ---- C. Value ------------------------------------------------------------------------------
 
 void AmbrelViewController::typeSelectionValueChanged() {

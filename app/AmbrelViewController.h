@@ -230,6 +230,11 @@ public:
     void typeSelectionValueWillFinishChange();
     // A tap on the slider's value: the selected value springs back to its default.
     void typeSelectionValueResetToDefault();
+    // Brings the selector back to the modes (through its own change, so the picker follows).
+    void selectModeTypeSelection();
+    // After the lists were collapsed by a change of state: the picker shows the current list's
+    // selection and every list starts from its first item again.
+    void resetTypeSelectionCategories();
     // Around a header tap (held-back redraws on a low-tier device, the mode-information hint).
     void typeSelectionCategoryWillSelect();
     void typeSelectionCategorySelected();

@@ -2,7 +2,9 @@
 // going back to the exact camera state, grid and single photo with their titles, album editing
 // opened with the stored state and crop, Done and Cancel with their sheets, the edit saved,
 // copied, exported, shared and reverted into the library, failures that write nothing, and the
-// home-screen shortcuts; peek and pop on the grid and on the edited picture.
+// home-screen shortcuts, which close the settings and the mode information too; the editing
+// controls brought back to the modes on entering and leaving album editing; peek and pop on the
+// grid and on the edited picture.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/controls/CollectionView.h"
+#include "app/controls/TypeSelectView.h"
 #include "library/browser/PhotoCollectionView.h"
 #include "model/CollectionObject.h"
 #include "platform/uikit/UIAlertPresentation.h"
@@ -25,114 +29,11 @@
 #include "support/AppHarness.h"
 #include "support/PixelImage.h"
 #include "ui/widgets/AmbrelActivityView.h"
-#include "ui/widgets/TitleButtonView.h"
+#include "ui/animation/ViewUtility.h"
+
+#include "AlbumFixture.h"
 
 namespace {
-
-CGPoint centreOf(const UIView& view) {
-    const CGRect b = view.bounds();
-    return view.convertPointToView({CGRectGetMidX(b), CGRectGetMidY(b)}, nullptr);
-}
-
-std::string labelText(const UIView& view) {
-    if (auto* label = dynamic_cast<const UILabel*>(&view)) return label->text();
-    std::string out;
-    for (const auto& subview : view.subviews()) {
-        const std::string text = labelText(*subview);
-        if (!text.empty()) out += (out.empty() ? "" : "|") + text;
-    }
-    return out;
-}
-
-std::string modeName() {
-    CollectionObject* mode = TypeController::sharedInstance().modeType().selectedObject();
-    return mode && mode->name() ? *mode->name() : "";
-}
-
-void selectMode(const std::string& name) {
-    Type& modes = TypeController::sharedInstance().modeType();
-    CollectionObject* mode = modes.objectNamed(name);
-    ASSERT_TRUE(mode) << name;
-    modes.setSelectedObject(mode);
-}
-
-// A mode other than the one selected: a change whatever came before.
-void changeMode() { selectMode(modeName() == "Dramatic 1" ? "Sky 1" : "Dramatic 1"); }
-
-std::vector<std::string> shownButtons() {
-    std::vector<std::string> titles;
-    if (UIAlertPresentation* shown = UIAlertPresentation::shown())
-        for (const UIAlertButton& button : shown->buttons) titles.push_back(button.title);
-    return titles;
-}
-
-class AlbumTest : public ::testing::Test {
-protected:
-    void open(AppLaunch launch = {}) {
-        if (launch.photos == 0) launch.photos = 2;
-        launch.editedPhoto = true;
-        app = std::make_unique<AppHarness>(std::move(launch));
-        app->advance(0.5);
-    }
-    AmbrelViewController& screen() { return app->controller(); }
-    PhotoCollectionView& album() { return *screen().photoCollectionView(); }
-
-    // Runs the clock until the condition holds; slow decodes run on other threads.
-    template <typename Done>
-    bool waitFor(Done done, double seconds = 4) {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        for (double t = 0; !done(); t += 0.1) {
-            if (t > seconds && std::chrono::steady_clock::now() > giveUp) return false;
-            app->advance(0.1);
-            if (t > seconds) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return true;
-    }
-    void tapView(const UIView& view) { app->tap(centreOf(view)); }
-    void tapSheet(const std::string& title) {
-        UIAlertPresentation* shown = UIAlertPresentation::shown();
-        ASSERT_NE(shown, nullptr) << "no sheet";
-        const int index = shown->indexOfButton(title);
-        ASSERT_GE(index, 0) << title;
-        const CGRect r = shown->buttonFrame(index);
-        app->tap({CGRectGetMidX(r), CGRectGetMidY(r)});
-        app->advance(0.5);
-    }
-    void enterAlbum() {
-        tapView(screen().albumButtonView()->button());
-        app->advance(1);
-    }
-    UIView& editButton() { return *screen().photoCollectionToolbar()->items()[2]->customView(); }
-    // The photo at the row, opened in album editing, the controls expanded.
-    void editPhoto(long row) {
-        album().selectItemAtIndexPath(NSIndexPath::indexPathForItem(row, 0), false,
-                                      UICollectionViewScrollPositionCenteredHorizontally);
-        screen().animatePhotoCollectionViewLayout(PhotoCollectionLayoutSingle, album().selectedIndexPath());
-        // The single layout's picture may still be on its way, touches held meanwhile.
-        ASSERT_TRUE(waitFor([] { return !UIApplication::sharedApplication().isIgnoringInteractionEvents(); }));
-        app->advance(0.5);
-        ASSERT_TRUE(waitFor([] { return !UIApplication::sharedApplication().isIgnoringInteractionEvents(); }));
-        tapView(editButton());
-        ASSERT_TRUE(waitFor([this] { return album().isHidden() && !screen().albumEditDoneButtonView()->isHidden(); }))
-            << "album editing did not open";
-        app->advance(0.5);
-    }
-    void collapse() {
-        if (screen().expandCollapseView()->expanded()) screen().expandCollapseView()->toggleExpanded();
-        app->advance(0.5);
-    }
-    std::string doneTitle() { return screen().albumEditDoneButtonView()->title(); }
-    bool backInAlbum() { return !album().isHidden() && screen().albumEditDoneButtonView()->isHidden(); }
-    const AppHarness::LibraryPhoto* editedInLibrary() {
-        photos = app->photos();
-        for (const auto& photo : photos)
-            if (photo.state) return &photo;
-        return nullptr;
-    }
-
-    std::unique_ptr<AppHarness> app;
-    std::vector<AppHarness::LibraryPhoto> photos;
-};
 
 TEST_F(AlbumTest, TheAlbumComesInOverTheCameraStateAndGivesItBackExactly) {
     open();
@@ -176,6 +77,37 @@ TEST_F(AlbumTest, TheAlbumComesInOverTheCameraStateAndGivesItBackExactly) {
     EXPECT_FALSE(screen().albumEditing());
     EXPECT_EQ(State::currentState(), camera);
     EXPECT_EQ(modeName(), cameraMode);
+}
+
+TEST_F(AlbumTest, EnteringAndLeavingAlbumEditingBringTheControlsBackToTheModes) {
+    open();
+    TypeController& lists = TypeController::sharedInstance();
+    auto expectModesShown = [&](const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_EQ(screen().typeSelectView()->type(), TypeController::TypeSelectionMode);
+        EXPECT_EQ(screen().type(), &lists.modeType());
+        EXPECT_EQ(screen().collectionView()->selectedObject(), lists.modeType().selectedObject());
+    };
+    screen().typeSelectView()->setType(TypeController::TypeSelectionColor);
+    app->advance(0.5);
+    ASSERT_EQ(screen().type(), &lists.colorType());
+    enterAlbum();
+    editPhoto(0);
+    expectModesShown("on entering album editing");
+    // The picker lies above the slider again, so that it takes its own taps.
+    const auto& order = screen().view()->subviews();
+    auto at = [&order](const std::shared_ptr<UIView>& view) { return std::find(order.begin(), order.end(), view); };
+    EXPECT_GT(at(screen().collectionView()), at(screen().slideView()));
+
+    screen().typeSelectView()->setType(TypeController::TypeSelectionAdjust);
+    app->advance(0.5);
+    collapse();
+    tapView(*screen().albumEditCancelButtonView());
+    app->advance(1);
+    ASSERT_TRUE(backInAlbum());
+    tapView(*screen().navigationItem().rightBarButtonItem()->customView());
+    app->advance(1);
+    expectModesShown("back on the camera");
 }
 
 TEST_F(AlbumTest, TitlesAreEnglishDatesInLocalTime) {
@@ -374,6 +306,8 @@ TEST_F(AlbumTest, ShortcutsOpenTheCameraWithTheirMode) {
     };
     for (const Case& c : std::vector<Case>{{"Enhance Photo", "album", "Enhance 1"},
                                            {"Low Light Photo", "editing", "Low Light 1"},
+                                           {"Enhance Photo", "settings", "Enhance 1"},
+                                           {"Enhance Photo", "mode information", "Enhance 1"},
                                            {"Exposure Photo", "camera", "Overexposure 1"},
                                            {"Nothing Photo", "camera", ""}}) {
         SCOPED_TRACE(std::string(c.type) + " from " + c.from);
@@ -382,14 +316,26 @@ TEST_F(AlbumTest, ShortcutsOpenTheCameraWithTheirMode) {
         const std::string before = modeName();
         if (std::string(c.from) != "camera") enterAlbum();
         if (std::string(c.from) == "editing") editPhoto(1);
+        if (std::string(c.from) == "settings") {
+            screen().animateSettingsView(true);
+            app->advance(1);
+        }
+        if (std::string(c.from) == "mode information") {
+            screen().animateModeInfoView();
+            app->advance(1);
+        }
         const std::string shown = modeName();
         UIApplicationPerformShortcut(c.type);
         app->advance(0.05);
         EXPECT_EQ(modeName(), shown) << "chosen 0.1 s later";
         app->advance(0.5);
+        EXPECT_EQ(modeName(), *c.mode ? std::string(c.mode) : before);
+        app->advance(0.5);  // the settings page's own fade
+        EXPECT_FALSE(screen().settingsView()) << "the settings closed";
+        EXPECT_FALSE(screen().modeInfoView()) << "the mode information closed";
+        EXPECT_EQ(ViewUtility::fullScreenView(), nullptr);
         EXPECT_TRUE(album().isHidden());
         EXPECT_FALSE(screen().albumEditing()) << "the camera";
-        EXPECT_EQ(modeName(), *c.mode ? std::string(c.mode) : before);
         app.reset();
     }
 }
