@@ -8,6 +8,7 @@
 #include "platform/uikit/UIApplication.h"
 #include "ui/animation/AnimationUtility.h"
 #include "ui/animation/PositioningUtility.h"
+#include "ui/animation/ViewUtility.h"
 #include "ui/appearance/AppAppearance.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
 #include "ui/appearance/UIView+EffectUtility.h"
@@ -61,10 +62,7 @@ void IntroViewController::presentIntroductionIfNeeded(UIView& view, Completion c
     // The block holds the controller until the fade has removed its view.
     controller->setCompletedBlock([controller, completion] {
         if (completion) completion();
-        const std::shared_ptr<UIView> intro = controller->view();
-        UIView::animateWithDuration(
-            kFadeDuration, 0, kSpringDamping, kSpringVelocity, 0, [intro] { intro->setAlpha(0); },
-            [intro, controller](bool) { intro->removeFromSuperview(); });
+        ViewUtility::fadeOutAndRemoveViewOfController(controller, kFadeDuration);
     });
     view.insertSubview(controller->view(), kInsertionIndex);
     controller->viewWillAppear(false);

@@ -7,13 +7,13 @@
 #include "platform/foundation/Dispatch.h"
 #include "ui/animation/AnimationUtility.h"
 #include "ui/animation/PositioningUtility.h"
+#include "ui/animation/ViewUtility.h"
 #include "ui/appearance/AppAppearance.h"
 #include "ui/widgets/AmbrelActivityView.h"
 #include "ui/widgets/GradientView.h"
 
 namespace {
 
-constexpr double kFadeDamping = 0.8;
 constexpr double kSaveDamping = 0.8;
 constexpr double kExportDamping = 0.6;
 constexpr double kSpringVelocity = 1.0;
@@ -42,10 +42,7 @@ void SaveSettingsViewController::presentSaveSettingsIfNeeded(UIView& container, 
     // The block holds the controller until the fade has removed its view.
     controller->setCompletedBlock([controller, completion] {
         if (completion) completion();
-        const std::shared_ptr<UIView> screen = controller->view();
-        UIView::animateWithDuration(
-            kFadeDuration, 0, kFadeDamping, kSpringVelocity, 0, [screen] { screen->setAlpha(0); },
-            [screen, controller](bool) { screen->removeFromSuperview(); });
+        ViewUtility::fadeOutAndRemoveViewOfController(controller, kFadeDuration);
     });
     container.insertSubview(controller->view(), std::min(kContainerIndex, container.subviews().size()));
 }

@@ -7,6 +7,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/uikit/UIApplication.h"
 #include "ui/animation/PositioningUtility.h"
+#include "ui/animation/ViewUtility.h"
 #include "ui/appearance/AppAppearance.h"
 #include "ui/widgets/GradientView.h"
 
@@ -14,8 +15,6 @@ namespace {
 
 constexpr double kSpringDamping = 0.7;
 constexpr double kSpringVelocity = 4.0;
-constexpr double kFadeDamping = 0.8;
-constexpr double kFadeVelocity = 1.0;
 constexpr CGFloat kBackgroundScale = 1.5;
 constexpr CGFloat kGlowAlpha = 0.4;
 constexpr CGFloat kLabelAlpha = 0.6;
@@ -33,10 +32,7 @@ void SplashViewController::presentSplashIfNeeded(UIView& host, bool waitForCompl
     // The block holds the controller until the fade has removed its view.
     controller->setCompletedBlock([controller, completion](bool) {
         if (completion) completion();
-        const std::shared_ptr<UIView> splash = controller->view();
-        UIView::animateWithDuration(
-            kFadeDuration, 0, kFadeDamping, kFadeVelocity, 0, [splash] { splash->setAlpha(0); },
-            [splash, controller](bool) { splash->removeFromSuperview(); });
+        ViewUtility::fadeOutAndRemoveViewOfController(controller, kFadeDuration);
     });
     host.addSubview(controller->view());
     controller->animateSplashView(true, waitForCompletion, nullptr);

@@ -106,3 +106,12 @@ void ViewUtility::dismissFullScreenViewAnimated(bool animated) {
 }
 
 std::shared_ptr<UIView> ViewUtility::fullScreenView() { return state().button.lock(); }
+
+void ViewUtility::fadeOutAndRemoveViewOfController(const std::shared_ptr<UIViewController>& controller,
+                                                   double duration) {
+    constexpr double kDamping = 0.8, kVelocity = 1.0;
+    const std::shared_ptr<UIView> view = controller->view();
+    UIView::animateWithDuration(
+        duration, 0, kDamping, kVelocity, 0, [view] { view->setAlpha(0); },
+        [view, controller](bool) { view->removeFromSuperview(); });
+}

@@ -13,6 +13,7 @@
 #include "platform/uikit/UIColor.h"
 
 class UIView;
+class UIViewController;
 
 class ViewUtility {
 public:
@@ -31,4 +32,9 @@ public:
 
     // The backdrop while one is shown (also while it fades out), else null.
     static std::shared_ptr<UIView> fullScreenView();
+
+    // For screens that own themselves: fades the controller's view out over `duration` (a
+    // gentle spring) and removes it, holding the controller until then.
+    static void fadeOutAndRemoveViewOfController(const std::shared_ptr<UIViewController>& controller,
+                                                 double duration);
 };
