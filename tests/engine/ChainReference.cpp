@@ -737,8 +737,8 @@ Difference Compare(const Plane& a, const Plane& b, int channel, int border)
             const double e = std::fabs(a.at(x, y, channel) - b.at(x, y, channel));
             sum += e;
             ++count;
-            if (e > d.max)
-                d.max = e, d.x = x, d.y = y;
+            if (e > d.max || count == 1)
+                d.max = e, d.x = x, d.y = y, d.first = a.at(x, y, channel), d.second = b.at(x, y, channel);
         }
     d.mean = count ? sum / count : 0.0;
     return d;

@@ -174,11 +174,12 @@ ChainResult EvaluateChain(const Plane& input, const ChainParameters& parameters)
 // (0 Rec. 601, 1 Rec. 709, 2 scaled lightness), rounded to 8 bits as the engine stores it.
 Plane WorkingInput(const Plane& rgb, int luminanceMode);
 
-// Statistics of a difference: largest and mean absolute difference over a channel, and where
-// the largest is.
+// Statistics of a difference: largest and mean absolute difference over a channel, where the
+// largest is and the two values there.
 struct Difference {
     double max = 0.0, mean = 0.0;
     int x = 0, y = 0;
+    double first = 0.0, second = 0.0;
 };
 Difference Compare(const Plane& a, const Plane& b, int channel = 0, int border = 0);
 

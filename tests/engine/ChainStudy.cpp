@@ -195,9 +195,10 @@ int main(int argc, char** argv)
 
     std::printf("%s, %d x %d, filter scale %.3f: %d levels, %d taps, box %d, tone mapping %s\n", mode.c_str(),
                 picture.width, picture.height, scale, p.levels, p.taps, p.boxTaps, p.toneMappingOn ? "on" : "off");
-    std::printf("\nstage (engine vs reference fed the engine's inputs)   max        mean\n");
+    std::printf("\nstage (engine vs reference fed the engine's inputs)   max        mean       at the largest: engine, reference\n");
     for (const StageDifference& s : CompareStages(captured, p))
-        std::printf("  %-48s %-10.6f %.6f\n", s.stage.c_str(), s.difference.max, s.difference.mean);
+        std::printf("  %-48s %-10.6f %-10.6f %.6f, %.6f\n", s.stage.c_str(), s.difference.max, s.difference.mean,
+                    s.difference.first, s.difference.second);
 
     std::printf("\nwhole chain from the working input                    max        mean\n");
     for (int c = 0; c < 3; ++c) {
