@@ -44,6 +44,10 @@ std::string DarkMaskFragment(int32_t precision, bool dehazeAlpha);
 
 // ---- Filter programs ------------------------------------------------------------------------
 
+// The value the box means' horizontal sums are taken about: half-float sums of x − 0.5 and its
+// square keep enough precision for the deviation of a flat area to stay near 0 (sums of x and
+// x² cancel into a deviation of about 0.02 there); the deviation itself does not change.
+inline constexpr float kBoxSumsShift = 0.5f;
 void BuildBoxMeanPrograms(AmbrelGraphicsController& engine);
 void BuildNoiseReductionPrograms(AmbrelGraphicsController& engine);
 void BuildStructureTensorFilterPrograms(AmbrelGraphicsController& engine);

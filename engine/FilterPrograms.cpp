@@ -46,8 +46,10 @@ void BuildBoxMeanPrograms(AmbrelGraphicsController& engine)
     const int32_t n = c.record.KernelByScale(9);
     // The sums texture is linearly filtered: the second pass reads two rows a fetch.
     SS::BuildBoxMeanPairedSumsPassProgram(c.Slot(kPairBoxMeanFirst + 2), n, true, c.precision);
-    SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst), n, 0, true, true, 0, true, c.cap, c.precision);
-    SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst + 1), n, 0, true, false, 1, true, c.cap, c.precision);
+    SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst), n, 0, true, true, 0, true, c.cap, c.precision,
+                                kBoxSumsShift);
+    SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst + 1), n, 0, true, false, 1, true, c.cap, c.precision,
+                                kBoxSumsShift);
 }
 
 void BuildNoiseReductionPrograms(AmbrelGraphicsController& engine)

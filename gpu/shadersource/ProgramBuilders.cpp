@@ -93,10 +93,11 @@ void BuildSeparableRangeWeightedBlurProgram(IShaderProgram** slot, bool fixedKer
 
 void BuildBoxMeanPassProgram(IShaderProgram** slot, int32_t taps, int32_t direction,
                              bool standardDeviation, bool readAlpha, int32_t samplerPrecision,
-                             bool floatSums, int32_t varyingCap, int32_t precision) {
+                             bool floatSums, int32_t varyingCap, int32_t precision,
+                             float sumsShift) {
     FillSlot(slot, "box-mean pass", [&] {
         return BoxMeanPassText(taps, direction, standardDeviation, readAlpha, samplerPrecision,
-                               floatSums, varyingCap, precision);
+                               floatSums, varyingCap, precision, sumsShift);
     }, SeparableStart);
 }
 

@@ -37,7 +37,8 @@ void BuildSeparableRangeWeightedBlurProgram(IShaderProgram** slot, bool fixedKer
                                             double spacing);
 void BuildBoxMeanPassProgram(IShaderProgram** slot, int32_t taps, int32_t direction,
                              bool standardDeviation, bool readAlpha, int32_t samplerPrecision,
-                             bool floatSums, int32_t varyingCap, int32_t precision);
+                             bool floatSums, int32_t varyingCap, int32_t precision,
+                             float sumsShift = 0.0f);
 void BuildBoxMeanPairedSumsPassProgram(IShaderProgram** slot, int32_t taps, bool standardDeviation,
                                        int32_t precision);
 void BuildCopyProgram(IShaderProgram** slot, bool channelSwap, int32_t alphaMode,

@@ -38,9 +38,11 @@ ProgramText ScaledBlurPassText(int32_t taps, int32_t format, int32_t direction, 
 ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32_t direction,
                                            int32_t luminanceMode, int32_t varyingCap,
                                            int32_t precision, double sigma, double spacing);
+// With float sums the horizontal pass sums x − sumsShift and its square: sums closer to 0 keep
+// more of their precision in a half-float texture, and the variance does not change with it.
 ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviation,
                             bool readAlpha, int32_t samplerPrecision, bool floatSums,
-                            int32_t varyingCap, int32_t precision);
+                            int32_t varyingCap, int32_t precision, float sumsShift = 0.0f);
 // The box mean's second pass over float sums, vertical, for a linearly filtered sums texture:
 // two rows a fetch, so about half the fetches of the tap-by-tap pass, with the same result.
 ProgramText BoxMeanPairedSumsPassText(int32_t taps, bool standardDeviation, int32_t precision);

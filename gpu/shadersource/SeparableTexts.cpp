@@ -258,7 +258,7 @@ void WriteBoxVariance(std::ostream& fragment, bool standardDeviation) {
 
 ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviation,
                             bool readAlpha, int32_t samplerPrecision, bool floatSums,
-                            int32_t varyingCap, int32_t precision) {
+                            int32_t varyingCap, int32_t precision, float sumsShift) {
     const int32_t n = UsableTapCount(taps);
     const bool vertical = direction != 0;
 
@@ -289,8 +289,9 @@ ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviat
         const std::string swizzle = readAlpha ? ".a" : ".r";
         WriteFirstFetches(fragment, "float", "c", swizzle);
         WriteTapFetchesWithPrefix(n, 0, "c", false, readAlpha ? 0 : 5, varyingCap, fragment);
-        fragment << sum("    float average = ", "c#")
-                 << sum("    float squaredAverage = ", "(c# * c#)");
+        const std::string term = floatSums && sumsShift != 0.0f ? "(c# - " + Lit(sumsShift) + ")" : "c#";
+        fragment << sum("    float average = ", term)
+                 << sum("    float squaredAverage = ", "(" + term + " * " + term + ")");
         if (floatSums)
             fragment << "    gl_FragColor = vec4(average, squaredAverage, 0.0, 0.0);\n";
         else

@@ -82,7 +82,7 @@ std::vector<StageDifference> CompareStages(const CapturedChain& c, const ChainPa
         const Plane& finer = k == 0 ? c.input : c.gaussian[k];
         const int channel = k == 0 ? 3 : 0;
         add("band " + std::to_string(k), c.bands[k], Band(finer, channel, c.gaussian[k + 1], kernel));
-        add("deviation " + std::to_string(k), c.deviation[k], BoxDeviation(BoxSums(finer, channel, p.boxTaps), p.boxTaps));
+        add("deviation " + std::to_string(k), c.deviation[k], BoxDeviation(BoxSums(finer, channel, p.boxTaps, p.boxShift), p.boxTaps));
     }
     add("base", c.base, Base(c.gaussian[L - 1], c.brightnessStatistic, p.brightness, p.brightnessUniforms, c.base.width,
                              c.base.height));

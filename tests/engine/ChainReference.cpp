@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/EnginePrograms.h"
 #include "engine/LocalContrastStage.h"
 #include "engine/RenderPasses.h"
 #include "gpu/Texture.h"
@@ -38,9 +40,28 @@ Plane Plane::Channel(int c) const
     return out;
 }
 
-double RoundToHalf(double value) { return static_cast<double>(static_cast<_Float16>(value)); }
+double RoundToHalf(double value, bool towardZero)
+{
+    _Float16 half = static_cast<_Float16>(value);
+    if (towardZero && std::fabs(static_cast<double>(half)) > std::fabs(value)) {
+        // One step less in magnitude: the magnitude bits of a half are ordered like its values.
+        uint16_t bits;
+        std::memcpy(&bits, &half, 2);
+        --bits;
+        std::memcpy(&half, &bits, 2);
+    }
+    return static_cast<double>(half);
+}
 
 double RoundTo8Bit(double value) { return std::round(std::clamp(value, 0.0, 1.0) * 255.0) / 255.0; }
+
+Plane Stored(Plane plane, Storage storage)
+{
+    if (storage != Storage::Exact)
+        for (double& v : plane.values)
+            v = RoundToHalf(v, storage == Storage::HalfTowardZero);
+    return plane;
+}
 
 Plane Stored(Plane plane, bool half)
 {
@@ -51,7 +72,16 @@ Plane Stored(Plane plane, bool half)
 
 namespace {
 
-Plane Keep(Plane plane, bool half) { return half ? Stored(std::move(plane), true) : plane; }
+Plane Keep(Plane plane, Storage storage) { return Stored(std::move(plane), storage); }
+
+// The size the engine gives a scratch texture between two levels: some tiny power-of-two
+// shapes are not allowed and grow by a row or a column.
+std::array<int, 2> ScratchSize(int w, int h)
+{
+    int32_t aw = w, ah = h;
+    QV::Graphics::AdjustTextureSize(w, h, aw, ah);
+    return {aw, ah};
+}
 
 }  // namespace
 
@@ -120,20 +150,21 @@ Plane BlurPass(const Plane& source, int channel, const Kernel& kernel, bool vert
     });
 }
 
-Plane GaussianLevel(const Plane& source, int channel, const Kernel& kernel, int w, int h, bool half)
+Plane GaussianLevel(const Plane& source, int channel, const Kernel& kernel, int w, int h, Storage storage)
 {
-    const Plane scratch = Keep(BlurPass(source, channel, kernel, true, 1.0 / source.height, source.width, h), half);
-    return Keep(BlurPass(scratch, 0, kernel, false, 1.0 / source.width, w, h), half);
+    const auto [sw, sh] = ScratchSize(source.width, h);
+    const Plane scratch = Keep(BlurPass(source, channel, kernel, true, 1.0 / source.height, sw, sh), storage);
+    return Keep(BlurPass(scratch, 0, kernel, false, 1.0 / source.width, w, h), storage);
 }
 
-Plane BoxSums(const Plane& source, int channel, int taps)
+Plane BoxSums(const Plane& source, int channel, int taps, double shift)
 {
     const int n = QV::Graphics::ShaderSource::UsableTapCount(taps), h = n / 2;
     const double texel = 1.0 / source.width;
     return DrawPass(source.width, source.height, 2, [&](double u, double v, double* out) {
         double sum = 0.0, squares = 0.0;
         for (int i = -h; i <= h; ++i) {
-            const double c = SampleLinear(source, u + i * texel, v, channel);
+            const double c = SampleLinear(source, u + i * texel, v, channel) - shift;
             sum += c;
             squares += c * c;
         }
@@ -161,15 +192,16 @@ Plane BoxDeviation(const Plane& sums, int taps)
     });
 }
 
-Plane Band(const Plane& finer, int finerChannel, const Plane& coarser, const Kernel& kernel, bool half)
+Plane Band(const Plane& finer, int finerChannel, const Plane& coarser, const Kernel& kernel, Storage storage)
 {
-    const Plane up = Keep(BlurPass(coarser, 0, kernel, false, 1.0 / coarser.width, finer.width, coarser.height), half);
+    const auto [sw, sh] = ScratchSize(finer.width, coarser.height);
+    const Plane up = Keep(BlurPass(coarser, 0, kernel, false, 1.0 / coarser.width, sw, sh), storage);
     return Keep(DrawPass(finer.width, finer.height, 1,
                          [&](double u, double v, double* out) {
                              out[0] = SampleLinear(finer, u, v, finerChannel) -
                                       KernelSum(up, 0, kernel, true, 1.0 / coarser.height, u, v);
                          }),
-                half);
+                storage);
 }
 
 namespace {
@@ -354,9 +386,10 @@ double CombineValue(const sContrastCombineOptions& o, const UniformList& uniform
 }
 
 Plane CombineLevel(const Plane& coarser, const Plane& band, const Plane& deviation, const Plane* guide, double K,
-                   const Kernel& kernel, const sContrastCombineOptions& o, const UniformList& uniforms, bool half)
+                   const Kernel& kernel, const sContrastCombineOptions& o, const UniformList& uniforms, Storage storage)
 {
-    const Plane up = Keep(BlurPass(coarser, 0, kernel, false, 1.0 / coarser.width, band.width, coarser.height), half);
+    const auto [sw, sh] = ScratchSize(band.width, coarser.height);
+    const Plane up = Keep(BlurPass(coarser, 0, kernel, false, 1.0 / coarser.width, sw, sh), storage);
     return Keep(DrawPass(band.width, band.height, 1,
                          [&](double u, double v, double* out) {
                              const double a = KernelSum(up, 0, kernel, true, 1.0 / coarser.height, u, v);
@@ -364,7 +397,7 @@ Plane CombineLevel(const Plane& coarser, const Plane& band, const Plane& deviati
                              out[0] = CombineValue(o, uniforms, a, SampleLinear(band, u, v), K,
                                                    SampleLinear(deviation, u, v), g);
                          }),
-                half);
+                storage);
 }
 
 std::vector<double> ToneMappingWeights(int taps, double spacing, float p)
@@ -377,7 +410,7 @@ std::vector<double> ToneMappingWeights(int taps, double spacing, float p)
     return w;
 }
 
-Plane ToneMapping(const Plane& level0, const std::vector<double>& weights, bool half)
+Plane ToneMapping(const Plane& level0, const std::vector<double>& weights, Storage storage)
 {
     const int h = static_cast<int>(weights.size()) / 2;
     const auto pass = [&](const Plane& source, bool vertical) {
@@ -389,7 +422,7 @@ Plane ToneMapping(const Plane& level0, const std::vector<double>& weights, bool 
             out[0] = sum;
         });
     };
-    return Keep(pass(Keep(pass(level0, false), half), true), half);
+    return Keep(pass(Keep(pass(level0, false), storage), true), storage);
 }
 
 // --- Colour ---------------------------------------------------------------------------------
@@ -610,6 +643,7 @@ ChainParameters ChainParameters::Of(const AmbrelGraphicsController& engine, int 
     p.taps = record.KernelByScale(5);
     p.kernelScale = record.inverseScale;
     p.boxTaps = record.KernelByScale(9);
+    p.boxShift = kBoxSumsShift;
     p.strengths = engine.ContrastLevelStrengths();
     p.cie = engine.cie;
     p.combine = ContrastCombineOptions(engine, engine.cie.contrastBasedOn);
@@ -638,8 +672,8 @@ ChainResult EvaluateChain(const Plane& input, const ChainParameters& p)
 {
     if (p.levels < 2 || static_cast<int>(p.sizes.size()) < std::max(p.levels, p.baseLevel + 1))
         throw std::invalid_argument("the pyramid has fewer levels than the chain uses");
-    const auto store = [&](Plane plane) { return Keep(std::move(plane), p.halfStorage); };
-    const Plane in = p.halfStorage ? Stored(input, false) : input;
+    const auto store = [&](Plane plane) { return Keep(std::move(plane), p.storage); };
+    const Plane in = p.storage != Storage::Exact ? Stored(input, false) : input;
     const int L = p.levels;
     const auto size = [&](int k) { return p.sizes[static_cast<size_t>(k)]; };
     const Kernel kernel = LinearKernel(p.taps, p.kernelScale);
@@ -649,7 +683,7 @@ ChainResult EvaluateChain(const Plane& input, const ChainParameters& p)
     r.gaussian.resize(static_cast<size_t>(L));
     for (int k = 1; k <= L - 1; ++k)
         r.gaussian[k] = GaussianLevel(k == 1 ? in : r.gaussian[k - 1], k == 1 ? 3 : 0, kernel, size(k)[0], size(k)[1],
-                                      p.halfStorage);
+                                      p.storage);
     const Plane& coarsest = r.gaussian[L - 1];
 
     // 2. Statistics.
@@ -678,9 +712,9 @@ ChainResult EvaluateChain(const Plane& input, const ChainParameters& p)
     for (int k = 0; k <= L - 2; ++k) {
         const Plane& finer = k == 0 ? in : r.gaussian[k];
         const int channel = k == 0 ? 3 : 0;
-        r.boxSums[k] = store(BoxSums(finer, channel, p.boxTaps));
+        r.boxSums[k] = store(BoxSums(finer, channel, p.boxTaps, p.boxShift));
         r.deviation[k] = store(BoxDeviation(r.boxSums[k], p.boxTaps));
-        r.bands[k] = Band(finer, channel, r.gaussian[k + 1], kernel, p.halfStorage);
+        r.bands[k] = Band(finer, channel, r.gaussian[k + 1], kernel, p.storage);
     }
 
     // 5. Base at the coarsest level.
@@ -693,12 +727,12 @@ ChainResult EvaluateChain(const Plane& input, const ChainParameters& p)
     const Plane* source = &r.base;
     for (int i = L - 2, j = 0; i >= 0; --i, ++j) {
         r.reconstructed[i] = CombineLevel(*source, r.bands[i], r.deviation[i], guide, r.contrastK, kernel, p.combine,
-                                          p.LevelUniforms(j), p.halfStorage);
+                                          p.LevelUniforms(j), p.storage);
         source = &r.reconstructed[i];
     }
 
     // 7. Tone mapping, 8. colour correction.
-    r.luminance = p.toneMappingOn ? ToneMapping(r.reconstructed[0], p.toneMappingWeights, p.halfStorage) : r.reconstructed[0];
+    r.luminance = p.toneMappingOn ? ToneMapping(r.reconstructed[0], p.toneMappingWeights, p.storage) : r.reconstructed[0];
     r.output = ColorCorrection(in, r.luminance, p.colorCorrection, p.colorCorrectionUniforms);
     return r;
 }

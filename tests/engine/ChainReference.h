@@ -43,12 +43,17 @@ struct Plane {
     Plane Channel(int c) const;
 };
 
-// The value a half-float texture stores (round to nearest).
-double RoundToHalf(double value);
+// How the values a pass draws are kept: exactly, or in half floats rounded to the nearest or
+// towards zero (as some software rasterisers convert).
+enum class Storage { Exact, HalfNearest, HalfTowardZero };
+
+// The value a half-float texture stores.
+double RoundToHalf(double value, bool towardZero = false);
 // The value an 8-bit texture stores.
 double RoundTo8Bit(double value);
 // Every value of the plane rounded as a texture of that kind stores it.
 Plane Stored(Plane plane, bool half);
+Plane Stored(Plane plane, Storage storage);
 
 // GL sampling with clamp to edge: linear between the four nearest texel centres.
 double SampleLinear(const Plane& plane, double u, double v, int channel = 0);
@@ -73,16 +78,17 @@ std::vector<double> GaussianWeights(int taps, double sigma, double spacing);
 // offsets in units of `texel` (the pass's uInvTextureDimension).
 Plane BlurPass(const Plane& source, int channel, const Kernel& kernel, bool vertical, double texel, int w, int h);
 // One Gaussian level: the vertical pass into (source width x h), then the horizontal into w x h.
-// `half`: every texture a stage draws into, its scratch too, rounded to half floats.
-Plane GaussianLevel(const Plane& source, int channel, const Kernel& kernel, int w, int h, bool half = false);
-// The box means' two passes: the horizontal sums of x and x² (two channels) and the box's
-// standard deviation over `taps` x `taps` (the pair of rows fetched between them, as the engine
-// reads them).
-Plane BoxSums(const Plane& source, int channel, int taps);
+// `storage`: how every texture a stage draws into, its scratch too, keeps its values.
+Plane GaussianLevel(const Plane& source, int channel, const Kernel& kernel, int w, int h,
+                    Storage storage = Storage::Exact);
+// The box means' two passes: the horizontal sums of x − shift and its square (two channels)
+// and the box's standard deviation over `taps` x `taps` (the pair of rows fetched between them,
+// as the engine reads them).
+Plane BoxSums(const Plane& source, int channel, int taps, double shift = 0.0);
 Plane BoxDeviation(const Plane& sums, int taps);
 // A band: `finer` channel less `coarser` brought up to the finer size (a horizontal blur into
 // finer width x coarser height, then the vertical blur subtracted).
-Plane Band(const Plane& finer, int finerChannel, const Plane& coarser, const Kernel& kernel, bool half = false);
+Plane Band(const Plane& finer, int finerChannel, const Plane& coarser, const Kernel& kernel, Storage storage = Storage::Exact);
 
 // The brightness and tone curve of the base pass (c0 the coarsest level, a the brightness
 // statistic), with the uniforms the engine passes.
@@ -97,11 +103,11 @@ double CombineValue(const sContrastCombineOptions& o, const UniformList& uniform
 // the level's band and deviation; the guide (coarsest Gaussian level) when the gain uses one.
 Plane CombineLevel(const Plane& coarser, const Plane& band, const Plane& deviation, const Plane* guide, double K,
                    const Kernel& kernel, const sContrastCombineOptions& o, const UniformList& uniforms,
-                   bool half = false);
+                   Storage storage = Storage::Exact);
 
 // The difference-of-Gaussians tone mapping's weights (its trimmed tap count) and its two passes.
 std::vector<double> ToneMappingWeights(int taps, double spacing, float p);
-Plane ToneMapping(const Plane& level0, const std::vector<double>& weights, bool half = false);
+Plane ToneMapping(const Plane& level0, const std::vector<double>& weights, Storage storage = Storage::Exact);
 
 // Colour correction: the colour Mo of luminance Lo moved to the target luminance Lt by a method
 // (the engine's numbering), strength s, the Pouli saturation exponent when on.
@@ -128,6 +134,7 @@ struct ChainParameters {
     int taps = 5;                         // Gaussian taps of the pass programs
     double kernelScale = 1.0;             // their spacing
     int boxTaps = 9;
+    double boxShift = 0.0;                // what the box sums are taken about
     std::vector<float> strengths;         // per reconstructed level, coarse to fine
     sCIE cie;
     sContrastCombineOptions combine;
@@ -142,9 +149,9 @@ struct ChainParameters {
     // preview's).
     std::optional<double> brightnessStatistic;
     std::optional<double> contrastK;
-    // Round every stored value as the engine's textures store it (half floats, the input in
-    // 8 bits), to tell storage from formula.
-    bool halfStorage = false;
+    // How every stored value is kept (the input is 8-bit in any case but Exact), to tell
+    // storage from formula.
+    Storage storage = Storage::Exact;
 
     // The combine's uniforms for the j-th reconstructed level (coarse to fine).
     UniformList LevelUniforms(int j) const;

@@ -5,16 +5,18 @@
 // input, and the artefacts of interest counted in both: exactly black pixels, pixels with a
 // zero channel, bright specks, and the local deviation of flat areas.
 //
-//   tavorin_chain_study [--mode NAME] [--scale S] FIXTURE | PHOTO X Y W H
+//   tavorin_chain_study [--mode NAME] [--scale S] FIXTURE | PHOTO X Y W H | --scan STEP PHOTO W H
 //
 // FIXTURE is "texture" (a fine texture, as of canvas or grass), "sky" (a smooth gradient with
 // faint bumps) or "flat" (0.80 grey); a photo is cropped at (X, Y), W x H, and filtered at the
-// scale of its full size unless --scale is given.
+// scale of its full size unless --scale is given. --scan renders W x H crops every STEP pixels
+// across the photo and lists those with an artefact in the engine or the reference.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,18 +76,20 @@ Picture Fixture(const std::string& name, int w, int h)
     return p;
 }
 
-Picture Crop(const std::string& path, int x0, int y0, int w, int h)
+std::optional<platform::ImageBitmap> Decode(const std::string& path)
 {
     const auto source = platform::ImageSource::createWithFile(path);
-    const auto bitmap = source ? source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA) : std::nullopt;
-    if (!bitmap)
-        return {};
-    const int bw = static_cast<int>(bitmap->width), bh = static_cast<int>(bitmap->height);
+    return source ? source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA) : std::nullopt;
+}
+
+Picture Crop(const platform::ImageBitmap& bitmap, int x0, int y0, int w, int h)
+{
+    const int bw = static_cast<int>(bitmap.width), bh = static_cast<int>(bitmap.height);
     x0 = std::clamp(x0, 0, bw - 1), y0 = std::clamp(y0, 0, bh - 1);
     w = std::min(w, bw - x0), h = std::min(h, bh - y0);
     Picture p{w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h * 4), static_cast<double>(std::min(bw, bh))};
     for (int y = 0; y < h; ++y)
-        std::copy_n(&bitmap->pixels[(static_cast<size_t>(y0 + y) * bw + x0) * 4], static_cast<size_t>(w) * 4,
+        std::copy_n(&bitmap.pixels[(static_cast<size_t>(y0 + y) * bw + x0) * 4], static_cast<size_t>(w) * 4,
                     &p.rgba[static_cast<size_t>(y) * w * 4]);
     return p;
 }
@@ -122,9 +126,94 @@ double Mean(const Plane& p)
     return p.values.empty() ? 0.0 : sum / static_cast<double>(p.values.size());
 }
 
+struct Study {
+    Artefacts engine, exact;
+};
+
+// Renders the picture through the renderer's engine and compares it with the reference;
+// prints the tables when `print`.
+Study Run(PhotoRenderer& renderer, const std::string& mode, const Picture& picture, double scale, bool print)
+{
+    AmbrelGraphicsController& engine = renderer.engine();
+    // The style passes after the colour correction draw over its result: left out here.
+    engine.smoothing.type = eGaussianType::None;
+    engine.smoothing.lineIntegral = false;
+    engine.renderTarget = kRenderTargetOffscreen;
+    engine.SetViewRect(0, 0, picture.width, picture.height);
+    engine.SetInputPixels(sFrameTime::Make(0, 60), picture.width, picture.height, picture.width, picture.height, 0, 0,
+                          picture.width, picture.height, false, 0, kPixelFormatRGBA, picture.rgba.data());
+    engine.SetFilterScale(scale);
+    engine.frameDirty = true;
+    engine.RenderFrame();
+
+    const CapturedChain captured = Capture(engine, renderer.device());
+    ChainParameters p = ChainParameters::Of(engine, picture.width, picture.height);
+    // The statistics as the engine measured them, so that the chains differ only in their stages.
+    p.brightnessStatistic = captured.brightnessStatistic;
+    p.contrastK = captured.contrastK;
+    const ChainResult exact = EvaluateChain(captured.input, p);
+    const Study study{Count(captured.corrected, &exact.output), Count(exact.output, nullptr)};
+    if (!print)
+        return study;
+    p.storage = Storage::HalfNearest;
+    const ChainResult stored = EvaluateChain(captured.input, p);
+    p.storage = Storage::HalfTowardZero;
+    const ChainResult truncated = EvaluateChain(captured.input, p);
+
+    std::printf("%s, %d x %d, filter scale %.3f: %d levels, %d taps, box %d, tone mapping %s\n", mode.c_str(),
+                picture.width, picture.height, scale, p.levels, p.taps, p.boxTaps, p.toneMappingOn ? "on" : "off");
+    std::printf("\nstage (engine vs reference fed the engine's inputs)   max        mean       at the largest: "
+                "engine, reference, where\n");
+    for (const StageDifference& s : CompareStages(captured, p))
+        std::printf("  %-48s %-10.6f %-10.6f %.6f, %.6f at (%d, %d)\n", s.stage.c_str(), s.difference.max,
+                    s.difference.mean, s.difference.first, s.difference.second, s.difference.x, s.difference.y);
+    std::printf("\nwhole chain from the working input                    max        mean\n");
+    for (int c = 0; c < 3; ++c) {
+        const Difference e = Compare(captured.corrected, Stored(exact.output, false), c);
+        const Difference s = Compare(captured.corrected, Stored(stored.output, false), c);
+        const Difference t = Compare(captured.corrected, Stored(truncated.output, false), c);
+        std::printf("  %c: exact reference                                  %-10.6f %.6f\n", "RGB"[c], e.max, e.mean);
+        std::printf("  %c: reference in half floats, rounded to nearest     %-10.6f %.6f\n", "RGB"[c], s.max, s.mean);
+        std::printf("  %c: reference in half floats, rounded towards zero   %-10.6f %.6f\n", "RGB"[c], t.max, t.mean);
+    }
+    const Artefacts storedCount = Count(stored.output, &exact.output);
+    const Artefacts truncatedCount = Count(truncated.output, &exact.output);
+    std::printf("\nartefacts (of %d pixels)          engine   exact    half, nearest   half, towards zero\n",
+                picture.width * picture.height);
+    std::printf("  black                           %-8d %-8d %-15d %d\n", study.engine.black, study.exact.black,
+                storedCount.black, truncatedCount.black);
+    std::printf("  a zero channel                  %-8d %-8d %-15d %d\n", study.engine.zeroChannel,
+                study.exact.zeroChannel, storedCount.zeroChannel, truncatedCount.zeroChannel);
+    std::printf("  brighter than exact by > 24     %-8d %-8s %-15d %d\n", study.engine.specks, "-", storedCount.specks,
+                truncatedCount.specks);
+    // The first few pixels the engine leaves much brighter than the reference, and why.
+    int shown = 0;
+    for (int y = 0; y < picture.height && shown < 6; ++y)
+        for (int x = 0; x < picture.width && shown < 6; ++x) {
+            int brighter = 0;
+            for (int c = 0; c < 3; ++c)
+                brighter += captured.corrected.at(x, y, c) - exact.output.at(x, y, c) > 24.0 / 255.0;
+            if (brighter < 3)
+                continue;
+            ++shown;
+            std::printf("  bright at (%d, %d): input luminance %.4f; luminance engine %.4f, reference %.4f; level 1 "
+                        "engine %.4f, reference %.4f; red engine %.3f, reference %.3f\n",
+                        x, y, captured.input.at(x, y, 3), captured.reconstructed[0].at(x, y), exact.luminance.at(x, y),
+                        SampleLinear(captured.reconstructed[1], (x + 0.5) / picture.width, (y + 0.5) / picture.height),
+                        SampleLinear(exact.reconstructed[1], (x + 0.5) / picture.width, (y + 0.5) / picture.height),
+                        captured.corrected.at(x, y, 0), exact.output.at(x, y, 0));
+        }
+    for (size_t k = 0; k < captured.deviation.size(); ++k)
+        if (captured.deviation[k].width)
+            std::printf("  mean deviation, level %zu         %-8.5f %-8.5f %-15.5f %.5f\n", k, Mean(captured.deviation[k]),
+                        Mean(exact.deviation[k]), Mean(stored.deviation[k]), Mean(truncated.deviation[k]));
+    return study;
+}
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: tavorin_chain_study [--mode NAME] [--scale S] texture|sky|flat | PHOTO X Y W H\n");
+    std::fprintf(stderr, "usage: tavorin_chain_study [--mode NAME] [--scale S] texture|sky|flat | PHOTO X Y W H | "
+                         "--scan STEP PHOTO W H\n");
     return 2;
 }
 
@@ -134,6 +223,7 @@ int main(int argc, char** argv)
 {
     std::string mode = "Dramatic 2";
     double scale = 0.0;
+    int scan = 0;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -141,17 +231,25 @@ int main(int argc, char** argv)
             mode = argv[++i];
         else if (a == "--scale" && i + 1 < argc)
             scale = std::atof(argv[++i]);
+        else if (a == "--scan" && i + 1 < argc)
+            scan = std::atoi(argv[++i]);
         else
             args.push_back(a);
     }
+    const auto number = [&](size_t i) { return std::atoi(args[i].c_str()); };
+    std::optional<platform::ImageBitmap> photo;
     Picture picture;
-    if (args.size() == 1)
+    if (scan > 0 && args.size() == 3) {
+        photo = Decode(args[0]);
+        picture = photo ? Crop(*photo, 0, 0, number(1), number(2)) : Picture();
+    } else if (scan == 0 && args.size() == 1) {
         picture = Fixture(args[0], 256, 192);
-    else if (args.size() == 5)
-        picture = Crop(args[0], std::atoi(args[1].c_str()), std::atoi(args[2].c_str()), std::atoi(args[3].c_str()),
-                       std::atoi(args[4].c_str()));
-    else
+    } else if (scan == 0 && args.size() == 5) {
+        photo = Decode(args[0]);
+        picture = photo ? Crop(*photo, number(1), number(2), number(3), number(4)) : Picture();
+    } else {
         return Usage();
+    }
     if (picture.width < 16 || picture.height < 16) {
         std::fprintf(stderr, "tavorin_chain_study: no picture of at least 16 x 16 pixels\n");
         return 1;
@@ -172,54 +270,24 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tavorin_chain_study: no mode \"%s\"\n", mode.c_str());
         return 1;
     }
-    AmbrelGraphicsController& engine = renderer->engine();
-    // The style passes after the colour correction draw over its result: left out here.
-    engine.smoothing.type = eGaussianType::None;
-    engine.smoothing.lineIntegral = false;
-    engine.renderTarget = kRenderTargetOffscreen;
-    engine.SetViewRect(0, 0, picture.width, picture.height);
-    engine.SetInputPixels(sFrameTime::Make(0, 60), picture.width, picture.height, picture.width, picture.height, 0, 0,
-                          picture.width, picture.height, false, 0, kPixelFormatRGBA, picture.rgba.data());
-    engine.SetFilterScale(scale);
-    engine.frameDirty = true;
-    engine.RenderFrame();
-
-    const CapturedChain captured = Capture(engine, renderer->device());
-    ChainParameters p = ChainParameters::Of(engine, picture.width, picture.height);
-    // The statistics as the engine measured them, so that the chains differ only in their stages.
-    p.brightnessStatistic = captured.brightnessStatistic;
-    p.contrastK = captured.contrastK;
-    const ChainResult exact = EvaluateChain(captured.input, p);
-    p.halfStorage = true;
-    const ChainResult stored = EvaluateChain(captured.input, p);
-
-    std::printf("%s, %d x %d, filter scale %.3f: %d levels, %d taps, box %d, tone mapping %s\n", mode.c_str(),
-                picture.width, picture.height, scale, p.levels, p.taps, p.boxTaps, p.toneMappingOn ? "on" : "off");
-    std::printf("\nstage (engine vs reference fed the engine's inputs)   max        mean       at the largest: engine, reference\n");
-    for (const StageDifference& s : CompareStages(captured, p))
-        std::printf("  %-48s %-10.6f %-10.6f %.6f, %.6f\n", s.stage.c_str(), s.difference.max, s.difference.mean,
-                    s.difference.first, s.difference.second);
-
-    std::printf("\nwhole chain from the working input                    max        mean\n");
-    for (int c = 0; c < 3; ++c) {
-        const Difference e = Compare(captured.corrected, Stored(exact.output, false), c);
-        const Difference s = Compare(captured.corrected, Stored(stored.output, false), c);
-        std::printf("  %c: exact reference                                  %-10.6f %.6f\n", "RGB"[c], e.max, e.mean);
-        std::printf("  %c: reference stored in half floats                  %-10.6f %.6f\n", "RGB"[c], s.max, s.mean);
+    if (scan == 0) {
+        Run(*renderer, mode, picture, scale, true);
+        return 0;
     }
-
-    const int pixels = picture.width * picture.height;
-    const Artefacts engineCount = Count(captured.corrected, &exact.output);
-    const Artefacts exactCount = Count(exact.output, nullptr);
-    const Artefacts storedCount = Count(stored.output, &exact.output);
-    std::printf("\nartefacts (of %d pixels)          engine   exact reference   half-float reference\n", pixels);
-    std::printf("  black                           %-8d %-17d %d\n", engineCount.black, exactCount.black, storedCount.black);
-    std::printf("  a zero channel                  %-8d %-17d %d\n", engineCount.zeroChannel, exactCount.zeroChannel,
-                storedCount.zeroChannel);
-    std::printf("  brighter than exact by > 24     %-8d %-17s %d\n", engineCount.specks, "-", storedCount.specks);
-    for (size_t k = 0; k < captured.deviation.size(); ++k)
-        if (captured.deviation[k].width)
-            std::printf("  mean deviation, level %zu         %-8.5f %-17.5f %.5f\n", k, Mean(captured.deviation[k]),
-                        Mean(exact.deviation[k]), Mean(stored.deviation[k]));
+    Artefacts engineTotal, exactTotal;
+    for (int y = 0; y + picture.height <= static_cast<int>(photo->height); y += scan)
+        for (int x = 0; x + picture.width <= static_cast<int>(photo->width); x += scan) {
+            const Study s = Run(*renderer, mode, Crop(*photo, x, y, picture.width, picture.height), scale, false);
+            engineTotal.black += s.engine.black, engineTotal.zeroChannel += s.engine.zeroChannel;
+            engineTotal.specks += s.engine.specks;
+            exactTotal.black += s.exact.black, exactTotal.zeroChannel += s.exact.zeroChannel;
+            if (s.engine.zeroChannel + s.engine.specks + s.exact.zeroChannel > 0)
+                std::printf("crop %5d %5d: engine black %d, zero channel %d, specks %d; reference black %d, zero "
+                            "channel %d\n",
+                            x, y, s.engine.black, s.engine.zeroChannel, s.engine.specks, s.exact.black,
+                            s.exact.zeroChannel);
+        }
+    std::printf("total: engine black %d, zero channel %d, specks %d; reference black %d, zero channel %d\n",
+                engineTotal.black, engineTotal.zeroChannel, engineTotal.specks, exactTotal.black, exactTotal.zeroChannel);
     return 0;
 }
