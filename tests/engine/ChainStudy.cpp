@@ -186,6 +186,17 @@ Study Run(PhotoRenderer& renderer, const std::string& mode, const Picture& pictu
                 study.exact.zeroChannel, storedCount.zeroChannel, truncatedCount.zeroChannel);
     std::printf("  brighter than exact by > 24     %-8d %-8s %-15d %d\n", study.engine.specks, "-", storedCount.specks,
                 truncatedCount.specks);
+    // Where the reference's blacks come from: the combined level 0 already at or below 0, or
+    // only after the tone mapping.
+    int combinedBelow = 0, tonedBelow = 0;
+    for (size_t i = 0; i < exact.luminance.values.size(); ++i) {
+        combinedBelow += exact.reconstructed[0].values[i] <= 0.0;
+        tonedBelow += exact.luminance.values[i] <= 0.0;
+    }
+    const Artefacts inputCount = Count(captured.input, nullptr);
+    std::printf("  reference luminance <= 0: %d after the combine, %d after the tone mapping; the input has %d black "
+                "pixels, %d with a zero channel\n",
+                combinedBelow, tonedBelow, inputCount.black, inputCount.zeroChannel);
     // The first few pixels the engine leaves much brighter than the reference, and why.
     int shown = 0;
     for (int y = 0; y < picture.height && shown < 6; ++y)
