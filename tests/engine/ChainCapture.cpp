@@ -18,8 +18,9 @@ Plane ReadTexture(QV::Graphics::IDevice& device, QV::Graphics::ITexture2D* textu
         return {};
     const int w = texture->GetWidth(), h = texture->GetHeight();
     const eTextureFormat format = texture->GetFormat();
-    const bool bytes = format == FORMAT_RGBA || format == FORMAT_BGRA || format == FORMAT_RGB;
-    const int channels = bytes ? 4 : format == FORMAT_RG ? 2 : 1;
+    const auto* made = dynamic_cast<const CTexture2D*>(texture);
+    const bool half = made && made->GetPixelType() == PIXEL_TYPE_HALF_FLOAT;
+    const int channels = !half ? 4 : format == FORMAT_RG ? 2 : format == FORMAT_RED ? 1 : 4;
     IFramebuffer* framebuffers = device.GetFramebuffer();
     IFramebufferObject* framebuffer = framebuffers->CreateFramebufferObject();
     framebuffer->AttachTexture(ATTACHMENT_COLOR0, texture);
@@ -27,7 +28,7 @@ Plane ReadTexture(QV::Graphics::IDevice& device, QV::Graphics::ITexture2D* textu
     Plane out(w, h, channels);
     const size_t count = static_cast<size_t>(w) * h * 4;
     bool read;
-    if (bytes) {
+    if (!half) {
         // Read as RGBA, the channels come in that order whatever the upload's order was.
         std::vector<uint8_t> pixels(count);
         read = framebuffers->ReadPixels(0, 0, w, h, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels.data());

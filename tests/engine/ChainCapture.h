@@ -20,8 +20,8 @@ class ITexture2D;
 
 namespace chainref {
 
-// A texture's values: 8-bit RGBA textures as four channels, the others (half floats) as their
-// one or two channels. An empty plane when there is no texture or it cannot be read.
+// A texture's values: 8-bit textures as four channels, half-float ones as their one, two or
+// four channels. An empty plane when there is no texture or it cannot be read.
 Plane ReadTexture(QV::Graphics::IDevice& device, QV::Graphics::ITexture2D* texture);
 
 struct CapturedChain {
