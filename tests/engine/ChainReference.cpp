@@ -673,7 +673,8 @@ ChainResult EvaluateChain(const Plane& input, const ChainParameters& p)
     if (p.levels < 2 || static_cast<int>(p.sizes.size()) < std::max(p.levels, p.baseLevel + 1))
         throw std::invalid_argument("the pyramid has fewer levels than the chain uses");
     const auto store = [&](Plane plane) { return Keep(std::move(plane), p.storage); };
-    const Plane in = p.storage != Storage::Exact ? Stored(input, false) : input;
+    // The input is taken as the engine holds it (8-bit or half-float), never rounded again.
+    const Plane& in = input;
     const int L = p.levels;
     const auto size = [&](int k) { return p.sizes[static_cast<size_t>(k)]; };
     const Kernel kernel = LinearKernel(p.taps, p.kernelScale);

@@ -149,8 +149,7 @@ struct ChainParameters {
     // preview's).
     std::optional<double> brightnessStatistic;
     std::optional<double> contrastK;
-    // How every stored value is kept (the input is 8-bit in any case but Exact), to tell
-    // storage from formula.
+    // How every value a pass stores is kept, to tell storage from formula.
     Storage storage = Storage::Exact;
 
     // The combine's uniforms for the j-th reconstructed level (coarse to fine).

@@ -116,7 +116,8 @@ TEST_F(ChainReferenceTest, WholeChainFollowsTheReferenceFromTheWorkingInput)
     for (int ch = 0; ch < 3; ++ch) {
         const Difference d = Compare(c.corrected, Stored(exact.output, false), ch);
         EXPECT_LE(d.max, 4.0 / 255.0) << "channel " << ch << " worst at (" << d.x << ", " << d.y << ")";
-        EXPECT_LE(d.mean, 1.5e-3) << "channel " << ch;
+        // Half-float storage moves the levels by a few thousandths, which the gains carry on.
+        EXPECT_LE(d.mean, 2.5e-3) << "channel " << ch;
     }
 }
 
