@@ -89,13 +89,20 @@ std::vector<StageDifference> CompareStages(const CapturedChain& c, const ChainPa
                              c.base.height));
     const Plane* guide = p.combine.basedOn == 3 ? nullptr : &c.gaussian[L - 1];
     for (int i = L - 2, j = 0; i >= 0; --i, ++j) {
-        // Level 0 holds the tone-mapped luminance when the tone mapping runs (and its
-        // deviation is gone).
-        if (!c.deviation[i].width)
+        const Plane& coarser = i == L - 2 ? c.base : c.reconstructed[i + 1];
+        if (c.deviation[i].width) {
+            add("level " + std::to_string(i), c.reconstructed[i],
+                CombineLevel(coarser, c.bands[i], c.deviation[i], guide, c.contrastK, kernel, p.combine,
+                             p.LevelUniforms(j)));
             continue;
-        add("level " + std::to_string(i), c.reconstructed[i],
-            CombineLevel(i == L - 2 ? c.base : c.reconstructed[i + 1], c.bands[i], c.deviation[i], guide, c.contrastK,
-                         kernel, p.combine, p.LevelUniforms(j)));
+        }
+        // Level 0 holds the tone-mapped luminance, and its deviation is gone (the tone mapping's
+        // scratch): the two together, the deviation the reference's from the input.
+        const Plane deviation = BoxDeviation(BoxSums(c.input, 3, p.boxTaps, p.boxShift), p.boxTaps);
+        add("level 0 and tone mapping", c.reconstructed[0],
+            ToneMapping(CombineLevel(coarser, c.bands[0], deviation, guide, c.contrastK, kernel, p.combine,
+                                     p.LevelUniforms(j)),
+                        p.toneMappingWeights));
     }
     const Plane corrected =
         Stored(ColorCorrection(c.input, c.reconstructed[0], p.colorCorrection, p.colorCorrectionUniforms), false);
