@@ -668,13 +668,12 @@ UniformList ChainParameters::LevelUniforms(int j) const
     return u;
 }
 
-ChainResult EvaluateChain(const Plane& input, const ChainParameters& p)
+// The input is taken as the engine holds it (8-bit or half-float), never rounded again.
+ChainResult EvaluateChain(const Plane& in, const ChainParameters& p)
 {
     if (p.levels < 2 || static_cast<int>(p.sizes.size()) < std::max(p.levels, p.baseLevel + 1))
         throw std::invalid_argument("the pyramid has fewer levels than the chain uses");
     const auto store = [&](Plane plane) { return Keep(std::move(plane), p.storage); };
-    // The input is taken as the engine holds it (8-bit or half-float), never rounded again.
-    const Plane& in = input;
     const int L = p.levels;
     const auto size = [&](int k) { return p.sizes[static_cast<size_t>(k)]; };
     const Kernel kernel = LinearKernel(p.taps, p.kernelScale);
