@@ -83,6 +83,7 @@ void AmbrelGraphicsController::DeleteWorkTextures()
         texture.reset();
     for (OwnedTexture& texture : outputTextures)
         texture.reset();
+    noiseTexture.reset();
     for (int i = 0; i < 6; ++i) {
         levelColorTextures[i].reset();
         levelPairTextures[i][0].reset();

@@ -399,6 +399,10 @@ public:
     OwnedVertexArrayObject quadVertexArray;
     OwnedTexture workTextures[3];
     OwnedTexture outputTextures[2];
+    // The noise filter's pass between its two directions, at A's precision (see CreateTextures);
+    // absent where the device has no half-float targets, and the filter then uses the spare
+    // output texture.
+    OwnedTexture noiseTexture;
     OwnedTexture levelColorTextures[6];
     OwnedTexture levelPairTextures[6][2];
     OwnedTexture levelHalfTextures[6];

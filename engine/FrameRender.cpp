@@ -182,7 +182,7 @@ void AmbrelGraphicsController::RenderFrame()
 void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
 {
     ITexture2D* a = workTextures[0];
-    ITexture2D* spare = outputTextures[1];
+    ITexture2D* spare = noiseTexture ? noiseTexture.get() : outputTextures[1].get();
     const CVector2<float>& texel = levelTexelSizes[0];
     const sNoiseReduction& nr = noiseReduction;
     int32_t first = kPairNoiseBilateral;

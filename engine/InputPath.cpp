@@ -382,7 +382,17 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
     const auto levelH = [this](int32_t i) { return levelHeights[ClampLevel(i)]; };
 
     if (!workTextures[0]) {
-        workTextures[0] = rgba8(levelW(0), levelH(0), false);
+        // A holds the picture after the noise filter, with its luminance in alpha, and feeds the
+        // finest band, whose gain strong modes raise several times: in bytes, the filter's
+        // smoothed values would come back as steps of 1/255, which that gain lifts into visible
+        // grain and block edges in smooth skies. So A, and the filter's pass between its two
+        // directions, keep half floats where the device renders them.
+        if (halfFloat) {
+            workTextures[0] = make(linear, levelW(0), levelH(0), FORMAT_RGBA, FORMAT_RGBA, valueType, false);
+            noiseTexture = make(linear, levelW(0), levelH(0), FORMAT_RGBA, FORMAT_RGBA, valueType, textureStorage);
+        } else {
+            workTextures[0] = rgba8(levelW(0), levelH(0), false);
+        }
         workTextures[1] = rgba8(levelW(0), levelH(0), textureStorage);
         workTextures[2] = rgba8(levelW(0), levelH(0), textureStorage);
         for (int32_t i = 0; i < 6; ++i)
