@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/GLTest.h"
+#include "engine/ChainReference.h"
 #include "engine/ProgramHarness.h"
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/EnginePrograms.h"
@@ -383,133 +384,11 @@ TEST_F(ColorProgramsTest, EveryStageCombinationCompiles)
 
 // ---- Colour correction ----------------------------------------------------------------------------
 
-using Vec = std::array<double, 3>;
-
-Vec Mul(const double m[9], const Vec& v)
-{
-    return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[3] * v[0] + m[4] * v[1] + m[5] * v[2],
-            m[6] * v[0] + m[7] * v[1] + m[8] * v[2]};
-}
-
-const double kRgbToXyz[9] = {0.4124564, 0.3575761, 0.1804375, 0.2126729, 0.7151522, 0.0721750, 0.0193339, 0.1191920, 0.9503041};
-const double kXyzToRgb[9] = {3.2404542, -1.5371385, -0.4985314, -0.9692660, 1.8760108, 0.0415560, 0.0556434, -0.2040259, 1.0572252};
-
-Vec RgbToLab(const Vec& rgb)
-{
-    Vec t = Mul(kRgbToXyz, rgb);
-    t[0] /= 0.95047, t[2] /= 1.08883;
-    for (double& v : t)
-        v = v >= 0.008856 ? std::cbrt(std::max(v, 0.0)) : 7.787 * v + 16.0 / 116.0;
-    return {116.0 * t[1] - 16.0, 500.0 * (t[0] - t[1]), 200.0 * (t[1] - t[2])};
-}
-Vec LabToRgb(const Vec& lab)
-{
-    Vec t;
-    t[1] = (lab[0] + 16.0) / 116.0;
-    t[0] = lab[1] / 500.0 + t[1];
-    t[2] = t[1] - lab[2] / 200.0;
-    for (double& v : t) {
-        const double cube = v * v * v;
-        v = cube >= 0.008856 ? cube : (v - 16.0 / 116.0) / 7.787;
-    }
-    t[0] *= 0.95047, t[2] *= 1.08883;
-    return Mul(kXyzToRgb, t);
-}
-Vec RgbToYxy(const Vec& rgb)
-{
-    const Vec xyz = Mul(kRgbToXyz, rgb);
-    const double total = xyz[0] + xyz[1] + xyz[2];
-    const double inv = total > 0 ? 1.0 / total : 0.0;
-    return {xyz[1], xyz[0] * inv, xyz[1] * inv};
-}
-Vec YxyToRgb(const Vec& yxy)
-{
-    const double k = yxy[2] > 0 ? yxy[0] / yxy[2] : 0.0;
-    return Mul(kXyzToRgb, {yxy[1] * k, yxy[0], (1.0 - yxy[1] - yxy[2]) * k});
-}
-Vec SignedPow(Vec v, double e)
-{
-    for (double& x : v)
-        x = (x < 0 ? -1.0 : 1.0) * std::pow(std::fabs(x), e);
-    return v;
-}
-Vec RgbToIpt(const Vec& rgb)
-{
-    const double toLms[9] = {0.313970894, 0.639453351, 0.0465853661, 0.151717007, 0.748192191, 0.100020111, 0.0177562535, 0.109465927, 0.872759282};
-    const double toIpt[9] = {0.4, 0.4, 0.2, 4.455, -4.851, 0.396, 0.8056, 0.3572, -1.1628};
-    return Mul(toIpt, SignedPow(Mul(toLms, rgb), 0.43));
-}
-Vec IptToRgb(const Vec& ipt)
-{
-    const double toLms[9] = {1.0, 0.097568944, 0.205226466, 1.0, -0.113876507, 0.133217171, 1.0, 0.0326151103, -0.676887274};
-    const double toRgb[9] = {5.43175793, -4.67835379, 0.246218085, -1.1051991, 2.3112514, -0.205882147, 0.0281108245, -0.194708079, 1.16660488};
-    return Mul(toRgb, SignedPow(Mul(toLms, ipt), 2.325581));
-}
-Vec Pouli(const Vec& original, const Vec& tmo, std::optional<double> saturation)
-{
-    const Vec t = RgbToIpt(tmo), o = RgbToIpt(original);
-    const double cTmo = std::hypot(t[1], t[2]), cOriginal = std::hypot(o[1], o[2]);
-    const double h = cOriginal > 0 ? std::atan2(o[1], o[2]) : 0.0;
-    const double cPrime = cTmo * o[0] / std::max(t[0], 1e-6);
-    const double cLinear = cOriginal * std::hypot(cPrime, t[0]) / std::max(std::hypot(cOriginal, o[0]), 1e-6);
-    const double c = saturation ? (cLinear > 0 ? std::pow(cLinear, *saturation) : 0.0) : cLinear;
-    return IptToRgb({t[0], std::sin(h) * c, std::cos(h) * c});
-}
-Vec Clamp(Vec v)
-{
-    for (double& x : v)
-        x = std::clamp(x, 0.0, 1.0);
-    return v;
-}
-
-// The colour-correction methods: the colour Mo of luminance Lo moved to the target Lt.
-Vec CorrectColor(int method, const Vec& mo, double lo, double lt, double s, std::optional<double> saturation)
-{
-    const double ltc = std::clamp(lt, 0.0, 1.0), invLo = 1.0 / std::max(lo, 0.001);
-    const double deronK = std::pow(std::max(ltc * invLo, 1e-6), s);
-    const auto scaled = [&](double k) { return Vec{mo[0] * k, mo[1] * k, mo[2] * k}; };
-    switch (method) {
-    case 0: return scaled(deronK);
-    case 1: {
-        Vec out;
-        for (int i = 0; i < 3; ++i)
-            out[i] = std::pow(std::max(mo[i] * invLo, 1e-6), s) * ltc;
-        return out;
-    }
-    case 2: {
-        Vec out;
-        for (int i = 0; i < 3; ++i)
-            out[i] = ((mo[i] * invLo - 1.0) * s + 1.0) * ltc;
-        return out;
-    }
-    case 3: return Pouli(mo, Clamp(scaled(ltc * invLo)), saturation);
-    case 4: {
-        Vec lab = RgbToLab(mo);
-        lab[0] = std::clamp(deronK * lab[0], 0.0, 100.0);
-        return LabToRgb(lab);
-    }
-    case 5: {
-        Vec yxy = RgbToYxy(mo);
-        yxy[0] = std::clamp(lo * deronK, 0.0, 1.0);
-        return YxyToRgb(yxy);
-    }
-    case 6:
-    case 7: {
-        Vec lab = RgbToLab(mo);
-        lab[0] = std::clamp(100.0 * std::pow(std::max(ltc, 1e-6), s), 0.0, 100.0);
-        return LabToRgb(lab);
-    }
-    case 8: {
-        const double k0 = ltc * invLo, k1 = k0 - 1.0, k2 = k1 * s + 1.0;
-        return scaled(k1 * k2 / std::max(k0, 0.001) + 1.0);
-    }
-    case 9: {
-        const double k0 = ltc * invLo;
-        return scaled(std::log2(std::max(k0, 0.001)) / std::max(std::log2(std::max(s, 0.0) + 1.0), 0.001) + 1.0);
-    }
-    default: return scaled(lt * invLo);
-    }
-}
+// The colour-correction formulas are the chain reference's.
+using chainref::Clamp01;
+using chainref::CorrectColor;
+using chainref::Pouli;
+using chainref::Vec;
 
 TEST_F(ColorProgramsTest, EachCorrectionMethodMatchesItsFormula)
 {
@@ -563,7 +442,7 @@ TEST_F(ColorProgramsTest, EachCorrectionMethodMatchesItsFormula)
                                          : strength;
                     Vec rgb = CorrectColor(method, mo, lo[i], lt[i], s, exponent);
                     if (o.pouliAfter)
-                        rgb = Pouli(mo, Clamp(rgb), exponent);
+                        rgb = Pouli(mo, Clamp01(rgb), exponent);
                     expected.push_back({static_cast<float>(rgb[0]), static_cast<float>(rgb[1]), static_cast<float>(rgb[2])});
                 }
                 harness::ExpectColors(out, expected, kTolerance, what);

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "ProgramRender.h"
+#include "engine/ChainReference.h"
 #include "engine/ContrastPrograms.h"
-#include "gpu/shadersource/Kernels.h"
 
 namespace {
 
@@ -43,12 +43,7 @@ protected:
     }
 
     // The full Gaussian the merged kernel stands for.
-    static std::vector<double> Gaussian(int taps, double kernelScale)
-    {
-        std::vector<double> w;
-        EXPECT_TRUE(QV::Math::ComputeGaussianWeights(taps, w, 1.0, kernelScale));
-        return w;
-    }
+    static std::vector<double> Gaussian(int taps, double kernelScale) { return chainref::GaussianWeights(taps, 1.0, kernelScale); }
 
     static float Blur(const Image& in, int x, int y, int c, const std::vector<double>& w, bool vertical)
     {
@@ -207,8 +202,8 @@ TEST_P(ContrastPrograms, DifferencePassSubtractsTheVerticalBlurFromTheMinuend)
         }
 }
 
-// The combine formulas, from a blurred base value a, the detail l, the contrast map K, the
-// variance v and the guide g.
+// The combine's uniform values of the cases; the formulas from a blurred base value a, the
+// detail l, the contrast map K, the variance v and the guide g are the chain reference's.
 struct CombineUniforms {
     float halo = 0.6f;
     float kStrength = 1.3f;
@@ -216,96 +211,13 @@ struct CombineUniforms {
     float balance = 0.3f;
 };
 
-float CombineReference(const sContrastCombineOptions& o, const CombineUniforms& u, float a, float l, float K, float v,
-                       float g)
+// The uniforms as the combine draw gets them.
+UniformList Uniforms(const CombineUniforms& u)
 {
-    const auto guide = [&](float value) {
-        if (o.basedOn == 1)
-            return 1.0f - value;
-        if (o.basedOn == 2)
-            return value * (1.0f - u.balance) + (1.0f - value) * u.balance;
-        return value;
-    };
-    const float k0 = std::fabs(l);
-    float gain;
-    if (o.equation == 0) {
-        const float x = o.basedOn == 3 ? l : guide(g);
-        gain = K * u.kStrength * std::exp(-5.0f * x * x);
-    } else {
-        const float L = o.range.x, H = o.range.y;
-        const auto curve = [&](float w) {
-            w = std::fabs(w);
-            if (o.equation == 1)
-                return w * (2.0f - std::pow(w, u.exponent));
-            if (o.equation == 2)
-                return std::pow(w, u.exponent);
-            return 2.0f * (1.0f / (1.0f + std::pow(u.exponent, w)) + w * u.slope - 0.5f);
-        };
-        if (L == 0.0f && H == 1.0f) {
-            if (o.equation == 1)
-                gain = u.scale * (1.0f - std::pow(k0, u.exponent));
-            else
-                gain = u.scale * (curve(k0) / std::max(k0, 0.001f) - 1.0f);
-        } else if (L == 0.0f ? k0 >= H : (k0 <= L || (H != 1.0f && k0 >= H))) {
-            gain = 0.0f;
-        } else if (L == 0.0f) {
-            gain = u.scale * (H * curve(l / H) / std::max(k0, 0.001f) - 1.0f);
-        } else {
-            const float sign = l > 0.0f ? 1.0f : (l < 0.0f ? -1.0f : 0.0f);
-            const float shaped = (H - L) * curve((l - sign * L) / (H - L)) + L;
-            gain = u.scale * (shaped / k0 - 1.0f);
-        }
-        if (o.basedOn != 3) {
-            const float x = guide(g);
-            gain *= std::exp(-5.0f * x * x);
-        }
-    }
-    float t = std::clamp((v - 0.02f) / 0.07f, 0.0f, 1.0f);
-    t = t * t * (3.0f - 2.0f * t);
-    const float damping = o.haloType == 2 ? u.halo : o.haloType == 1 ? (l >= 0.0f ? u.halo : 0.0f) : (l <= 0.0f ? u.halo : 0.0f);
-    gain = 1.0f + gain * (1.0f - damping * t);
-    float add = gain * l + a;
-    if (o.compression == 0)
-        return add;
-    if (o.compression == 1)
-        return o.side == 0 ? std::max(add, 0.0f) : o.side == 1 ? std::min(add, 1.0f) : std::clamp(add, 0.0f, 1.0f);
-    const bool drago = o.compression >= 4, interval = o.compression == 3 || o.compression == 5;
-    const float m0 = drago ? 3.0f * o.strength + 1.0f : (3.0f * o.strength + 1.0f) / std::log(2.0f);
-    const float limitMin = 0.5f - (0.2f + 0.25f * o.interval), limitMax = 1.0f - limitMin;
-    float base = l + a;
-    const auto bright = [&] {
-        if (interval) {
-            if (add <= limitMax)
-                return;
-            base = std::max(base, limitMax);
-        }
-        if (drago) {
-            const float w = (add - base) * m0 / (m0 - base);
-            add = std::log2(w + 1.0f) / std::log2(m0 + 1.0f) * (1.0f - base) + base;
-        } else {
-            add = (1.0f - std::exp2(-m0 * (add - base))) * (1.0f - base) + base;
-        }
-    };
-    const auto dark = [&] {
-        if (interval) {
-            if (add >= limitMin)
-                return;
-            base = std::min(base, limitMin);
-        }
-        if (drago) {
-            const float w = (add - base) * m0 / (1.0f - m0 - base);
-            add = -std::log2(w + 1.0f) / std::log2(m0 + 1.0f) * base + base;
-        } else {
-            add = base * std::exp2(-m0 * (base - add));
-        }
-    };
-    if (o.side == 0 && l < 0.0f)
-        dark();
-    else if (o.side >= 1 && l > 0.0f)
-        bright();
-    else if (o.side == 2)
-        dark();
-    return add;
+    return {{"uHaloRemovalStrength", 1, {u.halo}},
+            {"uContrastKStrength", 1, {u.kStrength}},
+            {"uNonCIEContrastStrength", 3, {u.scale, u.exponent, u.slope}},
+            {"uContrastBasedOnBothBalance", 1, {u.balance}}};
 }
 
 TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings)
@@ -373,9 +285,9 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
             Image expected(kWidth, kHeight);
             for (int y = 0; y < kHeight; ++y)
                 for (int x = 0; x < kWidth; ++x) {
-                    const float value = CombineReference(
-                        o, u, Blur(storedBase, x, y, 0, w, true), storedDetail.at(x, y, 0), storedSide.at(x, y, 0),
-                        storedVariance.at(x, y, 0), storedSide.at(x, y, 0));
+                    const float value = static_cast<float>(chainref::CombineValue(
+                        o, Uniforms(u), Blur(storedBase, x, y, 0, w, true), storedDetail.at(x, y, 0),
+                        storedSide.at(x, y, 0), storedVariance.at(x, y, 0), storedSide.at(x, y, 0)));
                     for (int ch = 0; ch < 4; ++ch)
                         expected.at(x, y, ch) = value;
                 }
