@@ -18,8 +18,12 @@ Plane ReadTexture(QV::Graphics::IDevice& device, QV::Graphics::ITexture2D* textu
         return {};
     const int w = texture->GetWidth(), h = texture->GetHeight();
     const eTextureFormat format = texture->GetFormat();
-    const bool bytes = format == FORMAT_RGBA || format == FORMAT_BGRA || format == FORMAT_RGB;
-    const int channels = bytes ? 4 : format == FORMAT_RG ? 2 : 1;
+    // Four-channel textures hold bytes, except those the engine keeps in half floats.
+    const auto* made = dynamic_cast<const CTexture2D*>(texture);
+    const bool halfFloat = made && made->GetPixelType() == PIXEL_TYPE_HALF_FLOAT;
+    const bool fourChannels = format == FORMAT_RGBA || format == FORMAT_BGRA || format == FORMAT_RGB;
+    const bool bytes = fourChannels && !halfFloat;
+    const int channels = fourChannels ? 4 : format == FORMAT_RG ? 2 : 1;
     IFramebuffer* framebuffers = device.GetFramebuffer();
     IFramebufferObject* framebuffer = framebuffers->CreateFramebufferObject();
     framebuffer->AttachTexture(ATTACHMENT_COLOR0, texture);
