@@ -111,10 +111,7 @@ TEST_F(ChainReferenceTest, WholeChainFollowsTheReferenceFromTheWorkingInput)
     for (int ch = 0; ch < 3; ++ch) {
         const Difference d = Compare(c.corrected, Stored(exact.output, false), ch);
         EXPECT_LE(d.max, 4.0 / 255.0) << "channel " << ch << " worst at (" << d.x << ", " << d.y << ")";
-        // Every half-to-half pass of the device sits about 0.0006 below the reference (a
-        // Gaussian level from a half-float level as much as one from the half-float working
-        // input); the reconstruction carries that into the whole chain's mean.
-        EXPECT_LE(d.mean, 2e-3) << "channel " << ch;
+        EXPECT_LE(d.mean, 1.5e-3) << "channel " << ch;
     }
 }
 
