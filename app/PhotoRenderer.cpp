@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/view/GraphicsView.h"
 #include "gpu/Device.h"
 #include "model/DeviceUtility.h"
 #include "model/GraphicsTypeController.h"
@@ -76,6 +77,11 @@ std::unique_ptr<PhotoRenderer> PhotoRenderer::make()
     // memory goes down to 384 rows, as the application does.
     engine.maxTextureSize = DeviceUtility::hasHighMemory() ? kStripHeight : kPreviewSize / 2;
     engine.SetRenderProgressBlock([](double) {});
+    // A photo being edited in the application is filtered for noise: its view switches the
+    // filter on whenever the camera is stopped and no slider moves, and modes leave the switch
+    // alone. Without it, the local contrast of the stronger modes lifts the photo's grain and
+    // its latent JPEG block edges in smooth skies.
+    engine.SetAdjustment("NR On/Off", false, GraphicsView::useNonRealtimeNoiseReduction() ? 1.0f : 0.0f);
     return renderer;
 }
 

@@ -83,6 +83,9 @@ void AmbrelGraphicsController::DeleteWorkTextures()
         texture.reset();
     for (OwnedTexture& texture : outputTextures)
         texture.reset();
+    for (OwnedTexture& texture : noiseTextures)
+        texture.reset();
+    noiseFiltered = false;
     for (int i = 0; i < 6; ++i) {
         levelColorTextures[i].reset();
         levelPairTextures[i][0].reset();

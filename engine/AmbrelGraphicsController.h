@@ -331,6 +331,12 @@ public:
     void PresentAndRecord(sPassContext& pass, bool recording, bool present);
     // The per-pixel flow field of the structure-tensor passes (level 1).
     QV::Graphics::ITexture2D* FlowFieldTexture() const;
+    // The picture the contrast chain and the style passes start from ("A" after the noise
+    // filter): the filter's half-float result when it ran in this frame, else A itself.
+    QV::Graphics::ITexture2D* WorkingPicture() const;
+    // Makes the noise filter's half-float textures at level 0's size where the device renders
+    // half floats.
+    void CreateNoiseTextures();
     // uModelViewProjectionMatrix of the screen output from the rotation and display rectangle.
     void ApplyScreenOutputMatrix();
     // Sets `inputProjection` on the four input programs (pairs 3-6) of the current variant.
@@ -399,6 +405,10 @@ public:
     OwnedVertexArrayObject quadVertexArray;
     OwnedTexture workTextures[3];
     OwnedTexture outputTextures[2];
+    // The noise filter's pass between its two directions and its result, in half floats (see
+    // CreateNoiseTextures); absent until the filter first runs, and where the device has no
+    // half-float targets (the filter then goes through the spare output texture back into A).
+    OwnedTexture noiseTextures[2];
     OwnedTexture levelColorTextures[6];
     OwnedTexture levelPairTextures[6][2];
     OwnedTexture levelHalfTextures[6];
@@ -410,6 +420,7 @@ public:
     OwnedTexture unitTextures[3];
     LookTexture lookTexture;
     QV::Graphics::ITexture2D* currentOutput = nullptr;  // points at one of the above, owns nothing
+    bool noiseFiltered = false;  // the frame's noise filter left its result in noiseTextures[1]
     OwnedFramebuffer videoFramebuffer;
     OwnedFramebuffer passFramebuffers[6];
 

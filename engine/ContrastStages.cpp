@@ -52,7 +52,7 @@ void BlurLevel(sPassContext& pass, int32_t verticalPair, IFramebufferObject* fra
 void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, bool directOutput)
 {
     sPassContext pass(*this);
-    ITexture2D* a = workTextures[0];
+    ITexture2D* a = WorkingPicture();
     IFramebufferObject* scratchFramebuffer = passFramebuffers[0];
     // The pyramid has at least seven levels; the chain uses levelCount of them (4 to 7).
     const int32_t levels = ContrastLevelCount(*this);
@@ -205,7 +205,7 @@ void AmbrelGraphicsController::RenderAutomaticAlpha(sPassContext& pass)
     pass.Draw(kPairGrayReduction);
     // The mean squared difference of the picture's luminance from it.
     pass.Begin(levelFramebuffers[0], levelTextures[0]);
-    pass.Bind({workTextures[0], unitTextures[1]});
+    pass.Bind({WorkingPicture(), unitTextures[1]});
     pass.Draw(kPairSquaredDifference);
     ITexture2D* variance = ReduceDown(*this, pass, kPairGrayReduction, levelTextures[0], 1);
     if (luminanceStyle == eLuminanceStyle::CIE) {
@@ -222,7 +222,7 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
                                                  ITexture2D* const outputs[2])
 {
     sPassContext pass(*this);
-    ITexture2D* a = workTextures[0];
+    ITexture2D* a = WorkingPicture();
     ITexture2D* keptInput = workTextures[1];
     ITexture2D* keptResult = workTextures[2];
     IFramebufferObject* framebuffer = levelFramebuffers[0];

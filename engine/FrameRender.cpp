@@ -115,6 +115,7 @@ void AmbrelGraphicsController::RenderFrame()
                           outputs);
     } else {
         ITexture2D* a = workTextures[0];
+        noiseFiltered = false;
         const int32_t inputPair = InputProgramPair(*this);
         pass.Begin(levelFramebuffers[0], a);
         pass.Bind({inputTextures[inputIndex].texture});
@@ -141,6 +142,7 @@ void AmbrelGraphicsController::RenderFrame()
 
         if (NoiseReductionRuns(*this))
             RenderNoiseReduction(pass);
+        a = WorkingPicture();
 
         if (luminanceStyle == eLuminanceStyle::CIE) {
             RenderCIEContrast(recording, present, directOutput);
@@ -178,11 +180,15 @@ void AmbrelGraphicsController::RenderFrame()
     frameRate.Tick();
 }
 
-// Two passes A → spare → A through the level-0 framebuffer object.
+// Two passes through the level-0 framebuffer object: A → the half-float pair where the device
+// has one (the frame's working picture is then the second), else A → spare → A.
 void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
 {
+    CreateNoiseTextures();
     ITexture2D* a = workTextures[0];
-    ITexture2D* spare = outputTextures[1];
+    const bool halfFloat = noiseTextures[1] != nullptr;
+    ITexture2D* spare = halfFloat ? noiseTextures[0].get() : outputTextures[1].get();
+    ITexture2D* result = halfFloat ? noiseTextures[1].get() : a;
     const CVector2<float>& texel = levelTexelSizes[0];
     const sNoiseReduction& nr = noiseReduction;
     int32_t first = kPairNoiseBilateral;
@@ -193,7 +199,7 @@ void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
     for (int32_t step = 0; step < 2; ++step) {
         IShaderProgram* program = pass.Program(first + step);
         ITexture2D* source = step == 0 ? a : spare;
-        ITexture2D* target = step == 0 ? spare : a;
+        ITexture2D* target = step == 0 ? spare : result;
         pass.Begin(levelFramebuffers[0], target);
         if (nr.type == eNoiseReductionType::IsotropicGPUImage) {
             pass.Bind({source});
@@ -204,9 +210,15 @@ void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
             ApplyUniforms(*program, NoiseReductionUniforms(nr, texel, step));
         pass.Draw(first + step);
     }
+    noiseFiltered = halfFloat;
 }
 
 QV::Graphics::ITexture2D* AmbrelGraphicsController::FlowFieldTexture() const { return levelColorTextures[1]; }
+
+QV::Graphics::ITexture2D* AmbrelGraphicsController::WorkingPicture() const
+{
+    return noiseFiltered && noiseTextures[1] ? noiseTextures[1].get() : workTextures[0].get();
+}
 
 void AmbrelGraphicsController::ComputeOutputMatrices()
 {

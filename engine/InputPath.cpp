@@ -116,6 +116,13 @@ ITexture2D* ReadBackSource(const AmbrelGraphicsController& e)
     return r.ringActive ? r.ringTextures[(r.ringIndex + 2 + 4) % 4].get() : e.currentOutput;
 }
 
+// Whether the device samples, filters and renders into half-float textures.
+bool RendersHalfFloat(const IDevice& device)
+{
+    return device.HasTextureHalfFloat() && device.HasColorBufferHalfFloat() && device.HasTextureRg() &&
+           device.HasTextureHalfFloatLinear();
+}
+
 } // namespace
 
 // --- Input -------------------------------------------------------------------------------
@@ -363,8 +370,7 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
 
     // Single-channel working values are half floats where the device can render them, else
     // bytes of an RGBA texture (coarser, but the chain still runs).
-    const bool halfFloat = device->HasTextureHalfFloat() && device->HasColorBufferHalfFloat() &&
-                           device->HasTextureRg() && device->HasTextureHalfFloatLinear();
+    const bool halfFloat = RendersHalfFloat(*device);
     const eTextureFormat redFormat = halfFloat ? FORMAT_RED : FORMAT_RGBA;
     const eTextureFormat pairFormat = halfFloat ? FORMAT_RG : FORMAT_RGBA;
     const ePixelType valueType = halfFloat ? PIXEL_TYPE_HALF_FLOAT : PIXEL_TYPE_UNSIGNED_BYTE;
@@ -416,6 +422,21 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
     if (!unitTextures[0])
         for (OwnedTexture& unit : unitTextures)
             unit = red(nearest, 1, 1);
+}
+
+void AmbrelGraphicsController::CreateNoiseTextures()
+{
+    // The filter's smoothed picture feeds the finest band, whose gain strong modes raise several
+    // times: rounded to bytes (in A, or between the filter's two passes), its fine values come
+    // back as steps of 1/255 that the gain lifts into grain and block edges in smooth skies.
+    // Made only for the filter: sampling half floats costs the chain's passes more than bytes.
+    IDevice* device = CDevice::GetCurrentDevice();
+    if (noiseTextures[1] || levelWidths.empty() || !RendersHalfFloat(*device))
+        return;
+    for (OwnedTexture& texture : noiseTextures)
+        texture = device->GetTexture()->CreateTexture(LinearTextureTemplate(), levelWidths[0], levelHeights[0],
+                                                      FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_HALF_FLOAT, 1, false,
+                                                      textureStorage, nullptr);
 }
 
 // --- Small setters -----------------------------------------------------------------------

@@ -67,6 +67,8 @@ std::vector<uint8_t> ThroughTheView(const Settings& setup, const platform::Image
     if (!view->device() || !view->graphicsController())
         return {};
     GraphicsViewModelLink::install();
+    // A photo at rest in the application: the camera stopped, no slider moving.
+    view->adjustmentWillFinishChange();
     for (const auto& item : TypeController::modes())
         if (item->name() == setup.mode && item->selectedBlock())
             item->selectedBlock()(true, item.get());
@@ -121,6 +123,66 @@ TEST(PhotoRenderer, GivesThePixelsOfTheGraphicsView)
                 differing += expected[i] != straight[i];
             EXPECT_EQ(differing, 0u);
         }
+}
+
+// A smooth sky as a camera's JPEG leaves it: a gentle gradient, grain, and each 8 × 8 block
+// lifted or lowered a little.
+platform::ImageBitmap Sky()
+{
+    auto bitmap = platform::ImageBitmap::make(256, 192);
+    uint32_t seed = 12345;
+    const auto grain = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>(seed >> 29) - 3;  // -3 .. 4
+    };
+    for (uint32_t y = 0; y < 192; ++y)
+        for (uint32_t x = 0; x < 256; ++x) {
+            const int block = ((x / 8) * 7 + (y / 8) * 3) % 3 - 1;
+            const int v = 120 + static_cast<int>(y / 6) + block + grain() / 2;
+            uint8_t* p = bitmap->pixel(x, y);
+            p[0] = static_cast<uint8_t>(v - 40);
+            p[1] = static_cast<uint8_t>(v);
+            p[2] = static_cast<uint8_t>(v + 60);
+            p[3] = 255;
+        }
+    return *bitmap;
+}
+
+// Mean absolute green step between neighbours across the 8-pixel grid, less that inside the
+// blocks; and the mean absolute step over all neighbours (grain and blocks together).
+std::pair<double, double> Steps(const std::vector<uint8_t>& rgba, int width, int height)
+{
+    double sum[2] = {};
+    int n[2] = {};
+    for (int y = 8; y < height - 8; ++y)
+        for (int x = 8; x < width - 8; ++x) {
+            const int g = rgba[(size_t(y) * width + x) * 4 + 1];
+            const int right = rgba[(size_t(y) * width + x + 1) * 4 + 1];
+            const int below = rgba[(size_t(y + 1) * width + x) * 4 + 1];
+            sum[(x + 1) % 8 == 0] += std::abs(right - g);
+            n[(x + 1) % 8 == 0] += 1;
+            sum[(y + 1) % 8 == 0] += std::abs(below - g);
+            n[(y + 1) % 8 == 0] += 1;
+        }
+    return {sum[1] / n[1] - sum[0] / n[0], (sum[0] + sum[1]) / (n[0] + n[1])};
+}
+
+TEST(PhotoRenderer, FiltersNoiseAsTheApplicationShowsAPhoto)
+{
+    // Modes leave the noise filter alone; the application's view has it on for a photo at rest,
+    // so the command line must too, or strong modes lift grain and block edges.
+    const platform::ImageBitmap sky = Sky();
+    for (const char* mode : {"Sky 1", "Fog 1", "Clarity 1"}) {
+        SCOPED_TRACE(mode);
+        const std::vector<uint8_t> filtered = Straight({mode, {}}, sky, 0);
+        const std::vector<uint8_t> unfiltered = Straight({mode, {{"NR On/Off", "Off"}}}, sky, 0);
+        ASSERT_EQ(filtered.size(), size_t{256} * 192 * 4);
+        ASSERT_EQ(unfiltered.size(), filtered.size());
+        const auto [blocks, grain] = Steps(filtered, 256, 192);
+        const auto [rawBlocks, rawGrain] = Steps(unfiltered, 256, 192);
+        EXPECT_LT(blocks, 0.7 * rawBlocks);
+        EXPECT_LT(grain, 0.7 * rawGrain);
+    }
 }
 
 } // namespace

@@ -51,7 +51,7 @@ CapturedChain Capture(AmbrelGraphicsController& engine, QV::Graphics::IDevice& d
     CapturedChain c;
     const int levels = ContrastLevelCount(engine);
     const bool toneMappingOn = engine.toneMapping.p > 2.4f;
-    c.input = ReadTexture(device, engine.workTextures[0]);
+    c.input = ReadTexture(device, engine.WorkingPicture());
     c.gaussian.resize(static_cast<size_t>(levels));
     for (int k = 1; k < levels; ++k)
         c.gaussian[k] = ReadTexture(device, engine.levelNextTextures[k - 1]).Channel(0);

@@ -55,7 +55,7 @@ struct Setting {
 const std::vector<std::vector<Setting>>& Styles()
 {
     static const std::vector<std::vector<Setting>> styles = {
-        {},  // CIE local contrast, the defaults
+        {{"NR On/Off", "0"}},  // CIE local contrast, the defaults, without the noise filter
         {{"NR On/Off", "1"}, {"CIE Contrast K Strength", "0.8"}},
         {{"Luminance Style", "None with Color Adjustments"}, {"CA Tone Map", "Amaro"}, {"CA Vignette On/Off", "1"}},
         {{"Luminance Style", "None"}},
