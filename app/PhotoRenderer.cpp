@@ -142,6 +142,7 @@ std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::ImageBitmap& phot
 {
     const auto w = static_cast<int32_t>(photo.width), h = static_cast<int32_t>(photo.height);
     const double saved = engine_->baseFilterScale.requestedScale;
+    engine_->ReleasePreviewResources();
     engine_->SetFilterScale(FilterScale(w, h));
     std::shared_ptr<sBitmap> result =
         engine_->RenderToImage(w, h, w, h, 0, 0, w, h, orientation, EngineFormat(photo.format), photo.pixels.data());
@@ -153,6 +154,7 @@ bool PhotoRenderer::renderRows(const platform::ImageBitmap& photo, const BitmapR
 {
     const auto w = static_cast<int32_t>(photo.width), h = static_cast<int32_t>(photo.height);
     const double saved = engine_->baseFilterScale.requestedScale;
+    engine_->ReleasePreviewResources();
     engine_->SetFilterScale(FilterScale(w, h));
     const void* pixels = photo.pixels.data();
     const bool done = engine_->RenderToRows(w, h, EngineFormat(photo.format), [pixels] { return pixels; }, rows);

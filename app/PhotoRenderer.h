@@ -54,7 +54,9 @@ public:
     // The preview frame drawn again from the input it has.
     void redrawPreview();
     // The photo at full resolution (R,G,B,A pixels read in place), its pixels in the stored
-    // position with the orientation beside them. Null when the render failed.
+    // position with the orientation beside them. Null when the render failed. The preview's
+    // programs and textures are released first, so that the full-resolution render's take
+    // their memory instead of adding to it: a preview is drawn again after renderPreview.
     std::shared_ptr<sBitmap> render(const platform::ImageBitmap& photo, int64_t orientation);
     // The same render handed over a strip of rows at a time as each is finished (see
     // AmbrelGraphicsController::RenderToRows), the pixels in the stored position. False when

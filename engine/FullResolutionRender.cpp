@@ -163,6 +163,25 @@ private:
         AmbrelGraphicsController::RenderTiled(q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX,
                                               q.cropY, q.outputWidth, q.outputHeight, strips ? limit : tileSize,
                                               tileSize, border, false, tiles);
+        if (strips && !q.IsRescaled())
+            EqualizeLastStrip();
+    }
+
+    // A last strip shorter than the others would have every working texture made again for
+    // it, while the device still holds the ones they replace: the job's peak. It reaches
+    // further up instead, into rows already rendered, and writes the same interior.
+    void EqualizeLastStrip()
+    {
+        if (tiles.size() < 2)
+            return;
+        const int32_t height = tiles.front().height;
+        sTile& last = tiles.back();
+        if (last.height >= height || height > q.outputHeight)
+            return;
+        last.y = q.outputHeight - height;
+        last.height = height;
+        last.sourceY = last.y;
+        last.sourceHeight = height;
     }
 
     // Asks for a fresh input geometry and fresh matrices: the request renders offscreen at
@@ -401,6 +420,16 @@ std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderToImageTiles(int32_t in
 {
     const sFullResolutionJob job{inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format};
     return CFullResolutionRender(*this, job, false).Run(pixels);
+}
+
+void AmbrelGraphicsController::ReleasePreviewResources()
+{
+    for (CShaderSetsShaderProgram& pair : shaderSets.pairs)
+        pair.Release(sRenderRequest::Preview().programVariant);
+    shaderSets.stale[sRenderRequest::Preview().filterScaleVariant] = true;
+    ReleaseWorkingTextures();
+    ReleaseInputTextures();
+    inputReconfigureRequested = true;
 }
 
 bool AmbrelGraphicsController::RenderToRows(int32_t width, int32_t height, int32_t format, const PixelSource& pixels,

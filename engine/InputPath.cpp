@@ -150,7 +150,7 @@ void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, int32_t in
                                 inProcessingHeight},
                         inCropWidthLessOne, orientation, format, false);
     if (pixels) {
-        inputIndex = (inputIndex + 1) % 2;
+        inputIndex = inputTextures[1].texture ? (inputIndex + 1) % 2 : 0;
         sInputTexture& slot = inputTextures[inputIndex];
         if (slot.texture)
             CDevice::GetCurrentDevice()->GetTexture()->UpdateTexture(slot.texture, 0, 0, slot.texture->GetWidth(),
@@ -348,8 +348,15 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
 
     const CTextureTemplate& linear = LinearTextureTemplate();
     const CTextureTemplate& nearest = NearestTextureTemplate();
+    // A full-resolution render uploads each strip or tile once the one before is read back:
+    // one texture serves, where a second would hold a strip's worth for nothing.
+    const bool single = !inputIsPixelBuffer && ProgramVariant() == sRenderRequest::FullResolution().programVariant;
+    if (single)
+        inputTextures[1].texture.reset();
     if (!inputTextures[0].texture) {
         for (sInputTexture& slot : inputTextures) {
+            if (single && &slot != &inputTextures[0])
+                break;
             if (inputIsPixelBuffer)
                 slot.texture = textures->CreateCachedTexture(linear, inWidth, inHeight, inputInternalFormat,
                                                              inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
