@@ -111,6 +111,14 @@ void PhotoRenderer::setProgress(std::function<void(double)> progress)
     engine_->SetRenderProgressBlock(std::move(progress));
 }
 
+std::optional<platform::ImageBitmap> PhotoRenderer::previewOf(const platform::ImageSource& source,
+                                                              platform::ImageIOError* error)
+{
+    if (source.type() != platform::ImageFileType::JPEG)
+        return std::nullopt;
+    return source.createThumbnailAtIndex(0, kPreviewSize, platform::ImagePixelFormat::RGBA, false, error);
+}
+
 bool PhotoRenderer::renderPreview(const platform::ImageBitmap& photo, int64_t orientation)
 {
     const double longer = std::max(photo.width, photo.height);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/Bitmap.h"
@@ -20,6 +21,8 @@ class IDevice;
 }
 namespace platform {
 struct ImageBitmap;
+struct ImageIOError;
+class ImageSource;
 }
 
 class PhotoRenderer {
@@ -48,6 +51,12 @@ public:
     // Progress of the full-resolution render, 0 to 1.
     void setProgress(std::function<void(double)> progress);
 
+    // The photo reduced for the preview straight from its file where that costs less than
+    // the full decode: a JPEG decoded at a reduced scale, then reduced to kPreviewSize.
+    // Nullopt for the other types (their preview is reduced from the full decode) or when
+    // the decode failed.
+    static std::optional<platform::ImageBitmap> previewOf(const platform::ImageSource& source,
+                                                          platform::ImageIOError* error = nullptr);
     // The photo's preview frame, at most kPreviewSize pixels on its longer side, drawn with
     // every setting in place. False when there is no memory for it.
     bool renderPreview(const platform::ImageBitmap& photo, int64_t orientation);

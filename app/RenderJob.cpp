@@ -518,7 +518,7 @@ int CheckFiles(const std::string& input, const std::string& output, std::ostream
 // An upright photo to JPEG: each strip is encoded while the next one renders, and the whole
 // result is never held. The strip's rows are copied first, as the render reads the next strip
 // into the same rows. Nothing is written unless every row was rendered and encoded.
-int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::DecodedImage& photo,
+int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::ImageBitmap& photo,
                    const platform::ImageProperties& properties, const std::string& input, const std::string& output,
                    std::ostream& err)
 {
@@ -529,9 +529,9 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Deco
         Report(err, "write", output, writeError.message);
         return kExitFailure;
     }
-    const uint32_t width = photo.bitmap.width;
+    const uint32_t width = photo.width;
     const size_t rowBytes = size_t(width) * 4;
-    destination->beginImage(width, photo.bitmap.height, platform::ImagePixelFormat::BGRA, properties);
+    destination->beginImage(width, photo.height, platform::ImagePixelFormat::BGRA, properties);
     std::vector<uint8_t> band;
     bool encoded = true;
     std::future<bool> encoding;  // declared last: joined before the band and the destination go
@@ -540,7 +540,7 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Deco
             encoded = encoding.get() && encoded;
         return encoded;
     };
-    const bool rendered = renderer->renderRows(photo.bitmap, [&](const uint8_t* rows, int32_t, int32_t count) {
+    const bool rendered = renderer->renderRows(photo, [&](const uint8_t* rows, int32_t, int32_t count) {
         if (!settle())
             return false;
         band.assign(rows, rows + size_t(count) * rowBytes);
@@ -565,15 +565,15 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Deco
 }
 
 // The whole result, turned upright and written in one piece: any orientation and any type.
-int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, platform::DecodedImage& photo, int64_t orientation,
+int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, platform::ImageBitmap& photo, int64_t orientation,
                 platform::ImageFileType type, const platform::ImageProperties& properties, const std::string& input,
                 const std::string& output, std::ostream& err, std::pair<uint32_t, uint32_t>& written)
 {
-    std::shared_ptr<sBitmap> result = renderer->render(photo.bitmap, orientation);
+    std::shared_ptr<sBitmap> result = renderer->render(photo, orientation);
     if (renderer->device().CheckError())
         err << "tavorin: the graphics driver reported an error during the render\n";
     renderer.reset();
-    photo.bitmap = {};
+    photo = {};
     if (!result || result->bytesPerRow != size_t(result->width) * 4 ||
         result->bytes.size() < result->bytesPerRow * size_t(result->height)) {
         Report(err, "render", input, "the render failed");
@@ -635,19 +635,40 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
         return status;
 
     // The photo decodes while the device is made and the engine builds its programs: neither
-    // needs the other until the preview.
-    platform::ImageIOError readError;
-    std::future<std::optional<platform::DecodedImage>> decoding = std::async(std::launch::async, [&input, &readError] {
-        return platform::DecodeImageFile(input, platform::ImagePixelFormat::RGBA, &readError);
-    });
-    std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
-    std::optional<platform::DecodedImage> photo = decoding.get();
-    if (!photo) {
+    // needs the other until the preview. A JPEG's preview comes from a second decode at a
+    // reduced scale, a fraction of the full decode's work, so that the preview renders while
+    // the full decode still runs; any other photo's preview is reduced from its full decode.
+    platform::ImageIOError readError, previewError;
+    const std::unique_ptr<platform::ImageSource> source = platform::ImageSource::createWithFile(input, &readError);
+    if (!source) {
         Report(err, "read", input, readError.message);
         return kExitFailure;
     }
-    const auto width = static_cast<int32_t>(photo->bitmap.width), height = static_cast<int32_t>(photo->bitmap.height);
-    const int64_t orientation = photo->imageOrientation();
+    using Decoding = std::future<std::optional<platform::ImageBitmap>>;
+    Decoding decoding = std::async(std::launch::async, [&source, &readError] {
+        return source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA, &readError);
+    });
+    Decoding reducing;
+    if (source->type() == platform::ImageFileType::JPEG)
+        reducing = std::async(std::launch::async, [&source, &previewError] {
+            return PhotoRenderer::previewOf(*source, &previewError);
+        });
+    std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
+    std::optional<platform::ImageBitmap> preview = reducing.valid() ? reducing.get() : std::nullopt;
+    std::optional<platform::ImageBitmap> photo;
+    const auto decoded = [&] {
+        if (!photo)
+            photo = decoding.get();
+        if (!photo)
+            Report(err, "read", input, readError.message);
+        return photo.has_value();
+    };
+    // Without a reduced preview (another type, or a decode that failed), the full decode
+    // gives the preview or tells what is wrong with the photo.
+    if (!preview && !decoded())
+        return kExitFailure;
+    const auto width = static_cast<int32_t>(source->pixelWidth()), height = static_cast<int32_t>(source->pixelHeight());
+    const int64_t orientation = source->imageOrientation();
 
     if (!renderer) {
         err << "tavorin: no OpenGL ES 2 device\n";
@@ -665,17 +686,20 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
 
     // The preview's frame, drawn with every setting in place, gives the statistics the
     // full-resolution render uses.
-    if (!renderer->renderPreview(photo->bitmap, orientation)) {
+    if (!renderer->renderPreview(preview ? *preview : *photo, orientation)) {
         Report(err, "render", input, "no memory for its preview");
         return kExitFailure;
     }
+    preview.reset();
+    const platform::ImageProperties properties = OutputProperties(source->propertiesAtIndex(0), type);
+    if (!decoded())
+        return kExitFailure;
     renderer->setProgress(ProgressPrinter(err, options.quiet, width, height));
-    const platform::ImageProperties properties = OutputProperties(photo->properties, type);
     std::pair<uint32_t, uint32_t> written;
     if (type == platform::ImageFileType::JPEG && orientation == 0) {
         if (const int status = RenderStreamed(std::move(renderer), *photo, properties, input, output, err))
             return status;
-        written = {photo->bitmap.width, photo->bitmap.height};
+        written = {photo->width, photo->height};
     } else {
         if (const int status = RenderWhole(std::move(renderer), *photo, orientation, type, properties, input, output,
                                            err, written))
