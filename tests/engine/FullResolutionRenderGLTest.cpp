@@ -329,7 +329,8 @@ TEST_F(FullResolutionRenderTest, RowsHandedOverAreTheStripsImage)
 }
 
 // Every strip is as high as the first, the last one reaching back into rows already
-// rendered, so the working textures are made once; one input texture serves them all. At the
+// rendered, so the working textures are made once, without those no pass of the render draws
+// into; one input texture serves them all. At the
 // photo's edges and odd sizes (a photo lower than a strip, one row past a strip), the rows
 // handed over are still every row once, in order, and agree with a render in one piece.
 TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
@@ -367,6 +368,11 @@ TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
                 rows.insert(rows.end(), band, band + size_t(count) * rowBytes);
                 textureHeights.push_back(engine->workTextures[0] ? engine->workTextures[0]->GetHeight() : 0);
                 EXPECT_EQ(engine->inputTextures[1].texture, nullptr);
+                // Nothing of the working set that the render never draws into.
+                EXPECT_EQ(engine->workTextures[1], nullptr);
+                EXPECT_EQ(engine->workTextures[2], nullptr);
+                EXPECT_EQ(engine->levelVectorTextures[0], nullptr);
+                EXPECT_EQ(engine->levelMaskTextures[0], nullptr);
                 return true;
             });
         EXPECT_TRUE(done);
