@@ -328,9 +328,9 @@ TEST_F(FullResolutionRenderTest, RowsHandedOverAreTheStripsImage)
     }
 }
 
-// Every strip is as high as the first, the last one reaching back into rows already
-// rendered, so the working textures are made once, without those no pass of the render draws
-// into; one input texture serves them all. At the
+// Every strip is as high as the first, no higher than the fewest strips need, the last one
+// reaching back into rows already rendered, so the working textures are made once, without
+// those no pass of the render draws into; one input texture serves them all. At the
 // photo's edges and odd sizes (a photo lower than a strip, one row past a strip), the rows
 // handed over are still every row once, in order, and agree with a render in one piece.
 TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
@@ -338,8 +338,9 @@ TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
     engine->SetAdjustment("CIE Contrast K Strength", true, 0.9f);
     Choose("CA Vignette On/Off", "On");  // placed by each strip's rows
     const struct {
-        int32_t width, height, strips;
-    } sizes[] = {{kWidth, kHeight, 3}, {333, 150, 1}, {333, 257, 2}, {301, 401, 3}};
+        int32_t width, height, limit, strips, stripHeight;  // no higher than the fewest strips need
+    } sizes[] = {{kWidth, kHeight, 256, 3, 256}, {333, 150, 256, 1, 150}, {333, 257, 256, 2, 256},
+                 {301, 401, 256, 3, 256},        {301, 400, 320, 2, 264}, {301, 700, 512, 2, 414}};
     for (const auto& size : sizes) {
         SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
         const std::vector<uint8_t> pixels = Picture(size.width, size.height);
@@ -356,7 +357,7 @@ TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
                                              size.height, 0, kPixelFormatRGBA, [source] { return source; }));
         ASSERT_EQ(whole.size(), size_t(size.width) * size.height * 4);
 
-        engine->maxTextureSize = 256;
+        engine->maxTextureSize = size.limit;
         preview();
         const size_t rowBytes = size_t(size.width) * 4;
         std::vector<uint8_t> rows;
@@ -379,7 +380,7 @@ TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
         EXPECT_EQ(int32_t(textureHeights.size()), size.strips);
         EXPECT_EQ(std::count(textureHeights.begin(), textureHeights.end(), textureHeights.front()),
                   std::ptrdiff_t(textureHeights.size()));
-        EXPECT_EQ(textureHeights.front(), std::min(size.height, 256));
+        EXPECT_EQ(textureHeights.front(), size.stripHeight);
         const Difference d = Compare(whole, rows);
         // The bounds of StripsTilesAndASingleTileAgree.
         EXPECT_LE(d.mean, 0.5);
