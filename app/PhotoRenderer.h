@@ -22,6 +22,7 @@ class IDevice;
 namespace platform {
 struct ImageBitmap;
 struct ImageIOError;
+struct PackedRGB;
 class ImageSource;
 }
 
@@ -71,9 +72,16 @@ public:
     // AmbrelGraphicsController::RenderToRows), the pixels in the stored position. False when
     // the render failed or `rows` stopped it.
     bool renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows);
+    // The same two from packed R,G,B pixels (an opaque photo in three quarters of the memory).
+    std::shared_ptr<sBitmap> render(const platform::PackedRGB& photo, int64_t orientation);
+    bool renderRows(const platform::PackedRGB& photo, const BitmapRowSink& rows);
 
 private:
     PhotoRenderer() = default;
+    std::shared_ptr<sBitmap> render(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
+                                    int64_t orientation);
+    bool renderRows(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
+                    const BitmapRowSink& rows);
 
     platform::CAEAGLLayer layer_{CGRectMake(0, 0, kPreviewSize, kPreviewSize)};
     std::unique_ptr<QV::Graphics::IDevice> device_;

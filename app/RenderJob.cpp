@@ -515,10 +515,38 @@ int CheckFiles(const std::string& input, const std::string& output, std::ostream
     return 0;
 }
 
+// The photo's full decode: a JPEG, which has no alpha, as packed R,G,B (three quarters of
+// the memory, held through the whole render), any other photo as R,G,B,A.
+struct PhotoPixels {
+    std::optional<platform::ImageBitmap> rgba;
+    std::optional<platform::PackedRGB> rgb;
+
+    bool decoded() const { return rgba || rgb; }
+    uint32_t width() const { return rgb ? rgb->width : rgba ? rgba->width : 0; }
+    uint32_t height() const { return rgb ? rgb->height : rgba ? rgba->height : 0; }
+};
+
+PhotoPixels DecodePhoto(const platform::ImageSource& source, platform::ImageIOError* error)
+{
+    PhotoPixels photo;
+    if (source.type() == platform::ImageFileType::JPEG) {
+        platform::ImageIOError rgbError;
+        photo.rgb = source.createPackedRGBAtIndex(0, &rgbError);
+        // A CMYK JPEG has no packed decode; its inks become R,G,B,A as for the other types.
+        if (photo.rgb || rgbError.code != platform::ImageIOErrorCode::Unsupported) {
+            if (error && !photo.rgb)
+                *error = rgbError;
+            return photo;
+        }
+    }
+    photo.rgba = source.createImageAtIndex(0, platform::ImagePixelFormat::RGBA, error);
+    return photo;
+}
+
 // An upright photo to JPEG: each strip is encoded while the next one renders, and the whole
 // result is never held. The strip's rows are copied first, as the render reads the next strip
 // into the same rows. Nothing is written unless every row was rendered and encoded.
-int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::ImageBitmap& photo,
+int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const PhotoPixels& photo,
                    const platform::ImageProperties& properties, const std::string& input, const std::string& output,
                    std::ostream& err)
 {
@@ -529,9 +557,9 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Imag
         Report(err, "write", output, writeError.message);
         return kExitFailure;
     }
-    const uint32_t width = photo.width;
+    const uint32_t width = photo.width();
     const size_t rowBytes = size_t(width) * 4;
-    destination->beginImage(width, photo.height, platform::ImagePixelFormat::BGRA, properties);
+    destination->beginImage(width, photo.height(), platform::ImagePixelFormat::BGRA, properties);
     std::vector<uint8_t> band;
     bool encoded = true;
     std::future<bool> encoding;  // declared last: joined before the band and the destination go
@@ -540,7 +568,7 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Imag
             encoded = encoding.get() && encoded;
         return encoded;
     };
-    const bool rendered = renderer->renderRows(photo, [&](const uint8_t* rows, int32_t, int32_t count) {
+    const BitmapRowSink sink = [&](const uint8_t* rows, int32_t, int32_t count) {
         if (!settle())
             return false;
         band.assign(rows, rows + size_t(count) * rowBytes);
@@ -548,7 +576,8 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Imag
             return destination->addRows(band.data(), rowBytes, static_cast<uint32_t>(count));
         });
         return true;
-    });
+    };
+    const bool rendered = photo.rgb ? renderer->renderRows(*photo.rgb, sink) : renderer->renderRows(*photo.rgba, sink);
     settle();
     if (renderer->device().CheckError())
         err << "tavorin: the graphics driver reported an error during the render\n";
@@ -565,11 +594,12 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Imag
 }
 
 // The whole result, turned upright and written in one piece: any orientation and any type.
-int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, platform::ImageBitmap& photo, int64_t orientation,
+int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, PhotoPixels& photo, int64_t orientation,
                 platform::ImageFileType type, const platform::ImageProperties& properties, const std::string& input,
                 const std::string& output, std::ostream& err, std::pair<uint32_t, uint32_t>& written)
 {
-    std::shared_ptr<sBitmap> result = renderer->render(photo, orientation);
+    std::shared_ptr<sBitmap> result =
+        photo.rgb ? renderer->render(*photo.rgb, orientation) : renderer->render(*photo.rgba, orientation);
     if (renderer->device().CheckError())
         err << "tavorin: the graphics driver reported an error during the render\n";
     renderer.reset();
@@ -644,29 +674,33 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
         Report(err, "read", input, readError.message);
         return kExitFailure;
     }
-    using Decoding = std::future<std::optional<platform::ImageBitmap>>;
-    Decoding decoding = std::async(std::launch::async, [&source, &readError] {
-        return source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA, &readError);
-    });
-    Decoding reducing;
+    std::future<PhotoPixels> decoding =
+        std::async(std::launch::async, [&source, &readError] { return DecodePhoto(*source, &readError); });
+    std::future<std::optional<platform::ImageBitmap>> reducing;
     if (source->type() == platform::ImageFileType::JPEG)
         reducing = std::async(std::launch::async, [&source, &previewError] {
             return PhotoRenderer::previewOf(*source, &previewError);
         });
     std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
     std::optional<platform::ImageBitmap> preview = reducing.valid() ? reducing.get() : std::nullopt;
-    std::optional<platform::ImageBitmap> photo;
+    PhotoPixels photo;
     const auto decoded = [&] {
-        if (!photo)
+        if (decoding.valid())
             photo = decoding.get();
-        if (!photo)
+        if (!photo.decoded())
             Report(err, "read", input, readError.message);
-        return photo.has_value();
+        return photo.decoded();
     };
     // Without a reduced preview (another type, or a decode that failed), the full decode
     // gives the preview or tells what is wrong with the photo.
-    if (!preview && !decoded())
-        return kExitFailure;
+    if (!preview) {
+        if (!decoded())
+            return kExitFailure;
+        if (!photo.rgba) {
+            Report(err, "read", input, previewError.message);
+            return kExitFailure;
+        }
+    }
     const auto width = static_cast<int32_t>(source->pixelWidth()), height = static_cast<int32_t>(source->pixelHeight());
     const int64_t orientation = source->imageOrientation();
 
@@ -686,7 +720,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
 
     // The preview's frame, drawn with every setting in place, gives the statistics the
     // full-resolution render uses.
-    if (!renderer->renderPreview(preview ? *preview : *photo, orientation)) {
+    if (!renderer->renderPreview(preview ? *preview : *photo.rgba, orientation)) {
         Report(err, "render", input, "no memory for its preview");
         return kExitFailure;
     }
@@ -697,11 +731,11 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     renderer->setProgress(ProgressPrinter(err, options.quiet, width, height));
     std::pair<uint32_t, uint32_t> written;
     if (type == platform::ImageFileType::JPEG && orientation == 0) {
-        if (const int status = RenderStreamed(std::move(renderer), *photo, properties, input, output, err))
+        if (const int status = RenderStreamed(std::move(renderer), photo, properties, input, output, err))
             return status;
-        written = {photo->width, photo->height};
+        written = {photo.width(), photo.height()};
     } else {
-        if (const int status = RenderWhole(std::move(renderer), *photo, orientation, type, properties, input, output,
+        if (const int status = RenderWhole(std::move(renderer), photo, orientation, type, properties, input, output,
                                            err, written))
             return status;
     }

@@ -180,4 +180,37 @@ TEST(PhotoRenderer, APreviewFromAReducedDecodeKeepsTheRender)
     EXPECT_LE(largest, 12);
 }
 
+// The command line holds a JPEG as packed R,G,B: rendered whole or a strip of rows at a time,
+// it gives the very pixels of its R,G,B,A decode.
+TEST(PhotoRenderer, PackedRGBGivesTheSamePixels)
+{
+    const platform::ImageBitmap photo = Photo(1201, 700);  // odd width, several strips
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(platform::EncodeImage(photo, platform::ImageFileType::JPEG, {}, &jpeg));
+    const auto source = platform::ImageSource::createWithData(jpeg);
+    ASSERT_TRUE(source);
+    const std::optional<platform::ImageBitmap> rgba = source->createImageAtIndex(0);
+    const std::optional<platform::PackedRGB> rgb = source->createPackedRGBAtIndex(0);
+    const std::optional<platform::ImageBitmap> preview = PhotoRenderer::previewOf(*source);
+    ASSERT_TRUE(rgba && rgb && preview);
+    const auto renderer = [&] {
+        std::unique_ptr<PhotoRenderer> made = PhotoRenderer::make();
+        if (made) {
+            made->setAdjustment("CIE Contrast K Strength", 0.9f);
+            EXPECT_TRUE(made->renderPreview(*preview, 0));
+        }
+        return made;
+    };
+    const auto bytes = [](const std::shared_ptr<sBitmap>& image) { return image ? image->bytes : std::vector<uint8_t>{}; };
+    const std::vector<uint8_t> expected = bytes(renderer()->render(*rgba, 0));
+    ASSERT_EQ(expected.size(), size_t{1201} * 700 * 4);
+    EXPECT_TRUE(bytes(renderer()->render(*rgb, 0)) == expected);
+    std::vector<uint8_t> rows;
+    EXPECT_TRUE(renderer()->renderRows(*rgb, [&rows](const uint8_t* band, int32_t, int32_t count) {
+        rows.insert(rows.end(), band, band + size_t(count) * 1201 * 4);
+        return true;
+    }));
+    EXPECT_TRUE(rows == expected);
+}
+
 } // namespace
