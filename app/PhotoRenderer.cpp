@@ -117,6 +117,14 @@ void PhotoRenderer::setProgress(std::function<void(double)> progress)
     engine_->SetRenderProgressBlock(std::move(progress));
 }
 
+std::optional<platform::ImageBitmap> PhotoRenderer::previewOf(const platform::ImageSource& source,
+                                                              platform::ImageIOError* error)
+{
+    if (source.type() != platform::ImageFileType::JPEG)
+        return std::nullopt;
+    return source.createThumbnailAtIndex(0, kPreviewSize, platform::ImagePixelFormat::RGBA, false, error);
+}
+
 bool PhotoRenderer::renderPreview(const platform::ImageBitmap& photo, int64_t orientation)
 {
     const double longer = std::max(photo.width, photo.height);
@@ -146,22 +154,44 @@ void PhotoRenderer::redrawPreview()
 
 std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::ImageBitmap& photo, int64_t orientation)
 {
-    const auto w = static_cast<int32_t>(photo.width), h = static_cast<int32_t>(photo.height);
-    const double saved = engine_->baseFilterScale.requestedScale;
-    engine_->SetFilterScale(FilterScale(w, h));
-    std::shared_ptr<sBitmap> result =
-        engine_->RenderToImage(w, h, w, h, 0, 0, w, h, orientation, EngineFormat(photo.format), photo.pixels.data());
-    engine_->SetFilterScale(saved);
-    return result;
+    return render(photo.pixels.data(), photo.width, photo.height, EngineFormat(photo.format), orientation);
+}
+
+std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::PackedRGB& photo, int64_t orientation)
+{
+    return render(photo.pixels.data(), photo.width, photo.height, kPixelFormatRGB, orientation);
 }
 
 bool PhotoRenderer::renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows)
 {
-    const auto w = static_cast<int32_t>(photo.width), h = static_cast<int32_t>(photo.height);
+    return renderRows(photo.pixels.data(), photo.width, photo.height, EngineFormat(photo.format), rows);
+}
+
+bool PhotoRenderer::renderRows(const platform::PackedRGB& photo, const BitmapRowSink& rows)
+{
+    return renderRows(photo.pixels.data(), photo.width, photo.height, kPixelFormatRGB, rows);
+}
+
+std::shared_ptr<sBitmap> PhotoRenderer::render(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
+                                               int64_t orientation)
+{
+    const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
     const double saved = engine_->baseFilterScale.requestedScale;
+    engine_->ReleasePreviewResources();
     engine_->SetFilterScale(FilterScale(w, h));
-    const void* pixels = photo.pixels.data();
-    const bool done = engine_->RenderToRows(w, h, EngineFormat(photo.format), [pixels] { return pixels; }, rows);
+    std::shared_ptr<sBitmap> result = engine_->RenderToImage(w, h, w, h, 0, 0, w, h, orientation, format, pixels);
+    engine_->SetFilterScale(saved);
+    return result;
+}
+
+bool PhotoRenderer::renderRows(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
+                               const BitmapRowSink& rows)
+{
+    const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
+    const double saved = engine_->baseFilterScale.requestedScale;
+    engine_->ReleasePreviewResources();
+    engine_->SetFilterScale(FilterScale(w, h));
+    const bool done = engine_->RenderToRows(w, h, format, [pixels] { return pixels; }, rows);
     engine_->SetFilterScale(saved);
     return done;
 }

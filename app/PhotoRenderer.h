@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/Bitmap.h"
@@ -20,6 +21,9 @@ class IDevice;
 }
 namespace platform {
 struct ImageBitmap;
+struct ImageIOError;
+struct PackedRGB;
+class ImageSource;
 }
 
 class PhotoRenderer {
@@ -48,21 +52,36 @@ public:
     // Progress of the full-resolution render, 0 to 1.
     void setProgress(std::function<void(double)> progress);
 
+    // The photo reduced for the preview straight from its file where that costs less than
+    // the full decode: a JPEG decoded at a reduced scale, then reduced to kPreviewSize.
+    // Nullopt for the other types (their preview is reduced from the full decode) or when
+    // the decode failed.
+    static std::optional<platform::ImageBitmap> previewOf(const platform::ImageSource& source,
+                                                          platform::ImageIOError* error = nullptr);
     // The photo's preview frame, at most kPreviewSize pixels on its longer side, drawn with
     // every setting in place. False when there is no memory for it.
     bool renderPreview(const platform::ImageBitmap& photo, int64_t orientation);
     // The preview frame drawn again from the input it has.
     void redrawPreview();
     // The photo at full resolution (R,G,B,A pixels read in place), its pixels in the stored
-    // position with the orientation beside them. Null when the render failed.
+    // position with the orientation beside them. Null when the render failed. The preview's
+    // programs and textures are released first, so that the full-resolution render's take
+    // their memory instead of adding to it: a preview is drawn again after renderPreview.
     std::shared_ptr<sBitmap> render(const platform::ImageBitmap& photo, int64_t orientation);
     // The same render handed over a strip of rows at a time as each is finished (see
     // AmbrelGraphicsController::RenderToRows), the pixels in the stored position. False when
     // the render failed or `rows` stopped it.
     bool renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows);
+    // The same two from packed R,G,B pixels (an opaque photo in three quarters of the memory).
+    std::shared_ptr<sBitmap> render(const platform::PackedRGB& photo, int64_t orientation);
+    bool renderRows(const platform::PackedRGB& photo, const BitmapRowSink& rows);
 
 private:
     PhotoRenderer() = default;
+    std::shared_ptr<sBitmap> render(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
+                                    int64_t orientation);
+    bool renderRows(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
+                    const BitmapRowSink& rows);
 
     platform::CAEAGLLayer layer_{CGRectMake(0, 0, kPreviewSize, kPreviewSize)};
     std::unique_ptr<QV::Graphics::IDevice> device_;

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -514,10 +515,38 @@ int CheckFiles(const std::string& input, const std::string& output, std::ostream
     return 0;
 }
 
+// The photo's full decode: a JPEG, which has no alpha, as packed R,G,B (three quarters of
+// the memory, held through the whole render), any other photo as R,G,B,A.
+struct PhotoPixels {
+    std::optional<platform::ImageBitmap> rgba;
+    std::optional<platform::PackedRGB> rgb;
+
+    bool decoded() const { return rgba || rgb; }
+    uint32_t width() const { return rgb ? rgb->width : rgba ? rgba->width : 0; }
+    uint32_t height() const { return rgb ? rgb->height : rgba ? rgba->height : 0; }
+};
+
+PhotoPixels DecodePhoto(const platform::ImageSource& source, platform::ImageIOError* error)
+{
+    PhotoPixels photo;
+    if (source.type() == platform::ImageFileType::JPEG) {
+        platform::ImageIOError rgbError;
+        photo.rgb = source.createPackedRGBAtIndex(0, &rgbError);
+        // A CMYK JPEG has no packed decode; its inks become R,G,B,A as for the other types.
+        if (photo.rgb || rgbError.code != platform::ImageIOErrorCode::Unsupported) {
+            if (error && !photo.rgb)
+                *error = rgbError;
+            return photo;
+        }
+    }
+    photo.rgba = source.createImageAtIndex(0, platform::ImagePixelFormat::RGBA, error);
+    return photo;
+}
+
 // An upright photo to JPEG: each strip is encoded while the next one renders, and the whole
 // result is never held. The strip's rows are copied first, as the render reads the next strip
 // into the same rows. Nothing is written unless every row was rendered and encoded.
-int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::DecodedImage& photo,
+int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const PhotoPixels& photo,
                    const platform::ImageProperties& properties, const std::string& input, const std::string& output,
                    std::ostream& err)
 {
@@ -528,9 +557,9 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Deco
         Report(err, "write", output, writeError.message);
         return kExitFailure;
     }
-    const uint32_t width = photo.bitmap.width;
+    const uint32_t width = photo.width();
     const size_t rowBytes = size_t(width) * 4;
-    destination->beginImage(width, photo.bitmap.height, platform::ImagePixelFormat::BGRA, properties);
+    destination->beginImage(width, photo.height(), platform::ImagePixelFormat::BGRA, properties);
     std::vector<uint8_t> band;
     bool encoded = true;
     std::future<bool> encoding;  // declared last: joined before the band and the destination go
@@ -539,7 +568,7 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Deco
             encoded = encoding.get() && encoded;
         return encoded;
     };
-    const bool rendered = renderer->renderRows(photo.bitmap, [&](const uint8_t* rows, int32_t, int32_t count) {
+    const BitmapRowSink sink = [&](const uint8_t* rows, int32_t, int32_t count) {
         if (!settle())
             return false;
         band.assign(rows, rows + size_t(count) * rowBytes);
@@ -547,7 +576,8 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Deco
             return destination->addRows(band.data(), rowBytes, static_cast<uint32_t>(count));
         });
         return true;
-    });
+    };
+    const bool rendered = photo.rgb ? renderer->renderRows(*photo.rgb, sink) : renderer->renderRows(*photo.rgba, sink);
     settle();
     if (renderer->device().CheckError())
         err << "tavorin: the graphics driver reported an error during the render\n";
@@ -564,15 +594,16 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const platform::Deco
 }
 
 // The whole result, turned upright and written in one piece: any orientation and any type.
-int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, platform::DecodedImage& photo, int64_t orientation,
+int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, PhotoPixels& photo, int64_t orientation,
                 platform::ImageFileType type, const platform::ImageProperties& properties, const std::string& input,
                 const std::string& output, std::ostream& err, std::pair<uint32_t, uint32_t>& written)
 {
-    std::shared_ptr<sBitmap> result = renderer->render(photo.bitmap, orientation);
+    std::shared_ptr<sBitmap> result =
+        photo.rgb ? renderer->render(*photo.rgb, orientation) : renderer->render(*photo.rgba, orientation);
     if (renderer->device().CheckError())
         err << "tavorin: the graphics driver reported an error during the render\n";
     renderer.reset();
-    photo.bitmap = {};
+    photo = {};
     if (!result || result->bytesPerRow != size_t(result->width) * 4 ||
         result->bytes.size() < result->bytesPerRow * size_t(result->height)) {
         Report(err, "render", input, "the render failed");
@@ -612,6 +643,11 @@ int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, platform::DecodedImage&
 int Run(const Options& options, std::ostream& out, std::ostream& err)
 {
     const auto started = std::chrono::steady_clock::now();
+    // Large blocks (the photo, each working texture of a strip) come from the system and go
+    // back to it when freed. With the allocator's sliding threshold, the preview's textures
+    // freed first would raise it, and the strips' textures would then come from the heap and
+    // leave it fragmented: about 12 MB more at the peak for a 13-megapixel photo.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     std::string input = options.input;
     if (input.empty()) {
         input = DefaultPhoto();
@@ -629,19 +665,44 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
         return status;
 
     // The photo decodes while the device is made and the engine builds its programs: neither
-    // needs the other until the preview.
-    platform::ImageIOError readError;
-    std::future<std::optional<platform::DecodedImage>> decoding = std::async(std::launch::async, [&input, &readError] {
-        return platform::DecodeImageFile(input, platform::ImagePixelFormat::RGBA, &readError);
-    });
-    std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
-    std::optional<platform::DecodedImage> photo = decoding.get();
-    if (!photo) {
+    // needs the other until the preview. A JPEG's preview comes from a second decode at a
+    // reduced scale, a fraction of the full decode's work, so that the preview renders while
+    // the full decode still runs; any other photo's preview is reduced from its full decode.
+    platform::ImageIOError readError, previewError;
+    const std::unique_ptr<platform::ImageSource> source = platform::ImageSource::createWithFile(input, &readError);
+    if (!source) {
         Report(err, "read", input, readError.message);
         return kExitFailure;
     }
-    const auto width = static_cast<int32_t>(photo->bitmap.width), height = static_cast<int32_t>(photo->bitmap.height);
-    const int64_t orientation = photo->imageOrientation();
+    std::future<PhotoPixels> decoding =
+        std::async(std::launch::async, [&source, &readError] { return DecodePhoto(*source, &readError); });
+    std::future<std::optional<platform::ImageBitmap>> reducing;
+    if (source->type() == platform::ImageFileType::JPEG)
+        reducing = std::async(std::launch::async, [&source, &previewError] {
+            return PhotoRenderer::previewOf(*source, &previewError);
+        });
+    std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
+    std::optional<platform::ImageBitmap> preview = reducing.valid() ? reducing.get() : std::nullopt;
+    PhotoPixels photo;
+    const auto decoded = [&] {
+        if (decoding.valid())
+            photo = decoding.get();
+        if (!photo.decoded())
+            Report(err, "read", input, readError.message);
+        return photo.decoded();
+    };
+    // Without a reduced preview (another type, or a decode that failed), the full decode
+    // gives the preview or tells what is wrong with the photo.
+    if (!preview) {
+        if (!decoded())
+            return kExitFailure;
+        if (!photo.rgba) {
+            Report(err, "read", input, previewError.message);
+            return kExitFailure;
+        }
+    }
+    const auto width = static_cast<int32_t>(source->pixelWidth()), height = static_cast<int32_t>(source->pixelHeight());
+    const int64_t orientation = source->imageOrientation();
 
     if (!renderer) {
         err << "tavorin: no OpenGL ES 2 device\n";
@@ -659,19 +720,22 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
 
     // The preview's frame, drawn with every setting in place, gives the statistics the
     // full-resolution render uses.
-    if (!renderer->renderPreview(photo->bitmap, orientation)) {
+    if (!renderer->renderPreview(preview ? *preview : *photo.rgba, orientation)) {
         Report(err, "render", input, "no memory for its preview");
         return kExitFailure;
     }
+    preview.reset();
+    const platform::ImageProperties properties = OutputProperties(source->propertiesAtIndex(0), type);
+    if (!decoded())
+        return kExitFailure;
     renderer->setProgress(ProgressPrinter(err, options.quiet, width, height));
-    const platform::ImageProperties properties = OutputProperties(photo->properties, type);
     std::pair<uint32_t, uint32_t> written;
     if (type == platform::ImageFileType::JPEG && orientation == 0) {
-        if (const int status = RenderStreamed(std::move(renderer), *photo, properties, input, output, err))
+        if (const int status = RenderStreamed(std::move(renderer), photo, properties, input, output, err))
             return status;
-        written = {photo->bitmap.width, photo->bitmap.height};
+        written = {photo.width(), photo.height()};
     } else {
-        if (const int status = RenderWhole(std::move(renderer), *photo, orientation, type, properties, input, output,
+        if (const int status = RenderWhole(std::move(renderer), photo, orientation, type, properties, input, output,
                                            err, written))
             return status;
     }

@@ -207,6 +207,11 @@ public:
     // photo's width must fit the texture limit.
     using RowSink = BitmapRowSink;
     bool RenderToRows(int32_t width, int32_t height, int32_t format, const PixelSource& pixels, const RowSink& rows);
+    // Frees what only the preview draws with: its variant of every program, the working
+    // textures and the input. For a caller that renders at full resolution next and draws no
+    // preview until it sets an input again (a command-line render): the full-resolution
+    // render's own programs and textures then take that memory instead of adding to it.
+    void ReleasePreviewResources();
     // Border for the current level count; raises the tile size to four borders.
     void ComputeTileBorder(int32_t& tileSize, int32_t& border) const;
     // Lays out the tiles of an output: inner tiles, then the last row, the last column and the

@@ -160,9 +160,44 @@ private:
         int32_t tileSize = std::min(e.maxTextureSize, limit);
         int32_t border = 0;
         e.ComputeTileBorder(tileSize, border);
+        if (strips && !q.IsRescaled())
+            tileSize = BalancedStripHeight(tileSize, border);
         AmbrelGraphicsController::RenderTiled(q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX,
                                               q.cropY, q.outputWidth, q.outputHeight, strips ? limit : tileSize,
                                               tileSize, border, false, tiles);
+        if (strips && !q.IsRescaled())
+            EqualizeLastStrip();
+    }
+
+    // The lowest strip height that needs no more strips than `limit` does: the strips' rows
+    // (their borders rendered twice) and their working textures come no larger than the
+    // photo's height asks. Never under four borders.
+    int32_t BalancedStripHeight(int32_t limit, int32_t border) const
+    {
+        const int64_t height = q.outputHeight, step = limit - 2 * border;
+        if (height <= limit || step < 1)
+            return limit;
+        // Strips start every height - 2 borders; the last one reaches the bottom row.
+        const int64_t count = 1 + (height - limit + step - 1) / step;
+        const int64_t balanced = (height + 2 * border * (count - 1) + count - 1) / count;
+        return static_cast<int32_t>(std::clamp<int64_t>(balanced, 4 * border, limit));
+    }
+
+    // A last strip shorter than the others would have every working texture made again for
+    // it, while the device still holds the ones they replace: the job's peak. It reaches
+    // further up instead, into rows already rendered, and writes the same interior.
+    void EqualizeLastStrip()
+    {
+        if (tiles.size() < 2)
+            return;
+        const int32_t height = tiles.front().height;
+        sTile& last = tiles.back();
+        if (last.height >= height || height > q.outputHeight)
+            return;
+        last.y = q.outputHeight - height;
+        last.height = height;
+        last.sourceY = last.y;
+        last.sourceHeight = height;
     }
 
     // Asks for a fresh input geometry and fresh matrices: the request renders offscreen at
@@ -401,6 +436,16 @@ std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderToImageTiles(int32_t in
 {
     const sFullResolutionJob job{inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format};
     return CFullResolutionRender(*this, job, false).Run(pixels);
+}
+
+void AmbrelGraphicsController::ReleasePreviewResources()
+{
+    for (CShaderSetsShaderProgram& pair : shaderSets.pairs)
+        pair.Release(sRenderRequest::Preview().programVariant);
+    shaderSets.stale[sRenderRequest::Preview().filterScaleVariant] = true;
+    ReleaseWorkingTextures();
+    ReleaseInputTextures();
+    inputReconfigureRequested = true;
 }
 
 bool AmbrelGraphicsController::RenderToRows(int32_t width, int32_t height, int32_t format, const PixelSource& pixels,

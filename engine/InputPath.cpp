@@ -157,7 +157,7 @@ void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, int32_t in
                                 inProcessingHeight},
                         inCropWidthLessOne, orientation, format, false);
     if (pixels) {
-        inputIndex = (inputIndex + 1) % 2;
+        inputIndex = inputTextures[1].texture ? (inputIndex + 1) % 2 : 0;
         sInputTexture& slot = inputTextures[inputIndex];
         if (slot.texture)
             CDevice::GetCurrentDevice()->GetTexture()->UpdateTexture(slot.texture, 0, 0, slot.texture->GetWidth(),
@@ -343,20 +343,36 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
                                             : inputFormat == kPixelFormatBGRA ? FORMAT_BGRA
                                                                               : FORMAT_RGBA;
     const eTextureFormat inputInternalFormat = inputFormat == kPixelFormatRGB ? FORMAT_RGB : FORMAT_RGBA;
+    const bool fullResolution = ProgramVariant() == sRenderRequest::FullResolution().programVariant;
 
     if (ITexture2D* first = inputTextures[0].texture) {
         if (first->GetWidth() != inWidth || first->GetHeight() != inHeight || first->GetFormat() != inputPixelFormat ||
             first->IsCached() != inputIsPixelBuffer)
             ReleaseInputTextures();
     }
+    // What a full-resolution render never draws into is left out of its working set, where
+    // memory runs out first (about 40 MB for a strip of a 13-megapixel photo): the kept pair
+    // of the style stages unless the render keeps or restarts from them, and the per-level
+    // vector and mask textures, which no pass reads or writes. A set of the preview's that
+    // holds them is made again without them.
+    const bool keptPair = !fullResolution || styleStageMode != eStyleStageMode::Neither;
+    const bool vectorsAndMasks = !fullResolution;
     if (workTextures[0] &&
-        (workTextures[0]->GetWidth() != levelWidths[0] || workTextures[0]->GetHeight() != levelHeights[0]))
+        (workTextures[0]->GetWidth() != levelWidths[0] || workTextures[0]->GetHeight() != levelHeights[0] ||
+         (!keptPair && workTextures[1]) || (!vectorsAndMasks && levelVectorTextures[0])))
         ReleaseWorkingTextures();
 
     const CTextureTemplate& linear = LinearTextureTemplate();
     const CTextureTemplate& nearest = NearestTextureTemplate();
+    // A full-resolution render uploads each strip or tile once the one before is read back:
+    // one texture serves, where a second would hold a strip's worth for nothing.
+    const bool single = !inputIsPixelBuffer && fullResolution;
+    if (single)
+        inputTextures[1].texture.reset();
     if (!inputTextures[0].texture) {
         for (sInputTexture& slot : inputTextures) {
+            if (single && &slot != &inputTextures[0])
+                break;
             if (inputIsPixelBuffer)
                 slot.texture = textures->CreateCachedTexture(linear, inWidth, inHeight, inputInternalFormat,
                                                              inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
@@ -389,8 +405,10 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
 
     if (!workTextures[0]) {
         workTextures[0] = rgba8(levelW(0), levelH(0), false);
-        workTextures[1] = rgba8(levelW(0), levelH(0), textureStorage);
-        workTextures[2] = rgba8(levelW(0), levelH(0), textureStorage);
+        if (keptPair) {
+            workTextures[1] = rgba8(levelW(0), levelH(0), textureStorage);
+            workTextures[2] = rgba8(levelW(0), levelH(0), textureStorage);
+        }
         for (int32_t i = 0; i < 6; ++i)
             levelColorTextures[i] = make(linear, levelW(i), levelH(i), FORMAT_RGBA, FORMAT_BGRA,
                                          PIXEL_TYPE_UNSIGNED_BYTE, i > 0 && textureStorage);
@@ -407,9 +425,11 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
             AdjustTextureSize(levelW(i), levelH(i + 1), hw, hh);
             levelHalfTextures[i] = red(linear, hw, hh);
             levelNextTextures[i] = red(linear, levelW(i + 1), levelH(i + 1));
-            levelVectorTextures[i] = make(nearest, levelW(i), levelH(i), pairFormat, pairFormat, valueType,
-                                          textureStorage);
-            levelMaskTextures[i] = red(nearest, levelW(i), levelH(i));
+            if (vectorsAndMasks) {
+                levelVectorTextures[i] = make(nearest, levelW(i), levelH(i), pairFormat, pairFormat, valueType,
+                                              textureStorage);
+                levelMaskTextures[i] = red(nearest, levelW(i), levelH(i));
+            }
         }
         for (int32_t i = 0; i < 4; ++i)
             coarseTextures[i] = red(linear, levelW(3 + i), levelH(3 + i));

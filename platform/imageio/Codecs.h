@@ -32,6 +32,8 @@ bool tiffReadInfo(const std::vector<std::uint8_t>& data, std::vector<ImageSource
 // Decoding into a bitmap already sized from the header. JPEG may decode at 1/2, 1/4 or 1/8
 // of the size (scaleDenominator 2, 4, 8), allocating the bitmap itself in out's format.
 bool jpegDecode(const std::vector<std::uint8_t>& data, int scaleDenominator, ImageBitmap* out, ImageIOError* error);
+// A JPEG's full-size pixels as packed R,G,B (refused for CMYK).
+bool jpegDecodeRGB(const std::vector<std::uint8_t>& data, PackedRGB* out, ImageIOError* error);
 bool pngDecode(const std::vector<std::uint8_t>& data, ImageBitmap* out, ImageIOError* error);
 bool tiffDecode(const std::vector<std::uint8_t>& data, std::size_t index, ImageBitmap* out, ImageIOError* error);
 

@@ -253,6 +253,22 @@ std::optional<ImageBitmap> ImageSource::createImageAtIndex(std::size_t index, Im
     return bitmap;
 }
 
+std::optional<PackedRGB> ImageSource::createPackedRGBAtIndex(std::size_t index, ImageIOError* error) const {
+    if (index >= images_.size()) {
+        createImageAtIndex(index, ImagePixelFormat::RGBA, error);  // reports the index
+        return std::nullopt;
+    }
+    if (type_ != ImageFileType::JPEG) {
+        setError(error, ImageIOErrorCode::Unsupported, "only a JPEG decodes to packed R,G,B");
+        return std::nullopt;
+    }
+    const ImageInfo& info = images_[index];
+    if (!checkDimensions(info.width, info.height, limits_, typeName(type_), error)) return std::nullopt;
+    PackedRGB pixels;
+    if (!jpegDecodeRGB(data_, &pixels, error)) return std::nullopt;
+    return pixels;
+}
+
 std::optional<ImageBitmap> ImageSource::createThumbnailAtIndex(std::size_t index, std::uint32_t maxPixelSize,
                                                                ImagePixelFormat format, bool applyOrientation,
                                                                ImageIOError* error) const {

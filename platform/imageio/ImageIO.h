@@ -58,6 +58,14 @@ struct ImageBitmap {
     ImageBitmap converted(ImagePixelFormat to) const;
 };
 
+// Packed 8-bit R,G,B pixels, 3 bytes each, rows of width x 3 bytes, top row first: an opaque
+// picture in three quarters of an ImageBitmap's memory, for pixels that are only read.
+struct PackedRGB {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint8_t> pixels;
+};
+
 enum class ImageIOErrorCode {
     None = 0,
     FileUnreadable,   // missing, unreadable or a directory
@@ -147,6 +155,10 @@ public:
     std::optional<ImageBitmap> createImageAtIndex(std::size_t index = 0,
                                                   ImagePixelFormat format = ImagePixelFormat::RGBA,
                                                   ImageIOError* error = nullptr) const;
+
+    // The decoded stored pixels as packed R,G,B, for a JPEG, which has no alpha. Nullopt
+    // (Unsupported) for the other types and for a CMYK JPEG.
+    std::optional<PackedRGB> createPackedRGBAtIndex(std::size_t index = 0, ImageIOError* error = nullptr) const;
 
     // A reduced copy whose longer side is at most maxPixelSize (the image itself when it is
     // smaller), turned upright when applyOrientation is set. JPEG is decoded at a reduced

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -128,22 +129,26 @@ bool prepareOutput(Decoder* d, ImagePixelFormat format, int scaleDenominator) {
     return true;
 }
 
-bool readPixels(Decoder* d, ImageBitmap* out) {
+// Rows of `components` bytes a pixel into `pixels`, sized for width x height of them.
+bool readPixels(Decoder* d, std::uint8_t* pixels, std::uint32_t width, std::uint32_t height, int components) {
     if (setjmp(d->err.jump)) return false;
     jpeg_decompress_struct& c = d->cinfo;
     jpeg_start_decompress(&c);
-    if (c.output_width != out->width || c.output_height != out->height || c.output_components != 4) {
+    if (c.output_width != width || c.output_height != height || c.output_components != components) {
         d->err.code = ImageIOErrorCode::Corrupt;
         std::snprintf(d->err.message, sizeof d->err.message, "unexpected output geometry");
         return false;
     }
+    const std::size_t rowBytes = std::size_t{width} * static_cast<std::size_t>(components);
     while (c.output_scanline < c.output_height) {
-        JSAMPROW row = out->pixel(0, c.output_scanline);
+        JSAMPROW row = pixels + std::size_t{c.output_scanline} * rowBytes;
         jpeg_read_scanlines(&c, &row, 1);
     }
     jpeg_finish_decompress(&c);
     return true;
 }
+
+bool readPixels(Decoder* d, ImageBitmap* out) { return readPixels(d, out->pixels.data(), out->width, out->height, 4); }
 
 // CMYK to RGB in place. Files written by Adobe's software store the inks inverted.
 void convertCMYK(ImageBitmap* bitmap, bool inverted) {
@@ -263,6 +268,34 @@ bool jpegDecode(const std::vector<std::uint8_t>& data, int scaleDenominator, Ima
         return false;
     }
     if (isCMYK(d.cinfo)) convertCMYK(out, d.cinfo.saw_Adobe_marker);
+    return true;
+}
+
+bool jpegDecodeRGB(const std::vector<std::uint8_t>& data, PackedRGB* out, ImageIOError* error) {
+    Decoder d;
+    if (!readHeader(&d, &data, false)) {
+        if (error) *error = errorFrom(d.err);
+        return false;
+    }
+    if (isCMYK(d.cinfo)) {
+        setError(error, ImageIOErrorCode::Unsupported, "a CMYK JPEG has no packed R,G,B decode");
+        return false;
+    }
+    d.cinfo.out_color_space = JCS_RGB;
+    const std::uint32_t width = d.cinfo.image_width, height = d.cinfo.image_height;
+    try {
+        out->pixels.assign(std::size_t{width} * height * 3, 0);
+    } catch (const std::bad_alloc&) {
+        setError(error, ImageIOErrorCode::OutOfMemory, "not enough memory for the image's pixels");
+        return false;
+    }
+    out->width = width;
+    out->height = height;
+    if (!readPixels(&d, out->pixels.data(), width, height, 3)) {
+        if (error) *error = errorFrom(d.err);
+        *out = {};
+        return false;
+    }
     return true;
 }
 

@@ -163,7 +163,7 @@ int main(int argc, char** argv)
     p.contrastK = captured.contrastK;
     const ChainResult exact = EvaluateChain(captured.input, p);
     const ChainResult fromBytes = EvaluateChain(Stored(captured.input, false), p);
-    p.halfStorage = true;
+    p.storage = Storage::HalfTowardZero;
     const ChainResult stored = EvaluateChain(captured.input, p);
 
     // The output texture holds bytes: the references' results are rounded the same way.

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
@@ -105,6 +106,16 @@ protected:
         engine->SetInputPixels(sFrameTime::Make(0, 60), kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight,
                                false, 0, kPixelFormatRGBA, picture.data());
         engine->RenderFrame();
+    }
+
+    // The preview frame, read back.
+    std::vector<uint8_t> PreviewFrame()
+    {
+        Preview();
+        const auto [w, h] = engine->OutputFrameSize();
+        std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+        EXPECT_TRUE(engine->ReadOutputFrame(pixels.data(), static_cast<uint64_t>(w) * 4));
+        return pixels;
     }
 
     enum class Renderer { Strips, Tiles };
@@ -317,6 +328,90 @@ TEST_F(FullResolutionRenderTest, RowsHandedOverAreTheStripsImage)
     }
 }
 
+// Every strip is as high as the first, no higher than the fewest strips need, the last one
+// reaching back into rows already rendered, so the working textures are made once, without
+// those no pass of the render draws into; one input texture serves them all. At the
+// photo's edges and odd sizes (a photo lower than a strip, one row past a strip), the rows
+// handed over are still every row once, in order, and agree with a render in one piece.
+TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
+{
+    engine->SetAdjustment("CIE Contrast K Strength", true, 0.9f);
+    Choose("CA Vignette On/Off", "On");  // placed by each strip's rows
+    const struct {
+        int32_t width, height, limit, strips, stripHeight;  // no higher than the fewest strips need
+    } sizes[] = {{kWidth, kHeight, 256, 3, 256}, {333, 150, 256, 1, 150}, {333, 257, 256, 2, 256},
+                 {301, 401, 256, 3, 256},        {301, 400, 320, 2, 264}, {301, 700, 512, 2, 414}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
+        const std::vector<uint8_t> pixels = Picture(size.width, size.height);
+        const void* source = pixels.data();
+        const auto preview = [&] {
+            engine->SetInputPixels(sFrameTime::Make(0, 60), size.width, size.height, size.width, size.height, 0, 0,
+                                   size.width, size.height, false, 0, kPixelFormatRGBA, source);
+            engine->RenderFrame();
+        };
+        engine->maxTextureSize = INT32_MAX;
+        preview();
+        const std::vector<uint8_t> whole =
+            Bytes(engine->RenderToImageTiles(size.width, size.height, size.width, size.height, 0, 0, size.width,
+                                             size.height, 0, kPixelFormatRGBA, [source] { return source; }));
+        ASSERT_EQ(whole.size(), size_t(size.width) * size.height * 4);
+
+        engine->maxTextureSize = size.limit;
+        preview();
+        const size_t rowBytes = size_t(size.width) * 4;
+        std::vector<uint8_t> rows;
+        std::vector<int32_t> textureHeights;
+        const bool done = engine->RenderToRows(
+            size.width, size.height, kPixelFormatRGBA, [source] { return source; },
+            [&](const uint8_t* band, int32_t first, int32_t count) {
+                EXPECT_EQ(size_t(first) * rowBytes, rows.size());
+                rows.insert(rows.end(), band, band + size_t(count) * rowBytes);
+                textureHeights.push_back(engine->workTextures[0] ? engine->workTextures[0]->GetHeight() : 0);
+                EXPECT_EQ(engine->inputTextures[1].texture, nullptr);
+                // Nothing of the working set that the render never draws into.
+                EXPECT_EQ(engine->workTextures[1], nullptr);
+                EXPECT_EQ(engine->workTextures[2], nullptr);
+                EXPECT_EQ(engine->levelVectorTextures[0], nullptr);
+                EXPECT_EQ(engine->levelMaskTextures[0], nullptr);
+                return true;
+            });
+        EXPECT_TRUE(done);
+        EXPECT_EQ(int32_t(textureHeights.size()), size.strips);
+        EXPECT_EQ(std::count(textureHeights.begin(), textureHeights.end(), textureHeights.front()),
+                  std::ptrdiff_t(textureHeights.size()));
+        EXPECT_EQ(textureHeights.front(), size.stripHeight);
+        const Difference d = Compare(whole, rows);
+        // The bounds of StripsTilesAndASingleTileAgree.
+        EXPECT_LE(d.mean, 0.5);
+        EXPECT_LE(d.max, 8);
+    }
+}
+
+// Releasing what the preview draws with changes neither the full-resolution render nor the
+// preview frame drawn after it.
+TEST_F(FullResolutionRenderTest, ReleasingThePreviewChangesNoRender)
+{
+    engine->SetAdjustment("CIE Contrast K Strength", true, 0.9f);
+    engine->maxTextureSize = 256;
+    engine->renderTarget = kRenderTargetOffscreen;  // the frame is read back
+    const std::vector<uint8_t> before = PreviewFrame();
+    const std::vector<uint8_t> kept = Bytes(Render(Renderer::Strips));
+    ASSERT_EQ(kept.size(), picture.size());
+
+    Preview();
+    engine->ReleasePreviewResources();
+    EXPECT_EQ(engine->shaderSets[kPairColorAdjustment][0], nullptr);
+    EXPECT_EQ(engine->workTextures[0], nullptr);
+    EXPECT_EQ(engine->inputTextures[0].texture, nullptr);
+    const void* source = picture.data();
+    const std::vector<uint8_t> released = Bytes(engine->RenderToImageStrips(
+        kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight, 0, kPixelFormatRGBA, [source] { return source; }));
+    EXPECT_TRUE(released == kept);
+    EXPECT_TRUE(PreviewFrame() == before);
+    EXPECT_FALSE(device->CheckError());
+}
+
 TEST_F(FullResolutionRenderTest, PreviewStateIsPutBack)
 {
     engine->SetZoom(2.0f);
@@ -396,13 +491,6 @@ TEST_F(FullResolutionRenderTest, NoImageForRequestsThatCannotBeServed)
 // frame before it, zoomed and split as it was, on the target it had.
 TEST_F(FullResolutionRenderTest, PreviewFrameIsTheSameAfterARender)
 {
-    const auto frame = [this] {
-        Preview();
-        const auto [w, h] = engine->OutputFrameSize();
-        std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
-        EXPECT_TRUE(engine->ReadOutputFrame(pixels.data(), static_cast<uint64_t>(w) * 4));
-        return pixels;
-    };
     engine->maxTextureSize = 256;  // several tiles
     Choose("CA Saturation Strength", "1.6");
     engine->SetZoom(2.0f);
@@ -414,13 +502,13 @@ TEST_F(FullResolutionRenderTest, PreviewFrameIsTheSameAfterARender)
         for (const Renderer renderer : {Renderer::Strips, Renderer::Tiles}) {
             engine->renderTarget = target;
             engine->inputReconfigureRequested = true;  // level 0 follows the target
-            const std::vector<uint8_t> before = frame();
+            const std::vector<uint8_t> before = PreviewFrame();
             ASSERT_NE(Render(renderer), nullptr);
             EXPECT_EQ(engine->renderTarget, target);
             EXPECT_EQ(engine->zoom, 2.0f);
             EXPECT_TRUE(engine->colorAdjustment.split.on);
             EXPECT_EQ(engine->ProgramVariant(), 0);
-            const std::vector<uint8_t> after = frame();
+            const std::vector<uint8_t> after = PreviewFrame();
             EXPECT_FALSE(before.empty());
             EXPECT_TRUE(before == after) << "target " << target << ", " << (renderer == Renderer::Strips ? "strips" : "tiles");
         }

@@ -175,6 +175,37 @@ TEST(ImageIODecode, GreyAndCMYKJPEG) {
     EXPECT_NEAR(rgb->pixels[0], 0, 2);
 }
 
+// A JPEG decoded as packed R,G,B holds the R,G,B,A decode's colours, three bytes a pixel,
+// odd widths included; the types and kinds without such a decode say so.
+TEST(ImageIODecode, JPEGAsPackedRGB) {
+    for (const Bytes& jpeg : {encoded(gradient(37, 21), ImageFileType::JPEG),
+                              writeJPEG(9, 5, JCS_GRAYSCALE, 1, Bytes(45, 120))}) {
+        auto source = ImageSource::createWithData(jpeg);
+        ASSERT_TRUE(source);
+        ImageIOError error;
+        const auto packed = source->createPackedRGBAtIndex(0, &error);
+        const auto rgba = source->createImageAtIndex(0);
+        ASSERT_TRUE(packed && rgba) << error.message;
+        ASSERT_EQ(packed->width, rgba->width);
+        ASSERT_EQ(packed->height, rgba->height);
+        ASSERT_EQ(packed->pixels.size(), std::size_t{rgba->width} * rgba->height * 3);
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < std::size_t{rgba->width} * rgba->height; ++i)
+            for (int c = 0; c < 3; ++c) differing += packed->pixels[i * 3 + c] != rgba->pixels[i * 4 + c];
+        EXPECT_EQ(differing, 0u);
+    }
+    Bytes cmyk;
+    for (int i = 0; i < 64; ++i) cmyk.insert(cmyk.end(), {255, 0, 0, 255});
+    const Bytes png = encoded(gradient(8, 8), ImageFileType::PNG);
+    for (const Bytes& other : {writeJPEG(8, 8, JCS_CMYK, 4, cmyk), png}) {
+        auto source = ImageSource::createWithData(other);
+        ASSERT_TRUE(source);
+        ImageIOError error;
+        EXPECT_FALSE(source->createPackedRGBAtIndex(0, &error));
+        EXPECT_EQ(error.code, ImageIOErrorCode::Unsupported);
+    }
+}
+
 TEST(ImageIOErrors, BadInputGivesAClearError) {
     const auto dir = tempDir();
     const ImageBitmap image = gradient(32, 24);
