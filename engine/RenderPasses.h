@@ -5,10 +5,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 
 #include "engine/AmbrelGraphicsController.h"
 #include "gpu/Device.h"
+
+// Told of every pass once it is drawn, when set: a measuring tool waits for the GPU there and
+// charges the time to the pass's pair and target size. Unset in the application.
+using PassObserver = std::function<void(int32_t pair, int32_t width, int32_t height)>;
+inline PassObserver& FramePassObserver()
+{
+    static PassObserver observer;
+    return observer;
+}
 
 struct sPassContext {
     AmbrelGraphicsController& engine;
@@ -72,6 +82,8 @@ struct sPassContext {
         if (!target && !screen)
             return;
         device->Draw(Program(pair), engine.quadVertexArray, QV::Graphics::PRIMITIVE_TRIANGLE_STRIP);
+        if (const PassObserver& observer = FramePassObserver())
+            observer(pair, target ? target->GetWidth() : 0, target ? target->GetHeight() : 0);
         screen = false;
     }
 
