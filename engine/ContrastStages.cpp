@@ -64,6 +64,11 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
 
     // 1. Gaussian levels.
     BlurLevel(pass, kPairVerticalAlphaBlur, scratchFramebuffer, a, levelHalfTextures[0], texel(0), gaussian(1));
+    // That blur is the one pass of the chain that reads A between its texels; every later one
+    // (box mean, band, statistics, colour correction) reads it at texel centres, where the
+    // unfiltered read is the same value for a quarter of the texel reads. Filtered again for
+    // whatever reads A after the chain.
+    const sUnfilteredReads unfilteredA(a);
     for (int32_t k = 2; k <= levels - 1; ++k)
         BlurLevel(pass, kPairVerticalBlur, scratchFramebuffer, gaussian(k - 1), levelHalfTextures[k - 1],
                   texel(k - 1), gaussian(k));
@@ -171,18 +176,28 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
     pass.Draw(kPairCIEContrast);
 }
 
-// Walks a picture down the pyramid from `start`: `first` draws it into that level, the
-// red-to-gray pass halves it on down to the second-to-last level. Returns the last texture
-// written (the source itself when the pyramid has no level left below `start`).
+// Walks a picture down the pyramid from `start`: `first` draws it into that level, the grey
+// reduction halves it on down to the second-to-last level, two levels a pass where two are
+// left (each pass waits for the one before it, so fewer passes make a shorter frame). Returns
+// the last texture written (the source itself when the pyramid has no level left below
+// `start`).
 static ITexture2D* ReduceDown(AmbrelGraphicsController& engine, sPassContext& pass, int32_t first, ITexture2D* source,
                               int32_t start)
 {
     const int32_t last = static_cast<int32_t>(engine.levelTextures.size()) - 2;
+    IShaderProgram* twoLevels = pass.Program(kPairGrayReductionTwoLevels);
     ITexture2D* current = source;
     for (int32_t level = start; level <= last; ++level) {
+        int32_t pair = level == start ? first : kPairGrayReduction;
+        if (level > start && level < last && twoLevels) {
+            twoLevels->SetUniform2f("uIntermediateSize", {static_cast<float>(engine.levelWidths[level]),
+                                                          static_cast<float>(engine.levelHeights[level])});
+            pair = kPairGrayReductionTwoLevels;
+            ++level;
+        }
         pass.Begin(engine.levelFramebuffers[level], engine.levelTextures[level]);
         pass.Bind({current});
-        pass.Draw(level == start ? first : kPairGrayReduction);
+        pass.Draw(pair);
         current = engine.levelTextures[level];
     }
     return current;
@@ -291,11 +306,16 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
         currentOutput = current;
         return;
     }
-    ITexture2D* target = other();
-    pass.Begin(framebuffer, target);
-    pass.Bind({current, original, look});
-    pass.Draw(outputPair);
-    current = target;
+    // Without a colour adjustment the output pass of a full frame would only copy the current
+    // image, already one of the output pair: it is read back and presented from where it is.
+    const bool identityOutput = !colorProgramPresent && fullFrame != 0;
+    if (!identityOutput) {
+        ITexture2D* target = other();
+        pass.Begin(framebuffer, target);
+        pass.Bind({current, original, look});
+        pass.Draw(outputPair);
+        current = target;
+    }
     currentOutput = current;
     PresentAndRecord(pass, recording, present);
 }

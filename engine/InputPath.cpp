@@ -462,6 +462,7 @@ void AmbrelGraphicsController::BuildPrograms()
     BuildCopyPrograms(*this);
     BuildDisplayPrograms(*this);
     BuildRedToGrayProgram(*this, *slots[kPairGrayReduction]);
+    BuildTwoLevelGrayReductionProgram(*this, *slots[kPairGrayReductionTwoLevels]);
     BuildPointPassPrograms(*this);
     BuildContrastPassPrograms(*this);
     BuildDarkMaskPrograms(*this);

@@ -92,6 +92,27 @@ private:
     bool screen = false;
 };
 
+// Makes a linearly filtered texture read unfiltered for as long as it lives, then filtered
+// again: for passes that read it only at its texel centres.
+class sUnfilteredReads {
+public:
+    explicit sUnfilteredReads(QV::Graphics::ITexture2D* texture) : texture_(texture)
+    {
+        if (texture_)
+            texture_->SetTemplate(AmbrelGraphicsController::NearestTextureTemplate());
+    }
+    ~sUnfilteredReads()
+    {
+        if (texture_)
+            texture_->SetTemplate(AmbrelGraphicsController::LinearTextureTemplate());
+    }
+    sUnfilteredReads(const sUnfilteredReads&) = delete;
+    sUnfilteredReads& operator=(const sUnfilteredReads&) = delete;
+
+private:
+    QV::Graphics::ITexture2D* texture_;
+};
+
 // Stage selection of a frame, from the engine's parameters (whether noise reduction runs: its
 // stage file).
 // The flow field is needed by flow-field smoothing, the line integral and the flow-field noise
