@@ -65,10 +65,10 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     // 1. Gaussian levels.
     BlurLevel(pass, kPairVerticalAlphaBlur, scratchFramebuffer, a, levelHalfTextures[0], texel(0), gaussian(1));
     // That blur is the one pass of the chain that reads A between its texels; every later one
-    // (box mean, band, statistics, colour correction) reads it at texel centres, where the
-    // unfiltered read is the same value for a quarter of the texel reads. Filtered again for
-    // whatever reads A after the chain.
-    const sUnfilteredReads unfilteredA(a);
+    // (box mean, band, statistics, colour correction) reads it at its texel centres. Filtered
+    // again for whatever reads A after the chain. The finer levels below are read unfiltered in
+    // the same way by the passes that read them only at their centres.
+    const sUnfilteredReads unfilteredA({a});
     for (int32_t k = 2; k <= levels - 1; ++k)
         BlurLevel(pass, kPairVerticalBlur, scratchFramebuffer, gaussian(k - 1), levelHalfTextures[k - 1],
                   texel(k - 1), gaussian(k));
@@ -87,7 +87,10 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
         pass.Begin(scratchFramebuffer, levelPairTextures[k][0]);
         pass.Bind({source});
         SetFloat(pass.Program(first), "uInvTextureDimension", texel(k)->x);
-        pass.Draw(first);
+        {
+            const sUnfilteredReads centres({k == 0 ? nullptr : source});
+            pass.Draw(first);
+        }
         pass.Begin(scratchFramebuffer, levelPairTextures[k][1]);
         pass.Bind({levelPairTextures[k][0]});
         SetFloat(pass.Program(kPairBoxMeanFirst + 2), "uInvTextureDimension", texel(k)->y);
@@ -103,6 +106,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
         SetFloat(pass.Program(kPairHorizontalBlur), "uInvTextureDimension", texel(k + 1)->x);
         pass.Draw(kPairHorizontalBlur);
         pass.Begin(scratchFramebuffer, levelPairTextures[k][0]);
+        const sUnfilteredReads minuend({k == 0 ? nullptr : finer});
         pass.Bind({levelHalfTextures[k], finer});
         SetFloat(pass.Program(difference), "uInvTextureDimension", texel(k + 1)->y);
         pass.Draw(difference);
@@ -140,13 +144,17 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
     if (directOutput && styleStageMode != eStyleStageMode::RenderAndKeep && StylePassesIdle(*this)) {
         pass.BeginScreen(outputViewport);
+        const sUnfilteredReads luminance({levelTextures[0]});
         pass.Bind({a, levelTextures[0]});
         pass.Draw(kPairColorCorrection);
         return;
     }
     pass.Begin(levelFramebuffers[0], outputTextures[0]);
-    pass.Bind({a, levelTextures[0]});
-    pass.Draw(kPairColorCorrection);
+    {
+        const sUnfilteredReads luminance({levelTextures[0]});
+        pass.Bind({a, levelTextures[0]});
+        pass.Draw(kPairColorCorrection);
+    }
     currentOutput = outputTextures[0];
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
     RenderStylePasses(recording, present, directOutput, smoothing.type != eGaussianType::None, smoothing.lineIntegral,
@@ -166,6 +174,8 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
     const int32_t levels = ContrastLevelCount(*this);
     ITexture2D* coarsest = levelNextTextures[std::clamp(levels - 2, 0, 5)];
     pass.Begin(levelFramebuffers[ClampLevel(i)], levelTextures[ClampLevel(i)]);
+    // The band and the box mean are read at their texel centres only.
+    const sUnfilteredReads centres({levelPairTextures[i][0], levelPairTextures[i][1]});
     pass.Bind({levelHalfTextures[i], levelPairTextures[i][0],
                cie.contrastEquation == eContrastEquation::Paper ? unitTextures[2].get() : nullptr, levelPairTextures[i][1],
                cie.contrastBasedOn == eContrastBasedOn::None ? nullptr : coarsest});

@@ -378,6 +378,11 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
     const auto red = [&](const CTextureTemplate& tmpl, int32_t w, int32_t h) {
         return make(tmpl, w, h, redFormat, redFormat, valueType, textureStorage);
     };
+    // Textures that some passes read filtered and others only at their texel centres change
+    // their sampling between passes (sUnfilteredReads), which immutable storage rules out.
+    const auto switchable = [&](int32_t w, int32_t h, eTextureFormat format) {
+        return make(linear, w, h, format, format, valueType, false);
+    };
     const auto levelW = [this](int32_t i) { return levelWidths[ClampLevel(i)]; };
     const auto levelH = [this](int32_t i) { return levelHeights[ClampLevel(i)]; };
 
@@ -394,13 +399,12 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
         for (int32_t i = 0; i < 6; ++i) {
             // The band texture also takes the box mean's first pass: the sum and the sum of
             // squares, two channels.
-            levelPairTextures[i][0] = make(linear, levelW(i), levelH(i), pairFormat, pairFormat, valueType,
-                                           textureStorage);
-            levelPairTextures[i][1] = red(linear, levelW(i), levelH(i));
+            levelPairTextures[i][0] = switchable(levelW(i), levelH(i), pairFormat);
+            levelPairTextures[i][1] = switchable(levelW(i), levelH(i), redFormat);
             int32_t hw = levelW(i), hh = levelH(i + 1);
             AdjustTextureSize(levelW(i), levelH(i + 1), hw, hh);
             levelHalfTextures[i] = red(linear, hw, hh);
-            levelNextTextures[i] = red(linear, levelW(i + 1), levelH(i + 1));
+            levelNextTextures[i] = switchable(levelW(i + 1), levelH(i + 1), redFormat);
             levelVectorTextures[i] = make(nearest, levelW(i), levelH(i), pairFormat, pairFormat, valueType,
                                           textureStorage);
             levelMaskTextures[i] = red(nearest, levelW(i), levelH(i));
@@ -409,7 +413,8 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
             coarseTextures[i] = red(linear, levelW(3 + i), levelH(3 + i));
         IFramebuffer* framebuffers = device->GetFramebuffer();
         for (size_t i = 0; i < levelWidths.size(); ++i) {
-            levelTextures.push_back(red(linear, levelWidths[i], levelHeights[i]));
+            levelTextures.push_back(i == 0 ? switchable(levelWidths[i], levelHeights[i], redFormat)
+                                           : red(linear, levelWidths[i], levelHeights[i]));
             levelFramebuffers.push_back(framebuffers->CreateFramebufferObject());
         }
     }

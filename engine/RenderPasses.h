@@ -92,25 +92,31 @@ private:
     bool screen = false;
 };
 
-// Makes a linearly filtered texture read unfiltered for as long as it lives, then filtered
-// again: for passes that read it only at its texel centres.
+// Makes linearly filtered textures read unfiltered for as long as it lives, then filtered
+// again: for passes that read them only at their texel centres, where the unfiltered read is
+// the same value for a quarter of the texel reads. Null entries are skipped.
 class sUnfilteredReads {
 public:
-    explicit sUnfilteredReads(QV::Graphics::ITexture2D* texture) : texture_(texture)
+    explicit sUnfilteredReads(std::initializer_list<QV::Graphics::ITexture2D*> textures)
     {
-        if (texture_)
-            texture_->SetTemplate(AmbrelGraphicsController::NearestTextureTemplate());
+        for (QV::Graphics::ITexture2D* texture : textures)
+            if (texture && count_ < kMost) {
+                texture->SetTemplate(AmbrelGraphicsController::NearestTextureTemplate());
+                textures_[count_++] = texture;
+            }
     }
     ~sUnfilteredReads()
     {
-        if (texture_)
-            texture_->SetTemplate(AmbrelGraphicsController::LinearTextureTemplate());
+        for (size_t i = 0; i < count_; ++i)
+            textures_[i]->SetTemplate(AmbrelGraphicsController::LinearTextureTemplate());
     }
     sUnfilteredReads(const sUnfilteredReads&) = delete;
     sUnfilteredReads& operator=(const sUnfilteredReads&) = delete;
 
 private:
-    QV::Graphics::ITexture2D* texture_;
+    static constexpr size_t kMost = 2;
+    QV::Graphics::ITexture2D* textures_[kMost] = {};
+    size_t count_ = 0;
 };
 
 // Stage selection of a frame, from the engine's parameters (whether noise reduction runs: its
