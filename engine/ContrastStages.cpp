@@ -85,10 +85,10 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
         ITexture2D* source = k == 0 ? a : gaussian(k);
         const int32_t first = k == 0 ? kPairBoxMeanFirst : kPairBoxMeanFirst + 1;
         pass.Begin(scratchFramebuffer, levelPairTextures[k][0]);
-        pass.Bind({source});
-        SetFloat(pass.Program(first), "uInvTextureDimension", texel(k)->x);
         {
             const sUnfilteredReads centres({k == 0 ? nullptr : source});
+            pass.Bind({source});
+            SetFloat(pass.Program(first), "uInvTextureDimension", texel(k)->x);
             pass.Draw(first);
         }
         pass.Begin(scratchFramebuffer, levelPairTextures[k][1]);
