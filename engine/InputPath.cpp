@@ -14,6 +14,7 @@
 #include "engine/ContrastPrograms.h"
 #include "engine/EnginePrograms.h"
 #include "engine/PointPrograms.h"
+#include "engine/RenderPasses.h"
 #include "gpu/Device.h"
 #include "gpu/Framebuffer.h"
 #include "gpu/Shader.h"
@@ -25,9 +26,9 @@ using QV::Math::CMatrix4;
 using QV::Math::CVector2;
 using QV::Math::CVector3;
 
-namespace {
-
 bool IsUpright(int64_t orientation) { return orientation == 0 || orientation == 1 || orientation == 4 || orientation == 5; }
+
+namespace {
 
 int32_t BytesPerPixel(int32_t format) { return format == kPixelFormatRGB ? 3 : 4; }
 
@@ -354,10 +355,10 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
                 slot.texture = textures->CreateCachedTexture(linear, inWidth, inHeight, inputInternalFormat,
                                                              inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
                                                              false, nullptr, nullptr);
-            else
+            else  // read unfiltered when drawn at its own size (sUnfilteredReads): no immutable storage
                 slot.texture = textures->CreateTexture(linear, inWidth, inHeight, inputInternalFormat,
-                                                       inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
-                                                       textureStorage, nullptr);
+                                                       inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false,
+                                                       nullptr);
         }
     }
 

@@ -127,6 +127,8 @@ bool StructureTensorNeeded(const AmbrelGraphicsController& engine);
 // The pair of the input pass: the isotropic noise-reduction input when that runs alone, else
 // the one of the colour-correction method's colour space.
 int32_t InputProgramPair(const AmbrelGraphicsController& engine);
+// Whether an input orientation keeps the picture's sides (else it turns it by a quarter).
+bool IsUpright(int64_t orientation);
 // How many line-integral passes a frame runs (none below one).
 int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine);
 

@@ -645,6 +645,37 @@ TEST_F(FrameRenderTest, PictureAboveTheTextureLimitIsReduced)
     EXPECT_NEAR(out.rgba[1], 100, 2);
 }
 
+// The input pass reads the input unfiltered only where it draws it at its own size: a fine
+// checkerboard comes out unchanged at its own size, and as the mean of its two values (not one
+// of them) when drawn at half its size, as a camera frame is drawn into the view.
+TEST_F(FrameRenderTest, InputIsFilteredWhereItIsScaled)
+{
+    constexpr int32_t kWidth = 64, kHeight = 48;
+    sPicture checker{kWidth, kHeight, std::vector<uint8_t>(static_cast<size_t>(kWidth) * kHeight * 4)};
+    for (int32_t y = 0; y < kHeight; ++y)
+        for (int32_t x = 0; x < kWidth; ++x) {
+            uint8_t* px = &checker.rgba[(static_cast<size_t>(y) * kWidth + x) * 4];
+            const uint8_t value = (x + y) % 2 == 0 ? 40 : 200;
+            px[0] = px[1] = px[2] = value;
+            px[3] = 255;
+        }
+    SetChoice("Luminance Style", 3, 4);
+    SetPicture(checker);
+    const sPicture own = Render();
+    ASSERT_EQ(own.width, kWidth);
+    EXPECT_EQ(own.rgba, checker.rgba);
+
+    engine->SetInputPixels(sFrameTime::Make(0, 60), kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth / 2, kHeight / 2,
+                           false, 0, kPixelFormatRGBA, checker.rgba.data());
+    const sPicture half = Render();
+    ASSERT_EQ(half.width, kWidth / 2);
+    int worst = 0;
+    for (size_t i = 0; i < half.rgba.size(); i += 4)
+        worst = std::max(worst, std::abs(static_cast<int>(half.rgba[i]) - 120));
+    EXPECT_LE(worst, 2);
+    EXPECT_FALSE(GLErrors());
+}
+
 TEST_F(FrameRenderTest, ReadOutputFrameChecksTheRowStride)
 {
     SetPicture(SyntheticPicture(32, 8));
