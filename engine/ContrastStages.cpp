@@ -188,7 +188,8 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
 
 // Walks a picture down the pyramid from `start`: `first` draws it into that level, the grey
 // reduction halves it on down to the second-to-last level, two levels a pass where two are
-// left (each pass waits for the one before it, so fewer passes make a shorter frame). Returns
+// left, from the start when `first` is the grey reduction itself (each pass waits for the one
+// before it, so fewer passes make a shorter frame). Returns
 // the last texture written (the source itself when the pyramid has no level left below
 // `start`).
 static ITexture2D* ReduceDown(AmbrelGraphicsController& engine, sPassContext& pass, int32_t first, ITexture2D* source,
@@ -199,7 +200,7 @@ static ITexture2D* ReduceDown(AmbrelGraphicsController& engine, sPassContext& pa
     ITexture2D* current = source;
     for (int32_t level = start; level <= last; ++level) {
         int32_t pair = level == start ? first : kPairGrayReduction;
-        if (level > start && level < last && twoLevels) {
+        if (pair == kPairGrayReduction && level < last && twoLevels) {
             twoLevels->SetUniform2f("uIntermediateSize", {static_cast<float>(engine.levelWidths[level]),
                                                           static_cast<float>(engine.levelHeights[level])});
             pair = kPairGrayReductionTwoLevels;
