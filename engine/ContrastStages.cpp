@@ -43,6 +43,8 @@ void BlurLevel(sPassContext& pass, int32_t verticalPair, IFramebufferObject* fra
     pass.Bind({});  // the driver binds unit 0 only: nothing drawn into may stay bound elsewhere
     RenderSeparablePasses(pass.device, pass.framebuffers, pass.textures, vertical, horizontal,
                           pass.engine.quadVertexArray, framebuffer, framebuffer, source, scratch, texel, level);
+    if (const PassObserver& observer = FramePassObserver())
+        observer(verticalPair, level->GetWidth(), level->GetHeight());
 }
 
 } // namespace
@@ -62,6 +64,11 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
 
     // 1. Gaussian levels.
     BlurLevel(pass, kPairVerticalAlphaBlur, scratchFramebuffer, a, levelHalfTextures[0], texel(0), gaussian(1));
+    // That blur is the one pass of the chain that reads A between its texels; every later one
+    // (box mean, band, statistics, colour correction) reads it at its texel centres. Filtered
+    // again for whatever reads A after the chain. The finer levels below are read unfiltered in
+    // the same way by the passes that read them only at their centres.
+    const sUnfilteredReads unfilteredA({a});
     for (int32_t k = 2; k <= levels - 1; ++k)
         BlurLevel(pass, kPairVerticalBlur, scratchFramebuffer, gaussian(k - 1), levelHalfTextures[k - 1],
                   texel(k - 1), gaussian(k));
@@ -78,9 +85,12 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
         ITexture2D* source = k == 0 ? a : gaussian(k);
         const int32_t first = k == 0 ? kPairBoxMeanFirst : kPairBoxMeanFirst + 1;
         pass.Begin(scratchFramebuffer, levelPairTextures[k][0]);
-        pass.Bind({source});
-        SetFloat(pass.Program(first), "uInvTextureDimension", texel(k)->x);
-        pass.Draw(first);
+        {
+            const sUnfilteredReads centres({k == 0 ? nullptr : source});
+            pass.Bind({source});
+            SetFloat(pass.Program(first), "uInvTextureDimension", texel(k)->x);
+            pass.Draw(first);
+        }
         pass.Begin(scratchFramebuffer, levelPairTextures[k][1]);
         pass.Bind({levelPairTextures[k][0]});
         SetFloat(pass.Program(kPairBoxMeanFirst + 2), "uInvTextureDimension", texel(k)->y);
@@ -96,6 +106,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
         SetFloat(pass.Program(kPairHorizontalBlur), "uInvTextureDimension", texel(k + 1)->x);
         pass.Draw(kPairHorizontalBlur);
         pass.Begin(scratchFramebuffer, levelPairTextures[k][0]);
+        const sUnfilteredReads minuend({k == 0 ? nullptr : finer});
         pass.Bind({levelHalfTextures[k], finer});
         SetFloat(pass.Program(difference), "uInvTextureDimension", texel(k + 1)->y);
         pass.Draw(difference);
@@ -133,13 +144,17 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
     if (directOutput && styleStageMode != eStyleStageMode::RenderAndKeep && StylePassesIdle(*this)) {
         pass.BeginScreen(outputViewport);
+        const sUnfilteredReads luminance({levelTextures[0]});
         pass.Bind({a, levelTextures[0]});
         pass.Draw(kPairColorCorrection);
         return;
     }
     pass.Begin(levelFramebuffers[0], outputTextures[0]);
-    pass.Bind({a, levelTextures[0]});
-    pass.Draw(kPairColorCorrection);
+    {
+        const sUnfilteredReads luminance({levelTextures[0]});
+        pass.Bind({a, levelTextures[0]});
+        pass.Draw(kPairColorCorrection);
+    }
     currentOutput = outputTextures[0];
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
     RenderStylePasses(recording, present, directOutput, smoothing.type != eGaussianType::None, smoothing.lineIntegral,
@@ -159,6 +174,8 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
     const int32_t levels = ContrastLevelCount(*this);
     ITexture2D* coarsest = levelNextTextures[std::clamp(levels - 2, 0, 5)];
     pass.Begin(levelFramebuffers[ClampLevel(i)], levelTextures[ClampLevel(i)]);
+    // The band and the box mean are read at their texel centres only.
+    const sUnfilteredReads centres({levelPairTextures[i][0], levelPairTextures[i][1]});
     pass.Bind({levelHalfTextures[i], levelPairTextures[i][0],
                cie.contrastEquation == eContrastEquation::Paper ? unitTextures[2].get() : nullptr, levelPairTextures[i][1],
                cie.contrastBasedOn == eContrastBasedOn::None ? nullptr : coarsest});
@@ -169,18 +186,29 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
     pass.Draw(kPairCIEContrast);
 }
 
-// Walks a picture down the pyramid from `start`: `first` draws it into that level, the
-// red-to-gray pass halves it on down to the second-to-last level. Returns the last texture
-// written (the source itself when the pyramid has no level left below `start`).
+// Walks a picture down the pyramid from `start`: `first` draws it into that level, the grey
+// reduction halves it on down to the second-to-last level, two levels a pass where two are
+// left, from the start when `first` is the grey reduction itself (each pass waits for the one
+// before it, so fewer passes make a shorter frame). Returns
+// the last texture written (the source itself when the pyramid has no level left below
+// `start`).
 static ITexture2D* ReduceDown(AmbrelGraphicsController& engine, sPassContext& pass, int32_t first, ITexture2D* source,
                               int32_t start)
 {
     const int32_t last = static_cast<int32_t>(engine.levelTextures.size()) - 2;
+    IShaderProgram* twoLevels = pass.Program(kPairGrayReductionTwoLevels);
     ITexture2D* current = source;
     for (int32_t level = start; level <= last; ++level) {
+        int32_t pair = level == start ? first : kPairGrayReduction;
+        if (pair == kPairGrayReduction && level < last && twoLevels) {
+            twoLevels->SetUniform2f("uIntermediateSize", {static_cast<float>(engine.levelWidths[level]),
+                                                          static_cast<float>(engine.levelHeights[level])});
+            pair = kPairGrayReductionTwoLevels;
+            ++level;
+        }
         pass.Begin(engine.levelFramebuffers[level], engine.levelTextures[level]);
         pass.Bind({current});
-        pass.Draw(level == start ? first : kPairGrayReduction);
+        pass.Draw(pair);
         current = engine.levelTextures[level];
     }
     return current;
@@ -289,11 +317,16 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
         currentOutput = current;
         return;
     }
-    ITexture2D* target = other();
-    pass.Begin(framebuffer, target);
-    pass.Bind({current, original, look});
-    pass.Draw(outputPair);
-    current = target;
+    // Without a colour adjustment the output pass of a full frame would only copy the current
+    // image, already one of the output pair: it is read back and presented from where it is.
+    const bool identityOutput = !colorProgramPresent && fullFrame != 0;
+    if (!identityOutput) {
+        ITexture2D* target = other();
+        pass.Begin(framebuffer, target);
+        pass.Bind({current, original, look});
+        pass.Draw(outputPair);
+        current = target;
+    }
     currentOutput = current;
     PresentAndRecord(pass, recording, present);
 }

@@ -17,10 +17,6 @@ using QV::Math::CMatrix4;
 using QV::Math::CVector2;
 using QV::Math::CVector3;
 
-namespace {
-
-} // namespace
-
 // --- Noise reduction and structure tensor ------------------------------------------------
 
 bool StructureTensorNeeded(const AmbrelGraphicsController& engine)
@@ -42,6 +38,32 @@ int32_t InputProgramPair(const AmbrelGraphicsController& engine)
     default: return 3;
     }
 }
+
+namespace {
+
+bool IsIdentity(const CMatrix4<float>& m)
+{
+    const CMatrix4<float> identity = CMatrix4<float>::Identity();
+    return std::equal(std::begin(m.m), std::end(m.m), std::begin(identity.m));
+}
+
+// Whether the input pass reads the input only at its texel centres: the whole input drawn at
+// its own size, turned or mirrored at most, nothing zoomed (a photo's preview frame, the strips
+// of a full-resolution render). A camera frame is scaled to the view and read filtered.
+bool InputReadAtTexelCentres(const AmbrelGraphicsController& e)
+{
+    const QV::Graphics::ITexture2D* input = e.inputTextures[e.inputIndex].texture;
+    if (!input || input->IsCached() || e.levelWidths.empty() || e.inputOrientation < 0 || e.inputOrientation > 7)
+        return false;
+    const bool wholeInput = e.cropX == 0 && e.cropY == 0 && e.cropWidth == e.inputWidth &&
+                            e.cropHeight == e.inputHeight && !e.cropWidthLessOne;
+    const bool upright = IsUpright(e.inputOrientation);
+    const int32_t w = upright ? e.inputWidth : e.inputHeight, h = upright ? e.inputHeight : e.inputWidth;
+    return wholeInput && e.levelWidths[0] == w && e.levelHeights[0] == h && IsIdentity(e.outputMatrix) &&
+           (!e.ZoomAndSplitApply() || IsIdentity(e.zoomMatrix));
+}
+
+} // namespace
 
 // --- Frame -------------------------------------------------------------------------------
 
@@ -118,8 +140,12 @@ void AmbrelGraphicsController::RenderFrame()
         noiseFiltered = false;
         const int32_t inputPair = InputProgramPair(*this);
         pass.Begin(levelFramebuffers[0], a);
-        pass.Bind({inputTextures[inputIndex].texture});
-        pass.Draw(inputPair);
+        {
+            ITexture2D* input = inputTextures[inputIndex].texture;
+            const sUnfilteredReads centres({InputReadAtTexelCentres(*this) ? input : nullptr});
+            pass.Bind({input});
+            pass.Draw(inputPair);
+        }
 
         if (StructureTensorNeeded(*this)) {
             // A level-1 copy of the picture as it stands (the input programs would apply the

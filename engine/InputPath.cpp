@@ -14,6 +14,7 @@
 #include "engine/ContrastPrograms.h"
 #include "engine/EnginePrograms.h"
 #include "engine/PointPrograms.h"
+#include "engine/RenderPasses.h"
 #include "gpu/Device.h"
 #include "gpu/Framebuffer.h"
 #include "gpu/Shader.h"
@@ -25,9 +26,9 @@ using QV::Math::CMatrix4;
 using QV::Math::CVector2;
 using QV::Math::CVector3;
 
-namespace {
-
 bool IsUpright(int64_t orientation) { return orientation == 0 || orientation == 1 || orientation == 4 || orientation == 5; }
+
+namespace {
 
 int32_t BytesPerPixel(int32_t format) { return format == kPixelFormatRGB ? 3 : 4; }
 
@@ -377,10 +378,10 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
                 slot.texture = textures->CreateCachedTexture(linear, inWidth, inHeight, inputInternalFormat,
                                                              inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
                                                              false, nullptr, nullptr);
-            else
+            else  // read unfiltered when drawn at its own size (sUnfilteredReads): no immutable storage
                 slot.texture = textures->CreateTexture(linear, inWidth, inHeight, inputInternalFormat,
-                                                       inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
-                                                       textureStorage, nullptr);
+                                                       inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false,
+                                                       nullptr);
         }
     }
 
@@ -400,6 +401,11 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
     const auto red = [&](const CTextureTemplate& tmpl, int32_t w, int32_t h) {
         return make(tmpl, w, h, redFormat, redFormat, valueType, textureStorage);
     };
+    // Textures that some passes read filtered and others only at their texel centres change
+    // their sampling between passes (sUnfilteredReads), which immutable storage rules out.
+    const auto switchable = [&](int32_t w, int32_t h, eTextureFormat format) {
+        return make(linear, w, h, format, format, valueType, false);
+    };
     const auto levelW = [this](int32_t i) { return levelWidths[ClampLevel(i)]; };
     const auto levelH = [this](int32_t i) { return levelHeights[ClampLevel(i)]; };
 
@@ -418,13 +424,12 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
         for (int32_t i = 0; i < 6; ++i) {
             // The band texture also takes the box mean's first pass: the sum and the sum of
             // squares, two channels.
-            levelPairTextures[i][0] = make(linear, levelW(i), levelH(i), pairFormat, pairFormat, valueType,
-                                           textureStorage);
-            levelPairTextures[i][1] = red(linear, levelW(i), levelH(i));
+            levelPairTextures[i][0] = switchable(levelW(i), levelH(i), pairFormat);
+            levelPairTextures[i][1] = switchable(levelW(i), levelH(i), redFormat);
             int32_t hw = levelW(i), hh = levelH(i + 1);
             AdjustTextureSize(levelW(i), levelH(i + 1), hw, hh);
             levelHalfTextures[i] = red(linear, hw, hh);
-            levelNextTextures[i] = red(linear, levelW(i + 1), levelH(i + 1));
+            levelNextTextures[i] = switchable(levelW(i + 1), levelH(i + 1), redFormat);
             if (vectorsAndMasks) {
                 levelVectorTextures[i] = make(nearest, levelW(i), levelH(i), pairFormat, pairFormat, valueType,
                                               textureStorage);
@@ -435,7 +440,8 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
             coarseTextures[i] = red(linear, levelW(3 + i), levelH(3 + i));
         IFramebuffer* framebuffers = device->GetFramebuffer();
         for (size_t i = 0; i < levelWidths.size(); ++i) {
-            levelTextures.push_back(red(linear, levelWidths[i], levelHeights[i]));
+            levelTextures.push_back(i == 0 ? switchable(levelWidths[i], levelHeights[i], redFormat)
+                                           : red(linear, levelWidths[i], levelHeights[i]));
             levelFramebuffers.push_back(framebuffers->CreateFramebufferObject());
         }
     }
@@ -503,6 +509,7 @@ void AmbrelGraphicsController::BuildPrograms()
     BuildCopyPrograms(*this);
     BuildDisplayPrograms(*this);
     BuildRedToGrayProgram(*this, *slots[kPairGrayReduction]);
+    BuildTwoLevelGrayReductionProgram(*this, *slots[kPairGrayReductionTwoLevels]);
     BuildPointPassPrograms(*this);
     BuildContrastPassPrograms(*this);
     BuildDarkMaskPrograms(*this);

@@ -28,6 +28,27 @@ std::string RedToGrayFragment(int32_t precision)
     return out.str();
 }
 
+std::string TwoLevelGrayReductionFragment(int32_t precision)
+{
+    // The level between is sampled as the filtered fetch would: its four texels around this
+    // pixel (the edge texel repeated past the edge), each one filtered fetch of the input at
+    // its centre, mixed by this pixel's place between them.
+    std::ostringstream out;
+    out << "precision " << SS::PrecisionName(precision) << " float;\n"
+        << "uniform mediump sampler2D img0;\n"
+        << "uniform vec2 uIntermediateSize;\n"
+        << kMainHead << "    vec2 p = (vTexture0 * uIntermediateSize) - 0.5;\n"
+        << "    vec2 i0 = floor(p);\n"
+        << "    vec2 f = p - i0;\n"
+        << "    vec2 lo = (max(i0, 0.0) + 0.5) / uIntermediateSize;\n"
+        << "    vec2 hi = (min(i0 + 1.0, uIntermediateSize - 1.0) + 0.5) / uIntermediateSize;\n"
+        << "    float bottom = mix(texture2D(img0, lo).r, texture2D(img0, vec2(hi.x, lo.y)).r, f.x);\n"
+        << "    float top = mix(texture2D(img0, vec2(lo.x, hi.y)).r, texture2D(img0, hi).r, f.x);\n"
+        << "    float c0 = mix(bottom, top, f.y);\n"
+        << "    gl_FragColor = vec4(c0);\n}\n";
+    return out.str();
+}
+
 std::string PointPassFragment(int32_t kind, bool alphaChannel, int32_t img0Precision, int32_t img1Precision,
                               int32_t precision)
 {
@@ -75,6 +96,15 @@ void BuildRedToGrayProgram(AmbrelGraphicsController& engine, IShaderProgram*& sl
         return;
     const int32_t precision = VariantPrecision(engine);
     BuildEngineProgram(slot, precision, [&] { return RedToGrayFragment(precision); }, "Red to gray");
+}
+
+void BuildTwoLevelGrayReductionProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot)
+{
+    if (slot)
+        return;
+    const int32_t precision = VariantPrecision(engine);
+    BuildEngineProgram(slot, precision, [&] { return TwoLevelGrayReductionFragment(precision); },
+                       "Grey reduction by two levels");
 }
 
 void BuildPointPassProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot, int32_t kind, bool alphaChannel,

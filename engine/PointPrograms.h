@@ -28,7 +28,12 @@ std::string RedToGrayFragment(int32_t precision);
 std::string PointPassFragment(int32_t kind, bool alphaChannel, int32_t img0Precision, int32_t img1Precision,
                               int32_t precision);
 
+// Red into every channel two pyramid levels down in one pass, "uIntermediateSize" the size of
+// the level between: the same value as two red-to-gray passes, without storing that level.
+std::string TwoLevelGrayReductionFragment(int32_t precision);
+
 void BuildRedToGrayProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot);
+void BuildTwoLevelGrayReductionProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot);
 void BuildPointPassProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot, int32_t kind,
                            bool alphaChannel, int32_t img0Precision, int32_t img1Precision);
 // Pairs 23 (squared difference of the alpha channel, lowp img0, mediump img1) and 24 (the

@@ -5,10 +5,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 
 #include "engine/AmbrelGraphicsController.h"
 #include "gpu/Device.h"
+
+// Told of every pass once it is drawn, when set: a measuring tool waits for the GPU there and
+// charges the time to the pass's pair and target size. Unset in the application.
+using PassObserver = std::function<void(int32_t pair, int32_t width, int32_t height)>;
+inline PassObserver& FramePassObserver()
+{
+    static PassObserver observer;
+    return observer;
+}
 
 struct sPassContext {
     AmbrelGraphicsController& engine;
@@ -72,12 +82,41 @@ struct sPassContext {
         if (!target && !screen)
             return;
         device->Draw(Program(pair), engine.quadVertexArray, QV::Graphics::PRIMITIVE_TRIANGLE_STRIP);
+        if (const PassObserver& observer = FramePassObserver())
+            observer(pair, target ? target->GetWidth() : 0, target ? target->GetHeight() : 0);
         screen = false;
     }
 
 private:
     static constexpr uint32_t kUnits = 5;
     bool screen = false;
+};
+
+// Makes linearly filtered textures read unfiltered for as long as it lives, then filtered
+// again: for passes that read them only at their texel centres, where the unfiltered read is
+// the same value for a quarter of the texel reads. Null entries are skipped.
+class sUnfilteredReads {
+public:
+    explicit sUnfilteredReads(std::initializer_list<QV::Graphics::ITexture2D*> textures)
+    {
+        for (QV::Graphics::ITexture2D* texture : textures)
+            if (texture && count_ < kMost) {
+                texture->SetTemplate(AmbrelGraphicsController::NearestTextureTemplate());
+                textures_[count_++] = texture;
+            }
+    }
+    ~sUnfilteredReads()
+    {
+        for (size_t i = 0; i < count_; ++i)
+            textures_[i]->SetTemplate(AmbrelGraphicsController::LinearTextureTemplate());
+    }
+    sUnfilteredReads(const sUnfilteredReads&) = delete;
+    sUnfilteredReads& operator=(const sUnfilteredReads&) = delete;
+
+private:
+    static constexpr size_t kMost = 2;
+    QV::Graphics::ITexture2D* textures_[kMost] = {};
+    size_t count_ = 0;
 };
 
 // Stage selection of a frame, from the engine's parameters (whether noise reduction runs: its
@@ -88,6 +127,8 @@ bool StructureTensorNeeded(const AmbrelGraphicsController& engine);
 // The pair of the input pass: the isotropic noise-reduction input when that runs alone, else
 // the one of the colour-correction method's colour space.
 int32_t InputProgramPair(const AmbrelGraphicsController& engine);
+// Whether an input orientation keeps the picture's sides (else it turns it by a quarter).
+bool IsUpright(int64_t orientation);
 // How many line-integral passes a frame runs (none below one).
 int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine);
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +42,19 @@ sPicture SyntheticPicture(int32_t width, int32_t height)
             px[1] = static_cast<uint8_t>(60 + 100.0f * y / height + 60.0f * disc);
             px[2] = static_cast<uint8_t>(90 + 80.0f * disc);
             px[3] = 255;
+        }
+    return p;
+}
+
+// An opaque picture whose pixel (x, y) has the colour `rgb(x, y)`.
+sPicture OpaquePicture(int32_t width, int32_t height, const std::function<std::array<uint8_t, 3>(int32_t, int32_t)>& rgb)
+{
+    sPicture p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            const std::array<uint8_t, 3> c = rgb(x, y);
+            uint8_t* px = &p.rgba[(static_cast<size_t>(y) * width + x) * 4];
+            px[0] = c[0], px[1] = c[1], px[2] = c[2], px[3] = 255;
         }
     return p;
 }
@@ -643,6 +658,74 @@ TEST_F(FrameRenderTest, PictureAboveTheTextureLimitIsReduced)
     ASSERT_GT(out.width, 0);
     EXPECT_NEAR(out.rgba[0], 200, 2);
     EXPECT_NEAR(out.rgba[1], 100, 2);
+}
+
+// The statistics reduce two pyramid levels a pass where they can; without that program they
+// reduce one level a pass. Both measure the same statistics (within the half-float rounding of
+// the levels the two-level passes do not store), on a picture whose bright corner makes every
+// statistic depend on how each level weighs its edge.
+TEST_F(FrameRenderTest, TwoLevelReductionsMeasureWhatOneLevelPassesMeasure)
+{
+    constexpr int32_t kWidth = 90, kHeight = 62;
+    const sPicture corner = OpaquePicture(kWidth, kHeight, [](int32_t x, int32_t y) {
+        const bool bright = x < 13 && y < 9;
+        return bright ? std::array<uint8_t, 3>{250, 240, 230}
+                      : std::array<uint8_t, 3>{static_cast<uint8_t>(30 + x % 7), static_cast<uint8_t>(40 + y % 5), 35};
+    });
+    engine->SetViewRect(0, 0, kWidth, kHeight);
+    SetPicture(corner);
+    SetChoice("Luminance Style", 0, 4);
+    SetChoice("CIE Contrast Equation", 0, 4);  // Paper: the automatic alpha is measured too
+    const auto statistics = [&] {
+        IFramebufferObject* framebuffer = device->GetFramebuffer()->CreateFramebufferObject();
+        std::vector<float> values;
+        for (const auto& unit : engine->unitTextures) {
+            framebuffer->AttachTexture(ATTACHMENT_COLOR0, unit);
+            device->GetFramebuffer()->BindFramebufferObject(framebuffer);
+            float rgba[4] = {};
+            EXPECT_TRUE(device->GetFramebuffer()->ReadPixels(0, 0, 1, 1, FORMAT_RGBA, PIXEL_TYPE_HALF_FLOAT, 4, rgba));
+            values.push_back(rgba[0]);
+        }
+        device->GetFramebuffer()->DeleteFramebufferObject(framebuffer);
+        return values;
+    };
+    Render();
+    const std::vector<float> twoLevels = statistics();
+    ASSERT_NE(engine->shaderSets[kPairGrayReductionTwoLevels][engine->ProgramVariant()], nullptr);
+    engine->shaderSets[kPairGrayReductionTwoLevels].Release(engine->ProgramVariant());  // not marked stale
+    Render();
+    const std::vector<float> oneLevel = statistics();
+    ASSERT_EQ(twoLevels.size(), 3u);
+    for (size_t i = 0; i < twoLevels.size(); ++i)
+        EXPECT_NEAR(twoLevels[i], oneLevel[i], 2e-3f * std::max(1.0f, std::fabs(oneLevel[i]))) << "statistic " << i;
+    EXPECT_FALSE(GLErrors());
+}
+
+// The input pass reads the input unfiltered only where it draws it at its own size: a fine
+// checkerboard comes out unchanged at its own size, and as the mean of its two values (not one
+// of them) when drawn at half its size, as a camera frame is drawn into the view.
+TEST_F(FrameRenderTest, InputIsFilteredWhereItIsScaled)
+{
+    constexpr int32_t kWidth = 64, kHeight = 48;
+    const sPicture checker = OpaquePicture(kWidth, kHeight, [](int32_t x, int32_t y) {
+        const uint8_t value = (x + y) % 2 == 0 ? 40 : 200;
+        return std::array<uint8_t, 3>{value, value, value};
+    });
+    SetChoice("Luminance Style", 3, 4);
+    SetPicture(checker);
+    const sPicture own = Render();
+    ASSERT_EQ(own.width, kWidth);
+    EXPECT_EQ(own.rgba, checker.rgba);
+
+    engine->SetInputPixels(sFrameTime::Make(0, 60), kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth / 2, kHeight / 2,
+                           false, 0, kPixelFormatRGBA, checker.rgba.data());
+    const sPicture half = Render();
+    ASSERT_EQ(half.width, kWidth / 2);
+    int worst = 0;
+    for (size_t i = 0; i < half.rgba.size(); i += 4)
+        worst = std::max(worst, std::abs(static_cast<int>(half.rgba[i]) - 120));
+    EXPECT_LE(worst, 2);
+    EXPECT_FALSE(GLErrors());
 }
 
 TEST_F(FrameRenderTest, ReadOutputFrameChecksTheRowStride)

@@ -61,6 +61,34 @@ TEST_F(PointPrograms, RedToGrayCopiesRedIntoEveryChannel)
     ExpectFormula(kPairGrayReduction, {a}, [&](int x, int y) { return a.at(x, y, 0); }, "red to gray");
 }
 
+// Two levels down in one pass give what two red-to-gray passes give through the level between,
+// whose stored value (half float) is the only difference: even sizes, odd sizes (the filtered
+// fetch then straddles texels unevenly) and a last level of one row.
+TEST_F(PointPrograms, TwoLevelGrayReductionIsTwoRedToGrayPasses)
+{
+    if (!halfFloat)
+        GTEST_SKIP() << "the statistics' levels are half floats";
+    BuildRedToGrayProgram(*engine, Slot(kPairGrayReduction));
+    BuildTwoLevelGrayReductionProgram(*engine, Slot(kPairGrayReductionTwoLevels));
+    IShaderProgram* one = Slot(kPairGrayReduction);
+    IShaderProgram* two = Slot(kPairGrayReductionTwoLevels);
+    ASSERT_TRUE(one && one->IsBuilt() && two && two->IsBuilt());
+    struct Sizes {
+        int width, height, betweenWidth, betweenHeight, lastWidth, lastHeight;
+    };
+    for (const Sizes& s : {Sizes{16, 8, 8, 4, 4, 2}, Sizes{13, 9, 7, 5, 4, 3}, Sizes{6, 5, 3, 3, 2, 2},
+                           Sizes{24, 3, 12, 2, 6, 1}}) {
+        const std::string what = std::to_string(s.width) + " x " + std::to_string(s.height);
+        ITexture2D* source = Upload(TestPicture(s.width, s.height, 4), true, true);
+        const Image between = Render(one, {source}, s.betweenWidth, s.betweenHeight, true);
+        const Image cascade = Render(one, {Upload(between, true, true)}, s.lastWidth, s.lastHeight, true);
+        two->SetUniform2f("uIntermediateSize",
+                          {static_cast<float>(s.betweenWidth), static_cast<float>(s.betweenHeight)});
+        const Image fused = Render(two, {source}, s.lastWidth, s.lastHeight, true);
+        ExpectClose(fused, cascade, 2e-3f, what);
+    }
+}
+
 TEST_F(PointPrograms, EnginePairsAreTheSquaredAlphaDifferenceAndTheContrastFactor)
 {
     BuildPointPassPrograms(*engine);

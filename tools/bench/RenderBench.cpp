@@ -1,5 +1,7 @@
 // Speed of the engine on a real photograph: the full-resolution render in megapixels per
-// second for a few styles, and the time of one preview frame at 768 pixels.
+// second for a few styles, and the time of one preview frame at 768 pixels. The CPU column is
+// the whole process's (the GL driver's threads included): on a shared machine it shows the work
+// done where the wall time mostly shows the load.
 //
 //   build/release/tools/bench/tavorin_bench [--benchmark_filter=...]
 //
@@ -7,16 +9,20 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <variant>
 #include <vector>
 
 #include "app/PhotoRenderer.h"
 #include "app/RenderJob.h"
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/RenderPasses.h"
 #include "gpu/Device.h"
 #include "platform/imageio/ImageIO.h"
 
@@ -87,18 +93,23 @@ std::unique_ptr<PhotoRenderer> RendererWithStyle(benchmark::State& state)
     return renderer;
 }
 
-void FullResolution(benchmark::State& state)
+// The photo's preview frame, drawn before a full-resolution render as for a photo on the screen:
+// the render keeps that frame's statistics.
+void DrawPreview(PhotoRenderer& renderer)
 {
-    std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
-    if (!renderer)
-        return;
+    renderer.renderPreview(Photo()->bitmap, Photo()->imageOrientation());
+    renderer.device().Finish();
+}
+
+// Times full-resolution renders of the photo, each after a preview frame left out of the time.
+void TimeFullResolution(benchmark::State& state, PhotoRenderer& renderer)
+{
     const platform::DecodedImage* photo = Photo();
     for (auto _ : state) {
         state.PauseTiming();
-        renderer->renderPreview(photo->bitmap, photo->imageOrientation());
-        renderer->device().Finish();
+        DrawPreview(renderer);
         state.ResumeTiming();
-        std::shared_ptr<sBitmap> result = renderer->render(photo->bitmap, photo->imageOrientation());
+        std::shared_ptr<sBitmap> result = renderer.render(photo->bitmap, photo->imageOrientation());
         if (!result) {
             state.SkipWithError("the render failed");
             return;
@@ -109,22 +120,117 @@ void FullResolution(benchmark::State& state)
     state.counters["MP/s"] = benchmark::Counter(megapixels * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["MP"] = megapixels;
 }
-BENCHMARK(FullResolution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void FullResolution(benchmark::State& state)
+{
+    if (std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state))
+        TimeFullResolution(state, *renderer);
+}
+BENCHMARK(FullResolution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
+
+// The default style's full-resolution render by the height of its strips (borders included):
+// each strip renders its borders again and pays every pass's fixed cost once more, against
+// working textures that grow with the height.
+void FullResolutionStrips(benchmark::State& state)
+{
+    std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
+    if (!renderer)
+        return;
+    renderer->engine().maxTextureSize = static_cast<int32_t>(state.range(1));
+    TimeFullResolution(state, *renderer);
+    state.SetLabel(std::string(kStyleNames[state.range(0)]) + ", strips of " + std::to_string(state.range(1)));
+}
+BENCHMARK(FullResolutionStrips)
+    ->ArgsProduct({{0}, {512, 1024, 2048, 4096}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(3);
 
 void PreviewFrame(benchmark::State& state)
 {
     std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
     if (!renderer)
         return;
-    renderer->renderPreview(Photo()->bitmap, Photo()->imageOrientation());
-    renderer->device().Finish();
+    DrawPreview(*renderer);
     for (auto _ : state) {
         renderer->redrawPreview();
         renderer->device().Finish();  // the frame's GPU work, not only its submission
     }
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(PreviewFrame)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(PreviewFrame)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
+
+// Where a frame's time goes: every pass waits for the GPU and is charged to its program pair
+// and target size (the Gaussian levels' two separable passes count as one). The waits
+// themselves cost a little, so the sum is somewhat above an unobserved frame.
+class PassTimes {
+public:
+    explicit PassTimes(QV::Graphics::IDevice& device) : device_(device)
+    {
+        FramePassObserver() = [this](int32_t pair, int32_t width, int32_t height) {
+            device_.Finish();
+            const Clock::time_point now = Clock::now();
+            times_[{pair, width, height}] += std::chrono::duration<double, std::milli>(now - last_).count();
+            last_ = now;
+        };
+    }
+    ~PassTimes() { FramePassObserver() = nullptr; }
+    void Start()
+    {
+        device_.Finish();
+        last_ = Clock::now();
+    }
+    void Report(const char* what, int64_t frames) const
+    {
+        double total = 0;
+        for (const auto& [key, ms] : times_)
+            total += ms;
+        std::fprintf(stderr, "%s: %.2f ms a frame in passes\n  pair  target       ms/frame  share\n", what,
+                     total / double(frames));
+        for (const auto& [key, ms] : times_)
+            std::fprintf(stderr, "  %4d  %5d x %-5d %8.2f  %4.1f %%\n", std::get<0>(key), std::get<1>(key),
+                         std::get<2>(key), ms / double(frames), 100.0 * ms / total);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    QV::Graphics::IDevice& device_;
+    std::map<std::tuple<int32_t, int32_t, int32_t>, double> times_;
+    Clock::time_point last_;
+};
+
+void PreviewPasses(benchmark::State& state)
+{
+    std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
+    if (!renderer)
+        return;
+    DrawPreview(*renderer);
+    PassTimes times(renderer->device());
+    for (auto _ : state) {
+        times.Start();
+        renderer->redrawPreview();
+        renderer->device().Finish();
+    }
+    times.Report(kStyleNames[state.range(0)], state.iterations());
+}
+BENCHMARK(PreviewPasses)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+
+void FullResolutionPasses(benchmark::State& state)
+{
+    std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
+    if (!renderer)
+        return;
+    const platform::DecodedImage* photo = Photo();
+    DrawPreview(*renderer);
+    PassTimes times(renderer->device());
+    for (auto _ : state) {
+        times.Start();
+        benchmark::DoNotOptimize(renderer->render(photo->bitmap, photo->imageOrientation()));
+    }
+    times.Report(kStyleNames[state.range(0)], state.iterations());
+}
+BENCHMARK(FullResolutionPasses)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace
 
