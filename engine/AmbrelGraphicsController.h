@@ -212,7 +212,8 @@ public:
     // preview until it sets an input again (a command-line render): the full-resolution
     // render's own programs and textures then take that memory instead of adding to it.
     void ReleasePreviewResources();
-    // Border for the current level count; raises the tile size to four borders.
+    // Border for the current level count (the reach of its coarsest level); raises the tile
+    // size to four borders.
     void ComputeTileBorder(int32_t& tileSize, int32_t& border) const;
     // Lays out the tiles of an output: inner tiles, then the last row, the last column and the
     // corner, each column top to bottom.

