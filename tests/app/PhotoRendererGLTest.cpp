@@ -236,10 +236,11 @@ TEST(PhotoRenderer, APreviewFromAReducedDecodeKeepsTheRender)
     }
     const double samples = 1700.0 * 1130.0 * 3.0;
     EXPECT_GT(change * 3.0 / samples, 2.0);  // the mode changed the picture
-    // Measured: mean 0.03, largest 9 on this picture's sharp checks (0.04 and 7 on a
-    // 13-megapixel photograph in the same mode): the preview only feeds statistics.
+    // The preview only feeds statistics. Measured: mean 0.03 with the noise filter on as the
+    // command line has it, largest 17 on this picture's sharp checks (9 with the filter off;
+    // 0.04 and 7 on a 13-megapixel photograph in the same mode without it).
     EXPECT_LE(sum / samples, 0.1);
-    EXPECT_LE(largest, 12);
+    EXPECT_LE(largest, 20) << "mean " << sum / samples;
 }
 
 // The command line holds a JPEG as packed R,G,B: rendered whole or a strip of rows at a time,
