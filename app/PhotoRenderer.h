@@ -32,7 +32,7 @@ public:
     // a device with enough memory; also the reference length of the filter scale.
     static constexpr int kPreviewSize = 768;
     // The height of the strips the full-resolution render works in, borders included.
-    static constexpr int kStripHeight = 512;
+    static constexpr int kStripHeight = 768;
 
     // Null when there is no OpenGL ES 2 device or no engine on it. Look images come from the
     // first resource folder that holds them.

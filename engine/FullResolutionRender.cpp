@@ -171,7 +171,9 @@ private:
 
     // The lowest strip height that needs no more strips than `limit` does: the strips' rows
     // (their borders rendered twice) and their working textures come no larger than the
-    // photo's height asks. Never under four borders.
+    // photo's height asks. Never under four borders. Strips start on whole texels of the
+    // coarsest level, as a single tile's do: a strip whose pyramid sits half a coarse texel
+    // off the single tile's differs from it along the whole strip, not only at its joins.
     int32_t BalancedStripHeight(int32_t limit, int32_t border) const
     {
         const int64_t height = q.outputHeight, step = limit - 2 * border;
@@ -180,7 +182,11 @@ private:
         // Strips start every height - 2 borders; the last one reaches the bottom row.
         const int64_t count = 1 + (height - limit + step - 1) / step;
         const int64_t balanced = (height + 2 * border * (count - 1) + count - 1) / count;
-        return static_cast<int32_t>(std::clamp<int64_t>(balanced, 4 * border, limit));
+        const int64_t texel = int64_t{1} << (std::clamp(e.levelCount, 1, 7) - 1);
+        const int64_t alignedStep = (balanced - 2 * border + texel - 1) / texel * texel;
+        const int64_t aligned = alignedStep + 2 * border <= limit ? alignedStep + 2 * border
+                                                                  : (step / texel) * texel + 2 * border;
+        return static_cast<int32_t>(std::clamp<int64_t>(aligned, 4 * border, limit));
     }
 
     // A last strip shorter than the others would have every working texture made again for
