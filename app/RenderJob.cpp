@@ -153,15 +153,6 @@ std::optional<platform::ImageFileType> OutputType(const std::string& path)
     return std::nullopt;
 }
 
-// The mode of that shown name ("Enhance 1", case ignored), or null.
-std::optional<TypeController::ModeName> FindMode(const std::string& name)
-{
-    for (const TypeController::ModeName& mode : TypeController::modeNames())
-        if (Lower(mode.shown) == Lower(name))
-            return mode;
-    return std::nullopt;
-}
-
 // The modes by shown name, a line per family.
 std::string ModeList()
 {
@@ -269,7 +260,7 @@ Command Parse(const std::vector<std::string>& arguments)
         } else if (option == "-m" || option == "--mode") {
             if (!takeValue(options.mode) || options.mode.empty())
                 return Fail(option + " needs a mode name such as \"Enhance 1\"");
-            if (!FindMode(options.mode))
+            if (!TypeController::modeNamed(options.mode))
                 return Fail("unknown mode \"" + options.mode + "\"; the modes are:\n" + ModeList());
         } else if (option == "-s" || option == "--set") {
             std::string setting;
@@ -709,7 +700,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
         return kExitFailure;
     }
     if (!options.mode.empty()) {
-        const std::optional<TypeController::ModeName> mode = FindMode(options.mode);
+        const std::optional<TypeController::ModeName> mode = TypeController::modeNamed(options.mode);
         if (!mode || !renderer->applyMode(mode->library)) {
             err << "tavorin: the mode library has no set for \"" << options.mode << "\"\n";
             return kExitFailure;

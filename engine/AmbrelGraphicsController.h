@@ -215,6 +215,9 @@ public:
     // Border for the current level count (the reach of its coarsest level); raises the tile
     // size to four borders.
     void ComputeTileBorder(int32_t& tileSize, int32_t& border) const;
+    // Pixels of a tile to one texel of the current level count's coarsest level: tiles that
+    // start on whole texels of it see the same pyramid as a single tile.
+    int32_t CoarsestLevelTexel() const;
     // Lays out the tiles of an output: inner tiles, then the last row, the last column and the
     // corner, each column top to bottom.
     static void RenderTiled(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight,

@@ -182,7 +182,7 @@ private:
         // Strips start every height - 2 borders; the last one reaches the bottom row.
         const int64_t count = 1 + (height - limit + step - 1) / step;
         const int64_t balanced = (height + 2 * border * (count - 1) + count - 1) / count;
-        const int64_t texel = int64_t{1} << (std::clamp(e.levelCount, 1, 7) - 1);
+        const int64_t texel = e.CoarsestLevelTexel();
         const int64_t alignedStep = (balanced - 2 * border + texel - 1) / texel * texel;
         const int64_t aligned = alignedStep + 2 * border <= limit ? alignedStep + 2 * border
                                                                   : (step / texel) * texel + 2 * border;

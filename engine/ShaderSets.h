@@ -79,8 +79,7 @@ enum eProgramPair : int32_t {
     kPairGradient1 = 12,
     kPairTensorSmoothing = 13,
     kPairTensorEigen = 14,
-    kPairUnused = 15,  // a free slot, taken by the grey reduction of two levels a pass
-    kPairGrayReductionTwoLevels = kPairUnused,
+    kPairGrayReductionTwoLevels = 15,
     kPairCIEContrast = 16,
     kPairAlphaDifference = 17,  // 17, 18: halo removal / difference passes
     kPairDifference = 18,

@@ -20,11 +20,12 @@ void AmbrelGraphicsController::ComputeTileBorder(int32_t& tileSize, int32_t& bor
     // tails no longer show in 8 bits: on a 13-megapixel photo (six levels) the joins differ
     // by up to 22 levels with 64 rows of border, not beyond the scattered single pixels away
     // from the joins with 128, and no less with 192. Never under 64 for the shallow pyramids.
-    const int32_t levels = std::clamp(levelCount, 1, 7);
-    border = std::max(64, 4 << (levels - 1));
+    border = std::max(64, 4 * CoarsestLevelTexel());
     if (tileSize < 4 * border)
         tileSize = 4 * border;
 }
+
+int32_t AmbrelGraphicsController::CoarsestLevelTexel() const { return 1 << (std::clamp(levelCount, 1, 7) - 1); }
 
 void AmbrelGraphicsController::RenderTiled(int32_t inW, int32_t inH, int32_t cropW, int32_t cropH, int32_t cropX,
                                            int32_t cropY, int32_t outW, int32_t outH, int32_t tileW, int32_t tileH,

@@ -1,5 +1,6 @@
 // The mode catalogue: the groups and modes of the mode picker, built on the mode library's
 // parameter sets, and the brightness and contrast ranges of each mode.
+#include <cctype>
 #include <cstdio>
 #include <map>
 
@@ -163,6 +164,19 @@ std::vector<TypeController::ModeName> TypeController::modeNames() {
         for (std::size_t i = 0; i < group.modes.size(); ++i)
             names.push_back({ShownModeName(group.title, static_cast<int>(i) + 1), LibraryModeName(group.modes[i])});
     return names;
+}
+
+std::optional<TypeController::ModeName> TypeController::modeNamed(const std::string& shown) {
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const std::string wanted = lower(shown);
+    for (ModeName& mode : modeNames())
+        if (lower(mode.shown) == wanted)
+            return std::move(mode);
+    return std::nullopt;
 }
 
 std::shared_ptr<CollectionObject> TypeController::modeWithName(const std::string& name, const std::string&,

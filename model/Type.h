@@ -140,6 +140,8 @@ public:
         std::string library;
     };
     static std::vector<ModeName> modeNames();
+    // The mode of that shown name ("Enhance 1", case ignored), or none.
+    static std::optional<ModeName> modeNamed(const std::string& shown);
     // One mode of the library as an item: its name drawn as its picture; selecting it
     // applies its parameter set.
     static std::shared_ptr<CollectionObject> modeWithName(const std::string& name, const std::string& imageName,

@@ -89,10 +89,8 @@ std::vector<uint8_t> Straight(const Settings& setup, const platform::ImageBitmap
     std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
     if (!renderer)
         return {};
-    for (const TypeController::ModeName& mode : TypeController::modeNames())
-        if (mode.shown == setup.mode) {
-            EXPECT_TRUE(renderer->applyMode(mode.library));
-        }
+    if (const auto mode = TypeController::modeNamed(setup.mode))
+        EXPECT_TRUE(renderer->applyMode(mode->library));
     for (const auto& [name, text] : setup.settings)
         renderer->setAdjustment(name, Value(name, text));
     EXPECT_TRUE(renderer->renderPreview(photo, orientation));
@@ -211,10 +209,8 @@ TEST(PhotoRenderer, APreviewFromAReducedDecodeKeepsTheRender)
         std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
         if (!renderer)
             return std::vector<uint8_t>{};
-        for (const TypeController::ModeName& mode : TypeController::modeNames())
-            if (mode.shown == "Dramatic 2") {
-                EXPECT_TRUE(renderer->applyMode(mode.library));
-            }
+        const auto mode = TypeController::modeNamed("Dramatic 2");
+        EXPECT_TRUE(mode && renderer->applyMode(mode->library));
         EXPECT_TRUE(renderer->renderPreview(preview, 0));
         const std::shared_ptr<sBitmap> result = renderer->render(*full, 0);
         return result ? result->bytes : std::vector<uint8_t>{};

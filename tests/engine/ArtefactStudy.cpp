@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -130,11 +131,8 @@ int main(int argc, char** argv)
     const std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
     if (!renderer)
         return 1;
-    std::string library;
-    for (const TypeController::ModeName& name : TypeController::modeNames())
-        if (name.shown == mode)
-            library = name.library;
-    if (library.empty() || !renderer->applyMode(library)) {
+    const std::optional<TypeController::ModeName> named = TypeController::modeNamed(mode);
+    if (!named || !renderer->applyMode(named->library)) {
         std::fprintf(stderr, "tavorin_artefact_study: no mode \"%s\"\n", mode.c_str());
         return 1;
     }

@@ -273,11 +273,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tavorin_chain_study: no OpenGL ES 2 device\n");
         return 1;
     }
-    std::string library;
-    for (const TypeController::ModeName& name : TypeController::modeNames())
-        if (name.shown == mode)
-            library = name.library;
-    if (library.empty() || !renderer->applyMode(library)) {
+    const std::optional<TypeController::ModeName> named = TypeController::modeNamed(mode);
+    if (!named || !renderer->applyMode(named->library)) {
         std::fprintf(stderr, "tavorin_chain_study: no mode \"%s\"\n", mode.c_str());
         return 1;
     }

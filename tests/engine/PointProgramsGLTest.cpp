@@ -17,6 +17,8 @@ using namespace programtest;
 constexpr int kWidth = 16;
 constexpr int kHeight = 8;
 constexpr float kStep = 1.0f / 255.0f;
+// A slot the point-pass tests build into (released first where the engine may have filled it).
+constexpr int32_t kScratchPair = kPairGrayReductionTwoLevels;
 
 class PointPrograms : public ProgramRenderTest {
 protected:
@@ -121,11 +123,11 @@ TEST_F(PointPrograms, RedSquaredDifferenceAndAutomaticAlpha)
     ExpectFormula(kPairSquaredDifference, {a, b}, SquaredDifference(0), "squared difference of red");
 
     for (float strength : {0.3f, 0.5f, 0.8f, 1.0f}) {
-        Release(kPairUnused);
-        BuildPointPassProgram(*engine, Slot(kPairUnused), kPointPassAutomaticAlpha, false, 1, 0);
-        Slot(kPairUnused)->SetUniform1f("uAutomaticAlphaStrength", strength);
+        Release(kScratchPair);
+        BuildPointPassProgram(*engine, Slot(kScratchPair), kPointPassAutomaticAlpha, false, 1, 0);
+        Slot(kScratchPair)->SetUniform1f("uAutomaticAlphaStrength", strength);
         ExpectFormula(
-            kPairUnused, {a},
+            kScratchPair, {a},
             [&](int x, int y) {
                 const float alpha = 1.0f - std::pow(a.at(x, y, 0), 0.272823f);
                 return strength < 0.5f ? strength * alpha : alpha + (strength - 1.0f) * (1.0f - alpha);
@@ -147,11 +149,11 @@ TEST_F(PointPrograms, FilledSlotIsLeftAsItIs)
 TEST_F(PointPrograms, UnknownKindIsLoggedAndLeftUnbuilt)
 {
     testing::internal::CaptureStderr();
-    BuildPointPassProgram(*engine, Slot(kPairUnused), 3, false, 1, 1);
+    BuildPointPassProgram(*engine, Slot(kScratchPair), 3, false, 1, 1);
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("Point pass program not built"), std::string::npos) << log;
-    ASSERT_NE(Slot(kPairUnused), nullptr);
-    EXPECT_FALSE(Slot(kPairUnused)->IsBuilt());
+    ASSERT_NE(Slot(kScratchPair), nullptr);
+    EXPECT_FALSE(Slot(kScratchPair)->IsBuilt());
 }
 
 TEST(PointProgramTexts, PrecisionsAndDeclarations)
