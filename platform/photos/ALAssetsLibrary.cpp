@@ -14,6 +14,13 @@ NSErrorPtr assetsError(long code, const std::string& description, const std::str
     return NSError::errorWithDomain(ALAssetsLibraryErrorDomain, code, description, reason);
 }
 
+// The library could not be opened: the reason is the shared library's own.
+NSErrorPtr unavailable() {
+    const NSErrorPtr why = PHPhotoLibrary::sharedPhotoLibraryError();
+    return assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened.",
+                       why ? photos::ErrorLine(*why) : "the photo library was not opened");
+}
+
 NSErrorPtr translate(const NSErrorPtr& error) {
     if (error->code() == photos::kPhotosErrorAccessUserDenied)
         return assetsError(ALAssetsLibraryAccessUserDeniedError, error->localizedDescription());
@@ -36,7 +43,7 @@ void ALAssetsLibrary::writeImageToSavedPhotosAlbum(const CGImageRef& image, cons
             if (completion) completion("", error);
         });
     };
-    if (!library_) return finish(assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened."));
+    if (!library_) return finish(unavailable());
     if (!image) return finish(assetsError(ALAssetsLibraryWriteFailedError, "There is no image to save."));
     platform::ImageProperties properties = metadata;
     properties["kCGImageDestinationLossyCompressionQuality"] = 0.9;
@@ -60,7 +67,7 @@ void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t>
             if (completion) completion("", error);
         });
     };
-    if (!library_) return finish(assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened."));
+    if (!library_) return finish(unavailable());
     platform::ImageIOError error;
     const auto source = platform::ImageSource::createWithData(std::move(data), &error);
     if (!source || source->count() == 0)
@@ -77,9 +84,8 @@ void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t>
 
 void ALAssetsLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, Completion completion) {
     if (!library_) {
-        dispatch_async(dispatch_get_main_queue(), [completion] {
-            if (completion)
-                completion("", assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened."));
+        dispatch_async(dispatch_get_main_queue(), [completion, error = unavailable()] {
+            if (completion) completion("", error);
         });
         return;
     }

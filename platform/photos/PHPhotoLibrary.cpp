@@ -1,5 +1,7 @@
 #include "platform/photos/PHPhotoLibrary.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,8 +16,11 @@ namespace {
 
 std::mutex sharedMutex;
 std::shared_ptr<PHPhotoLibrary> sharedLibrary;
+NSErrorPtr sharedLibraryError;
 
 thread_local std::vector<std::shared_ptr<PHChangeRequest>>* changeRequestsUnderWay = nullptr;
+thread_local std::vector<std::string>* stagedOutputsUnderWay = nullptr;
+
 
 }  // namespace
 
@@ -29,16 +34,26 @@ std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::sharedPhotoLibrary() {
     if (!sharedLibrary) {
         NSErrorPtr error;
         sharedLibrary = openAt(defaultLibraryPath(), &error);
-        if (!sharedLibrary)
-            std::fprintf(stderr, "tavorin: %s (%s)\n", error->localizedDescription().c_str(),
-                         error->localizedFailureReason().c_str());
+        // Callers ask often; a failure that stays the same is said once.
+        if (!sharedLibrary && (!sharedLibraryError || photos::ErrorLine(*sharedLibraryError) != photos::ErrorLine(*error)))
+            std::fprintf(stderr, "tavorin: %s\n", photos::ErrorLine(*error).c_str());
+        sharedLibraryError = sharedLibrary ? nullptr : error;
+        if (sharedLibrary)
+            for (auto& notice : sharedLibrary->store().sweepReport().notices())
+                std::fprintf(stderr, "tavorin: %s\n", notice.c_str());
     }
     return sharedLibrary;
+}
+
+NSErrorPtr PHPhotoLibrary::sharedPhotoLibraryError() {
+    std::lock_guard lock(sharedMutex);
+    return sharedLibrary ? nullptr : sharedLibraryError;
 }
 
 void PHPhotoLibrary::resetSharedPhotoLibrary() {
     std::lock_guard lock(sharedMutex);
     sharedLibrary.reset();
+    sharedLibraryError.reset();
 }
 
 std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::openAt(const std::string& folder, NSErrorPtr* error,
@@ -90,6 +105,12 @@ std::vector<std::shared_ptr<PHChangeRequest>>* PHPhotoLibrary::currentChangeRequ
     return changeRequestsUnderWay;
 }
 
+std::string PHPhotoLibrary::stagingPathForOutput() {
+    std::string path = store_->stagingPath("jpg");
+    if (stagedOutputsUnderWay) stagedOutputsUnderWay->push_back(path);
+    return path;
+}
+
 bool PHChangeRequest::enlist(const std::shared_ptr<PHChangeRequest>& request) {
     if (!changeRequestsUnderWay) {
         std::fprintf(stderr, "tavorin: a photo library change request was made outside a change block\n");
@@ -106,12 +127,26 @@ bool PHPhotoLibrary::commitOnQueue(const std::function<void()>& changeBlock, NSE
         return false;
     }
     std::vector<std::shared_ptr<PHChangeRequest>> requests;
+    std::vector<std::string> outputs;
     changeRequestsUnderWay = &requests;
+    stagedOutputsUnderWay = &outputs;
     if (changeBlock) changeBlock();
     changeRequestsUnderWay = nullptr;
+    stagedOutputsUnderWay = nullptr;
 
     photos::ChangeSet changes;
     for (auto& request : requests) request->record(changes);
+    // The renders handed in are the library's own copies once the change ends, whatever its
+    // end: the staged files go (also those of outputs made before the block).
+    const std::string staging = store_->root() + "/staging/";
+    for (auto& edit : changes.edits)
+        if (edit.renderSource.rfind(staging, 0) == 0) outputs.push_back(edit.renderSource);
+    struct Release {
+        std::vector<std::string>& paths;
+        ~Release() {
+            for (auto& path : paths) ::unlink(path.c_str());
+        }
+    } release{outputs};
     std::function<bool(std::size_t)> confirm;
     {
         std::lock_guard lock(mutex_);

@@ -8,6 +8,11 @@
 // before that change's completion. Commits of other processes are found by polling the index
 // once a second on the main run loop and notified the same way.
 //
+// What opening found and did to the library on disk (an index rebuilt, files adopted) is in
+// `store().sweepReport().notices()`; the shared library also writes it to standard error.
+// Staging files that the change block's edit outputs were given are removed when the change
+// ends, whether it committed or not.
+//
 // Access comes from the shared authorization store: without it, fetches are empty and changes
 // fail. A library opened for a tool of the user's own (the importer) may skip the check.
 #include <cstdint>
@@ -47,9 +52,11 @@ public:
     };
     using Completion = std::function<void(bool success, NSErrorPtr error)>;
 
-    // The library at the default place, opened on first use; null (with the reason on
-    // stderr) when it cannot be opened.
+    // The library at the default place, opened on first use; null when it cannot be opened
+    // (each later call tries again). The reason goes to stderr once, not at every try.
     static std::shared_ptr<PHPhotoLibrary> sharedPhotoLibrary();
+    // Why the last try to open the shared library failed (null when it is open).
+    static NSErrorPtr sharedPhotoLibraryError();
     static void resetSharedPhotoLibrary();
     static std::string defaultLibraryPath();
     static std::shared_ptr<PHPhotoLibrary> openAt(const std::string& folder, NSErrorPtr* error,
@@ -90,6 +97,9 @@ public:
 
     // The change requests of the change block under way on this thread (null outside one).
     static std::vector<std::shared_ptr<PHChangeRequest>>* currentChangeRequests();
+    // A fresh path in staging/ for an edit's render; made in a change block, it is removed
+    // when that change ends.
+    std::string stagingPathForOutput();
 
 private:
     PHPhotoLibrary() = default;

@@ -1,6 +1,9 @@
 // Changes of the photo library: what each kind of change does, that a failed one alters
 // nothing, answers once and notifies no one, and that observers hear of a change before its
 // completion runs.
+#include <fcntl.h>
+#include <sys/file.h>
+
 #include <fstream>
 #include <mutex>
 
@@ -265,8 +268,12 @@ TEST_F(PhotoLibraryChangeTest, SmartAlbumsAndCreationFacts) {
 }
 
 TEST_F(PhotoLibraryChangeTest, ALibraryThisVersionCannotReadIsRefusedAndLeftAlone) {
+    a.reset(), b.reset();
     library.reset();
     const std::string index = libraryPath + "/library.sqlite";
+    // A damaged index is rebuilt only by a process alone with the library.
+    const int other = ::open((libraryPath + "/library.lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_SH), 0);
     struct Damage {
         const char* name;
         std::function<void()> apply;
@@ -294,12 +301,14 @@ TEST_F(PhotoLibraryChangeTest, ALibraryThisVersionCannotReadIsRefusedAndLeftAlon
         std::ifstream again(index, std::ios::binary);
         EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), before);
     }
+    ::close(other);
 }
 
-TEST_F(PhotoLibraryChangeTest, TheSweepRemovesStrandedFilesPurgesOldTrashAndReportsMissingFiles) {
+TEST_F(PhotoLibraryChangeTest, TheSweepEmptiesWorkFoldersPurgesOldTrashKeepsStrangersAndReportsMissingFiles) {
     ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({b}); }, nullptr));
     const std::string c = addNew(16, 16, 5);
     const std::string bId = b->localIdentifier();
+    const std::string bOriginal = libraryPath + "/" + b->record().originalPath;
     const std::string cOriginal = libraryPath + "/" + asset(c)->record().originalPath;
     a.reset(), b.reset();  // assets hold their library open
     library.reset();
@@ -311,17 +320,19 @@ TEST_F(PhotoLibraryChangeTest, TheSweepRemovesStrandedFilesPurgesOldTrashAndRepo
     sqlite3_close(db);
     const std::string stray = libraryPath + "/originals/ab/ABCDEF01-2345-4678-9ABC-DEF012345678.jpg";
     std::filesystem::create_directories(libraryPath + "/originals/ab");
-    std::ofstream(stray) << "stranded";
+    std::ofstream(stray) << "stranded";  // ours by its name, not a photo
     std::ofstream(libraryPath + "/originals/ab/notes.txt") << "not ours";
     std::ofstream(libraryPath + "/staging/half-written.jpg") << "x";
     std::filesystem::remove(cOriginal);
     library = open();
     const auto& report = library->store().sweepReport();
     EXPECT_EQ(report.trashPurged, 1);
-    EXPECT_GE(report.orphansRemoved, 2);  // the stray and the purged asset's original
+    EXPECT_EQ(report.filesRemoved, 1);  // the purged asset's original
     EXPECT_EQ(report.workFilesRemoved, 1);
     EXPECT_EQ(report.missing, std::vector<std::string>{c});
-    EXPECT_FALSE(std::filesystem::exists(stray));
+    EXPECT_EQ(report.unreadable, std::vector<std::string>{"originals/ab/ABCDEF01-2345-4678-9ABC-DEF012345678.jpg"});
+    EXPECT_TRUE(std::filesystem::exists(stray));
+    EXPECT_FALSE(std::filesystem::exists(bOriginal));
     EXPECT_TRUE(std::filesystem::exists(libraryPath + "/originals/ab/notes.txt"));
     EXPECT_TRUE(library->store().asset(c));  // kept, marked
     EXPECT_TRUE(library->store().asset(c)->missing);
