@@ -71,6 +71,7 @@ protected:
     std::multiset<std::string> digests() {
         auto l = PHPhotoLibrary::openAt(library, nullptr, {.requiresAuthorization = false, .pollsOtherProcesses = false});
         std::multiset<std::string> d;
+        if (!l) return ADD_FAILURE() << "the library does not open", d;
         for (auto& r : l->store().assets(true)) {
             EXPECT_EQ(photos::FileSha256(l->store().absolutePath(r.originalPath)), r.originalSha256);
             d.insert(r.originalSha256);

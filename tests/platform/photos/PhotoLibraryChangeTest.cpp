@@ -338,5 +338,35 @@ TEST_F(PhotoLibraryChangeTest, TheSweepEmptiesWorkFoldersPurgesOldTrashKeepsStra
     EXPECT_TRUE(library->store().asset(c)->missing);
 }
 
+TEST_F(PhotoLibraryChangeTest, ChangesAndEditsLeaveNothingInTheWorkFoldersOnceDone) {
+    auto count = [&](const char* folder) {
+        return std::distance(fs::directory_iterator(libraryPath + folder), fs::directory_iterator());
+    };
+    auto in = input(*a);
+    ASSERT_TRUE(in);
+    EXPECT_EQ(count("/inputs"), 1);
+    // A save and a failed one (the render is no JPEG): their staged renders go with the change.
+    auto good = std::make_shared<PHContentEditingOutput>(*in, *library);
+    WriteImage(good->renderedContentURL(), 64, 48, 90);
+    good->setAdjustmentData(std::make_shared<PHAdjustmentData>(PHAdjustmentData{"com.tavorin.state", "1.0", {1}}));
+    EXPECT_TRUE(save(*a, *good));
+    EXPECT_EQ(count("/staging"), 0);
+    NSErrorPtr error;
+    EXPECT_FALSE(library->performChangesAndWait(
+        [&] {
+            PHContentEditingOutput bad(*in, *library);
+            WriteImage(bad.renderedContentURL(), 8, 8, 1, platform::ImageFileType::TIFF);
+            PHAssetChangeRequest::changeRequestForAsset(*a)->setContentEditingOutput(bad);
+        },
+        &error));
+    ASSERT_TRUE(error);
+    EXPECT_FALSE(error->localizedFailureReason().empty());
+    EXPECT_EQ(count("/staging"), 0);
+    // The edit is done when its input goes.
+    EXPECT_EQ(count("/inputs"), 1);
+    in.reset();
+    EXPECT_EQ(count("/inputs"), 0);
+}
+
 }  // namespace
 }  // namespace phototest
