@@ -14,14 +14,8 @@ NSErrorPtr assetsError(long code, const std::string& description, const std::str
     return NSError::errorWithDomain(ALAssetsLibraryErrorDomain, code, description, reason);
 }
 
-// The library could not be opened: the reason is the shared library's own.
-NSErrorPtr unavailable() {
-    const NSErrorPtr why = PHPhotoLibrary::sharedPhotoLibraryError();
-    return assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened.",
-                       why ? photos::ErrorLine(*why) : "the photo library was not opened");
-}
-
 NSErrorPtr translate(const NSErrorPtr& error) {
+    if (!error) return assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened.");
     if (error->code() == photos::kPhotosErrorAccessUserDenied)
         return assetsError(ALAssetsLibraryAccessUserDeniedError, error->localizedDescription());
     if (error->code() == photos::kPhotosErrorNotEnoughSpace)
@@ -33,7 +27,7 @@ NSErrorPtr translate(const NSErrorPtr& error) {
 }  // namespace
 
 ALAssetsLibrary::ALAssetsLibrary(std::shared_ptr<PHPhotoLibrary> library) : library_(std::move(library)) {
-    if (!library_) library_ = PHPhotoLibrary::sharedPhotoLibrary();
+    if (!library_) library_ = PHPhotoLibrary::sharedPhotoLibrary(&unopened_);
 }
 
 void ALAssetsLibrary::writeImageToSavedPhotosAlbum(const CGImageRef& image, const platform::ImageProperties& metadata,
@@ -43,7 +37,7 @@ void ALAssetsLibrary::writeImageToSavedPhotosAlbum(const CGImageRef& image, cons
             if (completion) completion("", error);
         });
     };
-    if (!library_) return finish(unavailable());
+    if (!library_) return finish(translate(unopened_));
     if (!image) return finish(assetsError(ALAssetsLibraryWriteFailedError, "There is no image to save."));
     platform::ImageProperties properties = metadata;
     properties["kCGImageDestinationLossyCompressionQuality"] = 0.9;
@@ -67,7 +61,7 @@ void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t>
             if (completion) completion("", error);
         });
     };
-    if (!library_) return finish(unavailable());
+    if (!library_) return finish(translate(unopened_));
     platform::ImageIOError error;
     const auto source = platform::ImageSource::createWithData(std::move(data), &error);
     if (!source || source->count() == 0)
@@ -84,7 +78,7 @@ void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t>
 
 void ALAssetsLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, Completion completion) {
     if (!library_) {
-        dispatch_async(dispatch_get_main_queue(), [completion, error = unavailable()] {
+        dispatch_async(dispatch_get_main_queue(), [completion, error = translate(unopened_)] {
             if (completion) completion("", error);
         });
         return;

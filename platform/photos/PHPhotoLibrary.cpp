@@ -16,11 +16,10 @@ namespace {
 
 std::mutex sharedMutex;
 std::shared_ptr<PHPhotoLibrary> sharedLibrary;
-NSErrorPtr sharedLibraryError;
+// Why the last try to open the shared library failed (null after a success).
+NSErrorPtr sharedFailure;
 
 thread_local std::vector<std::shared_ptr<PHChangeRequest>>* changeRequestsUnderWay = nullptr;
-thread_local std::vector<std::string>* stagedOutputsUnderWay = nullptr;
-
 
 }  // namespace
 
@@ -29,31 +28,35 @@ std::string PHPhotoLibrary::defaultLibraryPath() {
     return NSSearchPathForDirectory(NSSearchPathDirectory::ApplicationSupport) + "/PhotoLibrary";
 }
 
-std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::sharedPhotoLibrary() {
+std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::sharedPhotoLibrary(NSErrorPtr* error) {
     std::lock_guard lock(sharedMutex);
     if (!sharedLibrary) {
-        NSErrorPtr error;
-        sharedLibrary = openAt(defaultLibraryPath(), &error);
-        // Callers ask often; a failure that stays the same is said once.
-        if (!sharedLibrary && (!sharedLibraryError || photos::ErrorLine(*sharedLibraryError) != photos::ErrorLine(*error)))
-            std::fprintf(stderr, "tavorin: %s\n", photos::ErrorLine(*error).c_str());
-        sharedLibraryError = sharedLibrary ? nullptr : error;
-        if (sharedLibrary)
-            for (auto& notice : sharedLibrary->store().sweepReport().notices())
-                std::fprintf(stderr, "tavorin: %s\n", notice.c_str());
+        NSErrorPtr failure;
+        sharedLibrary = openAt(defaultLibraryPath(), &failure);
+        if (sharedLibrary) {
+            sharedFailure = nullptr;
+        } else {
+            if (!failure)
+                failure = photos::PhotosError(photos::kPhotosErrorInternal, "The photo library could not be opened.",
+                                              defaultLibraryPath());
+            // Said once: a library that stays broken is asked for again at every turn.
+            const bool repeated = sharedFailure &&
+                                  sharedFailure->localizedDescription() == failure->localizedDescription() &&
+                                  sharedFailure->localizedFailureReason() == failure->localizedFailureReason();
+            if (!repeated)
+                std::fprintf(stderr, "tavorin: %s (%s)\n", failure->localizedDescription().c_str(),
+                             failure->localizedFailureReason().c_str());
+            sharedFailure = failure;
+        }
     }
+    if (error) *error = sharedLibrary ? nullptr : sharedFailure;
     return sharedLibrary;
-}
-
-NSErrorPtr PHPhotoLibrary::sharedPhotoLibraryError() {
-    std::lock_guard lock(sharedMutex);
-    return sharedLibrary ? nullptr : sharedLibraryError;
 }
 
 void PHPhotoLibrary::resetSharedPhotoLibrary() {
     std::lock_guard lock(sharedMutex);
     sharedLibrary.reset();
-    sharedLibraryError.reset();
+    sharedFailure = nullptr;
 }
 
 std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::openAt(const std::string& folder, NSErrorPtr* error,
@@ -104,6 +107,10 @@ bool PHPhotoLibrary::hasAccess() const {
 std::vector<std::shared_ptr<PHChangeRequest>>* PHPhotoLibrary::currentChangeRequests() {
     return changeRequestsUnderWay;
 }
+
+namespace {
+thread_local std::vector<std::string>* stagedOutputsUnderWay = nullptr;
+}  // namespace
 
 std::string PHPhotoLibrary::stagingPathForOutput() {
     std::string path = store_->stagingPath("jpg");

@@ -9,8 +9,7 @@
 // once a second on the main run loop and notified the same way.
 //
 // What opening found and did to the library on disk (an index rebuilt, files adopted) is in
-// `store().sweepReport().notices()`; the shared library also writes it to standard error.
-// Staging files that the change block's edit outputs were given are removed when the change
+// `store().sweepReport().notices()`, for the person to be told. Staging files that the change block's edit outputs were given are removed when the change
 // ends, whether it committed or not.
 //
 // Access comes from the shared authorization store: without it, fetches are empty and changes
@@ -52,11 +51,10 @@ public:
     };
     using Completion = std::function<void(bool success, NSErrorPtr error)>;
 
-    // The library at the default place, opened on first use; null when it cannot be opened
-    // (each later call tries again). The reason goes to stderr once, not at every try.
-    static std::shared_ptr<PHPhotoLibrary> sharedPhotoLibrary();
-    // Why the last try to open the shared library failed (null when it is open).
-    static NSErrorPtr sharedPhotoLibraryError();
+    // The library at the default place, opened on first use; null when it cannot be opened,
+    // with the reason in `error` and on stderr (once for each new reason: every later call
+    // tries again, so a library that has been mended opens).
+    static std::shared_ptr<PHPhotoLibrary> sharedPhotoLibrary(NSErrorPtr* error = nullptr);
     static void resetSharedPhotoLibrary();
     static std::string defaultLibraryPath();
     static std::shared_ptr<PHPhotoLibrary> openAt(const std::string& folder, NSErrorPtr* error,

@@ -350,12 +350,12 @@ TEST_F(PhotoLibraryDamageTest, ALibraryThatCannotBeOpenedIsSaidOnceHoweverOftenI
     sqlite3_close(db);
     ::setenv("TAVORIN_PHOTO_LIBRARY", libraryPath.c_str(), 1);
     testing::internal::CaptureStderr();
-    for (int i = 0; i < 12; ++i) EXPECT_FALSE(PHPhotoLibrary::sharedPhotoLibrary());
+    NSErrorPtr error;
+    for (int i = 0; i < 12; ++i) EXPECT_FALSE(PHPhotoLibrary::sharedPhotoLibrary(&error));
     const std::string said = testing::internal::GetCapturedStderr();
     ::unsetenv("TAVORIN_PHOTO_LIBRARY");
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_NE(said.find("newer version"), std::string::npos) << said;
-    auto error = PHPhotoLibrary::sharedPhotoLibraryError();
     ASSERT_TRUE(error);
     EXPECT_NE(error->localizedFailureReason().find("schema 99"), std::string::npos);
 }
