@@ -288,6 +288,13 @@ bool copyFlushed(const std::string& from, const std::string& to, int* error, boo
         }
         if (!ok) break;
     }
+    // The copy keeps the file's time: a photo without a date of its own is dated by it, also
+    // when the library must read it again.
+    struct stat st{};
+    if (ok && ::fstat(in, &st) == 0) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out, times);
+    }
     if (ok && ::fsync(out) != 0) *error = errno, ok = false;
     if (::close(out) != 0 && ok) *error = errno, ok = false;
     ::close(in);
@@ -315,7 +322,9 @@ NSErrorPtr fileError(int error, const std::string& what) {
 NSErrorPtr indexError(sqlite3* db, const std::string& path, const char* otherwise) {
     const int code = sqlite3_errcode(db) & 0xff;
     const int system = sqlite3_system_errno(db);
-    const std::string reason = path + ": " + sqlite3_errmsg(db);
+    const bool systemFailure = code == SQLITE_IOERR || code == SQLITE_CANTOPEN || code == SQLITE_FULL;
+    const std::string reason = path + ": " + sqlite3_errmsg(db) +
+                               (systemFailure && system != 0 ? std::string(" (") + std::strerror(system) + ")" : "");
     if (code == SQLITE_FULL || ((code == SQLITE_IOERR || code == SQLITE_CANTOPEN) && fullDisk(system)))
         return PhotosError(kPhotosErrorNotEnoughSpace, "There is not enough space on the photo library's disk.", reason);
     if (code == SQLITE_READONLY || ((code == SQLITE_IOERR || code == SQLITE_CANTOPEN) && readOnly(system)))
