@@ -763,6 +763,7 @@ void PhotoStore::sweep() {
             const bool gone = !fs::exists(absolutePath(s.text(2))) ||
                               (!s.isNull(3) && !fs::exists(absolutePath(s.text(3))));
             if (gone) report.missing.push_back(s.text(1));
+            if (gone && s.integer(4) == 0) report.newlyMissing.push_back(s.text(1));
             if (gone != (s.integer(4) != 0)) marks.emplace_back(s.integer(0), gone);
         }
     }
@@ -898,9 +899,9 @@ std::vector<std::string> SweepReport::notices() const {
     if (!unreadable.empty())
         lines.push_back(count(unreadable.size(), "file", "files") + " in the library's folder could not be read as " +
                         "photos and were left as they are: " + list(unreadable) + ".");
-    if (!missing.empty())
-        lines.push_back("The files of " + count(missing.size(), "photo", "photos") +
-                        " are missing from the library's folder; they stay listed: " + list(missing) + ".");
+    if (!newlyMissing.empty())
+        lines.push_back("The files of " + count(newlyMissing.size(), "photo", "photos") +
+                        " are missing from the library's folder; they stay listed: " + list(newlyMissing) + ".");
     if (!failure.empty()) lines.push_back("The photo library could not take its files back in: " + failure + ".");
     return lines;
 }

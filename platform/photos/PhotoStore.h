@@ -136,6 +136,7 @@ struct SweepReport {
     std::vector<std::string> adopted;     // uuids of files indexed again (with their renders)
     std::vector<std::string> unreadable;  // photo files kept that could not be indexed
     std::vector<std::string> missing;     // uuids of rows whose file is gone (rows kept)
+    std::vector<std::string> newlyMissing;  // of those, the ones not known to be gone before
     std::string failure;                  // why the files could not be adopted, if so
 
     // One line for each thing the person should know, empty when all was well.

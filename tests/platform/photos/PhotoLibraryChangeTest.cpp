@@ -336,6 +336,17 @@ TEST_F(PhotoLibraryChangeTest, TheSweepEmptiesWorkFoldersPurgesOldTrashKeepsStra
     EXPECT_TRUE(std::filesystem::exists(libraryPath + "/originals/ab/notes.txt"));
     EXPECT_TRUE(library->store().asset(c));  // kept, marked
     EXPECT_TRUE(library->store().asset(c)->missing);
+    // Said when found missing, not at every opening after.
+    auto says = [&](const std::string& text) {
+        for (auto& line : library->store().sweepReport().notices())
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    };
+    EXPECT_TRUE(says(c));
+    library.reset();
+    library = open();
+    EXPECT_EQ(library->store().sweepReport().missing, std::vector<std::string>{c});
+    EXPECT_FALSE(says(c));
 }
 
 TEST_F(PhotoLibraryChangeTest, ChangesAndEditsLeaveNothingInTheWorkFoldersOnceDone) {
