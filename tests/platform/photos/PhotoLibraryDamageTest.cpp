@@ -178,6 +178,32 @@ TEST_F(PhotoLibraryDamageTest, AFileTheIndexDoesNotNameIsKeptAndOnlyAChangeThatN
     expectWhole(withStranger, library->store());
 }
 
+TEST_F(PhotoLibraryDamageTest, ALibraryOfTheFirstSchemaOpensAndKeepsThePhotosItHoldsTwice) {
+    // Two rows of the same bytes, as two imports at once could leave before.
+    const std::string photo = WriteImage(file("twice.jpg"), 20, 20, 50);
+    add(photo), add(photo);
+    auto before = fill(1);
+    sqlite3* db;
+    ASSERT_EQ(sqlite3_open(index().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "ALTER TABLE asset DROP COLUMN adopted; DROP TABLE removable_file; PRAGMA user_version=1",
+                           nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+
+    library = open();
+    ASSERT_TRUE(library);
+    EXPECT_TRUE(library->store().sweepReport().notices().empty()) << joined(library->store().sweepReport().notices());
+    const auto rows = library->store().assets();
+    EXPECT_EQ(rows.size(), 3u);
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [&](auto& r) { return r.originalSha256 == photos::FileSha256(photo); }), 2);
+    for (auto& [relative, digest] : before) EXPECT_EQ(photos::FileSha256(libraryPath + "/" + relative), digest);
+    sqlite3_stmt* version;
+    sqlite3_prepare_v2(library->store().database(), "PRAGMA user_version", -1, &version, nullptr);
+    ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(version, 0), photos::kSchemaVersion);
+    sqlite3_finalize(version);
+    EXPECT_TRUE(library->store().asset(addNew(9, 9, 99)));  // and takes new photos
+}
+
 // ---- The disk itself: read-only and full --------------------------------------------------
 
 // Runs `body` in a child process whose own mount namespace has a fresh tmpfs of `bytes` at
