@@ -1,5 +1,7 @@
 #include "platform/photos/PHPhotoLibrary.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,6 +16,8 @@ namespace {
 
 std::mutex sharedMutex;
 std::shared_ptr<PHPhotoLibrary> sharedLibrary;
+// Why the last try to open the shared library failed (null after a success).
+NSErrorPtr sharedFailure;
 
 thread_local std::vector<std::shared_ptr<PHChangeRequest>>* changeRequestsUnderWay = nullptr;
 
@@ -24,21 +28,35 @@ std::string PHPhotoLibrary::defaultLibraryPath() {
     return NSSearchPathForDirectory(NSSearchPathDirectory::ApplicationSupport) + "/PhotoLibrary";
 }
 
-std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::sharedPhotoLibrary() {
+std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::sharedPhotoLibrary(NSErrorPtr* error) {
     std::lock_guard lock(sharedMutex);
     if (!sharedLibrary) {
-        NSErrorPtr error;
-        sharedLibrary = openAt(defaultLibraryPath(), &error);
-        if (!sharedLibrary)
-            std::fprintf(stderr, "tavorin: %s (%s)\n", error->localizedDescription().c_str(),
-                         error->localizedFailureReason().c_str());
+        NSErrorPtr failure;
+        sharedLibrary = openAt(defaultLibraryPath(), &failure);
+        if (sharedLibrary) {
+            sharedFailure = nullptr;
+        } else {
+            if (!failure)
+                failure = photos::PhotosError(photos::kPhotosErrorInternal, "The photo library could not be opened.",
+                                              defaultLibraryPath());
+            // Said once: a library that stays broken is asked for again at every turn.
+            const bool repeated = sharedFailure &&
+                                  sharedFailure->localizedDescription() == failure->localizedDescription() &&
+                                  sharedFailure->localizedFailureReason() == failure->localizedFailureReason();
+            if (!repeated)
+                std::fprintf(stderr, "tavorin: %s (%s)\n", failure->localizedDescription().c_str(),
+                             failure->localizedFailureReason().c_str());
+            sharedFailure = failure;
+        }
     }
+    if (error) *error = sharedLibrary ? nullptr : sharedFailure;
     return sharedLibrary;
 }
 
 void PHPhotoLibrary::resetSharedPhotoLibrary() {
     std::lock_guard lock(sharedMutex);
     sharedLibrary.reset();
+    sharedFailure = nullptr;
 }
 
 std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::openAt(const std::string& folder, NSErrorPtr* error,
@@ -90,6 +108,16 @@ std::vector<std::shared_ptr<PHChangeRequest>>* PHPhotoLibrary::currentChangeRequ
     return changeRequestsUnderWay;
 }
 
+namespace {
+thread_local std::vector<std::string>* stagedOutputsUnderWay = nullptr;
+}  // namespace
+
+std::string PHPhotoLibrary::stagingPathForOutput() {
+    std::string path = store_->stagingPath("jpg");
+    if (stagedOutputsUnderWay) stagedOutputsUnderWay->push_back(path);
+    return path;
+}
+
 bool PHChangeRequest::enlist(const std::shared_ptr<PHChangeRequest>& request) {
     if (!changeRequestsUnderWay) {
         std::fprintf(stderr, "tavorin: a photo library change request was made outside a change block\n");
@@ -106,12 +134,26 @@ bool PHPhotoLibrary::commitOnQueue(const std::function<void()>& changeBlock, NSE
         return false;
     }
     std::vector<std::shared_ptr<PHChangeRequest>> requests;
+    std::vector<std::string> outputs;
     changeRequestsUnderWay = &requests;
+    stagedOutputsUnderWay = &outputs;
     if (changeBlock) changeBlock();
     changeRequestsUnderWay = nullptr;
+    stagedOutputsUnderWay = nullptr;
 
     photos::ChangeSet changes;
     for (auto& request : requests) request->record(changes);
+    // The renders handed in are the library's own copies once the change ends, whatever its
+    // end: the staged files go (also those of outputs made before the block).
+    const std::string staging = store_->root() + "/staging/";
+    for (auto& edit : changes.edits)
+        if (edit.renderSource.rfind(staging, 0) == 0) outputs.push_back(edit.renderSource);
+    struct Release {
+        std::vector<std::string>& paths;
+        ~Release() {
+            for (auto& path : paths) ::unlink(path.c_str());
+        }
+    } release{outputs};
     std::function<bool(std::size_t)> confirm;
     {
         std::lock_guard lock(mutex_);
