@@ -6,9 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -207,13 +204,7 @@ TEST_F(TavorinRun, DamagedPhotosFailWithTheirReasonAndWriteNothing)
 // program waiting in its open for ever), and so is one given as the output.
 TEST_F(TavorinRun, WhatIsNotAFileIsRefusedAtOnce)
 {
-    ASSERT_EQ(::mkfifo((folder / "pipe.jpg").c_str(), 0600), 0);
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", (folder / "socket.jpg").c_str());
-    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    fs::create_directory(folder / "folder.jpg");
+    const int sock = imageio_test::makeNonFiles(folder, "pipe.jpg", "socket.jpg", "folder.jpg");
     const struct {
         const char* arguments;
         const char* says;

@@ -8,6 +8,9 @@
 
 #include <zlib.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -64,30 +67,7 @@ inline std::uint32_t getBE(const Bytes& b, std::size_t at, int n) {
 // ---- JPEG ---------------------------------------------------------------------------------
 
 inline Bytes progressiveJPEG(const ImageBitmap& photo) {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &buffer, &size);
-    c.image_width = photo.width;
-    c.image_height = photo.height;
-    c.input_components = 4;
-    c.in_color_space = JCS_EXT_RGBX;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 90, TRUE);
-    jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < photo.height) {
-        JSAMPROW row = const_cast<JSAMPROW>(photo.pixel(0, c.next_scanline));
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    Bytes out(buffer, buffer + size);
-    std::free(buffer);
-    return out;
+    return writeJPEG(photo.width, photo.height, JCS_EXT_RGBX, 4, photo.pixels, 90, true);
 }
 
 // Where the first scan's entropy-coded data begins and ends.
@@ -283,6 +263,22 @@ inline Bytes directoryFirst(const Bytes& tiff, std::uint32_t width = 0, std::uin
 inline Bytes garbledMiddle(Bytes b) {
     for (std::size_t i = b.size() / 2; i < b.size() / 2 + 64; ++i) b[i] ^= 0x5A;
     return b;
+}
+
+// ---- What is not a file --------------------------------------------------------------------
+
+// A FIFO, a listening socket and a folder of those names in the folder; the socket's
+// descriptor (to close).
+inline int makeNonFiles(const std::filesystem::path& folder, const std::string& fifo, const std::string& socket,
+                        const std::string& subfolder) {
+    EXPECT_EQ(::mkfifo((folder / fifo).c_str(), 0600), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", (folder / socket).c_str());
+    EXPECT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    std::filesystem::create_directory(folder / subfolder);
+    return sock;
 }
 
 // ---- The table ------------------------------------------------------------------------------

@@ -3,10 +3,6 @@
 // not a file, and file writing.
 #include "DamagedImages.h"
 
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-
 #include <chrono>
 #include <fstream>
 
@@ -280,13 +276,7 @@ TEST(ImageIOErrors, FilesThatCannotBeRead) {
 // for a writer that never comes, a device's reads never end.
 TEST(ImageIOErrors, WhatIsNotAFileIsRefusedAtOnce) {
     const auto dir = tempDir();
-    ASSERT_EQ(::mkfifo((dir / "pipe.jpg").c_str(), 0600), 0);
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", (dir / "socket.png").c_str());
-    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    std::filesystem::create_directory(dir / "folder.tiff");
+    const int sock = makeNonFiles(dir, "pipe.jpg", "socket.png", "folder.tiff");
     const struct {
         std::string path;
         const char* kind;
