@@ -1,14 +1,18 @@
-// The camera side of the screen: the live preview on and off, the shutter and the saving of
-// each photo taken, the square aspect, the flash and the front and back cameras.
+// The camera side of the screen: the live preview on and off (or the notice that there is no
+// camera), the shutter and the saving of each photo taken, the square aspect, the flash and
+// the front and back cameras.
 #include <atomic>
 
 #include "app/AmbrelViewController.h"
 #include "camera/buttons/FlashButtonView.h"
+#include "camera/capture/VideoController.h"
 #include "library/browser/PhotoCollectionView.h"
 #include "library/images/UIImage+ImageUtility.h"
 #include "model/AmbrelAppSettings.h"
+#include "model/DeviceUtility.h"
 #include "platform/foundation/Dispatch.h"
 #include "ui/animation/AnimationUtility.h"
+#include "ui/appearance/AppAppearance.h"
 #include "ui/foundation/DispatchUtility.h"
 #include "ui/widgets/AmbrelActivityView.h"
 
@@ -38,7 +42,12 @@ void AmbrelViewController::animateCameraEnabled(bool enabled) {
         });
     }
     if (!graphicsView_->cameraSnapRequested()) graphicsView_->setCameraSnapRequested([this] { animateCameraButtonAction(); });
-    if (enabled) graphicsView_->setAlpha(0);
+    // Without a camera no frame ever comes to fade the picture in: the viewfinder says so at
+    // once, and the shutter cannot be pressed.
+    const bool camera = cameraAvailable();
+    showNoCameraNotice(enabled && !camera);
+    if (enabled) cameraButtonView_->setEnabled(camera);
+    if (enabled && camera) graphicsView_->setAlpha(0);
     std::weak_ptr<UIView> weak = graphicsView_;
     graphicsView_->animateCameraEnabled(enabled, enabled ? GraphicsContentView::Block([weak] {
         if (auto view = weak.lock()) UIView::animateWithDuration(kCameraFadeIn, [view] { view->setAlpha(1); });
@@ -46,9 +55,35 @@ void AmbrelViewController::animateCameraEnabled(bool enabled) {
                                                          : nullptr);
 }
 
+bool AmbrelViewController::cameraAvailable() const {
+    return graphicsView_ && graphicsView_->graphicsView()->videoController().session() != nullptr;
+}
+
+void AmbrelViewController::showNoCameraNotice(bool show) {
+    if (!show) {
+        if (noCameraNotice_) noCameraNotice_->setHidden(true);
+        return;
+    }
+    if (!noCameraNotice_) {
+        noCameraNotice_ = std::make_shared<UILabel>(CGRectZero);
+        noCameraNotice_->setText(kNoCameraNotice);
+        noCameraNotice_->setFont(AppAppearance::defaultFontOfSize(kNoCameraNoticeFontSize));
+        noCameraNotice_->setTextColor(AppAppearance::defaultLightColor());
+        noCameraNotice_->setTextAlignment(NSTextAlignment::Center);
+        noCameraNotice_->setUserInteractionEnabled(false);
+        noCameraNotice_->sizeToFit();
+        // Over the picture, under everything else.
+        view()->insertSubviewAbove(noCameraNotice_, graphicsView_.get());
+    }
+    const CGRect viewfinder = AppConstants::defaultCameraViewFrame();
+    noCameraNotice_->setCenter({CGRectGetMidX(viewfinder), CGRectGetMidY(viewfinder)});
+    noCameraNotice_->setHidden(false);
+}
+
 void AmbrelViewController::animateCameraButtonAction() {
-    // Busy only once a capture really starts: with the preview stopped nothing is taken.
-    if (gShutterBusy || !graphicsView_->graphicsView()->isAnimating()) return;
+    // Busy only once a capture really starts: with the preview stopped, or no camera, nothing
+    // is taken.
+    if (gShutterBusy || !graphicsView_->graphicsView()->isAnimating() || !cameraAvailable()) return;
     gShutterBusy = true;
     std::weak_ptr<UIViewController> weak = weak_from_this();
     graphicsView_->graphicsView()->captureSnap(

@@ -48,6 +48,7 @@
 #include "platform/uikit/UISwipeGestureRecognizer.h"
 #include "platform/uikit/UIToolbar.h"
 #include "platform/uikit/UIImageView.h"
+#include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIViewControllerPreviewing.h"
 #include "ui/widgets/AlbumButtonView.h"
@@ -96,6 +97,7 @@ public:
     static constexpr CGFloat kSwipeMargin = 100;        // how far above the slider a swipe may start
     static constexpr CGFloat kPadShutterMargin = 20;
     static constexpr double kCameraFadeIn = 0.6;        // the preview once the camera runs
+    static constexpr CGFloat kNoCameraNoticeFontSize = 17;
     static constexpr double kSwapFadeOut = 0.2, kSwapFadeIn = 0.8;
     static constexpr double kShutterReveal = 0.2;       // each half of the shutter's iris
     static constexpr CGFloat kThumbnailSide = 256;      // the album button's picture of a photo
@@ -152,6 +154,12 @@ public:
     void animateFlashButtonAction();
     void animateFrontBackButtonAction();
     FlashButtonView* flashButtonView() const;
+    // Whether the picture has a camera to show. Without one (none found, or `--camera none`)
+    // the viewfinder says so and the shutter is disabled; the album works as ever.
+    bool cameraAvailable() const;
+    static constexpr const char* kNoCameraNotice = "No camera available";
+    // The viewfinder's notice while the camera side shows without a camera (null until then).
+    const std::shared_ptr<UILabel>& noCameraNoticeView() const { return noCameraNotice_; }
     // An accepted press until its indicator has gone.
     static bool shutterBusy();
     // Album-button pictures still being made off the main thread.
@@ -384,6 +392,7 @@ private:
     // The bar's items, with no title view.
     void setNavigationItems(std::shared_ptr<UIBarButtonItem> left, std::shared_ptr<UIBarButtonItem> right);
     void saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata);
+    void showNoCameraNotice(bool show);
     // Shows a menu panel over the backdrop, centred on the picture, kept in `property` while shown.
     template <typename Menu>
     void presentMenu(const std::shared_ptr<Menu>& menu, std::shared_ptr<Menu>& property);
@@ -394,6 +403,7 @@ private:
     std::shared_ptr<RotationSelectionView> rotationSelectionView_;
     std::shared_ptr<ExpandCollapseView> expandCollapseView_;
     std::shared_ptr<CameraButtonView> cameraButtonView_;
+    std::shared_ptr<UILabel> noCameraNotice_;
     std::shared_ptr<AlbumButtonView> albumButtonView_;
     std::shared_ptr<TitleButtonView> albumEditCancelButtonView_, albumEditDoneButtonView_, albumEditShareButtonView_;
     std::optional<State> albumEditBeginState_, albumEditAssetState_;

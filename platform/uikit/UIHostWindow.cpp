@@ -108,15 +108,33 @@ std::unique_ptr<UIHostWindow> UIHostWindow::open(UIInputDriver& driver, const st
     sdl->texture = SDL_CreateTexture(sdl->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                      sdl->pixelWidth, sdl->pixelHeight);
     if (!sdl->texture) return fail("cannot hold the window's picture");
-    return std::unique_ptr<UIHostWindow>(new UIHostWindow(driver, std::move(sdl), double(width) / sdl->pixelWidth));
+    return std::unique_ptr<UIHostWindow>(new UIHostWindow(driver, std::move(sdl)));
 }
 
-UIHostWindow::UIHostWindow(UIInputDriver& driver, std::unique_ptr<SDLState> sdl, double displayScale)
-    : driver_(driver), sdl_(std::move(sdl)), displayScale_(displayScale) {}
+UIHostWindow::UIHostWindow(UIInputDriver& driver, std::unique_ptr<SDLState> sdl)
+    : driver_(driver), sdl_(std::move(sdl)) {}
 
 UIHostWindow::~UIHostWindow() = default;
 
 std::uint32_t UIHostWindow::windowID() const { return SDL_GetWindowID(sdl_->window); }
+
+// ---- Placement -----------------------------------------------------------------------------
+
+UIHostWindow::Placement UIHostWindow::fit(double pictureWidth, double pictureHeight, double areaWidth,
+                                          double areaHeight) {
+    if (!(pictureWidth > 0 && pictureHeight > 0 && areaWidth > 0 && areaHeight > 0)) return {};
+    const double scale = std::min(areaWidth / pictureWidth, areaHeight / pictureHeight);
+    const double width = pictureWidth * scale, height = pictureHeight * scale;
+    return {(areaWidth - width) / 2, (areaHeight - height) / 2, width, height};
+}
+
+UIHostWindow::Placement UIHostWindow::placement() const {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(sdl_->window, &width, &height);
+    return fit(sdl_->pixelWidth, sdl_->pixelHeight, width, height);
+}
+
+double UIHostWindow::displayScale() const { return placement().width / sdl_->pixelWidth; }
 
 // ---- Events --------------------------------------------------------------------------------
 
@@ -132,7 +150,18 @@ bool UIHostWindow::handleEvents() {
 
 void UIHostWindow::handle(const void* raw) {
     const SDL_Event& e = *static_cast<const SDL_Event*>(raw);
-    auto pixel = [&](int x, int y) { return CGPoint{x / displayScale_, y / displayScale_}; };
+    // Window positions back to picture pixels through the picture's placement: a press must
+    // fall on the picture, later positions of the same press are held to its edges.
+    const Placement shown = placement();
+    auto onPicture = [&](double x, double y) {
+        return x >= shown.x && x < shown.x + shown.width && y >= shown.y && y < shown.y + shown.height;
+    };
+    auto pixel = [&](double x, double y) {
+        if (!(shown.width > 0 && shown.height > 0)) return CGPoint{0, 0};
+        x = std::clamp(x, shown.x, shown.x + shown.width);
+        y = std::clamp(y, shown.y, shown.y + shown.height);
+        return CGPoint{(x - shown.x) * sdl_->pixelWidth / shown.width, (y - shown.y) * sdl_->pixelHeight / shown.height};
+    };
     const bool control = (SDL_GetModState() & KMOD_CTRL) != 0;
     switch (e.type) {
     case SDL_MOUSEBUTTONDOWN:
@@ -140,8 +169,12 @@ void UIHostWindow::handle(const void* raw) {
         if (e.button.which == SDL_TOUCH_MOUSEID) break;  // a touch screen's copy: the finger events serve
         if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) break;
         const auto button = e.button.button == SDL_BUTTON_LEFT ? UIMouseButton::Left : UIMouseButton::Right;
-        if (e.type == SDL_MOUSEBUTTONDOWN) driver_.mouseDown(button, pixel(e.button.x, e.button.y), e.button.clicks, control);
-        else driver_.mouseUp(button, pixel(e.button.x, e.button.y));
+        if (e.type == SDL_MOUSEBUTTONDOWN) {
+            if (onPicture(e.button.x, e.button.y))
+                driver_.mouseDown(button, pixel(e.button.x, e.button.y), e.button.clicks, control);
+        } else {
+            driver_.mouseUp(button, pixel(e.button.x, e.button.y));
+        }
         break;
     }
     case SDL_MOUSEMOTION:
@@ -151,15 +184,20 @@ void UIHostWindow::handle(const void* raw) {
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);
         const int sign = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
-        driver_.wheel(pixel(x, y), sign * e.wheel.preciseX, sign * e.wheel.preciseY, control);
+        if (onPicture(x, y)) driver_.wheel(pixel(x, y), sign * e.wheel.preciseX, sign * e.wheel.preciseY, control);
         break;
     }
     case SDL_FINGERDOWN:
     case SDL_FINGERMOTION:
     case SDL_FINGERUP: {
         // Finger positions come normalised to the window.
+        int width = 0, height = 0;
+        SDL_GetWindowSize(sdl_->window, &width, &height);
+        const double x = e.tfinger.x * width, y = e.tfinger.y * height;
+        if (e.type == SDL_FINGERDOWN && !onPicture(x, y)) break;
         const CGRect bounds = driver_.window().bounds();
-        const CGPoint point{e.tfinger.x * bounds.size.width, e.tfinger.y * bounds.size.height};
+        const CGPoint at = pixel(x, y);
+        const CGPoint point{at.x * bounds.size.width / sdl_->pixelWidth, at.y * bounds.size.height / sdl_->pixelHeight};
         if (e.type == SDL_FINGERDOWN) sdl_->fingers[e.tfinger.fingerId] = sdl_->nextFinger++;
         auto finger = sdl_->fingers.find(e.tfinger.fingerId);
         if (finger == sdl_->fingers.end()) break;
@@ -190,7 +228,8 @@ void UIHostWindow::handle(const void* raw) {
         case SDL_WINDOWEVENT_MINIMIZED: driver_.minimised(); break;
         case SDL_WINDOWEVENT_RESTORED: driver_.restored(); break;
         case SDL_WINDOWEVENT_CLOSE: driver_.closed(); break;
-        case SDL_WINDOWEVENT_EXPOSED: presented_ = false; break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED: presented_ = false; break;
         default: break;
         }
         break;
@@ -229,8 +268,16 @@ void UIHostWindow::present() {
         }
     }
     SDL_UpdateTexture(sdl_->texture, nullptr, pixels.data(), width * 4);
+    // The window's own size may differ from the picture's shape: the bars are black.
+    int outputWidth = 0, outputHeight = 0;
+    SDL_GetRendererOutputSize(sdl_->renderer, &outputWidth, &outputHeight);
+    const Placement shown = fit(width, height, outputWidth, outputHeight);
+    const int shownWidth = static_cast<int>(std::lround(shown.width));
+    const int shownHeight = static_cast<int>(std::lround(shown.height));
+    const SDL_Rect target{(outputWidth - shownWidth) / 2, (outputHeight - shownHeight) / 2, shownWidth, shownHeight};
+    SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
     SDL_RenderClear(sdl_->renderer);
-    SDL_RenderCopy(sdl_->renderer, sdl_->texture, nullptr, nullptr);
+    SDL_RenderCopy(sdl_->renderer, sdl_->texture, nullptr, &target);
     SDL_RenderPresent(sdl_->renderer);
     presented_ = true;
 }

@@ -5,6 +5,11 @@
 // the input driver (UIInputDriver says what each becomes). SDL finger events are touches
 // with the pressure as force.
 //
+// Whatever size the window manager gives the window, the picture keeps the device's shape:
+// scaled to fit and centred, with black bars on the two other sides. Pointer and finger
+// positions go back through the same fit; a press on a bar touches nothing, and a drag that
+// leaves the picture stays on its edge.
+//
 // The loop (`run`) follows the real clock: each turn handles the window's events, runs what
 // the main run loop has due, composes and shows the picture when something ran or an
 // animation is under way, and then waits in SDL for the next event until the next timer
@@ -28,8 +33,17 @@ public:
     UIHostWindow(const UIHostWindow&) = delete;
     UIHostWindow& operator=(const UIHostWindow&) = delete;
 
-    // Shown pixels per window pixel (1, or less when the display is smaller).
-    double displayScale() const { return displayScale_; }
+    // Where the picture is shown in the SDL window, in its coordinates (those of its mouse
+    // events): the window's size fitted to the picture's shape, centred.
+    struct Placement {
+        double x = 0, y = 0, width = 0, height = 0;
+    };
+    Placement placement() const;
+    // The placement of a picture of `picture` pixels in an area of `area` (any unit).
+    static Placement fit(double pictureWidth, double pictureHeight, double areaWidth, double areaHeight);
+    // Shown size per picture pixel (1 when the window is at the device's pixels, less on a
+    // smaller display, and whatever the window manager's size makes it).
+    double displayScale() const;
     // The SDL window's identifier (events carry it).
     std::uint32_t windowID() const;
 
@@ -46,11 +60,10 @@ public:
 
 private:
     struct SDLState;
-    UIHostWindow(UIInputDriver& driver, std::unique_ptr<SDLState> sdl, double displayScale);
+    UIHostWindow(UIInputDriver& driver, std::unique_ptr<SDLState> sdl);
     void handle(const void* event);
 
     UIInputDriver& driver_;
     std::unique_ptr<SDLState> sdl_;
-    double displayScale_;
     bool presented_ = false;
 };

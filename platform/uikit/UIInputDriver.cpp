@@ -60,7 +60,17 @@ void UIInputDriver::wait(NSTimeInterval seconds) {
 
 // ---- Touches -------------------------------------------------------------------------------
 
-void UIInputDriver::sendTouches(const std::vector<UITouchReport>& reports) { window_->sendTouches(reports, now()); }
+void UIInputDriver::inputArrived() {
+    UIApplication& app = UIApplication::sharedApplication();
+    if (!app.isTerminating() && app.applicationState() == UIApplicationState::Inactive)
+        app.transitionToState(UIApplicationState::Active);
+}
+
+void UIInputDriver::sendTouches(const std::vector<UITouchReport>& reports) {
+    if (std::any_of(reports.begin(), reports.end(), [](const UITouchReport& r) { return r.phase == UITouchPhase::Began; }))
+        inputArrived();
+    window_->sendTouches(reports, now());
+}
 
 void UIInputDriver::touchDown(int finger, CGPoint point, CGFloat force, int tapCount) {
     sendTouches({{finger, UITouchPhase::Began, point, force, tapCount}});
@@ -156,6 +166,7 @@ void UIInputDriver::mouseUp(UIMouseButton button, CGPoint pixel) {
 }
 
 void UIInputDriver::wheel(CGPoint pixel, CGFloat notchesX, CGFloat notchesY, bool control) {
+    inputArrived();
     const CGPoint point = pointOf(pixel);
     if (control) {
         if (press_ != Press::None || notchesY == 0) return;
@@ -189,6 +200,7 @@ void UIInputDriver::text(const std::string& typed) {
 }
 
 void UIInputDriver::key(UIKeyPress press) {
+    inputArrived();
     // Newest first; a handler may add or remove handlers while it runs.
     std::vector<int> ids;
     for (const auto& [id, handler] : keyHandlers()) ids.insert(ids.begin(), id);

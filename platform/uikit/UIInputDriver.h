@@ -18,6 +18,10 @@
 // shortcuts to the application delegate; F12 writes a screenshot into the screenshots folder.
 // Esc has no default: the shown alert or sheet handles it.
 // Window events: focus lost and gained, minimised and restored, closed drive the life cycle.
+// Input itself (a touch or press beginning, the wheel, a key) means a person is using the
+// window: an application left inactive by a focus that went elsewhere and has not come back
+// (as without a window manager, where a click does not move the focus) becomes active again,
+// rather than staying paused under the person's hands.
 //
 // Waiting: with a manual clock `wait` advances it (firing what falls due on the way); with
 // the real clock it runs the loop until that time.
@@ -118,6 +122,7 @@ public:
 
 private:
     CGPoint pointOf(CGPoint pixel) const;
+    static void inputArrived();
     std::vector<UITouchReport> rotationFingers(UITouchPhase phase, CGPoint pointer) const;
     void writeNumberedScreenshot();
 

@@ -1,11 +1,13 @@
 // The shown window under SDL's offscreen driver (no display needed): it shows the pixels the
-// headless window composes, its clicks tap the buttons at the window pixels they fall on, its
-// keys and window events reach the driver, the loop composes after work ran, and closing it
-// ends the loop.
+// headless window composes, its clicks tap the buttons at the window pixels they fall on, a
+// window the window manager resizes keeps the picture's shape and maps its clicks through it,
+// its keys and window events reach the driver, the loop composes after work ran, and closing
+// it ends the loop.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/mediaplayer/MPMusicPlayerController.h"
@@ -26,30 +28,44 @@ protected:
         red->setBackgroundColor(UIColor::colorWithRed(1, 0, 0, 1));
         ui.window->addSubview(red);
     }
-    // Mean colour of a rectangle given in window points, as shown (read back at the display's size).
-    CGColor shown(CGRect points) {
+    // Where a point of the picture shows in the SDL window.
+    CGPoint shownAt(CGPoint point) const {
+        const UIHostWindow::Placement p = host->placement();
+        const double k = UIScreen::mainScreen().scale() * host->displayScale();
+        return {p.x + point.x * k, p.y + point.y * k};
+    }
+    // Mean colour of a rectangle of the SDL window, as shown (read back at the display's size).
+    CGColor shownInWindow(CGRect rect) {
         auto bitmap = host->readBack();
         EXPECT_TRUE(bitmap);
         if (!bitmap) return {};
-        const double k = UIScreen::mainScreen().scale() * host->displayScale();
         double sum[4] = {0, 0, 0, 0}, n = 0;
-        for (auto y = std::uint32_t(points.origin.y * k); y < std::uint32_t(CGRectGetMaxY(points) * k); ++y)
-            for (auto x = std::uint32_t(points.origin.x * k); x < std::uint32_t(CGRectGetMaxX(points) * k); ++x) {
+        for (auto y = std::uint32_t(rect.origin.y); y < std::uint32_t(CGRectGetMaxY(rect)); ++y)
+            for (auto x = std::uint32_t(rect.origin.x); x < std::uint32_t(CGRectGetMaxX(rect)); ++x) {
                 for (int i = 0; i < 4; ++i) sum[i] += bitmap->pixel(x, y)[i] / 255.0;
                 n += 1;
             }
         return {sum[0] / n, sum[1] / n, sum[2] / n, sum[3] / n};
     }
-    void push(Uint32 type, CGPoint windowPixel) {
+    // The same for a rectangle given in window points.
+    CGColor shown(CGRect points) {
+        const CGPoint from = shownAt(points.origin), to = shownAt({CGRectGetMaxX(points), CGRectGetMaxY(points)});
+        return shownInWindow(CGRectMake(from.x, from.y, to.x - from.x, to.y - from.y));
+    }
+    void pushAt(Uint32 type, CGPoint inWindow) {
         SDL_Event e{};
         e.type = type;
         e.button.windowID = host->windowID();
         e.button.button = SDL_BUTTON_LEFT;
         e.button.clicks = 1;
         e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.button.x = static_cast<Sint32>(windowPixel.x * host->displayScale());
-        e.button.y = static_cast<Sint32>(windowPixel.y * host->displayScale());
+        e.button.x = static_cast<Sint32>(std::lround(inWindow.x));
+        e.button.y = static_cast<Sint32>(std::lround(inWindow.y));
         SDL_PushEvent(&e);
+    }
+    void push(Uint32 type, CGPoint windowPixel) {
+        const double scale = UIScreen::mainScreen().scale();
+        pushAt(type, shownAt({windowPixel.x / scale, windowPixel.y / scale}));
     }
 
     TouchHarness ui;
@@ -83,6 +99,44 @@ TEST_F(HostWindowTest, APushedClickAtWindowPixelsTapsTheButtonAtHalfThosePoints)
     EXPECT_TRUE(host->handleEvents());
     EXPECT_EQ(events, (std::vector<UIControlEvents>{UIControlEventTouchDown, UIControlEventTouchUpInside}));
     EXPECT_EQ(red->phases(), "");
+}
+
+TEST_F(HostWindowTest, AResizedWindowKeepsThePicturesShapeAndItsClicksLandWhereTheyShow) {
+    auto button = addButton(*ui.window, CGRectMake(96, 196, 8, 8));
+    std::vector<UIControlEvents> events;
+    recordControlEvents(*button, {UIControlEventTouchUpInside}, events);
+    struct Case {
+        int width, height;
+        const char* what;
+    } cases[] = {{1000, 600, "wider than the device: bars left and right"},
+                 {300, 900, "taller: bars above and below"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // As a window manager would: the window gets another size.
+        SDL_SetWindowSize(SDL_GetWindowFromID(host->windowID()), c.width, c.height);
+        host->handleEvents();
+        host->present();
+        const UIHostWindow::Placement p = host->placement();
+        EXPECT_NEAR(p.width / p.height, 375.0 / 667, 0.005) << "the device's shape";
+        EXPECT_NEAR(std::max(p.width / c.width, p.height / c.height), 1, 1e-9) << "as large as the window allows";
+        expectColor(shown(CGRectMake(60, 110, 130, 180)), {1, 0, 0, 1}, "the red view where the fit puts it");
+        const bool wide = c.width > p.width;
+        const CGRect bar = wide ? CGRectMake(0, 0, p.x - 1, c.height) : CGRectMake(0, 0, c.width, p.y - 1);
+        expectColor(shownInWindow(bar), {0, 0, 0, 1}, "a bar");
+
+        // A click where the button shows taps it; a press on a bar, beside or above the red
+        // view, touches nothing.
+        events.clear();
+        push(SDL_MOUSEBUTTONDOWN, {200, 400});
+        push(SDL_MOUSEBUTTONUP, {200, 400});
+        const CGPoint redShown = shownAt({100, 200});
+        const CGPoint onBar = wide ? CGPoint{CGRectGetMidX(bar), redShown.y} : CGPoint{redShown.x, CGRectGetMidY(bar)};
+        pushAt(SDL_MOUSEBUTTONDOWN, onBar);
+        pushAt(SDL_MOUSEBUTTONUP, onBar);
+        host->handleEvents();
+        EXPECT_EQ(events, std::vector<UIControlEvents>{UIControlEventTouchUpInside});
+        EXPECT_EQ(red->phases(), "");
+    }
 }
 
 TEST_F(HostWindowTest, FingerPressureIsForceOnlyOnScreensThatMeasureIt) {

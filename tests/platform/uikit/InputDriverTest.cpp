@@ -6,6 +6,7 @@
 #include <any>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -223,4 +224,28 @@ TEST_F(InputDriverTest, WindowEventsDriveTheLifeCycle) {
               "UIApplicationWillResignActiveNotification UIApplicationDidEnterBackgroundNotification "
               "UIApplicationWillTerminateNotification ");
     EXPECT_EQ(view->phases(), "bc") << "a touch down when the window closes is cancelled";
+}
+
+TEST_F(InputDriverTest, InputOnAWindowWhoseFocusWentElsewhereMakesTheApplicationActive) {
+    // Without a window manager a click does not bring the focus back: the input itself says
+    // that the window is in use. A minimised window stays in the background.
+    UIApplication& app = UIApplication::sharedApplication();
+    const std::vector<std::pair<const char*, std::function<void()>>> inputs = {
+        {"a click", [&] { ui.driver->tap({150, 150}); }},
+        {"a press of the right button", [&] { ui.driver->forcePress({150, 150}, 0.1); }},
+        {"the wheel", [&] { ui.driver->wheel({300, 300}, 0, 1); }},
+        {"a key", [&] { ui.driver->key({UIKeyCode::Escape, false}); }},
+    };
+    for (const auto& [what, input] : inputs) {
+        SCOPED_TRACE(what);
+        app.transitionToState(UIApplicationState::Active);
+        ui.driver->focusChanged(false);
+        ASSERT_EQ(app.applicationState(), UIApplicationState::Inactive);
+        input();
+        EXPECT_EQ(app.applicationState(), UIApplicationState::Active);
+    }
+    ui.driver->minimised();
+    ui.driver->tap({150, 150});
+    EXPECT_EQ(app.applicationState(), UIApplicationState::Background);
+    app.transitionToState(UIApplicationState::Active);
 }
