@@ -16,6 +16,17 @@
 namespace platform::imageio_detail {
 namespace {
 
+// What a failure says. Exiv2 throws some errors without words (an XMP packet it will not
+// take, for one): those are named by their code, so a failure is never reported blank.
+std::string reasonOf(const std::exception& e) {
+    if (e.what() && e.what()[0]) return e.what();
+    if (const auto* exiv2 = dynamic_cast<const Exiv2::AnyError*>(&e)) {
+        if (exiv2->code() == Exiv2::kerInvalidXMP) return "the XMP packet is not valid";
+        return "Exiv2 error " + std::to_string(exiv2->code());
+    }
+    return "the metadata could not be written";
+}
+
 void initialiseOnce() {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -509,7 +520,7 @@ bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, Im
         if (png) *data = pngWithChunks(*data, exif, icc);
         return true;
     } catch (const std::exception& e) {
-        setError(error, ImageIOErrorCode::Metadata, std::string("metadata: ") + e.what());
+        setError(error, ImageIOErrorCode::Metadata, "metadata: " + reasonOf(e));
         return false;
     }
 }

@@ -288,3 +288,20 @@ TEST(ImageMetadata, ProfilesOfOtherColourSpacesAreNotEmbedded) {
             EXPECT_FALSE(ImagePropertyFind(decoded->properties, kImagePropertyICCProfile)) << space;
         }
 }
+
+TEST(ImageMetadata, AnXMPPacketWithADuplicatedPropertyIsWrittenOrRefusedWithAReason) {
+    // As some cameras write it: the rating given twice.
+    const std::string packet =
+        "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+        "<rdf:Description rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmp:Rating=\"3\">"
+        "<xmp:Rating>4</xmp:Rating></rdf:Description></rdf:RDF></x:xmpmeta>\n<?xpacket end=\"w\"?>";
+    for (ImageFileType type : {ImageFileType::JPEG, ImageFileType::PNG, ImageFileType::TIFF}) {
+        SCOPED_TRACE(ImageFileTypeIdentifier(type));
+        Bytes data;
+        ImageIOError error;
+        if (EncodeImage(gradient(8, 8), type, {{kImagePropertyXMPPacket, packet}}, &data, &error)) continue;
+        EXPECT_EQ(error.code, ImageIOErrorCode::Metadata);
+        EXPECT_GT(error.message.size(), std::string("metadata: ").size()) << "a reason: \"" << error.message << "\"";
+    }
+}
