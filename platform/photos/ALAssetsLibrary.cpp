@@ -15,6 +15,7 @@ NSErrorPtr assetsError(long code, const std::string& description, const std::str
 }
 
 NSErrorPtr translate(const NSErrorPtr& error) {
+    if (!error) return assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened.");
     if (error->code() == photos::kPhotosErrorAccessUserDenied)
         return assetsError(ALAssetsLibraryAccessUserDeniedError, error->localizedDescription());
     if (error->code() == photos::kPhotosErrorNotEnoughSpace)
@@ -26,7 +27,7 @@ NSErrorPtr translate(const NSErrorPtr& error) {
 }  // namespace
 
 ALAssetsLibrary::ALAssetsLibrary(std::shared_ptr<PHPhotoLibrary> library) : library_(std::move(library)) {
-    if (!library_) library_ = PHPhotoLibrary::sharedPhotoLibrary();
+    if (!library_) library_ = PHPhotoLibrary::sharedPhotoLibrary(&unopened_);
 }
 
 void ALAssetsLibrary::writeImageToSavedPhotosAlbum(const CGImageRef& image, const platform::ImageProperties& metadata,
@@ -36,7 +37,7 @@ void ALAssetsLibrary::writeImageToSavedPhotosAlbum(const CGImageRef& image, cons
             if (completion) completion("", error);
         });
     };
-    if (!library_) return finish(assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened."));
+    if (!library_) return finish(translate(unopened_));
     if (!image) return finish(assetsError(ALAssetsLibraryWriteFailedError, "There is no image to save."));
     platform::ImageProperties properties = metadata;
     properties["kCGImageDestinationLossyCompressionQuality"] = 0.9;
@@ -60,7 +61,7 @@ void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t>
             if (completion) completion("", error);
         });
     };
-    if (!library_) return finish(assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened."));
+    if (!library_) return finish(translate(unopened_));
     platform::ImageIOError error;
     const auto source = platform::ImageSource::createWithData(std::move(data), &error);
     if (!source || source->count() == 0)
@@ -77,9 +78,8 @@ void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t>
 
 void ALAssetsLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, Completion completion) {
     if (!library_) {
-        dispatch_async(dispatch_get_main_queue(), [completion] {
-            if (completion)
-                completion("", assetsError(ALAssetsLibraryWriteFailedError, "The photo library could not be opened."));
+        dispatch_async(dispatch_get_main_queue(), [completion, error = translate(unopened_)] {
+            if (completion) completion("", error);
         });
         return;
     }

@@ -41,4 +41,6 @@ public:
 private:
     void write(const std::string& path, bool movie, bool ownsFile, Completion completion);
     std::shared_ptr<PHPhotoLibrary> library_;
+    // Why the shared library could not be opened (for each write's error).
+    NSErrorPtr unopened_;
 };

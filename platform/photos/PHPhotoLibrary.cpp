@@ -14,6 +14,8 @@ namespace {
 
 std::mutex sharedMutex;
 std::shared_ptr<PHPhotoLibrary> sharedLibrary;
+// Why the last try to open the shared library failed (null after a success).
+NSErrorPtr sharedFailure;
 
 thread_local std::vector<std::shared_ptr<PHChangeRequest>>* changeRequestsUnderWay = nullptr;
 
@@ -24,21 +26,35 @@ std::string PHPhotoLibrary::defaultLibraryPath() {
     return NSSearchPathForDirectory(NSSearchPathDirectory::ApplicationSupport) + "/PhotoLibrary";
 }
 
-std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::sharedPhotoLibrary() {
+std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::sharedPhotoLibrary(NSErrorPtr* error) {
     std::lock_guard lock(sharedMutex);
     if (!sharedLibrary) {
-        NSErrorPtr error;
-        sharedLibrary = openAt(defaultLibraryPath(), &error);
-        if (!sharedLibrary)
-            std::fprintf(stderr, "tavorin: %s (%s)\n", error->localizedDescription().c_str(),
-                         error->localizedFailureReason().c_str());
+        NSErrorPtr failure;
+        sharedLibrary = openAt(defaultLibraryPath(), &failure);
+        if (sharedLibrary) {
+            sharedFailure = nullptr;
+        } else {
+            if (!failure)
+                failure = photos::PhotosError(photos::kPhotosErrorInternal, "The photo library could not be opened.",
+                                              defaultLibraryPath());
+            // Said once: a library that stays broken is asked for again at every turn.
+            const bool repeated = sharedFailure &&
+                                  sharedFailure->localizedDescription() == failure->localizedDescription() &&
+                                  sharedFailure->localizedFailureReason() == failure->localizedFailureReason();
+            if (!repeated)
+                std::fprintf(stderr, "tavorin: %s (%s)\n", failure->localizedDescription().c_str(),
+                             failure->localizedFailureReason().c_str());
+            sharedFailure = failure;
+        }
     }
+    if (error) *error = sharedLibrary ? nullptr : sharedFailure;
     return sharedLibrary;
 }
 
 void PHPhotoLibrary::resetSharedPhotoLibrary() {
     std::lock_guard lock(sharedMutex);
     sharedLibrary.reset();
+    sharedFailure = nullptr;
 }
 
 std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::openAt(const std::string& folder, NSErrorPtr* error,

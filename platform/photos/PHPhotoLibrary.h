@@ -47,9 +47,10 @@ public:
     };
     using Completion = std::function<void(bool success, NSErrorPtr error)>;
 
-    // The library at the default place, opened on first use; null (with the reason on
-    // stderr) when it cannot be opened.
-    static std::shared_ptr<PHPhotoLibrary> sharedPhotoLibrary();
+    // The library at the default place, opened on first use; null when it cannot be opened,
+    // with the reason in `error` and on stderr (once for each new reason: every later call
+    // tries again, so a library that has been mended opens).
+    static std::shared_ptr<PHPhotoLibrary> sharedPhotoLibrary(NSErrorPtr* error = nullptr);
     static void resetSharedPhotoLibrary();
     static std::string defaultLibraryPath();
     static std::shared_ptr<PHPhotoLibrary> openAt(const std::string& folder, NSErrorPtr* error,

@@ -266,8 +266,9 @@ private:
         if (options_.photos == 0 && !options_.editedPhoto) return;
         auto collection = std::make_shared<PhotoCollectionView>();
         int pending = 0;
-        auto saved = [&pending](bool ok) {
-            EXPECT_TRUE(ok) << "a generated photo was not saved";
+        auto saved = [&pending](bool ok, const NSErrorPtr& error) {
+            EXPECT_TRUE(ok) << "a generated photo was not saved: "
+                            << (error ? error->localizedDescription() + " " + error->localizedFailureReason() : "");
             --pending;
         };
         for (int i = 0; i < options_.photos; ++i) {
