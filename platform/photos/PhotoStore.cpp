@@ -667,9 +667,14 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
     if (!exec(db_, "BEGIN IMMEDIATE"))
         return fail(PhotosError(kPhotosErrorInternal, "The photo library is busy.", sqlite3_errmsg(db_)));
     const double date = now();
+    // Every write must take: one the index refuses (read-only, full) fails the whole change
+    // before any file the index still names is let go.
+    auto refused = [&] {
+        return fail(PhotosError(kPhotosErrorInternal, "The change could not be saved.", sqlite3_errmsg(db_)));
+    };
     auto log = [&](const char* kind, const std::string& uuid) {
         Statement s(db_, "INSERT INTO change_log(kind, uuid, date) VALUES(?, ?, ?)");
-        s.bind(1, std::string(kind)).bind(2, uuid).bind(3, date).run();
+        return s.bind(1, std::string(kind)).bind(2, uuid).bind(3, date).run();
     };
     auto liveAsset = [&](const std::string& uuid) -> std::optional<AssetRecord> {
         Statement s(db_, (std::string(kAssetColumns) + "WHERE a.uuid = ?").c_str());
@@ -696,7 +701,7 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             .bind(11, o.height).bind(12, o.creationDate).bind(13, date).bind(14, o.latitude).bind(15, o.longitude)
             .bind(16, o.duration);
         if (!s.run()) return fail(PhotosError(kPhotosErrorInternal, "The photo could not be added.", sqlite3_errmsg(db_)));
-        log("insert", o.request->uuid);
+        if (!log("insert", o.request->uuid)) return refused();
     }
 
     for (auto& e : changes.edits) {
@@ -705,11 +710,11 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
         const std::int64_t revision = asset->revision + 1;
         if (e.kind == AssetEdit::Kind::Favorite) {
             Statement s(db_, "UPDATE asset SET favorite = ?, revision = ?, modification_date = ? WHERE id = ?");
-            s.bind(1, e.favorite ? 1 : 0).bind(2, revision).bind(3, date).bind(4, asset->id).run();
+            if (!s.bind(1, e.favorite ? 1 : 0).bind(2, revision).bind(3, date).bind(4, asset->id).run()) return refused();
         } else if (e.kind == AssetEdit::Kind::Revert) {
             if (asset->edit) {
                 Statement d(db_, "DELETE FROM edit WHERE asset_id = ?");
-                d.bind(1, asset->id).run();
+                if (!d.bind(1, asset->id).run()) return refused();
                 unreferenced.push_back(absolutePath(asset->edit->renderPath));
                 auto source = platform::ImageSource::createWithFile(absolutePath(asset->originalPath));
                 int w = asset->width, h = asset->height;
@@ -720,7 +725,7 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
                 }
                 Statement s(db_, "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? "
                                  "WHERE id = ?");
-                s.bind(1, revision).bind(2, date).bind(3, w).bind(4, h).bind(5, asset->id).run();
+                if (!s.bind(1, revision).bind(2, date).bind(3, w).bind(4, h).bind(5, asset->id).run()) return refused();
             }
         } else {
             // A save identical to the current edit changes nothing.
@@ -740,25 +745,25 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
                                                   sqlite3_errmsg(db_)));
             Statement u(db_, "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? WHERE id = ?");
             u.bind(1, revision).bind(2, date).bind(3, static_cast<int>(source ? source->pixelWidth(0) : 0))
-                .bind(4, static_cast<int>(source ? source->pixelHeight(0) : 0)).bind(5, asset->id).run();
+                .bind(4, static_cast<int>(source ? source->pixelHeight(0) : 0)).bind(5, asset->id);
+            if (!u.run()) return refused();
             if (asset->edit) unreferenced.push_back(absolutePath(asset->edit->renderPath));
         }
-        log("update", e.uuid);
+        if (!log("update", e.uuid)) return refused();
     }
 
     for (auto& uuid : changes.deletions) {
         auto asset = liveAsset(uuid);
         if (!asset) return notFound(uuid);
         Statement s(db_, "UPDATE asset SET trashed_date = ?, revision = revision + 1 WHERE id = ?");
-        s.bind(1, date).bind(2, asset->id).run();
-        log("delete", uuid);
+        if (!s.bind(1, date).bind(2, asset->id).run() || !log("delete", uuid)) return refused();
     }
 
     for (auto& a : changes.albums) {
         std::int64_t albumId = 0;
         if (a.create) {
             Statement s(db_, "INSERT INTO album(uuid, title) VALUES(?, ?)");
-            s.bind(1, a.uuid).bind(2, a.title).run();
+            if (!s.bind(1, a.uuid).bind(2, a.title).run()) return refused();
             albumId = sqlite3_last_insert_rowid(db_);
         } else {
             Statement s(db_, "SELECT id FROM album WHERE uuid = ?");
@@ -771,18 +776,18 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             if (!asset) return notFound(uuid);
             Statement s(db_, "INSERT OR IGNORE INTO album_asset(album_id, asset_id, position) VALUES(?, ?, "
                              "(SELECT COALESCE(MAX(position), 0) + 1 FROM album_asset WHERE album_id = ?))");
-            s.bind(1, albumId).bind(2, asset->id).bind(3, albumId).run();
+            if (!s.bind(1, albumId).bind(2, asset->id).bind(3, albumId).run()) return refused();
         }
         for (auto& uuid : a.remove) {
             Statement s(db_, "DELETE FROM album_asset WHERE album_id = ? AND asset_id = (SELECT id FROM asset "
                              "WHERE uuid = ?)");
-            s.bind(1, albumId).bind(2, uuid).run();
+            if (!s.bind(1, albumId).bind(2, uuid).run()) return refused();
         }
-        log("album", a.uuid);
+        if (!log("album", a.uuid)) return refused();
     }
     {
         Statement s(db_, "DELETE FROM change_log WHERE id <= (SELECT MAX(id) FROM change_log) - ?");
-        s.bind(1, kChangeLogKept).run();
+        if (!s.bind(1, kChangeLogKept).run()) return refused();
     }
     if (!exec(db_, "COMMIT"))
         return fail(PhotosError(kPhotosErrorInternal, "The change could not be saved.", sqlite3_errmsg(db_)));

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "BrowserFixture.h"
+#include "support/ReadOnlyTree.h"
 #include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
 #include "model/AmbrelAppSettings.h"
 #include "model/DeviceUtility.h"
@@ -125,6 +126,54 @@ TEST_F(PhotoEditingTest, AnUnwrittenRenderIsNotSavedKeepsTheEditAndSaysWhy) {
         EXPECT_TRUE(browser->editingAsset());
         EXPECT_FALSE(record(id)->edit);
         EXPECT_EQ(library->store().assets().size(), 1u);
+    }
+}
+
+TEST_F(PhotoEditingTest, ChangesToAReadOnlyIndexAreRefusedWithTheReasonAndLoseNothing) {
+    import({plainPhoto("a.jpg", {10, 200, 10}), plainPhoto("b.jpg", {10, 10, 200})});
+    makeBrowser();
+    beginEditing(0);
+    ASSERT_EQ(finish(0, Render({200, 30, 30}), "state one", false), std::make_tuple(true, true));
+    const std::string edited = assetShown(0)->localIdentifier();
+    const fs::path render = fs::path(libraryPath) / record(edited)->edit->renderPath;
+    const std::string renderSha = photos::FileSha256(render.string());
+    ASSERT_FALSE(renderSha.empty());
+    // Opened again with its index read-only, as at a start.
+    browser->removeFromSuperview();
+    browser.reset();
+    settle();
+    library.reset();
+    PHPhotoLibrary::resetSharedPhotoLibrary();
+    ReadOnlyTree readOnly(fs::path(libraryPath) / "library.sqlite");
+    if (!readOnly.made()) GTEST_SKIP() << readOnly.why();
+    library = PHPhotoLibrary::sharedPhotoLibrary();
+    ASSERT_TRUE(library) << "a read-only index is still read";
+    makeBrowser();
+    ASSERT_EQ(assetShown(0)->localIdentifier(), edited);
+
+    const struct {
+        const char* what;
+        std::function<void(PhotoCollectionView::SavedCompletion)> change;
+    } changes[] = {
+        {"revert", [&](auto done) { browser->revertEditingForAssetIndexPath(Item(0), done); }},
+        {"save", [&](auto done) {
+             beginEditing(0);
+             browser->finishEditingAssetAtIndexPath(Item(0), Render({9, 9, 9}), "state two", {}, false,
+                                                    [done](bool saved, bool, const NSErrorPtr& error) {
+                                                        done(saved, error);
+                                                    });
+         }},
+        {"delete", [&](auto done) { browser->deleteItemAtIndexPath(Item(1), done); }},
+        {"new photo", [&](auto done) { browser->saveNewAssetWithImage(Render({0, 0, 200}), {}, done); }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(awaitSaved(c.change)) << "nothing pretends";
+        EXPECT_EQ(photos::FileSha256(render.string()), renderSha) << "the stored edit keeps its render";
+        const auto kept = record(edited);
+        ASSERT_TRUE(kept && kept->edit);
+        EXPECT_EQ(std::string(kept->edit->data.begin(), kept->edit->data.end()), "state one");
+        EXPECT_EQ(library->store().assets().size(), 2u);
     }
 }
 
