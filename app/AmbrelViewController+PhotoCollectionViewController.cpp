@@ -4,6 +4,7 @@
 // back, grid and single photo with their titles, and album editing entered with the editing
 // state and crop stored with the photo and left again. Also the edit's ways out: saved in
 // place or as a copy, exported, shared or reverted.
+#include <cstdio>
 #include <ctime>
 
 #include "app/AmbrelViewController.h"
@@ -18,6 +19,9 @@
 #include "model/State.h"
 #include "model/Type.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NSLocalizedString.h"
+#include "platform/photos/PHPhotoLibrary.h"
+#include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UINavigationItem.h"
@@ -144,6 +148,20 @@ void AmbrelViewController::initializePhotoCollectionView() {
     });
     photos->setPhotoCollectionAssetsSavedPhotosGroup();
     photoCollectionView_ = photos;
+    // What opening the library had to do to it (an index made anew, photos taken back in) is
+    // said once, when the library first opens.
+    if (auto library = PHPhotoLibrary::sharedPhotoLibrary()) {
+        std::string said;
+        for (const auto& notice : library->store().sweepReport().notices()) {
+            std::fprintf(stderr, "tavorin: %s\n", notice.c_str());
+            said += (said.empty() ? "" : "\n\n") + notice;
+        }
+        // On the next turn: during start-up there is no window to show it in yet.
+        if (!said.empty())
+            dispatch_async(dispatch_get_main_queue(), [said] {
+                UIAlertView::alertView(NSLocalizedString("Photo Library"), said, nullptr, NSLocalizedString("OK"))->show();
+            });
+    }
 
     auto groups = std::make_shared<PhotoGroupCollectionView>(CGRectMake(0, 0, bounds.size.width, bounds.size.height));
     groups->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);

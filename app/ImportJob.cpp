@@ -95,9 +95,10 @@ int Run(const Options& options, const std::string& libraryFolder, std::ostream& 
     auto library = PHPhotoLibrary::openAt(libraryFolder, &error,
                                           {.requiresAuthorization = false, .pollsOtherProcesses = false});
     if (!library) {
-        err << "tavorin import: " << error->localizedDescription() << " (" << error->localizedFailureReason() << ")\n";
+        err << "tavorin import: " << photos::ErrorLine(*error) << "\n";
         return kExitFailure;
     }
+    for (auto& notice : library->store().sweepReport().notices()) err << "tavorin import: " << notice << "\n";
 
     // Oldest first, by the date the photo says it was taken (else its file's time).
     std::vector<Candidate> candidates;
@@ -136,6 +137,7 @@ int Run(const Options& options, const std::string& libraryFolder, std::ostream& 
         const bool ok = library->performChangesAndWait(
             [&] {
                 auto photo = PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(c.path);
+                photo->setOnlyIfNew(true);
                 const std::string id = photo->placeholderForCreatedAsset()->localIdentifier();
                 if (options.album.empty()) return;
                 if (albumId.empty()) {
@@ -148,10 +150,14 @@ int Run(const Options& options, const std::string& libraryFolder, std::ostream& 
                 }
             },
             &error);
+        if (!ok && error->code() == photos::kPhotosErrorDuplicate) {
+            // Another writer added the same photo meanwhile.
+            out << "skipped " << c.path << ": already in the library\n";
+            ++duplicates;
+            continue;
+        }
         if (!ok) {
-            err << "skipped " << c.path << ": " << error->localizedDescription();
-            if (!error->localizedFailureReason().empty()) err << " (" << error->localizedFailureReason() << ")";
-            err << "\n";
+            err << "skipped " << c.path << ": " << photos::ErrorLine(*error) << "\n";
             ++failures;
             continue;
         }

@@ -5,8 +5,10 @@
 //
 //   tavorin import [--album NAME] PATH...
 //
-// A photo already in the library (the same bytes) or met twice is skipped, and so is a file
-// that cannot be read; each gets one line. The exit status is nonzero when any file failed.
+// A photo already in the library (the same bytes) or met twice is skipped, also when another
+// writer adds it meanwhile (the library checks inside its write), and so is a file that cannot
+// be read; each gets one line. What opening the library had to do to it (an index rebuilt) is
+// said on the error stream. The exit status is nonzero when any file failed.
 // The import is the user's own act on their own library, so it needs no access grant.
 #include <iosfwd>
 #include <string>

@@ -424,14 +424,16 @@ std::string MetadataDateNow()
     return text;
 }
 
-// The photo's metadata for the rendered result: its Exif, TIFF, GPS and IPTC groups, its
-// colour profile and its XMP travel with it; the pixels are written upright, so the
-// orientation is up; the date and software say that this program made the file.
+// The photo's metadata for the rendered result: its Exif, TIFF, GPS and IPTC groups and the
+// blocks they stand for, its colour profile and its XMP travel with it; the pixels are
+// written upright, so the orientation is up; the date and software say that this program
+// made the file.
 platform::ImageProperties OutputProperties(const platform::ImageProperties& source, platform::ImageFileType type)
 {
     platform::ImageProperties properties;
     for (const char* key : {platform::kCGImagePropertyExifDictionary, platform::kCGImagePropertyTIFFDictionary,
                             platform::kCGImagePropertyGPSDictionary, platform::kCGImagePropertyIPTCDictionary,
+                            platform::kImagePropertyExifBlock, platform::kImagePropertyIPTCBlock,
                             platform::kImagePropertyICCProfile, platform::kImagePropertyXMPPacket})
         if (const platform::ImagePropertyValue* found = platform::ImagePropertyFind(source, key))
             properties[key] = *found;

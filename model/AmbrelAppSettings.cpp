@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/foundation/StateFile.h"
+
 namespace {
 
 // Longest default-mode name accepted from the store.
@@ -187,9 +189,6 @@ std::string AmbrelAppSettings::dataWithObject(const PropertyListObject& object) 
 }
 
 PropertyListObject AmbrelAppSettings::objectFromData(const std::string& data) {
-    try {
-        return PropertyListObject::parse(data);
-    } catch (const PropertyListObject::exception&) {
-        return nullptr;
-    }
+    // Depth-limited like every stored document: a deeper value cannot be copied safely.
+    return StateFile::parse(data, nullptr).value_or(nullptr);
 }

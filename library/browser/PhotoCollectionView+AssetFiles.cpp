@@ -6,7 +6,7 @@
 
 namespace {
 
-// Digitized date and the software entry with the program's keyword.
+// The file's modification date and the software entry with the program's keyword.
 constexpr int kEditMetadataOptions = ImageMetadataOptionDateDigitized | ImageMetadataOptionSoftware;
 
 void markAsEdit(PhotoCollectionView::Metadata& metadata) {

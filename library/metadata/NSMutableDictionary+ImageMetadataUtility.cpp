@@ -6,7 +6,6 @@
 
 #include "camera/location/LocationUtility.h"
 #include "platform/imageio/ImageIO.h"
-#include "platform/uikit/UIScreen.h"
 
 namespace ImageMetadataUtility {
 
@@ -51,12 +50,23 @@ std::string softwareName() { return std::string(kKeyword) + " " + TAVORIN_VERSIO
 
 void autoPopulateMetadata(Metadata& metadata, int options) {
     if (options & ImageMetadataOptionOrientation) setImageOrientation(metadata, 0);
-    if (options & ImageMetadataOptionDateOriginal) setDateOriginal(metadata, now());
-    if (options & ImageMetadataOptionDateDigitized) setDateDigitized(metadata, now());
+    // A photo keeps the moment it was taken; one that has none is made now.
+    if ((options & ImageMetadataOptionDateOriginal) &&
+        !platform::ImagePropertyFind(metadata, platform::kCGImagePropertyExifDictionary,
+                                     platform::kCGImagePropertyExifDateTimeOriginal)) {
+        const double moment = now();
+        setDateOriginal(metadata, moment);
+        setDateDigitized(metadata, moment);
+    }
+    // The file is written now: its modification date, not a capture date.
+    if (options & ImageMetadataOptionDateDigitized)
+        setString(metadata, platform::kCGImagePropertyTIFFDictionary, platform::kCGImagePropertyTIFFDateTime,
+                  getLocalFormattedDate(now()));
+    // The program that wrote the file. The make and model are the camera's own, stated by
+    // the capture or by the photo; none is made up for it.
     if (options & ImageMetadataOptionSoftware) {
         appendKeyword(metadata, kKeyword);
-        const UIDeviceProfile& device = UIDeviceProfile::current();
-        setMake(metadata, device.make, device.model, softwareName());
+        setMake(metadata, std::nullopt, std::nullopt, softwareName());
     }
     if (options & ImageMetadataOptionLocation) {
         // Only what geotagging has collected: nothing while it is off.

@@ -32,8 +32,15 @@ inline constexpr const char* kKeyword = "Tavorin";
 inline constexpr const char* kMakerAppleDictionary = "{MakerApple}";
 inline constexpr const char* kBurstKey = "11";
 
-// Fills the entries the flags name, in the fixed order: orientation, original date, digitized
-// date, software, location.
+// Fills the entries the flags name, in the fixed order:
+// - orientation: up;
+// - original date: a photo without a DateTimeOriginal is made now, so DateTimeOriginal,
+//   DateTimeDigitized and the TIFF DateTime are now; a photo with one keeps its dates;
+// - digitized date: the file is written now, so the TIFF DateTime (its modification date) is
+//   now; the photo's capture dates stay;
+// - software: the keyword and the Software entry; Make and Model are never written here (a
+//   capture states its camera's, a photo keeps its own);
+// - location: the position and heading geotagging knows.
 void autoPopulateMetadata(Metadata& metadata, int options);
 
 // A fix that is not finite, lies outside the globe's degrees or has a negative accuracy is

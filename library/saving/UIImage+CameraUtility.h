@@ -1,8 +1,8 @@
 #pragma once
 // Saving a photo straight into the saved-photos album, its metadata filled as for any save:
 // with metadata given, a copy without its burst entry, filled by the options (4 unless
-// given); with none, a new dictionary filled by 30 (orientation, both dates, keyword, make,
-// model, software; no location). The Orientation written is the image's own, since the
+// given); with none, a new dictionary filled by 30 (orientation, the dates of a picture made
+// now, keyword, software; no location). The Orientation written is the image's own, since the
 // pixels go in their stored position. A failure shows the share-error alert; the completion
 // gets the error (null on success). The end of a save runs on the main queue.
 #include <functional>

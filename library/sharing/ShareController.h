@@ -36,7 +36,8 @@ public:
     static std::shared_ptr<UIActivityViewController> activityViewControllerWithImage(const UIImagePtr& image,
                                                                                      const Metadata& metadata);
     // The photo in the save type's format, its metadata carrying the image's orientation, the
-    // digitized date, the keyword, make, model and software; nullopt when it cannot be written.
+    // file's modification date, the keyword and the software (the photo's own make, model and
+    // capture dates stay); nullopt when it cannot be written.
     static std::optional<NSURL> writeImage(const UIImagePtr& image, const std::string& name, const Metadata& metadata);
 
     static std::string defaultShareString();

@@ -1,16 +1,14 @@
 #include "platform/authorization/AuthorizationStore.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/StateFile.h"
 
 namespace {
 
@@ -56,17 +54,31 @@ void AuthorizationStore::resetShared() {
 }
 
 AuthorizationStore::AuthorizationStore(std::filesystem::path file) : file_(std::move(file)) {
-    std::ifstream in(file_);
-    if (!in) return;
-    nlohmann::json json = nlohmann::json::parse(in, nullptr, false);
-    if (!json.is_object()) {
-        std::fprintf(stderr, "tavorin: the access document %s cannot be read; it will be kept as %s\n",
-                     file_.c_str(), setAsidePath(file_).c_str());
-        corrupt_ = true;
-        return;
+    StateFile::Reading reading = StateFile::read(file_);
+    switch (reading.outcome) {
+        case StateFile::Outcome::Missing: return;
+        case StateFile::Outcome::Unreadable:
+            unreadable_ = true;
+            say(reading.problem + "; answers will not be kept");
+            return;
+        case StateFile::Outcome::Read:
+            if (reading.document.is_object()) {
+                for (const auto& [key, value] : reading.document.items()) {
+                    // Only a state some service has; anything else would be narrowed into one.
+                    if (value.is_number_integer() && value.get<std::int64_t>() >= 0 &&
+                        value.get<std::int64_t>() <= kLocationAuthorizedWhenInUse)
+                        states_[key] = value.get<int>();
+                }
+                return;
+            }
+            reading.problem = "does not hold a dictionary";
+            break;
+        case StateFile::Outcome::Damaged: break;
     }
-    for (auto& [key, value] : json.items())
-        if (value.is_number_integer()) states_[key] = value.get<int>();
+    corrupt_ = true;
+    setAsidePending_ = true;
+    say(reading.problem + "; starting without answers, it is moved aside (" + file_.filename().string() +
+        ".corrupt-<time>) when one is recorded");
 }
 
 int AuthorizationStore::status(AuthorizationService service) const {
@@ -121,28 +133,34 @@ bool AuthorizationStore::isAuthorized(AuthorizationService service, int state) {
            (service == AuthorizationService::Location && state == kLocationAuthorizedWhenInUse);
 }
 
+std::optional<std::filesystem::path> AuthorizationStore::setAsidePath() const {
+    std::lock_guard lock(mutex_);
+    return setAside_;
+}
+
+void AuthorizationStore::say(const std::string& problem) const {
+    // Once while it stays the same: every request writes.
+    if (problem == lastProblem_) return;
+    lastProblem_ = problem;
+    std::fprintf(stderr, "tavorin: the access document %s %s\n", file_.c_str(), problem.c_str());
+}
+
 bool AuthorizationStore::writeLocked() const {
-    std::error_code ec;
-    std::filesystem::create_directories(file_.parent_path(), ec);
-    nlohmann::json json = nlohmann::json::object();
-    for (auto& [key, value] : states_) json[key] = value;
-    const std::string text = json.dump(2) + "\n";
-    if (corrupt_ && !setAside_) {
+    if (unreadable_) return false;  // said when it was read
+    std::string problem;
+    if (setAsidePending_) {
         // Kept beside, never overwritten: whatever it held may still matter to the user.
-        std::error_code renameError;
-        std::filesystem::rename(file_, setAsidePath(file_), renameError);
-        setAside_ = !renameError;
-        if (renameError) return false;
+        setAside_ = StateFile::setAside(file_, &problem);
+        std::error_code ec;
+        if (!setAside_ && std::filesystem::symlink_status(file_, ec).type() != std::filesystem::file_type::not_found) {
+            say(problem + "; answers hold until the program ends");
+            return false;
+        }
+        setAsidePending_ = false;  // moved, or gone meanwhile
     }
-    const std::string temp = file_.string() + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    bool ok = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-              ::fsync(fd) == 0;
-    if (fd >= 0) ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), file_.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        std::fprintf(stderr, "tavorin: could not write the access document %s\n", file_.c_str());
-    }
-    return ok;
+    nlohmann::json json = nlohmann::json::object();
+    for (const auto& [key, value] : states_) json[key] = value;
+    if (StateFile::write(file_, json, &problem)) return true;
+    say(problem + "; answers hold until the program ends");
+    return false;
 }

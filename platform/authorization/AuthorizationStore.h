@@ -8,13 +8,18 @@
 // There is no person to ask on this platform, so a policy answers: by default it grants (a
 // request for a service that is not determined records the granted state, 3 or location 4);
 // tests set deny (records 2) or never answer. A state the user set (or a test set) stays
-// until changed. The document is written whole, through a temporary file renamed over it;
-// one that cannot be read is reported, counts as empty, and is set aside (renamed with the
-// ending ".corrupt") when the first state is written, so nothing the user had is lost.
+// until changed. The document is a `StateFile`, written whole, compact and atomically, keeping
+// its mode. One that is damaged (not a regular file, too large or deep, not JSON, not a
+// dictionary) is reported on one line, counts as empty, and is set aside (renamed
+// "<name>.corrupt-<time>") when the first state is written, so nothing the user had is lost;
+// one that cannot be read (permissions) is reported and never replaced, and the states then
+// hold for this process only. A stored state outside its service's range counts as not
+// determined.
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 enum class AuthorizationPolicy { Grant, Deny, NeverAnswer };
@@ -52,19 +57,22 @@ public:
     void setPolicy(AuthorizationPolicy policy);
     // The document could not be read when the store was made.
     bool foundCorruptDocument() const { return corrupt_; }
-    static std::filesystem::path setAsidePath(const std::filesystem::path& file) {
-        return std::filesystem::path(file.string() + ".corrupt");
-    }
+    // Where the damaged document was moved, once a state was written.
+    std::optional<std::filesystem::path> setAsidePath() const;
     // True for 3, and for location also 4.
     static bool isAuthorized(AuthorizationService service, int state);
 
 private:
     bool writeLocked() const;
+    void say(const std::string& problem) const;
 
     std::filesystem::path file_;
     mutable std::mutex mutex_;
     std::map<std::string, int> states_;
     AuthorizationPolicy policy_ = AuthorizationPolicy::Grant;
     bool corrupt_ = false;
-    mutable bool setAside_ = false;
+    bool unreadable_ = false;
+    mutable bool setAsidePending_ = false;
+    mutable std::optional<std::filesystem::path> setAside_;
+    mutable std::string lastProblem_;
 };

@@ -38,9 +38,10 @@ public:
     virtual void controlsChanged(const AVCaptureDevice& device) {}
 
 protected:
-    // A still's attachments: Orientation, and Exif exposure, ISO, flash, dimensions and zoom.
+    // A still's attachments: Orientation, Exif exposure, ISO, flash, dimensions and zoom, and
+    // the camera that took it as the TIFF Model (`model`; none when empty).
     static ImageProperties stillAttachments(const AVCaptureDevice* device, int orientation, CMVideoDimensions size,
-                                            double cropFactor);
+                                            double cropFactor, const std::string& model);
 };
 
 }  // namespace platform

@@ -116,6 +116,18 @@ std::vector<CMVideoDimensions> v4l2Sizes(const std::string& node) {
     return sizes;
 }
 
+// The name the node's driver gives its camera ("card"); empty when it says none.
+std::string v4l2Card(const std::string& node) {
+    const int fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    v4l2_capability cap{};
+    std::string card;
+    if (::ioctl(fd, VIDIOC_QUERYCAP, &cap) == 0)
+        card.assign(reinterpret_cast<const char*>(cap.card), strnlen(reinterpret_cast<const char*>(cap.card), sizeof cap.card));
+    ::close(fd);
+    return card;
+}
+
 // The upright picture of `frame`, filling W × H sensor pixels turned by `orientation`.
 class Converter {
 public:
@@ -237,7 +249,10 @@ LibavCamera::Probe LibavCamera::probe(const std::string& formatName, const std::
     }
     result.ok = true;
     result.size = {in.codec->width, in.codec->height};
-    if (formatName == "video4linux2") result.sizes = v4l2Sizes(url);
+    if (formatName == "video4linux2") {
+        result.sizes = v4l2Sizes(url);
+        result.card = v4l2Card(url);
+    }
     return result;
 }
 
@@ -339,7 +354,8 @@ CMSampleBufferRef LibavCamera::stillFrame(double cropFactor) {
     }
     auto sample = CMSampleBuffer::videoFrame(still, last_->presentationTimeStamp(), kCMTimeInvalid);
     const auto device = device_.lock();
-    sample->setAttachments(stillAttachments(device.get(), mailbox_ ? mailbox_->orientation.load() : 6, {W, H}, cropFactor));
+    sample->setAttachments(
+        stillAttachments(device.get(), mailbox_ ? mailbox_->orientation.load() : 6, {W, H}, cropFactor, probe_.card));
     return sample;
 }
 

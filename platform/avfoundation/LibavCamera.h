@@ -26,6 +26,7 @@ public:
         std::string error;
         CMVideoDimensions size{};           // what the input gives unasked
         std::vector<CMVideoDimensions> sizes;  // a V4L2 node's discrete sizes
+        std::string card;                      // a V4L2 node's camera name, its stills' Model
     };
     // Opens the input once to learn its size ("video4linux2" or "lavfi").
     static Probe probe(const std::string& format, const std::string& url);

@@ -145,12 +145,12 @@ CMSampleBufferRef SimulatedCamera::stillFrame(double cropFactor) {
     CMSampleBufferRef still = render(sensor_, pool, cropFactor, &orientation);
     if (!still) return nullptr;
     const auto device = device_.lock();
-    still->setAttachments(stillAttachments(device.get(), orientation, sensor_, cropFactor));
+    still->setAttachments(stillAttachments(device.get(), orientation, sensor_, cropFactor, kModel));
     return still;
 }
 
 ImageProperties CaptureSource::stillAttachments(const AVCaptureDevice* device, int orientation, CMVideoDimensions size,
-                                               double cropFactor) {
+                                               double cropFactor, const std::string& model) {
     ImageProperties exif;
     exif["ExposureTime"] = device ? CMTimeGetSeconds(device->exposureDuration()) : 1.0 / 60;
     exif["ISOSpeedRatings"] = ImagePropertyValue::Strings{std::to_string(device ? std::lround(device->ISO()) : 100)};
@@ -162,6 +162,7 @@ ImageProperties CaptureSource::stillAttachments(const AVCaptureDevice* device, i
     ImageProperties attachments;
     attachments[kCGImagePropertyOrientation] = orientation;
     attachments[kCGImagePropertyExifDictionary] = std::move(exif);
+    if (!model.empty()) attachments[kCGImagePropertyTIFFDictionary] = ImageProperties{{kCGImagePropertyTIFFModel, model}};
     return attachments;
 }
 

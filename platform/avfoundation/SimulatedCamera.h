@@ -18,6 +18,9 @@ class AVCaptureDevice;
 
 class SimulatedCamera : public CaptureSource {
 public:
+    // The Model its stills state.
+    static constexpr const char* kModel = "Simulated Camera";
+
     // `photo` (may be null): the upright scene, filling the frame; else the test pattern.
     SimulatedCamera(int64_t position, CMVideoDimensions sensor, std::shared_ptr<const ImageBitmap> photo = nullptr);
     ~SimulatedCamera() override;

@@ -1,15 +1,12 @@
 #include "platform/foundation/UserDefaults.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <fcntl.h>
 #include <memory>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/foundation/StateFile.h"
 
 namespace fs = std::filesystem;
 
@@ -18,76 +15,7 @@ namespace {
 std::mutex gStandardMutex;
 std::unique_ptr<UserDefaults> gStandard;
 
-std::string errnoText(int error) { return std::strerror(error); }
-
-// Reads the whole file. Answers the errno of the failure, 0 on success.
-int readFile(const fs::path& path, std::string& contents, std::uintmax_t limit, bool& tooLarge) {
-    tooLarge = false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        int error = errno;
-        ::close(fd);
-        return error;
-    }
-    if (static_cast<std::uintmax_t>(info.st_size) > limit) {
-        tooLarge = true;
-        ::close(fd);
-        return 0;
-    }
-    contents.clear();
-    char buffer[16384];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int error = errno;
-            ::close(fd);
-            return error;
-        }
-        if (n == 0) break;
-        contents.append(buffer, static_cast<size_t>(n));
-        if (contents.size() > limit) {
-            tooLarge = true;
-            break;
-        }
-    }
-    ::close(fd);
-    return 0;
-}
-
-bool writeAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
-
-fs::path UserDefaults::unusedSetAsidePath(const fs::path& file) {
-    std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
-    fs::path base = file;
-    base += std::string(".corrupt-") + stamp;
-    fs::path candidate = base;
-    std::error_code ec;
-    for (int n = 2; fs::exists(candidate, ec); ++n) {
-        candidate = base;
-        candidate += "-" + std::to_string(n);
-    }
-    return candidate;
-}
 
 fs::path UserDefaults::standardStorePath() {
     fs::path config;
@@ -122,6 +50,8 @@ UserDefaults::UserDefaults(fs::path file) : file_(std::move(file)) {}
 UserDefaults::~UserDefaults() = default;
 
 void UserDefaults::report(std::string message) {
+    // Said once while it stays the same: a store that cannot be written is asked again and again.
+    if (!problems_.empty() && problems_.back() == message) return;
     std::fprintf(stderr, "Tavorin: user defaults %s: %s\n", file_.c_str(), message.c_str());
     problems_.push_back(std::move(message));
 }
@@ -131,41 +61,32 @@ void UserDefaults::loadIfNeeded() {
     loaded_ = true;
     values_ = PropertyListObject::object();
 
-    std::string text;
-    bool tooLarge = false;
-    int error = readFile(file_, text, kMaximumDocumentSize, tooLarge);
-    if (error == ENOENT || error == ENOTDIR) return;  // nothing stored yet
-    if (error != 0) {
-        writable_ = false;
-        report("cannot be read (" + errnoText(error) + "); changes will not be saved");
-        return;
-    }
-
-    std::string fault;
-    if (tooLarge) {
-        fault = "is larger than " + std::to_string(kMaximumDocumentSize) + " bytes";
-    } else {
-        try {
-            PropertyListObject parsed = PropertyListObject::parse(text);
-            if (parsed.is_object()) {
-                values_ = std::move(parsed);
+    StateFile::Reading reading = StateFile::read(file_);
+    switch (reading.outcome) {
+        case StateFile::Outcome::Missing: return;  // nothing stored yet
+        case StateFile::Outcome::Unreadable:
+            // Perhaps only for now (permissions, a disk error): kept in place, and not replaced.
+            writable_ = false;
+            report(reading.problem + "; changes will not be saved");
+            return;
+        case StateFile::Outcome::Read:
+            if (reading.document.is_object()) {
+                values_ = std::move(reading.document);
                 return;
             }
-            fault = "does not hold a dictionary";
-        } catch (const PropertyListObject::exception& e) {
-            fault = std::string("is not valid JSON (") + e.what() + ")";
-        }
+            reading.problem = "does not hold a dictionary";
+            break;
+        case StateFile::Outcome::Damaged: break;
     }
 
-    // Keep the user's file for inspection instead of writing over it later.
-    fs::path aside = unusedSetAsidePath(file_);
-    if (::rename(file_.c_str(), aside.c_str()) == 0) {
+    // Kept for inspection instead of being written over later.
+    std::string failure;
+    if (std::optional<fs::path> aside = StateFile::setAside(file_, &failure)) {
         setAside_ = aside;
-        report(fault + "; moved aside to " + aside.string() + ", starting from empty defaults");
+        report(reading.problem + "; moved aside to " + aside->string() + ", starting from empty defaults");
     } else {
         writable_ = false;
-        report(fault + "; could not move it aside (" + errnoText(errno) +
-               "); changes will not be saved");
+        report(reading.problem + "; " + failure + "; changes will not be saved");
     }
 }
 
@@ -215,56 +136,15 @@ bool UserDefaults::synchronize() {
     std::lock_guard lock(mutex_);
     loadIfNeeded();
     if (!dirty_) return writable_;
-    if (!writable_) {
-        report("not written: the stored document could not be read");
-        return false;
-    }
+    if (!writable_) return false;  // said when it was read
     if (!writeLocked()) return false;
     dirty_ = false;
     return true;
 }
 
 bool UserDefaults::writeLocked() {
-    fs::path folder = file_.parent_path();
-    std::error_code ec;
-    if (!folder.empty()) {
-        fs::create_directories(folder, ec);
-        if (ec) {
-            report("cannot create " + folder.string() + " (" + ec.message() + ")");
-            return false;
-        }
-    }
-
-    std::string name = file_.string() + ".tmp-XXXXXX";
-    std::vector<char> tempName(name.begin(), name.end());
-    tempName.push_back('\0');
-    int fd = ::mkstemp(tempName.data());
-    if (fd < 0) {
-        report("cannot create a temporary file (" + errnoText(errno) + ")");
-        return false;
-    }
-    // Text that is not UTF-8 is written with replacement characters rather than failing.
-    std::string text = values_.dump(2, ' ', false, PropertyListObject::error_handler_t::replace) + "\n";
-    bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
-    int error = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(tempName.data(), file_.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::unlink(tempName.data());
-        report("could not be written (" + errnoText(error) + ")");
-        return false;
-    }
-    // Make the rename itself durable.
-    int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    std::string problem;
+    if (StateFile::write(file_, values_, &problem)) return true;
+    report(problem + "; the stored document is kept as it was");
+    return false;
 }

@@ -3,21 +3,24 @@
 // numbers, strings, arrays, dictionaries) under string keys, shared by the whole program.
 //
 // The store is one JSON document, $XDG_CONFIG_HOME/tavorin/defaults.json (by default
-// ~/.config/tavorin/defaults.json). It is read on first use and written whole by
-// `synchronize`, atomically: a temporary file beside it is written and flushed to disk, then
-// renamed over the old one, so a crash leaves either the old or the new document.
+// ~/.config/tavorin/defaults.json), read on first use and written whole by `synchronize`, as
+// a `StateFile`: compact, atomically (a crash leaves the old or the new document), keeping the
+// document's mode, and never over a document made read-only.
 //
-// A document that cannot be understood (not JSON, not a dictionary at top level, too large)
-// is never silently overwritten: it is renamed aside ("defaults.json.corrupt-<time>"), the
-// store starts empty, and the problem is reported on stderr and through `problems()`. When
-// the document exists but cannot be read at all (permissions, I/O), the store starts empty
-// and refuses to write, so that nothing the user had is replaced.
+// A document that cannot be understood (not a regular file, too large, nested too deeply, not
+// JSON, not a dictionary at top level) is never silently overwritten: it is renamed aside
+// ("defaults.json.corrupt-<time>"), the store starts empty, and the problem is reported on
+// stderr and through `problems()`. When the document exists but cannot be read at all
+// (permissions, I/O), the store starts empty and refuses to write, so that nothing the user
+// had is replaced. Each problem is said once, however often the store is asked to write.
 #include <filesystem>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/foundation/StateFile.h"
 
 // A property-list value. A null value stands for "no object".
 using PropertyListObject = nlohmann::json;
@@ -31,9 +34,6 @@ public:
     static void resetStandardUserDefaults();
     // Where the program's store lives for the current environment.
     static std::filesystem::path standardStorePath();
-    // Where an unreadable document of the program is moved: beside it, "<name>.corrupt-<UTC
-    // time>", numbered on when that exists.
-    static std::filesystem::path unusedSetAsidePath(const std::filesystem::path& file);
 
     // A store kept in the given file (its folder is created on the first write).
     explicit UserDefaults(std::filesystem::path file);
@@ -61,7 +61,7 @@ public:
     const std::filesystem::path& path() const { return file_; }
 
     // Largest document the store reads; a larger one counts as corrupt.
-    static constexpr std::uintmax_t kMaximumDocumentSize = 16u << 20;
+    static constexpr std::uintmax_t kMaximumDocumentSize = StateFile::kMaximumSize;
 
 private:
     void loadIfNeeded();

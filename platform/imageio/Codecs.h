@@ -3,6 +3,7 @@
 // the metadata layer over Exiv2. Internal to the image I/O stand-in.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,10 +38,18 @@ bool jpegDecodeRGB(const std::vector<std::uint8_t>& data, PackedRGB* out, ImageI
 bool pngDecode(const std::vector<std::uint8_t>& data, ImageBitmap* out, ImageIOError* error);
 bool tiffDecode(const std::vector<std::uint8_t>& data, std::size_t index, ImageBitmap* out, ImageIOError* error);
 
+// A TIFF's resolution: tags of the file's own layout, which the metadata layer cannot set in a
+// TIFF, so the encoder writes them.
+struct TIFFResolution {
+    float x = 72, y = 72;
+    std::uint16_t unit = 2;  // inches
+};
+
 // Encoding (quality 0-1 for JPEG only).
 bool jpegEncode(const ImageBitmap& bitmap, double quality, std::vector<std::uint8_t>* out, ImageIOError* error);
 bool pngEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error);
-bool tiffEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error);
+bool tiffEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error,
+                const std::optional<TIFFResolution>& resolution = std::nullopt);
 
 // JPEG a band of rows at a time: begin with the size, write the rows top first as they come,
 // finish once all are written.
@@ -56,6 +65,9 @@ bool jpegFinishRows(JPEGRowCompressor* c, std::vector<std::uint8_t>* out, ImageI
 // Metadata: reads the Orientation entry and the Exif, TIFF, GPS and IPTC groups of encoded
 // data into `properties` (leaving what it cannot read out); never fails.
 void metadataRead(const std::vector<std::uint8_t>& data, ImageProperties* properties);
+// The resolution the properties' TIFF group states (XResolution, YResolution, ResolutionUnit);
+// none when it states no positive one.
+std::optional<TIFFResolution> tiffResolution(const ImageProperties& properties);
 // Whether the properties hold anything the metadata writer would store.
 bool metadataPresent(const ImageProperties& properties);
 // Merges the properties' metadata into the encoded data in place.

@@ -352,7 +352,7 @@ bool encode(const ImageBitmap& bitmap, ImageFileType type, const ImageProperties
     switch (type) {
     case ImageFileType::JPEG: return jpegEncode(bitmap, jpegQuality(properties), out, error);
     case ImageFileType::PNG: return pngEncode(bitmap, out, error);
-    case ImageFileType::TIFF: return tiffEncode(bitmap, out, error);
+    case ImageFileType::TIFF: return tiffEncode(bitmap, out, error, tiffResolution(properties));
     default: return validType(type, error);
     }
 }

@@ -94,8 +94,22 @@ inline constexpr const char* kCGImagePropertyOrientation = "Orientation";
 inline constexpr const char* kImagePropertyICCProfile = "ICCProfile";
 // Top level: the XMP packet (ratings, creator, keywords...) as XML text; read and written. On
 // writing, the orientation, modification date and software the packet states follow the
-// written Orientation, TIFF DateTime and TIFF Software entries.
+// written Orientation, TIFF DateTime and TIFF Software entries. A packet the XMP toolkit
+// cannot read whole (a property given twice, say) is written as it came, but for the digit
+// of the orientation it states.
 inline constexpr const char* kImagePropertyXMPPacket = "XMPPacket";
+// Top level: the photo's Exif as the file carries it, its bytes (a TIFF structure) held in a
+// string: every directory the groups above cannot hold (maker notes, interoperability, lens
+// data, version and byte fields, lists) and every tag in its own type and exact value. Read
+// from every format, without the tags that describe the file's own pixels and its thumbnail.
+// On writing it is what the groups are laid over: a group entry equal to what the block says
+// leaves the tag as it came, one that differs replaces it, and one the groups no longer hold
+// leaves the file. Without a block the groups are laid over the metadata the image has.
+inline constexpr const char* kImagePropertyExifBlock = "ExifBlock";
+// Top level: the IPTC records as the file carries them (dates as dates, the envelope's
+// character set, the record version), bytes in a string; the "{IPTC}" group is laid over
+// them as the groups are over the Exif block.
+inline constexpr const char* kImagePropertyIPTCBlock = "IPTCBlock";
 // Destination only: lossy compression quality 0-1 (JPEG; TIFF accepts and ignores it).
 inline constexpr const char* kCGImageDestinationLossyCompressionQuality = "kCGImageDestinationLossyCompressionQuality";
 

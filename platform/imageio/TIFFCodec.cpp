@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include <tiffio.h>
 
@@ -276,7 +277,8 @@ bool tiffDecode(const std::vector<std::uint8_t>& data, std::size_t index, ImageB
     return readRGBA(&f, out, error);
 }
 
-bool tiffEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error) {
+bool tiffEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error,
+                const std::optional<TIFFResolution>& resolution) {
     out->clear();
     File f;
     f.memory.out = out;
@@ -298,6 +300,11 @@ bool tiffEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, Image
     if (!opaque) {
         const std::uint16_t kind = EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(f.tif, TIFFTAG_EXTRASAMPLES, 1, &kind);
+    }
+    if (resolution) {
+        TIFFSetField(f.tif, TIFFTAG_XRESOLUTION, resolution->x);
+        TIFFSetField(f.tif, TIFFTAG_YRESOLUTION, resolution->y);
+        TIFFSetField(f.tif, TIFFTAG_RESOLUTIONUNIT, resolution->unit);
     }
     TIFFSetField(f.tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(f.tif, 0));
     std::vector<std::uint8_t> row(std::size_t{bitmap.width} * spp);

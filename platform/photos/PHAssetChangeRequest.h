@@ -26,6 +26,9 @@ public:
     void setFavorite(bool favorite);
     // A creation option: the photo is a self-portrait.
     void setSelfPortrait(bool selfPortrait) { creation_.selfPortrait = selfPortrait; }
+    // A creation option: the change fails (kPhotosErrorDuplicate) when the library already
+    // holds a file of the same bytes.
+    void setOnlyIfNew(bool onlyIfNew) { creation_.onlyIfNew = onlyIfNew; }
 
     void record(photos::ChangeSet& changes) const override;
 

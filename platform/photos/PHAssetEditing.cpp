@@ -1,4 +1,6 @@
 // PHAsset: the edit input requests.
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "platform/foundation/Dispatch.h"
@@ -42,6 +44,10 @@ std::shared_ptr<PHContentEditingInput> makeInput(PHPhotoLibrary& library, const 
     input->assetLocalIdentifier = uuid;
     input->fullSizeImageOrientation = original ? record->orientation : 1;
     input->fullSizeImageURL = library.store().linkInput(relative, extensionOf(relative));
+    if (!input->fullSizeImageURL.empty())
+        input->linkRelease = std::shared_ptr<const void>(nullptr, [link = input->fullSizeImageURL](const void*) {
+            ::unlink(link.c_str());
+        });
     platform::ImageIOError decodeError;
     std::optional<platform::ImageBitmap> display;
     if (!input->fullSizeImageURL.empty() && record->mediaType == PHAssetMediaTypeImage) {

@@ -1,7 +1,7 @@
 #pragma once
-// What an editor starts from: the full-size image (a link the library keeps until the next
-// start), its orientation, an upright picture at most screen-sized, and the adjustment data
-// when the editor said it can continue the edit.
+// What an editor starts from: the full-size image (a link in the library's inputs folder,
+// removed when the last copy of the input goes), its orientation, an upright picture at most
+// screen-sized, and the adjustment data when the editor said it can continue the edit.
 #include <memory>
 #include <string>
 
@@ -18,4 +18,6 @@ public:
     double creationDate = 0;
     // The asset it belongs to: an output made from this input can only be saved to it.
     std::string assetLocalIdentifier;
+    // Unlinks `fullSizeImageURL` when the last copy of the input goes.
+    std::shared_ptr<const void> linkRelease;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The result of an edit: the editor writes a JPEG to `renderedContentURL` (a fresh file in
-// the library's staging folder) and sets the adjustment data, then saves it with an asset
-// change request of the same asset. An output made for a creation's placeholder gives the new
+// the library's staging folder, removed when the change that saves it ends) and sets the
+// adjustment data, then saves it with an asset change request of the same asset. An output made for a creation's placeholder gives the new
 // asset its edit in the same change.
 #include <memory>
 #include <string>

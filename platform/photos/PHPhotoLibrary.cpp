@@ -1,5 +1,7 @@
 #include "platform/photos/PHPhotoLibrary.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -106,6 +108,16 @@ std::vector<std::shared_ptr<PHChangeRequest>>* PHPhotoLibrary::currentChangeRequ
     return changeRequestsUnderWay;
 }
 
+namespace {
+thread_local std::vector<std::string>* stagedOutputsUnderWay = nullptr;
+}  // namespace
+
+std::string PHPhotoLibrary::stagingPathForOutput() {
+    std::string path = store_->stagingPath("jpg");
+    if (stagedOutputsUnderWay) stagedOutputsUnderWay->push_back(path);
+    return path;
+}
+
 bool PHChangeRequest::enlist(const std::shared_ptr<PHChangeRequest>& request) {
     if (!changeRequestsUnderWay) {
         std::fprintf(stderr, "tavorin: a photo library change request was made outside a change block\n");
@@ -122,12 +134,26 @@ bool PHPhotoLibrary::commitOnQueue(const std::function<void()>& changeBlock, NSE
         return false;
     }
     std::vector<std::shared_ptr<PHChangeRequest>> requests;
+    std::vector<std::string> outputs;
     changeRequestsUnderWay = &requests;
+    stagedOutputsUnderWay = &outputs;
     if (changeBlock) changeBlock();
     changeRequestsUnderWay = nullptr;
+    stagedOutputsUnderWay = nullptr;
 
     photos::ChangeSet changes;
     for (auto& request : requests) request->record(changes);
+    // The renders handed in are the library's own copies once the change ends, whatever its
+    // end: the staged files go (also those of outputs made before the block).
+    const std::string staging = store_->root() + "/staging/";
+    for (auto& edit : changes.edits)
+        if (edit.renderSource.rfind(staging, 0) == 0) outputs.push_back(edit.renderSource);
+    struct Release {
+        std::vector<std::string>& paths;
+        ~Release() {
+            for (auto& path : paths) ::unlink(path.c_str());
+        }
+    } release{outputs};
     std::function<bool(std::size_t)> confirm;
     {
         std::lock_guard lock(mutex_);

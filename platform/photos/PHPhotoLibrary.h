@@ -8,6 +8,10 @@
 // before that change's completion. Commits of other processes are found by polling the index
 // once a second on the main run loop and notified the same way.
 //
+// What opening found and did to the library on disk (an index rebuilt, files adopted) is in
+// `store().sweepReport().notices()`, for the person to be told. Staging files that the change block's edit outputs were given are removed when the change
+// ends, whether it committed or not.
+//
 // Access comes from the shared authorization store: without it, fetches are empty and changes
 // fail. A library opened for a tool of the user's own (the importer) may skip the check.
 #include <cstdint>
@@ -91,6 +95,9 @@ public:
 
     // The change requests of the change block under way on this thread (null outside one).
     static std::vector<std::shared_ptr<PHChangeRequest>>* currentChangeRequests();
+    // A fresh path in staging/ for an edit's render; made in a change block, it is removed
+    // when that change ends.
+    std::string stagingPathForOutput();
 
 private:
     PHPhotoLibrary() = default;

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <regex>
 #include <set>
@@ -41,6 +43,11 @@ void SetKillPoint(KillPoint point) { armedKillPoint = point; }
 
 NSErrorPtr PhotosError(long code, const std::string& description, const std::string& reason) {
     return NSError::errorWithDomain(kPhotosErrorDomain, code, description, reason);
+}
+
+std::string ErrorLine(const NSError& error) {
+    const std::string& reason = error.localizedFailureReason();
+    return error.localizedDescription() + (reason.empty() ? "" : " (" + reason + ")");
 }
 
 // ---- Helpers -----------------------------------------------------------------------------
@@ -222,6 +229,15 @@ CREATE TABLE change_log(
   date REAL NOT NULL);
 )sql";
 
+// kMigrations[v - 1] takes a library of schema v to v + 1.
+const char* const kMigrations[] = {
+    R"sql(
+ALTER TABLE asset ADD COLUMN adopted INTEGER NOT NULL DEFAULT 0;
+CREATE TABLE removable_file(path TEXT PRIMARY KEY);
+)sql",
+};
+static_assert(std::size(kMigrations) == kSchemaVersion - 1);
+
 constexpr std::int64_t kChangeLogKept = 10000;
 
 double now() { return static_cast<double>(std::time(nullptr)); }
@@ -247,10 +263,13 @@ bool fsyncPath(const std::string& path, int flags) {
     return ok;
 }
 
-// Copies `from` into a new file `to` (never a link: callers reuse their files) and flushes it.
-bool copyFlushed(const std::string& from, const std::string& to, int* error) {
+// Copies `from` into a new file `to` (never a link: callers reuse their files) and flushes it;
+// on failure the error, and whether it was the reading of `from`.
+bool copyFlushed(const std::string& from, const std::string& to, int* error, bool* reading) {
+    *reading = true;
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return *error = errno, false;
+    *reading = false;
     // Read-only: the library never changes a file once written, and inputs are links to it.
     const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444);
     if (out < 0) return *error = errno, ::close(in), false;
@@ -259,7 +278,7 @@ bool copyFlushed(const std::string& from, const std::string& to, int* error) {
     for (;;) {
         ssize_t n = ::read(in, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) { *error = errno, ok = false; break; }
+        if (n < 0) { *error = errno, *reading = true, ok = false; break; }
         if (n == 0) break;
         for (ssize_t done = 0; done < n;) {
             const ssize_t w = ::write(out, buffer.data() + done, n - done);
@@ -269,6 +288,13 @@ bool copyFlushed(const std::string& from, const std::string& to, int* error) {
         }
         if (!ok) break;
     }
+    // The copy keeps the file's time: a photo without a date of its own is dated by it, also
+    // when the library must read it again.
+    struct stat st{};
+    if (ok && ::fstat(in, &st) == 0) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out, times);
+    }
     if (ok && ::fsync(out) != 0) *error = errno, ok = false;
     if (::close(out) != 0 && ok) *error = errno, ok = false;
     ::close(in);
@@ -276,11 +302,50 @@ bool copyFlushed(const std::string& from, const std::string& to, int* error) {
     return ok;
 }
 
+bool fullDisk(int error) { return error == ENOSPC || error == EDQUOT; }
+bool readOnly(int error) { return error == EROFS || error == EACCES || error == EPERM; }
+
+// A failure of the file system, named by its cause when the person can act on it.
+NSErrorPtr storageError(int error, const std::string& what, const char* otherwise) {
+    const std::string reason = what + ": " + std::strerror(error);
+    if (fullDisk(error))
+        return PhotosError(kPhotosErrorNotEnoughSpace, "There is not enough space on the photo library's disk.", reason);
+    if (readOnly(error)) return PhotosError(kPhotosErrorLibraryReadOnly, "The photo library is read-only.", reason);
+    return PhotosError(kPhotosErrorInternal, otherwise, reason);
+}
+
 NSErrorPtr fileError(int error, const std::string& what) {
-    if (error == ENOSPC || error == EDQUOT)
-        return PhotosError(kPhotosErrorNotEnoughSpace, "There is not enough space to save the photo.", what);
-    return PhotosError(kPhotosErrorInternal, "The photo library could not write a file.",
-                       what + ": " + std::strerror(error));
+    return storageError(error, what, "The photo library could not write a file.");
+}
+
+// A failure of the index, named by its cause as above; a busy index is named as such.
+NSErrorPtr indexError(sqlite3* db, const std::string& path, const char* otherwise) {
+    const int code = sqlite3_errcode(db) & 0xff;
+    const int system = sqlite3_system_errno(db);
+    const bool systemFailure = code == SQLITE_IOERR || code == SQLITE_CANTOPEN || code == SQLITE_FULL;
+    const std::string reason = path + ": " + sqlite3_errmsg(db) +
+                               (systemFailure && system != 0 ? std::string(" (") + std::strerror(system) + ")" : "");
+    if (code == SQLITE_FULL || ((code == SQLITE_IOERR || code == SQLITE_CANTOPEN) && fullDisk(system)))
+        return PhotosError(kPhotosErrorNotEnoughSpace, "There is not enough space on the photo library's disk.", reason);
+    if (code == SQLITE_READONLY || ((code == SQLITE_IOERR || code == SQLITE_CANTOPEN) && readOnly(system)))
+        return PhotosError(kPhotosErrorLibraryReadOnly, "The photo library is read-only.", reason);
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        return PhotosError(kPhotosErrorInternal, "The photo library is busy: another program is writing to it.", reason);
+    return PhotosError(kPhotosErrorInternal, otherwise, reason);
+}
+
+bool damagedIndex(sqlite3* db) {
+    const int code = sqlite3_errcode(db) & 0xff;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+}
+
+// BEGIN IMMEDIATE, waiting out other writers for a while (each try waits the busy timeout).
+bool beginWrite(sqlite3* db) {
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        if (exec(db, "BEGIN IMMEDIATE")) return true;
+        if ((sqlite3_errcode(db) & 0xff) != SQLITE_BUSY) return false;
+    }
+    return false;
 }
 
 AssetRecord readAsset(const Statement& s) {
@@ -305,14 +370,15 @@ AssetRecord readAsset(const Statement& s) {
     a.revision = s.integer(17);
     a.trashedDate = s.optionalReal(18);
     a.missing = s.integer(19) != 0;
-    if (!s.isNull(20)) a.edit = EditRecord{s.text(20), s.text(21), s.text(22), s.blob(23), s.integer(24)};
+    a.adopted = s.integer(20) != 0;
+    if (!s.isNull(21)) a.edit = EditRecord{s.text(21), s.text(22), s.text(23), s.blob(24), s.integer(25)};
     return a;
 }
 
 constexpr const char* kAssetColumns =
     "SELECT a.id, a.uuid, a.media_type, a.panorama, a.self_portrait, a.favorite, a.original_path, "
     "a.original_type, a.original_sha256, a.orientation, a.width, a.height, a.creation_date, "
-    "a.modification_date, a.latitude, a.longitude, a.duration, a.revision, a.trashed_date, a.missing, "
+    "a.modification_date, a.latitude, a.longitude, a.duration, a.revision, a.trashed_date, a.missing, a.adopted, "
     "e.render_path, e.format_identifier, e.format_version, e.data, e.base_revision "
     "FROM asset a LEFT JOIN edit e ON e.asset_id = a.id ";
 
@@ -333,12 +399,15 @@ std::optional<double> gpsDegrees(const platform::ImageProperties& p, const char*
     return (ref && *ref == negative) ? -*v->number() : *v->number();
 }
 
-// Reads and checks a creation's source; the error says why it is refused.
-bool describeOriginal(const AssetCreation& c, NewOriginal* out, NSErrorPtr* error) {
+// Reads and checks a creation's source; the error says why it is refused. A file the library
+// already holds (adopted) need only give its header: the library keeps it whatever its pixels.
+bool describeOriginal(const AssetCreation& c, NewOriginal* out, NSErrorPtr* error, bool wholePicture = true) {
     out->request = &c;
     struct stat st{};
-    if (::stat(c.sourcePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        *error = PhotosError(kPhotosErrorInvalidResource, "The file to add could not be read.", c.sourcePath);
+    const bool found = ::stat(c.sourcePath.c_str(), &st) == 0;
+    if (!found || !S_ISREG(st.st_mode)) {
+        const std::string why = found ? "not a regular file" : std::strerror(errno);
+        *error = PhotosError(kPhotosErrorInvalidResource, "The file to add could not be read.", c.sourcePath + ": " + why);
         return false;
     }
     out->creationDate = static_cast<double>(st.st_mtim.tv_sec);
@@ -354,9 +423,10 @@ bool describeOriginal(const AssetCreation& c, NewOriginal* out, NSErrorPtr* erro
         platform::ImageIOError e;
         auto source = platform::ImageSource::createWithFile(c.sourcePath, &e);
         // The whole picture must decode, not only its header.
-        if (!source || !source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA, &e)) {
+        if (!source || source->count() == 0 ||
+            (wholePicture && !source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA, &e))) {
             *error = PhotosError(kPhotosErrorInvalidResource, "The photo to add could not be read.",
-                                 c.sourcePath + ": " + e.message);
+                                 c.sourcePath + ": " + (e.message.empty() ? "not a photo" : e.message));
             return false;
         }
         out->type = source->typeIdentifier();
@@ -406,6 +476,39 @@ std::vector<std::string> listFiles(const std::string& folder) {
 
 // ---- Opening -----------------------------------------------------------------------------
 
+namespace {
+
+// Moves the files `base` + each suffix that exist aside as `base`.damaged-<local date> + the
+// suffix (numbered when that name is taken); the new base, or empty with the error.
+std::string setAside(const std::string& base, std::initializer_list<const char*> suffixes, int* error) {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&t, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string aside;
+    for (int n = 1;; ++n) {
+        aside = base + ".damaged-" + stamp + (n > 1 ? "-" + std::to_string(n) : "");
+        bool taken = false;
+        struct stat st{};
+        for (const char* suffix : suffixes) taken = taken || ::lstat((aside + suffix).c_str(), &st) == 0;
+        if (!taken) break;
+    }
+    for (const char* suffix : suffixes) {
+        struct stat st{};
+        if (::lstat((base + suffix).c_str(), &st) != 0) continue;
+        if (::rename((base + suffix).c_str(), (aside + suffix).c_str()) != 0) return *error = errno, "";
+    }
+    return aside;
+}
+
+bool isRegularOrAbsent(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
 std::unique_ptr<PhotoStore> PhotoStore::open(const std::string& root, NSErrorPtr* error) {
     std::unique_ptr<PhotoStore> store(new PhotoStore);
     store->root_ = root;
@@ -413,35 +516,62 @@ std::unique_ptr<PhotoStore> PhotoStore::open(const std::string& root, NSErrorPtr
     for (const char* sub : {"", "/originals", "/renders", "/staging", "/inputs"}) {
         fs::create_directories(root + sub, ec);
         if (ec) {
-            *error = PhotosError(kPhotosErrorInternal, "The photo library folder could not be made.",
-                                 root + sub + ": " + ec.message());
+            *error = storageError(ec.value(), root + sub, "The photo library's folder could not be made.");
             return nullptr;
         }
     }
-    store->lockFd_ = ::open((root + "/library.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (store->lockFd_ < 0) {
-        *error = PhotosError(kPhotosErrorInternal, "The photo library could not be locked.", std::strerror(errno));
+    // A library that cannot be written is refused before anything is tried in it.
+    if (::access(root.c_str(), W_OK) != 0) {
+        *error = storageError(errno, root, "The photo library's folder cannot be written.");
         return nullptr;
     }
-    const bool alone = ::flock(store->lockFd_, LOCK_EX | LOCK_NB) == 0;
-    if (!alone) ::flock(store->lockFd_, LOCK_SH);
-    if (!store->openIndex(error)) return nullptr;
-    if (alone) {
+    if (!store->lock(error) || !store->openIndex(error)) return nullptr;
+    if (store->alone_) {
         store->sweep();
         ::flock(store->lockFd_, LOCK_SH);  // converts the exclusive lock
+        store->alone_ = false;
     }
     sqlite3_commit_hook(store->db_, commitHook, nullptr);
     return store;
 }
 
+bool PhotoStore::lock(NSErrorPtr* error) {
+    const std::string path = root_ + "/library.lock";
+    // Anything but a regular file in the lock's place (a folder, a FIFO) is moved aside.
+    if (!isRegularOrAbsent(path)) {
+        int err = 0;
+        const std::string aside = setAside(path, {""}, &err);
+        if (aside.empty()) return *error = storageError(err, path, "The photo library could not be locked."), false;
+        sweepReport_.setAsideFiles.push_back(aside);
+    }
+    lockFd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (lockFd_ < 0) return *error = storageError(errno, path, "The photo library could not be locked."), false;
+    alone_ = ::flock(lockFd_, LOCK_EX | LOCK_NB) == 0;
+    if (!alone_) ::flock(lockFd_, LOCK_SH);
+    return true;
+}
+
 bool PhotoStore::openIndex(NSErrorPtr* error) {
     const std::string path = root_ + "/library.sqlite";
-    const bool fresh = !fs::exists(path);
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK) {
-        *error = PhotosError(kPhotosErrorLibraryRefused, "The photo library could not be opened.", sqlite3_errmsg(db_));
-        return false;
+    // The journal's side files hold no data unless they are regular files.
+    for (const char* side : {"-wal", "-shm"}) {
+        if (isRegularOrAbsent(path + side)) continue;
+        int err = 0;
+        const std::string aside = setAside(path + side, {""}, &err);
+        if (aside.empty()) return *error = storageError(err, path + side, "The photo library could not be opened."), false;
+        sweepReport_.setAsideFiles.push_back(aside);
     }
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) return *error = storageError(errno, path, "The photo library could not be opened."), false;
+        return recoverIndex(SweepReport::Index::Missing, "", error);
+    }
+    if (!S_ISREG(st.st_mode)) return recoverIndex(SweepReport::Index::SetAside, "it is not a file", error);
+    if (st.st_size == 0) return recoverIndex(SweepReport::Index::Empty, "", error);
+    if (::access(path.c_str(), W_OK) != 0) return *error = storageError(errno, path, "The photo library could not be opened."), false;
+
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK)
+        return *error = indexError(db_, path, "The photo library could not be opened."), false;
     sqlite3_busy_timeout(db_, 5000);
     // Checks that only read come first, so a library this program must refuse is never written.
     std::int64_t version = -1;
@@ -449,15 +579,9 @@ bool PhotoStore::openIndex(NSErrorPtr* error) {
         Statement s(db_, "PRAGMA user_version");
         if (s.step() == SQLITE_ROW) version = s.integer(0);
     }
-    std::string check = "ok";
-    if (version >= 0 && !fresh) {
-        Statement s(db_, "PRAGMA quick_check");
-        check = s.step() == SQLITE_ROW ? s.text(0) : sqlite3_errmsg(db_);
-    }
-    if (version < 0 || check != "ok") {
-        *error = PhotosError(kPhotosErrorLibraryRefused, "The photo library is damaged and was left as it is.",
-                             path + ": " + (version < 0 ? sqlite3_errmsg(db_) : check));
-        return false;
+    if (version < 0) {
+        if (damagedIndex(db_)) return recoverIndex(SweepReport::Index::SetAside, sqlite3_errmsg(db_), error);
+        return *error = indexError(db_, path, "The photo library could not be opened."), false;
     }
     if (version > kSchemaVersion) {
         *error = PhotosError(kPhotosErrorLibraryRefused,
@@ -465,17 +589,78 @@ bool PhotoStore::openIndex(NSErrorPtr* error) {
                              path + ": schema " + std::to_string(version));
         return false;
     }
+    {
+        Statement s(db_, "PRAGMA quick_check");
+        const int step = s.step();
+        if (step == SQLITE_ROW && s.text(0) != "ok")
+            return recoverIndex(SweepReport::Index::SetAside, s.text(0), error);
+        if (step != SQLITE_ROW) {
+            if (damagedIndex(db_)) return recoverIndex(SweepReport::Index::SetAside, sqlite3_errmsg(db_), error);
+            return *error = indexError(db_, path, "The photo library could not be opened."), false;
+        }
+    }
+    if (sqlite3_db_readonly(db_, "main") == 1)
+        return *error = PhotosError(kPhotosErrorLibraryReadOnly, "The photo library is read-only.", path), false;
+    return createOrMigrate(version, error);
+}
+
+bool PhotoStore::recoverIndex(SweepReport::Index state, const std::string& reason, NSErrorPtr* error) {
+    const std::string path = root_ + "/library.sqlite";
+    if (db_) sqlite3_close_v2(db_), db_ = nullptr;
+    // Only a process alone with the library may replace its index: another one is using it.
+    if (!alone_) {
+        alone_ = ::flock(lockFd_, LOCK_EX | LOCK_NB) == 0;
+        if (!alone_) {
+            ::flock(lockFd_, LOCK_SH);
+            *error = PhotosError(kPhotosErrorLibraryRefused,
+                                 state == SweepReport::Index::SetAside
+                                     ? "The photo library's index cannot be read and was left as it is, because "
+                                       "another program has the library open. Quit it and try again."
+                                     : "The photo library's index is missing and was not made anew, because another "
+                                       "program has the library open. Quit it and try again.",
+                                 path + (reason.empty() ? "" : ": " + reason));
+            return false;
+        }
+    }
+    // An unreadable index is kept under another name; so is a journal left without its index,
+    // which a new index must not take as its own.
+    const bool journal = !isRegularOrAbsent(path + "-wal") || fs::exists(path + "-wal") || fs::exists(path + "-shm");
+    if (state == SweepReport::Index::SetAside || journal) {
+        int err = 0;
+        const std::string aside = setAside(path, {"", "-wal", "-shm"}, &err);
+        if (aside.empty()) return *error = storageError(err, path, "The photo library's index could not be set aside."), false;
+        sweepReport_.setAsideFiles.push_back(aside);
+        sweepReport_.setAsideReason = reason;
+    }
+    sweepReport_.index = state;
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK)
+        return *error = indexError(db_, path, "The photo library could not be created."), false;
+    sqlite3_busy_timeout(db_, 5000);
+    return createOrMigrate(0, error);
+}
+
+bool PhotoStore::createOrMigrate(std::int64_t version, NSErrorPtr* error) {
+    const std::string path = root_ + "/library.sqlite";
     exec(db_, "PRAGMA journal_mode=WAL");
     exec(db_, "PRAGMA synchronous=FULL");
     exec(db_, "PRAGMA foreign_keys=ON");
-    if (version == 0) {
-        const std::string script = std::string("BEGIN IMMEDIATE;") + kSchema + "PRAGMA user_version=" +
-                                   std::to_string(kSchemaVersion) + ";COMMIT;";
-        if (!exec(db_, script.c_str())) {
-            *error = PhotosError(kPhotosErrorInternal, "The photo library could not be created.", sqlite3_errmsg(db_));
-            exec(db_, "ROLLBACK");
-            return false;
-        }
+    if (version == kSchemaVersion) return true;
+    // Another process may have done it meanwhile: the version is read again inside.
+    std::string script;
+    if (beginWrite(db_)) {
+        Statement s(db_, "PRAGMA user_version");
+        version = s.step() == SQLITE_ROW ? s.integer(0) : -1;
+        if (version == 0) script += kSchema;
+        for (std::int64_t v = std::max<std::int64_t>(version, 1); v >= 0 && v < kSchemaVersion; ++v)
+            script += kMigrations[v - 1];
+        script += "PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";";
+    }
+    if (script.empty() || !exec(db_, script.c_str()) || !exec(db_, "COMMIT")) {
+        *error = indexError(db_, path, version == 0 ? "The photo library could not be created."
+                                                    : "The photo library could not be updated for this version.");
+        exec(db_, "ROLLBACK");
+        return false;
     }
     return true;
 }
@@ -487,37 +672,86 @@ PhotoStore::~PhotoStore() {
 
 // ---- Sweep -------------------------------------------------------------------------------
 
-void PhotoStore::sweep() {
-    SweepReport report;
-    for (const char* work : {"/staging", "/inputs"})
-        for (auto& name : listFiles(root_ + work))
-            if (::unlink((root_ + work + "/" + name).c_str()) == 0) ++report.workFilesRemoved;
+namespace {
 
-    // Trash past its keeping time goes: rows first, then (below) the files no row names.
+// Our own names: <UUID>.<ext> for originals, <UUID>.r<revision>.jpg for renders.
+const std::regex kOurName(R"(([0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12})(\.r([0-9]+))?\.(jpg|png|tiff|mov))");
+
+std::pair<dev_t, ino_t> fileIdentity(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+
+}  // namespace
+
+void PhotoStore::removeRecorded(SweepReport& report) {
+    std::vector<std::string> paths;
     {
-        Statement s(db_, "DELETE FROM asset WHERE trashed_date IS NOT NULL AND trashed_date < ?");
-        s.bind(1, now() - kTrashRetentionSeconds);
-        if (s.run()) report.trashPurged = sqlite3_changes(db_);
+        Statement s(db_, "SELECT path FROM removable_file");
+        while (s.step() == SQLITE_ROW) paths.push_back(s.text(0));
+    }
+    for (auto& path : paths) {
+        // A file some row names again is never removed, whatever was recorded.
+        Statement named(db_, "SELECT 1 FROM asset WHERE original_path = ?1 UNION ALL "
+                             "SELECT 1 FROM edit WHERE render_path = ?1");
+        named.bind(1, path);
+        if (named.step() != SQLITE_ROW && ::unlink(absolutePath(path).c_str()) == 0) ++report.filesRemoved;
+        Statement d(db_, "DELETE FROM removable_file WHERE path = ?");
+        d.bind(1, path).run();
+    }
+}
+
+void PhotoStore::sweep() {
+    SweepReport& report = sweepReport_;
+    // Staged files with a twin in place are changes that never committed (see the header).
+    std::set<std::pair<dev_t, ino_t>> staged;
+    for (auto& name : listFiles(root_ + "/staging")) {
+        struct stat st{};
+        if (::lstat((root_ + "/staging/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            staged.insert(fileIdentity(st));
+    }
+    removeRecorded(report);
+
+    // Trash past its keeping time goes: its files are recorded with the rows' removal.
+    if (beginWrite(db_)) {
+        const double before = now() - kTrashRetentionSeconds;
+        Statement files(db_, "INSERT OR IGNORE INTO removable_file(path) "
+                             "SELECT original_path FROM asset WHERE trashed_date IS NOT NULL AND trashed_date < ?1 "
+                             "UNION SELECT e.render_path FROM edit e JOIN asset a ON a.id = e.asset_id "
+                             "WHERE a.trashed_date IS NOT NULL AND a.trashed_date < ?1");
+        files.bind(1, before);
+        Statement rows(db_, "DELETE FROM asset WHERE trashed_date IS NOT NULL AND trashed_date < ?");
+        rows.bind(1, before);
+        if (files.run() && rows.run()) report.trashPurged = sqlite3_changes(db_);
+        if (!exec(db_, "COMMIT")) exec(db_, "ROLLBACK"), report.trashPurged = 0;
     }
     reach(KillPoint::DuringSweep);
+    removeRecorded(report);
 
     std::set<std::string> referenced;
     {
         Statement s(db_, "SELECT original_path FROM asset UNION ALL SELECT render_path FROM edit");
         while (s.step() == SQLITE_ROW) referenced.insert(s.text(0));
     }
-    static const std::regex ours(
-        R"(([0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12})(\.r[0-9]+)?\.(jpg|png|tiff|mov))");
+    std::vector<std::string> originals, renders;
     for (const char* top : {"originals", "renders"}) {
         for (auto& sub : listFiles(root_ + "/" + top)) {
             for (auto& name : listFiles(root_ + "/" + top + "/" + sub)) {
                 const std::string relative = std::string(top) + "/" + sub + "/" + name;
-                if (std::regex_match(name, ours) && !referenced.count(relative) &&
-                    ::unlink(absolutePath(relative).c_str()) == 0)
-                    ++report.orphansRemoved;
+                struct stat st{};
+                if (referenced.count(relative) || !std::regex_match(name, kOurName) ||
+                    ::lstat(absolutePath(relative).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+                    continue;
+                // With an index made anew, no change can be known not to have committed.
+                if (report.index == SweepReport::Index::Sound && staged.count(fileIdentity(st))) {
+                    if (::unlink(absolutePath(relative).c_str()) == 0) ++report.filesRemoved;
+                    continue;
+                }
+                (top == std::string("originals") ? originals : renders).push_back(relative);
             }
         }
     }
+    for (const char* work : {"/staging", "/inputs"})
+        for (auto& name : listFiles(root_ + work))
+            if (::unlink((root_ + work + "/" + name).c_str()) == 0) ++report.workFilesRemoved;
+    adopt(originals, renders, report);
 
     // Rows whose file is gone are marked and reported, never deleted: the file may come back
     // (a restored backup) and the user's edit data is still there.
@@ -529,6 +763,7 @@ void PhotoStore::sweep() {
             const bool gone = !fs::exists(absolutePath(s.text(2))) ||
                               (!s.isNull(3) && !fs::exists(absolutePath(s.text(3))));
             if (gone) report.missing.push_back(s.text(1));
+            if (gone && s.integer(4) == 0) report.newlyMissing.push_back(s.text(1));
             if (gone != (s.integer(4) != 0)) marks.emplace_back(s.integer(0), gone);
         }
     }
@@ -536,9 +771,139 @@ void PhotoStore::sweep() {
         Statement s(db_, "UPDATE asset SET missing = ? WHERE id = ?");
         s.bind(1, gone ? 1 : 0).bind(2, id).run();
     }
-    for (auto& uuid : report.missing)
-        std::fprintf(stderr, "tavorin: the photo library is missing the file of asset %s\n", uuid.c_str());
-    sweepReport_ = report;
+}
+
+void PhotoStore::adopt(const std::vector<std::string>& originals, const std::vector<std::string>& renders,
+                       SweepReport& report) {
+    if (originals.empty() && renders.empty()) return;
+    struct Found {
+        std::string relative, nameUUID;
+        std::int64_t revision = 0;
+        AssetCreation request;
+        NewOriginal facts;
+    };
+    // Each file is described from its own header and metadata, as an import would.
+    auto describe = [&](const std::string& relative, std::vector<Found>& into) {
+        std::smatch m;
+        const std::string name = fs::path(relative).filename().string();
+        std::regex_match(name, m, kOurName);
+        Found f{relative, m[1].str(), m[3].matched ? std::stoll(m[3].str()) : 0, {}, {}};
+        f.request.sourcePath = absolutePath(relative);
+        f.request.movie = m[4].str() == "mov";
+        NSErrorPtr ignored;
+        if (describeOriginal(f.request, &f.facts, &ignored, false)) into.push_back(std::move(f));
+        else report.unreadable.push_back(relative);
+    };
+    std::vector<Found> photos, edits;
+    for (auto& r : originals) describe(r, photos);
+    for (auto& r : renders) describe(r, edits);
+    // The newest render of each asset first.
+    std::sort(edits.begin(), edits.end(), [](const Found& a, const Found& b) {
+        return a.nameUUID != b.nameUUID ? a.nameUUID < b.nameUUID : a.revision > b.revision;
+    });
+
+    if (!beginWrite(db_)) {
+        report.failure = indexError(db_, root_ + "/library.sqlite", "The photo library could not be updated.")
+                             ->localizedFailureReason();
+        return;
+    }
+    auto uuidFree = [&](const std::string& uuid) {
+        Statement s(db_, "SELECT 1 FROM asset WHERE uuid = ?");
+        s.bind(1, uuid);
+        return s.step() != SQLITE_ROW;
+    };
+    bool ok = true;
+    std::vector<std::string> added;
+    std::map<std::string, std::int64_t> adoptedIds;  // by the name's uuid, originals only
+    auto insert = [&](Found& f, const std::string& type) {
+        const std::string uuid = uuidFree(f.nameUUID) ? f.nameUUID : MakeUUID();
+        const NewOriginal& o = f.facts;
+        Statement s(db_, "INSERT INTO asset(uuid, media_type, panorama, original_path, original_type, "
+                         "original_sha256, orientation, width, height, creation_date, modification_date, latitude, "
+                         "longitude, duration, revision, adopted) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)");
+        s.bind(1, uuid).bind(2, f.request.movie ? kMediaTypeVideo : kMediaTypeImage)
+            .bind(3, o.height > 0 && o.width >= 2 * o.height ? 1 : 0).bind(4, f.relative).bind(5, type)
+            .bind(6, o.sha256).bind(7, o.orientation).bind(8, o.width).bind(9, o.height).bind(10, o.creationDate)
+            .bind(11, now()).bind(12, o.latitude).bind(13, o.longitude).bind(14, o.duration)
+            .bind(15, std::max<std::int64_t>(f.revision, 1));
+        ok = ok && s.run();
+        added.push_back(uuid);
+        return sqlite3_last_insert_rowid(db_);
+    };
+    // Oldest first, as an import adds them.
+    auto byDate = [](const Found& a, const Found& b) { return a.facts.creationDate < b.facts.creationDate; };
+    std::stable_sort(photos.begin(), photos.end(), byDate);
+    for (auto& f : photos) adoptedIds[f.nameUUID] = insert(f, f.facts.type);
+    // An adopted original takes its newest render back as its edit: the picture it showed,
+    // without the settings that made it. Any other render becomes a photo of its own.
+    std::vector<Found*> ownPhotos;
+    for (auto& f : edits) {
+        auto it = adoptedIds.find(f.nameUUID);
+        if (it == adoptedIds.end() || it->second == 0) {
+            ownPhotos.push_back(&f);
+            continue;
+        }
+        Statement e(db_, "INSERT INTO edit(asset_id, render_path, format_identifier, format_version, data, "
+                         "base_revision) VALUES(?, ?, ?, '1', x'', ?)");
+        e.bind(1, it->second).bind(2, f.relative).bind(3, std::string(kAdoptedEditFormat)).bind(4, f.revision - 1);
+        Statement u(db_, "UPDATE asset SET revision = ?, width = ?, height = ? WHERE id = ?");
+        u.bind(1, std::max<std::int64_t>(f.revision, 1)).bind(2, f.facts.width).bind(3, f.facts.height)
+            .bind(4, it->second);
+        ok = ok && e.run() && u.run();
+        it->second = 0;  // one edit each
+    }
+    std::stable_sort(ownPhotos.begin(), ownPhotos.end(), [&](const Found* a, const Found* b) { return byDate(*a, *b); });
+    for (Found* f : ownPhotos) insert(*f, f->facts.type);
+    if (!ok || !exec(db_, "COMMIT")) {
+        report.failure = indexError(db_, root_ + "/library.sqlite", "The photo library could not be updated.")
+                             ->localizedFailureReason();
+        exec(db_, "ROLLBACK");
+        return;
+    }
+    report.adopted = std::move(added);
+}
+
+std::vector<std::string> SweepReport::notices() const {
+    std::vector<std::string> lines;
+    auto count = [](std::size_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    const std::string photos = count(adopted.size(), "photo", "photos");
+    const std::string recovered = "; albums and the settings of edits could not be recovered";
+    switch (index) {
+    case Index::Missing:
+    case Index::Empty:
+        if (!adopted.empty())
+            lines.push_back(std::string("The photo library's index was ") + (index == Index::Missing ? "missing" : "empty") +
+                            "; it was made anew from the " + photos + " in the library's folder" + recovered + ".");
+        break;
+    case Index::SetAside:
+        lines.push_back("The photo library's index could not be read (" + setAsideReason + "); it was kept as " +
+                        (setAsideFiles.empty() ? std::string("?") : setAsideFiles.back()) +
+                        " and a new one was made from the " + photos + " in the library's folder" + recovered + ".");
+        break;
+    case Index::Sound:
+        if (!adopted.empty())
+            lines.push_back(photos + " in the library's folder that its index did not list " +
+                            (adopted.size() == 1 ? "was" : "were") + " added back.");
+        break;
+    }
+    for (auto& aside : setAsideFiles)
+        if (index != Index::SetAside || aside != setAsideFiles.back())
+            lines.push_back("A damaged file of the photo library was moved aside as " + aside + ".");
+    auto list = [](const std::vector<std::string>& items) {
+        std::string text;
+        for (std::size_t i = 0; i < items.size() && i < 10; ++i) text += (i ? ", " : "") + items[i];
+        return items.size() > 10 ? text + ", ..." : text;
+    };
+    if (!unreadable.empty())
+        lines.push_back(count(unreadable.size(), "file", "files") + " in the library's folder could not be read as " +
+                        "photos and were left as they are: " + list(unreadable) + ".");
+    if (!newlyMissing.empty())
+        lines.push_back("The files of " + count(newlyMissing.size(), "photo", "photos") +
+                        " are missing from the library's folder; they stay listed: " + list(newlyMissing) + ".");
+    if (!failure.empty()) lines.push_back("The photo library could not take its files back in: " + failure + ".");
+    return lines;
 }
 
 // ---- Reading -----------------------------------------------------------------------------
@@ -634,47 +999,57 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
     }
 
     std::vector<std::string> written;  // new files in place, removed again on failure
+    std::vector<std::string> staged;   // their twins in staging/, removed once the change ends
     std::vector<std::string> unreferenced;
     auto fail = [&](NSErrorPtr e) {
         exec(db_, "ROLLBACK");
         for (auto& path : written) ::unlink(path.c_str());
+        for (auto& path : staged) ::unlink(path.c_str());
         *error = std::move(e);
         return false;
     };
-    // Copies a file into staging/, flushes it, and renames it to `relative`.
+    // Copies a file into staging/, flushes it, and links it to `relative` (the staged twin
+    // marks it as uncommitted until the transaction ends).
     auto place = [&](const std::string& source, const std::string& relative) -> NSErrorPtr {
-        const std::string staged = root_ + "/staging/" + fs::path(relative).filename().string();
+        const std::string twin = root_ + "/staging/" + fs::path(relative).filename().string();
         const std::string final = absolutePath(relative);
         int err = 0;
+        bool reading = false;
         std::error_code ec;
         fs::create_directories(fs::path(final).parent_path(), ec);
-        ::unlink(staged.c_str());
-        if (!copyFlushed(source, staged, &err)) return fileError(err, source);
+        if (ec) return fileError(ec.value(), fs::path(final).parent_path().string());
+        ::unlink(twin.c_str());
+        if (!copyFlushed(source, twin, &err, &reading))
+            return reading ? PhotosError(kPhotosErrorInvalidResource, "The file to add could not be read.",
+                                         source + ": " + std::strerror(err))
+                           : fileError(err, twin);
+        staged.push_back(twin);
         reach(KillPoint::AfterStaging);
-        if (::rename(staged.c_str(), final.c_str()) != 0) {
-            err = errno;
-            ::unlink(staged.c_str());
-            return fileError(err, final);
-        }
+        if (::link(twin.c_str(), final.c_str()) != 0) return fileError(errno, final);
         written.push_back(final);
         if (!fsyncPath(fs::path(final).parent_path().string(), O_RDONLY | O_DIRECTORY)) return fileError(errno, final);
-        reach(KillPoint::AfterRename);
+        reach(KillPoint::AfterLink);
         return nullptr;
     };
 
     // 2-3. One write transaction: files are placed while it holds the write lock, so the
     // revisions in their names are the ones the rows get.
-    if (!exec(db_, "BEGIN IMMEDIATE"))
-        return fail(PhotosError(kPhotosErrorInternal, "The photo library is busy.", sqlite3_errmsg(db_)));
+    if (!beginWrite(db_))
+        return fail(indexError(db_, root_ + "/library.sqlite", "The photo library could not start the change."));
+    // Creations that want new bytes only are checked here, where no other writer can add them.
+    for (auto& o : originals) {
+        if (!o.request->onlyIfNew) continue;
+        Statement s(db_, "SELECT 1 FROM asset WHERE original_sha256 = ? LIMIT 1");
+        s.bind(1, o.sha256);
+        bool twice = false;
+        for (auto& other : originals) twice = twice || (&other < &o && other.sha256 == o.sha256);
+        if (s.step() == SQLITE_ROW || twice)
+            return fail(PhotosError(kPhotosErrorDuplicate, "The photo is already in the library.", o.request->sourcePath));
+    }
     const double date = now();
-    // Every write must take: one the index refuses (read-only, full) fails the whole change
-    // before any file the index still names is let go.
-    auto refused = [&] {
-        return fail(PhotosError(kPhotosErrorInternal, "The change could not be saved.", sqlite3_errmsg(db_)));
-    };
     auto log = [&](const char* kind, const std::string& uuid) {
         Statement s(db_, "INSERT INTO change_log(kind, uuid, date) VALUES(?, ?, ?)");
-        return s.bind(1, std::string(kind)).bind(2, uuid).bind(3, date).run();
+        s.bind(1, std::string(kind)).bind(2, uuid).bind(3, date).run();
     };
     auto liveAsset = [&](const std::string& uuid) -> std::optional<AssetRecord> {
         Statement s(db_, (std::string(kAssetColumns) + "WHERE a.uuid = ?").c_str());
@@ -700,8 +1075,8 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             .bind(6, o.relative).bind(7, o.type).bind(8, o.sha256).bind(9, o.orientation).bind(10, o.width)
             .bind(11, o.height).bind(12, o.creationDate).bind(13, date).bind(14, o.latitude).bind(15, o.longitude)
             .bind(16, o.duration);
-        if (!s.run()) return fail(PhotosError(kPhotosErrorInternal, "The photo could not be added.", sqlite3_errmsg(db_)));
-        if (!log("insert", o.request->uuid)) return refused();
+        if (!s.run()) return fail(indexError(db_, root_ + "/library.sqlite", "The photo could not be added."));
+        log("insert", o.request->uuid);
     }
 
     for (auto& e : changes.edits) {
@@ -710,12 +1085,12 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
         const std::int64_t revision = asset->revision + 1;
         if (e.kind == AssetEdit::Kind::Favorite) {
             Statement s(db_, "UPDATE asset SET favorite = ?, revision = ?, modification_date = ? WHERE id = ?");
-            if (!s.bind(1, e.favorite ? 1 : 0).bind(2, revision).bind(3, date).bind(4, asset->id).run()) return refused();
+            s.bind(1, e.favorite ? 1 : 0).bind(2, revision).bind(3, date).bind(4, asset->id).run();
         } else if (e.kind == AssetEdit::Kind::Revert) {
             if (asset->edit) {
                 Statement d(db_, "DELETE FROM edit WHERE asset_id = ?");
-                if (!d.bind(1, asset->id).run()) return refused();
-                unreferenced.push_back(absolutePath(asset->edit->renderPath));
+                d.bind(1, asset->id).run();
+                unreferenced.push_back(asset->edit->renderPath);
                 auto source = platform::ImageSource::createWithFile(absolutePath(asset->originalPath));
                 int w = asset->width, h = asset->height;
                 if (source && asset->mediaType == kMediaTypeImage) {
@@ -725,7 +1100,7 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
                 }
                 Statement s(db_, "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? "
                                  "WHERE id = ?");
-                if (!s.bind(1, revision).bind(2, date).bind(3, w).bind(4, h).bind(5, asset->id).run()) return refused();
+                s.bind(1, revision).bind(2, date).bind(3, w).bind(4, h).bind(5, asset->id).run();
             }
         } else {
             // A save identical to the current edit changes nothing.
@@ -733,8 +1108,14 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
                 asset->edit->formatVersion == e.edit.formatVersion && asset->edit->data == e.edit.data &&
                 FileSha256(absolutePath(asset->edit->renderPath)) == FileSha256(e.renderSource))
                 continue;
-            const std::string relative =
-                "renders/" + shard(e.uuid) + "/" + e.uuid + ".r" + std::to_string(revision) + ".jpg";
+            // A render of that revision left by a change that never committed keeps its name
+            // (the next sweep decides about it); this one takes the next free revision.
+            std::int64_t renderRevision = revision;
+            auto renderPath = [&] {
+                return "renders/" + shard(e.uuid) + "/" + e.uuid + ".r" + std::to_string(renderRevision) + ".jpg";
+            };
+            for (struct stat st{}; ::lstat(absolutePath(renderPath()).c_str(), &st) == 0;) ++renderRevision;
+            const std::string relative = renderPath();
             if (NSErrorPtr err = place(e.renderSource, relative)) return fail(err);
             auto source = platform::ImageSource::createWithFile(absolutePath(relative));
             Statement s(db_, "INSERT OR REPLACE INTO edit(asset_id, render_path, format_identifier, format_version, "
@@ -744,26 +1125,26 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             if (!s.run()) return fail(PhotosError(kPhotosErrorInvalidAdjustment, "The edit could not be saved.",
                                                   sqlite3_errmsg(db_)));
             Statement u(db_, "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? WHERE id = ?");
-            u.bind(1, revision).bind(2, date).bind(3, static_cast<int>(source ? source->pixelWidth(0) : 0))
-                .bind(4, static_cast<int>(source ? source->pixelHeight(0) : 0)).bind(5, asset->id);
-            if (!u.run()) return refused();
-            if (asset->edit) unreferenced.push_back(absolutePath(asset->edit->renderPath));
+            u.bind(1, renderRevision).bind(2, date).bind(3, static_cast<int>(source ? source->pixelWidth(0) : 0))
+                .bind(4, static_cast<int>(source ? source->pixelHeight(0) : 0)).bind(5, asset->id).run();
+            if (asset->edit) unreferenced.push_back(asset->edit->renderPath);
         }
-        if (!log("update", e.uuid)) return refused();
+        log("update", e.uuid);
     }
 
     for (auto& uuid : changes.deletions) {
         auto asset = liveAsset(uuid);
         if (!asset) return notFound(uuid);
         Statement s(db_, "UPDATE asset SET trashed_date = ?, revision = revision + 1 WHERE id = ?");
-        if (!s.bind(1, date).bind(2, asset->id).run() || !log("delete", uuid)) return refused();
+        s.bind(1, date).bind(2, asset->id).run();
+        log("delete", uuid);
     }
 
     for (auto& a : changes.albums) {
         std::int64_t albumId = 0;
         if (a.create) {
             Statement s(db_, "INSERT INTO album(uuid, title) VALUES(?, ?)");
-            if (!s.bind(1, a.uuid).bind(2, a.title).run()) return refused();
+            s.bind(1, a.uuid).bind(2, a.title).run();
             albumId = sqlite3_last_insert_rowid(db_);
         } else {
             Statement s(db_, "SELECT id FROM album WHERE uuid = ?");
@@ -776,25 +1157,35 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             if (!asset) return notFound(uuid);
             Statement s(db_, "INSERT OR IGNORE INTO album_asset(album_id, asset_id, position) VALUES(?, ?, "
                              "(SELECT COALESCE(MAX(position), 0) + 1 FROM album_asset WHERE album_id = ?))");
-            if (!s.bind(1, albumId).bind(2, asset->id).bind(3, albumId).run()) return refused();
+            s.bind(1, albumId).bind(2, asset->id).bind(3, albumId).run();
         }
         for (auto& uuid : a.remove) {
             Statement s(db_, "DELETE FROM album_asset WHERE album_id = ? AND asset_id = (SELECT id FROM asset "
                              "WHERE uuid = ?)");
-            if (!s.bind(1, albumId).bind(2, uuid).run()) return refused();
+            s.bind(1, albumId).bind(2, uuid).run();
         }
-        if (!log("album", a.uuid)) return refused();
+        log("album", a.uuid);
     }
     {
         Statement s(db_, "DELETE FROM change_log WHERE id <= (SELECT MAX(id) FROM change_log) - ?");
-        if (!s.bind(1, kChangeLogKept).run()) return refused();
+        s.bind(1, kChangeLogKept).run();
+    }
+    // Files the change stops naming are recorded with it, and removed once it has committed.
+    for (auto& path : unreferenced) {
+        Statement s(db_, "INSERT OR IGNORE INTO removable_file(path) VALUES(?)");
+        s.bind(1, path).run();
     }
     if (!exec(db_, "COMMIT"))
-        return fail(PhotosError(kPhotosErrorInternal, "The change could not be saved.", sqlite3_errmsg(db_)));
+        return fail(indexError(db_, root_ + "/library.sqlite", "The change could not be saved."));
     reach(KillPoint::AfterCommit);
 
-    // 4. Files the index no longer names.
-    for (auto& path : unreferenced) ::unlink(path.c_str());
+    // 4. The staged twins, and the files the index no longer names.
+    for (auto& path : staged) ::unlink(path.c_str());
+    for (auto& path : unreferenced) {
+        if (::unlink(absolutePath(path).c_str()) != 0 && errno != ENOENT) continue;
+        Statement s(db_, "DELETE FROM removable_file WHERE path = ?");
+        s.bind(1, path).run();
+    }
     return true;
 }
 

@@ -7,14 +7,26 @@
 //   library.lock                   flock: shared while open, exclusive only for the sweep
 //   originals/<2 hex>/<UUID>.<ext> each written once, read-only
 //   renders/<2 hex>/<UUID>.r<rev>.jpg   one upright JPEG per edit revision
-//   staging/                       files on their way in (emptied by the sweep)
-//   inputs/                        hard links handed out as edit inputs (emptied by the sweep)
+//   staging/                       files on their way in
+//   inputs/                        hard links handed out as edit inputs
 //
-// A commit copies each new file into staging/, flushes it, renames it into place and flushes
-// the folder, all inside one write transaction; files that the committed index no longer
-// names are unlinked afterwards. A kill at any point leaves the old state or the new one,
-// whole; what a kill strands is removed by the next sweep. The sweep runs when a process opens
-// the library and no other process has it open.
+// A commit copies each new file into staging/, flushes it, links it into place and flushes
+// the folder, all inside one write transaction; the staged name is unlinked once the
+// transaction has ended. A kill at any point leaves the old state or the new one, whole: a
+// file in place whose staged twin (the same inode) is still in staging/ belongs to a change
+// that never committed. Files a change stops naming (a replaced render, purged trash) are
+// first recorded in the index as removable, in the change's own transaction, and unlinked
+// after it.
+//
+// The sweep runs when a process opens the library and no other process has it open. It
+// removes only what the index records as removable, the files in staging/ and inputs/, and
+// the uncommitted twins above. Nothing else is deleted: a photo file the index does not name
+// (an index lost, emptied or restored from an older copy) is adopted, indexed again from its
+// own metadata and marked `adopted`; an unnamed render becomes the edit of its adopted
+// original (without adjustment data, as an edit made elsewhere) or else a photo of its own.
+// A missing or empty index is made anew and filled so; an index that cannot be read is set
+// aside under a dated name (library.sqlite.damaged-<date>, with its -wal and -shm) and the
+// library is rebuilt the same way. The report says what was done, for the person to be told.
 //
 // Every method is safe to call from any thread (one connection, serialised by a lock).
 #include <cstdint>
@@ -37,7 +49,10 @@ inline constexpr std::size_t kMaxFormatIdentifierBytes = 256;
 inline constexpr std::size_t kMaxFormatVersionBytes = 64;
 inline constexpr std::size_t kMaxAdjustmentDataBytes = 1 << 20;
 inline constexpr double kTrashRetentionSeconds = 30 * 24 * 3600.0;
-inline constexpr int kSchemaVersion = 1;
+// 2: the `adopted` mark and the removable files.
+inline constexpr int kSchemaVersion = 2;
+// The format of an edit adopted from a render alone: no editor can continue it.
+inline constexpr const char* kAdoptedEditFormat = "adopted";
 
 struct EditRecord {
     std::string renderPath;  // relative to the library folder
@@ -65,6 +80,7 @@ struct AssetRecord {
     std::int64_t revision = 1;
     std::optional<double> trashedDate;
     bool missing = false;
+    bool adopted = false;  // indexed again from its file after the index had lost it
     std::optional<EditRecord> edit;
 };
 
@@ -82,6 +98,9 @@ struct AssetCreation {
     bool movie = false;
     bool selfPortrait = false;
     bool favorite = false;
+    // Refused (kPhotosErrorDuplicate) when the library already holds a file of the same bytes;
+    // checked inside the write transaction, so writers at once never make two.
+    bool onlyIfNew = false;
 };
 struct AssetEdit {
     enum class Kind { Save, Revert, Favorite } kind = Kind::Save;
@@ -105,15 +124,27 @@ struct ChangeSet {
     bool empty() const { return creations.empty() && edits.empty() && deletions.empty() && albums.empty(); }
 };
 
+// What opening the library did, for the person to be told (`notices`).
 struct SweepReport {
+    enum class Index { Sound, Missing, Empty, SetAside };
+    Index index = Index::Sound;
+    std::string setAsideReason;             // SetAside: why the index could not be read
+    std::vector<std::string> setAsideFiles;  // new names of files moved aside, the index's last
     int workFilesRemoved = 0;   // staging/ and inputs/
-    int orphansRemoved = 0;     // originals and renders no row names
+    int filesRemoved = 0;       // recorded as removable, or never committed
     int trashPurged = 0;        // assets trashed more than 30 days ago
-    std::vector<std::string> missing;  // uuids of rows whose file is gone (rows kept)
+    std::vector<std::string> adopted;     // uuids of files indexed again (with their renders)
+    std::vector<std::string> unreadable;  // photo files kept that could not be indexed
+    std::vector<std::string> missing;     // uuids of rows whose file is gone (rows kept)
+    std::vector<std::string> newlyMissing;  // of those, the ones not known to be gone before
+    std::string failure;                  // why the files could not be adopted, if so
+
+    // One line for each thing the person should know, empty when all was well.
+    std::vector<std::string> notices() const;
 };
 
 // Where a test can make the process die (SIGKILL) in the middle of a commit or a sweep.
-enum class KillPoint { None, AfterStaging, AfterRename, InCommitHook, AfterCommit, DuringSweep };
+enum class KillPoint { None, AfterStaging, AfterLink, InCommitHook, AfterCommit, DuringSweep };
 void SetKillPoint(KillPoint point);
 
 // The error domain and codes of the library's failures.
@@ -125,15 +156,21 @@ enum PhotosErrorCode : long {
     kPhotosErrorAccessUserDenied = 3311,
     kPhotosErrorIdentifierNotFound = 3201,
     kPhotosErrorUserCancelled = 3072,
-    kPhotosErrorLibraryRefused = 3114,  // newer schema or damaged index
+    kPhotosErrorLibraryRefused = 3114,  // newer schema, or an index that cannot be used now
     kPhotosErrorInvalidAdjustment = 3302,
+    kPhotosErrorLibraryReadOnly = 3306,
+    kPhotosErrorDuplicate = 3307,  // a creation that asked for new bytes only
 };
 NSErrorPtr PhotosError(long code, const std::string& description, const std::string& reason = "");
+// An error in one line: its description and, in parentheses, its reason.
+std::string ErrorLine(const NSError& error);
 
 class PhotoStore {
 public:
-    // Opens (creating when absent) the library in `root`. A newer schema or a damaged index is
-    // refused (null, with the error) and left untouched.
+    // Opens (creating when absent) the library in `root`, rebuilding a lost or unreadable index
+    // as above. Refused (null, with the error naming the reason) and left untouched: a newer
+    // schema, a read-only library, a full disk, and an index that needs rebuilding while
+    // another process has the library open.
     static std::unique_ptr<PhotoStore> open(const std::string& root, NSErrorPtr* error);
     ~PhotoStore();
     PhotoStore(const PhotoStore&) = delete;
@@ -141,7 +178,7 @@ public:
 
     const std::string& root() const { return root_; }
     std::string absolutePath(const std::string& relative) const { return root_ + "/" + relative; }
-    // What the sweep at opening did (empty when another process had the library open).
+    // What opening did (no sweep when another process had the library open).
     const SweepReport& sweepReport() const { return sweepReport_; }
 
     // ---- Reading ----------------------------------------------------------------------
@@ -159,8 +196,8 @@ public:
     // ---- Writing ----------------------------------------------------------------------
     // Validates, stages and commits the changes as one; on failure nothing is altered.
     bool commit(const ChangeSet& changes, NSErrorPtr* error);
-    // A fresh hard link to the file in inputs/ (the caller may keep it while the library is
-    // open); empty when it cannot be made.
+    // A fresh hard link to the file in inputs/, for the caller to unlink when done with it;
+    // empty when it cannot be made.
     std::string linkInput(const std::string& relative, const std::string& ext) const;
     // A fresh, empty path in staging/ for a caller to write a file into.
     std::string stagingPath(const std::string& ext) const;
@@ -169,12 +206,19 @@ public:
 
 private:
     PhotoStore() = default;
+    bool lock(NSErrorPtr* error);
     bool openIndex(NSErrorPtr* error);
+    bool recoverIndex(SweepReport::Index state, const std::string& reason, NSErrorPtr* error);
+    bool createOrMigrate(std::int64_t version, NSErrorPtr* error);
     void sweep();
+    void removeRecorded(SweepReport& report);
+    void adopt(const std::vector<std::string>& originals, const std::vector<std::string>& renders,
+               SweepReport& report);
 
     std::string root_;
     sqlite3* db_ = nullptr;
     int lockFd_ = -1;
+    bool alone_ = false;  // holds the lock exclusively (while opening)
     mutable std::recursive_mutex mutex_;
     SweepReport sweepReport_;
 };

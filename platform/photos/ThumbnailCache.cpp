@@ -133,11 +133,13 @@ void ThumbnailCache::clearMemory() {
 
 ThumbnailCache::Picture ThumbnailCache::readDisk(const Key& key) const {
     const std::string path = diskPath(key);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking, and only a regular file: a FIFO put in its place would wait forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     std::uint8_t header[kHeader];
     Picture result;
-    if (::read(fd, header, kHeader) == static_cast<ssize_t>(kHeader) && std::memcmp(header, kMagic, 4) == 0) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::read(fd, header, kHeader) == static_cast<ssize_t>(kHeader) && std::memcmp(header, kMagic, 4) == 0) {
         std::uint32_t w, h;
         std::uint64_t sum;
         std::memcpy(&w, header + 4, 4), std::memcpy(&h, header + 8, 4), std::memcpy(&sum, header + 12, 8);

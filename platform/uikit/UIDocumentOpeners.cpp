@@ -7,13 +7,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <stdexcept>
 #include <thread>
 
 #include "platform/foundation/NSURL.h"
+#include "platform/foundation/StateFile.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/mobilecoreservices/UTType.h"
 
@@ -22,8 +22,6 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::uintmax_t kMaximumFileSize = 1u << 20;
 
 std::string nonEmptyString(const nlohmann::json& value, const char* what) {
     if (!value.is_string() || value.get<std::string>().empty())
@@ -38,8 +36,7 @@ std::vector<std::string> stringList(const nlohmann::json& value, const char* wha
     return list;
 }
 
-std::vector<UIDocumentOpener> decode(const std::string& text) {
-    const auto document = nlohmann::json::parse(text);  // throws on anything but JSON
+std::vector<UIDocumentOpener> decode(const nlohmann::json& document) {
     if (!document.is_object() || document.size() != 1 || !document.contains("openers") ||
         !document["openers"].is_array())
         throw std::runtime_error("the document is not {\"openers\": [...]}");
@@ -111,21 +108,24 @@ fs::path UIDocumentOpeners::configurationPath() {
 UIDocumentOpenersFile UIDocumentOpeners::configuredOpeners() {
     UIDocumentOpenersFile result;
     const fs::path file = configurationPath();
-    std::error_code ec;
-    if (!fs::exists(file, ec)) return result;
-    try {
-        if (fs::file_size(file) > kMaximumFileSize) throw std::runtime_error("the document is too large");
-        std::ifstream in(file, std::ios::binary);
-        if (!in) throw std::runtime_error("the document cannot be read");
-        result.openers = decode({std::istreambuf_iterator<char>(in), {}});
-    } catch (const std::exception& e) {
-        result.openers.clear();
-        const fs::path aside = UserDefaults::unusedSetAsidePath(file);
-        fs::rename(file, aside, ec);
-        result.problem = file.string() + ": " + e.what() + (ec ? "" : "; moved to " + aside.string());
-        if (!ec) result.setAsidePath = aside;
-        std::fprintf(stderr, "Open In: %s\n", result.problem->c_str());
+    StateFile::Reading reading = StateFile::read(file);
+    if (reading.outcome == StateFile::Outcome::Missing) return result;
+    std::string problem = reading.problem;
+    if (reading.outcome == StateFile::Outcome::Read) {
+        try {
+            result.openers = decode(reading.document);
+            return result;
+        } catch (const std::exception& e) {
+            problem = e.what();
+        }
     }
+    result.openers.clear();
+    std::string failure;
+    // Unreadable (permissions) is left where it is; anything else is not a list of openers.
+    if (reading.outcome != StateFile::Outcome::Unreadable) result.setAsidePath = StateFile::setAside(file, &failure);
+    result.problem = file.string() + ": " + problem +
+                     (result.setAsidePath ? "; moved to " + result.setAsidePath->string() : failure.empty() ? "" : "; " + failure);
+    std::fprintf(stderr, "Open In: %s\n", result.problem->c_str());
     return result;
 }
 

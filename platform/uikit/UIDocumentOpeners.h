@@ -6,9 +6,9 @@
 //   An opener takes a document whose type (or whose file's extension type) conforms to one
 //   of its types. In `exec`, "%f" stands for the file, "%{key}" for the annotation's entry
 //   (empty when missing) and "%%" for "%", replaced inside each argument; no shell ever reads
-//   them. The document is decoded strictly (exactly these keys, these kinds, strings not
-//   empty); one that cannot be understood is renamed aside and reported, and gives no
-//   openers.
+//   them. The document is read as a `StateFile` and decoded strictly (exactly these keys,
+//   these kinds, strings not empty); one that cannot be understood is renamed aside and
+//   reported, one that cannot be read (permissions) is reported, and either gives no openers.
 // - The desktop's handlers of the file's MIME type through GIO, for image documents, unless
 //   TAVORIN_DESKTOP_OPENERS=0.
 //

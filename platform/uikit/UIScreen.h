@@ -41,7 +41,6 @@ struct UIDeviceProfile {
     CGSize portraitSize{375, 667};  // points
     CGFloat scale = 2;
     UIUserInterfaceIdiom idiom = UIUserInterfaceIdiom::Phone;
-    std::string make = "Apple";
     std::string model = "iPhone";
     std::string systemVersion = "8.1";
     UIDeviceOrientation orientation = UIDeviceOrientation::Portrait;

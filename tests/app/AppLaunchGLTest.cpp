@@ -1,8 +1,10 @@
 // The application launched as the program launches it: the window, the controllers and the
-// camera screen's layout on the phone, and the picture of the running camera.
+// camera screen's layout on the phone, the picture of the running camera, and what it says
+// about a library it had to rebuild.
 #include <gtest/gtest.h>
 
 #include "library/sharing/InstagramActivity.h"
+#include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UINavigationController.h"
 #include "screens/sharing/SquareCropSharingScreen.h"
 #include "support/AppHarness.h"
@@ -35,6 +37,29 @@ TEST(AppLaunch, ThePhoneOpensOnTheCameraScreen) {
     expectColor(app.meanColor(CGRectMake(5, 50, 40, 50)), {0.93, 0, 0, 1}, "the camera's corner marker", 0.1);
     EXPECT_TRUE(std::dynamic_pointer_cast<SquareCropSharingScreen>(InstagramActivity::makeSquareCropScreen()))
         << "the Instagram hand-off crops on the square crop screen";
+}
+
+TEST(AppLaunch, ALibraryWhoseIndexWasLostIsRebuiltAndSaidOnceInAnAlert) {
+    std::string said;
+    for (int launch = 0; launch < 2; ++launch) {
+        AppLaunch options;
+        options.photos = 3;
+        options.launch = false;
+        AppHarness app(options);
+        PHPhotoLibrary::resetSharedPhotoLibrary();
+        if (launch == 0) std::filesystem::remove(PHPhotoLibrary::defaultLibraryPath() + "/library.sqlite");
+        app.launch();
+        UIAlertPresentation* shown = UIAlertPresentation::shown();
+        if (launch == 1) {
+            EXPECT_EQ(shown, nullptr) << "said twice";
+            break;
+        }
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->title, "Photo Library");
+        EXPECT_NE(shown->message.find("index was missing; it was made anew from the 3 photos"), std::string::npos)
+            << shown->message;
+        EXPECT_EQ(app.photos().size(), 3u);
+    }
 }
 
 }  // namespace

@@ -95,7 +95,7 @@ TEST_F(FirstLaunch, SplashIntroductionThenTheCameraAndNoIntroductionTheSecondTim
         << Output();
     for (const char* shot : {"splash.png", "intro.png", "camera.png"})
         EXPECT_TRUE(fs::exists(folder / "shots" / shot)) << shot;
-    EXPECT_NE(Settings().find("\"introductionShown\": true"), std::string::npos) << Settings();
+    EXPECT_NE(Settings().find("\"introductionShown\":true"), std::string::npos) << Settings();
 
     ASSERT_EQ(Run("wait 4\nshot second.png\n"), 0) << Output();
     // The middle band: the introduction's photographs and lines, or the camera's picture.

@@ -1,16 +1,21 @@
 // The import: folders and files into a real library, oldest first, duplicates and unreadable
-// files skipped with a line each, albums by name, the exit status, and the program itself.
+// files skipped with a line each, albums by name, the exit status, and the program itself:
+// with its library's index lost or damaged, and several at once with another writer.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
+#include <thread>
 
 #include "app/ImportJob.h"
 #include "platform/imageio/ImageIO.h"
 #include "platform/photos/PHAsset.h"
+#include "platform/photos/PHAssetChangeRequest.h"
 #include "platform/photos/PHAssetCollection.h"
 #include "platform/photos/PHPhotoLibrary.h"
 
@@ -47,6 +52,40 @@ protected:
         auto* options = std::get_if<ImportJob::Options>(&command);
         EXPECT_TRUE(options);
         return options ? ImportJob::Run(*options, library, out, err) : -1;
+    }
+
+    // The program's import of the folder as a shell command, its output in log<n>, err<n>, status<n>.
+    std::string program(const std::string& folder, int n) {
+        const std::string log = (root / ("log" + std::to_string(n))).string();
+        return "TAVORIN_PHOTO_LIBRARY='" + library + "' '" + TAVORIN_EXECUTABLE + "' import '" + folder + "' > '" + log +
+               "' 2> '" + (root / ("err" + std::to_string(n))).string() + "'; echo $? > '" +
+               (root / ("status" + std::to_string(n))).string() + "'";
+    }
+    std::string text(const std::string& name) {
+        std::ifstream in(root / name);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
+    // Each row's original digest, after checking that every file has one row and the bytes
+    // its source had.
+    std::multiset<std::string> digests() {
+        auto l = PHPhotoLibrary::openAt(library, nullptr, {.requiresAuthorization = false, .pollsOtherProcesses = false});
+        std::multiset<std::string> d;
+        if (!l) return ADD_FAILURE() << "the library does not open", d;
+        for (auto& r : l->store().assets(true)) {
+            EXPECT_EQ(photos::FileSha256(l->store().absolutePath(r.originalPath)), r.originalSha256);
+            d.insert(r.originalSha256);
+        }
+        std::size_t files = 0;
+        for (auto& e : fs::recursive_directory_iterator(fs::path(library) / "originals")) files += e.is_regular_file();
+        EXPECT_EQ(files, d.size());
+        return d;
+    }
+    std::multiset<std::string> sources(const fs::path& folder) {
+        std::multiset<std::string> d;
+        for (auto& e : fs::directory_iterator(folder))
+            if (e.is_regular_file()) d.insert(photos::FileSha256(e.path()));
+        return d;
     }
 
     std::vector<double> dates() {
@@ -126,6 +165,82 @@ TEST_F(ImportJobTest, TheProgramFillsTheLibraryItIsGiven) {
     std::ifstream log(root / "log");
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>()), "2 photos imported\n");
     EXPECT_EQ(dates().size(), 2u);
+}
+
+TEST_F(ImportJobTest, TheProgramRebuildsALostOrDamagedIndexFromThePhotosAndSaysSoOnce) {
+    for (int hour = 0; hour < 5; ++hour) photo(root / "in" / ("p" + std::to_string(hour) + ".jpg"), hour);
+    struct Damage {
+        const char* name;
+        std::function<void(const std::string& index)> apply;
+        const char* said;
+    } damages[] = {
+        {"missing", [](const std::string& index) { fs::remove(index); }, "index was missing"},
+        {"empty", [](const std::string& index) { fs::resize_file(index, 0); }, "index was empty"},
+        {"garbage", [](const std::string& index) { std::ofstream(index, std::ios::trunc) << std::string(5000, '?'); },
+         "could not be read"},
+    };
+    for (auto& d : damages) {
+        SCOPED_TRACE(d.name);
+        fs::remove_all(library);
+        ASSERT_EQ(std::system(program((root / "in").string(), 0).c_str()), 0);
+        ASSERT_EQ(text("status0"), "0\n") << text("err0");
+        d.apply(library + "/library.sqlite");
+        ASSERT_EQ(std::system(program((root / "in").string(), 1).c_str()), 0);
+        EXPECT_EQ(text("status1"), "0\n");
+        const std::string log = text("log1"), said = text("err1");
+        EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) + 1), "0 photos imported, 5 already in the library\n");
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find(d.said), std::string::npos) << said;
+        EXPECT_EQ(digests(), sources(root / "in"));
+        // Said once: the next run finds the library in order.
+        ASSERT_EQ(std::system(program((root / "in").string(), 2).c_str()), 0);
+        EXPECT_EQ(text("err2"), "");
+        EXPECT_EQ(digests(), sources(root / "in"));
+    }
+}
+
+TEST_F(ImportJobTest, ImportsOfOneFolderAtOnceWithAnotherWriterAddEachPhotoOnce) {
+    for (int hour = 0; hour < 24; ++hour) photo(root / "in" / ("p" + std::to_string(hour) + ".jpg"), hour);
+    fs::create_directories(root / "captures");
+    for (int processes : {2, 3}) {
+        SCOPED_TRACE(std::to_string(processes) + " imports");
+        fs::remove_all(library);
+        std::string command = "(";
+        for (int n = 0; n < processes; ++n) command += "(" + program((root / "in").string(), n) + ") & ";
+        command += "wait)";
+        // Meanwhile another writer, as the application's shutter, adds photos of its own.
+        std::multiset<std::string> captured;
+        std::thread imports([&] { std::system(command.c_str()); });
+        {
+            auto l = PHPhotoLibrary::openAt(library, nullptr, {.requiresAuthorization = false, .pollsOtherProcesses = false});
+            ASSERT_TRUE(l);
+            for (int i = 0; i < 6; ++i) {
+                const std::string path = (root / "captures" / ("c" + std::to_string(i) + ".png")).string();
+                auto bitmap = platform::ImageBitmap::make(20, 10 + processes);
+                for (std::size_t k = 0; k < bitmap->pixels.size(); ++k) bitmap->pixels[k] = static_cast<std::uint8_t>(i * 31 + k % 5);
+                ASSERT_TRUE(platform::WriteImageFile(*bitmap, platform::ImageFileType::PNG, {}, path));
+                NSErrorPtr error;
+                EXPECT_TRUE(l->performChangesAndWait(
+                    [&] { PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); }, &error))
+                    << photos::ErrorLine(*error);
+                captured.insert(photos::FileSha256(path));
+            }
+        }
+        imports.join();
+        int imported = 0;
+        for (int n = 0; n < processes; ++n) {
+            const std::string n_ = std::to_string(n);
+            EXPECT_EQ(text("status" + n_), "0\n") << text("err" + n_);
+            std::smatch m;
+            const std::string log = text("log" + n_);
+            ASSERT_TRUE(std::regex_search(log, m, std::regex("(\\d+) photos? imported"))) << log;
+            imported += std::stoi(m[1]);
+        }
+        EXPECT_EQ(imported, 24);
+        auto expected = sources(root / "in");
+        expected.insert(captured.begin(), captured.end());
+        EXPECT_EQ(digests(), expected);
+    }
 }
 
 }  // namespace

@@ -431,7 +431,7 @@ TEST_F(TypeSelectionTest, TheFirstExpandExplainsTheControlsOnceBeforeTheInfoButt
     app->advance(1.5);
     EXPECT_EQ(help.helpView(), nullptr);
     EXPECT_EQ(ViewUtility::fullScreenView(), nullptr);
-    EXPECT_NE(AppHarness::settingsFile().find("\"helpShownEdit\": true"), std::string::npos);
+    EXPECT_NE(AppHarness::settingsFile().find("\"helpShownEdit\":true"), std::string::npos);
     EXPECT_FALSE(info.layer()->animationKeys().empty()) << "then the unseen category's hint";
 
     tapView(*screen().expandCollapseView());  // collapse, and in again: no help this time

@@ -95,7 +95,8 @@ TEST_F(AccessTest, ACorruptDocumentIsReportedAndKeptAside) {
     EXPECT_TRUE(store.foundCorruptDocument());
     EXPECT_EQ(AccessViewController::hasCameraAccess(), 0);
     EXPECT_EQ(Answer(AccessViewController::requestPhotoAccess), 3);
-    std::ifstream aside(AuthorizationStore::setAsidePath(file));
+    ASSERT_TRUE(store.setAsidePath());
+    std::ifstream aside(*store.setAsidePath());
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(aside)), std::istreambuf_iterator<char>()),
               "{\"camera\": 3,");
     AuthorizationStore::resetShared();

@@ -126,6 +126,27 @@ TEST_F(StillCaptureTest, ABufferWithoutAttachmentsStillGivesItsImage) {
     EXPECT_FALSE(capture.metadata());
 }
 
+// A still names the camera that took it, and no other, and is dated at the moment it was
+// taken: original and digitized alike.
+TEST_F(StillCaptureTest, AStillNamesItsCameraAndTheMomentItWasTaken) {
+    VideoController controller;
+    controller.start();
+    auto answers = Capture(controller, 1);
+    ASSERT_EQ(answers.size(), 1u);
+    ASSERT_TRUE(answers[0]->metadata());
+    const ImageProperties& metadata = *answers[0]->metadata();
+    const auto text = [&](const char* group, const char* key) {
+        const ImagePropertyValue* v = ImagePropertyFind(metadata, group, key);
+        return v && v->string() ? *v->string() : std::string("<missing>");
+    };
+    EXPECT_EQ(text(kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFModel), SimulatedCamera::kModel);
+    EXPECT_EQ(text(kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFMake), "<missing>");
+    const std::string taken = text(kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal);
+    EXPECT_EQ(taken.size(), 19u);
+    EXPECT_EQ(text(kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeDigitized), taken);
+    EXPECT_EQ(text(kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFDateTime), taken);
+}
+
 TEST_F(StillCaptureTest, AStillCarriesAPlaceOnlyWhileGeotaggingIsOn) {
     char pattern[] = "/tmp/tavorin-still-XXXXXX";
     const std::string root = ::mkdtemp(pattern);

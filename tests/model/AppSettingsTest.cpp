@@ -147,6 +147,8 @@ TEST(AppSettingsArchive, ObjectsRoundTripThroughData) {
     PropertyListObject object = {{"a", {1, 2, "x"}}};
     EXPECT_EQ(AmbrelAppSettings::objectFromData(AmbrelAppSettings::dataWithObject(object)), object);
     EXPECT_TRUE(AmbrelAppSettings::objectFromData("{broken").is_null());
+    EXPECT_TRUE(AmbrelAppSettings::objectFromData(std::string(100000, '[') + std::string(100000, ']')).is_null())
+        << "too deep to copy safely";
 }
 
 }  // namespace

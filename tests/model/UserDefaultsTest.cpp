@@ -79,13 +79,17 @@ TEST_F(UserDefaultsTest, OversizedDocumentIsSetAside) {
     EXPECT_TRUE(defaults.setAsidePath().has_value());
 }
 
-TEST_F(UserDefaultsTest, DocumentThatCannotBeReadIsNeverReplaced) {
-    std::filesystem::create_directories(storeFile());  // a folder where the file should be
+TEST_F(UserDefaultsTest, AFolderWhereTheDocumentShouldBeIsMovedAsideWhole) {
+    std::filesystem::create_directories(storeFile());
+    std::ofstream(storeFile() / "inside.txt") << "kept";
     auto& defaults = UserDefaults::standardUserDefaults();
     defaults.setObject(1, "k");
-    EXPECT_FALSE(defaults.synchronize());
-    EXPECT_TRUE(std::filesystem::is_directory(storeFile()));
-    EXPECT_FALSE(defaults.problems().empty());
+    EXPECT_TRUE(defaults.synchronize());
+    ASSERT_TRUE(defaults.setAsidePath());
+    std::ifstream in(*defaults.setAsidePath() / "inside.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "kept");
+    EXPECT_EQ(PropertyListObject::parse(readStore()), PropertyListObject({{"k", 1}}));
+    EXPECT_EQ(defaults.problems().size(), 1u);
 }
 
 TEST_F(UserDefaultsTest, FailedWriteIsReported) {

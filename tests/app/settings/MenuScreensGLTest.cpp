@@ -118,7 +118,7 @@ TEST_F(MenuScreens, TheModeInformationScreenMarksItsCategoryAndClosesOnlyOnceItH
     ASSERT_TRUE(ModeInfoViewController::shouldShowModeInfoForCategory(*category));
     screen.animateModeInfoView();
     EXPECT_FALSE(ModeInfoViewController::shouldShowModeInfoForCategory(*category)) << "seen at once";
-    EXPECT_NE(AppHarness::settingsFile().find("\"modeHelpShownNormal\": true"), std::string::npos);
+    EXPECT_NE(AppHarness::settingsFile().find("\"modeHelpShownNormal\":true"), std::string::npos);
     auto info = screen.modeInfoView();
     ASSERT_TRUE(info);
     app.advance(0.25);

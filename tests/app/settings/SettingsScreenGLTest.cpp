@@ -56,7 +56,7 @@ TEST(SettingsScreen, OverTheCameraRowsSaveAndApplyAndTheAboutPanelComesAndGoes) 
     app.advance(0.1);
     EXPECT_TRUE(AmbrelAppSettings::sharedInstance().useGeotagging());
     EXPECT_TRUE(LocationUtility::sharedInstance().enabled());
-    EXPECT_NE(app.settingsFile().find("\"useGeotagging\": true"), std::string::npos) << app.settingsFile();
+    EXPECT_NE(app.settingsFile().find("\"useGeotagging\":true"), std::string::npos) << app.settingsFile();
 
     // The about panel: touches refused while it opens; "Done" closes only the panel.
     UIView* button = about->superview();
@@ -117,7 +117,7 @@ TEST(SettingsScreen, OpeningAgainDuringTheFadeOutLeavesTheNewPageWorking) {
     app.tap(middleOf(*grid));
     app.advance(0.1);
     EXPECT_TRUE(AmbrelAppSettings::sharedInstance().showGrid());
-    EXPECT_NE(app.settingsFile().find("\"showGrid\": true"), std::string::npos);
+    EXPECT_NE(app.settingsFile().find("\"showGrid\":true"), std::string::npos);
 }
 
 TEST(SettingsScreen, OnTheAlbumSideThePhotoHidesWithoutBlurAndTheBarsKeepTheirColours) {

@@ -1,6 +1,7 @@
 // The image writer: files in the private temporary folder, metadata that survives JPEG, PNG
-// and TIFF files (positions in every hemisphere, the GPS stamp as one text), unsound degrees
-// left out, and failures reported instead of a path.
+// and TIFF files (positions in every hemisphere, the GPS stamp as one text, a camera's photo
+// tag for tag), unsound degrees left out, and failures reported instead of a path.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -11,8 +12,10 @@
 #include <fstream>
 #include <limits>
 
+#include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
 #include "library/metadata/UIImage+ImageMetadataUtility.h"
 #include "platform/imageio/ImageIO.h"
+#include "support/CameraPhoto.h"
 
 namespace {
 
@@ -108,6 +111,44 @@ TEST_F(ImageFilesTest, UnsoundDegreesAreLeftOutOfTheFile) {
     EXPECT_FALSE(platform::ImagePropertyFind(back, "{GPS}", "Latitude"));
     EXPECT_FALSE(platform::ImagePropertyFind(back, "{GPS}", "Longitude"));
     EXPECT_TRUE(platform::ImagePropertyFind(back, "{GPS}", "Altitude"));
+}
+
+// A camera's photo saved as the library and the share sheet save it (its own orientation,
+// the file's date and the program filled in), in every type and both ways of writing: every
+// tag it came with stays in its own type and value but the modification date and the
+// software, with the program's keyword added; its make, model and capture dates are its own.
+TEST_F(ImageFilesTest, ACameraPhotoSavedKeepsItsMetadataTagForTag) {
+    using namespace camera_photo;
+    const Bytes camera = CameraPhoto();
+    const FileMetadata source = ReadFileMetadata(camera);
+    auto photo = platform::ImageSource::createWithData(camera);
+    ASSERT_TRUE(photo);
+    auto bitmap = photo->createImageAtIndex(0);
+    ASSERT_TRUE(bitmap);
+    const std::size_t w = bitmap->width, h = bitmap->height;
+    auto image = UIImage::imageWithCGImage(
+        CGImageCreate(w, h, 8, 32, w * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, bitmap->pixels), 1,
+        UIImageOrientation::Right);  // stored sideways, as EXIF 6 says
+    Metadata metadata = photo->propertiesAtIndex(0);
+    setImageOrientation(metadata, static_cast<int>(image->imageOrientation()));
+    autoPopulateMetadata(metadata, ImageMetadataOptionDateDigitized | ImageMetadataOptionSoftware);
+    for (int type : {SaveTypeJPEG, SaveTypePNG, SaveTypeTIFF})
+        for (bool copyData : {true, false}) {
+            SCOPED_TRACE(std::to_string(type) + (copyData ? " encoded, then merged" : " direct"));
+            auto path = writeImage(*image, "saved", type, metadata, copyData);
+            ASSERT_TRUE(path);
+            const FileMetadata result = ReadFileMetadata(ReadBytes(*path));
+            // A TIFF states its sizes as LONG, the only type libtiff reads them in.
+            std::set<std::string> changed = {"Exif.Image.DateTime", "Exif.Image.Software", "Exif.Image.YCbCrPositioning",
+                                              "Iptc.Application2.Keywords#3"};
+            if (type == SaveTypeTIFF) changed.insert({"Exif.Photo.PixelXDimension", "Exif.Photo.PixelYDimension"});
+            EXPECT_THAT(Differences(source, result, changed, type == SaveTypeTIFF ? TIFFOwnTags() : std::set<std::string>{}),
+                        ::testing::IsEmpty());
+            EXPECT_NE(result.tags.at("Exif.Image.DateTime").value, source.tags.at("Exif.Image.DateTime").value);
+            EXPECT_EQ(result.tags.at("Exif.Image.Software").value, softwareName());
+            EXPECT_EQ(result.tags.at("Iptc.Application2.Keywords#3").value, kKeyword);
+            EXPECT_EQ(result.xmp, DuplicatedPropertyPacket());
+        }
 }
 
 TEST_F(ImageFilesTest, FailuresGiveNoPath) {

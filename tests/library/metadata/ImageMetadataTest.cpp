@@ -12,7 +12,6 @@
 #include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
 #include "platform/authorization/AuthorizationStore.h"
 #include "support/SimulatedLocation.h"
-#include "platform/uikit/UIScreen.h"
 
 namespace {
 
@@ -55,9 +54,10 @@ TEST_F(ImageMetadataTest, TheFlagsFillTheirEntries) {
     ASSERT_TRUE(text(m, "{Exif}", "DateTimeOriginal"));
     EXPECT_EQ(*text(m, "{Exif}", "DateTimeOriginal"), *text(m, "{TIFF}", "DateTime"));
     EXPECT_TRUE(text(m, "{Exif}", "DateTimeDigitized"));
+    EXPECT_EQ(*text(m, "{Exif}", "DateTimeDigitized"), *text(m, "{TIFF}", "DateTime"));
     EXPECT_EQ(*ImagePropertyFind(m, "{IPTC}", "Keywords")->strings(), platform::ImagePropertyValue::Strings{"Tavorin"});
-    EXPECT_EQ(*text(m, "{TIFF}", "Make"), "Apple");
-    EXPECT_EQ(*text(m, "{TIFF}", "Model"), UIDeviceProfile::current().model);
+    EXPECT_FALSE(text(m, "{TIFF}", "Make"));  // no camera is made up
+    EXPECT_FALSE(text(m, "{TIFF}", "Model"));
     EXPECT_EQ(*text(m, "{TIFF}", "Software"), "Tavorin 1.0");
     EXPECT_FALSE(ImagePropertyGroup(m, "{GPS}"));  // no location without flag 1, even when one is known
 
@@ -65,6 +65,25 @@ TEST_F(ImageMetadataTest, TheFlagsFillTheirEntries) {
     autoPopulateMetadata(located, ImageMetadataOptionLocation);
     EXPECT_TRUE(ImagePropertyFind(located, "{GPS}", "Latitude"));
     EXPECT_DOUBLE_EQ(trueHeading(located), 90);
+}
+
+// A photo's own camera and capture dates stay whatever the flags: a save states only that
+// the file was written now, by this program.
+TEST_F(ImageMetadataTest, APhotoKeepsItsCameraAndCaptureDates) {
+    const Metadata photo{{"{TIFF}", Metadata{{"Make", "Canon"}, {"Model", "Canon EOS 5D Mark III"},
+                                             {"DateTime", "2023:05:14 10:21:07"}}},
+                         {"{Exif}", Metadata{{"DateTimeOriginal", "2023:05:14 10:21:07"},
+                                             {"DateTimeDigitized", "2023:05:14 10:21:08"}}}};
+    for (int options : {4, 12, 30, 31}) {
+        SCOPED_TRACE(options);
+        Metadata m = photo;
+        autoPopulateMetadata(m, options);
+        EXPECT_EQ(*text(m, "{TIFF}", "Make"), "Canon");
+        EXPECT_EQ(*text(m, "{TIFF}", "Model"), "Canon EOS 5D Mark III");
+        EXPECT_EQ(*text(m, "{Exif}", "DateTimeOriginal"), "2023:05:14 10:21:07");
+        EXPECT_EQ(*text(m, "{Exif}", "DateTimeDigitized"), "2023:05:14 10:21:08");
+        EXPECT_NE(*text(m, "{TIFF}", "DateTime"), "2023:05:14 10:21:07");  // the file is written now
+    }
 }
 
 TEST_F(ImageMetadataTest, KeywordsAreAddedOnceAtTheEnd) {

@@ -1,9 +1,11 @@
 // The share sheet of a photo and its "Open In" and "Instagram" activities, run on the real
 // toolkit with a real stand-in program as the other application; the platform's "Save to
 // Pictures" that fails says why.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "library/metadata/UIImage+ImageMetadataUtility.h"
 #include "library/sharing/InstagramActivity.h"
@@ -18,6 +20,7 @@
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UINavigationController.h"
+#include "support/CameraPhoto.h"
 #include "support/OpenerFixture.h"
 
 namespace {
@@ -169,6 +172,38 @@ TEST_F(ShareControllerTest, ActivitiesNeedAnImageAndInstagramItsProgram) {
     sheet->setExcludedActivityTypes({"com.quorvin.instagram", UIActivityTypeSaveToPictures});
     rootController->presentViewController(sheet, true);
     EXPECT_EQ(shownTitles(), (std::vector<std::string>{"Open In", "Cancel"}));
+}
+
+// "Save to Pictures" of a camera's photo in every save type: the file in the Pictures folder
+// carries the camera's metadata tag for tag (its make, model and capture dates included), but
+// for the file's date, the program and the program's keyword.
+TEST_F(ShareControllerTest, SaveToPicturesKeepsACameraPhotosMetadata) {
+    using namespace camera_photo;
+    const Bytes camera = CameraPhoto();
+    const FileMetadata source = ReadFileMetadata(camera);
+    const Metadata metadata = platform::ImageSource::createWithData(camera)->propertiesAtIndex(0);
+    const UIImagePtr image = UIImage::imageWithData(camera);
+    ASSERT_TRUE(image);
+    const fs::path pictures = root / "Pictures";
+    std::ofstream(root / "config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"" << pictures.string() << "\"\n";
+    for (const auto& [type, file] : {std::pair{SaveTypeJPEG, "Tavorin.jpg"}, std::pair{SaveTypePNG, "Tavorin.png"},
+                                     std::pair{SaveTypeTIFF, "Tavorin.tiff"}}) {
+        SCOPED_TRACE(file);
+        AmbrelAppSettings::sharedInstance().setSaveType(type);
+        presentSheet(image, metadata);
+        choose("Save to Pictures");
+        const FileMetadata result = ReadFileMetadata(ReadBytes(pictures / file));
+        // A TIFF states its sizes as LONG, the only type libtiff reads them in.
+        std::set<std::string> changed = {"Exif.Image.DateTime", "Exif.Image.Software", "Exif.Image.YCbCrPositioning",
+                                          "Iptc.Application2.Keywords#3"};
+        if (type == SaveTypeTIFF) changed.insert({"Exif.Photo.PixelXDimension", "Exif.Photo.PixelYDimension"});
+        EXPECT_THAT(Differences(source, result, changed, type == SaveTypeTIFF ? TIFFOwnTags() : std::set<std::string>{}),
+                    ::testing::IsEmpty());
+        EXPECT_EQ(result.tags.count("Exif.Image.Software") ? result.tags.at("Exif.Image.Software").value : "",
+                  ImageMetadataUtility::softwareName());
+        EXPECT_EQ(result.xmp, DuplicatedPropertyPacket());
+    }
+    EXPECT_EQ(completions, std::vector<std::string>(3, UIActivityTypeSaveToPictures + " yes"));
 }
 
 TEST_F(ShareControllerTest, OpenInHandsAJpegToTheChosenProgram) {

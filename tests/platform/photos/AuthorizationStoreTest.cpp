@@ -52,6 +52,17 @@ TEST_F(AuthorizationStoreTest, AnUnreadableDocumentCountsAsEmpty) {
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "{ not json");
 }
 
+TEST_F(AuthorizationStoreTest, AStoredStateNoServiceHasCountsAsNotDetermined) {
+    fs::create_directories(file.parent_path());
+    // 2^32 + 3 would narrow to 3, "authorized".
+    std::ofstream(file) << R"({"camera": 4294967299, "photos": -4294967293, "microphone": "3", "location": 4})";
+    AuthorizationStore store(file);
+    EXPECT_EQ(store.status(AuthorizationService::Camera), kAuthorizationNotDetermined);
+    EXPECT_EQ(store.status(AuthorizationService::Photos), kAuthorizationNotDetermined);
+    EXPECT_EQ(store.status(AuthorizationService::Microphone), kAuthorizationNotDetermined);
+    EXPECT_EQ(store.status(AuthorizationService::Location), kLocationAuthorizedWhenInUse);
+}
+
 TEST_F(AuthorizationStoreTest, TheSharedStoreFollowsTheConfigFolder) {
     ::setenv("XDG_CONFIG_HOME", root.c_str(), 1);
     AuthorizationStore::resetShared();

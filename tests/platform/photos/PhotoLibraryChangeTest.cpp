@@ -1,6 +1,9 @@
 // Changes of the photo library: what each kind of change does, that a failed one alters
 // nothing, answers once and notifies no one, and that observers hear of a change before its
 // completion runs.
+#include <fcntl.h>
+#include <sys/file.h>
+
 #include <fstream>
 #include <mutex>
 
@@ -265,8 +268,12 @@ TEST_F(PhotoLibraryChangeTest, SmartAlbumsAndCreationFacts) {
 }
 
 TEST_F(PhotoLibraryChangeTest, ALibraryThisVersionCannotReadIsRefusedAndLeftAlone) {
+    a.reset(), b.reset();
     library.reset();
     const std::string index = libraryPath + "/library.sqlite";
+    // A damaged index is rebuilt only by a process alone with the library.
+    const int other = ::open((libraryPath + "/library.lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_SH), 0);
     struct Damage {
         const char* name;
         std::function<void()> apply;
@@ -294,12 +301,14 @@ TEST_F(PhotoLibraryChangeTest, ALibraryThisVersionCannotReadIsRefusedAndLeftAlon
         std::ifstream again(index, std::ios::binary);
         EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), before);
     }
+    ::close(other);
 }
 
-TEST_F(PhotoLibraryChangeTest, TheSweepRemovesStrandedFilesPurgesOldTrashAndReportsMissingFiles) {
+TEST_F(PhotoLibraryChangeTest, TheSweepEmptiesWorkFoldersPurgesOldTrashKeepsStrangersAndReportsMissingFiles) {
     ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({b}); }, nullptr));
     const std::string c = addNew(16, 16, 5);
     const std::string bId = b->localIdentifier();
+    const std::string bOriginal = libraryPath + "/" + b->record().originalPath;
     const std::string cOriginal = libraryPath + "/" + asset(c)->record().originalPath;
     a.reset(), b.reset();  // assets hold their library open
     library.reset();
@@ -311,20 +320,63 @@ TEST_F(PhotoLibraryChangeTest, TheSweepRemovesStrandedFilesPurgesOldTrashAndRepo
     sqlite3_close(db);
     const std::string stray = libraryPath + "/originals/ab/ABCDEF01-2345-4678-9ABC-DEF012345678.jpg";
     std::filesystem::create_directories(libraryPath + "/originals/ab");
-    std::ofstream(stray) << "stranded";
+    std::ofstream(stray) << "stranded";  // ours by its name, not a photo
     std::ofstream(libraryPath + "/originals/ab/notes.txt") << "not ours";
     std::ofstream(libraryPath + "/staging/half-written.jpg") << "x";
     std::filesystem::remove(cOriginal);
     library = open();
     const auto& report = library->store().sweepReport();
     EXPECT_EQ(report.trashPurged, 1);
-    EXPECT_GE(report.orphansRemoved, 2);  // the stray and the purged asset's original
+    EXPECT_EQ(report.filesRemoved, 1);  // the purged asset's original
     EXPECT_EQ(report.workFilesRemoved, 1);
     EXPECT_EQ(report.missing, std::vector<std::string>{c});
-    EXPECT_FALSE(std::filesystem::exists(stray));
+    EXPECT_EQ(report.unreadable, std::vector<std::string>{"originals/ab/ABCDEF01-2345-4678-9ABC-DEF012345678.jpg"});
+    EXPECT_TRUE(std::filesystem::exists(stray));
+    EXPECT_FALSE(std::filesystem::exists(bOriginal));
     EXPECT_TRUE(std::filesystem::exists(libraryPath + "/originals/ab/notes.txt"));
     EXPECT_TRUE(library->store().asset(c));  // kept, marked
     EXPECT_TRUE(library->store().asset(c)->missing);
+    // Said when found missing, not at every opening after.
+    auto says = [&](const std::string& text) {
+        for (auto& line : library->store().sweepReport().notices())
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    };
+    EXPECT_TRUE(says(c));
+    library.reset();
+    library = open();
+    EXPECT_EQ(library->store().sweepReport().missing, std::vector<std::string>{c});
+    EXPECT_FALSE(says(c));
+}
+
+TEST_F(PhotoLibraryChangeTest, ChangesAndEditsLeaveNothingInTheWorkFoldersOnceDone) {
+    auto count = [&](const char* folder) {
+        return std::distance(fs::directory_iterator(libraryPath + folder), fs::directory_iterator());
+    };
+    auto in = input(*a);
+    ASSERT_TRUE(in);
+    EXPECT_EQ(count("/inputs"), 1);
+    // A save and a failed one (the render is no JPEG): their staged renders go with the change.
+    auto good = std::make_shared<PHContentEditingOutput>(*in, *library);
+    WriteImage(good->renderedContentURL(), 64, 48, 90);
+    good->setAdjustmentData(std::make_shared<PHAdjustmentData>(PHAdjustmentData{"com.tavorin.state", "1.0", {1}}));
+    EXPECT_TRUE(save(*a, *good));
+    EXPECT_EQ(count("/staging"), 0);
+    NSErrorPtr error;
+    EXPECT_FALSE(library->performChangesAndWait(
+        [&] {
+            PHContentEditingOutput bad(*in, *library);
+            WriteImage(bad.renderedContentURL(), 8, 8, 1, platform::ImageFileType::TIFF);
+            PHAssetChangeRequest::changeRequestForAsset(*a)->setContentEditingOutput(bad);
+        },
+        &error));
+    ASSERT_TRUE(error);
+    EXPECT_FALSE(error->localizedFailureReason().empty());
+    EXPECT_EQ(count("/staging"), 0);
+    // The edit is done when its input goes.
+    EXPECT_EQ(count("/inputs"), 1);
+    in.reset();
+    EXPECT_EQ(count("/inputs"), 0);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ class PhotoLibraryCrashTest : public PhotoLibraryFixture {};
 std::vector<std::uint8_t> bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 TEST_F(PhotoLibraryCrashTest, AKillAtAnyPointLeavesTheOldStateOrTheNewOneWhole) {
-    const KillPoint points[] = {KillPoint::AfterStaging, KillPoint::AfterRename, KillPoint::InCommitHook,
+    const KillPoint points[] = {KillPoint::AfterStaging, KillPoint::AfterLink, KillPoint::InCommitHook,
                                 KillPoint::AfterCommit, KillPoint::DuringSweep};
     const Operation operations[] = {Operation::Save, Operation::Revert, Operation::Creation};
     for (KillPoint point : points) {
@@ -70,7 +70,7 @@ TEST_F(PhotoLibraryCrashTest, AKillAtAnyPointLeavesTheOldStateOrTheNewOneWhole) 
             ASSERT_EQ(waitpid(child, &status, 0), child);
             // A revert stages no file, so it passes the staging points and completes.
             const bool passes = operation == Operation::Revert &&
-                                (point == KillPoint::AfterStaging || point == KillPoint::AfterRename);
+                                (point == KillPoint::AfterStaging || point == KillPoint::AfterLink);
             const bool committed = passes || point == KillPoint::AfterCommit;
             if (passes) EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
             else EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);

@@ -1,5 +1,7 @@
 // Thumbnails: exact sizes for fit and fill under every kind of source, never stale after an
 // edit, rebuilt when the disk entry is corrupt, and a degraded cached picture first.
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "PhotoLibraryFixture.h"
@@ -89,6 +91,13 @@ TEST_F(ThumbnailTest, ACorruptDiskEntryIsRebuilt) {
     EXPECT_EQ(fs::file_size(entry), size);
     library->thumbnails().clearMemory();
     EXPECT_TRUE(library->thumbnails().thumbnail(key, "/nonexistent"));  // read back from the mended entry
+
+    // A named pipe in the entry's place: rebuilt at once, never waited on.
+    fs::remove(entry);
+    ASSERT_EQ(::mkfifo(entry.c_str(), 0644), 0);
+    library->thumbnails().clearMemory();
+    ASSERT_TRUE(picture(*a, {16, 16}, PHImageContentModeAspectFill));
+    EXPECT_TRUE(fs::is_regular_file(entry));
 }
 
 TEST_F(ThumbnailTest, AnOpportunisticRequestGetsACachedPictureFirst) {

@@ -37,7 +37,7 @@ protected:
     }
     static AmbrelAppSettings& settings() { return AmbrelAppSettings::sharedInstance(); }
     static HelpViewController& presenter() { return HelpViewController::sharedInstance(); }
-    bool storedSeen() const { return readStore().find("\"helpShownEdit\": true") != std::string::npos; }
+    bool storedSeen() const { return readStore().find("\"helpShownEdit\":true") != std::string::npos; }
     void tapBackdrop() { ui->tap(10, 20); }
 
     std::unique_ptr<TouchHarness> ui;

@@ -57,7 +57,7 @@ TEST_F(IntroTest, ThreePagesOneTapEachThenTheFlagTheCompletionAndTheFade) {
     const double start = ui.loop().now();
     IntroViewController::presentIntroductionIfNeeded(*ui.window, [&] {
         completions.push_back(ui.loop().now() - start);
-        savedBeforeCompletion = readStore().find("\"introductionShown\": true") != std::string::npos;
+        savedBeforeCompletion = readStore().find("\"introductionShown\":true") != std::string::npos;
     });
     IntroViewController* intro = IntroIn(*ui.window);
     ASSERT_NE(intro, nullptr);

@@ -76,7 +76,7 @@ TEST_F(ModeInfoTest, EachCategoryRemembersItsScreenInTheSettingsFile) {
         const std::string file = readStore();
         EXPECT_FALSE(file.empty()) << c.name << ": saved even without a flag";
         if (c.key) {
-            EXPECT_NE(file.find(std::string("\"") + c.key + "\": true"), std::string::npos) << c.name << "\n" << file;
+            EXPECT_NE(file.find(std::string("\"") + c.key + "\":true"), std::string::npos) << c.name << "\n" << file;
         }
     }
 }
