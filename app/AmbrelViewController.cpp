@@ -74,6 +74,11 @@ void AmbrelViewController::viewDidLoad() {
     graphicsView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     graphicsView_->setBackgroundColor(UIColor::clearColor());
     main.insertSubview(graphicsView_, 0);
+    // The render view and its engine are made now, before the editing lists (step 9): making
+    // the lists reads the engine's start-up values as the adjustments' defaults and gives it
+    // the start-up mode and look. Without an engine they would read zeros (a grey, flat photo
+    // whenever album editing or Reset goes back to the defaults) and give to nothing.
+    graphicsView_->graphicsView();
     graphicsView_->contentChanged = [this](ContentView& changed) {
         auto* content = dynamic_cast<GraphicsContentView*>(&changed);
         AppAppearance::setBackgroundWithImage(*view(), content ? content->image() : nullptr, true);

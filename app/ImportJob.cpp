@@ -9,6 +9,7 @@
 #include <ostream>
 #include <set>
 
+#include "platform/imageio/ImageIO.h"
 #include "platform/photos/PHAssetChangeRequest.h"
 #include "platform/photos/PHAssetCollection.h"
 #include "platform/photos/PHAssetCollectionChangeRequest.h"
@@ -32,23 +33,42 @@ struct Candidate {
 };
 
 // The files the paths name: files as given, folders searched for photos by their names.
-// Paths that name nothing are reported and counted as failures.
-std::vector<std::string> collect(const std::vector<std::string>& paths, std::ostream& err, int* failures) {
+// Paths that name nothing are reported and counted as failures. Anything else that is not a
+// regular file (a FIFO, device or socket: never opened, as a FIFO would keep the import
+// waiting) is reported too: counted as refused when given, as a failure when a folder holds
+// it under a photo's name.
+std::vector<std::string> collect(const std::vector<std::string>& paths, std::ostream& err, int* failures,
+                                 int* refused) {
+    const auto notAPhoto = [&err](const std::string& path, mode_t mode) {
+        err << "skipped " << path << ": it is " << platform::NonRegularFileKind(mode) << ", not a photo\n";
+    };
     std::vector<std::string> files;
     for (const auto& p : paths) {
-        std::error_code ec;
-        if (fs::is_directory(p, ec)) {
-            std::vector<std::string> found;
-            for (auto it = fs::recursive_directory_iterator(p, fs::directory_options::skip_permission_denied, ec);
-                 !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-                if (it->is_regular_file(ec) && isPhotoName(it->path())) found.push_back(it->path().string());
-            std::sort(found.begin(), found.end());
-            files.insert(files.end(), found.begin(), found.end());
-        } else if (fs::is_regular_file(p, ec)) {
-            files.push_back(p);
-        } else {
+        struct stat st{};
+        if (::stat(p.c_str(), &st) != 0) {
             err << "skipped " << p << ": no such file or folder\n";
             ++*failures;
+        } else if (S_ISREG(st.st_mode)) {
+            files.push_back(p);
+        } else if (!S_ISDIR(st.st_mode)) {
+            notAPhoto(p, st.st_mode);
+            ++*refused;
+        } else {
+            std::vector<std::string> found;
+            std::error_code ec;
+            for (auto it = fs::recursive_directory_iterator(p, fs::directory_options::skip_permission_denied, ec);
+                 !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+                const std::string entry = it->path().string();
+                if (!isPhotoName(it->path()) || ::stat(entry.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
+                if (S_ISREG(st.st_mode)) {
+                    found.push_back(entry);
+                } else {
+                    notAPhoto(entry, st.st_mode);
+                    ++*failures;
+                }
+            }
+            std::sort(found.begin(), found.end());
+            files.insert(files.end(), found.begin(), found.end());
         }
     }
     return files;
@@ -88,8 +108,8 @@ Command Parse(const std::vector<std::string>& arguments) {
 }
 
 int Run(const Options& options, const std::string& libraryFolder, std::ostream& out, std::ostream& err) {
-    int failures = 0;
-    const std::vector<std::string> files = collect(options.paths, err, &failures);
+    int failures = 0, refused = 0;
+    const std::vector<std::string> files = collect(options.paths, err, &failures, &refused);
 
     NSErrorPtr error;
     auto library = PHPhotoLibrary::openAt(libraryFolder, &error,
@@ -167,9 +187,9 @@ int Run(const Options& options, const std::string& libraryFolder, std::ostream& 
     }
     out << imported << (imported == 1 ? " photo" : " photos") << " imported";
     if (duplicates) out << ", " << duplicates << " already in the library";
-    if (failures) out << ", " << failures << " failed";
+    if (failures + refused) out << ", " << failures + refused << " failed";
     out << "\n";
-    return failures ? kExitFailure : 0;
+    return refused ? kExitUsage : failures ? kExitFailure : 0;
 }
 
 int Main(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {

@@ -7,8 +7,10 @@
 //
 // A photo already in the library (the same bytes) or met twice is skipped, also when another
 // writer adds it meanwhile (the library checks inside its write), and so is a file that cannot
-// be read; each gets one line. What opening the library had to do to it (an index rebuilt) is
-// said on the error stream. The exit status is nonzero when any file failed.
+// be read or whose image data is damaged; each gets one line. What opening the library had to
+// do to it (an index rebuilt) is said on the error stream. The exit status is nonzero when any
+// file failed: 2 when a path given is not a photo file or folder (a FIFO, device or socket,
+// refused unopened), else 1.
 // The import is the user's own act on their own library, so it needs no access grant.
 #include <iosfwd>
 #include <string>

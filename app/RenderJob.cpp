@@ -468,15 +468,20 @@ std::string FolderOf(const std::string& path)
 }
 
 // Everything about the two files that can be known before the photo is read, so that a
-// mistake costs no decoding or rendering: the photo exists, the output is not the photo
-// itself under any name or link (it would be written over), and the output's folder exists
-// and takes files. 0 when all is well, else the exit status.
+// mistake costs no decoding or rendering: the photo exists and is a regular file (a FIFO
+// would keep its reader waiting), the output is not the photo itself under any name or link
+// (it would be written over) nor a FIFO, device or socket, and its folder exists and takes a
+// file of its name. 0 when all is well, else the exit status.
 int CheckFiles(const std::string& input, const std::string& output, std::ostream& err)
 {
     struct stat photo {};
     if (::stat(input.c_str(), &photo) != 0) {
         Report(err, "read", input, std::strerror(errno));
         return kExitFailure;
+    }
+    if (const char* kind = platform::NonRegularFileKind(photo.st_mode)) {
+        err << "tavorin: \"" << input << "\" is " << kind << ", not a photo\n";
+        return kExitUsage;
     }
     struct stat existing {};
     if (::stat(output.c_str(), &existing) == 0) {
@@ -488,6 +493,10 @@ int CheckFiles(const std::string& input, const std::string& output, std::ostream
         if (S_ISDIR(existing.st_mode)) {
             Report(err, "write", output, "it is a folder");
             return kExitFailure;
+        }
+        if (const char* kind = platform::NonRegularFileKind(existing.st_mode)) {
+            err << "tavorin: the output \"" << output << "\" is " << kind << ", not a file to write a photo into\n";
+            return kExitUsage;
         }
     }
     const std::string folder = FolderOf(output);
@@ -503,6 +512,11 @@ int CheckFiles(const std::string& input, const std::string& output, std::ostream
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
         Report(err, "write", output, "the folder \"" + folder + "\" is not writable");
+        return kExitFailure;
+    }
+    platform::ImageIOError writeError;
+    if (!platform::CheckImageFileWritable(output, &writeError)) {
+        Report(err, "write", output, writeError.message);
         return kExitFailure;
     }
     return 0;

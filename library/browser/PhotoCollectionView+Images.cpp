@@ -98,13 +98,16 @@ std::optional<PhotoCollectionView::Metadata> PhotoCollectionView::metadataForFor
 
 // ---- Pictures of cells ---------------------------------------------------------------------
 
-UIImagePtr PhotoCollectionView::thumbnailForAsset(const PHAsset& asset, bool fromCache) {
+UIImagePtr PhotoCollectionView::thumbnailForAsset(const PHAsset& asset, bool fromCache, PHImageInfo* info) {
     PHImageRequestOptions options;
     options.synchronous = true;
     UIImagePtr image;
     PHImageManager& manager = fromCache ? *cachingImageManager_ : PHImageManager::defaultManager();
     manager.requestImageForAsset(asset, gridLayoutItemSize_, PHImageContentModeAspectFit, options,
-                                 [&image](UIImagePtr result, const PHImageInfo&) { image = std::move(result); });
+                                 [&image, info](UIImagePtr result, const PHImageInfo& answer) {
+                                     image = std::move(result);
+                                     if (info) *info = answer;
+                                 });
     return image;
 }
 
@@ -116,7 +119,10 @@ UIImagePtr PhotoCollectionView::thumbnailForIndexPath(const NSIndexPath& indexPa
 void PhotoCollectionView::requestImageForIndexPath(const NSIndexPath& indexPath, PhotoCollectionLayout layout,
                                                    ImageCompletion completion, ImageProgress progress) {
     if (layout == PhotoCollectionLayoutGrid) {
-        completion(thumbnailForIndexPath(indexPath, true), nullptr);
+        auto asset = assetAtIndexPath(indexPath);
+        PHImageInfo info;
+        UIImagePtr image = asset ? thumbnailForAsset(*asset, true, &info) : nullptr;
+        completion(std::move(image), &info);
         return;
     }
     requestFullScreenImageForIndexPath(indexPath, std::move(completion), std::move(progress));

@@ -12,6 +12,7 @@
 
 #include "model/AmbrelAppSettings.h"
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/photos/PHChange.h"
 #include "platform/photos/PHFetchResultChangeDetails.h"
 #include "platform/uikit/UIApplication.h"
@@ -298,11 +299,19 @@ std::shared_ptr<UICollectionViewCell> PhotoCollectionView::cellForItemAtIndexPat
         [weakView, current, layout, indexPath](UIImagePtr image, const PHImageInfo* info) {
             auto cell = current();
             if (!cell) return;
-            // A download that ends without a picture takes its ring away.
+            // A download that ends without a picture takes its ring away; a photo that cannot
+            // be read says so in its place (in one photo a page, with the reason).
             if (!image) {
                 if (info && (info->error || info->cancelled)) cell->setShowProgressDecorator(false);
+                if (info && info->error && !info->cancelled && !info->inCloud) {
+                    std::string text = NSLocalizedString("This photo cannot be shown");
+                    const std::string& reason = info->error->localizedFailureReason();
+                    if (layout == PhotoCollectionLayoutSingle && !reason.empty()) text += "\n\n" + reason;
+                    cell->setUnreadableText(text);
+                }
                 return;
             }
+            cell->setUnreadableText("");
             cell->imageView()->setImage(image);
             if (layout != PhotoCollectionLayoutSingle) return;
             auto strong = weakView.lock();

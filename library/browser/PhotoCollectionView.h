@@ -148,7 +148,7 @@ public:
                                   ImageCompletion completion, ImageProgress progress);
     void requestFullScreenImageForIndexPath(const NSIndexPath& indexPath, ImageCompletion completion,
                                             ImageProgress progress = nullptr);
-    UIImagePtr thumbnailForAsset(const PHAsset& asset, bool fromCache);
+    UIImagePtr thumbnailForAsset(const PHAsset& asset, bool fromCache, PHImageInfo* info = nullptr);
     UIImagePtr thumbnailForIndexPath(const NSIndexPath& indexPath, bool fromCache = true);
     // The newest photo of the user library for the album button: from the cache, or afresh.
     UIImagePtr cachedSavedPhotoGroupImage() { return savedPhotoGroupImage(true); }

@@ -101,6 +101,25 @@ void PhotoCollectionViewCell::setProgressDecoratorIndeterminate(bool indetermina
     if (progressDecorator_) progressDecorator_->setIndeterminate(indeterminate);
 }
 
+void PhotoCollectionViewCell::setUnreadableText(const std::string& text) {
+    if (text.empty()) {
+        if (unreadableLabel_) unreadableLabel_->removeFromSuperview();
+        unreadableLabel_.reset();
+        return;
+    }
+    if (!unreadableLabel_) {
+        constexpr CGFloat kInset = 8;
+        unreadableLabel_ = std::make_shared<UILabel>(CGRectInset(contentView()->bounds(), kInset, kInset));
+        unreadableLabel_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+        unreadableLabel_->setNumberOfLines(0);
+        unreadableLabel_->setTextAlignment(NSTextAlignment::Center);
+        unreadableLabel_->setTextColor(AppAppearance::defaultLightColor());
+        unreadableLabel_->setFont(AppAppearance::defaultFont());
+        contentView()->addSubview(unreadableLabel_);
+    }
+    unreadableLabel_->setText(text);
+}
+
 void PhotoCollectionViewCell::showDecoratorsInView(UIView* view) {
     for (const std::shared_ptr<UIView>& decorator : {editDecorator_, std::shared_ptr<UIView>(progressDecorator_)}) {
         if (!decorator) continue;
@@ -116,4 +135,5 @@ void PhotoCollectionViewCell::prepareForReuse() {
     setAlpha(1);
     setShowEditDecorator(false);
     setShowProgressDecorator(false);
+    setUnreadableText("");
 }

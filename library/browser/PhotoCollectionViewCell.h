@@ -5,10 +5,12 @@
 // come, its lower-right corner 10 points inside the lower-right corner of the picture (not of
 // the view, when the picture is letterboxed). Badges exist only while shown; reuse and
 // destruction switch both off. During photo flights they can be lent to another view and
-// taken back (`showDecoratorsInView`).
+// taken back (`showDecoratorsInView`). A photo that cannot be read shows a text in its place.
 #include <memory>
+#include <string>
 
 #include "platform/uikit/UICollectionViewCell.h"
+#include "platform/uikit/UILabel.h"
 #include "ui/widgets/CircularProgressView.h"
 #include "ui/widgets/ImageContentView.h"
 
@@ -41,6 +43,11 @@ public:
     const std::shared_ptr<UIView>& editDecorator() const { return editDecorator_; }
     const std::shared_ptr<CircularProgressView>& progressDecorator() const { return progressDecorator_; }
 
+    // A photo whose picture cannot be made says so in its place, in the text given (empty
+    // takes the text away; reuse does too).
+    void setUnreadableText(const std::string& text);
+    const std::shared_ptr<UILabel>& unreadableLabel() const { return unreadableLabel_; }
+
     // Moves each shown badge into the view (null takes them out of every view).
     void showDecoratorsInView(UIView* view);
 
@@ -50,4 +57,5 @@ private:
     std::shared_ptr<ImageContentView> imageView_;
     std::shared_ptr<UIView> editDecorator_;
     std::shared_ptr<CircularProgressView> progressDecorator_;
+    std::shared_ptr<UILabel> unreadableLabel_;
 };

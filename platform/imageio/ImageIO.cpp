@@ -82,13 +82,31 @@ bool checkDimensions(std::uint64_t width, std::uint64_t height, const ImageDecod
         setError(error, ImageIOErrorCode::Corrupt, std::string(what) + ": the image has no pixels");
         return false;
     }
-    if (width > limits.maxDimension || height > limits.maxDimension || width * height > limits.maxPixels) {
+    if (width > limits.maxDimension || height > limits.maxDimension) {
         setError(error, ImageIOErrorCode::TooLarge,
                  std::string(what) + ": the image is too large (" + std::to_string(width) + " x " +
-                     std::to_string(height) + " pixels)");
+                     std::to_string(height) + " pixels; at most " + std::to_string(limits.maxDimension) +
+                     " a side are read)");
+        return false;
+    }
+    if (width * height > limits.maxPixels) {
+        const auto count = [](std::uint64_t pixels) {
+            return pixels < 1'000'000 ? std::to_string(pixels) + " pixels"
+                                      : std::to_string((pixels + 500'000) / 1'000'000) + " megapixels";
+        };
+        setError(error, ImageIOErrorCode::TooLarge,
+                 std::string(what) + ": the image is too large (" + std::to_string(width) + " x " +
+                     std::to_string(height) + " pixels, " + count(width * height) + "; at most " +
+                     count(limits.maxPixels) + " are read)");
         return false;
     }
     return true;
+}
+
+std::uint64_t pixelsHeld(std::uint64_t bytes, double ratio, double bitsPerPixel) {
+    if (ratio <= 0 || bitsPerPixel <= 0) return UINT64_MAX;
+    const double pixels = std::floor(static_cast<double>(bytes) * ratio * 8 / bitsPerPixel);
+    return pixels >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(pixels);
 }
 
 bool isOpaque(const ImageBitmap& bitmap) {
@@ -98,6 +116,15 @@ bool isOpaque(const ImageBitmap& bitmap) {
 }
 
 }  // namespace imageio_detail
+
+const char* NonRegularFileKind(unsigned mode) {
+    if (S_ISREG(mode)) return nullptr;
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
 
 namespace {
 
@@ -111,15 +138,24 @@ const char* typeName(ImageFileType type) {
 }
 
 bool readFile(const std::string& path, std::vector<std::uint8_t>* out, ImageIOError* error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Looked at before it is opened, and opened without waiting: a FIFO's open waits for a
+    // writer, a device's reads never end.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && NonRegularFileKind(st.st_mode)) {
+        setError(error, ImageIOErrorCode::FileUnreadable,
+                 "\"" + path + "\" is " + NonRegularFileKind(st.st_mode) + ", not an image file");
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         setError(error, ImageIOErrorCode::FileUnreadable, "cannot open \"" + path + "\": " + std::strerror(errno));
         return false;
     }
-    struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     if (!ok) {
-        setError(error, ImageIOErrorCode::FileUnreadable, "\"" + path + "\" is not a file");
+        const char* kind = NonRegularFileKind(st.st_mode);
+        setError(error, ImageIOErrorCode::FileUnreadable,
+                 "\"" + path + "\" is " + (kind ? kind : "not a regular file") + ", not an image file");
     } else {
         try {
             out->resize(static_cast<std::size_t>(st.st_size));
@@ -183,8 +219,16 @@ std::unique_ptr<ImageSource> ImageSource::createWithData(std::vector<std::uint8_
         if (const ImagePropertyValue* o = ImagePropertyFind(metadata, kCGImagePropertyOrientation))
             infos[0].exifOrientation = static_cast<int>(o->integer().value_or(1));
     }
-    for (const ImageInfo& info : infos)
+    for (const ImageInfo& info : infos) {
         if (!checkDimensions(info.width, info.height, limits, typeName(type), error)) return nullptr;
+        if (std::uint64_t{info.width} * info.height > info.pixelsHeld) {
+            setError(error, ImageIOErrorCode::Truncated,
+                     std::string(typeName(type)) + ": the file is too small to hold the " +
+                         std::to_string(info.width) + " x " + std::to_string(info.height) +
+                         " image it declares: it is damaged or cut short");
+            return nullptr;
+        }
+    }
     std::unique_ptr<ImageSource> source(new ImageSource());
     source->type_ = type;
     source->data_ = std::move(data);
@@ -506,6 +550,10 @@ bool WriteImageFile(const ImageBitmap& bitmap, ImageFileType type, const ImagePr
     if (!d) return false;
     d->addImage(bitmap, properties);
     return d->finalize(error);
+}
+
+bool CheckImageFileWritable(const std::string& path, ImageIOError* error) {
+    return imageio_detail::checkWritable(path, error);
 }
 
 bool WriteDataAtomically(const std::vector<std::uint8_t>& bytes, const std::string& path, ImageIOError* error) {

@@ -87,10 +87,12 @@ struct ImageIOError {
     explicit operator bool() const { return code != ImageIOErrorCode::None; }
 };
 
-// Limits checked before any pixel memory is allocated.
+// Limits checked before any pixel memory is allocated. The pixels cover the largest camera
+// sensors (a 200-megapixel phone's 16320 x 12240); a render's memory grows with them (see
+// the README), so a file declaring more is refused rather than read.
 struct ImageDecodeLimits {
     std::uint32_t maxDimension = 65535;         // either side, in pixels
-    std::uint64_t maxPixels = 268'435'456;      // width x height (1 GiB of RGBA)
+    std::uint64_t maxPixels = 200'000'000;      // width x height (800 MB of RGBA)
 };
 
 // ---- Orientation ----------------------------------------------------------------------
@@ -120,6 +122,12 @@ std::optional<ImageBitmap> ApplyImageOrientation(const std::uint8_t* pixels, std
 std::optional<ImageBitmap> ResizeImageBitmap(const ImageBitmap& bitmap, std::uint32_t width, std::uint32_t height);
 
 // ---- Reading ---------------------------------------------------------------------------
+
+// Only a regular file is read as an image: anything else is refused at once, unopened (a
+// FIFO's open would wait for a writer forever, a device's reads never end). The kind of the
+// file of that st_mode as a message names it ("a folder", "a FIFO", "a device", "a socket"),
+// or nullptr for a regular file.
+const char* NonRegularFileKind(unsigned mode);
 
 // An image file read into memory: its type, its images (TIFF may hold several; JPEG and PNG
 // one), their properties and their pixels. Creation reads the headers only; pixels are
@@ -174,6 +182,10 @@ public:
         int bitsPerComponent = 8;
         bool hasAlpha = false;
         const char* colorModel = "RGB";
+        // The most pixels the file's compressed data could possibly encode: a header that
+        // declares more belongs to a damaged or cut file, refused before any pixel memory is
+        // taken.
+        std::uint64_t pixelsHeld = UINT64_MAX;
     };
 
 private:
@@ -270,6 +282,10 @@ bool EncodeImage(const ImageBitmap& bitmap, ImageFileType type, const ImagePrope
                  std::vector<std::uint8_t>* out, ImageIOError* error = nullptr);
 bool WriteImageFile(const ImageBitmap& bitmap, ImageFileType type, const ImageProperties& properties,
                     const std::string& path, ImageIOError* error = nullptr);
+// Whether a file could be written at the path now: its name fits its folder, nothing but a
+// regular file stands in its place, and a file can be made beside it (made and removed
+// again). For a caller with long work before its write, so that the work is not done in vain.
+bool CheckImageFileWritable(const std::string& path, ImageIOError* error = nullptr);
 // Bytes already encoded, written whole or not at all as the image files are.
 bool WriteDataAtomically(const std::vector<std::uint8_t>& bytes, const std::string& path,
                          ImageIOError* error = nullptr);

@@ -26,7 +26,8 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     ImageIOErrorCode code = ImageIOErrorCode::Corrupt;
-    char message[JMSG_LENGTH_MAX] = {};
+    char message[JMSG_LENGTH_MAX + 64] = {};  // room for a libjpeg message and our words around it
+    bool inScans = false;  // past the header: reading the entropy-coded scans
 };
 
 ImageIOErrorCode classify(int msgCode) {
@@ -56,16 +57,48 @@ ImageIOErrorCode classify(int msgCode) {
     std::longjmp(err->jump, 1);
 }
 
-// Warnings are silent, except that data ending early is an error: the decoder would
-// otherwise fill the missing rows with grey and report success.
+// Whether a warning means pixels were lost: the decoder goes on after these, filling what it
+// could not read with grey (or with whatever a damaged code decodes to). Bytes between
+// segments are lost pixels only once the scans have begun and before any marker but the
+// end of the image: garbage before EOI (some cameras pad there) or between header segments
+// costs no pixel.
+bool losesPixels(const ErrorManager& err) {
+    switch (err.pub.msg_code) {
+    case JWRN_JPEG_EOF:          // the data ends
+    case JWRN_HIT_MARKER:        // a scan's data ends before its blocks do
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:       // a restart marker missing or out of order
+    case JWRN_BOGUS_PROGRESSION:
+        return true;
+    case JWRN_EXTRANEOUS_DATA:
+        return err.inScans && err.pub.msg_parm.i[1] != JPEG_EOI;
+    default:                     // an unknown JFIF revision or Adobe transform, a bad ICC
+        return false;            // marker, a sequential scan with odd but harmless parameters
+    }
+}
+
+// Warnings are silent unless they mean lost pixels; those fail the decode.
 void onMessage(j_common_ptr cinfo, int level) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    if (level == -1 && err->pub.msg_code == JWRN_JPEG_EOF) {
-        err->code = ImageIOErrorCode::Truncated;
-        std::snprintf(err->message, sizeof err->message, "the data ends before the image does");
+    if (level != -1) return;
+    if (losesPixels(*err)) {
+        const int msgCode = err->pub.msg_code;
+        err->code = msgCode == JWRN_JPEG_EOF || msgCode == JWRN_HIT_MARKER ? ImageIOErrorCode::Truncated
+                                                                           : ImageIOErrorCode::Corrupt;
+        if (msgCode == JWRN_JPEG_EOF) {
+            std::snprintf(err->message, sizeof err->message, "the data ends before the image does");
+        } else {
+            char detail[JMSG_LENGTH_MAX];
+            (*err->pub.format_message)(cinfo, detail);
+            const char* prefix = "Corrupt JPEG data: ";
+            const char* reason = std::strncmp(detail, prefix, std::strlen(prefix)) == 0 ? detail + std::strlen(prefix)
+                                                                                        : detail;
+            std::snprintf(err->message, sizeof err->message, "the image data is damaged (%s)", reason);
+        }
         std::longjmp(err->jump, 1);
     }
-    if (level == -1) err->pub.num_warnings++;
+    err->pub.num_warnings++;
 }
 
 void onOutput(j_common_ptr) {}
@@ -91,10 +124,60 @@ ImageIOError errorFrom(const ErrorManager& err) {
     return makeError(err.code, std::string("JPEG: ") + err.message);
 }
 
+// The encoded bytes handed to the decoder a few hundred at a time. libjpeg-turbo decodes
+// Huffman data on a fast path while a whole MCU's worth of bytes lies in its buffer, and that
+// path reads a bad code as zero without a word; in pieces this small it always takes the
+// careful path, which warns (about as fast on real photos). Past the end it warns that the
+// data ended and gives an end marker, as libjpeg's own memory source does.
+struct PieceSource {
+    static constexpr std::size_t kPiece = 256;  // under the fast path's 512 bytes a block
+    jpeg_source_mgr pub{};
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0, pos = 0;
+
+    static void init(j_decompress_ptr) {}
+    static boolean fill(j_decompress_ptr cinfo) {
+        static const JOCTET kEnd[2] = {0xFF, JPEG_EOI};
+        auto* s = reinterpret_cast<PieceSource*>(cinfo->src);
+        if (s->pos >= s->size) {
+            WARNMS(cinfo, JWRN_JPEG_EOF);
+            s->pub.next_input_byte = kEnd;
+            s->pub.bytes_in_buffer = 2;
+            return TRUE;
+        }
+        const std::size_t n = std::min(kPiece, s->size - s->pos);
+        s->pub.next_input_byte = s->data + s->pos;
+        s->pub.bytes_in_buffer = n;
+        s->pos += n;
+        return TRUE;
+    }
+    static void skip(j_decompress_ptr cinfo, long count) {
+        auto* s = reinterpret_cast<PieceSource*>(cinfo->src);
+        while (count > static_cast<long>(s->pub.bytes_in_buffer)) {
+            count -= static_cast<long>(s->pub.bytes_in_buffer);
+            fill(cinfo);
+        }
+        if (count > 0) {
+            s->pub.next_input_byte += count;
+            s->pub.bytes_in_buffer -= static_cast<std::size_t>(count);
+        }
+    }
+    static void term(j_decompress_ptr) {}
+
+    PieceSource() {
+        pub.init_source = init;
+        pub.fill_input_buffer = fill;
+        pub.skip_input_data = skip;
+        pub.resync_to_restart = jpeg_resync_to_restart;
+        pub.term_source = term;
+    }
+};
+
 struct Decoder {
     jpeg_decompress_struct cinfo{};
     ErrorManager err;
     jpeg_progress_mgr progress{};
+    PieceSource source;
     Decoder() { installErrors(&err, reinterpret_cast<j_common_ptr>(&cinfo)); }
     ~Decoder() { jpeg_destroy_decompress(&cinfo); }
 };
@@ -106,7 +189,9 @@ bool readHeader(Decoder* d, const std::vector<std::uint8_t>* data, bool keepExif
     d->progress.progress_monitor = onProgress;
     d->cinfo.progress = &d->progress;
     if (keepExif) jpeg_save_markers(&d->cinfo, JPEG_APP0 + 1, 0xFFFF);
-    jpeg_mem_src(&d->cinfo, data->data(), static_cast<unsigned long>(data->size()));
+    d->source.data = data->data();
+    d->source.size = data->size();
+    d->cinfo.src = &d->source.pub;
     jpeg_read_header(&d->cinfo, TRUE);
     return true;
 }
@@ -133,6 +218,7 @@ bool prepareOutput(Decoder* d, ImagePixelFormat format, int scaleDenominator) {
 bool readPixels(Decoder* d, std::uint8_t* pixels, std::uint32_t width, std::uint32_t height, int components) {
     if (setjmp(d->err.jump)) return false;
     jpeg_decompress_struct& c = d->cinfo;
+    d->err.inScans = true;
     jpeg_start_decompress(&c);
     if (c.output_width != width || c.output_height != height || c.output_components != components) {
         d->err.code = ImageIOErrorCode::Corrupt;
@@ -239,6 +325,10 @@ bool jpegReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo*
     info->bitsPerComponent = d.cinfo.data_precision;
     info->hasAlpha = false;
     info->colorModel = isCMYK(d.cinfo) ? "CMYK" : d.cinfo.jpeg_color_space == JCS_GRAYSCALE ? "Gray" : "RGB";
+    // Huffman coding spends at least one bit on each 8 x 8 block of the fullest component (its
+    // DC difference), so a byte holds at most 8 blocks of 64 one-byte samples. Arithmetic
+    // coding has no such floor.
+    if (!d.cinfo.arith_code) info->pixelsHeld = pixelsHeld(data.size(), 8 * 64, 8);
     info->exifOrientation = 1;
     for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next) {
         if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {

@@ -1,6 +1,7 @@
 // PNG through libpng. As with JPEG, libpng leaves a failing call by longjmp, so each call
 // that may fail has its own setjmp frame holding no C++ objects; the libpng structures
 // belong to a state object of the caller that destroys them on either path.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -133,6 +134,20 @@ bool writeImage(State* s, const ImageBitmap* bitmap, bool opaque) {
     return true;
 }
 
+// The bytes of image data the file holds: its IDAT chunks, as far as the file reaches.
+std::uint64_t imageDataBytes(const std::vector<std::uint8_t>& data) {
+    std::uint64_t total = 0;
+    for (std::size_t at = 8; at + 8 <= data.size();) {
+        const std::uint64_t length = std::uint64_t{data[at]} << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
+        const std::uint8_t* type = &data[at + 4];
+        const std::uint64_t available = std::min<std::uint64_t>(length, data.size() - (at + 8));
+        if (std::memcmp(type, "IDAT", 4) == 0) total += available;
+        if (std::memcmp(type, "IEND", 4) == 0 || length > data.size() - (at + 8)) break;
+        at += 8 + length + 4;
+    }
+    return total;
+}
+
 }  // namespace
 
 bool pngReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo* info, ImageIOError* error) {
@@ -147,6 +162,9 @@ bool pngReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo* 
     info->bitsPerComponent = png_get_bit_depth(s.png, s.info);
     info->hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(s.png, s.info, PNG_INFO_tRNS);
     info->colorModel = (colorType & PNG_COLOR_MASK_COLOR) ? "RGB" : "Gray";
+    // Deflate turns two bits (the shortest length and distance codes) into at most 258 bytes.
+    info->pixelsHeld = pixelsHeld(imageDataBytes(data), 258 * 4,
+                                  static_cast<double>(png_get_channels(s.png, s.info) * png_get_bit_depth(s.png, s.info)));
     info->exifOrientation = 1;
     png_uint_32 exifSize = 0;
     png_bytep exif = nullptr;
@@ -168,7 +186,16 @@ bool pngDecode(const std::vector<std::uint8_t>& data, ImageBitmap* out, ImageIOE
         return false;
     }
     if (!readPixels(&s, out)) {
-        if (error) *error = errorFrom(s);
+        // libpng's own words name what broke in the image data (a checksum, a filter, too
+        // few rows); they come after what it means for the picture.
+        const bool tooFew = std::strcmp(s.message, "Not enough image data") == 0;
+        if (!error) return false;
+        if (tooFew)
+            *error = makeError(ImageIOErrorCode::Truncated, "PNG: the image data is cut short (" + std::string(s.message) + ")");
+        else if (s.code == ImageIOErrorCode::Corrupt)
+            *error = makeError(s.code, "PNG: the image data is damaged (" + std::string(s.message) + ")");
+        else
+            *error = errorFrom(s);
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include <tiffio.h>
+#include <zlib.h>
 
 #include "platform/imageio/Codecs.h"
 
@@ -21,6 +22,7 @@ struct Memory {
     std::uint64_t size = 0;
     std::uint64_t pos = 0;
     char message[256] = {};
+    char lostPixels[256] = {};  // a warning that the JPEG codec filled in pixels it could not read
 };
 
 tmsize_t onRead(thandle_t h, void* buf, tmsize_t n) {
@@ -74,7 +76,26 @@ int onError(TIFF*, void* user, const char* module, const char* fmt, va_list ap) 
     if (m->message[0] == 0) std::vsnprintf(m->message, sizeof m->message, fmt, ap);
     return 1;  // handled: the process-wide handler must not print it
 }
-int onWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+// The JPEG codec's warnings that mean pixels were lost (it goes on with grey in their place);
+// its other warnings, and libtiff's own, leave the pixels whole. Only the text reaches here.
+bool losesPixels(const char* text) {
+    static const char* const kLosses[] = {"Premature end of JPEG file", "Corrupt JPEG data: premature end",
+                                          "Corrupt JPEG data: bad Huffman", "Corrupt JPEG data: bad arithmetic",
+                                          "Corrupt JPEG data: found marker", "Inconsistent progression"};
+    for (const char* loss : kLosses)
+        if (std::strncmp(text, loss, std::strlen(loss)) == 0) return true;
+    // Bytes skipped before any marker but the end of the image's stream.
+    return std::strstr(text, "extraneous bytes before marker") && !std::strstr(text, "marker 0xd9");
+}
+
+int onWarning(TIFF*, void* user, const char* module, const char* fmt, va_list ap) {
+    auto* m = static_cast<Memory*>(user);
+    if (m->lostPixels[0] != 0 || !module || std::strcmp(module, "JPEGLib") != 0) return 1;
+    char text[sizeof m->lostPixels];
+    std::vsnprintf(text, sizeof text, fmt, ap);
+    if (losesPixels(text)) std::snprintf(m->lostPixels, sizeof m->lostPixels, "%s", text);
+    return 1;
+}
 
 struct File {
     Memory memory;
@@ -95,6 +116,18 @@ struct File {
     }
     ImageIOError error(ImageIOErrorCode code, const char* fallback) const {
         return makeError(code, std::string("TIFF: ") + (memory.message[0] ? memory.message : fallback));
+    }
+    // A strip or tile that could not be read, with libtiff's words for why.
+    ImageIOError damaged() const {
+        return makeError(ImageIOErrorCode::Corrupt, std::string("TIFF: the image data is damaged (") +
+                                                        (memory.message[0] ? memory.message : "unreadable") + ")");
+    }
+    // False (with the reason) when the decoder filled in pixels it could not read.
+    bool pixelsWhole(ImageIOError* error) const {
+        if (memory.lostPixels[0] == 0) return true;
+        setError(error, ImageIOErrorCode::Corrupt,
+                 std::string("TIFF: the image data is damaged (") + memory.lostPixels + ")");
+        return false;
     }
 };
 
@@ -148,7 +181,7 @@ bool readScanlines(File* f, ImageBitmap* out, std::uint16_t bits, std::uint16_t 
     const bool bgra = out->format == ImagePixelFormat::BGRA;
     for (std::uint32_t y = 0; y < out->height; ++y) {
         if (TIFFReadScanline(tif, row.data(), y, 0) < 0) {
-            if (error) *error = f->error(ImageIOErrorCode::Corrupt, "unreadable image data");
+            if (error) *error = f->damaged();
             return false;
         }
         std::uint8_t* dst = out->pixel(0, y);
@@ -189,12 +222,13 @@ bool readRGBA(File* f, ImageBitmap* out, ImageIOError* error) {
         return false;
     }
     img.req_orientation = img.orientation;  // stored order: the orientation is reported, not applied
+    img.stoponerr = 1;  // a strip or tile that cannot be read fails the image, not left blank
     auto* raster = reinterpret_cast<std::uint32_t*>(out->pixels.data());
     const int ok = TIFFRGBAImageGet(&img, raster, out->width, out->height);
     const bool alpha = img.alpha != 0;
     TIFFRGBAImageEnd(&img);
     if (!ok) {
-        if (error) *error = f->error(ImageIOErrorCode::Corrupt, "unreadable image data");
+        if (error) *error = f->damaged();
         return false;
     }
     const bool bgra = out->format == ImagePixelFormat::BGRA;
@@ -210,6 +244,101 @@ bool readRGBA(File* f, ImageBitmap* out, ImageIOError* error) {
         p[3] = alpha ? a : 255;
     }
     if (alpha) unpremultiply(out->pixels.data(), n);
+    return true;
+}
+
+// How many bytes of samples one byte of data can become under the compression at most; 0
+// when no bound is known (CCITT fax codes a blank line in a bit, LZMA and the rest have none
+// worth stating).
+double expansionBound(std::uint16_t compression) {
+    switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;  // two bytes repeat one 128 times
+    case COMPRESSION_LZW: return 4096.0 * 8 / 9;  // a code of 9 bits or more, a string of 4096 bytes or less
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return 258 * 4;  // 258 bytes from two bits
+    case COMPRESSION_JPEG: return 8 * 64;  // a bit or more for each block of 64 samples
+    default: return 0;
+    }
+}
+
+// The pixels the current image's strips or tiles could hold: each holds no more than its
+// own share of the image, nor more than its bytes within the file can encode. A strip cut
+// off by the end of the file, or empty, holds nothing.
+std::uint64_t imagePixelsHeld(TIFF* tif, std::uint64_t fileSize, std::uint32_t width, std::uint32_t height,
+                              std::uint16_t bits, std::uint16_t spp, std::uint16_t photometric) {
+    std::uint16_t compression = COMPRESSION_NONE, planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    const bool separate = planar == PLANARCONFIG_SEPARATE;
+    const double ratio = expansionBound(compression);
+    // Planes of subsampled colour hold fewer pixels than the image: no bound is drawn there.
+    if (ratio == 0 || width == 0 || height == 0 || (separate && photometric == PHOTOMETRIC_YCBCR)) return UINT64_MAX;
+    // A JPEG's blocks and subsampled YCbCr are bounded by their first component alone.
+    const double bitsPerPixel = compression == COMPRESSION_JPEG ? 8
+                                : separate || photometric == PHOTOMETRIC_YCBCR ? static_cast<double>(bits)
+                                                                               : static_cast<double>(bits) * spp;
+    std::uint32_t pieceWidth = width, pieceHeight = height;
+    if (TIFFIsTiled(tif)) {
+        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &pieceWidth);
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &pieceHeight);
+    } else {
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &pieceHeight);
+    }
+    pieceWidth = std::clamp<std::uint32_t>(pieceWidth, 1, width);
+    pieceHeight = std::clamp<std::uint32_t>(pieceHeight, 1, height);
+    const std::uint64_t across = (std::uint64_t{width} + pieceWidth - 1) / pieceWidth;
+    const std::uint64_t perPlane = across * ((std::uint64_t{height} + pieceHeight - 1) / pieceHeight);
+    const std::uint64_t count = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    std::uint64_t held = UINT64_MAX;
+    for (unsigned plane = 0; plane < (separate ? spp : 1u); ++plane) {
+        std::uint64_t sum = 0;
+        for (std::uint64_t i = 0; i < perPlane && plane * perPlane + i < count; ++i) {
+            const auto strile = static_cast<std::uint32_t>(plane * perPlane + i);
+            int failed = 0;
+            const std::uint64_t offset = TIFFGetStrileOffsetWithErr(tif, strile, &failed);
+            const std::uint64_t size = TIFFGetStrileByteCountWithErr(tif, strile, &failed);
+            const std::uint64_t bytes = failed || offset >= fileSize ? 0 : std::min(size, fileSize - offset);
+            const std::uint64_t x = i % across * pieceWidth, y = i / across * pieceHeight;
+            const std::uint64_t pixels = std::min<std::uint64_t>(pieceWidth, width - x) *
+                                         std::min<std::uint64_t>(pieceHeight, height - y);
+            sum += std::min(pixels, pixelsHeld(bytes, ratio, bitsPerPixel));
+        }
+        held = std::min(held, sum);
+    }
+    return held;
+}
+
+// libtiff stops inflating a Deflate strip once its rows are complete, short of the stream's
+// checksum, so damage inside one would pass unseen: each strip is inflated here to its end.
+bool deflateStripsIntact(TIFF* tif, const Memory& memory, ImageIOError* error) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    if (compression != COMPRESSION_DEFLATE && compression != COMPRESSION_ADOBE_DEFLATE) return true;
+    const std::uint32_t count = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    std::vector<std::uint8_t> scratch(1 << 16);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint64_t offset = TIFFGetStrileOffset(tif, i), size = TIFFGetStrileByteCount(tif, i);
+        if (offset >= memory.size) continue;  // the decode has already failed for such a strip
+        z_stream z{};
+        if (inflateInit(&z) != Z_OK) return true;
+        z.next_in = const_cast<Bytef*>(memory.data + offset);
+        z.avail_in = static_cast<uInt>(std::min<std::uint64_t>({size, memory.size - offset, UINT32_MAX}));
+        int state = Z_OK;
+        while (state == Z_OK) {
+            z.next_out = scratch.data();
+            z.avail_out = static_cast<uInt>(scratch.size());
+            state = inflate(&z, Z_NO_FLUSH);
+        }
+        const char* reason = state == Z_STREAM_END ? nullptr : z.msg ? z.msg : "the data ends early";
+        inflateEnd(&z);
+        if (reason) {
+            setError(error, ImageIOErrorCode::Corrupt,
+                     "TIFF: the image data is damaged (" + std::string(reason) + " in part " + std::to_string(i + 1) +
+                         " of " + std::to_string(count) + ")");
+            return false;
+        }
+    }
     return true;
 }
 
@@ -238,6 +367,7 @@ bool tiffReadInfo(const std::vector<std::uint8_t>& data, std::vector<ImageSource
         info.colorModel = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE ? "Gray"
                           : photometric == PHOTOMETRIC_SEPARATED                                        ? "CMYK"
                                                                                                         : "RGB";
+        info.pixelsHeld = imagePixelsHeld(f.tif, data.size(), w, h, bits, spp, photometric);
         infos->push_back(info);
         if (infos->size() > kMaxDirectories) {
             setError(error, ImageIOErrorCode::Corrupt, "TIFF: too many images");
@@ -271,10 +401,10 @@ bool tiffDecode(const std::vector<std::uint8_t>& data, std::size_t index, ImageB
     const bool direct = !TIFFIsTiled(f.tif) && planar == PLANARCONFIG_CONTIG && sampleFormat == SAMPLEFORMAT_UINT &&
                         (bits == 8 || bits == 16) &&
                         ((photometric == PHOTOMETRIC_RGB && spp >= 3) || (grey && spp >= 1));
-    if (direct)
-        return readScanlines(&f, out, bits, spp, grey, photometric == PHOTOMETRIC_MINISWHITE, alphaSampleKind(f.tif),
-                             error);
-    return readRGBA(&f, out, error);
+    const bool read = direct ? readScanlines(&f, out, bits, spp, grey, photometric == PHOTOMETRIC_MINISWHITE,
+                                             alphaSampleKind(f.tif), error)
+                             : readRGBA(&f, out, error);
+    return read && f.pixelsWhole(error) && deflateStripsIntact(f.tif, f.memory, error);
 }
 
 bool tiffEncode(const ImageBitmap& bitmap, std::vector<std::uint8_t>* out, ImageIOError* error,

@@ -114,6 +114,31 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::size_t nameLimit(const std::string& folder) {
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+}
+
+constexpr char kUnique[] = ".XXXXXX";
+constexpr std::size_t kUniqueLength = sizeof kUnique - 1;
+
+std::size_t nameStart(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// "name.ext.XXXXXX" beside the target, its name shortened (on a whole UTF-8 character) when
+// the target's is too long for the seven more characters.
+std::string temporaryPattern(const std::string& target, std::size_t limit) {
+    const std::size_t start = nameStart(target);
+    std::size_t keep = target.size() - start;
+    if (keep + kUniqueLength > limit) {
+        keep = limit > kUniqueLength ? limit - kUniqueLength : 0;
+        while (keep > 0 && (static_cast<unsigned char>(target[start + keep]) & 0xC0) == 0x80) --keep;
+    }
+    return target.substr(0, start + keep) + kUnique;
+}
+
 void pauseForTest(const std::string& path) {
     const char* pause = std::getenv("TAVORIN_TEST_PAUSE_AT_WRITE");
     if (!pause || !*pause) return;
@@ -125,7 +150,22 @@ void pauseForTest(const std::string& path) {
 }  // namespace
 
 TemporaryFile::TemporaryFile(const std::string& target, ImageIOError* error) : target_(target) {
-    path_ = target + ".XXXXXX";
+    // Found before any byte is written: a name too long for the folder (the rename would
+    // fail), anything but a regular file in the target's place (a FIFO, device or socket
+    // the rename would replace with a file, a folder it cannot replace).
+    const std::size_t limit = nameLimit(folderOf(target));
+    if (target.size() - nameStart(target) > limit) {
+        fail(ENAMETOOLONG, error);
+        return;
+    }
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        setError(error, ImageIOErrorCode::WriteFailed,
+                 "cannot write \"" + target + "\": it is " + NonRegularFileKind(existing.st_mode) +
+                     ", not a file to write an image into");
+        return;
+    }
+    path_ = temporaryPattern(target, limit);
     {
         SignalsHeld held;
         fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
@@ -191,6 +231,11 @@ bool TemporaryFile::commit(const std::vector<std::uint8_t>& bytes, ImageIOError*
         ::close(folder);
     }
     return true;
+}
+
+bool checkWritable(const std::string& path, ImageIOError* error) {
+    const TemporaryFile file(path, error);
+    return file.ok();
 }
 
 bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageIOError* error) {

@@ -1,6 +1,7 @@
 #pragma once
 // A file written whole or not at all: the bytes go to a temporary file beside the target
-// ("name.ext.XXXXXX"), which is flushed to the disk and renamed over the target only once
+// ("name.ext.XXXXXX", the name shortened where the folder's limit on names asks it), which
+// is flushed to the disk and renamed over the target only once
 // complete, and the folder is flushed after the rename so that the new name survives a power
 // cut. Until then the temporary file is removed by the destructor, and also when the process
 // is stopped by SIGINT or SIGTERM in the middle of the write (the signal then takes its
@@ -19,7 +20,9 @@ namespace platform::imageio_detail {
 
 class TemporaryFile {
 public:
-    // Creates the temporary file beside `target`; check ok() (error says why not).
+    // Creates the temporary file beside `target`; check ok() (error says why not). A target
+    // whose name is too long for its folder, or that is a FIFO, device, socket or folder, is
+    // refused here, before any byte is written.
     TemporaryFile(const std::string& target, ImageIOError* error);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
@@ -40,6 +43,8 @@ private:
     bool pending_ = false;  // the temporary file exists and is not yet the target
 };
 
+// Whether the file could be written now (see CheckImageFileWritable).
+bool checkWritable(const std::string& path, ImageIOError* error);
 // The whole write in one call.
 bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageIOError* error);
 

@@ -96,7 +96,7 @@ ThumbnailCache::Picture PHImageManager::picture(PHPhotoLibrary& library, const s
     }
     if (!p)
         *error = photos::PhotosError(photos::kPhotosErrorInvalidResource, "The photo's file could not be read.",
-                                     uuid + ": " + decodeError.message);
+                                     decodeError.message);
     return p;
 }
 

@@ -65,8 +65,15 @@ std::string MakeUUID() {
 }
 
 std::string FileSha256(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting and read only when a regular file: a FIFO put in a photo's place
+    // would keep the reader waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return "";
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return "";
+    }
     GChecksum* sum = g_checksum_new(G_CHECKSUM_SHA256);
     std::vector<std::uint8_t> buffer(1 << 16);
     bool ok = true;

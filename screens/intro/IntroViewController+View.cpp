@@ -16,7 +16,7 @@ struct Placement {
 };
 
 Placement placement() {
-    if (DeviceUtility::isIPad()) return {0.17, 0.84, 0.92};
+    if (DeviceUtility::isIPad()) return {0.15, 0.84, 0.92};
     if (DeviceUtility::has4InchDisplay()) return {0.2, 0.84, 0.93};
     return {0.19, 0.85, 0.935};
 }

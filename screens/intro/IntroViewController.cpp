@@ -1,5 +1,6 @@
 #include "screens/intro/IntroViewController.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "model/AmbrelAppSettings.h"
@@ -32,6 +33,8 @@ constexpr CGFloat kLogoShownSide = 120;
 constexpr CGFloat kLogoTop = 22;
 constexpr CGFloat kLogoRelativeCenterY = 0.56;
 constexpr double kPictureRatio = 3.0 / 5.0;  // the pages' portrait photographs
+// Room kept between the pictures and the lines of text above and below them.
+constexpr CGFloat kPictureClearance = 4;
 constexpr double kHueShift = -0.1;
 const char* const kFirstColour = "bfecff";
 
@@ -149,23 +152,28 @@ void IntroViewController::layoutImageViews() {
     const CGSize pictureSize = image ? image->size() : CGSizeZero;
     const double ratio = pictureSize.height > 0 ? pictureSize.width / pictureSize.height : kPictureRatio;
     const CGSize size = view()->bounds().size;
-    const CGRect bounds = CGRectMake(0, 0, size.width, ratio * size.height);
-    imageView_->setBounds(bounds);
-    compareView_->setBounds(bounds);
+    CGRect bounds = CGRectMake(0, 0, size.width, ratio * size.height);
     if (DeviceUtility::isIPad()) {
-        const bool landscape = UIInterfaceOrientationIsLandscape(UIApplication::sharedApplication().statusBarOrientation());
-        const CGRect shown = landscape ? CGRectMake(0, 0, bounds.size.width * kPadLandscapeScale,
-                                                    bounds.size.height * kPadLandscapeScale)
-                                       : bounds;
         imageView_->setTransform(CGAffineTransformIdentity);
         compareView_->setTransform(CGAffineTransformIdentity);
-        imageView_->setBounds(shown);
-        compareView_->setBounds(shown);
+        if (UIInterfaceOrientationIsLandscape(UIApplication::sharedApplication().statusBarOrientation()))
+            bounds.size = {bounds.size.width * kPadLandscapeScale, bounds.size.height * kPadLandscapeScale};
     }
+    // The pictures keep clear of the title above them and of the bottom line below them: where
+    // the screen has less room between the two lines, they take that room (keeping their width,
+    // so the photos shown aspect-fit grow narrower) and stay within it.
+    const CGFloat top = titleLabel_->center().y + titleLabel_->bounds().size.height / 2 + kPictureClearance;
+    const CGFloat bottom = bottomLabel_->center().y - bottomLabel_->bounds().size.height / 2 - kPictureClearance;
+    if (bottom > top) bounds.size.height = std::min(bounds.size.height, bottom - top);
     for (UIView* v : {static_cast<UIView*>(imageView_.get()), static_cast<UIView*>(compareView_.get())}) {
+        v->setBounds(bounds);
         PositioningUtility::positionViewAtCenter(*v);
         if (DeviceUtility::has3Point5InchDisplay())
             if (UIView* parent = v->superview()) PositioningUtility::positionViewAtRelativeCenterY(*v, 0.435, *parent);
+        if (bottom > top) {
+            const CGFloat half = bounds.size.height / 2;
+            v->setCenter(CGPointMake(v->center().x, std::clamp(v->center().y, top + half, bottom - half)));
+        }
     }
 }
 

@@ -1,8 +1,10 @@
-// The import: folders and files into a real library, oldest first, duplicates and unreadable
-// files skipped with a line each, albums by name, the exit status, and the program itself:
-// with its library's index lost or damaged, and several at once with another writer.
+// The import: folders and files into a real library, oldest first, duplicates, unreadable and
+// damaged files and what is not a file skipped with a line each, albums by name, the exit
+// status, and the program itself: with its library's index lost or damaged, and several at
+// once with another writer.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include <thread>
 
 #include "app/ImportJob.h"
+#include "platform/imageio/DamagedImages.h"
 #include "platform/imageio/ImageIO.h"
 #include "platform/photos/PHAsset.h"
 #include "platform/photos/PHAssetChangeRequest.h"
@@ -126,6 +129,36 @@ TEST_F(ImportJobTest, DuplicatesAndUnreadableFilesAreSkippedWithALineEach) {
     fs::remove(root / "in" / "broken.jpg");
     EXPECT_EQ(run({(root / "in").string()}), 0);
     EXPECT_EQ(out.str().substr(out.str().rfind('\n', out.str().size() - 2) + 1), "0 photos imported, 2 already in the library\n");
+}
+
+// A damaged photo is not imported: its line says why. A FIFO is never opened (its open would
+// wait for a writer for ever): found in a folder it is skipped as a failure, named on the
+// command line it is refused.
+TEST_F(ImportJobTest, DamagedPhotosAndWhatIsNotAFileAreSkippedWithTheirReason) {
+    photo(root / "in" / "good.jpg", 8);
+    const std::vector<imageio_test::DamagedImage> damaged = imageio_test::damagedImages();
+    for (std::size_t i = 0; i < damaged.size(); ++i)
+        std::ofstream(root / "in" / ("damaged" + std::to_string(i) + damaged[i].extension), std::ios::binary)
+            .write(reinterpret_cast<const char*>(damaged[i].data.data()),
+                   static_cast<std::streamsize>(damaged[i].data.size()));
+    ASSERT_EQ(::mkfifo((root / "in" / "pipe.jpg").c_str(), 0600), 0);
+    EXPECT_EQ(run({(root / "in").string()}), ImportJob::kExitFailure);
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
+        const std::string name = "damaged" + std::to_string(i) + damaged[i].extension;
+        const std::size_t line = err.str().find("skipped " + (root / "in" / name).string() + ": ");
+        ASSERT_NE(line, std::string::npos) << damaged[i].name << ": " << err.str();
+        EXPECT_NE(err.str().substr(line, err.str().find('\n', line) - line).find(damaged[i].says), std::string::npos)
+            << damaged[i].name << ": " << err.str();
+    }
+    EXPECT_NE(err.str().find("pipe.jpg: it is a FIFO, not a photo"), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "1 photo imported, " + std::to_string(damaged.size() + 1) + " failed\n");
+    EXPECT_EQ(dates().size(), 1u);
+
+    ASSERT_EQ(::mkfifo((root / "named.jpg").c_str(), 0600), 0);
+    EXPECT_EQ(run({(root / "named.jpg").string(), "/dev/null", photo(root / "other.jpg", 9)}), ImportJob::kExitUsage);
+    EXPECT_NE(err.str().find("named.jpg: it is a FIFO, not a photo"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("/dev/null: it is a device, not a photo"), std::string::npos) << err.str();
+    EXPECT_EQ(dates().size(), 2u);  // the good photo beside them still goes in
 }
 
 TEST_F(ImportJobTest, AnAlbumIsFoundByNameOrMade) {

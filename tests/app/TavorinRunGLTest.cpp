@@ -1,6 +1,7 @@
 // The program run as a user runs it: a small photo rendered and written upright with its
 // metadata, the default output name, the photo never written over, the exit status and message
-// of each kind of mistake, and a stop in the middle of the write.
+// of each kind of mistake (damaged photos, what is not a file), output names as long as the
+// folder takes, and a stop in the middle of the write.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/imageio/ImageFixtures.h"
+#include "platform/imageio/DamagedImages.h"
 #include "platform/imageio/ImageIO.h"
 #include "support/CameraPhoto.h"
 
@@ -46,16 +47,18 @@ size_t Occurrences(const std::string& text, const std::string& part)
     return count;
 }
 
-// Runs the program with `arguments` (already quoted) in `folder`.
+// Runs the program with `arguments` (already quoted) in `folder`, stopped after `seconds` if
+// given (status 124).
 // The child's exit-time leak scan is switched off: under a loaded machine the sanitizer's
 // thread-stopping scan sometimes crashes among the GL driver's worker threads, which would turn
 // a passing run into an abort. The same render code is leak-checked in-process by the engine's
 // full-resolution tests.
-Outcome RunProgram(const fs::path& folder, const std::string& arguments)
+Outcome RunProgram(const fs::path& folder, const std::string& arguments, int seconds = 0)
 {
-    const std::string command = "cd '" + folder.string() +
-                                "' && ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" '" TAVORIN_EXECUTABLE
-                                "' " + arguments + " 2>'" + (folder / "stderr.txt").string() + "'";
+    const std::string limit = seconds ? "timeout " + std::to_string(seconds) + " " : "";
+    const std::string command = "cd '" + folder.string() + "' && ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" " +
+                                limit + "'" TAVORIN_EXECUTABLE "' " + arguments + " 2>'" +
+                                (folder / "stderr.txt").string() + "'";
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -174,6 +177,74 @@ TEST_F(TavorinRun, MistakesEndWithTheirExitStatusAndNameThePathOnce)
     EXPECT_EQ(early.status, 1);
     EXPECT_NE(early.err.find("the folder \"no-such-folder\" does not exist"), std::string::npos) << early.err;
     EXPECT_EQ(early.err.find("broken.jpg"), std::string::npos) << early.err;
+}
+
+// A damaged photo is refused with its reason, whatever the output, and nothing is written:
+// no grey rows passed off as the photo.
+TEST_F(TavorinRun, DamagedPhotosFailWithTheirReasonAndWriteNothing)
+{
+    for (const imageio_test::DamagedImage& damaged : imageio_test::damagedImages()) {
+        SCOPED_TRACE(damaged.name);
+        const std::string name = std::string("damaged") + damaged.extension;
+        std::ofstream(folder / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(damaged.data.data()), static_cast<std::streamsize>(damaged.data.size()));
+        const Outcome run = RunProgram(folder, "-q " + name + " out.jpg");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(Occurrences(run.err, name), 1u) << run.err;
+        EXPECT_NE(run.err.find(damaged.says), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_FALSE(fs::exists(folder / "out.jpg"));
+        fs::remove(folder / name);
+    }
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
+        ++files;
+    EXPECT_EQ(files, 1u);  // the good photo alone: no temporary file either
+}
+
+// Anything but a regular file given as the photo is refused at once (a FIFO used to keep the
+// program waiting in its open for ever), and so is one given as the output.
+TEST_F(TavorinRun, WhatIsNotAFileIsRefusedAtOnce)
+{
+    const int sock = imageio_test::makeNonFiles(folder, "pipe.jpg", "socket.jpg", "folder.jpg");
+    const struct {
+        const char* arguments;
+        const char* says;
+    } cases[] = {
+        {"pipe.jpg out.jpg", "\"pipe.jpg\" is a FIFO, not a photo"},
+        {"socket.jpg out.jpg", "\"socket.jpg\" is a socket, not a photo"},
+        {"folder.jpg out.jpg", "\"folder.jpg\" is a folder, not a photo"},
+        {"/dev/null out.jpg", "\"/dev/null\" is a device, not a photo"},
+        {"photo.jpg pipe.jpg", "the output \"pipe.jpg\" is a FIFO"},
+    };
+    for (const auto& c : cases) {
+        // The time limit turns a wait for ever into a failure (status 124) instead of a stuck test.
+        const Outcome run = RunProgram(folder, std::string("-q ") + c.arguments, 30);
+        EXPECT_EQ(run.status, 2) << c.arguments;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << ": " << run.err;
+        EXPECT_FALSE(fs::exists(folder / "out.jpg"));
+    }
+    EXPECT_TRUE(fs::is_fifo(folder / "pipe.jpg"));
+    ::close(sock);
+}
+
+// An output name as long as the folder takes is written (the temporary file beside it keeps
+// within the limit); a longer one is refused before the photo is rendered.
+TEST_F(TavorinRun, OutputNamesAsLongAsTheFolderTakes)
+{
+    const std::string longest = std::string(251, 'a') + ".jpg";
+    Outcome run = RunProgram(folder, "-q photo.jpg " + longest);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(platform::DecodeImageFile((folder / longest).string()));
+    const std::string tooLong = std::string(252, 'b') + ".png";
+    run = RunProgram(folder, "photo.jpg " + tooLong);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(std::strerror(ENAMETOOLONG)), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("rendering"), std::string::npos) << run.err;  // refused before the render
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
+        ++files;
+    EXPECT_EQ(files, 2u);  // the photo and the long-named result
 }
 
 TEST_F(TavorinRun, ThePhotoIsNeverWrittenOver)

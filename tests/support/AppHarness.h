@@ -148,6 +148,7 @@ public:
     void launch() {
         delegate = std::make_unique<AmbrelAppDelegate>();
         ASSERT_TRUE(UIApplicationLaunch(*delegate));
+        addEditedPhoto();
         driver = std::make_unique<UIInputDriver>(delegate->window());
         advance(kStartUp);
     }
@@ -263,7 +264,7 @@ public:
 
 private:
     void addPhotos() {
-        if (options_.photos == 0 && !options_.editedPhoto) return;
+        if (options_.photos == 0) return;
         auto collection = std::make_shared<PhotoCollectionView>();
         int pending = 0;
         auto saved = [&pending](bool ok, const NSErrorPtr& error) {
@@ -276,20 +277,24 @@ private:
             collection->saveNewAssetWithImage(generatedPhoto(40 + 30 * (i % 6), 90, 160 - 20 * (i % 6)), {}, saved);
             waitFor([&pending] { return pending == 0; });
         }
-        if (options_.editedPhoto) {
-            // The lists exist first: making them records the default state, which must not
-            // hold this photo's crop.
-            TypeController::sharedInstance();
-            TypeConstants& constants = TypeConstants::sharedInstance();
-            const CGRect before = constants.cropAdjustmentRelativeCropRect;
-            constants.cropAdjustmentRelativeCropRect = CGRectMake(0.25, 0.25, 0.5, 0.5);
-            const std::string data = State::currentState().data();
-            constants.cropAdjustmentRelativeCropRect = before;
-            ++pending;
-            collection->saveNewAssetWithImage(generatedPhoto(200, 120, 40), generatedPhoto(150, 90, 30), data, {},
-                                             saved);
-            waitFor([&pending] { return pending == 0; });
-        }
+    }
+    // Saved once the screen has made the editing lists against its render view, as they are
+    // made in the program (lists made earlier would read no engine), and before the album is.
+    void addEditedPhoto() {
+        if (!options_.editedPhoto) return;
+        // The default state was recorded with the lists: it does not hold this photo's crop.
+        TypeConstants& constants = TypeConstants::sharedInstance();
+        const CGRect before = constants.cropAdjustmentRelativeCropRect;
+        constants.cropAdjustmentRelativeCropRect = CGRectMake(0.25, 0.25, 0.5, 0.5);
+        const std::string data = State::currentState().data();
+        constants.cropAdjustmentRelativeCropRect = before;
+        bool pending = true;
+        std::make_shared<PhotoCollectionView>()->saveNewAssetWithImage(
+            generatedPhoto(200, 120, 40), generatedPhoto(150, 90, 30), data, {}, [&pending](bool ok) {
+                EXPECT_TRUE(ok) << "the edited photo was not saved";
+                pending = false;
+            });
+        waitFor([&pending] { return !pending; });
     }
     template <typename Done>
     void waitFor(Done done) {

@@ -1,10 +1,11 @@
 #pragma once
-// Reading regions of composed pictures: the mean straight colour of a rectangle of pixels,
-// so that screenshot tests look at what a region shows, never at whole golden images; and a
-// comparison of colours within a tolerance.
+// Reading regions of composed pictures: the mean straight colour of a rectangle of pixels and
+// its mean saturation, so that screenshot tests look at what a region shows, never at whole
+// golden images; and a comparison of colours within a tolerance.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <string>
 
@@ -31,6 +32,30 @@ inline CGColor meanColor(const CGImageRef& image, CGRect rect) {
 inline CGColor meanColorInPoints(const CGImageRef& image, CGRect points, double scale) {
     return meanColor(image, {{points.origin.x * scale, points.origin.y * scale},
                              {points.size.width * scale, points.size.height * scale}});
+}
+
+// The HSL saturation of a colour with components from 0 to 1: 0 for a grey, 1 for a pure hue.
+inline double hslSaturation(double r, double g, double b) {
+    const double high = std::max({r, g, b}), low = std::min({r, g, b});
+    const double lightness = (high + low) / 2;
+    const double spread = 1 - std::abs(2 * lightness - 1);
+    return spread <= 1e-9 ? 0 : (high - low) / spread;
+}
+
+// The mean HSL saturation of the pixels of `rect` (in pixels, clipped to the picture): how
+// colourful a region looks, whatever its colours are.
+inline double meanSaturation(const CGImageRef& image, CGRect rect) {
+    const auto x0 = static_cast<std::size_t>(std::max(0.0, rect.origin.x));
+    const auto y0 = static_cast<std::size_t>(std::max(0.0, rect.origin.y));
+    const auto x1 = static_cast<std::size_t>(std::min<double>(CGImageGetWidth(image), CGRectGetMaxX(rect)));
+    const auto y1 = static_cast<std::size_t>(std::min<double>(CGImageGetHeight(image), CGRectGetMaxY(rect)));
+    double sum = 0, n = 0;
+    for (std::size_t y = y0; y < y1; ++y)
+        for (std::size_t x = x0; x < x1; ++x) {
+            const CGColor c = CGImageGetPixel(image, x, y);
+            sum += hslSaturation(c.r, c.g, c.b), n += 1;
+        }
+    return n == 0 ? 0 : sum / n;
 }
 
 inline void expectColor(CGColor actual, CGColor expected, const std::string& what, double tolerance = 0.03) {

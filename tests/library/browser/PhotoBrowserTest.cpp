@@ -1,6 +1,9 @@
 // The browser over a real library: album order, library changes, preheating, the edit badge,
-// full-resolution pictures.
+// full-resolution pictures, a photo whose file cannot be read.
 #include "BrowserFixture.h"
+
+#include <fstream>
+
 #include "library/browser/PhotoCollectionViewCell.h"
 #include "platform/photos/PHAssetCollectionChangeRequest.h"
 #include "platform/photos/PHContentEditingOutput.h"
@@ -236,6 +239,45 @@ TEST_F(PhotoBrowserTest, AFullResolutionPictureOfADeletedPhotoIsNil) {
     ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({assetShown(0)}); }, nullptr));
     EXPECT_FALSE(browser->fullResolutionImageForIndexPath(Item(0)));
     EXPECT_FALSE(browser->progressView());
+}
+
+// A photo whose file was damaged on the disk after it came in says so in its place, with the
+// reason on its own page, rather than showing grey rows or nothing at all.
+TEST_F(PhotoBrowserTest, APhotoDamagedOnTheDiskSaysSoInItsPlace) {
+    import({kPhotograph, plainPhoto("a.jpg", {200, 0, 0})});
+    std::string damagedId;
+    const auto assets = PHAsset::fetchAssetsWithOptions({}, library);
+    for (auto& asset : *assets)
+        if (asset->pixelWidth() > 1000) damagedId = asset->localIdentifier();
+    // Its scan cut in half and closed with an end marker: the decoder would fill the rest grey.
+    const std::string path = library->store().contentPath(*record(damagedId));
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    fs::resize_file(path, fs::file_size(path) / 2);
+    std::ofstream(path, std::ios::binary | std::ios::app).write("\xFF\xD9", 2);
+    makeBrowser();
+    settle();
+    const long damaged = assetShown(0)->localIdentifier() == damagedId ? 0 : 1;
+    auto cell = [&](long i) {
+        return std::dynamic_pointer_cast<PhotoCollectionViewCell>(browser->collectionView()->cellForItemAtIndexPath(Item(i)));
+    };
+    ASSERT_TRUE(cell(damaged) && cell(1 - damaged));
+    ASSERT_TRUE(cell(damaged)->unreadableLabel());
+    EXPECT_EQ(cell(damaged)->unreadableLabel()->text(), "This photo cannot be shown");
+    EXPECT_FALSE(cell(1 - damaged)->unreadableLabel());
+    EXPECT_TRUE(cell(1 - damaged)->imageView()->image());
+
+    bool switched = false;
+    browser->setPhotoCollectionLayout(PhotoCollectionLayoutSingle, Item(damaged), false, [&](bool) { switched = true; });
+    ASSERT_TRUE(pump([&] { return switched; }));
+    settle();
+    ASSERT_TRUE(cell(damaged));
+    // The page's picture is asked for on the library's queue.
+    EXPECT_TRUE(pump([&] { return cell(damaged)->unreadableLabel() != nullptr; }));
+    ASSERT_TRUE(cell(damaged)->unreadableLabel());
+    const std::string text = cell(damaged)->unreadableLabel()->text();
+    EXPECT_EQ(text.rfind("This photo cannot be shown", 0), 0u) << text;
+    EXPECT_NE(text.find("premature end of data segment"), std::string::npos) << text;
+    EXPECT_FALSE(cell(damaged)->imageView()->image());
 }
 
 TEST_F(PhotoBrowserTest, AGoneBrowserNeitherHearsTheLibraryNorLosesAnAnswer) {

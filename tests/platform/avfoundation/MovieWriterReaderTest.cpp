@@ -1,6 +1,7 @@
 // Movies written by the asset writer and read back through the asset and its reader, in real
 // files: codecs and container, frame colours and times, the fill crop and even sizes, the
-// display matrix, failures that must leave no file, and damaged or foreign inputs.
+// display matrix, failures that must leave no file, and damaged or foreign inputs. Inputs are
+// declared before their writer, which holds them until it is destroyed.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -119,9 +120,9 @@ TEST_F(MovieFiles, ColoursTimesAndCodecsSurviveTheRoundTripInEitherPixelLayout) 
         const std::string movie = path("colours.mov");
         const RGB colours[] = {kRed, kGreen, kBlue};
         {
-            AVAssetWriter writer(movie);
             AVAssetWriterInput video(AVMediaKind::Video, {320, 240});
             AVAssetWriterInput audio(AVMediaKind::Audio, {});
+            AVAssetWriter writer(movie);
             video.setExpectsMediaDataInRealTime(true);
             writer.addInput(video);
             writer.addInput(audio);
@@ -195,8 +196,8 @@ TEST_F(MovieFiles, FramesFillTheTrackCroppedToItsAspectAtEvenSizes) {
         SCOPED_TRACE(std::to_string(c.srcW) + "x" + std::to_string(c.srcH) + " -> " + std::to_string(c.trackW));
         const std::string movie = path("fill.mov");
         {
-            AVAssetWriter writer(movie);
             AVAssetWriterInput video(AVMediaKind::Video, {c.trackW, c.trackH});
+            AVAssetWriter writer(movie);
             writer.addInput(video);
             ASSERT_TRUE(writer.startWriting());
             writer.startSessionAtSourceTime(kCMTimeZero);
@@ -225,8 +226,8 @@ TEST_F(MovieFiles, TheInputTransformReadsBackAsTheTracksPreferredTransform) {
     for (const CGAffineTransform& t : transforms) {
         const std::string movie = path("turned.mov");
         {
-            AVAssetWriter writer(movie);
             AVAssetWriterInput video(AVMediaKind::Video, {320, 240});
+            AVAssetWriter writer(movie);
             video.setTransform(t);
             writer.addInput(video);
             ASSERT_TRUE(writer.startWriting());
@@ -244,8 +245,8 @@ TEST_F(MovieFiles, TheInputTransformReadsBackAsTheTracksPreferredTransform) {
 
 TEST_F(MovieFiles, ATimeNotLaterThanTheLastFailsTheWriterAndLeavesNoFile) {
     const std::string movie = path("broken.mov");
-    AVAssetWriter writer(movie);
     AVAssetWriterInput video(AVMediaKind::Video, {64, 64});
+    AVAssetWriter writer(movie);
     writer.addInput(video);
     ASSERT_TRUE(writer.startWriting());
     writer.startSessionAtSourceTime(kCMTimeZero);
@@ -266,15 +267,15 @@ TEST_F(MovieFiles, ATimeNotLaterThanTheLastFailsTheWriterAndLeavesNoFile) {
 
 TEST_F(MovieFiles, AFailedStartOrACancelLeavesNoFile) {
     const std::string unwritable = path("missing-folder/x.mov");
-    AVAssetWriter writer(unwritable);
     AVAssetWriterInput video(AVMediaKind::Video, {64, 64});
+    AVAssetWriter writer(unwritable);
     writer.addInput(video);
     EXPECT_FALSE(writer.startWriting());
     EXPECT_EQ(writer.status(), AVAssetWriterStatus::Failed);
 
     const std::string movie = path("cancelled.mov");
-    AVAssetWriter cancelled(movie);
     AVAssetWriterInput input(AVMediaKind::Video, {64, 64});
+    AVAssetWriter cancelled(movie);
     cancelled.addInput(input);
     ASSERT_TRUE(cancelled.startWriting());
     cancelled.cancelWriting();
@@ -285,9 +286,9 @@ TEST_F(MovieFiles, AFailedStartOrACancelLeavesNoFile) {
 TEST_F(MovieFiles, DamagedForeignAndRemoteInputsFailCleanly) {
     const std::string movie = path("good.mov");
     {
-        AVAssetWriter writer(movie);
         AVAssetWriterInput video(AVMediaKind::Video, {96, 64});
         AVAssetWriterInput audio(AVMediaKind::Audio, {});
+        AVAssetWriter writer(movie);
         writer.addInput(video);
         writer.addInput(audio);
         ASSERT_TRUE(writer.startWriting());

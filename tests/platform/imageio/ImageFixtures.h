@@ -153,8 +153,10 @@ inline Bytes writeTIFF(const std::filesystem::path& path, std::uint32_t w, std::
     return out;
 }
 
-// A JPEG of the given input colour space (grey, RGB or CMYK with the Adobe marker).
-inline Bytes writeJPEG(std::uint32_t w, std::uint32_t h, J_COLOR_SPACE space, int components, const Bytes& samples) {
+// A JPEG of the given input colour space (grey, RGB or CMYK with the Adobe marker), sequential
+// or progressive.
+inline Bytes writeJPEG(std::uint32_t w, std::uint32_t h, J_COLOR_SPACE space, int components, const Bytes& samples,
+                       int quality = 100, bool progressive = false) {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
     c.err = jpeg_std_error(&err);
@@ -167,7 +169,8 @@ inline Bytes writeJPEG(std::uint32_t w, std::uint32_t h, J_COLOR_SPACE space, in
     c.input_components = components;
     c.in_color_space = space;
     jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 100, TRUE);
+    jpeg_set_quality(&c, quality, TRUE);
+    if (progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < h) {
         JSAMPROW row = const_cast<JSAMPROW>(samples.data() + std::size_t{c.next_scanline} * w * components);

@@ -1,7 +1,9 @@
 // Decoding and encoding: round trips per format, the kinds of file the decoders expand,
-// the error for every kind of bad input, size limits and file writing.
-#include "ImageFixtures.h"
+// the error for every kind of bad input (damaged image data above all), size limits, what is
+// not a file, and file writing.
+#include "DamagedImages.h"
 
+#include <chrono>
 #include <fstream>
 
 using namespace platform;
@@ -270,6 +272,70 @@ TEST(ImageIOErrors, FilesThatCannotBeRead) {
     EXPECT_EQ(error.code, ImageIOErrorCode::Empty);
 }
 
+// Anything but a regular file is refused at once and never opened: a FIFO's open would wait
+// for a writer that never comes, a device's reads never end.
+TEST(ImageIOErrors, WhatIsNotAFileIsRefusedAtOnce) {
+    const auto dir = tempDir();
+    const int sock = makeNonFiles(dir, "pipe.jpg", "socket.png", "folder.tiff");
+    const struct {
+        std::string path;
+        const char* kind;
+    } cases[] = {{(dir / "pipe.jpg").string(), "a FIFO"},
+                 {(dir / "socket.png").string(), "a socket"},
+                 {(dir / "folder.tiff").string(), "a folder"},
+                 {"/dev/zero", "a device"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto started = std::chrono::steady_clock::now();
+        ImageIOError error;
+        EXPECT_FALSE(ImageSource::createWithFile(c.path, &error));
+        EXPECT_EQ(error.code, ImageIOErrorCode::FileUnreadable);
+        EXPECT_NE(error.message.find(std::string("is ") + c.kind), std::string::npos) << error.message;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    }
+    ::close(sock);
+}
+
+// Damaged image data never passes as a picture: each lost scan, bad code, short strip and
+// failed checksum fails the decode with its reason, in full and reduced; a header declaring
+// more pixels than its file can hold, or more than are ever read, is refused by the source
+// itself, before any pixel memory is taken.
+TEST(ImageIOErrors, DamagedImageDataIsRefusedWithItsReason) {
+    for (const DamagedImage& damaged : damagedImages()) {
+        SCOPED_TRACE(damaged.name);
+        const ImageIOError error = decodeError(damaged.data);
+        EXPECT_EQ(error.code, damaged.code) << error.message;
+        EXPECT_NE(error.message.find(damaged.says), std::string::npos) << error.message;
+        auto source = ImageSource::createWithData(damaged.data);
+        const bool declaresTooMuch = error.code == ImageIOErrorCode::TooLarge ||
+                                     error.message.find("too small to hold") != std::string::npos;
+        EXPECT_EQ(source == nullptr, declaresTooMuch);
+        if (source) {
+            EXPECT_FALSE(source->createThumbnailAtIndex(0, 60));
+        }
+    }
+}
+
+// What decoders warn about without losing a pixel still decodes: bytes before the end marker
+// (some cameras pad there), an application segment no reader knows, a PNG without its end
+// chunk after complete image data.
+TEST(ImageIODecode, HarmlessOdditiesStillDecode) {
+    const ImageBitmap photo = samplePhotograph();
+    const Bytes jpeg = encoded(photo, ImageFileType::JPEG);
+    Bytes padded(jpeg.begin(), jpeg.end() - 2);
+    padded.insert(padded.end(), {0x00, 0x00, 0x00, 0xFF, 0xD9});
+    Bytes unknownSegment(jpeg.begin(), jpeg.begin() + 2);
+    unknownSegment.insert(unknownSegment.end(), {0xFF, 0xEB, 0x00, 0x06, 'j', 'u', 'n', 'k'});
+    unknownSegment.insert(unknownSegment.end(), jpeg.begin() + 2, jpeg.end());
+    const Bytes png = encoded(photo, ImageFileType::PNG);
+    const Bytes withoutEnd(png.begin(), png.end() - 12);
+    for (const Bytes& data : {padded, unknownSegment, withoutEnd}) {
+        const ImageBitmap back = decoded(data);
+        EXPECT_EQ(back.width, photo.width);
+        EXPECT_LT(difference(photo, back).mean, 3.0);
+    }
+}
+
 // Headers claiming huge images are refused before any pixel memory is taken.
 TEST(ImageIOErrors, AbsurdDimensionsAreRefused) {
     const ImageBitmap small = gradient(16, 8);
@@ -367,6 +433,38 @@ TEST(ImageIODestination, FilesAreReplacedWholeAndFailuresReported) {
     destination->addImage(gradient(4, 4));
     EXPECT_FALSE(destination->finalize(&error));
     EXPECT_EQ(error.code, ImageIOErrorCode::InvalidArgument);
+}
+
+// A file is written under any name its folder takes (the temporary name beside it is kept
+// within the folder's limit), a name too long is refused before a byte is written, and no
+// FIFO, device or socket in the target's place is replaced. Nothing is left behind.
+TEST(ImageIODestination, AnyNameTheFolderTakesAndNothingButAFileReplaced) {
+    const auto dir = tempDir();
+    const ImageBitmap image = gradient(16, 8);
+    // 255 bytes, in two-byte letters that must not be cut in half.
+    std::string longest;
+    while (longest.size() < 250) longest += "\xC3\xA9";
+    longest += "x.jpg";
+    ASSERT_EQ(longest.size(), 255u);
+    ImageIOError error;
+    const std::pair<std::string, ImageFileType> names[] = {{longest, ImageFileType::JPEG},
+                                                           {std::string(251, 'a') + ".png", ImageFileType::PNG}};
+    for (const auto& [name, type] : names) {
+        EXPECT_TRUE(CheckImageFileWritable((dir / name).string(), &error)) << error.message;
+        EXPECT_TRUE(WriteImageFile(image, type, {}, (dir / name).string(), &error)) << error.message;
+        EXPECT_TRUE(DecodeImageFile((dir / name).string()));
+    }
+    const std::string tooLong = (dir / (std::string(252, 'b') + ".jpg")).string();
+    EXPECT_FALSE(CheckImageFileWritable(tooLong, &error));
+    EXPECT_FALSE(WriteImageFile(image, ImageFileType::JPEG, {}, tooLong, &error));
+    EXPECT_EQ(error.code, ImageIOErrorCode::WriteFailed);
+    EXPECT_NE(error.message.find(std::strerror(ENAMETOOLONG)), std::string::npos) << error.message;
+
+    ASSERT_EQ(::mkfifo((dir / "pipe.jpg").c_str(), 0600), 0);
+    EXPECT_FALSE(WriteImageFile(image, ImageFileType::JPEG, {}, (dir / "pipe.jpg").string(), &error));
+    EXPECT_NE(error.message.find("is a FIFO"), std::string::npos) << error.message;
+    EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe.jpg"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3);  // two images and the FIFO
 }
 
 // A JPEG given in bands of rows decodes to exactly the pixels of the same picture given
