@@ -2,6 +2,7 @@
 // camera), the shutter and the saving of each photo taken, the square aspect, the flash and
 // the front and back cameras.
 #include <atomic>
+#include <utility>
 
 #include "app/AmbrelViewController.h"
 #include "camera/buttons/FlashButtonView.h"
@@ -21,6 +22,24 @@ namespace {
 // One shutter for the process: from an accepted press until that photo's indicator has gone.
 bool gShutterBusy = false;
 std::atomic<int> gThumbnailsInFlight{0};
+
+// The failures of one photo's saves, said once its indicator has gone (so the alert takes the
+// next touch); the alert shows the first, and takes no other while it is up. Main thread.
+class CaptureFailures {
+public:
+    void fail(const NSErrorPtr& error) {
+        if (indicatorGone_) AmbrelViewController::reportSaveFailure(error);
+        else if (!pending_) pending_ = error;
+    }
+    void indicatorGone() {
+        indicatorGone_ = true;
+        if (pending_) AmbrelViewController::reportSaveFailure(std::exchange(pending_, nullptr));
+    }
+
+private:
+    bool indicatorGone_ = false;
+    NSErrorPtr pending_;
+};
 
 }  // namespace
 
@@ -117,32 +136,51 @@ void AmbrelViewController::animateShutter(BoolBlock completion) {
 
 void AmbrelViewController::saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
     AmbrelAppSettings& settings = AmbrelAppSettings::sharedInstance();
-    auto done = [] { AmbrelActivityView::finishAnimateActivityView([](bool) { gShutterBusy = false; }); };
+    // A photo the library did not take is said, with the reason; nothing pretends otherwise.
+    auto failures = std::make_shared<CaptureFailures>();
+    auto done = [failures] {
+        AmbrelActivityView::finishAnimateActivityView([failures](bool) {
+            gShutterBusy = false;
+            failures->indicatorGone();
+        });
+    };
+    auto reportFailure = [failures](bool saved, const NSErrorPtr& error) {
+        if (!saved) failures->fail(error);
+    };
     PhotoCollectionView* photos = photoCollectionView_.get();
     const PhotoCollectionView::Metadata properties = metadata.value_or(PhotoCollectionView::Metadata{});
-    if (settings.saveOriginal() && photos) photos->saveNewAssetWithImage(image, properties, [](bool) {});
+    if (settings.saveOriginal() && photos) photos->saveNewAssetWithImage(image, properties, reportFailure);
 
     const UIImagePtr processed = graphicsView_->processedImageForCameraImage(image);
     // A failed render saves nothing more.
-    if (!processed || !photos) return done();
+    if (!processed || !photos) {
+        reportFailure(false, PhotoCollectionView::saveError(processed ? "The photo library is not open yet."
+                                                                      : "The engine could not render it."));
+        return done();
+    }
 
-    // The album button's picture is made off the main thread, so a slow resize never holds up
-    // the next photo.
-    auto worker = std::make_shared<DispatchUtility>();
+    // The album button shows the photo once the library has it: its picture is made off the
+    // main thread, so a slow resize never holds up the next photo.
     std::weak_ptr<AlbumButtonView> album = albumButtonView_;
-    ++gThumbnailsInFlight;
-    worker->performBlockAsync([worker, processed, album] {
-        UIImagePtr thumbnail = ImageUtility::resizedImageWithContentMode(
-            processed, UIViewContentMode::ScaleAspectFit, {kThumbnailSide, kThumbnailSide}, kCGInterpolationDefault);
-        dispatch_async(dispatch_get_main_queue(), [worker, thumbnail, album] {
-            if (auto button = album.lock(); button && thumbnail) button->setImage(thumbnail, true);
-            --gThumbnailsInFlight;
+    auto showThumbnail = [processed, album] {
+        auto worker = std::make_shared<DispatchUtility>();
+        ++gThumbnailsInFlight;
+        worker->performBlockAsync([worker, processed, album] {
+            UIImagePtr thumbnail = ImageUtility::resizedImageWithContentMode(
+                processed, UIViewContentMode::ScaleAspectFit, {kThumbnailSide, kThumbnailSide}, kCGInterpolationDefault);
+            dispatch_async(dispatch_get_main_queue(), [worker, thumbnail, album] {
+                if (auto button = album.lock(); button && thumbnail) button->setImage(thumbnail, true);
+                --gThumbnailsInFlight;
+            });
         });
-    });
-
+    };
+    auto answer = [showThumbnail, reportFailure](bool saved, const NSErrorPtr& error) {
+        if (saved) showThumbnail();
+        else reportFailure(saved, error);
+    };
     if (settings.cameraSaveMethod() != SaveMethodExport && settings.saveType() == SaveTypeJPEG)
-        photos->saveNewAssetWithImage(processed, image, State::currentState().data(), properties, [](bool) {});
-    else photos->exportNewAssetWithImage(processed, properties, [](bool) {});
+        photos->saveNewAssetWithImage(processed, image, State::currentState().data(), properties, answer);
+    else photos->exportNewAssetWithImage(processed, properties, answer);
     done();
 }
 

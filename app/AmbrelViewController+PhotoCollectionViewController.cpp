@@ -12,6 +12,7 @@
 #include "engine/view/ImageData.h"
 #include "library/albums/PhotoGroupCollectionView.h"
 #include "library/browser/PhotoCollectionView.h"
+#include "library/saving/ErrorUtility.h"
 #include "library/sharing/ShareController.h"
 #include "model/AmbrelAppSettings.h"
 #include "model/DeviceUtility.h"
@@ -195,10 +196,7 @@ void AmbrelViewController::initializePhotoCollectionView() {
         UIBarButtonItem::itemWithCustomView(edit),
         UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::FlexibleSpace),
         UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Trash,
-                                            [this](UIBarButtonItem&) {
-                                                photoCollectionView_->deleteItemAtIndexPath(
-                                                    photoCollectionView_->selectedIndexPath());
-                                            }),
+                                            [this](UIBarButtonItem&) { deleteSelectedPhoto(); }),
     });
     photoCollectionToolbar_ = toolbar;
     photos->setToolbar(toolbar);
@@ -445,52 +443,71 @@ void AmbrelViewController::animatePhotoCollectionViewFromAlbumEditing() {
 
 // ---- Saving, exporting, sharing, reverting --------------------------------------------------
 
-UIImagePtr AmbrelViewController::renderEditedPhoto(const NSIndexPath& indexPath) {
+void AmbrelViewController::reportSaveFailure(const NSErrorPtr& error) {
+    // The person's own "no" needs no alert.
+    if (error && error->domain() == photos::kPhotosErrorDomain && error->code() == photos::kPhotosErrorUserCancelled)
+        return;
+    ErrorUtility::sharedInstance().showAlertForShareError(error);
+}
+
+void AmbrelViewController::deleteSelectedPhoto() {
+    photoCollectionView_->deleteItemAtIndexPath(photoCollectionView_->selectedIndexPath(),
+                                                [](bool deleted, const NSErrorPtr& error) {
+                                                    if (!deleted) reportSaveFailure(error);
+                                                });
+}
+
+UIImagePtr AmbrelViewController::renderEditedPhoto(const NSIndexPath& indexPath, NSErrorPtr* error) {
     // The decoded full-size picture lives only for the render.
     std::shared_ptr<ImageData> data = photoCollectionView_->imageDataForEditingAssetAtIndexPath(
-        indexPath, TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect);
+        indexPath, TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect, error);
     if (!data) return nullptr;
     UIImagePtr rendered = graphicsView_->processedImageForImageData(data.get());
     data.reset();
+    if (!rendered && error) *error = PhotoCollectionView::saveError("The engine could not render it.");
     return rendered;
 }
 
 namespace {
 
 // Indicator on, the work a moment later, and the indicator off with the answer. A failure
-// (no picture, the library's NO) finishes the indicator too, so touches come back.
+// (no picture, the library's NO) finishes the indicator too, so touches come back, and is
+// said with its reason once the indicator has gone, so the alert takes the next touch.
 void runWithIndicator(std::weak_ptr<UIViewController> owner, const std::shared_ptr<UIView>& host,
-                      std::function<void(std::function<void(bool)> finish)> work, std::function<void(bool)> completion) {
+                      std::function<void(AmbrelViewController::ChangeAnswer finish)> work,
+                      std::function<void(bool)> completion) {
     AmbrelActivityView::beginAnimateActivityViewInView(host);
     afterDelay(kIndicatorLead, [owner, work, completion] {
-        auto finish = [owner, completion](bool ok) {
-            AmbrelActivityView::finishAnimateActivityView();
+        auto finish = [owner, completion](bool ok, const NSErrorPtr& error) {
+            AmbrelActivityView::finishAnimateActivityView([owner, ok, error](bool) {
+                if (!ok && !owner.expired()) AmbrelViewController::reportSaveFailure(error);
+            });
             if (completion && !owner.expired()) completion(ok);
         };
         // The indicator goes even when the screen has gone meanwhile.
-        if (owner.expired()) return finish(false);
-        work([owner, finish](bool ok) { finish(ok && !owner.expired()); });
+        if (owner.expired()) return finish(false, nullptr);
+        work(finish);
     });
 }
 
 }  // namespace
 
-std::optional<AmbrelViewController::RenderedEdit> AmbrelViewController::renderSelectedEdit() {
+std::optional<AmbrelViewController::RenderedEdit> AmbrelViewController::renderSelectedEdit(NSErrorPtr* error) {
     const NSIndexPath indexPath = photoCollectionView_->selectedIndexPath();
-    UIImagePtr rendered = renderEditedPhoto(indexPath);
+    UIImagePtr rendered = renderEditedPhoto(indexPath, error);
     if (!rendered) return std::nullopt;
     return RenderedEdit{indexPath, rendered,
                         photoCollectionView_->metadataForForIndexPath(indexPath).value_or(PhotoCollectionView::Metadata{})};
 }
 
-std::function<void(bool)> AmbrelViewController::answerSelecting(std::function<void(bool)> finish, NSIndexPath select) {
-    return [this, weak = weak_from_this(), finish, select](bool ok) {
-        onMain([this, weak, finish, select, ok] {
-            if (weak.expired()) return finish(false);
+AmbrelViewController::ChangeAnswer AmbrelViewController::answerSelecting(ChangeAnswer finish, NSIndexPath select) {
+    return [this, weak = weak_from_this(), finish, select](bool ok, const NSErrorPtr& error) {
+        onMain([this, weak, finish, select, ok, error] {
+            if (weak.expired()) return finish(false, error);
             if (ok)
                 photoCollectionView_->selectItemAtIndexPath(select, false,
                                                             UICollectionViewScrollPositionCenteredHorizontally);
-            finish(ok);
+            finish(ok, error);
         });
     };
 }
@@ -498,15 +515,16 @@ std::function<void(bool)> AmbrelViewController::answerSelecting(std::function<vo
 void AmbrelViewController::animatePhotoCollectionViewSave(BoolBlock completion, bool copy) {
     runWithIndicator(
         weak_from_this(), graphicsView_,
-        [this, copy](std::function<void(bool)> finish) {
-            const auto edit = renderSelectedEdit();
-            if (!edit) return finish(false);
+        [this, copy](ChangeAnswer finish) {
+            NSErrorPtr error;
+            const auto edit = renderSelectedEdit(&error);
+            if (!edit) return finish(false, error);
             const NSIndexPath indexPath = edit->indexPath;
             photoCollectionView_->finishEditingAssetAtIndexPath(
                 indexPath, edit->image, State::currentState().data(), edit->metadata, copy,
-                [this, indexPath, finish](bool saved, bool inPlace) {
+                [this, indexPath, finish](bool saved, bool inPlace, const NSErrorPtr& error) {
                     // A copy is the newest photo: the first of the user library.
-                    answerSelecting(finish, inPlace ? indexPath : NSIndexPath::indexPathForItem(0, 0))(saved);
+                    answerSelecting(finish, inPlace ? indexPath : NSIndexPath::indexPathForItem(0, 0))(saved, error);
                 });
         },
         std::move(completion));
@@ -515,9 +533,10 @@ void AmbrelViewController::animatePhotoCollectionViewSave(BoolBlock completion, 
 void AmbrelViewController::animatePhotoCollectionViewExport(BoolBlock completion) {
     runWithIndicator(
         weak_from_this(), graphicsView_,
-        [this](std::function<void(bool)> finish) {
-            const auto edit = renderSelectedEdit();
-            if (!edit) return finish(false);
+        [this](ChangeAnswer finish) {
+            NSErrorPtr error;
+            const auto edit = renderSelectedEdit(&error);
+            if (!edit) return finish(false, error);
             photoCollectionView_->exportNewAssetWithImage(edit->image, edit->metadata,
                                                           answerSelecting(finish, NSIndexPath::indexPathForItem(0, 0)));
         },
@@ -527,7 +546,7 @@ void AmbrelViewController::animatePhotoCollectionViewExport(BoolBlock completion
 void AmbrelViewController::animatePhotoCollectionViewRevert(BoolBlock completion) {
     runWithIndicator(
         weak_from_this(), graphicsView_,
-        [this](std::function<void(bool)> finish) {
+        [this](ChangeAnswer finish) {
             const NSIndexPath indexPath = photoCollectionView_->selectedIndexPath();
             photoCollectionView_->revertEditingForAssetIndexPath(indexPath, answerSelecting(finish, indexPath));
         },
@@ -538,14 +557,15 @@ void AmbrelViewController::animatePhotoCollectionViewShare(BoolBlock completion)
     if (!photoCollectionView_) return;
     runWithIndicator(
         weak_from_this(), graphicsView_,
-        [this](std::function<void(bool)> finish) {
-            const auto edit = renderSelectedEdit();
-            if (!edit) return finish(false);
+        [this](ChangeAnswer finish) {
+            NSErrorPtr error;
+            const auto edit = renderSelectedEdit(&error);
+            if (!edit) return finish(false, error);
             onMain([this, weak = weak_from_this(), edit, finish] {
-                if (weak.expired()) return finish(false);
+                if (weak.expired()) return finish(false, nullptr);
                 ShareController::presentShareController(*this, std::static_pointer_cast<UIView>(albumEditShareButtonView_),
                                                         edit->image, edit->metadata);
-                finish(true);
+                finish(true, nullptr);
             });
         },
         std::move(completion));

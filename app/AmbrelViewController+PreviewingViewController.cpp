@@ -90,10 +90,8 @@ std::shared_ptr<UIViewController> AmbrelViewController::previewingContext(UIView
                                              }),
             UIPreviewAction::actionWithTitle("Delete", UIPreviewActionStyle::Destructive,
                                              [this](const UIPreviewAction&, UIViewController&) {
-                                                 transitionToPhotoCollectionSingleLayout([this](bool) {
-                                                     photoCollectionView_->deleteItemAtIndexPath(
-                                                         photoCollectionView_->selectedIndexPath());
-                                                 });
+                                                 transitionToPhotoCollectionSingleLayout(
+                                                     [this](bool) { deleteSelectedPhoto(); });
                                              }),
         });
         return preview;

@@ -42,6 +42,7 @@
 #include "camera/buttons/CameraButtonView.h"
 #include "engine/view/GraphicsContentView.h"
 #include "model/State.h"
+#include "platform/foundation/NSError.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/NSIndexPath.h"
 #include "platform/uikit/UIGestureRecognizer.h"
@@ -198,23 +199,31 @@ public:
                              ImageViewCompletion completion);
     // The edited photo saved in place or as a copy, exported, shared or reverted: indicator on,
     // work, indicator off, then the completion with the library's answer (NO when there was no
-    // picture to write).
+    // picture to write). A failure is said in the error alert with its reason; the edit stays.
     void animatePhotoCollectionViewSave(BoolBlock completion, bool copy = false);
     void animatePhotoCollectionViewSaveCopy(BoolBlock completion) { animatePhotoCollectionViewSave(completion, true); }
     void animatePhotoCollectionViewExport(BoolBlock completion);
     void animatePhotoCollectionViewRevert(BoolBlock completion);
-    // The edited photo rendered at full size with the current parameters (null without one).
-    UIImagePtr renderEditedPhoto(const NSIndexPath& indexPath);
+    // The edited photo rendered at full size with the current parameters (null without one,
+    // with the reason in `error`).
+    UIImagePtr renderEditedPhoto(const NSIndexPath& indexPath, NSErrorPtr* error = nullptr);
     struct RenderedEdit {
         NSIndexPath indexPath;
         UIImagePtr image;
         platform::ImageProperties metadata;
     };
     // The selected photo rendered with its own metadata; nothing without a picture.
-    std::optional<RenderedEdit> renderSelectedEdit();
+    std::optional<RenderedEdit> renderSelectedEdit(NSErrorPtr* error = nullptr);
     // The library's answer taken on the main queue: the photo selected when it took the change,
     // then `finish` with the answer.
-    std::function<void(bool)> answerSelecting(std::function<void(bool)> finish, NSIndexPath select);
+    // (The photo collection's answer: done, or not with the reason.)
+    using ChangeAnswer = std::function<void(bool done, const NSErrorPtr& error)>;
+    ChangeAnswer answerSelecting(ChangeAnswer finish, NSIndexPath select);
+    // A photo that could not be saved, copied, exported, reverted or deleted: the error alert
+    // with the reason (nothing for the person's own cancel).
+    static void reportSaveFailure(const NSErrorPtr& error);
+    // The selected photo deleted from the library; a refusal is said.
+    void deleteSelectedPhoto();
 
     // ---- Editing controls (…+TypeSelectViewController.cpp) ----------------------------------
     // The two outlets of the editing controls.

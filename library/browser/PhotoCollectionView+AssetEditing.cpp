@@ -16,6 +16,9 @@ namespace {
 
 using Bitmap = platform::ImageBitmap;
 
+constexpr const char* kNoEdit = "The photo is no longer open for editing.";
+constexpr const char* kNoLibrary = "The photo library is not open.";
+
 std::vector<std::uint8_t> bytesOf(const std::string& data) { return {data.begin(), data.end()}; }
 
 std::string upperExtension(const std::string& path) {
@@ -134,33 +137,47 @@ CGRect PhotoCollectionView::fullSizeCropRect(CGRect relativeRect, CGSize size) {
 }
 
 std::optional<platform::ImageBitmap> PhotoCollectionView::fullSizeBitmap(const std::string& path, int exifOrientation,
-                                                                        CGRect relativeRect, double maximumSide) {
-    auto source = platform::ImageSource::createWithFile(path);
-    if (!source) return std::nullopt;
+                                                                        CGRect relativeRect, double maximumSide,
+                                                                        NSErrorPtr* error) {
+    auto unread = [error](const std::string& reason) {
+        if (error)
+            *error = photos::PhotosError(photos::kPhotosErrorInvalidResource, "The photo could not be read.",
+                                         reason.empty() ? "Its file could not be decoded." : reason);
+        return std::nullopt;
+    };
+    platform::ImageIOError failure;
+    auto source = platform::ImageSource::createWithFile(path, &failure);
+    if (!source) return unread(failure.message);
     // TIFF files are read with their own orientation; the others take the library's.
     if (upperExtension(path).rfind("TIF", 0) == 0) exifOrientation = source->exifOrientation(0);
-    auto bitmap = source->createImageAtIndex(0);
-    if (!bitmap) return std::nullopt;
+    auto bitmap = source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA, &failure);
+    if (!bitmap) return unread(failure.message);
     const CGSize scaled = fullSizeScaledSize(CGSizeMake(bitmap->width, bitmap->height), maximumSide);
     if (scaled.width != bitmap->width || scaled.height != bitmap->height) {
         bitmap = platform::ResizeImageBitmap(*bitmap, static_cast<std::uint32_t>(scaled.width),
                                              static_cast<std::uint32_t>(scaled.height));
-        if (!bitmap) return std::nullopt;
+        if (!bitmap) return unread("There is not enough memory to scale it.");
     }
     if (exifOrientation != 1) {
         bitmap = platform::ApplyEXIFOrientation(*bitmap, exifOrientation);
-        if (!bitmap) return std::nullopt;
+        if (!bitmap) return unread("There is not enough memory to turn it upright.");
     }
     const CGRect r = fullSizeCropRect(relativeRect, CGSizeMake(bitmap->width, bitmap->height));
-    if (CGRectIsEmpty(r)) return std::nullopt;
-    return crop(*bitmap, r);
+    if (CGRectIsEmpty(r)) return unread("Its crop leaves nothing of it.");
+    auto cropped = crop(*bitmap, r);
+    if (!cropped) return unread("There is not enough memory to crop it.");
+    return cropped;
 }
 
 std::shared_ptr<ImageData> PhotoCollectionView::imageDataForEditingAssetAtIndexPath(const NSIndexPath&,
-                                                                                    CGRect relativeRect) const {
-    if (!assetEditingInput_) return nullptr;
+                                                                                    CGRect relativeRect,
+                                                                                    NSErrorPtr* error) const {
+    if (!assetEditingInput_) {
+        if (error) *error = saveError(kNoEdit);
+        return nullptr;
+    }
     auto bitmap = fullSizeBitmap(assetEditingInput_->fullSizeImageURL, assetEditingInput_->fullSizeImageOrientation,
-                                 relativeRect, AppConstants::maximumHighResolutionImageSize());
+                                 relativeRect, AppConstants::maximumHighResolutionImageSize(), error);
     if (!bitmap) return nullptr;
     return UIImageData::imageDataWithUIImage(photos::ImageFromBitmap(std::move(*bitmap)));
 }
@@ -173,25 +190,29 @@ void PhotoCollectionView::performAssetChanges(AssetChanges changes, SavedComplet
     pendingChanges_.push_back(change);
     std::weak_ptr<UIView> weak = weak_from_this();
     // Whoever calls `done`, and however soon, the caller hears on a later turn of the main
-    // queue: a completion never runs inside the call that started its change.
-    auto done = [weak, change](bool result) {
-        onMain(weak, [change, result](PhotoCollectionView* self) {
+    // queue: a completion never runs inside the call that started its change. A failure
+    // always comes with its reason.
+    auto done = [weak, change](bool result, NSErrorPtr error) {
+        if (result) error = nullptr;
+        else if (!error) error = saveError("The photo library did not take the change.");
+        onMain(weak, [change, result, error](PhotoCollectionView* self) {
             if (self) {
-                self->finishAssetChange(change, result);
+                self->finishAssetChange(change, result, error);
             } else if (!change->reported) {
                 change->reported = true;
-                if (change->completion) change->completion(result);
+                if (change->completion) change->completion(result, error);
             }
         });
     };
     if (changes) changes(done);
-    else done(false);
+    else done(false, nullptr);
 }
 
-void PhotoCollectionView::finishAssetChange(const std::shared_ptr<PendingChange>& change, bool result) {
+void PhotoCollectionView::finishAssetChange(const std::shared_ptr<PendingChange>& change, bool result,
+                                            const NSErrorPtr& error) {
     // The library notifies its observers before it answers, and both reach the main queue in
     // that order; so the notification has been taken in, unless its update is still running.
-    if (!result || batchUpdatesInFlight_ == 0) reportAssetChange(change, result);
+    if (!result || batchUpdatesInFlight_ == 0) reportAssetChange(change, result, error);
     else finishedChanges_.push_back(change);
 }
 
@@ -199,38 +220,52 @@ void PhotoCollectionView::flushAssetChanges() {
     if (batchUpdatesInFlight_ > 0) return;
     auto finished = std::move(finishedChanges_);
     finishedChanges_.clear();
-    for (auto& change : finished) reportAssetChange(change, true);
+    for (auto& change : finished) reportAssetChange(change, true, nullptr);
 }
 
-void PhotoCollectionView::reportAssetChange(const std::shared_ptr<PendingChange>& change, bool result) {
+void PhotoCollectionView::reportAssetChange(const std::shared_ptr<PendingChange>& change, bool result,
+                                            const NSErrorPtr& error) {
     if (change->reported) return;
     change->reported = true;
     std::erase(pendingChanges_, change);
-    if (change->completion) change->completion(result);
+    if (change->completion) change->completion(result, error);
 }
 
 // ---- Saves ---------------------------------------------------------------------------------
 
+namespace {
+
+// Fails the change at once with the reason.
+void failChange(const PhotoCollectionView::ChangeDone& done, const std::string& reason) {
+    done(false, PhotoCollectionView::saveError(reason));
+}
+
+}  // namespace
+
 void PhotoCollectionView::finishEditingAssetAtIndexPath(const NSIndexPath& indexPath, UIImagePtr image,
                                                         const std::string& data, const Metadata& metadata, bool copy,
                                                         FinishCompletion completion) {
-    auto finish = [completion, copy](bool saved) {
-        if (completion) completion(saved, !copy);
+    auto finish = [completion, copy](bool saved, const NSErrorPtr& error) {
+        if (completion) completion(saved, !copy, error);
     };
     auto input = assetEditingInput_;
     auto asset = editedAsset(indexPath);
     if (copy) {
-        if (!input) return performAssetChanges([](auto done) { done(false); }, finish);
+        if (!input || !image)
+            return performAssetChanges([input](ChangeDone done) { failChange(done, input ? kNoPicture : kNoEdit); },
+                                       finish);
         return saveNewAsset(image, input->fullSizeImageURL, true, data, metadata, finish);
     }
     std::weak_ptr<UIView> weak = weak_from_this();
     performAssetChanges(
-        [weak, input, asset, image, data, metadata](std::function<void(bool)> done) {
+        [weak, input, asset, image, data, metadata](ChangeDone done) {
             auto library = asset ? asset->photoLibrary() : nullptr;
-            if (!input || !library) return done(false);
-            auto dataChanged = std::make_shared<bool>(false), written = std::make_shared<bool>(false);
+            if (!input || !asset) return failChange(done, kNoEdit);
+            if (!library) return failChange(done, kNoLibrary);
+            auto dataChanged = std::make_shared<bool>(false);
+            auto renderError = std::make_shared<NSErrorPtr>();
             library->performChanges(
-                [library, input, asset, image, data, metadata, dataChanged, written] {
+                [library, input, asset, image, data, metadata, dataChanged, renderError] {
                     auto request = PHAssetChangeRequest::changeRequestForAsset(*asset);
                     PHContentEditingOutput output(*input, *library);
                     output.setAdjustmentData(std::make_shared<PHAdjustmentData>(
@@ -238,14 +273,19 @@ void PhotoCollectionView::finishEditingAssetAtIndexPath(const NSIndexPath& index
                     *dataChanged = !input->adjustmentData || input->adjustmentData->data != bytesOf(data);
                     // The render is written every time; one that could not be written is
                     // never handed to the library.
-                    *written = writeImageForRenderedContent(image, metadata, output.renderedContentURL());
-                    if (request && *written) request->setContentEditingOutput(output);
+                    const bool written = writeImageForRenderedContent(image, metadata, output.renderedContentURL(),
+                                                                      true, renderError.get());
+                    if (request && written) request->setContentEditingOutput(output);
                 },
-                [weak, done, dataChanged, written](bool success, NSErrorPtr) {
-                    const bool saved = success && *dataChanged && *written;
-                    onMain(weak, [saved, done](PhotoCollectionView* self) {
+                [weak, done, dataChanged, renderError](bool success, NSErrorPtr error) {
+                    if (*renderError) error = *renderError;
+                    else if (success && !*dataChanged)
+                        error = photos::PhotosError(photos::kPhotosErrorInvalidAdjustment, "The photo was not saved.",
+                                                    "It already carries this edit.");
+                    const bool saved = success && !error;
+                    onMain(weak, [saved, error, done](PhotoCollectionView* self) {
                         if (self && saved) self->assetEditingInput_.reset();
-                        done(saved);
+                        done(saved, error);
                     });
                 });
         },
@@ -258,16 +298,25 @@ void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, const std::str
     saveNewAsset(std::move(image), originalImageURL, true, data, metadata, std::move(completion));
 }
 
-void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, UIImagePtr originalImage, const std::string& data,
-                                                const Metadata& metadata, SavedCompletion completion) {
-    const auto file = writeImage(originalImage, metadata);
-    if (!file) return performAssetChanges([](auto done) { done(false); }, std::move(completion));
-    const std::string path = *file;
-    saveNewAsset(std::move(image), path, false, data, metadata, [path, completion](bool saved) {
+namespace {
+
+// The completion of a new photo made from a temporary file: the file goes first.
+PhotoCollectionView::SavedCompletion removingFile(std::string path, PhotoCollectionView::SavedCompletion completion) {
+    return [path = std::move(path), completion = std::move(completion)](bool saved, const NSErrorPtr& error) {
         std::error_code ec;
         std::filesystem::remove(path, ec);
-        if (completion) completion(saved);
-    });
+        if (completion) completion(saved, error);
+    };
+}
+
+}  // namespace
+
+void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, UIImagePtr originalImage, const std::string& data,
+                                                const Metadata& metadata, SavedCompletion completion) {
+    NSErrorPtr error;
+    const auto file = writeImage(originalImage, metadata, false, false, false, &error);
+    if (!file) return performAssetChanges([error](ChangeDone done) { done(false, error); }, std::move(completion));
+    saveNewAsset(std::move(image), *file, false, data, metadata, removingFile(*file, std::move(completion)));
 }
 
 void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, const Metadata& metadata, SavedCompletion completion) {
@@ -276,47 +325,47 @@ void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, const Metadata
 
 void PhotoCollectionView::exportNewAssetWithImage(UIImagePtr image, const Metadata& metadata,
                                                   SavedCompletion completion) {
-    const auto file = writeImage(image, metadata, true, true, true);
-    if (!file) return performAssetChanges([](auto done) { done(false); }, std::move(completion));
-    const std::string path = *file;
-    saveNewAsset(nullptr, path, true, std::string(), metadata, [path, completion](bool saved) {
-        std::error_code ec;
-        std::filesystem::remove(path, ec);
-        if (completion) completion(saved);
-    });
+    NSErrorPtr error;
+    const auto file = writeImage(image, metadata, true, true, true, &error);
+    if (!file) return performAssetChanges([error](ChangeDone done) { done(false, error); }, std::move(completion));
+    saveNewAsset(nullptr, *file, true, std::string(), metadata, removingFile(*file, std::move(completion)));
 }
 
 void PhotoCollectionView::saveNewAsset(UIImagePtr image, const std::string& originalImageURL, bool originalImageExisted,
                                        const std::string& data, const Metadata& metadata, SavedCompletion completion) {
     std::weak_ptr<UIView> weak = weak_from_this();
-    auto library = PHPhotoLibrary::sharedPhotoLibrary();
+    NSErrorPtr unopened;
+    auto library = PHPhotoLibrary::sharedPhotoLibrary(&unopened);
     performAssetChanges(
-        [this, weak, library, image, originalImageURL, originalImageExisted, data, metadata](std::function<void(bool)> done) {
+        [this, weak, library, unopened, image, originalImageURL, originalImageExisted, data, metadata](ChangeDone done) {
             setPhotoCollectionAssetsSavedPhotosGroup();
             resetScrollPosition();
-            if (!library) return done(false);
+            if (!library) return done(false, unopened);
             // Each attempt commits whole or not at all, so trying again never makes two.
             auto attempt = std::make_shared<std::function<void(int)>>();
             *attempt = [weak, library, image, originalImageURL, originalImageExisted, data, metadata, done,
                         attempt](int tryCount) {
+                auto renderError = std::make_shared<NSErrorPtr>();
                 library->performChanges(
-                    [library, image, originalImageURL, originalImageExisted, data, metadata] {
+                    [library, image, originalImageURL, originalImageExisted, data, metadata, renderError] {
                         auto request = PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(originalImageURL);
                         if (!request || !image) return;
                         PHContentEditingOutput output(*request->placeholderForCreatedAsset(), *library);
                         output.setAdjustmentData(std::make_shared<PHAdjustmentData>(
                             PHAdjustmentData{kAdjustmentFormatIdentifier, kAdjustmentFormatVersion, bytesOf(data)}));
                         // A render that could not be written makes the library refuse the
-                        // whole change.
-                        writeImageForRenderedContent(image, metadata, output.renderedContentURL(), originalImageExisted);
+                        // whole change; its own reason is the one worth telling.
+                        writeImageForRenderedContent(image, metadata, output.renderedContentURL(), originalImageExisted,
+                                                     renderError.get());
                         request->setContentEditingOutput(output);
                     },
-                    [weak, originalImageExisted, done, attempt, tryCount](bool success, NSErrorPtr) {
+                    [weak, originalImageExisted, done, attempt, tryCount, renderError](bool success, NSErrorPtr error) {
                         if (!success && tryCount + 1 < kCreationAttempts) return (*attempt)(tryCount + 1);
-                        onMain(weak, [success, originalImageExisted, done, attempt](PhotoCollectionView* self) {
+                        if (!success && *renderError) error = *renderError;
+                        onMain(weak, [success, error, originalImageExisted, done, attempt](PhotoCollectionView* self) {
                             if (self && success && originalImageExisted) self->assetEditingInput_.reset();
                             *attempt = nullptr;  // ends the cycle through the capture
-                            done(success);
+                            done(success, error);
                         });
                     });
             };
@@ -331,30 +380,34 @@ void PhotoCollectionView::revertEditingForAssetIndexPath(const NSIndexPath& inde
     auto asset = editedAsset(indexPath);
     std::weak_ptr<UIView> weak = weak_from_this();
     performAssetChanges(
-        [weak, asset](std::function<void(bool)> done) {
-            if (!asset) return done(false);
-            asset->photoLibrary()->performChanges(
+        [weak, asset](ChangeDone done) {
+            auto library = asset ? asset->photoLibrary() : nullptr;
+            if (!asset) return failChange(done, "The photo is no longer in the library.");
+            if (!library) return failChange(done, kNoLibrary);
+            library->performChanges(
                 [asset] {
                     if (auto request = PHAssetChangeRequest::changeRequestForAsset(*asset)) request->revertAssetToOriginal();
                 },
-                [weak, done](bool success, NSErrorPtr) {
-                    onMain(weak, [success, done](PhotoCollectionView* self) {
+                [weak, done](bool success, NSErrorPtr error) {
+                    onMain(weak, [success, error, done](PhotoCollectionView* self) {
                         if (self && success) self->assetEditingInput_.reset();
-                        done(success);
+                        done(success, error);
                     });
                 });
         },
         std::move(completion));
 }
 
-void PhotoCollectionView::deleteItemAtIndexPath(const NSIndexPath& indexPath) {
+void PhotoCollectionView::deleteItemAtIndexPath(const NSIndexPath& indexPath, SavedCompletion completion) {
     auto asset = assetAtIndexPath(indexPath);
-    if (!asset || !asset->canPerformEditOperation(PHAssetEditOperation::Delete)) return;
+    auto library = asset ? asset->photoLibrary() : nullptr;
+    if (!library || !asset->canPerformEditOperation(PHAssetEditOperation::Delete)) return;
     UIApplication::sharedApplication().beginIgnoringInteractionEvents();
-    asset->photoLibrary()->performChanges([asset] { PHAssetChangeRequest::deleteAssets({asset}); },
-                                          [](bool, NSErrorPtr) {
-                                              dispatch_async(dispatch_get_main_queue(), [] {
+    library->performChanges([asset] { PHAssetChangeRequest::deleteAssets({asset}); },
+                                          [completion](bool success, NSErrorPtr error) {
+                                              dispatch_async(dispatch_get_main_queue(), [completion, success, error] {
                                                   UIApplication::sharedApplication().endIgnoringInteractionEvents();
+                                                  if (completion) completion(success, error);
                                               });
                                           });
 }

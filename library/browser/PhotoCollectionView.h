@@ -5,8 +5,9 @@
 // It shows the album's photos (smart albums newest first, regular albums in their own order),
 // keeps up with the library's changes, and runs every change the program makes (saves in
 // place, copies, exports, reverts, new photos) through one queue whose completions come
-// exactly once, on the main queue: NO as soon as the library fails, YES once the library has
-// finished and the browser has taken in the change's notification.
+// exactly once, on the main queue: NO with the reason as soon as the change fails (the
+// library's refusal, a file that could not be written, a photo no longer there), YES once the
+// library has finished and the browser has taken in the change's notification.
 //
 // Index paths are display positions in section 0. An open edit remembers its photo by
 // identifier: finishing, reverting and cancelling act on that photo whatever has moved
@@ -54,13 +55,16 @@ enum PhotoCollectionLayout : std::int32_t { PhotoCollectionLayoutGrid = 0, Photo
 class PhotoCollectionView : public UIView {
 public:
     using IndexPathBlock = std::function<void(const NSIndexPath&)>;
-    using SavedCompletion = std::function<void(bool saved)>;
-    using FinishCompletion = std::function<void(bool saved, bool inPlace)>;
+    // The error is null when saved, and says why when not.
+    using SavedCompletion = std::function<void(bool saved, const NSErrorPtr& error)>;
+    using FinishCompletion = std::function<void(bool saved, bool inPlace, const NSErrorPtr& error)>;
     // The display-size picture and the stored edit's bytes (only when the edit is this
     // program's); both absent when no input came.
     using EditingCompletion = std::function<void(UIImagePtr image, std::optional<std::string> data)>;
-    // Given `done`, which must be called once, on the main queue, with the library's result.
-    using AssetChanges = std::function<void(std::function<void(bool)> done)>;
+    // Given `done`, which must be called once, on the main queue, with the library's result
+    // (and the reason of a failure).
+    using ChangeDone = std::function<void(bool result, NSErrorPtr error)>;
+    using AssetChanges = std::function<void(ChangeDone done)>;
     using Metadata = platform::ImageProperties;
 
     // The edit format this program writes into the library and accepts back.
@@ -219,27 +223,32 @@ public:
     static bool canHandleAdjustmentData(const PHAdjustmentData& data);
 
     // The edit's full-size picture, upright, limited to the device's high-resolution size,
-    // cropped by a rectangle in unit coordinates from the top left (the zero rectangle: all).
+    // cropped by a rectangle in unit coordinates from the top left (the zero rectangle: all);
+    // null when it cannot be had, with the reason in `error`.
     std::shared_ptr<ImageData> imageDataForEditingAssetAtIndexPath(const NSIndexPath& indexPath,
-                                                                   CGRect relativeRect = CGRectZero) const;
+                                                                   CGRect relativeRect = CGRectZero,
+                                                                   NSErrorPtr* error = nullptr) const;
     // The same read from a file: decoded, scaled by m over its longer side when its pixels
     // exceed m squared, turned upright, cropped (rounded outward, clamped). TIFF files are
     // turned by their own orientation, others by the one given.
     static std::optional<platform::ImageBitmap> fullSizeBitmap(const std::string& path, int exifOrientation,
-                                                               CGRect relativeRect, double maximumSide);
+                                                               CGRect relativeRect, double maximumSide,
+                                                               NSErrorPtr* error = nullptr);
     // The pixel size a full-size read scales an image to (the size itself when it is small).
     static CGSize fullSizeScaledSize(CGSize size, double maximumSide);
     // The rectangle in pixels of a unit rectangle, rounded outward and clamped to the image.
     static CGRect fullSizeCropRect(CGRect relativeRect, CGSize size);
 
     // Copy NO: the render and the data become the photo's edit; (YES, YES) only when the
-    // library took it and the data differs from the stored edit, else (NO, YES). Copy YES: a
-    // new photo from the photo's original carrying the edit; (result, NO).
+    // library took it and the data differs from the stored edit, else (NO, YES) with the
+    // reason. Copy YES: a new photo from the photo's original carrying the edit; (result, NO).
     void finishEditingAssetAtIndexPath(const NSIndexPath& indexPath, UIImagePtr image, const std::string& data,
                                        const Metadata& metadata, bool copy, FinishCompletion completion);
     void revertEditingForAssetIndexPath(const NSIndexPath& indexPath, SavedCompletion completion);
-    // Asks the library to delete the photo; touches are off until it answers.
-    void deleteItemAtIndexPath(const NSIndexPath& indexPath);
+    // Asks the library to delete the photo; touches are off until it answers. The completion
+    // (on the main queue) hears whether it went; a photo that may not be deleted is left
+    // without an answer.
+    void deleteItemAtIndexPath(const NSIndexPath& indexPath, SavedCompletion completion = nullptr);
 
     // New photos: from an image alone; from an original image with an edited one and the
     // data; from an existing original file with the edit; a flattened export.
@@ -258,13 +267,17 @@ public:
     // ---- Files (PhotoCollectionView+AssetFiles.cpp; any thread) ------------------------
     // A temporary file of the image with the metadata (the orientation from the image);
     // autoPopulate adds the dates, software and the edit keyword; alternate formats take the
-    // save-type setting, else JPEG. nullopt when it could not be written.
+    // save-type setting, else JPEG. nullopt when it could not be written, with the reason in
+    // `error`.
     static std::optional<std::string> writeImage(const UIImagePtr& image, const Metadata& metadata,
                                                  bool autoPopulateMetadata = false, bool copyData = false,
-                                                 bool useAlternateFormats = false);
+                                                 bool useAlternateFormats = false, NSErrorPtr* error = nullptr);
     // The upright JPEG of an edit with its marks, written to the path.
     static bool writeImageForRenderedContent(const UIImagePtr& image, const Metadata& metadata,
-                                             const std::string& url, bool copyData = true);
+                                             const std::string& url, bool copyData = true,
+                                             NSErrorPtr* error = nullptr);
+    // A failed save's error: the description every failed save shares and the reason.
+    static NSErrorPtr saveError(const std::string& reason);
 
     // ---- Pictures (PhotoCollectionView+Images.cpp) -------------------------------------
     // The photo's full data decoded, blocking while the main loop turns (the large ring shows
@@ -299,8 +312,8 @@ private:
     // once the update has been applied.
     void applyBatchUpdates(const std::vector<NSIndexPath>& removed, const std::vector<NSIndexPath>& inserted,
                            const std::vector<NSIndexPath>& changed, std::function<void()> completion);
-    void finishAssetChange(const std::shared_ptr<PendingChange>& change, bool result);
-    void reportAssetChange(const std::shared_ptr<PendingChange>& change, bool result);
+    void finishAssetChange(const std::shared_ptr<PendingChange>& change, bool result, const NSErrorPtr& error);
+    void reportAssetChange(const std::shared_ptr<PendingChange>& change, bool result, const NSErrorPtr& error);
     void flushAssetChanges();
     // The photo an edit operation acts on: the open edit's, else the one at the index path.
     PHAssetPtr editedAsset(const NSIndexPath& indexPath) const;
@@ -314,6 +327,8 @@ private:
     std::uint64_t beginProgressRequest();
     void endProgressRequest(std::uint64_t request);
     static int saveTypeSetting();
+    // The reason a save without a picture gives.
+    static constexpr const char* kNoPicture = "There is no picture to save.";
 
     IndexPathBlock selectedBlock_, selectedChangedBlock_;
     std::shared_ptr<PHAssetCollection> assetsGroup_;

@@ -1,6 +1,7 @@
 #include "library/sharing/ShareController.h"
 
 #include "library/metadata/UIImage+ImageMetadataUtility.h"
+#include "library/saving/ErrorUtility.h"
 #include "library/sharing/InstagramActivity.h"
 #include "library/sharing/OpenActivity.h"
 #include "model/AmbrelAppSettings.h"
@@ -52,6 +53,9 @@ std::shared_ptr<UIActivityViewController> ShareController::activityViewControlle
                                                                    std::make_shared<OpenActivity>()});
     sheet->setExcludedActivityTypes({UIActivityTypeSaveToCameraRoll, UIActivityTypeAssignToContact,
                                      UIActivityTypeAddToReadingList, UIActivityTypePostToWeibo});
+    sheet->setCompletionHandler([](const std::string&, bool, const NSErrorPtr& error) {
+        if (error) ErrorUtility::sharedInstance().showAlertForShareError(error);
+    });
     return sheet;
 }
 

@@ -4,7 +4,9 @@
 // folder, written when the sheet is built, with its metadata). When that file cannot be
 // written the sheet carries the image itself, so the activities still have a photo to hand
 // on. Its own activities, in order: "Instagram", "Open In"; the platform's saving to the
-// camera roll, contacts, the reading list and Weibo are excluded. Main thread only.
+// camera roll, contacts, the reading list and Weibo are excluded. An activity that fails (the
+// platform's "Save to Pictures" into a folder that cannot take the file) is said in the error
+// alert with its reason. Main thread only.
 #include <memory>
 #include <optional>
 #include <string>

@@ -1,9 +1,9 @@
 #include "platform/uikit/UIActivity.h"
 
-void UIActivity::activityDidFinish(bool completed) {
+void UIActivity::activityDidFinish(bool completed, NSErrorPtr error) {
     // Moved out first: the handler may release the last owner of the activity's sheet.
     if (auto handler = std::move(finishHandler_)) {
         finishHandler_ = nullptr;
-        handler(completed);
+        handler(completed, completed ? nullptr : error);
     }
 }

@@ -5,13 +5,14 @@
 // The sheet calls `prepareWithActivityItems`, then shows `activityViewController` when the
 // activity has one, else calls `performActivity`; the activity calls `activityDidFinish`
 // once, when it is done (the sheet then dismisses the activity's controller and tells its
-// completion handler). Main thread only.
+// completion handler, with the activity's error when it failed). Main thread only.
 #include <functional>
 #include <memory>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "platform/foundation/NSError.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/uikit/UIImage.h"
@@ -33,7 +34,7 @@ inline const std::string UIActivityTypeSaveToPictures = "UIActivityTypeSaveToPic
 
 class UIActivity : public NSObject, public std::enable_shared_from_this<UIActivity> {
 public:
-    using FinishHandler = std::function<void(bool completed)>;
+    using FinishHandler = std::function<void(bool completed, const NSErrorPtr& error)>;
 
     ~UIActivity() override = default;
 
@@ -48,8 +49,9 @@ public:
     virtual std::shared_ptr<UIViewController> activityViewController() { return nullptr; }
     virtual void performActivity() { activityDidFinish(false); }
 
-    // Ends the run; only the first call of a run counts.
-    void activityDidFinish(bool completed);
+    // Ends the run; only the first call of a run counts. A run that failed says why in
+    // `error` (null for one the person ended).
+    void activityDidFinish(bool completed, NSErrorPtr error = nullptr);
 
     // Stand-in internals: the sheet hears the end of the run here.
     void setFinishHandler(FinishHandler handler) { finishHandler_ = std::move(handler); }

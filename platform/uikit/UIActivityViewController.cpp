@@ -53,14 +53,15 @@ void UIActivityViewController::choose(int index) {
     sheet_.reset();
     if (index < 0 || index >= static_cast<int>(listed_.size())) {
         listed_.clear();
-        if (completionHandler_) completionHandler_("", false);
+        if (completionHandler_) completionHandler_("", false, nullptr);
         return;
     }
     const auto activity = listed_[index];
     listed_.clear();
     running_ = shared_from_this();
     activity->prepareWithActivityItems(items_);
-    activity->setFinishHandler([this, activity](bool completed) { finish(activity, completed); });
+    activity->setFinishHandler(
+        [this, activity](bool completed, const NSErrorPtr& error) { finish(activity, completed, error); });
     if (auto controller = activity->activityViewController()) {
         activityController_ = controller;
         if (auto presenting = presenting_.lock()) presenting->presentViewController(controller, true);
@@ -69,9 +70,10 @@ void UIActivityViewController::choose(int index) {
     }
 }
 
-void UIActivityViewController::finish(const std::shared_ptr<UIActivity>& activity, bool completed) {
+void UIActivityViewController::finish(const std::shared_ptr<UIActivity>& activity, bool completed,
+                                      const NSErrorPtr& error) {
     const auto keep = std::move(running_);
     if (auto controller = std::move(activityController_); controller && controller->presentingViewController())
         controller->dismissViewControllerAnimated(true);
-    if (completionHandler_) completionHandler_(activity->activityType(), completed);
+    if (completionHandler_) completionHandler_(activity->activityType(), completed, error);
 }

@@ -9,8 +9,8 @@
 // anchor (the bar button item, or the popover source). Esc cancels. Choosing an activity runs
 // it (UIActivity.h), presenting the activity's controller from the sheet's presenter when it
 // has one; the end of the run dismisses that controller and calls the completion handler with
-// the activity's type and whether it completed. Cancelling calls it with an empty type, not
-// completed. The sheet keeps itself alive while shown and while an activity runs.
+// the activity's type, whether it completed and, when it failed, its error. Cancelling calls it
+// with an empty type, not completed, no error. The sheet keeps itself alive while shown and while an activity runs.
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,7 +24,8 @@ class UIBarButtonItem;
 
 class UIActivityViewController : public UIViewController {
 public:
-    using CompletionHandler = std::function<void(const std::string& activityType, bool completed)>;
+    using CompletionHandler =
+        std::function<void(const std::string& activityType, bool completed, const NSErrorPtr& activityError)>;
 
     UIActivityViewController(UIActivityItems items, std::vector<std::shared_ptr<UIActivity>> applicationActivities);
 
@@ -47,7 +48,7 @@ public:
 
 private:
     void choose(int index);
-    void finish(const std::shared_ptr<UIActivity>& activity, bool completed);
+    void finish(const std::shared_ptr<UIActivity>& activity, bool completed, const NSErrorPtr& error);
 
     UIActivityItems items_;
     std::vector<std::shared_ptr<UIActivity>> applicationActivities_;

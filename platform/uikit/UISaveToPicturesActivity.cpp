@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace fs = std::filesystem;
@@ -26,7 +27,9 @@ bool UISaveToPicturesActivity::canPerformWithActivityItems(const UIActivityItems
 void UISaveToPicturesActivity::prepareWithActivityItems(const UIActivityItems& items) { file_ = firstFile(items); }
 
 void UISaveToPicturesActivity::performActivity() {
-    activityDidFinish(file_ && copyUnderUniqueName(*file_, picturesDirectory()).has_value());
+    NSErrorPtr error;
+    const bool copied = file_ && copyUnderUniqueName(*file_, picturesDirectory(), &error).has_value();
+    activityDidFinish(copied, error);
 }
 
 fs::path UISaveToPicturesActivity::picturesDirectory() {
@@ -36,18 +39,26 @@ fs::path UISaveToPicturesActivity::picturesDirectory() {
     return fs::path(g_get_home_dir()) / "Pictures";
 }
 
-std::optional<fs::path> UISaveToPicturesActivity::copyUnderUniqueName(const fs::path& file, const fs::path& folder) {
+std::optional<fs::path> UISaveToPicturesActivity::copyUnderUniqueName(const fs::path& file, const fs::path& folder,
+                                                                      NSErrorPtr* error) {
+    auto failed = [error](const fs::path& where, long code, const std::string& why) {
+        std::fprintf(stderr, "Save to Pictures: %s: %s\n", where.c_str(), why.c_str());
+        if (error)
+            *error = NSError::errorWithDomain("NSPOSIXErrorDomain", code, "The photo could not be saved to Pictures.",
+                                              where.string() + ": " + why);
+        return std::nullopt;
+    };
     std::error_code ec;
     fs::create_directories(folder, ec);
+    if (ec) return failed(folder, ec.value(), ec.message());
     const std::string stem = file.stem().string(), extension = file.extension().string();
-    for (int n = 1; n < 10000; ++n) {
+    constexpr int kNames = 10000;
+    for (int n = 1; n < kNames; ++n) {
         const fs::path target = folder / (n == 1 ? stem + extension : stem + " " + std::to_string(n) + extension);
         // Never replaces: a taken name fails and the next is tried.
         if (fs::copy_file(file, target, fs::copy_options::none, ec)) return target;
-        if (ec != std::errc::file_exists) {
-            std::fprintf(stderr, "Save to Pictures: %s: %s\n", target.c_str(), ec.message().c_str());
-            return std::nullopt;
-        }
+        if (ec != std::errc::file_exists) return failed(target, ec.value(), ec.message());
     }
-    return std::nullopt;
+    return failed(folder, EEXIST, "every name from \"" + stem + extension + "\" to \"" + stem + " " +
+                                      std::to_string(kNames - 1) + extension + "\" is taken");
 }

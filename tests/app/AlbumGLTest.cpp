@@ -1,7 +1,8 @@
 // The album on the main screen against a real library in a temporary folder: coming in and
 // going back to the exact camera state, grid and single photo with their titles, album editing
 // opened with the stored state and crop, Done and Cancel with their sheets, the edit saved,
-// copied, exported, shared and reverted into the library, failures that write nothing, and the
+// copied, exported, shared and reverted into the library, failures that write nothing and say
+// why (an unreadable photo, a read-only library), and the
 // home-screen shortcuts, which close the settings and the mode information too; the editing
 // controls brought back to the modes on entering and leaving album editing; peek and pop on the
 // grid and on the edited picture.
@@ -20,6 +21,7 @@
 #include "app/controls/TypeSelectView.h"
 #include "library/browser/PhotoCollectionView.h"
 #include "model/CollectionObject.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UILabel.h"
@@ -28,6 +30,7 @@
 #include "platform/uikit/UIViewControllerPreviewing.h"
 #include "support/AppHarness.h"
 #include "support/PixelImage.h"
+#include "support/ReadOnlyTree.h"
 #include "ui/widgets/AmbrelActivityView.h"
 #include "ui/animation/ViewUtility.h"
 
@@ -256,7 +259,7 @@ TEST_F(AlbumTest, DoneFollowsTheTitleTheFileTypeAndTheSaveMethod) {
     }
 }
 
-TEST_F(AlbumTest, AMissingPictureWritesNothingAndLeavesTheEditOpen) {
+TEST_F(AlbumTest, AnUnreadablePictureIsSaidWritesNothingAndLeavesTheEditOpen) {
     AppLaunch launch;
     launch.settings = [](AmbrelAppSettings& settings) { settings.setAlbumSaveMethod(static_cast<SaveMethod>(1)); };
     open(launch);
@@ -276,10 +279,105 @@ TEST_F(AlbumTest, AMissingPictureWritesNothingAndLeavesTheEditOpen) {
         EXPECT_FALSE(UIApplication::sharedApplication().isIgnoringInteractionEvents()) << "touches back";
         EXPECT_FALSE(backInAlbum()) << "still editing";
         EXPECT_EQ(screen().presentedViewController(), nullptr) << "nothing presented";
+        ASSERT_NE(UIAlertPresentation::shown(), nullptr) << "the failure is said";
+        EXPECT_EQ(UIAlertPresentation::shown()->title, "Share Error");
+        EXPECT_EQ(UIAlertPresentation::shown()->message.rfind("The photo could not be read." +
+                                                                 NSLocalizedString("ErrorDelimiterKey"),
+                                                             0),
+                  0u)
+            << UIAlertPresentation::shown()->message;
+        UIAlertPresentation::shown()->dismissWithIndex(UIAlertPresentation::shown()->cancelIndex());
+        app->advance(0.5);
         const auto after = app->photos();
         ASSERT_EQ(after.size(), before.size());
         for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].state, before[i].state);
     }
+}
+
+// The error alert's text: its description with a reason after the delimiter.
+void expectSaidWithReason(const std::string& message) {
+    const std::string delimiter = NSLocalizedString("ErrorDelimiterKey");
+    const std::size_t at = message.find(delimiter);
+    EXPECT_NE(at, std::string::npos) << "a reason: " << message;
+    EXPECT_LT(at + delimiter.size(), message.size()) << message;
+}
+
+TEST_F(AlbumTest, AChangeTheLibraryRefusesIsSaidAndLeavesTheEditOpen) {
+    const struct {
+        const char* what;
+        int method;   // the album save method (Revert: the edited photo unchanged)
+        bool change;
+    } cases[] = {
+        {"save in place", 1, true},
+        {"save as copy", 2, true},
+        {"export", 3, true},
+        {"revert", 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppLaunch launch;
+        launch.settings = [&c](AmbrelAppSettings& settings) {
+            settings.setAlbumSaveMethod(static_cast<SaveMethod>(c.method));
+        };
+        open(launch);
+        enterAlbum();
+        editPhoto(0);  // the newest, the one with a stored edit
+        if (c.change) changeMode();
+        collapse();
+        const State edited = State::currentState();
+        const auto before = app->photos();
+        {
+            ReadOnlyTree damage(PHPhotoLibrary::defaultLibraryPath());
+            if (!damage.made()) GTEST_SKIP() << damage.why();
+            tapView(*screen().albumEditDoneButtonView());
+            ASSERT_TRUE(waitFor([] { return UIAlertPresentation::shown() != nullptr; })) << "the failure is said";
+            UIAlertPresentation& alert = *UIAlertPresentation::shown();
+            EXPECT_EQ(alert.title, "Share Error");
+            expectSaidWithReason(alert.message);
+            EXPECT_EQ(AmbrelActivityView::modal().current(), nullptr);
+            EXPECT_FALSE(backInAlbum()) << "still editing";
+            EXPECT_EQ(State::currentState(), edited) << "with every setting as before";
+            const CGRect ok = alert.buttonFrame(alert.indexOfButton("OK"));
+            app->tap({CGRectGetMidX(ok), CGRectGetMidY(ok)});
+            app->advance(0.5);
+            EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
+            EXPECT_FALSE(UIApplication::sharedApplication().isIgnoringInteractionEvents()) << "touches back";
+        }
+        const auto after = app->photos();
+        ASSERT_EQ(after.size(), before.size()) << "nothing was written";
+        for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].state, before[i].state);
+        // Mended, Done again goes through.
+        tapView(*screen().albumEditDoneButtonView());
+        EXPECT_TRUE(waitFor([this] { return backInAlbum(); })) << "back in the album";
+        EXPECT_EQ(UIAlertPresentation::shown(), nullptr)
+            << (UIAlertPresentation::shown() ? UIAlertPresentation::shown()->message : "");
+        app->advance(1);  // the photo's flight back into the album ends
+        app.reset();
+    }
+}
+
+TEST_F(AlbumTest, ADeleteTheLibraryRefusesIsSaid) {
+    open();
+    enterAlbum();
+    album().selectItemAtIndexPath(NSIndexPath::indexPathForItem(1, 0), false,
+                                  UICollectionViewScrollPositionCenteredHorizontally);
+    screen().animatePhotoCollectionViewLayout(PhotoCollectionLayoutSingle, album().selectedIndexPath());
+    ASSERT_TRUE(waitFor([] { return !UIApplication::sharedApplication().isIgnoringInteractionEvents(); }));
+    app->advance(0.5);
+    const std::size_t count = app->photos().size();
+    UIView& trash = *screen().photoCollectionToolbar()->items().back()->view();
+    {
+        ReadOnlyTree damage(PHPhotoLibrary::defaultLibraryPath());
+        if (!damage.made()) GTEST_SKIP() << damage.why();
+        tapView(trash);
+        ASSERT_TRUE(waitFor([] { return UIAlertPresentation::shown() != nullptr; })) << "the failure is said";
+        EXPECT_EQ(UIAlertPresentation::shown()->title, "Share Error");
+        expectSaidWithReason(UIAlertPresentation::shown()->message);
+        EXPECT_FALSE(UIApplication::sharedApplication().isIgnoringInteractionEvents());
+        UIAlertPresentation::shown()->dismissWithIndex(UIAlertPresentation::shown()->cancelIndex());
+        app->advance(0.5);
+    }
+    EXPECT_EQ(app->photos().size(), count);
 }
 
 TEST_F(AlbumTest, ShareShowsTheSheetAtShareAndWritesNothing) {

@@ -229,7 +229,7 @@ TEST(AppScreen, TheLifeCycleReachesThePictureAndTheAlbumButton) {
     application.transitionToState(UIApplicationState::Background);
     bool saved = false;
     screen.photoCollectionView()->saveNewAssetWithImage(AppHarness::generatedPhoto(230, 30, 30), {},
-                                                [&saved](bool ok) { saved = ok; });
+                                                [&saved](bool ok, const NSErrorPtr&) { saved = ok; });
     app.settle();
     ASSERT_TRUE(saved);
     application.transitionToState(UIApplicationState::Active);

@@ -1,13 +1,18 @@
 // The camera screen's shutter on the launched application: what each press saves into the
 // photo library as the settings say, presses that must take one photo only, the album button's
-// picture, a stopped preview, a failing capture, and the front/back swap's fades.
+// picture, a stopped preview, a failing capture, a library that cannot take the photo, and the
+// front/back swap's fades.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/imageio/ImageIO.h"
+#include "platform/foundation/NSLocalizedString.h"
+#include "platform/uikit/UIAlertPresentation.h"
 #include "support/AppHarness.h"
+#include "support/ReadOnlyTree.h"
+#include "ui/widgets/AmbrelActivityView.h"
 
 namespace {
 
@@ -117,6 +122,57 @@ TEST_F(ShutterTest, AFailingCaptureSavesNothingAndFreesTheShutter) {
     app.advance(1);
     pressAndWait();
     EXPECT_EQ(app.photos().size(), 1u) << "the shutter is free again";
+}
+
+TEST_F(ShutterTest, APhotoTheLibraryCannotTakeIsSaidAndTheShutterComesBack) {
+    const std::filesystem::path library = PHPhotoLibrary::defaultLibraryPath();
+    const struct {
+        const char* what;
+        std::filesystem::path readOnly;
+        bool reopened;  // as at a start with the library in that state
+    } cases[] = {
+        {"a read-only library", library, false},
+        {"a library read-only from the start", library, true},
+        {"a library whose originals cannot be written", library / "originals", false},
+    };
+    for (bool saveOriginal : {false, true})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (saveOriginal ? ", the original saved too" : ""));
+            AmbrelAppSettings::sharedInstance().setSaveOriginal(saveOriginal);
+            pressAndWait();
+            const std::size_t count = app.photos().size();
+            const UIImagePtr thumbnail = app.controller().albumButtonView()->image();
+            ASSERT_TRUE(thumbnail);
+            {
+                ReadOnlyTree damage(c.readOnly);
+                if (!damage.made()) GTEST_SKIP() << damage.why();
+                if (c.reopened) PHPhotoLibrary::resetSharedPhotoLibrary();
+                pressAndWait();
+                UIAlertPresentation* alert = UIAlertPresentation::shown();
+                ASSERT_NE(alert, nullptr) << "the failure is said";
+                EXPECT_EQ(alert->title, "Share Error");
+                const std::string delimiter = NSLocalizedString("ErrorDelimiterKey");
+                const std::size_t at = alert->message.find(delimiter);
+                EXPECT_NE(at, std::string::npos) << "with its reason: " << alert->message;
+                EXPECT_LT(at + delimiter.size(), alert->message.size()) << alert->message;
+                EXPECT_EQ(UIAlertPresentation::waitingCount(), 0u) << "one alert for the press";
+                EXPECT_EQ(app.controller().albumButtonView()->image(), thumbnail) << "the album button keeps its photo";
+                EXPECT_FALSE(AmbrelViewController::shutterBusy());
+                EXPECT_EQ(AmbrelActivityView::modal().current(), nullptr);
+                EXPECT_FALSE(UIApplication::sharedApplication().isIgnoringInteractionEvents());
+                // OK, tapped where it is drawn.
+                const CGRect ok = alert->buttonFrame(alert->indexOfButton("OK"));
+                app.tap({CGRectGetMidX(ok), CGRectGetMidY(ok)});
+                app.advance(0.5);
+                EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
+            }
+            EXPECT_EQ(app.photos().size(), count) << "nothing was written";
+            // Mended, the next press saves and shows its photo.
+            pressAndWait();
+            EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
+            EXPECT_EQ(app.photos().size(), count + (saveOriginal ? 2 : 1));
+            EXPECT_NE(app.controller().albumButtonView()->image(), thumbnail);
+        }
 }
 
 TEST_F(ShutterTest, TheFrontBackSwapFadesThePictureOutAndBackIn) {

@@ -263,12 +263,15 @@ public:
     std::filesystem::path root;
 
 private:
+    static std::string said(const NSErrorPtr& error) {
+        return error ? error->localizedDescription() + " " + error->localizedFailureReason() : "";
+    }
     void addPhotos() {
         if (options_.photos == 0) return;
         auto collection = std::make_shared<PhotoCollectionView>();
         int pending = 0;
-        auto saved = [&pending](bool ok) {
-            EXPECT_TRUE(ok) << "a generated photo was not saved";
+        auto saved = [&pending](bool ok, const NSErrorPtr& error) {
+            EXPECT_TRUE(ok) << "a generated photo was not saved: " << said(error);
             --pending;
         };
         for (int i = 0; i < options_.photos; ++i) {
@@ -289,8 +292,9 @@ private:
         constants.cropAdjustmentRelativeCropRect = before;
         bool pending = true;
         std::make_shared<PhotoCollectionView>()->saveNewAssetWithImage(
-            generatedPhoto(200, 120, 40), generatedPhoto(150, 90, 30), data, {}, [&pending](bool ok) {
-                EXPECT_TRUE(ok) << "the edited photo was not saved";
+            generatedPhoto(200, 120, 40), generatedPhoto(150, 90, 30), data, {},
+            [&pending](bool ok, const NSErrorPtr& error) {
+                EXPECT_TRUE(ok) << "the edited photo was not saved: " << said(error);
                 pending = false;
             });
         waitFor([&pending] { return !pending; });

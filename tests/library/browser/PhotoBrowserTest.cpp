@@ -284,7 +284,7 @@ TEST_F(PhotoBrowserTest, AGoneBrowserNeitherHearsTheLibraryNorLosesAnAnswer) {
     import({plainPhoto("a.jpg", {10, 200, 10})});
     makeBrowser();
     // A change under way when the browser goes still answers its caller, once.
-    Answers<bool> answers;
+    Answers<bool, NSErrorPtr> answers;
     browser->saveNewAssetWithImage(photos::ImageFromBitmap(PlainPhoto(32, 24, {5, 5, 5})), {}, answers.block());
     browser->removeFromSuperview();
     browser.reset();

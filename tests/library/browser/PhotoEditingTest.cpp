@@ -3,7 +3,10 @@
 // completions.
 #include <unistd.h>
 
+#include <fstream>
+
 #include "BrowserFixture.h"
+#include "support/ReadOnlyTree.h"
 #include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
 #include "model/AmbrelAppSettings.h"
 #include "model/DeviceUtility.h"
@@ -32,26 +35,43 @@ bool HasEditMarks(const PhotoCollectionView::Metadata& metadata) {
 
 class PhotoEditingTest : public BrowserFixture {
 public:
-    // Saves (copy or not) and waits for the one answer.
+    // Saves (copy or not) and waits for the one answer; its error is kept in `error`.
     std::tuple<bool, bool> finish(long item, UIImagePtr image, const std::string& data, bool copy) {
-        Answers<bool, bool> answers;
+        Answers<bool, bool, NSErrorPtr> answers;
         browser->finishEditingAssetAtIndexPath(Item(item), std::move(image), data, {}, copy, answers.block());
         EXPECT_TRUE(pump([&] { return answers.count > 0; }));
         settle();
         EXPECT_EQ(answers.count, 1);
-        return answers.last;
+        error = std::get<2>(answers.last);
+        expectAnswer(std::get<0>(answers.last), error);
+        return {std::get<0>(answers.last), std::get<1>(answers.last)};
     }
     bool awaitSaved(const std::function<void(PhotoCollectionView::SavedCompletion)>& start) {
-        Answers<bool> answers;
-        start([&answers, block = answers.block()](bool saved) {
+        Answers<bool, NSErrorPtr> answers;
+        start([&answers, block = answers.block()](bool saved, const NSErrorPtr& error) {
             EXPECT_TRUE(NSThread::isMainThread());
-            block(saved);
+            block(saved, error);
         });
         EXPECT_TRUE(pump([&] { return answers.count > 0; }));
         settle();
         EXPECT_EQ(answers.count, 1);
+        error = std::get<1>(answers.last);
+        expectAnswer(std::get<0>(answers.last), error);
         return std::get<0>(answers.last);
     }
+    // A NO always says why, in a description and a reason; a YES carries no error.
+    static void expectAnswer(bool saved, const NSErrorPtr& error) {
+        if (saved) {
+            EXPECT_EQ(error, nullptr);
+            return;
+        }
+        ASSERT_NE(error, nullptr) << "a failure without its reason";
+        EXPECT_FALSE(error->localizedDescription().empty());
+        EXPECT_FALSE(error->localizedFailureReason().empty()) << error->localizedDescription();
+    }
+    std::string reason() const { return error ? error->localizedFailureReason() : ""; }
+
+    NSErrorPtr error;
 };
 
 TEST_F(PhotoEditingTest, SaveInPlaceKeepsTheOriginalAndReopensWithItsData) {
@@ -82,17 +102,95 @@ TEST_F(PhotoEditingTest, SaveInPlaceKeepsTheOriginalAndReopensWithItsData) {
     // Reopened, the edit comes back; the same data saved again changes nothing.
     EXPECT_EQ(beginEditing(0).second, std::optional<std::string>("state one"));
     EXPECT_EQ(finish(0, Render({200, 30, 30}, 320, 200), "state one", false), std::make_tuple(false, true));
+    EXPECT_EQ(reason(), "It already carries this edit.");
     EXPECT_TRUE(browser->editingAsset()) << "an unsaved edit stays open";
 }
 
-TEST_F(PhotoEditingTest, AnUnwrittenRenderIsNotSavedAndKeepsTheEdit) {
+TEST_F(PhotoEditingTest, AnUnwrittenRenderIsNotSavedKeepsTheEditAndSaysWhy) {
     import({plainPhoto("a.jpg", {10, 200, 10})});
     makeBrowser();
     const std::string id = assetShown(0)->localIdentifier();
+    const fs::path staging = fs::path(libraryPath) / "staging";
     beginEditing(0);
-    EXPECT_EQ(finish(0, nullptr, "state", false), std::make_tuple(false, true));
-    EXPECT_TRUE(browser->editingAsset());
-    EXPECT_FALSE(record(id)->edit);
+    for (bool copy : {false, true}) {
+        SCOPED_TRACE(copy ? "copy" : "in place");
+        EXPECT_EQ(finish(0, nullptr, "state", copy), std::make_tuple(false, !copy));
+        EXPECT_EQ(reason(), "There is no picture to save.");
+        // The render's place cannot take a file: the writer's own words, not the library's.
+        fs::remove_all(staging);
+        std::ofstream(staging) << "not a folder";
+        EXPECT_EQ(finish(0, Render({1, 2, 3}), "state", copy), std::make_tuple(false, !copy));
+        EXPECT_NE(reason().find(staging.string()), std::string::npos) << reason();
+        fs::remove(staging);
+        fs::create_directory(staging);
+        EXPECT_TRUE(browser->editingAsset());
+        EXPECT_FALSE(record(id)->edit);
+        EXPECT_EQ(library->store().assets().size(), 1u);
+    }
+}
+
+TEST_F(PhotoEditingTest, ChangesTheIndexRefusesAreSaidWithTheReasonAndLoseNothing) {
+    // The index turns read-only under the open library, as a disk remounted read-only does:
+    // only the immutable flag (root's) stops writes through files already open.
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can make the open index refuse writes";
+    import({plainPhoto("a.jpg", {10, 200, 10}), plainPhoto("b.jpg", {10, 10, 200})});
+    makeBrowser();
+    beginEditing(0);
+    ASSERT_EQ(finish(0, Render({200, 30, 30}), "state one", false), std::make_tuple(true, true));
+    const std::string edited = assetShown(0)->localIdentifier();
+    const fs::path render = fs::path(libraryPath) / record(edited)->edit->renderPath;
+    const std::string renderSha = photos::FileSha256(render.string());
+    ASSERT_FALSE(renderSha.empty());
+    std::vector<std::unique_ptr<ReadOnlyTree>> readOnly;
+    for (const char* file : {"library.sqlite", "library.sqlite-wal", "library.sqlite-shm"}) {
+        readOnly.push_back(std::make_unique<ReadOnlyTree>(fs::path(libraryPath) / file));
+        ASSERT_TRUE(readOnly.back()->made()) << readOnly.back()->why();
+    }
+    const struct {
+        const char* what;
+        std::function<void(PhotoCollectionView::SavedCompletion)> change;
+    } changes[] = {
+        {"revert", [&](auto done) { browser->revertEditingForAssetIndexPath(Item(0), done); }},
+        {"save", [&](auto done) {
+             beginEditing(0);
+             browser->finishEditingAssetAtIndexPath(Item(0), Render({9, 9, 9}), "state two", {}, false,
+                                                    [done](bool saved, bool, const NSErrorPtr& error) {
+                                                        done(saved, error);
+                                                    });
+         }},
+        {"delete", [&](auto done) { browser->deleteItemAtIndexPath(Item(1), done); }},
+        {"new photo", [&](auto done) { browser->saveNewAssetWithImage(Render({0, 0, 200}), {}, done); }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(awaitSaved(c.change)) << "nothing pretends";
+        EXPECT_NE(reason().find("library.sqlite"), std::string::npos) << reason();
+        EXPECT_EQ(photos::FileSha256(render.string()), renderSha) << "the stored edit keeps its render";
+    }
+    readOnly.clear();
+    const auto kept = record(edited);
+    ASSERT_TRUE(kept && kept->edit);
+    EXPECT_EQ(std::string(kept->edit->data.begin(), kept->edit->data.end()), "state one");
+    EXPECT_EQ(library->store().assets().size(), 2u);
+}
+
+TEST_F(PhotoEditingTest, ANewPhotoWithoutALibrarySaysWhyTheLibraryCouldNotBeOpened) {
+    makeBrowser();
+    // The library's folder is taken by a file: it cannot be opened again (the open one stays
+    // with the test).
+    PHPhotoLibrary::resetSharedPhotoLibrary();
+    fs::rename(libraryPath, libraryPath + ".aside");
+    std::ofstream(libraryPath) << "not a folder";
+    NSErrorPtr unopened;
+    EXPECT_FALSE(PHPhotoLibrary::sharedPhotoLibrary(&unopened));
+    ASSERT_TRUE(unopened);
+    EXPECT_FALSE(awaitSaved([&](auto done) { browser->saveNewAssetWithImage(Render({0, 0, 200}), {}, done); }));
+    EXPECT_EQ(error->localizedDescription(), unopened->localizedDescription());
+    EXPECT_EQ(reason(), unopened->localizedFailureReason());
+    fs::remove(libraryPath);
+    fs::rename(libraryPath + ".aside", libraryPath);
+    library = PHPhotoLibrary::sharedPhotoLibrary();
+    ASSERT_TRUE(library);
 }
 
 TEST_F(PhotoEditingTest, SaveAsCopyMakesTheUserLibrarysNewFirstPhotoWithTheOriginalAndTheEdit) {
@@ -209,7 +307,7 @@ TEST_F(PhotoEditingTest, EachChangeCompletesOnceWithItsOwnResult) {
     EXPECT_EQ(browser->numberOfAssets(), 3u);
 
     // Two changes in a row keep their own completions.
-    Answers<bool> first, second;
+    Answers<bool, NSErrorPtr> first, second;
     browser->saveNewAssetWithImage(Render({9, 9, 9}), {}, first.block());
     browser->saveNewAssetWithImage(Render({99, 99, 99}), {}, second.block());
     ASSERT_TRUE(pump([&] { return first.count && second.count; }));

@@ -1,5 +1,6 @@
 // The share sheet of a photo and its "Open In" and "Instagram" activities, run on the real
-// toolkit with a real stand-in program as the other application.
+// toolkit with a real stand-in program as the other application; the platform's "Save to
+// Pictures" that fails says why.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -13,7 +14,9 @@
 #include "model/AmbrelAppSettings.h"
 #include "platform/imageio/ImageIO.h"
 #include "platform/mobilecoreservices/UTType.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/uikit/UIActivityViewController.h"
+#include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UINavigationController.h"
@@ -74,7 +77,10 @@ protected:
     std::shared_ptr<UIActivityViewController> presentSheet(const UIImagePtr& image, const Metadata& metadata = {}) {
         auto sheet = ShareController::activityViewControllerWithImage(image, metadata);
         if (!sheet) return nullptr;
-        sheet->setCompletionHandler([this](const std::string& type, bool completed) {
+        // The sheet's own handler (the error alert) still runs.
+        sheet->setCompletionHandler([this, own = sheet->completionHandler()](const std::string& type, bool completed,
+                                                                             const NSErrorPtr& error) {
+            if (own) own(type, completed, error);
             completions.push_back(type + (completed ? " yes" : " no"));
         });
         rootController->presentViewController(sheet, true);
@@ -306,7 +312,7 @@ TEST_F(ShareControllerTest, InstagramCaptionIsEmptyWithoutTextAndAFailedWriteFin
         auto screen = injectCropScreen();
         auto activity = std::make_shared<InstagramActivity>();
         std::vector<bool> finished;
-        activity->setFinishHandler([&finished](bool completed) { finished.push_back(completed); });
+        activity->setFinishHandler([&finished](bool completed, const NSErrorPtr&) { finished.push_back(completed); });
         activity->prepareWithActivityItems({photo});
         ASSERT_TRUE(activity->activityViewController());
         fs::remove_all(privateFolder() / "Tavorin.igo");
@@ -365,6 +371,31 @@ TEST_F(ShareControllerTest, WithTheShareFileUnwritableBothActivitiesWorkFromTheI
     ASSERT_TRUE(record);
     EXPECT_EQ(fs::path(record->arguments.at(0)).filename(), "Tavorin.jpg");
     EXPECT_EQ(completions.back(), "com.quorvin.open yes");
+}
+
+TEST_F(ShareControllerTest, SaveToPicturesThatCannotCopyIsSaidWithItsReason) {
+    const fs::path pictures = root / "Pictures";
+    std::ofstream(root / "config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"" << pictures.string() << "\"\n";
+    const auto photo = SolidImage(32, 24, {200, 40, 40});
+    // A file where the folder should be.
+    std::ofstream(pictures) << "not a folder";
+    presentSheet(photo);
+    choose("Save to Pictures");
+    EXPECT_EQ(completions, std::vector<std::string>{UIActivityTypeSaveToPictures + " no"});
+    UIAlertPresentation* alert = UIAlertPresentation::shown();
+    ASSERT_NE(alert, nullptr) << "the failure is said";
+    EXPECT_EQ(alert->title, "Share Error");
+    const std::string said = "The photo could not be saved to Pictures." + NSLocalizedString("ErrorDelimiterKey") +
+                             pictures.string() + ": ";
+    EXPECT_EQ(alert->message.rfind(said, 0), 0u) << alert->message;
+    choose("OK");
+
+    fs::remove(pictures);
+    presentSheet(photo);
+    choose("Save to Pictures");
+    EXPECT_EQ(completions.back(), UIActivityTypeSaveToPictures + " yes");
+    EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
+    EXPECT_TRUE(fs::is_regular_file(pictures / "Tavorin.jpg"));
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 #include "platform/foundation/NSLocalizedString.h"
 
 TEST(StringsTable, AnswersAKeysTextAndAMissingKeyItself) {
-    EXPECT_EQ(NSLocalizedString("ErrorDelimiterKey"), ": ");
+    // An error's reason goes on the line under its description.
+    EXPECT_EQ(NSLocalizedString("ErrorDelimiterKey"), "\n");
     EXPECT_NE(NSLocalizedString("PrivacySettingsErrorKey"), "PrivacySettingsErrorKey");
     EXPECT_EQ(NSLocalizedString("NoSuchKeyInTheTable", "a comment changes nothing"), "NoSuchKeyInTheTable");
 }

@@ -47,8 +47,9 @@ protected:
     std::shared_ptr<UIActivityViewController> sheetWith(UIActivityItems items,
                                                         std::vector<std::shared_ptr<UIActivity>> activities) {
         auto sheet = std::make_shared<UIActivityViewController>(std::move(items), std::move(activities));
-        sheet->setCompletionHandler([this](const std::string& type, bool completed) {
+        sheet->setCompletionHandler([this](const std::string& type, bool completed, const NSErrorPtr& error) {
             log.push_back("completion " + type + (completed ? " yes" : " no"));
+            if (error) log.push_back("error " + error->localizedDescription() + " " + error->localizedFailureReason());
         });
         return sheet;
     }
@@ -133,7 +134,7 @@ TEST_F(ActivityViewControllerTest, OnThePadTheSheetIsAPanelAtItsAnchor) {
     EXPECT_TRUE(CGRectIsEmpty(shown->buttonFrame(shown->cancelIndex()))) << "the panel has no cancel button";
 }
 
-TEST_F(ActivityViewControllerTest, SaveToPicturesCopiesUnderAUniqueName) {
+TEST_F(ActivityViewControllerTest, SaveToPicturesCopiesUnderAUniqueNameOrSaysWhyNot) {
     const fs::path pictures = root / "My Pictures";
     std::ofstream(root / "config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"" << pictures.string() << "\"\n";
     EXPECT_EQ(UISaveToPicturesActivity::picturesDirectory(), pictures);
@@ -147,6 +148,17 @@ TEST_F(ActivityViewControllerTest, SaveToPicturesCopiesUnderAUniqueName) {
         std::ifstream in(pictures / name, std::ios::binary);
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "pixels") << name;
     }
+
+    // A folder that cannot take the file: the run fails with the reason.
+    fs::remove_all(pictures);
+    std::ofstream(pictures) << "not a folder";
+    log.clear();
+    rootController->presentViewController(sheetWith({NSURL::fileURLWithPath(file)}, {}), true);
+    choose("Save to Pictures");
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0], "completion " + UIActivityTypeSaveToPictures + " no");
+    EXPECT_EQ(log[1].rfind("error The photo could not be saved to Pictures. " + pictures.string() + ": ", 0), 0u)
+        << log[1];
 }
 
 }  // namespace

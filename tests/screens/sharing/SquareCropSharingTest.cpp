@@ -34,7 +34,7 @@ protected:
         auto photo = UIImage::imageWithCGImage(
             CGImageCreate(60, 40, 8, 32, 60 * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, pixels));
         auto sheet = ShareController::activityViewControllerWithImage(photo, {});
-        sheet->setCompletionHandler([this](const std::string& type, bool completed) {
+        sheet->setCompletionHandler([this](const std::string& type, bool completed, const NSErrorPtr&) {
             completions.push_back(type + (completed ? " yes" : " no"));
         });
         rootController->presentViewController(sheet, true);
