@@ -1054,9 +1054,15 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             return fail(PhotosError(kPhotosErrorDuplicate, "The photo is already in the library.", o.request->sourcePath));
     }
     const double date = now();
+    // Every write of the change is checked: a statement the index refuses (a full disk, a
+    // constraint) leaves the transaction open, and committing the rest would report success for
+    // a change that was only partly made, and then remove files the index still names.
+    auto refused = [&] {
+        return fail(indexError(db_, root_ + "/library.sqlite", "The change could not be saved."));
+    };
     auto log = [&](const char* kind, const std::string& uuid) {
         Statement s(db_, "INSERT INTO change_log(kind, uuid, date) VALUES(?, ?, ?)");
-        s.bind(1, std::string(kind)).bind(2, uuid).bind(3, date).run();
+        return s.bind(1, std::string(kind)).bind(2, uuid).bind(3, date).run();
     };
     auto liveAsset = [&](const std::string& uuid) -> std::optional<AssetRecord> {
         Statement s(db_, (std::string(kAssetColumns) + "WHERE a.uuid = ?").c_str());
@@ -1083,7 +1089,7 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             .bind(11, o.height).bind(12, o.creationDate).bind(13, date).bind(14, o.latitude).bind(15, o.longitude)
             .bind(16, o.duration);
         if (!s.run()) return fail(indexError(db_, root_ + "/library.sqlite", "The photo could not be added."));
-        log("insert", o.request->uuid);
+        if (!log("insert", o.request->uuid)) return refused();
     }
 
     for (auto& e : changes.edits) {
@@ -1092,11 +1098,12 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
         const std::int64_t revision = asset->revision + 1;
         if (e.kind == AssetEdit::Kind::Favorite) {
             Statement s(db_, "UPDATE asset SET favorite = ?, revision = ?, modification_date = ? WHERE id = ?");
-            s.bind(1, e.favorite ? 1 : 0).bind(2, revision).bind(3, date).bind(4, asset->id).run();
+            if (!s.bind(1, e.favorite ? 1 : 0).bind(2, revision).bind(3, date).bind(4, asset->id).run())
+                return refused();
         } else if (e.kind == AssetEdit::Kind::Revert) {
             if (asset->edit) {
                 Statement d(db_, "DELETE FROM edit WHERE asset_id = ?");
-                d.bind(1, asset->id).run();
+                if (!d.bind(1, asset->id).run()) return refused();
                 unreferenced.push_back(asset->edit->renderPath);
                 auto source = platform::ImageSource::createWithFile(absolutePath(asset->originalPath));
                 int w = asset->width, h = asset->height;
@@ -1107,7 +1114,7 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
                 }
                 Statement s(db_, "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? "
                                  "WHERE id = ?");
-                s.bind(1, revision).bind(2, date).bind(3, w).bind(4, h).bind(5, asset->id).run();
+                if (!s.bind(1, revision).bind(2, date).bind(3, w).bind(4, h).bind(5, asset->id).run()) return refused();
             }
         } else {
             // A save identical to the current edit changes nothing.
@@ -1132,26 +1139,26 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             if (!s.run()) return fail(PhotosError(kPhotosErrorInvalidAdjustment, "The edit could not be saved.",
                                                   sqlite3_errmsg(db_)));
             Statement u(db_, "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? WHERE id = ?");
-            u.bind(1, renderRevision).bind(2, date).bind(3, static_cast<int>(source ? source->pixelWidth(0) : 0))
-                .bind(4, static_cast<int>(source ? source->pixelHeight(0) : 0)).bind(5, asset->id).run();
+            if (!u.bind(1, renderRevision).bind(2, date).bind(3, static_cast<int>(source ? source->pixelWidth(0) : 0))
+                     .bind(4, static_cast<int>(source ? source->pixelHeight(0) : 0)).bind(5, asset->id).run())
+                return refused();
             if (asset->edit) unreferenced.push_back(asset->edit->renderPath);
         }
-        log("update", e.uuid);
+        if (!log("update", e.uuid)) return refused();
     }
 
     for (auto& uuid : changes.deletions) {
         auto asset = liveAsset(uuid);
         if (!asset) return notFound(uuid);
         Statement s(db_, "UPDATE asset SET trashed_date = ?, revision = revision + 1 WHERE id = ?");
-        s.bind(1, date).bind(2, asset->id).run();
-        log("delete", uuid);
+        if (!s.bind(1, date).bind(2, asset->id).run() || !log("delete", uuid)) return refused();
     }
 
     for (auto& a : changes.albums) {
         std::int64_t albumId = 0;
         if (a.create) {
             Statement s(db_, "INSERT INTO album(uuid, title) VALUES(?, ?)");
-            s.bind(1, a.uuid).bind(2, a.title).run();
+            if (!s.bind(1, a.uuid).bind(2, a.title).run()) return refused();
             albumId = sqlite3_last_insert_rowid(db_);
         } else {
             Statement s(db_, "SELECT id FROM album WHERE uuid = ?");
@@ -1164,23 +1171,23 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             if (!asset) return notFound(uuid);
             Statement s(db_, "INSERT OR IGNORE INTO album_asset(album_id, asset_id, position) VALUES(?, ?, "
                              "(SELECT COALESCE(MAX(position), 0) + 1 FROM album_asset WHERE album_id = ?))");
-            s.bind(1, albumId).bind(2, asset->id).bind(3, albumId).run();
+            if (!s.bind(1, albumId).bind(2, asset->id).bind(3, albumId).run()) return refused();
         }
         for (auto& uuid : a.remove) {
             Statement s(db_, "DELETE FROM album_asset WHERE album_id = ? AND asset_id = (SELECT id FROM asset "
                              "WHERE uuid = ?)");
-            s.bind(1, albumId).bind(2, uuid).run();
+            if (!s.bind(1, albumId).bind(2, uuid).run()) return refused();
         }
-        log("album", a.uuid);
+        if (!log("album", a.uuid)) return refused();
     }
     {
         Statement s(db_, "DELETE FROM change_log WHERE id <= (SELECT MAX(id) FROM change_log) - ?");
-        s.bind(1, kChangeLogKept).run();
+        if (!s.bind(1, kChangeLogKept).run()) return refused();
     }
     // Files the change stops naming are recorded with it, and removed once it has committed.
     for (auto& path : unreferenced) {
         Statement s(db_, "INSERT OR IGNORE INTO removable_file(path) VALUES(?)");
-        s.bind(1, path).run();
+        if (!s.bind(1, path).run()) return refused();
     }
     if (!exec(db_, "COMMIT"))
         return fail(indexError(db_, root_ + "/library.sqlite", "The change could not be saved."));

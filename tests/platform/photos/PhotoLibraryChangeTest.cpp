@@ -218,6 +218,35 @@ TEST_F(PhotoLibraryChangeTest, EachChangeSucceedsOrLeavesTheLibraryAsItWas) {
     }
 }
 
+TEST_F(PhotoLibraryChangeTest, AWriteTheIndexRefusesFailsTheWholeChangeAndKeepsEveryFile) {
+    // Each change that writes, with the index refusing every write to its tables (as a full
+    // disk or a broken constraint would, statement by statement, inside an open transaction).
+    for (const ChangeCase& c : kCases) {
+        const std::string name = c.name;
+        if (!c.succeeds || name == "identical save") continue;
+        SCOPED_TRACE(name);
+        TearDown();
+        SetUp();
+        std::function<void()> block = c.prepare(*this);
+        std::string triggers;
+        for (const char* table : {"asset", "edit", "album", "album_asset", "change_log", "removable_file"})
+            for (const char* event : {"INSERT", "UPDATE", "DELETE"})
+                triggers += std::string("CREATE TRIGGER refuse_") + event + "_" + table + " BEFORE " + event +
+                            " ON " + table + " BEGIN SELECT RAISE(ABORT, 'refused'); END;";
+        ASSERT_EQ(sqlite3_exec(library->store().database(), triggers.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        const std::string indexBefore = indexDump();
+        const auto filesBefore = libraryFiles();
+
+        NSErrorPtr failure;
+        EXPECT_FALSE(library->performChangesAndWait(block, &failure));
+        ASSERT_TRUE(failure);
+        EXPECT_NE(failure->localizedFailureReason().find("refused"), std::string::npos)
+            << failure->localizedFailureReason();
+        EXPECT_EQ(indexDump(), indexBefore);
+        EXPECT_EQ(libraryFiles(), filesBefore);
+    }
+}
+
 TEST_F(PhotoLibraryChangeTest, WithoutAccessFetchesAreEmptyAndChangesFail) {
     AuthorizationStore::shared().setStatus(AuthorizationService::Photos, kAuthorizationDenied);
     EXPECT_EQ(PHAsset::fetchAssetsWithOptions({}, library)->count(), 0u);
