@@ -6,6 +6,7 @@
 // place or as a copy, exported, shared or reverted.
 #include <cstdio>
 #include <ctime>
+#include <iostream>
 
 #include "app/AmbrelViewController.h"
 #include "app/controls/CollectionView.h"
@@ -362,7 +363,13 @@ void AmbrelViewController::animatePhotoCollectionViewToAlbumEditing() {
                 [this, weak, image, data](const std::shared_ptr<UIImageView>& imageView, std::function<void(bool)> done) {
                     if (weak.expired()) return done(false);
                     selectModeTypeSelection();
-                    albumEditAssetState_ = data ? State::stateFromData(*data) : std::nullopt;
+                    std::string unreadable;
+                    albumEditAssetState_ = data ? State::stateFromData(*data, &unreadable) : std::nullopt;
+                    // The photo itself is fine; only its stored settings are lost, so it opens
+                    // at the default ones, and the person hears why.
+                    if (data && !albumEditAssetState_)
+                        std::cerr << "tavorin: the photo's stored editing settings could not be read ("
+                                  << unreadable << "); it opens with the default settings\n";
                     if (albumEditAssetState_) albumEditAssetState_->restore(false);
                     else StateController::sharedInstance().popToNamedState(kNamedStateDefault, true);
                     resetTypeSelectionCategories();

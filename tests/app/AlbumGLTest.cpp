@@ -7,6 +7,7 @@
 // controls brought back to the modes on entering and leaving album editing; peek and pop on the
 // grid and on the edited picture.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
@@ -181,6 +182,22 @@ TEST_F(AlbumTest, EditingOpensWithTheStoredStateAndCropAndCancelLeavesItAlone) {
     const auto after = app->photos();
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].state, before[i].state) << "nothing written";
+}
+
+TEST_F(AlbumTest, AStoredEditWhoseSettingsCannotBeReadOpensAtTheDefaultsAndSaysWhy) {
+    open();
+    auto library = PHPhotoLibrary::sharedPhotoLibrary();
+    ASSERT_TRUE(library);
+    ASSERT_EQ(sqlite3_exec(library->store().database(), "UPDATE edit SET data = x'00ff7b7b'", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    enterAlbum();
+    testing::internal::CaptureStderr();
+    editPhoto(0);  // the newest: the photo with a stored edit
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(screen().albumEditAssetState());
+    EXPECT_TRUE(CGRectIsEmpty(TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect)) << "the defaults";
+    EXPECT_NE(said.find("stored editing settings could not be read"), std::string::npos) << said;
 }
 
 TEST_F(AlbumTest, DoneFollowsTheTitleTheFileTypeAndTheSaveMethod) {
