@@ -8,6 +8,7 @@
 #include "camera/capture/VideoController.h"
 #include "model/DeviceUtility.h"
 #include "platform/avfoundation/CaptureRig.h"
+#include "platform/opengles/EAGLContext.h"
 #include "platform/uikit/UIApplicationMain.h"
 #include "platform/uikit/UIScreen.h"
 
@@ -89,6 +90,9 @@ int Run(const Options& options, std::ostream& err) {
         }
         if (!options.screenshots.empty()) std::filesystem::create_directories(options.screenshots, missing);
     }
+    // Said once, so a person knows whether the GPU or software draws (and why it is slow).
+    const std::string renderer = platform::EAGLContext::rendererDescription();
+    err << "tavorin: rendering with " << renderer << "\n";
     VideoController::installInGraphicsViews();
     UIApplicationRunOptions run;
     run.headless = options.headless;

@@ -4,6 +4,7 @@
 #include <EGL/eglext.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <mutex>
 #include <sstream>
@@ -16,28 +17,87 @@
 namespace platform {
 namespace {
 
-EGLDisplay Display() {
-    static EGLDisplay display = [] {
-        EGLDisplay d = EGL_NO_DISPLAY;
-        auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-            eglGetProcAddress("eglGetPlatformDisplayEXT"));
-        if (getPlatformDisplay) {
-            d = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        }
-        if (d == EGL_NO_DISPLAY) {
-            std::fprintf(stderr, "EGL: no surfaceless display\n");
-            return d;
-        }
-        EGLint major = 0, minor = 0;
-        if (!eglInitialize(d, &major, &minor)) {
-            std::fprintf(stderr, "EGL: eglInitialize failed: 0x%x\n", eglGetError());
-            return EGL_NO_DISPLAY;
-        }
-        eglBindAPI(EGL_OPENGL_ES_API);
-        return d;
-    }();
-    return display;
+bool HasWord(const std::string& list, const std::string& name) {
+    std::istringstream words(list);
+    std::string word;
+    while (words >> word)
+        if (word == name) return true;
+    return false;
 }
+
+// A display is usable when it initialises and makes contexts that need neither a config nor a
+// surface: every frame is drawn into framebuffer objects.
+bool Usable(EGLDisplay d) {
+    if (d == EGL_NO_DISPLAY) return false;
+    EGLint major = 0, minor = 0;
+    if (!eglInitialize(d, &major, &minor)) return false;
+    const char* list = eglQueryString(d, EGL_EXTENSIONS);
+    const std::string extensions = list ? list : "";
+    if (HasWord(extensions, "EGL_KHR_surfaceless_context") &&
+        (HasWord(extensions, "EGL_KHR_no_config_context") || HasWord(extensions, "EGL_MESA_configless_context")))
+        return true;
+    eglTerminate(d);
+    return false;
+}
+
+// The platforms in the order they are tried. The surfaceless one opens a render node where there
+// is one (the GPU) and falls back to software itself; a driver without it (a proprietary one)
+// usually offers its devices; the default display is the last resort.
+EGLDisplay OpenPlatform(const std::string& platform) {
+    const char* clientList = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    const std::string client = clientList ? clientList : "";
+    auto getPlatformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (platform == "surfaceless") {
+        if (!getPlatformDisplay || !HasWord(client, "EGL_MESA_platform_surfaceless")) return EGL_NO_DISPLAY;
+        EGLDisplay d = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        return Usable(d) ? d : EGL_NO_DISPLAY;
+    }
+    if (platform == "device") {
+        auto queryDevices = reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
+        if (!getPlatformDisplay || !queryDevices || !HasWord(client, "EGL_EXT_platform_device")) return EGL_NO_DISPLAY;
+        EGLDeviceEXT devices[16];
+        EGLint count = 0;
+        if (!queryDevices(16, devices, &count)) return EGL_NO_DISPLAY;
+        for (EGLint i = 0; i < count; ++i) {
+            EGLDisplay d = getPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[i], nullptr);
+            if (Usable(d)) return d;
+        }
+        return EGL_NO_DISPLAY;
+    }
+    if (platform == "default") {
+        EGLDisplay d = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+        return Usable(d) ? d : EGL_NO_DISPLAY;
+    }
+    return EGL_NO_DISPLAY;
+}
+
+struct OpenedDisplay {
+    EGLDisplay display = EGL_NO_DISPLAY;
+    std::string platform;
+};
+
+const OpenedDisplay& Opened() {
+    static const OpenedDisplay opened = [] {
+        // TAVORIN_EGL_PLATFORM names one platform to use alone, to try a machine's other paths.
+        const char* asked = std::getenv("TAVORIN_EGL_PLATFORM");
+        std::vector<std::string> order = {"surfaceless", "device", "default"};
+        if (asked && *asked) order = {asked};
+        for (const std::string& platform : order) {
+            EGLDisplay d = OpenPlatform(platform);
+            if (d == EGL_NO_DISPLAY) continue;
+            eglBindAPI(EGL_OPENGL_ES_API);
+            return OpenedDisplay{d, platform};
+        }
+        std::string tried;
+        for (const std::string& platform : order) tried += (tried.empty() ? "" : ", ") + platform;
+        std::fprintf(stderr, "EGL: no display can render without a window (tried: %s)\n", tried.c_str());
+        return OpenedDisplay{};
+    }();
+    return opened;
+}
+
+EGLDisplay Display() { return Opened().display; }
 
 thread_local EAGLContext* tCurrent = nullptr;
 
@@ -103,15 +163,22 @@ void EAGLContext::setExtensionsOverride(std::optional<std::string> extensions) {
     gExtensionsOverride = std::move(extensions);
 }
 
-namespace {
-bool HasWord(const std::string& list, const std::string& name) {
-    std::istringstream words(list);
-    std::string word;
-    while (words >> word)
-        if (word == name) return true;
-    return false;
+std::string EAGLContext::rendererDescription() {
+    const OpenedDisplay& opened = Opened();
+    if (opened.display == EGL_NO_DISPLAY) return "no renderer";
+    const GLubyte* name = nullptr;
+    std::unique_ptr<EAGLContext> own;
+    EAGLContext* previous = tCurrent;
+    if (!tCurrent) {
+        own = initWithAPI(EAGLRenderingAPI::OpenGLES2);
+        if (own && setCurrentContext(own.get())) name = glGetString(GL_RENDERER);
+        setCurrentContext(previous);
+    } else {
+        name = glGetString(GL_RENDERER);
+    }
+    return std::string(name ? reinterpret_cast<const char*>(name) : "an unnamed renderer") + " on EGL's " +
+           opened.platform + " platform";
 }
-}  // namespace
 
 const std::string& EAGLContext::extensions() {
     return extensions_ ? *extensions_ : driverExtensions();

@@ -1,6 +1,7 @@
 #pragma once
-// An OpenGL ES 2 rendering context, headless: EGL on Mesa's surfaceless platform with no
-// surface at all (every frame is drawn into framebuffer objects). One context is current
+// An OpenGL ES 2 rendering context, headless: EGL with no surface at all (every frame is drawn
+// into framebuffer objects), on Mesa's surfaceless platform, else the EGL device platform, else
+// the default display. One context is current
 // per thread. A CAEAGLLayer gives a renderbuffer its storage (renderbufferStorage) and receives
 // the presented pixels (presentRenderbuffer).
 #include <map>
@@ -45,6 +46,10 @@ public:
     // Makes contexts created from now on report exactly these extensions instead of the
     // driver's (to show how the program behaves on a driver that lacks some); nullopt undoes it.
     static void setExtensionsOverride(std::optional<std::string> extensions);
+
+    // The renderer in use and the EGL platform it was reached through, for a person to read
+    // ("llvmpipe (LLVM 15.0.6, 256 bits) on EGL's surfaceless platform"); "no renderer" when none.
+    static std::string rendererDescription();
 
     // Gives the renderbuffer bound to `target` (GL_RENDERBUFFER) colour storage of the layer's
     // pixel size (bounds times contents scale) in the layer's colour format, and ties it to the
