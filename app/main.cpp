@@ -32,8 +32,12 @@ int main(int argc, char** argv)
             return ApplicationMode::kExitUsage;
         }
     } else if (render.arguments.size() == 1 && (render.arguments[0] == "--help" || render.arguments[0] == "-h")) {
+        // Every use of the program: the render, the application, the import.
         const int status = RenderJob::Main(render.arguments, std::cout, std::cerr);
+        std::cout << "\n";
         ApplicationMode::PrintUsage(std::cout);
+        std::cout << "\n";
+        ImportJob::PrintUsage(std::cout);
         return status;
     }
     return RenderJob::Main(render.arguments, std::cout, std::cerr);

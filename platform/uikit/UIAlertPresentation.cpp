@@ -246,6 +246,14 @@ void UIAlertPresentation::show(const std::shared_ptr<UIAlertPresentation>& prese
     showNext();
 }
 
+void UIAlertPresentation::showFailure(const std::string& title, const std::string& message) {
+    auto alert = std::make_shared<UIAlertPresentation>();
+    alert->title = title;
+    alert->message = message;
+    alert->buttons.push_back({"OK", UIAlertButtonKind::Cancel});
+    show(alert);
+}
+
 UIAlertPresentation* UIAlertPresentation::shown() { return queue().shown.get(); }
 std::size_t UIAlertPresentation::waitingCount() { return queue().waiting.size(); }
 

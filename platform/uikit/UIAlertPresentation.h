@@ -55,6 +55,9 @@ public:
 
     // Shows it now, or after those shown or waiting before it.
     static void show(const std::shared_ptr<UIAlertPresentation>& presentation);
+    // The platform's own report of a failure the person should know of: an alert with the
+    // title, the message and one "OK" button.
+    static void showFailure(const std::string& title, const std::string& message);
     // The presentation on the screen, or null.
     static UIAlertPresentation* shown();
     static std::size_t waitingCount();

@@ -130,12 +130,15 @@ public:
     // ---- Opening URLs (UIApplication+OpenURL.cpp) ------------------------------------------
     // Only http, https and mailto URLs are opened (the scheme in any case, no control
     // characters), and the settings URL, as the access answers' file. The launcher starts
-    // `xdg-open` with the target as its one argument, without a shell, and does not wait for it.
+    // `xdg-open` with the target as its one argument, without a shell, and does not wait for it;
+    // when it cannot be started or ends with a failure, an alert says so with the reason (the
+    // answer is then already given: YES once it started).
     // "instagram:" URLs are only asked about: YES when a document opener takes that program's
     // exclusive type (see UIDocumentOpeners.h); they are never opened.
     bool canOpenURL(const std::string& url) const;
     bool openURL(const std::string& url);
-    // Replaces the launcher (tests record the targets); null restores `xdg-open`.
+    // Replaces the launcher (tests record the targets; false stands for a desktop that could
+    // not be asked, said in the alert as well); null restores `xdg-open`.
     void setURLLauncher(URLLauncher launcher);
 
 private:

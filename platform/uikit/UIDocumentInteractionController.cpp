@@ -50,7 +50,9 @@ void UIDocumentInteractionController::answer(int index) {
     if (index >= 0 && index < static_cast<int>(openers_.size())) {
         const UIDocumentOpener opener = openers_[index];
         if (delegate) delegate->documentInteractionControllerWillBeginSendingToApplication(*this, opener.identifier);
-        UIDocumentOpeners::launch(opener, url_.path(), annotation_);
+        UIDocumentOpeners::launch(opener, url_.path(), annotation_, [name = opener.name](const UILaunchOutcome& outcome) {
+            if (!outcome.succeeded()) UIAlertPresentation::showFailure("Cannot Open In " + name, outcome.failure);
+        });
     }
     if (delegate) delegate->documentInteractionControllerDidDismissOpenInMenu(*this);
 }

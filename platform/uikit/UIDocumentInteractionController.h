@@ -5,7 +5,8 @@
 //
 // - No opener takes the type: presenting returns false and shows nothing.
 // - An opener chosen: `willBeginSendingToApplication` (with the opener's identifier), the
-//   launch, then `didDismissOpenInMenu`.
+//   launch, then `didDismissOpenInMenu`. An opener that cannot be started, or ends with a
+//   failure, is said in an alert with the reason.
 // - The menu dismissed (cancel, Esc, a tap outside the panel): only `didDismissOpenInMenu`.
 //
 // The controller keeps itself alive while its menu is shown. Main thread only.

@@ -7,11 +7,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <stdexcept>
 #include <thread>
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/foundation/StateFile.h"
 #include "platform/foundation/UserDefaults.h"
@@ -78,8 +80,9 @@ std::vector<GAppInfo*> desktopHandlers(const std::string& mime) {
     return handlers;
 }
 
-bool launchDesktop(const UIDocumentOpener& opener, const std::string& path) {
+bool launchDesktop(const UIDocumentOpener& opener, const std::string& path, const UIDocumentOpeners::Outcome& outcome) {
     bool launched = false;
+    std::string failure = opener.name + " is no longer among the desktop's programs";
     for (GAppInfo* info : desktopHandlers(opener.desktopMimeType)) {
         const char* id = g_app_info_get_id(info);
         if (!launched && id && opener.identifier == id) {
@@ -88,15 +91,31 @@ bool launchDesktop(const UIDocumentOpener& opener, const std::string& path) {
             GError* error = nullptr;
             // GIO starts the program detached (it reaps the child itself).
             launched = g_app_info_launch(info, &files, nullptr, &error);
-            if (error) {
-                std::fprintf(stderr, "Open In: %s could not be started: %s\n", opener.name.c_str(), error->message);
-                g_error_free(error);
-            }
+            failure = opener.name + " could not be started" + (error ? std::string(": ") + error->message : "");
+            if (error) g_error_free(error);
             g_object_unref(file);
         }
         g_object_unref(info);
     }
+    if (!launched) std::fprintf(stderr, "Open In: %s\n", failure.c_str());
+    if (outcome) {
+        UILaunchOutcome result;
+        if (!launched) result.failure = failure;
+        dispatch_async(dispatch_get_main_queue(), [outcome, result] { outcome(result); });
+    }
     return launched;
+}
+
+// In words: how a program waited for ended, from its wait status.
+UILaunchOutcome endedWith(const std::string& program, int status) {
+    UILaunchOutcome outcome;
+    if (WIFEXITED(status)) {
+        outcome.exitStatus = WEXITSTATUS(status);
+        if (outcome.exitStatus != 0) outcome.failure = program + " ended with status " + std::to_string(outcome.exitStatus);
+    } else if (WIFSIGNALED(status)) {
+        outcome.failure = program + " was ended by signal " + std::to_string(WTERMSIG(status));
+    }
+    return outcome;
 }
 
 }  // namespace
@@ -188,30 +207,42 @@ std::vector<std::string> UIDocumentOpeners::argumentsFor(const UIDocumentOpener&
     return arguments;
 }
 
-bool UIDocumentOpeners::launch(const UIDocumentOpener& opener, const std::string& path, const Annotation& annotation) {
-    if (!opener.desktopMimeType.empty()) return launchDesktop(opener, path);
-    const auto arguments = argumentsFor(opener, path, annotation);
-    if (arguments.empty() || arguments[0].empty()) return false;
-    return spawn(arguments);
+bool UIDocumentOpeners::launch(const UIDocumentOpener& opener, const std::string& path, const Annotation& annotation,
+                               Outcome outcome) {
+    if (!opener.desktopMimeType.empty()) return launchDesktop(opener, path, outcome);
+    auto arguments = argumentsFor(opener, path, annotation);
+    if (arguments.empty() || arguments[0].empty()) arguments.assign(1, "");
+    return spawn(arguments, std::move(outcome));
 }
 
-bool UIDocumentOpeners::spawn(const std::vector<std::string>& arguments) {
-    if (arguments.empty()) return false;
-    std::vector<std::string> copies = arguments;
-    std::vector<char*> argv;
-    for (auto& argument : copies) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+bool UIDocumentOpeners::spawn(const std::vector<std::string>& arguments, Outcome outcome) {
+    const std::string program = arguments.empty() ? "" : arguments[0];
+    int result = ENOENT;
     pid_t pid = 0;
-    const int result = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    if (!program.empty()) {
+        std::vector<std::string> copies = arguments;
+        std::vector<char*> argv;
+        for (auto& argument : copies) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        result = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    }
     if (result != 0) {
-        std::fprintf(stderr, "%s could not be started (error %d)\n", argv[0], result);
+        const std::string failure =
+            (program.empty() ? "a program without a name" : program) + " could not be started: " + std::strerror(result);
+        std::fprintf(stderr, "%s\n", failure.c_str());
+        if (outcome)
+            dispatch_async(dispatch_get_main_queue(), [outcome, failure] { outcome(UILaunchOutcome{failure, -1}); });
         return false;
     }
     // A thread of its own: the program may run for as long as the user keeps it open.
-    std::thread([pid] {
+    std::thread([pid, program, outcome = std::move(outcome)] {
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
+        if (!outcome) return;
+        const UILaunchOutcome result = endedWith(program, status);
+        if (!result.succeeded()) std::fprintf(stderr, "%s\n", result.failure.c_str());
+        dispatch_async(dispatch_get_main_queue(), [outcome, result] { outcome(result); });
     }).detach();
     return true;
 }

@@ -12,9 +12,11 @@
 // - The desktop's handlers of the file's MIME type through GIO, for image documents, unless
 //   TAVORIN_DESKTOP_OPENERS=0.
 //
-// A launch starts the program and returns at once; the child is reaped on a background thread
-// and its exit status is not looked at. Main thread only.
+// A launch starts the program and returns at once; the child is reaped on a background thread.
+// The caller may hear how it fared: that it could not be started, or, once it has ended, its
+// exit status (a program that ends with another status than 0 failed). Main thread only.
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,9 +39,22 @@ struct UIDocumentOpenersFile {
     std::optional<std::filesystem::path> setAsidePath;
 };
 
+// How a launched program fared.
+struct UILaunchOutcome {
+    // Empty when it started and ended with status 0 (or, started through the desktop, when it
+    // started); else why not, in words naming the program.
+    std::string failure;
+    // The status it ended with by itself; -1 when it did not start, was ended by a signal or
+    // was not waited for.
+    int exitStatus = -1;
+    bool succeeded() const { return failure.empty(); }
+};
+
 class UIDocumentOpeners {
 public:
     using Annotation = std::map<std::string, std::string>;
+    // Runs once, on the main queue.
+    using Outcome = std::function<void(const UILaunchOutcome& outcome)>;
 
     static std::filesystem::path configurationPath();
     // Reads the configured openers afresh (a missing file gives none, without a problem).
@@ -51,9 +66,13 @@ public:
     // The configured opener's arguments for the file and annotation.
     static std::vector<std::string> argumentsFor(const UIDocumentOpener& opener, const std::string& path,
                                                  const Annotation& annotation);
-    // Starts the opener with the file; false when it could not be started.
-    static bool launch(const UIDocumentOpener& opener, const std::string& path, const Annotation& annotation);
+    // Starts the opener with the file; false when it could not be started. The outcome comes
+    // when it could not be started or has ended; a desktop opener (GIO reaps it) is heard of
+    // only as started or not.
+    static bool launch(const UIDocumentOpener& opener, const std::string& path, const Annotation& annotation,
+                       Outcome outcome = nullptr);
     // Starts the program of argv[0] (searched in PATH) with the arguments, without a shell, and
-    // returns at once; false when it could not be started.
-    static bool spawn(const std::vector<std::string>& arguments);
+    // returns at once; false when it could not be started. The outcome comes when it could not
+    // be started or has ended.
+    static bool spawn(const std::vector<std::string>& arguments, Outcome outcome = nullptr);
 };

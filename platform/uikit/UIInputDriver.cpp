@@ -7,7 +7,9 @@
 #include <utility>
 
 #include "platform/mediaplayer/MPMusicPlayerController.h"
+#include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UINoticePresentation.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITextField.h"
 
@@ -297,7 +299,17 @@ void UIInputDriver::writeNumberedScreenshot() {
     for (int n = 1; n < 100000; ++n) {
         const fs::path path = fs::path(screenshotsFolder_) / ("screenshot-" + std::to_string(n) + ".png");
         if (fs::exists(path, ignored)) continue;
-        if (writeScreenshot(path.string())) lastScreenshot_ = path.string();
+        std::string error;
+        if (!writeScreenshot(path.string(), &error)) {
+            UIAlertPresentation::showFailure("Screenshot Not Saved", error);
+            return;
+        }
+        lastScreenshot_ = path.string();
+        // Taken after the picture, so the screenshot does not show it.
+        const fs::path absolute = fs::absolute(path, ignored);
+        UINoticePresentation::show("Screenshot saved to " + UINoticePresentation::displayPath(absolute.empty() ? path : absolute));
         return;
     }
+    UIAlertPresentation::showFailure("Screenshot Not Saved", "every name from screenshot-1.png on is taken in " +
+                                                                 screenshotsFolder_);
 }

@@ -15,7 +15,8 @@
 // Keys (`UIKeyPress`), first offered to the key handlers, the latest added first, and then:
 // PageUp/PageDown and the volume keys press the volume buttons; Ctrl+arrows turn the device
 // (up portrait, down upside down, left and right landscape); F1-F4 hand the four home-screen
-// shortcuts to the application delegate; F12 writes a screenshot into the screenshots folder.
+// shortcuts to the application delegate; F12 writes a screenshot into the screenshots folder
+// and names it in a short notice (UINoticePresentation), or says in an alert why it could not.
 // Esc has no default: the shown alert or sheet handles it.
 // Window events: focus lost and gained, minimised and restored, closed drive the life cycle.
 // Input itself (a touch or press beginning, the wheel, a key) means a person is using the

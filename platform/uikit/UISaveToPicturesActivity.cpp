@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/uikit/UINoticePresentation.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -28,8 +30,10 @@ void UISaveToPicturesActivity::prepareWithActivityItems(const UIActivityItems& i
 
 void UISaveToPicturesActivity::performActivity() {
     NSErrorPtr error;
-    const bool copied = file_ && copyUnderUniqueName(*file_, picturesDirectory(), &error).has_value();
-    activityDidFinish(copied, error);
+    const auto copy = file_ ? copyUnderUniqueName(*file_, picturesDirectory(), &error) : std::nullopt;
+    // The copy leaves no other sign on the screen: say where it went.
+    if (copy) UINoticePresentation::show("Saved to " + UINoticePresentation::displayPath(*copy));
+    activityDidFinish(copy.has_value(), error);
 }
 
 fs::path UISaveToPicturesActivity::picturesDirectory() {

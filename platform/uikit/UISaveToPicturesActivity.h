@@ -2,8 +2,8 @@
 // The platform's own share activity, "Save to Pictures": copies the first file item into the
 // user's Pictures folder (GLib's special folder, ~/Pictures when none is set), under the
 // file's name, or "<name> 2.<ext>", "<name> 3.<ext>" … when that is taken. The folder is made
-// when missing. Completed when the copy was made; else the run fails with the reason (the
-// folder or file and what the system said).
+// when missing. Completed when the copy was made, said in a short notice naming the copy;
+// else the run fails with the reason (the folder or file and what the system said).
 #include <filesystem>
 #include <optional>
 #include <string>

@@ -1,5 +1,6 @@
 // The program in its application mode, run as a user runs it: a headless script that takes a
-// photo into a temporary library and writes its screenshot, and the mistakes that end with
+// photo into a temporary library and writes its screenshot, the README's example script that
+// passes a fresh profile's first-run screens and takes a photo, and the mistakes that end with
 // status 2 and say why.
 #include <gtest/gtest.h>
 
@@ -81,6 +82,18 @@ TEST_F(ApplicationRun, AHeadlessScriptTakesAPhotoAndWritesItsScreenshot) {
     const fs::path library = folder / "data" / "tavorin" / "PhotoLibrary";
     EXPECT_EQ(FilesUnder(library / "originals"), 1u) << "one photo";
     EXPECT_EQ(FilesUnder(library / "renders"), 1u) << "carrying its edit";
+}
+
+TEST_F(ApplicationRun, TheReadmesExampleScriptPassesAFreshProfilesFirstRunScreensAndTakesAPhoto) {
+    fs::remove_all(folder / "config");  // nothing seen, nothing granted
+    const Outcome outcome = Run("--headless --camera simulated --script '" TAVORIN_SOURCE_DIR
+                                "/tools/scripts/first-photo.txt' --screenshots shots");
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const fs::path library = folder / "data" / "tavorin" / "PhotoLibrary";
+    EXPECT_EQ(FilesUnder(library / "originals"), 1u) << "the photo is in the library";
+    EXPECT_EQ(FilesUnder(library / "renders"), 1u) << "carrying its edit";
+    for (const char* shot : {"introduction.png", "access.png", "camera.png", "photo.png"})
+        EXPECT_TRUE(fs::exists(folder / "shots" / shot)) << shot;
 }
 
 TEST_F(ApplicationRun, MistakesEndWithStatusTwoAndSayWhy) {

@@ -1,7 +1,7 @@
-// The program run as a user runs it: a small photo rendered and written upright with its
-// metadata, the default output name, the photo never written over, the exit status and message
-// of each kind of mistake (damaged photos, what is not a file), output names as long as the
-// folder takes, and a stop in the middle of the write.
+// The program run as a user runs it: its help naming every use, a small photo rendered and
+// written upright with its metadata, the default output name, the photo never written over,
+// the exit status and message of each kind of mistake (damaged photos, what is not a file),
+// output names as long as the folder takes, and a stop in the middle of the write.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -99,6 +99,15 @@ protected:
     fs::path folder;
     platform::ImageBitmap photo;
 };
+
+TEST_F(TavorinRun, HelpNamesEveryUseOfTheProgram)
+{
+    const Outcome run = RunProgram(folder, "--help");
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* use : {"tavorin [options] [PHOTO [OUTPUT]]", "tavorin --sample", "--headless --script FILE",
+                            "tavorin import [--album NAME] PATH..."})
+        EXPECT_NE(run.out.find(use), std::string::npos) << use << " in\n" << run.out;
+}
 
 TEST_F(TavorinRun, RendersAndWritesThePhoto)
 {

@@ -1,6 +1,7 @@
 // The about panel over a controller in a navigation controller, on the manual clock: touches
 // refused while it opens, the logo's flight and growth, links through the application's
-// opener, and everything back in place after the dismissal.
+// opener, a link the desktop cannot open said in an alert, and everything back in place after
+// the dismissal.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -12,6 +13,8 @@
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
+#include "support/AlertHarness.h"
+#include "support/FakeXdgOpen.h"
 #include "support/TouchHarness.h"
 
 namespace {
@@ -119,4 +122,20 @@ TEST_F(AboutPanelTest, OpensWithTouchesRefusedAndPutsEverythingBackWhenDismissed
     panel->dismiss();  // once only
     ui.advance(1);
     EXPECT_FALSE(UIApplication::sharedApplication().isIgnoringInteractionEvents());
+}
+
+TEST_F(AboutPanelTest, ALinkTheDesktopCannotOpenIsSaidInAnAlertWithTheReason) {
+    UIApplication::sharedApplication().setURLLauncher(nullptr);
+    FakeXdgOpen desktop("exit 3");  // as xdg-open ends where no browser is installed
+    tapView(*about.label);
+    ui.advance(AboutPanel::kShowDuration + 0.1);
+    tapView(*panel->buttons()[0]);
+    UIAlertPresentation* shown = desktop.waitForOutcome(ui);
+    ASSERT_NE(shown, nullptr) << "the failed link is said";
+    EXPECT_EQ(shown->title, "Cannot Open Link");
+    EXPECT_EQ(shown->message, AboutPanel::links()[0].address +
+                                  "\nxdg-open ended with status 3: no program on this desktop opens it");
+    tapAlertButton(ui, "OK");
+    EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
+    EXPECT_EQ(about.logo->superview(), panel->container().get()) << "the panel stays open";
 }

@@ -1,6 +1,6 @@
 // The share sheet: which activities it lists, the run of a chosen one (prepare, its controller
 // or perform, finish, completion), cancelling, the pad's panel at the anchor, and the
-// platform's "Save to Pictures".
+// platform's "Save to Pictures" with its notice of where the copy went.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +8,7 @@
 
 #include "platform/uikit/UIActivityViewController.h"
 #include "platform/uikit/UIBarButtonItem.h"
+#include "platform/uikit/UINoticePresentation.h"
 #include "platform/uikit/UISaveToPicturesActivity.h"
 #include "support/OpenerFixture.h"
 
@@ -139,9 +140,10 @@ TEST_F(ActivityViewControllerTest, SaveToPicturesCopiesUnderAUniqueNameOrSaysWhy
     std::ofstream(root / "config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"" << pictures.string() << "\"\n";
     EXPECT_EQ(UISaveToPicturesActivity::picturesDirectory(), pictures);
     const fs::path file = photo();
-    for (int i = 0; i < 3; ++i) {
+    for (const char* name : {"Photo.jpg", "Photo 2.jpg", "Photo 3.jpg"}) {
         rootController->presentViewController(sheetWith({NSURL::fileURLWithPath(file)}, {}), true);
         choose("Save to Pictures");
+        EXPECT_EQ(UINoticePresentation::shownText(), "Saved to " + (pictures / name).string()) << "where it went";
     }
     EXPECT_EQ(log, std::vector<std::string>(3, "completion " + UIActivityTypeSaveToPictures + " yes"));
     for (const char* name : {"Photo.jpg", "Photo 2.jpg", "Photo 3.jpg"}) {
@@ -149,7 +151,9 @@ TEST_F(ActivityViewControllerTest, SaveToPicturesCopiesUnderAUniqueNameOrSaysWhy
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "pixels") << name;
     }
 
-    // A folder that cannot take the file: the run fails with the reason.
+    // A folder that cannot take the file: the run fails with the reason, and no notice.
+    ui->advance(UINoticePresentation::kShownFor + UINoticePresentation::kFadeDuration + 0.1);
+    ASSERT_EQ(UINoticePresentation::shownText(), "");
     fs::remove_all(pictures);
     std::ofstream(pictures) << "not a folder";
     log.clear();
@@ -159,6 +163,7 @@ TEST_F(ActivityViewControllerTest, SaveToPicturesCopiesUnderAUniqueNameOrSaysWhy
     EXPECT_EQ(log[0], "completion " + UIActivityTypeSaveToPictures + " no");
     EXPECT_EQ(log[1].rfind("error The photo could not be saved to Pictures. " + pictures.string() + ": ", 0), 0u)
         << log[1];
+    EXPECT_EQ(UINoticePresentation::shownText(), "");
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // Handing a file to another program: the configured openers (decoded strictly, a corrupt file
 // set aside), the desktop's handlers through GIO, the "Open In" menu's delegate calls, and the
-// real launch of a stand-in program whose arguments arrive exactly as written.
+// real launch of a stand-in program whose arguments arrive exactly as written, and an opener
+// that cannot start or fails, said in an alert.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/mobilecoreservices/UTType.h"
 #include "platform/uikit/UIApplication.h"
@@ -114,6 +117,34 @@ TEST_F(DocumentInteractionTest, ChoosingAnOpenerLaunchesItWithItsArgumentsIntact
     EXPECT_EQ(record->file, "the bytes of Tavorin.jpg");
     EXPECT_FALSE(fs::exists(root / "record" / "pwned"));
     EXPECT_FALSE(fs::exists("pwned"));
+}
+
+TEST_F(DocumentInteractionTest, AnOpenerThatCannotStartOrFailsSaysWhyInAnAlert) {
+    const std::string missing = (root / "no-such-viewer").string();
+    registerOpeners({{{"id", "gone"}, {"name", "Gone"}, {"types", {"public.jpeg"}}, {"exec", {missing, "%f"}}},
+                     {{"id", "failing"}, {"name", "Failing"}, {"types", {"public.jpeg"}},
+                      {"exec", {"/bin/sh", "-c", "exit 2", "sh", "%f"}}}});
+    struct Case {
+        std::string opener, said;
+    } cases[] = {
+        {"Gone", missing + " could not be started: No such file or directory"},
+        {"Failing", "/bin/sh ended with status 2"},
+    };
+    for (const auto& c : cases) {
+        auto controller = controllerFor(writeFile("Tavorin.jpg"));
+        ASSERT_TRUE(controller->presentOpenInMenuFromRect(CGRectZero, nullptr, true));
+        choose(c.opener);
+        // The program runs beside the test; the bound only keeps a broken run from hanging.
+        for (int i = 0; i < 2000 && !UIAlertPresentation::shown(); ++i) {
+            ui->advance(0.01);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        UIAlertPresentation* shown = UIAlertPresentation::shown();
+        ASSERT_NE(shown, nullptr) << c.opener << ": the failure is said";
+        EXPECT_EQ(shown->title, "Cannot Open In " + c.opener);
+        EXPECT_EQ(shown->message, c.said);
+        choose("OK");
+    }
 }
 
 TEST_F(DocumentInteractionTest, DismissingTheMenuOnlySaysSo) {

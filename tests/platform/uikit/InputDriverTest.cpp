@@ -1,6 +1,6 @@
 // The input driver on the manual clock: the mouse mapped to touches (clicks, force presses,
 // two-finger rotation and pinch, the wheel), keys mapped to device events, window events to
-// the life cycle, and screenshots.
+// the life cycle, and screenshots (named in a notice, a failed one said in an alert).
 #include <gtest/gtest.h>
 
 #include <any>
@@ -12,6 +12,8 @@
 
 #include "platform/imageio/ImageIO.h"
 #include "platform/mediaplayer/MPMusicPlayerController.h"
+#include "platform/uikit/UIAlertPresentation.h"
+#include "platform/uikit/UINoticePresentation.h"
 #include "support/TouchHarness.h"
 #include "support/TouchRecorder.h"
 
@@ -185,8 +187,11 @@ TEST_F(InputDriverTest, F12WritesAPngThatDecodesToTheScreen) {
     std::filesystem::create_directories(folder);
     ui.driver->setScreenshotsFolder(folder.string());
     ui.key("F12");
+    EXPECT_EQ(UINoticePresentation::shownText(), "Screenshot saved to " + (folder / "screenshot-1.png").string())
+        << "where it went";
     ui.key("F12");
     EXPECT_EQ(ui.driver->lastScreenshotPath(), (folder / "screenshot-2.png").string()) << "never overwrites";
+    EXPECT_EQ(UINoticePresentation::shownText(), "Screenshot saved to " + (folder / "screenshot-2.png").string());
     auto decoded = platform::DecodeImageFile((folder / "screenshot-1.png").string());
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->bitmap.width, 750u);
@@ -201,6 +206,12 @@ TEST_F(InputDriverTest, F12WritesAPngThatDecodesToTheScreen) {
     ui.driver->setScreenshotsFolder((folder / "missing").string());
     ui.key("F12");
     EXPECT_EQ(ui.driver->lastScreenshotPath(), "") << "a failed write names no file";
+    UIAlertPresentation* shown = UIAlertPresentation::shown();
+    ASSERT_NE(shown, nullptr) << "a failed write is said";
+    EXPECT_EQ(shown->title, "Screenshot Not Saved");
+    EXPECT_NE(shown->message.find((folder / "missing" / "screenshot-1.png").string()), std::string::npos)
+        << shown->message;
+    shown->dismissWithIndex(shown->cancelIndex());
     std::filesystem::remove_all(folder);
 }
 
