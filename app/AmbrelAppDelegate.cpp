@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "camera/location/LocationUtility.h"
+#include "library/metadata/GeotagSource.h"
 #include "model/DeviceUtility.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/uikit/UINavigationController.h"
@@ -39,8 +41,10 @@ void configureRatingPrompt() {
 }
 
 void AmbrelAppDelegate::initialize() {
-    // The share sheet's Instagram hand-off crops on the square crop screen.
-    static const bool configured = (configureRatingPrompt(), SquareCropSharingScreen::install(), true);
+    // The share sheet's Instagram hand-off crops on the square crop screen; photos are
+    // geotagged with what the location utility follows.
+    static const bool configured = (configureRatingPrompt(), SquareCropSharingScreen::install(),
+                                    GeotagSource::install(&LocationUtility::sharedInstance()), true);
     (void)configured;
 }
 

@@ -8,13 +8,13 @@
 #include "camera/buttons/FlashButtonView.h"
 #include "camera/capture/VideoController.h"
 #include "library/browser/PhotoCollectionView.h"
-#include "library/images/UIImage+ImageUtility.h"
 #include "model/AmbrelAppSettings.h"
 #include "model/DeviceUtility.h"
 #include "platform/foundation/Dispatch.h"
 #include "ui/animation/AnimationUtility.h"
 #include "ui/appearance/AppAppearance.h"
 #include "ui/foundation/DispatchUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 #include "ui/widgets/AmbrelActivityView.h"
 
 namespace {

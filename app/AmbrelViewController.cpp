@@ -56,28 +56,42 @@ void AmbrelViewController::loadView() {
 
 void AmbrelViewController::viewDidLoad() {
     UIViewController::viewDidLoad();
-    UIView& main = *view();
-    const bool pad = DeviceUtility::isIPad();
+    initializeNavigationBar();
+    initializeGraphicsView();
+    initializeBottomBar();
+    initializeFormatDial();
+    initializeButtonBlocks();
+    initializeStrengthRing();
+    initializeStrengthSlider();
+    initializeTypeViews();  // the picker and the list selector
+    initializeAlbumEditButtons();
+    initializeCollapseSwipe();
+    AppAppearance::setBackgroundWithColor(*view(), AppAppearance::defaultCameraBackgroundColor());
+    gSharedInstance = this;
+    startUpChain();
+}
 
-    // 1. View and navigation bar.
-    main.setBounds(AppConstants::screenBoundsWithNavigationBar());
+void AmbrelViewController::initializeNavigationBar() {
+    view()->setBounds(AppConstants::screenBoundsWithNavigationBar());
     AppAppearance::setNavigationBar(*this, AppAppearance::defaultCameraToolbarColor(), false);
     if (UINavigationController* navigation = navigationController())
         navigation->navigationBar()->setTitleTextAttributes(
             NSStringAttributes{AppAppearance::defaultTitleFont(), AppAppearance::defaultTitleColor()});
     animateNavigationItemForCameraView();
+}
 
-    // 2. Picture area.
+void AmbrelViewController::initializeGraphicsView() {
     graphicsView_ = std::make_shared<GraphicsContentView>(AppConstants::defaultCameraViewFrame());
     graphicsView_->setContentMode(UIViewContentMode::ScaleAspectFit);
     graphicsView_->setZoomEnabled(true);
     graphicsView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     graphicsView_->setBackgroundColor(UIColor::clearColor());
-    main.insertSubview(graphicsView_, 0);
-    // The render view and its engine are made now, before the editing lists (step 9): making
-    // the lists reads the engine's start-up values as the adjustments' defaults and gives it
-    // the start-up mode and look. Without an engine they would read zeros (a grey, flat photo
-    // whenever album editing or Reset goes back to the defaults) and give to nothing.
+    view()->insertSubview(graphicsView_, 0);
+    // The render view and its engine are made now, before the editing lists
+    // (`initializeTypeViews`): making the lists reads the engine's start-up values as the
+    // adjustments' defaults and gives it the start-up mode and look. Without an engine they
+    // would read zeros (a grey, flat photo whenever album editing or Reset goes back to the
+    // defaults) and give to nothing.
     graphicsView_->graphicsView();
     graphicsView_->contentChanged = [this](ContentView& changed) {
         auto* content = dynamic_cast<GraphicsContentView*>(&changed);
@@ -86,12 +100,15 @@ void AmbrelViewController::viewDidLoad() {
     graphicsView_->longPressBlock = [this](bool pressed) {
         if (albumEditing_) graphicsView_->setShowOriginal(pressed);
     };
+}
 
-    // 3. Bottom bar.
+void AmbrelViewController::initializeBottomBar() {
+    const CGSize size = view()->bounds().size;
     const CGFloat toolbar = AppConstants::defaultToolbarHeight();
-    bottomView_->setFrame(CGRectMake(0, main.bounds().size.height - toolbar, main.bounds().size.width, toolbar));
+    bottomView_->setFrame(CGRectMake(0, size.height - toolbar, size.width, toolbar));
+}
 
-    // 4. Format dial.
+void AmbrelViewController::initializeFormatDial() {
     rotationSelectionView_ = std::make_shared<RotationSelectionView>();
     rotationSelectionView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     rotationSelectionView_->setBackgroundColor(UIColor::clearColor());
@@ -101,17 +118,19 @@ void AmbrelViewController::viewDidLoad() {
     rotationSelectionView_->addItemsWithTitles({"P H O T O", "S Q U A R E"}, kDialSpacing);
     enableRotationSelectionGestures(true);
     // Just below the album button: under the bottom bar that holds it, over the picture.
-    main.insertSubviewBelow(rotationSelectionView_, bottomView_.get());
+    view()->insertSubviewBelow(rotationSelectionView_, bottomView_.get());
     rotationSelectionView_->setBlock([this](std::size_t) { animateAspectButtonAction(); });
     rotationSelectionView_->layer()->setShouldRasterize(true);
     rotationSelectionView_->layer()->setContentsScale(UIScreen::mainScreen().scale());
+}
 
-    // 5. Buttons' blocks.
+void AmbrelViewController::initializeButtonBlocks() {
     albumButtonView_->setBlock([this] { animatePhotoCollectionView(true); });
     cameraButtonView_->setBlock([this] { animateCameraButtonAction(); });
     expandCollapseView_->setBlock([this](bool expanded) { animateExpandCollapse(expanded); });
+}
 
-    // 6. Strength ring.
+void AmbrelViewController::initializeStrengthRing() {
     circularProgressView_->setFrame(CGRectMake(0, 0, kRingSide, kRingSide));
     circularProgressView_->setThickness(kRingThickness);
     circularProgressView_->setShowProgress(false);
@@ -120,14 +139,15 @@ void AmbrelViewController::viewDidLoad() {
     circularProgressView_->setShowProgressLabel(false);
     circularProgressView_->setUserInteractionEnabled(false);
     EffectUtility::addGlow(*circularProgressView_, AppAppearance::defaultShadowColor(), kGlowStrength);
+}
 
-    // 7. Strength slider.
+void AmbrelViewController::initializeStrengthSlider() {
     slideView_->setAlpha(0);
     slideView_->setPanningEnabled(true);
     slideView_->setShowValueIndicator(true);
     EffectUtility::addGlow(*slideView_, AppAppearance::defaultShadowColor(), kGlowStrength);
     slideView_->setValue(circularProgressView_->progress());
-    if (pad) {
+    if (DeviceUtility::isIPad()) {
         CGRect frame = slideView_->frame();
         frame.origin.y -= kPadSliderGrowth;
         frame.size.height += kPadSliderGrowth;
@@ -144,11 +164,10 @@ void AmbrelViewController::viewDidLoad() {
         if (type_) type_->valueWillFinishChange();
     });
     slideView_->setIndicatorBlock([this] { typeSelectionValueResetToDefault(); });
+}
 
-    // 8, 9. Picker and list selector.
-    initializeTypeViews();
-
-    // 10. Album-editing buttons, hidden until a photo is edited.
+// Hidden until a photo is edited.
+void AmbrelViewController::initializeAlbumEditButtons() {
     albumEditDoneButtonView_->setTitle("Save");
     albumEditDoneButtonView_->setTintColor(AppAppearance::tintColor());
     albumEditDoneButtonView_->setTitleSize(kAlbumEditTitleSize);
@@ -162,8 +181,10 @@ void AmbrelViewController::viewDidLoad() {
     albumEditCancelButtonView_->setBlock([this] { albumEditCancelAction(); });
     for (auto* button : {&albumEditDoneButtonView_, &albumEditShareButtonView_, &albumEditCancelButtonView_})
         (*button)->setHidden(true);
+}
 
-    // 11. The downward swipe.
+// The downward swipe that collapses the editing controls.
+void AmbrelViewController::initializeCollapseSwipe() {
     swipeRecognizer_ = std::make_shared<UISwipeGestureRecognizer>();
     swipeRecognizer_->addTarget(this, [this](UIGestureRecognizer& recognizer) {
         handleSwipeGesture(static_cast<UISwipeGestureRecognizer&>(recognizer));
@@ -171,14 +192,7 @@ void AmbrelViewController::viewDidLoad() {
     swipeDelegate_ = std::make_shared<SwipeDelegate>(*this);
     swipeRecognizer_->setDelegate(swipeDelegate_);
     swipeRecognizer_->setDirection(UISwipeGestureRecognizerDirectionDown);
-    main.addGestureRecognizer(swipeRecognizer_);
-
-    // 12. Background.
-    AppAppearance::setBackgroundWithColor(main, AppAppearance::defaultCameraBackgroundColor());
-
-    // 13, 14.
-    gSharedInstance = this;
-    startUpChain();
+    view()->addGestureRecognizer(swipeRecognizer_);
 }
 
 void AmbrelViewController::startUpChain() {

@@ -395,6 +395,16 @@ public:
 private:
     // The screen as the nib lays it out: the eleven outlets (AmbrelViewController+Nib.cpp).
     void loadNib();
+    // The steps of `viewDidLoad`, in its order (AmbrelViewController.cpp).
+    void initializeNavigationBar();
+    void initializeGraphicsView();
+    void initializeBottomBar();
+    void initializeFormatDial();
+    void initializeButtonBlocks();
+    void initializeStrengthRing();
+    void initializeStrengthSlider();
+    void initializeAlbumEditButtons();
+    void initializeCollapseSwipe();
     void startUpChain();
     // Slides a view out by the offset, or back from it (AmbrelViewController+States.cpp).
     static void slideView(const std::shared_ptr<UIView>& view, CGFloat dx, CGFloat dy, bool back);

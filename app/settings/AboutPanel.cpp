@@ -4,8 +4,8 @@
 #include "platform/uikit/UINavigationItem.h"
 #include "ui/animation/AnimationUtility.h"
 #include "ui/appearance/AppAppearance.h"
+#include "ui/appearance/GradientView.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
-#include "ui/widgets/GradientView.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "ui/animation/AnimationUtility.h"
 #include "ui/animation/PositioningUtility.h"
 #include "ui/appearance/AppAppearance.h"
+#include "ui/appearance/GradientView.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
 #include "ui/foundation/UIAlertView+BlockUtility.h"
 #include "ui/widgets/ButtonView.h"
-#include "ui/widgets/GradientView.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include "camera/capture/VideoController.h"
 #include "camera/capture/VolumeButtonController.h"
 #include "engine/view/GraphicsView.h"
-#include "library/images/UIImage+ImageUtility.h"
 #include "library/saving/UIImage+CameraUtility.h"
 #include "model/AmbrelAppSettings.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 #include "ui/animation/PositioningUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 UIImagePtr GraphicsView::croppedImage(const UIImagePtr& image) const {
     if (!squareAspectRatio_ || !image) return image;

@@ -1,7 +1,7 @@
 #include "camera/capture/PlaceholderContentView.h"
 
 #include "engine/view/UIImageData.h"
-#include "library/images/UIImage+ImageUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 void PlaceholderContentView::setImage(UIImagePtr image) {
     placeholderImage_ = image;

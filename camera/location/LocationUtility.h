@@ -1,7 +1,8 @@
 #pragma once
 // The one place that follows the device's position and compass heading, so that photos can be
-// geotagged. The main screen turns it on and off with the geotagging setting; the metadata
-// writer reads the current values when it fills a photo's location. It only collects.
+// geotagged. The main screen turns it on and off with the geotagging setting; the application
+// installs it as the metadata writer's geotag source, which reads the current values when it
+// fills a photo's location. It only collects.
 //
 // Turning it off always stops the updates and forgets both values, whatever state the location
 // services are in, so that no photo taken after geotagging was switched off carries a place;
@@ -10,9 +11,10 @@
 #include <mutex>
 #include <optional>
 
+#include "library/metadata/GeotagSource.h"
 #include "platform/corelocation/CLLocationManager.h"
 
-class LocationUtility : public CLLocationManagerDelegate {
+class LocationUtility : public CLLocationManagerDelegate, public GeotagSource {
 public:
     // A fix further than this from now (either side) is a cached one and is ignored.
     static constexpr double kMaximumFixAge = 120;
@@ -30,8 +32,8 @@ public:
     void stopUpdating();
     bool enabled() const { return enabled_; }
 
-    std::optional<CLLocation> currentLocation() const;
-    std::optional<CLHeading> currentHeading() const;
+    std::optional<CLLocation> currentLocation() const override;
+    std::optional<CLHeading> currentHeading() const override;
     bool currentLocationAvailable() const;
     bool currentHeadingAvailable() const;
     CLLocationManager& locationManager() { return *locationManager_; }

@@ -5,12 +5,12 @@
 #include "library/albums/PhotoGroupCollectionViewCell.h"
 #include "library/browser/PhotoCollectionView.h"
 #include "library/browser/PhotoListCollectionView.h"
-#include "library/images/UIImage+ImageUtility.h"
 #include "model/DeviceUtility.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/photos/PHImageManager.h"
 #include "platform/photos/PHPhotoLibrary.h"
 #include "platform/uikit/UIScreen.h"
+#include "ui/images/UIImage+ImageUtility.h"
 #include "ui/widgets/ImageContentView.h"
 #include "ui/widgets/TextDisplayView.h"
 

@@ -1,8 +1,8 @@
 // PhotoCollectionView: the temporary photo files and the rendered content of edits.
 #include "library/browser/PhotoCollectionView.h"
-#include "library/images/UIImage+ImageUtility.h"
 #include "library/metadata/UIImage+ImageMetadataUtility.h"
 #include "platform/photos/PhotoStore.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include "library/browser/PhotoCollectionViewCell.h"
 #include "library/browser/PhotoListCollectionView.h"
-#include "library/images/UIImage+ImageUtility.h"
 #include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
 #include "platform/uikit/UIScreen.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 #include "model/AmbrelAppSettings.h"
 #include "platform/foundation/Dispatch.h"

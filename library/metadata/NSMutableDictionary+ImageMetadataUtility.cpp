@@ -4,7 +4,7 @@
 #include <ctime>
 #include <mutex>
 
-#include "camera/location/LocationUtility.h"
+#include "library/metadata/GeotagSource.h"
 #include "platform/imageio/ImageIO.h"
 
 namespace ImageMetadataUtility {
@@ -69,10 +69,11 @@ void autoPopulateMetadata(Metadata& metadata, int options) {
         setMake(metadata, std::nullopt, std::nullopt, softwareName());
     }
     if (options & ImageMetadataOptionLocation) {
-        // Only what geotagging has collected: nothing while it is off.
-        const LocationUtility& geotags = LocationUtility::sharedInstance();
-        if (auto l = geotags.currentLocation()) setLocation(metadata, l);
-        if (auto h = geotags.currentHeading()) setHeading(metadata, h);
+        // Only what geotagging has collected: nothing while it is off or has no source.
+        if (const GeotagSource* geotags = GeotagSource::installed()) {
+            if (auto l = geotags->currentLocation()) setLocation(metadata, l);
+            if (auto h = geotags->currentHeading()) setHeading(metadata, h);
+        }
     }
 }
 

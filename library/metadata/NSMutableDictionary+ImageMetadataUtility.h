@@ -40,7 +40,7 @@ inline constexpr const char* kBurstKey = "11";
 //   now; the photo's capture dates stay;
 // - software: the keyword and the Software entry; Make and Model are never written here (a
 //   capture states its camera's, a photo keeps its own);
-// - location: the position and heading geotagging knows.
+// - location: the position and heading the installed geotag source knows (GeotagSource.h).
 void autoPopulateMetadata(Metadata& metadata, int options);
 
 // A fix that is not finite, lies outside the globe's degrees or has a negative accuracy is

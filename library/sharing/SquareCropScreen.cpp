@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/uikit/UIViewController.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

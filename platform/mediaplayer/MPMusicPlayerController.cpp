@@ -3,10 +3,18 @@
 #include <algorithm>
 
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/uikit/UIInputDriver.h"
 
 namespace {
 constexpr float kButtonStep = 1.0f / 16;
-}
+
+// The hardware volume buttons move the system volume this player keeps, from the program's
+// start: the toolkit's input driver hands their presses here.
+const bool kVolumeButtonsInstalled = (UIInputDriver::setVolumeButtonAction([](bool up) {
+                                          MPMusicPlayerController::applicationMusicPlayer().pressVolumeButton(up);
+                                      }),
+                                      true);
+}  // namespace
 
 MPMusicPlayerController& MPMusicPlayerController::applicationMusicPlayer() {
     static MPMusicPlayerController player;

@@ -6,7 +6,6 @@
 #include <map>
 #include <utility>
 
-#include "platform/mediaplayer/MPMusicPlayerController.h"
 #include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UINoticePresentation.h"
@@ -25,6 +24,15 @@ const char* const kFullForceKey = "fullForce";
 std::map<int, UIInputDriver::KeyHandler>& keyHandlers() {
     static std::map<int, UIInputDriver::KeyHandler> handlers;
     return handlers;
+}
+
+UIInputDriver::VolumeButtonAction& volumeButtonAction() {
+    static UIInputDriver::VolumeButtonAction action;
+    return action;
+}
+
+void pressVolumeButton(bool up) {
+    if (const auto& action = volumeButtonAction()) action(up);
 }
 
 }  // namespace
@@ -197,6 +205,8 @@ int UIInputDriver::addKeyHandler(KeyHandler handler) {
 
 void UIInputDriver::removeKeyHandler(int id) { keyHandlers().erase(id); }
 
+void UIInputDriver::setVolumeButtonAction(VolumeButtonAction action) { volumeButtonAction() = std::move(action); }
+
 void UIInputDriver::text(const std::string& typed) {
     if (UITextField* field = UITextField::firstResponder()) field->insertText(typed);
 }
@@ -215,9 +225,9 @@ void UIInputDriver::key(UIKeyPress press) {
     UIDevice& device = UIDevice::currentDevice();
     switch (press.code) {
     case UIKeyCode::PageUp:
-    case UIKeyCode::VolumeUp: MPMusicPlayerController::applicationMusicPlayer().pressVolumeButton(true); break;
+    case UIKeyCode::VolumeUp: pressVolumeButton(true); break;
     case UIKeyCode::PageDown:
-    case UIKeyCode::VolumeDown: MPMusicPlayerController::applicationMusicPlayer().pressVolumeButton(false); break;
+    case UIKeyCode::VolumeDown: pressVolumeButton(false); break;
     case UIKeyCode::Up: if (press.control) device.setOrientation(UIDeviceOrientation::Portrait); break;
     case UIKeyCode::Down: if (press.control) device.setOrientation(UIDeviceOrientation::PortraitUpsideDown); break;
     case UIKeyCode::Left: if (press.control) device.setOrientation(UIDeviceOrientation::LandscapeLeft); break;

@@ -102,6 +102,11 @@ public:
     using KeyHandler = std::function<bool(const UIKeyPress&)>;
     static int addKeyHandler(KeyHandler handler);
     static void removeKeyHandler(int id);
+    // What a press of a hardware volume button does (up or down). The media player, which
+    // keeps the system volume above this toolkit, installs it; none installed, a press does
+    // nothing. Main thread only.
+    using VolumeButtonAction = std::function<void(bool up)>;
+    static void setVolumeButtonAction(VolumeButtonAction action);
 
     // ---- Window events -------------------------------------------------------------------
     void focusChanged(bool focused);

@@ -1,11 +1,11 @@
 // The rectangles and pictures the crop view answers, and the crop without a view.
 #include <cmath>
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "platform/avfoundation/AVUtilities.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIGraphics.h"
 #include "screens/crop/CropView.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 CGRect CropView::zoomedCropRect() const {
     if (!image_ || !zoomingView_) return CGRectZero;

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "platform/uikit/UIScreen.h"
 #include "ui/appearance/AppAppearance.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 SquareCropViewController::SquareCropViewController() = default;
 

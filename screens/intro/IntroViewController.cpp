@@ -11,11 +11,11 @@
 #include "ui/animation/PositioningUtility.h"
 #include "ui/animation/ViewUtility.h"
 #include "ui/appearance/AppAppearance.h"
+#include "ui/appearance/GradientView.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
 #include "ui/appearance/UIView+EffectUtility.h"
 #include "ui/widgets/AmbrelActivityView.h"
 #include "ui/widgets/CompareView.h"
-#include "ui/widgets/GradientView.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "ui/animation/PositioningUtility.h"
 #include "ui/animation/ViewUtility.h"
 #include "ui/appearance/AppAppearance.h"
+#include "ui/appearance/GradientView.h"
 #include "ui/widgets/AmbrelActivityView.h"
-#include "ui/widgets/GradientView.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "ui/animation/PositioningUtility.h"
 #include "ui/animation/ViewUtility.h"
 #include "ui/appearance/AppAppearance.h"
-#include "ui/widgets/GradientView.h"
+#include "ui/appearance/GradientView.h"
 
 namespace {
 

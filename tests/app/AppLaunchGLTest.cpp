@@ -1,8 +1,10 @@
 // The application launched as the program launches it: the window, the controllers and the
-// camera screen's layout on the phone, the picture of the running camera, and what it says
-// about a library it had to rebuild.
+// camera screen's layout on the phone, the picture of the running camera, the geotag source
+// it installs, and what it says about a library it had to rebuild.
 #include <gtest/gtest.h>
 
+#include "camera/location/LocationUtility.h"
+#include "library/metadata/GeotagSource.h"
 #include "library/sharing/InstagramActivity.h"
 #include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UINavigationController.h"
@@ -37,6 +39,13 @@ TEST(AppLaunch, ThePhoneOpensOnTheCameraScreen) {
     expectColor(app.meanColor(CGRectMake(5, 50, 40, 50)), {0.93, 0, 0, 1}, "the camera's corner marker", 0.1);
     EXPECT_TRUE(std::dynamic_pointer_cast<SquareCropSharingScreen>(InstagramActivity::makeSquareCropScreen()))
         << "the Instagram hand-off crops on the square crop screen";
+}
+
+// The metadata writer knows nothing of the camera: the application hands it the location
+// utility as its geotag source, or no photo would carry a place.
+TEST(AppLaunch, PhotosTakeTheirPlaceFromTheLocationUtility) {
+    AppHarness app;
+    EXPECT_EQ(GeotagSource::installed(), &LocationUtility::sharedInstance());
 }
 
 TEST(AppLaunch, ALibraryWhoseIndexWasLostIsRebuiltAndSaidOnceInAnAlert) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "library/images/UIImage+ImageUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

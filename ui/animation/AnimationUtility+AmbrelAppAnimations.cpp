@@ -1,7 +1,6 @@
 // AnimationUtility: the application's own motions.
 #include <utility>
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UINavigationBar.h"
@@ -10,6 +9,7 @@
 #include "platform/uikit/UIViewController.h"
 #include "ui/animation/AnimationUtility.h"
 #include "ui/animation/PositioningUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

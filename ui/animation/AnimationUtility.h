@@ -11,16 +11,15 @@
 //
 // The application's own motions (AnimationUtility+AmbrelAppAnimations.cpp): the spring
 // fade-and-transform, the navigation-bar swap and the image flight, with their two
-// process-wide switches. The flight between two image content views is defined beside that
-// widget (ui/widgets/AnimationUtility+ImageContentView.cpp), which lives above this library.
+// process-wide switches.
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIView.h"
 
-class ImageContentView;
 class UIImageView;
 class UIViewController;
 
@@ -108,9 +107,15 @@ public:
     // The flight from one image view to another, the target hidden (alpha 0) until it ends.
     static void animateImageView(const std::shared_ptr<UIImageView>& from, const std::shared_ptr<UIImageView>& to,
                                  const std::shared_ptr<UIView>& hostView, ImageFlight flight);
-    static void animateImageContentView(const std::shared_ptr<ImageContentView>& from,
-                                        const std::shared_ptr<ImageContentView>& to,
-                                        const std::shared_ptr<UIView>& hostView, ImageFlight flight);
+    // The flight between two image content views, each showing its own image in its own
+    // content mode. The widget lives above this library, so any view answering `image()` and
+    // `contentMode()` as it does will fly.
+    template <class FromView, class ToView>
+    static void animateImageContentView(const std::shared_ptr<FromView>& from, const std::shared_ptr<ToView>& to,
+                                        const std::shared_ptr<UIView>& hostView, ImageFlight flight) {
+        animateImageBetweenViews(from->image(), from, from->contentMode(), to, to->contentMode(), hostView,
+                                 std::move(flight));
+    }
     // The same between any two views showing the image in the given content modes.
     static void animateImageBetweenViews(const UIImagePtr& image, const std::shared_ptr<UIView>& from,
                                          UIViewContentMode fromMode, const std::shared_ptr<UIView>& to,

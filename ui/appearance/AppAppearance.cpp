@@ -1,6 +1,5 @@
 #include "ui/appearance/AppAppearance.h"
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "model/DeviceUtility.h"
 #include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UIImageView.h"
@@ -8,6 +7,7 @@
 #include "platform/uikit/UINavigationController.h"
 #include "ui/appearance/UIColor+AppearanceUtility.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

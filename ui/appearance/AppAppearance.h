@@ -5,7 +5,7 @@
 // colour (special colours carry a new layer each time).
 //
 // Files: AppAppearance.cpp (palette, fonts, tint, title views, shared background);
-// ui/widgets/AppAppearance+GradientView.cpp (`defaultGradientView`, which needs the widget).
+// AppAppearance+GradientView.cpp (`defaultGradientView`, the backdrop gradient).
 #include <memory>
 #include <optional>
 #include <string>

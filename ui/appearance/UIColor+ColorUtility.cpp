@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "platform/coregraphics/CGContext.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "ui/widgets/AlbumButtonView.h"
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "ui/animation/AnimationUtility.h"
 #include "ui/appearance/AppAppearance.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 AlbumButtonView::AlbumButtonView(CGRect frame) : ButtonView(frame, CGRectMake(0, 0, 42, 42)) { setImage(nullptr); }
 

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "library/metadata/GeotagSource.h"
 #include "library/metadata/NSMutableDictionary+ImageMetadataUtility.h"
 #include "platform/authorization/AuthorizationStore.h"
 #include "support/SimulatedLocation.h"
@@ -130,6 +131,28 @@ TEST_F(ImageMetadataTest, PositionAndDirectionKeepEachOther) {
     EXPECT_EQ(*text(m, "{GPS}", "ImgDirectionRef"), "T");
     EXPECT_DOUBLE_EQ(trueHeading(Metadata{}), 0);
     EXPECT_FALSE(location(Metadata{}));
+}
+
+// The place comes from the installed geotag source alone: none installed, none written.
+TEST_F(ImageMetadataTest, ThePlaceComesFromTheInstalledGeotagSource) {
+    struct FixedSource : GeotagSource {
+        std::optional<CLLocation> currentLocation() const override { return CLLocation({-33.5, -70.6}, 520, 5, 0); }
+        std::optional<CLHeading> currentHeading() const override { return CLHeading(200); }
+    } source;
+    const GeotagSource* previous = GeotagSource::installed();
+
+    GeotagSource::install(nullptr);
+    Metadata none;
+    autoPopulateMetadata(none, ImageMetadataOptionLocation);
+    EXPECT_FALSE(ImagePropertyGroup(none, "{GPS}"));
+
+    GeotagSource::install(&source);
+    Metadata placed;
+    autoPopulateMetadata(placed, ImageMetadataOptionLocation);
+    ASSERT_TRUE(location(placed));
+    EXPECT_DOUBLE_EQ(location(placed)->coordinate().latitude, double(float(-33.5)));
+    EXPECT_DOUBLE_EQ(trueHeading(placed), 200);
+    GeotagSource::install(previous);
 }
 
 TEST_F(ImageMetadataTest, AnUnsoundFixIsIgnored) {

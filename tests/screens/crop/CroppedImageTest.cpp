@@ -4,9 +4,9 @@
 
 #include <limits>
 
-#include "library/images/UIImage+ImageUtility.h"
-#include "screens/crop/CropView.h"
 #include "CropPictures.h"
+#include "screens/crop/CropView.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "model/DeviceUtility.h"
 #include "screens/splash/SplashViewController.h"
 #include "support/TouchHarness.h"
-#include "ui/widgets/GradientView.h"
+#include "ui/appearance/GradientView.h"
 
 namespace {
 

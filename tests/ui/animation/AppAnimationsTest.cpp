@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "support/ControllerFixture.h"
 #include "ui/animation/AnimationUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "support/ControllerFixture.h"
 #include "ui/animation/AnimationUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 #include "ui/widgets/ImageContentView.h"
 
 namespace {

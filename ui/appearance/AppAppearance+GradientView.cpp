@@ -1,8 +1,9 @@
-// AppAppearance: the backdrop gradient view (the widget lives above the appearance).
+// AppAppearance: the backdrop gradient view behind the splash, introduction, save-settings
+// and about screens.
 #include "platform/uikit/UIScreen.h"
 #include "ui/appearance/AppAppearance.h"
+#include "ui/appearance/GradientView.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
-#include "ui/widgets/GradientView.h"
 
 std::shared_ptr<GradientView> AppAppearance::defaultGradientView(CGRect frame) {
     std::vector<UIColor> colors;

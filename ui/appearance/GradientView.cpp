@@ -1,4 +1,4 @@
-#include "ui/widgets/GradientView.h"
+#include "ui/appearance/GradientView.h"
 
 #include <cmath>
 

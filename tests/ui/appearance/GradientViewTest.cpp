@@ -8,8 +8,8 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/quartzcore/CACompositor.h"
 #include "support/ImageRegions.h"
+#include "ui/appearance/GradientView.h"
 #include "ui/appearance/UIColor+ColorUtility.h"
-#include "ui/widgets/GradientView.h"
 
 namespace {
 

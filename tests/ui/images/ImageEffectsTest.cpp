@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "platform/uikit/UIScreen.h"
 #include "support/PixelImage.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

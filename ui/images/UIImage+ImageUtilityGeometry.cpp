@@ -3,8 +3,8 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "library/images/ImageBitmaps.h"
-#include "library/images/UIImage+ImageUtility.h"
+#include "ui/images/ImageBitmaps.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 using namespace image_bitmaps;
 

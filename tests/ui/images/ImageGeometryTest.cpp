@@ -3,9 +3,9 @@
 
 #include <stdexcept>
 
-#include "library/images/UIImage+ImageUtility.h"
 #include "platform/imageio/ImageIO.h"
 #include "support/PixelImage.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Colour, alpha and enhancement effects.
-#include "library/images/UIImage+ImageUtility.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
 
-#include "library/images/ImageBitmaps.h"
+#include "ui/images/ImageBitmaps.h"
 
 using namespace image_bitmaps;
 

@@ -4,11 +4,11 @@
 #include <numbers>
 #include <vector>
 
-#include "library/images/ImageBitmaps.h"
-#include "library/images/UIImage+ImageUtility.h"
 #include "platform/coregraphics/CGStackBlur.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/uikit/UIScreen.h"
+#include "ui/images/ImageBitmaps.h"
+#include "ui/images/UIImage+ImageUtility.h"
 
 using namespace image_bitmaps;
 
