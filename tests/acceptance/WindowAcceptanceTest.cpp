@@ -52,11 +52,14 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     });
     EXPECT_SENTENCE(grid, "a click on the album button shows the grid with the two photos");
 
+    // What the window shows when F12 is pressed (a notice may follow over it, naming the file).
+    EXPECT_TRUE(x.waitUntilStill(20)) << "the grid came to rest";
+    const Screenshot window = x.capture();
     x.key("F12");
     const fs::path kept = profile.folder() / "screenshot-1.png";
     const bool written = XWindowDriver::waitUntil(30, [&] { return fs::exists(kept) && fs::file_size(kept) > 0; });
     ASSERT_SENTENCE(written, "F12 wrote screenshot-1.png into the program's folder");
-    const Screenshot file(kept), window = x.capture();
+    const Screenshot file(kept);
     const double apart = file.meanDifference(window, window.whole());
     EXPECT_SENTENCE(apart < 0.02, Said("the screenshot holds what the window shows (", apart, " apart)"));
 

@@ -84,6 +84,19 @@ public:
         return Screenshot(std::move(*bitmap), a.width / kScreenWidth);
     }
 
+    // Waits up to `seconds` until what the window shows stays the same for half a second
+    // (nothing moving); whether it came to rest.
+    bool waitUntilStill(double seconds) {
+        Screenshot last = capture();
+        return waitUntil(seconds, [&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            Screenshot now = capture();
+            const bool still = now.meanDifference(last, now.whole()) == 0;
+            last = std::move(now);
+            return still;
+        });
+    }
+
     // The window manager's close: the window is asked to delete itself.
     void close() {
         XEvent event{};
