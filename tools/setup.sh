@@ -12,7 +12,7 @@ packages=(
   nlohmann-json3-dev libsqlite3-dev libglib2.0-dev libavformat-dev libavcodec-dev python3 python3-cairo
   libavdevice-dev libswscale-dev libswresample-dev libavutil-dev
   lomiri-wallpapers-16.04
-  libsdl2-dev xvfb xauth
+  libsdl2-dev xvfb xauth libxtst-dev
   shared-mime-info
   xdg-utils
   libcurl4-openssl-dev ca-certificates

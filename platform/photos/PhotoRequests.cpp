@@ -3,8 +3,10 @@
 namespace photos {
 
 PhotoRequests& PhotoRequests::shared() {
-    static PhotoRequests requests;
-    return requests;
+    // Never destroyed: a request's work on a worker thread may finish while the program exits,
+    // after the exit has destroyed what static storage holds.
+    static PhotoRequests* const requests = new PhotoRequests;
+    return *requests;
 }
 
 PhotoRequests::Ticket PhotoRequests::add(std::function<void()> answerCancelled) {

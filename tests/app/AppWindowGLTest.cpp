@@ -2,10 +2,6 @@
 // click pushed into the window's event queue over the shutter takes one photo.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <SDL.h>
 
 #include <chrono>
@@ -15,43 +11,9 @@
 
 #include "platform/uikit/UIHostWindow.h"
 #include "support/AppHarness.h"
+#include "support/VirtualDisplay.h"
 
 namespace {
-
-// A virtual display of its own for the test's life.
-class VirtualDisplay {
-public:
-    VirtualDisplay() {
-        number_ = 100 + ::getpid() % 800;
-        const std::string name = ":" + std::to_string(number_);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x1500x24", "-nolisten", "tcp",
-                     static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        const std::filesystem::path socket = "/tmp/.X11-unix/X" + std::to_string(number_);
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!std::filesystem::exists(socket) && std::chrono::steady_clock::now() < giveUp && alive())
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ready_ = std::filesystem::exists(socket);
-        if (ready_) ::setenv("DISPLAY", name.c_str(), 1);
-    }
-    ~VirtualDisplay() {
-        ::unsetenv("DISPLAY");
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool ready() const { return ready_; }
-
-private:
-    bool alive() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
-    int number_ = 0;
-    pid_t pid_ = -1;
-    bool ready_ = false;
-};
 
 TEST(AppWindow, APushedClickOnTheShutterTakesOnePhoto) {
     ::unsetenv("SDL_VIDEODRIVER");

@@ -1,13 +1,18 @@
 // Requests for pictures, data and edit inputs: each answers exactly once, on the main queue
 // (or the caller's thread when synchronous), with progress first for remote assets, and with
 // no result plus a reason when cancelled, trashed, unreadable or not downloaded.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
 #include "PhotoLibraryFixture.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/photos/PHImageManager.h"
+#include "platform/photos/PhotoRequests.h"
 
 namespace phototest {
 namespace {
@@ -175,6 +180,35 @@ TEST_F(PhotoLibraryRequestsTest, EditInputFollowsWhetherTheEditorCanContinueTheE
         EXPECT_EQ(in->displaySizeImage->size().width, 20);
         EXPECT_EQ(in->displaySizeImage->size().height, 40);
     }
+}
+
+// A request whose work runs on a worker thread may finish while the program exits, after the
+// exit's clean-up of what was made at run time: the registry of pending requests is still
+// there for it (it used to be destroyed first, and the late finish read freed memory).
+TEST(PhotoRequestsTest, ARequestFinishingDuringTheExitStillFindsItsRegistry) {
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(channel[1], STDERR_FILENO);
+        ::close(channel[0]);
+        static photos::PhotoRequests::Ticket ticket;
+        // Registered before the registry is first used, so it runs after everything made later
+        // has been cleaned up, as a worker thread's late finish would.
+        std::atexit([] { photos::PhotoRequests::shared().finish(ticket); });
+        ticket = photos::PhotoRequests::shared().add({});
+        std::exit(0);
+    }
+    ::close(channel[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(n));
+    ::close(channel[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(said.find("use-after-free"), std::string::npos) << said;
+    EXPECT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+// The camera screen of the built program as a person uses it: the shutter puts what the camera
+// sees into the library as a photo whose metadata is true (no camera make or model the camera
+// never said, the time it was taken); without a camera the viewfinder says so, the shutter is
+// dimmed and takes nothing, and the album works as ever. Headless, on the manual clock, driven
+// only by a script; judged by the screenshots, the files and their tags, the library's rows.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+#include "PhoneScreen.h"
+#include "Screenshot.h"
+#include "Sentence.h"
+#include "TavorinProfile.h"
+#include "support/CameraPhoto.h"
+
+namespace acceptance {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kMountains = "/usr/share/backgrounds/picosdeeuropa_by_Aitzol_Berasategi.jpg";
+
+// A tag of the file's metadata, or nothing.
+std::optional<std::string> TagOf(const fs::path& file, const std::string& key) {
+    const camera_photo::FileMetadata metadata = camera_photo::ReadFileMetadata(camera_photo::ReadBytes(file.string()));
+    const auto it = metadata.tags.find(key);
+    return it == metadata.tags.end() ? std::nullopt : std::optional<std::string>(it->second.value);
+}
+
+// An Exif date ("2024:12:10 15:00:00", local time) in seconds since the epoch; -1 when it is not one.
+double ExifSeconds(const std::string& text) {
+    std::tm tm{};
+    const char* end = ::strptime(text.c_str(), "%Y:%m:%d %H:%M:%S", &tm);
+    if (!end || *end) return -1;
+    tm.tm_isdst = -1;
+    return static_cast<double>(std::mktime(&tm));
+}
+
+std::string Shown(const std::optional<std::string>& tag) { return tag ? "\"" + *tag + "\"" : "none"; }
+
+TEST(Camera, TheShutterPutsWhatTheCameraSeesIntoTheLibraryWithTrueMetadata) {
+    TavorinProfile profile("shutter");
+    profile.returningUser();
+    // The camera looks at a photograph: a filter graph showing it for ever, at 30 frames a second.
+    const fs::path seen = profile.scaledPhotograph(kMountains, 640);
+    const std::string camera = "lavfi:movie=" + seen.string() + ",loop=loop=-1:size=1,fps=30";
+
+    Script script;
+    script.launch().shot("camera.png").tap(phone::kShutter, 3, "the shutter").shot("taken.png");
+    const double start = static_cast<double>(std::time(nullptr));
+    const Outcome run = profile.runScript(script.text(), {"--camera", camera});
+    const double end = static_cast<double>(std::time(nullptr));
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const std::vector<LibraryRow> rows = profile.photos();
+    ASSERT_SENTENCE(rows.size() == 1u, Said("the shutter put ", rows.size(), " photo into the library"));
+    const LibraryRow& photo = rows[0];
+    EXPECT_SENTENCE(photo.creationDate >= start - 1 && photo.creationDate <= end + 1,
+                    Said("the library dates the photo within the run (", photo.creationDate - start, " s after its start)"));
+    for (const fs::path& file : {photo.original, photo.render}) {
+        if (file.empty()) continue;
+        const std::string name = file == photo.original ? "the photo's original" : "the photo's render";
+        const auto make = TagOf(file, "Exif.Image.Make"), model = TagOf(file, "Exif.Image.Model");
+        EXPECT_SENTENCE(!make && !model, Said(name, " names no camera make or model the camera never gave (make ",
+                                              Shown(make), ", model ", Shown(model), ")"));
+        const auto taken = TagOf(file, "Exif.Photo.DateTimeOriginal");
+        const double seconds = taken ? ExifSeconds(*taken) : -1;
+        EXPECT_SENTENCE(seconds >= start - 2 && seconds <= end + 2,
+                        Said(name, " says it was taken during the run (", Shown(taken), ")"));
+    }
+    // The photo is the photograph the camera saw.
+    const Screenshot photograph = Photograph(seen), kept = Photograph(photo.original);
+    const Colour a = photograph.meanColour(photograph.whole()), b = kept.meanColour(kept.whole());
+    const double apart = std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+    EXPECT_SENTENCE(apart < 0.1, Said("the photo's colours are those of what the camera saw (", apart, " apart)"));
+    // And the album button shows it.
+    const Region albumButton{phone::kAlbumButton.x - 18, phone::kAlbumButton.y - 18, 36, 36};
+    const double shown = Screenshot(profile.shot("taken.png")).meanDifference(Screenshot(profile.shot("camera.png")), albumButton);
+    EXPECT_SENTENCE(shown > 0.05, Said("the album button changed to the new photo (", shown, ")"));
+}
+
+// How far the shutter's disc stands out from the bar around it (brightness, 0 to 1): a live
+// shutter's about 0.26, a dimmed one's far less.
+constexpr double kDimmedShutter = 0.15;
+
+TEST(Camera, WithoutACameraTheViewfinderSaysSoTheShutterTakesNothingAndTheAlbumWorks) {
+    TavorinProfile profile("no-camera");
+    profile.returningUser();
+    const fs::path photo = profile.scaledPhotograph(kMountains, 512);
+    ASSERT_EQ(profile.import({photo}).status, 0);
+
+    Script script;
+    script.launch()
+        .shot("no-camera.png")
+        .tap(phone::kShutter, 1.5, "the shutter")
+        .key("VolumeUp", 1.5, "the volume button, the other shutter")
+        .shot("after-shutter.png")
+        .openPhoto(0)
+        .shot("single.png")
+        .editShownPhoto()
+        .shot("editing.png");
+    const Outcome run = profile.runScript(script.text(), {"--camera", "none"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const Screenshot screen(profile.shot("no-camera.png"));
+    // The notice's line against the same band above and below it (the background is a gradient).
+    const Region line{90, 296, 195, 20};
+    const double text = screen.meanColour(line).brightness();
+    const double around = (screen.meanColour({line.x, line.y - 40, line.width, line.height}).brightness() +
+                           screen.meanColour({line.x, line.y + 40, line.width, line.height}).brightness()) / 2;
+    EXPECT_SENTENCE(text > around + 0.05, Said("the viewfinder shows its notice (the line ", text - around,
+                                               " brighter than around it)"));
+    const Region disc{phone::kShutter.x - 15, phone::kShutter.y - 15, 30, 30};
+    const Region bar{120, 590, 20, 40};
+    const double standsOut = screen.meanColour(disc).brightness() - screen.meanColour(bar).brightness();
+    EXPECT_SENTENCE(standsOut < kDimmedShutter, Said("the shutter is dimmed: it stands out from its bar by ", standsOut,
+                                                     " (under ", kDimmedShutter, ")"));
+    const double unchanged = Screenshot(profile.shot("after-shutter.png")).meanDifference(screen, screen.whole());
+    EXPECT_SENTENCE(unchanged < 0.01, Said("the shutter and the volume button changed nothing on the screen (", unchanged, ")"));
+    EXPECT_SENTENCE(profile.photos().size() == 1u, Said("the library still holds ", profile.photos().size(), " photo"));
+
+    const Screenshot photograph = Photograph(photo);
+    const double own = photograph.meanSaturation(photograph.whole());
+    const double w = photograph.bitmap().width, h = photograph.bitmap().height;
+    const double single = Screenshot(profile.shot("single.png")).meanSaturation(phone::Fitted(w, h, phone::kSinglePhotoArea));
+    const double editing = Screenshot(profile.shot("editing.png")).meanSaturation(phone::Fitted(w, h, phone::kEditingArea));
+    EXPECT_SENTENCE(std::abs(single - own) < kSaturationKept * own && std::abs(editing - own) < kSaturationKept * own,
+                    Said("the album shows the photo and album editing opens it (mean saturation ", single, " and ",
+                         editing, " against its own ", own, ")"));
+}
+
+}  // namespace
+}  // namespace acceptance
