@@ -28,13 +28,14 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     const fs::path photo = profile.scaledPhotograph("/usr/share/backgrounds/picosdeeuropa_by_Aitzol_Berasategi.jpg", 512);
     ASSERT_EQ(profile.import({photo}).status, 0);
 
-    const pid_t program = profile.start({"--camera", "simulated"}, /*display=*/true);
+    TavorinProfile::Started program(profile, profile.start({"--camera", "simulated"}, /*display=*/true));
     XWindowDriver x;
     ASSERT_TRUE(x.connected());
     ASSERT_SENTENCE(x.waitForWindow("Tavorin", 60), "the program shows its window, titled Tavorin");
     // The camera screen once the splash has gone: the live shutter's blue disc.
     const Region disc{phone::kShutter.x - 15, phone::kShutter.y - 15, 30, 30};
     const bool cameraShown = XWindowDriver::waitUntil(90, [&] { return x.capture().meanSaturation(disc) > 0.5; });
+    if (!cameraShown) x.capture().write(profile.folder() / "window.png");
     ASSERT_SENTENCE(cameraShown, "the window shows the camera screen with its shutter");
 
     x.tap(phone::kShutter.x, phone::kShutter.y);
@@ -50,6 +51,7 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
         return shown.brightnessSpread(phone::GridCellRegion(0)) > 0.05 && shown.brightnessSpread(phone::GridCellRegion(1)) > 0.05 &&
                shown.brightnessSpread(phone::GridCellRegion(2)) < 0.02;
     });
+    if (!grid) x.capture().write(profile.folder() / "window.png");
     EXPECT_SENTENCE(grid, "a click on the album button shows the grid with the two photos");
 
     // What the window shows when F12 is pressed (a notice may follow over it, naming the file).
@@ -64,7 +66,7 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     EXPECT_SENTENCE(apart < 0.02, Said("the screenshot holds what the window shows (", apart, " apart)"));
 
     x.close();
-    const Outcome end = profile.finish(program, 60);
+    const Outcome end = program.finish(60);
     EXPECT_SENTENCE(end.status == 0, Said("closing the window ends the program with status ", end.status));
     if (end.status != 0) std::printf("%s", end.err.c_str());
 }
