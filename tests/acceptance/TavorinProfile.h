@@ -91,6 +91,12 @@ public:
         return out;
     }
 
+    // The `--camera` source of a camera looking at the photograph: a filter graph showing it
+    // for ever, at `rate` frames a second.
+    static std::string CameraSeeing(const fs::path& photograph, int rate = 15) {
+        return "lavfi:movie=" + photograph.string() + ",loop=loop=-1:size=1,fps=" + std::to_string(rate);
+    }
+
     // `tavorin import` of the files into the library.
     Outcome import(const std::vector<fs::path>& photos) const {
         std::vector<std::string> arguments{"import"};
