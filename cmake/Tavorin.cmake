@@ -31,10 +31,12 @@ function(tavorin_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE tavorin_warnings)
 endfunction()
 
-# tavorin_test(name SOURCES ... [DEPS ...] [GL]): a GoogleTest executable registered with CTest.
-# GL marks tests that need a real OpenGL ES context (label "gl"); the others are pure.
+# tavorin_test(name SOURCES ... [DEPS ...] [GL] [PREFIX text]): a GoogleTest executable registered
+# with CTest. GL marks tests that need a real OpenGL ES context (label "gl"); the others are pure.
+# PREFIX goes before each case's name in CTest, so that a group of executables' cases can be run
+# by name alone.
 function(tavorin_test name)
-  cmake_parse_arguments(ARG "GL" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "GL" "PREFIX" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/tests")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main
@@ -48,7 +50,7 @@ function(tavorin_test name)
     set(labels unit)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${labels}"
-                       DISCOVERY_TIMEOUT 60)
+                       DISCOVERY_TIMEOUT 60 TEST_PREFIX "${ARG_PREFIX}")
 endfunction()
 
 # tavorin_link_closure(target out): the project libraries `target` links, directly or through

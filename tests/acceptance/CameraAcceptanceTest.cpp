@@ -43,9 +43,9 @@ std::string Shown(const std::optional<std::string>& tag) { return tag ? "\"" + *
 TEST(Camera, TheShutterPutsWhatTheCameraSeesIntoTheLibraryWithTrueMetadata) {
     TavorinProfile profile("shutter");
     profile.returningUser();
-    // The camera looks at a photograph: a filter graph showing it for ever, at 30 frames a second.
+    // The camera looks at a photograph.
     const fs::path seen = profile.scaledPhotograph(kMountains, 640);
-    const std::string camera = "lavfi:movie=" + seen.string() + ",loop=loop=-1:size=1,fps=30";
+    const std::string camera = TavorinProfile::CameraSeeing(seen);
 
     Script script;
     script.launch().shot("camera.png").tap(phone::kShutter, 3, "the shutter").shot("taken.png");

@@ -38,6 +38,10 @@ public:
     explicit Screenshot(platform::ImageBitmap bitmap, double scale) : bitmap_(std::move(bitmap)), scale_(scale) {}
 
     bool valid() const { return !bitmap_.empty(); }
+    // Writes the picture as a PNG, for a look at what a failed case saw.
+    bool write(const std::filesystem::path& path) const {
+        return valid() && platform::WriteImageFile(bitmap_, platform::ImageFileType::PNG, {}, path.string());
+    }
     const platform::ImageBitmap& bitmap() const { return bitmap_; }
     Region whole() const { return {0, 0, bitmap_.width / scale_, bitmap_.height / scale_}; }
 

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,12 @@ public:
         return out;
     }
 
+    // The `--camera` source of a camera looking at the photograph: a filter graph showing it
+    // for ever, at `rate` frames a second.
+    static std::string CameraSeeing(const fs::path& photograph, int rate = 15) {
+        return "lavfi:movie=" + photograph.string() + ",loop=loop=-1:size=1,fps=" + std::to_string(rate);
+    }
+
     // `tavorin import` of the files into the library.
     Outcome import(const std::vector<fs::path>& photos) const {
         std::vector<std::string> arguments{"import"};
@@ -156,6 +163,24 @@ public:
         return outcome;
     }
     Outcome run(const std::vector<std::string>& arguments) const { return finish(start(arguments)); }
+
+    // A program started in the background, killed if the case ends before it is finished.
+    class Started {
+    public:
+        Started(const TavorinProfile& profile, pid_t pid) : profile_(profile), pid_(pid) {}
+        ~Started() {
+            if (pid_ <= 0) return;
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        Started(const Started&) = delete;
+        Started& operator=(const Started&) = delete;
+        Outcome finish(int seconds) { return profile_.finish(std::exchange(pid_, -1), seconds); }
+
+    private:
+        const TavorinProfile& profile_;
+        pid_t pid_;
+    };
 
     // The photos the library's index lists, in the order they came in.
     std::vector<LibraryRow> rows() const {

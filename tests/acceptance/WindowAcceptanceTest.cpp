@@ -28,18 +28,29 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     const fs::path photo = profile.scaledPhotograph("/usr/share/backgrounds/picosdeeuropa_by_Aitzol_Berasategi.jpg", 512);
     ASSERT_EQ(profile.import({photo}).status, 0);
 
-    const pid_t program = profile.start({"--camera", "simulated"}, /*display=*/true);
+    // The camera looks at a sunset.
+    const fs::path seen = profile.scaledPhotograph("/usr/share/backgrounds/sunset_by_Aitzol_Berasategi.jpg", 640);
+    const pid_t pid = profile.start({"--camera", TavorinProfile::CameraSeeing(seen)}, /*display=*/true);
+    TavorinProfile::Started program(profile, pid);
     XWindowDriver x;
     ASSERT_TRUE(x.connected());
-    ASSERT_SENTENCE(x.waitForWindow("Tavorin", 60), "the program shows its window, titled Tavorin");
+    const bool shown = x.waitForWindow("Tavorin", pid, 60);
+    if (!shown) std::printf("the display shows: %s\n", x.windows().c_str());
+    ASSERT_SENTENCE(shown, "the program shows its window, titled Tavorin");
     // The camera screen once the splash has gone: the live shutter's blue disc.
     const Region disc{phone::kShutter.x - 15, phone::kShutter.y - 15, 30, 30};
-    const bool cameraShown = XWindowDriver::waitUntil(90, [&] { return x.capture().meanSaturation(disc) > 0.5; });
-    ASSERT_SENTENCE(cameraShown, "the window shows the camera screen with its shutter");
+    double took = 0;
+    const bool cameraShown = XWindowDriver::waitUntil(300, [&] { return x.capture().meanSaturation(disc) > 0.5; }, &took);
+    if (!cameraShown) {
+        x.capture().write(profile.folder() / "window.png");
+        std::printf("the display shows: %s\n", x.windows().c_str());
+    }
+    ASSERT_SENTENCE(cameraShown, Said("the window shows the camera screen with its shutter (after ", took, " s)"));
 
     x.tap(phone::kShutter.x, phone::kShutter.y);
-    const bool taken = XWindowDriver::waitUntil(120, [&] { return profile.photos().size() == 2u; });
-    EXPECT_SENTENCE(taken, Said("a click on the shutter put a photo into the library (it holds ", profile.photos().size(), ")"));
+    const bool taken = XWindowDriver::waitUntil(120, [&] { return profile.photos().size() == 2u; }, &took);
+    EXPECT_SENTENCE(taken, Said("a click on the shutter put a photo into the library (it holds ", profile.photos().size(),
+                                " after ", took, " s)"));
 
     // The album: the grid of both photos, the newest first.
     const bool idle = XWindowDriver::waitUntil(60, [&] { return x.capture().meanSaturation(disc) > 0.5; });
@@ -50,6 +61,7 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
         return shown.brightnessSpread(phone::GridCellRegion(0)) > 0.05 && shown.brightnessSpread(phone::GridCellRegion(1)) > 0.05 &&
                shown.brightnessSpread(phone::GridCellRegion(2)) < 0.02;
     });
+    if (!grid) x.capture().write(profile.folder() / "window.png");
     EXPECT_SENTENCE(grid, "a click on the album button shows the grid with the two photos");
 
     // What the window shows when F12 is pressed (a notice may follow over it, naming the file).
@@ -64,7 +76,7 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     EXPECT_SENTENCE(apart < 0.02, Said("the screenshot holds what the window shows (", apart, " apart)"));
 
     x.close();
-    const Outcome end = profile.finish(program, 60);
+    const Outcome end = program.finish(60);
     EXPECT_SENTENCE(end.status == 0, Said("closing the window ends the program with status ", end.status));
     if (end.status != 0) std::printf("%s", end.err.c_str());
 }

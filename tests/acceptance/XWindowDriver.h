@@ -8,12 +8,15 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "Screenshot.h"
 
@@ -30,13 +33,16 @@ public:
 
     bool connected() const { return display_ != nullptr; }
 
-    // Waits up to `seconds` for a shown window with the title; whether it came.
-    bool waitForWindow(const std::string& title, double seconds) {
+    // Waits up to `seconds` for a shown window with the title, of the process `pid`; whether
+    // it came.
+    bool waitForWindow(const std::string& title, pid_t pid, double seconds) {
         return waitUntil(seconds, [&] {
-            window_ = find(DefaultRootWindow(display_), title);
+            window_ = find(DefaultRootWindow(display_), title, pid);
             return window_ != 0;
         });
     }
+    // The shown windows of the display with their titles and processes, for a failure's message.
+    std::string windows() { return list(DefaultRootWindow(display_)); }
     // The window's pixels a point of the phone's screen.
     double scale() {
         XWindowAttributes a{};
@@ -110,14 +116,21 @@ public:
         XFlush(display_);
     }
 
-    // Polls the condition in real time for up to `seconds`.
-    static bool waitUntil(double seconds, const std::function<bool()>& done) {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    // Polls the condition in real time for up to `seconds`; whether it came true, and the
+    // seconds it took in `took`.
+    static bool waitUntil(double seconds, const std::function<bool()>& done, double* took = nullptr) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto giveUp = start + std::chrono::duration<double>(seconds);
+        bool came = true;
         while (!done()) {
-            if (std::chrono::steady_clock::now() > giveUp) return false;
+            if (std::chrono::steady_clock::now() > giveUp) {
+                came = false;
+                break;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        return true;
+        if (took) *took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return came;
     }
 
 private:
@@ -138,24 +151,56 @@ private:
         const unsigned long top = mask >> shift;
         return static_cast<std::uint8_t>(((pixel & mask) >> shift) * 255 / top);
     }
-    // A viewable window with the title under `parent`, searched depth first.
-    Window find(Window parent, const std::string& title) {
-        Window root = 0, up = 0, *children = nullptr;
+    // The window's title, or "".
+    std::string title(Window w) {
+        char* name = nullptr;
+        std::string text;
+        if (XFetchName(display_, w, &name) && name) text = name;
+        if (name) XFree(name);
+        return text;
+    }
+    // The process that says it owns the window (_NET_WM_PID), or 0.
+    pid_t owner(Window w) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        pid_t pid = 0;
+        if (XGetWindowProperty(display_, w, XInternAtom(display_, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
+                               &type, &format, &items, &after, &data) == Success &&
+            data && items == 1 && format == 32)
+            pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
+        if (data) XFree(data);
+        return pid;
+    }
+    bool viewable(Window w) {
+        XWindowAttributes a{};
+        return XGetWindowAttributes(display_, w, &a) && a.map_state == IsViewable;
+    }
+    std::vector<Window> children(Window parent) {
+        Window root = 0, up = 0, *list = nullptr;
         unsigned int count = 0;
-        if (!XQueryTree(display_, parent, &root, &up, &children, &count)) return 0;
-        Window found = 0;
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            char* name = nullptr;
-            XWindowAttributes a{};
-            if (XFetchName(display_, children[i], &name) && name) {
-                if (title == name && XGetWindowAttributes(display_, children[i], &a) && a.map_state == IsViewable)
-                    found = children[i];
-                XFree(name);
-            }
-            if (!found) found = find(children[i], title);
+        std::vector<Window> out;
+        if (XQueryTree(display_, parent, &root, &up, &list, &count) && list) out.assign(list, list + count);
+        if (list) XFree(list);
+        return out;
+    }
+    // A viewable window with the title and owner under `parent`, searched depth first.
+    Window find(Window parent, const std::string& name, pid_t pid) {
+        for (Window w : children(parent)) {
+            if (title(w) == name && owner(w) == pid && viewable(w)) return w;
+            if (const Window below = find(w, name, pid)) return below;
         }
-        if (children) XFree(children);
-        return found;
+        return 0;
+    }
+    std::string list(Window parent) {
+        std::string out;
+        for (Window w : children(parent)) {
+            if (viewable(w) && !title(w).empty())
+                out += "\"" + title(w) + "\" of process " + std::to_string(owner(w)) + "; ";
+            out += list(w);
+        }
+        return out;
     }
 
     Display* display_ = nullptr;
