@@ -1,14 +1,28 @@
-# cmake -DDIRECTORY=<folder> -DFORBIDDEN=<prefix,prefix...> -P CheckIncludes.cmake
-# Fails, naming file and line, when a source or header directly in DIRECTORY includes a
-# project header under one of the FORBIDDEN folders.
+# cmake -DDIRECTORY=<folder> -DFORBIDDEN=<entry,entry...> [-DFILES=<glob,glob...>] -P CheckIncludes.cmake
+# Fails, naming file and line, when a source or header directly in DIRECTORY (only those
+# matching one of the FILES globs, when given) includes a project header under one of the
+# FORBIDDEN folders, or a FORBIDDEN header itself (an entry ending in .h).
 string(REPLACE "," ";" FORBIDDEN "${FORBIDDEN}")
-file(GLOB sources "${DIRECTORY}/*.cpp" "${DIRECTORY}/*.h")
+if(NOT FILES)
+  set(FILES "*.cpp,*.h")
+endif()
+string(REPLACE "," ";" FILES "${FILES}")
+set(globs "")
+foreach(pattern IN LISTS FILES)
+  list(APPEND globs "${DIRECTORY}/${pattern}")
+endforeach()
+file(GLOB sources ${globs})
 set(failures "")
 foreach(source IN LISTS sources)
   file(STRINGS "${source}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
   foreach(line IN LISTS lines)
-    foreach(prefix IN LISTS FORBIDDEN)
-      if(line MATCHES "\"${prefix}/")
+    foreach(entry IN LISTS FORBIDDEN)
+      if(entry MATCHES "\\.h$")
+        set(pattern "\"${entry}\"")
+      else()
+        set(pattern "\"${entry}/")
+      endif()
+      if(line MATCHES "${pattern}")
         string(APPEND failures "\n  ${source}: ${line}")
       endif()
     endforeach()

@@ -7,14 +7,16 @@
 // without a device current: its handles return each GPU object to that device. Main thread
 // only.
 //
-// Members are public on purpose: the program builders, the frame render and the view are
-// written as parts of this object and read its fields directly.
+// Members are public on purpose: the frame render, the parameter table and the view are
+// written as parts of this object and read its fields directly. The processing stages and the
+// program builders are not: they read the settings (this object's base) and the small context
+// the engine makes for them (StageContext, ProgramContext), and never include this header.
 //
 // The source files: AmbrelGraphicsController.cpp (lifetime, releasing programs and textures),
 // InputPath.cpp (inputs, geometry, program build, read-back), FrameRender.cpp (the frame),
-// ContrastStages.cpp (local-contrast chains), FilterScales.cpp, ViewGeometry.cpp (view
+// ContrastChains.cpp (local-contrast chains), FilterScales.cpp, ViewGeometry.cpp (view
 // rectangle, zoom, compare split), ParameterRegistry.cpp (parameters by name),
-// MasterAdjustments.cpp, EngineUniforms.cpp (shared uniform formulas and activity tests),
+// MasterAdjustments.cpp, EngineUniforms.cpp (the stages' context, uniform shorthands),
 // FullResolutionRender.cpp and TileLayout.cpp (renders to bitmaps), VideoFramePaths.cpp
 // (recording movies and rendering movie frames); each processing stage's
 // fields, activity and uniform list in its *Stage.h and *Stage.cpp; the program builders in
@@ -34,6 +36,7 @@
 #include "engine/LookTexture.h"
 #include "engine/OwnedGpuObject.h"
 #include "engine/ProcessingStage.h"
+#include "engine/ProgramBuild.h"
 #include "engine/RenderRequest.h"
 #include "engine/VideoRecorder.h"
 #include "engine/FrameRate.h"
@@ -106,6 +109,14 @@ public:
     void ReleaseScaledPrograms();
     // Sets the stage's uniform list on both programs of its pair, skipping programs not built yet.
     void PushStageUniforms(const sProcessingStage& stage);
+    // The float precision the programs of the current filter-scale variant are written in.
+    int32_t ProgramPrecision() const { return shaderSets.precisions[FilterScaleVariant()]; }
+    // What the stages read beside the settings, for the current request: the precision, the
+    // look texture and the compare split.
+    sStageContext StageContext();
+    // What the program builders read beside the settings: the current program variant's slots,
+    // the filter-scale record and the device's varying cap, with the stage context.
+    sProgramContext ProgramContext();
 
     // --- Filter scale ---------------------------------------------------------------------
     // Requested input-to-preview scale (shorter input side over the reference size).
@@ -231,13 +242,13 @@ public:
     // the rows come bottom first). Null without an input or while a recording runs.
     std::shared_ptr<sBitmap> RenderCurrentImageToImage();
 
-    // --- Uniform values (each stage's list, ProcessingStage.h, is built from these) -------
+    // --- Uniform values of the current settings (the formulas are the stages') ------------
     static QV::Math::CVector2<float> ShadowsStrengthUniform(const sShadowsHighlights& shadows);
     static QV::Math::CVector2<float> HighlightsStrengthUniform(const sShadowsHighlights& highlights);
     QV::Math::CVector2<float> BrightnessStrengthUniform() const;
     float ColorCorrectionStrengthUniform() const;
-    // (begin, 1 / (end - begin)); a range whose end does not exceed its begin is a hard edge.
-    static QV::Math::CVector2<float> VignetteRangeUniform(const QV::Math::CVector2<float>& range);
+    // uSplit: the compare split's point scaled from view pixels to level 0's and the direction
+    // of the line's normal.
     QV::Math::CVector4<float> SplitUniform() const;
     QV::Math::CVector3<float> GrayscaleCoefficients() const;
 
@@ -245,8 +256,6 @@ public:
     bool IsToneMapLookActive() const;
     bool IsPhotoFilterActive() const;
     bool AreLevelsActive() const;
-    static bool IsShadowsActive(const sShadowsHighlights& shadows);
-    static bool IsHighlightsActive(const sShadowsHighlights& highlights);
 
     // --- Input ----------------------------------------------------------------------------
     // A new picture from packed 8-bit pixels (rows of inputWidth × 4 bytes for the 4-byte

@@ -7,6 +7,7 @@
 
 #include "engine/EngineModes.h"
 #include "engine/OwnedGpuObject.h"
+#include "engine/ShadowsHighlights.h"
 #include "gpu/Math.h"
 #include "platform/coregraphics/CGGeometry.h"
 
@@ -53,11 +54,6 @@ struct sValueRange {
 struct sToneMapping {
     float p = 2.4f;
     int32_t dimension = 5;  // 5 or 7 taps
-};
-
-struct sShadowsHighlights {
-    float strength;
-    float width;
 };
 
 struct sSmoothing {

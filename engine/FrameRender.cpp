@@ -19,18 +19,19 @@ using QV::Math::CVector3;
 
 // --- Noise reduction and structure tensor ------------------------------------------------
 
-bool StructureTensorNeeded(const AmbrelGraphicsController& engine)
+bool StructureTensorNeeded(const sEngineSettings& settings)
 {
-    const eNoiseReductionType type = engine.noiseReduction.type;
-    return engine.smoothing.type == eGaussianType::FlowField || engine.smoothing.lineIntegral ||
-           (NoiseReductionRuns(engine) && type != eNoiseReductionType::IsotropicGPUImage);
+    const eNoiseReductionType type = settings.noiseReduction.type;
+    return settings.smoothing.type == eGaussianType::FlowField || settings.smoothing.lineIntegral ||
+           (NoiseReductionRuns(settings) && type != eNoiseReductionType::IsotropicGPUImage);
 }
 
-int32_t InputProgramPair(const AmbrelGraphicsController& engine)
+int32_t InputProgramPair(const sEngineSettings& settings)
 {
-    if (NoiseReductionRuns(engine) && engine.noiseReduction.type == eNoiseReductionType::IsotropicGPUImage && !StructureTensorNeeded(engine))
+    if (NoiseReductionRuns(settings) && settings.noiseReduction.type == eNoiseReductionType::IsotropicGPUImage &&
+        !StructureTensorNeeded(settings))
         return 6;
-    switch (engine.colorCorrection.method) {
+    switch (settings.colorCorrection.method) {
     case eColorCorrectionMethod::Lab0:
     case eColorCorrectionMethod::Yxy:
     case eColorCorrectionMethod::Lab1: return 4;

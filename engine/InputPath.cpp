@@ -502,25 +502,22 @@ void AmbrelGraphicsController::SetAudio(const AudioSampleRef& sampleBuffer)
 
 void AmbrelGraphicsController::BuildPrograms()
 {
-    IShaderProgram** slots[kProgramPairCount];
-    for (int32_t i = 0; i < kProgramPairCount; ++i)
-        slots[i] = &shaderSets[i][ProgramVariant()];
-
-    BuildCopyPrograms(*this);
-    BuildDisplayPrograms(*this);
-    BuildRedToGrayProgram(*this, *slots[kPairGrayReduction]);
-    BuildTwoLevelGrayReductionProgram(*this, *slots[kPairGrayReductionTwoLevels]);
-    BuildPointPassPrograms(*this);
-    BuildContrastPassPrograms(*this);
-    BuildDarkMaskPrograms(*this);
-    BuildBrightnessProgram(*this, *slots[kPairBrightness]);
-    BuildColorCorrectionProgram(*this);
-    BuildColorAdjustmentProgram(*this);
-    BuildBoxMeanPrograms(*this);
-    BuildNoiseReductionPrograms(*this);
-    BuildStructureTensorFilterPrograms(*this);
-    BuildGaussianPrograms(*this);
-    BuildToneMappingPrograms(*this);
+    const sProgramContext c = ProgramContext();
+    BuildCopyPrograms(c);
+    BuildDisplayPrograms(c, inputTextureMatrix);
+    BuildRedToGrayProgram(c, c.Slot(kPairGrayReduction));
+    BuildTwoLevelGrayReductionProgram(c, c.Slot(kPairGrayReductionTwoLevels));
+    BuildPointPassPrograms(c);
+    BuildContrastPassPrograms(cie, c);
+    BuildDarkMaskPrograms(c);
+    BuildBrightnessProgram(*this, c, c.Slot(kPairBrightness));
+    BuildColorCorrectionProgram(colorCorrection, c);
+    BuildColorAdjustmentProgram(colorAdjustment, c);
+    BuildBoxMeanPrograms(c);
+    BuildNoiseReductionPrograms(noiseReduction, colorCorrection.method, c);
+    BuildStructureTensorFilterPrograms(c);
+    BuildGaussianPrograms(smoothing, c);
+    BuildToneMappingPrograms(toneMapping, c);
     CDevice::GetCurrentDevice()->GetShader()->ReleaseCompiler();
     shaderSets.stale[FilterScaleVariant()] = false;
 }
