@@ -56,6 +56,7 @@ class IVertexArrayObject;
 }
 struct sPassContext;
 struct sTile;
+struct sWorkingSet;
 
 class AmbrelGraphicsController : public sEngineSettings {
 public:
@@ -259,25 +260,21 @@ public:
 
     // --- Input ----------------------------------------------------------------------------
     // A new picture from packed 8-bit pixels (rows of inputWidth × 4 bytes for the 4-byte
-    // formats, × 3 for RGB; null keeps the last upload). A new geometry reconfigures the
-    // engine first. A picture larger than the device's texture limit is reduced to fit.
-    void SetInputPixels(const sFrameTime& time, int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
-                        int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t processingWidth,
-                        int32_t processingHeight, bool cropWidthLessOne, int64_t orientation, int32_t format,
+    // formats, × 3 for RGB; null keeps the last upload). A new geometry, orientation or format
+    // reconfigures the engine first. A picture larger than the device's texture limit is
+    // reduced to fit.
+    void SetInputPixels(const sFrameTime& time, const sInputGeometry& geometry, int64_t orientation, int32_t format,
                         const void* pixels);
     // The same for a camera or video frame, bound without copying (null keeps the last one).
     // A frame larger than the texture limit is refused (logged) and nothing changes.
-    void SetInputPixelBuffer(const sFrameTime& time, int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
-                             int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t processingWidth,
-                             int32_t processingHeight, bool cropWidthLessOne, int64_t orientation, int32_t format,
-                             const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer);
-    void ConfigureInput(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight, int32_t cropX,
-                        int32_t cropY, int32_t processingWidth, int32_t processingHeight, bool cropWidthLessOne,
-                        int64_t orientation, int32_t format, bool inputIsPixelBuffer);
-    // The fit into the view, the texture matrix and the level sizes of the stored geometry.
-    void ComputeInputGeometry(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight,
-                              int32_t cropX, int32_t cropY, int32_t processingWidth, int32_t processingHeight,
-                              bool cropWidthLessOne);
+    void SetInputPixelBuffer(const sFrameTime& time, const sInputGeometry& geometry, int64_t orientation,
+                             int32_t format, const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer);
+    // Stores a new geometry, orientation, format and kind of input and rebuilds what depends on
+    // them.
+    void ConfigureInput(const sInputGeometry& geometry, int64_t orientation, int32_t format, bool inputIsPixelBuffer);
+    // The fit into the view, the texture matrix and the level sizes of a geometry at the
+    // stored orientation.
+    void ComputeInputGeometry(const sInputGeometry& geometry);
     void CreateTextures(int32_t inputWidth, int32_t inputHeight);
     void SetFrontFacing(bool frontFacing);
     void SetLandscape(bool landscape);
@@ -381,10 +378,7 @@ public:
     sFrameTime matricesTime;
     float copyRotation = 0.0f;
     float zoom = 1.0f;
-    int32_t inputWidth = 0, inputHeight = 0;
-    int32_t cropWidth = 0, cropHeight = 0;
-    int32_t cropX = 0, cropY = 0;
-    int32_t processingWidth = 0, processingHeight = 0;
+    sInputGeometry inputGeometry;
     int32_t outputViewport[4] = {0, 0, 0, 0};
     int32_t viewRect[4] = {0, 0, 1, 1};
     int32_t inputIndex = 0;
@@ -410,7 +404,6 @@ public:
     bool videoFullResolution = false;  // movie frames render at full resolution
     bool frameDirty = false;
     bool matricesDirty = false;
-    bool cropWidthLessOne = false;
     bool keepProcessingSize = false;
     bool previewQuality = true;
     bool textureStorage = false;
@@ -450,4 +443,10 @@ private:
 
     void DeleteWorkTextures();
     void PushSplitUniform();
+
+    // Steps of the input configuration (InputPath.cpp).
+    void ComputeLevelSizes(const sInputGeometry& geometry, bool upright);
+    void ReleaseUnfittingTextures(int32_t inputWidth, int32_t inputHeight, const sWorkingSet& set);
+    void CreateInputTextures(int32_t inputWidth, int32_t inputHeight, bool fullResolution);
+    void CreateWorkingTextures(const sWorkingSet& set);
 };

@@ -69,6 +69,26 @@ struct sLevels {
     float whitePoint = 1.0f;
 };
 
+// Where the picture lies in the engine's input and at what size it is worked on: the input's
+// pixel size, the crop of it that is shown (origin and size in input pixels) and the size the
+// pipeline works at before any reduction to the view.
+struct sInputGeometry {
+    int32_t inputWidth = 0, inputHeight = 0;
+    int32_t cropWidth = 0, cropHeight = 0;
+    int32_t cropX = 0, cropY = 0;
+    int32_t processingWidth = 0, processingHeight = 0;
+    // The used rectangle is one texel narrower than cropWidth in the texture matrix.
+    bool cropWidthLessOne = false;
+
+    // A whole picture of width × height, worked on at its own size or at the one given.
+    static sInputGeometry Whole(int32_t width, int32_t height) { return Whole(width, height, width, height); }
+    static sInputGeometry Whole(int32_t width, int32_t height, int32_t processingWidth, int32_t processingHeight)
+    {
+        return {width, height, width, height, 0, 0, processingWidth, processingHeight, false};
+    }
+    bool operator==(const sInputGeometry&) const = default;
+};
+
 struct sInputTexture {
     sFrameTime time;
     OwnedTexture texture;

@@ -56,10 +56,11 @@ bool InputReadAtTexelCentres(const AmbrelGraphicsController& e)
     const QV::Graphics::ITexture2D* input = e.inputTextures[e.inputIndex].texture;
     if (!input || input->IsCached() || e.levelWidths.empty() || e.inputOrientation < 0 || e.inputOrientation > 7)
         return false;
-    const bool wholeInput = e.cropX == 0 && e.cropY == 0 && e.cropWidth == e.inputWidth &&
-                            e.cropHeight == e.inputHeight && !e.cropWidthLessOne;
+    const sInputGeometry& g = e.inputGeometry;
+    const bool wholeInput = g.cropX == 0 && g.cropY == 0 && g.cropWidth == g.inputWidth &&
+                            g.cropHeight == g.inputHeight && !g.cropWidthLessOne;
     const bool upright = IsUpright(e.inputOrientation);
-    const int32_t w = upright ? e.inputWidth : e.inputHeight, h = upright ? e.inputHeight : e.inputWidth;
+    const int32_t w = upright ? g.inputWidth : g.inputHeight, h = upright ? g.inputHeight : g.inputWidth;
     return wholeInput && e.levelWidths[0] == w && e.levelHeights[0] == h && IsIdentity(e.outputMatrix) &&
            (!e.ZoomAndSplitApply() || IsIdentity(e.zoomMatrix));
 }
@@ -75,9 +76,8 @@ void AmbrelGraphicsController::RenderFrame()
     // Working textures freed while in the background (or never made) are made again at the
     // stored geometry before anything draws into them.
     if (!workTextures[0] || levelFramebuffers.empty()) {
-        ComputeInputGeometry(inputWidth, inputHeight, cropWidth, cropHeight, cropX, cropY, processingWidth,
-                             processingHeight, cropWidthLessOne);
-        CreateTextures(inputWidth, inputHeight);
+        ComputeInputGeometry(inputGeometry);
+        CreateTextures(inputGeometry.inputWidth, inputGeometry.inputHeight);
         matricesDirty = true;
         if (!workTextures[0] || levelFramebuffers.empty()) {
             std::fprintf(stderr, "frame not rendered: the working textures of %d x %d could not be made\n",
@@ -305,7 +305,7 @@ bool AmbrelGraphicsController::RecordFrame()
 void AmbrelGraphicsController::DrawBlackImage()
 {
     static const uint8_t black[16] = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
-    SetInputPixels(sFrameTime::Make(0, 60), 2, 2, 2, 2, 0, 0, 2, 2, false, 0, kPixelFormatBGRA, black);
+    SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(2, 2), 0, kPixelFormatBGRA, black);
     const eLuminanceStyle style = luminanceStyle;
     luminanceStyle = eLuminanceStyle::None;
     RenderFrame();
