@@ -54,6 +54,7 @@ class IFramebufferObject;
 class IVertexBuffer;
 class IVertexArrayObject;
 }
+struct sFrameDelivery;
 struct sPassContext;
 struct sTile;
 struct sWorkingSet;
@@ -449,4 +450,14 @@ private:
     void ReleaseUnfittingTextures(int32_t inputWidth, int32_t inputHeight, const sWorkingSet& set);
     void CreateInputTextures(int32_t inputWidth, int32_t inputHeight, bool fullResolution);
     void CreateWorkingTextures(const sWorkingSet& set);
+
+    // Steps of a frame (FrameRender.cpp).
+    bool RestoreWorkingTextures();
+    void RebuildStalePrograms();
+    sFrameDelivery FrameDelivery() const;
+    bool AdvanceRecordingRing();
+    void RenderFramePasses(sPassContext& pass, const sFrameDelivery& delivery);
+    void RenderInputPass(sPassContext& pass);
+    void RenderFlowField(sPassContext& pass);
+    void RenderWithoutContrast(sPassContext& pass, const sFrameDelivery& delivery);
 };
