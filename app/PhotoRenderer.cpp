@@ -138,7 +138,7 @@ bool PhotoRenderer::renderPreview(const platform::ImageBitmap& photo, int64_t or
     const eStyleStageMode saved = engine_->styleStageMode;
     engine_->styleStageMode = eStyleStageMode::RenderAndKeep;
     const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
-    engine_->SetInputPixels(sFrameTime::Make(0, 60), w, h, w, h, 0, 0, w, h, false, orientation,
+    engine_->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(w, h), orientation,
                             EngineFormat(preview->format), preview->pixels.data());
     engine_->SetFilterScale(FilterScale(w, h));
     engine_->RenderFrame();

@@ -121,7 +121,7 @@ void AmbrelGraphicsController::PushStageUniforms(const sProcessingStage& stage)
     CShaderSetsShaderProgram& pair = shaderSets[stage.pair];
     if (!pair[0] && !pair[1])
         return;
-    const UniformList uniforms = stage.uniforms(*this);
+    const UniformList uniforms = stage.uniforms(*this, StageContext());
     for (IShaderProgram* program : pair.programs)
         if (program)
             ApplyUniforms(*program, uniforms);

@@ -7,14 +7,16 @@
 // without a device current: its handles return each GPU object to that device. Main thread
 // only.
 //
-// Members are public on purpose: the program builders, the frame render and the view are
-// written as parts of this object and read its fields directly.
+// Members are public on purpose: the frame render, the parameter table and the view are
+// written as parts of this object and read its fields directly. The processing stages and the
+// program builders are not: they read the settings (this object's base) and the small context
+// the engine makes for them (StageContext, ProgramContext), and never include this header.
 //
 // The source files: AmbrelGraphicsController.cpp (lifetime, releasing programs and textures),
 // InputPath.cpp (inputs, geometry, program build, read-back), FrameRender.cpp (the frame),
-// ContrastStages.cpp (local-contrast chains), FilterScales.cpp, ViewGeometry.cpp (view
+// ContrastChains.cpp (local-contrast chains), FilterScales.cpp, ViewGeometry.cpp (view
 // rectangle, zoom, compare split), ParameterRegistry.cpp (parameters by name),
-// MasterAdjustments.cpp, EngineUniforms.cpp (shared uniform formulas and activity tests),
+// MasterAdjustments.cpp, EngineUniforms.cpp (the stages' context, uniform shorthands),
 // FullResolutionRender.cpp and TileLayout.cpp (renders to bitmaps), VideoFramePaths.cpp
 // (recording movies and rendering movie frames); each processing stage's
 // fields, activity and uniform list in its *Stage.h and *Stage.cpp; the program builders in
@@ -34,6 +36,7 @@
 #include "engine/LookTexture.h"
 #include "engine/OwnedGpuObject.h"
 #include "engine/ProcessingStage.h"
+#include "engine/ProgramBuild.h"
 #include "engine/RenderRequest.h"
 #include "engine/VideoRecorder.h"
 #include "engine/FrameRate.h"
@@ -51,8 +54,10 @@ class IFramebufferObject;
 class IVertexBuffer;
 class IVertexArrayObject;
 }
+struct sFrameDelivery;
 struct sPassContext;
 struct sTile;
+struct sWorkingSet;
 
 class AmbrelGraphicsController : public sEngineSettings {
 public:
@@ -106,6 +111,14 @@ public:
     void ReleaseScaledPrograms();
     // Sets the stage's uniform list on both programs of its pair, skipping programs not built yet.
     void PushStageUniforms(const sProcessingStage& stage);
+    // The float precision the programs of the current filter-scale variant are written in.
+    int32_t ProgramPrecision() const { return shaderSets.precisions[FilterScaleVariant()]; }
+    // What the stages read beside the settings, for the current request: the precision, the
+    // look texture and the compare split.
+    sStageContext StageContext();
+    // What the program builders read beside the settings: the current program variant's slots,
+    // the filter-scale record and the device's varying cap, with the stage context.
+    sProgramContext ProgramContext();
 
     // --- Filter scale ---------------------------------------------------------------------
     // Requested input-to-preview scale (shorter input side over the reference size).
@@ -231,13 +244,13 @@ public:
     // the rows come bottom first). Null without an input or while a recording runs.
     std::shared_ptr<sBitmap> RenderCurrentImageToImage();
 
-    // --- Uniform values (each stage's list, ProcessingStage.h, is built from these) -------
+    // --- Uniform values of the current settings (the formulas are the stages') ------------
     static QV::Math::CVector2<float> ShadowsStrengthUniform(const sShadowsHighlights& shadows);
     static QV::Math::CVector2<float> HighlightsStrengthUniform(const sShadowsHighlights& highlights);
     QV::Math::CVector2<float> BrightnessStrengthUniform() const;
     float ColorCorrectionStrengthUniform() const;
-    // (begin, 1 / (end - begin)); a range whose end does not exceed its begin is a hard edge.
-    static QV::Math::CVector2<float> VignetteRangeUniform(const QV::Math::CVector2<float>& range);
+    // uSplit: the compare split's point scaled from view pixels to level 0's and the direction
+    // of the line's normal.
     QV::Math::CVector4<float> SplitUniform() const;
     QV::Math::CVector3<float> GrayscaleCoefficients() const;
 
@@ -245,30 +258,24 @@ public:
     bool IsToneMapLookActive() const;
     bool IsPhotoFilterActive() const;
     bool AreLevelsActive() const;
-    static bool IsShadowsActive(const sShadowsHighlights& shadows);
-    static bool IsHighlightsActive(const sShadowsHighlights& highlights);
 
     // --- Input ----------------------------------------------------------------------------
     // A new picture from packed 8-bit pixels (rows of inputWidth × 4 bytes for the 4-byte
-    // formats, × 3 for RGB; null keeps the last upload). A new geometry reconfigures the
-    // engine first. A picture larger than the device's texture limit is reduced to fit.
-    void SetInputPixels(const sFrameTime& time, int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
-                        int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t processingWidth,
-                        int32_t processingHeight, bool cropWidthLessOne, int64_t orientation, int32_t format,
+    // formats, × 3 for RGB; null keeps the last upload). A new geometry, orientation or format
+    // reconfigures the engine first. A picture larger than the device's texture limit is
+    // reduced to fit.
+    void SetInputPixels(const sFrameTime& time, const sInputGeometry& geometry, int64_t orientation, int32_t format,
                         const void* pixels);
     // The same for a camera or video frame, bound without copying (null keeps the last one).
     // A frame larger than the texture limit is refused (logged) and nothing changes.
-    void SetInputPixelBuffer(const sFrameTime& time, int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
-                             int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t processingWidth,
-                             int32_t processingHeight, bool cropWidthLessOne, int64_t orientation, int32_t format,
-                             const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer);
-    void ConfigureInput(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight, int32_t cropX,
-                        int32_t cropY, int32_t processingWidth, int32_t processingHeight, bool cropWidthLessOne,
-                        int64_t orientation, int32_t format, bool inputIsPixelBuffer);
-    // The fit into the view, the texture matrix and the level sizes of the stored geometry.
-    void ComputeInputGeometry(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight,
-                              int32_t cropX, int32_t cropY, int32_t processingWidth, int32_t processingHeight,
-                              bool cropWidthLessOne);
+    void SetInputPixelBuffer(const sFrameTime& time, const sInputGeometry& geometry, int64_t orientation,
+                             int32_t format, const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer);
+    // Stores a new geometry, orientation, format and kind of input and rebuilds what depends on
+    // them.
+    void ConfigureInput(const sInputGeometry& geometry, int64_t orientation, int32_t format, bool inputIsPixelBuffer);
+    // The fit into the view, the texture matrix and the level sizes of a geometry at the
+    // stored orientation.
+    void ComputeInputGeometry(const sInputGeometry& geometry);
     void CreateTextures(int32_t inputWidth, int32_t inputHeight);
     void SetFrontFacing(bool frontFacing);
     void SetLandscape(bool landscape);
@@ -372,10 +379,7 @@ public:
     sFrameTime matricesTime;
     float copyRotation = 0.0f;
     float zoom = 1.0f;
-    int32_t inputWidth = 0, inputHeight = 0;
-    int32_t cropWidth = 0, cropHeight = 0;
-    int32_t cropX = 0, cropY = 0;
-    int32_t processingWidth = 0, processingHeight = 0;
+    sInputGeometry inputGeometry;
     int32_t outputViewport[4] = {0, 0, 0, 0};
     int32_t viewRect[4] = {0, 0, 1, 1};
     int32_t inputIndex = 0;
@@ -401,7 +405,6 @@ public:
     bool videoFullResolution = false;  // movie frames render at full resolution
     bool frameDirty = false;
     bool matricesDirty = false;
-    bool cropWidthLessOne = false;
     bool keepProcessingSize = false;
     bool previewQuality = true;
     bool textureStorage = false;
@@ -441,4 +444,20 @@ private:
 
     void DeleteWorkTextures();
     void PushSplitUniform();
+
+    // Steps of the input configuration (InputPath.cpp).
+    void ComputeLevelSizes(const sInputGeometry& geometry, bool upright);
+    void ReleaseUnfittingTextures(int32_t inputWidth, int32_t inputHeight, const sWorkingSet& set);
+    void CreateInputTextures(int32_t inputWidth, int32_t inputHeight, bool fullResolution);
+    void CreateWorkingTextures(const sWorkingSet& set);
+
+    // Steps of a frame (FrameRender.cpp).
+    bool RestoreWorkingTextures();
+    void RebuildStalePrograms();
+    sFrameDelivery FrameDelivery() const;
+    bool AdvanceRecordingRing();
+    void RenderFramePasses(sPassContext& pass, const sFrameDelivery& delivery);
+    void RenderInputPass(sPassContext& pass);
+    void RenderFlowField(sPassContext& pass);
+    void RenderWithoutContrast(sPassContext& pass, const sFrameDelivery& delivery);
 };

@@ -3,9 +3,9 @@
 
 #include <sstream>
 
-#include "engine/AmbrelGraphicsController.h"
 #include "engine/EnginePrograms.h"
 #include "engine/ProgramBuild.h"
+#include "engine/ShaderSets.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/ProgramBuilders.h"
 #include "gpu/shadersource/ShaderSource.h"
@@ -39,39 +39,39 @@ std::string DarkMaskFragment(int32_t precision, bool dehazeAlpha)
     return text + "}";
 }
 
-void BuildCopyPrograms(AmbrelGraphicsController& engine)
+void BuildCopyPrograms(const sProgramContext& context)
 {
-    if (VariantSlot(engine, kPairCopy))
+    if (context.Slot(kPairCopy))
         return;
-    const int32_t precision = VariantPrecision(engine);
+    const int32_t precision = context.Precision();
     const auto copy = [&] { return CopyProgramFragment(precision, false); };
-    BuildEngineProgram(VariantSlot(engine, kPairCopy), precision, copy, "Copy");
+    BuildEngineProgram(context.Slot(kPairCopy), precision, copy, "Copy");
     // Same text; this one later gets a projection of its own.
-    BuildEngineProgram(VariantSlot(engine, kPairScreenOutput), precision, copy, "Screen output");
-    BuildEngineProgram(VariantSlot(engine, kPairOpaqueCopy), precision, [&] { return CopyProgramFragment(precision, true); },
+    BuildEngineProgram(context.Slot(kPairScreenOutput), precision, copy, "Screen output");
+    BuildEngineProgram(context.Slot(kPairOpaqueCopy), precision, [&] { return CopyProgramFragment(precision, true); },
                        "Opaque copy");
 }
 
-void BuildDisplayPrograms(AmbrelGraphicsController& engine)
+void BuildDisplayPrograms(const sProgramContext& context, const QV::Math::CMatrix4<float>& inputTextureMatrix)
 {
     static constexpr int32_t kAlphaModes[5] = {0, 1, 2, 4, 3};  // pairs 3 to 7
-    const int32_t precision = VariantPrecision(engine);
+    const int32_t precision = context.Precision();
     for (int32_t i = 0; i < 5; ++i) {
-        IShaderProgram*& slot = VariantSlot(engine, kPairInputFirst + i);
-        SS::BuildCopyProgram(&slot, false, kAlphaModes[i], true, 4, engine.maxVaryingVectors, precision);
+        IShaderProgram*& slot = context.Slot(kPairInputFirst + i);
+        SS::BuildCopyProgram(&slot, false, kAlphaModes[i], true, 4, context.varyingCap, precision);
         // Every time: a new input geometry reaches the programs through this rebuild.
         if (slot)
-            slot->SetUniformMatrix4fv("uModelViewProjectionTextureMatrix", 1, false, &engine.inputTextureMatrix);
+            slot->SetUniformMatrix4fv("uModelViewProjectionTextureMatrix", 1, false, &inputTextureMatrix);
     }
 }
 
-void BuildDarkMaskPrograms(AmbrelGraphicsController& engine)
+void BuildDarkMaskPrograms(const sProgramContext& context)
 {
-    if (VariantSlot(engine, kPairDarkMask))
+    if (context.Slot(kPairDarkMask))
         return;
-    const int32_t precision = VariantPrecision(engine);
-    BuildEngineProgram(VariantSlot(engine, kPairDarkMask), precision, [&] { return DarkMaskFragment(precision, false); },
+    const int32_t precision = context.Precision();
+    BuildEngineProgram(context.Slot(kPairDarkMask), precision, [&] { return DarkMaskFragment(precision, false); },
                        "Dark mask");
-    BuildEngineProgram(VariantSlot(engine, kPairDehazeAlpha), precision, [&] { return DarkMaskFragment(precision, true); },
+    BuildEngineProgram(context.Slot(kPairDehazeAlpha), precision, [&] { return DarkMaskFragment(precision, true); },
                        "Dehaze alpha");
 }

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "engine/AmbrelGraphicsController.h"
+#include "engine/EngineSettings.h"
 #include "engine/ProgramBuild.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/ColorFunctions.h"
@@ -91,9 +91,9 @@ std::string BrightnessFragment(const sBrightnessOptions& o)
     return out.str();
 }
 
-void BuildBrightnessProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot)
+void BuildBrightnessProgram(const sEngineSettings& settings, const sProgramContext& context, IShaderProgram*& slot)
 {
-    const sBrightnessOptions o = BrightnessOptions(engine);
+    const sBrightnessOptions o = BrightnessOptions(settings, context.Precision());
     if (!slot) {
         if (!o.MakesProgram())
             return;  // nothing to draw under this style

@@ -10,7 +10,8 @@
 
 #include "engine/BrightnessStage.h"
 
-class AmbrelGraphicsController;
+struct sEngineSettings;
+struct sProgramContext;
 
 namespace QV::Graphics {
 class IShaderProgram;
@@ -21,7 +22,9 @@ class IShaderProgram;
 // shader. Throws the generator's NonFiniteLiteral for values that cannot be written.
 std::string BrightnessFragment(const sBrightnessOptions& options);
 
-// Builds the brightness program into the slot when it is empty (the default vertex shader; img0
-// on unit 0, img1 the brightness statistic on unit 1), then sets the live uniforms of the
-// enabled features (BrightnessUniforms) on the slot's program.
-void BuildBrightnessProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot);
+// Builds the brightness program of the settings' brightness and style into the slot when it is
+// empty (the default vertex shader of the context's precision; img0 on unit 0, img1 the
+// brightness statistic on unit 1), then sets the live uniforms of the enabled features
+// (BrightnessUniforms) on the slot's program.
+void BuildBrightnessProgram(const sEngineSettings& settings, const sProgramContext& context,
+                            QV::Graphics::IShaderProgram*& slot);

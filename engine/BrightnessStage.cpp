@@ -2,10 +2,10 @@
 
 #include "engine/BrightnessStage.h"
 
-#include "engine/AmbrelGraphicsController.h"
+#include "engine/EngineSettings.h"
 #include "engine/ParameterValues.h"
 #include "engine/ProcessingStage.h"
-#include "engine/ProgramBuild.h"
+#include "engine/ShaderSets.h"
 
 using EngineParameters::DiffersFrom;
 using M = eBrightnessMethod;
@@ -14,8 +14,8 @@ bool sBrightnessOptions::CIEOn() const
 {
     return tone.method == M::CIE || tone.method == M::CIEVar || tone.method == M::CIEAndShadowsHighlights;
 }
-bool sBrightnessOptions::ShadowsOn() const { return AmbrelGraphicsController::IsShadowsActive(tone.shadows); }
-bool sBrightnessOptions::HighlightsOn() const { return AmbrelGraphicsController::IsHighlightsActive(tone.highlights); }
+bool sBrightnessOptions::ShadowsOn() const { return IsShadowsActive(tone.shadows); }
+bool sBrightnessOptions::HighlightsOn() const { return IsHighlightsActive(tone.highlights); }
 bool sBrightnessOptions::SHOn() const
 {
     return (tone.method == M::ShadowsHighlights || tone.method == M::CIEAndShadowsHighlights) &&
@@ -33,12 +33,12 @@ bool sBrightnessOptions::FilmicOn() const { return DiffersFrom(tone.filmicStreng
 bool sBrightnessOptions::AnyOn() const { return CIEOn() || SHOn() || LevelsOn(); }
 bool sBrightnessOptions::MakesProgram() const { return AnyOn() || FilmicOn() || !localLaplacian; }
 
-sBrightnessOptions BrightnessOptions(const AmbrelGraphicsController& engine)
+sBrightnessOptions BrightnessOptions(const sEngineSettings& settings, int32_t precision)
 {
     sBrightnessOptions o;
-    o.tone = engine.brightness;
-    o.localLaplacian = engine.luminanceStyle == eLuminanceStyle::LocalLaplacian;
-    o.precision = VariantPrecision(engine);
+    o.tone = settings.brightness;
+    o.localLaplacian = settings.luminanceStyle == eLuminanceStyle::LocalLaplacian;
+    o.precision = precision;
     return o;
 }
 
@@ -58,11 +58,9 @@ UniformList BrightnessUniforms(const sBrightnessOptions& o)
     if (o.CIEOn())
         u.push_back(sUniformValue::Of("uBrightnessStrength", BrightnessStrengthUniform(o.tone)));
     if (o.SHOn() && o.ShadowsOn())
-        u.push_back(
-            sUniformValue::Of("uShadowsStrength", AmbrelGraphicsController::ShadowsStrengthUniform(o.tone.shadows)));
+        u.push_back(sUniformValue::Of("uShadowsStrength", ShadowsStrengthUniform(o.tone.shadows)));
     if (o.SHOn() && o.HighlightsOn())
-        u.push_back(sUniformValue::Of("uHighlightsStrength",
-                                      AmbrelGraphicsController::HighlightsStrengthUniform(o.tone.highlights)));
+        u.push_back(sUniformValue::Of("uHighlightsStrength", HighlightsStrengthUniform(o.tone.highlights)));
     if (o.FilmicOn())
         u.push_back(sUniformValue::Of("uFilmicStrength", o.tone.filmicStrength));
     return u;
@@ -70,15 +68,19 @@ UniformList BrightnessUniforms(const sBrightnessOptions& o)
 
 namespace {
 
-uint64_t BrightnessActivity(const AmbrelGraphicsController& engine)
+uint64_t BrightnessActivity(const sEngineSettings& settings)
 {
-    const sBrightnessOptions o = BrightnessOptions(engine);
+    // Which features the text holds does not depend on the precision it is written in.
+    const sBrightnessOptions o = BrightnessOptions(settings, sBrightnessOptions{}.precision);
     return ActivityMask({o.CIEOn(), o.SHOn() && o.ShadowsOn(), o.SHOn() && o.HighlightsOn(), o.LevelsOn(), o.FilmicOn(),
                          o.MakesProgram()});
 }
 
+UniformList EngineBrightnessUniforms(const sEngineSettings& settings, const sStageContext& context)
+{
+    return BrightnessUniforms(BrightnessOptions(settings, context.precision));
+}
+
 }  // namespace
 
-const sProcessingStage kBrightnessStage = {kPairBrightness, BrightnessActivity, [](const AmbrelGraphicsController& e) {
-                                               return BrightnessUniforms(BrightnessOptions(e));
-                                           }};
+const sProcessingStage kBrightnessStage = {kPairBrightness, BrightnessActivity, EngineBrightnessUniforms};

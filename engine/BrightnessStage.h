@@ -8,7 +8,7 @@
 #include "engine/EngineRecords.h"
 #include "engine/UniformValue.h"
 
-class AmbrelGraphicsController;
+struct sEngineSettings;
 
 struct sBrightnessTone {
     eBrightnessMethod method = eBrightnessMethod::CIE;
@@ -42,7 +42,8 @@ struct sBrightnessOptions {
     bool MakesProgram() const;
 };
 
-sBrightnessOptions BrightnessOptions(const AmbrelGraphicsController& engine);
+// The options of the settings' brightness and style for programs of float precision `precision`.
+sBrightnessOptions BrightnessOptions(const sEngineSettings& settings, int32_t precision);
 
 // (x, y) of uBrightnessStrength: the scale of the move towards the curve and its exponent.
 QV::Math::CVector2<float> BrightnessStrengthUniform(const sBrightnessTone& tone);

@@ -7,11 +7,12 @@
 #include <cstdio>
 #include <sstream>
 
-#include "engine/AmbrelGraphicsController.h"
 #include "engine/ColorAdjustmentStage.h"
 #include "engine/EnginePrograms.h"
+#include "engine/LookTexture.h"
 #include "engine/ParameterValues.h"
 #include "engine/ProgramBuild.h"
+#include "engine/ShaderSets.h"
 #include "engine/ToneMapLookTable.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/ColorFunctions.h"
@@ -257,29 +258,29 @@ std::string ColorAdjustmentFragment(const sColorAdjustmentTextOptions& options)
     return out.str();
 }
 
-void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine)
+void BuildColorAdjustmentProgram(const sColorAdjustment& settings, const sProgramContext& context)
 {
     // A request without the compare split builds its program without it.
-    sColorAdjustment ca = engine.colorAdjustment;
-    ca.split.on = ca.split.on && engine.ZoomAndSplitApply();
-    QV::Graphics::IShaderProgram*& slot = VariantSlot(engine, kPairColorAdjustment);
+    sColorAdjustment ca = settings;
+    ca.split.on = ca.split.on && context.zoomAndSplit;
+    QV::Graphics::IShaderProgram*& slot = context.Slot(kPairColorAdjustment);
     if (!slot) {
         if (!ColorAdjustmentStages(ca).Any())
             return;
-        if (engine.IsToneMapLookActive())
-            LoadToneMapLook(engine);
+        if (IsToneMapLookActive(ca) && context.stage.lookTexture)
+            LoadToneMapLook(ca, *context.stage.lookTexture, context.resourceDirectory);
         // Without its texture the look would darken the picture through an empty unit: the
         // program is built without the look stage instead.
-        const sColorAdjustmentStages stages = ColorAdjustmentStages(ca, engine.lookTexture != nullptr);
+        const sColorAdjustmentStages stages = ColorAdjustmentStages(ca, context.stage.LookAvailable());
         if (!stages.Any())
             return;
         sColorAdjustmentTextOptions options;
         options.stages = stages;
-        options.grayscaleWeights = engine.GrayscaleCoefficients();
+        options.grayscaleWeights = GrayscaleWeights(ca.grayscaleCoefficients);
         options.shadowsWidth = ca.shadows.width;
         options.highlightsWidth = ca.highlights.width;
         options.vignetteBlack = ca.vignetteBlack;
-        options.precision = VariantPrecision(engine);
+        options.precision = context.Precision();
         QV::Graphics::IShaderProgram* program =
             BuildEngineProgram(slot, options.precision, [&] { return ColorAdjustmentFragment(options); }, "Colour adjustment");
         if (!program)
@@ -289,5 +290,5 @@ void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine)
         if (stages.look)
             program->SetUniformSampler("img2", 2);
     }
-    ApplyUniforms(*slot, ColorAdjustmentUniforms(engine));
+    ApplyUniforms(*slot, ColorAdjustmentUniforms(settings, context.stage));
 }

@@ -4,13 +4,21 @@
 
 #include <algorithm>
 
-#include "engine/AmbrelGraphicsController.h"
+#include "engine/EngineSettings.h"
 #include "engine/ParameterValues.h"
 #include "engine/ProcessingStage.h"
+#include "engine/ShaderSets.h"
 #include "engine/ToneMapLookTable.h"
 
 using EngineParameters::DiffersFrom;
+using QV::Math::CVector2;
+using QV::Math::CVector3;
 using QV::Math::CVector4;
+
+bool IsToneMapLookActive(const sColorAdjustment& ca)
+{
+    return IsToneMapLookActive(ca.toneMap, ca.toneMapStrength, ca.photoFilterToneMapStrengthMultiplier);
+}
 
 bool sColorAdjustmentStages::Any() const
 {
@@ -27,7 +35,7 @@ sColorAdjustmentStages ColorAdjustmentStages(const sColorAdjustment& ca, bool lo
     s.original = s.effect || s.split;
     s.grayscaleStart = ca.grayscale && !ca.grayscaleAtEnd;
     s.grayscaleEnd = ca.grayscale && ca.grayscaleAtEnd;
-    if (lookAvailable && IsToneMapLookActive(ca.toneMap, ca.toneMapStrength, ca.photoFilterToneMapStrengthMultiplier)) {
+    if (lookAvailable && IsToneMapLookActive(ca)) {
         const sToneMapLook& row = ToneMapLookTable[static_cast<size_t>(ca.toneMap)];
         s.lookIndex = ca.toneMap;
         s.lookColor = row.colorFlag;
@@ -39,8 +47,8 @@ sColorAdjustmentStages ColorAdjustmentStages(const sColorAdjustment& ca, bool lo
     s.temperature = DiffersFrom(ca.temperature, 0.0f);
     s.photoFilter = ca.photoFilter && DiffersFrom(ca.photoFilterStrength, 0.0f) &&
                     DiffersFrom(ca.photoFilterToneMapStrengthMultiplier, 0.0f);
-    s.shadows = AmbrelGraphicsController::IsShadowsActive(ca.shadows);
-    s.highlights = AmbrelGraphicsController::IsHighlightsActive(ca.highlights);
+    s.shadows = IsShadowsActive(ca.shadows);
+    s.highlights = IsHighlightsActive(ca.highlights);
     s.exposure = DiffersFrom(ca.exposure, 0.0f);
     s.exponentialBrightness = DiffersFrom(ca.exponentialBrightnessStrength, 1.0f);
     s.saturation = DiffersFrom(ca.saturationStrength, 1.0f);
@@ -65,11 +73,9 @@ UniformList ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdju
         u.push_back(sUniformValue::Of("uPhotoFilterColor", c * 2.0f));
     }
     if (s.shadows)
-        u.push_back(
-            sUniformValue::Of("uShadowsStrength", AmbrelGraphicsController::ShadowsStrengthUniform(ca.shadows)));
+        u.push_back(sUniformValue::Of("uShadowsStrength", ShadowsStrengthUniform(ca.shadows)));
     if (s.highlights)
-        u.push_back(sUniformValue::Of("uHighlightsStrength",
-                                      AmbrelGraphicsController::HighlightsStrengthUniform(ca.highlights)));
+        u.push_back(sUniformValue::Of("uHighlightsStrength", HighlightsStrengthUniform(ca.highlights)));
     if (s.exposure)
         u.push_back(sUniformValue::Of("uExposure", ca.exposure));
     if (s.exponentialBrightness) {
@@ -100,29 +106,45 @@ UniformList ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdju
     if (s.split)
         u.push_back(sUniformValue::Of("uSplit", split));
     if (s.vignette) {
-        u.push_back(
-            sUniformValue::Of("uVignetteRange", AmbrelGraphicsController::VignetteRangeUniform(ca.vignetteRange)));
+        u.push_back(sUniformValue::Of("uVignetteRange", VignetteRangeUniform(ca.vignetteRange)));
         u.push_back(sUniformValue::Of("uVignetteTexture", CVector4<float>(0.0f, 0.0f, 1.0f, 1.0f)));
     }
     return u;
 }
 
-UniformList ColorAdjustmentUniforms(const AmbrelGraphicsController& engine)
+UniformList ColorAdjustmentUniforms(const sColorAdjustment& ca, const sStageContext& context)
 {
-    const sColorAdjustment& ca = engine.colorAdjustment;
-    return ColorAdjustmentUniforms(ca, ColorAdjustmentStages(ca, engine.lookTexture != nullptr), engine.SplitUniform());
+    return ColorAdjustmentUniforms(ca, ColorAdjustmentStages(ca, context.LookAvailable()), context.split);
+}
+
+CVector2<float> VignetteRangeUniform(const CVector2<float>& range)
+{
+    // An end at or before the begin makes the vignette a hard edge at the begin instead of
+    // a division by zero (or a negative width).
+    constexpr float kHardEdgeWidth = 1e-4f;
+    const float width = std::max(range.y - range.x, kHardEdgeWidth);
+    return {range.x, 1.0f / width};
+}
+
+CVector3<float> GrayscaleWeights(int32_t index)
+{
+    static const float weights[16][3] = {
+        {0.299f, 0.587f, 0.114f}, {0.18f, 0.41f, 0.41f}, {0.25f, 0.39f, 0.36f}, {0.21f, 0.4f, 0.39f},
+        {0.2f, 0.41f, 0.39f},     {0.21f, 0.42f, 0.37f}, {0.22f, 0.42f, 0.36f}, {0.31f, 0.36f, 0.33f},
+        {0.28f, 0.41f, 0.31f},    {0.23f, 0.37f, 0.4f},  {0.33f, 0.36f, 0.31f}, {0.36f, 0.31f, 0.33f},
+        {0.21f, 0.42f, 0.37f},    {0.24f, 0.37f, 0.39f}, {0.27f, 0.36f, 0.37f}, {0.25f, 0.35f, 0.4f}};
+    const float* w = index >= 0 && index < 16 ? weights[index] : weights[0];
+    return {w[0], w[1], w[2]};
 }
 
 namespace {
 
-uint64_t ColorAdjustmentActivity(const AmbrelGraphicsController& engine)
+uint64_t ColorAdjustmentActivity(const sEngineSettings& settings)
 {
-    const sColorAdjustment& ca = engine.colorAdjustment;
+    const sColorAdjustment& ca = settings.colorAdjustment;
     const sColorAdjustmentStages s = ColorAdjustmentStages(ca);
     // The look's own activity also decides whether its texture is kept.
-    const bool lookActive =
-        IsToneMapLookActive(ca.toneMap, ca.toneMapStrength, ca.photoFilterToneMapStrengthMultiplier);
-    return ActivityMask({lookActive,
+    return ActivityMask({IsToneMapLookActive(ca),
                          s.effect,
                          s.original,
                          s.grayscaleStart,
@@ -146,14 +168,18 @@ uint64_t ColorAdjustmentActivity(const AmbrelGraphicsController& engine)
 }
 
 // A look turned on or off also gives up its texture, so that the next build loads the right one.
-void ColorAdjustmentReleased(AmbrelGraphicsController& engine, uint64_t before, uint64_t after)
+void ColorAdjustmentReleased(const sStageContext& context, uint64_t before, uint64_t after)
 {
-    if ((before ^ after) & 1u)
-        engine.ReleaseLookTexture();
+    if (((before ^ after) & 1u) && context.lookTexture)
+        context.lookTexture->reset();
+}
+
+UniformList EngineColorAdjustmentUniforms(const sEngineSettings& settings, const sStageContext& context)
+{
+    return ColorAdjustmentUniforms(settings.colorAdjustment, context);
 }
 
 }  // namespace
 
-const sProcessingStage kColorAdjustmentStage = {
-    kPairColorAdjustment, ColorAdjustmentActivity,
-    [](const AmbrelGraphicsController& e) { return ColorAdjustmentUniforms(e); }, ColorAdjustmentReleased};
+const sProcessingStage kColorAdjustmentStage = {kPairColorAdjustment, ColorAdjustmentActivity,
+                                                EngineColorAdjustmentUniforms, ColorAdjustmentReleased};

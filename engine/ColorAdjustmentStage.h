@@ -8,7 +8,7 @@
 #include "engine/UniformValue.h"
 #include "gpu/Math.h"
 
-class AmbrelGraphicsController;
+struct sStageContext;
 
 // Before/after compare: the unprocessed picture shows on one side of a line through `point`
 // (view pixels) whose normal has the direction `angle`.
@@ -71,6 +71,9 @@ struct sColorAdjustmentStages {
     bool Any() const;
 };
 
+// Whether the settings' look changes the picture (its texture loaded or not).
+bool IsToneMapLookActive(const sColorAdjustment& ca);
+
 // The activity tests over the parameter values (a difference from neutral counts only above
 // 1e-6). `lookAvailable` is false when the look texture could not be made: the look then
 // counts as inactive.
@@ -79,5 +82,11 @@ sColorAdjustmentStages ColorAdjustmentStages(const sColorAdjustment& ca, bool lo
 // The values of the active steps' uniforms. `split` is the value of uSplit.
 UniformList ColorAdjustmentUniforms(const sColorAdjustment& ca, const sColorAdjustmentStages& stages,
                                     const QV::Math::CVector4<float>& split);
-// The same for the engine's current values and look texture.
-UniformList ColorAdjustmentUniforms(const AmbrelGraphicsController& engine);
+// The same for the context's look texture and split.
+UniformList ColorAdjustmentUniforms(const sColorAdjustment& ca, const sStageContext& context);
+
+// (begin, 1 / (end - begin)) of uVignetteRange; a range whose end does not exceed its begin is
+// a hard edge.
+QV::Math::CVector2<float> VignetteRangeUniform(const QV::Math::CVector2<float>& range);
+// The grey weights of grayscale preset `index` (0 YUV; an index out of range counts as 0).
+QV::Math::CVector3<float> GrayscaleWeights(int32_t index);

@@ -4,10 +4,10 @@
 
 #include <sstream>
 
-#include "engine/AmbrelGraphicsController.h"
 #include "engine/ColorCorrectionStage.h"
 #include "engine/EnginePrograms.h"
 #include "engine/ProgramBuild.h"
+#include "engine/ShaderSets.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/ColorFunctions.h"
 #include "gpu/shadersource/ShaderSource.h"
@@ -85,10 +85,10 @@ std::string ColorCorrectionFragment(const sColorCorrectionOptions& o)
     return out.str();
 }
 
-void BuildColorCorrectionProgram(AmbrelGraphicsController& engine)
+void BuildColorCorrectionProgram(const sColorCorrection& correction, const sProgramContext& context)
 {
-    const sColorCorrectionOptions o = ColorCorrectionOptions(engine);
-    QV::Graphics::IShaderProgram*& slot = VariantSlot(engine, kPairColorCorrection);
+    const sColorCorrectionOptions o = ColorCorrectionOptions(correction, context.Precision());
+    QV::Graphics::IShaderProgram*& slot = context.Slot(kPairColorCorrection);
     if (!slot) {
         QV::Graphics::IShaderProgram* program =
             BuildEngineProgram(slot, o.precision, [&] { return ColorCorrectionFragment(o); }, "Colour correction");
@@ -96,5 +96,5 @@ void BuildColorCorrectionProgram(AmbrelGraphicsController& engine)
             return;
         program->SetUniformSampler("img1", 1);
     }
-    ApplyUniforms(*slot, ColorCorrectionUniforms(engine.colorCorrection, o));
+    ApplyUniforms(*slot, ColorCorrectionUniforms(correction, o));
 }

@@ -2,9 +2,9 @@
 
 #include "engine/ColorCorrectionStage.h"
 
-#include "engine/AmbrelGraphicsController.h"
+#include "engine/EngineSettings.h"
 #include "engine/ProcessingStage.h"
-#include "engine/ProgramBuild.h"
+#include "engine/ShaderSets.h"
 #include "gpu/shadersource/ColorFunctions.h"
 
 using M = eColorCorrectionMethod;
@@ -14,15 +14,14 @@ bool sColorCorrectionOptions::UsesLuminance() const
     return QV::Graphics::ShaderSource::ColorCorrectionMethodUsesLuminance(ModeIndex(method));
 }
 
-sColorCorrectionOptions ColorCorrectionOptions(const AmbrelGraphicsController& engine)
+sColorCorrectionOptions ColorCorrectionOptions(const sColorCorrection& c, int32_t precision)
 {
-    const sColorCorrection& c = engine.colorCorrection;
     sColorCorrectionOptions o;
     o.method = c.method;
     o.cie = c.cieOn;
     o.pouliAfter = c.pouliPost && c.method != M::Pouli;
     o.pouliSaturation = c.pouliSaturation && (o.pouliAfter || c.method == M::Pouli);
-    o.precision = VariantPrecision(engine);
+    o.precision = precision;
     return o;
 }
 
@@ -69,16 +68,19 @@ UniformList ColorCorrectionUniforms(const sColorCorrection& correction, const sC
 
 namespace {
 
-uint64_t ColorCorrectionActivity(const AmbrelGraphicsController& engine)
+uint64_t ColorCorrectionActivity(const sEngineSettings& settings)
 {
-    const sColorCorrectionOptions o = ColorCorrectionOptions(engine);
+    // Which switches the text holds does not depend on the precision it is written in.
+    const sColorCorrectionOptions o =
+        ColorCorrectionOptions(settings.colorCorrection, sColorCorrectionOptions{}.precision);
     return ActivityMask({o.UsesLuminance(), o.UsesLuminance() && o.cie, o.pouliAfter, o.pouliSaturation}) |
            (static_cast<uint64_t>(ModeIndex(o.method)) << 32);
 }
 
-UniformList EngineColorCorrectionUniforms(const AmbrelGraphicsController& engine)
+UniformList EngineColorCorrectionUniforms(const sEngineSettings& settings, const sStageContext& context)
 {
-    return ColorCorrectionUniforms(engine.colorCorrection, ColorCorrectionOptions(engine));
+    return ColorCorrectionUniforms(settings.colorCorrection,
+                                   ColorCorrectionOptions(settings.colorCorrection, context.precision));
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 #include "engine/UniformValue.h"
 #include "gpu/Math.h"
 
-class AmbrelGraphicsController;
-
 struct sColorCorrection {
     eColorCorrectionMethod method = eColorCorrectionMethod::Deron;
     float strength = 0.171429f;
@@ -31,8 +29,8 @@ struct sColorCorrectionOptions {
     bool UsesLuminance() const;
 };
 
-// The switches of the engine's current parameters.
-sColorCorrectionOptions ColorCorrectionOptions(const AmbrelGraphicsController& engine);
+// The switches of the settings for programs of float precision `precision`.
+sColorCorrectionOptions ColorCorrectionOptions(const sColorCorrection& correction, int32_t precision);
 
 // uColorCorrectionStrength of a method and strength (0 for Pouli and None).
 float ColorCorrectionStrengthUniform(const sColorCorrection& correction);

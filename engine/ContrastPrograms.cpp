@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "engine/AmbrelGraphicsController.h"
+#include "engine/ShaderSets.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/Kernels.h"
 #include "gpu/shadersource/ShaderSource.h"
@@ -290,19 +290,20 @@ IShaderProgram* BuildPassProgram(IShaderProgram*& slot, const std::function<sCon
 
 } // namespace
 
-sContrastCombineOptions ContrastCombineOptions(const AmbrelGraphicsController& engine, eContrastBasedOn contrastBasedOn)
+sContrastCombineOptions ContrastCombineOptions(const sCIE& cie, eContrastBasedOn contrastBasedOn, int32_t precision,
+                                               int32_t varyingCap)
 {
     sContrastCombineOptions o;
-    o.equation = ModeIndex(engine.cie.contrastEquation);
-    o.range = engine.cie.contrastRange;
+    o.equation = ModeIndex(cie.contrastEquation);
+    o.range = cie.contrastRange;
     o.basedOn = ModeIndex(contrastBasedOn);
-    o.haloType = ModeIndex(engine.cie.haloRemovalType);
-    o.compression = ModeIndex(engine.cie.compression);
-    o.side = ModeIndex(engine.cie.compressionSide);
-    o.strength = engine.cie.compressionStrength;
-    o.interval = engine.cie.compressionInterval;
-    o.precision = VariantPrecision(engine);
-    o.varyingCap = engine.maxVaryingVectors;
+    o.haloType = ModeIndex(cie.haloRemovalType);
+    o.compression = ModeIndex(cie.compression);
+    o.side = ModeIndex(cie.compressionSide);
+    o.strength = cie.compressionStrength;
+    o.interval = cie.compressionInterval;
+    o.precision = precision;
+    o.varyingCap = varyingCap;
     return o;
 }
 
@@ -393,16 +394,17 @@ sContrastProgramText DifferencePassText(int32_t taps, bool deadZone, bool minuen
     return text;
 }
 
-void BuildContrastCombineProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot, int32_t taps,
-                                 eContrastBasedOn contrastBasedOn, double kernelScale)
+void BuildContrastCombineProgram(const sCIE& settings, const sProgramContext& context, IShaderProgram*& slot,
+                                 int32_t taps, eContrastBasedOn contrastBasedOn, double kernelScale)
 {
-    sCIE cie = engine.cie;
+    sCIE cie = settings;
     cie.contrastBasedOn = contrastBasedOn;
     if (slot) {
         ApplyUniforms(*slot, LocalContrastUniforms(cie));
         return;
     }
-    const sContrastCombineOptions o = ContrastCombineOptions(engine, contrastBasedOn);
+    const sContrastCombineOptions o =
+        ContrastCombineOptions(cie, contrastBasedOn, context.Precision(), context.varyingCap);
     IShaderProgram* program =
         BuildPassProgram(slot, [&] { return ContrastCombineText(o, taps, kernelScale); }, "Contrast combine");
     if (!program)
@@ -416,27 +418,27 @@ void BuildContrastCombineProgram(AmbrelGraphicsController& engine, IShaderProgra
     ApplyUniforms(*program, LocalContrastUniforms(cie));
 }
 
-void BuildBlurPassProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot, int32_t taps, bool vertical,
+void BuildBlurPassProgram(const sProgramContext& context, IShaderProgram*& slot, int32_t taps, bool vertical,
                           bool alphaChannel, int32_t samplerPrecision, double kernelScale)
 {
     if (slot)
         return;
-    const int32_t precision = VariantPrecision(engine);
-    const int32_t cap = engine.maxVaryingVectors;
+    const int32_t precision = context.Precision();
+    const int32_t cap = context.varyingCap;
     BuildPassProgram(
         slot,
         [&] { return BlurPassText(taps, vertical, alphaChannel, samplerPrecision, kernelScale, precision, cap); },
         "Blur pass");
 }
 
-void BuildDifferencePassProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot, int32_t taps,
+void BuildDifferencePassProgram(const sProgramContext& context, IShaderProgram*& slot, int32_t taps,
                                 bool deadZone, bool minuendAlpha, int32_t img0Precision, int32_t img1Precision,
                                 double kernelScale)
 {
     if (slot)
         return;
-    const int32_t precision = VariantPrecision(engine);
-    const int32_t cap = engine.maxVaryingVectors;
+    const int32_t precision = context.Precision();
+    const int32_t cap = context.varyingCap;
     IShaderProgram* program = BuildPassProgram(
         slot,
         [&] {
@@ -448,16 +450,15 @@ void BuildDifferencePassProgram(AmbrelGraphicsController& engine, IShaderProgram
         program->SetUniformSampler("img1", 1);
 }
 
-void BuildContrastPassPrograms(AmbrelGraphicsController& engine)
+void BuildContrastPassPrograms(const sCIE& cie, const sProgramContext& context)
 {
-    const sFilterScale& record = engine.shaderSets.filterScales[engine.FilterScaleVariant()];
-    const int32_t taps = record.KernelByScale(5);
-    const double scale = record.inverseScale;
-    const auto slot = [&engine](int32_t pair) -> IShaderProgram*& { return VariantSlot(engine, pair); };
-    BuildBlurPassProgram(engine, slot(kPairVerticalAlphaBlur), taps, true, true, 0, scale);
-    BuildBlurPassProgram(engine, slot(kPairVerticalBlur), taps, true, false, 1, scale);
-    BuildBlurPassProgram(engine, slot(kPairHorizontalBlur), taps, false, false, 1, scale);
-    BuildContrastCombineProgram(engine, slot(kPairCIEContrast), taps, engine.cie.contrastBasedOn, scale);
-    BuildDifferencePassProgram(engine, slot(kPairAlphaDifference), taps, false, true, 1, 0, scale);
-    BuildDifferencePassProgram(engine, slot(kPairDifference), taps, false, false, 1, 1, scale);
+    const int32_t taps = context.filterScale.KernelByScale(5);
+    const double scale = context.filterScale.inverseScale;
+    const sProgramContext& c = context;
+    BuildBlurPassProgram(c, c.Slot(kPairVerticalAlphaBlur), taps, true, true, 0, scale);
+    BuildBlurPassProgram(c, c.Slot(kPairVerticalBlur), taps, true, false, 1, scale);
+    BuildBlurPassProgram(c, c.Slot(kPairHorizontalBlur), taps, false, false, 1, scale);
+    BuildContrastCombineProgram(cie, c, c.Slot(kPairCIEContrast), taps, cie.contrastBasedOn, scale);
+    BuildDifferencePassProgram(c, c.Slot(kPairAlphaDifference), taps, false, true, 1, 0, scale);
+    BuildDifferencePassProgram(c, c.Slot(kPairDifference), taps, false, false, 1, 1, scale);
 }

@@ -10,7 +10,8 @@
 // fragment shader from uInvTextureDimension.
 //
 // Builders work on the given slot, leave a filled slot alone (the combine program refreshes its
-// both-balance uniform) and need the engine's device current. A text that cannot be written or a
+// both-balance uniform) and need the engine's device current. The context gives the precision
+// and the varying cap. A text that cannot be written or a
 // program that fails to compile or link is logged and left unbuilt in its slot, so that its pass
 // is skipped until the pair is released.
 
@@ -20,8 +21,6 @@
 #include "engine/LocalContrastStage.h"
 #include "engine/ProgramBuild.h"
 #include "gpu/Math.h"
-
-class AmbrelGraphicsController;
 
 namespace QV::Graphics {
 class IShaderProgram;
@@ -43,8 +42,10 @@ struct sContrastCombineOptions {
     int32_t varyingCap = 16;
 };
 
-// The engine's current combine settings with the given "Contrast Based On".
-sContrastCombineOptions ContrastCombineOptions(const AmbrelGraphicsController& engine, eContrastBasedOn contrastBasedOn);
+// The combine options of the settings with the given "Contrast Based On", for programs of float
+// precision `precision` on a device giving `varyingCap` vec4 varyings.
+sContrastCombineOptions ContrastCombineOptions(const sCIE& cie, eContrastBasedOn contrastBasedOn, int32_t precision,
+                                               int32_t varyingCap);
 
 // Texts of the three generators. taps is the (odd) Gaussian tap count, kernelScale the spacing
 // of the taps in sigmas; precision is the float precision, the sampler precisions are
@@ -59,14 +60,14 @@ sContrastProgramText DifferencePassText(int32_t taps, bool deadZone, bool minuen
 
 // The CIE contrast combine program: img0 base (blurred vertically here), img1 detail, img2 the
 // contrast K map (Paper), img3 local variance, img4 the brightness guide (unless based on None).
-void BuildContrastCombineProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot, int32_t taps,
-                                 eContrastBasedOn contrastBasedOn, double kernelScale);
-void BuildBlurPassProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot, int32_t taps,
+void BuildContrastCombineProgram(const sCIE& cie, const sProgramContext& context, QV::Graphics::IShaderProgram*& slot,
+                                 int32_t taps, eContrastBasedOn contrastBasedOn, double kernelScale);
+void BuildBlurPassProgram(const sProgramContext& context, QV::Graphics::IShaderProgram*& slot, int32_t taps,
                           bool vertical, bool alphaChannel, int32_t samplerPrecision, double kernelScale);
-void BuildDifferencePassProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot, int32_t taps,
+void BuildDifferencePassProgram(const sProgramContext& context, QV::Graphics::IShaderProgram*& slot, int32_t taps,
                                 bool deadZone, bool minuendAlpha, int32_t img0Precision, int32_t img1Precision,
                                 double kernelScale);
 
-// The six local-contrast pairs of the current program variant (blurs, combine, differences) with
-// the current filter-scale record's five-tap kernel and inverse scale.
-void BuildContrastPassPrograms(AmbrelGraphicsController& engine);
+// The six local-contrast pairs of the context's program variant (blurs, combine, differences)
+// with its filter-scale record's five-tap kernel and inverse scale.
+void BuildContrastPassPrograms(const sCIE& cie, const sProgramContext& context);

@@ -3,7 +3,7 @@
 // filter dispatchers that pick the generator's builders for each pair, the colour-correction
 // and colour-adjustment programs, and the tone-map look texture they sample.
 //
-// Every builder works on the pairs of the engine's current program variant only, leaves a
+// Every builder works on the pairs of the context's program variant only, leaves a
 // filled slot alone (apart from refreshing uniforms where stated) and must run on the main
 // thread with the engine's device current. A program that fails to compile or link stays in its
 // slot unbuilt; the failure is logged and the device skips draws with it, so the pass is left
@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/ColorAdjustmentStage.h"
@@ -22,7 +23,9 @@
 #include "engine/EngineRecords.h"
 #include "gpu/Math.h"
 
-class AmbrelGraphicsController;
+class LookTexture;
+struct sNoiseReduction;
+struct sProgramContext;
 
 namespace platform {
 struct ImageBitmap;
@@ -31,12 +34,12 @@ struct ImageBitmap;
 // ---- Base pass programs ---------------------------------------------------------------------
 
 // Pairs 0-2: plain copy (twice) and the opaque copy.
-void BuildCopyPrograms(AmbrelGraphicsController& engine);
-// Pairs 3-7: the input conversions through inputTextureMatrix (alpha modes 0, 1, 2, 4, 3); the
-// texture matrix is set again on every call, so a new input geometry reaches them.
-void BuildDisplayPrograms(AmbrelGraphicsController& engine);
+void BuildCopyPrograms(const sProgramContext& context);
+// Pairs 3-7: the input conversions through the input's texture matrix (alpha modes 0, 1, 2, 4,
+// 3); the matrix is set again on every call, so a new input geometry reaches them.
+void BuildDisplayPrograms(const sProgramContext& context, const QV::Math::CMatrix4<float>& inputTextureMatrix);
 // Pairs 19 and 20: the dark mask (red at most one third) and the dehaze alpha.
-void BuildDarkMaskPrograms(AmbrelGraphicsController& engine);
+void BuildDarkMaskPrograms(const sProgramContext& context);
 
 // Fragment texts of the base programs (without GL).
 std::string CopyProgramFragment(int32_t precision, bool opaque);
@@ -48,11 +51,13 @@ std::string DarkMaskFragment(int32_t precision, bool dehazeAlpha);
 // square keep enough precision for the deviation of a flat area to stay near 0 (sums of x and
 // x² cancel into a deviation of about 0.02 there); the deviation itself does not change.
 inline constexpr float kBoxSumsShift = 0.5f;
-void BuildBoxMeanPrograms(AmbrelGraphicsController& engine);
-void BuildNoiseReductionPrograms(AmbrelGraphicsController& engine);
-void BuildStructureTensorFilterPrograms(AmbrelGraphicsController& engine);
-void BuildGaussianPrograms(AmbrelGraphicsController& engine);
-void BuildToneMappingPrograms(AmbrelGraphicsController& engine);
+void BuildBoxMeanPrograms(const sProgramContext& context);
+// The vertical passes convert luminance as the colour-correction method reads it.
+void BuildNoiseReductionPrograms(const sNoiseReduction& noiseReduction, eColorCorrectionMethod colorCorrectionMethod,
+                                 const sProgramContext& context);
+void BuildStructureTensorFilterPrograms(const sProgramContext& context);
+void BuildGaussianPrograms(const sSmoothing& smoothing, const sProgramContext& context);
+void BuildToneMappingPrograms(const sToneMapping& toneMapping, const sProgramContext& context);
 
 // Luminance mode of the vertical noise-reduction passes for a colour-correction method.
 int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrectionMethod);
@@ -60,8 +65,8 @@ int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrecti
 // ---- Colour correction (pair 25) ------------------------------------------------------------
 
 std::string ColorCorrectionFragment(const sColorCorrectionOptions& options);
-// Builds pair 25 of the current variant when empty, then refreshes its uniforms.
-void BuildColorCorrectionProgram(AmbrelGraphicsController& engine);
+// Builds pair 25 of the context's variant when empty, then refreshes its uniforms.
+void BuildColorCorrectionProgram(const sColorCorrection& correction, const sProgramContext& context);
 
 // ---- Colour adjustment (pair 26) ------------------------------------------------------------
 
@@ -75,9 +80,9 @@ struct sColorAdjustmentTextOptions {
 };
 std::string ColorAdjustmentFragment(const sColorAdjustmentTextOptions& options);
 
-// Builds pair 26 of the current variant when empty and some stage is active (loading the look
-// texture first), then refreshes the uniforms of its active stages.
-void BuildColorAdjustmentProgram(AmbrelGraphicsController& engine);
+// Builds pair 26 of the context's variant when empty and some stage is active (loading the look
+// texture into the context's first), then refreshes the uniforms of its active stages.
+void BuildColorAdjustmentProgram(const sColorAdjustment& ca, const sProgramContext& context);
 
 // ---- Tone-map looks -------------------------------------------------------------------------
 
@@ -94,10 +99,11 @@ struct sLookImage {
 // (the red samples) for Inkwell. Fails, with a reason, for an image the stage cannot use.
 std::optional<sLookImage> ConvertLookImage(int32_t lookIndex, const platform::ImageBitmap& bitmap, std::string* reason);
 
-// Makes the look texture for the current look when a look is active and none is loaded (a
-// texture made for another look is replaced). A look whose image is missing, unreadable or too
-// large for the device is logged and leaves no texture: the colour-adjustment program then
-// leaves the look stage out. The next rebuild of that program tries again.
-void LoadToneMapLook(AmbrelGraphicsController& engine);
-// The look index the engine's current look texture was made for (-1 when none).
-int32_t LoadedToneMapLook(const AmbrelGraphicsController& engine);
+// Makes `texture` the one of the settings' look when a look is active and none is loaded (a
+// texture made for another look is replaced), reading its image from `resourceDirectory`. A
+// look whose image is missing, unreadable or too large for the device is logged and leaves no
+// texture: the colour-adjustment program then leaves the look stage out. The next rebuild of
+// that program tries again.
+void LoadToneMapLook(const sColorAdjustment& ca, LookTexture& texture, std::string_view resourceDirectory);
+// The look index a look texture was made for (-1 when none).
+int32_t LoadedToneMapLook(const LookTexture& texture);

@@ -7,6 +7,7 @@
 
 #include "engine/EngineModes.h"
 #include "engine/OwnedGpuObject.h"
+#include "engine/ShadowsHighlights.h"
 #include "gpu/Math.h"
 #include "platform/coregraphics/CGGeometry.h"
 
@@ -55,11 +56,6 @@ struct sToneMapping {
     int32_t dimension = 5;  // 5 or 7 taps
 };
 
-struct sShadowsHighlights {
-    float strength;
-    float width;
-};
-
 struct sSmoothing {
     float sigmaS = 1.0f;
     eGaussianType type = eGaussianType::None;
@@ -71,6 +67,26 @@ struct sLevels {
     float blackPoint = 0.0f;
     float midToneFraction = 0.5f;
     float whitePoint = 1.0f;
+};
+
+// Where the picture lies in the engine's input and at what size it is worked on: the input's
+// pixel size, the crop of it that is shown (origin and size in input pixels) and the size the
+// pipeline works at before any reduction to the view.
+struct sInputGeometry {
+    int32_t inputWidth = 0, inputHeight = 0;
+    int32_t cropWidth = 0, cropHeight = 0;
+    int32_t cropX = 0, cropY = 0;
+    int32_t processingWidth = 0, processingHeight = 0;
+    // The used rectangle is one texel narrower than cropWidth in the texture matrix.
+    bool cropWidthLessOne = false;
+
+    // A whole picture of width × height, worked on at its own size or at the one given.
+    static sInputGeometry Whole(int32_t width, int32_t height) { return Whole(width, height, width, height); }
+    static sInputGeometry Whole(int32_t width, int32_t height, int32_t processingWidth, int32_t processingHeight)
+    {
+        return {width, height, width, height, 0, 0, processingWidth, processingHeight, false};
+    }
+    bool operator==(const sInputGeometry&) const = default;
 };
 
 struct sInputTexture {

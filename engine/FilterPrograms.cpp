@@ -1,10 +1,11 @@
 // Which generator builder fills which filter pair, with which tap count, direction, sigma and
-// spacing, from the engine's parameters and the current filter-scale record. Every builder
+// spacing, from the stage's settings and the context's filter-scale record. Every builder
 // leaves a filled slot alone, so these run on every rebuild.
 
-#include "engine/AmbrelGraphicsController.h"
 #include "engine/EnginePrograms.h"
+#include "engine/NoiseReductionStage.h"
 #include "engine/ProgramBuild.h"
+#include "engine/ShaderSets.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/ProgramBuilders.h"
 
@@ -13,18 +14,18 @@ using QV::Graphics::IShaderProgram;
 
 namespace {
 
+// The program context as the generator's builders take it.
 struct Context {
-    AmbrelGraphicsController& engine;
+    const sProgramContext& program;
     const sFilterScale& record;
     int32_t precision;
     int32_t cap;
 
-    explicit Context(AmbrelGraphicsController& e)
-        : engine(e), record(e.shaderSets.filterScales[e.FilterScaleVariant()]),
-          precision(VariantPrecision(e)), cap(e.maxVaryingVectors)
+    explicit Context(const sProgramContext& p)
+        : program(p), record(p.filterScale), precision(p.Precision()), cap(p.varyingCap)
     {
     }
-    IShaderProgram** Slot(int32_t pair) { return &VariantSlot(engine, pair); }
+    IShaderProgram** Slot(int32_t pair) const { return &program.Slot(pair); }
 };
 
 } // namespace
@@ -40,9 +41,9 @@ int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrecti
     }
 }
 
-void BuildBoxMeanPrograms(AmbrelGraphicsController& engine)
+void BuildBoxMeanPrograms(const sProgramContext& context)
 {
-    Context c(engine);
+    const Context c(context);
     const int32_t n = c.record.KernelByScale(9);
     // The sums texture is linearly filtered: the second pass reads two rows a fetch.
     SS::BuildBoxMeanPairedSumsPassProgram(c.Slot(kPairBoxMeanFirst + 2), n, true, c.precision);
@@ -52,14 +53,14 @@ void BuildBoxMeanPrograms(AmbrelGraphicsController& engine)
                                 kBoxSumsShift);
 }
 
-void BuildNoiseReductionPrograms(AmbrelGraphicsController& engine)
+void BuildNoiseReductionPrograms(const sNoiseReduction& nr, eColorCorrectionMethod colorCorrectionMethod,
+                                 const sProgramContext& context)
 {
-    Context c(engine);
-    const sNoiseReduction& nr = engine.noiseReduction;
+    const Context c(context);
     // Saving may filter at the requested scale so that the full-resolution render matches.
     const int32_t n = nr.scaleOnSave ? c.record.KernelByRequested(nr.dimension) : c.record.KernelByScale(nr.dimension);
     const double spacing = nr.scaleOnSave ? c.record.inverseRequestedScale : c.record.inverseScale;
-    const int32_t vertical = NoiseReductionVerticalLuminanceMode(engine.colorCorrection.method);
+    const int32_t vertical = NoiseReductionVerticalLuminanceMode(colorCorrectionMethod);
     constexpr int32_t horizontal = 4;
 
     SS::BuildFlowRangeWeightedBlurProgram(c.Slot(kPairNoiseFlowFieldGPUImage), nr.flowField.shaderSameAsGPUImage, n,
@@ -80,9 +81,9 @@ void BuildNoiseReductionPrograms(AmbrelGraphicsController& engine)
                                   nr.bilateral.sigmaS, nr.bilateral.sigmaR, spacing, false);
 }
 
-void BuildStructureTensorFilterPrograms(AmbrelGraphicsController& engine)
+void BuildStructureTensorFilterPrograms(const sProgramContext& context)
 {
-    Context c(engine);
+    const Context c(context);
     // No noise pass is drawn by the engine: its slot is handed over as already filled.
     static QV::Graphics::CShaderProgram noNoiseProgram;
     IShaderProgram* noiseSlot = &noNoiseProgram;
@@ -96,10 +97,9 @@ void BuildStructureTensorFilterPrograms(AmbrelGraphicsController& engine)
                                      1);
 }
 
-void BuildGaussianPrograms(AmbrelGraphicsController& engine)
+void BuildGaussianPrograms(const sSmoothing& smoothing, const sProgramContext& context)
 {
-    Context c(engine);
-    const sSmoothing& smoothing = engine.smoothing;
+    const Context c(context);
     const int32_t n = c.record.KernelByRequested(5);
     const double spacing = c.record.inverseRequestedScale;
     if (smoothing.type == eGaussianType::Isotropic) {
@@ -114,12 +114,12 @@ void BuildGaussianPrograms(AmbrelGraphicsController& engine)
     SS::BuildFlowSmoothingProgram(c.Slot(kPairLineIntegral), 4, false, false, false, c.cap, c.precision, false, 1.0f);
 }
 
-void BuildToneMappingPrograms(AmbrelGraphicsController& engine)
+void BuildToneMappingPrograms(const sToneMapping& toneMapping, const sProgramContext& context)
 {
-    Context c(engine);
-    const int32_t dimension = engine.toneMapping.dimension;
+    const Context c(context);
+    const int32_t dimension = toneMapping.dimension;
     const int32_t n = c.record.KernelByRequested(dimension == 9 ? 9 : dimension == 7 ? 7 : 5);
-    const float p = engine.toneMapping.p;
+    const float p = toneMapping.p;
     SS::BuildDifferenceOfGaussiansPassProgram(c.Slot(kPairToneMapping0), n, 5, 0, false, c.cap, 1, c.precision, 1.0,
                                               1.6, c.record.inverseScale, p);
     SS::BuildDifferenceOfGaussiansPassProgram(c.Slot(kPairToneMapping1), n, 5, 1, false, c.cap, 1, c.precision, 1.0,

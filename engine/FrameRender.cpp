@@ -19,18 +19,19 @@ using QV::Math::CVector3;
 
 // --- Noise reduction and structure tensor ------------------------------------------------
 
-bool StructureTensorNeeded(const AmbrelGraphicsController& engine)
+bool StructureTensorNeeded(const sEngineSettings& settings)
 {
-    const eNoiseReductionType type = engine.noiseReduction.type;
-    return engine.smoothing.type == eGaussianType::FlowField || engine.smoothing.lineIntegral ||
-           (NoiseReductionRuns(engine) && type != eNoiseReductionType::IsotropicGPUImage);
+    const eNoiseReductionType type = settings.noiseReduction.type;
+    return settings.smoothing.type == eGaussianType::FlowField || settings.smoothing.lineIntegral ||
+           (NoiseReductionRuns(settings) && type != eNoiseReductionType::IsotropicGPUImage);
 }
 
-int32_t InputProgramPair(const AmbrelGraphicsController& engine)
+int32_t InputProgramPair(const sEngineSettings& settings)
 {
-    if (NoiseReductionRuns(engine) && engine.noiseReduction.type == eNoiseReductionType::IsotropicGPUImage && !StructureTensorNeeded(engine))
+    if (NoiseReductionRuns(settings) && settings.noiseReduction.type == eNoiseReductionType::IsotropicGPUImage &&
+        !StructureTensorNeeded(settings))
         return 6;
-    switch (engine.colorCorrection.method) {
+    switch (settings.colorCorrection.method) {
     case eColorCorrectionMethod::Lab0:
     case eColorCorrectionMethod::Yxy:
     case eColorCorrectionMethod::Lab1: return 4;
@@ -55,10 +56,11 @@ bool InputReadAtTexelCentres(const AmbrelGraphicsController& e)
     const QV::Graphics::ITexture2D* input = e.inputTextures[e.inputIndex].texture;
     if (!input || input->IsCached() || e.levelWidths.empty() || e.inputOrientation < 0 || e.inputOrientation > 7)
         return false;
-    const bool wholeInput = e.cropX == 0 && e.cropY == 0 && e.cropWidth == e.inputWidth &&
-                            e.cropHeight == e.inputHeight && !e.cropWidthLessOne;
+    const sInputGeometry& g = e.inputGeometry;
+    const bool wholeInput = g.cropX == 0 && g.cropY == 0 && g.cropWidth == g.inputWidth &&
+                            g.cropHeight == g.inputHeight && !g.cropWidthLessOne;
     const bool upright = IsUpright(e.inputOrientation);
-    const int32_t w = upright ? e.inputWidth : e.inputHeight, h = upright ? e.inputHeight : e.inputWidth;
+    const int32_t w = upright ? g.inputWidth : g.inputHeight, h = upright ? g.inputHeight : g.inputWidth;
     return wholeInput && e.levelWidths[0] == w && e.levelHeights[0] == h && IsIdentity(e.outputMatrix) &&
            (!e.ZoomAndSplitApply() || IsIdentity(e.zoomMatrix));
 }
@@ -67,143 +69,191 @@ bool InputReadAtTexelCentres(const AmbrelGraphicsController& e)
 
 // --- Frame -------------------------------------------------------------------------------
 
+// Where a frame goes: to the recorder, to the screen, and whether the last pass may draw
+// straight to the screen instead of through an output texture.
+struct sFrameDelivery {
+    bool recording = false;
+    bool present = true;
+    bool directOutput = false;
+};
+
 void AmbrelGraphicsController::RenderFrame()
 {
     if (!inputTextures[0].texture || !frameDirty)
         return;
-    // Working textures freed while in the background (or never made) are made again at the
-    // stored geometry before anything draws into them.
-    if (!workTextures[0] || levelFramebuffers.empty()) {
-        ComputeInputGeometry(inputWidth, inputHeight, cropWidth, cropHeight, cropX, cropY, processingWidth,
-                             processingHeight, cropWidthLessOne);
-        CreateTextures(inputWidth, inputHeight);
-        matricesDirty = true;
-        if (!workTextures[0] || levelFramebuffers.empty()) {
-            std::fprintf(stderr, "frame not rendered: the working textures of %d x %d could not be made\n",
-                         levelWidths.empty() ? 0 : levelWidths[0], levelHeights.empty() ? 0 : levelHeights[0]);
-            frameDirty = false;
-            return;
-        }
-    }
+    if (!RestoreWorkingTextures())
+        return;
     if (matricesDirty)
         ComputeOutputMatrices();
-    const sFilterScale& record = shaderSets.filterScales[FilterScaleVariant()];
-    if (shaderSets.stale[FilterScaleVariant()] || EffectiveRequestedScale(baseFilterScale) != record.requestedScale ||
-        baseFilterScale.scale != record.scale || baseFilterScale.extra != record.extra) {
-        UpdateFilterScale();
-        BuildPrograms();
-        // Input programs made just now have not seen the output matrices yet.
-        ApplyInputProjection();
-    }
+    RebuildStalePrograms();
 
-    bool present = true;
-    if (videoRecording.mode == eRecordingMode::Idle && Target() != kRenderTargetScreen)
-        present = frameDivider != 0 && frameRate.GetTickCount() % static_cast<uint64_t>(frameDivider) == 0;
-    const bool directOutput = reducedProcessing && videoRecording.mode == eRecordingMode::Idle && Target() != kRenderTargetOffscreen;
-
+    const sFrameDelivery delivery = FrameDelivery();
     sPassContext pass(*this);
     pass.device->MakeCurrent();
-
-    const bool recording = videoRecording.mode != eRecordingMode::Idle;
-    bool recordThisFrame = false;
-    if (recording) {
-        sVideoRecording& r = videoRecording;
-        // The warm-up counts only once the ring is full, so the first frame handed over is the
-        // one drawn when the count passed -1, whose time is the recording's start.
-        if (r.ringActive) {
-            if (r.pendingFrames >= 0)
-                recordThisFrame = true;
-            else
-                ++r.pendingFrames;
-        } else if (r.ringIndex == r.latency) {
-            r.ringActive = true;
-        }
-        r.frameTimeIndex = ((r.frameTimeIndex + 1) % 5 + 5) % 5;
-        r.ringIndex = ((r.ringIndex + 1) % 4 + 4) % 4;
-        if (r.pendingFrames == -1)
-            r.startTime = inputTextures[inputIndex].time;
-    }
-
+    const bool recordThisFrame = delivery.recording && AdvanceRecordingRing();
     frameDirty = false;
     lastRenderTarget = Target();
     pass.device->SetViewport(0, 0, levelWidths[0], levelHeights[0]);
 
-    ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
-    const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
-    const bool smoothingOn = smoothing.type != eGaussianType::None;
-
-    if (styleStageMode == eStyleStageMode::RenderFromKept) {
-        RenderStylePasses(recording, present, directOutput, smoothingOn, smoothing.lineIntegral, colorProgram, 0,
-                          outputs);
-    } else {
-        ITexture2D* a = workTextures[0];
-        noiseFiltered = false;
-        const int32_t inputPair = InputProgramPair(*this);
-        pass.Begin(levelFramebuffers[0], a);
-        {
-            ITexture2D* input = inputTextures[inputIndex].texture;
-            const sUnfilteredReads centres({InputReadAtTexelCentres(*this) ? input : nullptr});
-            pass.Bind({input});
-            pass.Draw(inputPair);
-        }
-
-        if (StructureTensorNeeded(*this)) {
-            // A level-1 copy of the picture as it stands (the input programs would apply the
-            // input's orientation and flip a second time).
-            pass.Begin(levelFramebuffers[ClampLevel(1)], halfColorTexture);
-            pass.Bind({a});
-            pass.Draw(kPairCopy);
-            const CVector2<float>& texel1 = levelTexelSizes[ClampLevel(1)];
-            // The tensor pass driver draws unchecked: without its programs (a failed build) or
-            // textures the flow field keeps its last contents.
-            if (halfColorTexture && FlowFieldTexture() && pass.Program(kPairGradient0) &&
-                pass.Program(kPairTensorSmoothing) && pass.Program(kPairTensorEigen))
-                RenderStructureTensorPasses(pass.device, pass.framebuffers, pass.textures,
-                                            pass.Program(kPairGradient0), pass.Program(kPairTensorSmoothing),
-                                            pass.Program(kPairTensorEigen), nullptr, quadVertexArray, nullptr,
-                                            &texel1, &texel1, false, levelFramebuffers[ClampLevel(1)],
-                                            halfColorTexture, FlowFieldTexture(), halfColorTexture);
-            pass.device->SetViewport(0, 0, levelWidths[0], levelHeights[0]);
-        }
-
-        if (NoiseReductionRuns(*this))
-            RenderNoiseReduction(pass);
-        a = WorkingPicture();
-
-        if (luminanceStyle == eLuminanceStyle::CIE) {
-            RenderCIEContrast(recording, present, directOutput);
-        } else {
-            currentOutput = a;
-            const bool styleColor = luminanceStyle == eLuminanceStyle::NoneWithColorAdjustments;
-            const bool straightToScreen =
-                directOutput && styleStageMode != eStyleStageMode::RenderAndKeep && (!styleColor || StylePassesIdle(*this));
-            if (straightToScreen) {
-                pass.BeginScreen(outputViewport);
-                pass.Bind({a});
-                pass.Draw(kPairOpaqueCopy);
-            } else {
-                pass.Begin(levelFramebuffers[0], outputs[0]);
-                pass.Bind({a});
-                pass.Draw(kPairOpaqueCopy);
-                currentOutput = outputs[0];
-                if (styleColor)
-                    RenderStylePasses(recording, present, directOutput, smoothingOn, smoothing.lineIntegral,
-                                      colorProgram, 1, outputs);
-                else
-                    RenderStylePasses(recording, present, directOutput, false, false, false, 1, outputs);
-            }
-        }
-    }
+    RenderFramePasses(pass, delivery);
 
     pass.scissor->SetEnabled(false);
     pass.device->GetShader()->UnbindProgram();
     if (recordThisFrame)
         RecordFrame();
-    if (present)
+    if (delivery.present)
         pass.device->Present();
     else
         pass.device->Flush();
     frameRate.Tick();
+}
+
+// Working textures freed while in the background (or never made) are made again at the stored
+// geometry before anything draws into them. False, with the frame given up, when they cannot be.
+bool AmbrelGraphicsController::RestoreWorkingTextures()
+{
+    if (workTextures[0] && !levelFramebuffers.empty())
+        return true;
+    ComputeInputGeometry(inputGeometry);
+    CreateTextures(inputGeometry.inputWidth, inputGeometry.inputHeight);
+    matricesDirty = true;
+    if (workTextures[0] && !levelFramebuffers.empty())
+        return true;
+    std::fprintf(stderr, "frame not rendered: the working textures of %d x %d could not be made\n",
+                 levelWidths.empty() ? 0 : levelWidths[0], levelHeights.empty() ? 0 : levelHeights[0]);
+    frameDirty = false;
+    return false;
+}
+
+// Programs released by a parameter change, or written for another filter scale, are built
+// again before the frame draws with them.
+void AmbrelGraphicsController::RebuildStalePrograms()
+{
+    const sFilterScale& record = shaderSets.filterScales[FilterScaleVariant()];
+    if (!shaderSets.stale[FilterScaleVariant()] && EffectiveRequestedScale(baseFilterScale) == record.requestedScale &&
+        baseFilterScale.scale == record.scale && baseFilterScale.extra == record.extra)
+        return;
+    UpdateFilterScale();
+    BuildPrograms();
+    // Input programs made just now have not seen the output matrices yet.
+    ApplyInputProjection();
+}
+
+sFrameDelivery AmbrelGraphicsController::FrameDelivery() const
+{
+    const bool idle = videoRecording.mode == eRecordingMode::Idle;
+    sFrameDelivery delivery;
+    delivery.recording = !idle;
+    if (idle && Target() != kRenderTargetScreen)
+        delivery.present = frameDivider != 0 && frameRate.GetTickCount() % static_cast<uint64_t>(frameDivider) == 0;
+    delivery.directOutput = reducedProcessing && idle && Target() != kRenderTargetOffscreen;
+    return delivery;
+}
+
+// Moves the recording ring on by a frame; true when this frame is the one handed to the
+// recorder. The warm-up counts only once the ring is full, so the first frame handed over is the
+// one drawn when the count passed -1, whose time is the recording's start.
+bool AmbrelGraphicsController::AdvanceRecordingRing()
+{
+    sVideoRecording& r = videoRecording;
+    bool recordThisFrame = false;
+    if (r.ringActive) {
+        if (r.pendingFrames >= 0)
+            recordThisFrame = true;
+        else
+            ++r.pendingFrames;
+    } else if (r.ringIndex == r.latency) {
+        r.ringActive = true;
+    }
+    r.frameTimeIndex = ((r.frameTimeIndex + 1) % 5 + 5) % 5;
+    r.ringIndex = ((r.ringIndex + 1) % 4 + 4) % 4;
+    if (r.pendingFrames == -1)
+        r.startTime = inputTextures[inputIndex].time;
+    return recordThisFrame;
+}
+
+// The order of the passes: from the kept result, only the passes every style ends with; else
+// the input, the flow field and the noise filter where they run, then the style's contrast
+// chain or its output.
+void AmbrelGraphicsController::RenderFramePasses(sPassContext& pass, const sFrameDelivery& delivery)
+{
+    if (styleStageMode == eStyleStageMode::RenderFromKept) {
+        const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
+        ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
+        RenderStylePasses(delivery.recording, delivery.present, delivery.directOutput,
+                          smoothing.type != eGaussianType::None, smoothing.lineIntegral, colorProgram, 0, outputs);
+        return;
+    }
+    RenderInputPass(pass);
+    if (StructureTensorNeeded(*this))
+        RenderFlowField(pass);
+    if (NoiseReductionRuns(*this))
+        RenderNoiseReduction(pass);
+    if (luminanceStyle == eLuminanceStyle::CIE)
+        RenderCIEContrast(delivery.recording, delivery.present, delivery.directOutput);
+    else
+        RenderWithoutContrast(pass, delivery);
+}
+
+// The input into A through the input program of the frame's colour space.
+void AmbrelGraphicsController::RenderInputPass(sPassContext& pass)
+{
+    noiseFiltered = false;
+    ITexture2D* input = inputTextures[inputIndex].texture;
+    pass.Begin(levelFramebuffers[0], workTextures[0]);
+    const sUnfilteredReads centres({InputReadAtTexelCentres(*this) ? input : nullptr});
+    pass.Bind({input});
+    pass.Draw(InputProgramPair(*this));
+}
+
+// The structure-tensor passes over a level-1 copy of the picture as it stands (the input
+// programs would apply the input's orientation and flip a second time).
+void AmbrelGraphicsController::RenderFlowField(sPassContext& pass)
+{
+    pass.Begin(levelFramebuffers[ClampLevel(1)], halfColorTexture);
+    pass.Bind({workTextures[0]});
+    pass.Draw(kPairCopy);
+    const CVector2<float>& texel1 = levelTexelSizes[ClampLevel(1)];
+    // The tensor pass driver draws unchecked: without its programs (a failed build) or
+    // textures the flow field keeps its last contents.
+    if (halfColorTexture && FlowFieldTexture() && pass.Program(kPairGradient0) && pass.Program(kPairTensorSmoothing) &&
+        pass.Program(kPairTensorEigen))
+        RenderStructureTensorPasses(pass.device, pass.framebuffers, pass.textures, pass.Program(kPairGradient0),
+                                    pass.Program(kPairTensorSmoothing), pass.Program(kPairTensorEigen), nullptr,
+                                    quadVertexArray, nullptr, &texel1, &texel1, false,
+                                    levelFramebuffers[ClampLevel(1)], halfColorTexture, FlowFieldTexture(),
+                                    halfColorTexture);
+    pass.device->SetViewport(0, 0, levelWidths[0], levelHeights[0]);
+}
+
+// The styles without a contrast chain: the picture copied opaque, straight to the screen when
+// nothing follows, else into the first output and on through the passes every style ends with
+// (with the colour adjustment only under "None with Color Adjustments").
+void AmbrelGraphicsController::RenderWithoutContrast(sPassContext& pass, const sFrameDelivery& delivery)
+{
+    ITexture2D* a = WorkingPicture();
+    currentOutput = a;
+    const bool styleColor = luminanceStyle == eLuminanceStyle::NoneWithColorAdjustments;
+    if (delivery.directOutput && styleStageMode != eStyleStageMode::RenderAndKeep &&
+        (!styleColor || StylePassesIdle(*this))) {
+        pass.BeginScreen(outputViewport);
+        pass.Bind({a});
+        pass.Draw(kPairOpaqueCopy);
+        return;
+    }
+    ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
+    pass.Begin(levelFramebuffers[0], outputs[0]);
+    pass.Bind({a});
+    pass.Draw(kPairOpaqueCopy);
+    currentOutput = outputs[0];
+    if (styleColor) {
+        const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
+        RenderStylePasses(delivery.recording, delivery.present, delivery.directOutput,
+                          smoothing.type != eGaussianType::None, smoothing.lineIntegral, colorProgram, 1, outputs);
+    } else {
+        RenderStylePasses(delivery.recording, delivery.present, delivery.directOutput, false, false, false, 1,
+                          outputs);
+    }
 }
 
 // Two passes through the level-0 framebuffer object: A → the half-float pair where the device
@@ -304,7 +354,7 @@ bool AmbrelGraphicsController::RecordFrame()
 void AmbrelGraphicsController::DrawBlackImage()
 {
     static const uint8_t black[16] = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
-    SetInputPixels(sFrameTime::Make(0, 60), 2, 2, 2, 2, 0, 0, 2, 2, false, 0, kPixelFormatBGRA, black);
+    SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(2, 2), 0, kPixelFormatBGRA, black);
     const eLuminanceStyle style = luminanceStyle;
     luminanceStyle = eLuminanceStyle::None;
     RenderFrame();

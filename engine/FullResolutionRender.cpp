@@ -34,6 +34,12 @@ constexpr size_t kResultBytesPerPixel = 4;
 
 const sFrameTime kStillTime = sFrameTime::Make(0, 60);
 
+// A tile's source rectangle as a whole picture, worked on at the tile's size.
+sInputGeometry TileGeometry(const sTile& tile)
+{
+    return sInputGeometry::Whole(tile.sourceWidth, tile.sourceHeight, tile.width, tile.height);
+}
+
 // A buffer of `size` bytes, or empty when it cannot be had.
 bool Allocate(std::vector<uint8_t>& buffer, size_t size)
 {
@@ -305,14 +311,14 @@ private:
         const int32_t bpp = InputBytesPerPixel(q.format);
         const size_t inputRowBytes = static_cast<size_t>(q.inputWidth) * bpp;
         if (tiles.size() == 1) {
-            e.SetInputPixels(kStillTime, q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX, q.cropY,
-                             q.outputWidth, q.outputHeight, false, 5, q.format, pixels);
+            const sInputGeometry request{q.inputWidth, q.inputHeight, q.cropWidth, q.cropHeight, q.cropX, q.cropY,
+                                         q.outputWidth, q.outputHeight, false};
+            e.SetInputPixels(kStillTime, request, 5, q.format, pixels);
             return;
         }
         if (strips) {
             const uint8_t* rows = pixels + static_cast<size_t>(tile.sourceY) * inputRowBytes;
-            e.SetInputPixels(kStillTime, tile.sourceWidth, tile.sourceHeight, tile.sourceWidth, tile.sourceHeight, 0,
-                             0, tile.width, tile.height, false, 5, q.format, rows);
+            e.SetInputPixels(kStillTime, TileGeometry(tile), 5, q.format, rows);
         } else {
             // Pack the source rectangle; this slot's earlier read-back has been copied out.
             uint8_t* packed = SlotBytes(slot);
@@ -323,8 +329,7 @@ private:
                                 static_cast<size_t>(tile.sourceX) * bpp,
                             rowBytes);
             slotTiles[slot] = nullptr;
-            e.SetInputPixels(kStillTime, tile.sourceWidth, tile.sourceHeight, tile.sourceWidth, tile.sourceHeight, 0,
-                             0, tile.width, tile.height, false, 0, q.format, packed);
+            e.SetInputPixels(kStillTime, TileGeometry(tile), 0, q.format, packed);
         }
         // The vignette is laid over the whole picture, not each tile.
         if (e.colorAdjustment.vignette) {

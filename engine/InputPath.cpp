@@ -88,25 +88,94 @@ int32_t AtLeastOne(int32_t v) { return std::max(v, 1); }
 
 // Whether an input must configure the engine anew: on request, before the first input, and for
 // any change of geometry, orientation, format or kind of input (packed pixels or a buffer).
-bool NeedsConfiguration(const AmbrelGraphicsController& e, const std::array<int32_t, 8>& sizes, bool cropWidthLessOne,
-                        int64_t orientation, int32_t format, bool pixelBuffer)
+bool NeedsConfiguration(const AmbrelGraphicsController& e, const sInputGeometry& geometry, int64_t orientation,
+                        int32_t format, bool pixelBuffer)
 {
-    const std::array<int32_t, 8> stored = {e.inputWidth, e.inputHeight, e.cropWidth, e.cropHeight,
-                                           e.cropX, e.cropY, e.processingWidth, e.processingHeight};
-    return e.inputReconfigureRequested || !e.inputTextures[0].texture || sizes != stored ||
-           cropWidthLessOne != e.cropWidthLessOne || orientation != e.inputOrientation || format != e.inputFormat ||
-           pixelBuffer != e.inputIsPixelBuffer;
+    return e.inputReconfigureRequested || !e.inputTextures[0].texture || geometry != e.inputGeometry ||
+           orientation != e.inputOrientation || format != e.inputFormat || pixelBuffer != e.inputIsPixelBuffer;
 }
 
 // Configures the engine for an input when it must, which also answers a pending request.
-void ConfigureWhenNeeded(AmbrelGraphicsController& e, const std::array<int32_t, 8>& sizes, bool cropWidthLessOne,
-                         int64_t orientation, int32_t format, bool pixelBuffer)
+void ConfigureWhenNeeded(AmbrelGraphicsController& e, const sInputGeometry& geometry, int64_t orientation,
+                         int32_t format, bool pixelBuffer)
 {
-    if (!NeedsConfiguration(e, sizes, cropWidthLessOne, orientation, format, pixelBuffer))
+    if (!NeedsConfiguration(e, geometry, orientation, format, pixelBuffer))
         return;
-    e.ConfigureInput(sizes[0], sizes[1], sizes[2], sizes[3], sizes[4], sizes[5], sizes[6], sizes[7], cropWidthLessOne,
-                     orientation, format, pixelBuffer);
+    e.ConfigureInput(geometry, orientation, format, pixelBuffer);
     e.inputReconfigureRequested = false;
+}
+
+// The geometry of a picture reduced by a whole factor: its crop and processing sizes with it.
+sInputGeometry ReducedGeometry(const sInputGeometry& g, const sReducedPixels& reduced)
+{
+    const auto scaled = [&reduced](int32_t v) { return v / reduced.factor; };
+    sInputGeometry r = g;
+    r.inputWidth = reduced.width;
+    r.inputHeight = reduced.height;
+    r.cropWidth = std::min(scaled(g.cropWidth), reduced.width);
+    r.cropHeight = std::min(scaled(g.cropHeight), reduced.height);
+    r.cropX = scaled(g.cropX);
+    r.cropY = scaled(g.cropY);
+    r.processingWidth = scaled(g.processingWidth);
+    r.processingHeight = scaled(g.processingHeight);
+    return r;
+}
+
+// Zero sizes would divide by zero in the fit and the texture matrix; a picture has at least one
+// pixel.
+sInputGeometry AtLeastOnePixel(sInputGeometry g)
+{
+    for (int32_t* size : {&g.inputWidth, &g.inputHeight, &g.cropWidth, &g.cropHeight, &g.processingWidth,
+                          &g.processingHeight})
+        *size = AtLeastOne(*size);
+    return g;
+}
+
+// The display rectangle (x, y, width, height) of the crop fitted into the view, keeping its
+// aspect ratio and centred; a turned picture fits with its sides swapped.
+std::array<int32_t, 4> FitIntoView(const int32_t view[4], const sInputGeometry& g, bool upright)
+{
+    const int32_t viewX = view[0], viewY = view[1], viewW = view[2], viewH = view[3];
+    const float viewAspect = static_cast<float>(viewW) / static_cast<float>(viewH);
+    const float contentAspect = upright ? static_cast<float>(g.cropWidth) / static_cast<float>(g.cropHeight)
+                                        : static_cast<float>(g.cropHeight) / static_cast<float>(g.cropWidth);
+    const int32_t dx = static_cast<int32_t>(static_cast<float>(viewW) * (1.0f - contentAspect / viewAspect) * 0.5f);
+    const int32_t dy = static_cast<int32_t>(static_cast<float>(viewH) * (1.0f - viewAspect / contentAspect) * 0.5f);
+    std::array<int32_t, 4> fit;
+    if (viewAspect >= contentAspect)
+        fit = {viewX + dx, viewY, viewW - 2 * dx, viewH};
+    else
+        fit = {viewX, viewY + dy, viewW, viewH - 2 * dy};
+    fit[2] = AtLeastOne(fit[2]);
+    fit[3] = AtLeastOne(fit[3]);
+    return fit;
+}
+
+// The unit square onto the crop, turned by the orientation (0-7: up, down, left, right, then
+// the mirrored four); an unknown orientation leaves `previous` as it is.
+CMatrix4<float> InputTextureMatrix(const sInputGeometry& g, int64_t orientation, const CMatrix4<float>& previous)
+{
+    const float w = static_cast<float>(g.inputWidth), h = static_cast<float>(g.inputHeight);
+    const CMatrix4<float> t =
+        CMatrix4<float>::Translation(static_cast<float>(g.cropX) / w, static_cast<float>(g.cropY) / h, 0.0f) *
+        CMatrix4<float>::Scale((static_cast<float>(g.cropWidth) - (g.cropWidthLessOne ? 1.0f : 0.0f)) / w,
+                               static_cast<float>(g.cropHeight) / h, 1.0f);
+    const CMatrix4<float> q = CMatrix4<float>::Translation(0.5f, 0.5f, 0.0f);
+    const CMatrix4<float> qi = CMatrix4<float>::Translation(-0.5f, -0.5f, 0.0f);
+    const float pi = static_cast<float>(3.141592653589793);
+    const CVector3<float> axis(0.0f, 0.0f, 1.0f);
+    const auto r = [&](float a) { return CMatrix4<float>::Rotation(a, axis); };
+    switch (orientation) {
+    case 0: return t;
+    case 1: return t * q * r(pi) * qi;
+    case 2: return t * q * r(pi / 2) * qi;
+    case 3: return t * q * r(-pi / 2) * qi;
+    case 4: return t * q * CMatrix4<float>::Scale(-1, 1, 1) * qi;
+    case 5: return t * q * CMatrix4<float>::Scale(-1, 1, 1) * r(pi) * qi;
+    case 6: return t * q * CMatrix4<float>::Scale(1, -1, 1) * r(pi / 2) * qi;
+    case 7: return t * q * CMatrix4<float>::Scale(1, -1, 1) * r(-pi / 2) * qi;
+    default: return previous;
+    }
 }
 
 // The frame the read-back services deliver: while the recording ring runs, the ring texture two
@@ -124,39 +193,81 @@ bool RendersHalfFloat(const IDevice& device)
            device.HasTextureHalfFloatLinear();
 }
 
+// The byte order of an input format as the texture takes it.
+eTextureFormat InputPixelFormat(int32_t inputFormat)
+{
+    return inputFormat == kPixelFormatRGB    ? FORMAT_RGB
+           : inputFormat == kPixelFormatBGRA ? FORMAT_BGRA
+                                             : FORMAT_RGBA;
+}
+
+// The kinds of working texture. Single-channel working values are half floats where the device
+// can render them, else bytes of an RGBA texture (coarser, but the chain still runs).
+struct sTextureMaker {
+    ITexture* textures;
+    bool storage;  // immutable storage where the device has it
+    eTextureFormat redFormat, pairFormat;
+    ePixelType valueType;
+
+    sTextureMaker(IDevice& device, bool textureStorage)
+        : textures(device.GetTexture()), storage(textureStorage)
+    {
+        const bool halfFloat = RendersHalfFloat(device);
+        redFormat = halfFloat ? FORMAT_RED : FORMAT_RGBA;
+        pairFormat = halfFloat ? FORMAT_RG : FORMAT_RGBA;
+        valueType = halfFloat ? PIXEL_TYPE_HALF_FLOAT : PIXEL_TYPE_UNSIGNED_BYTE;
+    }
+    ITexture2D* Make(const CTextureTemplate& sampling, int32_t w, int32_t h, eTextureFormat internal,
+                     eTextureFormat pixel, ePixelType type, bool immutable) const
+    {
+        return textures->CreateTexture(sampling, w, h, internal, pixel, type, 1, false, immutable, nullptr);
+    }
+    ITexture2D* Rgba8(int32_t w, int32_t h, bool immutable) const
+    {
+        return Make(AmbrelGraphicsController::LinearTextureTemplate(), w, h, FORMAT_RGBA, FORMAT_RGBA,
+                    PIXEL_TYPE_UNSIGNED_BYTE, immutable);
+    }
+    ITexture2D* Red(const CTextureTemplate& sampling, int32_t w, int32_t h) const
+    {
+        return Make(sampling, w, h, redFormat, redFormat, valueType, storage);
+    }
+    // Textures that some passes read filtered and others only at their texel centres change
+    // their sampling between passes (sUnfilteredReads), which immutable storage rules out.
+    ITexture2D* Switchable(int32_t w, int32_t h, eTextureFormat format) const
+    {
+        return Make(AmbrelGraphicsController::LinearTextureTemplate(), w, h, format, format, valueType, false);
+    }
+};
+
 } // namespace
+
+// Which optional working textures a set holds.
+struct sWorkingSet {
+    bool keptPair = true;         // the kept input and result of the style passes
+    bool vectorsAndMasks = true;  // the per-level vector and mask textures
+};
 
 // --- Input -------------------------------------------------------------------------------
 
-void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, int32_t inWidth, int32_t inHeight,
-                                              int32_t inCropWidth, int32_t inCropHeight, int32_t inCropX,
-                                              int32_t inCropY, int32_t inProcessingWidth, int32_t inProcessingHeight,
-                                              bool inCropWidthLessOne, int64_t orientation, int32_t format,
-                                              const void* pixels)
+void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, const sInputGeometry& inGeometry,
+                                              int64_t orientation, int32_t format, const void* pixels)
 {
     // A picture above the texture limit would leave the input texture uncreated and every frame
     // black: it is reduced to fit, and its crop and processing sizes with it.
-    const int32_t factor = ReductionFactor(inWidth, inHeight, MaxTextureSize());
+    sInputGeometry geometry = inGeometry;
+    const int32_t factor = ReductionFactor(geometry.inputWidth, geometry.inputHeight, MaxTextureSize());
     sReducedPixels reduced;
     if (factor > 1) {
-        reduced = ReducePixels(static_cast<const uint8_t*>(pixels), inWidth, inHeight, BytesPerPixel(format), factor);
-        std::fprintf(stderr, "input of %d x %d reduced by %d to fit the texture limit\n", inWidth, inHeight, factor);
-        const auto scaled = [factor](int32_t v) { return v / factor; };
-        inWidth = reduced.width;
-        inHeight = reduced.height;
-        inCropWidth = std::min(scaled(inCropWidth), inWidth);
-        inCropHeight = std::min(scaled(inCropHeight), inHeight);
-        inCropX = scaled(inCropX);
-        inCropY = scaled(inCropY);
-        inProcessingWidth = scaled(inProcessingWidth);
-        inProcessingHeight = scaled(inProcessingHeight);
+        reduced = ReducePixels(static_cast<const uint8_t*>(pixels), geometry.inputWidth, geometry.inputHeight,
+                               BytesPerPixel(format), factor);
+        std::fprintf(stderr, "input of %d x %d reduced by %d to fit the texture limit\n", geometry.inputWidth,
+                     geometry.inputHeight, factor);
+        geometry = ReducedGeometry(geometry, reduced);
         if (pixels)
             pixels = reduced.bytes.data();
     }
 
-    ConfigureWhenNeeded(*this, {inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
-                                inProcessingHeight},
-                        inCropWidthLessOne, orientation, format, false);
+    ConfigureWhenNeeded(*this, geometry, orientation, format, false);
     if (pixels) {
         inputIndex = inputTextures[1].texture ? (inputIndex + 1) % 2 : 0;
         sInputTexture& slot = inputTextures[inputIndex];
@@ -168,23 +279,18 @@ void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, int32_t in
     frameDirty = true;
 }
 
-void AmbrelGraphicsController::SetInputPixelBuffer(const sFrameTime& time, int32_t inWidth, int32_t inHeight,
-                                                   int32_t inCropWidth, int32_t inCropHeight, int32_t inCropX,
-                                                   int32_t inCropY, int32_t inProcessingWidth,
-                                                   int32_t inProcessingHeight, bool inCropWidthLessOne,
+void AmbrelGraphicsController::SetInputPixelBuffer(const sFrameTime& time, const sInputGeometry& geometry,
                                                    int64_t orientation, int32_t format,
                                                    const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer)
 {
     const int32_t limit = MaxTextureSize();
-    if (inWidth > limit || inHeight > limit) {
+    if (geometry.inputWidth > limit || geometry.inputHeight > limit) {
         // A bound buffer cannot be reduced without a copy: the frame is refused.
-        std::fprintf(stderr, "camera frame of %d x %d exceeds the texture limit %d; dropped\n", inWidth, inHeight,
-                     limit);
+        std::fprintf(stderr, "camera frame of %d x %d exceeds the texture limit %d; dropped\n", geometry.inputWidth,
+                     geometry.inputHeight, limit);
         return;
     }
-    ConfigureWhenNeeded(*this, {inWidth, inHeight, inCropWidth, inCropHeight, inCropX, inCropY, inProcessingWidth,
-                                inProcessingHeight},
-                        inCropWidthLessOne, orientation, format, true);
+    ConfigureWhenNeeded(*this, geometry, orientation, format, true);
     ITexture* textures = CDevice::GetCurrentDevice()->GetTexture();
     if (pixelBuffer) {
         inputIndex = (inputIndex + 1) % 2;
@@ -196,103 +302,44 @@ void AmbrelGraphicsController::SetInputPixelBuffer(const sFrameTime& time, int32
     frameDirty = true;
 }
 
-void AmbrelGraphicsController::ConfigureInput(int32_t inWidth, int32_t inHeight, int32_t inCropWidth,
-                                              int32_t inCropHeight, int32_t inCropX, int32_t inCropY,
-                                              int32_t inProcessingWidth, int32_t inProcessingHeight,
-                                              bool inCropWidthLessOne, int64_t orientation, int32_t format,
+void AmbrelGraphicsController::ConfigureInput(const sInputGeometry& geometry, int64_t orientation, int32_t format,
                                               bool pixelBuffer)
 {
     CDevice::GetCurrentDevice()->BindOnScreenFramebuffer();
-    inputWidth = inWidth;
-    inputHeight = inHeight;
-    cropWidth = inCropWidth;
-    cropHeight = inCropHeight;
-    cropX = inCropX;
-    cropY = inCropY;
-    processingWidth = inProcessingWidth;
-    processingHeight = inProcessingHeight;
-    cropWidthLessOne = inCropWidthLessOne;
+    inputGeometry = geometry;
     inputFormat = format;
     inputOrientation = orientation;
     inputIsPixelBuffer = pixelBuffer;
-    ComputeInputGeometry(inputWidth, inputHeight, cropWidth, cropHeight, cropX, cropY, processingWidth,
-                         processingHeight, cropWidthLessOne);
-    CreateTextures(inputWidth, inputHeight);
+    ComputeInputGeometry(inputGeometry);
+    CreateTextures(inputGeometry.inputWidth, inputGeometry.inputHeight);
     UpdateFilterScale();
     BuildPrograms();
     frameDirty = true;
     matricesDirty = true;
 }
 
-void AmbrelGraphicsController::ComputeInputGeometry(int32_t inWidth, int32_t inHeight, int32_t inCropWidth,
-                                                    int32_t inCropHeight, int32_t inCropX, int32_t inCropY,
-                                                    int32_t inProcessingWidth, int32_t inProcessingHeight,
-                                                    bool inCropWidthLessOne)
+void AmbrelGraphicsController::ComputeInputGeometry(const sInputGeometry& stored)
 {
-    // Zero sizes would divide by zero below; a picture has at least one pixel.
-    inWidth = AtLeastOne(inWidth);
-    inHeight = AtLeastOne(inHeight);
-    inCropWidth = AtLeastOne(inCropWidth);
-    inCropHeight = AtLeastOne(inCropHeight);
-    inProcessingWidth = AtLeastOne(inProcessingWidth);
-    inProcessingHeight = AtLeastOne(inProcessingHeight);
-
-    // Fit into the view.
-    const int32_t viewX = viewRect[0], viewY = viewRect[1], viewW = viewRect[2], viewH = viewRect[3];
+    const sInputGeometry geometry = AtLeastOnePixel(stored);
     const bool upright = IsUpright(inputOrientation);
-    const float viewAspect = static_cast<float>(viewW) / static_cast<float>(viewH);
-    const float contentAspect = upright ? static_cast<float>(inCropWidth) / static_cast<float>(inCropHeight)
-                                        : static_cast<float>(inCropHeight) / static_cast<float>(inCropWidth);
-    const int32_t dx = static_cast<int32_t>(static_cast<float>(viewW) * (1.0f - contentAspect / viewAspect) * 0.5f);
-    const int32_t dy = static_cast<int32_t>(static_cast<float>(viewH) * (1.0f - viewAspect / contentAspect) * 0.5f);
-    if (viewAspect >= contentAspect) {
-        outputViewport[0] = viewX + dx;
-        outputViewport[1] = viewY;
-        outputViewport[2] = viewW - 2 * dx;
-        outputViewport[3] = viewH;
-    } else {
-        outputViewport[0] = viewX;
-        outputViewport[1] = viewY + dy;
-        outputViewport[2] = viewW;
-        outputViewport[3] = viewH - 2 * dy;
-    }
-    outputViewport[2] = AtLeastOne(outputViewport[2]);
-    outputViewport[3] = AtLeastOne(outputViewport[3]);
+    const std::array<int32_t, 4> fit = FitIntoView(viewRect, geometry, upright);
+    std::copy(fit.begin(), fit.end(), outputViewport);
     letterbox = outputViewport[0] != 0   ? eLetterbox::LeftAndRight
                 : outputViewport[1] != 0 ? eLetterbox::TopAndBottom
                                          : eLetterbox::None;
+    inputTextureMatrix = InputTextureMatrix(geometry, inputOrientation, inputTextureMatrix);
+    ComputeLevelSizes(geometry, upright);
+}
 
-    // Texture matrix: the unit square onto the crop, turned by the orientation.
-    const float w = static_cast<float>(inWidth), h = static_cast<float>(inHeight);
-    const CMatrix4<float> t =
-        CMatrix4<float>::Translation(static_cast<float>(inCropX) / w, static_cast<float>(inCropY) / h, 0.0f) *
-        CMatrix4<float>::Scale((static_cast<float>(inCropWidth) - (inCropWidthLessOne ? 1.0f : 0.0f)) / w,
-                               static_cast<float>(inCropHeight) / h, 1.0f);
-    const CMatrix4<float> q = CMatrix4<float>::Translation(0.5f, 0.5f, 0.0f);
-    const CMatrix4<float> qi = CMatrix4<float>::Translation(-0.5f, -0.5f, 0.0f);
-    const float pi = static_cast<float>(3.141592653589793);
-    const CVector3<float> axis(0.0f, 0.0f, 1.0f);
-    const auto r = [&](float a) { return CMatrix4<float>::Rotation(a, axis); };
-    switch (inputOrientation) {
-    case 0: inputTextureMatrix = t; break;
-    case 1: inputTextureMatrix = t * q * r(pi) * qi; break;
-    case 2: inputTextureMatrix = t * q * r(pi / 2) * qi; break;
-    case 3: inputTextureMatrix = t * q * r(-pi / 2) * qi; break;
-    case 4: inputTextureMatrix = t * q * CMatrix4<float>::Scale(-1, 1, 1) * qi; break;
-    case 5: inputTextureMatrix = t * q * CMatrix4<float>::Scale(-1, 1, 1) * r(pi) * qi; break;
-    case 6: inputTextureMatrix = t * q * CMatrix4<float>::Scale(1, -1, 1) * r(pi / 2) * qi; break;
-    case 7: inputTextureMatrix = t * q * CMatrix4<float>::Scale(1, -1, 1) * r(-pi / 2) * qi; break;
-    default: break;
-    }
-
-    // Pyramid.
+void AmbrelGraphicsController::ComputeLevelSizes(const sInputGeometry& geometry, bool upright)
+{
     levelWidths.clear();
     levelHeights.clear();
     levelTexelSizes.clear();
     levelDoubleTexelSizes.clear();
     int32_t w0 = 1, h0 = 1;
-    const int32_t unreducedW = upright ? inProcessingWidth : inProcessingHeight;
-    const int32_t unreducedH = upright ? inProcessingHeight : inProcessingWidth;
+    const int32_t unreducedW = upright ? geometry.processingWidth : geometry.processingHeight;
+    const int32_t unreducedH = upright ? geometry.processingHeight : geometry.processingWidth;
     // Offscreen, or when the picture is shown wider than its processing size, level 0 keeps
     // that size; else it is reduced to the displayed viewport.
     if (Target() == kRenderTargetOffscreen || outputViewport[2] > unreducedW) {
@@ -338,116 +385,109 @@ void AmbrelGraphicsController::ComputeInputGeometry(int32_t inWidth, int32_t inH
 
 void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
 {
-    IDevice* device = CDevice::GetCurrentDevice();
-    ITexture* textures = device->GetTexture();
-    const eTextureFormat inputPixelFormat = inputFormat == kPixelFormatRGB    ? FORMAT_RGB
-                                            : inputFormat == kPixelFormatBGRA ? FORMAT_BGRA
-                                                                              : FORMAT_RGBA;
-    const eTextureFormat inputInternalFormat = inputFormat == kPixelFormatRGB ? FORMAT_RGB : FORMAT_RGBA;
-    const bool fullResolution = ProgramVariant() == sRenderRequest::FullResolution().programVariant;
-
-    if (ITexture2D* first = inputTextures[0].texture) {
-        if (first->GetWidth() != inWidth || first->GetHeight() != inHeight || first->GetFormat() != inputPixelFormat ||
-            first->IsCached() != inputIsPixelBuffer)
-            ReleaseInputTextures();
-    }
     // What a full-resolution render never draws into is left out of its working set, where
     // memory runs out first (about 40 MB for a strip of a 13-megapixel photo): the kept pair
     // of the style stages unless the render keeps or restarts from them, and the per-level
     // vector and mask textures, which no pass reads or writes. A set of the preview's that
     // holds them is made again without them.
-    const bool keptPair = !fullResolution || styleStageMode != eStyleStageMode::Neither;
-    const bool vectorsAndMasks = !fullResolution;
+    const bool fullResolution = ProgramVariant() == sRenderRequest::FullResolution().programVariant;
+    sWorkingSet set;
+    set.keptPair = !fullResolution || styleStageMode != eStyleStageMode::Neither;
+    set.vectorsAndMasks = !fullResolution;
+
+    ReleaseUnfittingTextures(inWidth, inHeight, set);
+    CreateInputTextures(inWidth, inHeight, fullResolution);
+    if (!workTextures[0])
+        CreateWorkingTextures(set);
+    if (!unitTextures[0]) {
+        const sTextureMaker make(*CDevice::GetCurrentDevice(), textureStorage);
+        for (OwnedTexture& unit : unitTextures)
+            unit = make.Red(NearestTextureTemplate(), 1, 1);
+    }
+}
+
+void AmbrelGraphicsController::ReleaseUnfittingTextures(int32_t inWidth, int32_t inHeight, const sWorkingSet& set)
+{
+    if (ITexture2D* first = inputTextures[0].texture) {
+        if (first->GetWidth() != inWidth || first->GetHeight() != inHeight ||
+            first->GetFormat() != InputPixelFormat(inputFormat) || first->IsCached() != inputIsPixelBuffer)
+            ReleaseInputTextures();
+    }
     if (workTextures[0] &&
         (workTextures[0]->GetWidth() != levelWidths[0] || workTextures[0]->GetHeight() != levelHeights[0] ||
-         (!keptPair && workTextures[1]) || (!vectorsAndMasks && levelVectorTextures[0])))
+         (!set.keptPair && workTextures[1]) || (!set.vectorsAndMasks && levelVectorTextures[0])))
         ReleaseWorkingTextures();
+}
 
-    const CTextureTemplate& linear = LinearTextureTemplate();
-    const CTextureTemplate& nearest = NearestTextureTemplate();
+void AmbrelGraphicsController::CreateInputTextures(int32_t inWidth, int32_t inHeight, bool fullResolution)
+{
     // A full-resolution render uploads each strip or tile once the one before is read back:
     // one texture serves, where a second would hold a strip's worth for nothing.
     const bool single = !inputIsPixelBuffer && fullResolution;
     if (single)
         inputTextures[1].texture.reset();
-    if (!inputTextures[0].texture) {
-        for (sInputTexture& slot : inputTextures) {
-            if (single && &slot != &inputTextures[0])
-                break;
-            if (inputIsPixelBuffer)
-                slot.texture = textures->CreateCachedTexture(linear, inWidth, inHeight, inputInternalFormat,
-                                                             inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
-                                                             false, nullptr, nullptr);
-            else  // read unfiltered when drawn at its own size (sUnfilteredReads): no immutable storage
-                slot.texture = textures->CreateTexture(linear, inWidth, inHeight, inputInternalFormat,
-                                                       inputPixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false,
-                                                       nullptr);
-        }
+    if (inputTextures[0].texture)
+        return;
+    ITexture* textures = CDevice::GetCurrentDevice()->GetTexture();
+    const eTextureFormat pixelFormat = InputPixelFormat(inputFormat);
+    const eTextureFormat internalFormat = inputFormat == kPixelFormatRGB ? FORMAT_RGB : FORMAT_RGBA;
+    for (sInputTexture& slot : inputTextures) {
+        if (single && &slot != &inputTextures[0])
+            break;
+        if (inputIsPixelBuffer)
+            slot.texture = textures->CreateCachedTexture(LinearTextureTemplate(), inWidth, inHeight, internalFormat,
+                                                         pixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false,
+                                                         nullptr, nullptr);
+        else  // read unfiltered when drawn at its own size (sUnfilteredReads): no immutable storage
+            slot.texture = textures->CreateTexture(LinearTextureTemplate(), inWidth, inHeight, internalFormat,
+                                                   pixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr);
     }
+}
 
-    // Single-channel working values are half floats where the device can render them, else
-    // bytes of an RGBA texture (coarser, but the chain still runs).
-    const bool halfFloat = RendersHalfFloat(*device);
-    const eTextureFormat redFormat = halfFloat ? FORMAT_RED : FORMAT_RGBA;
-    const eTextureFormat pairFormat = halfFloat ? FORMAT_RG : FORMAT_RGBA;
-    const ePixelType valueType = halfFloat ? PIXEL_TYPE_HALF_FLOAT : PIXEL_TYPE_UNSIGNED_BYTE;
-    const auto make = [&](const CTextureTemplate& tmpl, int32_t w, int32_t h, eTextureFormat internal,
-                          eTextureFormat pixel, ePixelType type, bool storage) {
-        return textures->CreateTexture(tmpl, w, h, internal, pixel, type, 1, false, storage, nullptr);
-    };
-    const auto rgba8 = [&](int32_t w, int32_t h, bool storage) {
-        return make(linear, w, h, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, storage);
-    };
-    const auto red = [&](const CTextureTemplate& tmpl, int32_t w, int32_t h) {
-        return make(tmpl, w, h, redFormat, redFormat, valueType, textureStorage);
-    };
-    // Textures that some passes read filtered and others only at their texel centres change
-    // their sampling between passes (sUnfilteredReads), which immutable storage rules out.
-    const auto switchable = [&](int32_t w, int32_t h, eTextureFormat format) {
-        return make(linear, w, h, format, format, valueType, false);
-    };
+void AmbrelGraphicsController::CreateWorkingTextures(const sWorkingSet& set)
+{
+    const sTextureMaker make(*CDevice::GetCurrentDevice(), textureStorage);
+    const CTextureTemplate& linear = LinearTextureTemplate();
     const auto levelW = [this](int32_t i) { return levelWidths[ClampLevel(i)]; };
     const auto levelH = [this](int32_t i) { return levelHeights[ClampLevel(i)]; };
 
-    if (!workTextures[0]) {
-        workTextures[0] = rgba8(levelW(0), levelH(0), false);
-        if (keptPair) {
-            workTextures[1] = rgba8(levelW(0), levelH(0), textureStorage);
-            workTextures[2] = rgba8(levelW(0), levelH(0), textureStorage);
-        }
-        for (int32_t i = 0; i < 6; ++i)
-            levelColorTextures[i] = make(linear, levelW(i), levelH(i), FORMAT_RGBA, FORMAT_BGRA,
-                                         PIXEL_TYPE_UNSIGNED_BYTE, i > 0 && textureStorage);
-        halfColorTexture = rgba8(levelW(1), levelH(1), textureStorage);
-        for (OwnedTexture& output : outputTextures)
-            output = make(linear, levelW(0), levelH(0), FORMAT_RGBA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, false);
-        for (int32_t i = 0; i < 6; ++i) {
-            // The band texture also takes the box mean's first pass: the sum and the sum of
-            // squares, two channels.
-            levelPairTextures[i][0] = switchable(levelW(i), levelH(i), pairFormat);
-            levelPairTextures[i][1] = switchable(levelW(i), levelH(i), redFormat);
-            int32_t hw = levelW(i), hh = levelH(i + 1);
-            AdjustTextureSize(levelW(i), levelH(i + 1), hw, hh);
-            levelHalfTextures[i] = red(linear, hw, hh);
-            levelNextTextures[i] = switchable(levelW(i + 1), levelH(i + 1), redFormat);
-            if (vectorsAndMasks) {
-                levelVectorTextures[i] = make(nearest, levelW(i), levelH(i), pairFormat, pairFormat, valueType,
-                                              textureStorage);
-                levelMaskTextures[i] = red(nearest, levelW(i), levelH(i));
-            }
-        }
-        for (int32_t i = 0; i < 4; ++i)
-            coarseTextures[i] = red(linear, levelW(3 + i), levelH(3 + i));
-        IFramebuffer* framebuffers = device->GetFramebuffer();
-        for (size_t i = 0; i < levelWidths.size(); ++i) {
-            levelTextures.push_back(i == 0 ? switchable(levelWidths[i], levelHeights[i], redFormat)
-                                           : red(linear, levelWidths[i], levelHeights[i]));
-            levelFramebuffers.push_back(framebuffers->CreateFramebufferObject());
+    // Level 0: the picture, the kept pair, the outputs; the colour levels and the level-1 copy.
+    workTextures[0] = make.Rgba8(levelW(0), levelH(0), false);
+    if (set.keptPair) {
+        workTextures[1] = make.Rgba8(levelW(0), levelH(0), textureStorage);
+        workTextures[2] = make.Rgba8(levelW(0), levelH(0), textureStorage);
+    }
+    for (int32_t i = 0; i < 6; ++i)
+        levelColorTextures[i] = make.Make(linear, levelW(i), levelH(i), FORMAT_RGBA, FORMAT_BGRA,
+                                          PIXEL_TYPE_UNSIGNED_BYTE, i > 0 && textureStorage);
+    halfColorTexture = make.Rgba8(levelW(1), levelH(1), textureStorage);
+    for (OwnedTexture& output : outputTextures)
+        output = make.Make(linear, levelW(0), levelH(0), FORMAT_RGBA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, false);
+
+    // The single-channel values of every level.
+    for (int32_t i = 0; i < 6; ++i) {
+        // The band texture also takes the box mean's first pass: the sum and the sum of
+        // squares, two channels.
+        levelPairTextures[i][0] = make.Switchable(levelW(i), levelH(i), make.pairFormat);
+        levelPairTextures[i][1] = make.Switchable(levelW(i), levelH(i), make.redFormat);
+        int32_t hw = levelW(i), hh = levelH(i + 1);
+        AdjustTextureSize(levelW(i), levelH(i + 1), hw, hh);
+        levelHalfTextures[i] = make.Red(linear, hw, hh);
+        levelNextTextures[i] = make.Switchable(levelW(i + 1), levelH(i + 1), make.redFormat);
+        if (set.vectorsAndMasks) {
+            levelVectorTextures[i] = make.Make(NearestTextureTemplate(), levelW(i), levelH(i), make.pairFormat,
+                                               make.pairFormat, make.valueType, textureStorage);
+            levelMaskTextures[i] = make.Red(NearestTextureTemplate(), levelW(i), levelH(i));
         }
     }
-    if (!unitTextures[0])
-        for (OwnedTexture& unit : unitTextures)
-            unit = red(nearest, 1, 1);
+    for (int32_t i = 0; i < 4; ++i)
+        coarseTextures[i] = make.Red(linear, levelW(3 + i), levelH(3 + i));
+    IFramebuffer* framebuffers = CDevice::GetCurrentDevice()->GetFramebuffer();
+    for (size_t i = 0; i < levelWidths.size(); ++i) {
+        levelTextures.push_back(i == 0 ? make.Switchable(levelWidths[i], levelHeights[i], make.redFormat)
+                                       : make.Red(linear, levelWidths[i], levelHeights[i]));
+        levelFramebuffers.push_back(framebuffers->CreateFramebufferObject());
+    }
 }
 
 void AmbrelGraphicsController::CreateNoiseTextures()
@@ -502,25 +542,22 @@ void AmbrelGraphicsController::SetAudio(const AudioSampleRef& sampleBuffer)
 
 void AmbrelGraphicsController::BuildPrograms()
 {
-    IShaderProgram** slots[kProgramPairCount];
-    for (int32_t i = 0; i < kProgramPairCount; ++i)
-        slots[i] = &shaderSets[i][ProgramVariant()];
-
-    BuildCopyPrograms(*this);
-    BuildDisplayPrograms(*this);
-    BuildRedToGrayProgram(*this, *slots[kPairGrayReduction]);
-    BuildTwoLevelGrayReductionProgram(*this, *slots[kPairGrayReductionTwoLevels]);
-    BuildPointPassPrograms(*this);
-    BuildContrastPassPrograms(*this);
-    BuildDarkMaskPrograms(*this);
-    BuildBrightnessProgram(*this, *slots[kPairBrightness]);
-    BuildColorCorrectionProgram(*this);
-    BuildColorAdjustmentProgram(*this);
-    BuildBoxMeanPrograms(*this);
-    BuildNoiseReductionPrograms(*this);
-    BuildStructureTensorFilterPrograms(*this);
-    BuildGaussianPrograms(*this);
-    BuildToneMappingPrograms(*this);
+    const sProgramContext c = ProgramContext();
+    BuildCopyPrograms(c);
+    BuildDisplayPrograms(c, inputTextureMatrix);
+    BuildRedToGrayProgram(c, c.Slot(kPairGrayReduction));
+    BuildTwoLevelGrayReductionProgram(c, c.Slot(kPairGrayReductionTwoLevels));
+    BuildPointPassPrograms(c);
+    BuildContrastPassPrograms(cie, c);
+    BuildDarkMaskPrograms(c);
+    BuildBrightnessProgram(*this, c, c.Slot(kPairBrightness));
+    BuildColorCorrectionProgram(colorCorrection, c);
+    BuildColorAdjustmentProgram(colorAdjustment, c);
+    BuildBoxMeanPrograms(c);
+    BuildNoiseReductionPrograms(noiseReduction, colorCorrection.method, c);
+    BuildStructureTensorFilterPrograms(c);
+    BuildGaussianPrograms(smoothing, c);
+    BuildToneMappingPrograms(toneMapping, c);
     CDevice::GetCurrentDevice()->GetShader()->ReleaseCompiler();
     shaderSets.stale[FilterScaleVariant()] = false;
 }

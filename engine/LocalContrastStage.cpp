@@ -4,8 +4,9 @@
 
 #include <cmath>
 
-#include "engine/AmbrelGraphicsController.h"
+#include "engine/EngineSettings.h"
 #include "engine/ProcessingStage.h"
+#include "engine/ShaderSets.h"
 
 using QV::Math::CVector2;
 using QV::Math::CVector3;
@@ -17,8 +18,6 @@ UniformList LocalContrastUniforms(const sCIE& cie)
         u.push_back(sUniformValue::Of("uContrastBasedOnBothBalance", cie.contrastBasedOnBothBalance));
     return u;
 }
-
-UniformList LocalContrastUniforms(const AmbrelGraphicsController& engine) { return LocalContrastUniforms(engine.cie); }
 
 UniformList ContrastLevelUniforms(const sCIE& cie, float strength)
 {
@@ -39,13 +38,16 @@ UniformList ContrastLevelUniforms(const sCIE& cie, float strength)
 
 namespace {
 
-uint64_t LocalContrastActivity(const AmbrelGraphicsController& engine)
+uint64_t LocalContrastActivity(const sEngineSettings& settings)
 {
-    return ActivityMask({engine.cie.contrastBasedOn == eContrastBasedOn::Both});
+    return ActivityMask({settings.cie.contrastBasedOn == eContrastBasedOn::Both});
+}
+
+UniformList EngineLocalContrastUniforms(const sEngineSettings& settings, const sStageContext&)
+{
+    return LocalContrastUniforms(settings.cie);
 }
 
 }  // namespace
 
-const sProcessingStage kLocalContrastStage = {
-    kPairCIEContrast, LocalContrastActivity,
-    [](const AmbrelGraphicsController& e) { return LocalContrastUniforms(e); }};
+const sProcessingStage kLocalContrastStage = {kPairCIEContrast, LocalContrastActivity, EngineLocalContrastUniforms};

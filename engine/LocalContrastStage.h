@@ -9,8 +9,6 @@
 #include "engine/UniformValue.h"
 #include "gpu/Math.h"
 
-class AmbrelGraphicsController;
-
 struct sCIE {
     QV::Math::CVector2<float> contrastStrength{1.0f, 1.0f};  // non-CIE scale, exponent
     QV::Math::CVector2<float> contrastRange{0.0f, 1.0f};     // non-CIE low, high
@@ -30,6 +28,5 @@ struct sCIE {
 
 // The uniforms the combine program keeps between frames.
 UniformList LocalContrastUniforms(const sCIE& cie);
-UniformList LocalContrastUniforms(const AmbrelGraphicsController& engine);
 // The uniforms of one level's combine draw, for that level's strength.
 UniformList ContrastLevelUniforms(const sCIE& cie, float strength);

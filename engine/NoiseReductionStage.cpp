@@ -2,14 +2,14 @@
 
 #include "engine/NoiseReductionStage.h"
 
-#include "engine/AmbrelGraphicsController.h"
+#include "engine/EngineSettings.h"
 
 using QV::Math::CVector2;
 
-bool NoiseReductionRuns(const AmbrelGraphicsController& engine)
+bool NoiseReductionRuns(const sEngineSettings& settings)
 {
-    const sNoiseReduction& nr = engine.noiseReduction;
-    if (!nr.on || engine.luminanceStyle == eLuminanceStyle::None)
+    const sNoiseReduction& nr = settings.noiseReduction;
+    if (!nr.on || settings.luminanceStyle == eLuminanceStyle::None)
         return false;
     return nr.type != eNoiseReductionType::FlowFieldBilateral || nr.bilateral.sigmaR > 0.005f;
 }

@@ -8,7 +8,7 @@
 #include "engine/UniformValue.h"
 #include "gpu/Math.h"
 
-class AmbrelGraphicsController;
+struct sEngineSettings;
 
 struct sGPUImageFilter {
     float sigmaS = 2.5f;
@@ -34,7 +34,7 @@ struct sNoiseReduction {
 
 // Whether the stage draws: switched on, never under "Luminance Style" None, and for the
 // bilateral type only above its smallest range sigma.
-bool NoiseReductionRuns(const AmbrelGraphicsController& engine);
+bool NoiseReductionRuns(const sEngineSettings& settings);
 
 // The uniforms of pass `step` (0 horizontal, 1 vertical) over level 0 of texel size `texel`.
 UniformList NoiseReductionUniforms(const sNoiseReduction& nr, const QV::Math::CVector2<float>& texel, int32_t step);

@@ -52,7 +52,7 @@ void Apply(AmbrelGraphicsController& engine, const sParameter& parameter, float 
             engine.PushStageUniforms(stage);
         } else {
             if (stage.released)
-                stage.released(engine, activityBefore, activityAfter);
+                stage.released(engine.StageContext(), activityBefore, activityAfter);
             engine.ReleasePrograms({stage.pair});
         }
         break;

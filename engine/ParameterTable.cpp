@@ -176,8 +176,8 @@ using B = eBrightnessMethod;
 bool CIEEquationIsNonCIE(const E& e) { return e.cie.contrastEquation != eContrastEquation::Paper; }
 bool BrightnessIsNotShadowsHighlights(const E& e) { return e.brightness.method != B::ShadowsHighlights; }
 bool BrightnessIsCIEVar(const E& e) { return e.brightness.method == B::CIEVar; }
-bool AlgShadowsActive(const E& e) { return E::IsShadowsActive(e.brightness.shadows); }
-bool AlgHighlightsActive(const E& e) { return E::IsHighlightsActive(e.brightness.highlights); }
+bool AlgShadowsActive(const E& e) { return IsShadowsActive(e.brightness.shadows); }
+bool AlgHighlightsActive(const E& e) { return IsHighlightsActive(e.brightness.highlights); }
 bool LevelsActive(const E& e) { return e.AreLevelsActive(); }
 bool PouliSaturationApplies(const E& e)
 {
@@ -185,8 +185,8 @@ bool PouliSaturationApplies(const E& e)
 }
 bool GrayscaleOn(const E& e) { return e.colorAdjustment.grayscale; }
 bool VignetteOn(const E& e) { return e.colorAdjustment.vignette; }
-bool CAShadowsActive(const E& e) { return E::IsShadowsActive(e.colorAdjustment.shadows); }
-bool CAHighlightsActive(const E& e) { return E::IsHighlightsActive(e.colorAdjustment.highlights); }
+bool CAShadowsActive(const E& e) { return IsShadowsActive(e.colorAdjustment.shadows); }
+bool CAHighlightsActive(const E& e) { return IsHighlightsActive(e.colorAdjustment.highlights); }
 
 // Custom rules.
 void ChangeColorCorrectionMethod(E& e, float oldInternal)

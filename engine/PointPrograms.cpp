@@ -5,8 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "engine/AmbrelGraphicsController.h"
 #include "engine/ProgramBuild.h"
+#include "engine/ShaderSets.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/ShaderSource.h"
 
@@ -90,29 +90,29 @@ std::string PointPassFragment(int32_t kind, bool alphaChannel, int32_t img0Preci
     return out.str();
 }
 
-void BuildRedToGrayProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot)
+void BuildRedToGrayProgram(const sProgramContext& context, IShaderProgram*& slot)
 {
     if (slot)
         return;
-    const int32_t precision = VariantPrecision(engine);
+    const int32_t precision = context.Precision();
     BuildEngineProgram(slot, precision, [&] { return RedToGrayFragment(precision); }, "Red to gray");
 }
 
-void BuildTwoLevelGrayReductionProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot)
+void BuildTwoLevelGrayReductionProgram(const sProgramContext& context, IShaderProgram*& slot)
 {
     if (slot)
         return;
-    const int32_t precision = VariantPrecision(engine);
+    const int32_t precision = context.Precision();
     BuildEngineProgram(slot, precision, [&] { return TwoLevelGrayReductionFragment(precision); },
                        "Grey reduction by two levels");
 }
 
-void BuildPointPassProgram(AmbrelGraphicsController& engine, IShaderProgram*& slot, int32_t kind, bool alphaChannel,
+void BuildPointPassProgram(const sProgramContext& context, IShaderProgram*& slot, int32_t kind, bool alphaChannel,
                            int32_t img0Precision, int32_t img1Precision)
 {
     if (slot)
         return;
-    const int32_t precision = VariantPrecision(engine);
+    const int32_t precision = context.Precision();
     IShaderProgram* program = BuildEngineProgram(
         slot, precision, [&] { return PointPassFragment(kind, alphaChannel, img0Precision, img1Precision, precision); },
         "Point pass");
@@ -120,8 +120,8 @@ void BuildPointPassProgram(AmbrelGraphicsController& engine, IShaderProgram*& sl
         program->SetUniformSampler("img1", 1);
 }
 
-void BuildPointPassPrograms(AmbrelGraphicsController& engine)
+void BuildPointPassPrograms(const sProgramContext& context)
 {
-    BuildPointPassProgram(engine, VariantSlot(engine, kPairSquaredDifference), kPointPassSquaredDifference, true, 0, 1);
-    BuildPointPassProgram(engine, VariantSlot(engine, kPairContrastFactor), kPointPassContrastFactor, false, 1, 0);
+    BuildPointPassProgram(context, context.Slot(kPairSquaredDifference), kPointPassSquaredDifference, true, 0, 1);
+    BuildPointPassProgram(context, context.Slot(kPairContrastFactor), kPointPassContrastFactor, false, 1, 0);
 }

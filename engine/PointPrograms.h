@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-class AmbrelGraphicsController;
+struct sProgramContext;
 
 namespace QV::Graphics {
 class IShaderProgram;
@@ -32,10 +32,11 @@ std::string PointPassFragment(int32_t kind, bool alphaChannel, int32_t img0Preci
 // the level between: the same value as two red-to-gray passes, without storing that level.
 std::string TwoLevelGrayReductionFragment(int32_t precision);
 
-void BuildRedToGrayProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot);
-void BuildTwoLevelGrayReductionProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot);
-void BuildPointPassProgram(AmbrelGraphicsController& engine, QV::Graphics::IShaderProgram*& slot, int32_t kind,
+// The programs in the context's precision.
+void BuildRedToGrayProgram(const sProgramContext& context, QV::Graphics::IShaderProgram*& slot);
+void BuildTwoLevelGrayReductionProgram(const sProgramContext& context, QV::Graphics::IShaderProgram*& slot);
+void BuildPointPassProgram(const sProgramContext& context, QV::Graphics::IShaderProgram*& slot, int32_t kind,
                            bool alphaChannel, int32_t img0Precision, int32_t img1Precision);
 // Pairs 23 (squared difference of the alpha channel, lowp img0, mediump img1) and 24 (the
-// contrast factor, mediump img0) of the current program variant.
-void BuildPointPassPrograms(AmbrelGraphicsController& engine);
+// contrast factor, mediump img0) of the context's program variant.
+void BuildPointPassPrograms(const sProgramContext& context);

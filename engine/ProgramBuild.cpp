@@ -1,10 +1,12 @@
+// Making an engine program in its slot, and the slots of the program context.
+
 #include "engine/ProgramBuild.h"
 
 #include <cstdio>
 #include <exception>
 #include <vector>
 
-#include "engine/AmbrelGraphicsController.h"
+#include "engine/ShaderSets.h"
 #include "gpu/Device.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/shadersource/ShaderSource.h"
@@ -48,12 +50,4 @@ IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, int32_t precision,
         slot, [&] { return sProgramText{ShaderSource::DefaultVertexShader(precision), writeFragment()}; }, what);
 }
 
-int32_t VariantPrecision(const AmbrelGraphicsController& engine)
-{
-    return engine.shaderSets.precisions[engine.FilterScaleVariant()];
-}
-
-IShaderProgram*& VariantSlot(AmbrelGraphicsController& engine, int32_t pair)
-{
-    return engine.shaderSets[pair][engine.ProgramVariant()];
-}
+IShaderProgram*& sProgramContext::Slot(int32_t pair) const { return shaderSets[pair][variant]; }

@@ -119,14 +119,14 @@ private:
     size_t count_ = 0;
 };
 
-// Stage selection of a frame, from the engine's parameters (whether noise reduction runs: its
-// stage file).
+// Stage selection of a frame, from the settings alone (whether noise reduction runs: its stage
+// file).
 // The flow field is needed by flow-field smoothing, the line integral and the flow-field noise
 // reductions.
-bool StructureTensorNeeded(const AmbrelGraphicsController& engine);
+bool StructureTensorNeeded(const sEngineSettings& settings);
 // The pair of the input pass: the isotropic noise-reduction input when that runs alone, else
 // the one of the colour-correction method's colour space.
-int32_t InputProgramPair(const AmbrelGraphicsController& engine);
+int32_t InputProgramPair(const sEngineSettings& settings);
 // Whether an input orientation keeps the picture's sides (else it turns it by a quarter).
 bool IsUpright(int64_t orientation);
 // How many line-integral passes a frame runs (none below one).

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/AmbrelGraphicsController.h"
 #include "engine/EnginePrograms.h"
+#include "engine/LookTexture.h"
 #include "engine/ToneMapLookTable.h"
 #include "gpu/Device.h"
 #include "platform/imageio/ImageIO.h"
@@ -64,7 +64,7 @@ std::optional<sLookImage> ConvertLookImage(int32_t lookIndex, const platform::Im
 
 // The look image `name` in the resource directory's looks/ folder or at its top; empty when
 // neither holds it.
-static std::string LookImagePath(const std::string& directory, const std::string& name)
+static std::string LookImagePath(std::string_view directory, const std::string& name)
 {
     if (directory.empty() || name.empty())
         return {};
@@ -76,25 +76,25 @@ static std::string LookImagePath(const std::string& directory, const std::string
     return {};
 }
 
-int32_t LoadedToneMapLook(const AmbrelGraphicsController& engine) { return engine.lookTexture.Look(); }
+int32_t LoadedToneMapLook(const LookTexture& texture) { return texture.Look(); }
 
-void LoadToneMapLook(AmbrelGraphicsController& engine)
+void LoadToneMapLook(const sColorAdjustment& ca, LookTexture& lookTexture, std::string_view resourceDirectory)
 {
-    if (!engine.IsToneMapLookActive())
+    if (!IsToneMapLookActive(ca))
         return;
-    const int32_t look = engine.colorAdjustment.toneMap;
-    if (engine.lookTexture) {
-        if (LoadedToneMapLook(engine) == look)
+    const int32_t look = ca.toneMap;
+    if (lookTexture) {
+        if (LoadedToneMapLook(lookTexture) == look)
             return;
         // Made for another look (or not by this loader): never sample it for this one.
-        engine.ReleaseLookTexture();
+        lookTexture.reset();
     }
     IDevice* device = CDevice::GetCurrentDevice();
     if (!device)
         return;
 
     const char* name = ToneMapLookTable[static_cast<size_t>(look)].imageName;
-    const std::string path = LookImagePath(engine.resourceDirectory, name);
+    const std::string path = LookImagePath(resourceDirectory, name);
     if (path.empty()) {
         std::fprintf(stderr, "Look \"%s\" left out: its image %s is missing\n",
                      ToneMapLookTable[static_cast<size_t>(look)].displayName, name);
@@ -140,5 +140,5 @@ void LoadToneMapLook(AmbrelGraphicsController& engine)
                      ToneMapLookTable[static_cast<size_t>(look)].displayName);
         return;
     }
-    engine.lookTexture.Take(texture, look);
+    lookTexture.Take(texture, look);
 }

@@ -168,8 +168,9 @@ bool AmbrelGraphicsController::RenderVideoAssetFrame(int32_t width, int32_t heig
     if (r.mode != eRecordingMode::VideoAsset || !bufferTime)
         return false;
     if (pixels) {
-        SetInputPixels(pixelsTime, width, height, cropW, cropH, cropXOrigin, cropYOrigin, outputWidth, outputHeight,
-                       false, orientation, format, pixels);
+        const sInputGeometry geometry{width, height, cropW, cropH, cropXOrigin, cropYOrigin, outputWidth, outputHeight,
+                                      false};
+        SetInputPixels(pixelsTime, geometry, orientation, format, pixels);
         SetOutputOrientation(width, height, viewportOrientation);
         if (frameRate.GetTickCount() == 0) {
             SetRecordingTextureMatrix(*this, CMatrix4<float>(1, 0, 0, 0, 0, -1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 1));

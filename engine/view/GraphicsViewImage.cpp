@@ -64,8 +64,8 @@ void GraphicsView::setImageWithImageData(const ImageData* imageData) {
                                            const void* pixels, bool realImage) -> UIImagePtr {
             if (graphicsController_) {
                 const auto iw = static_cast<int32_t>(w), ih = static_cast<int32_t>(h);
-                engine()->SetInputPixels(sFrameTime::Make(0, 60), iw, ih, iw, ih, 0, 0, iw, ih, false,
-                                                    orientation, format, pixels);
+                engine()->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(iw, ih), orientation, format,
+                                         pixels);
             }
             currentImageSize_ = CGSizeMake(static_cast<CGFloat>(w), static_cast<CGFloat>(h));
             currentImageOrientation_ = orientation;
@@ -129,10 +129,10 @@ void GraphicsView::setImage(const CameraSampleBuffer& sampleBuffer) {
     const CGRect crop = cameraCropRect(CGSizeMake(W, H), bounds().size);
     const auto fw = static_cast<int32_t>(crop.size.width), fh = static_cast<int32_t>(crop.size.height);
     if (graphicsController_) {
-        engine()->SetInputPixelBuffer(sampleBuffer.presentationTime, static_cast<int32_t>(W),
-                                                 static_cast<int32_t>(H), fw, fh, static_cast<int32_t>(crop.origin.x),
-                                                 static_cast<int32_t>(crop.origin.y), fw, fh, false, 3,
-                                                 kPixelFormatBGRA, buffer);
+        const sInputGeometry geometry{static_cast<int32_t>(W), static_cast<int32_t>(H), fw, fh,
+                                      static_cast<int32_t>(crop.origin.x), static_cast<int32_t>(crop.origin.y), fw, fh,
+                                      false};
+        engine()->SetInputPixelBuffer(sampleBuffer.presentationTime, geometry, 3, kPixelFormatBGRA, buffer);
     }
     currentImageSize_ = CGSizeMake(fw, fh);
     if (graphicsController_ && normalizedFilterScaleDimension_ > 0)
@@ -163,8 +163,8 @@ void GraphicsView::setImageForAsset(const CameraSampleBuffer& sampleBuffer, bool
             const bool upOrDown = assetOrientation == 0 || assetOrientation == 2;
             const int64_t orientation = W >= H ? (upOrDown ? 2 : 3) : (upOrDown ? 0 : 1);
             if (graphicsController_) {
-                engine()->SetInputPixelBuffer(sampleBuffer.presentationTime, W, H, W, H, 0, 0, W, H,
-                                                         false, 3, kPixelFormatBGRA, buffer);
+                engine()->SetInputPixelBuffer(sampleBuffer.presentationTime, sInputGeometry::Whole(W, H), 3,
+                                              kPixelFormatBGRA, buffer);
             }
             currentImageSize_ = CGSizeMake(W, H);
             currentImageOrientation_ = orientation;

@@ -50,7 +50,7 @@ TEST(EngineMovie, RecordedFramesDecodeInOrderWithTheirColours)
         }
         int64_t t = 0;
         const auto frame = [&] {
-            engine->SetInputPixels(sFrameTime::Make(++t, 30), w, h, w, h, 0, 0, w, h, false, 0, format, red.data());
+            engine->SetInputPixels(sFrameTime::Make(++t, 30), sInputGeometry::Whole(w, h), 0, format, red.data());
             engine->RenderFrame();
         };
         frame();

@@ -150,7 +150,7 @@ int main(int argc, char** argv)
     engine.smoothing.lineIntegral = false;
     engine.renderTarget = kRenderTargetOffscreen;
     engine.SetViewRect(0, 0, w, h);
-    engine.SetInputPixels(sFrameTime::Make(0, 60), w, h, w, h, 0, 0, w, h, false, 0, kPixelFormatRGBA, crop.data());
+    engine.SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(w, h), 0, kPixelFormatRGBA, crop.data());
     engine.SetFilterScale(std::min(bw, bh) / static_cast<double>(PhotoRenderer::kPreviewSize));
     engine.frameDirty = true;
     engine.RenderFrame();

@@ -119,7 +119,7 @@ protected:
     std::vector<float> Run()
     {
         Release(kPairBrightness);
-        BuildBrightnessProgram(*engine, slot());
+        BuildBrightnessProgram(*engine, engine->ProgramContext(), slot());
         EXPECT_TRUE(slot() && slot()->IsBuilt());
         Image ramp(kSide, kSide), weight(kSide, kSide);
         for (int i = 0; i < kSide * kSide; ++i)
@@ -305,7 +305,7 @@ TEST_F(BrightnessProgram, EverySettingCompilesAndLinks)
                                 engine->luminanceStyle = localLaplacian ? eLuminanceStyle::LocalLaplacian : eLuminanceStyle::CIE;
                                 engine->shaderSets.precisions[0] = index++ % 3;
                                 Release(kPairBrightness);
-                                BuildBrightnessProgram(*engine, slot());
+                                BuildBrightnessProgram(*engine, engine->ProgramContext(), slot());
                                 if (!slot()) {
                                     ++empty;
                                     continue;
@@ -320,7 +320,7 @@ TEST_F(BrightnessProgram, EverySettingCompilesAndLinks)
 
 TEST_F(BrightnessProgram, FilledSlotKeepsItsTextAndTakesTheLiveUniforms)
 {
-    BuildBrightnessProgram(*engine, slot());
+    BuildBrightnessProgram(*engine, engine->ProgramContext(), slot());
     IShaderProgram* program = slot();
     ASSERT_TRUE(program && program->IsBuilt());
     auto* p = static_cast<CShaderProgram*>(program);
@@ -331,7 +331,7 @@ TEST_F(BrightnessProgram, FilledSlotKeepsItsTextAndTakesTheLiveUniforms)
 
     engine->brightness.strength = 1.0f;
     engine->brightness.filmicStrength = 0.2f;
-    BuildBrightnessProgram(*engine, slot());
+    BuildBrightnessProgram(*engine, engine->ProgramContext(), slot());
     EXPECT_EQ(slot(), program);
     EXPECT_FLOAT_EQ(strength->pending.y, 10.590416f);
     EXPECT_FLOAT_EQ(static_cast<CUniform1f*>(p->FindUniform("uFilmicStrength"))->pending, 0.2f);
@@ -341,13 +341,13 @@ TEST_F(BrightnessProgram, LocalLaplacianCopyBuildsNoProgramButFeaturesBuildAComp
 {
     engine->luminanceStyle = eLuminanceStyle::LocalLaplacian;
     NeutralTone();
-    BuildBrightnessProgram(*engine, slot());
+    BuildBrightnessProgram(*engine, engine->ProgramContext(), slot());
     EXPECT_EQ(slot(), nullptr);
-    BuildBrightnessProgram(*engine, slot());
+    BuildBrightnessProgram(*engine, engine->ProgramContext(), slot());
     EXPECT_EQ(slot(), nullptr);
 
     engine->brightness.method = eBrightnessMethod::CIE;
-    BuildBrightnessProgram(*engine, slot());
+    BuildBrightnessProgram(*engine, engine->ProgramContext(), slot());
     ASSERT_NE(slot(), nullptr);
     EXPECT_TRUE(slot()->IsBuilt());
 }
@@ -357,14 +357,14 @@ TEST_F(BrightnessProgram, UnwritableTextIsLoggedAndItsPassSkipped)
     engine->brightness.method = eBrightnessMethod::CIEVar;
     engine->brightness.varExponent = std::numeric_limits<float>::quiet_NaN();
     testing::internal::CaptureStderr();
-    BuildBrightnessProgram(*engine, slot());
+    BuildBrightnessProgram(*engine, engine->ProgramContext(), slot());
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(Has(log, "Brightness program not built")) << log;
     ASSERT_NE(slot(), nullptr);
     EXPECT_FALSE(slot()->IsBuilt());
 
     // A program that did build is bound first; the failed pass must not draw with it.
-    BuildRedToGrayProgram(*engine, Slot(kPairGrayReduction));
+    BuildRedToGrayProgram(engine->ProgramContext(), Slot(kPairGrayReduction));
     Image grey(4, 4);
     std::fill(grey.rgba.begin(), grey.rgba.end(), 0.8f);
     ITexture2D* input = Upload(grey, false, false);

@@ -646,14 +646,15 @@ ChainParameters ChainParameters::Of(const AmbrelGraphicsController& engine, int 
     p.boxShift = kBoxSumsShift;
     p.strengths = engine.ContrastLevelStrengths();
     p.cie = engine.cie;
-    p.combine = ContrastCombineOptions(engine, engine.cie.contrastBasedOn);
-    p.brightness = BrightnessOptions(engine);
+    p.combine = ContrastCombineOptions(engine.cie, engine.cie.contrastBasedOn, engine.ProgramPrecision(),
+                                       engine.maxVaryingVectors);
+    p.brightness = BrightnessOptions(engine, engine.ProgramPrecision());
     p.brightnessUniforms = BrightnessUniforms(p.brightness);
     p.toneMappingOn = engine.toneMapping.p > 2.4f;
     const int dimension = engine.toneMapping.dimension;
     p.toneMappingWeights = ToneMappingWeights(record.KernelByRequested(dimension == 9 ? 9 : dimension == 7 ? 7 : 5),
                                               record.inverseScale, engine.toneMapping.p);
-    p.colorCorrection = ColorCorrectionOptions(engine);
+    p.colorCorrection = ColorCorrectionOptions(engine.colorCorrection, engine.ProgramPrecision());
     p.colorCorrectionUniforms = ColorCorrectionUniforms(engine.colorCorrection, p.colorCorrection);
     p.luminanceStyle = engine.luminanceStyle;
     return p;

@@ -41,8 +41,8 @@ protected:
 
     void SetPixels(const std::vector<uint8_t>& rgba)
     {
-        engine->SetInputPixels(sFrameTime::Make(0, 60), kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight,
-                               false, 0, kPixelFormatRGBA, rgba.data());
+        engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(kWidth, kHeight), 0, kPixelFormatRGBA,
+                               rgba.data());
     }
 
     // A picture with a little of everything: ramps, a soft disc and a fine texture on part of it.

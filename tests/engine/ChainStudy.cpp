@@ -140,8 +140,8 @@ Study Run(PhotoRenderer& renderer, const std::string& mode, const Picture& pictu
     engine.smoothing.lineIntegral = false;
     engine.renderTarget = kRenderTargetOffscreen;
     engine.SetViewRect(0, 0, picture.width, picture.height);
-    engine.SetInputPixels(sFrameTime::Make(0, 60), picture.width, picture.height, picture.width, picture.height, 0, 0,
-                          picture.width, picture.height, false, 0, kPixelFormatRGBA, picture.rgba.data());
+    engine.SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(picture.width, picture.height), 0,
+                          kPixelFormatRGBA, picture.rgba.data());
     engine.SetFilterScale(scale);
     engine.frameDirty = true;
     engine.RenderFrame();

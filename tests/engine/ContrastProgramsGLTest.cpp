@@ -80,7 +80,7 @@ TEST_P(ContrastPrograms, EveryCombineSettingCompilesAndLinks)
                             const int taps = (halo == 1 && side == 2) ? 41 : 5;
                             Built(kPairCIEContrast,
                                   [&](IShaderProgram*& slot) {
-                                      BuildContrastCombineProgram(*engine, slot, taps, static_cast<eContrastBasedOn>(basedOn), 1.0);
+                                      BuildContrastCombineProgram(engine->cie, engine->ProgramContext(), slot, taps, static_cast<eContrastBasedOn>(basedOn), 1.0);
                                   },
                                   "equation " + std::to_string(equation) + " range " + std::to_string(range.x) + "-" +
                                       std::to_string(range.y) + " based on " + std::to_string(basedOn) + " halo " +
@@ -101,7 +101,7 @@ TEST_P(ContrastPrograms, EveryBlurAndDifferenceSettingCompilesAndLinks)
                 for (bool alpha : {false, true})
                     Built(kPairVerticalBlur,
                           [&](IShaderProgram*& slot) {
-                              BuildBlurPassProgram(*engine, slot, taps, vertical, alpha, precision, 0.8);
+                              BuildBlurPassProgram(engine->ProgramContext(), slot, taps, vertical, alpha, precision, 0.8);
                           },
                           "blur taps " + std::to_string(taps));
             for (bool deadZone : {false, true})
@@ -109,7 +109,7 @@ TEST_P(ContrastPrograms, EveryBlurAndDifferenceSettingCompilesAndLinks)
                     for (int p1 = 0; p1 < 3; ++p1)
                         Built(kPairDifference,
                               [&](IShaderProgram*& slot) {
-                                  BuildDifferencePassProgram(*engine, slot, taps, deadZone, alpha, precision, p1, 0.8);
+                                  BuildDifferencePassProgram(engine->ProgramContext(), slot, taps, deadZone, alpha, precision, p1, 0.8);
                               },
                               "difference taps " + std::to_string(taps));
         }
@@ -117,7 +117,7 @@ TEST_P(ContrastPrograms, EveryBlurAndDifferenceSettingCompilesAndLinks)
 
 TEST_P(ContrastPrograms, PassProgramsOfTheEngineFillTheirSixPairs)
 {
-    BuildContrastPassPrograms(*engine);
+    BuildContrastPassPrograms(engine->cie, engine->ProgramContext());
     for (int32_t pair : {kPairVerticalAlphaBlur, kPairVerticalBlur, kPairHorizontalBlur, kPairCIEContrast,
                          kPairAlphaDifference, kPairDifference}) {
         ASSERT_NE(Slot(pair), nullptr) << pair;
@@ -135,7 +135,7 @@ TEST_P(ContrastPrograms, PassProgramsOfTheEngineFillTheirSixPairs)
     EXPECT_EQ(img1->pending, 1);
     // A second call on filled slots keeps the programs.
     IShaderProgram* combine = Slot(kPairCIEContrast);
-    BuildContrastPassPrograms(*engine);
+    BuildContrastPassPrograms(engine->cie, engine->ProgramContext());
     EXPECT_EQ(Slot(kPairCIEContrast), combine);
 }
 
@@ -151,7 +151,7 @@ TEST_P(ContrastPrograms, BlurPassIsTheGaussianOfOneChannel)
                 const double kernelScale = taps == 5 ? 0.9 : 0.2;
                 IShaderProgram* program = Built(
                     kPairVerticalBlur,
-                    [&](IShaderProgram*& slot) { BuildBlurPassProgram(*engine, slot, taps, vertical, alpha, 1, kernelScale); },
+                    [&](IShaderProgram*& slot) { BuildBlurPassProgram(engine->ProgramContext(), slot, taps, vertical, alpha, 1, kernelScale); },
                     "blur");
                 program->SetUniform1f("uInvTextureDimension", vertical ? 1.0f / kHeight : 1.0f / kWidth);
                 const Image result = Render(program, {Upload(picture, true, false)}, kWidth, kHeight, false);
@@ -181,7 +181,7 @@ TEST_P(ContrastPrograms, DifferencePassSubtractsTheVerticalBlurFromTheMinuend)
             IShaderProgram* program = Built(
                 kPairDifference,
                 [&](IShaderProgram*& slot) {
-                    BuildDifferencePassProgram(*engine, slot, taps, false, alpha, 1, alpha ? 0 : 1, kernelScale);
+                    BuildDifferencePassProgram(engine->ProgramContext(), slot, taps, false, alpha, 1, alpha ? 0 : 1, kernelScale);
                 },
                 "difference");
             program->SetUniform1f("uInvTextureDimension", 1.0f / kHeight);
@@ -271,7 +271,7 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
             const double kernelScale = taps == 5 ? 0.9 : 0.2;
             IShaderProgram* program = Built(
                 kPairCIEContrast,
-                [&](IShaderProgram*& slot) { BuildContrastCombineProgram(*engine, slot, taps, static_cast<eContrastBasedOn>(c.basedOn), kernelScale); },
+                [&](IShaderProgram*& slot) { BuildContrastCombineProgram(engine->cie, engine->ProgramContext(), slot, taps, static_cast<eContrastBasedOn>(c.basedOn), kernelScale); },
                 "combine");
             program->SetUniform1f("uInvTextureDimension", 1.0f / kHeight);
             program->SetUniform1f("uHaloRemovalStrength", u.halo);
@@ -280,7 +280,8 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
             program->SetUniform3f("uNonCIEContrastStrength", {u.scale, u.exponent, u.slope});
             const Image result = Render(program, inputs, kWidth, kHeight, true);
 
-            const sContrastCombineOptions o = ContrastCombineOptions(*engine, static_cast<eContrastBasedOn>(c.basedOn));
+            const sContrastCombineOptions o = ContrastCombineOptions(engine->cie, static_cast<eContrastBasedOn>(c.basedOn), engine->ProgramPrecision(),
+                                                                     engine->maxVaryingVectors);
             const std::vector<double> w = Gaussian(taps, kernelScale);
             Image expected(kWidth, kHeight);
             for (int y = 0; y < kHeight; ++y)
@@ -301,12 +302,12 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
 
 TEST_P(ContrastPrograms, FilledCombineSlotOnlyRefreshesTheBothBalance)
 {
-    BuildContrastCombineProgram(*engine, Slot(kPairCIEContrast), 5, eContrastBasedOn::Both, 1.0);
+    BuildContrastCombineProgram(engine->cie, engine->ProgramContext(), Slot(kPairCIEContrast), 5, eContrastBasedOn::Both, 1.0);
     IShaderProgram* program = Slot(kPairCIEContrast);
     ASSERT_TRUE(program && program->IsBuilt());
     engine->cie.contrastEquation = eContrastEquation::Sigmoid;  // would change the text, but the slot is filled
     engine->cie.contrastBasedOnBothBalance = 0.8f;
-    BuildContrastCombineProgram(*engine, Slot(kPairCIEContrast), 5, eContrastBasedOn::Both, 1.0);
+    BuildContrastCombineProgram(engine->cie, engine->ProgramContext(), Slot(kPairCIEContrast), 5, eContrastBasedOn::Both, 1.0);
     EXPECT_EQ(Slot(kPairCIEContrast), program);
     const auto* uniform = static_cast<CUniform1f*>(static_cast<CShaderProgram*>(program)->FindUniform(
         "uContrastBasedOnBothBalance"));
@@ -323,18 +324,18 @@ TEST_P(ContrastPrograms, FailedBuildIsLoggedAndLeftUnbuiltSoThatItsPassIsSkipped
     };
     const Case cases[] = {
         {"a kernel without neighbours",
-         [&](IShaderProgram*& slot) { BuildBlurPassProgram(*engine, slot, 1, true, false, 1, 1.0); },
+         [&](IShaderProgram*& slot) { BuildBlurPassProgram(engine->ProgramContext(), slot, 1, true, false, 1, 1.0); },
          "Blur pass program not built"},
         {"an unknown compression",
          [&](IShaderProgram*& slot) {
              engine->cie.compression = static_cast<eContrastCompression>(7);
-             BuildContrastCombineProgram(*engine, slot, 5, eContrastBasedOn::None, 1.0);
+             BuildContrastCombineProgram(engine->cie, engine->ProgramContext(), slot, 5, eContrastBasedOn::None, 1.0);
          },
          "Contrast combine program not built"},
         {"too few varyings to compile",
          [&](IShaderProgram*& slot) {
              engine->maxVaryingVectors = 2;
-             BuildDifferencePassProgram(*engine, slot, 5, false, false, 1, 1, 1.0);
+             BuildDifferencePassProgram(engine->ProgramContext(), slot, 5, false, false, 1, 1, 1.0);
          },
          "Difference pass program failed to build"},
     };

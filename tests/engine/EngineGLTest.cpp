@@ -254,14 +254,14 @@ struct Push {
 
 // A live change sets its stage's whole uniform list: whatever reaches a pair must be a value
 // of that list as the builder would set it now.
-void ExpectFromStageList(const AmbrelGraphicsController& engine, int32_t pair, const std::string& name,
+void ExpectFromStageList(AmbrelGraphicsController& engine, int32_t pair, const std::string& name,
                          const std::vector<float>& value)
 {
     for (const sProcessingStage* stage :
          {&kColorAdjustmentStage, &kBrightnessStage, &kColorCorrectionStage, &kLocalContrastStage}) {
         if (stage->pair != pair)
             continue;
-        for (const sUniformValue& u : stage->uniforms(engine))
+        for (const sUniformValue& u : stage->uniforms(engine, engine.StageContext()))
             if (u.name == name) {
                 for (int32_t i = 0; i < u.count; ++i)
                     EXPECT_NEAR(value[i], u.v[i], 1e-6f * std::max(1.0f, std::fabs(u.v[i]))) << u.name;

@@ -41,16 +41,16 @@ protected:
 
     void BuildAll()
     {
-        BuildCopyPrograms(*engine);
-        BuildDisplayPrograms(*engine);
-        BuildDarkMaskPrograms(*engine);
-        BuildBoxMeanPrograms(*engine);
-        BuildNoiseReductionPrograms(*engine);
-        BuildStructureTensorFilterPrograms(*engine);
-        BuildGaussianPrograms(*engine);
-        BuildToneMappingPrograms(*engine);
-        BuildColorCorrectionProgram(*engine);
-        BuildColorAdjustmentProgram(*engine);
+        BuildCopyPrograms(engine->ProgramContext());
+        BuildDisplayPrograms(engine->ProgramContext(), engine->inputTextureMatrix);
+        BuildDarkMaskPrograms(engine->ProgramContext());
+        BuildBoxMeanPrograms(engine->ProgramContext());
+        BuildNoiseReductionPrograms(engine->noiseReduction, engine->colorCorrection.method, engine->ProgramContext());
+        BuildStructureTensorFilterPrograms(engine->ProgramContext());
+        BuildGaussianPrograms(engine->smoothing, engine->ProgramContext());
+        BuildToneMappingPrograms(engine->toneMapping, engine->ProgramContext());
+        BuildColorCorrectionProgram(engine->colorCorrection, engine->ProgramContext());
+        BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
     }
     // Every pair of `pairs` holds a built program in variant 0, and no other pair holds one.
     void ExpectBuilt(const std::set<int32_t>& pairs, const std::string& what)
@@ -161,17 +161,17 @@ TEST_F(EngineProgramsTest, FullResolutionVariantLeavesThePreviewAlone)
 
 TEST_F(EngineProgramsTest, ColourAdjustmentExistsOnlyWhileAStageIsActive)
 {
-    BuildColorAdjustmentProgram(*engine);
+    BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
     EXPECT_EQ(Program(kPairColorAdjustment), nullptr) << "defaults change nothing";
 
     engine->colorAdjustment.temperature = 1e-6f;
-    BuildColorAdjustmentProgram(*engine);
+    BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
     EXPECT_EQ(Program(kPairColorAdjustment), nullptr);
 
     engine->colorAdjustment.temperature = 2e-6f;
     engine->colorAdjustment.effectStrength = 0.5f;
     engine->colorAdjustment.split.on = true;
-    BuildColorAdjustmentProgram(*engine);
+    BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
     CShaderProgram* program = Built(kPairColorAdjustment);
     ASSERT_NE(program, nullptr);
     EXPECT_TRUE(program->IsBuilt());
@@ -184,7 +184,7 @@ TEST_F(EngineProgramsTest, ColourAdjustmentExistsOnlyWhileAStageIsActive)
 
     // While it lives, every call refreshes the uniforms (the split follows the engine).
     engine->colorAdjustment.split.angle = 0.5f;
-    BuildColorAdjustmentProgram(*engine);
+    BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
     EXPECT_EQ(Program(kPairColorAdjustment), program);
     auto* split = dynamic_cast<CUniform4f*>(program->FindUniform("uSplit"));
     ASSERT_NE(split, nullptr);
@@ -196,7 +196,7 @@ TEST_F(EngineProgramsTest, ColourCorrectionSetsItsStrength)
     engine->colorCorrection.method = eColorCorrectionMethod::Reinhard;
     engine->colorCorrection.strength = 0.2f;
     engine->colorCorrection.cieOn = true;
-    BuildColorCorrectionProgram(*engine);
+    BuildColorCorrectionProgram(engine->colorCorrection, engine->ProgramContext());
     CShaderProgram* program = Built(kPairColorCorrection);
     ASSERT_NE(program, nullptr);
     ASSERT_TRUE(program->IsBuilt());
@@ -227,7 +227,7 @@ TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse
         engine->colorCorrection.pouliPost = c.pouliAfter;
         engine->colorCorrection.pouliSaturation = c.pouliSaturation;
         AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorCorrection]);
-        BuildColorCorrectionProgram(*engine);
+        BuildColorCorrectionProgram(engine->colorCorrection, engine->ProgramContext());
         CShaderProgram* program = Built(kPairColorCorrection);
         ASSERT_TRUE(program && program->IsBuilt()) << c.method;
         EXPECT_EQ(program->FindUniform("uColorCorrectionStrength") != nullptr, c.strength) << c.method;
@@ -243,13 +243,13 @@ TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse
 TEST_F(EngineProgramsTest, SwitchingTheGaussianToFlowFieldRebuildsOnlyItsReleasedPair)
 {
     engine->smoothing.type = eGaussianType::Isotropic;
-    BuildGaussianPrograms(*engine);
+    BuildGaussianPrograms(engine->smoothing, engine->ProgramContext());
     IShaderProgram* second = Program(kPairSmoothingSecond);
     ASSERT_NE(second, nullptr);
     ASSERT_NE(Program(kPairSmoothingFirst), nullptr);
     AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairSmoothingFirst]);
     engine->smoothing.type = eGaussianType::FlowField;
-    BuildGaussianPrograms(*engine);
+    BuildGaussianPrograms(engine->smoothing, engine->ProgramContext());
     EXPECT_EQ(Program(kPairSmoothingSecond), second);
     CShaderProgram* flow = Built(kPairSmoothingFirst);
     ASSERT_TRUE(flow && flow->IsBuilt());
@@ -293,7 +293,7 @@ protected:
         engine->colorAdjustment.toneMap = look;
         engine->ReleaseLookTexture();
         AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
-        BuildColorAdjustmentProgram(*engine);
+        BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
     }
 
     std::filesystem::path directory;
@@ -308,7 +308,7 @@ TEST_F(LookTest, ColourAndGreyLooksGetTheirLayouts)
     EXPECT_EQ(gotham->GetHeight(), 256);
     EXPECT_EQ(gotham->GetFormat(), FORMAT_RGBA);
     EXPECT_EQ(gotham->GetTemplate().magFilter, FILTER_NEAREST);
-    EXPECT_EQ(LoadedToneMapLook(*engine), 1);
+    EXPECT_EQ(LoadedToneMapLook(engine->lookTexture), 1);
     CShaderProgram* program = Built(kPairColorAdjustment);
     ASSERT_NE(program, nullptr);
     EXPECT_NE(program->FindUniform("uToneMapStrength"), nullptr);
@@ -321,7 +321,7 @@ TEST_F(LookTest, ColourAndGreyLooksGetTheirLayouts)
     EXPECT_NE(engine->lookTexture->GetFormat(), FORMAT_RGBA);
     EXPECT_EQ(engine->lookTexture->GetHeight(), 1);
     EXPECT_EQ(engine->lookTexture->GetTemplate().magFilter, FILTER_LINEAR);
-    EXPECT_EQ(LoadedToneMapLook(*engine), 15);
+    EXPECT_EQ(LoadedToneMapLook(engine->lookTexture), 15);
 }
 
 TEST_F(LookTest, AnUnusableImageLeavesTheLookOut)
@@ -371,35 +371,35 @@ TEST_F(LookTest, AnImageLargerThanTheDeviceTakesIsLoggedAndLeftOut)
 TEST_F(LookTest, ATextureOfAnotherLookIsNeverSampled)
 {
     SelectLook(2);
-    ASSERT_EQ(LoadedToneMapLook(*engine), 2);
+    ASSERT_EQ(LoadedToneMapLook(engine->lookTexture), 2);
     // The look index moves without its texture being deleted (as a change made while the
     // strength was 0 could leave it).
     engine->colorAdjustment.toneMap = 3;
     AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
-    BuildColorAdjustmentProgram(*engine);
-    EXPECT_EQ(LoadedToneMapLook(*engine), 3);
+    BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
+    EXPECT_EQ(LoadedToneMapLook(engine->lookTexture), 3);
 
     // A texture put in by other code holds no look, even where a look texture was before.
     const CTextureTemplate nearest(FILTER_NEAREST, FILTER_NEAREST, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);
     engine->lookTexture = device->GetTexture()->CreateTexture(nearest, 256, 1, FORMAT_RGBA, FORMAT_RGBA,
                                                               PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr);
-    EXPECT_EQ(LoadedToneMapLook(*engine), -1);
+    EXPECT_EQ(LoadedToneMapLook(engine->lookTexture), -1);
     AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
-    BuildColorAdjustmentProgram(*engine);
-    EXPECT_EQ(LoadedToneMapLook(*engine), 3);
+    BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
+    EXPECT_EQ(LoadedToneMapLook(engine->lookTexture), 3);
 }
 
 TEST_F(LookTest, ChangingTheLookAtZeroStrengthLoadsTheNewLook)
 {
     const auto choice = [](int32_t i) { return EngineParameters::ChoiceValue(i, 65); };
     engine->SetAdjustment("CA Tone Map", false, choice(2));
-    BuildColorAdjustmentProgram(*engine);
-    ASSERT_EQ(LoadedToneMapLook(*engine), 2);
+    BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
+    ASSERT_EQ(LoadedToneMapLook(engine->lookTexture), 2);
     engine->SetAdjustment("CA Tone Map Strength", false, 0.0f);
     engine->SetAdjustment("CA Tone Map", false, choice(4));
     engine->SetAdjustment("CA Tone Map Strength", false, 0.8f);
-    BuildColorAdjustmentProgram(*engine);
-    EXPECT_EQ(LoadedToneMapLook(*engine), 4);
+    BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
+    EXPECT_EQ(LoadedToneMapLook(engine->lookTexture), 4);
 }
 
 TEST_F(LookTest, BuiltProgramDrawsWithItsTexturesOnTheirUnits)

@@ -91,8 +91,8 @@ protected:
 
     void SetPicture(const sPicture& p, int64_t orientation = 0)
     {
-        engine->SetInputPixels(sFrameTime::Make(0, 60), p.width, p.height, p.width, p.height, 0, 0, p.width,
-                               p.height, false, orientation, kPixelFormatRGBA, p.rgba.data());
+        engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(p.width, p.height), orientation,
+                               kPixelFormatRGBA, p.rgba.data());
     }
     void Set(const std::string& name, float value) { engine->SetAdjustment(name, true, value); }
     // The enumeration value `index` of `count`.
@@ -179,8 +179,8 @@ struct sScreen {
 void SetUnprocessedPicture(AmbrelGraphicsController& engine, const sPicture& p)
 {
     engine.SetAdjustment("Luminance Style", true, 3.5f / 4.0f);
-    engine.SetInputPixels(sFrameTime::Make(0, 60), p.width, p.height, p.width, p.height, 0, 0, p.width, p.height,
-                          false, 0, kPixelFormatRGBA, p.rgba.data());
+    engine.SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(p.width, p.height), 0, kPixelFormatRGBA,
+                          p.rgba.data());
 }
 
 } // namespace
@@ -191,7 +191,7 @@ TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels)
 {
     engine->renderTarget = kRenderTargetScreen;
     engine->SetViewRect(0, 0, 1000, 1000);
-    engine->ComputeInputGeometry(3000, 2000, 3000, 2000, 0, 0, 3000, 2000, false);
+    engine->ComputeInputGeometry(sInputGeometry::Whole(3000, 2000));
     EXPECT_EQ(std::vector<int32_t>(engine->outputViewport, engine->outputViewport + 4),
               (std::vector<int32_t>{0, 166, 1000, 668}));
     EXPECT_EQ(engine->letterbox, eLetterbox::TopAndBottom);
@@ -205,20 +205,20 @@ TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels)
     // The camera's orientation turns the content (aspect 1080 / 1920): bars left and right, and
     // the unreduced level 0 is turned too.
     engine->inputOrientation = 3;
-    engine->ComputeInputGeometry(1920, 1080, 1920, 1080, 0, 0, 1920, 1080, false);
+    engine->ComputeInputGeometry(sInputGeometry::Whole(1920, 1080));
     EXPECT_EQ(std::vector<int32_t>(engine->outputViewport, engine->outputViewport + 4),
               (std::vector<int32_t>{218, 0, 564, 1000}));
     EXPECT_EQ(engine->letterbox, eLetterbox::LeftAndRight);
     EXPECT_EQ(engine->levelWidths[0], 564);
     engine->SetViewRect(0, 0, 4000, 4000);
-    engine->ComputeInputGeometry(1920, 1080, 1920, 1080, 0, 0, 1920, 1080, false);
+    engine->ComputeInputGeometry(sInputGeometry::Whole(1920, 1080));
     EXPECT_FALSE(engine->reducedProcessing);
     EXPECT_EQ(engine->levelWidths[0], 1080);
     EXPECT_EQ(engine->levelHeights[0], 1920);
 
     // A single pixel still has seven levels, and zero crop sizes count as one pixel.
     engine->inputOrientation = 0;
-    engine->ComputeInputGeometry(1, 1, 0, 0, 0, 0, 0, 0, false);
+    engine->ComputeInputGeometry(sInputGeometry{1, 1, 0, 0, 0, 0, 0, 0, false});
     ASSERT_EQ(engine->levelWidths.size(), 7u);
     for (size_t i = 0; i < 7; ++i)
         EXPECT_EQ(engine->levelWidths[i] * engine->levelHeights[i], 1) << i;
@@ -239,7 +239,7 @@ TEST_F(FrameRenderTest, StillsOfEqualGeometryReuseTheTexturesAndAlternateSlots)
     EXPECT_NE(engine->inputIndex, index);
     // A different size is a new geometry.
     SetPicture(SyntheticPicture(40, 24));
-    EXPECT_EQ(engine->inputWidth, 40);
+    EXPECT_EQ(engine->inputGeometry.inputWidth, 40);
     EXPECT_EQ(engine->workTextures[0]->GetWidth(), 40);
 }
 
@@ -254,12 +254,11 @@ TEST_F(FrameRenderTest, AnotherPixelFormatAtTheSameSizeMakesNewInputTextures)
     std::vector<uint8_t> bgra(p.rgba);
     for (size_t i = 0; i < bgra.size(); i += 4)
         std::swap(bgra[i], bgra[i + 2]);
-    engine->SetInputPixels(sFrameTime::Make(0, 60), 32, 24, 32, 24, 0, 0, 32, 24, false, 0, kPixelFormatBGRA,
-                           bgra.data());
+    engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(32, 24), 0, kPixelFormatBGRA, bgra.data());
     EXPECT_EQ(engine->inputTextures[0].texture->GetFormat(), FORMAT_BGRA);
     EXPECT_LE(Compare(Render(), rgba).max, 1);
     // An empty picture draws nothing and breaks nothing.
-    engine->SetInputPixels(sFrameTime::Make(0, 60), 0, 0, 0, 0, 0, 0, 0, 0, false, 0, kPixelFormatRGBA, nullptr);
+    engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(0, 0), 0, kPixelFormatRGBA, nullptr);
     engine->frameDirty = true;
     engine->RenderFrame();
     SetPicture(p);
@@ -650,10 +649,10 @@ TEST_F(FrameRenderTest, PictureAboveTheTextureLimitIsReduced)
     for (size_t i = 0; i < pixels.size(); i += 4)
         pixels[i] = 200, pixels[i + 1] = 100, pixels[i + 2] = 50, pixels[i + 3] = 255;
     SetChoice("Luminance Style", 3, 4);
-    engine->SetInputPixels(sFrameTime::Make(0, 60), width, height, width, height, 0, 0, 96, 1, false, 0,
-                           kPixelFormatRGBA, pixels.data());
+    engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(width, height, 96, 1), 0, kPixelFormatRGBA,
+                           pixels.data());
     ASSERT_NE(engine->inputTextures[0].texture, nullptr);
-    EXPECT_LE(engine->inputWidth, limit);
+    EXPECT_LE(engine->inputGeometry.inputWidth, limit);
     const sPicture out = Render();
     ASSERT_GT(out.width, 0);
     EXPECT_NEAR(out.rgba[0], 200, 2);
@@ -717,8 +716,8 @@ TEST_F(FrameRenderTest, InputIsFilteredWhereItIsScaled)
     ASSERT_EQ(own.width, kWidth);
     EXPECT_EQ(own.rgba, checker.rgba);
 
-    engine->SetInputPixels(sFrameTime::Make(0, 60), kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth / 2, kHeight / 2,
-                           false, 0, kPixelFormatRGBA, checker.rgba.data());
+    engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(kWidth, kHeight, kWidth / 2, kHeight / 2), 0,
+                           kPixelFormatRGBA, checker.rgba.data());
     const sPicture half = Render();
     ASSERT_EQ(half.width, kWidth / 2);
     int worst = 0;
@@ -857,9 +856,8 @@ TEST(FrameRenderScreenTest, PresentsIntoTheDisplayRectangle)
                             &small.rgba[(static_cast<size_t>(y) * 40 + x) * 4]);
         for (const auto& [style, picture] : {std::pair{3, &p}, std::pair{0, &p}, std::pair{3, &small}, std::pair{0, &small}}) {
             engine.SetAdjustment("Luminance Style", true, (static_cast<float>(style) + 0.5f) / 4.0f);
-            engine.SetInputPixels(sFrameTime::Make(0, 60), picture->width, picture->height, picture->width,
-                                  picture->height, 0, 0, picture->width, picture->height, false, 0, kPixelFormatRGBA,
-                                  picture->rgba.data());
+            engine.SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(picture->width, picture->height), 0,
+                                  kPixelFormatRGBA, picture->rgba.data());
             EXPECT_EQ(engine.reducedProcessing, picture == &p);
             EXPECT_EQ(std::vector<int32_t>(engine.outputViewport, engine.outputViewport + 4),
                       (std::vector<int32_t>{0, 20, 80, 40}));
@@ -900,8 +898,7 @@ TEST_F(FrameRenderTest, CameraFrameAfterAStillReconfiguresAndRenders)
             px[0] = 30, px[1] = 120, px[2] = 210, px[3] = 255;  // B, G, R, A
         }
     platform::CVPixelBufferUnlockBaseAddress(buffer, 0);
-    engine->SetInputPixelBuffer(sFrameTime::Make(0, 60), 32, 16, 32, 16, 0, 0, 32, 16, false, 0, kPixelFormatBGRA,
-                                buffer);
+    engine->SetInputPixelBuffer(sFrameTime::Make(0, 60), sInputGeometry::Whole(32, 16), 0, kPixelFormatBGRA, buffer);
     EXPECT_TRUE(engine->inputIsPixelBuffer);
     ASSERT_TRUE(engine->inputTextures[0].texture->IsCached());
     const sPicture out = Render();
@@ -918,10 +915,10 @@ TEST_F(FrameRenderTest, CameraFrameAfterAStillReconfiguresAndRenders)
               platform::kCVReturnSuccess);
     const int32_t index = engine->inputIndex;
     engine->frameDirty = false;
-    engine->SetInputPixelBuffer(sFrameTime::Make(1, 60), limit + 1, 1, limit + 1, 1, 0, 0, 32, 16, false, 0,
+    engine->SetInputPixelBuffer(sFrameTime::Make(1, 60), sInputGeometry::Whole(limit + 1, 1, 32, 16), 0,
                                 kPixelFormatBGRA, large);
     EXPECT_EQ(engine->inputIndex, index);
-    EXPECT_EQ(engine->inputWidth, 32);
+    EXPECT_EQ(engine->inputGeometry.inputWidth, 32);
     EXPECT_FALSE(engine->frameDirty);
 
     // A still after camera frames reconfigures back to packed pixels.
@@ -1036,8 +1033,8 @@ TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
     const sPicture p = SyntheticPicture(32, 16);
     std::vector<int> recordedAfter;
     for (int frame = 1; frame <= 8; ++frame) {
-        engine->SetInputPixels(sFrameTime::Make(10 * frame, 600), 32, 16, 32, 16, 0, 0, 32, 16, false, 0,
-                               kPixelFormatRGBA, p.rgba.data());
+        engine->SetInputPixels(sFrameTime::Make(10 * frame, 600), sInputGeometry::Whole(32, 16), 0, kPixelFormatRGBA,
+                               p.rgba.data());
         engine->RenderFrame();
         recordedAfter.push_back(recorder->frames);
     }

@@ -103,8 +103,8 @@ protected:
     // One preview frame of the picture, as the view renders before an export.
     void Preview()
     {
-        engine->SetInputPixels(sFrameTime::Make(0, 60), kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight,
-                               false, 0, kPixelFormatRGBA, picture.data());
+        engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(kWidth, kHeight), 0, kPixelFormatRGBA,
+                               picture.data());
         engine->RenderFrame();
     }
 
@@ -247,8 +247,8 @@ TEST_F(FullResolutionRenderTest, StripsOfADeepPyramidAgreeWithASingleTile)
         }
     engine->SetAdjustment("CIE Contrast K Strength", true, 0.9f);
     engine->SetAdjustment("CIE Halo Strength", true, 0.6f);
-    engine->SetInputPixels(sFrameTime::Make(0, 60), width, height, width, height, 0, 0, width, height, false, 0,
-                           kPixelFormatRGBA, tall.data());
+    engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(width, height), 0, kPixelFormatRGBA,
+                           tall.data());
     engine->RenderFrame();
     engine->SetFilterScale(4.1);  // six levels
     ASSERT_EQ(engine->levelCount, 6);
@@ -387,8 +387,8 @@ TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
         const std::vector<uint8_t> pixels = Picture(size.width, size.height);
         const void* source = pixels.data();
         const auto preview = [&] {
-            engine->SetInputPixels(sFrameTime::Make(0, 60), size.width, size.height, size.width, size.height, 0, 0,
-                                   size.width, size.height, false, 0, kPixelFormatRGBA, source);
+            engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(size.width, size.height), 0,
+                                   kPixelFormatRGBA, source);
             engine->RenderFrame();
         };
         engine->maxTextureSize = INT32_MAX;

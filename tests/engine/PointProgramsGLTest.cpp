@@ -59,7 +59,7 @@ protected:
 
 TEST_F(PointPrograms, RedToGrayCopiesRedIntoEveryChannel)
 {
-    BuildRedToGrayProgram(*engine, Slot(kPairGrayReduction));
+    BuildRedToGrayProgram(engine->ProgramContext(), Slot(kPairGrayReduction));
     ExpectFormula(kPairGrayReduction, {a}, [&](int x, int y) { return a.at(x, y, 0); }, "red to gray");
 }
 
@@ -70,8 +70,8 @@ TEST_F(PointPrograms, TwoLevelGrayReductionIsTwoRedToGrayPasses)
 {
     if (!halfFloat)
         GTEST_SKIP() << "the statistics' levels are half floats";
-    BuildRedToGrayProgram(*engine, Slot(kPairGrayReduction));
-    BuildTwoLevelGrayReductionProgram(*engine, Slot(kPairGrayReductionTwoLevels));
+    BuildRedToGrayProgram(engine->ProgramContext(), Slot(kPairGrayReduction));
+    BuildTwoLevelGrayReductionProgram(engine->ProgramContext(), Slot(kPairGrayReductionTwoLevels));
     IShaderProgram* one = Slot(kPairGrayReduction);
     IShaderProgram* two = Slot(kPairGrayReductionTwoLevels);
     ASSERT_TRUE(one && one->IsBuilt() && two && two->IsBuilt());
@@ -93,7 +93,7 @@ TEST_F(PointPrograms, TwoLevelGrayReductionIsTwoRedToGrayPasses)
 
 TEST_F(PointPrograms, EnginePairsAreTheSquaredAlphaDifferenceAndTheContrastFactor)
 {
-    BuildPointPassPrograms(*engine);
+    BuildPointPassPrograms(engine->ProgramContext());
     ExpectFormula(kPairSquaredDifference, {a, b}, SquaredDifference(3), "squared difference of img0 alpha and img1 red");
     ExpectFormula(
         kPairContrastFactor, {a}, [&](int x, int y) { return 2.5079f - 1.6366f * std::sqrt(a.at(x, y, 0)); },
@@ -108,23 +108,23 @@ TEST_F(PointPrograms, EveryKindAndPrecisionBuilds)
             for (bool alpha : {false, true})
                 for (int p0 = 0; p0 < 3; ++p0) {
                     Release(kPairSquaredDifference);
-                    BuildPointPassProgram(*engine, Slot(kPairSquaredDifference), kind, alpha, p0, 2 - p0);
+                    BuildPointPassProgram(engine->ProgramContext(), Slot(kPairSquaredDifference), kind, alpha, p0, 2 - p0);
                     EXPECT_TRUE(Slot(kPairSquaredDifference)->IsBuilt()) << kind << " " << precision;
                 }
         Release(kPairGrayReduction);
-        BuildRedToGrayProgram(*engine, Slot(kPairGrayReduction));
+        BuildRedToGrayProgram(engine->ProgramContext(), Slot(kPairGrayReduction));
         EXPECT_TRUE(Slot(kPairGrayReduction)->IsBuilt());
     }
 }
 
 TEST_F(PointPrograms, RedSquaredDifferenceAndAutomaticAlpha)
 {
-    BuildPointPassProgram(*engine, Slot(kPairSquaredDifference), kPointPassSquaredDifference, false, 1, 1);
+    BuildPointPassProgram(engine->ProgramContext(), Slot(kPairSquaredDifference), kPointPassSquaredDifference, false, 1, 1);
     ExpectFormula(kPairSquaredDifference, {a, b}, SquaredDifference(0), "squared difference of red");
 
     for (float strength : {0.3f, 0.5f, 0.8f, 1.0f}) {
         Release(kScratchPair);
-        BuildPointPassProgram(*engine, Slot(kScratchPair), kPointPassAutomaticAlpha, false, 1, 0);
+        BuildPointPassProgram(engine->ProgramContext(), Slot(kScratchPair), kPointPassAutomaticAlpha, false, 1, 0);
         Slot(kScratchPair)->SetUniform1f("uAutomaticAlphaStrength", strength);
         ExpectFormula(
             kScratchPair, {a},
@@ -138,18 +138,18 @@ TEST_F(PointPrograms, RedSquaredDifferenceAndAutomaticAlpha)
 
 TEST_F(PointPrograms, FilledSlotIsLeftAsItIs)
 {
-    BuildRedToGrayProgram(*engine, Slot(kPairGrayReduction));
+    BuildRedToGrayProgram(engine->ProgramContext(), Slot(kPairGrayReduction));
     IShaderProgram* program = Slot(kPairGrayReduction);
     engine->shaderSets.precisions[0] = 1;
-    BuildRedToGrayProgram(*engine, Slot(kPairGrayReduction));
-    BuildPointPassProgram(*engine, Slot(kPairGrayReduction), kPointPassContrastFactor, false, 1, 1);
+    BuildRedToGrayProgram(engine->ProgramContext(), Slot(kPairGrayReduction));
+    BuildPointPassProgram(engine->ProgramContext(), Slot(kPairGrayReduction), kPointPassContrastFactor, false, 1, 1);
     EXPECT_EQ(Slot(kPairGrayReduction), program);
 }
 
 TEST_F(PointPrograms, UnknownKindIsLoggedAndLeftUnbuilt)
 {
     testing::internal::CaptureStderr();
-    BuildPointPassProgram(*engine, Slot(kScratchPair), 3, false, 1, 1);
+    BuildPointPassProgram(engine->ProgramContext(), Slot(kScratchPair), 3, false, 1, 1);
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("Point pass program not built"), std::string::npos) << log;
     ASSERT_NE(Slot(kScratchPair), nullptr);

@@ -123,8 +123,8 @@ protected:
     // The preview frame the export takes its statistics from, then the export in strips.
     std::vector<uint8_t> Render(const std::vector<uint8_t>& picture)
     {
-        engine->SetInputPixels(sFrameTime::Make(0, 60), kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight,
-                               false, 0, kPixelFormatRGBA, picture.data());
+        engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(kWidth, kHeight), 0, kPixelFormatRGBA,
+                               picture.data());
         engine->RenderFrame();
         const void* source = picture.data();
         const std::shared_ptr<sBitmap> image = engine->RenderToImageStrips(

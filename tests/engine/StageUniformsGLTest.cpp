@@ -64,8 +64,8 @@ protected:
         auto engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
         engine->SetViewRect(0, 0, kWidth, kHeight);
         engine->renderTarget = kRenderTargetOffscreen;
-        engine->SetInputPixels(sFrameTime::Make(0, 60), kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight, false,
-                               0, kPixelFormatRGBA, picture.data());
+        engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(kWidth, kHeight), 0, kPixelFormatRGBA,
+                               picture.data());
         for (const auto& [name, value] : settings)
             engine->SetAdjustment(name, true, value);
         return engine;

@@ -66,7 +66,7 @@ protected:
     void StepRealTime(int64_t time)
     {
         const std::vector<uint8_t> red = Solid(kPixelFormatRGBA, 220, 30, 30);
-        engine->SetInputPixels(sFrameTime::Make(time, 60), kW, kH, kW, kH, 0, 0, kW, kH, false, 0, kPixelFormatRGBA,
+        engine->SetInputPixels(sFrameTime::Make(time, 60), sInputGeometry::Whole(kW, kH), 0, kPixelFormatRGBA,
                                red.data());
         engine->RenderFrame();
     }
