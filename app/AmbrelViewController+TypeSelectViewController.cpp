@@ -10,7 +10,6 @@
 #include "app/controls/CollectionView.h"
 #include "app/ExpandCollapseView.h"
 #include "app/controls/TypeSelectView.h"
-#include "engine/view/GraphicsViewLinks.h"
 #include "model/DeviceUtility.h"
 #include "model/GraphicsTypeController.h"
 #include "model/Type.h"
@@ -73,9 +72,9 @@ void AmbrelViewController::makeTypeSelectViews() {
 }
 
 void AmbrelViewController::initializeTypeViews() {
-    // The lists reach the engine through the picture's view: linked before their first use,
+    // The lists drive the engine of the picture's view: handed over before their first use,
     // which applies the default selections.
-    GraphicsViewModelLink::install();
+    GraphicsTypeController::setEngine(graphicsView_->graphicsView().get());
     // The help explains the chevron with the screen's own, turned to its other state.
     HelpEditView::setChevronMaker([](CGRect frame) -> std::shared_ptr<UIView> {
         auto chevron = std::make_shared<ExpandCollapseView>(frame);

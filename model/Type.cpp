@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "model/AmbrelAppSettings.h"
-#include "model/GraphicsViewLink.h"
+#include "model/GraphicsTypeController.h"
 #include "model/State.h"
 
 // --- Type ------------------------------------------------------------------------------
@@ -136,9 +136,9 @@ TypeController::TypeController(const std::string& defaultModeName)
       adjustType_(Type::typeWithObjects(adjustments())) {
     colorType_->setUseSelectedObjectColor(true);
     colorType_->setValueProvider(GraphicsValueProvider::graphicsValueProviderWithGetBlock(
-        [] { return GraphicsViewLink::shared().colorStrength(); },
-        [](float value) { GraphicsViewLink::shared().setColorStrength(value); },
-        [] { return GraphicsViewLink::shared().defaultColorStrength(); }, true));
+        [] { return GraphicsTypeController::masterValue(EditingEngine::Master::ColorStrength); },
+        [](float value) { GraphicsTypeController::setMasterValue(EditingEngine::Master::ColorStrength, value); },
+        [] { return GraphicsTypeController::masterDefaultValue(EditingEngine::Master::ColorStrength); }, true));
 
     modeType_->setUseSelectedObjectColor(true);
     modeType_->setValueProvider(GraphicsValueProvider::graphicsValueProviderWithName("CA Effect Strength"));

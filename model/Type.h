@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/CollectionObject.h"
+#include "model/GraphicsValueProvider.h"
 #include "modes/AdjustmentDictionary.h"
 #include "modes/ModeSelection.h"
 

@@ -242,3 +242,50 @@ void GraphicsView::adjustmentWillFinishChange() {
     if (!animating_ && graphicsController_)
         engine()->SetAdjustment("NR On/Off", false, useNonRealtimeNoiseReduction() ? 1.0f : 0.0f);
 }
+
+// ---- The editing model's engine ---------------------------------------------------------------
+
+void GraphicsView::setMode(const Modes::AdjustmentDictionary& adjustments, const Modes::ModeSelection& selection,
+                           const Modes::AdjustmentNameSet& excluded) {
+    setBrightnessContrastUniqueId(selection.uniqueId);
+    setBrightnessRange(selection.brightnessRange);
+    setContrastRange(selection.contrastRange);
+    setAdjustments(adjustments, &excluded, true);
+}
+
+float GraphicsView::master(Master which) {
+    switch (which) {
+        case Master::Brightness: return brightness();
+        case Master::Contrast: return contrast();
+        case Master::FilmicStrength: return filmicStrength();
+        case Master::Noise: return noise();
+        case Master::Vignette: return vignette();
+        case Master::ColorStrength: return colorStrength();
+    }
+    return 0.0f;
+}
+
+void GraphicsView::setMaster(Master which, float value) {
+    switch (which) {
+        case Master::Brightness: return setBrightness(value);
+        case Master::Contrast: return setContrast(value);
+        case Master::FilmicStrength: return setFilmicStrength(value);
+        case Master::Noise: return setNoise(value);
+        case Master::Vignette: return setVignette(value);
+        case Master::ColorStrength: return setColorStrength(value);
+    }
+}
+
+float GraphicsView::masterDefault(Master which) {
+    switch (which) {
+        case Master::Brightness: return getCachedMasterAdjustment(&GraphicsView::brightness);
+        case Master::Contrast: return getCachedMasterAdjustment(&GraphicsView::contrast);
+        case Master::FilmicStrength: return getCachedMasterAdjustment(&GraphicsView::filmicStrength);
+        case Master::Noise: return defaultNoise();
+        case Master::ColorStrength: return defaultColorStrength();
+        case Master::Vignette: break;  // the vignette has no default of its own
+    }
+    return master(which);
+}
+
+void GraphicsView::redraw(bool useCache) { reconstructAndDrawView(useCache ? kUseCachedTexture : kCacheTexture); }

@@ -3,6 +3,7 @@
 #include "platform/uikit/UIScreen.h"
 #include "model/FakeGraphicsView.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "model/GraphicsValueProvider.h"
 #include "model/ValueProvider.h"
 
 namespace {
