@@ -134,10 +134,17 @@ void GraphicsTypeController::setAdjustments(const Modes::AdjustmentDictionary& a
             selection.brightnessRange = selection.contrastRange = {0, 1};
         }
         static const Modes::AdjustmentNameSet none;
-        onEngine([&](EditingEngine& e) { e.setMode(adjustments, selection, excluded ? *excluded : none); });
-    } else {
-        onEngine([&](EditingEngine& e) { e.setAdjustments(adjustments, excluded); });
+        selectMode(adjustments, selection, excluded ? *excluded : none, useCache);
+        return;
     }
+    onEngine([&](EditingEngine& e) { e.setAdjustments(adjustments, excluded); });
+    updateGraphicsView(useCache);
+}
+
+void GraphicsTypeController::selectMode(const Modes::AdjustmentDictionary& adjustments,
+                                        const Modes::ModeSelection& selection, const Modes::AdjustmentNameSet& excluded,
+                                        bool useCache) {
+    onEngine([&](EditingEngine& e) { e.setMode(adjustments, selection, excluded); });
     updateGraphicsView(useCache);
 }
 

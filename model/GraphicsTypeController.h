@@ -54,6 +54,11 @@ public:
     // skipped; then a redraw is requested.
     static void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const CollectionObject* item,
                                const Modes::AdjustmentNameSet* excluded, bool useCache, bool cacheAdjustments);
+    // A mode on the engine: its identity and ranges, then its set without the excluded
+    // parameters (every other parameter back at its default), remembered as the mode's
+    // values; then a redraw request.
+    static void selectMode(const Modes::AdjustmentDictionary& adjustments, const Modes::ModeSelection& selection,
+                           const Modes::AdjustmentNameSet& excluded, bool useCache = false);
     static void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const CollectionObject* item,
                                bool useCache, bool cacheAdjustments) {
         setAdjustments(adjustments, item, nullptr, useCache, cacheAdjustments);

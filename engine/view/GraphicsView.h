@@ -6,13 +6,14 @@
 // renders the current picture to images at full resolution, and sets the engine's parameters
 // by name, with their defaults, a cache of what a parameter set changed and the master values.
 //
-// Every other part of the program reaches the view of the process through `sharedInstance`.
-// Main thread only; the device's context is current on it.
+// It is the editing model's engine (EditingEngine), handed to the model by the application;
+// `sharedInstance` answers the view of the process. Main thread only; the device's context is
+// current on it.
 //
 // The source files: GraphicsView.cpp (layer, engine, frame loop, sizing, life cycle),
 // GraphicsViewImage.cpp (inputs, renders to images, display controls),
-// GraphicsViewAdjustments.cpp (named parameters), GraphicsViewLinks.cpp (the editing model's
-// and the mode library's ways in), GraphicsView+Camera.cpp (the live camera: start, stop, swap,
+// GraphicsViewAdjustments.cpp (named parameters, and the editing model's engine),
+// GraphicsView+Camera.cpp (the live camera: start, stop, swap,
 // flash and the frame entry), GraphicsView+SquareOverlay.cpp (the square crop overlay and the
 // grid), GraphicsView+Recording.cpp (movies through the engine), GraphicsView+TestAdjustments.cpp
 // (the developers' tuning panel).
