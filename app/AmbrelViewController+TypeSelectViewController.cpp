@@ -72,9 +72,11 @@ void AmbrelViewController::makeTypeSelectViews() {
 }
 
 void AmbrelViewController::initializeTypeViews() {
-    // The lists drive the engine of the picture's view: handed over before their first use,
-    // which applies the default selections.
+    // The lists drive the engine of the picture's view: handed over before they are built,
+    // which applies the default selections; the state right after is the default one.
     GraphicsTypeController::setEngine(graphicsView_->graphicsView().get());
+    TypeController::sharedInstance();
+    StateController::sharedInstance();
     // The help explains the chevron with the screen's own, turned to its other state.
     HelpEditView::setChevronMaker([](CGRect frame) -> std::shared_ptr<UIView> {
         auto chevron = std::make_shared<ExpandCollapseView>(frame);

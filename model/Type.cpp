@@ -4,7 +4,6 @@
 
 #include "model/AmbrelAppSettings.h"
 #include "model/GraphicsTypeController.h"
-#include "model/State.h"
 
 // --- Type ------------------------------------------------------------------------------
 
@@ -128,6 +127,7 @@ TypeConstants& TypeConstants::sharedInstance() {
 
 namespace {
 std::unique_ptr<TypeController> gSharedController;
+uint64_t gInstallations = 0;
 }
 
 TypeController::TypeController(const std::string& defaultModeName)
@@ -169,8 +169,10 @@ TypeController* TypeController::existingInstance() { return gSharedController.ge
 
 void TypeController::installSharedInstance(std::unique_ptr<TypeController> controller) {
     gSharedController = std::move(controller);
-    if (gSharedController) StateController::sharedInstance().pushNamedState(kNamedStateDefault);
+    ++gInstallations;
 }
+
+uint64_t TypeController::installations() { return gInstallations; }
 
 Type* TypeController::typeForTypeSelection(int selection) const {
     switch (selection) {
