@@ -10,7 +10,6 @@
 #include "app/controls/CollectionView.h"
 #include "app/ExpandCollapseView.h"
 #include "app/controls/TypeSelectView.h"
-#include "engine/view/GraphicsViewLinks.h"
 #include "model/DeviceUtility.h"
 #include "model/GraphicsTypeController.h"
 #include "model/Type.h"
@@ -73,9 +72,11 @@ void AmbrelViewController::makeTypeSelectViews() {
 }
 
 void AmbrelViewController::initializeTypeViews() {
-    // The lists reach the engine through the picture's view: linked before their first use,
-    // which applies the default selections.
-    GraphicsViewModelLink::install();
+    // The lists drive the engine of the picture's view: handed over before they are built,
+    // which applies the default selections; the state right after is the default one.
+    GraphicsTypeController::setEngine(graphicsView_->graphicsView().get());
+    TypeController::sharedInstance();
+    StateController::sharedInstance();
     // The help explains the chevron with the screen's own, turned to its other state.
     HelpEditView::setChevronMaker([](CGRect frame) -> std::shared_ptr<UIView> {
         auto chevron = std::make_shared<ExpandCollapseView>(frame);

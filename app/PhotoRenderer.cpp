@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <variant>
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
@@ -19,23 +20,6 @@
 #include "platform/imageio/ImageIO.h"
 
 namespace {
-
-// The mode library writes a set straight into the engine, each value redrawing the output.
-class EngineSink final : public Modes::AdjustmentSink {
-public:
-    explicit EngineSink(AmbrelGraphicsController& engine) : engine_(engine) {}
-    void setAdjustment(std::string_view name, float value) override
-    {
-        engine_.SetAdjustment(std::string(name), true, value);
-    }
-    float adjustmentValueFromString(std::string_view name, std::string_view valueName) override
-    {
-        return AmbrelGraphicsController::AdjustmentValueFromString(std::string(name), std::string(valueName));
-    }
-
-private:
-    AmbrelGraphicsController& engine_;
-};
 
 // The filter scale of a picture: its shorter side over the preview's, so that filters reach as
 // far across the picture at any size.
@@ -104,9 +88,15 @@ bool PhotoRenderer::applyMode(const std::string& libraryName)
         const float value = engine_->GetAdjustment(name);
         defaults.push_back({name, std::isfinite(value) ? value : 0.0f});
     }
-    EngineSink sink(*engine_);
-    Modes::applyAdjustments(entry->parameters(), &GraphicsTypeController::adjustmentsToExcludeFromModes(), defaults,
-                            sink);
+    // Straight into the engine, each value redrawing the output; enumeration values by name.
+    for (const Modes::AdjustmentWrite& write : Modes::adjustmentWrites(
+             entry->parameters(), &GraphicsTypeController::adjustmentsToExcludeFromModes(), defaults)) {
+        const float* number = std::get_if<float>(&write.value);
+        engine_->SetAdjustment(write.name, true,
+                               number ? *number
+                                      : AmbrelGraphicsController::AdjustmentValueFromString(
+                                            write.name, std::get<std::string>(write.value)));
+    }
     return true;
 }
 

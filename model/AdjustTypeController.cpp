@@ -2,7 +2,6 @@
 // render view and five engine parameters), and the list of parameter-bound adjustments
 // whose value providers the shown list borrows.
 #include "model/GraphicsTypeController.h"
-#include "model/GraphicsViewLink.h"
 #include "model/Type.h"
 
 namespace {
@@ -10,18 +9,19 @@ namespace {
 std::shared_ptr<CollectionObject> gCropAdjustmentObject;
 std::shared_ptr<CollectionObject> gResetAdjustmentObject;
 
-using Master = GraphicsViewLink::MasterAdjustment;
-using GetBlock = BlockValueProvider::GetBlock;
-using SetBlock = BlockValueProvider::SetBlock;
+using Master = EditingEngine::Master;
 
-GraphicsViewLink& view() { return GraphicsViewLink::shared(); }
-
-// A master value of the view whose default is the value the applied mode left it at.
-std::shared_ptr<ValueProvider> masterProvider(float (GraphicsViewLink::*get)(), void (GraphicsViewLink::*set)(float),
-                                              Master master) {
+// A master value of the engine, returning to its default (for brightness, contrast and
+// filmic strength the value the applied mode left it at, for noise the engine's own; the
+// vignette's is its value when the list is made).
+std::shared_ptr<ValueProvider> masterProvider(Master master, bool withDefault, bool useCache,
+                                              bool updateInRealtime = true) {
+    BlockValueProvider::GetBlock defaultBlock;
+    if (withDefault) defaultBlock = [master] { return GraphicsTypeController::masterDefaultValue(master); };
     return GraphicsValueProvider::graphicsValueProviderWithGetBlock(
-        [get] { return (view().*get)(); }, [set](float value) { (view().*set)(value); },
-        [master] { return view().getCachedMasterAdjustment(master); }, false);
+        [master] { return GraphicsTypeController::masterValue(master); },
+        [master](float value) { GraphicsTypeController::setMasterValue(master, value); }, std::move(defaultBlock),
+        useCache, updateInRealtime);
 }
 
 std::shared_ptr<ValueProvider> borrowedProvider(const std::string& name) {
@@ -40,29 +40,18 @@ TypeController::Items TypeController::adjustments() {
         bool selectable;
     };
     const Row rows[] = {
-        {"Brightness", "adjustBrightness", "#F1C40F",
-         masterProvider(&GraphicsViewLink::brightness, &GraphicsViewLink::setBrightness, Master::Brightness), true},
-        {"Detail", "adjustDetail", "#E67E22",
-         masterProvider(&GraphicsViewLink::contrast, &GraphicsViewLink::setContrast, Master::Contrast), true},
+        {"Brightness", "adjustBrightness", "#F1C40F", masterProvider(Master::Brightness, true, false), true},
+        {"Detail", "adjustDetail", "#E67E22", masterProvider(Master::Contrast, true, false), true},
         {"Saturation", "adjustSaturation", "#16A085", borrowedProvider("Saturation"), true},
-        {"Depth", "adjustDarkness", "#27AE60",
-         masterProvider(&GraphicsViewLink::filmicStrength, &GraphicsViewLink::setFilmicStrength,
-                        Master::FilmicStrength),
-         true},
+        {"Depth", "adjustDarkness", "#27AE60", masterProvider(Master::FilmicStrength, true, false), true},
         {"Contrast", "adjustContrast", "#16A085", borrowedProvider("Contrast2"), true},
         {"Shadows", "adjustShadows", "#27AE60", borrowedProvider("Shadows"), true},
         {"Highlights", "adjustHighlights", "#2980B9", borrowedProvider("Highlights"), true},
         {"Temperature", "adjustTemperature", "#9B59B6", borrowedProvider("Temperature"), true},
         // Live noise reduction is too slow on older GPUs: there it redraws once the drag ends.
         {"Noise Reduction", "adjustNoise", "#34495E",
-         GraphicsValueProvider::graphicsValueProviderWithGetBlock(
-             [] { return view().noise(); }, [](float value) { view().setNoise(value); },
-             [] { return view().defaultNoise(); }, false, view().useRealtimeNoiseReduction()),
-         true},
-        {"Vignette", "adjustVignette", "#E67E22",
-         GraphicsValueProvider::graphicsValueProviderWithGetBlock(
-             [] { return view().vignette(); }, [](float value) { view().setVignette(value); }, nullptr, true),
-         true},
+         masterProvider(Master::Noise, true, false, GraphicsTypeController::useRealtimeNoiseReduction()), true},
+        {"Vignette", "adjustVignette", "#E67E22", masterProvider(Master::Vignette, false, true), true},
         {"Reset", "adjustReset", "#9B59B6", nullptr, false},
         {"Crop", "adjustCrop", "#9B59B6", nullptr, false},
     };

@@ -2,14 +2,27 @@
 
 #include <algorithm>
 #include <memory>
+#include <type_traits>
 
 #include "model/DeviceUtility.h"
-#include "model/GraphicsViewLink.h"
 #include "model/Type.h"
-#include "modes/ModeSelection.h"
 #include "platform/foundation/NSRunLoop.h"
 
 namespace {
+
+EditingEngine* gEngine = nullptr;
+
+// Calls `f` on the engine; without one, answers a value-initialised result (0, false, empty)
+// or does nothing.
+template <class F>
+auto onEngine(F&& f) {
+    using R = std::invoke_result_t<F, EditingEngine&>;
+    if constexpr (std::is_void_v<R>) {
+        if (gEngine) f(*gEngine);
+    } else {
+        return gEngine ? f(*gEngine) : R();
+    }
+}
 
 int gDelayDepth = 0;
 bool gRedrawRequested = false;  // by a finish inside the open batch
@@ -43,28 +56,13 @@ bool modesMaySet(const std::string& name) {
            name == "CA Saturation Contrast Strength" || name == "CA Vibrancy Strength";
 }
 
-// Selecting a mode goes through the mode library's own selection steps, aimed at the view.
-class ViewModeTarget final : public Modes::ModeSelectionTarget {
-public:
-    explicit ViewModeTarget(bool useCache) : useCache_(useCache) {}
-    void setBrightnessContrastUniqueId(const std::string& uniqueId) override {
-        GraphicsViewLink::shared().setBrightnessContrastUniqueId(uniqueId);
-    }
-    void setBrightnessRange(Modes::AdjustmentRange range) override {
-        GraphicsViewLink::shared().setBrightnessRange(range);
-    }
-    void setContrastRange(Modes::AdjustmentRange range) override { GraphicsViewLink::shared().setContrastRange(range); }
-    void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const Modes::AdjustmentNameSet* excluded,
-                        bool cache) override {
-        GraphicsViewLink::shared().setAdjustments(adjustments, excluded, cache);
-    }
-    void updateGraphicsView(bool useCache) override { GraphicsTypeController::updateGraphicsView(useCache || useCache_); }
-
-private:
-    bool useCache_;
-};
-
 }  // namespace
+
+void GraphicsTypeController::setEngine(EditingEngine* engine) { gEngine = engine; }
+
+void GraphicsTypeController::releaseEngine(const EditingEngine* engine) {
+    if (gEngine == engine) gEngine = nullptr;
+}
 
 const std::set<std::string>& GraphicsTypeController::adjustmentsToExcludeFromModes() {
     static const std::set<std::string> names = [] {
@@ -136,24 +134,61 @@ void GraphicsTypeController::setAdjustments(const Modes::AdjustmentDictionary& a
             selection.brightnessRange = selection.contrastRange = {0, 1};
         }
         static const Modes::AdjustmentNameSet none;
-        ViewModeTarget target(useCache);
-        Modes::selectMode(adjustments, selection, excluded ? *excluded : none, target);
+        selectMode(adjustments, selection, excluded ? *excluded : none, useCache);
         return;
     }
-    GraphicsViewLink::shared().setAdjustments(adjustments, excluded, false);
+    onEngine([&](EditingEngine& e) { e.setAdjustments(adjustments, excluded); });
+    updateGraphicsView(useCache);
+}
+
+void GraphicsTypeController::selectMode(const Modes::AdjustmentDictionary& adjustments,
+                                        const Modes::ModeSelection& selection, const Modes::AdjustmentNameSet& excluded,
+                                        bool useCache) {
+    onEngine([&](EditingEngine& e) { e.setMode(adjustments, selection, excluded); });
     updateGraphicsView(useCache);
 }
 
 float GraphicsTypeController::adjustmentValue(const std::string& name) {
-    return GraphicsViewLink::shared().getAdjustment(name);
+    return onEngine([&](EditingEngine& e) { return e.getAdjustment(name); });
 }
 
 std::string GraphicsTypeController::adjustmentStringValue(const std::string& name) {
-    return GraphicsViewLink::shared().getAdjustmentString(name);
+    return onEngine([&](EditingEngine& e) { return e.getAdjustmentString(name); });
 }
 
 void GraphicsTypeController::setAdjustment(const std::string& name, float value) {
-    GraphicsViewLink::shared().setAdjustment(name, value);
+    onEngine([&](EditingEngine& e) { e.setAdjustment(name, value); });
+}
+
+float GraphicsTypeController::cachedAdjustmentValue(const std::string& name) {
+    return onEngine([&](EditingEngine& e) { return e.getCachedAdjustment(name); });
+}
+
+// --- Master values and slider drags ----------------------------------------------------
+
+float GraphicsTypeController::masterValue(Master which) {
+    return onEngine([&](EditingEngine& e) { return e.master(which); });
+}
+
+void GraphicsTypeController::setMasterValue(Master which, float value) {
+    onEngine([&](EditingEngine& e) { e.setMaster(which, value); });
+}
+
+float GraphicsTypeController::masterDefaultValue(Master which) {
+    return onEngine([&](EditingEngine& e) { return e.masterDefault(which); });
+}
+
+bool GraphicsTypeController::useRealtimeNoiseReduction() {
+    // Without an engine nothing is drawn either way.
+    return !gEngine || gEngine->realtimeNoiseReductionAvailable();
+}
+
+void GraphicsTypeController::adjustmentWillBeginChange() {
+    onEngine([](EditingEngine& e) { e.adjustmentWillBeginChange(); });
+}
+
+void GraphicsTypeController::adjustmentWillFinishChange() {
+    onEngine([](EditingEngine& e) { e.adjustmentWillFinishChange(); });
 }
 
 // --- Redraws ---------------------------------------------------------------------------
@@ -181,10 +216,9 @@ bool GraphicsTypeController::isDelayingUpdates() { return gDelayDepth > 0; }
 
 void GraphicsTypeController::updateGraphicsView(bool useCache, bool delayed) {
     if (gDelayDepth > 0) return;
-    GraphicsViewLink& view = GraphicsViewLink::shared();
-    if (view.isAnimating()) return;
+    if (onEngine([](EditingEngine& e) { return e.isAnimating(); })) return;
     if (!delayed) {
-        view.reconstructAndDrawView(useCache);
+        onEngine([&](EditingEngine& e) { e.redraw(useCache); });
         return;
     }
     if (gPending.timer) {
@@ -196,7 +230,7 @@ void GraphicsTypeController::updateGraphicsView(bool useCache, bool delayed) {
     gPending.timer = NSTimer::scheduledTimerWithTimeInterval(nonRealtimeUpdateRate(), false, [](NSTimer&) {
         const bool cache = gPending.useCache;
         gPending = {};
-        GraphicsViewLink::shared().reconstructAndDrawView(cache);
+        onEngine([&](EditingEngine& e) { e.redraw(cache); });
     });
 }
 

@@ -1,15 +1,19 @@
 #pragma once
 // Turns picker items into engine work: the items' selected blocks, pushing a parameter set
-// (a mode's, with its brightness and contrast ranges, or a look's) into the render view,
-// which parameters a mode may not change, which changes the engine can render from its
-// cache, and redraw requests, throttled and held back while a batch of changes is made.
-// Main thread only.
+// (a mode's, with its brightness and contrast ranges, or a look's) into the engine, which
+// parameters a mode may not change, which changes the engine can render from its cache, and
+// redraw requests, throttled and held back while a batch of changes is made.
+//
+// It holds the engine the model drives (the application hands over its render view at
+// start-up); the rest of the model reaches the engine through the operations below. Without
+// an engine, reads answer 0 and writes go nowhere. Main thread only.
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "model/CollectionObject.h"
+#include "model/EditingEngine.h"
 #include "modes/AdjustmentDictionary.h"
 
 class GraphicsTypeController {
@@ -18,6 +22,12 @@ public:
     using AdjustmentsBlock = std::function<Modes::AdjustmentDictionary()>;
 
     GraphicsTypeController() = delete;
+
+    // The engine from now on (not owned; null detaches the model). A waiting throttled
+    // redraw goes to the engine held when it fires.
+    static void setEngine(EditingEngine* engine);
+    // Detaches the model when it holds this engine (the engine is going away).
+    static void releaseEngine(const EditingEngine* engine);
 
     // Parameters a mode's parameter set may not change (looks and adjustments own them).
     static const std::set<std::string>& adjustmentsToExcludeFromModes();
@@ -44,6 +54,11 @@ public:
     // skipped; then a redraw is requested.
     static void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const CollectionObject* item,
                                const Modes::AdjustmentNameSet* excluded, bool useCache, bool cacheAdjustments);
+    // A mode on the engine: its identity and ranges, then its set without the excluded
+    // parameters (every other parameter back at its default), remembered as the mode's
+    // values; then a redraw request.
+    static void selectMode(const Modes::AdjustmentDictionary& adjustments, const Modes::ModeSelection& selection,
+                           const Modes::AdjustmentNameSet& excluded, bool useCache = false);
     static void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const CollectionObject* item,
                                bool useCache, bool cacheAdjustments) {
         setAdjustments(adjustments, item, nullptr, useCache, cacheAdjustments);
@@ -61,6 +76,18 @@ public:
     static std::string adjustmentStringValue(const std::string& name);
     // Sets one parameter; the view's next display frame shows it (no redraw request here).
     static void setAdjustment(const std::string& name, float value);
+    // The value the last applied mode gave the parameter.
+    static float cachedAdjustmentValue(const std::string& name);
+
+    // ---- Master values and slider drags (no redraw request here) ------------------------
+    using Master = EditingEngine::Master;
+    static float masterValue(Master which);
+    static void setMasterValue(Master which, float value);
+    static float masterDefaultValue(Master which);
+    // Whether the noise slider redraws while it moves (only where noise reduction runs live).
+    static bool useRealtimeNoiseReduction();
+    static void adjustmentWillBeginChange();
+    static void adjustmentWillFinishChange();
 
     // ---- Redraws ----------------------------------------------------------------------
     // Batches of changes. Batches nest: redraws are held back until the outermost batch

@@ -294,7 +294,15 @@ std::optional<State> State::stateFromData(std::string_view data, std::string* er
 
 StateController& StateController::sharedInstance() {
     static StateController controller;
+    controller.keepDefaultStateOfNewLists();
     return controller;
+}
+
+void StateController::keepDefaultStateOfNewLists() {
+    const uint64_t installations = TypeController::installations();
+    if (types_ || installations == installationsSeen_) return;
+    installationsSeen_ = installations;
+    if (TypeController::existingInstance()) pushNamedState(kNamedStateDefault);
 }
 
 TypeController& StateController::types() const { return types_ ? *types_ : TypeController::sharedInstance(); }

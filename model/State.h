@@ -26,6 +26,7 @@
 // inside the unit square (x + width and y + height at most 1); at most 64 adjustment entries.
 // Anything else is rejected with a reason.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -99,7 +100,9 @@ public:
 // Named snapshots and an undo/redo pair of stacks.
 class StateController {
 public:
-    // Works on the program's lists; another instance may be given other lists.
+    // Works on the program's lists; another instance may be given other lists. It keeps the
+    // state the program's lists had when it first saw them (right after they are built or
+    // installed: the application asks for it at start-up) as the default named state.
     static StateController& sharedInstance();
     explicit StateController(TypeController* types = nullptr) : types_(types) {}
 
@@ -143,7 +146,11 @@ private:
         if (stateChanged) stateChanged();
     }
 
+    // The shared instance's default named state follows the program's lists.
+    void keepDefaultStateOfNewLists();
+
     TypeController* types_;
+    uint64_t installationsSeen_ = 0;
     std::vector<State> states_;        // undo stack, oldest first
     std::vector<State> poppedStates_;  // redo stack, most recent first
     std::map<std::string, State> namedStates_;

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "model/AmbrelAppSettings.h"
-#include "model/GraphicsViewLink.h"
-#include "model/State.h"
+#include "model/GraphicsTypeController.h"
 
 // --- Type ------------------------------------------------------------------------------
 
@@ -128,6 +127,7 @@ TypeConstants& TypeConstants::sharedInstance() {
 
 namespace {
 std::unique_ptr<TypeController> gSharedController;
+uint64_t gInstallations = 0;
 }
 
 TypeController::TypeController(const std::string& defaultModeName)
@@ -136,9 +136,9 @@ TypeController::TypeController(const std::string& defaultModeName)
       adjustType_(Type::typeWithObjects(adjustments())) {
     colorType_->setUseSelectedObjectColor(true);
     colorType_->setValueProvider(GraphicsValueProvider::graphicsValueProviderWithGetBlock(
-        [] { return GraphicsViewLink::shared().colorStrength(); },
-        [](float value) { GraphicsViewLink::shared().setColorStrength(value); },
-        [] { return GraphicsViewLink::shared().defaultColorStrength(); }, true));
+        [] { return GraphicsTypeController::masterValue(EditingEngine::Master::ColorStrength); },
+        [](float value) { GraphicsTypeController::setMasterValue(EditingEngine::Master::ColorStrength, value); },
+        [] { return GraphicsTypeController::masterDefaultValue(EditingEngine::Master::ColorStrength); }, true));
 
     modeType_->setUseSelectedObjectColor(true);
     modeType_->setValueProvider(GraphicsValueProvider::graphicsValueProviderWithName("CA Effect Strength"));
@@ -169,8 +169,10 @@ TypeController* TypeController::existingInstance() { return gSharedController.ge
 
 void TypeController::installSharedInstance(std::unique_ptr<TypeController> controller) {
     gSharedController = std::move(controller);
-    if (gSharedController) StateController::sharedInstance().pushNamedState(kNamedStateDefault);
+    ++gInstallations;
 }
+
+uint64_t TypeController::installations() { return gInstallations; }
 
 Type* TypeController::typeForTypeSelection(int selection) const {
     switch (selection) {

@@ -3,6 +3,7 @@
 // selected item, a value that the slider edits, and blocks through which the main screen
 // follows selection and value changes. A list is not copyable: its items' blocks refer
 // back to it.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "model/CollectionObject.h"
+#include "model/GraphicsValueProvider.h"
 #include "modes/AdjustmentDictionary.h"
 #include "modes/ModeSelection.h"
 
@@ -111,14 +113,16 @@ public:
     explicit TypeController(const std::string& defaultModeName);
     TypeController(std::unique_ptr<Type> colorType, std::unique_ptr<Type> modeType, std::unique_ptr<Type> adjustType);
 
-    // The program's lists, built on first use with the settings' default mode; the editing
-    // state right after is kept as the default named state.
+    // The program's lists, built on first use with the settings' default mode (the state
+    // controller keeps the editing state right after as the default named state).
     static TypeController& sharedInstance();
     // The program's lists if they were built or installed; null otherwise.
     static TypeController* existingInstance();
-    // Installs other lists (replacing earlier ones; null forgets them) and keeps the editing
-    // state right after as the default named state.
+    // Installs other lists (replacing earlier ones; null forgets them).
     static void installSharedInstance(std::unique_ptr<TypeController> controller);
+    // How many times lists were built or installed: the state controller takes the default
+    // named state of each new installation.
+    static uint64_t installations();
 
     Type& colorType() const { return *colorType_; }
     Type& modeType() const { return *modeType_; }

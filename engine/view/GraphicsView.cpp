@@ -11,6 +11,7 @@
 #include "engine/AmbrelGraphicsController.h"
 #include "gpu/Device.h"
 #include "model/DeviceUtility.h"
+#include "model/GraphicsTypeController.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSRunLoop.h"
 
@@ -35,6 +36,7 @@ GraphicsView::~GraphicsView() {
     graphicsController_.reset();
     device_.reset();
     if (gSharedInstance == this) gSharedInstance = nullptr;
+    GraphicsTypeController::releaseEngine(this);
 }
 
 GraphicsView* GraphicsView::sharedInstance() { return gSharedInstance; }

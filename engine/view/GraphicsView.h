@@ -6,13 +6,14 @@
 // renders the current picture to images at full resolution, and sets the engine's parameters
 // by name, with their defaults, a cache of what a parameter set changed and the master values.
 //
-// Every other part of the program reaches the view of the process through `sharedInstance`.
-// Main thread only; the device's context is current on it.
+// It is the editing model's engine (EditingEngine), handed to the model by the application;
+// `sharedInstance` answers the view of the process. Main thread only; the device's context is
+// current on it.
 //
 // The source files: GraphicsView.cpp (layer, engine, frame loop, sizing, life cycle),
 // GraphicsViewImage.cpp (inputs, renders to images, display controls),
-// GraphicsViewAdjustments.cpp (named parameters), GraphicsViewLinks.cpp (the editing model's
-// and the mode library's ways in), GraphicsView+Camera.cpp (the live camera: start, stop, swap,
+// GraphicsViewAdjustments.cpp (named parameters, and the editing model's engine),
+// GraphicsView+Camera.cpp (the live camera: start, stop, swap,
 // flash and the frame entry), GraphicsView+SquareOverlay.cpp (the square crop overlay and the
 // grid), GraphicsView+Recording.cpp (movies through the engine), GraphicsView+TestAdjustments.cpp
 // (the developers' tuning panel).
@@ -31,6 +32,7 @@
 
 #include "engine/EngineRecords.h"
 #include "engine/view/ImageData.h"
+#include "model/EditingEngine.h"
 #include "modes/AdjustmentDictionary.h"
 #include "modes/ModeSelection.h"
 #include "platform/coremedia/CMSampleBuffer.h"
@@ -131,7 +133,7 @@ struct TestAdjustmentsPanel {
     std::optional<std::string> storedSet;
 };
 
-class GraphicsView : public UIView {
+class GraphicsView : public UIView, public EditingEngine {
 public:
     // The engine's styleStageMode around a redraw: render and keep the intermediate result,
     // render from the kept result, or neither.
@@ -168,7 +170,7 @@ public:
     // ---- Frame loop ----------------------------------------------------------------------
     void startAnimation();
     void stopAnimation();
-    bool isAnimating() const { return animating_; }
+    bool isAnimating() const override { return animating_; }
     int64_t animationFrameInterval() const { return animationFrameInterval_; }
     // Below 1 is ignored; a running link restarts with the new interval.
     void setAnimationFrameInterval(int64_t interval);
@@ -391,10 +393,10 @@ public:
     void setAverageColorFromImage(const void* pixels, int64_t width, int64_t height, int64_t bytesPerRow);
 
     // ---- Named parameters ----------------------------------------------------------------
-    float getAdjustment(const std::string& name);
-    std::string getAdjustmentString(const std::string& name);
+    float getAdjustment(const std::string& name) override;
+    std::string getAdjustmentString(const std::string& name) override;
     std::string adjustmentValueDescription(const std::string& name, float value);
-    void setAdjustment(const std::string& name, float value) { setAdjustment(name, value, true); }
+    void setAdjustment(const std::string& name, float value) override { setAdjustment(name, value, true); }
     void setAdjustment(const std::string& name, float value, bool reconstructOutput);
 
     // Defaults: the values the engine holds before the first named change, read once per
@@ -409,7 +411,8 @@ public:
     // A whole parameter set: with `excluded` given, every other parameter not named by the set
     // returns to its default; excluded names are neither set nor reset. With `cache`, every
     // value set is recorded and the master values are cached afterwards.
-    void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const Modes::AdjustmentNameSet* excluded) {
+    void setAdjustments(const Modes::AdjustmentDictionary& adjustments,
+                        const Modes::AdjustmentNameSet* excluded) override {
         setAdjustments(adjustments, excluded, false);
     }
     void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const Modes::AdjustmentNameSet* excluded,
@@ -418,7 +421,7 @@ public:
     void beginCachingAdjustments();
     const std::map<std::string, float>& endCachingAdjustments();
     const std::map<std::string, float>& cachedAdjustmentsDictionary();
-    float getCachedAdjustment(const std::string& name);
+    float getCachedAdjustment(const std::string& name) override;
     void cacheMasterAdjustments();
     // One of the three cached masters (the getter itself before the first cache).
     using MasterGetter = float (GraphicsView::*)() const;
@@ -445,6 +448,18 @@ public:
     void setBrightnessRange(AdjustmentRange range) { brightnessRange_ = range; }
     const std::string& brightnessContrastUniqueId() const { return brightnessContrastUniqueId_; }
     void setBrightnessContrastUniqueId(std::string id) { brightnessContrastUniqueId_ = std::move(id); }
+
+    // ---- The editing model's engine (GraphicsViewAdjustments.cpp) -------------------------
+    // A mode: its identifier and ranges, then its set with caching (every parameter outside
+    // `excluded` that the set does not name back at its default).
+    void setMode(const Modes::AdjustmentDictionary& adjustments, const Modes::ModeSelection& selection,
+                 const Modes::AdjustmentNameSet& excluded) override;
+    float master(Master which) override;
+    void setMaster(Master which, float value) override;
+    float masterDefault(Master which) override;
+    bool realtimeNoiseReductionAvailable() const override { return useRealtimeNoiseReduction(); }
+    // The engine's frame again, in the cached-texture state that useCache selects.
+    void redraw(bool useCache) override;
 
     // ---- Developers' tuning panel (GraphicsView+TestAdjustments.cpp) -----------------------
     // No control of the program opens it. The first call builds the panel into `host` (its
@@ -481,8 +496,8 @@ public:
     // Live changes: cheaper noise reduction while a slider is dragged in photo editing.
     static bool useRealtimeNoiseReduction();
     static bool useNonRealtimeNoiseReduction() { return true; }
-    void adjustmentWillBeginChange();
-    void adjustmentWillFinishChange();
+    void adjustmentWillBeginChange() override;
+    void adjustmentWillFinishChange() override;
     bool automaticAlpha() const { return false; }
 
 private:

@@ -2,6 +2,7 @@
 // what a set changed, the master values, and the noise reduction used while a value is dragged.
 #include <cmath>
 #include <optional>
+#include <variant>
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
@@ -40,6 +41,13 @@ float ValueOr0(const std::map<std::string, float>& map, const std::string& key) 
 
 // The engine answers NaN for a name it does not know; callers read such a name as 0.
 float Finite(float value) { return std::isnan(value) ? 0.0f : value; }
+
+// The engine's number for a write of a parameter set: a number as it is, an enumeration
+// value's name converted.
+float EngineValue(const Modes::AdjustmentWrite& write) {
+    if (const float* number = std::get_if<float>(&write.value)) return *number;
+    return AmbrelGraphicsController::AdjustmentValueFromString(write.name, std::get<std::string>(write.value));
+}
 
 }  // namespace
 
@@ -104,32 +112,14 @@ void GraphicsView::setAdjustmentDefaultsExcludingAdjustments(const Modes::Adjust
 
 // ---- Parameter sets ---------------------------------------------------------------------------
 
-namespace {
-
-// The mode library writes a set through this: each value goes through the view, so that the
-// cache sees it, with the output reconstructed.
-class ViewAdjustmentSink final : public Modes::AdjustmentSink {
-public:
-    explicit ViewAdjustmentSink(GraphicsView& view) : view_(view) {}
-    void setAdjustment(std::string_view name, float value) override {
-        view_.setAdjustment(std::string(name), value, true);
-    }
-    float adjustmentValueFromString(std::string_view name, std::string_view valueName) override {
-        return AmbrelGraphicsController::AdjustmentValueFromString(std::string(name), std::string(valueName));
-    }
-
-private:
-    GraphicsView& view_;
-};
-
-}  // namespace
-
 void GraphicsView::setAdjustments(const Modes::AdjustmentDictionary& adjustments,
                                   const Modes::AdjustmentNameSet* excluded, bool cache) {
     ensureAdjustmentDefaultsAreInitialized();
     if (cache) beginCachingAdjustments();
-    ViewAdjustmentSink sink(*this);
-    Modes::applyAdjustments(adjustments, excluded, Defaults().list, sink);
+    // Each value goes through setAdjustment, so that the cache sees it, with the output
+    // reconstructed.
+    for (const Modes::AdjustmentWrite& write : Modes::adjustmentWrites(adjustments, excluded, Defaults().list))
+        setAdjustment(write.name, EngineValue(write), true);
     if (cache) {
         endCachingAdjustments();
         cacheMasterAdjustments();
@@ -242,3 +232,50 @@ void GraphicsView::adjustmentWillFinishChange() {
     if (!animating_ && graphicsController_)
         engine()->SetAdjustment("NR On/Off", false, useNonRealtimeNoiseReduction() ? 1.0f : 0.0f);
 }
+
+// ---- The editing model's engine ---------------------------------------------------------------
+
+void GraphicsView::setMode(const Modes::AdjustmentDictionary& adjustments, const Modes::ModeSelection& selection,
+                           const Modes::AdjustmentNameSet& excluded) {
+    setBrightnessContrastUniqueId(selection.uniqueId);
+    setBrightnessRange(selection.brightnessRange);
+    setContrastRange(selection.contrastRange);
+    setAdjustments(adjustments, &excluded, true);
+}
+
+float GraphicsView::master(Master which) {
+    switch (which) {
+        case Master::Brightness: return brightness();
+        case Master::Contrast: return contrast();
+        case Master::FilmicStrength: return filmicStrength();
+        case Master::Noise: return noise();
+        case Master::Vignette: return vignette();
+        case Master::ColorStrength: return colorStrength();
+    }
+    return 0.0f;
+}
+
+void GraphicsView::setMaster(Master which, float value) {
+    switch (which) {
+        case Master::Brightness: return setBrightness(value);
+        case Master::Contrast: return setContrast(value);
+        case Master::FilmicStrength: return setFilmicStrength(value);
+        case Master::Noise: return setNoise(value);
+        case Master::Vignette: return setVignette(value);
+        case Master::ColorStrength: return setColorStrength(value);
+    }
+}
+
+float GraphicsView::masterDefault(Master which) {
+    switch (which) {
+        case Master::Brightness: return getCachedMasterAdjustment(&GraphicsView::brightness);
+        case Master::Contrast: return getCachedMasterAdjustment(&GraphicsView::contrast);
+        case Master::FilmicStrength: return getCachedMasterAdjustment(&GraphicsView::filmicStrength);
+        case Master::Noise: return defaultNoise();
+        case Master::ColorStrength: return defaultColorStrength();
+        case Master::Vignette: break;  // the vignette has no default of its own
+    }
+    return master(which);
+}
+
+void GraphicsView::redraw(bool useCache) { reconstructAndDrawView(useCache ? kUseCachedTexture : kCacheTexture); }

@@ -13,10 +13,10 @@
 #include "app/PhotoRenderer.h"
 #include "app/RenderJob.h"
 #include "engine/view/GraphicsView.h"
-#include "engine/view/GraphicsViewLinks.h"
 #include "gpu/Device.h"
 #include "model/CollectionObject.h"
 #include "model/DeviceUtility.h"
+#include "model/GraphicsTypeController.h"
 #include "model/Type.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/imageio/ImageIO.h"
@@ -66,7 +66,7 @@ std::vector<uint8_t> ThroughTheView(const Settings& setup, const platform::Image
     auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, side, side));
     if (!view->device() || !view->graphicsController())
         return {};
-    GraphicsViewModelLink::install();
+    GraphicsTypeController::setEngine(view.get());
     // A photo at rest in the application: the camera stopped, no slider moving.
     view->adjustmentWillFinishChange();
     for (const auto& item : TypeController::modes())

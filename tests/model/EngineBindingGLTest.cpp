@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "engine/view/GraphicsView.h"
-#include "engine/view/GraphicsViewLinks.h"
 #include "model/GraphicsTypeController.h"
 #include "model/State.h"
 #include "model/Type.h"
@@ -40,7 +39,7 @@ protected:
         loop.useManualClock(1);
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 32, 24));
         ASSERT_NE(view->device(), nullptr) << "no OpenGL ES 2 context";
-        GraphicsViewModelLink::install();
+        GraphicsTypeController::setEngine(view.get());
         view->setImageWithImage(TestPhoto(32, 24));
         lists = std::make_unique<TypeController>("Normal 1");
         settle();
@@ -48,7 +47,6 @@ protected:
     void TearDown() override {
         lists.reset();
         GraphicsTypeController::cancelPendingRedraw();
-        GraphicsViewLink::setShared(nullptr);
         view.reset();
         loop.useRealClock();
         TypeConstants::sharedInstance() = TypeConstants();

@@ -1,24 +1,25 @@
 #pragma once
-// A stand-in for the render view: remembers parameter values, the pushed mode and master
-// values, and counts redraws. The main run loop runs on a manual clock while it exists, so
-// throttled redraws happen when a test moves the clock (`settle`).
+// A stand-in for the render view as the editing model's engine: remembers parameter values,
+// the pushed mode and master values, and counts redraws. The main run loop runs on a manual
+// clock while it exists, so throttled redraws happen when a test moves the clock (`settle`).
 #include <map>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "model/EditingEngine.h"
 #include "model/GraphicsTypeController.h"
-#include "model/GraphicsViewLink.h"
 #include "platform/foundation/NSRunLoop.h"
 
-class FakeGraphicsView : public GraphicsViewLink {
+class FakeGraphicsView : public EditingEngine {
 public:
     FakeGraphicsView() {
         GraphicsTypeController::cancelPendingRedraw();
         if (liveFakes()++ == 0) NSRunLoop::mainRunLoop().useManualClock(0);
-        GraphicsViewLink::setShared(this);
+        GraphicsTypeController::setEngine(this);
     }
     ~FakeGraphicsView() override {
-        GraphicsViewLink::setShared(nullptr);
+        GraphicsTypeController::releaseEngine(this);
         GraphicsTypeController::cancelPendingRedraw();
         if (--liveFakes() == 0) NSRunLoop::mainRunLoop().useRealClock();
     }
@@ -36,49 +37,35 @@ public:
         strings.erase(name);
     }
     float getCachedAdjustment(const std::string& name) override { return cached[name]; }
-    void setAdjustments(const Modes::AdjustmentDictionary& adjustments, const Modes::AdjustmentNameSet* excluded,
-                        bool cache) override {
-        pushes.push_back({adjustments, excluded ? *excluded : Modes::AdjustmentNameSet{}, cache});
-        for (const auto& [name, value] : adjustments) {
-            if (excluded && excluded->count(name)) continue;
-            if (const float* number = std::get_if<float>(&value)) {
-                setAdjustment(name, *number);
-                if (cache) cached[name] = *number;
-            } else {
-                strings[name] = std::get<std::string>(value);
-            }
-        }
+    void setMode(const Modes::AdjustmentDictionary& adjustments, const Modes::ModeSelection& selection,
+                 const Modes::AdjustmentNameSet& excluded) override {
+        uniqueId = selection.uniqueId;
+        brightnessRange = selection.brightnessRange;
+        contrastRange = selection.contrastRange;
+        push(adjustments, &excluded, true);
     }
-    void setBrightnessContrastUniqueId(const std::string& id) override { uniqueId = id; }
-    void setBrightnessRange(Modes::AdjustmentRange range) override { brightnessRange = range; }
-    void setContrastRange(Modes::AdjustmentRange range) override { contrastRange = range; }
-    float brightness() override { return masters["brightness"]; }
-    void setBrightness(float value) override { masters["brightness"] = value; }
-    float contrast() override { return masters["contrast"]; }
-    void setContrast(float value) override { masters["contrast"] = value; }
-    float filmicStrength() override { return masters["filmicStrength"]; }
-    void setFilmicStrength(float value) override { masters["filmicStrength"] = value; }
-    float noise() override { return masters["noise"]; }
-    void setNoise(float value) override { masters["noise"] = value; }
-    float defaultNoise() override { return 0.25f; }
-    float vignette() override { return masters["vignette"]; }
-    void setVignette(float value) override { masters["vignette"] = value; }
-    float getCachedMasterAdjustment(MasterAdjustment which) override {
+    void setAdjustments(const Modes::AdjustmentDictionary& adjustments,
+                        const Modes::AdjustmentNameSet* excluded) override {
+        push(adjustments, excluded, false);
+    }
+    float master(Master which) override { return masters[masterKey(which)]; }
+    void setMaster(Master which, float value) override { masters[masterKey(which)] = value; }
+    float masterDefault(Master which) override {
         switch (which) {
-            case MasterAdjustment::Brightness: return 0.4f;
-            case MasterAdjustment::Contrast: return 0.3f;
-            case MasterAdjustment::FilmicStrength: return 0.2f;
+            case Master::Brightness: return 0.4f;
+            case Master::Contrast: return 0.3f;
+            case Master::FilmicStrength: return 0.2f;
+            case Master::Noise: return 0.25f;
+            case Master::ColorStrength: return 0.8f;
+            case Master::Vignette: break;
         }
-        return 0;
+        return master(which);
     }
-    float colorStrength() override { return masters["colorStrength"]; }
-    void setColorStrength(float value) override { masters["colorStrength"] = value; }
-    float defaultColorStrength() override { return 0.8f; }
-    bool useRealtimeNoiseReduction() override { return realtimeNoiseReduction; }
+    bool realtimeNoiseReductionAvailable() const override { return realtimeNoiseReduction; }
     void adjustmentWillBeginChange() override { ++begins; }
     void adjustmentWillFinishChange() override { ++finishes; }
-    bool isAnimating() override { return animating; }
-    void reconstructAndDrawView(bool useCache) override { redraws.push_back(useCache); }
+    bool isAnimating() const override { return animating; }
+    void redraw(bool useCache) override { redraws.push_back(useCache); }
 
     static int& liveFakes() {
         static int count = 0;
@@ -102,4 +89,30 @@ public:
     int begins = 0, finishes = 0;
     bool animating = false;
     bool realtimeNoiseReduction = true;
+
+private:
+    static std::string masterKey(Master which) {
+        switch (which) {
+            case Master::Brightness: return "brightness";
+            case Master::Contrast: return "contrast";
+            case Master::FilmicStrength: return "filmicStrength";
+            case Master::Noise: return "noise";
+            case Master::Vignette: return "vignette";
+            case Master::ColorStrength: return "colorStrength";
+        }
+        return {};
+    }
+    // Records the push and stores its values, skipping excluded names.
+    void push(const Modes::AdjustmentDictionary& adjustments, const Modes::AdjustmentNameSet* excluded, bool cache) {
+        pushes.push_back({adjustments, excluded ? *excluded : Modes::AdjustmentNameSet{}, cache});
+        for (const auto& [name, value] : adjustments) {
+            if (excluded && excluded->count(name)) continue;
+            if (const float* number = std::get_if<float>(&value)) {
+                setAdjustment(name, *number);
+                if (cache) cached[name] = *number;
+            } else {
+                strings[name] = std::get<std::string>(value);
+            }
+        }
+    }
 };

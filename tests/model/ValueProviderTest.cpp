@@ -3,7 +3,9 @@
 #include "platform/uikit/UIScreen.h"
 #include "model/FakeGraphicsView.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "model/GraphicsValueProvider.h"
 #include "model/ValueProvider.h"
+#include "modes/ModeLibrary.h"
 
 namespace {
 
@@ -234,6 +236,43 @@ TEST(GraphicsTypeController, NameLists) {
     EXPECT_TRUE(GraphicsTypeController::adjustmentsCanUseCache(Modes::AdjustmentDictionary{}));
     EXPECT_FALSE(GraphicsTypeController::adjustmentsCanUseCache(
         Modes::AdjustmentDictionary{{"CA Tone Map", std::string("Gotham")}, {"NR Type", 0.5f}}));
+}
+
+// Records what reaches the engine when a mode is selected, in order.
+class RecordingTarget : public FakeGraphicsView {
+public:
+    std::vector<std::string> calls;
+    const Modes::AdjustmentDictionary* applied = nullptr;
+    const Modes::AdjustmentNameSet* excluded = nullptr;
+
+    void setMode(const Modes::AdjustmentDictionary& set, const Modes::ModeSelection& selection,
+                 const Modes::AdjustmentNameSet& ex) override {
+        calls.push_back("id " + selection.uniqueId);
+        const Modes::AdjustmentRange& b = selection.brightnessRange;
+        calls.push_back("brightness " + std::to_string(b.minimum) + " " + std::to_string(b.maximum));
+        const Modes::AdjustmentRange& c = selection.contrastRange;
+        calls.push_back("contrast " + std::to_string(c.minimum) + " " + std::to_string(c.maximum));
+        applied = &set;
+        excluded = &ex;
+        calls.push_back("apply cached");
+    }
+    void redraw(bool useCache) override { calls.push_back(useCache ? "redraw cached" : "redraw"); }
+};
+
+TEST(ModeSelection, SelectingSetsIdentifierAndRangesThenAppliesAndRedraws) {
+    RecordingTarget target;
+    const Modes::AdjustmentNameSet& kExcluded = GraphicsTypeController::adjustmentsToExcludeFromModes();
+    const Modes::AdjustmentDictionary& set = Modes::ModeLibrary::modeWithName("LowLight3")->parameters();
+    const Modes::ModeSelection selection{"LowLight3", {0.25f, 0.75f}, {0.0f, 1.0f}};
+
+    GraphicsTypeController::selectMode(set, selection, kExcluded);
+    target.settle();  // the redraw request is throttled
+    EXPECT_EQ(target.calls, (std::vector<std::string>{"id LowLight3", "brightness 0.250000 0.750000",
+                                                      "contrast 0.000000 1.000000", "apply cached",
+                                                      "redraw"}));
+    ASSERT_NE(target.applied, nullptr);
+    EXPECT_EQ(*target.applied, Modes::ModeLibrary::modeWithName("LowLight3")->parameters());
+    EXPECT_EQ(target.excluded, &kExcluded);
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/view/GraphicsView.h"
-#include "engine/view/GraphicsViewLinks.h"
 #include "engine/ParameterTable.h"
 #include "engine/ParameterValues.h"
 #include "gpu/Device.h"
@@ -121,11 +120,10 @@ protected:
         loop.useManualClock(1);
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 32, 24));
         ASSERT_NE(view->device(), nullptr) << "no OpenGL ES 2 context";
-        GraphicsViewModelLink::install();
+        GraphicsTypeController::setEngine(view.get());
     }
     void TearDown() override {
         GraphicsTypeController::cancelPendingRedraw();
-        GraphicsViewLink::setShared(nullptr);
         view.reset();
         loop.useRealClock();
     }
@@ -231,16 +229,16 @@ TEST_F(ModeEngineTest, LowLightKeysChangeNothing) {
     for (const auto& [name, value] : withLL) (name.starts_with("LL ") ? onlyLL : withoutLL).emplace(name, value);
     ASSERT_EQ(onlyLL.size(), 11u);
 
-    GraphicsViewLink& link = GraphicsViewLink::shared();
+    EditingEngine& model = *view;  // as the editing model applies sets
     scramble();
-    link.setAdjustments(withLL, &Excluded(), true);
+    model.setMode(withLL, {}, Excluded());
     const State applied = engineState();
     scramble();
-    link.setAdjustments(withoutLL, &Excluded(), true);
+    model.setMode(withoutLL, {}, Excluded());
     EXPECT_EQ(Differences(engineState(), applied), "");
 
     const State before = scramble();
-    link.setAdjustments(onlyLL, nullptr, false);
+    model.setAdjustments(onlyLL, nullptr);
     EXPECT_EQ(Differences(engineState(), before), "");
     for (const auto& [name, value] : onlyLL) {
         EXPECT_FALSE(defaults().contains(name)) << name;

@@ -1,4 +1,5 @@
-// Selecting a mode against recording stand-ins for the render view and the engine.
+// Applying a parameter set: the writes it makes, carried out by recording stand-ins for the
+// engine.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -15,16 +16,29 @@ namespace {
 
 using namespace Modes;
 
+// Carries out the writes of a set on an engine stand-in, as the render view does: a number as
+// it is, a value name through the engine's conversion.
+template <class Engine>
+void applyAdjustments(const AdjustmentDictionary& adjustments, const AdjustmentNameSet* excluded,
+                      const std::vector<AdjustmentDefault>& defaults, Engine& engine) {
+    for (const AdjustmentWrite& write : adjustmentWrites(adjustments, excluded, defaults)) {
+        const float* number = std::get_if<float>(&write.value);
+        engine.setAdjustment(write.name, number ? *number
+                                                : engine.adjustmentValueFromString(
+                                                      write.name, std::get<std::string>(write.value)));
+    }
+}
+
 // Records every write in order; value names convert to a recognisable number.
-class RecordingSink : public AdjustmentSink {
+class RecordingSink {
 public:
     std::vector<std::pair<std::string, float>> writes;
     std::vector<std::pair<std::string, std::string>> conversions;
 
-    void setAdjustment(std::string_view name, float value) override {
+    void setAdjustment(std::string_view name, float value) {
         writes.emplace_back(name, value);
     }
-    float adjustmentValueFromString(std::string_view name, std::string_view valueName) override {
+    float adjustmentValueFromString(std::string_view name, std::string_view valueName) {
         conversions.emplace_back(name, valueName);
         return 0.875f;
     }
@@ -103,18 +117,18 @@ TEST(ApplyAdjustments, NeutralSetOnTheFullDefaultsTable) {
 }
 
 // An engine holding a value per parameter with a default; value names convert to 0.6.
-class ValueEngine : public AdjustmentSink {
+class ValueEngine {
 public:
     explicit ValueEngine(const std::vector<AdjustmentDefault>& defaults) {
         for (const auto& row : defaults) values[row.name] = row.value;
     }
     std::map<std::string, float> values;
 
-    void setAdjustment(std::string_view name, float value) override {
+    void setAdjustment(std::string_view name, float value) {
         auto it = values.find(std::string(name));
         if (it != values.end()) it->second = value;  // "LL" names change nothing
     }
-    float adjustmentValueFromString(std::string_view, std::string_view) override { return 0.6f; }
+    float adjustmentValueFromString(std::string_view, std::string_view) { return 0.6f; }
 };
 
 // Two modes in a row: what the second names takes its value, what only the first named
@@ -148,43 +162,6 @@ TEST(ApplyAdjustments, SecondSetUndoesWhatOnlyTheFirstNamed) {
     }
     EXPECT_EQ(engine.values["CA Exposure"], 0.9f);
     EXPECT_FALSE(engine.values.count("LL Beta"));
-}
-
-class RecordingTarget : public ModeSelectionTarget {
-public:
-    std::vector<std::string> calls;
-    const AdjustmentDictionary* applied = nullptr;
-    const AdjustmentNameSet* excluded = nullptr;
-
-    void setBrightnessContrastUniqueId(const std::string& id) override { calls.push_back("id " + id); }
-    void setBrightnessRange(AdjustmentRange r) override {
-        calls.push_back("brightness " + std::to_string(r.minimum) + " " + std::to_string(r.maximum));
-    }
-    void setContrastRange(AdjustmentRange r) override {
-        calls.push_back("contrast " + std::to_string(r.minimum) + " " + std::to_string(r.maximum));
-    }
-    void setAdjustments(const AdjustmentDictionary& set, const AdjustmentNameSet* ex, bool cache) override {
-        applied = &set;
-        excluded = ex;
-        calls.push_back(cache ? "apply cached" : "apply");
-    }
-    void updateGraphicsView(bool useCache) override {
-        calls.push_back(useCache ? "redraw cached" : "redraw");
-    }
-};
-
-TEST(ModeSelection, SelectingSetsIdentifierAndRangesThenAppliesAndRedraws) {
-    RecordingTarget target;
-    const AdjustmentDictionary& set = parametersOf("LowLight3");
-    const ModeSelection selection{"LowLight3", {0.25f, 0.75f}, {0.0f, 1.0f}};
-
-    selectMode(set, selection, kExcluded, target);
-    EXPECT_EQ(target.calls, (std::vector<std::string>{"id LowLight3", "brightness 0.250000 0.750000",
-                                                      "contrast 0.000000 1.000000", "apply cached",
-                                                      "redraw"}));
-    ASSERT_NE(target.applied, nullptr);
-    EXPECT_EQ(*target.applied, ModeLibrary::modeWithName("LowLight3")->parameters());
-    EXPECT_EQ(target.excluded, &kExcluded);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "app/settings/ColorView.h"
-#include "engine/view/GraphicsViewLinks.h"
 #include "model/CollectionObject.h"
 #include "model/Type.h"
 #include "platform/uikit/UINavigationItem.h"
@@ -25,8 +24,6 @@ class ColorScreen : public ::testing::Test {
 protected:
     // The custom colour chosen in the colour list, as the picker would.
     void SetUp() override {
-        // The lists reach the engine through the model's link to the render view.
-        GraphicsViewModelLink::install();
         Type& colors = TypeController::sharedInstance().colorType();
         for (const auto& object : colors.objects())
             if (object->colorIsMutable()) custom = object.get();

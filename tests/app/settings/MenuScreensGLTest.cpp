@@ -6,7 +6,6 @@
 #include "app/settings/ColorMenuViewController.h"
 #include "screens/modeinfo/ModeInfoViewController.h"
 #include "app/settings/ModeMenuViewController.h"
-#include "engine/view/GraphicsViewLinks.h"
 #include "model/CollectionObject.h"
 #include "model/Type.h"
 #include "support/AppHarness.h"
@@ -22,7 +21,6 @@ CGPoint middleOf(const UIView& view) {
 class MenuScreens : public ::testing::Test {
 protected:
     void SetUp() override {
-        GraphicsViewModelLink::install();
         app.controller().setType(&TypeController::sharedInstance().modeType());
         app.advance(0.2);
     }

@@ -16,7 +16,7 @@
 #include "support/TouchHarness.h"
 #include "ui/animation/PortraitAlignedView.h"
 #include "engine/view/GraphicsView.h"
-#include "engine/view/GraphicsViewLinks.h"
+#include "model/GraphicsTypeController.h"
 #include "engine/view/UIImageData.h"
 #include "gpu/Device.h"
 #include "gpu/Shader.h"
@@ -684,31 +684,32 @@ TEST_F(GraphicsViewTest, DragUsesLiveNoiseReductionOnlyInPhotoEditing) {
 }
 
 TEST_F(GraphicsViewTest, TheEditingModelAndModeLibraryReachTheView) {
-    GraphicsViewModelLink::install();
-    GraphicsViewLink& link = GraphicsViewLink::shared();
-    link.setAdjustment("CA Exposure", 0.9f);
+    GraphicsTypeController::setEngine(view.get());  // as the application hands it over
+    EditingEngine& model = *view;                   // the one interface the model uses
+    model.setAdjustment("CA Exposure", 0.9f);
     EXPECT_NEAR(view->getAdjustment("CA Exposure"), 0.9f, 1e-6);
-    EXPECT_NEAR(link.getAdjustment("CA Exposure"), 0.9f, 1e-6);
-    link.setAdjustments({{"CA Exposure", 0.35f}}, nullptr, true);
-    EXPECT_NEAR(link.getCachedAdjustment("CA Exposure"), 0.35f, 1e-6);
-    EXPECT_EQ(link.getCachedMasterAdjustment(GraphicsViewLink::MasterAdjustment::Contrast), view->contrast());
-    link.setBrightnessRange({0.3f, 0.6f});
-    EXPECT_EQ(view->brightnessRange().maximum, 0.6f);
-    EXPECT_FALSE(link.isAnimating());
+    EXPECT_NEAR(GraphicsTypeController::adjustmentValue("CA Exposure"), 0.9f, 1e-6);
+    view->setAdjustments({{"CA Exposure", 0.35f}}, nullptr, true);
+    EXPECT_NEAR(model.getCachedAdjustment("CA Exposure"), 0.35f, 1e-6);
+    EXPECT_EQ(model.masterDefault(EditingEngine::Master::Contrast), view->contrast());
+    EXPECT_FALSE(model.isAnimating());
 
-    // Selecting a mode through the mode library: identifier, ranges, the set with caching.
+    // Selecting a mode through the editing model: identifier, ranges, the set with caching,
+    // then one full redraw.
     int redraws = 0;
-    GraphicsViewModeTarget target([&](bool useCache) { redraws += useCache ? 10 : 1; });
-    Modes::selectMode({{"CA Exposure", 0.65f}}, {"Enhance 1", {0.1f, 0.4f}, {0.2f, 0.5f}}, {}, target);
+    view->setGraphicsChanged(
+        [&] { redraws += engine().styleStageMode == eStyleStageMode::RenderFromKept ? 10 : 1; });
+    GraphicsTypeController::selectMode({{"CA Exposure", 0.65f}}, {"Enhance 1", {0.3f, 0.6f}, {0.2f, 0.5f}}, {});
+    loop.advance(1);  // the model's redraws are throttled
     EXPECT_EQ(view->brightnessContrastUniqueId(), "Enhance 1");
+    EXPECT_EQ(view->brightnessRange().maximum, 0.6f);
     EXPECT_EQ(view->contrastRange().minimum, 0.2f);
     EXPECT_NEAR(view->getCachedAdjustment("CA Exposure"), 0.65f, 1e-6);
     EXPECT_EQ(redraws, 1);
 
     view.reset();  // without a view, reads answer 0 and writes go nowhere
-    EXPECT_EQ(link.getAdjustment("CA Exposure"), 0.0f);
-    link.setAdjustment("CA Exposure", 0.1f);
-    GraphicsViewLink::setShared(nullptr);
+    EXPECT_EQ(GraphicsTypeController::adjustmentValue("CA Exposure"), 0.0f);
+    GraphicsTypeController::setAdjustment("CA Exposure", 0.1f);
 }
 
 }  // namespace
