@@ -51,10 +51,12 @@ protected:
         CameraRigFixture::TearDown();
         fs::remove_all(root);
     }
-    // Runs the main queue until `done` holds; the album writes end on other threads.
+    // Runs the main queue until `done` holds; the album writes end on other threads. The first
+    // frame compiles every shader under the sanitizers, which on a busy machine takes well over
+    // half a minute: the wait only gives up on a capture that never ends.
     template <typename Done>
     bool PumpUntil(Done done) {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(180);
         while (!done()) {
             if (std::chrono::steady_clock::now() > giveUp) return false;
             loop.advance(0.05);

@@ -175,6 +175,8 @@ TEST_F(HostWindowTest, KeysAndWindowEventsReachTheDriver) {
         NSNotificationCenter::defaultCenter().addObserver(this, name, [&](const NSNotification& n) {
             posted.push_back(n.name);
         });
+    // The program has the media player, which keeps the system volume the volume keys move.
+    MPMusicPlayerController::applicationMusicPlayer();
     std::vector<UIKeyPress> unhandled;
     const int handler = UIInputDriver::addKeyHandler([&](const UIKeyPress& press) {
         if (press.code == UIKeyCode::Escape || press.code == UIKeyCode::Left) unhandled.push_back(press);
