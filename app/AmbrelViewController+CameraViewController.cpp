@@ -6,7 +6,7 @@
 
 #include "app/AmbrelViewController.h"
 #include "camera/buttons/FlashButtonView.h"
-#include "camera/capture/VideoController.h"
+#include "camera/capture/CameraController.h"
 #include "library/browser/PhotoCollectionView.h"
 #include "model/AmbrelAppSettings.h"
 #include "model/DeviceUtility.h"
@@ -75,7 +75,7 @@ void AmbrelViewController::animateCameraEnabled(bool enabled) {
 }
 
 bool AmbrelViewController::cameraAvailable() const {
-    return graphicsView_ && graphicsView_->graphicsView()->videoController().session() != nullptr;
+    return graphicsView_ && CameraController::of(*graphicsView_->graphicsView()).videoController().session() != nullptr;
 }
 
 void AmbrelViewController::showNoCameraNotice(bool show) {
@@ -105,7 +105,7 @@ void AmbrelViewController::animateCameraButtonAction() {
     if (gShutterBusy || !graphicsView_->graphicsView()->isAnimating() || !cameraAvailable()) return;
     gShutterBusy = true;
     std::weak_ptr<UIViewController> weak = weak_from_this();
-    graphicsView_->graphicsView()->captureSnap(
+    CameraController::of(*graphicsView_->graphicsView()).captureSnap(
         [this, weak] {
             if (!weak.expired()) animateShutter(nullptr);
         },

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "app/AmbrelAppDelegate.h"
-#include "camera/capture/VideoController.h"
+#include "camera/capture/CameraController.h"
 #include "model/DeviceUtility.h"
 #include "platform/avfoundation/CaptureRig.h"
 #include "platform/opengles/EAGLContext.h"
@@ -93,7 +93,7 @@ int Run(const Options& options, std::ostream& err) {
     // Said once, so a person knows whether the GPU or software draws (and why it is slow).
     const std::string renderer = platform::EAGLContext::rendererDescription();
     err << "tavorin: rendering with " << renderer << "\n";
-    VideoController::installInGraphicsViews();
+    CameraController::installInGraphicsViews();
     UIApplicationRunOptions run;
     run.headless = options.headless;
     run.script = options.script;

@@ -37,8 +37,7 @@ CameraFocusController::~CameraFocusController() {
 }
 
 AVCaptureDeviceRef CameraFocusController::currentDevice() const {
-    VideoController& controller = view_.videoController();
-    return controller.cameraWithPosition(controller.videoDevicePosition());
+    return controller_.cameraWithPosition(controller_.videoDevicePosition());
 }
 
 // ---- Switching on and off -----------------------------------------------------------------
@@ -116,7 +115,7 @@ CGPoint CameraFocusController::viewPointToDevicePointOfInterest(CGPoint point) c
     const CGSize display = view_.currentDisplayFrame().size;
     const double zoom = view_.cameraZoomScale();
     double x = point.x, y = point.y;
-    if (view_.videoController().isFrontFacing()) x = size.width - x;  // the preview is mirrored
+    if (controller_.isFrontFacing()) x = size.width - x;  // the preview is mirrored
     if (zoom > 1) {
         x = (x + (size.width * zoom * 0.5 - size.width * 0.5)) / zoom;
         y = (y + (size.height * zoom * 0.5 - size.height * 0.5)) / zoom;

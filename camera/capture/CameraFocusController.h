@@ -22,6 +22,7 @@
 
 class FocusViewController;
 class GraphicsView;
+class VideoController;
 
 class CameraFocusController {
 public:
@@ -35,7 +36,8 @@ public:
     // Longer exposures blur a hand-held picture: past this the ISO rises instead.
     static constexpr double kLongestExposureSeconds = 1.0 / 15.0;
 
-    explicit CameraFocusController(GraphicsView& view) : view_(view) {}
+    // The view's touches and overlay, the controller's camera device.
+    CameraFocusController(GraphicsView& view, VideoController& controller) : view_(view), controller_(controller) {}
     ~CameraFocusController();
     CameraFocusController(const CameraFocusController&) = delete;
     CameraFocusController& operator=(const CameraFocusController&) = delete;
@@ -102,6 +104,7 @@ private:
     void unlock(bool centre);
 
     GraphicsView& view_;
+    VideoController& controller_;
     std::shared_ptr<FocusViewController> focusViewController_;
     std::shared_ptr<UITapGestureRecognizer> tap_;
     std::shared_ptr<UIPanGestureRecognizer> pan_;

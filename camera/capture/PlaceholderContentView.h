@@ -6,14 +6,14 @@
 #include <functional>
 #include <optional>
 
-#include "engine/view/GraphicsView.h"
+#include "camera/capture/CameraController.h"
 #include "engine/view/ImageData.h"
 #include "ui/widgets/ImageContentView.h"
 
 class PlaceholderContentView : public ImageContentView {
 public:
     using Block = std::function<void()>;
-    using SnapCompletion = GraphicsView::SnapCompletion;
+    using SnapCompletion = CameraController::SnapCompletion;
     static constexpr const char* kSampleImageName = "sample";
 
     using ImageContentView::ImageContentView;

@@ -41,9 +41,6 @@ public:
     static const Preset& defaultFrontFacingVideoSessionPreset();
     static const Preset& defaultVideoSessionPreset(int64_t position);
     static bool useStillImageCaptureOutput();
-    // Makes camera views (GraphicsView) drive a controller of this class, made on their first
-    // use with the view as delegate, frame target (setImage) and audio target (setAudio).
-    static void installInGraphicsViews();
 
     // The back camera when there is one, else the front.
     VideoController();

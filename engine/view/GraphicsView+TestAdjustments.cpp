@@ -123,56 +123,49 @@ bool menuOpen(const TestAdjustmentsPanel& panel) {
     return !panel.menuButtons.empty() && !panel.menuButtons.front()->isHidden();
 }
 
-}  // namespace
+// ---- The panel's parts, each built by one step ------------------------------------------
 
-TestAdjustmentsPanel* GraphicsView::testAdjustmentsPanel() { return Panel().get(); }
+// The panel's own views: list, buttons, filter (the menu's buttons come and go by themselves).
+std::vector<UIView*> panelViews(const TestAdjustmentsPanel& panel) {
+    return {panel.scrollView.get(), panel.toggleButton.get(), panel.actionButton.get(), panel.filterField.get()};
+}
 
-void GraphicsView::toggleTestAdjustments(UIView& host) {
-    std::unique_ptr<TestAdjustmentsPanel>& panel = Panel();
-    if (panel && !panel->host.expired()) {
-        for (UIView* v : {static_cast<UIView*>(panel->scrollView.get()), static_cast<UIView*>(panel->actionButton.get()),
-                          static_cast<UIView*>(panel->filterField.get())})
-            v->setHidden(!v->isHidden());
-        const bool open = !panel->actionButton->isHidden() &&
-                          !CGAffineTransformIsIdentity(panel->actionButton->transform());
-        for (const auto& button : panel->menuButtons) button->setHidden(!open);
-        const bool shown = !panel->scrollView->isHidden();
-        UIView::animateWithDuration(kTurnDuration, [button = panel->toggleButton, shown] {
-            button->setTransform(shown ? CGAffineTransformMakeRotation(std::numbers::pi / 4) : CGAffineTransformIdentity);
-        });
-        return;
-    }
-    if (panel) {
-        // The host went away with the views; whatever is left of the old panel goes with it.
-        for (UIView* v : {static_cast<UIView*>(panel->scrollView.get()), static_cast<UIView*>(panel->toggleButton.get()),
-                          static_cast<UIView*>(panel->actionButton.get()), static_cast<UIView*>(panel->filterField.get())})
-            v->removeFromSuperview();
-        for (const auto& button : panel->menuButtons) button->removeFromSuperview();
-    }
-    panel = std::make_unique<TestAdjustmentsPanel>();
-    panel->host = std::static_pointer_cast<UIView>(host.shared_from_this());
-    ensureAdjustmentDefaultsAreInitialized();
-    const CGFloat width = bounds().size.width;
+// Shows or hides a built panel: the list, the menu button and the filter turn together, the
+// menu's buttons with them while the menu was open; the toggle button turns to a cross while
+// the list shows.
+void turnPanel(TestAdjustmentsPanel& panel) {
+    for (UIView* v : panelViews(panel))
+        if (v != panel.toggleButton.get()) v->setHidden(!v->isHidden());
+    const bool open = !panel.actionButton->isHidden() && !CGAffineTransformIsIdentity(panel.actionButton->transform());
+    for (const auto& button : panel.menuButtons) button->setHidden(!open);
+    const bool shown = !panel.scrollView->isHidden();
+    UIView::animateWithDuration(kTurnDuration, [button = panel.toggleButton, shown] {
+        button->setTransform(shown ? CGAffineTransformMakeRotation(std::numbers::pi / 4) : CGAffineTransformIdentity);
+    });
+}
 
-    panel->scrollView = std::make_shared<UIScrollView>(host.bounds());
-    panel->scrollView->setAutoresizingMask(UIViewAutoresizingFlexibleHeight);
-    panel->scrollView->setTag(1);
-    host.addSubview(panel->scrollView);
-
-    panel->toggleButton = panelButton("panelAdd", CGRectMake(width - kButtonSide, 0, kButtonSide, kButtonSide), 2);
-    panel->toggleButton->addTarget(this, [this, &host](UIControl&, const UIEvent*) { toggleTestAdjustments(host); },
-                                   UIControlEventTouchUpInside);
-    host.addSubview(panel->toggleButton);
-    panel->actionButton =
+// The toggle and menu buttons at the top right of the view.
+void addPanelButtons(GraphicsView& view, UIView& host, TestAdjustmentsPanel& panel) {
+    const CGFloat width = view.bounds().size.width;
+    panel.toggleButton = panelButton("panelAdd", CGRectMake(width - kButtonSide, 0, kButtonSide, kButtonSide), 2);
+    panel.toggleButton->addTarget(&view, [&view, &host](UIControl&, const UIEvent*) { view.toggleTestAdjustments(host); },
+                                  UIControlEventTouchUpInside);
+    host.addSubview(panel.toggleButton);
+    panel.actionButton =
         panelButton("panelDisclosure", CGRectMake(width - 2 * kButtonSide, 0, kButtonSide, kButtonSide), 3);
-    panel->actionButton->addTarget(this, [this](UIControl&, const UIEvent*) { testAdjustmentsAction(); },
-                                   UIControlEventTouchUpInside);
-    host.addSubview(panel->actionButton);
+    panel.actionButton->addTarget(&view, [&view](UIControl&, const UIEvent*) { view.testAdjustmentsAction(); },
+                                  UIControlEventTouchUpInside);
+    host.addSubview(panel.actionButton);
+}
 
+// The name filter at the top centre, with its clear button showing while it holds text.
+void addFilterField(GraphicsView& view, UIView& host, TestAdjustmentsPanel& panel) {
+    const CGFloat width = view.bounds().size.width;
     auto field = std::make_shared<UITextField>(CGRectMake(width * 0.5 - 55, 8.8, 110, 26.4));
     field->setTag(4);
-    field->addTarget(this, [this](UIControl&, const UIEvent*) { testAdjustmentsFilter(); }, UIControlEventEditingChanged);
-    field->addTarget(this, [](UIControl& sender, const UIEvent*) { static_cast<UITextField&>(sender).resignFirstResponder(); },
+    field->addTarget(&view, [&view](UIControl&, const UIEvent*) { view.testAdjustmentsFilter(); },
+                     UIControlEventEditingChanged);
+    field->addTarget(&view, [](UIControl& sender, const UIEvent*) { static_cast<UITextField&>(sender).resignFirstResponder(); },
                      UIControlEventEditingDidEndOnExit);
     field->setTextColor(UIColor::whiteColor());
     field->setBackgroundColor(UIColor::clearColor());
@@ -187,67 +180,102 @@ void GraphicsView::toggleTestAdjustments(UIView& host) {
     clear->setFrame(CGRectMake(0, 0, 26.4, 44));
     clear->setBackgroundColor(UIColor::clearColor());
     clear->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
-    clear->addTarget(this, [this](UIControl&, const UIEvent*) { testAdjustmentsFilterClear(); },
+    clear->addTarget(&view, [&view](UIControl&, const UIEvent*) { view.testAdjustmentsFilterClear(); },
                      UIControlEventTouchUpInside);
     field->setRightView(clear);
     field->setRightViewMode(UITextFieldViewMode::Never);
-    panel->filterField = field;
+    panel.filterField = field;
     host.addSubview(field);
+}
 
-    UIScrollView& list = *panel->scrollView;
-    const CGFloat listWidth = list.bounds().size.width;
-    const std::map<std::string, float>& defaults = defaultAdjustmentsDictionary();
-    list.setContentSize(CGSizeMake(listWidth, static_cast<CGFloat>(2 * defaults.size() + 3) * kRowHeight));
-    const bool small = !DeviceUtility::isIPad();
+// One parameter's row at `y`: its slider over its name (left; a double tap sets the default)
+// and its value (right).
+std::shared_ptr<UIView> parameterRow(GraphicsView& view, const std::string& name, CGFloat width, CGFloat y) {
+    auto row = std::make_shared<UIView>(CGRectMake(0, y, width, kRowHeight));
+    row->setBackgroundColor(UIColor::clearColor());
+    auto slider = std::make_shared<UISlider>(CGRectMake(4, 0, width - 8, 20));
+    slider->setBackgroundColor(UIColor::clearColor());
+    slider->setValue(view.getAdjustment(name));
+    slider->setTag(kSliderTag);
+    slider->addTarget(&view, [&view](UIControl& s, const UIEvent*) { view.testAdjustmentChanged(static_cast<UISlider&>(s)); },
+                      UIControlEventValueChanged);
+    slider->addTarget(&view, [&view](UIControl& s, const UIEvent*) { view.testAdjustmentWillChange(static_cast<UISlider&>(s)); },
+                      UIControlEventTouchDown);
+    slider->addTarget(&view, [&view](UIControl& s, const UIEvent*) { view.testAdjustmentFinished(static_cast<UISlider&>(s)); },
+                      UIControlEventTouchUpInside | UIControlEventTouchUpOutside | UIControlEventTouchCancel);
+    auto nameLabel = std::make_shared<UILabel>(CGRectMake(0, 20, width * 0.6, 40));
+    nameLabel->setTag(kNameTag);
+    styleRowLabel(*nameLabel, NSTextAlignment::Left);
+    nameLabel->setText(name);
+    auto valueLabel = std::make_shared<UILabel>(CGRectMake(0, 20, width * 0.4, 40));
+    valueLabel->setTag(kValueTag);
+    styleRowLabel(*valueLabel, NSTextAlignment::Right);
+    valueLabel->setText(view.adjustmentValueDescription(name, slider->value()));
+    CGRect frame = valueLabel->frame();
+    frame.origin.x = width - 4 - frame.size.width;
+    valueLabel->setFrame(frame);
+    if (!DeviceUtility::isIPad()) {
+        valueLabel->setFont(UIFont::systemFontOfSize(12));
+        nameLabel->setFont(UIFont::systemFontOfSize(12));
+    }
+    nameLabel->sizeToFit();
+    auto doubleTap = std::make_shared<UITapGestureRecognizer>();
+    doubleTap->setNumberOfTapsRequired(2);
+    doubleTap->addTarget(&view, [&view](UIGestureRecognizer& tap) {
+        if (auto* label = dynamic_cast<UILabel*>(tap.view())) view.adjustmentNameTapGesture(*label);
+    });
+    nameLabel->addGestureRecognizer(doubleTap);
+    nameLabel->setUserInteractionEnabled(true);
+    row->addSubview(valueLabel);
+    row->addSubview(nameLabel);
+    row->addSubview(slider);
+    return row;
+}
+
+// A row for every parameter with a default, in the engine's category order.
+void addParameterRows(GraphicsView& view, TestAdjustmentsPanel& panel) {
+    UIScrollView& list = *panel.scrollView;
+    const CGFloat width = list.bounds().size.width;
+    const std::map<std::string, float>& defaults = view.defaultAdjustmentsDictionary();
+    list.setContentSize(CGSizeMake(width, static_cast<CGFloat>(2 * defaults.size() + 3) * kRowHeight));
     CGFloat y = kFirstRowY;
     for (const auto& [name, categories] : AmbrelGraphicsController::AdjustmentCategories()) {
         if (!defaults.contains(name)) continue;
-        auto row = std::make_shared<UIView>(CGRectMake(0, y, listWidth, kRowHeight));
-        row->setBackgroundColor(UIColor::clearColor());
-        auto slider = std::make_shared<UISlider>(CGRectMake(4, 0, listWidth - 8, 20));
-        slider->setBackgroundColor(UIColor::clearColor());
-        slider->setValue(getAdjustment(name));
-        slider->setTag(kSliderTag);
-        slider->addTarget(this, [this](UIControl& s, const UIEvent*) { testAdjustmentChanged(static_cast<UISlider&>(s)); },
-                          UIControlEventValueChanged);
-        slider->addTarget(this, [this](UIControl& s, const UIEvent*) { testAdjustmentWillChange(static_cast<UISlider&>(s)); },
-                          UIControlEventTouchDown);
-        slider->addTarget(this, [this](UIControl& s, const UIEvent*) { testAdjustmentFinished(static_cast<UISlider&>(s)); },
-                          UIControlEventTouchUpInside | UIControlEventTouchUpOutside | UIControlEventTouchCancel);
-        auto nameLabel = std::make_shared<UILabel>(CGRectMake(0, 20, listWidth * 0.6, 40));
-        nameLabel->setTag(kNameTag);
-        styleRowLabel(*nameLabel, NSTextAlignment::Left);
-        nameLabel->setText(name);
-        auto valueLabel = std::make_shared<UILabel>(CGRectMake(0, 20, listWidth * 0.4, 40));
-        valueLabel->setTag(kValueTag);
-        styleRowLabel(*valueLabel, NSTextAlignment::Right);
-        valueLabel->setText(adjustmentValueDescription(name, slider->value()));
-        CGRect frame = valueLabel->frame();
-        frame.origin.x = listWidth - 4 - frame.size.width;
-        valueLabel->setFrame(frame);
-        if (small) {
-            valueLabel->setFont(UIFont::systemFontOfSize(12));
-            nameLabel->setFont(UIFont::systemFontOfSize(12));
-        }
-        nameLabel->sizeToFit();
-        auto doubleTap = std::make_shared<UITapGestureRecognizer>();
-        doubleTap->setNumberOfTapsRequired(2);
-        doubleTap->addTarget(this, [this](UIGestureRecognizer& tap) {
-            if (auto* label = dynamic_cast<UILabel*>(tap.view())) adjustmentNameTapGesture(*label);
-        });
-        nameLabel->addGestureRecognizer(doubleTap);
-        nameLabel->setUserInteractionEnabled(true);
-        row->addSubview(valueLabel);
-        row->addSubview(nameLabel);
-        row->addSubview(slider);
-        list.addSubview(row);
-        panel->rows.push_back(row);
+        panel.rows.push_back(parameterRow(view, name, width, y));
+        list.addSubview(panel.rows.back());
         y += kRowHeight;
     }
-    list.setHidden(true);
+}
+
+}  // namespace
+
+TestAdjustmentsPanel* GraphicsView::testAdjustmentsPanel() { return Panel().get(); }
+
+void GraphicsView::toggleTestAdjustments(UIView& host) {
+    std::unique_ptr<TestAdjustmentsPanel>& panel = Panel();
+    if (panel && !panel->host.expired()) return turnPanel(*panel);
+    if (panel) {
+        // The host went away with the views; whatever is left of the old panel goes with it.
+        for (UIView* v : panelViews(*panel)) v->removeFromSuperview();
+        for (const auto& button : panel->menuButtons) button->removeFromSuperview();
+    }
+    panel = std::make_unique<TestAdjustmentsPanel>();
+    panel->host = std::static_pointer_cast<UIView>(host.shared_from_this());
+    ensureAdjustmentDefaultsAreInitialized();
+
+    panel->scrollView = std::make_shared<UIScrollView>(host.bounds());
+    panel->scrollView->setAutoresizingMask(UIViewAutoresizingFlexibleHeight);
+    panel->scrollView->setTag(1);
+    host.addSubview(panel->scrollView);
+    addPanelButtons(*this, host, *panel);
+    addFilterField(*this, host, *panel);
+    addParameterRows(*this, *panel);
+
+    // Built hidden: only the toggle button shows.
+    panel->scrollView->setHidden(true);
     panel->actionButton->setHidden(true);
     panel->filterField->setHidden(true);
-    list.setContentOffset(CGPointMake(0, kStartOffsetY));
+    panel->scrollView->setContentOffset(CGPointMake(0, kStartOffsetY));
     UIView::animateWithDuration(kTurnDuration, [button = panel->toggleButton] {
         button->setTransform(CGAffineTransformIdentity);
     });

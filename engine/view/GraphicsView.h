@@ -16,11 +16,9 @@
 // GraphicsView+Camera.cpp (the live camera: start, stop, swap,
 // flash and the frame entry), GraphicsView+SquareOverlay.cpp (the square crop overlay and the
 // grid), GraphicsView+Recording.cpp (movies through the engine), GraphicsView+TestAdjustments.cpp
-// (the developers' tuning panel).
-// camera/capture/GraphicsView+VideoController.cpp holds `videoController`, with the camera
-// layer's side of the view's camera (which also registers the engine's movie recorder), and
-// camera/capture/GraphicsView+CameraSnapController.cpp the snaps and the volume shutter,
-// camera/movie/GraphicsView+VideoAssetController.cpp `videoAssetController` (the movie player).
+// (the developers' tuning panel). The camera's side of the view (its capture controller, focus,
+// snaps and movie player) is the camera layer's CameraController, which the view drives
+// through GraphicsViewCamera.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -44,11 +42,7 @@
 #include "platform/uikit/UIView.h"
 
 class AmbrelGraphicsController;
-class CameraFocusController;
-class FocusViewController;
 class GraphicsView;
-class VideoAssetController;
-class VideoController;
 namespace platform {
 class CVPixelBuffer;
 }
@@ -201,12 +195,10 @@ public:
 
     // ---- Camera feed ---------------------------------------------------------------------
     using CameraMaker = std::function<std::unique_ptr<GraphicsViewCamera>(GraphicsView& view)>;
-    // Installed by the camera layer (VideoController::installInGraphicsViews).
+    // Installed by the camera layer (CameraController::installInGraphicsViews).
     static void setCameraMaker(CameraMaker maker);
     // Made on first use by the installed maker (null without one).
     GraphicsViewCamera* camera();
-    // The camera layer's controller (defined there; only the camera layer calls it).
-    VideoController& videoController();
     // Live noise reduction, the next-frame notification, the mirror, focus, zoom, the square
     // overlay and the volume shutter, the controller, and last the render loop; stopping
     // undoes them in the opposite order, ending with full-quality noise reduction.
@@ -219,9 +211,6 @@ public:
     void videoControllerWillSwapFrontAndBack(bool towardsFront) {}
     void videoControllerDidSwapFrontAndBack(bool nowFront);
     void setImage(const platform::CMSampleBufferRef& sampleBuffer);
-    // The movie player, made on first use, playing into setImageForAsset (which takes its frames
-    // while imageFromAsset is set) with its sound target setAudio. Defined by the camera layer.
-    VideoAssetController& videoAssetController();
     // Audio for a movie recording (none is switched on).
     void setAudio(const platform::CMSampleBufferRef& sampleBuffer);
 
@@ -284,37 +273,6 @@ public:
     // The camera's zoom (1 when not zoomed); stills are taken with it as their crop factor.
     double cameraZoomScale() const { return cameraZoomScale_; }
     void setCameraZoomScale(double scale) { cameraZoomScale_ = scale; }
-
-    // ---- Snaps (defined by the camera layer) ---------------------------------------------
-    // The still and its metadata; both empty when the capture failed.
-    using SnapCompletion =
-        std::function<void(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata)>;
-    using BoolBlock = std::function<void(bool)>;
-    // The image, or its centred square while the square crop is on.
-    UIImagePtr croppedImage(const UIImagePtr& image) const;
-    // One still in the device's orientation at the view's zoom; the completion (may be empty)
-    // runs exactly once, on the main queue.
-    void snap(SnapCompletion completion);
-    // A snap saved to the album: the original, or with the processed rendering on the processed
-    // picture (after the original when that setting asks for it). `snapCompletion` answers
-    // whether a picture was taken, `saveCompletion` once the last album save has ended,
-    // YES only when every save succeeded.
-    void snapAndSave(BoolBlock snapCompletion = nullptr, BoolBlock saveCompletion = nullptr);
-    void setVolumeSnapEnabled(bool enabled);
-    void setVolumeSnapBlock(Block block);
-    // The shutter's wait for the focus to settle (at most 2 s, YES; NO when the camera stops
-    // or swaps first); touches are held meanwhile.
-    void waitForFocus(BoolBlock block);
-    // Tap focus, the exposure pan and their waits; the focus squares over the preview while
-    // the camera runs (null while it is stopped).
-    CameraFocusController& cameraFocusController();
-    FocusViewController* cameraFocusViewController();
-    // A view point as the camera's point of interest: within [0, 1] on both axes, the centre
-    // until a frame has come.
-    CGPoint viewPointToDevicePointOfInterest(CGPoint point);
-    // The shutter: touches held until the focus has settled, then `block`, then a snap whose
-    // completion runs with full-quality noise reduction.
-    void captureSnap(Block block, SnapCompletion completion);
 
     // ---- Cached-texture state ------------------------------------------------------------
     void useCachedTextureState(int32_t state, const Block& block);
@@ -525,8 +483,6 @@ private:
     GraphicsViewDelegate* delegate_ = nullptr;
     std::unique_ptr<AmbrelGraphicsController> graphicsController_;
     std::unique_ptr<GraphicsViewCamera> camera_;
-    // Made and typed by the camera layer; the view only keeps it.
-    std::shared_ptr<VideoAssetController> videoAssetController_;
     bool squareAspectRatio_ = false;
     bool restoreSquareAspectRatio_ = false;
     std::shared_ptr<UIView> gridView_;

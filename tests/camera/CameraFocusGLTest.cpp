@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "CameraRigFixture.h"
+#include "camera/capture/CameraController.h"
 #include "camera/capture/CameraFocusController.h"
 #include "camera/capture/FocusViewController.h"
 #include "camera/capture/VideoController.h"
@@ -25,7 +26,7 @@ protected:
     void SetUp() override {
         CameraRigFixture::SetUp();
         AppConstants::setOrientation(1);
-        VideoController::installInGraphicsViews();
+        CameraController::installInGraphicsViews();
         ui = std::make_unique<TouchHarness>();
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 320, 480));
         ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
@@ -35,7 +36,7 @@ protected:
         ui->window->addSubview(view);
         view->startVideoController();
         ui->advance(0.5);  // frames give the sizes; the start's refocus has settled
-        VideoController& controller = view->videoController();
+        VideoController& controller = Camera().videoController();
         device = controller.cameraWithPosition(controller.videoDevicePosition());
     }
     void TearDown() override {
@@ -52,15 +53,17 @@ protected:
         for (size_t i = 0; i + 3 < shown.pixels.size(); i += 4) sum += shown.pixels[i] + shown.pixels[i + 1] + shown.pixels[i + 2];
         return sum / (shown.pixels.size() / 4 * 3 * 255.0);
     }
-    FocusViewController& Squares() { return *view->cameraFocusViewController(); }
+    FocusViewController& Squares() { return *Camera().cameraFocusViewController(); }
 
     std::unique_ptr<TouchHarness> ui;
+    // The view's camera side: its capture controller, focus, snaps and movie player.
+    CameraController& Camera() { return CameraController::of(*view); }
     std::shared_ptr<GraphicsView> view;
     AVCaptureDeviceRef device;
 };
 
 TEST_F(CameraFocusTest, ATapShowsItsSquareThatDimsAndSixSecondsLaterTheDeviceFocusesByItselfAgain) {
-    ASSERT_NE(view->cameraFocusViewController(), nullptr);
+    ASSERT_NE(Camera().cameraFocusViewController(), nullptr);
     EXPECT_FALSE(Squares().isFocusViewActive()) << "the start's refocus has settled";
     ui->tap(100, 200);
     ui->advance(0.05);
@@ -96,7 +99,7 @@ TEST_F(CameraFocusTest, ATapShowsItsSquareThatDimsAndSixSecondsLaterTheDeviceFoc
     ui->advance(1.0);
     view->swapFrontAndBackFacing();
     ui->advance(0.3);
-    VideoController& controller = view->videoController();
+    VideoController& controller = Camera().videoController();
     const AVCaptureDeviceRef now = controller.cameraWithPosition(controller.videoDevicePosition());
     if (now->isFocusPointOfInterestSupported()) {
         EXPECT_EQ(now->focusPointOfInterest(), CGPointMake(0.5, 0.5));
@@ -112,7 +115,7 @@ TEST_F(CameraFocusTest, ADragUpBrightensThePreviewAndADragDownDarkensIt) {
     const CMTime durationBefore = device->exposureDuration();
     ui->drag(160, 300, 160, 100, 0.4);
     ui->advance(0.5);
-    const double value = view->cameraFocusController().exposureValue();
+    const double value = Camera().cameraFocusController().exposureValue();
     EXPECT_GT(value, 0);
     EXPECT_EQ(device->exposureMode(), 3) << "custom";
     EXPECT_GT(CMTimeGetSeconds(device->exposureDuration()), CMTimeGetSeconds(durationBefore));
@@ -122,7 +125,7 @@ TEST_F(CameraFocusTest, ADragUpBrightensThePreviewAndADragDownDarkensIt) {
 
     ui->drag(160, 100, 160, 400, 0.4);
     ui->advance(0.5);
-    EXPECT_LT(view->cameraFocusController().exposureValue(), value);
+    EXPECT_LT(Camera().cameraFocusController().exposureValue(), value);
     EXPECT_LT(PreviewBrightness(), brighter - 0.02);
 
     ui->advance(2.0);
@@ -133,7 +136,7 @@ TEST_F(CameraFocusTest, ADragUpBrightensThePreviewAndADragDownDarkensIt) {
 }
 
 TEST_F(CameraFocusTest, PastOneFifteenthOfASecondTheISORisesInsteadAndComesBackOnTheWayDown) {
-    CameraFocusController& focus = view->cameraFocusController();
+    CameraFocusController& focus = Camera().cameraFocusController();
     const double min = CMTimeGetSeconds(device->minExposureDuration());
     const double max = CMTimeGetSeconds(device->maxExposureDuration());
     const double crossing =
@@ -203,15 +206,15 @@ TEST_F(CameraFocusTest, AShutterDuringATapsWaitFiresWhenTheWaitEndsAndTouchesCom
         SCOPED_TRACE(c.name);
         view->startVideoController();
         ui->advance(0.5);
-        VideoController& controller = view->videoController();
+        VideoController& controller = Camera().videoController();
         const AVCaptureDeviceRef camera = controller.cameraWithPosition(controller.videoDevicePosition());
         camera->setSettleTimeForTesting(c.settle);
         ui->tap(160, 240);
-        ASSERT_TRUE(view->cameraFocusController().isPointWaitPending());
+        ASSERT_TRUE(Camera().cameraFocusController().isPointWaitPending());
         const double start = loop.now();
         double blockAt = -1;
         int completions = 0;
-        view->captureSnap([&] { blockAt = loop.now() - start; },
+        Camera().captureSnap([&] { blockAt = loop.now() - start; },
                           [&](const UIImagePtr&, const std::optional<ImageProperties>&) { ++completions; });
         EXPECT_TRUE(app.isIgnoringInteractionEvents());
         for (double t = 0.1; t <= 3.0 + 1e-9; t += 0.1) {
@@ -223,7 +226,7 @@ TEST_F(CameraFocusTest, AShutterDuringATapsWaitFiresWhenTheWaitEndsAndTouchesCom
         }
         EXPECT_NEAR(blockAt, c.blockAt, 0.11);
         EXPECT_FALSE(app.isIgnoringInteractionEvents()) << "touches taken again";
-        EXPECT_FALSE(view->cameraFocusController().isPointWaitPending());
+        EXPECT_FALSE(Camera().cameraFocusController().isPointWaitPending());
         EXPECT_EQ(completions, 1);
         camera->setSettleTimeForTesting(0.2);
         view->stopVideoController();

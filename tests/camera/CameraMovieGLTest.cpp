@@ -20,7 +20,7 @@ extern "C" {
 }
 
 #include "CameraRigFixture.h"
-#include "camera/capture/VideoController.h"
+#include "camera/capture/CameraController.h"
 #include "camera/movie/EngineMovieRecorder.h"
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/view/GraphicsView.h"
@@ -110,7 +110,7 @@ protected:
         dir = fs::temp_directory_path() / ("tavorin-camera-movie-" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        VideoController::installInGraphicsViews();
+        CameraController::installInGraphicsViews();
         VideoRecorder::SetFactory([this] { return std::make_unique<SpyRecorder>(movie, &read); });
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 60, 80));
         ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
@@ -143,11 +143,11 @@ TEST_F(CameraMovieTest, RecordsTheCameraThroughTheEngineWithItsSound) {
         view->graphicsController()->videoRecording.recorder.reset();  // a recorder for this file
 
         view->startVideoController();
-        view->videoController().enableAudioInput();  // the microphone
-        view->videoController().enableAudio(true);
-        ASSERT_NE(view->videoController().audioInput(), nullptr);
+        CameraController::of(*view).videoController().enableAudioInput();  // the microphone
+        CameraController::of(*view).videoController().enableAudio(true);
+        ASSERT_NE(CameraController::of(*view).videoController().audioInput(), nullptr);
         int sounds = 0;
-        view->videoController().setAudioTarget([&](const CMSampleBufferRef& b) {
+        CameraController::of(*view).videoController().setAudioTarget([&](const CMSampleBufferRef& b) {
             ++sounds;
             view->setAudio(b);
         });

@@ -11,6 +11,7 @@
 
 #include "CameraRigFixture.h"
 #include "StillPicture.h"
+#include "camera/capture/CameraController.h"
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
 #include "model/AmbrelAppSettings.h"
@@ -39,7 +40,7 @@ protected:
         AuthorizationStore::resetShared();
         AuthorizationStore::shared().setStatus(AuthorizationService::Photos, kAuthorizationAuthorized);
         PHPhotoLibrary::resetSharedPhotoLibrary();
-        VideoController::installInGraphicsViews();
+        CameraController::installInGraphicsViews();
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 60, 80));
         ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
     }
@@ -68,6 +69,8 @@ protected:
         return PHAsset::fetchAssetsWithOptions({}, PHPhotoLibrary::sharedPhotoLibrary())->count();
     }
 
+    // The view's camera side: its capture controller, focus, snaps and movie player.
+    CameraController& Camera() { return CameraController::of(*view); }
     std::shared_ptr<GraphicsView> view;
     fs::path root;
 };
@@ -78,9 +81,9 @@ TEST_F(CameraSnapTest, TheSquareIsCutFromTheMiddle) {
     for (size_t y = 0; y < 2448; ++y) pixels[(y * 3264 + 408) * 4] = 255;
     const UIImagePtr image = UIImage::imageWithCGImage(
         CGImageCreate(3264, 2448, 8, 32, 3264 * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, pixels));
-    EXPECT_EQ(view->croppedImage(image), image) << "unchanged while the square is off";
+    EXPECT_EQ(Camera().croppedImage(image), image) << "unchanged while the square is off";
     view->setSquareAspectRatio(true);
-    const UIImagePtr square = view->croppedImage(image);
+    const UIImagePtr square = Camera().croppedImage(image);
     ASSERT_TRUE(square);
     const CGImageRef& cg = square->CGImage();
     EXPECT_EQ(CGImageGetWidth(cg), 2448u);
@@ -94,7 +97,7 @@ TEST_F(CameraSnapTest, ASquareSnapOfTheRunningCamera) {
     view->setSquareAspectRatio(true);
     view->startVideoController();
     std::vector<UIImagePtr> images;
-    view->snap([&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
+    Camera().snap([&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
         images.push_back(image);
         EXPECT_TRUE(metadata);
     });
@@ -108,13 +111,13 @@ TEST_F(CameraSnapTest, ASquareSnapOfTheRunningCamera) {
 TEST_F(CameraSnapTest, AFailedSnapAnswersOnceWithNothingAndSavesNothing) {
     // The camera is not running: the still cannot be taken.
     int snaps = 0;
-    view->snap([&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
+    Camera().snap([&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
         ++snaps;
         EXPECT_FALSE(image);
         EXPECT_FALSE(metadata);
     });
     std::vector<bool> taken, saved;
-    view->snapAndSave([&](bool t) { taken.push_back(t); }, [&](bool s) { saved.push_back(s); });
+    Camera().snapAndSave([&](bool t) { taken.push_back(t); }, [&](bool s) { saved.push_back(s); });
     loop.advance(1.0);
     EXPECT_EQ(snaps, 1);
     EXPECT_EQ(taken, std::vector<bool>{false});
@@ -136,7 +139,7 @@ TEST_F(CameraSnapTest, SnapAndSaveLandsThePicturesAndAnswersOnceAfterTheLastSave
         if (view->hdrEnabled() != c.processed) view->toggleHDR();
         AmbrelAppSettings::sharedInstance().setSaveOriginal(c.saveOriginal);
         std::vector<bool> taken, saved;
-        view->snapAndSave([&](bool t) { taken.push_back(t); }, [&](bool s) { saved.push_back(s); });
+        Camera().snapAndSave([&](bool t) { taken.push_back(t); }, [&](bool s) { saved.push_back(s); });
         ASSERT_TRUE(PumpUntil([&] { return !saved.empty(); }));
         loop.advance(0.5);
         EXPECT_EQ(taken, std::vector<bool>{true});
@@ -148,7 +151,7 @@ TEST_F(CameraSnapTest, SnapAndSaveLandsThePicturesAndAnswersOnceAfterTheLastSave
 }
 
 TEST_F(CameraSnapTest, CaptureAndSaveLandsOneJPEGAndAnswersOnceAlsoWhenNothingWasTaken) {
-    VideoController& controller = view->videoController();
+    VideoController& controller = Camera().videoController();
     std::vector<bool> saved;
     controller.captureAndSaveStillImage(1, 1.0, [&](bool s) { saved.push_back(s); });
     loop.advance(1.0);
@@ -170,18 +173,18 @@ TEST_F(CameraSnapTest, TheShutterGivesAnUprightStillWithItsMetadataInEveryOrient
     view->startVideoController();
     loop.advance(0.5);
     for (const bool front : {false, true}) {
-        if (view->videoController().isFrontFacing() != front) {
+        if (Camera().videoController().isFrontFacing() != front) {
             view->swapFrontAndBackFacing();
             loop.advance(0.5);
         }
-        ASSERT_EQ(view->videoController().isFrontFacing(), front);
+        ASSERT_EQ(Camera().videoController().isFrontFacing(), front);
         for (int orientation = 1; orientation <= 4; ++orientation) {
             SCOPED_TRACE(std::string(front ? "front" : "back") + " orientation " + std::to_string(orientation));
             UIDeviceProfile profile = UIDeviceProfile::current();
             profile.orientation = static_cast<UIDeviceOrientation>(orientation);
             UIDeviceProfile::setCurrent(profile);
             std::vector<std::pair<UIImagePtr, std::optional<ImageProperties>>> snaps;
-            view->captureSnap(nullptr, [&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
+            Camera().captureSnap(nullptr, [&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
                 snaps.emplace_back(image, metadata);
             });
             loop.advance(3.0);
@@ -252,8 +255,8 @@ TEST_F(CameraSnapTest, EachPinchZoomsFromWhereItStartsWithinOneToFive) {
         EXPECT_NEAR(view->cameraZoomScale(), c.zoom, 1e-9);
     }
     pinch(100, 250);  // 2.5
-    view->snap(nullptr);
-    EXPECT_NEAR(view->videoController().stillImageCaptureVideoConnection()->videoScaleAndCropFactor(), 2.5, 1e-9)
+    Camera().snap(nullptr);
+    EXPECT_NEAR(Camera().videoController().stillImageCaptureVideoConnection()->videoScaleAndCropFactor(), 2.5, 1e-9)
         << "the still is cropped by the zoom";
     loop.advance(1.0);
     view->stopVideoController();
@@ -279,7 +282,7 @@ TEST_F(CameraSnapTest, TheShutterHoldsTouchesUntilTheFocusSettlesGivesUpOrTheCam
         SCOPED_TRACE(c.name);
         view->startVideoController();
         loop.advance(0.5);
-        VideoController& controller = view->videoController();
+        VideoController& controller = Camera().videoController();
         const AVCaptureDeviceRef device = controller.cameraWithPosition(controller.videoDevicePosition());
         device->setSettleTimeForTesting(c.settle);
         ASSERT_TRUE(device->lockForConfiguration());
@@ -292,7 +295,7 @@ TEST_F(CameraSnapTest, TheShutterHoldsTouchesUntilTheFocusSettlesGivesUpOrTheCam
         int completions = 0;
         bool gotImage = false;
         float noiseReductionInCompletion = -1;
-        view->captureSnap([&] { blockRan = loop.now() - start; },
+        Camera().captureSnap([&] { blockRan = loop.now() - start; },
                           [&](const UIImagePtr& image, const std::optional<ImageProperties>&) {
                               ++completions;
                               gotImage = image != nullptr;
@@ -323,7 +326,7 @@ TEST_F(CameraSnapTest, ATapFocusesAndExposesOnceAtItsDevicePoint) {
     TouchHarness ui;
     view->setFrame(CGRectMake(0, 0, 320, 480));
     ui.window->addSubview(view);
-    VideoController& controller = view->videoController();
+    VideoController& controller = Camera().videoController();
     const AVCaptureDeviceRef device = controller.cameraWithPosition(controller.videoDevicePosition());
     const auto tapAt = [&](CGFloat x, CGFloat y) {
         ui.tap(x, y);
@@ -333,7 +336,7 @@ TEST_F(CameraSnapTest, ATapFocusesAndExposesOnceAtItsDevicePoint) {
         EXPECT_EQ(device->focusPointOfInterest(), device->exposurePointOfInterest());
         return device->focusPointOfInterest();
     };
-    EXPECT_EQ(view->viewPointToDevicePointOfInterest(CGPointMake(40, 400)), CGPointMake(0.5, 0.5))
+    EXPECT_EQ(Camera().viewPointToDevicePointOfInterest(CGPointMake(40, 400)), CGPointMake(0.5, 0.5))
         << "before the first frame: the centre";
     view->startVideoController();
     loop.advance(0.5);  // frames give the sizes

@@ -14,6 +14,7 @@
 
 #include "CameraRigFixture.h"
 #include "MovieFiles.h"
+#include "camera/capture/CameraController.h"
 #include "camera/capture/VideoController.h"
 #include "camera/movie/VideoAssetController.h"
 #include "engine/AmbrelGraphicsController.h"
@@ -34,7 +35,7 @@ class CameraViewTest : public CameraRigFixture {
 protected:
     void SetUp() override {
         CameraRigFixture::SetUp();
-        VideoController::installInGraphicsViews();
+        CameraController::installInGraphicsViews();
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 60, 80));
         ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
         view->setDelegate(&delegate);
@@ -66,6 +67,8 @@ protected:
     }
     float NoiseReduction() { return view->getAdjustment("NR On/Off"); }
 
+    // The view's camera side: its capture controller, focus, snaps and movie player.
+    CameraController& Camera() { return CameraController::of(*view); }
     std::shared_ptr<GraphicsView> view;
     CountingDelegate delegate;
 };
@@ -76,7 +79,7 @@ TEST_F(CameraViewTest, StartAndStopInTheirOrder) {
     view->startVideoController();
     EXPECT_EQ(NoiseReduction(), GraphicsView::useRealtimeNoiseReduction() ? 1.0f : 0.0f);
     EXPECT_TRUE(view->isAnimating());
-    EXPECT_TRUE(view->videoController().session()->isRunning());
+    EXPECT_TRUE(Camera().videoController().session()->isRunning());
     EXPECT_TRUE(view->notifyNextImage());
     EXPECT_TRUE(view->graphicsController()->frontFacing) << "the back camera";
 
@@ -84,11 +87,11 @@ TEST_F(CameraViewTest, StartAndStopInTheirOrder) {
     EXPECT_EQ(delegate.nextImages, 1);
     EXPECT_EQ(view->nativeVideoDimensions().width, 160);
     EXPECT_EQ(view->nativeVideoDimensions().height, 120);
-    EXPECT_EQ(view->videoController().videoType(), 0x41524742u);
+    EXPECT_EQ(Camera().videoController().videoType(), 0x41524742u);
 
     view->stopVideoController();
     EXPECT_FALSE(view->isAnimating());
-    EXPECT_FALSE(view->videoController().session()->isRunning());
+    EXPECT_FALSE(Camera().videoController().session()->isRunning());
     EXPECT_EQ(NoiseReduction(), 1.0f);
     loop.advance(1);
     EXPECT_EQ(delegate.nextImages, 1);
@@ -131,7 +134,7 @@ TEST_F(CameraViewTest, StartAndStopStepsComeInTheirOrder) {
                                              "overlay hidden", "shutter off", "stop"}));
     EXPECT_FALSE(ordered->isAnimating());
     ordered.reset();
-    VideoController::installInGraphicsViews();
+    CameraController::installInGraphicsViews();
 }
 
 TEST_F(CameraViewTest, PresentedFramesShowTheSceneTheWayTheCameraSeesIt) {
@@ -153,7 +156,7 @@ TEST_F(CameraViewTest, PresentedFramesShowTheSceneTheWayTheCameraSeesIt) {
         int swapped = 0;
         view->setCameraSwappedBlock([&] { ++swapped; });
         view->startVideoController();
-        if (c.front != view->videoController().isFrontFacing()) {
+        if (c.front != Camera().videoController().isFrontFacing()) {
             view->swapFrontAndBackFacing();
             loop.advance(1.0 / 30);
             EXPECT_EQ(swapped, 1);
@@ -175,7 +178,7 @@ TEST_F(CameraViewTest, FlashAndAMissingCamera) {
     CaptureRig::shared().configure("none");
     auto bare = std::make_shared<GraphicsView>(CGRectMake(0, 0, 30, 40));
     bare->startVideoController();
-    EXPECT_EQ(bare->videoController().session(), nullptr);
+    EXPECT_EQ(CameraController::of(*bare).videoController().session(), nullptr);
     EXPECT_FALSE(DeviceUtility::hasCameraConnection());
     EXPECT_FALSE(UIDeviceProfile::current().cameraAvailable);
     bare->swapFrontAndBackFacing();
@@ -198,7 +201,7 @@ TEST(CameraViewLibavTest, ATestSourceReachesTheView) {
     std::string error;
     if (!platform::CaptureRig::shared().configure("lavfi:testsrc2=size=320x240:rate=30", &error))
         GTEST_SKIP() << "no lavfi input: " << error;
-    VideoController::installInGraphicsViews();
+    CameraController::installInGraphicsViews();
     auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 30, 40));
     ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
     CountingDelegate delegate;
@@ -224,8 +227,8 @@ TEST_F(CameraViewTest, MoviePlayerFeedsTheEngine) {
     const std::string movie =
         (std::filesystem::temp_directory_path() / ("tavorin-view-movie-" + std::to_string(::getpid()) + ".mov")).string();
     WriteTestMovie(movie, {.width = 96, .height = 64, .frames = 30});
-    VideoAssetController& player = view->videoAssetController();
-    EXPECT_EQ(&player, &view->videoAssetController()) << "made once";
+    VideoAssetController& player = Camera().videoAssetController();
+    EXPECT_EQ(&player, &Camera().videoAssetController()) << "made once";
 
     player.setUrl(movie);
     EXPECT_EQ(view->currentImageSize().width, 0) << "not taking movie frames";

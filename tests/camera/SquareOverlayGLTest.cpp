@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "CameraRigFixture.h"
+#include "camera/capture/CameraController.h"
 #include "camera/capture/FocusViewController.h"
-#include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
 #include "model/AmbrelAppSettings.h"
 #include "support/TouchHarness.h"
@@ -18,7 +18,7 @@ class SquareOverlayTest : public CameraRigFixture {
 protected:
     void SetUp() override {
         CameraRigFixture::SetUp();
-        VideoController::installInGraphicsViews();
+        CameraController::installInGraphicsViews();
         ui = std::make_unique<TouchHarness>();
         view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 320, 568));
         ASSERT_NE(view->graphicsController(), nullptr) << "no OpenGL ES 2 context";
@@ -128,11 +128,11 @@ TEST_F(SquareOverlayTest, OneGridAtMostOverTheVisiblePartAndNoneWithTheSettingOf
     // Supplementary views: the grid and the focus squares go and come back together.
     view->showSupplementaryViews(false);
     EXPECT_EQ(Grids(), 0u);
-    ASSERT_NE(view->cameraFocusViewController(), nullptr);
-    EXPECT_TRUE(view->cameraFocusViewController()->view()->isHidden());
+    ASSERT_NE(CameraController::of(*view).cameraFocusViewController(), nullptr);
+    EXPECT_TRUE(CameraController::of(*view).cameraFocusViewController()->view()->isHidden());
     view->showSupplementaryViews(true);
     EXPECT_EQ(Grids(), 1u);
-    EXPECT_FALSE(view->cameraFocusViewController()->view()->isHidden());
+    EXPECT_FALSE(CameraController::of(*view).cameraFocusViewController()->view()->isHidden());
     view->showGridView(false);
     EXPECT_EQ(Grids(), 0u);
 }

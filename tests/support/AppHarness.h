@@ -26,7 +26,7 @@
 #include "app/AmbrelAppDelegate.h"
 #include "app/AmbrelViewController.h"
 #include "app/StartupScreens.h"
-#include "camera/capture/VideoController.h"
+#include "camera/capture/CameraController.h"
 #include "engine/view/GraphicsView.h"
 #include "library/browser/PhotoCollectionView.h"
 #include "model/AmbrelAppSettings.h"
@@ -113,7 +113,7 @@ public:
 
         platform::CaptureRig::shared().configureSimulated(options_.camera);
         DeviceUtility::setHasCameraConnection(true);
-        VideoController::installInGraphicsViews();
+        CameraController::installInGraphicsViews();
         // The splash covers the screen for its first second and a half; screen tests start
         // under it (the splash's own tests and the first-launch run show it).
         StartupScreens::current().presentSplash = [](const std::shared_ptr<UIView>&, bool,

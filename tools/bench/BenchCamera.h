@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "camera/capture/VideoController.h"
+#include "camera/capture/CameraController.h"
 #include "engine/view/GraphicsView.h"
 #include "platform/avfoundation/CaptureRig.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -18,7 +18,7 @@ inline void UsePhoneAt30()
     UIDeviceProfile::setCurrent(profile);
     NSRunLoop::mainRunLoop().useManualClock(0);
     platform::CaptureRig::shared().configureSimulated({});
-    VideoController::installInGraphicsViews();
+    CameraController::installInGraphicsViews();
 }
 
 // Null, with the benchmark marked skipped, without an OpenGL ES 2 context.

@@ -41,14 +41,7 @@ NARROWER = [
 
 # What is still allowed while it moves: (kind, file, what, reason). Kinds: "include" (what: the
 # included header) and "member" (what: the class whose members the file defines).
-EXCEPTIONS = [
-    ("member", "camera/capture/GraphicsView+CameraSnapController.cpp", "GraphicsView",
-     "the view's snaps move into a camera-side controller that holds the view"),
-    ("member", "camera/capture/GraphicsView+VideoController.cpp", "GraphicsView",
-     "the view's video controller and focus move into a camera-side controller that holds the view"),
-    ("member", "camera/movie/GraphicsView+VideoAssetController.cpp", "GraphicsView",
-     "the view's movie player moves into a movie-side controller that holds the view"),
-]
+EXCEPTIONS = []
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
 # A class or struct with a body (not a forward declaration, not a scoped enum).

@@ -1,10 +1,10 @@
-// The camera view's snaps: one still in the device's orientation at the view's zoom, cut to
-// a square while the square crop is on, optionally saved to the album; and the volume buttons
-// as a shutter.
+// The camera's snaps: one still in the device's orientation at the view's zoom, cut to a square
+// while the view's square crop is on, optionally saved to the album; the shutter with its wait
+// for the focus; and the volume buttons as a shutter.
 #include <algorithm>
 #include <memory>
 
-#include "camera/capture/VideoController.h"
+#include "camera/capture/CameraController.h"
 #include "camera/capture/VolumeButtonController.h"
 #include "engine/view/GraphicsView.h"
 #include "library/saving/UIImage+CameraUtility.h"
@@ -14,39 +14,39 @@
 #include "ui/animation/PositioningUtility.h"
 #include "ui/images/UIImage+ImageUtility.h"
 
-UIImagePtr GraphicsView::croppedImage(const UIImagePtr& image) const {
-    if (!squareAspectRatio_ || !image) return image;
+UIImagePtr CameraController::croppedImage(const UIImagePtr& image) const {
+    if (!view_.squareAspectRatio() || !image) return image;
     const CGSize size = image->size();
     const CGFloat side = std::min(size.width, size.height);
     return ImageUtility::croppedImage(
         image, PositioningUtility::rectWithSizeCenteredInRectSize(CGSizeMake(side, side), size));
 }
 
-void GraphicsView::snap(SnapCompletion completion) {
+void CameraController::snap(SnapCompletion completion) {
     const auto orientation = static_cast<int64_t>(UIDevice::currentDevice().orientation());
-    videoController().captureStillImage(
+    controller_.captureStillImage(
         [this, completion](StillImageCapturePtr capture) {
             const UIImagePtr image = croppedImage(capture->image());
             if (completion) completion(image, image ? capture->metadata() : std::nullopt);
         },
-        orientation, cameraZoomScale_);
+        orientation, view_.cameraZoomScale());
 }
 
-void GraphicsView::captureSnap(Block block, SnapCompletion completion) {
+void CameraController::captureSnap(Block block, SnapCompletion completion) {
     UIApplication::sharedApplication().beginIgnoringInteractionEvents();
     waitForFocus([this, block, completion](bool) {
         UIApplication::sharedApplication().endIgnoringInteractionEvents();
         if (block) block();
         snap([this, completion](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
             // The still is worked on at full quality; the live preview goes back to its own.
-            setAdjustment("NR On/Off", useNonRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
+            view_.setAdjustment("NR On/Off", GraphicsView::useNonRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
             if (completion) completion(image, metadata);
-            setAdjustment("NR On/Off", useRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
+            view_.setAdjustment("NR On/Off", GraphicsView::useRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
         });
     });
 }
 
-void GraphicsView::snapAndSave(BoolBlock snapCompletion, BoolBlock saveCompletion) {
+void CameraController::snapAndSave(BoolBlock snapCompletion, BoolBlock saveCompletion) {
     snap([this, snapCompletion, saveCompletion](const UIImagePtr& image,
                                                 const std::optional<platform::ImageProperties>& metadata) {
         const auto tellSnap = [&snapCompletion](bool taken) {
@@ -64,12 +64,12 @@ void GraphicsView::snapAndSave(BoolBlock snapCompletion, BoolBlock saveCompletio
         const auto done = [saveCompletion](bool saved) {
             if (saveCompletion) saveCompletion(saved);
         };
-        if (!hdrEnabled_) {
+        if (!view_.hdrEnabled()) {
             tellSnap(true);
             save(image, done);
             return;
         }
-        const UIImagePtr processed = drawImageToImageWithReferenceSize(image, currentImageSize());
+        const UIImagePtr processed = view_.drawImageToImageWithReferenceSize(image, view_.currentImageSize());
         tellSnap(true);
         const auto saveProcessed = [save, processed, done](bool originalSaved) {
             if (!processed) return done(false);
@@ -80,9 +80,9 @@ void GraphicsView::snapAndSave(BoolBlock snapCompletion, BoolBlock saveCompletio
     });
 }
 
-void GraphicsView::setVolumeSnapEnabled(bool enabled) {
+void CameraController::setVolumeSnapEnabled(bool enabled) {
     if (enabled) VolumeButtonController::sharedInstance().enable();
     else VolumeButtonController::sharedInstance().disable();
 }
 
-void GraphicsView::setVolumeSnapBlock(Block block) { VolumeButtonController::sharedInstance().setAction(std::move(block)); }
+void CameraController::setVolumeSnapBlock(Block block) { VolumeButtonController::sharedInstance().setAction(std::move(block)); }
