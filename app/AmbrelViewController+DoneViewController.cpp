@@ -1,5 +1,6 @@
 // Album editing's Done and Cancel decisions, the Done button's title, and the home-screen
-// shortcuts that bring the camera up with a mode at full strength.
+// shortcuts that bring the camera up with a mode at full strength (asking first before they
+// drop a changed album edit, and waiting while album editing comes or goes).
 #include "app/AmbrelViewController.h"
 #include "library/albums/PhotoGroupCollectionView.h"
 #include "library/browser/PhotoCollectionView.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr const char* kSaveSheetTitle =
     "Saving allows your changes to be edited or undone. Export creates a copy with permanent changes.";
 constexpr const char* kCopySheetTitle = "This photo is not directly editable. Do you want to save a copy?";
+constexpr const char* kDiscardChangesTitle = "Discard Changes";
 constexpr double kShortcutDelay = 0.1;
 
 struct ShortcutMode {
@@ -31,11 +33,20 @@ constexpr ShortcutMode kShortcutModes[] = {
     {"Exposure Photo", "Overexposure 1"},
 };
 
+void afterDelay(double seconds, std::function<void()> block) {
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, static_cast<std::int64_t>(seconds * NSEC_PER_SEC)),
+                   dispatch_get_main_queue(), std::move(block));
+}
+
+// The sheet's buttons run their actions; Cancel runs `cancelled`, when given.
 void showSheet(const std::string& title, std::vector<std::string> buttons, const std::shared_ptr<UIView>& from,
-               std::vector<std::function<void()>> actions) {
+               std::vector<std::function<void()>> actions, std::function<void()> cancelled = nullptr) {
     auto sheet = UIActionSheet::actionSheet(title, nullptr, std::string("Cancel"), std::nullopt, std::move(buttons));
-    BlockUtility::setBlock(*sheet, [actions](UIActionSheet& shown, int index) {
-        if (index == shown.cancelButtonIndex() || index < 0 || index >= static_cast<int>(actions.size())) return;
+    BlockUtility::setBlock(*sheet, [actions, cancelled](UIActionSheet& shown, int index) {
+        if (index == shown.cancelButtonIndex() || index < 0 || index >= static_cast<int>(actions.size())) {
+            if (cancelled) cancelled();
+            return;
+        }
         actions[static_cast<std::size_t>(index)]();
     });
     auto superview = from->superview() ? std::static_pointer_cast<UIView>(from->superview()->shared_from_this()) : from;
@@ -84,59 +95,95 @@ void AmbrelViewController::albumEditDoneAction() {
     showSheet(kCopySheetTitle, {"Save as Copy", "Export"}, albumEditDoneButtonView_, {copy, exportAsNew});
 }
 
-void AmbrelViewController::albumEditCancelAction() {
-    if (!photoCollectionView_) return;
-    auto end = [this] {
-        photoCollectionView_->cancelEditingForAssetIndexPath(photoCollectionView_->selectedIndexPath());
-        animatePhotoCollectionViewFromAlbumEditing();
-    };
-    if (albumEditBeginState_ && *albumEditBeginState_ == State::currentState()) return end();
-    showSheet("", {"Discard Changes"}, albumEditCancelButtonView_, {end});
+bool AmbrelViewController::albumEditChanged() const {
+    return !albumEditBeginState_ || !(*albumEditBeginState_ == State::currentState());
 }
 
-void AmbrelViewController::application(UIApplication&, const UIApplicationShortcutItem& shortcutItem,
+void AmbrelViewController::askToDiscardAlbumEdit(std::function<void()> discard, std::function<void()> keep) {
+    if (!albumEditChanged()) return discard();
+    showSheet("", {kDiscardChangesTitle}, albumEditCancelButtonView_, {std::move(discard)}, std::move(keep));
+}
+
+void AmbrelViewController::albumEditCancelAction() {
+    if (!photoCollectionView_) return;
+    askToDiscardAlbumEdit([this] {
+        photoCollectionView_->cancelEditingForAssetIndexPath(photoCollectionView_->selectedIndexPath());
+        animatePhotoCollectionViewFromAlbumEditing();
+    });
+}
+
+bool AmbrelViewController::editingAlbumPhoto() const {
+    return albumEditing_ && photoCollectionView_ && photoCollectionView_->isHidden();
+}
+
+void AmbrelViewController::application(UIApplication& application, const UIApplicationShortcutItem& shortcutItem,
                                        std::function<void(bool succeeded)> completionHandler) {
-    UIView::performWithoutAnimation([this] {
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    // Album editing on its way in or out, a save, a delete or a zoom under way: the screen is
+    // not where the shortcut would take it from, so it waits.
+    if (albumEditTransitioning() || application.isIgnoringInteractionEvents()) {
+        afterDelay(kShortcutDelay, [this, weak, &application, shortcutItem, completionHandler] {
+            if (!weak.expired()) this->application(application, shortcutItem, completionHandler);
+        });
+        return;
+    }
+    // The shortcut ends an album edit; a changed one only once the person lets it go.
+    if (!editingAlbumPhoto()) return performShortcut(shortcutItem.type, std::move(completionHandler));
+    const std::string type = shortcutItem.type;
+    askToDiscardAlbumEdit(
+        [this, weak, type, completionHandler] {
+            if (!weak.expired()) performShortcut(type, completionHandler);
+        },
+        [completionHandler] {
+            if (completionHandler) completionHandler(false);
+        });
+}
+
+void AmbrelViewController::performShortcut(const std::string& type, std::function<void(bool succeeded)> completionHandler) {
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    // The album closes and the mode is chosen a moment after the photo is back in the album: a
+    // camera brought up while the photo still flies would have the flight's end take its
+    // picture and its bar.
+    auto chooseMode = [this, weak, type] {
+        if (weak.expired()) return;
+        UIView::performWithoutAnimation([this] {
+            if (photoGroupCollectionView_ && !photoGroupCollectionView_->isHidden() &&
+                photoGroupCollectionView_->superview())
+                animatePhotoGroupCollectionView(false);
+            if (photoCollectionView_ && !photoCollectionView_->isHidden() && photoCollectionView_->superview())
+                animatePhotoCollectionView(false);
+        });
+        Type& modes = TypeController::sharedInstance().modeType();
+        for (const ShortcutMode& entry : kShortcutModes)
+            if (type == entry.type)
+                if (CollectionObject* mode = modes.objectNamed(entry.mode)) modes.setSelectedObject(mode);
+        modes.setValue(1.0f);
+    };
+    auto scheduleMode = [chooseMode] { afterDelay(kShortcutDelay, chooseMode); };
+    bool editEnded = false;
+    UIView::performWithoutAnimation([&] {
         if (modeInfoView_) ViewUtility::dismissFullScreenViewWithDismissAction();
         if (compareView_) animateCompareView(false);
         if (settingsView_) {
             if (auto dismissAbout = aboutDismissBlock_) dismissAbout(*this);
             animateSettingsView(false);
         }
-        if (albumEditing_ && photoCollectionView_ && photoCollectionView_->isHidden() && expandCollapseView_ &&
-            expandCollapseView_->expanded()) {
+        if (editingAlbumPhoto()) {
             // Every transition off, so the album is back before the mode is chosen.
             setAnimateImageViewTransitions(false);
             ContentView::animateResetZoomScale(false);
             AnimationUtility::animateNavigationBarTransitions(false);
             AnimationUtility::animateImageTransitions(false);
-            expandCollapseView_->toggleExpanded();
+            if (expandCollapseView_ && expandCollapseView_->expanded()) expandCollapseView_->toggleExpanded();
             photoCollectionView_->cancelEditingForAssetIndexPath(photoCollectionView_->selectedIndexPath());
-            animatePhotoCollectionViewFromAlbumEditing();
+            editEnded = true;
+            animatePhotoCollectionViewFromAlbumEditing(scheduleMode);
             AnimationUtility::animateImageTransitions(true);
             AnimationUtility::animateNavigationBarTransitions(true);
             ContentView::animateResetZoomScale(true);
             setAnimateImageViewTransitions(true);
         }
     });
-    const std::string type = shortcutItem.type;
-    std::weak_ptr<UIViewController> weak = weak_from_this();
-    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, static_cast<std::int64_t>(kShortcutDelay * NSEC_PER_SEC)),
-                   dispatch_get_main_queue(), [this, weak, type] {
-                       if (weak.expired()) return;
-                       UIView::performWithoutAnimation([this] {
-                           if (photoGroupCollectionView_ && !photoGroupCollectionView_->isHidden() &&
-                               photoGroupCollectionView_->superview())
-                               animatePhotoGroupCollectionView(false);
-                           if (photoCollectionView_ && !photoCollectionView_->isHidden() &&
-                               photoCollectionView_->superview())
-                               animatePhotoCollectionView(false);
-                       });
-                       Type& modes = TypeController::sharedInstance().modeType();
-                       for (const ShortcutMode& entry : kShortcutModes)
-                           if (type == entry.type)
-                               if (CollectionObject* mode = modes.objectNamed(entry.mode)) modes.setSelectedObject(mode);
-                       modes.setValue(1.0f);
-                   });
+    if (!editEnded) scheduleMode();
     if (completionHandler) completionHandler(true);
 }

@@ -96,8 +96,10 @@ std::string AmbrelViewController::shortTimeTitle(double seconds) {
     return text;
 }
 
-std::string AmbrelViewController::titleForLeftBarButtonWithLayout(int layout) {
-    return layout == PhotoCollectionLayoutSingle ? "All Photos" : "Albums";
+std::string AmbrelViewController::titleForLeftBarButtonWithLayout(int layout) const {
+    if (layout != PhotoCollectionLayoutSingle) return "Albums";
+    const std::string album = photoCollectionView_ ? photoCollectionView_->assetGroupName() : std::string();
+    return album.empty() ? "All Photos" : album;
 }
 
 std::shared_ptr<UIView> AmbrelViewController::titleViewForPhotoCollectionWithLayout(int layout) {
@@ -130,6 +132,18 @@ std::shared_ptr<UIView> AmbrelViewController::titleViewForSelectedAsset() {
     return container;
 }
 
+void AmbrelViewController::photoCollectionSelectionChanged(const NSIndexPath& indexPath) {
+    if (photoCollectionToolbar_ && !photoCollectionToolbar_->items().empty())
+        photoCollectionToolbar_->items().back()->setEnabled(photoCollectionView_->deletableAtIndexPath(indexPath));
+    // One photo shown: its date heads the screen, also when a delete brought the next one.
+    // Not while the album list, album editing or the camera has the bar.
+    const bool listShown = photoGroupCollectionView_ && !photoGroupCollectionView_->isHidden();
+    if (!albumEditing_ || photoCollectionView_->isHidden() || listShown ||
+        photoCollectionView_->photoCollectionLayout() != PhotoCollectionLayoutSingle)
+        return;
+    navigationItem().setTitleView(titleViewForSelectedAsset());
+}
+
 // ---- Set-up ---------------------------------------------------------------------------------
 
 void AmbrelViewController::initializePhotoCollectionView() {
@@ -143,10 +157,7 @@ void AmbrelViewController::initializePhotoCollectionView() {
     photos->setSelectedBlock([this](const NSIndexPath& indexPath) {
         animatePhotoCollectionViewLayout(PhotoCollectionLayoutSingle, indexPath);
     });
-    photos->setSelectedChangedBlock([this](const NSIndexPath& indexPath) {
-        if (photoCollectionToolbar_ && !photoCollectionToolbar_->items().empty())
-            photoCollectionToolbar_->items().back()->setEnabled(photoCollectionView_->deletableAtIndexPath(indexPath));
-    });
+    photos->setSelectedChangedBlock([this](const NSIndexPath& indexPath) { photoCollectionSelectionChanged(indexPath); });
     photos->setPhotoCollectionAssetsSavedPhotosGroup();
     photoCollectionView_ = photos;
     // What opening the library had to do to it (an index made anew, photos taken back in) is
@@ -344,21 +355,28 @@ void AmbrelViewController::animatePhotoGroupCollectionView(bool show) {
 void AmbrelViewController::animatePhotoCollectionViewToAlbumEditing() {
     const NSIndexPath indexPath = photoCollectionView_->selectedIndexPath();
     std::weak_ptr<UIViewController> weak = weak_from_this();
+    // The entry settles when the photo has landed and the controls have bounced in.
+    ++albumEditTransitions_;
+    auto steps = std::make_shared<int>(2);
+    std::function<void()> stepDone = whileAlive(weak, [this, steps] {
+        if (--*steps == 0) --albumEditTransitions_;
+    });
     photoCollectionView_->beginEditingAssetAtIndexPath(
-        indexPath, [this, weak, indexPath](UIImagePtr image, std::optional<std::string> data) {
+        indexPath, [this, weak, indexPath, stepDone](UIImagePtr image, std::optional<std::string> data) {
             if (weak.expired()) return;
             // Without a picture there is nothing to edit: the album stays and the input goes.
             if (!image) {
                 photoCollectionView_->cancelEditingForAssetIndexPath(indexPath);
+                --albumEditTransitions_;
                 return;
             }
             auto photos = photoCollectionView_;
             photos->animatePhotoAtIndexPath(
                 indexPath, graphicsView_, view(),
-                whileAlive(weak, [this] {
+                whileAlive(weak, [this, stepDone] {
                     setPhotoCollectionViewShowing(false);
                     animateNavigationItemForAlbumEditView();
-                    animateExpandCollapseViewWithBounce();
+                    animateExpandCollapseViewWithBounce(stepDone);
                 }),
                 [this, weak, image, data](const std::shared_ptr<UIImageView>& imageView, std::function<void(bool)> done) {
                     if (weak.expired()) return done(false);
@@ -379,20 +397,26 @@ void AmbrelViewController::animatePhotoCollectionViewToAlbumEditing() {
                         if (done) done(finished);
                     });
                 },
-                nullptr, [photos](bool) { photos->setHidden(true); });
+                nullptr, [photos, stepDone](bool) {
+                    photos->setHidden(true);
+                    stepDone();
+                });
         });
 }
 
-void AmbrelViewController::animateExpandCollapseViewWithBounce() {
+void AmbrelViewController::animateExpandCollapseViewWithBounce(std::function<void()> settled) {
     std::weak_ptr<UIViewController> weak = weak_from_this();
-    onMain(whileAlive(weak, [this, weak] {
+    onMain(whileAlive(weak, [this, weak, settled] {
         expandCollapseView_->toggleExpanded();
         UIView& main = *view();
         for (const auto& front : {std::static_pointer_cast<UIView>(circularProgressView_),
                                   std::static_pointer_cast<UIView>(slideView_),
                                   std::static_pointer_cast<UIView>(collectionView_)})
             if (front && front->superview()) main.bringSubviewToFront(front.get());
-        afterDelay(kBounceDelay, whileAlive(weak, [this] { animateTransitionToAlbumEditingView(true); }));
+        afterDelay(kBounceDelay, whileAlive(weak, [this, settled] {
+            animateTransitionToAlbumEditingView(true);
+            if (settled) settled();
+        }));
     }));
 }
 
@@ -423,7 +447,8 @@ void AmbrelViewController::transitionImageView(const std::shared_ptr<UIImageView
                                });
 }
 
-void AmbrelViewController::animatePhotoCollectionViewFromAlbumEditing() {
+void AmbrelViewController::animatePhotoCollectionViewFromAlbumEditing(std::function<void()> completion) {
+    ++albumEditTransitions_;
     AppAppearance::setBackgroundWithImage(*view(), nullptr, true);
     animateTransitionToAlbumEditingView(false);
     // Only an open crop editor holds a picture to let go of.
@@ -445,7 +470,11 @@ void AmbrelViewController::animatePhotoCollectionViewFromAlbumEditing() {
                 if (done) done(finished);
             });
         },
-        nullptr, [graphics = graphicsView_](bool) { graphics->setImage(nullptr); });
+        nullptr, [this, weak, graphics = graphicsView_, completion](bool) {
+            graphics->setImage(nullptr);
+            if (!weak.expired()) --albumEditTransitions_;
+            if (completion) completion();
+        });
 }
 
 // ---- Saving, exporting, sharing, reverting --------------------------------------------------

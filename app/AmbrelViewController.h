@@ -178,7 +178,8 @@ public:
     // The layout switch with the navigation items to match; the completion follows the switch.
     void animatePhotoCollectionViewLayout(int layout, const NSIndexPath& indexPath, bool animated = true,
                                           std::function<void(bool finished)> completion = nullptr);
-    static std::string titleForLeftBarButtonWithLayout(int layout);
+    // The grid's "Albums"; one photo's goes back to its album's grid, so it names that album.
+    std::string titleForLeftBarButtonWithLayout(int layout) const;
     // A photo's day in English in local time ("Today", "Yesterday", else "December 9, 2024")
     // and its time ("3:41 PM"), from seconds since 1970.
     static std::string relativeDateTitle(double seconds, std::time_t now);
@@ -186,12 +187,19 @@ public:
     std::shared_ptr<UIView> titleViewForPhotoCollectionWithLayout(int layout);
     // The selected photo's date above its time.
     std::shared_ptr<UIView> titleViewForSelectedAsset();
+    // The titles and the trash button follow the selected photo while the album shows.
+    void photoCollectionSelectionChanged(const NSIndexPath& indexPath);
     // The album list zooms out of the shown album's cell (YES) or back into the picked one.
     void animatePhotoGroupCollectionView(bool show);
     // Opens the selected photo with the editing state and crop stored with it.
     void animatePhotoCollectionViewToAlbumEditing();
-    void animateExpandCollapseViewWithBounce();
-    void animatePhotoCollectionViewFromAlbumEditing();
+    // The chevron's bounce that ends the entry; `settled` once its last step has run.
+    void animateExpandCollapseViewWithBounce(std::function<void()> settled = nullptr);
+    // Album editing being entered (from Edit until the controls have bounced in) or left (until
+    // the photo is back in the album): what else would move the screen waits for it.
+    bool albumEditTransitioning() const { return albumEditTransitions_ > 0; }
+    // Back from album editing to the album; `completion` once the photo has flown back.
+    void animatePhotoCollectionViewFromAlbumEditing(std::function<void()> completion = nullptr);
     using ImageViewCompletion = std::function<void(bool finished)>;
     void transitionImageViewToAlbumEditing(const std::shared_ptr<UIImageView>& imageView, const UIImagePtr& image,
                                            ImageViewCompletion completion);
@@ -282,9 +290,20 @@ public:
     void animatePhotoCollectionViewShare(BoolBlock completion);
     // What Done does for an edit: back to the album when the library took it.
     BoolBlock albumEditSaveCompletion();
-    // A home-screen shortcut: completes with YES.
+    // A photo of the album is open in album editing.
+    bool editingAlbumPhoto() const;
+    // Whether the album edit differs from the state it began with.
+    bool albumEditChanged() const;
+    // Runs `discard` at once for an unchanged edit; a changed one first asks "Discard Changes"
+    // (Cancel runs `keep`, when given, and the edit stays).
+    void askToDiscardAlbumEdit(std::function<void()> discard, std::function<void()> keep = nullptr);
+    // A home-screen shortcut: the camera with its mode at full strength, completing with YES. An
+    // album edit ends first, asked about when changed; kept, the shortcut completes with NO.
+    // While the screen is busy (album editing coming or going, the application ignoring
+    // touches) it waits, looking again every tenth of a second.
     void application(UIApplication& application, const UIApplicationShortcutItem& shortcutItem,
                      std::function<void(bool succeeded)> completionHandler);
+    void performShortcut(const std::string& type, std::function<void(bool succeeded)> completionHandler);
 
     // ---- Compare (…+CompareViewController.cpp) ---------------------------------------------
     // The divider over the picture (YES) or back to the state it came from.
@@ -426,6 +445,7 @@ private:
     std::shared_ptr<AlbumButtonView> albumButtonView_;
     std::shared_ptr<TitleButtonView> albumEditCancelButtonView_, albumEditDoneButtonView_, albumEditShareButtonView_;
     std::optional<State> albumEditBeginState_, albumEditAssetState_;
+    int albumEditTransitions_ = 0;
     std::shared_ptr<TypeSelectView> typeSelectView_;
     std::shared_ptr<CollectionView> collectionView_;
     std::shared_ptr<CircularProgressView> circularProgressView_;

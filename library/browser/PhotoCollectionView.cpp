@@ -189,7 +189,20 @@ void PhotoCollectionView::didSelectAssetAtIndexPath(const NSIndexPath& indexPath
 void PhotoCollectionView::photoAssetsChanged() {
     resetCachedAssets();
     const long count = static_cast<long>(numberOfAssets());
-    if (count == 0) return;
+    const long selectedBefore = lastSelectedIndex_;
+    const std::string selectedAssetBefore = selectedAssetIdentifier_;
+    // The selection moved (its photo went, or moved): told as any programmatic selection is, so
+    // that what names the selected photo follows it.
+    auto tellMoved = [&] {
+        if ((lastSelectedIndex_ != selectedBefore || selectedAssetIdentifier_ != selectedAssetBefore) &&
+            selectedChangedBlock_)
+            selectedChangedBlock_(selectedIndexPath());
+    };
+    if (count == 0) {
+        lastSelectedIndex_ = 0;
+        selectedAssetIdentifier_.clear();
+        return tellMoved();
+    }
     // The selection stays on its photo wherever it moved; only when the photo is gone does
     // the position hold, within the album.
     bool found = false;
@@ -209,6 +222,7 @@ void PhotoCollectionView::photoAssetsChanged() {
             collectionView_->selectItemAtIndexPath(selectedIndexPath(), false,
                                                    UICollectionViewScrollPositionCenteredHorizontally);
     }
+    tellMoved();
 }
 
 void PhotoCollectionView::selectItemAtIndexPath(const NSIndexPath& indexPath, bool animated,

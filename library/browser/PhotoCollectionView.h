@@ -83,7 +83,7 @@ public:
     // ---- Blocks ------------------------------------------------------------------------
     // A photo picked by the user (a tap, or a page settling in the single layout).
     void setSelectedBlock(IndexPathBlock block) { selectedBlock_ = std::move(block); }
-    // The selection moved, also programmatically.
+    // The selection moved, also programmatically and when a library change took its photo away.
     void setSelectedChangedBlock(IndexPathBlock block) { selectedChangedBlock_ = std::move(block); }
 
     // ---- Album -------------------------------------------------------------------------

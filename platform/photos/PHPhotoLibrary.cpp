@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/authorization/AuthorizationStore.h"
 #include "platform/foundation/NSPathUtilities.h"
@@ -34,6 +36,8 @@ std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::sharedPhotoLibrary(NSErrorPtr* e
         NSErrorPtr failure;
         sharedLibrary = openAt(defaultLibraryPath(), &failure);
         if (sharedLibrary) {
+            // The application's library: the person is asked before photos are reverted or deleted.
+            sharedLibrary->setAsker(askWithAlert);
             sharedFailure = nullptr;
         } else {
             if (!failure)
@@ -127,60 +131,159 @@ bool PHChangeRequest::enlist(const std::shared_ptr<PHChangeRequest>& request) {
     return true;
 }
 
-bool PHPhotoLibrary::commitOnQueue(const std::function<void()>& changeBlock, NSErrorPtr* error) {
+// What a change block recorded, and the staged renders it was given: those are the library's
+// own once the change ends, whatever its end, so they go with the record.
+struct PHPhotoLibrary::Recorded {
+    photos::ChangeSet changes;
+    std::vector<std::string> outputs;
+    // Before the change answers, so that its caller finds them gone.
+    void release() {
+        for (auto& path : outputs) ::unlink(path.c_str());
+        outputs.clear();
+    }
+    ~Recorded() { release(); }
+};
+
+std::shared_ptr<PHPhotoLibrary::Recorded> PHPhotoLibrary::recordOnQueue(const std::function<void()>& changeBlock,
+                                                                         NSErrorPtr* error) {
     if (!hasAccess()) {
         *error = photos::PhotosError(photos::kPhotosErrorAccessUserDenied,
                                      "Tavorin is not allowed to change the photo library.");
-        return false;
+        return nullptr;
     }
+    auto recorded = std::make_shared<Recorded>();
     std::vector<std::shared_ptr<PHChangeRequest>> requests;
-    std::vector<std::string> outputs;
     changeRequestsUnderWay = &requests;
-    stagedOutputsUnderWay = &outputs;
+    stagedOutputsUnderWay = &recorded->outputs;
     if (changeBlock) changeBlock();
     changeRequestsUnderWay = nullptr;
     stagedOutputsUnderWay = nullptr;
 
-    photos::ChangeSet changes;
-    for (auto& request : requests) request->record(changes);
-    // The renders handed in are the library's own copies once the change ends, whatever its
-    // end: the staged files go (also those of outputs made before the block).
+    for (auto& request : requests) request->record(recorded->changes);
+    // Also the staged renders of outputs made before the block.
     const std::string staging = store_->root() + "/staging/";
-    for (auto& edit : changes.edits)
-        if (edit.renderSource.rfind(staging, 0) == 0) outputs.push_back(edit.renderSource);
-    struct Release {
-        std::vector<std::string>& paths;
-        ~Release() {
-            for (auto& path : paths) ::unlink(path.c_str());
-        }
-    } release{outputs};
-    std::function<bool(std::size_t)> confirm;
-    {
-        std::lock_guard lock(mutex_);
-        confirm = confirmDelete_;
-    }
-    if (!changes.deletions.empty() && confirm && !confirm(changes.deletions.size())) {
-        *error = photos::PhotosError(photos::kPhotosErrorUserCancelled, "The photos were not deleted.");
-        return false;
-    }
-    if (!changes.empty() && !store_->commit(changes, error)) return false;
+    for (auto& edit : recorded->changes.edits)
+        if (edit.renderSource.rfind(staging, 0) == 0) recorded->outputs.push_back(edit.renderSource);
+    return recorded;
+}
+
+bool PHPhotoLibrary::commitOnQueue(const Recorded& recorded, NSErrorPtr* error) {
+    if (!recorded.changes.empty() && !store_->commit(recorded.changes, error)) return false;
     notifyObservers();
     return true;
+}
+
+namespace {
+
+// The questions a change raises, deletions first.
+std::vector<PHPhotoLibrary::Question> questionsFor(const photos::ChangeSet& changes) {
+    std::vector<PHPhotoLibrary::Question> questions;
+    if (!changes.deletions.empty())
+        questions.push_back({PHPhotoLibrary::Question::Kind::Delete, changes.deletions.size()});
+    const auto reverts = static_cast<std::size_t>(std::count_if(
+        changes.edits.begin(), changes.edits.end(),
+        [](const photos::AssetEdit& edit) { return edit.kind == photos::AssetEdit::Kind::Revert; }));
+    if (reverts > 0) questions.push_back({PHPhotoLibrary::Question::Kind::Revert, reverts});
+    return questions;
+}
+
+NSErrorPtr notAllowed(const PHPhotoLibrary::Question& question) {
+    const bool one = question.count == 1;
+    const bool deletes = question.kind == PHPhotoLibrary::Question::Kind::Delete;
+    return photos::PhotosError(photos::kPhotosErrorUserCancelled,
+                               std::string(one ? "The photo was not " : "The photos were not ") +
+                                   (deletes ? "deleted." : "reverted."),
+                               "It was not allowed.");
+}
+
+// Calls the answer once: the first call, or "not allowed" when dropped uncalled.
+class OnceAnswer {
+public:
+    explicit OnceAnswer(std::function<void(bool)> answer) : answer_(std::move(answer)) {}
+    ~OnceAnswer() { give(false); }
+    void give(bool allowed) {
+        if (std::exchange(given_, true)) return;
+        if (answer_) answer_(allowed);
+        answer_ = nullptr;
+    }
+
+private:
+    std::function<void(bool)> answer_;
+    bool given_ = false;
+};
+
+}  // namespace
+
+void PHPhotoLibrary::performOnQueue(const std::function<void()>& changeBlock, const Completion& completion) {
+    NSErrorPtr error;
+    auto recorded = recordOnQueue(changeBlock, &error);
+    if (!recorded) {
+        if (completion) completion(false, error);
+        return;
+    }
+    auto questions = questionsFor(recorded->changes);
+    askOnQueue(std::move(recorded), std::move(questions), 0, completion);
+}
+
+void PHPhotoLibrary::askOnQueue(std::shared_ptr<Recorded> recorded, std::vector<Question> questions, std::size_t next,
+                                Completion completion) {
+    Asker asker;
+    {
+        std::lock_guard lock(mutex_);
+        asker = asker_;
+    }
+    if (next >= questions.size() || !asker) {
+        NSErrorPtr error;
+        const bool ok = commitOnQueue(*recorded, &error);
+        recorded->release();
+        if (completion) completion(ok, ok ? nullptr : error);
+        return;
+    }
+    asking_ = true;
+    const Question question = questions[next];
+    auto self = shared_from_this();
+    auto once = std::make_shared<OnceAnswer>(
+        [self, recorded, questions, next, completion](bool allowed) {
+            dispatch_async(self->queue_, [self, recorded, questions, next, completion, allowed] {
+                self->asking_ = false;
+                if (allowed) self->askOnQueue(recorded, questions, next + 1, completion);
+                else {
+                    recorded->release();
+                    if (completion) completion(false, notAllowed(questions[next]));
+                }
+                // A later question of the same change keeps the others waiting.
+                if (!self->asking_) self->resumeOnQueue();
+            });
+        });
+    asker(question, [once](bool allowed) { once->give(allowed); });
+}
+
+void PHPhotoLibrary::resumeOnQueue() {
+    asking_ = false;
+    while (!asking_ && !waiting_.empty()) {
+        auto change = std::move(waiting_.front());
+        waiting_.pop_front();
+        change();
+    }
 }
 
 void PHPhotoLibrary::performChanges(std::function<void()> changeBlock, Completion completion) {
     auto self = shared_from_this();
     dispatch_async(queue_, [self, changeBlock = std::move(changeBlock), completion = std::move(completion)] {
-        NSErrorPtr error;
-        const bool ok = self->commitOnQueue(changeBlock, &error);
-        if (completion) completion(ok, ok ? nullptr : error);
+        auto change = [self, changeBlock, completion] { self->performOnQueue(changeBlock, completion); };
+        if (self->asking_) self->waiting_.push_back(std::move(change));
+        else change();
     });
 }
 
 bool PHPhotoLibrary::performChangesAndWait(std::function<void()> changeBlock, NSErrorPtr* error) {
     bool ok = false;
     NSErrorPtr failure;
-    dispatch_sync(queue_, [&] { ok = commitOnQueue(changeBlock, &failure); });
+    dispatch_sync(queue_, [&] {
+        auto recorded = recordOnQueue(changeBlock, &failure);
+        ok = recorded && commitOnQueue(*recorded, &failure);
+        if (recorded) recorded->release();
+    });
     if (error) *error = ok ? nullptr : failure;
     return ok;
 }
@@ -221,9 +324,9 @@ void PHPhotoLibrary::pollForChanges() {
     dispatch_async(queue_, [self] { self->notifyObservers(); });
 }
 
-void PHPhotoLibrary::setDeleteConfirmation(std::function<bool(std::size_t)> confirm) {
+void PHPhotoLibrary::setAsker(Asker asker) {
     std::lock_guard lock(mutex_);
-    confirmDelete_ = std::move(confirm);
+    asker_ = std::move(asker);
 }
 
 void PHPhotoLibrary::setRemoteAsset(const std::string& uuid, std::vector<double> progressSteps) {

@@ -14,7 +14,16 @@
 //
 // Access comes from the shared authorization store: without it, fetches are empty and changes
 // fail. A library opened for a tool of the user's own (the importer) may skip the check.
+//
+// A change that puts a photo back to its original or deletes photos first has the person's
+// leave: the library asks (the shared library with its own alert, see
+// PHPhotoLibrary+Questions.cpp) once the change block has recorded it, and commits only when
+// allowed; refused, the change fails (kPhotosErrorUserCancelled) and nothing is altered.
+// Changes performed meanwhile wait behind the question, in order. A change waited for on the
+// caller's thread (`performChangesAndWait`, the person's own tools) asks no one: the question
+// needs the main loop, which may be the one waiting.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -78,8 +87,25 @@ public:
     // Looks for commits of other processes now (the timer calls it).
     void pollForChanges();
 
-    // Asked before assets are deleted (the application asks the user); false fails the change.
-    void setDeleteConfirmation(std::function<bool(std::size_t count)> confirm);
+    // What a change needs the person's leave for, and for how many photos.
+    struct Question {
+        enum class Kind { Revert, Delete };
+        Kind kind = Kind::Delete;
+        std::size_t count = 0;
+    };
+    // Asks the question and calls `answer` once, from any thread; an answer function dropped
+    // uncalled (an alert that went away unanswered) answers "not allowed".
+    using Asker = std::function<void(const Question& question, std::function<void(bool allowed)> answer)>;
+    // Who is asked (null: nobody, every change goes through). The shared library asks with
+    // `askWithAlert`; a library opened at a folder asks nobody until told.
+    void setAsker(Asker asker);
+    // The platform's own alert over the key window, on the main queue: the title, "Don't Allow"
+    // and the change's button; its buttons take touches while the application ignores them.
+    static void askWithAlert(const Question& question, std::function<void(bool allowed)> answer);
+    // The alert's title for the question (the program's name from the main bundle).
+    static std::string questionTitle(const Question& question);
+    static std::string allowButtonTitle(const Question& question);
+    static constexpr const char* kDontAllowButtonTitle = "Don't Allow";
 
     bool hasAccess() const;
     photos::PhotoStore& store() { return *store_; }
@@ -100,9 +126,20 @@ public:
     std::string stagingPathForOutput();
 
 private:
+    struct Recorded;
     PHPhotoLibrary() = default;
-    // Runs a change on the library's queue: block, validation, commit, notification.
-    bool commitOnQueue(const std::function<void()>& changeBlock, NSErrorPtr* error);
+    // On the library's queue: the change block run and its requests recorded (null without
+    // access, with the reason).
+    std::shared_ptr<Recorded> recordOnQueue(const std::function<void()>& changeBlock, NSErrorPtr* error);
+    // On the library's queue: validation, commit, notification.
+    bool commitOnQueue(const Recorded& recorded, NSErrorPtr* error);
+    // On the library's queue: a performed change, asked about first when it needs leave.
+    void performOnQueue(const std::function<void()>& changeBlock, const Completion& completion);
+    // Asks the questions from the first on; all allowed commits.
+    void askOnQueue(std::shared_ptr<Recorded> recorded, std::vector<Question> questions, std::size_t next,
+                    Completion completion);
+    // On the library's queue: runs the changes that waited behind an answered question.
+    void resumeOnQueue();
     void notifyObservers();
 
     std::unique_ptr<photos::PhotoStore> store_;
@@ -111,7 +148,10 @@ private:
     dispatch_queue_t queue_;
     mutable std::mutex mutex_;
     std::vector<std::weak_ptr<PHPhotoLibraryChangeObserver>> observers_;
-    std::function<bool(std::size_t)> confirmDelete_;
+    Asker asker_;
+    // Queue-confined: a question is out, and the changes performed meanwhile.
+    bool asking_ = false;
+    std::deque<std::function<void()>> waiting_;
     std::int64_t dataVersion_ = 0;
     std::shared_ptr<NSTimer> pollTimer_;
     std::vector<std::pair<std::string, std::vector<double>>> remote_;

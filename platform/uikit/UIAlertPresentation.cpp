@@ -255,6 +255,15 @@ void UIAlertPresentation::showFailure(const std::string& title, const std::strin
 }
 
 UIAlertPresentation* UIAlertPresentation::shown() { return queue().shown.get(); }
+
+bool UIAlertPresentation::isSystemAlertView(const UIView* view) {
+    Queue& q = queue();
+    auto overlay = q.overlay.lock();
+    if (!q.shown || !q.shown->system || !overlay) return false;
+    for (const UIView* v = view; v; v = v->superview())
+        if (v == overlay.get()) return true;
+    return false;
+}
 std::size_t UIAlertPresentation::waitingCount() { return queue().waiting.size(); }
 
 void UIAlertPresentation::dismissWithIndex(int index) {

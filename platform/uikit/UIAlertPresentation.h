@@ -13,6 +13,9 @@
 // the global alert tint, destructive ones in red. An alert whose window goes away with it is
 // dropped unanswered. Tests read the shown presentation and tap
 // its buttons where `buttonFrame` says.
+//
+// A system alert is the platform's own question (the photo library's, say): it takes touches
+// while the application ignores them, as a prompt of the system does over a busy application.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -47,6 +50,8 @@ public:
     std::vector<std::shared_ptr<UIView>> fields;
     // Runs once, with the index of the button that ended the presentation.
     std::function<void(int index)> answer;
+    // The platform's own question, answered also while the application ignores touches.
+    bool system = false;
 
     // The index of the cancel button, or -1.
     int cancelIndex() const;
@@ -61,6 +66,9 @@ public:
     // The presentation on the screen, or null.
     static UIAlertPresentation* shown();
     static std::size_t waitingCount();
+    // Whether the view is part of the shown system alert, which takes touches however busy the
+    // application is.
+    static bool isSystemAlertView(const UIView* view);
     bool isShown() const { return shown() == this; }
     // Ends the presentation with the index (shown or waiting): it leaves the screen or the
     // queue, then `answer` runs and the next waiting one is shown. Nothing for another index

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/quartzcore/CACompositor.h"
+#include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
@@ -86,9 +87,11 @@ void UIWindow::sendTouches(const std::vector<UITouchReport>& reports, NSTimeInte
             auto found = touches_.find(report.identifier);
             if (phase == UITouchPhase::Began) {
                 if (found != touches_.end()) continue;  // a finger cannot go down twice
-                if (UIApplication::sharedApplication().isIgnoringInteractionEvents()) continue;
                 UIView* hit = hitTest(report.location);
                 if (!hit) continue;
+                if (UIApplication::sharedApplication().isIgnoringInteractionEvents() &&
+                    !UIAlertPresentation::isSystemAlertView(hit))
+                    continue;
                 const bool busy = std::any_of(touches_.begin(), touches_.end(), [&](const auto& entry) {
                     return entry.second.touch->view.lock().get() == hit;
                 });

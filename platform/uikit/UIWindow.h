@@ -9,8 +9,9 @@
 // gesture hook (the recognisers of the hit view and its ancestors), then, unless the hook
 // withholds it, to the view, whose unhandled touches go up the responder chain. A touch the
 // hook withholds after the view has seen it is cancelled in the view. Touches that begin
-// while the application ignores interaction events, that hit nothing, or that begin on a
-// view already touched that is not multiple-touch enabled are dropped for their whole life.
+// while the application ignores interaction events (except on a shown system alert), that hit
+// nothing, or that begin on a view already touched that is not multiple-touch enabled are
+// dropped for their whole life.
 //
 // The picture: `compose` draws the tree into one image at the screen's scale (the same image
 // a shown window puts on the display).

@@ -1,14 +1,14 @@
 // The album road of the built program, walked as a person walks it on photos imported with
 // `tavorin import`: an edit saved in a strong mode, still there after a relaunch, and a revert
-// that gives the original back byte for byte; album editing that opens a colourful photograph
-// as colourful as it is; a delete that takes the photo out of the grid and the library.
+// that waits for the library's question ("Don't Allow" keeps the edit) and gives the original
+// back byte for byte; album editing that opens a colourful photograph as colourful as it is; a
+// delete, asked about the same way, that takes the photo out of the grid and the library.
 // Headless, on the manual clock, driven only by a script of taps, drags and keys; judged by the
 // screenshots, the files and the library's rows.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 #include "PhoneScreen.h"
@@ -26,13 +26,6 @@ const fs::path kBackgrounds = "/usr/share/backgrounds";
 // A blue sky over green grass and grey rock: colourful, but not garish.
 const fs::path kMountains = kBackgrounds / "picosdeeuropa_by_Aitzol_Berasategi.jpg";
 const fs::path kSunset = kBackgrounds / "sunset_by_Aitzol_Berasategi.jpg";
-
-// ---- The library's questions before a revert and a delete ---------------------------------
-// The photo library asks before an application reverts or deletes a photo, in an alert; these
-// are the places of the buttons that let the change go ahead. Not known until the alerts are
-// in: the steps that need them are skipped, saying so.
-const std::optional<Point> kConfirmRevert = std::nullopt;
-const std::optional<Point> kConfirmDelete = std::nullopt;
 
 // Two screenshots of one photo "look the same" within this mean difference (0 to 1 a channel),
 // which covers the rendering's own small differences; an edit in a strong mode is far beyond it.
@@ -79,15 +72,21 @@ TEST(AlbumRoad, AnEditSavedInAStrongModeIsThereAfterARelaunchAndARevertGivesTheO
                     Said("the saved photo shows its edit: it differs from the original by ", savedChange,
                          " (more than ", kStrongEdit, ")"));
 
-    // A new start of the program: the edit is still there, and Done offers the revert.
+    // A new start of the program: the edit is still there, and Done offers the revert, which the
+    // library asks about; "Don't Allow" leaves the edit on the screen, then the revert goes ahead.
     Script reopen;
-    reopen.launch().openPhoto(0).shot("reopened.png");
-    if (kConfirmRevert) {
-        reopen.editShownPhoto()
-            .tap(phone::kEditDone, 1, "Done, which says Revert for an edited photo opened unchanged")
-            .tap(*kConfirmRevert, 2, "the library's question answered: revert")
-            .shot("reverted.png");
-    }
+    reopen.launch()
+        .openPhoto(0)
+        .shot("reopened.png")
+        .editShownPhoto()
+        .shot("editing.png")
+        .tap(phone::kEditDone, 1, "Done, which says Revert for an edited photo opened unchanged: the library asks")
+        .shot("asked.png")
+        .tap(phone::kRevertDontAllow, 1.5, "the library's question answered: Don't Allow")
+        .shot("refused.png")
+        .tap(phone::kEditDone, 1, "Done again: the library asks again")
+        .tap(phone::kRevertAllow, 2, "the library's question answered: Revert")
+        .shot("reverted.png");
     const Outcome second = profile.runScript(reopen.text());
     ASSERT_EQ(second.status, 0) << second.err;
     const Screenshot reopened(profile.shot("reopened.png"));
@@ -96,7 +95,15 @@ TEST(AlbumRoad, AnEditSavedInAStrongModeIsThereAfterARelaunchAndARevertGivesTheO
     EXPECT_SENTENCE(reopenedChange > kStrongEdit && reopenedToSaved < kSameLook,
                     Said("after a relaunch the photo shows as it was saved (", reopenedToSaved,
                          " from the saved look, ", reopenedChange, " from the original)"));
-    if (!kConfirmRevert) GTEST_SKIP() << "the library's confirmation alert before a revert is not there yet";
+    const Region editingPicture = phone::Fitted(76, 136, phone::kEditingArea);
+    const Screenshot editing(profile.shot("editing.png")), asked(profile.shot("asked.png"));
+    const double askedChange = asked.meanDifference(editing, asked.whole());
+    EXPECT_SENTENCE(askedChange > kStrongEdit,
+                    Said("Done brings up the library's question over the screen (", askedChange, " from the edit)"));
+    const double refusedToEditing = Screenshot(profile.shot("refused.png")).meanDifference(editing, editingPicture);
+    EXPECT_SENTENCE(refusedToEditing < kSameLook,
+                    Said("after \"Don't Allow\" the photo is still open with its edit (", refusedToEditing,
+                         " from its look before the question)"));
 
     rows = profile.photos();
     ASSERT_EQ(rows.size(), 1u);
@@ -138,20 +145,27 @@ TEST(AlbumRoad, ADeletedPhotoIsGoneFromTheGridAndFromTheLibrary) {
     ASSERT_EQ(profile.import({mountains, sunset}).status, 0);
     ASSERT_EQ(profile.photos().size(), 2u);
 
-    if (!kConfirmDelete) GTEST_SKIP() << "the library's confirmation alert before a delete is not there yet";
     Script script;
     script.launch()
         .tap(phone::kAlbumButton, 1.2, "the album button: the grid of all photos")
         .shot("grid-before.png")
         .tap(phone::GridCell(1), 1.5, "the second photo of the grid: the photo alone")
-        .tap(phone::kTrash, 1, "the trash button")
-        .tap(*kConfirmDelete, 1.5, "the library's question answered: delete")
+        .shot("single.png")
+        .tap(phone::kTrash, 1, "the trash button: the library asks")
+        .tap(phone::kDeleteDontAllow, 1.5, "the library's question answered: Don't Allow")
+        .shot("refused.png")
+        .tap(phone::kTrash, 1, "the trash button again")
+        .tap(phone::kDeleteAllow, 1.5, "the library's question answered: Delete")
         .tap(phone::kBack, 1.2, "back to the grid")
         .shot("grid-after.png");
     const Outcome run = profile.runScript(script.text());
     ASSERT_EQ(run.status, 0) << run.err;
 
     const Screenshot before(profile.shot("grid-before.png")), after(profile.shot("grid-after.png"));
+    const double refusedToSingle =
+        Screenshot(profile.shot("refused.png")).meanDifference(Screenshot(profile.shot("single.png")), phone::kSinglePhotoArea);
+    EXPECT_SENTENCE(refusedToSingle < kSameLook,
+                    Said("after \"Don't Allow\" the photo is still shown as it was (", refusedToSingle, " apart)"));
     const double kept = after.meanDifference(before, phone::GridCellRegion(0));
     const double emptied = after.brightnessSpread(phone::GridCellRegion(1));
     EXPECT_SENTENCE(kept < kSameLook, Said("the first photo stays first in the grid (", kept, " apart)"));

@@ -28,6 +28,10 @@ constexpr double kModeRowY = 534;
 constexpr Point kDramaticCategory{209, kModeRowY};
 // The sheet Done brings up while the settings say to ask: its Save.
 constexpr Point kSaveSheetSave{187, 451};
+// The photo library's question before a revert and before a delete: "Don't Allow" on the left,
+// the button that lets the change go ahead on the right.
+constexpr Point kRevertDontAllow{120, 383.5}, kRevertAllow{255, 383.5};
+constexpr Point kDeleteDontAllow{120, 373.5}, kDeleteAllow{255, 373.5};
 // The access screen's "Enable Access", and the introduction's pages' next button.
 constexpr Point kEnableAccess{187, 423}, kIntroductionNext{187, 333};
 

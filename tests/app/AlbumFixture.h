@@ -1,7 +1,7 @@
 #pragma once
 // The launched application's album against a real library in a temporary folder, for tests:
 // entering it, opening a photo for editing with the controls expanded, collapsing, answering
-// sheets, and the library's photos with their stored edits.
+// sheets and the library's questions, and the library's photos with their stored edits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,6 +90,12 @@ protected:
         const CGRect r = shown->buttonFrame(index);
         app->tap({CGRectGetMidX(r), CGRectGetMidY(r)});
         app->advance(0.5);
+    }
+    // The photo library's own question before a revert or a delete, answered with the button.
+    void answerLibrary(const std::string& button) {
+        ASSERT_TRUE(waitFor([] { return UIAlertPresentation::shown() && UIAlertPresentation::shown()->system; }))
+            << "the library asks";
+        tapSheet(button);
     }
     void enterAlbum() {
         tapView(screen().albumButtonView()->button());

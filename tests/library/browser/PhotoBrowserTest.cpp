@@ -241,6 +241,35 @@ TEST_F(PhotoBrowserTest, AFullResolutionPictureOfADeletedPhotoIsNil) {
     EXPECT_FALSE(browser->progressView());
 }
 
+TEST_F(PhotoBrowserTest, ASelectionWhosePhotoGoesIsToldWhereItMoved) {
+    const auto ids = addPhotos(3);
+    makeBrowser();
+    browser->setPhotoCollectionAssetsGroup(album("Trip"));
+    browser->setPhotoCollectionLayout(PhotoCollectionLayoutSingle, Item(1), false);
+    browser->selectItemAtIndexPath(Item(1), false, UICollectionViewScrollPositionCenteredHorizontally);
+    settle();
+    std::vector<std::string> told;  // the photo each call names ("" for none)
+    browser->setSelectedChangedBlock([&](const NSIndexPath& indexPath) {
+        auto asset = browser->assetAtIndexPath(indexPath);
+        told.push_back(asset ? asset->localIdentifier() : "");
+    });
+    const struct {
+        const char* what;
+        std::string gone;
+        std::vector<std::string> told;  // what the browser says, in order
+    } steps[] = {
+        {"a photo before it goes: the selection follows its photo", ids[0], {ids[1]}},
+        {"the selected photo goes: the next one at its place", ids[1], {ids[2]}},
+        {"the last photo goes: nothing selected", ids[2], {""}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        told.clear();
+        change([&] { PHAssetChangeRequest::deleteAssets({asset(step.gone)}); });
+        EXPECT_EQ(told, step.told);
+    }
+}
+
 // A photo whose file was damaged on the disk after it came in says so in its place, with the
 // reason on its own page, rather than showing grey rows or nothing at all.
 TEST_F(PhotoBrowserTest, APhotoDamagedOnTheDiskSaysSoInItsPlace) {

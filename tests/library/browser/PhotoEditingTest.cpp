@@ -440,7 +440,7 @@ TEST_F(PhotoEditingTest, ADeleteIgnoresTouchesUntilTheLibraryAnswers) {
     EXPECT_FALSE(browser->assetAtIndexPath(Item(1))) << "out of range is nil";
 
     // A refused delete also gives the touches back.
-    library->setDeleteConfirmation([](std::size_t) { return false; });
+    library->setAsker([](const PHPhotoLibrary::Question&, auto answer) { answer(false); });
     browser->deleteItemAtIndexPath(Item(0));
     ASSERT_TRUE(pump([&] { return !UIApplication::sharedApplication().isIgnoringInteractionEvents(); }));
     settle();

@@ -93,7 +93,9 @@ const ChangeCase kCases[] = {
      }},
     {"delete confirmed", true,
      [](ChangeTable& t) {
-         t.library->setDeleteConfirmation([](std::size_t n) { return n == 1; });
+         t.library->setAsker([](const PHPhotoLibrary::Question& question, auto answer) {
+             answer(question.kind == PHPhotoLibrary::Question::Kind::Delete && question.count == 1);
+         });
          auto target = t.a;
          return std::function<void()>([target] { PHAssetChangeRequest::deleteAssets({target}); });
      },
@@ -103,7 +105,7 @@ const ChangeCase kCases[] = {
      }},
     {"delete refused", false,
      [](ChangeTable& t) {
-         t.library->setDeleteConfirmation([](std::size_t) { return false; });
+         t.library->setAsker([](const PHPhotoLibrary::Question&, auto answer) { answer(false); });
          auto target = t.a;
          return std::function<void()>([target] { PHAssetChangeRequest::deleteAssets({target}); });
      }},
