@@ -65,8 +65,9 @@ bool AmbrelAppDelegate::application(UIApplication& application, const UIApplicat
 
     UIDevice& device = UIDevice::currentDevice();
     device.beginGeneratingDeviceOrientationNotifications();
-    NSNotificationCenter::defaultCenter().addObserver(this, UIDeviceOrientationDidChangeNotification,
-                                                      [this](const NSNotification&) { applicationOrientationChanged(); });
+    NSNotificationCenter::defaultCenter().addObserver(
+        this, UIDeviceOrientationDidChangeNotification,
+        [this](const NSNotification&) { applicationOrientationChanged(); });
     AppConstants::setOrientation(static_cast<int>(device.orientation()));
     return true;
 }

@@ -28,12 +28,11 @@ void AmbrelViewController::animateButtonMenuViewChanges(const ButtonMenuChange& 
     std::shared_ptr<ButtonMenuView> row = buttonMenuView_;
     if (!row || !row->superview()) return;
     const CGAffineTransform down = CGAffineTransformMakeTranslation(0, kMenuChangeDrop);
-    AnimationUtility::animateView(row, AnimationUtility::fadeAndTransform(down, false, kMenuChangeDuration),
-                                  [row, change, down](bool) {
-                                      row->clearButtons();
-                                      if (change) change(*row);
-                                      row->layoutViews();
-                                      AnimationUtility::animateView(
-                                          row, AnimationUtility::fadeAndTransform(down, true, kMenuChangeDuration));
-                                  });
+    AnimationUtility::animateView(
+        row, AnimationUtility::fadeAndTransform(down, false, kMenuChangeDuration), [row, change, down](bool) {
+            row->clearButtons();
+            if (change) change(*row);
+            row->layoutViews();
+            AnimationUtility::animateView(row, AnimationUtility::fadeAndTransform(down, true, kMenuChangeDuration));
+        });
 }

@@ -57,10 +57,12 @@ void AmbrelViewController::animateCameraShowing(bool show) {
 void AmbrelViewController::animateCameraEnabled(bool enabled) {
     if (!graphicsView_->cameraChanged()) {
         graphicsView_->setCameraChanged([this] {
-            if (FlashButtonView* flash = flashButtonView()) flash->setFlashMode(graphicsView_->graphicsView()->flashMode());
+            if (FlashButtonView* flash = flashButtonView())
+                flash->setFlashMode(graphicsView_->graphicsView()->flashMode());
         });
     }
-    if (!graphicsView_->cameraSnapRequested()) graphicsView_->setCameraSnapRequested([this] { animateCameraButtonAction(); });
+    if (!graphicsView_->cameraSnapRequested())
+        graphicsView_->setCameraSnapRequested([this] { animateCameraButtonAction(); });
     // Without a camera no frame ever comes to fade the picture in: the viewfinder says so at
     // once, and the shutter cannot be pressed.
     const bool camera = cameraAvailable();
@@ -69,8 +71,10 @@ void AmbrelViewController::animateCameraEnabled(bool enabled) {
     if (enabled && camera) graphicsView_->setAlpha(0);
     std::weak_ptr<UIView> weak = graphicsView_;
     graphicsView_->animateCameraEnabled(enabled, enabled ? GraphicsContentView::Block([weak] {
-        if (auto view = weak.lock()) UIView::animateWithDuration(kCameraFadeIn, [view] { view->setAlpha(1); });
-    })
+                                            if (auto view = weak.lock())
+                                                UIView::animateWithDuration(kCameraFadeIn,
+                                                                            [view] { view->setAlpha(1); });
+                                        })
                                                          : nullptr);
 }
 
@@ -105,36 +109,38 @@ void AmbrelViewController::animateCameraButtonAction() {
     if (gShutterBusy || !graphicsView_->graphicsView()->isAnimating() || !cameraAvailable()) return;
     gShutterBusy = true;
     std::weak_ptr<UIViewController> weak = weak_from_this();
-    CameraController::of(*graphicsView_->graphicsView()).captureSnap(
-        [this, weak] {
-            if (!weak.expired()) animateShutter(nullptr);
-        },
-        [this, weak](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
-            if (weak.expired() || !image) {
-                gShutterBusy = false;
-                return;
-            }
-            AmbrelActivityView::beginAnimateActivityViewInView(graphicsView_, [this, weak, image, metadata](bool) {
-                if (!weak.expired()) saveCapture(image, metadata);
-                else AmbrelActivityView::finishAnimateActivityView([](bool) { gShutterBusy = false; });
+    CameraController::of(*graphicsView_->graphicsView())
+        .captureSnap(
+            [this, weak] {
+                if (!weak.expired()) animateShutter(nullptr);
+            },
+            [this, weak](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
+                if (weak.expired() || !image) {
+                    gShutterBusy = false;
+                    return;
+                }
+                AmbrelActivityView::beginAnimateActivityViewInView(graphicsView_, [this, weak, image, metadata](bool) {
+                    if (!weak.expired()) saveCapture(image, metadata);
+                    else AmbrelActivityView::finishAnimateActivityView([](bool) { gShutterBusy = false; });
+                });
             });
-        });
 }
 
 void AmbrelViewController::animateShutter(BoolBlock completion) {
     std::shared_ptr<UIView> picture = graphicsView_;
-    AnimationUtility::animateView(
-        picture, AnimationUtility::reveal(true, false, kShutterReveal, {1, 1}, {0.01, 0.01}),
-        [picture, completion](bool) {
-            AnimationUtility::animateView(picture,
+    AnimationUtility::animateView(picture, AnimationUtility::reveal(true, false, kShutterReveal, {1, 1}, {0.01, 0.01}),
+                                  [picture, completion](bool) {
+                                      AnimationUtility::animateView(
+                                          picture,
                                           AnimationUtility::reveal(true, false, kShutterReveal, {0.01, 0.01}, {1, 1}),
                                           [completion](bool finished) {
                                               if (completion) completion(finished);
                                           });
-        });
+                                  });
 }
 
-void AmbrelViewController::saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
+void AmbrelViewController::saveCapture(const UIImagePtr& image,
+                                       const std::optional<platform::ImageProperties>& metadata) {
     AmbrelAppSettings& settings = AmbrelAppSettings::sharedInstance();
     // A photo the library did not take is said, with the reason; nothing pretends otherwise.
     auto failures = std::make_shared<CaptureFailures>();
@@ -166,8 +172,9 @@ void AmbrelViewController::saveCapture(const UIImagePtr& image, const std::optio
         auto worker = std::make_shared<DispatchUtility>();
         ++gThumbnailsInFlight;
         worker->performBlockAsync([worker, processed, album] {
-            UIImagePtr thumbnail = ImageUtility::resizedImageWithContentMode(
-                processed, UIViewContentMode::ScaleAspectFit, {kThumbnailSide, kThumbnailSide}, kCGInterpolationDefault);
+            UIImagePtr thumbnail =
+                ImageUtility::resizedImageWithContentMode(processed, UIViewContentMode::ScaleAspectFit,
+                                                          {kThumbnailSide, kThumbnailSide}, kCGInterpolationDefault);
             dispatch_async(dispatch_get_main_queue(), [worker, thumbnail, album] {
                 if (auto button = album.lock(); button && thumbnail) button->setImage(thumbnail, true);
                 --gThumbnailsInFlight;
@@ -196,15 +203,16 @@ void AmbrelViewController::animateFrontBackButtonAction() {
     std::shared_ptr<UIView> picture = graphicsView_;
     std::shared_ptr<GraphicsView> camera = graphicsView_->graphicsView();
     auto fadeIn = [picture] { UIView::animateWithDuration(kSwapFadeIn, [picture] { picture->setAlpha(1); }); };
-    UIView::animateWithDuration(kSwapFadeOut, [picture] { picture->setAlpha(0); },
-                                [camera, fadeIn](bool) {
-                                    // A swap that cannot start brings the picture back at once.
-                                    if (!camera->isAnimating() || !camera->camera()) return fadeIn();
-                                    camera->setCameraSwappedBlock([target = camera.get(), fadeIn] {
-                                        const auto then = fadeIn;
-                                        target->setCameraSwappedBlock(nullptr);
-                                        then();
-                                    });
-                                    camera->swapFrontAndBackFacing();
-                                });
+    UIView::animateWithDuration(
+        kSwapFadeOut, [picture] { picture->setAlpha(0); },
+        [camera, fadeIn](bool) {
+            // A swap that cannot start brings the picture back at once.
+            if (!camera->isAnimating() || !camera->camera()) return fadeIn();
+            camera->setCameraSwappedBlock([target = camera.get(), fadeIn] {
+                const auto then = fadeIn;
+                target->setCameraSwappedBlock(nullptr);
+                then();
+            });
+            camera->swapFrontAndBackFacing();
+        });
 }

@@ -73,7 +73,8 @@ void AmbrelViewController::enableRotationSelectionGestures(bool enabled) {
         auto swipe = std::make_shared<UISwipeGestureRecognizer>();
         swipe->setDirection(direction);
         swipe->setDelegate(swipeDelegate_);
-        swipe->addTarget(this, [this](UIGestureRecognizer& r) { swipeGesture(static_cast<UISwipeGestureRecognizer&>(r)); });
+        swipe->addTarget(this,
+                         [this](UIGestureRecognizer& r) { swipeGesture(static_cast<UISwipeGestureRecognizer&>(r)); });
         graphicsView_->addGestureRecognizer(swipe);
         *recognizer = swipe;
     }
@@ -86,6 +87,7 @@ void AmbrelViewController::swipeGesture(UISwipeGestureRecognizer& recognizer) {
     if (!DeviceUtility::isIPad() && (orientation == 3 || orientation == 4)) return;
     if (&recognizer == leftSwipeRecognizer_.get() && recognizer.direction() == UISwipeGestureRecognizerDirectionLeft)
         rotationSelectionView_->setLeftSelectedItem();
-    else if (&recognizer == rightSwipeRecognizer_.get() && recognizer.direction() == UISwipeGestureRecognizerDirectionRight)
+    else if (&recognizer == rightSwipeRecognizer_.get() &&
+             recognizer.direction() == UISwipeGestureRecognizerDirectionRight)
         rotationSelectionView_->setRightSelectedItem();
 }

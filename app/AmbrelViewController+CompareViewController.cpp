@@ -54,8 +54,8 @@ void AmbrelViewController::animateCompareView(bool show) {
         compare->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
         compare->setShowIndicator(true);
         compare->setPadding(kComparePadding);
-        const UIImagePtr image = graphicsView_->croppedImage() ? graphicsView_->croppedImage()
-                                                               : graphicsView_->unprocessedImage();
+        const UIImagePtr image =
+            graphicsView_->croppedImage() ? graphicsView_->croppedImage() : graphicsView_->unprocessedImage();
         compare->setCompareImage(image, *graphicsView_);
         auto appeared = std::make_shared<bool>(false);
         std::weak_ptr<CompareView> weakCompare = compare;

@@ -145,7 +145,8 @@ void AmbrelViewController::animateCropButtonMenuView(ButtonMenuView& menu) {
 }
 
 void AmbrelViewController::animateCropRect() {
-    if (cropView_) CropScreen::showRecordedCrop(*cropView_, TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect);
+    if (cropView_)
+        CropScreen::showRecordedCrop(*cropView_, TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect);
 }
 
 void AmbrelViewController::cropAction() {

@@ -81,14 +81,14 @@ void AmbrelViewController::albumEditDoneAction() {
     auto exportAsNew = [this, done] { animatePhotoCollectionViewExport(done); };
     if (photoCollectionView_->editableAtIndexPath(photoCollectionView_->selectedIndexPath())) {
         switch (static_cast<int>(settings.albumSaveMethod())) {
-            case 0:
-                showSheet(kSaveSheetTitle, {"Save", "Save as Copy", "Export"}, albumEditDoneButtonView_,
-                          {save, copy, exportAsNew});
-                break;
-            case 1: save(); break;
-            case 2: copy(); break;
-            case 3: exportAsNew(); break;
-            default: break;
+        case 0:
+            showSheet(kSaveSheetTitle, {"Save", "Save as Copy", "Export"}, albumEditDoneButtonView_,
+                      {save, copy, exportAsNew});
+            break;
+        case 1: save(); break;
+        case 2: copy(); break;
+        case 3: exportAsNew(); break;
+        default: break;
         }
         return;
     }
@@ -139,7 +139,8 @@ void AmbrelViewController::application(UIApplication& application, const UIAppli
         });
 }
 
-void AmbrelViewController::performShortcut(const std::string& type, std::function<void(bool succeeded)> completionHandler) {
+void AmbrelViewController::performShortcut(const std::string& type,
+                                           std::function<void(bool succeeded)> completionHandler) {
     std::weak_ptr<UIViewController> weak = weak_from_this();
     // The album closes and the mode is chosen a moment after the photo is back in the album: a
     // camera brought up while the photo still flies would have the flight's end take its

@@ -70,7 +70,8 @@ template <typename Menu>
 void AmbrelViewController::presentMenu(const std::shared_ptr<Menu>& menu, std::shared_ptr<Menu>& property) {
     const unsigned presentation = beginPresentation();
     std::weak_ptr<UIViewController> weak = weak_from_this();
-    ViewUtility::presentFullScreenView(false, UIColor::clearColor(),
+    ViewUtility::presentFullScreenView(
+        false, UIColor::clearColor(),
         [this, weak, menu](const std::shared_ptr<UIView>& backdrop) {
             if (weak.expired()) return;
             backdrop->addSubview(menu->view());
@@ -79,12 +80,13 @@ void AmbrelViewController::presentMenu(const std::shared_ptr<Menu>& menu, std::s
             AnimationUtility::animateView(menu->view(), menuScale(true));
         },
         once([this, weak, menu, &property, presentation] {
-            AnimationUtility::animateView(menu->view(), menuScale(false), [this, weak, menu, &property, presentation](bool) {
-                menu->view()->removeFromSuperview();
-                if (weak.expired()) return;
-                if (property == menu) property = nullptr;
-                removeBackdropUnlessReused(presentation);
-            });
+            AnimationUtility::animateView(menu->view(), menuScale(false),
+                                          [this, weak, menu, &property, presentation](bool) {
+                                              menu->view()->removeFromSuperview();
+                                              if (weak.expired()) return;
+                                              if (property == menu) property = nullptr;
+                                              removeBackdropUnlessReused(presentation);
+                                          });
         }));
 }
 
@@ -163,15 +165,17 @@ void AmbrelViewController::animateModeInfoView() {
     const unsigned presentation = beginPresentation();
     auto finished = std::make_shared<bool>(false);
     std::weak_ptr<UIViewController> weak = weak_from_this();
-    ViewUtility::presentFullScreenView(false, UIColor::clearColor(),
+    ViewUtility::presentFullScreenView(
+        false, UIColor::clearColor(),
         [info, finished](const std::shared_ptr<UIView>& backdrop) {
             UIApplication::sharedApplication().endIgnoringInteractionEvents();
             info->view()->setFrame(backdrop->bounds());
             backdrop->addSubview(info->view());
             const CGFloat height = info->view()->bounds().size.height;
-            AnimationUtility::animateView(info->view(),
-                                          AnimationUtility::fadeAndTransform(CGAffineTransformMakeTranslation(0, -height), true, kInfoInDuration),
-                                          [finished](bool) { *finished = true; });
+            AnimationUtility::animateView(
+                info->view(),
+                AnimationUtility::fadeAndTransform(CGAffineTransformMakeTranslation(0, -height), true, kInfoInDuration),
+                [finished](bool) { *finished = true; });
         },
         [this, weak, info, finished, faded, barChanges, presentation, dismissing = std::make_shared<bool>(false)] {
             // Not while it slides in, and only once.
@@ -189,14 +193,15 @@ void AmbrelViewController::animateModeInfoView() {
                 for (const auto& view : faded) view->setAlpha(1);
             });
             const CGFloat height = info->view()->bounds().size.height;
-            AnimationUtility::animateView(
-                info->view(), AnimationUtility::fadeAndTransform(CGAffineTransformMakeTranslation(0, -height), false, kInfoOutDuration),
-                [this, weak, info, presentation](bool) {
-                    info->stopAnimating();
-                    info->view()->removeFromSuperview();
-                    if (weak.expired()) return;
-                    if (modeInfoView_ == info) modeInfoView_ = nullptr;
-                    removeBackdropUnlessReused(presentation);
-                });
+            AnimationUtility::animateView(info->view(),
+                                          AnimationUtility::fadeAndTransform(
+                                              CGAffineTransformMakeTranslation(0, -height), false, kInfoOutDuration),
+                                          [this, weak, info, presentation](bool) {
+                                              info->stopAnimating();
+                                              info->view()->removeFromSuperview();
+                                              if (weak.expired()) return;
+                                              if (modeInfoView_ == info) modeInfoView_ = nullptr;
+                                              removeBackdropUnlessReused(presentation);
+                                          });
         });
 }

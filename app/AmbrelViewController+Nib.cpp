@@ -26,16 +26,15 @@ void AmbrelViewController::loadNib() {
     albumEditCancelButtonView_ = std::make_shared<TitleButtonView>("Cancel");
     albumEditDoneButtonView_ = std::make_shared<TitleButtonView>("Save");
     albumEditShareButtonView_ = std::make_shared<TitleButtonView>("Share");
-    for (const std::shared_ptr<UIView>& control :
-         std::initializer_list<std::shared_ptr<UIView>>{cameraButtonView_, albumButtonView_, expandCollapseView_,
-                                                         albumEditCancelButtonView_, albumEditDoneButtonView_,
-                                                         albumEditShareButtonView_})
+    for (const std::shared_ptr<UIView>& control : std::initializer_list<std::shared_ptr<UIView>>{
+             cameraButtonView_, albumButtonView_, expandCollapseView_, albumEditCancelButtonView_,
+             albumEditDoneButtonView_, albumEditShareButtonView_})
         bottomView_->addSubview(control);
 
     circularProgressView_ = std::make_shared<CircularProgressView>(CGRectMake(0, 0, kRingSide, kRingSide));
     main.addSubview(circularProgressView_);
-    slideView_ = std::make_shared<SlideView>(
-        CGRectMake(0, size.height - toolbar - kSliderHeight, size.width, kSliderHeight));
+    slideView_ =
+        std::make_shared<SlideView>(CGRectMake(0, size.height - toolbar - kSliderHeight, size.width, kSliderHeight));
     slideView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleTopMargin);
     main.addSubview(slideView_);
 

@@ -75,9 +75,7 @@ std::string AmbrelViewController::relativeDateTitle(double seconds, std::time_t 
     yesterday.tm_mday -= 1;
     yesterday.tm_isdst = -1;
     std::mktime(&yesterday);
-    auto same = [&day](const std::tm& other) {
-        return day.tm_year == other.tm_year && day.tm_yday == other.tm_yday;
-    };
+    auto same = [&day](const std::tm& other) { return day.tm_year == other.tm_year && day.tm_yday == other.tm_yday; };
     if (same(today)) return "Today";
     if (same(yesterday)) return "Yesterday";
     static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
@@ -108,7 +106,8 @@ std::shared_ptr<UIView> AmbrelViewController::titleViewForPhotoCollectionWithLay
 }
 
 std::shared_ptr<UIView> AmbrelViewController::titleViewForSelectedAsset() {
-    const std::optional<double> date = photoCollectionView_->dateForIndexPath(photoCollectionView_->selectedIndexPath());
+    const std::optional<double> date =
+        photoCollectionView_->dateForIndexPath(photoCollectionView_->selectedIndexPath());
     auto label = [](const std::string& text, CGFloat size) {
         auto view = std::make_shared<UILabel>();
         view->setText(text);
@@ -122,8 +121,7 @@ std::shared_ptr<UIView> AmbrelViewController::titleViewForSelectedAsset() {
     auto timeLabel = label(date ? shortTimeTitle(*date) : "", kTimeTitleSize);
     const CGSize dateSize = dateLabel->frame().size, timeSize = timeLabel->frame().size;
     const CGFloat width = std::max(dateSize.width, timeSize.width);
-    auto container = std::make_shared<UIView>(
-        CGRectMake(0, 0, width, dateSize.height + timeSize.height + kTitleGap));
+    auto container = std::make_shared<UIView>(CGRectMake(0, 0, width, dateSize.height + timeSize.height + kTitleGap));
     dateLabel->setFrame(CGRectMake((width - dateSize.width) / 2, 0, dateSize.width, dateSize.height));
     timeLabel->setFrame(
         CGRectMake((width - timeSize.width) / 2, dateSize.height + kTitleGap, timeSize.width, timeSize.height));
@@ -157,7 +155,8 @@ void AmbrelViewController::initializePhotoCollectionView() {
     photos->setSelectedBlock([this](const NSIndexPath& indexPath) {
         animatePhotoCollectionViewLayout(PhotoCollectionLayoutSingle, indexPath);
     });
-    photos->setSelectedChangedBlock([this](const NSIndexPath& indexPath) { photoCollectionSelectionChanged(indexPath); });
+    photos->setSelectedChangedBlock(
+        [this](const NSIndexPath& indexPath) { photoCollectionSelectionChanged(indexPath); });
     photos->setPhotoCollectionAssetsSavedPhotosGroup();
     photoCollectionView_ = photos;
     // What opening the library had to do to it (an index made anew, photos taken back in) is
@@ -171,7 +170,8 @@ void AmbrelViewController::initializePhotoCollectionView() {
         // On the next turn: during start-up there is no window to show it in yet.
         if (!said.empty())
             dispatch_async(dispatch_get_main_queue(), [said] {
-                UIAlertView::alertView(NSLocalizedString("Photo Library"), said, nullptr, NSLocalizedString("OK"))->show();
+                UIAlertView::alertView(NSLocalizedString("Photo Library"), said, nullptr, NSLocalizedString("OK"))
+                    ->show();
             });
     }
 
@@ -193,17 +193,17 @@ void AmbrelViewController::initializePhotoCollectionView() {
     edit->setBlock([this] { animatePhotoCollectionViewToAlbumEditing(); });
     std::weak_ptr<UIToolbar> weakToolbar = toolbar;
     toolbar->setItems({
-        UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Action,
-                                            [this, weakToolbar](UIBarButtonItem&) {
-                                                auto bar = weakToolbar.lock();
-                                                const NSIndexPath selected = photoCollectionView_->selectedIndexPath();
-                                                UIImagePtr image = photoCollectionView_->fullResolutionImageForIndexPath(selected);
-                                                if (!image || !bar) return;
-                                                ShareController::presentShareController(
-                                                    *this, bar->items().front(), image,
-                                                    photoCollectionView_->metadataForForIndexPath(selected).value_or(
-                                                        PhotoCollectionView::Metadata{}));
-                                            }),
+        UIBarButtonItem::itemWithSystemItem(
+            UIBarButtonSystemItem::Action,
+            [this, weakToolbar](UIBarButtonItem&) {
+                auto bar = weakToolbar.lock();
+                const NSIndexPath selected = photoCollectionView_->selectedIndexPath();
+                UIImagePtr image = photoCollectionView_->fullResolutionImageForIndexPath(selected);
+                if (!image || !bar) return;
+                ShareController::presentShareController(
+                    *this, bar->items().front(), image,
+                    photoCollectionView_->metadataForForIndexPath(selected).value_or(PhotoCollectionView::Metadata{}));
+            }),
         UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::FlexibleSpace),
         UIBarButtonItem::itemWithCustomView(edit),
         UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::FlexibleSpace),
@@ -239,14 +239,14 @@ void AmbrelViewController::animatePhotoCollectionView(bool show) {
     }
     animateTransitionToAlbumView(show);
     AnimationUtility::animateView(
-        photoCollectionView_,
-        AnimationUtility::fadeAndTransform(CGAffineTransformMakeTranslation(photoCollectionView_->frame().size.width, 0),
-                                           show, kAlbumSlideDuration, false));
+        photoCollectionView_, AnimationUtility::fadeAndTransform(
+                                  CGAffineTransformMakeTranslation(photoCollectionView_->frame().size.width, 0), show,
+                                  kAlbumSlideDuration, false));
     if (show && !DeviceUtility::hasAXGPU()) animateCameraEnabled(false);
     animatePhotoCollectionViewObjects(show, whileAlive(weak_from_this(), [this, show](bool) {
-        if (show) setAlbumEditing(true);
-        else photoCollectionView_->setHidden(true);
-    }));
+                                          if (show) setAlbumEditing(true);
+                                          else photoCollectionView_->setHidden(true);
+                                      }));
 }
 
 void AmbrelViewController::animatePhotoCollectionViewObjects(bool show, BoolBlock completion) {
@@ -322,17 +322,19 @@ void AmbrelViewController::animatePhotoCollectionViewLayout(int layout, const NS
 void AmbrelViewController::animatePhotoGroupCollectionView(bool show) {
     for (const auto& item : {leftItemView_, rightItemView_})
         if (item) item->setHidden(show);
-    navigationItem().setTitleView(show ? AppAppearance::titleViewWithString("Albums")
-                                       : titleViewForPhotoCollectionWithLayout(photoCollectionView_->photoCollectionLayout()));
+    navigationItem().setTitleView(
+        show ? AppAppearance::titleViewWithString("Albums")
+             : titleViewForPhotoCollectionWithLayout(photoCollectionView_->photoCollectionLayout()));
     if (show) photoGroupCollectionView_->setHidden(false);
 
     CGRect cell = CGRectZero;
-    if (const auto& group = photoCollectionView_->assetsGroup()) cell = photoGroupCollectionView_->rectForAssetGroup(*group);
+    if (const auto& group = photoCollectionView_->assetsGroup())
+        cell = photoGroupCollectionView_->rectForAssetGroup(*group);
     const CGRect bounds = photoCollectionView_->bounds();
-    const CGAffineTransform zoom = CGAffineTransformTranslate(
-        CGAffineTransformMakeScale(kGroupZoomScale, kGroupZoomScale),
-        (CGRectGetMidX(cell) - CGRectGetMidX(bounds)) / kGroupZoomScale,
-        (CGRectGetMidY(cell) - CGRectGetMidY(bounds)) / kGroupZoomScale);
+    const CGAffineTransform zoom =
+        CGAffineTransformTranslate(CGAffineTransformMakeScale(kGroupZoomScale, kGroupZoomScale),
+                                   (CGRectGetMidX(cell) - CGRectGetMidX(bounds)) / kGroupZoomScale,
+                                   (CGRectGetMidY(cell) - CGRectGetMidY(bounds)) / kGroupZoomScale);
 
     UIApplication::sharedApplication().beginIgnoringInteractionEvents();
     if (show) photoGroupCollectionView_->setAlpha(0);
@@ -373,12 +375,14 @@ void AmbrelViewController::animatePhotoCollectionViewToAlbumEditing() {
             auto photos = photoCollectionView_;
             photos->animatePhotoAtIndexPath(
                 indexPath, graphicsView_, view(),
-                whileAlive(weak, [this, stepDone] {
-                    setPhotoCollectionViewShowing(false);
-                    animateNavigationItemForAlbumEditView();
-                    animateExpandCollapseViewWithBounce(stepDone);
-                }),
-                [this, weak, image, data](const std::shared_ptr<UIImageView>& imageView, std::function<void(bool)> done) {
+                whileAlive(weak,
+                           [this, stepDone] {
+                               setPhotoCollectionViewShowing(false);
+                               animateNavigationItemForAlbumEditView();
+                               animateExpandCollapseViewWithBounce(stepDone);
+                           }),
+                [this, weak, image, data](const std::shared_ptr<UIImageView>& imageView,
+                                          std::function<void(bool)> done) {
                     if (weak.expired()) return done(false);
                     selectModeTypeSelection();
                     std::string unreadable;
@@ -386,8 +390,8 @@ void AmbrelViewController::animatePhotoCollectionViewToAlbumEditing() {
                     // The photo itself is fine; only its stored settings are lost, so it opens
                     // at the default ones, and the person hears why.
                     if (data && !albumEditAssetState_)
-                        std::cerr << "tavorin: the photo's stored editing settings could not be read ("
-                                  << unreadable << "); it opens with the default settings\n";
+                        std::cerr << "tavorin: the photo's stored editing settings could not be read (" << unreadable
+                                  << "); it opens with the default settings\n";
                     if (albumEditAssetState_) albumEditAssetState_->restore(false);
                     else StateController::sharedInstance().popToNamedState(kNamedStateDefault, true);
                     resetTypeSelectionCategories();
@@ -397,7 +401,8 @@ void AmbrelViewController::animatePhotoCollectionViewToAlbumEditing() {
                         if (done) done(finished);
                     });
                 },
-                nullptr, [photos, stepDone](bool) {
+                nullptr,
+                [photos, stepDone](bool) {
                     photos->setHidden(true);
                     stepDone();
                 });
@@ -409,14 +414,14 @@ void AmbrelViewController::animateExpandCollapseViewWithBounce(std::function<voi
     onMain(whileAlive(weak, [this, weak, settled] {
         expandCollapseView_->toggleExpanded();
         UIView& main = *view();
-        for (const auto& front : {std::static_pointer_cast<UIView>(circularProgressView_),
-                                  std::static_pointer_cast<UIView>(slideView_),
-                                  std::static_pointer_cast<UIView>(collectionView_)})
+        for (const auto& front :
+             {std::static_pointer_cast<UIView>(circularProgressView_), std::static_pointer_cast<UIView>(slideView_),
+              std::static_pointer_cast<UIView>(collectionView_)})
             if (front && front->superview()) main.bringSubviewToFront(front.get());
         afterDelay(kBounceDelay, whileAlive(weak, [this, settled] {
-            animateTransitionToAlbumEditingView(true);
-            if (settled) settled();
-        }));
+                       animateTransitionToAlbumEditingView(true);
+                       if (settled) settled();
+                   }));
     }));
 }
 
@@ -440,11 +445,12 @@ void AmbrelViewController::transitionImageView(const std::shared_ptr<UIImageView
         if (completion) completion(true);
         return;
     }
-    UIView::transitionWithView(imageView, kImageTransitionDuration, UIViewAnimationOptionTransitionCrossDissolve,
-                               [imageView, image] { imageView->setImage(image); },
-                               [completion](bool finished) {
-                                   if (completion) completion(finished);
-                               });
+    UIView::transitionWithView(
+        imageView, kImageTransitionDuration, UIViewAnimationOptionTransitionCrossDissolve,
+        [imageView, image] { imageView->setImage(image); },
+        [completion](bool finished) {
+            if (completion) completion(finished);
+        });
 }
 
 void AmbrelViewController::animatePhotoCollectionViewFromAlbumEditing(std::function<void()> completion) {
@@ -459,18 +465,20 @@ void AmbrelViewController::animatePhotoCollectionViewFromAlbumEditing(std::funct
     std::weak_ptr<UIViewController> weak = weak_from_this();
     photos->animateToPhotoAtIndexPath(
         photos->selectedIndexPath(), graphicsView_, view(),
-        whileAlive(weak, [this, photos] {
-            photos->setHidden(false);
-            setPhotoCollectionViewShowing(true);
-            UIView::performWithoutAnimation([this] { animateNavigationItemForPhotoCollectionView(); });
-        }),
+        whileAlive(weak,
+                   [this, photos] {
+                       photos->setHidden(false);
+                       setPhotoCollectionViewShowing(true);
+                       UIView::performWithoutAnimation([this] { animateNavigationItemForPhotoCollectionView(); });
+                   }),
         [this, weak, photos](const std::shared_ptr<UIImageView>& imageView, std::function<void(bool)> done) {
             if (weak.expired()) return done(false);
             transitionImageView(imageView, photos->selectedImage(), [done](bool finished) {
                 if (done) done(finished);
             });
         },
-        nullptr, [this, weak, graphics = graphicsView_, completion](bool) {
+        nullptr,
+        [this, weak, graphics = graphicsView_, completion](bool) {
             graphics->setImage(nullptr);
             if (!weak.expired()) --albumEditTransitions_;
             if (completion) completion();
@@ -532,8 +540,9 @@ std::optional<AmbrelViewController::RenderedEdit> AmbrelViewController::renderSe
     const NSIndexPath indexPath = photoCollectionView_->selectedIndexPath();
     UIImagePtr rendered = renderEditedPhoto(indexPath, error);
     if (!rendered) return std::nullopt;
-    return RenderedEdit{indexPath, rendered,
-                        photoCollectionView_->metadataForForIndexPath(indexPath).value_or(PhotoCollectionView::Metadata{})};
+    return RenderedEdit{
+        indexPath, rendered,
+        photoCollectionView_->metadataForForIndexPath(indexPath).value_or(PhotoCollectionView::Metadata{})};
 }
 
 AmbrelViewController::ChangeAnswer AmbrelViewController::answerSelecting(ChangeAnswer finish, NSIndexPath select) {
@@ -599,8 +608,8 @@ void AmbrelViewController::animatePhotoCollectionViewShare(BoolBlock completion)
             if (!edit) return finish(false, error);
             onMain([this, weak = weak_from_this(), edit, finish] {
                 if (weak.expired()) return finish(false, nullptr);
-                ShareController::presentShareController(*this, std::static_pointer_cast<UIView>(albumEditShareButtonView_),
-                                                        edit->image, edit->metadata);
+                ShareController::presentShareController(
+                    *this, std::static_pointer_cast<UIView>(albumEditShareButtonView_), edit->image, edit->metadata);
                 finish(true, nullptr);
             });
         },

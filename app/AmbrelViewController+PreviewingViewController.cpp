@@ -116,7 +116,8 @@ std::shared_ptr<UIViewController> AmbrelViewController::previewingContext(UIView
     compare->setShowIndicator(false);
     compare->setShowSlider(true);
     compare->setShowSliderEdges(false);
-    const UIImagePtr& before = graphicsView_->croppedImage() ? graphicsView_->croppedImage() : graphicsView_->unprocessedImage();
+    const UIImagePtr& before =
+        graphicsView_->croppedImage() ? graphicsView_->croppedImage() : graphicsView_->unprocessedImage();
     compare->setCompareImage(before, *graphicsView_);
     compare->setAngle(compare->firstAngleStep());
     container->addSubview(compare);
@@ -168,12 +169,12 @@ void AmbrelViewController::transitionToPhotoCollectionSingleLayout(std::function
     auto self = std::static_pointer_cast<AmbrelViewController>(shared_from_this());
     std::weak_ptr<AmbrelViewController> weak = self;
     // The navigation items as a tap on the photo sets them, the switch itself not animated.
-    animatePhotoCollectionViewLayout(PhotoCollectionLayoutSingle, indexPath, false,
-                                     [weak, indexPath, completion](bool finished) {
-                                         auto me = weak.lock();
-                                         if (!me) return;
-                                         if (auto cell = me->photoCollectionView_->collectionView()->cellForItemAtIndexPath(indexPath))
-                                             bump({cell}, kCellBumpScale);
-                                         if (completion) completion(finished);
-                                     });
+    animatePhotoCollectionViewLayout(
+        PhotoCollectionLayoutSingle, indexPath, false, [weak, indexPath, completion](bool finished) {
+            auto me = weak.lock();
+            if (!me) return;
+            if (auto cell = me->photoCollectionView_->collectionView()->cellForItemAtIndexPath(indexPath))
+                bump({cell}, kCellBumpScale);
+            if (completion) completion(finished);
+        });
 }

@@ -33,21 +33,26 @@ void AmbrelViewController::animateSettingsView(bool show) {
         AppAppearance::setNavigationBar(*this, bar, albumEditing_);
     }
     std::weak_ptr<UIViewController> weak = weak_from_this();
-    animateButtonMenuView([this, weak] {
-        return AboutPanel::aboutButtonMenu(bottomView_->bounds(), [this, weak](const auto& logo, const auto& label) {
-            // While the panel is shown its logo and label are borrowed already.
-            if (weak.expired() || aboutDismissBlock_ || !settingsView_) return;
-            auto panel = std::make_shared<AboutPanel>(
-                AboutPanel::Parts{this, logo, label, settingsView_, graphicsView_, settingsDoneButton_});
-            aboutDismissBlock_ = [this, panel](UIViewController&) {
-                // Cleared at once, before the panel has gone; this block goes with it, so
-                // what it needs is taken first.
-                auto closing = panel;
-                aboutDismissBlock_ = nullptr;
-                closing->dismiss();
-            };
-        }).menu;
-    }, show);
+    animateButtonMenuView(
+        [this, weak] {
+            return AboutPanel::aboutButtonMenu(
+                       bottomView_->bounds(),
+                       [this, weak](const auto& logo, const auto& label) {
+                           // While the panel is shown its logo and label are borrowed already.
+                           if (weak.expired() || aboutDismissBlock_ || !settingsView_) return;
+                           auto panel = std::make_shared<AboutPanel>(
+                               AboutPanel::Parts{this, logo, label, settingsView_, graphicsView_, settingsDoneButton_});
+                           aboutDismissBlock_ = [this, panel](UIViewController&) {
+                               // Cleared at once, before the panel has gone; this block goes with it, so
+                               // what it needs is taken first.
+                               auto closing = panel;
+                               aboutDismissBlock_ = nullptr;
+                               closing->dismiss();
+                           };
+                       })
+                .menu;
+        },
+        show);
     const bool editing = albumEditing_;
     auto graphics = graphicsView_;
     UIView::animateWithDuration(kGraphicsFadeDuration, [graphics, show, editing] {

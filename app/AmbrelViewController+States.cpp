@@ -113,8 +113,8 @@ void AmbrelViewController::animateTransitionToAlbumView(bool toAlbum) {
     if (toAlbum) views.push_back(graphicsView_);
     views.insert(views.end(), {albumButtonView_, cameraButtonView_, expandCollapseView_});
     AnimationUtility::animateViews(
-        views, AnimationUtility::fadeAndTransform(CGAffineTransformIdentity, !toAlbum, kAlbumFadeDuration), 0, 0,
-        false, nullptr);
+        views, AnimationUtility::fadeAndTransform(CGAffineTransformIdentity, !toAlbum, kAlbumFadeDuration), 0, 0, false,
+        nullptr);
 }
 
 void AmbrelViewController::animateTransitionToAlbumEditingView(bool editing) {

@@ -86,9 +86,8 @@ void AmbrelViewController::initializeTypeViews() {
 
     // 8. The picker.
     collectionView_->setAlpha(0);
-    collectionView_->setWillSelectBlock([this](CollectionView&, CollectionObject& object) {
-        typeSelectionObjectWillSelect(object);
-    });
+    collectionView_->setWillSelectBlock(
+        [this](CollectionView&, CollectionObject& object) { typeSelectionObjectWillSelect(object); });
     collectionView_->setHeaderWillSelectBlock([this](CollectionView&) { typeSelectionCategoryWillSelect(); });
     collectionView_->setHeaderSelectedBlock([this](CollectionView&) { typeSelectionCategorySelected(); });
 
@@ -198,11 +197,14 @@ void AmbrelViewController::typeSelectionValueWillFinishChange() {}
 
 void AmbrelViewController::typeSelectionValueResetToDefault() {
     if (!type_) return;
-    UIView::animateWithDuration(kResetSpringDuration, 0, 0.6, 2.0, 0, [this] {
-        type_->valueWillBeginChange();
-        type_->setValue(type_->defaultValue());
-        type_->valueWillFinishChange();
-    }, nullptr);
+    UIView::animateWithDuration(
+        kResetSpringDuration, 0, 0.6, 2.0, 0,
+        [this] {
+            type_->valueWillBeginChange();
+            type_->setValue(type_->defaultValue());
+            type_->valueWillFinishChange();
+        },
+        nullptr);
 }
 
 // ---- E. Redisplay --------------------------------------------------------------------------
@@ -210,21 +212,23 @@ void AmbrelViewController::typeSelectionValueResetToDefault() {
 void AmbrelViewController::animateTypeViewForSelectedObjectChanged(bool forward, bool animated) {
     if (!type_) return;
     TypeController& lists = TypeController::sharedInstance();
-    const UIColor color = type_->color() ? UIColor::colorWithCGColor(*type_->color()) : AppAppearance::defaultTintColor();
-    const UIColor highlight = type_ == &lists.colorType() ? ColorAnalysisUtility::colorWithMinimumBrightness(color, 0.7) : color;
+    const UIColor color =
+        type_->color() ? UIColor::colorWithCGColor(*type_->color()) : AppAppearance::defaultTintColor();
+    const UIColor highlight =
+        type_ == &lists.colorType() ? ColorAnalysisUtility::colorWithMinimumBrightness(color, 0.7) : color;
     typeSelectView_->setSelectViewColor(highlight, animated);
 
     const float value = type_->value();
     const std::string name = type_->selectedObject() ? type_->selectedObject()->name().value_or("") : "";
-    UIView::transitionWithView(circularProgressView_, animated ? kFlipDuration : 0,
-                               forward ? UIViewAnimationOptionTransitionFlipFromLeft
-                                       : UIViewAnimationOptionTransitionFlipFromRight,
-                               [this, color, value, name] {
-                                   circularProgressView_->setProgressColor(color);
-                                   circularProgressView_->setProgress(value);
-                                   circularProgressView_->setDisplayText(name);
-                               },
-                               nullptr);
+    UIView::transitionWithView(
+        circularProgressView_, animated ? kFlipDuration : 0,
+        forward ? UIViewAnimationOptionTransitionFlipFromLeft : UIViewAnimationOptionTransitionFlipFromRight,
+        [this, color, value, name] {
+            circularProgressView_->setProgressColor(color);
+            circularProgressView_->setProgress(value);
+            circularProgressView_->setDisplayText(name);
+        },
+        nullptr);
     slideView_->setValue(value);
 
     if (type_ != &lists.modeType()) return;
@@ -254,7 +258,8 @@ std::vector<UIColor> AmbrelViewController::adjustmentColors(const UIColor& tint,
     std::reverse(colors.begin(), colors.end());
     std::vector<UIColor> blended;
     for (const UIColor& c : colors)
-        blended.push_back(ColorUtility::blendWithColor(c, AppAppearance::defaultSecondaryColor(), kAdjustmentColorBlend));
+        blended.push_back(
+            ColorUtility::blendWithColor(c, AppAppearance::defaultSecondaryColor(), kAdjustmentColorBlend));
     return blended;
 }
 
@@ -318,8 +323,10 @@ void AmbrelViewController::animateModeInfoButton(bool highlight) {
         UIView::animateKeyframesWithDuration(
             kHintDuration, 0, UIViewAnimationOptionRepeat | UIViewAnimationOptionAllowUserInteraction,
             [pulse] {
-                UIView::addKeyframeWithRelativeStartTime(0, 0.5, [pulse] { pulse->setBackgroundColor(UIColor::colorWithWhite(1, 0.3)); });
-                UIView::addKeyframeWithRelativeStartTime(0.5, 0.5, [pulse] { pulse->setBackgroundColor(UIColor::colorWithWhite(1, 0.075)); });
+                UIView::addKeyframeWithRelativeStartTime(
+                    0, 0.5, [pulse] { pulse->setBackgroundColor(UIColor::colorWithWhite(1, 0.3)); });
+                UIView::addKeyframeWithRelativeStartTime(
+                    0.5, 0.5, [pulse] { pulse->setBackgroundColor(UIColor::colorWithWhite(1, 0.075)); });
             },
             nullptr);
     });
@@ -333,17 +340,19 @@ void AmbrelViewController::animateTypeView(bool show) {
         setTypeViewOrientation(AppConstants::orientation(), false);
     }
     if (!albumEditing_)
-        AppAppearance::setBackgroundWithColor(*view(), show ? AppAppearance::defaultTypeBackgroundColor()
-                                                            : AppAppearance::defaultCameraBackgroundColor(),
-                                              true);
+        AppAppearance::setBackgroundWithColor(
+            *view(), show ? AppAppearance::defaultTypeBackgroundColor() : AppAppearance::defaultCameraBackgroundColor(),
+            true);
     const CGFloat selectorHeight = typeSelectView_->bounds().size.height;
-    AnimationUtility::animateView(typeSelectView_, AnimationUtility::fadeAndTransform(
-                                                       CGAffineTransformMakeTranslation(0, 2 * selectorHeight), show,
-                                                       kTypeViewDuration));
-    AnimationUtility::animateView(circularProgressView_, AnimationUtility::fadeAndTransform(
-                                                             CGAffineTransformMakeScale(0.1, 0.1), show, kTypeViewDuration));
+    AnimationUtility::animateView(
+        typeSelectView_, AnimationUtility::fadeAndTransform(CGAffineTransformMakeTranslation(0, 2 * selectorHeight),
+                                                            show, kTypeViewDuration));
+    AnimationUtility::animateView(
+        circularProgressView_,
+        AnimationUtility::fadeAndTransform(CGAffineTransformMakeScale(0.1, 0.1), show, kTypeViewDuration));
     if (show && type_) {
-        circularProgressView_->setDisplayText(type_->selectedObject() ? type_->selectedObject()->name().value_or("") : "");
+        circularProgressView_->setDisplayText(type_->selectedObject() ? type_->selectedObject()->name().value_or("")
+                                                                      : "");
         // The value may have changed while the controls were away (a restored edit, the
         // engine's first picture): they come back showing the current one.
         circularProgressView_->setProgress(type_->value());
@@ -352,12 +361,11 @@ void AmbrelViewController::animateTypeView(bool show) {
     }
     slideView_->animateSlideView(show);
     const CGFloat d = show ? -1 : 1;
-    AnimationUtility::animateView(collectionView_, AnimationUtility::fadeAndTransform(
-                                                       CGAffineTransformMakeTranslation(d * view()->bounds().size.width, 0),
-                                                       show, kCollectionViewDuration));
-    presentEditingHelp([this] {
-        animateModeInfoButton(modeInfoDue());
-    });
+    AnimationUtility::animateView(
+        collectionView_,
+        AnimationUtility::fadeAndTransform(CGAffineTransformMakeTranslation(d * view()->bounds().size.width, 0), show,
+                                           kCollectionViewDuration));
+    presentEditingHelp([this] { animateModeInfoButton(modeInfoDue()); });
 }
 
 // The editing help over the picture, until the user has dismissed it once; the completion runs
@@ -368,7 +376,6 @@ void AmbrelViewController::presentEditingHelp(std::function<void()> completion) 
     });
 }
 
-
 // ---- I. The ring -----------------------------------------------------------------------------
 
 void AmbrelViewController::animateCircularProgressView() { animateCircularProgressView(kRingDisplayDuration); }
@@ -378,12 +385,10 @@ void AmbrelViewController::animateCircularProgressView(double seconds) {
     std::weak_ptr<CircularProgressView> weak = circularProgressView_;
     DebounceUtility::executeBlockOnlyOnce(
         [weak] {
-            if (auto ring = weak.lock())
-                UIView::animateWithDuration(kRingFadeDuration, [ring] { ring->setAlpha(1); });
+            if (auto ring = weak.lock()) UIView::animateWithDuration(kRingFadeDuration, [ring] { ring->setAlpha(1); });
         },
         [weak] {
-            if (auto ring = weak.lock())
-                UIView::animateWithDuration(kRingFadeDuration, [ring] { ring->setAlpha(0); });
+            if (auto ring = weak.lock()) UIView::animateWithDuration(kRingFadeDuration, [ring] { ring->setAlpha(0); });
         },
         seconds);
 }
@@ -417,10 +422,13 @@ void AmbrelViewController::animateCollectionViewObjectsWithBlock(std::function<v
                 for (const auto& grown : shownViews()) {
                     grown->setTransform(CGAffineTransformMakeScale(kShrinkScale, kShrinkScale));
                     grown->setAlpha(0);
-                    UIView::animateWithDuration(kShrinkDuration, 0, 1.0, 1.0, 0, [grown] {
-                        grown->setTransform(CGAffineTransformIdentity);
-                        grown->setAlpha(1);
-                    }, nullptr);
+                    UIView::animateWithDuration(
+                        kShrinkDuration, 0, 1.0, 1.0, 0,
+                        [grown] {
+                            grown->setTransform(CGAffineTransformIdentity);
+                            grown->setAlpha(1);
+                        },
+                        nullptr);
                 }
             });
     }

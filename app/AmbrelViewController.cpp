@@ -235,8 +235,8 @@ void AmbrelViewController::viewWillLayoutSubviews() {
             main.insertSubviewAbove(cameraButtonView_, bottomView_.get());
         }
         const CGFloat width = cameraButtonView_->frame().size.width;
-        cameraButtonView_->setCenter({main.bounds().size.width - width - kPadShutterMargin,
-                                      main.bounds().size.height * 0.5 - width * 0.5});
+        cameraButtonView_->setCenter(
+            {main.bounds().size.width - width - kPadShutterMargin, main.bounds().size.height * 0.5 - width * 0.5});
     } else {
         PositioningUtility::positionViewAtCenterOfView(*cameraButtonView_, bar);
     }

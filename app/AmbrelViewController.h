@@ -77,8 +77,8 @@ class ModeMenuViewController;
 class ColorMenuViewController;
 class ModeInfoViewController;
 
-#define AMBREL_PROPERTY(T, name, setter)                      \
-    const T& name() const { return name##_; }                 \
+#define AMBREL_PROPERTY(T, name, setter)      \
+    const T& name() const { return name##_; } \
     void setter(T value) { name##_ = std::move(value); }
 
 class AmbrelViewController : public UIViewController, public UIViewControllerPreviewingDelegate {
@@ -94,14 +94,14 @@ public:
     static constexpr double kRotateDuration = 0.2;      // camera controls turning with the device
     static constexpr double kMenuChangeDuration = 0.2;  // a row's buttons replaced in place
     static constexpr CGFloat kMenuChangeDrop = 10;
-    static constexpr CGFloat kDialHeight = 40;          // the format dial's strip
-    static constexpr CGFloat kSwipeMargin = 100;        // how far above the slider a swipe may start
+    static constexpr CGFloat kDialHeight = 40;    // the format dial's strip
+    static constexpr CGFloat kSwipeMargin = 100;  // how far above the slider a swipe may start
     static constexpr CGFloat kPadShutterMargin = 20;
-    static constexpr double kCameraFadeIn = 0.6;        // the preview once the camera runs
+    static constexpr double kCameraFadeIn = 0.6;  // the preview once the camera runs
     static constexpr CGFloat kNoCameraNoticeFontSize = 17;
     static constexpr double kSwapFadeOut = 0.2, kSwapFadeIn = 0.8;
-    static constexpr double kShutterReveal = 0.2;       // each half of the shutter's iris
-    static constexpr CGFloat kThumbnailSide = 256;      // the album button's picture of a photo
+    static constexpr double kShutterReveal = 0.2;   // each half of the shutter's iris
+    static constexpr CGFloat kThumbnailSide = 256;  // the album button's picture of a photo
 
     AmbrelViewController();
     ~AmbrelViewController() override;

@@ -16,8 +16,8 @@ void ExpandCollapseView::initialize() {
     button_->setContentMode(UIViewContentMode::Center);
     if (UIImagePtr picture = UIImage::imageNamed("expandCollapse"))
         button_->setImage(picture->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate), UIControlStateNormal);
-    button_->addTarget(this, [this](UIControl&, const UIEvent*) { expandCollapseTouched(); },
-                       UIControlEventTouchUpInside);
+    button_->addTarget(
+        this, [this](UIControl&, const UIEvent*) { expandCollapseTouched(); }, UIControlEventTouchUpInside);
     PositioningUtility::positionViewAtCenterOfView(*button_, *this);
     addSubview(button_);
 }

@@ -44,7 +44,7 @@ std::vector<std::string> collect(const std::vector<std::string>& paths, std::ost
     };
     std::vector<std::string> files;
     for (const auto& p : paths) {
-        struct stat st{};
+        struct stat st {};
         if (::stat(p.c_str(), &st) != 0) {
             err << "skipped " << p << ": no such file or folder\n";
             ++*failures;
@@ -112,8 +112,8 @@ int Run(const Options& options, const std::string& libraryFolder, std::ostream& 
     const std::vector<std::string> files = collect(options.paths, err, &failures, &refused);
 
     NSErrorPtr error;
-    auto library = PHPhotoLibrary::openAt(libraryFolder, &error,
-                                          {.requiresAuthorization = false, .pollsOtherProcesses = false});
+    auto library =
+        PHPhotoLibrary::openAt(libraryFolder, &error, {.requiresAuthorization = false, .pollsOtherProcesses = false});
     if (!library) {
         err << "tavorin import: " << photos::ErrorLine(*error) << "\n";
         return kExitFailure;
@@ -123,7 +123,7 @@ int Run(const Options& options, const std::string& libraryFolder, std::ostream& 
     // Oldest first, by the date the photo says it was taken (else its file's time).
     std::vector<Candidate> candidates;
     for (auto& f : files) {
-        struct stat st{};
+        struct stat st {};
         double date = ::stat(f.c_str(), &st) == 0 ? static_cast<double>(st.st_mtim.tv_sec) : 0;
         if (auto taken = photos::ImageCreationDate(f)) date = *taken;
         candidates.push_back({f, date});
@@ -161,12 +161,15 @@ int Run(const Options& options, const std::string& libraryFolder, std::ostream& 
                 const std::string id = photo->placeholderForCreatedAsset()->localIdentifier();
                 if (options.album.empty()) return;
                 if (albumId.empty()) {
-                    auto album = PHAssetCollectionChangeRequest::creationRequestForAssetCollectionWithTitle(options.album);
+                    auto album =
+                        PHAssetCollectionChangeRequest::creationRequestForAssetCollectionWithTitle(options.album);
                     album->addAssets({id});
                     createdAlbum = album->placeholderForCreatedAssetCollection()->localIdentifier();
-                } else if (auto albums = PHAssetCollection::fetchAssetCollectionsWithLocalIdentifiers({albumId}, {}, library);
+                } else if (auto albums =
+                               PHAssetCollection::fetchAssetCollectionsWithLocalIdentifiers({albumId}, {}, library);
                            albums->count()) {
-                    PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*albums->firstObject())->addAssets({id});
+                    PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*albums->firstObject())
+                        ->addAssets({id});
                 }
             },
             &error);

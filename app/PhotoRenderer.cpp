@@ -23,31 +23,28 @@ namespace {
 
 // The filter scale of a picture: its shorter side over the preview's, so that filters reach as
 // far across the picture at any size.
-double FilterScale(int64_t width, int64_t height)
-{
+double FilterScale(int64_t width, int64_t height) {
     return static_cast<double>(std::min(width, height)) / PhotoRenderer::kPreviewSize;
 }
 
-int32_t EngineFormat(platform::ImagePixelFormat format)
-{
+int32_t EngineFormat(platform::ImagePixelFormat format) {
     return format == platform::ImagePixelFormat::RGBA ? kPixelFormatRGBA : kPixelFormatBGRA;
 }
 
-} // namespace
+}  // namespace
 
-std::unique_ptr<PhotoRenderer> PhotoRenderer::make()
-{
+std::unique_ptr<PhotoRenderer> PhotoRenderer::make() {
     std::unique_ptr<PhotoRenderer> renderer(new PhotoRenderer());
     renderer->device_ = QV::Graphics::CDevice::Create(&renderer->layer_, true, false, false);
-    if (!renderer->device_)
-        return nullptr;
+    if (!renderer->device_) return nullptr;
     QV::Graphics::IDevice& device = *renderer->device_;
     device.MakeCurrent();
     device.GetDepthTest()->SetEnabled(false);
     device.SetClearColor(0, 0, 0, 1);
     device.Clear(true, false);
     try {
-        renderer->engine_ = std::make_unique<AmbrelGraphicsController>(NSBundle::mainBundle().resourcePathHolding("looks"));
+        renderer->engine_ =
+            std::make_unique<AmbrelGraphicsController>(NSBundle::mainBundle().resourcePathHolding("looks"));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "tavorin: no engine: %s\n", error.what());
         return nullptr;
@@ -69,20 +66,16 @@ std::unique_ptr<PhotoRenderer> PhotoRenderer::make()
     return renderer;
 }
 
-PhotoRenderer::~PhotoRenderer()
-{
+PhotoRenderer::~PhotoRenderer() {
     // The engine's GPU objects go before the device they were made on.
-    if (device_)
-        device_->MakeCurrent();
+    if (device_) device_->MakeCurrent();
     engine_.reset();
     device_.reset();
 }
 
-bool PhotoRenderer::applyMode(const std::string& libraryName)
-{
+bool PhotoRenderer::applyMode(const std::string& libraryName) {
     const Modes::ModeLibraryEntry* entry = Modes::ModeLibrary::modeWithName(libraryName);
-    if (!entry)
-        return false;
+    if (!entry) return false;
     std::vector<Modes::AdjustmentDefault> defaults;
     for (const auto& [name, categories] : AmbrelGraphicsController::AdjustmentCategories()) {
         const float value = engine_->GetAdjustment(name);
@@ -102,28 +95,23 @@ bool PhotoRenderer::applyMode(const std::string& libraryName)
 
 void PhotoRenderer::setAdjustment(const std::string& name, float value) { engine_->SetAdjustment(name, true, value); }
 
-void PhotoRenderer::setProgress(std::function<void(double)> progress)
-{
+void PhotoRenderer::setProgress(std::function<void(double)> progress) {
     engine_->SetRenderProgressBlock(std::move(progress));
 }
 
 std::optional<platform::ImageBitmap> PhotoRenderer::previewOf(const platform::ImageSource& source,
-                                                              platform::ImageIOError* error)
-{
-    if (source.type() != platform::ImageFileType::JPEG)
-        return std::nullopt;
+                                                              platform::ImageIOError* error) {
+    if (source.type() != platform::ImageFileType::JPEG) return std::nullopt;
     return source.createThumbnailAtIndex(0, kPreviewSize, platform::ImagePixelFormat::RGBA, false, error);
 }
 
-bool PhotoRenderer::renderPreview(const platform::ImageBitmap& photo, int64_t orientation)
-{
+bool PhotoRenderer::renderPreview(const platform::ImageBitmap& photo, int64_t orientation) {
     const double longer = std::max(photo.width, photo.height);
     const double reduction = std::min(1.0, kPreviewSize / longer);
     const auto width = static_cast<uint32_t>(std::max(1.0, std::round(photo.width * reduction)));
     const auto height = static_cast<uint32_t>(std::max(1.0, std::round(photo.height * reduction)));
     const std::optional<platform::ImageBitmap> preview = platform::ResizeImageBitmap(photo, width, height);
-    if (!preview)
-        return false;
+    if (!preview) return false;
     // The frame is kept as the style stages' cached result, as for a photo shown in the view.
     const eStyleStageMode saved = engine_->styleStageMode;
     engine_->styleStageMode = eStyleStageMode::RenderAndKeep;
@@ -136,35 +124,29 @@ bool PhotoRenderer::renderPreview(const platform::ImageBitmap& photo, int64_t or
     return true;
 }
 
-void PhotoRenderer::redrawPreview()
-{
+void PhotoRenderer::redrawPreview() {
     engine_->frameDirty = true;
     engine_->RenderFrame();
 }
 
-std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::ImageBitmap& photo, int64_t orientation)
-{
+std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::ImageBitmap& photo, int64_t orientation) {
     return render(photo.pixels.data(), photo.width, photo.height, EngineFormat(photo.format), orientation);
 }
 
-std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::PackedRGB& photo, int64_t orientation)
-{
+std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::PackedRGB& photo, int64_t orientation) {
     return render(photo.pixels.data(), photo.width, photo.height, kPixelFormatRGB, orientation);
 }
 
-bool PhotoRenderer::renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows)
-{
+bool PhotoRenderer::renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows) {
     return renderRows(photo.pixels.data(), photo.width, photo.height, EngineFormat(photo.format), rows);
 }
 
-bool PhotoRenderer::renderRows(const platform::PackedRGB& photo, const BitmapRowSink& rows)
-{
+bool PhotoRenderer::renderRows(const platform::PackedRGB& photo, const BitmapRowSink& rows) {
     return renderRows(photo.pixels.data(), photo.width, photo.height, kPixelFormatRGB, rows);
 }
 
 std::shared_ptr<sBitmap> PhotoRenderer::render(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
-                                               int64_t orientation)
-{
+                                               int64_t orientation) {
     const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
     const double saved = engine_->baseFilterScale.requestedScale;
     engine_->ReleasePreviewResources();
@@ -175,13 +157,13 @@ std::shared_ptr<sBitmap> PhotoRenderer::render(const uint8_t* pixels, uint32_t w
 }
 
 bool PhotoRenderer::renderRows(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
-                               const BitmapRowSink& rows)
-{
+                               const BitmapRowSink& rows) {
     const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
     const double saved = engine_->baseFilterScale.requestedScale;
     engine_->ReleasePreviewResources();
     engine_->SetFilterScale(FilterScale(w, h));
-    const bool done = engine_->RenderToRows(w, h, format, [pixels] { return pixels; }, rows);
+    const bool done = engine_->RenderToRows(
+        w, h, format, [pixels] { return pixels; }, rows);
     engine_->SetFilterScale(saved);
     return done;
 }

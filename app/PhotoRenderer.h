@@ -80,8 +80,7 @@ private:
     PhotoRenderer() = default;
     std::shared_ptr<sBitmap> render(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
                                     int64_t orientation);
-    bool renderRows(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format,
-                    const BitmapRowSink& rows);
+    bool renderRows(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format, const BitmapRowSink& rows);
 
     platform::CAEAGLLayer layer_{CGRectMake(0, 0, kPreviewSize, kPreviewSize)};
     std::unique_ptr<QV::Graphics::IDevice> device_;

@@ -36,58 +36,46 @@ namespace RenderJob {
 
 namespace {
 
-std::string Lower(std::string text)
-{
+std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
 }
 
-std::string Trim(const std::string& text)
-{
+std::string Trim(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
+    if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 // The parameters that can be set and read back, in the engine's order.
-std::vector<std::string> ParameterNames()
-{
+std::vector<std::string> ParameterNames() {
     std::vector<std::string> names;
-    for (const auto& [name, categories] : AmbrelGraphicsController::AdjustmentCategories())
-        names.push_back(name);
+    for (const auto& [name, categories] : AmbrelGraphicsController::AdjustmentCategories()) names.push_back(name);
     return names;
 }
 
 // The parameter's own name for `name` given in any case; empty when there is none.
-std::string ParameterNamed(const std::string& name)
-{
+std::string ParameterNamed(const std::string& name) {
     for (const std::string& candidate : ParameterNames())
-        if (Lower(candidate) == Lower(name))
-            return candidate;
+        if (Lower(candidate) == Lower(name)) return candidate;
     return {};
 }
 
-bool IsOnOff(const std::string& name)
-{
+bool IsOnOff(const std::string& name) {
     const EngineParameters::sParameter* parameter = EngineParameters::FindParameter(name);
     return parameter && parameter->kind == EngineParameters::eKind::OnOff;
 }
 
-std::vector<std::string> Words(const std::string& text)
-{
+std::vector<std::string> Words(const std::string& text) {
     std::vector<std::string> words;
     std::istringstream split(Lower(text));
-    for (std::string word; split >> word;)
-        words.push_back(word);
+    for (std::string word; split >> word;) words.push_back(word);
     return words;
 }
 
-size_t EditDistance(const std::string& a, const std::string& b)
-{
+size_t EditDistance(const std::string& a, const std::string& b) {
     std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
     for (size_t i = 1; i <= a.size(); ++i) {
         size_t diagonal = row[0];
         row[0] = i;
@@ -102,18 +90,15 @@ size_t EditDistance(const std::string& a, const std::string& b)
 
 // A word given stands for a word of a name when one begins the other ("map", "mapping") or
 // when they differ by one letter ("saturaton").
-bool WordsAlike(const std::string& given, const std::string& word)
-{
+bool WordsAlike(const std::string& given, const std::string& word) {
     const size_t shorter = std::min(given.size(), word.size());
-    if (shorter >= 3 && given.compare(0, shorter, word, 0, shorter) == 0)
-        return true;
+    if (shorter >= 3 && given.compare(0, shorter, word, 0, shorter) == 0) return true;
     return shorter >= 4 && EditDistance(given, word) <= 1;
 }
 
 // Up to four parameter names that resemble the text, the closest first: a name a few typing
 // slips away from it, or one that holds most of its words.
-std::string Suggestions(const std::string& text)
-{
+std::string Suggestions(const std::string& text) {
     const std::string given = Lower(text);
     const std::vector<std::string> givenWords = Words(text);
     struct Candidate {
@@ -132,38 +117,30 @@ std::string Suggestions(const std::string& text)
         if (slips || mostWords)
             found.push_back({{slips ? 0 : 1, givenWords.size() - matched, words.size() - matched, distance}, name});
     }
-    std::stable_sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) { return a.rank < b.rank; });
-    if (found.empty())
-        return "";
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.rank < b.rank; });
+    if (found.empty()) return "";
     std::string list = " (did you mean";
-    for (size_t i = 0; i < found.size() && i < 4; ++i)
-        list += (i ? ", \"" : " \"") + found[i].name + "\"";
+    for (size_t i = 0; i < found.size() && i < 4; ++i) list += (i ? ", \"" : " \"") + found[i].name + "\"";
     return list + "?)";
 }
 
-std::optional<platform::ImageFileType> OutputType(const std::string& path)
-{
+std::optional<platform::ImageFileType> OutputType(const std::string& path) {
     const std::string extension = Lower(fs::path(path).extension().string());
-    if (extension == ".jpg" || extension == ".jpeg")
-        return platform::ImageFileType::JPEG;
-    if (extension == ".png")
-        return platform::ImageFileType::PNG;
-    if (extension == ".tif" || extension == ".tiff")
-        return platform::ImageFileType::TIFF;
+    if (extension == ".jpg" || extension == ".jpeg") return platform::ImageFileType::JPEG;
+    if (extension == ".png") return platform::ImageFileType::PNG;
+    if (extension == ".tif" || extension == ".tiff") return platform::ImageFileType::TIFF;
     return std::nullopt;
 }
 
 // The modes by shown name, a line per family.
-std::string ModeList()
-{
+std::string ModeList() {
     std::string list;
     std::string family;
     for (const TypeController::ModeName& mode : TypeController::modeNames()) {
         const std::string title = mode.shown.substr(0, mode.shown.find_last_of(' '));
-        if (title == family)
-            list.append(", ");
-        else
-            list.append(family.empty() ? "  " : "\n  ");
+        if (title == family) list.append(", ");
+        else list.append(family.empty() ? "  " : "\n  ");
         list.append(mode.shown);
         family = title;
     }
@@ -172,19 +149,16 @@ std::string ModeList()
 
 Command Fail(std::string message) { return UsageError{std::move(message)}; }
 
-} // namespace
+}  // namespace
 
-std::variant<float, std::string> ParameterValue(const std::string& given, const std::string& text)
-{
+std::variant<float, std::string> ParameterValue(const std::string& given, const std::string& text) {
     const std::string name = ParameterNamed(given);
     if (name.empty())
         return "unknown parameter \"" + given + "\"" + Suggestions(given) + "; 'tavorin --list-parameters' lists them";
     const std::string value = Trim(text);
     if (IsOnOff(name)) {
-        if (Lower(value) == "on")
-            return EngineParameters::FlagValue(true);
-        if (Lower(value) == "off")
-            return EngineParameters::FlagValue(false);
+        if (Lower(value) == "on") return EngineParameters::FlagValue(true);
+        if (Lower(value) == "off") return EngineParameters::FlagValue(false);
     }
     const EngineParameters::sEnumeration* choices = EngineParameters::FindEnumeration(name);
     if (choices) {
@@ -198,8 +172,7 @@ std::variant<float, std::string> ParameterValue(const std::string& given, const 
         return static_cast<float>(number);
     if (choices) {
         std::string list;
-        for (size_t i = 0; i < choices->names.size(); ++i)
-            list += (i ? ", " : "") + std::string(choices->names[i]);
+        for (size_t i = 0; i < choices->names.size(); ++i) list += (i ? ", " : "") + std::string(choices->names[i]);
         return "\"" + value + "\" is not a value of \"" + name + "\"; it takes " + list + " (or a number from 0 to 1)";
     }
     if (IsOnOff(name))
@@ -207,8 +180,7 @@ std::variant<float, std::string> ParameterValue(const std::string& given, const 
     return "\"" + value + "\" is not a value of \"" + name + "\": give a number from 0 to 1";
 }
 
-Command Parse(const std::vector<std::string>& arguments)
-{
+Command Parse(const std::vector<std::string>& arguments) {
     Options options;
     std::vector<std::string> positional;
     bool optionsEnded = false;
@@ -218,8 +190,9 @@ Command Parse(const std::vector<std::string>& arguments)
             // Only an omitted photo means the sample; an empty name is a slip (an unset
             // shell variable, say) that must not render some other picture.
             if (argument.empty())
-                return Fail(positional.empty() ? "the photo's file name is empty (leave it out to use the sample photograph)"
-                                               : "the output's file name is empty");
+                return Fail(positional.empty()
+                                ? "the photo's file name is empty (leave it out to use the sample photograph)"
+                                : "the output's file name is empty");
             positional.push_back(argument);
             continue;
         }
@@ -238,8 +211,7 @@ Command Parse(const std::vector<std::string>& arguments)
                 into = inlineValue;
                 return true;
             }
-            if (i + 1 >= arguments.size())
-                return false;
+            if (i + 1 >= arguments.size()) return false;
             into = arguments[++i];
             return true;
         };
@@ -255,8 +227,7 @@ Command Parse(const std::vector<std::string>& arguments)
         } else if (option == "-q" || option == "--quiet") {
             options.quiet = true;
         } else if (option == "-o" || option == "--output") {
-            if (!takeValue(options.output) || options.output.empty())
-                return Fail(option + " needs a file name");
+            if (!takeValue(options.output) || options.output.empty()) return Fail(option + " needs a file name");
         } else if (option == "-m" || option == "--mode") {
             if (!takeValue(options.mode) || options.mode.empty())
                 return Fail(option + " needs a mode name such as \"Enhance 1\"");
@@ -267,24 +238,19 @@ Command Parse(const std::vector<std::string>& arguments)
             if (!takeValue(setting))
                 return Fail(option + " needs NAME=VALUE, for example --set \"CA Saturation Strength=0.7\"");
             const size_t equals = setting.find('=');
-            if (equals == std::string::npos)
-                return Fail("\"" + setting + "\" is not NAME=VALUE");
+            if (equals == std::string::npos) return Fail("\"" + setting + "\" is not NAME=VALUE");
             const std::string name = Trim(setting.substr(0, equals));
             const auto value = ParameterValue(name, setting.substr(equals + 1));
-            if (const std::string* error = std::get_if<std::string>(&value))
-                return Fail(*error);
+            if (const std::string* error = std::get_if<std::string>(&value)) return Fail(*error);
             options.parameters.emplace_back(ParameterNamed(name), std::get<float>(value));
         } else {
             return Fail("unknown option " + option);
         }
     }
-    if (positional.size() > 2)
-        return Fail("too many file names: give a photo and at most one output");
-    if (!positional.empty())
-        options.input = positional[0];
+    if (positional.size() > 2) return Fail("too many file names: give a photo and at most one output");
+    if (!positional.empty()) options.input = positional[0];
     if (positional.size() == 2) {
-        if (!options.output.empty())
-            return Fail("the output is given twice");
+        if (!options.output.empty()) return Fail("the output is given twice");
         options.output = positional[1];
     }
     if (!options.output.empty() && !OutputType(options.output))
@@ -292,56 +258,53 @@ Command Parse(const std::vector<std::string>& arguments)
     return options;
 }
 
-void PrintUsage(std::ostream& out)
-{
+void PrintUsage(std::ostream& out) {
     out << "Usage: tavorin [options] [PHOTO [OUTPUT]]\n"
            "\n"
            "Renders PHOTO (JPEG, PNG or TIFF) at full resolution through the enhancement engine and\n"
            "writes the result as JPEG (quality 0.9), PNG or TIFF, chosen by OUTPUT's extension: turned\n"
            "upright, with the photo's metadata, colour profile and XMP. Without a photo a sample\n"
            "photograph from "
-           << kSampleFolder
-           << " is used; without an output the result goes\n"
-              "to PHOTO-NAME-tavorin.jpg in the current folder. The output's path is printed. The\n"
-              "photo itself is never written over.\n"
-              "\n"
-              "Options:\n"
-              "  -s, --set \"NAME=VALUE\"  set an engine parameter (NAME in any case); VALUE is a number\n"
-              "                          from 0 to 1, On or Off for an On/Off parameter, or one of\n"
-              "                          the names of a parameter with named values.\n"
-              "                          May be repeated; applied in order, after the mode.\n"
-              "  -m, --mode NAME         apply a mode by its shown name, e.g. \"Enhance 1\", \"Fog 3\"\n"
-              "  -o, --output FILE       where to write (.jpg, .jpeg, .png, .tif, .tiff)\n"
-              "  -q, --quiet             no progress messages\n"
-              "      --list-parameters   list the parameters with their defaults and values\n"
-              "      --list-modes        list the modes by family\n"
-              "  -h, --help              show this help\n"
-              "\n"
-              "Examples:\n"
-              "  tavorin photo.jpg\n"
-              "  tavorin --set \"Luminance Style=None with Color Adjustments\" --set \"CA Tone Map=Amaro\" \\\n"
-              "          --set \"CA Saturation Strength=0.7\" photo.jpg out.png\n"
-              "  tavorin --mode \"Dramatic 2\" photo.jpg\n"
-              "\n"
-              "Exit status: 0 done, 1 the photo could not be read, rendered or written, 2 a mistake\n"
-              "on the command line (unknown option, parameter or value; an output that is the photo\n"
-              "itself).\n"
-              "\n"
-              "Modes, by family:\n"
-           << ModeList() << "\n";
+        << kSampleFolder
+        << " is used; without an output the result goes\n"
+           "to PHOTO-NAME-tavorin.jpg in the current folder. The output's path is printed. The\n"
+           "photo itself is never written over.\n"
+           "\n"
+           "Options:\n"
+           "  -s, --set \"NAME=VALUE\"  set an engine parameter (NAME in any case); VALUE is a number\n"
+           "                          from 0 to 1, On or Off for an On/Off parameter, or one of\n"
+           "                          the names of a parameter with named values.\n"
+           "                          May be repeated; applied in order, after the mode.\n"
+           "  -m, --mode NAME         apply a mode by its shown name, e.g. \"Enhance 1\", \"Fog 3\"\n"
+           "  -o, --output FILE       where to write (.jpg, .jpeg, .png, .tif, .tiff)\n"
+           "  -q, --quiet             no progress messages\n"
+           "      --list-parameters   list the parameters with their defaults and values\n"
+           "      --list-modes        list the modes by family\n"
+           "  -h, --help              show this help\n"
+           "\n"
+           "Examples:\n"
+           "  tavorin photo.jpg\n"
+           "  tavorin --set \"Luminance Style=None with Color Adjustments\" --set \"CA Tone Map=Amaro\" \\\n"
+           "          --set \"CA Saturation Strength=0.7\" photo.jpg out.png\n"
+           "  tavorin --mode \"Dramatic 2\" photo.jpg\n"
+           "\n"
+           "Exit status: 0 done, 1 the photo could not be read, rendered or written, 2 a mistake\n"
+           "on the command line (unknown option, parameter or value; an output that is the photo\n"
+           "itself).\n"
+           "\n"
+           "Modes, by family:\n"
+        << ModeList() << "\n";
 }
 
 void PrintModes(std::ostream& out) { out << ModeList() << "\n"; }
 
-void PrintParameters(std::ostream& out)
-{
+void PrintParameters(std::ostream& out) {
     for (const std::string& name : ParameterNames()) {
         out << name;
         const EngineParameters::sParameter* parameter = EngineParameters::FindParameter(name);
         if (const EngineParameters::sEnumeration* choices = EngineParameters::FindEnumeration(name)) {
             out << ": ";
-            for (size_t i = 0; i < choices->names.size(); ++i)
-                out << (i ? " | " : "") << choices->names[i];
+            for (size_t i = 0; i < choices->names.size(); ++i) out << (i ? " | " : "") << choices->names[i];
         } else if (IsOnOff(name)) {
             out << ": Off | On";
         } else {
@@ -358,23 +321,19 @@ void PrintParameters(std::ostream& out)
     }
 }
 
-std::string DefaultPhoto(const std::string& folder)
-{
+std::string DefaultPhoto(const std::string& folder) {
     std::error_code error;
     std::vector<fs::path> files;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
-        if (entry.is_regular_file(error))
-            files.push_back(entry.path());
+        if (entry.is_regular_file(error)) files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     std::string largest;
     uint64_t largestPixels = 0;
     for (const fs::path& file : files) {
         const auto source = platform::ImageSource::createWithFile(file.string());
-        if (!source || source->count() == 0)
-            continue;
+        if (!source || source->count() == 0) continue;
         const uint64_t pixels = uint64_t{source->pixelWidth()} * source->pixelHeight();
-        if (pixels > 12'000'000)
-            return file.string();
+        if (pixels > 12'000'000) return file.string();
         if (pixels > largestPixels) {
             largestPixels = pixels;
             largest = file.string();
@@ -383,8 +342,7 @@ std::string DefaultPhoto(const std::string& folder)
     return largest;
 }
 
-std::string DefaultOutput(const std::string& input)
-{
+std::string DefaultOutput(const std::string& input) {
     return (fs::current_path() / (fs::path(input).stem().string() + "-tavorin.jpg")).string();
 }
 
@@ -394,14 +352,10 @@ namespace {
 class ProgressPrinter {
 public:
     ProgressPrinter(std::ostream& err, bool quiet, int32_t width, int32_t height)
-        : err_(err), quiet_(quiet), width_(width), height_(height)
-    {
-    }
-    void operator()(double progress)
-    {
+        : err_(err), quiet_(quiet), width_(width), height_(height) {}
+    void operator()(double progress) {
         const int tenth = static_cast<int>(std::floor(progress * 10.0 + 1e-9));
-        if (quiet_ || tenth <= last_)
-            return;
+        if (quiet_ || tenth <= last_) return;
         last_ = tenth;
         err_ << "rendering " << width_ << " x " << height_ << ": " << tenth * 10 << "%" << std::endl;
     }
@@ -414,8 +368,7 @@ private:
 };
 
 // The local time as image metadata writes dates: "yyyy:MM:dd HH:mm:ss".
-std::string MetadataDateNow()
-{
+std::string MetadataDateNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -428,8 +381,7 @@ std::string MetadataDateNow()
 // blocks they stand for, its colour profile and its XMP travel with it; the pixels are
 // written upright, so the orientation is up; the date and software say that this program
 // made the file.
-platform::ImageProperties OutputProperties(const platform::ImageProperties& source, platform::ImageFileType type)
-{
+platform::ImageProperties OutputProperties(const platform::ImageProperties& source, platform::ImageFileType type) {
     platform::ImageProperties properties;
     for (const char* key : {platform::kCGImagePropertyExifDictionary, platform::kCGImagePropertyTIFFDictionary,
                             platform::kCGImagePropertyGPSDictionary, platform::kCGImagePropertyIPTCDictionary,
@@ -440,29 +392,23 @@ platform::ImageProperties OutputProperties(const platform::ImageProperties& sour
     constexpr int kUp = 1;
     properties[platform::kCGImagePropertyOrientation] = kUp;
     platform::ImagePropertyValue& tiff = properties[platform::kCGImagePropertyTIFFDictionary];
-    if (!tiff.dictionary())
-        tiff = platform::ImageProperties{};
+    if (!tiff.dictionary()) tiff = platform::ImageProperties{};
     (*tiff.dictionary())[platform::kCGImagePropertyTIFFOrientation] = kUp;
     (*tiff.dictionary())[platform::kCGImagePropertyTIFFDateTime] = MetadataDateNow();
     (*tiff.dictionary())[platform::kCGImagePropertyTIFFSoftware] = kSoftware;
-    if (type == platform::ImageFileType::JPEG)
-        properties[platform::kCGImageDestinationLossyCompressionQuality] = 0.9;
+    if (type == platform::ImageFileType::JPEG) properties[platform::kCGImageDestinationLossyCompressionQuality] = 0.9;
     return properties;
 }
 
 // "tavorin: " and what went wrong with `path`, the path named once: the reasons the image
 // files give may already name it.
-void Report(std::ostream& err, const char* doing, const std::string& path, const std::string& reason)
-{
+void Report(std::ostream& err, const char* doing, const std::string& path, const std::string& reason) {
     const std::string quoted = "\"" + path + "\"";
-    if (reason.find(quoted) != std::string::npos)
-        err << "tavorin: " << reason << "\n";
-    else
-        err << "tavorin: cannot " << doing << " " << quoted << ": " << reason << "\n";
+    if (reason.find(quoted) != std::string::npos) err << "tavorin: " << reason << "\n";
+    else err << "tavorin: cannot " << doing << " " << quoted << ": " << reason << "\n";
 }
 
-std::string FolderOf(const std::string& path)
-{
+std::string FolderOf(const std::string& path) {
     const fs::path folder = fs::path(path).parent_path();
     return folder.empty() ? "." : folder.string();
 }
@@ -472,8 +418,7 @@ std::string FolderOf(const std::string& path)
 // would keep its reader waiting), the output is not the photo itself under any name or link
 // (it would be written over) nor a FIFO, device or socket, and its folder exists and takes a
 // file of its name. 0 when all is well, else the exit status.
-int CheckFiles(const std::string& input, const std::string& output, std::ostream& err)
-{
+int CheckFiles(const std::string& input, const std::string& output, std::ostream& err) {
     struct stat photo {};
     if (::stat(input.c_str(), &photo) != 0) {
         Report(err, "read", input, std::strerror(errno));
@@ -533,16 +478,14 @@ struct PhotoPixels {
     uint32_t height() const { return rgb ? rgb->height : rgba ? rgba->height : 0; }
 };
 
-PhotoPixels DecodePhoto(const platform::ImageSource& source, platform::ImageIOError* error)
-{
+PhotoPixels DecodePhoto(const platform::ImageSource& source, platform::ImageIOError* error) {
     PhotoPixels photo;
     if (source.type() == platform::ImageFileType::JPEG) {
         platform::ImageIOError rgbError;
         photo.rgb = source.createPackedRGBAtIndex(0, &rgbError);
         // A CMYK JPEG has no packed decode; its inks become R,G,B,A as for the other types.
         if (photo.rgb || rgbError.code != platform::ImageIOErrorCode::Unsupported) {
-            if (error && !photo.rgb)
-                *error = rgbError;
+            if (error && !photo.rgb) *error = rgbError;
             return photo;
         }
     }
@@ -555,8 +498,7 @@ PhotoPixels DecodePhoto(const platform::ImageSource& source, platform::ImageIOEr
 // into the same rows. Nothing is written unless every row was rendered and encoded.
 int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const PhotoPixels& photo,
                    const platform::ImageProperties& properties, const std::string& input, const std::string& output,
-                   std::ostream& err)
-{
+                   std::ostream& err) {
     platform::ImageIOError writeError;
     std::unique_ptr<platform::ImageDestination> destination =
         platform::ImageDestination::createWithFile(output, platform::ImageFileType::JPEG, &writeError);
@@ -571,13 +513,11 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const PhotoPixels& p
     bool encoded = true;
     std::future<bool> encoding;  // declared last: joined before the band and the destination go
     const auto settle = [&] {
-        if (encoding.valid())
-            encoded = encoding.get() && encoded;
+        if (encoding.valid()) encoded = encoding.get() && encoded;
         return encoded;
     };
     const BitmapRowSink sink = [&](const uint8_t* rows, int32_t, int32_t count) {
-        if (!settle())
-            return false;
+        if (!settle()) return false;
         band.assign(rows, rows + size_t(count) * rowBytes);
         encoding = std::async(std::launch::async, [&destination, &band, rowBytes, count] {
             return destination->addRows(band.data(), rowBytes, static_cast<uint32_t>(count));
@@ -586,8 +526,7 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const PhotoPixels& p
     };
     const bool rendered = photo.rgb ? renderer->renderRows(*photo.rgb, sink) : renderer->renderRows(*photo.rgba, sink);
     settle();
-    if (renderer->device().CheckError())
-        err << "tavorin: the graphics driver reported an error during the render\n";
+    if (renderer->device().CheckError()) err << "tavorin: the graphics driver reported an error during the render\n";
     renderer.reset();
     if (!rendered && encoded) {
         Report(err, "render", input, "the render failed");
@@ -603,12 +542,10 @@ int RenderStreamed(std::unique_ptr<PhotoRenderer> renderer, const PhotoPixels& p
 // The whole result, turned upright and written in one piece: any orientation and any type.
 int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, PhotoPixels& photo, int64_t orientation,
                 platform::ImageFileType type, const platform::ImageProperties& properties, const std::string& input,
-                const std::string& output, std::ostream& err, std::pair<uint32_t, uint32_t>& written)
-{
+                const std::string& output, std::ostream& err, std::pair<uint32_t, uint32_t>& written) {
     std::shared_ptr<sBitmap> result =
         photo.rgb ? renderer->render(*photo.rgb, orientation) : renderer->render(*photo.rgba, orientation);
-    if (renderer->device().CheckError())
-        err << "tavorin: the graphics driver reported an error during the render\n";
+    if (renderer->device().CheckError()) err << "tavorin: the graphics driver reported an error during the render\n";
     renderer.reset();
     photo = {};
     if (!result || result->bytesPerRow != size_t(result->width) * 4 ||
@@ -645,10 +582,9 @@ int RenderWhole(std::unique_ptr<PhotoRenderer> renderer, PhotoPixels& photo, int
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-int Run(const Options& options, std::ostream& out, std::ostream& err)
-{
+int Run(const Options& options, std::ostream& out, std::ostream& err) {
     const auto started = std::chrono::steady_clock::now();
     // Large blocks (the photo, each working texture of a strip) come from the system and go
     // back to it when freed. With the allocator's sliding threshold, the preview's textures
@@ -663,13 +599,11 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
                 << " (install lomiri-wallpapers-16.04, or name a photo)\n";
             return kExitFailure;
         }
-        if (!options.quiet)
-            err << "no photo given: using the sample photograph " << input << "\n";
+        if (!options.quiet) err << "no photo given: using the sample photograph " << input << "\n";
     }
     const std::string output = options.output.empty() ? DefaultOutput(input) : options.output;
     const platform::ImageFileType type = OutputType(output).value_or(platform::ImageFileType::JPEG);
-    if (const int status = CheckFiles(input, output, err))
-        return status;
+    if (const int status = CheckFiles(input, output, err)) return status;
 
     // The photo decodes while the device is made and the engine builds its programs: neither
     // needs the other until the preview. A JPEG's preview comes from a second decode at a
@@ -685,24 +619,20 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
         std::async(std::launch::async, [&source, &readError] { return DecodePhoto(*source, &readError); });
     std::future<std::optional<platform::ImageBitmap>> reducing;
     if (source->type() == platform::ImageFileType::JPEG)
-        reducing = std::async(std::launch::async, [&source, &previewError] {
-            return PhotoRenderer::previewOf(*source, &previewError);
-        });
+        reducing = std::async(std::launch::async,
+                              [&source, &previewError] { return PhotoRenderer::previewOf(*source, &previewError); });
     std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
     std::optional<platform::ImageBitmap> preview = reducing.valid() ? reducing.get() : std::nullopt;
     PhotoPixels photo;
     const auto decoded = [&] {
-        if (decoding.valid())
-            photo = decoding.get();
-        if (!photo.decoded())
-            Report(err, "read", input, readError.message);
+        if (decoding.valid()) photo = decoding.get();
+        if (!photo.decoded()) Report(err, "read", input, readError.message);
         return photo.decoded();
     };
     // Without a reduced preview (another type, or a decode that failed), the full decode
     // gives the preview or tells what is wrong with the photo.
     if (!preview) {
-        if (!decoded())
-            return kExitFailure;
+        if (!decoded()) return kExitFailure;
         if (!photo.rgba) {
             Report(err, "read", input, previewError.message);
             return kExitFailure;
@@ -722,8 +652,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
             return kExitFailure;
         }
     }
-    for (const auto& [name, value] : options.parameters)
-        renderer->setAdjustment(name, value);
+    for (const auto& [name, value] : options.parameters) renderer->setAdjustment(name, value);
 
     // The preview's frame, drawn with every setting in place, gives the statistics the
     // full-resolution render uses.
@@ -733,8 +662,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     }
     preview.reset();
     const platform::ImageProperties properties = OutputProperties(source->propertiesAtIndex(0), type);
-    if (!decoded())
-        return kExitFailure;
+    if (!decoded()) return kExitFailure;
     renderer->setProgress(ProgressPrinter(err, options.quiet, width, height));
     std::pair<uint32_t, uint32_t> written;
     if (type == platform::ImageFileType::JPEG && orientation == 0) {
@@ -742,8 +670,8 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
             return status;
         written = {photo.width(), photo.height()};
     } else {
-        if (const int status = RenderWhole(std::move(renderer), photo, orientation, type, properties, input, output,
-                                           err, written))
+        if (const int status =
+                RenderWhole(std::move(renderer), photo, orientation, type, properties, input, output, err, written))
             return status;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -754,8 +682,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err)
     return 0;
 }
 
-int Main(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
-{
+int Main(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     const Command command = Parse(arguments);
     if (std::holds_alternative<Help>(command)) {
         PrintUsage(out);
@@ -776,4 +703,4 @@ int Main(const std::vector<std::string>& arguments, std::ostream& out, std::ostr
     return Run(std::get<Options>(command), out, err);
 }
 
-} // namespace RenderJob
+}  // namespace RenderJob

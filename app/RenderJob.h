@@ -69,4 +69,4 @@ int Run(const Options& options, std::ostream& out, std::ostream& err);
 // The whole program: parse, then help, list or run.
 int Main(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
-} // namespace RenderJob
+}  // namespace RenderJob

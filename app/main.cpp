@@ -10,8 +10,7 @@
 #include "app/ImportJob.h"
 #include "app/RenderJob.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (!arguments.empty() && arguments[0] == "import")
         return ImportJob::Main({arguments.begin() + 1, arguments.end()}, std::cout, std::cerr);

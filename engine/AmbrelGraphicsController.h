@@ -76,8 +76,7 @@ public:
     class RequestScope {
     public:
         RequestScope(AmbrelGraphicsController& engine, const sRenderRequest& request)
-            : engine_(engine), previous_(engine.request)
-        {
+            : engine_(engine), previous_(engine.request) {
             engine.request = request;
         }
         ~RequestScope() { engine_.request = previous_; }
@@ -206,13 +205,13 @@ public:
     // The two renderers; the pixels are asked for once, after the tiles are laid out.
     using PixelSource = std::function<const void*()>;
     std::shared_ptr<sBitmap> RenderToImageStrips(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
-                                                 int32_t cropHeight, int32_t cropX, int32_t cropY,
-                                                 int32_t outputWidth, int32_t outputHeight, int64_t orientation,
-                                                 int32_t format, const PixelSource& pixels);
+                                                 int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t outputWidth,
+                                                 int32_t outputHeight, int64_t orientation, int32_t format,
+                                                 const PixelSource& pixels);
     std::shared_ptr<sBitmap> RenderToImageTiles(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth,
-                                                int32_t cropHeight, int32_t cropX, int32_t cropY,
-                                                int32_t outputWidth, int32_t outputHeight, int64_t orientation,
-                                                int32_t format, const PixelSource& pixels);
+                                                int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t outputWidth,
+                                                int32_t outputHeight, int64_t orientation, int32_t format,
+                                                const PixelSource& pixels);
     // The whole photo at its own size, strip by strip, each strip's rows handed to `rows` as
     // soon as they are read back instead of gathered into one bitmap (the pixels in the stored
     // position). A false from `rows` stops the render. False when the render could not be done
@@ -234,9 +233,8 @@ public:
     // Lays out the tiles of an output: inner tiles, then the last row, the last column and the
     // corner, each column top to bottom.
     static void RenderTiled(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight,
-                            int32_t cropX, int32_t cropY, int32_t outputWidth, int32_t outputHeight,
-                            int32_t tileWidth, int32_t tileHeight, int32_t border, bool sort,
-                            std::vector<sTile>& tiles);
+                            int32_t cropX, int32_t cropY, int32_t outputWidth, int32_t outputHeight, int32_t tileWidth,
+                            int32_t tileHeight, int32_t border, bool sort, std::vector<sTile>& tiles);
     // The input rectangle (and exact window inside it) that one tile reads when rescaling.
     static void ComputeTileRect(sTile& tile, const QV::Math::CVector2<float>& scale, QV::Math::CVector2<float> size,
                                 int32_t limitX, int32_t limitY, int32_t originX, int32_t originY);
@@ -432,7 +430,7 @@ public:
     OwnedTexture unitTextures[3];
     LookTexture lookTexture;
     QV::Graphics::ITexture2D* currentOutput = nullptr;  // points at one of the above, owns nothing
-    bool noiseFiltered = false;  // the frame's noise filter left its result in noiseTextures[1]
+    bool noiseFiltered = false;                         // the frame's noise filter left its result in noiseTextures[1]
     OwnedFramebuffer videoFramebuffer;
     OwnedFramebuffer passFramebuffers[6];
 

@@ -50,7 +50,7 @@ struct sColorAdjustmentStages {
     bool effect = false;
     bool original = false;  // the unprocessed picture is sampled (img1)
     bool grayscaleStart = false;
-    bool look = false;      // a look is active and its texture is loaded
+    bool look = false;  // a look is active and its texture is loaded
     int32_t lookIndex = 0;
     bool lookColor = false;  // colour strip (else Gotham or Inkwell)
     bool temperature = false;

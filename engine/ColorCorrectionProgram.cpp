@@ -19,8 +19,7 @@ namespace {
 using M = eColorCorrectionMethod;
 
 // GLSL name suffix of each method's function (Lab2 shares Lab1's text).
-const char* MethodFunctionName(M method)
-{
+const char* MethodFunctionName(M method) {
     switch (method) {
     case M::Deron: return "Deron";
     case M::Power: return "Power";
@@ -37,16 +36,14 @@ const char* MethodFunctionName(M method)
     return nullptr;
 }
 
-void WritePouli(std::ostringstream& out)
-{
+void WritePouli(std::ostringstream& out) {
     out << "    rgb = clamp(rgb, 0.0, 1.0);\n";
     out << "    rgb = colorCorrectionMethodPouli(c0.rgb, rgb);\n";
 }
 
-} // namespace
+}  // namespace
 
-std::string ColorCorrectionFragment(const sColorCorrectionOptions& o)
-{
+std::string ColorCorrectionFragment(const sColorCorrectionOptions& o) {
     // An unknown method rescales plainly, like None.
     const int32_t index = ModeIndex(o.method);
     const M method = index >= 0 && index <= ModeIndex(M::None) ? o.method : M::None;
@@ -57,19 +54,15 @@ std::string ColorCorrectionFragment(const sColorCorrectionOptions& o)
         << "uniform lowp sampler2D img0;\nuniform mediump sampler2D img1;\n";
     if (usesLuminance) {
         out << "uniform float uColorCorrectionStrength;\n";
-        if (o.cie)
-            out << "uniform vec2 uColorCorrectionCIE;\n";
+        if (o.cie) out << "uniform vec2 uColorCorrectionCIE;\n";
     }
-    if (o.pouliSaturation)
-        out << "uniform float uPouliSaturationExponent;\n";
+    if (o.pouliSaturation) out << "uniform float uPouliSaturationExponent;\n";
     out << "varying vec2 vTexture0;\n";
     if (method == M::Lab0 || method == M::Lab1 || method == M::Lab2)
         out << "\n" << SS::RgbToLabFunction() << "\n" << SS::LabToRgbFunction();
-    else if (method == M::Yxy)
-        out << "\n" << SS::RgbToYxyFunction() << "\n" << SS::YxyToRgbFunction();
+    else if (method == M::Yxy) out << "\n" << SS::RgbToYxyFunction() << "\n" << SS::YxyToRgbFunction();
     out << "\n" << SS::ColorCorrectionMethodFunction(code, o.pouliSaturation, o.cie) << "\n";
-    if (o.pouliAfter)
-        out << SS::ColorCorrectionMethodFunction(ModeIndex(M::Pouli), o.pouliSaturation, o.cie) << "\n";
+    if (o.pouliAfter) out << SS::ColorCorrectionMethodFunction(ModeIndex(M::Pouli), o.pouliSaturation, o.cie) << "\n";
     out << "void main()\n{\n    vec4 c0 = texture2D(img0, vTexture0);\n    float c1 = texture2D(img1, vTexture0).r;\n";
     if (const char* name = MethodFunctionName(method)) {
         out << "    vec3 rgb = colorCorrectionMethod" << name << "(c0.rgb, c0.a, c1);\n";
@@ -79,21 +72,18 @@ std::string ColorCorrectionFragment(const sColorCorrectionOptions& o)
     } else {
         out << "    float k = c1 / max(c0.a, 0.001);\n    vec3 rgb = k * c0.rgb;\n";
     }
-    if (o.pouliAfter)
-        WritePouli(out);
+    if (o.pouliAfter) WritePouli(out);
     out << "    gl_FragColor = vec4(rgb, 1.0);\n}";
     return out.str();
 }
 
-void BuildColorCorrectionProgram(const sColorCorrection& correction, const sProgramContext& context)
-{
+void BuildColorCorrectionProgram(const sColorCorrection& correction, const sProgramContext& context) {
     const sColorCorrectionOptions o = ColorCorrectionOptions(correction, context.Precision());
     QV::Graphics::IShaderProgram*& slot = context.Slot(kPairColorCorrection);
     if (!slot) {
-        QV::Graphics::IShaderProgram* program =
-            BuildEngineProgram(slot, o.precision, [&] { return ColorCorrectionFragment(o); }, "Colour correction");
-        if (!program)
-            return;
+        QV::Graphics::IShaderProgram* program = BuildEngineProgram(
+            slot, o.precision, [&] { return ColorCorrectionFragment(o); }, "Colour correction");
+        if (!program) return;
         program->SetUniformSampler("img1", 1);
     }
     ApplyUniforms(*slot, ColorCorrectionUniforms(correction, o));

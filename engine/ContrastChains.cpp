@@ -23,23 +23,18 @@ using QV::Math::CVector3;
 
 namespace {
 
-
-void SetFloat(IShaderProgram* program, const char* name, float value)
-{
-    if (program)
-        program->SetUniform1f(name, value);
+void SetFloat(IShaderProgram* program, const char* name, float value) {
+    if (program) program->SetUniform1f(name, value);
 }
 
 // One Gaussian level: a vertical pass of `verticalPair` into `scratch`, then the horizontal blur
 // into `level`. The separable pass driver draws unchecked, so a pass whose program failed to
 // build (or whose texture could not be made) is skipped here instead.
 void BlurLevel(sPassContext& pass, int32_t verticalPair, IFramebufferObject* framebuffer, ITexture2D* source,
-               ITexture2D* scratch, const CVector2<float>* texel, ITexture2D* level)
-{
+               ITexture2D* scratch, const CVector2<float>* texel, ITexture2D* level) {
     IShaderProgram* vertical = pass.Program(verticalPair);
     IShaderProgram* horizontal = pass.Program(kPairHorizontalBlur);
-    if (!vertical || !horizontal || !framebuffer || !source || !scratch || !level)
-        return;
+    if (!vertical || !horizontal || !framebuffer || !source || !scratch || !level) return;
     pass.Bind({});  // the driver binds unit 0 only: nothing drawn into may stay bound elsewhere
     RenderSeparablePasses(pass.device, pass.framebuffers, pass.textures, vertical, horizontal,
                           pass.engine.quadVertexArray, framebuffer, framebuffer, source, scratch, texel, level);
@@ -47,12 +42,11 @@ void BlurLevel(sPassContext& pass, int32_t verticalPair, IFramebufferObject* fra
         observer(verticalPair, level->GetWidth(), level->GetHeight());
 }
 
-} // namespace
+}  // namespace
 
 // --- CIE contrast ------------------------------------------------------------------------
 
-void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, bool directOutput)
-{
+void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, bool directOutput) {
     sPassContext pass(*this);
     ITexture2D* a = WorkingPicture();
     IFramebufferObject* scratchFramebuffer = passFramebuffers[0];
@@ -70,14 +64,13 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     // the same way by the passes that read them only at their centres.
     const sUnfilteredReads unfilteredA({a});
     for (int32_t k = 2; k <= levels - 1; ++k)
-        BlurLevel(pass, kPairVerticalBlur, scratchFramebuffer, gaussian(k - 1), levelHalfTextures[k - 1],
-                  texel(k - 1), gaussian(k));
+        BlurLevel(pass, kPairVerticalBlur, scratchFramebuffer, gaussian(k - 1), levelHalfTextures[k - 1], texel(k - 1),
+                  gaussian(k));
 
     // 2. Statistics: only the preview measures; a full-resolution tile keeps the last ones.
     if (PreviewQuality()) {
         RenderBrightnessStatistic(pass);
-        if (cie.contrastEquation == eContrastEquation::Paper)
-            RenderAutomaticAlpha(pass);
+        if (cie.contrastEquation == eContrastEquation::Paper) RenderAutomaticAlpha(pass);
     }
 
     // 3. Box means.
@@ -162,8 +155,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
 }
 
 void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float strength, int32_t level,
-                                                   ITexture2D* source)
-{
+                                                   ITexture2D* source) {
     const int32_t i = std::clamp(level, 0, 5);
     const CVector2<float>& coarser = levelTexelSizes[ClampLevel(i + 1)];
     pass.Begin(passFramebuffers[0], levelHalfTextures[i]);
@@ -177,8 +169,8 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
     // The band and the box mean are read at their texel centres only.
     const sUnfilteredReads centres({levelPairTextures[i][0], levelPairTextures[i][1]});
     pass.Bind({levelHalfTextures[i], levelPairTextures[i][0],
-               cie.contrastEquation == eContrastEquation::Paper ? unitTextures[2].get() : nullptr, levelPairTextures[i][1],
-               cie.contrastBasedOn == eContrastBasedOn::None ? nullptr : coarsest});
+               cie.contrastEquation == eContrastEquation::Paper ? unitTextures[2].get() : nullptr,
+               levelPairTextures[i][1], cie.contrastBasedOn == eContrastBasedOn::None ? nullptr : coarsest});
     if (IShaderProgram* program = pass.Program(kPairCIEContrast)) {
         program->SetUniform1f("uInvTextureDimension", coarser.y);
         ApplyUniforms(*program, ContrastLevelUniforms(cie, strength));
@@ -193,8 +185,7 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
 // the last texture written (the source itself when the pyramid has no level left below
 // `start`).
 static ITexture2D* ReduceDown(AmbrelGraphicsController& engine, sPassContext& pass, int32_t first, ITexture2D* source,
-                              int32_t start)
-{
+                              int32_t start) {
     const int32_t last = static_cast<int32_t>(engine.levelTextures.size()) - 2;
     IShaderProgram* twoLevels = pass.Program(kPairGrayReductionTwoLevels);
     ITexture2D* current = source;
@@ -214,8 +205,7 @@ static ITexture2D* ReduceDown(AmbrelGraphicsController& engine, sPassContext& pa
     return current;
 }
 
-void AmbrelGraphicsController::RenderBrightnessStatistic(sPassContext& pass)
-{
+void AmbrelGraphicsController::RenderBrightnessStatistic(sPassContext& pass) {
     const int32_t levels = ContrastLevelCount(*this);
     ITexture2D* reduced = ReduceDown(*this, pass, kPairDarkMask, levelNextTextures[levels - 2], levels - 1);
     pass.Begin(passFramebuffers[0], unitTextures[0]);
@@ -223,8 +213,7 @@ void AmbrelGraphicsController::RenderBrightnessStatistic(sPassContext& pass)
     pass.Draw(kPairDehazeAlpha);
 }
 
-void AmbrelGraphicsController::RenderAutomaticAlpha(sPassContext& pass)
-{
+void AmbrelGraphicsController::RenderAutomaticAlpha(sPassContext& pass) {
     const int32_t levels = ContrastLevelCount(*this);
     // The mean of the coarsest level (a level index past the pyramid reads the level itself).
     ITexture2D* reduced = ReduceDown(*this, pass, kPairGrayReduction, levelNextTextures[levels - 2], levels);
@@ -247,8 +236,7 @@ void AmbrelGraphicsController::RenderAutomaticAlpha(sPassContext& pass)
 
 void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, bool directOutput, bool smoothingOn,
                                                  bool lineIntegralOn, bool colorProgramPresent, int32_t fullFrame,
-                                                 ITexture2D* const outputs[2])
-{
+                                                 ITexture2D* const outputs[2]) {
     sPassContext pass(*this);
     ITexture2D* a = WorkingPicture();
     ITexture2D* keptInput = workTextures[1];
@@ -266,8 +254,7 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
             ITexture2D* target = other();
             pass.Begin(framebuffer, target);
             pass.Bind({current, FlowFieldTexture()});
-            if (IShaderProgram* program = pass.Program(pair))
-                program->SetUniform2f("uInvTextureDimensions", texel);
+            if (IShaderProgram* program = pass.Program(pair)) program->SetUniform2f("uInvTextureDimensions", texel);
             pass.Draw(pair);
             current = target;
         };
@@ -287,8 +274,7 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
             }
         }
         if (lineIntegralOn)
-            for (int32_t n = LineIntegralPassCount(*this); n > 0; --n)
-                flowPass(kPairLineIntegral);
+            for (int32_t n = LineIntegralPassCount(*this); n > 0; --n) flowPass(kPairLineIntegral);
         if (styleStageMode == eStyleStageMode::RenderAndKeep) {
             // Kept for the frames that restart from here.
             pass.Begin(framebuffer, keptInput);
@@ -305,10 +291,10 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
     ITexture2D* original = nullptr;
     ITexture2D* look = nullptr;
     if (colorProgramPresent) {
-        if (std::fabs(colorAdjustment.effectStrength - 1.0f) > 1e-6f || (colorAdjustment.split.on && ZoomAndSplitApply()))
+        if (std::fabs(colorAdjustment.effectStrength - 1.0f) > 1e-6f ||
+            (colorAdjustment.split.on && ZoomAndSplitApply()))
             original = fullFrame == 0 ? keptInput : a;
-        if (IsToneMapLookActive())
-            look = lookTexture;
+        if (IsToneMapLookActive()) look = lookTexture;
     }
     if (directOutput) {
         pass.BeginScreen(outputViewport);
@@ -331,8 +317,7 @@ void AmbrelGraphicsController::RenderStylePasses(bool recording, bool present, b
     PresentAndRecord(pass, recording, present);
 }
 
-int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine)
-{
+int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine) {
     // Counted at the requested scale of the picture, not at the residual left after the
     // pyramid's halvings: the line integral runs at level 0, which is never halved, so a
     // larger picture needs proportionally more steps along the flow.
@@ -340,8 +325,7 @@ int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine)
     return static_cast<int32_t>(std::ceil(scale * static_cast<float>(engine.smoothing.lineIntegralIterations)));
 }
 
-void AmbrelGraphicsController::PresentAndRecord(sPassContext& pass, bool recording, bool present)
-{
+void AmbrelGraphicsController::PresentAndRecord(sPassContext& pass, bool recording, bool present) {
     if (present) {
         pass.BeginScreen(viewRect);
         pass.scissor->SetEnabled(false);

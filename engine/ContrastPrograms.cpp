@@ -32,8 +32,7 @@ struct sKernel {
     int32_t h = 0;
 };
 
-sKernel MakeKernel(int32_t taps, double kernelScale)
-{
+sKernel MakeKernel(int32_t taps, double kernelScale) {
     sKernel k;
     if (!QV::Math::ComputeLinearSamplingKernel(taps, k.weights, k.offsets, 1.0, kernelScale) || k.weights.size() < 3)
         throw std::invalid_argument("a blur of " + std::to_string(taps) + " taps has no neighbouring fetches");
@@ -44,8 +43,7 @@ sKernel MakeKernel(int32_t taps, double kernelScale)
 
 // The vertex shader of every pass: the centre, the nearest pair and as many further pairs as
 // the varying cap allows, along one axis.
-std::string PassVertex(const sKernel& k, bool vertical, int32_t precision, int32_t cap)
-{
+std::string PassVertex(const sKernel& k, bool vertical, int32_t precision, int32_t cap) {
     std::ostringstream out;
     out << "precision " << SS::PrecisionName(precision) << " float;\n"
         << "uniform mat4 uModelViewProjectionMatrix;\n"
@@ -58,16 +56,14 @@ std::string PassVertex(const sKernel& k, bool vertical, int32_t precision, int32
         << "    float k = " << Lit(k.offsets[k.h - 1]) << " * uInvTextureDimension;\n";
     if (vertical)
         out << "    vTexture1 = vaPosition.xy + vec2(0.0, -k);\n    vTexture2 = vaPosition.xy + vec2(0.0, k);\n";
-    else
-        out << "    vTexture1 = vaPosition.xy + vec2(-k, 0.0);\n    vTexture2 = vaPosition.xy + vec2(k, 0.0);\n";
+    else out << "    vTexture1 = vaPosition.xy + vec2(-k, 0.0);\n    vTexture2 = vaPosition.xy + vec2(k, 0.0);\n";
     SS::WriteScaledTapOffsets(k.n, k.offsets, vertical, cap, out);
     out << "}\n";
     return out.str();
 }
 
 // The fetches c0 .. c(n-1) of img0 along the axis.
-void WriteFetches(const sKernel& k, bool vertical, int32_t format, int32_t cap, std::ostream& out)
-{
+void WriteFetches(const sKernel& k, bool vertical, int32_t format, int32_t cap, std::ostream& out) {
     std::string type, swizzle;
     SS::GlslTypeForFormat(format, type, swizzle);
     for (int32_t i = 0; i < 3; ++i)
@@ -76,8 +72,7 @@ void WriteFetches(const sKernel& k, bool vertical, int32_t format, int32_t cap, 
 }
 
 // "float <name> = (w * c0) + (w * (c1 + c2)) + ...;" over every fetch.
-void WriteWeightedSum(const sKernel& k, const std::string& name, std::ostream& out)
-{
+void WriteWeightedSum(const sKernel& k, const std::string& name, std::ostream& out) {
     out << "    float " << name << " = (" << Lit(k.weights[k.h]) << " * c0) + (" << Lit(k.weights[k.h - 1])
         << " * (c1 + c2))";
     for (int32_t j = k.h - 2, p = 3; j >= 0; --j, p += 2)
@@ -85,8 +80,7 @@ void WriteWeightedSum(const sKernel& k, const std::string& name, std::ostream& o
     out << ";\n";
 }
 
-void CheckChoice(int32_t value, int32_t count, const char* what)
-{
+void CheckChoice(int32_t value, int32_t count, const char* what) {
     if (value < 0 || value >= count)
         throw std::invalid_argument(std::string(what) + " " + std::to_string(value) + " is not one of the settings");
 }
@@ -95,18 +89,15 @@ void CheckChoice(int32_t value, int32_t count, const char* what)
 class Lines {
 public:
     explicit Lines(std::ostream& out) : out_(out) {}
-    Lines& operator()(const std::string& line)
-    {
+    Lines& operator()(const std::string& line) {
         out_ << std::string(4 * static_cast<size_t>(depth_), ' ') << line << "\n";
         return *this;
     }
-    void Open(const std::string& head)
-    {
+    void Open(const std::string& head) {
         (*this)(head)("{");
         ++depth_;
     }
-    void Close()
-    {
+    void Close() {
         --depth_;
         (*this)("}");
     }
@@ -121,17 +112,13 @@ const char* const kBalanceLine =
 // exp2(-(5 / ln 2) x²) = exp(-5 x²).
 const char* const kWeightFactor = "exp2(-7.21347520444482 * ";
 
-void WriteBrightnessGuide(int32_t basedOn, Lines& line)
-{
-    if (basedOn == 1)
-        line("g = 1.0 - g;");
-    else if (basedOn == 2)
-        line(kBalanceLine);
+void WriteBrightnessGuide(int32_t basedOn, Lines& line) {
+    if (basedOn == 1) line("g = 1.0 - g;");
+    else if (basedOn == 2) line(kBalanceLine);
 }
 
 // The non-CIE curve of the detail scaled into the range, w its (absolute) input.
-void WriteNonCIECurve(int32_t equation, const std::string& w, Lines& line)
-{
+void WriteNonCIECurve(int32_t equation, const std::string& w, Lines& line) {
     if (equation == 2) {
         line("float w = " + w + ";");
         line("gI = pow(abs(w), uNonCIEContrastStrength.y);");
@@ -140,13 +127,13 @@ void WriteNonCIECurve(int32_t equation, const std::string& w, Lines& line)
         line("gI = absW * (2.0 - pow(absW, uNonCIEContrastStrength.y));");
     } else {
         line("float absW = abs(" + w + ");");
-        line("gI = 2.0 * ((1.0 / (1.0 + pow(uNonCIEContrastStrength.y, absW))) + (absW * uNonCIEContrastStrength.z) - "
-             "0.5);");
+        line(
+            "gI = 2.0 * ((1.0 / (1.0 + pow(uNonCIEContrastStrength.y, absW))) + (absW * uNonCIEContrastStrength.z) - "
+            "0.5);");
     }
 }
 
-void WriteGain(const sContrastCombineOptions& o, Lines& line)
-{
+void WriteGain(const sContrastCombineOptions& o, Lines& line) {
     if (o.equation == 0) {
         WriteBrightnessGuide(o.basedOn, line);
         const std::string x = o.basedOn == 3 ? "laplacianCoefficient * laplacianCoefficient" : "g * g";
@@ -156,8 +143,9 @@ void WriteGain(const sContrastCombineOptions& o, Lines& line)
     const float low = o.range.x, high = o.range.y;
     if (low == 0.0f && high == 1.0f) {
         if (o.equation == 1) {
-            line("float gI = uNonCIEContrastStrength.x * (1.0 - pow(abs(laplacianCoefficient), "
-                 "uNonCIEContrastStrength.y));");
+            line(
+                "float gI = uNonCIEContrastStrength.x * (1.0 - pow(abs(laplacianCoefficient), "
+                "uNonCIEContrastStrength.y));");
         } else if (o.equation == 2) {
             line("float k0 = abs(laplacianCoefficient);");
             line("float gI = pow(k0, uNonCIEContrastStrength.y);");
@@ -165,8 +153,9 @@ void WriteGain(const sContrastCombineOptions& o, Lines& line)
         } else {
             line("float gI;");
             line("float k0 = abs(laplacianCoefficient);");
-            line("gI = 2.0 * ((1.0 / (1.0 + pow(uNonCIEContrastStrength.y, k0))) + (k0 * uNonCIEContrastStrength.z) - "
-                 "0.5);");
+            line(
+                "gI = 2.0 * ((1.0 / (1.0 + pow(uNonCIEContrastStrength.y, k0))) + (k0 * uNonCIEContrastStrength.z) - "
+                "0.5);");
             line("gI = uNonCIEContrastStrength.x * ((gI / max(k0, 0.001)) - 1.0);");
         }
     } else {
@@ -187,33 +176,28 @@ void WriteGain(const sContrastCombineOptions& o, Lines& line)
             line("gI = uNonCIEContrastStrength.x * ((gI / max(k0, 0.001)) - 1.0);");
         } else {
             const float r = high - low;
-            WriteNonCIECurve(o.equation,
-                             "(laplacianCoefficient - (sign(laplacianCoefficient) * " + Lit(low) + ")) * " + Lit(1.0f / r),
-                             line);
+            WriteNonCIECurve(
+                o.equation,
+                "(laplacianCoefficient - (sign(laplacianCoefficient) * " + Lit(low) + ")) * " + Lit(1.0f / r), line);
             line("gI = (" + Lit(r) + " * gI) + " + Lit(low) + ";");
             line("gI = uNonCIEContrastStrength.x * ((gI / k0) - 1.0);");
         }
         line.Close();
     }
     WriteBrightnessGuide(o.basedOn, line);
-    if (o.basedOn != 3)
-        line("gI *= " + std::string(kWeightFactor) + "g * g);");
+    if (o.basedOn != 3) line("gI *= " + std::string(kWeightFactor) + "g * g);");
 }
 
-void WriteHaloDamping(int32_t haloType, Lines& line, std::ostream& out)
-{
-    if (haloType == 1)
-        line("float haloRemovalStrength = step(0.0, laplacianCoefficient) * uHaloRemovalStrength;");
-    else if (haloType == 0)
-        line("float haloRemovalStrength = step(laplacianCoefficient, 0.0) * uHaloRemovalStrength;");
+void WriteHaloDamping(int32_t haloType, Lines& line, std::ostream& out) {
+    if (haloType == 1) line("float haloRemovalStrength = step(0.0, laplacianCoefficient) * uHaloRemovalStrength;");
+    else if (haloType == 0) line("float haloRemovalStrength = step(laplacianCoefficient, 0.0) * uHaloRemovalStrength;");
     out << SS::WriteSmoothStepScaleBias("variance", "t", 0.02f, 0.09f);
     line(haloType == 2 ? "float scale = 1.0 - (uHaloRemovalStrength * t);"
                        : "float scale = 1.0 - (haloRemovalStrength * t);");
 }
 
 // One side of the exponent or Drago compression, wrapped in its limit test for the interval forms.
-void WriteCompressionSide(const sContrastCombineOptions& o, bool bright, const std::string& q, Lines& line)
-{
+void WriteCompressionSide(const sContrastCombineOptions& o, bool bright, const std::string& q, Lines& line) {
     const bool interval = o.compression == 3 || o.compression == 5;
     const bool drago = o.compression >= 4;
     if (interval) {
@@ -234,12 +218,10 @@ void WriteCompressionSide(const sContrastCombineOptions& o, bool bright, const s
         line("add = " + q + " * log2(w + 1.0);");
         line("add = (-add * o) + o;");
     }
-    if (interval)
-        line.Close();
+    if (interval) line.Close();
 }
 
-void WriteCompression(const sContrastCombineOptions& o, Lines& line)
-{
+void WriteCompression(const sContrastCombineOptions& o, Lines& line) {
     line("gI = 1.0 + (gI * scale);");
     if (o.compression == 0) {
         line("float add = (gI * laplacianCoefficient) + a;");
@@ -280,19 +262,16 @@ void WriteCompression(const sContrastCombineOptions& o, Lines& line)
 
 // The pass programs take their spacing from uInvTextureDimension, 0 until a pass sets it.
 IShaderProgram* BuildPassProgram(IShaderProgram*& slot, const std::function<sContrastProgramText()>& write,
-                                 const char* what)
-{
+                                 const char* what) {
     IShaderProgram* program = BuildEngineProgram(slot, write, what);
-    if (program && program->IsBuilt())
-        program->SetUniform1f("uInvTextureDimension", 0.0f);
+    if (program && program->IsBuilt()) program->SetUniform1f("uInvTextureDimension", 0.0f);
     return program;
 }
 
-} // namespace
+}  // namespace
 
 sContrastCombineOptions ContrastCombineOptions(const sCIE& cie, eContrastBasedOn contrastBasedOn, int32_t precision,
-                                               int32_t varyingCap)
-{
+                                               int32_t varyingCap) {
     sContrastCombineOptions o;
     o.equation = ModeIndex(cie.contrastEquation);
     o.range = cie.contrastRange;
@@ -307,8 +286,7 @@ sContrastCombineOptions ContrastCombineOptions(const sCIE& cie, eContrastBasedOn
     return o;
 }
 
-sContrastProgramText ContrastCombineText(const sContrastCombineOptions& o, int32_t taps, double kernelScale)
-{
+sContrastProgramText ContrastCombineText(const sContrastCombineOptions& o, int32_t taps, double kernelScale) {
     CheckChoice(o.equation, 4, "contrast equation");
     CheckChoice(o.basedOn, 4, "contrast based on");
     CheckChoice(o.haloType, 3, "halo removal type");
@@ -325,24 +303,20 @@ sContrastProgramText ContrastCombineText(const sContrastCombineOptions& o, int32
     Lines line(out);
     out << "precision " << SS::PrecisionName(o.precision) << " float;\n";
     for (int32_t i = 0; i < 5; ++i)
-        if ((i != 2 || paper) && (i != 4 || guide))
-            out << "uniform mediump sampler2D img" << i << ";\n";
+        if ((i != 2 || paper) && (i != 4 || guide)) out << "uniform mediump sampler2D img" << i << ";\n";
     out << "uniform float uHaloRemovalStrength;\n";
-    if (paper)
-        out << "uniform float uContrastKStrength;\n";
+    if (paper) out << "uniform float uContrastKStrength;\n";
     else
-        out << (o.equation == 3 ? "uniform vec3 uNonCIEContrastStrength;\n" : "uniform vec2 uNonCIEContrastStrength;\n");
-    if (o.basedOn == 2)
-        out << "uniform float uContrastBasedOnBothBalance;\n";
+        out << (o.equation == 3 ? "uniform vec3 uNonCIEContrastStrength;\n"
+                                : "uniform vec2 uNonCIEContrastStrength;\n");
+    if (o.basedOn == 2) out << "uniform float uContrastBasedOnBothBalance;\n";
     SS::WriteVaryingDeclarations(k.n, true, o.varyingCap, out);
     out << "\nvoid main()\n{\n";
     WriteFetches(k, true, kFormatRed, o.varyingCap, out);
     line("float laplacianCoefficient = texture2D(img1, vTexture0).r;");
-    if (paper)
-        line("float contrastK = texture2D(img2, vTexture0).r;");
+    if (paper) line("float contrastK = texture2D(img2, vTexture0).r;");
     line("float variance = texture2D(img3, vTexture0).r;");
-    if (guide)
-        line("float g = texture2D(img4, vTexture0).r;");
+    if (guide) line("float g = texture2D(img4, vTexture0).r;");
     WriteWeightedSum(k, "a", out);
     WriteGain(o, line);
     WriteHaloDamping(o.haloType, line, out);
@@ -353,8 +327,7 @@ sContrastProgramText ContrastCombineText(const sContrastCombineOptions& o, int32
 }
 
 sContrastProgramText BlurPassText(int32_t taps, bool vertical, bool alphaChannel, int32_t samplerPrecision,
-                                  double kernelScale, int32_t precision, int32_t varyingCap)
-{
+                                  double kernelScale, int32_t precision, int32_t varyingCap) {
     const sKernel k = MakeKernel(taps, kernelScale);
     sContrastProgramText text;
     text.vertex = PassVertex(k, vertical, precision, varyingCap);
@@ -372,8 +345,7 @@ sContrastProgramText BlurPassText(int32_t taps, bool vertical, bool alphaChannel
 
 sContrastProgramText DifferencePassText(int32_t taps, bool deadZone, bool minuendAlpha, int32_t img0Precision,
                                         int32_t img1Precision, double kernelScale, int32_t precision,
-                                        int32_t varyingCap)
-{
+                                        int32_t varyingCap) {
     const sKernel k = MakeKernel(taps, kernelScale);
     sContrastProgramText text;
     text.vertex = PassVertex(k, true, precision, varyingCap);
@@ -387,16 +359,14 @@ sContrastProgramText DifferencePassText(int32_t taps, bool deadZone, bool minuen
     out << "    float minuend = texture2D(img1, vTexture0)" << (minuendAlpha ? ".a" : ".r") << ";\n";
     WriteWeightedSum(k, "subtrahend", out);
     out << "    float difference = minuend - subtrahend;\n";
-    if (deadZone)
-        out << "    difference *= smoothstep(0.0, 0.016, abs(difference));\n";
+    if (deadZone) out << "    difference *= smoothstep(0.0, 0.016, abs(difference));\n";
     out << "    gl_FragColor = vec4(difference);\n}\n";
     text.fragment = out.str();
     return text;
 }
 
 void BuildContrastCombineProgram(const sCIE& settings, const sProgramContext& context, IShaderProgram*& slot,
-                                 int32_t taps, eContrastBasedOn contrastBasedOn, double kernelScale)
-{
+                                 int32_t taps, eContrastBasedOn contrastBasedOn, double kernelScale) {
     sCIE cie = settings;
     cie.contrastBasedOn = contrastBasedOn;
     if (slot) {
@@ -405,12 +375,10 @@ void BuildContrastCombineProgram(const sCIE& settings, const sProgramContext& co
     }
     const sContrastCombineOptions o =
         ContrastCombineOptions(cie, contrastBasedOn, context.Precision(), context.varyingCap);
-    IShaderProgram* program =
-        BuildPassProgram(slot, [&] { return ContrastCombineText(o, taps, kernelScale); }, "Contrast combine");
-    if (!program)
-        return;
-    for (int32_t unit = 1; unit < 5; ++unit)
-        program->SetUniformSampler("img" + std::to_string(unit), unit);
+    IShaderProgram* program = BuildPassProgram(
+        slot, [&] { return ContrastCombineText(o, taps, kernelScale); }, "Contrast combine");
+    if (!program) return;
+    for (int32_t unit = 1; unit < 5; ++unit) program->SetUniformSampler("img" + std::to_string(unit), unit);
     program->SetUniform1f("uHaloRemovalStrength", 1.0f);
     program->SetUniform1f("uContrastKStrength", 1.0f);
     program->SetUniform2f("uNonCIEContrastStrength", {1.0f, 1.0f});
@@ -419,24 +387,18 @@ void BuildContrastCombineProgram(const sCIE& settings, const sProgramContext& co
 }
 
 void BuildBlurPassProgram(const sProgramContext& context, IShaderProgram*& slot, int32_t taps, bool vertical,
-                          bool alphaChannel, int32_t samplerPrecision, double kernelScale)
-{
-    if (slot)
-        return;
+                          bool alphaChannel, int32_t samplerPrecision, double kernelScale) {
+    if (slot) return;
     const int32_t precision = context.Precision();
     const int32_t cap = context.varyingCap;
     BuildPassProgram(
-        slot,
-        [&] { return BlurPassText(taps, vertical, alphaChannel, samplerPrecision, kernelScale, precision, cap); },
+        slot, [&] { return BlurPassText(taps, vertical, alphaChannel, samplerPrecision, kernelScale, precision, cap); },
         "Blur pass");
 }
 
-void BuildDifferencePassProgram(const sProgramContext& context, IShaderProgram*& slot, int32_t taps,
-                                bool deadZone, bool minuendAlpha, int32_t img0Precision, int32_t img1Precision,
-                                double kernelScale)
-{
-    if (slot)
-        return;
+void BuildDifferencePassProgram(const sProgramContext& context, IShaderProgram*& slot, int32_t taps, bool deadZone,
+                                bool minuendAlpha, int32_t img0Precision, int32_t img1Precision, double kernelScale) {
+    if (slot) return;
     const int32_t precision = context.Precision();
     const int32_t cap = context.varyingCap;
     IShaderProgram* program = BuildPassProgram(
@@ -446,12 +408,10 @@ void BuildDifferencePassProgram(const sProgramContext& context, IShaderProgram*&
                                       precision, cap);
         },
         "Difference pass");
-    if (program)
-        program->SetUniformSampler("img1", 1);
+    if (program) program->SetUniformSampler("img1", 1);
 }
 
-void BuildContrastPassPrograms(const sCIE& cie, const sProgramContext& context)
-{
+void BuildContrastPassPrograms(const sCIE& cie, const sProgramContext& context) {
     const int32_t taps = context.filterScale.KernelByScale(5);
     const double scale = context.filterScale.inverseScale;
     const sProgramContext& c = context;

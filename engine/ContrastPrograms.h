@@ -30,10 +30,10 @@ using sContrastProgramText = sProgramText;
 
 // What the combine text depends on.
 struct sContrastCombineOptions {
-    int32_t equation = 0;                          // 0 Paper, 1 Non-CIE 0, 2 Non-CIE 1, 3 Sigmoid
-    QV::Math::CVector2<float> range{0.0f, 1.0f};   // non-CIE low, high (equations 1 to 3)
-    int32_t basedOn = 3;                           // 0 Darkness, 1 Brightness, 2 Both, 3 None
-    int32_t haloType = 2;                          // 0 Dark, 1 Bright, 2 All
+    int32_t equation = 0;                         // 0 Paper, 1 Non-CIE 0, 2 Non-CIE 1, 3 Sigmoid
+    QV::Math::CVector2<float> range{0.0f, 1.0f};  // non-CIE low, high (equations 1 to 3)
+    int32_t basedOn = 3;                          // 0 Darkness, 1 Brightness, 2 Both, 3 None
+    int32_t haloType = 2;                         // 0 Dark, 1 Bright, 2 All
     int32_t compression = 1;  // 0 None, 1 Clamp, 2 Exponent, 3 Exponent Interval, 4 Drago, 5 Drago Interval
     int32_t side = 0;         // 0 Dark, 1 Bright, 2 All
     float strength = 0.5f;    // compression strength

@@ -49,7 +49,6 @@ enum class eRecordingMode : int32_t { RealTime, VideoAsset, Idle };
 
 // The stored value of a mode.
 template <typename Mode>
-constexpr int32_t ModeIndex(Mode mode)
-{
+constexpr int32_t ModeIndex(Mode mode) {
     return static_cast<int32_t>(mode);
 }

@@ -82,8 +82,7 @@ struct sInputGeometry {
 
     // A whole picture of width × height, worked on at its own size or at the one given.
     static sInputGeometry Whole(int32_t width, int32_t height) { return Whole(width, height, width, height); }
-    static sInputGeometry Whole(int32_t width, int32_t height, int32_t processingWidth, int32_t processingHeight)
-    {
+    static sInputGeometry Whole(int32_t width, int32_t height, int32_t processingWidth, int32_t processingHeight) {
         return {width, height, width, height, 0, 0, processingWidth, processingHeight, false};
     }
     bool operator==(const sInputGeometry&) const = default;
@@ -95,9 +94,8 @@ struct sInputTexture {
 };
 
 struct sVideoRecording {
-    sFrameTime frameTimes[5] = {sFrameTime::Make(0, 60), sFrameTime::Make(0, 60),
-                                sFrameTime::Make(0, 60), sFrameTime::Make(0, 60),
-                                sFrameTime::Make(0, 60)};
+    sFrameTime frameTimes[5] = {sFrameTime::Make(0, 60), sFrameTime::Make(0, 60), sFrameTime::Make(0, 60),
+                                sFrameTime::Make(0, 60), sFrameTime::Make(0, 60)};
     sFrameTime startTime;
     sFrameTime previousTime;
     float savedZoom = 1.0f;

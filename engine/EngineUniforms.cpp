@@ -10,8 +10,7 @@ using QV::Math::CVector2;
 using QV::Math::CVector3;
 using QV::Math::CVector4;
 
-sStageContext AmbrelGraphicsController::StageContext()
-{
+sStageContext AmbrelGraphicsController::StageContext() {
     sStageContext context;
     context.precision = ProgramPrecision();
     context.lookTexture = &lookTexture;
@@ -19,34 +18,29 @@ sStageContext AmbrelGraphicsController::StageContext()
     return context;
 }
 
-sProgramContext AmbrelGraphicsController::ProgramContext()
-{
-    return {shaderSets, ProgramVariant(), shaderSets.filterScales[FilterScaleVariant()], StageContext(),
-            maxVaryingVectors, ZoomAndSplitApply(), resourceDirectory};
+sProgramContext AmbrelGraphicsController::ProgramContext() {
+    return {shaderSets,       ProgramVariant(),  shaderSets.filterScales[FilterScaleVariant()],
+            StageContext(),   maxVaryingVectors, ZoomAndSplitApply(),
+            resourceDirectory};
 }
 
-CVector2<float> AmbrelGraphicsController::ShadowsStrengthUniform(const sShadowsHighlights& shadows)
-{
+CVector2<float> AmbrelGraphicsController::ShadowsStrengthUniform(const sShadowsHighlights& shadows) {
     return ::ShadowsStrengthUniform(shadows);
 }
 
-CVector2<float> AmbrelGraphicsController::HighlightsStrengthUniform(const sShadowsHighlights& highlights)
-{
+CVector2<float> AmbrelGraphicsController::HighlightsStrengthUniform(const sShadowsHighlights& highlights) {
     return ::HighlightsStrengthUniform(highlights);
 }
 
-CVector2<float> AmbrelGraphicsController::BrightnessStrengthUniform() const
-{
+CVector2<float> AmbrelGraphicsController::BrightnessStrengthUniform() const {
     return ::BrightnessStrengthUniform(brightness);
 }
 
-float AmbrelGraphicsController::ColorCorrectionStrengthUniform() const
-{
+float AmbrelGraphicsController::ColorCorrectionStrengthUniform() const {
     return ::ColorCorrectionStrengthUniform(colorCorrection);
 }
 
-CVector4<float> AmbrelGraphicsController::SplitUniform() const
-{
+CVector4<float> AmbrelGraphicsController::SplitUniform() const {
     const sSplit& split = colorAdjustment.split;
     // Level pixels per view pixel (the view rectangle is never empty). Before the first input
     // there are no levels: the point stays in view pixels.
@@ -57,17 +51,17 @@ CVector4<float> AmbrelGraphicsController::SplitUniform() const
             std::cos(split.angle), static_cast<float>(std::sin(static_cast<double>(split.angle)))};
 }
 
-CVector3<float> AmbrelGraphicsController::GrayscaleCoefficients() const
-{
+CVector3<float> AmbrelGraphicsController::GrayscaleCoefficients() const {
     return GrayscaleWeights(colorAdjustment.grayscaleCoefficients);
 }
 
 bool AmbrelGraphicsController::IsToneMapLookActive() const { return ::IsToneMapLookActive(colorAdjustment); }
 
-bool AmbrelGraphicsController::IsPhotoFilterActive() const { return ColorAdjustmentStages(colorAdjustment).photoFilter; }
+bool AmbrelGraphicsController::IsPhotoFilterActive() const {
+    return ColorAdjustmentStages(colorAdjustment).photoFilter;
+}
 
-bool AmbrelGraphicsController::AreLevelsActive() const
-{
+bool AmbrelGraphicsController::AreLevelsActive() const {
     sBrightnessOptions options;
     options.tone = brightness;
     return options.LevelsOn();

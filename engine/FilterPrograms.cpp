@@ -22,16 +22,13 @@ struct Context {
     int32_t cap;
 
     explicit Context(const sProgramContext& p)
-        : program(p), record(p.filterScale), precision(p.Precision()), cap(p.varyingCap)
-    {
-    }
+        : program(p), record(p.filterScale), precision(p.Precision()), cap(p.varyingCap) {}
     IShaderProgram** Slot(int32_t pair) const { return &program.Slot(pair); }
 };
 
-} // namespace
+}  // namespace
 
-int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrectionMethod)
-{
+int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrectionMethod) {
     switch (colorCorrectionMethod) {
     case eColorCorrectionMethod::Lab0:
     case eColorCorrectionMethod::Yxy:
@@ -41,8 +38,7 @@ int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrecti
     }
 }
 
-void BuildBoxMeanPrograms(const sProgramContext& context)
-{
+void BuildBoxMeanPrograms(const sProgramContext& context) {
     const Context c(context);
     const int32_t n = c.record.KernelByScale(9);
     // The sums texture is linearly filtered: the second pass reads two rows a fetch.
@@ -54,8 +50,7 @@ void BuildBoxMeanPrograms(const sProgramContext& context)
 }
 
 void BuildNoiseReductionPrograms(const sNoiseReduction& nr, eColorCorrectionMethod colorCorrectionMethod,
-                                 const sProgramContext& context)
-{
+                                 const sProgramContext& context) {
     const Context c(context);
     // Saving may filter at the requested scale so that the full-resolution render matches.
     const int32_t n = nr.scaleOnSave ? c.record.KernelByRequested(nr.dimension) : c.record.KernelByScale(nr.dimension);
@@ -66,11 +61,11 @@ void BuildNoiseReductionPrograms(const sNoiseReduction& nr, eColorCorrectionMeth
     SS::BuildFlowRangeWeightedBlurProgram(c.Slot(kPairNoiseFlowFieldGPUImage), nr.flowField.shaderSameAsGPUImage, n,
                                           false, horizontal, c.cap, c.precision, false, nr.flowField.sigmaS, spacing,
                                           false);
-    SS::BuildFlowRangeWeightedBlurProgram(c.Slot(kPairNoiseFlowFieldGPUImage + 1), nr.flowField.shaderSameAsGPUImage,
-                                          n, true, vertical, c.cap, c.precision, false, nr.flowField.sigmaS, spacing,
+    SS::BuildFlowRangeWeightedBlurProgram(c.Slot(kPairNoiseFlowFieldGPUImage + 1), nr.flowField.shaderSameAsGPUImage, n,
+                                          true, vertical, c.cap, c.precision, false, nr.flowField.sigmaS, spacing,
                                           false);
-    SS::BuildSeparableRangeWeightedBlurProgram(c.Slot(kPairNoiseIsotropicGPUImage), nr.isotropic.shaderSameAsGPUImage, n,
-                                               0, horizontal, c.cap, c.precision, nr.isotropic.sigmaS, spacing);
+    SS::BuildSeparableRangeWeightedBlurProgram(c.Slot(kPairNoiseIsotropicGPUImage), nr.isotropic.shaderSameAsGPUImage,
+                                               n, 0, horizontal, c.cap, c.precision, nr.isotropic.sigmaS, spacing);
     SS::BuildSeparableRangeWeightedBlurProgram(c.Slot(kPairNoiseIsotropicGPUImage + 1),
                                                nr.isotropic.shaderSameAsGPUImage, n, 1, vertical, c.cap, c.precision,
                                                nr.isotropic.sigmaS, spacing);
@@ -81,8 +76,7 @@ void BuildNoiseReductionPrograms(const sNoiseReduction& nr, eColorCorrectionMeth
                                   nr.bilateral.sigmaS, nr.bilateral.sigmaR, spacing, false);
 }
 
-void BuildStructureTensorFilterPrograms(const sProgramContext& context)
-{
+void BuildStructureTensorFilterPrograms(const sProgramContext& context) {
     const Context c(context);
     // No noise pass is drawn by the engine: its slot is handed over as already filled.
     static QV::Graphics::CShaderProgram noNoiseProgram;
@@ -97,8 +91,7 @@ void BuildStructureTensorFilterPrograms(const sProgramContext& context)
                                      1);
 }
 
-void BuildGaussianPrograms(const sSmoothing& smoothing, const sProgramContext& context)
-{
+void BuildGaussianPrograms(const sSmoothing& smoothing, const sProgramContext& context) {
     const Context c(context);
     const int32_t n = c.record.KernelByRequested(5);
     const double spacing = c.record.inverseRequestedScale;
@@ -114,8 +107,7 @@ void BuildGaussianPrograms(const sSmoothing& smoothing, const sProgramContext& c
     SS::BuildFlowSmoothingProgram(c.Slot(kPairLineIntegral), 4, false, false, false, c.cap, c.precision, false, 1.0f);
 }
 
-void BuildToneMappingPrograms(const sToneMapping& toneMapping, const sProgramContext& context)
-{
+void BuildToneMappingPrograms(const sToneMapping& toneMapping, const sProgramContext& context) {
     const Context c(context);
     const int32_t dimension = toneMapping.dimension;
     const int32_t n = c.record.KernelByRequested(dimension == 9 ? 9 : dimension == 7 ? 7 : 5);

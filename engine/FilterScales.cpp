@@ -3,10 +3,8 @@
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/RenderPasses.h"
 
-void AmbrelGraphicsController::SetFilterScale(double scale)
-{
-    if (scale == baseFilterScale.requestedScale)
-        return;
+void AmbrelGraphicsController::SetFilterScale(double scale) {
+    if (scale == baseFilterScale.requestedScale) return;
     const sFilterScaleReduction reduction = ReduceFilterScale(scale);
     baseFilterScale.requestedScale = reduction.requestedScale;
     baseFilterScale.requestedScaleF = static_cast<float>(reduction.requestedScale);
@@ -16,8 +14,7 @@ void AmbrelGraphicsController::SetFilterScale(double scale)
     levelCount = reduction.levelCount;
 }
 
-void AmbrelGraphicsController::UpdateFilterScale()
-{
+void AmbrelGraphicsController::UpdateFilterScale() {
     sFilterScale& record = shaderSets.filterScales[FilterScaleVariant()];
     // A request that could not be reduced is stored as 0; the record filters at scale 1 then,
     // never with an infinite tap spacing.
@@ -33,14 +30,11 @@ void AmbrelGraphicsController::UpdateFilterScale()
     record.extra = baseFilterScale.extra;
 }
 
-void AmbrelGraphicsController::UpdateFilterScaleRecord()
-{
+void AmbrelGraphicsController::UpdateFilterScaleRecord() {
     shaderSets.filterScales[FilterScaleVariant()].ComputeDerived();
     ReleaseScaledPrograms();
 }
 
-void AmbrelGraphicsController::ReleaseScaledPrograms()
-{
-    for (int32_t pair : kScaledProgramPairs)
-        shaderSets[pair].Release(ProgramVariant());
+void AmbrelGraphicsController::ReleaseScaledPrograms() {
+    for (int32_t pair : kScaledProgramPairs) shaderSets[pair].Release(ProgramVariant());
 }

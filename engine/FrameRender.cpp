@@ -19,15 +19,13 @@ using QV::Math::CVector3;
 
 // --- Noise reduction and structure tensor ------------------------------------------------
 
-bool StructureTensorNeeded(const sEngineSettings& settings)
-{
+bool StructureTensorNeeded(const sEngineSettings& settings) {
     const eNoiseReductionType type = settings.noiseReduction.type;
     return settings.smoothing.type == eGaussianType::FlowField || settings.smoothing.lineIntegral ||
            (NoiseReductionRuns(settings) && type != eNoiseReductionType::IsotropicGPUImage);
 }
 
-int32_t InputProgramPair(const sEngineSettings& settings)
-{
+int32_t InputProgramPair(const sEngineSettings& settings) {
     if (NoiseReductionRuns(settings) && settings.noiseReduction.type == eNoiseReductionType::IsotropicGPUImage &&
         !StructureTensorNeeded(settings))
         return 6;
@@ -42,8 +40,7 @@ int32_t InputProgramPair(const sEngineSettings& settings)
 
 namespace {
 
-bool IsIdentity(const CMatrix4<float>& m)
-{
+bool IsIdentity(const CMatrix4<float>& m) {
     const CMatrix4<float> identity = CMatrix4<float>::Identity();
     return std::equal(std::begin(m.m), std::end(m.m), std::begin(identity.m));
 }
@@ -51,8 +48,7 @@ bool IsIdentity(const CMatrix4<float>& m)
 // Whether the input pass reads the input only at its texel centres: the whole input drawn at
 // its own size, turned or mirrored at most, nothing zoomed (a photo's preview frame, the strips
 // of a full-resolution render). A camera frame is scaled to the view and read filtered.
-bool InputReadAtTexelCentres(const AmbrelGraphicsController& e)
-{
+bool InputReadAtTexelCentres(const AmbrelGraphicsController& e) {
     const QV::Graphics::ITexture2D* input = e.inputTextures[e.inputIndex].texture;
     if (!input || input->IsCached() || e.levelWidths.empty() || e.inputOrientation < 0 || e.inputOrientation > 7)
         return false;
@@ -65,7 +61,7 @@ bool InputReadAtTexelCentres(const AmbrelGraphicsController& e)
            (!e.ZoomAndSplitApply() || IsIdentity(e.zoomMatrix));
 }
 
-} // namespace
+}  // namespace
 
 // --- Frame -------------------------------------------------------------------------------
 
@@ -77,14 +73,10 @@ struct sFrameDelivery {
     bool directOutput = false;
 };
 
-void AmbrelGraphicsController::RenderFrame()
-{
-    if (!inputTextures[0].texture || !frameDirty)
-        return;
-    if (!RestoreWorkingTextures())
-        return;
-    if (matricesDirty)
-        ComputeOutputMatrices();
+void AmbrelGraphicsController::RenderFrame() {
+    if (!inputTextures[0].texture || !frameDirty) return;
+    if (!RestoreWorkingTextures()) return;
+    if (matricesDirty) ComputeOutputMatrices();
     RebuildStalePrograms();
 
     const sFrameDelivery delivery = FrameDelivery();
@@ -99,26 +91,20 @@ void AmbrelGraphicsController::RenderFrame()
 
     pass.scissor->SetEnabled(false);
     pass.device->GetShader()->UnbindProgram();
-    if (recordThisFrame)
-        RecordFrame();
-    if (delivery.present)
-        pass.device->Present();
-    else
-        pass.device->Flush();
+    if (recordThisFrame) RecordFrame();
+    if (delivery.present) pass.device->Present();
+    else pass.device->Flush();
     frameRate.Tick();
 }
 
 // Working textures freed while in the background (or never made) are made again at the stored
 // geometry before anything draws into them. False, with the frame given up, when they cannot be.
-bool AmbrelGraphicsController::RestoreWorkingTextures()
-{
-    if (workTextures[0] && !levelFramebuffers.empty())
-        return true;
+bool AmbrelGraphicsController::RestoreWorkingTextures() {
+    if (workTextures[0] && !levelFramebuffers.empty()) return true;
     ComputeInputGeometry(inputGeometry);
     CreateTextures(inputGeometry.inputWidth, inputGeometry.inputHeight);
     matricesDirty = true;
-    if (workTextures[0] && !levelFramebuffers.empty())
-        return true;
+    if (workTextures[0] && !levelFramebuffers.empty()) return true;
     std::fprintf(stderr, "frame not rendered: the working textures of %d x %d could not be made\n",
                  levelWidths.empty() ? 0 : levelWidths[0], levelHeights.empty() ? 0 : levelHeights[0]);
     frameDirty = false;
@@ -127,8 +113,7 @@ bool AmbrelGraphicsController::RestoreWorkingTextures()
 
 // Programs released by a parameter change, or written for another filter scale, are built
 // again before the frame draws with them.
-void AmbrelGraphicsController::RebuildStalePrograms()
-{
+void AmbrelGraphicsController::RebuildStalePrograms() {
     const sFilterScale& record = shaderSets.filterScales[FilterScaleVariant()];
     if (!shaderSets.stale[FilterScaleVariant()] && EffectiveRequestedScale(baseFilterScale) == record.requestedScale &&
         baseFilterScale.scale == record.scale && baseFilterScale.extra == record.extra)
@@ -139,8 +124,7 @@ void AmbrelGraphicsController::RebuildStalePrograms()
     ApplyInputProjection();
 }
 
-sFrameDelivery AmbrelGraphicsController::FrameDelivery() const
-{
+sFrameDelivery AmbrelGraphicsController::FrameDelivery() const {
     const bool idle = videoRecording.mode == eRecordingMode::Idle;
     sFrameDelivery delivery;
     delivery.recording = !idle;
@@ -153,30 +137,25 @@ sFrameDelivery AmbrelGraphicsController::FrameDelivery() const
 // Moves the recording ring on by a frame; true when this frame is the one handed to the
 // recorder. The warm-up counts only once the ring is full, so the first frame handed over is the
 // one drawn when the count passed -1, whose time is the recording's start.
-bool AmbrelGraphicsController::AdvanceRecordingRing()
-{
+bool AmbrelGraphicsController::AdvanceRecordingRing() {
     sVideoRecording& r = videoRecording;
     bool recordThisFrame = false;
     if (r.ringActive) {
-        if (r.pendingFrames >= 0)
-            recordThisFrame = true;
-        else
-            ++r.pendingFrames;
+        if (r.pendingFrames >= 0) recordThisFrame = true;
+        else ++r.pendingFrames;
     } else if (r.ringIndex == r.latency) {
         r.ringActive = true;
     }
     r.frameTimeIndex = ((r.frameTimeIndex + 1) % 5 + 5) % 5;
     r.ringIndex = ((r.ringIndex + 1) % 4 + 4) % 4;
-    if (r.pendingFrames == -1)
-        r.startTime = inputTextures[inputIndex].time;
+    if (r.pendingFrames == -1) r.startTime = inputTextures[inputIndex].time;
     return recordThisFrame;
 }
 
 // The order of the passes: from the kept result, only the passes every style ends with; else
 // the input, the flow field and the noise filter where they run, then the style's contrast
 // chain or its output.
-void AmbrelGraphicsController::RenderFramePasses(sPassContext& pass, const sFrameDelivery& delivery)
-{
+void AmbrelGraphicsController::RenderFramePasses(sPassContext& pass, const sFrameDelivery& delivery) {
     if (styleStageMode == eStyleStageMode::RenderFromKept) {
         const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;
         ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
@@ -185,19 +164,15 @@ void AmbrelGraphicsController::RenderFramePasses(sPassContext& pass, const sFram
         return;
     }
     RenderInputPass(pass);
-    if (StructureTensorNeeded(*this))
-        RenderFlowField(pass);
-    if (NoiseReductionRuns(*this))
-        RenderNoiseReduction(pass);
+    if (StructureTensorNeeded(*this)) RenderFlowField(pass);
+    if (NoiseReductionRuns(*this)) RenderNoiseReduction(pass);
     if (luminanceStyle == eLuminanceStyle::CIE)
         RenderCIEContrast(delivery.recording, delivery.present, delivery.directOutput);
-    else
-        RenderWithoutContrast(pass, delivery);
+    else RenderWithoutContrast(pass, delivery);
 }
 
 // The input into A through the input program of the frame's colour space.
-void AmbrelGraphicsController::RenderInputPass(sPassContext& pass)
-{
+void AmbrelGraphicsController::RenderInputPass(sPassContext& pass) {
     noiseFiltered = false;
     ITexture2D* input = inputTextures[inputIndex].texture;
     pass.Begin(levelFramebuffers[0], workTextures[0]);
@@ -208,8 +183,7 @@ void AmbrelGraphicsController::RenderInputPass(sPassContext& pass)
 
 // The structure-tensor passes over a level-1 copy of the picture as it stands (the input
 // programs would apply the input's orientation and flip a second time).
-void AmbrelGraphicsController::RenderFlowField(sPassContext& pass)
-{
+void AmbrelGraphicsController::RenderFlowField(sPassContext& pass) {
     pass.Begin(levelFramebuffers[ClampLevel(1)], halfColorTexture);
     pass.Bind({workTextures[0]});
     pass.Draw(kPairCopy);
@@ -220,17 +194,15 @@ void AmbrelGraphicsController::RenderFlowField(sPassContext& pass)
         pass.Program(kPairTensorEigen))
         RenderStructureTensorPasses(pass.device, pass.framebuffers, pass.textures, pass.Program(kPairGradient0),
                                     pass.Program(kPairTensorSmoothing), pass.Program(kPairTensorEigen), nullptr,
-                                    quadVertexArray, nullptr, &texel1, &texel1, false,
-                                    levelFramebuffers[ClampLevel(1)], halfColorTexture, FlowFieldTexture(),
-                                    halfColorTexture);
+                                    quadVertexArray, nullptr, &texel1, &texel1, false, levelFramebuffers[ClampLevel(1)],
+                                    halfColorTexture, FlowFieldTexture(), halfColorTexture);
     pass.device->SetViewport(0, 0, levelWidths[0], levelHeights[0]);
 }
 
 // The styles without a contrast chain: the picture copied opaque, straight to the screen when
 // nothing follows, else into the first output and on through the passes every style ends with
 // (with the colour adjustment only under "None with Color Adjustments").
-void AmbrelGraphicsController::RenderWithoutContrast(sPassContext& pass, const sFrameDelivery& delivery)
-{
+void AmbrelGraphicsController::RenderWithoutContrast(sPassContext& pass, const sFrameDelivery& delivery) {
     ITexture2D* a = WorkingPicture();
     currentOutput = a;
     const bool styleColor = luminanceStyle == eLuminanceStyle::NoneWithColorAdjustments;
@@ -251,15 +223,13 @@ void AmbrelGraphicsController::RenderWithoutContrast(sPassContext& pass, const s
         RenderStylePasses(delivery.recording, delivery.present, delivery.directOutput,
                           smoothing.type != eGaussianType::None, smoothing.lineIntegral, colorProgram, 1, outputs);
     } else {
-        RenderStylePasses(delivery.recording, delivery.present, delivery.directOutput, false, false, false, 1,
-                          outputs);
+        RenderStylePasses(delivery.recording, delivery.present, delivery.directOutput, false, false, false, 1, outputs);
     }
 }
 
 // Two passes through the level-0 framebuffer object: A → the half-float pair where the device
 // has one (the frame's working picture is then the second), else A → spare → A.
-void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
-{
+void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass) {
     CreateNoiseTextures();
     ITexture2D* a = workTextures[0];
     const bool halfFloat = noiseTextures[1] != nullptr;
@@ -268,10 +238,8 @@ void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
     const CVector2<float>& texel = levelTexelSizes[0];
     const sNoiseReduction& nr = noiseReduction;
     int32_t first = kPairNoiseBilateral;
-    if (nr.type == eNoiseReductionType::FlowFieldGPUImage)
-        first = kPairNoiseFlowFieldGPUImage;
-    else if (nr.type == eNoiseReductionType::IsotropicGPUImage)
-        first = kPairNoiseIsotropicGPUImage;
+    if (nr.type == eNoiseReductionType::FlowFieldGPUImage) first = kPairNoiseFlowFieldGPUImage;
+    else if (nr.type == eNoiseReductionType::IsotropicGPUImage) first = kPairNoiseIsotropicGPUImage;
     for (int32_t step = 0; step < 2; ++step) {
         IShaderProgram* program = pass.Program(first + step);
         ITexture2D* source = step == 0 ? a : spare;
@@ -282,8 +250,7 @@ void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
         } else {
             pass.Bind({source, FlowFieldTexture()});
         }
-        if (program)
-            ApplyUniforms(*program, NoiseReductionUniforms(nr, texel, step));
+        if (program) ApplyUniforms(*program, NoiseReductionUniforms(nr, texel, step));
         pass.Draw(first + step);
     }
     noiseFiltered = halfFloat;
@@ -291,13 +258,11 @@ void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass)
 
 QV::Graphics::ITexture2D* AmbrelGraphicsController::FlowFieldTexture() const { return levelColorTextures[1]; }
 
-QV::Graphics::ITexture2D* AmbrelGraphicsController::WorkingPicture() const
-{
+QV::Graphics::ITexture2D* AmbrelGraphicsController::WorkingPicture() const {
     return noiseFiltered && noiseTextures[1] ? noiseTextures[1].get() : workTextures[0].get();
 }
 
-void AmbrelGraphicsController::ComputeOutputMatrices()
-{
+void AmbrelGraphicsController::ComputeOutputMatrices() {
     frameDirty = true;
     matricesDirty = false;
     const sFrameTime& time = inputTextures[inputIndex].time;
@@ -324,35 +289,29 @@ void AmbrelGraphicsController::ComputeOutputMatrices()
     ApplyScreenOutputMatrix();
 }
 
-void AmbrelGraphicsController::ApplyInputProjection()
-{
+void AmbrelGraphicsController::ApplyInputProjection() {
     for (int32_t pair = kPairInputFirst; pair <= kPairInputFirst + 3; ++pair)
         if (IShaderProgram* program = shaderSets[pair][ProgramVariant()])
             program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &inputProjection);
 }
 
-bool AmbrelGraphicsController::RecordFrame()
-{
+bool AmbrelGraphicsController::RecordFrame() {
     sVideoRecording& r = videoRecording;
     if (r.mode == eRecordingMode::RealTime) {
-        if (r.recorder)
-            r.recorder->recordFrame();
+        if (r.recorder) r.recorder->recordFrame();
         return true;
     }
     if (r.mode == eRecordingMode::VideoAsset) {
         // A buffer the frame cannot be read into (a stride below the frame's row) is reported,
         // not passed on as a delivered frame.
-        if (r.outputPixels && !ReadOutputFrame(r.outputPixels, r.outputBytesPerRow))
-            return false;
-        if (r.outputTime)
-            *r.outputTime = r.FrameTimeAt(r.frameTimeIndex - 2);
+        if (r.outputPixels && !ReadOutputFrame(r.outputPixels, r.outputBytesPerRow)) return false;
+        if (r.outputTime) *r.outputTime = r.FrameTimeAt(r.frameTimeIndex - 2);
         return true;
     }
     return false;
 }
 
-void AmbrelGraphicsController::DrawBlackImage()
-{
+void AmbrelGraphicsController::DrawBlackImage() {
     static const uint8_t black[16] = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
     SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(2, 2), 0, kPixelFormatBGRA, black);
     const eLuminanceStyle style = luminanceStyle;
@@ -366,21 +325,16 @@ void AmbrelGraphicsController::DrawBlackImage()
 
 // --- Screen output -----------------------------------------------------------------------
 
-void AmbrelGraphicsController::SetOutputOrientation(int32_t width, int32_t height, int64_t orientation)
-{
+void AmbrelGraphicsController::SetOutputOrientation(int32_t width, int32_t height, int64_t orientation) {
     const float pi = static_cast<float>(3.141592653589793);
     float angle;
-    if (height < width)
-        angle = (orientation == 0 || orientation == 2) ? pi / 2 : -pi / 2;
-    else
-        angle = (orientation == 1 || orientation == 3) ? pi : 0.0f;
+    if (height < width) angle = (orientation == 0 || orientation == 2) ? pi / 2 : -pi / 2;
+    else angle = (orientation == 1 || orientation == 3) ? pi : 0.0f;
     SetOutputRotation(angle);
 }
 
-void AmbrelGraphicsController::SetOutputRotation(float angle)
-{
-    if (angle == copyRotation)
-        return;
+void AmbrelGraphicsController::SetOutputRotation(float angle) {
+    if (angle == copyRotation) return;
     copyRotation = angle;
     ApplyScreenOutputMatrix();
 }
@@ -388,11 +342,9 @@ void AmbrelGraphicsController::SetOutputRotation(float angle)
 // The screen pass draws with the view rectangle as viewport: the picture, turned by the output
 // rotation, is fitted into the view keeping its aspect ratio and centred on the display
 // rectangle.
-void AmbrelGraphicsController::ApplyScreenOutputMatrix()
-{
+void AmbrelGraphicsController::ApplyScreenOutputMatrix() {
     IShaderProgram* program = shaderSets[kPairScreenOutput][ProgramVariant()];
-    if (!program)
-        return;
+    if (!program) return;
     const float viewW = static_cast<float>(viewRect[2]), viewH = static_cast<float>(viewRect[3]);
     const float displayW = static_cast<float>(std::max(outputViewport[2], 1));
     const float displayH = static_cast<float>(std::max(outputViewport[3], 1));
@@ -402,35 +354,29 @@ void AmbrelGraphicsController::ApplyScreenOutputMatrix()
     const float fit = std::min({viewW / extentW, viewH / extentH, 1.0f});
     const float centreX = static_cast<float>(outputViewport[0] - viewRect[0]) + displayW * 0.5f;
     const float centreY = static_cast<float>(outputViewport[1] - viewRect[1]) + displayH * 0.5f;
-    const CMatrix4<float> m = CMatrix4<float>::Ortho(0, viewW, 0, viewH, -1, 1) *
-                              CMatrix4<float>::Translation(centreX, centreY, 0) *
-                              CMatrix4<float>::Scale(fit, fit, 1) *
-                              CMatrix4<float>::Rotation(copyRotation, CVector3<float>(0, 0, 1)) *
-                              CMatrix4<float>::Scale(displayW, displayH, 1) *
-                              CMatrix4<float>::Translation(-0.5f, -0.5f, 0);
+    const CMatrix4<float> m =
+        CMatrix4<float>::Ortho(0, viewW, 0, viewH, -1, 1) * CMatrix4<float>::Translation(centreX, centreY, 0) *
+        CMatrix4<float>::Scale(fit, fit, 1) * CMatrix4<float>::Rotation(copyRotation, CVector3<float>(0, 0, 1)) *
+        CMatrix4<float>::Scale(displayW, displayH, 1) * CMatrix4<float>::Translation(-0.5f, -0.5f, 0);
     program->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &m);
 }
 
 // --- Levels ------------------------------------------------------------------------------
 
-int32_t AmbrelGraphicsController::ClampLevel(int32_t level) const
-{
+int32_t AmbrelGraphicsController::ClampLevel(int32_t level) const {
     const int32_t count = static_cast<int32_t>(levelWidths.size());
-    if (count == 0)
-        return 0;
+    if (count == 0) return 0;
     return std::clamp(level, 0, count - 1);
 }
 
-std::vector<float> AmbrelGraphicsController::ContrastLevelStrengths() const
-{
+std::vector<float> AmbrelGraphicsController::ContrastLevelStrengths() const {
     const int32_t levels = std::clamp(levelCount, 2, 7);
     const int32_t count = levels - 1;  // levels L − 2 down to 0
     std::vector<float> strengths(count);
     const float level0 = cie.levelContrastStrengths[0], level1 = cie.levelContrastStrengths[1],
                 level2 = cie.levelContrastStrengths[2];
     if (cie.contrastEquation != eContrastEquation::Paper) {
-        for (int32_t j = 0; j < count; ++j)
-            strengths[j] = j == 0 ? level2 : j == 1 ? level1 : level0;
+        for (int32_t j = 0; j < count; ++j) strengths[j] = j == 0 ? level2 : j == 1 ? level1 : level0;
         return strengths;
     }
     const int32_t n = std::max((levels - 1) - filterScaleHalvings, 2);

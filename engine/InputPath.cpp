@@ -26,7 +26,9 @@ using QV::Math::CMatrix4;
 using QV::Math::CVector2;
 using QV::Math::CVector3;
 
-bool IsUpright(int64_t orientation) { return orientation == 0 || orientation == 1 || orientation == 4 || orientation == 5; }
+bool IsUpright(int64_t orientation) {
+    return orientation == 0 || orientation == 1 || orientation == 4 || orientation == 5;
+}
 
 namespace {
 
@@ -41,15 +43,13 @@ struct sReducedPixels {
 };
 
 sReducedPixels ReducePixels(const uint8_t* pixels, int32_t width, int32_t height, int32_t bytesPerPixel,
-                            int32_t factor)
-{
+                            int32_t factor) {
     sReducedPixels out;
     out.factor = factor;
     out.width = (width + factor - 1) / factor;
     out.height = (height + factor - 1) / factor;
     out.bytes.assign(static_cast<size_t>(out.width) * out.height * bytesPerPixel, 0);
-    if (!pixels)
-        return out;
+    if (!pixels) return out;
     const size_t stride = static_cast<size_t>(width) * bytesPerPixel;
     std::vector<uint32_t> sums(static_cast<size_t>(out.width) * bytesPerPixel);
     std::vector<uint32_t> counts(out.width);
@@ -61,7 +61,8 @@ sReducedPixels ReducePixels(const uint8_t* pixels, int32_t width, int32_t height
             for (int32_t x = 0; x < width; ++x) {
                 const int32_t ox = x / factor;
                 for (int32_t c = 0; c < bytesPerPixel; ++c)
-                    sums[static_cast<size_t>(ox) * bytesPerPixel + c] += row[static_cast<size_t>(x) * bytesPerPixel + c];
+                    sums[static_cast<size_t>(ox) * bytesPerPixel + c] +=
+                        row[static_cast<size_t>(x) * bytesPerPixel + c];
                 ++counts[ox];
             }
         }
@@ -75,10 +76,8 @@ sReducedPixels ReducePixels(const uint8_t* pixels, int32_t width, int32_t height
     return out;
 }
 
-int32_t ReductionFactor(int32_t width, int32_t height, int32_t limit)
-{
-    if (limit <= 0)
-        return 1;
+int32_t ReductionFactor(int32_t width, int32_t height, int32_t limit) {
+    if (limit <= 0) return 1;
     const int32_t side = std::max(width, height);
     return side <= limit ? 1 : (side + limit - 1) / limit;
 }
@@ -89,25 +88,21 @@ int32_t AtLeastOne(int32_t v) { return std::max(v, 1); }
 // Whether an input must configure the engine anew: on request, before the first input, and for
 // any change of geometry, orientation, format or kind of input (packed pixels or a buffer).
 bool NeedsConfiguration(const AmbrelGraphicsController& e, const sInputGeometry& geometry, int64_t orientation,
-                        int32_t format, bool pixelBuffer)
-{
+                        int32_t format, bool pixelBuffer) {
     return e.inputReconfigureRequested || !e.inputTextures[0].texture || geometry != e.inputGeometry ||
            orientation != e.inputOrientation || format != e.inputFormat || pixelBuffer != e.inputIsPixelBuffer;
 }
 
 // Configures the engine for an input when it must, which also answers a pending request.
 void ConfigureWhenNeeded(AmbrelGraphicsController& e, const sInputGeometry& geometry, int64_t orientation,
-                         int32_t format, bool pixelBuffer)
-{
-    if (!NeedsConfiguration(e, geometry, orientation, format, pixelBuffer))
-        return;
+                         int32_t format, bool pixelBuffer) {
+    if (!NeedsConfiguration(e, geometry, orientation, format, pixelBuffer)) return;
     e.ConfigureInput(geometry, orientation, format, pixelBuffer);
     e.inputReconfigureRequested = false;
 }
 
 // The geometry of a picture reduced by a whole factor: its crop and processing sizes with it.
-sInputGeometry ReducedGeometry(const sInputGeometry& g, const sReducedPixels& reduced)
-{
+sInputGeometry ReducedGeometry(const sInputGeometry& g, const sReducedPixels& reduced) {
     const auto scaled = [&reduced](int32_t v) { return v / reduced.factor; };
     sInputGeometry r = g;
     r.inputWidth = reduced.width;
@@ -123,18 +118,16 @@ sInputGeometry ReducedGeometry(const sInputGeometry& g, const sReducedPixels& re
 
 // Zero sizes would divide by zero in the fit and the texture matrix; a picture has at least one
 // pixel.
-sInputGeometry AtLeastOnePixel(sInputGeometry g)
-{
-    for (int32_t* size : {&g.inputWidth, &g.inputHeight, &g.cropWidth, &g.cropHeight, &g.processingWidth,
-                          &g.processingHeight})
+sInputGeometry AtLeastOnePixel(sInputGeometry g) {
+    for (int32_t* size :
+         {&g.inputWidth, &g.inputHeight, &g.cropWidth, &g.cropHeight, &g.processingWidth, &g.processingHeight})
         *size = AtLeastOne(*size);
     return g;
 }
 
 // The display rectangle (x, y, width, height) of the crop fitted into the view, keeping its
 // aspect ratio and centred; a turned picture fits with its sides swapped.
-std::array<int32_t, 4> FitIntoView(const int32_t view[4], const sInputGeometry& g, bool upright)
-{
+std::array<int32_t, 4> FitIntoView(const int32_t view[4], const sInputGeometry& g, bool upright) {
     const int32_t viewX = view[0], viewY = view[1], viewW = view[2], viewH = view[3];
     const float viewAspect = static_cast<float>(viewW) / static_cast<float>(viewH);
     const float contentAspect = upright ? static_cast<float>(g.cropWidth) / static_cast<float>(g.cropHeight)
@@ -142,10 +135,8 @@ std::array<int32_t, 4> FitIntoView(const int32_t view[4], const sInputGeometry& 
     const int32_t dx = static_cast<int32_t>(static_cast<float>(viewW) * (1.0f - contentAspect / viewAspect) * 0.5f);
     const int32_t dy = static_cast<int32_t>(static_cast<float>(viewH) * (1.0f - viewAspect / contentAspect) * 0.5f);
     std::array<int32_t, 4> fit;
-    if (viewAspect >= contentAspect)
-        fit = {viewX + dx, viewY, viewW - 2 * dx, viewH};
-    else
-        fit = {viewX, viewY + dy, viewW, viewH - 2 * dy};
+    if (viewAspect >= contentAspect) fit = {viewX + dx, viewY, viewW - 2 * dx, viewH};
+    else fit = {viewX, viewY + dy, viewW, viewH - 2 * dy};
     fit[2] = AtLeastOne(fit[2]);
     fit[3] = AtLeastOne(fit[3]);
     return fit;
@@ -153,8 +144,7 @@ std::array<int32_t, 4> FitIntoView(const int32_t view[4], const sInputGeometry& 
 
 // The unit square onto the crop, turned by the orientation (0-7: up, down, left, right, then
 // the mirrored four); an unknown orientation leaves `previous` as it is.
-CMatrix4<float> InputTextureMatrix(const sInputGeometry& g, int64_t orientation, const CMatrix4<float>& previous)
-{
+CMatrix4<float> InputTextureMatrix(const sInputGeometry& g, int64_t orientation, const CMatrix4<float>& previous) {
     const float w = static_cast<float>(g.inputWidth), h = static_cast<float>(g.inputHeight);
     const CMatrix4<float> t =
         CMatrix4<float>::Translation(static_cast<float>(g.cropX) / w, static_cast<float>(g.cropY) / h, 0.0f) *
@@ -180,25 +170,20 @@ CMatrix4<float> InputTextureMatrix(const sInputGeometry& g, int64_t orientation,
 
 // The frame the read-back services deliver: while the recording ring runs, the ring texture two
 // slots behind the newest, else the current output.
-ITexture2D* ReadBackSource(const AmbrelGraphicsController& e)
-{
+ITexture2D* ReadBackSource(const AmbrelGraphicsController& e) {
     const sVideoRecording& r = e.videoRecording;
     return r.ringActive ? r.ringTextures[(r.ringIndex + 2 + 4) % 4].get() : e.currentOutput;
 }
 
 // Whether the device samples, filters and renders into half-float textures.
-bool RendersHalfFloat(const IDevice& device)
-{
+bool RendersHalfFloat(const IDevice& device) {
     return device.HasTextureHalfFloat() && device.HasColorBufferHalfFloat() && device.HasTextureRg() &&
            device.HasTextureHalfFloatLinear();
 }
 
 // The byte order of an input format as the texture takes it.
-eTextureFormat InputPixelFormat(int32_t inputFormat)
-{
-    return inputFormat == kPixelFormatRGB    ? FORMAT_RGB
-           : inputFormat == kPixelFormatBGRA ? FORMAT_BGRA
-                                             : FORMAT_RGBA;
+eTextureFormat InputPixelFormat(int32_t inputFormat) {
+    return inputFormat == kPixelFormatRGB ? FORMAT_RGB : inputFormat == kPixelFormatBGRA ? FORMAT_BGRA : FORMAT_RGBA;
 }
 
 // The kinds of working texture. Single-channel working values are half floats where the device
@@ -209,37 +194,31 @@ struct sTextureMaker {
     eTextureFormat redFormat, pairFormat;
     ePixelType valueType;
 
-    sTextureMaker(IDevice& device, bool textureStorage)
-        : textures(device.GetTexture()), storage(textureStorage)
-    {
+    sTextureMaker(IDevice& device, bool textureStorage) : textures(device.GetTexture()), storage(textureStorage) {
         const bool halfFloat = RendersHalfFloat(device);
         redFormat = halfFloat ? FORMAT_RED : FORMAT_RGBA;
         pairFormat = halfFloat ? FORMAT_RG : FORMAT_RGBA;
         valueType = halfFloat ? PIXEL_TYPE_HALF_FLOAT : PIXEL_TYPE_UNSIGNED_BYTE;
     }
     ITexture2D* Make(const CTextureTemplate& sampling, int32_t w, int32_t h, eTextureFormat internal,
-                     eTextureFormat pixel, ePixelType type, bool immutable) const
-    {
+                     eTextureFormat pixel, ePixelType type, bool immutable) const {
         return textures->CreateTexture(sampling, w, h, internal, pixel, type, 1, false, immutable, nullptr);
     }
-    ITexture2D* Rgba8(int32_t w, int32_t h, bool immutable) const
-    {
+    ITexture2D* Rgba8(int32_t w, int32_t h, bool immutable) const {
         return Make(AmbrelGraphicsController::LinearTextureTemplate(), w, h, FORMAT_RGBA, FORMAT_RGBA,
                     PIXEL_TYPE_UNSIGNED_BYTE, immutable);
     }
-    ITexture2D* Red(const CTextureTemplate& sampling, int32_t w, int32_t h) const
-    {
+    ITexture2D* Red(const CTextureTemplate& sampling, int32_t w, int32_t h) const {
         return Make(sampling, w, h, redFormat, redFormat, valueType, storage);
     }
     // Textures that some passes read filtered and others only at their texel centres change
     // their sampling between passes (sUnfilteredReads), which immutable storage rules out.
-    ITexture2D* Switchable(int32_t w, int32_t h, eTextureFormat format) const
-    {
+    ITexture2D* Switchable(int32_t w, int32_t h, eTextureFormat format) const {
         return Make(AmbrelGraphicsController::LinearTextureTemplate(), w, h, format, format, valueType, false);
     }
 };
 
-} // namespace
+}  // namespace
 
 // Which optional working textures a set holds.
 struct sWorkingSet {
@@ -250,8 +229,7 @@ struct sWorkingSet {
 // --- Input -------------------------------------------------------------------------------
 
 void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, const sInputGeometry& inGeometry,
-                                              int64_t orientation, int32_t format, const void* pixels)
-{
+                                              int64_t orientation, int32_t format, const void* pixels) {
     // A picture above the texture limit would leave the input texture uncreated and every frame
     // black: it is reduced to fit, and its crop and processing sizes with it.
     sInputGeometry geometry = inGeometry;
@@ -263,8 +241,7 @@ void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, const sInp
         std::fprintf(stderr, "input of %d x %d reduced by %d to fit the texture limit\n", geometry.inputWidth,
                      geometry.inputHeight, factor);
         geometry = ReducedGeometry(geometry, reduced);
-        if (pixels)
-            pixels = reduced.bytes.data();
+        if (pixels) pixels = reduced.bytes.data();
     }
 
     ConfigureWhenNeeded(*this, geometry, orientation, format, false);
@@ -281,8 +258,7 @@ void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, const sInp
 
 void AmbrelGraphicsController::SetInputPixelBuffer(const sFrameTime& time, const sInputGeometry& geometry,
                                                    int64_t orientation, int32_t format,
-                                                   const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer)
-{
+                                                   const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer) {
     const int32_t limit = MaxTextureSize();
     if (geometry.inputWidth > limit || geometry.inputHeight > limit) {
         // A bound buffer cannot be reduced without a copy: the frame is refused.
@@ -303,8 +279,7 @@ void AmbrelGraphicsController::SetInputPixelBuffer(const sFrameTime& time, const
 }
 
 void AmbrelGraphicsController::ConfigureInput(const sInputGeometry& geometry, int64_t orientation, int32_t format,
-                                              bool pixelBuffer)
-{
+                                              bool pixelBuffer) {
     CDevice::GetCurrentDevice()->BindOnScreenFramebuffer();
     inputGeometry = geometry;
     inputFormat = format;
@@ -318,8 +293,7 @@ void AmbrelGraphicsController::ConfigureInput(const sInputGeometry& geometry, in
     matricesDirty = true;
 }
 
-void AmbrelGraphicsController::ComputeInputGeometry(const sInputGeometry& stored)
-{
+void AmbrelGraphicsController::ComputeInputGeometry(const sInputGeometry& stored) {
     const sInputGeometry geometry = AtLeastOnePixel(stored);
     const bool upright = IsUpright(inputOrientation);
     const std::array<int32_t, 4> fit = FitIntoView(viewRect, geometry, upright);
@@ -331,8 +305,7 @@ void AmbrelGraphicsController::ComputeInputGeometry(const sInputGeometry& stored
     ComputeLevelSizes(geometry, upright);
 }
 
-void AmbrelGraphicsController::ComputeLevelSizes(const sInputGeometry& geometry, bool upright)
-{
+void AmbrelGraphicsController::ComputeLevelSizes(const sInputGeometry& geometry, bool upright) {
     levelWidths.clear();
     levelHeights.clear();
     levelTexelSizes.clear();
@@ -383,8 +356,7 @@ void AmbrelGraphicsController::ComputeLevelSizes(const sInputGeometry& geometry,
 
 // --- Textures ----------------------------------------------------------------------------
 
-void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
-{
+void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight) {
     // What a full-resolution render never draws into is left out of its working set, where
     // memory runs out first (about 40 MB for a strip of a 13-megapixel photo): the kept pair
     // of the style stages unless the render keeps or restarts from them, and the per-level
@@ -397,17 +369,14 @@ void AmbrelGraphicsController::CreateTextures(int32_t inWidth, int32_t inHeight)
 
     ReleaseUnfittingTextures(inWidth, inHeight, set);
     CreateInputTextures(inWidth, inHeight, fullResolution);
-    if (!workTextures[0])
-        CreateWorkingTextures(set);
+    if (!workTextures[0]) CreateWorkingTextures(set);
     if (!unitTextures[0]) {
         const sTextureMaker make(*CDevice::GetCurrentDevice(), textureStorage);
-        for (OwnedTexture& unit : unitTextures)
-            unit = make.Red(NearestTextureTemplate(), 1, 1);
+        for (OwnedTexture& unit : unitTextures) unit = make.Red(NearestTextureTemplate(), 1, 1);
     }
 }
 
-void AmbrelGraphicsController::ReleaseUnfittingTextures(int32_t inWidth, int32_t inHeight, const sWorkingSet& set)
-{
+void AmbrelGraphicsController::ReleaseUnfittingTextures(int32_t inWidth, int32_t inHeight, const sWorkingSet& set) {
     if (ITexture2D* first = inputTextures[0].texture) {
         if (first->GetWidth() != inWidth || first->GetHeight() != inHeight ||
             first->GetFormat() != InputPixelFormat(inputFormat) || first->IsCached() != inputIsPixelBuffer)
@@ -419,33 +388,28 @@ void AmbrelGraphicsController::ReleaseUnfittingTextures(int32_t inWidth, int32_t
         ReleaseWorkingTextures();
 }
 
-void AmbrelGraphicsController::CreateInputTextures(int32_t inWidth, int32_t inHeight, bool fullResolution)
-{
+void AmbrelGraphicsController::CreateInputTextures(int32_t inWidth, int32_t inHeight, bool fullResolution) {
     // A full-resolution render uploads each strip or tile once the one before is read back:
     // one texture serves, where a second would hold a strip's worth for nothing.
     const bool single = !inputIsPixelBuffer && fullResolution;
-    if (single)
-        inputTextures[1].texture.reset();
-    if (inputTextures[0].texture)
-        return;
+    if (single) inputTextures[1].texture.reset();
+    if (inputTextures[0].texture) return;
     ITexture* textures = CDevice::GetCurrentDevice()->GetTexture();
     const eTextureFormat pixelFormat = InputPixelFormat(inputFormat);
     const eTextureFormat internalFormat = inputFormat == kPixelFormatRGB ? FORMAT_RGB : FORMAT_RGBA;
     for (sInputTexture& slot : inputTextures) {
-        if (single && &slot != &inputTextures[0])
-            break;
+        if (single && &slot != &inputTextures[0]) break;
         if (inputIsPixelBuffer)
-            slot.texture = textures->CreateCachedTexture(LinearTextureTemplate(), inWidth, inHeight, internalFormat,
-                                                         pixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false,
-                                                         nullptr, nullptr);
+            slot.texture =
+                textures->CreateCachedTexture(LinearTextureTemplate(), inWidth, inHeight, internalFormat, pixelFormat,
+                                              PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr, nullptr);
         else  // read unfiltered when drawn at its own size (sUnfilteredReads): no immutable storage
             slot.texture = textures->CreateTexture(LinearTextureTemplate(), inWidth, inHeight, internalFormat,
                                                    pixelFormat, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr);
     }
 }
 
-void AmbrelGraphicsController::CreateWorkingTextures(const sWorkingSet& set)
-{
+void AmbrelGraphicsController::CreateWorkingTextures(const sWorkingSet& set) {
     const sTextureMaker make(*CDevice::GetCurrentDevice(), textureStorage);
     const CTextureTemplate& linear = LinearTextureTemplate();
     const auto levelW = [this](int32_t i) { return levelWidths[ClampLevel(i)]; };
@@ -480,8 +444,7 @@ void AmbrelGraphicsController::CreateWorkingTextures(const sWorkingSet& set)
             levelMaskTextures[i] = make.Red(NearestTextureTemplate(), levelW(i), levelH(i));
         }
     }
-    for (int32_t i = 0; i < 4; ++i)
-        coarseTextures[i] = make.Red(linear, levelW(3 + i), levelH(3 + i));
+    for (int32_t i = 0; i < 4; ++i) coarseTextures[i] = make.Red(linear, levelW(3 + i), levelH(3 + i));
     IFramebuffer* framebuffers = CDevice::GetCurrentDevice()->GetFramebuffer();
     for (size_t i = 0; i < levelWidths.size(); ++i) {
         levelTextures.push_back(i == 0 ? make.Switchable(levelWidths[i], levelHeights[i], make.redFormat)
@@ -490,58 +453,48 @@ void AmbrelGraphicsController::CreateWorkingTextures(const sWorkingSet& set)
     }
 }
 
-void AmbrelGraphicsController::CreateNoiseTextures()
-{
+void AmbrelGraphicsController::CreateNoiseTextures() {
     // The filter's smoothed picture feeds the finest band, whose gain strong modes raise several
     // times: rounded to bytes (in A, or between the filter's two passes), its fine values come
     // back as steps of 1/255 that the gain lifts into grain and block edges in smooth skies.
     // Made only for the filter: sampling half floats costs the chain's passes more than bytes.
     IDevice* device = CDevice::GetCurrentDevice();
-    if (noiseTextures[1] || levelWidths.empty() || !RendersHalfFloat(*device))
-        return;
+    if (noiseTextures[1] || levelWidths.empty() || !RendersHalfFloat(*device)) return;
     for (OwnedTexture& texture : noiseTextures)
-        texture = device->GetTexture()->CreateTexture(LinearTextureTemplate(), levelWidths[0], levelHeights[0],
-                                                      FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_HALF_FLOAT, 1, false,
-                                                      textureStorage, nullptr);
+        texture =
+            device->GetTexture()->CreateTexture(LinearTextureTemplate(), levelWidths[0], levelHeights[0], FORMAT_RGBA,
+                                                FORMAT_RGBA, PIXEL_TYPE_HALF_FLOAT, 1, false, textureStorage, nullptr);
 }
 
 // --- Small setters -----------------------------------------------------------------------
 
-void AmbrelGraphicsController::SetFrontFacing(bool value)
-{
-    if (videoRecording.mode != eRecordingMode::Idle || value == frontFacing)
-        return;
+void AmbrelGraphicsController::SetFrontFacing(bool value) {
+    if (videoRecording.mode != eRecordingMode::Idle || value == frontFacing) return;
     frontFacing = value;
     matricesDirty = true;
 }
 
-void AmbrelGraphicsController::SetLandscape(bool value)
-{
-    if (value == landscape)
-        return;
+void AmbrelGraphicsController::SetLandscape(bool value) {
+    if (value == landscape) return;
     landscape = value;
     // Only ever requests an update: a change during a recording must not cancel one pending.
-    if (videoRecording.mode == eRecordingMode::Idle)
-        matricesDirty = true;
+    if (videoRecording.mode == eRecordingMode::Idle) matricesDirty = true;
 }
 
-void AmbrelGraphicsController::SetShowOriginal(eLuminanceStyle style)
-{
+void AmbrelGraphicsController::SetShowOriginal(eLuminanceStyle style) {
     luminanceStyle = style;
     frameDirty = true;
     matricesDirty = true;
 }
 
-void AmbrelGraphicsController::SetAudio(const AudioSampleRef& sampleBuffer)
-{
+void AmbrelGraphicsController::SetAudio(const AudioSampleRef& sampleBuffer) {
     if (videoRecording.mode == eRecordingMode::RealTime && videoRecording.recorder)
         videoRecording.recorder->recordAudio(sampleBuffer);
 }
 
 // --- Programs ----------------------------------------------------------------------------
 
-void AmbrelGraphicsController::BuildPrograms()
-{
+void AmbrelGraphicsController::BuildPrograms() {
     const sProgramContext c = ProgramContext();
     BuildCopyPrograms(c);
     BuildDisplayPrograms(c, inputTextureMatrix);
@@ -564,29 +517,24 @@ void AmbrelGraphicsController::BuildPrograms()
 
 // --- Read-back ---------------------------------------------------------------------------
 
-std::pair<int32_t, int32_t> AmbrelGraphicsController::OutputFrameSize() const
-{
+std::pair<int32_t, int32_t> AmbrelGraphicsController::OutputFrameSize() const {
     const ITexture2D* source = ReadBackSource(*this);
-    if (!source)
-        return {0, 0};
+    if (!source) return {0, 0};
     return {source->GetWidth(), source->GetHeight()};
 }
 
-bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRow, uint64_t bufferSize)
-{
+bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRow, uint64_t bufferSize) {
     IDevice* device = CDevice::GetCurrentDevice();
     IFramebuffer* framebuffers = device->GetFramebuffer();
     ITexture2D* source = ReadBackSource(*this);
-    IFramebufferObject* framebuffer = videoRecording.ringActive ? videoFramebuffer.get()
+    IFramebufferObject* framebuffer = videoRecording.ringActive   ? videoFramebuffer.get()
                                       : levelFramebuffers.empty() ? nullptr
                                                                   : levelFramebuffers[0].get();
-    if (!pixels || !source || !framebuffer)
-        return false;
+    if (!pixels || !source || !framebuffer) return false;
     const int32_t width = source->GetWidth(), height = source->GetHeight();
     const uint64_t packed = static_cast<uint64_t>(width) * 4;
     // A narrower stride would make the rows overrun the caller's buffer.
-    if (bytesPerRow < packed)
-        return false;
+    if (bytesPerRow < packed) return false;
     // The level sizes may be a texel larger than the picture: a buffer sized for the picture
     // is not written past its end.
     if (height > 0 && (bytesPerRow > UINT64_MAX / static_cast<uint64_t>(height) ||
@@ -594,8 +542,7 @@ bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRo
         return false;
     framebuffer->AttachTexture(ATTACHMENT_COLOR0, source);
     framebuffers->BindFramebufferObject(framebuffer);
-    if (!framebuffers->ReadPixels(0, 0, width, height, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels))
-        return false;
+    if (!framebuffers->ReadPixels(0, 0, width, height, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels)) return false;
     if (packed < bytesPerRow && height > 1) {
         uint8_t* bytes = static_cast<uint8_t*>(pixels);
         for (int32_t row = height - 1; row >= 1; --row)
@@ -604,17 +551,15 @@ bool AmbrelGraphicsController::ReadOutputFrame(void* pixels, uint64_t bytesPerRo
     return true;
 }
 
-void AmbrelGraphicsController::SmoothedFrameTime(bool smooth, sFrameTime* out) const
-{
-    if (!out)
-        return;
+void AmbrelGraphicsController::SmoothedFrameTime(bool smooth, sFrameTime* out) const {
+    if (!out) return;
     const auto at = [this](int32_t k) { return videoRecording.FrameTimeAt(k); };
     const int32_t j = videoRecording.frameTimeIndex - 2;
     const sFrameTime centre = at(j);
     const sFrameTime& start = videoRecording.startTime;
-    const bool sameTime = start.timescale > 0 && centre.timescale > 0 &&
-                          static_cast<__int128>(start.value) * centre.timescale ==
-                              static_cast<__int128>(centre.value) * start.timescale;
+    const bool sameTime =
+        start.timescale > 0 && centre.timescale > 0 &&
+        static_cast<__int128>(start.value) * centre.timescale == static_cast<__int128>(centre.value) * start.timescale;
     if (!smooth || sameTime) {
         *out = centre;
         return;

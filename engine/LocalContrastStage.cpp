@@ -11,16 +11,14 @@
 using QV::Math::CVector2;
 using QV::Math::CVector3;
 
-UniformList LocalContrastUniforms(const sCIE& cie)
-{
+UniformList LocalContrastUniforms(const sCIE& cie) {
     UniformList u;
     if (cie.contrastBasedOn == eContrastBasedOn::Both)
         u.push_back(sUniformValue::Of("uContrastBasedOnBothBalance", cie.contrastBasedOnBothBalance));
     return u;
 }
 
-UniformList ContrastLevelUniforms(const sCIE& cie, float strength)
-{
+UniformList ContrastLevelUniforms(const sCIE& cie, float strength) {
     UniformList u;
     const float scale = cie.contrastStrength.x, exponent = cie.contrastStrength.y;
     if (cie.contrastEquation == eContrastEquation::Paper) {
@@ -38,13 +36,11 @@ UniformList ContrastLevelUniforms(const sCIE& cie, float strength)
 
 namespace {
 
-uint64_t LocalContrastActivity(const sEngineSettings& settings)
-{
+uint64_t LocalContrastActivity(const sEngineSettings& settings) {
     return ActivityMask({settings.cie.contrastBasedOn == eContrastBasedOn::Both});
 }
 
-UniformList EngineLocalContrastUniforms(const sEngineSettings& settings, const sStageContext&)
-{
+UniformList EngineLocalContrastUniforms(const sEngineSettings& settings, const sStageContext&) {
     return LocalContrastUniforms(settings.cie);
 }
 

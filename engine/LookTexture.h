@@ -10,14 +10,12 @@
 class LookTexture {
 public:
     // A texture from elsewhere: held, but not a look.
-    LookTexture& operator=(QV::Graphics::ITexture2D* texture)
-    {
+    LookTexture& operator=(QV::Graphics::ITexture2D* texture) {
         Take(texture, -1);
         return *this;
     }
     // The loader's texture for `look`.
-    void Take(QV::Graphics::ITexture2D* texture, int32_t look)
-    {
+    void Take(QV::Graphics::ITexture2D* texture, int32_t look) {
         texture_ = texture;
         look_ = texture ? look : -1;
     }

@@ -18,7 +18,7 @@ class ITexture2D;
 class IFramebufferObject;
 class IVertexBuffer;
 class IVertexArrayObject;
-}
+}  // namespace QV::Graphics
 
 // Runs `work` with `device` current, putting back whichever device was current before.
 void WithDeviceCurrent(QV::Graphics::IDevice& device, const std::function<void()>& work);
@@ -35,11 +35,8 @@ public:
     OwnedGpuObject(const OwnedGpuObject&) = delete;
     OwnedGpuObject& operator=(const OwnedGpuObject&) = delete;
     OwnedGpuObject(OwnedGpuObject&& other) noexcept
-        : object_(std::exchange(other.object_, nullptr)), device_(std::exchange(other.device_, nullptr))
-    {
-    }
-    OwnedGpuObject& operator=(OwnedGpuObject&& other) noexcept
-    {
+        : object_(std::exchange(other.object_, nullptr)), device_(std::exchange(other.device_, nullptr)) {}
+    OwnedGpuObject& operator=(OwnedGpuObject&& other) noexcept {
         if (this != &other) {
             reset();
             object_ = std::exchange(other.object_, nullptr);
@@ -47,21 +44,17 @@ public:
         }
         return *this;
     }
-    OwnedGpuObject& operator=(Object* object)
-    {
+    OwnedGpuObject& operator=(Object* object) {
         reset(object);
         return *this;
     }
 
     // Returns the object held (if any) and takes `object`, made with the current device.
-    void reset(Object* object = nullptr)
-    {
-        if (object == object_)
-            return;
+    void reset(Object* object = nullptr) {
+        if (object == object_) return;
         Object* old = std::exchange(object_, object);
         QV::Graphics::IDevice* device = std::exchange(device_, object ? CurrentGraphicsDevice() : nullptr);
-        if (old && device)
-            WithDeviceCurrent(*device, [device, old] { Return(*device, old); });
+        if (old && device) WithDeviceCurrent(*device, [device, old] { Return(*device, old); });
     }
 
     Object* get() const { return object_; }

@@ -84,7 +84,10 @@ struct sParameter {
     CustomAction custom = nullptr;
 
     // Chained modifiers used by the table.
-    sParameter& Untested() { testsChange = false; return *this; }
+    sParameter& Untested() {
+        testsChange = false;
+        return *this;
+    }
     sParameter& Releases(std::vector<int32_t> p, Predicate when = nullptr);
     sParameter& Updates(const sProcessingStage& s);
     sParameter& Custom(CustomAction action, std::vector<int32_t> p);
@@ -102,4 +105,4 @@ inline float DefaultValue(const sParameter& parameter) { return ValueFromInterna
 // Names of the categories in a set, in declaration order.
 std::vector<std::string_view> CategoryNames(uint32_t categories);
 
-} // namespace EngineParameters
+}  // namespace EngineParameters

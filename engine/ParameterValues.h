@@ -62,4 +62,4 @@ std::string DescribeValue(std::string_view parameter, float value);
 // entry's value, a parameter that is not an enumeration gives 0.
 float ValueFromDescription(std::string_view parameter, std::string_view text);
 
-} // namespace EngineParameters
+}  // namespace EngineParameters

@@ -17,10 +17,9 @@ namespace {
 
 const char* const kMainHead = "varying vec2 vTexture0;\n\nvoid main()\n{\n";
 
-} // namespace
+}  // namespace
 
-std::string RedToGrayFragment(int32_t precision)
-{
+std::string RedToGrayFragment(int32_t precision) {
     std::ostringstream out;
     out << "precision " << SS::PrecisionName(precision) << " float;\n"
         << "uniform mediump sampler2D img0;\n"
@@ -28,8 +27,7 @@ std::string RedToGrayFragment(int32_t precision)
     return out.str();
 }
 
-std::string TwoLevelGrayReductionFragment(int32_t precision)
-{
+std::string TwoLevelGrayReductionFragment(int32_t precision) {
     // The level between is sampled as the filtered fetch would: its four texels around this
     // pixel (the edge texel repeated past the edge), each one filtered fetch of the input at
     // its centre, mixed by this pixel's place between them.
@@ -50,8 +48,7 @@ std::string TwoLevelGrayReductionFragment(int32_t precision)
 }
 
 std::string PointPassFragment(int32_t kind, bool alphaChannel, int32_t img0Precision, int32_t img1Precision,
-                              int32_t precision)
-{
+                              int32_t precision) {
     if (kind < kPointPassSquaredDifference || kind > kPointPassAutomaticAlpha)
         throw std::invalid_argument("point pass kind " + std::to_string(kind) + " does not exist");
     std::ostringstream out;
@@ -59,8 +56,7 @@ std::string PointPassFragment(int32_t kind, bool alphaChannel, int32_t img0Preci
         << "uniform " << SS::PrecisionName(img0Precision) << " sampler2D img0;\n";
     if (kind == kPointPassSquaredDifference)
         out << "uniform " << SS::PrecisionName(img1Precision) << " sampler2D img1;\n";
-    else if (kind == kPointPassAutomaticAlpha)
-        out << "uniform float uAutomaticAlphaStrength;\n";
+    else if (kind == kPointPassAutomaticAlpha) out << "uniform float uAutomaticAlphaStrength;\n";
     out << kMainHead;
     switch (kind) {
     case kPointPassSquaredDifference:
@@ -90,38 +86,31 @@ std::string PointPassFragment(int32_t kind, bool alphaChannel, int32_t img0Preci
     return out.str();
 }
 
-void BuildRedToGrayProgram(const sProgramContext& context, IShaderProgram*& slot)
-{
-    if (slot)
-        return;
+void BuildRedToGrayProgram(const sProgramContext& context, IShaderProgram*& slot) {
+    if (slot) return;
     const int32_t precision = context.Precision();
-    BuildEngineProgram(slot, precision, [&] { return RedToGrayFragment(precision); }, "Red to gray");
+    BuildEngineProgram(
+        slot, precision, [&] { return RedToGrayFragment(precision); }, "Red to gray");
 }
 
-void BuildTwoLevelGrayReductionProgram(const sProgramContext& context, IShaderProgram*& slot)
-{
-    if (slot)
-        return;
+void BuildTwoLevelGrayReductionProgram(const sProgramContext& context, IShaderProgram*& slot) {
+    if (slot) return;
     const int32_t precision = context.Precision();
-    BuildEngineProgram(slot, precision, [&] { return TwoLevelGrayReductionFragment(precision); },
-                       "Grey reduction by two levels");
+    BuildEngineProgram(
+        slot, precision, [&] { return TwoLevelGrayReductionFragment(precision); }, "Grey reduction by two levels");
 }
 
 void BuildPointPassProgram(const sProgramContext& context, IShaderProgram*& slot, int32_t kind, bool alphaChannel,
-                           int32_t img0Precision, int32_t img1Precision)
-{
-    if (slot)
-        return;
+                           int32_t img0Precision, int32_t img1Precision) {
+    if (slot) return;
     const int32_t precision = context.Precision();
     IShaderProgram* program = BuildEngineProgram(
         slot, precision, [&] { return PointPassFragment(kind, alphaChannel, img0Precision, img1Precision, precision); },
         "Point pass");
-    if (program && kind == kPointPassSquaredDifference)
-        program->SetUniformSampler("img1", 1);
+    if (program && kind == kPointPassSquaredDifference) program->SetUniformSampler("img1", 1);
 }
 
-void BuildPointPassPrograms(const sProgramContext& context)
-{
+void BuildPointPassPrograms(const sProgramContext& context) {
     BuildPointPassProgram(context, context.Slot(kPairSquaredDifference), kPointPassSquaredDifference, true, 0, 1);
     BuildPointPassProgram(context, context.Slot(kPairContrastFactor), kPointPassContrastFactor, false, 1, 0);
 }

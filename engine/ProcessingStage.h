@@ -45,11 +45,9 @@ extern const sProcessingStage kColorCorrectionStage;
 extern const sProcessingStage kLocalContrastStage;
 
 // Packs activity flags into a mask, the first flag in bit 0.
-constexpr uint64_t ActivityMask(std::initializer_list<bool> flags)
-{
+constexpr uint64_t ActivityMask(std::initializer_list<bool> flags) {
     uint64_t mask = 0;
     int bit = 0;
-    for (bool flag : flags)
-        mask |= static_cast<uint64_t>(flag) << bit++;
+    for (bool flag : flags) mask |= static_cast<uint64_t>(flag) << bit++;
     return mask;
 }

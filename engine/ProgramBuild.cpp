@@ -13,8 +13,8 @@
 
 using namespace QV::Graphics;
 
-IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, const std::function<sProgramText()>& write, const char* what)
-{
+IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, const std::function<sProgramText()>& write,
+                                   const char* what) {
     IDevice* device = CDevice::GetCurrentDevice();
     if (!device) {
         std::fprintf(stderr, "%s program: no current graphics device\n", what);
@@ -30,8 +30,7 @@ IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, const std::function<sP
     }
     IShaderProgram* program = device->GetShader()->CreateProgram();
     slot = program;
-    if (!written || text.fragment.empty())
-        return program;
+    if (!written || text.fragment.empty()) return program;
     static const std::vector<CVertexAttribute> attributes{CVertexAttribute(0, "vaPosition")};
     if (!program->Build(text.vertex, text.fragment, attributes)) {
         std::fprintf(stderr, "%s program failed to build; its pass is skipped\n", what);
@@ -44,10 +43,13 @@ IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, const std::function<sP
 }
 
 IShaderProgram* BuildEngineProgram(IShaderProgram*& slot, int32_t precision,
-                                   const std::function<std::string()>& writeFragment, const char* what)
-{
+                                   const std::function<std::string()>& writeFragment, const char* what) {
     return BuildEngineProgram(
-        slot, [&] { return sProgramText{ShaderSource::DefaultVertexShader(precision), writeFragment()}; }, what);
+        slot,
+        [&] {
+            return sProgramText{ShaderSource::DefaultVertexShader(precision), writeFragment()};
+        },
+        what);
 }
 
 IShaderProgram*& sProgramContext::Slot(int32_t pair) const { return shaderSets[pair][variant]; }

@@ -24,11 +24,11 @@ class IShaderProgram;
 
 struct sProgramContext {
     CShaderSets& shaderSets;
-    int32_t variant;                   // the program variant whose slots are filled
-    const sFilterScale& filterScale;   // the record of the current filter-scale variant
-    sStageContext stage;               // its precision is the one every text is written in
-    int32_t varyingCap = 16;           // vec4 varyings the device gives a program
-    bool zoomAndSplit = true;          // the compare split is drawn (else left out of the text)
+    int32_t variant;                     // the program variant whose slots are filled
+    const sFilterScale& filterScale;     // the record of the current filter-scale variant
+    sStageContext stage;                 // its precision is the one every text is written in
+    int32_t varyingCap = 16;             // vec4 varyings the device gives a program
+    bool zoomAndSplit = true;            // the compare split is drawn (else left out of the text)
     std::string_view resourceDirectory;  // where the look images are read from
 
     int32_t Precision() const { return stage.precision; }
@@ -50,5 +50,4 @@ QV::Graphics::IShaderProgram* BuildEngineProgram(QV::Graphics::IShaderProgram*& 
                                                  const std::function<sProgramText()>& write, const char* what);
 // The same with the default vertex shader of `precision` and the fragment text of `writeFragment`.
 QV::Graphics::IShaderProgram* BuildEngineProgram(QV::Graphics::IShaderProgram*& slot, int32_t precision,
-                                                 const std::function<std::string()>& writeFragment,
-                                                 const char* what);
+                                                 const std::function<std::string()>& writeFragment, const char* what);

@@ -2,14 +2,12 @@
 
 #include "engine/AmbrelGraphicsController.h"
 
-bool QVFramebufferFrame::sample(uint8_t* pixels, uint64_t bytesPerRow)
-{
+bool QVFramebufferFrame::sample(uint8_t* pixels, uint64_t bytesPerRow) {
     return engine_ && engine_->videoRecording.mode == eRecordingMode::RealTime &&
            engine_->ReadOutputFrame(pixels, bytesPerRow);
 }
 
-bool QVFramebufferFrame::sampleTime(sFrameTime* time)
-{
+bool QVFramebufferFrame::sampleTime(sFrameTime* time) {
     if (!engine_ || engine_->videoRecording.mode != eRecordingMode::RealTime) {
         *time = sFrameTime::Make(0, 60);
         return false;
@@ -18,7 +16,4 @@ bool QVFramebufferFrame::sampleTime(sFrameTime* time)
     return true;
 }
 
-sFrameTime QVFramebufferFrame::startTime()
-{
-    return engine_ ? engine_->videoRecording.startTime : sFrameTime::Unset();
-}
+sFrameTime QVFramebufferFrame::startTime() { return engine_ ? engine_->videoRecording.startTime : sFrameTime::Unset(); }

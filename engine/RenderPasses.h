@@ -14,8 +14,7 @@
 // Told of every pass once it is drawn, when set: a measuring tool waits for the GPU there and
 // charges the time to the pass's pair and target size. Unset in the application.
 using PassObserver = std::function<void(int32_t pair, int32_t width, int32_t height)>;
-inline PassObserver& FramePassObserver()
-{
+inline PassObserver& FramePassObserver() {
     static PassObserver observer;
     return observer;
 }
@@ -29,22 +28,20 @@ struct sPassContext {
     QV::Graphics::ITexture2D* target = nullptr;
 
     explicit sPassContext(AmbrelGraphicsController& e)
-        : engine(e), device(QV::Graphics::CDevice::GetCurrentDevice()), framebuffers(device->GetFramebuffer()),
-          textures(device->GetTexture()), scissor(device->GetScissorTest())
-    {
-    }
+        : engine(e),
+          device(QV::Graphics::CDevice::GetCurrentDevice()),
+          framebuffers(device->GetFramebuffer()),
+          textures(device->GetTexture()),
+          scissor(device->GetScissorTest()) {}
 
-    QV::Graphics::IShaderProgram* Program(int32_t pair) const
-    {
+    QV::Graphics::IShaderProgram* Program(int32_t pair) const {
         return engine.shaderSets[pair][engine.ProgramVariant()];
     }
 
     // Attaches `texture` to `framebuffer` and makes it the target: bound, cleared, viewport.
-    void Begin(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture)
-    {
+    void Begin(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture) {
         target = texture;
-        if (!framebuffer || !texture)
-            return;
+        if (!framebuffer || !texture) return;
         // A texture still bound to a unit while drawn into would be a feedback loop.
         Bind({});
         framebuffer->AttachTexture(QV::Graphics::ATTACHMENT_COLOR0, texture);
@@ -54,8 +51,7 @@ struct sPassContext {
     }
 
     // The screen, scissored to and viewport on `rectangle` (x, y, width, height).
-    void BeginScreen(const int32_t rectangle[4])
-    {
+    void BeginScreen(const int32_t rectangle[4]) {
         target = nullptr;
         device->BindOnScreenFramebuffer();
         if (device->GetOnScreenWidth() == 0)
@@ -68,19 +64,14 @@ struct sPassContext {
     }
 
     // Units 0, 1, ... hold the given textures in order; the remaining units are emptied.
-    void Bind(std::initializer_list<QV::Graphics::ITexture2D*> units)
-    {
+    void Bind(std::initializer_list<QV::Graphics::ITexture2D*> units) {
         uint32_t unit = 0;
-        for (QV::Graphics::ITexture2D* texture : units)
-            textures->BindTexture(unit++, texture);
-        for (; unit < kUnits; ++unit)
-            textures->BindTexture(unit, nullptr);
+        for (QV::Graphics::ITexture2D* texture : units) textures->BindTexture(unit++, texture);
+        for (; unit < kUnits; ++unit) textures->BindTexture(unit, nullptr);
     }
 
-    void Draw(int32_t pair)
-    {
-        if (!target && !screen)
-            return;
+    void Draw(int32_t pair) {
+        if (!target && !screen) return;
         device->Draw(Program(pair), engine.quadVertexArray, QV::Graphics::PRIMITIVE_TRIANGLE_STRIP);
         if (const PassObserver& observer = FramePassObserver())
             observer(pair, target ? target->GetWidth() : 0, target ? target->GetHeight() : 0);
@@ -97,16 +88,14 @@ private:
 // the same value for a quarter of the texel reads. Null entries are skipped.
 class sUnfilteredReads {
 public:
-    explicit sUnfilteredReads(std::initializer_list<QV::Graphics::ITexture2D*> textures)
-    {
+    explicit sUnfilteredReads(std::initializer_list<QV::Graphics::ITexture2D*> textures) {
         for (QV::Graphics::ITexture2D* texture : textures)
             if (texture && count_ < kMost) {
                 texture->SetTemplate(AmbrelGraphicsController::NearestTextureTemplate());
                 textures_[count_++] = texture;
             }
     }
-    ~sUnfilteredReads()
-    {
+    ~sUnfilteredReads() {
         for (size_t i = 0; i < count_; ++i)
             textures_[i]->SetTemplate(AmbrelGraphicsController::LinearTextureTemplate());
     }
@@ -134,18 +123,18 @@ int32_t LineIntegralPassCount(const AmbrelGraphicsController& engine);
 
 // Whether the passes every style ends with have nothing to do: no colour-adjustment program, no
 // smoothing and no line integral. With direct output the stage may then draw straight to the screen.
-inline bool StylePassesIdle(const AmbrelGraphicsController& engine)
-{
+inline bool StylePassesIdle(const AmbrelGraphicsController& engine) {
     return !engine.shaderSets[kPairColorAdjustment][engine.ProgramVariant()] &&
            engine.smoothing.type == eGaussianType::None && !engine.smoothing.lineIntegral;
 }
 
 // How many pyramid levels the CIE contrast chain uses ("CIE Contrast Levels", 4 to 7).
-inline int32_t ContrastLevelCount(const AmbrelGraphicsController& engine) { return std::clamp(engine.levelCount, 4, 7); }
+inline int32_t ContrastLevelCount(const AmbrelGraphicsController& engine) {
+    return std::clamp(engine.levelCount, 4, 7);
+}
 
 // The requested scale as the filter-scale record holds it: a request that could not be reduced
 // (stored as 0) filters at scale 1 rather than with an infinite tap spacing.
-inline double EffectiveRequestedScale(const sBaseFilterScale& base)
-{
+inline double EffectiveRequestedScale(const sBaseFilterScale& base) {
     return base.requestedScale > 0.0 && std::isfinite(base.requestedScale) ? base.requestedScale : 1.0;
 }

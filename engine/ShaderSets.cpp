@@ -7,8 +7,7 @@
 #include "engine/OwnedGpuObject.h"
 #include "gpu/Device.h"
 
-int32_t ScaledKernelSize(int32_t baseSize, float scale)
-{
+int32_t ScaledKernelSize(int32_t baseSize, float scale) {
     const float product = std::ceil(static_cast<float>(baseSize) * scale);
     if (!(product > static_cast<float>(baseSize)))  // also a NaN scale
         return baseSize;
@@ -18,8 +17,7 @@ int32_t ScaledKernelSize(int32_t baseSize, float scale)
     return odd > baseSize ? odd : baseSize;
 }
 
-int32_t sFilterScale::KernelSlot(int32_t baseSize)
-{
+int32_t sFilterScale::KernelSlot(int32_t baseSize) {
     switch (baseSize) {
     case 3: return 0;
     case 5: return 1;
@@ -29,21 +27,18 @@ int32_t sFilterScale::KernelSlot(int32_t baseSize)
     }
 }
 
-void sFilterScale::ComputeDerived()
-{
+void sFilterScale::ComputeDerived() {
     for (int i = 0; i < 5; ++i) {
         kernelSizes[2 * i] = ScaledKernelSize(kBaseKernelSizes[i], scaleF);
         kernelSizes[2 * i + 1] = ScaledKernelSize(kBaseKernelSizes[i], requestedScaleF);
     }
     const float multiples[4] = {1.0f, 2.0f, 4.0f, 6.0f};
-    for (int i = 0; i < 4; ++i)
-        steps[i] = static_cast<int32_t>(std::ceil(multiples[i] * scaleF));
+    for (int i = 0; i < 4; ++i) steps[i] = static_cast<int32_t>(std::ceil(multiples[i] * scaleF));
     inverseScale = 1.0 / scale;
     inverseRequestedScale = 1.0 / requestedScale;
 }
 
-sFilterScaleReduction ReduceFilterScale(double requested)
-{
+sFilterScaleReduction ReduceFilterScale(double requested) {
     double s = requested < 2.0 / 3.0 ? 1.0 : requested;
     const double stored = s;
     int32_t halvings = 0;
@@ -55,8 +50,7 @@ sFilterScaleReduction ReduceFilterScale(double requested)
         s *= 0.5;
         ++halvings;
     }
-    if (s <= 4.0 / 3.0)
-        return {stored, s, halvings, halvings + 4};
+    if (s <= 4.0 / 3.0) return {stored, s, halvings, halvings + 4};
     // Three halvings cannot bring the scale down (or it is not a number): no halving, and the
     // level count follows that, so that the pyramid matches the filters.
     return {0.0, 1.0, 0, 4};
@@ -64,11 +58,9 @@ sFilterScaleReduction ReduceFilterScale(double requested)
 
 CShaderSetsShaderProgram::~CShaderSetsShaderProgram() { Release(); }
 
-void CShaderSetsShaderProgram::Release(int32_t variant)
-{
+void CShaderSetsShaderProgram::Release(int32_t variant) {
     QV::Graphics::IShaderProgram* program = std::exchange(programs[variant], nullptr);
-    if (!program)
-        return;
+    if (!program) return;
     QV::Graphics::IDevice* owner = device ? device : QV::Graphics::CDevice::GetCurrentDevice();
     if (!owner) {
         // Deleting a GL program needs its context; without a device to name one the object is
@@ -79,8 +71,7 @@ void CShaderSetsShaderProgram::Release(int32_t variant)
     WithDeviceCurrent(*owner, [owner, program] { owner->GetShader()->DeleteProgram(program); });
 }
 
-void CShaderSetsShaderProgram::Release()
-{
+void CShaderSetsShaderProgram::Release() {
     Release(0);
     Release(1);
 }

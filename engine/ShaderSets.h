@@ -8,7 +8,7 @@
 namespace QV::Graphics {
 class IDevice;
 class IShaderProgram;
-}
+}  // namespace QV::Graphics
 
 // Requested image-to-reference scale and what remains of it after the halvings that the level
 // pyramid takes over.
@@ -91,7 +91,7 @@ enum eProgramPair : int32_t {
     kPairContrastFactor = 24,
     kPairColorCorrection = 25,
     kPairColorAdjustment = 26,
-    kPairBoxMeanFirst = 27,  // 27-29
+    kPairBoxMeanFirst = 27,            // 27-29
     kPairNoiseFlowFieldGPUImage = 30,  // 30, 31
     kPairNoiseIsotropicGPUImage = 32,  // 32, 33
     kPairNoiseBilateral = 34,          // 34, 35
@@ -105,8 +105,8 @@ enum eProgramPair : int32_t {
 
 // Pairs whose source contains kernel sizes: a filter-scale change releases them (current
 // variant only).
-inline constexpr std::initializer_list<int32_t> kScaledProgramPairs = {
-    8, 9, 10, 13, 14, 16, 17, 18, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 39, 40};
+inline constexpr std::initializer_list<int32_t> kScaledProgramPairs = {8,  9,  10, 13, 14, 16, 17, 18, 27, 28, 29,
+                                                                       30, 31, 32, 33, 34, 35, 36, 37, 39, 40};
 
 // One program per resolution variant. Owns both; releasing or destroying the pair returns them
 // to the shader manager of the device they were made with (the one attached, else the current
@@ -131,8 +131,8 @@ struct CShaderSetsShaderProgram {
 class CShaderSets {
 public:
     sFilterScale filterScales[2];
-    int32_t precisions[2] = {2, 2};  // highp fragment programs in both variants
-    bool stale[2] = {true, true};    // programs must be rebuilt before the next frame
+    int32_t precisions[2] = {2, 2};                     // highp fragment programs in both variants
+    bool stale[2] = {true, true};                       // programs must be rebuilt before the next frame
     CShaderSetsShaderProgram pairs[kProgramPairCount];  // destroyed from the last to the first
 
     CShaderSets() = default;
@@ -140,10 +140,8 @@ public:
     CShaderSets& operator=(const CShaderSets&) = delete;
 
     // The device every program of the sets is made with.
-    void AttachDevice(QV::Graphics::IDevice* device)
-    {
-        for (CShaderSetsShaderProgram& pair : pairs)
-            pair.device = device;
+    void AttachDevice(QV::Graphics::IDevice* device) {
+        for (CShaderSetsShaderProgram& pair : pairs) pair.device = device;
     }
 
     CShaderSetsShaderProgram& operator[](int32_t pair) { return pairs[pair]; }

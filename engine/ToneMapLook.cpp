@@ -14,20 +14,16 @@
 
 using namespace QV::Graphics;
 
-std::optional<sLookImage> ConvertLookImage(int32_t lookIndex, const platform::ImageBitmap& bitmap, std::string* reason)
-{
+std::optional<sLookImage> ConvertLookImage(int32_t lookIndex, const platform::ImageBitmap& bitmap,
+                                           std::string* reason) {
     const auto fail = [&](const std::string& why) -> std::optional<sLookImage> {
-        if (reason)
-            *reason = why;
+        if (reason) *reason = why;
         return std::nullopt;
     };
-    if (lookIndex <= 0 || lookIndex >= kToneMapLookCount)
-        return fail("no such look");
-    if (bitmap.empty() || bitmap.pixels.size() < bitmap.bytesPerRow() * bitmap.height)
-        return fail("empty image");
+    if (lookIndex <= 0 || lookIndex >= kToneMapLookCount) return fail("no such look");
+    if (bitmap.empty() || bitmap.pixels.size() < bitmap.bytesPerRow() * bitmap.height) return fail("empty image");
     // A strip needs a column per input level to be worth sampling; Gotham needs rows as well.
-    if (bitmap.width < 2)
-        return fail("image narrower than 2 pixels");
+    if (bitmap.width < 2) return fail("image narrower than 2 pixels");
     if (lookIndex == kLookGotham && bitmap.height < 2)
         return fail("Gotham needs a two-dimensional table, the image has one row");
 
@@ -44,8 +40,7 @@ std::optional<sLookImage> ConvertLookImage(int32_t lookIndex, const platform::Im
         // red channel is the curve.
         image.channels = 1;
         image.bytes.resize(count);
-        for (size_t i = 0; i < count; ++i)
-            image.bytes[i] = bitmap.pixels[4 * i + r];
+        for (size_t i = 0; i < count; ++i) image.bytes[i] = bitmap.pixels[4 * i + r];
     } else {
         // Packed RGBA, opaque: the stage reads each channel's curve from its own channel.
         image.channels = 4;
@@ -64,34 +59,27 @@ std::optional<sLookImage> ConvertLookImage(int32_t lookIndex, const platform::Im
 
 // The look image `name` in the resource directory's looks/ folder or at its top; empty when
 // neither holds it.
-static std::string LookImagePath(std::string_view directory, const std::string& name)
-{
-    if (directory.empty() || name.empty())
-        return {};
+static std::string LookImagePath(std::string_view directory, const std::string& name) {
+    if (directory.empty() || name.empty()) return {};
     const std::filesystem::path base(directory);
     std::error_code error;
     for (const std::filesystem::path& candidate : {base / "looks" / name, base / name})
-        if (std::filesystem::is_regular_file(candidate, error))
-            return candidate.string();
+        if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();
     return {};
 }
 
 int32_t LoadedToneMapLook(const LookTexture& texture) { return texture.Look(); }
 
-void LoadToneMapLook(const sColorAdjustment& ca, LookTexture& lookTexture, std::string_view resourceDirectory)
-{
-    if (!IsToneMapLookActive(ca))
-        return;
+void LoadToneMapLook(const sColorAdjustment& ca, LookTexture& lookTexture, std::string_view resourceDirectory) {
+    if (!IsToneMapLookActive(ca)) return;
     const int32_t look = ca.toneMap;
     if (lookTexture) {
-        if (LoadedToneMapLook(lookTexture) == look)
-            return;
+        if (LoadedToneMapLook(lookTexture) == look) return;
         // Made for another look (or not by this loader): never sample it for this one.
         lookTexture.reset();
     }
     IDevice* device = CDevice::GetCurrentDevice();
-    if (!device)
-        return;
+    if (!device) return;
 
     const char* name = ToneMapLookTable[static_cast<size_t>(look)].imageName;
     const std::string path = LookImagePath(resourceDirectory, name);
@@ -101,7 +89,8 @@ void LoadToneMapLook(const sColorAdjustment& ca, LookTexture& lookTexture, std::
         return;
     }
     platform::ImageIOError error;
-    std::optional<platform::DecodedImage> decoded = platform::DecodeImageFile(path, platform::ImagePixelFormat::RGBA, &error);
+    std::optional<platform::DecodedImage> decoded =
+        platform::DecodeImageFile(path, platform::ImagePixelFormat::RGBA, &error);
     if (!decoded) {
         std::fprintf(stderr, "Look \"%s\" left out: %s\n", ToneMapLookTable[static_cast<size_t>(look)].displayName,
                      error.message.c_str());
@@ -132,8 +121,8 @@ void LoadToneMapLook(const sColorAdjustment& ca, LookTexture& lookTexture, std::
         // texture gives the same red channel.
         const eTextureFormat format = device->HasTextureRg() ? FORMAT_RED : FORMAT_LUMINANCE;
         const CTextureTemplate linear(FILTER_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);
-        texture = textures->CreateTexture(linear, image->width, image->height, format, format,
-                                          PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, image->bytes.data());
+        texture = textures->CreateTexture(linear, image->width, image->height, format, format, PIXEL_TYPE_UNSIGNED_BYTE,
+                                          1, false, false, image->bytes.data());
     }
     if (!texture) {
         std::fprintf(stderr, "Look \"%s\" left out: the device refused its texture\n",

@@ -70,8 +70,7 @@ const std::array<sToneMapLook, kToneMapLookCount> ToneMapLookTable = {
     sToneMapLook{"Toes in the Ocean", "toneMapToesInTheOcean.png", true},
 };
 
-bool IsToneMapLookActive(int32_t lookIndex, float toneMapStrength, float multiplier)
-{
+bool IsToneMapLookActive(int32_t lookIndex, float toneMapStrength, float multiplier) {
     return lookIndex > 0 && lookIndex < kToneMapLookCount && std::fabs(toneMapStrength) > 1e-6f &&
            std::fabs(multiplier) > 1e-6f;
 }

@@ -2,8 +2,7 @@
 
 #include "gpu/Shader.h"
 
-void ApplyUniforms(QV::Graphics::IShaderProgram& program, const UniformList& uniforms)
-{
+void ApplyUniforms(QV::Graphics::IShaderProgram& program, const UniformList& uniforms) {
     for (const sUniformValue& u : uniforms) {
         switch (u.count) {
         case 1: program.SetUniform1f(u.name, u.v[0]); break;

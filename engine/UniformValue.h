@@ -20,16 +20,13 @@ struct sUniformValue {
     float v[4];
 
     static sUniformValue Of(std::string name, float x) { return {std::move(name), 1, {x, 0, 0, 0}}; }
-    static sUniformValue Of(std::string name, const QV::Math::CVector2<float>& x)
-    {
+    static sUniformValue Of(std::string name, const QV::Math::CVector2<float>& x) {
         return {std::move(name), 2, {x.x, x.y, 0, 0}};
     }
-    static sUniformValue Of(std::string name, const QV::Math::CVector3<float>& x)
-    {
+    static sUniformValue Of(std::string name, const QV::Math::CVector3<float>& x) {
         return {std::move(name), 3, {x.x, x.y, x.z, 0}};
     }
-    static sUniformValue Of(std::string name, const QV::Math::CVector4<float>& x)
-    {
+    static sUniformValue Of(std::string name, const QV::Math::CVector4<float>& x) {
         return {std::move(name), 4, {x.x, x.y, x.z, x.w}};
     }
 };

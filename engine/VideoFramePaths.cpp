@@ -20,8 +20,7 @@ namespace {
 constexpr int32_t kRealTimeWarmUp = -2;
 constexpr int32_t kRealTimeRingFull = 2;
 
-void SetRecordingTextureMatrix(AmbrelGraphicsController& e, const CMatrix4<float>& m)
-{
+void SetRecordingTextureMatrix(AmbrelGraphicsController& e, const CMatrix4<float>& m) {
     CDevice::GetCurrentDevice()->MakeCurrent();
     if (IShaderProgram* program = e.shaderSets[kPairVideoOutput][e.ProgramVariant()])
         program->SetUniformMatrix4fv("uModelViewProjectionTextureMatrix", 1, false, &m);
@@ -29,10 +28,8 @@ void SetRecordingTextureMatrix(AmbrelGraphicsController& e, const CMatrix4<float
 
 // Resets the record for `mode`, keeping the saved zoom, the output size, the recorder and the
 // frame source.
-void ResetRecord(sVideoRecording& r, eRecordingMode mode, int32_t warmUp, int32_t ringFull)
-{
-    for (sFrameTime& t : r.frameTimes)
-        t = sFrameTime::Make(0, 60);
+void ResetRecord(sVideoRecording& r, eRecordingMode mode, int32_t warmUp, int32_t ringFull) {
+    for (sFrameTime& t : r.frameTimes) t = sFrameTime::Make(0, 60);
     r.startTime = sFrameTime::Unset();
     r.previousTime = sFrameTime::Unset();
     r.mode = mode;
@@ -46,26 +43,21 @@ void ResetRecord(sVideoRecording& r, eRecordingMode mode, int32_t warmUp, int32_
     r.outputTime = nullptr;
 }
 
-void DetachFrameSource(sVideoRecording& r)
-{
-    if (r.frameSource)
-        r.frameSource->detach();
+void DetachFrameSource(sVideoRecording& r) {
+    if (r.frameSource) r.frameSource->detach();
     r.frameSource.reset();
 }
 
-} // namespace
+}  // namespace
 
 // Entering or leaving the full-resolution render (the asset path) reconfigures the input.
-void AmbrelGraphicsController::SwitchVideoRenderMode(bool fullResolution)
-{
-    if (fullResolution != videoFullResolution)
-        inputReconfigureRequested = true;
+void AmbrelGraphicsController::SwitchVideoRenderMode(bool fullResolution) {
+    if (fullResolution != videoFullResolution) inputReconfigureRequested = true;
     videoFullResolution = fullResolution;
     matricesDirty = true;
 }
 
-void AmbrelGraphicsController::PrepareVideoRecording(eRecordingMode mode, int32_t width, int32_t height)
-{
+void AmbrelGraphicsController::PrepareVideoRecording(eRecordingMode mode, int32_t width, int32_t height) {
     const bool realTime = mode == eRecordingMode::RealTime;
     ResetRecord(videoRecording, mode, realTime ? kRealTimeWarmUp : 0, realTime ? kRealTimeRingFull : 0);
     ITexture* textures = CDevice::GetCurrentDevice()->GetTexture();
@@ -76,46 +68,32 @@ void AmbrelGraphicsController::PrepareVideoRecording(eRecordingMode mode, int32_
     }
 }
 
-void AmbrelGraphicsController::ReleaseVideoRecording()
-{
+void AmbrelGraphicsController::ReleaseVideoRecording() {
     CDevice::GetCurrentDevice()->MakeCurrent();
-    for (OwnedTexture& target : videoRecording.ringTextures)
-        target.reset();
+    for (OwnedTexture& target : videoRecording.ringTextures) target.reset();
     ResetRecord(videoRecording, eRecordingMode::Idle, 0, 0);
 }
 
-void AmbrelGraphicsController::SetVideoOutputSize(CGSize size)
-{
-    videoRecording.outputSize = size;
-}
+void AmbrelGraphicsController::SetVideoOutputSize(CGSize size) { videoRecording.outputSize = size; }
 
-bool AmbrelGraphicsController::BeginVideoRecording(int64_t orientation, bool audio)
-{
+bool AmbrelGraphicsController::BeginVideoRecording(int64_t orientation, bool audio) {
     // Only from idle: a second begin would leak the targets or abandon a movie rendering.
     sVideoRecording& r = videoRecording;
-    if (r.mode != eRecordingMode::Idle)
-        return false;
+    if (r.mode != eRecordingMode::Idle) return false;
     int32_t width = reducedProcessing ? outputViewport[2] : (levelWidths.empty() ? 0 : levelWidths[0]);
     int32_t height = reducedProcessing ? outputViewport[3] : (levelHeights.empty() ? 0 : levelHeights[0]);
-    if (landscape)
-        std::swap(width, height);
-    if (width < 1 || height < 1)
-        return false;
-    if (!r.recorder)
-        r.recorder = VideoRecorder::Create();
-    if (!r.recorder)
-        return false;
+    if (landscape) std::swap(width, height);
+    if (width < 1 || height < 1) return false;
+    if (!r.recorder) r.recorder = VideoRecorder::Create();
+    if (!r.recorder) return false;
     r.recorder->setPreferredOutputSize(r.outputSize.width, r.outputSize.height);
 
     const CMatrix4<float> mirror = frontFacing ? CMatrix4<float>::Scale(-1, 1, 1) : CMatrix4<float>::Identity();
     const CVector3<float> axis(0, 0, 1);
     CMatrix4<float> turn = CMatrix4<float>::Identity();
-    if (orientation == 0)
-        turn = CMatrix4<float>::Rotation(static_cast<float>(1.5707963267948966), axis);
-    else if (orientation == 1)
-        turn = CMatrix4<float>::Rotation(static_cast<float>(-1.5707963267948966), axis);
-    else if (orientation != 2)
-        turn = CMatrix4<float>::Rotation(static_cast<float>(3.141592653589793), axis);
+    if (orientation == 0) turn = CMatrix4<float>::Rotation(static_cast<float>(1.5707963267948966), axis);
+    else if (orientation == 1) turn = CMatrix4<float>::Rotation(static_cast<float>(-1.5707963267948966), axis);
+    else if (orientation != 2) turn = CMatrix4<float>::Rotation(static_cast<float>(3.141592653589793), axis);
     SetRecordingTextureMatrix(*this, CMatrix4<float>::Translation(0.5f, 0.5f, 0) * turn * mirror *
                                          CMatrix4<float>::Translation(-0.5f, -0.5f, 0));
 
@@ -131,11 +109,9 @@ bool AmbrelGraphicsController::BeginVideoRecording(int64_t orientation, bool aud
     return true;
 }
 
-std::string AmbrelGraphicsController::FinishVideoRecording()
-{
+std::string AmbrelGraphicsController::FinishVideoRecording() {
     sVideoRecording& r = videoRecording;
-    if (r.mode != eRecordingMode::RealTime)
-        return {};
+    if (r.mode != eRecordingMode::RealTime) return {};
     r.recorder->stop();
     SwitchVideoRenderMode(false);
     DetachFrameSource(r);
@@ -143,11 +119,9 @@ std::string AmbrelGraphicsController::FinishVideoRecording()
     return r.recorder->filename();
 }
 
-bool AmbrelGraphicsController::BeginVideoAssetRecording()
-{
+bool AmbrelGraphicsController::BeginVideoAssetRecording() {
     sVideoRecording& r = videoRecording;
-    if (r.mode != eRecordingMode::Idle)
-        return false;
+    if (r.mode != eRecordingMode::Idle) return false;
     r.mode = eRecordingMode::VideoAsset;
     r.savedZoom = zoom;
     SetZoom(1.0f);
@@ -162,14 +136,12 @@ bool AmbrelGraphicsController::RenderVideoAssetFrame(int32_t width, int32_t heig
                                                      int32_t outputHeight, int64_t orientation,
                                                      int64_t viewportOrientation, int32_t format, const void* pixels,
                                                      const sFrameTime& pixelsTime, uint64_t bufferBytesPerRow,
-                                                     void* buffer, sFrameTime* bufferTime)
-{
+                                                     void* buffer, sFrameTime* bufferTime) {
     sVideoRecording& r = videoRecording;
-    if (r.mode != eRecordingMode::VideoAsset || !bufferTime)
-        return false;
+    if (r.mode != eRecordingMode::VideoAsset || !bufferTime) return false;
     if (pixels) {
-        const sInputGeometry geometry{width, height, cropW, cropH, cropXOrigin, cropYOrigin, outputWidth, outputHeight,
-                                      false};
+        const sInputGeometry geometry{width,       height,      cropW,        cropH, cropXOrigin,
+                                      cropYOrigin, outputWidth, outputHeight, false};
         SetInputPixels(pixelsTime, geometry, orientation, format, pixels);
         SetOutputOrientation(width, height, viewportOrientation);
         if (frameRate.GetTickCount() == 0) {
@@ -188,17 +160,14 @@ bool AmbrelGraphicsController::RenderVideoAssetFrame(int32_t width, int32_t heig
     RenderFrame();
     r.outputPixels = nullptr;
     r.outputTime = nullptr;
-    if (*bufferTime == r.previousTime)
-        return false;
+    if (*bufferTime == r.previousTime) return false;
     r.previousTime = *bufferTime;
     return true;
 }
 
-bool AmbrelGraphicsController::EndVideoAssetRecording()
-{
+bool AmbrelGraphicsController::EndVideoAssetRecording() {
     sVideoRecording& r = videoRecording;
-    if (r.mode != eRecordingMode::VideoAsset)
-        return false;
+    if (r.mode != eRecordingMode::VideoAsset) return false;
     SetZoom(r.savedZoom);
     r.savedZoom = 1.0f;
     ReleaseVideoRecording();
@@ -208,7 +177,4 @@ bool AmbrelGraphicsController::EndVideoAssetRecording()
     return true;
 }
 
-void AmbrelGraphicsController::RestoreVideoAssetOrientation()
-{
-    SetOutputRotation(0);
-}
+void AmbrelGraphicsController::RestoreVideoAssetOrientation() { SetOutputRotation(0); }

@@ -35,8 +35,7 @@ public:
     // The movie's preferred pixel size (zero: the size of the frames).
     virtual void setPreferredOutputSize(double width, double height) = 0;
     // Starts a movie of width × height frames pulled from `frameSource`; false when it cannot.
-    virtual bool start(int32_t width, int32_t height, std::shared_ptr<VideoFrameSource> frameSource,
-                       bool audio) = 0;
+    virtual bool start(int32_t width, int32_t height, std::shared_ptr<VideoFrameSource> frameSource, bool audio) = 0;
     virtual bool started() const = 0;
     // Finishes the movie before it returns.
     virtual void stop() = 0;

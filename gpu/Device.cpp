@@ -17,17 +17,18 @@ thread_local CDevice* tCurrentDevice = nullptr;
 void CDeviceCapabilities::Initialize() {
     EAGLContext* context = EAGLContext::currentContext();
     const std::string extensions = context ? context->extensions() : std::string();
-    bool* flags[] = {&discardFramebuffer, &rgb8Rgba8,        &textureHalfFloat,
-                     &colorBufferHalfFloat, &textureRg,      &textureHalfFloatLinear,
-                     &blendMinMax,        &shaderFramebufferFetch, &textureStorage,
-                     &readFormatBgra,     &debugMarker,      &debugLabel};
-    static const char* const names[] = {
-        "GL_EXT_discard_framebuffer",     "GL_OES_rgb8_rgba8",
-        "GL_OES_texture_half_float",      "GL_EXT_color_buffer_half_float",
-        "GL_EXT_texture_rg",              "GL_OES_texture_half_float_linear",
-        "GL_EXT_blend_minmax",            "GL_EXT_shader_framebuffer_fetch",
-        "GL_EXT_texture_storage",         "GL_EXT_read_format_bgra",
-        "GL_EXT_debug_marker",            "GL_EXT_debug_label"};
+    bool* flags[] = {&discardFramebuffer, &rgb8Rgba8,
+                     &textureHalfFloat,   &colorBufferHalfFloat,
+                     &textureRg,          &textureHalfFloatLinear,
+                     &blendMinMax,        &shaderFramebufferFetch,
+                     &textureStorage,     &readFormatBgra,
+                     &debugMarker,        &debugLabel};
+    static const char* const names[] = {"GL_EXT_discard_framebuffer", "GL_OES_rgb8_rgba8",
+                                        "GL_OES_texture_half_float",  "GL_EXT_color_buffer_half_float",
+                                        "GL_EXT_texture_rg",          "GL_OES_texture_half_float_linear",
+                                        "GL_EXT_blend_minmax",        "GL_EXT_shader_framebuffer_fetch",
+                                        "GL_EXT_texture_storage",     "GL_EXT_read_format_bgra",
+                                        "GL_EXT_debug_marker",        "GL_EXT_debug_label"};
     for (size_t i = 0; i < std::size(flags); ++i) *flags[i] = HasExtension(names[i], extensions);
 }
 
@@ -47,15 +48,13 @@ bool CDeviceCapabilities::HasExtension(const std::string& name, const std::strin
 
 // ---- creation and the current device ----
 
-std::unique_ptr<IDevice> CDevice::Create(CAEAGLLayer* layer, bool opaque, bool depthBuffer,
-                                         bool retainedBacking) {
+std::unique_ptr<IDevice> CDevice::Create(CAEAGLLayer* layer, bool opaque, bool depthBuffer, bool retainedBacking) {
     return CreateShared(layer, opaque, depthBuffer, retainedBacking, nullptr);
 }
 
-std::unique_ptr<IDevice> CDevice::CreateShared(CAEAGLLayer* layer, bool opaque, bool depthBuffer,
-                                               bool retainedBacking, CDevice* shareWith) {
-    std::unique_ptr<CDevice> device(
-        new CDevice(layer, opaque, depthBuffer, retainedBacking, shareWith));
+std::unique_ptr<IDevice> CDevice::CreateShared(CAEAGLLayer* layer, bool opaque, bool depthBuffer, bool retainedBacking,
+                                               CDevice* shareWith) {
+    std::unique_ptr<CDevice> device(new CDevice(layer, opaque, depthBuffer, retainedBacking, shareWith));
     if (!device->context) return nullptr;
     return device;
 }
@@ -63,8 +62,7 @@ std::unique_ptr<IDevice> CDevice::CreateShared(CAEAGLLayer* layer, bool opaque, 
 IDevice* CDevice::GetCurrentDevice() { return tCurrentDevice; }
 void CDevice::SetCurrentDevice(CDevice* device) { tCurrentDevice = device; }
 
-CDevice::CDevice(CAEAGLLayer* layer_, bool opaque, bool depthBuffer, bool retainedBacking,
-                 CDevice* shareWith)
+CDevice::CDevice(CAEAGLLayer* layer_, bool opaque, bool depthBuffer, bool retainedBacking, CDevice* shareWith)
     : depthBufferWanted(depthBuffer), layer(layer_) {
     if (layer) {
         layer->setOpaque(opaque);
@@ -73,9 +71,8 @@ CDevice::CDevice(CAEAGLLayer* layer_, bool opaque, bool depthBuffer, bool retain
         properties.colorFormat = platform::kEAGLColorFormatRGBA8;
         layer->setDrawableProperties(properties);
     }
-    context = EAGLContext::initWithAPI(
-        platform::EAGLRenderingAPI::OpenGLES2,
-        shareWith && shareWith->context ? shareWith->context->sharegroup() : nullptr);
+    context = EAGLContext::initWithAPI(platform::EAGLRenderingAPI::OpenGLES2,
+                                       shareWith && shareWith->context ? shareWith->context->sharegroup() : nullptr);
     if (!context) return;  // Create reports the failure
     clearColor.Set(0, 0, 0, 0);
     for (int32_t& v : viewport) v = 0;
@@ -125,8 +122,7 @@ void CDevice::CreateOnScreenBuffers() {
     for (int32_t& v : viewport) v = 0;
     if (depthBufferWanted) {
         onScreenDepthBuffer = framebuffer.CreateRenderbuffer(RENDERBUFFER_DEPTH_COMPONENT16);
-        onScreenDepthBuffer->AllocateStorage(onScreenColorBuffer->GetWidth(),
-                                             onScreenColorBuffer->GetHeight());
+        onScreenDepthBuffer->AllocateStorage(onScreenColorBuffer->GetWidth(), onScreenColorBuffer->GetHeight());
         onScreenFramebufferObject->AttachRenderbuffer(ATTACHMENT_DEPTH, onScreenDepthBuffer);
         onScreenColorBuffer->Bind();
     }
@@ -168,13 +164,9 @@ void CDevice::BindOnScreenFramebuffer() {
     framebuffer.BindFramebufferObject(onScreenFramebufferObject);
 }
 
-int32_t CDevice::GetOnScreenWidth() const {
-    return onScreenColorBuffer ? onScreenColorBuffer->GetWidth() : 0;
-}
+int32_t CDevice::GetOnScreenWidth() const { return onScreenColorBuffer ? onScreenColorBuffer->GetWidth() : 0; }
 
-int32_t CDevice::GetOnScreenHeight() const {
-    return onScreenColorBuffer ? onScreenColorBuffer->GetHeight() : 0;
-}
+int32_t CDevice::GetOnScreenHeight() const { return onScreenColorBuffer ? onScreenColorBuffer->GetHeight() : 0; }
 
 // ---- shadowed state ----
 
@@ -185,9 +177,7 @@ void CDevice::SetClearColor(float r, float g, float b, float a) {
     clearColor = colour;
 }
 
-void CDevice::SetClearColor(const QV::Math::CVector4<float>& c) {
-    SetClearColor(c.x, c.y, c.z, c.w);
-}
+void CDevice::SetClearColor(const QV::Math::CVector4<float>& c) { SetClearColor(c.x, c.y, c.z, c.w); }
 
 void CDevice::Clear(bool colour, bool depth) {
     GLbitfield mask = (colour ? GL_COLOR_BUFFER_BIT : 0u) | (depth ? GL_DEPTH_BUFFER_BIT : 0u);
@@ -211,11 +201,9 @@ void CDevice::SetViewport(const int32_t r[4]) { SetViewport(r[0], r[1], r[2], r[
 void CDevice::EnableAttributeArrays(uint32_t mask) {
     if (mask == enabledAttributeArrays) return;
     for (uint32_t i = 0; i < 32; ++i)
-        if ((mask & (1u << i)) && !(enabledAttributeArrays & (1u << i)))
-            QV_GL(glEnableVertexAttribArray, i);
+        if ((mask & (1u << i)) && !(enabledAttributeArrays & (1u << i))) QV_GL(glEnableVertexAttribArray, i);
     for (uint32_t i = 0; i < 32; ++i)
-        if ((enabledAttributeArrays & (1u << i)) && !(mask & (1u << i)))
-            QV_GL(glDisableVertexAttribArray, i);
+        if ((enabledAttributeArrays & (1u << i)) && !(mask & (1u << i))) QV_GL(glDisableVertexAttribArray, i);
     enabledAttributeArrays = mask;
 }
 
@@ -231,10 +219,9 @@ void CDevice::Draw(IShaderProgram* program, IVertexArrayObject* vertices, ePrimi
     if (CVertexArrayObject* object = PrepareDraw(program, vertices)) object->Draw(primitive);
 }
 
-void CDevice::DrawRange(IShaderProgram* program, IVertexArrayObject* vertices,
-                        ePrimitive primitive, int32_t first, int32_t count) {
-    if (CVertexArrayObject* object = PrepareDraw(program, vertices))
-        object->DrawRange(primitive, first, count);
+void CDevice::DrawRange(IShaderProgram* program, IVertexArrayObject* vertices, ePrimitive primitive, int32_t first,
+                        int32_t count) {
+    if (CVertexArrayObject* object = PrepareDraw(program, vertices)) object->DrawRange(primitive, first, count);
 }
 
 void CDevice::InsertEventMarker(const std::string& marker) {

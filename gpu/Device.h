@@ -81,10 +81,9 @@ public:
     virtual IScissorTest* GetScissorTest() = 0;
     // Binds the program (uploading its changed uniforms), enables the object's attribute arrays
     // and draws all of its vertices or indices. Skipped when the program is null or not built.
-    virtual void Draw(IShaderProgram* program, IVertexArrayObject* vertices,
-                      ePrimitive primitive) = 0;
-    virtual void DrawRange(IShaderProgram* program, IVertexArrayObject* vertices,
-                           ePrimitive primitive, int32_t first, int32_t count) = 0;
+    virtual void Draw(IShaderProgram* program, IVertexArrayObject* vertices, ePrimitive primitive) = 0;
+    virtual void DrawRange(IShaderProgram* program, IVertexArrayObject* vertices, ePrimitive primitive, int32_t first,
+                           int32_t count) = 0;
     virtual void InsertEventMarker(const std::string& marker) = 0;
     // Reads one GL error; prints "glGetError(): %d, x%x\n" and returns true when there was one.
     virtual bool CheckError() = 0;
@@ -109,8 +108,7 @@ public:
     // A device drawing into `layer` (null for an offscreen device: it draws only into
     // framebuffer objects). The device is current on the calling thread afterwards. Null when no
     // OpenGL ES 2 context can be made.
-    static std::unique_ptr<IDevice> Create(CAEAGLLayer* layer, bool opaque, bool depthBuffer,
-                                           bool retainedBacking);
+    static std::unique_ptr<IDevice> Create(CAEAGLLayer* layer, bool opaque, bool depthBuffer, bool retainedBacking);
     // The same, sharing textures, buffers and programs with `shareWith`'s context.
     static std::unique_ptr<IDevice> CreateShared(CAEAGLLayer* layer, bool opaque, bool depthBuffer,
                                                  bool retainedBacking, CDevice* shareWith);
@@ -149,8 +147,8 @@ public:
     IFramebuffer* GetFramebuffer() override { return &framebuffer; }
     IScissorTest* GetScissorTest() override { return &scissorTest; }
     void Draw(IShaderProgram* program, IVertexArrayObject* vertices, ePrimitive primitive) override;
-    void DrawRange(IShaderProgram* program, IVertexArrayObject* vertices, ePrimitive primitive,
-                   int32_t first, int32_t count) override;
+    void DrawRange(IShaderProgram* program, IVertexArrayObject* vertices, ePrimitive primitive, int32_t first,
+                   int32_t count) override;
     void InsertEventMarker(const std::string& marker) override;
     bool CheckError() override;
     bool HasDiscardFramebuffer() const override { return capabilities.discardFramebuffer; }
@@ -176,8 +174,7 @@ public:
     CAEAGLLayer* GetLayer() const { return layer; }
 
 private:
-    CDevice(CAEAGLLayer* layer, bool opaque, bool depthBuffer, bool retainedBacking,
-            CDevice* shareWith);
+    CDevice(CAEAGLLayer* layer, bool opaque, bool depthBuffer, bool retainedBacking, CDevice* shareWith);
     // Binds the program (uploading its changed uniforms) and enables the object's attribute
     // arrays; null, with nothing drawn, when either is missing or the program is not built.
     CVertexArrayObject* PrepareDraw(IShaderProgram* program, IVertexArrayObject* vertices);

@@ -37,16 +37,14 @@ void CRenderbuffer::AllocateStorage(int32_t w, int32_t h) {
     QV_GL(glGenRenderbuffers, 1, &renderbuffer);
     QV_GL(glBindRenderbuffer, static_cast<GLenum>(GL_RENDERBUFFER), renderbuffer);
     GLenum glFormat = ConvertRenderbufferFormat(format);
-    if (glFormat != 0)
-        QV_GL(glRenderbufferStorage, static_cast<GLenum>(GL_RENDERBUFFER), glFormat, w, h);
+    if (glFormat != 0) QV_GL(glRenderbufferStorage, static_cast<GLenum>(GL_RENDERBUFFER), glFormat, w, h);
     width = w;
     height = h;
 }
 
 // ---- CIPhoneColorBufferRenderbuffer ----
 
-CIPhoneColorBufferRenderbuffer::CIPhoneColorBufferRenderbuffer(EAGLContext* context_)
-    : context(context_) {}
+CIPhoneColorBufferRenderbuffer::CIPhoneColorBufferRenderbuffer(EAGLContext* context_) : context(context_) {}
 
 CIPhoneColorBufferRenderbuffer::~CIPhoneColorBufferRenderbuffer() { Release(); }
 
@@ -124,8 +122,8 @@ bool CFramebufferObject::Detach(eAttachment point) {
 }
 
 void CFramebufferObject::RemovePendingAttachment(eAttachment point) {
-    auto it = std::find_if(pending.begin(), pending.end(),
-                           [&](const Attachment& a) { return a.attach && a.point == point; });
+    auto it =
+        std::find_if(pending.begin(), pending.end(), [&](const Attachment& a) { return a.attach && a.point == point; });
     if (it != pending.end()) pending.erase(it);
 }
 
@@ -170,8 +168,8 @@ void CFramebufferObject::DetachPoint(eAttachment point) {
         QV_GL(glFramebufferRenderbuffer, static_cast<GLenum>(GL_FRAMEBUFFER), glPoint,
               static_cast<GLenum>(GL_RENDERBUFFER), 0u);
     else if (attachmentState[point] == 0)
-        QV_GL(glFramebufferTexture2D, static_cast<GLenum>(GL_FRAMEBUFFER), glPoint,
-              static_cast<GLenum>(GL_TEXTURE_2D), 0u, 0);
+        QV_GL(glFramebufferTexture2D, static_cast<GLenum>(GL_FRAMEBUFFER), glPoint, static_cast<GLenum>(GL_TEXTURE_2D),
+              0u, 0);
     attachmentState[point] = 2;
     if (point == ATTACHMENT_COLOR0) colorWidth = colorHeight = 0;
 }
@@ -186,24 +184,21 @@ bool CFramebufferObject::Bind(bool b) {
     return true;
 }
 
-bool CFramebufferObject::ReadPixels(int32_t x, int32_t y, int32_t w, int32_t h,
-                                    eTextureFormat format, ePixelType type, int32_t packAlignment,
-                                    void* pixels) {
+bool CFramebufferObject::ReadPixels(int32_t x, int32_t y, int32_t w, int32_t h, eTextureFormat format, ePixelType type,
+                                    int32_t packAlignment, void* pixels) {
     if (!pixels) return false;
-    bool common = format == FORMAT_ALPHA || format == FORMAT_RGB || format == FORMAT_RGBA ||
-                  format == FORMAT_BGRA;
+    bool common = format == FORMAT_ALPHA || format == FORMAT_RGB || format == FORMAT_RGBA || format == FORMAT_BGRA;
     if (!common && attachmentState[ATTACHMENT_COLOR0] == 2) return false;
     if (x < 0 || y < 0 || w < 1 || h < 1) return false;
-    if (static_cast<int64_t>(x) + w > colorWidth || static_cast<int64_t>(y) + h > colorHeight)
-        return false;
+    if (static_cast<int64_t>(x) + w > colorWidth || static_cast<int64_t>(y) + h > colorHeight) return false;
     GLenum glFormat = ConvertPixelFormat(format), glType = ConvertReadPixelType(type);
     if (glFormat == 0 || glType == 0) return false;
     IDevice* device = CDevice::GetCurrentDevice();
     if (device) static_cast<CFramebuffer*>(device->GetFramebuffer())->SetPackAlignment(packAlignment);
     // Without GL_EXT_read_format_bgra the driver refuses BGRA reads and leaves the caller's
     // buffer untouched; RGBA bytes with red and blue exchanged are the same pixels.
-    const bool swapRedBlue = format == FORMAT_BGRA && type == PIXEL_TYPE_UNSIGNED_BYTE && device &&
-                             !device->HasReadFormatBgra();
+    const bool swapRedBlue =
+        format == FORMAT_BGRA && type == PIXEL_TYPE_UNSIGNED_BYTE && device && !device->HasReadFormatBgra();
     if (swapRedBlue) glFormat = GL_RGBA;
     QV_GL(glReadPixels, x, y, w, h, glFormat, glType, pixels);
     if (swapRedBlue) {
@@ -219,9 +214,7 @@ bool CFramebufferObject::ReadPixels(int32_t x, int32_t y, int32_t w, int32_t h,
 
 // ---- CFramebuffer ----
 
-IRenderbuffer* CFramebuffer::CreateRenderbuffer(eRenderbufferFormat format) {
-    return new CRenderbuffer(format);
-}
+IRenderbuffer* CFramebuffer::CreateRenderbuffer(eRenderbufferFormat format) { return new CRenderbuffer(format); }
 
 IIPhoneColorBufferRenderbuffer* CFramebuffer::CreateColorBufferRenderbuffer(EAGLContext* context) {
     return new CIPhoneColorBufferRenderbuffer(context);
@@ -254,16 +247,14 @@ bool CFramebuffer::BindFramebufferObject(IFramebufferObject* object) {
     return true;
 }
 
-bool CFramebuffer::ReadPixels(eTextureFormat format, ePixelType type, int32_t alignment,
-                              void* pixels) {
+bool CFramebuffer::ReadPixels(eTextureFormat format, ePixelType type, int32_t alignment, void* pixels) {
     auto* o = static_cast<CFramebufferObject*>(boundObject);
     if (!o) return false;
-    return o->ReadPixels(0, 0, o->GetColorWidth(), o->GetColorHeight(), format, type, alignment,
-                         pixels);
+    return o->ReadPixels(0, 0, o->GetColorWidth(), o->GetColorHeight(), format, type, alignment, pixels);
 }
 
-bool CFramebuffer::ReadPixels(int32_t x, int32_t y, int32_t w, int32_t h, eTextureFormat format,
-                              ePixelType type, int32_t alignment, void* pixels) {
+bool CFramebuffer::ReadPixels(int32_t x, int32_t y, int32_t w, int32_t h, eTextureFormat format, ePixelType type,
+                              int32_t alignment, void* pixels) {
     auto* o = static_cast<CFramebufferObject*>(boundObject);
     if (!o) return false;
     return o->ReadPixels(x, y, w, h, format, type, alignment, pixels);

@@ -113,8 +113,8 @@ public:
 
     // Only the framebuffer manager calls these two.
     bool Bind(bool bound);
-    bool ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, eTextureFormat format,
-                    ePixelType type, int32_t packAlignment, void* pixels);
+    bool ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, eTextureFormat format, ePixelType type,
+                    int32_t packAlignment, void* pixels);
 
     void ApplyAttachments();
     void RemovePendingAttachment(eAttachment point);
@@ -160,11 +160,9 @@ public:
     virtual bool BindFramebufferObject(IFramebufferObject* object) = 0;
     // Reads the whole colour attachment, or a rectangle of it, of the bound object. False with
     // nothing bound, a null destination or a rectangle that leaves the attachment.
-    virtual bool ReadPixels(eTextureFormat format, ePixelType type, int32_t packAlignment,
-                            void* pixels) = 0;
-    virtual bool ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height,
-                            eTextureFormat format, ePixelType type, int32_t packAlignment,
-                            void* pixels) = 0;
+    virtual bool ReadPixels(eTextureFormat format, ePixelType type, int32_t packAlignment, void* pixels) = 0;
+    virtual bool ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, eTextureFormat format, ePixelType type,
+                            int32_t packAlignment, void* pixels) = 0;
 };
 
 class CFramebuffer : public IFramebuffer {
@@ -175,10 +173,9 @@ public:
     IFramebufferObject* CreateFramebufferObject() override;
     void DeleteFramebufferObject(IFramebufferObject* object) override;
     bool BindFramebufferObject(IFramebufferObject* object) override;
-    bool ReadPixels(eTextureFormat format, ePixelType type, int32_t packAlignment,
-                    void* pixels) override;
-    bool ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, eTextureFormat format,
-                    ePixelType type, int32_t packAlignment, void* pixels) override;
+    bool ReadPixels(eTextureFormat format, ePixelType type, int32_t packAlignment, void* pixels) override;
+    bool ReadPixels(int32_t x, int32_t y, int32_t width, int32_t height, eTextureFormat format, ePixelType type,
+                    int32_t packAlignment, void* pixels) override;
 
     IFramebufferObject* GetBoundFramebufferObject() const { return boundObject; }
     int32_t GetPackAlignment() const { return packAlignment; }

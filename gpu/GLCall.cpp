@@ -4,9 +4,7 @@ namespace QV::Graphics {
 namespace {
 thread_local GLCallLog* tActiveLog = nullptr;
 
-std::string_view FunctionName(const std::string& call) {
-    return std::string_view(call).substr(0, call.find('('));
-}
+std::string_view FunctionName(const std::string& call) { return std::string_view(call).substr(0, call.find('(')); }
 }  // namespace
 
 GLCallLog::GLCallLog() : previous_(tActiveLog) { tActiveLog = this; }

@@ -6,7 +6,8 @@
 
 namespace QV::Math {
 
-template <typename T> struct CMatrix4;
+template <typename T>
+struct CMatrix4;
 
 template <typename T>
 struct CVector2 {
@@ -20,11 +21,16 @@ struct CVector2 {
     CVector2 operator+(const CVector2& o) const { return {x + o.x, y + o.y}; }
     CVector2 operator*(T s) const { return {x * s, y * s}; }
     bool operator!=(const CVector2& o) const { return x != o.x || y != o.y; }
-    void Set(T x_, T y_) { x = x_; y = y_; }
+    void Set(T x_, T y_) {
+        x = x_;
+        y = y_;
+    }
 };
 
 template <typename T>
-inline CVector2<T> operator*(T s, const CVector2<T>& v) { return v * s; }
+inline CVector2<T> operator*(T s, const CVector2<T>& v) {
+    return v * s;
+}
 
 template <typename T>
 struct CVector3 {
@@ -41,7 +47,11 @@ struct CVector3 {
     // dividing by w: the translation column takes no part and the upper 3x3 acts transposed.
     CVector3 operator*(const CMatrix4<T>& m) const;
     bool operator!=(const CVector3& o) const { return x != o.x || y != o.y || z != o.z; }
-    void Set(T x_, T y_, T z_) { x = x_; y = y_; z = z_; }
+    void Set(T x_, T y_, T z_) {
+        x = x_;
+        y = y_;
+        z = z_;
+    }
     // Scales to unit length; a zero (or NaN) vector is left unchanged.
     CVector3& Normalize();
 };
@@ -55,10 +65,13 @@ struct CVector4 {
     CVector4(const CVector4&) = default;
     CVector4& operator=(const CVector4&) = default;
 
-    bool operator!=(const CVector4& o) const {
-        return x != o.x || y != o.y || z != o.z || w != o.w;
+    bool operator!=(const CVector4& o) const { return x != o.x || y != o.y || z != o.z || w != o.w; }
+    void Set(T x_, T y_, T z_, T w_) {
+        x = x_;
+        y = y_;
+        z = z_;
+        w = w_;
     }
-    void Set(T x_, T y_, T z_, T w_) { x = x_; y = y_; z = z_; w = w_; }
 };
 
 // Nine values in the order glUniformMatrix3fv receives them (column-major).
@@ -83,8 +96,8 @@ struct CMatrix4 {
 
     CMatrix4() {}
     // Arguments given row by row.
-    constexpr CMatrix4(T a0, T a1, T a2, T a3, T a4, T a5, T a6, T a7, T a8, T a9, T a10, T a11, T a12,
-             T a13, T a14, T a15)
+    constexpr CMatrix4(T a0, T a1, T a2, T a3, T a4, T a5, T a6, T a7, T a8, T a9, T a10, T a11, T a12, T a13, T a14,
+                       T a15)
         : m{a0, a4, a8, a12, a1, a5, a9, a13, a2, a6, a10, a14, a3, a7, a11, a15} {}
     CMatrix4(const CMatrix4&) = default;
     CMatrix4& operator=(const CMatrix4&) = default;
@@ -110,18 +123,13 @@ struct CMatrix4 {
 
     static constexpr CMatrix4 Identity() { return Scale(1, 1, 1); }
     static constexpr CMatrix4 Scale(const CVector3<T>& v) { return Scale(v.x, v.y, v.z); }
-    static constexpr CMatrix4 Scale(T x, T y, T z) {
-        return {x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1};
-    }
-    static constexpr CMatrix4 Translation(T x, T y, T z) {
-        return {1, 0, 0, x, 0, 1, 0, y, 0, 0, 1, z, 0, 0, 0, 1};
-    }
+    static constexpr CMatrix4 Scale(T x, T y, T z) { return {x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}; }
+    static constexpr CMatrix4 Translation(T x, T y, T z) { return {1, 0, 0, x, 0, 1, 0, y, 0, 0, 1, z, 0, 0, 0, 1}; }
     // Rotation by `angle` radians about `axis` (normalised first), right-handed.
     static CMatrix4 Rotation(T angle, const CVector3<T>& axis);
     static CMatrix4 RotationZ(T angle);
     // Maps x from [left, right], y from [bottom, top] and z from [-near, -far] onto [-1, 1].
-    static CMatrix4 Ortho(double left, double right, double bottom, double top, double near,
-                          double far);
+    static CMatrix4 Ortho(double left, double right, double bottom, double top, double near, double far);
 };
 
 // Odd number of taps a Gaussian of `sigma` needs at the given sample spacing (at least 1).

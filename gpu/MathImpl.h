@@ -35,10 +35,7 @@ CMatrix4<T> CMatrix4<T>::Rotation(T angle, const CVector3<T>& axis) {
     T xx = t * (x * x), xy = t * (x * y), xz = t * (x * z);
     T yy = t * (y * y), yz = t * (y * z), zz = t * (z * z);
     T sx = s * x, sy = s * y, sz = s * z;
-    return {c + xx, xy - sz, xz + sy, 0,
-            xy + sz, c + yy, yz - sx, 0,
-            xz - sy, yz + sx, c + zz, 0,
-            0, 0, 0, 1};
+    return {c + xx, xy - sz, xz + sy, 0, xy + sz, c + yy, yz - sx, 0, xz - sy, yz + sx, c + zz, 0, 0, 0, 0, 1};
 }
 
 template <typename T>
@@ -51,10 +48,22 @@ CMatrix4<T> CMatrix4<T>::RotationZ(T angle) {
 template <typename T>
 CMatrix4<T> CMatrix4<T>::Ortho(double l, double r, double b, double t, double n, double f) {
     double a = 1.0 / (r - l), bb = 1.0 / (t - b), d = 1.0 / (f - n);
-    return {static_cast<T>(a + a), 0, 0, static_cast<T>(-((l + r) * a)),
-            0, static_cast<T>(bb + bb), 0, static_cast<T>(-((b + t) * bb)),
-            0, 0, static_cast<T>(-d - d), static_cast<T>((n + f) * -d),
-            0, 0, 0, 1};
+    return {static_cast<T>(a + a),
+            0,
+            0,
+            static_cast<T>(-((l + r) * a)),
+            0,
+            static_cast<T>(bb + bb),
+            0,
+            static_cast<T>(-((b + t) * bb)),
+            0,
+            0,
+            static_cast<T>(-d - d),
+            static_cast<T>((n + f) * -d),
+            0,
+            0,
+            0,
+            1};
 }
 
 }  // namespace QV::Math

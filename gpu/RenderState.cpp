@@ -59,13 +59,9 @@ void CBlending::SetEnabled(bool e) {
     enabled = e;
 }
 
-void CBlending::SetBlendFunc(eBlendFactor srgb, eBlendFactor drgb, eBlendFactor sa,
-                             eBlendFactor da) {
-    if (srgb == sourceRGB && drgb == destinationRGB && sa == sourceAlpha && da == destinationAlpha)
-        return;
-    if (!IsSourceFactor(srgb) || !IsDestinationFactor(drgb) || !IsSourceFactor(sa) ||
-        !IsDestinationFactor(da))
-        return;
+void CBlending::SetBlendFunc(eBlendFactor srgb, eBlendFactor drgb, eBlendFactor sa, eBlendFactor da) {
+    if (srgb == sourceRGB && drgb == destinationRGB && sa == sourceAlpha && da == destinationAlpha) return;
+    if (!IsSourceFactor(srgb) || !IsDestinationFactor(drgb) || !IsSourceFactor(sa) || !IsDestinationFactor(da)) return;
     QV_GL(glBlendFuncSeparate, ConvertSourceBlendFactor(srgb), ConvertDestinationBlendFactor(drgb),
           ConvertSourceBlendFactor(sa), ConvertDestinationBlendFactor(da));
     sourceRGB = srgb;

@@ -9,8 +9,7 @@
 namespace QV::Graphics {
 
 // Stores {x, y, width, height} in a shadow rectangle; false when it already held them.
-inline bool UpdateRectangleShadow(int32_t (&shadow)[4], int32_t x, int32_t y, int32_t width,
-                                  int32_t height) {
+inline bool UpdateRectangleShadow(int32_t (&shadow)[4], int32_t x, int32_t y, int32_t width, int32_t height) {
     if (shadow[0] == x && shadow[1] == y && shadow[2] == width && shadow[3] == height) return false;
     shadow[0] = x;
     shadow[1] = y;
@@ -79,8 +78,8 @@ public:
     virtual ~IBlending() = default;
     virtual void SetEnabled(bool enabled) = 0;
     virtual bool IsEnabled() const = 0;
-    virtual void SetBlendFunc(eBlendFactor sourceRGB, eBlendFactor destinationRGB,
-                              eBlendFactor sourceAlpha, eBlendFactor destinationAlpha) = 0;
+    virtual void SetBlendFunc(eBlendFactor sourceRGB, eBlendFactor destinationRGB, eBlendFactor sourceAlpha,
+                              eBlendFactor destinationAlpha) = 0;
     virtual eBlendFactor GetSourceRGB() const = 0;
     virtual eBlendFactor GetDestinationRGB() const = 0;
     virtual eBlendFactor GetSourceAlpha() const = 0;

@@ -59,12 +59,10 @@ void CUniformSampler::Upload() {
 
 namespace {
 template <typename Matrix>
-bool SetMatrixValue(std::vector<Matrix>& uploaded, bool uploadedTranspose,
-                    std::vector<Matrix>& pending, bool& pendingTranspose, bool& dirty, int count,
-                    bool transpose, const Matrix* values) {
+bool SetMatrixValue(std::vector<Matrix>& uploaded, bool uploadedTranspose, std::vector<Matrix>& pending,
+                    bool& pendingTranspose, bool& dirty, int count, bool transpose, const Matrix* values) {
     if (count < 0 || (count > 0 && !values)) count = 0;
-    bool changed = uploaded.empty() || transpose != uploadedTranspose ||
-                   static_cast<size_t>(count) != uploaded.size();
+    bool changed = uploaded.empty() || transpose != uploadedTranspose || static_cast<size_t>(count) != uploaded.size();
     for (int i = 0; !changed && i < count; ++i) changed = values[i] != uploaded[i];
     pending.assign(values, values + count);
     pendingTranspose = transpose;
@@ -74,13 +72,11 @@ bool SetMatrixValue(std::vector<Matrix>& uploaded, bool uploadedTranspose,
 }  // namespace
 
 bool CUniformMatrix3fv::SetValue(int count, bool transpose, const QV::Math::CMatrix3<float>* values) {
-    return SetMatrixValue(uploaded, uploadedTranspose, pending, pendingTranspose, dirty, count,
-                          transpose, values);
+    return SetMatrixValue(uploaded, uploadedTranspose, pending, pendingTranspose, dirty, count, transpose, values);
 }
 
 bool CUniformMatrix4fv::SetValue(int count, bool transpose, const QV::Math::CMatrix4<float>* values) {
-    return SetMatrixValue(uploaded, uploadedTranspose, pending, pendingTranspose, dirty, count,
-                          transpose, values);
+    return SetMatrixValue(uploaded, uploadedTranspose, pending, pendingTranspose, dirty, count, transpose, values);
 }
 
 namespace {
@@ -90,8 +86,7 @@ void UploadMatrices(Uniform& u, const char* name, Send send) {
     u.dirty = false;
     u.uploaded = u.pending;
     u.uploadedTranspose = u.pendingTranspose;
-    CallGL(name, send, u.location, static_cast<GLsizei>(u.pending.size()),
-           static_cast<GLboolean>(u.pendingTranspose),
+    CallGL(name, send, u.location, static_cast<GLsizei>(u.pending.size()), static_cast<GLboolean>(u.pendingTranspose),
            u.pending.empty() ? nullptr : static_cast<const GLfloat*>(u.pending[0].m));
 }
 }  // namespace
@@ -135,9 +130,7 @@ void CShaderProgram::SetUniformMatrix4fv(const std::string& name, int count, boo
 void CShaderProgram::SetUniformSampler(const std::string& name, int unit) {
     SetScalar(uniformsSampler, name, static_cast<int32_t>(unit));
 }
-void CShaderProgram::SetUniform1f(const std::string& name, float value) {
-    SetScalar(uniforms1f, name, value);
-}
+void CShaderProgram::SetUniform1f(const std::string& name, float value) { SetScalar(uniforms1f, name, value); }
 void CShaderProgram::SetUniform2f(const std::string& name, const QV::Math::CVector2<float>& value) {
     SetScalar(uniforms2f, name, value);
 }
@@ -190,19 +183,19 @@ bool CShaderProgram::Build(const std::string& vertex, const std::string& fragmen
         char nameBuffer[128] = {};
         GLint arraySize = 0;
         GLenum type = 0;
-        QV_GL(glGetActiveUniform, p, static_cast<GLuint>(i), static_cast<GLsizei>(127), nullptr,
-              &arraySize, &type, nameBuffer);
+        QV_GL(glGetActiveUniform, p, static_cast<GLuint>(i), static_cast<GLsizei>(127), nullptr, &arraySize, &type,
+              nameBuffer);
         std::string name(nameBuffer);
         GLint location = QV_GL(glGetUniformLocation, p, nameBuffer);
         switch (type) {
-            case GL_FLOAT: uniforms1f.try_emplace(name, name, location); break;
-            case GL_FLOAT_VEC2: uniforms2f.try_emplace(name, name, location); break;
-            case GL_FLOAT_VEC3: uniforms3f.try_emplace(name, name, location); break;
-            case GL_FLOAT_VEC4: uniforms4f.try_emplace(name, name, location); break;
-            case GL_FLOAT_MAT3: uniformsMatrix3fv.try_emplace(name, name, location); break;
-            case GL_FLOAT_MAT4: uniformsMatrix4fv.try_emplace(name, name, location); break;
-            case GL_SAMPLER_2D: uniformsSampler.try_emplace(name, name, location); break;
-            default: break;  // int, bool, mat2 and cube samplers are not settable
+        case GL_FLOAT: uniforms1f.try_emplace(name, name, location); break;
+        case GL_FLOAT_VEC2: uniforms2f.try_emplace(name, name, location); break;
+        case GL_FLOAT_VEC3: uniforms3f.try_emplace(name, name, location); break;
+        case GL_FLOAT_VEC4: uniforms4f.try_emplace(name, name, location); break;
+        case GL_FLOAT_MAT3: uniformsMatrix3fv.try_emplace(name, name, location); break;
+        case GL_FLOAT_MAT4: uniformsMatrix4fv.try_emplace(name, name, location); break;
+        case GL_SAMPLER_2D: uniformsSampler.try_emplace(name, name, location); break;
+        default: break;  // int, bool, mat2 and cube samplers are not settable
         }
     }
     program = p;
@@ -243,8 +236,8 @@ CUniform* CShaderProgram::FindUniform(const std::string& name) {
         auto it = map.find(name);
         return it == map.end() ? nullptr : &it->second;
     };
-    for (CUniform* u : {find(uniformsMatrix3fv), find(uniformsMatrix4fv), find(uniformsSampler),
-                        find(uniforms1f), find(uniforms2f), find(uniforms3f), find(uniforms4f)})
+    for (CUniform* u : {find(uniformsMatrix3fv), find(uniformsMatrix4fv), find(uniformsSampler), find(uniforms1f),
+                        find(uniforms2f), find(uniforms3f), find(uniforms4f)})
         if (u) return u;
     return nullptr;
 }

@@ -18,8 +18,7 @@ class CShaderProgram;
 // A generic vertex attribute bound to a location before linking.
 class CVertexAttribute {
 public:
-    CVertexAttribute(int32_t location_, std::string name_)
-        : location(location_), name(std::move(name_)) {}
+    CVertexAttribute(int32_t location_, std::string name_) : location(location_), name(std::move(name_)) {}
     CVertexAttribute(const CVertexAttribute&) = default;
     CVertexAttribute& operator=(const CVertexAttribute&) = default;
     virtual ~CVertexAttribute() = default;

@@ -13,8 +13,7 @@ namespace ShaderSource {
 
 // Maps the unit square [0, 1]^2 onto clip space [-1, 1]^2 and negates z; equals
 // CMatrix4<float>::Ortho(0, 1, 0, 1, -1, 1).
-inline constexpr QV::Math::CMatrix4<float> UnitSquareToClipMatrix(2, 0, 0, -1, 0, 2, 0, -1, 0, 0, -1,
-                                                                  0, 0, 0, 0, 1);
+inline constexpr QV::Math::CMatrix4<float> UnitSquareToClipMatrix(2, 0, 0, -1, 0, 2, 0, -1, 0, 0, -1, 0, 0, 0, 0, 1);
 inline constexpr QV::Math::CMatrix4<float> IdentityMatrix = QV::Math::CMatrix4<float>::Identity();
 // Indexed by ePrecision: "lowp", "mediump", "highp". Inline, so that it is initialised before
 // any static object of a file that includes this header.

@@ -33,12 +33,18 @@ void OnUnitZero(CTexture& textures, ITexture2D* texture, Work work) {
 
 // ---- CTexture2D ----
 
-CTexture2D::CTexture2D(CTexture* manager_, const CTextureTemplate& textureTemplate, int32_t width_,
-                       int32_t height_, eTextureFormat internalFormat_, eTextureFormat pixelFormat_,
-                       ePixelType pixelType_, bool mipmapped_, bool immutableStorage_)
-    : requestedTemplate(textureTemplate), width(width_), height(height_),
-      internalFormat(internalFormat_), pixelFormat(pixelFormat_), pixelType(pixelType_),
-      mipmapped(mipmapped_), immutableStorage(immutableStorage_), manager(manager_) {}
+CTexture2D::CTexture2D(CTexture* manager_, const CTextureTemplate& textureTemplate, int32_t width_, int32_t height_,
+                       eTextureFormat internalFormat_, eTextureFormat pixelFormat_, ePixelType pixelType_,
+                       bool mipmapped_, bool immutableStorage_)
+    : requestedTemplate(textureTemplate),
+      width(width_),
+      height(height_),
+      internalFormat(internalFormat_),
+      pixelFormat(pixelFormat_),
+      pixelType(pixelType_),
+      mipmapped(mipmapped_),
+      immutableStorage(immutableStorage_),
+      manager(manager_) {}
 
 CTexture2D::~CTexture2D() {
     if (texture && !IsCached()) QV_GL(glDeleteTextures, 1, &texture);
@@ -52,8 +58,7 @@ void CTexture2D::SetTemplate(const CTextureTemplate& textureTemplate) {
 void CTexture2D::AllocateStorage() {
     if (immutableStorage) {
         int32_t levels = 1;
-        if (mipmapped)
-            levels = static_cast<int32_t>(std::floor(std::log2(std::max(width, height)))) + 1;
+        if (mipmapped) levels = static_cast<int32_t>(std::floor(std::log2(std::max(width, height)))) + 1;
         glInternalFormat = ConvertSizedFormat(pixelFormat, pixelType);
         QV_GL(platform::gles::TexStorage2DEXT, static_cast<GLenum>(GL_TEXTURE_2D), levels,
               static_cast<GLenum>(glInternalFormat), width, height);
@@ -61,13 +66,11 @@ void CTexture2D::AllocateStorage() {
     } else {
         glInternalFormat = ConvertInternalFormat(internalFormat);
         // Some drivers take BGRA data only into a BGRA texture.
-        if (pixelFormat == FORMAT_BGRA && internalFormat == FORMAT_RGBA && manager &&
-            !manager->AcceptsBgraIntoRgba())
+        if (pixelFormat == FORMAT_BGRA && internalFormat == FORMAT_RGBA && manager && !manager->AcceptsBgraIntoRgba())
             glInternalFormat = GL_BGRA_EXT;
-        QV_GL(glTexImage2D, static_cast<GLenum>(GL_TEXTURE_2D), 0,
-              static_cast<GLint>(glInternalFormat), width, height, 0,
-              static_cast<GLenum>(ConvertPixelFormat(pixelFormat)),
-              static_cast<GLenum>(ConvertPixelType(pixelType)), static_cast<const void*>(nullptr));
+        QV_GL(glTexImage2D, static_cast<GLenum>(GL_TEXTURE_2D), 0, static_cast<GLint>(glInternalFormat), width, height,
+              0, static_cast<GLenum>(ConvertPixelFormat(pixelFormat)), static_cast<GLenum>(ConvertPixelType(pixelType)),
+              static_cast<const void*>(nullptr));
     }
     if (mipmapped) QV_GL(glGenerateMipmap, static_cast<GLenum>(GL_TEXTURE_2D));
 }
@@ -76,40 +79,35 @@ void CTexture2D::ApplyTemplate() {
     auto apply = [](int32_t requested, int32_t& applied, GLenum parameter, uint32_t value) {
         if (requested == applied) return;
         if (value != 0)
-            QV_GL(glTexParameteri, static_cast<GLenum>(GL_TEXTURE_2D), parameter,
-                  static_cast<GLint>(value));
+            QV_GL(glTexParameteri, static_cast<GLenum>(GL_TEXTURE_2D), parameter, static_cast<GLint>(value));
         applied = requested;
     };
     const CTextureTemplate& r = requestedTemplate;
     CTextureTemplate& a = appliedTemplate;
-    apply(r.minFilter, a.minFilter, GL_TEXTURE_MIN_FILTER,
-          ConvertMinFilter(static_cast<eTextureFilter>(r.minFilter)));
-    apply(r.magFilter, a.magFilter, GL_TEXTURE_MAG_FILTER,
-          ConvertMagFilter(static_cast<eTextureFilter>(r.magFilter)));
+    apply(r.minFilter, a.minFilter, GL_TEXTURE_MIN_FILTER, ConvertMinFilter(static_cast<eTextureFilter>(r.minFilter)));
+    apply(r.magFilter, a.magFilter, GL_TEXTURE_MAG_FILTER, ConvertMagFilter(static_cast<eTextureFilter>(r.magFilter)));
     apply(r.wrapS, a.wrapS, GL_TEXTURE_WRAP_S, ConvertTextureWrap(static_cast<eTextureWrap>(r.wrapS)));
     apply(r.wrapT, a.wrapT, GL_TEXTURE_WRAP_T, ConvertTextureWrap(static_cast<eTextureWrap>(r.wrapT)));
     templateDirty = false;
 }
 
-void CTexture2D::UpdateSubImage(int32_t x, int32_t y, int32_t w, int32_t h, int32_t alignment,
-                                const void* pixels) {
+void CTexture2D::UpdateSubImage(int32_t x, int32_t y, int32_t w, int32_t h, int32_t alignment, const void* pixels) {
     if (!pixels || x < 0 || y < 0 || w < 0 || h < 0) return;
     if (static_cast<int64_t>(x) + w > width || static_cast<int64_t>(y) + h > height) return;
     if (!FormatsAccepted(internalFormat, pixelFormat, pixelType)) return;
     if (manager) manager->SetUnpackAlignment(alignment);
     QV_GL(glTexSubImage2D, static_cast<GLenum>(GL_TEXTURE_2D), 0, x, y, w, h,
-          static_cast<GLenum>(ConvertPixelFormat(pixelFormat)),
-          static_cast<GLenum>(ConvertPixelType(pixelType)), pixels);
+          static_cast<GLenum>(ConvertPixelFormat(pixelFormat)), static_cast<GLenum>(ConvertPixelType(pixelType)),
+          pixels);
     if (mipmapped) QV_GL(glGenerateMipmap, static_cast<GLenum>(GL_TEXTURE_2D));
 }
 
 // ---- CCachedTexture2D ----
 
-CCachedTexture2D::CCachedTexture2D(CTexture* manager_, const CTextureTemplate& textureTemplate,
-                                   int32_t width_, int32_t height_, eTextureFormat internalFormat_,
-                                   eTextureFormat pixelFormat_, ePixelType pixelType_)
-    : CTexture2D(manager_, textureTemplate, width_, height_, internalFormat_, pixelFormat_,
-                 pixelType_, false, false) {
+CCachedTexture2D::CCachedTexture2D(CTexture* manager_, const CTextureTemplate& textureTemplate, int32_t width_,
+                                   int32_t height_, eTextureFormat internalFormat_, eTextureFormat pixelFormat_,
+                                   ePixelType pixelType_)
+    : CTexture2D(manager_, textureTemplate, width_, height_, internalFormat_, pixelFormat_, pixelType_, false, false) {
     appliedTemplate = kUnknownTemplate;
     cache = manager_ ? manager_->GetTextureCache() : nullptr;
 }
@@ -121,8 +119,8 @@ void CCachedTexture2D::SetPixelBuffer(const CVPixelBufferRef& pixelBuffer) {
     ReleaseImage();
     CVOpenGLESTextureRef made;
     platform::CVReturn result = platform::CVOpenGLESTextureCacheCreateTextureFromImage(
-        cache, pixelBuffer, GL_TEXTURE_2D, static_cast<int>(ConvertInternalFormat(internalFormat)),
-        width, height, ConvertPixelFormat(pixelFormat), ConvertPixelType(pixelType), 0, &made);
+        cache, pixelBuffer, GL_TEXTURE_2D, static_cast<int>(ConvertInternalFormat(internalFormat)), width, height,
+        ConvertPixelFormat(pixelFormat), ConvertPixelType(pixelType), 0, &made);
     if (result == platform::kCVReturnSuccess && made) {
         image = std::move(made);
         texture = platform::CVOpenGLESTextureGetName(image);
@@ -166,9 +164,8 @@ bool CTexture::AcceptsBgraIntoRgba() {
     return bgraIntoRgba == 1;
 }
 
-ITexture2D* CTexture::CreateTexture(const CTextureTemplate& textureTemplate, int32_t width,
-                                    int32_t height, eTextureFormat internalFormat,
-                                    eTextureFormat pixelFormat, ePixelType type,
+ITexture2D* CTexture::CreateTexture(const CTextureTemplate& textureTemplate, int32_t width, int32_t height,
+                                    eTextureFormat internalFormat, eTextureFormat pixelFormat, ePixelType type,
                                     int32_t unpackAlignment_, bool mipmapped, bool immutableStorage,
                                     const void* pixels) {
     if (maxTextureSize < width || maxTextureSize < height || width < 1 || height < 1) return nullptr;
@@ -176,8 +173,8 @@ ITexture2D* CTexture::CreateTexture(const CTextureTemplate& textureTemplate, int
     IDevice* device = CDevice::GetCurrentDevice();
     bool immutable = immutableStorage && device && device->HasTextureStorage();
     if (immutable && ConvertSizedFormat(pixelFormat, type) == 0) return nullptr;
-    auto* t = new CTexture2D(this, textureTemplate, width, height, internalFormat, pixelFormat, type,
-                             mipmapped, immutable);
+    auto* t =
+        new CTexture2D(this, textureTemplate, width, height, internalFormat, pixelFormat, type, mipmapped, immutable);
     GLuint name = 0;
     QV_GL(glGenTextures, 1, &name);
     t->texture = name;
@@ -188,32 +185,27 @@ ITexture2D* CTexture::CreateTexture(const CTextureTemplate& textureTemplate, int
     return t;
 }
 
-ITexture2D* CTexture::CreateCachedTexture(const CTextureTemplate& textureTemplate, int32_t width,
-                                          int32_t height, eTextureFormat internalFormat,
-                                          eTextureFormat pixelFormat, ePixelType type, int32_t,
-                                          bool, bool, const void*,
-                                          const CVPixelBufferRef& pixelBuffer) {
+ITexture2D* CTexture::CreateCachedTexture(const CTextureTemplate& textureTemplate, int32_t width, int32_t height,
+                                          eTextureFormat internalFormat, eTextureFormat pixelFormat, ePixelType type,
+                                          int32_t, bool, bool, const void*, const CVPixelBufferRef& pixelBuffer) {
     if (maxTextureSize < width || maxTextureSize < height) return nullptr;
     if (!FormatsAccepted(internalFormat, pixelFormat, type)) return nullptr;
     EnsureTextureCache();
-    auto* t = new CCachedTexture2D(this, textureTemplate, width, height, internalFormat, pixelFormat,
-                                   type);
+    auto* t = new CCachedTexture2D(this, textureTemplate, width, height, internalFormat, pixelFormat, type);
     t->SetPixelBuffer(pixelBuffer);
     return t;
 }
 
-void CTexture::UpdateTexture(ITexture2D* texture, int32_t, int32_t, int32_t width, int32_t height,
-                             int32_t alignment, const void* pixels) {
+void CTexture::UpdateTexture(ITexture2D* texture, int32_t, int32_t, int32_t width, int32_t height, int32_t alignment,
+                             const void* pixels) {
     if (!texture) return;
-    OnUnitZero(*this, texture, [&] {
-        static_cast<CTexture2D*>(texture)->UpdateSubImage(0, 0, width, height, alignment, pixels);
-    });
+    OnUnitZero(*this, texture,
+               [&] { static_cast<CTexture2D*>(texture)->UpdateSubImage(0, 0, width, height, alignment, pixels); });
 }
 
 void CTexture::UpdateCachedTexture(ITexture2D* texture, const CVPixelBufferRef& pixelBuffer) {
     if (!texture || !texture->IsCached()) return;
-    OnUnitZero(*this, nullptr,
-               [&] { static_cast<CCachedTexture2D*>(texture)->SetPixelBuffer(pixelBuffer); });
+    OnUnitZero(*this, nullptr, [&] { static_cast<CCachedTexture2D*>(texture)->SetPixelBuffer(pixelBuffer); });
 }
 
 void CTexture::DeleteTexture(ITexture2D* texture) {
@@ -278,8 +270,8 @@ bool IsTiny(int32_t v) { return v == 1 || v == 2 || v == 4 || v == 8; }
 }  // namespace
 
 bool IsTextureSizeAllowed(int32_t w, int32_t h) {
-    return w == h || w < 1 || h < 1 || (w >= 16 && h >= 16) || !IsPowerOfTwo(w) ||
-           !IsPowerOfTwo(h) || (!IsTiny(w) && !IsTiny(h)) || static_cast<int64_t>(h) == 2 * int64_t(w);
+    return w == h || w < 1 || h < 1 || (w >= 16 && h >= 16) || !IsPowerOfTwo(w) || !IsPowerOfTwo(h) ||
+           (!IsTiny(w) && !IsTiny(h)) || static_cast<int64_t>(h) == 2 * int64_t(w);
 }
 
 bool AdjustTextureSize(int32_t w, int32_t h, int32_t& wOut, int32_t& hOut) {

@@ -30,8 +30,7 @@ public:
     virtual ~CTextureTemplate() = default;
 
     bool operator==(const CTextureTemplate& o) const {
-        return minFilter == o.minFilter && magFilter == o.magFilter && wrapS == o.wrapS &&
-               wrapT == o.wrapT;
+        return minFilter == o.minFilter && magFilter == o.magFilter && wrapS == o.wrapS && wrapT == o.wrapT;
     }
     bool operator!=(const CTextureTemplate& o) const { return !(*this == o); }
 
@@ -60,9 +59,9 @@ public:
 
 class CTexture2D : public ITexture2D {
 public:
-    CTexture2D(CTexture* manager, const CTextureTemplate& textureTemplate, int32_t width,
-               int32_t height, eTextureFormat internalFormat, eTextureFormat pixelFormat,
-               ePixelType pixelType, bool mipmapped, bool immutableStorage);
+    CTexture2D(CTexture* manager, const CTextureTemplate& textureTemplate, int32_t width, int32_t height,
+               eTextureFormat internalFormat, eTextureFormat pixelFormat, ePixelType pixelType, bool mipmapped,
+               bool immutableStorage);
     ~CTexture2D() override;
     CTexture2D(const CTexture2D&) = delete;
     CTexture2D& operator=(const CTexture2D&) = delete;
@@ -80,8 +79,7 @@ public:
     // Issues the requested sampling fields that differ from what GL holds.
     void ApplyTemplate();
     // Uploads a rectangle of pixels; ignored when it leaves the texture or there are none.
-    void UpdateSubImage(int32_t x, int32_t y, int32_t width, int32_t height, int32_t alignment,
-                        const void* pixels);
+    void UpdateSubImage(int32_t x, int32_t y, int32_t width, int32_t height, int32_t alignment, const void* pixels);
 
     bool IsTemplateDirty() const { return templateDirty; }
     bool HasImmutableStorage() const { return immutableStorage; }
@@ -113,9 +111,8 @@ protected:
 // texture and is never deleted here.
 class CCachedTexture2D : public CTexture2D {
 public:
-    CCachedTexture2D(CTexture* manager, const CTextureTemplate& textureTemplate, int32_t width,
-                     int32_t height, eTextureFormat internalFormat, eTextureFormat pixelFormat,
-                     ePixelType pixelType);
+    CCachedTexture2D(CTexture* manager, const CTextureTemplate& textureTemplate, int32_t width, int32_t height,
+                     eTextureFormat internalFormat, eTextureFormat pixelFormat, ePixelType pixelType);
     ~CCachedTexture2D() override;
 
     bool IsCached() const override { return true; }
@@ -135,18 +132,15 @@ public:
     virtual ~ITexture() = default;
     // A new texture, or null when a side exceeds the maximum texture size or the formats have
     // no GL value. `pixels` (may be null) fills it.
-    virtual ITexture2D* CreateTexture(const CTextureTemplate& textureTemplate, int32_t width,
-                                      int32_t height, eTextureFormat internalFormat,
-                                      eTextureFormat pixelFormat, ePixelType type,
-                                      int32_t unpackAlignment, bool mipmapped,
-                                      bool immutableStorage, const void* pixels) = 0;
+    virtual ITexture2D* CreateTexture(const CTextureTemplate& textureTemplate, int32_t width, int32_t height,
+                                      eTextureFormat internalFormat, eTextureFormat pixelFormat, ePixelType type,
+                                      int32_t unpackAlignment, bool mipmapped, bool immutableStorage,
+                                      const void* pixels) = 0;
     // A texture over a pixel buffer (of the given size); null as CreateTexture.
-    virtual ITexture2D* CreateCachedTexture(const CTextureTemplate& textureTemplate, int32_t width,
-                                            int32_t height, eTextureFormat internalFormat,
-                                            eTextureFormat pixelFormat, ePixelType type,
-                                            int32_t unpackAlignment, bool mipmapped,
-                                            bool immutableStorage, const void* pixels,
-                                            const CVPixelBufferRef& pixelBuffer) = 0;
+    virtual ITexture2D* CreateCachedTexture(const CTextureTemplate& textureTemplate, int32_t width, int32_t height,
+                                            eTextureFormat internalFormat, eTextureFormat pixelFormat, ePixelType type,
+                                            int32_t unpackAlignment, bool mipmapped, bool immutableStorage,
+                                            const void* pixels, const CVPixelBufferRef& pixelBuffer) = 0;
     // Uploads width x height pixels at the origin; the two integers after the texture are not
     // used. Unit 0's binding is restored.
     virtual void UpdateTexture(ITexture2D* texture, int32_t, int32_t, int32_t width, int32_t height,
@@ -170,17 +164,15 @@ public:
     CTexture& operator=(const CTexture&) = delete;
 
     ITexture2D* CreateTexture(const CTextureTemplate& textureTemplate, int32_t width, int32_t height,
-                              eTextureFormat internalFormat, eTextureFormat pixelFormat,
-                              ePixelType type, int32_t unpackAlignment, bool mipmapped,
-                              bool immutableStorage, const void* pixels) override;
-    ITexture2D* CreateCachedTexture(const CTextureTemplate& textureTemplate, int32_t width,
-                                    int32_t height, eTextureFormat internalFormat,
-                                    eTextureFormat pixelFormat, ePixelType type,
-                                    int32_t unpackAlignment, bool mipmapped, bool immutableStorage,
-                                    const void* pixels,
+                              eTextureFormat internalFormat, eTextureFormat pixelFormat, ePixelType type,
+                              int32_t unpackAlignment, bool mipmapped, bool immutableStorage,
+                              const void* pixels) override;
+    ITexture2D* CreateCachedTexture(const CTextureTemplate& textureTemplate, int32_t width, int32_t height,
+                                    eTextureFormat internalFormat, eTextureFormat pixelFormat, ePixelType type,
+                                    int32_t unpackAlignment, bool mipmapped, bool immutableStorage, const void* pixels,
                                     const CVPixelBufferRef& pixelBuffer) override;
-    void UpdateTexture(ITexture2D* texture, int32_t, int32_t, int32_t width, int32_t height,
-                       int32_t unpackAlignment, const void* pixels) override;
+    void UpdateTexture(ITexture2D* texture, int32_t, int32_t, int32_t width, int32_t height, int32_t unpackAlignment,
+                       const void* pixels) override;
     void UpdateCachedTexture(ITexture2D* texture, const CVPixelBufferRef& pixelBuffer) override;
     void DeleteTexture(ITexture2D* texture) override;
     void BindTexture(uint32_t unit, ITexture2D* texture) override;

@@ -30,14 +30,13 @@ bool BindShadowed(GLenum target, uint32_t name, Buffer* buffer, Buffer* CVertexA
 
 // ---- vertex buffers ----
 
-CVertexBuffer::CVertexBuffer(bool isStatic_, uint32_t vertexCount_, uint32_t stride_,
-                             const void* data)
+CVertexBuffer::CVertexBuffer(bool isStatic_, uint32_t vertexCount_, uint32_t stride_, const void* data)
     : vertexCount(vertexCount_), stride(stride_), isStatic(isStatic_ ? 1 : 0) {
     QV_GL(glGenBuffers, 1, &buffer);
     Bind();
     size_t size = static_cast<size_t>(stride) * vertexCount;
-    QV_GL(glBufferData, static_cast<GLenum>(GL_ARRAY_BUFFER), static_cast<GLsizeiptr>(size),
-          nullptr, static_cast<GLenum>(isStatic ? GL_STATIC_DRAW : GL_DYNAMIC_DRAW));
+    QV_GL(glBufferData, static_cast<GLenum>(GL_ARRAY_BUFFER), static_cast<GLsizeiptr>(size), nullptr,
+          static_cast<GLenum>(isStatic ? GL_STATIC_DRAW : GL_DYNAMIC_DRAW));
     if (data && size) {
         void* memory = QV_GL(platform::gles::MapBufferOES, static_cast<GLenum>(GL_ARRAY_BUFFER),
                              static_cast<GLenum>(GL_WRITE_ONLY_OES));
@@ -50,9 +49,7 @@ CVertexBuffer::~CVertexBuffer() {
     if (buffer) QV_GL(glDeleteBuffers, 1, &buffer);
 }
 
-bool CVertexBuffer::Bind() {
-    return BindShadowed(GL_ARRAY_BUFFER, buffer, this, &CVertexArray::boundArrayBuffer);
-}
+bool CVertexBuffer::Bind() { return BindShadowed(GL_ARRAY_BUFFER, buffer, this, &CVertexArray::boundArrayBuffer); }
 
 void* CVertexBuffer::Map() {
     if (buffer == 0 || mapped || isStatic) return nullptr;
@@ -82,8 +79,7 @@ bool CVertexBuffer::SetData(uint32_t count, const void* data) {
     vertexCount = count;
     Bind();
     QV_GL(glBufferData, static_cast<GLenum>(GL_ARRAY_BUFFER),
-          static_cast<GLsizeiptr>(static_cast<size_t>(stride) * count), nullptr,
-          static_cast<GLenum>(GL_DYNAMIC_DRAW));
+          static_cast<GLsizeiptr>(static_cast<size_t>(stride) * count), nullptr, static_cast<GLenum>(GL_DYNAMIC_DRAW));
     if (!Map()) return false;
     bool written = Write(0, count, data);
     Unmap();
@@ -114,9 +110,8 @@ bool CIndexBuffer::Bind() {
 CVertexArrayObject::CVertexArrayObject(int32_t maxAttributes)
     : attributes(static_cast<size_t>(maxAttributes > 0 ? maxAttributes : 0)) {}
 
-bool CVertexArrayObject::SetAttribute(IVertexBuffer* buffer, uint32_t index, int32_t size,
-                                      eDataType type, bool normalized, int32_t stride,
-                                      uintptr_t offset) {
+bool CVertexArrayObject::SetAttribute(IVertexBuffer* buffer, uint32_t index, int32_t size, eDataType type,
+                                      bool normalized, int32_t stride, uintptr_t offset) {
     // The enable mask has 32 bits; GL has at most that many attributes here.
     if (!buffer || index >= attributes.size() || index >= 32) return false;
     if (vertexCount != 0 && buffer->GetVertexCount() != vertexCount) return false;
@@ -152,8 +147,7 @@ void CVertexArrayObject::Apply() {
             const Attribute& a = attributes[i];
             static_cast<CVertexBuffer*>(a.buffer)->Bind();
             QV_GL(glVertexAttribPointer, static_cast<GLuint>(i), a.size, static_cast<GLenum>(a.type),
-                  static_cast<GLboolean>(a.normalized), a.stride,
-                  reinterpret_cast<const void*>(a.offset));
+                  static_cast<GLboolean>(a.normalized), a.stride, reinterpret_cast<const void*>(a.offset));
         }
     }
     if (!applied || (changeFlags & 2u) || !indicesBound) {
@@ -175,8 +169,7 @@ void CVertexArrayObject::Draw(ePrimitive primitive) {
     if (indexBuffer)
         QV_GL(glDrawElements, mode, static_cast<GLsizei>(indexBuffer->GetCount()),
               static_cast<GLenum>(GL_UNSIGNED_SHORT), static_cast<const void*>(nullptr));
-    else
-        QV_GL(glDrawArrays, mode, 0, static_cast<GLsizei>(vertexCount));
+    else QV_GL(glDrawArrays, mode, 0, static_cast<GLsizei>(vertexCount));
 }
 
 void CVertexArrayObject::DrawRange(ePrimitive primitive, int32_t first, int32_t count) {
@@ -186,14 +179,13 @@ void CVertexArrayObject::DrawRange(ePrimitive primitive, int32_t first, int32_t 
     if (indexBuffer)
         QV_GL(glDrawElements, mode, count, static_cast<GLenum>(GL_UNSIGNED_SHORT),
               reinterpret_cast<const void*>(static_cast<uintptr_t>(first) * 2));
-    else
-        QV_GL(glDrawArrays, mode, first, count);
+    else QV_GL(glDrawArrays, mode, first, count);
 }
 
 // ---- manager ----
 
-IVertexBuffer* CVertexArray::CreateVertexBuffer(bool isStatic, uint32_t vertexCount,
-                                                uint32_t stride, const void* data) {
+IVertexBuffer* CVertexArray::CreateVertexBuffer(bool isStatic, uint32_t vertexCount, uint32_t stride,
+                                                const void* data) {
     return new CVertexBuffer(isStatic, vertexCount, stride, data);
 }
 
@@ -213,9 +205,7 @@ void CVertexArray::DeleteIndexBuffer(IIndexBuffer* buffer) {
     delete buffer;
 }
 
-IVertexArrayObject* CVertexArray::CreateVertexArrayObject() {
-    return new CVertexArrayObject(maxVertexAttributes);
-}
+IVertexArrayObject* CVertexArray::CreateVertexArrayObject() { return new CVertexArrayObject(maxVertexAttributes); }
 
 void CVertexArray::DeleteVertexArrayObject(IVertexArrayObject* object) {
     if (!object) return;

@@ -78,8 +78,8 @@ public:
     // `stride`-byte vertex of the buffer. False, with nothing changed, for an index at or above
     // the attribute limit, a null buffer, or a buffer whose vertex count differs from the
     // object's (set by the first buffer given).
-    virtual bool SetAttribute(IVertexBuffer* buffer, uint32_t index, int32_t size, eDataType type,
-                              bool normalized, int32_t stride, uintptr_t offset) = 0;
+    virtual bool SetAttribute(IVertexBuffer* buffer, uint32_t index, int32_t size, eDataType type, bool normalized,
+                              int32_t stride, uintptr_t offset) = 0;
     virtual void DisableAttribute(uint32_t index) = 0;
     virtual void SetIndexBuffer(IIndexBuffer* indices) = 0;
 };
@@ -88,8 +88,8 @@ class CVertexArrayObject : public IVertexArrayObject {
 public:
     explicit CVertexArrayObject(int32_t maxAttributes);
 
-    bool SetAttribute(IVertexBuffer* buffer, uint32_t index, int32_t size, eDataType type,
-                      bool normalized, int32_t stride, uintptr_t offset) override;
+    bool SetAttribute(IVertexBuffer* buffer, uint32_t index, int32_t size, eDataType type, bool normalized,
+                      int32_t stride, uintptr_t offset) override;
     void DisableAttribute(uint32_t index) override;
     void SetIndexBuffer(IIndexBuffer* indices) override;
 
@@ -135,8 +135,7 @@ public:
 class CVertexArray : public IVertexArray {
 public:
     CVertexArray() = default;
-    IVertexBuffer* CreateVertexBuffer(bool isStatic, uint32_t vertexCount, uint32_t stride,
-                                      const void* data) override;
+    IVertexBuffer* CreateVertexBuffer(bool isStatic, uint32_t vertexCount, uint32_t stride, const void* data) override;
     void DeleteVertexBuffer(IVertexBuffer* buffer) override;
     IIndexBuffer* CreateIndexBuffer(uint32_t count, const uint16_t* indices) override;
     void DeleteIndexBuffer(IIndexBuffer* buffer) override;

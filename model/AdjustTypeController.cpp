@@ -99,7 +99,8 @@ TypeController::Items TypeController::testAdjustments() {
         {"Temperature", "adjustmentTemperature.png", "CA Temperature", false},
     };
     Items items;
-    for (const Row& row : rows) items.push_back(adjustmentWithName(row.title, row.image, row.parameter, row.defaultValueFromMode));
+    for (const Row& row : rows)
+        items.push_back(adjustmentWithName(row.title, row.image, row.parameter, row.defaultValueFromMode));
     return items;
 }
 

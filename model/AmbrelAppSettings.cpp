@@ -28,10 +28,8 @@ struct Setting {
     std::function<std::string(AmbrelAppSettings&, const PropertyListObject&)> set;
 };
 
-Setting boolSetting(std::string key, bool (AmbrelAppSettings::*get)() const,
-                    void (AmbrelAppSettings::*set)(bool)) {
-    return {std::move(key), false,
-            [get](const AmbrelAppSettings& s) { return PropertyListObject((s.*get)()); },
+Setting boolSetting(std::string key, bool (AmbrelAppSettings::*get)() const, void (AmbrelAppSettings::*set)(bool)) {
+    return {std::move(key), false, [get](const AmbrelAppSettings& s) { return PropertyListObject((s.*get)()); },
             [set](AmbrelAppSettings& s, const PropertyListObject& v) -> std::string {
                 double number = 0;
                 if (v.is_boolean()) {
@@ -68,8 +66,7 @@ const std::vector<Setting>& settingsTable() {
         boolSetting("showGrid", &S::showGrid, &S::setShowGrid),
         boolSetting("introductionShown", &S::introductionShown, &S::setIntroductionShown),
         boolSetting("saveSettingsShown", &S::saveSettingsShown, &S::setSaveSettingsShown),
-        enumSetting("albumSaveMethod", SaveMethodPrompt, SaveMethodExport, &S::albumSaveMethod,
-                    &S::setAlbumSaveMethod),
+        enumSetting("albumSaveMethod", SaveMethodPrompt, SaveMethodExport, &S::albumSaveMethod, &S::setAlbumSaveMethod),
         enumSetting("cameraSaveMethod", SaveMethodSaveAsCopy, SaveMethodExport, &S::cameraSaveMethod,
                     &S::setCameraSaveMethod),
         enumSetting("saveType", SaveTypeJPEG, SaveTypeTIFF, &S::saveType, &S::setSaveType),
@@ -84,8 +81,7 @@ const std::vector<Setting>& settingsTable() {
         boolSetting("modeHelpShownVibrant", &S::modeHelpShownVibrant, &S::setModeHelpShownVibrant),
         boolSetting("modeHelpShownExposure", &S::modeHelpShownExposure, &S::setModeHelpShownExposure),
         boolSetting("modeHelpShownFog", &S::modeHelpShownFog, &S::setModeHelpShownFog),
-        {"defaultMode", "Normal 1",
-         [](const S& s) { return PropertyListObject(s.defaultMode()); },
+        {"defaultMode", "Normal 1", [](const S& s) { return PropertyListObject(s.defaultMode()); },
          [](S& s, const PropertyListObject& v) -> std::string {
              if (!v.is_string()) return "expected a string";
              const auto& text = v.get_ref<const std::string&>();
@@ -107,7 +103,7 @@ const Setting* findSetting(const std::string& key) {
 
 AmbrelAppSettings& AmbrelAppSettings::sharedInstance() {
     // A function-local static is created once even when two threads ask first.
-    static AmbrelAppSettings& instance = [] () -> AmbrelAppSettings& {
+    static AmbrelAppSettings& instance = []() -> AmbrelAppSettings& {
         static AmbrelAppSettings settings;
         settings.loadSettings();
         return settings;
@@ -117,9 +113,7 @@ AmbrelAppSettings& AmbrelAppSettings::sharedInstance() {
 
 AmbrelAppSettings::AmbrelAppSettings(UserDefaults* store) : store_(store) { applyDefaults(); }
 
-UserDefaults& AmbrelAppSettings::store() const {
-    return store_ ? *store_ : UserDefaults::standardUserDefaults();
-}
+UserDefaults& AmbrelAppSettings::store() const { return store_ ? *store_ : UserDefaults::standardUserDefaults(); }
 
 const std::vector<std::string>& AmbrelAppSettings::settingsKeys() {
     static const std::vector<std::string> keys = [] {

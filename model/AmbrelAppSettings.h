@@ -55,7 +55,7 @@ public:
     static PropertyListObject objectFromData(const std::string& data);  // null when unreadable
 
 #define TAVORIN_SETTING(type, name, setter) \
-    type name() const { return name##_; }    \
+    type name() const { return name##_; }   \
     void setter(type value) { name##_ = value; }
     TAVORIN_SETTING(bool, saveOriginal, setSaveOriginal)
     TAVORIN_SETTING(bool, useGeotagging, setUseGeotagging)

@@ -11,7 +11,7 @@ std::shared_ptr<CollectionObject> CollectionObject::collectionObjectCategory() {
 }
 
 std::shared_ptr<CollectionObject> CollectionObject::collectionObjectWithColor(const CGColor& color,
-                                                                            std::optional<std::string> string) {
+                                                                              std::optional<std::string> string) {
     auto item = std::make_shared<CollectionObject>();
     item->setColor(color);
     item->setString(std::move(string));
@@ -23,7 +23,7 @@ std::shared_ptr<CollectionObject> CollectionObject::collectionObjectWithImage(Im
 }
 
 std::shared_ptr<CollectionObject> CollectionObject::collectionObjectWithImage(ImageRef image, CGSize size,
-                                                                            bool border) {
+                                                                              bool border) {
     auto item = std::make_shared<CollectionObject>();
     item->setImage(std::move(image));
     item->setSize(size);

@@ -143,35 +143,61 @@ TypeController::Items TypeController::colors() {
     items.push_back(off);
 
     items.push_back(imageHeader("Darks", "colorTonesDark"));
-    for (const Swatch& s : {Swatch{"Gotham", "#706D77"}, {"LoFi", "#928D93"}, {"Brannan", "#9E878A"},
-                            {"CrossProcess", "#747C80"}, {"Provia", "#868990"}, {"Velvia", "#777A92"},
-                            {"August March", "#C29D63"}, {"Electric", "#8A8F81"}, {"Window Warmth", "#978278"},
-                            {"Ghosts in Your Head", "#7C8BA3"}, {"Light Paradise", "#B0A0A3"}})
+    for (const Swatch& s : {Swatch{"Gotham", "#706D77"},
+                            {"LoFi", "#928D93"},
+                            {"Brannan", "#9E878A"},
+                            {"CrossProcess", "#747C80"},
+                            {"Provia", "#868990"},
+                            {"Velvia", "#777A92"},
+                            {"August March", "#C29D63"},
+                            {"Electric", "#8A8F81"},
+                            {"Window Warmth", "#978278"},
+                            {"Ghosts in Your Head", "#7C8BA3"},
+                            {"Light Paradise", "#B0A0A3"}})
         items.push_back(look(s.name, s.hex));
     items.push_back(imageHeader("Lights", "colorTones"));
-    for (const Swatch& s : {Swatch{"Hudson", "#9F9CC5"}, {"Valencia", "#A59E93"}, {"Earlybird", "#BC9774"},
-                            {"Nashville", "#AD968B"}, {"1977", "#CF95B0"}, {"Moth Wings", "#9D949C"},
-                            {"Twin Lungs", "#A79F99"}, {"Blue Yellow Field", "#81807D"}, {"Lullabye", "#7D7D9B"},
-                            {"Old Postcards II", "#848B7E"}, {"Ragdoll", "#7B7681"}, {"Toes in the Ocean", "#7A8D92"}})
+    for (const Swatch& s : {Swatch{"Hudson", "#9F9CC5"},
+                            {"Valencia", "#A59E93"},
+                            {"Earlybird", "#BC9774"},
+                            {"Nashville", "#AD968B"},
+                            {"1977", "#CF95B0"},
+                            {"Moth Wings", "#9D949C"},
+                            {"Twin Lungs", "#A79F99"},
+                            {"Blue Yellow Field", "#81807D"},
+                            {"Lullabye", "#7D7D9B"},
+                            {"Old Postcards II", "#848B7E"},
+                            {"Ragdoll", "#7B7681"},
+                            {"Toes in the Ocean", "#7A8D92"}})
         items.push_back(look(s.name, s.hex));
 
     items.push_back(colorHeader("Shades", kPurpleColor, "colorMono"));
     const CGColor sepia = colorWithHexString("AC7A33");
     items.push_back(grayFilter("Sepia", sepia, sepia));
-    for (const Swatch& s : {Swatch{"XProII Color", "#7E807B"}, {"Brannan Color", "#9E878A"},
-                            {"CrossProcess Color", "#747C80"}, {"Aurora Color", "#9A966A"},
-                            {"Cold Heart Color", "#7C91A4"}, {"Blue Poppies Color", "#90937D"},
-                            {"Cold Desert Color", "#B5AFC1"}, {"Peacock Feathers Color", "#888C91"},
-                            {"Pistol Color", "#B09A86"}, {"Earlybird Color", "#BC9774"},
-                            {"Nashville Color", "#AD968B"}, {"1977 Color", "#CF95B0"},
-                            {"August March Color", "#C29D63"}, {"Lullabye Color", "#7D7D9B"}})
+    for (const Swatch& s : {Swatch{"XProII Color", "#7E807B"},
+                            {"Brannan Color", "#9E878A"},
+                            {"CrossProcess Color", "#747C80"},
+                            {"Aurora Color", "#9A966A"},
+                            {"Cold Heart Color", "#7C91A4"},
+                            {"Blue Poppies Color", "#90937D"},
+                            {"Cold Desert Color", "#B5AFC1"},
+                            {"Peacock Feathers Color", "#888C91"},
+                            {"Pistol Color", "#B09A86"},
+                            {"Earlybird Color", "#BC9774"},
+                            {"Nashville Color", "#AD968B"},
+                            {"1977 Color", "#CF95B0"},
+                            {"August March Color", "#C29D63"},
+                            {"Lullabye Color", "#7D7D9B"}})
         items.push_back(grayscaleLook(s.name, colorWithHexString(s.hex), " Color"));
 
     items.push_back(colorHeader("Grays", kGrayColor, "colorGray"));
-    for (const Swatch& s : {Swatch{"Inkwell Gray", "#676667"}, {"Afterglow Gray", "#747279"},
-                            {"LoFi Gray", "#928D93"}, {"Digital Film Gray", "#8F8683"},
-                            {"Kiss Kiss Gray", "#A8A19F"}, {"Moth Wings Gray", "#9D949C"},
-                            {"Rivers and Rain Gray", "#9A9897"}, {"Twin Lungs Gray", "#A79F99"},
+    for (const Swatch& s : {Swatch{"Inkwell Gray", "#676667"},
+                            {"Afterglow Gray", "#747279"},
+                            {"LoFi Gray", "#928D93"},
+                            {"Digital Film Gray", "#8F8683"},
+                            {"Kiss Kiss Gray", "#A8A19F"},
+                            {"Moth Wings Gray", "#9D949C"},
+                            {"Rivers and Rain Gray", "#9A9897"},
+                            {"Twin Lungs Gray", "#A79F99"},
                             {"Ragdoll Gray", "#828282"}})
         items.push_back(grayscaleLook(s.name, grayscaleColor(colorWithHexString(s.hex)), " Gray"));
     struct FixedGray {
@@ -179,8 +205,8 @@ TypeController::Items TypeController::colors() {
         const char* swatch;
         const char* filter;
     };
-    for (const FixedGray& g : {FixedGray{"Light", "bcbcbc", "D3D3D3"}, {"Dark", "A9A9A9", "A9A9A9"},
-                               {"Dim", "919191", "696969"}}) {
+    for (const FixedGray& g :
+         {FixedGray{"Light", "bcbcbc", "D3D3D3"}, {"Dark", "A9A9A9", "A9A9A9"}, {"Dim", "919191", "696969"}}) {
         auto item = grayFilter(g.name, grayscaleColor(colorWithHexString(g.swatch)),
                                grayscaleColor(colorWithHexString(g.filter)));
         item->setUniqueId(g.name);
@@ -188,9 +214,14 @@ TypeController::Items TypeController::colors() {
     }
 
     items.push_back(imageHeader("Tints", "color"));
-    for (const Swatch& s : {Swatch{"Underwater", "00C1B1"}, {"Deep Yellow", "FFD500"}, {"Deep Emerald", "008C00"},
-                            {"Deep Blue", "0022CD"}, {"Deep Red", "FF0000"}, {"Magenta", "E318E3"},
-                            {"Violet", "9B1DEA"}, {"Cyan", "1DCBEA"}})
+    for (const Swatch& s : {Swatch{"Underwater", "00C1B1"},
+                            {"Deep Yellow", "FFD500"},
+                            {"Deep Emerald", "008C00"},
+                            {"Deep Blue", "0022CD"},
+                            {"Deep Red", "FF0000"},
+                            {"Magenta", "E318E3"},
+                            {"Violet", "9B1DEA"},
+                            {"Cyan", "1DCBEA"}})
         items.push_back(tint(s.name, s.hex));
 
     auto customSeparator = CollectionObject::collectionObjectCategory();
@@ -233,15 +264,71 @@ std::shared_ptr<CollectionObject> TypeController::constantColorObject(const CGCo
 const std::vector<std::string>& TypeController::toneMapNames() {
     // Position n is the engine's look n: never reorder or insert.
     static const std::vector<std::string> names = {
-        "None", "Gotham", "Amaro", "Mayfair", "Rise", "Hudson", "Valencia", "XProII", "Sierra", "Willow", "LoFi",
-        "Earlybird", "Sutro", "Toaster", "Brannan", "Inkwell", "Walden", "Hefe", "Nashville", "1977", "Kelvin",
-        "CrossProcess", "Portra", "Provia", "Velvia", "Afterglow", "August March", "Aurora", "Cold Heart",
-        "Electric", "Golden Hour", "Humming Bees", "Midnight Hour", "Moth Wings", "Rivers and Rain", "Snow White",
-        "Sparks", "Twin Lungs", "Wild at Heart", "Window Warmth", "Alice in Wonderland", "Ambers", "Blue Poppies",
-        "Blue Yellow Field", "Carousel", "Cold Desert", "Digital Film", "Documentary", "Ghosts in Your Head",
-        "Good Luck Charm", "Green Envy", "Hummingbirds", "Kiss Kiss", "Left Hand Blues", "Light Paradise",
-        "Lullabye", "Old Postcards I", "Old Postcards II", "Peacock Feathers", "Pistol", "Ragdoll",
-        "Rose Thorns One", "Rose Thorns Two", "Set You Free", "Toes in the Ocean",
+        "None",
+        "Gotham",
+        "Amaro",
+        "Mayfair",
+        "Rise",
+        "Hudson",
+        "Valencia",
+        "XProII",
+        "Sierra",
+        "Willow",
+        "LoFi",
+        "Earlybird",
+        "Sutro",
+        "Toaster",
+        "Brannan",
+        "Inkwell",
+        "Walden",
+        "Hefe",
+        "Nashville",
+        "1977",
+        "Kelvin",
+        "CrossProcess",
+        "Portra",
+        "Provia",
+        "Velvia",
+        "Afterglow",
+        "August March",
+        "Aurora",
+        "Cold Heart",
+        "Electric",
+        "Golden Hour",
+        "Humming Bees",
+        "Midnight Hour",
+        "Moth Wings",
+        "Rivers and Rain",
+        "Snow White",
+        "Sparks",
+        "Twin Lungs",
+        "Wild at Heart",
+        "Window Warmth",
+        "Alice in Wonderland",
+        "Ambers",
+        "Blue Poppies",
+        "Blue Yellow Field",
+        "Carousel",
+        "Cold Desert",
+        "Digital Film",
+        "Documentary",
+        "Ghosts in Your Head",
+        "Good Luck Charm",
+        "Green Envy",
+        "Hummingbirds",
+        "Kiss Kiss",
+        "Left Hand Blues",
+        "Light Paradise",
+        "Lullabye",
+        "Old Postcards I",
+        "Old Postcards II",
+        "Peacock Feathers",
+        "Pistol",
+        "Ragdoll",
+        "Rose Thorns One",
+        "Rose Thorns Two",
+        "Set You Free",
+        "Toes in the Ocean",
     };
     return names;
 }

@@ -49,9 +49,7 @@ const std::string& DeviceUtility::machineIdentifier() {
     return *gMachine;
 }
 
-bool DeviceUtility::osVersionHasPrefix(const std::string& prefix) {
-    return machineIdentifier().starts_with(prefix);
-}
+bool DeviceUtility::osVersionHasPrefix(const std::string& prefix) { return machineIdentifier().starts_with(prefix); }
 
 bool DeviceUtility::hasCamera() { return UIDevice::currentDevice().isCameraAvailable(); }
 bool DeviceUtility::hasCameraConnection() { return gCameraConnection; }
@@ -99,8 +97,8 @@ bool DeviceUtility::isIPadAir2() { return osVersionHasPrefix("iPad5"); }
 bool DeviceUtility::isIPadPro() { return osVersionHasPrefix("iPad6"); }
 
 bool DeviceUtility::hasAXGPU() {
-    return !(isTouch3() || isTouch4() || isTouch5() || isIPad1() || isIPad2() || isIPad3() || isIPad4() ||
-             is3GS() || is4() || is4S() || is5());
+    return !(isTouch3() || isTouch4() || isTouch5() || isIPad1() || isIPad2() || isIPad3() || isIPad4() || is3GS() ||
+             is4() || is4S() || is5());
 }
 
 bool DeviceUtility::hasA8GPUOrHigher() { return hasAXGPU() && !is5S() && !isIPadAir(); }
@@ -119,9 +117,7 @@ void AppConstants::resetCaches() {
 CGFloat AppConstants::defaultContentScale() { return UIScreen::mainScreen().scale(); }
 CGFloat AppConstants::screenScale() { return UIScreen::mainScreen().scale(); }
 
-CGFloat AppConstants::maximumHighResolutionImageSize() {
-    return DeviceUtility::hasHighMemory() ? 5500.0 : 4500.0;
-}
+CGFloat AppConstants::maximumHighResolutionImageSize() { return DeviceUtility::hasHighMemory() ? 5500.0 : 4500.0; }
 
 CGSize AppConstants::maximumHighResolutionSizeForImageSize(CGSize size) {
     // An empty or unmeasurable image has no pixels to scale (and would give NaN sides).
@@ -195,9 +191,9 @@ void AppConstants::setOrientation(int orientation) {
 
 double AppConstants::angleForOrientation(int orientation) {
     switch (orientation) {
-        case 2: return M_PI;
-        case 3: return M_PI / 2;
-        case 4: return -M_PI / 2;
-        default: return 0;
+    case 2: return M_PI;
+    case 3: return M_PI / 2;
+    case 4: return -M_PI / 2;
+    default: return 0;
     }
 }

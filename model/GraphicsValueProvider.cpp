@@ -22,9 +22,8 @@ GetBlock boundGet(NameBlock nameBlock) {
 }
 
 SetBlock boundSet(NameBlock nameBlock) {
-    return [nameBlock = std::move(nameBlock)](float value) {
-        GraphicsTypeController::setAdjustment(nameBlock(), value);
-    };
+    return
+        [nameBlock = std::move(nameBlock)](float value) { GraphicsTypeController::setAdjustment(nameBlock(), value); };
 }
 
 GetBlock modeDefault(const NameBlock& nameBlock) {
@@ -83,8 +82,8 @@ std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProvi
     return graphicsValueProviderWithNameBlock(std::move(nameBlock), std::move(defaultBlock));
 }
 
-std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithNameBlock(NameBlock nameBlock,
-                                                                                                 GetBlock defaultBlock) {
+std::shared_ptr<GraphicsValueProvider> GraphicsValueProvider::graphicsValueProviderWithNameBlock(
+    NameBlock nameBlock, GetBlock defaultBlock) {
     return std::make_shared<GraphicsValueProvider>(std::move(nameBlock), std::move(defaultBlock));
 }
 

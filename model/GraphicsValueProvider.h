@@ -27,9 +27,10 @@ public:
     static std::shared_ptr<GraphicsValueProvider> graphicsValueProviderWithNameBlock(NameBlock nameBlock,
                                                                                      GetBlock defaultBlock);
     // Bound to any get/set pair.
-    static std::shared_ptr<GraphicsValueProvider> graphicsValueProviderWithGetBlock(
-        GetBlock get, SetBlock set, GetBlock defaultBlock = nullptr, bool useCache = false,
-        bool updateInRealtime = true);
+    static std::shared_ptr<GraphicsValueProvider> graphicsValueProviderWithGetBlock(GetBlock get, SetBlock set,
+                                                                                    GetBlock defaultBlock = nullptr,
+                                                                                    bool useCache = false,
+                                                                                    bool updateInRealtime = true);
 
     // The designated initialiser. With updateInRealtime every change asks for a (throttled)
     // redraw; without it, one redraw follows the end of a drag.

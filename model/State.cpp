@@ -49,9 +49,7 @@ std::size_t CollectionObjectState::hash() const {
 
 // --- State: taking, restoring, comparing -----------------------------------------------
 
-State State::currentState() {
-    return currentState(TypeController::sharedInstance());
-}
+State State::currentState() { return currentState(TypeController::sharedInstance()); }
 
 State State::currentState(const TypeController& types) {
     State state;
@@ -112,7 +110,9 @@ void State::restore(TypeController& types, bool update, bool resetAdjustments) c
 
 std::string State::stateDescriptionFromState(const State& other) const {
     auto name = [](const std::optional<CollectionObjectState>& e) { return e ? std::optional(e->name) : std::nullopt; };
-    auto value = [](const std::optional<CollectionObjectState>& e) { return e ? std::optional(e->value) : std::nullopt; };
+    auto value = [](const std::optional<CollectionObjectState>& e) {
+        return e ? std::optional(e->value) : std::nullopt;
+    };
     if (name(selectedModeObject) != name(other.selectedModeObject)) return "Mode";
     if (value(selectedModeObject) != value(other.selectedModeObject)) return "Mode Strength";
     if (name(selectedColorObject) != name(other.selectedColorObject)) return "Color";
@@ -200,8 +200,9 @@ std::optional<CollectionObjectState> decodeEntry(const json& value, const std::s
 CGRect decodeRect(const json& value) {
     const std::string where = "cropAdjustmentRelativeCropRect";
     requireKeys(value, where, {"x", "y", "width", "height"}, {"x", "y", "width", "height"});
-    CGRect rect = CGRectMake(unitNumber(value["x"], where + ".x"), unitNumber(value["y"], where + ".y"),
-                             unitNumber(value["width"], where + ".width"), unitNumber(value["height"], where + ".height"));
+    CGRect rect =
+        CGRectMake(unitNumber(value["x"], where + ".x"), unitNumber(value["y"], where + ".y"),
+                   unitNumber(value["width"], where + ".width"), unitNumber(value["height"], where + ".height"));
     // Rounding in the crop screens may overshoot the edge by a hair; more is not a crop.
     constexpr double kSlack = 1e-9;
     if (rect.origin.x + rect.size.width > 1 + kSlack || rect.origin.y + rect.size.height > 1 + kSlack)
@@ -218,15 +219,15 @@ json parseStrict(std::string_view data) {
     auto callback = [&](int depth, json::parse_event_t event, json& parsed) {
         if (depth > kMaximumDepth) reject("the archive is nested too deeply");
         switch (event) {
-            case json::parse_event_t::object_start: keys.emplace_back(); break;
-            case json::parse_event_t::object_end:
-                if (!keys.empty()) keys.pop_back();
-                break;
-            case json::parse_event_t::key:
-                if (!keys.empty() && !keys.back().insert(parsed.get<std::string>()).second)
-                    reject("the key \"" + parsed.get<std::string>() + "\" appears twice");
-                break;
-            default: break;
+        case json::parse_event_t::object_start: keys.emplace_back(); break;
+        case json::parse_event_t::object_end:
+            if (!keys.empty()) keys.pop_back();
+            break;
+        case json::parse_event_t::key:
+            if (!keys.empty() && !keys.back().insert(parsed.get<std::string>()).second)
+                reject("the key \"" + parsed.get<std::string>() + "\" appears twice");
+            break;
+        default: break;
         }
         return true;
     };
@@ -261,10 +262,9 @@ std::optional<State> State::stateFromData(std::string_view data, std::string* er
         if (archive["format"] != kFormatIdentifier) reject("the archive is not of format com.quorvin.tavorin");
         if (archive["version"] != kFormatVersion) reject("the archive's version is not 1.0");
         const json& body = archive["state"];
-        requireKeys(body, "state",
-                    {"selectedModeObject", "selectedColorObject", "adjustmentObjects",
-                     "cropAdjustmentRelativeCropRect"},
-                    {});
+        requireKeys(
+            body, "state",
+            {"selectedModeObject", "selectedColorObject", "adjustmentObjects", "cropAdjustmentRelativeCropRect"}, {});
 
         State state;
         if (body.contains("selectedModeObject"))

@@ -29,9 +29,10 @@ CGColor colorWithHexString(const std::string& hex) {
     unsigned long value = 0;
     for (std::size_t i = start; i < hex.size(); ++i) {
         const char c = hex[i];
-        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                                   : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                                          : -1;
+        int digit = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
         if (digit < 0) break;  // the number ends at the first other character
         value = (value << 4 | unsigned(digit)) & 0xFFFFFFFFul;
     }

@@ -128,7 +128,7 @@ TypeConstants& TypeConstants::sharedInstance() {
 namespace {
 std::unique_ptr<TypeController> gSharedController;
 uint64_t gInstallations = 0;
-}
+}  // namespace
 
 TypeController::TypeController(const std::string& defaultModeName)
     : colorType_(Type::typeWithObjects(colors())),
@@ -176,10 +176,10 @@ uint64_t TypeController::installations() { return gInstallations; }
 
 Type* TypeController::typeForTypeSelection(int selection) const {
     switch (selection) {
-        case TypeSelectionAdjust: return adjustType_.get();
-        case TypeSelectionMode: return modeType_.get();
-        case TypeSelectionColor: return colorType_.get();
-        default: return nullptr;
+    case TypeSelectionAdjust: return adjustType_.get();
+    case TypeSelectionMode: return modeType_.get();
+    case TypeSelectionColor: return colorType_.get();
+    default: return nullptr;
     }
 }
 

@@ -47,7 +47,7 @@ public:
     using SetBlock = std::function<void(float)>;
 
     static std::shared_ptr<BlockValueProvider> blockValueProviderWithGetBlock(GetBlock get, SetBlock set,
-                                                                             GetBlock defaultBlock = nullptr);
+                                                                              GetBlock defaultBlock = nullptr);
 
     // Without a default block, the default is the value the get block answers now.
     BlockValueProvider(GetBlock get, SetBlock set, GetBlock defaultBlock = nullptr);

@@ -22,9 +22,7 @@ const ModeLibrary& ModeLibrary::shared() {
     return library;
 }
 
-const ModeLibraryEntry* ModeLibrary::modeWithName(std::string_view name) {
-    return shared().find(name);
-}
+const ModeLibraryEntry* ModeLibrary::modeWithName(std::string_view name) { return shared().find(name); }
 
 const ModeLibraryEntry* ModeLibrary::find(std::string_view name) const {
     // Linear and in build order, so that the first entry of a name wins.

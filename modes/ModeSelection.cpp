@@ -2,7 +2,8 @@
 
 namespace Modes {
 
-std::vector<AdjustmentWrite> adjustmentWrites(const AdjustmentDictionary& adjustments, const AdjustmentNameSet* excluded,
+std::vector<AdjustmentWrite> adjustmentWrites(const AdjustmentDictionary& adjustments,
+                                              const AdjustmentNameSet* excluded,
                                               std::span<const AdjustmentDefault> defaults) {
     const auto isExcluded = [&](const std::string& name) {
         return excluded != nullptr && excluded->find(name) != excluded->end();

@@ -31,7 +31,8 @@ struct AdjustmentWrite {
 };
 
 // The writes that apply `adjustments` (see above), in order.
-std::vector<AdjustmentWrite> adjustmentWrites(const AdjustmentDictionary& adjustments, const AdjustmentNameSet* excluded,
+std::vector<AdjustmentWrite> adjustmentWrites(const AdjustmentDictionary& adjustments,
+                                              const AdjustmentNameSet* excluded,
                                               std::span<const AdjustmentDefault> defaults);
 
 // Minimum and maximum of the brightness or contrast master value for a mode.

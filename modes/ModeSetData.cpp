@@ -41,8 +41,7 @@ std::vector<AdjustmentValue> parseCell(std::string_view cell, const std::string&
         float number = 0.0f;
         const auto [ptr, ec] = std::from_chars(cell.data() + i, cell.data() + end, number);
         if (ec != std::errc() || ptr != cell.data() + end || !(number >= 0.0f && number <= 1.0f))
-            throw FormatError(where + ": \"" + std::string(cell.substr(i, end - i)) +
-                              "\" is not a number in [0, 1]");
+            throw FormatError(where + ": \"" + std::string(cell.substr(i, end - i)) + "\" is not a number in [0, 1]");
         values.emplace_back(number);
         i = end;
     }

@@ -10,7 +10,8 @@ class CenteredFlowLayout : public UICollectionViewFlowLayout {
 public:
     std::vector<UICollectionViewLayoutAttributes> layoutAttributesForElementsInRect(CGRect rect) const override;
     // The header of the section among the last centred answer, else the flow layout's.
-    std::optional<UICollectionViewLayoutAttributes> layoutAttributesForHeaderAtIndexPath(const NSIndexPath& indexPath) const;
+    std::optional<UICollectionViewLayoutAttributes> layoutAttributesForHeaderAtIndexPath(
+        const NSIndexPath& indexPath) const;
     bool shouldInvalidateLayoutForBoundsChange(CGRect) const override { return true; }
     const std::vector<UICollectionViewLayoutAttributes>& centeredLayoutAttributes() const { return centered_; }
 

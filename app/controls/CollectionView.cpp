@@ -15,9 +15,9 @@ std::shared_ptr<CollectionView> CollectionView::create(CGRect frame) {
 
 CollectionView::CollectionView(CGRect frame) : UICollectionView(frame, std::make_shared<FlowLayout>()) {
     registerClass<CollectionViewCell>(CollectionViewCell::kReuseIdentifier);
-    registerClassForSupplementaryViewOfKind(
-        [](CGRect f) { return std::make_shared<CollectionViewHeader>(f); }, UICollectionElementKindSectionHeader,
-        CollectionViewHeader::kReuseIdentifier);
+    registerClassForSupplementaryViewOfKind([](CGRect f) { return std::make_shared<CollectionViewHeader>(f); },
+                                            UICollectionElementKindSectionHeader,
+                                            CollectionViewHeader::kReuseIdentifier);
     setAlwaysBounceHorizontal(true);
     static_cast<FlowLayout&>(*collectionViewLayout()).setScrollDirection(UICollectionViewScrollDirection::Horizontal);
     setShowsHorizontalScrollIndicator(false);
@@ -115,8 +115,7 @@ std::optional<NSIndexPath> CollectionView::indexOfObject(const CollectionObject*
     const auto& sections = allObjects ? allCategoryObjects_ : categoryObjects_;
     for (std::size_t s = 0; s < sections.size(); ++s)
         for (std::size_t i = 0; i < sections[s].size(); ++i)
-            if (sections[s][i].get() == object)
-                return NSIndexPath::indexPathForItem(NSInteger(i), NSInteger(s));
+            if (sections[s][i].get() == object) return NSIndexPath::indexPathForItem(NSInteger(i), NSInteger(s));
     return std::nullopt;
 }
 
@@ -348,7 +347,9 @@ void CollectionView::layoutSubviews() {
 
 // ---- Data source and delegate ----------------------------------------------------------------
 
-NSInteger CollectionView::numberOfSectionsInCollectionView(UICollectionView&) { return NSInteger(categoryObjects_.size()); }
+NSInteger CollectionView::numberOfSectionsInCollectionView(UICollectionView&) {
+    return NSInteger(categoryObjects_.size());
+}
 
 NSInteger CollectionView::numberOfItemsInSection(UICollectionView&, NSInteger section) {
     return section >= 0 && std::size_t(section) < categoryObjects_.size()
@@ -375,7 +376,8 @@ std::shared_ptr<UICollectionReusableView> CollectionView::viewForSupplementaryEl
         header->setObject(categories_[std::size_t(indexPath.section)].get());
     header->setCollectionViewOrientation(AppConstants::orientation());
     visibleCollectionReusableHeaderViews_[indexPath] = header;
-    while (!header->gestureRecognizers().empty()) header->removeGestureRecognizer(header->gestureRecognizers().back().get());
+    while (!header->gestureRecognizers().empty())
+        header->removeGestureRecognizer(header->gestureRecognizers().back().get());
     auto tap = std::make_shared<UITapGestureRecognizer>();
     tap->setNumberOfTapsRequired(1);
     tap->addTarget(this, [this](UIGestureRecognizer& recognizer) {
@@ -386,17 +388,20 @@ std::shared_ptr<UICollectionReusableView> CollectionView::viewForSupplementaryEl
     return header;
 }
 
-std::optional<CGSize> CollectionView::sizeForItemAtIndexPath(UICollectionView&, UICollectionViewLayout&, const NSIndexPath& indexPath) {
+std::optional<CGSize> CollectionView::sizeForItemAtIndexPath(UICollectionView&, UICollectionViewLayout&,
+                                                             const NSIndexPath& indexPath) {
     CollectionObject* object = objectAt(indexPath);
     return object ? object->size() : CGSizeZero;
 }
 
-std::optional<CGSize> CollectionView::referenceSizeForHeaderInSection(UICollectionView&, UICollectionViewLayout&, NSInteger section) {
+std::optional<CGSize> CollectionView::referenceSizeForHeaderInSection(UICollectionView&, UICollectionViewLayout&,
+                                                                      NSInteger section) {
     return section >= 0 && std::size_t(section) < categories_.size() ? categories_[std::size_t(section)]->size()
-                                                                      : CGSizeZero;
+                                                                     : CGSizeZero;
 }
 
-std::optional<UIEdgeInsets> CollectionView::insetForSectionAtIndex(UICollectionView&, UICollectionViewLayout&, NSInteger section) {
+std::optional<UIEdgeInsets> CollectionView::insetForSectionAtIndex(UICollectionView&, UICollectionViewLayout&,
+                                                                   NSInteger section) {
     if (section < 0 || std::size_t(section) >= categories_.size()) return UIEdgeInsets{};
     const CollectionObject& category = *categories_[std::size_t(section)];
     const CGFloat left = !category.categoryCollapsed() && category.categoryExpandable() ? kSpacing : 0;

@@ -26,7 +26,8 @@
 
 class UITapGestureRecognizer;
 
-class CollectionView : public UICollectionView, public UICollectionViewDataSource,
+class CollectionView : public UICollectionView,
+                       public UICollectionViewDataSource,
                        public UICollectionViewDelegateFlowLayout {
 public:
     using Objects = std::vector<std::shared_ptr<CollectionObject>>;
@@ -105,9 +106,11 @@ public:
     using UICollectionView::numberOfItemsInSection;
     NSInteger numberOfSectionsInCollectionView(UICollectionView&) override;
     NSInteger numberOfItemsInSection(UICollectionView&, NSInteger section) override;
-    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView&, const NSIndexPath& indexPath) override;
-    std::shared_ptr<UICollectionReusableView> viewForSupplementaryElementOfKind(UICollectionView&, const std::string& kind,
-                                                                                 const NSIndexPath& indexPath) override;
+    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView&,
+                                                                 const NSIndexPath& indexPath) override;
+    std::shared_ptr<UICollectionReusableView> viewForSupplementaryElementOfKind(UICollectionView&,
+                                                                                const std::string& kind,
+                                                                                const NSIndexPath& indexPath) override;
     std::optional<CGSize> sizeForItemAtIndexPath(UICollectionView&, UICollectionViewLayout&,
                                                  const NSIndexPath& indexPath) override;
     std::optional<CGSize> referenceSizeForHeaderInSection(UICollectionView&, UICollectionViewLayout&,

@@ -19,8 +19,9 @@ void CollectionViewCell::setObject(CollectionObject* object) {
         }
         if (!imageView_) imageView_ = std::make_shared<UIImageView>();
         const CGSize size = object->imageSize();
-        imageView_->setBounds(size.width == 0 && size.height == 0 ? CGRectMake(0, 0, bounds().size.width, bounds().size.height)
-                                                                  : CGRectMake(0, 0, size.width, size.height));
+        imageView_->setBounds(size.width == 0 && size.height == 0
+                                  ? CGRectMake(0, 0, bounds().size.width, bounds().size.height)
+                                  : CGRectMake(0, 0, size.width, size.height));
         if (object->contentColor()) {
             imageView_->setTintColor(UIColor::colorWithCGColor(*object->contentColor()));
             imageView_->setImage(object->image()->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate));

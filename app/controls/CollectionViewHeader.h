@@ -15,7 +15,9 @@ public:
     CollectionViewCell& collectionViewCell() const { return *collectionViewCell_; }
     CollectionObject* object() const { return collectionViewCell_->object(); }
     void setObject(CollectionObject* object);
-    void setCollectionViewOrientation(int orientation) { collectionViewCell_->setCollectionViewOrientation(orientation); }
+    void setCollectionViewOrientation(int orientation) {
+        collectionViewCell_->setCollectionViewOrientation(orientation);
+    }
 
     void prepareForReuse() override;
 

@@ -31,8 +31,9 @@ std::shared_ptr<UIButton> TypeSelectView::buttonForType(const std::string& title
     button->setTitle(title, UIControlStateNormal);
     button->sizeToFit();
     button->setTag(tag);
-    button->addTarget(this, [this](UIControl& sender, const UIEvent*) { typeButtonTouched(static_cast<UIButton&>(sender)); },
-                      UIControlEventTouchUpInside);
+    button->addTarget(
+        this, [this](UIControl& sender, const UIEvent*) { typeButtonTouched(static_cast<UIButton&>(sender)); },
+        UIControlEventTouchUpInside);
     addSubview(button);
     return button;
 }
@@ -57,8 +58,8 @@ void TypeSelectView::setType(int type) {
     if (type == type_) return;
     if (UIButton* target = buttonWithTag(type)) {
         const CGPoint center = target->center();
-        UIView::animateWithDuration(kHighlightDuration, 0, kDamping, kVelocity, 0,
-                                    [this, center] { selectView_->setCenter(center); }, nullptr);
+        UIView::animateWithDuration(
+            kHighlightDuration, 0, kDamping, kVelocity, 0, [this, center] { selectView_->setCenter(center); }, nullptr);
     }
     const int old = type_;
     if (block_) block_(old, type);
@@ -78,6 +79,7 @@ void TypeSelectView::setSelectViewColor(const UIColor& color) {
 }
 
 void TypeSelectView::setSelectViewColor(const UIColor& color, bool animated) {
-    UIView::animateWithDuration(animated ? kHighlightDuration : 0, 0, kDamping, kVelocity, 0,
-                                [this, color] { setSelectViewColor(color); }, nullptr);
+    UIView::animateWithDuration(
+        animated ? kHighlightDuration : 0, 0, kDamping, kVelocity, 0, [this, color] { setSelectViewColor(color); },
+        nullptr);
 }

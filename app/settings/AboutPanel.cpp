@@ -24,10 +24,11 @@ struct TouchBlock {
 
 void spring(NSTimeInterval duration, UIView::Animations animations, std::function<void()> after) {
     auto block = std::make_shared<TouchBlock>();
-    UIView::animateWithDuration(duration, 0, 1.0, 1.0, 0, std::move(animations), [block, after = std::move(after)](bool) mutable {
-        block.reset();
-        if (after) after();
-    });
+    UIView::animateWithDuration(duration, 0, 1.0, 1.0, 0, std::move(animations),
+                                [block, after = std::move(after)](bool) mutable {
+                                    block.reset();
+                                    if (after) after();
+                                });
 }
 
 }  // namespace
@@ -63,18 +64,20 @@ AboutPanel::AboutButton AboutPanel::aboutButtonMenu(CGRect frame, AboutAction ac
     button->addSubview(about.logo);
     about.label->setFrame(CGRectMake(logo.width + 12, (logo.height - label.height) / 2, label.width, label.height));
     button->addSubview(about.label);
-    about.menu->addButtonWithView(button, [action = std::move(action), logo = std::weak_ptr<AmbrelActivityView>(about.logo),
-                                           label = std::weak_ptr<UILabel>(about.label)](auto&&...) {
-        auto l = logo.lock();
-        auto t = label.lock();
-        if (action && l && t) action(l, t);
-    });
+    about.menu->addButtonWithView(button,
+                                  [action = std::move(action), logo = std::weak_ptr<AmbrelActivityView>(about.logo),
+                                   label = std::weak_ptr<UILabel>(about.label)](auto&&...) {
+                                      auto l = logo.lock();
+                                      auto t = label.lock();
+                                      if (action && l && t) action(l, t);
+                                  });
     return about;
 }
 
 AboutPanel::AboutPanel(Parts parts) : parts_(std::move(parts)) {
     UIView& host = *parts_.controller->view();
-    const UIColor linkColor = ColorUtility::blendWithColor(AppAppearance::defaultAppColor(), AppAppearance::defaultLightColor(), 0.2);
+    const UIColor linkColor =
+        ColorUtility::blendWithColor(AppAppearance::defaultAppColor(), AppAppearance::defaultLightColor(), 0.2);
 
     container_ = std::make_shared<UIView>(CGRectMake(0, 0, kContainerSide, kContainerSide));
     for (std::size_t i = 0; i < links().size(); ++i) {
@@ -82,7 +85,8 @@ AboutPanel::AboutPanel(Parts parts) : parts_(std::move(parts)) {
         auto button = UIButton::buttonWithType(UIButtonType::Custom);
         if (!link.picture.empty()) {
             if (auto picture = UIImage::imageNamed(link.picture))
-                button->setImage(picture->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate), UIControlStateNormal);
+                button->setImage(picture->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate),
+                                 UIControlStateNormal);
             button->setTintColor(linkColor);
         } else {
             button->setTitle(kMoreAppsTitle, UIControlStateNormal);
@@ -91,9 +95,12 @@ AboutPanel::AboutPanel(Parts parts) : parts_(std::move(parts)) {
         }
         button->sizeToFit();
         button->setCenter({kLinkCentres[i].x * kContainerSide, kLinkCentres[i].y * kContainerSide});
-        button->addTarget(this, [address = link.address](UIControl&, const UIEvent*) {
-            UIApplication::sharedApplication().openURL(address);
-        }, UIControlEventTouchUpInside);
+        button->addTarget(
+            this,
+            [address = link.address](UIControl&, const UIEvent*) {
+                UIApplication::sharedApplication().openURL(address);
+            },
+            UIControlEventTouchUpInside);
         container_->addSubview(button);
         buttons_.push_back(button);
     }
@@ -130,21 +137,25 @@ AboutPanel::AboutPanel(Parts parts) : parts_(std::move(parts)) {
     Parts p = parts_;
     auto gradient = gradient_;
     const CGPoint logoCentre{kContainerSide / 2, 0.1 * kContainerSide};
-    spring(kShowDuration, [p, gradient, logoCentre] {
-        gradient->setAlpha(1);
-        p.logo->setGlowAmount(0.4);
-        p.logo->setCenter(logoCentre);
-        const CGSize size = p.logo->bounds().size;
-        p.logo->setTransform(CGAffineTransformMakeScale(kLogoSide / size.width, kLogoSide / size.height));
-        p.label->setTextColor(ColorUtility::blendWithColor(AppAppearance::defaultSecondaryAppColor(), AppAppearance::defaultLightColor(), 0.2));
-        p.label->setNumberOfLines(0);
-        p.label->setLineBreakMode(NSLineBreakMode::ByWordWrapping);
-        p.label->setAlpha(0);
-        if (p.settingsView) p.settingsView->setAlpha(0);
-        if (p.graphicsView) p.graphicsView->setAlpha(0);
-        p.controller->navigationItem().setTitleView(nullptr);
-        if (p.doneButton) p.doneButton->setTitleColor(AppAppearance::defaultAppColor());
-    }, nullptr);
+    spring(
+        kShowDuration,
+        [p, gradient, logoCentre] {
+            gradient->setAlpha(1);
+            p.logo->setGlowAmount(0.4);
+            p.logo->setCenter(logoCentre);
+            const CGSize size = p.logo->bounds().size;
+            p.logo->setTransform(CGAffineTransformMakeScale(kLogoSide / size.width, kLogoSide / size.height));
+            p.label->setTextColor(ColorUtility::blendWithColor(AppAppearance::defaultSecondaryAppColor(),
+                                                               AppAppearance::defaultLightColor(), 0.2));
+            p.label->setNumberOfLines(0);
+            p.label->setLineBreakMode(NSLineBreakMode::ByWordWrapping);
+            p.label->setAlpha(0);
+            if (p.settingsView) p.settingsView->setAlpha(0);
+            if (p.graphicsView) p.graphicsView->setAlpha(0);
+            p.controller->navigationItem().setTitleView(nullptr);
+            if (p.doneButton) p.doneButton->setTitleColor(AppAppearance::defaultAppColor());
+        },
+        nullptr);
 }
 
 void AboutPanel::dismiss(std::function<void()> completion) {
@@ -155,32 +166,35 @@ void AboutPanel::dismiss(std::function<void()> completion) {
     auto buttons = buttons_;
     const CGRect logoFrame = logoFrame_, labelFrame = labelFrame_;
     const CGFloat settingsAlpha = settingsAlpha_, graphicsAlpha = graphicsAlpha_;
-    spring(kHideDuration, [=] {
-        gradient->setAlpha(0);
-        p.logo->setGlowAmount(0.2);
-        p.logo->setTransform(CGAffineTransformIdentity);
-        p.logo->setFrame(logoFrame);
-        p.label->setAlpha(1);
-        p.label->setFrame(labelFrame);
-        p.label->setTextColor(AppAppearance::defaultAppColor());
-        p.label->setText(kAboutTitle);
-        if (p.settingsView) p.settingsView->setAlpha(settingsAlpha);
-        if (p.graphicsView) p.graphicsView->setAlpha(graphicsAlpha);
-        for (const auto& button : buttons) button->setAlpha(0);
-        p.controller->navigationItem().setTitleView(AppAppearance::titleViewWithString("Settings"));
-        if (p.doneButton) p.doneButton->setTitleColor(AppAppearance::defaultSecondaryColor());
-    }, [=, logoHome = logoHome_, labelHome = labelHome_, logoHomeFrame = logoHomeFrame_,
-        labelHomeFrame = labelHomeFrame_, completion = std::move(completion)] {
-        gradient->removeFromSuperview();
-        UIView::performWithoutAnimation([&] {
-            p.logo->removeFromSuperview();
-            p.label->removeFromSuperview();
-            p.logo->setFrame(logoHomeFrame);
-            p.label->setFrame(labelHomeFrame);
-            if (auto home = logoHome.lock()) home->addSubview(p.logo);
-            if (auto home = labelHome.lock()) home->addSubview(p.label);
+    spring(
+        kHideDuration,
+        [=] {
+            gradient->setAlpha(0);
+            p.logo->setGlowAmount(0.2);
+            p.logo->setTransform(CGAffineTransformIdentity);
+            p.logo->setFrame(logoFrame);
+            p.label->setAlpha(1);
+            p.label->setFrame(labelFrame);
+            p.label->setTextColor(AppAppearance::defaultAppColor());
+            p.label->setText(kAboutTitle);
+            if (p.settingsView) p.settingsView->setAlpha(settingsAlpha);
+            if (p.graphicsView) p.graphicsView->setAlpha(graphicsAlpha);
+            for (const auto& button : buttons) button->setAlpha(0);
+            p.controller->navigationItem().setTitleView(AppAppearance::titleViewWithString("Settings"));
+            if (p.doneButton) p.doneButton->setTitleColor(AppAppearance::defaultSecondaryColor());
+        },
+        [=, logoHome = logoHome_, labelHome = labelHome_, logoHomeFrame = logoHomeFrame_,
+         labelHomeFrame = labelHomeFrame_, completion = std::move(completion)] {
+            gradient->removeFromSuperview();
+            UIView::performWithoutAnimation([&] {
+                p.logo->removeFromSuperview();
+                p.label->removeFromSuperview();
+                p.logo->setFrame(logoHomeFrame);
+                p.label->setFrame(labelHomeFrame);
+                if (auto home = logoHome.lock()) home->addSubview(p.logo);
+                if (auto home = labelHome.lock()) home->addSubview(p.label);
+            });
+            container->removeFromSuperview();
+            if (completion) completion();
         });
-        container->removeFromSuperview();
-        if (completion) completion();
-    });
 }

@@ -38,7 +38,8 @@ public:
         std::shared_ptr<AmbrelActivityView> logo;
         std::shared_ptr<UILabel> label;
     };
-    using AboutAction = std::function<void(const std::shared_ptr<AmbrelActivityView>& logo, const std::shared_ptr<UILabel>& label)>;
+    using AboutAction =
+        std::function<void(const std::shared_ptr<AmbrelActivityView>& logo, const std::shared_ptr<UILabel>& label)>;
     static AboutButton aboutButtonMenu(CGRect frame, AboutAction action);
 
     // What the panel works on: the screen's controller (its view hosts the panel, its

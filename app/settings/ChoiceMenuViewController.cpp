@@ -16,7 +16,8 @@ void ChoiceMenuViewController::loadView() {
         button->setFrame(CGRectMake(0, y, kWidth, kHeight / 2));
         button->setTitle(title, UIControlStateNormal);
         button->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-        button->addTarget(this, [this, action](UIControl&, const UIEvent*) { (this->*action)(); }, UIControlEventTouchUpInside);
+        button->addTarget(
+            this, [this, action](UIControl&, const UIEvent*) { (this->*action)(); }, UIControlEventTouchUpInside);
         panel->addSubview(button);
         return button;
     };
@@ -35,7 +36,8 @@ void ChoiceMenuViewController::viewDidLoad() {
     effectView_ = std::make_shared<UIVisualEffectView>(blur, panel.bounds());
     effectView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     panel.insertSubview(effectView_, 0);
-    vibrancyView_ = std::make_shared<UIVisualEffectView>(UIVibrancyEffect::effectForBlurEffect(blur), effectView_->bounds());
+    vibrancyView_ =
+        std::make_shared<UIVisualEffectView>(UIVibrancyEffect::effectForBlurEffect(blur), effectView_->bounds());
     vibrancyView_->setAlpha(0.7);
     vibrancyView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     effectView_->contentView()->addSubview(vibrancyView_);

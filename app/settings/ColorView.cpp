@@ -39,8 +39,8 @@ void ColorView::initialize() {
     const CGFloat t = colorDisplayView_->relativeThickness();
     const CGRect ring = colorDisplayView_->bounds();
     const CGSize inside{ring.size.width * (1 - t), ring.size.height * (1 - t)};
-    colorTextDisplayView_->setFrame(CGRectMake(CGRectGetMidX(ring) - inside.width / 2, CGRectGetMidY(ring) - inside.height / 2,
-                                               inside.width, inside.height));
+    colorTextDisplayView_->setFrame(CGRectMake(CGRectGetMidX(ring) - inside.width / 2,
+                                               CGRectGetMidY(ring) - inside.height / 2, inside.width, inside.height));
     colorTextDisplayView_->setHeaderColor(AppAppearance::defaultLightColor());
     colorTextDisplayView_->setHeaderIsMultiline(true);
     EffectUtility::addGlow(*colorTextDisplayView_, AppAppearance::defaultShadowColor(), 0.8);
@@ -60,7 +60,8 @@ void ColorView::initialize() {
     lightnessSlideView_ = slider(&ColorView::setLightness);
     saturationSlideView_ = slider(&ColorView::setSaturation);
     hueSlideView_ = slider(&ColorView::setHue);
-    hueSlideView_->setGradientColors({{1, 0, 0, 1}, {1, 1, 0, 1}, {0, 1, 0, 1}, {0, 1, 1, 1}, {0, 0, 1, 1}, {1, 0, 1, 1}, {1, 0, 0, 1}});
+    hueSlideView_->setGradientColors(
+        {{1, 0, 0, 1}, {1, 1, 0, 1}, {0, 1, 0, 1}, {0, 1, 1, 1}, {0, 0, 1, 1}, {1, 0, 1, 1}, {1, 0, 0, 1}});
     layoutSliders();
     setColorWithHSL();
 }
@@ -130,8 +131,10 @@ void ColorView::setColorWithHSL() {
 }
 
 void ColorView::animateColorView(bool show, Completion completion) {
-    AnimationUtility::animateView(colorDisplayView_,
-                                  AnimationUtility::fadeAndTransform(CGAffineTransformMakeScale(0.1, 0.1), show, kRingDuration),
-                                  std::move(completion));
-    for (const auto& slider : {hueSlideView_, saturationSlideView_, lightnessSlideView_}) slider->animateSlideView(show);
+    AnimationUtility::animateView(
+        colorDisplayView_,
+        AnimationUtility::fadeAndTransform(CGAffineTransformMakeScale(0.1, 0.1), show, kRingDuration),
+        std::move(completion));
+    for (const auto& slider : {hueSlideView_, saturationSlideView_, lightnessSlideView_})
+        slider->animateSlideView(show);
 }

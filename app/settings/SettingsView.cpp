@@ -18,7 +18,8 @@ namespace {
 constexpr CGFloat kSideMargin = 20;
 constexpr CGFloat kAccessorySide = 44;
 
-std::shared_ptr<UILabel> makeLabel(const std::string& text, CGFloat fontSize, NSTextAlignment alignment, CGFloat alpha) {
+std::shared_ptr<UILabel> makeLabel(const std::string& text, CGFloat fontSize, NSTextAlignment alignment,
+                                   CGFloat alpha) {
     auto label = std::make_shared<UILabel>();
     label->setFont(AppAppearance::defaultFontOfSize(fontSize));
     label->setTextColor(AppAppearance::defaultLightColor());
@@ -65,7 +66,8 @@ void SettingsView::initialize() {
                               ? AppConstants::defaultNavigationBarHeight()
                               : 0;
     const CGSize size = bounds().size;
-    scrollView_ = std::make_shared<UIScrollView>(CGRectMake(kSideMargin, inset, size.width - 2 * kSideMargin, size.height));
+    scrollView_ =
+        std::make_shared<UIScrollView>(CGRectMake(kSideMargin, inset, size.width - 2 * kSideMargin, size.height));
     scrollView_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     scrollView_->setShowsHorizontalScrollIndicator(false);
     scrollView_->setShowsVerticalScrollIndicator(false);
@@ -101,9 +103,12 @@ UIViewController* SettingsView::viewController() const {
 void SettingsView::animateSettingsView(bool show, Completion completion) {
     setAlpha(show ? 0 : 1);
     std::weak_ptr<UIView> weak = weak_from_this();
-    UIView::animateWithDuration(kFadeDuration, 0, 0.8, 1.0, 0, [weak, show] {
-        if (auto self = weak.lock()) self->setAlpha(show ? 1 : 0);
-    }, std::move(completion));
+    UIView::animateWithDuration(
+        kFadeDuration, 0, 0.8, 1.0, 0,
+        [weak, show] {
+            if (auto self = weak.lock()) self->setAlpha(show ? 1 : 0);
+        },
+        std::move(completion));
 }
 
 SettingsView::Block SettingsView::basicLayout() {
@@ -113,13 +118,14 @@ SettingsView::Block SettingsView::basicLayout() {
         if (!self) return;
         AmbrelAppSettings& settings = AmbrelAppSettings::sharedInstance();
         auto changed = [weak] {
-            if (auto page = std::static_pointer_cast<SettingsView>(weak.lock()); page && page->changedBlock_) page->changedBlock_();
+            if (auto page = std::static_pointer_cast<SettingsView>(weak.lock()); page && page->changedBlock_)
+                page->changedBlock_();
         };
 
         self->addHeader("Photos");
-        self->addSwitch("Geotagging", std::string("Allows photos to be tagged with location information"),
-                        [&settings] { return settings.useGeotagging(); },
-                        [&settings](bool on) { settings.setUseGeotagging(on); });
+        self->addSwitch(
+            "Geotagging", std::string("Allows photos to be tagged with location information"),
+            [&settings] { return settings.useGeotagging(); }, [&settings](bool on) { settings.setUseGeotagging(on); });
 
         // The modes by name, in the mode list's order, category headers left out.
         std::vector<std::string> modes;
@@ -127,29 +133,32 @@ SettingsView::Block SettingsView::basicLayout() {
             if (!object->category() && object->name()) modes.push_back(*object->name());
         std::vector<int> positions(modes.size());
         for (std::size_t i = 0; i < modes.size(); ++i) positions[i] = static_cast<int>(i);
-        self->addCheckbox("Default Mode", std::nullopt, modes, std::vector<std::string>(modes.size()), positions,
-                          [modes, &settings] {
-                              auto it = std::find(modes.begin(), modes.end(), settings.defaultMode());
-                              return it == modes.end() ? 0 : static_cast<int>(it - modes.begin());
-                          },
-                          [modes, &settings, changed](int position) {
-                              if (position < 0 || position >= static_cast<int>(modes.size())) return;
-                              const std::string& name = modes[position];
-                              const CollectionObject* mode = TypeController::sharedInstance().modeType().objectWithName(name);
-                              State* state = StateController::sharedInstance().namedState(kNamedStateDefault);
-                              if (mode && state && state->selectedModeObject) {
-                                  state->selectedModeObject->name = name;
-                                  state->selectedModeObject->color = mode->color();
-                              }
-                              settings.setDefaultMode(name);
-                              changed();
-                          });
+        self->addCheckbox(
+            "Default Mode", std::nullopt, modes, std::vector<std::string>(modes.size()), positions,
+            [modes, &settings] {
+                auto it = std::find(modes.begin(), modes.end(), settings.defaultMode());
+                return it == modes.end() ? 0 : static_cast<int>(it - modes.begin());
+            },
+            [modes, &settings, changed](int position) {
+                if (position < 0 || position >= static_cast<int>(modes.size())) return;
+                const std::string& name = modes[position];
+                const CollectionObject* mode = TypeController::sharedInstance().modeType().objectWithName(name);
+                State* state = StateController::sharedInstance().namedState(kNamedStateDefault);
+                if (mode && state && state->selectedModeObject) {
+                    state->selectedModeObject->name = name;
+                    state->selectedModeObject->color = mode->color();
+                }
+                settings.setDefaultMode(name);
+                changed();
+            });
 
         self->addHeader("Camera");
-        self->addSwitch("Save Original", [&settings] { return settings.saveOriginal(); },
-                        [&settings](bool on) { settings.setSaveOriginal(on); });
-        self->addSwitch("Show Grid", [&settings] { return settings.showGrid(); },
-                        [&settings](bool on) { settings.setShowGrid(on); });
+        self->addSwitch(
+            "Save Original", [&settings] { return settings.saveOriginal(); },
+            [&settings](bool on) { settings.setSaveOriginal(on); });
+        self->addSwitch(
+            "Show Grid", [&settings] { return settings.showGrid(); },
+            [&settings](bool on) { settings.setShowGrid(on); });
 
         self->addHeader("Saving");
         self->addCheckbox(
@@ -168,7 +177,8 @@ SettingsView::Block SettingsView::basicLayout() {
             "Camera", std::nullopt, {"Save as Copy", "Export"},
             {"Photos from the camera will be saved with versioning information so they can be edited.",
              "Photos from the camera will be exported without versioning information."},
-            {SaveMethodSaveAsCopy, SaveMethodExport}, [&settings] { return static_cast<int>(settings.cameraSaveMethod()); },
+            {SaveMethodSaveAsCopy, SaveMethodExport},
+            [&settings] { return static_cast<int>(settings.cameraSaveMethod()); },
             [&settings, changed](int value) {
                 settings.setCameraSaveMethod(static_cast<SaveMethod>(value));
                 changed();
@@ -176,8 +186,10 @@ SettingsView::Block SettingsView::basicLayout() {
         self->addCheckbox(
             "Format", std::nullopt, {"JPEG", "PNG", "TIFF"},
             {"Photos will be saved as JPEG. Saved versions will be editable.",
-             "Photos will be saved as lossless PNG. Photos will be automatically exported when saving and will not be editable.",
-             "Photos will be saved as lossless TIFF. Photos will be automatically exported when saving and will not be editable."},
+             "Photos will be saved as lossless PNG. Photos will be automatically exported when saving and will not be "
+             "editable.",
+             "Photos will be saved as lossless TIFF. Photos will be automatically exported when saving and will not be "
+             "editable."},
             {SaveTypeJPEG, SaveTypePNG, SaveTypeTIFF}, [&settings] { return static_cast<int>(settings.saveType()); },
             [&settings, changed](int value) {
                 settings.setSaveType(static_cast<SaveType>(value));
@@ -201,9 +213,12 @@ void SettingsView::addSettingsView(const std::shared_ptr<UIView>& view, CGFloat 
     auto button = UIButton::buttonWithType(UIButtonType::Custom);
     button->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     button->setFrame(CGRectMake(0, frame.origin.y - before, bounds().size.width, frame.size.height + before + after));
-    button->addTarget(this, [tappable = std::move(tappable)](UIControl& sender, const UIEvent*) {
-        tappable(static_cast<UIButton&>(sender));
-    }, UIControlEventTouchUpInside);
+    button->addTarget(
+        this,
+        [tappable = std::move(tappable)](UIControl& sender, const UIEvent*) {
+            tappable(static_cast<UIButton&>(sender));
+        },
+        UIControlEventTouchUpInside);
     scrollView_->addSubview(button);
 }
 
@@ -220,7 +235,8 @@ void SettingsView::addSeparator() {
     addSettingsView(line);
 }
 
-std::shared_ptr<UIView> SettingsView::addLabel(const std::string& title, const std::optional<std::string>& description) {
+std::shared_ptr<UIView> SettingsView::addLabel(const std::string& title,
+                                               const std::optional<std::string>& description) {
     const CGFloat width = scrollView_->bounds().size.width;
     auto row = std::make_shared<UIView>();
     auto titleLabel = makeLabel(title, 16, NSTextAlignment::Left, 1);
@@ -271,14 +287,19 @@ void SettingsView::addSwitch(const std::string& title, const std::optional<std::
     control->setOn(get ? get() : false);
     if (set) {
         std::weak_ptr<UIView> weak = weak_from_this();
-        control->addTarget(this, [weak, set = std::move(set)](UIControl& sender, const UIEvent*) {
-            set(static_cast<UISwitch&>(sender).isOn());
-            if (auto self = std::static_pointer_cast<SettingsView>(weak.lock()); self && self->changedBlock_) self->changedBlock_();
-        }, UIControlEventValueChanged);
+        control->addTarget(
+            this,
+            [weak, set = std::move(set)](UIControl& sender, const UIEvent*) {
+                set(static_cast<UISwitch&>(sender).isOn());
+                if (auto self = std::static_pointer_cast<SettingsView>(weak.lock()); self && self->changedBlock_)
+                    self->changedBlock_();
+            },
+            UIControlEventValueChanged);
     }
     const CGRect r = row->bounds();
     const CGSize size = control->frame().size;
-    control->setFrame(CGRectMake(r.size.width - size.width, (r.size.height - size.height) / 2, size.width, size.height));
+    control->setFrame(
+        CGRectMake(r.size.width - size.width, (r.size.height - size.height) / 2, size.width, size.height));
     control->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
     row->addSubview(control);
     addSettingsView(row, kRowSpacing);
@@ -304,8 +325,8 @@ void SettingsView::addCheckbox(const std::string& title, const std::optional<std
         label->setText(text ? *text : std::string());
         label->sizeToFit();
         const CGSize size = label->frame().size;
-        label->setFrame(CGRectMake(mark->frame().origin.x - size.width + 16, (r->bounds().size.height - size.height) / 2,
-                                   size.width, size.height));
+        label->setFrame(CGRectMake(mark->frame().origin.x - size.width + 16,
+                                   (r->bounds().size.height - size.height) / 2, size.width, size.height));
     };
     showValue();
     std::weak_ptr<UIView> weak = weak_from_this();
@@ -318,24 +339,28 @@ void SettingsView::addCheckbox(const std::string& title, const std::optional<std
 }
 
 void SettingsView::addCheckboxRows(const std::string& title, const std::optional<std::string>& description,
-                                   const std::vector<std::string>& options, const std::vector<std::string>& optionDescriptions,
-                                   const std::vector<int>& optionValues, const IntGetBlock& get, const IntSetBlock& set) {
+                                   const std::vector<std::string>& options,
+                                   const std::vector<std::string>& optionDescriptions,
+                                   const std::vector<int>& optionValues, const IntGetBlock& get,
+                                   const IntSetBlock& set) {
     addHeader("");
     const std::optional<std::size_t> selected = get ? positionOf(get(), optionValues) : std::nullopt;
     std::weak_ptr<UIView> weak = weak_from_this();
     for (std::size_t i = 0; i < options.size(); ++i) {
         auto row = addLabel(options[i], std::nullopt);
-        if (selected == i)
-            checkmark_ = markOf(*placeAccessory(*row, SettingsAccessoryType::Checkmark));
-        addSettingsView(row, kRowSpacing, [weak, row = std::weak_ptr<UIView>(row), i, optionDescriptions, optionValues, set](UIButton&) {
-            auto self = std::static_pointer_cast<SettingsView>(weak.lock());
-            auto tapped = row.lock();
-            if (!self || !tapped) return;
-            if (self->checkmark_) self->checkmark_->superview()->removeFromSuperview();
-            self->checkmark_ = markOf(*self->placeAccessory(*tapped, SettingsAccessoryType::Checkmark));
-            if (self->descriptionLabel_) self->descriptionLabel_->setText(i < optionDescriptions.size() ? optionDescriptions[i] : "");
-            if (set && i < optionValues.size()) set(optionValues[i]);
-        });
+        if (selected == i) checkmark_ = markOf(*placeAccessory(*row, SettingsAccessoryType::Checkmark));
+        addSettingsView(
+            row, kRowSpacing,
+            [weak, row = std::weak_ptr<UIView>(row), i, optionDescriptions, optionValues, set](UIButton&) {
+                auto self = std::static_pointer_cast<SettingsView>(weak.lock());
+                auto tapped = row.lock();
+                if (!self || !tapped) return;
+                if (self->checkmark_) self->checkmark_->superview()->removeFromSuperview();
+                self->checkmark_ = markOf(*self->placeAccessory(*tapped, SettingsAccessoryType::Checkmark));
+                if (self->descriptionLabel_)
+                    self->descriptionLabel_->setText(i < optionDescriptions.size() ? optionDescriptions[i] : "");
+                if (set && i < optionValues.size()) set(optionValues[i]);
+            });
         addSeparator();
     }
     const std::string* text = at(optionDescriptions, selected);
@@ -359,7 +384,8 @@ void SettingsView::animateCheckbox(const std::string& title, const std::optional
     page->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     std::weak_ptr<UIView> weak = weak_from_this();
     page->setChangedBlock([weak] {
-        if (auto self = std::static_pointer_cast<SettingsView>(weak.lock()); self && self->changedBlock_) self->changedBlock_();
+        if (auto self = std::static_pointer_cast<SettingsView>(weak.lock()); self && self->changedBlock_)
+            self->changedBlock_();
     });
     std::weak_ptr<UIView> weakPage = page;
     page->setLayout([=] {
@@ -375,18 +401,20 @@ void SettingsView::animateCheckbox(const std::string& title, const std::optional
         UINavigationItem& item = controller->navigationItem();
         keptTitleView_ = item.titleView();
         keptLeftItem_ = item.leftBarButtonItem();
-        item.setLeftBarButtonItem(UIBarButtonItem::itemWithImage(UIImage::imageNamed("backButton"), UIBarButtonItemStyle::Plain,
-                                                                  [weak](UIBarButtonItem&) {
-                                                                      if (auto self = std::static_pointer_cast<SettingsView>(weak.lock()))
-                                                                          self->returnFromOptionPage();
-                                                                  }));
+        item.setLeftBarButtonItem(UIBarButtonItem::itemWithImage(
+            UIImage::imageNamed("backButton"), UIBarButtonItemStyle::Plain, [weak](UIBarButtonItem&) {
+                if (auto self = std::static_pointer_cast<SettingsView>(weak.lock())) self->returnFromOptionPage();
+            }));
         item.setTitleView(AppAppearance::titleViewWithString(title));
     }
     auto list = scrollView_;
-    UIView::animateWithDuration(kPageDuration, 0, 0.8, 1.0, 0, [list, page] {
-        list->setAlpha(0);
-        page->setTransform(CGAffineTransformIdentity);
-    }, nullptr);
+    UIView::animateWithDuration(
+        kPageDuration, 0, 0.8, 1.0, 0,
+        [list, page] {
+            list->setAlpha(0);
+            page->setTransform(CGAffineTransformIdentity);
+        },
+        nullptr);
 }
 
 void SettingsView::returnFromOptionPage() {
@@ -402,18 +430,22 @@ void SettingsView::returnFromOptionPage() {
     keptLeftItem_.reset();
     if (auto back = std::move(optionPageBack_)) back();
     optionPageBack_ = nullptr;
-    UIView::animateWithDuration(kPageFadeDuration, 0, 0.8, 1.0, 0, [page] { page->setAlpha(0); }, nullptr);
+    UIView::animateWithDuration(
+        kPageFadeDuration, 0, 0.8, 1.0, 0, [page] { page->setAlpha(0); }, nullptr);
     auto list = scrollView_;
     const CGFloat width = bounds().size.width;
     std::weak_ptr<UIView> weak = weak_from_this();
-    UIView::animateWithDuration(kPageDuration, 0, 0.8, 1.0, 0, [list, page, width] {
-        list->setAlpha(1);
-        page->setTransform(CGAffineTransformMakeTranslation(width, 0));
-    }, [weak, page](bool) {
-        page->removeFromSuperview();
-        auto self = std::static_pointer_cast<SettingsView>(weak.lock());
-        if (!self || self->optionPage_ != page) return;
-        self->optionPage_.reset();
-        self->returning_ = false;
-    });
+    UIView::animateWithDuration(
+        kPageDuration, 0, 0.8, 1.0, 0,
+        [list, page, width] {
+            list->setAlpha(1);
+            page->setTransform(CGAffineTransformMakeTranslation(width, 0));
+        },
+        [weak, page](bool) {
+            page->removeFromSuperview();
+            auto self = std::static_pointer_cast<SettingsView>(weak.lock());
+            if (!self || self->optionPage_ != page) return;
+            self->optionPage_.reset();
+            self->returning_ = false;
+        });
 }

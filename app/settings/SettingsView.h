@@ -73,7 +73,8 @@ public:
     void addSwitch(const std::string& title, BoolGetBlock get, BoolSetBlock set) {
         addSwitch(title, std::nullopt, std::move(get), std::move(set));
     }
-    void addSwitch(const std::string& title, const std::optional<std::string>& description, BoolGetBlock get, BoolSetBlock set);
+    void addSwitch(const std::string& title, const std::optional<std::string>& description, BoolGetBlock get,
+                   BoolSetBlock set);
     // A row showing the current option's title that opens the option page.
     void addCheckbox(const std::string& title, const std::optional<std::string>& description,
                      std::vector<std::string> options, std::vector<std::string> optionDescriptions,
@@ -93,7 +94,9 @@ public:
     std::shared_ptr<UIButton> addAccessory(SettingsAccessoryType type);
 
     // ---- Placement -----------------------------------------------------------------------
-    void addSettingsView(const std::shared_ptr<UIView>& view) { addSettingsView(view, 4, 4, UIViewAutoresizingFlexibleWidth, nullptr); }
+    void addSettingsView(const std::shared_ptr<UIView>& view) {
+        addSettingsView(view, 4, 4, UIViewAutoresizingFlexibleWidth, nullptr);
+    }
     void addSettingsView(const std::shared_ptr<UIView>& view, CGFloat spacing) {
         addSettingsView(view, spacing, spacing, UIViewAutoresizingFlexibleWidth, nullptr);
     }

@@ -13,6 +13,8 @@ void FrontBackButtonView::buttonTouched() {
     UIView::transitionWithView(
         button, kTransitionDuration,
         front ? UIViewAnimationOptionTransitionFlipFromLeft : UIViewAnimationOptionTransitionFlipFromRight,
-        [button, front] { button->setTransform(front ? CGAffineTransformMakeScale(-1, 1) : CGAffineTransformIdentity); },
+        [button, front] {
+            button->setTransform(front ? CGAffineTransformMakeScale(-1, 1) : CGAffineTransformIdentity);
+        },
         nullptr);
 }

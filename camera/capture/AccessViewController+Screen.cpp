@@ -76,8 +76,8 @@ void AccessViewController::loadView() {
     contentView_->addSubview(label_);
     contentView_->addSubview(sublabel_);
     accessButton_ = std::make_shared<UIButton>(CGRect{{0, 400}, kButtonSize});
-    accessButton_->addTarget(this, [this](UIControl&, const UIEvent*) { accessButtonTouched(); },
-                             UIControlEventTouchUpInside);
+    accessButton_->addTarget(
+        this, [this](UIControl&, const UIEvent*) { accessButtonTouched(); }, UIControlEventTouchUpInside);
     root->addSubview(contentView_);
     root->addSubview(accessButton_);
 }
@@ -150,8 +150,9 @@ void AccessViewController::accessAnswered(int camera, int photos) {
 void AccessViewController::showNotAuthorizedPrompt() {
     auto alert = UIAlertView::alertView(
         NSLocalizedString("Camera and Photos Access Required"),
-        NSLocalizedString("To take photos and process existing ones, the app needs permission to access your camera and "
-                          "photos. Tap Settings, then toggle on Camera and Photos to enable access."),
+        NSLocalizedString(
+            "To take photos and process existing ones, the app needs permission to access your camera and "
+            "photos. Tap Settings, then toggle on Camera and Photos to enable access."),
         nullptr, NSLocalizedString("Dismiss"), {NSLocalizedString("Settings")});
     BlockUtility::setBlock(*alert, [](UIAlertView&, int buttonIndex) {
         if (buttonIndex == 1) openSettings();

@@ -63,7 +63,9 @@ public:
     // the microphone it is the status read again after the answer, not the answer's flag.
     static void requestPhotoAccess(AccessBlock block);
     static void requestMediaAccess(AccessBlock block, const platform::AVMediaType& mediaType);
-    static void requestCameraAccess(AccessBlock block) { requestMediaAccess(std::move(block), platform::AVMediaTypeVideo); }
+    static void requestCameraAccess(AccessBlock block) {
+        requestMediaAccess(std::move(block), platform::AVMediaTypeVideo);
+    }
     static void requestMicrophoneAccess(AccessBlock block) {
         requestMediaAccess(std::move(block), platform::AVMediaTypeAudio);
     }

@@ -18,8 +18,8 @@ UIImagePtr CameraController::croppedImage(const UIImagePtr& image) const {
     if (!view_.squareAspectRatio() || !image) return image;
     const CGSize size = image->size();
     const CGFloat side = std::min(size.width, size.height);
-    return ImageUtility::croppedImage(
-        image, PositioningUtility::rectWithSizeCenteredInRectSize(CGSizeMake(side, side), size));
+    return ImageUtility::croppedImage(image,
+                                      PositioningUtility::rectWithSizeCenteredInRectSize(CGSizeMake(side, side), size));
 }
 
 void CameraController::snap(SnapCompletion completion) {
@@ -85,4 +85,6 @@ void CameraController::setVolumeSnapEnabled(bool enabled) {
     else VolumeButtonController::sharedInstance().disable();
 }
 
-void CameraController::setVolumeSnapBlock(Block block) { VolumeButtonController::sharedInstance().setAction(std::move(block)); }
+void CameraController::setVolumeSnapBlock(Block block) {
+    VolumeButtonController::sharedInstance().setAction(std::move(block));
+}

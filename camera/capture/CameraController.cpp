@@ -40,7 +40,8 @@ VideoAssetController& CameraController::videoAssetController() {
             view.setImageForAsset(CameraSampleBuffer::of(sampleBuffer), player->active(),
                                   static_cast<int64_t>(player->imageOrientation()));
         });
-        controller->setAudioTarget([&view](const platform::CMSampleBufferRef& sampleBuffer) { view.setAudio(sampleBuffer); });
+        controller->setAudioTarget(
+            [&view](const platform::CMSampleBufferRef& sampleBuffer) { view.setAudio(sampleBuffer); });
         videoAssetController_ = std::move(controller);
     }
     return *videoAssetController_;

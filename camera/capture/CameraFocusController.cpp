@@ -58,7 +58,8 @@ void CameraFocusController::enableFocus() {
     }
     if (FocusViewController::useExposureAdjustment() && !pan_) {
         pan_ = std::make_shared<UIPanGestureRecognizer>();
-        pan_->addTarget(this, [this](UIGestureRecognizer& pan) { handleFocusPan(static_cast<UIPanGestureRecognizer&>(pan)); });
+        pan_->addTarget(
+            this, [this](UIGestureRecognizer& pan) { handleFocusPan(static_cast<UIPanGestureRecognizer&>(pan)); });
         view_.addGestureRecognizer(pan_);
     }
     addFocusObserver();
@@ -172,7 +173,8 @@ double CameraFocusController::normalizeExposureDuration(double value, double min
 }
 
 double CameraFocusController::panStep(double translation, double extent, double frameRate) {
-    const double factor = std::isfinite(frameRate) && frameRate > 0 ? AppConstants::defaultRealtimeFramerate() / frameRate : 1.0;
+    const double factor =
+        std::isfinite(frameRate) && frameRate > 0 ? AppConstants::defaultRealtimeFramerate() / frameRate : 1.0;
     if (!(extent > 0) || !std::isfinite(translation)) return 0;
     return factor * kPanStepPerExtent * translation / extent;
 }
@@ -208,15 +210,15 @@ void CameraFocusController::setExposureDuration(double value) {
             boost_ = true;
         }
         // A crossing at the very top leaves no range to share out: straight to the maximum.
-        iso = boostBaseValue_ >= 1
-                  ? boostMaximumISO_
-                  : boostBaseISO_ + (value - boostBaseValue_) / (1 - boostBaseValue_) * (boostMaximumISO_ - boostBaseISO_);
+        iso = boostBaseValue_ >= 1 ? boostMaximumISO_
+                                   : boostBaseISO_ + (value - boostBaseValue_) / (1 - boostBaseValue_) *
+                                                         (boostMaximumISO_ - boostBaseISO_);
         if (iso < minISO) iso = boostBaseISO_;
         duration = kLongestExposureSeconds;
     }
     iso = std::clamp(iso, minISO, maxISO);
-    device->setExposureModeCustomWithDurationAndISO(CMTimeMakeWithSeconds(duration, 1000000000), static_cast<float>(iso),
-                                                    nullptr);
+    device->setExposureModeCustomWithDurationAndISO(CMTimeMakeWithSeconds(duration, 1000000000),
+                                                    static_cast<float>(iso), nullptr);
     device->unlockForConfiguration();
 }
 
@@ -230,10 +232,10 @@ void CameraFocusController::handleFocusPan(UIPanGestureRecognizer& pan) {
     // Up on the screen as the user holds the phone is brighter.
     double delta = 0, extent = 0;
     switch (AppConstants::orientation()) {
-        case 2: delta = t.y, extent = bounds.height; break;
-        case 3: delta = t.x, extent = bounds.width; break;
-        case 4: delta = -t.x, extent = bounds.width; break;
-        default: delta = -t.y, extent = bounds.height; break;
+    case 2: delta = t.y, extent = bounds.height; break;
+    case 3: delta = t.x, extent = bounds.width; break;
+    case 4: delta = -t.x, extent = bounds.width; break;
+    default: delta = -t.y, extent = bounds.height; break;
     }
     const double step = panStep(delta, extent, view_.frameRate());
     if (exposureValue_ == 0 || reread_) {
@@ -339,12 +341,14 @@ void CameraFocusController::waitForPendingFocusAndExposure(BoolBlock block) {
         if (settlesContinuously(*device, false) && device->isAdjustingExposure()) {
             exposureWait_ = true;
             exposureDevice_ = device;
-            exposureObserver_ = device->addObserver("adjustingExposure", [this](const std::string&) { exposureChanged(); });
+            exposureObserver_ =
+                device->addObserver("adjustingExposure", [this](const std::string&) { exposureChanged(); });
         }
     }
     if (!focusWait_ && !exposureWait_) return endPointWait(true);
     // Whatever it waits for, the wait ends: a kept shutter must not wait for ever.
-    NSRunLoop::mainRunLoop().performAfterDelay(this, kGiveUpKey, kPointWaitGiveUpSeconds, [this] { giveUpPointWait(); });
+    NSRunLoop::mainRunLoop().performAfterDelay(this, kGiveUpKey, kPointWaitGiveUpSeconds,
+                                               [this] { giveUpPointWait(); });
 }
 
 void CameraFocusController::giveUpPointWait() {

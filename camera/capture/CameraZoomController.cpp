@@ -13,7 +13,8 @@ void CameraZoomController::enableZoom() {
     resetZoom();
     if (pinch_) return;
     pinch_ = std::make_shared<UIPinchGestureRecognizer>();
-    pinch_->addTarget(this, [this](UIGestureRecognizer& r) { handlePinchGesture(static_cast<UIPinchGestureRecognizer&>(r)); });
+    pinch_->addTarget(
+        this, [this](UIGestureRecognizer& r) { handlePinchGesture(static_cast<UIPinchGestureRecognizer&>(r)); });
     pinch_->setDelegate(shared_from_this());
     view_.addGestureRecognizer(pinch_);
 }

@@ -87,10 +87,8 @@ void FocusViewController::dismissPointFocusViewAfterDelay(NSTimeInterval seconds
 }
 
 void FocusViewController::dismissPointFocusView() {
-    if (useExposureAdjustment())
-        dimPointFocusView();
-    else
-        dismissFocusView();
+    if (useExposureAdjustment()) dimPointFocusView();
+    else dismissFocusView();
 }
 
 void FocusViewController::dimPointFocusView() {
@@ -173,5 +171,6 @@ void FocusViewController::animateDismissFocusView(const std::shared_ptr<UIView>&
         finish(true);
         return;
     }
-    UIView::animateWithDuration(kFadeDuration, [focus] { focus->setAlpha(0); }, finish);
+    UIView::animateWithDuration(
+        kFadeDuration, [focus] { focus->setAlpha(0); }, finish);
 }

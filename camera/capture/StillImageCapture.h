@@ -22,7 +22,8 @@ public:
     // the image's), the metadata as for a BGRA still but left as the camera stated it.
     static std::unique_ptr<StillImageCapture> withJPEGSampleBuffer(const platform::CMSampleBufferRef& sampleBuffer);
     // The buffer's attachments filled with `kMetadataOptions`; none without attachments.
-    static std::optional<platform::ImageProperties> metadataOfSampleBuffer(const platform::CMSampleBufferRef& sampleBuffer);
+    static std::optional<platform::ImageProperties> metadataOfSampleBuffer(
+        const platform::CMSampleBufferRef& sampleBuffer);
 
     const UIImagePtr& image() const { return image_; }
     void setImage(UIImagePtr image) { image_ = std::move(image); }

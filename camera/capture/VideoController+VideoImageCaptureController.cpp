@@ -18,7 +18,8 @@ AVCaptureConnectionRef VideoController::configureStillImageCaptureConnection(int
     // Unknown, face up and face down say nothing about how the picture stands.
     if (orientation < 1 || orientation > 4) orientation = AppConstants::orientation();
     connection->setVideoOrientation(orientation);
-    const double clamped = std::isfinite(factor) ? std::clamp(factor, 1.0, connection->videoMaxScaleAndCropFactor()) : 1.0;
+    const double clamped =
+        std::isfinite(factor) ? std::clamp(factor, 1.0, connection->videoMaxScaleAndCropFactor()) : 1.0;
     connection->setVideoScaleAndCropFactor(clamped);
     return connection;
 }
@@ -31,7 +32,7 @@ using StillBufferBlock = std::function<void(const CMSampleBufferRef& buffer)>;
 // Every started capture answers once; nothing to capture with answers at once with nothing,
 // so the caller's shutter is freed.
 void captureStill(VideoController& controller, const std::shared_ptr<AVCaptureStillImageOutput>& output,
-                         int64_t orientation, double factor, bool bgra, const StillBufferBlock& block) {
+                  int64_t orientation, double factor, bool bgra, const StillBufferBlock& block) {
     const AVCaptureConnectionRef connection = controller.configureStillImageCaptureConnection(orientation, factor);
     if (!connection || !output) return block(nullptr);
     if (bgra) output->setPixelFormatType(kCVPixelFormatType_32BGRA);
@@ -46,32 +47,34 @@ void captureStill(VideoController& controller, const std::shared_ptr<AVCaptureSt
 void VideoController::captureStillImage(StillImageCaptureBlock completion, int64_t orientation,
                                         double scaleAndCropFactor) {
     if (!completion) return;
-    captureStill(*this, stillImageOutput_, orientation, scaleAndCropFactor, true, [completion](const CMSampleBufferRef& buffer) {
-        completion(buffer ? std::make_unique<StillImageCapture>(buffer) : std::make_unique<StillImageCapture>());
-    });
+    captureStill(
+        *this, stillImageOutput_, orientation, scaleAndCropFactor, true, [completion](const CMSampleBufferRef& buffer) {
+            completion(buffer ? std::make_unique<StillImageCapture>(buffer) : std::make_unique<StillImageCapture>());
+        });
 }
 
 void VideoController::captureStillImageJPEG(StillImageCaptureBlock completion, int64_t orientation,
                                             double scaleAndCropFactor) {
     if (!completion) return;
-    captureStill(*this, stillImageOutput_, orientation, scaleAndCropFactor, false, [completion](const CMSampleBufferRef& buffer) {
-        completion(StillImageCapture::withJPEGSampleBuffer(buffer));
-    });
+    captureStill(
+        *this, stillImageOutput_, orientation, scaleAndCropFactor, false,
+        [completion](const CMSampleBufferRef& buffer) { completion(StillImageCapture::withJPEGSampleBuffer(buffer)); });
 }
 
 void VideoController::captureAndSaveStillImage(int64_t orientation, double scaleAndCropFactor,
                                                std::function<void(bool saved)> saved) {
-    captureStill(*this, stillImageOutput_, orientation, scaleAndCropFactor, false, [saved](const CMSampleBufferRef& buffer) {
-        std::vector<uint8_t> jpeg = buffer ? AVCaptureStillImageOutput::jpegStillImageNSDataRepresentation(buffer)
-                                           : std::vector<uint8_t>{};
-        if (jpeg.empty()) {
-            if (saved) saved(false);
-            return;
-        }
-        ALAssetsLibrary().writeImageDataToSavedPhotosAlbum(
-            std::move(jpeg), StillImageCapture::metadataOfSampleBuffer(buffer).value_or(ImageProperties{}),
-            [saved](const std::string&, NSErrorPtr error) {
-                if (saved) saved(!error);
-            });
-    });
+    captureStill(
+        *this, stillImageOutput_, orientation, scaleAndCropFactor, false, [saved](const CMSampleBufferRef& buffer) {
+            std::vector<uint8_t> jpeg =
+                buffer ? AVCaptureStillImageOutput::jpegStillImageNSDataRepresentation(buffer) : std::vector<uint8_t>{};
+            if (jpeg.empty()) {
+                if (saved) saved(false);
+                return;
+            }
+            ALAssetsLibrary().writeImageDataToSavedPhotosAlbum(
+                std::move(jpeg), StillImageCapture::metadataOfSampleBuffer(buffer).value_or(ImageProperties{}),
+                [saved](const std::string&, NSErrorPtr error) {
+                    if (saved) saved(!error);
+                });
+        });
 }

@@ -192,9 +192,10 @@ void VideoController::swapFrontAndBackCameras(bool video) {
     if (!next) return;  // the other camera is missing: stay on this one, tell nobody
     if (delegate_) delegate_->videoControllerWillSwapFrontAndBack(*this, old == AVCaptureDevicePositionBack);
     session_->beginConfiguration();
-    videoDevicePosition_ = old == AVCaptureDevicePositionBack ? AVCaptureDevicePositionFront : AVCaptureDevicePositionBack;
-    const Preset& preset = video ? defaultVideoSessionPreset(videoDevicePosition_)
-                                 : defaultSnapSessionPreset(videoDevicePosition_);
+    videoDevicePosition_ =
+        old == AVCaptureDevicePositionBack ? AVCaptureDevicePositionFront : AVCaptureDevicePositionBack;
+    const Preset& preset =
+        video ? defaultVideoSessionPreset(videoDevicePosition_) : defaultSnapSessionPreset(videoDevicePosition_);
     const bool presetFirst = session_->canSetSessionPreset(preset);
     if (presetFirst) setSessionPreset(preset);
     session_->removeInput(currentInput_);
@@ -227,10 +228,10 @@ namespace {
 // Off → auto → on → off; anything else (no flash or torch) stays.
 int64_t nextLightMode(int64_t mode) {
     switch (mode) {
-        case 0: return 2;
-        case 2: return 1;
-        case 1: return 0;
-        default: return mode;
+    case 0: return 2;
+    case 2: return 1;
+    case 1: return 0;
+    default: return mode;
     }
 }
 
@@ -375,7 +376,8 @@ void VideoController::captureOutputDidOutputSampleBuffer(AVCaptureOutput& output
 
 UIImagePtr VideoController::imageFromSampleBuffer(const CMSampleBufferRef& sampleBuffer) {
     const CVPixelBufferRef buffer = CMSampleBufferGetImageBuffer(sampleBuffer);
-    if (!buffer || CVPixelBufferLockBaseAddress(buffer, kCVPixelBufferLock_ReadOnly) != kCVReturnSuccess) return nullptr;
+    if (!buffer || CVPixelBufferLockBaseAddress(buffer, kCVPixelBufferLock_ReadOnly) != kCVReturnSuccess)
+        return nullptr;
     const size_t w = CVPixelBufferGetWidth(buffer), h = CVPixelBufferGetHeight(buffer);
     const size_t bpr = CVPixelBufferGetBytesPerRow(buffer);
     const auto* base = static_cast<const uint8_t*>(CVPixelBufferGetBaseAddress(buffer));

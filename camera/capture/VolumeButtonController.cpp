@@ -40,7 +40,8 @@ VolumeButtonController::VolumeButtonController() = default;
 
 VolumeButtonController::~VolumeButtonController() {
     disable();
-    for (const auto& observer : lifeCycleObservers_) NSNotificationCenter::defaultCenter().removeObserver(observer.get());
+    for (const auto& observer : lifeCycleObservers_)
+        NSNotificationCenter::defaultCenter().removeObserver(observer.get());
     delayTime_.reset();
     action_ = nullptr;
 }
@@ -51,8 +52,8 @@ void VolumeButtonController::enable() {
     pendingEchoes_ = 0;
     AVAudioSession::sharedInstance().setCategory(AVAudioSessionCategoryAmbient);
     // A missing sound leaves no player; the shutter works all the same.
-    volumeController_ = AVAudioPlayer::initWithContentsOfFile(
-        NSBundle::mainBundle().pathForResource("volumeButtonController", "m4a"));
+    volumeController_ =
+        AVAudioPlayer::initWithContentsOfFile(NSBundle::mainBundle().pathForResource("volumeButtonController", "m4a"));
     if (volumeController_) {
         volumeController_->prepareToPlay();
         volumeController_->stop();
@@ -85,12 +86,13 @@ void VolumeButtonController::observeLifeCycle() {
     if (!lifeCycleObservers_.empty()) return;
     auto& center = NSNotificationCenter::defaultCenter();
     const auto main = dispatch_get_main_queue();
-    lifeCycleObservers_.push_back(center.addObserverForName(UIApplicationWillResignActiveNotification, nullptr, main,
-                                                            guarded([this](const NSNotification&) { willResignActive(); })));
+    lifeCycleObservers_.push_back(
+        center.addObserverForName(UIApplicationWillResignActiveNotification, nullptr, main,
+                                  guarded([this](const NSNotification&) { willResignActive(); })));
     for (const NSNotificationName& name :
          {UIApplicationDidBecomeActiveNotification, UIApplicationWillEnterForegroundNotification})
-        lifeCycleObservers_.push_back(
-            center.addObserverForName(name, nullptr, main, guarded([this](const NSNotification&) { didBecomeActive(); })));
+        lifeCycleObservers_.push_back(center.addObserverForName(
+            name, nullptr, main, guarded([this](const NSNotification&) { didBecomeActive(); })));
 }
 
 void VolumeButtonController::disable() {

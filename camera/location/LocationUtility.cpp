@@ -19,10 +19,8 @@ bool LocationUtility::locationServicesAvailable() {
 }
 
 void LocationUtility::setEnabled(bool enabled) {
-    if (enabled)
-        startUpdating();
-    else
-        stopUpdating();
+    if (enabled) startUpdating();
+    else stopUpdating();
 }
 
 void LocationUtility::startUpdating() {

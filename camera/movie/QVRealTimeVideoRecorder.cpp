@@ -5,7 +5,8 @@
 using namespace platform;
 
 QVRealTimeVideoRecorder::QVRealTimeVideoRecorder(std::string filename)
-    : callerNamed_(!filename.empty()), filename_(callerNamed_ ? std::move(filename) : QVFileUtility::defaultMovieFilename()) {}
+    : callerNamed_(!filename.empty()),
+      filename_(callerNamed_ ? std::move(filename) : QVFileUtility::defaultMovieFilename()) {}
 
 QVRealTimeVideoRecorder::~QVRealTimeVideoRecorder() {
     stop();
@@ -55,9 +56,13 @@ void QVRealTimeVideoRecorder::startSession(CMTime time) {
     writer_->startSessionAtSourceTime(time);
 }
 
-bool QVRealTimeVideoRecorder::readyForAnotherFrame() const { return videoInput_ && videoInput_->isReadyForMoreMediaData(); }
+bool QVRealTimeVideoRecorder::readyForAnotherFrame() const {
+    return videoInput_ && videoInput_->isReadyForMoreMediaData();
+}
 
-bool QVRealTimeVideoRecorder::readyForMoreAudio() const { return audioInput_ && audioInput_->isReadyForMoreMediaData(); }
+bool QVRealTimeVideoRecorder::readyForMoreAudio() const {
+    return audioInput_ && audioInput_->isReadyForMoreMediaData();
+}
 
 bool QVRealTimeVideoRecorder::recordFrame() {
     if (!started_ || !readyForAnotherFrame() || !frameSource_) return false;

@@ -19,7 +19,8 @@ QVVideoFrameRecord PresetRecord(const CVPixelBufferRef& buffer) {
 }  // namespace
 
 QVVideoRecorder::QVVideoRecorder(QVVideoRecorderDelegate* delegate, std::string filename)
-    : delegate_(delegate), callerNamed_(!filename.empty()),
+    : delegate_(delegate),
+      callerNamed_(!filename.empty()),
       filename_(callerNamed_ ? std::move(filename) : QVFileUtility::defaultMovieFilename()) {}
 
 QVVideoRecorder::~QVVideoRecorder() {
@@ -44,7 +45,8 @@ bool QVVideoRecorder::start(int32_t width, int32_t height, const CGAffineTransfo
         writer_->addInput(*audioInput_);
     }
     CVPixelBufferRef first;
-    if (CVPixelBufferPoolCreate({static_cast<size_t>(width), static_cast<size_t>(height)}, &pool_) != kCVReturnSuccess ||
+    if (CVPixelBufferPoolCreate({static_cast<size_t>(width), static_cast<size_t>(height)}, &pool_) !=
+            kCVReturnSuccess ||
         !writer_->startWriting() || CVPixelBufferPoolCreatePixelBuffer(pool_, &first) != kCVReturnSuccess) {
         stop();
         return false;
@@ -61,8 +63,9 @@ bool QVVideoRecorder::start(int32_t width, int32_t height, const CGAffineTransfo
     if (hasAudio) delegate_->getAudioSample(&sound);
     const CMTime audioTime = sound ? sound->presentationTimeStamp() : record.presentationTime;
     writer_->startSessionAtSourceTime(CMTimeCompare(record.presentationTime, audioTime) < 0 ? record.presentationTime
-                                                                                          : audioTime);
-    if (!adaptor_->appendPixelBuffer(first, record.presentationTime) || (sound && !audioInput_->appendSampleBuffer(sound))) {
+                                                                                            : audioTime);
+    if (!adaptor_->appendPixelBuffer(first, record.presentationTime) ||
+        (sound && !audioInput_->appendSampleBuffer(sound))) {
         stop();
         return false;
     }
@@ -106,7 +109,9 @@ void QVVideoRecorder::finishVideo() {
     dispatch_sync(dispatch_get_main_queue(), [this] { finishedWithSamples(); });
 }
 
-void QVVideoRecorder::finishAudio() { dispatch_sync(dispatch_get_main_queue(), [this] { finishedWithSamples(); }); }
+void QVVideoRecorder::finishAudio() {
+    dispatch_sync(dispatch_get_main_queue(), [this] { finishedWithSamples(); });
+}
 
 void QVVideoRecorder::finishedWithSamples() {
     if (--numToFinish_ > 0) return;

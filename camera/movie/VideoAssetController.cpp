@@ -44,7 +44,8 @@ void VideoAssetController::prepareForPlayback() {
     // The first frame shows as a still until playing starts.
     if (const CMSampleBufferRef first = videoTrackOutput_->copyNextSampleBuffer()) {
         if (const CVPixelBufferRef& pixels = first->imageBuffer())
-            bufferDimensions_ = CGSizeMake(static_cast<CGFloat>(pixels->width()), static_cast<CGFloat>(pixels->height()));
+            bufferDimensions_ =
+                CGSizeMake(static_cast<CGFloat>(pixels->width()), static_cast<CGFloat>(pixels->height()));
         if (target_) target_(first);
     }
 }

@@ -17,8 +17,8 @@ CameraSampleBuffer CameraSampleBuffer::of(const platform::CMSampleBufferRef& sam
     CameraSampleBuffer view;
     view.pixelBuffer = platform::CMSampleBufferGetImageBuffer(sampleBuffer);
     const platform::CMTime t = platform::CMSampleBufferGetPresentationTimeStamp(sampleBuffer);
-    view.presentationTime = platform::CMTIME_IS_VALID(t) ? sFrameTime{t.value, t.timescale, t.flags, t.epoch}
-                                                         : sFrameTime::Unset();
+    view.presentationTime =
+        platform::CMTIME_IS_VALID(t) ? sFrameTime{t.value, t.timescale, t.flags, t.epoch} : sFrameTime::Unset();
     return view;
 }
 
@@ -49,8 +49,7 @@ void GraphicsView::stopVideoController() {
     cameraSnapRequestsEnabled(false);
     if (camera()) camera()->stop();
     setFrontFacing(false);
-    if (graphicsController_)
-        engine()->SetAdjustment("NR On/Off", false, useNonRealtimeNoiseReduction() ? 1.0f : 0.0f);
+    if (graphicsController_) engine()->SetAdjustment("NR On/Off", false, useNonRealtimeNoiseReduction() ? 1.0f : 0.0f);
 }
 
 void GraphicsView::swapFrontAndBackFacing() {

@@ -16,13 +16,9 @@ std::string GraphicsView::finishVideoRecording() {
     return graphicsController_ ? engine()->FinishVideoRecording() : std::string();
 }
 
-bool GraphicsView::beginVideoAssetRecording() {
-    return graphicsController_ && engine()->BeginVideoAssetRecording();
-}
+bool GraphicsView::beginVideoAssetRecording() { return graphicsController_ && engine()->BeginVideoAssetRecording(); }
 
-bool GraphicsView::endVideoAssetRecording() {
-    return graphicsController_ && engine()->EndVideoAssetRecording();
-}
+bool GraphicsView::endVideoAssetRecording() { return graphicsController_ && engine()->EndVideoAssetRecording(); }
 
 void GraphicsView::restoreVideoAssetOrientation() {
     if (graphicsController_) engine()->RestoreVideoAssetOrientation();

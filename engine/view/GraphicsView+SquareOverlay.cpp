@@ -38,23 +38,27 @@ void GraphicsView::setSquareAspectRatio(bool square, bool animated) {
         visible->setBackgroundColor(UIColor::blackColor());
         mask->addSubview(visible);
         setMaskView(mask);
-        spring([mask, visible, weakGrid] {
-            visible->setFrame(centredSquare(mask->bounds()));
-            if (auto grid = weakGrid.lock()) grid->setFrame(visible->frame());
-        }, nullptr);
+        spring(
+            [mask, visible, weakGrid] {
+                visible->setFrame(centredSquare(mask->bounds()));
+                if (auto grid = weakGrid.lock()) grid->setFrame(visible->frame());
+            },
+            nullptr);
         return;
     }
     const std::shared_ptr<UIView> mask = maskView();
     if (!mask) return;
     const std::shared_ptr<UIView> visible = mask->subviews().empty() ? nullptr : mask->subviews().front();
     const std::weak_ptr<UIView> weakSelf = shared_from_this();
-    spring([mask, visible, weakGrid] {
-        if (visible) visible->setFrame(mask->bounds());
-        if (auto grid = weakGrid.lock()) grid->setFrame(mask->bounds());
-    }, [weakSelf, mask](bool) {
-        // Unless the square came back meanwhile with a mask of its own.
-        if (auto self = weakSelf.lock(); self && self->maskView() == mask) self->setMaskView(nullptr);
-    });
+    spring(
+        [mask, visible, weakGrid] {
+            if (visible) visible->setFrame(mask->bounds());
+            if (auto grid = weakGrid.lock()) grid->setFrame(mask->bounds());
+        },
+        [weakSelf, mask](bool) {
+            // Unless the square came back meanwhile with a mask of its own.
+            if (auto self = weakSelf.lock(); self && self->maskView() == mask) self->setMaskView(nullptr);
+        });
 }
 
 void GraphicsView::layoutSquareOverlay() {

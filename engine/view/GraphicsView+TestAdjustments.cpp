@@ -52,7 +52,8 @@ std::string decimal(float value) {
 }
 
 void eraseAll(std::string& text, const std::string& what) {
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at)) text.erase(at, what.size());
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at))
+        text.erase(at, what.size());
 }
 
 std::string replaceAll(std::string text, const std::string& what, const std::string& with) {
@@ -148,13 +149,14 @@ void turnPanel(TestAdjustmentsPanel& panel) {
 void addPanelButtons(GraphicsView& view, UIView& host, TestAdjustmentsPanel& panel) {
     const CGFloat width = view.bounds().size.width;
     panel.toggleButton = panelButton("panelAdd", CGRectMake(width - kButtonSide, 0, kButtonSide, kButtonSide), 2);
-    panel.toggleButton->addTarget(&view, [&view, &host](UIControl&, const UIEvent*) { view.toggleTestAdjustments(host); },
-                                  UIControlEventTouchUpInside);
+    panel.toggleButton->addTarget(
+        &view, [&view, &host](UIControl&, const UIEvent*) { view.toggleTestAdjustments(host); },
+        UIControlEventTouchUpInside);
     host.addSubview(panel.toggleButton);
     panel.actionButton =
         panelButton("panelDisclosure", CGRectMake(width - 2 * kButtonSide, 0, kButtonSide, kButtonSide), 3);
-    panel.actionButton->addTarget(&view, [&view](UIControl&, const UIEvent*) { view.testAdjustmentsAction(); },
-                                  UIControlEventTouchUpInside);
+    panel.actionButton->addTarget(
+        &view, [&view](UIControl&, const UIEvent*) { view.testAdjustmentsAction(); }, UIControlEventTouchUpInside);
     host.addSubview(panel.actionButton);
 }
 
@@ -163,10 +165,11 @@ void addFilterField(GraphicsView& view, UIView& host, TestAdjustmentsPanel& pane
     const CGFloat width = view.bounds().size.width;
     auto field = std::make_shared<UITextField>(CGRectMake(width * 0.5 - 55, 8.8, 110, 26.4));
     field->setTag(4);
-    field->addTarget(&view, [&view](UIControl&, const UIEvent*) { view.testAdjustmentsFilter(); },
-                     UIControlEventEditingChanged);
-    field->addTarget(&view, [](UIControl& sender, const UIEvent*) { static_cast<UITextField&>(sender).resignFirstResponder(); },
-                     UIControlEventEditingDidEndOnExit);
+    field->addTarget(
+        &view, [&view](UIControl&, const UIEvent*) { view.testAdjustmentsFilter(); }, UIControlEventEditingChanged);
+    field->addTarget(
+        &view, [](UIControl& sender, const UIEvent*) { static_cast<UITextField&>(sender).resignFirstResponder(); },
+        UIControlEventEditingDidEndOnExit);
     field->setTextColor(UIColor::whiteColor());
     field->setBackgroundColor(UIColor::clearColor());
     field->setTintColor(UIColor::whiteColor());
@@ -180,8 +183,8 @@ void addFilterField(GraphicsView& view, UIView& host, TestAdjustmentsPanel& pane
     clear->setFrame(CGRectMake(0, 0, 26.4, 44));
     clear->setBackgroundColor(UIColor::clearColor());
     clear->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
-    clear->addTarget(&view, [&view](UIControl&, const UIEvent*) { view.testAdjustmentsFilterClear(); },
-                     UIControlEventTouchUpInside);
+    clear->addTarget(
+        &view, [&view](UIControl&, const UIEvent*) { view.testAdjustmentsFilterClear(); }, UIControlEventTouchUpInside);
     field->setRightView(clear);
     field->setRightViewMode(UITextFieldViewMode::Never);
     panel.filterField = field;
@@ -197,12 +200,15 @@ std::shared_ptr<UIView> parameterRow(GraphicsView& view, const std::string& name
     slider->setBackgroundColor(UIColor::clearColor());
     slider->setValue(view.getAdjustment(name));
     slider->setTag(kSliderTag);
-    slider->addTarget(&view, [&view](UIControl& s, const UIEvent*) { view.testAdjustmentChanged(static_cast<UISlider&>(s)); },
-                      UIControlEventValueChanged);
-    slider->addTarget(&view, [&view](UIControl& s, const UIEvent*) { view.testAdjustmentWillChange(static_cast<UISlider&>(s)); },
-                      UIControlEventTouchDown);
-    slider->addTarget(&view, [&view](UIControl& s, const UIEvent*) { view.testAdjustmentFinished(static_cast<UISlider&>(s)); },
-                      UIControlEventTouchUpInside | UIControlEventTouchUpOutside | UIControlEventTouchCancel);
+    slider->addTarget(
+        &view, [&view](UIControl& s, const UIEvent*) { view.testAdjustmentChanged(static_cast<UISlider&>(s)); },
+        UIControlEventValueChanged);
+    slider->addTarget(
+        &view, [&view](UIControl& s, const UIEvent*) { view.testAdjustmentWillChange(static_cast<UISlider&>(s)); },
+        UIControlEventTouchDown);
+    slider->addTarget(
+        &view, [&view](UIControl& s, const UIEvent*) { view.testAdjustmentFinished(static_cast<UISlider&>(s)); },
+        UIControlEventTouchUpInside | UIControlEventTouchUpOutside | UIControlEventTouchCancel);
     auto nameLabel = std::make_shared<UILabel>(CGRectMake(0, 20, width * 0.6, 40));
     nameLabel->setTag(kNameTag);
     styleRowLabel(*nameLabel, NSTextAlignment::Left);
@@ -276,9 +282,8 @@ void GraphicsView::toggleTestAdjustments(UIView& host) {
     panel->actionButton->setHidden(true);
     panel->filterField->setHidden(true);
     panel->scrollView->setContentOffset(CGPointMake(0, kStartOffsetY));
-    UIView::animateWithDuration(kTurnDuration, [button = panel->toggleButton] {
-        button->setTransform(CGAffineTransformIdentity);
-    });
+    UIView::animateWithDuration(kTurnDuration,
+                                [button = panel->toggleButton] { button->setTransform(CGAffineTransformIdentity); });
 }
 
 void GraphicsView::testAdjustmentShowValue(const std::string& name) {
@@ -353,14 +358,16 @@ void GraphicsView::testAdjustmentsAction() {
             void (GraphicsView::*action)();
         };
         const Item items[] = {
-            {"Save", CGRectMake(x0, y + 44, kMenuButtonWidth, kMenuButtonHeight), 4, &GraphicsView::testAdjustmentsSave},
+            {"Save", CGRectMake(x0, y + 44, kMenuButtonWidth, kMenuButtonHeight), 4,
+             &GraphicsView::testAdjustmentsSave},
             {"Load", CGRectMake(x0 + kMenuButtonWidth, y + 44, kMenuButtonWidth, kMenuButtonHeight), 5,
              &GraphicsView::testAdjustmentsLoad},
             {"Undo", CGRectMake(x0 + 2 * kMenuButtonWidth, y + 44, kMenuButtonWidth, kMenuButtonHeight), 6,
              &GraphicsView::testAdjustmentsUndo},
             {"Defaults", CGRectMake(x0 + 3 * kMenuButtonWidth, y + 44, kMenuButtonWidth, kMenuButtonHeight), 7,
              &GraphicsView::testAdjustmentsDefaults},
-            {"Store", CGRectMake(x0, y + 88, kMenuButtonWidth, kMenuButtonHeight), 7, &GraphicsView::testAdjustmentsStore},
+            {"Store", CGRectMake(x0, y + 88, kMenuButtonWidth, kMenuButtonHeight), 7,
+             &GraphicsView::testAdjustmentsStore},
             {"Apply", CGRectMake(x0 + kMenuButtonWidth, y + 88, kMenuButtonWidth, kMenuButtonHeight), 7,
              &GraphicsView::testAdjustmentsApply},
             {"Apply/Replace", CGRectMake(x0 + 2 * kMenuButtonWidth, y + 88, kMenuHalfWidth, kMenuButtonHeight), 8,
@@ -376,8 +383,9 @@ void GraphicsView::testAdjustmentsAction() {
             button->titleLabel()->setShadowOffset(CGSizeMake(1, 1));
             button->setContentHorizontalAlignment(UIControlContentHorizontalAlignment::Center);
             button->setAlpha(1);
-            button->addTarget(this, [this, action = item.action](UIControl&, const UIEvent*) { (this->*action)(); },
-                              UIControlEventTouchUpInside);
+            button->addTarget(
+                this, [this, action = item.action](UIControl&, const UIEvent*) { (this->*action)(); },
+                UIControlEventTouchUpInside);
             parent->addSubview(button);
             panel->menuButtons.push_back(button);
         }

@@ -69,7 +69,8 @@ void GraphicsView::initialize() {
     animationFrameInterval_ = 1;
     if (device_) {
         try {
-            graphicsController_ = std::make_unique<AmbrelGraphicsController>(NSBundle::mainBundle().resourcePathHolding("looks"));
+            graphicsController_ =
+                std::make_unique<AmbrelGraphicsController>(NSBundle::mainBundle().resourcePathHolding("looks"));
         } catch (const std::exception& error) {
             std::fprintf(stderr, "GraphicsView: no engine: %s\n", error.what());
         }
@@ -92,8 +93,8 @@ void GraphicsView::setViewRectFromBounds(CGFloat scale) {
     const CGRect b = bounds();
     const auto s = static_cast<float>(scale);
     engine()->SetViewRect(static_cast<int32_t>(b.origin.x), static_cast<int32_t>(b.origin.y),
-                                     static_cast<int32_t>(static_cast<float>(b.size.width) * s),
-                                     static_cast<int32_t>(static_cast<float>(b.size.height) * s));
+                          static_cast<int32_t>(static_cast<float>(b.size.width) * s),
+                          static_cast<int32_t>(static_cast<float>(b.size.height) * s));
 }
 
 // ---- Frame loop -------------------------------------------------------------------------------
@@ -146,9 +147,7 @@ void GraphicsView::reconstructAndDrawView(int32_t state) {
     });
 }
 
-double GraphicsView::frameRate() const {
-    return graphicsController_ ? engine()->frameRate.GetFrameRate() : 0.0;
-}
+double GraphicsView::frameRate() const { return graphicsController_ ? engine()->frameRate.GetFrameRate() : 0.0; }
 
 // ---- Sizing -----------------------------------------------------------------------------------
 
@@ -170,8 +169,8 @@ void GraphicsView::resetContentScaleFactor(CGFloat scale) {
     if (!(scale > 0) || !std::isfinite(scale)) scale = contentScaleFactor();
     if (!lastBounds_) lastBounds_ = CGRectZero;
     const CGRect current = bounds();
-    const bool changed = current.size.width != lastBounds_->size.width ||
-                         current.size.height != lastBounds_->size.height;
+    const bool changed =
+        current.size.width != lastBounds_->size.width || current.size.height != lastBounds_->size.height;
     if (changed) lastBounds_ = current;
     if (!graphicsController_) return;
     if (!changed && scale == contentScaleFactor()) return;
@@ -210,5 +209,3 @@ void GraphicsView::touchesBegan(const UITouchSet& touches, const UIEvent*) {
 void GraphicsView::touchesEnded(const UITouchSet& touches, const UIEvent*) {
     if (delegate_) delegate_->graphicsViewTouchesEnded(*this, touches);
 }
-
-

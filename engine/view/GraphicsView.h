@@ -139,8 +139,8 @@ public:
 
     // Image-data block of processImageData: (width, height, orientation, engine pixel format
     // 1 BGRA / 2 RGBA, pixels valid during the call, real picture) → the render result or null.
-    using ImageDataBlock = std::function<UIImagePtr(int64_t width, int64_t height, int64_t orientation,
-                                                    int32_t format, const void* pixels, bool realImage)>;
+    using ImageDataBlock = std::function<UIImagePtr(int64_t width, int64_t height, int64_t orientation, int32_t format,
+                                                    const void* pixels, bool realImage)>;
     using Block = std::function<void()>;
 
     static LayerClass layerClass();
@@ -228,10 +228,9 @@ public:
     // in the engine byte order `format` (a player's frames are BGRA, others' often RGBA); true
     // when `buffer` and `bufferTime` received a processed frame with a new time.
     bool renderForVideoAssetRecording(int32_t width, int32_t height, int32_t subWidth, int32_t outputWidth,
-                                      int32_t outputHeight, int64_t orientation,
-                                      int64_t cameraViewportImageOrientation, const void* pixels,
-                                      sFrameTime pixelsTime, uint64_t bufferBytesPerRow, void* buffer,
-                                      sFrameTime* bufferTime, int32_t format = kPixelFormatRGBA);
+                                      int32_t outputHeight, int64_t orientation, int64_t cameraViewportImageOrientation,
+                                      const void* pixels, sFrameTime pixelsTime, uint64_t bufferBytesPerRow,
+                                      void* buffer, sFrameTime* bufferTime, int32_t format = kPixelFormatRGBA);
     void enableFocus();
     void disableFocus();
     void enableZoom();
@@ -463,8 +462,7 @@ private:
     // The engine with the view's device current (null without an engine).
     AmbrelGraphicsController* engine() const;
     void setViewRectFromBounds(CGFloat scale);
-    UIImagePtr renderToImage(int64_t width, int64_t height, int64_t orientation, int32_t format,
-                             const void* pixels);
+    UIImagePtr renderToImage(int64_t width, int64_t height, int64_t orientation, int32_t format, const void* pixels);
     // Frame waiting for the display link (a camera frame is not queued behind it).
     bool engineHasPendingFrame() const;
     double filterScaleForPicture(double width, double height) const;

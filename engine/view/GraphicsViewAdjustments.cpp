@@ -161,7 +161,7 @@ float GraphicsView::getCachedMasterAdjustment(MasterGetter getter) {
 
 namespace {
 sValueRange EngineRange(const AdjustmentRange& range) { return {range.minimum, range.maximum}; }
-} // namespace
+}  // namespace
 
 void GraphicsView::setBrightness(float value) {
     if (graphicsController_)
@@ -200,9 +200,7 @@ void GraphicsView::setColorStrength(float value) {
     if (graphicsController_) engine()->SetColorStrength(value, true);
 }
 
-float GraphicsView::colorStrength() const {
-    return graphicsController_ ? engine()->GetColorStrength() : 0.0f;
-}
+float GraphicsView::colorStrength() const { return graphicsController_ ? engine()->GetColorStrength() : 0.0f; }
 
 float GraphicsView::defaultColorStrength() const {
     return graphicsController_ ? engine()->GetDefaultColorStrength() : 0.0f;
@@ -212,9 +210,7 @@ void GraphicsView::setFilmicStrength(float value) {
     if (graphicsController_) engine()->SetFilmicStrength(value, true);
 }
 
-float GraphicsView::filmicStrength() const {
-    return graphicsController_ ? engine()->GetFilmicStrength() : 0.0f;
-}
+float GraphicsView::filmicStrength() const { return graphicsController_ ? engine()->GetFilmicStrength() : 0.0f; }
 
 // ---- Live changes -----------------------------------------------------------------------------
 
@@ -245,35 +241,35 @@ void GraphicsView::setMode(const Modes::AdjustmentDictionary& adjustments, const
 
 float GraphicsView::master(Master which) {
     switch (which) {
-        case Master::Brightness: return brightness();
-        case Master::Contrast: return contrast();
-        case Master::FilmicStrength: return filmicStrength();
-        case Master::Noise: return noise();
-        case Master::Vignette: return vignette();
-        case Master::ColorStrength: return colorStrength();
+    case Master::Brightness: return brightness();
+    case Master::Contrast: return contrast();
+    case Master::FilmicStrength: return filmicStrength();
+    case Master::Noise: return noise();
+    case Master::Vignette: return vignette();
+    case Master::ColorStrength: return colorStrength();
     }
     return 0.0f;
 }
 
 void GraphicsView::setMaster(Master which, float value) {
     switch (which) {
-        case Master::Brightness: return setBrightness(value);
-        case Master::Contrast: return setContrast(value);
-        case Master::FilmicStrength: return setFilmicStrength(value);
-        case Master::Noise: return setNoise(value);
-        case Master::Vignette: return setVignette(value);
-        case Master::ColorStrength: return setColorStrength(value);
+    case Master::Brightness: return setBrightness(value);
+    case Master::Contrast: return setContrast(value);
+    case Master::FilmicStrength: return setFilmicStrength(value);
+    case Master::Noise: return setNoise(value);
+    case Master::Vignette: return setVignette(value);
+    case Master::ColorStrength: return setColorStrength(value);
     }
 }
 
 float GraphicsView::masterDefault(Master which) {
     switch (which) {
-        case Master::Brightness: return getCachedMasterAdjustment(&GraphicsView::brightness);
-        case Master::Contrast: return getCachedMasterAdjustment(&GraphicsView::contrast);
-        case Master::FilmicStrength: return getCachedMasterAdjustment(&GraphicsView::filmicStrength);
-        case Master::Noise: return defaultNoise();
-        case Master::ColorStrength: return defaultColorStrength();
-        case Master::Vignette: break;  // the vignette has no default of its own
+    case Master::Brightness: return getCachedMasterAdjustment(&GraphicsView::brightness);
+    case Master::Contrast: return getCachedMasterAdjustment(&GraphicsView::contrast);
+    case Master::FilmicStrength: return getCachedMasterAdjustment(&GraphicsView::filmicStrength);
+    case Master::Noise: return defaultNoise();
+    case Master::ColorStrength: return defaultColorStrength();
+    case Master::Vignette: break;  // the vignette has no default of its own
     }
     return master(which);
 }

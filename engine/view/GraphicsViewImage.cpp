@@ -51,8 +51,7 @@ double GraphicsView::filterScaleForPicture(double width, double height) const {
     // The reference length is the camera's shorter side, known from the first camera frame;
     // before any camera frame the view's shorter side in pixels stands in for it.
     double reference = normalizedFilterScaleDimension_;
-    if (!(reference > 0) && graphicsController_)
-        reference = std::min(engine()->viewRect[2], engine()->viewRect[3]);
+    if (!(reference > 0) && graphicsController_) reference = std::min(engine()->viewRect[2], engine()->viewRect[3]);
     if (!(reference > 0)) reference = 1;
     return std::min(width, height) / reference;
 }
@@ -60,20 +59,22 @@ double GraphicsView::filterScaleForPicture(double width, double height) const {
 void GraphicsView::setImageWithImageData(const ImageData* imageData) {
     const bool real = imageData && imageData->hasData();
     useCachedTextureState(real ? kCacheTexture : kNoCachedTexture, [&] {
-        processImageData(imageData, [this](int64_t w, int64_t h, int64_t orientation, int32_t format,
-                                           const void* pixels, bool realImage) -> UIImagePtr {
-            if (graphicsController_) {
-                const auto iw = static_cast<int32_t>(w), ih = static_cast<int32_t>(h);
-                engine()->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(iw, ih), orientation, format,
-                                         pixels);
-            }
-            currentImageSize_ = CGSizeMake(static_cast<CGFloat>(w), static_cast<CGFloat>(h));
-            currentImageOrientation_ = orientation;
-            if (realImage && graphicsController_)
-                engine()->SetFilterScale(filterScaleForPicture(static_cast<double>(w), static_cast<double>(h)));
-            drawView();
-            return nullptr;
-        });
+        processImageData(
+            imageData,
+            [this](int64_t w, int64_t h, int64_t orientation, int32_t format, const void* pixels,
+                   bool realImage) -> UIImagePtr {
+                if (graphicsController_) {
+                    const auto iw = static_cast<int32_t>(w), ih = static_cast<int32_t>(h);
+                    engine()->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(iw, ih), orientation,
+                                             format, pixels);
+                }
+                currentImageSize_ = CGSizeMake(static_cast<CGFloat>(w), static_cast<CGFloat>(h));
+                currentImageOrientation_ = orientation;
+                if (realImage && graphicsController_)
+                    engine()->SetFilterScale(filterScaleForPicture(static_cast<double>(w), static_cast<double>(h)));
+                drawView();
+                return nullptr;
+            });
     });
 }
 
@@ -129,8 +130,14 @@ void GraphicsView::setImage(const CameraSampleBuffer& sampleBuffer) {
     const CGRect crop = cameraCropRect(CGSizeMake(W, H), bounds().size);
     const auto fw = static_cast<int32_t>(crop.size.width), fh = static_cast<int32_t>(crop.size.height);
     if (graphicsController_) {
-        const sInputGeometry geometry{static_cast<int32_t>(W), static_cast<int32_t>(H), fw, fh,
-                                      static_cast<int32_t>(crop.origin.x), static_cast<int32_t>(crop.origin.y), fw, fh,
+        const sInputGeometry geometry{static_cast<int32_t>(W),
+                                      static_cast<int32_t>(H),
+                                      fw,
+                                      fh,
+                                      static_cast<int32_t>(crop.origin.x),
+                                      static_cast<int32_t>(crop.origin.y),
+                                      fw,
+                                      fh,
                                       false};
         engine()->SetInputPixelBuffer(sampleBuffer.presentationTime, geometry, 3, kPixelFormatBGRA, buffer);
     }
@@ -210,8 +217,7 @@ UIImagePtr GraphicsView::drawImageDataToImageWithReferenceSize(const ImageData* 
 
 UIImagePtr GraphicsView::drawImageDataToImageWithReferenceImage(const ImageData* imageData,
                                                                 const UIImagePtr& reference) {
-    UIImagePtr image =
-        drawImageDataToImageWithReferenceSize(imageData, reference ? reference->size() : CGSizeZero);
+    UIImagePtr image = drawImageDataToImageWithReferenceSize(imageData, reference ? reference->size() : CGSizeZero);
     setImageWithImage(reference);  // the preview shows the reference picture again
     return image;
 }
@@ -247,8 +253,7 @@ void GraphicsView::setShowOriginal(bool show) {
         // (unless another style was chosen in the meantime: that one stays).
         AmbrelGraphicsController* e = engine();
         if (show && !showOriginal_) styleBeforeShowOriginal_ = e->luminanceStyle;
-        if (show)
-            e->SetShowOriginal(eLuminanceStyle::None);
+        if (show) e->SetShowOriginal(eLuminanceStyle::None);
         else if (showOriginal_ && e->luminanceStyle == eLuminanceStyle::None)
             e->SetShowOriginal(styleBeforeShowOriginal_);
     }

@@ -37,10 +37,10 @@ int32_t PassThroughFormat(const CGImage& bitmap) {
         return -1;
     const CGBitmapInfo order = bitmap.bitmapInfo & kCGBitmapByteOrderMask;
     const auto alpha = static_cast<CGImageAlphaInfo>(bitmap.bitmapInfo & kCGBitmapAlphaInfoMask);
-    const bool alphaFirst = alpha == kCGImageAlphaPremultipliedFirst || alpha == kCGImageAlphaFirst ||
-                            alpha == kCGImageAlphaNoneSkipFirst;
-    const bool alphaLast = alpha == kCGImageAlphaPremultipliedLast || alpha == kCGImageAlphaLast ||
-                           alpha == kCGImageAlphaNoneSkipLast;
+    const bool alphaFirst =
+        alpha == kCGImageAlphaPremultipliedFirst || alpha == kCGImageAlphaFirst || alpha == kCGImageAlphaNoneSkipFirst;
+    const bool alphaLast =
+        alpha == kCGImageAlphaPremultipliedLast || alpha == kCGImageAlphaLast || alpha == kCGImageAlphaNoneSkipLast;
     if (order == kCGBitmapByteOrder32Little && alphaFirst) return ImageData::kFormatBGRA;
     if ((order == kCGBitmapByteOrderDefault || order == kCGBitmapByteOrder32Big) && alphaLast)
         return ImageData::kFormatRGBA;

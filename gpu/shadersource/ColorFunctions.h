@@ -35,8 +35,7 @@ std::string WriteLuminanceExpression(eLuminanceMethod method, const std::string&
                                      const std::string& destination);
 
 // One statement converting the variable in place (its .rgb when fourComponents).
-std::string WriteSrgbConversion(eSrgbConversion kind, const std::string& variable,
-                                bool fourComponents);
+std::string WriteSrgbConversion(eSrgbConversion kind, const std::string& variable, bool fourComponents);
 
 // Whether the method rescales by luminance (all but Pouli and None).
 bool ColorCorrectionMethodUsesLuminance(eColorCorrectionMethod method);
@@ -45,19 +44,16 @@ bool ColorCorrectionMethodUsesLuminance(eColorCorrectionMethod method);
 // float Lo, float Lt)" (Pouli: the IPT helpers and its own signature). The CIE form scales the
 // strength by the luminance through uColorCorrectionCIE. Lab and Yxy methods need the Lab and Yxy
 // texts placed before the function.
-std::string ColorCorrectionMethodFunction(eColorCorrectionMethod method, bool pouliSaturation,
-                                          bool cieForm);
+std::string ColorCorrectionMethodFunction(eColorCorrectionMethod method, bool pouliSaturation, bool cieForm);
 std::string PouliFunction(bool saturation);
 
 // The shadows/highlights tone curve of the value x applied to y and assigned to destination.
 // Widths are kept inside (0, 1), where the curve is defined.
-std::string WriteShadowsHighlightsCurve(bool shadowsOn, bool highlightsOn, const std::string& x,
-                                        const std::string& y, const std::string& destination,
-                                        float shadowsWidth, float highlightsWidth);
+std::string WriteShadowsHighlightsCurve(bool shadowsOn, bool highlightsOn, const std::string& x, const std::string& y,
+                                        const std::string& destination, float shadowsWidth, float highlightsWidth);
 // The same curve with the widths first, as some callers list them.
-std::string WriteShadowsHighlightsCurve(bool shadowsOn, bool highlightsOn, float shadowsWidth,
-                                        float highlightsWidth, const std::string& x,
-                                        const std::string& y, const std::string& destination);
+std::string WriteShadowsHighlightsCurve(bool shadowsOn, bool highlightsOn, float shadowsWidth, float highlightsWidth,
+                                        const std::string& x, const std::string& y, const std::string& destination);
 
 }  // namespace ShaderSource
 }  // namespace QV::Graphics

@@ -35,9 +35,8 @@ std::string AxisOffset(bool vertical, const char* sign) {
 }
 
 const std::string& PositionPlus(bool vertical, bool negative) {
-    static const std::string kTexts[4] = {
-        " = vaPosition.xy + vec2(k, 0.0);\n", " = vaPosition.xy + vec2(-k, 0.0);\n",
-        " = vaPosition.xy + vec2(0.0, k);\n", " = vaPosition.xy + vec2(0.0, -k);\n"};
+    static const std::string kTexts[4] = {" = vaPosition.xy + vec2(k, 0.0);\n", " = vaPosition.xy + vec2(-k, 0.0);\n",
+                                          " = vaPosition.xy + vec2(0.0, k);\n", " = vaPosition.xy + vec2(0.0, -k);\n"};
     return kTexts[(vertical ? 2 : 0) + (negative ? 1 : 0)];
 }
 
@@ -54,8 +53,7 @@ std::string Lit(double value) { return WriteFloatLiteral(static_cast<float>(valu
 // The shared walk of the vertex-side offset writers: pairs from j = 2 while both taps are below
 // m, then the lone negative member of a pair that the cap splits.
 template <typename StepLine>
-void WriteOffsetsWalk(int32_t taps, bool vertical, int32_t varyingCap, std::ostream& out,
-                      StepLine stepLine) {
+void WriteOffsetsWalk(int32_t taps, bool vertical, int32_t varyingCap, std::ostream& out, StepLine stepLine) {
     if (taps < 4) return;
     const int32_t m = std::min(taps, varyingCap);
     for (int32_t j = 2; 2 * j < m; ++j) {
@@ -72,9 +70,8 @@ void WriteOffsetsWalk(int32_t taps, bool vertical, int32_t varyingCap, std::ostr
 // The shared fragment-side walk: fetches from varyings up to the cap, then the rest computed from
 // the centre. firstK writes the declaration of k for the split pair, nextK the step to pair j.
 template <typename FirstK, typename NextK>
-void WriteFetchesWalk(int32_t taps, int32_t imageIndex, const std::string& prefix, bool vertical,
-                      int32_t format, int32_t varyingCap, std::ostream& out, FirstK firstK,
-                      NextK nextK) {
+void WriteFetchesWalk(int32_t taps, int32_t imageIndex, const std::string& prefix, bool vertical, int32_t format,
+                      int32_t varyingCap, std::ostream& out, FirstK firstK, NextK nextK) {
     if (taps < 4) return;
     std::string type;
     std::string swizzle;
@@ -83,20 +80,18 @@ void WriteFetchesWalk(int32_t taps, int32_t imageIndex, const std::string& prefi
     const std::string sampler = "img" + std::to_string(imageIndex);
     const int32_t m = std::min(taps, varyingCap);
     for (int32_t i = 3; i < m; ++i)
-        out << "    " << head << i << " = texture2D(" << sampler << ", vTexture" << i << ")"
-            << swizzle << ";\n";
+        out << "    " << head << i << " = texture2D(" << sampler << ", vTexture" << i << ")" << swizzle << ";\n";
     if (taps <= varyingCap) return;
     const std::string plus = AxisOffset(vertical, "");
     const std::string minus = AxisOffset(vertical, "-");
     out << firstK(m);
-    out << "    " << head << m << " = texture2D(" << sampler << ", vTexture0 + " << plus << ")"
-        << swizzle << ";\n";
+    out << "    " << head << m << " = texture2D(" << sampler << ", vTexture0 + " << plus << ")" << swizzle << ";\n";
     for (int32_t j = varyingCap + 1; j < taps; j += 2) {
         out << nextK(j);
-        out << "    " << head << j << " = texture2D(" << sampler << ", vTexture0 + " << minus
-            << ")" << swizzle << ";\n";
-        out << "    " << head << (j + 1) << " = texture2D(" << sampler << ", vTexture0 + " << plus
-            << ")" << swizzle << ";\n";
+        out << "    " << head << j << " = texture2D(" << sampler << ", vTexture0 + " << minus << ")" << swizzle
+            << ";\n";
+        out << "    " << head << (j + 1) << " = texture2D(" << sampler << ", vTexture0 + " << plus << ")" << swizzle
+            << ";\n";
     }
 }
 
@@ -108,14 +103,11 @@ std::string FunctionText(const std::string& signature, const std::vector<std::st
     return text + "}\n";
 }
 
-std::string SmoothStepTail(const std::string& r) {
-    return "    " + r + " *= " + r + " * (3.0 - (2.0 * " + r + "));\n";
-}
+std::string SmoothStepTail(const std::string& r) { return "    " + r + " *= " + r + " * (3.0 - (2.0 * " + r + "));\n"; }
 
 }  // namespace
 
-NonFiniteLiteral::NonFiniteLiteral(float value)
-    : std::invalid_argument(DescribeNonFinite(value)), value_(value) {}
+NonFiniteLiteral::NonFiniteLiteral(float value) : std::invalid_argument(DescribeNonFinite(value)), value_(value) {}
 
 const std::string& PrecisionName(int32_t precision) {
     if (precision < 0 || precision > 2) throw std::out_of_range("precision must be 0, 1 or 2");
@@ -144,8 +136,7 @@ std::string WriteFloatLiteral(float value) {
     return text;
 }
 
-void WriteVaryingDeclarations(int32_t taps, bool declareInverseDimension, int32_t varyingCap,
-                              std::ostream& out) {
+void WriteVaryingDeclarations(int32_t taps, bool declareInverseDimension, int32_t varyingCap, std::ostream& out) {
     const int32_t m = std::min(taps, varyingCap);
     if (taps > varyingCap && declareInverseDimension) out << "uniform float uInvTextureDimension;\n";
     for (int32_t i = 0; i < m; ++i) out << "varying vec2 vTexture" << i << ";\n";
@@ -153,12 +144,27 @@ void WriteVaryingDeclarations(int32_t taps, bool declareInverseDimension, int32_
 
 void GlslTypeForFormat(int32_t format, std::string& type, std::string& swizzle) {
     switch (format) {
-        case 0: type = "float"; swizzle = ".a"; break;
-        case 3: type = "vec3"; swizzle = ".rgb"; break;
-        case 4: type = "vec4"; swizzle.clear(); break;
-        case 5: type = "float"; swizzle = ".r"; break;
-        case 6: type = "vec2"; swizzle = ".rg"; break;
-        default: break;
+    case 0:
+        type = "float";
+        swizzle = ".a";
+        break;
+    case 3:
+        type = "vec3";
+        swizzle = ".rgb";
+        break;
+    case 4:
+        type = "vec4";
+        swizzle.clear();
+        break;
+    case 5:
+        type = "float";
+        swizzle = ".r";
+        break;
+    case 6:
+        type = "vec2";
+        swizzle = ".rg";
+        break;
+    default: break;
     }
 }
 
@@ -195,53 +201,47 @@ void WriteTapOffsets(int32_t taps, bool vertical, int32_t varyingCap, std::ostre
                      [](int32_t) { return std::string("    k += uInvTextureDimension;\n"); });
 }
 
-void WriteScaledTapOffsets(int32_t taps, const std::vector<double>& offsets, bool vertical,
-                           int32_t varyingCap, std::ostream& out) {
+void WriteScaledTapOffsets(int32_t taps, const std::vector<double>& offsets, bool vertical, int32_t varyingCap,
+                           std::ostream& out) {
     WriteOffsetsWalk(taps, vertical, varyingCap, out, [&offsets](int32_t j) {
         return "    k = " + Lit(MiddleOffset(offsets, j)) + " * uInvTextureDimension;\n";
     });
 }
 
-void WriteTapFetchesWithPrefix(int32_t taps, int32_t imageIndex, const std::string& prefix,
-                               bool vertical, int32_t format, int32_t varyingCap,
-                               std::ostream& out) {
+void WriteTapFetchesWithPrefix(int32_t taps, int32_t imageIndex, const std::string& prefix, bool vertical,
+                               int32_t format, int32_t varyingCap, std::ostream& out) {
     const char* axis = vertical ? ".y" : ".x";
     WriteFetchesWalk(
         taps, imageIndex, prefix, vertical, format, varyingCap, out,
         [axis](int32_t m) {
-            return std::string("    float k = vTexture0") + axis + " - vTexture" +
-                   std::to_string(m - 1) + axis + ";\n";
+            return std::string("    float k = vTexture0") + axis + " - vTexture" + std::to_string(m - 1) + axis + ";\n";
         },
         [](int32_t) { return std::string("    k += uInvTextureDimension;\n"); });
 }
 
-void WriteTapFetches(int32_t taps, bool vertical, int32_t format, int32_t varyingCap,
-                     std::ostream& out) {
+void WriteTapFetches(int32_t taps, bool vertical, int32_t format, int32_t varyingCap, std::ostream& out) {
     WriteTapFetchesWithPrefix(taps, 0, "c", vertical, format, varyingCap, out);
 }
 
-void WriteScaledTapFetchesWithPrefix(int32_t taps, const std::vector<double>& offsets,
-                                     int32_t imageIndex, const std::string& prefix, bool vertical,
-                                     int32_t format, int32_t varyingCap, std::ostream& out) {
+void WriteScaledTapFetchesWithPrefix(int32_t taps, const std::vector<double>& offsets, int32_t imageIndex,
+                                     const std::string& prefix, bool vertical, int32_t format, int32_t varyingCap,
+                                     std::ostream& out) {
     WriteFetchesWalk(
         taps, imageIndex, prefix, vertical, format, varyingCap, out,
         [&offsets, varyingCap](int32_t) {
-            return "    float k = " + Lit(MiddleOffset(offsets, varyingCap / 2)) +
-                   " * uInvTextureDimension;\n";
+            return "    float k = " + Lit(MiddleOffset(offsets, varyingCap / 2)) + " * uInvTextureDimension;\n";
         },
         [&offsets](int32_t j) {
-            return "    k = " + Lit(MiddleOffset(offsets, (j + 1) / 2)) +
-                   " * uInvTextureDimension;\n";
+            return "    k = " + Lit(MiddleOffset(offsets, (j + 1) / 2)) + " * uInvTextureDimension;\n";
         });
 }
 
-void WriteScaledTapFetches(int32_t taps, const std::vector<double>& offsets, bool vertical,
-                           int32_t format, int32_t varyingCap, std::ostream& out) {
+void WriteScaledTapFetches(int32_t taps, const std::vector<double>& offsets, bool vertical, int32_t format,
+                           int32_t varyingCap, std::ostream& out) {
     WriteScaledTapFetchesWithPrefix(taps, offsets, 0, "c", vertical, format, varyingCap, out);
 }
 
-std::string WriteUnpackFunctions(int32_t byteCount, float low, float high,
-                                 const std::string& suffix) {
+std::string WriteUnpackFunctions(int32_t byteCount, float low, float high, const std::string& suffix) {
     // The bytes are rounded, not truncated: a sampled byte b reads as b/255 in float, and
     // (b/255) * 255 may land just below b, which floor() would turn into b - 1.
     const int32_t bytes = (byteCount == 2 || byteCount == 3) ? byteCount : 4;
@@ -271,15 +271,13 @@ std::string WriteUnpackFunctions(int32_t byteCount, float low, float high,
         body.push_back("return " + dot);
     } else {
         body.push_back("float vOut = " + dot);
-        body.push_back("vOut = " + WriteFloatLiteral(low) + " + (vOut * " +
-                       WriteFloatLiteral(high - low) + ");");
+        body.push_back("vOut = " + WriteFloatLiteral(low) + " + (vOut * " + WriteFloatLiteral(high - low) + ");");
         body.push_back("return vOut;");
     }
     return FunctionText(name, body);
 }
 
-std::string WriteUnpackFunctions(int32_t byteCount, const QV::Math::CVector2<float>& range,
-                                 const std::string& suffix) {
+std::string WriteUnpackFunctions(int32_t byteCount, const QV::Math::CVector2<float>& range, const std::string& suffix) {
     return WriteUnpackFunctions(byteCount, range.x, range.y, suffix);
 }
 
@@ -298,73 +296,61 @@ std::string WritePackFunctions(float low, float high, const std::string& suffix)
         name = "vec4 scaleAndPackVec2ToBytes4" + suffix + "(vec2 v)";
         body = {"const float _8 = 256.0;", "const float _16m1 = (256.0 * 256.0) - 1.0;",
                 "const float _inv8 = 1.0 / _8;",
-                "v = (v - " + WriteFloatLiteral(low) + ") * " +
-                    WriteFloatLiteral(1.0f / (high - low)) + ";",
+                "v = (v - " + WriteFloatLiteral(low) + ") * " + WriteFloatLiteral(1.0f / (high - low)) + ";",
                 "v = clamp(v, 0.0, 1.0);"};
     }
-    for (const char* line : {"vec4 vOut;", "vec2 k0 = floor(v * _16m1);", "vOut.xz = floor(k0 * _inv8);",
-                             "k0 = k0 - (vOut.xz * _8);", "vOut.yw = floor(k0);",
-                             "vOut *= (1.0 / 255.0);", "return vOut;"})
+    for (const char* line :
+         {"vec4 vOut;", "vec2 k0 = floor(v * _16m1);", "vOut.xz = floor(k0 * _inv8);", "k0 = k0 - (vOut.xz * _8);",
+          "vOut.yw = floor(k0);", "vOut *= (1.0 / 255.0);", "return vOut;"})
         body.emplace_back(line);
     return FunctionText(name, body);
 }
 
-std::string WriteSmoothStepScaleBias(const std::string& x, const std::string& r, float e0,
-                                     float e1) {
+std::string WriteSmoothStepScaleBias(const std::string& x, const std::string& r, float e0, float e1) {
     std::string first;
     if (e0 == 0.0f) {
-        first = "    float " + r + " = clamp(" + x + " * " + WriteFloatLiteral(1.0f / e1) +
-                ", 0.0, 1.0);\n";
+        first = "    float " + r + " = clamp(" + x + " * " + WriteFloatLiteral(1.0f / e1) + ", 0.0, 1.0);\n";
     } else {
         const float width = e1 - e0;
-        first = "    float " + r + " = clamp((" + WriteFloatLiteral(1.0f / width) + " * " + x +
-                ") - " + WriteFloatLiteral(e0 / width) + ", 0.0, 1.0);\n";
+        first = "    float " + r + " = clamp((" + WriteFloatLiteral(1.0f / width) + " * " + x + ") - " +
+                WriteFloatLiteral(e0 / width) + ", 0.0, 1.0);\n";
     }
     return first + SmoothStepTail(r);
 }
 
-std::string WriteSmoothStep(const std::string& u, const std::string& x, const std::string& r,
-                            float e0) {
+std::string WriteSmoothStep(const std::string& u, const std::string& x, const std::string& r, float e0) {
     std::string first;
     if (e0 == 0.0f) {
         first = "    float " + r + " = clamp(" + x + " / " + u + ", 0.0, 1.0);\n";
     } else {
         const std::string edge = WriteFloatLiteral(e0);
-        first = "    float " + r + " = clamp((" + x + " - " + edge + ") / (" + u + " - " + edge +
-                "), 0.0, 1.0);\n";
+        first = "    float " + r + " = clamp((" + x + " - " + edge + ") / (" + u + " - " + edge + "), 0.0, 1.0);\n";
     }
     return first + SmoothStepTail(r);
 }
 
-std::string WriteSmoothStepReciprocal(const std::string& lo, const std::string& w,
-                                      const std::string& x, const std::string& r) {
-    return "    float " + r + " = clamp((" + x + " - " + lo + ") * " + w + ", 0.0, 1.0);\n" +
-           SmoothStepTail(r);
+std::string WriteSmoothStepReciprocal(const std::string& lo, const std::string& w, const std::string& x,
+                                      const std::string& r) {
+    return "    float " + r + " = clamp((" + x + " - " + lo + ") * " + w + ", 0.0, 1.0);\n" + SmoothStepTail(r);
 }
 
-std::string WriteLinearRampMinMax(const std::string& x, const std::string& r, float a, float m,
-                                  float b) {
+std::string WriteLinearRampMinMax(const std::string& x, const std::string& r, float a, float m, float b) {
     if (a == 0.0f && m == 0.5f && b == 1.0f) return {};
     const float lo = std::min(a, b);
     const float hi = std::max(a, b);
     if (m == 0.5f) {
         const float s = 0.5f / ((lo + (hi - lo) * 0.5f) - lo);
-        if (lo * s == 0.0f)
-            return "    " + r + " = clamp(" + WriteFloatLiteral(s) + " * " + x + ", 0.0, 1.0);\n";
-        return "    " + r + " = clamp((" + WriteFloatLiteral(s) + " * " + x + ") + " +
-               WriteFloatLiteral(-(lo * s)) + ", 0.0, 1.0);\n";
+        if (lo * s == 0.0f) return "    " + r + " = clamp(" + WriteFloatLiteral(s) + " * " + x + ", 0.0, 1.0);\n";
+        return "    " + r + " = clamp((" + WriteFloatLiteral(s) + " * " + x + ") + " + WriteFloatLiteral(-(lo * s)) +
+               ", 0.0, 1.0);\n";
     }
     const float mid = lo + (hi - lo) * m;
     const float s0 = 0.5f / (mid - lo);
     std::string text;
-    if (lo * s0 == 0.0f)
-        text = "    float y0 = " + WriteFloatLiteral(s0) + " * " + x + ";\n";
-    else
-        text = "    float y0 = (" + WriteFloatLiteral(s0) + " * " + x + ") + " +
-               WriteFloatLiteral(-(lo * s0)) + ";\n";
+    if (lo * s0 == 0.0f) text = "    float y0 = " + WriteFloatLiteral(s0) + " * " + x + ";\n";
+    else text = "    float y0 = (" + WriteFloatLiteral(s0) + " * " + x + ") + " + WriteFloatLiteral(-(lo * s0)) + ";\n";
     const float s1 = 0.5f / (hi - mid);
-    text += "    float y1 = (" + WriteFloatLiteral(s1) + " * " + x + ") + " +
-            WriteFloatLiteral(1.0f - hi * s1) + ";\n";
+    text += "    float y1 = (" + WriteFloatLiteral(s1) + " * " + x + ") + " + WriteFloatLiteral(1.0f - hi * s1) + ";\n";
     text += "    " + r + " = clamp(" + (s0 > s1 ? "min" : "max") + "(y0, y1), 0.0, 1.0);\n";
     return text;
 }

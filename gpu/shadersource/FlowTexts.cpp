@@ -23,7 +23,7 @@ struct FlowSettings {
     bool along;
     bool unitStep;
     bool signedInput;
-    float rangeSigma;       // bilateral
+    float rangeSigma;  // bilateral
 };
 
 void WriteStepVector(std::ostream& out, bool along, bool unitStep, bool signedInput) {
@@ -40,22 +40,19 @@ void WriteStepVector(std::ostream& out, bool along, bool unitStep, bool signedIn
     out << "    eigenvector *= uInvTextureDimensions;\n";
 }
 
-ProgramText FlowFamilyText(const FlowSettings& s, int32_t n, const std::vector<double>& w,
-                           int32_t varyingCap, int32_t precision) {
+ProgramText FlowFamilyText(const FlowSettings& s, int32_t n, const std::vector<double>& w, int32_t varyingCap,
+                           int32_t precision) {
     const int32_t c = n / 2;
     std::string type = "vec3";
     std::string swizzle = ".rgb";
     if (s.family != Family::RangeWeighted) {
-        if (s.channels < 3 || s.channels > 5)
-            throw std::invalid_argument("flow programs take 3, 4 or 5 channels");
+        if (s.channels < 3 || s.channels > 5) throw std::invalid_argument("flow programs take 3, 4 or 5 channels");
         GlslTypeForChannels(s.channels, type, swizzle);
     }
-    const bool luminanceOut = s.family == Family::RangeWeighted
-                                  ? s.luminanceMode != 4
-                                  : s.family == Family::Bilateral && s.channels == 3;
+    const bool luminanceOut =
+        s.family == Family::RangeWeighted ? s.luminanceMode != 4 : s.family == Family::Bilateral && s.channels == 3;
     if (luminanceOut && (s.luminanceMode < 0 || s.luminanceMode > 2))
-        throw std::invalid_argument("luminance mode " + std::to_string(s.luminanceMode) +
-                                    " writes no luminance");
+        throw std::invalid_argument("luminance mode " + std::to_string(s.luminanceMode) + " writes no luminance");
 
     std::ostringstream out;
     out << PrecisionLine(precision) << "uniform lowp sampler2D img0;\n"
@@ -70,30 +67,28 @@ ProgramText FlowFamilyText(const FlowSettings& s, int32_t n, const std::vector<d
         << "    " << type << " " << centre << " = texture2D(img0, vTexture0)" << swizzle << ";\n";
     WriteStepVector(out, s.along, s.unitStep, s.signedInput);
     const std::string centreWeight = Lit(w[static_cast<size_t>(c)]);
-    const char* const positions = "    vec2 tn = vTexture0 - eigenvector;\n"
-                                  "    vec2 tp = vTexture0 + eigenvector;\n";
+    const char* const positions =
+        "    vec2 tn = vTexture0 - eigenvector;\n"
+        "    vec2 tp = vTexture0 + eigenvector;\n";
     switch (s.family) {
-        case Family::Blur:
-            out << "    " << type << " v = " << centre << " * " << centreWeight << ";\n" << positions;
-            break;
-        case Family::Bilateral: {
-            const double sigma = s.rangeSigma;
-            out << "    " << type << " v = " << centre << " * " << centreWeight << ";\n"
-                << "    float weight = " << centreWeight << ";\n"
-                << positions << "    " << type << " difference;\n"
-                << "    float lengthSquared;\n"
-                << "    float weight0;\n"
-                << "    float weight1;\n"
-                << "    const float invTwoSigmaRSquared = "
-                << Lit(1.0 / (2.0 * sigma * sigma * std::log(2.0))) << ";\n";
-            break;
-        }
-        case Family::RangeWeighted:
-            out << "    float weight = " << centreWeight << ";\n"
-                << "    vec3 v = " << centreWeight << " * " << centre << ";\n"
-                << positions << "    float weight0;\n"
-                << "    float weight1;\n";
-            break;
+    case Family::Blur: out << "    " << type << " v = " << centre << " * " << centreWeight << ";\n" << positions; break;
+    case Family::Bilateral: {
+        const double sigma = s.rangeSigma;
+        out << "    " << type << " v = " << centre << " * " << centreWeight << ";\n"
+            << "    float weight = " << centreWeight << ";\n"
+            << positions << "    " << type << " difference;\n"
+            << "    float lengthSquared;\n"
+            << "    float weight0;\n"
+            << "    float weight1;\n"
+            << "    const float invTwoSigmaRSquared = " << Lit(1.0 / (2.0 * sigma * sigma * std::log(2.0))) << ";\n";
+        break;
+    }
+    case Family::RangeWeighted:
+        out << "    float weight = " << centreWeight << ";\n"
+            << "    vec3 v = " << centreWeight << " * " << centre << ";\n"
+            << positions << "    float weight0;\n"
+            << "    float weight1;\n";
+        break;
     }
     for (int32_t i = c - 1; i >= 0; --i) {
         const std::string name = "c" + std::to_string(i);
@@ -102,39 +97,31 @@ ProgramText FlowFamilyText(const FlowSettings& s, int32_t n, const std::vector<d
             << "    " << type << " " << name << "_1 = texture2D(img0, tp)" << swizzle << ";\n";
         if (i > 0) out << "    tn -= eigenvector;\n    tp += eigenvector;\n";
         switch (s.family) {
-            case Family::Blur:
-                out << "    v += ((" << name << "_0 + " << name << "_1) * " << weight << ");\n";
-                break;
-            case Family::Bilateral:
-                for (int side = 0; side < 2; ++side)
-                    out << "    difference = " << name << "_" << side << " - " << centre << ";\n"
-                        << "    lengthSquared = dot(difference, difference);\n"
-                        << "    weight" << side << " = " << weight
-                        << " * exp2(-lengthSquared * invTwoSigmaRSquared);\n";
-                out << "    weight += (weight0 + weight1);\n"
-                    << "    v += ((" << name << "_0 * weight0) + (" << name << "_1 * weight1));\n";
-                break;
-            case Family::RangeWeighted:
-                for (int side = 0; side < 2; ++side)
-                    out << "    weight" << side << " = " << weight << " * (1.0 - min(distance("
-                        << centre << ", " << name << "_" << side
-                        << ") * uDistanceFromCenterFactor, 1.0));\n";
-                out << "    weight += (weight0 + weight1);\n"
-                    << "    v += ((weight0 * " << name << "_0) + (weight1 * " << name << "_1));\n";
-                break;
+        case Family::Blur: out << "    v += ((" << name << "_0 + " << name << "_1) * " << weight << ");\n"; break;
+        case Family::Bilateral:
+            for (int side = 0; side < 2; ++side)
+                out << "    difference = " << name << "_" << side << " - " << centre << ";\n"
+                    << "    lengthSquared = dot(difference, difference);\n"
+                    << "    weight" << side << " = " << weight << " * exp2(-lengthSquared * invTwoSigmaRSquared);\n";
+            out << "    weight += (weight0 + weight1);\n"
+                << "    v += ((" << name << "_0 * weight0) + (" << name << "_1 * weight1));\n";
+            break;
+        case Family::RangeWeighted:
+            for (int side = 0; side < 2; ++side)
+                out << "    weight" << side << " = " << weight << " * (1.0 - min(distance(" << centre << ", " << name
+                    << "_" << side << ") * uDistanceFromCenterFactor, 1.0));\n";
+            out << "    weight += (weight0 + weight1);\n"
+                << "    v += ((weight0 * " << name << "_0) + (weight1 * " << name << "_1));\n";
+            break;
         }
     }
     if (s.family != Family::Blur) out << "    float invWeight = 1.0 / weight;\n    v *= invWeight;\n";
     if (s.family == Family::RangeWeighted) {
-        if (s.luminanceMode == 4)
-            out << "    gl_FragColor = vec4(v, 1.0);\n";
-        else
-            out << WriteLuminanceExpression(s.luminanceMode, "v", "float a")
-                << "    gl_FragColor = vec4(v, a);\n";
+        if (s.luminanceMode == 4) out << "    gl_FragColor = vec4(v, 1.0);\n";
+        else out << WriteLuminanceExpression(s.luminanceMode, "v", "float a") << "    gl_FragColor = vec4(v, a);\n";
     } else if (s.channels == 3) {
-        out << (s.family == Family::Blur
-                    ? std::string("    float a = dot(v.rgb, vec3(0.299, 0.587, 0.114));\n")
-                    : WriteLuminanceExpression(s.luminanceMode, "v.rgb", "float a"))
+        out << (s.family == Family::Blur ? std::string("    float a = dot(v.rgb, vec3(0.299, 0.587, 0.114));\n")
+                                         : WriteLuminanceExpression(s.luminanceMode, "v.rgb", "float a"))
             << "    gl_FragColor = vec4(v, a);\n";
     } else if (s.channels == 4) {
         out << "    gl_FragColor = vec4(v, 1.0);\n";
@@ -145,46 +132,40 @@ ProgramText FlowFamilyText(const FlowSettings& s, int32_t n, const std::vector<d
     return {DefaultVertexShader(precision), out.str()};
 }
 
-ProgramText GaussianFlowText(const FlowSettings& s, int32_t taps, int32_t varyingCap,
-                             int32_t precision, double sigma, double step) {
+ProgramText GaussianFlowText(const FlowSettings& s, int32_t taps, int32_t varyingCap, int32_t precision, double sigma,
+                             double step) {
     const int32_t n = UsableTapCount(taps);
     return FlowFamilyText(s, n, GaussianWeightsOrThrow(n, sigma, step), varyingCap, precision);
 }
 
 }  // namespace
 
-ProgramText FlowBlurText(int32_t channels, int32_t taps, bool along, int32_t varyingCap,
-                         int32_t precision, bool unitStep, bool signedInput, double sigma,
-                         double step) {
-    return GaussianFlowText({Family::Blur, channels, 0, along, unitStep, signedInput, 0.0f}, taps,
-                            varyingCap, precision, sigma, step);
+ProgramText FlowBlurText(int32_t channels, int32_t taps, bool along, int32_t varyingCap, int32_t precision,
+                         bool unitStep, bool signedInput, double sigma, double step) {
+    return GaussianFlowText({Family::Blur, channels, 0, along, unitStep, signedInput, 0.0f}, taps, varyingCap,
+                            precision, sigma, step);
 }
 
-ProgramText FlowBilateralText(int32_t channels, int32_t taps, bool along, int32_t luminanceMode,
-                              int32_t varyingCap, int32_t precision, bool unitStep, double sigma,
-                              float rangeSigma, double step, bool signedInput) {
-    return GaussianFlowText(
-        {Family::Bilateral, channels, luminanceMode, along, unitStep, signedInput, rangeSigma}, taps,
-        varyingCap, precision, sigma, step);
+ProgramText FlowBilateralText(int32_t channels, int32_t taps, bool along, int32_t luminanceMode, int32_t varyingCap,
+                              int32_t precision, bool unitStep, double sigma, float rangeSigma, double step,
+                              bool signedInput) {
+    return GaussianFlowText({Family::Bilateral, channels, luminanceMode, along, unitStep, signedInput, rangeSigma},
+                            taps, varyingCap, precision, sigma, step);
 }
 
-ProgramText FlowRangeWeightedBlurText(bool fixedWeights, int32_t taps, bool along,
-                                      int32_t luminanceMode, int32_t varyingCap,
-                                      int32_t precision, bool unitStep, double sigma, double step,
+ProgramText FlowRangeWeightedBlurText(bool fixedWeights, int32_t taps, bool along, int32_t luminanceMode,
+                                      int32_t varyingCap, int32_t precision, bool unitStep, double sigma, double step,
                                       bool signedInput) {
     const FlowSettings s{Family::RangeWeighted, 0, luminanceMode, along, unitStep, signedInput, 0.0f};
-    if (fixedWeights)
-        return FlowFamilyText(s, 9, kFixedRangeKernel, varyingCap, precision);
+    if (fixedWeights) return FlowFamilyText(s, 9, kFixedRangeKernel, varyingCap, precision);
     return GaussianFlowText(s, taps, varyingCap, precision, sigma, step);
 }
 
-ProgramText FlowSmoothingText(int32_t format, bool edgeMask, bool across,
-                              bool clipSpaceVertexShader, int32_t varyingCap, int32_t precision,
-                              bool signedInput, float saturation) {
+ProgramText FlowSmoothingText(int32_t format, bool edgeMask, bool across, bool clipSpaceVertexShader,
+                              int32_t varyingCap, int32_t precision, bool signedInput, float saturation) {
     static const char* const kTypes[7] = {"float", "float", "vec2", "vec3", "vec3", "vec4", "vec4"};
     static const char* const kSwizzles[7] = {".a", ".r", ".rg", ".rgb", ".rgb", "", ""};
-    if (format < 0 || format > 6)
-        throw std::invalid_argument("flow smoothing takes formats 0 to 6");
+    if (format < 0 || format > 6) throw std::invalid_argument("flow smoothing takes formats 0 to 6");
     const std::string type = kTypes[format];
     const std::string swizzle = kSwizzles[format];
     const std::string centre = WriteFloatLiteral(0.45186281f);
@@ -217,19 +198,16 @@ ProgramText FlowSmoothingText(int32_t format, bool edgeMask, bool across,
             << (format == 3 ? "    gl_FragColor.a = dot(color, vec3(0.299, 0.587, 0.114));\n"
                             : "    gl_FragColor.a = 1.0;\n");
     } else {
-        if (format == 5)
-            out << "    vec4 c3 = " << smoothed << ";\n";
+        if (format == 5) out << "    vec4 c3 = " << smoothed << ";\n";
         else
             out << "    float a = (" << centre << " * c0.a) + (" << side << " * (c1.a + c2.a));\n"
                 << "    vec4 c3 = vec4(c0.rgb, a);\n";
         if (saturate)
-            out << WriteMatrixMultiply("c3.rgb", saturation)
-                << "    c3.a = dot(c3.rgb, vec3(0.299, 0.587, 0.114));\n";
+            out << WriteMatrixMultiply("c3.rgb", saturation) << "    c3.a = dot(c3.rgb, vec3(0.299, 0.587, 0.114));\n";
         out << (edgeMask ? "    gl_FragColor = edge * c3;\n" : "    gl_FragColor = c3;\n");
     }
     out << "}\n";
-    return {clipSpaceVertexShader ? ClipSpaceVertexShader(precision) : DefaultVertexShader(precision),
-            out.str()};
+    return {clipSpaceVertexShader ? ClipSpaceVertexShader(precision) : DefaultVertexShader(precision), out.str()};
 }
 
 }  // namespace QV::Graphics::ShaderSource

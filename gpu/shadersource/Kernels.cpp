@@ -8,8 +8,7 @@ namespace {
 bool IsOddPositive(int32_t taps) { return taps > 0 && taps % 2 == 1; }
 }  // namespace
 
-bool ComputeGaussianWeights(int32_t taps, std::vector<double>& weights, double sigma,
-                            double spacing) {
+bool ComputeGaussianWeights(int32_t taps, std::vector<double>& weights, double sigma, double spacing) {
     weights.clear();
     if (!IsOddPositive(taps)) return false;
     // A non-finite spacing (a filter scale of 0 upstream) would turn every weight into NaN.
@@ -45,13 +44,13 @@ bool ComputeBoxWeights(int32_t taps, std::vector<double>& weights) {
     return true;
 }
 
-bool ComputeLinearSamplingKernel(int32_t taps, std::vector<double>& weights,
-                                 std::vector<double>& offsets, double sigma, double spacing) {
+bool ComputeLinearSamplingKernel(int32_t taps, std::vector<double>& weights, std::vector<double>& offsets, double sigma,
+                                 double spacing) {
     weights.clear();
     offsets.clear();
     std::vector<double> t;
-    const bool ok = sigma == kBoxKernelSigma ? ComputeBoxWeights(taps, t)
-                                             : ComputeGaussianWeights(taps, t, sigma, spacing);
+    const bool ok =
+        sigma == kBoxKernelSigma ? ComputeBoxWeights(taps, t) : ComputeGaussianWeights(taps, t, sigma, spacing);
     if (!ok) return false;
     const int32_t r = taps / 2;
     double x = r;

@@ -9,8 +9,7 @@ namespace QV::Math {
 // Gaussian weights of an odd, positive tap count sampled at spacing × x (x in taps). sigma 0
 // gives a unit impulse; a negative or NaN sigma, or an even or non-positive tap count, gives
 // false and an empty vector.
-bool ComputeGaussianWeights(int32_t taps, std::vector<double>& weights, double sigma,
-                            double spacing);
+bool ComputeGaussianWeights(int32_t taps, std::vector<double>& weights, double sigma, double spacing);
 
 // taps × 1/taps; false (vector untouched) for an even or non-positive tap count.
 bool ComputeBoxWeights(int32_t taps, std::vector<double>& weights);
@@ -18,8 +17,8 @@ bool ComputeBoxWeights(int32_t taps, std::vector<double>& weights);
 // The kernel with neighbouring taps merged pairwise into single fetches at fractional offsets
 // (one linearly filtered fetch yields the pair's weighted sum). sigma equal to the largest
 // double selects box weights. offsets hold distances in taps, positive on both sides.
-bool ComputeLinearSamplingKernel(int32_t taps, std::vector<double>& weights,
-                                 std::vector<double>& offsets, double sigma, double spacing);
+bool ComputeLinearSamplingKernel(int32_t taps, std::vector<double>& weights, std::vector<double>& offsets, double sigma,
+                                 double spacing);
 
 // The value of sigma that asks ComputeLinearSamplingKernel for box weights.
 inline constexpr double kBoxKernelSigma = 1.7976931348623157e308;

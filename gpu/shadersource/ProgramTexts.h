@@ -24,55 +24,48 @@ inline constexpr int32_t kMaxTapCount = 1023;
 // above kMaxTapCount.
 int32_t UsableTapCount(int32_t taps);
 
-ProgramText DifferenceOfGaussiansPassText(int32_t taps, int32_t format, int32_t direction,
-                                          bool clipSpaceCoordinates, int32_t varyingCap,
-                                          int32_t samplerPrecision, int32_t precision,
-                                          double sigma, double k, double spacing, float p);
+ProgramText DifferenceOfGaussiansPassText(int32_t taps, int32_t format, int32_t direction, bool clipSpaceCoordinates,
+                                          int32_t varyingCap, int32_t samplerPrecision, int32_t precision, double sigma,
+                                          double k, double spacing, float p);
 // The tap count after the negligible outer taps are trimmed (at least 3).
-int32_t DifferenceOfGaussiansTapCount(int32_t taps, double sigma, double k, double spacing,
-                                      float p);
+int32_t DifferenceOfGaussiansTapCount(int32_t taps, double sigma, double k, double spacing, float p);
 ProgramText ScaledBlurPassText(int32_t taps, int32_t format, int32_t direction, bool edgeMask,
-                               bool clipSpaceCoordinates, int32_t samplerPrecision,
-                               int32_t varyingCap, int32_t precision, double sigma,
-                               double spacing);
-ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32_t direction,
-                                           int32_t luminanceMode, int32_t varyingCap,
-                                           int32_t precision, double sigma, double spacing);
+                               bool clipSpaceCoordinates, int32_t samplerPrecision, int32_t varyingCap,
+                               int32_t precision, double sigma, double spacing);
+ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32_t direction, int32_t luminanceMode,
+                                           int32_t varyingCap, int32_t precision, double sigma, double spacing);
 // With float sums the horizontal pass sums x − sumsShift and its square: sums closer to 0 keep
 // more of their precision in a half-float texture, and the variance does not change with it.
-ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviation,
-                            bool readAlpha, int32_t samplerPrecision, bool floatSums,
-                            int32_t varyingCap, int32_t precision, float sumsShift = 0.0f);
+ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviation, bool readAlpha,
+                            int32_t samplerPrecision, bool floatSums, int32_t varyingCap, int32_t precision,
+                            float sumsShift = 0.0f);
 // The box mean's second pass over float sums, vertical, for a linearly filtered sums texture:
 // two rows a fetch, so about half the fetches of the tap-by-tap pass, with the same result.
 ProgramText BoxMeanPairedSumsPassText(int32_t taps, bool standardDeviation, int32_t precision);
-ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMatrix,
-                            int32_t srgbMode, int32_t varyingCap, int32_t precision);
+ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMatrix, int32_t srgbMode,
+                            int32_t varyingCap, int32_t precision);
 
-ProgramText GradientProgramText(int32_t varyingCap, int32_t precision, bool enforceMinimumGradient,
-                                int32_t channel, int32_t samplerPrecision);
-ProgramText TensorSmoothingPassText(int32_t taps, const std::vector<double>& weights,
-                                    bool vertical, int32_t varyingCap, int32_t precision);
-ProgramText TensorPassText(int32_t taps, const std::vector<double>& weights, bool withAnisotropy,
-                           int32_t varyingCap, int32_t precision);
-ProgramText NoisyEigenvectorText(bool withAnisotropy, int32_t varyingCap, int32_t precision,
-                                 bool signedInput, float noiseAmount);
+ProgramText GradientProgramText(int32_t varyingCap, int32_t precision, bool enforceMinimumGradient, int32_t channel,
+                                int32_t samplerPrecision);
+ProgramText TensorSmoothingPassText(int32_t taps, const std::vector<double>& weights, bool vertical, int32_t varyingCap,
+                                    int32_t precision);
+ProgramText TensorPassText(int32_t taps, const std::vector<double>& weights, bool withAnisotropy, int32_t varyingCap,
+                           int32_t precision);
+ProgramText NoisyEigenvectorText(bool withAnisotropy, int32_t varyingCap, int32_t precision, bool signedInput,
+                                 float noiseAmount);
 // The tail of the tensor pass: eigen analysis of egf = (E, G, F) and the output, through the
 // closing brace of main.
 std::string WriteEigenAnalysis(bool withAnisotropy, bool signedOutput);
 
-ProgramText FlowBlurText(int32_t channels, int32_t taps, bool along, int32_t varyingCap,
-                         int32_t precision, bool unitStep, bool signedInput, double sigma,
-                         double step);
-ProgramText FlowBilateralText(int32_t channels, int32_t taps, bool along, int32_t luminanceMode,
-                              int32_t varyingCap, int32_t precision, bool unitStep, double sigma,
-                              float rangeSigma, double step, bool signedInput);
-ProgramText FlowRangeWeightedBlurText(bool fixedWeights, int32_t taps, bool along,
-                                      int32_t luminanceMode, int32_t varyingCap,
-                                      int32_t precision, bool unitStep, double sigma, double step,
+ProgramText FlowBlurText(int32_t channels, int32_t taps, bool along, int32_t varyingCap, int32_t precision,
+                         bool unitStep, bool signedInput, double sigma, double step);
+ProgramText FlowBilateralText(int32_t channels, int32_t taps, bool along, int32_t luminanceMode, int32_t varyingCap,
+                              int32_t precision, bool unitStep, double sigma, float rangeSigma, double step,
+                              bool signedInput);
+ProgramText FlowRangeWeightedBlurText(bool fixedWeights, int32_t taps, bool along, int32_t luminanceMode,
+                                      int32_t varyingCap, int32_t precision, bool unitStep, double sigma, double step,
                                       bool signedInput);
-ProgramText FlowSmoothingText(int32_t format, bool edgeMask, bool across,
-                              bool clipSpaceVertexShader, int32_t varyingCap, int32_t precision,
-                              bool signedInput, float saturation);
+ProgramText FlowSmoothingText(int32_t format, bool edgeMask, bool across, bool clipSpaceVertexShader,
+                              int32_t varyingCap, int32_t precision, bool signedInput, float saturation);
 
 }  // namespace QV::Graphics::ShaderSource

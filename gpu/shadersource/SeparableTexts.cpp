@@ -24,9 +24,7 @@ std::vector<double> GaussianWeightsOrThrow(int32_t taps, double sigma, double sp
     return weights;
 }
 
-std::string PrecisionLine(int32_t precision) {
-    return "precision " + PrecisionName(precision) + " float;\n";
-}
+std::string PrecisionLine(int32_t precision) { return "precision " + PrecisionName(precision) + " float;\n"; }
 
 void WriteVertexHead(std::ostream& out, int32_t precision, const std::string& uniforms, int32_t varyings,
                      int32_t varyingCap) {
@@ -37,8 +35,8 @@ void WriteVertexHead(std::ostream& out, int32_t precision, const std::string& un
         << "    gl_Position = uModelViewProjectionMatrix * vec4(vaPosition, 1.0);\n";
 }
 
-void WriteSeparableVertexShader(std::ostream& out, int32_t taps, bool vertical, int32_t varyingCap,
-                                int32_t precision, bool clipSpaceCoordinates) {
+void WriteSeparableVertexShader(std::ostream& out, int32_t taps, bool vertical, int32_t varyingCap, int32_t precision,
+                                bool clipSpaceCoordinates) {
     WriteVertexHead(out, precision, "uniform float uInvTextureDimension;\n", taps, varyingCap);
     out << (clipSpaceCoordinates ? "    vTexture0 = (0.5 * gl_Position.xy) + 0.5;\n"
                                  : "    vTexture0 = vaPosition.xy;\n")
@@ -63,16 +61,14 @@ namespace {
 void WriteFirstFetches(std::ostream& out, const std::string& type, const std::string& prefix,
                        const std::string& swizzle) {
     for (int i = 0; i < 3; ++i)
-        out << "    " << type << " " << prefix << i << " = texture2D(img0, vTexture" << i << ")"
-            << swizzle << ";\n";
+        out << "    " << type << " " << prefix << i << " = texture2D(img0, vTexture" << i << ")" << swizzle << ";\n";
 }
 
 std::string TypeOf(int32_t format, std::string* swizzle) {
     std::string type;
     GlslTypeForFormat(format, type, *swizzle);
     if (type.empty())
-        throw std::invalid_argument("texture format " + std::to_string(format) +
-                                    " has no GLSL fetch type");
+        throw std::invalid_argument("texture format " + std::to_string(format) + " has no GLSL fetch type");
     return type;
 }
 
@@ -103,22 +99,20 @@ int32_t TrimmedCount(int32_t n, const std::vector<double>& w) {
 
 int32_t UsableTapCount(int32_t taps) {
     if (taps > kMaxTapCount)
-        throw std::invalid_argument(std::to_string(taps) + " taps are more than the " +
-                                    std::to_string(kMaxTapCount) + " a program is written for");
+        throw std::invalid_argument(std::to_string(taps) + " taps are more than the " + std::to_string(kMaxTapCount) +
+                                    " a program is written for");
     if (taps < 3) return 3;
     return taps % 2 == 0 ? taps + 1 : taps;
 }
 
-int32_t DifferenceOfGaussiansTapCount(int32_t taps, double sigma, double k, double spacing,
-                                      float p) {
+int32_t DifferenceOfGaussiansTapCount(int32_t taps, double sigma, double k, double spacing, float p) {
     const int32_t n = UsableTapCount(taps);
     return TrimmedCount(n, DifferenceWeights(n, sigma, k, spacing, p));
 }
 
-ProgramText DifferenceOfGaussiansPassText(int32_t taps, int32_t format, int32_t direction,
-                                          bool clipSpaceCoordinates, int32_t varyingCap,
-                                          int32_t samplerPrecision, int32_t precision,
-                                          double sigma, double k, double spacing, float p) {
+ProgramText DifferenceOfGaussiansPassText(int32_t taps, int32_t format, int32_t direction, bool clipSpaceCoordinates,
+                                          int32_t varyingCap, int32_t samplerPrecision, int32_t precision, double sigma,
+                                          double k, double spacing, float p) {
     const int32_t n = DifferenceOfGaussiansTapCount(taps, sigma, k, spacing, p);
     const std::vector<double> w = DifferenceWeights(n, sigma, k, spacing, p);
     const int32_t h = n / 2;
@@ -130,8 +124,7 @@ ProgramText DifferenceOfGaussiansPassText(int32_t taps, int32_t format, int32_t 
     WriteSeparableVertexShader(vertex, n, vertical, varyingCap, precision, clipSpaceCoordinates);
 
     std::ostringstream fragment;
-    fragment << PrecisionLine(precision) << "uniform " << PrecisionName(samplerPrecision)
-             << " sampler2D img0;\n";
+    fragment << PrecisionLine(precision) << "uniform " << PrecisionName(samplerPrecision) << " sampler2D img0;\n";
     WriteVaryingDeclarations(n, true, varyingCap, fragment);
     fragment << "\nvoid main()\n{\n";
     WriteFirstFetches(fragment, type, "c", swizzle);
@@ -145,9 +138,8 @@ ProgramText DifferenceOfGaussiansPassText(int32_t taps, int32_t format, int32_t 
 }
 
 ProgramText ScaledBlurPassText(int32_t taps, int32_t format, int32_t direction, bool edgeMask,
-                               bool clipSpaceCoordinates, int32_t samplerPrecision,
-                               int32_t varyingCap, int32_t precision, double sigma,
-                               double spacing) {
+                               bool clipSpaceCoordinates, int32_t samplerPrecision, int32_t varyingCap,
+                               int32_t precision, double sigma, double spacing) {
     std::vector<double> w;
     std::vector<double> o;
     if (!QV::Math::ComputeLinearSamplingKernel(UsableTapCount(taps), w, o, sigma, spacing))
@@ -173,38 +165,31 @@ ProgramText ScaledBlurPassText(int32_t taps, int32_t format, int32_t direction, 
     vertex << "}\n";
 
     std::ostringstream fragment;
-    fragment << PrecisionLine(precision) << "uniform " << PrecisionName(samplerPrecision)
-             << " sampler2D img0;\n";
+    fragment << PrecisionLine(precision) << "uniform " << PrecisionName(samplerPrecision) << " sampler2D img0;\n";
     if (edgeMask) fragment << "uniform lowp sampler2D img1;\n";
     WriteVaryingDeclarations(n, true, varyingCap, fragment);
     fragment << "\nvoid main()\n{\n";
     WriteFirstFetches(fragment, type, "c", swizzle);
     WriteScaledTapFetches(n, o, vertical, format, varyingCap, fragment);
     if (edgeMask) fragment << "    float edge = texture2D(img1, vTexture0).a;\n";
-    fragment << "    " << type << " v = (" << Lit(w[h]) << " * c0) + ("
-             << Lit(w[static_cast<size_t>(h - 1)]) << " * (c1 + c2))";
+    fragment << "    " << type << " v = (" << Lit(w[h]) << " * c0) + (" << Lit(w[static_cast<size_t>(h - 1)])
+             << " * (c1 + c2))";
     for (int32_t m = h - 2, i = 3; m >= 0; --m, i += 2)
-        fragment << " + (" << Lit(w[static_cast<size_t>(m)]) << " * (c" << i << " + c" << (i + 1)
-                 << "))";
+        fragment << " + (" << Lit(w[static_cast<size_t>(m)]) << " * (c" << i << " + c" << (i + 1) << "))";
     fragment << ";\n";
     const std::string v = edgeMask ? "edge * v" : "v";
-    if (format == 4)
-        fragment << "    gl_FragColor = " << v << ";\n";
-    else if (format == 3)
-        fragment << "    gl_FragColor = vec4(" << v << ", 1.0);\n";
-    else
-        fragment << "    gl_FragColor = vec4(" << v << ", 0.0, 0.0);\n";
+    if (format == 4) fragment << "    gl_FragColor = " << v << ";\n";
+    else if (format == 3) fragment << "    gl_FragColor = vec4(" << v << ", 1.0);\n";
+    else fragment << "    gl_FragColor = vec4(" << v << ", 0.0, 0.0);\n";
     fragment << "}";
     return {vertex.str(), fragment.str()};
 }
 
-ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32_t direction,
-                                           int32_t luminanceMode, int32_t varyingCap,
-                                           int32_t precision, double sigma, double spacing) {
+ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32_t direction, int32_t luminanceMode,
+                                           int32_t varyingCap, int32_t precision, double sigma, double spacing) {
     CheckLuminanceMode(luminanceMode, true);
     const int32_t n = fixedKernel ? 9 : UsableTapCount(taps);
-    const std::vector<double> w =
-        fixedKernel ? kFixedRangeKernel : GaussianWeightsOrThrow(n, sigma, spacing);
+    const std::vector<double> w = fixedKernel ? kFixedRangeKernel : GaussianWeightsOrThrow(n, sigma, spacing);
     const int32_t h = n / 2;
     const bool vertical = direction != 0;
 
@@ -227,8 +212,8 @@ ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32
     for (int32_t i = 1; i < n; i += 2) {
         const std::string weight = Lit(w[static_cast<size_t>(h - (i + 1) / 2)]);
         for (int side = 0; side < 2; ++side)
-            fragment << "    weight" << side << " = " << weight << " * (1.0 - min(distance(c0, c"
-                     << (i + side) << ") * uDistanceFromCenterFactor, 1.0));\n";
+            fragment << "    weight" << side << " = " << weight << " * (1.0 - min(distance(c0, c" << (i + side)
+                     << ") * uDistanceFromCenterFactor, 1.0));\n";
         fragment << "    weight += (weight0 + weight1);\n"
                  << "    v += ((weight0 * c" << i << ") + (weight1 * c" << (i + 1) << "));\n";
     }
@@ -237,8 +222,7 @@ ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32
     if (luminanceMode == 4) {
         fragment << "    gl_FragColor = vec4(v, 1.0);\n";
     } else {
-        fragment << WriteLuminanceExpression(luminanceMode, "v", "float a")
-                 << "    gl_FragColor = vec4(v, a);\n";
+        fragment << WriteLuminanceExpression(luminanceMode, "v", "float a") << "    gl_FragColor = vec4(v, a);\n";
     }
     fragment << "}\n";
     return {vertex.str(), fragment.str()};
@@ -256,9 +240,9 @@ void WriteBoxVariance(std::ostream& fragment, bool standardDeviation) {
 
 }  // namespace
 
-ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviation,
-                            bool readAlpha, int32_t samplerPrecision, bool floatSums,
-                            int32_t varyingCap, int32_t precision, float sumsShift) {
+ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviation, bool readAlpha,
+                            int32_t samplerPrecision, bool floatSums, int32_t varyingCap, int32_t precision,
+                            float sumsShift) {
     const int32_t n = UsableTapCount(taps);
     const bool vertical = direction != 0;
 
@@ -271,8 +255,7 @@ ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviat
              << " sampler2D img0;\n";
     WriteVaryingDeclarations(n, true, varyingCap, fragment);
     if (!floatSums)
-        fragment << "\n" << (vertical ? WriteUnpackFunctions(2, 0.0f, 1.0f, "")
-                                      : WritePackFunctions(0.0f, 1.0f, ""));
+        fragment << "\n" << (vertical ? WriteUnpackFunctions(2, 0.0f, 1.0f, "") : WritePackFunctions(0.0f, 1.0f, ""));
     fragment << "\nvoid main()\n{\n";
     const std::string perPass = Lit(1.0 / n);
     const auto sum = [n](const std::string& first, const std::string& term) {
@@ -292,8 +275,7 @@ ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviat
         const std::string term = floatSums && sumsShift != 0.0f ? "(c# - " + Lit(sumsShift) + ")" : "c#";
         fragment << sum("    float average = ", term)
                  << sum("    float squaredAverage = ", "(" + term + " * " + term + ")");
-        if (floatSums)
-            fragment << "    gl_FragColor = vec4(average, squaredAverage, 0.0, 0.0);\n";
+        if (floatSums) fragment << "    gl_FragColor = vec4(average, squaredAverage, 0.0, 0.0);\n";
         else
             fragment << "    average *= " << perPass << ";\n"
                      << "    squaredAverage *= " << perPass << ";\n"
@@ -306,15 +288,13 @@ ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviat
         WriteFirstFetches(fragment, "vec2", "c", ".rg");
         WriteTapFetchesWithPrefix(n, 0, "c", true, 6, varyingCap, fragment);
         fragment << sum("    float average = ", "c#.r") << "    average *= " << perBox << ";\n"
-                 << sum("    float squaredAverage = ", "c#.g")
-                 << "    squaredAverage *= " << perBox << ";\n";
+                 << sum("    float squaredAverage = ", "c#.g") << "    squaredAverage *= " << perBox << ";\n";
     } else {
         WriteFirstFetches(fragment, "vec4", "cPacked", "");
         WriteTapFetchesWithPrefix(n, 0, "cPacked", true, 4, varyingCap, fragment);
-        fragment << sum("    vec2 average0 = ", "cPacked#.rg")
-                 << "    float average = " << perPass << " * unpackBytes2ToFloat(average0);\n"
-                 << sum("    vec2 squaredAverage0 = ", "cPacked#.ba")
-                 << "    float squaredAverage = " << perPass
+        fragment << sum("    vec2 average0 = ", "cPacked#.rg") << "    float average = " << perPass
+                 << " * unpackBytes2ToFloat(average0);\n"
+                 << sum("    vec2 squaredAverage0 = ", "cPacked#.ba") << "    float squaredAverage = " << perPass
                  << " * unpackBytes2ToFloat(squaredAverage0);\n";
     }
     WriteBoxVariance(fragment, standardDeviation);
@@ -349,8 +329,8 @@ ProgramText BoxMeanPairedSumsPassText(int32_t taps, bool standardDeviation, int3
     return {vertex.str(), fragment.str()};
 }
 
-ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMatrix,
-                            int32_t srgbMode, int32_t varyingCap, int32_t precision) {
+ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMatrix, int32_t srgbMode,
+                            int32_t varyingCap, int32_t precision) {
     if (alphaMode < 0 || alphaMode > 4)
         throw std::invalid_argument("alpha mode " + std::to_string(alphaMode) + " is not one of 0 to 4");
     std::ostringstream vertex;
@@ -359,8 +339,7 @@ ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMat
     if (textureMatrix)
         vertex << "    vec4 textureCoordinate = uModelViewProjectionTextureMatrix * vec4(vaPosition, 1.0);\n"
                << "    vTexture0 = textureCoordinate.xy;\n";
-    else
-        vertex << "    vTexture0 = vaPosition.xy;\n";
+    else vertex << "    vTexture0 = vaPosition.xy;\n";
     vertex << "}\n";
 
     std::ostringstream fragment;
@@ -371,11 +350,10 @@ ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMat
     const bool convert = srgbMode >= 0 && srgbMode <= 3;
     const std::string colour = channelSwap ? "color.bgr" : "color";
     if (!convert && alphaMode == 3) {
-        fragment << "    gl_FragColor = vec4(texture2D(img0, vTexture0)."
-                 << (channelSwap ? "bgr" : "rgb") << ", 1.0);\n";
+        fragment << "    gl_FragColor = vec4(texture2D(img0, vTexture0)." << (channelSwap ? "bgr" : "rgb")
+                 << ", 1.0);\n";
     } else if (!convert && alphaMode == 4) {
-        fragment << "    gl_FragColor = texture2D(img0, vTexture0)" << (channelSwap ? ".bgra" : "")
-                 << ";\n";
+        fragment << "    gl_FragColor = texture2D(img0, vTexture0)" << (channelSwap ? ".bgra" : "") << ";\n";
     } else if (alphaMode == 4) {
         fragment << "    vec4 color = texture2D(img0, vTexture0);\n"
                  << WriteSrgbConversion(srgbMode, "color", true)
@@ -386,8 +364,8 @@ ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMat
         if (alphaMode == 3) {
             fragment << "    gl_FragColor = vec4(" << colour << ", 1.0);\n";
         } else {
-            fragment << WriteLuminanceExpression(alphaMode, colour, "float a")
-                     << "    gl_FragColor = vec4(" << colour << ", a);\n";
+            fragment << WriteLuminanceExpression(alphaMode, colour, "float a") << "    gl_FragColor = vec4(" << colour
+                     << ", a);\n";
         }
     }
     fragment << "}\n";

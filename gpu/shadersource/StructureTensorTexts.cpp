@@ -25,8 +25,8 @@ void WritePackedPairOutput(std::ostream& out, const char* v) {
 }
 
 // The smoothing passes up to the weighted tensor sum egf (steps shared by both passes).
-ProgramText SmoothedTensorText(int32_t taps, const std::vector<double>& weights, bool vertical,
-                               int32_t varyingCap, int32_t precision) {
+ProgramText SmoothedTensorText(int32_t taps, const std::vector<double>& weights, bool vertical, int32_t varyingCap,
+                               int32_t precision) {
     const int32_t n = UsableTapCount(taps);
     if (static_cast<int32_t>(weights.size()) != n)
         throw std::invalid_argument("no smoothing weights for " + std::to_string(n) +
@@ -39,58 +39,51 @@ ProgramText SmoothedTensorText(int32_t taps, const std::vector<double>& weights,
     fragment << PrecisionLine(precision) << "uniform lowp sampler2D img0;\n";
     WriteVaryingDeclarations(n, true, varyingCap, fragment);
     fragment << "\nvoid main()\n{\n";
-    for (int i = 0; i < 3; ++i)
-        fragment << "    vec4 c" << i << " = texture2D(img0, vTexture" << i << ");\n";
+    for (int i = 0; i < 3; ++i) fragment << "    vec4 c" << i << " = texture2D(img0, vTexture" << i << ");\n";
     WriteTapFetches(n, vertical, 4, varyingCap, fragment);
     const std::string inverse255 = WriteFloatLiteral(1.0f / 255.0f);
     for (int32_t i = 0; i < n; ++i)
-        fragment << "    vec2 uv" << i << " = c" << i << ".rg + (" << inverse255 << " * c" << i
-                 << ".ba);\n";
+        fragment << "    vec2 uv" << i << " = c" << i << ".rg + (" << inverse255 << " * c" << i << ".ba);\n";
     for (int32_t i = 0; i < n; ++i) fragment << "    uv" << i << " = (2.0 * uv" << i << ") - 1.0;\n";
     for (int32_t i = 0; i < n; ++i)
-        fragment << "    vec3 egf" << i << " = vec3(uv" << i << ".x * uv" << i << ".x, uv" << i
-                 << ".y * uv" << i << ".y, uv" << i << ".x * uv" << i << ".y);\n";
+        fragment << "    vec3 egf" << i << " = vec3(uv" << i << ".x * uv" << i << ".x, uv" << i << ".y * uv" << i
+                 << ".y, uv" << i << ".x * uv" << i << ".y);\n";
     fragment << "    vec3 egf = (" << Lit(weights[static_cast<size_t>(c)]) << " * egf0) + ("
              << Lit(weights[static_cast<size_t>(c - 1)]) << " * (egf1 + egf2))";
     for (int32_t k = 2; k <= c; ++k)
-        fragment << " + (" << Lit(weights[static_cast<size_t>(c - k)]) << " * (egf" << (2 * k - 1)
-                 << " + egf" << (2 * k) << "))";
+        fragment << " + (" << Lit(weights[static_cast<size_t>(c - k)]) << " * (egf" << (2 * k - 1) << " + egf"
+                 << (2 * k) << "))";
     fragment << ";\n";
     return {vertex.str(), fragment.str()};
 }
 
 }  // namespace
 
-ProgramText GradientProgramText(int32_t varyingCap, int32_t precision, bool enforceMinimumGradient,
-                                int32_t channel, int32_t samplerPrecision) {
-    if (varyingCap < 8)
-        throw std::invalid_argument("the gradient program needs eight texture-coordinate varyings");
+ProgramText GradientProgramText(int32_t varyingCap, int32_t precision, bool enforceMinimumGradient, int32_t channel,
+                                int32_t samplerPrecision) {
+    if (varyingCap < 8) throw std::invalid_argument("the gradient program needs eight texture-coordinate varyings");
     std::ostringstream vertex;
     WriteVertexHead(vertex, precision, "uniform vec2 uInvTextureDimensions;\n", 8, varyingCap);
-    static const char* const kOffsets[8] = {
-        "uInvTextureDimensions.x, uInvTextureDimensions.y",
-        "uInvTextureDimensions.x, -uInvTextureDimensions.y",
-        "-uInvTextureDimensions.x, uInvTextureDimensions.y",
-        "-uInvTextureDimensions.x, -uInvTextureDimensions.y",
-        "uInvTextureDimensions.x, 0.0",
-        "-uInvTextureDimensions.x, 0.0",
-        "0.0, uInvTextureDimensions.y",
-        "0.0, -uInvTextureDimensions.y"};
-    for (int i = 0; i < 8; ++i)
-        vertex << "    vTexture" << i << " = vaPosition.xy + vec2(" << kOffsets[i] << ");\n";
+    static const char* const kOffsets[8] = {"uInvTextureDimensions.x, uInvTextureDimensions.y",
+                                            "uInvTextureDimensions.x, -uInvTextureDimensions.y",
+                                            "-uInvTextureDimensions.x, uInvTextureDimensions.y",
+                                            "-uInvTextureDimensions.x, -uInvTextureDimensions.y",
+                                            "uInvTextureDimensions.x, 0.0",
+                                            "-uInvTextureDimensions.x, 0.0",
+                                            "0.0, uInvTextureDimensions.y",
+                                            "0.0, -uInvTextureDimensions.y"};
+    for (int i = 0; i < 8; ++i) vertex << "    vTexture" << i << " = vaPosition.xy + vec2(" << kOffsets[i] << ");\n";
     vertex << "}\n";
 
     std::ostringstream fragment;
-    fragment << PrecisionLine(precision) << "uniform " << PrecisionName(samplerPrecision)
-             << " sampler2D img0;\n";
+    fragment << PrecisionLine(precision) << "uniform " << PrecisionName(samplerPrecision) << " sampler2D img0;\n";
     WriteVaryingDeclarations(8, true, varyingCap, fragment);
     fragment << "\nvoid main()\n{\n";
     const bool luma = channel == 2;
     const char* type = luma ? "vec3" : "float";
     const char* swizzle = luma ? ".rgb" : channel == 0 ? ".a" : ".r";
     for (int i = 0; i < 8; ++i)
-        fragment << "    " << type << " c" << i << " = texture2D(img0, vTexture" << i << ")"
-                 << swizzle << ";\n";
+        fragment << "    " << type << " c" << i << " = texture2D(img0, vTexture" << i << ")" << swizzle << ";\n";
     if (luma) {
         fragment << "    const vec3 rgbToL = vec3(0.299, 0.587, 0.114);\n";
         for (int i = 0; i < 8; ++i) fragment << "    c" << i << ".r = dot(c" << i << ", rgbToL);\n";
@@ -100,10 +93,10 @@ ProgramText GradientProgramText(int32_t varyingCap, int32_t precision, bool enfo
     const std::string r = luma ? ".r" : "";
     const auto t = [&r](int i) { return "c" + std::to_string(i) + r; };
     fragment << "    vec2 s = vec2(\n"
-             << "        (" << a << " * (" << t(0) << " + " << t(1) << " - " << t(2) << " - " << t(3)
-             << ")) + (" << b << " * (" << t(4) << " - " << t(5) << ")),\n"
-             << "        (" << a << " * (" << t(2) << " + " << t(0) << " - " << t(3) << " - " << t(1)
-             << ")) + (" << b << " * (" << t(6) << " - " << t(7) << ")));\n";
+             << "        (" << a << " * (" << t(0) << " + " << t(1) << " - " << t(2) << " - " << t(3) << ")) + (" << b
+             << " * (" << t(4) << " - " << t(5) << ")),\n"
+             << "        (" << a << " * (" << t(2) << " + " << t(0) << " - " << t(3) << " - " << t(1) << ")) + (" << b
+             << " * (" << t(6) << " - " << t(7) << ")));\n";
     if (enforceMinimumGradient)
         fragment << "    float sLength = length(s);\n"
                  << "    if (sLength > 0.0)\n"
@@ -116,8 +109,8 @@ ProgramText GradientProgramText(int32_t varyingCap, int32_t precision, bool enfo
     return {vertex.str(), fragment.str()};
 }
 
-ProgramText TensorSmoothingPassText(int32_t taps, const std::vector<double>& weights,
-                                    bool vertical, int32_t varyingCap, int32_t precision) {
+ProgramText TensorSmoothingPassText(int32_t taps, const std::vector<double>& weights, bool vertical, int32_t varyingCap,
+                                    int32_t precision) {
     ProgramText text = SmoothedTensorText(taps, weights, vertical, varyingCap, precision);
     std::ostringstream tail;
     tail << "    vec2 g = sqrt(egf.xy);\n"
@@ -131,8 +124,8 @@ ProgramText TensorSmoothingPassText(int32_t taps, const std::vector<double>& wei
     return text;
 }
 
-ProgramText TensorPassText(int32_t taps, const std::vector<double>& weights, bool withAnisotropy,
-                           int32_t varyingCap, int32_t precision) {
+ProgramText TensorPassText(int32_t taps, const std::vector<double>& weights, bool withAnisotropy, int32_t varyingCap,
+                           int32_t precision) {
     ProgramText text = SmoothedTensorText(taps, weights, false, varyingCap, precision);
     text.fragment += WriteEigenAnalysis(withAnisotropy, false);
     return text;
@@ -179,8 +172,8 @@ std::string WriteEigenAnalysis(bool withAnisotropy, bool signedOutput) {
     return text + "}\n";
 }
 
-ProgramText NoisyEigenvectorText(bool withAnisotropy, int32_t varyingCap, int32_t precision,
-                                 bool signedInput, float noiseAmount) {
+ProgramText NoisyEigenvectorText(bool withAnisotropy, int32_t varyingCap, int32_t precision, bool signedInput,
+                                 float noiseAmount) {
     std::ostringstream vertex;
     WriteVertexHead(vertex, precision, "uniform vec2 uNoiseScale;\nuniform vec2 uNoiseTranslate;\n", 2, varyingCap);
     vertex << "    vTexture0 = vaPosition.xy;\n"

@@ -34,7 +34,8 @@ public:
     NSInteger numberOfItemsInSection(UICollectionView&, NSInteger) override {
         return view ? static_cast<NSInteger>(view->collectionFetchResultCache_.size()) : 0;
     }
-    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView&, const NSIndexPath& indexPath) override {
+    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView&,
+                                                                 const NSIndexPath& indexPath) override {
         return view->cellForItemAtIndexPath(indexPath);
     }
     void didSelectItemAtIndexPath(UICollectionView&, const NSIndexPath& indexPath) override {
@@ -59,7 +60,8 @@ PhotoGroupCollectionView::~PhotoGroupCollectionView() {
 void PhotoGroupCollectionView::initialize() {
     roles_ = std::make_shared<Roles>(this);
     setBackgroundColor(UIColor::clearColor());
-    collectionView_ = makePhotoListCollectionView<PhotoGroupCollectionViewCell>(bounds(), photoCollectionGroupLayout(), roles_, kCellIdentifier);
+    collectionView_ = makePhotoListCollectionView<PhotoGroupCollectionViewCell>(bounds(), photoCollectionGroupLayout(),
+                                                                                roles_, kCellIdentifier);
     addSubview(collectionView_);
     loadPhotoGroups();
     collectionView_->reloadData();  // it counted its items when it got its data source

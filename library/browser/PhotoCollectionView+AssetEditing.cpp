@@ -24,7 +24,8 @@ std::vector<std::uint8_t> bytesOf(const std::string& data) { return {data.begin(
 std::string upperExtension(const std::string& path) {
     std::string ext = std::filesystem::path(path).extension().string();
     if (!ext.empty()) ext.erase(0, 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return ext;
 }
 
@@ -34,8 +35,7 @@ std::optional<Bitmap> crop(const Bitmap& bitmap, CGRect r) {
     if (x0 == 0 && y0 == 0 && w == bitmap.width && h == bitmap.height) return bitmap;
     auto out = Bitmap::make(w, h, bitmap.format);
     if (!out) return std::nullopt;
-    for (std::uint32_t y = 0; y < h; ++y)
-        std::copy_n(bitmap.pixel(x0, y0 + y), std::size_t{w} * 4, out->pixel(0, y));
+    for (std::uint32_t y = 0; y < h; ++y) std::copy_n(bitmap.pixel(x0, y0 + y), std::size_t{w} * 4, out->pixel(0, y));
     return out;
 }
 
@@ -72,7 +72,7 @@ void PhotoCollectionView::beginEditingAssetAtIndexPath(const NSIndexPath& indexP
     assetEditingRequestAsset_ = asset;
     assetEditingInputId_ = asset->requestContentEditingInputWithOptions(
         options, [weak, generation, progressRequest, completion](std::shared_ptr<PHContentEditingInput> input,
-                                                                  const PHContentEditingInfo&) {
+                                                                 const PHContentEditingInfo&) {
             auto strong = weak.lock();
             auto* self = static_cast<PhotoCollectionView*>(strong.get());
             if (self) {
@@ -137,8 +137,8 @@ CGRect PhotoCollectionView::fullSizeCropRect(CGRect relativeRect, CGSize size) {
 }
 
 std::optional<platform::ImageBitmap> PhotoCollectionView::fullSizeBitmap(const std::string& path, int exifOrientation,
-                                                                        CGRect relativeRect, double maximumSide,
-                                                                        NSErrorPtr* error) {
+                                                                         CGRect relativeRect, double maximumSide,
+                                                                         NSErrorPtr* error) {
     auto unread = [error](const std::string& reason) {
         if (error)
             *error = photos::PhotosError(photos::kPhotosErrorInvalidResource, "The photo could not be read.",
@@ -319,7 +319,8 @@ void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, UIImagePtr ori
     saveNewAsset(std::move(image), *file, false, data, metadata, removingFile(*file, std::move(completion)));
 }
 
-void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, const Metadata& metadata, SavedCompletion completion) {
+void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, const Metadata& metadata,
+                                                SavedCompletion completion) {
     saveNewAssetWithImage(nullptr, std::move(image), std::string(), metadata, std::move(completion));
 }
 
@@ -337,7 +338,8 @@ void PhotoCollectionView::saveNewAsset(UIImagePtr image, const std::string& orig
     NSErrorPtr unopened;
     auto library = PHPhotoLibrary::sharedPhotoLibrary(&unopened);
     performAssetChanges(
-        [this, weak, library, unopened, image, originalImageURL, originalImageExisted, data, metadata](ChangeDone done) {
+        [this, weak, library, unopened, image, originalImageURL, originalImageExisted, data,
+         metadata](ChangeDone done) {
             setPhotoCollectionAssetsSavedPhotosGroup();
             resetScrollPosition();
             if (!library) return done(false, unopened);
@@ -348,7 +350,8 @@ void PhotoCollectionView::saveNewAsset(UIImagePtr image, const std::string& orig
                 auto renderError = std::make_shared<NSErrorPtr>();
                 library->performChanges(
                     [library, image, originalImageURL, originalImageExisted, data, metadata, renderError] {
-                        auto request = PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(originalImageURL);
+                        auto request =
+                            PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(originalImageURL);
                         if (!request || !image) return;
                         PHContentEditingOutput output(*request->placeholderForCreatedAsset(), *library);
                         output.setAdjustmentData(std::make_shared<PHAdjustmentData>(
@@ -386,7 +389,8 @@ void PhotoCollectionView::revertEditingForAssetIndexPath(const NSIndexPath& inde
             if (!library) return failChange(done, kNoLibrary);
             library->performChanges(
                 [asset] {
-                    if (auto request = PHAssetChangeRequest::changeRequestForAsset(*asset)) request->revertAssetToOriginal();
+                    if (auto request = PHAssetChangeRequest::changeRequestForAsset(*asset))
+                        request->revertAssetToOriginal();
                 },
                 [weak, done](bool success, NSErrorPtr error) {
                     onMain(weak, [success, error, done](PhotoCollectionView* self) {
@@ -404,10 +408,10 @@ void PhotoCollectionView::deleteItemAtIndexPath(const NSIndexPath& indexPath, Sa
     if (!library || !asset->canPerformEditOperation(PHAssetEditOperation::Delete)) return;
     UIApplication::sharedApplication().beginIgnoringInteractionEvents();
     library->performChanges([asset] { PHAssetChangeRequest::deleteAssets({asset}); },
-                                          [completion](bool success, NSErrorPtr error) {
-                                              dispatch_async(dispatch_get_main_queue(), [completion, success, error] {
-                                                  UIApplication::sharedApplication().endIgnoringInteractionEvents();
-                                                  if (completion) completion(success, error);
-                                              });
-                                          });
+                            [completion](bool success, NSErrorPtr error) {
+                                dispatch_async(dispatch_get_main_queue(), [completion, success, error] {
+                                    UIApplication::sharedApplication().endIgnoringInteractionEvents();
+                                    if (completion) completion(success, error);
+                                });
+                            });
 }

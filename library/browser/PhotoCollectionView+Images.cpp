@@ -41,7 +41,8 @@ void PhotoCollectionView::applyProgressView(bool showing, double progress, std::
     if (!progressView_) {
         UIApplication::sharedApplication().beginIgnoringInteractionEvents();
         if (auto cell = photoCell(selectedIndexPath())) cell->setProgressDecoratorHidden(true);
-        progressView_ = PhotoCollectionViewCell::progressDecoratorViewOfSize(CGSizeMake(kLargeProgressSide, kLargeProgressSide));
+        progressView_ =
+            PhotoCollectionViewCell::progressDecoratorViewOfSize(CGSizeMake(kLargeProgressSide, kLargeProgressSide));
         progressView_->setCenter(CGPointMake(CGRectGetMidX(bounds()), CGRectGetMidY(bounds())));
         addSubview(progressView_);
     }
@@ -75,7 +76,8 @@ UIImagePtr PhotoCollectionView::fullResolutionImageForIndexPath(const NSIndexPat
     return image;
 }
 
-std::optional<PhotoCollectionView::Metadata> PhotoCollectionView::metadataForForIndexPath(const NSIndexPath& indexPath) const {
+std::optional<PhotoCollectionView::Metadata> PhotoCollectionView::metadataForForIndexPath(
+    const NSIndexPath& indexPath) const {
     auto asset = assetAtIndexPath(indexPath);
     if (!asset) return std::nullopt;
     PHImageRequestOptions options;
@@ -138,11 +140,11 @@ void PhotoCollectionView::requestFullScreenImageForIndexPath(const NSIndexPath& 
     PHImageRequestOptions options;
     options.networkAccessAllowed = true;
     if (progress) options.progressHandler = [progress](double p, bool*) { progress(p); };
-    PHImageManager::defaultManager().requestImageForAsset(
-        *asset, singleLayoutItemSize_, PHImageContentModeAspectFit, options,
-        [completion](UIImagePtr image, const PHImageInfo& info) {
-            if (completion) completion(std::move(image), &info);
-        });
+    PHImageManager::defaultManager().requestImageForAsset(*asset, singleLayoutItemSize_, PHImageContentModeAspectFit,
+                                                          options,
+                                                          [completion](UIImagePtr image, const PHImageInfo& info) {
+                                                              if (completion) completion(std::move(image), &info);
+                                                          });
 }
 
 UIImagePtr PhotoCollectionView::savedPhotoGroupImage(bool cached) {
@@ -168,7 +170,9 @@ void PhotoCollectionView::computeDifferenceBetweenRect(CGRect oldRect, CGRect ne
     }
     const CGFloat oldMaxY = CGRectGetMaxY(oldRect), oldMinY = CGRectGetMinY(oldRect);
     const CGFloat newMaxY = CGRectGetMaxY(newRect), newMinY = CGRectGetMinY(newRect);
-    auto strip = [&](CGFloat from, CGFloat to) { return CGRectMake(newRect.origin.x, from, newRect.size.width, to - from); };
+    auto strip = [&](CGFloat from, CGFloat to) {
+        return CGRectMake(newRect.origin.x, from, newRect.size.width, to - from);
+    };
     if (newMaxY > oldMaxY) addedHandler(strip(oldMaxY, newMaxY));
     if (oldMinY > newMinY) addedHandler(strip(newMinY, oldMinY));
     if (newMaxY < oldMaxY) removedHandler(strip(newMaxY, oldMaxY));

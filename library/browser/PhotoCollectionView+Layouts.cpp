@@ -55,8 +55,7 @@ std::shared_ptr<UICollectionViewFlowLayout> PhotoCollectionView::photoCollection
 
 void PhotoCollectionView::applyPhotoCollectionGridLayout(UICollectionViewFlowLayout& layout) {
     const GridMetrics m = gridMetrics();
-    const CGFloat side =
-        std::floor((bounds().size.width - (m.columns - 1) * m.spacing - 2 * m.inset) / m.columns);
+    const CGFloat side = std::floor((bounds().size.width - (m.columns - 1) * m.spacing - 2 * m.inset) / m.columns);
     layout.setScrollDirection(UICollectionViewScrollDirection::Vertical);
     layout.setItemSize(CGSizeMake(side, side));
     layout.setMinimumInteritemSpacing(m.spacing);
@@ -66,8 +65,8 @@ void PhotoCollectionView::applyPhotoCollectionGridLayout(UICollectionViewFlowLay
 }
 
 void PhotoCollectionView::applyPhotoCollectionSingleLayout(UICollectionViewFlowLayout& layout) {
-    const CGSize size = CGSizeMake(bounds().size.width,
-                                   bounds().size.height - (toolbar_ ? toolbar_->frame().size.height : 0));
+    const CGSize size =
+        CGSizeMake(bounds().size.width, bounds().size.height - (toolbar_ ? toolbar_->frame().size.height : 0));
     layout.setScrollDirection(UICollectionViewScrollDirection::Horizontal);
     layout.setItemSize(size);
     layout.setMinimumInteritemSpacing(0);
@@ -113,7 +112,8 @@ void PhotoCollectionView::setPhotoCollectionLayout(PhotoCollectionLayout layout,
     if (!animated) AnimationUtility::animateImageTransitions(false);
     const PhotoCollectionLayout oldLayout = photoCollectionLayout_;
     photoCollectionLayout_ = layout;
-    auto newLayout = layout == PhotoCollectionLayoutSingle ? photoCollectionSingleLayout() : photoCollectionGridLayout();
+    auto newLayout =
+        layout == PhotoCollectionLayoutSingle ? photoCollectionSingleLayout() : photoCollectionGridLayout();
     collectionView_->setContentOffset(collectionView_->contentOffset(), false);
     if (oldLayout == PhotoCollectionLayoutGrid) gridLayoutContentOffset_ = collectionView_->contentOffset();
 
@@ -135,9 +135,10 @@ void PhotoCollectionView::setPhotoCollectionLayout(PhotoCollectionLayout layout,
             cv.setCollectionViewLayout(newLayout, false);
             cv.layoutIfNeeded();
             cv.reloadItemsAtIndexPaths({indexPath});
-            cv.selectItemAtIndexPath(indexPath, false, layout == PhotoCollectionLayoutSingle
-                                                           ? UICollectionViewScrollPositionCenteredHorizontally
-                                                           : UICollectionViewScrollPositionNone);
+            cv.selectItemAtIndexPath(indexPath, false,
+                                     layout == PhotoCollectionLayoutSingle
+                                         ? UICollectionViewScrollPositionCenteredHorizontally
+                                         : UICollectionViewScrollPositionNone);
             if (layout == PhotoCollectionLayoutGrid) {
                 cv.setContentOffset(view->gridLayoutContentOffset_, false);
                 // An item left outside the restored view is brought to its middle.
@@ -164,8 +165,9 @@ void PhotoCollectionView::setPhotoCollectionLayout(PhotoCollectionLayout layout,
         if (!animated) AnimationUtility::animateImageTransitions(true);
         if (completion) completion(done);
     };
-    animatePhotoAtIndexPath(indexPath, oldLayout, contentModeForLayout(layout), superview() ? superview()->shared_from_this() : nullptr,
-                            transition, nullptr, frame, nullptr, finished);
+    animatePhotoAtIndexPath(indexPath, oldLayout, contentModeForLayout(layout),
+                            superview() ? superview()->shared_from_this() : nullptr, transition, nullptr, frame,
+                            nullptr, finished);
 }
 
 // ---- Flights -------------------------------------------------------------------------------

@@ -39,7 +39,8 @@ public:
     NSInteger numberOfItemsInSection(UICollectionView&, NSInteger) override {
         return static_cast<NSInteger>(view.numberOfAssets());
     }
-    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView&, const NSIndexPath& indexPath) override {
+    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView&,
+                                                                 const NSIndexPath& indexPath) override {
         return view.cellForItemAtIndexPath(indexPath);
     }
     void didSelectItemAtIndexPath(UICollectionView&, const NSIndexPath& indexPath) override {
@@ -60,7 +61,8 @@ public:
 PhotoCollectionView::PhotoCollectionView(CGRect frame) : UIView(frame) {
     setBackgroundColor(UIColor::clearColor());
     roles_ = std::make_shared<CollectionRoles>(*this);
-    collectionView_ = makePhotoListCollectionView<PhotoCollectionViewCell>(bounds(), photoCollectionGridLayout(), roles_, kCellIdentifier);
+    collectionView_ = makePhotoListCollectionView<PhotoCollectionViewCell>(bounds(), photoCollectionGridLayout(),
+                                                                           roles_, kCellIdentifier);
     addSubview(collectionView_);
     lastLaidOutBounds_ = bounds();
     observer_ = std::make_shared<LibraryObserver>(this);
@@ -82,13 +84,12 @@ void PhotoCollectionView::onMain(std::weak_ptr<UIView> weak, std::function<void(
     });
 }
 
-int PhotoCollectionView::saveTypeSetting() {
-    return static_cast<int>(AmbrelAppSettings::sharedInstance().saveType());
-}
+int PhotoCollectionView::saveTypeSetting() { return static_cast<int>(AmbrelAppSettings::sharedInstance().saveType()); }
 
 // ---- Album ---------------------------------------------------------------------------------
 
-std::shared_ptr<PHAsset::FetchResult> PhotoCollectionView::assetsInAssetCollection(const PHAssetCollection& collection) {
+std::shared_ptr<PHAsset::FetchResult> PhotoCollectionView::assetsInAssetCollection(
+    const PHAssetCollection& collection) {
     PHFetchOptions options;
     options.mediaType = PHAssetMediaTypeImage;
     return PHAsset::fetchAssetsInAssetCollection(collection, options);
@@ -124,7 +125,8 @@ void PhotoCollectionView::setPhotoCollectionAssetsGroup(std::shared_ptr<PHAssetC
     photoAssetsWillChange();
     UIView::performWithoutAnimation([this] { reloadAssets(); });
     if (numberOfAssets() > 0)
-        selectItemAtIndexPath(NSIndexPath::indexPathForItem(0, 0), false, UICollectionViewScrollPositionCenteredHorizontally);
+        selectItemAtIndexPath(NSIndexPath::indexPathForItem(0, 0), false,
+                              UICollectionViewScrollPositionCenteredHorizontally);
     collectionView_->layoutIfNeeded();
     photoAssetsChanged();
 }
@@ -147,7 +149,8 @@ std::optional<NSIndexPath> PhotoCollectionView::indexPathForAsset(const PHAsset&
     if (!assets_) return std::nullopt;
     for (std::size_t i = 0; i < assets_->count(); ++i)
         if (assets_->objectAtIndex(i)->localIdentifier() == asset.localIdentifier())
-            return NSIndexPath::indexPathForItem(assetIndexAtIndex(static_cast<long>(i), static_cast<long>(assets_->count())), 0);
+            return NSIndexPath::indexPathForItem(
+                assetIndexAtIndex(static_cast<long>(i), static_cast<long>(assets_->count())), 0);
     return std::nullopt;
 }
 
@@ -167,9 +170,10 @@ bool PhotoCollectionView::deletableAtIndexPath(const NSIndexPath& indexPath) con
 }
 
 std::vector<NSIndexPath> PhotoCollectionView::indexPathsFromIndexSet(const std::set<std::size_t>& indexes,
-                                                                    long count) const {
+                                                                     long count) const {
     std::vector<NSIndexPath> paths;
-    for (auto i : indexes) paths.push_back(NSIndexPath::indexPathForItem(assetIndexAtIndex(static_cast<long>(i), count), 0));
+    for (auto i : indexes)
+        paths.push_back(NSIndexPath::indexPathForItem(assetIndexAtIndex(static_cast<long>(i), count), 0));
     return paths;
 }
 
@@ -235,7 +239,8 @@ void PhotoCollectionView::selectItemAtIndexPath(const NSIndexPath& indexPath, bo
 std::optional<NSIndexPath> PhotoCollectionView::visibleIndexPath() {
     const CGRect b = collectionView_->bounds();
     const CGPoint centre = CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b));
-    if (auto item = collectionView_->indexPathForItemAtPoint(centre); item && collectionView_->cellForItemAtIndexPath(*item))
+    if (auto item = collectionView_->indexPathForItemAtPoint(centre);
+        item && collectionView_->cellForItemAtIndexPath(*item))
         return item;
     auto visible = collectionView_->indexPathsForVisibleItems();
     if (visible.empty()) return std::nullopt;
@@ -280,7 +285,9 @@ UIViewContentMode PhotoCollectionView::contentModeForLayout(PhotoCollectionLayou
                                                                   : UIViewContentMode::ScaleAspectFill;
 }
 
-bool PhotoCollectionView::zoomEnabledForLayout(PhotoCollectionLayout layout) { return layout == PhotoCollectionLayoutSingle; }
+bool PhotoCollectionView::zoomEnabledForLayout(PhotoCollectionLayout layout) {
+    return layout == PhotoCollectionLayoutSingle;
+}
 
 bool PhotoCollectionView::shouldShowEditDecoratorForIndexPath(const NSIndexPath& indexPath,
                                                               PhotoCollectionLayout layout) const {
@@ -431,7 +438,8 @@ void PhotoCollectionView::cloudReloadReceivedProgress(double progress) {
 }
 
 void PhotoCollectionView::cloudReloadReceivedEmptyChange() {
-    if (ignoreCloudReloadShouldLookForEmptyChangeNotification_) ignoreCloudReloadRecievedEmptyChangeNotification_ = true;
+    if (ignoreCloudReloadShouldLookForEmptyChangeNotification_)
+        ignoreCloudReloadRecievedEmptyChangeNotification_ = true;
 }
 
 bool PhotoCollectionView::shouldIgnoreCloudReload() {

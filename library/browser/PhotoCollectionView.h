@@ -273,9 +273,8 @@ public:
                                                  bool autoPopulateMetadata = false, bool copyData = false,
                                                  bool useAlternateFormats = false, NSErrorPtr* error = nullptr);
     // The upright JPEG of an edit with its marks, written to the path.
-    static bool writeImageForRenderedContent(const UIImagePtr& image, const Metadata& metadata,
-                                             const std::string& url, bool copyData = true,
-                                             NSErrorPtr* error = nullptr);
+    static bool writeImageForRenderedContent(const UIImagePtr& image, const Metadata& metadata, const std::string& url,
+                                             bool copyData = true, NSErrorPtr* error = nullptr);
     // A failed save's error: the description every failed save shares and the reason.
     static NSErrorPtr saveError(const std::string& reason);
 

@@ -79,7 +79,8 @@ void PhotoCollectionViewCell::setShowProgressDecorator(bool show) {
     }
     progressDecorator_ = progressDecoratorView();
     const UIImagePtr image = imageView_->image();
-    const CGRect picture = AVMakeRectWithAspectRatioInsideRect(image ? image->size() : CGSizeZero, imageView_->bounds());
+    const CGRect picture =
+        AVMakeRectWithAspectRatioInsideRect(image ? image->size() : CGSizeZero, imageView_->bounds());
     CGRect frame = progressDecorator_->frame();
     frame.origin = {CGRectGetMaxX(picture) - frame.size.width - kProgressDecoratorInset,
                     CGRectGetMaxY(picture) - frame.size.height - kProgressDecoratorInset};

@@ -11,12 +11,14 @@ NSInteger ReverseCollectionLayout::itemCount(NSInteger section) const {
 std::optional<UICollectionViewLayoutAttributes> ReverseCollectionLayout::layoutAttributesForItemAtIndexPath(
     const NSIndexPath& indexPath) const {
     const NSInteger n = itemCount(indexPath.section);
-    auto attributes = UICollectionViewFlowLayout::layoutAttributesForItemAtIndexPath({indexPath.section, n - 1 - indexPath.item});
+    auto attributes =
+        UICollectionViewFlowLayout::layoutAttributesForItemAtIndexPath({indexPath.section, n - 1 - indexPath.item});
     if (attributes) attributes->indexPath = indexPath;
     return attributes;
 }
 
-std::vector<UICollectionViewLayoutAttributes> ReverseCollectionLayout::layoutAttributesForElementsInRect(CGRect rect) const {
+std::vector<UICollectionViewLayoutAttributes> ReverseCollectionLayout::layoutAttributesForElementsInRect(
+    CGRect rect) const {
     std::vector<UICollectionViewLayoutAttributes> reversed;
     for (const auto& a : UICollectionViewFlowLayout::layoutAttributesForElementsInRect(rect)) {
         const NSInteger n = itemCount(a.indexPath.section);

@@ -6,7 +6,8 @@
 
 class ReverseCollectionLayout : public UICollectionViewFlowLayout {
 public:
-    std::optional<UICollectionViewLayoutAttributes> layoutAttributesForItemAtIndexPath(const NSIndexPath& indexPath) const override;
+    std::optional<UICollectionViewLayoutAttributes> layoutAttributesForItemAtIndexPath(
+        const NSIndexPath& indexPath) const override;
     std::vector<UICollectionViewLayoutAttributes> layoutAttributesForElementsInRect(CGRect rect) const override;
 
 private:

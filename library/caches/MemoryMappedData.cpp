@@ -33,9 +33,8 @@ void report(const std::string& what, int error) {
 }  // namespace
 
 void MemoryMappedData::setAllocatorForTesting(Allocator a) {
-    allocator() = a ? std::move(a) : [](int fd, std::uint64_t size) {
-        return ::posix_fallocate(fd, 0, static_cast<off_t>(size));
-    };
+    allocator() = a ? std::move(a)
+                    : [](int fd, std::uint64_t size) { return ::posix_fallocate(fd, 0, static_cast<off_t>(size)); };
 }
 
 std::shared_ptr<MemoryMappedData> MemoryMappedData::memoryMappedDataWithSize(std::uint64_t size) {
@@ -69,7 +68,7 @@ void* MemoryMappedData::map() {
     if (mappedData_) return mappedData_;
     const int fd = ::open(dataPath_.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) return report(dataPath_, errno), nullptr;
-    struct stat st{};
+    struct stat st {};
     void* address = MAP_FAILED;
     if (::fstat(fd, &st) != 0) {
         report(dataPath_, errno);

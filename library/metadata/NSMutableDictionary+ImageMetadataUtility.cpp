@@ -164,7 +164,8 @@ void setKeywords(Metadata& metadata, const std::optional<std::string>& keyword) 
 
 bool hasKeyword(Metadata& metadata, const std::string& keyword) {
     Metadata& iptc = dictionaryForKey(metadata, platform::kCGImagePropertyIPTCDictionary);
-    const platform::ImagePropertyValue* keywords = platform::ImagePropertyFind(iptc, platform::kCGImagePropertyIPTCKeywords);
+    const platform::ImagePropertyValue* keywords =
+        platform::ImagePropertyFind(iptc, platform::kCGImagePropertyIPTCKeywords);
     if (!keywords || !keywords->strings()) return false;
     for (auto& k : *keywords->strings())
         if (k == keyword) return true;
@@ -175,14 +176,16 @@ void appendKeyword(Metadata& metadata, const std::optional<std::string>& keyword
     if (!keyword || hasKeyword(metadata, *keyword)) return;
     Metadata& iptc = dictionaryForKey(metadata, platform::kCGImagePropertyIPTCDictionary);
     platform::ImagePropertyValue::Strings list;
-    if (const auto* present = platform::ImagePropertyFind(iptc, platform::kCGImagePropertyIPTCKeywords); present && present->strings())
+    if (const auto* present = platform::ImagePropertyFind(iptc, platform::kCGImagePropertyIPTCKeywords);
+        present && present->strings())
         list = *present->strings();
     list.push_back(*keyword);
     iptc[platform::kCGImagePropertyIPTCKeywords] = std::move(list);
 }
 
 void setDigitalZoom(Metadata& metadata, double zoom) {
-    dictionaryForKey(metadata, platform::kCGImagePropertyExifDictionary)[platform::kCGImagePropertyExifDigitalZoomRatio] =
+    dictionaryForKey(metadata,
+                     platform::kCGImagePropertyExifDictionary)[platform::kCGImagePropertyExifDigitalZoomRatio] =
         static_cast<float>(zoom);
 }
 
@@ -193,7 +196,8 @@ void setImageOrientation(Metadata& metadata, int imageOrientation) {
 int imageOrientation(const Metadata& metadata) { return platform::ImageOrientationFromEXIF(orientation(metadata)); }
 
 int orientation(const Metadata& metadata) {
-    const platform::ImagePropertyValue* v = platform::ImagePropertyFind(metadata, platform::kCGImagePropertyOrientation);
+    const platform::ImagePropertyValue* v =
+        platform::ImagePropertyFind(metadata, platform::kCGImagePropertyOrientation);
     return v && v->integer() ? static_cast<int>(*v->integer()) : 0;
 }
 

@@ -18,14 +18,15 @@ namespace {
 // Said on stderr and handed to the caller. A failure without words of its own is named by its
 // kind, so no one is ever told only that something failed.
 bool failed(NSErrorPtr* out, platform::ImageIOErrorCode code, const std::string& what, std::string why) {
-    if (why.empty()) why = code == platform::ImageIOErrorCode::Metadata ? "its metadata could not be written"
-                                                                        : "the file could not be written";
+    if (why.empty())
+        why = code == platform::ImageIOErrorCode::Metadata ? "its metadata could not be written"
+                                                           : "the file could not be written";
     std::fprintf(stderr, "tavorin: could not write %s: %s\n", what.c_str(), why.c_str());
     // The file is named once, where the words do not name it already.
     if (out)
-        *out = NSError::errorWithDomain(kImageWriteErrorDomain, static_cast<long>(code),
-                                        "The photo could not be written.",
-                                        why.find(what) == std::string::npos ? what + ": " + why : why);
+        *out =
+            NSError::errorWithDomain(kImageWriteErrorDomain, static_cast<long>(code), "The photo could not be written.",
+                                     why.find(what) == std::string::npos ? what + ": " + why : why);
     return false;
 }
 bool failed(NSErrorPtr* out, const std::string& what, const platform::ImageIOError& error) {
@@ -81,18 +82,17 @@ std::optional<std::string> temporaryDirectory(NSErrorPtr* error) {
     const std::string folder = base + "/tavorin-" + std::to_string(::getuid());
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return failed(error, platform::ImageIOErrorCode::WriteFailed, folder, std::strerror(errno)), std::nullopt;
-    struct stat st{};
+    struct stat st {};
     // Another user's folder, a link, or one others may enter is not ours to write in.
-    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        (st.st_mode & 077) != 0)
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077) != 0)
         return failed(error, platform::ImageIOErrorCode::WriteFailed, folder,
                       "the folder is not this user's private folder"),
                std::nullopt;
     return folder;
 }
 
-std::optional<std::string> writeImage(const UIImage& image, const std::string& name, int type,
-                                      const Metadata& metadata, bool copyData, NSErrorPtr* error) {
+std::optional<std::string> writeImage(const UIImage& image, const std::string& name, int type, const Metadata& metadata,
+                                      bool copyData, NSErrorPtr* error) {
     if (type != SaveTypeJPEG && type != SaveTypePNG && type != SaveTypeTIFF)
         return failed(error, platform::ImageIOErrorCode::InvalidArgument, name,
                       "file type " + std::to_string(type) + " is not JPEG, PNG or TIFF"),

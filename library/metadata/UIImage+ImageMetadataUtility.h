@@ -18,7 +18,6 @@
 #include "platform/foundation/NSError.h"
 #include "platform/uikit/UIImage.h"
 
-
 namespace ImageMetadataUtility {
 
 // The JPEG quality of saves: the single-precision 0.9.
@@ -32,8 +31,8 @@ std::optional<std::string> temporaryDirectory(NSErrorPtr* error = nullptr);
 
 // Writes name + extension into the temporary folder, replacing an older file; the path, or
 // nullopt for another type or any failure.
-std::optional<std::string> writeImage(const UIImage& image, const std::string& name, int type,
-                                      const Metadata& metadata, bool copyData, NSErrorPtr* error = nullptr);
+std::optional<std::string> writeImage(const UIImage& image, const std::string& name, int type, const Metadata& metadata,
+                                      bool copyData, NSErrorPtr* error = nullptr);
 
 // Encoded bytes carrying the metadata (the picture is encoded once; only the properties are
 // merged in); nullopt on failure.

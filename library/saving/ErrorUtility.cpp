@@ -27,10 +27,10 @@ ErrorUtility& ErrorUtility::sharedInstance() {
 AlertContent ErrorUtility::alertContentForError(const NSError& error) {
     AlertContent content;
     content.title = "Share Error";
-    content.message = error.localizedFailureReason().empty()
-                          ? error.localizedDescription()
-                          : error.localizedDescription() + NSLocalizedString("ErrorDelimiterKey") +
-                                error.localizedFailureReason();
+    content.message =
+        error.localizedFailureReason().empty()
+            ? error.localizedDescription()
+            : error.localizedDescription() + NSLocalizedString("ErrorDelimiterKey") + error.localizedFailureReason();
     if (error.domain() == ALAssetsLibraryErrorDomain &&
         (error.code() == ALAssetsLibraryDataUnavailableError || error.code() == ALAssetsLibraryAccessUserDeniedError))
         content.message = NSLocalizedString("PrivacySettingsErrorKey");

@@ -8,6 +8,7 @@
 
 namespace CameraUtility {
 
-void saveMovieToAlbum(const std::string& path, Completion completion, std::shared_ptr<ALAssetsLibrary> library = nullptr);
+void saveMovieToAlbum(const std::string& path, Completion completion,
+                      std::shared_ptr<ALAssetsLibrary> library = nullptr);
 
 }  // namespace CameraUtility

@@ -52,5 +52,4 @@ void saveToAlbumWithMetadata(const UIImagePtr& image, const std::optional<Metada
                                           saveEnding(image, std::move(completion)));
 }
 
-
 }  // namespace CameraUtility

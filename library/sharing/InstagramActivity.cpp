@@ -24,7 +24,9 @@ std::shared_ptr<SquareCropScreen> InstagramActivity::makeSquareCropScreen() {
     return squareCropFactory() ? squareCropFactory()() : makeWholePhotoSquareCropScreen();
 }
 
-bool InstagramActivity::isInstagramAvailable() { return UIApplication::sharedApplication().canOpenURL(kApplicationURL); }
+bool InstagramActivity::isInstagramAvailable() {
+    return UIApplication::sharedApplication().canOpenURL(kApplicationURL);
+}
 
 bool InstagramActivity::canPerformWithActivityItems(const UIActivityItems& items) {
     return isImageInArray(items) && isInstagramAvailable();
@@ -65,7 +67,8 @@ void InstagramActivity::cropAnswered(bool done, const std::string& caption) {
     presentDocumentInteractionControllerWithImage(cropped, caption);
 }
 
-bool InstagramActivity::presentDocumentInteractionControllerWithImage(const UIImagePtr& image, const std::string& text) {
+bool InstagramActivity::presentDocumentInteractionControllerWithImage(const UIImagePtr& image,
+                                                                      const std::string& text) {
     // The file first: the activity says whether it was handed on only once that is known.
     const auto data = handOffData(image);
     const auto url = data ? createFileUrlForData(*data, ".igo") : std::nullopt;
@@ -80,8 +83,8 @@ bool InstagramActivity::presentDocumentInteractionControllerWithImage(const UIIm
     return false;
 }
 
-std::shared_ptr<UIDocumentInteractionController> InstagramActivity::documentInteractionControllerForInstagramWithFileURL(
-    const NSURL& url, const std::string& caption) {
+std::shared_ptr<UIDocumentInteractionController>
+InstagramActivity::documentInteractionControllerForInstagramWithFileURL(const NSURL& url, const std::string& caption) {
     auto controller = UIDocumentInteractionController::interactionControllerWithURL(url);
     controller->setUTI(kUTTypeInstagramExclusive);
     controller->setDelegate(std::static_pointer_cast<InstagramActivity>(shared_from_this()));

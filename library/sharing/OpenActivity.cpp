@@ -14,7 +14,8 @@ bool OpenActivity::presentDocumentInteractionControllerWithImage(const UIImagePt
     return url && presentMenu(documentInteractionControllerForFileURL(*url));
 }
 
-std::shared_ptr<UIDocumentInteractionController> OpenActivity::documentInteractionControllerForFileURL(const NSURL& url) {
+std::shared_ptr<UIDocumentInteractionController> OpenActivity::documentInteractionControllerForFileURL(
+    const NSURL& url) {
     auto controller = UIDocumentInteractionController::interactionControllerWithURL(url);
     controller->setUTI(kUTTypeImage);
     controller->setDelegate(std::static_pointer_cast<OpenActivity>(shared_from_this()));
@@ -22,7 +23,7 @@ std::shared_ptr<UIDocumentInteractionController> OpenActivity::documentInteracti
 }
 
 void OpenActivity::documentInteractionControllerWillBeginSendingToApplication(UIDocumentInteractionController&,
-                                                                             const std::string&) {
+                                                                              const std::string&) {
     isPerformed_ = true;
 }
 

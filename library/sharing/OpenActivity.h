@@ -16,7 +16,7 @@ public:
     void performActivity() override;
 
     void documentInteractionControllerWillBeginSendingToApplication(UIDocumentInteractionController& controller,
-                                                                   const std::string& application) override;
+                                                                    const std::string& application) override;
     void documentInteractionControllerDidDismissOpenInMenu(UIDocumentInteractionController& controller) override;
 
     // Writes the photo and shows the menu; false when either fails.

@@ -43,7 +43,8 @@ public:
     static std::string stringFromArray(const UIActivityItems& items);
     // Writes the bytes, whole or not at all, as "Tavorin<extension>" in the private temporary
     // folder, replacing the last one; nullopt when that fails.
-    static std::optional<NSURL> createFileUrlForData(const std::vector<std::uint8_t>& data, const std::string& extension);
+    static std::optional<NSURL> createFileUrlForData(const std::vector<std::uint8_t>& data,
+                                                     const std::string& extension);
     // The image as the hand-offs send it: JPEG at quality 0.9, its orientation in the file.
     static std::optional<std::vector<std::uint8_t>> handOffData(const UIImagePtr& image);
 

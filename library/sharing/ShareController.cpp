@@ -36,8 +36,8 @@ std::optional<NSURL> ShareController::writeImage(const UIImagePtr& image, const 
     Metadata copy = metadata;
     ImageMetadataUtility::setImageOrientation(copy, static_cast<int>(image->imageOrientation()));
     ImageMetadataUtility::autoPopulateMetadata(copy, ImageMetadataOptionDateDigitized | ImageMetadataOptionSoftware);
-    const auto path = ImageMetadataUtility::writeImage(*image, name, AmbrelAppSettings::sharedInstance().saveType(),
-                                                       copy, true);
+    const auto path =
+        ImageMetadataUtility::writeImage(*image, name, AmbrelAppSettings::sharedInstance().saveType(), copy, true);
     if (!path) return std::nullopt;
     return NSURL::fileURLWithPath(*path);
 }

@@ -29,7 +29,8 @@ public:
     // Answered once its presentation has ended, so that the answer's dismissal finds it
     // presented.
     void viewDidAppear(bool) override {
-        if (auto completion = std::move(completion_)) dispatch_async(dispatch_get_main_queue(), [completion] { completion(true); });
+        if (auto completion = std::move(completion_))
+            dispatch_async(dispatch_get_main_queue(), [completion] { completion(true); });
     }
 
 private:

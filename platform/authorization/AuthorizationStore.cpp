@@ -14,10 +14,10 @@ namespace {
 
 const char* serviceName(AuthorizationService s) {
     switch (s) {
-        case AuthorizationService::Camera: return "camera";
-        case AuthorizationService::Microphone: return "microphone";
-        case AuthorizationService::Photos: return "photos";
-        case AuthorizationService::Location: return "location";
+    case AuthorizationService::Camera: return "camera";
+    case AuthorizationService::Microphone: return "microphone";
+    case AuthorizationService::Photos: return "photos";
+    case AuthorizationService::Location: return "location";
     }
     return "unknown";
 }
@@ -56,24 +56,24 @@ void AuthorizationStore::resetShared() {
 AuthorizationStore::AuthorizationStore(std::filesystem::path file) : file_(std::move(file)) {
     StateFile::Reading reading = StateFile::read(file_);
     switch (reading.outcome) {
-        case StateFile::Outcome::Missing: return;
-        case StateFile::Outcome::Unreadable:
-            unreadable_ = true;
-            say(reading.problem + "; answers will not be kept");
-            return;
-        case StateFile::Outcome::Read:
-            if (reading.document.is_object()) {
-                for (const auto& [key, value] : reading.document.items()) {
-                    // Only a state some service has; anything else would be narrowed into one.
-                    if (value.is_number_integer() && value.get<std::int64_t>() >= 0 &&
-                        value.get<std::int64_t>() <= kLocationAuthorizedWhenInUse)
-                        states_[key] = value.get<int>();
-                }
-                return;
+    case StateFile::Outcome::Missing: return;
+    case StateFile::Outcome::Unreadable:
+        unreadable_ = true;
+        say(reading.problem + "; answers will not be kept");
+        return;
+    case StateFile::Outcome::Read:
+        if (reading.document.is_object()) {
+            for (const auto& [key, value] : reading.document.items()) {
+                // Only a state some service has; anything else would be narrowed into one.
+                if (value.is_number_integer() && value.get<std::int64_t>() >= 0 &&
+                    value.get<std::int64_t>() <= kLocationAuthorizedWhenInUse)
+                    states_[key] = value.get<int>();
             }
-            reading.problem = "does not hold a dictionary";
-            break;
-        case StateFile::Outcome::Damaged: break;
+            return;
+        }
+        reading.problem = "does not hold a dictionary";
+        break;
+    case StateFile::Outcome::Damaged: break;
     }
     corrupt_ = true;
     setAsidePending_ = true;
@@ -84,8 +84,7 @@ AuthorizationStore::AuthorizationStore(std::filesystem::path file) : file_(std::
 int AuthorizationStore::status(AuthorizationService service) const {
     std::lock_guard lock(mutex_);
     auto it = states_.find(serviceName(service));
-    if (it == states_.end() || it->second < 0 || it->second > highestState(service))
-        return kAuthorizationNotDetermined;
+    if (it == states_.end() || it->second < 0 || it->second > highestState(service)) return kAuthorizationNotDetermined;
     return it->second;
 }
 
@@ -100,9 +99,9 @@ int AuthorizationStore::requestAccess(AuthorizationService service) {
     if (state != kAuthorizationNotDetermined) return state;
     int answer = kAuthorizationNotDetermined;
     switch (policy()) {
-        case AuthorizationPolicy::Grant: answer = highestState(service); break;
-        case AuthorizationPolicy::Deny: answer = kAuthorizationDenied; break;
-        case AuthorizationPolicy::NeverAnswer: return kAuthorizationNotDetermined;
+    case AuthorizationPolicy::Grant: answer = highestState(service); break;
+    case AuthorizationPolicy::Deny: answer = kAuthorizationDenied; break;
+    case AuthorizationPolicy::NeverAnswer: return kAuthorizationNotDetermined;
     }
     setStatus(service, answer);
     return answer;

@@ -35,9 +35,9 @@ struct AVAssetReader::Track {
     }
 
     bool convertVideo(const AVFrame* frame) {
-        scaler = sws_getCachedContext(scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                                      frame->width, frame->height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr,
-                                      nullptr);
+        scaler =
+            sws_getCachedContext(scaler, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+                                 frame->width, frame->height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
         CVPixelBufferRef pixels;
         if (!scaler || CVPixelBufferCreate(static_cast<size_t>(frame->width), static_cast<size_t>(frame->height),
                                            kCVPixelFormatType_32BGRA, &pixels) != kCVReturnSuccess)
@@ -58,9 +58,9 @@ struct AVAssetReader::Track {
         if (!resampler) {
             AVChannelLayout layout{};
             if (av_channel_layout_copy(&layout, &frame->ch_layout) < 0) return false;
-            const int made = swr_alloc_set_opts2(&resampler, &layout, AV_SAMPLE_FMT_S16, frame->sample_rate, &layout,
-                                                 static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0,
-                                                 nullptr);
+            const int made =
+                swr_alloc_set_opts2(&resampler, &layout, AV_SAMPLE_FMT_S16, frame->sample_rate, &layout,
+                                    static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
             av_channel_layout_uninit(&layout);
             if (made < 0 || swr_init(resampler) < 0) return false;
         }
@@ -164,8 +164,7 @@ bool AVAssetReader::readPacket() {
     bool ok = true;
     if (r == AVERROR_EOF) {
         endOfFile_ = true;
-        for (auto& track : tracks_)
-            ok = ok && avcodec_send_packet(track->decoder, nullptr) >= 0 && track->receive();
+        for (auto& track : tracks_) ok = ok && avcodec_send_packet(track->decoder, nullptr) >= 0 && track->receive();
     } else if (r < 0) {
         ok = false;
     } else {

@@ -58,7 +58,8 @@ bool AVAssetWriter::startWriting() {
     }
     status_ = AVAssetWriterStatus::Writing;
     for (AVAssetWriterInput* input : inputs_)
-        if (input->expectsMediaDataInRealTime() && !encoder_.joinable()) encoder_ = std::thread([this] { runEncoder(); });
+        if (input->expectsMediaDataInRealTime() && !encoder_.joinable())
+            encoder_ = std::thread([this] { runEncoder(); });
     return true;
 }
 

@@ -153,11 +153,12 @@ bool AVAssetWriterInput::openEncoder(AVFormatContext* format, std::string* reaso
         return *reason = "cannot add a track", false;
     stream->time_base = c->time_base;
     if (mediaType_ == AVMediaKind::Video && !(transform_ == CGAffineTransformIdentity)) {
-        auto* matrix = reinterpret_cast<int32_t*>(
-            av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, sizeof(int32_t) * 9));
+        auto* matrix =
+            reinterpret_cast<int32_t*>(av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, sizeof(int32_t) * 9));
         if (!matrix) return *reason = "out of memory", false;
         // The track header's matrix: a b u / c d v / tx ty w, 16.16 fixed point but u v w 2.30.
-        const double m[9] = {transform_.a, transform_.b, 0, transform_.c, transform_.d, 0, transform_.tx, transform_.ty, 1};
+        const double m[9] = {transform_.a,  transform_.b,  0, transform_.c, transform_.d, 0,
+                             transform_.tx, transform_.ty, 1};
         for (int i = 0; i < 9; ++i) matrix[i] = static_cast<int32_t>(m[i] * (i % 3 == 2 ? (1 << 30) : (1 << 16)));
     }
     return true;
@@ -198,9 +199,8 @@ bool AVAssetWriterInput::appendPixelBuffer(const CVPixelBufferRef& pixelBuffer, 
     if (sw * dh > dw * sh) cw = std::max<int64_t>(1, sh * dw / dh);
     else ch = std::max<int64_t>(1, sw * dh / dw);
     const size_t x0 = static_cast<size_t>((sw - cw) / 2), y0 = static_cast<size_t>((sh - ch) / 2);
-    e.scaler = sws_getCachedContext(e.scaler, static_cast<int>(cw), static_cast<int>(ch), sourceFormat,
-                                    settings_.width, settings_.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR,
-                                    nullptr, nullptr, nullptr);
+    e.scaler = sws_getCachedContext(e.scaler, static_cast<int>(cw), static_cast<int>(ch), sourceFormat, settings_.width,
+                                    settings_.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
     AVFrame* frame = av_frame_alloc();
     bool ok = e.scaler && frame;
     if (ok) {
@@ -242,7 +242,8 @@ bool AVAssetWriterInput::appendAudio(const CMSampleBufferRef& buffer) {
         av_channel_layout_default(&out, 1);
         swr_free(&e.resampler);
         if (swr_alloc_set_opts2(&e.resampler, &out, AV_SAMPLE_FMT_FLTP, kAudioRate, &in, AV_SAMPLE_FMT_S16, rate, 0,
-                                nullptr) < 0 || swr_init(e.resampler) < 0)
+                                nullptr) < 0 ||
+            swr_init(e.resampler) < 0)
             return fail("cannot convert the sound");
         e.resamplerRate = rate;
         e.resamplerChannels = format.channelsPerFrame;

@@ -21,5 +21,4 @@ void AVCaptureDataOutput::deliver(const CMSampleBufferRef& buffer) {
     });
 }
 
-
 }  // namespace platform

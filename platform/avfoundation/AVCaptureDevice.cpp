@@ -20,8 +20,12 @@ AuthorizationService serviceFor(const AVMediaType& type) {
 
 AVCaptureDevice::AVCaptureDevice(std::string uniqueID, std::string name, AVMediaType mediaType, int64_t position,
                                  AVCaptureDeviceCapabilities capabilities, std::shared_ptr<CaptureSource> source)
-    : uniqueID_(std::move(uniqueID)), name_(std::move(name)), mediaType_(std::move(mediaType)), position_(position),
-      caps_(std::move(capabilities)), source_(std::move(source)) {}
+    : uniqueID_(std::move(uniqueID)),
+      name_(std::move(name)),
+      mediaType_(std::move(mediaType)),
+      position_(position),
+      caps_(std::move(capabilities)),
+      source_(std::move(source)) {}
 
 AVCaptureDevice::~AVCaptureDevice() { NSRunLoop::mainRunLoop().cancelPreviousPerformRequests(this); }
 

@@ -140,7 +140,9 @@ public:
     void removeObserver(int token);
 
     // ---- For tests ---------------------------------------------------------------------
-    void setFrameRateRangesForTesting(std::vector<AVFrameRateRange> ranges) { caps_.frameRateRanges = std::move(ranges); }
+    void setFrameRateRangesForTesting(std::vector<AVFrameRateRange> ranges) {
+        caps_.frameRateRanges = std::move(ranges);
+    }
     void setLockFailsForTesting(bool fails) { lockFails_ = fails; }
     // Seconds a focus or exposure change takes to settle; infinity never settles.
     void setSettleTimeForTesting(double seconds) { settleSeconds_ = seconds; }

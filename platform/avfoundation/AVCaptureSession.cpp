@@ -28,8 +28,8 @@ CMVideoDimensions AVCaptureSession::videoDimensionsForPreset(const AVCaptureSess
                                                              CMVideoDimensions sensor) {
     CMVideoDimensions size = presetSize(preset);
     if (size.width == 0 || sensor.width <= 0 || sensor.height <= 0) return size;
-    const double scale = std::min({1.0, static_cast<double>(sensor.width) / size.width,
-                                   static_cast<double>(sensor.height) / size.height});
+    const double scale = std::min(
+        {1.0, static_cast<double>(sensor.width) / size.width, static_cast<double>(sensor.height) / size.height});
     // Even sizes, as video sizes are.
     size.width = std::max(2, static_cast<int32_t>(std::floor(size.width * scale / 2)) * 2);
     size.height = std::max(2, static_cast<int32_t>(std::floor(size.height * scale / 2)) * 2);
@@ -132,9 +132,8 @@ void AVCaptureSession::apply() {
     }
 
     const AVCaptureDeviceInputRef micInput = inputWithMediaType(AVMediaTypeAudio);
-    const bool audioOut = std::any_of(outputs_.begin(), outputs_.end(), [](const AVCaptureOutputRef& o) {
-        return o->mediaType() == AVMediaTypeAudio;
-    });
+    const bool audioOut = std::any_of(outputs_.begin(), outputs_.end(),
+                                      [](const AVCaptureOutputRef& o) { return o->mediaType() == AVMediaTypeAudio; });
     const AVCaptureDeviceRef microphone = running_ && micInput && audioOut ? micInput->device() : nullptr;
     if (activeMicrophone_ && activeMicrophone_ != microphone) activeMicrophone_->source()->stop();
     if (microphone && microphone->source() && microphone != activeMicrophone_)

@@ -12,7 +12,7 @@ namespace platform {
 bool AVCaptureStillImageOutput::setPixelFormatType(OSType format) { return format == kCVPixelFormatType_32BGRA; }
 
 void AVCaptureStillImageOutput::captureStillImageAsynchronouslyFromConnection(const AVCaptureConnectionRef& connection,
-                                                                            Handler handler) {
+                                                                              Handler handler) {
     ++pending_;
     const double crop = connection ? connection->videoScaleAndCropFactor() : 1.0;
     std::weak_ptr<bool> alive = alive_;

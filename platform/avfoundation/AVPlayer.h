@@ -60,8 +60,8 @@ private:
     std::shared_ptr<NSTimer> timer_;
     AVPlayerStatus status_ = AVPlayerStatus::Unknown;
     float rate_ = 0;
-    double position_ = 0;      // seconds of sound played
-    double playedFrom_ = 0;    // the clock's time at which position 0 would have played
+    double position_ = 0;    // seconds of sound played
+    double playedFrom_ = 0;  // the clock's time at which position 0 would have played
     int64_t samplesPlayed_ = 0;
 };
 

@@ -54,10 +54,11 @@ std::shared_ptr<AVURLAsset> AVURLAsset::URLAssetWithURL(const std::string& url) 
             AVAssetTrackInfo& t = asset->video_;
             t.streamIndex = static_cast<int>(i);
             t.naturalSize = CGSizeMake(p->width, p->height);
-            if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0) t.nominalFrameRate = av_q2d(stream->avg_frame_rate);
+            if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0)
+                t.nominalFrameRate = av_q2d(stream->avg_frame_rate);
             size_t size = 0;
-            const auto* m = reinterpret_cast<const int32_t*>(
-                av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size));
+            const auto* m =
+                reinterpret_cast<const int32_t*>(av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size));
             if (m && size >= sizeof(int32_t) * 9) {
                 const double f = 1.0 / (1 << 16);
                 t.preferredTransform = CGAffineTransform{m[0] * f, m[1] * f, m[3] * f, m[4] * f, m[6] * f, m[7] * f};

@@ -24,10 +24,10 @@ int CaptureRig::sensorOrientation(int64_t position, int deviceOrientation) {
     // the other way, so its landscape turns are the back's exchanged.
     const bool front = position == AVCaptureDevicePositionFront;
     switch (deviceOrientation) {
-        case 2: return 8;
-        case 3: return front ? 3 : 1;
-        case 4: return front ? 1 : 3;
-        default: return 6;
+    case 2: return 8;
+    case 3: return front ? 3 : 1;
+    case 4: return front ? 1 : 3;
+    default: return 6;
     }
 }
 
@@ -65,8 +65,8 @@ AVCaptureDeviceRef makeCamera(int64_t position, CMVideoDimensions sensor, std::s
     auto source = std::make_shared<SimulatedCamera>(position, sensor, std::move(photo));
     const bool back = position == AVCaptureDevicePositionBack;
     auto device = std::make_shared<AVCaptureDevice>(back ? "simulated:back" : "simulated:front",
-                                                    back ? "Back Camera" : "Front Camera", AVMediaTypeVideo,
-                                                    position, caps, source);
+                                                    back ? "Back Camera" : "Front Camera", AVMediaTypeVideo, position,
+                                                    caps, source);
     source->attach(device);
     return device;
 }
@@ -93,9 +93,9 @@ std::string CaptureRig::firstCaptureNode() {
         const int fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         v4l2_capability cap{};
-        const bool capture = ::ioctl(fd, VIDIOC_QUERYCAP, &cap) == 0 &&
-                             ((cap.capabilities & V4L2_CAP_DEVICE_CAPS ? cap.device_caps : cap.capabilities) &
-                              V4L2_CAP_VIDEO_CAPTURE);
+        const bool capture =
+            ::ioctl(fd, VIDIOC_QUERYCAP, &cap) == 0 &&
+            ((cap.capabilities & V4L2_CAP_DEVICE_CAPS ? cap.device_caps : cap.capabilities) & V4L2_CAP_VIDEO_CAPTURE);
         ::close(fd);
         if (capture) return node;
     }
@@ -141,7 +141,8 @@ bool CaptureRig::configure(const std::string& sources, std::string* error) {
         url = rest.empty() ? firstCaptureNode() : (rest[0] == ':' ? rest.substr(1) : rest);
         if (url.empty()) return fail("no V4L2 capture device was found");
     } else {
-        return fail("unknown camera source \"" + sources + "\" (use simulated, none, v4l2[:NODE][@front|@back] or lavfi:GRAPH)");
+        return fail("unknown camera source \"" + sources +
+                    "\" (use simulated, none, v4l2[:NODE][@front|@back] or lavfi:GRAPH)");
     }
     LibavCamera::Probe probe = LibavCamera::probe(format, url);
     if (!probe.ok && !probe.accessDenied) return fail("camera " + url + " could not be opened: " + probe.error);
@@ -149,9 +150,9 @@ bool CaptureRig::configure(const std::string& sources, std::string* error) {
     if (!probe.ok) probe.size = {640, 480};  // listed, so that the refusal shows as denied access
     const V4L2ControlSet controls = format == "video4linux2" ? V4L2ProbeControls(url) : V4L2ControlSet{};
     auto source = std::make_shared<LibavCamera>(format, url, position, probe, controls);
-    auto device = std::make_shared<AVCaptureDevice>(format + ":" + url, format == "lavfi" ? "Test Source" : url,
-                                                    AVMediaTypeVideo, position, V4L2Mapping::capabilities(controls),
-                                                    source);
+    auto device =
+        std::make_shared<AVCaptureDevice>(format + ":" + url, format == "lavfi" ? "Test Source" : url, AVMediaTypeVideo,
+                                          position, V4L2Mapping::capabilities(controls), source);
     source->attach(device);
     setDevices({device, makeMicrophone()});
     return true;

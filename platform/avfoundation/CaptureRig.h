@@ -61,14 +61,14 @@ public:
     // Exif orientation shows.
     static void uprightPoint(int orientation, int32_t x, int32_t y, int32_t W, int32_t H, int32_t* u, int32_t* v) {
         switch (orientation) {
-            case 2: *u = W - 1 - x, *v = y; break;
-            case 3: *u = W - 1 - x, *v = H - 1 - y; break;
-            case 4: *u = x, *v = H - 1 - y; break;
-            case 5: *u = y, *v = x; break;
-            case 6: *u = H - 1 - y, *v = x; break;
-            case 7: *u = H - 1 - y, *v = W - 1 - x; break;
-            case 8: *u = y, *v = W - 1 - x; break;
-            default: *u = x, *v = y; break;
+        case 2: *u = W - 1 - x, *v = y; break;
+        case 3: *u = W - 1 - x, *v = H - 1 - y; break;
+        case 4: *u = x, *v = H - 1 - y; break;
+        case 5: *u = y, *v = x; break;
+        case 6: *u = H - 1 - y, *v = x; break;
+        case 7: *u = H - 1 - y, *v = W - 1 - x; break;
+        case 8: *u = y, *v = W - 1 - x; break;
+        default: *u = x, *v = y; break;
         }
     }
 

@@ -45,7 +45,9 @@ namespace {
 
 std::once_flag registered;
 
-void registerDevices() { std::call_once(registered, [] { avdevice_register_all(); }); }
+void registerDevices() {
+    std::call_once(registered, [] { avdevice_register_all(); });
+}
 
 int currentDeviceOrientation() { return static_cast<int>(UIDeviceProfile::current().orientation); }
 
@@ -74,12 +76,15 @@ int openInput(Input& in, const std::string& formatName, const std::string& url, 
     AVDictionary* options = nullptr;
     if (formatName == "video4linux2") {
         if (size.width > 0)
-            av_dict_set(&options, "video_size", (std::to_string(size.width) + "x" + std::to_string(size.height)).c_str(), 0);
+            av_dict_set(&options, "video_size",
+                        (std::to_string(size.width) + "x" + std::to_string(size.height)).c_str(), 0);
         if (rate >= 1) av_dict_set(&options, "framerate", std::to_string(static_cast<int>(rate)).c_str(), 0);
     }
     in.format = avformat_alloc_context();
     if (stop) {
-        in.format->interrupt_callback.callback = [](void* flag) { return static_cast<std::atomic<bool>*>(flag)->load() ? 1 : 0; };
+        in.format->interrupt_callback.callback = [](void* flag) {
+            return static_cast<std::atomic<bool>*>(flag)->load() ? 1 : 0;
+        };
         in.format->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(stop);
     }
     int rc = avformat_open_input(&in.format, url.c_str(), format, &options);
@@ -108,7 +113,8 @@ std::vector<CMVideoDimensions> v4l2Sizes(const std::string& node) {
         size.pixel_format = fmt.pixelformat;
         for (size.index = 0; ::ioctl(fd, VIDIOC_ENUM_FRAMESIZES, &size) == 0; ++size.index) {
             if (size.type != V4L2_FRMSIZE_TYPE_DISCRETE) break;
-            const CMVideoDimensions d{static_cast<int32_t>(size.discrete.width), static_cast<int32_t>(size.discrete.height)};
+            const CMVideoDimensions d{static_cast<int32_t>(size.discrete.width),
+                                      static_cast<int32_t>(size.discrete.height)};
             if (std::find(sizes.begin(), sizes.end(), d) == sizes.end()) sizes.push_back(d);
         }
     }
@@ -123,7 +129,8 @@ std::string v4l2Card(const std::string& node) {
     v4l2_capability cap{};
     std::string card;
     if (::ioctl(fd, VIDIOC_QUERYCAP, &cap) == 0)
-        card.assign(reinterpret_cast<const char*>(cap.card), strnlen(reinterpret_cast<const char*>(cap.card), sizeof cap.card));
+        card.assign(reinterpret_cast<const char*>(cap.card),
+                    strnlen(reinterpret_cast<const char*>(cap.card), sizeof cap.card));
     ::close(fd);
     return card;
 }
@@ -139,8 +146,8 @@ public:
         const double s = std::max(static_cast<double>(Wu) / frame->width, static_cast<double>(Hu) / frame->height);
         const int fw = std::max(Wu, static_cast<int>(std::ceil(frame->width * s)));
         const int fh = std::max(Hu, static_cast<int>(std::ceil(frame->height * s)));
-        sws_ = sws_getCachedContext(sws_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), fw, fh,
-                                    AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        sws_ = sws_getCachedContext(sws_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), fw,
+                                    fh, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!sws_) return false;
         upright_.resize(static_cast<size_t>(fw) * fh * 4);
         uint8_t* dst[4] = {upright_.data(), nullptr, nullptr, nullptr};
@@ -201,9 +208,11 @@ void readFrames(std::shared_ptr<LibavCamera::Mailbox> mailbox, std::string forma
                     if (mailbox->stop) break;
                 }
                 CVPixelBufferRef buffer;
-                if (CVPixelBufferPoolCreatePixelBuffer(pool, &buffer) != kCVReturnSuccess) continue;  // consumer stalled
-                if (!converter.convert(frame, const_cast<uint8_t*>(buffer->data()), buffer->bytesPerRow(), outSize.width,
-                                       outSize.height, mailbox->orientation)) continue;
+                if (CVPixelBufferPoolCreatePixelBuffer(pool, &buffer) != kCVReturnSuccess)
+                    continue;  // consumer stalled
+                if (!converter.convert(frame, const_cast<uint8_t*>(buffer->data()), buffer->bytesPerRow(),
+                                       outSize.width, outSize.height, mailbox->orientation))
+                    continue;
                 bool post = false;
                 {
                     std::lock_guard lock(mailbox->mutex);
@@ -211,21 +220,24 @@ void readFrames(std::shared_ptr<LibavCamera::Mailbox> mailbox, std::string forma
                     post = !mailbox->posted;
                     mailbox->posted = true;
                 }
-                if (post) NSRunLoop::mainRunLoop().performBlock([mailbox] {
-                    CVPixelBufferRef taken;
-                    {
-                        std::lock_guard lock(mailbox->mutex);
-                        taken = std::move(mailbox->slot);
-                        mailbox->posted = false;
-                    }
-                    mailbox->orientation = CaptureRig::sensorOrientation(mailbox->position, currentDeviceOrientation());
-                    if (!taken || !mailbox->handler) return;
-                    const CMTime now = CMTimeMakeWithSeconds(NSRunLoop::mainRunLoop().now(), 600);
-                    const CMSampleBufferRef sample = CMSampleBuffer::videoFrame(std::move(taken), now, kCMTimeInvalid);
-                    if (mailbox->keepLast) mailbox->keepLast(sample);
-                    const CaptureSource::Handler handler = mailbox->handler;
-                    handler(sample);
-                });
+                if (post)
+                    NSRunLoop::mainRunLoop().performBlock([mailbox] {
+                        CVPixelBufferRef taken;
+                        {
+                            std::lock_guard lock(mailbox->mutex);
+                            taken = std::move(mailbox->slot);
+                            mailbox->posted = false;
+                        }
+                        mailbox->orientation =
+                            CaptureRig::sensorOrientation(mailbox->position, currentDeviceOrientation());
+                        if (!taken || !mailbox->handler) return;
+                        const CMTime now = CMTimeMakeWithSeconds(NSRunLoop::mainRunLoop().now(), 600);
+                        const CMSampleBufferRef sample =
+                            CMSampleBuffer::videoFrame(std::move(taken), now, kCMTimeInvalid);
+                        if (mailbox->keepLast) mailbox->keepLast(sample);
+                        const CaptureSource::Handler handler = mailbox->handler;
+                        handler(sample);
+                    });
             }
         }
         av_packet_unref(packet);
@@ -256,7 +268,8 @@ LibavCamera::Probe LibavCamera::probe(const std::string& formatName, const std::
     return result;
 }
 
-CMVideoDimensions LibavCamera::captureSizeForPreset(const std::string& preset, const std::vector<CMVideoDimensions>& sizes,
+CMVideoDimensions LibavCamera::captureSizeForPreset(const std::string& preset,
+                                                    const std::vector<CMVideoDimensions>& sizes,
                                                     CMVideoDimensions fallback) {
     if (sizes.empty()) return fallback;
     auto area = [](CMVideoDimensions d) { return static_cast<int64_t>(d.width) * d.height; };
@@ -268,8 +281,8 @@ CMVideoDimensions LibavCamera::captureSizeForPreset(const std::string& preset, c
         for (CMVideoDimensions d : sizes)
             if (static_cast<int64_t>(d.width) * 3 == static_cast<int64_t>(d.height) * 4) consider(d);
     } else if (preset == "AVCaptureSessionPreset640x480" || preset == "AVCaptureSessionPreset1920x1080") {
-        const CMVideoDimensions named = preset == "AVCaptureSessionPreset640x480" ? CMVideoDimensions{640, 480}
-                                                                                  : CMVideoDimensions{1920, 1080};
+        const CMVideoDimensions named =
+            preset == "AVCaptureSessionPreset640x480" ? CMVideoDimensions{640, 480} : CMVideoDimensions{1920, 1080};
         if (std::find(sizes.begin(), sizes.end(), named) != sizes.end()) return named;
     }
     if (!best)
@@ -278,7 +291,10 @@ CMVideoDimensions LibavCamera::captureSizeForPreset(const std::string& preset, c
 }
 
 LibavCamera::LibavCamera(std::string format, std::string url, int64_t position, Probe probe, V4L2ControlSet controls)
-    : format_(std::move(format)), url_(std::move(url)), position_(position), probe_(std::move(probe)),
+    : format_(std::move(format)),
+      url_(std::move(url)),
+      position_(position),
+      probe_(std::move(probe)),
       controls_(controls) {}
 
 LibavCamera::~LibavCamera() { stop(); }
@@ -286,7 +302,8 @@ LibavCamera::~LibavCamera() { stop(); }
 CMVideoDimensions LibavCamera::sensorSize() const {
     CMVideoDimensions largest = probe_.size;
     for (CMVideoDimensions d : probe_.sizes)
-        if (static_cast<int64_t>(d.width) * d.height > static_cast<int64_t>(largest.width) * largest.height) largest = d;
+        if (static_cast<int64_t>(d.width) * d.height > static_cast<int64_t>(largest.width) * largest.height)
+            largest = d;
     return largest;
 }
 
@@ -349,7 +366,8 @@ CMSampleBufferRef LibavCamera::stillFrame(double cropFactor) {
         const auto sy = static_cast<int32_t>(H / 2.0 + (y + 0.5 - H / 2.0) / zoom);
         for (int32_t x = 0; x < W; ++x) {
             const auto sx = static_cast<int32_t>(W / 2.0 + (x + 0.5 - W / 2.0) / zoom);
-            std::memcpy(out + y * still->bytesPerRow() + x * 4, source->data() + sy * source->bytesPerRow() + sx * 4, 4);
+            std::memcpy(out + y * still->bytesPerRow() + x * 4, source->data() + sy * source->bytesPerRow() + sx * 4,
+                        4);
         }
     }
     auto sample = CMSampleBuffer::videoFrame(still, last_->presentationTimeStamp(), kCMTimeInvalid);

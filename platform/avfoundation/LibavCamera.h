@@ -24,7 +24,7 @@ public:
         bool ok = false;
         bool accessDenied = false;  // EACCES or EPERM
         std::string error;
-        CMVideoDimensions size{};           // what the input gives unasked
+        CMVideoDimensions size{};              // what the input gives unasked
         std::vector<CMVideoDimensions> sizes;  // a V4L2 node's discrete sizes
         std::string card;                      // a V4L2 node's camera name, its stills' Model
     };
@@ -32,7 +32,8 @@ public:
     static Probe probe(const std::string& format, const std::string& url);
     // The capture size for a preset among a node's sizes: Photo the largest 4:3 one, a named
     // size when offered, else the largest; `fallback` without a list.
-    static CMVideoDimensions captureSizeForPreset(const std::string& preset, const std::vector<CMVideoDimensions>& sizes,
+    static CMVideoDimensions captureSizeForPreset(const std::string& preset,
+                                                  const std::vector<CMVideoDimensions>& sizes,
                                                   CMVideoDimensions fallback);
 
     LibavCamera(std::string format, std::string url, int64_t position, Probe probe, V4L2ControlSet controls);

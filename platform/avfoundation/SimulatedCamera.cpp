@@ -40,7 +40,8 @@ void SimulatedCamera::renderScene(uint8_t* bgra, size_t bytesPerRow, int32_t W, 
         light[value] = static_cast<uint8_t>(std::clamp(std::lround(value * gain + extraLight * 255.0), 0L, 255L));
     // A photo fills the upright frame (scaled to cover it, centred).
     const bool hasPhoto = photo && !photo->empty();
-    const double fill = hasPhoto ? std::max(static_cast<double>(Wu) / photo->width, static_cast<double>(Hu) / photo->height) : 1;
+    const double fill =
+        hasPhoto ? std::max(static_cast<double>(Wu) / photo->width, static_cast<double>(Hu) / photo->height) : 1;
     const bool photoBGRA = hasPhoto && photo->format == ImagePixelFormat::BGRA;
     for (int32_t y = 0; y < H; ++y) {
         uint8_t* row = bgra + static_cast<size_t>(y) * bytesPerRow;
@@ -150,7 +151,7 @@ CMSampleBufferRef SimulatedCamera::stillFrame(double cropFactor) {
 }
 
 ImageProperties CaptureSource::stillAttachments(const AVCaptureDevice* device, int orientation, CMVideoDimensions size,
-                                               double cropFactor, const std::string& model) {
+                                                double cropFactor, const std::string& model) {
     ImageProperties exif;
     exif["ExposureTime"] = device ? CMTimeGetSeconds(device->exposureDuration()) : 1.0 / 60;
     exif["ISOSpeedRatings"] = ImagePropertyValue::Strings{std::to_string(device ? std::lround(device->ISO()) : 100)};
@@ -162,7 +163,8 @@ ImageProperties CaptureSource::stillAttachments(const AVCaptureDevice* device, i
     ImageProperties attachments;
     attachments[kCGImagePropertyOrientation] = orientation;
     attachments[kCGImagePropertyExifDictionary] = std::move(exif);
-    if (!model.empty()) attachments[kCGImagePropertyTIFFDictionary] = ImageProperties{{kCGImagePropertyTIFFModel, model}};
+    if (!model.empty())
+        attachments[kCGImagePropertyTIFFDictionary] = ImageProperties{{kCGImagePropertyTIFFModel, model}};
     return attachments;
 }
 

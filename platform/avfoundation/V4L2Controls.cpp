@@ -16,7 +16,8 @@ int32_t clampToRange(double value, const V4L2ControlRange& range) {
     if (!std::isfinite(value)) value = range.defaultValue;
     const double step = std::max(1, range.step);
     const double onStep = range.minimum + std::round((value - range.minimum) / step) * step;
-    return static_cast<int32_t>(std::clamp(onStep, static_cast<double>(range.minimum), static_cast<double>(range.maximum)));
+    return static_cast<int32_t>(
+        std::clamp(onStep, static_cast<double>(range.minimum), static_cast<double>(range.maximum)));
 }
 
 int32_t exposureValue(double seconds, const V4L2ControlRange& range) { return clampToRange(seconds * 10000.0, range); }
@@ -53,7 +54,8 @@ AVCaptureDeviceCapabilities capabilities(const V4L2ControlSet& controls) {
     if (controls.exposureAuto && controls.exposureAbsolute) {
         caps.exposureModes.insert(3);
         caps.minExposureSeconds = std::max(exposureSeconds(controls.exposureAbsolute->minimum), 1e-4);
-        caps.maxExposureSeconds = std::max(exposureSeconds(controls.exposureAbsolute->maximum), caps.minExposureSeconds);
+        caps.maxExposureSeconds =
+            std::max(exposureSeconds(controls.exposureAbsolute->maximum), caps.minExposureSeconds);
     }
     caps.minISO = kMinISO;
     caps.maxISO = controls.gain ? kMaxISO : kMinISO;
@@ -101,9 +103,11 @@ bool V4L2ApplyControls(const std::string& node, const V4L2ControlSet& controls, 
     if (controls.focusAuto) set(fd, V4L2_CID_FOCUS_AUTO, focusAutoValue(device.focusMode()));
     if (controls.exposureAuto) set(fd, V4L2_CID_EXPOSURE_AUTO, exposureAutoValue(device.exposureMode()));
     if (controls.exposureAbsolute && device.exposureMode() == 3)
-        set(fd, V4L2_CID_EXPOSURE_ABSOLUTE, exposureValue(CMTimeGetSeconds(device.exposureDuration()), *controls.exposureAbsolute));
+        set(fd, V4L2_CID_EXPOSURE_ABSOLUTE,
+            exposureValue(CMTimeGetSeconds(device.exposureDuration()), *controls.exposureAbsolute));
     if (controls.gain && device.exposureMode() == 3) set(fd, V4L2_CID_GAIN, gainValue(device.ISO(), *controls.gain));
-    if (controls.zoomAbsolute) set(fd, V4L2_CID_ZOOM_ABSOLUTE, zoomValue(device.videoZoomFactor(), *controls.zoomAbsolute));
+    if (controls.zoomAbsolute)
+        set(fd, V4L2_CID_ZOOM_ABSOLUTE, zoomValue(device.videoZoomFactor(), *controls.zoomAbsolute));
     ::close(fd);
     return true;
 }

@@ -440,17 +440,15 @@ void CGContextAddQuadCurveToPoint(const CGContextRef& c, CGFloat cpx, CGFloat cp
     path.elements.push_back(quad);
     CGPathAppendToCairo(c->cr, path);
 }
-void CGContextAddCurveToPoint(const CGContextRef& c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y,
-                              CGFloat x, CGFloat y) {
+void CGContextAddCurveToPoint(const CGContextRef& c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x,
+                              CGFloat y) {
     if (c) cairo_curve_to(c->cr, cp1x, cp1y, cp2x, cp2y, x, y);
 }
-void CGContextAddArc(const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle,
-                     CGFloat endAngle, bool clockwise) {
+void CGContextAddArc(const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle, CGFloat endAngle,
+                     bool clockwise) {
     if (!c || !(radius > 0)) return;
-    if (clockwise)
-        cairo_arc_negative(c->cr, x, y, radius, startAngle, endAngle);
-    else
-        cairo_arc(c->cr, x, y, radius, startAngle, endAngle);
+    if (clockwise) cairo_arc_negative(c->cr, x, y, radius, startAngle, endAngle);
+    else cairo_arc(c->cr, x, y, radius, startAngle, endAngle);
 }
 void CGContextAddRect(const CGContextRef& c, CGRect rect) {
     if (c) addRect(c->cr, rect);
@@ -595,8 +593,10 @@ void CGCairoPaintShadow(cairo_t* cr, cairo_pattern_t* shape, double dx, double d
     cairo_identity_matrix(cr);
     cairo_clip_extents(cr, &a, &b, &c, &d);
     cairo_restore(cr);
-    const int x0 = static_cast<int>(std::floor(a - std::fabs(dx))) - r, y0 = static_cast<int>(std::floor(b - std::fabs(dy))) - r;
-    const int w = static_cast<int>(std::ceil(c + std::fabs(dx))) + r - x0, h = static_cast<int>(std::ceil(d + std::fabs(dy))) + r - y0;
+    const int x0 = static_cast<int>(std::floor(a - std::fabs(dx))) - r,
+              y0 = static_cast<int>(std::floor(b - std::fabs(dy))) - r;
+    const int w = static_cast<int>(std::ceil(c + std::fabs(dx))) + r - x0,
+              h = static_cast<int>(std::ceil(d + std::fabs(dy))) + r - y0;
     if (w <= 0 || h <= 0 || w > static_cast<int>(kMaxSide) || h > static_cast<int>(kMaxSide)) return;
     // Only the coverage matters: an alpha plane.
     cairo_surface_t* alpha = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
@@ -624,7 +624,8 @@ void CGCairoPaintShadow(cairo_t* cr, cairo_pattern_t* shape, double dx, double d
         by0 = std::min(by0, y), by1 = std::max(by1, y);
     }
     if (bx1 >= 0) {
-        bx0 = std::max(0, bx0 - r), by0 = std::max(0, by0 - r), bx1 = std::min(w - 1, bx1 + r), by1 = std::min(h - 1, by1 + r);
+        bx0 = std::max(0, bx0 - r), by0 = std::max(0, by0 - r), bx1 = std::min(w - 1, bx1 + r),
+        by1 = std::min(h - 1, by1 + r);
         CGStackBlurPlane(bytes + by0 * stride + bx0, static_cast<std::size_t>(bx1 - bx0 + 1),
                          static_cast<std::size_t>(by1 - by0 + 1), static_cast<std::size_t>(stride), r);
         cairo_surface_mark_dirty(alpha);

@@ -28,16 +28,40 @@ class CGContext;
 using CGContextRef = std::shared_ptr<CGContext>;
 
 enum CGBlendMode : int {
-    kCGBlendModeNormal = 0, kCGBlendModeMultiply, kCGBlendModeScreen, kCGBlendModeOverlay, kCGBlendModeDarken,
-    kCGBlendModeLighten, kCGBlendModeColorDodge, kCGBlendModeColorBurn, kCGBlendModeSoftLight,
-    kCGBlendModeHardLight, kCGBlendModeDifference, kCGBlendModeExclusion, kCGBlendModeHue,
-    kCGBlendModeSaturation, kCGBlendModeColor, kCGBlendModeLuminosity, kCGBlendModeClear, kCGBlendModeCopy,
-    kCGBlendModeSourceIn, kCGBlendModeSourceOut, kCGBlendModeSourceAtop, kCGBlendModeDestinationOver,
-    kCGBlendModeDestinationIn, kCGBlendModeDestinationOut, kCGBlendModeDestinationAtop, kCGBlendModeXOR,
-    kCGBlendModePlusDarker, kCGBlendModePlusLighter,
+    kCGBlendModeNormal = 0,
+    kCGBlendModeMultiply,
+    kCGBlendModeScreen,
+    kCGBlendModeOverlay,
+    kCGBlendModeDarken,
+    kCGBlendModeLighten,
+    kCGBlendModeColorDodge,
+    kCGBlendModeColorBurn,
+    kCGBlendModeSoftLight,
+    kCGBlendModeHardLight,
+    kCGBlendModeDifference,
+    kCGBlendModeExclusion,
+    kCGBlendModeHue,
+    kCGBlendModeSaturation,
+    kCGBlendModeColor,
+    kCGBlendModeLuminosity,
+    kCGBlendModeClear,
+    kCGBlendModeCopy,
+    kCGBlendModeSourceIn,
+    kCGBlendModeSourceOut,
+    kCGBlendModeSourceAtop,
+    kCGBlendModeDestinationOver,
+    kCGBlendModeDestinationIn,
+    kCGBlendModeDestinationOut,
+    kCGBlendModeDestinationAtop,
+    kCGBlendModeXOR,
+    kCGBlendModePlusDarker,
+    kCGBlendModePlusLighter,
 };
 enum CGInterpolationQuality : int {
-    kCGInterpolationDefault = 0, kCGInterpolationNone = 1, kCGInterpolationLow = 2, kCGInterpolationMedium = 4,
+    kCGInterpolationDefault = 0,
+    kCGInterpolationNone = 1,
+    kCGInterpolationLow = 2,
+    kCGInterpolationMedium = 4,
     kCGInterpolationHigh = 3,
 };
 enum CGLineCap : int { kCGLineCapButt = 0, kCGLineCapRound, kCGLineCapSquare };
@@ -108,10 +132,10 @@ void CGContextBeginPath(const CGContextRef& c);
 void CGContextMoveToPoint(const CGContextRef& c, CGFloat x, CGFloat y);
 void CGContextAddLineToPoint(const CGContextRef& c, CGFloat x, CGFloat y);
 void CGContextAddQuadCurveToPoint(const CGContextRef& c, CGFloat cpx, CGFloat cpy, CGFloat x, CGFloat y);
-void CGContextAddCurveToPoint(const CGContextRef& c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y,
-                              CGFloat x, CGFloat y);
-void CGContextAddArc(const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle,
-                     CGFloat endAngle, bool clockwise);
+void CGContextAddCurveToPoint(const CGContextRef& c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x,
+                              CGFloat y);
+void CGContextAddArc(const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle, CGFloat endAngle,
+                     bool clockwise);
 void CGContextAddRect(const CGContextRef& c, CGRect rect);
 void CGContextAddEllipseInRect(const CGContextRef& c, CGRect rect);
 void CGContextAddPath(const CGContextRef& c, const CGPathRef& path);

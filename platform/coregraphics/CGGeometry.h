@@ -43,8 +43,14 @@ inline CGSize CGSizeMake(CGFloat w, CGFloat h) { return {w, h}; }
 inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return {{x, y}, {w, h}}; }
 
 inline CGRect CGRectStandardize(CGRect r) {
-    if (r.size.width < 0) { r.origin.x += r.size.width; r.size.width = -r.size.width; }
-    if (r.size.height < 0) { r.origin.y += r.size.height; r.size.height = -r.size.height; }
+    if (r.size.width < 0) {
+        r.origin.x += r.size.width;
+        r.size.width = -r.size.width;
+    }
+    if (r.size.height < 0) {
+        r.origin.y += r.size.height;
+        r.size.height = -r.size.height;
+    }
     return r;
 }
 inline CGFloat CGRectGetMinX(CGRect r) { return CGRectStandardize(r).origin.x; }
@@ -57,8 +63,7 @@ inline CGFloat CGRectGetMidX(CGRect r) { return CGRectGetMinX(r) + CGRectGetWidt
 inline CGFloat CGRectGetMidY(CGRect r) { return CGRectGetMinY(r) + CGRectGetHeight(r) / 2; }
 inline bool CGRectIsEmpty(CGRect r) { return r.size.width == 0 || r.size.height == 0; }
 inline bool CGRectContainsPoint(CGRect r, CGPoint p) {
-    return p.x >= CGRectGetMinX(r) && p.x < CGRectGetMaxX(r) && p.y >= CGRectGetMinY(r) &&
-           p.y < CGRectGetMaxY(r);
+    return p.x >= CGRectGetMinX(r) && p.x < CGRectGetMaxX(r) && p.y >= CGRectGetMinY(r) && p.y < CGRectGetMaxY(r);
 }
 inline CGRect CGRectOffset(CGRect r, CGFloat dx, CGFloat dy) {
     r.origin.x += dx;
@@ -93,9 +98,7 @@ inline CGRect CGRectUnion(CGRect a, CGRect b) {
     return {{x0, y0}, {x1 - x0, y1 - y0}};
 }
 
-inline CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty) {
-    return {1, 0, 0, 1, tx, ty};
-}
+inline CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty) { return {1, 0, 0, 1, tx, ty}; }
 inline CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy) { return {sx, 0, 0, sy, 0, 0}; }
 inline CGAffineTransform CGAffineTransformMakeRotation(CGFloat angle) {
     CGFloat c = std::cos(angle), s = std::sin(angle);
@@ -103,12 +106,8 @@ inline CGAffineTransform CGAffineTransformMakeRotation(CGFloat angle) {
 }
 // t1 then t2.
 inline CGAffineTransform CGAffineTransformConcat(CGAffineTransform t1, CGAffineTransform t2) {
-    return {t1.a * t2.a + t1.b * t2.c,
-            t1.a * t2.b + t1.b * t2.d,
-            t1.c * t2.a + t1.d * t2.c,
-            t1.c * t2.b + t1.d * t2.d,
-            t1.tx * t2.a + t1.ty * t2.c + t2.tx,
-            t1.tx * t2.b + t1.ty * t2.d + t2.ty};
+    return {t1.a * t2.a + t1.b * t2.c, t1.a * t2.b + t1.b * t2.d,           t1.c * t2.a + t1.d * t2.c,
+            t1.c * t2.b + t1.d * t2.d, t1.tx * t2.a + t1.ty * t2.c + t2.tx, t1.tx * t2.b + t1.ty * t2.d + t2.ty};
 }
 inline CGAffineTransform CGAffineTransformTranslate(CGAffineTransform t, CGFloat tx, CGFloat ty) {
     return CGAffineTransformConcat(CGAffineTransformMakeTranslation(tx, ty), t);
@@ -123,8 +122,8 @@ inline bool CGAffineTransformIsIdentity(CGAffineTransform t) { return t == CGAff
 inline CGAffineTransform CGAffineTransformInvert(CGAffineTransform t) {
     CGFloat det = t.a * t.d - t.b * t.c;
     if (det == 0) return t;  // singular: returned unchanged
-    return {t.d / det, -t.b / det, -t.c / det, t.a / det, (t.c * t.ty - t.d * t.tx) / det,
-            (t.b * t.tx - t.a * t.ty) / det};
+    return {
+        t.d / det, -t.b / det, -t.c / det, t.a / det, (t.c * t.ty - t.d * t.tx) / det, (t.b * t.tx - t.a * t.ty) / det};
 }
 inline CGPoint CGPointApplyAffineTransform(CGPoint p, CGAffineTransform t) {
     return {t.a * p.x + t.c * p.y + t.tx, t.b * p.x + t.d * p.y + t.ty};
@@ -141,8 +140,10 @@ inline CGRect CGRectApplyAffineTransform(CGRect r, CGAffineTransform t) {
                     CGPointApplyAffineTransform({r.origin.x + r.size.width, r.origin.y + r.size.height}, t)};
     CGFloat x0 = p[0].x, x1 = p[0].x, y0 = p[0].y, y1 = p[0].y;
     for (const CGPoint& q : p) {
-        x0 = std::min(x0, q.x); x1 = std::max(x1, q.x);
-        y0 = std::min(y0, q.y); y1 = std::max(y1, q.y);
+        x0 = std::min(x0, q.x);
+        x1 = std::max(x1, q.x);
+        y0 = std::min(y0, q.y);
+        y1 = std::max(y1, q.y);
     }
     return {{x0, y0}, {x1 - x0, y1 - y0}};
 }

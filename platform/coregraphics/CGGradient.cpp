@@ -25,6 +25,6 @@ CGGradientRef CGGradientCreateWithColorComponents(const CGColorSpaceRef& space, 
     std::vector<CGColor> colors;
     for (std::size_t i = 0; i < count; ++i)
         colors.push_back({components[4 * i], components[4 * i + 1], components[4 * i + 2], components[4 * i + 3]});
-    return CGGradientCreateWithColors(space, colors,
-                                      locations ? std::vector<CGFloat>(locations, locations + count) : std::vector<CGFloat>{});
+    return CGGradientCreateWithColors(
+        space, colors, locations ? std::vector<CGFloat>(locations, locations + count) : std::vector<CGFloat>{});
 }

@@ -37,9 +37,9 @@ void* CGImage::cairoSurface() const {
     return surface_;
 }
 
-CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::size_t bitsPerComponent,
-                         std::size_t bitsPerPixel, std::size_t bytesPerRow, const CGColorSpaceRef& space,
-                         CGBitmapInfo bitmapInfo, std::vector<std::uint8_t> data) {
+CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::size_t bitsPerComponent, std::size_t bitsPerPixel,
+                         std::size_t bytesPerRow, const CGColorSpaceRef& space, CGBitmapInfo bitmapInfo,
+                         std::vector<std::uint8_t> data) {
     if (width == 0 || height == 0 || width > (1u << 20) || height > (1u << 20)) return nullptr;
     CGColorSpaceModel model = CGColorSpaceGetModel(space);
     if (!cgpixels::describe(model, bitsPerComponent, bitsPerPixel, bitmapInfo)) return nullptr;
@@ -73,7 +73,8 @@ CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect) {
         const std::uint8_t* src = image->data->data() + (y + row) * image->bytesPerRow + x * bytesPerPixel;
         std::copy(src, src + rowBytes, bytes.begin() + static_cast<std::ptrdiff_t>(row * rowBytes));
     }
-    auto space = image->colorModel == CGColorSpaceModel::RGB ? CGColorSpaceCreateDeviceRGB() : CGColorSpaceCreateDeviceGray();
+    auto space =
+        image->colorModel == CGColorSpaceModel::RGB ? CGColorSpaceCreateDeviceRGB() : CGColorSpaceCreateDeviceGray();
     return CGImageCreate(w, h, image->bitsPerComponent, image->bitsPerPixel, rowBytes, space, image->bitmapInfo,
                          std::move(bytes));
 }
@@ -83,9 +84,10 @@ CGImageRef CGImageCreateWithMask(const CGImageRef& image, const CGImageRef& mask
     auto* surface = static_cast<cairo_surface_t*>(image->cairoSurface());
     auto maskLayout = layoutOf(*mask);
     if (!surface || !maskLayout) return nullptr;
-    const bool maskHasAlpha = maskLayout->alpha != cgpixels::Layout::Alpha::None &&
-                              maskLayout->alpha != cgpixels::Layout::Alpha::Skip;
-    const std::size_t w = image->width, h = image->height, stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
+    const bool maskHasAlpha =
+        maskLayout->alpha != cgpixels::Layout::Alpha::None && maskLayout->alpha != cgpixels::Layout::Alpha::Skip;
+    const std::size_t w = image->width, h = image->height,
+                      stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
     const std::uint8_t* src = cairo_image_surface_get_data(surface);
     std::vector<std::uint8_t> bytes(w * h * 4);
     for (std::size_t y = 0; y < h; ++y) {
@@ -94,7 +96,8 @@ CGImageRef CGImageCreateWithMask(const CGImageRef& image, const CGImageRef& mask
             const CGColor m = CGImageGetPixel(mask, x * mask->width / w, my);
             const double coverage = maskHasAlpha ? m.a : 1 - m.r;
             for (int k = 0; k < 4; ++k)
-                bytes[(y * w + x) * 4 + k] = static_cast<std::uint8_t>(std::lround(src[y * stride + x * 4 + k] * coverage));
+                bytes[(y * w + x) * 4 + k] =
+                    static_cast<std::uint8_t>(std::lround(src[y * stride + x * 4 + k] * coverage));
         }
     }
     return CGImageCreate(w, h, 8, 32, w * 4, CGColorSpaceCreateDeviceRGB(),

@@ -59,9 +59,9 @@ using CGImageRef = std::shared_ptr<const CGImage>;
 
 // Null when the sizes are zero or inconsistent, the layout is not one listed above, or the
 // bytes are fewer than the rows need.
-CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::size_t bitsPerComponent,
-                         std::size_t bitsPerPixel, std::size_t bytesPerRow, const CGColorSpaceRef& space,
-                         CGBitmapInfo bitmapInfo, std::vector<std::uint8_t> data);
+CGImageRef CGImageCreate(std::size_t width, std::size_t height, std::size_t bitsPerComponent, std::size_t bitsPerPixel,
+                         std::size_t bytesPerRow, const CGColorSpaceRef& space, CGBitmapInfo bitmapInfo,
+                         std::vector<std::uint8_t> data);
 // The part of the image inside `rect` (pixels, made integral and clipped to the image); null
 // when nothing is left.
 CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect);

@@ -64,9 +64,7 @@ void CGPathAppendToCairo(cairo_t* cr, const CGPath& path) {
                            p.y + 2.0 / 3 * (c.y - p.y), p.x, p.y);
             break;
         }
-        case CGPath::Op::Curve:
-            cairo_curve_to(cr, e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y);
-            break;
+        case CGPath::Op::Curve: cairo_curve_to(cr, e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y); break;
         case CGPath::Op::Arc: {
             cairo_matrix_t m = toCairo(e.transform), saved;
             cairo_matrix_t inverse = m;
@@ -74,10 +72,8 @@ void CGPathAppendToCairo(cairo_t* cr, const CGPath& path) {
             cairo_get_matrix(cr, &saved);
             cairo_transform(cr, &m);
             // Angles grow counter-clockwise in the y-up space; cairo's arc goes towards growing angles.
-            if (e.clockwise)
-                cairo_arc_negative(cr, e.p[0].x, e.p[0].y, e.radius, e.start, e.end);
-            else
-                cairo_arc(cr, e.p[0].x, e.p[0].y, e.radius, e.start, e.end);
+            if (e.clockwise) cairo_arc_negative(cr, e.p[0].x, e.p[0].y, e.radius, e.start, e.end);
+            else cairo_arc(cr, e.p[0].x, e.p[0].y, e.radius, e.start, e.end);
             cairo_set_matrix(cr, &saved);
             break;
         }
@@ -124,9 +120,10 @@ void CGPathAddCurveToPoint(const CGMutablePathRef& path, const CGAffineTransform
 void CGPathAddArc(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat x, CGFloat y, CGFloat radius,
                   CGFloat startAngle, CGFloat endAngle, bool clockwise) {
     if (!path || !(radius > 0)) return;
-    addUnitArc(path, m, CGAffineTransformConcat(CGAffineTransformMakeScale(radius, radius),
-                                                CGAffineTransformMakeTranslation(x, y)),
-               startAngle, endAngle, clockwise);
+    addUnitArc(
+        path, m,
+        CGAffineTransformConcat(CGAffineTransformMakeScale(radius, radius), CGAffineTransformMakeTranslation(x, y)),
+        startAngle, endAngle, clockwise);
 }
 void CGPathAddRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect r) {
     r = CGRectStandardize(r);
@@ -140,13 +137,13 @@ void CGPathAddEllipseInRect(const CGMutablePathRef& path, const CGAffineTransfor
     r = CGRectStandardize(r);
     if (!path || r.size.width <= 0 || r.size.height <= 0) return;
     CGPathMoveToPoint(path, m, CGRectGetMaxX(r), CGRectGetMidY(r));
-    addUnitArc(path, m, CGAffineTransformConcat(CGAffineTransformMakeScale(r.size.width / 2, r.size.height / 2),
-                                                CGAffineTransformMakeTranslation(CGRectGetMidX(r), CGRectGetMidY(r))),
+    addUnitArc(path, m,
+               CGAffineTransformConcat(CGAffineTransformMakeScale(r.size.width / 2, r.size.height / 2),
+                                       CGAffineTransformMakeTranslation(CGRectGetMidX(r), CGRectGetMidY(r))),
                0, 2 * std::numbers::pi, false);
     CGPathCloseSubpath(path);
 }
-void CGPathAddRoundedRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect r, CGFloat cw,
-                          CGFloat ch) {
+void CGPathAddRoundedRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect r, CGFloat cw, CGFloat ch) {
     r = CGRectStandardize(r);
     cw = std::clamp(cw, 0.0, r.size.width / 2);
     ch = std::clamp(ch, 0.0, r.size.height / 2);
@@ -158,9 +155,10 @@ void CGPathAddRoundedRect(const CGMutablePathRef& path, const CGAffineTransform*
     const double x0 = r.origin.x, y0 = r.origin.y, x1 = CGRectGetMaxX(r), y1 = CGRectGetMaxY(r);
     const double pi = std::numbers::pi;
     auto corner = [&](double cx, double cy, double from) {
-        addUnitArc(path, m, CGAffineTransformConcat(CGAffineTransformMakeScale(cw, ch),
-                                                    CGAffineTransformMakeTranslation(cx, cy)),
-                   from, from + pi / 2, false);
+        addUnitArc(
+            path, m,
+            CGAffineTransformConcat(CGAffineTransformMakeScale(cw, ch), CGAffineTransformMakeTranslation(cx, cy)), from,
+            from + pi / 2, false);
     };
     CGPathMoveToPoint(path, m, x1, y0 + ch);
     corner(x1 - cw, y1 - ch, 0);
@@ -173,8 +171,7 @@ void CGPathAddPath(const CGMutablePathRef& path, const CGAffineTransform* m, con
     if (!path || !other) return;
     for (CGPath::Element e : other->elements) {
         if (m) {
-            if (e.op == CGPath::Op::Arc)
-                e.transform = CGAffineTransformConcat(e.transform, *m);
+            if (e.op == CGPath::Op::Arc) e.transform = CGAffineTransformConcat(e.transform, *m);
             else
                 for (CGPoint& p : e.p) p = CGPointApplyAffineTransform(p, *m);
         }

@@ -11,7 +11,7 @@ public:
     enum class Op { Move, Line, Quad, Curve, Arc, Close };
     struct Element {
         Op op = Op::Move;
-        CGPoint p[3] = {};             // end point last; control points first
+        CGPoint p[3] = {};                       // end point last; control points first
         CGFloat radius = 0, start = 0, end = 0;  // arcs: p[0] is the centre
         bool clockwise = false;
         CGAffineTransform transform{};  // arcs only
@@ -39,8 +39,8 @@ void CGPathAddArc(const CGMutablePathRef& path, const CGAffineTransform* m, CGFl
                   CGFloat startAngle, CGFloat endAngle, bool clockwise);
 void CGPathAddRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect);
 void CGPathAddEllipseInRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect);
-void CGPathAddRoundedRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect,
-                          CGFloat cornerWidth, CGFloat cornerHeight);
+void CGPathAddRoundedRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect, CGFloat cornerWidth,
+                          CGFloat cornerHeight);
 void CGPathAddPath(const CGMutablePathRef& path, const CGAffineTransform* m, const CGPathRef& other);
 void CGPathCloseSubpath(const CGMutablePathRef& path);
 

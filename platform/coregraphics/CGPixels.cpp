@@ -24,11 +24,20 @@ std::optional<Layout> describe(CGColorSpaceModel model, std::size_t bpc, std::si
     switch (alphaInfo) {
     case kCGImageAlphaNone: l.alpha = Layout::Alpha::None; break;
     case kCGImageAlphaPremultipliedLast: l.alpha = Layout::Alpha::Premultiplied; break;
-    case kCGImageAlphaPremultipliedFirst: l.alpha = Layout::Alpha::Premultiplied; first = true; break;
+    case kCGImageAlphaPremultipliedFirst:
+        l.alpha = Layout::Alpha::Premultiplied;
+        first = true;
+        break;
     case kCGImageAlphaLast: l.alpha = Layout::Alpha::Straight; break;
-    case kCGImageAlphaFirst: l.alpha = Layout::Alpha::Straight; first = true; break;
+    case kCGImageAlphaFirst:
+        l.alpha = Layout::Alpha::Straight;
+        first = true;
+        break;
     case kCGImageAlphaNoneSkipLast: l.alpha = Layout::Alpha::Skip; break;
-    case kCGImageAlphaNoneSkipFirst: l.alpha = Layout::Alpha::Skip; first = true; break;
+    case kCGImageAlphaNoneSkipFirst:
+        l.alpha = Layout::Alpha::Skip;
+        first = true;
+        break;
     default: return std::nullopt;
     }
     const int colorCount = model == CGColorSpaceModel::RGB ? 3 : 1;
@@ -96,8 +105,8 @@ CGColor readPixel(const Layout& l, const std::uint8_t* px) {
     return {c[0], c[1], c[2], a};
 }
 
-void toCairo(const Layout& l, const std::uint8_t* src, std::size_t srcStride, std::uint8_t* dst,
-             std::size_t dstStride, std::size_t width, std::size_t height) {
+void toCairo(const Layout& l, const std::uint8_t* src, std::size_t srcStride, std::uint8_t* dst, std::size_t dstStride,
+             std::size_t width, std::size_t height) {
     const std::size_t bytesPerPixel = l.bitsPerPixel / 8;
     for (std::size_t y = 0; y < height; ++y) {
         const std::uint8_t* s = src + y * srcStride;
@@ -140,7 +149,9 @@ void fromCairo(const std::uint8_t* src, std::size_t srcStride, const Layout& l, 
         for (std::size_t x = 0; x < width; ++x, s += 4, d += 4) {
             unsigned a = s[3];
             if (l.alpha == Layout::Alpha::Straight) {
-                auto un = [a](unsigned v) { return static_cast<std::uint8_t>(a ? std::min(255u, (v * 255 + a / 2) / a) : 0); };
+                auto un = [a](unsigned v) {
+                    return static_cast<std::uint8_t>(a ? std::min(255u, (v * 255 + a / 2) / a) : 0);
+                };
                 d[r] = un(s[2]);
                 d[g] = un(s[1]);
                 d[b] = un(s[0]);

@@ -14,9 +14,9 @@ struct Layout {
     CGColorSpaceModel model = CGColorSpaceModel::RGB;
     int bitsPerComponent = 8;
     int bitsPerPixel = 32;
-    int components = 4;     // per pixel, alpha or skipped byte included
+    int components = 4;        // per pixel, alpha or skipped byte included
     int color[3] = {0, 1, 2};  // logical component index of red, green, blue (all the same for grey)
-    int alphaIndex = -1;    // logical index of alpha or of the skipped component
+    int alphaIndex = -1;       // logical index of alpha or of the skipped component
     Alpha alpha = Alpha::None;
     bool reverse32 = false;  // 8-bit components in little-endian 32-bit words
     bool little16 = false;   // 16-bit components stored little-endian

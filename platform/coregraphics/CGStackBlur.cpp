@@ -11,7 +11,8 @@ namespace {
 // at `read(line, i, c)` and written through `write(line, i, c, value)`. Everything the ring
 // needs lives on the heap: radii up to the maximum would overflow a thread's stack otherwise.
 template <int C, typename Read, typename Write>
-void blurLines(std::size_t lines, std::size_t length, int r, const std::vector<std::uint8_t>& dv, Read read, Write write) {
+void blurLines(std::size_t lines, std::size_t length, int r, const std::vector<std::uint8_t>& dv, Read read,
+               Write write) {
     const int div = 2 * r + 1;
     std::vector<std::array<int, C>> stack(static_cast<std::size_t>(div));
     std::vector<std::size_t> next(length);
@@ -71,8 +72,7 @@ void blur(std::uint8_t* pixels, std::size_t width, std::size_t height, std::size
         [&](std::size_t y, std::size_t x, int c) { return int(pixels[y * bytesPerRow + x * pixelBytes + c]); },
         [&](std::size_t y, std::size_t x, int c, std::uint8_t v) { plane[(y * width + x) * C + c] = v; });
     blurLines<C>(
-        width, height, r, dv,
-        [&](std::size_t x, std::size_t y, int c) { return int(plane[(y * width + x) * C + c]); },
+        width, height, r, dv, [&](std::size_t x, std::size_t y, int c) { return int(plane[(y * width + x) * C + c]); },
         [&](std::size_t x, std::size_t y, int c, std::uint8_t v) { pixels[y * bytesPerRow + x * pixelBytes + c] = v; });
 }
 
@@ -86,12 +86,12 @@ bool nothingToDo(const std::uint8_t* pixels, std::size_t width, std::size_t heig
 void CGStackBlur(std::uint8_t* pixels, std::size_t width, std::size_t height, std::size_t bytesPerRow, int radius,
                  bool blurFourthByte) {
     if (nothingToDo(pixels, width, height, bytesPerRow, 4, radius)) return;
-    if (blurFourthByte)
-        blur<4>(pixels, width, height, bytesPerRow, 4, radius);
-    else
-        blur<3>(pixels, width, height, bytesPerRow, 4, radius);
+    if (blurFourthByte) blur<4>(pixels, width, height, bytesPerRow, 4, radius);
+    else blur<3>(pixels, width, height, bytesPerRow, 4, radius);
 }
 
-void CGStackBlurPlane(std::uint8_t* samples, std::size_t width, std::size_t height, std::size_t bytesPerRow, int radius) {
-    if (!nothingToDo(samples, width, height, bytesPerRow, 1, radius)) blur<1>(samples, width, height, bytesPerRow, 1, radius);
+void CGStackBlurPlane(std::uint8_t* samples, std::size_t width, std::size_t height, std::size_t bytesPerRow,
+                      int radius) {
+    if (!nothingToDo(samples, width, height, bytesPerRow, 1, radius))
+        blur<1>(samples, width, height, bytesPerRow, 1, radius);
 }

@@ -14,7 +14,8 @@
 
 inline constexpr int kCGStackBlurMaxRadius = 254;
 
-void CGStackBlur(std::uint8_t* pixels, std::size_t width, std::size_t height, std::size_t bytesPerRow,
-                 int radius, bool blurFourthByte = false);
+void CGStackBlur(std::uint8_t* pixels, std::size_t width, std::size_t height, std::size_t bytesPerRow, int radius,
+                 bool blurFourthByte = false);
 // The same over one byte a pixel (an alpha plane, as shadows need).
-void CGStackBlurPlane(std::uint8_t* samples, std::size_t width, std::size_t height, std::size_t bytesPerRow, int radius);
+void CGStackBlurPlane(std::uint8_t* samples, std::size_t width, std::size_t height, std::size_t bytesPerRow,
+                      int radius);

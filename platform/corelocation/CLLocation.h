@@ -13,7 +13,10 @@ class CLLocation {
 public:
     CLLocation() = default;
     CLLocation(CLLocationCoordinate2D coordinate, double altitude, double horizontalAccuracy, double timestamp)
-        : coordinate_(coordinate), altitude_(altitude), horizontalAccuracy_(horizontalAccuracy), timestamp_(timestamp) {}
+        : coordinate_(coordinate),
+          altitude_(altitude),
+          horizontalAccuracy_(horizontalAccuracy),
+          timestamp_(timestamp) {}
     CLLocation(double latitude, double longitude) : coordinate_{latitude, longitude} {}
 
     CLLocationCoordinate2D coordinate() const { return coordinate_; }

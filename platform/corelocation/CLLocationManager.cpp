@@ -80,10 +80,8 @@ void CLLocationManager::attach() {
     if (provider_ && provider_ != provider) provider_->removeListener(receiver_.get());
     provider_ = provider;
     if (provider_) {
-        if (receiver_->updatingLocation || receiver_->updatingHeading)
-            provider_->addListener(receiver_);
-        else
-            provider_->removeListener(receiver_.get());
+        if (receiver_->updatingLocation || receiver_->updatingHeading) provider_->addListener(receiver_);
+        else provider_->removeListener(receiver_.get());
     }
     if (CLLocationManager::authorizationStatus() == kAuthorizationDenied) receiver_->reportDenial();
 }

@@ -8,7 +8,8 @@ std::shared_ptr<CMSampleBuffer> CMSampleBuffer::videoFrame(CVPixelBufferRef pixe
     auto buffer = std::make_shared<CMSampleBuffer>();
     buffer->format_.mediaType = kCMMediaType_Video;
     buffer->format_.mediaSubType = pixelBuffer->pixelFormatType();
-    buffer->format_.dimensions = {static_cast<int32_t>(pixelBuffer->width()), static_cast<int32_t>(pixelBuffer->height())};
+    buffer->format_.dimensions = {static_cast<int32_t>(pixelBuffer->width()),
+                                  static_cast<int32_t>(pixelBuffer->height())};
     buffer->imageBuffer_ = std::move(pixelBuffer);
     buffer->presentationTime_ = presentationTime;
     buffer->duration_ = duration;
@@ -48,6 +49,8 @@ CMVideoDimensions CMVideoFormatDescriptionGetDimensions(const CMFormatDescriptio
     return d ? d->dimensions : CMVideoDimensions{};
 }
 FourCharCode CMFormatDescriptionGetMediaSubType(const CMFormatDescription* d) { return d ? d->mediaSubType : 0; }
-ImageProperties CMCopyDictionaryOfAttachments(const CMSampleBufferRef& b) { return b ? b->attachments() : ImageProperties{}; }
+ImageProperties CMCopyDictionaryOfAttachments(const CMSampleBufferRef& b) {
+    return b ? b->attachments() : ImageProperties{};
+}
 
 }  // namespace platform

@@ -15,8 +15,8 @@ namespace platform {
 
 using FourCharCode = uint32_t;
 using CMMediaType = FourCharCode;
-constexpr CMMediaType kCMMediaType_Video = 0x76696465;  // 'vide'
-constexpr CMMediaType kCMMediaType_Audio = 0x736f756e;  // 'soun'
+constexpr CMMediaType kCMMediaType_Video = 0x76696465;      // 'vide'
+constexpr CMMediaType kCMMediaType_Audio = 0x736f756e;      // 'soun'
 constexpr FourCharCode kAudioFormatLinearPCM = 0x6c70636d;  // 'lpcm'
 
 struct CMVideoDimensions {
@@ -39,8 +39,8 @@ public:
     static std::shared_ptr<CMSampleBuffer> videoFrame(CVPixelBufferRef pixelBuffer, CMTime presentationTime,
                                                       CMTime duration);
     // Interleaved 16-bit PCM: `samples` holds frames × channels values.
-    static std::shared_ptr<CMSampleBuffer> audioPCM(std::vector<int16_t> samples, int32_t channels,
-                                                    double sampleRate, CMTime presentationTime);
+    static std::shared_ptr<CMSampleBuffer> audioPCM(std::vector<int16_t> samples, int32_t channels, double sampleRate,
+                                                    CMTime presentationTime);
 
     const CMFormatDescription& formatDescription() const { return format_; }
     const CVPixelBufferRef& imageBuffer() const { return imageBuffer_; }

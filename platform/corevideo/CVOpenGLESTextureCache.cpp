@@ -34,11 +34,8 @@ struct CVOpenGLESTextureCacheAccess {
         cache->pool_->group = context->sharegroup();
         return cache;
     }
-    static CVOpenGLESTextureCachePool& Pool(const CVOpenGLESTextureCacheRef& cache) {
-        return *cache->pool_;
-    }
-    static CVOpenGLESTextureRef MakeTexture(const CVOpenGLESTextureCacheRef& cache, GLuint name,
-                                            GLenum target) {
+    static CVOpenGLESTextureCachePool& Pool(const CVOpenGLESTextureCacheRef& cache) { return *cache->pool_; }
+    static CVOpenGLESTextureRef MakeTexture(const CVOpenGLESTextureCacheRef& cache, GLuint name, GLenum target) {
         CVOpenGLESTextureRef texture(new CVOpenGLESTexture());
         texture->name_ = name;
         texture->target_ = target;
@@ -67,14 +64,14 @@ CVReturn CVOpenGLESTextureCacheCreate(EAGLContext* context, CVOpenGLESTextureCac
     return kCVReturnSuccess;
 }
 
-CVReturn CVOpenGLESTextureCacheCreateTextureFromImage(
-    const CVOpenGLESTextureCacheRef& cache, const CVPixelBufferRef& image, unsigned int target,
-    int internalFormat, int width, int height, unsigned int format, unsigned int type,
-    size_t planeIndex, CVOpenGLESTextureRef* textureOut) {
+CVReturn CVOpenGLESTextureCacheCreateTextureFromImage(const CVOpenGLESTextureCacheRef& cache,
+                                                      const CVPixelBufferRef& image, unsigned int target,
+                                                      int internalFormat, int width, int height, unsigned int format,
+                                                      unsigned int type, size_t planeIndex,
+                                                      CVOpenGLESTextureRef* textureOut) {
     if (!textureOut) return kCVReturnInvalidArgument;
     *textureOut = nullptr;
-    if (!cache || !image || target != GL_TEXTURE_2D || planeIndex != 0)
-        return kCVReturnInvalidArgument;
+    if (!cache || !image || target != GL_TEXTURE_2D || planeIndex != 0) return kCVReturnInvalidArgument;
     if (width < 1 || height < 1 || static_cast<size_t>(width) > image->width() ||
         static_cast<size_t>(height) > image->height())
         return kCVReturnInvalidSize;
@@ -118,13 +115,9 @@ CVReturn CVOpenGLESTextureCacheCreateTextureFromImage(
     return kCVReturnSuccess;
 }
 
-unsigned int CVOpenGLESTextureGetName(const CVOpenGLESTextureRef& texture) {
-    return texture ? texture->name() : 0;
-}
+unsigned int CVOpenGLESTextureGetName(const CVOpenGLESTextureRef& texture) { return texture ? texture->name() : 0; }
 
-unsigned int CVOpenGLESTextureGetTarget(const CVOpenGLESTextureRef& texture) {
-    return texture ? texture->target() : 0;
-}
+unsigned int CVOpenGLESTextureGetTarget(const CVOpenGLESTextureRef& texture) { return texture ? texture->target() : 0; }
 
 void CVOpenGLESTextureCacheFlush(const CVOpenGLESTextureCacheRef& cache, CVOptionFlags) {
     if (cache) CVOpenGLESTextureCacheAccess::Pool(cache).DeleteReleased();

@@ -55,10 +55,11 @@ CVReturn CVOpenGLESTextureCacheCreate(EAGLContext* context, CVOpenGLESTextureCac
 // were. Fails without a texture for a null cache or buffer, another target or plane, a size
 // larger than the buffer, a format/type that does not read 4 bytes a pixel, or when the cache's
 // context is not the current one (nor of its sharegroup).
-CVReturn CVOpenGLESTextureCacheCreateTextureFromImage(
-    const CVOpenGLESTextureCacheRef& cache, const CVPixelBufferRef& sourceImage, unsigned int target,
-    int internalFormat, int width, int height, unsigned int format, unsigned int type,
-    size_t planeIndex, CVOpenGLESTextureRef* textureOut);
+CVReturn CVOpenGLESTextureCacheCreateTextureFromImage(const CVOpenGLESTextureCacheRef& cache,
+                                                      const CVPixelBufferRef& sourceImage, unsigned int target,
+                                                      int internalFormat, int width, int height, unsigned int format,
+                                                      unsigned int type, size_t planeIndex,
+                                                      CVOpenGLESTextureRef* textureOut);
 
 unsigned int CVOpenGLESTextureGetName(const CVOpenGLESTextureRef& texture);
 unsigned int CVOpenGLESTextureGetTarget(const CVOpenGLESTextureRef& texture);

@@ -19,8 +19,7 @@ CVPixelBuffer::~CVPixelBuffer() {
     if (release_) release_(data_);
 }
 
-CVReturn CVPixelBufferCreate(size_t width, size_t height, OSType pixelFormat,
-                             CVPixelBufferRef* pixelBufferOut) {
+CVReturn CVPixelBufferCreate(size_t width, size_t height, OSType pixelFormat, CVPixelBufferRef* pixelBufferOut) {
     if (!pixelBufferOut) return kCVReturnInvalidArgument;
     *pixelBufferOut = nullptr;
     if (!FourBytesPerPixel(pixelFormat)) return kCVReturnInvalidPixelFormat;
@@ -38,17 +37,15 @@ CVReturn CVPixelBufferCreate(size_t width, size_t height, OSType pixelFormat,
     return kCVReturnSuccess;
 }
 
-CVReturn CVPixelBufferCreateWithBytes(size_t width, size_t height, OSType pixelFormat,
-                                      void* baseAddress, size_t bytesPerRow,
-                                      std::function<void(void*)> release,
+CVReturn CVPixelBufferCreateWithBytes(size_t width, size_t height, OSType pixelFormat, void* baseAddress,
+                                      size_t bytesPerRow, std::function<void(void*)> release,
                                       CVPixelBufferRef* pixelBufferOut) {
     if (!pixelBufferOut) return kCVReturnInvalidArgument;
     *pixelBufferOut = nullptr;
     if (!baseAddress) return kCVReturnInvalidArgument;
     if (!FourBytesPerPixel(pixelFormat)) return kCVReturnInvalidPixelFormat;
     // A width whose row length does not fit in size_t would pass the row check by wrapping.
-    if (width == 0 || height == 0 || width > SIZE_MAX / 4 || bytesPerRow < width * 4)
-        return kCVReturnInvalidSize;
+    if (width == 0 || height == 0 || width > SIZE_MAX / 4 || bytesPerRow < width * 4) return kCVReturnInvalidSize;
     CVPixelBufferRef buffer(new CVPixelBuffer());
     buffer->width_ = width;
     buffer->height_ = height;
@@ -80,11 +77,7 @@ void* CVPixelBufferGetBaseAddress(const CVPixelBufferRef& buffer) {
 size_t CVPixelBufferGetWidth(const CVPixelBufferRef& b) { return b ? b->width() : 0; }
 size_t CVPixelBufferGetHeight(const CVPixelBufferRef& b) { return b ? b->height() : 0; }
 size_t CVPixelBufferGetBytesPerRow(const CVPixelBufferRef& b) { return b ? b->bytesPerRow() : 0; }
-size_t CVPixelBufferGetDataSize(const CVPixelBufferRef& b) {
-    return b ? b->bytesPerRow() * b->height() : 0;
-}
-OSType CVPixelBufferGetPixelFormatType(const CVPixelBufferRef& b) {
-    return b ? b->pixelFormatType() : 0;
-}
+size_t CVPixelBufferGetDataSize(const CVPixelBufferRef& b) { return b ? b->bytesPerRow() * b->height() : 0; }
+OSType CVPixelBufferGetPixelFormatType(const CVPixelBufferRef& b) { return b ? b->pixelFormatType() : 0; }
 
 }  // namespace platform

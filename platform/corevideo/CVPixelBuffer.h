@@ -45,13 +45,10 @@ public:
 private:
     CVPixelBuffer() = default;
     friend CVReturn CVPixelBufferCreate(size_t, size_t, OSType, std::shared_ptr<CVPixelBuffer>*);
-    friend CVReturn CVPixelBufferCreateWithBytes(size_t, size_t, OSType, void*, size_t,
-                                                 std::function<void(void*)>,
+    friend CVReturn CVPixelBufferCreateWithBytes(size_t, size_t, OSType, void*, size_t, std::function<void(void*)>,
                                                  std::shared_ptr<CVPixelBuffer>*);
-    friend CVReturn CVPixelBufferLockBaseAddress(const std::shared_ptr<CVPixelBuffer>&,
-                                                 CVOptionFlags);
-    friend CVReturn CVPixelBufferUnlockBaseAddress(const std::shared_ptr<CVPixelBuffer>&,
-                                                   CVOptionFlags);
+    friend CVReturn CVPixelBufferLockBaseAddress(const std::shared_ptr<CVPixelBuffer>&, CVOptionFlags);
+    friend CVReturn CVPixelBufferUnlockBaseAddress(const std::shared_ptr<CVPixelBuffer>&, CVOptionFlags);
 
     size_t width_ = 0, height_ = 0, bytesPerRow_ = 0;
     OSType format_ = 0;
@@ -65,13 +62,11 @@ using CVPixelBufferRef = std::shared_ptr<CVPixelBuffer>;
 
 // A new buffer of the given size and format (32BGRA or 32RGBA), zero-filled, rows padded to a
 // multiple of 64 bytes.
-CVReturn CVPixelBufferCreate(size_t width, size_t height, OSType pixelFormat,
-                             CVPixelBufferRef* pixelBufferOut);
+CVReturn CVPixelBufferCreate(size_t width, size_t height, OSType pixelFormat, CVPixelBufferRef* pixelBufferOut);
 // A buffer over memory the caller owns; `release` (may be empty) is called with the base
 // address when the last reference goes. `bytesPerRow` must hold a whole row.
-CVReturn CVPixelBufferCreateWithBytes(size_t width, size_t height, OSType pixelFormat,
-                                      void* baseAddress, size_t bytesPerRow,
-                                      std::function<void(void*)> release,
+CVReturn CVPixelBufferCreateWithBytes(size_t width, size_t height, OSType pixelFormat, void* baseAddress,
+                                      size_t bytesPerRow, std::function<void(void*)> release,
                                       CVPixelBufferRef* pixelBufferOut);
 
 CVReturn CVPixelBufferLockBaseAddress(const CVPixelBufferRef& buffer, CVOptionFlags flags);

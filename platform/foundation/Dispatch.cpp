@@ -78,9 +78,8 @@ std::chrono::steady_clock::time_point waitDeadline(dispatch_time_t timeout) {
     if (timeout == DISPATCH_TIME_FOREVER) return std::chrono::steady_clock::time_point::max();
     if (timeout == DISPATCH_TIME_NOW) return std::chrono::steady_clock::now();
     double remaining = secondsOf(timeout) - NSRunLoop::mainRunLoop().now();
-    return std::chrono::steady_clock::now() +
-           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-               std::chrono::duration<double>(std::max(remaining, 0.0)));
+    return std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                  std::chrono::duration<double>(std::max(remaining, 0.0)));
 }
 
 }  // namespace
@@ -92,13 +91,9 @@ public:
 
     void async(dispatch_block_t block) {
         switch (kind) {
-        case Kind::Main:
-            NSRunLoop::mainRunLoop().performBlock(std::move(block));
-            return;
+        case Kind::Main: NSRunLoop::mainRunLoop().performBlock(std::move(block)); return;
         case Kind::Global:
-        case Kind::Concurrent:
-            WorkerPool::shared().submit(level, std::move(block));
-            return;
+        case Kind::Concurrent: WorkerPool::shared().submit(level, std::move(block)); return;
         case Kind::Serial: {
             std::lock_guard lock(mutex_);
             pending_.push_back(std::move(block));
@@ -160,8 +155,7 @@ dispatch_time_t dispatch_time(dispatch_time_t when, std::int64_t delta) {
 }
 
 dispatch_queue_t dispatch_get_main_queue() {
-    static dispatch_queue_t queue =
-        std::make_shared<DispatchQueue>(DispatchQueue::Kind::Main, "main", 0);
+    static dispatch_queue_t queue = std::make_shared<DispatchQueue>(DispatchQueue::Kind::Main, "main", 0);
     return queue;
 }
 
@@ -209,10 +203,8 @@ void dispatch_after(dispatch_time_t when, const dispatch_queue_t& queue, dispatc
     if (!queue || !block || when == DISPATCH_TIME_FOREVER) return;
     NSTimeInterval date = when == DISPATCH_TIME_NOW ? NSRunLoop::mainRunLoop().now() : secondsOf(when);
     NSRunLoop::mainRunLoop().performAtDate(date, [queue, block = std::move(block)]() mutable {
-        if (queue->kind == DispatchQueue::Kind::Main)
-            block();  // already on the main run loop: run in this pass
-        else
-            queue->async(std::move(block));
+        if (queue->kind == DispatchQueue::Kind::Main) block();  // already on the main run loop: run in this pass
+        else queue->async(std::move(block));
     });
 }
 

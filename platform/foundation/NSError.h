@@ -16,7 +16,9 @@ public:
     }
 
     NSError(std::string domain, long code, std::string description, std::string failureReason)
-        : domain_(std::move(domain)), code_(code), description_(std::move(description)),
+        : domain_(std::move(domain)),
+          code_(code),
+          description_(std::move(description)),
           failureReason_(std::move(failureReason)) {}
 
     const std::string& domain() const { return domain_; }

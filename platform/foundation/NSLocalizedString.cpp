@@ -27,7 +27,9 @@ std::map<std::string, std::string> loadTable() {
 
 }  // namespace
 
-std::string NSLocalizedString(const std::string& key, const std::string&) { return NSLocalizedStringWithDefault(key, key); }
+std::string NSLocalizedString(const std::string& key, const std::string&) {
+    return NSLocalizedStringWithDefault(key, key);
+}
 
 std::string NSLocalizedStringWithDefault(const std::string& key, const std::string& defaultText) {
     static std::once_flag once;

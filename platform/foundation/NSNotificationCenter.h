@@ -36,8 +36,8 @@ public:
                      const void* object = nullptr);
     // A registration whose handler runs on `queue` (asynchronously, unless null: then on the
     // posting thread). The returned token is the observer to remove.
-    std::shared_ptr<void> addObserverForName(const NSNotificationName& name, const void* object,
-                                             dispatch_queue_t queue, Handler handler);
+    std::shared_ptr<void> addObserverForName(const NSNotificationName& name, const void* object, dispatch_queue_t queue,
+                                             Handler handler);
     void removeObserver(const void* observer);
     // Only the observer's registrations for that name (and that sender, when given).
     void removeObserver(const void* observer, const NSNotificationName& name, const void* object = nullptr);

@@ -123,8 +123,7 @@ std::optional<T> unbox(const NSPropertyValue& value) {
 // A read-write property over a getter and a setter of class C.
 template <class C, class T, class G, class S>
 NSPropertyDescriptor readWrite(std::string name, G getter, S setter) {
-    return {std::move(name),
-            [getter](const NSObject& o) { return box<T>((static_cast<const C&>(o).*getter)()); },
+    return {std::move(name), [getter](const NSObject& o) { return box<T>((static_cast<const C&>(o).*getter)()); },
             [setter](NSObject& o, const NSPropertyValue& v) {
                 auto t = unbox<T>(v);
                 if (!t) return false;
@@ -136,8 +135,7 @@ NSPropertyDescriptor readWrite(std::string name, G getter, S setter) {
 // A read-write property over a data member of class C.
 template <class C, class T>
 NSPropertyDescriptor member(std::string name, T C::*field) {
-    return {std::move(name),
-            [field](const NSObject& o) { return box<T>(static_cast<const C&>(o).*field); },
+    return {std::move(name), [field](const NSObject& o) { return box<T>(static_cast<const C&>(o).*field); },
             [field](NSObject& o, const NSPropertyValue& v) {
                 auto t = unbox<T>(v);
                 if (!t) return false;

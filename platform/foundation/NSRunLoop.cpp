@@ -17,9 +17,7 @@ const SteadyClock::time_point gProcessStart = SteadyClock::now();
 constexpr NSTimeInterval kMinimumInterval = 0.0001;
 constexpr NSTimeInterval kNever = std::numeric_limits<NSTimeInterval>::infinity();
 
-NSTimeInterval realNow() {
-    return std::chrono::duration<double>(SteadyClock::now() - gProcessStart).count();
-}
+NSTimeInterval realNow() { return std::chrono::duration<double>(SteadyClock::now() - gProcessStart).count(); }
 
 SteadyClock::time_point realTimePoint(NSTimeInterval t) {
     if (!std::isfinite(t) || t > 1e9) return SteadyClock::time_point::max();
@@ -43,8 +41,8 @@ std::shared_ptr<NSTimer> NSTimer::timerWithTimeInterval(NSTimeInterval interval,
     return std::make_shared<NSTimer>(interval, repeats, std::move(block), std::move(userInfo));
 }
 
-std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval, bool repeats,
-                                                                 Block block, std::any userInfo) {
+std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval, bool repeats, Block block,
+                                                                 std::any userInfo) {
     auto timer = timerWithTimeInterval(interval, repeats, std::move(block), std::move(userInfo));
     NSRunLoop::currentRunLoop().addTimer(timer, NSDefaultRunLoopMode);
     return timer;
@@ -196,7 +194,8 @@ void NSRunLoop::performAfterDelay(const void* target, const std::string& key, NS
 }
 
 void NSRunLoop::performAtDate(NSTimeInterval date, Task task) {
-    auto timer = std::make_shared<NSTimer>(0, false, [task = std::move(task)](NSTimer&) { task(); }, std::any{});
+    auto timer = std::make_shared<NSTimer>(
+        0, false, [task = std::move(task)](NSTimer&) { task(); }, std::any{});
     timer->fireDate_ = timer->anchor_ = date;
     timer->fireDateSet_ = true;
     addTimer(timer, NSRunLoopCommonModes);
@@ -322,8 +321,7 @@ bool NSRunLoop::runOnce(const NSRunLoopMode& mode) {
 }
 
 void NSRunLoop::runUntilIdle(const NSRunLoopMode& mode) {
-    while (runOnce(mode)) {
-    }
+    while (runOnce(mode)) {}
 }
 
 void NSRunLoop::advance(NSTimeInterval seconds, const NSRunLoopMode& mode) {

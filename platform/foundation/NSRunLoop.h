@@ -44,8 +44,8 @@ public:
 
     // A timer scheduled on the current run loop in the default mode. A non-positive interval
     // is taken as 0.1 ms.
-    static std::shared_ptr<NSTimer> scheduledTimerWithTimeInterval(NSTimeInterval interval, bool repeats,
-                                                                   Block block, std::any userInfo = {});
+    static std::shared_ptr<NSTimer> scheduledTimerWithTimeInterval(NSTimeInterval interval, bool repeats, Block block,
+                                                                   std::any userInfo = {});
     // A timer that fires `interval` after it is added to a run loop (or at `fireDate` when set).
     static std::shared_ptr<NSTimer> timerWithTimeInterval(NSTimeInterval interval, bool repeats, Block block,
                                                           std::any userInfo = {});

@@ -63,20 +63,20 @@ void UserDefaults::loadIfNeeded() {
 
     StateFile::Reading reading = StateFile::read(file_);
     switch (reading.outcome) {
-        case StateFile::Outcome::Missing: return;  // nothing stored yet
-        case StateFile::Outcome::Unreadable:
-            // Perhaps only for now (permissions, a disk error): kept in place, and not replaced.
-            writable_ = false;
-            report(reading.problem + "; changes will not be saved");
+    case StateFile::Outcome::Missing: return;  // nothing stored yet
+    case StateFile::Outcome::Unreadable:
+        // Perhaps only for now (permissions, a disk error): kept in place, and not replaced.
+        writable_ = false;
+        report(reading.problem + "; changes will not be saved");
+        return;
+    case StateFile::Outcome::Read:
+        if (reading.document.is_object()) {
+            values_ = std::move(reading.document);
             return;
-        case StateFile::Outcome::Read:
-            if (reading.document.is_object()) {
-                values_ = std::move(reading.document);
-                return;
-            }
-            reading.problem = "does not hold a dictionary";
-            break;
-        case StateFile::Outcome::Damaged: break;
+        }
+        reading.problem = "does not hold a dictionary";
+        break;
+    case StateFile::Outcome::Damaged: break;
     }
 
     // Kept for inspection instead of being written over later.

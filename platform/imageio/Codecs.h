@@ -19,8 +19,8 @@ inline void setError(ImageIOError* out, ImageIOErrorCode code, std::string messa
 }
 
 // Refuses sizes beyond the limits (and zero sizes) before anything is allocated.
-bool checkDimensions(std::uint64_t width, std::uint64_t height, const ImageDecodeLimits& limits,
-                     const char* what, ImageIOError* error);
+bool checkDimensions(std::uint64_t width, std::uint64_t height, const ImageDecodeLimits& limits, const char* what,
+                     ImageIOError* error);
 // The most pixels of `bitsPerPixel` bits that `bytes` of compressed data can encode when no
 // byte of it expands to more than `ratio` bytes (0: no ratio is known, any number).
 std::uint64_t pixelsHeld(std::uint64_t bytes, double ratio, double bitsPerPixel);

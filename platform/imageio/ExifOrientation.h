@@ -13,9 +13,7 @@ inline int exifOrientationFromTIFFBlock(const std::uint8_t* p, std::size_t size)
     if (p[0] == 'I' && p[1] == 'I') little = true;
     else if (p[0] == 'M' && p[1] == 'M') little = false;
     else return 1;
-    auto u16 = [&](std::size_t at) -> unsigned {
-        return little ? p[at] | p[at + 1] << 8 : p[at] << 8 | p[at + 1];
-    };
+    auto u16 = [&](std::size_t at) -> unsigned { return little ? p[at] | p[at + 1] << 8 : p[at] << 8 | p[at + 1]; };
     auto u32 = [&](std::size_t at) -> std::uint32_t {
         return little ? std::uint32_t(p[at]) | std::uint32_t(p[at + 1]) << 8 | std::uint32_t(p[at + 2]) << 16 |
                             std::uint32_t(p[at + 3]) << 24

@@ -203,12 +203,8 @@ std::unique_ptr<ImageSource> ImageSource::createWithData(std::vector<std::uint8_
         infos.push_back(info);
         break;
     }
-    case ImageFileType::TIFF:
-        ok = tiffReadInfo(data, &infos, error);
-        break;
-    default:
-        setError(error, ImageIOErrorCode::Unsupported, "not a JPEG, PNG or TIFF image");
-        return nullptr;
+    case ImageFileType::TIFF: ok = tiffReadInfo(data, &infos, error); break;
+    default: setError(error, ImageIOErrorCode::Unsupported, "not a JPEG, PNG or TIFF image"); return nullptr;
     }
     if (!ok) return nullptr;
     if (type == ImageFileType::PNG && infos[0].exifOrientation == 1) {
@@ -223,9 +219,8 @@ std::unique_ptr<ImageSource> ImageSource::createWithData(std::vector<std::uint8_
         if (!checkDimensions(info.width, info.height, limits, typeName(type), error)) return nullptr;
         if (std::uint64_t{info.width} * info.height > info.pixelsHeld) {
             setError(error, ImageIOErrorCode::Truncated,
-                     std::string(typeName(type)) + ": the file is too small to hold the " +
-                         std::to_string(info.width) + " x " + std::to_string(info.height) +
-                         " image it declares: it is damaged or cut short");
+                     std::string(typeName(type)) + ": the file is too small to hold the " + std::to_string(info.width) +
+                         " x " + std::to_string(info.height) + " image it declares: it is damaged or cut short");
             return nullptr;
         }
     }

@@ -68,12 +68,12 @@ struct PackedRGB {
 
 enum class ImageIOErrorCode {
     None = 0,
-    FileUnreadable,   // missing, unreadable or a directory
-    Empty,            // no bytes at all
-    Unsupported,      // not JPEG, PNG or TIFF, or a kind of those the decoders do not handle
-    Corrupt,          // malformed data
-    Truncated,        // data ends before the image does
-    TooLarge,         // dimensions beyond the limits
+    FileUnreadable,  // missing, unreadable or a directory
+    Empty,           // no bytes at all
+    Unsupported,     // not JPEG, PNG or TIFF, or a kind of those the decoders do not handle
+    Corrupt,         // malformed data
+    Truncated,       // data ends before the image does
+    TooLarge,        // dimensions beyond the limits
     OutOfMemory,
     IndexOutOfRange,  // no image at that index
     InvalidArgument,  // an empty bitmap, an unknown type, a second image for one destination
@@ -91,8 +91,8 @@ struct ImageIOError {
 // sensors (a 200-megapixel phone's 16320 x 12240); a render's memory grows with them (see
 // the README), so a file declaring more is refused rather than read.
 struct ImageDecodeLimits {
-    std::uint32_t maxDimension = 65535;         // either side, in pixels
-    std::uint64_t maxPixels = 200'000'000;      // width x height (800 MB of RGBA)
+    std::uint32_t maxDimension = 65535;     // either side, in pixels
+    std::uint64_t maxPixels = 200'000'000;  // width x height (800 MB of RGBA)
 };
 
 // ---- Orientation ----------------------------------------------------------------------
@@ -134,11 +134,9 @@ const char* NonRegularFileKind(unsigned mode);
 // decoded on request.
 class ImageSource {
 public:
-    static std::unique_ptr<ImageSource> createWithData(std::vector<std::uint8_t> data,
-                                                       ImageIOError* error = nullptr,
+    static std::unique_ptr<ImageSource> createWithData(std::vector<std::uint8_t> data, ImageIOError* error = nullptr,
                                                        ImageDecodeLimits limits = {});
-    static std::unique_ptr<ImageSource> createWithFile(const std::string& path,
-                                                       ImageIOError* error = nullptr,
+    static std::unique_ptr<ImageSource> createWithFile(const std::string& path, ImageIOError* error = nullptr,
                                                        ImageDecodeLimits limits = {});
     ~ImageSource();
     ImageSource(const ImageSource&) = delete;
@@ -203,8 +201,7 @@ struct DecodedImage {
     ImageProperties properties;
     int imageOrientation() const { return ImageOrientationFromEXIF(exifOrientation); }
 };
-std::optional<DecodedImage> DecodeImageFile(const std::string& path,
-                                            ImagePixelFormat format = ImagePixelFormat::RGBA,
+std::optional<DecodedImage> DecodeImageFile(const std::string& path, ImagePixelFormat format = ImagePixelFormat::RGBA,
                                             ImageIOError* error = nullptr, ImageDecodeLimits limits = {});
 std::optional<DecodedImage> DecodeImageData(std::vector<std::uint8_t> data,
                                             ImagePixelFormat format = ImagePixelFormat::RGBA,
@@ -235,8 +232,7 @@ public:
     static std::unique_ptr<ImageDestination> createWithFile(const std::string& path, ImageFileType type,
                                                             ImageIOError* error = nullptr);
     // The encoded bytes replace *data on a successful finalize.
-    static std::unique_ptr<ImageDestination> createWithData(std::vector<std::uint8_t>* data,
-                                                            ImageFileType type,
+    static std::unique_ptr<ImageDestination> createWithData(std::vector<std::uint8_t>* data, ImageFileType type,
                                                             ImageIOError* error = nullptr);
     ~ImageDestination();
     ImageDestination(const ImageDestination&) = delete;
@@ -249,8 +245,7 @@ public:
     // Image `index` of a source of the same type, carried over as encoded (not encoded again):
     // only the properties are merged into the metadata it already has. A source of another
     // type is decoded and encoded in this destination's type.
-    void addImageFromSource(const ImageSource& source, std::size_t index,
-                            const ImageProperties& properties = {});
+    void addImageFromSource(const ImageSource& source, std::size_t index, const ImageProperties& properties = {});
 
     // The image given a band of rows at a time as they are made, JPEG only: beginImage with
     // its size, then addRows (top row first) until every row is in, then finalize. The whole

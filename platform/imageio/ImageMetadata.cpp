@@ -56,12 +56,33 @@ void initialiseOnce() {
 
 // Image-structure tags: they describe the pixels and the file's layout, not the photo, and
 // belong to the encoder (the directory pointers to Exiv2).
-const std::set<std::string, std::less<>> kStructureTags = {
-    "ImageWidth", "ImageLength", "BitsPerSample", "Compression", "PhotometricInterpretation",
-    "StripOffsets", "SamplesPerPixel", "RowsPerStrip", "StripByteCounts", "PlanarConfiguration",
-    "Predictor", "ExtraSamples", "SampleFormat", "TileWidth", "TileLength", "TileOffsets",
-    "TileByteCounts", "ExifTag", "GPSTag", "JPEGInterchangeFormat", "JPEGInterchangeFormatLength",
-    "SubIFDs", "NewSubfileType", "FillOrder", "YCbCrSubSampling", "YCbCrPositioning", "InteroperabilityTag"};
+const std::set<std::string, std::less<>> kStructureTags = {"ImageWidth",
+                                                           "ImageLength",
+                                                           "BitsPerSample",
+                                                           "Compression",
+                                                           "PhotometricInterpretation",
+                                                           "StripOffsets",
+                                                           "SamplesPerPixel",
+                                                           "RowsPerStrip",
+                                                           "StripByteCounts",
+                                                           "PlanarConfiguration",
+                                                           "Predictor",
+                                                           "ExtraSamples",
+                                                           "SampleFormat",
+                                                           "TileWidth",
+                                                           "TileLength",
+                                                           "TileOffsets",
+                                                           "TileByteCounts",
+                                                           "ExifTag",
+                                                           "GPSTag",
+                                                           "JPEGInterchangeFormat",
+                                                           "JPEGInterchangeFormatLength",
+                                                           "SubIFDs",
+                                                           "NewSubfileType",
+                                                           "FillOrder",
+                                                           "YCbCrSubSampling",
+                                                           "YCbCrPositioning",
+                                                           "InteroperabilityTag"};
 
 // ---- PNG Exif chunk ------------------------------------------------------------------
 // PNG keeps Exif in its own chunk, "eXIf", which viewers read. Exiv2 of this generation
@@ -147,7 +168,7 @@ std::vector<std::uint8_t> iccChunkBody(const std::string& profile) {
     uLongf packedSize = compressBound(static_cast<uLong>(profile.size()));
     std::vector<std::uint8_t> body(sizeof kName + 1 + packedSize);
     std::memcpy(body.data(), kName, sizeof kName);  // with its terminating zero
-    body[sizeof kName] = 0;                           // deflate
+    body[sizeof kName] = 0;                         // deflate
     if (compress2(body.data() + sizeof kName + 1, &packedSize, reinterpret_cast<const Bytef*>(profile.data()),
                   static_cast<uLong>(profile.size()), Z_BEST_COMPRESSION) != Z_OK)
         return {};
@@ -198,8 +219,7 @@ std::optional<ImagePropertyValue> propertyOf(const Exiv2::Exifdatum& d) {
     case Exiv2::signedLong:
         if (d.count() != 1) return std::nullopt;
         return ImagePropertyValue(static_cast<std::int64_t>(d.toLong(0)));
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
@@ -269,12 +289,9 @@ ImageProperties iptcGroupOf(const Exiv2::IptcData& iptc) {
     for (const Exiv2::Iptcdatum& d : iptc) {
         if (d.recordName() != "Application2") continue;
         const std::string name = d.tagName();
-        if (name == "Keywords")
-            keywords.push_back(d.toString());
-        else if (name == "Caption")
-            group[kCGImagePropertyIPTCCaptionAbstract] = d.toString();
-        else if (name != "RecordVersion")
-            group[name] = d.toString();
+        if (name == "Keywords") keywords.push_back(d.toString());
+        else if (name == "Caption") group[kCGImagePropertyIPTCCaptionAbstract] = d.toString();
+        else if (name != "RecordVersion") group[name] = d.toString();
     }
     if (!keywords.empty()) group[kCGImagePropertyIPTCKeywords] = std::move(keywords);
     return group;
@@ -292,7 +309,7 @@ bool travelsInBlock(const Exiv2::Exifdatum& d) {
         return false;
     if (group != "Image") return true;
     static const std::set<std::string, std::less<>> kFileCopies = {"XMLPacket", "IPTCNAA", "InterColorProfile",
-                                                                    "ImageResources"};
+                                                                   "ImageResources"};
     const std::string name = d.tagName();
     if (name == "ImageWidth" || name == "ImageLength" || name == "YCbCrPositioning") return true;
     return !kStructureTags.count(name) && !kFileCopies.count(name);
@@ -320,8 +337,8 @@ void metadataRead(const std::vector<std::uint8_t>& data, ImageProperties* proper
             if (travelsInBlock(d)) carried.add(d);
         if (!carried.empty()) {
             Exiv2::Blob blob;
-            const Exiv2::ByteOrder order = image->byteOrder() == Exiv2::invalidByteOrder ? Exiv2::littleEndian
-                                                                                        : image->byteOrder();
+            const Exiv2::ByteOrder order =
+                image->byteOrder() == Exiv2::invalidByteOrder ? Exiv2::littleEndian : image->byteOrder();
             Exiv2::ExifParser::encode(blob, order, carried);
             if (!blob.empty()) (*properties)[kImagePropertyExifBlock] = bytesText(blob.data(), blob.size());
         }
@@ -337,7 +354,8 @@ void metadataRead(const std::vector<std::uint8_t>& data, ImageProperties* proper
         }
         // The packet as the file holds it: a TIFF's reader keeps it with the XMP data only,
         // and that one whether or not the toolkit could read it.
-        const std::string packet = image->xmpData().xmpPacket().empty() ? image->xmpPacket() : image->xmpData().xmpPacket();
+        const std::string packet =
+            image->xmpData().xmpPacket().empty() ? image->xmpPacket() : image->xmpData().xmpPacket();
         if (!packet.empty()) (*properties)[kImagePropertyXMPPacket] = packet;
     } catch (const std::exception&) {
         // Unreadable metadata leaves the pixel properties alone.
@@ -389,8 +407,8 @@ void setExif(Exiv2::ExifData& exif, const std::string& keyName, const ImagePrope
     try {
         Exiv2::ExifKey key(keyName);
         Exiv2::TypeId type = kShortTags.count(keyName) ? Exiv2::unsignedShort : key.defaultTypeId();
-        if (auto present = exif.findKey(key); present != exif.end() && type != Exiv2::comment &&
-                                              present->typeId() != Exiv2::invalidTypeId)
+        if (auto present = exif.findKey(key);
+            present != exif.end() && type != Exiv2::comment && present->typeId() != Exiv2::invalidTypeId)
             type = present->typeId();
         std::string text;
         if (const std::string* s = value.string()) {
@@ -401,8 +419,7 @@ void setExif(Exiv2::ExifData& exif, const std::string& keyName, const ImagePrope
                 text = rationalText(*n, type == Exiv2::signedRational);
             else if (type == Exiv2::asciiString || type == Exiv2::comment || type == Exiv2::undefined)
                 text = numberText(*n);
-            else
-                text = std::to_string(std::llround(*n));
+            else text = std::to_string(std::llround(*n));
         } else {
             return;
         }
@@ -410,8 +427,7 @@ void setExif(Exiv2::ExifData& exif, const std::string& keyName, const ImagePrope
         if (v->read(text) != 0) return;
         eraseKey(exif, keyName);
         exif.add(key, v.get());
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
 void setExifText(Exiv2::ExifData& exif, const std::string& key, const std::string& text) {
@@ -434,8 +450,7 @@ void setExifRaw(Exiv2::ExifData& exif, const std::string& keyName, Exiv2::TypeId
         if (v->read(text) != 0) return;
         eraseKey(exif, keyName);
         exif.add(key, v.get());
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
 // The GPS entries `changed` of the group `gps` (the whole group, for the entries that
@@ -447,13 +462,15 @@ void writeGPS(Exiv2::ExifData& exif, const ImageProperties& changed, const Image
         // A number that is no number, or degrees past the globe's, is left out rather than
         // written as something else.
         if (n && !std::isfinite(*n)) continue;
-        const bool degrees = name == "Latitude" || name == "Longitude" || name == "DestLatitude" || name == "DestLongitude";
+        const bool degrees =
+            name == "Latitude" || name == "Longitude" || name == "DestLatitude" || name == "DestLongitude";
         if (degrees && n && std::fabs(*n) > (name.ends_with("Latitude") ? 90.0 : 180.0)) continue;
         if (degrees && n) {
             setExifRaw(exif, key, Exiv2::unsignedRational, degreesText(*n));
         } else if (name == "Altitude" && n) {
             setExifRaw(exif, key, Exiv2::unsignedRational, rationalText(std::fabs(*n), false));
-            if (!gps.count("AltitudeRef")) setExif(exif, "Exif.GPSInfo.GPSAltitudeRef", ImagePropertyValue(*n < 0 ? 1 : 0));
+            if (!gps.count("AltitudeRef"))
+                setExif(exif, "Exif.GPSInfo.GPSAltitudeRef", ImagePropertyValue(*n < 0 ? 1 : 0));
         } else if (name == "TimeStamp" && value.string()) {
             // "HH:mm:ss" or "yyyy:MM:dd HH:mm:ss"; the date part fills DateStamp.
             const std::string& s = *value.string();
@@ -465,8 +482,8 @@ void writeGPS(Exiv2::ExifData& exif, const ImageProperties& changed, const Image
                 continue;
             }
             setExifRaw(exif, key, Exiv2::unsignedRational,
-                       std::to_string(h) + "/1 " + std::to_string(m) + "/1 " + std::to_string(std::llround(sec * 1000)) +
-                           "/1000");
+                       std::to_string(h) + "/1 " + std::to_string(m) + "/1 " +
+                           std::to_string(std::llround(sec * 1000)) + "/1000");
         } else {
             setExif(exif, key, value);
         }
@@ -536,7 +553,8 @@ void layExifEntries(Exiv2::ExifData& exif, const ImageProperties& p, bool whole)
 void layIPTC(Exiv2::IptcData& iptc, const ImageProperties* group, bool whole) {
     const ImageProperties before = iptcGroupOf(iptc);
     const auto keyOf = [](const std::string& name) {
-        return Exiv2::IptcKey("Iptc.Application2." + (name == kCGImagePropertyIPTCCaptionAbstract ? std::string("Caption") : name));
+        return Exiv2::IptcKey("Iptc.Application2." +
+                              (name == kCGImagePropertyIPTCCaptionAbstract ? std::string("Caption") : name));
     };
     const auto erase = [&](const Exiv2::IptcKey& key) {
         for (auto it = iptc.findKey(key); it != iptc.end(); it = iptc.findKey(key)) iptc.erase(it);
@@ -558,15 +576,13 @@ void layIPTC(Exiv2::IptcData& iptc, const ImageProperties* group, bool whole) {
                 }
                 iptc.add(key, v.get());
             }
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     if (whole)
         for (const std::string& name : removedEntries(group, &before)) {
             try {
                 erase(keyOf(name));
-            } catch (const std::exception&) {
-            }
+            } catch (const std::exception&) {}
         }
 }
 
@@ -622,16 +638,14 @@ void statePicture(Exiv2::ExifData& exif, long width, long height, bool jpeg, boo
     constexpr std::int64_t kCentred = 1;
     if (jpeg && present("Exif.Image.YCbCrPositioning"))
         setExif(exif, "Exif.Image.YCbCrPositioning", ImagePropertyValue(kCentred));
-    else if (!jpeg && !tiff)
-        eraseKey(exif, "Exif.Image.YCbCrPositioning");
+    else if (!jpeg && !tiff) eraseKey(exif, "Exif.Image.YCbCrPositioning");
 }
 
 // A whole profile (its header states its own length) of the RGB colour space, the only
 // pixels the encoders write.
 bool isRGBProfile(const std::string& icc) {
     constexpr std::size_t kColourSpaceAt = 16, kHeaderSize = 128;
-    return icc.size() >= kHeaderSize &&
-           readBE32(reinterpret_cast<const std::uint8_t*>(icc.data())) == icc.size() &&
+    return icc.size() >= kHeaderSize && readBE32(reinterpret_cast<const std::uint8_t*>(icc.data())) == icc.size() &&
            icc.compare(kColourSpaceAt, 4, "RGB ") == 0;
 }
 
@@ -695,12 +709,14 @@ void writeXMP(Exiv2::Image& image, const std::string& packet, const ImagePropert
         if (!value.empty() && xmp.findKey(Exiv2::XmpKey(key)) != xmp.end()) xmp[key] = value;
     };
     if (auto o = writtenOrientation(p)) update("Xmp.tiff.Orientation", std::to_string(*o));
-    if (const ImagePropertyValue* date = ImagePropertyFind(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFDateTime);
+    if (const ImagePropertyValue* date =
+            ImagePropertyFind(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFDateTime);
         date && date->string()) {
         update("Xmp.xmp.ModifyDate", xmpDate(*date->string()));
         update("Xmp.tiff.DateTime", xmpDate(*date->string()));
     }
-    if (const ImagePropertyValue* software = ImagePropertyFind(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFSoftware);
+    if (const ImagePropertyValue* software =
+            ImagePropertyFind(p, kCGImagePropertyTIFFDictionary, kCGImagePropertyTIFFSoftware);
         software && software->string())
         update("Xmp.tiff.Software", *software->string());
     image.setXmpData(xmp);
@@ -723,7 +739,8 @@ std::optional<TIFFResolution> tiffResolution(const ImageProperties& p) {
         const ImagePropertyValue* v = ImagePropertyFind(p, kCGImagePropertyTIFFDictionary, key);
         return v ? v->number().value_or(0) : 0;
     };
-    const double x = number("XResolution"), y = number("YResolution"), unit = number(kCGImagePropertyTIFFResolutionUnit);
+    const double x = number("XResolution"), y = number("YResolution"),
+                 unit = number(kCGImagePropertyTIFFResolutionUnit);
     if (!(x > 0 && x < 1e9 && y > 0 && y < 1e9)) return std::nullopt;
     TIFFResolution r{static_cast<float>(x), static_cast<float>(y)};
     if (unit >= 1 && unit <= 3) r.unit = static_cast<std::uint16_t>(unit);
@@ -792,8 +809,7 @@ bool metadataWrite(std::vector<std::uint8_t>* data, const ImageProperties& p, Im
             *data = merged(*data, p, false);
             std::fprintf(stderr, "tavorin: the photo's XMP packet was left out of the file: %s\n", reason.c_str());
             return true;
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
     }
     setError(error, ImageIOErrorCode::Metadata, "metadata: " + reason);
     return false;

@@ -12,9 +12,7 @@ constexpr int kEXIFOfImageOrientation[8] = {1, 3, 8, 6, 2, 4, 5, 7};
 constexpr int kImageOrientationOfEXIF[9] = {0, 0, 4, 1, 5, 6, 3, 7, 2};
 }  // namespace
 
-int ImageOrientationFromEXIF(int exif) {
-    return exif >= 1 && exif <= 8 ? kImageOrientationOfEXIF[exif] : 0;
-}
+int ImageOrientationFromEXIF(int exif) { return exif >= 1 && exif <= 8 ? kImageOrientationOfEXIF[exif] : 0; }
 
 int EXIFOrientationFromImageOrientation(int orientation) {
     return orientation >= 0 && orientation <= 7 ? kEXIFOfImageOrientation[orientation] : 1;
@@ -45,12 +43,27 @@ std::optional<ImageBitmap> turnUpright(const std::uint8_t* src, std::uint32_t w,
             std::uint32_t x = X, y = Y;
             switch (exif) {
             case 2: x = w - 1 - X; break;
-            case 3: x = w - 1 - X; y = h - 1 - Y; break;
+            case 3:
+                x = w - 1 - X;
+                y = h - 1 - Y;
+                break;
             case 4: y = h - 1 - Y; break;
-            case 5: x = Y; y = X; break;
-            case 6: x = Y; y = h - 1 - X; break;
-            case 7: x = w - 1 - Y; y = h - 1 - X; break;
-            case 8: x = w - 1 - Y; y = X; break;
+            case 5:
+                x = Y;
+                y = X;
+                break;
+            case 6:
+                x = Y;
+                y = h - 1 - X;
+                break;
+            case 7:
+                x = w - 1 - Y;
+                y = h - 1 - X;
+                break;
+            case 8:
+                x = w - 1 - Y;
+                y = X;
+                break;
             default: break;
             }
             const std::uint8_t* s = src + (std::size_t{y} * w + x) * 4;
@@ -73,8 +86,8 @@ std::optional<ImageBitmap> ApplyImageOrientation(const ImageBitmap& stored, int 
     return ApplyImageOrientation(stored.pixels.data(), stored.width, stored.height, stored.format, orientation);
 }
 
-std::optional<ImageBitmap> ApplyImageOrientation(const std::uint8_t* pixels, std::uint32_t width,
-                                                 std::uint32_t height, ImagePixelFormat format, int orientation) {
+std::optional<ImageBitmap> ApplyImageOrientation(const std::uint8_t* pixels, std::uint32_t width, std::uint32_t height,
+                                                 ImagePixelFormat format, int orientation) {
     if (orientation < 0 || orientation > 7) return std::nullopt;
     return turnUpright(pixels, width, height, format, EXIFOrientationFromImageOrientation(orientation));
 }

@@ -83,8 +83,8 @@ inline const ImagePropertyValue* ImagePropertyFind(const ImageProperties& p, std
 // Top level, as a source reports them.
 inline constexpr const char* kCGImagePropertyPixelWidth = "PixelWidth";
 inline constexpr const char* kCGImagePropertyPixelHeight = "PixelHeight";
-inline constexpr const char* kCGImagePropertyDepth = "Depth";  // bits per component in the file
-inline constexpr const char* kCGImagePropertyHasAlpha = "HasAlpha";  // integer 0 or 1
+inline constexpr const char* kCGImagePropertyDepth = "Depth";            // bits per component in the file
+inline constexpr const char* kCGImagePropertyHasAlpha = "HasAlpha";      // integer 0 or 1
 inline constexpr const char* kCGImagePropertyColorModel = "ColorModel";  // "RGB", "Gray", "CMYK"
 // Top level: EXIF orientation 1-8; read and written.
 inline constexpr const char* kCGImagePropertyOrientation = "Orientation";

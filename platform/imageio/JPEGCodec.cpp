@@ -27,26 +27,21 @@ struct ErrorManager {
     std::jmp_buf jump;
     ImageIOErrorCode code = ImageIOErrorCode::Corrupt;
     char message[JMSG_LENGTH_MAX + 64] = {};  // room for a libjpeg message and our words around it
-    bool inScans = false;  // past the header: reading the entropy-coded scans
+    bool inScans = false;                     // past the header: reading the entropy-coded scans
 };
 
 ImageIOErrorCode classify(int msgCode) {
     switch (msgCode) {
     case JERR_INPUT_EMPTY:
-    case JERR_INPUT_EOF:
-        return ImageIOErrorCode::Truncated;
+    case JERR_INPUT_EOF: return ImageIOErrorCode::Truncated;
     case JERR_BAD_PRECISION:
     case JERR_CONVERSION_NOTIMPL:
     case JERR_ARITH_NOTIMPL:
-    case JERR_NO_ARITH_TABLE:
-        return ImageIOErrorCode::Unsupported;
-    case JERR_OUT_OF_MEMORY:
-        return ImageIOErrorCode::OutOfMemory;
+    case JERR_NO_ARITH_TABLE: return ImageIOErrorCode::Unsupported;
+    case JERR_OUT_OF_MEMORY: return ImageIOErrorCode::OutOfMemory;
     case JERR_IMAGE_TOO_BIG:
-    case JERR_WIDTH_OVERFLOW:
-        return ImageIOErrorCode::TooLarge;
-    default:
-        return ImageIOErrorCode::Corrupt;
+    case JERR_WIDTH_OVERFLOW: return ImageIOErrorCode::TooLarge;
+    default: return ImageIOErrorCode::Corrupt;
     }
 }
 
@@ -64,17 +59,15 @@ ImageIOErrorCode classify(int msgCode) {
 // costs no pixel.
 bool losesPixels(const ErrorManager& err) {
     switch (err.pub.msg_code) {
-    case JWRN_JPEG_EOF:          // the data ends
-    case JWRN_HIT_MARKER:        // a scan's data ends before its blocks do
+    case JWRN_JPEG_EOF:    // the data ends
+    case JWRN_HIT_MARKER:  // a scan's data ends before its blocks do
     case JWRN_HUFF_BAD_CODE:
     case JWRN_ARITH_BAD_CODE:
-    case JWRN_MUST_RESYNC:       // a restart marker missing or out of order
-    case JWRN_BOGUS_PROGRESSION:
-        return true;
-    case JWRN_EXTRANEOUS_DATA:
-        return err.inScans && err.pub.msg_parm.i[1] != JPEG_EOI;
-    default:                     // an unknown JFIF revision or Adobe transform, a bad ICC
-        return false;            // marker, a sequential scan with odd but harmless parameters
+    case JWRN_MUST_RESYNC:  // a restart marker missing or out of order
+    case JWRN_BOGUS_PROGRESSION: return true;
+    case JWRN_EXTRANEOUS_DATA: return err.inScans && err.pub.msg_parm.i[1] != JPEG_EOI;
+    default:           // an unknown JFIF revision or Adobe transform, a bad ICC
+        return false;  // marker, a sequential scan with odd but harmless parameters
     }
 }
 
@@ -92,8 +85,8 @@ void onMessage(j_common_ptr cinfo, int level) {
             char detail[JMSG_LENGTH_MAX];
             (*err->pub.format_message)(cinfo, detail);
             const char* prefix = "Corrupt JPEG data: ";
-            const char* reason = std::strncmp(detail, prefix, std::strlen(prefix)) == 0 ? detail + std::strlen(prefix)
-                                                                                        : detail;
+            const char* reason =
+                std::strncmp(detail, prefix, std::strlen(prefix)) == 0 ? detail + std::strlen(prefix) : detail;
             std::snprintf(err->message, sizeof err->message, "the image data is damaged (%s)", reason);
         }
         std::longjmp(err->jump, 1);
@@ -120,9 +113,7 @@ void installErrors(ErrorManager* err, j_common_ptr cinfo) {
     err->pub.output_message = onOutput;
 }
 
-ImageIOError errorFrom(const ErrorManager& err) {
-    return makeError(err.code, std::string("JPEG: ") + err.message);
-}
+ImageIOError errorFrom(const ErrorManager& err) { return makeError(err.code, std::string("JPEG: ") + err.message); }
 
 // The encoded bytes handed to the decoder a few hundred at a time. libjpeg-turbo decodes
 // Huffman data on a fast path while a whole MCU's worth of bytes lies in its buffer, and that
@@ -204,10 +195,8 @@ bool isCMYK(const jpeg_decompress_struct& cinfo) {
 bool prepareOutput(Decoder* d, ImagePixelFormat format, int scaleDenominator) {
     if (setjmp(d->err.jump)) return false;
     jpeg_decompress_struct& c = d->cinfo;
-    if (isCMYK(c))
-        c.out_color_space = JCS_CMYK;
-    else
-        c.out_color_space = format == ImagePixelFormat::BGRA ? JCS_EXT_BGRA : JCS_EXT_RGBA;
+    if (isCMYK(c)) c.out_color_space = JCS_CMYK;
+    else c.out_color_space = format == ImagePixelFormat::BGRA ? JCS_EXT_BGRA : JCS_EXT_RGBA;
     c.scale_num = 1;
     c.scale_denom = static_cast<unsigned>(scaleDenominator);
     jpeg_calc_output_dimensions(&c);
@@ -243,7 +232,12 @@ void convertCMYK(ImageBitmap* bitmap, bool inverted) {
     const std::size_t n = std::size_t{bitmap->width} * bitmap->height;
     for (std::size_t i = 0; i < n; ++i, p += 4) {
         unsigned c = p[0], m = p[1], y = p[2], k = p[3];
-        if (!inverted) { c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k; }
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
         const auto r = static_cast<std::uint8_t>((c * k + 127) / 255);
         const auto g = static_cast<std::uint8_t>((m * k + 127) / 255);
         const auto b = static_cast<std::uint8_t>((y * k + 127) / 255);

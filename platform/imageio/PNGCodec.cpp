@@ -31,16 +31,12 @@ struct State {
     std::vector<std::uint8_t>* output = nullptr;
     std::vector<png_bytep> rows;
     ~State() {
-        if (writing)
-            png_destroy_write_struct(&png, &info);
-        else
-            png_destroy_read_struct(&png, &info, nullptr);
+        if (writing) png_destroy_write_struct(&png, &info);
+        else png_destroy_read_struct(&png, &info, nullptr);
     }
 };
 
-State* stateOf(png_structp png) {
-    return static_cast<State*>(png_get_error_ptr(png));
-}
+State* stateOf(png_structp png) { return static_cast<State*>(png_get_error_ptr(png)); }
 
 [[noreturn]] void onError(png_structp png, png_const_charp message) {
     State* s = stateOf(png);
@@ -123,9 +119,8 @@ bool writeImage(State* s, const ImageBitmap* bitmap, bool opaque) {
     if (setjmp(png_jmpbuf(s->png))) return false;
     png_structp png = s->png;
     png_set_write_fn(png, s->output, onWrite, onFlush);
-    png_set_IHDR(png, s->info, bitmap->width, bitmap->height, 8,
-                 opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, s->info, bitmap->width, bitmap->height, 8, opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, s->info);
     if (bitmap->format == ImagePixelFormat::BGRA) png_set_bgr(png);
     if (opaque) png_set_filler(png, 0, PNG_FILLER_AFTER);  // drops the fourth byte
@@ -138,7 +133,8 @@ bool writeImage(State* s, const ImageBitmap* bitmap, bool opaque) {
 std::uint64_t imageDataBytes(const std::vector<std::uint8_t>& data) {
     std::uint64_t total = 0;
     for (std::size_t at = 8; at + 8 <= data.size();) {
-        const std::uint64_t length = std::uint64_t{data[at]} << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
+        const std::uint64_t length =
+            std::uint64_t{data[at]} << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
         const std::uint8_t* type = &data[at + 4];
         const std::uint64_t available = std::min<std::uint64_t>(length, data.size() - (at + 8));
         if (std::memcmp(type, "IDAT", 4) == 0) total += available;
@@ -163,8 +159,9 @@ bool pngReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo* 
     info->hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(s.png, s.info, PNG_INFO_tRNS);
     info->colorModel = (colorType & PNG_COLOR_MASK_COLOR) ? "RGB" : "Gray";
     // Deflate turns two bits (the shortest length and distance codes) into at most 258 bytes.
-    info->pixelsHeld = pixelsHeld(imageDataBytes(data), 258 * 4,
-                                  static_cast<double>(png_get_channels(s.png, s.info) * png_get_bit_depth(s.png, s.info)));
+    info->pixelsHeld =
+        pixelsHeld(imageDataBytes(data), 258 * 4,
+                   static_cast<double>(png_get_channels(s.png, s.info) * png_get_bit_depth(s.png, s.info)));
     info->exifOrientation = 1;
     png_uint_32 exifSize = 0;
     png_bytep exif = nullptr;
@@ -191,11 +188,11 @@ bool pngDecode(const std::vector<std::uint8_t>& data, ImageBitmap* out, ImageIOE
         const bool tooFew = std::strcmp(s.message, "Not enough image data") == 0;
         if (!error) return false;
         if (tooFew)
-            *error = makeError(ImageIOErrorCode::Truncated, "PNG: the image data is cut short (" + std::string(s.message) + ")");
+            *error = makeError(ImageIOErrorCode::Truncated,
+                               "PNG: the image data is cut short (" + std::string(s.message) + ")");
         else if (s.code == ImageIOErrorCode::Corrupt)
             *error = makeError(s.code, "PNG: the image data is damaged (" + std::string(s.message) + ")");
-        else
-            *error = errorFrom(s);
+        else *error = errorFrom(s);
         return false;
     }
     return true;

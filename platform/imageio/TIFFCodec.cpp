@@ -17,7 +17,7 @@ namespace {
 constexpr int kMaxDirectories = 4096;
 
 struct Memory {
-    const std::uint8_t* data = nullptr;  // reading
+    const std::uint8_t* data = nullptr;        // reading
     std::vector<std::uint8_t>* out = nullptr;  // writing
     std::uint64_t size = 0;
     std::uint64_t pos = 0;
@@ -79,8 +79,8 @@ int onError(TIFF*, void* user, const char* module, const char* fmt, va_list ap) 
 // The JPEG codec's warnings that mean pixels were lost (it goes on with grey in their place);
 // its other warnings, and libtiff's own, leave the pixels whole. Only the text reaches here.
 bool losesPixels(const char* text) {
-    static const char* const kLosses[] = {"Premature end of JPEG file", "Corrupt JPEG data: premature end",
-                                          "Corrupt JPEG data: bad Huffman", "Corrupt JPEG data: bad arithmetic",
+    static const char* const kLosses[] = {"Premature end of JPEG file",      "Corrupt JPEG data: premature end",
+                                          "Corrupt JPEG data: bad Huffman",  "Corrupt JPEG data: bad arithmetic",
                                           "Corrupt JPEG data: found marker", "Inconsistent progression"};
     for (const char* loss : kLosses)
         if (std::strncmp(text, loss, std::strlen(loss)) == 0) return true;
@@ -109,8 +109,8 @@ struct File {
         TIFFOpenOptionsSetErrorHandlerExtR(options, onError, &memory);
         TIFFOpenOptionsSetWarningHandlerExtR(options, onWarning, &memory);
         TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t{1} << 31);
-        tif = TIFFClientOpenExt("memory", mode, &memory, onRead, onWrite, onSeek, onClose, onSize, onMap,
-                                onUnmap, options);
+        tif = TIFFClientOpenExt("memory", mode, &memory, onRead, onWrite, onSeek, onClose, onSize, onMap, onUnmap,
+                                options);
         TIFFOpenOptionsFree(options);
         return tif != nullptr;
     }
@@ -135,8 +135,9 @@ bool openForReading(File* f, const std::vector<std::uint8_t>& data, ImageIOError
     f->memory.data = data.data();
     f->memory.size = data.size();
     if (!f->open("r")) {
-        if (error) *error = f->error(data.size() < 8 ? ImageIOErrorCode::Truncated : ImageIOErrorCode::Corrupt,
-                                     "unreadable header");
+        if (error)
+            *error = f->error(data.size() < 8 ? ImageIOErrorCode::Truncated : ImageIOErrorCode::Corrupt,
+                              "unreadable header");
         return false;
     }
     return true;
@@ -222,7 +223,7 @@ bool readRGBA(File* f, ImageBitmap* out, ImageIOError* error) {
         return false;
     }
     img.req_orientation = img.orientation;  // stored order: the orientation is reported, not applied
-    img.stoponerr = 1;  // a strip or tile that cannot be read fails the image, not left blank
+    img.stoponerr = 1;                      // a strip or tile that cannot be read fails the image, not left blank
     auto* raster = reinterpret_cast<std::uint32_t*>(out->pixels.data());
     const int ok = TIFFRGBAImageGet(&img, raster, out->width, out->height);
     const bool alpha = img.alpha != 0;
@@ -253,11 +254,11 @@ bool readRGBA(File* f, ImageBitmap* out, ImageIOError* error) {
 double expansionBound(std::uint16_t compression) {
     switch (compression) {
     case COMPRESSION_NONE: return 1;
-    case COMPRESSION_PACKBITS: return 64;  // two bytes repeat one 128 times
+    case COMPRESSION_PACKBITS: return 64;         // two bytes repeat one 128 times
     case COMPRESSION_LZW: return 4096.0 * 8 / 9;  // a code of 9 bits or more, a string of 4096 bytes or less
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: return 258 * 4;  // 258 bytes from two bits
-    case COMPRESSION_JPEG: return 8 * 64;  // a bit or more for each block of 64 samples
+    case COMPRESSION_JPEG: return 8 * 64;      // a bit or more for each block of 64 samples
     default: return 0;
     }
 }
@@ -275,7 +276,7 @@ std::uint64_t imagePixelsHeld(TIFF* tif, std::uint64_t fileSize, std::uint32_t w
     // Planes of subsampled colour hold fewer pixels than the image: no bound is drawn there.
     if (ratio == 0 || width == 0 || height == 0 || (separate && photometric == PHOTOMETRIC_YCBCR)) return UINT64_MAX;
     // A JPEG's blocks and subsampled YCbCr are bounded by their first component alone.
-    const double bitsPerPixel = compression == COMPRESSION_JPEG ? 8
+    const double bitsPerPixel = compression == COMPRESSION_JPEG                ? 8
                                 : separate || photometric == PHOTOMETRIC_YCBCR ? static_cast<double>(bits)
                                                                                : static_cast<double>(bits) * spp;
     std::uint32_t pieceWidth = width, pieceHeight = height;
@@ -300,8 +301,8 @@ std::uint64_t imagePixelsHeld(TIFF* tif, std::uint64_t fileSize, std::uint32_t w
             const std::uint64_t size = TIFFGetStrileByteCountWithErr(tif, strile, &failed);
             const std::uint64_t bytes = failed || offset >= fileSize ? 0 : std::min(size, fileSize - offset);
             const std::uint64_t x = i % across * pieceWidth, y = i / across * pieceHeight;
-            const std::uint64_t pixels = std::min<std::uint64_t>(pieceWidth, width - x) *
-                                         std::min<std::uint64_t>(pieceHeight, height - y);
+            const std::uint64_t pixels =
+                std::min<std::uint64_t>(pieceWidth, width - x) * std::min<std::uint64_t>(pieceHeight, height - y);
             sum += std::min(pixels, pixelsHeld(bytes, ratio, bitsPerPixel));
         }
         held = std::min(held, sum);
@@ -365,8 +366,8 @@ bool tiffReadInfo(const std::vector<std::uint8_t>& data, std::vector<ImageSource
         info.exifOrientation = orientation >= 1 && orientation <= 8 ? orientation : 1;
         info.hasAlpha = alphaSampleKind(f.tif) != 0;
         info.colorModel = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE ? "Gray"
-                          : photometric == PHOTOMETRIC_SEPARATED                                        ? "CMYK"
-                                                                                                        : "RGB";
+                          : photometric == PHOTOMETRIC_SEPARATED                                         ? "CMYK"
+                                                                                                         : "RGB";
         info.pixelsHeld = imagePixelsHeld(f.tif, data.size(), w, h, bits, spp, photometric);
         infos->push_back(info);
         if (infos->size() > kMaxDirectories) {
@@ -385,7 +386,8 @@ bool tiffDecode(const std::vector<std::uint8_t>& data, std::size_t index, ImageB
         return false;
     }
     std::uint32_t w = 0, h = 0;
-    std::uint16_t bits = 1, spp = 1, photometric = 0xFFFF, planar = PLANARCONFIG_CONTIG, sampleFormat = SAMPLEFORMAT_UINT;
+    std::uint16_t bits = 1, spp = 1, photometric = 0xFFFF, planar = PLANARCONFIG_CONTIG,
+                  sampleFormat = SAMPLEFORMAT_UINT;
     TIFFGetField(f.tif, TIFFTAG_IMAGEWIDTH, &w);
     TIFFGetField(f.tif, TIFFTAG_IMAGELENGTH, &h);
     if (w != out->width || h != out->height) {

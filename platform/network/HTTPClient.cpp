@@ -37,7 +37,8 @@ HTTPResponse HTTPClient::get(const std::string& url, double timeoutSeconds, cons
     HTTPResponse response;
     const std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl) {
-        response.error = NSError::errorWithDomain(HTTPClientErrorDomain, CURLE_FAILED_INIT, "The request could not be made.");
+        response.error =
+            NSError::errorWithDomain(HTTPClientErrorDomain, CURLE_FAILED_INIT, "The request could not be made.");
         return response;
     }
     Transfer transfer;

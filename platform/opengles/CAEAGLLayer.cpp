@@ -8,8 +8,7 @@ namespace platform {
 
 CAEAGLLayer::CAEAGLLayer() : backing_(std::make_shared<CAEAGLLayerBacking>()) {}
 
-CAEAGLLayer::CAEAGLLayer(CGRect bounds, CGFloat contentsScale)
-    : backing_(std::make_shared<CAEAGLLayerBacking>()) {
+CAEAGLLayer::CAEAGLLayer(CGRect bounds, CGFloat contentsScale) : backing_(std::make_shared<CAEAGLLayerBacking>()) {
     setBounds(bounds);
     setContentsScale(contentsScale);
 }
@@ -28,8 +27,8 @@ void CAEAGLLayer::drawLayerContent(const CGContextRef& context, const CALayerPro
     if (presented.presentCount == 0 || presented.width <= 0 || presented.height <= 0) return;
     if (!shown_ || shownCount_ != presented.presentCount) {
         // GL hands over premultiplied colour, as the engine's blending makes it.
-        shown_ = CGImageCreate(static_cast<std::size_t>(presented.width), static_cast<std::size_t>(presented.height), 8, 32,
-                               static_cast<std::size_t>(presented.width) * 4, CGColorSpaceCreateDeviceRGB(),
+        shown_ = CGImageCreate(static_cast<std::size_t>(presented.width), static_cast<std::size_t>(presented.height), 8,
+                               32, static_cast<std::size_t>(presented.width) * 4, CGColorSpaceCreateDeviceRGB(),
                                kCGImageAlphaPremultipliedLast, presented.pixels);
         shownCount_ = presented.presentCount;
     }

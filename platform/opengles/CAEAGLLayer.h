@@ -21,7 +21,7 @@ inline const std::string kEAGLColorFormatRGBA8 = "EAGLColorFormatRGBA8";
 inline const std::string kEAGLColorFormatRGB565 = "EAGLColorFormatRGB565";
 
 struct EAGLDrawableProperties {
-    bool retainedBacking = false;  // kEAGLDrawablePropertyRetainedBacking
+    bool retainedBacking = false;                     // kEAGLDrawablePropertyRetainedBacking
     std::string colorFormat = kEAGLColorFormatRGBA8;  // kEAGLDrawablePropertyColorFormat
 };
 

@@ -154,9 +154,7 @@ bool EAGLContext::setCurrentContext(EAGLContext* context) {
 
 EAGLContext* EAGLContext::currentContext() { return tCurrent; }
 
-void* EAGLContext::GetProcAddress(const char* name) {
-    return reinterpret_cast<void*>(eglGetProcAddress(name));
-}
+void* EAGLContext::GetProcAddress(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
 
 void EAGLContext::setExtensionsOverride(std::optional<std::string> extensions) {
     std::lock_guard<std::mutex> lock(gOverrideMutex);
@@ -180,9 +178,7 @@ std::string EAGLContext::rendererDescription() {
            opened.platform + " platform";
 }
 
-const std::string& EAGLContext::extensions() {
-    return extensions_ ? *extensions_ : driverExtensions();
-}
+const std::string& EAGLContext::extensions() { return extensions_ ? *extensions_ : driverExtensions(); }
 
 const std::string& EAGLContext::driverExtensions() {
     if (!driverExtensions_) {
@@ -207,16 +203,13 @@ GLExtensionState& EAGLContext::extensionState() {
     if (!extensionState_) {
         auto s = std::make_unique<GLExtensionState>();
         // A loader hands out stubs for any name, so the driver must really have the extension.
-        auto usable = [this](const char* name) {
-            return hasExtension(name) && HasWord(driverExtensions(), name);
-        };
+        auto usable = [this](const char* name) { return hasExtension(name) && HasWord(driverExtensions(), name); };
         if (usable("GL_OES_mapbuffer")) {
             s->mapBuffer = Proc<PFNGLMAPBUFFEROESPROC>("glMapBufferOES");
             s->unmapBuffer = Proc<PFNGLUNMAPBUFFEROESPROC>("glUnmapBufferOES");
             if (!s->mapBuffer || !s->unmapBuffer) s->mapBuffer = nullptr, s->unmapBuffer = nullptr;
         }
-        if (usable("GL_EXT_texture_storage"))
-            s->texStorage2D = Proc<PFNGLTEXSTORAGE2DEXTPROC>("glTexStorage2DEXT");
+        if (usable("GL_EXT_texture_storage")) s->texStorage2D = Proc<PFNGLTEXSTORAGE2DEXTPROC>("glTexStorage2DEXT");
         if (usable("GL_EXT_discard_framebuffer"))
             s->discardFramebuffer = Proc<PFNGLDISCARDFRAMEBUFFEREXTPROC>("glDiscardFramebufferEXT");
         if (usable("GL_EXT_debug_marker")) {
@@ -245,9 +238,7 @@ bool EAGLContext::renderbufferStorage(unsigned int target, CAEAGLLayer* layer) {
         else ++it;
     }
     drawables_[name] = layer->backing();
-    GLenum format = layer->drawableProperties().colorFormat == kEAGLColorFormatRGB565
-                        ? GL_RGB565
-                        : GL_RGBA8_OES;
+    GLenum format = layer->drawableProperties().colorFormat == kEAGLColorFormatRGB565 ? GL_RGB565 : GL_RGBA8_OES;
     int32_t width = layer->pixelWidth(), height = layer->pixelHeight();
     glRenderbufferStorage(target, format, width, height);
     return width > 0 && height > 0;
@@ -279,16 +270,14 @@ bool EAGLContext::presentRenderbuffer(unsigned int target) {
         GLuint framebuffer = 0;
         glGenFramebuffers(1, &framebuffer);
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                  static_cast<GLuint>(bound));
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, static_cast<GLuint>(bound));
         if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
             if (previousAlignment != 4) glPixelStorei(GL_PACK_ALIGNMENT, 4);
             std::vector<uint8_t> bottomUp(contents.pixels.size());
             glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
             size_t row = static_cast<size_t>(width) * 4;
             for (GLint y = 0; y < height; ++y)
-                std::copy_n(bottomUp.data() + row * (height - 1 - y), row,
-                            contents.pixels.data() + row * y);
+                std::copy_n(bottomUp.data() + row * (height - 1 - y), row, contents.pixels.data() + row * y);
             if (previousAlignment != 4) glPixelStorei(GL_PACK_ALIGNMENT, previousAlignment);
         }
         glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));

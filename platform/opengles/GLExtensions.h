@@ -12,8 +12,7 @@ namespace platform::gles {
 void* MapBufferOES(GLenum target, GLenum access);
 GLboolean UnmapBufferOES(GLenum target);
 // glTexStorage2DEXT; without GL_EXT_texture_storage each level is allocated with glTexImage2D.
-void TexStorage2DEXT(GLenum target, GLsizei levels, GLenum internalFormat, GLsizei width,
-                     GLsizei height);
+void TexStorage2DEXT(GLenum target, GLsizei levels, GLenum internalFormat, GLsizei width, GLsizei height);
 // Whether the current context's driver takes BGRA data into an RGBA texture (some take BGRA only
 // into a BGRA texture). Asked once per context with a scratch texture; the 2D binding of the
 // active unit is left as it was.

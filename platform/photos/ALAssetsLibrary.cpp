@@ -43,19 +43,21 @@ void ALAssetsLibrary::writeImageToSavedPhotosAlbum(const CGImageRef& image, cons
     properties["kCGImageDestinationLossyCompressionQuality"] = 0.9;
     const std::string staged = library_->store().stagingPath("jpg");
     platform::ImageIOError error;
-    if (!platform::WriteImageFile(photos::BitmapFromImage(image), platform::ImageFileType::JPEG, properties, staged, &error)) {
+    if (!platform::WriteImageFile(photos::BitmapFromImage(image), platform::ImageFileType::JPEG, properties, staged,
+                                  &error)) {
         ::unlink(staged.c_str());
-        return finish(assetsError(error.code == platform::ImageIOErrorCode::WriteFailed &&
-                                          error.message.find("space") != std::string::npos
-                                      ? ALAssetsLibraryWriteDiskSpaceError
-                                      : ALAssetsLibraryWriteFailedError,
-                                  "The photo could not be saved.", error.message));
+        return finish(assetsError(
+            error.code == platform::ImageIOErrorCode::WriteFailed && error.message.find("space") != std::string::npos
+                ? ALAssetsLibraryWriteDiskSpaceError
+                : ALAssetsLibraryWriteFailedError,
+            "The photo could not be saved.", error.message));
     }
     write(staged, false, true, std::move(completion));
 }
 
 void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t> data,
-                                                       const platform::ImageProperties& metadata, Completion completion) {
+                                                       const platform::ImageProperties& metadata,
+                                                       Completion completion) {
     auto finish = [completion](NSErrorPtr error) {
         dispatch_async(dispatch_get_main_queue(), [completion, error] {
             if (completion) completion("", error);
@@ -66,7 +68,8 @@ void ALAssetsLibrary::writeImageDataToSavedPhotosAlbum(std::vector<std::uint8_t>
     const auto source = platform::ImageSource::createWithData(std::move(data), &error);
     if (!source || source->count() == 0)
         return finish(assetsError(ALAssetsLibraryWriteFailedError, "The photo could not be saved.", error.message));
-    const std::string staged = library_->store().stagingPath(std::string(platform::ImageFileTypeExtension(source->type())).substr(1));
+    const std::string staged =
+        library_->store().stagingPath(std::string(platform::ImageFileTypeExtension(source->type())).substr(1));
     auto destination = platform::ImageDestination::createWithFile(staged, source->type(), &error);
     if (destination) destination->addImageFromSource(*source, 0, metadata);
     if (!destination || !destination->finalize(&error)) {

@@ -22,9 +22,8 @@ double sortValue(const photos::AssetRecord& r, const std::string& key) {
 }
 
 // Assets fetched through `select` (run on every fetch, so the result can be taken again).
-std::shared_ptr<PHAsset::FetchResult> fetch(
-    std::shared_ptr<PHPhotoLibrary> library, PHFetchOptions options,
-    std::function<std::vector<photos::AssetRecord>(PHPhotoLibrary&)> select) {
+std::shared_ptr<PHAsset::FetchResult> fetch(std::shared_ptr<PHPhotoLibrary> library, PHFetchOptions options,
+                                            std::function<std::vector<photos::AssetRecord>(PHPhotoLibrary&)> select) {
     return std::make_shared<PHAsset::FetchResult>([library, options, select] {
         std::vector<PHAssetPtr> out;
         if (!library || !library->hasAccess()) return out;

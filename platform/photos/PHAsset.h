@@ -51,9 +51,9 @@ public:
                                                                std::shared_ptr<PHPhotoLibrary> library = nullptr);
     static std::shared_ptr<FetchResult> fetchAssetsWithMediaType(int mediaType, const PHFetchOptions& options = {},
                                                                  std::shared_ptr<PHPhotoLibrary> library = nullptr);
-    static std::shared_ptr<FetchResult> fetchAssetsWithLocalIdentifiers(const std::vector<std::string>& identifiers,
-                                                                        const PHFetchOptions& options = {},
-                                                                        std::shared_ptr<PHPhotoLibrary> library = nullptr);
+    static std::shared_ptr<FetchResult> fetchAssetsWithLocalIdentifiers(
+        const std::vector<std::string>& identifiers, const PHFetchOptions& options = {},
+        std::shared_ptr<PHPhotoLibrary> library = nullptr);
     static std::shared_ptr<FetchResult> fetchAssetsInAssetCollection(const PHAssetCollection& collection,
                                                                      const PHFetchOptions& options = {});
 

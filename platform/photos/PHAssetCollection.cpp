@@ -24,9 +24,8 @@ std::shared_ptr<PHPhotoLibrary> resolve(std::shared_ptr<PHPhotoLibrary> library)
     return library ? library : PHPhotoLibrary::sharedPhotoLibrary();
 }
 
-std::shared_ptr<PHAssetCollection::FetchResult> fetch(
-    std::shared_ptr<PHPhotoLibrary> library,
-    std::function<bool(const PHAssetCollection&)> keep) {
+std::shared_ptr<PHAssetCollection::FetchResult> fetch(std::shared_ptr<PHPhotoLibrary> library,
+                                                      std::function<bool(const PHAssetCollection&)> keep) {
     return std::make_shared<PHAssetCollection::FetchResult>([library, keep] {
         std::vector<std::shared_ptr<PHAssetCollection>> out;
         if (!library || !library->hasAccess()) return out;
@@ -43,10 +42,10 @@ std::shared_ptr<PHAssetCollection::FetchResult> fetch(
 
 bool PHAssetCollection::smartAlbumContains(int subtype, const photos::AssetRecord& a) {
     switch (subtype) {
-        case PHAssetCollectionSubtypeSmartAlbumUserLibrary: return true;
-        case PHAssetCollectionSubtypeSmartAlbumFavorites: return a.favorite;
-        case PHAssetCollectionSubtypeSmartAlbumSelfPortraits: return a.selfPortrait;
-        case PHAssetCollectionSubtypeSmartAlbumPanoramas: return a.panorama;
+    case PHAssetCollectionSubtypeSmartAlbumUserLibrary: return true;
+    case PHAssetCollectionSubtypeSmartAlbumFavorites: return a.favorite;
+    case PHAssetCollectionSubtypeSmartAlbumSelfPortraits: return a.selfPortrait;
+    case PHAssetCollectionSubtypeSmartAlbumPanoramas: return a.panorama;
     }
     return false;
 }

@@ -26,9 +26,8 @@ class PHAssetCollection {
 public:
     using FetchResult = PHFetchResult<PHAssetCollection>;
 
-    static std::shared_ptr<FetchResult> fetchAssetCollectionsWithType(int type, int subtype,
-                                                                      const PHFetchOptions& options = {},
-                                                                      std::shared_ptr<PHPhotoLibrary> library = nullptr);
+    static std::shared_ptr<FetchResult> fetchAssetCollectionsWithType(
+        int type, int subtype, const PHFetchOptions& options = {}, std::shared_ptr<PHPhotoLibrary> library = nullptr);
     static std::shared_ptr<FetchResult> fetchAssetCollectionsWithLocalIdentifiers(
         const std::vector<std::string>& identifiers, const PHFetchOptions& options = {},
         std::shared_ptr<PHPhotoLibrary> library = nullptr);

@@ -1,7 +1,7 @@
 #include "platform/photos/PHAssetCollectionChangeRequest.h"
 
-std::shared_ptr<PHAssetCollectionChangeRequest> PHAssetCollectionChangeRequest::creationRequestForAssetCollectionWithTitle(
-    const std::string& title) {
+std::shared_ptr<PHAssetCollectionChangeRequest>
+PHAssetCollectionChangeRequest::creationRequestForAssetCollectionWithTitle(const std::string& title) {
     std::shared_ptr<PHAssetCollectionChangeRequest> request(new PHAssetCollectionChangeRequest);
     request->change_.create = true;
     request->change_.uuid = photos::MakeUUID();

@@ -26,8 +26,8 @@ std::shared_ptr<PHContentEditingInput> makeInput(PHPhotoLibrary& library, const 
                                                  NSErrorPtr* error) {
     auto record = library.store().asset(uuid);
     if (!record || record->trashedDate) {
-        *error = photos::PhotosError(photos::kPhotosErrorIdentifierNotFound, "The photo is no longer in the library.",
-                                     uuid);
+        *error =
+            photos::PhotosError(photos::kPhotosErrorIdentifierNotFound, "The photo is no longer in the library.", uuid);
         return nullptr;
     }
     std::shared_ptr<PHAdjustmentData> data;
@@ -45,9 +45,8 @@ std::shared_ptr<PHContentEditingInput> makeInput(PHPhotoLibrary& library, const 
     input->fullSizeImageOrientation = original ? record->orientation : 1;
     input->fullSizeImageURL = library.store().linkInput(relative, extensionOf(relative));
     if (!input->fullSizeImageURL.empty())
-        input->linkRelease = std::shared_ptr<const void>(nullptr, [link = input->fullSizeImageURL](const void*) {
-            ::unlink(link.c_str());
-        });
+        input->linkRelease = std::shared_ptr<const void>(
+            nullptr, [link = input->fullSizeImageURL](const void*) { ::unlink(link.c_str()); });
     platform::ImageIOError decodeError;
     std::optional<platform::ImageBitmap> display;
     if (!input->fullSizeImageURL.empty() && record->mediaType == PHAssetMediaTypeImage) {
@@ -107,7 +106,8 @@ PHContentEditingInputRequestID PHAsset::requestContentEditingInputWithOptions(
         NSErrorPtr error;
         auto input = library->hasAccess() ? makeInput(*library, uuid, options, &error) : nullptr;
         if (!library->hasAccess())
-            error = photos::PhotosError(photos::kPhotosErrorAccessUserDenied, "Tavorin may not read the photo library.");
+            error =
+                photos::PhotosError(photos::kPhotosErrorAccessUserDenied, "Tavorin may not read the photo library.");
         info.error = error;
         if (photos::PhotoRequests::shared().finish(ticket)) post(input, info);
     });

@@ -27,9 +27,11 @@ PHSnapshotDiff PHDiffSnapshots(const std::vector<PHFetchSnapshotEntry>& before,
     std::vector<std::size_t> tails, previous(kept.size(), SIZE_MAX);
     for (std::size_t i = 0; i < kept.size(); ++i) {
         auto pos = std::lower_bound(tails.begin(), tails.end(), kept[i],
-                                    [&](std::size_t t, std::size_t v) { return kept[t] < v; }) - tails.begin();
+                                    [&](std::size_t t, std::size_t v) { return kept[t] < v; }) -
+                   tails.begin();
         if (pos > 0) previous[i] = tails[pos - 1];
-        if (static_cast<std::size_t>(pos) == tails.size()) tails.push_back(i); else tails[pos] = i;
+        if (static_cast<std::size_t>(pos) == tails.size()) tails.push_back(i);
+        else tails[pos] = i;
     }
     std::vector<bool> stays(kept.size(), false);
     for (std::size_t i = tails.empty() ? SIZE_MAX : tails.back(); i != SIZE_MAX; i = previous[i]) stays[i] = true;

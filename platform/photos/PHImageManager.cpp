@@ -22,7 +22,8 @@ bool download(PHPhotoLibrary& library, const std::string& uuid, const PHImageReq
     if (steps.empty()) return true;
     info->inCloud = true;
     if (!options.networkAccessAllowed) {
-        info->error = photos::PhotosError(photos::kPhotosErrorInvalidResource, "The photo must be downloaded first.", uuid);
+        info->error =
+            photos::PhotosError(photos::kPhotosErrorInvalidResource, "The photo must be downloaded first.", uuid);
         return false;
     }
     for (double step : steps) {
@@ -184,4 +185,6 @@ PHImageRequestID PHImageManager::requestImageDataForAsset(const PHAsset& asset, 
     return ticket.id;
 }
 
-void PHImageManager::cancelImageRequest(PHImageRequestID requestID) { photos::PhotoRequests::shared().cancel(requestID); }
+void PHImageManager::cancelImageRequest(PHImageRequestID requestID) {
+    photos::PhotoRequests::shared().cancel(requestID);
+}

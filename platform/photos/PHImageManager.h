@@ -46,8 +46,7 @@ class PHImageManager {
 public:
     using ImageHandler = std::function<void(UIImagePtr image, const PHImageInfo& info)>;
     using DataHandler = std::function<void(std::shared_ptr<const std::vector<std::uint8_t>> data,
-                                           const std::string& dataUTI, int exifOrientation,
-                                           const PHImageInfo& info)>;
+                                           const std::string& dataUTI, int exifOrientation, const PHImageInfo& info)>;
 
     static PHImageManager& defaultManager();
     virtual ~PHImageManager() = default;

@@ -25,10 +25,10 @@ void PHPhotoLibrary::askWithAlert(const Question& question, std::function<void(b
     dispatch_async(dispatch_get_main_queue(), [question, answer = std::move(answer)] {
         auto alert = std::make_shared<UIAlertPresentation>();
         alert->title = questionTitle(question);
-        alert->buttons = {{NSLocalizedString(kDontAllowButtonTitle), UIAlertButtonKind::Cancel},
-                          {NSLocalizedString(allowButtonTitle(question)),
-                           question.kind == Question::Kind::Delete ? UIAlertButtonKind::Destructive
-                                                                   : UIAlertButtonKind::Default}};
+        alert->buttons = {
+            {NSLocalizedString(kDontAllowButtonTitle), UIAlertButtonKind::Cancel},
+            {NSLocalizedString(allowButtonTitle(question)),
+             question.kind == Question::Kind::Delete ? UIAlertButtonKind::Destructive : UIAlertButtonKind::Default}};
         alert->system = true;
         const int allow = 1;
         alert->answer = [answer](int index) { answer(index == allow); };

@@ -63,8 +63,7 @@ void PHPhotoLibrary::resetSharedPhotoLibrary() {
     sharedFailure = nullptr;
 }
 
-std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::openAt(const std::string& folder, NSErrorPtr* error,
-                                                       Options options) {
+std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::openAt(const std::string& folder, NSErrorPtr* error, Options options) {
     NSErrorPtr ignored;
     if (!error) error = &ignored;
     auto store = photos::PhotoStore::open(folder, error);
@@ -84,7 +83,8 @@ std::shared_ptr<PHPhotoLibrary> PHPhotoLibrary::openAt(const std::string& folder
                 });
             }
         };
-        if (NSThread::isMainThread()) schedule(); else NSRunLoop::mainRunLoop().performBlock(schedule);
+        if (NSThread::isMainThread()) schedule();
+        else NSRunLoop::mainRunLoop().performBlock(schedule);
     }
     return library;
 }
@@ -96,9 +96,7 @@ PHPhotoLibrary::~PHPhotoLibrary() {
     else NSRunLoop::mainRunLoop().performBlock([timer = pollTimer_] { timer->invalidate(); });
 }
 
-int PHPhotoLibrary::authorizationStatus() {
-    return AuthorizationStore::shared().status(AuthorizationService::Photos);
-}
+int PHPhotoLibrary::authorizationStatus() { return AuthorizationStore::shared().status(AuthorizationService::Photos); }
 
 void PHPhotoLibrary::requestAuthorization(std::function<void(int)> handler) {
     AuthorizationStore::shared().requestAccessAsync(AuthorizationService::Photos, std::move(handler));
@@ -145,7 +143,7 @@ struct PHPhotoLibrary::Recorded {
 };
 
 std::shared_ptr<PHPhotoLibrary::Recorded> PHPhotoLibrary::recordOnQueue(const std::function<void()>& changeBlock,
-                                                                         NSErrorPtr* error) {
+                                                                        NSErrorPtr* error) {
     if (!hasAccess()) {
         *error = photos::PhotosError(photos::kPhotosErrorAccessUserDenied,
                                      "Tavorin is not allowed to change the photo library.");
@@ -180,9 +178,9 @@ std::vector<PHPhotoLibrary::Question> questionsFor(const photos::ChangeSet& chan
     std::vector<PHPhotoLibrary::Question> questions;
     if (!changes.deletions.empty())
         questions.push_back({PHPhotoLibrary::Question::Kind::Delete, changes.deletions.size()});
-    const auto reverts = static_cast<std::size_t>(std::count_if(
-        changes.edits.begin(), changes.edits.end(),
-        [](const photos::AssetEdit& edit) { return edit.kind == photos::AssetEdit::Kind::Revert; }));
+    const auto reverts = static_cast<std::size_t>(
+        std::count_if(changes.edits.begin(), changes.edits.end(),
+                      [](const photos::AssetEdit& edit) { return edit.kind == photos::AssetEdit::Kind::Revert; }));
     if (reverts > 0) questions.push_back({PHPhotoLibrary::Question::Kind::Revert, reverts});
     return questions;
 }
@@ -190,10 +188,10 @@ std::vector<PHPhotoLibrary::Question> questionsFor(const photos::ChangeSet& chan
 NSErrorPtr notAllowed(const PHPhotoLibrary::Question& question) {
     const bool one = question.count == 1;
     const bool deletes = question.kind == PHPhotoLibrary::Question::Kind::Delete;
-    return photos::PhotosError(photos::kPhotosErrorUserCancelled,
-                               std::string(one ? "The photo was not " : "The photos were not ") +
-                                   (deletes ? "deleted." : "reverted."),
-                               "It was not allowed.");
+    return photos::PhotosError(
+        photos::kPhotosErrorUserCancelled,
+        std::string(one ? "The photo was not " : "The photos were not ") + (deletes ? "deleted." : "reverted."),
+        "It was not allowed.");
 }
 
 // Calls the answer once: the first call, or "not allowed" when dropped uncalled.
@@ -242,19 +240,18 @@ void PHPhotoLibrary::askOnQueue(std::shared_ptr<Recorded> recorded, std::vector<
     asking_ = true;
     const Question question = questions[next];
     auto self = shared_from_this();
-    auto once = std::make_shared<OnceAnswer>(
-        [self, recorded, questions, next, completion](bool allowed) {
-            dispatch_async(self->queue_, [self, recorded, questions, next, completion, allowed] {
-                self->asking_ = false;
-                if (allowed) self->askOnQueue(recorded, questions, next + 1, completion);
-                else {
-                    recorded->release();
-                    if (completion) completion(false, notAllowed(questions[next]));
-                }
-                // A later question of the same change keeps the others waiting.
-                if (!self->asking_) self->resumeOnQueue();
-            });
+    auto once = std::make_shared<OnceAnswer>([self, recorded, questions, next, completion](bool allowed) {
+        dispatch_async(self->queue_, [self, recorded, questions, next, completion, allowed] {
+            self->asking_ = false;
+            if (allowed) self->askOnQueue(recorded, questions, next + 1, completion);
+            else {
+                recorded->release();
+                if (completion) completion(false, notAllowed(questions[next]));
+            }
+            // A later question of the same change keeps the others waiting.
+            if (!self->asking_) self->resumeOnQueue();
         });
+    });
     asker(question, [once](bool allowed) { once->give(allowed); });
 }
 

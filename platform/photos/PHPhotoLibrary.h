@@ -66,8 +66,7 @@ public:
     static std::shared_ptr<PHPhotoLibrary> sharedPhotoLibrary(NSErrorPtr* error = nullptr);
     static void resetSharedPhotoLibrary();
     static std::string defaultLibraryPath();
-    static std::shared_ptr<PHPhotoLibrary> openAt(const std::string& folder, NSErrorPtr* error,
-                                                  Options options);
+    static std::shared_ptr<PHPhotoLibrary> openAt(const std::string& folder, NSErrorPtr* error, Options options);
     static std::shared_ptr<PHPhotoLibrary> openAt(const std::string& folder, NSErrorPtr* error) {
         return openAt(folder, error, Options{});
     }

@@ -59,8 +59,8 @@ std::string MakeUUID() {
     b[6] = (b[6] & 0x0f) | 0x40;
     b[8] = (b[8] & 0x3f) | 0x80;
     char text[37];
-    std::snprintf(text, sizeof text, "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", b[0],
-                  b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
+    std::snprintf(text, sizeof text, "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", b[0], b[1],
+                  b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
     return text;
 }
 
@@ -152,9 +152,18 @@ public:
     Statement& operator=(const Statement&) = delete;
     explicit operator bool() const { return stmt_ != nullptr; }
 
-    Statement& bind(int i, std::int64_t v) { sqlite3_bind_int64(stmt_, i, v); return *this; }
-    Statement& bind(int i, int v) { sqlite3_bind_int(stmt_, i, v); return *this; }
-    Statement& bind(int i, double v) { sqlite3_bind_double(stmt_, i, v); return *this; }
+    Statement& bind(int i, std::int64_t v) {
+        sqlite3_bind_int64(stmt_, i, v);
+        return *this;
+    }
+    Statement& bind(int i, int v) {
+        sqlite3_bind_int(stmt_, i, v);
+        return *this;
+    }
+    Statement& bind(int i, double v) {
+        sqlite3_bind_double(stmt_, i, v);
+        return *this;
+    }
     Statement& bind(int i, const std::string& v) {
         sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
         return *this;
@@ -164,7 +173,8 @@ public:
         return *this;
     }
     Statement& bind(int i, const std::optional<double>& v) {
-        if (v) sqlite3_bind_double(stmt_, i, *v); else sqlite3_bind_null(stmt_, i);
+        if (v) sqlite3_bind_double(stmt_, i, *v);
+        else sqlite3_bind_null(stmt_, i);
         return *this;
     }
     // SQLITE_ROW, SQLITE_DONE or an error code.
@@ -285,19 +295,25 @@ bool copyFlushed(const std::string& from, const std::string& to, int* error, boo
     for (;;) {
         ssize_t n = ::read(in, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) { *error = errno, *reading = true, ok = false; break; }
+        if (n < 0) {
+            *error = errno, *reading = true, ok = false;
+            break;
+        }
         if (n == 0) break;
         for (ssize_t done = 0; done < n;) {
             const ssize_t w = ::write(out, buffer.data() + done, n - done);
             if (w < 0 && errno == EINTR) continue;
-            if (w < 0) { *error = errno, ok = false; break; }
+            if (w < 0) {
+                *error = errno, ok = false;
+                break;
+            }
             done += w;
         }
         if (!ok) break;
     }
     // The copy keeps the file's time: a photo without a date of its own is dated by it, also
     // when the library must read it again.
-    struct stat st{};
+    struct stat st {};
     if (ok && ::fstat(in, &st) == 0) {
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
         ::futimens(out, times);
@@ -316,7 +332,8 @@ bool readOnly(int error) { return error == EROFS || error == EACCES || error == 
 NSErrorPtr storageError(int error, const std::string& what, const char* otherwise) {
     const std::string reason = what + ": " + std::strerror(error);
     if (fullDisk(error))
-        return PhotosError(kPhotosErrorNotEnoughSpace, "There is not enough space on the photo library's disk.", reason);
+        return PhotosError(kPhotosErrorNotEnoughSpace, "There is not enough space on the photo library's disk.",
+                           reason);
     if (readOnly(error)) return PhotosError(kPhotosErrorLibraryReadOnly, "The photo library is read-only.", reason);
     return PhotosError(kPhotosErrorInternal, otherwise, reason);
 }
@@ -333,11 +350,13 @@ NSErrorPtr indexError(sqlite3* db, const std::string& path, const char* otherwis
     const std::string reason = path + ": " + sqlite3_errmsg(db) +
                                (systemFailure && system != 0 ? std::string(" (") + std::strerror(system) + ")" : "");
     if (code == SQLITE_FULL || ((code == SQLITE_IOERR || code == SQLITE_CANTOPEN) && fullDisk(system)))
-        return PhotosError(kPhotosErrorNotEnoughSpace, "There is not enough space on the photo library's disk.", reason);
+        return PhotosError(kPhotosErrorNotEnoughSpace, "There is not enough space on the photo library's disk.",
+                           reason);
     if (code == SQLITE_READONLY || ((code == SQLITE_IOERR || code == SQLITE_CANTOPEN) && readOnly(system)))
         return PhotosError(kPhotosErrorLibraryReadOnly, "The photo library is read-only.", reason);
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-        return PhotosError(kPhotosErrorInternal, "The photo library is busy: another program is writing to it.", reason);
+        return PhotosError(kPhotosErrorInternal, "The photo library is busy: another program is writing to it.",
+                           reason);
     return PhotosError(kPhotosErrorInternal, otherwise, reason);
 }
 
@@ -410,11 +429,12 @@ std::optional<double> gpsDegrees(const platform::ImageProperties& p, const char*
 // already holds (adopted) need only give its header: the library keeps it whatever its pixels.
 bool describeOriginal(const AssetCreation& c, NewOriginal* out, NSErrorPtr* error, bool wholePicture = true) {
     out->request = &c;
-    struct stat st{};
+    struct stat st {};
     const bool found = ::stat(c.sourcePath.c_str(), &st) == 0;
     if (!found || !S_ISREG(st.st_mode)) {
         const std::string why = found ? "not a regular file" : std::strerror(errno);
-        *error = PhotosError(kPhotosErrorInvalidResource, "The file to add could not be read.", c.sourcePath + ": " + why);
+        *error =
+            PhotosError(kPhotosErrorInvalidResource, "The file to add could not be read.", c.sourcePath + ": " + why);
         return false;
     }
     out->creationDate = static_cast<double>(st.st_mtim.tv_sec);
@@ -497,12 +517,12 @@ std::string setAside(const std::string& base, std::initializer_list<const char*>
     for (int n = 1;; ++n) {
         aside = base + ".damaged-" + stamp + (n > 1 ? "-" + std::to_string(n) : "");
         bool taken = false;
-        struct stat st{};
+        struct stat st {};
         for (const char* suffix : suffixes) taken = taken || ::lstat((aside + suffix).c_str(), &st) == 0;
         if (!taken) break;
     }
     for (const char* suffix : suffixes) {
-        struct stat st{};
+        struct stat st {};
         if (::lstat((base + suffix).c_str(), &st) != 0) continue;
         if (::rename((base + suffix).c_str(), (aside + suffix).c_str()) != 0) return *error = errno, "";
     }
@@ -510,7 +530,7 @@ std::string setAside(const std::string& base, std::initializer_list<const char*>
 }
 
 bool isRegularOrAbsent(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode);
 }
 
@@ -565,17 +585,19 @@ bool PhotoStore::openIndex(NSErrorPtr* error) {
         if (isRegularOrAbsent(path + side)) continue;
         int err = 0;
         const std::string aside = setAside(path + side, {""}, &err);
-        if (aside.empty()) return *error = storageError(err, path + side, "The photo library could not be opened."), false;
+        if (aside.empty())
+            return *error = storageError(err, path + side, "The photo library could not be opened."), false;
         sweepReport_.setAsideFiles.push_back(aside);
     }
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno != ENOENT) return *error = storageError(errno, path, "The photo library could not be opened."), false;
         return recoverIndex(SweepReport::Index::Missing, "", error);
     }
     if (!S_ISREG(st.st_mode)) return recoverIndex(SweepReport::Index::SetAside, "it is not a file", error);
     if (st.st_size == 0) return recoverIndex(SweepReport::Index::Empty, "", error);
-    if (::access(path.c_str(), W_OK) != 0) return *error = storageError(errno, path, "The photo library could not be opened."), false;
+    if (::access(path.c_str(), W_OK) != 0)
+        return *error = storageError(errno, path, "The photo library could not be opened."), false;
 
     if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK)
         return *error = indexError(db_, path, "The photo library could not be opened."), false;
@@ -635,7 +657,8 @@ bool PhotoStore::recoverIndex(SweepReport::Index state, const std::string& reaso
     if (state == SweepReport::Index::SetAside || journal) {
         int err = 0;
         const std::string aside = setAside(path, {"", "-wal", "-shm"}, &err);
-        if (aside.empty()) return *error = storageError(err, path, "The photo library's index could not be set aside."), false;
+        if (aside.empty())
+            return *error = storageError(err, path, "The photo library's index could not be set aside."), false;
         sweepReport_.setAsideFiles.push_back(aside);
         sweepReport_.setAsideReason = reason;
     }
@@ -664,8 +687,9 @@ bool PhotoStore::createOrMigrate(std::int64_t version, NSErrorPtr* error) {
         script += "PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";";
     }
     if (script.empty() || !exec(db_, script.c_str()) || !exec(db_, "COMMIT")) {
-        *error = indexError(db_, path, version == 0 ? "The photo library could not be created."
-                                                    : "The photo library could not be updated for this version.");
+        *error = indexError(db_, path,
+                            version == 0 ? "The photo library could not be created."
+                                         : "The photo library could not be updated for this version.");
         exec(db_, "ROLLBACK");
         return false;
     }
@@ -682,7 +706,8 @@ PhotoStore::~PhotoStore() {
 namespace {
 
 // Our own names: <UUID>.<ext> for originals, <UUID>.r<revision>.jpg for renders.
-const std::regex kOurName(R"(([0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12})(\.r([0-9]+))?\.(jpg|png|tiff|mov))");
+const std::regex kOurName(
+    R"(([0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12})(\.r([0-9]+))?\.(jpg|png|tiff|mov))");
 
 std::pair<dev_t, ino_t> fileIdentity(const struct stat& st) { return {st.st_dev, st.st_ino}; }
 
@@ -696,8 +721,9 @@ void PhotoStore::removeRecorded(SweepReport& report) {
     }
     for (auto& path : paths) {
         // A file some row names again is never removed, whatever was recorded.
-        Statement named(db_, "SELECT 1 FROM asset WHERE original_path = ?1 UNION ALL "
-                             "SELECT 1 FROM edit WHERE render_path = ?1");
+        Statement named(db_,
+                        "SELECT 1 FROM asset WHERE original_path = ?1 UNION ALL "
+                        "SELECT 1 FROM edit WHERE render_path = ?1");
         named.bind(1, path);
         if (named.step() != SQLITE_ROW && ::unlink(absolutePath(path).c_str()) == 0) ++report.filesRemoved;
         Statement d(db_, "DELETE FROM removable_file WHERE path = ?");
@@ -710,7 +736,7 @@ void PhotoStore::sweep() {
     // Staged files with a twin in place are changes that never committed (see the header).
     std::set<std::pair<dev_t, ino_t>> staged;
     for (auto& name : listFiles(root_ + "/staging")) {
-        struct stat st{};
+        struct stat st {};
         if (::lstat((root_ + "/staging/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
             staged.insert(fileIdentity(st));
     }
@@ -719,10 +745,11 @@ void PhotoStore::sweep() {
     // Trash past its keeping time goes: its files are recorded with the rows' removal.
     if (beginWrite(db_)) {
         const double before = now() - kTrashRetentionSeconds;
-        Statement files(db_, "INSERT OR IGNORE INTO removable_file(path) "
-                             "SELECT original_path FROM asset WHERE trashed_date IS NOT NULL AND trashed_date < ?1 "
-                             "UNION SELECT e.render_path FROM edit e JOIN asset a ON a.id = e.asset_id "
-                             "WHERE a.trashed_date IS NOT NULL AND a.trashed_date < ?1");
+        Statement files(db_,
+                        "INSERT OR IGNORE INTO removable_file(path) "
+                        "SELECT original_path FROM asset WHERE trashed_date IS NOT NULL AND trashed_date < ?1 "
+                        "UNION SELECT e.render_path FROM edit e JOIN asset a ON a.id = e.asset_id "
+                        "WHERE a.trashed_date IS NOT NULL AND a.trashed_date < ?1");
         files.bind(1, before);
         Statement rows(db_, "DELETE FROM asset WHERE trashed_date IS NOT NULL AND trashed_date < ?");
         rows.bind(1, before);
@@ -742,7 +769,7 @@ void PhotoStore::sweep() {
         for (auto& sub : listFiles(root_ + "/" + top)) {
             for (auto& name : listFiles(root_ + "/" + top + "/" + sub)) {
                 const std::string relative = std::string(top) + "/" + sub + "/" + name;
-                struct stat st{};
+                struct stat st {};
                 if (referenced.count(relative) || !std::regex_match(name, kOurName) ||
                     ::lstat(absolutePath(relative).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
                     continue;
@@ -764,11 +791,12 @@ void PhotoStore::sweep() {
     // (a restored backup) and the user's edit data is still there.
     std::vector<std::pair<std::int64_t, bool>> marks;
     {
-        Statement s(db_, "SELECT a.id, a.uuid, a.original_path, e.render_path, a.missing FROM asset a "
-                         "LEFT JOIN edit e ON e.asset_id = a.id");
+        Statement s(db_,
+                    "SELECT a.id, a.uuid, a.original_path, e.render_path, a.missing FROM asset a "
+                    "LEFT JOIN edit e ON e.asset_id = a.id");
         while (s.step() == SQLITE_ROW) {
-            const bool gone = !fs::exists(absolutePath(s.text(2))) ||
-                              (!s.isNull(3) && !fs::exists(absolutePath(s.text(3))));
+            const bool gone =
+                !fs::exists(absolutePath(s.text(2))) || (!s.isNull(3) && !fs::exists(absolutePath(s.text(3))));
             if (gone) report.missing.push_back(s.text(1));
             if (gone && s.integer(4) == 0) report.newlyMissing.push_back(s.text(1));
             if (gone != (s.integer(4) != 0)) marks.emplace_back(s.integer(0), gone);
@@ -825,13 +853,24 @@ void PhotoStore::adopt(const std::vector<std::string>& originals, const std::vec
     auto insert = [&](Found& f, const std::string& type) {
         const std::string uuid = uuidFree(f.nameUUID) ? f.nameUUID : MakeUUID();
         const NewOriginal& o = f.facts;
-        Statement s(db_, "INSERT INTO asset(uuid, media_type, panorama, original_path, original_type, "
-                         "original_sha256, orientation, width, height, creation_date, modification_date, latitude, "
-                         "longitude, duration, revision, adopted) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)");
-        s.bind(1, uuid).bind(2, f.request.movie ? kMediaTypeVideo : kMediaTypeImage)
-            .bind(3, o.height > 0 && o.width >= 2 * o.height ? 1 : 0).bind(4, f.relative).bind(5, type)
-            .bind(6, o.sha256).bind(7, o.orientation).bind(8, o.width).bind(9, o.height).bind(10, o.creationDate)
-            .bind(11, now()).bind(12, o.latitude).bind(13, o.longitude).bind(14, o.duration)
+        Statement s(db_,
+                    "INSERT INTO asset(uuid, media_type, panorama, original_path, original_type, "
+                    "original_sha256, orientation, width, height, creation_date, modification_date, latitude, "
+                    "longitude, duration, revision, adopted) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)");
+        s.bind(1, uuid)
+            .bind(2, f.request.movie ? kMediaTypeVideo : kMediaTypeImage)
+            .bind(3, o.height > 0 && o.width >= 2 * o.height ? 1 : 0)
+            .bind(4, f.relative)
+            .bind(5, type)
+            .bind(6, o.sha256)
+            .bind(7, o.orientation)
+            .bind(8, o.width)
+            .bind(9, o.height)
+            .bind(10, o.creationDate)
+            .bind(11, now())
+            .bind(12, o.latitude)
+            .bind(13, o.longitude)
+            .bind(14, o.duration)
             .bind(15, std::max<std::int64_t>(f.revision, 1));
         ok = ok && s.run();
         added.push_back(uuid);
@@ -850,16 +889,20 @@ void PhotoStore::adopt(const std::vector<std::string>& originals, const std::vec
             ownPhotos.push_back(&f);
             continue;
         }
-        Statement e(db_, "INSERT INTO edit(asset_id, render_path, format_identifier, format_version, data, "
-                         "base_revision) VALUES(?, ?, ?, '1', x'', ?)");
+        Statement e(db_,
+                    "INSERT INTO edit(asset_id, render_path, format_identifier, format_version, data, "
+                    "base_revision) VALUES(?, ?, ?, '1', x'', ?)");
         e.bind(1, it->second).bind(2, f.relative).bind(3, std::string(kAdoptedEditFormat)).bind(4, f.revision - 1);
         Statement u(db_, "UPDATE asset SET revision = ?, width = ?, height = ? WHERE id = ?");
-        u.bind(1, std::max<std::int64_t>(f.revision, 1)).bind(2, f.facts.width).bind(3, f.facts.height)
+        u.bind(1, std::max<std::int64_t>(f.revision, 1))
+            .bind(2, f.facts.width)
+            .bind(3, f.facts.height)
             .bind(4, it->second);
         ok = ok && e.run() && u.run();
         it->second = 0;  // one edit each
     }
-    std::stable_sort(ownPhotos.begin(), ownPhotos.end(), [&](const Found* a, const Found* b) { return byDate(*a, *b); });
+    std::stable_sort(ownPhotos.begin(), ownPhotos.end(),
+                     [&](const Found* a, const Found* b) { return byDate(*a, *b); });
     for (Found* f : ownPhotos) insert(*f, f->facts.type);
     if (!ok || !exec(db_, "COMMIT")) {
         report.failure = indexError(db_, root_ + "/library.sqlite", "The photo library could not be updated.")
@@ -881,8 +924,9 @@ std::vector<std::string> SweepReport::notices() const {
     case Index::Missing:
     case Index::Empty:
         if (!adopted.empty())
-            lines.push_back(std::string("The photo library's index was ") + (index == Index::Missing ? "missing" : "empty") +
-                            "; it was made anew from the " + photos + " in the library's folder" + recovered + ".");
+            lines.push_back(std::string("The photo library's index was ") +
+                            (index == Index::Missing ? "missing" : "empty") + "; it was made anew from the " + photos +
+                            " in the library's folder" + recovered + ".");
         break;
     case Index::SetAside:
         lines.push_back("The photo library's index could not be read (" + setAsideReason + "); it was kept as " +
@@ -918,8 +962,9 @@ std::vector<std::string> SweepReport::notices() const {
 std::vector<AssetRecord> PhotoStore::assets(bool includeTrashed) const {
     std::lock_guard lock(mutex_);
     std::vector<AssetRecord> out;
-    Statement s(db_, (std::string(kAssetColumns) + (includeTrashed ? "" : "WHERE a.trashed_date IS NULL ") +
-                      "ORDER BY a.id").c_str());
+    Statement s(db_,
+                (std::string(kAssetColumns) + (includeTrashed ? "" : "WHERE a.trashed_date IS NULL ") + "ORDER BY a.id")
+                    .c_str());
     while (s.step() == SQLITE_ROW) out.push_back(readAsset(s));
     return out;
 }
@@ -940,8 +985,9 @@ std::vector<AlbumRecord> PhotoStore::albums() const {
         while (s.step() == SQLITE_ROW) out.push_back(AlbumRecord{s.integer(0), s.text(1), s.text(2), {}});
     }
     for (auto& album : out) {
-        Statement s(db_, "SELECT aa.asset_id FROM album_asset aa JOIN asset a ON a.id = aa.asset_id "
-                         "WHERE aa.album_id = ? AND a.trashed_date IS NULL ORDER BY aa.position");
+        Statement s(db_,
+                    "SELECT aa.asset_id FROM album_asset aa JOIN asset a ON a.id = aa.asset_id "
+                    "WHERE aa.album_id = ? AND a.trashed_date IS NULL ORDER BY aa.position");
         s.bind(1, album.id);
         while (s.step() == SQLITE_ROW) album.assetIds.push_back(s.integer(0));
     }
@@ -999,8 +1045,8 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             return false;
         }
         if (!decodesAsJPEG(e.renderSource)) {
-            *error = PhotosError(kPhotosErrorInvalidResource, "The edited photo is not a readable JPEG.",
-                                 e.renderSource);
+            *error =
+                PhotosError(kPhotosErrorInvalidResource, "The edited photo is not a readable JPEG.", e.renderSource);
             return false;
         }
     }
@@ -1051,15 +1097,14 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
         bool twice = false;
         for (auto& other : originals) twice = twice || (&other < &o && other.sha256 == o.sha256);
         if (s.step() == SQLITE_ROW || twice)
-            return fail(PhotosError(kPhotosErrorDuplicate, "The photo is already in the library.", o.request->sourcePath));
+            return fail(
+                PhotosError(kPhotosErrorDuplicate, "The photo is already in the library.", o.request->sourcePath));
     }
     const double date = now();
     // Every write of the change is checked: a statement the index refuses (a full disk, a
     // constraint) leaves the transaction open, and committing the rest would report success for
     // a change that was only partly made, and then remove files the index still names.
-    auto refused = [&] {
-        return fail(indexError(db_, root_ + "/library.sqlite", "The change could not be saved."));
-    };
+    auto refused = [&] { return fail(indexError(db_, root_ + "/library.sqlite", "The change could not be saved.")); };
     auto log = [&](const char* kind, const std::string& uuid) {
         Statement s(db_, "INSERT INTO change_log(kind, uuid, date) VALUES(?, ?, ?)");
         return s.bind(1, std::string(kind)).bind(2, uuid).bind(3, date).run();
@@ -1078,15 +1123,27 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
 
     for (auto& o : originals) {
         if (NSErrorPtr e = place(o.request->sourcePath, o.relative)) return fail(e);
-        Statement s(db_, "INSERT INTO asset(uuid, media_type, panorama, self_portrait, favorite, original_path, "
-                         "original_type, original_sha256, orientation, width, height, creation_date, "
-                         "modification_date, latitude, longitude, duration) "
-                         "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        Statement s(db_,
+                    "INSERT INTO asset(uuid, media_type, panorama, self_portrait, favorite, original_path, "
+                    "original_type, original_sha256, orientation, width, height, creation_date, "
+                    "modification_date, latitude, longitude, duration) "
+                    "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         const bool panorama = o.height > 0 && o.width >= 2 * o.height;
-        s.bind(1, o.request->uuid).bind(2, o.request->movie ? kMediaTypeVideo : kMediaTypeImage)
-            .bind(3, panorama ? 1 : 0).bind(4, o.request->selfPortrait ? 1 : 0).bind(5, o.request->favorite ? 1 : 0)
-            .bind(6, o.relative).bind(7, o.type).bind(8, o.sha256).bind(9, o.orientation).bind(10, o.width)
-            .bind(11, o.height).bind(12, o.creationDate).bind(13, date).bind(14, o.latitude).bind(15, o.longitude)
+        s.bind(1, o.request->uuid)
+            .bind(2, o.request->movie ? kMediaTypeVideo : kMediaTypeImage)
+            .bind(3, panorama ? 1 : 0)
+            .bind(4, o.request->selfPortrait ? 1 : 0)
+            .bind(5, o.request->favorite ? 1 : 0)
+            .bind(6, o.relative)
+            .bind(7, o.type)
+            .bind(8, o.sha256)
+            .bind(9, o.orientation)
+            .bind(10, o.width)
+            .bind(11, o.height)
+            .bind(12, o.creationDate)
+            .bind(13, date)
+            .bind(14, o.latitude)
+            .bind(15, o.longitude)
             .bind(16, o.duration);
         if (!s.run()) return fail(indexError(db_, root_ + "/library.sqlite", "The photo could not be added."));
         if (!log("insert", o.request->uuid)) return refused();
@@ -1112,8 +1169,9 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
                     w = static_cast<int>(swap ? source->pixelHeight(0) : source->pixelWidth(0));
                     h = static_cast<int>(swap ? source->pixelWidth(0) : source->pixelHeight(0));
                 }
-                Statement s(db_, "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? "
-                                 "WHERE id = ?");
+                Statement s(db_,
+                            "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? "
+                            "WHERE id = ?");
                 if (!s.bind(1, revision).bind(2, date).bind(3, w).bind(4, h).bind(5, asset->id).run()) return refused();
             }
         } else {
@@ -1132,15 +1190,26 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
             const std::string relative = renderPath();
             if (NSErrorPtr err = place(e.renderSource, relative)) return fail(err);
             auto source = platform::ImageSource::createWithFile(absolutePath(relative));
-            Statement s(db_, "INSERT OR REPLACE INTO edit(asset_id, render_path, format_identifier, format_version, "
-                             "data, base_revision) VALUES(?, ?, ?, ?, ?, ?)");
-            s.bind(1, asset->id).bind(2, relative).bind(3, e.edit.formatIdentifier).bind(4, e.edit.formatVersion)
-                .bind(5, e.edit.data).bind(6, asset->revision);
-            if (!s.run()) return fail(PhotosError(kPhotosErrorInvalidAdjustment, "The edit could not be saved.",
-                                                  sqlite3_errmsg(db_)));
-            Statement u(db_, "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? WHERE id = ?");
-            if (!u.bind(1, renderRevision).bind(2, date).bind(3, static_cast<int>(source ? source->pixelWidth(0) : 0))
-                     .bind(4, static_cast<int>(source ? source->pixelHeight(0) : 0)).bind(5, asset->id).run())
+            Statement s(db_,
+                        "INSERT OR REPLACE INTO edit(asset_id, render_path, format_identifier, format_version, "
+                        "data, base_revision) VALUES(?, ?, ?, ?, ?, ?)");
+            s.bind(1, asset->id)
+                .bind(2, relative)
+                .bind(3, e.edit.formatIdentifier)
+                .bind(4, e.edit.formatVersion)
+                .bind(5, e.edit.data)
+                .bind(6, asset->revision);
+            if (!s.run())
+                return fail(
+                    PhotosError(kPhotosErrorInvalidAdjustment, "The edit could not be saved.", sqlite3_errmsg(db_)));
+            Statement u(db_,
+                        "UPDATE asset SET revision = ?, modification_date = ?, width = ?, height = ? WHERE id = ?");
+            if (!u.bind(1, renderRevision)
+                     .bind(2, date)
+                     .bind(3, static_cast<int>(source ? source->pixelWidth(0) : 0))
+                     .bind(4, static_cast<int>(source ? source->pixelHeight(0) : 0))
+                     .bind(5, asset->id)
+                     .run())
                 return refused();
             if (asset->edit) unreferenced.push_back(asset->edit->renderPath);
         }
@@ -1169,13 +1238,15 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
         for (auto& uuid : a.add) {
             auto asset = liveAsset(uuid);
             if (!asset) return notFound(uuid);
-            Statement s(db_, "INSERT OR IGNORE INTO album_asset(album_id, asset_id, position) VALUES(?, ?, "
-                             "(SELECT COALESCE(MAX(position), 0) + 1 FROM album_asset WHERE album_id = ?))");
+            Statement s(db_,
+                        "INSERT OR IGNORE INTO album_asset(album_id, asset_id, position) VALUES(?, ?, "
+                        "(SELECT COALESCE(MAX(position), 0) + 1 FROM album_asset WHERE album_id = ?))");
             if (!s.bind(1, albumId).bind(2, asset->id).bind(3, albumId).run()) return refused();
         }
         for (auto& uuid : a.remove) {
-            Statement s(db_, "DELETE FROM album_asset WHERE album_id = ? AND asset_id = (SELECT id FROM asset "
-                             "WHERE uuid = ?)");
+            Statement s(db_,
+                        "DELETE FROM album_asset WHERE album_id = ? AND asset_id = (SELECT id FROM asset "
+                        "WHERE uuid = ?)");
             if (!s.bind(1, albumId).bind(2, uuid).run()) return refused();
         }
         if (!log("album", a.uuid)) return refused();
@@ -1189,8 +1260,7 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
         Statement s(db_, "INSERT OR IGNORE INTO removable_file(path) VALUES(?)");
         if (!s.bind(1, path).run()) return refused();
     }
-    if (!exec(db_, "COMMIT"))
-        return fail(indexError(db_, root_ + "/library.sqlite", "The change could not be saved."));
+    if (!exec(db_, "COMMIT")) return fail(indexError(db_, root_ + "/library.sqlite", "The change could not be saved."));
     reach(KillPoint::AfterCommit);
 
     // 4. The staged twins, and the files the index no longer names.

@@ -72,8 +72,8 @@ struct AssetRecord {
     std::string originalPath;  // relative to the library folder
     std::string originalType;  // "public.jpeg", "public.png", "public.tiff", "public.movie"
     std::string originalSha256;
-    int orientation = 1;  // EXIF 1-8 of the original
-    int width = 0, height = 0;  // upright pixels of the current content
+    int orientation = 1;                            // EXIF 1-8 of the original
+    int width = 0, height = 0;                      // upright pixels of the current content
     double creationDate = 0, modificationDate = 0;  // seconds since 1970
     std::optional<double> latitude, longitude;
     double duration = 0;
@@ -128,16 +128,16 @@ struct ChangeSet {
 struct SweepReport {
     enum class Index { Sound, Missing, Empty, SetAside };
     Index index = Index::Sound;
-    std::string setAsideReason;             // SetAside: why the index could not be read
+    std::string setAsideReason;              // SetAside: why the index could not be read
     std::vector<std::string> setAsideFiles;  // new names of files moved aside, the index's last
-    int workFilesRemoved = 0;   // staging/ and inputs/
-    int filesRemoved = 0;       // recorded as removable, or never committed
-    int trashPurged = 0;        // assets trashed more than 30 days ago
-    std::vector<std::string> adopted;     // uuids of files indexed again (with their renders)
-    std::vector<std::string> unreadable;  // photo files kept that could not be indexed
-    std::vector<std::string> missing;     // uuids of rows whose file is gone (rows kept)
-    std::vector<std::string> newlyMissing;  // of those, the ones not known to be gone before
-    std::string failure;                  // why the files could not be adopted, if so
+    int workFilesRemoved = 0;                // staging/ and inputs/
+    int filesRemoved = 0;                    // recorded as removable, or never committed
+    int trashPurged = 0;                     // assets trashed more than 30 days ago
+    std::vector<std::string> adopted;        // uuids of files indexed again (with their renders)
+    std::vector<std::string> unreadable;     // photo files kept that could not be indexed
+    std::vector<std::string> missing;        // uuids of rows whose file is gone (rows kept)
+    std::vector<std::string> newlyMissing;   // of those, the ones not known to be gone before
+    std::string failure;                     // why the files could not be adopted, if so
 
     // One line for each thing the person should know, empty when all was well.
     std::vector<std::string> notices() const;
@@ -212,8 +212,7 @@ private:
     bool createOrMigrate(std::int64_t version, NSErrorPtr* error);
     void sweep();
     void removeRecorded(SweepReport& report);
-    void adopt(const std::vector<std::string>& originals, const std::vector<std::string>& renders,
-               SweepReport& report);
+    void adopt(const std::vector<std::string>& originals, const std::vector<std::string>& renders, SweepReport& report);
 
     std::string root_;
     sqlite3* db_ = nullptr;

@@ -31,13 +31,11 @@ platform::ImageBitmap cropToAspect(const platform::ImageBitmap& b, std::uint32_t
     std::uint32_t cw = b.width, ch = b.height;
     if (std::uint64_t{b.width} * h > std::uint64_t{b.height} * w)
         cw = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::llround(double(b.height) * w / h)));
-    else
-        ch = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::llround(double(b.width) * h / w)));
+    else ch = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::llround(double(b.width) * h / w)));
     cw = std::min(cw, b.width), ch = std::min(ch, b.height);
     const std::uint32_t x0 = (b.width - cw) / 2, y0 = (b.height - ch) / 2;
     platform::ImageBitmap out{cw, ch, b.format, std::vector<std::uint8_t>(std::size_t{cw} * ch * 4)};
-    for (std::uint32_t y = 0; y < ch; ++y)
-        std::memcpy(out.pixel(0, y), b.pixel(x0, y0 + y), std::size_t{cw} * 4);
+    for (std::uint32_t y = 0; y < ch; ++y) std::memcpy(out.pixel(0, y), b.pixel(x0, y0 + y), std::size_t{cw} * 4);
     return out;
 }
 
@@ -73,8 +71,8 @@ std::optional<platform::ImageBitmap> ThumbnailCache::build(const std::string& pa
     const double scale = mode == Mode::AspectFill ? std::max(width / W, height / H) : std::min(width / W, height / H);
     // Decoded at the smallest scale that still covers the target (never above full size).
     const auto side = static_cast<std::uint32_t>(std::min(std::max(W, H), std::ceil(std::max(W, H) * scale)));
-    auto decoded = source->createThumbnailAtIndex(0, std::max<std::uint32_t>(side, 1),
-                                                  platform::ImagePixelFormat::RGBA, true, error);
+    auto decoded = source->createThumbnailAtIndex(0, std::max<std::uint32_t>(side, 1), platform::ImagePixelFormat::RGBA,
+                                                  true, error);
     if (!decoded) return std::nullopt;
     if (mode == Mode::AspectFill) {
         platform::ImageBitmap cropped = cropToAspect(*decoded, width, height);
@@ -139,12 +137,13 @@ ThumbnailCache::Picture ThumbnailCache::readDisk(const Key& key) const {
     std::uint8_t header[kHeader];
     Picture result;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::read(fd, header, kHeader) == static_cast<ssize_t>(kHeader) && std::memcmp(header, kMagic, 4) == 0) {
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        ::read(fd, header, kHeader) == static_cast<ssize_t>(kHeader) && std::memcmp(header, kMagic, 4) == 0) {
         std::uint32_t w, h;
         std::uint64_t sum;
         std::memcpy(&w, header + 4, 4), std::memcpy(&h, header + 8, 4), std::memcpy(&sum, header + 12, 8);
-        const bool fits = key.mode == Mode::AspectFit ? (w <= key.width && h <= key.height)
-                                                      : (w == key.width && h == key.height);
+        const bool fits =
+            key.mode == Mode::AspectFit ? (w <= key.width && h <= key.height) : (w == key.width && h == key.height);
         {
             const std::size_t bytes = std::size_t{w} * h * 4;
             if (w && h && fits) {

@@ -70,10 +70,13 @@ public:
     virtual bool changesKey(const std::function<bool(const std::string&)>& test) const = 0;
 
     // For a group: the animation evaluated at a time of the parent's clock.
-    virtual void apply(CALayerProperties& presentation, CFTimeInterval parentTime, CFTimeInterval defaultDuration) const = 0;
+    virtual void apply(CALayerProperties& presentation, CFTimeInterval parentTime,
+                       CFTimeInterval defaultDuration) const = 0;
 
 protected:
-    CFTimeInterval effectiveDuration(CFTimeInterval defaultDuration) const { return duration > 0 ? duration : defaultDuration; }
+    CFTimeInterval effectiveDuration(CFTimeInterval defaultDuration) const {
+        return duration > 0 ? duration : defaultDuration;
+    }
     // The time within one pass (0 to the duration, run backwards on the way back), or none
     // while the animation does not apply.
     std::optional<CFTimeInterval> passTime(CFTimeInterval parentTime, CFTimeInterval defaultDuration) const;

@@ -1,6 +1,7 @@
 #include "platform/quartzcore/CAAnimationGroup.h"
 
-void CAAnimationGroup::apply(CALayerProperties& presentation, CFTimeInterval parentTime, CFTimeInterval defaultDuration) const {
+void CAAnimationGroup::apply(CALayerProperties& presentation, CFTimeInterval parentTime,
+                             CFTimeInterval defaultDuration) const {
     const auto t = passTime(parentTime, defaultDuration);
     if (!t) return;
     const double d = effectiveDuration(defaultDuration);

@@ -14,6 +14,7 @@ public:
 
     std::vector<std::shared_ptr<CAAnimation>> animations;
 
-    void apply(CALayerProperties& presentation, CFTimeInterval parentTime, CFTimeInterval defaultDuration) const override;
+    void apply(CALayerProperties& presentation, CFTimeInterval parentTime,
+               CFTimeInterval defaultDuration) const override;
     bool changesKey(const std::function<bool(const std::string&)>& test) const override;
 };

@@ -63,8 +63,8 @@ void CABackdropLayer::drawLayerContent(const CGContextRef& context, const CALaye
             cairo_destroy(rc);
             cairo_surface_flush(region);
             CGStackBlur(cairo_image_surface_get_data(region), static_cast<std::size_t>(X1 - X0),
-                        static_cast<std::size_t>(Y1 - Y0), static_cast<std::size_t>(cairo_image_surface_get_stride(region)),
-                        reach, true);
+                        static_cast<std::size_t>(Y1 - Y0),
+                        static_cast<std::size_t>(cairo_image_surface_get_stride(region)), reach, true);
             cairo_surface_mark_dirty(region);
             cairo_save(cr);
             cairo_new_path(cr);

@@ -12,7 +12,8 @@ double CABasicAnimation::progressAt(CFTimeInterval passTime, CFTimeInterval dura
     return eased(duration > 0 ? passTime / duration : 1);
 }
 
-void CABasicAnimation::apply(CALayerProperties& presentation, CFTimeInterval parentTime, CFTimeInterval defaultDuration) const {
+void CABasicAnimation::apply(CALayerProperties& presentation, CFTimeInterval parentTime,
+                             CFTimeInterval defaultDuration) const {
     const auto t = passTime(parentTime, defaultDuration);
     if (!t) return;
     const CAValue underneath = CALayerPropertiesValueForKeyPath(presentation, keyPath);

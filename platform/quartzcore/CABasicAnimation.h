@@ -12,7 +12,8 @@ public:
 
     std::optional<CAValue> fromValue, toValue, byValue;
 
-    void apply(CALayerProperties& presentation, CFTimeInterval parentTime, CFTimeInterval defaultDuration) const override;
+    void apply(CALayerProperties& presentation, CFTimeInterval parentTime,
+               CFTimeInterval defaultDuration) const override;
 
 protected:
     // The progress (0 to 1, beyond for overshoot) at a time within the pass.

@@ -22,7 +22,8 @@ struct Target {
     double scale;  // device pixels a point, for rasterising warped subtrees
 };
 
-void drawTree(const Target& t, const CALayer& layer, const CALayerProperties* parent, const CAFlatTransform& parentToDevice);
+void drawTree(const Target& t, const CALayer& layer, const CALayerProperties* parent,
+              const CAFlatTransform& parentToDevice);
 
 cairo_matrix_t cairoMatrix(CGAffineTransform a) { return {a.a, a.b, a.c, a.d, a.tx, a.ty}; }
 
@@ -79,7 +80,8 @@ void drawContents(const Target& t, const CALayer& layer, const CALayerProperties
     case CAContentsGravity::ResizeAspect:
     case CAContentsGravity::ResizeAspectFill: {
         const double sx = b.size.width / iw, sy = b.size.height / ih;
-        const double s = layer.contentsGravity() == CAContentsGravity::ResizeAspect ? std::min(sx, sy) : std::max(sx, sy);
+        const double s =
+            layer.contentsGravity() == CAContentsGravity::ResizeAspect ? std::min(sx, sy) : std::max(sx, sy);
         w = iw * s, h = ih * s;
         break;
     }
@@ -105,8 +107,9 @@ void drawContents(const Target& t, const CALayer& layer, const CALayerProperties
         if (!shown) return;
     }
     const double sx = w / partPixels.size.width, sy = h / partPixels.size.height;
-    const CGRect whole{{x + (cropped.origin.x - partPixels.origin.x) * sx, y + (cropped.origin.y - partPixels.origin.y) * sy},
-                       {cropped.size.width * sx, cropped.size.height * sy}};
+    const CGRect whole{
+        {x + (cropped.origin.x - partPixels.origin.x) * sx, y + (cropped.origin.y - partPixels.origin.y) * sy},
+        {cropped.size.width * sx, cropped.size.height * sy}};
     // Like the rest of the layer, contents overflow the bounds unless the layer masks them.
     cairo_save(t.cr);
     cairo_new_path(t.cr);
@@ -146,7 +149,8 @@ void drawBody(const Target& t, const CALayer& layer, const CALayerProperties& p,
     if (p.borderWidth > 0 && p.borderColor.a > 0) {
         const double inset = p.borderWidth / 2;
         cairo_new_path(cr);
-        addRoundedRect(cr, CGRectInset(CGRectStandardize(p.bounds), inset, inset), std::max(0.0, p.cornerRadius - inset));
+        addRoundedRect(cr, CGRectInset(CGRectStandardize(p.bounds), inset, inset),
+                       std::max(0.0, p.cornerRadius - inset));
         cairo_set_source_rgba(cr, p.borderColor.r, p.borderColor.g, p.borderColor.b, p.borderColor.a);
         cairo_set_line_width(cr, p.borderWidth);
         cairo_stroke(cr);
@@ -216,8 +220,8 @@ void drawWarped(const Target& t, const CALayer& layer, const CALayerProperties& 
     const double rw = std::ceil(b.size.width * s), rh = std::ceil(b.size.height * s);
     if (!(rw >= 1 && rh >= 1)) return;
     // Every corner must lie in front of the eye (w > 0) for the outline to be a picture.
-    const CGPoint corners[4] = {b.origin, {CGRectGetMaxX(b), b.origin.y}, {b.origin.x, CGRectGetMaxY(b)},
-                                {CGRectGetMaxX(b), CGRectGetMaxY(b)}};
+    const CGPoint corners[4] = {
+        b.origin, {CGRectGetMaxX(b), b.origin.y}, {b.origin.x, CGRectGetMaxY(b)}, {CGRectGetMaxX(b), CGRectGetMaxY(b)}};
     double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
     for (const CGPoint& c : corners) {
         const auto& m = toDevice.m;
@@ -227,12 +231,13 @@ void drawWarped(const Target& t, const CALayer& layer, const CALayerProperties& 
     }
     int cx0, cy0, cx1, cy1;
     if (!deviceClip(t.cr, cx0, cy0, cx1, cy1)) return;
-    const int X0 = std::max(cx0, static_cast<int>(std::floor(x0))), Y0 = std::max(cy0, static_cast<int>(std::floor(y0)));
+    const int X0 = std::max(cx0, static_cast<int>(std::floor(x0))),
+              Y0 = std::max(cy0, static_cast<int>(std::floor(y0)));
     const int X1 = std::min(cx1, static_cast<int>(std::ceil(x1))), Y1 = std::min(cy1, static_cast<int>(std::ceil(y1)));
     if (X1 <= X0 || Y1 <= Y0) return;
 
-    CGContextRef raster = CGBitmapContextCreate(nullptr, static_cast<std::size_t>(rw), static_cast<std::size_t>(rh), 8, 0,
-                                                CGColorSpaceCreateDeviceRGB(),
+    CGContextRef raster = CGBitmapContextCreate(nullptr, static_cast<std::size_t>(rw), static_cast<std::size_t>(rh), 8,
+                                                0, CGColorSpaceCreateDeviceRGB(),
                                                 kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     if (!raster) return;
     const CAFlatTransform toRaster = CAFlatTransformMakeAffine({s, 0, 0, s, -b.origin.x * s, -b.origin.y * s});
@@ -245,7 +250,8 @@ void drawWarped(const Target& t, const CALayer& layer, const CALayerProperties& 
 
     // Pixel (x, y) of the region -> raster pixel; pixman wants it on column vectors.
     CAFlatTransform rasterToRegion = CAFlatTransformConcat(CAFlatTransformInvert(toRaster), toDevice);
-    rasterToRegion = CAFlatTransformConcat(rasterToRegion, CAFlatTransformMakeAffine({1, 0, 0, 1, -double(X0), -double(Y0)}));
+    rasterToRegion =
+        CAFlatTransformConcat(rasterToRegion, CAFlatTransformMakeAffine({1, 0, 0, 1, -double(X0), -double(Y0)}));
     const CAFlatTransform regionToRaster = CAFlatTransformInvert(rasterToRegion);
     pixman_f_transform f;
     for (int i = 0; i < 3; ++i)
@@ -254,13 +260,13 @@ void drawWarped(const Target& t, const CALayer& layer, const CALayerProperties& 
     if (!pixman_transform_from_pixman_f_transform(&fixed, &f)) return;
 
     cairo_surface_t* region = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, X1 - X0, Y1 - Y0);
-    pixman_image_t* src = pixman_image_create_bits(
-        PIXMAN_a8r8g8b8, static_cast<int>(rw), static_cast<int>(rh),
-        static_cast<std::uint32_t*>(CGBitmapContextGetData(raster)), static_cast<int>(CGBitmapContextGetBytesPerRow(raster)));
+    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, static_cast<int>(rw), static_cast<int>(rh),
+                                                   static_cast<std::uint32_t*>(CGBitmapContextGetData(raster)),
+                                                   static_cast<int>(CGBitmapContextGetBytesPerRow(raster)));
     cairo_surface_flush(region);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, X1 - X0, Y1 - Y0,
-                                                   reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(region)),
-                                                   cairo_image_surface_get_stride(region));
+    pixman_image_t* dst = pixman_image_create_bits(
+        PIXMAN_a8r8g8b8, X1 - X0, Y1 - Y0, reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(region)),
+        cairo_image_surface_get_stride(region));
     pixman_image_set_transform(src, &fixed);
     pixman_image_set_filter(src, PIXMAN_FILTER_BILINEAR, nullptr, 0);
     pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, dst, 0, 0, 0, 0, 0, 0, X1 - X0, Y1 - Y0);
@@ -275,10 +281,12 @@ void drawWarped(const Target& t, const CALayer& layer, const CALayerProperties& 
     cairo_surface_destroy(region);
 }
 
-void drawTree(const Target& t, const CALayer& layer, const CALayerProperties* parent, const CAFlatTransform& parentToDevice) {
+void drawTree(const Target& t, const CALayer& layer, const CALayerProperties* parent,
+              const CAFlatTransform& parentToDevice) {
     const CALayerProperties p = layer.presentation();
     if (p.hidden || p.opacity <= 0) return;
-    const CAFlatTransform toDevice = CAFlatTransformConcat(CATransform3DFlatten(CALayer::placement(p, parent)), parentToDevice);
+    const CAFlatTransform toDevice =
+        CAFlatTransformConcat(CATransform3DFlatten(CALayer::placement(p, parent)), parentToDevice);
     if (!CAFlatTransformIsAffine(toDevice)) {
         drawWarped(t, layer, p, toDevice);
         return;
@@ -299,8 +307,8 @@ CGImageRef CACompositor::compose(CALayer& root, CGSize size, CGFloat scale) {
     root.displayIfNeeded();
     const double w = std::ceil(size.width * scale), h = std::ceil(size.height * scale);
     if (!(w >= 1 && h >= 1)) return nullptr;
-    CGContextRef context = CGBitmapContextCreate(nullptr, static_cast<std::size_t>(w), static_cast<std::size_t>(h), 8, 0,
-                                                 CGColorSpaceCreateDeviceRGB(),
+    CGContextRef context = CGBitmapContextCreate(nullptr, static_cast<std::size_t>(w), static_cast<std::size_t>(h), 8,
+                                                 0, CGColorSpaceCreateDeviceRGB(),
                                                  kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     if (!context) return nullptr;
     cairo_t* cr = CGContextCairoBegin(context);

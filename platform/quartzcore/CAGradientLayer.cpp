@@ -29,9 +29,9 @@ void CAGradientLayer::drawLayerContent(const CGContextRef& context, const CALaye
         CGContextSetFillColorWithColor(context, colors.front());
         CGContextFillRect(context, b);
     } else {
-        CGContextDrawLinearGradient(context, CGGradientCreateWithColors(CGColorSpaceCreateDeviceRGB(), colors, locations_),
-                                    unit(startPoint_), unit(endPoint_),
-                                    kCGGradientDrawsBeforeStartLocation | kCGGradientDrawsAfterEndLocation);
+        CGContextDrawLinearGradient(
+            context, CGGradientCreateWithColors(CGColorSpaceCreateDeviceRGB(), colors, locations_), unit(startPoint_),
+            unit(endPoint_), kCGGradientDrawsBeforeStartLocation | kCGGradientDrawsAfterEndLocation);
     }
     CGContextRestoreGState(context);
 }

@@ -32,7 +32,8 @@ CAValue CAKeyframeAnimation::valueAtFraction(double fraction) const {
     return CAValueInterpolate(values[i], values[i + 1], local);
 }
 
-void CAKeyframeAnimation::apply(CALayerProperties& presentation, CFTimeInterval parentTime, CFTimeInterval defaultDuration) const {
+void CAKeyframeAnimation::apply(CALayerProperties& presentation, CFTimeInterval parentTime,
+                                CFTimeInterval defaultDuration) const {
     const auto t = passTime(parentTime, defaultDuration);
     if (!t || values.empty()) return;
     const double d = effectiveDuration(defaultDuration);

@@ -20,7 +20,8 @@ public:
     std::vector<CAMediaTimingFunction> timingFunctions;
     CAAnimationCalculationMode calculationMode = CAAnimationCalculationMode::Linear;
 
-    void apply(CALayerProperties& presentation, CFTimeInterval parentTime, CFTimeInterval defaultDuration) const override;
+    void apply(CALayerProperties& presentation, CFTimeInterval parentTime,
+               CFTimeInterval defaultDuration) const override;
     // The value at a fraction of the duration (after the animation's own timing function).
     CAValue valueAtFraction(double fraction) const;
 };

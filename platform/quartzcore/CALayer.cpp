@@ -23,10 +23,8 @@ void postStop(std::shared_ptr<CAAnimation> animation) {
 
 CGRect boundingBox(const CAFlatTransform& t, CGRect r) {
     r = CGRectStandardize(r);
-    const CGPoint corners[4] = {r.origin,
-                                {CGRectGetMaxX(r), r.origin.y},
-                                {r.origin.x, CGRectGetMaxY(r)},
-                                {CGRectGetMaxX(r), CGRectGetMaxY(r)}};
+    const CGPoint corners[4] = {
+        r.origin, {CGRectGetMaxX(r), r.origin.y}, {r.origin.x, CGRectGetMaxY(r)}, {CGRectGetMaxX(r), CGRectGetMaxY(r)}};
     CGPoint p = CAFlatTransformApplyToPoint(t, corners[0]);
     double x0 = p.x, x1 = p.x, y0 = p.y, y1 = p.y;
     for (const CGPoint& c : corners) {
@@ -106,7 +104,9 @@ void CALayer::setNeedsDisplay() {
     markPendingUpward(false, true);
 }
 
-void CALayer::displayIfNeeded() { runMarked(&CALayer::displayPending_, &CALayer::needsDisplay_, &CALayer::display, true); }
+void CALayer::displayIfNeeded() {
+    runMarked(&CALayer::displayPending_, &CALayer::needsDisplay_, &CALayer::display, true);
+}
 
 // Runs `work` on this layer when it is marked, then on the marked layers below it, top-down.
 void CALayer::runMarked(bool CALayer::*pending, bool CALayer::*marked, void (CALayer::*work)(), bool masks) {
@@ -155,7 +155,9 @@ void CALayer::setNeedsLayout() {
     markPendingUpward(true, false);
 }
 
-void CALayer::layoutIfNeeded() { runMarked(&CALayer::layoutPending_, &CALayer::needsLayout_, &CALayer::layoutSublayers, false); }
+void CALayer::layoutIfNeeded() {
+    runMarked(&CALayer::layoutPending_, &CALayer::needsLayout_, &CALayer::layoutSublayers, false);
+}
 
 void CALayer::layoutSublayers() {
     if (delegate_) delegate_->layoutSublayersOfLayer(*this);
@@ -242,7 +244,8 @@ CAFlatTransform CALayer::flatToSuperlayer() const { return CATransform3DFlatten(
 
 CAFlatTransform CALayer::transformToRoot() const {
     CAFlatTransform t;
-    for (const CALayer* l = this; l->superlayer_; l = l->superlayer_) t = CAFlatTransformConcat(t, l->flatToSuperlayer());
+    for (const CALayer* l = this; l->superlayer_; l = l->superlayer_)
+        t = CAFlatTransformConcat(t, l->flatToSuperlayer());
     return t;
 }
 
@@ -370,7 +373,8 @@ std::shared_ptr<CAAnimation> CALayer::animationForKey(const std::string& key) co
 }
 
 void CALayer::removeAnimationForKey(const std::string& key) {
-    auto it = std::find_if(animations_.begin(), animations_.end(), [&](const AnimationEntry& e) { return e.key == key; });
+    auto it =
+        std::find_if(animations_.begin(), animations_.end(), [&](const AnimationEntry& e) { return e.key == key; });
     if (it == animations_.end()) return;
     AnimationEntry entry = std::move(*it);
     animations_.erase(it);
@@ -390,7 +394,9 @@ std::vector<std::string> CALayer::animationKeys() const {
     return keys;
 }
 
-CAValue CALayer::valueForKeyPath(const std::string& keyPath) const { return CALayerPropertiesValueForKeyPath(model_, keyPath); }
+CAValue CALayer::valueForKeyPath(const std::string& keyPath) const {
+    return CALayerPropertiesValueForKeyPath(model_, keyPath);
+}
 
 void CALayer::setValueForKeyPath(const std::string& keyPath, const CAValue& value) {
     CALayerPropertiesSetValueForKeyPath(model_, keyPath, value);

@@ -53,7 +53,8 @@ std::shared_ptr<CASpringAnimation> CASpringAnimation::animationWithKeyPath(const
 }
 
 std::shared_ptr<CASpringAnimation> CASpringAnimation::springWithDampingRatio(const std::string& keyPath,
-                                                                             double dampingRatio, double initialVelocity,
+                                                                             double dampingRatio,
+                                                                             double initialVelocity,
                                                                              CFTimeInterval duration) {
     auto spring = animationWithKeyPath(keyPath);
     const double z = std::max(dampingRatio, 0.001);

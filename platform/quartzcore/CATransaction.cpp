@@ -40,10 +40,8 @@ void CATransaction::commit() {
     else flush();
     if (!t.completion) return;
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    if (t.latestEnd > loop.now())
-        loop.performAtDate(t.latestEnd, std::move(t.completion));
-    else
-        loop.performBlock(std::move(t.completion));
+    if (t.latestEnd > loop.now()) loop.performAtDate(t.latestEnd, std::move(t.completion));
+    else loop.performBlock(std::move(t.completion));
 }
 
 bool CATransaction::flush() {

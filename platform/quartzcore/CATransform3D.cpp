@@ -159,4 +159,6 @@ CGAffineTransform CAFlatTransformGetAffine(const CAFlatTransform& t) {
     return {m[0][0] / w, m[0][1] / w, m[1][0] / w, m[1][1] / w, m[2][0] / w, m[2][1] / w};
 }
 
-CAFlatTransform CAFlatTransformMakeAffine(CGAffineTransform t) { return {{{t.a, t.b, 0}, {t.c, t.d, 0}, {t.tx, t.ty, 1}}}; }
+CAFlatTransform CAFlatTransformMakeAffine(CGAffineTransform t) {
+    return {{{t.a, t.b, 0}, {t.c, t.d, 0}, {t.tx, t.ty, 1}}};
+}

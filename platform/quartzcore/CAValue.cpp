@@ -252,6 +252,7 @@ CAValue CALayerPropertiesValueForKeyPath(const CALayerProperties& properties, co
     return value;
 }
 
-void CALayerPropertiesSetValueForKeyPath(CALayerProperties& properties, const std::string& keyPath, const CAValue& value) {
+void CALayerPropertiesSetValueForKeyPath(CALayerProperties& properties, const std::string& keyPath,
+                                         const CAValue& value) {
     keyPathAccess(properties, keyPath, nullptr, &value);
 }

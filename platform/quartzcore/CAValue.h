@@ -18,7 +18,8 @@
 #include "platform/coregraphics/CGGeometry.h"
 #include "platform/quartzcore/CATransform3D.h"
 
-using CAValue = std::variant<std::monostate, double, CGPoint, CGSize, CGRect, CATransform3D, CGColor, std::vector<CGColor>>;
+using CAValue =
+    std::variant<std::monostate, double, CGPoint, CGSize, CGRect, CATransform3D, CGColor, std::vector<CGColor>>;
 
 // a + (b − a) × f. Values of different kinds (or lists of different lengths) step at the
 // middle; transforms interpolate their decompositions (translation, scale, rotation) and the
@@ -36,4 +37,5 @@ struct CALayerProperties;
 // None (std::monostate) for a path that names nothing.
 CAValue CALayerPropertiesValueForKeyPath(const CALayerProperties& properties, const std::string& keyPath);
 // A value of the wrong kind for a known path is ignored.
-void CALayerPropertiesSetValueForKeyPath(CALayerProperties& properties, const std::string& keyPath, const CAValue& value);
+void CALayerPropertiesSetValueForKeyPath(CALayerProperties& properties, const std::string& keyPath,
+                                         const CAValue& value);

@@ -93,8 +93,9 @@ int setUpLines(PangoLayout* layout, const std::string& text, CGFloat width, cons
     }
     if (width > 0) {
         pango_layout_set_width(layout, int(width * PANGO_SCALE));
-        pango_layout_set_wrap(layout, paragraph.lineBreakMode == NSLineBreakMode::ByCharWrapping ? PANGO_WRAP_CHAR
-                                                                                               : PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_wrap(layout, paragraph.lineBreakMode == NSLineBreakMode::ByCharWrapping
+                                          ? PANGO_WRAP_CHAR
+                                          : PANGO_WRAP_WORD_CHAR);
     }
     PangoEllipsizeMode ellipsize = PANGO_ELLIPSIZE_NONE;
     switch (paragraph.lineBreakMode) {

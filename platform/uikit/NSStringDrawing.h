@@ -14,7 +14,11 @@
 
 enum class NSTextAlignment { Left = 0, Center = 1, Right = 2, Justified = 3, Natural = 4 };
 enum class NSLineBreakMode {
-    ByWordWrapping = 0, ByCharWrapping = 1, ByClipping = 2, ByTruncatingHead = 3, ByTruncatingTail = 4,
+    ByWordWrapping = 0,
+    ByCharWrapping = 1,
+    ByClipping = 2,
+    ByTruncatingHead = 3,
+    ByTruncatingTail = 4,
     ByTruncatingMiddle = 5,
 };
 

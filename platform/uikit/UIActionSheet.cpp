@@ -5,7 +5,8 @@
 #include "platform/uikit/UIAlertPresentation.h"
 #include "platform/uikit/UIView.h"
 
-std::shared_ptr<UIActionSheet> UIActionSheet::actionSheet(std::string title, std::shared_ptr<UIActionSheetDelegate> delegate,
+std::shared_ptr<UIActionSheet> UIActionSheet::actionSheet(std::string title,
+                                                          std::shared_ptr<UIActionSheetDelegate> delegate,
                                                           std::optional<std::string> cancelButtonTitle,
                                                           std::optional<std::string> destructiveButtonTitle,
                                                           std::vector<std::string> otherButtonTitles) {

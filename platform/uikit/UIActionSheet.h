@@ -27,7 +27,8 @@ public:
 
 class UIActionSheet : public NSObject, public std::enable_shared_from_this<UIActionSheet> {
 public:
-    static std::shared_ptr<UIActionSheet> actionSheet(std::string title, std::shared_ptr<UIActionSheetDelegate> delegate,
+    static std::shared_ptr<UIActionSheet> actionSheet(std::string title,
+                                                      std::shared_ptr<UIActionSheetDelegate> delegate,
                                                       std::optional<std::string> cancelButtonTitle,
                                                       std::optional<std::string> destructiveButtonTitle,
                                                       std::vector<std::string> otherButtonTitles = {});
@@ -44,7 +45,9 @@ public:
     // The pad's panel stands under the rectangle (in the view's coordinates).
     void showFromRect(CGRect rect, const std::shared_ptr<UIView>& view, bool animated);
     // From a toolbar: the sheet stands over the toolbar's bounds.
-    void showFromToolbar(const std::shared_ptr<UIView>& toolbar) { showFromRect(toolbar ? toolbar->bounds() : CGRectZero, toolbar, true); }
+    void showFromToolbar(const std::shared_ptr<UIView>& toolbar) {
+        showFromRect(toolbar ? toolbar->bounds() : CGRectZero, toolbar, true);
+    }
     // Where the sheet was last shown from: the view and the rectangle in its coordinates.
     const std::weak_ptr<UIView>& anchorView() const { return anchorView_; }
     CGRect anchorRect() const { return anchorRect_; }

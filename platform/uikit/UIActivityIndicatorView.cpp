@@ -7,10 +7,13 @@
 
 namespace {
 
-CGFloat sideOf(UIActivityIndicatorViewStyle style) { return style == UIActivityIndicatorViewStyle::WhiteLarge ? 37 : 20; }
+CGFloat sideOf(UIActivityIndicatorViewStyle style) {
+    return style == UIActivityIndicatorViewStyle::WhiteLarge ? 37 : 20;
+}
 
 UIColor colorOf(UIActivityIndicatorViewStyle style) {
-    return style == UIActivityIndicatorViewStyle::Gray ? UIColor::colorWithWhite(0.5, 1) : UIColor::colorWithWhite(1, 1);
+    return style == UIActivityIndicatorViewStyle::Gray ? UIColor::colorWithWhite(0.5, 1)
+                                                       : UIColor::colorWithWhite(1, 1);
 }
 
 }  // namespace

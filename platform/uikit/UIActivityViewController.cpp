@@ -32,7 +32,8 @@ void UIActivityViewController::showSheet(const std::shared_ptr<UIViewController>
     listed_ = availableActivities();
     auto sheet = std::make_shared<UIAlertPresentation>();
     sheet->style = UIAlertPresentation::Style::Sheet;
-    for (const auto& activity : listed_) sheet->buttons.push_back({activity->activityTitle(), UIAlertButtonKind::Default});
+    for (const auto& activity : listed_)
+        sheet->buttons.push_back({activity->activityTitle(), UIAlertButtonKind::Default});
     sheet->buttons.push_back({"Cancel", UIAlertButtonKind::Cancel});
     if (barButtonItem_) {
         sheet->anchorView = barButtonItem_->view();

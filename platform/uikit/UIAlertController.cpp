@@ -27,7 +27,8 @@ void UIAlertController::showAlert(std::function<void()> completion) {
     auto p = std::make_shared<UIAlertPresentation>();
     p->title = title();
     p->message = message_;
-    p->style = style_ == UIAlertControllerStyle::Alert ? UIAlertPresentation::Style::Alert : UIAlertPresentation::Style::Sheet;
+    p->style =
+        style_ == UIAlertControllerStyle::Alert ? UIAlertPresentation::Style::Alert : UIAlertPresentation::Style::Sheet;
     if (UIView* anchor = popoverSourceView()) p->anchorView = anchor->weak_from_this();
     p->anchorRect = popoverSourceRect();
     for (const auto& a : actions_)

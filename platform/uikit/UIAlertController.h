@@ -21,7 +21,8 @@ enum class UIAlertActionStyle { Default = 0, Cancel = 1, Destructive = 2 };
 class UIAlertAction {
 public:
     using Handler = std::function<void(UIAlertAction&)>;
-    static std::shared_ptr<UIAlertAction> actionWithTitle(std::string title, UIAlertActionStyle style, Handler handler) {
+    static std::shared_ptr<UIAlertAction> actionWithTitle(std::string title, UIAlertActionStyle style,
+                                                          Handler handler) {
         auto action = std::make_shared<UIAlertAction>();
         action->title_ = std::move(title);
         action->style_ = style;

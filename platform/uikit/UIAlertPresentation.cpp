@@ -41,10 +41,10 @@ Queue& queue() {
 
 // Where everything goes, in the window's points.
 struct AlertLayout {
-    std::vector<CGRect> panels;               // the rounded panels
+    std::vector<CGRect> panels;  // the rounded panels
     CGRect titleFrame = CGRectZero, messageFrame = CGRectZero;
-    std::vector<CGRect> buttonFrames;         // by button index; null when not shown
-    std::vector<CGRect> fieldFrames;          // by field
+    std::vector<CGRect> buttonFrames;  // by button index; null when not shown
+    std::vector<CGRect> fieldFrames;   // by field
 };
 
 // The overlay: the dimmed screen with the panels, labels and buttons over it; it takes every
@@ -76,7 +76,8 @@ public:
             separator->setBackgroundColor(separatorColor());
             addSubview(separator);
             const UIAlertButton& b = presentation.buttons[i];
-            const bool bold = b.kind == UIAlertButtonKind::Cancel && presentation.style == UIAlertPresentation::Style::Alert;
+            const bool bold =
+                b.kind == UIAlertButtonKind::Cancel && presentation.style == UIAlertPresentation::Style::Alert;
             addText(b.title, r, bold ? UIFont::boldSystemFontOfSize(17) : UIFont::systemFontOfSize(17),
                     b.kind == UIAlertButtonKind::Destructive ? UIColor::colorWithRed(1, 0.23, 0.19, 1) : tint);
         }

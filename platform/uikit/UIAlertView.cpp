@@ -62,7 +62,8 @@ void UIAlertView::show() {
     presentation_->message = message_;
     for (const auto& f : fields_) presentation_->fields.push_back(f);
     for (int i = 0; i < numberOfButtons(); ++i)
-        presentation_->buttons.push_back({titles_[i], i == cancelIndex_ ? UIAlertButtonKind::Cancel : UIAlertButtonKind::Default});
+        presentation_->buttons.push_back(
+            {titles_[i], i == cancelIndex_ ? UIAlertButtonKind::Cancel : UIAlertButtonKind::Default});
     presentation_->answer = [self = shared_from_this()](int index) {
         self->presentation_ = nullptr;
         for (const auto& f : self->fields_) {

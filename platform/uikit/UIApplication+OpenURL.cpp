@@ -27,8 +27,9 @@ void sayNotOpened(const std::string& url, const std::string& target, const UILau
     // xdg-open's own statuses: no program takes the target, or the one that does failed.
     if (outcome.exitStatus == 3) reason += ": no program on this desktop opens it";
     else if (outcome.exitStatus == 4) reason += ": the program that opens it failed";
-    UIAlertPresentation::showFailure(url == UIApplicationOpenSettingsURLString ? "Cannot Open Settings" : "Cannot Open Link",
-                                     target + "\n" + reason);
+    UIAlertPresentation::showFailure(
+        url == UIApplicationOpenSettingsURLString ? "Cannot Open Settings" : "Cannot Open Link",
+        target + "\n" + reason);
 }
 
 }  // namespace

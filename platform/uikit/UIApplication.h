@@ -9,10 +9,13 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIScreen.h"
 
-inline const NSNotificationName UIApplicationDidFinishLaunchingNotification = "UIApplicationDidFinishLaunchingNotification";
+inline const NSNotificationName UIApplicationDidFinishLaunchingNotification =
+    "UIApplicationDidFinishLaunchingNotification";
 inline const NSNotificationName UIApplicationWillResignActiveNotification = "UIApplicationWillResignActiveNotification";
-inline const NSNotificationName UIApplicationDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
-inline const NSNotificationName UIApplicationWillEnterForegroundNotification = "UIApplicationWillEnterForegroundNotification";
+inline const NSNotificationName UIApplicationDidEnterBackgroundNotification =
+    "UIApplicationDidEnterBackgroundNotification";
+inline const NSNotificationName UIApplicationWillEnterForegroundNotification =
+    "UIApplicationWillEnterForegroundNotification";
 inline const NSNotificationName UIApplicationDidBecomeActiveNotification = "UIApplicationDidBecomeActiveNotification";
 inline const NSNotificationName UIApplicationWillTerminateNotification = "UIApplicationWillTerminateNotification";
 inline const NSNotificationName UIApplicationDidReceiveMemoryWarningNotification =
@@ -62,7 +65,8 @@ public:
     virtual void applicationWillTerminate(UIApplication& application) {}
     // The orientations the interface of the window may turn to (all four upright ones unless
     // the delegate says otherwise).
-    virtual UIInterfaceOrientationMask application(UIApplication& application, UIWindow* supportedInterfaceOrientationsForWindow) {
+    virtual UIInterfaceOrientationMask application(UIApplication& application,
+                                                   UIWindow* supportedInterfaceOrientationsForWindow) {
         return UIInterfaceOrientationMaskAll;
     }
     // A home-screen shortcut was chosen; the completion says whether it was handled.

@@ -69,7 +69,8 @@ void UIBar::relayout(bool animated) {
     };
     if (animated && window()) {
         layer()->displayIfNeeded();  // the old look as it will be drawn, for the cross-fade
-        UIView::transitionWithView(shared_from_this(), kCrossFade, UIViewAnimationOptionTransitionCrossDissolve, apply, nullptr);
+        UIView::transitionWithView(shared_from_this(), kCrossFade, UIViewAnimationOptionTransitionCrossDissolve, apply,
+                                   nullptr);
     } else {
         apply();
     }

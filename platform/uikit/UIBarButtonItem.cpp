@@ -39,7 +39,8 @@ public:
         if (!item_) return;
         CGSize content{kGlyphSide, kGlyphSide};
         if (const UIImagePtr image = picture()) content = image->size();
-        else if (!item_->title().empty()) content = NSStringDrawing::sizeWithAttributes(item_->title(), attributes(UIColor()));
+        else if (!item_->title().empty())
+            content = NSStringDrawing::sizeWithAttributes(item_->title(), attributes(UIColor()));
         const CGFloat width = item_->width() > 0 ? item_->width() : std::ceil(content.width) + 2 * kItemPadding;
         setBounds({CGPointZero, {width, kBarItemHeight}});
         setNeedsDisplay();
@@ -104,7 +105,8 @@ std::shared_ptr<UIBarButtonItem> UIBarButtonItem::itemWithSystemItem(UIBarButton
     return item;
 }
 
-std::shared_ptr<UIBarButtonItem> UIBarButtonItem::itemWithImage(UIImagePtr image, UIBarButtonItemStyle style, Action action) {
+std::shared_ptr<UIBarButtonItem> UIBarButtonItem::itemWithImage(UIImagePtr image, UIBarButtonItemStyle style,
+                                                                Action action) {
     std::shared_ptr<UIBarButtonItem> item(new UIBarButtonItem);
     item->image_ = std::move(image);
     item->style_ = style;
@@ -112,7 +114,8 @@ std::shared_ptr<UIBarButtonItem> UIBarButtonItem::itemWithImage(UIImagePtr image
     return item;
 }
 
-std::shared_ptr<UIBarButtonItem> UIBarButtonItem::itemWithTitle(std::string title, UIBarButtonItemStyle style, Action action) {
+std::shared_ptr<UIBarButtonItem> UIBarButtonItem::itemWithTitle(std::string title, UIBarButtonItemStyle style,
+                                                                Action action) {
     std::shared_ptr<UIBarButtonItem> item(new UIBarButtonItem);
     item->title_ = std::move(title);
     item->style_ = style;
@@ -174,8 +177,8 @@ UIImagePtr UIBarButtonItem::systemGlyph(UIBarButtonSystemItem item) {
     // The pictures of the bundle where there are some.
     if (item == S::Action) return UIImage::imageNamed("barAction");
     if (item == S::Trash) return UIImage::imageNamed("barTrash");
-    if (item != S::Add && item != S::Camera && item != S::Stop &&
-        item != S::Refresh && item != S::Search && item != S::Compose && item != S::Reply)
+    if (item != S::Add && item != S::Camera && item != S::Stop && item != S::Refresh && item != S::Search &&
+        item != S::Compose && item != S::Reply)
         return nullptr;
     const CGFloat s = kGlyphSide;
     UIGraphicsBeginImageContextWithOptions({s, s}, false, 0);

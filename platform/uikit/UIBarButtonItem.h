@@ -14,8 +14,23 @@
 class UIView;
 
 enum class UIBarButtonSystemItem {
-    Done = 0, Cancel = 1, Edit = 2, Save = 3, Add = 4, FlexibleSpace = 5, FixedSpace = 6, Compose = 7, Reply = 8,
-    Action = 9, Organize = 10, Bookmarks = 11, Search = 12, Refresh = 13, Stop = 14, Camera = 15, Trash = 16,
+    Done = 0,
+    Cancel = 1,
+    Edit = 2,
+    Save = 3,
+    Add = 4,
+    FlexibleSpace = 5,
+    FixedSpace = 6,
+    Compose = 7,
+    Reply = 8,
+    Action = 9,
+    Organize = 10,
+    Bookmarks = 11,
+    Search = 12,
+    Refresh = 13,
+    Stop = 14,
+    Camera = 15,
+    Trash = 16,
 };
 
 enum class UIBarButtonItemStyle { Plain = 0, Bordered = 1, Done = 2 };

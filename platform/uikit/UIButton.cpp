@@ -24,7 +24,9 @@ void setForState(Map& map, std::optional<Value> value, UIControlState state) {
 }  // namespace
 
 UIButton::UIButton(CGRect frame, UIButtonType type)
-    : UIControl(frame), type_(type), titleLabel_(std::make_shared<UILabel>()),
+    : UIControl(frame),
+      type_(type),
+      titleLabel_(std::make_shared<UILabel>()),
       imageView_(std::make_shared<UIImageView>()) {
     titleLabel_->setFont(UIFont::systemFontOfSize(type == UIButtonType::System ? 15 : 18));
     titleLabel_->setTextAlignment(NSTextAlignment::Center);
@@ -152,14 +154,16 @@ void UIButton::layoutSubviews() {
     // Too big a picture shrinks to the content (keeping its shape); the title takes what is left.
     const CGRect imageArea = UIEdgeInsetsInsetRect(content, imageInsets_);
     if (imageSize.width > imageArea.size.width || imageSize.height > imageArea.size.height) {
-        const CGFloat k = std::max<CGFloat>(0, std::min(imageArea.size.width / std::max<CGFloat>(imageSize.width, 1),
-                                                        imageArea.size.height / std::max<CGFloat>(imageSize.height, 1)));
+        const CGFloat k =
+            std::max<CGFloat>(0, std::min(imageArea.size.width / std::max<CGFloat>(imageSize.width, 1),
+                                          imageArea.size.height / std::max<CGFloat>(imageSize.height, 1)));
         imageSize = {imageSize.width * k, imageSize.height * k};
     }
     titleSize.width = std::max<CGFloat>(0, std::min(titleSize.width, content.size.width - imageSize.width));
     titleSize.height = std::min(titleSize.height, content.size.height);
     // Side by side: both as one block placed by the alignment, then each moved by its insets.
-    const CGRect block = place({imageSize.width + titleSize.width, std::max(imageSize.height, titleSize.height)}, content);
+    const CGRect block =
+        place({imageSize.width + titleSize.width, std::max(imageSize.height, titleSize.height)}, content);
     if (image) {
         CGRect r = place(imageSize, UIEdgeInsetsInsetRect(content, imageInsets_));
         if (hasTitle) r.origin.x = block.origin.x + imageInsets_.left - imageInsets_.right;
@@ -167,7 +171,8 @@ void UIButton::layoutSubviews() {
     }
     if (hasTitle) {
         CGRect r = place(titleSize, UIEdgeInsetsInsetRect(content, titleInsets_));
-        if (image) r.origin.x = block.origin.x + imageSize.width + titleInsets_.left - titleInsets_.right, r.size = titleSize;
+        if (image)
+            r.origin.x = block.origin.x + imageSize.width + titleInsets_.left - titleInsets_.right, r.size = titleSize;
         titleLabel_->setFrame(r);
     }
 }

@@ -249,16 +249,21 @@ void UICollectionView::applyUpdates(Updates u, Completion completion) {
     sortUnique(u.deleted);
     sortUnique(u.reloaded);
     auto inRange = [](const std::vector<NSInteger>& counts, const NSIndexPath& p) {
-        return p.section >= 0 && p.section < static_cast<NSInteger>(counts.size()) && p.item >= 0 && p.item < counts[p.section];
+        return p.section >= 0 && p.section < static_cast<NSInteger>(counts.size()) && p.item >= 0 &&
+               p.item < counts[p.section];
     };
     for (const auto& p : u.deleted)
-        if (!inRange(before, p)) throw std::logic_error("Invalid update: attempt to delete " + describe(p) + ", which does not exist");
+        if (!inRange(before, p))
+            throw std::logic_error("Invalid update: attempt to delete " + describe(p) + ", which does not exist");
     for (const auto& p : u.reloaded) {
-        if (!inRange(before, p)) throw std::logic_error("Invalid update: attempt to reload " + describe(p) + ", which does not exist");
-        if (contains(u.deleted, p)) throw std::logic_error("Invalid update: attempt to delete and reload " + describe(p));
+        if (!inRange(before, p))
+            throw std::logic_error("Invalid update: attempt to reload " + describe(p) + ", which does not exist");
+        if (contains(u.deleted, p))
+            throw std::logic_error("Invalid update: attempt to delete and reload " + describe(p));
     }
     for (const auto& p : u.inserted)
-        if (!inRange(after, p)) throw std::logic_error("Invalid update: attempt to insert " + describe(p) + ", past the new count");
+        if (!inRange(after, p))
+            throw std::logic_error("Invalid update: attempt to insert " + describe(p) + ", past the new count");
     auto countIn = [](const std::vector<NSIndexPath>& paths, NSInteger section) {
         return std::count_if(paths.begin(), paths.end(), [&](const NSIndexPath& p) { return p.section == section; });
     };
@@ -268,7 +273,8 @@ void UICollectionView::applyUpdates(Updates u, Completion completion) {
             throw std::logic_error("Invalid update: invalid number of items in section " + std::to_string(s) +
                                    ". The number of items after the update (" + std::to_string(after[s]) +
                                    ") must equal the number before it (" + std::to_string(before[s]) + "), plus " +
-                                   std::to_string(inserted) + " inserted, minus " + std::to_string(deleted) + " deleted");
+                                   std::to_string(inserted) + " inserted, minus " + std::to_string(deleted) +
+                                   " deleted");
     }
 
     // Where each surviving item goes: the old items left after the deletes fill, in order, the
@@ -315,7 +321,8 @@ void UICollectionView::applyUpdates(Updates u, Completion completion) {
     for (const auto& p : u.deleted) items.push_back({UICollectionUpdateAction::Delete, p, std::nullopt});
     for (const auto& p : u.inserted) items.push_back({UICollectionUpdateAction::Insert, std::nullopt, p});
     for (const auto& p : u.reloaded)
-        if (auto it = moved.find(p); it != moved.end()) items.push_back({UICollectionUpdateAction::Reload, p, it->second});
+        if (auto it = moved.find(p); it != moved.end())
+            items.push_back({UICollectionUpdateAction::Reload, p, it->second});
     layout_->invalidateLayout();
     layout_->prepareIfNeeded();
     layout_->prepareForCollectionViewUpdates(items);
@@ -323,35 +330,42 @@ void UICollectionView::applyUpdates(Updates u, Completion completion) {
     appearing_ = u.inserted;
     auto self = weak_from_this().lock();
     const NSTimeInterval duration = UIView::areAnimationsEnabled() ? kUpdateDuration : 0;
-    UIView::animateWithDuration(duration, 0, 0, [this, &leaving] {
-        for (auto& [key, view] : leaving) {
-            auto to = layout_->finalLayoutAttributesForDisappearingItemAtIndexPath(key.indexPath);
-            if (to) view->applyLayoutAttributes(*to);
-            else view->setAlpha(0);
-        }
-        layoutElements();
-        if (!isDragging() && !isDecelerating()) setContentOffset(clampedOffset(contentOffset(), contentSize()));
-        layout_->finalizeCollectionViewUpdates();
-    }, [this, leaving, completion = std::move(completion)](bool finished) {
-        for (const auto& [key, view] : leaving) {
-            if (view->superview() == this) recycle(key, view);
-        }
-        if (completion) completion(finished);
-    });
+    UIView::animateWithDuration(
+        duration, 0, 0,
+        [this, &leaving] {
+            for (auto& [key, view] : leaving) {
+                auto to = layout_->finalLayoutAttributesForDisappearingItemAtIndexPath(key.indexPath);
+                if (to) view->applyLayoutAttributes(*to);
+                else view->setAlpha(0);
+            }
+            layoutElements();
+            if (!isDragging() && !isDecelerating()) setContentOffset(clampedOffset(contentOffset(), contentSize()));
+            layout_->finalizeCollectionViewUpdates();
+        },
+        [this, leaving, completion = std::move(completion)](bool finished) {
+            for (const auto& [key, view] : leaving) {
+                if (view->superview() == this) recycle(key, view);
+            }
+            if (completion) completion(finished);
+        });
     appearing_.clear();
 }
 
 void UICollectionView::animateRelayout(bool animated, Completion completion) {
     const NSTimeInterval duration = animated && UIView::areAnimationsEnabled() ? kUpdateDuration : 0;
-    UIView::animateWithDuration(duration, 0, 0, [this] {
-        layoutElements();
-        if (!isDragging() && !isDecelerating()) setContentOffset(clampedOffset(contentOffset(), contentSize()));
-    }, std::move(completion));
+    UIView::animateWithDuration(
+        duration, 0, 0,
+        [this] {
+            layoutElements();
+            if (!isDragging() && !isDecelerating()) setContentOffset(clampedOffset(contentOffset(), contentSize()));
+        },
+        std::move(completion));
 }
 
 // ---- Laying in -----------------------------------------------------------------------------------
 
-std::shared_ptr<UICollectionReusableView> UICollectionView::makeView(const UICollectionViewLayoutAttributes& attributes) {
+std::shared_ptr<UICollectionReusableView> UICollectionView::makeView(
+    const UICollectionViewLayoutAttributes& attributes) {
     auto source = dataSource();
     if (!source) return nullptr;
     if (attributes.isCell()) {

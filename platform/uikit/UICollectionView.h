@@ -63,10 +63,13 @@ public:
 // The scroll view's delegate calls plus the collection's own.
 class UICollectionViewDelegate : public UIScrollViewDelegate {
 public:
-    virtual bool shouldSelectItemAtIndexPath(UICollectionView& collectionView, const NSIndexPath& indexPath) { return true; }
+    virtual bool shouldSelectItemAtIndexPath(UICollectionView& collectionView, const NSIndexPath& indexPath) {
+        return true;
+    }
     virtual void didSelectItemAtIndexPath(UICollectionView& collectionView, const NSIndexPath& indexPath) {}
     virtual void didDeselectItemAtIndexPath(UICollectionView& collectionView, const NSIndexPath& indexPath) {}
-    virtual void willDisplayCell(UICollectionView& collectionView, UICollectionViewCell& cell, const NSIndexPath& indexPath) {}
+    virtual void willDisplayCell(UICollectionView& collectionView, UICollectionViewCell& cell,
+                                 const NSIndexPath& indexPath) {}
     virtual void didEndDisplayingCell(UICollectionView& collectionView, UICollectionViewCell& cell,
                                       const NSIndexPath& indexPath) {}
 };
@@ -105,10 +108,10 @@ public:
     // A pooled view (after its prepareForReuse) or a new one, framed for the element; an
     // unregistered identifier throws std::invalid_argument.
     std::shared_ptr<UICollectionViewCell> dequeueReusableCellWithReuseIdentifier(const std::string& identifier,
-                                                                                  const NSIndexPath& indexPath);
+                                                                                 const NSIndexPath& indexPath);
     std::shared_ptr<UICollectionReusableView> dequeueReusableSupplementaryViewOfKind(const std::string& kind,
-                                                                                      const std::string& identifier,
-                                                                                      const NSIndexPath& indexPath);
+                                                                                     const std::string& identifier,
+                                                                                     const NSIndexPath& indexPath);
 
     // ---- Data ----------------------------------------------------------------------------
     NSInteger numberOfSections();
@@ -191,8 +194,8 @@ private:
 
     std::optional<std::vector<NSInteger>> counts_;
     std::map<Key, std::shared_ptr<UICollectionReusableView>> shown_;
-    std::vector<NSIndexPath> selected_;  // kept sorted
-    std::optional<Updates> batch_;  // open while performBatchUpdates runs its block
+    std::vector<NSIndexPath> selected_;   // kept sorted
+    std::optional<Updates> batch_;        // open while performBatchUpdates runs its block
     std::vector<NSIndexPath> appearing_;  // inserted items, while an update lays them in
     bool laying_ = false;
     bool allowsSelection_ = true, allowsMultipleSelection_ = false;

@@ -38,16 +38,17 @@ void UICollectionViewFlowLayout::prepareLayout() {
     CGFloat position = 0;  // along the scrolling direction
     const NSInteger sections = view->numberOfSections();
     for (NSInteger s = 0; s < sections; ++s) {
-        const UIEdgeInsets inset = sizes ? sizes->insetForSectionAtIndex(*view, *this, s).value_or(sectionInset_) : sectionInset_;
-        const CGFloat lineSpacing = sizes ? sizes->minimumLineSpacingForSectionAtIndex(*view, *this, s).value_or(lineSpacing_)
-                                          : lineSpacing_;
+        const UIEdgeInsets inset =
+            sizes ? sizes->insetForSectionAtIndex(*view, *this, s).value_or(sectionInset_) : sectionInset_;
+        const CGFloat lineSpacing =
+            sizes ? sizes->minimumLineSpacingForSectionAtIndex(*view, *this, s).value_or(lineSpacing_) : lineSpacing_;
         const CGFloat interitemSpacing =
             sizes ? sizes->minimumInteritemSpacingForSectionAtIndex(*view, *this, s).value_or(interitemSpacing_)
                   : interitemSpacing_;
-        const CGSize headerSize = sizes ? sizes->referenceSizeForHeaderInSection(*view, *this, s).value_or(headerSize_)
-                                        : headerSize_;
-        const CGSize footerSize = sizes ? sizes->referenceSizeForFooterInSection(*view, *this, s).value_or(footerSize_)
-                                        : footerSize_;
+        const CGSize headerSize =
+            sizes ? sizes->referenceSizeForHeaderInSection(*view, *this, s).value_or(headerSize_) : headerSize_;
+        const CGSize footerSize =
+            sizes ? sizes->referenceSizeForFooterInSection(*view, *this, s).value_or(footerSize_) : footerSize_;
         const CGFloat insetStart = vertical ? inset.left : inset.top;
         const CGFloat insetEnd = vertical ? inset.right : inset.bottom;
         const CGFloat insetBefore = vertical ? inset.top : inset.left;
@@ -72,7 +73,8 @@ void UICollectionViewFlowLayout::prepareLayout() {
         std::vector<CGSize> itemSizes;
         bool uniform = true;
         for (NSInteger i = 0; i < section.items; ++i) {
-            itemSizes.push_back(sizes ? sizes->sizeForItemAtIndexPath(*view, *this, {s, i}).value_or(itemSize_) : itemSize_);
+            itemSizes.push_back(sizes ? sizes->sizeForItemAtIndexPath(*view, *this, {s, i}).value_or(itemSize_)
+                                      : itemSize_);
             uniform = uniform && itemSizes.back() == itemSizes.front();
         }
 
@@ -86,12 +88,15 @@ void UICollectionViewFlowLayout::prepareLayout() {
         if (section.items > 0 && uniform) {
             const CGFloat itemAlong = along(itemSizes.front());
             // A hair of tolerance, so that items that fit exactly are not pushed to the next line.
-            const NSInteger perLine = itemAlong + interitemSpacing > 0
-                ? std::max<NSInteger>(1, static_cast<NSInteger>(std::floor((room + interitemSpacing) / (itemAlong + interitemSpacing) + 1e-9)))
-                : 1;
+            const NSInteger perLine =
+                itemAlong + interitemSpacing > 0
+                    ? std::max<NSInteger>(1, static_cast<NSInteger>(std::floor(
+                                                 (room + interitemSpacing) / (itemAlong + interitemSpacing) + 1e-9)))
+                    : 1;
             const CGFloat gap = perLine > 1 ? (room - perLine * itemAlong) / (perLine - 1) : 0;
             for (NSInteger first = 0; first < section.items; first += perLine)
-                lines.push_back({first, std::min(perLine, section.items - first), gap, across(itemSizes.front()), perLine == 1});
+                lines.push_back(
+                    {first, std::min(perLine, section.items - first), gap, across(itemSizes.front()), perLine == 1});
         } else {
             CGFloat used = 0;
             for (NSInteger i = 0; i < section.items; ++i) {
@@ -138,7 +143,8 @@ void UICollectionViewFlowLayout::prepareLayout() {
     contentSize_ = vertical ? CGSizeMake(box.width, position) : CGSizeMake(position, box.height);
 }
 
-std::vector<UICollectionViewLayoutAttributes> UICollectionViewFlowLayout::layoutAttributesForElementsInRect(CGRect rect) const {
+std::vector<UICollectionViewLayoutAttributes> UICollectionViewFlowLayout::layoutAttributesForElementsInRect(
+    CGRect rect) const {
     std::vector<UICollectionViewLayoutAttributes> found;
     for (const auto& a : elements_)
         if (overlaps(a.frame, rect)) found.push_back(a);
@@ -157,8 +163,9 @@ std::optional<UICollectionViewLayoutAttributes> UICollectionViewFlowLayout::layo
     const std::string& kind, const NSIndexPath& indexPath) const {
     if (indexPath.section < 0 || indexPath.section >= static_cast<NSInteger>(sections_.size())) return std::nullopt;
     const Section& section = sections_[indexPath.section];
-    const auto& at = kind == UICollectionElementKindSectionHeader ? section.header
-                     : kind == UICollectionElementKindSectionFooter ? section.footer : std::nullopt;
+    const auto& at = kind == UICollectionElementKindSectionHeader   ? section.header
+                     : kind == UICollectionElementKindSectionFooter ? section.footer
+                                                                    : std::nullopt;
     if (!at) return std::nullopt;
     return elements_[*at];
 }

@@ -29,7 +29,8 @@ enum class UICollectionViewScrollDirection { Vertical = 0, Horizontal = 1 };
 
 class UICollectionViewDelegateFlowLayout : public UICollectionViewDelegate {
 public:
-    virtual std::optional<CGSize> sizeForItemAtIndexPath(UICollectionView&, UICollectionViewLayout&, const NSIndexPath&) {
+    virtual std::optional<CGSize> sizeForItemAtIndexPath(UICollectionView&, UICollectionViewLayout&,
+                                                         const NSIndexPath&) {
         return std::nullopt;
     }
     virtual std::optional<UIEdgeInsets> insetForSectionAtIndex(UICollectionView&, UICollectionViewLayout&, NSInteger) {
@@ -43,10 +44,12 @@ public:
                                                                             NSInteger) {
         return std::nullopt;
     }
-    virtual std::optional<CGSize> referenceSizeForHeaderInSection(UICollectionView&, UICollectionViewLayout&, NSInteger) {
+    virtual std::optional<CGSize> referenceSizeForHeaderInSection(UICollectionView&, UICollectionViewLayout&,
+                                                                  NSInteger) {
         return std::nullopt;
     }
-    virtual std::optional<CGSize> referenceSizeForFooterInSection(UICollectionView&, UICollectionViewLayout&, NSInteger) {
+    virtual std::optional<CGSize> referenceSizeForFooterInSection(UICollectionView&, UICollectionViewLayout&,
+                                                                  NSInteger) {
         return std::nullopt;
     }
 };
@@ -71,7 +74,8 @@ public:
     void prepareLayout() override;
     CGSize collectionViewContentSize() const override { return contentSize_; }
     std::vector<UICollectionViewLayoutAttributes> layoutAttributesForElementsInRect(CGRect rect) const override;
-    std::optional<UICollectionViewLayoutAttributes> layoutAttributesForItemAtIndexPath(const NSIndexPath& indexPath) const override;
+    std::optional<UICollectionViewLayoutAttributes> layoutAttributesForItemAtIndexPath(
+        const NSIndexPath& indexPath) const override;
     std::optional<UICollectionViewLayoutAttributes> layoutAttributesForSupplementaryViewOfKind(
         const std::string& kind, const NSIndexPath& indexPath) const override;
 

@@ -19,8 +19,8 @@ void UICollectionViewLayout::prepareIfNeeded() {
     prepareLayout();
 }
 
-std::optional<UICollectionViewLayoutAttributes> UICollectionViewLayout::initialLayoutAttributesForAppearingItemAtIndexPath(
-    const NSIndexPath& indexPath) const {
+std::optional<UICollectionViewLayoutAttributes>
+UICollectionViewLayout::initialLayoutAttributesForAppearingItemAtIndexPath(const NSIndexPath& indexPath) const {
     auto attributes = layoutAttributesForItemAtIndexPath(indexPath);
     if (attributes) attributes->alpha = 0;
     return attributes;

@@ -41,9 +41,12 @@ public:
     virtual void prepareLayout() {}
     virtual CGSize collectionViewContentSize() const { return CGSizeZero; }
     // Cells and supplementary views whose frames meet the rectangle, in the layout's order.
-    virtual std::vector<UICollectionViewLayoutAttributes> layoutAttributesForElementsInRect(CGRect rect) const { return {}; }
+    virtual std::vector<UICollectionViewLayoutAttributes> layoutAttributesForElementsInRect(CGRect rect) const {
+        return {};
+    }
     // Nothing for an item the layout does not place.
-    virtual std::optional<UICollectionViewLayoutAttributes> layoutAttributesForItemAtIndexPath(const NSIndexPath& indexPath) const {
+    virtual std::optional<UICollectionViewLayoutAttributes> layoutAttributesForItemAtIndexPath(
+        const NSIndexPath& indexPath) const {
         return std::nullopt;
     }
     virtual std::optional<UICollectionViewLayoutAttributes> layoutAttributesForSupplementaryViewOfKind(

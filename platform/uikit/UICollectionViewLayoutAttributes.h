@@ -26,7 +26,7 @@ struct UICollectionViewLayoutAttributes {
         return a;
     }
     static UICollectionViewLayoutAttributes layoutAttributesForSupplementaryViewOfKind(const std::string& kind,
-                                                                                      NSIndexPath path) {
+                                                                                       NSIndexPath path) {
         UICollectionViewLayoutAttributes a;
         a.indexPath = path;
         a.representedElementCategory = UICollectionElementCategory::SupplementaryView;

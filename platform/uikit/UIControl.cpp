@@ -85,9 +85,8 @@ void UIControl::touchesBegan(const UITouchSet& touches, const UIEvent* event) {
     setHighlighted(true);
     auto self = shared_from_this();
     if (!beginTrackingWithTouch(touch, event)) tracking_ = false;
-    sendActionsForControlEvents(touch.tapCount > 1 ? UIControlEventTouchDown | UIControlEventTouchDownRepeat
-                                                   : UIControlEventTouchDown,
-                                event);
+    sendActionsForControlEvents(
+        touch.tapCount > 1 ? UIControlEventTouchDown | UIControlEventTouchDownRepeat : UIControlEventTouchDown, event);
 }
 
 void UIControl::touchesMoved(const UITouchSet& touches, const UIEvent* event) {

@@ -15,7 +15,7 @@ UIDocumentInteractionController::UIDocumentInteractionController(NSURL url)
       uti_(UTTypeCreatePreferredIdentifierForTag(kUTTagClassFilenameExtension, url_.pathExtension())) {}
 
 bool UIDocumentInteractionController::presentOpenInMenuFromBarButtonItem(const std::shared_ptr<UIBarButtonItem>& item,
-                                                                        bool animated) {
+                                                                         bool animated) {
     if (!item) return false;
     const auto& view = item->view();
     return presentOpenInMenuFromRect(view ? view->bounds() : CGRectZero, view, animated);
@@ -50,9 +50,11 @@ void UIDocumentInteractionController::answer(int index) {
     if (index >= 0 && index < static_cast<int>(openers_.size())) {
         const UIDocumentOpener opener = openers_[index];
         if (delegate) delegate->documentInteractionControllerWillBeginSendingToApplication(*this, opener.identifier);
-        UIDocumentOpeners::launch(opener, url_.path(), annotation_, [name = opener.name](const UILaunchOutcome& outcome) {
-            if (!outcome.succeeded()) UIAlertPresentation::showFailure("Cannot Open In " + name, outcome.failure);
-        });
+        UIDocumentOpeners::launch(opener, url_.path(), annotation_,
+                                  [name = opener.name](const UILaunchOutcome& outcome) {
+                                      if (!outcome.succeeded())
+                                          UIAlertPresentation::showFailure("Cannot Open In " + name, outcome.failure);
+                                  });
     }
     if (delegate) delegate->documentInteractionControllerDidDismissOpenInMenu(*this);
 }

@@ -27,7 +27,7 @@ class UIDocumentInteractionControllerDelegate {
 public:
     virtual ~UIDocumentInteractionControllerDelegate() = default;
     virtual void documentInteractionControllerWillBeginSendingToApplication(UIDocumentInteractionController& controller,
-                                                                           const std::string& application) {}
+                                                                            const std::string& application) {}
     virtual void documentInteractionControllerDidDismissOpenInMenu(UIDocumentInteractionController& controller) {}
 };
 

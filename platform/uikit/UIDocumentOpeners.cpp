@@ -111,7 +111,8 @@ UILaunchOutcome endedWith(const std::string& program, int status) {
     UILaunchOutcome outcome;
     if (WIFEXITED(status)) {
         outcome.exitStatus = WEXITSTATUS(status);
-        if (outcome.exitStatus != 0) outcome.failure = program + " ended with status " + std::to_string(outcome.exitStatus);
+        if (outcome.exitStatus != 0)
+            outcome.failure = program + " ended with status " + std::to_string(outcome.exitStatus);
     } else if (WIFSIGNALED(status)) {
         outcome.failure = program + " was ended by signal " + std::to_string(WTERMSIG(status));
     }
@@ -143,14 +144,16 @@ UIDocumentOpenersFile UIDocumentOpeners::configuredOpeners() {
     // Unreadable (permissions) is left where it is; anything else is not a list of openers.
     if (reading.outcome != StateFile::Outcome::Unreadable) result.setAsidePath = StateFile::setAside(file, &failure);
     result.problem = file.string() + ": " + problem +
-                     (result.setAsidePath ? "; moved to " + result.setAsidePath->string() : failure.empty() ? "" : "; " + failure);
+                     (result.setAsidePath ? "; moved to " + result.setAsidePath->string()
+                      : failure.empty()   ? ""
+                                          : "; " + failure);
     std::fprintf(stderr, "Open In: %s\n", result.problem->c_str());
     return result;
 }
 
 std::vector<UIDocumentOpener> UIDocumentOpeners::openersForDocument(const std::string& type, const std::string& path) {
-    const std::string fileType =
-        UTTypeCreatePreferredIdentifierForTag(kUTTagClassFilenameExtension, NSURL::fileURLWithPath(path).pathExtension());
+    const std::string fileType = UTTypeCreatePreferredIdentifierForTag(kUTTagClassFilenameExtension,
+                                                                       NSURL::fileURLWithPath(path).pathExtension());
     const std::vector<std::string> candidates = {type, fileType};
     std::vector<UIDocumentOpener> openers;
     for (auto& opener : configuredOpeners().openers)
@@ -227,8 +230,8 @@ bool UIDocumentOpeners::spawn(const std::vector<std::string>& arguments, Outcome
         result = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
     }
     if (result != 0) {
-        const std::string failure =
-            (program.empty() ? "a program without a name" : program) + " could not be started: " + std::strerror(result);
+        const std::string failure = (program.empty() ? "a program without a name" : program) +
+                                    " could not be started: " + std::strerror(result);
         std::fprintf(stderr, "%s\n", failure.c_str());
         if (outcome)
             dispatch_async(dispatch_get_main_queue(), [outcome, failure] { outcome(UILaunchOutcome{failure, -1}); });
@@ -237,8 +240,7 @@ bool UIDocumentOpeners::spawn(const std::vector<std::string>& arguments, Outcome
     // A thread of its own: the program may run for as long as the user keeps it open.
     std::thread([pid, program, outcome = std::move(outcome)] {
         int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
         if (!outcome) return;
         const UILaunchOutcome result = endedWith(program, status);
         if (!result.succeeded()) std::fprintf(stderr, "%s\n", result.failure.c_str());

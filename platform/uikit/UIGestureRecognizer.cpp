@@ -59,7 +59,8 @@ struct GestureArena {
         for (const auto& r : std::vector(members)) {
             UITouchSet mine;
             for (UITouch* touch : changed)
-                if (std::find(r->touches_.begin(), r->touches_.end(), touch) != r->touches_.end()) mine.push_back(touch);
+                if (std::find(r->touches_.begin(), r->touches_.end(), touch) != r->touches_.end())
+                    mine.push_back(touch);
             if (mine.empty() || isFinished(r->state()) || r->pending_ || !r->isEnabled()) continue;
             switch (phase) {
             case UITouchPhase::Began: r->touchesBegan(mine, event); break;
@@ -160,7 +161,8 @@ void UIGestureRecognizer::setState(State state) {
         pending_.reset();
         state_ = state;
         for (const auto& other : std::vector(arena.members))
-            if (other.get() != this && other->state_ == State::Possible && (!runsWith(*other) || other->isWaitingFor(*this)))
+            if (other.get() != this && other->state_ == State::Possible &&
+                (!runsWith(*other) || other->isWaitingFor(*this)))
                 other->setState(State::Failed);
         sendActions();
         finishIfIdle();

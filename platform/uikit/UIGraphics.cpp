@@ -33,10 +33,9 @@ void UIGraphicsBeginImageContextWithOptions(CGSize size, bool opaque, CGFloat sc
     const double w = std::ceil(size.width * scale), h = std::ceil(size.height * scale);
     CGContextRef context;
     if (w >= 1 && h >= 1 && w <= 32767 && h <= 32767)
-        context = CGBitmapContextCreate(nullptr, static_cast<std::size_t>(w), static_cast<std::size_t>(h), 8, 0,
-                                        CGColorSpaceCreateDeviceRGB(),
-                                        (opaque ? kCGImageAlphaNoneSkipFirst : kCGImageAlphaPremultipliedFirst) |
-                                            kCGBitmapByteOrder32Little);
+        context = CGBitmapContextCreate(
+            nullptr, static_cast<std::size_t>(w), static_cast<std::size_t>(h), 8, 0, CGColorSpaceCreateDeviceRGB(),
+            (opaque ? kCGImageAlphaNoneSkipFirst : kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
     if (context) {
         CGContextTranslateCTM(context, 0, h);
         CGContextScaleCTM(context, scale, -scale);

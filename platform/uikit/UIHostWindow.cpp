@@ -160,7 +160,8 @@ void UIHostWindow::handle(const void* raw) {
         if (!(shown.width > 0 && shown.height > 0)) return CGPoint{0, 0};
         x = std::clamp(x, shown.x, shown.x + shown.width);
         y = std::clamp(y, shown.y, shown.y + shown.height);
-        return CGPoint{(x - shown.x) * sdl_->pixelWidth / shown.width, (y - shown.y) * sdl_->pixelHeight / shown.height};
+        return CGPoint{(x - shown.x) * sdl_->pixelWidth / shown.width,
+                       (y - shown.y) * sdl_->pixelHeight / shown.height};
     };
     const bool control = (SDL_GetModState() & KMOD_CTRL) != 0;
     switch (e.type) {
@@ -262,7 +263,9 @@ void UIHostWindow::present() {
             }
             for (int x = 0; x < w; ++x) {
                 const CGColor c = CGImageGetPixel(image, x, y);
-                auto byte = [&](CGFloat v) { return static_cast<std::uint32_t>(std::lround(std::clamp(v * c.a, 0.0, 1.0) * 255)); };
+                auto byte = [&](CGFloat v) {
+                    return static_cast<std::uint32_t>(std::lround(std::clamp(v * c.a, 0.0, 1.0) * 255));
+                };
                 row[x] = 0xFF000000u | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
             }
         }

@@ -21,8 +21,8 @@ CGFloat scaleFromName(const std::string& path) {
     return 1;
 }
 
-UIImagePtr decode(std::unique_ptr<platform::ImageSource> source, const platform::ImageIOError& openError,
-                  CGFloat scale, const std::string& what) {
+UIImagePtr decode(std::unique_ptr<platform::ImageSource> source, const platform::ImageIOError& openError, CGFloat scale,
+                  const std::string& what) {
     platform::ImageIOError error = openError;
     std::optional<platform::ImageBitmap> bitmap;
     if (source) bitmap = source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA, &error);
@@ -50,8 +50,8 @@ CGAffineTransform UIImageOrientationTransform(UIImageOrientation o, CGSize s) {
     switch (o) {
     case UIImageOrientation::Up: return {1, 0, 0, 1, 0, 0};
     case UIImageOrientation::Down: return {-1, 0, 0, -1, w, h};
-    case UIImageOrientation::Left: return {0, -1, 1, 0, 0, w};           // a quarter turn anticlockwise
-    case UIImageOrientation::Right: return {0, 1, -1, 0, h, 0};          // a quarter turn clockwise
+    case UIImageOrientation::Left: return {0, -1, 1, 0, 0, w};   // a quarter turn anticlockwise
+    case UIImageOrientation::Right: return {0, 1, -1, 0, h, 0};  // a quarter turn clockwise
     case UIImageOrientation::UpMirrored: return {-1, 0, 0, 1, w, 0};
     case UIImageOrientation::DownMirrored: return {1, 0, 0, -1, 0, h};
     case UIImageOrientation::LeftMirrored: return {0, 1, 1, 0, 0, 0};     // transposed

@@ -15,7 +15,14 @@
 #include "platform/uikit/UIGeometry.h"
 
 enum class UIImageOrientation : int {
-    Up = 0, Down = 1, Left = 2, Right = 3, UpMirrored = 4, DownMirrored = 5, LeftMirrored = 6, RightMirrored = 7,
+    Up = 0,
+    Down = 1,
+    Left = 2,
+    Right = 3,
+    UpMirrored = 4,
+    DownMirrored = 5,
+    LeftMirrored = 6,
+    RightMirrored = 7,
 };
 
 // Template pictures show only their alpha, painted in the tint of the view that shows them.

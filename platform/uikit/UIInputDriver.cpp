@@ -15,9 +15,9 @@
 namespace {
 
 constexpr CGFloat kRotationRadius = 60;  // points from the press point to each finger
-constexpr CGFloat kPinchSpread = 60;      // points from the pointer to each finger before a pinch
-constexpr CGFloat kPinchStep = 1.1;       // spread factor per wheel notch
-constexpr CGFloat kWheelPoints = 40;      // points scrolled per wheel notch
+constexpr CGFloat kPinchSpread = 60;     // points from the pointer to each finger before a pinch
+constexpr CGFloat kPinchStep = 1.1;      // spread factor per wheel notch
+constexpr CGFloat kWheelPoints = 40;     // points scrolled per wheel notch
 constexpr NSTimeInterval kMoveInterval = 1.0 / 60;
 const char* const kFullForceKey = "fullForce";
 
@@ -39,12 +39,23 @@ void pressVolumeButton(bool up) {
 
 std::optional<UIKeyPress> UIKeyPress::named(const std::string& name) {
     static const std::map<std::string, UIKeyCode> codes = {
-        {"Escape", UIKeyCode::Escape}, {"Esc", UIKeyCode::Escape},   {"PageUp", UIKeyCode::PageUp},
-        {"PageDown", UIKeyCode::PageDown}, {"VolumeUp", UIKeyCode::VolumeUp}, {"VolumeDown", UIKeyCode::VolumeDown},
-        {"Left", UIKeyCode::Left},     {"Right", UIKeyCode::Right},  {"Up", UIKeyCode::Up},
-        {"Down", UIKeyCode::Down},     {"F1", UIKeyCode::F1},        {"F2", UIKeyCode::F2},
-        {"F3", UIKeyCode::F3},         {"F4", UIKeyCode::F4},        {"F12", UIKeyCode::F12},
-        {"Return", UIKeyCode::Return}, {"Backspace", UIKeyCode::Backspace},
+        {"Escape", UIKeyCode::Escape},
+        {"Esc", UIKeyCode::Escape},
+        {"PageUp", UIKeyCode::PageUp},
+        {"PageDown", UIKeyCode::PageDown},
+        {"VolumeUp", UIKeyCode::VolumeUp},
+        {"VolumeDown", UIKeyCode::VolumeDown},
+        {"Left", UIKeyCode::Left},
+        {"Right", UIKeyCode::Right},
+        {"Up", UIKeyCode::Up},
+        {"Down", UIKeyCode::Down},
+        {"F1", UIKeyCode::F1},
+        {"F2", UIKeyCode::F2},
+        {"F3", UIKeyCode::F3},
+        {"F4", UIKeyCode::F4},
+        {"F12", UIKeyCode::F12},
+        {"Return", UIKeyCode::Return},
+        {"Backspace", UIKeyCode::Backspace},
     };
     const std::string prefix = "Ctrl+";
     const bool control = name.starts_with(prefix);
@@ -77,7 +88,8 @@ void UIInputDriver::inputArrived() {
 }
 
 void UIInputDriver::sendTouches(const std::vector<UITouchReport>& reports) {
-    if (std::any_of(reports.begin(), reports.end(), [](const UITouchReport& r) { return r.phase == UITouchPhase::Began; }))
+    if (std::any_of(reports.begin(), reports.end(),
+                    [](const UITouchReport& r) { return r.phase == UITouchPhase::Began; }))
         inputArrived();
     window_->sendTouches(reports, now());
 }
@@ -158,7 +170,10 @@ void UIInputDriver::mouseMove(CGPoint pixel) {
     switch (press_) {
     case Press::None: return;
     case Press::Rotation: sendTouches(rotationFingers(UITouchPhase::Moved, point)); return;
-    case Press::Force: pressPoint_ = point; touchMove(kMouseFinger, point, pressForce_); return;
+    case Press::Force:
+        pressPoint_ = point;
+        touchMove(kMouseFinger, point, pressForce_);
+        return;
     case Press::Touch: touchMove(kMouseFinger, point); return;
     }
 }
@@ -228,10 +243,18 @@ void UIInputDriver::key(UIKeyPress press) {
     case UIKeyCode::VolumeUp: pressVolumeButton(true); break;
     case UIKeyCode::PageDown:
     case UIKeyCode::VolumeDown: pressVolumeButton(false); break;
-    case UIKeyCode::Up: if (press.control) device.setOrientation(UIDeviceOrientation::Portrait); break;
-    case UIKeyCode::Down: if (press.control) device.setOrientation(UIDeviceOrientation::PortraitUpsideDown); break;
-    case UIKeyCode::Left: if (press.control) device.setOrientation(UIDeviceOrientation::LandscapeLeft); break;
-    case UIKeyCode::Right: if (press.control) device.setOrientation(UIDeviceOrientation::LandscapeRight); break;
+    case UIKeyCode::Up:
+        if (press.control) device.setOrientation(UIDeviceOrientation::Portrait);
+        break;
+    case UIKeyCode::Down:
+        if (press.control) device.setOrientation(UIDeviceOrientation::PortraitUpsideDown);
+        break;
+    case UIKeyCode::Left:
+        if (press.control) device.setOrientation(UIDeviceOrientation::LandscapeLeft);
+        break;
+    case UIKeyCode::Right:
+        if (press.control) device.setOrientation(UIDeviceOrientation::LandscapeRight);
+        break;
     case UIKeyCode::F1: UIApplication::sharedApplication().performShortcutItemAtIndex(0); break;
     case UIKeyCode::F2: UIApplication::sharedApplication().performShortcutItemAtIndex(1); break;
     case UIKeyCode::F3: UIApplication::sharedApplication().performShortcutItemAtIndex(2); break;
@@ -317,9 +340,10 @@ void UIInputDriver::writeNumberedScreenshot() {
         lastScreenshot_ = path.string();
         // Taken after the picture, so the screenshot does not show it.
         const fs::path absolute = fs::absolute(path, ignored);
-        UINoticePresentation::show("Screenshot saved to " + UINoticePresentation::displayPath(absolute.empty() ? path : absolute));
+        UINoticePresentation::show("Screenshot saved to " +
+                                   UINoticePresentation::displayPath(absolute.empty() ? path : absolute));
         return;
     }
-    UIAlertPresentation::showFailure("Screenshot Not Saved", "every name from screenshot-1.png on is taken in " +
-                                                                 screenshotsFolder_);
+    UIAlertPresentation::showFailure("Screenshot Not Saved",
+                                     "every name from screenshot-1.png on is taken in " + screenshotsFolder_);
 }

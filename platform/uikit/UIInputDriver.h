@@ -36,7 +36,24 @@
 #include "platform/imageio/ImageIO.h"
 #include "platform/uikit/UIWindow.h"
 
-enum class UIKeyCode { Escape, PageUp, PageDown, VolumeUp, VolumeDown, Left, Right, Up, Down, F1, F2, F3, F4, F12, Return, Backspace };
+enum class UIKeyCode {
+    Escape,
+    PageUp,
+    PageDown,
+    VolumeUp,
+    VolumeDown,
+    Left,
+    Right,
+    Up,
+    Down,
+    F1,
+    F2,
+    F3,
+    F4,
+    F12,
+    Return,
+    Backspace
+};
 
 struct UIKeyPress {
     UIKeyCode code = UIKeyCode::Escape;

@@ -77,7 +77,8 @@ void UILabel::drawTextInRectWithColor(CGRect rect, const UIColor& color) {
     if (text_.empty()) return;
     NSStringAttributes attributes = textAttributes();
     attributes.foregroundColor = color;
-    const CGSize needed = NSStringDrawing::boundingSizeWithSize(text_, {rect.size.width, 0}, attributes, numberOfLines_);
+    const CGSize needed =
+        NSStringDrawing::boundingSizeWithSize(text_, {rect.size.width, 0}, attributes, numberOfLines_);
     const CGFloat height = std::min(needed.height, rect.size.height);
     const CGRect lines{{rect.origin.x, rect.origin.y + (rect.size.height - height) / 2}, {rect.size.width, height}};
     const CGContextRef context = UIGraphicsGetCurrentContext();

@@ -97,7 +97,8 @@ void UINavigationBar::layoutSubviews() {
         const std::size_t rightCount = top->rightBarButtonItems().size();
         for (std::size_t i = 0; i < shown.size() - rightCount; ++i) place(*shown[i], left, false);
         for (const auto& item : top->rightBarButtonItems()) place(*item, right, true);
-        if (const auto& titleView = top->titleView()) views.emplace_back(titleView, CGPoint{CGRectGetMidX(b), CGRectGetMidY(b)});
+        if (const auto& titleView = top->titleView())
+            views.emplace_back(titleView, CGPoint{CGRectGetMidX(b), CGRectGetMidY(b)});
     }
     showViews(views);
 }
@@ -117,5 +118,6 @@ void UINavigationBar::drawRect(CGRect) {
     if (!top || top->titleView() || top->title().empty()) return;
     const NSStringAttributes attributes = effectiveTitleAttributes();
     const CGSize s = NSStringDrawing::sizeWithAttributes(top->title(), attributes);
-    NSStringDrawing::drawAtPoint(top->title(), {CGRectGetMidX(b) - s.width / 2, CGRectGetMidY(b) - s.height / 2}, attributes);
+    NSStringDrawing::drawAtPoint(top->title(), {CGRectGetMidX(b) - s.width / 2, CGRectGetMidY(b) - s.height / 2},
+                                 attributes);
 }

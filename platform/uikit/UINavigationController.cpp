@@ -23,7 +23,8 @@ UINavigationController::~UINavigationController() {
 
 const std::shared_ptr<UINavigationBar>& UINavigationController::navigationBar() {
     if (!bar_) {
-        bar_ = std::make_shared<UINavigationBar>(CGRectMake(0, 0, UIScreen::mainScreen().bounds().size.width, UIBarStandardHeight));
+        bar_ = std::make_shared<UINavigationBar>(
+            CGRectMake(0, 0, UIScreen::mainScreen().bounds().size.width, UIBarStandardHeight));
         bar_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
         bar_->setBackAction([this] { popViewControllerAnimated(true); });
     }
@@ -65,7 +66,8 @@ CGRect UINavigationController::contentFrame(UIViewController& controller) {
 
 void UINavigationController::viewDidLayoutSubviews() {
     if (sliding_ > 0) return;
-    if (UIViewController* top = topViewController(); top && top->isViewLoaded()) top->view()->setFrame(contentFrame(*top));
+    if (UIViewController* top = topViewController(); top && top->isViewLoaded())
+        top->view()->setFrame(contentFrame(*top));
 }
 
 void UINavigationController::syncBarItems(bool animated) {
@@ -120,7 +122,8 @@ UINavigationController::Controllers UINavigationController::popToRootViewControl
 }
 
 void UINavigationController::transition(const std::shared_ptr<UIViewController>& outgoing,
-                                        const std::shared_ptr<UIViewController>& incoming, bool forward, bool animated) {
+                                        const std::shared_ptr<UIViewController>& incoming, bool forward,
+                                        bool animated) {
     if (!isViewLoaded()) return;  // the top controller's view goes in when the view loads
     const bool shown = isAppearing();
     animated = animated && shown && view()->window();
@@ -130,8 +133,7 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
         incoming->view()->setFrame(animated && forward ? CGRectOffset(frame, frame.size.width, 0) : frame);
         if (outgoing && outgoing->isViewLoaded() && outgoing->view()->superview() == container.get())
             container->insertSubviewAbove(incoming->view(), outgoing->view().get());
-        else
-            container->insertSubviewBelow(incoming->view(), navigationBar().get());
+        else container->insertSubviewBelow(incoming->view(), navigationBar().get());
         if (!forward && outgoing && outgoing->isViewLoaded()) container->bringSubviewToFront(outgoing->view().get());
         container->bringSubviewToFront(navigationBar().get());
         container->bringSubviewToFront(toolbar().get());
@@ -159,16 +161,21 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
         [&] {
             if (forward) {
                 incoming->view()->setFrame(contentFrame(*incoming));
-                if (outgoing) outgoing->view()->setCenter(CGPointMake(outgoing->view()->center().x - width / 3, outgoing->view()->center().y));
+                if (outgoing)
+                    outgoing->view()->setCenter(
+                        CGPointMake(outgoing->view()->center().x - width / 3, outgoing->view()->center().y));
             } else {
-                if (outgoing) outgoing->view()->setCenter(CGPointMake(outgoing->view()->center().x + width, outgoing->view()->center().y));
+                if (outgoing)
+                    outgoing->view()->setCenter(
+                        CGPointMake(outgoing->view()->center().x + width, outgoing->view()->center().y));
             }
         },
         [weakSelf, finish, outgoing](bool) {
             if (outgoing && outgoing->isViewLoaded()) {
                 // Back where a later push expects it.
                 auto self = weakSelf.lock();
-                if (self) outgoing->view()->setFrame(static_cast<UINavigationController&>(*self).contentFrame(*outgoing));
+                if (self)
+                    outgoing->view()->setFrame(static_cast<UINavigationController&>(*self).contentFrame(*outgoing));
             }
             finish();
             UIApplication::sharedApplication().endIgnoringInteractionEvents();
@@ -184,7 +191,8 @@ void UINavigationController::setNavigationBarHidden(bool hidden, bool animated) 
     frame.origin.y = hidden ? -frame.size.height : 0;
     auto apply = [this, bar, frame] {
         bar->setFrame(frame);
-        if (UIViewController* top = topViewController(); top && top->isViewLoaded()) top->view()->setFrame(contentFrame(*top));
+        if (UIViewController* top = topViewController(); top && top->isViewLoaded())
+            top->view()->setFrame(contentFrame(*top));
     };
     if (!hidden) bar->setHidden(false);
     if (!animated || !isViewLoaded()) {
@@ -202,5 +210,6 @@ void UINavigationController::setToolbarHidden(bool hidden, bool animated) {
     if (hidden == toolbarHidden_) return;
     toolbarHidden_ = hidden;
     toolbar()->setHidden(hidden);
-    if (UIViewController* top = topViewController(); top && top->isViewLoaded()) top->view()->setFrame(contentFrame(*top));
+    if (UIViewController* top = topViewController(); top && top->isViewLoaded())
+        top->view()->setFrame(contentFrame(*top));
 }

@@ -43,8 +43,8 @@ public:
 
 private:
     // Shows `incoming` in place of `outgoing`, sliding from the right (forward) or the left.
-    void transition(const std::shared_ptr<UIViewController>& outgoing, const std::shared_ptr<UIViewController>& incoming,
-                    bool forward, bool animated);
+    void transition(const std::shared_ptr<UIViewController>& outgoing,
+                    const std::shared_ptr<UIViewController>& incoming, bool forward, bool animated);
     void syncBarItems(bool animated);
 
     Controllers stack_;

@@ -72,13 +72,15 @@ void UINoticePresentation::show(const std::string& text) {
                        Notice& shown = notice();
                        auto box = shown.box.lock();
                        if (shown.generation != generation || !box) return;
-                       UIView::animateWithDuration(kFadeDuration, [box] { box->setAlpha(0); }, [generation](bool) {
-                           Notice& faded = notice();
-                           if (faded.generation != generation) return;
-                           takeAway(faded.box.lock());
-                           faded.box.reset();
-                           faded.text.clear();
-                       });
+                       UIView::animateWithDuration(
+                           kFadeDuration, [box] { box->setAlpha(0); },
+                           [generation](bool) {
+                               Notice& faded = notice();
+                               if (faded.generation != generation) return;
+                               takeAway(faded.box.lock());
+                               faded.box.reset();
+                               faded.text.clear();
+                           });
                    });
 }
 

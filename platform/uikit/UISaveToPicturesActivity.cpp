@@ -63,6 +63,7 @@ std::optional<fs::path> UISaveToPicturesActivity::copyUnderUniqueName(const fs::
         if (fs::copy_file(file, target, fs::copy_options::none, ec)) return target;
         if (ec != std::errc::file_exists) return failed(target, ec.value(), ec.message());
     }
-    return failed(folder, EEXIST, "every name from \"" + stem + extension + "\" to \"" + stem + " " +
-                                      std::to_string(kNames - 1) + extension + "\" is taken");
+    return failed(folder, EEXIST,
+                  "every name from \"" + stem + extension + "\" to \"" + stem + " " + std::to_string(kNames - 1) +
+                      extension + "\" is taken");
 }

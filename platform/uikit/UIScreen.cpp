@@ -38,9 +38,8 @@ void UIDeviceProfile::setCurrent(UIDeviceProfile p) {
     profile() = std::move(p);
     ++gRevision;
     UIInterfaceOrientation o = interfaceOrientationOf(profile().orientation, profile().idiom);
-    UIApplication::sharedApplication().resetStatusBarOrientation(o == UIInterfaceOrientation::Unknown
-                                                                     ? UIInterfaceOrientation::Portrait
-                                                                     : o);
+    UIApplication::sharedApplication().resetStatusBarOrientation(
+        o == UIInterfaceOrientation::Unknown ? UIInterfaceOrientation::Portrait : o);
 }
 
 UIScreen& UIScreen::mainScreen() {
@@ -106,8 +105,7 @@ int UIDevice::compareVersions(const std::string& a, const std::string& b) {
             i = ei;
             j = ej;
         } else {
-            if (a[i] != b[j])
-                return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? -1 : 1;
+            if (a[i] != b[j]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? -1 : 1;
             ++i;
             ++j;
         }

@@ -14,10 +14,22 @@
 enum class UIUserInterfaceIdiom { Unspecified = -1, Phone = 0, Pad = 1 };
 
 enum class UIDeviceOrientation {
-    Unknown = 0, Portrait = 1, PortraitUpsideDown = 2, LandscapeLeft = 3, LandscapeRight = 4, FaceUp = 5, FaceDown = 6,
+    Unknown = 0,
+    Portrait = 1,
+    PortraitUpsideDown = 2,
+    LandscapeLeft = 3,
+    LandscapeRight = 4,
+    FaceUp = 5,
+    FaceDown = 6,
 };
 // The interface turns against the device: device landscape left is interface landscape right.
-enum class UIInterfaceOrientation { Unknown = 0, Portrait = 1, PortraitUpsideDown = 2, LandscapeLeft = 4, LandscapeRight = 3 };
+enum class UIInterfaceOrientation {
+    Unknown = 0,
+    Portrait = 1,
+    PortraitUpsideDown = 2,
+    LandscapeLeft = 4,
+    LandscapeRight = 3
+};
 
 inline bool UIDeviceOrientationIsLandscape(UIDeviceOrientation o) {
     return o == UIDeviceOrientation::LandscapeLeft || o == UIDeviceOrientation::LandscapeRight;

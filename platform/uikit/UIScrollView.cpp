@@ -86,8 +86,8 @@ void UIScrollView::setContentInset(UIEdgeInsets inset) {
 void UIScrollView::scrollRectToVisible(CGRect rect, bool animated) {
     const CGRect b = bounds();
     auto axis = [](CGFloat at, CGFloat size, CGFloat lo, CGFloat length) {
-        if (length >= size) return lo;                   // the leading part
-        if (lo < at) return lo;                          // before the shown part
+        if (length >= size) return lo;                           // the leading part
+        if (lo < at) return lo;                                  // before the shown part
         if (lo + length > at + size) return lo + length - size;  // after it
         return at;
     };
@@ -137,12 +137,14 @@ void UIScrollView::placeIndicators() {
     if (contentSize_.height > b.size.height) {
         const auto [y, length] = indicatorSpan(b.origin.y, b.size.height, contentSize_.height);
         place(verticalIndicator_, showsVertical_,
-              CGRectMake(b.origin.x + b.size.width - kIndicatorThickness - kIndicatorInset, y, kIndicatorThickness, length));
+              CGRectMake(b.origin.x + b.size.width - kIndicatorThickness - kIndicatorInset, y, kIndicatorThickness,
+                         length));
     }
     if (contentSize_.width > b.size.width) {
         const auto [x, length] = indicatorSpan(b.origin.x, b.size.width, contentSize_.width);
         place(horizontalIndicator_, showsHorizontal_,
-              CGRectMake(x, b.origin.y + b.size.height - kIndicatorThickness - kIndicatorInset, length, kIndicatorThickness));
+              CGRectMake(x, b.origin.y + b.size.height - kIndicatorThickness - kIndicatorInset, length,
+                         kIndicatorThickness));
     }
     if (!dragging_ && !motion_ && !zooming_) hideIndicators();
 }
@@ -150,7 +152,8 @@ void UIScrollView::placeIndicators() {
 void UIScrollView::hideIndicators() {
     for (const auto& bar : {verticalIndicator_, horizontalIndicator_}) {
         if (!bar || bar->isHidden()) continue;
-        UIView::animateWithDuration(kIndicatorFade, 0, 0, [bar] { bar->setAlpha(0); }, nullptr);
+        UIView::animateWithDuration(
+            kIndicatorFade, 0, 0, [bar] { bar->setAlpha(0); }, nullptr);
     }
 }
 
@@ -163,20 +166,22 @@ CGPoint UIScrollView::clampedOffset(CGPoint offset, CGSize content) const {
 }
 
 bool UIScrollView::scrollsHorizontally() const {
-    return alwaysBounceHorizontal_ || contentSize_.width + contentInset_.left + contentInset_.right > bounds().size.width;
+    return alwaysBounceHorizontal_ ||
+           contentSize_.width + contentInset_.left + contentInset_.right > bounds().size.width;
 }
 
 bool UIScrollView::scrollsVertically() const {
-    return alwaysBounceVertical_ || contentSize_.height + contentInset_.top + contentInset_.bottom > bounds().size.height;
+    return alwaysBounceVertical_ ||
+           contentSize_.height + contentInset_.top + contentInset_.bottom > bounds().size.height;
 }
 
 bool UIScrollView::scrollWheel(CGPoint, CGSize delta) {
     if (!isScrollEnabled() || (!scrollsHorizontally() && !scrollsVertically())) return false;
     stop();
     const CGPoint now = contentOffset();
-    setContentOffset(clampedOffset({scrollsHorizontally() ? now.x - delta.width : now.x,
-                                    scrollsVertically() ? now.y - delta.height : now.y},
-                                   contentSize_));
+    setContentOffset(clampedOffset(
+        {scrollsHorizontally() ? now.x - delta.width : now.x, scrollsVertically() ? now.y - delta.height : now.y},
+        contentSize_));
     return true;
 }
 
@@ -249,8 +254,8 @@ void UIScrollView::settle(CGPoint velocity, bool afterDrag) {
             if (speed <= -kRestingSpeed) index = std::floor(at / size);
             return index * size;
         };
-        m.toOffset = clampedOffset({settleAxis(now.x, velocity.x, page.width), settleAxis(now.y, velocity.y, page.height)},
-                                   contentSize_);
+        m.toOffset = clampedOffset(
+            {settleAxis(now.x, velocity.x, page.width), settleAxis(now.y, velocity.y, page.height)}, contentSize_);
     } else if (clampedOffset(now, contentSize_) != now) {
         m.toOffset = clampedOffset(now, contentSize_);
     } else if (fast) {
@@ -313,8 +318,9 @@ void UIScrollView::zoomToRect(CGRect rect, bool animated) {
                                      minimumZoomScale_, std::max(minimumZoomScale_, maximumZoomScale_));
     const CGSize size = view->bounds().size;
     const CGPoint mid{rect.origin.x + rect.size.width / 2, rect.origin.y + rect.size.height / 2};
-    zoomTo(scale, clampedOffset({mid.x * scale - box.width / 2, mid.y * scale - box.height / 2},
-                                {size.width * scale, size.height * scale}),
+    zoomTo(scale,
+           clampedOffset({mid.x * scale - box.width / 2, mid.y * scale - box.height / 2},
+                         {size.width * scale, size.height * scale}),
            animated ? kZoomToRectDuration : 0);
 }
 
@@ -352,7 +358,8 @@ void UIScrollView::pinch(UIPinchGestureRecognizer& recognizer) {
         [[fallthrough]];
     case UIGestureRecognizerState::Changed: {
         CGFloat scale = pinchStartScale_ * recognizer.scale();
-        if (!bounces_ || !bouncesZoom_) scale = std::clamp(scale, minimumZoomScale_, std::max(minimumZoomScale_, maximumZoomScale_));
+        if (!bounces_ || !bouncesZoom_)
+            scale = std::clamp(scale, minimumZoomScale_, std::max(minimumZoomScale_, maximumZoomScale_));
         const CGPoint at = recognizer.locationInView(this);  // in the content's space
         const CGPoint shown{at.x - offset.x, at.y - offset.y};
         applyZoom(scale);

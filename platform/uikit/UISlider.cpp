@@ -3,7 +3,9 @@
 #include <algorithm>
 
 UISlider::UISlider(CGRect frame)
-    : UIControl(frame), minimumTrack_(std::make_shared<UIView>()), maximumTrack_(std::make_shared<UIView>()),
+    : UIControl(frame),
+      minimumTrack_(std::make_shared<UIView>()),
+      maximumTrack_(std::make_shared<UIView>()),
       thumb_(std::make_shared<UIView>(CGRectMake(0, 0, kThumbSide, kThumbSide))) {
     for (const auto& view : {minimumTrack_, maximumTrack_, thumb_}) {
         view->setUserInteractionEnabled(false);

@@ -20,9 +20,14 @@ void UISwipeGestureRecognizer::judge(NSTimeInterval time) {
     if (liveTouchCount() != static_cast<std::size_t>(touchesRequired_)) return;
     const CGPoint at = liveCentroid();
     const CGFloat dx = at.x - start_.x, dy = at.y - start_.y;
-    struct Way { unsigned mask; CGFloat along, across; };
-    const Way ways[] = {{UISwipeGestureRecognizerDirectionRight, dx, dy}, {UISwipeGestureRecognizerDirectionLeft, -dx, dy},
-                        {UISwipeGestureRecognizerDirectionUp, -dy, dx}, {UISwipeGestureRecognizerDirectionDown, dy, dx}};
+    struct Way {
+        unsigned mask;
+        CGFloat along, across;
+    };
+    const Way ways[] = {{UISwipeGestureRecognizerDirectionRight, dx, dy},
+                        {UISwipeGestureRecognizerDirectionLeft, -dx, dy},
+                        {UISwipeGestureRecognizerDirectionUp, -dy, dx},
+                        {UISwipeGestureRecognizerDirectionDown, dy, dx}};
     bool stillPossible = false;
     for (const Way& way : ways) {
         if (!(direction_ & way.mask) || std::abs(way.across) >= kMinimumDistance / 2) continue;

@@ -149,8 +149,8 @@ void UITextField::layoutSubviews() {
         const bool shown = rightViewShown();
         rightView_->setHidden(!shown);
         const CGSize size = rightView_->bounds().size;
-        rightView_->setFrame(CGRectMake(b.size.width - size.width, (b.size.height - size.height) / 2, size.width,
-                                        size.height));
+        rightView_->setFrame(
+            CGRectMake(b.size.width - size.width, (b.size.height - size.height) / 2, size.width, size.height));
         if (shown) right = b.size.width - size.width;
     }
     label_->setFrame(CGRectMake(kTextInset, 0, std::max<CGFloat>(0, right - kTextInset), b.size.height));

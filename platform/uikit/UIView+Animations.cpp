@@ -172,8 +172,8 @@ bool sameView(const std::weak_ptr<UIView>& a, const std::weak_ptr<UIView>& b) {
 
 }  // namespace
 
-void UIViewAnimationContext::add(UIView& view, const std::shared_ptr<CAAnimation>& animation, const std::string& keyPath,
-                                 const std::shared_ptr<AnimationGroup>& group) const {
+void UIViewAnimationContext::add(UIView& view, const std::shared_ptr<CAAnimation>& animation,
+                                 const std::string& keyPath, const std::shared_ptr<AnimationGroup>& group) const {
     const bool blocksTouches = !(options & UIViewAnimationOptionAllowUserInteraction);
     if (blocksTouches) beginTouchBlocking(view);
     animation->setDelegate(std::make_shared<ViewAnimationDelegate>(view.weak_from_this(), group, blocksTouches));
@@ -192,7 +192,8 @@ void UIViewAnimationContext::commitBlock() {
         if (to == change.from) continue;
         std::shared_ptr<CABasicAnimation> animation;
         if (spring) {
-            animation = CASpringAnimation::springWithDampingRatio(change.keyPath, spring->first, spring->second, duration);
+            animation =
+                CASpringAnimation::springWithDampingRatio(change.keyPath, spring->first, spring->second, duration);
         } else {
             animation = CABasicAnimation::animationWithKeyPath(change.keyPath);
             animation->timingFunction = CAMediaTimingFunction::functionWithName(curveName(curve));
@@ -210,7 +211,8 @@ void UIViewAnimationContext::commitKeyframes() {
     for (const Change& change : changes) {
         auto view = change.view.lock();
         if (!view) continue;
-        tracks.push_back({change.view, change.keyPath, change.from, {{0.0, 1.0, view->layer()->valueForKeyPath(change.keyPath)}}});
+        tracks.push_back(
+            {change.view, change.keyPath, change.from, {{0.0, 1.0, view->layer()->valueForKeyPath(change.keyPath)}}});
     }
     if (duration <= 0 || tracks.empty()) return completeWithoutAnimation();
     auto group = std::make_shared<AnimationGroup>();
@@ -331,7 +333,8 @@ void UIView::addKeyframeWithRelativeStartTime(double startTime, double relativeD
         auto it = std::find_if(outer.tracks.begin(), outer.tracks.end(), [&](const auto& t) {
             return t.keyPath == change.keyPath && sameView(t.view, change.view);
         });
-        if (it == outer.tracks.end()) it = outer.tracks.insert(outer.tracks.end(), {change.view, change.keyPath, change.from, {}});
+        if (it == outer.tracks.end())
+            it = outer.tracks.insert(outer.tracks.end(), {change.view, change.keyPath, change.from, {}});
         it->segments.emplace_back(start, end, view->layer()->valueForKeyPath(change.keyPath));
     }
 }
@@ -378,8 +381,10 @@ void UIView::transitionWithView(const std::shared_ptr<UIView>& view, NSTimeInter
     auto group = std::make_shared<AnimationGroup>();
     group->completion = done->completion;
     const auto curve = CAMediaTimingFunction::functionWithName(curveName(done->curve));
-    const bool flipAcross = kind == UIViewAnimationOptionTransitionFlipFromLeft || kind == UIViewAnimationOptionTransitionFlipFromRight;
-    const bool flipUpDown = kind == UIViewAnimationOptionTransitionFlipFromTop || kind == UIViewAnimationOptionTransitionFlipFromBottom;
+    const bool flipAcross =
+        kind == UIViewAnimationOptionTransitionFlipFromLeft || kind == UIViewAnimationOptionTransitionFlipFromRight;
+    const bool flipUpDown =
+        kind == UIViewAnimationOptionTransitionFlipFromTop || kind == UIViewAnimationOptionTransitionFlipFromBottom;
     auto fade = CAKeyframeAnimation::animationWithKeyPath("opacity");
     fade->values = {1.0, 0.0};
     fade->timingFunction = curve;

@@ -6,7 +6,8 @@
 void UIView::addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer) {
     if (!recognizer) return;
     if (auto* owner = recognizer->view(); owner && owner != this) owner->removeGestureRecognizer(recognizer.get());
-    if (std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), recognizer) != gestureRecognizers_.end()) return;
+    if (std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), recognizer) != gestureRecognizers_.end())
+        return;
     recognizer->view_ = weak_from_this();
     gestureRecognizers_.push_back(recognizer);
     UIGestureRecognizer::installWindowHook();

@@ -181,7 +181,6 @@ void UIView::moveToWindow(UIWindow* oldWindow, UIWindow* newWindow, bool did) {
     for (const auto& view : std::vector(subviews_)) view->moveToWindow(oldWindow, newWindow, did);
 }
 
-
 void UIView::insertAt(const std::shared_ptr<UIView>& view, std::size_t index) {
     if (!view || view.get() == this || isDescendantOfView(view.get())) return;
     std::shared_ptr<UIView> keep = view;  // the old superview may hold the last reference
@@ -201,10 +200,8 @@ void UIView::insertAt(const std::shared_ptr<UIView>& view, std::size_t index) {
     index = std::min(index, subviews_.size());
     subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), keep);
     // The layer goes below the layer of the view that now follows it, or on top.
-    if (index + 1 < subviews_.size())
-        layer_->insertSublayerBelow(keep->layer_, subviews_[index + 1]->layer_.get());
-    else
-        layer_->addSublayer(keep->layer_);
+    if (index + 1 < subviews_.size()) layer_->insertSublayerBelow(keep->layer_, subviews_[index + 1]->layer_.get());
+    else layer_->addSublayer(keep->layer_);
     keep->superview_ = this;
     if (moving) {
         keep->didMoveToSuperview();
@@ -321,13 +318,13 @@ CGRect UIView::convertRectFromView(CGRect rect, const UIView* view) const {
 bool UIView::pointInside(CGPoint point) const { return CGRectContainsPoint(bounds(), point); }
 
 UIView* UIView::hitTest(CGPoint point) {
-    if (isHidden() || !userInteractionEnabled_ || touchBlockingAnimations_ > 0 || alpha() <= 0.01 || !pointInside(point))
+    if (isHidden() || !userInteractionEnabled_ || touchBlockingAnimations_ > 0 || alpha() <= 0.01 ||
+        !pointInside(point))
         return nullptr;
     // Subviews are hit where they are drawn: through their presentation's placement.
     const CALayerProperties shown = layer_->presentation();
     for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
-        const CAFlatTransform toHere =
-            CATransform3DFlatten(CALayer::placement((*it)->layer_->presentation(), &shown));
+        const CAFlatTransform toHere = CATransform3DFlatten(CALayer::placement((*it)->layer_->presentation(), &shown));
         if (UIView* hit = (*it)->hitTest(CAFlatTransformApplyToPoint(CAFlatTransformInvert(toHere), point))) return hit;
     }
     return this;

@@ -49,8 +49,19 @@
 #include "platform/uikit/UITouch.h"
 
 enum class UIViewContentMode {
-    ScaleToFill = 0, ScaleAspectFit = 1, ScaleAspectFill = 2, Redraw = 3, Center = 4, Top = 5, Bottom = 6,
-    Left = 7, Right = 8, TopLeft = 9, TopRight = 10, BottomLeft = 11, BottomRight = 12,
+    ScaleToFill = 0,
+    ScaleAspectFit = 1,
+    ScaleAspectFill = 2,
+    Redraw = 3,
+    Center = 4,
+    Top = 5,
+    Bottom = 6,
+    Left = 7,
+    Right = 8,
+    TopLeft = 9,
+    TopRight = 10,
+    BottomLeft = 11,
+    BottomRight = 12,
 };
 
 using UIViewAnimationOptions = std::uint64_t;

@@ -20,7 +20,9 @@ public:
         if (controller_) controller_->viewDidLayoutSubviews();
     }
     void forget() { controller_ = nullptr; }
-    UIResponder* nextResponder() const override { return controller_ ? static_cast<UIResponder*>(controller_) : superview(); }
+    UIResponder* nextResponder() const override {
+        return controller_ ? static_cast<UIResponder*>(controller_) : superview();
+    }
 
 private:
     UIViewController* controller_;

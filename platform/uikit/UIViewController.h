@@ -104,7 +104,9 @@ public:
     CGRect popoverSourceRect() const { return popoverSourceRect_; }
     void setPopoverSource(const std::shared_ptr<UIView>& view, CGRect rect);
     // Held weakly, as delegates are.
-    std::shared_ptr<UIViewControllerTransitioningDelegate> transitioningDelegate() const { return transitioningDelegate_.lock(); }
+    std::shared_ptr<UIViewControllerTransitioningDelegate> transitioningDelegate() const {
+        return transitioningDelegate_.lock();
+    }
     void setTransitioningDelegate(const std::shared_ptr<UIViewControllerTransitioningDelegate>& delegate) {
         transitioningDelegate_ = delegate;
     }

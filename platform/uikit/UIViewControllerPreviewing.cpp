@@ -21,7 +21,7 @@ struct Peek {
     std::shared_ptr<UIView> overlay;
     std::vector<std::shared_ptr<UIView>> actionViews;
     std::vector<UIPreviewAction> actions;
-    int finger = -1;          // -1 once lifted with the actions listed
+    int finger = -1;  // -1 once lifted with the actions listed
     CGPoint start = CGPointZero;
 };
 
@@ -64,7 +64,8 @@ bool show(UIWindow& window, const std::shared_ptr<UIViewControllerPreviewing>& c
     peek.finger = finger;
     peek.start = point;
     const CGRect bounds = window.bounds();
-    peek.overlay = std::make_shared<UIVisualEffectView>(UIBlurEffect::effectWithStyle(UIBlurEffectStyle::Light), bounds);
+    peek.overlay =
+        std::make_shared<UIVisualEffectView>(UIBlurEffect::effectWithStyle(UIBlurEffectStyle::Light), bounds);
     auto& view = controller->view();
     view->setFrame(peekFrame(bounds, view->bounds().size));
     peek.overlay->addSubview(view);
@@ -86,14 +87,14 @@ void listActions(UIWindow& window) {
     frame.origin.y = std::min(frame.origin.y, y - UIViewControllerPreviewing::kPeekMargin - frame.size.height);
     view->setFrame(frame);
     for (const UIPreviewAction& action : peek.actions) {
-        auto label = std::make_shared<UILabel>(CGRectMake(UIViewControllerPreviewing::kPeekMargin, y,
-                                                          bounds.size.width - 2 * UIViewControllerPreviewing::kPeekMargin,
-                                                          kActionHeight - 1));
+        auto label = std::make_shared<UILabel>(
+            CGRectMake(UIViewControllerPreviewing::kPeekMargin, y,
+                       bounds.size.width - 2 * UIViewControllerPreviewing::kPeekMargin, kActionHeight - 1));
         label->setText(action.title);
         label->setTextAlignment(NSTextAlignment::Center);
         label->setBackgroundColor(UIColor::colorWithWhite(1, 0.9));
         label->setTextColor(action.style == UIPreviewActionStyle::Destructive ? UIColor::colorWithRed(1, 0.23, 0.19, 1)
-                                                                               : UIColor::colorWithRed(0, 0.48, 1, 1));
+                                                                              : UIColor::colorWithRed(0, 0.48, 1, 1));
         peek.overlay->addSubview(label);
         peek.actionViews.push_back(label);
         y += kActionHeight;

@@ -26,7 +26,8 @@ class UIViewControllerPreviewingDelegate {
 public:
     virtual ~UIViewControllerPreviewingDelegate() = default;
     // The controller to peek at, for a point in the context's source view; null for none.
-    virtual std::shared_ptr<UIViewController> previewingContext(UIViewControllerPreviewing& context, CGPoint location) = 0;
+    virtual std::shared_ptr<UIViewController> previewingContext(UIViewControllerPreviewing& context,
+                                                                CGPoint location) = 0;
     // The pop: the peeked controller is committed.
     virtual void previewingContext(UIViewControllerPreviewing& context, UIViewController& commitViewController) = 0;
 };

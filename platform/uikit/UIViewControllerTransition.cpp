@@ -45,8 +45,8 @@ void UIViewControllerTransition::run(bool dismissing, bool animated,
     if (!dismissing && !panel_ && presentingView->superview()) {
         homeSuperview_ = presentingView->superview();
         const auto& siblings = homeSuperview_->subviews();
-        homeIndex_ = static_cast<std::size_t>(
-            std::find(siblings.begin(), siblings.end(), presentingView) - siblings.begin());
+        homeIndex_ =
+            static_cast<std::size_t>(std::find(siblings.begin(), siblings.end(), presentingView) - siblings.begin());
         container_->addSubview(presentingView);
     }
     // Touches wait while the screens move.
@@ -71,9 +71,10 @@ void UIViewControllerTransition::run(bool dismissing, bool animated,
         return;
     }
     std::weak_ptr<UIView> weakView = presentedView;
-    UIView::animateWithDuration(kSlideDuration, 0, UIViewAnimationOptionCurveEaseInOut,
-                                [&] { presentedView->setFrame(dismissing ? below : shown); },
-                                [this, keep = presented](bool) { completeTransition(!cancelled_); });
+    UIView::animateWithDuration(
+        kSlideDuration, 0, UIViewAnimationOptionCurveEaseInOut,
+        [&] { presentedView->setFrame(dismissing ? below : shown); },
+        [this, keep = presented](bool) { completeTransition(!cancelled_); });
 }
 
 void UIViewControllerTransition::completeTransition(bool didComplete) {
@@ -119,4 +120,3 @@ void UIViewControllerTransition::completeTransition(bool didComplete) {
     if (animator) animator->animationEnded(didComplete);
     if (didComplete && completion) completion();
 }
-

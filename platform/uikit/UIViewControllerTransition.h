@@ -56,4 +56,3 @@ public:
     std::shared_ptr<UIViewControllerAnimatedTransitioning> animator_;
     std::function<void()> completion_;
 };
-

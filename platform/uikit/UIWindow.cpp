@@ -79,8 +79,8 @@ void UIWindow::sendTouches(const std::vector<UITouchReport>& reports, NSTimeInte
     layoutIfNeeded();
     if (UIViewControllerPreviewing::handleTouches(*this, reports, timestamp)) return;
     // Changes of one event are delivered phase by phase, as one event carries one phase per touch.
-    for (UITouchPhase phase : {UITouchPhase::Began, UITouchPhase::Moved, UITouchPhase::Stationary,
-                               UITouchPhase::Ended, UITouchPhase::Cancelled}) {
+    for (UITouchPhase phase : {UITouchPhase::Began, UITouchPhase::Moved, UITouchPhase::Stationary, UITouchPhase::Ended,
+                               UITouchPhase::Cancelled}) {
         std::vector<Active*> changed;
         for (const UITouchReport& report : reports) {
             if (report.phase != phase) continue;
@@ -169,4 +169,6 @@ void UIWindow::deliver(UITouchPhase phase, const std::vector<Active*>& changed, 
 
 // ---- Picture -------------------------------------------------------------------------------
 
-CGImageRef UIWindow::compose() { return CACompositor::compose(*layer(), bounds().size, UIScreen::mainScreen().scale()); }
+CGImageRef UIWindow::compose() {
+    return CACompositor::compose(*layer(), bounds().size, UIScreen::mainScreen().scale());
+}

@@ -23,14 +23,16 @@ CGRect CropView::relativeCroppedImageRect() const {
     if (!image_) return CGRectZero;
     const CGRect z = zoomedCropRect();
     const CGSize size = image_->size();
-    return {{z.origin.x / size.width, z.origin.y / size.height}, {z.size.width / size.width, z.size.height / size.height}};
+    return {{z.origin.x / size.width, z.origin.y / size.height},
+            {z.size.width / size.width, z.size.height / size.height}};
 }
 
 CGRect CropView::croppedImageRectForImage(const UIImagePtr& image) const {
     if (!image) return CGRectZero;
     const CGRect r = relativeCroppedImageRect();
     const CGSize size = image->size();
-    return {{r.origin.x * size.width, r.origin.y * size.height}, {r.size.width * size.width, r.size.height * size.height}};
+    return {{r.origin.x * size.width, r.origin.y * size.height},
+            {r.size.width * size.width, r.size.height * size.height}};
 }
 
 CGSize CropView::croppedAndScaledImageSizeForImage(const UIImagePtr& image) const {
@@ -74,13 +76,15 @@ UIImagePtr CropView::rotatedImage(const UIImagePtr& image, CGAffineTransform tra
     UIImagePtr rotated = rotatedImage(image, transform);
     if (!rotated) return nullptr;
     const CGFloat scale = rotated->scale();
-    const CGRect pixels{{rect.origin.x * scale, rect.origin.y * scale}, {rect.size.width * scale, rect.size.height * scale}};
+    const CGRect pixels{{rect.origin.x * scale, rect.origin.y * scale},
+                        {rect.size.width * scale, rect.size.height * scale}};
     const bool finite = std::isfinite(pixels.origin.x) && std::isfinite(pixels.origin.y) &&
                         std::isfinite(pixels.size.width) && std::isfinite(pixels.size.height);
     // Clipped to the bitmap: the part on the picture is kept, and a rectangle with no pixels
     // on it leaves the picture whole rather than giving no picture at all.
     const CGImageRef& bitmap = rotated->CGImage();
-    const CGRect whole{{0, 0}, {static_cast<CGFloat>(CGImageGetWidth(bitmap)), static_cast<CGFloat>(CGImageGetHeight(bitmap))}};
+    const CGRect whole{{0, 0},
+                       {static_cast<CGFloat>(CGImageGetWidth(bitmap)), static_cast<CGFloat>(CGImageGetHeight(bitmap))}};
     const CGRect inside = finite ? CGRectIntersection(CGRectIntegral(pixels), whole) : CGRectZero;
     if (CGRectIsEmpty(inside)) return rotated;
     CGImageRef cut = CGImageCreateWithImageInRect(bitmap, inside);

@@ -18,7 +18,9 @@ bool finite(CGRect r) {
 // their delegates weakly).
 struct CropView::Delegates : UIScrollViewDelegate, UIGestureRecognizerDelegate {
     explicit Delegates(CropView& owner) : owner(owner) {}
-    std::shared_ptr<UIView> viewForZoomingInScrollView(UIScrollView& s) override { return owner.viewForZoomingInScrollView(s); }
+    std::shared_ptr<UIView> viewForZoomingInScrollView(UIScrollView& s) override {
+        return owner.viewForZoomingInScrollView(s);
+    }
     void scrollViewWillEndDragging(UIScrollView& s, CGPoint velocity, CGPoint& target) override {
         owner.scrollViewWillEndDragging(s, velocity, target);
     }
@@ -128,7 +130,8 @@ void CropView::layoutOverlayViewsWithCropRect(CGRect r) {
     const CGFloat W = bounds().size.width, H = bounds().size.height, o = kOverlayOverhang;
     overlays_[TopOverlay]->setFrame({{0, -o}, {W, CGRectGetMinY(r) + o}});
     overlays_[LeftOverlay]->setFrame({{0, CGRectGetMinY(r)}, {CGRectGetMinX(r), CGRectGetHeight(r)}});
-    overlays_[RightOverlay]->setFrame({{CGRectGetMaxX(r), CGRectGetMinY(r)}, {W - CGRectGetMaxX(r), CGRectGetHeight(r)}});
+    overlays_[RightOverlay]->setFrame(
+        {{CGRectGetMaxX(r), CGRectGetMinY(r)}, {W - CGRectGetMaxX(r), CGRectGetHeight(r)}});
     overlays_[BottomOverlay]->setFrame({{0, CGRectGetMaxY(r)}, {W, H - CGRectGetMaxY(r) + o}});
 }
 
@@ -154,7 +157,8 @@ void CropView::resetCropRect(bool animated) {
         scrollView_->setBounds(imageView_->bounds());
         layoutCropRectViewWithCropRect(scrollView_->frame());
     };
-    if (animated) UIView::animateWithDuration(kZoomDuration, 0, UIViewAnimationOptionBeginFromCurrentState, reset, nullptr);
+    if (animated)
+        UIView::animateWithDuration(kZoomDuration, 0, UIViewAnimationOptionBeginFromCurrentState, reset, nullptr);
     else reset();
 }
 
@@ -222,7 +226,8 @@ void CropView::setImageCropRect(CGRect r) {
     const CGRect F = scrollView_->frame();
     const CGSize size = image_->size();
     const CGFloat k = std::fmin(F.size.width / size.width, F.size.height / size.height);
-    const CGRect scaled{{F.origin.x + r.origin.x * k, F.origin.y + r.origin.y * k}, {r.size.width * k, r.size.height * k}};
+    const CGRect scaled{{F.origin.x + r.origin.x * k, F.origin.y + r.origin.y * k},
+                        {r.size.width * k, r.size.height * k}};
     // Only a rectangle with area on the picture: one that merely touches it does nothing.
     const CGRect onPicture = CGRectIntersection(scaled, F);
     if (!CGRectIsEmpty(onPicture)) setCropRect(onPicture);
@@ -281,8 +286,9 @@ void CropView::automaticZoomIfEdgeTouched(CGRect c) {
     const CGFloat m = kAutomaticZoomMargin;
     if (CGRectGetMinX(c) < CGRectGetMinX(e) - m || CGRectGetMaxX(c) > CGRectGetMaxX(e) + m ||
         CGRectGetMinY(c) < CGRectGetMinY(e) - m || CGRectGetMaxY(c) > CGRectGetMaxY(e) + m)
-        UIView::animateWithDuration(kAutomaticZoomDuration, 0, UIViewAnimationOptionBeginFromCurrentState,
-                                    [this] { zoomToCropRect(cropRectView_->frame(), false, true); }, nullptr);
+        UIView::animateWithDuration(
+            kAutomaticZoomDuration, 0, UIViewAnimationOptionBeginFromCurrentState,
+            [this] { zoomToCropRect(cropRectView_->frame(), false, true); }, nullptr);
 }
 
 void CropView::scrollViewWillEndDragging(UIScrollView& scrollView, CGPoint, CGPoint& target) {

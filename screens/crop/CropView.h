@@ -82,7 +82,9 @@ public:
     static UIImagePtr croppedAndScaledImageForImage(const UIImagePtr& image, CGRect imageCropRect);
 
     // ---- Rotation ------------------------------------------------------------------------
-    CGAffineTransform rotation() const { return imageView_ ? imageView_->transform() : CGAffineTransform{0, 0, 0, 0, 0, 0}; }
+    CGAffineTransform rotation() const {
+        return imageView_ ? imageView_->transform() : CGAffineTransform{0, 0, 0, 0, 0, 0};
+    }
     float rotationAngle() const;
     void setRotationAngle(CGFloat angle);
     void setRotationAngle(CGFloat angle, bool snap);

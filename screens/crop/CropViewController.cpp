@@ -87,13 +87,18 @@ void CropViewController::viewWillAppear(bool animated) {
             if (auto self = weak.lock()) (static_cast<CropViewController&>(*self).*action)();
         };
     };
-    navigationItem().setLeftBarButtonItem(UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Cancel, run(&CropViewController::cancel)));
-    navigationItem().setRightBarButtonItem(UIBarButtonItem::itemWithTitle("Crop", UIBarButtonItemStyle::Done, run(&CropViewController::done)));
+    navigationItem().setLeftBarButtonItem(
+        UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Cancel, run(&CropViewController::cancel)));
+    navigationItem().setRightBarButtonItem(
+        UIBarButtonItem::itemWithTitle("Crop", UIBarButtonItemStyle::Done, run(&CropViewController::done)));
     if (toolbarItems_.empty()) {
         auto space = [] { return UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::FlexibleSpace); };
-        toolbarItems_ = {space(), UIBarButtonItem::itemWithTitle("Aspect", UIBarButtonItemStyle::Plain, run(&CropViewController::aspect)),
-                         space(), UIBarButtonItem::itemWithTitle("Reset", UIBarButtonItemStyle::Plain, run(&CropViewController::reset)),
-                         space()};
+        toolbarItems_ = {
+            space(),
+            UIBarButtonItem::itemWithTitle("Aspect", UIBarButtonItemStyle::Plain, run(&CropViewController::aspect)),
+            space(),
+            UIBarButtonItem::itemWithTitle("Reset", UIBarButtonItemStyle::Plain, run(&CropViewController::reset)),
+            space()};
     }
     navigation->toolbar()->setItems(toolbarItems_);
     navigation->setToolbarHidden(toolbarHidden_);
@@ -131,15 +136,15 @@ void CropViewController::done() {
 void CropViewController::reset() { cropView()->resetCropRect(true); }
 
 bool CropViewController::landscape() const {
-    if (cropRect_.size.width == cropRect_.size.height)
-        return image_ && image_->size().width > image_->size().height;
+    if (cropRect_.size.width == cropRect_.size.height) return image_ && image_->size().width > image_->size().height;
     return cropRect_.size.width > cropRect_.size.height;
 }
 
 void CropViewController::aspect() {
     actionSheet_ = UIActionSheet::actionSheet("", sheetDelegate_, CropAspectRatios::kCancelTitle, std::nullopt,
                                               CropAspectRatios::buttonTitles(landscape()));
-    if (UINavigationController* navigation = navigationController()) actionSheet_->showFromToolbar(navigation->toolbar());
+    if (UINavigationController* navigation = navigationController())
+        actionSheet_->showFromToolbar(navigation->toolbar());
     else actionSheet_->showInView(view());
 }
 

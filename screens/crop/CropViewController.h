@@ -39,7 +39,10 @@ public:
     void setRotationEnabled(bool enabled);
     bool wasCanceled() const { return wasCanceled_; }
 
-    const std::shared_ptr<CropView>& cropView() { view(); return cropView_; }
+    const std::shared_ptr<CropView>& cropView() {
+        view();
+        return cropView_;
+    }
     const std::shared_ptr<UIActionSheet>& actionSheet() const { return actionSheet_; }
     const std::vector<std::shared_ptr<UIBarButtonItem>>& toolbarItems() const { return toolbarItems_; }
 
@@ -47,9 +50,13 @@ public:
     UIImagePtr croppedImage() { return cropView()->croppedImage(); }
     UIImagePtr croppedAndScaledImage() { return cropView()->croppedAndScaledImage(); }
     UIImagePtr croppedImageForImage(const UIImagePtr& image) { return cropView()->croppedImageForImage(image); }
-    UIImagePtr croppedAndScaledImageForImage(const UIImagePtr& image) { return cropView()->croppedAndScaledImageForImage(image); }
+    UIImagePtr croppedAndScaledImageForImage(const UIImagePtr& image) {
+        return cropView()->croppedAndScaledImageForImage(image);
+    }
     CGRect croppedImageRectForImage(const UIImagePtr& image) { return cropView()->croppedImageRectForImage(image); }
-    CGSize croppedAndScaledImageSizeForImage(const UIImagePtr& image) { return cropView()->croppedAndScaledImageSizeForImage(image); }
+    CGSize croppedAndScaledImageSizeForImage(const UIImagePtr& image) {
+        return cropView()->croppedAndScaledImageSizeForImage(image);
+    }
     CGRect relativeCroppedImageRect() { return cropView()->relativeCroppedImageRect(); }
     CGRect zoomedCropRect() { return cropView()->zoomedCropRect(); }
     CGAffineTransform rotationTransform() { return cropView()->rotation(); }

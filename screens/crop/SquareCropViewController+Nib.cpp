@@ -5,7 +5,9 @@
 
 struct SquareCropViewController::Delegate : UIScrollViewDelegate {
     explicit Delegate(SquareCropViewController& owner) : owner(owner) {}
-    std::shared_ptr<UIView> viewForZoomingInScrollView(UIScrollView& s) override { return owner.viewForZoomingInScrollView(s); }
+    std::shared_ptr<UIView> viewForZoomingInScrollView(UIScrollView& s) override {
+        return owner.viewForZoomingInScrollView(s);
+    }
     void scrollViewDidZoom(UIScrollView& s) override { owner.scrollViewDidZoom(s); }
     void scrollViewWillBeginDragging(UIScrollView&) override { owner.showGridView(true); }
     void scrollViewWillBeginZooming(UIScrollView&, UIView*) override { owner.showGridView(true); }

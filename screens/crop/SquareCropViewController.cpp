@@ -101,7 +101,8 @@ void SquareCropViewController::setScrollViewForImageView() {
     setZoomScales();
     // The middle square of the photo, in the zoomed content's coordinates.
     const CGFloat t = std::min(size.width, size.height), z = scrollView_->zoomScale();
-    scrollView_->scrollRectToVisible({{(size.width / 2 - t / 2) * z, (size.height / 2 - t / 2) * z}, {t * z, t * z}}, false);
+    scrollView_->scrollRectToVisible({{(size.width / 2 - t / 2) * z, (size.height / 2 - t / 2) * z}, {t * z, t * z}},
+                                     false);
 }
 
 void SquareCropViewController::clearImage() {
@@ -116,9 +117,9 @@ void SquareCropViewController::setZoomScales() {
     const CGSize box = scrollView_->bounds().size, size = photo->size();
     const CGFloat wr = box.width / size.width, hr = box.height / size.height;
     const CGFloat minimum = constrainWidth_ && constrainHeight_ ? std::min(wr, hr)
-                            : constrainWidth_                  ? wr
-                            : constrainHeight_                 ? hr
-                                                               : std::max(wr, hr);
+                            : constrainWidth_                   ? wr
+                            : constrainHeight_                  ? hr
+                                                                : std::max(wr, hr);
     scrollView_->setMinimumZoomScale(minimum);
     // The nib's limit, never below the minimum.
     scrollView_->setMaximumZoomScale(std::max(kNibMaximumZoomScale, minimum));
@@ -159,7 +160,8 @@ CGRect SquareCropViewController::scaleCropRectForImage(const UIImagePtr& other) 
 UIImagePtr SquareCropViewController::croppedImageForImage(const UIImagePtr& image, CGRect rect) const {
     if (!image) return nullptr;
     const UIImagePtr upright = ImageUtility::normalize(image);
-    return cropToSquare_ ? ImageUtility::croppedImageWithBorder(upright, rect) : ImageUtility::croppedImage(upright, rect);
+    return cropToSquare_ ? ImageUtility::croppedImageWithBorder(upright, rect)
+                         : ImageUtility::croppedImage(upright, rect);
 }
 
 UIImagePtr SquareCropViewController::croppedAndScaledImageForImage(const UIImagePtr& image, CGRect rect) const {

@@ -57,7 +57,9 @@ public:
     UIImagePtr croppedImage() const { return croppedImageForImage(image(), cropRect()); }
     UIImagePtr croppedAndScaledImage() const { return croppedAndScaledImageForImage(image(), cropRect()); }
     // The same square on another image of the same proportions.
-    UIImagePtr croppedImageForImage(const UIImagePtr& image) const { return croppedImageForImage(image, scaleCropRectForImage(image)); }
+    UIImagePtr croppedImageForImage(const UIImagePtr& image) const {
+        return croppedImageForImage(image, scaleCropRectForImage(image));
+    }
     UIImagePtr croppedAndScaledImageForImage(const UIImagePtr& image) const {
         return croppedAndScaledImageForImage(image, scaleCropRectForImage(image));
     }
@@ -66,13 +68,22 @@ public:
     CGRect scaleCropRectForImage(const UIImagePtr& image) const;
 
     // ---- Views -------------------------------------------------------------------------------
-    const std::shared_ptr<UIScrollView>& scrollView() { view(); return scrollView_; }
+    const std::shared_ptr<UIScrollView>& scrollView() {
+        view();
+        return scrollView_;
+    }
     const std::shared_ptr<UIImageView>& imageView() const { return imageView_; }
     const std::shared_ptr<GridView>& gridView() const { return gridView_; }
     bool gridViewShowing() const { return gridViewShowing_; }
     enum Side { TopSide, BottomSide, LeftSide, RightSide };
-    const std::shared_ptr<UIView>& framing(Side side) { view(); return framing_[side]; }
-    const std::shared_ptr<UIView>& framingBorder(Side side) { view(); return framingBorders_[side]; }
+    const std::shared_ptr<UIView>& framing(Side side) {
+        view();
+        return framing_[side];
+    }
+    const std::shared_ptr<UIView>& framingBorder(Side side) {
+        view();
+        return framingBorders_[side];
+    }
 
     void setZoomScales();
     void setScrollViewForImageView();

@@ -34,8 +34,8 @@ void HelpEditView::viewDidLoad() {
     for (UIView* control : {static_cast<UIView*>(compareButton_.get()), static_cast<UIView*>(infoButton_.get()),
                             expandCollapseView_.get()})
         control->setTintColor(tint);
-    for (const std::shared_ptr<UIView>& picture : std::vector<std::shared_ptr<UIView>>{
-             compareButton_, infoButton_, slideView_, expandCollapseView_})
+    for (const std::shared_ptr<UIView>& picture :
+         std::vector<std::shared_ptr<UIView>>{compareButton_, infoButton_, slideView_, expandCollapseView_})
         root.addSubview(picture);
     for (const std::shared_ptr<UILabel>& line : {infoLabel_, compareLabel_, slideLabel_, expandCollapseLabel_}) {
         line->setFont(AppAppearance::defaultFont());

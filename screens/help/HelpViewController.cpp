@@ -52,11 +52,11 @@ void HelpViewController::presentTypes(const std::vector<HelpType>& types, const 
     if (types.empty()) return;
     const HelpType next = types.size() >= 2 ? types[1] : kHelpTypeNone;
     const std::weak_ptr<UIView> weakView = view;
-    presentHelpType(types.front(), next, view, [this, next, rest = std::vector<HelpType>(types.begin() + 1, types.end()),
-                                                weakView](bool) {
-        if (next == kHelpTypeNone) return;
-        if (const auto view = weakView.lock()) presentTypes(rest, view);
-    });
+    presentHelpType(types.front(), next, view,
+                    [this, next, rest = std::vector<HelpType>(types.begin() + 1, types.end()), weakView](bool) {
+                        if (next == kHelpTypeNone) return;
+                        if (const auto view = weakView.lock()) presentTypes(rest, view);
+                    });
 }
 
 void HelpViewController::presentHelpType(HelpType type, HelpType nextHelpType, const std::shared_ptr<UIView>& view,
@@ -95,9 +95,9 @@ void HelpViewController::showInBackdrop(const std::shared_ptr<UIView>& backdrop)
     const std::shared_ptr<UIView> presenting = presentingView_.lock();
     const std::shared_ptr<UIView>& panelView = helpView_->view();
     const std::shared_ptr<UIView>& container = view();
-    CGPoint centre = backdrop->bounds().size.width > 0 ? CGPointMake(CGRectGetMidX(backdrop->bounds()),
-                                                                     CGRectGetMidY(backdrop->bounds()))
-                                                       : CGPointZero;
+    CGPoint centre = backdrop->bounds().size.width > 0
+                         ? CGPointMake(CGRectGetMidX(backdrop->bounds()), CGRectGetMidY(backdrop->bounds()))
+                         : CGPointZero;
     if (presenting && presenting->superview())
         centre = presenting->superview()->convertPointToView(presenting->center(), backdrop.get());
     container->setTransform(CGAffineTransformIdentity);

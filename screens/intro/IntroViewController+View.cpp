@@ -55,6 +55,6 @@ void IntroViewController::buildViews() {
              backgroundView_, imageView_, compareView_, titleLabel_, bottomLabel_, nextButton_})
         root.addSubview(v);
     const auto self = this;
-    nextButton_->addTarget(this, [self](UIControl&, const UIEvent*) { self->fullViewButtonTouched(); },
-                           UIControlEventTouchUpInside);
+    nextButton_->addTarget(
+        this, [self](UIControl&, const UIEvent*) { self->fullViewButtonTouched(); }, UIControlEventTouchUpInside);
 }

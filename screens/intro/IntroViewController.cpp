@@ -118,8 +118,8 @@ void IntroViewController::viewDidLoad() {
     fullViewButton_->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     fullViewButton_->setBackgroundColor(UIColor::clearColor());
     fullViewButton_->setFrame(view()->bounds());
-    fullViewButton_->addTarget(this, [this](UIControl&, const UIEvent*) { fullViewButtonTouched(); },
-                               UIControlEventTouchUpInside);
+    fullViewButton_->addTarget(
+        this, [this](UIControl&, const UIEvent*) { fullViewButtonTouched(); }, UIControlEventTouchUpInside);
     view()->addSubview(fullViewButton_);
     imageView_->setImage(pagePicture("introLowLightBefore"));
 }
@@ -135,13 +135,14 @@ void IntroViewController::viewWillLayoutSubviews() {
                       static_cast<UIView*>(titleLabel_.get())})
         PositioningUtility::positionViewAtCenterX(*v);
     if (DeviceUtility::has3Point5InchDisplay()) {
-        if (UIView* parent = nextButton_->superview()) PositioningUtility::positionViewAtRelativeY(*nextButton_, 0.065, *parent);
-        if (UIView* parent = imageView_->superview()) PositioningUtility::positionViewAtRelativeY(*bottomLabel_, 0.15, *parent);
+        if (UIView* parent = nextButton_->superview())
+            PositioningUtility::positionViewAtRelativeY(*nextButton_, 0.065, *parent);
+        if (UIView* parent = imageView_->superview())
+            PositioningUtility::positionViewAtRelativeY(*bottomLabel_, 0.15, *parent);
     }
     if (!activityViewTransitioned_)
         PositioningUtility::positionViewAtRelativeCenterY(*activityView_, kLogoRelativeCenterY, *backgroundView_);
-    else
-        activityView_->setCenter(CGPointMake(CGRectGetMidX(backgroundView_->bounds()), activityView_->center().y));
+    else activityView_->setCenter(CGPointMake(CGRectGetMidX(backgroundView_->bounds()), activityView_->center().y));
     layoutImageViews();
     compareView_->setAngleFromImage(false);
     compareView_->setAngle(compareView_->nativeDiagonalAngle());
@@ -307,9 +308,9 @@ void IntroViewController::beginTextTransition(bool in, NSTimeInterval delay, Fin
         after(kCompareDelay, [weak, lastSteps] {
             const auto self = weak.lock();
             if (!self) return;
-            UIView::animateWithDuration(kWipeDuration, 0, 0,
-                                        [compare = self->compareView_] { compare->setRelativePosition(kWipePast); },
-                                        lastSteps);
+            UIView::animateWithDuration(
+                kWipeDuration, 0, 0, [compare = self->compareView_] { compare->setRelativePosition(kWipePast); },
+                lastSteps);
         });
     };
     AnimationUtility::animateView(compareView_, fadeIn, delay + 1.5, [weak, wipePast](bool) {
@@ -330,11 +331,11 @@ void IntroViewController::beginCompareTransitionWithImage(const UIImagePtr& imag
         compare->setCompareImage(image, self->imageView_->contentMode(), false);
         compare->setAlpha(1);
         compare->setRelativePosition(0.0);
-        UIView::animateWithDuration(kCompareSpring, 0, kCompareSpringDamping, 0, 0,
-                                    [compare] { compare->setRelativePosition(0.5); },
-                                    [completion](bool finished) {
-                                        if (completion) completion(finished);
-                                    });
+        UIView::animateWithDuration(
+            kCompareSpring, 0, kCompareSpringDamping, 0, 0, [compare] { compare->setRelativePosition(0.5); },
+            [completion](bool finished) {
+                if (completion) completion(finished);
+            });
     });
 }
 

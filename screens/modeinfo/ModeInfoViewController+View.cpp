@@ -47,9 +47,9 @@ void ModeInfoViewController::buildViews() {
     dismissView_->setFrame(CGRectMake(size.width - kDismissSide - 8, 20, kDismissSide, kDismissSide));
     dismissView_->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
     root.addSubview(contentView_);
-    for (const std::shared_ptr<UIView>& v : std::vector<std::shared_ptr<UIView>>{
-             modeBackgroundView_, modeView_, modeTitle_, compareViewOriginal_, compareView_, compareDescription_,
-             modeDescription_, modeUsage_})
+    for (const std::shared_ptr<UIView>& v :
+         std::vector<std::shared_ptr<UIView>>{modeBackgroundView_, modeView_, modeTitle_, compareViewOriginal_,
+                                              compareView_, compareDescription_, modeDescription_, modeUsage_})
         contentView_->addSubview(v);
     root.addSubview(dismissView_);
 }

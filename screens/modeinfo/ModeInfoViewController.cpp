@@ -144,10 +144,11 @@ void ModeInfoViewController::viewDidLoad() {
     compareView_->setAngle(compareView_->firstAngleStep());
     compareView_->setRelativePosition(0.5);
     if (const UIImagePtr dismiss = UIImage::imageNamed("dismiss"))
-        dismissView_->setImage(dismiss->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate), UIControlStateNormal);
+        dismissView_->setImage(dismiss->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate),
+                               UIControlStateNormal);
     dismissView_->setTintColor(AppAppearance::defaultSecondaryColor());
-    dismissView_->addTarget(this, [this](UIControl&, const UIEvent*) { dismissButtonTouched(); },
-                            UIControlEventTouchUpInside);
+    dismissView_->addTarget(
+        this, [this](UIControl&, const UIEvent*) { dismissButtonTouched(); }, UIControlEventTouchUpInside);
 }
 
 void ModeInfoViewController::viewWillLayoutSubviews() {
@@ -159,10 +160,10 @@ void ModeInfoViewController::viewWillLayoutSubviews() {
                       static_cast<UIView*>(modeUsage_.get()), static_cast<UIView*>(compareDescription_.get())})
         PositioningUtility::positionViewAtCenterXOfView(*v, root);
     if (!DeviceUtility::has3Point5InchDisplay()) return;
-    const std::pair<UIView*, double> heights[] = {
-        {modeView_.get(), 0.9},          {modeBackgroundView_.get(), 0.9},  {modeTitle_.get(), 0.775},
-        {compareViewOriginal_.get(), 0.5}, {compareView_.get(), 0.5},       {compareDescription_.get(), 0.5},
-        {modeDescription_.get(), 0.175}, {modeUsage_.get(), 0.075}};
+    const std::pair<UIView*, double> heights[] = {{modeView_.get(), 0.9},          {modeBackgroundView_.get(), 0.9},
+                                                  {modeTitle_.get(), 0.775},       {compareViewOriginal_.get(), 0.5},
+                                                  {compareView_.get(), 0.5},       {compareDescription_.get(), 0.5},
+                                                  {modeDescription_.get(), 0.175}, {modeUsage_.get(), 0.075}};
     for (auto [v, relativeY] : heights) PositioningUtility::positionViewAtRelativeCenterY(*v, relativeY, root);
 }
 
@@ -180,8 +181,8 @@ void ModeInfoViewController::setCategory(const CollectionObject* category) {
         modeBackgroundView_->setBackgroundColor(
             AppAppearance::gradientColorForColor(UIColor::colorWithCGColor(*category->color())));
     if (category->contentColor()) modeView_->setTintColor(UIColor::colorWithCGColor(*category->contentColor()));
-    modeView_->setImage(category->image() ? category->image()->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate)
-                                          : nullptr);
+    modeView_->setImage(
+        category->image() ? category->image()->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate) : nullptr);
     const UIColor colour = contentColor();
     modeTitle_->setText(nameOf(*category) + " Mode");
     modeTitle_->setTextColor(colour);
@@ -225,7 +226,8 @@ void ModeInfoViewController::beginCompareViewTransition() {
         UIView::animateWithDuration(
             kStepDuration * 0.5, [compare = self->compareView_] { compare->setAlpha(0); },
             [weak](bool) {
-                if (const auto self = weak.lock(); self && !self->shouldStopAnimating_) self->beginCompareViewTransition();
+                if (const auto self = weak.lock(); self && !self->shouldStopAnimating_)
+                    self->beginCompareViewTransition();
             });
     };
     const auto nameCaption = [weak, captionIn, captionOut, fadeAndLoop](bool) {
@@ -233,7 +235,8 @@ void ModeInfoViewController::beginCompareViewTransition() {
         if (!self) return;
         self->compareDescription_->setText(self->category_ ? nameOf(*self->category_) : std::string());
         AnimationUtility::animateView(self->compareDescription_, captionIn, [weak, captionOut, fadeAndLoop](bool) {
-            if (const auto self = weak.lock()) AnimationUtility::animateView(self->compareDescription_, captionOut, fadeAndLoop);
+            if (const auto self = weak.lock())
+                AnimationUtility::animateView(self->compareDescription_, captionOut, fadeAndLoop);
         });
     };
     const auto wipe = [weak, nameCaption](bool) {

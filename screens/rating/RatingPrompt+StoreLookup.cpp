@@ -143,14 +143,16 @@ struct RatingPrompt::Lookup {
         const auto bundle = entry ? entry->find("bundleId") : answer.end();
         if (!entry || bundle == entry->end() || !bundle->is_string()) {
             if (knownID == 0 && customPage) {
-                verboseLines.push_back("RatingPrompt could not find your app on iTunes. If your app is not yet on the store "
-                                       "or is not intended for App Store release then don't worry about this");
+                verboseLines.push_back(
+                    "RatingPrompt could not find your app on iTunes. If your app is not yet on the store "
+                    "or is not intended for App Store release then don't worry about this");
                 return;
             }
-            verboseLines.push_back("RatingPrompt could not find this application on iTunes. If your app is not intended "
-                                   "for App Store release then you must specify a custom ratingsURL. If this is the first "
-                                   "release of your application then it's not a problem that it cannot be found on the "
-                                   "store yet");
+            verboseLines.push_back(
+                "RatingPrompt could not find this application on iTunes. If your app is not intended "
+                "for App Store release then you must specify a custom ratingsURL. If this is the first "
+                "release of your application then it's not a problem that it cannot be found on the "
+                "store yet");
             error = LookupError(2, kNotFoundDescription);
             return;
         }
@@ -183,7 +185,8 @@ std::string RatingPrompt::lookupURL() {
     const std::string& country = appStoreCountry_;
     const bool twoLetters = country.size() == 2 && std::isalpha(static_cast<unsigned char>(country[0])) &&
                             std::isalpha(static_cast<unsigned char>(country[1])) &&
-                            static_cast<unsigned char>(country[0]) < 128 && static_cast<unsigned char>(country[1]) < 128;
+                            static_cast<unsigned char>(country[0]) < 128 &&
+                            static_cast<unsigned char>(country[1]) < 128;
     std::string url = base + (twoLetters ? "/" + PercentEncoded(country) : "") + "/lookup";
     const uint64_t id = appStoreID();
     url += id ? "?id=" + std::to_string(id) : "?bundleId=" + PercentEncoded(applicationBundleID_);
@@ -228,7 +231,8 @@ void RatingPrompt::finishLookup(const std::shared_ptr<Lookup>& lookup) {
     }
     NSErrorPtr error = lookup->error;
     // Found nothing to rate and nowhere else to send the user: that is a failure too.
-    if (!error && appStoreID() == 0 && customRatingsURL_.empty() && !previewMode_) error = LookupError(2, kNotFoundDescription);
+    if (!error && appStoreID() == 0 && customRatingsURL_.empty() && !previewMode_)
+        error = LookupError(2, kNotFoundDescription);
     if (error) connectionError(error);
     else connectionSucceeded();
 }
@@ -238,8 +242,9 @@ void RatingPrompt::connectionSucceeded() {
     checkingForPrompt_ = false;
     RatingPromptDelegate* d = delegate();
     if (d && !d->ratingPromptShouldPromptForRating()) {
-        verbose("RatingPrompt did not display the rating prompt because the RatingPromptShouldPromptForRating delegate "
-                "method returned NO");
+        verbose(
+            "RatingPrompt did not display the rating prompt because the RatingPromptShouldPromptForRating delegate "
+            "method returned NO");
         return;
     }
     promptForRating();
@@ -327,8 +332,9 @@ std::string RatingPrompt::ratingsURL() {
     if (!customRatingsURL_.empty()) return customRatingsURL_;
     const uint64_t id = appStoreID();
     if (id == 0) {
-        verbose("RatingPrompt could not find the App Store ID for this application. If the application is not "
-                "intended for App Store release then you must specify a custom ratingsURL.");
+        verbose(
+            "RatingPrompt could not find the App Store ID for this application. If the application is not "
+            "intended for App Store release then you must specify a custom ratingsURL.");
         return {};
     }
     std::string page = services_.reviewAddress ? *services_.reviewAddress : Environment("TAVORIN_STORE_REVIEW_URL");
@@ -423,7 +429,8 @@ std::string RatingPrompt::cancelButtonLabel() {
 }
 
 std::string RatingPrompt::remindButtonLabel() {
-    return remindButtonLabel_ ? *remindButtonLabel_ : localizedStringForKey("RatingPromptRemindButton", "Remind Me Later");
+    return remindButtonLabel_ ? *remindButtonLabel_
+                              : localizedStringForKey("RatingPromptRemindButton", "Remind Me Later");
 }
 
 std::string RatingPrompt::rateButtonLabel() {

@@ -209,8 +209,9 @@ bool RatingPrompt::shouldPromptForRating() {
         return false;
     }
     if (!promptAgainForEachNewVersion_ && ratedAnyVersion()) {
-        verbose("RatingPrompt did not prompt for rating because the user has already rated this app, and "
-                "promptAgainForEachNewVersion is disabled");
+        verbose(
+            "RatingPrompt did not prompt for rating because the user has already rated this app, and "
+            "promptAgainForEachNewVersion is disabled");
         return false;
     }
     if (declinedThisVersion()) {

@@ -44,10 +44,10 @@ void SaveSettingsViewController::buildViews() {
            saveTitleLabel_, saveDescriptionLabel_);
     choice(kChoiceHeight + kChoiceGap, "Export", "Saves a plain image without the edit", exportButton_,
            exportTitleLabel_, exportDescriptionLabel_);
-    saveButton_->addTarget(this, [self](UIControl&, const UIEvent*) { self->saveButtonTouched(); },
-                           UIControlEventTouchUpInside);
-    exportButton_->addTarget(this, [self](UIControl&, const UIEvent*) { self->exportButtonTouched(); },
-                             UIControlEventTouchUpInside);
+    saveButton_->addTarget(
+        this, [self](UIControl&, const UIEvent*) { self->saveButtonTouched(); }, UIControlEventTouchUpInside);
+    exportButton_->addTarget(
+        this, [self](UIControl&, const UIEvent*) { self->exportButtonTouched(); }, UIControlEventTouchUpInside);
 
     settingsImage_ = std::make_shared<UIImageView>(UIImage::imageNamed("settings"));
     settingsImage_->setFrame(CGRectMake(40, 386, 24, 24));
@@ -57,8 +57,8 @@ void SaveSettingsViewController::buildViews() {
     continueButton_->setFrame(CGRectMake(0, 440, 200, 48));
     continueButton_->setTitle(NSLocalizedString("Continue"), UIControlStateNormal);
     continueButton_->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
-    continueButton_->addTarget(this, [self](UIControl&, const UIEvent*) { self->continueButtonTouched(); },
-                               UIControlEventTouchUpInside);
+    continueButton_->addTarget(
+        this, [self](UIControl&, const UIEvent*) { self->continueButtonTouched(); }, UIControlEventTouchUpInside);
 
     for (const std::shared_ptr<UIView>& v : std::vector<std::shared_ptr<UIView>>{
              titleLabel_, contentView_, settingsImage_, settingsLabel_, continueButton_})

@@ -149,7 +149,8 @@ void SaveSettingsViewController::continueButtonTouched() {
             UIView::addKeyframeWithRelativeStartTime(0, 0.25, [button] {
                 button->setTransform(CGAffineTransformMakeScale(kContinuePressedScale, kContinuePressedScale));
             });
-            UIView::addKeyframeWithRelativeStartTime(0.5, 0.5, [button] { button->setTransform(CGAffineTransformIdentity); });
+            UIView::addKeyframeWithRelativeStartTime(0.5, 0.5,
+                                                     [button] { button->setTransform(CGAffineTransformIdentity); });
         },
         nullptr);
     const std::weak_ptr<SaveSettingsViewController> weak =

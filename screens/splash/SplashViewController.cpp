@@ -40,7 +40,8 @@ void SplashViewController::presentSplashIfNeeded(UIView& host, bool waitForCompl
 
 CGFloat SplashViewController::labelRelativeCenterY() {
     if (DeviceUtility::isIPad())
-        return UIInterfaceOrientationIsLandscape(UIApplication::sharedApplication().statusBarOrientation()) ? 0.45 : 0.48;
+        return UIInterfaceOrientationIsLandscape(UIApplication::sharedApplication().statusBarOrientation()) ? 0.45
+                                                                                                            : 0.48;
     if (DeviceUtility::has4InchDisplay()) return 0.42;
     if (DeviceUtility::has3Point5InchDisplay()) return 0.39;
     return 0.44;
@@ -74,16 +75,15 @@ void SplashViewController::viewWillLayoutSubviews() {
 
 void SplashViewController::animateSplashView(bool, bool waitForCompletion, CompletedBlock completion) {
     view();
-    const CGAffineTransform start =
-        CGAffineTransformConcat(CGAffineTransformMakeRotation(std::numbers::pi / 2), CGAffineTransformMakeScale(0.5, 0.5));
+    const CGAffineTransform start = CGAffineTransformConcat(CGAffineTransformMakeRotation(std::numbers::pi / 2),
+                                                            CGAffineTransformMakeScale(0.5, 0.5));
     outsideView_->setTransform(start);
     glowView_->setTransform(start);
     const std::shared_ptr<GradientView> background = backgroundView_;
-    UIView::animateWithDuration(kBackgroundDuration, kSpringDelay, kSpringDamping, kSpringVelocity, 0,
-                                [background] {
-                                    background->setTransform(CGAffineTransformMakeScale(kBackgroundScale, kBackgroundScale));
-                                },
-                                nullptr);
+    UIView::animateWithDuration(
+        kBackgroundDuration, kSpringDelay, kSpringDamping, kSpringVelocity, 0,
+        [background] { background->setTransform(CGAffineTransformMakeScale(kBackgroundScale, kBackgroundScale)); },
+        nullptr);
     const std::weak_ptr<SplashViewController> weak = std::static_pointer_cast<SplashViewController>(shared_from_this());
     UIView::animateWithDuration(
         kLogoDuration, kSpringDelay, kSpringDamping, kSpringVelocity, 0,
@@ -95,8 +95,8 @@ void SplashViewController::animateSplashView(bool, bool waitForCompletion, Compl
             if (auto self = weak.lock(); self && waitForCompletion) self->giveWay(completion);
         });
     if (waitForCompletion) return;
-    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, static_cast<int64_t>(kNoWaitDelay * 1e9)), dispatch_get_main_queue(),
-                   [weak, completion] {
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, static_cast<int64_t>(kNoWaitDelay * 1e9)),
+                   dispatch_get_main_queue(), [weak, completion] {
                        if (auto self = weak.lock()) self->giveWay(completion);
                    });
 }

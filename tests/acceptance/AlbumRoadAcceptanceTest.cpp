@@ -38,7 +38,8 @@ TEST(AlbumRoad, AnEditSavedInAStrongModeIsThereAfterARelaunchAndARevertGivesTheO
     // A camera's JPEG with its Exif, colour profile and XMP, stored sideways.
     const fs::path camera = profile.folder() / "camera.jpg";
     const camera_photo::Bytes bytes = camera_photo::CameraPhoto(6);
-    std::ofstream(camera, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(camera, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     const Outcome imported = profile.import({camera});
     ASSERT_EQ(imported.status, 0) << imported.err;
     ASSERT_EQ(profile.photos().size(), 1u);
@@ -52,7 +53,8 @@ TEST(AlbumRoad, AnEditSavedInAStrongModeIsThereAfterARelaunchAndARevertGivesTheO
         .openPhoto(0)
         .shot("original.png")
         .tap(phone::kEdit, 1.5, "Edit: album editing opens with its controls out")
-        .drag({340, phone::kModeRowY}, {40, phone::kModeRowY}, 0.3, 1.5, "the row of modes dragged past the Enhance modes")
+        .drag({340, phone::kModeRowY}, {40, phone::kModeRowY}, 0.3, 1.5,
+              "the row of modes dragged past the Enhance modes")
         .tap(phone::kDramaticCategory, 1.5, "the Dramatic category: its first mode, Dramatic 1")
         .tap(phone::kChevron, 1, "the chevron folds the controls away")
         .shot("edited.png")
@@ -68,9 +70,8 @@ TEST(AlbumRoad, AnEditSavedInAStrongModeIsThereAfterARelaunchAndARevertGivesTheO
     EXPECT_SENTENCE(SameBytes(original, camera), "the save left the original as it was imported");
     const Screenshot before(profile.shot("original.png")), saved(profile.shot("saved.png"));
     const double savedChange = saved.meanDifference(before, picture);
-    EXPECT_SENTENCE(savedChange > kStrongEdit,
-                    Said("the saved photo shows its edit: it differs from the original by ", savedChange,
-                         " (more than ", kStrongEdit, ")"));
+    EXPECT_SENTENCE(savedChange > kStrongEdit, Said("the saved photo shows its edit: it differs from the original by ",
+                                                    savedChange, " (more than ", kStrongEdit, ")"));
 
     // A new start of the program: the edit is still there, and Done offers the revert, which the
     // library asks about; "Don't Allow" leaves the edit on the screen, then the revert goes ahead.
@@ -101,9 +102,8 @@ TEST(AlbumRoad, AnEditSavedInAStrongModeIsThereAfterARelaunchAndARevertGivesTheO
     EXPECT_SENTENCE(askedChange > kStrongEdit,
                     Said("Done brings up the library's question over the screen (", askedChange, " from the edit)"));
     const double refusedToEditing = Screenshot(profile.shot("refused.png")).meanDifference(editing, editingPicture);
-    EXPECT_SENTENCE(refusedToEditing < kSameLook,
-                    Said("after \"Don't Allow\" the photo is still open with its edit (", refusedToEditing,
-                         " from its look before the question)"));
+    EXPECT_SENTENCE(refusedToEditing < kSameLook, Said("after \"Don't Allow\" the photo is still open with its edit (",
+                                                       refusedToEditing, " from its look before the question)"));
 
     rows = profile.photos();
     ASSERT_EQ(rows.size(), 1u);
@@ -128,11 +128,13 @@ TEST(AlbumRoad, AlbumEditingAtNeutralKeepsAColourfulPhotographColourful) {
     const Outcome run = profile.runScript(script.text());
     ASSERT_EQ(run.status, 0) << run.err;
     const double w = photograph.bitmap().width, h = photograph.bitmap().height;
-    const double single = Screenshot(profile.shot("single.png")).meanSaturation(phone::Fitted(w, h, phone::kSinglePhotoArea));
-    const double editing = Screenshot(profile.shot("editing.png")).meanSaturation(phone::Fitted(w, h, phone::kEditingArea));
+    const double single =
+        Screenshot(profile.shot("single.png")).meanSaturation(phone::Fitted(w, h, phone::kSinglePhotoArea));
+    const double editing =
+        Screenshot(profile.shot("editing.png")).meanSaturation(phone::Fitted(w, h, phone::kEditingArea));
     EXPECT_SENTENCE(std::abs(single - own) < kSaturationKept * own,
-                    Said("the album shows the photo as colourful as it is: mean saturation ", single, " against its own ",
-                         own, " (within ", kSaturationKept * 100, "%)"));
+                    Said("the album shows the photo as colourful as it is: mean saturation ", single,
+                         " against its own ", own, " (within ", kSaturationKept * 100, "%)"));
     EXPECT_SENTENCE(std::abs(editing - own) < kSaturationKept * own,
                     Said("album editing opens it as colourful as it is: mean saturation ", editing, " against its own ",
                          own, " (within ", kSaturationKept * 100, "%)"));
@@ -141,7 +143,8 @@ TEST(AlbumRoad, AlbumEditingAtNeutralKeepsAColourfulPhotographColourful) {
 TEST(AlbumRoad, ADeletedPhotoIsGoneFromTheGridAndFromTheLibrary) {
     TavorinProfile profile("delete");
     profile.returningUser();
-    const fs::path mountains = profile.scaledPhotograph(kMountains, 512), sunset = profile.scaledPhotograph(kSunset, 512);
+    const fs::path mountains = profile.scaledPhotograph(kMountains, 512),
+                   sunset = profile.scaledPhotograph(kSunset, 512);
     ASSERT_EQ(profile.import({mountains, sunset}).status, 0);
     ASSERT_EQ(profile.photos().size(), 2u);
 
@@ -162,14 +165,15 @@ TEST(AlbumRoad, ADeletedPhotoIsGoneFromTheGridAndFromTheLibrary) {
     ASSERT_EQ(run.status, 0) << run.err;
 
     const Screenshot before(profile.shot("grid-before.png")), after(profile.shot("grid-after.png"));
-    const double refusedToSingle =
-        Screenshot(profile.shot("refused.png")).meanDifference(Screenshot(profile.shot("single.png")), phone::kSinglePhotoArea);
+    const double refusedToSingle = Screenshot(profile.shot("refused.png"))
+                                       .meanDifference(Screenshot(profile.shot("single.png")), phone::kSinglePhotoArea);
     EXPECT_SENTENCE(refusedToSingle < kSameLook,
                     Said("after \"Don't Allow\" the photo is still shown as it was (", refusedToSingle, " apart)"));
     const double kept = after.meanDifference(before, phone::GridCellRegion(0));
     const double emptied = after.brightnessSpread(phone::GridCellRegion(1));
     EXPECT_SENTENCE(kept < kSameLook, Said("the first photo stays first in the grid (", kept, " apart)"));
-    EXPECT_SENTENCE(emptied < 0.02, Said("the deleted photo's place in the grid is empty (brightness spread ", emptied, ")"));
+    EXPECT_SENTENCE(emptied < 0.02,
+                    Said("the deleted photo's place in the grid is empty (brightness spread ", emptied, ")"));
     const std::vector<LibraryRow> rows = profile.photos();
     EXPECT_SENTENCE(rows.size() == 1u, Said("the library lists ", rows.size(), " photo after the delete"));
     EXPECT_SENTENCE(profile.rows().size() == 2u && (profile.rows()[0].trashed != profile.rows()[1].trashed),

@@ -57,8 +57,9 @@ TEST(Camera, TheShutterPutsWhatTheCameraSeesIntoTheLibraryWithTrueMetadata) {
     const std::vector<LibraryRow> rows = profile.photos();
     ASSERT_SENTENCE(rows.size() == 1u, Said("the shutter put ", rows.size(), " photo into the library"));
     const LibraryRow& photo = rows[0];
-    EXPECT_SENTENCE(photo.creationDate >= start - 1 && photo.creationDate <= end + 1,
-                    Said("the library dates the photo within the run (", photo.creationDate - start, " s after its start)"));
+    EXPECT_SENTENCE(
+        photo.creationDate >= start - 1 && photo.creationDate <= end + 1,
+        Said("the library dates the photo within the run (", photo.creationDate - start, " s after its start)"));
     for (const fs::path& file : {photo.original, photo.render}) {
         if (file.empty()) continue;
         const std::string name = file == photo.original ? "the photo's original" : "the photo's render";
@@ -77,7 +78,8 @@ TEST(Camera, TheShutterPutsWhatTheCameraSeesIntoTheLibraryWithTrueMetadata) {
     EXPECT_SENTENCE(apart < 0.1, Said("the photo's colours are those of what the camera saw (", apart, " apart)"));
     // And the album button shows it.
     const Region albumButton{phone::kAlbumButton.x - 18, phone::kAlbumButton.y - 18, 36, 36};
-    const double shown = Screenshot(profile.shot("taken.png")).meanDifference(Screenshot(profile.shot("camera.png")), albumButton);
+    const double shown =
+        Screenshot(profile.shot("taken.png")).meanDifference(Screenshot(profile.shot("camera.png")), albumButton);
     EXPECT_SENTENCE(shown > 0.05, Said("the album button changed to the new photo (", shown, ")"));
 }
 
@@ -109,23 +111,27 @@ TEST(Camera, WithoutACameraTheViewfinderSaysSoTheShutterTakesNothingAndTheAlbumW
     const Region line{90, 296, 195, 20};
     const double text = screen.meanColour(line).brightness();
     const double around = (screen.meanColour({line.x, line.y - 40, line.width, line.height}).brightness() +
-                           screen.meanColour({line.x, line.y + 40, line.width, line.height}).brightness()) / 2;
-    EXPECT_SENTENCE(text > around + 0.05, Said("the viewfinder shows its notice (the line ", text - around,
-                                               " brighter than around it)"));
+                           screen.meanColour({line.x, line.y + 40, line.width, line.height}).brightness()) /
+                          2;
+    EXPECT_SENTENCE(text > around + 0.05,
+                    Said("the viewfinder shows its notice (the line ", text - around, " brighter than around it)"));
     const Region disc{phone::kShutter.x - 15, phone::kShutter.y - 15, 30, 30};
     const Region bar{120, 590, 20, 40};
     const double standsOut = screen.meanColour(disc).brightness() - screen.meanColour(bar).brightness();
     EXPECT_SENTENCE(standsOut < kDimmedShutter, Said("the shutter is dimmed: it stands out from its bar by ", standsOut,
                                                      " (under ", kDimmedShutter, ")"));
     const double unchanged = Screenshot(profile.shot("after-shutter.png")).meanDifference(screen, screen.whole());
-    EXPECT_SENTENCE(unchanged < 0.01, Said("the shutter and the volume button changed nothing on the screen (", unchanged, ")"));
+    EXPECT_SENTENCE(unchanged < 0.01,
+                    Said("the shutter and the volume button changed nothing on the screen (", unchanged, ")"));
     EXPECT_SENTENCE(profile.photos().size() == 1u, Said("the library still holds ", profile.photos().size(), " photo"));
 
     const Screenshot photograph = Photograph(photo);
     const double own = photograph.meanSaturation(photograph.whole());
     const double w = photograph.bitmap().width, h = photograph.bitmap().height;
-    const double single = Screenshot(profile.shot("single.png")).meanSaturation(phone::Fitted(w, h, phone::kSinglePhotoArea));
-    const double editing = Screenshot(profile.shot("editing.png")).meanSaturation(phone::Fitted(w, h, phone::kEditingArea));
+    const double single =
+        Screenshot(profile.shot("single.png")).meanSaturation(phone::Fitted(w, h, phone::kSinglePhotoArea));
+    const double editing =
+        Screenshot(profile.shot("editing.png")).meanSaturation(phone::Fitted(w, h, phone::kEditingArea));
     EXPECT_SENTENCE(std::abs(single - own) < kSaturationKept * own && std::abs(editing - own) < kSaturationKept * own,
                     Said("the album shows the photo and album editing opens it (mean saturation ", single, " and ",
                          editing, " against its own ", own, ")"));

@@ -47,17 +47,16 @@ public:
 
     Colour meanColour(Region r) const {
         Colour sum;
-        const double n = forEach(r, [&sum](const std::uint8_t* p) {
-            sum.r += p[0] / 255.0, sum.g += p[1] / 255.0, sum.b += p[2] / 255.0;
-        });
+        const double n = forEach(
+            r, [&sum](const std::uint8_t* p) { sum.r += p[0] / 255.0, sum.g += p[1] / 255.0, sum.b += p[2] / 255.0; });
         if (n > 0) sum.r /= n, sum.g /= n, sum.b /= n;
         return sum;
     }
     // The mean HSL saturation: 0 for greys, 1 for pure hues.
     double meanSaturation(Region r) const {
         double sum = 0;
-        const double n =
-            forEach(r, [&sum](const std::uint8_t* p) { sum += hslSaturation(p[0] / 255.0, p[1] / 255.0, p[2] / 255.0); });
+        const double n = forEach(
+            r, [&sum](const std::uint8_t* p) { sum += hslSaturation(p[0] / 255.0, p[1] / 255.0, p[2] / 255.0); });
         return n > 0 ? sum / n : 0;
     }
     // The mean absolute difference of the region's pixels from the same pixels of `other`, in

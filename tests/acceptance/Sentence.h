@@ -23,14 +23,14 @@ inline bool SayChecked(bool holds, const std::string& sentence) {
     return holds;
 }
 
-#define EXPECT_SENTENCE(holds, sentence)                                  \
-    do {                                                                  \
-        const std::string sentence_ = (sentence);                         \
-        EXPECT_TRUE(SayChecked((holds), sentence_)) << sentence_;         \
+#define EXPECT_SENTENCE(holds, sentence)                          \
+    do {                                                          \
+        const std::string sentence_ = (sentence);                 \
+        EXPECT_TRUE(SayChecked((holds), sentence_)) << sentence_; \
     } while (0)
 
-#define ASSERT_SENTENCE(holds, sentence)                                  \
-    do {                                                                  \
-        const std::string sentence_ = (sentence);                         \
-        ASSERT_TRUE(SayChecked((holds), sentence_)) << sentence_;         \
+#define ASSERT_SENTENCE(holds, sentence)                          \
+    do {                                                          \
+        const std::string sentence_ = (sentence);                 \
+        ASSERT_TRUE(SayChecked((holds), sentence_)) << sentence_; \
     } while (0)

@@ -71,8 +71,8 @@ public:
         fs::create_directories(folder_ / "config" / "tavorin");
         std::ofstream(folder_ / "config" / "tavorin" / "authorization.json") << "{\"camera\": 3, \"photos\": 3}\n";
         std::string settings = R"({"AmbrelAppSettings": {"introductionShown": true, "helpShownEdit": true)";
-        for (const char* kind : {"Normal", "LowLight", "Clarity", "Sky", "Nature", "Artistic", "Dramatic", "Vibrant",
-                                 "Exposure", "Fog"})
+        for (const char* kind :
+             {"Normal", "LowLight", "Clarity", "Sky", "Nature", "Artistic", "Dramatic", "Vibrant", "Exposure", "Fog"})
             settings += std::string(", \"modeHelpShown") + kind + "\": true";
         std::ofstream(folder_ / "config" / "tavorin" / "defaults.json") << settings << "}}\n";
     }
@@ -109,7 +109,8 @@ public:
     Outcome runScript(const std::string& script, std::vector<std::string> options = {"--camera", "simulated"}) const {
         const fs::path file = folder_ / "script.txt";
         std::ofstream(file) << script;
-        options.insert(options.end(), {"--headless", "--script", file.string(), "--screenshots", (folder_ / "shots").string()});
+        options.insert(options.end(),
+                       {"--headless", "--script", file.string(), "--screenshots", (folder_ / "shots").string()});
         return run(options);
     }
 

@@ -25,7 +25,8 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     ASSERT_TRUE(display.ready()) << "Xvfb did not start";
     TavorinProfile profile("window");
     profile.returningUser();
-    const fs::path photo = profile.scaledPhotograph("/usr/share/backgrounds/picosdeeuropa_by_Aitzol_Berasategi.jpg", 512);
+    const fs::path photo =
+        profile.scaledPhotograph("/usr/share/backgrounds/picosdeeuropa_by_Aitzol_Berasategi.jpg", 512);
     ASSERT_EQ(profile.import({photo}).status, 0);
 
     // The camera looks at a sunset.
@@ -40,7 +41,8 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     // The camera screen once the splash has gone: the live shutter's blue disc.
     const Region disc{phone::kShutter.x - 15, phone::kShutter.y - 15, 30, 30};
     double took = 0;
-    const bool cameraShown = XWindowDriver::waitUntil(300, [&] { return x.capture().meanSaturation(disc) > 0.5; }, &took);
+    const bool cameraShown = XWindowDriver::waitUntil(
+        300, [&] { return x.capture().meanSaturation(disc) > 0.5; }, &took);
     if (!cameraShown) {
         x.capture().write(profile.folder() / "window.png");
         std::printf("the display shows: %s\n", x.windows().c_str());
@@ -48,9 +50,10 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     ASSERT_SENTENCE(cameraShown, Said("the window shows the camera screen with its shutter (after ", took, " s)"));
 
     x.tap(phone::kShutter.x, phone::kShutter.y);
-    const bool taken = XWindowDriver::waitUntil(120, [&] { return profile.photos().size() == 2u; }, &took);
-    EXPECT_SENTENCE(taken, Said("a click on the shutter put a photo into the library (it holds ", profile.photos().size(),
-                                " after ", took, " s)"));
+    const bool taken = XWindowDriver::waitUntil(
+        120, [&] { return profile.photos().size() == 2u; }, &took);
+    EXPECT_SENTENCE(taken, Said("a click on the shutter put a photo into the library (it holds ",
+                                profile.photos().size(), " after ", took, " s)"));
 
     // The album: the grid of both photos, the newest first.
     const bool idle = XWindowDriver::waitUntil(60, [&] { return x.capture().meanSaturation(disc) > 0.5; });
@@ -58,7 +61,8 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     x.tap(phone::kAlbumButton.x, phone::kAlbumButton.y);
     const bool grid = XWindowDriver::waitUntil(60, [&] {
         const Screenshot shown = x.capture();
-        return shown.brightnessSpread(phone::GridCellRegion(0)) > 0.05 && shown.brightnessSpread(phone::GridCellRegion(1)) > 0.05 &&
+        return shown.brightnessSpread(phone::GridCellRegion(0)) > 0.05 &&
+               shown.brightnessSpread(phone::GridCellRegion(1)) > 0.05 &&
                shown.brightnessSpread(phone::GridCellRegion(2)) < 0.02;
     });
     if (!grid) x.capture().write(profile.folder() / "window.png");

@@ -21,7 +21,6 @@
 #include "support/AppHarness.h"
 #include "ui/widgets/TitleButtonView.h"
 
-
 inline CGPoint centreOf(const UIView& view) {
     const CGRect b = view.bounds();
     return view.convertPointToView({CGRectGetMidX(b), CGRectGetMidY(b)}, nullptr);

@@ -68,8 +68,8 @@ TEST_F(AlbumTest, TheAlbumComesInOverTheCameraStateAndGivesItBackExactly) {
     EXPECT_EQ(album().photoCollectionLayout(), PhotoCollectionLayoutSingle);
     auto back = std::dynamic_pointer_cast<TitleButtonView>(screen().navigationItem().leftBarButtonItem()->customView());
     EXPECT_EQ(back->title(), "All Photos");
-    EXPECT_EQ(labelText(*screen().navigationItem().titleView()), "Today|" + AmbrelViewController::shortTimeTitle(
-                                                                              *album().dateForIndexPath(album().selectedIndexPath())));
+    EXPECT_EQ(labelText(*screen().navigationItem().titleView()),
+              "Today|" + AmbrelViewController::shortTimeTitle(*album().dateForIndexPath(album().selectedIndexPath())));
     tapView(*back);
     app->advance(1);
     EXPECT_EQ(album().photoCollectionLayout(), PhotoCollectionLayoutGrid);
@@ -188,9 +188,9 @@ TEST_F(AlbumTest, AStoredEditWhoseSettingsCannotBeReadOpensAtTheDefaultsAndSaysW
     open();
     auto library = PHPhotoLibrary::sharedPhotoLibrary();
     ASSERT_TRUE(library);
-    ASSERT_EQ(sqlite3_exec(library->store().database(), "UPDATE edit SET data = x'00ff7b7b'", nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(library->store().database(), "UPDATE edit SET data = x'00ff7b7b'", nullptr, nullptr, nullptr),
+        SQLITE_OK);
     enterAlbum();
     testing::internal::CaptureStderr();
     editPhoto(0);  // the newest: the photo with a stored edit
@@ -299,9 +299,8 @@ TEST_F(AlbumTest, AnUnreadablePictureIsSaidWritesNothingAndLeavesTheEditOpen) {
         EXPECT_EQ(screen().presentedViewController(), nullptr) << "nothing presented";
         ASSERT_NE(UIAlertPresentation::shown(), nullptr) << "the failure is said";
         EXPECT_EQ(UIAlertPresentation::shown()->title, "Share Error");
-        EXPECT_EQ(UIAlertPresentation::shown()->message.rfind("The photo could not be read." +
-                                                                 NSLocalizedString("ErrorDelimiterKey"),
-                                                             0),
+        EXPECT_EQ(UIAlertPresentation::shown()->message.rfind(
+                      "The photo could not be read." + NSLocalizedString("ErrorDelimiterKey"), 0),
                   0u)
             << UIAlertPresentation::shown()->message;
         UIAlertPresentation::shown()->dismissWithIndex(UIAlertPresentation::shown()->cancelIndex());
@@ -323,7 +322,7 @@ void expectSaidWithReason(const std::string& message) {
 TEST_F(AlbumTest, AChangeTheLibraryRefusesIsSaidAndLeavesTheEditOpen) {
     const struct {
         const char* what;
-        int method;   // the album save method (Revert: the edited photo unchanged)
+        int method;  // the album save method (Revert: the edited photo unchanged)
         bool change;
     } cases[] = {
         {"save in place", 1, true},
@@ -464,7 +463,8 @@ TEST_F(AlbumTest, TheShortcutTableHoldsTheFourQuickActionsInOrder) {
     std::vector<std::string> types;
     for (const UIApplicationShortcutItem& item : UIApplication::sharedApplication().shortcutItems())
         types.push_back(item.type);
-    EXPECT_EQ(types, (std::vector<std::string>{"Low Light Photo", "Enhance Photo", "Artistic Photo", "Exposure Photo"}));
+    EXPECT_EQ(types,
+              (std::vector<std::string>{"Low Light Photo", "Enhance Photo", "Artistic Photo", "Exposure Photo"}));
     selectMode("Sky 1");
     app->key("F2");
     app->advance(0.5);
@@ -540,7 +540,8 @@ TEST_F(PeekTest, AThumbnailPeeksWithEditAndDeleteAndPopsThatPhoto) {
     const CGPoint p = centreOf(*cell);
     EXPECT_EQ(peekActions(p), (std::vector<std::string>{"Edit", "Delete"}));
     EXPECT_EQ(screen().previewingIndexPath(), pressed);
-    EXPECT_EQ(screen().previewingContext()->sourceRect(), cell->convertRectToView(cell->bounds(), screen().view().get()));
+    EXPECT_EQ(screen().previewingContext()->sourceRect(),
+              cell->convertRectToView(cell->bounds(), screen().view().get()));
     dismissPeek();
     EXPECT_EQ(album().photoCollectionLayout(), PhotoCollectionLayoutGrid) << "a dismissed peek changes nothing";
 

@@ -60,8 +60,7 @@ protected:
         options.settings = [](AmbrelAppSettings& settings) { settings.setAlbumSaveMethod(SaveMethodPrompt); };
         app = std::make_unique<AppHarness>(std::move(options));
         std::ostringstream out, err;
-        ASSERT_EQ(ImportJob::Run({albumTitle, paths}, PHPhotoLibrary::defaultLibraryPath(), out, err), 0)
-            << err.str();
+        ASSERT_EQ(ImportJob::Run({albumTitle, paths}, PHPhotoLibrary::defaultLibraryPath(), out, err), 0) << err.str();
         app->launch();
         app->advance(0.5);
     }
@@ -78,8 +77,8 @@ protected:
             const auto copy = copiesFolder_ / std::filesystem::path(photograph).filename();
             ++day;
             std::filesystem::copy_file(photograph, copy, std::filesystem::copy_options::overwrite_existing);
-            std::filesystem::last_write_time(copy, std::filesystem::file_time_type::clock::now() -
-                                                       std::chrono::hours(24 * 40 * day));
+            std::filesystem::last_write_time(
+                copy, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 40 * day));
             copies.push_back(copy.string());
         }
         return copies;
@@ -91,7 +90,7 @@ protected:
         auto library = PHPhotoLibrary::sharedPhotoLibrary();
         std::shared_ptr<PHAssetCollection> picked;
         const auto albums = PHAssetCollection::fetchAssetCollectionsWithType(PHAssetCollectionTypeAlbum,
-                                                                            PHAssetCollectionSubtypeAny, {}, library);
+                                                                             PHAssetCollectionSubtypeAny, {}, library);
         for (const auto& collection : albums->objects())
             if (collection->localizedTitle() == title) picked = collection;
         ASSERT_TRUE(picked) << title;
@@ -102,7 +101,8 @@ protected:
         app->advance(1.5);
     }
     std::string backTitle() {
-        auto back = std::dynamic_pointer_cast<TitleButtonView>(screen().navigationItem().leftBarButtonItem()->customView());
+        auto back =
+            std::dynamic_pointer_cast<TitleButtonView>(screen().navigationItem().leftBarButtonItem()->customView());
         return back ? back->title() : "";
     }
     std::string headerText() {
@@ -159,7 +159,8 @@ protected:
         app->advance(0.5);
         UIView& picture = *screen().graphicsView()->graphicsView();
         CGRect shown = picture.convertRectToView(picture.bounds(), nullptr);
-        shown = CGRectIntersection(shown, screen().graphicsView()->convertRectToView(screen().graphicsView()->bounds(), nullptr));
+        shown = CGRectIntersection(
+            shown, screen().graphicsView()->convertRectToView(screen().graphicsView()->bounds(), nullptr));
         EXPECT_GT(shown.size.width * shown.size.height, 150 * 100) << "the picture is on the screen";
         const double scale = UIScreen::mainScreen().scale();
         const CGRect pixels = CGRectInset(CGRectMake(shown.origin.x * scale, shown.origin.y * scale,
@@ -250,8 +251,8 @@ void expectWholeCamera(AmbrelViewController& screen, AppHarness& app) {
     EXPECT_TRUE(screen.photoCollectionView()->isHidden());
     EXPECT_EQ(modeName(), "Low Light 1");
     EXPECT_FALSE(screen.expandCollapseView()->expanded()) << "the editing controls folded away";
-    for (const auto& button : {screen.albumEditDoneButtonView(), screen.albumEditCancelButtonView(),
-                               screen.albumEditShareButtonView()})
+    for (const auto& button :
+         {screen.albumEditDoneButtonView(), screen.albumEditCancelButtonView(), screen.albumEditShareButtonView()})
         EXPECT_TRUE(button->isHidden() || button->alpha() < 0.01) << "no album-editing button";
     auto left = screen.navigationItem().leftBarButtonItem();
     ASSERT_TRUE(left);

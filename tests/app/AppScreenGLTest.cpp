@@ -26,7 +26,8 @@ double angleOf(const CGAffineTransform& t) { return std::atan2(t.b, t.a); }
 double shownAngle(const UIView& view) { return angleOf(view.layer()->presentationLayer()->affineTransform()); }
 
 bool holdsButtonTitled(const UIView& view, const std::string& title) {
-    if (auto* button = dynamic_cast<const UIButton*>(&view); button && button->titleForState(UIControlStateNormal) == title)
+    if (auto* button = dynamic_cast<const UIButton*>(&view);
+        button && button->titleForState(UIControlStateNormal) == title)
         return true;
     for (const auto& subview : view.subviews())
         if (holdsButtonTitled(*subview, title)) return true;
@@ -92,7 +93,8 @@ TEST(AppScreen, TheStartUpChainWaitsOnlyWhenItMust) {
             ++accessTests;
             return program.hasCameraAndPhotoAccess();
         };
-        screens.requestCameraAndPhotoAccess = [&](const std::shared_ptr<UIView>& host, StartupScreens::Completion done) {
+        screens.requestCameraAndPhotoAccess = [&](const std::shared_ptr<UIView>& host,
+                                                  StartupScreens::Completion done) {
             order.push_back("access");
             program.requestCameraAndPhotoAccess(host, [&order, done] {
                 order.push_back("set-up");
@@ -131,7 +133,8 @@ TEST(AppScreen, OnThePadTheShutterSitsAtTheRightAndTheSliderIsTaller) {
     EXPECT_EQ(screen.cameraButtonView()->center(), CGPointMake(main.width - w - 20, main.height / 2 - w / 2));
     const CGFloat phoneSliderHeight = 110;
     EXPECT_EQ(screen.slideView()->frame().size.height, phoneSliderHeight + 8);
-    EXPECT_EQ(screen.slideView()->frame().origin.y, main.height - AppConstants::defaultToolbarHeight() - phoneSliderHeight - 8);
+    EXPECT_EQ(screen.slideView()->frame().origin.y,
+              main.height - AppConstants::defaultToolbarHeight() - phoneSliderHeight - 8);
     EXPECT_DOUBLE_EQ(screen.slideView()->curvature(), 0.8);
 }
 
@@ -229,7 +232,7 @@ TEST(AppScreen, TheLifeCycleReachesThePictureAndTheAlbumButton) {
     application.transitionToState(UIApplicationState::Background);
     bool saved = false;
     screen.photoCollectionView()->saveNewAssetWithImage(AppHarness::generatedPhoto(230, 30, 30), {},
-                                                [&saved](bool ok, const NSErrorPtr&) { saved = ok; });
+                                                        [&saved](bool ok, const NSErrorPtr&) { saved = ok; });
     app.settle();
     ASSERT_TRUE(saved);
     application.transitionToState(UIApplicationState::Active);

@@ -49,7 +49,8 @@ TEST(AppWindow, APushedClickOnTheShutterTakesOnePhoto) {
     do {
         shown->runTurn(0.01);
         app.settle();
-    } while ((app.photos().empty() || AmbrelViewController::shutterBusy()) && std::chrono::steady_clock::now() < giveUp);
+    } while ((app.photos().empty() || AmbrelViewController::shutterBusy()) &&
+             std::chrono::steady_clock::now() < giveUp);
     EXPECT_EQ(app.photos().size(), 1u);
     EXPECT_FALSE(AmbrelViewController::shutterBusy());
     shown.reset();

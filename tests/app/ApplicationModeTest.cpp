@@ -18,7 +18,8 @@ TEST(ApplicationMode, ArgumentsChooseTheApplicationOrTheRender) {
     EXPECT_FALSE(std::get<Options>(bare).camera) << "the default camera";
     EXPECT_TRUE(std::get<Options>(bare).forceTouch);
 
-    const Command chosen = Parse({"--device", "pad", "--camera", "none", "--shortcut", "Enhance Photo", "--no-force-touch"});
+    const Command chosen =
+        Parse({"--device", "pad", "--camera", "none", "--shortcut", "Enhance Photo", "--no-force-touch"});
     ASSERT_TRUE(std::holds_alternative<Options>(chosen));
     EXPECT_FALSE(std::get<Options>(chosen).forceTouch);
     EXPECT_EQ(std::get<Options>(chosen).device, "pad");

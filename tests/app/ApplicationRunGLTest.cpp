@@ -41,11 +41,12 @@ protected:
     // Runs the program in the folder with its own XDG folders and no display; `arguments`
     // already quoted. The child's exit-time leak scan is off, as for the render's runs.
     Outcome Run(const std::string& arguments) const {
-        const std::string command = "cd '" + folder.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER" +
-                                    " XDG_CONFIG_HOME='" + (folder / "config").string() + "' XDG_DATA_HOME='" +
-                                    (folder / "data").string() + "' XDG_CACHE_HOME='" + (folder / "cache").string() + "'" +
-                                    " MESA_SHADER_CACHE_DISABLE=true ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" '" +
-                                    TAVORIN_EXECUTABLE "' " + arguments + " >/dev/null 2>stderr.txt";
+        const std::string command =
+            "cd '" + folder.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER" +
+            " XDG_CONFIG_HOME='" + (folder / "config").string() + "' XDG_DATA_HOME='" + (folder / "data").string() +
+            "' XDG_CACHE_HOME='" + (folder / "cache").string() + "'" +
+            " MESA_SHADER_CACHE_DISABLE=true ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" '" +
+            TAVORIN_EXECUTABLE "' " + arguments + " >/dev/null 2>stderr.txt";
         Outcome outcome;
         const int status = std::system(command.c_str());
         outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -72,8 +73,9 @@ TEST_F(ApplicationRun, AHeadlessScriptTakesAPhotoAndWritesItsScreenshot) {
     std::ofstream(folder / "config" / "tavorin" / "defaults.json")
         << R"({"AmbrelAppSettings": {"introductionShown": true}})";
     WriteScript("script.txt", "# launch, wait, shutter, shot\nwait 4\ntap 187.5 618\nwait 3\nshot camera.png\n");
-    const Outcome outcome = Run("--headless --camera 'lavfi:testsrc2=size=320x240:rate=30'"
-                                " --script script.txt --screenshots shots");
+    const Outcome outcome =
+        Run("--headless --camera 'lavfi:testsrc2=size=320x240:rate=30'"
+            " --script script.txt --screenshots shots");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const auto shot = platform::DecodeImageFile((folder / "shots" / "camera.png").string());
     ASSERT_TRUE(shot);

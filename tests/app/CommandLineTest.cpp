@@ -17,17 +17,15 @@ namespace {
 
 Command ParseLine(std::vector<std::string> arguments) { return Parse(arguments); }
 
-std::string ErrorOf(const Command& command)
-{
+std::string ErrorOf(const Command& command) {
     const UsageError* error = std::get_if<UsageError>(&command);
     return error ? error->message : "";
 }
 
-TEST(CommandLine, OptionsAndFiles)
-{
-    const Command command = ParseLine({"--set", "Luminance Style=None with Color Adjustments", "-s",
-                                       "CA Tone Map = amaro", "--set=CA Saturation Strength=0.7", "-q", "in.jpg",
-                                       "out.TIFF"});
+TEST(CommandLine, OptionsAndFiles) {
+    const Command command =
+        ParseLine({"--set", "Luminance Style=None with Color Adjustments", "-s", "CA Tone Map = amaro",
+                   "--set=CA Saturation Strength=0.7", "-q", "in.jpg", "out.TIFF"});
     const Options* options = std::get_if<Options>(&command);
     ASSERT_NE(options, nullptr) << ErrorOf(command);
     EXPECT_EQ(options->input, "in.jpg");
@@ -37,7 +35,8 @@ TEST(CommandLine, OptionsAndFiles)
     EXPECT_EQ(options->parameters[0].first, "Luminance Style");
     EXPECT_FLOAT_EQ(options->parameters[0].second, 2.5f / 4.0f);
     EXPECT_EQ(options->parameters[1].first, "CA Tone Map");  // value names in any case
-    EXPECT_FLOAT_EQ(options->parameters[1].second, AmbrelGraphicsController::AdjustmentValueFromString("CA Tone Map", "Amaro"));
+    EXPECT_FLOAT_EQ(options->parameters[1].second,
+                    AmbrelGraphicsController::AdjustmentValueFromString("CA Tone Map", "Amaro"));
     EXPECT_FLOAT_EQ(options->parameters[2].second, 0.7f);
 
     EXPECT_TRUE(std::holds_alternative<Help>(ParseLine({"photo.jpg", "--help"})));
@@ -52,15 +51,14 @@ TEST(CommandLine, OptionsAndFiles)
     EXPECT_EQ(std::get<Options>(dashed).input, "-photo.jpg");
 }
 
-TEST(CommandLine, MistakesAreReportedWithTheirCause)
-{
+TEST(CommandLine, MistakesAreReportedWithTheirCause) {
     const struct {
         std::vector<std::string> arguments;
         const char* expected;  // a part of the message
     } cases[] = {
         {{"--set", "Luminance Styl=CIE"}, "unknown parameter \"Luminance Styl\""},
         {{"--set", "Saturation=0.5"}, "CA Saturation Strength"},  // a suggestion
-        {{"--set", "CA Tone Map=Amarillo"}, "Amaro"},                  // the values it takes
+        {{"--set", "CA Tone Map=Amarillo"}, "Amaro"},             // the values it takes
         {{"--set", "CA Saturation Strength=1.5"}, "from 0 to 1"},
         {{"--set", "CA Saturation Strength=nan"}, "from 0 to 1"},
         {{"--set", "CA Saturation Strength="}, "from 0 to 1"},
@@ -83,19 +81,19 @@ TEST(CommandLine, MistakesAreReportedWithTheirCause)
     }
 }
 
-TEST(CommandLine, ParameterNamesInAnyCaseAndOnOffValues)
-{
+TEST(CommandLine, ParameterNamesInAnyCaseAndOnOffValues) {
     const Command command = ParseLine({"--set", "ca saturation STRENGTH=0.25", "--set", "CA Vignette On/Off=On",
                                        "--set", "nr on/off = off", "--set", "CA Grayscale On/Off=1"});
     const Options* options = std::get_if<Options>(&command);
     ASSERT_NE(options, nullptr) << ErrorOf(command);
-    const std::vector<std::pair<std::string, float>> expected = {
-        {"CA Saturation Strength", 0.25f}, {"CA Vignette On/Off", 1.0f}, {"NR On/Off", 0.0f}, {"CA Grayscale On/Off", 1.0f}};
+    const std::vector<std::pair<std::string, float>> expected = {{"CA Saturation Strength", 0.25f},
+                                                                 {"CA Vignette On/Off", 1.0f},
+                                                                 {"NR On/Off", 0.0f},
+                                                                 {"CA Grayscale On/Off", 1.0f}};
     EXPECT_EQ(options->parameters, expected);  // the engine's own spelling of each name
 }
 
-TEST(CommandLine, SuggestionsResembleTheNameGiven)
-{
+TEST(CommandLine, SuggestionsResembleTheNameGiven) {
     const struct {
         const char* given;
         const char* first;  // the closest suggestion, or "" for none at all
@@ -126,15 +124,13 @@ TEST(CommandLine, SuggestionsResembleTheNameGiven)
     }
 }
 
-TEST(CommandLine, ModesByTheirShownName)
-{
+TEST(CommandLine, ModesByTheirShownName) {
     const Command command = ParseLine({"--mode", "fog 3"});
     ASSERT_TRUE(std::holds_alternative<Options>(command)) << ErrorOf(command);
     EXPECT_EQ(std::get<Options>(command).mode, "fog 3");
 }
 
-TEST(CommandLine, DefaultPhotoIsALargePhotograph)
-{
+TEST(CommandLine, DefaultPhotoIsALargePhotograph) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tavorin-sample-test";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
@@ -154,8 +150,7 @@ TEST(CommandLine, DefaultPhotoIsALargePhotograph)
     EXPECT_EQ(DefaultOutput("/some/where/Wine.jpg"), (std::filesystem::current_path() / "Wine-tavorin.jpg").string());
 }
 
-TEST(CommandLine, HelpAndParameterListing)
-{
+TEST(CommandLine, HelpAndParameterListing) {
     std::ostringstream out, err;
     EXPECT_EQ(Main({"--help"}, out, err), 0);
     EXPECT_NE(out.str().find("Usage: tavorin"), std::string::npos);
@@ -177,4 +172,4 @@ TEST(CommandLine, HelpAndParameterListing)
     EXPECT_NE(err.str().find("tavorin: unknown parameter"), std::string::npos);
 }
 
-} // namespace
+}  // namespace

@@ -45,12 +45,14 @@ protected:
     // Runs the program headless on the script with its own XDG folders; its standard error.
     // A hang is cut short after two minutes (status 124).
     int Run(std::string* err) const {
-        const std::string command =
-            "cd '" + folder.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER XDG_CONFIG_HOME='" +
-            (folder / "config").string() + "' XDG_DATA_HOME='" + (folder / "data").string() + "' XDG_CACHE_HOME='" +
-            (folder / "cache").string() + "' MESA_SHADER_CACHE_DISABLE=true ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\"" +
-            " timeout 120 '" TAVORIN_EXECUTABLE "' --headless --camera simulated --script script.txt --screenshots shots"
-            " >/dev/null 2>stderr.txt";
+        const std::string command = "cd '" + folder.string() +
+                                    "' && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER XDG_CONFIG_HOME='" +
+                                    (folder / "config").string() + "' XDG_DATA_HOME='" + (folder / "data").string() +
+                                    "' XDG_CACHE_HOME='" + (folder / "cache").string() +
+                                    "' MESA_SHADER_CACHE_DISABLE=true ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\"" +
+                                    " timeout 120 '" TAVORIN_EXECUTABLE
+                                    "' --headless --camera simulated --script script.txt --screenshots shots"
+                                    " >/dev/null 2>stderr.txt";
         const int status = std::system(command.c_str());
         std::ifstream in(folder / "stderr.txt", std::ios::binary);
         err->assign(std::istreambuf_iterator<char>(in), {});
@@ -81,7 +83,9 @@ TEST_F(DamagedSettingsRun, TheApplicationStartsOverADamagedSettingsFileAndSaysWh
         {"a folder", true, [](const fs::path& file) { fs::create_directories(file); }},
         {"a named pipe", true, [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); }},
         {"nested 200,000 deep", true,
-         [](const fs::path& file) { WriteText(file, "{\"k\": " + std::string(200000, '[') + std::string(200000, ']') + "}"); }},
+         [](const fs::path& file) {
+             WriteText(file, "{\"k\": " + std::string(200000, '[') + std::string(200000, ']') + "}");
+         }},
         {"huge", true,
          [](const fs::path& file) {
              WriteText(file, "{}");
@@ -89,8 +93,9 @@ TEST_F(DamagedSettingsRun, TheApplicationStartsOverADamagedSettingsFileAndSaysWh
          }},
         {"of the wrong types", false,
          [](const fs::path& file) {
-             WriteText(file, file.filename() == "defaults.json" ? R"({"AmbrelAppSettings": "yes", "RatingPromptUseCount": [1]})"
-                                                                : R"({"camera": "3", "photos": 4294967299})");
+             WriteText(file, file.filename() == "defaults.json"
+                                 ? R"({"AmbrelAppSettings": "yes", "RatingPromptUseCount": [1]})"
+                                 : R"({"camera": "3", "photos": 4294967299})");
          }},
         {"read-only", false,
          [&sound](const fs::path& file) {

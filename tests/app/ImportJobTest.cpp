@@ -40,11 +40,12 @@ protected:
     // A photo taken at the given hour of one day (EXIF date), in a shade of its own.
     std::string photo(const fs::path& path, int hour, platform::ImageFileType type = platform::ImageFileType::JPEG) {
         auto bitmap = platform::ImageBitmap::make(16, 12);
-        for (std::size_t i = 0; i < bitmap->pixels.size(); ++i) bitmap->pixels[i] = static_cast<std::uint8_t>(hour * 10 + i % 7);
+        for (std::size_t i = 0; i < bitmap->pixels.size(); ++i)
+            bitmap->pixels[i] = static_cast<std::uint8_t>(hour * 10 + i % 7);
         char date[32];
         std::snprintf(date, sizeof date, "2024:03:01 %02d:00:00", hour);
-        platform::ImageProperties p{{"{Exif}", platform::ImageProperties{{"DateTimeOriginal", date},
-                                                                          {"OffsetTimeOriginal", "+00:00"}}}};
+        platform::ImageProperties p{
+            {"{Exif}", platform::ImageProperties{{"DateTimeOriginal", date}, {"OffsetTimeOriginal", "+00:00"}}}};
         EXPECT_TRUE(platform::WriteImageFile(*bitmap, type, p, path.string()));
         return path.string();
     }
@@ -60,8 +61,8 @@ protected:
     // The program's import of the folder as a shell command, its output in log<n>, err<n>, status<n>.
     std::string program(const std::string& folder, int n) {
         const std::string log = (root / ("log" + std::to_string(n))).string();
-        return "TAVORIN_PHOTO_LIBRARY='" + library + "' '" + TAVORIN_EXECUTABLE + "' import '" + folder + "' > '" + log +
-               "' 2> '" + (root / ("err" + std::to_string(n))).string() + "'; echo $? > '" +
+        return "TAVORIN_PHOTO_LIBRARY='" + library + "' '" + TAVORIN_EXECUTABLE + "' import '" + folder + "' > '" +
+               log + "' 2> '" + (root / ("err" + std::to_string(n))).string() + "'; echo $? > '" +
                (root / ("status" + std::to_string(n))).string() + "'";
     }
     std::string text(const std::string& name) {
@@ -72,7 +73,8 @@ protected:
     // Each row's original digest, after checking that every file has one row and the bytes
     // its source had.
     std::multiset<std::string> digests() {
-        auto l = PHPhotoLibrary::openAt(library, nullptr, {.requiresAuthorization = false, .pollsOtherProcesses = false});
+        auto l =
+            PHPhotoLibrary::openAt(library, nullptr, {.requiresAuthorization = false, .pollsOtherProcesses = false});
         std::multiset<std::string> d;
         if (!l) return ADD_FAILURE() << "the library does not open", d;
         for (auto& r : l->store().assets(true)) {
@@ -92,7 +94,8 @@ protected:
     }
 
     std::vector<double> dates() {
-        auto l = PHPhotoLibrary::openAt(library, nullptr, {.requiresAuthorization = false, .pollsOtherProcesses = false});
+        auto l =
+            PHPhotoLibrary::openAt(library, nullptr, {.requiresAuthorization = false, .pollsOtherProcesses = false});
         std::vector<double> d;
         auto assets = PHAsset::fetchAssetsWithOptions({}, l);
         for (auto& a : *assets) d.push_back(a->creationDate());
@@ -128,7 +131,8 @@ TEST_F(ImportJobTest, DuplicatesAndUnreadableFilesAreSkippedWithALineEach) {
     // Again: all already there, none failed.
     fs::remove(root / "in" / "broken.jpg");
     EXPECT_EQ(run({(root / "in").string()}), 0);
-    EXPECT_EQ(out.str().substr(out.str().rfind('\n', out.str().size() - 2) + 1), "0 photos imported, 2 already in the library\n");
+    EXPECT_EQ(out.str().substr(out.str().rfind('\n', out.str().size() - 2) + 1),
+              "0 photos imported, 2 already in the library\n");
 }
 
 // A damaged photo is not imported: its line says why. A FIFO is never opened (its open would
@@ -165,7 +169,8 @@ TEST_F(ImportJobTest, AnAlbumIsFoundByNameOrMade) {
     EXPECT_EQ(run({"--album", "Trip", photo(root / "a.jpg", 1), photo(root / "b.jpg", 2)}), 0);
     EXPECT_EQ(run({"--album=Trip", photo(root / "c.jpg", 3)}), 0);
     auto l = PHPhotoLibrary::openAt(library, nullptr, {.requiresAuthorization = false, .pollsOtherProcesses = false});
-    auto albums = PHAssetCollection::fetchAssetCollectionsWithType(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, {}, l);
+    auto albums = PHAssetCollection::fetchAssetCollectionsWithType(PHAssetCollectionTypeAlbum,
+                                                                   PHAssetCollectionSubtypeAny, {}, l);
     ASSERT_EQ(albums->count(), 1u);
     EXPECT_EQ(albums->firstObject()->localizedTitle(), "Trip");
     EXPECT_EQ(PHAsset::fetchAssetsInAssetCollection(*albums->firstObject())->count(), 3u);
@@ -175,7 +180,8 @@ TEST_F(ImportJobTest, TheCommandLineIsChecked) {
     struct Case {
         std::vector<std::string> args;
         const char* error;
-    } cases[] = {{{}, "nothing to import"}, {{"--album"}, "--album needs a name"}, {{"--bogus", "x"}, "unknown option"}};
+    } cases[] = {
+        {{}, "nothing to import"}, {{"--album"}, "--album needs a name"}, {{"--bogus", "x"}, "unknown option"}};
     for (auto& c : cases) {
         auto command = ImportJob::Parse(c.args);
         auto* usage = std::get_if<ImportJob::UsageError>(&command);
@@ -196,7 +202,8 @@ TEST_F(ImportJobTest, TheProgramFillsTheLibraryItIsGiven) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     std::ifstream log(root / "log");
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>()), "2 photos imported\n");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>()),
+              "2 photos imported\n");
     EXPECT_EQ(dates().size(), 2u);
 }
 
@@ -245,12 +252,14 @@ TEST_F(ImportJobTest, ImportsOfOneFolderAtOnceWithAnotherWriterAddEachPhotoOnce)
         std::multiset<std::string> captured;
         std::thread imports([&] { std::system(command.c_str()); });
         {
-            auto l = PHPhotoLibrary::openAt(library, nullptr, {.requiresAuthorization = false, .pollsOtherProcesses = false});
+            auto l = PHPhotoLibrary::openAt(library, nullptr,
+                                            {.requiresAuthorization = false, .pollsOtherProcesses = false});
             ASSERT_TRUE(l);
             for (int i = 0; i < 6; ++i) {
                 const std::string path = (root / "captures" / ("c" + std::to_string(i) + ".png")).string();
                 auto bitmap = platform::ImageBitmap::make(20, 10 + processes);
-                for (std::size_t k = 0; k < bitmap->pixels.size(); ++k) bitmap->pixels[k] = static_cast<std::uint8_t>(i * 31 + k % 5);
+                for (std::size_t k = 0; k < bitmap->pixels.size(); ++k)
+                    bitmap->pixels[k] = static_cast<std::uint8_t>(i * 31 + k % 5);
                 ASSERT_TRUE(platform::WriteImageFile(*bitmap, platform::ImageFileType::PNG, {}, path));
                 NSErrorPtr error;
                 EXPECT_TRUE(l->performChangesAndWait(

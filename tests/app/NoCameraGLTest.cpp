@@ -26,7 +26,8 @@ protected:
         // gradient).
         const CGRect text = notice->convertRectToView(notice->bounds(), nullptr);
         const double around = (brightness(app->meanColor(CGRectOffset(text, 0, -2 * text.size.height))) +
-                               brightness(app->meanColor(CGRectOffset(text, 0, 2 * text.size.height)))) / 2;
+                               brightness(app->meanColor(CGRectOffset(text, 0, 2 * text.size.height)))) /
+                              2;
         EXPECT_GT(brightness(app->meanColor(text)), around + 0.05) << "the notice is seen";
         const CameraButtonView& shutter = *screen().cameraButtonView();
         EXPECT_FALSE(shutter.isEnabled());

@@ -30,8 +30,7 @@ struct Settings {
 };
 
 // A photo with texture and gradients, so that local contrast and noise filters have work.
-platform::ImageBitmap Photo(uint32_t width = 300, uint32_t height = 200)
-{
+platform::ImageBitmap Photo(uint32_t width = 300, uint32_t height = 200) {
     auto bitmap = platform::ImageBitmap::make(width, height);
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x) {
@@ -44,15 +43,13 @@ platform::ImageBitmap Photo(uint32_t width = 300, uint32_t height = 200)
     return *bitmap;
 }
 
-float Value(const std::string& name, const std::string& text)
-{
+float Value(const std::string& name, const std::string& text) {
     const auto value = RenderJob::ParameterValue(name, text);
     EXPECT_TRUE(std::holds_alternative<float>(value));
     return std::holds_alternative<float>(value) ? std::get<float>(value) : 0.0f;
 }
 
-UIImagePtr Image(const platform::ImageBitmap& bitmap, int64_t orientation)
-{
+UIImagePtr Image(const platform::ImageBitmap& bitmap, int64_t orientation) {
     return UIImage::imageWithCGImage(CGImageCreate(bitmap.width, bitmap.height, 8, 32, bitmap.width * 4,
                                                    CGColorSpaceCreateDeviceRGB(), kCGImageAlphaLast, bitmap.pixels),
                                      1, static_cast<UIImageOrientation>(orientation));
@@ -60,20 +57,16 @@ UIImagePtr Image(const platform::ImageBitmap& bitmap, int64_t orientation)
 
 // The photo as the application renders it: its view, the mode selected through the editing
 // model, the preview shown, then the full-resolution render.
-std::vector<uint8_t> ThroughTheView(const Settings& setup, const platform::ImageBitmap& photo, int64_t orientation)
-{
+std::vector<uint8_t> ThroughTheView(const Settings& setup, const platform::ImageBitmap& photo, int64_t orientation) {
     const CGFloat side = PhotoRenderer::kPreviewSize / AppConstants::defaultContentScale();
     auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, side, side));
-    if (!view->device() || !view->graphicsController())
-        return {};
+    if (!view->device() || !view->graphicsController()) return {};
     GraphicsTypeController::setEngine(view.get());
     // A photo at rest in the application: the camera stopped, no slider moving.
     view->adjustmentWillFinishChange();
     for (const auto& item : TypeController::modes())
-        if (item->name() == setup.mode && item->selectedBlock())
-            item->selectedBlock()(true, item.get());
-    for (const auto& [name, text] : setup.settings)
-        view->setAdjustment(name, Value(name, text));
+        if (item->name() == setup.mode && item->selectedBlock()) item->selectedBlock()(true, item.get());
+    for (const auto& [name, text] : setup.settings) view->setAdjustment(name, Value(name, text));
     const double longer = std::max(photo.width, photo.height);
     const double reduction = std::min(1.0, PhotoRenderer::kPreviewSize / longer);
     const auto preview = platform::ResizeImageBitmap(photo, static_cast<uint32_t>(std::round(photo.width * reduction)),
@@ -84,22 +77,17 @@ std::vector<uint8_t> ThroughTheView(const Settings& setup, const platform::Image
     return result && result->CGImage() ? *result->CGImage()->data : std::vector<uint8_t>{};
 }
 
-std::vector<uint8_t> Straight(const Settings& setup, const platform::ImageBitmap& photo, int64_t orientation)
-{
+std::vector<uint8_t> Straight(const Settings& setup, const platform::ImageBitmap& photo, int64_t orientation) {
     std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
-    if (!renderer)
-        return {};
-    if (const auto mode = TypeController::modeNamed(setup.mode))
-        EXPECT_TRUE(renderer->applyMode(mode->library));
-    for (const auto& [name, text] : setup.settings)
-        renderer->setAdjustment(name, Value(name, text));
+    if (!renderer) return {};
+    if (const auto mode = TypeController::modeNamed(setup.mode)) EXPECT_TRUE(renderer->applyMode(mode->library));
+    for (const auto& [name, text] : setup.settings) renderer->setAdjustment(name, Value(name, text));
     EXPECT_TRUE(renderer->renderPreview(photo, orientation));
     const std::shared_ptr<sBitmap> result = renderer->render(photo, orientation);
     return result ? result->bytes : std::vector<uint8_t>{};
 }
 
-TEST(PhotoRenderer, GivesThePixelsOfTheGraphicsView)
-{
+TEST(PhotoRenderer, GivesThePixelsOfTheGraphicsView) {
     const Settings setups[] = {
         {"", {}},
         {"Dramatic 2", {}},
@@ -117,16 +105,14 @@ TEST(PhotoRenderer, GivesThePixelsOfTheGraphicsView)
             ASSERT_EQ(expected.size(), size_t{300} * 200 * 4);
             ASSERT_EQ(straight.size(), expected.size());
             size_t differing = 0;
-            for (size_t i = 0; i < expected.size(); ++i)
-                differing += expected[i] != straight[i];
+            for (size_t i = 0; i < expected.size(); ++i) differing += expected[i] != straight[i];
             EXPECT_EQ(differing, 0u);
         }
 }
 
 // A smooth sky as a camera's JPEG leaves it: a gentle gradient, grain, and each 8 × 8 block
 // lifted or lowered a little.
-platform::ImageBitmap Sky()
-{
+platform::ImageBitmap Sky() {
     auto bitmap = platform::ImageBitmap::make(256, 192);
     uint32_t seed = 12345;
     const auto grain = [&seed] {
@@ -148,8 +134,7 @@ platform::ImageBitmap Sky()
 
 // Mean absolute green step between neighbours across the 8-pixel grid, less that inside the
 // blocks; and the mean absolute step over all neighbours (grain and blocks together).
-std::pair<double, double> Steps(const std::vector<uint8_t>& rgba, int width, int height)
-{
+std::pair<double, double> Steps(const std::vector<uint8_t>& rgba, int width, int height) {
     double sum[2] = {};
     int n[2] = {};
     for (int y = 8; y < height - 8; ++y)
@@ -165,8 +150,7 @@ std::pair<double, double> Steps(const std::vector<uint8_t>& rgba, int width, int
     return {sum[1] / n[1] - sum[0] / n[0], (sum[0] + sum[1]) / (n[0] + n[1])};
 }
 
-TEST(PhotoRenderer, FiltersNoiseAsTheApplicationShowsAPhoto)
-{
+TEST(PhotoRenderer, FiltersNoiseAsTheApplicationShowsAPhoto) {
     // Modes leave the noise filter alone; the application's view has it on for a photo at rest,
     // so the command line must too, or strong modes lift grain and block edges.
     const platform::ImageBitmap sky = Sky();
@@ -186,8 +170,7 @@ TEST(PhotoRenderer, FiltersNoiseAsTheApplicationShowsAPhoto)
 // The command line's preview of a JPEG comes from a decode at a reduced scale: the photo's
 // render from it stays close to the render from a preview reduced from the full decode.
 // Other types have no such preview.
-TEST(PhotoRenderer, APreviewFromAReducedDecodeKeepsTheRender)
-{
+TEST(PhotoRenderer, APreviewFromAReducedDecodeKeepsTheRender) {
     // Above twice the preview's size, so that the decode is reduced; several strips high.
     const platform::ImageBitmap photo = Photo(1700, 1130);
     std::vector<uint8_t> jpeg, png;
@@ -207,8 +190,7 @@ TEST(PhotoRenderer, APreviewFromAReducedDecodeKeepsTheRender)
 
     const auto render = [&full](const platform::ImageBitmap& preview) {
         std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
-        if (!renderer)
-            return std::vector<uint8_t>{};
+        if (!renderer) return std::vector<uint8_t>{};
         const auto mode = TypeController::modeNamed("Dramatic 2");
         EXPECT_TRUE(mode && renderer->applyMode(mode->library));
         EXPECT_TRUE(renderer->renderPreview(preview, 0));
@@ -222,8 +204,7 @@ TEST(PhotoRenderer, APreviewFromAReducedDecodeKeepsTheRender)
     double sum = 0, change = 0;
     int largest = 0;
     for (size_t i = 0; i < fromFull.size(); ++i) {
-        if (i % 4 == 3)
-            continue;
+        if (i % 4 == 3) continue;
         const int d = std::abs(int(fromFull[i]) - int(fromReduced[i]));
         sum += d;
         largest = std::max(largest, d);
@@ -241,8 +222,7 @@ TEST(PhotoRenderer, APreviewFromAReducedDecodeKeepsTheRender)
 
 // The command line holds a JPEG as packed R,G,B: rendered whole or a strip of rows at a time,
 // it gives the very pixels of its R,G,B,A decode.
-TEST(PhotoRenderer, PackedRGBGivesTheSamePixels)
-{
+TEST(PhotoRenderer, PackedRGBGivesTheSamePixels) {
     const platform::ImageBitmap photo = Photo(1201, 700);  // odd width, several strips
     std::vector<uint8_t> jpeg;
     ASSERT_TRUE(platform::EncodeImage(photo, platform::ImageFileType::JPEG, {}, &jpeg));
@@ -260,7 +240,9 @@ TEST(PhotoRenderer, PackedRGBGivesTheSamePixels)
         }
         return made;
     };
-    const auto bytes = [](const std::shared_ptr<sBitmap>& image) { return image ? image->bytes : std::vector<uint8_t>{}; };
+    const auto bytes = [](const std::shared_ptr<sBitmap>& image) {
+        return image ? image->bytes : std::vector<uint8_t>{};
+    };
     const std::vector<uint8_t> expected = bytes(renderer()->render(*rgba, 0));
     ASSERT_EQ(expected.size(), size_t{1201} * 700 * 4);
     EXPECT_TRUE(bytes(renderer()->render(*rgb, 0)) == expected);
@@ -272,4 +254,4 @@ TEST(PhotoRenderer, PackedRGBGivesTheSamePixels)
     EXPECT_TRUE(rows == expected);
 }
 
-} // namespace
+}  // namespace

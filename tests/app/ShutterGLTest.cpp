@@ -48,8 +48,12 @@ TEST_F(ShutterTest, EachPressSavesAsTheSettingsSay) {
         bool edited;
     };
     const std::vector<Case> cases = {
-        {"a copy: the capture with the rendering as its edit", false, SaveMethodSaveAsCopy, SaveTypeJPEG,
-         {"public.jpeg"}, true},
+        {"a copy: the capture with the rendering as its edit",
+         false,
+         SaveMethodSaveAsCopy,
+         SaveTypeJPEG,
+         {"public.jpeg"},
+         true},
         {"the plain capture first", true, SaveMethodSave, SaveTypeJPEG, {"public.jpeg", "public.jpeg"}, true},
         {"export", false, SaveMethodExport, SaveTypeJPEG, {"public.jpeg"}, false},
         {"PNG exports", false, SaveMethodSave, SaveTypePNG, {"public.png"}, false},

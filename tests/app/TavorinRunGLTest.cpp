@@ -33,17 +33,14 @@ struct Outcome {
     std::string err;
 };
 
-std::string ReadText(const fs::path& path)
-{
+std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-size_t Occurrences(const std::string& text, const std::string& part)
-{
+size_t Occurrences(const std::string& text, const std::string& part) {
     size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++count;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
     return count;
 }
 
@@ -53,19 +50,16 @@ size_t Occurrences(const std::string& text, const std::string& part)
 // thread-stopping scan sometimes crashes among the GL driver's worker threads, which would turn
 // a passing run into an abort. The same render code is leak-checked in-process by the engine's
 // full-resolution tests.
-Outcome RunProgram(const fs::path& folder, const std::string& arguments, int seconds = 0)
-{
+Outcome RunProgram(const fs::path& folder, const std::string& arguments, int seconds = 0) {
     const std::string limit = seconds ? "timeout " + std::to_string(seconds) + " " : "";
     const std::string command = "cd '" + folder.string() + "' && ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" " +
                                 limit + "'" TAVORIN_EXECUTABLE "' " + arguments + " 2>'" +
                                 (folder / "stderr.txt").string() + "'";
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return outcome;
+    if (!pipe) return outcome;
     char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe))
-        outcome.out += buffer;
+    while (fgets(buffer, sizeof buffer, pipe)) outcome.out += buffer;
     const int status = pclose(pipe);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.err = ReadText(folder / "stderr.txt");
@@ -75,8 +69,7 @@ Outcome RunProgram(const fs::path& folder, const std::string& arguments, int sec
 
 class TavorinRun : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         folder = fs::temp_directory_path() / ("tavorin-run-" + std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
@@ -100,8 +93,7 @@ protected:
     platform::ImageBitmap photo;
 };
 
-TEST_F(TavorinRun, HelpNamesEveryUseOfTheProgram)
-{
+TEST_F(TavorinRun, HelpNamesEveryUseOfTheProgram) {
     const Outcome run = RunProgram(folder, "--help");
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* use : {"tavorin [options] [PHOTO [OUTPUT]]", "tavorin --sample", "--headless --script FILE",
@@ -109,14 +101,15 @@ TEST_F(TavorinRun, HelpNamesEveryUseOfTheProgram)
         EXPECT_NE(run.out.find(use), std::string::npos) << use << " in\n" << run.out;
 }
 
-TEST_F(TavorinRun, RendersAndWritesThePhoto)
-{
-    const Outcome run = RunProgram(folder, "-q --set 'Luminance Style=None with Color Adjustments' "
-                                           "--set 'CA Tone Map=Amaro' photo.jpg result.png");
+TEST_F(TavorinRun, RendersAndWritesThePhoto) {
+    const Outcome run = RunProgram(folder,
+                                   "-q --set 'Luminance Style=None with Color Adjustments' "
+                                   "--set 'CA Tone Map=Amaro' photo.jpg result.png");
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "result.png\n");
     platform::ImageIOError error;
-    const auto result = platform::DecodeImageFile((folder / "result.png").string(), platform::ImagePixelFormat::RGBA, &error);
+    const auto result =
+        platform::DecodeImageFile((folder / "result.png").string(), platform::ImagePixelFormat::RGBA, &error);
     ASSERT_TRUE(result) << error.message;
     EXPECT_EQ(result->bitmap.width, 160u);  // turned upright, as a viewer shows the photo
     EXPECT_EQ(result->bitmap.height, 240u);
@@ -130,8 +123,7 @@ TEST_F(TavorinRun, RendersAndWritesThePhoto)
     EXPECT_GT(difference / (240.0 * 160.0), 5.0);
 }
 
-TEST_F(TavorinRun, WritesBesideTheCurrentFolderByDefault)
-{
+TEST_F(TavorinRun, WritesBesideTheCurrentFolderByDefault) {
     const Outcome run = RunProgram(folder, "-q photo.jpg");
     ASSERT_EQ(run.status, 0);
     const fs::path expected = folder / "photo-tavorin.jpg";
@@ -141,8 +133,7 @@ TEST_F(TavorinRun, WritesBesideTheCurrentFolderByDefault)
     EXPECT_EQ(result->bitmap.width, 160u);  // upright
 }
 
-TEST_F(TavorinRun, ModesByTheirShownName)
-{
+TEST_F(TavorinRun, ModesByTheirShownName) {
     ASSERT_EQ(RunProgram(folder, "-q photo.jpg plain.png").status, 0);
     ASSERT_EQ(RunProgram(folder, "-q --mode 'Dramatic 2' photo.jpg dramatic.png").status, 0);
     const auto plain = platform::DecodeImageFile((folder / "plain.png").string());
@@ -155,8 +146,7 @@ TEST_F(TavorinRun, ModesByTheirShownName)
     EXPECT_GT(difference / plain->bitmap.pixels.size(), 2.0);
 }
 
-TEST_F(TavorinRun, MistakesEndWithTheirExitStatusAndNameThePathOnce)
-{
+TEST_F(TavorinRun, MistakesEndWithTheirExitStatusAndNameThePathOnce) {
     std::ofstream(folder / "broken.jpg") << "\xFF\xD8\xFF not really a JPEG";
     fs::create_directories(folder / "a-folder.png");
     const struct {
@@ -190,13 +180,13 @@ TEST_F(TavorinRun, MistakesEndWithTheirExitStatusAndNameThePathOnce)
 
 // A damaged photo is refused with its reason, whatever the output, and nothing is written:
 // no grey rows passed off as the photo.
-TEST_F(TavorinRun, DamagedPhotosFailWithTheirReasonAndWriteNothing)
-{
+TEST_F(TavorinRun, DamagedPhotosFailWithTheirReasonAndWriteNothing) {
     for (const imageio_test::DamagedImage& damaged : imageio_test::damagedImages()) {
         SCOPED_TRACE(damaged.name);
         const std::string name = std::string("damaged") + damaged.extension;
         std::ofstream(folder / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(damaged.data.data()), static_cast<std::streamsize>(damaged.data.size()));
+            .write(reinterpret_cast<const char*>(damaged.data.data()),
+                   static_cast<std::streamsize>(damaged.data.size()));
         const Outcome run = RunProgram(folder, "-q " + name + " out.jpg");
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(Occurrences(run.err, name), 1u) << run.err;
@@ -206,15 +196,13 @@ TEST_F(TavorinRun, DamagedPhotosFailWithTheirReasonAndWriteNothing)
         fs::remove(folder / name);
     }
     size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
-        ++files;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++files;
     EXPECT_EQ(files, 1u);  // the good photo alone: no temporary file either
 }
 
 // Anything but a regular file given as the photo is refused at once (a FIFO used to keep the
 // program waiting in its open for ever), and so is one given as the output.
-TEST_F(TavorinRun, WhatIsNotAFileIsRefusedAtOnce)
-{
+TEST_F(TavorinRun, WhatIsNotAFileIsRefusedAtOnce) {
     const int sock = imageio_test::makeNonFiles(folder, "pipe.jpg", "socket.jpg", "folder.jpg");
     const struct {
         const char* arguments;
@@ -239,8 +227,7 @@ TEST_F(TavorinRun, WhatIsNotAFileIsRefusedAtOnce)
 
 // An output name as long as the folder takes is written (the temporary file beside it keeps
 // within the limit); a longer one is refused before the photo is rendered.
-TEST_F(TavorinRun, OutputNamesAsLongAsTheFolderTakes)
-{
+TEST_F(TavorinRun, OutputNamesAsLongAsTheFolderTakes) {
     const std::string longest = std::string(251, 'a') + ".jpg";
     Outcome run = RunProgram(folder, "-q photo.jpg " + longest);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -251,13 +238,11 @@ TEST_F(TavorinRun, OutputNamesAsLongAsTheFolderTakes)
     EXPECT_NE(run.err.find(std::strerror(ENAMETOOLONG)), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("rendering"), std::string::npos) << run.err;  // refused before the render
     size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
-        ++files;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++files;
     EXPECT_EQ(files, 2u);  // the photo and the long-named result
 }
 
-TEST_F(TavorinRun, ThePhotoIsNeverWrittenOver)
-{
+TEST_F(TavorinRun, ThePhotoIsNeverWrittenOver) {
     const std::string original = ReadText(folder / "photo.jpg");
     fs::create_symlink("photo.jpg", folder / "link.jpg");
     fs::create_hard_link(folder / "photo.jpg", folder / "hard.jpg");
@@ -279,28 +264,23 @@ TEST_F(TavorinRun, ThePhotoIsNeverWrittenOver)
     EXPECT_EQ(RunProgram(folder, "-q photo.jpg ''").status, 2);
     EXPECT_FALSE(fs::exists(folder / "out.jpg"));
     size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
-        ++files;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++files;
     EXPECT_EQ(files, 3u);  // the photo and its two links, nothing written beside them
 }
 
 // The mean colour of a quarter of the bitmap (0 top left, 1 top right, 2 bottom left, 3 bottom
 // right).
-std::array<double, 3> QuarterMean(const platform::ImageBitmap& b, int quarter)
-{
+std::array<double, 3> QuarterMean(const platform::ImageBitmap& b, int quarter) {
     const uint32_t w = b.width / 2, h = b.height / 2, x0 = quarter % 2 ? w : 0, y0 = quarter / 2 ? h : 0;
     std::array<double, 3> sum{};
     for (uint32_t y = y0; y < y0 + h; ++y)
         for (uint32_t x = x0; x < x0 + w; ++x)
-            for (int k = 0; k < 3; ++k)
-                sum[k] += b.pixel(x, y)[k];
-    for (double& v : sum)
-        v /= double(w) * h;
+            for (int k = 0; k < 3; ++k) sum[k] += b.pixel(x, y)[k];
+    for (double& v : sum) v /= double(w) * h;
     return sum;
 }
 
-TEST_F(TavorinRun, EveryOrientationComesOutUpright)
-{
+TEST_F(TavorinRun, EveryOrientationComesOutUpright) {
     // Four quarters of distinct colours tell every turn and mirror apart.
     const uint8_t colours[4][3] = {{220, 40, 40}, {40, 220, 40}, {40, 40, 220}, {220, 220, 40}};
     auto stored = platform::ImageBitmap::make(96, 64);
@@ -325,14 +305,12 @@ TEST_F(TavorinRun, EveryOrientationComesOutUpright)
         ASSERT_EQ(result->bitmap.height, expected->height);
         for (int quarter = 0; quarter < 4; ++quarter) {
             const auto got = QuarterMean(result->bitmap, quarter), want = QuarterMean(*expected, quarter);
-            for (int k = 0; k < 3; ++k)
-                EXPECT_NEAR(got[k], want[k], 50.0) << "quarter " << quarter << " channel " << k;
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[k], want[k], 50.0) << "quarter " << quarter << " channel " << k;
         }
     }
 }
 
-TEST_F(TavorinRun, ColourProfileXMPAndMetadataTravelWithTheResult)
-{
+TEST_F(TavorinRun, ColourProfileXMPAndMetadataTravelWithTheResult) {
     const std::string profile = imageio_test::iccProfile("RGB ");
     const std::string stamp = "2001:02:03 04:05:06";
     platform::ImageProperties properties{
@@ -356,7 +334,8 @@ TEST_F(TavorinRun, ColourProfileXMPAndMetadataTravelWithTheResult)
                                                  (folder / "tagged.jpg").string()));
             ASSERT_EQ(RunProgram(folder, std::string("-q tagged.jpg ") + output).status, 0);
             platform::ImageIOError error;
-            const auto result = platform::DecodeImageFile((folder / output).string(), platform::ImagePixelFormat::RGBA, &error);
+            const auto result =
+                platform::DecodeImageFile((folder / output).string(), platform::ImagePixelFormat::RGBA, &error);
             ASSERT_TRUE(result) << error.message;
             const platform::ImageProperties& p = result->properties;
             EXPECT_EQ(result->exifOrientation, 1);
@@ -375,7 +354,8 @@ TEST_F(TavorinRun, ColourProfileXMPAndMetadataTravelWithTheResult)
             xmpDate[4] = xmpDate[7] = '-';
             xmpDate[10] = 'T';
             imageio_test::expectProfileAndSampleXMP(p, profile, 1, xmpDate);
-            EXPECT_EQ(text(platform::kCGImagePropertyExifDictionary, platform::kCGImagePropertyExifDateTimeOriginal), stamp);
+            EXPECT_EQ(text(platform::kCGImagePropertyExifDictionary, platform::kCGImagePropertyExifDateTimeOriginal),
+                      stamp);
         }
     }
 }
@@ -383,8 +363,7 @@ TEST_F(TavorinRun, ColourProfileXMPAndMetadataTravelWithTheResult)
 // A camera's photo rendered into each type, stored sideways and upright (whose JPEG is written
 // a strip at a time): its metadata travels tag for tag but for what the render changed, and
 // its XMP packet, which the XMP toolkit refuses, comes as it came, made upright.
-TEST_F(TavorinRun, ACameraPhotosMetadataTravelsTagForTag)
-{
+TEST_F(TavorinRun, ACameraPhotosMetadataTravelsTagForTag) {
     using namespace camera_photo;
     for (const int stored : {6, 1}) {
         const Bytes camera = CameraPhoto(stored);
@@ -415,8 +394,7 @@ TEST_F(TavorinRun, ACameraPhotosMetadataTravelsTagForTag)
 
 // An upright photo's JPEG, written a strip at a time while the render runs, holds the same
 // picture as the whole render written losslessly.
-TEST_F(TavorinRun, UprightJPEGHoldsTheSameRenderAsPNG)
-{
+TEST_F(TavorinRun, UprightJPEGHoldsTheSameRenderAsPNG) {
     ASSERT_TRUE(platform::WriteImageFile(photo, platform::ImageFileType::PNG, {}, (folder / "upright.png").string()));
     for (const char* output : {"out.jpg", "out.png"})
         ASSERT_EQ(RunProgram(folder, std::string("-q --mode 'Dramatic 2' upright.png ") + output).status, 0);
@@ -427,8 +405,7 @@ TEST_F(TavorinRun, UprightJPEGHoldsTheSameRenderAsPNG)
     ASSERT_EQ(jpeg->bitmap.height, 160u);
     double difference = 0, change = 0;
     for (size_t i = 0; i < png->bitmap.pixels.size(); ++i) {
-        if (i % 4 == 3)
-            continue;
+        if (i % 4 == 3) continue;
         difference += std::abs(int(jpeg->bitmap.pixels[i]) - int(png->bitmap.pixels[i]));
         change += std::abs(int(png->bitmap.pixels[i]) - int(photo.pixels[i]));
     }
@@ -436,8 +413,7 @@ TEST_F(TavorinRun, UprightJPEGHoldsTheSameRenderAsPNG)
     EXPECT_GT(change / (240.0 * 160.0 * 3.0), 2.0);      // and the mode did change it
 }
 
-TEST_F(TavorinRun, StoppedDuringTheWriteLeavesNoTemporaryFile)
-{
+TEST_F(TavorinRun, StoppedDuringTheWriteLeavesNoTemporaryFile) {
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(strsignal(signal));
         int channel[2];
@@ -468,8 +444,7 @@ TEST_F(TavorinRun, StoppedDuringTheWriteLeavesNoTemporaryFile)
         };
         while (!announced()) {
             const ssize_t n = ::read(channel[0], buffer, sizeof buffer);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             said.append(buffer, static_cast<size_t>(n));
         }
         const size_t at = said.find(marker);
@@ -487,4 +462,4 @@ TEST_F(TavorinRun, StoppedDuringTheWriteLeavesNoTemporaryFile)
     }
 }
 
-} // namespace
+}  // namespace

@@ -139,8 +139,7 @@ TEST_F(TypeSelectionTest, AHeaderTapAppliesTheCategorysFirstModeAndTintsTheScree
         SCOPED_TRACE(name);
         if (const float* number = std::get_if<float>(&value))
             EXPECT_EQ(view.getAdjustmentString(name), view.adjustmentValueDescription(name, *number));
-        else
-            EXPECT_EQ(view.getAdjustmentString(name), std::get<std::string>(value));
+        else EXPECT_EQ(view.getAdjustmentString(name), std::get<std::string>(value));
         ++checked;
     }
     EXPECT_GT(checked, 10);

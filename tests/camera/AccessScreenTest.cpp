@@ -60,8 +60,8 @@ protected:
     void tapAccessButton() {
         const auto button = accessButton();
         ASSERT_TRUE(button);
-        const CGPoint p = button->convertPointToView({CGRectGetMidX(button->bounds()), CGRectGetMidY(button->bounds())},
-                                                     nullptr);
+        const CGPoint p =
+            button->convertPointToView({CGRectGetMidX(button->bounds()), CGRectGetMidY(button->bounds())}, nullptr);
         ui.tap(p.x, p.y);
     }
 

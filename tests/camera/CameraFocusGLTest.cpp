@@ -50,7 +50,8 @@ protected:
     double PreviewBrightness() {
         const CAEAGLLayerContents& shown = view->eaglLayer().presentedContents();
         double sum = 0;
-        for (size_t i = 0; i + 3 < shown.pixels.size(); i += 4) sum += shown.pixels[i] + shown.pixels[i + 1] + shown.pixels[i + 2];
+        for (size_t i = 0; i + 3 < shown.pixels.size(); i += 4)
+            sum += shown.pixels[i] + shown.pixels[i + 1] + shown.pixels[i + 2];
         return sum / (shown.pixels.size() / 4 * 3 * 255.0);
     }
     FocusViewController& Squares() { return *Camera().cameraFocusViewController(); }
@@ -145,7 +146,10 @@ TEST_F(CameraFocusTest, PastOneFifteenthOfASecondTheISORisesInsteadAndComesBackO
     const float baseISO = device->ISO();
     EXPECT_LT(CMTimeGetSeconds(device->exposureDuration()), CameraFocusController::kLongestExposureSeconds);
 
-    struct Step { double value; double iso; } steps[] = {
+    struct Step {
+        double value;
+        double iso;
+    } steps[] = {
         {crossing + 0.05, baseISO},  // the boost starts here
         {(crossing + 0.05 + 1) / 2, (baseISO + device->maxISO()) / 2},
         {1.0, device->maxISO()},
@@ -172,11 +176,13 @@ TEST(CameraFocusValuesTest, ExposureValuesAndPanStepsStayFinite) {
         EXPECT_LE(v, 1);
         EXPECT_NEAR(CameraFocusController::normalizeExposureDuration(v, min, max), seconds, 1e-9) << seconds;
     }
-    struct Case { double seconds, min, max, value; } cases[] = {
-        {0.01, 0.5, 0.5, 0},   // no range
-        {0.01, 0.5, 0.1, 0},   // a range upside down
-        {0.0, min, max, 0},    // below the range
-        {2.0, min, max, 1},    // above it
+    struct Case {
+        double seconds, min, max, value;
+    } cases[] = {
+        {0.01, 0.5, 0.5, 0},  // no range
+        {0.01, 0.5, 0.1, 0},  // a range upside down
+        {0.0, min, max, 0},   // below the range
+        {2.0, min, max, 1},   // above it
         {NAN, min, max, 0},
     };
     for (const Case& c : cases)
@@ -215,7 +221,7 @@ TEST_F(CameraFocusTest, AShutterDuringATapsWaitFiresWhenTheWaitEndsAndTouchesCom
         double blockAt = -1;
         int completions = 0;
         Camera().captureSnap([&] { blockAt = loop.now() - start; },
-                          [&](const UIImagePtr&, const std::optional<ImageProperties>&) { ++completions; });
+                             [&](const UIImagePtr&, const std::optional<ImageProperties>&) { ++completions; });
         EXPECT_TRUE(app.isIgnoringInteractionEvents());
         for (double t = 0.1; t <= 3.0 + 1e-9; t += 0.1) {
             loop.advance(0.1);

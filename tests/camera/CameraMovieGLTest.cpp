@@ -47,7 +47,8 @@ public:
         std::vector<uint8_t>& copy = read_->byMicroseconds[time_];
         copy.resize(static_cast<size_t>(read_->width) * read_->height * 4);
         for (int32_t y = 0; y < read_->height; ++y)
-            std::copy_n(pixels + y * bytesPerRow, static_cast<size_t>(read_->width) * 4, copy.data() + y * read_->width * 4);
+            std::copy_n(pixels + y * bytesPerRow, static_cast<size_t>(read_->width) * 4,
+                        copy.data() + y * read_->width * 4);
         return true;
     }
     bool sampleTime(sFrameTime* time) override {
@@ -68,7 +69,8 @@ public:
     SpyRecorder(std::string filename, ReadFrames* read) : EngineMovieRecorder(std::move(filename)), read_(read) {}
     bool start(int32_t width, int32_t height, std::shared_ptr<VideoFrameSource> frameSource, bool audio) override {
         read_->width = width, read_->height = height;
-        return EngineMovieRecorder::start(width, height, std::make_shared<SpySource>(std::move(frameSource), read_), audio);
+        return EngineMovieRecorder::start(width, height, std::make_shared<SpySource>(std::move(frameSource), read_),
+                                          audio);
     }
 
 private:
@@ -203,7 +205,8 @@ TEST_F(CameraMovieTest, RecordsTheCameraThroughTheEngineWithItsSound) {
             EXPECT_GT(Psnr(it->second.data(), pixels, read.width & ~1, read.height & ~1, pb->bytesPerRow()), 35);
             std::string corners;
             for (auto [right, bottom] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}})
-                corners += std::to_string(MarkerAt(pixels, pb->bytesPerRow(), pb->width(), pb->height(), right, bottom));
+                corners +=
+                    std::to_string(MarkerAt(pixels, pb->bytesPerRow(), pb->width(), pb->height(), right, bottom));
             EXPECT_EQ(corners, c.corners);
             CVPixelBufferUnlockBaseAddress(pb, kCVPixelBufferLock_ReadOnly);
             ++frames;

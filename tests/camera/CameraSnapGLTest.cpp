@@ -130,7 +130,8 @@ TEST_F(CameraSnapTest, SnapAndSaveLandsThePicturesAndAnswersOnceAfterTheLastSave
         const char* name;
         bool processed, saveOriginal;
         size_t photos;
-    } cases[] = {{"original only", false, false, 1}, {"processed only", true, false, 1},
+    } cases[] = {{"original only", false, false, 1},
+                 {"processed only", true, false, 1},
                  {"original, then processed", true, true, 2}};
     view->startVideoController();
     size_t before = 0;
@@ -199,7 +200,8 @@ TEST_F(CameraSnapTest, TheShutterGivesAnUprightStillWithItsMetadataInEveryOrient
             EXPECT_EQ(StillEntry(*metadata, nullptr, kCGImagePropertyOrientation), 1);
             EXPECT_EQ(StillEntry(*metadata, kCGImagePropertyExifDictionary, "PixelXDimension"), w);
             EXPECT_EQ(StillEntry(*metadata, kCGImagePropertyExifDictionary, "PixelYDimension"), h);
-            EXPECT_TRUE(ImagePropertyFind(*metadata, kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal))
+            EXPECT_TRUE(
+                ImagePropertyFind(*metadata, kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal))
                 << "the moment taken";
         }
     }
@@ -247,8 +249,10 @@ TEST_F(CameraSnapTest, EachPinchZoomsFromWhereItStartsWithinOneToFive) {
         ui.driver->sendTouches(fingers(UITouchPhase::Ended, to));
         ui.advance(0.1);
     };
-    struct Case { CGFloat from, to; double zoom; } cases[] = {
-        {100, 200, 2.0}, {100, 150, 3.0}, {50, 200, 5.0}, {200, 50, 1.25}, {200, 20, 1.0}};
+    struct Case {
+        CGFloat from, to;
+        double zoom;
+    } cases[] = {{100, 200, 2.0}, {100, 150, 3.0}, {50, 200, 5.0}, {200, 50, 1.25}, {200, 20, 1.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.from << " to " << c.to);
         pinch(c.from, c.to);
@@ -269,8 +273,8 @@ TEST_F(CameraSnapTest, EachPinchZoomsFromWhereItStartsWithinOneToFive) {
 TEST_F(CameraSnapTest, TheShutterHoldsTouchesUntilTheFocusSettlesGivesUpOrTheCameraStops) {
     struct Case {
         const char* name;
-        double settle;  // seconds the focus takes; infinity never settles
-        double stopAt;  // the camera stopped then (infinity: never)
+        double settle;   // seconds the focus takes; infinity never settles
+        double stopAt;   // the camera stopped then (infinity: never)
         double blockAt;  // when the shutter's block runs
         bool image;
     } cases[] = {{"settles", 0.5, INFINITY, 0.5, true},
@@ -296,11 +300,11 @@ TEST_F(CameraSnapTest, TheShutterHoldsTouchesUntilTheFocusSettlesGivesUpOrTheCam
         bool gotImage = false;
         float noiseReductionInCompletion = -1;
         Camera().captureSnap([&] { blockRan = loop.now() - start; },
-                          [&](const UIImagePtr& image, const std::optional<ImageProperties>&) {
-                              ++completions;
-                              gotImage = image != nullptr;
-                              noiseReductionInCompletion = view->getAdjustment("NR On/Off");
-                          });
+                             [&](const UIImagePtr& image, const std::optional<ImageProperties>&) {
+                                 ++completions;
+                                 gotImage = image != nullptr;
+                                 noiseReductionInCompletion = view->getAdjustment("NR On/Off");
+                             });
         EXPECT_TRUE(app.isIgnoringInteractionEvents()) << "touches held while the focus moves";
         for (double t = 0.1; t <= 3.0 + 1e-9; t += 0.1) {
             loop.advance(0.1);

@@ -225,7 +225,8 @@ TEST(CameraViewLibavTest, ATestSourceReachesTheView) {
 // feeds the engine frame after frame; frames reach the view only while it takes movie frames.
 TEST_F(CameraViewTest, MoviePlayerFeedsTheEngine) {
     const std::string movie =
-        (std::filesystem::temp_directory_path() / ("tavorin-view-movie-" + std::to_string(::getpid()) + ".mov")).string();
+        (std::filesystem::temp_directory_path() / ("tavorin-view-movie-" + std::to_string(::getpid()) + ".mov"))
+            .string();
     WriteTestMovie(movie, {.width = 96, .height = 64, .frames = 30});
     VideoAssetController& player = Camera().videoAssetController();
     EXPECT_EQ(&player, &Camera().videoAssetController()) << "made once";
@@ -238,13 +239,15 @@ TEST_F(CameraViewTest, MoviePlayerFeedsTheEngine) {
     EXPECT_EQ(view->currentImageSize().height, 64);
     const CAEAGLLayerContents& shown = view->eaglLayer().presentedContents();
     ASSERT_GT(shown.width, 0);
-    const uint8_t* centre = shown.pixels.data() + (static_cast<size_t>(shown.height / 2) * shown.width + shown.width / 2) * 4;
+    const uint8_t* centre =
+        shown.pixels.data() + (static_cast<size_t>(shown.height / 2) * shown.width + shown.width / 2) * 4;
     EXPECT_GT(centre[0], centre[2] + 100) << "the red still";
 
     const auto latestInput = [this] {
         double latest = -1;
         for (const auto& input : view->graphicsController()->inputTextures)
-            if (input.time.timescale > 0) latest = std::max(latest, static_cast<double>(input.time.value) / input.time.timescale);
+            if (input.time.timescale > 0)
+                latest = std::max(latest, static_cast<double>(input.time.value) / input.time.timescale);
         return latest;
     };
     EXPECT_EQ(latestInput(), 0);

@@ -20,8 +20,7 @@ using namespace QV::Graphics;
 using namespace platform;
 namespace fs = std::filesystem;
 
-TEST(EngineMovie, RecordedFramesDecodeInOrderWithTheirColours)
-{
+TEST(EngineMovie, RecordedFramesDecodeInOrderWithTheirColours) {
     const fs::path dir = fs::temp_directory_path() / ("tavorin-engine-movie-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);

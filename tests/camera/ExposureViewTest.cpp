@@ -13,9 +13,8 @@ TEST(ExposureViewTest, TheMarkerSitsWhereTheMappedValueSays) {
         double midpoint, value;
         double mapped;  // before easing
     } cases[] = {
-        {0.5, 0.25, 0.25}, {0.5, 1.0, 1.0},  {0.8, 0.8, 0.5},   {0.5, 0.0, 0.0},    {0.0, 0.0, 0.5},
-        {0.0, 0.6, 0.8},   {1.0, 1.0, 0.5},  {1.0, 0.4, 0.2},   {-3.0, 2.0, 1.0},  {4.0, -1.0, 0.0},
-        {0.5, NAN, 0.5},   {NAN, 0.25, 0.25},
+        {0.5, 0.25, 0.25}, {0.5, 1.0, 1.0}, {0.8, 0.8, 0.5},  {0.5, 0.0, 0.0},  {0.0, 0.0, 0.5}, {0.0, 0.6, 0.8},
+        {1.0, 1.0, 0.5},   {1.0, 0.4, 0.2}, {-3.0, 2.0, 1.0}, {4.0, -1.0, 0.0}, {0.5, NAN, 0.5}, {NAN, 0.25, 0.25},
     };
     auto view = ExposureView::exposureView();
     ASSERT_TRUE(view->imageView()->image());  // the marker picture is found

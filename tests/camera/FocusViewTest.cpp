@@ -28,8 +28,8 @@ protected:
     // Brightness of the square's area on a composed picture of the window.
     double squareBrightness(CGPoint centre) {
         const CGImageRef picture = window->compose();
-        const CGColor c = meanColorInPoints(picture, {{centre.x - 36, centre.y - 36}, {72, 72}},
-                                            UIScreen::mainScreen().scale());
+        const CGColor c =
+            meanColorInPoints(picture, {{centre.x - 36, centre.y - 36}, {72, 72}}, UIScreen::mainScreen().scale());
         return (c.r + c.g + c.b) / 3 * c.a;
     }
 

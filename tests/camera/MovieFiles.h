@@ -49,8 +49,10 @@ inline void WriteTestMovie(const std::string& path, const TestMovie& movie) {
         // Sound alongside, up to the end of this frame.
         for (; audio && ms < 1000 * (i + 1) / movie.framesPerSecond && ms < soundMs; ms += 20) {
             std::vector<int16_t> pcm(882);
-            for (size_t k = 0; k < pcm.size(); ++k) pcm[k] = static_cast<int16_t>(5000 * std::sin(0.05 * static_cast<double>(k)));
-            ASSERT_TRUE(audio->appendSampleBuffer(CMSampleBuffer::audioPCM(std::move(pcm), 1, 44100, CMTimeMake(ms, 1000))));
+            for (size_t k = 0; k < pcm.size(); ++k)
+                pcm[k] = static_cast<int16_t>(5000 * std::sin(0.05 * static_cast<double>(k)));
+            ASSERT_TRUE(
+                audio->appendSampleBuffer(CMSampleBuffer::audioPCM(std::move(pcm), 1, 44100, CMTimeMake(ms, 1000))));
         }
     }
     ASSERT_TRUE(writer.finishWriting()) << writer.error();

@@ -27,7 +27,8 @@ struct TestFrames : QVRealTimeVideoRecorderFrame {
     int32_t width, height;
     CMTime* now;
     CMTime start;
-    TestFrames(int32_t w, int32_t h, CMTime* clock, CMTime startTime) : width(w), height(h), now(clock), start(startTime) {}
+    TestFrames(int32_t w, int32_t h, CMTime* clock, CMTime startTime)
+        : width(w), height(h), now(clock), start(startTime) {}
     bool sample(uint8_t* pixels, size_t bytesPerRow) override {
         for (int32_t y = 0; y < height; ++y)
             for (int32_t x = 0; x < width; ++x) {
@@ -50,13 +51,15 @@ struct TestFrames : QVRealTimeVideoRecorderFrame {
 // Waits (at most 30 s, a bound for a stuck encoder, not a speed check) until the recorder's
 // encoding queue has room, so that no frame of a test is dropped.
 void WaitUntilReady(const QVRealTimeVideoRecorder& recorder) {
-    for (int i = 0; i < 30000 && !recorder.readyForAnotherFrame(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int i = 0; i < 30000 && !recorder.readyForAnotherFrame(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(recorder.readyForAnotherFrame());
 }
 
 CMSampleBufferRef Sound(int startMs, int ms = 20) {
     std::vector<int16_t> pcm(static_cast<size_t>(44100 * ms / 1000));
-    for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(6000 * std::sin(static_cast<double>(i) * 0.06));
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<int16_t>(6000 * std::sin(static_cast<double>(i) * 0.06));
     return CMSampleBuffer::audioPCM(std::move(pcm), 1, 44100, CMTimeMake(startMs, 1000));
 }
 
@@ -175,7 +178,7 @@ TEST_F(MovieRecorder, RecordsFramesAndSoundWithRepeatsDroppedAndEarlySoundRefuse
         const uint8_t* rest = base + 100 * pb->bytesPerRow() + 120 * 4;
         EXPECT_GT(marker[2], 180);  // red marker stays top-left and red
         EXPECT_LT(marker[0], 60);
-        EXPECT_GT(rest[0], 180);    // blue elsewhere
+        EXPECT_GT(rest[0], 180);  // blue elsewhere
         EXPECT_LT(rest[2], 60);
         CVPixelBufferUnlockBaseAddress(pb, kCVPixelBufferLock_ReadOnly);
     }

@@ -52,7 +52,8 @@ struct Supplier : QVVideoRecorderDelegate {
     void getAudioSample(CMSampleBufferRef* sample) override {
         if (sounds >= soundsWanted) return;
         std::vector<int16_t> pcm(882);
-        for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(5000 * std::sin(static_cast<double>(i) * 0.05));
+        for (size_t i = 0; i < pcm.size(); ++i)
+            pcm[i] = static_cast<int16_t>(5000 * std::sin(static_cast<double>(i) * 0.05));
         *sample = CMSampleBuffer::audioPCM(std::move(pcm), 1, 44100, CMTimeMake(20 * sounds++, 1000));
     }
     void finishedRecording(const std::string& filename) override { finished.push_back(filename); }

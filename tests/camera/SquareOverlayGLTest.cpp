@@ -41,7 +41,7 @@ protected:
     // The visible square of the mask.
     UIView* Square() {
         return view->maskView() && !view->maskView()->subviews().empty() ? view->maskView()->subviews().front().get()
-                                                                          : nullptr;
+                                                                         : nullptr;
     }
     size_t Grids() {
         size_t n = 0;

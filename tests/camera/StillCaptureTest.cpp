@@ -66,11 +66,21 @@ TEST_F(StillCaptureTest, StillsComeUprightInEveryOrientationWithBothCameras) {
 TEST_F(StillCaptureTest, ConnectionTakesTheStoredOrientationAndAClampedFactor) {
     VideoController controller;
     SetOrientation(3);  // the last upright orientation the stored one reads
-    struct Case { int64_t orientation; double factor; int64_t wantOrientation; double wantFactor; };
-    for (const Case& c : std::vector<Case>{{1, 1.0, 1, 1.0}, {3, 2.5, 3, 2.5}, {0, 0.2, 3, 1.0}, {5, 99, 3, 5.0},
-                                           {6, std::nan(""), 3, 1.0}, {4, -3, 4, 1.0}}) {
+    struct Case {
+        int64_t orientation;
+        double factor;
+        int64_t wantOrientation;
+        double wantFactor;
+    };
+    for (const Case& c : std::vector<Case>{{1, 1.0, 1, 1.0},
+                                           {3, 2.5, 3, 2.5},
+                                           {0, 0.2, 3, 1.0},
+                                           {5, 99, 3, 5.0},
+                                           {6, std::nan(""), 3, 1.0},
+                                           {4, -3, 4, 1.0}}) {
         SCOPED_TRACE(c.orientation);
-        const AVCaptureConnectionRef connection = controller.configureStillImageCaptureConnection(c.orientation, c.factor);
+        const AVCaptureConnectionRef connection =
+            controller.configureStillImageCaptureConnection(c.orientation, c.factor);
         ASSERT_TRUE(connection);
         EXPECT_EQ(connection->videoOrientation(), c.wantOrientation);
         EXPECT_DOUBLE_EQ(connection->videoScaleAndCropFactor(), c.wantFactor);
@@ -165,7 +175,8 @@ TEST_F(StillCaptureTest, AStillCarriesAPlaceOnlyWhileGeotaggingIsOn) {
         ASSERT_TRUE(on[0]->metadata() && off[0]->metadata());
         EXPECT_TRUE(ImagePropertyGroup(*on[0]->metadata(), kCGImagePropertyGPSDictionary));
         EXPECT_FALSE(ImagePropertyGroup(*off[0]->metadata(), kCGImagePropertyGPSDictionary));
-        EXPECT_TRUE(ImagePropertyFind(*off[0]->metadata(), kCGImagePropertyExifDictionary, kCGImagePropertyExifDateTimeOriginal));
+        EXPECT_TRUE(ImagePropertyFind(*off[0]->metadata(), kCGImagePropertyExifDictionary,
+                                      kCGImagePropertyExifDateTimeOriginal));
     }
     AuthorizationStore::resetShared();
     std::filesystem::remove_all(root);

@@ -18,7 +18,8 @@ inline int StillMarkerAt(const UIImagePtr& image, bool right, bool bottom) {
     const uint8_t* bgra = data->data() + y * CGImageGetBytesPerRow(cg) + x * 4;
     for (int m = 0; m < 4; ++m) {
         bool match = true;
-        for (int c = 0; c < 3; ++c) match = match && (platform::SimulatedCamera::kMarkers[m][c] > 128) == (bgra[c] > 128);
+        for (int c = 0; c < 3; ++c)
+            match = match && (platform::SimulatedCamera::kMarkers[m][c] > 128) == (bgra[c] > 128);
         if (match) return m;
     }
     return -1;

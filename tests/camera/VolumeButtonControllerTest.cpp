@@ -47,8 +47,9 @@ TEST_F(VolumeButtonControllerTest, EachPressActsOnceAndTheVolumeIsPutBack) {
         float stored;
         std::vector<bool> presses;  // true: up
     } cases[] = {
-        {0.5f, {true}},        {0.5f, {false, true, false}}, {1.0f, {true}},  {1.0f, {false}},
-        {1.0f, {false, true}}, {0.0f, {false}},              {0.0f, {true}},  {0.9375f, {true, true}},
+        {0.5f, {true}},  {0.5f, {false, true, false}}, {1.0f, {true}},
+        {1.0f, {false}}, {1.0f, {false, true}},        {0.0f, {false}},
+        {0.0f, {true}},  {0.9375f, {true, true}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "stored " << c.stored << ", " << c.presses.size() << " presses");

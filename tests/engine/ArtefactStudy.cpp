@@ -33,22 +33,19 @@ using namespace chainref;
 namespace {
 
 // Luma in 8-bit levels of an RGBA plane in 0..1 (clamped, as the output stores it).
-Plane Luma(const Plane& rgba)
-{
+Plane Luma(const Plane& rgba) {
     Plane l(rgba.width, rgba.height);
     for (int y = 0; y < rgba.height; ++y)
         for (int x = 0; x < rgba.width; ++x) {
             double v = 0;
             const double w[3] = {0.299, 0.587, 0.114};
-            for (int c = 0; c < 3; ++c)
-                v += w[c] * std::clamp(rgba.at(x, y, c), 0.0, 1.0) * 255.0;
+            for (int c = 0; c < 3; ++c) v += w[c] * std::clamp(rgba.at(x, y, c), 0.0, 1.0) * 255.0;
             l.at(x, y) = v;
         }
     return l;
 }
 
-double Grain(const Plane& l)
-{
+double Grain(const Plane& l) {
     double sum = 0;
     int cells = 0;
     for (int cy = 0; cy + 16 <= l.height; cy += 16)
@@ -72,8 +69,7 @@ double Grain(const Plane& l)
     return cells ? sum / cells : 0.0;
 }
 
-double BlockSteps(const Plane& l)
-{
+double BlockSteps(const Plane& l) {
     double sum[2] = {};
     int n[2] = {};
     for (int y = 0; y + 1 < l.height; ++y)
@@ -85,16 +81,14 @@ double BlockSteps(const Plane& l)
     return sum[1] / n[1] - sum[0] / n[0];
 }
 
-int Usage()
-{
+int Usage() {
     std::fprintf(stderr, "usage: tavorin_artefact_study [--mode NAME] [--set \"NAME=VALUE\"]... PHOTO X Y W H\n");
     return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string mode = "Sky 1";
     std::vector<std::pair<std::string, std::string>> settings;
     std::vector<std::string> args;
@@ -105,32 +99,28 @@ int main(int argc, char** argv)
         } else if (a == "--set" && i + 1 < argc) {
             const std::string s = argv[++i];
             const size_t eq = s.find('=');
-            if (eq == std::string::npos)
-                return Usage();
+            if (eq == std::string::npos) return Usage();
             settings.emplace_back(s.substr(0, eq), s.substr(eq + 1));
         } else {
             args.push_back(a);
         }
     }
-    if (args.size() != 5)
-        return Usage();
+    if (args.size() != 5) return Usage();
     const auto source = platform::ImageSource::createWithFile(args[0]);
     const auto bitmap = source ? source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA) : std::nullopt;
-    if (!bitmap)
-        return Usage();
+    if (!bitmap) return Usage();
     const int bw = static_cast<int>(bitmap->width), bh = static_cast<int>(bitmap->height);
-    const int x0 = std::clamp(std::atoi(args[1].c_str()), 0, bw - 1), y0 = std::clamp(std::atoi(args[2].c_str()), 0, bh - 1);
+    const int x0 = std::clamp(std::atoi(args[1].c_str()), 0, bw - 1),
+              y0 = std::clamp(std::atoi(args[2].c_str()), 0, bh - 1);
     const int w = std::min(std::atoi(args[3].c_str()), bw - x0), h = std::min(std::atoi(args[4].c_str()), bh - y0);
-    if (w < 32 || h < 32)
-        return Usage();
+    if (w < 32 || h < 32) return Usage();
     std::vector<uint8_t> crop(static_cast<size_t>(w) * h * 4);
     for (int y = 0; y < h; ++y)
         std::copy_n(&bitmap->pixels[(static_cast<size_t>(y0 + y) * bw + x0) * 4], static_cast<size_t>(w) * 4,
                     &crop[static_cast<size_t>(y) * w * 4]);
 
     const std::unique_ptr<PhotoRenderer> renderer = PhotoRenderer::make();
-    if (!renderer)
-        return 1;
+    if (!renderer) return 1;
     const std::optional<TypeController::ModeName> named = TypeController::modeNamed(mode);
     if (!named || !renderer->applyMode(named->library)) {
         std::fprintf(stderr, "tavorin_artefact_study: no mode \"%s\"\n", mode.c_str());
@@ -168,8 +158,7 @@ int main(int argc, char** argv)
     const Plane exactOut = Stored(exact.output, false), storedOut = Stored(stored.output, false),
                 bytesOut = Stored(fromBytes.output, false);
     Plane photo(w, h, 4);
-    for (size_t i = 0; i < crop.size(); ++i)
-        photo.values[i] = crop[i] / 255.0;
+    for (size_t i = 0; i < crop.size(); ++i) photo.values[i] = crop[i] / 255.0;
     const struct {
         const char* name;
         const Plane& rgba;

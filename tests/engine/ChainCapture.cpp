@@ -11,11 +11,9 @@
 
 namespace chainref {
 
-Plane ReadTexture(QV::Graphics::IDevice& device, QV::Graphics::ITexture2D* texture)
-{
+Plane ReadTexture(QV::Graphics::IDevice& device, QV::Graphics::ITexture2D* texture) {
     using namespace QV::Graphics;
-    if (!texture)
-        return {};
+    if (!texture) return {};
     const int w = texture->GetWidth(), h = texture->GetHeight();
     const eTextureFormat format = texture->GetFormat();
     const auto* made = dynamic_cast<const CTexture2D*>(texture);
@@ -32,29 +30,25 @@ Plane ReadTexture(QV::Graphics::IDevice& device, QV::Graphics::ITexture2D* textu
         // Read as RGBA, the channels come in that order whatever the upload's order was.
         std::vector<uint8_t> pixels(count);
         read = framebuffers->ReadPixels(0, 0, w, h, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels.data());
-        for (size_t i = 0; i < count; ++i)
-            out.values[i] = pixels[i] / 255.0;
+        for (size_t i = 0; i < count; ++i) out.values[i] = pixels[i] / 255.0;
     } else {
         std::vector<float> pixels(count);
         read = framebuffers->ReadPixels(0, 0, w, h, FORMAT_RGBA, PIXEL_TYPE_HALF_FLOAT, 4, pixels.data());
         for (size_t i = 0, j = 0; i < count; i += 4)
-            for (int c = 0; c < channels; ++c)
-                out.values[j++] = pixels[i + c];
+            for (int c = 0; c < channels; ++c) out.values[j++] = pixels[i + c];
     }
     framebuffers->BindFramebufferObject(nullptr);
     framebuffers->DeleteFramebufferObject(framebuffer);
     return read ? out : Plane();
 }
 
-CapturedChain Capture(AmbrelGraphicsController& engine, QV::Graphics::IDevice& device)
-{
+CapturedChain Capture(AmbrelGraphicsController& engine, QV::Graphics::IDevice& device) {
     CapturedChain c;
     const int levels = ContrastLevelCount(engine);
     const bool toneMappingOn = engine.toneMapping.p > 2.4f;
     c.input = ReadTexture(device, engine.WorkingPicture());
     c.gaussian.resize(static_cast<size_t>(levels));
-    for (int k = 1; k < levels; ++k)
-        c.gaussian[k] = ReadTexture(device, engine.levelNextTextures[k - 1]).Channel(0);
+    for (int k = 1; k < levels; ++k) c.gaussian[k] = ReadTexture(device, engine.levelNextTextures[k - 1]).Channel(0);
     for (int k = 0; k + 1 < levels; ++k) {
         c.bands.push_back(ReadTexture(device, engine.levelPairTextures[k][0]).Channel(0));
         c.deviation.push_back(k == 0 && toneMappingOn ? Plane() : ReadTexture(device, engine.levelPairTextures[k][1]));
@@ -67,8 +61,7 @@ CapturedChain Capture(AmbrelGraphicsController& engine, QV::Graphics::IDevice& d
     return c;
 }
 
-std::vector<StageDifference> CompareStages(const CapturedChain& c, const ChainParameters& p)
-{
+std::vector<StageDifference> CompareStages(const CapturedChain& c, const ChainParameters& p) {
     std::vector<StageDifference> out;
     const auto add = [&](const std::string& stage, const Plane& engineValues, const Plane& reference, int channel = 0) {
         if (engineValues.width && engineValues.width == reference.width && engineValues.height == reference.height)
@@ -83,10 +76,12 @@ std::vector<StageDifference> CompareStages(const CapturedChain& c, const ChainPa
         const Plane& finer = k == 0 ? c.input : c.gaussian[k];
         const int channel = k == 0 ? 3 : 0;
         add("band " + std::to_string(k), c.bands[k], Band(finer, channel, c.gaussian[k + 1], kernel));
-        add("deviation " + std::to_string(k), c.deviation[k], BoxDeviation(BoxSums(finer, channel, p.boxTaps, p.boxShift), p.boxTaps));
+        add("deviation " + std::to_string(k), c.deviation[k],
+            BoxDeviation(BoxSums(finer, channel, p.boxTaps, p.boxShift), p.boxTaps));
     }
-    add("base", c.base, Base(c.gaussian[L - 1], c.brightnessStatistic, p.brightness, p.brightnessUniforms, c.base.width,
-                             c.base.height));
+    add("base", c.base,
+        Base(c.gaussian[L - 1], c.brightnessStatistic, p.brightness, p.brightnessUniforms, c.base.width,
+             c.base.height));
     const Plane* guide = p.combine.basedOn == 3 ? nullptr : &c.gaussian[L - 1];
     for (int i = L - 2, j = 0; i >= 0; --i, ++j) {
         const Plane& coarser = i == L - 2 ? c.base : c.reconstructed[i + 1];
@@ -100,14 +95,13 @@ std::vector<StageDifference> CompareStages(const CapturedChain& c, const ChainPa
         // scratch): the two together, the deviation the reference's from the input.
         const Plane deviation = BoxDeviation(BoxSums(c.input, 3, p.boxTaps, p.boxShift), p.boxTaps);
         add("level 0 and tone mapping", c.reconstructed[0],
-            ToneMapping(CombineLevel(coarser, c.bands[0], deviation, guide, c.contrastK, kernel, p.combine,
-                                     p.LevelUniforms(j)),
-                        p.toneMappingWeights));
+            ToneMapping(
+                CombineLevel(coarser, c.bands[0], deviation, guide, c.contrastK, kernel, p.combine, p.LevelUniforms(j)),
+                p.toneMappingWeights));
     }
     const Plane corrected =
         Stored(ColorCorrection(c.input, c.reconstructed[0], p.colorCorrection, p.colorCorrectionUniforms), false);
-    for (int ch = 0; ch < 3; ++ch)
-        add("colour correction " + std::string(1, "RGB"[ch]), c.corrected, corrected, ch);
+    for (int ch = 0; ch < 3; ++ch) add("colour correction " + std::string(1, "RGB"[ch]), c.corrected, corrected, ch);
     return out;
 }
 

@@ -34,9 +34,7 @@ struct Plane {
 
     Plane() = default;
     Plane(int w, int h, int c = 1, double fill = 0.0)
-        : width(w), height(h), channels(c), values(static_cast<size_t>(w) * h * c, fill)
-    {
-    }
+        : width(w), height(h), channels(c), values(static_cast<size_t>(w) * h * c, fill) {}
     double at(int x, int y, int c = 0) const { return values[(static_cast<size_t>(y) * width + x) * channels + c]; }
     double& at(int x, int y, int c = 0) { return values[(static_cast<size_t>(y) * width + x) * channels + c]; }
     // One channel as a plane of its own.
@@ -88,12 +86,14 @@ Plane BoxSums(const Plane& source, int channel, int taps, double shift = 0.0);
 Plane BoxDeviation(const Plane& sums, int taps);
 // A band: `finer` channel less `coarser` brought up to the finer size (a horizontal blur into
 // finer width x coarser height, then the vertical blur subtracted).
-Plane Band(const Plane& finer, int finerChannel, const Plane& coarser, const Kernel& kernel, Storage storage = Storage::Exact);
+Plane Band(const Plane& finer, int finerChannel, const Plane& coarser, const Kernel& kernel,
+           Storage storage = Storage::Exact);
 
 // The brightness and tone curve of the base pass (c0 the coarsest level, a the brightness
 // statistic), with the uniforms the engine passes.
 double BaseValue(const sBrightnessOptions& options, const UniformList& uniforms, double c0, double a);
-Plane Base(const Plane& coarsest, double a, const sBrightnessOptions& options, const UniformList& uniforms, int w, int h);
+Plane Base(const Plane& coarsest, double a, const sBrightnessOptions& options, const UniformList& uniforms, int w,
+           int h);
 
 // The combine formula: the blurred coarser value a, the band l, the contrast map K (Paper), the
 // local deviation v and the guide g; uniforms as one level's draw sets them.
@@ -128,14 +128,14 @@ Plane ColorCorrection(const Plane& input, const Plane& luminance, const sColorCo
 // --- The chain ----------------------------------------------------------------------------
 
 struct ChainParameters {
-    int levels = 4;                       // pyramid levels the chain uses
-    int baseLevel = 3;                    // the level whose size the base has (3 + halvings)
+    int levels = 4;                         // pyramid levels the chain uses
+    int baseLevel = 3;                      // the level whose size the base has (3 + halvings)
     std::vector<std::array<int, 2>> sizes;  // every level's texture size (at least seven)
-    int taps = 5;                         // Gaussian taps of the pass programs
-    double kernelScale = 1.0;             // their spacing
+    int taps = 5;                           // Gaussian taps of the pass programs
+    double kernelScale = 1.0;               // their spacing
     int boxTaps = 9;
-    double boxShift = 0.0;                // what the box sums are taken about
-    std::vector<float> strengths;         // per reconstructed level, coarse to fine
+    double boxShift = 0.0;         // what the box sums are taken about
+    std::vector<float> strengths;  // per reconstructed level, coarse to fine
     sCIE cie;
     sContrastCombineOptions combine;
     sBrightnessOptions brightness;

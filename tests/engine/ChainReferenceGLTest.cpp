@@ -24,8 +24,7 @@ constexpr int kHeight = 64;
 
 class ChainReferenceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         device = CDevice::Create(nullptr, true, false, false);
         ASSERT_NE(device, nullptr);
         device->MakeCurrent();
@@ -33,21 +32,18 @@ protected:
         engine->SetViewRect(0, 0, kWidth, kHeight);
         engine->renderTarget = kRenderTargetOffscreen;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         engine.reset();
         device.reset();
     }
 
-    void SetPixels(const std::vector<uint8_t>& rgba)
-    {
+    void SetPixels(const std::vector<uint8_t>& rgba) {
         engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(kWidth, kHeight), 0, kPixelFormatRGBA,
                                rgba.data());
     }
 
     // A picture with a little of everything: ramps, a soft disc and a fine texture on part of it.
-    void SetPicture()
-    {
+    void SetPicture() {
         std::vector<uint8_t> rgba(static_cast<size_t>(kWidth) * kHeight * 4);
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x) {
@@ -56,15 +52,15 @@ protected:
                 const float disc = std::exp(-(dx * dx + dy * dy) / (0.05f * kWidth * kWidth));
                 const float texture = x < kWidth / 3 ? 40.0f * std::sin(2.1f * x) * std::cos(1.7f * y) : 0.0f;
                 px[0] = static_cast<uint8_t>(std::clamp(40 + 150.0f * x / kWidth + texture, 0.0f, 255.0f));
-                px[1] = static_cast<uint8_t>(std::clamp(60 + 100.0f * y / kHeight + 60.0f * disc + texture, 0.0f, 255.0f));
+                px[1] =
+                    static_cast<uint8_t>(std::clamp(60 + 100.0f * y / kHeight + 60.0f * disc + texture, 0.0f, 255.0f));
                 px[2] = static_cast<uint8_t>(std::clamp(90 + 80.0f * disc - texture, 0.0f, 255.0f));
                 px[3] = 255;
             }
         SetPixels(rgba);
     }
 
-    CapturedChain Render()
-    {
+    CapturedChain Render() {
         engine->frameDirty = true;
         engine->RenderFrame();
         return Capture(*engine, *device);
@@ -76,21 +72,15 @@ protected:
 
 // The largest difference each stage may show: the engine stores its values in half floats
 // (the colour in 8 bits) and filters with the device's precision.
-double Tolerance(const std::string& stage)
-{
-    if (stage.rfind("deviation", 0) == 0)
-        return 1e-2;
-    if (stage.rfind("colour", 0) == 0)
-        return 1.5 / 255.0;
-    if (stage.find("tone mapping") != std::string::npos)
-        return 6e-3;  // two stages, the second sharpening
-    if (stage.rfind("level ", 0) == 0)
-        return 3e-3;
+double Tolerance(const std::string& stage) {
+    if (stage.rfind("deviation", 0) == 0) return 1e-2;
+    if (stage.rfind("colour", 0) == 0) return 1.5 / 255.0;
+    if (stage.find("tone mapping") != std::string::npos) return 6e-3;  // two stages, the second sharpening
+    if (stage.rfind("level ", 0) == 0) return 3e-3;
     return 2e-3;
 }
 
-TEST_F(ChainReferenceTest, EachStageFollowsTheReferenceFedTheEnginesInputs)
-{
+TEST_F(ChainReferenceTest, EachStageFollowsTheReferenceFedTheEnginesInputs) {
     SetPicture();
     for (bool toneMapping : {false, true}) {
         engine->SetAdjustment("Tone Mapping P", true, toneMapping ? 0.15f : 0.0f);
@@ -110,8 +100,7 @@ TEST_F(ChainReferenceTest, EachStageFollowsTheReferenceFedTheEnginesInputs)
     }
 }
 
-TEST_F(ChainReferenceTest, WholeChainFollowsTheReferenceFromTheWorkingInput)
-{
+TEST_F(ChainReferenceTest, WholeChainFollowsTheReferenceFromTheWorkingInput) {
     SetPicture();
     const CapturedChain c = Render();
     const ChainResult exact = EvaluateChain(c.input, ChainParameters::Of(*engine, kWidth, kHeight));
@@ -127,17 +116,14 @@ TEST_F(ChainReferenceTest, WholeChainFollowsTheReferenceFromTheWorkingInput)
 // The local deviation of a flat area is 0. From sums of x and x² kept in half floats it
 // cancelled into up to 0.03 on light greys, into the ramp of the halo damping (which starts at
 // 0.02): flat areas must stay below it.
-TEST_F(ChainReferenceTest, FlatAreasStayBelowTheHaloDampingRamp)
-{
+TEST_F(ChainReferenceTest, FlatAreasStayBelowTheHaloDampingRamp) {
     for (int grey : {20, 128, 204, 230, 242, 255}) {
         SetPixels(std::vector<uint8_t>(static_cast<size_t>(kWidth) * kHeight * 4, static_cast<uint8_t>(grey)));
         const CapturedChain c = Render();
         for (size_t k = 0; k < c.deviation.size(); ++k) {
-            if (!c.deviation[k].width)
-                continue;
+            if (!c.deviation[k].width) continue;
             double largest = 0.0;
-            for (double v : c.deviation[k].values)
-                largest = std::max(largest, v);
+            for (double v : c.deviation[k].values) largest = std::max(largest, v);
             EXPECT_LT(largest, 0.02) << "grey " << grey << ", level " << k;
         }
     }

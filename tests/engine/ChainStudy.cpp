@@ -40,15 +40,13 @@ struct Picture {
 uint8_t Byte(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
 
 // A deterministic value in [0, 1) per pixel.
-double Hash(int x, int y)
-{
+double Hash(int x, int y) {
     uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u;
     h = (h ^ (h >> 13)) * 1274126177u;
     return ((h ^ (h >> 16)) & 0xffffff) / 16777216.0;
 }
 
-Picture Fixture(const std::string& name, int w, int h)
-{
+Picture Fixture(const std::string& name, int w, int h) {
     Picture p{w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h * 4), 0.0};
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -76,14 +74,12 @@ Picture Fixture(const std::string& name, int w, int h)
     return p;
 }
 
-std::optional<platform::ImageBitmap> Decode(const std::string& path)
-{
+std::optional<platform::ImageBitmap> Decode(const std::string& path) {
     const auto source = platform::ImageSource::createWithFile(path);
     return source ? source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA) : std::nullopt;
 }
 
-Picture Crop(const platform::ImageBitmap& bitmap, int x0, int y0, int w, int h)
-{
+Picture Crop(const platform::ImageBitmap& bitmap, int x0, int y0, int w, int h) {
     const int bw = static_cast<int>(bitmap.width), bh = static_cast<int>(bitmap.height);
     x0 = std::clamp(x0, 0, bw - 1), y0 = std::clamp(y0, 0, bh - 1);
     w = std::min(w, bw - x0), h = std::min(h, bh - y0);
@@ -100,8 +96,7 @@ struct Artefacts {
 
 // Counts in an 8-bit RGBA plane; specks are pixels brighter than `reference` by more than
 // 24 levels in every channel.
-Artefacts Count(const Plane& out, const Plane* reference)
-{
+Artefacts Count(const Plane& out, const Plane* reference) {
     Artefacts a;
     for (int y = 0; y < out.height; ++y)
         for (int x = 0; x < out.width; ++x) {
@@ -118,11 +113,9 @@ Artefacts Count(const Plane& out, const Plane* reference)
     return a;
 }
 
-double Mean(const Plane& p)
-{
+double Mean(const Plane& p) {
     double sum = 0.0;
-    for (double v : p.values)
-        sum += v;
+    for (double v : p.values) sum += v;
     return p.values.empty() ? 0.0 : sum / static_cast<double>(p.values.size());
 }
 
@@ -132,8 +125,7 @@ struct Study {
 
 // Renders the picture through the renderer's engine and compares it with the reference;
 // prints the tables when `print`.
-Study Run(PhotoRenderer& renderer, const std::string& mode, const Picture& picture, double scale, bool print)
-{
+Study Run(PhotoRenderer& renderer, const std::string& mode, const Picture& picture, double scale, bool print) {
     AmbrelGraphicsController& engine = renderer.engine();
     // The style passes after the colour correction draw over its result: left out here.
     engine.smoothing.type = eGaussianType::None;
@@ -153,8 +145,7 @@ Study Run(PhotoRenderer& renderer, const std::string& mode, const Picture& pictu
     p.contrastK = captured.contrastK;
     const ChainResult exact = EvaluateChain(captured.input, p);
     const Study study{Count(captured.corrected, &exact.output), Count(exact.output, nullptr)};
-    if (!print)
-        return study;
+    if (!print) return study;
     p.storage = Storage::HalfNearest;
     const ChainResult stored = EvaluateChain(captured.input, p);
     p.storage = Storage::HalfTowardZero;
@@ -162,8 +153,9 @@ Study Run(PhotoRenderer& renderer, const std::string& mode, const Picture& pictu
 
     std::printf("%s, %d x %d, filter scale %.3f: %d levels, %d taps, box %d, tone mapping %s\n", mode.c_str(),
                 picture.width, picture.height, scale, p.levels, p.taps, p.boxTaps, p.toneMappingOn ? "on" : "off");
-    std::printf("\nstage (engine vs reference fed the engine's inputs)   max        mean       at the largest: "
-                "engine, reference, where\n");
+    std::printf(
+        "\nstage (engine vs reference fed the engine's inputs)   max        mean       at the largest: "
+        "engine, reference, where\n");
     for (const StageDifference& s : CompareStages(captured, p))
         std::printf("  %-48s %-10.6f %-10.6f %.6f, %.6f at (%d, %d)\n", s.stage.c_str(), s.difference.max,
                     s.difference.mean, s.difference.first, s.difference.second, s.difference.x, s.difference.y);
@@ -194,9 +186,10 @@ Study Run(PhotoRenderer& renderer, const std::string& mode, const Picture& pictu
         tonedBelow += exact.luminance.values[i] <= 0.0;
     }
     const Artefacts inputCount = Count(captured.input, nullptr);
-    std::printf("  reference luminance <= 0: %d after the combine, %d after the tone mapping; the input has %d black "
-                "pixels, %d with a zero channel\n",
-                combinedBelow, tonedBelow, inputCount.black, inputCount.zeroChannel);
+    std::printf(
+        "  reference luminance <= 0: %d after the combine, %d after the tone mapping; the input has %d black "
+        "pixels, %d with a zero channel\n",
+        combinedBelow, tonedBelow, inputCount.black, inputCount.zeroChannel);
     // The first few pixels the engine leaves much brighter than the reference, and why.
     int shown = 0;
     for (int y = 0; y < picture.height && shown < 6; ++y)
@@ -204,48 +197,44 @@ Study Run(PhotoRenderer& renderer, const std::string& mode, const Picture& pictu
             int brighter = 0;
             for (int c = 0; c < 3; ++c)
                 brighter += captured.corrected.at(x, y, c) - exact.output.at(x, y, c) > 24.0 / 255.0;
-            if (brighter < 3)
-                continue;
+            if (brighter < 3) continue;
             ++shown;
-            std::printf("  bright at (%d, %d): input luminance %.4f; luminance engine %.4f, reference %.4f; level 1 "
-                        "engine %.4f, reference %.4f; red engine %.3f, reference %.3f\n",
-                        x, y, captured.input.at(x, y, 3), captured.reconstructed[0].at(x, y), exact.luminance.at(x, y),
-                        SampleLinear(captured.reconstructed[1], (x + 0.5) / picture.width, (y + 0.5) / picture.height),
-                        SampleLinear(exact.reconstructed[1], (x + 0.5) / picture.width, (y + 0.5) / picture.height),
-                        captured.corrected.at(x, y, 0), exact.output.at(x, y, 0));
+            std::printf(
+                "  bright at (%d, %d): input luminance %.4f; luminance engine %.4f, reference %.4f; level 1 "
+                "engine %.4f, reference %.4f; red engine %.3f, reference %.3f\n",
+                x, y, captured.input.at(x, y, 3), captured.reconstructed[0].at(x, y), exact.luminance.at(x, y),
+                SampleLinear(captured.reconstructed[1], (x + 0.5) / picture.width, (y + 0.5) / picture.height),
+                SampleLinear(exact.reconstructed[1], (x + 0.5) / picture.width, (y + 0.5) / picture.height),
+                captured.corrected.at(x, y, 0), exact.output.at(x, y, 0));
         }
     for (size_t k = 0; k < captured.deviation.size(); ++k)
         if (captured.deviation[k].width)
-            std::printf("  mean deviation, level %zu         %-8.5f %-8.5f %-15.5f %.5f\n", k, Mean(captured.deviation[k]),
-                        Mean(exact.deviation[k]), Mean(stored.deviation[k]), Mean(truncated.deviation[k]));
+            std::printf("  mean deviation, level %zu         %-8.5f %-8.5f %-15.5f %.5f\n", k,
+                        Mean(captured.deviation[k]), Mean(exact.deviation[k]), Mean(stored.deviation[k]),
+                        Mean(truncated.deviation[k]));
     return study;
 }
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: tavorin_chain_study [--mode NAME] [--scale S] texture|sky|flat | PHOTO X Y W H | "
-                         "--scan STEP PHOTO W H\n");
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: tavorin_chain_study [--mode NAME] [--scale S] texture|sky|flat | PHOTO X Y W H | "
+                 "--scan STEP PHOTO W H\n");
     return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string mode = "Dramatic 2";
     double scale = 0.0;
     int scan = 0;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--mode" && i + 1 < argc)
-            mode = argv[++i];
-        else if (a == "--scale" && i + 1 < argc)
-            scale = std::atof(argv[++i]);
-        else if (a == "--scan" && i + 1 < argc)
-            scan = std::atoi(argv[++i]);
-        else
-            args.push_back(a);
+        if (a == "--mode" && i + 1 < argc) mode = argv[++i];
+        else if (a == "--scale" && i + 1 < argc) scale = std::atof(argv[++i]);
+        else if (a == "--scan" && i + 1 < argc) scan = std::atoi(argv[++i]);
+        else args.push_back(a);
     }
     const auto number = [&](size_t i) { return std::atoi(args[i].c_str()); };
     std::optional<platform::ImageBitmap> photo;
@@ -290,12 +279,13 @@ int main(int argc, char** argv)
             engineTotal.specks += s.engine.specks;
             exactTotal.black += s.exact.black, exactTotal.zeroChannel += s.exact.zeroChannel;
             if (s.engine.zeroChannel + s.engine.specks + s.exact.zeroChannel > 0)
-                std::printf("crop %5d %5d: engine black %d, zero channel %d, specks %d; reference black %d, zero "
-                            "channel %d\n",
-                            x, y, s.engine.black, s.engine.zeroChannel, s.engine.specks, s.exact.black,
-                            s.exact.zeroChannel);
+                std::printf(
+                    "crop %5d %5d: engine black %d, zero channel %d, specks %d; reference black %d, zero "
+                    "channel %d\n",
+                    x, y, s.engine.black, s.engine.zeroChannel, s.engine.specks, s.exact.black, s.exact.zeroChannel);
         }
     std::printf("total: engine black %d, zero channel %d, specks %d; reference black %d, zero channel %d\n",
-                engineTotal.black, engineTotal.zeroChannel, engineTotal.specks, exactTotal.black, exactTotal.zeroChannel);
+                engineTotal.black, engineTotal.zeroChannel, engineTotal.specks, exactTotal.black,
+                exactTotal.zeroChannel);
     return 0;
 }

@@ -12,16 +12,13 @@
 
 namespace {
 
-size_t Count(const std::string& text, const std::string& what)
-{
+size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
 }
 
-std::string Text(const sColorAdjustment& ca, int32_t precision = 2)
-{
+std::string Text(const sColorAdjustment& ca, int32_t precision = 2) {
     sColorAdjustmentTextOptions o;
     o.stages = ColorAdjustmentStages(ca);
     o.precision = precision;
@@ -37,16 +34,36 @@ struct StageCase {
 const StageCase kStages[] = {
     {"effect", [](sColorAdjustment& c, float d) { c.effectStrength = 1.0f + d; }, &sColorAdjustmentStages::effect},
     {"temperature", [](sColorAdjustment& c, float d) { c.temperature = d; }, &sColorAdjustmentStages::temperature},
-    {"photo filter", [](sColorAdjustment& c, float d) { c.photoFilter = true; c.photoFilterStrength = d; },
+    {"photo filter",
+     [](sColorAdjustment& c, float d) {
+         c.photoFilter = true;
+         c.photoFilterStrength = d;
+     },
      &sColorAdjustmentStages::photoFilter},
     {"photo filter multiplier",
-     [](sColorAdjustment& c, float d) { c.photoFilter = true; c.photoFilterToneMapStrengthMultiplier = d; },
+     [](sColorAdjustment& c, float d) {
+         c.photoFilter = true;
+         c.photoFilterToneMapStrengthMultiplier = d;
+     },
      &sColorAdjustmentStages::photoFilter},
-    {"look", [](sColorAdjustment& c, float d) { c.toneMap = 2; c.toneMapStrength = d; }, &sColorAdjustmentStages::look},
-    {"look multiplier", [](sColorAdjustment& c, float d) { c.toneMap = 2; c.photoFilterToneMapStrengthMultiplier = d; },
+    {"look",
+     [](sColorAdjustment& c, float d) {
+         c.toneMap = 2;
+         c.toneMapStrength = d;
+     },
+     &sColorAdjustmentStages::look},
+    {"look multiplier",
+     [](sColorAdjustment& c, float d) {
+         c.toneMap = 2;
+         c.photoFilterToneMapStrengthMultiplier = d;
+     },
      &sColorAdjustmentStages::look},
     {"shadows", [](sColorAdjustment& c, float d) { c.shadows.strength = d; }, &sColorAdjustmentStages::shadows},
-    {"shadows width", [](sColorAdjustment& c, float d) { c.shadows = {0.5f, d}; }, &sColorAdjustmentStages::shadows},
+    {"shadows width",
+     [](sColorAdjustment& c, float d) {
+         c.shadows = {0.5f, d};
+     },
+     &sColorAdjustmentStages::shadows},
     {"highlights", [](sColorAdjustment& c, float d) { c.highlights.strength = 1.0f + d; },
      &sColorAdjustmentStages::highlights},
     {"exposure", [](sColorAdjustment& c, float d) { c.exposure = -d; }, &sColorAdjustmentStages::exposure},
@@ -58,17 +75,14 @@ const StageCase kStages[] = {
      &sColorAdjustmentStages::exponentialSaturation},
     {"saturation contrast", [](sColorAdjustment& c, float d) { c.saturationContrastStrength = 1.0f + d; },
      &sColorAdjustmentStages::saturationContrast},
-    {"contrast", [](sColorAdjustment& c, float d) { c.contrastStrength = 1.0f + d; }, &sColorAdjustmentStages::contrast},
+    {"contrast", [](sColorAdjustment& c, float d) { c.contrastStrength = 1.0f + d; },
+     &sColorAdjustmentStages::contrast},
     {"vibrancy", [](sColorAdjustment& c, float d) { c.vibrancyStrength = d; }, &sColorAdjustmentStages::vibrancy},
 };
 
-TEST(ColorAdjustmentStages, DefaultsBuildNothing)
-{
-    EXPECT_FALSE(ColorAdjustmentStages(sColorAdjustment{}).Any());
-}
+TEST(ColorAdjustmentStages, DefaultsBuildNothing) { EXPECT_FALSE(ColorAdjustmentStages(sColorAdjustment{}).Any()); }
 
-TEST(ColorAdjustmentStages, ActiveOnlyBeyondTheTolerance)
-{
+TEST(ColorAdjustmentStages, ActiveOnlyBeyondTheTolerance) {
     // Values near 1 are moved upwards: 1 + 1e-6 rounds to a float 9.5e-7 away from 1, while
     // 1 - 1e-6 would round to one 1.01e-6 away.
     for (const StageCase& c : kStages) {
@@ -82,8 +96,7 @@ TEST(ColorAdjustmentStages, ActiveOnlyBeyondTheTolerance)
     }
 }
 
-TEST(ColorAdjustmentStages, FlagsAndLooks)
-{
+TEST(ColorAdjustmentStages, FlagsAndLooks) {
     sColorAdjustment ca;
     ca.grayscale = true;
     EXPECT_TRUE(ColorAdjustmentStages(ca).grayscaleStart);
@@ -110,8 +123,7 @@ TEST(ColorAdjustmentStages, FlagsAndLooks)
     EXPECT_FALSE(ColorAdjustmentStages(photo).Any());
 }
 
-TEST(ColorAdjustmentText, TemperatureStageAppearsAboveTolerance)
-{
+TEST(ColorAdjustmentText, TemperatureStageAppearsAboveTolerance) {
     sColorAdjustment ca;
     ca.temperature = 1e-6f;
     EXPECT_FALSE(ColorAdjustmentStages(ca).Any());
@@ -119,8 +131,7 @@ TEST(ColorAdjustmentText, TemperatureStageAppearsAboveTolerance)
     EXPECT_NE(Text(ca).find("uTemperature"), std::string::npos);
 }
 
-TEST(ColorAdjustmentText, SharedLocalsAreDeclaredOnce)
-{
+TEST(ColorAdjustmentText, SharedLocalsAreDeclaredOnce) {
     sColorAdjustment ca;
     ca.temperature = 0.3f;
     ca.photoFilter = true;
@@ -141,8 +152,7 @@ TEST(ColorAdjustmentText, SharedLocalsAreDeclaredOnce)
     EXPECT_EQ(Count(Text(gray), "float gray"), 1u) << Text(gray);
 }
 
-TEST(ColorAdjustmentText, PhotoFilterConstantsLiveInsideMain)
-{
+TEST(ColorAdjustmentText, PhotoFilterConstantsLiveInsideMain) {
     sColorAdjustment ca;
     ca.photoFilter = true;
     const std::string text = Text(ca);
@@ -152,8 +162,7 @@ TEST(ColorAdjustmentText, PhotoFilterConstantsLiveInsideMain)
     EXPECT_GT(text.find("photoFilterK1 = "), main);
 }
 
-TEST(ColorAdjustmentText, SplitAloneIsMinimal)
-{
+TEST(ColorAdjustmentText, SplitAloneIsMinimal) {
     sColorAdjustment ca;
     ca.split.on = true;
     EXPECT_EQ(Text(ca, 1),
@@ -170,25 +179,21 @@ TEST(ColorAdjustmentText, SplitAloneIsMinimal)
               "    gl_FragColor = vec4(c0, 1.0);\n}");
 }
 
-TEST(ColorAdjustmentText, GrayscaleWeightsAreLiterals)
-{
+TEST(ColorAdjustmentText, GrayscaleWeightsAreLiterals) {
     sColorAdjustmentTextOptions o;
     o.stages.grayscaleStart = true;
     o.grayscaleWeights = {0.31f, 0.36f, 0.33f};
     EXPECT_NE(ColorAdjustmentFragment(o).find("float gray = dot(c0, vec3(0.31, 0.36, 0.33));"), std::string::npos);
 }
 
-float UniformValue(const std::vector<sUniformValue>& values, const std::string& name, int component = 0)
-{
+float UniformValue(const std::vector<sUniformValue>& values, const std::string& name, int component = 0) {
     for (const sUniformValue& u : values)
-        if (u.name == name)
-            return u.v[component];
+        if (u.name == name) return u.v[component];
     ADD_FAILURE() << name << " not set";
     return 0.0f;
 }
 
-TEST(ColorAdjustmentUniforms, ValuesOfTheTable)
-{
+TEST(ColorAdjustmentUniforms, ValuesOfTheTable) {
     sColorAdjustment ca;
     ca.exponentialSaturationStrength = 0.0f;
     ca.exponentialBrightnessStrength = 1.25f;
@@ -220,8 +225,7 @@ TEST(ColorAdjustmentUniforms, ValuesOfTheTable)
     EXPECT_TRUE(ColorAdjustmentUniforms(sColorAdjustment{}, ColorAdjustmentStages(sColorAdjustment{}), {}).empty());
 }
 
-TEST(ColorCorrectionText, MethodsAndSwitches)
-{
+TEST(ColorCorrectionText, MethodsAndSwitches) {
     sColorCorrectionOptions none;
     none.method = eColorCorrectionMethod::None;
     none.cie = true;
@@ -255,8 +259,7 @@ TEST(ColorCorrectionText, MethodsAndSwitches)
     EXPECT_NE(deronText.find("uniform mediump sampler2D img1;\n"), std::string::npos);
 }
 
-TEST(NoiseReduction, VerticalPassesFollowTheColourSpaceOfTheCorrection)
-{
+TEST(NoiseReduction, VerticalPassesFollowTheColourSpaceOfTheCorrection) {
     // Lab0, Yxy and Lab1 read one luminance, Lab2 the other, every other method none.
     const int32_t expected[] = {0, 0, 0, 0, 1, 1, 1, 2, 0, 0, 0};
     for (int32_t method = 0; method < 11; ++method)
@@ -265,20 +268,17 @@ TEST(NoiseReduction, VerticalPassesFollowTheColourSpaceOfTheCorrection)
 }
 
 platform::ImageBitmap Bitmap(uint32_t w, uint32_t h, platform::ImagePixelFormat format,
-                             const std::function<void(uint32_t, uint8_t*)>& fill)
-{
+                             const std::function<void(uint32_t, uint8_t*)>& fill) {
     platform::ImageBitmap b;
     b.width = w;
     b.height = h;
     b.format = format;
     b.pixels.resize(4u * w * h);
-    for (uint32_t i = 0; i < w * h; ++i)
-        fill(i, &b.pixels[4 * i]);
+    for (uint32_t i = 0; i < w * h; ++i) fill(i, &b.pixels[4 * i]);
     return b;
 }
 
-TEST(LookImages, ConvertedToTheLayoutTheStageReads)
-{
+TEST(LookImages, ConvertedToTheLayoutTheStageReads) {
     // A BGRA strip with a transparent alpha comes out as opaque RGBA.
     const auto strip = Bitmap(256, 1, platform::ImagePixelFormat::BGRA, [](uint32_t i, uint8_t* p) {
         p[0] = 3, p[1] = 2, p[2] = static_cast<uint8_t>(i), p[3] = 0;
@@ -305,13 +305,13 @@ TEST(LookImages, ConvertedToTheLayoutTheStageReads)
     // Unusable images.
     EXPECT_FALSE(ConvertLookImage(1, strip, &reason)) << "Gotham needs a table";
     EXPECT_FALSE(reason.empty());
-    EXPECT_FALSE(ConvertLookImage(2, Bitmap(1, 1, platform::ImagePixelFormat::RGBA, [](uint32_t, uint8_t*) {}), nullptr));
+    EXPECT_FALSE(
+        ConvertLookImage(2, Bitmap(1, 1, platform::ImagePixelFormat::RGBA, [](uint32_t, uint8_t*) {}), nullptr));
     EXPECT_FALSE(ConvertLookImage(0, strip, nullptr));
     EXPECT_FALSE(ConvertLookImage(65, strip, nullptr));
 }
 
-TEST(LookImages, EveryShippedLookLoadsInItsLayout)
-{
+TEST(LookImages, EveryShippedLookLoadsInItsLayout) {
     for (int32_t look = 1; look < kToneMapLookCount; ++look) {
         const sToneMapLook& row = ToneMapLookTable[static_cast<size_t>(look)];
         const std::string path = testsupport::LookImagePath(row.imageName);
@@ -328,4 +328,4 @@ TEST(LookImages, EveryShippedLookLoadsInItsLayout)
     }
 }
 
-} // namespace
+}  // namespace

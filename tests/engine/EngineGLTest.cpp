@@ -13,15 +13,13 @@ using namespace QV::Graphics;
 
 namespace {
 
-ITexture2D* SmallTexture(IDevice& device)
-{
+ITexture2D* SmallTexture(IDevice& device) {
     return device.GetTexture()->CreateTexture({FILTER_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE}, 4,
                                               4, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false,
                                               nullptr);
 }
 
-TEST_F(EngineTest, FreshEngineHoldsNoTextureAndNoProgram)
-{
+TEST_F(EngineTest, FreshEngineHoldsNoTextureAndNoProgram) {
     const AmbrelGraphicsController& e = *engine;
     for (int variant = 0; variant < 2; ++variant) {
         EXPECT_TRUE(e.shaderSets.stale[variant]);
@@ -34,8 +32,7 @@ TEST_F(EngineTest, FreshEngineHoldsNoTextureAndNoProgram)
     EXPECT_NE(e.quadVertexBuffer, nullptr);
     EXPECT_NE(e.quadVertexArray, nullptr);
     EXPECT_NE(e.videoFramebuffer, nullptr);
-    for (IFramebufferObject* framebuffer : e.passFramebuffers)
-        EXPECT_NE(framebuffer, nullptr);
+    for (IFramebufferObject* framebuffer : e.passFramebuffers) EXPECT_NE(framebuffer, nullptr);
     EXPECT_EQ(e.maxVaryingVectors, device->GetShader()->GetMaxVaryingComponents() / 2);
     EXPECT_GE(e.maxVaryingVectors, 16);
     EXPECT_EQ(e.maxTextureSize, device->GetTexture()->GetMaxTextureSize());
@@ -51,8 +48,7 @@ TEST_F(EngineTest, FreshEngineHoldsNoTextureAndNoProgram)
 
 // The unit quad through the unit-square projection covers the whole target, with texture
 // coordinates running along x and y: each pixel shows its own centre.
-TEST_F(EngineTest, UnitQuadCoversTheTarget)
-{
+TEST_F(EngineTest, UnitQuadCoversTheTarget) {
     IShaderProgram* program = device->GetShader()->CreateProgram();
     ASSERT_TRUE(program->Build(ShaderSource::DefaultVertexShader(2),
                                "precision highp float;\nvarying vec2 vTexture0;\n"
@@ -90,8 +86,7 @@ TEST_F(EngineTest, UnitQuadCoversTheTarget)
     EXPECT_FALSE(device->CheckError());
 }
 
-TEST_F(EngineTest, ConstructionNeedsACurrentDevice)
-{
+TEST_F(EngineTest, ConstructionNeedsACurrentDevice) {
     engine.reset();
     device.reset();
     EXPECT_THROW(AmbrelGraphicsController(), std::runtime_error);
@@ -99,8 +94,7 @@ TEST_F(EngineTest, ConstructionNeedsACurrentDevice)
 }
 
 // Destruction deletes everything the engine holds; the leak checker sees anything left over.
-TEST_F(EngineTest, DestructionReleasesEveryResource)
-{
+TEST_F(EngineTest, DestructionReleasesEveryResource) {
     FillSlots();
     engine->workTextures[1] = SmallTexture(*device);
     engine->levelPairTextures[5][1] = SmallTexture(*device);
@@ -118,8 +112,7 @@ TEST_F(EngineTest, DestructionReleasesEveryResource)
 
 // Without its device current (none, or another one) the engine still returns every texture
 // and program to the device that made them, and leaves the current device as it found it.
-TEST_F(EngineTest, DestructionWithoutItsDeviceCurrentReturnsEverythingToThatDevice)
-{
+TEST_F(EngineTest, DestructionWithoutItsDeviceCurrentReturnsEverythingToThatDevice) {
     for (const bool anotherCurrent : {false, true}) {
         SCOPED_TRACE(anotherCurrent ? "another device current" : "no device current");
         Remake();
@@ -132,17 +125,14 @@ TEST_F(EngineTest, DestructionWithoutItsDeviceCurrentReturnsEverythingToThatDevi
         const GLuint program = static_cast<CShaderProgram*>(engine->shaderSets[kPairCopy][0])->GetProgram();
 
         std::unique_ptr<IDevice> other;
-        if (anotherCurrent)
-            other = CDevice::Create(nullptr, true, false, false);  // current from here on
-        else
-            device->ReleaseCurrent();
+        if (anotherCurrent) other = CDevice::Create(nullptr, true, false, false);  // current from here on
+        else device->ReleaseCurrent();
         IDevice* const before = CDevice::GetCurrentDevice();
         engine.reset();
         EXPECT_EQ(CDevice::GetCurrentDevice(), before);
 
         device->MakeCurrent();
-        for (GLuint name : textures)
-            EXPECT_FALSE(glIsTexture(name)) << name;
+        for (GLuint name : textures) EXPECT_FALSE(glIsTexture(name)) << name;
         EXPECT_FALSE(glIsProgram(program));
         other.reset();
         device->MakeCurrent();
@@ -150,8 +140,7 @@ TEST_F(EngineTest, DestructionWithoutItsDeviceCurrentReturnsEverythingToThatDevi
     }
 }
 
-TEST_F(EngineTest, WorkingTexturesGoInTheBackgroundUnitTexturesStay)
-{
+TEST_F(EngineTest, WorkingTexturesGoInTheBackgroundUnitTexturesStay) {
     engine->workTextures[0] = SmallTexture(*device);
     engine->levelMaskTextures[3] = SmallTexture(*device);
     engine->coarseTextures[0] = SmallTexture(*device);
@@ -175,8 +164,7 @@ TEST_F(EngineTest, WorkingTexturesGoInTheBackgroundUnitTexturesStay)
     EXPECT_EQ(engine->inputTextures[1].texture, nullptr);
 }
 
-TEST_F(EngineTest, EveryDefaultReadBackByName)
-{
+TEST_F(EngineTest, EveryDefaultReadBackByName) {
     size_t read = 0;
     for (const EngineParameters::sParameter& p : EngineParameters::Parameters()) {
         const float value = engine->GetAdjustment(std::string(p.name));
@@ -195,8 +183,7 @@ TEST_F(EngineTest, EveryDefaultReadBackByName)
     EXPECT_EQ(AmbrelGraphicsController::AdjustmentCategories().size(), 89u);
 }
 
-TEST_F(EngineTest, ValuesAreStoredInTheirInternalUnits)
-{
+TEST_F(EngineTest, ValuesAreStoredInTheirInternalUnits) {
     engine->SetAdjustment("Tone Mapping Dimension", false, 0.2f);
     EXPECT_FLOAT_EQ(engine->GetAdjustment("Tone Mapping Dimension"), 0.25f);
     engine->SetAdjustment("Tone Mapping Dimension", false, 1.0f);
@@ -222,8 +209,7 @@ TEST_F(EngineTest, ValuesAreStoredInTheirInternalUnits)
     EXPECT_FLOAT_EQ(engine->colorAdjustment.temperature, 0.0f);
 }
 
-TEST_F(EngineTest, RequestRenderMarksTheFrameEvenForUnknownNames)
-{
+TEST_F(EngineTest, RequestRenderMarksTheFrameEvenForUnknownNames) {
     engine->SetAdjustment("No Such Parameter", false, 1.0f);
     EXPECT_FALSE(engine->frameDirty);
     engine->SetAdjustment("No Such Parameter", true, 1.0f);
@@ -235,8 +221,7 @@ TEST_F(EngineTest, RequestRenderMarksTheFrameEvenForUnknownNames)
 
 // The registry keeps no engine of its own: setters act on the engine they are called for,
 // also after the first engine was deleted and another made.
-TEST_F(EngineTest, SettersActOnTheEngineTheyAreCalledFor)
-{
+TEST_F(EngineTest, SettersActOnTheEngineTheyAreCalledFor) {
     engine->SetAdjustment("CA Exposure", false, 0.75f);
     Remake();
     auto other = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
@@ -255,12 +240,10 @@ struct Push {
 // A live change sets its stage's whole uniform list: whatever reaches a pair must be a value
 // of that list as the builder would set it now.
 void ExpectFromStageList(AmbrelGraphicsController& engine, int32_t pair, const std::string& name,
-                         const std::vector<float>& value)
-{
+                         const std::vector<float>& value) {
     for (const sProcessingStage* stage :
          {&kColorAdjustmentStage, &kBrightnessStage, &kColorCorrectionStage, &kLocalContrastStage}) {
-        if (stage->pair != pair)
-            continue;
+        if (stage->pair != pair) continue;
         for (const sUniformValue& u : stage->uniforms(engine, engine.StageContext()))
             if (u.name == name) {
                 for (int32_t i = 0; i < u.count; ++i)
@@ -281,8 +264,7 @@ struct EffectCase {
     bool lookLoaded = false;  // the look's texture is there, so its stage is in the program
 };
 
-TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
-{
+TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots) {
     const float exposure09 = 0.9f * 4 - 2;
     const auto shadows = AmbrelGraphicsController::ShadowsStrengthUniform({0.5f, 0.85f});
     const auto caShadows = AmbrelGraphicsController::ShadowsStrengthUniform({0.25f, 0.85f});
@@ -292,16 +274,44 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         {"leaving the active range releases", {{"CA Exposure", 0.75f}}, "CA Exposure", 0.5f, {26}, {}},
         {"inactive to inactive does nothing", {}, "CA Exposure", 0.5f + 1e-7f, {}, {}},
         {"a change below the tolerance does nothing", {{"CA Exposure", 0.75f}}, "CA Exposure", 0.75f + 1e-7f, {}, {}},
-        {"crossing with width", {{"CA Shadows Strength", 0.1f}}, "CA Shadows Strength", 0.25f, {},
+        {"crossing with width",
+         {{"CA Shadows Strength", 0.1f}},
+         "CA Shadows Strength",
+         0.25f,
+         {},
          {{26, "uShadowsStrength", {caShadows.x, caShadows.y}}}},
-        {"width releases while its strength is active", {{"CA Shadows Strength", 0.1f}}, "CA Shadows Width", 0.5f, {26}, {}},
+        {"width releases while its strength is active",
+         {{"CA Shadows Strength", 0.1f}},
+         "CA Shadows Width",
+         0.5f,
+         {26},
+         {}},
         {"width alone does nothing", {}, "CA Shadows Width", 0.5f, {}, {}},
         {"brightness shadows ignored for CIE", {}, "Alg SH Shadows Strength", 0.5f, {}, {}},
-        {"brightness shadows cross for method 2", {{"Alg Brightness Method", 0.6f}}, "Alg SH Shadows Strength", 0.5f, {21}, {}},
-        {"brightness shadows push for method 3", {{"Alg Brightness Method", 0.9f}, {"Alg SH Shadows Strength", 0.3f}},
-         "Alg SH Shadows Strength", 0.5f, {}, {{21, "uShadowsStrength", {shadows.x, shadows.y}}}},
-        {"brightness strength pushes", {}, "Alg CIE Brightness Strength", 1.0f, {}, {{21, "uBrightnessStrength", {1.0f, 10.590416f}}}},
-        {"strength method pushes unless method 2", {{"Alg Brightness Method", 0.6f}}, "Alg CIE Brightness Strength Method", 0.0f, {}, {}},
+        {"brightness shadows cross for method 2",
+         {{"Alg Brightness Method", 0.6f}},
+         "Alg SH Shadows Strength",
+         0.5f,
+         {21},
+         {}},
+        {"brightness shadows push for method 3",
+         {{"Alg Brightness Method", 0.9f}, {"Alg SH Shadows Strength", 0.3f}},
+         "Alg SH Shadows Strength",
+         0.5f,
+         {},
+         {{21, "uShadowsStrength", {shadows.x, shadows.y}}}},
+        {"brightness strength pushes",
+         {},
+         "Alg CIE Brightness Strength",
+         1.0f,
+         {},
+         {{21, "uBrightnessStrength", {1.0f, 10.590416f}}}},
+        {"strength method pushes unless method 2",
+         {{"Alg Brightness Method", 0.6f}},
+         "Alg CIE Brightness Strength Method",
+         0.0f,
+         {},
+         {}},
         {"filmic crossing 0", {}, "Alg Filmic Strength", 0.0f, {21}, {}},
         {"filmic live", {}, "Alg Filmic Strength", 1.0f, {}, {{21, "uFilmicStrength", {0.24f}}}},
         {"levels release when they become active", {}, "Alg Levels White Point", 0.9f, {21}, {}},
@@ -309,14 +319,42 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         {"coefficients with grayscale off", {}, "CA Grayscale Coefficients", 0.5f, {}, {}},
         {"coefficients with grayscale on", {{"CA Grayscale On/Off", 1}}, "CA Grayscale Coefficients", 0.5f, {26}, {}},
         {"Deron to Power", {}, "Alg Color Correction Method", 1.5f / 11, {25}, {}},
-        {"Lab0 to Yxy", {{"Alg Color Correction Method", 4.5f / 11}}, "Alg Color Correction Method", 5.5f / 11, {25}, {}},
-        {"Lab1 to Lab2", {{"Alg Color Correction Method", 6.5f / 11}}, "Alg Color Correction Method", 7.5f / 11, {31, 33, 35}, {}},
+        {"Lab0 to Yxy",
+         {{"Alg Color Correction Method", 4.5f / 11}},
+         "Alg Color Correction Method",
+         5.5f / 11,
+         {25},
+         {}},
+        {"Lab1 to Lab2",
+         {{"Alg Color Correction Method", 6.5f / 11}},
+         "Alg Color Correction Method",
+         7.5f / 11,
+         {31, 33, 35},
+         {}},
         {"Deron to Lab0", {}, "Alg Color Correction Method", 4.5f / 11, {25, 31, 33, 35}, {}},
-        {"correction strength pushes", {}, "Alg Color Correction Strength", 0.5f, {}, {{25, "uColorCorrectionStrength", {1.0f / 4.5f}}}},
-        {"correction strength for Pouli", {{"Alg Color Correction Method", 3.5f / 11}}, "Alg Color Correction Strength", 0.5f, {}, {}},
-        {"CIE alpha with CIE on", {{"Alg Color Correction CIE On/Off", 1}}, "Alg Color Correction CIE Alpha", 0.5f, {},
+        {"correction strength pushes",
+         {},
+         "Alg Color Correction Strength",
+         0.5f,
+         {},
+         {{25, "uColorCorrectionStrength", {1.0f / 4.5f}}}},
+        {"correction strength for Pouli",
+         {{"Alg Color Correction Method", 3.5f / 11}},
+         "Alg Color Correction Strength",
+         0.5f,
+         {},
+         {}},
+        {"CIE alpha with CIE on",
+         {{"Alg Color Correction CIE On/Off", 1}},
+         "Alg Color Correction CIE Alpha",
+         0.5f,
+         {},
          {{25, "uColorCorrectionCIE", {0.5f, 0.0f}}}},
-        {"both balance for Both", {{"Contrast Based On", 0.6f}}, "Contrast Based On Both Balance", 0.25f, {},
+        {"both balance for Both",
+         {{"Contrast Based On", 0.6f}},
+         "Contrast Based On Both Balance",
+         0.25f,
+         {},
          {{16, "uContrastBasedOnBothBalance", {0.25f}}}},
         {"both balance otherwise", {}, "Contrast Based On Both Balance", 0.25f, {}, {}},
         {"tone mapping releases both", {}, "Tone Mapping P", 1.0f, {39, 40}, {}},
@@ -324,31 +362,63 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         {"NR on/off is read by the frame", {}, "NR On/Off", 1.0f, {}, {}},
         {"smoothing releases both", {}, "Gaussian SigmaS", 0.5f, {36, 37}, {}},
         {"non-CIE range for equation 0", {}, "CIE Non-CIE Contrast Range Low", 0.5f, {}, {}},
-        {"non-CIE range for Sigmoid", {{"CIE Contrast Equation", 0.9f}}, "CIE Non-CIE Contrast Range Low", 0.5f, {16}, {}},
-        {"vignette range", {{"CA Vignette On/Off", 1}}, "CA Vignette End", 0.9f, {},
+        {"non-CIE range for Sigmoid",
+         {{"CIE Contrast Equation", 0.9f}},
+         "CIE Non-CIE Contrast Range Low",
+         0.5f,
+         {16},
+         {}},
+        {"vignette range",
+         {{"CA Vignette On/Off", 1}},
+         "CA Vignette End",
+         0.9f,
+         {},
          {{26, "uVignetteRange", {0.707107f, 1.0f / (0.9f - 0.707107f)}}}},
-        {"empty vignette range is a hard edge", {{"CA Vignette On/Off", 1}}, "CA Vignette End", 0.5f, {},
+        {"empty vignette range is a hard edge",
+         {{"CA Vignette On/Off", 1}},
+         "CA Vignette End",
+         0.5f,
+         {},
          {{26, "uVignetteRange", {0.707107f, 1e4f}}}},
-        {"photo filter colour", {{"CA Photo Filter On/Off", 1}}, "CA Photo Filter B", 0.25f, {},
+        {"photo filter colour",
+         {{"CA Photo Filter On/Off", 1}},
+         "CA Photo Filter B",
+         0.25f,
+         {},
          {{26, "uPhotoFilterColor", {1.8508f, 1.0822f, 0.5f}}}},
         {"photo filter colour while off", {}, "CA Photo Filter B", 0.25f, {}, {}},
-        {"multiplier keeps filter and look active", {{"CA Photo Filter On/Off", 1}, {"CA Tone Map", 0.05f}},
-         "CA Photo Filter Tone Map Strength Multiplier", 0.5f, {},
-         {{26, "uToneMapStrength", {0.5f}}, {26, "uPhotoFilterStrength", {0.5f}}}, true},
-        {"multiplier to zero", {{"CA Photo Filter On/Off", 1}}, "CA Photo Filter Tone Map Strength Multiplier", 0.0f, {26}, {}},
-        {"exponential brightness", {{"CA Exponential Brightness Strength", 0.6f}}, "CA Exponential Brightness Strength", 0.75f, {},
+        {"multiplier keeps filter and look active",
+         {{"CA Photo Filter On/Off", 1}, {"CA Tone Map", 0.05f}},
+         "CA Photo Filter Tone Map Strength Multiplier",
+         0.5f,
+         {},
+         {{26, "uToneMapStrength", {0.5f}}, {26, "uPhotoFilterStrength", {0.5f}}},
+         true},
+        {"multiplier to zero",
+         {{"CA Photo Filter On/Off", 1}},
+         "CA Photo Filter Tone Map Strength Multiplier",
+         0.0f,
+         {26},
+         {}},
+        {"exponential brightness",
+         {{"CA Exponential Brightness Strength", 0.6f}},
+         "CA Exponential Brightness Strength",
+         0.75f,
+         {},
          {{26, "uExponentialBrightness", {1.0f}}, {26, "uExponentialBrightnessStrength", {1.0f / 1.501f}}}},
-        {"exponential saturation clamps", {{"CA Exponential Saturation Strength", 0.25f}}, "CA Exponential Saturation Strength",
-         0.0f, {}, {{26, "uExponentialSaturationStrength", {1000.0f}}}},
+        {"exponential saturation clamps",
+         {{"CA Exponential Saturation Strength", 0.25f}},
+         "CA Exponential Saturation Strength",
+         0.0f,
+         {},
+         {{26, "uExponentialSaturationStrength", {1000.0f}}}},
     };
     for (const EffectCase& c : cases) {
         SCOPED_TRACE(c.label);
         Remake();
-        for (const auto& [name, value] : c.setup)
-            engine->SetAdjustment(name, false, value);
+        for (const auto& [name, value] : c.setup) engine->SetAdjustment(name, false, value);
         FillSlots();
-        if (c.lookLoaded)
-            engine->lookTexture = SmallTexture(*device);
+        if (c.lookLoaded) engine->lookTexture = SmallTexture(*device);
         engine->SetAdjustment(c.name, false, c.value);
 
         EXPECT_EQ(EmptyPairs(), c.released);
@@ -357,13 +427,11 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
         EXPECT_EQ(engine->shaderSets.stale[1], stale);
 
         const std::vector<Pushed> pushed = PushedUniforms();
-        for (const Pushed& p : pushed)
-            ExpectFromStageList(*engine, p.pair, p.name, p.value);
+        for (const Pushed& p : pushed) ExpectFromStageList(*engine, p.pair, p.name, p.value);
         for (const Push& expected : c.pushed) {
             bool found = false;
             for (const Pushed& p : pushed) {
-                if (p.pair != expected.pair || p.name != expected.name)
-                    continue;
+                if (p.pair != expected.pair || p.name != expected.name) continue;
                 found = true;
                 for (size_t i = 0; i < expected.value.size(); ++i)
                     EXPECT_NEAR(p.value[i], expected.value[i], 1e-4f * std::max(1.0f, std::fabs(expected.value[i])))
@@ -374,8 +442,7 @@ TEST_F(EngineTest, EffectOfEachKindOnTheProgramSlots)
     }
 }
 
-TEST_F(EngineTest, VignetteRangeAndPhotoFilterColourSetTogether)
-{
+TEST_F(EngineTest, VignetteRangeAndPhotoFilterColourSetTogether) {
     FillSlots();
     engine->SetVignetteRange(0.3f, 0.8f);  // vignette off: stored only
     engine->SetPhotoFilterColor(0.5f, 0.25f, 0.0f);
@@ -399,8 +466,7 @@ TEST_F(EngineTest, VignetteRangeAndPhotoFilterColourSetTogether)
     EXPECT_FLOAT_EQ(values["uPhotoFilterColor"][2], 0.2f);
 }
 
-TEST_F(EngineTest, LookChangesDeleteTheLookTexture)
-{
+TEST_F(EngineTest, LookChangesDeleteTheLookTexture) {
     engine->SetAdjustment("CA Tone Map", false, 2.5f / 65);
     FillSlots();
     engine->lookTexture = SmallTexture(*device);
@@ -418,8 +484,7 @@ TEST_F(EngineTest, LookChangesDeleteTheLookTexture)
     EXPECT_EQ(EmptyPairs(), std::set<int32_t>{26});
 }
 
-TEST_F(EngineTest, FilterScaleReleasesTheScaledProgramsOfTheCurrentVariant)
-{
+TEST_F(EngineTest, FilterScaleReleasesTheScaledProgramsOfTheCurrentVariant) {
     engine->SetFilterScale(3.0);
     EXPECT_DOUBLE_EQ(engine->baseFilterScale.requestedScale, 3.0);
     EXPECT_DOUBLE_EQ(engine->baseFilterScale.scale, 0.75);
@@ -452,8 +517,7 @@ TEST_F(EngineTest, FilterScaleReleasesTheScaledProgramsOfTheCurrentVariant)
     EXPECT_EQ(engine->levelCount, 4);
 }
 
-TEST_F(EngineTest, ViewRectangleZoomAndCompareSplit)
-{
+TEST_F(EngineTest, ViewRectangleZoomAndCompareSplit) {
     engine->SetViewRect(0, 0, 0, 200);
     EXPECT_EQ(engine->viewRect[2], 1);
     EXPECT_TRUE(engine->inputReconfigureRequested);
@@ -499,8 +563,7 @@ TEST_F(EngineTest, ViewRectangleZoomAndCompareSplit)
 // The split point goes from view pixels to level-0 pixels with the ratio of the sizes formed
 // first; the other order rounds differently in single precision (541.304382 against 541.304321
 // for the x below).
-TEST_F(EngineTest, SplitUniformScalesByTheSizeRatio)
-{
+TEST_F(EngineTest, SplitUniformScalesByTheSizeRatio) {
     engine->SetViewRect(0, 0, 414, 1125);
     engine->levelWidths = {1080};
     engine->levelHeights = {750};
@@ -517,4 +580,4 @@ TEST_F(EngineTest, SplitUniformScalesByTheSizeRatio)
     EXPECT_EQ(engine->SplitUniform().x, 207.5f);
 }
 
-} // namespace
+}  // namespace

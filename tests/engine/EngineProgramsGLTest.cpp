@@ -24,14 +24,12 @@ namespace {
 
 class EngineProgramsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         device = CDevice::Create(nullptr, true, false, false);
         ASSERT_NE(device, nullptr);
         engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         engine.reset();
         device.reset();
     }
@@ -39,8 +37,7 @@ protected:
     IShaderProgram* Program(int32_t pair, int32_t variant = 0) { return engine->shaderSets[pair][variant]; }
     CShaderProgram* Built(int32_t pair) { return dynamic_cast<CShaderProgram*>(Program(pair)); }
 
-    void BuildAll()
-    {
+    void BuildAll() {
         BuildCopyPrograms(engine->ProgramContext());
         BuildDisplayPrograms(engine->ProgramContext(), engine->inputTextureMatrix);
         BuildDarkMaskPrograms(engine->ProgramContext());
@@ -53,8 +50,7 @@ protected:
         BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
     }
     // Every pair of `pairs` holds a built program in variant 0, and no other pair holds one.
-    void ExpectBuilt(const std::set<int32_t>& pairs, const std::string& what)
-    {
+    void ExpectBuilt(const std::set<int32_t>& pairs, const std::string& what) {
         for (int32_t pair = 0; pair < kProgramPairCount; ++pair) {
             if (pairs.count(pair)) {
                 ASSERT_NE(Program(pair), nullptr) << what << ": pair " << pair;
@@ -65,27 +61,23 @@ protected:
             EXPECT_EQ(Program(pair, 1), nullptr) << what << ": variant 1 of pair " << pair;
         }
     }
-    void ReleaseAll()
-    {
-        for (auto& pair : engine->shaderSets.pairs)
-            AmbrelGraphicsController::ReleaseProgram(pair);
+    void ReleaseAll() {
+        for (auto& pair : engine->shaderSets.pairs) AmbrelGraphicsController::ReleaseProgram(pair);
     }
 
     std::unique_ptr<IDevice> device;
     std::unique_ptr<AmbrelGraphicsController> engine;
 };
 
-const std::set<int32_t> kAlwaysBuilt = {0, 1, 2, 3, 4, 5, 6, 7, 11, 12, 13, 14, 19, 20, 25, 27, 28, 29,
-                                        30, 31, 32, 33, 34, 35, 38, 39, 40};
+const std::set<int32_t> kAlwaysBuilt = {0,  1,  2,  3,  4,  5,  6,  7,  11, 12, 13, 14, 19, 20,
+                                        25, 27, 28, 29, 30, 31, 32, 33, 34, 35, 38, 39, 40};
 
-std::set<int32_t> With(std::set<int32_t> pairs, std::initializer_list<int32_t> more)
-{
+std::set<int32_t> With(std::set<int32_t> pairs, std::initializer_list<int32_t> more) {
     pairs.insert(more);
     return pairs;
 }
 
-TEST_F(EngineProgramsTest, EveryBuilderCompilesAtSmallAndLargeVaryingCaps)
-{
+TEST_F(EngineProgramsTest, EveryBuilderCompilesAtSmallAndLargeVaryingCaps) {
     struct Settings {
         int32_t nrDimension;
         bool scaleOnSave;
@@ -96,8 +88,8 @@ TEST_F(EngineProgramsTest, EveryBuilderCompilesAtSmallAndLargeVaryingCaps)
         int32_t precision;
     };
     const Settings settings[] = {
-        {9, false, false, 5, 0, 1.0f, 2},  {3, true, true, 7, 4, 1.2f, 2},  {11, false, true, 9, 7, 1.3f, 1},
-        {5, true, false, 7, 5, 0.8f, 1},   {7, false, false, 9, 3, 1.0f, 2}, {4, false, false, 5, 10, 1.0f, 2},
+        {9, false, false, 5, 0, 1.0f, 2}, {3, true, true, 7, 4, 1.2f, 2},   {11, false, true, 9, 7, 1.3f, 1},
+        {5, true, false, 7, 5, 0.8f, 1},  {7, false, false, 9, 3, 1.0f, 2}, {4, false, false, 5, 10, 1.0f, 2},
     };
     for (int32_t cap : {16, 64}) {
         for (const Settings& s : settings) {
@@ -118,7 +110,8 @@ TEST_F(EngineProgramsTest, EveryBuilderCompilesAtSmallAndLargeVaryingCaps)
                 engine->colorAdjustment.temperature = 0.25f;
                 BuildAll();
                 const std::string what = "cap " + std::to_string(cap) + " NR " + std::to_string(s.nrDimension) +
-                                         " gaussian " + std::to_string(gaussian) + " method " + std::to_string(s.method);
+                                         " gaussian " + std::to_string(gaussian) + " method " +
+                                         std::to_string(s.method);
                 const std::set<int32_t> built = gaussian == 0   ? With(kAlwaysBuilt, {26, 36, 37})
                                                 : gaussian == 1 ? With(kAlwaysBuilt, {26, 37})
                                                                 : With(kAlwaysBuilt, {26});
@@ -129,27 +122,22 @@ TEST_F(EngineProgramsTest, EveryBuilderCompilesAtSmallAndLargeVaryingCaps)
     }
 }
 
-TEST_F(EngineProgramsTest, SecondRunOnlyRefreshesTheInputMatrix)
-{
+TEST_F(EngineProgramsTest, SecondRunOnlyRefreshesTheInputMatrix) {
     BuildAll();
     IShaderProgram* before[kProgramPairCount];
-    for (int32_t pair = 0; pair < kProgramPairCount; ++pair)
-        before[pair] = Program(pair);
+    for (int32_t pair = 0; pair < kProgramPairCount; ++pair) before[pair] = Program(pair);
     engine->inputTextureMatrix = QV::Math::CMatrix4<float>::Scale(2, 3, 1);
     BuildAll();
-    for (int32_t pair = 0; pair < kProgramPairCount; ++pair)
-        EXPECT_EQ(Program(pair), before[pair]) << "pair " << pair;
+    for (int32_t pair = 0; pair < kProgramPairCount; ++pair) EXPECT_EQ(Program(pair), before[pair]) << "pair " << pair;
     for (int32_t pair = 3; pair <= 7; ++pair) {
         auto* matrix = dynamic_cast<CUniformMatrix4fv*>(Built(pair)->FindUniform("uModelViewProjectionTextureMatrix"));
         ASSERT_NE(matrix, nullptr) << pair;
         ASSERT_EQ(matrix->pending.size(), 1u);
-        for (int i = 0; i < 16; ++i)
-            EXPECT_EQ(matrix->pending[0].m[i], engine->inputTextureMatrix.m[i]) << pair;
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(matrix->pending[0].m[i], engine->inputTextureMatrix.m[i]) << pair;
     }
 }
 
-TEST_F(EngineProgramsTest, FullResolutionVariantLeavesThePreviewAlone)
-{
+TEST_F(EngineProgramsTest, FullResolutionVariantLeavesThePreviewAlone) {
     const AmbrelGraphicsController::RequestScope scope(*engine, sRenderRequest::FullResolution());
     engine->colorAdjustment.exposure = 0.5f;
     BuildAll();
@@ -159,8 +147,7 @@ TEST_F(EngineProgramsTest, FullResolutionVariantLeavesThePreviewAlone)
     }
 }
 
-TEST_F(EngineProgramsTest, ColourAdjustmentExistsOnlyWhileAStageIsActive)
-{
+TEST_F(EngineProgramsTest, ColourAdjustmentExistsOnlyWhileAStageIsActive) {
     BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
     EXPECT_EQ(Program(kPairColorAdjustment), nullptr) << "defaults change nothing";
 
@@ -191,8 +178,7 @@ TEST_F(EngineProgramsTest, ColourAdjustmentExistsOnlyWhileAStageIsActive)
     EXPECT_FLOAT_EQ(split->pending.z, std::cos(0.5f));
 }
 
-TEST_F(EngineProgramsTest, ColourCorrectionSetsItsStrength)
-{
+TEST_F(EngineProgramsTest, ColourCorrectionSetsItsStrength) {
     engine->colorCorrection.method = eColorCorrectionMethod::Reinhard;
     engine->colorCorrection.strength = 0.2f;
     engine->colorCorrection.cieOn = true;
@@ -206,18 +192,17 @@ TEST_F(EngineProgramsTest, ColourCorrectionSetsItsStrength)
     EXPECT_NE(program->FindUniform("uColorCorrectionCIE"), nullptr);
 }
 
-TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse)
-{
+TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse) {
     struct Case {
         int32_t method;
         bool cie, pouliAfter, pouliSaturation;
         bool strength, cieUniform, exponent;
     };
     const Case cases[] = {
-        {0, true, false, true, true, true, false},    // saturation needs the Pouli step
-        {0, false, true, true, true, false, true},    // Pouli after the method
-        {3, true, false, true, false, false, true},   // Pouli itself: no luminance, no CIE pair
-        {10, true, true, false, false, false, false}, // None
+        {0, true, false, true, true, true, false},     // saturation needs the Pouli step
+        {0, false, true, true, true, false, true},     // Pouli after the method
+        {3, true, false, true, false, false, true},    // Pouli itself: no luminance, no CIE pair
+        {10, true, true, false, false, false, false},  // None
         {5, false, false, false, true, false, false},
     };
     engine->colorCorrection.pouliSaturationExponent = 0.9f;
@@ -240,8 +225,7 @@ TEST_F(EngineProgramsTest, ColourCorrectionDeclaresAndSetsOnlyWhatItsSwitchesUse
     }
 }
 
-TEST_F(EngineProgramsTest, SwitchingTheGaussianToFlowFieldRebuildsOnlyItsReleasedPair)
-{
+TEST_F(EngineProgramsTest, SwitchingTheGaussianToFlowFieldRebuildsOnlyItsReleasedPair) {
     engine->smoothing.type = eGaussianType::Isotropic;
     BuildGaussianPrograms(engine->smoothing, engine->ProgramContext());
     IShaderProgram* second = Program(kPairSmoothingSecond);
@@ -258,11 +242,10 @@ TEST_F(EngineProgramsTest, SwitchingTheGaussianToFlowFieldRebuildsOnlyItsRelease
     EXPECT_EQ(flow->FindUniform("uInvTextureDimension"), nullptr);
 }
 
-TEST_F(EngineProgramsTest, AProgramThatFailsIsKeptUnbuiltAndSkipped)
-{
+TEST_F(EngineProgramsTest, AProgramThatFailsIsKeptUnbuiltAndSkipped) {
     IShaderProgram* slot = nullptr;
-    IShaderProgram* program = BuildEngineProgram(slot, 2, [] { return std::string("precision highp float;\nvoid main() {"); },
-                                                 "Broken");
+    IShaderProgram* program = BuildEngineProgram(
+        slot, 2, [] { return std::string("precision highp float;\nvoid main() {"); }, "Broken");
     EXPECT_EQ(program, slot);
     ASSERT_NE(slot, nullptr);
     EXPECT_FALSE(slot->IsBuilt());
@@ -273,23 +256,21 @@ TEST_F(EngineProgramsTest, AProgramThatFailsIsKeptUnbuiltAndSkipped)
 
 class LookTest : public EngineProgramsTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         EngineProgramsTest::SetUp();
         directory = std::filesystem::temp_directory_path() / ("tavorin-looks-" + std::to_string(::getpid()));
         // The shipped looks, which a test may overwrite with a faulty image of its own.
         std::filesystem::create_directories(directory);
-        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(TAVORIN_RESOURCE_DIR) / "looks"))
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::filesystem::path(TAVORIN_RESOURCE_DIR) / "looks"))
             std::filesystem::copy_file(entry.path(), directory / entry.path().filename());
         engine->resourceDirectory = directory.string();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         std::filesystem::remove_all(directory);
         EngineProgramsTest::TearDown();
     }
-    void SelectLook(int32_t look)
-    {
+    void SelectLook(int32_t look) {
         engine->colorAdjustment.toneMap = look;
         engine->ReleaseLookTexture();
         AmbrelGraphicsController::ReleaseProgram(engine->shaderSets[kPairColorAdjustment]);
@@ -299,8 +280,7 @@ protected:
     std::filesystem::path directory;
 };
 
-TEST_F(LookTest, ColourAndGreyLooksGetTheirLayouts)
-{
+TEST_F(LookTest, ColourAndGreyLooksGetTheirLayouts) {
     SelectLook(1);  // Gotham
     ITexture2D* gotham = engine->lookTexture;
     ASSERT_NE(gotham, nullptr);
@@ -324,11 +304,11 @@ TEST_F(LookTest, ColourAndGreyLooksGetTheirLayouts)
     EXPECT_EQ(LoadedToneMapLook(engine->lookTexture), 15);
 }
 
-TEST_F(LookTest, AnUnusableImageLeavesTheLookOut)
-{
+TEST_F(LookTest, AnUnusableImageLeavesTheLookOut) {
     // A one-pixel "strip" and a file that is no image at all, found before the shipped ones.
     platform::ImageBitmap tiny = *platform::ImageBitmap::make(1, 1);
-    ASSERT_TRUE(platform::WriteImageFile(tiny, platform::ImageFileType::PNG, {}, (directory / "toneMapAmaro.png").string()));
+    ASSERT_TRUE(
+        platform::WriteImageFile(tiny, platform::ImageFileType::PNG, {}, (directory / "toneMapAmaro.png").string()));
     std::ofstream(directory / "toneMapHudson.png") << "not a picture";
 
     for (int32_t look : {2, 5}) {
@@ -350,12 +330,12 @@ TEST_F(LookTest, AnUnusableImageLeavesTheLookOut)
     EXPECT_NE(engine->lookTexture, nullptr);
 }
 
-TEST_F(LookTest, AnImageLargerThanTheDeviceTakesIsLoggedAndLeftOut)
-{
+TEST_F(LookTest, AnImageLargerThanTheDeviceTakesIsLoggedAndLeftOut) {
     const int32_t width = device->GetTexture()->GetMaxTextureSize() + 1;
     auto wide = platform::ImageBitmap::make(static_cast<uint32_t>(width), 1);
     ASSERT_TRUE(wide);
-    ASSERT_TRUE(platform::WriteImageFile(*wide, platform::ImageFileType::PNG, {}, (directory / "toneMapRise.png").string()));
+    ASSERT_TRUE(
+        platform::WriteImageFile(*wide, platform::ImageFileType::PNG, {}, (directory / "toneMapRise.png").string()));
     engine->colorAdjustment.temperature = 0.3f;
     testing::internal::CaptureStderr();
     SelectLook(4);
@@ -368,8 +348,7 @@ TEST_F(LookTest, AnImageLargerThanTheDeviceTakesIsLoggedAndLeftOut)
     EXPECT_EQ(program->FindUniform("img2"), nullptr) << "no look stage sampling an empty unit";
 }
 
-TEST_F(LookTest, ATextureOfAnotherLookIsNeverSampled)
-{
+TEST_F(LookTest, ATextureOfAnotherLookIsNeverSampled) {
     SelectLook(2);
     ASSERT_EQ(LoadedToneMapLook(engine->lookTexture), 2);
     // The look index moves without its texture being deleted (as a change made while the
@@ -389,8 +368,7 @@ TEST_F(LookTest, ATextureOfAnotherLookIsNeverSampled)
     EXPECT_EQ(LoadedToneMapLook(engine->lookTexture), 3);
 }
 
-TEST_F(LookTest, ChangingTheLookAtZeroStrengthLoadsTheNewLook)
-{
+TEST_F(LookTest, ChangingTheLookAtZeroStrengthLoadsTheNewLook) {
     const auto choice = [](int32_t i) { return EngineParameters::ChoiceValue(i, 65); };
     engine->SetAdjustment("CA Tone Map", false, choice(2));
     BuildColorAdjustmentProgram(engine->colorAdjustment, engine->ProgramContext());
@@ -402,8 +380,7 @@ TEST_F(LookTest, ChangingTheLookAtZeroStrengthLoadsTheNewLook)
     EXPECT_EQ(LoadedToneMapLook(engine->lookTexture), 4);
 }
 
-TEST_F(LookTest, BuiltProgramDrawsWithItsTexturesOnTheirUnits)
-{
+TEST_F(LookTest, BuiltProgramDrawsWithItsTexturesOnTheirUnits) {
     // Effect 0.5 (img1 on unit 1) then Inkwell (img2 on unit 2), drawn through the device.
     engine->colorAdjustment.effectStrength = 0.5f;
     SelectLook(15);
@@ -415,9 +392,12 @@ TEST_F(LookTest, BuiltProgramDrawsWithItsTexturesOnTheirUnits)
     const uint8_t original[16] = {255, 255, 255, 255, 128, 128, 128, 255, 40, 200, 40, 255, 0, 0, 0, 255};
     ITexture* textures = device->GetTexture();
     const CTextureTemplate nearest(FILTER_NEAREST, FILTER_NEAREST, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE);
-    ITexture2D* input = textures->CreateTexture(nearest, 4, 1, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, picture);
-    ITexture2D* unprocessed = textures->CreateTexture(nearest, 4, 1, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, original);
-    ITexture2D* target = textures->CreateTexture(nearest, 4, 1, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr);
+    ITexture2D* input = textures->CreateTexture(nearest, 4, 1, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1,
+                                                false, false, picture);
+    ITexture2D* unprocessed = textures->CreateTexture(nearest, 4, 1, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE,
+                                                      1, false, false, original);
+    ITexture2D* target = textures->CreateTexture(nearest, 4, 1, FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1,
+                                                 false, false, nullptr);
     IFramebuffer* framebuffers = device->GetFramebuffer();
     IFramebufferObject* framebuffer = framebuffers->CreateFramebufferObject();
     framebuffers->BindFramebufferObject(framebuffer);
@@ -438,20 +418,17 @@ TEST_F(LookTest, BuiltProgramDrawsWithItsTexturesOnTheirUnits)
     ASSERT_TRUE(curve);
     for (int i = 0; i < 4; ++i) {
         float c[3];
-        for (int k = 0; k < 3; ++k)
-            c[k] = 0.5f * (picture[4 * i + k] + original[4 * i + k]) / 255.0f;
+        for (int k = 0; k < 3; ++k) c[k] = 0.5f * (picture[4 * i + k] + original[4 * i + k]) / 255.0f;
         const float gray = 0.299f * c[0] + 0.587f * c[1] + 0.114f * c[2];
         const float x = gray * curve->width - 0.5f;
         const int j = static_cast<int>(std::floor(x));
         const auto at = [&](int n) { return curve->bytes[std::clamp(n, 0, curve->width - 1)] / 255.0f; };
         const float expected = at(j) + (at(j + 1) - at(j)) * (x - j);
-        for (int k = 0; k < 3; ++k)
-            EXPECT_NEAR(out[4 * i + k] / 255.0f, expected, 2.5f / 255.0f) << "pixel " << i;
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(out[4 * i + k] / 255.0f, expected, 2.5f / 255.0f) << "pixel " << i;
     }
     framebuffers->BindFramebufferObject(nullptr);
     framebuffers->DeleteFramebufferObject(framebuffer);
-    for (ITexture2D* t : {input, unprocessed, target})
-        textures->DeleteTexture(t);
+    for (ITexture2D* t : {input, unprocessed, target}) textures->DeleteTexture(t);
 }
 
-} // namespace
+}  // namespace

@@ -19,8 +19,7 @@ struct FakeRecorder : VideoRecorder {
     sFrameTime lastTime = sFrameTime::Unset();
 
     void setPreferredOutputSize(double w, double h) override { preferredWidth = w, preferredHeight = h; }
-    bool start(int32_t w, int32_t h, std::shared_ptr<VideoFrameSource> frameSource, bool) override
-    {
+    bool start(int32_t w, int32_t h, std::shared_ptr<VideoFrameSource> frameSource, bool) override {
         ++starts;
         width = w, height = h;
         source = std::move(frameSource);
@@ -29,11 +28,9 @@ struct FakeRecorder : VideoRecorder {
     bool started() const override { return isStarted; }
     void stop() override { ++stops, isStarted = false; }
     std::string filename() const override { return "movie.mov"; }
-    void recordFrame() override
-    {
+    void recordFrame() override {
         ++frames;
-        if (!source)
-            return;
+        if (!source) return;
         lastSample.assign(static_cast<size_t>(width) * height * 4, 0);
         EXPECT_TRUE(source->sample(lastSample.data(), static_cast<uint64_t>(width) * 4));
         EXPECT_TRUE(source->sampleTime(&lastTime));

@@ -10,8 +10,7 @@ struct ManualClock {
     FrameRate meter{[this] { return now; }, 1e-3};
 };
 
-TEST(FrameRate, RateOverTheStampsHeld)
-{
+TEST(FrameRate, RateOverTheStampsHeld) {
     ManualClock clock;
     EXPECT_EQ(clock.meter.GetFrameRate(), 0.0);
     clock.meter.Tick();
@@ -21,8 +20,7 @@ TEST(FrameRate, RateOverTheStampsHeld)
     EXPECT_DOUBLE_EQ(clock.meter.GetFrameRate(), 25.0);
 }
 
-TEST(FrameRate, RingKeepsTheLastCapacityStamps)
-{
+TEST(FrameRate, RingKeepsTheLastCapacityStamps) {
     ManualClock clock;
     // 33 ticks 10 ms apart, then one slow frame: the ring holds the last 32 stamps.
     for (int i = 0; i < 33; ++i) {
@@ -38,8 +36,7 @@ TEST(FrameRate, RingKeepsTheLastCapacityStamps)
     EXPECT_NEAR(clock.meter.GetFrameRate(), 31.0 / (0.30 + 0.10), 1e-9);
 }
 
-TEST(FrameRate, ResetEmptiesTheRingAndKeepsTheCapacity)
-{
+TEST(FrameRate, ResetEmptiesTheRingAndKeepsTheCapacity) {
     ManualClock clock;
     clock.meter.Reset(4);
     for (int i = 0; i < 6; ++i) {
@@ -54,16 +51,14 @@ TEST(FrameRate, ResetEmptiesTheRingAndKeepsTheCapacity)
     EXPECT_EQ(clock.meter.GetFrameRate(), 0.0);
 }
 
-TEST(FrameRate, StampsWithoutElapsedTimeGiveZeroNotInfinity)
-{
+TEST(FrameRate, StampsWithoutElapsedTimeGiveZeroNotInfinity) {
     ManualClock clock;
     clock.meter.Tick();
     clock.meter.Tick();
     EXPECT_EQ(clock.meter.GetFrameRate(), 0.0);
 }
 
-TEST(FrameRate, DefaultClockMeasuresRealTime)
-{
+TEST(FrameRate, DefaultClockMeasuresRealTime) {
     FrameRate meter;
     meter.Tick();
     meter.Tick();
@@ -71,4 +66,4 @@ TEST(FrameRate, DefaultClockMeasuresRealTime)
     EXPECT_EQ(meter.GetCapacity(), FrameRate::kDefaultCapacity);
 }
 
-} // namespace
+}  // namespace

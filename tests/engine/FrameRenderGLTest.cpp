@@ -30,8 +30,7 @@ struct sPicture {
 };
 
 // A smooth picture with a little structure: colour ramps and a soft disc.
-sPicture SyntheticPicture(int32_t width, int32_t height)
-{
+sPicture SyntheticPicture(int32_t width, int32_t height) {
     sPicture p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) {
@@ -47,8 +46,8 @@ sPicture SyntheticPicture(int32_t width, int32_t height)
 }
 
 // An opaque picture whose pixel (x, y) has the colour `rgb(x, y)`.
-sPicture OpaquePicture(int32_t width, int32_t height, const std::function<std::array<uint8_t, 3>(int32_t, int32_t)>& rgb)
-{
+sPicture OpaquePicture(int32_t width, int32_t height,
+                       const std::function<std::array<uint8_t, 3>(int32_t, int32_t)>& rgb) {
     sPicture p{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) {
@@ -60,21 +59,17 @@ sPicture OpaquePicture(int32_t width, int32_t height, const std::function<std::a
 }
 
 // A real photograph, reduced so that its longer side is `side`.
-sPicture Photograph(uint32_t side)
-{
+sPicture Photograph(uint32_t side) {
     const auto source = platform::ImageSource::createWithFile("/usr/share/backgrounds/Wine_by_Jakkub_Mede.jpg");
-    if (!source)
-        return {};
+    if (!source) return {};
     const auto bitmap = source->createThumbnailAtIndex(0, side, platform::ImagePixelFormat::RGBA, true);
-    if (!bitmap)
-        return {};
+    if (!bitmap) return {};
     return {static_cast<int32_t>(bitmap->width), static_cast<int32_t>(bitmap->height), bitmap->pixels};
 }
 
 class FrameRenderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         device = CDevice::Create(nullptr, true, false, false);
         ASSERT_NE(device, nullptr);
         device->MakeCurrent();
@@ -83,27 +78,23 @@ protected:
         // Render offscreen, as the full-resolution render does, so that the output is read back.
         engine->renderTarget = kRenderTargetOffscreen;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         engine.reset();
         device.reset();
     }
 
-    void SetPicture(const sPicture& p, int64_t orientation = 0)
-    {
+    void SetPicture(const sPicture& p, int64_t orientation = 0) {
         engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(p.width, p.height), orientation,
                                kPixelFormatRGBA, p.rgba.data());
     }
     void Set(const std::string& name, float value) { engine->SetAdjustment(name, true, value); }
     // The enumeration value `index` of `count`.
-    void SetChoice(const std::string& name, int32_t index, int32_t count)
-    {
+    void SetChoice(const std::string& name, int32_t index, int32_t count) {
         Set(name, (static_cast<float>(index) + 0.5f) / static_cast<float>(count));
     }
 
     // Renders and reads the output back as RGBA, rows top first.
-    sPicture Render()
-    {
+    sPicture Render() {
         engine->frameDirty = true;
         engine->RenderFrame();
         const auto [w, h] = engine->OutputFrameSize();
@@ -118,11 +109,9 @@ protected:
             }
         return out;
     }
-    bool GLErrors()
-    {
+    bool GLErrors() {
         bool any = false;
-        while (device->CheckError())
-            any = true;
+        while (device->CheckError()) any = true;
         return any;
     }
 
@@ -135,8 +124,7 @@ struct sDifference {
     int max = 0;
     double mean = 0;
 };
-sDifference Compare(const sPicture& a, const sPicture& b)
-{
+sDifference Compare(const sPicture& a, const sPicture& b) {
     sDifference d;
     if (a.width != b.width || a.height != b.height) {
         d.max = 256;
@@ -144,8 +132,7 @@ sDifference Compare(const sPicture& a, const sPicture& b)
     }
     double sum = 0;
     for (size_t i = 0; i < a.rgba.size(); ++i) {
-        if (i % 4 == 3)
-            continue;
+        if (i % 4 == 3) continue;
         const int diff = std::abs(static_cast<int>(a.rgba[i]) - static_cast<int>(b.rgba[i]));
         d.max = std::max(d.max, diff);
         sum += diff;
@@ -154,41 +141,35 @@ sDifference Compare(const sPicture& a, const sPicture& b)
     return d;
 }
 
-double MeanLevel(const sPicture& p)
-{
+double MeanLevel(const sPicture& p) {
     double sum = 0;
     for (size_t i = 0; i < p.rgba.size(); ++i)
-        if (i % 4 != 3)
-            sum += p.rgba[i];
+        if (i % 4 != 3) sum += p.rgba[i];
     return p.rgba.empty() ? 0 : sum / (static_cast<double>(p.rgba.size()) * 0.75);
 }
 
 // A device drawing into a square layer of `side` pixels, made current.
 struct sScreen {
     explicit sScreen(double side)
-        : layer(CGRectMake(0, 0, side, side)), device(CDevice::Create(&layer, true, false, false))
-    {
-        if (device)
-            device->MakeCurrent();
+        : layer(CGRectMake(0, 0, side, side)), device(CDevice::Create(&layer, true, false, false)) {
+        if (device) device->MakeCurrent();
     }
     platform::CAEAGLLayer layer;
     std::unique_ptr<IDevice> device;
 };
 
 // `p` as the engine's input, shown unprocessed ("Luminance Style" None).
-void SetUnprocessedPicture(AmbrelGraphicsController& engine, const sPicture& p)
-{
+void SetUnprocessedPicture(AmbrelGraphicsController& engine, const sPicture& p) {
     engine.SetAdjustment("Luminance Style", true, 3.5f / 4.0f);
     engine.SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(p.width, p.height), 0, kPixelFormatRGBA,
                           p.rgba.data());
 }
 
-} // namespace
+}  // namespace
 
 // ---- Geometry -------------------------------------------------------------------------------
 
-TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels)
-{
+TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels) {
     engine->renderTarget = kRenderTargetScreen;
     engine->SetViewRect(0, 0, 1000, 1000);
     engine->ComputeInputGeometry(sInputGeometry::Whole(3000, 2000));
@@ -220,14 +201,11 @@ TEST_F(FrameRenderTest, FitsThePictureIntoTheViewAndLaysOutTheLevels)
     engine->inputOrientation = 0;
     engine->ComputeInputGeometry(sInputGeometry{1, 1, 0, 0, 0, 0, 0, 0, false});
     ASSERT_EQ(engine->levelWidths.size(), 7u);
-    for (size_t i = 0; i < 7; ++i)
-        EXPECT_EQ(engine->levelWidths[i] * engine->levelHeights[i], 1) << i;
-    for (int32_t v : engine->outputViewport)
-        EXPECT_GE(v, 0);
+    for (size_t i = 0; i < 7; ++i) EXPECT_EQ(engine->levelWidths[i] * engine->levelHeights[i], 1) << i;
+    for (int32_t v : engine->outputViewport) EXPECT_GE(v, 0);
 }
 
-TEST_F(FrameRenderTest, StillsOfEqualGeometryReuseTheTexturesAndAlternateSlots)
-{
+TEST_F(FrameRenderTest, StillsOfEqualGeometryReuseTheTexturesAndAlternateSlots) {
     const sPicture p = SyntheticPicture(32, 24);
     SetPicture(p);
     ITexture2D* first = engine->inputTextures[0].texture;
@@ -245,15 +223,13 @@ TEST_F(FrameRenderTest, StillsOfEqualGeometryReuseTheTexturesAndAlternateSlots)
 
 // Another pixel format at the same size makes new input textures: bytes in B, G, R, A order
 // give the same picture as the R, G, B, A original.
-TEST_F(FrameRenderTest, AnotherPixelFormatAtTheSameSizeMakesNewInputTextures)
-{
+TEST_F(FrameRenderTest, AnotherPixelFormatAtTheSameSizeMakesNewInputTextures) {
     SetChoice("Luminance Style", 3, 4);
     const sPicture p = SyntheticPicture(32, 24);
     SetPicture(p);
     const sPicture rgba = Render();
     std::vector<uint8_t> bgra(p.rgba);
-    for (size_t i = 0; i < bgra.size(); i += 4)
-        std::swap(bgra[i], bgra[i + 2]);
+    for (size_t i = 0; i < bgra.size(); i += 4) std::swap(bgra[i], bgra[i + 2]);
     engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(32, 24), 0, kPixelFormatBGRA, bgra.data());
     EXPECT_EQ(engine->inputTextures[0].texture->GetFormat(), FORMAT_BGRA);
     EXPECT_LE(Compare(Render(), rgba).max, 1);
@@ -270,8 +246,7 @@ TEST_F(FrameRenderTest, AnotherPixelFormatAtTheSameSizeMakesNewInputTextures)
 
 // Without processing the output is the input: exactly for None, and within rounding of the
 // colour-space round trip for None with Color Adjustments at neutral values.
-TEST_F(FrameRenderTest, NeutralParametersGiveTheInputBack)
-{
+TEST_F(FrameRenderTest, NeutralParametersGiveTheInputBack) {
     const sPicture p = SyntheticPicture(96, 64);
     SetPicture(p);
     struct Case {
@@ -290,8 +265,7 @@ TEST_F(FrameRenderTest, NeutralParametersGiveTheInputBack)
 // The CIE chain with no contrast gain (K 0), no brightness curve and no filmic roll-off
 // decomposes and rebuilds the luminance unchanged: the output is the input within 2/255 per
 // channel (half-float luminance, 8-bit intermediates). At its defaults it changes the picture.
-TEST_F(FrameRenderTest, NeutralCIEChainGivesTheInputBack)
-{
+TEST_F(FrameRenderTest, NeutralCIEChainGivesTheInputBack) {
     const sPicture photo = Photograph(96);
     ASSERT_GT(photo.width, 0) << "sample photograph missing (lomiri-wallpapers-16.04)";
     engine->SetViewRect(0, 0, photo.width, photo.height);
@@ -313,8 +287,7 @@ TEST_F(FrameRenderTest, NeutralCIEChainGivesTheInputBack)
 // a store with room for the first only would leave the deviation 0 everywhere, and the strength
 // would do nothing. On a fine checkerboard of 88 and 168 the deviation is 40/255 (0.157, past the
 // damping ramp's top of 0.09), so the halo removal must show fully.
-TEST_F(FrameRenderTest, HaloRemovalDampsTheGainOnFineTexture)
-{
+TEST_F(FrameRenderTest, HaloRemovalDampsTheGainOnFineTexture) {
     sPicture p{64, 64, std::vector<uint8_t>(64 * 64 * 4)};
     for (int32_t y = 0; y < p.height; ++y)
         for (int32_t x = 0; x < p.width; ++x) {
@@ -337,8 +310,7 @@ TEST_F(FrameRenderTest, HaloRemovalDampsTheGainOnFineTexture)
 
 // Every style, and the chain's optional stages, run on a real photograph without GL errors and
 // give a picture (not black, not white).
-TEST_F(FrameRenderTest, EveryStyleRunsItsChainOnAPhotograph)
-{
+TEST_F(FrameRenderTest, EveryStyleRunsItsChainOnAPhotograph) {
     const sPicture photo = Photograph(128);
     ASSERT_GT(photo.width, 0) << "sample photograph missing (lomiri-wallpapers-16.04)";
     engine->SetViewRect(0, 0, photo.width, photo.height);
@@ -388,8 +360,7 @@ TEST_F(FrameRenderTest, EveryStyleRunsItsChainOnAPhotograph)
 // Larger pictures filter through deeper pyramids (one more level per halving of the filter
 // scale, up to seven): the chain runs at every depth without reading past the pyramid and
 // without GL errors.
-TEST_F(FrameRenderTest, CIEChainRunsAtEveryPyramidDepth)
-{
+TEST_F(FrameRenderTest, CIEChainRunsAtEveryPyramidDepth) {
     const sPicture photo = Photograph(160);
     ASSERT_GT(photo.width, 0) << "sample photograph missing (lomiri-wallpapers-16.04)";
     engine->SetViewRect(0, 0, photo.width, photo.height);
@@ -426,8 +397,7 @@ TEST_F(FrameRenderTest, CIEChainRunsAtEveryPyramidDepth)
 }
 
 // Which passes a frame runs follows from the parameters alone.
-TEST_F(FrameRenderTest, StageSelectionFollowsTheParameters)
-{
+TEST_F(FrameRenderTest, StageSelectionFollowsTheParameters) {
     SetChoice("NR On/Off", 1, 2);
     SetChoice("NR Type", 2, 3);  // Flow Field Bilateral
     engine->noiseReduction.bilateral.sigmaR = 0.005f;
@@ -456,8 +426,7 @@ TEST_F(FrameRenderTest, StageSelectionFollowsTheParameters)
 
 // The line integral walks the flow at level 0, which the pyramid's halvings never reduce: its
 // step count follows the requested scale of the picture, not the residual one.
-TEST_F(FrameRenderTest, LineIntegralStepsFollowTheRequestedScale)
-{
+TEST_F(FrameRenderTest, LineIntegralStepsFollowTheRequestedScale) {
     SetPicture(SyntheticPicture(32, 24));
     engine->smoothing.lineIntegralIterations = 2;
     Render();
@@ -471,8 +440,7 @@ TEST_F(FrameRenderTest, LineIntegralStepsFollowTheRequestedScale)
 
 // A black frame: a 2 × 2 black input drawn unprocessed once, the style kept, and the next
 // frame requested with fresh matrices.
-TEST_F(FrameRenderTest, DrawBlackImageShowsBlackAndKeepsTheStyle)
-{
+TEST_F(FrameRenderTest, DrawBlackImageShowsBlackAndKeepsTheStyle) {
     SetPicture(SyntheticPicture(32, 24));
     SetChoice("Luminance Style", 0, 4);
     Render();
@@ -486,15 +454,13 @@ TEST_F(FrameRenderTest, DrawBlackImageShowsBlackAndKeepsTheStyle)
     ASSERT_EQ(w * h, 4);
     std::vector<uint8_t> bgra(16, 77);
     ASSERT_TRUE(engine->ReadOutputFrame(bgra.data(), 8));
-    for (size_t i = 0; i < bgra.size(); ++i)
-        EXPECT_EQ(bgra[i], i % 4 == 3 ? 255 : 0) << i;
+    for (size_t i = 0; i < bgra.size(); ++i) EXPECT_EQ(bgra[i], i % 4 == 3 ? 255 : 0) << i;
     EXPECT_FALSE(GLErrors());
 }
 
 // A program that failed to build leaves its slot empty until the next rebuild: the frame skips
 // the passes that need it and never draws with a missing program.
-TEST_F(FrameRenderTest, PassesWithoutTheirProgramAreSkipped)
-{
+TEST_F(FrameRenderTest, PassesWithoutTheirProgramAreSkipped) {
     SetPicture(SyntheticPicture(32, 24));
     SetChoice("Luminance Style", 0, 4);
     SetChoice("Gaussian Type", 1, 3);
@@ -509,8 +475,7 @@ TEST_F(FrameRenderTest, PassesWithoutTheirProgramAreSkipped)
 }
 
 // A full-resolution tile must not measure the statistics anew: it keeps the preview's.
-TEST_F(FrameRenderTest, StatisticsAreMeasuredOnlyByPreviewFrames)
-{
+TEST_F(FrameRenderTest, StatisticsAreMeasuredOnlyByPreviewFrames) {
     SetPicture(SyntheticPicture(64, 48));
     Render();
     engine->previewQuality = false;
@@ -523,13 +488,11 @@ TEST_F(FrameRenderTest, StatisticsAreMeasuredOnlyByPreviewFrames)
     EXPECT_FALSE(GLErrors());
 }
 
-TEST_F(FrameRenderTest, OrientationTurnsThePicture)
-{
+TEST_F(FrameRenderTest, OrientationTurnsThePicture) {
     // A marker in the top-left corner of a 32 × 16 picture.
     sPicture p{32, 16, std::vector<uint8_t>(32 * 16 * 4, 40)};
     for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 0; x < 4; ++x)
-            p.rgba[(static_cast<size_t>(y) * 32 + x) * 4] = 250;
+        for (int32_t x = 0; x < 4; ++x) p.rgba[(static_cast<size_t>(y) * 32 + x) * 4] = 250;
     SetChoice("Luminance Style", 3, 4);
     struct Case {
         int64_t orientation;
@@ -549,8 +512,7 @@ TEST_F(FrameRenderTest, OrientationTurnsThePicture)
 
 // ---- Zoom and compare split -----------------------------------------------------------------
 
-TEST_F(FrameRenderTest, ZoomAndSplitSettersFollowTheirRules)
-{
+TEST_F(FrameRenderTest, ZoomAndSplitSettersFollowTheirRules) {
     engine->SetViewRect(0, 0, 0, 5);
     EXPECT_EQ(engine->viewRect[2], 1);
     EXPECT_TRUE(engine->inputReconfigureRequested);
@@ -569,8 +531,7 @@ TEST_F(FrameRenderTest, ZoomAndSplitSettersFollowTheirRules)
     EXPECT_FLOAT_EQ(engine->colorAdjustment.split.point.y, 21.5f);
 }
 
-TEST_F(FrameRenderTest, ZoomMagnifiesAboutTheCentre)
-{
+TEST_F(FrameRenderTest, ZoomMagnifiesAboutTheCentre) {
     const sPicture p = SyntheticPicture(96, 64);
     SetChoice("Luminance Style", 3, 4);
     SetPicture(p);
@@ -581,15 +542,13 @@ TEST_F(FrameRenderTest, ZoomMagnifiesAboutTheCentre)
     for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {48, 32}, {94, 62}, {10, 50}}) {
         const uint8_t* o = &out.rgba[(static_cast<size_t>(y) * 96 + x) * 4];
         const uint8_t* i = &p.rgba[(static_cast<size_t>(16 + y / 2) * 96 + 24 + x / 2) * 4];
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(o[c], i[c], 4) << x << "," << y;
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(o[c], i[c], 4) << x << "," << y;
     }
 }
 
 // With the split on, the unprocessed picture shows on one side of the line and the processed
 // one on the other; the export path switches it off by the same setter.
-TEST_F(FrameRenderTest, CompareSplitShowsTheOriginalOnOneSide)
-{
+TEST_F(FrameRenderTest, CompareSplitShowsTheOriginalOnOneSide) {
     const sPicture p = SyntheticPicture(96, 64);
     SetChoice("Luminance Style", 2, 4);
     Set("CA Exposure", 0.8f);
@@ -625,8 +584,7 @@ TEST_F(FrameRenderTest, CompareSplitShowsTheOriginalOnOneSide)
 
 // Back from the background the next frame remakes the freed working textures and renders the
 // same picture; the frame never draws into freed textures.
-TEST_F(FrameRenderTest, BackgroundFreesAndTheNextFrameRecreates)
-{
+TEST_F(FrameRenderTest, BackgroundFreesAndTheNextFrameRecreates) {
     const sPicture p = SyntheticPicture(64, 48);
     SetPicture(p);
     const sPicture before = Render();
@@ -641,8 +599,7 @@ TEST_F(FrameRenderTest, BackgroundFreesAndTheNextFrameRecreates)
 }
 
 // A picture above the texture limit is reduced to fit instead of rendering black.
-TEST_F(FrameRenderTest, PictureAboveTheTextureLimitIsReduced)
-{
+TEST_F(FrameRenderTest, PictureAboveTheTextureLimitIsReduced) {
     const int32_t limit = AmbrelGraphicsController::MaxTextureSize();
     const int32_t width = limit + 2, height = 4;
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
@@ -663,8 +620,7 @@ TEST_F(FrameRenderTest, PictureAboveTheTextureLimitIsReduced)
 // reduce one level a pass. Both measure the same statistics (within the half-float rounding of
 // the levels the two-level passes do not store), on a picture whose bright corner makes every
 // statistic depend on how each level weighs its edge.
-TEST_F(FrameRenderTest, TwoLevelReductionsMeasureWhatOneLevelPassesMeasure)
-{
+TEST_F(FrameRenderTest, TwoLevelReductionsMeasureWhatOneLevelPassesMeasure) {
     constexpr int32_t kWidth = 90, kHeight = 62;
     const sPicture corner = OpaquePicture(kWidth, kHeight, [](int32_t x, int32_t y) {
         const bool bright = x < 13 && y < 9;
@@ -703,8 +659,7 @@ TEST_F(FrameRenderTest, TwoLevelReductionsMeasureWhatOneLevelPassesMeasure)
 // The input pass reads the input unfiltered only where it draws it at its own size: a fine
 // checkerboard comes out unchanged at its own size, and as the mean of its two values (not one
 // of them) when drawn at half its size, as a camera frame is drawn into the view.
-TEST_F(FrameRenderTest, InputIsFilteredWhereItIsScaled)
-{
+TEST_F(FrameRenderTest, InputIsFilteredWhereItIsScaled) {
     constexpr int32_t kWidth = 64, kHeight = 48;
     const sPicture checker = OpaquePicture(kWidth, kHeight, [](int32_t x, int32_t y) {
         const uint8_t value = (x + y) % 2 == 0 ? 40 : 200;
@@ -727,8 +682,7 @@ TEST_F(FrameRenderTest, InputIsFilteredWhereItIsScaled)
     EXPECT_FALSE(GLErrors());
 }
 
-TEST_F(FrameRenderTest, ReadOutputFrameChecksTheRowStride)
-{
+TEST_F(FrameRenderTest, ReadOutputFrameChecksTheRowStride) {
     SetPicture(SyntheticPicture(32, 8));
     SetChoice("Luminance Style", 3, 4);
     Render();
@@ -745,15 +699,14 @@ TEST_F(FrameRenderTest, ReadOutputFrameChecksTheRowStride)
     std::vector<uint8_t> padded(stride * h, 0xAB);
     ASSERT_TRUE(engine->ReadOutputFrame(padded.data(), stride));
     for (int32_t y = 0; y < h; ++y)
-        EXPECT_TRUE(std::equal(packed.begin() + y * w * 4, packed.begin() + (y + 1) * w * 4,
-                               padded.begin() + y * stride))
+        EXPECT_TRUE(
+            std::equal(packed.begin() + y * w * 4, packed.begin() + (y + 1) * w * 4, padded.begin() + y * stride))
             << y;
 }
 
 // A request the halvings cannot reduce filters at scale 1 with finite spacing, and does not
 // rebuild the programs on every frame.
-TEST_F(FrameRenderTest, UnreducibleFilterScaleFiltersAtScaleOne)
-{
+TEST_F(FrameRenderTest, UnreducibleFilterScaleFiltersAtScaleOne) {
     SetPicture(SyntheticPicture(32, 24));
     engine->SetFilterScale(20.0);
     Render();
@@ -768,11 +721,9 @@ TEST_F(FrameRenderTest, UnreducibleFilterScaleFiltersAtScaleOne)
 
 // ---- Small services ---------------------------------------------------------------------
 
-TEST_F(FrameRenderTest, SmoothedFrameTimeReadsTwoBehindTheNewest)
-{
+TEST_F(FrameRenderTest, SmoothedFrameTimeReadsTwoBehindTheNewest) {
     sVideoRecording& r = engine->videoRecording;
-    for (int32_t i = 0; i < 5; ++i)
-        r.frameTimes[i] = sFrameTime::Make(100 * (i + 1), 600);
+    for (int32_t i = 0; i < 5; ++i) r.frameTimes[i] = sFrameTime::Make(100 * (i + 1), 600);
     sFrameTime out;
     r.frameTimeIndex = -1;  // before the first frame: entry 2
     engine->SmoothedFrameTime(false, &out);
@@ -792,8 +743,7 @@ TEST_F(FrameRenderTest, SmoothedFrameTimeReadsTwoBehindTheNewest)
     EXPECT_EQ(out.value, 500);
 }
 
-TEST_F(FrameRenderTest, LandscapeNeverCancelsAPendingMatrixUpdate)
-{
+TEST_F(FrameRenderTest, LandscapeNeverCancelsAPendingMatrixUpdate) {
     engine->videoRecording.mode = eRecordingMode::RealTime;
     engine->matricesDirty = true;
     engine->SetLandscape(true);
@@ -804,8 +754,7 @@ TEST_F(FrameRenderTest, LandscapeNeverCancelsAPendingMatrixUpdate)
     EXPECT_TRUE(engine->matricesDirty);
 }
 
-TEST_F(FrameRenderTest, PaperStrengthsGrowFromCoarseToFine)
-{
+TEST_F(FrameRenderTest, PaperStrengthsGrowFromCoarseToFine) {
     engine->levelCount = 4;
     engine->filterScaleHalvings = 0;
     const std::vector<float> s = engine->ContrastLevelStrengths();
@@ -818,8 +767,7 @@ TEST_F(FrameRenderTest, PaperStrengthsGrowFromCoarseToFine)
     EXPECT_EQ(engine->ContrastLevelStrengths(), (std::vector<float>{0.25f, 1.0f, 1.0f}));
 }
 
-TEST_F(FrameRenderTest, NothingRendersWithoutInputOrRequest)
-{
+TEST_F(FrameRenderTest, NothingRendersWithoutInputOrRequest) {
     engine->RenderFrame();
     EXPECT_EQ(engine->frameRate.GetTickCount(), 0u);
     SetPicture(SyntheticPicture(16, 16));
@@ -831,8 +779,7 @@ TEST_F(FrameRenderTest, NothingRendersWithoutInputOrRequest)
 
 // On screen: a picture at least as large as the view is processed at the view's size and drawn
 // straight into the layer, inside the display rectangle (bars where the aspects differ).
-TEST(FrameRenderScreenTest, PresentsIntoTheDisplayRectangle)
-{
+TEST(FrameRenderScreenTest, PresentsIntoTheDisplayRectangle) {
     sScreen screen(80);
     ASSERT_NE(screen.device, nullptr);
     platform::CAEAGLLayer& layer = screen.layer;
@@ -854,7 +801,8 @@ TEST(FrameRenderScreenTest, PresentsIntoTheDisplayRectangle)
             for (int32_t x = 0; x < 40; ++x)
                 std::copy_n(&p.rgba[(static_cast<size_t>(y * 4) * 160 + x * 4) * 4], 4,
                             &small.rgba[(static_cast<size_t>(y) * 40 + x) * 4]);
-        for (const auto& [style, picture] : {std::pair{3, &p}, std::pair{0, &p}, std::pair{3, &small}, std::pair{0, &small}}) {
+        for (const auto& [style, picture] :
+             {std::pair{3, &p}, std::pair{0, &p}, std::pair{3, &small}, std::pair{0, &small}}) {
             engine.SetAdjustment("Luminance Style", true, (static_cast<float>(style) + 0.5f) / 4.0f);
             engine.SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(picture->width, picture->height), 0,
                                   kPixelFormatRGBA, picture->rgba.data());
@@ -880,8 +828,7 @@ TEST(FrameRenderScreenTest, PresentsIntoTheDisplayRectangle)
 
 // A camera frame arrives as a pixel buffer: after a still it reconfigures (another kind of
 // input at the same size) and renders the frame's pixels.
-TEST_F(FrameRenderTest, CameraFrameAfterAStillReconfiguresAndRenders)
-{
+TEST_F(FrameRenderTest, CameraFrameAfterAStillReconfiguresAndRenders) {
     SetChoice("Luminance Style", 3, 4);
     const sPicture p = SyntheticPicture(32, 16);
     SetPicture(p);
@@ -932,8 +879,7 @@ TEST_F(FrameRenderTest, CameraFrameAfterAStillReconfiguresAndRenders)
 // A frame in the cache state keeps the result before the colour adjustment; a frame in the
 // use-cache state restarts from it (no input, tensor, noise or contrast pass) and applies the
 // current colour adjustment, so it equals a full frame of the cached picture.
-TEST_F(FrameRenderTest, UseCacheRestartsFromTheKeptResult)
-{
+TEST_F(FrameRenderTest, UseCacheRestartsFromTheKeptResult) {
     const sPicture p = SyntheticPicture(64, 48);
     SetChoice("Luminance Style", 0, 4);
     SetPicture(p);
@@ -952,8 +898,7 @@ TEST_F(FrameRenderTest, UseCacheRestartsFromTheKeptResult)
 
 // Offscreen frames are shown only every `frameDivider` ticks; a divider of 0 shows none (the
 // frame is flushed). On-screen frames are always shown.
-TEST(FrameRenderScreenTest, PresentDividerPacesOffscreenFrames)
-{
+TEST(FrameRenderScreenTest, PresentDividerPacesOffscreenFrames) {
     sScreen screen(32);
     ASSERT_NE(screen.device, nullptr);
     platform::CAEAGLLayer& layer = screen.layer;
@@ -982,8 +927,7 @@ TEST(FrameRenderScreenTest, PresentDividerPacesOffscreenFrames)
 
 // The screen pass turns the picture: a quarter turn of a wide picture in a square view shows
 // it upright-turned, still inside the view.
-TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture)
-{
+TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture) {
     sScreen screen(64);
     ASSERT_NE(screen.device, nullptr);
     platform::CAEAGLLayer& layer = screen.layer;
@@ -1002,8 +946,8 @@ TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture)
     const auto& shown = layer.presentedContents();
     const auto at = [&](int x, int y) { return &shown.pixels[(static_cast<size_t>(y) * 64 + x) * 4]; };
     ASSERT_EQ(shown.width, 64);
-    EXPECT_GT(at(8, 32)[0], 200);   // red on the left
-    EXPECT_GT(at(56, 32)[2], 200);  // blue on the right
+    EXPECT_GT(at(8, 32)[0], 200);                // red on the left
+    EXPECT_GT(at(56, 32)[2], 200);               // blue on the right
     EXPECT_LT(at(32, 4)[0] + at(32, 4)[2], 10);  // bar above
 
     engine.SetOutputRotation(static_cast<float>(M_PI / 2));
@@ -1016,11 +960,9 @@ TEST(FrameRenderScreenTest, OutputRotationTurnsTheScreenPicture)
     EXPECT_FALSE(device->CheckError());
 }
 
-
 // Real-time recording: the ring warms up before the first frame goes to the recorder, the
 // start time is the input time of that first frame, and audio passes only while recording.
-TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
-{
+TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder) {
     auto recorder = std::make_shared<FakeRecorder>();
     sVideoRecording& r = engine->videoRecording;
     r.recorder = recorder;
@@ -1047,8 +989,7 @@ TEST_F(FrameRenderTest, RecordingWarmsUpBeforeHandingFramesToTheRecorder)
 }
 
 // Asset frames: the recorded frame is read into the caller's buffer with its row stride.
-TEST_F(FrameRenderTest, AssetFrameIsReadIntoTheCallersBuffer)
-{
+TEST_F(FrameRenderTest, AssetFrameIsReadIntoTheCallersBuffer) {
     SetChoice("Luminance Style", 3, 4);
     sPicture p{32, 16, std::vector<uint8_t>(32 * 16 * 4)};
     for (size_t i = 0; i < p.rgba.size(); i += 4)

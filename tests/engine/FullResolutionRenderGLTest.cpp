@@ -19,8 +19,7 @@
 namespace {
 
 // A photo-like test picture: smooth gradients with some texture, opaque, R,G,B,A or B,G,R,A.
-std::vector<uint8_t> Picture(int32_t width, int32_t height, int32_t bytesPerPixel = 4)
-{
+std::vector<uint8_t> Picture(int32_t width, int32_t height, int32_t bytesPerPixel = 4) {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * bytesPerPixel);
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) {
@@ -29,8 +28,7 @@ std::vector<uint8_t> Picture(int32_t width, int32_t height, int32_t bytesPerPixe
             p[0] = static_cast<uint8_t>(std::clamp(40.0 + 170.0 * x / width + texture, 0.0, 255.0));
             p[1] = static_cast<uint8_t>(std::clamp(60.0 + 140.0 * y / height - texture, 0.0, 255.0));
             p[2] = static_cast<uint8_t>(std::clamp(120.0 + 60.0 * std::sin((x + y) * 0.01), 0.0, 255.0));
-            if (bytesPerPixel == 4)
-                p[3] = 255;
+            if (bytesPerPixel == 4) p[3] = 255;
         }
     return pixels;
 }
@@ -41,16 +39,13 @@ struct Difference {
 };
 
 // Colour channels of two B,G,R,A images of one size.
-Difference Compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
-{
+Difference Compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
     Difference d;
-    if (a.size() != b.size())
-        return {1e9, 255};
+    if (a.size() != b.size()) return {1e9, 255};
     double sum = 0;
     size_t n = 0;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (i % 4 == 3)
-            continue;
+        if (i % 4 == 3) continue;
         const int delta = std::abs(int(a[i]) - int(b[i]));
         sum += delta;
         d.max = std::max(d.max, delta);
@@ -61,15 +56,12 @@ Difference Compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
 }
 
 // R,G,B,A to B,G,R,A.
-std::vector<uint8_t> Swapped(std::vector<uint8_t> pixels)
-{
-    for (size_t i = 0; i + 3 < pixels.size(); i += 4)
-        std::swap(pixels[i], pixels[i + 2]);
+std::vector<uint8_t> Swapped(std::vector<uint8_t> pixels) {
+    for (size_t i = 0; i + 3 < pixels.size(); i += 4) std::swap(pixels[i], pixels[i + 2]);
     return pixels;
 }
 
-std::vector<uint8_t> Bytes(const std::shared_ptr<sBitmap>& image)
-{
+std::vector<uint8_t> Bytes(const std::shared_ptr<sBitmap>& image) {
     return image ? image->bytes : std::vector<uint8_t>{};
 }
 
@@ -77,8 +69,7 @@ class FullResolutionRenderTest : public ::testing::Test {
 protected:
     static constexpr int32_t kWidth = 600, kHeight = 400;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         // The preview draws to a screen layer, as in the view.
         device = QV::Graphics::CDevice::Create(&layer, true, false, false);
         ASSERT_NE(device, nullptr) << "no OpenGL ES 2 device";
@@ -86,8 +77,7 @@ protected:
         engine->SetViewRect(0, 0, 384, 384);
         picture = Picture(kWidth, kHeight);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         EXPECT_EQ(engine->ProgramVariant(), 0);
         EXPECT_EQ(engine->FilterScaleVariant(), 0);
         engine.reset();
@@ -95,22 +85,19 @@ protected:
         device.reset();
     }
 
-    void Choose(const char* parameter, const char* value)
-    {
+    void Choose(const char* parameter, const char* value) {
         engine->SetAdjustment(parameter, true, AmbrelGraphicsController::AdjustmentValueFromString(parameter, value));
     }
 
     // One preview frame of the picture, as the view renders before an export.
-    void Preview()
-    {
+    void Preview() {
         engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(kWidth, kHeight), 0, kPixelFormatRGBA,
                                picture.data());
         engine->RenderFrame();
     }
 
     // The preview frame, read back.
-    std::vector<uint8_t> PreviewFrame()
-    {
+    std::vector<uint8_t> PreviewFrame() {
         Preview();
         const auto [w, h] = engine->OutputFrameSize();
         std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
@@ -120,17 +107,15 @@ protected:
 
     enum class Renderer { Strips, Tiles };
     std::shared_ptr<sBitmap> Render(Renderer renderer, int64_t orientation = 0, int32_t format = kPixelFormatRGBA,
-                                    const void* pixels = nullptr)
-    {
+                                    const void* pixels = nullptr) {
         Preview();
         EXPECT_FALSE(device->CheckError()) << "preview";
         const void* source = pixels ? pixels : picture.data();
         const auto block = [source] { return source; };
-        return renderer == Renderer::Strips
-                   ? engine->RenderToImageStrips(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight,
-                                                 orientation, format, block)
-                   : engine->RenderToImageTiles(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight,
-                                                orientation, format, block);
+        return renderer == Renderer::Strips ? engine->RenderToImageStrips(kWidth, kHeight, kWidth, kHeight, 0, 0,
+                                                                          kWidth, kHeight, orientation, format, block)
+                                            : engine->RenderToImageTiles(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth,
+                                                                         kHeight, orientation, format, block);
     }
 
     platform::CAEAGLLayer layer{CGRectMake(0, 0, 384, 384)};
@@ -139,8 +124,7 @@ protected:
     std::vector<uint8_t> picture;
 };
 
-TEST_F(FullResolutionRenderTest, StyleNoneReturnsThePicture)
-{
+TEST_F(FullResolutionRenderTest, StyleNoneReturnsThePicture) {
     Choose("Luminance Style", "None");
     const std::shared_ptr<sBitmap> image = Render(Renderer::Strips);
     ASSERT_NE(image, nullptr);
@@ -158,12 +142,11 @@ TEST_F(FullResolutionRenderTest, StyleNoneReturnsThePicture)
     EXPECT_LE(d.max, 3);
 }
 
-TEST_F(FullResolutionRenderTest, TileBorderFollowsTheLevelCount)
-{
+TEST_F(FullResolutionRenderTest, TileBorderFollowsTheLevelCount) {
     const struct {
         int32_t levels, tileIn, tileOut, border;
-    } cases[] = {{4, 384, 384, 64},   {5, 384, 384, 64},     {6, 768, 768, 128},
-                 {6, 256, 512, 128},  {4, 100, 256, 64},     {7, 384, 1024, 256}, {7, 2048, 2048, 256}};
+    } cases[] = {{4, 384, 384, 64}, {5, 384, 384, 64},   {6, 768, 768, 128},  {6, 256, 512, 128},
+                 {4, 100, 256, 64}, {7, 384, 1024, 256}, {7, 2048, 2048, 256}};
     for (const auto& c : cases) {
         engine->levelCount = c.levels;
         int32_t tile = c.tileIn, border = 0;
@@ -175,8 +158,7 @@ TEST_F(FullResolutionRenderTest, TileBorderFollowsTheLevelCount)
 
 // Strips, small tiles and one tile give the same picture: each piece's border absorbs the
 // reach of the filters.
-TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree)
-{
+TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree) {
     struct Setting {
         const char* name;
         const char* choice;  // an enumeration value by name, or null for `value`
@@ -203,10 +185,8 @@ TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree)
         engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
         engine->SetViewRect(0, 0, 384, 384);
         for (const Setting& setting : style.settings)
-            if (setting.choice)
-                Choose(setting.name, setting.choice);
-            else
-                engine->SetAdjustment(setting.name, true, setting.value);
+            if (setting.choice) Choose(setting.name, setting.choice);
+            else engine->SetAdjustment(setting.name, true, setting.value);
 
         engine->maxTextureSize = 256;  // three strips, twelve tiles
         const std::vector<uint8_t> strips = Bytes(Render(Renderer::Strips));
@@ -215,8 +195,7 @@ TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree)
         const std::vector<uint8_t> single = Bytes(Render(Renderer::Tiles));
         ASSERT_EQ(single.size(), picture.size());
         bool opaque = true;
-        for (size_t i = 3; i < single.size(); i += 4)
-            opaque = opaque && single[i] == 255;
+        for (size_t i = 3; i < single.size(); i += 4) opaque = opaque && single[i] == 255;
         EXPECT_TRUE(opaque);  // a photo exported as PNG or TIFF keeps no stray transparency
         // The style does change the picture.
         EXPECT_GT(Compare(single, Swapped(picture)).mean, 2.0);
@@ -233,8 +212,7 @@ TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree)
 
 // A photo large enough for its filter scale to deepen the pyramid: the strips' borders grow
 // with the reach of its coarsest level, and the joins stay within the same agreement.
-TEST_F(FullResolutionRenderTest, StripsOfADeepPyramidAgreeWithASingleTile)
-{
+TEST_F(FullResolutionRenderTest, StripsOfADeepPyramidAgreeWithASingleTile) {
     constexpr int32_t width = 256, height = 1280;
     // Light and dark patches a few hundred pixels across, which the coarse levels lift.
     std::vector<uint8_t> tall = Picture(width, height);
@@ -242,8 +220,7 @@ TEST_F(FullResolutionRenderTest, StripsOfADeepPyramidAgreeWithASingleTile)
         for (int32_t x = 0; x < width; ++x) {
             uint8_t* p = &tall[(static_cast<size_t>(y) * width + x) * 4];
             const bool light = (x / 96 + y / 160) % 2 == 0;
-            for (int32_t c = 0; c < 3; ++c)
-                p[c] = static_cast<uint8_t>(light ? 155 + p[c] / 3 : p[c] / 3);
+            for (int32_t c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(light ? 155 + p[c] / 3 : p[c] / 3);
         }
     engine->SetAdjustment("CIE Contrast K Strength", true, 0.9f);
     engine->SetAdjustment("CIE Halo Strength", true, 0.6f);
@@ -270,8 +247,7 @@ TEST_F(FullResolutionRenderTest, StripsOfADeepPyramidAgreeWithASingleTile)
 }
 
 // The orientation only travels with the image: the pixels come out where they went in.
-TEST_F(FullResolutionRenderTest, CornerMarkerKeepsItsPlaceInEveryOrientation)
-{
+TEST_F(FullResolutionRenderTest, CornerMarkerKeepsItsPlaceInEveryOrientation) {
     Choose("Luminance Style", "None");
     for (int32_t y = 0; y < 8; ++y)
         for (int32_t x = 0; x < 8; ++x) {
@@ -282,8 +258,8 @@ TEST_F(FullResolutionRenderTest, CornerMarkerKeepsItsPlaceInEveryOrientation)
     engine->maxTextureSize = 256;
     for (Renderer renderer : {Renderer::Strips, Renderer::Tiles})
         for (int64_t orientation = 0; orientation < 8; ++orientation) {
-            SCOPED_TRACE(testing::Message() << (renderer == Renderer::Strips ? "strips" : "tiles") << ", orientation "
-                                            << orientation);
+            SCOPED_TRACE(testing::Message()
+                         << (renderer == Renderer::Strips ? "strips" : "tiles") << ", orientation " << orientation);
             const std::shared_ptr<sBitmap> image = Render(renderer, orientation);
             ASSERT_NE(image, nullptr);
             EXPECT_EQ(image->orientation, orientation);
@@ -296,8 +272,7 @@ TEST_F(FullResolutionRenderTest, CornerMarkerKeepsItsPlaceInEveryOrientation)
         }
 }
 
-TEST_F(FullResolutionRenderTest, CompareSplitIsLeftOutOfTheExport)
-{
+TEST_F(FullResolutionRenderTest, CompareSplitIsLeftOutOfTheExport) {
     Choose("Luminance Style", "None with Color Adjustments");
     Choose("CA Tone Map", "Amaro");
     engine->maxTextureSize = 256;
@@ -317,8 +292,7 @@ TEST_F(FullResolutionRenderTest, CompareSplitIsLeftOutOfTheExport)
     EXPECT_FALSE(engine->shaderSets.stale[0]);
 }
 
-TEST_F(FullResolutionRenderTest, ProgressRunsFromZeroToOne)
-{
+TEST_F(FullResolutionRenderTest, ProgressRunsFromZeroToOne) {
     std::vector<double> progress;
     engine->SetRenderProgressBlock([&progress](double p) { progress.push_back(p); });
     engine->maxTextureSize = 256;
@@ -335,8 +309,7 @@ TEST_F(FullResolutionRenderTest, ProgressRunsFromZeroToOne)
 
 // Rows handed over strip by strip are the strips' bitmap itself, every row once and top
 // first; a sink that says stop ends the render there, and the next render is whole again.
-TEST_F(FullResolutionRenderTest, RowsHandedOverAreTheStripsImage)
-{
+TEST_F(FullResolutionRenderTest, RowsHandedOverAreTheStripsImage) {
     engine->SetAdjustment("CIE Contrast K Strength", true, 0.9f);
     engine->maxTextureSize = 256;
     const std::vector<uint8_t> strips = Bytes(Render(Renderer::Strips));
@@ -348,12 +321,13 @@ TEST_F(FullResolutionRenderTest, RowsHandedOverAreTheStripsImage)
         std::vector<uint8_t> rows;
         int32_t calls = 0;
         Preview();
-        const bool done = engine->RenderToRows(kWidth, kHeight, kPixelFormatRGBA, [source] { return source; },
-                                               [&](const uint8_t* band, int32_t first, int32_t count) {
-                                                   EXPECT_EQ(size_t(first) * rowBytes, rows.size());
-                                                   rows.insert(rows.end(), band, band + size_t(count) * rowBytes);
-                                                   return ++calls != stopAfter;
-                                               });
+        const bool done = engine->RenderToRows(
+            kWidth, kHeight, kPixelFormatRGBA, [source] { return source; },
+            [&](const uint8_t* band, int32_t first, int32_t count) {
+                EXPECT_EQ(size_t(first) * rowBytes, rows.size());
+                rows.insert(rows.end(), band, band + size_t(count) * rowBytes);
+                return ++calls != stopAfter;
+            });
         if (stopAfter) {
             EXPECT_FALSE(done);
             EXPECT_EQ(calls, 1);
@@ -372,8 +346,7 @@ TEST_F(FullResolutionRenderTest, RowsHandedOverAreTheStripsImage)
 // those no pass of the render draws into; one input texture serves them all. At the
 // photo's edges and odd sizes (a photo lower than a strip, one row past a strip), the rows
 // handed over are still every row once, in order, and agree with a render in one piece.
-TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
-{
+TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize) {
     engine->SetAdjustment("CIE Contrast K Strength", true, 0.9f);
     Choose("CA Vignette On/Off", "On");  // placed by each strip's rows
     const struct {
@@ -431,8 +404,7 @@ TEST_F(FullResolutionRenderTest, StripsShareOneSetOfTexturesAtAnySize)
 
 // Releasing what the preview draws with changes neither the full-resolution render nor the
 // preview frame drawn after it.
-TEST_F(FullResolutionRenderTest, ReleasingThePreviewChangesNoRender)
-{
+TEST_F(FullResolutionRenderTest, ReleasingThePreviewChangesNoRender) {
     engine->SetAdjustment("CIE Contrast K Strength", true, 0.9f);
     engine->maxTextureSize = 256;
     engine->renderTarget = kRenderTargetOffscreen;  // the frame is read back
@@ -453,8 +425,7 @@ TEST_F(FullResolutionRenderTest, ReleasingThePreviewChangesNoRender)
     EXPECT_FALSE(device->CheckError());
 }
 
-TEST_F(FullResolutionRenderTest, PreviewStateIsPutBack)
-{
+TEST_F(FullResolutionRenderTest, PreviewStateIsPutBack) {
     engine->SetZoom(2.0f);
     engine->maxTextureSize = 256;
     ASSERT_NE(Render(Renderer::Tiles), nullptr);
@@ -472,8 +443,7 @@ TEST_F(FullResolutionRenderTest, PreviewStateIsPutBack)
 }
 
 // RGB input has 3 bytes a pixel; the result has 4 whatever the input, as the read-back writes.
-TEST_F(FullResolutionRenderTest, ThreeByteInputGivesAFullSizedResult)
-{
+TEST_F(FullResolutionRenderTest, ThreeByteInputGivesAFullSizedResult) {
     Choose("Luminance Style", "None");
     const std::vector<uint8_t> rgb = Picture(kWidth, kHeight, 3);
     for (Renderer renderer : {Renderer::Strips, Renderer::Tiles}) {
@@ -490,8 +460,7 @@ TEST_F(FullResolutionRenderTest, ThreeByteInputGivesAFullSizedResult)
     }
 }
 
-TEST_F(FullResolutionRenderTest, NoImageForRequestsThatCannotBeServed)
-{
+TEST_F(FullResolutionRenderTest, NoImageForRequestsThatCannotBeServed) {
     int calls = 0;
     engine->SetRenderProgressBlock([&calls](double) { ++calls; });
     Preview();
@@ -511,9 +480,9 @@ TEST_F(FullResolutionRenderTest, NoImageForRequestsThatCannotBeServed)
     EXPECT_EQ(calls, 0);
     EXPECT_NE(engine->workTextures[0], nullptr);  // the preview is untouched
 
-    EXPECT_EQ(engine->RenderToImage(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight, 0, kPixelFormatRGBA,
-                                    nullptr),
-              nullptr);
+    EXPECT_EQ(
+        engine->RenderToImage(kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth, kHeight, 0, kPixelFormatRGBA, nullptr),
+        nullptr);
     EXPECT_EQ(engine->renderTarget, kRenderTargetScreen);
 
     // A recording in progress.
@@ -530,8 +499,7 @@ TEST_F(FullResolutionRenderTest, NoImageForRequestsThatCannotBeServed)
 
 // A render to an image runs under a request of its own: the preview frame after it is the
 // frame before it, zoomed and split as it was, on the target it had.
-TEST_F(FullResolutionRenderTest, PreviewFrameIsTheSameAfterARender)
-{
+TEST_F(FullResolutionRenderTest, PreviewFrameIsTheSameAfterARender) {
     engine->maxTextureSize = 256;  // several tiles
     Choose("CA Saturation Strength", "1.6");
     engine->SetZoom(2.0f);
@@ -551,12 +519,12 @@ TEST_F(FullResolutionRenderTest, PreviewFrameIsTheSameAfterARender)
             EXPECT_EQ(engine->ProgramVariant(), 0);
             const std::vector<uint8_t> after = PreviewFrame();
             EXPECT_FALSE(before.empty());
-            EXPECT_TRUE(before == after) << "target " << target << ", " << (renderer == Renderer::Strips ? "strips" : "tiles");
+            EXPECT_TRUE(before == after) << "target " << target << ", "
+                                         << (renderer == Renderer::Strips ? "strips" : "tiles");
         }
 }
 
-TEST_F(FullResolutionRenderTest, CurrentImageSnapshot)
-{
+TEST_F(FullResolutionRenderTest, CurrentImageSnapshot) {
     EXPECT_EQ(engine->RenderCurrentImageToImage(), nullptr);  // no input yet
     Choose("Luminance Style", "None");
     Preview();
@@ -578,14 +546,13 @@ TEST_F(FullResolutionRenderTest, CurrentImageSnapshot)
 }
 
 // A request for another output size reads each tile's window of the input.
-TEST_F(FullResolutionRenderTest, RescaledOutputFollowsTheInput)
-{
+TEST_F(FullResolutionRenderTest, RescaledOutputFollowsTheInput) {
     Choose("Luminance Style", "None");
     Preview();
     engine->maxTextureSize = 256;
     const auto block = [this] { return static_cast<const void*>(picture.data()); };
-    const std::shared_ptr<sBitmap> image = engine->RenderToImageTiles(kWidth, kHeight, kWidth, kHeight, 0, 0,
-                                                                      kWidth / 2, kHeight / 2, 0, kPixelFormatRGBA, block);
+    const std::shared_ptr<sBitmap> image = engine->RenderToImageTiles(
+        kWidth, kHeight, kWidth, kHeight, 0, 0, kWidth / 2, kHeight / 2, 0, kPixelFormatRGBA, block);
     ASSERT_NE(image, nullptr);
     const std::vector<uint8_t> out = Bytes(image);
     ASSERT_EQ(out.size(), static_cast<size_t>(kWidth / 2) * (kHeight / 2) * 4);
@@ -599,7 +566,8 @@ TEST_F(FullResolutionRenderTest, RescaledOutputFollowsTheInput)
                 for (int dy = 0; dy < 2; ++dy)
                     for (int dx = 0; dx < 2; ++dx)
                         mean += picture[(static_cast<size_t>(2 * y + dy) * kWidth + 2 * x + dx) * 4 + c];
-                const int delta = std::abs(mean / 4 - int(out[(static_cast<size_t>(y) * (kWidth / 2) + x) * 4 + 2 - c]));
+                const int delta =
+                    std::abs(mean / 4 - int(out[(static_cast<size_t>(y) * (kWidth / 2) + x) * 4 + 2 - c]));
                 sum += delta;
                 largest = std::max(largest, delta);
             }
@@ -609,4 +577,4 @@ TEST_F(FullResolutionRenderTest, RescaledOutputFollowsTheInput)
     EXPECT_LE(largest, 3);
 }
 
-} // namespace
+}  // namespace

@@ -10,26 +10,22 @@
 #include "engine/ParameterValues.h"
 #include "gpu/Device.h"
 
-
 namespace {
 
 class MasterAdjustmentsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         device = QV::Graphics::CDevice::Create(nullptr, true, false, false);
         ASSERT_NE(device, nullptr) << "no OpenGL ES 2 device";
         engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         engine.reset();
         device.reset();
     }
 
     // Selects an enumeration value by its display name.
-    void Choose(const char* parameter, const char* value)
-    {
+    void Choose(const char* parameter, const char* value) {
         engine->SetAdjustment(parameter, false, AmbrelGraphicsController::AdjustmentValueFromString(parameter, value));
     }
 
@@ -47,8 +43,7 @@ struct BrightnessCase {
     bool inverted;
 };
 
-TEST_F(MasterAdjustmentsTest, BrightnessTargetFollowsStyleModeAndMethod)
-{
+TEST_F(MasterAdjustmentsTest, BrightnessTargetFollowsStyleModeAndMethod) {
     const BrightnessCase cases[] = {
         {"None", "CIE", "Dehaze", "CA Exponential Brightness Strength", false},
         {"None with Color Adjustments", "Shadows and Highlights", "Fog 6", "CA Exponential Brightness Strength", false},
@@ -71,8 +66,7 @@ TEST_F(MasterAdjustmentsTest, BrightnessTargetFollowsStyleModeAndMethod)
     }
 }
 
-TEST_F(MasterAdjustmentsTest, ContrastTargetFollowsStyleAndEquation)
-{
+TEST_F(MasterAdjustmentsTest, ContrastTargetFollowsStyleAndEquation) {
     const struct {
         const char* style;
         const char* equation;
@@ -93,8 +87,7 @@ TEST_F(MasterAdjustmentsTest, ContrastTargetFollowsStyleAndEquation)
     }
 }
 
-TEST_F(MasterAdjustmentsTest, BrightnessWritesWithinTheRangeAndReadsBack)
-{
+TEST_F(MasterAdjustmentsTest, BrightnessWritesWithinTheRangeAndReadsBack) {
     engine->SetBrightness(0.25f, false, kWhole, "Dehaze");
     EXPECT_NEAR(engine->GetAdjustment("Alg Color Correction Strength"), 0.75f, 1e-6f);
     EXPECT_NEAR(engine->GetBrightness(kWhole, "Dehaze"), 0.25f, 1e-6f);
@@ -112,8 +105,7 @@ TEST_F(MasterAdjustmentsTest, BrightnessWritesWithinTheRangeAndReadsBack)
     }
 }
 
-TEST_F(MasterAdjustmentsTest, ContrastRoundTripsAndLocalLaplacianHasNone)
-{
+TEST_F(MasterAdjustmentsTest, ContrastRoundTripsAndLocalLaplacianHasNone) {
     const sValueRange range{0.1f, 0.7f};
     for (const char* equation : {"Paper", "Sigmoid"}) {
         Choose("CIE Contrast Equation", equation);
@@ -135,12 +127,9 @@ TEST_F(MasterAdjustmentsTest, ContrastRoundTripsAndLocalLaplacianHasNone)
     EXPECT_EQ(engine->GetAdjustment("CA Contrast Strength"), ca);
 }
 
-TEST_F(MasterAdjustmentsTest, OutOfRangeAndNaNValuesAreClamped)
-{
+TEST_F(MasterAdjustmentsTest, OutOfRangeAndNaNValuesAreClamped) {
     Choose("Luminance Style", "None");
-    const struct {
-        float in, out;
-    } cases[] = {{-0.5f, 0.0f}, {2.0f, 1.0f}, {NAN, 0.0f}};
+    const struct { float in, out; } cases[] = {{-0.5f, 0.0f}, {2.0f, 1.0f}, {NAN, 0.0f}};
     for (const auto& c : cases) {
         engine->SetBrightness(0.5f, false, kWhole, "");
         engine->SetBrightness(c.in, false, kWhole, "");
@@ -153,8 +142,7 @@ TEST_F(MasterAdjustmentsTest, OutOfRangeAndNaNValuesAreClamped)
     }
 }
 
-TEST_F(MasterAdjustmentsTest, SettingTheCurrentValueRequestsNoRender)
-{
+TEST_F(MasterAdjustmentsTest, SettingTheCurrentValueRequestsNoRender) {
     engine->SetVignette(0.8f, false);
     engine->SetBrightness(0.4f, false, kWhole, "");
     engine->SetContrast(0.6f, false, kWhole);
@@ -173,8 +161,7 @@ TEST_F(MasterAdjustmentsTest, SettingTheCurrentValueRequestsNoRender)
     EXPECT_TRUE(engine->frameDirty);
 }
 
-TEST_F(MasterAdjustmentsTest, ZeroWidthRangeWritesItsMinimum)
-{
+TEST_F(MasterAdjustmentsTest, ZeroWidthRangeWritesItsMinimum) {
     const sValueRange flat{0.3f, 0.3f};
     engine->SetBrightness(0.9f, false, flat, "Dehaze");
     EXPECT_NEAR(engine->GetAdjustment("Alg Color Correction Strength"), 0.7f, 1e-6f);
@@ -186,8 +173,7 @@ TEST_F(MasterAdjustmentsTest, ZeroWidthRangeWritesItsMinimum)
     EXPECT_EQ(engine->GetBrightness(flat, "Dehaze"), 0.0f);
 }
 
-TEST_F(MasterAdjustmentsTest, VignetteIsTwoSidedAroundOneHalf)
-{
+TEST_F(MasterAdjustmentsTest, VignetteIsTwoSidedAroundOneHalf) {
     EXPECT_NEAR(engine->GetVignette(), 0.5f, 1e-6f);
 
     const struct {
@@ -211,8 +197,7 @@ TEST_F(MasterAdjustmentsTest, VignetteIsTwoSidedAroundOneHalf)
     }
 }
 
-TEST_F(MasterAdjustmentsTest, NoiseDrivesTheBilateralSigmas)
-{
+TEST_F(MasterAdjustmentsTest, NoiseDrivesTheBilateralSigmas) {
     const sBilateralFilter& bilateral = engine->noiseReduction.bilateral;
     EXPECT_NEAR(engine->GetNoise(), AmbrelGraphicsController::GetDefaultNoise(), 1e-5f);
 
@@ -240,8 +225,7 @@ TEST_F(MasterAdjustmentsTest, NoiseDrivesTheBilateralSigmas)
     EXPECT_EQ(bilateral.sigmaR, sigmaR);
 }
 
-TEST_F(MasterAdjustmentsTest, ColourStrengthSharesFilterAndLookStrength)
-{
+TEST_F(MasterAdjustmentsTest, ColourStrengthSharesFilterAndLookStrength) {
     EXPECT_EQ(engine->GetColorStrength(), 0.0f);
     EXPECT_EQ(engine->GetDefaultColorStrength(), 0.0f);
 
@@ -262,4 +246,4 @@ TEST_F(MasterAdjustmentsTest, ColourStrengthSharesFilterAndLookStrength)
     EXPECT_EQ(engine->GetDefaultColorStrength(), 1.0f);
 }
 
-} // namespace
+}  // namespace

@@ -9,26 +9,23 @@ using namespace EngineParameters;
 
 namespace {
 
-TEST(ParameterValues, ChoiceIndexFromAnyValue)
-{
+TEST(ParameterValues, ChoiceIndexFromAnyValue) {
     const float nan = std::nanf("");
     struct Case {
         float v;
         int n, index;
     };
     const Case cases[] = {
-        {0.0f, 4, 0},    {0.24f, 4, 0},    {0.25f, 4, 1},   {0.999f, 4, 3}, {1.0f, 4, 3},
-        {7.5f, 4, 3},    {-0.01f, 4, 0},   {-3.0f, 65, 0},  {nan, 11, 0},   {0.5f, 65, 32},
-        {1.0f, 65, 64},  {0.375f, 4, 1},   {0.5f, 2, 1},    {0.49f, 2, 0},  {INFINITY, 3, 2},
+        {0.0f, 4, 0},   {0.24f, 4, 0},  {0.25f, 4, 1},  {0.999f, 4, 3}, {1.0f, 4, 3},
+        {7.5f, 4, 3},   {-0.01f, 4, 0}, {-3.0f, 65, 0}, {nan, 11, 0},   {0.5f, 65, 32},
+        {1.0f, 65, 64}, {0.375f, 4, 1}, {0.5f, 2, 1},   {0.49f, 2, 0},  {INFINITY, 3, 2},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ChoiceIndex(c.v, c.n), c.index) << c.v << " of " << c.n;
+    for (const Case& c : cases) EXPECT_EQ(ChoiceIndex(c.v, c.n), c.index) << c.v << " of " << c.n;
     EXPECT_FLOAT_EQ(ChoiceValue(1, 4), 0.375f);
     EXPECT_FLOAT_EQ(ChoiceValue(15, 16), 0.96875f);
 }
 
-TEST(ParameterValues, FlagsAndLineIntegralCounts)
-{
+TEST(ParameterValues, FlagsAndLineIntegralCounts) {
     EXPECT_FALSE(FlagFromValue(0.5f));
     EXPECT_TRUE(FlagFromValue(0.5000001f));
     EXPECT_FALSE(FlagFromValue(std::nanf("")));
@@ -36,16 +33,14 @@ TEST(ParameterValues, FlagsAndLineIntegralCounts)
         float v;
         int count;
     };
-    const Case cases[] = {{0.0f, 1}, {0.24f, 1}, {0.25f, 2}, {0.75f, 4}, {1.0f, 4},
-                          {-5.0f, 1}, {std::nanf(""), 1}, {100.0f, 4}};
-    for (const Case& c : cases)
-        EXPECT_EQ(LineIntegralIterationsFromValue(c.v), c.count) << c.v;
+    const Case cases[] = {{0.0f, 1}, {0.24f, 1}, {0.25f, 2},         {0.75f, 4},
+                          {1.0f, 4}, {-5.0f, 1}, {std::nanf(""), 1}, {100.0f, 4}};
+    for (const Case& c : cases) EXPECT_EQ(LineIntegralIterationsFromValue(c.v), c.count) << c.v;
     EXPECT_FLOAT_EQ(LineIntegralIterationsValue(1), 0.125f);
 }
 
 // Value to text and text to value for every enumerated parameter shape.
-TEST(ParameterValues, DescriptionsBothWays)
-{
+TEST(ParameterValues, DescriptionsBothWays) {
     struct Case {
         const char* parameter;
         float value;
@@ -77,18 +72,22 @@ TEST(ParameterValues, DescriptionsBothWays)
     }
 }
 
-TEST(ParameterValues, UnknownTextGivesTheFallbackEntry)
-{
+TEST(ParameterValues, UnknownTextGivesTheFallbackEntry) {
     struct Case {
         const char* parameter;
         const char* fallback;
     };
     const Case cases[] = {
-        {"Luminance Style", "None"},     {"Tone Mapping Dimension", "5"},
-        {"Contrast Based On", "None"},   {"CIE Contrast Compression", "Clamp"},
-        {"CIE Halo Removal Type", "All"}, {"NR Type", "Flow Field Bilateral"},
-        {"NR Dimension", "9"},           {"Alg CIE Brightness Strength Method", "Scale and Exponent"},
-        {"CA Tone Map", "None"},         {"Gaussian Type", "None"},
+        {"Luminance Style", "None"},
+        {"Tone Mapping Dimension", "5"},
+        {"Contrast Based On", "None"},
+        {"CIE Contrast Compression", "Clamp"},
+        {"CIE Halo Removal Type", "All"},
+        {"NR Type", "Flow Field Bilateral"},
+        {"NR Dimension", "9"},
+        {"Alg CIE Brightness Strength Method", "Scale and Exponent"},
+        {"CA Tone Map", "None"},
+        {"Gaussian Type", "None"},
     };
     for (const Case& c : cases) {
         const float value = ValueFromDescription(c.parameter, "no such entry");
@@ -98,8 +97,7 @@ TEST(ParameterValues, UnknownTextGivesTheFallbackEntry)
     EXPECT_FLOAT_EQ(ValueFromDescription("Gaussian Type", "Flow Field"), 2.5f / 3.0f);
 }
 
-TEST(ParameterValues, EveryEntryRoundTripsThroughItsInterval)
-{
+TEST(ParameterValues, EveryEntryRoundTripsThroughItsInterval) {
     EXPECT_EQ(Enumerations().size(), 15u);
     for (const sEnumeration& e : Enumerations()) {
         for (int32_t i = 0; i < e.Count(); ++i) {
@@ -114,21 +112,18 @@ TEST(ParameterValues, EveryEntryRoundTripsThroughItsInterval)
     }
 }
 
-TEST(ParameterValues, OtherParametersPrintTheirValue)
-{
+TEST(ParameterValues, OtherParametersPrintTheirValue) {
     EXPECT_EQ(DescribeValue("CA Tone Map Strength", 1.0f), "1.000000");
     EXPECT_EQ(DescribeValue("Unknown", 0.5f), "0.500000");
     EXPECT_EQ(ValueFromDescription("CA Exposure", "CIE"), 0.0f);
 }
 
-TEST(ToneMapLooks, TableAndActivity)
-{
+TEST(ToneMapLooks, TableAndActivity) {
     EXPECT_STREQ(ToneMapLookTable[0].displayName, "None");
     EXPECT_STREQ(ToneMapLookTable[2].imageName, "toneMapAmaro.png");
     EXPECT_STREQ(ToneMapLookTable[34].imageName, "toneMapRiversAndRain.png");
     int monochrome = 0;
-    for (const sToneMapLook& look : ToneMapLookTable)
-        monochrome += look.colorFlag ? 0 : 1;
+    for (const sToneMapLook& look : ToneMapLookTable) monochrome += look.colorFlag ? 0 : 1;
     EXPECT_EQ(monochrome, 3);  // None, Gotham, Inkwell
     EXPECT_FALSE(ToneMapLookTable[15].colorFlag);
 
@@ -139,4 +134,4 @@ TEST(ToneMapLooks, TableAndActivity)
     EXPECT_FALSE(IsToneMapLookActive(65, 1.0f, 1.0f));
 }
 
-} // namespace
+}  // namespace

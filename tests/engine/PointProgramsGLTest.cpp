@@ -26,27 +26,22 @@ protected:
     // equal `formula` of the input pixel.
     // `wide` results (beyond 0..1) are read from a half-float target.
     void ExpectFormula(int32_t pair, const std::vector<Image>& inputs,
-                       const std::function<float(int x, int y)>& formula, const std::string& what, bool wide = false)
-    {
-        if (wide && !halfFloat)
-            GTEST_SKIP() << "values above 1 need half-float targets";
+                       const std::function<float(int x, int y)>& formula, const std::string& what, bool wide = false) {
+        if (wide && !halfFloat) GTEST_SKIP() << "values above 1 need half-float targets";
         IShaderProgram* program = Slot(pair);
         ASSERT_TRUE(program && program->IsBuilt()) << what;
         std::vector<ITexture2D*> textures;
-        for (const Image& image : inputs)
-            textures.push_back(Upload(image, false, false));
+        for (const Image& image : inputs) textures.push_back(Upload(image, false, false));
         const Image result = Render(program, textures, kWidth, kHeight, wide);
         Image expected(kWidth, kHeight);
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
-                for (int c = 0; c < 4; ++c)
-                    expected.at(x, y, c) = wide ? formula(x, y) : Quantize8(formula(x, y));
+                for (int c = 0; c < 4; ++c) expected.at(x, y, c) = wide ? formula(x, y) : Quantize8(formula(x, y));
         ExpectClose(result, expected, wide ? 2e-3f : kStep, what);
     }
 
     // (a channel of a - red of b)².
-    std::function<float(int, int)> SquaredDifference(int channel) const
-    {
+    std::function<float(int, int)> SquaredDifference(int channel) const {
         return [this, channel](int x, int y) {
             const float d = a.at(x, y, channel) - b.at(x, y, 0);
             return d * d;
@@ -57,19 +52,17 @@ protected:
     const Image b = Stored(TestPicture(kWidth, kHeight, 2), false);
 };
 
-TEST_F(PointPrograms, RedToGrayCopiesRedIntoEveryChannel)
-{
+TEST_F(PointPrograms, RedToGrayCopiesRedIntoEveryChannel) {
     BuildRedToGrayProgram(engine->ProgramContext(), Slot(kPairGrayReduction));
-    ExpectFormula(kPairGrayReduction, {a}, [&](int x, int y) { return a.at(x, y, 0); }, "red to gray");
+    ExpectFormula(
+        kPairGrayReduction, {a}, [&](int x, int y) { return a.at(x, y, 0); }, "red to gray");
 }
 
 // Two levels down in one pass give what two red-to-gray passes give through the level between,
 // whose stored value (half float) is the only difference: even sizes, odd sizes (the filtered
 // fetch then straddles texels unevenly) and a last level of one row.
-TEST_F(PointPrograms, TwoLevelGrayReductionIsTwoRedToGrayPasses)
-{
-    if (!halfFloat)
-        GTEST_SKIP() << "the statistics' levels are half floats";
+TEST_F(PointPrograms, TwoLevelGrayReductionIsTwoRedToGrayPasses) {
+    if (!halfFloat) GTEST_SKIP() << "the statistics' levels are half floats";
     BuildRedToGrayProgram(engine->ProgramContext(), Slot(kPairGrayReduction));
     BuildTwoLevelGrayReductionProgram(engine->ProgramContext(), Slot(kPairGrayReductionTwoLevels));
     IShaderProgram* one = Slot(kPairGrayReduction);
@@ -78,8 +71,8 @@ TEST_F(PointPrograms, TwoLevelGrayReductionIsTwoRedToGrayPasses)
     struct Sizes {
         int width, height, betweenWidth, betweenHeight, lastWidth, lastHeight;
     };
-    for (const Sizes& s : {Sizes{16, 8, 8, 4, 4, 2}, Sizes{13, 9, 7, 5, 4, 3}, Sizes{6, 5, 3, 3, 2, 2},
-                           Sizes{24, 3, 12, 2, 6, 1}}) {
+    for (const Sizes& s :
+         {Sizes{16, 8, 8, 4, 4, 2}, Sizes{13, 9, 7, 5, 4, 3}, Sizes{6, 5, 3, 3, 2, 2}, Sizes{24, 3, 12, 2, 6, 1}}) {
         const std::string what = std::to_string(s.width) + " x " + std::to_string(s.height);
         ITexture2D* source = Upload(TestPicture(s.width, s.height, 4), true, true);
         const Image between = Render(one, {source}, s.betweenWidth, s.betweenHeight, true);
@@ -91,24 +84,24 @@ TEST_F(PointPrograms, TwoLevelGrayReductionIsTwoRedToGrayPasses)
     }
 }
 
-TEST_F(PointPrograms, EnginePairsAreTheSquaredAlphaDifferenceAndTheContrastFactor)
-{
+TEST_F(PointPrograms, EnginePairsAreTheSquaredAlphaDifferenceAndTheContrastFactor) {
     BuildPointPassPrograms(engine->ProgramContext());
-    ExpectFormula(kPairSquaredDifference, {a, b}, SquaredDifference(3), "squared difference of img0 alpha and img1 red");
+    ExpectFormula(kPairSquaredDifference, {a, b}, SquaredDifference(3),
+                  "squared difference of img0 alpha and img1 red");
     ExpectFormula(
         kPairContrastFactor, {a}, [&](int x, int y) { return 2.5079f - 1.6366f * std::sqrt(a.at(x, y, 0)); },
         "k from 2.5079 at 0 down to 0.8713 at 1", true);
 }
 
-TEST_F(PointPrograms, EveryKindAndPrecisionBuilds)
-{
+TEST_F(PointPrograms, EveryKindAndPrecisionBuilds) {
     for (int precision = 0; precision < 3; ++precision) {
         engine->shaderSets.precisions[0] = precision;
         for (int kind = 0; kind < 3; ++kind)
             for (bool alpha : {false, true})
                 for (int p0 = 0; p0 < 3; ++p0) {
                     Release(kPairSquaredDifference);
-                    BuildPointPassProgram(engine->ProgramContext(), Slot(kPairSquaredDifference), kind, alpha, p0, 2 - p0);
+                    BuildPointPassProgram(engine->ProgramContext(), Slot(kPairSquaredDifference), kind, alpha, p0,
+                                          2 - p0);
                     EXPECT_TRUE(Slot(kPairSquaredDifference)->IsBuilt()) << kind << " " << precision;
                 }
         Release(kPairGrayReduction);
@@ -117,9 +110,9 @@ TEST_F(PointPrograms, EveryKindAndPrecisionBuilds)
     }
 }
 
-TEST_F(PointPrograms, RedSquaredDifferenceAndAutomaticAlpha)
-{
-    BuildPointPassProgram(engine->ProgramContext(), Slot(kPairSquaredDifference), kPointPassSquaredDifference, false, 1, 1);
+TEST_F(PointPrograms, RedSquaredDifferenceAndAutomaticAlpha) {
+    BuildPointPassProgram(engine->ProgramContext(), Slot(kPairSquaredDifference), kPointPassSquaredDifference, false, 1,
+                          1);
     ExpectFormula(kPairSquaredDifference, {a, b}, SquaredDifference(0), "squared difference of red");
 
     for (float strength : {0.3f, 0.5f, 0.8f, 1.0f}) {
@@ -136,8 +129,7 @@ TEST_F(PointPrograms, RedSquaredDifferenceAndAutomaticAlpha)
     }
 }
 
-TEST_F(PointPrograms, FilledSlotIsLeftAsItIs)
-{
+TEST_F(PointPrograms, FilledSlotIsLeftAsItIs) {
     BuildRedToGrayProgram(engine->ProgramContext(), Slot(kPairGrayReduction));
     IShaderProgram* program = Slot(kPairGrayReduction);
     engine->shaderSets.precisions[0] = 1;
@@ -146,8 +138,7 @@ TEST_F(PointPrograms, FilledSlotIsLeftAsItIs)
     EXPECT_EQ(Slot(kPairGrayReduction), program);
 }
 
-TEST_F(PointPrograms, UnknownKindIsLoggedAndLeftUnbuilt)
-{
+TEST_F(PointPrograms, UnknownKindIsLoggedAndLeftUnbuilt) {
     testing::internal::CaptureStderr();
     BuildPointPassProgram(engine->ProgramContext(), Slot(kScratchPair), 3, false, 1, 1);
     const std::string log = testing::internal::GetCapturedStderr();
@@ -156,8 +147,7 @@ TEST_F(PointPrograms, UnknownKindIsLoggedAndLeftUnbuilt)
     EXPECT_FALSE(Slot(kScratchPair)->IsBuilt());
 }
 
-TEST(PointProgramTexts, PrecisionsAndDeclarations)
-{
+TEST(PointProgramTexts, PrecisionsAndDeclarations) {
     EXPECT_EQ(RedToGrayFragment(1),
               "precision mediump float;\nuniform mediump sampler2D img0;\nvarying vec2 vTexture0;\n\nvoid main()\n{\n"
               "    float c0 = texture2D(img0, vTexture0).r;\n    gl_FragColor = vec4(c0);\n}\n");
@@ -173,12 +163,21 @@ TEST(PointProgramTexts, PrecisionsAndDeclarations)
 
 using Uniforms = ProgramRenderTest;
 
-TEST_F(Uniforms, ColorCorrectionStrengthByMethod)
-{
+TEST_F(Uniforms, ColorCorrectionStrengthByMethod) {
     const float s = 0.171429f;
     engine->colorCorrection.strength = s;
-    const float expected[] = {1 / (7 * s + 1), 2 * s, 1.5f * s,        0, 1 / (5 * s + 3), 1 / (7 * s + 1),
-                              2 * s,           2 * s, 1 / ((5 * s + 1) * (5 * s + 1)), 3.5f * s + 0.5f, 0, 0};
+    const float expected[] = {1 / (7 * s + 1),
+                              2 * s,
+                              1.5f * s,
+                              0,
+                              1 / (5 * s + 3),
+                              1 / (7 * s + 1),
+                              2 * s,
+                              2 * s,
+                              1 / ((5 * s + 1) * (5 * s + 1)),
+                              3.5f * s + 0.5f,
+                              0,
+                              0};
     for (int method = 0; method < 12; ++method) {
         engine->colorCorrection.method = static_cast<eColorCorrectionMethod>(method);
         EXPECT_NEAR(engine->ColorCorrectionStrengthUniform(), expected[method], 1e-6f) << method;
@@ -187,8 +186,7 @@ TEST_F(Uniforms, ColorCorrectionStrengthByMethod)
     EXPECT_NEAR(engine->ColorCorrectionStrengthUniform(), 1.0f / 2.2f, 1e-4f);
 }
 
-TEST_F(Uniforms, GrayscaleWeightsSumToOneAndFallBackToYUV)
-{
+TEST_F(Uniforms, GrayscaleWeightsSumToOneAndFallBackToYUV) {
     for (int index = 0; index < 18; ++index) {
         engine->colorAdjustment.grayscaleCoefficients = index;
         const auto w = engine->GrayscaleCoefficients();
@@ -203,8 +201,7 @@ TEST_F(Uniforms, GrayscaleWeightsSumToOneAndFallBackToYUV)
     EXPECT_FLOAT_EQ(engine->GrayscaleCoefficients().x, 0.36f);
 }
 
-TEST_F(Uniforms, SplitPointInLevelPixelsWithTheLineDirection)
-{
+TEST_F(Uniforms, SplitPointInLevelPixelsWithTheLineDirection) {
     engine->levelWidths = {600};
     engine->levelHeights = {400};
     engine->SetViewRect(0, 0, 300, 200);
@@ -221,8 +218,7 @@ TEST_F(Uniforms, SplitPointInLevelPixelsWithTheLineDirection)
     EXPECT_NEAR(split.w, std::sin(1.0), 1e-6);
 }
 
-TEST_F(Uniforms, BrightnessStrengthByMethodAndStrength)
-{
+TEST_F(Uniforms, BrightnessStrengthByMethodAndStrength) {
     struct Case {
         float b;
         int method;

@@ -20,8 +20,7 @@ constexpr int32_t kWidth = 256, kHeight = 192;
 
 // A clear sky as a camera's JPEG leaves it: a gentle gradient, faint grain, and each 8 × 8
 // block lifted or lowered by less than a level, all rounded to bytes as the file holds them.
-std::vector<uint8_t> Sky()
-{
+std::vector<uint8_t> Sky() {
     std::vector<uint8_t> pixels(static_cast<size_t>(kWidth) * kHeight * 4);
     uint32_t seed = 2024;
     const auto grain = [&seed] {
@@ -41,8 +40,7 @@ std::vector<uint8_t> Sky()
     return pixels;
 }
 
-std::vector<double> Luma(const std::vector<uint8_t>& rgba)
-{
+std::vector<double> Luma(const std::vector<uint8_t>& rgba) {
     std::vector<double> luma(rgba.size() / 4);
     for (size_t i = 0; i < luma.size(); ++i)
         luma[i] = 0.299 * rgba[i * 4] + 0.587 * rgba[i * 4 + 1] + 0.114 * rgba[i * 4 + 2];
@@ -51,8 +49,7 @@ std::vector<double> Luma(const std::vector<uint8_t>& rgba)
 
 // The grain: the mean deviation left after a plane is fitted to each 16 × 16 cell (the sky's
 // gradient taken out), away from the picture's edges.
-double Grain(const std::vector<double>& l)
-{
+double Grain(const std::vector<double>& l) {
     double sum = 0;
     int cells = 0;
     for (int32_t cy = 16; cy + 16 <= kHeight - 16; cy += 16)
@@ -82,8 +79,7 @@ double Grain(const std::vector<double>& l)
 
 // The mean absolute step between neighbours across the 8-pixel grid, less that inside the
 // blocks.
-double BlockSteps(const std::vector<double>& l)
-{
+double BlockSteps(const std::vector<double>& l) {
     double sum[2] = {};
     int n[2] = {};
     for (int32_t y = 16; y < kHeight - 16; ++y)
@@ -100,29 +96,25 @@ double BlockSteps(const std::vector<double>& l)
 
 class SmoothSkyTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         device = QV::Graphics::CDevice::Create(&layer, true, false, false);
         ASSERT_NE(device, nullptr) << "no OpenGL ES 2 device";
         engine = std::make_unique<AmbrelGraphicsController>(TAVORIN_RESOURCE_DIR);
         engine->SetViewRect(0, 0, 384, 384);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         engine.reset();
         device.reset();
     }
 
-    void Set(const char* parameter, const char* value)
-    {
+    void Set(const char* parameter, const char* value) {
         const float normalised = AmbrelGraphicsController::AdjustmentValueFromString(parameter, value);
         ASSERT_FALSE(std::isnan(normalised)) << parameter << " has no value " << value;
         engine->SetAdjustment(parameter, true, normalised);
     }
 
     // The preview frame the export takes its statistics from, then the export in strips.
-    std::vector<uint8_t> Render(const std::vector<uint8_t>& picture)
-    {
+    std::vector<uint8_t> Render(const std::vector<uint8_t>& picture) {
         engine->SetInputPixels(sFrameTime::Make(0, 60), sInputGeometry::Whole(kWidth, kHeight), 0, kPixelFormatRGBA,
                                picture.data());
         engine->RenderFrame();
@@ -138,8 +130,7 @@ protected:
     std::unique_ptr<AmbrelGraphicsController> engine;
 };
 
-TEST_F(SmoothSkyTest, NoiseFilterOutputKeepsItsPrecisionThroughStrongLocalContrast)
-{
+TEST_F(SmoothSkyTest, NoiseFilterOutputKeepsItsPrecisionThroughStrongLocalContrast) {
     // The local contrast of a strong sky mode: every level at full strength, the gain at its
     // highest, guided by brightness.
     Set("Contrast Based On", "Brightness");
@@ -160,4 +151,4 @@ TEST_F(SmoothSkyTest, NoiseFilterOutputKeepsItsPrecisionThroughStrongLocalContra
     EXPECT_LT(blocksOut, 0.5 * blocksIn);
 }
 
-} // namespace
+}  // namespace

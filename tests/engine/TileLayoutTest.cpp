@@ -10,16 +10,14 @@
 
 namespace {
 
-std::vector<sTile> Layout(int32_t width, int32_t height, int32_t tileWidth, int32_t tileHeight, int32_t border)
-{
+std::vector<sTile> Layout(int32_t width, int32_t height, int32_t tileWidth, int32_t tileHeight, int32_t border) {
     std::vector<sTile> tiles;
     AmbrelGraphicsController::RenderTiled(width, height, width, height, 0, 0, width, height, tileWidth, tileHeight,
                                           border, false, tiles);
     return tiles;
 }
 
-TEST(TileLayout, TwelveMegapixelStrips)
-{
+TEST(TileLayout, TwelveMegapixelStrips) {
     const std::vector<sTile> strips = Layout(4000, 3000, 4096, 384, 64);
     ASSERT_EQ(strips.size(), 12u);
     for (size_t i = 0; i < strips.size(); ++i) {
@@ -44,14 +42,12 @@ TEST(TileLayout, TwelveMegapixelStrips)
     EXPECT_EQ(strips[5].textureScale.x, 0.0f);
 }
 
-TEST(TileLayout, InteriorsCoverTheOutputExactlyOnce)
-{
+TEST(TileLayout, InteriorsCoverTheOutputExactlyOnce) {
     const struct {
         int32_t width, height, tileWidth, tileHeight, border;
     } cases[] = {
-        {1, 1, 256, 256, 64},       {256, 256, 256, 256, 64},   {257, 130, 256, 256, 64},
-        {1000, 700, 256, 256, 64},  {600, 400, 16384, 256, 64}, {5000, 1100, 1024, 1024, 256},
-        {300, 2000, 256, 256, 64},
+        {1, 1, 256, 256, 64},       {256, 256, 256, 256, 64},      {257, 130, 256, 256, 64},  {1000, 700, 256, 256, 64},
+        {600, 400, 16384, 256, 64}, {5000, 1100, 1024, 1024, 256}, {300, 2000, 256, 256, 64},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " in " << c.tileWidth << " x "
@@ -82,15 +78,13 @@ TEST(TileLayout, InteriorsCoverTheOutputExactlyOnce)
     }
 }
 
-TEST(TileLayout, NothingForAnEmptyOutputOrABorderAsWideAsTheTile)
-{
+TEST(TileLayout, NothingForAnEmptyOutputOrABorderAsWideAsTheTile) {
     EXPECT_TRUE(Layout(0, 100, 256, 256, 64).empty());
     EXPECT_TRUE(Layout(100, 0, 256, 256, 64).empty());
     EXPECT_TRUE(Layout(1000, 1000, 128, 128, 64).empty());
 }
 
-TEST(TileLayout, RescaledTilesReadInsideTheInput)
-{
+TEST(TileLayout, RescaledTilesReadInsideTheInput) {
     // A 1000 x 800 crop of a 1200 x 900 input at (100, 50), rendered at 500 x 400.
     std::vector<sTile> tiles;
     AmbrelGraphicsController::RenderTiled(1200, 900, 1000, 800, 100, 50, 500, 400, 256, 256, 64, false, tiles);
@@ -122,4 +116,4 @@ TEST(TileLayout, RescaledTilesReadInsideTheInput)
     EXPECT_EQ(tile.sourceWidth, 10);
 }
 
-} // namespace
+}  // namespace

@@ -23,8 +23,7 @@ namespace {
 constexpr int32_t kW = 32, kH = 16;
 
 // A solid picture in the byte order of `format` (RGBA or BGRA).
-std::vector<uint8_t> Solid(int32_t format, uint8_t r, uint8_t g, uint8_t b)
-{
+std::vector<uint8_t> Solid(int32_t format, uint8_t r, uint8_t g, uint8_t b) {
     std::vector<uint8_t> p(static_cast<size_t>(kW) * kH * 4);
     for (size_t i = 0; i < p.size(); i += 4) {
         p[i] = format == kPixelFormatBGRA ? b : r;
@@ -35,11 +34,9 @@ std::vector<uint8_t> Solid(int32_t format, uint8_t r, uint8_t g, uint8_t b)
     return p;
 }
 
-
 class VideoFramePathsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         // Recording presents every frame too, so the device has a screen.
         device = CDevice::Create(&layer, true, false, false);
         ASSERT_NE(device, nullptr);
@@ -48,33 +45,28 @@ protected:
         engine->SetViewRect(0, 0, 96, 64);
         engine->renderTarget = kRenderTargetOffscreen;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         VideoRecorder::SetFactory({});
         engine.reset();
         device.reset();
     }
 
     bool RenderAsset(const std::vector<uint8_t>* pixels, int64_t time, int32_t format, std::vector<uint8_t>& buffer,
-                     sFrameTime& bufferTime)
-    {
+                     sFrameTime& bufferTime) {
         buffer.assign(static_cast<size_t>(kW) * kH * 4, 0);
         return engine->RenderVideoAssetFrame(kW, kH, kW, kH, 0, 0, kW, kH, 0, 0, format,
                                              pixels ? pixels->data() : nullptr, sFrameTime::Make(time, 60), kW * 4,
                                              buffer.data(), &bufferTime);
     }
-    void StepRealTime(int64_t time)
-    {
+    void StepRealTime(int64_t time) {
         const std::vector<uint8_t> red = Solid(kPixelFormatRGBA, 220, 30, 30);
         engine->SetInputPixels(sFrameTime::Make(time, 60), sInputGeometry::Whole(kW, kH), 0, kPixelFormatRGBA,
                                red.data());
         engine->RenderFrame();
     }
-    bool NoTargets() const
-    {
+    bool NoTargets() const {
         for (const OwnedTexture& t : engine->videoRecording.ringTextures)
-            if (t)
-                return false;
+            if (t) return false;
         return true;
     }
 
@@ -84,20 +76,17 @@ protected:
 };
 
 // Mean of one channel of a BGRA buffer.
-double Mean(const std::vector<uint8_t>& bgra, int channel)
-{
+double Mean(const std::vector<uint8_t>& bgra, int channel) {
     double sum = 0;
-    for (size_t i = channel; i < bgra.size(); i += 4)
-        sum += bgra[i];
+    for (size_t i = channel; i < bgra.size(); i += 4) sum += bgra[i];
     return sum / static_cast<double>(bgra.size() / 4);
 }
 
-} // namespace
+}  // namespace
 
 // Each input byte order keeps its colours: a red frame comes back red, a blue one blue, each
 // with its own time two calls later; a call without pixels flushes the next frame.
-TEST_F(VideoFramePathsTest, MovieFramesComeBackTwoCallsLaterWithTheirColoursAndTimes)
-{
+TEST_F(VideoFramePathsTest, MovieFramesComeBackTwoCallsLaterWithTheirColoursAndTimes) {
     for (const int32_t format : {kPixelFormatRGBA, kPixelFormatBGRA}) {
         SCOPED_TRACE(format);
         EXPECT_FALSE(engine->EndVideoAssetRecording());
@@ -128,8 +117,7 @@ TEST_F(VideoFramePathsTest, MovieFramesComeBackTwoCallsLaterWithTheirColoursAndT
     EXPECT_FALSE(device->CheckError());
 }
 
-TEST_F(VideoFramePathsTest, RecordingNeedsARegisteredRecorderThatStarts)
-{
+TEST_F(VideoFramePathsTest, RecordingNeedsARegisteredRecorderThatStarts) {
     StepRealTime(1);
     EXPECT_FALSE(engine->BeginVideoRecording(2, true));  // nothing registered
     EXPECT_TRUE(NoTargets());
@@ -150,8 +138,7 @@ TEST_F(VideoFramePathsTest, RecordingNeedsARegisteredRecorderThatStarts)
     ASSERT_NE(program, nullptr);
     auto* matrix = dynamic_cast<CUniformMatrix4fv*>(program->FindUniform("uModelViewProjectionTextureMatrix"));
     ASSERT_TRUE(matrix && matrix->pending.size() == 1u);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_FLOAT_EQ(matrix->pending[0].m[i], CMatrix4<float>::Identity().m[i]) << i;
+    for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(matrix->pending[0].m[i], CMatrix4<float>::Identity().m[i]) << i;
     EXPECT_EQ(fake->preferredWidth, 1280);
     EXPECT_EQ(fake->preferredHeight, 720);
     EXPECT_EQ(fake->width, engine->levelWidths[0]);

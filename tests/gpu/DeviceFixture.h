@@ -28,8 +28,7 @@ inline const std::string kQuadVertex =
     "}\n";
 
 inline std::string Fragment(const std::string& body, const std::string& declarations = "") {
-    return "precision mediump float;\nvarying vec2 vTexture0;\n" + declarations +
-           "void main()\n{\n" + body + "}\n";
+    return "precision mediump float;\nvarying vec2 vTexture0;\n" + declarations + "void main()\n{\n" + body + "}\n";
 }
 
 class DeviceTest : public ::testing::Test {
@@ -62,14 +61,13 @@ protected:
         IShaderProgram* p = device->GetShader()->CreateProgram();
         programs.push_back(p);
         p->Build(vertex, fragment, {CVertexAttribute(0, "vaPosition")});
-        p->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false,
-                               &ShaderSource::UnitSquareToClipMatrix);
+        p->SetUniformMatrix4fv("uModelViewProjectionMatrix", 1, false, &ShaderSource::UnitSquareToClipMatrix);
         return p;
     }
 
     IVertexBuffer* Buffer(const std::vector<float>& xyz) {
-        IVertexBuffer* b = device->GetVertexArray()->CreateVertexBuffer(
-            true, static_cast<uint32_t>(xyz.size() / 3), 12, xyz.data());
+        IVertexBuffer* b =
+            device->GetVertexArray()->CreateVertexBuffer(true, static_cast<uint32_t>(xyz.size() / 3), 12, xyz.data());
         buffers.push_back(b);
         return b;
     }
@@ -78,19 +76,15 @@ protected:
     IVertexArrayObject* Quad() {
         IVertexArrayObject* o = device->GetVertexArray()->CreateVertexArrayObject();
         objects.push_back(o);
-        o->SetAttribute(Buffer({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}), 0, 3, DATA_TYPE_FLOAT, false,
-                        12, 0);
+        o->SetAttribute(Buffer({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}), 0, 3, DATA_TYPE_FLOAT, false, 12, 0);
         return o;
     }
 
-    ITexture2D* Texture(int32_t w, int32_t h, const void* pixels = nullptr,
-                        eTextureFormat pixelFormat = FORMAT_RGBA,
-                        CTextureTemplate t = CTextureTemplate(FILTER_NEAREST, FILTER_NEAREST,
-                                                              WRAP_CLAMP_TO_EDGE,
+    ITexture2D* Texture(int32_t w, int32_t h, const void* pixels = nullptr, eTextureFormat pixelFormat = FORMAT_RGBA,
+                        CTextureTemplate t = CTextureTemplate(FILTER_NEAREST, FILTER_NEAREST, WRAP_CLAMP_TO_EDGE,
                                                               WRAP_CLAMP_TO_EDGE)) {
         ITexture2D* tex = device->GetTexture()->CreateTexture(t, w, h, FORMAT_RGBA, pixelFormat,
-                                                              PIXEL_TYPE_UNSIGNED_BYTE, 1, false,
-                                                              false, pixels);
+                                                              PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, pixels);
         if (tex) textures.push_back(tex);
         return tex;
     }
@@ -107,8 +101,8 @@ protected:
 
     std::vector<uint8_t> Read(int32_t w, int32_t h, eTextureFormat format = FORMAT_RGBA) {
         std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4, 0xEE);
-        EXPECT_TRUE(device->GetFramebuffer()->ReadPixels(0, 0, w, h, format,
-                                                         PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels.data()));
+        EXPECT_TRUE(
+            device->GetFramebuffer()->ReadPixels(0, 0, w, h, format, PIXEL_TYPE_UNSIGNED_BYTE, 1, pixels.data()));
         return pixels;
     }
 
@@ -123,9 +117,7 @@ protected:
 
 // Runs with the driver's extension list replaced, for contexts made meanwhile.
 struct ExtensionsOverride {
-    explicit ExtensionsOverride(std::string list) {
-        platform::EAGLContext::setExtensionsOverride(std::move(list));
-    }
+    explicit ExtensionsOverride(std::string list) { platform::EAGLContext::setExtensionsOverride(std::move(list)); }
     ~ExtensionsOverride() { platform::EAGLContext::setExtensionsOverride(std::nullopt); }
 };
 

@@ -21,8 +21,7 @@ TEST_F(DeviceTest, ClearColourAndViewportReachGLOnlyOnChange) {
     device->SetViewport(same);
     device->SetClearColor(QV::Math::CVector4<float>(0.25f, 0.5f, 0.75f, 1));
     device->SetClearColor(0.25f, 0.5f, 0.75f, 1);
-    EXPECT_EQ(log.Calls(),
-              (std::vector<std::string>{"glViewport(1, 2, 3, 4)", "glClearColor(0.25, 0.5, 0.75, 1)"}));
+    EXPECT_EQ(log.Calls(), (std::vector<std::string>{"glViewport(1, 2, 3, 4)", "glClearColor(0.25, 0.5, 0.75, 1)"}));
 
     log.Clear();
     float nan = std::numeric_limits<float>::quiet_NaN();
@@ -42,10 +41,9 @@ TEST_F(DeviceTest, ClearCoversTheWholeTargetWhateverTheScissor) {
     device->Clear(false, false);
     const std::string clearColour = "glClear(" + std::to_string(GL_COLOR_BUFFER_BIT) + ")";
     const std::string scissor = std::to_string(GL_SCISSOR_TEST);
-    EXPECT_EQ(log.Calls(), (std::vector<std::string>{"glDisable(" + scissor + ")", clearColour,
-                                                      "glEnable(" + scissor + ")",
-                                                      "glDisable(" + scissor + ")", "glClear(0)",
-                                                      "glEnable(" + scissor + ")"}));
+    EXPECT_EQ(log.Calls(),
+              (std::vector<std::string>{"glDisable(" + scissor + ")", clearColour, "glEnable(" + scissor + ")",
+                                        "glDisable(" + scissor + ")", "glClear(0)", "glEnable(" + scissor + ")"}));
     EXPECT_TRUE(device->GetScissorTest()->IsEnabled());
     EXPECT_EQ(device->GetScissorTest()->GetScissor()[2], 1);
     std::vector<uint8_t> pixels = Read(4, 4);
@@ -79,7 +77,8 @@ TEST_F(DeviceTest, RenderStateSettersSkipUnchangedValues) {
         {"blend one zero", [&] { blending->SetBlendFunc(BLEND_ONE, BLEND_ZERO, BLEND_ONE, BLEND_ZERO); }, 0},
         {"blend add", [&] { blending->SetBlendEquation(BLEND_FUNC_ADD, BLEND_FUNC_ADD); }, 0},
         {"blend destination alpha", [&] { blending->SetBlendFunc(BLEND_ONE, BLEND_ZERO, BLEND_ONE, BLEND_ONE); }, 1},
-        {"saturate as destination", [&] { blending->SetBlendFunc(BLEND_ONE, BLEND_SRC_ALPHA_SATURATE, BLEND_ONE, BLEND_ONE); }, 0},
+        {"saturate as destination",
+         [&] { blending->SetBlendFunc(BLEND_ONE, BLEND_SRC_ALPHA_SATURATE, BLEND_ONE, BLEND_ONE); }, 0},
         {"blend max", [&] { blending->SetBlendEquation(BLEND_MAX_EXT, BLEND_MIN_EXT); }, 1},
         {"scissor all -1", [&] { scissor->SetScissor(-1, -1, -1, -1); }, 0},
         {"scissor box", [&] { scissor->SetScissor(0, 0, 2, 2); }, 1},
@@ -109,8 +108,7 @@ TEST_F(DeviceTest, AttributeArraysAreEnabledAndDisabledByDifference) {
     GLCallLog log;
     d->EnableAttributeArrays(0b011);
     d->EnableAttributeArrays(0b011);
-    EXPECT_EQ(log.Calls(), (std::vector<std::string>{"glEnableVertexAttribArray(1)",
-                                                      "glDisableVertexAttribArray(2)"}));
+    EXPECT_EQ(log.Calls(), (std::vector<std::string>{"glEnableVertexAttribArray(1)", "glDisableVertexAttribArray(2)"}));
 }
 
 TEST_F(DeviceTest, CurrentDeviceIsPerThread) {
@@ -197,8 +195,8 @@ TEST_F(DeviceTest, PresentDeliversTheDrawnPixelsToTheLayer) {
     device->SetClearColor(0, 0, 1, 1);
     device->Clear(true, true);
     // Green over the upper half of the picture, red below.
-    IShaderProgram* p = Program(Fragment(
-        "    gl_FragColor = vTexture0.y > 0.5 ? vec4(0.0, 1.0, 0.0, 1.0) : vec4(1.0, 0.0, 0.0, 1.0);\n"));
+    IShaderProgram* p = Program(
+        Fragment("    gl_FragColor = vTexture0.y > 0.5 ? vec4(0.0, 1.0, 0.0, 1.0) : vec4(1.0, 0.0, 0.0, 1.0);\n"));
     device->Draw(p, Quad(), PRIMITIVE_TRIANGLE_STRIP);
     GLint before = 0, after = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &before);

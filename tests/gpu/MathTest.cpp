@@ -53,8 +53,7 @@ TEST(MathTest, RotationsTurnByTheRightHandRuleAndNormaliseTheAxis) {
     M4 zero = M4::Rotation(0.5f, CVector3<float>(0, 0, 0));
     float c = static_cast<float>(std::cos(0.5));
     for (int r = 0; r < 4; ++r)
-        for (int col = 0; col < 4; ++col)
-            EXPECT_EQ(zero(r, col), r != col ? 0.0f : (r == 3 ? 1.0f : c));
+        for (int col = 0; col < 4; ++col) EXPECT_EQ(zero(r, col), r != col ? 0.0f : (r == 3 ? 1.0f : c));
 }
 
 TEST(MathTest, RowVectorProductIgnoresTheTranslationColumn) {
@@ -88,8 +87,6 @@ TEST(MathTest, GaussianTapCountIsOddAndAtLeastOne) {
         double sigma, spacing;
         int32_t taps;
     };
-    for (Case c : {Case{1, 1, 5}, Case{1.5, 1, 9}, Case{1, 2, 3}, Case{0.1, 1, 1}, Case{0, 1, 1},
-                   Case{2, 0.5, 23}})
-        EXPECT_EQ(QV::Math::GaussianTapCount(c.sigma, c.spacing), c.taps)
-            << c.sigma << ", " << c.spacing;
+    for (Case c : {Case{1, 1, 5}, Case{1.5, 1, 9}, Case{1, 2, 3}, Case{0.1, 1, 1}, Case{0, 1, 1}, Case{2, 0.5, 23}})
+        EXPECT_EQ(QV::Math::GaussianTapCount(c.sigma, c.spacing), c.taps) << c.sigma << ", " << c.spacing;
 }

@@ -9,8 +9,7 @@ using QV::Math::CVector4;
 
 namespace {
 
-const std::string kCopy = Fragment("    gl_FragColor = texture2D(img0, vTexture0);\n",
-                                   "uniform sampler2D img0;\n");
+const std::string kCopy = Fragment("    gl_FragColor = texture2D(img0, vTexture0);\n", "uniform sampler2D img0;\n");
 
 // w x h RGBA pixels with a different value in every channel.
 std::vector<uint8_t> Pattern(int w, int h) {
@@ -90,8 +89,8 @@ TEST_F(DeviceTest, BgraReadBackOnDriversWithoutBgraReads) {
     const size_t row = 24;  // 5 x 4 bytes padded to a multiple of 8
     std::vector<uint8_t> padded(row * 3, 0xEE);
     GLCallLog log;
-    ASSERT_TRUE(device->GetFramebuffer()->ReadPixels(0, 0, 5, 3, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE,
-                                                     8, padded.data()));
+    ASSERT_TRUE(
+        device->GetFramebuffer()->ReadPixels(0, 0, 5, 3, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 8, padded.data()));
     ASSERT_EQ(log.CallsOf("glReadPixels").size(), 1u);
     EXPECT_NE(log.CallsOf("glReadPixels")[0].find(", " + std::to_string(GL_RGBA) + ", "), std::string::npos);
     const std::vector<uint8_t> expected = SwapRedBlue(source);
@@ -141,8 +140,8 @@ TEST_F(DeviceTest, PixelBufferWithPaddedRowsSamplesCorrectly) {
     platform::CVPixelBufferUnlockBaseAddress(buffer, 0);
 
     ITexture2D* texture = device->GetTexture()->CreateCachedTexture(
-        CTextureTemplate(FILTER_NEAREST, FILTER_NEAREST, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE), 5, 3,
-        FORMAT_RGBA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr, buffer);
+        CTextureTemplate(FILTER_NEAREST, FILTER_NEAREST, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE), 5, 3, FORMAT_RGBA,
+        FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr, buffer);
     ASSERT_NE(texture, nullptr);
     textures.push_back(texture);
     EXPECT_TRUE(texture->IsCached());

@@ -104,10 +104,9 @@ TEST_F(ShaderTest, UploadsGoOutInLocationOrder) {
     GLCallLog log;
     Shader()->UseProgram(p);
     ASSERT_EQ(log.Count(), 3u);
-    std::vector<std::pair<GLint, std::string>> expected = {
-        {glGetUniformLocation(name, "uD"), "glUniform4f"},
-        {glGetUniformLocation(name, "uA"), "glUniform1f"},
-        {glGetUniformLocation(name, "uC"), "glUniform3f"}};
+    std::vector<std::pair<GLint, std::string>> expected = {{glGetUniformLocation(name, "uD"), "glUniform4f"},
+                                                           {glGetUniformLocation(name, "uA"), "glUniform1f"},
+                                                           {glGetUniformLocation(name, "uC"), "glUniform3f"}};
     std::sort(expected.begin(), expected.end());
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(log.Calls()[i].rfind(expected[i].second + "(" + std::to_string(expected[i].first) + ",", 0), 0u)
@@ -163,8 +162,8 @@ TEST_F(ShaderTest, BuildRules) {
                                 {CVertexAttribute(0, "vaPosition")}));
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(retried->IsBuilt());
-    EXPECT_TRUE(retried->Build(kQuadVertex, Fragment("    gl_FragColor = vec4(0.5);\n"),
-                               {CVertexAttribute(0, "vaPosition")}));
+    EXPECT_TRUE(
+        retried->Build(kQuadVertex, Fragment("    gl_FragColor = vec4(0.5);\n"), {CVertexAttribute(0, "vaPosition")}));
     EXPECT_TRUE(static_cast<CShader*>(device->GetShader())->UseProgram(retried));
     EXPECT_EQ(device->GetShader()->GetMaxVaryingComponents() % 4, 0);
 }
@@ -185,8 +184,8 @@ TEST_F(ShaderTest, FailedBuildPrintsItsLogAndItsDrawsAreSkipped) {
     EXPECT_NE(log.find("undeclared"), std::string::npos) << log;
 
     testing::internal::CaptureStderr();
-    IShaderProgram* unlinked = Program(
-        Fragment("    gl_FragColor = vec4(vMissing, 0.0, 1.0);\n", "varying vec2 vMissing;\n"));
+    IShaderProgram* unlinked =
+        Program(Fragment("    gl_FragColor = vec4(vMissing, 0.0, 1.0);\n", "varying vec2 vMissing;\n"));
     log = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(unlinked->IsBuilt());
     EXPECT_NE(log.find("Program link failed"), std::string::npos) << log;

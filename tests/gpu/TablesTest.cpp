@@ -19,13 +19,10 @@ TEST(TablesTest, ConversionTablesFollowTheLayersOrder) {
     EXPECT_EQ(ConvertPixelType(PIXEL_TYPE_HALF_FLOAT), static_cast<uint32_t>(GL_HALF_FLOAT_OES));
     EXPECT_EQ(ConvertSizedFormat(FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE), static_cast<uint32_t>(GL_BGRA8_EXT));
     EXPECT_EQ(ConvertSizedFormat(FORMAT_RG, PIXEL_TYPE_HALF_FLOAT), static_cast<uint32_t>(GL_RG16F_EXT));
-    EXPECT_EQ(ConvertSizedFormat(FORMAT_RGB, PIXEL_TYPE_UNSIGNED_SHORT_5_6_5),
-              static_cast<uint32_t>(GL_RGBA8_OES));
+    EXPECT_EQ(ConvertSizedFormat(FORMAT_RGB, PIXEL_TYPE_UNSIGNED_SHORT_5_6_5), static_cast<uint32_t>(GL_RGBA8_OES));
     EXPECT_EQ(ConvertBlendEquation(BLEND_MAX_EXT), static_cast<uint32_t>(GL_MAX_EXT));
-    EXPECT_EQ(ConvertRenderbufferFormat(RENDERBUFFER_DEPTH_COMPONENT16),
-              static_cast<uint32_t>(GL_DEPTH_COMPONENT16));
-    EXPECT_EQ(ConvertSourceBlendFactor(BLEND_SRC_ALPHA_SATURATE),
-              static_cast<uint32_t>(GL_SRC_ALPHA_SATURATE));
+    EXPECT_EQ(ConvertRenderbufferFormat(RENDERBUFFER_DEPTH_COMPONENT16), static_cast<uint32_t>(GL_DEPTH_COMPONENT16));
+    EXPECT_EQ(ConvertSourceBlendFactor(BLEND_SRC_ALPHA_SATURATE), static_cast<uint32_t>(GL_SRC_ALPHA_SATURATE));
 }
 
 TEST(TablesTest, ValuesWithoutAGLConstantHereAreRefused) {
@@ -47,9 +44,9 @@ TEST(TablesTest, TextureSizeRule) {
         int32_t adjustedW, adjustedH;
     };
     const Case cases[] = {
-        {16, 8, false, 16, 9}, {8, 4, false, 8, 5},  {2, 1, false, 2, 2},  {4, 32, false, 5, 32},
-        {8, 1, false, 9, 1},   {1, 4, false, 2, 4},  {8, 16, true, 8, 16}, {4, 8, true, 4, 8},
-        {1, 2, true, 1, 2},    {16, 16, true, 16, 16}, {0, 4, true, 0, 4}, {640, 480, true, 640, 480},
+        {16, 8, false, 16, 9},  {8, 4, false, 8, 5},    {2, 1, false, 2, 2},  {4, 32, false, 5, 32},
+        {8, 1, false, 9, 1},    {1, 4, false, 2, 4},    {8, 16, true, 8, 16}, {4, 8, true, 4, 8},
+        {1, 2, true, 1, 2},     {16, 16, true, 16, 16}, {0, 4, true, 0, 4},   {640, 480, true, 640, 480},
         {32, 64, true, 32, 64}, {6, 2, true, 6, 2},
     };
     for (const Case& c : cases) {

@@ -54,11 +54,9 @@ TEST_F(DeviceTest, ReadPixelsStaysInsideTheColourAttachment) {
         int32_t x, y, w, h;
         bool ok;
     };
-    for (Case c : {Case{0, 0, 4, 3, true}, Case{1, 0, 3, 3, true}, Case{1, 0, 4, 3, false},
-                   Case{0, 1, 4, 3, false}, Case{-1, 0, 2, 2, false}, Case{0, 0, 0, 1, false},
-                   Case{3, 2, 1, 1, true}})
-        EXPECT_EQ(manager->ReadPixels(c.x, c.y, c.w, c.h, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 4,
-                                      pixels.data()),
+    for (Case c : {Case{0, 0, 4, 3, true}, Case{1, 0, 3, 3, true}, Case{1, 0, 4, 3, false}, Case{0, 1, 4, 3, false},
+                   Case{-1, 0, 2, 2, false}, Case{0, 0, 0, 1, false}, Case{3, 2, 1, 1, true}})
+        EXPECT_EQ(manager->ReadPixels(c.x, c.y, c.w, c.h, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 4, pixels.data()),
                   c.ok)
             << c.x << "," << c.y << " " << c.w << "x" << c.h;
     EXPECT_FALSE(manager->ReadPixels(FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 4, nullptr));
@@ -177,9 +175,9 @@ TEST_F(DeviceTest, VertexLayoutIsIssuedOnlyWhenItChanges) {
     device->Draw(p, b, PRIMITIVE_TRIANGLE_STRIP);
     device->Draw(p, b, PRIMITIVE_TRIANGLE_STRIP);
     EXPECT_EQ(log.CallsOf("glBindBuffer"),
-              (std::vector<std::string>{"glBindBuffer(34962, " +
-                                            std::to_string(static_cast<CVertexBuffer*>(buffers[1])->GetName()) + ")",
-                                        "glBindBuffer(34963, 0)"}));
+              (std::vector<std::string>{
+                  "glBindBuffer(34962, " + std::to_string(static_cast<CVertexBuffer*>(buffers[1])->GetName()) + ")",
+                  "glBindBuffer(34963, 0)"}));
 }
 
 // GL ES 2 has a single element-array binding: an index buffer made after an indexed draw takes
@@ -196,8 +194,7 @@ TEST_F(DeviceTest, AppliedObjectKeepsItsIndicesWhenAnotherIndexBufferIsMade) {
     for (bool anotherMadeMeanwhile : {false, true}) {
         device->SetClearColor(0, 0, 0, 0);
         device->Clear(true, false);
-        if (anotherMadeMeanwhile)
-            indexBuffers.push_back(device->GetVertexArray()->CreateIndexBuffer(3, upperRight));
+        if (anotherMadeMeanwhile) indexBuffers.push_back(device->GetVertexArray()->CreateIndexBuffer(3, upperRight));
         GLCallLog log;
         device->Draw(white, quad, PRIMITIVE_TRIANGLES);
         if (anotherMadeMeanwhile) {
@@ -262,9 +259,9 @@ TEST_F(DeviceTest, TextureBindingsAndSamplingState) {
     ITexture2D* plain = Texture(4, 4, nullptr, FORMAT_RGBA, defaults);
     EXPECT_EQ(log.Count("glTexParameteri"), 0u);
     log.Clear();
-    ITexture2D* linear = Texture(4, 4, nullptr, FORMAT_RGBA,
-                                 CTextureTemplate(FILTER_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE,
-                                                  WRAP_CLAMP_TO_EDGE));
+    ITexture2D* linear =
+        Texture(4, 4, nullptr, FORMAT_RGBA,
+                CTextureTemplate(FILTER_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE));
     EXPECT_EQ(log.Count("glTexParameteri"), 3u) << "min filter, wrap S, wrap T";
 
     manager->BindTexture(3, plain);
@@ -285,10 +282,9 @@ TEST_F(DeviceTest, TextureBindingsAndSamplingState) {
     log.Clear();
     textures.erase(std::find(textures.begin(), textures.end(), linear));
     manager->DeleteTexture(linear);
-    std::vector<std::string> expected = {"glActiveTexture(" + std::to_string(GL_TEXTURE0) + ")",
-                                         "glBindTexture(3553, 0)",
-                                         "glActiveTexture(" + std::to_string(GL_TEXTURE3) + ")",
-                                         "glBindTexture(3553, 0)"};
+    std::vector<std::string> expected = {
+        "glActiveTexture(" + std::to_string(GL_TEXTURE0) + ")", "glBindTexture(3553, 0)",
+        "glActiveTexture(" + std::to_string(GL_TEXTURE3) + ")", "glBindTexture(3553, 0)"};
     ASSERT_GE(log.Count(), 5u);
     EXPECT_EQ(std::vector<std::string>(log.Calls().begin(), log.Calls().begin() + 4), expected);
     EXPECT_EQ(log.Calls()[4].rfind("glDeleteTextures", 0), 0u);
@@ -306,8 +302,8 @@ TEST_F(DeviceTest, TextureCreationLimitsAndUploads) {
         EXPECT_EQ(manager->CreateTexture(CTextureTemplate(), 4, 4, FORMAT_RGBA, FORMAT_RGB_422,
                                          PIXEL_TYPE_UNSIGNED_SHORT_8_8, 1, false, false, nullptr),
                   nullptr);
-        EXPECT_EQ(manager->CreateTexture(CTextureTemplate(), 4, 4, FORMAT_BGRA, FORMAT_BGRA,
-                                         PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, nullptr),
+        EXPECT_EQ(manager->CreateTexture(CTextureTemplate(), 4, 4, FORMAT_BGRA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE,
+                                         1, false, false, nullptr),
                   nullptr)
             << "BGRA is no internal format";
         EXPECT_EQ(log.Count(), 0u) << "refused formats never reach GL";
@@ -331,10 +327,9 @@ TEST_F(DeviceTest, ImmutableStorageKeepsItsSamplingState) {
     ITexture* manager = device->GetTexture();
     const std::string storage = "platform::gles::TexStorage2DEXT";
     GLCallLog log;
-    ITexture2D* big = manager->CreateTexture(CTextureTemplate(FILTER_LINEAR_MIPMAP_LINEAR, FILTER_LINEAR,
-                                                              WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE),
-                                             256, 256, FORMAT_RGBA, FORMAT_RGBA,
-                                             PIXEL_TYPE_UNSIGNED_BYTE, 4, true, true, nullptr);
+    ITexture2D* big = manager->CreateTexture(
+        CTextureTemplate(FILTER_LINEAR_MIPMAP_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE), 256, 256,
+        FORMAT_RGBA, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 4, true, true, nullptr);
     textures.push_back(big);
     ITexture2D* tiny = manager->CreateTexture(CTextureTemplate(), 1, 1, FORMAT_RGBA, FORMAT_BGRA,
                                               PIXEL_TYPE_UNSIGNED_BYTE, 4, true, true, nullptr);
@@ -356,8 +351,8 @@ TEST_F(DeviceTest, CachedTexturesIssueTheirWholeTemplateForEachFrame) {
     ASSERT_EQ(platform::CVPixelBufferCreate(8, 8, platform::kCVPixelFormatType_32BGRA, &frame), 0);
     ITexture* manager = device->GetTexture();
     ITexture2D* t = manager->CreateCachedTexture(
-        CTextureTemplate(FILTER_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE), 8, 8,
-        FORMAT_RGBA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 4, false, false, nullptr, frame);
+        CTextureTemplate(FILTER_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE), 8, 8, FORMAT_RGBA,
+        FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 4, false, false, nullptr, frame);
     ASSERT_NE(t, nullptr);
     textures.push_back(t);
     GLCallLog log;
@@ -370,9 +365,8 @@ TEST_F(DeviceTest, CachedTexturesIssueTheirWholeTemplateForEachFrame) {
     EXPECT_EQ(log.Count("glTexParameteri"), 4u);
     EXPECT_EQ(log.CallsOf("glBindTexture").back(), "glBindTexture(3553, " + std::to_string(t->GetName()) + ")");
     // Too large for the device: refused.
-    EXPECT_EQ(manager->CreateCachedTexture(CTextureTemplate(), manager->GetMaxTextureSize() + 1, 8,
-                                           FORMAT_RGBA, FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 4,
-                                           false, false, nullptr, frame),
+    EXPECT_EQ(manager->CreateCachedTexture(CTextureTemplate(), manager->GetMaxTextureSize() + 1, 8, FORMAT_RGBA,
+                                           FORMAT_BGRA, PIXEL_TYPE_UNSIGNED_BYTE, 4, false, false, nullptr, frame),
               nullptr);
 }
 

@@ -19,9 +19,7 @@ std::vector<std::shared_ptr<CollectionObject>> headersOf(const TypeController::I
 
 class CatalogueTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        TypeConstants::sharedInstance() = TypeConstants();
-    }
+    void SetUp() override { TypeConstants::sharedInstance() = TypeConstants(); }
     void TearDown() override { TypeConstants::sharedInstance() = TypeConstants(); }
 
     // Runs the item's selected block as its list would.
@@ -43,32 +41,58 @@ struct ShownMode {
 };
 
 const ShownMode kShownModes[] = {
-    {"Enhance 1", "E1", "Norm Ppr Lab Alt", false},        {"Enhance 2", "E2", "Norm Ppr Lab AltX", false},
-    {"Enhance 3", "E3", "Norm 5 AltX", true},              {"Enhance 4", "E4", "NormalNew Alt", false},
-    {"Enhance 5", "E5", "Norm 4 Alt", true},               {"Low Light 1", "L1", "New Low Light 24", true},
-    {"Low Light 2", "L2", "New Low Light 22", true},       {"Low Light 3", "L3", "LowLightD", true},
-    {"Low Light 4", "L4", "Low Light 8", true},            {"Low Light 5", "L5", "New Low Light 19", true},
-    {"Low Light 6", "L6", "LL 13", true},                  {"Low Light 7", "L7", "New Low Light 24XX", true},
-    {"Low Light 8", "L8", "LowLight3", true},              {"Low Light 9", "L9", "New Low Light 25", true},
-    {"Artistic 1", "A1", "Nature1CIE", true},              {"Artistic 2", "A2", "Nature1Alt", true},
-    {"Artistic 3", "A3", "Art1CIE", true},                 {"Artistic 4", "A4", "Art16", true},
-    {"Artistic 5", "A5", "SimpHDR0cSigAltCIE", true},      {"Artistic 6", "A6", "SimpHDR0c", true},
-    {"Artistic 7", "A7", "SimpHDRNew1CIE", true},          {"Artistic 8", "A8", "New Low Light 18", false},
-    {"Artistic 9", "A9", "Clarity New 10", true},          {"Artistic 10", "A10", "Art31", true},
-    {"Artistic 11", "A11", "Art15", true},                 {"Artistic 12", "A12", "Art27CIE", true},
-    {"Clarity 1", "C1", "Art 17", true},                   {"Clarity 2", "C2", "Norm 4 AltCX", true},
-    {"Clarity 3", "C3", "Nature New 5X", true},            {"Clarity 4", "C4", "HC CIE 1 PprX", true},
-    {"Clarity 5", "C5", "HC CIE 1 Ppr", true},             {"Sky 1", "S1", "Sky Enhance 1", true},
-    {"Sky 2", "S2", "Sky Enhance 2", true},                {"Sky 3", "S3", "Sky Enhance 4", true},
-    {"Sky 4", "S4", "Clarity 6", true},                    {"Dramatic 1", "D1", "DramaNew1", true},
-    {"Dramatic 2", "D2", "Drama New 9", true},             {"Dramatic 3", "D3", "DramaNew3", true},
-    {"Dramatic 4", "D4", "Drama New 8", false},            {"Dramatic 5", "D5", "DramaNew2", true},
-    {"Dramatic 6", "D6", "Drama New 10", true},            {"Overexposure 1", "O1", "Over Exposure New Alt", true},
-    {"Overexposure 2", "O2", "Over Exposure New", true},   {"Overexposure 3", "O3", "Dehaze Alt Darkness", true},
-    {"Overexposure 4", "O4", "Dehaze", true},              {"Overexposure 5", "O5", "Over Exposure Alt", true},
-    {"Overexposure 6", "O6", "Over Exposure", true},       {"Fog 1", "F1", "Fog 4", true},
-    {"Fog 2", "F2", "Fog 6", true},                        {"Fog 3", "F3", "Fog 3", true},
-    {"Fog 4", "F4", "Over Exposure 1", true},              {"Fog 5", "F5", "Over Exposure 1X", true},
+    {"Enhance 1", "E1", "Norm Ppr Lab Alt", false},
+    {"Enhance 2", "E2", "Norm Ppr Lab AltX", false},
+    {"Enhance 3", "E3", "Norm 5 AltX", true},
+    {"Enhance 4", "E4", "NormalNew Alt", false},
+    {"Enhance 5", "E5", "Norm 4 Alt", true},
+    {"Low Light 1", "L1", "New Low Light 24", true},
+    {"Low Light 2", "L2", "New Low Light 22", true},
+    {"Low Light 3", "L3", "LowLightD", true},
+    {"Low Light 4", "L4", "Low Light 8", true},
+    {"Low Light 5", "L5", "New Low Light 19", true},
+    {"Low Light 6", "L6", "LL 13", true},
+    {"Low Light 7", "L7", "New Low Light 24XX", true},
+    {"Low Light 8", "L8", "LowLight3", true},
+    {"Low Light 9", "L9", "New Low Light 25", true},
+    {"Artistic 1", "A1", "Nature1CIE", true},
+    {"Artistic 2", "A2", "Nature1Alt", true},
+    {"Artistic 3", "A3", "Art1CIE", true},
+    {"Artistic 4", "A4", "Art16", true},
+    {"Artistic 5", "A5", "SimpHDR0cSigAltCIE", true},
+    {"Artistic 6", "A6", "SimpHDR0c", true},
+    {"Artistic 7", "A7", "SimpHDRNew1CIE", true},
+    {"Artistic 8", "A8", "New Low Light 18", false},
+    {"Artistic 9", "A9", "Clarity New 10", true},
+    {"Artistic 10", "A10", "Art31", true},
+    {"Artistic 11", "A11", "Art15", true},
+    {"Artistic 12", "A12", "Art27CIE", true},
+    {"Clarity 1", "C1", "Art 17", true},
+    {"Clarity 2", "C2", "Norm 4 AltCX", true},
+    {"Clarity 3", "C3", "Nature New 5X", true},
+    {"Clarity 4", "C4", "HC CIE 1 PprX", true},
+    {"Clarity 5", "C5", "HC CIE 1 Ppr", true},
+    {"Sky 1", "S1", "Sky Enhance 1", true},
+    {"Sky 2", "S2", "Sky Enhance 2", true},
+    {"Sky 3", "S3", "Sky Enhance 4", true},
+    {"Sky 4", "S4", "Clarity 6", true},
+    {"Dramatic 1", "D1", "DramaNew1", true},
+    {"Dramatic 2", "D2", "Drama New 9", true},
+    {"Dramatic 3", "D3", "DramaNew3", true},
+    {"Dramatic 4", "D4", "Drama New 8", false},
+    {"Dramatic 5", "D5", "DramaNew2", true},
+    {"Dramatic 6", "D6", "Drama New 10", true},
+    {"Overexposure 1", "O1", "Over Exposure New Alt", true},
+    {"Overexposure 2", "O2", "Over Exposure New", true},
+    {"Overexposure 3", "O3", "Dehaze Alt Darkness", true},
+    {"Overexposure 4", "O4", "Dehaze", true},
+    {"Overexposure 5", "O5", "Over Exposure Alt", true},
+    {"Overexposure 6", "O6", "Over Exposure", true},
+    {"Fog 1", "F1", "Fog 4", true},
+    {"Fog 2", "F2", "Fog 6", true},
+    {"Fog 3", "F3", "Fog 3", true},
+    {"Fog 4", "F4", "Over Exposure 1", true},
+    {"Fog 5", "F5", "Over Exposure 1X", true},
     {"Fog 6", "F6", "Over Exposure 1XX", true},
 };
 
@@ -159,15 +183,15 @@ TEST_F(CatalogueTest, ModeRangesGoByUniqueIdWithTheFirstRowWinning) {
         Modes::AdjustmentRange brightness, contrast;
     };
     const Case cases[] = {
-        {std::nullopt, {0, 1}, {0, 1}},                       // a mode without a unique id
-        {"New Low Light 20", {0, 0.7f}, {0, 1}},             // stands twice; the first row answers
-        {"Over Exposure 1", {0.3f, 0.8f}, {0, 0.6f}},        // shown as "Fog 4"
-        {"Fog 6", {0.5f, 1}, {0, 0.09f}},                    // shown as "Fog 2"
-        {"Norm 5", {0, 0.52f}, {0, 0.55f}},                  // exact matches only:
-        {"Norm 5 A", {0, 1}, {0, 1}},                        //   not a prefix
-        {"LowLight3", {0, 1}, {0, 0.65f}},                   // contrast row only
-        {"Nature New 5X", {0, 0.65f}, {0, 0.18f}},           // last contrast row
-        {"Over Exposure 1XX", {0, 0.8f}, {0, 0.6f}},         // last brightness row
+        {std::nullopt, {0, 1}, {0, 1}},                // a mode without a unique id
+        {"New Low Light 20", {0, 0.7f}, {0, 1}},       // stands twice; the first row answers
+        {"Over Exposure 1", {0.3f, 0.8f}, {0, 0.6f}},  // shown as "Fog 4"
+        {"Fog 6", {0.5f, 1}, {0, 0.09f}},              // shown as "Fog 2"
+        {"Norm 5", {0, 0.52f}, {0, 0.55f}},            // exact matches only:
+        {"Norm 5 A", {0, 1}, {0, 1}},                  //   not a prefix
+        {"LowLight3", {0, 1}, {0, 0.65f}},             // contrast row only
+        {"Nature New 5X", {0, 0.65f}, {0, 0.18f}},     // last contrast row
+        {"Over Exposure 1XX", {0, 0.8f}, {0, 0.6f}},   // last brightness row
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.uniqueId.value_or("(unset)"));
@@ -259,12 +283,12 @@ TEST_F(CatalogueTest, ColorSelectionSendsItsKindOfAdjustments) {
     const Case cases[] = {
         {"Normal", true, false, "None", 0, 0, 1, {}},
         {"Darks 1", true, false, "Gotham", 0, 0, 1, {}},
-        {"Darks 1", false, false, "Gotham", 0, 1, 1, {}},                  // a look turns grey unless tinted
+        {"Darks 1", false, false, "Gotham", 0, 1, 1, {}},  // a look turns grey unless tinted
         {"Lights 12", true, false, "Toes in the Ocean", 0, 0, 1, {}},
-        {"Shades 1", true, false, "None", 1, 1, 0.5f, sepia},              // Sepia: a grey filter
+        {"Shades 1", true, false, "None", 1, 1, 0.5f, sepia},  // Sepia: a grey filter
         {"Shades 1", true, true, "None", 1, 0, 0.5f, sepia},
-        {"Shades 2", true, false, "XProII", 0, 1, 1, {}},                  // "XProII Color"
-        {"Grays 1", true, true, "Inkwell", 0, 0, 1, {}},                   // "Inkwell Gray"
+        {"Shades 2", true, false, "XProII", 0, 1, 1, {}},                                             // "XProII Color"
+        {"Grays 1", true, true, "Inkwell", 0, 0, 1, {}},                                              // "Inkwell Gray"
         {"Grays 10", true, false, "None", 1, 1, 0.5f, grayscaleColor(colorWithHexString("D3D3D3"))},  // Light
         {"Grays 12", true, false, "None", 1, 1, 0.5f, grayscaleColor(colorWithHexString("696969"))},  // Dim
         {"Tints 5", true, false, "None", 1, 0, 0.5f, CGColorMake(1, 0, 0, 1)},                        // Deep Red
@@ -320,9 +344,9 @@ TEST_F(CatalogueTest, AdjustmentsShownAndBorrowed) {
         EXPECT_TRUE(adjustments[i]->image()) << titles.back();
         EXPECT_EQ(adjustments[i]->imageSize(), (CGSize{35, 35}));
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"Brightness", "Detail", "Saturation", "Depth", "Contrast", "Shadows",
-                                                "Highlights", "Temperature", "Noise Reduction", "Vignette", "Reset",
-                                                "Crop"}));
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"Brightness", "Detail", "Saturation", "Depth", "Contrast", "Shadows",
+                                        "Highlights", "Temperature", "Noise Reduction", "Vignette", "Reset", "Crop"}));
     EXPECT_EQ(adjustments[1]->color(), colorWithHexString("#F1C40F"));
     EXPECT_EQ(adjustments[11], TypeController::resetAdjustmentObject());
     EXPECT_EQ(adjustments[12], TypeController::cropAdjustmentObject());
@@ -332,7 +356,8 @@ TEST_F(CatalogueTest, AdjustmentsShownAndBorrowed) {
     }
 
     // The borrowed providers are the kept entries' own.
-    EXPECT_EQ(TypeController::testAdjustmentWithName("Saturation"), TypeController::testAdjustmentWithName("Saturation"));
+    EXPECT_EQ(TypeController::testAdjustmentWithName("Saturation"),
+              TypeController::testAdjustmentWithName("Saturation"));
     EXPECT_EQ(TypeController::testAdjustmentWithName("Contrast"), nullptr) << "the shown title is not an entry";
     EXPECT_EQ(TypeController::testAdjustments().size(), 13u);
     struct Borrowed {
@@ -346,7 +371,8 @@ TEST_F(CatalogueTest, AdjustmentsShownAndBorrowed) {
                               {7, "Highlights", "CA Highlights Strength"},
                               {8, "Temperature", "CA Temperature"}}) {
         SCOPED_TRACE(b.entry);
-        EXPECT_EQ(adjustments[b.index]->valueProvider(), TypeController::testAdjustmentWithName(b.entry)->valueProvider());
+        EXPECT_EQ(adjustments[b.index]->valueProvider(),
+                  TypeController::testAdjustmentWithName(b.entry)->valueProvider());
         adjustments[b.index]->setValue(0.61f);
         EXPECT_FLOAT_EQ(view.values[b.parameter], 0.61f);
     }
@@ -359,8 +385,8 @@ TEST_F(CatalogueTest, AdjustmentsDriveTheMasterValues) {
         const char* master;
         float defaultValue;
     };
-    for (const Case& c : {Case{1, "brightness", 0.4f}, {2, "contrast", 0.3f}, {4, "filmicStrength", 0.2f},
-                          {9, "noise", 0.25f}}) {
+    for (const Case& c :
+         {Case{1, "brightness", 0.4f}, {2, "contrast", 0.3f}, {4, "filmicStrength", 0.2f}, {9, "noise", 0.25f}}) {
         SCOPED_TRACE(c.master);
         adjustments[c.index]->setValue(0.7f);
         EXPECT_FLOAT_EQ(view.masters[c.master], 0.7f);

@@ -38,10 +38,10 @@ TEST_F(DeviceUtilityTest, ModelPrefixes) {
         bool expected;
     };
     const Case cases[] = {
-        {"iPad3,4", DeviceUtility::isIPad4, true},   {"iPad3,4", DeviceUtility::isIPad3, false},
-        {"iPad3,3", DeviceUtility::isIPad3, true},   {"iPhone7,2", DeviceUtility::is6, true},
+        {"iPad3,4", DeviceUtility::isIPad4, true},    {"iPad3,4", DeviceUtility::isIPad3, false},
+        {"iPad3,3", DeviceUtility::isIPad3, true},    {"iPhone7,2", DeviceUtility::is6, true},
         {"iPhone7,2", DeviceUtility::is6Plus, false}, {"iPhone5,3", DeviceUtility::is5, true},
-        {"iPod7,1", DeviceUtility::isTouch6, true},  {"iPad6,8", DeviceUtility::isIPadPro, true},
+        {"iPod7,1", DeviceUtility::isTouch6, true},   {"iPad6,8", DeviceUtility::isIPadPro, true},
     };
     for (const Case& c : cases) {
         use(c.machine);
@@ -56,13 +56,10 @@ TEST_F(DeviceUtilityTest, Tiers) {
         double framerate;
     };
     const Case cases[] = {
-        {"iPad4,1", true, false, true, true, 24},    // Air: AX but not A8
-        {"iPhone7,2", true, true, true, true, 30},
-        {"iPhone6,1", true, false, true, true, 24},  // 5S
-        {"iPhone5,1", false, false, true, true, 24},
-        {"iPhone4,1", false, false, true, false, 24},
-        {"iPhone3,1", false, false, false, false, 24},
-        {"iPad2,1", false, false, true, false, 24},
+        {"iPad4,1", true, false, true, true, 24},  // Air: AX but not A8
+        {"iPhone7,2", true, true, true, true, 30},     {"iPhone6,1", true, false, true, true, 24},  // 5S
+        {"iPhone5,1", false, false, true, true, 24},   {"iPhone4,1", false, false, true, false, 24},
+        {"iPhone3,1", false, false, false, false, 24}, {"iPad2,1", false, false, true, false, 24},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.machine);
@@ -104,8 +101,8 @@ TEST_F(DeviceUtilityTest, FullResolutionSize) {
     EXPECT_EQ(AppConstants::maximumHighResolutionSizeForImageSize({4000, 3000}), (CGSize{6351, 4763}));
     use("x86_64", 512);
     EXPECT_EQ(AppConstants::maximumHighResolutionSizeForImageSize({100, 100}), (CGSize{4500, 4500}));
-    for (CGSize empty : {CGSize{0, 3000}, CGSize{4000, 0}, CGSize{-1, 5}, CGSize{NAN, 10}, CGSize{INFINITY, 10},
-                         CGSize{1e300, 1e300}})
+    for (CGSize empty :
+         {CGSize{0, 3000}, CGSize{4000, 0}, CGSize{-1, 5}, CGSize{NAN, 10}, CGSize{INFINITY, 10}, CGSize{1e300, 1e300}})
         EXPECT_EQ(AppConstants::maximumHighResolutionSizeForImageSize(empty), (CGSize{0, 0}))
             << empty.width << " x " << empty.height;
 }

@@ -28,8 +28,8 @@ UIImagePtr TestPhoto(std::size_t w, std::size_t h) {
             p[3] = 255;
         }
     }
-    return UIImage::imageWithCGImage(CGImageCreate(w, h, 8, 32, w * 4, CGColorSpaceCreateDeviceRGB(),
-                                                   kCGImageAlphaNoneSkipLast, std::move(bytes)));
+    return UIImage::imageWithCGImage(
+        CGImageCreate(w, h, 8, 32, w * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, std::move(bytes)));
 }
 
 class EngineBindingTest : public ::testing::Test {

@@ -52,12 +52,12 @@ public:
     void setMaster(Master which, float value) override { masters[masterKey(which)] = value; }
     float masterDefault(Master which) override {
         switch (which) {
-            case Master::Brightness: return 0.4f;
-            case Master::Contrast: return 0.3f;
-            case Master::FilmicStrength: return 0.2f;
-            case Master::Noise: return 0.25f;
-            case Master::ColorStrength: return 0.8f;
-            case Master::Vignette: break;
+        case Master::Brightness: return 0.4f;
+        case Master::Contrast: return 0.3f;
+        case Master::FilmicStrength: return 0.2f;
+        case Master::Noise: return 0.25f;
+        case Master::ColorStrength: return 0.8f;
+        case Master::Vignette: break;
         }
         return master(which);
     }
@@ -93,12 +93,12 @@ public:
 private:
     static std::string masterKey(Master which) {
         switch (which) {
-            case Master::Brightness: return "brightness";
-            case Master::Contrast: return "contrast";
-            case Master::FilmicStrength: return "filmicStrength";
-            case Master::Noise: return "noise";
-            case Master::Vignette: return "vignette";
-            case Master::ColorStrength: return "colorStrength";
+        case Master::Brightness: return "brightness";
+        case Master::Contrast: return "contrast";
+        case Master::FilmicStrength: return "filmicStrength";
+        case Master::Noise: return "noise";
+        case Master::Vignette: return "vignette";
+        case Master::ColorStrength: return "colorStrength";
         }
         return {};
     }

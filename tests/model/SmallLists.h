@@ -18,22 +18,22 @@ struct SmallLists {
         TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect = CGRectZero;
         view.values["CA Effect Strength"] = 0.76f;
 
-        auto modes = Type::typeWithObjects({header("Enhance"), item("Enhance 1"), item("Enhance 2"),
-                                            header("Low Light"), item("Low Light 1")});
+        auto modes = Type::typeWithObjects(
+            {header("Enhance"), item("Enhance 1"), item("Enhance 2"), header("Low Light"), item("Low Light 1")});
         modes->setUseSelectedObjectColor(true);
         modes->setValueProvider(GraphicsValueProvider::graphicsValueProviderWithName("CA Effect Strength"));
 
         auto custom = item("Custom");
         custom->setColorIsMutable(true);
         custom->setColor(CGColor{0.93, 0.6, 0, 1});
-        auto colors = Type::typeWithObjects({CollectionObject::collectionObjectCategory(), item("Normal"),
-                                             header("Darks"), item("Darks 1"), custom});
+        auto colors = Type::typeWithObjects(
+            {CollectionObject::collectionObjectCategory(), item("Normal"), header("Darks"), item("Darks 1"), custom});
         colors->setUseSelectedObjectColor(true);
         colors->setValueProvider(ValueProvider::valueProviderWithValue(0.5f));
 
-        auto adjustments = Type::typeWithObjects({CollectionObject::collectionObjectCategory(), adjustment("Brightness", 0.5f),
-                                                  adjustment("Detail", 0.4f), adjustment("Vignette", 0.2f),
-                                                  action("Reset"), action("Crop")});
+        auto adjustments = Type::typeWithObjects({CollectionObject::collectionObjectCategory(),
+                                                  adjustment("Brightness", 0.5f), adjustment("Detail", 0.4f),
+                                                  adjustment("Vignette", 0.2f), action("Reset"), action("Crop")});
         adjustments->setUseSelectedObjectValue(true);
 
         controller = std::make_unique<TypeController>(std::move(colors), std::move(modes), std::move(adjustments));

@@ -13,7 +13,9 @@ protected:
         lists.modes().setValue(0.25f);
         lists.colors().setSelectedObject(lists.colors().objectWithName("Custom"));
         lists.colors().setValue(0.8f);
-        lists.colors().performSelectedObjectUpdates([](CollectionObject* item) { item->setColor(CGColor{0, 0.5, 1, 1}); });
+        lists.colors().performSelectedObjectUpdates([](CollectionObject* item) {
+            item->setColor(CGColor{0, 0.5, 1, 1});
+        });
         lists.adjustments().setValue(0.65f);  // Brightness, selected
         lists.adjustments().objectWithName("Vignette")->setValue(0.9f);
         TypeConstants::sharedInstance().cropAdjustmentRelativeCropRect = CGRectMake(0.1, 0.2, 0.5, 0.75);
@@ -180,7 +182,8 @@ std::string archive(const std::string& state) {
 }
 
 TEST(StateArchive, KeysAreOptionalInsideTheState) {
-    std::optional<State> state = State::stateFromData(archive(R"({"adjustmentObjects": [{"name": "Detail", "value": 0.3}]})"));
+    std::optional<State> state =
+        State::stateFromData(archive(R"({"adjustmentObjects": [{"name": "Detail", "value": 0.3}]})"));
     ASSERT_TRUE(state);
     EXPECT_FALSE(state->selectedModeObject.has_value());
     EXPECT_EQ(state->cropAdjustmentRelativeCropRect, CGRectZero);
@@ -217,9 +220,11 @@ TEST(StateArchive, BadArchivesAreRejectedWithAReason) {
         {archive(R"({"adjustmentObjects": [{"name": "Detail", "value": -3.5e38}]})"), "value is out of range"},
         {archive(R"({"selectedModeObject": {"name": "E", "value": 0.5, "secret": 1}})"), "unknown key \"secret\""},
         {archive(R"({"selectedColorObject": {"name": "C", "value": 0.5,
-                     "color": {"red": 2, "green": 0, "blue": 0, "alpha": 1}}})"), "red is outside 0 to 1"},
+                     "color": {"red": 2, "green": 0, "blue": 0, "alpha": 1}}})"),
+         "red is outside 0 to 1"},
         {archive(R"({"selectedColorObject": {"name": "C", "value": 0.5,
-                     "color": {"red": 1, "green": 0, "blue": 0}}})"), "lacks \"alpha\""},
+                     "color": {"red": 1, "green": 0, "blue": 0}}})"),
+         "lacks \"alpha\""},
         {archive(R"({"selectedColorObject": {"name": "C", "value": 0.5, "color": "red"}})"), "color is not an object"},
         {archive(R"({"adjustmentObjects": {"name": "Detail", "value": 0.3}})"), "not an array"},
         {archive(R"({"adjustmentObjects": [null]})"), "[0] is null"},

@@ -27,7 +27,10 @@ protected:
         friend bool operator==(const EngineState&, const EngineState&) = default;
     };
     EngineState engine() const {
-        return {view.values, view.strings, view.masters, view.uniqueId,
+        return {view.values,
+                view.strings,
+                view.masters,
+                view.uniqueId,
                 {view.brightnessRange.minimum, view.brightnessRange.maximum},
                 {view.contrastRange.minimum, view.contrastRange.maximum}};
     }
@@ -48,7 +51,8 @@ TEST_F(ProgramListsTest, StartWithTheFirstLookTheDefaultModeAndTheFirstAdjustmen
     EXPECT_EQ(view.strings["CA Tone Map"], "None");
     bool modePushed = false;
     for (const auto& push : view.pushes)
-        if (push.cache) modePushed = push.adjustments == Modes::ModeLibrary::modeWithName("Norm Ppr Lab Alt")->parameters();
+        if (push.cache)
+            modePushed = push.adjustments == Modes::ModeLibrary::modeWithName("Norm Ppr Lab Alt")->parameters();
     EXPECT_TRUE(modePushed);
 
     EXPECT_EQ(lists->modeType().color(), lists->modeType().selectedObject()->color());

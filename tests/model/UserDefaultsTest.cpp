@@ -46,9 +46,9 @@ TEST_F(UserDefaultsTest, ResetWritesPendingChanges) {
 TEST_F(UserDefaultsTest, UnreadableDocumentIsSetAsideAndReported) {
     const std::string cases[] = {
         "{\"AmbrelAppSettings\": {\"showGrid\": tru",  // cut short
-        "[1, 2, 3]",                                    // not a dictionary
-        "{\"key\": \"\xff\xfe\"}",                      // not UTF-8
-        "",                                             // empty file
+        "[1, 2, 3]",                                   // not a dictionary
+        "{\"key\": \"\xff\xfe\"}",                     // not UTF-8
+        "",                                            // empty file
     };
     for (const std::string& text : cases) {
         SCOPED_TRACE(text);

@@ -25,8 +25,8 @@ TEST(ValueProvider, StoresItsValueAndDefault) {
 
 TEST(ValueProvider, BlockProviderDefaultsToTheValueAtConstruction) {
     float stored = 0.3f;
-    auto provider = BlockValueProvider::blockValueProviderWithGetBlock([&] { return stored; },
-                                                                       [&](float v) { stored = v; });
+    auto provider =
+        BlockValueProvider::blockValueProviderWithGetBlock([&] { return stored; }, [&](float v) { stored = v; });
     provider->setValue(0.9f);
     EXPECT_FLOAT_EQ(stored, 0.9f);
     EXPECT_FLOAT_EQ(provider->value(), 0.9f);
@@ -78,8 +78,8 @@ TEST_F(GraphicsValueProviderTest, NameBlockIsAskedAtEveryUse) {
 
 TEST_F(GraphicsValueProviderTest, DragBracketsReachTheView) {
     float stored = 0;
-    auto live = GraphicsValueProvider::graphicsValueProviderWithGetBlock([&] { return stored; },
-                                                                         [&](float v) { stored = v; });
+    auto live =
+        GraphicsValueProvider::graphicsValueProviderWithGetBlock([&] { return stored; }, [&](float v) { stored = v; });
     live->valueWillBeginChange();
     live->setValue(0.5f);
     live->valueWillFinishChange();
@@ -268,8 +268,7 @@ TEST(ModeSelection, SelectingSetsIdentifierAndRangesThenAppliesAndRedraws) {
     GraphicsTypeController::selectMode(set, selection, kExcluded);
     target.settle();  // the redraw request is throttled
     EXPECT_EQ(target.calls, (std::vector<std::string>{"id LowLight3", "brightness 0.250000 0.750000",
-                                                      "contrast 0.000000 1.000000", "apply cached",
-                                                      "redraw"}));
+                                                      "contrast 0.000000 1.000000", "apply cached", "redraw"}));
     ASSERT_NE(target.applied, nullptr);
     EXPECT_EQ(*target.applied, Modes::ModeLibrary::modeWithName("LowLight3")->parameters());
     EXPECT_EQ(target.excluded, &kExcluded);

@@ -340,15 +340,19 @@ struct Sequence {
 const std::vector<Sequence>& Sequences() {
     using enum Holds;
     static const std::vector<Sequence> sequences = {
-        {"Art27CIE", "Art27",
+        {"Art27CIE",
+         "Art27",
          {{"Alg Color Correction CIE On/Off", Set, 1.0f}, {"Alg Pouli Post Color Correction Method On/Off", Set, 1.0f}},
          {{"Alg Color Correction CIE On/Off", Default},
           {"Alg Color Correction CIE Alpha", Default},
           {"Alg Color Correction CIE Beta", Default},
           {"Alg Pouli Post Color Correction Method On/Off", Set, 0.0f}}},
-        {"Art25CIE", "Art25", {{"Alg Color Correction CIE On/Off", Set, 1.0f}},
+        {"Art25CIE",
+         "Art25",
+         {{"Alg Color Correction CIE On/Off", Set, 1.0f}},
          {{"Alg Color Correction CIE On/Off", Default}, {"Alg Color Correction CIE Alpha", Default}}},
-        {"Nature New 6", "Nature New",
+        {"Nature New 6",
+         "Nature New",
          {{"CIE Contrast Compression", Set, std::string("Drago")}},
          {{"CIE Contrast Compression", Set, std::string("Clamp")},
           {"CIE Contrast Compression Side", Set, std::string("Dark")},
@@ -358,15 +362,20 @@ const std::vector<Sequence>& Sequences() {
           {"CA Grayscale Coefficients", Before},
           {"CA Tone Map", Before},
           {"CA Tone Map Strength", Before}}},
-        {"LowLightD", "LL Drago", {{"CA Effect Strength", Before}},
+        {"LowLightD",
+         "LL Drago",
+         {{"CA Effect Strength", Before}},
          {{"CA Effect Strength", Before},
           {"CIE Contrast Compression", Default},
           {"CIE Contrast Compression Side", Default},
           {"CIE Contrast Compression Strength", Default},
           {"CIE Contrast Compression Interval", Default}}},
-        {"LowLightD", "Low Light 8", {},
+        {"LowLightD",
+         "Low Light 8",
+         {},
          {{"CA Vignette Begin", Before}, {"CA Vignette End", Before}, {"CA Vignette On/Off", Before}}},
-        {"SimpHDR0cSigAltCIE", "Dramatic",
+        {"SimpHDR0cSigAltCIE",
+         "Dramatic",
          {{"Alg Color Correction CIE On/Off", Set, 1.0f}, {"CIE Contrast Equation", Set, std::string("Sigmoid")}},
          {{"Alg Color Correction CIE On/Off", Default},
           {"Alg Color Correction CIE Alpha", Default},
@@ -377,7 +386,9 @@ const std::vector<Sequence>& Sequences() {
           {"NR Type", Before},
           {"CA Vignette Begin", Before},
           {"CA Grayscale On/Off", Before}}},
-        {"Art4", "SimpHDR0", {{"Alg Brightness Method", Set, std::string("CIE and Shadows and Highlights")}},
+        {"Art4",
+         "SimpHDR0",
+         {{"Alg Brightness Method", Set, std::string("CIE and Shadows and Highlights")}},
          {{"Alg Brightness Method", Default},
           {"CA Shadows Width", Before},
           {"CA Highlights Width", Before},
@@ -385,7 +396,9 @@ const std::vector<Sequence>& Sequences() {
           {"CA Vignette Begin", Before},
           {"CA Vignette End", Before},
           {"CA Vignette Black On/Off", Before}}},
-        {"Over Exposure 1X", "Over Exposure", {{"CIE Contrast Compression", Set, std::string("Drago")}},
+        {"Over Exposure 1X",
+         "Over Exposure",
+         {{"CIE Contrast Compression", Set, std::string("Drago")}},
          {{"Contrast Based On Both Balance", Default},
           {"CIE Contrast Compression", Default},
           {"CIE Contrast Compression Side", Default},
@@ -513,10 +526,9 @@ TEST_F(ModeEngineTest, ShownModesRenderAPhotographDifferentlyFromTheNeutralSet) 
     // Measured on llvmpipe: 1.7 ("Enhance 1": its halo removal damps the gain wherever this small
     // photograph is busy), 27.8, 42.2 and 45.5; the low-light mode brightens the photograph
     // (mean 135 against 108) and the over-exposure set behind "Fog 4" darkens it (66).
-    for (const Shown& mode : {Shown{"Enhance 1", "Norm Ppr Lab Alt", false, 1.0, 0},
-                              Shown{"Low Light 8", "LowLight3", true, 14.0, +1},
-                              Shown{"Dramatic 1", "DramaNew1", true, 20.0, 0},
-                              Shown{"Fog 4", "Over Exposure 1", true, 22.0, -1}}) {
+    for (const Shown& mode :
+         {Shown{"Enhance 1", "Norm Ppr Lab Alt", false, 1.0, 0}, Shown{"Low Light 8", "LowLight3", true, 14.0, +1},
+          Shown{"Dramatic 1", "DramaNew1", true, 20.0, 0}, Shown{"Fog 4", "Over Exposure 1", true, 22.0, -1}}) {
         SCOPED_TRACE(mode.display);
         std::shared_ptr<CollectionObject> item = catalogueMode(mode.display, mode.library, mode.hasUniqueId);
         ASSERT_NE(item, nullptr);

@@ -168,14 +168,20 @@ struct Key {
     std::string_view key;
     std::size_t entries;
     std::size_t distinctNumbers;
-    double smallest, largest;          // meaningful when distinctNumbers > 0
-    std::vector<double> numbers;       // every number when there are at most four
+    double smallest, largest;     // meaningful when distinctNumbers > 0
+    std::vector<double> numbers;  // every number when there are at most four
     std::vector<std::string_view> names;
 };
 
 inline const std::vector<Key> kKeys = {
     {"Luminance Style", 145, 1, 0.125, 0.125, {0.125}, {"CIE"}},
-    {"Contrast Based On", 145, 4, 0.125, 0.875, {0.125, 0.375, 0.625, 0.875}, {"Darkness", "None", "Brightness", "Both"}},
+    {"Contrast Based On",
+     145,
+     4,
+     0.125,
+     0.875,
+     {0.125, 0.375, 0.625, 0.875},
+     {"Darkness", "None", "Brightness", "Both"}},
     {"Alg CIE Brightness Strength", 145, 24, 0, 1, {}, {}},
     {"CIE Contrast K Strength", 145, 38, 0.1875, 1, {}, {}},
     {"CIE Halo Strength", 145, 4, 0, 1, {0, 0.952316, 0.980926, 1}, {}},
@@ -183,7 +189,13 @@ inline const std::vector<Key> kKeys = {
     {"Alg Color Correction Strength", 145, 42, 0.005263, 1, {}, {}},
     {"NR On/Off", 145, 1, 1, 1, {1}, {}},
     {"NR Type", 145, 1, 0.833333, 0.833333, {0.833333}, {"Flow Field Bilateral"}},
-    {"Alg Color Correction Method", 130, 3, 0.409091, 0.772727, {0.409091, 0.590909, 0.772727}, {"Deron", "Pouli", "Constant Luminance", "Lab0", "Drago", "Reinhard", "Lab1", "Power", "None", "Lab2"}},
+    {"Alg Color Correction Method",
+     130,
+     3,
+     0.409091,
+     0.772727,
+     {0.409091, 0.590909, 0.772727},
+     {"Deron", "Pouli", "Constant Luminance", "Lab0", "Drago", "Reinhard", "Lab1", "Power", "None", "Lab2"}},
     {"Alg Pouli Post Color Correction Method On/Off", 122, 2, 0, 1, {0, 1}, {}},
     {"Alg Pouli Saturation On/Off", 114, 2, 0, 1, {0, 1}, {}},
     {"Alg Pouli Saturation Exponent", 114, 26, 0.496711, 0.862398, {}, {}},
@@ -211,7 +223,13 @@ inline const std::vector<Key> kKeys = {
     {"NR Isotropic GPU Image Shader Same As GPUImage", 120, 1, 0, 0, {0}, {}},
     {"NR Flow Field Bilateral SigmaS", 120, 1, 0.358974, 0.358974, {0.358974}, {}},
     {"NR Flow Field Bilateral SigmaR", 120, 3, 0.101852, 0.142857, {0.101852, 0.105263, 0.142857}, {}},
-    {"Alg Brightness Method", 106, 2, 0.125, 0.375, {0.125, 0.375}, {"CIE", "Shadows and Highlights", "CIE and Shadows and Highlights", "CIE Var"}},
+    {"Alg Brightness Method",
+     106,
+     2,
+     0.125,
+     0.375,
+     {0.125, 0.375},
+     {"CIE", "Shadows and Highlights", "CIE and Shadows and Highlights", "CIE Var"}},
     {"Alg CIE Brightness Strength Method", 125, 2, 0.25, 0.75, {0.25, 0.75}, {}},
     {"Alg CIE Brighten Only On/Off", 106, 2, 0, 1, {0, 1}, {}},
     {"Alg SH Shadows Strength", 106, 11, 0, 1, {}, {}},

@@ -52,7 +52,7 @@ TEST(ModeLibraryTable, FamiliesHoldConsecutiveRunsOfEntries) {
         actual.push_back(family.entries.size());
     }
     EXPECT_EQ(actual, sizes);
-    EXPECT_EQ(library().entries()[34].name(), "Clarity3");  // first of the fourth family
+    EXPECT_EQ(library().entries()[34].name(), "Clarity3");       // first of the fourth family
     EXPECT_EQ(library().entries()[132].name(), "Low Light CC");  // first of the last
 }
 
@@ -134,10 +134,15 @@ TEST(ModeLibraryTable, EveryKeyMatchesItsFigures) {
 }
 
 TEST(ModeLibraryTable, EveryEntrySetsTheNineCommonKeysAndTenSetNothingElse) {
-    const std::set<std::string_view> nine{"Luminance Style", "Contrast Based On",
-                                          "Alg CIE Brightness Strength", "CIE Contrast K Strength",
-                                          "CIE Halo Strength", "Alg Filmic Strength",
-                                          "Alg Color Correction Strength", "NR On/Off", "NR Type"};
+    const std::set<std::string_view> nine{"Luminance Style",
+                                          "Contrast Based On",
+                                          "Alg CIE Brightness Strength",
+                                          "CIE Contrast K Strength",
+                                          "CIE Halo Strength",
+                                          "Alg Filmic Strength",
+                                          "Alg Color Correction Strength",
+                                          "NR On/Off",
+                                          "NR Type"};
     std::vector<std::string> onlyNine;
     for (const ModeLibraryEntry& e : library().entries()) {
         std::set<std::string_view> keys;
@@ -145,10 +150,9 @@ TEST(ModeLibraryTable, EveryEntrySetsTheNineCommonKeysAndTenSetNothingElse) {
         EXPECT_TRUE(std::includes(keys.begin(), keys.end(), nine.begin(), nine.end())) << e.name();
         if (keys == nine) onlyNine.push_back(e.name());
     }
-    EXPECT_EQ(onlyNine, (std::vector<std::string>{"Normal", "Normal Ppr", "High Contrast",
-                                                  "High Contrast Ppr", "Low Light", "Low Light Ppr",
-                                                  "True Color", "True Color Ppr", "Landscape",
-                                                  "Landscape Ppr"}));
+    EXPECT_EQ(onlyNine, (std::vector<std::string>{"Normal", "Normal Ppr", "High Contrast", "High Contrast Ppr",
+                                                  "Low Light", "Low Light Ppr", "True Color", "True Color Ppr",
+                                                  "Landscape", "Landscape Ppr"}));
 }
 
 // How often each enumerated key is given as a number and by name.
@@ -158,10 +162,14 @@ TEST(ModeLibraryTable, EnumeratedKeysGivenAsNumbersAndByName) {
         int asNumber, byName;
     };
     const Case cases[] = {
-        {"Luminance Style", 2, 143},          {"NR Type", 11, 134},
-        {"Alg Color Correction Method", 4, 126}, {"Alg Brightness Method", 10, 96},
-        {"Contrast Based On", 33, 112},       {"CIE Contrast Compression", 37, 7},
-        {"CIE Contrast Compression Side", 40, 2}, {"CIE Contrast Equation", 114, 1},
+        {"Luminance Style", 2, 143},
+        {"NR Type", 11, 134},
+        {"Alg Color Correction Method", 4, 126},
+        {"Alg Brightness Method", 10, 96},
+        {"Contrast Based On", 33, 112},
+        {"CIE Contrast Compression", 37, 7},
+        {"CIE Contrast Compression Side", 40, 2},
+        {"CIE Contrast Equation", 114, 1},
     };
     for (const Case& c : cases) {
         int numbers = 0, names = 0;
@@ -182,10 +190,10 @@ TEST(ModeLibraryTable, EnumeratedKeysGivenAsNumbersAndByName) {
             EXPECT_EQ(named, std::vector<std::string>{"Fog 5"});
         }
     }
-    const std::vector<std::string> nrTypeNumbers{
-        "HC CIE 1 PprX", "Nature1Alt", "SimpHDR0cSigAlt", "SimpHDR0cSigAltCIE", "Nature New 5X",
-        "Over Exposure New", "Over Exposure New Alt", "Over Exposure 1X", "Over Exposure 1XX",
-        "New Low Light 20", "New Low Light 25"};
+    const std::vector<std::string> nrTypeNumbers{"HC CIE 1 PprX",         "Nature1Alt",       "SimpHDR0cSigAlt",
+                                                 "SimpHDR0cSigAltCIE",    "Nature New 5X",    "Over Exposure New",
+                                                 "Over Exposure New Alt", "Over Exposure 1X", "Over Exposure 1XX",
+                                                 "New Low Light 20",      "New Low Light 25"};
     std::vector<std::string> actual;
     for (const ModeLibraryEntry& e : library().entries())
         if (std::holds_alternative<float>(e.parameters().at("NR Type"))) actual.push_back(e.name());
@@ -195,17 +203,16 @@ TEST(ModeLibraryTable, EnumeratedKeysGivenAsNumbersAndByName) {
 // A key passed twice keeps the first (tuned) value; the set then holds one key fewer than the
 // pairs passed.
 TEST(ModeLibraryTable, KeyPassedTwiceKeepsItsFirstValue) {
-    const std::map<std::string, float> twice{
-        {"Norm Lab", 0.337143f},      {"Norm Ppr Lab", 0.337143f}, {"Norm Ppr Lab Alt", 0.337143f},
-        {"Norm Ppr Lab AltX", 0.07f}, {"Norm Ppr Lab AltCX", 0.07f}, {"HC CIE 1", 0.088f},
-        {"HC CIE 1 Ppr", 0.088f}};
+    const std::map<std::string, float> twice{{"Norm Lab", 0.337143f},         {"Norm Ppr Lab", 0.337143f},
+                                             {"Norm Ppr Lab Alt", 0.337143f}, {"Norm Ppr Lab AltX", 0.07f},
+                                             {"Norm Ppr Lab AltCX", 0.07f},   {"HC CIE 1", 0.088f},
+                                             {"HC CIE 1 Ppr", 0.088f}};
     for (const ModeLibraryEntry& e : library().entries()) {
         const auto it = twice.find(e.name());
         const std::size_t repeated = it == twice.end() ? 0 : 1;
         EXPECT_EQ(e.parameters().size() + repeated, e.passedPairs().size()) << e.name();
         if (it == twice.end()) continue;
-        EXPECT_EQ(std::get<float>(e.parameters().at("Alg Color Correction Strength")), it->second)
-            << e.name();
+        EXPECT_EQ(std::get<float>(e.parameters().at("Alg Color Correction Strength")), it->second) << e.name();
         std::vector<float> passed;
         for (const auto& pair : e.passedPairs())
             if (pair.key == "Alg Color Correction Strength") passed.push_back(std::get<float>(pair.value));
@@ -243,28 +250,39 @@ TEST(ModeLibraryTable, VariantsDifferFromTheirBaseInTheTunedKeysOnly) {
         {"HC CIE 1 Ppr", "HC CIE 1", darkness},
         {"SimpHDR0 Ppr", "SimpHDR0", darkness},
         {"Norm 4 Alt", "Norm 4", darkness},
-        {"Art1", "Nature1",
+        {"Art1",
+         "Nature1",
          {{"Alg Color Correction Method", name("Pouli")},
           {"Alg Pouli Post Color Correction Method On/Off", 1.0f},
-          {"Alg Pouli Saturation On/Off", 1.0f}, {"Alg Pouli Saturation Exponent", 0.601974f},
-          {"Alg SH Shadows Strength", 0.071711f}, {"Alg Filmic Strength", 0.2f}}},
-        {"Art2", "Art1",
-         {{"Alg Filmic Strength", 0.999342f}, {"CIE Non-CIE Contrast Strength Exponent", 0.726974f}}},
-        {"Art5", "Art4",
-         {{"CIE Contrast K Strength", 0.982289f}, {"CIE Non-CIE Contrast Strength Scale", 0.89782f},
-          {"CIE Halo Strength", 0.980926f}, {"CIE Halo Maximum Width", 0.991826f}}},
-        {"Art6", "Art2",
+          {"Alg Pouli Saturation On/Off", 1.0f},
+          {"Alg Pouli Saturation Exponent", 0.601974f},
+          {"Alg SH Shadows Strength", 0.071711f},
+          {"Alg Filmic Strength", 0.2f}}},
+        {"Art2", "Art1", {{"Alg Filmic Strength", 0.999342f}, {"CIE Non-CIE Contrast Strength Exponent", 0.726974f}}},
+        {"Art5",
+         "Art4",
+         {{"CIE Contrast K Strength", 0.982289f},
+          {"CIE Non-CIE Contrast Strength Scale", 0.89782f},
+          {"CIE Halo Strength", 0.980926f},
+          {"CIE Halo Maximum Width", 0.991826f}}},
+        {"Art6",
+         "Art2",
          {{"Alg Brightness Method", name("Shadows and Highlights")},
-          {"Alg SH Shadows Strength", 0.925068f}, {"Alg SH Highlights Strength", 0.0f},
+          {"Alg SH Shadows Strength", 0.925068f},
+          {"Alg SH Highlights Strength", 0.0f},
           {"Alg SH Highlights Width", 0.891008f}}},
         {"Low Light 12", "Low Light 11", {{"Alg Filmic Strength", 0.141689f}}},
-        {"Art28", "Art27",
-         {{"Alg Color Correction Method", name("Reinhard")}, {"Alg CIE Brighten Only On/Off", 1.0f}}},
-        {"Art 14CIE", "Art 14",
-         {{"Alg Color Correction Method", name("Power")}, {"Alg Color Correction CIE On/Off", 1.0f},
-          {"Alg Color Correction CIE Alpha", 0.5f}, {"Alg Color Correction CIE Beta", 0.0f}}},
-        {"Art25CIE", "Art25",
-         {{"Alg Color Correction CIE On/Off", 1.0f}, {"Alg Color Correction CIE Alpha", 0.1f},
+        {"Art28", "Art27", {{"Alg Color Correction Method", name("Reinhard")}, {"Alg CIE Brighten Only On/Off", 1.0f}}},
+        {"Art 14CIE",
+         "Art 14",
+         {{"Alg Color Correction Method", name("Power")},
+          {"Alg Color Correction CIE On/Off", 1.0f},
+          {"Alg Color Correction CIE Alpha", 0.5f},
+          {"Alg Color Correction CIE Beta", 0.0f}}},
+        {"Art25CIE",
+         "Art25",
+         {{"Alg Color Correction CIE On/Off", 1.0f},
+          {"Alg Color Correction CIE Alpha", 0.1f},
           {"Alg Color Correction CIE Beta", 0.0f},
           {"Alg Pouli Post Color Correction Method On/Off", 1.0f}}},
     };
@@ -298,9 +316,10 @@ TEST(ModeLibraryLookUp, NearMissesFindNothing) {
         std::string lower = name, upper = name, squeezed;
         std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
         std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-        for (char c : name) if (c != ' ') squeezed += c;
-        const std::string variants[] = {lower, upper, squeezed, " " + name, name + " ",
-                                        name.substr(0, name.size() - 1), name + "X", name + "1"};
+        for (char c : name)
+            if (c != ' ') squeezed += c;
+        const std::string variants[] = {
+            lower, upper, squeezed, " " + name, name + " ", name.substr(0, name.size() - 1), name + "X", name + "1"};
         for (const std::string& variant : variants) {
             if (variant == name) continue;
             const auto it = positions.find(variant);
@@ -325,7 +344,8 @@ TEST(ModeLibraryLookUp, NoTwoNamesDifferOnlyInCaseOrSpacing) {
     std::set<std::string> folded;
     for (const ModeLibraryEntry& e : library().entries()) {
         std::string f;
-        for (char c : e.name()) if (c != ' ') f += static_cast<char>(std::tolower(c));
+        for (char c : e.name())
+            if (c != ' ') f += static_cast<char>(std::tolower(c));
         EXPECT_TRUE(folded.insert(f).second) << e.name();
     }
 }

@@ -23,9 +23,9 @@ void applyAdjustments(const AdjustmentDictionary& adjustments, const AdjustmentN
                       const std::vector<AdjustmentDefault>& defaults, Engine& engine) {
     for (const AdjustmentWrite& write : adjustmentWrites(adjustments, excluded, defaults)) {
         const float* number = std::get_if<float>(&write.value);
-        engine.setAdjustment(write.name, number ? *number
-                                                : engine.adjustmentValueFromString(
-                                                      write.name, std::get<std::string>(write.value)));
+        engine.setAdjustment(
+            write.name,
+            number ? *number : engine.adjustmentValueFromString(write.name, std::get<std::string>(write.value)));
     }
 }
 
@@ -35,9 +35,7 @@ public:
     std::vector<std::pair<std::string, float>> writes;
     std::vector<std::pair<std::string, std::string>> conversions;
 
-    void setAdjustment(std::string_view name, float value) {
-        writes.emplace_back(name, value);
-    }
+    void setAdjustment(std::string_view name, float value) { writes.emplace_back(name, value); }
     float adjustmentValueFromString(std::string_view name, std::string_view valueName) {
         conversions.emplace_back(name, valueName);
         return 0.875f;
@@ -50,14 +48,33 @@ public:
 };
 
 // The parameters that the editing model keeps out of modes.
-const AdjustmentNameSet kExcluded{
-    "CA Grayscale On/Off", "CA Grayscale Coefficients", "CA Grayscale At End On/Off",
-    "CA Temperature", "CA Photo Filter On/Off", "CA Photo Filter Strength", "CA Photo Filter R",
-    "CA Photo Filter G", "CA Photo Filter B", "CA Shadows Strength", "CA Shadows Width",
-    "CA Highlights Strength", "CA Highlights Width", "CA Exposure", "CA Saturation Strength",
-    "CA Contrast Strength", "CA Effect Strength", "CA Tone Map", "CA Tone Map Strength",
-    "CA Vignette On/Off", "CA Vignette Begin", "CA Vignette End", "CA Vignette Black On/Off",
-    "NR On/Off", "NR Flow Field Bilateral SigmaR", "NR Flow Field Bilateral SigmaS", "NR Type"};
+const AdjustmentNameSet kExcluded{"CA Grayscale On/Off",
+                                  "CA Grayscale Coefficients",
+                                  "CA Grayscale At End On/Off",
+                                  "CA Temperature",
+                                  "CA Photo Filter On/Off",
+                                  "CA Photo Filter Strength",
+                                  "CA Photo Filter R",
+                                  "CA Photo Filter G",
+                                  "CA Photo Filter B",
+                                  "CA Shadows Strength",
+                                  "CA Shadows Width",
+                                  "CA Highlights Strength",
+                                  "CA Highlights Width",
+                                  "CA Exposure",
+                                  "CA Saturation Strength",
+                                  "CA Contrast Strength",
+                                  "CA Effect Strength",
+                                  "CA Tone Map",
+                                  "CA Tone Map Strength",
+                                  "CA Vignette On/Off",
+                                  "CA Vignette Begin",
+                                  "CA Vignette End",
+                                  "CA Vignette Black On/Off",
+                                  "NR On/Off",
+                                  "NR Flow Field Bilateral SigmaR",
+                                  "NR Flow Field Bilateral SigmaS",
+                                  "NR Type"};
 
 // A defaults table of every library key that has a default (all but the "LL" keys).
 std::vector<AdjustmentDefault> libraryDefaults(float value) {
@@ -71,9 +88,11 @@ const AdjustmentDictionary& parametersOf(std::string_view name) {
     return ModeLibrary::modeWithName(name)->parameters();
 }
 
-const std::vector<AdjustmentDefault> kDefaults{
-    {"Alg Filmic Strength", 0.5f}, {"Tone Mapping P", 0.0f}, {"CA Exposure", 0.5f},
-    {"NR On/Off", 0.0f},           {"Gaussian SigmaS", 1.0f}};
+const std::vector<AdjustmentDefault> kDefaults{{"Alg Filmic Strength", 0.5f},
+                                               {"Tone Mapping P", 0.0f},
+                                               {"CA Exposure", 0.5f},
+                                               {"NR On/Off", 0.0f},
+                                               {"Gaussian SigmaS", 1.0f}};
 
 TEST(ApplyAdjustments, ResetsWhatTheSetDoesNotNameThenAppliesItsPairs) {
     const AdjustmentDictionary set{{"Alg Filmic Strength", 0.3f},
@@ -82,12 +101,13 @@ TEST(ApplyAdjustments, ResetsWhatTheSetDoesNotNameThenAppliesItsPairs) {
                                    {"LL Beta", 0.25f}};    // no default: passed on, never reset
     RecordingSink sink;
     applyAdjustments(set, &kExcluded, kDefaults, sink);
-    const std::vector<std::pair<std::string, float>> expected{
-        {"Tone Mapping P", 0.0f},      {"Gaussian SigmaS", 1.0f},  // resets, in table order
-        {"Alg Filmic Strength", 0.3f}, {"Contrast Based On", 0.875f}, {"LL Beta", 0.25f}};
+    const std::vector<std::pair<std::string, float>> expected{{"Tone Mapping P", 0.0f},
+                                                              {"Gaussian SigmaS", 1.0f},  // resets, in table order
+                                                              {"Alg Filmic Strength", 0.3f},
+                                                              {"Contrast Based On", 0.875f},
+                                                              {"LL Beta", 0.25f}};
     EXPECT_EQ(sink.writes, expected);
-    EXPECT_EQ(sink.conversions,
-              (std::vector<std::pair<std::string, std::string>>{{"Contrast Based On", "Darkness"}}));
+    EXPECT_EQ(sink.conversions, (std::vector<std::pair<std::string, std::string>>{{"Contrast Based On", "Darkness"}}));
 }
 
 TEST(ApplyAdjustments, WithoutAnExcludedSetOnlyTheNamedParametersChange) {
@@ -103,8 +123,7 @@ TEST(ApplyAdjustments, NeutralSetOnTheFullDefaultsTable) {
     const std::vector<AdjustmentDefault> defaults = libraryDefaults(0.25f);
     ASSERT_EQ(defaults.size(), 89u);
     RecordingSink sink;
-    applyAdjustments(ModeLibrary::modeWithName("Normal")->parameters(),
-                     &kExcluded, defaults, sink);
+    applyAdjustments(ModeLibrary::modeWithName("Normal")->parameters(), &kExcluded, defaults, sink);
     ASSERT_EQ(sink.writes.size(), (89u - 27u - 7u) + 7u);
     for (std::size_t i = 0; i < sink.writes.size(); ++i) {
         const auto& [name, value] = sink.writes[i];

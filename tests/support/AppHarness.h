@@ -77,7 +77,8 @@ public:
         // The GL driver keeps its shader cache under the first test's folder, removed after it.
         ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
         UIDeviceProfile profile = options_.profile;
-        if (profile.machine.empty()) profile.machine = profile.idiom == UIUserInterfaceIdiom::Pad ? "iPad5,3" : "iPhone7,2";
+        if (profile.machine.empty())
+            profile.machine = profile.idiom == UIUserInterfaceIdiom::Pad ? "iPad5,3" : "iPhone7,2";
         UIDeviceProfile::setCurrent(profile);
         DeviceUtility::resetCaches();
         AppConstants::resetCaches();
@@ -228,8 +229,8 @@ public:
             if (record.edit) {
                 photo.render = folder / record.edit->renderPath;
                 if (record.edit->formatIdentifier == State::kFormatIdentifier)
-                    photo.state = State::stateFromData(
-                        std::string_view(reinterpret_cast<const char*>(record.edit->data.data()), record.edit->data.size()));
+                    photo.state = State::stateFromData(std::string_view(
+                        reinterpret_cast<const char*>(record.edit->data.data()), record.edit->data.size()));
             }
             out.push_back(std::move(photo));
         }

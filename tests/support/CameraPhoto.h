@@ -29,8 +29,7 @@ namespace camera_photo {
 using Bytes = std::vector<std::uint8_t>;
 
 // The packet, stating the orientation as the Exif does and the rating twice.
-inline std::string DuplicatedPropertyPacket(int orientation = 6)
-{
+inline std::string DuplicatedPropertyPacket(int orientation = 6) {
     return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\" x:xmptk=\"Camera XMP 1.0\">\n"
            " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
@@ -40,7 +39,9 @@ inline std::string DuplicatedPropertyPacket(int orientation = 6)
            "   <xmp:Rating>4</xmp:Rating>\n"
            "   <xmp:CreatorTool>EOS 5D Mark III Firmware 1.2.3</xmp:CreatorTool>\n"
            "   <xmp:ModifyDate>2023-05-14T10:21:07</xmp:ModifyDate>\n"
-           "   <tiff:Orientation>" + std::to_string(orientation) + "</tiff:Orientation>\n"
+           "   <tiff:Orientation>" +
+           std::to_string(orientation) +
+           "</tiff:Orientation>\n"
            "   <dc:creator><rdf:Seq><rdf:li>Sander</rdf:li></rdf:Seq></dc:creator>\n"
            "  </rdf:Description>\n"
            " </rdf:RDF>\n"
@@ -48,14 +49,11 @@ inline std::string DuplicatedPropertyPacket(int orientation = 6)
            "<?xpacket end=\"w\"?>";
 }
 
-
 // A whole RGB profile (header only, no tags), as small as a profile can be.
-inline std::string RGBProfile()
-{
+inline std::string RGBProfile() {
     std::string p(132, '\0');
     auto put = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            p[at + i] = static_cast<char>(v >> (24 - 8 * i));
+        for (int i = 0; i < 4; ++i) p[at + i] = static_cast<char>(v >> (24 - 8 * i));
     };
     put(0, 132);
     put(8, 0x02100000);
@@ -65,15 +63,13 @@ inline std::string RGBProfile()
     return p;
 }
 
-inline Bytes ReadBytes(const std::string& path)
-{
+inline Bytes ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The photo as a camera's JPEG, stored as the EXIF `orientation` says (6: sideways).
-inline Bytes CameraPhoto(int orientation = 6)
-{
+inline Bytes CameraPhoto(int orientation = 6) {
     Exiv2::XmpParser::initialize();
     Bytes pixels = ReadBytes(TAVORIN_TEST_DATA_DIR "/bridge-136x76.jpg");
     EXPECT_FALSE(pixels.empty());
@@ -187,13 +183,11 @@ struct FileMetadata {
 };
 
 // A PNG's eXIf chunk, which this Exiv2 does not read itself.
-inline void ReadExifChunk(const Bytes& file, Exiv2::ExifData* exif)
-{
+inline void ReadExifChunk(const Bytes& file, Exiv2::ExifData* exif) {
     for (size_t at = 8; at + 12 <= file.size();) {
-        const uint32_t length = uint32_t(file[at]) << 24 | uint32_t(file[at + 1]) << 16 | uint32_t(file[at + 2]) << 8 |
-                                file[at + 3];
-        if (length > file.size() - at - 12)
-            return;
+        const uint32_t length =
+            uint32_t(file[at]) << 24 | uint32_t(file[at + 1]) << 16 | uint32_t(file[at + 2]) << 8 | file[at + 3];
+        if (length > file.size() - at - 12) return;
         if (std::memcmp(&file[at + 4], "eXIf", 4) == 0) {
             Exiv2::ExifParser::decode(*exif, &file[at + 8], length);
             return;
@@ -202,21 +196,19 @@ inline void ReadExifChunk(const Bytes& file, Exiv2::ExifData* exif)
     }
 }
 
-inline FileMetadata ReadFileMetadata(const Bytes& file)
-{
+inline FileMetadata ReadFileMetadata(const Bytes& file) {
     FileMetadata m;
     Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(file.data(), static_cast<long>(file.size()));
     image->readMetadata();
     Exiv2::ExifData exif = image->exifData();
-    if (exif.empty() && image->mimeType() == "image/png")
-        ReadExifChunk(file, &exif);
+    if (exif.empty() && image->mimeType() == "image/png") ReadExifChunk(file, &exif);
     for (const Exiv2::Exifdatum& d : exif)
         m.tags[d.key()] = {d.typeName() ? d.typeName() : "?", d.count(), d.value().toString()};
     std::map<std::string, int> seen;
     for (const Exiv2::Iptcdatum& d : image->iptcData()) {
         const int n = ++seen[d.key()];
         m.tags[d.key() + (n > 1 ? "#" + std::to_string(n) : "")] = {d.typeName() ? d.typeName() : "?", d.count(),
-                                                                     d.value().toString()};
+                                                                    d.value().toString()};
     }
     m.xmp = image->xmpData().xmpPacket().empty() ? image->xmpPacket() : image->xmpData().xmpPacket();
     if (image->iccProfileDefined())
@@ -226,8 +218,7 @@ inline FileMetadata ReadFileMetadata(const Bytes& file)
 
 // Tags that only say where other data lies in the file, and the maker note's raw bytes (its
 // tags are compared one by one): they differ in any file written anew.
-inline bool IsPlacement(const std::string& key)
-{
+inline bool IsPlacement(const std::string& key) {
     static const std::set<std::string> placements = {"Exif.Image.ExifTag", "Exif.Image.GPSTag",
                                                      "Exif.Photo.InteroperabilityTag", "Exif.MakerNote.Offset",
                                                      "Exif.Photo.MakerNote"};
@@ -239,48 +230,51 @@ inline bool IsPlacement(const std::string& key)
 // `added` that only the result has.
 inline std::vector<std::string> Differences(const FileMetadata& source, const FileMetadata& result,
                                             const std::set<std::string>& changed,
-                                            const std::set<std::string>& added = {})
-{
+                                            const std::set<std::string>& added = {}) {
     std::vector<std::string> lines;
     const auto show = [](const Tag& t) { return t.type + " " + std::to_string(t.count) + " \"" + t.value + "\""; };
     for (const auto& [key, tag] : source.tags) {
-        if (IsPlacement(key) || changed.count(key))
-            continue;
+        if (IsPlacement(key) || changed.count(key)) continue;
         auto it = result.tags.find(key);
-        if (it == result.tags.end())
-            lines.push_back("dropped " + key + " " + show(tag));
+        if (it == result.tags.end()) lines.push_back("dropped " + key + " " + show(tag));
         else if (!(it->second == tag))
             lines.push_back("changed " + key + " from " + show(tag) + " to " + show(it->second));
     }
     for (const auto& [key, tag] : result.tags)
         if (!source.tags.count(key) && !IsPlacement(key) && !changed.count(key) && !added.count(key))
             lines.push_back("added " + key + " " + show(tag));
-    if (source.icc != result.icc)
-        lines.push_back("the colour profile differs");
+    if (source.icc != result.icc) lines.push_back("the colour profile differs");
     return lines;
 }
 
 // What a render changes of the camera's photo: the orientation (written upright), the
 // picture's size, its modification date and the program; a re-encoded JPEG's chroma sits
 // centred, and other formats have none.
-inline const std::set<std::string>& RenderedTags()
-{
-    static const std::set<std::string> tags = {"Exif.Image.Orientation", "Exif.Image.DateTime",
-                                               "Exif.Image.Software", "Exif.Photo.PixelXDimension",
+inline const std::set<std::string>& RenderedTags() {
+    static const std::set<std::string> tags = {"Exif.Image.Orientation",     "Exif.Image.DateTime",
+                                               "Exif.Image.Software",        "Exif.Photo.PixelXDimension",
                                                "Exif.Photo.PixelYDimension", "Exif.Image.YCbCrPositioning"};
     return tags;
 }
 
 // The tags a TIFF holds of its own: its pixels' layout and the copies of the profile, IPTC
 // and XMP it keeps among its tags.
-inline const std::set<std::string>& TIFFOwnTags()
-{
-    static const std::set<std::string> tags = {
-        "Exif.Image.ImageWidth", "Exif.Image.ImageLength", "Exif.Image.BitsPerSample", "Exif.Image.Compression",
-        "Exif.Image.PhotometricInterpretation", "Exif.Image.StripOffsets", "Exif.Image.SamplesPerPixel",
-        "Exif.Image.RowsPerStrip", "Exif.Image.StripByteCounts", "Exif.Image.PlanarConfiguration",
-        "Exif.Image.ExtraSamples", "Exif.Image.Predictor", "Exif.Image.InterColorProfile", "Exif.Image.XMLPacket",
-        "Exif.Image.IPTCNAA"};
+inline const std::set<std::string>& TIFFOwnTags() {
+    static const std::set<std::string> tags = {"Exif.Image.ImageWidth",
+                                               "Exif.Image.ImageLength",
+                                               "Exif.Image.BitsPerSample",
+                                               "Exif.Image.Compression",
+                                               "Exif.Image.PhotometricInterpretation",
+                                               "Exif.Image.StripOffsets",
+                                               "Exif.Image.SamplesPerPixel",
+                                               "Exif.Image.RowsPerStrip",
+                                               "Exif.Image.StripByteCounts",
+                                               "Exif.Image.PlanarConfiguration",
+                                               "Exif.Image.ExtraSamples",
+                                               "Exif.Image.Predictor",
+                                               "Exif.Image.InterColorProfile",
+                                               "Exif.Image.XMLPacket",
+                                               "Exif.Image.IPTCNAA"};
     return tags;
 }
 

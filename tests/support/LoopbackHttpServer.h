@@ -37,7 +37,8 @@ public:
         address.sin_port = 0;
         socklen_t length = sizeof address;
         if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listener_, 16) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            ::listen(listener_, 16) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
             return;
         port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { serve(); });

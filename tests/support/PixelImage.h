@@ -14,7 +14,8 @@ namespace pixelimage {
 using RGBA8 = std::array<std::uint8_t, 4>;
 
 // `padding` extra bytes end each row.
-inline UIImagePtr make(std::size_t width, std::size_t height, const std::function<RGBA8(std::size_t x, std::size_t y)>& pixel,
+inline UIImagePtr make(std::size_t width, std::size_t height,
+                       const std::function<RGBA8(std::size_t x, std::size_t y)>& pixel,
                        UIImageOrientation orientation = UIImageOrientation::Up, CGFloat scale = 1,
                        std::size_t padding = 0, CGBitmapInfo info = kCGImageAlphaLast) {
     const std::size_t rowBytes = width * 4 + padding;

@@ -17,8 +17,7 @@ using Image = testimage::Image;
 inline Image MakeImage(int width, int height) { return Image(width, height); }
 
 // A compiled shader, or 0 with the compile log appended to `log`.
-inline GLuint CompileShader(GLenum type, const std::string& text, std::string& log)
-{
+inline GLuint CompileShader(GLenum type, const std::string& text, std::string& log) {
     GLuint shader = glCreateShader(type);
     const char* source = text.c_str();
     glShaderSource(shader, 1, &source, nullptr);
@@ -36,8 +35,7 @@ inline GLuint CompileShader(GLenum type, const std::string& text, std::string& l
 }
 
 // A linked program with vaPosition at location 0, or 0 with the compile or link log.
-inline GLuint LinkProgram(const std::string& vertex, const std::string& fragment, std::string* logOut = nullptr)
-{
+inline GLuint LinkProgram(const std::string& vertex, const std::string& fragment, std::string* logOut = nullptr) {
     std::string log;
     GLuint vs = CompileShader(GL_VERTEX_SHADER, vertex, log);
     GLuint fs = CompileShader(GL_FRAGMENT_SHADER, fragment, log);
@@ -58,22 +56,17 @@ inline GLuint LinkProgram(const std::string& vertex, const std::string& fragment
             program = 0;
         }
     }
-    if (vs)
-        glDeleteShader(vs);
-    if (fs)
-        glDeleteShader(fs);
-    if (logOut)
-        *logOut = log;
+    if (vs) glDeleteShader(vs);
+    if (fs) glDeleteShader(fs);
+    if (logOut) *logOut = log;
     return program;
 }
 
 class Program {
 public:
     Program(const std::string& vertex, const std::string& fragment) : id_(LinkProgram(vertex, fragment, &log_)) {}
-    ~Program()
-    {
-        if (id_)
-            glDeleteProgram(id_);
+    ~Program() {
+        if (id_) glDeleteProgram(id_);
     }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -81,29 +74,24 @@ public:
     const std::string& log() const { return log_; }
     GLuint id() const { return id_; }
     // Uniforms absent from the linked program are ignored.
-    void Set1f(const char* name, float v)
-    {
+    void Set1f(const char* name, float v) {
         glUseProgram(id_);
         glUniform1f(glGetUniformLocation(id_, name), v);
     }
-    void Set2f(const char* name, float x, float y)
-    {
+    void Set2f(const char* name, float x, float y) {
         glUseProgram(id_);
         glUniform2f(glGetUniformLocation(id_, name), x, y);
     }
-    void SetSampler(const char* name, int unit)
-    {
+    void SetSampler(const char* name, int unit) {
         glUseProgram(id_);
         glUniform1i(glGetUniformLocation(id_, name), unit);
     }
-    void SetMatrix(const char* name, const float* columnMajor)
-    {
+    void SetMatrix(const char* name, const float* columnMajor) {
         glUseProgram(id_);
         glUniformMatrix4fv(glGetUniformLocation(id_, name), 1, GL_FALSE, columnMajor);
     }
     // The unit-square-to-clip matrix the builders start with.
-    void SetUnitSquare()
-    {
+    void SetUnitSquare() {
         const float m[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, -1, 0, -1, -1, 0, 1};
         SetMatrix("uModelViewProjectionMatrix", m);
     }
@@ -115,8 +103,7 @@ private:
 
 // A clamped texture of the given pixels (8 bits per channel), owned by the caller
 // (glDeleteTextures).
-inline GLuint NewTexture(int width, int height, bool linear, const void* pixels, GLenum format = GL_RGBA)
-{
+inline GLuint NewTexture(int width, int height, bool linear, const void* pixels, GLenum format = GL_RGBA) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -131,16 +118,14 @@ inline GLuint NewTexture(int width, int height, bool linear, const void* pixels,
 }
 
 // A texture holding the image (8 bits per channel), owned by the caller.
-inline GLuint Upload(const Image& image, bool linear)
-{
+inline GLuint Upload(const Image& image, bool linear) {
     const std::vector<uint8_t> bytes = testimage::ToBytes(image);
     return NewTexture(image.width, image.height, linear, bytes.data());
 }
 
 // Draws the unit quad through the program (its uniforms already set) into a new width x height
 // RGBA8 texture with the given textures on units 0, 1, ...; returns that texture.
-inline GLuint Render(GLuint program, const std::vector<GLuint>& inputs, int width, int height)
-{
+inline GLuint Render(GLuint program, const std::vector<GLuint>& inputs, int width, int height) {
     GLuint target = NewTexture(width, height, true, nullptr);
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
@@ -172,14 +157,12 @@ inline GLuint Render(GLuint program, const std::vector<GLuint>& inputs, int widt
     return target;
 }
 
-inline GLuint Render(Program& program, const std::vector<GLuint>& inputs, int width, int height)
-{
+inline GLuint Render(Program& program, const std::vector<GLuint>& inputs, int width, int height) {
     return Render(program.id(), inputs, width, height);
 }
 
 // The texture's RGBA8 pixels, bottom row first.
-inline std::vector<uint8_t> ReadBytes(GLuint texture, int width, int height)
-{
+inline std::vector<uint8_t> ReadBytes(GLuint texture, int width, int height) {
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
@@ -192,14 +175,12 @@ inline std::vector<uint8_t> ReadBytes(GLuint texture, int width, int height)
     return bytes;
 }
 
-inline Image Read(GLuint texture, int width, int height)
-{
+inline Image Read(GLuint texture, int width, int height) {
     return testimage::FromBytes(ReadBytes(texture, width, height), width, height);
 }
 
 // Render followed by Read, deleting the target.
-inline Image RenderImage(Program& program, const std::vector<GLuint>& inputs, int width, int height)
-{
+inline Image RenderImage(Program& program, const std::vector<GLuint>& inputs, int width, int height) {
     GLuint target = Render(program, inputs, width, height);
     Image image = Read(target, width, height);
     glDeleteTextures(1, &target);

@@ -28,10 +28,10 @@ public:
         for (const auto& entry : entries_) {
             const auto perms = std::filesystem::status(entry, ec).permissions();
             modes_.push_back(perms);
-            std::filesystem::permissions(
-                entry, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                           std::filesystem::perms::others_write,
-                std::filesystem::perm_options::remove, ec);
+            std::filesystem::permissions(entry,
+                                         std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                             std::filesystem::perms::others_write,
+                                         std::filesystem::perm_options::remove, ec);
             if (::geteuid() == 0 && !setImmutable(entry, true)) {
                 why_ = entry.string() + ": the immutable flag cannot be set here (" + std::strerror(errno) + ")";
                 restore();

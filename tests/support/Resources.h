@@ -5,9 +5,8 @@
 
 namespace testsupport {
 
-inline std::string LookImagePath(const std::string& name)
-{
+inline std::string LookImagePath(const std::string& name) {
     return (std::filesystem::path(TAVORIN_RESOURCE_DIR) / "looks" / name).string();
 }
 
-} // namespace testsupport
+}  // namespace testsupport

@@ -32,7 +32,8 @@ inline std::shared_ptr<UIButton> addButton(UIView& parent, CGRect frame) {
 inline void recordControlEvents(UIControl& control, std::initializer_list<UIControlEvents> kinds,
                                 std::vector<UIControlEvents>& sent) {
     for (UIControlEvents kind : kinds)
-        control.addTarget(&sent, [&sent, kind](UIControl&, const UIEvent*) { sent.push_back(kind); }, kind);
+        control.addTarget(
+            &sent, [&sent, kind](UIControl&, const UIEvent*) { sent.push_back(kind); }, kind);
 }
 
 class TouchHarness {
@@ -57,7 +58,8 @@ public:
     // Taps the middle of the view's bounds, putting the view on the window first.
     void tap(UIView& view) {
         if (!view.window()) window->addSubview(view.shared_from_this());
-        const CGPoint p = view.convertPointToView({CGRectGetMidX(view.bounds()), CGRectGetMidY(view.bounds())}, nullptr);
+        const CGPoint p =
+            view.convertPointToView({CGRectGetMidX(view.bounds()), CGRectGetMidY(view.bounds())}, nullptr);
         tap(p.x, p.y);
     }
     void drag(CGFloat x0, CGFloat y0, CGFloat x1, CGFloat y1, NSTimeInterval seconds = 0.3) {

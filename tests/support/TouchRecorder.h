@@ -30,6 +30,7 @@ public:
 
 private:
     void note(char phase, const UITouchSet& touches) {
-        for (UITouch* t : touches) records.push_back({phase, t->locationInView(this), t->tapCount, t->force, touches.size(), t->timestamp});
+        for (UITouch* t : touches)
+            records.push_back({phase, t->locationInView(this), t->tapCount, t->force, touches.size(), t->timestamp});
     }
 };

@@ -11,8 +11,7 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIScreen.h"
 
-inline void UsePhoneAt30()
-{
+inline void UsePhoneAt30() {
     UIDeviceProfile profile = UIDeviceProfile::current();
     profile.machine = "iPhone7,2";
     UIDeviceProfile::setCurrent(profile);
@@ -22,8 +21,7 @@ inline void UsePhoneAt30()
 }
 
 // Null, with the benchmark marked skipped, without an OpenGL ES 2 context.
-inline std::shared_ptr<GraphicsView> StartedCameraView(benchmark::State& state)
-{
+inline std::shared_ptr<GraphicsView> StartedCameraView(benchmark::State& state) {
     UsePhoneAt30();
     auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 375, 667));
     if (!view->graphicsController()) {

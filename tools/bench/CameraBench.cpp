@@ -21,15 +21,12 @@
 
 namespace {
 
-void BM_CameraPreviewThroughTheEngine(benchmark::State& state)
-{
+void BM_CameraPreviewThroughTheEngine(benchmark::State& state) {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
     const std::shared_ptr<GraphicsView> view = StartedCameraView(state);
-    if (!view)
-        return;
+    if (!view) return;
     const uint64_t before = view->eaglLayer().presentedContents().presentCount;
-    for (auto _ : state)
-        loop.advance(1.0 / 30);
+    for (auto _ : state) loop.advance(1.0 / 30);
     const uint64_t presented = view->eaglLayer().presentedContents().presentCount - before;
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(presented), benchmark::Counter::kIsRate);
     state.counters["width"] = view->nativeVideoDimensions().width;
@@ -42,26 +39,24 @@ class Counting : public platform::AVCaptureSampleBufferDelegate {
 public:
     int64_t frames = 0;
     void captureOutputDidOutputSampleBuffer(platform::AVCaptureOutput&, const platform::CMSampleBufferRef&,
-                                            platform::AVCaptureConnection&) override
-    {
+                                            platform::AVCaptureConnection&) override {
         ++frames;
     }
 };
 
-void BM_SimulatedCameraFrames(benchmark::State& state)
-{
+void BM_SimulatedCameraFrames(benchmark::State& state) {
     UsePhoneAt30();
     using namespace platform;
     auto session = std::make_shared<AVCaptureSession>();
     session->setSessionPreset(AVCaptureSessionPresetPhoto);
-    session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)));
+    session->addInput(
+        AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)));
     auto output = std::make_shared<AVCaptureVideoDataOutput>();
     Counting counting;
     output->setSampleBufferDelegate(&counting, dispatch_get_main_queue());
     session->addOutput(output);
     session->startRunning();
-    for (auto _ : state)
-        NSRunLoop::mainRunLoop().advance(1.0 / 30);
+    for (auto _ : state) NSRunLoop::mainRunLoop().advance(1.0 / 30);
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(counting.frames), benchmark::Counter::kIsRate);
     session->stopRunning();
 }

@@ -30,7 +30,8 @@ std::shared_ptr<CALayer> phoneScreen() {
     for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i * 7 % 251);
     auto photo = CALayer::layer();
     photo->setFrame({{0, 60}, {375, 280}});
-    photo->setContents(CGImageCreate(640, 480, 8, 32, 640 * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, pixels));
+    photo->setContents(
+        CGImageCreate(640, 480, 8, 32, 640 * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, pixels));
     photo->setContentsGravity(CAContentsGravity::ResizeAspectFill);
     photo->setMasksToBounds(true);
     root->addSublayer(photo);

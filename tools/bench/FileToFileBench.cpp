@@ -37,20 +37,16 @@ namespace {
 
 const char* const kModes[] = {"Clarity 1", "Dramatic 2"};
 
-std::string FileToFilePhoto()
-{
-    if (const char* path = std::getenv("TAVORIN_BENCH_PHOTO"))
-        return path;
+std::string FileToFilePhoto() {
+    if (const char* path = std::getenv("TAVORIN_BENCH_PHOTO")) return path;
     return std::string(RenderJob::kSampleFolder) + "/Dragonfly_by_Bolly.jpg";
 }
 
 // Runs the program once; false when it could not be started or failed. `peakKiB` is the
 // child's largest resident set.
-bool RunProgram(const std::vector<std::string>& arguments, long& peakKiB)
-{
+bool RunProgram(const std::vector<std::string>& arguments, long& peakKiB) {
     std::vector<char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -58,18 +54,15 @@ bool RunProgram(const std::vector<std::string>& arguments, long& peakKiB)
     pid_t child = 0;
     const int started = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (started != 0)
-        return false;
+    if (started != 0) return false;
     int status = 0;
     rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child)
-        return false;
+    if (wait4(child, &status, 0, &usage) != child) return false;
     peakKiB = usage.ru_maxrss;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void FileToFile(benchmark::State& state)
-{
+void FileToFile(benchmark::State& state) {
     const char* mode = kModes[state.range(0)];
     state.SetLabel(mode);
     const std::string photo = FileToFilePhoto();
@@ -99,8 +92,7 @@ BENCHMARK(FileToFile)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseManua
 
 const char* const kOutputs[] = {".jpg", ".png", ".tiff"};
 
-void FileToFileMemory(benchmark::State& state)
-{
+void FileToFileMemory(benchmark::State& state) {
     const char* extension = kOutputs[state.range(0)];
     state.SetLabel(std::string("to ") + (extension + 1));
     const std::string photo = FileToFilePhoto();
@@ -109,11 +101,13 @@ void FileToFileMemory(benchmark::State& state)
         state.SkipWithError("no photograph");
         return;
     }
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tavorin-bench-" + std::to_string(getpid()));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("tavorin-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     // A tiny photo of the same type: the render's fixed part.
     const auto tinyPixels = platform::ImageBitmap::make(16, 16);
-    const std::string tiny = (folder / ("tiny" + std::string(platform::ImageFileTypeExtension(source->type())))).string();
+    const std::string tiny =
+        (folder / ("tiny" + std::string(platform::ImageFileTypeExtension(source->type())))).string();
     if (!tinyPixels || !platform::WriteImageFile(*tinyPixels, source->type(), {}, tiny)) {
         state.SkipWithError("no tiny photo");
         return;
@@ -140,4 +134,4 @@ void FileToFileMemory(benchmark::State& state)
 }
 BENCHMARK(FileToFileMemory)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
-} // namespace
+}  // namespace

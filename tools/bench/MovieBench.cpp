@@ -32,7 +32,9 @@ struct PreparedFrames : QVRealTimeVideoRecorderFrame {
     }
     bool sample(uint8_t* out, size_t bytesPerRow) override {
         for (int32_t y = 0; y < kHeight; ++y)
-            std::memcpy(out + static_cast<size_t>(y) * bytesPerRow, pixels.data() + size_t{kWidth} * 4 * static_cast<size_t>((y + frame) % kHeight), size_t{kWidth} * 4);
+            std::memcpy(out + static_cast<size_t>(y) * bytesPerRow,
+                        pixels.data() + size_t{kWidth} * 4 * static_cast<size_t>((y + frame) % kHeight),
+                        size_t{kWidth} * 4);
         return true;
     }
     bool sampleTime(CMTime* time) override {
@@ -45,7 +47,8 @@ void BM_RealTimeRecorder1280x720(benchmark::State& state) {
     const std::string movie = (std::filesystem::temp_directory_path() / "tavorin-bench.mov").string();
     std::filesystem::remove(movie);
     QVRealTimeVideoRecorder recorder(movie);
-    if (!recorder.start(PreparedFrames::kWidth, PreparedFrames::kHeight, nullptr, std::make_unique<PreparedFrames>(), false)) {
+    if (!recorder.start(PreparedFrames::kWidth, PreparedFrames::kHeight, nullptr, std::make_unique<PreparedFrames>(),
+                        false)) {
         state.SkipWithError("the recorder did not start");
         return;
     }
@@ -68,7 +71,8 @@ void BM_CameraRecordingThroughTheEngine(benchmark::State& state) {
     VideoRecorder::SetFactory([movie] { return std::make_unique<EngineMovieRecorder>(movie); });
     view->setVideoOutputSize(CGSizeMake(1280, 720));
     view->beginVideoRecordingWithOrientation(3);
-    const auto* recorder = dynamic_cast<const EngineMovieRecorder*>(view->graphicsController()->videoRecording.recorder.get());
+    const auto* recorder =
+        dynamic_cast<const EngineMovieRecorder*>(view->graphicsController()->videoRecording.recorder.get());
     if (!recorder || !recorder->started()) {
         state.SkipWithError("the recording did not start");
         return;

@@ -28,24 +28,19 @@
 
 namespace {
 
-std::string PhotoPath()
-{
-    if (const char* path = std::getenv("TAVORIN_BENCH_PHOTO"))
-        return path;
+std::string PhotoPath() {
+    if (const char* path = std::getenv("TAVORIN_BENCH_PHOTO")) return path;
     const std::string twelve = std::string(RenderJob::kSampleFolder) + "/sunset_by_Aitzol_Berasategi.jpg";
-    if (platform::ImageSource::createWithFile(twelve))
-        return twelve;
+    if (platform::ImageSource::createWithFile(twelve)) return twelve;
     return RenderJob::DefaultPhoto();
 }
 
 // Decoded once for every benchmark.
-const platform::DecodedImage* Photo()
-{
+const platform::DecodedImage* Photo() {
     static const std::unique_ptr<platform::DecodedImage> photo = [] {
         const std::string path = PhotoPath();
         std::optional<platform::DecodedImage> decoded = platform::DecodeImageFile(path);
-        if (!decoded)
-            return std::unique_ptr<platform::DecodedImage>();
+        if (!decoded) return std::unique_ptr<platform::DecodedImage>();
         std::fprintf(stderr, "photograph: %s, %u x %u\n", path.c_str(), decoded->bitmap.width, decoded->bitmap.height);
         return std::make_unique<platform::DecodedImage>(std::move(*decoded));
     }();
@@ -58,8 +53,7 @@ struct Setting {
     const char* value;
 };
 
-const std::vector<std::vector<Setting>>& Styles()
-{
+const std::vector<std::vector<Setting>>& Styles() {
     static const std::vector<std::vector<Setting>> styles = {
         {{"NR On/Off", "0"}},  // CIE local contrast, the defaults, without the noise filter
         {{"NR On/Off", "1"}, {"CIE Contrast K Strength", "0.8"}},
@@ -73,8 +67,7 @@ const char* const kStyleNames[] = {"CIE", "CIE+NR", "ColorAdjustments+Look", "No
 
 // The job's renderer with the benchmark's style applied, or null (the benchmark is then
 // skipped).
-std::unique_ptr<PhotoRenderer> RendererWithStyle(benchmark::State& state)
-{
+std::unique_ptr<PhotoRenderer> RendererWithStyle(benchmark::State& state) {
     const int style = static_cast<int>(state.range(0));
     state.SetLabel(kStyleNames[style]);
     std::unique_ptr<PhotoRenderer> renderer = Photo() ? PhotoRenderer::make() : nullptr;
@@ -95,15 +88,13 @@ std::unique_ptr<PhotoRenderer> RendererWithStyle(benchmark::State& state)
 
 // The photo's preview frame, drawn before a full-resolution render as for a photo on the screen:
 // the render keeps that frame's statistics.
-void DrawPreview(PhotoRenderer& renderer)
-{
+void DrawPreview(PhotoRenderer& renderer) {
     renderer.renderPreview(Photo()->bitmap, Photo()->imageOrientation());
     renderer.device().Finish();
 }
 
 // Times full-resolution renders of the photo, each after a preview frame left out of the time.
-void TimeFullResolution(benchmark::State& state, PhotoRenderer& renderer)
-{
+void TimeFullResolution(benchmark::State& state, PhotoRenderer& renderer) {
     const platform::DecodedImage* photo = Photo();
     for (auto _ : state) {
         state.PauseTiming();
@@ -121,21 +112,22 @@ void TimeFullResolution(benchmark::State& state, PhotoRenderer& renderer)
     state.counters["MP"] = megapixels;
 }
 
-void FullResolution(benchmark::State& state)
-{
-    if (std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state))
-        TimeFullResolution(state, *renderer);
+void FullResolution(benchmark::State& state) {
+    if (std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state)) TimeFullResolution(state, *renderer);
 }
-BENCHMARK(FullResolution)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
+BENCHMARK(FullResolution)
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(3);
 
 // The default style's full-resolution render by the height of its strips (borders included):
 // each strip renders its borders again and pays every pass's fixed cost once more, against
 // working textures that grow with the height.
-void FullResolutionStrips(benchmark::State& state)
-{
+void FullResolutionStrips(benchmark::State& state) {
     std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
-    if (!renderer)
-        return;
+    if (!renderer) return;
     renderer->engine().maxTextureSize = static_cast<int32_t>(state.range(1));
     TimeFullResolution(state, *renderer);
     state.SetLabel(std::string(kStyleNames[state.range(0)]) + ", strips of " + std::to_string(state.range(1)));
@@ -147,11 +139,9 @@ BENCHMARK(FullResolutionStrips)
     ->MeasureProcessCPUTime()
     ->Iterations(3);
 
-void PreviewFrame(benchmark::State& state)
-{
+void PreviewFrame(benchmark::State& state) {
     std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
-    if (!renderer)
-        return;
+    if (!renderer) return;
     DrawPreview(*renderer);
     for (auto _ : state) {
         renderer->redrawPreview();
@@ -159,15 +149,19 @@ void PreviewFrame(benchmark::State& state)
     }
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(PreviewFrame)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
+BENCHMARK(PreviewFrame)
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->MinTime(2.0);
 
 // Where a frame's time goes: every pass waits for the GPU and is charged to its program pair
 // and target size (the Gaussian levels' two separable passes count as one). The waits
 // themselves cost a little, so the sum is somewhat above an unobserved frame.
 class PassTimes {
 public:
-    explicit PassTimes(QV::Graphics::IDevice& device) : device_(device)
-    {
+    explicit PassTimes(QV::Graphics::IDevice& device) : device_(device) {
         FramePassObserver() = [this](int32_t pair, int32_t width, int32_t height) {
             device_.Finish();
             const Clock::time_point now = Clock::now();
@@ -176,16 +170,13 @@ public:
         };
     }
     ~PassTimes() { FramePassObserver() = nullptr; }
-    void Start()
-    {
+    void Start() {
         device_.Finish();
         last_ = Clock::now();
     }
-    void Report(const char* what, int64_t frames) const
-    {
+    void Report(const char* what, int64_t frames) const {
         double total = 0;
-        for (const auto& [key, ms] : times_)
-            total += ms;
+        for (const auto& [key, ms] : times_) total += ms;
         std::fprintf(stderr, "%s: %.2f ms a frame in passes\n  pair  target       ms/frame  share\n", what,
                      total / double(frames));
         for (const auto& [key, ms] : times_)
@@ -200,11 +191,9 @@ private:
     Clock::time_point last_;
 };
 
-void PreviewPasses(benchmark::State& state)
-{
+void PreviewPasses(benchmark::State& state) {
     std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
-    if (!renderer)
-        return;
+    if (!renderer) return;
     DrawPreview(*renderer);
     PassTimes times(renderer->device());
     for (auto _ : state) {
@@ -216,11 +205,9 @@ void PreviewPasses(benchmark::State& state)
 }
 BENCHMARK(PreviewPasses)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
-void FullResolutionPasses(benchmark::State& state)
-{
+void FullResolutionPasses(benchmark::State& state) {
     std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
-    if (!renderer)
-        return;
+    if (!renderer) return;
     const platform::DecodedImage* photo = Photo();
     DrawPreview(*renderer);
     PassTimes times(renderer->device());
@@ -232,6 +219,6 @@ void FullResolutionPasses(benchmark::State& state)
 }
 BENCHMARK(FullResolutionPasses)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -43,9 +43,11 @@ Grid* TheGrid() {
         g->library = PHPhotoLibrary::openAt(g->root + "/Library", &error,
                                             {.requiresAuthorization = false, .pollsOtherProcesses = false});
         if (!g->library || photos.empty()) return std::unique_ptr<Grid>();
-        g->library->performChangesAndWait([&] {
-            for (auto& p : photos) PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(p);
-        }, &error);
+        g->library->performChangesAndWait(
+            [&] {
+                for (auto& p : photos) PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(p);
+            },
+            &error);
         g->assets = PHAsset::fetchAssetsWithOptions({}, g->library)->objects();
         std::fprintf(stderr, "grid: %zu photographs\n", g->assets.size());
         return g;
@@ -57,10 +59,9 @@ void RequestAll(Grid& g) {
     PHImageRequestOptions options;
     options.synchronous = true;
     for (auto& asset : g.assets)
-        PHImageManager::defaultManager().requestImageForAsset(*asset, kCell, PHImageContentModeAspectFill, options,
-                                                              [](UIImagePtr image, const PHImageInfo&) {
-                                                                  benchmark::DoNotOptimize(image);
-                                                              });
+        PHImageManager::defaultManager().requestImageForAsset(
+            *asset, kCell, PHImageContentModeAspectFill, options,
+            [](UIImagePtr image, const PHImageInfo&) { benchmark::DoNotOptimize(image); });
 }
 
 void BM_GridThumbnailsCold(benchmark::State& state) {

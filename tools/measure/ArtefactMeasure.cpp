@@ -26,8 +26,7 @@ struct Luma {
     double at(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
 };
 
-Luma LumaOf(const platform::ImageBitmap& bitmap)
-{
+Luma LumaOf(const platform::ImageBitmap& bitmap) {
     Luma luma{static_cast<int>(bitmap.width), static_cast<int>(bitmap.height), {}};
     luma.values.resize(static_cast<size_t>(luma.width) * luma.height);
     for (int y = 0; y < luma.height; ++y)
@@ -38,8 +37,7 @@ Luma LumaOf(const platform::ImageBitmap& bitmap)
     return luma;
 }
 
-std::optional<Luma> Load(const char* path)
-{
+std::optional<Luma> Load(const char* path) {
     platform::ImageIOError error;
     auto decoded = platform::DecodeImageFile(path, platform::ImagePixelFormat::RGBA, &error);
     if (!decoded) {
@@ -47,8 +45,7 @@ std::optional<Luma> Load(const char* path)
         return std::nullopt;
     }
     auto upright = platform::ApplyImageOrientation(decoded->bitmap, decoded->imageOrientation());
-    if (!upright)
-        return std::nullopt;
+    if (!upright) return std::nullopt;
     return LumaOf(*upright);
 }
 
@@ -57,8 +54,7 @@ struct Patch {
 };
 
 // Mean over the patch of the residual deviation after a plane fit per 16 × 16 cell.
-double Noise(const Luma& l, const Patch& p)
-{
+double Noise(const Luma& l, const Patch& p) {
     const int cell = 16;
     double sum = 0;
     int cells = 0;
@@ -91,8 +87,7 @@ double Noise(const Luma& l, const Patch& p)
 
 // Steps across the 8-pixel grid (counted from the picture's origin) less the steps inside it,
 // horizontal and vertical neighbours together.
-double BlockStep(const Luma& l, const Patch& p)
-{
+double BlockStep(const Luma& l, const Patch& p) {
     double sum[2] = {};
     int n[2] = {};
     const auto add = [&](double a, double b, int next) {
@@ -102,42 +97,35 @@ double BlockStep(const Luma& l, const Patch& p)
     };
     for (int y = p.y; y < p.y + p.size; ++y)
         for (int x = p.x; x < p.x + p.size; ++x) {
-            if (x + 1 < p.x + p.size)
-                add(l.at(x, y), l.at(x + 1, y), x + 1);
-            if (y + 1 < p.y + p.size)
-                add(l.at(x, y), l.at(x, y + 1), y + 1);
+            if (x + 1 < p.x + p.size) add(l.at(x, y), l.at(x + 1, y), x + 1);
+            if (y + 1 < p.y + p.size) add(l.at(x, y), l.at(x, y + 1), y + 1);
         }
     return sum[1] / n[1] - sum[0] / n[0];
 }
 
 // The flattest non-overlapping patches of the source, aligned to the block grid, away from
 // clipped tones.
-std::vector<Patch> FlattestPatches(const Luma& l, int count, int size)
-{
+std::vector<Patch> FlattestPatches(const Luma& l, int count, int size) {
     std::vector<std::pair<double, Patch>> scored;
     for (int y = 0; y + size <= l.height; y += size)
         for (int x = 0; x + size <= l.width; x += size) {
             const Patch p{x, y, size};
             double mean = 0;
             for (int j = 0; j < size; ++j)
-                for (int i = 0; i < size; ++i)
-                    mean += l.at(x + i, y + j);
+                for (int i = 0; i < size; ++i) mean += l.at(x + i, y + j);
             mean /= size * size;
-            if (mean < 24 || mean > 230)
-                continue;
+            if (mean < 24 || mean > 230) continue;
             scored.push_back({Noise(l, p), p});
         }
     std::sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<Patch> patches;
-    for (size_t i = 0; i < scored.size() && static_cast<int>(i) < count; ++i)
-        patches.push_back(scored[i].second);
+    for (size_t i = 0; i < scored.size() && static_cast<int>(i) < count; ++i) patches.push_back(scored[i].second);
     return patches;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s source render [patches [size]]\n", argv[0]);
         return 2;
@@ -146,8 +134,7 @@ int main(int argc, char** argv)
     const int size = argc > 4 ? std::max(32, std::atoi(argv[4]) / 16 * 16) : 128;
     auto source = Load(argv[1]);
     auto render = Load(argv[2]);
-    if (!source || !render)
-        return 1;
+    if (!source || !render) return 1;
     if (source->width != render->width || source->height != render->height) {
         std::fprintf(stderr, "sizes differ: %dx%d and %dx%d\n", source->width, source->height, render->width,
                      render->height);
@@ -160,8 +147,7 @@ int main(int argc, char** argv)
         const double v[4] = {BlockStep(*source, p), BlockStep(*render, p), Noise(*source, p), Noise(*render, p)};
         std::printf("%5d,%-5d %4d  %8.3f %9.3f %9.3f %9.3f %6.2f\n", p.x, p.y, p.size, v[0], v[1], v[2], v[3],
                     v[3] / std::max(v[2], 1e-9));
-        for (int i = 0; i < 4; ++i)
-            sums[i] += v[i];
+        for (int i = 0; i < 4; ++i) sums[i] += v[i];
     }
     const double n = static_cast<double>(std::max<size_t>(patches.size(), 1));
     std::printf("mean             %8.3f %9.3f %9.3f %9.3f %6.2f\n", sums[0] / n, sums[1] / n, sums[2] / n, sums[3] / n,

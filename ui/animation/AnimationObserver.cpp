@@ -19,9 +19,8 @@ std::shared_ptr<AnimationObserver> AnimationObserver::beginObservingAnimationWit
     return begin(std::move(block));
 }
 
-std::shared_ptr<AnimationObserver> AnimationObserver::beginObservingAnimation(const std::shared_ptr<CALayer>& layer,
-                                                                              const std::string& keyPath,
-                                                                              std::function<void(const CAValue&)> block) {
+std::shared_ptr<AnimationObserver> AnimationObserver::beginObservingAnimation(
+    const std::shared_ptr<CALayer>& layer, const std::string& keyPath, std::function<void(const CAValue&)> block) {
     return begin([layer, keyPath, block = std::move(block)] {
         if (block && layer) block(layer->presentationLayer()->valueForKeyPath(keyPath));
     });

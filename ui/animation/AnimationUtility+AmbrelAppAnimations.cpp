@@ -84,11 +84,12 @@ void AnimationUtility::animateImage(const UIImagePtr& image, CGRect frame, UIVie
     auto shared = std::make_shared<ImageFlight>(std::move(flight));
 
     auto third = [=](bool) {
-        UIView::transitionWithView(shared->dissolveView, kImageDissolve * s, UIViewAnimationOptionTransitionCrossDissolve,
-                                   [shared] {
-                                       if (shared->transition) shared->transition();
-                                   },
-                                   nullptr);
+        UIView::transitionWithView(
+            shared->dissolveView, kImageDissolve * s, UIViewAnimationOptionTransitionCrossDissolve,
+            [shared] {
+                if (shared->transition) shared->transition();
+            },
+            nullptr);
         UIView::animateWithDuration(
             kImageFlight * s, 0, kFlightDamping, kSpringVelocity, 0,
             [imageView, toFrame, toContentMode] {
@@ -110,15 +111,17 @@ void AnimationUtility::animateImage(const UIImagePtr& image, CGRect frame, UIVie
         hostView->addSubview(imageView);
     };
     if (animate) {
-        UIView::transitionWithView(shared->dissolveView, 0, UIViewAnimationOptionTransitionCrossDissolve, place, second);
+        UIView::transitionWithView(shared->dissolveView, 0, UIViewAnimationOptionTransitionCrossDissolve, place,
+                                   second);
     } else {
         place();
         second(true);
     }
 }
 
-void AnimationUtility::animateImageView(const std::shared_ptr<UIImageView>& from, const std::shared_ptr<UIImageView>& to,
-                                        const std::shared_ptr<UIView>& hostView, ImageFlight flight) {
+void AnimationUtility::animateImageView(const std::shared_ptr<UIImageView>& from,
+                                        const std::shared_ptr<UIImageView>& to, const std::shared_ptr<UIView>& hostView,
+                                        ImageFlight flight) {
     animateImageBetweenViews(from->image(), from, from->contentMode(), to, to->contentMode(), hostView,
                              std::move(flight));
 }
@@ -127,8 +130,8 @@ void AnimationUtility::animateImageBetweenViews(const UIImagePtr& image, const s
                                                 UIViewContentMode fromMode, const std::shared_ptr<UIView>& to,
                                                 UIViewContentMode toMode, const std::shared_ptr<UIView>& hostView,
                                                 ImageFlight flight) {
-    const CGRect frame = from->superview() ? from->superview()->convertRectToView(from->frame(), hostView.get())
-                                           : from->frame();
+    const CGRect frame =
+        from->superview() ? from->superview()->convertRectToView(from->frame(), hostView.get()) : from->frame();
     std::weak_ptr<UIView> weakHost = hostView;
     FrameBlock toFrame = [to, weakHost] {
         auto host = weakHost.lock();

@@ -38,33 +38,37 @@ AnimationBlock AnimationUtility::fadeInToAlpha(double alpha) {
     return [alpha](const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion) {
         view->setAlpha(0);
         view->setHidden(false);
-        UIView::animateWithDuration(kDuration, delay, 0, [view, alpha] { view->setAlpha(alpha); }, std::move(completion));
+        UIView::animateWithDuration(
+            kDuration, delay, 0, [view, alpha] { view->setAlpha(alpha); }, std::move(completion));
     };
 }
 
 AnimationBlock AnimationUtility::fadeOutFromAlpha(double alpha) {
     return [alpha](const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion) {
         view->setAlpha(alpha);
-        UIView::animateWithDuration(kDuration, delay, 0, [view] { view->setAlpha(0); },
-                                    [view, completion = std::move(completion)](bool finished) {
-                                        view->setHidden(true);
-                                        if (completion) completion(finished);
-                                    });
+        UIView::animateWithDuration(
+            kDuration, delay, 0, [view] { view->setAlpha(0); },
+            [view, completion = std::move(completion)](bool finished) {
+                view->setHidden(true);
+                if (completion) completion(finished);
+            });
     };
 }
 
 AnimationBlock AnimationUtility::scaleIn() {
-    static const AnimationBlock block = [](const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion) {
+    static const AnimationBlock block = [](const std::shared_ptr<UIView>& view, NSTimeInterval delay,
+                                           AnimationCompletion completion) {
         view->setTransform(tiny());
         view->setHidden(false);
-        UIView::animateWithDuration(kDuration, delay, 0, [view] { view->setTransform(CGAffineTransformIdentity); },
-                                    std::move(completion));
+        UIView::animateWithDuration(
+            kDuration, delay, 0, [view] { view->setTransform(CGAffineTransformIdentity); }, std::move(completion));
     };
     return block;
 }
 
 AnimationBlock AnimationUtility::scaleInWithBounce() {
-    static const AnimationBlock block = [](const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion) {
+    static const AnimationBlock block = [](const std::shared_ptr<UIView>& view, NSTimeInterval delay,
+                                           AnimationCompletion completion) {
         constexpr NSTimeInterval base = 0.4;
         view->setTransform(tiny());
         view->setHidden(false);
@@ -86,20 +90,22 @@ AnimationBlock AnimationUtility::scaleInWithBounce() {
 }
 
 AnimationBlock AnimationUtility::scaleOut() {
-    static const AnimationBlock block = [](const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion) {
+    static const AnimationBlock block = [](const std::shared_ptr<UIView>& view, NSTimeInterval delay,
+                                           AnimationCompletion completion) {
         view->setTransform(CGAffineTransformIdentity);
-        UIView::animateWithDuration(kDuration, delay, 0, [view] { view->setTransform(tiny()); },
-                                    [view, completion = std::move(completion)](bool finished) {
-                                        view->setHidden(true);
-                                        view->setTransform(CGAffineTransformIdentity);
-                                        if (completion) completion(finished);
-                                    });
+        UIView::animateWithDuration(
+            kDuration, delay, 0, [view] { view->setTransform(tiny()); },
+            [view, completion = std::move(completion)](bool finished) {
+                view->setHidden(true);
+                view->setTransform(CGAffineTransformIdentity);
+                if (completion) completion(finished);
+            });
     };
     return block;
 }
 
 AnimationBlock AnimationUtility::reveal(bool reveal, bool invert, NSTimeInterval duration, CGFloat cornerRadius,
-                                       CGPoint beginScale, CGPoint endScale, CGPoint anchorPoint) {
+                                        CGPoint beginScale, CGPoint endScale, CGPoint anchorPoint) {
     return [=](const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion) {
         const CGRect viewBounds = view->bounds();
         auto mask = CAShapeLayer::layer();
@@ -115,8 +121,9 @@ AnimationBlock AnimationUtility::reveal(bool reveal, bool invert, NSTimeInterval
         }
         mask->setAnchorPoint(anchorPoint);
         const CGPathRef shapePath = reveal ? CGPathCreateWithEllipseInRect(shape)
-                                    : cornerRadius == 0 ? CGPathCreateWithRect(shape)
-                                                        : CGPathCreateWithRoundedRect(shape, cornerRadius, cornerRadius);
+                                    : cornerRadius == 0
+                                        ? CGPathCreateWithRect(shape)
+                                        : CGPathCreateWithRoundedRect(shape, cornerRadius, cornerRadius);
         if (invert) {
             CGMutablePathRef field = CGPathCreateMutable();
             CGPathAddRect(field, nullptr, mask->bounds());
@@ -156,7 +163,7 @@ AnimationBlock AnimationUtility::reveal(bool reveal, bool invert, CGPoint beginS
     return AnimationUtility::reveal(reveal, invert, kDuration, 0, beginScale, endScale, kCentre);
 }
 AnimationBlock AnimationUtility::reveal(bool reveal, bool invert, NSTimeInterval duration, CGPoint beginScale,
-                                       CGPoint endScale) {
+                                        CGPoint endScale) {
     return AnimationUtility::reveal(reveal, invert, duration, 0, beginScale, endScale, kCentre);
 }
 AnimationBlock AnimationUtility::reveal(bool reveal, CGFloat cornerRadius, CGPoint beginScale, CGPoint endScale) {
@@ -189,19 +196,20 @@ void AnimationUtility::animateViews(const Views& views, const AnimationBlock& an
     if (views.empty() || !animation) return;
     Views list = views;
     if (reverse) std::reverse(list.begin(), list.end());
-    AnimationUtilityQueue::addViews(list, [list, animation, delay, delayBetweenViews, completion = std::move(completion)] {
-        NSTimeInterval t = delay;
-        for (std::size_t k = 1; k <= list.size(); ++k) {
-            AnimationCompletion last;
-            if (k == list.size())
-                last = [list, completion](bool finished) {
-                    AnimationUtilityQueue::removeViews(list);
-                    if (completion) completion(finished);
-                };
-            if (list[k - 1]) animation(list[k - 1], t, std::move(last));
-            t += delayBetweenViews;
-        }
-    });
+    AnimationUtilityQueue::addViews(list,
+                                    [list, animation, delay, delayBetweenViews, completion = std::move(completion)] {
+                                        NSTimeInterval t = delay;
+                                        for (std::size_t k = 1; k <= list.size(); ++k) {
+                                            AnimationCompletion last;
+                                            if (k == list.size())
+                                                last = [list, completion](bool finished) {
+                                                    AnimationUtilityQueue::removeViews(list);
+                                                    if (completion) completion(finished);
+                                                };
+                                            if (list[k - 1]) animation(list[k - 1], t, std::move(last));
+                                            t += delayBetweenViews;
+                                        }
+                                    });
 }
 
 void AnimationUtility::animateViews(const Views& views, const AnimationBlock& animation, NSTimeInterval delay,
@@ -209,7 +217,8 @@ void AnimationUtility::animateViews(const Views& views, const AnimationBlock& an
     animateViews(views, animation, delay, kDelayBetweenViews, reverse, std::move(completion));
 }
 
-void AnimationUtility::animateViews(const Views& views, const AnimationBlock& animation, AnimationCompletion completion) {
+void AnimationUtility::animateViews(const Views& views, const AnimationBlock& animation,
+                                    AnimationCompletion completion) {
     animateViews(views, animation, 0, kDelayBetweenViews, false, std::move(completion));
 }
 

@@ -24,7 +24,8 @@ class UIImageView;
 class UIViewController;
 
 using AnimationCompletion = std::function<void(bool finished)>;
-using AnimationBlock = std::function<void(const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion)>;
+using AnimationBlock =
+    std::function<void(const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion)>;
 
 class AnimationUtility {
 public:
@@ -56,7 +57,8 @@ public:
                                  CGPoint beginScale, CGPoint endScale, CGPoint anchorPoint);
     static AnimationBlock reveal(bool reveal, CGPoint beginScale, CGPoint endScale);
     static AnimationBlock reveal(bool reveal, bool invert, CGPoint beginScale, CGPoint endScale);
-    static AnimationBlock reveal(bool reveal, bool invert, NSTimeInterval duration, CGPoint beginScale, CGPoint endScale);
+    static AnimationBlock reveal(bool reveal, bool invert, NSTimeInterval duration, CGPoint beginScale,
+                                 CGPoint endScale);
     static AnimationBlock reveal(bool reveal, CGFloat cornerRadius, CGPoint beginScale, CGPoint endScale);
     static AnimationBlock reveal(bool reveal, CGPoint beginScale, CGPoint endScale, CGPoint anchorPoint);
 
@@ -90,10 +92,11 @@ public:
     static void animateNavigationBarTransition(UIViewController& controller, std::function<void()> block);
 
     using FrameBlock = std::function<CGRect()>;
-    using ImageTransitionBlock = std::function<void(const std::shared_ptr<UIImageView>& imageView, AnimationCompletion done)>;
+    using ImageTransitionBlock =
+        std::function<void(const std::shared_ptr<UIImageView>& imageView, AnimationCompletion done)>;
     struct ImageFlight {
-        std::function<void()> transition;       // run inside the cross-dissolve of `dissolveView`
-        ImageTransitionBlock imageTransition;   // must call its completion
+        std::function<void()> transition;      // run inside the cross-dissolve of `dissolveView`
+        ImageTransitionBlock imageTransition;  // must call its completion
         std::shared_ptr<UIView> dissolveView;
         std::function<void()> start;
         AnimationCompletion completion;

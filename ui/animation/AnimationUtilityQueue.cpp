@@ -38,7 +38,9 @@ std::vector<AnimationUtilityQueue::Block>* AnimationUtilityQueue::animationQueue
     return i < 0 ? nullptr : &state().queues[static_cast<std::size_t>(i)];
 }
 
-void AnimationUtilityQueue::addView(const std::shared_ptr<UIView>& view, Block block) { addViews({view}, std::move(block)); }
+void AnimationUtilityQueue::addView(const std::shared_ptr<UIView>& view, Block block) {
+    addViews({view}, std::move(block));
+}
 
 void AnimationUtilityQueue::addViews(const Views& views, Block block) {
     if (!block) return;

@@ -23,7 +23,9 @@ void setCompletion(CAAnimation& animation, std::function<void(bool)> completion)
     blockDelegate(animation).setCompletion(std::move(completion));
 }
 
-void setStart(CAAnimation& animation, std::function<void()> start) { blockDelegate(animation).setStart(std::move(start)); }
+void setStart(CAAnimation& animation, std::function<void()> start) {
+    blockDelegate(animation).setStart(std::move(start));
+}
 
 std::function<void(bool)> completion(const CAAnimation& animation) {
     const AnimationDelegate* d = existingDelegate(animation);

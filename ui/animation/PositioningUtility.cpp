@@ -25,8 +25,8 @@ double PositioningUtility::roundedDimension(double d, double ref) {
 }
 
 CGSize PositioningUtility::roundedSize(CGSize size, CGSize ref) {
-    const bool crossed = (size.width < size.height && ref.width > ref.height) ||
-                         (size.height < size.width && ref.height > ref.width);
+    const bool crossed =
+        (size.width < size.height && ref.width > ref.height) || (size.height < size.width && ref.height > ref.width);
     if (crossed) return {roundedDimension(size.width, ref.height), roundedDimension(size.height, ref.width)};
     return {roundedDimension(size.width, ref.width), roundedDimension(size.height, ref.height)};
 }
@@ -116,8 +116,8 @@ CGRect rectWithSizeTopCenteredInRect(CGRect c, CGRect r) {
 }
 
 CGRect rectWithSizeBottomCenteredInRect(CGRect c, CGRect r) {
-    return CGRectMake(c.origin.x + (c.size.width * 0.5 - r.size.width * 0.5), c.origin.y + (c.size.height - r.size.height),
-                      r.size.width, r.size.height);
+    return CGRectMake(c.origin.x + (c.size.width * 0.5 - r.size.width * 0.5),
+                      c.origin.y + (c.size.height - r.size.height), r.size.width, r.size.height);
 }
 
 CGRect rectWithSizeRightCenteredInRect(CGRect c, CGRect r) {
@@ -127,12 +127,15 @@ CGRect rectWithSizeRightCenteredInRect(CGRect c, CGRect r) {
 
 CGRect rectOffsetY(CGRect r, double dy) { return CGRectMake(r.origin.x, r.origin.y + dy, r.size.width, r.size.height); }
 
-CGRect rectAddHeight(CGRect r, double dh) { return CGRectMake(r.origin.x, r.origin.y, r.size.width, r.size.height + dh); }
+CGRect rectAddHeight(CGRect r, double dh) {
+    return CGRectMake(r.origin.x, r.origin.y, r.size.width, r.size.height + dh);
+}
 
 CGRect rectWithSize(CGSize s) { return CGRectMake(0, 0, s.width, s.height); }
 
 CGRect squareRectWithDimension(double d) { return CGRectMake(0, 0, d, d); }
 
 CGRect portraitRect(CGRect r) {
-    return CGRectMake(r.origin.x, r.origin.y, std::min(r.size.width, r.size.height), std::max(r.size.width, r.size.height));
+    return CGRectMake(r.origin.x, r.origin.y, std::min(r.size.width, r.size.height),
+                      std::max(r.size.width, r.size.height));
 }

@@ -60,10 +60,12 @@ void ViewUtility::presentFullScreenView(bool animated, const UIColor& background
     button->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     button->setBackgroundColor(backgroundColor);
     if (dismissAction) {
-        s.dismissTarget = TargetActionBlock::targetActionBlock([action = std::move(dismissAction)](NSObject&) { action(); });
-        button->addTarget(s.dismissTarget.get(),
-                          [raw = s.dismissTarget.get()](UIControl& sender, const UIEvent*) { raw->action(sender); },
-                          UIControlEventTouchUpInside);
+        s.dismissTarget =
+            TargetActionBlock::targetActionBlock([action = std::move(dismissAction)](NSObject&) { action(); });
+        button->addTarget(
+            s.dismissTarget.get(),
+            [raw = s.dismissTarget.get()](UIControl& sender, const UIEvent*) { raw->action(sender); },
+            UIControlEventTouchUpInside);
     }
     root->addSubview(button);
     s.button = button;

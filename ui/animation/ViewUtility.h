@@ -35,6 +35,5 @@ public:
 
     // For screens that own themselves: fades the controller's view out over `duration` (a
     // gentle spring) and removes it, holding the controller until then.
-    static void fadeOutAndRemoveViewOfController(const std::shared_ptr<UIViewController>& controller,
-                                                 double duration);
+    static void fadeOutAndRemoveViewOfController(const std::shared_ptr<UIViewController>& controller, double duration);
 };

@@ -65,16 +65,20 @@ void ZoomAnimationController::presentTransition(UIViewControllerContextTransitio
     container->insertSubviewAbove(toView, fromView.get());
     toView->setFrame(belowContainer(context));
     const CATransform3D first = firstTransform(), second = secondTransformWithView(fromView.get());
-    UIView::animateKeyframesWithDuration(half, 0, 0, [&] {
-        UIView::addKeyframeWithRelativeStartTime(0, 0.5, [&] {
-            fromView->setLayerTransform(first);
-            fromView->setAlpha(kTippedAlpha);
-        });
-        UIView::addKeyframeWithRelativeStartTime(0.5, 0.5, [&] { fromView->setLayerTransform(second); });
-    }, nullptr);
+    UIView::animateKeyframesWithDuration(
+        half, 0, 0,
+        [&] {
+            UIView::addKeyframeWithRelativeStartTime(0, 0.5, [&] {
+                fromView->setLayerTransform(first);
+                fromView->setAlpha(kTippedAlpha);
+            });
+            UIView::addKeyframeWithRelativeStartTime(0.5, 0.5, [&] { fromView->setLayerTransform(second); });
+        },
+        nullptr);
     const CGRect target = targetFrame(context, *toViewController);
-    UIView::animateWithDuration(d, half - 0.3 * half, 0, [&] { toView->setFrame(target); },
-                                [&context](bool) { context.completeTransition(!context.transitionWasCancelled()); });
+    UIView::animateWithDuration(
+        d, half - 0.3 * half, 0, [&] { toView->setFrame(target); },
+        [&context](bool) { context.completeTransition(!context.transitionWasCancelled()); });
 }
 
 void ZoomAnimationController::dismissTransition(UIViewControllerContextTransitioning& context,
@@ -89,13 +93,17 @@ void ZoomAnimationController::dismissTransition(UIViewControllerContextTransitio
     toView->setLayerTransform(CATransform3DMakeScale(kDismissStartScale, kDismissStartScale, 1));
     toView->setAlpha(kTippedAlpha);
     const CATransform3D first = firstTransform();
-    UIView::animateKeyframesWithDuration(half, half - 0.3 * half, 0, [&] {
-        UIView::addKeyframeWithRelativeStartTime(0, 0.5, [&] {
-            toView->setLayerTransform(first);
-            toView->setAlpha(1);
-        });
-        UIView::addKeyframeWithRelativeStartTime(0.5, 0.5, [&] { toView->setLayerTransform(CATransform3DIdentity); });
-    }, [&context](bool) { context.completeTransition(!context.transitionWasCancelled()); });
+    UIView::animateKeyframesWithDuration(
+        half, half - 0.3 * half, 0,
+        [&] {
+            UIView::addKeyframeWithRelativeStartTime(0, 0.5, [&] {
+                toView->setLayerTransform(first);
+                toView->setAlpha(1);
+            });
+            UIView::addKeyframeWithRelativeStartTime(0.5, 0.5,
+                                                     [&] { toView->setLayerTransform(CATransform3DIdentity); });
+        },
+        [&context](bool) { context.completeTransition(!context.transitionWasCancelled()); });
     const CGRect below = belowContainer(context);
     UIView::animateWithDuration(half, [&] { fromView->setFrame(below); });
 }

@@ -79,7 +79,8 @@ UIColor AppAppearance::defaultAppColor() { return hex("f5bd48"); }
 UIColor AppAppearance::defaultSecondaryAppColor() { return hex("eb8a2d"); }
 
 UIColor AppAppearance::gradientColorForColor(const UIColor& color) {
-    return AppearanceUtility::colorWithGradient({color, ColorUtility::adjustColor(color, 0, 0.15, 0.2)}, {1, 1}, {0, 0});
+    return AppearanceUtility::colorWithGradient({color, ColorUtility::adjustColor(color, 0, 0.15, 0.2)}, {1, 1},
+                                                {0, 0});
 }
 
 UIFont AppAppearance::defaultFontOfSize(CGFloat size) { return UIFont::fontWithName("STHeitiTC-Medium", size); }
@@ -161,12 +162,13 @@ void AppAppearance::setBackgroundWithImage(UIView& controllerView, const UIImage
     const double duration = animated ? kBackgroundFadeDuration : 0;
     if (!image) {
         if (!std::dynamic_pointer_cast<UIImageView>(old)) return;
-        UIView::animateWithDuration(duration, [old] { old->setAlpha(0); }, [old](bool) { old->removeFromSuperview(); });
+        UIView::animateWithDuration(
+            duration, [old] { old->setAlpha(0); }, [old](bool) { old->removeFromSuperview(); });
         return;
     }
     const CGSize native = AppConstants::nativeScreenBounds().size;
-    UIImagePtr small = ImageUtility::resizedImage(image, {native.width * 0.03125, native.height * 0.03125},
-                                                  kCGInterpolationHigh);
+    UIImagePtr small =
+        ImageUtility::resizedImage(image, {native.width * 0.03125, native.height * 0.03125}, kCGInterpolationHigh);
     auto pictureView = std::make_shared<UIImageView>(background->bounds());
     pictureView->setImage(ImageUtility::blur(small, 5));
     pictureView->setAutoresizingMask(kFlexibleSize);

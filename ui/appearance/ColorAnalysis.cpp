@@ -148,8 +148,8 @@ const std::vector<UIColor>& ColorAnalysis::brightColors() {
 
 UIColor ColorAnalysis::brightColor() {
     if (!brightColor_)
-        brightColor_ = ColorAnalysisUtility::colorWithMinimumBrightnessAndMaximumSaturation(brightColors().front(), 0.75,
-                                                                                            0.65);
+        brightColor_ =
+            ColorAnalysisUtility::colorWithMinimumBrightnessAndMaximumSaturation(brightColors().front(), 0.75, 0.65);
     return *brightColor_;
 }
 

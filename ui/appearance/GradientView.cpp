@@ -144,8 +144,8 @@ void GradientView::transitionToColors(const std::vector<CGColor>& colors) {
     transition->timingFunction = CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionLinear);
     transition->fillMode = CAFillMode::Forwards;
     transition->removedOnCompletion = true;
-    transition->setDelegate(std::make_shared<TransitionDelegate>(
-        std::static_pointer_cast<GradientView>(shared_from_this())));
+    transition->setDelegate(
+        std::make_shared<TransitionDelegate>(std::static_pointer_cast<GradientView>(shared_from_this())));
     layer.addAnimation(transition, kColorsAnimationKey);
 }
 

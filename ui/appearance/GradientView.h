@@ -29,7 +29,9 @@ public:
     static constexpr int kVeilTag = 1;
     static constexpr double kDefaultAnimationDuration = 12;
 
-    static LayerClass layerClass() { return [] { return std::shared_ptr<CALayer>(CAGradientLayer::layer()); }; }
+    static LayerClass layerClass() {
+        return [] { return std::shared_ptr<CALayer>(CAGradientLayer::layer()); };
+    }
 
     // Diagonal, orange to yellow.
     explicit GradientView(CGRect frame = CGRectZero);

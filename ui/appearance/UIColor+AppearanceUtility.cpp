@@ -45,9 +45,7 @@ UIColor colorWithView(std::shared_ptr<UIView> view) { return carrying(std::move(
 
 UIColor colorWithLayer(std::shared_ptr<CALayer> layer) { return carrying(std::move(layer)); }
 
-bool isGradient(const UIColor& color) {
-    return dynamic_cast<CAGradientLayer*>(color.carriedObject().get()) != nullptr;
-}
+bool isGradient(const UIColor& color) { return dynamic_cast<CAGradientLayer*>(color.carriedObject().get()) != nullptr; }
 
 bool isVisualEffect(const UIColor& color) {
     return dynamic_cast<UIVisualEffectView*>(color.carriedObject().get()) != nullptr;

@@ -124,5 +124,6 @@ UIColor ColorAnalysisUtility::colorWithMaximumBrightnessAndMaximumSaturation(con
 
 UIColor ColorAnalysisUtility::colorWithMinimumBrightnessAndMaximumBrightnessAndMaximumSaturation(
     const UIColor& c, CGFloat minBrightness, CGFloat maxBrightness, CGFloat maxSaturation) {
-    return clamped(c, {atLeast(&HSBA::b, minBrightness), atMost(&HSBA::b, maxBrightness), atMost(&HSBA::s, maxSaturation)});
+    return clamped(
+        c, {atLeast(&HSBA::b, minBrightness), atMost(&HSBA::b, maxBrightness), atMost(&HSBA::s, maxSaturation)});
 }

@@ -128,7 +128,9 @@ UIColor ColorUtility::colorWithColor(const UIColor& c) {
     return UIColor::colorWithRed(r, g, b, a);
 }
 
-UIColor ColorUtility::colorWithColor(const UIColor& c, CGFloat alpha) { return colorWithColor(c).colorWithAlphaComponent(alpha); }
+UIColor ColorUtility::colorWithColor(const UIColor& c, CGFloat alpha) {
+    return colorWithColor(c).colorWithAlphaComponent(alpha);
+}
 
 UIColor ColorUtility::colorWithHueSaturationLightness(CGFloat h, CGFloat s, CGFloat l, CGFloat alpha) {
     if (s == 0) return UIColor::colorWithRed(l, l, l, alpha);
@@ -295,8 +297,8 @@ UIColors ColorUtility::colorPaletteFromImage(const UIImagePtr& image) {
     if (!reduced) return colors;
     const std::size_t w = CGImageGetWidth(reduced->CGImage()), h = CGImageGetHeight(reduced->CGImage());
     if (w == 0 || h == 0) return colors;
-    CGContextRef context = CGBitmapContextCreate(nullptr, w, h, 8, w * 4, CGColorSpaceCreateDeviceRGB(),
-                                                 kCGImageAlphaPremultipliedLast);
+    CGContextRef context =
+        CGBitmapContextCreate(nullptr, w, h, 8, w * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
     if (!context) return colors;
     CGContextDrawImage(context, CGRectMake(0, 0, w, h), reduced->CGImage());
     const auto* bytes = static_cast<const std::uint8_t*>(CGBitmapContextGetData(context));
@@ -321,7 +323,6 @@ UIColors ColorUtility::adjustColors(const UIColors& colors, CGFloat hueOffset, C
 }
 
 void ColorUtility::sortColors(UIColors& colors, bool ascending, const std::function<double(const UIColor&)>& key) {
-    std::stable_sort(colors.begin(), colors.end(), [&](const UIColor& a, const UIColor& b) {
-        return ascending ? key(a) < key(b) : key(a) > key(b);
-    });
+    std::stable_sort(colors.begin(), colors.end(),
+                     [&](const UIColor& a, const UIColor& b) { return ascending ? key(a) < key(b) : key(a) > key(b); });
 }

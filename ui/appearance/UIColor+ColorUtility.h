@@ -49,8 +49,7 @@ struct ColorUtility {
     static UIColor equidistantColor(const UIColor& c);
     static UIColor blendWithColor(const UIColor& c, const UIColor& other, CGFloat factor = 0.5);
     // Each non-zero offset is added and the sum clamped to 0-1 (the hue too: no wrap).
-    static UIColor adjustColor(const UIColor& c, CGFloat hueOffset, CGFloat saturationOffset,
-                               CGFloat brightnessOffset);
+    static UIColor adjustColor(const UIColor& c, CGFloat hueOffset, CGFloat saturationOffset, CGFloat brightnessOffset);
 
     // ---- Schemes -----------------------------------------------------------------------
     static UIColors triadColors(const UIColor& c);

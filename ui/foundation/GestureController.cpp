@@ -11,7 +11,8 @@ void GestureController::enableGesturesForView(const std::shared_ptr<UIView>& vie
     if (pan_) disableGestures();
     normalizationView_ = normalizationView;
     pan_ = std::make_shared<UIPanGestureRecognizer>();
-    pan_->addTarget(this, [this](UIGestureRecognizer& g) { handlePanGesture(static_cast<UIPanGestureRecognizer&>(g)); });
+    pan_->addTarget(this,
+                    [this](UIGestureRecognizer& g) { handlePanGesture(static_cast<UIPanGestureRecognizer&>(g)); });
     pan_->setDelegate(shared_from_this());
     view->addGestureRecognizer(pan_);
 }
@@ -52,8 +53,7 @@ void GestureController::handlePanGesture(UIPanGestureRecognizer& pan) {
         if (measurable) gestureValue_ = initialGestureValue_ + (position.x - initialPoint_.x);
         if (ended_) ended_(position, normalizedVelocity);
         break;
-    default:
-        return;
+    default: return;
     }
     if (valueChanged_) valueChanged_(gestureValue_);
 }

@@ -9,8 +9,7 @@
 #include "platform/uikit/UIPanGestureRecognizer.h"
 #include "platform/uikit/UIView.h"
 
-class GestureController : public UIGestureRecognizerDelegate,
-                          public std::enable_shared_from_this<GestureController> {
+class GestureController : public UIGestureRecognizerDelegate, public std::enable_shared_from_this<GestureController> {
 public:
     using ValueBlock = std::function<void(double value)>;
     using PointBlock = std::function<void(CGPoint position, CGPoint velocity)>;
@@ -34,8 +33,7 @@ public:
     // Installs a pan recogniser on the view (once: again on the same view does nothing; on
     // another view the old one is taken off first). The controller must be owned by a
     // shared pointer: the recogniser holds it weakly as its delegate.
-    void enableGesturesForView(const std::shared_ptr<UIView>& view,
-                               const std::shared_ptr<UIView>& normalizationView);
+    void enableGesturesForView(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIView>& normalizationView);
     void enableGesturesForView(const std::shared_ptr<UIView>& view) { enableGesturesForView(view, view); }
     void disableGestures();
     void handlePanGesture(UIPanGestureRecognizer& pan);

@@ -85,8 +85,7 @@ std::uint64_t ObjectUtility::hashFromProperties(const NSObject& object) {
         std::uint64_t v = 0;
         try {
             v = NSPropertyValueHash(p.get(object));
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) {}
         h = h * 31 + v;
     }
     return h;

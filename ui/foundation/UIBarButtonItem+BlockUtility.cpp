@@ -16,11 +16,13 @@ std::shared_ptr<UIBarButtonItem> attach(std::shared_ptr<UIBarButtonItem> item, T
 
 }  // namespace
 
-std::shared_ptr<UIBarButtonItem> initWithBarButtonSystemItem(UIBarButtonSystemItem item, TargetActionBlock::Block block) {
+std::shared_ptr<UIBarButtonItem> initWithBarButtonSystemItem(UIBarButtonSystemItem item,
+                                                             TargetActionBlock::Block block) {
     return attach(UIBarButtonItem::itemWithSystemItem(item), std::move(block));
 }
 
-std::shared_ptr<UIBarButtonItem> initWithImage(UIImagePtr image, UIBarButtonItemStyle style, TargetActionBlock::Block block) {
+std::shared_ptr<UIBarButtonItem> initWithImage(UIImagePtr image, UIBarButtonItemStyle style,
+                                               TargetActionBlock::Block block) {
     return attach(UIBarButtonItem::itemWithImage(std::move(image), style, nullptr), std::move(block));
 }
 

@@ -8,7 +8,9 @@
 
 namespace BlockUtility {
 
-std::shared_ptr<UIBarButtonItem> initWithBarButtonSystemItem(UIBarButtonSystemItem item, TargetActionBlock::Block block);
-std::shared_ptr<UIBarButtonItem> initWithImage(UIImagePtr image, UIBarButtonItemStyle style, TargetActionBlock::Block block);
+std::shared_ptr<UIBarButtonItem> initWithBarButtonSystemItem(UIBarButtonSystemItem item,
+                                                             TargetActionBlock::Block block);
+std::shared_ptr<UIBarButtonItem> initWithImage(UIImagePtr image, UIBarButtonItemStyle style,
+                                               TargetActionBlock::Block block);
 
 }  // namespace BlockUtility

@@ -72,8 +72,8 @@ struct ImageUtility {
     static UIImagePtr resizedImage(const UIImagePtr& image, CGSize size, CGAffineTransform transform,
                                    bool drawTransposed, CGInterpolationQuality quality,
                                    UIImageOrientation orientation = UIImageOrientation::Up);
-    static UIImagePtr resizedImageWithContentMode(const UIImagePtr& image, UIViewContentMode contentMode,
-                                                  CGSize bounds, CGInterpolationQuality quality);
+    static UIImagePtr resizedImageWithContentMode(const UIImagePtr& image, UIViewContentMode contentMode, CGSize bounds,
+                                                  CGInterpolationQuality quality);
     // Aspect fit: within the bounds; aspect fill: covering them; each side rounded half up. A
     // zero image side gives the zero size. Other modes throw std::invalid_argument
     // ("Unsupported content mode: <n>").

@@ -26,15 +26,24 @@ UIImagePtr ImageUtility::rotate(const UIImagePtr& image, int orientation) {
     CGSize canvas{W, H};
     switch (orientation) {
     case 1: t = CGAffineTransformRotate(CGAffineTransformTranslate(t, W, H), kPi); break;
-    case 2: t = CGAffineTransformRotate(CGAffineTransformTranslate(t, 0, W), 3 * kPi / 2); canvas = {H, W}; break;
-    case 3: t = CGAffineTransformRotate(CGAffineTransformTranslate(t, H, 0), kPi / 2); canvas = {H, W}; break;
+    case 2:
+        t = CGAffineTransformRotate(CGAffineTransformTranslate(t, 0, W), 3 * kPi / 2);
+        canvas = {H, W};
+        break;
+    case 3:
+        t = CGAffineTransformRotate(CGAffineTransformTranslate(t, H, 0), kPi / 2);
+        canvas = {H, W};
+        break;
     case 4: t = CGAffineTransformScale(CGAffineTransformTranslate(t, W, 0), -1, 1); break;
     case 5: t = CGAffineTransformScale(CGAffineTransformTranslate(t, 0, H), 1, -1); break;
     case 6:
         t = CGAffineTransformRotate(CGAffineTransformScale(CGAffineTransformTranslate(t, H, W), -1, 1), 3 * kPi / 2);
         canvas = {H, W};
         break;
-    case 7: t = CGAffineTransformRotate(CGAffineTransformScale(t, -1, 1), kPi / 2); canvas = {H, W}; break;
+    case 7:
+        t = CGAffineTransformRotate(CGAffineTransformScale(t, -1, 1), kPi / 2);
+        canvas = {H, W};
+        break;
     default: break;
     }
     ImageContext ic(canvas, 1);
@@ -95,10 +104,12 @@ CGAffineTransform ImageUtility::transformForOrientation(const UIImagePtr& image,
     using O = UIImageOrientation;
     const O o = image->imageOrientation();
     if (o == O::Down || o == O::DownMirrored) t = CGAffineTransformRotate(CGAffineTransformTranslate(t, w, h), kPi);
-    else if (o == O::Left || o == O::LeftMirrored) t = CGAffineTransformRotate(CGAffineTransformTranslate(t, w, 0), kPi / 2);
+    else if (o == O::Left || o == O::LeftMirrored)
+        t = CGAffineTransformRotate(CGAffineTransformTranslate(t, w, 0), kPi / 2);
     else if (o == O::Right || o == O::RightMirrored)
         t = CGAffineTransformRotate(CGAffineTransformTranslate(t, 0, h), -kPi / 2);
-    if (o == O::LeftMirrored || o == O::RightMirrored) t = CGAffineTransformScale(CGAffineTransformTranslate(t, h, 0), -1, 1);
+    if (o == O::LeftMirrored || o == O::RightMirrored)
+        t = CGAffineTransformScale(CGAffineTransformTranslate(t, h, 0), -1, 1);
     else if (o == O::UpMirrored || o == O::DownMirrored)
         t = CGAffineTransformScale(CGAffineTransformTranslate(t, w, 0), -1, 1);
     return t;
@@ -114,8 +125,8 @@ UIImagePtr ImageUtility::croppedImageWithBorder(const UIImagePtr& image, CGRect 
     if (!image) return nullptr;
     const auto W = static_cast<CGFloat>(pixelWidth(*image)), H = static_cast<CGFloat>(pixelHeight(*image));
     const CGRect r = CGRectStandardize(rect);
-    const bool inside = r.origin.x >= 0 && r.origin.y >= 0 && r.origin.x + r.size.width <= W &&
-                        r.origin.y + r.size.height <= H;
+    const bool inside =
+        r.origin.x >= 0 && r.origin.y >= 0 && r.origin.x + r.size.width <= W && r.origin.y + r.size.height <= H;
     if (inside) return croppedImage(image, r);
     if (r.size.width < 1 || r.size.height < 1) return nullptr;
     // Black wherever the rectangle leaves the bitmap, the bitmap where it covers it.
@@ -144,7 +155,8 @@ UIImagePtr ImageUtility::resizedImage(const UIImagePtr& image, CGSize size, CGAf
     if (!c) return nullptr;
     CGContextConcatCTM(c, transform);
     CGContextSetInterpolationQuality(c, quality);
-    CGContextDrawImage(c, drawTransposed ? CGRectMake(0, 0, rect.size.height, rect.size.width) : rect, image->CGImage());
+    CGContextDrawImage(c, drawTransposed ? CGRectMake(0, 0, rect.size.height, rect.size.width) : rect,
+                       image->CGImage());
     return imageOf(c, 1, orientation);
 }
 

@@ -20,8 +20,8 @@ bool alphaInFourthByte(const CGImageRef& image) {
     const CGBitmapInfo order = CGImageGetBitmapInfo(image) & kCGBitmapByteOrderMask;
     const bool last = alpha == kCGImageAlphaPremultipliedLast || alpha == kCGImageAlphaLast ||
                       alpha == kCGImageAlphaNoneSkipLast || alpha == kCGImageAlphaNone;
-    const bool first = alpha == kCGImageAlphaPremultipliedFirst || alpha == kCGImageAlphaFirst ||
-                       alpha == kCGImageAlphaNoneSkipFirst;
+    const bool first =
+        alpha == kCGImageAlphaPremultipliedFirst || alpha == kCGImageAlphaFirst || alpha == kCGImageAlphaNoneSkipFirst;
     if (order == kCGBitmapByteOrder32Little) return first;
     return last;
 }
@@ -32,17 +32,18 @@ UIImagePtr ImageUtility::blur(const UIImagePtr& image, unsigned radius) {
     if (!image) return nullptr;
     if (radius == 0 || image->size().width <= 0 || image->size().height <= 0) return image;
     CGImageRef bitmap = image->CGImage();
-    if (CGImageGetBitsPerPixel(bitmap) != 32 || CGImageGetBitsPerComponent(bitmap) != 8 ||
-        !alphaInFourthByte(bitmap)) {
+    if (CGImageGetBitsPerPixel(bitmap) != 32 || CGImageGetBitsPerComponent(bitmap) != 8 || !alphaInFourthByte(bitmap)) {
         // Another layout: redraw it as premultiplied RGBA first.
-        const auto w = static_cast<std::size_t>(image->size().width), h = static_cast<std::size_t>(image->size().height);
+        const auto w = static_cast<std::size_t>(image->size().width),
+                   h = static_cast<std::size_t>(image->size().height);
         CGContextRef c = rgbaContext(w, h);
         if (!c) return image;
         CGContextSetInterpolationQuality(c, kCGInterpolationDefault);
         CGContextDrawImage(c, CGRectMake(0, 0, w, h), bitmap);
         bitmap = CGBitmapContextCreateImage(c);
     }
-    const std::size_t w = CGImageGetWidth(bitmap), h = CGImageGetHeight(bitmap), rowBytes = CGImageGetBytesPerRow(bitmap);
+    const std::size_t w = CGImageGetWidth(bitmap), h = CGImageGetHeight(bitmap),
+                      rowBytes = CGImageGetBytesPerRow(bitmap);
     std::vector<std::uint8_t> bytes(*CGImageGetData(bitmap));
     CGStackBlur(bytes.data(), w, h, rowBytes, static_cast<int>(std::min<unsigned>(radius, kCGStackBlurMaxRadius)));
     return UIImage::imageWithCGImage(CGImageCreate(w, h, 8, 32, rowBytes, CGColorSpaceCreateDeviceRGB(),
@@ -53,7 +54,8 @@ UIImagePtr ImageUtility::roundCorners(const UIImagePtr& image, int cornerSize, i
     UIImagePtr source = imageWithAlpha(image);
     if (!source) return nullptr;
     const CGFloat s = std::max<CGFloat>(image->scale(), 1);
-    const auto w = static_cast<std::size_t>(s * source->size().width), h = static_cast<std::size_t>(s * source->size().height);
+    const auto w = static_cast<std::size_t>(s * source->size().width),
+               h = static_cast<std::size_t>(s * source->size().height);
     CGContextRef c = rgbaContext(w, h, CGImageGetBitmapInfo(source->CGImage()));
     if (!c) c = rgbaContext(w, h);
     if (!c) return nullptr;
@@ -108,7 +110,8 @@ UIImagePtr ImageUtility::imageWithText(const std::string& text, CGRect rect, con
     const CGFloat textHeight = NSStringDrawing::sizeWithAttributes(text, attributes).height;
     ImageContext ic(rect.size, 0);
     if (!ic.context()) return nullptr;
-    NSStringDrawing::drawAtPoint(text, {rect.origin.x, rect.origin.y + (rect.size.height - textHeight) / 2}, attributes);
+    NSStringDrawing::drawAtPoint(text, {rect.origin.x, rect.origin.y + (rect.size.height - textHeight) / 2},
+                                 attributes);
     return ic.image();
 }
 

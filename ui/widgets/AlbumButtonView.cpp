@@ -19,7 +19,8 @@ void AlbumButtonView::showFilled(UIButton& button, UIImagePtr image) {
 
 void AlbumButtonView::setImage(UIImagePtr image, bool animated) {
     if (!image) {
-        const UIColor black = ColorUtility::blendWithColor(AppAppearance::defaultBackgroundColor(), UIColor::blackColor(), 1.0);
+        const UIColor black =
+            ColorUtility::blendWithColor(AppAppearance::defaultBackgroundColor(), UIColor::blackColor(), 1.0);
         image = ImageUtility::imageWithColor(black, button().bounds().size);
     }
     if (!animated) {

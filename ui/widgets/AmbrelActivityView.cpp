@@ -32,9 +32,9 @@ AmbrelActivityView::AmbrelActivityView(CGRect frame, bool glow, bool animate, bo
         iconGlow_ = picture("iconGlow", CGRectZero);
         const CGSize g = iconGlow_->image() ? iconGlow_->image()->size() : CGSize{};
         const CGSize o = outer ? outer->size() : CGSize{};
-        const CGSize size = o.width > 0 && o.height > 0
-                                ? CGSize{bounds().size.width * g.width / o.width, bounds().size.height * g.height / o.height}
-                                : bounds().size;
+        const CGSize size = o.width > 0 && o.height > 0 ? CGSize{bounds().size.width * g.width / o.width,
+                                                                 bounds().size.height * g.height / o.height}
+                                                        : bounds().size;
         iconGlow_->setFrame(PositioningUtility::rectWithSizeCenteredInRect(size, bounds()));
         iconGlow_->setAlpha(kGlowAlpha);
         insertSubview(iconGlow_, 0);

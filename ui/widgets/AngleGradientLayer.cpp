@@ -100,7 +100,8 @@ CGImageRef AngleGradientLayer::newImageGradientInRect(CGRect rect) const {
             auto premultiplied = [&](int shift) {
                 return static_cast<std::uint32_t>(static_cast<float>(mix(shift)) * static_cast<float>(alpha) / 255.0f);
             };
-            const std::uint32_t word = premultiplied(24) << 24 | premultiplied(16) << 16 | premultiplied(8) << 8 | alpha;
+            const std::uint32_t word =
+                premultiplied(24) << 24 | premultiplied(16) << 16 | premultiplied(8) << 8 | alpha;
             // Little-endian words: the lowest byte first.
             std::uint8_t* p = &bytes[(y * width + x) * 4];
             p[0] = static_cast<std::uint8_t>(word), p[1] = static_cast<std::uint8_t>(word >> 8);
@@ -114,7 +115,8 @@ CGImageRef AngleGradientLayer::newImageGradientInRect(CGRect rect) const {
 CGImageRef AngleGradientLayer::drawToImage() {
     const CGRect b = CGRectStandardize(bounds());
     if (!(b.size.width >= 1 && b.size.height >= 1)) return nullptr;
-    const auto w = static_cast<std::size_t>(std::ceil(b.size.width)), h = static_cast<std::size_t>(std::ceil(b.size.height));
+    const auto w = static_cast<std::size_t>(std::ceil(b.size.width)),
+               h = static_cast<std::size_t>(std::ceil(b.size.height));
     CGContextRef context = CGBitmapContextCreate(nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(),
                                                  kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     if (!context) return nullptr;

@@ -61,7 +61,8 @@ std::shared_ptr<UIView> ButtonMenuView::addButtonWithView(std::shared_ptr<UIView
     return view;
 }
 
-std::shared_ptr<UIButton> ButtonMenuView::addButtonWithString(const std::string& title, std::optional<UIColor> tintColor) {
+std::shared_ptr<UIButton> ButtonMenuView::addButtonWithString(const std::string& title,
+                                                              std::optional<UIColor> tintColor) {
     auto button = UIButton::buttonWithType(UIButtonType::Custom);
     button->setBackgroundColor(UIColor::clearColor());
     if (tintColor) button->setTitleColor(*tintColor, UIControlStateNormal);
@@ -100,7 +101,8 @@ void ButtonMenuView::layoutViews() {
     if (n == 0) return;
     const double step = 1.0 / static_cast<double>(n);
     for (std::size_t k = 0; k < n; ++k)
-        PositioningUtility::positionViewAtRelativeCenterX(*buttonViews_[k], step * (static_cast<double>(k) + 0.5), *this);
+        PositioningUtility::positionViewAtRelativeCenterX(*buttonViews_[k], step * (static_cast<double>(k) + 0.5),
+                                                          *this);
     if (!showDivider_) return;
     for (const auto& v : dividerViews_) v->removeFromSuperview();
     dividerViews_.clear();

@@ -5,7 +5,8 @@
 ButtonView::ButtonView(CGRect frame, CGRect buttonFrame)
     : UIView(frame), button_(std::make_shared<UIButton>(buttonFrame)) {
     setBackgroundColor(UIColor::clearColor());
-    button_->addTarget(this, [this](UIControl&, const UIEvent*) { buttonTouched(); }, UIControlEventTouchUpInside);
+    button_->addTarget(
+        this, [this](UIControl&, const UIEvent*) { buttonTouched(); }, UIControlEventTouchUpInside);
     addSubview(button_);
     PositioningUtility::positionViewAtCenterOfView(*button_, *this);
 }

@@ -131,7 +131,8 @@ void CircularProgressView::setShowLabel(bool show) {
     showLabel_ = show;
     if (show) {
         auto label = TextDisplayView::textDisplayViewWithHeaderOfSize(kHeaderFontSize, kDetailFontSize);
-        const CGSize size{bounds().size.width * (1 - relativeThickness_), bounds().size.height * (1 - relativeThickness_)};
+        const CGSize size{bounds().size.width * (1 - relativeThickness_),
+                          bounds().size.height * (1 - relativeThickness_)};
         label->setFrame(PositioningUtility::rectWithSizeCenteredInRect(size, bounds()));
         label->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
         label->setTextSpacing(kTextSpacing);
@@ -168,5 +169,6 @@ void CircularProgressView::setShowProgress(bool show) {
 void CircularProgressView::setOrientation(int orientation, bool animated) {
     if (UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiom::Pad) return;
     const double angle = AppConstants::angleForOrientation(orientation);
-    UIView::animateWithDuration(animated ? 0.2 : 0, [this, angle] { setTransform(CGAffineTransformMakeRotation(angle)); });
+    UIView::animateWithDuration(animated ? 0.2 : 0,
+                                [this, angle] { setTransform(CGAffineTransformMakeRotation(angle)); });
 }

@@ -105,7 +105,9 @@ void CompareView::initialize() {
 
 UIImagePtr CompareView::compareImage() const { return compareImageView_ ? compareImageView_->image() : nullptr; }
 
-void CompareView::setCompareImage(const UIImagePtr& image) { setCompareImage(image, UIViewContentMode::ScaleAspectFit); }
+void CompareView::setCompareImage(const UIImagePtr& image) {
+    setCompareImage(image, UIViewContentMode::ScaleAspectFit);
+}
 
 void CompareView::setCompareImage(const UIImagePtr& image, const ImageContentView& fromImageView) {
     setCompareImage(image, fromImageView.contentMode());
@@ -124,7 +126,8 @@ void CompareView::setCompareImage(const UIImagePtr& image, UIViewContentMode mod
     compareImageMaskView_ = plainView(true);
     compareImageMaskView_->setFrame(
         CGRectMake(-widthOffset_ / 2, -heightOffset_ / 2, size.width + widthOffset_, size.height + heightOffset_));
-    compareImageView_ = std::make_shared<ImageContentView>(CGRectMake(widthOffset_ / 2, heightOffset_ / 2, size.width, size.height));
+    compareImageView_ =
+        std::make_shared<ImageContentView>(CGRectMake(widthOffset_ / 2, heightOffset_ / 2, size.width, size.height));
     compareImageView_->setZoomEnabled(zoomEnabled);
     compareImageView_->setUserInteractionEnabled(false);
     compareImageView_->setContentMode(mode);
@@ -170,7 +173,8 @@ double CompareView::diagonalAngle() const {
 
 std::array<double, CompareView::kAngleStepCount> CompareView::angleSteps() const {
     const double d = diagonalAngle();
-    return {-d, M_PI / 2, adjustedAngle(d + M_PI), M_PI, M_PI - d, 3 * M_PI / 2, adjustedAngle(d), adjustedAngle(kTwoPi)};
+    return {-d,       M_PI / 2,     adjustedAngle(d + M_PI), M_PI,
+            M_PI - d, 3 * M_PI / 2, adjustedAngle(d),        adjustedAngle(kTwoPi)};
 }
 
 double CompareView::firstAngleStep() const { return static_cast<float>(angleSteps()[0]); }
@@ -187,7 +191,8 @@ double CompareView::nextClosestAngleStep() {
     }
     const auto count = static_cast<std::int64_t>(steps.size());
     currentAngleStepIndex_ = static_cast<std::int64_t>(closest);
-    if (std::sin(steps[closest] - angle_) >= 0) previousAngleStepIndex_ = currentAngleStepIndex_ - 1, nextAngleStepIndex_ = currentAngleStepIndex_;
+    if (std::sin(steps[closest] - angle_) >= 0)
+        previousAngleStepIndex_ = currentAngleStepIndex_ - 1, nextAngleStepIndex_ = currentAngleStepIndex_;
     else previousAngleStepIndex_ = currentAngleStepIndex_, nextAngleStepIndex_ = currentAngleStepIndex_ + 1;
     if (previousAngleStepIndex_ < 0) previousAngleStepIndex_ = count - 1;
     if (nextAngleStepIndex_ >= count) nextAngleStepIndex_ = 0;
@@ -202,12 +207,12 @@ void CompareView::setAngle(double angle) {
 
 std::shared_ptr<AnimationObserver> CompareView::observeTurn(bool showing) {
     std::weak_ptr<UIView> weak = shared_from_this();
-    return AnimationObserver::beginObservingAnimation(containerView_->layer(), "transform.rotation.z",
-                                                      [weak, this, showing](const CAValue& value) {
-                                                          if (weak.expired()) return;
-                                                          layoutViews();
-                                                          raiseBlockWithAngle(adjustedAngle(CAValueNumber(value)), showing);
-                                                      });
+    return AnimationObserver::beginObservingAnimation(
+        containerView_->layer(), "transform.rotation.z", [weak, this, showing](const CAValue& value) {
+            if (weak.expired()) return;
+            layoutViews();
+            raiseBlockWithAngle(adjustedAngle(CAValueNumber(value)), showing);
+        });
 }
 
 void CompareView::setAngle(double angle, bool animated, Completion completion) {
@@ -228,7 +233,8 @@ void CompareView::setAngle(double angle, bool animated, Completion completion) {
 // ---- Geometry ------------------------------------------------------------------------------
 
 std::optional<std::array<CGPoint, 2>> CompareView::intersectionPointsOfRect(CGRect rect, CGPoint c, double angle) {
-    const double minX = CGRectGetMinX(rect), maxX = CGRectGetMaxX(rect), minY = CGRectGetMinY(rect), maxY = CGRectGetMaxY(rect);
+    const double minX = CGRectGetMinX(rect), maxX = CGRectGetMaxX(rect), minY = CGRectGetMinY(rect),
+                 maxY = CGRectGetMaxY(rect);
     if (!finite(c) || c.x < minX || c.x > maxX || c.y < minY || c.y > maxY) return std::nullopt;
     double dx = std::cos(angle), dy = std::sin(angle);
     if (std::fabs(dx) < 1e-6) dx = 0;
@@ -283,7 +289,8 @@ struct Chord {
 
 std::optional<Chord> chordOf(CGRect f, double angle) {
     if (!(f.size.width > 0) || !(f.size.height > 0)) return std::nullopt;
-    const auto points = CompareView::intersectionPointsOfRect(f, CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f)), angle);
+    const auto points =
+        CompareView::intersectionPointsOfRect(f, CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f)), angle);
     if (!points) return std::nullopt;
     const CGPoint p0 = (*points)[0];
     Chord chord{p0, CompareView::distanceBetweenPoints(p0, (*points)[1]), 0, 0, false};
@@ -311,7 +318,8 @@ double CompareView::magnitudeOfLineWithInteriorPadding(double a, double p) const
 double CompareView::magnitudeOfLineWithExteriorPadding(double a, double e) const {
     const auto chord = chordOf(imageFrame(), angle_);
     if (!chord) return 0;
-    const double u = chord->onVerticalEdge ? (chord->p0.y - chord->ry) * std::sin(a) : (chord->p0.x - chord->rx) * std::cos(a);
+    const double u =
+        chord->onVerticalEdge ? (chord->p0.y - chord->ry) * std::sin(a) : (chord->p0.x - chord->rx) * std::cos(a);
     const double m = 2 * std::fabs(u) + 2 * e + chord->length;
     return std::isfinite(m) ? m : 0;
 }
@@ -346,7 +354,9 @@ void CompareView::layoutForBounds() {
     place(*containerView_, b, 0);
     if (compareImageMaskView_)
         place(*compareImageMaskView_,
-              CGRectMake(-widthOffset_ / 2, -heightOffset_ / 2, b.size.width + widthOffset_, b.size.height + heightOffset_), 0);
+              CGRectMake(-widthOffset_ / 2, -heightOffset_ / 2, b.size.width + widthOffset_,
+                         b.size.height + heightOffset_),
+              0);
     if (compareImageView_)
         place(*compareImageView_, CGRectMake(widthOffset_ / 2, heightOffset_ / 2, b.size.width, b.size.height), 0);
 }
@@ -387,7 +397,8 @@ void CompareView::layoutViewsWithPosition(double p) {
     if (handlingPanGesture_ && constrainToImage_ && indicatorView_) {
         const CGRect ring = sliderView_->convertRectToView(indicatorView_->frame(), this);
         const CGRect image = imageFrame();
-        const bool within = CGRectGetMinX(ring) >= CGRectGetMinX(image) && CGRectGetMaxX(ring) <= CGRectGetMaxX(image) &&
+        const bool within = CGRectGetMinX(ring) >= CGRectGetMinX(image) &&
+                            CGRectGetMaxX(ring) <= CGRectGetMaxX(image) &&
                             CGRectGetMinY(ring) >= CGRectGetMinY(image) && CGRectGetMaxY(ring) <= CGRectGetMaxY(image);
         if (!within) q = layoutSliderView(lastPosition_);
     }
@@ -434,7 +445,8 @@ void CompareView::setRelativePosition(double relative, bool animated, Completion
 void CompareView::setRelativePosition(double relative, double duration, Completion completion) {
     std::weak_ptr<UIView> weak = shared_from_this();
     UIView::animateWithDuration(
-        duration, 0, 0.8, 1.0, UIViewAnimationOptionAllowUserInteraction, [this, relative] { setRelativePosition(relative); },
+        duration, 0, 0.8, 1.0, UIViewAnimationOptionAllowUserInteraction,
+        [this, relative] { setRelativePosition(relative); },
         [weak, this, completion](bool finished) {
             if (weak.expired()) return;
             layoutViews();
@@ -522,7 +534,8 @@ void CompareView::setGesturesEnabled(bool enabled) {
     longPressRecognizer_.reset();
     if (!enabled) return;
     panRecognizer_ = std::make_shared<UIPanGestureRecognizer>();
-    panRecognizer_->addTarget(this, [this](UIGestureRecognizer& r) { handlePan(static_cast<UIPanGestureRecognizer&>(r)); });
+    panRecognizer_->addTarget(this,
+                              [this](UIGestureRecognizer& r) { handlePan(static_cast<UIPanGestureRecognizer&>(r)); });
     rotateRecognizer_ = std::make_shared<UIRotationGestureRecognizer>();
     rotateRecognizer_->addTarget(
         this, [this](UIGestureRecognizer& r) { handleRotate(static_cast<UIRotationGestureRecognizer&>(r)); });
@@ -542,8 +555,8 @@ void CompareView::handlePan(UIPanGestureRecognizer& pan) {
     const double m = magnitude_;
     const double w = pan.view() ? pan.view()->bounds().size.width : bounds().size.width;
     handlingPanGesture_ = true;
-    const double p =
-        GestureUtility::relativeValueAfterXTranslation(pan, [this] { return position(); }, pan.view(), (w - m) / 2, (w + m) / 2);
+    const double p = GestureUtility::relativeValueAfterXTranslation(
+        pan, [this] { return position(); }, pan.view(), (w - m) / 2, (w + m) / 2);
     setPosition(p);
     // Where the user left it is what a change of size keeps.
     lastRelativePosition_ = relativePosition();
@@ -564,8 +577,7 @@ void CompareView::handleRotate(UIRotationGestureRecognizer& gesture) {
         if (panRecognizer_) panRecognizer_->setEnabled(true);
         if (useVelocityRotation_ && std::fabs(r) < -diagonalAngle())
             setAngle(r < 0 ? previousAngleStep() : nextAngleStep(), true);
-        else
-            setAngle(closest, true);
+        else setAngle(closest, true);
     }
 }
 
@@ -584,14 +596,15 @@ void CompareView::animateCompareView(bool show, Completion completion) {
     if (show) setAngle(firstAngleStep());
     auto observer = observeTurn(show);
     containerView_->setAlpha(show ? 0 : 1);
-    UIView::animateWithDuration(kFadeDuration, 0, 0.8, 1.0, 0, [this, show] { containerView_->setAlpha(show ? 1 : 0); },
-                                completion);
+    UIView::animateWithDuration(
+        kFadeDuration, 0, 0.8, 1.0, 0, [this, show] { containerView_->setAlpha(show ? 1 : 0); }, completion);
     const double start = show ? adjustedAngle(angle_ - kShowTurn) : angle_;
     const double end = show ? angle_ : adjustedAngle(angle_ - kShowTurn);
     setTurn(start);
-    UIView::animateWithDuration(kTurnDuration, 0, 0.5, 1.0, 0, [this, end] { setTurn(end); },
-                                [observer, completion](bool finished) {
-                                    observer->finishObservingAnimation();
-                                    if (completion) completion(finished);
-                                });
+    UIView::animateWithDuration(
+        kTurnDuration, 0, 0.5, 1.0, 0, [this, end] { setTurn(end); },
+        [observer, completion](bool finished) {
+            observer->finishObservingAnimation();
+            if (completion) completion(finished);
+        });
 }

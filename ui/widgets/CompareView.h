@@ -136,7 +136,8 @@ private:
     std::shared_ptr<ImageContentView> compareImageView_;
     std::shared_ptr<UIView> compareImageMaskView_;
     std::shared_ptr<UIView> sliderView_, sliderLeftView_, sliderRightView_;
-    std::shared_ptr<UIView> sliderLeftRightImageMaskView_, sliderLeftRightImageContainerView_, sliderLeftRightImageView_;
+    std::shared_ptr<UIView> sliderLeftRightImageMaskView_, sliderLeftRightImageContainerView_,
+        sliderLeftRightImageView_;
     std::shared_ptr<UIView> sliderLeftImageView_, sliderRightImageView_;
     std::shared_ptr<UIView> indicatorView_;
     std::vector<std::shared_ptr<CALayer>> chevrons_;

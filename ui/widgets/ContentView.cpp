@@ -120,15 +120,16 @@ void ContentView::setRelativeZoomScale(double r, bool animated, double duration,
         if (completion) completion(true);
         return;
     }
-    const CGFloat z = (scrollView_->maximumZoomScale() - scrollView_->minimumZoomScale()) * r + scrollView_->minimumZoomScale();
+    const CGFloat z =
+        (scrollView_->maximumZoomScale() - scrollView_->minimumZoomScale()) * r + scrollView_->minimumZoomScale();
     if (!animatesRelativeZoom()) {
         scrollView_->setZoomScale(z, false);
         if (completion) completion(true);
         return;
     }
     auto scroll = scrollView_;
-    UIView::animateWithDuration(animated ? duration : 0, 0, 0, [scroll, z] { scroll->setZoomScale(z, false); },
-                                std::move(completion));
+    UIView::animateWithDuration(
+        animated ? duration : 0, 0, 0, [scroll, z] { scroll->setZoomScale(z, false); }, std::move(completion));
 }
 
 double ContentView::relativeZoomScale() const {

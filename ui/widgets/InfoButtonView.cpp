@@ -24,8 +24,9 @@ void InfoButtonView::setImage(UIImagePtr image) {
     if (image == image_) return;
     image_ = std::move(image);
     UIImageView* mode = modeView_.get();
-    UIView::transitionWithView(modeView_, kFlipDuration, UIViewAnimationOptionTransitionFlipFromBottom,
-                               [mode, picture = asTemplate(image_)] { mode->setImage(picture); }, nullptr);
+    UIView::transitionWithView(
+        modeView_, kFlipDuration, UIViewAnimationOptionTransitionFlipFromBottom,
+        [mode, picture = asTemplate(image_)] { mode->setImage(picture); }, nullptr);
 }
 
 void InfoButtonView::buttonTouched() {

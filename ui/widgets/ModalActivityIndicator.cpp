@@ -5,7 +5,8 @@
 #include "ui/animation/AnimationUtility.h"
 #include "ui/animation/PositioningUtility.h"
 
-void ModalActivityIndicator::animateActivityView(const std::shared_ptr<UIView>& view, bool show, Completion completion) {
+void ModalActivityIndicator::animateActivityView(const std::shared_ptr<UIView>& view, bool show,
+                                                 Completion completion) {
     const CGFloat scale = kAppearScale;
     AnimationUtility::animateView(
         view, AnimationUtility::fadeAndTransform(CGAffineTransformMakeScale(scale, scale), show, kAppearDuration),

@@ -11,7 +11,9 @@ RotationSelectionItem::RotationSelectionItem(CGRect frame) : UIView(frame) {
     addSubview(label_);
 }
 
-std::shared_ptr<RotationSelectionItem> RotationSelectionItem::item() { return std::make_shared<RotationSelectionItem>(); }
+std::shared_ptr<RotationSelectionItem> RotationSelectionItem::item() {
+    return std::make_shared<RotationSelectionItem>();
+}
 
 void RotationSelectionItem::setSelected(bool selected) {
     selected_ = selected;

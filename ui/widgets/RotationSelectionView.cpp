@@ -46,7 +46,8 @@ void RotationSelectionView::initialize() {
     rightSwipe_ = std::make_shared<UISwipeGestureRecognizer>();
     rightSwipe_->setDirection(UISwipeGestureRecognizerDirectionRight);
     for (const auto& swipe : {leftSwipe_, rightSwipe_}) {
-        swipe->addTarget(this, [this](UIGestureRecognizer& g) { swipeGesture(static_cast<UISwipeGestureRecognizer&>(g)); });
+        swipe->addTarget(this,
+                         [this](UIGestureRecognizer& g) { swipeGesture(static_cast<UISwipeGestureRecognizer&>(g)); });
         addGestureRecognizer(swipe);
     }
     tap_ = std::make_shared<UITapGestureRecognizer>();
@@ -157,7 +158,8 @@ void RotationSelectionView::moveRotationSelection(double d, bool animated) {
         RotationSelectionItem* item = shared.get();
         item->setAngle(item->angle() + d);
         animateTransform(*item->layer(),
-                         CATransform3DConcat(CATransform3DMakeRotation(d, 0, 1, 0), item->layer()->transform()), duration);
+                         CATransform3DConcat(CATransform3DMakeRotation(d, 0, 1, 0), item->layer()->transform()),
+                         duration);
         const double alpha = tiltedAlpha(item->angle());
         std::weak_ptr<RotationSelectionItem> weak = shared;
         UIView::animateWithDuration(

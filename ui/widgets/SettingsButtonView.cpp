@@ -15,7 +15,8 @@ void SettingsButtonView::buttonTouched() {
     UIView::animateWithDuration(
         kSpringDuration, 0, kSpringDamping, kSpringVelocity, 0,
         [button, expanded] {
-            button->setTransform(expanded ? CGAffineTransformMakeRotation(std::numbers::pi / 2) : CGAffineTransformIdentity);
+            button->setTransform(expanded ? CGAffineTransformMakeRotation(std::numbers::pi / 2)
+                                          : CGAffineTransformIdentity);
         },
         [weakSelf, expanded](bool) {
             if (auto self = std::static_pointer_cast<SettingsButtonView>(weakSelf.lock()))

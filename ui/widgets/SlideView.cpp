@@ -38,7 +38,7 @@ void SlideView::initialize() {
     indicatorWidth_ = 20;
     padding_ = indicatorWidth_ + kPaddingBeyondKnob;
     showValue_ = useGradient_ = useValueGradient_ = false;
-    gradientColors_ = {UIColor::redColor().CGColor(),   UIColor::orangeColor().CGColor(),
+    gradientColors_ = {UIColor::redColor().CGColor(),    UIColor::orangeColor().CGColor(),
                        UIColor::yellowColor().CGColor(), UIColor::greenColor().CGColor(),
                        UIColor::blueColor().CGColor(),   UIColor::purpleColor().CGColor(),
                        UIColor::redColor().CGColor()};
@@ -47,9 +47,12 @@ void SlideView::initialize() {
     indicatorView_->setBackgroundColor(valueColor_);
     indicatorView_->layer()->setCornerRadius(indicatorWidth_ * 0.5);
     indicatorView_->layer()->setBorderColor(AppAppearance::defaultLightColor().CGColor());
-    indicatorView_->addTarget(this, [this](UIControl&, const UIEvent*) {
-        if (indicatorBlock_) indicatorBlock_();
-    }, UIControlEventTouchUpInside);
+    indicatorView_->addTarget(
+        this,
+        [this](UIControl&, const UIEvent*) {
+            if (indicatorBlock_) indicatorBlock_();
+        },
+        UIControlEventTouchUpInside);
     addSubview(indicatorView_);
     setValue(0.5);
     slideLayer().setView(this);
@@ -123,9 +126,8 @@ void SlideView::setPanningEnabled(bool enabled) {
     panRecognizer_ = nullptr;
     if (!enabled) return;
     panRecognizer_ = std::make_shared<UIPanGestureRecognizer>();
-    panRecognizer_->addTarget(this, [this](UIGestureRecognizer& g) {
-        handlePanGesture(static_cast<UIPanGestureRecognizer&>(g));
-    });
+    panRecognizer_->addTarget(
+        this, [this](UIGestureRecognizer& g) { handlePanGesture(static_cast<UIPanGestureRecognizer&>(g)); });
     addGestureRecognizer(panRecognizer_);
 }
 
@@ -134,7 +136,8 @@ void SlideView::handlePanGesture(UIPanGestureRecognizer& pan) {
     const double width = (owner ? owner->bounds().size.width : 0) - 2 * padding_;
     // Without a usable width a drag would divide by nothing: the value stays.
     if (width > 0)
-        setValue(GestureUtility::relativeNormalizedValueAfterXTranslation(pan, [this] { return value_; }, width));
+        setValue(GestureUtility::relativeNormalizedValueAfterXTranslation(
+            pan, [this] { return value_; }, width));
     const UIGestureRecognizerState state = pan.state();
     if (state == UIGestureRecognizerState::Began && valueWillBeginChange_) valueWillBeginChange_(value_);
     if ((state == UIGestureRecognizerState::Ended || state == UIGestureRecognizerState::Cancelled ||
@@ -222,15 +225,21 @@ void SlideView::animateSlideView(bool show, Completion completion) {
 void SlideView::animateIndicatorView(bool show, Completion completion) {
     UIView* knob = indicatorView_.get();
     if (show) {
-        UIView::animateWithDuration(kShowPop, 0, 0.6, 1.0, 0, [knob] {
-            knob->setTransform(CGAffineTransformMakeScale(1, 1));
-            knob->setAlpha(1);
-        }, std::move(completion));
+        UIView::animateWithDuration(
+            kShowPop, 0, 0.6, 1.0, 0,
+            [knob] {
+                knob->setTransform(CGAffineTransformMakeScale(1, 1));
+                knob->setAlpha(1);
+            },
+            std::move(completion));
     } else {
-        UIView::animateWithDuration(kHidePop, 0, 1.0, 1.0, 0, [knob] {
-            knob->setAlpha(0);
-            knob->setTransform(CGAffineTransformMakeScale(0.5, 0.5));
-        }, std::move(completion));
+        UIView::animateWithDuration(
+            kHidePop, 0, 1.0, 1.0, 0,
+            [knob] {
+                knob->setAlpha(0);
+                knob->setTransform(CGAffineTransformMakeScale(0.5, 0.5));
+            },
+            std::move(completion));
     }
 }
 
@@ -238,7 +247,8 @@ void SlideView::setOrientation(int orientation, bool animated) {
     if (UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiom::Pad || !textDisplayView_) return;
     const double angle = AppConstants::angleForOrientation(orientation);
     UIView* label = textDisplayView_.get();
-    UIView::animateWithDuration(animated ? 0.2 : 0, [label, angle] { label->setTransform(CGAffineTransformMakeRotation(angle)); });
+    UIView::animateWithDuration(animated ? 0.2 : 0,
+                                [label, angle] { label->setTransform(CGAffineTransformMakeRotation(angle)); });
 }
 
 // ---- Touches and layout --------------------------------------------------------------------

@@ -17,7 +17,8 @@ void SwitchView::initialize() {
     setOn(false);
     auto button = std::make_shared<UIButton>(bounds());
     button->setBackgroundColor(UIColor::clearColor());
-    button->addTarget(this, [this](UIControl&, const UIEvent*) { switchTouched(); }, UIControlEventTouchUpInside);
+    button->addTarget(
+        this, [this](UIControl&, const UIEvent*) { switchTouched(); }, UIControlEventTouchUpInside);
     addSubview(button);
 }
 

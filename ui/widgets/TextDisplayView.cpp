@@ -33,7 +33,8 @@ std::shared_ptr<TextDisplayView> TextDisplayView::textDisplayViewWithHeaderOfSiz
     return view;
 }
 
-std::shared_ptr<TextDisplayView> TextDisplayView::textDisplayViewWithHeaderOfSize(CGFloat headerSize, CGFloat detailSize) {
+std::shared_ptr<TextDisplayView> TextDisplayView::textDisplayViewWithHeaderOfSize(CGFloat headerSize,
+                                                                                  CGFloat detailSize) {
     auto view = textDisplayViewWithHeaderOfSize(headerSize);
     view->setShowsDetailText(true);
     view->detailLabel_->setFont(AppAppearance::defaultFontOfSize(detailSize));
@@ -152,7 +153,6 @@ void TextDisplayView::setOrientation(int orientation, bool animated) {
     if (UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiom::Pad) return;
     UIView* group = groupView_.get();
     const double angle = AppConstants::angleForOrientation(orientation);
-    UIView::animateWithDuration(animated ? 0.2 : 0, [group, angle] {
-        group->setTransform(CGAffineTransformMakeRotation(angle));
-    });
+    UIView::animateWithDuration(animated ? 0.2 : 0,
+                                [group, angle] { group->setTransform(CGAffineTransformMakeRotation(angle)); });
 }

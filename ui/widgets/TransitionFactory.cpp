@@ -42,7 +42,8 @@ void TransitionFactory::setLastTransition(std::shared_ptr<UIView> transition) { 
 
 const std::shared_ptr<UIView>& TransitionFactory::lastTransition() { return lastOverlay(); }
 
-std::shared_ptr<UIView> TransitionFactory::transition(const std::shared_ptr<UIView>& content, const std::string& caption) {
+std::shared_ptr<UIView> TransitionFactory::transition(const std::shared_ptr<UIView>& content,
+                                                      const std::string& caption) {
     auto container = std::make_shared<UIView>(CGRectMake(0, 0, kCaptionedSide, kCaptionedSide));
     container->setBackgroundColor(UIColor::clearColor());
     container->setOpaque(false);

@@ -29,9 +29,11 @@ void TransitionUtility::fadeToTransition(const std::shared_ptr<UIView>& overlay,
     overlay->setAlpha(0);
     TransitionPositioning::positionTransition(*overlay, *view);
     if (UIView* superview = view->superview()) superview->insertSubviewAbove(overlay, view.get());
-    UIView::animateWithDuration(duration, [overlay] { overlay->setAlpha(1); }, [completion](bool finished) {
-        if (completion) completion(finished);
-    });
+    UIView::animateWithDuration(
+        duration, [overlay] { overlay->setAlpha(1); },
+        [completion](bool finished) {
+            if (completion) completion(finished);
+        });
 }
 
 void TransitionUtility::fadeFromLastTransitionForView(const std::shared_ptr<UIView>& view, NSTimeInterval duration,

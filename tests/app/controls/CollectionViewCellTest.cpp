@@ -42,7 +42,13 @@ protected:
 };
 
 TEST_F(CollectionViewCellTest, PicturesShowTheirOwnColoursOrTheirShapeInTheContentColour) {
-    struct Case { const char* name; std::optional<CGColor> content; CGSize imageSize; CGSize expected; CGColor middle; };
+    struct Case {
+        const char* name;
+        std::optional<CGColor> content;
+        CGSize imageSize;
+        CGSize expected;
+        CGColor middle;
+    };
     const Case cases[] = {
         {"own colours", std::nullopt, {20, 20}, {20, 20}, kRed},
         {"shape in the content colour", kGreen, {20, 20}, {20, 20}, kGreen},
@@ -162,7 +168,10 @@ TEST_F(CollectionViewCellTest, HeadersCentreACellOfTheirItemsSize) {
 }
 
 TEST_F(CollectionViewCellTest, ContentTurnsUprightWithTheDeviceExceptOnThePad) {
-    struct Case { int orientation; double angle; };
+    struct Case {
+        int orientation;
+        double angle;
+    };
     const Case cases[] = {{1, 0}, {2, std::numbers::pi}, {3, std::numbers::pi / 2}, {4, -std::numbers::pi / 2}};
     auto text = CollectionObject::collectionObjectWithColor(kBlue, "T");
     auto picture = imageItem(std::nullopt, {20, 20});

@@ -107,7 +107,8 @@ TEST_F(PickerTest, InstallingCutsSectionsAtHeadersAndOpensTheSelectedItemsCatego
     install(nullptr);
     const CGFloat pad = 4 * kWidth;
     EXPECT_EQ(picker->contentPadding(), pad);
-    EXPECT_EQ(picker->frame(), CGRectMake(-pad, kTop, kWidth + 2 * pad, kHeight)) << "reaches 4 widths beyond each side";
+    EXPECT_EQ(picker->frame(), CGRectMake(-pad, kTop, kWidth + 2 * pad, kHeight))
+        << "reaches 4 widths beyond each side";
     ASSERT_EQ(picker->categories().size(), 3u);
     EXPECT_EQ(picker->allCategoryObjects()[1].size(), 4u);
     EXPECT_EQ(picker->categoryObjects()[0].size(), 3u);
@@ -140,7 +141,13 @@ TEST_F(PickerTest, InstallingCutsSectionsAtHeadersAndOpensTheSelectedItemsCatego
 
 TEST_F(PickerTest, NarrowListsAreCentredAndWideOnesGetTwentyEightPointsMoreAtEachEnd) {
     const CGFloat pad = 4 * kWidth;
-    struct Case { const char* name; std::vector<int> counts; std::vector<bool> open; CGFloat content; bool fits; };
+    struct Case {
+        const char* name;
+        std::vector<int> counts;
+        std::vector<bool> open;
+        CGFloat content;
+        bool fits;
+    };
     const Case cases[] = {
         // 44 + 14 + 3 × 42 + 2 × 14 + 14, 44 + 14, 44
         {"narrow", {3, 4, 2}, {true, false, false}, 328, true},
@@ -163,7 +170,10 @@ TEST_F(PickerTest, SectionInsetsOpenOnlyAnOpenCategoryAndCloseAllButTheLast) {
     makeList({2, 2, 2, 0}, {true, false, true, true});
     headers[3]->setSize(CGSizeZero);  // a header that takes no room cannot open
     install(nullptr);
-    struct Case { NSInteger section; CGFloat left, right; };
+    struct Case {
+        NSInteger section;
+        CGFloat left, right;
+    };
     for (const Case& c : {Case{0, 14, 14}, Case{1, 0, 14}, Case{2, 14, 14}, Case{3, 0, 0}}) {
         const auto inset = picker->insetForSectionAtIndex(*picker, *picker->collectionViewLayout(), c.section);
         ASSERT_TRUE(inset);
@@ -277,7 +287,10 @@ TEST_F(PickerTest, ScrollingToAnItemStopsAtEitherEndOfTheContent) {
     install(nullptr);
     const UIEdgeInsets inset = picker->contentInset();
     const CGFloat width = picker->bounds().size.width;
-    struct Case { NSInteger item; CGFloat offset; };
+    struct Case {
+        NSInteger item;
+        CGFloat offset;
+    };
     const CGFloat firstX = picker->layoutAttributesForItemAtIndexPath({0, 0})->frame.origin.x;
     const CGFloat midX = picker->layoutAttributesForItemAtIndexPath({0, 15})->frame.origin.x;
     for (const Case& c : {Case{0, firstX - inset.left - 42}, Case{15, midX - inset.left - 42},
@@ -334,7 +347,8 @@ TEST_F(PickerTest, TurningTheDeviceTurnsCellsAndHeadersContent) {
 struct Row : UICollectionViewDataSource {
     NSInteger count = 3;
     NSInteger numberOfItemsInSection(UICollectionView&, NSInteger) override { return count; }
-    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView& view, const NSIndexPath& p) override {
+    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView& view,
+                                                                 const NSIndexPath& p) override {
         return view.dequeueReusableCellWithReuseIdentifier("cell", p);
     }
 };
@@ -349,7 +363,10 @@ TEST_F(PickerTest, TheCentringLayoutMovesANarrowRowAsABlock) {
     auto row = std::make_shared<Row>();
     view->setDataSource(row);
     window->addSubview(view);
-    struct Case { NSInteger count; CGFloat firstX; };
+    struct Case {
+        NSInteger count;
+        CGFloat firstX;
+    };
     for (const Case& c : {Case{3, (300 - 170) / 2.0}, Case{8, 0}}) {
         row->count = c.count;
         view->reloadData();

@@ -31,7 +31,12 @@ protected:
 
 TEST_F(TypeSelectViewTest, ButtonsCarryTheirKindAndStandAtTheirFractions) {
     auto v = selector();
-    struct Case { UIButton* button; const char* title; int tag; double fraction; };
+    struct Case {
+        UIButton* button;
+        const char* title;
+        int tag;
+        double fraction;
+    };
     for (const Case& c : {Case{&v->modeButton(), "Mode", TypeController::TypeSelectionMode, 0.15},
                           Case{&v->adjustButton(), "Adjust", TypeController::TypeSelectionAdjust, 0.5},
                           Case{&v->colorButton(), "Color", TypeController::TypeSelectionColor, 0.85}}) {
@@ -79,7 +84,11 @@ TEST_F(TypeSelectViewTest, TapsReportEachChangeOnceAndTheHighlightSpringsToTheBu
 }
 
 TEST_F(TypeSelectViewTest, HighlightIsARoundedOutlineSizedForTheDevice) {
-    struct Case { UIDeviceProfile profile; CGFloat width; CGFloat fontSize; };
+    struct Case {
+        UIDeviceProfile profile;
+        CGFloat width;
+        CGFloat fontSize;
+    };
     for (const Case& c : {Case{UIDeviceProfile::phone(), 60, AppAppearance::defaultFont().pointSize()},
                           Case{UIDeviceProfile::pad(), 80, 15.0}}) {
         UIDeviceProfile::setCurrent(c.profile);

@@ -36,7 +36,8 @@ protected:
         graphics->setAlpha(0.4);
         host.addSubview(graphics);
         host.addSubview(settings);
-        auto bottom = std::make_shared<UIView>(CGRectMake(0, host.bounds().size.height - 98, host.bounds().size.width, 98));
+        auto bottom =
+            std::make_shared<UIView>(CGRectMake(0, host.bounds().size.height - 98, host.bounds().size.width, 98));
         host.addSubview(bottom);
         about = AboutPanel::aboutButtonMenu(bottom->bounds(), [this](const auto&, const auto&) { openPanel(); });
         bottom->addSubview(about.menu);
@@ -49,7 +50,8 @@ protected:
     }
     void TearDown() override { UIApplication::sharedApplication().setURLLauncher(nullptr); }
     void openPanel() {
-        panel = std::make_unique<AboutPanel>(AboutPanel::Parts{controller.get(), about.logo, about.label, settings, graphics, done});
+        panel = std::make_unique<AboutPanel>(
+            AboutPanel::Parts{controller.get(), about.logo, about.label, settings, graphics, done});
     }
     void tapView(const UIView& view) {
         const CGRect r = view.convertRectToView(view.bounds(), nullptr);
@@ -133,8 +135,8 @@ TEST_F(AboutPanelTest, ALinkTheDesktopCannotOpenIsSaidInAnAlertWithTheReason) {
     UIAlertPresentation* shown = desktop.waitForOutcome(ui);
     ASSERT_NE(shown, nullptr) << "the failed link is said";
     EXPECT_EQ(shown->title, "Cannot Open Link");
-    EXPECT_EQ(shown->message, AboutPanel::links()[0].address +
-                                  "\nxdg-open ended with status 3: no program on this desktop opens it");
+    EXPECT_EQ(shown->message,
+              AboutPanel::links()[0].address + "\nxdg-open ended with status 3: no program on this desktop opens it");
     tapAlertButton(ui, "OK");
     EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
     EXPECT_EQ(about.logo->superview(), panel->container().get()) << "the panel stays open";

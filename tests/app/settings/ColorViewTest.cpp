@@ -15,7 +15,8 @@ namespace {
 void expectStops(const SlideView& slider, const std::function<UIColor(double)>& colorAt, const std::string& what) {
     const auto& stops = slider.gradientColors();
     ASSERT_EQ(stops.size(), 5u) << what;
-    for (int i = 0; i < 5; ++i) expectColor(stops[i], colorAt(i * 0.25).CGColor(), what + " stop " + std::to_string(i), 1e-6);
+    for (int i = 0; i < 5; ++i)
+        expectColor(stops[i], colorAt(i * 0.25).CGColor(), what + " stop " + std::to_string(i), 1e-6);
 }
 
 class ColorViewTest : public ::testing::Test {
@@ -29,7 +30,9 @@ protected:
         });
         view->layoutIfNeeded();
     }
-    static UIColor hsl(double h, double s, double l) { return ColorUtility::colorWithHueSaturationLightness(h, s, l, 1); }
+    static UIColor hsl(double h, double s, double l) {
+        return ColorUtility::colorWithHueSaturationLightness(h, s, l, 1);
+    }
 
     TouchHarness ui;
     std::shared_ptr<ColorView> view;
@@ -85,7 +88,10 @@ TEST_F(ColorViewTest, AHueDragKeepsSaturationAndLightnessAndTheGradientsFollow) 
     EXPECT_NEAR(view->lightness(), 0.4, 1e-6);
     expectColor(last.CGColor(), hsl(view->hue(), 0.7, 0.4).CGColor(), "the reported colour", 1e-6);
     const double newHue = view->hue();
-    expectStops(*view->lightnessSlideView(), [&](double l) { return hsl(newHue, 0.7, l); }, "lightness");
-    expectStops(*view->saturationSlideView(), [&](double s) { return hsl(newHue, s, 0.4); }, "saturation");
-    expectColor(view->hueSlideView()->indicatorView()->backgroundColor()->CGColor(), hsl(newHue, 0.7, 0.5).CGColor(), "hue knob", 1e-6);
+    expectStops(
+        *view->lightnessSlideView(), [&](double l) { return hsl(newHue, 0.7, l); }, "lightness");
+    expectStops(
+        *view->saturationSlideView(), [&](double s) { return hsl(newHue, s, 0.4); }, "saturation");
+    expectColor(view->hueSlideView()->indicatorView()->backgroundColor()->CGColor(), hsl(newHue, 0.7, 0.5).CGColor(),
+                "hue knob", 1e-6);
 }

@@ -20,11 +20,14 @@ void tapButton(TouchHarness& ui, const UIButton& button) {
 
 // The chosen button stands in the panel in the selected colour, the other in the vibrancy
 // layer in the light colour.
-void expectChosen(ChoiceMenuViewController& menu, const UIButton& chosen, const UIButton& other, const std::string& what) {
+void expectChosen(ChoiceMenuViewController& menu, const UIButton& chosen, const UIButton& other,
+                  const std::string& what) {
     EXPECT_EQ(chosen.superview(), menu.view().get()) << what;
     EXPECT_EQ(other.superview(), menu.vibrancyView()->contentView().get()) << what;
-    expectColor(chosen.titleColorForState(UIControlStateNormal)->CGColor(), menu.selectedColor()->CGColor(), what, 1e-6);
-    expectColor(other.titleColorForState(UIControlStateNormal)->CGColor(), AppAppearance::defaultLightColor().CGColor(), what, 1e-6);
+    expectColor(chosen.titleColorForState(UIControlStateNormal)->CGColor(), menu.selectedColor()->CGColor(), what,
+                1e-6);
+    expectColor(other.titleColorForState(UIControlStateNormal)->CGColor(), AppAppearance::defaultLightColor().CGColor(),
+                what, 1e-6);
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ protected:
     void SetUp() override {
         AmbrelAppSettings& s = AmbrelAppSettings::sharedInstance();
         s.setUseGeotagging(false), s.setSaveOriginal(false), s.setShowGrid(false);
-        s.setAlbumSaveMethod(SaveMethodPrompt), s.setCameraSaveMethod(SaveMethodSaveAsCopy), s.setSaveType(SaveTypeJPEG);
+        s.setAlbumSaveMethod(SaveMethodPrompt), s.setCameraSaveMethod(SaveMethodSaveAsCopy),
+            s.setSaveType(SaveTypeJPEG);
         s.setDefaultMode("Normal 1");
         controller = std::make_shared<UIViewController>();
         navigation = std::make_shared<UINavigationController>(controller);
@@ -125,7 +126,8 @@ TEST_F(SettingsViewTest, EveryRowWritesItsSettingAndReportsOnce) {
     tapRow("Format");
     ui.advance(SettingsView::kPageDuration);
     EXPECT_EQ(page->optionPage()->descriptionLabel()->text(),
-              "Photos will be saved as lossless PNG. Photos will be automatically exported when saving and will not be editable.");
+              "Photos will be saved as lossless PNG. Photos will be automatically exported when saving and will not be "
+              "editable.");
     // Tapping the checked option writes it again.
     changes = 0;
     s.setSaveType(SaveTypeTIFF);
@@ -189,7 +191,8 @@ TEST_F(SettingsViewTest, AnOptionPageSlidesInOverTheListAndBackRestoringTheNavig
     // While it slides, a tap that still reaches the row below (its button's action) is ignored.
     const CGPoint inList = page->scrollView()->convertPointFromView(album, nullptr);
     auto* rowButton = static_cast<UIButton*>(findView(*page->scrollView(), [&](UIView& v) {
-        return dynamic_cast<UIButton*>(&v) && v.superview() == page->scrollView().get() && CGRectContainsPoint(v.frame(), inList);
+        return dynamic_cast<UIButton*>(&v) && v.superview() == page->scrollView().get() &&
+               CGRectContainsPoint(v.frame(), inList);
     }));
     ASSERT_TRUE(rowButton);
     rowButton->sendActionsForControlEvents(UIControlEventTouchUpInside);

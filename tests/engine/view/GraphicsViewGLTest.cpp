@@ -36,8 +36,8 @@ UIImagePtr SolidImage(std::size_t w, std::size_t h, uint8_t r, uint8_t g, uint8_
     for (std::size_t i = 0; i < w * h; ++i) {
         bytes[i * 4] = r, bytes[i * 4 + 1] = g, bytes[i * 4 + 2] = b, bytes[i * 4 + 3] = 255;
     }
-    return UIImage::imageWithCGImage(CGImageCreate(w, h, 8, 32, w * 4, CGColorSpaceCreateDeviceRGB(),
-                                                   kCGImageAlphaNoneSkipLast, std::move(bytes)));
+    return UIImage::imageWithCGImage(
+        CGImageCreate(w, h, 8, 32, w * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, std::move(bytes)));
 }
 
 CameraSampleBuffer CameraFrame(std::size_t w, std::size_t h, int64_t time) {
@@ -407,7 +407,8 @@ TEST_F(GraphicsViewTest, RendersAtFullResolutionAndRestoresTheFilterScale) {
     const auto picture = UIImageData::imageDataWithUIImage(SolidImage(48, 36, 150, 90, 60));
     const UIImagePtr fromData = view->drawImageDataToImageWithFilterScale(picture.get(), 2.5);
     EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2) << "preview scale restored";
-    const UIImagePtr fromReference = view->drawImageDataToImageWithReferenceImage(picture.get(), SolidImage(16, 12, 1, 2, 3));
+    const UIImagePtr fromReference =
+        view->drawImageDataToImageWithReferenceImage(picture.get(), SolidImage(16, 12, 1, 2, 3));
     EXPECT_DOUBLE_EQ(engine().baseFilterScale.requestedScale, 1.2) << "the reference photo is the preview again";
     EXPECT_EQ(view->currentImageSize().width, 16);
     const UIImagePtr current = view->drawCurrentImageToImage();
@@ -653,11 +654,12 @@ TEST_F(GraphicsViewTest, MasterValuesRoundTrip) {
         void (GraphicsView::*set)(float);
         float (GraphicsView::*get)() const;
     };
-    for (const Master& m : {Master{"brightness", &GraphicsView::setBrightness, &GraphicsView::brightness},
-                            Master{"contrast", &GraphicsView::setContrast, &GraphicsView::contrast},
-                            Master{"vignette", &GraphicsView::setVignette, &GraphicsView::vignette},
-                            Master{"noise", &GraphicsView::setNoise, &GraphicsView::noise},
-                            Master{"filmicStrength", &GraphicsView::setFilmicStrength, &GraphicsView::filmicStrength}}) {
+    for (const Master& m :
+         {Master{"brightness", &GraphicsView::setBrightness, &GraphicsView::brightness},
+          Master{"contrast", &GraphicsView::setContrast, &GraphicsView::contrast},
+          Master{"vignette", &GraphicsView::setVignette, &GraphicsView::vignette},
+          Master{"noise", &GraphicsView::setNoise, &GraphicsView::noise},
+          Master{"filmicStrength", &GraphicsView::setFilmicStrength, &GraphicsView::filmicStrength}}) {
         (view.get()->*m.set)(0.75f);
         EXPECT_NEAR((view.get()->*m.get)(), 0.75f, 1e-3) << m.name;
     }
@@ -697,8 +699,7 @@ TEST_F(GraphicsViewTest, TheEditingModelAndModeLibraryReachTheView) {
     // Selecting a mode through the editing model: identifier, ranges, the set with caching,
     // then one full redraw.
     int redraws = 0;
-    view->setGraphicsChanged(
-        [&] { redraws += engine().styleStageMode == eStyleStageMode::RenderFromKept ? 10 : 1; });
+    view->setGraphicsChanged([&] { redraws += engine().styleStageMode == eStyleStageMode::RenderFromKept ? 10 : 1; });
     GraphicsTypeController::selectMode({{"CA Exposure", 0.65f}}, {"Enhance 1", {0.3f, 0.6f}, {0.2f, 0.5f}}, {});
     loop.advance(1);  // the model's redraws are throttled
     EXPECT_EQ(view->brightnessContrastUniqueId(), "Enhance 1");
@@ -878,8 +879,8 @@ TEST_F(GraphicsViewTest, MovieFramesCropTheirMiddleAndKeepTheirColours) {
         sFrameTime time;
         int delivered = 0;
         for (int64_t t = 1; t <= 3; ++t)
-            delivered += view->renderForVideoAssetRecording(w, h, sub, sub, h, 0, 0, pixels.data(), sFrameTime::Make(t, 30),
-                                                            sub * 4, out.data(), &time, format);
+            delivered += view->renderForVideoAssetRecording(
+                w, h, sub, sub, h, 0, 0, pixels.data(), sFrameTime::Make(t, 30), sub * 4, out.data(), &time, format);
         EXPECT_EQ(delivered, 1);
         EXPECT_EQ(time.value, 1);
         long red = 0, blue = 0;

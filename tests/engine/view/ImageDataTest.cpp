@@ -38,7 +38,8 @@ ImageData::PixelBlock Recorder(Delivered& d) {
 UIImagePtr MakeImage(std::size_t w, std::size_t h, std::size_t bpc, std::size_t bpp, std::size_t bytesPerRow,
                      CGBitmapInfo info, std::vector<uint8_t> bytes,
                      UIImageOrientation orientation = UIImageOrientation::Up, CGFloat scale = 1) {
-    CGImageRef image = CGImageCreate(w, h, bpc, bpp, bytesPerRow, CGColorSpaceCreateDeviceRGB(), info, std::move(bytes));
+    CGImageRef image =
+        CGImageCreate(w, h, bpc, bpp, bytesPerRow, CGColorSpaceCreateDeviceRGB(), info, std::move(bytes));
     EXPECT_NE(image, nullptr);
     return UIImage::imageWithCGImage(image, scale, orientation);
 }
@@ -47,9 +48,9 @@ UIImagePtr MakeImage(std::size_t w, std::size_t h, std::size_t bpc, std::size_t 
 class CacheFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = std::filesystem::temp_directory_path() /
-                ("gview-cache-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root_ =
+            std::filesystem::temp_directory_path() / ("gview-cache-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_);
         const char* old = std::getenv("XDG_CACHE_HOME");
@@ -57,10 +58,8 @@ protected:
         ::setenv("XDG_CACHE_HOME", root_.c_str(), 1);
     }
     void TearDown() override {
-        if (saved_)
-            ::setenv("XDG_CACHE_HOME", saved_->c_str(), 1);
-        else
-            ::unsetenv("XDG_CACHE_HOME");
+        if (saved_) ::setenv("XDG_CACHE_HOME", saved_->c_str(), 1);
+        else ::unsetenv("XDG_CACHE_HOME");
         std::filesystem::remove_all(root_);
     }
     std::size_t FileCount() const {
@@ -95,18 +94,47 @@ TEST(ImageDataTest, PackedLayoutsPassThroughOthersAreRedrawn) {
         int32_t format;
     };
     const std::vector<Case> cases = {
-        {"RGBA, alpha last, default order", 8, 32, 8, kCGImageAlphaPremultipliedLast,
-         {255, 0, 0, 255, 0, 255, 0, 255}, true, ImageData::kFormatRGBA},
-        {"RGBA, alpha last, 32-bit big-endian", 8, 32, 8, kCGImageAlphaLast | kCGBitmapByteOrder32Big,
-         {255, 0, 0, 255, 0, 255, 0, 255}, true, ImageData::kFormatRGBA},
-        {"BGRA, alpha skipped first, 32-bit little-endian", 8, 32, 8,
-         kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little, {0, 0, 255, 255, 0, 255, 0, 255}, true,
+        {"RGBA, alpha last, default order",
+         8,
+         32,
+         8,
+         kCGImageAlphaPremultipliedLast,
+         {255, 0, 0, 255, 0, 255, 0, 255},
+         true,
+         ImageData::kFormatRGBA},
+        {"RGBA, alpha last, 32-bit big-endian",
+         8,
+         32,
+         8,
+         kCGImageAlphaLast | kCGBitmapByteOrder32Big,
+         {255, 0, 0, 255, 0, 255, 0, 255},
+         true,
+         ImageData::kFormatRGBA},
+        {"BGRA, alpha skipped first, 32-bit little-endian",
+         8,
+         32,
+         8,
+         kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little,
+         {0, 0, 255, 255, 0, 255, 0, 255},
+         true,
          ImageData::kFormatBGRA},
-        {"rows padded to 16 bytes", 8, 32, 16, kCGImageAlphaPremultipliedLast,
-         {255, 0, 0, 255, 0, 255, 0, 255, 9, 9, 9, 9, 9, 9, 9, 9}, false, ImageData::kFormatBGRA},
+        {"rows padded to 16 bytes",
+         8,
+         32,
+         16,
+         kCGImageAlphaPremultipliedLast,
+         {255, 0, 0, 255, 0, 255, 0, 255, 9, 9, 9, 9, 9, 9, 9, 9},
+         false,
+         ImageData::kFormatBGRA},
         {"no alpha, 24 bits", 8, 24, 6, kCGImageAlphaNone, {255, 0, 0, 0, 255, 0}, false, ImageData::kFormatBGRA},
-        {"16-bit components", 16, 64, 16, kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder16Little,
-         {255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 255}, false, ImageData::kFormatBGRA},
+        {"16-bit components",
+         16,
+         64,
+         16,
+         kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder16Little,
+         {255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 255},
+         false,
+         ImageData::kFormatBGRA},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -147,7 +175,8 @@ TEST(ImageDataTest, SizeIsInPointsAsTheImageReportsIt) {
 
 TEST_F(CacheFolder, MemoryMappedRoundTripAndOneFilePerPicture) {
     std::vector<uint8_t> first(3 * 2 * 4), second(3 * 2 * 4);
-    for (std::size_t i = 0; i < first.size(); ++i) first[i] = static_cast<uint8_t>(i), second[i] = static_cast<uint8_t>(200 - i);
+    for (std::size_t i = 0; i < first.size(); ++i)
+        first[i] = static_cast<uint8_t>(i), second[i] = static_cast<uint8_t>(200 - i);
     auto a = MemoryMappedImageData::imageDataWithMemoryMappedUIImage(
         MakeImage(3, 2, 8, 32, 12, kCGImageAlphaPremultipliedLast, first, UIImageOrientation::LeftMirrored));
     auto b = MemoryMappedImageData::imageDataWithMemoryMappedImageData(

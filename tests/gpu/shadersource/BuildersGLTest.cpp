@@ -63,8 +63,8 @@ protected:
         }
         const int32_t filter = linear ? FILTER_LINEAR : FILTER_NEAREST;
         ITexture2D* t = device_->GetTexture()->CreateTexture(
-            CTextureTemplate(filter, filter, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE), w, h, FORMAT_RGBA,
-            FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, image ? bytes.data() : nullptr);
+            CTextureTemplate(filter, filter, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE), w, h, FORMAT_RGBA, FORMAT_RGBA,
+            PIXEL_TYPE_UNSIGNED_BYTE, 1, false, false, image ? bytes.data() : nullptr);
         textures_.push_back(t);
         return t;
     }
@@ -77,7 +77,8 @@ protected:
     rawgl::Image Read(IFramebufferObject* framebuffer, int w, int h) {
         device_->GetFramebuffer()->BindFramebufferObject(framebuffer);
         std::vector<uint8_t> bytes(static_cast<size_t>(w) * h * 4);
-        EXPECT_TRUE(device_->GetFramebuffer()->ReadPixels(0, 0, w, h, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, bytes.data()));
+        EXPECT_TRUE(
+            device_->GetFramebuffer()->ReadPixels(0, 0, w, h, FORMAT_RGBA, PIXEL_TYPE_UNSIGNED_BYTE, 1, bytes.data()));
         rawgl::Image image = rawgl::MakeImage(w, h);
         for (size_t i = 0; i < bytes.size(); ++i) image.rgba[i] = bytes[i] / 255.0f;
         return image;
@@ -103,7 +104,8 @@ std::vector<std::pair<const char*, Builder>> EngineBuilders() {
                 SS::BuildScaledBlurPassProgram(s, taps, 3, direction, false, false, 0, cap, 2, 2.0, 1.0);
             });
             all.emplace_back("range-weighted blur", [=](IShaderProgram** s, int cap) {
-                SS::BuildSeparableRangeWeightedBlurProgram(s, taps == 5, taps, direction, direction ? 2 : 4, cap, 2, 2.0, 1.0);
+                SS::BuildSeparableRangeWeightedBlurProgram(s, taps == 5, taps, direction, direction ? 2 : 4, cap, 2,
+                                                           2.0, 1.0);
             });
         }
         all.emplace_back("box mean vertical", [=](IShaderProgram** s, int cap) {
@@ -120,7 +122,8 @@ std::vector<std::pair<const char*, Builder>> EngineBuilders() {
                 SS::BuildFlowBlurProgram(s, 4, taps, along, cap, 2, false, false, 2.0, 1.0);
             });
             all.emplace_back("flow range-weighted blur", [=](IShaderProgram** s, int cap) {
-                SS::BuildFlowRangeWeightedBlurProgram(s, taps == 21, taps, along, along ? 1 : 4, cap, 2, false, 2.0, 1.0, false);
+                SS::BuildFlowRangeWeightedBlurProgram(s, taps == 21, taps, along, along ? 1 : 4, cap, 2, false, 2.0,
+                                                      1.0, false);
             });
             all.emplace_back("flow bilateral", [=](IShaderProgram** s, int cap) {
                 SS::BuildFlowBilateralProgram(s, along ? 3 : 4, taps, along, 2, cap, 2, true, 2.0, 0.2f, 1.0, false);
@@ -128,13 +131,18 @@ std::vector<std::pair<const char*, Builder>> EngineBuilders() {
         }
     }
     for (int alpha : {0, 1, 2, 4, 3})
-        all.emplace_back("copy", [=](IShaderProgram** s, int cap) { SS::BuildCopyProgram(s, false, alpha, true, 4, cap, 2); });
+        all.emplace_back("copy",
+                         [=](IShaderProgram** s, int cap) { SS::BuildCopyProgram(s, false, alpha, true, 4, cap, 2); });
     all.emplace_back("flow smoothing", [](IShaderProgram** s, int cap) {
         SS::BuildFlowSmoothingProgram(s, 4, false, false, false, cap, 2, false, 1.0f);
     });
     for (int channel : {0, 1})
-        all.emplace_back("gradient", [=](IShaderProgram** s, int cap) { SS::BuildGradientProgram(s, cap, 2, false, channel, channel); });
-    all.emplace_back("noisy eigenvector", [](IShaderProgram** s, int cap) { SS::BuildNoisyEigenvectorProgram(s, false, cap, 2, false, 0.5f); });
+        all.emplace_back("gradient", [=](IShaderProgram** s, int cap) {
+            SS::BuildGradientProgram(s, cap, 2, false, channel, channel);
+        });
+    all.emplace_back("noisy eigenvector", [](IShaderProgram** s, int cap) {
+        SS::BuildNoisyEigenvectorProgram(s, false, cap, 2, false, 0.5f);
+    });
     return all;
 }
 
@@ -163,12 +171,22 @@ TEST_F(Builders, FilledSlotIsLeftAlone) {
 TEST_F(Builders, RefusedArgumentsLeaveAnUnbuiltProgram) {
     const Builder refused[] = {
         [](IShaderProgram** s, int cap) { SS::BuildCopyProgram(s, false, 5, true, 4, cap, 2); },
-        [](IShaderProgram** s, int cap) { SS::BuildDifferenceOfGaussiansPassProgram(s, 9, 5, 0, false, cap, 1, 2, -1.0, 1.6, 1.0, 1.0f); },
-        [](IShaderProgram** s, int cap) { SS::BuildScaledBlurPassProgram(s, 9, 2, 0, false, false, 0, cap, 2, 2.0, 1.0); },
-        [](IShaderProgram** s, int cap) { SS::BuildFlowSmoothingProgram(s, 7, false, false, false, cap, 2, false, 1.0f); },
+        [](IShaderProgram** s, int cap) {
+            SS::BuildDifferenceOfGaussiansPassProgram(s, 9, 5, 0, false, cap, 1, 2, -1.0, 1.6, 1.0, 1.0f);
+        },
+        [](IShaderProgram** s, int cap) {
+            SS::BuildScaledBlurPassProgram(s, 9, 2, 0, false, false, 0, cap, 2, 2.0, 1.0);
+        },
+        [](IShaderProgram** s, int cap) {
+            SS::BuildFlowSmoothingProgram(s, 7, false, false, false, cap, 2, false, 1.0f);
+        },
         // an infinite spacing (a filter scale of 0) has no kernel
-        [](IShaderProgram** s, int cap) { SS::BuildScaledBlurPassProgram(s, 9, 3, 0, false, false, 0, cap, 2, 2.0, 1.0 / 0.0); },
-        [](IShaderProgram** s, int cap) { SS::BuildFlowBilateralProgram(s, 4, 9, true, 0, cap, 2, false, 2.0, 0.0f, 1.0, false); },
+        [](IShaderProgram** s, int cap) {
+            SS::BuildScaledBlurPassProgram(s, 9, 3, 0, false, false, 0, cap, 2, 2.0, 1.0 / 0.0);
+        },
+        [](IShaderProgram** s, int cap) {
+            SS::BuildFlowBilateralProgram(s, 4, 9, true, 0, cap, 2, false, 2.0, 0.0f, 1.0, false);
+        },
     };
     for (const Builder& build : refused) {
         IShaderProgram* program = Build(build, 16);
@@ -180,11 +198,25 @@ TEST_F(Builders, RefusedArgumentsLeaveAnUnbuiltProgram) {
 // Tap counts the text cannot use are raised to three: the program still builds.
 TEST_F(Builders, SmallAndEvenTapCountsStillBuild) {
     for (int taps : {-1, 0, 1, 2, 4}) {
-        EXPECT_TRUE(Build([taps](IShaderProgram** s, int cap) { SS::BuildScaledBlurPassProgram(s, taps, 3, 0, false, false, 0, cap, 2, 1.0, 1.0); }, 16)->IsBuilt()) << taps;
-        EXPECT_TRUE(Build([taps](IShaderProgram** s, int cap) { SS::BuildBoxMeanPassProgram(s, taps, 1, true, false, 1, true, cap, 2); }, 16)->IsBuilt()) << taps;
+        EXPECT_TRUE(
+            Build([taps](IShaderProgram** s,
+                         int cap) { SS::BuildScaledBlurPassProgram(s, taps, 3, 0, false, false, 0, cap, 2, 1.0, 1.0); },
+                  16)
+                ->IsBuilt())
+            << taps;
+        EXPECT_TRUE(Build([taps](IShaderProgram** s,
+                                 int cap) { SS::BuildBoxMeanPassProgram(s, taps, 1, true, false, 1, true, cap, 2); },
+                          16)
+                        ->IsBuilt())
+            << taps;
     }
     // All side weights negligible: trimming keeps the three taps the text reads.
-    EXPECT_TRUE(Build([](IShaderProgram** s, int cap) { SS::BuildDifferenceOfGaussiansPassProgram(s, 9, 5, 0, false, cap, 1, 2, 0.05, 1.6, 1.0, 0.1f); }, 16)->IsBuilt());
+    EXPECT_TRUE(Build(
+                    [](IShaderProgram** s, int cap) {
+                        SS::BuildDifferenceOfGaussiansPassProgram(s, 9, 5, 0, false, cap, 1, 2, 0.05, 1.6, 1.0, 0.1f);
+                    },
+                    16)
+                    ->IsBuilt());
 }
 
 // A tap step of 0 asks GaussianTapCount for two billion taps: the programs are refused at once
@@ -192,7 +224,8 @@ TEST_F(Builders, SmallAndEvenTapCountsStillBuild) {
 TEST_F(Builders, AbsurdTapCountsAreRefused) {
     testing::internal::CaptureStderr();
     IShaderProgram* slots[4] = {};
-    SS::BuildStructureTensorPrograms(&slots[0], &slots[1], &slots[2], &slots[3], -1, 16, 2, false, 1.0, 0.0, 0.5f, false, 0, 0);
+    SS::BuildStructureTensorPrograms(&slots[0], &slots[1], &slots[2], &slots[3], -1, 16, 2, false, 1.0, 0.0, 0.5f,
+                                     false, 0, 0);
     for (IShaderProgram* p : slots) {
         ASSERT_NE(p, nullptr);
         programs_.push_back(p);
@@ -202,18 +235,33 @@ TEST_F(Builders, AbsurdTapCountsAreRefused) {
     EXPECT_FALSE(slots[2]->IsBuilt());
     EXPECT_TRUE(slots[3]->IsBuilt());
     const int32_t huge = 2147483647;
-    EXPECT_FALSE(Build([=](IShaderProgram** s, int cap) { SS::BuildScaledBlurPassProgram(s, huge, 3, 0, false, false, 0, cap, 2, 2.0, 1.0); }, 16)->IsBuilt());
-    EXPECT_FALSE(Build([=](IShaderProgram** s, int cap) { SS::BuildBoxMeanPassProgram(s, huge, 1, true, false, 1, true, cap, 2); }, 16)->IsBuilt());
-    EXPECT_FALSE(Build([=](IShaderProgram** s, int cap) { SS::BuildFlowBlurProgram(s, 4, huge, true, cap, 2, false, false, 2.0, 1.0); }, 16)->IsBuilt());
+    EXPECT_FALSE(
+        Build([=](IShaderProgram** s,
+                  int cap) { SS::BuildScaledBlurPassProgram(s, huge, 3, 0, false, false, 0, cap, 2, 2.0, 1.0); },
+              16)
+            ->IsBuilt());
+    EXPECT_FALSE(Build([=](IShaderProgram** s,
+                           int cap) { SS::BuildBoxMeanPassProgram(s, huge, 1, true, false, 1, true, cap, 2); },
+                       16)
+                     ->IsBuilt());
+    EXPECT_FALSE(Build([=](IShaderProgram** s,
+                           int cap) { SS::BuildFlowBlurProgram(s, 4, huge, true, cap, 2, false, false, 2.0, 1.0); },
+                       16)
+                     ->IsBuilt());
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("2147483647 taps"), std::string::npos) << log;
     // The largest count still written builds.
-    EXPECT_TRUE(Build([](IShaderProgram** s, int cap) { SS::BuildBoxMeanPassProgram(s, SS::kMaxTapCount, 0, false, false, 1, true, cap, 2); }, 16)->IsBuilt());
+    EXPECT_TRUE(
+        Build([](IShaderProgram** s,
+                 int cap) { SS::BuildBoxMeanPassProgram(s, SS::kMaxTapCount, 0, false, false, 1, true, cap, 2); },
+              16)
+            ->IsBuilt());
 }
 
 TEST_F(Builders, StructureTensorSetFillsOnlyEmptySlots) {
     IShaderProgram* slots[4] = {};
-    SS::BuildStructureTensorPrograms(&slots[0], &slots[1], &slots[2], &slots[3], -1, 16, 2, false, 1.0, 0.6, 0.5f, false, 0, 0);
+    SS::BuildStructureTensorPrograms(&slots[0], &slots[1], &slots[2], &slots[3], -1, 16, 2, false, 1.0, 0.6, 0.5f,
+                                     false, 0, 0);
     for (IShaderProgram* p : slots) {
         ASSERT_NE(p, nullptr);
         EXPECT_TRUE(p->IsBuilt());
@@ -221,7 +269,8 @@ TEST_F(Builders, StructureTensorSetFillsOnlyEmptySlots) {
     }
     // Only the smoothing slot empty while the tensor slot is set: neither is built.
     IShaderProgram* again[4] = {slots[0], nullptr, slots[2], slots[3]};
-    SS::BuildStructureTensorPrograms(&again[0], &again[1], &again[2], &again[3], 5, 16, 2, false, 1.0, 0.6, 0.5f, false, 0, 0);
+    SS::BuildStructureTensorPrograms(&again[0], &again[1], &again[2], &again[3], 5, 16, 2, false, 1.0, 0.6, 0.5f, false,
+                                     0, 0);
     EXPECT_EQ(again[1], nullptr);
     EXPECT_EQ(again[2], slots[2]);
 }
@@ -231,8 +280,14 @@ TEST_F(Builders, StructureTensorSetFillsOnlyEmptySlots) {
 TEST_F(Builders, SeparablePassesBlurLikeTheFullGaussian) {
     const int w = 20, h = 12;
     const rawgl::Image picture = reference::TestPicture(w, h);
-    IShaderProgram* vertical = Build([](IShaderProgram** s, int cap) { SS::BuildScaledBlurPassProgram(s, 9, 3, 1, false, false, 0, cap, 2, 2.0, 1.0); }, 16);
-    IShaderProgram* horizontal = Build([](IShaderProgram** s, int cap) { SS::BuildScaledBlurPassProgram(s, 9, 3, 0, false, false, 0, cap, 2, 2.0, 1.0); }, 16);
+    IShaderProgram* vertical =
+        Build([](IShaderProgram** s,
+                 int cap) { SS::BuildScaledBlurPassProgram(s, 9, 3, 1, false, false, 0, cap, 2, 2.0, 1.0); },
+              16);
+    IShaderProgram* horizontal =
+        Build([](IShaderProgram** s,
+                 int cap) { SS::BuildScaledBlurPassProgram(s, 9, 3, 0, false, false, 0, cap, 2, 2.0, 1.0); },
+              16);
     ITexture2D* source = Texture(&picture, w, h, true);
     ITexture2D* intermediate = Texture(nullptr, w, h, true);
     ITexture2D* destination = Texture(nullptr, w, h, true);
@@ -243,8 +298,8 @@ TEST_F(Builders, SeparablePassesBlurLikeTheFullGaussian) {
                           first, second, source, intermediate, &inverse, destination);
     std::vector<double> weights;
     QV::Math::ComputeGaussianWeights(9, weights, 2.0, 1.0);
-    const rawgl::Image expected = reference::Convolve(
-        reference::QuantizeAll(reference::Convolve(picture, weights, true, 3)), weights, false, 3);
+    const rawgl::Image expected =
+        reference::Convolve(reference::QuantizeAll(reference::Convolve(picture, weights, true, 3)), weights, false, 3);
     reference::ExpectClose(Read(second, w, h), expected, 2.5f / 255.0f, "", {0, 1, 2});
 }
 
@@ -260,7 +315,8 @@ TEST_F(Builders, StructureTensorPassesGiveTheFlowOfAnEdge) {
     for (float& v : half.rgba) v = 128.0f / 255.0f;
     for (bool noisePass : {false, true}) {
         IShaderProgram* slots[4] = {};
-        SS::BuildStructureTensorPrograms(&slots[0], &slots[1], &slots[2], &slots[3], 5, 16, 2, false, 1.0, 1.0, 0.5f, false, 0, 0);
+        SS::BuildStructureTensorPrograms(&slots[0], &slots[1], &slots[2], &slots[3], 5, 16, 2, false, 1.0, 1.0, 0.5f,
+                                         false, 0, 0);
         for (IShaderProgram* p : slots) programs_.push_back(p);
         ITexture2D* input = Texture(&edge, w, h, false);
         ITexture2D* noise = Texture(&half, w, h, false);

@@ -7,9 +7,7 @@ namespace SS = QV::Graphics::ShaderSource;
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& piece) {
-    return text.find(piece) != std::string::npos;
-}
+bool Contains(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
 TEST(ColorFunctions, LuminanceAndSrgbStatements) {
     EXPECT_EQ(SS::WriteLuminanceExpression(0, "v", "float a"), "    float a = dot(v, vec3(0.299, 0.587, 0.114));\n");
@@ -34,8 +32,7 @@ TEST(ColorFunctions, MethodSelection) {
     EXPECT_EQ(SS::ColorCorrectionMethodFunction(10, true, true), "");
     EXPECT_EQ(SS::ColorCorrectionMethodFunction(3, true, true), SS::ColorCorrectionMethodFunction(3, true, false));
     EXPECT_EQ(SS::ColorCorrectionMethodFunction(3, false, false), SS::PouliFunction(false));
-    for (int m = 0; m <= 10; ++m)
-        EXPECT_EQ(SS::ColorCorrectionMethodUsesLuminance(m), m != 3 && m != 10) << m;
+    for (int m = 0; m <= 10; ++m) EXPECT_EQ(SS::ColorCorrectionMethodUsesLuminance(m), m != 3 && m != 10) << m;
     EXPECT_FALSE(SS::ColorCorrectionMethodUsesLuminance(-1));
     EXPECT_FALSE(SS::ColorCorrectionMethodUsesLuminance(11));
     const std::string cie = SS::ColorCorrectionMethodFunction(1, false, true);

@@ -45,7 +45,12 @@ protected:
 
 TEST_F(ColorRender, ColourSpaceRoundTrips) {
     const rawgl::Image grid = ColourGrid();
-    struct Space { const char* name; std::string functions; const char* there; const char* back; };
+    struct Space {
+        const char* name;
+        std::string functions;
+        const char* there;
+        const char* back;
+    };
     const Space spaces[] = {
         {"Lab", SS::RgbToLabFunction() + SS::LabToRgbFunction(), "rgbToLab", "labToRGB"},
         {"Yxy", SS::RgbToYxyFunction() + SS::YxyToRgbFunction(), "rgbToYxy", "YxyToRGB"},
@@ -53,24 +58,33 @@ TEST_F(ColorRender, ColourSpaceRoundTrips) {
         {"HSV", SS::RgbToHsvFunction() + SS::HsvToRgbFunction(), "rgbToHSV", "hsvToRGB"},
     };
     for (const Space& s : spaces) {
-        const rawgl::Image out = Run(s.functions,
-            std::string("    vec3 c = texture2D(img0, vTexture0).rgb;\n    gl_FragColor = vec4(") + s.back + "(" +
-                s.there + "(c)), 1.0);\n", grid);
+        const rawgl::Image out =
+            Run(s.functions,
+                std::string("    vec3 c = texture2D(img0, vTexture0).rgb;\n    gl_FragColor = vec4(") + s.back + "(" +
+                    s.there + "(c)), 1.0);\n",
+                grid);
         reference::ExpectClose(out, grid, 1.5f * kStep, s.name);
     }
     // Forward values: white is L 100 in Lab, pure red is hue 0, saturation 1, value 1 in HSV.
     rawgl::Image white = rawgl::MakeImage(1, 1);
     white.rgba = {1.0f, 0.0f, 0.0f, 1.0f};
-    const rawgl::Image hsv = Run(SS::RgbToHsvFunction(), "    gl_FragColor = vec4(rgbToHSV(texture2D(img0, vTexture0).rgb), 1.0);\n", white);
+    const rawgl::Image hsv =
+        Run(SS::RgbToHsvFunction(), "    gl_FragColor = vec4(rgbToHSV(texture2D(img0, vTexture0).rgb), 1.0);\n", white);
     EXPECT_NEAR(hsv.at(0, 0, 0), 0.0f, kStep);
     EXPECT_NEAR(hsv.at(0, 0, 1), 1.0f, kStep);
     white.rgba = {1.0f, 1.0f, 1.0f, 1.0f};
-    const rawgl::Image lab = Run(SS::RgbToLabFunction(), "    vec3 lab = rgbToLab(texture2D(img0, vTexture0).rgb);\n    gl_FragColor = vec4(lab.x / 100.0, abs(lab.yz) * 10.0, 1.0);\n", white);
+    const rawgl::Image lab = Run(SS::RgbToLabFunction(),
+                                 "    vec3 lab = rgbToLab(texture2D(img0, vTexture0).rgb);\n    gl_FragColor = "
+                                 "vec4(lab.x / 100.0, abs(lab.yz) * 10.0, 1.0);\n",
+                                 white);
     EXPECT_NEAR(lab.at(0, 0, 0), 1.0f, kStep);
     EXPECT_NEAR(lab.at(0, 0, 1), 0.0f, 2.0f * kStep);
     // Black in Yxy: no division by zero, and back to black.
     white.rgba = {0.0f, 0.0f, 0.0f, 1.0f};
-    const rawgl::Image yxy = Run(SS::RgbToYxyFunction() + SS::YxyToRgbFunction(), "    vec3 y = rgbToYxy(texture2D(img0, vTexture0).rgb);\n    gl_FragColor = vec4(y.x + y.y + y.z, YxyToRGB(y).r, float(y.y != y.y), 1.0);\n", white);
+    const rawgl::Image yxy = Run(SS::RgbToYxyFunction() + SS::YxyToRgbFunction(),
+                                 "    vec3 y = rgbToYxy(texture2D(img0, vTexture0).rgb);\n    gl_FragColor = vec4(y.x "
+                                 "+ y.y + y.z, YxyToRGB(y).r, float(y.y != y.y), 1.0);\n",
+                                 white);
     EXPECT_EQ(yxy.at(0, 0, 0), 0.0f);
     EXPECT_EQ(yxy.at(0, 0, 1), 0.0f);
     EXPECT_EQ(yxy.at(0, 0, 2), 0.0f);
@@ -80,8 +94,8 @@ TEST_F(ColorRender, ColourSpaceRoundTrips) {
 // form carries signed pairs in [-1, 1].
 TEST_F(ColorRender, PackAndUnpackPairs) {
     rawgl::Image field = rawgl::MakeImage(32, 8);
-    const rawgl::Image packed = Run(SS::WritePackFunctions(0.0f, 1.0f, ""),
-        "    gl_FragColor = packVec2ToBytes4(vTexture0);\n", field);
+    const rawgl::Image packed =
+        Run(SS::WritePackFunctions(0.0f, 1.0f, ""), "    gl_FragColor = packVec2ToBytes4(vTexture0);\n", field);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 32; ++x) {
             const float u = (packed.at(x, y, 0) * 255.0f * 256.0f + packed.at(x, y, 1) * 255.0f) / 65535.0f;
@@ -91,14 +105,18 @@ TEST_F(ColorRender, PackAndUnpackPairs) {
         }
     // The unpack function reads the stored bytes back.
     const rawgl::Image unpacked = Run(SS::WriteUnpackFunctions(2, 0.0f, 1.0f, ""),
-        "    vec4 p = texture2D(img0, vTexture0);\n    gl_FragColor = vec4(unpackBytes2ToFloat(p.rg), unpackBytes2ToFloat(p.ba), 0.0, 1.0);\n", packed);
+                                      "    vec4 p = texture2D(img0, vTexture0);\n    gl_FragColor = "
+                                      "vec4(unpackBytes2ToFloat(p.rg), unpackBytes2ToFloat(p.ba), 0.0, 1.0);\n",
+                                      packed);
     for (int x = 0; x < 32; ++x) EXPECT_NEAR(unpacked.at(x, 3, 0), (x + 0.5f) / 32.0f, 0.6f * kStep);
     // Signed pairs through the scaled forms, within one shader.
-    const rawgl::Image signedPairs = Run(SS::WritePackFunctions(-1.0f, 1.0f, "S") + SS::WriteUnpackFunctions(2, -1.0f, 1.0f, "S"),
-        "    vec2 s = (2.0 * vTexture0) - 1.0;\n"
-        "    vec4 p = scaleAndPackVec2ToBytes4S(-s);\n"
-        "    vec2 back = vec2(unpackAndScaleBytes2ToFloatS(p.rg), unpackAndScaleBytes2ToFloatS(p.ba));\n"
-        "    gl_FragColor = vec4(abs(back + s) * 1000.0, 0.0, 1.0);\n", field);
+    const rawgl::Image signedPairs =
+        Run(SS::WritePackFunctions(-1.0f, 1.0f, "S") + SS::WriteUnpackFunctions(2, -1.0f, 1.0f, "S"),
+            "    vec2 s = (2.0 * vTexture0) - 1.0;\n"
+            "    vec4 p = scaleAndPackVec2ToBytes4S(-s);\n"
+            "    vec2 back = vec2(unpackAndScaleBytes2ToFloatS(p.rg), unpackAndScaleBytes2ToFloatS(p.ba));\n"
+            "    gl_FragColor = vec4(abs(back + s) * 1000.0, 0.0, 1.0);\n",
+            field);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 32; ++x) {
             EXPECT_LE(signedPairs.at(x, y, 0), 0.1f);  // |error| below 1e-4
@@ -114,8 +132,8 @@ TEST_F(ColorRender, ColourCorrectionKeepsBlackAndGrey) {
     rawgl::Image greys = rawgl::MakeImage(4, 1);
     for (int x = 0; x < 4; ++x)
         for (int c = 0; c < 3; ++c) greys.at(x, 0, c) = x * 0.3f;  // 0, 0.3, 0.6, 0.9
-    const std::string helpers = SS::RgbToLabFunction() + SS::LabToRgbFunction() + SS::RgbToYxyFunction() +
-                                SS::YxyToRgbFunction();
+    const std::string helpers =
+        SS::RgbToLabFunction() + SS::LabToRgbFunction() + SS::RgbToYxyFunction() + SS::YxyToRgbFunction();
     for (int method = 0; method <= 9; ++method)
         for (bool cie : {false, true})
             for (float strength : {0.0f, 0.7f, 1.0f})
@@ -128,18 +146,20 @@ TEST_F(ColorRender, ColourCorrectionKeepsBlackAndGrey) {
                     std::string name = SS::ColorCorrectionMethodFunction(method, false, cie);
                     name = name.substr(name.find("colorCorrectionMethod", name.rfind("vec3 colorCorrectionMethod")));
                     name = name.substr(0, name.find('('));
-                    const std::string call = pouli ? name + "(c, vec3(uTarget))"
-                                                   : name + "(c, dot(c, vec3(0.299, 0.587, 0.114)), uTarget)";
-                    const rawgl::Image out = Run(functions,
-                        "    vec3 c = texture2D(img0, vTexture0).rgb;\n    vec3 r = " + call + ";\n"
-                        "    bool bad = (r.x != r.x) || (r.y != r.y) || (r.z != r.z);\n"
-                        "    gl_FragColor = vec4(clamp(r, 0.0, 1.0), bad ? 0.0 : 1.0);\n",
-                        greys, [&](rawgl::Program& p) {
-                            p.Set1f("uColorCorrectionStrength", strength);
-                            p.Set2f("uColorCorrectionCIE", cie ? 0.0f : 1.0f, cie ? 0.0f : 0.0f);
-                            p.Set1f("uPouliSaturationExponent", 0.4f);
-                            p.Set1f("uTarget", target);
-                        });
+                    const std::string call =
+                        pouli ? name + "(c, vec3(uTarget))" : name + "(c, dot(c, vec3(0.299, 0.587, 0.114)), uTarget)";
+                    const rawgl::Image out =
+                        Run(functions,
+                            "    vec3 c = texture2D(img0, vTexture0).rgb;\n    vec3 r = " + call +
+                                ";\n"
+                                "    bool bad = (r.x != r.x) || (r.y != r.y) || (r.z != r.z);\n"
+                                "    gl_FragColor = vec4(clamp(r, 0.0, 1.0), bad ? 0.0 : 1.0);\n",
+                            greys, [&](rawgl::Program& p) {
+                                p.Set1f("uColorCorrectionStrength", strength);
+                                p.Set2f("uColorCorrectionCIE", cie ? 0.0f : 1.0f, cie ? 0.0f : 0.0f);
+                                p.Set1f("uPouliSaturationExponent", 0.4f);
+                                p.Set1f("uTarget", target);
+                            });
                     const std::string what = name + (cie ? " cie" : "") + " strength " + std::to_string(strength) +
                                              " target " + std::to_string(target);
                     for (int x = 0; x < 4; ++x) {

@@ -20,9 +20,9 @@ struct LiteralCase {
 
 TEST(FloatLiteral, FormatsLikeTheStreamWithAFloatMark) {
     const LiteralCase cases[] = {
-        {1.0f, "1.0"},        {0.5f, "0.5"},         {-0.25f, "-0.25"}, {123456.0f, "123456.0"},
-        {1.0e6f, "1e+06"},    {0.00001f, "1e-05"},   {0.1f, "0.1"},     {0.0f, "0.0"},
-        {-3.0f, "-3.0"},      {0.3086f, "0.3086"},   {1.0e-7f, "1e-07"}, {0.45186281f, "0.451863"},
+        {1.0f, "1.0"},     {0.5f, "0.5"},       {-0.25f, "-0.25"},  {123456.0f, "123456.0"},
+        {1.0e6f, "1e+06"}, {0.00001f, "1e-05"}, {0.1f, "0.1"},      {0.0f, "0.0"},
+        {-3.0f, "-3.0"},   {0.3086f, "0.3086"}, {1.0e-7f, "1e-07"}, {0.45186281f, "0.451863"},
     };
     for (const LiteralCase& c : cases) EXPECT_EQ(SS::WriteFloatLiteral(c.value), c.text) << c.value;
 }
@@ -127,7 +127,8 @@ TEST(TapFetches, TapsPastTheCapStepFromTheCentre) {
 
     std::ostringstream alpha;
     SS::WriteTapFetchesWithPrefix(5, 2, "p", true, 0, 16, alpha);
-    EXPECT_EQ(alpha.str(), "    float p3 = texture2D(img2, vTexture3).a;\n    float p4 = texture2D(img2, vTexture4).a;\n");
+    EXPECT_EQ(alpha.str(),
+              "    float p3 = texture2D(img2, vTexture3).a;\n    float p4 = texture2D(img2, vTexture4).a;\n");
 }
 
 TEST(TapFetches, ScaledContinuationReadsItsOwnOffsets) {
@@ -137,7 +138,9 @@ TEST(TapFetches, ScaledContinuationReadsItsOwnOffsets) {
     std::ostringstream fragment;
     SS::WriteScaledTapFetches(21, offsets, false, 3, 16, fragment);
     const std::string text = fragment.str();
-    EXPECT_NE(text.find("    float k = 8.5 * uInvTextureDimension;\n    vec3 c16 = texture2D(img0, vTexture0 + vec2(k, 0.0)).rgb;\n"), std::string::npos);
+    EXPECT_NE(text.find("    float k = 8.5 * uInvTextureDimension;\n    vec3 c16 = texture2D(img0, vTexture0 + vec2(k, "
+                        "0.0)).rgb;\n"),
+              std::string::npos);
     EXPECT_NE(text.find("    k = 9.5 * uInvTextureDimension;\n    vec3 c17"), std::string::npos);
     EXPECT_NE(text.find("    k = 10.5 * uInvTextureDimension;\n    vec3 c19"), std::string::npos);
 
@@ -145,7 +148,8 @@ TEST(TapFetches, ScaledContinuationReadsItsOwnOffsets) {
     SS::WriteScaledTapOffsets(21, offsets, false, 16, vertex);
     const std::string v = vertex.str();
     EXPECT_EQ(v.rfind("    k = 2.5 * uInvTextureDimension;\n    vTexture3 = vaPosition.xy + vec2(-k, 0.0);\n", 0), 0u);
-    EXPECT_NE(v.find("    k = 8.5 * uInvTextureDimension;\n    vTexture15 = vaPosition.xy + vec2(-k, 0.0);\n"), std::string::npos);
+    EXPECT_NE(v.find("    k = 8.5 * uInvTextureDimension;\n    vTexture15 = vaPosition.xy + vec2(-k, 0.0);\n"),
+              std::string::npos);
     EXPECT_THROW(SS::WriteScaledTapOffsets(21, std::vector<double>(5, 1.0), false, 16, vertex), std::out_of_range);
 }
 
@@ -167,23 +171,31 @@ TEST(Packing, PlainAndScaledForms) {
               "    return dot(floor((v * 255.0) + 0.5), vec2(_8, 1.0)) * _inv16m1;\n"
               "}\n");
     EXPECT_EQ(SS::WriteUnpackFunctions(2, 0.0f, 0.0f, ""), SS::WriteUnpackFunctions(2, 0.0f, 1.0f, ""));
-    EXPECT_NE(SS::WriteUnpackFunctions(7, 0.0f, 1.0f, "X").find("float unpackBytes4ToFloatX(vec4 v)"), std::string::npos);
+    EXPECT_NE(SS::WriteUnpackFunctions(7, 0.0f, 1.0f, "X").find("float unpackBytes4ToFloatX(vec4 v)"),
+              std::string::npos);
     const std::string scaled = SS::WriteUnpackFunctions(3, -1.0f, 1.0f, "");
     EXPECT_NE(scaled.find("float unpackAndScaleBytes3ToFloat(vec3 v)"), std::string::npos);
     EXPECT_NE(scaled.find("    vOut = -1.0 + (vOut * 2.0);\n"), std::string::npos);
     // A NaN range chooses the scaled form, whose numbers cannot be written: refused.
     EXPECT_THROW(SS::WriteUnpackFunctions(2, 0.0f, std::nanf(""), ""), SS::NonFiniteLiteral);
-    EXPECT_NE(SS::WritePackFunctions(0.0f, 1.0f, "").find("vec4 packVec2ToBytes4(vec2 v)\n{\n    const float _8 = 256.0;\n"), std::string::npos);
-    EXPECT_NE(SS::WritePackFunctions(-1.0f, 1.0f, "").find("    v = (v - -1.0) * 0.5;\n    v = clamp(v, 0.0, 1.0);\n"), std::string::npos);
+    EXPECT_NE(
+        SS::WritePackFunctions(0.0f, 1.0f, "").find("vec4 packVec2ToBytes4(vec2 v)\n{\n    const float _8 = 256.0;\n"),
+        std::string::npos);
+    EXPECT_NE(SS::WritePackFunctions(-1.0f, 1.0f, "").find("    v = (v - -1.0) * 0.5;\n    v = clamp(v, 0.0, 1.0);\n"),
+              std::string::npos);
 }
 
 TEST(SmoothStep, EdgeForms) {
     EXPECT_EQ(SS::WriteSmoothStepScaleBias("x", "r", 0.0f, 0.5f),
               "    float r = clamp(x * 2.0, 0.0, 1.0);\n    r *= r * (3.0 - (2.0 * r));\n");
-    EXPECT_EQ(SS::WriteSmoothStepScaleBias("x", "r", 0.25f, 0.75f).find("    float r = clamp((2.0 * x) - 0.5, 0.0, 1.0);\n"), 0u);
+    EXPECT_EQ(
+        SS::WriteSmoothStepScaleBias("x", "r", 0.25f, 0.75f).find("    float r = clamp((2.0 * x) - 0.5, 0.0, 1.0);\n"),
+        0u);
     EXPECT_EQ(SS::WriteSmoothStep("u", "x", "r", 0.0f).find("    float r = clamp(x / u, 0.0, 1.0);\n"), 0u);
-    EXPECT_NE(SS::WriteSmoothStep("u", "x", "r", 0.5f).find("clamp((x - 0.5) / (u - 0.5), 0.0, 1.0);"), std::string::npos);
-    EXPECT_NE(SS::WriteSmoothStepReciprocal("lo", "w", "x", "r").find("clamp((x - lo) * w, 0.0, 1.0);"), std::string::npos);
+    EXPECT_NE(SS::WriteSmoothStep("u", "x", "r", 0.5f).find("clamp((x - 0.5) / (u - 0.5), 0.0, 1.0);"),
+              std::string::npos);
+    EXPECT_NE(SS::WriteSmoothStepReciprocal("lo", "w", "x", "r").find("clamp((x - lo) * w, 0.0, 1.0);"),
+              std::string::npos);
     EXPECT_THROW(SS::WriteSmoothStepScaleBias("x", "r", 0.5f, 0.5f), SS::NonFiniteLiteral);
 }
 

@@ -18,7 +18,8 @@ std::vector<Named> AllEngineTexts(int cap) {
             for (int format : {0, 4, 5})
                 add("dog f" + std::to_string(format) + suffix,
                     SS::DifferenceOfGaussiansPassText(taps, format, direction, false, cap, 1, 2, 1.0, 1.6, 0.5, 0.8f));
-            add("dog clip" + suffix, SS::DifferenceOfGaussiansPassText(taps, 5, direction, true, cap, 1, 1, 1.0, 1.6, 0.3, 2.0f));
+            add("dog clip" + suffix,
+                SS::DifferenceOfGaussiansPassText(taps, 5, direction, true, cap, 1, 1, 1.0, 1.6, 0.3, 2.0f));
             for (int format : {3, 4, 6})
                 for (bool edge : {false, true})
                     add("scaled f" + std::to_string(format) + (edge ? " edge" : "") + suffix,
@@ -56,7 +57,8 @@ std::vector<Named> AllEngineTexts(int cap) {
     }
     for (int channel : {0, 1, 2})
         for (bool minimum : {false, true})
-            add("gradient ch" + std::to_string(channel), SS::GradientProgramText(cap, 2, minimum, channel, channel == 0 ? 0 : 1));
+            add("gradient ch" + std::to_string(channel),
+                SS::GradientProgramText(cap, 2, minimum, channel, channel == 0 ? 0 : 1));
     for (bool anisotropy : {false, true})
         for (bool signedInput : {false, true})
             add("noisy eigenvector", SS::NoisyEigenvectorText(anisotropy, cap, 2, signedInput, 0.5f));

@@ -15,13 +15,12 @@ constexpr float kStep = 1.0f / 255.0f;
 
 class FlowRender : public GLTest {
 protected:
-    rawgl::Image Run(const SS::ProgramText& text, const std::vector<GLuint>& inputs, int width,
-                     int height, const std::function<void(rawgl::Program&)>& set = {}) {
+    rawgl::Image Run(const SS::ProgramText& text, const std::vector<GLuint>& inputs, int width, int height,
+                     const std::function<void(rawgl::Program&)>& set = {}) {
         rawgl::Program program(text.vertex, text.fragment);
         EXPECT_TRUE(program.ok()) << program.log() << text.fragment;
         program.SetUnitSquare();
-        for (int unit = 0; unit < 3; ++unit)
-            program.SetSampler(("img" + std::to_string(unit)).c_str(), unit);
+        for (int unit = 0; unit < 3; ++unit) program.SetSampler(("img" + std::to_string(unit)).c_str(), unit);
         program.Set2f("uInvTextureDimensions", 1.0f / width, 1.0f / height);
         if (set) set(program);
         return rawgl::RenderImage(program, inputs, width, height);
@@ -49,18 +48,14 @@ protected:
 
 TEST_F(FlowRender, CopyAlphaModesSwapsAndTransfers) {
     const rawgl::Image picture = reference::TestPicture(8, 8);
-    const auto decode = [](float v) {
-        return v < 0.04045f ? 0.0774f * v : std::pow((v + 0.055f) * 0.947867f, 2.4f);
-    };
-    const auto encode = [](float v) {
-        return v < 0.00313f ? 12.92f * v : 1.055f * std::pow(v, 0.4167f) - 0.055f;
-    };
+    const auto decode = [](float v) { return v < 0.04045f ? 0.0774f * v : std::pow((v + 0.055f) * 0.947867f, 2.4f); };
+    const auto encode = [](float v) { return v < 0.00313f ? 12.92f * v : 1.055f * std::pow(v, 0.4167f) - 0.055f; };
     for (int alpha = 0; alpha <= 4; ++alpha)
         for (int srgb : {4, 0, 1, 2, 3})
             for (bool swap : {false, true}) {
                 GLuint input = rawgl::Upload(picture, false);
-                const rawgl::Image result = Run(SS::CopyProgramText(swap, alpha, true, srgb, 16, 2), {input}, 8, 8,
-                    [](rawgl::Program& p) {
+                const rawgl::Image result =
+                    Run(SS::CopyProgramText(swap, alpha, true, srgb, 16, 2), {input}, 8, 8, [](rawgl::Program& p) {
                         const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
                         p.SetMatrix("uModelViewProjectionTextureMatrix", identity);
                     });
@@ -71,8 +66,11 @@ TEST_F(FlowRender, CopyAlphaModesSwapsAndTransfers) {
                         float c[3];
                         for (int k = 0; k < 3; ++k) {
                             const float v = picture.at(x, y, k);
-                            c[k] = srgb == 0 ? decode(v) : srgb == 1 ? std::pow(v, 2.4f)
-                                 : srgb == 2 ? encode(v) : srgb == 3 ? std::pow(v, 0.4167f) : v;
+                            c[k] = srgb == 0   ? decode(v)
+                                   : srgb == 1 ? std::pow(v, 2.4f)
+                                   : srgb == 2 ? encode(v)
+                                   : srgb == 3 ? std::pow(v, 0.4167f)
+                                               : v;
                         }
                         if (swap) std::swap(c[0], c[2]);
                         for (int k = 0; k < 3; ++k) expected.at(x, y, k) = c[k];
@@ -117,11 +115,16 @@ TEST_F(FlowRender, GradientPacksASignedPair) {
 // (-1, 0); a diagonal edge the direction along the diagonal. A flat area has no direction: the
 // 8-bit store of a zero gradient leaves a tiny residue, so any unit vector may come out there.
 TEST_F(FlowRender, StructureTensorFlowOnSyntheticEdges) {
-    struct Case { const char* name; std::function<float(int, int)> f; float fx, fy; };
+    struct Case {
+        const char* name;
+        std::function<float(int, int)> f;
+        float fx, fy;
+    };
     const Case cases[] = {
         {"vertical", [](int x, int) { return x < 8 ? 0.1f : 0.9f; }, 0.5f, 1.0f},
         {"horizontal", [](int, int y) { return y < 8 ? 0.1f : 0.9f; }, 0.0f, 0.5f},
-        {"diagonal", [](int x, int y) { return x + y < 16 ? 0.1f : 0.9f; }, 0.5f - 0.5f * 0.70710678f, 0.5f + 0.5f * 0.70710678f},
+        {"diagonal", [](int x, int y) { return x + y < 16 ? 0.1f : 0.9f; }, 0.5f - 0.5f * 0.70710678f,
+         0.5f + 0.5f * 0.70710678f},
     };
     for (const Case& c : cases) {
         rawgl::Image picture = rawgl::MakeImage(16, 16);
@@ -160,16 +163,18 @@ TEST_F(FlowRender, FlowBlursFollowTheField) {
             for (int x = 0; x < w; ++x) expected.at(x, y, 3) = 1.0f;
         expected = reference::QuantizeAll(expected);
         const std::string side = along ? "along" : "across";
-        ExpectClose(Run(SS::FlowBlurText(4, 9, along, 16, 2, false, false, 2.0, 1.0), {image, flow}, w, h),
-                    expected, 2.0f * kStep, "blur " + side);
-        ExpectClose(Run(SS::FlowBilateralText(4, 9, along, 0, 16, 2, true, 2.0, 1.0e4f, 1.0, false), {image, flow}, w, h),
-                    expected, 2.0f * kStep, "bilateral " + side);
-        ExpectClose(Run(SS::FlowRangeWeightedBlurText(false, 9, along, 4, 16, 2, false, 2.0, 1.0, false), {image, flow}, w, h,
-                        [](rawgl::Program& p) { p.Set1f("uDistanceFromCenterFactor", 0.0f); }),
+        ExpectClose(Run(SS::FlowBlurText(4, 9, along, 16, 2, false, false, 2.0, 1.0), {image, flow}, w, h), expected,
+                    2.0f * kStep, "blur " + side);
+        ExpectClose(
+            Run(SS::FlowBilateralText(4, 9, along, 0, 16, 2, true, 2.0, 1.0e4f, 1.0, false), {image, flow}, w, h),
+            expected, 2.0f * kStep, "bilateral " + side);
+        ExpectClose(Run(SS::FlowRangeWeightedBlurText(false, 9, along, 4, 16, 2, false, 2.0, 1.0, false), {image, flow},
+                        w, h, [](rawgl::Program& p) { p.Set1f("uDistanceFromCenterFactor", 0.0f); }),
                     expected, 2.0f * kStep, "range-weighted " + side);
     }
     // Three-tap smoothing, format 6: alpha smoothed along the flow, colour of the centre kept.
-    const rawgl::Image smoothed = Run(SS::FlowSmoothingText(6, false, false, false, 16, 2, false, 1.0f), {image, flow}, w, h);
+    const rawgl::Image smoothed =
+        Run(SS::FlowSmoothingText(6, false, false, false, 16, 2, false, 1.0f), {image, flow}, w, h);
     std::vector<double> three;
     QV::Math::ComputeGaussianWeights(3, three, 1.0, 1.0);
     rawgl::Image expected = reference::Convolve(picture, three, true, 4);

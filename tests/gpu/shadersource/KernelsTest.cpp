@@ -24,8 +24,7 @@ TEST(GaussianWeights, KnownKernels) {
     ASSERT_TRUE(ComputeGaussianWeights(3, w, 1.0, 1.0));
     ExpectNear(w, {0.274068619061197, 0.451862761877606, 0.274068619061197});
     ASSERT_TRUE(ComputeGaussianWeights(5, w, 1.0, 1.0));
-    ExpectNear(w, {0.0544886845496429, 0.244201342003233, 0.402619946894247, 0.244201342003233,
-                   0.0544886845496429});
+    ExpectNear(w, {0.0544886845496429, 0.244201342003233, 0.402619946894247, 0.244201342003233, 0.0544886845496429});
     ASSERT_TRUE(ComputeGaussianWeights(3, w, 0.0, 1.0));
     ExpectNear(w, {0.0, 1.0, 0.0});
 }

@@ -28,7 +28,9 @@ TEST(SeparableTexts, DifferenceOfGaussiansSmallestAndTrimmed) {
     QV::Math::ComputeGaussianWeights(3, b, 1.6, 1.0);
     const SS::ProgramText three = SS::DifferenceOfGaussiansPassText(3, 5, 0, false, 16, 1, 2, 1.0, 1.6, 1.0, 0.5f);
     EXPECT_EQ(Count(three.fragment, "difference += "), 1);
-    EXPECT_TRUE(Contains(three.fragment, "    difference += (c1 + c2) * " + SS::WriteFloatLiteral(static_cast<float>(1.5 * a[0] - 0.5 * b[0])) + ";\n"));
+    EXPECT_TRUE(Contains(
+        three.fragment,
+        "    difference += (c1 + c2) * " + SS::WriteFloatLiteral(static_cast<float>(1.5 * a[0] - 0.5 * b[0])) + ";\n"));
     EXPECT_TRUE(Contains(three.fragment, "    float c0 = texture2D(img0, vTexture0).r;\n"));
     EXPECT_TRUE(Contains(three.fragment, "uniform mediump sampler2D img0;\n"));
     EXPECT_TRUE(Contains(three.fragment, "    gl_FragColor = vec4(difference);\n}\n"));
@@ -40,7 +42,8 @@ TEST(SeparableTexts, DifferenceOfGaussiansSmallestAndTrimmed) {
     std::vector<double> w;
     QV::Math::ComputeGaussianWeights(7, w, 1.0, 1.0);
     const SS::ProgramText trimmed = SS::DifferenceOfGaussiansPassText(11, 5, 1, false, 16, 1, 2, 1.0, 1.6, 1.0, 0.0f);
-    EXPECT_TRUE(Contains(trimmed.fragment, "    difference += (c5 + c6) * " + SS::WriteFloatLiteral(static_cast<float>(w[0])) + ";\n"));
+    EXPECT_TRUE(Contains(trimmed.fragment,
+                         "    difference += (c5 + c6) * " + SS::WriteFloatLiteral(static_cast<float>(w[0])) + ";\n"));
     EXPECT_FALSE(Contains(trimmed.fragment, "c7"));
     EXPECT_TRUE(Contains(trimmed.vertex, "    vTexture6 = vaPosition.xy + vec2(0.0, k);\n"));
     // Everything negligible: still the three taps the text reads.
@@ -50,25 +53,30 @@ TEST(SeparableTexts, DifferenceOfGaussiansSmallestAndTrimmed) {
 TEST(SeparableTexts, ScaledBlurTerms) {
     const SS::ProgramText three = SS::ScaledBlurPassText(3, 3, 0, false, false, 0, 16, 2, 1.0, 1.0);
     EXPECT_TRUE(Contains(three.fragment, " * (c1 + c2));\n"));
-    EXPECT_TRUE(Contains(three.vertex, "    float k = 1.0 * uInvTextureDimension;\n    vTexture1 = vTexture0 + vec2(-k, 0.0);\n"));
+    EXPECT_TRUE(Contains(three.vertex,
+                         "    float k = 1.0 * uInvTextureDimension;\n    vTexture1 = vTexture0 + vec2(-k, 0.0);\n"));
     EXPECT_EQ(three.fragment.substr(three.fragment.size() - 2), "\n}");  // no line break after main
     std::vector<double> w, o;
     QV::Math::ComputeLinearSamplingKernel(9, w, o, 2.0, 1.0);  // five entries
     const SS::ProgramText five = SS::ScaledBlurPassText(9, 4, 1, true, true, 0, 16, 2, 2.0, 1.0);
-    EXPECT_TRUE(Contains(five.fragment, " * (c1 + c2)) + (" + SS::WriteFloatLiteral(static_cast<float>(w[0])) + " * (c3 + c4));\n"));
+    EXPECT_TRUE(Contains(five.fragment,
+                         " * (c1 + c2)) + (" + SS::WriteFloatLiteral(static_cast<float>(w[0])) + " * (c3 + c4));\n"));
     EXPECT_TRUE(Contains(five.fragment, "uniform lowp sampler2D img1;\n"));
     EXPECT_TRUE(Contains(five.fragment, "    gl_FragColor = edge * v;\n"));
     EXPECT_TRUE(Contains(five.vertex, "    vTexture0 = (0.5 * gl_Position.xy) + 0.5;\n"));
     EXPECT_TRUE(Contains(five.vertex, "    vTexture3 = vaPosition.xy + vec2(0.0, -k);\n"));
-    EXPECT_TRUE(Contains(SS::ScaledBlurPassText(3, 6, 0, false, false, 0, 16, 2, 1.0, 1.0).fragment, "    gl_FragColor = vec4(v, 0.0, 0.0);\n}"));
+    EXPECT_TRUE(Contains(SS::ScaledBlurPassText(3, 6, 0, false, false, 0, 16, 2, 1.0, 1.0).fragment,
+                         "    gl_FragColor = vec4(v, 0.0, 0.0);\n}"));
     EXPECT_THROW(SS::ScaledBlurPassText(3, 5, 0, false, false, 0, 16, 2, 1.0, 1.0 / 0.0), std::invalid_argument);
 }
 
 TEST(SeparableTexts, RangeWeightedFixedKernel) {
     const SS::ProgramText fixed = SS::SeparableRangeWeightedBlurText(true, 31, 0, 4, 16, 2, 5.0, 1.0);
     EXPECT_TRUE(Contains(fixed.fragment, "    float weight = 0.18;\n    vec3 v = 0.18 * c0;\n"));
-    EXPECT_TRUE(Contains(fixed.fragment, "    weight0 = 0.15 * (1.0 - min(distance(c0, c1) * uDistanceFromCenterFactor, 1.0));\n"));
-    EXPECT_TRUE(Contains(fixed.fragment, "    weight1 = 0.05 * (1.0 - min(distance(c0, c8) * uDistanceFromCenterFactor, 1.0));\n"));
+    EXPECT_TRUE(Contains(fixed.fragment,
+                         "    weight0 = 0.15 * (1.0 - min(distance(c0, c1) * uDistanceFromCenterFactor, 1.0));\n"));
+    EXPECT_TRUE(Contains(fixed.fragment,
+                         "    weight1 = 0.05 * (1.0 - min(distance(c0, c8) * uDistanceFromCenterFactor, 1.0));\n"));
     EXPECT_FALSE(Contains(fixed.fragment, "c9"));
     EXPECT_TRUE(Contains(fixed.fragment, "    gl_FragColor = vec4(v, 1.0);\n"));
     EXPECT_FALSE(Contains(fixed.fragment, "rgbToLXX"));
@@ -86,7 +94,8 @@ TEST(SeparableTexts, BoxMeanPasses) {
     const SS::ProgramText horizontal = SS::BoxMeanPassText(5, 0, true, true, 0, true, 16, 2);
     EXPECT_TRUE(Contains(horizontal.fragment, "uniform lowp sampler2D img0;\n"));
     EXPECT_TRUE(Contains(horizontal.fragment, "    float average = c0 + c1 + c2 + c3 + c4;\n"));
-    EXPECT_TRUE(Contains(horizontal.fragment, "    float squaredAverage = (c0 * c0) + (c1 * c1) + (c2 * c2) + (c3 * c3) + (c4 * c4);\n"));
+    EXPECT_TRUE(Contains(horizontal.fragment,
+                         "    float squaredAverage = (c0 * c0) + (c1 * c1) + (c2 * c2) + (c3 * c3) + (c4 * c4);\n"));
     EXPECT_TRUE(Contains(horizontal.fragment, "    float c3 = texture2D(img0, vTexture3).a;\n"));
     EXPECT_FALSE(Contains(horizontal.fragment, "sqrt"));
     const SS::ProgramText packed = SS::BoxMeanPassText(3, 1, true, false, 1, false, 16, 2);
@@ -112,14 +121,17 @@ TEST(CopyText, PlainCopyAndConversions) {
     const SS::ProgramText swapped = SS::CopyProgramText(true, 1, true, 0, 16, 2);
     EXPECT_TRUE(Contains(swapped.vertex, "    vTexture0 = textureCoordinate.xy;\n"));
     EXPECT_TRUE(Contains(swapped.fragment, "    color = mix(0.0774 * color, "));
-    EXPECT_TRUE(Contains(swapped.fragment, "    float a = dot(color.bgr, vec3(0.2126, 0.7152, 0.0722));\n    gl_FragColor = vec4(color.bgr, a);\n"));
+    EXPECT_TRUE(Contains(
+        swapped.fragment,
+        "    float a = dot(color.bgr, vec3(0.2126, 0.7152, 0.0722));\n    gl_FragColor = vec4(color.bgr, a);\n"));
     EXPECT_EQ(Count(SS::CopyProgramText(false, 2, true, 4, 16, 2).fragment, "float rgbToLXX"), 1);
     EXPECT_THROW(SS::CopyProgramText(false, 5, true, 4, 16, 2), std::invalid_argument);
 }
 
 TEST(StructureTensorTexts, GradientSmoothingAndEigenAnalysis) {
     const SS::ProgramText gradient = SS::GradientProgramText(16, 2, true, 2, 0);
-    EXPECT_TRUE(Contains(gradient.vertex, "    vTexture0 = vaPosition.xy + vec2(uInvTextureDimensions.x, uInvTextureDimensions.y);\n"));
+    EXPECT_TRUE(Contains(gradient.vertex,
+                         "    vTexture0 = vaPosition.xy + vec2(uInvTextureDimensions.x, uInvTextureDimensions.y);\n"));
     EXPECT_TRUE(Contains(gradient.vertex, "    vTexture7 = vaPosition.xy + vec2(0.0, -uInvTextureDimensions.y);\n"));
     EXPECT_TRUE(Contains(gradient.fragment, "    const vec3 rgbToL = vec3(0.299, 0.587, 0.114);\n"));
     EXPECT_TRUE(Contains(gradient.fragment, "(0.183 * (c0.r + c1.r - c2.r - c3.r)) + (0.634 * (c4.r - c5.r)),"));
@@ -137,7 +149,8 @@ TEST(StructureTensorTexts, GradientSmoothingAndEigenAnalysis) {
     std::vector<double> w5;
     QV::Math::ComputeGaussianWeights(5, w5, 1.0, 1.0);
     const SS::ProgramText tensor = SS::TensorPassText(5, w5, false, 16, 2);
-    EXPECT_TRUE(Contains(tensor.fragment, " + (" + SS::WriteFloatLiteral(static_cast<float>(w5[0])) + " * (egf3 + egf4));\n"));
+    EXPECT_TRUE(
+        Contains(tensor.fragment, " + (" + SS::WriteFloatLiteral(static_cast<float>(w5[0])) + " * (egf3 + egf4));\n"));
     EXPECT_TRUE(Contains(tensor.fragment, SS::WriteEigenAnalysis(false, false)));
     EXPECT_THROW(SS::TensorPassText(5, w, false, 16, 2), std::invalid_argument);  // 3 weights for 5 taps
 
@@ -157,19 +170,22 @@ TEST(FlowTexts, GaussianFamilyNamesAndWeights) {
     const SS::ProgramText three = SS::FlowBlurText(5, 3, false, 16, 2, true, true, 1.0, 1.0);
     EXPECT_FALSE(Contains(three.fragment, "tn -="));
     EXPECT_FALSE(Contains(three.fragment, "eigenvector + eigenvector - 1.0"));
-    EXPECT_TRUE(Contains(three.fragment, "    eigenvector = vec2(-eigenvector.y, eigenvector.x);\n    vec2 temp = abs(eigenvector);\n"));
+    EXPECT_TRUE(Contains(
+        three.fragment, "    eigenvector = vec2(-eigenvector.y, eigenvector.x);\n    vec2 temp = abs(eigenvector);\n"));
     EXPECT_TRUE(Contains(three.fragment, "    gl_FragColor = v;\n"));
 
     const SS::ProgramText fixed = SS::FlowRangeWeightedBlurText(true, 3, true, 4, 16, 2, false, 7.0, 3.0, false);
     EXPECT_TRUE(Contains(fixed.fragment, "    float weight = 0.18;\n    vec3 v = 0.18 * c4;\n"));
-    for (const char* line : {"weight0 = 0.15 * (1.0 - min(distance(c4, c3_0)", "weight0 = 0.12 * (1.0 - min(distance(c4, c2_0)",
-                             "weight0 = 0.09 * (1.0 - min(distance(c4, c1_0)", "weight1 = 0.05 * (1.0 - min(distance(c4, c0_1)"})
+    for (const char* line :
+         {"weight0 = 0.15 * (1.0 - min(distance(c4, c3_0)", "weight0 = 0.12 * (1.0 - min(distance(c4, c2_0)",
+          "weight0 = 0.09 * (1.0 - min(distance(c4, c1_0)", "weight1 = 0.05 * (1.0 - min(distance(c4, c0_1)"})
         EXPECT_TRUE(Contains(fixed.fragment, line)) << line;
 
     const SS::ProgramText bilateral = SS::FlowBilateralText(3, 5, true, 2, 16, 2, false, 1.0, 0.5f, 1.0, false);
     EXPECT_TRUE(Contains(bilateral.fragment, "    const float invTwoSigmaRSquared = 2.88539;\n"));
     EXPECT_TRUE(Contains(bilateral.fragment, "    float a = rgbToLXX(v.rgb);\n"));
-    EXPECT_FALSE(Contains(SS::FlowBilateralText(4, 5, true, 2, 16, 2, false, 1.0, 0.5f, 1.0, false).fragment, "rgbToLXX"));
+    EXPECT_FALSE(
+        Contains(SS::FlowBilateralText(4, 5, true, 2, 16, 2, false, 1.0, 0.5f, 1.0, false).fragment, "rgbToLXX"));
 }
 
 TEST(FlowTexts, ThreeTapSmoothing) {
@@ -179,12 +195,15 @@ TEST(FlowTexts, ThreeTapSmoothing) {
     EXPECT_TRUE(Contains(plain.fragment, "    gl_FragColor.a = 1.0;\n"));
     const SS::ProgramText across = SS::FlowSmoothingText(0, true, true, true, 16, 2, true, 1.0f);
     EXPECT_EQ(across.vertex, SS::ClipSpaceVertexShader(2));
-    EXPECT_TRUE(Contains(across.fragment, "    eigenvector *= uInvTextureDimensions;\n    eigenvector = vec2(-eigenvector.y, eigenvector.x);\n"));
+    EXPECT_TRUE(Contains(
+        across.fragment,
+        "    eigenvector *= uInvTextureDimensions;\n    eigenvector = vec2(-eigenvector.y, eigenvector.x);\n"));
     EXPECT_TRUE(Contains(across.fragment, "    float c1 = texture2D(img0, vTexture0 - eigenvector).a;\n"));
     EXPECT_TRUE(Contains(across.fragment, "    float c3 = edge * ((0.451863 * c0) + (0.274069 * (c1 + c2)));\n"));
     const SS::ProgramText six = SS::FlowSmoothingText(6, true, false, false, 16, 2, false, 0.5f);
     EXPECT_TRUE(Contains(six.fragment, "    vec4 c3 = vec4(c0.rgb, a);\n    c3.rgb = vec3(\n"));
-    EXPECT_TRUE(Contains(six.fragment, "    c3.a = dot(c3.rgb, vec3(0.299, 0.587, 0.114));\n    gl_FragColor = edge * c3;\n}\n"));
+    EXPECT_TRUE(Contains(six.fragment,
+                         "    c3.a = dot(c3.rgb, vec3(0.299, 0.587, 0.114));\n    gl_FragColor = edge * c3;\n}\n"));
 }
 
 }  // namespace

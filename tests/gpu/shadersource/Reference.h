@@ -22,8 +22,7 @@ inline rawgl::Image QuantizeAll(rawgl::Image image) {
 inline rawgl::Image TestPicture(int width, int height) { return QuantizeAll(testimage::TestPicture(width, height)); }
 
 // A 1-D convolution with integer offsets along one axis, clamped at the edges.
-inline rawgl::Image Convolve(const rawgl::Image& in, const std::vector<double>& w, bool vertical,
-                             int channels = 4) {
+inline rawgl::Image Convolve(const rawgl::Image& in, const std::vector<double>& w, bool vertical, int channels = 4) {
     rawgl::Image out = in;
     const int h = static_cast<int>(w.size()) / 2;
     for (int y = 0; y < in.height; ++y)
@@ -31,8 +30,7 @@ inline rawgl::Image Convolve(const rawgl::Image& in, const std::vector<double>& 
             for (int c = 0; c < channels; ++c) {
                 double sum = 0.0;
                 for (int i = -h; i <= h; ++i)
-                    sum += w[static_cast<size_t>(i + h)] *
-                           in.clamped(vertical ? x : x + i, vertical ? y + i : y, c);
+                    sum += w[static_cast<size_t>(i + h)] * in.clamped(vertical ? x : x + i, vertical ? y + i : y, c);
                 out.at(x, y, c) = static_cast<float>(sum);
             }
     return out;

@@ -39,16 +39,18 @@ TEST_P(SeparableRender, ScaledBlurMatchesTheFullGaussian) {
     for (int taps : {5, 9, 21}) {
         const double sigma = taps / 4.0;
         GLuint input = rawgl::Upload(picture, true);
-        const rawgl::Image first = Pass(SS::ScaledBlurPassText(taps, 3, 1, false, false, 0, cap(), 2, sigma, 1.0), input, true);
+        const rawgl::Image first =
+            Pass(SS::ScaledBlurPassText(taps, 3, 1, false, false, 0, cap(), 2, sigma, 1.0), input, true);
         GLuint intermediate = rawgl::Upload(first, true);
-        const rawgl::Image result = Pass(SS::ScaledBlurPassText(taps, 3, 0, false, false, 0, cap(), 2, sigma, 1.0), intermediate, false);
+        const rawgl::Image result =
+            Pass(SS::ScaledBlurPassText(taps, 3, 0, false, false, 0, cap(), 2, sigma, 1.0), intermediate, false);
         glDeleteTextures(1, &input);
         glDeleteTextures(1, &intermediate);
 
         std::vector<double> w;
         ASSERT_TRUE(QV::Math::ComputeGaussianWeights(taps, w, sigma, 1.0));
-        const rawgl::Image expected = reference::Convolve(
-            reference::QuantizeAll(reference::Convolve(picture, w, true, 3)), w, false, 3);
+        const rawgl::Image expected =
+            reference::Convolve(reference::QuantizeAll(reference::Convolve(picture, w, true, 3)), w, false, 3);
         ExpectClose(result, expected, 2.5f * kStep, "taps " + std::to_string(taps), {0, 1, 2});
         for (int x = 0; x < kWidth; ++x) EXPECT_EQ(result.at(x, 3, 3), 1.0f);
     }
@@ -57,10 +59,16 @@ TEST_P(SeparableRender, ScaledBlurMatchesTheFullGaussian) {
 TEST_P(SeparableRender, DifferenceOfGaussiansAlongEachAxis) {
     const rawgl::Image picture = reference::TestPicture(kWidth, kHeight);
     // 21 taps at a fine spacing keep more taps than a cap of 16 after trimming.
-    struct Case { int taps; double spacing; float p; };
+    struct Case {
+        int taps;
+        double spacing;
+        float p;
+    };
     for (const Case& c : {Case{9, 1.0, 0.5f}, Case{21, 0.3, 0.3f}}) {
         const int n = SS::DifferenceOfGaussiansTapCount(c.taps, 1.0, 1.6, c.spacing, c.p);
-        if (c.taps == 21) { EXPECT_GT(n, 16); }
+        if (c.taps == 21) {
+            EXPECT_GT(n, 16);
+        }
         std::vector<double> a, b, w(static_cast<size_t>(n));
         QV::Math::ComputeGaussianWeights(n, a, 1.0, c.spacing);
         QV::Math::ComputeGaussianWeights(n, b, 1.6, c.spacing);
@@ -115,7 +123,7 @@ TEST_P(SeparableRender, RangeWeightedBlurWithLuminanceInAlpha) {
                     }
                     for (int c = 0; c < 3; ++c) expected.at(x, y, c) = static_cast<float>(sum[c] / weight);
                     const float r = expected.at(x, y, 0), g = expected.at(x, y, 1), b = expected.at(x, y, 2);
-                    expected.at(x, y, 3) = mode == 4 ? 1.0f
+                    expected.at(x, y, 3) = mode == 4   ? 1.0f
                                            : mode == 0 ? 0.299f * r + 0.587f * g + 0.114f * b
                                                        : 0.2126f * r + 0.7152f * g + 0.0722f * b;
                 }

@@ -123,12 +123,14 @@ TEST_F(PhotoGroupCollectionViewTest, AnAlbumAppearsAtItsPlaceOnceItHoldsAnImage)
     import({plainPhoto("last.jpg", {30, 30, 200})}, "Zed");
     makePicker();
     ASSERT_EQ(listed(), (std::vector<std::string>{"All Photos: 2 photos", "Solo: 1 photo", "Zed: 1 photo"}));
-    const auto collection = PHAssetCollection::fetchAssetCollectionsWithLocalIdentifiers({later}, {}, library)->firstObject();
+    const auto collection =
+        PHAssetCollection::fetchAssetCollectionsWithLocalIdentifiers({later}, {}, library)->firstObject();
     ASSERT_TRUE(collection);
     EXPECT_EQ(picker->rectForAssetGroup(*collection), CGRectZero) << "not listed";
     const std::string photo = createPhoto(plainPhoto("new.jpg", {200, 30, 30}), false);
     ASSERT_TRUE(library->performChangesAndWait(
-        [&] { PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*collection)->addAssets({photo}); }, nullptr));
+        [&] { PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*collection)->addAssets({photo}); },
+        nullptr));
     settle();
     picker->collectionView()->layoutIfNeeded();
     EXPECT_EQ(listed(),
@@ -144,7 +146,8 @@ TEST_F(PhotoGroupCollectionViewTest, AChoiceHandsOverTheAlbumOnlyWithABlock) {
         *picker->collectionFetchResultCache().at(NSIndexPath::indexPathForItem(1, 0))->collection);
     ui->tap(CGRectGetMidX(second), CGRectGetMidY(second));  // no block: nothing happens
     std::vector<std::string> chosen;
-    picker->setSelectedBlock([&](const std::shared_ptr<PHAssetCollection>& c) { chosen.push_back(c->localizedTitle()); });
+    picker->setSelectedBlock(
+        [&](const std::shared_ptr<PHAssetCollection>& c) { chosen.push_back(c->localizedTitle()); });
     ui->tap(CGRectGetMidX(second), CGRectGetMidY(second) + 20);
     EXPECT_EQ(chosen, std::vector<std::string>{"Holidays"});
 }
@@ -160,7 +163,8 @@ TEST_F(PhotoGroupCollectionViewTest, ItemsAreHalfAsHighAsTheyAreWideOnPhoneAndPa
     for (const auto& c : cases) {
         UIDeviceProfile::setCurrent(c.profile);
         makePicker(CGRectMake(0, 0, c.width, 600));
-        auto layout = std::dynamic_pointer_cast<UICollectionViewFlowLayout>(picker->collectionView()->collectionViewLayout());
+        auto layout =
+            std::dynamic_pointer_cast<UICollectionViewFlowLayout>(picker->collectionView()->collectionViewLayout());
         ASSERT_TRUE(layout);
         EXPECT_EQ(layout->itemSize().width, c.item.width);
         EXPECT_EQ(layout->itemSize().height, c.item.height);

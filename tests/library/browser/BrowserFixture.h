@@ -128,7 +128,8 @@ public:
                            platform::ImageFileType type = platform::ImageFileType::JPEG) {
         const std::string path = (root / "files" / name).string();
         platform::ImageProperties properties;
-        if (exifOrientation != 1) properties[platform::kCGImagePropertyOrientation] = platform::ImagePropertyValue(exifOrientation);
+        if (exifOrientation != 1)
+            properties[platform::kCGImagePropertyOrientation] = platform::ImagePropertyValue(exifOrientation);
         platform::ImageIOError error;
         EXPECT_TRUE(platform::WriteImageFile(bitmap, type, properties, path, &error)) << error.message;
         return path;

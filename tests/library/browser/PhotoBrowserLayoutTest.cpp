@@ -57,8 +57,13 @@ TEST_F(PhotoBrowserLayoutTest, CellSidesFollowTheDeviceAndTheStatusBar) {
         CGFloat side;
         int columns;
     } cases[] = {
-        {"320-point phone", [] { auto p = UIDeviceProfile::phone(); p.portraitSize = {320, 568}; return p; }(), 320,
-         UIInterfaceOrientation::Portrait, 105, 3},
+        {"320-point phone",
+         [] {
+             auto p = UIDeviceProfile::phone();
+             p.portraitSize = {320, 568};
+             return p;
+         }(),
+         320, UIInterfaceOrientation::Portrait, 105, 3},
         {"375-point phone", UIDeviceProfile::phone(), 375, UIInterfaceOrientation::Portrait, 123, 3},
         {"pad in portrait", UIDeviceProfile::pad(), 768, UIInterfaceOrientation::Portrait, 167, 4},
         {"pad in landscape", UIDeviceProfile::pad(), 1024, UIInterfaceOrientation::LandscapeLeft, 180, 5},
@@ -70,10 +75,14 @@ TEST_F(PhotoBrowserLayoutTest, CellSidesFollowTheDeviceAndTheStatusBar) {
         ui->window->addSubview(browser);
         browser->setPhotoCollectionAssetsSavedPhotosGroup();
         browser->layoutIfNeeded();
-        auto layout = std::dynamic_pointer_cast<UICollectionViewFlowLayout>(browser->collectionView()->collectionViewLayout());
+        auto layout =
+            std::dynamic_pointer_cast<UICollectionViewFlowLayout>(browser->collectionView()->collectionViewLayout());
         EXPECT_EQ(layout->itemSize(), CGSizeMake(c.side, c.side)) << c.name;
-        EXPECT_EQ(browser->gridLayoutItemSize(), CGSizeMake(c.side * c.profile.scale, c.side * c.profile.scale)) << c.name;
-        auto row = [&](long item) { return browser->collectionView()->layoutAttributesForItemAtIndexPath(Item(item))->frame.origin.y; };
+        EXPECT_EQ(browser->gridLayoutItemSize(), CGSizeMake(c.side * c.profile.scale, c.side * c.profile.scale))
+            << c.name;
+        auto row = [&](long item) {
+            return browser->collectionView()->layoutAttributesForItemAtIndexPath(Item(item))->frame.origin.y;
+        };
         EXPECT_EQ(row(c.columns - 1), row(0)) << c.name;
         EXPECT_GT(row(c.columns), row(0)) << c.name;
         browser->removeFromSuperview();
@@ -159,13 +168,14 @@ TEST_F(PhotoBrowserLayoutTest, ScreenshotsShowEachPhotosColourInItsCell) {
     }
     switchTo(PhotoCollectionLayoutSingle, Item(2), false);
     ASSERT_TRUE(pump([&] {
-        auto cell = std::dynamic_pointer_cast<PhotoCollectionViewCell>(browser->collectionView()->cellForItemAtIndexPath(Item(2)));
+        auto cell = std::dynamic_pointer_cast<PhotoCollectionViewCell>(
+            browser->collectionView()->cellForItemAtIndexPath(Item(2)));
         return cell && cell->imageView()->image();
     }));
     settle();
     const CGRect screen = ui->window->bounds();
-    ExpectNear(screenColour(CGRectInset(screen, screen.size.width * 0.3, screen.size.height * 0.4)), colourShownAt(2, count),
-               "single page", 20);
+    ExpectNear(screenColour(CGRectInset(screen, screen.size.width * 0.3, screen.size.height * 0.4)),
+               colourShownAt(2, count), "single page", 20);
     EXPECT_TRUE(browser->selectedImage());
 }
 
@@ -190,9 +200,11 @@ TEST_F(PhotoBrowserLayoutTest, APhotoFliesIntoAnOutsideViewAndBack) {
         };
         if (back) {
             target->setImage(photos::ImageFromBitmap(PlainPhoto(64, 48, ColourOf(2))));
-            browser->animateToPhotoAtIndexPath(Item(0), target, ui->window, transition, imageTransition, start, completion);
+            browser->animateToPhotoAtIndexPath(Item(0), target, ui->window, transition, imageTransition, start,
+                                               completion);
         } else {
-            browser->animatePhotoAtIndexPath(Item(0), target, ui->window, transition, imageTransition, start, completion);
+            browser->animatePhotoAtIndexPath(Item(0), target, ui->window, transition, imageTransition, start,
+                                             completion);
         }
         ASSERT_TRUE(pump([&] { return completions > 0; })) << back;
         settle();

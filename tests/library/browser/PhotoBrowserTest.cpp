@@ -114,7 +114,9 @@ TEST_F(PhotoBrowserTest, LibraryChangesLeaveTheItemsMatchingTheFetch) {
                  auto request = PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*t.album("Trip"));
                  request->removeAssets({ids[0]});
              });
-             t.change([&] { PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*t.album("Trip"))->addAssets({ids[0]}); });
+             t.change([&] {
+                 PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*t.album("Trip"))->addAssets({ids[0]});
+             });
          }},
         {"no details for the album", true,
          [](PhotoBrowserTest& t, auto&) {
@@ -143,7 +145,8 @@ TEST_F(PhotoBrowserTest, LibraryChangesLeaveTheItemsMatchingTheFetch) {
         EXPECT_EQ(shown(), expectedShown());
         EXPECT_EQ(browser->collectionView()->numberOfItemsInSection(0), long(expectedShown().size()));
         browser->collectionView()->layoutIfNeeded();
-        for (const auto& p : browser->collectionView()->indexPathsForVisibleItems()) EXPECT_LT(p.item, long(shown().size()));
+        for (const auto& p : browser->collectionView()->indexPathsForVisibleItems())
+            EXPECT_LT(p.item, long(shown().size()));
     }
 }
 
@@ -163,8 +166,8 @@ TEST_F(PhotoBrowserTest, PreheatingCoversTheStripsThatJoinAndLeave) {
     };
     for (const auto& c : cases) {
         Strips removed, added;
-        PhotoCollectionView::computeDifferenceBetweenRect(old, c.next, [&](CGRect r) { removed.push_back(r); },
-                                                          [&](CGRect r) { added.push_back(r); });
+        PhotoCollectionView::computeDifferenceBetweenRect(
+            old, c.next, [&](CGRect r) { removed.push_back(r); }, [&](CGRect r) { added.push_back(r); });
         EXPECT_EQ(removed, c.removed) << c.name;
         EXPECT_EQ(added, c.added) << c.name;
     }
@@ -185,8 +188,8 @@ TEST_F(PhotoBrowserTest, PreheatingCoversTheStripsThatJoinAndLeave) {
 TEST_F(PhotoBrowserTest, TheBadgeNeedsBothMarksAndTheSingleLayout) {
     using platform::ImageProperties;
     using platform::ImagePropertyValue;
-    const ImageProperties software{
-        {platform::kCGImagePropertyTIFFDictionary, ImageProperties{{platform::kCGImagePropertyTIFFSoftware, "Tavorin 2.0"}}}};
+    const ImageProperties software{{platform::kCGImagePropertyTIFFDictionary,
+                                    ImageProperties{{platform::kCGImagePropertyTIFFSoftware, "Tavorin 2.0"}}}};
     const ImageProperties keyword{
         {platform::kCGImagePropertyIPTCDictionary,
          ImageProperties{{platform::kCGImagePropertyIPTCKeywords, ImagePropertyValue::Strings{"Tavorin Edit"}}}}};
@@ -208,12 +211,14 @@ TEST_F(PhotoBrowserTest, TheBadgeNeedsBothMarksAndTheSingleLayout) {
     // Newest first: both, keyword, software, none.
     for (long i = 0; i < 4; ++i) {
         const auto& c = cases[3 - i];
-        EXPECT_EQ(browser->shouldShowEditDecoratorForIndexPath(Item(i), PhotoCollectionLayoutSingle), c.badge) << c.name;
+        EXPECT_EQ(browser->shouldShowEditDecoratorForIndexPath(Item(i), PhotoCollectionLayoutSingle), c.badge)
+            << c.name;
         EXPECT_FALSE(browser->shouldShowEditDecoratorForIndexPath(Item(i), PhotoCollectionLayoutGrid)) << c.name;
     }
     // The cells agree: no badge in the grid, the badge on the marked photo's page.
     auto cell = [&](long i) {
-        return std::dynamic_pointer_cast<PhotoCollectionViewCell>(browser->collectionView()->cellForItemAtIndexPath(Item(i)));
+        return std::dynamic_pointer_cast<PhotoCollectionViewCell>(
+            browser->collectionView()->cellForItemAtIndexPath(Item(i)));
     };
     ASSERT_TRUE(cell(0));
     EXPECT_FALSE(cell(0)->showEditDecorator());
@@ -287,7 +292,8 @@ TEST_F(PhotoBrowserTest, APhotoDamagedOnTheDiskSaysSoInItsPlace) {
     settle();
     const long damaged = assetShown(0)->localIdentifier() == damagedId ? 0 : 1;
     auto cell = [&](long i) {
-        return std::dynamic_pointer_cast<PhotoCollectionViewCell>(browser->collectionView()->cellForItemAtIndexPath(Item(i)));
+        return std::dynamic_pointer_cast<PhotoCollectionViewCell>(
+            browser->collectionView()->cellForItemAtIndexPath(Item(i)));
     };
     ASSERT_TRUE(cell(damaged) && cell(1 - damaged));
     ASSERT_TRUE(cell(damaged)->unreadableLabel());
@@ -296,7 +302,8 @@ TEST_F(PhotoBrowserTest, APhotoDamagedOnTheDiskSaysSoInItsPlace) {
     EXPECT_TRUE(cell(1 - damaged)->imageView()->image());
 
     bool switched = false;
-    browser->setPhotoCollectionLayout(PhotoCollectionLayoutSingle, Item(damaged), false, [&](bool) { switched = true; });
+    browser->setPhotoCollectionLayout(PhotoCollectionLayoutSingle, Item(damaged), false,
+                                      [&](bool) { switched = true; });
     ASSERT_TRUE(pump([&] { return switched; }));
     settle();
     ASSERT_TRUE(cell(damaged));
@@ -320,8 +327,8 @@ TEST_F(PhotoBrowserTest, AGoneBrowserNeitherHearsTheLibraryNorLosesAnAnswer) {
     ASSERT_TRUE(pump([&] { return answers.count > 0; }));
     // Later changes reach no browser.
     const auto path = plainPhoto("b.jpg", {200, 10, 10});
-    ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); },
-                                               nullptr));
+    ASSERT_TRUE(library->performChangesAndWait(
+        [&] { PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); }, nullptr));
     settle();
     EXPECT_EQ(answers.count, 1);
     EXPECT_TRUE(std::get<0>(answers.last));

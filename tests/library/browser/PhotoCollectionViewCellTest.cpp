@@ -120,8 +120,10 @@ TEST_F(PhotoCollectionViewCellTest, BadgesShowOnceFollowTheirSettersAndGoOnReuse
 TEST_F(PhotoCollectionViewCellTest, ACellReusedWhileScrollingComesBackWithoutBadges) {
     struct Source : UICollectionViewDataSource {
         NSInteger numberOfItemsInSection(UICollectionView&, NSInteger) override { return 40; }
-        std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView& view, const NSIndexPath& p) override {
-            auto cell = std::static_pointer_cast<PhotoCollectionViewCell>(view.dequeueReusableCellWithReuseIdentifier("photo", p));
+        std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView& view,
+                                                                     const NSIndexPath& p) override {
+            auto cell = std::static_pointer_cast<PhotoCollectionViewCell>(
+                view.dequeueReusableCellWithReuseIdentifier("photo", p));
             hadBadges.push_back(cell->showEditDecorator() || cell->showProgressDecorator());
             if (p.item < 4) {  // the first row is being downloaded and edited
                 cell->setShowEditDecorator(true);

@@ -151,15 +151,18 @@ TEST_F(PhotoEditingTest, ChangesTheIndexRefusesAreSaidWithTheReasonAndLoseNothin
         std::function<void(PhotoCollectionView::SavedCompletion)> change;
     } changes[] = {
         {"revert", [&](auto done) { browser->revertEditingForAssetIndexPath(Item(0), done); }},
-        {"save", [&](auto done) {
+        {"save",
+         [&](auto done) {
              beginEditing(0);
-             browser->finishEditingAssetAtIndexPath(Item(0), Render({9, 9, 9}), "state two", {}, false,
-                                                    [done](bool saved, bool, const NSErrorPtr& error) {
-                                                        done(saved, error);
-                                                    });
+             browser->finishEditingAssetAtIndexPath(
+                 Item(0), Render({9, 9, 9}), "state two", {}, false,
+                 [done](bool saved, bool, const NSErrorPtr& error) { done(saved, error); });
          }},
         {"delete", [&](auto done) { browser->deleteItemAtIndexPath(Item(1), done); }},
-        {"new photo", [&](auto done) { browser->saveNewAssetWithImage(Render({0, 0, 200}), {}, done); }},
+        {"new photo",
+         [&](auto done) {
+             browser->saveNewAssetWithImage(Render({0, 0, 200}), {}, done);
+         }},
     };
     for (const auto& c : changes) {
         SCOPED_TRACE(c.what);
@@ -400,7 +403,8 @@ TEST_F(PhotoEditingTest, TheFullSizeReadScalesOnlyBeyondTheAreaAndCropsOutward) 
         CGSize scaled;
     } scales[] = {{{8000, 6000}, {5500, 4125}}, {{6000, 4000}, {6000, 4000}}, {{4000, 8000}, {2750, 5500}}};
     for (const auto& c : scales)
-        EXPECT_EQ(PhotoCollectionView::fullSizeScaledSize(c.size, 5500), c.scaled) << c.size.width << "x" << c.size.height;
+        EXPECT_EQ(PhotoCollectionView::fullSizeScaledSize(c.size, 5500), c.scaled)
+            << c.size.width << "x" << c.size.height;
 
     const struct {
         CGRect relative;
@@ -421,8 +425,9 @@ TEST_F(PhotoEditingTest, TheFullSizeReadScalesOnlyBeyondTheAreaAndCropsOutward) 
     auto whole = browser->imageDataForEditingAssetAtIndexPath(Item(0));
     auto half = browser->imageDataForEditingAssetAtIndexPath(Item(0), CGRectMake(0, 0, 0.5, 0.5));
     ASSERT_TRUE(whole && half);
-    const CGSize expected = PhotoCollectionView::fullSizeScaledSize(
-        CGSizeMake(assetShown(0)->pixelWidth(), assetShown(0)->pixelHeight()), AppConstants::maximumHighResolutionImageSize());
+    const CGSize expected =
+        PhotoCollectionView::fullSizeScaledSize(CGSizeMake(assetShown(0)->pixelWidth(), assetShown(0)->pixelHeight()),
+                                                AppConstants::maximumHighResolutionImageSize());
     EXPECT_EQ(whole->uiImage()->size(), expected);
     EXPECT_EQ(half->uiImage()->size(), CGSizeMake(std::ceil(expected.width / 2), std::ceil(expected.height / 2)));
 }
@@ -462,7 +467,8 @@ TEST_F(PhotoEditingTest, ASaveCompletesOnceWhicheverWayTheBrowserTakesItIn) {
              t.browser->cloudReloadReceivedProgress(1.0);
          },
          false},
-        {"outside the shown album", [](PhotoEditingTest& t) { t.browser->setPhotoCollectionAssetsGroup(t.album("Trip")); }, false},
+        {"outside the shown album",
+         [](PhotoEditingTest& t) { t.browser->setPhotoCollectionAssetsGroup(t.album("Trip")); }, false},
         {"a revert that changes nothing", [](PhotoEditingTest&) {}, true},
     };
     for (const auto& c : cases) {

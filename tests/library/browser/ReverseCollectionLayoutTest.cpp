@@ -11,7 +11,8 @@ namespace {
 struct Source : UICollectionViewDataSource {
     NSInteger count = 5;
     NSInteger numberOfItemsInSection(UICollectionView&, NSInteger) override { return count; }
-    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView& view, const NSIndexPath& p) override {
+    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView& view,
+                                                                 const NSIndexPath& p) override {
         auto cell = view.dequeueReusableCellWithReuseIdentifier("cell", p);
         cell->setTag(static_cast<int>(p.item));
         return cell;
@@ -60,5 +61,6 @@ TEST(ReverseCollectionLayoutTest, ItemsTradePlacesEndForEndAndAHeaderComesBackAs
 
     // The count is asked afresh each time.
     source->count = 2;
-    EXPECT_EQ(reverse->layoutAttributesForItemAtIndexPath({0, 0})->frame, flow->layoutAttributesForItemAtIndexPath({0, 1})->frame);
+    EXPECT_EQ(reverse->layoutAttributesForItemAtIndexPath({0, 0})->frame,
+              flow->layoutAttributesForItemAtIndexPath({0, 1})->frame);
 }

@@ -85,9 +85,8 @@ TEST_F(MemoryMappedDataTest, TwoInstancesKeepTheirOwnFiles) {
 
 TEST_F(MemoryMappedDataTest, SizesPastTwoGibibytesKeepAllTheirBits) {
     // Reserved sparsely, so nothing of the size is written.
-    MemoryMappedData::setAllocatorForTesting([](int fd, std::uint64_t size) {
-        return ::ftruncate(fd, static_cast<off_t>(size)) == 0 ? 0 : errno;
-    });
+    MemoryMappedData::setAllocatorForTesting(
+        [](int fd, std::uint64_t size) { return ::ftruncate(fd, static_cast<off_t>(size)) == 0 ? 0 : errno; });
     const std::uint64_t size = (3ull << 30) + 5;
     auto data = MemoryMappedData::memoryMappedDataWithSize(size);
     ASSERT_TRUE(data);
@@ -105,9 +104,8 @@ TEST_F(MemoryMappedDataTest, ABufferThatCannotBeMadeGivesNoInstance) {
         std::function<void()> arrange;
     } cases[] = {
         {"the caches folder is a file", [&] { std::ofstream(caches) << "in the way"; }},
-        {"no space for the size", [&] {
-             MemoryMappedData::setAllocatorForTesting([](int, std::uint64_t) { return ENOSPC; });
-         }},
+        {"no space for the size",
+         [&] { MemoryMappedData::setAllocatorForTesting([](int, std::uint64_t) { return ENOSPC; }); }},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -73,7 +73,7 @@ TEST_F(ImageFilesTest, TheWriterNamesFilesByTypeInThePrivateFolder) {
         EXPECT_EQ(source->type(), c.decoded);
         EXPECT_EQ(source->exifOrientation(0), 6);
     }
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
@@ -103,8 +103,11 @@ TEST_F(ImageFilesTest, PositionsSurviveEveryFileType) {
 
 TEST_F(ImageFilesTest, UnsoundDegreesAreLeftOutOfTheFile) {
     auto image = MakeImage();
-    Metadata m{{"{GPS}", Metadata{{"Latitude", std::numeric_limits<double>::quiet_NaN()}, {"LatitudeRef", "N"},
-                                  {"Longitude", 200.0}, {"LongitudeRef", "E"}, {"Altitude", 5.0}}}};
+    Metadata m{{"{GPS}", Metadata{{"Latitude", std::numeric_limits<double>::quiet_NaN()},
+                                  {"LatitudeRef", "N"},
+                                  {"Longitude", 200.0},
+                                  {"LongitudeRef", "E"},
+                                  {"Altitude", 5.0}}}};
     auto path = writeImage(*image, "odd", SaveTypeJPEG, m, false);
     ASSERT_TRUE(path);
     const Metadata back = Read(*path);
@@ -139,11 +142,12 @@ TEST_F(ImageFilesTest, ACameraPhotoSavedKeepsItsMetadataTagForTag) {
             ASSERT_TRUE(path);
             const FileMetadata result = ReadFileMetadata(ReadBytes(*path));
             // A TIFF states its sizes as LONG, the only type libtiff reads them in.
-            std::set<std::string> changed = {"Exif.Image.DateTime", "Exif.Image.Software", "Exif.Image.YCbCrPositioning",
-                                              "Iptc.Application2.Keywords#3"};
+            std::set<std::string> changed = {"Exif.Image.DateTime", "Exif.Image.Software",
+                                             "Exif.Image.YCbCrPositioning", "Iptc.Application2.Keywords#3"};
             if (type == SaveTypeTIFF) changed.insert({"Exif.Photo.PixelXDimension", "Exif.Photo.PixelYDimension"});
-            EXPECT_THAT(Differences(source, result, changed, type == SaveTypeTIFF ? TIFFOwnTags() : std::set<std::string>{}),
-                        ::testing::IsEmpty());
+            EXPECT_THAT(
+                Differences(source, result, changed, type == SaveTypeTIFF ? TIFFOwnTags() : std::set<std::string>{}),
+                ::testing::IsEmpty());
             EXPECT_NE(result.tags.at("Exif.Image.DateTime").value, source.tags.at("Exif.Image.DateTime").value);
             EXPECT_EQ(result.tags.at("Exif.Image.Software").value, softwareName());
             EXPECT_EQ(result.tags.at("Iptc.Application2.Keywords#3").value, kKeyword);
@@ -158,7 +162,11 @@ TEST_F(ImageFilesTest, FailuresGiveNoPath) {
         std::function<void()> arrange;
     } cases[] = {
         {"the temporary folder is a file", [&] { std::ofstream(folder) << "x"; }},
-        {"others may enter the folder", [&] { fs::create_directory(folder); fs::permissions(folder, fs::perms(0755)); }},
+        {"others may enter the folder",
+         [&] {
+             fs::create_directory(folder);
+             fs::permissions(folder, fs::perms(0755));
+         }},
         {"TMPDIR names no folder", [&] { ::setenv("TMPDIR", (root / "missing" / "deeper").c_str(), 1); }},
     };
     for (auto& c : cases) {
@@ -166,7 +174,8 @@ TEST_F(ImageFilesTest, FailuresGiveNoPath) {
         TearDown();
         SetUp();
         c.arrange();
-        for (int type : {SaveTypeJPEG, SaveTypePNG, SaveTypeTIFF}) EXPECT_FALSE(writeImage(*image, "x", type, {}, true));
+        for (int type : {SaveTypeJPEG, SaveTypePNG, SaveTypeTIFF})
+            EXPECT_FALSE(writeImage(*image, "x", type, {}, true));
     }
     const std::string nowhere = (root / "no" / "such" / "folder" / "x.jpg").string();
     EXPECT_FALSE(writeJpegRepresentation(*image, kJPEGQuality, {}, nowhere, true));

@@ -71,10 +71,11 @@ TEST_F(ImageMetadataTest, TheFlagsFillTheirEntries) {
 // A photo's own camera and capture dates stay whatever the flags: a save states only that
 // the file was written now, by this program.
 TEST_F(ImageMetadataTest, APhotoKeepsItsCameraAndCaptureDates) {
-    const Metadata photo{{"{TIFF}", Metadata{{"Make", "Canon"}, {"Model", "Canon EOS 5D Mark III"},
-                                             {"DateTime", "2023:05:14 10:21:07"}}},
-                         {"{Exif}", Metadata{{"DateTimeOriginal", "2023:05:14 10:21:07"},
-                                             {"DateTimeDigitized", "2023:05:14 10:21:08"}}}};
+    const Metadata photo{
+        {"{TIFF}",
+         Metadata{{"Make", "Canon"}, {"Model", "Canon EOS 5D Mark III"}, {"DateTime", "2023:05:14 10:21:07"}}},
+        {"{Exif}",
+         Metadata{{"DateTimeOriginal", "2023:05:14 10:21:07"}, {"DateTimeDigitized", "2023:05:14 10:21:08"}}}};
     for (int options : {4, 12, 30, 31}) {
         SCOPED_TRACE(options);
         Metadata m = photo;
@@ -96,7 +97,8 @@ TEST_F(ImageMetadataTest, KeywordsAreAddedOnceAtTheEnd) {
     EXPECT_EQ(ImagePropertyFind(m, "{IPTC}", "Keywords")->strings()->size(), 1u);
     setKeywords(m, "first");
     appendKeyword(m, "second");
-    EXPECT_EQ(*ImagePropertyFind(m, "{IPTC}", "Keywords")->strings(), (platform::ImagePropertyValue::Strings{"first", "second"}));
+    EXPECT_EQ(*ImagePropertyFind(m, "{IPTC}", "Keywords")->strings(),
+              (platform::ImagePropertyValue::Strings{"first", "second"}));
     appendKeyword(m, std::nullopt);
     setUserComment(m, std::nullopt);
     EXPECT_FALSE(ImagePropertyFind(m, "{Exif}", "UserComment"));
@@ -158,8 +160,8 @@ TEST_F(ImageMetadataTest, ThePlaceComesFromTheInstalledGeotagSource) {
 TEST_F(ImageMetadataTest, AnUnsoundFixIsIgnored) {
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     const CLLocation fixes[] = {
-        CLLocation({nan, 0}, 0, 5, 0), CLLocation({0, inf}, 0, 5, 0), CLLocation({91, 0}, 0, 5, 0),
-        CLLocation({0, -180.5}, 0, 5, 0), CLLocation({0, 0}, 0, -1, 0), CLLocation({0, 0}, nan, 5, 0),
+        CLLocation({nan, 0}, 0, 5, 0),    CLLocation({0, inf}, 0, 5, 0), CLLocation({91, 0}, 0, 5, 0),
+        CLLocation({0, -180.5}, 0, 5, 0), CLLocation({0, 0}, 0, -1, 0),  CLLocation({0, 0}, nan, 5, 0),
     };
     for (auto& fix : fixes) {
         Metadata m{{"{GPS}", Metadata{{"ImgDirection", 5.0}}}};
@@ -227,7 +229,8 @@ TEST_F(ImageMetadataTest, DateTextsKeepTheirFixedFormUnderAnyLocale) {
     setDateOriginal(m, when);
     EXPECT_EQ(*text(m, "{Exif}", "DateTimeOriginal"), "2033:05:18 06:33:19");
     std::locale::global(saved);
-    if (oldTZ) ::setenv("TZ", savedTZ.c_str(), 1); else ::unsetenv("TZ");
+    if (oldTZ) ::setenv("TZ", savedTZ.c_str(), 1);
+    else ::unsetenv("TZ");
     ::tzset();
 }
 

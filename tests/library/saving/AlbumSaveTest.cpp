@@ -70,17 +70,21 @@ protected:
                     bool* onMain = nullptr) {
         bool done = false;
         NSErrorPtr result;
-        CameraUtility::saveToAlbumWithMetadata(image, metadata, options, [&](NSErrorPtr e) {
-            done = true, result = e;
-            if (onMain) *onMain = NSThread::isMainThread();
-        }, writer);
+        CameraUtility::saveToAlbumWithMetadata(
+            image, metadata, options,
+            [&](NSErrorPtr e) {
+                done = true, result = e;
+                if (onMain) *onMain = NSThread::isMainThread();
+            },
+            writer);
         while (!done) NSRunLoop::mainRunLoop().runUntilIdle();
         return result;
     }
     // The metadata of the photo the library holds last.
     platform::ImageProperties saved() {
         auto asset = PHAsset::fetchAssetsWithOptions({}, library)->lastObject();
-        auto source = platform::ImageSource::createWithFile(library->store().absolutePath(asset->record().originalPath));
+        auto source =
+            platform::ImageSource::createWithFile(library->store().absolutePath(asset->record().originalPath));
         return source->propertiesAtIndex(0);
     }
 
@@ -123,7 +127,7 @@ TEST_F(AlbumSaveTest, GivenMetadataLosesItsBurstEntryAndTakesTheImagesOrientatio
         const auto m = CameraUtility::albumSaveMetadata(*image, given, CameraUtility::kDefaultSaveOptions);
         EXPECT_FALSE(ImageMetadataUtility::hasBurstMetadata(m));
         EXPECT_TRUE(ImagePropertyFind(m, "{MakerApple}", "8"));
-        EXPECT_TRUE(ImagePropertyFind(m, "{TIFF}", "DateTime"));  // options 4: the file is written now,
+        EXPECT_TRUE(ImagePropertyFind(m, "{TIFF}", "DateTime"));            // options 4: the file is written now,
         EXPECT_FALSE(ImagePropertyFind(m, "{Exif}", "DateTimeDigitized"));  // the photo's dates are its own
         EXPECT_FALSE(ImagePropertyFind(m, "{Exif}", "DateTimeOriginal"));
         EXPECT_EQ(ImageMetadataUtility::orientation(m), c.exif);

@@ -78,11 +78,11 @@ protected:
         auto sheet = ShareController::activityViewControllerWithImage(image, metadata);
         if (!sheet) return nullptr;
         // The sheet's own handler (the error alert) still runs.
-        sheet->setCompletionHandler([this, own = sheet->completionHandler()](const std::string& type, bool completed,
-                                                                             const NSErrorPtr& error) {
-            if (own) own(type, completed, error);
-            completions.push_back(type + (completed ? " yes" : " no"));
-        });
+        sheet->setCompletionHandler(
+            [this, own = sheet->completionHandler()](const std::string& type, bool completed, const NSErrorPtr& error) {
+                if (own) own(type, completed, error);
+                completions.push_back(type + (completed ? " yes" : " no"));
+            });
         rootController->presentViewController(sheet, true);
         return sheet;
     }
@@ -195,10 +195,11 @@ TEST_F(ShareControllerTest, SaveToPicturesKeepsACameraPhotosMetadata) {
         const FileMetadata result = ReadFileMetadata(ReadBytes(pictures / file));
         // A TIFF states its sizes as LONG, the only type libtiff reads them in.
         std::set<std::string> changed = {"Exif.Image.DateTime", "Exif.Image.Software", "Exif.Image.YCbCrPositioning",
-                                          "Iptc.Application2.Keywords#3"};
+                                         "Iptc.Application2.Keywords#3"};
         if (type == SaveTypeTIFF) changed.insert({"Exif.Photo.PixelXDimension", "Exif.Photo.PixelYDimension"});
-        EXPECT_THAT(Differences(source, result, changed, type == SaveTypeTIFF ? TIFFOwnTags() : std::set<std::string>{}),
-                    ::testing::IsEmpty());
+        EXPECT_THAT(
+            Differences(source, result, changed, type == SaveTypeTIFF ? TIFFOwnTags() : std::set<std::string>{}),
+            ::testing::IsEmpty());
         EXPECT_EQ(result.tags.count("Exif.Image.Software") ? result.tags.at("Exif.Image.Software").value : "",
                   ImageMetadataUtility::softwareName());
         EXPECT_EQ(result.xmp, DuplicatedPropertyPacket());
@@ -223,8 +224,9 @@ TEST_F(ShareControllerTest, OpenInHandsAJpegToTheChosenProgram) {
     EXPECT_EQ(record->arguments, std::vector<std::string>{(privateFolder() / "Tavorin.jpg").string()});
     const auto decoded = platform::DecodeImageData({record->file.begin(), record->file.end()});
     ASSERT_TRUE(decoded) << "a JPEG whatever the save type";
-    EXPECT_EQ(platform::ImageFileTypeOfData(reinterpret_cast<const std::uint8_t*>(record->file.data()), record->file.size()),
-              platform::ImageFileType::JPEG);
+    EXPECT_EQ(
+        platform::ImageFileTypeOfData(reinterpret_cast<const std::uint8_t*>(record->file.data()), record->file.size()),
+        platform::ImageFileType::JPEG);
     EXPECT_EQ(decoded->imageOrientation(), static_cast<int>(UIImageOrientation::Right));
     EXPECT_EQ(decoded->bitmap.width, 48u) << "stored as the photo stores it";
 }
@@ -385,8 +387,8 @@ TEST_F(ShareControllerTest, SaveToPicturesThatCannotCopyIsSaidWithItsReason) {
     UIAlertPresentation* alert = UIAlertPresentation::shown();
     ASSERT_NE(alert, nullptr) << "the failure is said";
     EXPECT_EQ(alert->title, "Share Error");
-    const std::string said = "The photo could not be saved to Pictures." + NSLocalizedString("ErrorDelimiterKey") +
-                             pictures.string() + ": ";
+    const std::string said =
+        "The photo could not be saved to Pictures." + NSLocalizedString("ErrorDelimiterKey") + pictures.string() + ": ";
     EXPECT_EQ(alert->message.rfind(said, 0), 0u) << alert->message;
     choose("OK");
 

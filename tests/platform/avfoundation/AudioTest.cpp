@@ -13,7 +13,8 @@ namespace {
 TEST(AudioTest, TheSessionRecordsWhatItIsAsked) {
     AVAudioSession& session = AVAudioSession::sharedInstance();
     NSErrorPtr error = NSError::errorWithDomain("stale", 1, "stale");
-    EXPECT_TRUE(session.setCategory(AVAudioSessionCategoryPlayAndRecord, AVAudioSessionCategoryOptionMixWithOthers, &error));
+    EXPECT_TRUE(
+        session.setCategory(AVAudioSessionCategoryPlayAndRecord, AVAudioSessionCategoryOptionMixWithOthers, &error));
     EXPECT_FALSE(error);
     EXPECT_TRUE(session.setActive(true));
     EXPECT_EQ(session.category(), AVAudioSessionCategoryPlayAndRecord);
@@ -30,7 +31,8 @@ TEST(AudioTest, FilesWithoutSoundGiveNoPlayer) {
     std::ofstream(text) << "not a sound";
     struct Case {
         std::string path;
-    } cases[] = {{(folder / "tavorin-no-such-sound.m4a").string()}, {text.string()},
+    } cases[] = {{(folder / "tavorin-no-such-sound.m4a").string()},
+                 {text.string()},
                  {std::string(TAVORIN_RESOURCE_DIR) + "/icons"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

@@ -25,7 +25,8 @@ using namespace platform;
 class Collector : public AVCaptureSampleBufferDelegate {
 public:
     std::vector<CMSampleBufferRef> buffers;
-    void captureOutputDidOutputSampleBuffer(AVCaptureOutput&, const CMSampleBufferRef& b, AVCaptureConnection&) override {
+    void captureOutputDidOutputSampleBuffer(AVCaptureOutput&, const CMSampleBufferRef& b,
+                                            AVCaptureConnection&) override {
         buffers.push_back(b);
     }
 };
@@ -124,7 +125,9 @@ TEST_F(CaptureRigTest, FramesFollowTheClockAndThePresetChangesAtTheOutermostComm
     EXPECT_EQ(CMFormatDescriptionGetMediaSubType(CMSampleBufferGetFormatDescription(frames.buffers[0])),
               kCVPixelFormatType_32BGRA);
     EXPECT_EQ(CMTimeCompare(CMSampleBufferGetPresentationTimeStamp(frames.buffers[0]),
-                            CMTimeMakeWithSeconds(10 + 1.0 / 30, 600)), 0) << "stamped with the run-loop clock";
+                            CMTimeMakeWithSeconds(10 + 1.0 / 30, 600)),
+              0)
+        << "stamped with the run-loop clock";
 
     session->beginConfiguration();
     session->beginConfiguration();
@@ -151,7 +154,8 @@ TEST_F(CaptureRigTest, FramesFollowTheClockAndThePresetChangesAtTheOutermostComm
 
 TEST_F(CaptureRigTest, FocusAndExposureSettleOnTheClockWithNotifications) {
     std::vector<std::pair<std::string, bool>> seen;
-    back->addObserver("adjustingFocus", [&](const std::string& key) { seen.emplace_back(key, back->isAdjustingFocus()); });
+    back->addObserver("adjustingFocus",
+                      [&](const std::string& key) { seen.emplace_back(key, back->isAdjustingFocus()); });
     back->addObserver("adjustingExposure",
                       [&](const std::string& key) { seen.emplace_back(key, back->isAdjustingExposure()); });
     back->setFocusMode(1);
@@ -170,7 +174,9 @@ TEST_F(CaptureRigTest, FocusAndExposureSettleOnTheClockWithNotifications) {
     loop.advance(0.19);
     EXPECT_TRUE(back->isAdjustingFocus());
     loop.advance(0.02);
-    EXPECT_EQ(seen, (std::vector<P>{{"adjustingFocus", true}, {"adjustingExposure", true}, {"adjustingFocus", false},
+    EXPECT_EQ(seen, (std::vector<P>{{"adjustingFocus", true},
+                                    {"adjustingExposure", true},
+                                    {"adjustingFocus", false},
                                     {"adjustingExposure", false}}));
 
     // Never settling, and the front camera has no focus at all.
@@ -284,7 +290,8 @@ TEST_F(CaptureRigTest, CropFactorFlashAndTheStoppedSession) {
     const CMSampleBufferRef zoomed = TakeStill();
     ASSERT_NE(zoomed, nullptr);
     EXPECT_EQ(ImagePropertyFind(zoomed->attachments(), kCGImagePropertyExifDictionary, "Flash")->integer(), 1);
-    EXPECT_EQ(ImagePropertyFind(zoomed->attachments(), kCGImagePropertyExifDictionary, "DigitalZoomRatio")->number(), 3.0);
+    EXPECT_EQ(ImagePropertyFind(zoomed->attachments(), kCGImagePropertyExifDictionary, "DigitalZoomRatio")->number(),
+              3.0);
     const ImageBitmap up = Upright(zoomed);
     const uint8_t* corner = up.pixel(1, 1);
     EXPECT_TRUE(corner[0] == corner[1] && corner[1] == corner[2]) << "the markers are cropped away, grey remains";
@@ -299,7 +306,8 @@ TEST_F(CaptureRigTest, CropFactorFlashAndTheStoppedSession) {
 
 TEST_F(CaptureRigTest, TheMicrophoneGivesASineInBuffersOf1024) {
     auto session = std::make_shared<AVCaptureSession>();
-    session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeAudio)));
+    session->addInput(
+        AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeAudio)));
     auto audio = std::make_shared<AVCaptureAudioDataOutput>();
     Collector buffers;
     audio->setSampleBufferDelegate(&buffers, dispatch_get_main_queue());

@@ -26,7 +26,8 @@ class LastFrame : public AVCaptureSampleBufferDelegate {
 public:
     CMSampleBufferRef last;
     int count = 0;
-    void captureOutputDidOutputSampleBuffer(AVCaptureOutput&, const CMSampleBufferRef& b, AVCaptureConnection&) override {
+    void captureOutputDidOutputSampleBuffer(AVCaptureOutput&, const CMSampleBufferRef& b,
+                                            AVCaptureConnection&) override {
         last = b;
         ++count;
     }
@@ -97,7 +98,8 @@ TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
     ASSERT_TRUE(RunUntil([&] { return answered; }));
     ASSERT_NE(shot, nullptr);
     EXPECT_EQ(ImagePropertyFind(shot->attachments(), kCGImagePropertyOrientation)->integer(), 6);
-    EXPECT_EQ(ImagePropertyFind(shot->attachments(), kCGImagePropertyExifDictionary, "DigitalZoomRatio")->number(), 2.0);
+    EXPECT_EQ(ImagePropertyFind(shot->attachments(), kCGImagePropertyExifDictionary, "DigitalZoomRatio")->number(),
+              2.0);
     session->stopRunning();
     const int seen = frames.count;
     NSRunLoop::mainRunLoop().runUntilDate(NSRunLoop::mainRunLoop().now() + 0.2);
@@ -145,7 +147,8 @@ TEST(LibavCameraTest, CaptureSizeForAPreset) {
 
 TEST(V4L2MappingTest, SettingsMapOntoControlRanges) {
     using namespace V4L2Mapping;
-    const V4L2ControlRange exposure{3, 2047, 1, 250}, gain{0, 255, 1, 0}, zoom{100, 500, 10, 100}, coarse{0, 100, 25, 0};
+    const V4L2ControlRange exposure{3, 2047, 1, 250}, gain{0, 255, 1, 0}, zoom{100, 500, 10, 100},
+        coarse{0, 100, 25, 0};
     struct Case {
         const char* name;
         int32_t actual, expected;
@@ -177,7 +180,8 @@ TEST(V4L2MappingTest, SettingsMapOntoControlRanges) {
     EXPECT_TRUE(bare.exposureModes.empty());
     EXPECT_EQ(bare.videoMaxZoomFactor, 1);
     EXPECT_FALSE(bare.hasFlash);
-    const AVCaptureDeviceCapabilities full = capabilities({V4L2ControlRange{0, 1}, V4L2ControlRange{0, 3}, exposure, gain, zoom});
+    const AVCaptureDeviceCapabilities full =
+        capabilities({V4L2ControlRange{0, 1}, V4L2ControlRange{0, 3}, exposure, gain, zoom});
     EXPECT_EQ(full.focusModes, (std::set<int64_t>{0, 2}));
     EXPECT_EQ(full.exposureModes, (std::set<int64_t>{0, 2, 3}));
     EXPECT_DOUBLE_EQ(full.maxExposureSeconds, 0.2047);

@@ -33,9 +33,8 @@ struct RGB {
 class MovieFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tavorin-movies-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("tavorin-movies-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -74,7 +73,9 @@ RGB MeanAt(const CVPixelBufferRef& pb, double fx, double fy) {
     int n = 0;
     for (int y = std::max(0, cy - 4); y < std::min(h, cy + 4); ++y)
         for (int x = std::max(0, cx - 4); x < std::min(w, cx + 4); ++x, ++n)
-            for (int k = 0; k < 3; ++k) sum[k] += base[static_cast<size_t>(y) * pb->bytesPerRow() + static_cast<size_t>(x) * 4 + static_cast<size_t>(k)];
+            for (int k = 0; k < 3; ++k)
+                sum[k] += base[static_cast<size_t>(y) * pb->bytesPerRow() + static_cast<size_t>(x) * 4 +
+                               static_cast<size_t>(k)];
     CVPixelBufferUnlockBaseAddress(pb, kCVPixelBufferLock_ReadOnly);
     return {static_cast<int>(sum[2] / n), static_cast<int>(sum[1] / n), static_cast<int>(sum[0] / n)};
 }
@@ -89,7 +90,8 @@ void ExpectNear(RGB got, RGB want, const char* what) {
 CMSampleBufferRef Tone(int startMs) {
     std::vector<int16_t> pcm(960 * 2);
     for (size_t i = 0; i < 960; ++i)
-        pcm[2 * i] = pcm[2 * i + 1] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / 48000));
+        pcm[2 * i] = pcm[2 * i + 1] =
+            static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / 48000));
     return CMSampleBuffer::audioPCM(std::move(pcm), 2, 48000, CMTimeMake(startMs, 1000));
 }
 
@@ -108,7 +110,8 @@ std::vector<CMSampleBufferRef> ReadAll(const std::string& path, AVMediaKind type
 // Waits (at most 30 s, a bound for a stuck encoder, not a speed check) until a real-time input
 // has room again.
 bool WaitUntilReady(const AVAssetWriterInput& input) {
-    for (int i = 0; i < 30000 && !input.isReadyForMoreMediaData(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int i = 0; i < 30000 && !input.isReadyForMoreMediaData(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return input.isReadyForMoreMediaData();
 }
 
@@ -191,7 +194,8 @@ TEST_F(MovieFiles, FramesFillTheTrackCroppedToItsAspectAtEvenSizes) {
         int srcW, srcH, trackW, trackH, wantW, wantH;
     };
     // Left 20 % red, the rest green: a crop to a narrower aspect loses the red.
-    const Case cases[] = {{640, 360, 321, 181, 320, 180}, {400, 400, 181, 321, 180, 320}, {360, 640, 320, 320, 320, 320}};
+    const Case cases[] = {
+        {640, 360, 321, 181, 320, 180}, {400, 400, 181, 321, 180, 320}, {360, 640, 320, 320, 320, 320}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.srcW) + "x" + std::to_string(c.srcH) + " -> " + std::to_string(c.trackW));
         const std::string movie = path("fill.mov");
@@ -201,9 +205,10 @@ TEST_F(MovieFiles, FramesFillTheTrackCroppedToItsAspectAtEvenSizes) {
             writer.addInput(video);
             ASSERT_TRUE(writer.startWriting());
             writer.startSessionAtSourceTime(kCMTimeZero);
-            CMSampleBufferRef frame = CMSampleBuffer::videoFrame(
-                Frame(static_cast<size_t>(c.srcW), static_cast<size_t>(c.srcH), kCVPixelFormatType_32BGRA, kRed, kGreen, 0.2),
-                kCMTimeZero, CMTimeMake(1, 30));
+            CMSampleBufferRef frame =
+                CMSampleBuffer::videoFrame(Frame(static_cast<size_t>(c.srcW), static_cast<size_t>(c.srcH),
+                                                 kCVPixelFormatType_32BGRA, kRed, kGreen, 0.2),
+                                           kCMTimeZero, CMTimeMake(1, 30));
             ASSERT_TRUE(video.appendSampleBuffer(frame));
             ASSERT_TRUE(writer.finishWriting());
         }
@@ -221,8 +226,8 @@ TEST_F(MovieFiles, FramesFillTheTrackCroppedToItsAspectAtEvenSizes) {
 }
 
 TEST_F(MovieFiles, TheInputTransformReadsBackAsTheTracksPreferredTransform) {
-    const CGAffineTransform transforms[] = {CGAffineTransformIdentity, {0, 1, -1, 0, 240, 0}, {-1, 0, 0, -1, 320, 240},
-                                            {0, -1, 1, 0, 0, 320}};
+    const CGAffineTransform transforms[] = {
+        CGAffineTransformIdentity, {0, 1, -1, 0, 240, 0}, {-1, 0, 0, -1, 320, 240}, {0, -1, 1, 0, 0, 320}};
     for (const CGAffineTransform& t : transforms) {
         const std::string movie = path("turned.mov");
         {
@@ -294,8 +299,9 @@ TEST_F(MovieFiles, DamagedForeignAndRemoteInputsFailCleanly) {
         ASSERT_TRUE(writer.startWriting());
         writer.startSessionAtSourceTime(kCMTimeZero);
         for (int i = 0; i < 15; ++i)
-            ASSERT_TRUE(video.appendSampleBuffer(CMSampleBuffer::videoFrame(
-                Frame(96, 64, kCVPixelFormatType_32BGRA, kRed, kBlue, i / 15.0), CMTimeMake(i, 30), CMTimeMake(1, 30))));
+            ASSERT_TRUE(video.appendSampleBuffer(
+                CMSampleBuffer::videoFrame(Frame(96, 64, kCVPixelFormatType_32BGRA, kRed, kBlue, i / 15.0),
+                                           CMTimeMake(i, 30), CMTimeMake(1, 30))));
         for (int ms = 0; ms < 500; ms += 20) ASSERT_TRUE(audio.appendSampleBuffer(Tone(ms)));
         ASSERT_TRUE(writer.finishWriting());
     }
@@ -304,7 +310,8 @@ TEST_F(MovieFiles, DamagedForeignAndRemoteInputsFailCleanly) {
     ASSERT_GT(bytes.size(), 1000u);
 
     std::vector<std::string> damaged;
-    for (double keep : {0.0, 0.01, 0.3, 0.6, 0.95}) damaged.push_back(bytes.substr(0, static_cast<size_t>(keep * static_cast<double>(bytes.size()))));
+    for (double keep : {0.0, 0.01, 0.3, 0.6, 0.95})
+        damaged.push_back(bytes.substr(0, static_cast<size_t>(keep * static_cast<double>(bytes.size()))));
     for (size_t step = 7; step < bytes.size(); step += bytes.size() / 9) {
         std::string flipped = bytes;
         for (size_t i = step; i < flipped.size(); i += 97) flipped[i] = static_cast<char>(flipped[i] ^ 0x5a);
@@ -332,7 +339,8 @@ TEST_F(MovieFiles, DamagedForeignAndRemoteInputsFailCleanly) {
     // Playlists and concatenation lists never reach the good movie they name.
     for (size_t i = damaged.size() - 2; i < damaged.size(); ++i)
         EXPECT_FALSE(AVURLAsset::URLAssetWithURL(path("damaged" + std::to_string(i) + ".mov"))->isReadable());
-    for (const std::string& url : std::vector<std::string>{"http://127.0.0.1:9/a.mov", "file:relative.mov", "concat:" + movie, "pipe:0", ""})
+    for (const std::string& url :
+         std::vector<std::string>{"http://127.0.0.1:9/a.mov", "file:relative.mov", "concat:" + movie, "pipe:0", ""})
         EXPECT_FALSE(AVURLAsset::URLAssetWithURL(url)->isReadable()) << url;
     EXPECT_TRUE(AVURLAsset::URLAssetWithURL("file://" + movie)->isReadable());
 }

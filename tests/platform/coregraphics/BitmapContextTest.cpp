@@ -15,7 +15,8 @@ namespace {
 using Bytes = std::array<int, 4>;
 
 Bytes bytesAt(const CGContextRef& c, std::size_t x, std::size_t y) {
-    auto* p = static_cast<const std::uint8_t*>(CGBitmapContextGetData(c)) + y * CGBitmapContextGetBytesPerRow(c) + x * 4;
+    auto* p =
+        static_cast<const std::uint8_t*>(CGBitmapContextGetData(c)) + y * CGBitmapContextGetBytesPerRow(c) + x * 4;
     return {p[0], p[1], p[2], p[3]};
 }
 
@@ -39,10 +40,16 @@ TEST(BitmapContext, EveryLayoutStoresTheColourInItsOwnByteOrder) {
         CGBitmapInfo info;
         Bytes expected;
     } cases[] = {
-        {"premultiplied first, little (B G R A)", kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, {92, 31, 153, 153}},
-        {"premultiplied first, big (A R G B)", kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Big, {153, 153, 31, 92}},
+        {"premultiplied first, little (B G R A)",
+         kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little,
+         {92, 31, 153, 153}},
+        {"premultiplied first, big (A R G B)",
+         kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Big,
+         {153, 153, 31, 92}},
         {"premultiplied last, default (R G B A)", kCGImageAlphaPremultipliedLast, {153, 31, 92, 153}},
-        {"premultiplied last, little (A B G R)", kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little, {153, 92, 31, 153}},
+        {"premultiplied last, little (A B G R)",
+         kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little,
+         {153, 92, 31, 153}},
         {"straight last (R G B A)", kCGImageAlphaLast, {255, 51, 153, 153}},
         {"straight first, little (B G R A)", kCGImageAlphaFirst | kCGBitmapByteOrder32Little, {153, 51, 255, 153}},
         {"skip first, little (B G R x)", kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little, {92, 31, 153, 255}},
@@ -54,7 +61,7 @@ TEST(BitmapContext, EveryLayoutStoresTheColourInItsOwnByteOrder) {
         if (skip)
             for (std::size_t i = 0; i < memory.size(); ++i)
                 memory[i] = (c.info & kCGBitmapByteOrderMask) == kCGBitmapByteOrder32Little ? (i % 4 == 3 ? 255 : 0)
-                                                                                           : 255 * (i % 4 == 3);
+                                                                                            : 255 * (i % 4 == 3);
         auto ctx = CGBitmapContextCreate(memory.data(), 3, 3, 8, 16, CGColorSpaceCreateDeviceRGB(), c.info);
         ASSERT_NE(ctx, nullptr) << c.name;
         CGContextSetRGBFillColor(ctx, 1, 0.2, 0.6, 0.6);
@@ -163,10 +170,12 @@ TEST(BitmapContext, PathsFillStrokeAndClip) {
 TEST(BitmapContext, CallersBytesOfAConvertedLayoutSurviveDrawing) {
     std::vector<std::uint8_t> memory(2 * 4, 0);
     memory[0] = 10, memory[1] = 20, memory[2] = 30, memory[3] = 255;  // R G B A, written by the caller
-    auto c = CGBitmapContextCreate(memory.data(), 2, 1, 8, 8, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
+    auto c =
+        CGBitmapContextCreate(memory.data(), 2, 1, 8, 8, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
     CGContextSetRGBFillColor(c, 1, 1, 1, 1);
     CGContextFillRect(c, CGRectMake(1, 0, 1, 1));
-    EXPECT_EQ((std::vector<int>(memory.begin(), memory.end())), (std::vector<int>{10, 20, 30, 255, 255, 255, 255, 255}));
+    EXPECT_EQ((std::vector<int>(memory.begin(), memory.end())),
+              (std::vector<int>{10, 20, 30, 255, 255, 255, 255, 255}));
 }
 
 TEST(BitmapContext, SnapshotImageIsACopy) {

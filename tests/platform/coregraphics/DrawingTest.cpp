@@ -86,10 +86,8 @@ TEST(Drawing, AntialiasingNeedsBothSwitches) {
         CGContextSetRGBFillColor(ctx, 1, 1, 1, 1);
         CGContextFillRect(ctx, CGRectMake(2.5, 0, 5, 10));
         const double edge = at(ctx, 2, 5).a;
-        if (c.smooth)
-            EXPECT_NEAR(edge, 0.5, 0.02);
-        else
-            EXPECT_TRUE(edge == 0 || edge == 1) << edge;
+        if (c.smooth) EXPECT_NEAR(edge, 0.5, 0.02);
+        else EXPECT_TRUE(edge == 0 || edge == 1) << edge;
     }
 }
 

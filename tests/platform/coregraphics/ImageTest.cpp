@@ -36,14 +36,29 @@ TEST(Image, ReadsEveryLayoutAndDrawsItTheSame) {
         CGColor expected;
     } cases[] = {
         {"RGBA straight", 8, 32, rgb, kCGImageAlphaLast, {255, 51, 153, 153}, {1, 0.2, 0.6, 0.6}},
-        {"BGRA premultiplied", 8, 32, rgb, kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little,
-         {92, 31, 153, 153}, {1, 0.2, 0.6, 0.6}},
+        {"BGRA premultiplied",
+         8,
+         32,
+         rgb,
+         kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little,
+         {92, 31, 153, 153},
+         {1, 0.2, 0.6, 0.6}},
         {"RGB 24-bit", 8, 24, rgb, kCGImageAlphaNone, {255, 51, 153}, {1, 0.2, 0.6, 1}},
         {"RGBX", 8, 32, rgb, kCGImageAlphaNoneSkipLast, {255, 51, 153, 7}, {1, 0.2, 0.6, 1}},
         {"RGBA 16-bit big", 16, 64, rgb, kCGImageAlphaLast, {255, 255, 51, 51, 153, 153, 153, 153}, {1, 0.2, 0.6, 0.6}},
-        {"RGBA 16-bit little", 16, 64, rgb, kCGImageAlphaLast | kCGBitmapByteOrder16Little,
-         {255, 255, 51, 51, 153, 153, 153, 153}, {1, 0.2, 0.6, 0.6}},
-        {"RGBA float", 32, 128, rgb, kCGImageAlphaLast | kCGBitmapFloatComponents, floatBytes({1, 0.2f, 0.6f, 0.6f}),
+        {"RGBA 16-bit little",
+         16,
+         64,
+         rgb,
+         kCGImageAlphaLast | kCGBitmapByteOrder16Little,
+         {255, 255, 51, 51, 153, 153, 153, 153},
+         {1, 0.2, 0.6, 0.6}},
+        {"RGBA float",
+         32,
+         128,
+         rgb,
+         kCGImageAlphaLast | kCGBitmapFloatComponents,
+         floatBytes({1, 0.2f, 0.6f, 0.6f}),
          {1, 0.2, 0.6, 0.6}},
         {"grey", 8, 8, gray, kCGImageAlphaNone, {102}, {0.4, 0.4, 0.4, 1}},
         {"grey and alpha", 8, 16, gray, kCGImageAlphaLast, {102, 153}, {0.4, 0.4, 0.4, 0.6}},
@@ -51,7 +66,8 @@ TEST(Image, ReadsEveryLayoutAndDrawsItTheSame) {
     for (const Case& c : cases) {
         const std::size_t bytesPerPixel = c.bpp / 8, bytesPerRow = 2 * bytesPerPixel + 3;
         std::vector<std::uint8_t> data(bytesPerRow * 2, 0);
-        std::copy(c.pixel.begin(), c.pixel.end(), data.begin() + static_cast<std::ptrdiff_t>(bytesPerRow + bytesPerPixel));
+        std::copy(c.pixel.begin(), c.pixel.end(),
+                  data.begin() + static_cast<std::ptrdiff_t>(bytesPerRow + bytesPerPixel));
         auto image = CGImageCreate(2, 2, c.bpc, c.bpp, bytesPerRow, c.space, c.info, data);
         ASSERT_NE(image, nullptr) << c.name;
         expectColor(CGImageGetPixel(image, 1, 1), c.expected, c.name);
@@ -65,9 +81,9 @@ TEST(Image, ReadsEveryLayoutAndDrawsItTheSame) {
 TEST(Image, RefusesInconsistentLayouts) {
     auto rgb = CGColorSpaceCreateDeviceRGB();
     std::vector<std::uint8_t> data(64);
-    EXPECT_EQ(CGImageCreate(2, 2, 8, 32, 7, rgb, kCGImageAlphaLast, data), nullptr);          // rows too short
+    EXPECT_EQ(CGImageCreate(2, 2, 8, 32, 7, rgb, kCGImageAlphaLast, data), nullptr);  // rows too short
     EXPECT_EQ(CGImageCreate(4, 4, 8, 32, 16, rgb, kCGImageAlphaLast, std::vector<std::uint8_t>(63)), nullptr);
-    EXPECT_EQ(CGImageCreate(2, 2, 8, 24, 8, rgb, kCGImageAlphaLast, data), nullptr);          // alpha needs 32 bits
+    EXPECT_EQ(CGImageCreate(2, 2, 8, 24, 8, rgb, kCGImageAlphaLast, data), nullptr);  // alpha needs 32 bits
     EXPECT_EQ(CGImageCreate(2, 2, 8, 32, 8, rgb, kCGImageAlphaLast | kCGBitmapFloatComponents, data), nullptr);
     EXPECT_EQ(CGImageCreate(2, 2, 8, 32, 8, rgb, kCGImageAlphaOnly, data), nullptr);
     EXPECT_EQ(CGImageCreate(0, 2, 8, 32, 8, rgb, kCGImageAlphaLast, data), nullptr);
@@ -81,7 +97,8 @@ TEST(Image, DrawnUprightIntoBitmapsAndUpsideDownIntoFlippedSpace) {
     auto image = CGImageCreate(2, 2, 8, 32, 8, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaLast, rgba);
     const CGColor red{1, 0, 0, 1}, green{0, 1, 0, 1}, blue{0, 0, 1, 1}, white{1, 1, 1, 1};
 
-    auto upright = CGBitmapContextCreate(nullptr, 4, 4, 8, 0, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
+    auto upright =
+        CGBitmapContextCreate(nullptr, 4, 4, 8, 0, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
     CGContextSetInterpolationQuality(upright, kCGInterpolationNone);
     CGContextDrawImage(upright, CGRectMake(0, 0, 4, 4), image);  // scaled up twice
     auto out = CGBitmapContextCreateImage(upright);
@@ -90,7 +107,8 @@ TEST(Image, DrawnUprightIntoBitmapsAndUpsideDownIntoFlippedSpace) {
     expectColor(CGImageGetPixel(out, 1, 3), blue, "bottom left");
     expectColor(CGImageGetPixel(out, 2, 2), white, "bottom right");
 
-    auto flipped = CGBitmapContextCreate(nullptr, 2, 2, 8, 0, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
+    auto flipped =
+        CGBitmapContextCreate(nullptr, 2, 2, 8, 0, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
     CGContextTranslateCTM(flipped, 0, 2);
     CGContextScaleCTM(flipped, 1, -1);
     CGContextDrawImage(flipped, CGRectMake(0, 0, 2, 2), image);

@@ -15,7 +15,9 @@ struct Bitmap {
     Bitmap(std::size_t w, std::size_t h, std::size_t padding, std::uint8_t fill = 0)
         : width(w), height(h), bytesPerRow(w * 4 + padding), bytes(bytesPerRow * h, fill) {}
     std::uint8_t* at(std::size_t x, std::size_t y) { return &bytes[y * bytesPerRow + x * 4]; }
-    void blur(int radius, bool fourth = false) { CGStackBlur(bytes.data(), width, height, bytesPerRow, radius, fourth); }
+    void blur(int radius, bool fourth = false) {
+        CGStackBlur(bytes.data(), width, height, bytesPerRow, radius, fourth);
+    }
 };
 
 // A picture that differs in every row and column, with an alpha pattern of its own.

@@ -55,10 +55,18 @@ TEST(LocationProviderTest, TheEnvironmentsPositionIsReadStrictly) {
         bool valid;
         double latitude, longitude, altitude;
     } cases[] = {
-        {"52.5,13.4", true, 52.5, 13.4, 0}, {"-33.9,151.2,58", true, -33.9, 151.2, 58},
-        {"90,-180,-10", true, 90, -180, -10}, {"", false, 0, 0, 0}, {"52.5", false, 0, 0, 0}, {"91,0", false, 0, 0, 0},
-        {"0,181", false, 0, 0, 0}, {"1,2,3,4", false, 0, 0, 0}, {"a,b", false, 0, 0, 0},
-        {"1,nan", false, 0, 0, 0}, {"1,,2", false, 0, 0, 0}, {"1 ,2x", false, 0, 0, 0},
+        {"52.5,13.4", true, 52.5, 13.4, 0},
+        {"-33.9,151.2,58", true, -33.9, 151.2, 58},
+        {"90,-180,-10", true, 90, -180, -10},
+        {"", false, 0, 0, 0},
+        {"52.5", false, 0, 0, 0},
+        {"91,0", false, 0, 0, 0},
+        {"0,181", false, 0, 0, 0},
+        {"1,2,3,4", false, 0, 0, 0},
+        {"a,b", false, 0, 0, 0},
+        {"1,nan", false, 0, 0, 0},
+        {"1,,2", false, 0, 0, 0},
+        {"1 ,2x", false, 0, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -93,7 +101,7 @@ TEST_F(LocationManagerTest, ReportsArriveOnTheMainRunLoopOnlyWhileAuthorised) {
     EXPECT_EQ(CLLocationManager::authorizationStatus(), kLocationAuthorizedWhenInUse);
     provider->postLocation(CLLocation(3, 4));
     provider->postHeading(CLHeading(45));  // heading updates were not started
-    EXPECT_TRUE(recorder.fixes.empty());  // not on the caller's stack
+    EXPECT_TRUE(recorder.fixes.empty());   // not on the caller's stack
     NSRunLoop::mainRunLoop().runUntilIdle();
     ASSERT_EQ(recorder.fixes.size(), 1u);
     EXPECT_DOUBLE_EQ(recorder.fixes[0].coordinate().latitude, 3);

@@ -25,8 +25,8 @@ TEST(CMTimeTest, CompareIsExactAcrossTimescales) {
         {CMTimeMake(std::numeric_limits<int64_t>::max(), 1), CMTimeMake(std::numeric_limits<int64_t>::max(), 2), 1},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.a.value << "/" << c.a.timescale << " vs " << c.b.value << "/"
-                                          << c.b.timescale);
+        SCOPED_TRACE(::testing::Message()
+                     << c.a.value << "/" << c.a.timescale << " vs " << c.b.value << "/" << c.b.timescale);
         EXPECT_EQ(CMTimeCompare(c.a, c.b), c.expected);
     }
 }
@@ -63,7 +63,8 @@ TEST(CMSampleBufferTest, VideoAndAudioBuffersDescribeThemselves) {
     copy["Orientation"] = 1;
     EXPECT_EQ(ImagePropertyFind(video->attachments(), "Orientation")->integer(), 6) << "the copy is the caller's";
 
-    const CMSampleBufferRef audio = CMSampleBuffer::audioPCM(std::vector<int16_t>(2048), 2, 44100, CMTimeMake(0, 44100));
+    const CMSampleBufferRef audio =
+        CMSampleBuffer::audioPCM(std::vector<int16_t>(2048), 2, 44100, CMTimeMake(0, 44100));
     ASSERT_NE(audio, nullptr);
     EXPECT_EQ(CMSampleBufferGetNumSamples(audio), 1024);
     EXPECT_EQ(CMTimeCompare(CMSampleBufferGetDuration(audio), CMTimeMake(1024, 44100)), 0);

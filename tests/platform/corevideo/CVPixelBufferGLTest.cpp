@@ -33,11 +33,9 @@ TEST(CVPixelBufferTest, BadRequestsAreRefused) {
     EXPECT_EQ(CVPixelBufferCreate(0, 4, kCVPixelFormatType_32BGRA, &b), kCVReturnInvalidSize);
     EXPECT_EQ(b, nullptr);
     uint8_t memory[64] = {};
-    EXPECT_EQ(CVPixelBufferCreateWithBytes(4, 2, kCVPixelFormatType_32BGRA, memory, 12, {}, &b),
-              kCVReturnInvalidSize)
+    EXPECT_EQ(CVPixelBufferCreateWithBytes(4, 2, kCVPixelFormatType_32BGRA, memory, 12, {}, &b), kCVReturnInvalidSize)
         << "a row of 4 pixels needs 16 bytes";
-    EXPECT_EQ(CVPixelBufferCreateWithBytes(SIZE_MAX / 4 + 1, 1, kCVPixelFormatType_32BGRA, memory, 16,
-                                           {}, &b),
+    EXPECT_EQ(CVPixelBufferCreateWithBytes(SIZE_MAX / 4 + 1, 1, kCVPixelFormatType_32BGRA, memory, 16, {}, &b),
               kCVReturnInvalidSize)
         << "a row length that wraps around is no row";
     EXPECT_EQ(CVPixelBufferCreateWithBytes(4, 2, kCVPixelFormatType_32BGRA, nullptr, 16, {}, &b),
@@ -48,8 +46,8 @@ TEST(CVPixelBufferTest, WrappedMemoryIsReleasedWithTheLastReference) {
     uint8_t memory[40] = {};
     void* released = nullptr;
     CVPixelBufferRef b;
-    ASSERT_EQ(CVPixelBufferCreateWithBytes(2, 2, kCVPixelFormatType_32RGBA, memory, 20,
-                                           [&](void* p) { released = p; }, &b),
+    ASSERT_EQ(CVPixelBufferCreateWithBytes(
+                  2, 2, kCVPixelFormatType_32RGBA, memory, 20, [&](void* p) { released = p; }, &b),
               kCVReturnSuccess);
     CVPixelBufferRef copy = b;
     b.reset();
@@ -77,16 +75,19 @@ TEST_F(GLTest, TextureCacheUploadsAndRecyclesNames) {
         CVReturn result;
     };
     const Case cases[] = {
-        {"larger than the buffer", GL_TEXTURE_2D, GL_RGBA, 7, 4, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0, kCVReturnInvalidSize},
+        {"larger than the buffer", GL_TEXTURE_2D, GL_RGBA, 7, 4, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0,
+         kCVReturnInvalidSize},
         {"second plane", GL_TEXTURE_2D, GL_RGBA, 6, 4, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 1, kCVReturnInvalidArgument},
         {"cube target", GL_TEXTURE_CUBE_MAP, GL_RGBA, 6, 4, GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0, kCVReturnInvalidArgument},
-        {"three bytes a pixel", GL_TEXTURE_2D, GL_RGB, 6, 4, GL_RGB, GL_UNSIGNED_BYTE, 0, kCVReturnPixelBufferNotOpenGLCompatible},
-        {"half floats", GL_TEXTURE_2D, GL_RGBA, 6, 4, GL_RGBA, GL_HALF_FLOAT_OES, 0, kCVReturnPixelBufferNotOpenGLCompatible},
+        {"three bytes a pixel", GL_TEXTURE_2D, GL_RGB, 6, 4, GL_RGB, GL_UNSIGNED_BYTE, 0,
+         kCVReturnPixelBufferNotOpenGLCompatible},
+        {"half floats", GL_TEXTURE_2D, GL_RGBA, 6, 4, GL_RGBA, GL_HALF_FLOAT_OES, 0,
+         kCVReturnPixelBufferNotOpenGLCompatible},
     };
     for (const Case& c : cases) {
         CVOpenGLESTextureRef t;
-        EXPECT_EQ(CVOpenGLESTextureCacheCreateTextureFromImage(cache, frame, c.target, c.internal, c.w,
-                                                               c.h, c.format, c.type, c.plane, &t),
+        EXPECT_EQ(CVOpenGLESTextureCacheCreateTextureFromImage(cache, frame, c.target, c.internal, c.w, c.h, c.format,
+                                                               c.type, c.plane, &t),
                   c.result)
             << c.what;
         EXPECT_EQ(t, nullptr);
@@ -97,8 +98,8 @@ TEST_F(GLTest, TextureCacheUploadsAndRecyclesNames) {
     glBindTexture(GL_TEXTURE_2D, mine);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     CVOpenGLESTextureRef texture;
-    ASSERT_EQ(CVOpenGLESTextureCacheCreateTextureFromImage(cache, frame, GL_TEXTURE_2D, GL_RGBA, 6, 4,
-                                                           GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0, &texture),
+    ASSERT_EQ(CVOpenGLESTextureCacheCreateTextureFromImage(cache, frame, GL_TEXTURE_2D, GL_RGBA, 6, 4, GL_BGRA_EXT,
+                                                           GL_UNSIGNED_BYTE, 0, &texture),
               kCVReturnSuccess);
     GLint binding = 0, alignment = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
@@ -118,8 +119,8 @@ TEST_F(GLTest, TextureCacheUploadsAndRecyclesNames) {
     // Not for a context of another sharegroup.
     auto stranger = EAGLContext::initWithAPI(EAGLRenderingAPI::OpenGLES2);
     ASSERT_TRUE(EAGLContext::setCurrentContext(stranger.get()));
-    EXPECT_EQ(CVOpenGLESTextureCacheCreateTextureFromImage(cache, frame, GL_TEXTURE_2D, GL_RGBA, 6, 4,
-                                                           GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0, &texture),
+    EXPECT_EQ(CVOpenGLESTextureCacheCreateTextureFromImage(cache, frame, GL_TEXTURE_2D, GL_RGBA, 6, 4, GL_BGRA_EXT,
+                                                           GL_UNSIGNED_BYTE, 0, &texture),
               kCVReturnInvalidArgument);
     EAGLContext::setCurrentContext(context_.get());
     glDeleteTextures(1, &mine);

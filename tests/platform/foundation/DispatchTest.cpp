@@ -130,7 +130,8 @@ TEST_F(DispatchTest, ManyConcurrentBlocksAllRun) {
     std::atomic<int> count{0};
     for (long priority : {DISPATCH_QUEUE_PRIORITY_HIGH, DISPATCH_QUEUE_PRIORITY_DEFAULT, DISPATCH_QUEUE_PRIORITY_LOW,
                           DISPATCH_QUEUE_PRIORITY_BACKGROUND})
-        for (int i = 0; i < 100; ++i) dispatch_group_async(group, dispatch_get_global_queue(priority, 0), [&] { ++count; });
+        for (int i = 0; i < 100; ++i)
+            dispatch_group_async(group, dispatch_get_global_queue(priority, 0), [&] { ++count; });
     EXPECT_EQ(dispatch_group_wait(group, DISPATCH_TIME_FOREVER), 0);
     EXPECT_EQ(count, 400);
 }

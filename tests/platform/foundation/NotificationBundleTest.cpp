@@ -21,7 +21,8 @@ TEST(NotificationCenter, DeliversByNameAndSenderWithUserInfo) {
     center.addObserver(&observerA, "Changed", [&](const NSNotification& n) {
         log.push_back("a:" + std::any_cast<std::string>(n.userInfo.at("what")));
     });
-    center.addObserver(&observerB, "Changed", [&](const NSNotification&) { log.push_back("b(sender1)"); }, &sender1);
+    center.addObserver(
+        &observerB, "Changed", [&](const NSNotification&) { log.push_back("b(sender1)"); }, &sender1);
     center.addObserver(&observerB, "", [&](const NSNotification& n) { log.push_back("b-any:" + n.name); });
 
     center.postNotificationName("Changed", &sender2, {{"what", std::string("x")}});
@@ -60,8 +61,8 @@ TEST(NotificationCenter, BlockObserverOnTheMainQueue) {
     auto& center = NSNotificationCenter::defaultCenter();
     NSRunLoop::mainRunLoop().useManualClock(0);
     int calls = 0;
-    auto token = center.addObserverForName("Later", nullptr, dispatch_get_main_queue(),
-                                           [&](const NSNotification&) { ++calls; });
+    auto token =
+        center.addObserverForName("Later", nullptr, dispatch_get_main_queue(), [&](const NSNotification&) { ++calls; });
     center.postNotificationName("Later");
     EXPECT_EQ(calls, 0);
     NSRunLoop::mainRunLoop().runUntilIdle();
@@ -145,7 +146,8 @@ TEST(PathUtilities, FollowTheBaseDirectoriesAndIgnoreRelativeOnes) {
     {
         ScopedEnv cache("XDG_CACHE_HOME", nullptr), data("XDG_DATA_HOME", "relative/data"), tmp("TMPDIR", nullptr);
         EXPECT_EQ(NSSearchPathForDirectory(NSSearchPathDirectory::Caches), "/home/someone/.cache/tavorin");
-        EXPECT_EQ(NSSearchPathForDirectory(NSSearchPathDirectory::ApplicationSupport), "/home/someone/.local/share/tavorin");
+        EXPECT_EQ(NSSearchPathForDirectory(NSSearchPathDirectory::ApplicationSupport),
+                  "/home/someone/.local/share/tavorin");
         EXPECT_EQ(NSTemporaryDirectory(), "/tmp/");
     }
     ScopedEnv cache("XDG_CACHE_HOME", "/var/cache/x"), data("XDG_DATA_HOME", "/data"), tmp("TMPDIR", "/scratch");

@@ -49,8 +49,10 @@ public:
 class Derived : public Base {
 public:
     static const NSClass& cls() {
-        static const NSClass c{"Derived", &Base::cls(),
-                               {NSProperty::readWrite<Derived, std::string>("name", &Derived::name, &Derived::setName)}};
+        static const NSClass c{
+            "Derived",
+            &Base::cls(),
+            {NSProperty::readWrite<Derived, std::string>("name", &Derived::name, &Derived::setName)}};
         return c;
     }
     const NSClass& objectClass() const override { return cls(); }

@@ -60,9 +60,8 @@ TEST_F(RunLoopTest, OneShotTimerIsInvalidatedAfterFiringAndMayInvalidateItselfEa
 }
 
 TEST_F(RunLoopTest, TimerUserInfoFireDateAndNonPositiveInterval) {
-    auto timer = NSTimer::timerWithTimeInterval(-1, false, [&](NSTimer& t) {
-        log.push_back(std::any_cast<std::string>(t.userInfo()));
-    }, std::string("name"));
+    auto timer = NSTimer::timerWithTimeInterval(
+        -1, false, [&](NSTimer& t) { log.push_back(std::any_cast<std::string>(t.userInfo())); }, std::string("name"));
     EXPECT_DOUBLE_EQ(timer->timeInterval(), 0.0001);
     timer->setFireDate(105);
     loop.addTimer(timer, NSDefaultRunLoopMode);
@@ -128,8 +127,8 @@ TEST_F(RunLoopTest, ReleasingWhatATimerHeldMayCallBackIntoTheLoop) {
     int target = 0;
     auto captured = std::shared_ptr<PostsWhenDestroyed>(new PostsWhenDestroyed{&log});
     loop.performAfterDelay(&target, "k", 1, [captured] {});
-    auto timer = NSTimer::scheduledTimerWithTimeInterval(1, true, [](NSTimer&) {},
-                                                         std::shared_ptr<PostsWhenDestroyed>(new PostsWhenDestroyed{&log}));
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(
+        1, true, [](NSTimer&) {}, std::shared_ptr<PostsWhenDestroyed>(new PostsWhenDestroyed{&log}));
     captured.reset();
     loop.cancelPreviousPerformRequests(&target);
     timer->invalidate();

@@ -43,7 +43,9 @@ void WriteText(const fs::path& path, const std::string& text) {
 
 std::string Nested(int depth) { return "{\"k\": " + std::string(depth, '[') + std::string(depth, ']') + "}"; }
 
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t Lines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 // Root reads and writes whatever the permissions say; for as long as this lives the calling
 // thread (where the stores read) obeys them like anybody else.
@@ -88,7 +90,8 @@ protected:
     std::vector<fs::path> besides(const fs::path& file) const {
         std::vector<fs::path> found;
         for (const auto& entry : fs::directory_iterator(file.parent_path()))
-            if (entry.path().filename().string().rfind(file.filename().string() + ".", 0) == 0) found.push_back(entry.path());
+            if (entry.path().filename().string().rfind(file.filename().string() + ".", 0) == 0)
+                found.push_back(entry.path());
         return found;
     }
 
@@ -103,8 +106,8 @@ struct Start {
 
 struct Store {
     const char* file;
-    std::string valid;    // a document holding the stored value
-    bool writes;          // whether starting records something
+    std::string valid;  // a document holding the stored value
+    bool writes;        // whether starting records something
     std::function<Start(const fs::path&)> start;
 };
 
@@ -154,7 +157,12 @@ std::vector<Damage> Damages() {
         {"missing", Found::Nothing, [](const fs::path&, const std::string&) {}},
         {"empty", Found::Damaged, text([](const std::string&) { return ""; })},
         {"truncated", Found::Damaged, text([](const std::string& valid) { return valid.substr(0, valid.size() / 2); })},
-        {"garbage", Found::Damaged, text([](const std::string&) { return std::string("\x7f" "ELF\x02\x01\0\xff garbage", 16); })},
+        {"garbage", Found::Damaged, text([](const std::string&) {
+             return std::string(
+                 "\x7f"
+                 "ELF\x02\x01\0\xff garbage",
+                 16);
+         })},
         {"a folder", Found::Damaged,
          [](const fs::path& file, const std::string&) { WriteText(file / "inside.txt", "kept"); }},
         {"a named pipe", Found::Damaged,
@@ -205,43 +213,43 @@ TEST_F(StateFileTest, EveryStoreStartsCleanFromADamagedDocumentAndSaysSoOnce) {
 
             const std::vector<fs::path> aside = besides(file);
             switch (damage.found) {
-                case Found::Nothing:
-                    EXPECT_EQ(said, "");
-                    EXPECT_TRUE(aside.empty());
-                    break;
-                case Found::Damaged:
-                    EXPECT_FALSE(start.sawStoredValue) << "defaults";
-                    EXPECT_EQ(Lines(said), 1u) << said;
-                    EXPECT_NE(said.find(file.string()), std::string::npos) << said;
-                    ASSERT_EQ(aside.size(), 1u) << "set aside whole";
-                    EXPECT_NE(aside[0].filename().string().find(".corrupt-"), std::string::npos);
-                    EXPECT_EQ(fs::symlink_status(aside[0]).type(), before.type());
-                    if (fs::is_regular_file(before)) {
-                        EXPECT_EQ(fs::file_size(aside[0]), beforeSize);
-                        if (beforeSize < (1u << 20)) {
-                            EXPECT_EQ(ReadText(aside[0]), beforeText);
-                        }
+            case Found::Nothing:
+                EXPECT_EQ(said, "");
+                EXPECT_TRUE(aside.empty());
+                break;
+            case Found::Damaged:
+                EXPECT_FALSE(start.sawStoredValue) << "defaults";
+                EXPECT_EQ(Lines(said), 1u) << said;
+                EXPECT_NE(said.find(file.string()), std::string::npos) << said;
+                ASSERT_EQ(aside.size(), 1u) << "set aside whole";
+                EXPECT_NE(aside[0].filename().string().find(".corrupt-"), std::string::npos);
+                EXPECT_EQ(fs::symlink_status(aside[0]).type(), before.type());
+                if (fs::is_regular_file(before)) {
+                    EXPECT_EQ(fs::file_size(aside[0]), beforeSize);
+                    if (beforeSize < (1u << 20)) {
+                        EXPECT_EQ(ReadText(aside[0]), beforeText);
                     }
-                    if (fs::is_directory(before)) {
-                        EXPECT_EQ(ReadText(aside[0] / "inside.txt"), "kept");
-                    }
-                    break;
-                case Found::Unreadable:
-                    EXPECT_FALSE(start.sawStoredValue);
-                    EXPECT_EQ(Lines(said), 1u) << said;
-                    EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
-                    EXPECT_TRUE(aside.empty()) << "left where it is";
-                    break;
-                case Found::ReadOnly:
-                    EXPECT_TRUE(start.sawStoredValue);
-                    EXPECT_EQ(Lines(said), store.writes ? 1u : 0u) << said;
-                    if (store.writes) {
-                        EXPECT_NE(said.find("read-only"), std::string::npos) << said;
-                    }
-                    EXPECT_TRUE(aside.empty());
-                    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
-                              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-                    break;
+                }
+                if (fs::is_directory(before)) {
+                    EXPECT_EQ(ReadText(aside[0] / "inside.txt"), "kept");
+                }
+                break;
+            case Found::Unreadable:
+                EXPECT_FALSE(start.sawStoredValue);
+                EXPECT_EQ(Lines(said), 1u) << said;
+                EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
+                EXPECT_TRUE(aside.empty()) << "left where it is";
+                break;
+            case Found::ReadOnly:
+                EXPECT_TRUE(start.sawStoredValue);
+                EXPECT_EQ(Lines(said), store.writes ? 1u : 0u) << said;
+                if (store.writes) {
+                    EXPECT_NE(said.find("read-only"), std::string::npos) << said;
+                }
+                EXPECT_TRUE(aside.empty());
+                EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+                          fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+                break;
             }
             if (damage.found == Found::Unreadable || damage.found == Found::ReadOnly) {
                 EXPECT_FALSE(start.recorded) << "never written over";
@@ -309,7 +317,8 @@ TEST_F(StateFileTest, ARewriteKeepsTheModeFollowsALinkAndStaysCompact) {
     EXPECT_EQ(fs::status(folder() / "defaults.json").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     WriteText(folder() / "authorization.json", "{\n    \"camera\": 3\n}\n");
-    fs::permissions(folder() / "authorization.json", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions(folder() / "authorization.json",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(AuthorizationStore(folder() / "authorization.json").setStatus(AuthorizationService::Photos, 2));
     EXPECT_EQ(ReadText(folder() / "authorization.json"), "{\"camera\":3,\"photos\":2}\n");
     EXPECT_EQ(fs::status(folder() / "authorization.json").permissions() & fs::perms::all,
@@ -326,7 +335,8 @@ TEST_F(StateFileTest, AFullDiskLeavesTheOldDocumentWholeAndSaysWhy) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         // The user's own ids, as root of a new user space where that is needed.
-        const std::string uid = "0 " + std::to_string(::getuid()) + " 1", gid = "0 " + std::to_string(::getgid()) + " 1";
+        const std::string uid = "0 " + std::to_string(::getuid()) + " 1",
+                          gid = "0 " + std::to_string(::getgid()) + " 1";
         bool mounted = ::unshare(CLONE_NEWNS) == 0;
         if (!mounted && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0) {
             std::ofstream("/proc/self/setgroups") << "deny";
@@ -342,8 +352,7 @@ TEST_F(StateFileTest, AFullDiskLeavesTheOldDocumentWholeAndSaysWhy) {
         if (mounted) {
             std::ofstream filler(disk / "filler", std::ios::binary);
             const std::string block(4096, 'x');
-            while (filler.write(block.data(), block.size()) && filler.flush()) {
-            }
+            while (filler.write(block.data(), block.size()) && filler.flush()) {}
         } else {
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{8, 8};

@@ -221,9 +221,9 @@ inline Bytes directoryFirst(const Bytes& tiff, std::uint32_t width = 0, std::uin
         std::vector<std::uint32_t> values;
     };
     const std::uint32_t count = static_cast<std::uint32_t>(strips.size());
-    std::vector<Entry> entries = {{256, 4, {w}},   {257, 4, {h}},       {258, 3, {8, 8, 8}},  {259, 3, {compression}},
-                                  {262, 3, {2}},   {273, 4, {}},        {277, 3, {3}},        {278, 4, {rows}},
-                                  {279, 4, {}},    {284, 3, {1}}};
+    std::vector<Entry> entries = {{256, 4, {w}}, {257, 4, {h}}, {258, 3, {8, 8, 8}}, {259, 3, {compression}},
+                                  {262, 3, {2}}, {273, 4, {}},  {277, 3, {3}},       {278, 4, {rows}},
+                                  {279, 4, {}},  {284, 3, {1}}};
     const std::size_t directorySize = 2 + entries.size() * 12 + 4;
     std::size_t extra = 8 + directorySize;  // where values that do not fit an entry go
     std::size_t data = extra + 6 + 2 * 4 * std::size_t{count};
@@ -309,7 +309,8 @@ inline std::vector<DamagedImage> damagedImages() {
         {"baseline JPEG cut at 30%", cutAt(baseline, 0.3), ".jpg", Truncated, "the data ends before the image does"},
         {"baseline JPEG cut at 60% with its end marker", withEndMarker(cutAt(baseline, 0.6)), ".jpg", Truncated,
          "premature end of data segment"},
-        {"progressive JPEG cut at 60%", cutAt(progressive, 0.6), ".jpg", Truncated, "the data ends before the image does"},
+        {"progressive JPEG cut at 60%", cutAt(progressive, 0.6), ".jpg", Truncated,
+         "the data ends before the image does"},
         {"progressive JPEG cut at 95% with its end marker", withEndMarker(cutAt(progressive, 0.95)), ".jpg", Truncated,
          "premature end of data segment"},
         {"baseline JPEG with bad Huffman data", badHuffmanData(baseline), ".jpg", Corrupt, "bad Huffman code"},

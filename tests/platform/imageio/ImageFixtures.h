@@ -105,7 +105,7 @@ inline Bytes writePNG(std::uint32_t w, std::uint32_t h, int colorType, int depth
 // A TIFF of the given layout through libtiff into a file, returned as bytes.
 struct TIFFLayout {
     std::uint16_t bits = 8, spp = 3, photometric = PHOTOMETRIC_RGB, extra = 0xFFFF, sampleFormat = SAMPLEFORMAT_UINT;
-    std::uint32_t tile = 0;  // tile side, 0 for strips
+    std::uint32_t tile = 0;                    // tile side, 0 for strips
     std::vector<std::uint16_t> colormap = {};  // 3 x 2^bits entries for palette images
 };
 inline Bytes writeTIFF(const std::filesystem::path& path, std::uint32_t w, std::uint32_t h, const TIFFLayout& l,
@@ -235,8 +235,8 @@ inline std::string xmpPacket(int orientation) {
 
 // The profile and the XMP of xmpPacket() found again in a file's properties, the packet's
 // orientation as the pixels were written and its modification date as given.
-inline void expectProfileAndSampleXMP(const platform::ImageProperties& p, const std::string& profile,
-                                      int orientation, const std::string& modifyDate = "2001-02-03T04:05:06") {
+inline void expectProfileAndSampleXMP(const platform::ImageProperties& p, const std::string& profile, int orientation,
+                                      const std::string& modifyDate = "2001-02-03T04:05:06") {
     const platform::ImagePropertyValue* icc = platform::ImagePropertyFind(p, platform::kImagePropertyICCProfile);
     ASSERT_TRUE(icc && icc->string());
     EXPECT_EQ(*icc->string(), profile);

@@ -40,7 +40,8 @@ ImageIOError decodeError(Bytes data, ImageDecodeLimits limits = {}) {
 TEST(ImageIORoundTrip, EveryFormatInBothByteOrders) {
     for (ImageFileType type : kTypes)
         for (ImagePixelFormat format : {ImagePixelFormat::RGBA, ImagePixelFormat::BGRA}) {
-            SCOPED_TRACE(std::string(ImageFileTypeIdentifier(type)) + (format == ImagePixelFormat::BGRA ? " BGRA" : " RGBA"));
+            SCOPED_TRACE(std::string(ImageFileTypeIdentifier(type)) +
+                         (format == ImagePixelFormat::BGRA ? " BGRA" : " RGBA"));
             const ImageBitmap original = gradient(37, 23, format);
             Bytes data = encoded(original, type);
             EXPECT_EQ(ImageFileTypeOfData(data.data(), data.size()), type);
@@ -91,7 +92,9 @@ TEST(ImageIODecode, PNGKindsExpandToRGBA) {
         {"grey alpha", writePNG(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {90, 128}), {90, 90, 90, 128}},
         {"grey 16-bit", writePNG(2, 1, PNG_COLOR_TYPE_GRAY, 16, grey16), {0x12, 0x12, 0x12, 255}},
         {"RGB 16-bit", writePNG(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xC8, 0xC8, 0x00, 0x80, 0x32, 0x32}), {200, 0, 50, 255}},
-        {"RGBA 16-bit", writePNG(1, 1, PNG_COLOR_TYPE_RGB_ALPHA, 16, {0, 0, 0xFF, 0xFF, 0, 0, 0x80, 0x80}), {0, 255, 0, 128}},
+        {"RGBA 16-bit",
+         writePNG(1, 1, PNG_COLOR_TYPE_RGB_ALPHA, 16, {0, 0, 0xFF, 0xFF, 0, 0, 0x80, 0x80}),
+         {0, 255, 0, 128}},
         {"palette", writePNG(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {1, 0}, palette), {200, 100, 50, 255}},
         {"palette tRNS", writePNG(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {1, 0}, palette, {255, 60}), {200, 100, 50, 60}},
     };
@@ -129,22 +132,35 @@ TEST(ImageIODecode, TIFFKindsExpandToRGBA) {
         return out;
     };
     std::vector<std::uint16_t> colormap(3 * 256, 0);
-    colormap[5] = 0xFFFF;              // red of entry 5
-    colormap[256 + 5] = 0x8080;        // green
-    colormap[512 + 5] = 0x0000;        // blue
+    colormap[5] = 0xFFFF;        // red of entry 5
+    colormap[256 + 5] = 0x8080;  // green
+    colormap[512 + 5] = 0x0000;  // blue
     const std::vector<Case> cases = {
         {"RGB", {}, repeat({10, 20, 30}, 8), {10, 20, 30, 255}},
         {"RGB 16-bit", {.bits = 16}, repeat(u16({0xFFFF, 0x8080, 0x0101}), 8), {255, 128, 1, 255}},
         {"grey", {.spp = 1, .photometric = PHOTOMETRIC_MINISBLACK}, repeat({99}, 8), {99, 99, 99, 255}},
         {"grey min-is-white", {.spp = 1, .photometric = PHOTOMETRIC_MINISWHITE}, repeat({55}, 8), {200, 200, 200, 255}},
-        {"grey alpha", {.spp = 2, .photometric = PHOTOMETRIC_MINISBLACK, .extra = EXTRASAMPLE_UNASSALPHA},
-         repeat({99, 128}, 8), {99, 99, 99, 128}},
-        {"RGBA associated", {.spp = 4, .extra = EXTRASAMPLE_ASSOCALPHA}, repeat({50, 25, 0, 128}, 8), {100, 50, 0, 128}},
-        {"RGBA unassociated", {.spp = 4, .extra = EXTRASAMPLE_UNASSALPHA}, repeat({50, 25, 0, 128}, 8), {50, 25, 0, 128}},
-        {"palette", {.spp = 1, .photometric = PHOTOMETRIC_PALETTE, .colormap = colormap}, repeat({5}, 8), {255, 128, 0, 255}},
+        {"grey alpha",
+         {.spp = 2, .photometric = PHOTOMETRIC_MINISBLACK, .extra = EXTRASAMPLE_UNASSALPHA},
+         repeat({99, 128}, 8),
+         {99, 99, 99, 128}},
+        {"RGBA associated",
+         {.spp = 4, .extra = EXTRASAMPLE_ASSOCALPHA},
+         repeat({50, 25, 0, 128}, 8),
+         {100, 50, 0, 128}},
+        {"RGBA unassociated",
+         {.spp = 4, .extra = EXTRASAMPLE_UNASSALPHA},
+         repeat({50, 25, 0, 128}, 8),
+         {50, 25, 0, 128}},
+        {"palette",
+         {.spp = 1, .photometric = PHOTOMETRIC_PALETTE, .colormap = colormap},
+         repeat({5}, 8),
+         {255, 128, 0, 255}},
         {"tiled", {.tile = 16}, repeat({10, 20, 30}, 8), {10, 20, 30, 255}},
-        {"tiled unassociated alpha", {.spp = 4, .extra = EXTRASAMPLE_UNASSALPHA, .tile = 16},
-         repeat({200, 100, 50, 100}, 8), {200, 100, 50, 100}},
+        {"tiled unassociated alpha",
+         {.spp = 4, .extra = EXTRASAMPLE_UNASSALPHA, .tile = 16},
+         repeat({200, 100, 50, 100}, 8),
+         {200, 100, 50, 100}},
         {"CMYK", {.spp = 4, .photometric = PHOTOMETRIC_SEPARATED}, repeat({0, 255, 255, 0}, 8), {255, 0, 0, 255}},
     };
     int i = 0;
@@ -180,8 +196,8 @@ TEST(ImageIODecode, GreyAndCMYKJPEG) {
 // A JPEG decoded as packed R,G,B holds the R,G,B,A decode's colours, three bytes a pixel,
 // odd widths included; the types and kinds without such a decode say so.
 TEST(ImageIODecode, JPEGAsPackedRGB) {
-    for (const Bytes& jpeg : {encoded(gradient(37, 21), ImageFileType::JPEG),
-                              writeJPEG(9, 5, JCS_GRAYSCALE, 1, Bytes(45, 120))}) {
+    for (const Bytes& jpeg :
+         {encoded(gradient(37, 21), ImageFileType::JPEG), writeJPEG(9, 5, JCS_GRAYSCALE, 1, Bytes(45, 120))}) {
         auto source = ImageSource::createWithData(jpeg);
         ASSERT_TRUE(source);
         ImageIOError error;
@@ -225,9 +241,10 @@ TEST(ImageIOErrors, BadInputGivesAClearError) {
     Bytes pngBadCRC = png;
     pngBadCRC[29] ^= 0xFF;  // the IHDR checksum
     Bytes tiffBadOffset = {'I', 'I', 42, 0, 0xF0, 0xFF, 0xFF, 0x7F};
-    Bytes floatTIFF = writeTIFF(dir / "float.tiff", 2, 2,
-                                {.bits = 32, .spp = 1, .photometric = PHOTOMETRIC_MINISBLACK,
-                                 .sampleFormat = SAMPLEFORMAT_IEEEFP}, Bytes(16, 0));
+    Bytes floatTIFF =
+        writeTIFF(dir / "float.tiff", 2, 2,
+                  {.bits = 32, .spp = 1, .photometric = PHOTOMETRIC_MINISBLACK, .sampleFormat = SAMPLEFORMAT_IEEEFP},
+                  Bytes(16, 0));
     const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0};
 
     struct Case {
@@ -307,8 +324,8 @@ TEST(ImageIOErrors, DamagedImageDataIsRefusedWithItsReason) {
         EXPECT_EQ(error.code, damaged.code) << error.message;
         EXPECT_NE(error.message.find(damaged.says), std::string::npos) << error.message;
         auto source = ImageSource::createWithData(damaged.data);
-        const bool declaresTooMuch = error.code == ImageIOErrorCode::TooLarge ||
-                                     error.message.find("too small to hold") != std::string::npos;
+        const bool declaresTooMuch =
+            error.code == ImageIOErrorCode::TooLarge || error.message.find("too small to hold") != std::string::npos;
         EXPECT_EQ(source == nullptr, declaresTooMuch);
         if (source) {
             EXPECT_FALSE(source->createThumbnailAtIndex(0, 60));
@@ -523,7 +540,8 @@ TEST(ImageIODestination, JPEGBandsThatDoNotMakeThePictureWriteNothing) {
 
 TEST(ImageIODestination, SourceOfAnotherTypeIsReencoded) {
     const ImageBitmap original = gradient(12, 9);
-    auto source = ImageSource::createWithData(encoded(original, ImageFileType::PNG, {{kCGImagePropertyOrientation, 8}}));
+    auto source =
+        ImageSource::createWithData(encoded(original, ImageFileType::PNG, {{kCGImagePropertyOrientation, 8}}));
     ASSERT_TRUE(source);
     Bytes tiff;
     auto destination = ImageDestination::createWithData(&tiff, ImageFileType::TIFF);
@@ -544,13 +562,15 @@ TEST(ImageIOErrors, DamagedFilesNeverCrash) {
     ImageProperties metadata = {
         {kCGImagePropertyOrientation, 6},
         {kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFMake, "Apple"}}},
-        {kCGImagePropertyIPTCDictionary, ImageProperties{{kCGImagePropertyIPTCKeywords, ImagePropertyValue::Strings{"Tavorin"}}}},
+        {kCGImagePropertyIPTCDictionary,
+         ImageProperties{{kCGImagePropertyIPTCKeywords, ImagePropertyValue::Strings{"Tavorin"}}}},
     };
     std::uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
     int refused = 0, decoded = 0;
     for (ImageFileType type : kTypes) {
-        const Bytes good = encoded(gradient(33, 17, ImagePixelFormat::RGBA, type != ImageFileType::JPEG), type, metadata);
+        const Bytes good =
+            encoded(gradient(33, 17, ImagePixelFormat::RGBA, type != ImageFileType::JPEG), type, metadata);
         for (int round = 0; round < 150; ++round) {
             Bytes bad = good;
             switch (round % 3) {

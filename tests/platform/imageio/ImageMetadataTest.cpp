@@ -14,27 +14,24 @@ namespace {
 ImageProperties sampleMetadata() {
     return {
         {kCGImagePropertyOrientation, 6},
-        {kCGImagePropertyExifDictionary,
-         ImageProperties{{kCGImagePropertyExifDateTimeOriginal, "2026:12:09 21:15:30"},
-                         {kCGImagePropertyExifDateTimeDigitized, "2026:12:09 21:16:00"},
-                         {kCGImagePropertyExifUserComment, "Made with Tavorin"},
-                         {kCGImagePropertyExifDigitalZoomRatio, 2.5f}}},
-        {kCGImagePropertyTIFFDictionary,
-         ImageProperties{{kCGImagePropertyTIFFDateTime, "2026:12:09 21:15:30"},
-                         {kCGImagePropertyTIFFMake, "Apple"},
-                         {kCGImagePropertyTIFFModel, "iPhone"},
-                         {kCGImagePropertyTIFFSoftware, "Tavorin 1.2"},
-                         {kCGImagePropertyTIFFImageDescription, "A test picture"}}},
-        {kCGImagePropertyGPSDictionary,
-         ImageProperties{{kCGImagePropertyGPSLatitudeRef, "S"},
-                         {kCGImagePropertyGPSLatitude, 33.5f},
-                         {kCGImagePropertyGPSLongitudeRef, "W"},
-                         {kCGImagePropertyGPSLongitude, 70.6f},
-                         {kCGImagePropertyGPSAltitude, -12.25f},
-                         {kCGImagePropertyGPSDOP, 5.0f},
-                         {kCGImagePropertyGPSTimeStamp, "2026:12:09 20:15:30"},
-                         {kCGImagePropertyGPSImgDirectionRef, "T"},
-                         {kCGImagePropertyGPSImgDirection, 271.5f}}},
+        {kCGImagePropertyExifDictionary, ImageProperties{{kCGImagePropertyExifDateTimeOriginal, "2026:12:09 21:15:30"},
+                                                         {kCGImagePropertyExifDateTimeDigitized, "2026:12:09 21:16:00"},
+                                                         {kCGImagePropertyExifUserComment, "Made with Tavorin"},
+                                                         {kCGImagePropertyExifDigitalZoomRatio, 2.5f}}},
+        {kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFDateTime, "2026:12:09 21:15:30"},
+                                                         {kCGImagePropertyTIFFMake, "Apple"},
+                                                         {kCGImagePropertyTIFFModel, "iPhone"},
+                                                         {kCGImagePropertyTIFFSoftware, "Tavorin 1.2"},
+                                                         {kCGImagePropertyTIFFImageDescription, "A test picture"}}},
+        {kCGImagePropertyGPSDictionary, ImageProperties{{kCGImagePropertyGPSLatitudeRef, "S"},
+                                                        {kCGImagePropertyGPSLatitude, 33.5f},
+                                                        {kCGImagePropertyGPSLongitudeRef, "W"},
+                                                        {kCGImagePropertyGPSLongitude, 70.6f},
+                                                        {kCGImagePropertyGPSAltitude, -12.25f},
+                                                        {kCGImagePropertyGPSDOP, 5.0f},
+                                                        {kCGImagePropertyGPSTimeStamp, "2026:12:09 20:15:30"},
+                                                        {kCGImagePropertyGPSImgDirectionRef, "T"},
+                                                        {kCGImagePropertyGPSImgDirection, 271.5f}}},
         {kCGImagePropertyIPTCDictionary,
          ImageProperties{{kCGImagePropertyIPTCKeywords, ImagePropertyValue::Strings{"Tavorin", "Tavorin Edit"}}}},
     };
@@ -110,10 +107,9 @@ TEST(ImageMetadata, GroupsRoundTripThroughEveryFormat) {
 TEST(ImageMetadata, PositiveCoordinatesAndMissingGroups) {
     Bytes data;
     ASSERT_TRUE(EncodeImage(gradient(8, 8), ImageFileType::JPEG,
-                            {{kCGImagePropertyGPSDictionary,
-                              ImageProperties{{kCGImagePropertyGPSLatitudeRef, "N"},
-                                              {kCGImagePropertyGPSLatitude, 0.0},
-                                              {kCGImagePropertyGPSAltitude, 120.0}}}},
+                            {{kCGImagePropertyGPSDictionary, ImageProperties{{kCGImagePropertyGPSLatitudeRef, "N"},
+                                                                             {kCGImagePropertyGPSLatitude, 0.0},
+                                                                             {kCGImagePropertyGPSAltitude, 120.0}}}},
                             &data));
     const ImageProperties p = ImageSource::createWithData(data)->propertiesAtIndex(0);
     EXPECT_EQ(text(p, kCGImagePropertyGPSDictionary, kCGImagePropertyGPSLatitudeRef), "N");
@@ -171,12 +167,13 @@ TEST(ImageMetadata, SourceCarriedOverKeepsItsPixelsAndMergesProperties) {
 TEST(ImageMetadata, UnknownKeysAreSkippedAndFileStillWritten) {
     Bytes data;
     ImageIOError error;
-    ASSERT_TRUE(EncodeImage(gradient(8, 8), ImageFileType::JPEG,
-                            {{kCGImagePropertyExifDictionary,
-                              ImageProperties{{"NoSuchTag", "x"},
-                                              {kCGImagePropertyExifUserComment, "kept: café ☕"},
-                                              {kCGImagePropertyExifDigitalZoomRatio, ImagePropertyValue::Strings{"wrong kind"}}}}},
-                            &data, &error))
+    ASSERT_TRUE(EncodeImage(
+        gradient(8, 8), ImageFileType::JPEG,
+        {{kCGImagePropertyExifDictionary,
+          ImageProperties{{"NoSuchTag", "x"},
+                          {kCGImagePropertyExifUserComment, "kept: café ☕"},
+                          {kCGImagePropertyExifDigitalZoomRatio, ImagePropertyValue::Strings{"wrong kind"}}}}},
+        &data, &error))
         << error.message;
     const ImageProperties p = ImageSource::createWithData(data)->propertiesAtIndex(0);
     EXPECT_EQ(text(p, kCGImagePropertyExifDictionary, kCGImagePropertyExifUserComment), "kept: café ☕");
@@ -241,7 +238,8 @@ std::string profileSeenByTheCodec(ImageFileType type, const Bytes& data, const s
         int compression = 0;
         png_bytep icc = nullptr;
         png_uint_32 size = 0;
-        if (png_get_iCCP(png, info, &name, &compression, &icc, &size)) profile.assign(reinterpret_cast<char*>(icc), size);
+        if (png_get_iCCP(png, info, &name, &compression, &icc, &size))
+            profile.assign(reinterpret_cast<char*>(icc), size);
         png_destroy_read_struct(&png, &info, nullptr);
     } else {
         const auto path = dir / "profile.tiff";
@@ -286,7 +284,8 @@ TEST(ImageMetadata, ProfilesOfOtherColourSpacesAreNotEmbedded) {
         for (ImageFileType type : {ImageFileType::JPEG, ImageFileType::PNG, ImageFileType::TIFF}) {
             Bytes data;
             ImageIOError error;
-            ASSERT_TRUE(EncodeImage(gradient(8, 8), type, {{kImagePropertyICCProfile, iccProfile(space)}}, &data, &error))
+            ASSERT_TRUE(
+                EncodeImage(gradient(8, 8), type, {{kImagePropertyICCProfile, iccProfile(space)}}, &data, &error))
                 << error.message;
             const auto decoded = DecodeImageData(data, ImagePixelFormat::RGBA, &error);
             ASSERT_TRUE(decoded) << error.message;
@@ -385,15 +384,16 @@ TEST(ImageMetadata, APacketTooLargeForTheFileIsLeftOutAndSaid) {
     const std::string packet =
         "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
         "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:description><rdf:Alt>"
-        "<rdf:li xml:lang=\"x-default\">" + std::string(70000, 'a') +
-        "</rdf:li></rdf:Alt></dc:description></rdf:Description></rdf:RDF></x:xmpmeta>";
+        "<rdf:li xml:lang=\"x-default\">" +
+        std::string(70000, 'a') + "</rdf:li></rdf:Alt></dc:description></rdf:Description></rdf:RDF></x:xmpmeta>";
     Bytes data;
     ImageIOError error;
     testing::internal::CaptureStderr();
-    const bool written = EncodeImage(gradient(8, 8), ImageFileType::JPEG,
-                                     {{kImagePropertyXMPPacket, packet},
-                                      {kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFSoftware, "Tavorin 1.0"}}}},
-                                     &data, &error);
+    const bool written =
+        EncodeImage(gradient(8, 8), ImageFileType::JPEG,
+                    {{kImagePropertyXMPPacket, packet},
+                     {kCGImagePropertyTIFFDictionary, ImageProperties{{kCGImagePropertyTIFFSoftware, "Tavorin 1.0"}}}},
+                    &data, &error);
     const std::string said = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(written) << error.message;
     EXPECT_NE(said.find("tavorin: the photo's XMP packet was left out of the file: "), std::string::npos) << said;

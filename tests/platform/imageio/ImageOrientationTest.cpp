@@ -10,7 +10,8 @@ namespace {
 // green at the last.
 ImageBitmap markedImage(std::uint32_t w = 5, std::uint32_t h = 3, std::uint32_t marker = 1) {
     ImageBitmap b = *ImageBitmap::make(w, h);
-    for (std::size_t i = 0; i < b.pixels.size(); i += 4) b.pixels[i] = b.pixels[i + 1] = b.pixels[i + 2] = 128, b.pixels[i + 3] = 255;
+    for (std::size_t i = 0; i < b.pixels.size(); i += 4)
+        b.pixels[i] = b.pixels[i + 1] = b.pixels[i + 2] = 128, b.pixels[i + 3] = 255;
     for (std::uint32_t y = 0; y < marker; ++y)
         for (std::uint32_t x = 0; x < marker; ++x) {
             std::uint8_t* red = b.pixel(x, y);
@@ -42,9 +43,7 @@ const Placement kPlacements[] = {
 
 void expectMarkers(const ImageBitmap& upright, const Placement& p, std::uint32_t inset = 0) {
     const std::uint32_t W = upright.width, H = upright.height;
-    auto at = [&](int fx, int fy) {
-        return upright.pixel(fx ? W - 1 - inset : inset, fy ? H - 1 - inset : inset);
-    };
+    auto at = [&](int fx, int fy) { return upright.pixel(fx ? W - 1 - inset : inset, fy ? H - 1 - inset : inset); };
     const std::uint8_t* red = at(p.redX, p.redY);
     const std::uint8_t* green = at(p.greenX, p.greenY);
     EXPECT_GT(red[0], 200);

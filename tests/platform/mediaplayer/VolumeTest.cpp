@@ -19,18 +19,18 @@ TEST(VolumeTest, ChangesArePostedLaterWithTheirVolumeAndReason) {
     player.setVolume(0.5f);
     loop.runUntilIdle();
     std::vector<Report> reports;
-    NSNotificationCenter::defaultCenter().addObserver(&reports, AVSystemControllerSystemVolumeDidChangeNotification,
-                                                      [&](const NSNotification& n) {
-        reports.push_back({std::any_cast<float>(n.userInfo.at(AVSystemControllerAudioVolumeNotificationParameter)),
-                           std::any_cast<std::string>(
-                               n.userInfo.at(AVSystemControllerAudioVolumeChangeReasonNotificationParameter))});
-    });
+    NSNotificationCenter::defaultCenter().addObserver(
+        &reports, AVSystemControllerSystemVolumeDidChangeNotification, [&](const NSNotification& n) {
+            reports.push_back({std::any_cast<float>(n.userInfo.at(AVSystemControllerAudioVolumeNotificationParameter)),
+                               std::any_cast<std::string>(
+                                   n.userInfo.at(AVSystemControllerAudioVolumeChangeReasonNotificationParameter))});
+        });
 
     player.pressVolumeButton(true);
     EXPECT_EQ(player.volume(), 0.5625f);
-    EXPECT_TRUE(reports.empty());  // not on the pressing stack
-    player.setVolume(2);           // clamped
-    player.setVolume(1);           // no change: nothing
+    EXPECT_TRUE(reports.empty());    // not on the pressing stack
+    player.setVolume(2);             // clamped
+    player.setVolume(1);             // no change: nothing
     player.pressVolumeButton(true);  // at the top: reported, not moved
     player.setChangeReason("RouteChange");
     player.setVolume(-1);
@@ -40,9 +40,11 @@ TEST(VolumeTest, ChangesArePostedLaterWithTheirVolumeAndReason) {
     NSNotificationCenter::defaultCenter().removeObserver(&reports);
 
     ASSERT_EQ(reports.size(), 21u);
-    const std::pair<float, std::string> expected[] = {
-        {0.5625f, "ExplicitVolumeChange"}, {1.0f, "ExplicitVolumeChange"}, {1.0f, "ExplicitVolumeChange"},
-        {0.0f, "RouteChange"}, {0.0f, "ExplicitVolumeChange"}};
+    const std::pair<float, std::string> expected[] = {{0.5625f, "ExplicitVolumeChange"},
+                                                      {1.0f, "ExplicitVolumeChange"},
+                                                      {1.0f, "ExplicitVolumeChange"},
+                                                      {0.0f, "RouteChange"},
+                                                      {0.0f, "ExplicitVolumeChange"}};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(reports[i].volume, expected[i].first) << i;
         EXPECT_EQ(reports[i].reason, expected[i].second) << i;

@@ -102,7 +102,8 @@ TEST_F(GLTest, ComposedScreenShowsTheLastPresentedPixelsUpright) {
     glDisable(GL_SCISSOR_TEST);
     ASSERT_TRUE(context_->presentRenderbuffer(GL_RENDERBUFFER));
     auto shot = CACompositor::compose(*screen, {12, 12}, 2);
-    const CGColor top = CGImageGetPixel(shot, 12, 9), bottom = CGImageGetPixel(shot, 12, 14), outside = CGImageGetPixel(shot, 4, 4);
+    const CGColor top = CGImageGetPixel(shot, 12, 9), bottom = CGImageGetPixel(shot, 12, 14),
+                  outside = CGImageGetPixel(shot, 4, 4);
     EXPECT_EQ(top.b, 1);
     EXPECT_EQ(bottom.r, 1) << "the bottom rows of GL are the bottom of the layer";
     EXPECT_EQ(outside.a, 0);
@@ -148,8 +149,7 @@ TEST_F(GLTest, ExtensionListCanBeReplacedForNewContexts) {
     glBufferData(GL_ARRAY_BUFFER, 16, nullptr, GL_DYNAMIC_DRAW);
     void* memory = platform::gles::MapBufferOES(GL_ARRAY_BUFFER, GL_WRITE_ONLY_OES);
     ASSERT_NE(memory, nullptr);
-    EXPECT_EQ(platform::gles::MapBufferOES(GL_ARRAY_BUFFER, GL_WRITE_ONLY_OES), nullptr)
-        << "already mapped";
+    EXPECT_EQ(platform::gles::MapBufferOES(GL_ARRAY_BUFFER, GL_WRITE_ONLY_OES), nullptr) << "already mapped";
     std::fill_n(static_cast<uint8_t*>(memory), 16, 7);
     EXPECT_EQ(platform::gles::UnmapBufferOES(GL_ARRAY_BUFFER), GL_TRUE);
     EXPECT_EQ(platform::gles::UnmapBufferOES(GL_ARRAY_BUFFER), GL_FALSE);

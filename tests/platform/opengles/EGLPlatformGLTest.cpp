@@ -49,11 +49,12 @@ TEST_P(EGLPlatformGLTest, APlatformEitherDrawsAndSaysItsNameOrIsMissing) {
     if (name == "surfaceless") {
         EXPECT_EXIT(DrawOn(name.c_str()), ::testing::ExitedWithCode(0), "on EGL's surfaceless platform");
     } else {
-        EXPECT_EXIT(DrawOn(name.c_str()),
-                    [](int status) {
-                        return WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == kMissing);
-                    },
-                    "renderer: .* on EGL's " + name + " platform|no display can render without a window");
+        EXPECT_EXIT(
+            DrawOn(name.c_str()),
+            [](int status) {
+                return WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == kMissing);
+            },
+            "renderer: .* on EGL's " + name + " platform|no display can render without a window");
     }
 }
 

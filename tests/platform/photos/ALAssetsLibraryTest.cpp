@@ -109,9 +109,12 @@ TEST_F(ALAssetsLibraryTest, FailuresComeBackInTheWritersCodes) {
         long code;
     } cases[] = {
         {"a file that is no movie",
-         [](auto& t, auto& w, auto& r) { w.writeVideoAtPathToSavedPhotosAlbum(WriteImage(t.file("still.jpg"), 8, 8, 1), t.recorder(r)); },
+         [](auto& t, auto& w, auto& r) {
+             w.writeVideoAtPathToSavedPhotosAlbum(WriteImage(t.file("still.jpg"), 8, 8, 1), t.recorder(r));
+         },
          ALAssetsLibraryWriteFailedError},
-        {"a missing movie", [](auto& t, auto& w, auto& r) { w.writeVideoAtPathToSavedPhotosAlbum(t.file("none.mov"), t.recorder(r)); },
+        {"a missing movie",
+         [](auto& t, auto& w, auto& r) { w.writeVideoAtPathToSavedPhotosAlbum(t.file("none.mov"), t.recorder(r)); },
          ALAssetsLibraryWriteFailedError},
         {"access denied",
          [](auto& t, auto& w, auto& r) {

@@ -27,8 +27,10 @@ TEST_F(AuthorizationStoreTest, RequestsAreGrantedOnceAndAnswersPersist) {
     struct Case {
         AuthorizationService service;
         int granted;
-    } cases[] = {{AuthorizationService::Camera, 3}, {AuthorizationService::Microphone, 3},
-                 {AuthorizationService::Photos, 3}, {AuthorizationService::Location, 4}};
+    } cases[] = {{AuthorizationService::Camera, 3},
+                 {AuthorizationService::Microphone, 3},
+                 {AuthorizationService::Photos, 3},
+                 {AuthorizationService::Location, 4}};
     AuthorizationStore store(file);
     for (auto& c : cases) {
         EXPECT_EQ(store.status(c.service), kAuthorizationNotDetermined);

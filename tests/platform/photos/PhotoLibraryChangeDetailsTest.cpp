@@ -41,7 +41,8 @@ public:
         for (std::uint8_t shade : {10, 20, 30}) ids.push_back(addNew(16, 16, shade));
         ASSERT_TRUE(library->performChangesAndWait(
             [&] {
-                PHAssetCollectionChangeRequest::creationRequestForAssetCollectionWithTitle("Two")->addAssets({ids[0], ids[1]});
+                PHAssetCollectionChangeRequest::creationRequestForAssetCollectionWithTitle("Two")->addAssets(
+                    {ids[0], ids[1]});
                 PHAssetCollectionChangeRequest::creationRequestForAssetCollectionWithTitle("Empty");
             },
             nullptr));
@@ -77,20 +78,49 @@ void change(PhotoLibraryChangeDetailsTest& t, std::function<void()> block) {
 
 const DetailsCase kDetailsCases[] = {
     {"insert", allAssets, [](auto& t) { t.addNew(8, 8, 99); }, false, {}, {3}, {}, {}},
-    {"removal", allAssets,
-     [](auto& t) { change(t, [&] { PHAssetChangeRequest::deleteAssets({t.asset(t.ids[1])}); }); }, false, {1}, {}, {}, {}},
-    {"change", allAssets,
-     [](auto& t) { change(t, [&] { PHAssetChangeRequest::changeRequestForAsset(*t.asset(t.ids[2]))->setFavorite(true); }); },
-     false, {}, {}, {2}, {}},
-    {"move", albumTwo,
+    {"removal",
+     allAssets,
+     [](auto& t) { change(t, [&] { PHAssetChangeRequest::deleteAssets({t.asset(t.ids[1])}); }); },
+     false,
+     {1},
+     {},
+     {},
+     {}},
+    {"change",
+     allAssets,
      [](auto& t) {
-         change(t, [&] { PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*t.album("Two"))->removeAssets({t.ids[0]}); });
-         change(t, [&] { PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*t.album("Two"))->addAssets({t.ids[0]}); });
+         change(t, [&] { PHAssetChangeRequest::changeRequestForAsset(*t.asset(t.ids[2]))->setFavorite(true); });
      },
-     false, {}, {}, {}, {{1, 0}}},
-    {"unrelated change", albumTwo,
-     [](auto& t) { change(t, [&] { PHAssetChangeRequest::changeRequestForAsset(*t.asset(t.ids[2]))->setFavorite(true); }); },
-     true, {}, {}, {}, {}},
+     false,
+     {},
+     {},
+     {2},
+     {}},
+    {"move",
+     albumTwo,
+     [](auto& t) {
+         change(t, [&] {
+             PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*t.album("Two"))->removeAssets({t.ids[0]});
+         });
+         change(t, [&] {
+             PHAssetCollectionChangeRequest::changeRequestForAssetCollection(*t.album("Two"))->addAssets({t.ids[0]});
+         });
+     },
+     false,
+     {},
+     {},
+     {},
+     {{1, 0}}},
+    {"unrelated change",
+     albumTwo,
+     [](auto& t) {
+         change(t, [&] { PHAssetChangeRequest::changeRequestForAsset(*t.asset(t.ids[2]))->setFavorite(true); });
+     },
+     true,
+     {},
+     {},
+     {},
+     {}},
 };
 
 TEST_F(PhotoLibraryChangeDetailsTest, DetailsSayWhatTheChangeDidToTheFetch) {
@@ -146,7 +176,9 @@ TEST_F(PhotoLibraryChangeDetailsTest, AnImageAddedToAnEmptyAlbumChangesTheAlbumF
     auto details = observer->details()[0];
     ASSERT_TRUE(details);
     EXPECT_EQ(details->changedIndexes(), (std::set<std::size_t>{albums->indexOfObject(*album("Empty"))}));
-    EXPECT_EQ(details->fetchResultAfterChanges()->objectAtIndex(*details->changedIndexes().begin())->estimatedAssetCount(), 1u);
+    EXPECT_EQ(
+        details->fetchResultAfterChanges()->objectAtIndex(*details->changedIndexes().begin())->estimatedAssetCount(),
+        1u);
 }
 
 TEST_F(PhotoLibraryChangeDetailsTest, AnotherProcessCommitShowsUpAtTheNextPoll) {

@@ -85,7 +85,8 @@ const ChangeCase kCases[] = {
          EXPECT_TRUE(t.save(*t.a, *t.output(*t.a, 90, "to undo")));
          t.a = t.asset(t.a->localIdentifier());
          auto target = t.a;
-         return std::function<void()>([target] { PHAssetChangeRequest::changeRequestForAsset(*target)->revertAssetToOriginal(); });
+         return std::function<void()>(
+             [target] { PHAssetChangeRequest::changeRequestForAsset(*target)->revertAssetToOriginal(); });
      },
      [](ChangeTable& t) {
          EXPECT_FALSE(t.asset(t.a->localIdentifier())->hasAdjustments());
@@ -112,7 +113,8 @@ const ChangeCase kCases[] = {
     {"creation", true,
      [](ChangeTable& t) {
          const std::string path = WriteImage(t.file("created.png"), 20, 10, 99, platform::ImageFileType::PNG);
-         return std::function<void()>([path] { PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); });
+         return std::function<void()>(
+             [path] { PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); });
      },
      [](ChangeTable& t) {
          auto all = PHAsset::fetchAssetsWithOptions({}, t.library);
@@ -145,10 +147,12 @@ const ChangeCase kCases[] = {
     {"truncated render", false,
      [](ChangeTable& t) {
          auto out = t.output(*t.a, 90, "x");
-         std::filesystem::resize_file(out->renderedContentURL(), std::filesystem::file_size(out->renderedContentURL()) / 2);
+         std::filesystem::resize_file(out->renderedContentURL(),
+                                      std::filesystem::file_size(out->renderedContentURL()) / 2);
          return saveBlock(t.a, out);
      }},
-    {"data over 1 MiB", false, [](ChangeTable& t) { return saveBlock(t.a, outputWithData(t, "id", "1", (1 << 20) + 1)); }},
+    {"data over 1 MiB", false,
+     [](ChangeTable& t) { return saveBlock(t.a, outputWithData(t, "id", "1", (1 << 20) + 1)); }},
     {"empty identifier", false, [](ChangeTable& t) { return saveBlock(t.a, outputWithData(t, "", "1", 4)); }},
     {"identifier over 256 bytes", false,
      [](ChangeTable& t) { return saveBlock(t.a, outputWithData(t, std::string(257, 'i'), "1", 4)); }},
@@ -159,7 +163,8 @@ const ChangeCase kCases[] = {
      [](ChangeTable& t) {
          const std::string path = t.file("broken.jpg");
          std::ofstream(path) << "\xff\xd8\xff\xe0 not really a photo";
-         return std::function<void()>([path] { PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); });
+         return std::function<void()>(
+             [path] { PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); });
      }},
     {"edit of a trashed asset", false,
      [](ChangeTable& t) {
@@ -233,8 +238,8 @@ TEST_F(PhotoLibraryChangeTest, AWriteTheIndexRefusesFailsTheWholeChangeAndKeepsE
         std::string triggers;
         for (const char* table : {"asset", "edit", "album", "album_asset", "change_log", "removable_file"})
             for (const char* event : {"INSERT", "UPDATE", "DELETE"})
-                triggers += std::string("CREATE TRIGGER refuse_") + event + "_" + table + " BEFORE " + event +
-                            " ON " + table + " BEGIN SELECT RAISE(ABORT, 'refused'); END;";
+                triggers += std::string("CREATE TRIGGER refuse_") + event + "_" + table + " BEFORE " + event + " ON " +
+                            table + " BEGIN SELECT RAISE(ABORT, 'refused'); END;";
         ASSERT_EQ(sqlite3_exec(library->store().database(), triggers.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
         const std::string indexBefore = indexDump();
         const auto filesBefore = libraryFiles();
@@ -253,7 +258,9 @@ TEST_F(PhotoLibraryChangeTest, WithoutAccessFetchesAreEmptyAndChangesFail) {
     AuthorizationStore::shared().setStatus(AuthorizationService::Photos, kAuthorizationDenied);
     EXPECT_EQ(PHAsset::fetchAssetsWithOptions({}, library)->count(), 0u);
     EXPECT_EQ(PHAssetCollection::fetchAssetCollectionsWithType(PHAssetCollectionTypeSmartAlbum,
-                                                               PHAssetCollectionSubtypeAny, {}, library)->count(), 0u);
+                                                               PHAssetCollectionSubtypeAny, {}, library)
+                  ->count(),
+              0u);
     NSErrorPtr error;
     EXPECT_FALSE(library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({a}); }, &error));
     ASSERT_TRUE(error);
@@ -266,8 +273,8 @@ TEST_F(PhotoLibraryChangeTest, WithoutAccessFetchesAreEmptyAndChangesFail) {
 
 TEST_F(PhotoLibraryChangeTest, SmartAlbumsAndCreationFacts) {
     platform::ImageProperties exif;
-    exif["{Exif}"] = platform::ImageProperties{{"DateTimeOriginal", "2021:06:01 12:00:00"},
-                                               {"OffsetTimeOriginal", "+02:00"}};
+    exif["{Exif}"] =
+        platform::ImageProperties{{"DateTimeOriginal", "2021:06:01 12:00:00"}, {"OffsetTimeOriginal", "+02:00"}};
     const std::string dated = add(WriteImage(file("dated.jpg"), 40, 30, 1, platform::ImageFileType::JPEG, exif));
     const std::string wide = add(WriteImage(file("wide.jpg"), 200, 100, 2));
     const std::string selfie = add(WriteImage(file("selfie.jpg"), 30, 40, 3), true);
@@ -282,7 +289,8 @@ TEST_F(PhotoLibraryChangeTest, SmartAlbumsAndCreationFacts) {
     EXPECT_EQ(asset(rotated)->pixelHeight(), 40);
 
     auto members = [&](int subtype) {
-        auto c = PHAssetCollection::fetchAssetCollectionsWithType(PHAssetCollectionTypeSmartAlbum, subtype, {}, library);
+        auto c =
+            PHAssetCollection::fetchAssetCollectionsWithType(PHAssetCollectionTypeSmartAlbum, subtype, {}, library);
         std::vector<std::string> ids;
         auto assets = PHAsset::fetchAssetsInAssetCollection(*c->firstObject());
         for (auto& x : *assets) ids.push_back(x->localIdentifier());
@@ -309,13 +317,15 @@ TEST_F(PhotoLibraryChangeTest, ALibraryThisVersionCannotReadIsRefusedAndLeftAlon
         const char* name;
         std::function<void()> apply;
     } damages[] = {
-        {"newer schema", [&] {
+        {"newer schema",
+         [&] {
              sqlite3* db;
              sqlite3_open(index.c_str(), &db);
              sqlite3_exec(db, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
              sqlite3_close(db);
          }},
-        {"not a database", [&] {
+        {"not a database",
+         [&] {
              std::filesystem::remove(index + "-wal"), std::filesystem::remove(index + "-shm");
              std::ofstream(index, std::ios::trunc) << std::string(8192, 'x');
          }},
@@ -345,8 +355,7 @@ TEST_F(PhotoLibraryChangeTest, TheSweepEmptiesWorkFoldersPurgesOldTrashKeepsStra
     library.reset();
     sqlite3* db;
     sqlite3_open((libraryPath + "/library.sqlite").c_str(), &db);
-    const std::string age = "UPDATE asset SET trashed_date = trashed_date - 31*24*3600 WHERE uuid = '" +
-                            bId + "'";
+    const std::string age = "UPDATE asset SET trashed_date = trashed_date - 31*24*3600 WHERE uuid = '" + bId + "'";
     sqlite3_exec(db, age.c_str(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
     const std::string stray = libraryPath + "/originals/ab/ABCDEF01-2345-4678-9ABC-DEF012345678.jpg";

@@ -36,7 +36,8 @@ TEST_F(PhotoLibraryCrashTest, AKillAtAnyPointLeavesTheOldStateOrTheNewOneWhole) 
             }
             // Something for the sweep to purge, so that it is under way when killed.
             const std::string trashed = addNew(8, 8, 1);
-            ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({asset(trashed)}); }, nullptr));
+            ASSERT_TRUE(
+                library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({asset(trashed)}); }, nullptr));
             const photos::AssetRecord before = *library->store().asset(id);
             const std::string originalSha = photos::FileSha256(library->store().absolutePath(before.originalPath));
             const std::string render = WriteImage(file("render.jpg"), 48, 32, 200);
@@ -46,7 +47,8 @@ TEST_F(PhotoLibraryCrashTest, AKillAtAnyPointLeavesTheOldStateOrTheNewOneWhole) 
             if (point == KillPoint::DuringSweep) {
                 sqlite3* db;
                 sqlite3_open((libraryPath + "/library.sqlite").c_str(), &db);
-                sqlite3_exec(db, "UPDATE asset SET trashed_date = 1 WHERE trashed_date IS NOT NULL", nullptr, nullptr, nullptr);
+                sqlite3_exec(db, "UPDATE asset SET trashed_date = 1 WHERE trashed_date IS NOT NULL", nullptr, nullptr,
+                             nullptr);
                 sqlite3_close(db);
             }
 
@@ -60,7 +62,8 @@ TEST_F(PhotoLibraryCrashTest, AKillAtAnyPointLeavesTheOldStateOrTheNewOneWhole) 
                 if (operation == Operation::Creation) changes.creations.push_back({newId, source});
                 photos::AssetEdit edit;
                 edit.uuid = edit.outputAssetUUID = id;
-                edit.kind = operation == Operation::Save ? photos::AssetEdit::Kind::Save : photos::AssetEdit::Kind::Revert;
+                edit.kind =
+                    operation == Operation::Save ? photos::AssetEdit::Kind::Save : photos::AssetEdit::Kind::Revert;
                 edit.renderSource = render;
                 edit.edit = {"", "com.tavorin.state", "1.0", bytes("new"), 0};
                 if (operation != Operation::Creation) changes.edits.push_back(edit);
@@ -69,8 +72,8 @@ TEST_F(PhotoLibraryCrashTest, AKillAtAnyPointLeavesTheOldStateOrTheNewOneWhole) 
             int status = 0;
             ASSERT_EQ(waitpid(child, &status, 0), child);
             // A revert stages no file, so it passes the staging points and completes.
-            const bool passes = operation == Operation::Revert &&
-                                (point == KillPoint::AfterStaging || point == KillPoint::AfterLink);
+            const bool passes =
+                operation == Operation::Revert && (point == KillPoint::AfterStaging || point == KillPoint::AfterLink);
             const bool committed = passes || point == KillPoint::AfterCommit;
             if (passes) EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
             else EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
@@ -105,8 +108,7 @@ TEST_F(PhotoLibraryCrashTest, AKillAtAnyPointLeavesTheOldStateOrTheNewOneWhole) 
                 if (r.edit) named.insert(r.edit->renderPath);
             }
             for (auto& [path, size] : libraryFiles()) EXPECT_TRUE(named.count(path)) << "stranded " << path;
-            for (const char* work : {"/staging", "/inputs"})
-                EXPECT_TRUE(fs::is_empty(libraryPath + work)) << work;
+            for (const char* work : {"/staging", "/inputs"}) EXPECT_TRUE(fs::is_empty(libraryPath + work)) << work;
         }
     }
 }

@@ -54,7 +54,8 @@ public:
     std::map<std::string, std::string> originals() const {
         std::map<std::string, std::string> digests;
         for (auto& e : fs::recursive_directory_iterator(fs::path(libraryPath) / "originals"))
-            if (e.is_regular_file()) digests[fs::relative(e.path(), libraryPath).string()] = photos::FileSha256(e.path());
+            if (e.is_regular_file())
+                digests[fs::relative(e.path(), libraryPath).string()] = photos::FileSha256(e.path());
         return digests;
     }
 
@@ -83,17 +84,21 @@ TEST_F(PhotoLibraryDamageTest, ALostEmptiedUnreadableOrOlderIndexIsRebuiltFromTh
         std::size_t adopted;
     } damages[] = {
         {"missing", [](auto& t, auto&) { fs::remove(t.index()); }, SweepReport::Index::Missing, "index was missing", 5},
-        {"empty", [](auto& t, auto&) { fs::resize_file(t.index(), 0); }, SweepReport::Index::Empty, "index was empty", 5},
+        {"empty", [](auto& t, auto&) { fs::resize_file(t.index(), 0); }, SweepReport::Index::Empty, "index was empty",
+         5},
         {"truncated", [](auto& t, auto&) { fs::resize_file(t.index(), fs::file_size(t.index()) / 2); },
          SweepReport::Index::SetAside, "could not be read", 5},
         {"garbage", [](auto& t, auto&) { std::ofstream(t.index(), std::ios::trunc) << std::string(8192, 'x'); },
          SweepReport::Index::SetAside, "file is not a database", 5},
-        {"a folder", [](auto& t, auto&) {
+        {"a folder",
+         [](auto& t, auto&) {
              fs::remove(t.index());
              fs::create_directories(t.index());
              std::ofstream(t.index() + "/inside") << "kept";
-         }, SweepReport::Index::SetAside, "it is not a file", 5},
-        {"an older copy", [](auto& t, auto& before) {
+         },
+         SweepReport::Index::SetAside, "it is not a file", 5},
+        {"an older copy",
+         [](auto& t, auto& before) {
              // A copy made before two more photos came, restored over the index.
              fs::copy_file(t.index(), t.root / "copy.sqlite");
              t.library = t.open();
@@ -101,7 +106,8 @@ TEST_F(PhotoLibraryDamageTest, ALostEmptiedUnreadableOrOlderIndexIsRebuiltFromTh
              t.library.reset();
              before = t.originals();
              fs::copy_file(t.root / "copy.sqlite", t.index(), fs::copy_options::overwrite_existing);
-         }, SweepReport::Index::Sound, "2 photos in the library's folder that its index did not list were added back", 2},
+         },
+         SweepReport::Index::Sound, "2 photos in the library's folder that its index did not list were added back", 2},
     };
     for (auto& d : damages) {
         SCOPED_TRACE(d.name);
@@ -137,7 +143,8 @@ TEST_F(PhotoLibraryDamageTest, ALostEmptiedUnreadableOrOlderIndexIsRebuiltFromTh
         // Told once: the next opening finds all in order.
         library.reset();
         library = open();
-        EXPECT_TRUE(library->store().sweepReport().notices().empty()) << joined(library->store().sweepReport().notices());
+        EXPECT_TRUE(library->store().sweepReport().notices().empty())
+            << joined(library->store().sweepReport().notices());
         expectWhole(before, library->store());
     }
 }
@@ -170,8 +177,9 @@ TEST_F(PhotoLibraryDamageTest, AFileTheIndexDoesNotNameIsKeptAndOnlyAChangeThatN
     EXPECT_TRUE(adopted->adopted);
     EXPECT_EQ(adopted->originalPath, strangerPath);
     EXPECT_EQ(adopted->width, 10);
-    EXPECT_EQ(joined(report.notices()).find("1 photo in the library's folder that its index did not list was added back"),
-              0u) << joined(report.notices());
+    EXPECT_EQ(
+        joined(report.notices()).find("1 photo in the library's folder that its index did not list was added back"), 0u)
+        << joined(report.notices());
     EXPECT_NE(joined(report.notices()).find(brokenPath), std::string::npos);
     auto withStranger = before;
     withStranger[strangerPath] = photos::FileSha256(libraryPath + "/" + strangerPath);
@@ -185,8 +193,11 @@ TEST_F(PhotoLibraryDamageTest, ALibraryOfTheFirstSchemaOpensAndKeepsThePhotosItH
     auto before = fill(1);
     sqlite3* db;
     ASSERT_EQ(sqlite3_open(index().c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "ALTER TABLE asset DROP COLUMN adopted; DROP TABLE removable_file; PRAGMA user_version=1",
-                           nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    ASSERT_EQ(
+        sqlite3_exec(db, "ALTER TABLE asset DROP COLUMN adopted; DROP TABLE removable_file; PRAGMA user_version=1",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK)
+        << sqlite3_errmsg(db);
     sqlite3_close(db);
 
     library = open();
@@ -194,7 +205,9 @@ TEST_F(PhotoLibraryDamageTest, ALibraryOfTheFirstSchemaOpensAndKeepsThePhotosItH
     EXPECT_TRUE(library->store().sweepReport().notices().empty()) << joined(library->store().sweepReport().notices());
     const auto rows = library->store().assets();
     EXPECT_EQ(rows.size(), 3u);
-    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [&](auto& r) { return r.originalSha256 == photos::FileSha256(photo); }), 2);
+    EXPECT_EQ(
+        std::count_if(rows.begin(), rows.end(), [&](auto& r) { return r.originalSha256 == photos::FileSha256(photo); }),
+        2);
     for (auto& [relative, digest] : before) EXPECT_EQ(photos::FileSha256(libraryPath + "/" + relative), digest);
     sqlite3_stmt* version;
     sqlite3_prepare_v2(library->store().database(), "PRAGMA user_version", -1, &version, nullptr);
@@ -262,7 +275,8 @@ void fillDisk(const std::string& folder) {
 TEST_F(PhotoLibraryDamageTest, AReadOnlyLibraryAndAFullDiskAreNamedAndLoseNothing) {
     library.reset();
     std::vector<std::string> pictures;
-    for (int i = 0; i < 3; ++i) pictures.push_back(WriteImage(file("p" + std::to_string(i) + ".jpg"), 40, 30, 40 * i + 3));
+    for (int i = 0; i < 3; ++i)
+        pictures.push_back(WriteImage(file("p" + std::to_string(i) + ".jpg"), 40, 30, 40 * i + 3));
     const std::string big = WriteImage(file("big.png"), 256, 256, 7, platform::ImageFileType::PNG);
     struct Case {
         const char* name;
@@ -272,21 +286,27 @@ TEST_F(PhotoLibraryDamageTest, AReadOnlyLibraryAndAFullDiskAreNamedAndLoseNothin
         long code;
         const char* says;
     } cases[] = {
-        {"read-only folder", [&](Problems& p) {
+        {"read-only folder",
+         [&](Problems& p) {
              p.expect(::mount(nullptr, libraryPath.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0, "remount");
-         }, false, photos::kPhotosErrorLibraryReadOnly, "read-only"},
-        {"read-only index", [&](Problems& p) {
+         },
+         false, photos::kPhotosErrorLibraryReadOnly, "read-only"},
+        {"read-only index",
+         [&](Problems& p) {
              const std::string index = libraryPath + "/library.sqlite";
              p.expect(::mount(index.c_str(), index.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
                           ::mount(nullptr, index.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0,
                       "bind");
-         }, false, photos::kPhotosErrorLibraryReadOnly, "read-only"},
+         },
+         false, photos::kPhotosErrorLibraryReadOnly, "read-only"},
         {"full disk", [&](Problems&) { fillDisk(libraryPath); }, true, photos::kPhotosErrorNotEnoughSpace,
          "not enough space"},
-        {"index missing on a full disk", [&](Problems&) {
+        {"index missing on a full disk",
+         [&](Problems&) {
              fs::remove(libraryPath + "/library.sqlite");
              fillDisk(libraryPath);
-         }, false, photos::kPhotosErrorNotEnoughSpace, "not enough space"},
+         },
+         false, photos::kPhotosErrorNotEnoughSpace, "not enough space"},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -314,9 +334,10 @@ TEST_F(PhotoLibraryDamageTest, AReadOnlyLibraryAndAFullDiskAreNamedAndLoseNothin
                 store = photos::PhotoStore::open(libraryPath, &error);
                 p.expect(!store, "the library opened");
             }
-            p.expect(error && error->code() == c.code && !error->localizedFailureReason().empty() &&
-                         error->localizedDescription().find(c.says) != std::string::npos,
-                     "the error: " + (error ? photos::ErrorLine(*error) + " " + std::to_string(error->code()) : "none"));
+            p.expect(
+                error && error->code() == c.code && !error->localizedFailureReason().empty() &&
+                    error->localizedDescription().find(c.says) != std::string::npos,
+                "the error: " + (error ? photos::ErrorLine(*error) + " " + std::to_string(error->code()) : "none"));
             for (auto& [relative, digest] : before)
                 p.expect(photos::FileSha256(libraryPath + "/" + relative) == digest, relative + " changed");
             int files = 0;

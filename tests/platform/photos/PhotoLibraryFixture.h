@@ -84,7 +84,8 @@ public:
         AuthorizationStore::resetShared();
         NSRunLoop::mainRunLoop().useRealClock();
         std::error_code ec;
-        for (auto& e : fs::recursive_directory_iterator(root, ec)) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto& e : fs::recursive_directory_iterator(root, ec))
+            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(root, ec);
     }
 
@@ -162,13 +163,15 @@ public:
         sqlite3* db = nullptr;
         sqlite3_open_v2((libraryPath + "/library.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
         std::string text;
-        for (const char* sql : {"SELECT * FROM asset ORDER BY id", "SELECT asset_id, render_path, format_identifier, "
+        for (const char* sql : {"SELECT * FROM asset ORDER BY id",
+                                "SELECT asset_id, render_path, format_identifier, "
                                 "format_version, hex(data), base_revision FROM edit ORDER BY asset_id",
                                 "SELECT * FROM album_asset ORDER BY album_id, position"}) {
             sqlite3_exec(
                 db, sql,
                 [](void* out, int n, char** values, char**) {
-                    for (int i = 0; i < n; ++i) *static_cast<std::string*>(out) += std::string(values[i] ? values[i] : "null") + "|";
+                    for (int i = 0; i < n; ++i)
+                        *static_cast<std::string*>(out) += std::string(values[i] ? values[i] : "null") + "|";
                     *static_cast<std::string*>(out) += "\n";
                     return 0;
                 },

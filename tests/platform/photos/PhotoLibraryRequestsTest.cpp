@@ -53,11 +53,11 @@ PHImageRequestOptions imageOptions(bool network, bool synchronous, Answer& a) {
 std::function<std::function<void()>(const PHAsset&, bool, Answer&)> image(CGSize size, bool synchronous) {
     return [size, synchronous](const PHAsset& asset, bool network, Answer& a) {
         auto& m = PHImageManager::defaultManager();
-        const auto id = m.requestImageForAsset(asset, size, PHImageContentModeAspectFit,
-                                               imageOptions(network, synchronous, a),
-                                               [&a](UIImagePtr img, const PHImageInfo& info) {
-                                                   a.answer(img != nullptr, info.cancelled, info.error != nullptr, info.inCloud);
-                                               });
+        const auto id =
+            m.requestImageForAsset(asset, size, PHImageContentModeAspectFit, imageOptions(network, synchronous, a),
+                                   [&a](UIImagePtr img, const PHImageInfo& info) {
+                                       a.answer(img != nullptr, info.cancelled, info.error != nullptr, info.inCloud);
+                                   });
         return std::function<void()>([id] { PHImageManager::defaultManager().cancelImageRequest(id); });
     };
 }
@@ -69,8 +69,7 @@ const Kind kKinds[] = {
     {"data", false,
      [](const PHAsset& asset, bool network, Answer& a) {
          const auto id = PHImageManager::defaultManager().requestImageDataForAsset(
-             asset, imageOptions(network, false, a),
-             [&a](auto data, const std::string&, int, const PHImageInfo& info) {
+             asset, imageOptions(network, false, a), [&a](auto data, const std::string&, int, const PHImageInfo& info) {
                  a.answer(data && !data->empty(), info.cancelled, info.error != nullptr, info.inCloud);
              });
          return std::function<void()>([id] { PHImageManager::defaultManager().cancelImageRequest(id); });
@@ -80,9 +79,10 @@ const Kind kKinds[] = {
          PHContentEditingInputRequestOptions o;
          o.networkAccessAllowed = network;
          o.progressHandler = [&a](double, bool*) { a.progress(); };
-         const auto id = asset.requestContentEditingInputWithOptions(o, [&a](auto input, const PHContentEditingInfo& info) {
-             a.answer(input && input->displaySizeImage, info.cancelled, info.error != nullptr, info.inCloud);
-         });
+         const auto id =
+             asset.requestContentEditingInputWithOptions(o, [&a](auto input, const PHContentEditingInfo& info) {
+                 a.answer(input && input->displaySizeImage, info.cancelled, info.error != nullptr, info.inCloud);
+             });
          auto copy = std::make_shared<PHAsset>(asset);
          return std::function<void()>([copy, id] { copy->cancelContentEditingInputRequest(id); });
      }},
@@ -93,17 +93,19 @@ enum class Situation { Plain, Cancelled, Trashed, FileGone, Remote, RemoteWithou
 class PhotoLibraryRequestsTest : public PhotoLibraryFixture {};
 
 TEST_F(PhotoLibraryRequestsTest, EveryRequestAnswersOnceWithTheRightOutcome) {
-    const Situation situations[] = {Situation::Plain, Situation::Cancelled, Situation::Trashed,
-                                    Situation::FileGone, Situation::Remote, Situation::RemoteWithoutNetwork};
+    const Situation situations[] = {Situation::Plain,    Situation::Cancelled, Situation::Trashed,
+                                    Situation::FileGone, Situation::Remote,    Situation::RemoteWithoutNetwork};
     const std::string id = addNew(40, 30, 50);
     for (const Kind& kind : kKinds) {
         for (Situation situation : situations) {
             if (kind.synchronous && situation == Situation::Cancelled) continue;
             SCOPED_TRACE(std::string(kind.name) + " / situation " + std::to_string(int(situation)));
-            const std::string target = situation == Situation::Trashed || situation == Situation::FileGone ? addNew(30, 30, 9) : id;
+            const std::string target =
+                situation == Situation::Trashed || situation == Situation::FileGone ? addNew(30, 30, 9) : id;
             auto asset = this->asset(target);
             if (situation == Situation::Trashed) {
-                ASSERT_TRUE(library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({asset}); }, nullptr));
+                ASSERT_TRUE(
+                    library->performChangesAndWait([&] { PHAssetChangeRequest::deleteAssets({asset}); }, nullptr));
             }
             if (situation == Situation::FileGone)
                 fs::remove(library->store().absolutePath(asset->record().originalPath));
@@ -146,10 +148,9 @@ TEST_F(PhotoLibraryRequestsTest, ASynchronousRequestAnswersOnTheCallersThread) {
     std::thread caller([&] {
         PHImageRequestOptions o;
         o.synchronous = true;
-        PHImageManager::defaultManager().requestImageForAsset(*a, {8, 8}, PHImageContentModeAspectFit, o,
-                                                              [&](UIImagePtr, const PHImageInfo&) {
-                                                                  answeredOn = std::this_thread::get_id();
-                                                              });
+        PHImageManager::defaultManager().requestImageForAsset(
+            *a, {8, 8}, PHImageContentModeAspectFit, o,
+            [&](UIImagePtr, const PHImageInfo&) { answeredOn = std::this_thread::get_id(); });
         EXPECT_EQ(answeredOn, std::this_thread::get_id());  // answered before the call returned
     });
     caller.join();
@@ -203,7 +204,8 @@ TEST(PhotoRequestsTest, ARequestFinishingDuringTheExitStillFindsItsRegistry) {
     ::close(channel[1]);
     std::string said;
     char buffer[512];
-    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<std::size_t>(n));
     ::close(channel[0]);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

@@ -26,7 +26,8 @@ public:
 
 double redOf(const UIImagePtr& image) {
     return CGImageGetPixel(image->CGImage(), CGImageGetWidth(image->CGImage()) / 2,
-                           CGImageGetHeight(image->CGImage()) / 2).r;
+                           CGImageGetHeight(image->CGImage()) / 2)
+        .r;
 }
 
 TEST_F(ThumbnailTest, ThumbnailsAreExactInSize) {
@@ -40,20 +41,21 @@ TEST_F(ThumbnailTest, ThumbnailsAreExactInSize) {
         {64, 48, 1, {32, 32}, PHImageContentModeAspectFit, {32, 24}},
         {64, 48, 1, {32, 32}, PHImageContentModeAspectFill, {32, 32}},
         {64, 48, 1, {17, 50}, PHImageContentModeAspectFill, {17, 50}},
-        {40, 20, 6, {10, 10}, PHImageContentModeAspectFit, {5, 10}},    // stored sideways
+        {40, 20, 6, {10, 10}, PHImageContentModeAspectFit, {5, 10}},  // stored sideways
         {40, 20, 6, {30, 12}, PHImageContentModeAspectFill, {30, 12}},
         {30, 20, 1, {300, 300}, PHImageContentModeAspectFit, {30, 20}},  // never enlarged when fitting
         {500, 400, 1, {100, 80}, PHImageContentModeAspectFit, {100, 80}},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " o" + std::to_string(c.orientation) + " -> " +
-                     std::to_string(c.target.width) + "x" + std::to_string(c.target.height) + " mode " + std::to_string(c.mode));
+                     std::to_string(c.target.width) + "x" + std::to_string(c.target.height) + " mode " +
+                     std::to_string(c.mode));
         platform::ImageProperties p;
         p["Orientation"] = c.orientation;
         static int n = 0;
         ++n;
-        auto a = asset(add(WriteImage(file("t" + std::to_string(n) + ".jpg"), c.w, c.h, 10 + n,
-                                      platform::ImageFileType::JPEG, p)));
+        auto a = asset(add(
+            WriteImage(file("t" + std::to_string(n) + ".jpg"), c.w, c.h, 10 + n, platform::ImageFileType::JPEG, p)));
         auto image = picture(*a, c.target, c.mode);
         ASSERT_TRUE(image);
         EXPECT_EQ(image->size().width, c.expected.width);
@@ -104,10 +106,9 @@ TEST_F(ThumbnailTest, AnOpportunisticRequestGetsACachedPictureFirst) {
     auto a = asset(addNew(64, 48, 100));
     ASSERT_TRUE(picture(*a, {8, 8}, PHImageContentModeAspectFill));
     std::vector<std::pair<bool, CGFloat>> answers;  // degraded, width
-    PHImageManager::defaultManager().requestImageForAsset(*a, {32, 32}, PHImageContentModeAspectFill, {},
-                                                          [&](UIImagePtr i, const PHImageInfo& info) {
-                                                              answers.emplace_back(info.degraded, i->size().width);
-                                                          });
+    PHImageManager::defaultManager().requestImageForAsset(
+        *a, {32, 32}, PHImageContentModeAspectFill, {},
+        [&](UIImagePtr i, const PHImageInfo& info) { answers.emplace_back(info.degraded, i->size().width); });
     ASSERT_TRUE(PumpUntil([&] { return answers.size() == 2; }));
     EXPECT_EQ(answers[0], std::make_pair(true, CGFloat(8)));
     EXPECT_EQ(answers[1], std::make_pair(false, CGFloat(32)));
@@ -118,7 +119,8 @@ TEST_F(ThumbnailTest, CachingAheadFillsTheMemoryCache) {
     PHCachingImageManager manager;
     manager.startCachingImagesForAssets(assets, {24, 24}, PHImageContentModeAspectFill, {});
     for (auto& a : assets) {
-        const ThumbnailCache::Key key{a->localIdentifier(), a->record().revision, 24, 24, ThumbnailCache::Mode::AspectFill};
+        const ThumbnailCache::Key key{a->localIdentifier(), a->record().revision, 24, 24,
+                                      ThumbnailCache::Mode::AspectFill};
         EXPECT_TRUE(PumpUntil([&] { return library->thumbnails().cached(key) != nullptr; }));
     }
 }

@@ -45,7 +45,8 @@ struct Recorder : CAAnimationDelegate {
         events.push_back("start@" + std::to_string(NSRunLoop::mainRunLoop().now()));
     }
     void animationDidStop(CAAnimation&, bool finished) override {
-        events.push_back(std::string(finished ? "stop YES@" : "stop NO@") + std::to_string(NSRunLoop::mainRunLoop().now()));
+        events.push_back(std::string(finished ? "stop YES@" : "stop NO@") +
+                         std::to_string(NSRunLoop::mainRunLoop().now()));
     }
 };
 
@@ -133,7 +134,9 @@ TEST_F(AnimationTest, DelegateHearsStartAndStopWithTheFinishedFlag) {
         if (c.action == 2) layer->addAnimation(fade(1, 0, 1), "fade");
         if (c.action == 3) layer->removeAllAnimations();
         if (c.action == 4) layer.reset();
-        if (c.action) { EXPECT_EQ(recorder->events.size(), 1u) << c.what << ": the stop comes in the next pass"; }
+        if (c.action) {
+            EXPECT_EQ(recorder->events.size(), 1u) << c.what << ": the stop comes in the next pass";
+        }
         const double end = 100 + c.beginAfter + 1;
         loop.advanceTo(end - 1e-6);
         EXPECT_EQ(recorder->events.size(), c.action ? 2u : 1u) << c.what;
@@ -196,7 +199,8 @@ TEST_F(AnimationTest, EndlessRotationByAFullTurnReadsHalfATurnAtHalfAPeriod) {
     ASSERT_TRUE(std::holds_alternative<double>(half));
     EXPECT_NEAR(std::fabs(std::get<double>(half)), std::numbers::pi, 1e-9);
     loop.advance(30.75);  // a quarter into the 32nd turn
-    EXPECT_NEAR(CAValueNumber(layer->presentationLayer()->valueForKeyPath("transform.rotation.z")), std::numbers::pi / 2, 1e-9);
+    EXPECT_NEAR(CAValueNumber(layer->presentationLayer()->valueForKeyPath("transform.rotation.z")),
+                std::numbers::pi / 2, 1e-9);
     EXPECT_NEAR(layer->presentation().transform.m11, 0, 1e-9);
     EXPECT_NEAR(layer->presentation().transform.m12, 1, 1e-9);
     EXPECT_EQ(layer->transform(), CATransform3DIdentity);
@@ -241,7 +245,8 @@ TEST_F(AnimationTest, KeyPathsInterpolateHalfway) {
             EXPECT_EQ(got, c.half) << c.keyPath;
         }
         loop.advance(1);
-        EXPECT_EQ(layer->presentationLayer()->valueForKeyPath(c.keyPath), layer->valueForKeyPath(c.keyPath)) << c.keyPath;
+        EXPECT_EQ(layer->presentationLayer()->valueForKeyPath(c.keyPath), layer->valueForKeyPath(c.keyPath))
+            << c.keyPath;
     }
 }
 
@@ -292,7 +297,9 @@ TEST_F(AnimationTest, SpringOvershootsWhenUnderdampedAndRestsOnTheTargetAtItsDur
             previous = x;
         }
         EXPECT_EQ(highest > 100 + 1e-6, c.overshoots) << "damping " << c.damping << " velocity " << c.velocity;
-        if (!c.overshoots && c.velocity == 0) { EXPECT_TRUE(monotonic) << c.damping; }
+        if (!c.overshoots && c.velocity == 0) {
+            EXPECT_TRUE(monotonic) << c.damping;
+        }
         // The envelope is under 0.1 % of the change as the duration closes, then it rests.
         loop.advanceTo(begin + 0.999);
         EXPECT_NEAR(layer->presentation().position.x, 100, 0.11) << c.damping;
@@ -312,10 +319,10 @@ TEST_F(AnimationTest, KeyFramesHoldAndStepAsTheirModeSays) {
         double fraction, expected;
     };
     const Case cases[] = {
-        {CAAnimationCalculationMode::Linear, 0.125, 0.5},   {CAAnimationCalculationMode::Linear, 0.3, 1.0},
-        {CAAnimationCalculationMode::Linear, 0.7, 1.0},     {CAAnimationCalculationMode::Linear, 0.875, 0.6},
-        {CAAnimationCalculationMode::Discrete, 0.2, 0.0},   {CAAnimationCalculationMode::Discrete, 0.5, 1.0},
-        {CAAnimationCalculationMode::Discrete, 0.9, 1.0},   {CAAnimationCalculationMode::Linear, 1.0, 0.2},
+        {CAAnimationCalculationMode::Linear, 0.125, 0.5}, {CAAnimationCalculationMode::Linear, 0.3, 1.0},
+        {CAAnimationCalculationMode::Linear, 0.7, 1.0},   {CAAnimationCalculationMode::Linear, 0.875, 0.6},
+        {CAAnimationCalculationMode::Discrete, 0.2, 0.0}, {CAAnimationCalculationMode::Discrete, 0.5, 1.0},
+        {CAAnimationCalculationMode::Discrete, 0.9, 1.0}, {CAAnimationCalculationMode::Linear, 1.0, 0.2},
     };
     for (const Case& c : cases) {
         auto layer = CALayer::layer();

@@ -108,17 +108,20 @@ TEST(Compositor, PerspectiveMakesTheFarEdgeShorter) {
     // Where does each vertical edge go, and which one lies farther away (larger w)?
     const CATransform3D full = CATransform3DConcat(t, CATransform3DMakeTranslation(50, 50, 0));
     auto w = [&](double x) { return x * full.m14 + full.m44; };
-    const double leftX = CATransform3DApplyToPoint(full, {-30, 0}).x, rightX = CATransform3DApplyToPoint(full, {30, 0}).x;
+    const double leftX = CATransform3DApplyToPoint(full, {-30, 0}).x,
+                 rightX = CATransform3DApplyToPoint(full, {30, 0}).x;
     auto redHeight = [&](double x) {
         const CGImageRef shot = s.shot();
         int rows = 0;
         for (int y = 0; y < 200; ++y)
-            if (CGImageGetPixel(shot, static_cast<std::size_t>(x * kScale), static_cast<std::size_t>(y)).g < 0.5) ++rows;
+            if (CGImageGetPixel(shot, static_cast<std::size_t>(x * kScale), static_cast<std::size_t>(y)).g < 0.5)
+                ++rows;
         return rows / kScale;
     };
     const double leftHeight = redHeight(leftX + 1), rightHeight = redHeight(rightX - 1);
     const bool leftFar = w(-30) > w(30);
-    EXPECT_LT(leftFar ? leftHeight : rightHeight, (leftFar ? rightHeight : leftHeight) - 10) << "narrower at the far edge";
+    EXPECT_LT(leftFar ? leftHeight : rightHeight, (leftFar ? rightHeight : leftHeight) - 10)
+        << "narrower at the far edge";
     EXPECT_LT(rightX - leftX, 60) << "foreshortened";
     expectColor(s.at(leftX - 3, 50), kWhite, "nothing outside the warped outline");
 
@@ -152,7 +155,8 @@ TEST(Compositor, MaskCutsByItsRenderedAlpha) {
 // Draws a word into the layer it is delegate of, as a view would.
 struct WordDrawer : CALayerDelegate {
     void drawLayer(CALayer&, const CGContextRef& context) override {
-        NSStringDrawing::drawAtPointInContext(context, "TT", {0, 0}, {UIFont::boldSystemFontOfSize(40), UIColor::blackColor()});
+        NSStringDrawing::drawAtPointInContext(context, "TT", {0, 0},
+                                              {UIFont::boldSystemFontOfSize(40), UIColor::blackColor()});
     }
 };
 
@@ -167,7 +171,8 @@ TEST(Compositor, TextCanServeAsAMask) {
     mask->setNeedsDisplay();
     layer->setMask(mask);
     const CGImageRef shot = s.shot();
-    const CGSize text = NSStringDrawing::sizeWithAttributes("TT", {UIFont::boldSystemFontOfSize(40), UIColor::blackColor()});
+    const CGSize text =
+        NSStringDrawing::sizeWithAttributes("TT", {UIFont::boldSystemFontOfSize(40), UIColor::blackColor()});
     const CGColor letters = meanColorInPoints(shot, {{0, 20}, text}, kScale);
     EXPECT_GT(1 - letters.g, 0.1) << "red shows through the letters";
     EXPECT_LT(1 - letters.g, 0.8) << "and only there";

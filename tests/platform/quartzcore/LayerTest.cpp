@@ -45,12 +45,24 @@ TEST(Layer, FrameFollowsPositionAnchorBoundsAndTransform) {
     } cases[] = {
         {"centred anchor", {50, 60}, {0.5, 0.5}, {{0, 0}, {100, 40}}, CATransform3DIdentity, {{0, 40}, {100, 40}}},
         {"top-left anchor", {50, 60}, {0, 0}, {{0, 0}, {100, 40}}, CATransform3DIdentity, {{50, 60}, {100, 40}}},
-        {"bounds origin does not move the frame", {50, 60}, {0.5, 0.5}, {{30, 30}, {100, 40}}, CATransform3DIdentity,
+        {"bounds origin does not move the frame",
+         {50, 60},
+         {0.5, 0.5},
+         {{30, 30}, {100, 40}},
+         CATransform3DIdentity,
          {{0, 40}, {100, 40}}},
-        {"scaled about the anchor", {50, 60}, {0.5, 0.5}, {{0, 0}, {100, 40}}, CATransform3DMakeScale(2, 0.5, 1),
+        {"scaled about the anchor",
+         {50, 60},
+         {0.5, 0.5},
+         {{0, 0}, {100, 40}},
+         CATransform3DMakeScale(2, 0.5, 1),
          {{-50, 50}, {200, 20}}},
-        {"quarter turn", {50, 60}, {0.5, 0.5}, {{0, 0}, {100, 40}},
-         CATransform3DMakeRotation(std::numbers::pi / 2, 0, 0, 1), {{30, 10}, {40, 100}}},
+        {"quarter turn",
+         {50, 60},
+         {0.5, 0.5},
+         {{0, 0}, {100, 40}},
+         CATransform3DMakeRotation(std::numbers::pi / 2, 0, 0, 1),
+         {{30, 10}, {40, 100}}},
     };
     for (const Case& c : cases) {
         auto layer = CALayer::layer();

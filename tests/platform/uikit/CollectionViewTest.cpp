@@ -20,7 +20,9 @@ struct Counters {
 // A cell that counts its making and reuse; its colour says which item it shows.
 class CountingCell : public UICollectionViewCell {
 public:
-    CountingCell(CGRect frame, Counters& counters) : UICollectionViewCell(frame), counters_(counters) { ++counters_.made; }
+    CountingCell(CGRect frame, Counters& counters) : UICollectionViewCell(frame), counters_(counters) {
+        ++counters_.made;
+    }
     void prepareForReuse() override {
         UICollectionViewCell::prepareForReuse();
         ++counters_.reused;
@@ -40,16 +42,20 @@ UIColor colorOf(const NSIndexPath& p) {
 struct Source : UICollectionViewDataSource {
     std::vector<NSInteger> counts{1};
     Counters counters;
-    NSInteger numberOfSectionsInCollectionView(UICollectionView&) override { return static_cast<NSInteger>(counts.size()); }
+    NSInteger numberOfSectionsInCollectionView(UICollectionView&) override {
+        return static_cast<NSInteger>(counts.size());
+    }
     NSInteger numberOfItemsInSection(UICollectionView&, NSInteger section) override { return counts[section]; }
-    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView& view, const NSIndexPath& p) override {
+    std::shared_ptr<UICollectionViewCell> cellForItemAtIndexPath(UICollectionView& view,
+                                                                 const NSIndexPath& p) override {
         ++counters.asked;
         auto cell = std::static_pointer_cast<CountingCell>(view.dequeueReusableCellWithReuseIdentifier("cell", p));
         cell->item = p.item;
         cell->contentView()->setBackgroundColor(colorOf(p));
         return cell;
     }
-    std::shared_ptr<UICollectionReusableView> viewForSupplementaryElementOfKind(UICollectionView& view, const std::string& kind,
+    std::shared_ptr<UICollectionReusableView> viewForSupplementaryElementOfKind(UICollectionView& view,
+                                                                                const std::string& kind,
                                                                                 const NSIndexPath& p) override {
         return view.dequeueReusableSupplementaryViewOfKind(kind, "band", p);
     }
@@ -59,8 +65,12 @@ struct Delegate : UICollectionViewDelegate {
     std::string calls;  // s<item> for select, d<item> for deselect
     bool refuse = false;
     bool shouldSelectItemAtIndexPath(UICollectionView&, const NSIndexPath&) override { return !refuse; }
-    void didSelectItemAtIndexPath(UICollectionView&, const NSIndexPath& p) override { calls += "s" + std::to_string(p.item); }
-    void didDeselectItemAtIndexPath(UICollectionView&, const NSIndexPath& p) override { calls += "d" + std::to_string(p.item); }
+    void didSelectItemAtIndexPath(UICollectionView&, const NSIndexPath& p) override {
+        calls += "s" + std::to_string(p.item);
+    }
+    void didDeselectItemAtIndexPath(UICollectionView&, const NSIndexPath& p) override {
+        calls += "d" + std::to_string(p.item);
+    }
 };
 
 class CollectionViewTest : public ::testing::Test {
@@ -73,8 +83,9 @@ protected:
         layout->setMinimumLineSpacing(2);
         view = std::make_shared<UICollectionView>(CGRectMake(0, 0, 320, 480), layout);
         view->registerClass([this](CGRect f) { return std::make_shared<CountingCell>(f, source->counters); }, "cell");
-        view->registerClassForSupplementaryViewOfKind([](CGRect f) { return std::make_shared<UICollectionReusableView>(f); },
-                                                      UICollectionElementKindSectionHeader, "band");
+        view->registerClassForSupplementaryViewOfKind(
+            [](CGRect f) { return std::make_shared<UICollectionReusableView>(f); },
+            UICollectionElementKindSectionHeader, "band");
         view->setDataSource(source);
         view->setDelegate(delegate);
         ui.window->addSubview(view);
@@ -95,7 +106,8 @@ protected:
         for (NSInteger s = 0; s < view->numberOfSections(); ++s)
             for (NSInteger i = 0; i < view->numberOfItemsInSection(s); ++i) {
                 const CGRect f = frameOf(i, s);
-                if (CGRectGetMaxY(f) > CGRectGetMinY(b) && CGRectGetMinY(f) < CGRectGetMaxY(b)) expected.push_back({s, i});
+                if (CGRectGetMaxY(f) > CGRectGetMinY(b) && CGRectGetMinY(f) < CGRectGetMaxY(b))
+                    expected.push_back({s, i});
             }
         EXPECT_EQ(view->indexPathsForVisibleItems(), expected) << when;
         std::size_t cellsInTree = 0;
@@ -133,21 +145,64 @@ TEST_F(CollectionViewTest, FlowLayoutSpreadsFullLinesAndKeepsTheSpacingOnAShortL
     using V = UICollectionViewScrollDirection;
     const std::vector<Case> cases = {
         // 3 × 105 + 2 × 2 leaves 1 point: spread, the gaps become 2.5.
-        {"phone grid", V::Vertical, {320, 480}, {105, 105}, 2, {}, {7}, {},
-         {{{0, 0}, CGRectMake(0, 0, 105, 105)}, {{0, 2}, CGRectMake(215, 0, 105, 105)},
-          {{0, 4}, CGRectMake(107.5, 107, 105, 105)}, {{0, 6}, CGRectMake(0, 214, 105, 105)}},
+        {"phone grid",
+         V::Vertical,
+         {320, 480},
+         {105, 105},
+         2,
+         {},
+         {7},
+         {},
+         {{{0, 0}, CGRectMake(0, 0, 105, 105)},
+          {{0, 2}, CGRectMake(215, 0, 105, 105)},
+          {{0, 4}, CGRectMake(107.5, 107, 105, 105)},
+          {{0, 6}, CGRectMake(0, 214, 105, 105)}},
          {320, 319}},
         // Short last line: the full line's 10-point gap, from the start edge.
-        {"short last line", V::Vertical, {320, 480}, {100, 50}, 2, {}, {5}, {},
-         {{{0, 1}, CGRectMake(110, 0, 100, 50)}, {{0, 3}, CGRectMake(0, 52, 100, 50)}, {{0, 4}, CGRectMake(110, 52, 100, 50)}},
+        {"short last line",
+         V::Vertical,
+         {320, 480},
+         {100, 50},
+         2,
+         {},
+         {5},
+         {},
+         {{{0, 1}, CGRectMake(110, 0, 100, 50)},
+          {{0, 3}, CGRectMake(0, 52, 100, 50)},
+          {{0, 4}, CGRectMake(110, 52, 100, 50)}},
          {320, 102}},
-        {"pad grid with insets", V::Vertical, {768, 1024}, {167, 167}, 20, {20, 20, 20, 20}, {5}, {},
-         {{{0, 1}, CGRectMake(207, 20, 167, 167)}, {{0, 3}, CGRectMake(581, 20, 167, 167)}, {{0, 4}, CGRectMake(20, 207, 167, 167)}},
+        {"pad grid with insets",
+         V::Vertical,
+         {768, 1024},
+         {167, 167},
+         20,
+         {20, 20, 20, 20},
+         {5},
+         {},
+         {{{0, 1}, CGRectMake(207, 20, 167, 167)},
+          {{0, 3}, CGRectMake(581, 20, 167, 167)},
+          {{0, 4}, CGRectMake(20, 207, 167, 167)}},
          {768, 394}},
-        {"pages", V::Horizontal, {320, 436}, {320, 436}, 0, {}, {3}, {},
-         {{{0, 0}, CGRectMake(0, 0, 320, 436)}, {{0, 2}, CGRectMake(640, 0, 320, 436)}}, {960, 436}},
-        {"sections with headers", V::Vertical, {320, 480}, {160, 100}, 0, {5, 0, 5, 0}, {3, 1}, {0, 30},
-         {{{0, 2}, CGRectMake(0, 135, 160, 100)}, {{1, 0}, CGRectMake(0, 275, 160, 100)}}, {320, 380}},
+        {"pages",
+         V::Horizontal,
+         {320, 436},
+         {320, 436},
+         0,
+         {},
+         {3},
+         {},
+         {{{0, 0}, CGRectMake(0, 0, 320, 436)}, {{0, 2}, CGRectMake(640, 0, 320, 436)}},
+         {960, 436}},
+        {"sections with headers",
+         V::Vertical,
+         {320, 480},
+         {160, 100},
+         0,
+         {5, 0, 5, 0},
+         {3, 1},
+         {0, 30},
+         {{{0, 2}, CGRectMake(0, 135, 160, 100)}, {{1, 0}, CGRectMake(0, 275, 160, 100)}},
+         {320, 380}},
     };
     for (const auto& c : cases) {
         layout->setScrollDirection(c.direction);
@@ -159,7 +214,8 @@ TEST_F(CollectionViewTest, FlowLayoutSpreadsFullLinesAndKeepsTheSpacingOnAShortL
         view->setFrame({{0, 0}, c.box});
         source->counts = c.counts;
         view->reloadData();
-        for (const auto& [path, frame] : c.frames) EXPECT_EQ(frameOf(path.item, path.section), frame) << c.name << " " << path.item;
+        for (const auto& [path, frame] : c.frames)
+            EXPECT_EQ(frameOf(path.item, path.section), frame) << c.name << " " << path.item;
         view->layoutIfNeeded();
         EXPECT_EQ(view->contentSize(), c.content) << c.name;
         EXPECT_FALSE(view->layoutAttributesForItemAtIndexPath({0, c.counts[0]})) << c.name << ": past the count";
@@ -226,12 +282,16 @@ TEST_F(CollectionViewTest, BatchUpdatesKeepTheCountRuleOrThrow) {
         bool completed = false;
         // Inside a block without animation, which must end cleanly despite the throw.
         EXPECT_THROW(UIView::performWithoutAnimation([&] {
-                         view->performBatchUpdates([&] {
-                             view->insertItemsAtIndexPaths(c.inserted);
-                             view->deleteItemsAtIndexPaths(c.deleted);
-                             view->reloadItemsAtIndexPaths(c.reloaded);
-                         }, [&](bool) { completed = true; });
-                     }), std::logic_error) << c.name;
+                         view->performBatchUpdates(
+                             [&] {
+                                 view->insertItemsAtIndexPaths(c.inserted);
+                                 view->deleteItemsAtIndexPaths(c.deleted);
+                                 view->reloadItemsAtIndexPaths(c.reloaded);
+                             },
+                             [&](bool) { completed = true; });
+                     }),
+                     std::logic_error)
+            << c.name;
         ui.advance(0.5);
         EXPECT_FALSE(completed) << c.name;
         EXPECT_TRUE(UIView::areAnimationsEnabled()) << c.name;
@@ -247,17 +307,20 @@ TEST_F(CollectionViewTest, BatchUpdatesKeepTheCountRuleOrThrow) {
     source->counts = {9, 4};
     int completions = 0;
     source->counters.asked = 0;
-    view->performBatchUpdates([&] {
-        view->deleteItemsAtIndexPaths({{0, 1}, {0, 2}});
-        view->insertItemsAtIndexPaths({{0, 0}});
-        view->reloadItemsAtIndexPaths({{0, 7}});
-    }, [&](bool finished) { completions += finished; });
+    view->performBatchUpdates(
+        [&] {
+            view->deleteItemsAtIndexPaths({{0, 1}, {0, 2}});
+            view->insertItemsAtIndexPaths({{0, 0}});
+            view->reloadItemsAtIndexPaths({{0, 7}});
+        },
+        [&](bool finished) { completions += finished; });
     EXPECT_EQ(view->numberOfItemsInSection(0), 9);
     EXPECT_EQ(view->indexPathsForSelectedItems(), (std::vector<NSIndexPath>{{0, 4}}));
     EXPECT_EQ(view->cellForItemAtIndexPath({0, 4}), cell5);
     EXPECT_TRUE(cell5->isSelected());
     EXPECT_EQ(cell5->frame(), frameOf(4));
-    EXPECT_EQ(source->counters.asked, 3) << "the inserted item, the reloaded one and the other section's last, come into view";
+    EXPECT_EQ(source->counters.asked, 3)
+        << "the inserted item, the reloaded one and the other section's last, come into view";
     ui.advance(0.15);
     const CGPoint midway = cell5->layer()->presentation().position;
     EXPECT_LT(midway.x, old5.x);
@@ -281,7 +344,7 @@ TEST_F(CollectionViewTest, BatchUpdatesKeepTheCountRuleOrThrow) {
 TEST_F(CollectionViewTest, TapsSelectThroughTheDelegate) {
     source->counts = {30};
     view->reloadData();
-    ui.tap(50, 50);  // item 0
+    ui.tap(50, 50);    // item 0
     ui.tap(160, 160);  // item 4
     EXPECT_EQ(delegate->calls, "s0d0s4");
     EXPECT_EQ(view->indexPathsForSelectedItems(), (std::vector<NSIndexPath>{{0, 4}}));
@@ -295,7 +358,7 @@ TEST_F(CollectionViewTest, TapsSelectThroughTheDelegate) {
 
     view->setAllowsMultipleSelection(true);
     delegate->calls.clear();
-    ui.tap(270, 50);  // item 2 joins
+    ui.tap(270, 50);   // item 2 joins
     ui.tap(160, 160);  // item 4 leaves
     EXPECT_EQ(delegate->calls, "s2d4");
     EXPECT_EQ(view->indexPathsForSelectedItems(), (std::vector<NSIndexPath>{{0, 2}}));
@@ -315,7 +378,8 @@ TEST_F(CollectionViewTest, TapsSelectThroughTheDelegate) {
     view->selectItemAtIndexPath(std::nullopt, false, UICollectionViewScrollPositionNone);
     EXPECT_TRUE(view->indexPathsForSelectedItems().empty());
     EXPECT_EQ(delegate->calls, "");
-    EXPECT_THROW(view->selectItemAtIndexPath(NSIndexPath{0, 30}, false, UICollectionViewScrollPositionTop), std::out_of_range);
+    EXPECT_THROW(view->selectItemAtIndexPath(NSIndexPath{0, 30}, false, UICollectionViewScrollPositionTop),
+                 std::out_of_range);
 }
 
 TEST_F(CollectionViewTest, ScrollPositionsBringTheItemToAnEdgeOrTheCentreWithinRange) {

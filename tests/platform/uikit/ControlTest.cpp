@@ -29,12 +29,16 @@ protected:
     // Records every event of the control by name.
     void record(UIControl& control) {
         const std::vector<std::pair<UIControlEvents, std::string>> names = {
-            {UIControlEventTouchDown, "down"},          {UIControlEventTouchDragExit, "exit"},
-            {UIControlEventTouchDragEnter, "enter"},    {UIControlEventTouchUpInside, "up-inside"},
-            {UIControlEventTouchUpOutside, "up-outside"}, {UIControlEventTouchCancel, "cancel"},
+            {UIControlEventTouchDown, "down"},
+            {UIControlEventTouchDragExit, "exit"},
+            {UIControlEventTouchDragEnter, "enter"},
+            {UIControlEventTouchUpInside, "up-inside"},
+            {UIControlEventTouchUpOutside, "up-outside"},
+            {UIControlEventTouchCancel, "cancel"},
             {UIControlEventValueChanged, "changed"}};
         for (const auto& [event, name] : names)
-            control.addTarget(this, [this, name](UIControl&, const UIEvent*) { events.push_back(name); }, event);
+            control.addTarget(
+                this, [this, name](UIControl&, const UIEvent*) { events.push_back(name); }, event);
     }
 
     CGImageRef shot(UIView& root) { return CACompositor::compose(*root.layer(), root.bounds().size, 2); }
@@ -102,8 +106,10 @@ TEST_F(ControlTest, RemovedTargetsStopAndSeveralActionsAllRun) {
     ui.window->addSubview(button);
     int a = 0, b = 0;
     int targetA = 0, targetB = 0;
-    button->addTarget(&targetA, [&](UIControl&, const UIEvent*) { ++a; }, UIControlEventTouchUpInside);
-    button->addTarget(&targetB, [&](UIControl&, const UIEvent*) { ++b; }, UIControlEventTouchUpInside);
+    button->addTarget(
+        &targetA, [&](UIControl&, const UIEvent*) { ++a; }, UIControlEventTouchUpInside);
+    button->addTarget(
+        &targetB, [&](UIControl&, const UIEvent*) { ++b; }, UIControlEventTouchUpInside);
     tap({20, 20});
     EXPECT_EQ(a + b, 2);
     button->removeTarget(&targetA, UIControlEventTouchUpInside);
@@ -178,7 +184,9 @@ TEST_F(ControlTest, PictureViewPlacesByContentModeAndClipsWhenAsked) {
         const CGImageRef image = shot(*host);
         auto inView = [](CGRect r) { return CGRectOffset(r, 0, 20); };
         EXPECT_GT(meanColorInPoints(image, inView(CGRectInset(c.red, 4, 4)), 2).r, 0.9) << c.name;
-        if (c.empty.size.width > 0) { EXPECT_LT(meanColorInPoints(image, inView(c.empty), 2).a, 0.01) << c.name; }
+        if (c.empty.size.width > 0) {
+            EXPECT_LT(meanColorInPoints(image, inView(c.empty), 2).a, 0.01) << c.name;
+        }
     }
     // A 20-point disc centred in a 10-point-high view: clipping cuts what overflows.
     auto host = std::make_shared<UIView>(CGRectMake(0, 0, 40, 40));

@@ -31,7 +31,9 @@ TEST_F(NavigationTest, TheTopViewFillsTheScreenBelowTheBarUnlessItExtendsUnderAT
         UIRectEdge edges;
         bool translucent, barHidden;
         double y;
-    } cases[] = {{UIRectEdgeNone, true, false, 44}, {UIRectEdgeAll, true, false, 0}, {UIRectEdgeAll, false, false, 44},
+    } cases[] = {{UIRectEdgeNone, true, false, 44},
+                 {UIRectEdgeAll, true, false, 0},
+                 {UIRectEdgeAll, false, false, 44},
                  {UIRectEdgeNone, true, true, 0}};
     for (const Case& c : cases) {
         auto root = make("root", UIColor::redColor());
@@ -104,7 +106,8 @@ TEST_F(NavigationTest, BarItemsSendTheirActionOnlyWhenEnabledAndTheToolbarShares
     EXPECT_EQ(done, 1);
 
     nav->setToolbarHidden(false);
-    auto trashItem = UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Trash, [&](UIBarButtonItem&) { ++trash; });
+    auto trashItem =
+        UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Trash, [&](UIBarButtonItem&) { ++trash; });
     auto actionItem = UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::Action);
     auto flexible = UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::FlexibleSpace);
     auto fixed = UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::FixedSpace);

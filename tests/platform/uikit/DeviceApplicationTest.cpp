@@ -19,9 +19,8 @@ protected:
     }
     std::vector<std::string> log;
     void record(const NSNotificationName& name) {
-        NSNotificationCenter::defaultCenter().addObserver(this, name, [this](const NSNotification& n) {
-            log.push_back(n.name);
-        });
+        NSNotificationCenter::defaultCenter().addObserver(this, name,
+                                                          [this](const NSNotification& n) { log.push_back(n.name); });
     }
 };
 
@@ -59,8 +58,8 @@ TEST_F(DeviceTest, ScreenBoundsTurnWithTheInterfaceFromVersion8On) {
         int order;
     };
     const Case cases[] = {
-        {"8.10", "8.9", 1}, {"8.0", "8.0", 0}, {"8", "8.0", -1}, {"08.1", "8.1", 0}, {"7.1.2", "7.10", -1},
-        {"10.0", "9.3", 1}, {"8.1b", "8.1a", 1},
+        {"8.10", "8.9", 1},    {"8.0", "8.0", 0},  {"8", "8.0", -1},    {"08.1", "8.1", 0},
+        {"7.1.2", "7.10", -1}, {"10.0", "9.3", 1}, {"8.1b", "8.1a", 1},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(UIDevice::compareVersions(c.a, c.b), c.order) << c.a << " vs " << c.b;
@@ -102,7 +101,7 @@ TEST_F(DeviceTest, TurningTheDeviceTurnsTheInterfaceWhileNotificationsAreOn) {
     EXPECT_EQ(UIScreen::mainScreen().bounds().size, CGSizeMake(667, 375));
 
     log.clear();
-    device.setOrientation(UIDeviceOrientation::FaceUp);             // the interface stays
+    device.setOrientation(UIDeviceOrientation::FaceUp);              // the interface stays
     device.setOrientation(UIDeviceOrientation::PortraitUpsideDown);  // not on a phone
     EXPECT_EQ(log, (std::vector<std::string>{UIDeviceOrientationDidChangeNotification,
                                              UIDeviceOrientationDidChangeNotification}));

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 class MenuLog : public UIDocumentInteractionControllerDelegate {
 public:
     void documentInteractionControllerWillBeginSendingToApplication(UIDocumentInteractionController&,
-                                                                   const std::string& application) override {
+                                                                    const std::string& application) override {
         calls.push_back("begin " + application);
     }
     void documentInteractionControllerDidDismissOpenInMenu(UIDocumentInteractionController&) override {
@@ -122,7 +122,9 @@ TEST_F(DocumentInteractionTest, ChoosingAnOpenerLaunchesItWithItsArgumentsIntact
 TEST_F(DocumentInteractionTest, AnOpenerThatCannotStartOrFailsSaysWhyInAnAlert) {
     const std::string missing = (root / "no-such-viewer").string();
     registerOpeners({{{"id", "gone"}, {"name", "Gone"}, {"types", {"public.jpeg"}}, {"exec", {missing, "%f"}}},
-                     {{"id", "failing"}, {"name", "Failing"}, {"types", {"public.jpeg"}},
+                     {{"id", "failing"},
+                      {"name", "Failing"},
+                      {"types", {"public.jpeg"}},
                       {"exec", {"/bin/sh", "-c", "exit 2", "sh", "%f"}}}});
     struct Case {
         std::string opener, said;
@@ -194,7 +196,8 @@ TEST_F(DocumentInteractionTest, ADesktopEntryForJpegIsOfferedThroughGioAndLaunch
     const fs::path file = writeFile("Tavorin.jpg");
     bool offered = false;
     for (const auto& opener : UIDocumentOpeners::openersForDocument(kUTTypeImage, file.string()))
-        offered = offered || (opener.identifier == "tavorin-test-viewer.desktop" && opener.name == "Tavorin Test Viewer");
+        offered =
+            offered || (opener.identifier == "tavorin-test-viewer.desktop" && opener.name == "Tavorin Test Viewer");
     ASSERT_TRUE(offered);
     auto controller = controllerFor(file);
     controller->setUTI(kUTTypeImage);

@@ -221,8 +221,11 @@ TEST_F(GestureRecognizerTest, SwipesGoFiftyPointsTheirWayWithinHalfASecond) {
         {"left", UISwipeGestureRecognizerDirectionLeft, {140, 290}, 0.2, true},
         {"up", UISwipeGestureRecognizerDirectionUp, {210, 240}, 0.2, true},
         {"down", UISwipeGestureRecognizerDirectionDown, {200, 360}, 0.2, true},
-        {"left or right, going left", UISwipeGestureRecognizerDirectionLeft | UISwipeGestureRecognizerDirectionRight,
-         {140, 300}, 0.2, true},
+        {"left or right, going left",
+         UISwipeGestureRecognizerDirectionLeft | UISwipeGestureRecognizerDirectionRight,
+         {140, 300},
+         0.2,
+         true},
         {"wrong way", UISwipeGestureRecognizerDirectionRight, {140, 300}, 0.2, false},
         {"too short", UISwipeGestureRecognizerDirectionRight, {245, 300}, 0.2, false},
         {"too far across", UISwipeGestureRecognizerDirectionRight, {250, 330}, 0.2, false},
@@ -301,7 +304,8 @@ TEST_F(GestureRecognizerTest, DelegatesAndControlsKeepTouchesFromRecognisers) {
     auto tap = add<UITapGestureRecognizer>(tapped);
     auto button = addButton(*view, CGRectMake(20, 400, 100, 50));
     int clicks = 0;
-    button->addTarget(&clicks, [&](UIControl&, const UIEvent*) { ++clicks; }, UIControlEventTouchUpInside);
+    button->addTarget(
+        &clicks, [&](UIControl&, const UIEvent*) { ++clicks; }, UIControlEventTouchUpInside);
     ui.tap(60, 420);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(tapped.states, "");
@@ -340,14 +344,17 @@ TEST_F(GestureRecognizerTest, PinchAndRotationFollowTwoFingers) {
     auto fingers = [](UITouchPhase phase, CGFloat radius, CGFloat turn) {
         const CGPoint c{200, 300};
         const CGFloat dx = radius * std::cos(turn), dy = radius * std::sin(turn);
-        return std::vector<UITouchReport>{{7, phase, {c.x - dx, c.y - dy}, 1, 1}, {8, phase, {c.x + dx, c.y + dy}, 1, 1}};
+        return std::vector<UITouchReport>{{7, phase, {c.x - dx, c.y - dy}, 1, 1},
+                                          {8, phase, {c.x + dx, c.y + dy}, 1, 1}};
     };
     ui.driver->sendTouches(fingers(UITouchPhase::Began, 50, 0));
     const CGFloat full = 2.5 * M_PI;
     for (int i = 1; i <= 20; ++i) {
         ui.advance(0.05);
         ui.driver->sendTouches(fingers(UITouchPhase::Moved, 50 + 25 * i / 20.0, full * i / 20));
-        if (i == 10) { EXPECT_NEAR(pinch->scale(), 1.25, 1e-9); }
+        if (i == 10) {
+            EXPECT_NEAR(pinch->scale(), 1.25, 1e-9);
+        }
     }
     EXPECT_NEAR(scale, 1.5, 1e-9);
     EXPECT_NEAR(scaleSpeed, (1.5 - 73.75 / 50) / 0.05, 1e-9) << "over the last step";

@@ -108,8 +108,7 @@ TEST_F(HostWindowTest, AResizedWindowKeepsThePicturesShapeAndItsClicksLandWhereT
     struct Case {
         int width, height;
         const char* what;
-    } cases[] = {{1000, 600, "wider than the device: bars left and right"},
-                 {300, 900, "taller: bars above and below"}};
+    } cases[] = {{1000, 600, "wider than the device: bars left and right"}, {300, 900, "taller: bars above and below"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         // As a window manager would: the window gets another size.
@@ -168,13 +167,11 @@ TEST_F(HostWindowTest, FingerPressureIsForceOnlyOnScreensThatMeasureIt) {
 
 TEST_F(HostWindowTest, KeysAndWindowEventsReachTheDriver) {
     std::vector<NSNotificationName> posted;
-    for (const NSNotificationName& name : {AVSystemControllerSystemVolumeDidChangeNotification,
-                                           UIDeviceOrientationDidChangeNotification,
-                                           UIApplicationWillResignActiveNotification,
-                                           UIApplicationDidEnterBackgroundNotification})
-        NSNotificationCenter::defaultCenter().addObserver(this, name, [&](const NSNotification& n) {
-            posted.push_back(n.name);
-        });
+    for (const NSNotificationName& name :
+         {AVSystemControllerSystemVolumeDidChangeNotification, UIDeviceOrientationDidChangeNotification,
+          UIApplicationWillResignActiveNotification, UIApplicationDidEnterBackgroundNotification})
+        NSNotificationCenter::defaultCenter().addObserver(this, name,
+                                                          [&](const NSNotification& n) { posted.push_back(n.name); });
     // The program has the media player, which keeps the system volume the volume keys move.
     MPMusicPlayerController::applicationMusicPlayer();
     std::vector<UIKeyPress> unhandled;
@@ -205,9 +202,10 @@ TEST_F(HostWindowTest, KeysAndWindowEventsReachTheDriver) {
     UIInputDriver::removeKeyHandler(handler);
     UIDevice::currentDevice().endGeneratingDeviceOrientationNotifications();
     NSNotificationCenter::defaultCenter().removeObserver(this);
-    EXPECT_EQ(posted, (std::vector<NSNotificationName>{
-                          UIDeviceOrientationDidChangeNotification, UIApplicationWillResignActiveNotification,
-                          UIApplicationDidEnterBackgroundNotification, AVSystemControllerSystemVolumeDidChangeNotification}));
+    EXPECT_EQ(posted,
+              (std::vector<NSNotificationName>{
+                  UIDeviceOrientationDidChangeNotification, UIApplicationWillResignActiveNotification,
+                  UIApplicationDidEnterBackgroundNotification, AVSystemControllerSystemVolumeDidChangeNotification}));
     EXPECT_EQ(unhandled, (std::vector<UIKeyPress>{{UIKeyCode::Left, true}, {UIKeyCode::Escape, false}}));
 }
 

@@ -20,7 +20,8 @@ platform::ImageBitmap distinctPixels() {
     for (std::uint32_t y = 0; y < 2; ++y)
         for (std::uint32_t x = 0; x < 3; ++x) {
             std::uint8_t* p = bitmap->pixel(x, y);
-            p[0] = static_cast<std::uint8_t>(40 * x + 1), p[1] = static_cast<std::uint8_t>(100 * y + 1), p[2] = 7, p[3] = 255;
+            p[0] = static_cast<std::uint8_t>(40 * x + 1), p[1] = static_cast<std::uint8_t>(100 * y + 1), p[2] = 7,
+            p[3] = 255;
         }
     return *bitmap;
 }
@@ -53,8 +54,10 @@ TEST(Image, EveryOrientationHasItsSizeAndDrawsUpright) {
         for (std::uint32_t y = 0; y < expected->height; ++y)
             for (std::uint32_t x = 0; x < expected->width; ++x) {
                 CGColor c = CGImageGetPixel(drawn->CGImage(), x, y);
-                EXPECT_NEAR(c.r * 255, expected->pixel(x, y)[0], 0.5) << "orientation " << code << " at " << x << "," << y;
-                EXPECT_NEAR(c.g * 255, expected->pixel(x, y)[1], 0.5) << "orientation " << code << " at " << x << "," << y;
+                EXPECT_NEAR(c.r * 255, expected->pixel(x, y)[0], 0.5)
+                    << "orientation " << code << " at " << x << "," << y;
+                EXPECT_NEAR(c.g * 255, expected->pixel(x, y)[1], 0.5)
+                    << "orientation " << code << " at " << x << "," << y;
             }
     }
     EXPECT_EQ(UIImage::imageWithCGImage(nullptr), nullptr);
@@ -99,7 +102,8 @@ protected:
 TEST_F(ImageFileTest, FilesCarryOrientationScaleAndAlpha) {
     platform::ImageBitmap bitmap = distinctPixels();
     platform::ImageProperties properties{{platform::kCGImagePropertyOrientation, 6}};  // turned right
-    ASSERT_TRUE(platform::WriteImageFile(bitmap, platform::ImageFileType::PNG, properties, (dir / "shot@2x.png").string()));
+    ASSERT_TRUE(
+        platform::WriteImageFile(bitmap, platform::ImageFileType::PNG, properties, (dir / "shot@2x.png").string()));
     bitmap.pixel(0, 0)[3] = 10;
     ASSERT_TRUE(platform::WriteImageFile(bitmap, platform::ImageFileType::PNG, {}, (dir / "icon.png").string()));
 
@@ -132,7 +136,7 @@ TEST(Color, RGBWhiteAndHSB) {
         CGFloat h, s, b;
         CGColor rgb;
     } cases[] = {
-        {0, 1, 1, {1, 0, 0, 1}},       {1.0 / 3, 1, 1, {0, 1, 0, 1}}, {2.0 / 3, 1, 1, {0, 0, 1, 1}},
+        {0, 1, 1, {1, 0, 0, 1}},       {1.0 / 3, 1, 1, {0, 1, 0, 1}},       {2.0 / 3, 1, 1, {0, 0, 1, 1}},
         {1.0 / 6, 1, 1, {1, 1, 0, 1}}, {0.5, 0.5, 0.8, {0.4, 0.8, 0.8, 1}}, {0.25, 0, 0.3, {0.3, 0.3, 0.3, 1}},
         {1.0, 1, 1, {1, 0, 0, 1}},  // a full turn is red again
     };
@@ -170,7 +174,8 @@ TEST(Image, ResizableImagesStretchInNineSlicesKeepingTheirCaps) {
     CGContextSetFillColorWithColor(c, {0, 0, 1, 1});
     CGContextFillRect(c, {{0, 0}, {6, 6}});
     CGContextSetFillColorWithColor(c, {1, 0, 0, 1});
-    for (const CGPoint p : {CGPoint{0, 0}, CGPoint{4, 0}, CGPoint{0, 4}, CGPoint{4, 4}}) CGContextFillRect(c, {p, {2, 2}});
+    for (const CGPoint p : {CGPoint{0, 0}, CGPoint{4, 0}, CGPoint{0, 4}, CGPoint{4, 4}})
+        CGContextFillRect(c, {p, {2, 2}});
     CGContextSetFillColorWithColor(c, {0, 1, 0, 1});
     CGContextFillRect(c, {{2, 2}, {2, 2}});
     const UIImagePtr picture = UIGraphicsGetImageFromCurrentImageContext();
@@ -185,10 +190,13 @@ TEST(Image, ResizableImagesStretchInNineSlicesKeepingTheirCaps) {
     sliced->drawSlicedInRect({{0, 0}, {20, 10}});
     const UIImagePtr drawn = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
-    const struct { std::size_t x, y; CGColor color; } probes[] = {
-        {1, 1, {1, 0, 0, 1}},   {38, 1, {1, 0, 0, 1}},  {1, 18, {1, 0, 0, 1}}, {38, 18, {1, 0, 0, 1}},
-        {5, 1, {0, 0, 1, 1}},   {20, 2, {0, 0, 1, 1}},  {34, 1, {0, 0, 1, 1}}, {1, 10, {0, 0, 1, 1}},
-        {20, 10, {0, 1, 0, 1}}, {6, 5, {0, 1, 0, 1}},   {33, 14, {0, 1, 0, 1}},
+    const struct {
+        std::size_t x, y;
+        CGColor color;
+    } probes[] = {
+        {1, 1, {1, 0, 0, 1}},   {38, 1, {1, 0, 0, 1}}, {1, 18, {1, 0, 0, 1}},  {38, 18, {1, 0, 0, 1}},
+        {5, 1, {0, 0, 1, 1}},   {20, 2, {0, 0, 1, 1}}, {34, 1, {0, 0, 1, 1}},  {1, 10, {0, 0, 1, 1}},
+        {20, 10, {0, 1, 0, 1}}, {6, 5, {0, 1, 0, 1}},  {33, 14, {0, 1, 0, 1}},
     };
     for (const auto& p : probes) {
         const CGColor got = CGImageGetPixel(drawn->CGImage(), p.x, p.y);

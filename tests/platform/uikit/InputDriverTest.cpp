@@ -30,9 +30,8 @@ protected:
     // The notifications of these names, in order.
     void observe(const std::vector<NSNotificationName>& names) {
         for (const auto& name : names)
-            NSNotificationCenter::defaultCenter().addObserver(this, name, [this](const NSNotification& n) {
-                posted.push_back(n);
-            });
+            NSNotificationCenter::defaultCenter().addObserver(this, name,
+                                                              [this](const NSNotification& n) { posted.push_back(n); });
     }
     void TearDown() override { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
@@ -98,7 +97,7 @@ TEST_F(InputDriverTest, CtrlDragTurnsTwoFingersAboutThePressPointAndCtrlWheelSpr
         return std::pair{std::hypot(a.x - b.x, a.y - b.y), std::atan2(a.y - b.y, a.x - b.x)};
     };
     ui.driver->mouseDown(UIMouseButton::Left, {350, 350}, 1, true);  // press at (75, 75) in the view
-    ui.driver->mouseMove({470, 350});                                 // 60 points sideways: one radian
+    ui.driver->mouseMove({470, 350});                                // 60 points sideways: one radian
     ui.driver->mouseUp(UIMouseButton::Left, {470, 350});
     ASSERT_EQ(view->phases(), "bbmmee");
     EXPECT_NEAR(fingerGap(0).second, 0, 1e-9);
@@ -242,10 +241,22 @@ TEST_F(InputDriverTest, InputOnAWindowWhoseFocusWentElsewhereMakesTheApplication
     // that the window is in use. A minimised window stays in the background.
     UIApplication& app = UIApplication::sharedApplication();
     const std::vector<std::pair<const char*, std::function<void()>>> inputs = {
-        {"a click", [&] { ui.driver->tap({150, 150}); }},
-        {"a press of the right button", [&] { ui.driver->forcePress({150, 150}, 0.1); }},
-        {"the wheel", [&] { ui.driver->wheel({300, 300}, 0, 1); }},
-        {"a key", [&] { ui.driver->key({UIKeyCode::Escape, false}); }},
+        {"a click",
+         [&] {
+             ui.driver->tap({150, 150});
+         }},
+        {"a press of the right button",
+         [&] {
+             ui.driver->forcePress({150, 150}, 0.1);
+         }},
+        {"the wheel",
+         [&] {
+             ui.driver->wheel({300, 300}, 0, 1);
+         }},
+        {"a key",
+         [&] {
+             ui.driver->key({UIKeyCode::Escape, false});
+         }},
     };
     for (const auto& [what, input] : inputs) {
         SCOPED_TRACE(what);

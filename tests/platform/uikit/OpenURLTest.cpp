@@ -25,9 +25,17 @@ TEST(OpenURLTest, OnlyWebAndMailAddressesAndTheSettingsAreHandedOn) {
         std::string url;
         bool opened;
     } cases[] = {
-        {"https://example.org/help?a=1&b=2", true}, {"HTTP://example.org", true}, {"mailto:help@example.org", true},
-        {"http:", false}, {"file:///etc/passwd", false}, {"javascript:alert(1)", false}, {"", false},
-        {"--help", false}, {"https://example.org/\nrm", false}, {"x-other:thing", false}, {"example.org", false},
+        {"https://example.org/help?a=1&b=2", true},
+        {"HTTP://example.org", true},
+        {"mailto:help@example.org", true},
+        {"http:", false},
+        {"file:///etc/passwd", false},
+        {"javascript:alert(1)", false},
+        {"", false},
+        {"--help", false},
+        {"https://example.org/\nrm", false},
+        {"x-other:thing", false},
+        {"example.org", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
@@ -58,14 +66,17 @@ TEST(OpenURLTest, ADesktopThatCannotOpenTheAddressSaysWhyInAnAlert) {
     struct Case {
         std::optional<std::string> xdgOpen;  // the stand-in's body; none: no xdg-open at all
         std::string url;
-        std::string said;                    // the alert's message; empty: no alert
+        std::string said;  // the alert's message; empty: no alert
     } cases[] = {
         {"exit 0", "https://example.org/a", ""},
-        {"exit 3", "https://example.org/b", "https://example.org/b\nxdg-open ended with status 3: no program on this desktop opens it"},
-        {"exit 4", "mailto:help@example.org", "mailto:help@example.org\nxdg-open ended with status 4: the program that opens it failed"},
+        {"exit 3", "https://example.org/b",
+         "https://example.org/b\nxdg-open ended with status 3: no program on this desktop opens it"},
+        {"exit 4", "mailto:help@example.org",
+         "mailto:help@example.org\nxdg-open ended with status 4: the program that opens it failed"},
         {"exit 1", "https://example.org/c", "https://example.org/c\nxdg-open ended with status 1"},
         {"kill -9 $$", "https://example.org/d", "https://example.org/d\nxdg-open was ended by signal 9"},
-        {std::nullopt, "https://example.org/e", "https://example.org/e\nxdg-open could not be started: No such file or directory"},
+        {std::nullopt, "https://example.org/e",
+         "https://example.org/e\nxdg-open could not be started: No such file or directory"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.xdgOpen.value_or("no xdg-open"));

@@ -40,7 +40,8 @@ struct Vendor : UIViewControllerTransitioningDelegate {
         UIViewController&, UIViewController&, UIViewController&) override {
         return animator;
     }
-    std::shared_ptr<UIViewControllerAnimatedTransitioning> animationControllerForDismissedController(UIViewController&) override {
+    std::shared_ptr<UIViewControllerAnimatedTransitioning> animationControllerForDismissedController(
+        UIViewController&) override {
         return animator;
     }
 };

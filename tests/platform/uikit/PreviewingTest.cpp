@@ -97,9 +97,9 @@ TEST_F(PreviewingTest, NoPeekLeavesTheTouchToTheViews) {
         bool answer;
         bool unregister;
     };
-    for (const Case& c : {Case{"outside the source", {300, 500}, true, false},
-                          Case{"the delegate declines", {150, 200}, false, false},
-                          Case{"unregistered", {150, 200}, true, true}}) {
+    for (const Case& c :
+         {Case{"outside the source", {300, 500}, true, false}, Case{"the delegate declines", {150, 200}, false, false},
+          Case{"unregistered", {150, 200}, true, true}}) {
         SCOPED_TRACE(c.name);
         answer = c.answer;
         if (c.unregister) owner->unregisterForPreviewingWithContext(context);
@@ -123,10 +123,12 @@ TEST_F(PreviewingTest, FullForcePopsAndLightForceDoesNothing) {
 
 TEST_F(PreviewingTest, RisingListsTheActionsAndATapRunsOne) {
     std::vector<std::string> ran;
-    for (auto [title, style] : {std::pair{"Edit", UIPreviewActionStyle::Default}, {"Delete", UIPreviewActionStyle::Destructive}})
-        peeked->actions.push_back(UIPreviewAction::actionWithTitle(title, style, [&ran](const UIPreviewAction& a, UIViewController& c) {
-            ran.push_back(a.title + (dynamic_cast<PeekedController*>(&c) ? " on the peek" : ""));
-        }));
+    for (auto [title, style] :
+         {std::pair{"Edit", UIPreviewActionStyle::Default}, {"Delete", UIPreviewActionStyle::Destructive}})
+        peeked->actions.push_back(
+            UIPreviewAction::actionWithTitle(title, style, [&ran](const UIPreviewAction& a, UIViewController& c) {
+                ran.push_back(a.title + (dynamic_cast<PeekedController*>(&c) ? " on the peek" : ""));
+            }));
     pressDown({150, 200});
     ui.driver->touchMove(1, {150, 170}, UITouchMaximumPossibleForce / 2);
     EXPECT_TRUE(UIViewControllerPreviewing::actionViews().empty()) << "30 pt is not enough";

@@ -18,10 +18,13 @@ protected:
         std::filesystem::create_directories(folder);
         button = addButton(*ui.window, CGRectMake(100, 500, 100, 60));
         button->setBackgroundColor(UIColor::colorWithRed(1, 0, 0, 1));
-        button->addTarget(this, [this](UIControl& sender, const UIEvent*) {
-            ++taps;
-            sender.setBackgroundColor(UIColor::colorWithRed(0, 1, 0, 1));
-        }, UIControlEventTouchUpInside);
+        button->addTarget(
+            this,
+            [this](UIControl& sender, const UIEvent*) {
+                ++taps;
+                sender.setBackgroundColor(UIColor::colorWithRed(0, 1, 0, 1));
+            },
+            UIControlEventTouchUpInside);
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
     bool run(const std::string& script, std::string* error = nullptr) {
@@ -39,13 +42,15 @@ protected:
 
 TEST_F(ScriptRunnerTest, AScriptTapsAButtonAndWritesItsScreenshot) {
     std::string error;
-    ASSERT_TRUE(run("# the button\n\nshot before.png\ntap 150 530\nwait 0.5\n  drag 10 10 20 20 0.1\nkey Ctrl+Up\n"
-                    "shot after.png\n",
-                    &error))
+    ASSERT_TRUE(
+        run("# the button\n\nshot before.png\ntap 150 530\nwait 0.5\n  drag 10 10 20 20 0.1\nkey Ctrl+Up\n"
+            "shot after.png\n",
+            &error))
         << error;
     EXPECT_EQ(taps, 1);
     EXPECT_DOUBLE_EQ(ui.driver->now(), 0.05 + 0.5 + 0.1);
-    for (auto [name, expected] : {std::pair{"before.png", CGColor{1, 0, 0, 1}}, std::pair{"after.png", CGColor{0, 1, 0, 1}}}) {
+    for (auto [name, expected] :
+         {std::pair{"before.png", CGColor{1, 0, 0, 1}}, std::pair{"after.png", CGColor{0, 1, 0, 1}}}) {
         auto decoded = platform::DecodeImageFile((folder / name).string());
         ASSERT_TRUE(decoded) << name;
         const std::uint8_t* p = decoded->bitmap.pixel(300, 1060);  // (150, 530) points

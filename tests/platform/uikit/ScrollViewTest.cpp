@@ -118,7 +118,8 @@ TEST_F(ScrollViewTest, PagingSettlesOnThePageTheFingerOrItsSpeedChooses) {
         NSTimeInterval hold;
         CGFloat page;
     };
-    const Case cases[] = {{"short and slow", -100, 0.2, 0}, {"past half", -200, 0.2, 320}, {"short and fast", -100, 0, 320}};
+    const Case cases[] = {
+        {"short and slow", -100, 0.2, 0}, {"past half", -200, 0.2, 320}, {"short and fast", -100, 0, 320}};
     for (const Case& c : cases) {
         scroll->setContentOffset({0, 0});
         stroke({250, 200}, {250 + c.dx, 200}, 0.2, c.hold);
@@ -139,7 +140,8 @@ TEST_F(ScrollViewTest, ZoomingByPinchAboutTheFingersAndByRectangle) {
     // Fingers about (100, 150) spreading from 40 to 80 points apart: twice the size, that point
     // of the picture staying under them.
     auto fingers = [&](UITouchPhase phase, CGFloat gap) {
-        return std::vector<UITouchReport>{{7, phase, {100 - gap / 2, 150}, 1, 1}, {8, phase, {100 + gap / 2, 150}, 1, 1}};
+        return std::vector<UITouchReport>{{7, phase, {100 - gap / 2, 150}, 1, 1},
+                                          {8, phase, {100 + gap / 2, 150}, 1, 1}};
     };
     ui.driver->sendTouches(fingers(UITouchPhase::Began, 40));
     for (int i = 1; i <= 10; ++i) {
@@ -214,7 +216,9 @@ TEST_F(ScrollViewTest, IndicatorsShowWhileTheContentMovesAndFadeAtRest) {
         ui.advance(0.3);
         ui.driver->touchUp(5, {120, 200});
         ui.advance(0.15);
-        if (shown) { EXPECT_LT(ui.meanColor(rightEdge).r, 0.99) << "fading"; }
+        if (shown) {
+            EXPECT_LT(ui.meanColor(rightEdge).r, 0.99) << "fading";
+        }
         ui.advance(0.16);
         EXPECT_GT(ui.meanColor(rightEdge).r, 0.99) << "faded at rest, 0.3 s after the lift";
         EXPECT_GT(ui.meanColor(bottomEdge).r, 0.99);
@@ -230,10 +234,14 @@ TEST_F(ScrollViewTest, AWrittenRestingOffsetReplacesTheFlingAndZoomBouncingCanBe
     const double k = -1000 * std::log(0.998);
     EXPECT_NEAR(delegate->offeredRest.y, 560 + 590 / k, 1e-6);
     ui.advance(3);
-    const struct { std::optional<CGPoint> rest; CGPoint expected; const char* calls; } cases[] = {
-        {CGPoint{0, 740}, {0, 740}, "wd-"},    // pinned where the finger lifts
-        {CGPoint{0, 700}, {0, 700}, "wdD"},    // elsewhere: it goes there
-        {CGPoint{0, -50}, {0, 0}, "wdD"},      // kept within the content
+    const struct {
+        std::optional<CGPoint> rest;
+        CGPoint expected;
+        const char* calls;
+    } cases[] = {
+        {CGPoint{0, 740}, {0, 740}, "wd-"},  // pinned where the finger lifts
+        {CGPoint{0, 700}, {0, 700}, "wdD"},  // elsewhere: it goes there
+        {CGPoint{0, -50}, {0, 0}, "wdD"},    // kept within the content
     };
     for (const auto& c : cases) {
         scroll->setContentOffset({0, 680});
@@ -257,7 +265,8 @@ TEST_F(ScrollViewTest, AWrittenRestingOffsetReplacesTheFlingAndZoomBouncingCanBe
     scroll->setBouncesZoom(false);
     scroll->setZoomScale(1);
     auto fingers = [&](UITouchPhase phase, CGFloat gap) {
-        return std::vector<UITouchReport>{{7, phase, {160 - gap / 2, 240}, 1, 1}, {8, phase, {160 + gap / 2, 240}, 1, 1}};
+        return std::vector<UITouchReport>{{7, phase, {160 - gap / 2, 240}, 1, 1},
+                                          {8, phase, {160 + gap / 2, 240}, 1, 1}};
     };
     for (const auto& [to, expected] : {std::pair{200.0, 2.0}, std::pair{10.0, 1.0}}) {
         ui.driver->sendTouches(fingers(UITouchPhase::Began, 50));

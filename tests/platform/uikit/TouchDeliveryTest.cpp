@@ -41,8 +41,8 @@ TEST_F(TouchDeliveryTest, PassedOverViewsLeaveTheTouchToTheViewBelow) {
         {"animating", [](UIView& v) { UIView::animateWithDuration(1, [&] { v.setAlpha(0.5); }); }, false},
         {"animating, interaction allowed",
          [](UIView& v) {
-             UIView::animateWithDuration(1, 0, UIViewAnimationOptionAllowUserInteraction, [&] { v.setAlpha(0.5); },
-                                         nullptr);
+             UIView::animateWithDuration(
+                 1, 0, UIViewAnimationOptionAllowUserInteraction, [&] { v.setAlpha(0.5); }, nullptr);
          },
          true},
     };
@@ -59,8 +59,12 @@ TEST_F(TouchDeliveryTest, PassedOverViewsLeaveTheTouchToTheViewBelow) {
 TEST_F(TouchDeliveryTest, AMovingViewTakesTouchesWhereItIsDrawn) {
     // Moving 200 points down over 1 s: at half time it is drawn 100 points below its start,
     // while its model position is already the end.
-    UIView::animateWithDuration(1, 0, UIViewAnimationOptionAllowUserInteraction | UIViewAnimationOptionCurveLinear,
-                                [&] { front->setCenter({150, 350}); }, nullptr);
+    UIView::animateWithDuration(
+        1, 0, UIViewAnimationOptionAllowUserInteraction | UIViewAnimationOptionCurveLinear,
+        [&] {
+            front->setCenter({150, 350});
+        },
+        nullptr);
     ui.advance(0.5);
     ui.tap(150, 350);  // the model's place: nothing drawn there yet
     EXPECT_EQ(front->phases(), "");
@@ -73,8 +77,12 @@ TEST_F(TouchDeliveryTest, AMovingViewTakesTouchesWhereItIsDrawn) {
     auto button = addButton(*ui.window, CGRectMake(200, 100, 100, 100));
     std::vector<UIControlEvents> events;
     recordControlEvents(*button, {UIControlEventTouchUpInside, UIControlEventTouchUpOutside}, events);
-    UIView::animateWithDuration(1, 0, UIViewAnimationOptionAllowUserInteraction | UIViewAnimationOptionCurveLinear,
-                                [&] { button->setCenter({250, 550}); }, nullptr);
+    UIView::animateWithDuration(
+        1, 0, UIViewAnimationOptionAllowUserInteraction | UIViewAnimationOptionCurveLinear,
+        [&] {
+            button->setCenter({250, 550});
+        },
+        nullptr);
     ui.advance(0.5);
     ui.tap(250, 350);
     EXPECT_EQ(events, std::vector<UIControlEvents>{UIControlEventTouchUpInside});
@@ -133,7 +141,8 @@ TEST_F(TouchDeliveryTest, ASecondFingerOnAViewReachesItOnlyWhenMultipleTouchIsEn
         front->setMultipleTouchEnabled(multiple);
         ui.driver->touchDown(1, {110, 110});
         ui.driver->touchDown(2, {150, 150});
-        ui.driver->sendTouches({{1, UITouchPhase::Moved, {112, 110}, 1, 1}, {2, UITouchPhase::Moved, {152, 150}, 1, 1}});
+        ui.driver->sendTouches(
+            {{1, UITouchPhase::Moved, {112, 110}, 1, 1}, {2, UITouchPhase::Moved, {152, 150}, 1, 1}});
         ui.driver->touchUp(2, {152, 150});
         ui.driver->touchUp(1, {112, 110});
         EXPECT_EQ(front->phases(), multiple ? "bbmmee" : "bme") << multiple;

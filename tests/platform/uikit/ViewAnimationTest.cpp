@@ -54,7 +54,11 @@ TEST_F(ViewAnimationTest, RecordedPropertiesAnimateHalfwayWhileTheModelChangesAt
         {"opacity", [](UIView& v) { v.setAlpha(0); }, 0.5},
         {"transform", [](UIView& v) { v.setTransform(CGAffineTransformMakeScale(3, 3)); },
          CATransform3DMakeScale(2, 2, 1)},
-        {"position", [](UIView& v) { v.setCenter({150, 250}); }, CGPoint{100, 150}},
+        {"position",
+         [](UIView& v) {
+             v.setCenter({150, 250});
+         },
+         CGPoint{100, 150}},
         {"bounds", [](UIView& v) { v.setBounds(CGRectMake(0, 0, 200, 50)); }, CGRect{{0, 0}, {150, 75}}},
         {"position", [](UIView& v) { v.setFrame(CGRectMake(100, 100, 100, 100)); }, CGPoint{100, 100}},
         {"backgroundColor", [](UIView& v) { v.setBackgroundColor(UIColor::whiteColor()); }, CGColor{0.5, 0.5, 0.5, 1}},
@@ -63,8 +67,10 @@ TEST_F(ViewAnimationTest, RecordedPropertiesAnimateHalfwayWhileTheModelChangesAt
         loop.useManualClock(0);
         auto view = makeView();
         Completions done;
-        UIView::animateWithDuration(1, 0, UIViewAnimationOptionCurveLinear, [&] { c.change(*view); }, done.make());
-        EXPECT_NE(view->layer()->valueForKeyPath(c.keyPath), shown(*view, c.keyPath)) << c.keyPath << ": model changed, screen not yet";
+        UIView::animateWithDuration(
+            1, 0, UIViewAnimationOptionCurveLinear, [&] { c.change(*view); }, done.make());
+        EXPECT_NE(view->layer()->valueForKeyPath(c.keyPath), shown(*view, c.keyPath))
+            << c.keyPath << ": model changed, screen not yet";
         loop.advance(0.5);
         EXPECT_EQ(shown(*view, c.keyPath), c.half) << c.keyPath;
         loop.advanceTo(1 - 1e-6);
@@ -78,7 +84,8 @@ TEST_F(ViewAnimationTest, RecordedPropertiesAnimateHalfwayWhileTheModelChangesAt
 TEST_F(ViewAnimationTest, ZeroDurationAndUnchangedBlocksStillComplete) {
     auto view = makeView();
     Completions done;
-    UIView::animateWithDuration(0, [&] { view->setAlpha(0.3); }, done.make());
+    UIView::animateWithDuration(
+        0, [&] { view->setAlpha(0.3); }, done.make());
     EXPECT_EQ(view->alpha(), 0.3f);
     EXPECT_TRUE(view->layer()->animationKeys().empty());
     EXPECT_TRUE(done.calls.empty()) << "not inside the call";
@@ -86,7 +93,8 @@ TEST_F(ViewAnimationTest, ZeroDurationAndUnchangedBlocksStillComplete) {
     EXPECT_EQ(done.calls, (std::vector<std::pair<double, bool>>{{0, true}}));
 
     done.calls.clear();
-    UIView::animateWithDuration(0.2, 0.3, 0, [&] { view->setAlpha(0.3); }, done.make());  // the same value: no change
+    UIView::animateWithDuration(
+        0.2, 0.3, 0, [&] { view->setAlpha(0.3); }, done.make());  // the same value: no change
     EXPECT_TRUE(view->layer()->animationKeys().empty());
     loop.advanceTo(0.5 - 1e-6);
     EXPECT_TRUE(done.calls.empty());
@@ -99,11 +107,13 @@ TEST_F(ViewAnimationTest, AReplacedAnimationCompletesWithNoAndTheNextStartsFromM
         loop.useManualClock(0);
         auto view = makeView();
         Completions first, second;
-        UIView::animateWithDuration(1, 0, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(0); }, first.make());
+        UIView::animateWithDuration(
+            1, 0, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(0); }, first.make());
         loop.advance(0.5);
         const UIViewAnimationOptions options =
             UIViewAnimationOptionCurveLinear | (fromCurrent ? UIViewAnimationOptionBeginFromCurrentState : 0);
-        UIView::animateWithDuration(1, 0, options, [&] { view->setAlpha(1); }, second.make());
+        UIView::animateWithDuration(
+            1, 0, options, [&] { view->setAlpha(1); }, second.make());
         EXPECT_NEAR(shownNumber(*view, "opacity"), fromCurrent ? 0.5 : 0.0, 1e-6) << fromCurrent;
         loop.runOnce();
         EXPECT_EQ(first.calls, (std::vector<std::pair<double, bool>>{{0.5, false}})) << fromCurrent;
@@ -119,7 +129,9 @@ TEST_F(ViewAnimationTest, DelayCurvesAndRepeatsShapeTheCourse) {
         double delay, time;
         double expected;  // alpha from 1 to 0 over 1 s
     };
-    const auto ease = [](const std::string& name, double f) { return 1 - CAMediaTimingFunction::functionWithName(name).evaluate(f); };
+    const auto ease = [](const std::string& name, double f) {
+        return 1 - CAMediaTimingFunction::functionWithName(name).evaluate(f);
+    };
     const Case cases[] = {
         {"ease in and out by default", 0, 0, 0.25, ease(kCAMediaTimingFunctionEaseInEaseOut, 0.25)},
         {"ease in", UIViewAnimationOptionCurveEaseIn, 0, 0.25, ease(kCAMediaTimingFunctionEaseIn, 0.25)},
@@ -127,12 +139,15 @@ TEST_F(ViewAnimationTest, DelayCurvesAndRepeatsShapeTheCourse) {
         {"linear", UIViewAnimationOptionCurveLinear, 0, 0.25, 0.75},
         {"the old value during the delay", UIViewAnimationOptionCurveLinear, 0.5, 0.4, 1.0},
         {"after the delay", UIViewAnimationOptionCurveLinear, 0.5, 0.75, 0.75},
-        {"repeat and autoreverse on the way back", UIViewAnimationOptionCurveLinear | UIViewAnimationOptionRepeat | UIViewAnimationOptionAutoreverse, 0, 7.25, 0.25},
+        {"repeat and autoreverse on the way back",
+         UIViewAnimationOptionCurveLinear | UIViewAnimationOptionRepeat | UIViewAnimationOptionAutoreverse, 0, 7.25,
+         0.25},
     };
     for (const Case& c : cases) {
         loop.useManualClock(0);
         auto view = makeView();
-        UIView::animateWithDuration(1, c.delay, c.options, [&] { view->setAlpha(0); }, nullptr);
+        UIView::animateWithDuration(
+            1, c.delay, c.options, [&] { view->setAlpha(0); }, nullptr);
         loop.advanceTo(c.time);
         EXPECT_NEAR(shownNumber(*view, "opacity"), c.expected, 1e-6) << c.what;
     }
@@ -143,7 +158,12 @@ TEST_F(ViewAnimationTest, SpringFormOvershootsOnlyWhenUnderdampedAndRestsAtItsDu
         loop.useManualClock(0);
         auto view = makeView();
         Completions done;
-        UIView::animateWithDuration(0.6, 0, damping, 0, 0, [&] { view->setCenter({150, 50}); }, done.make());
+        UIView::animateWithDuration(
+            0.6, 0, damping, 0, 0,
+            [&] {
+                view->setCenter({150, 50});
+            },
+            done.make());
         double highest = 0;
         for (int frame = 1; frame < 36; ++frame) {
             loop.advanceTo(frame / 60.0);
@@ -161,17 +181,23 @@ TEST_F(ViewAnimationTest, KeyFramesHoldBetweenFramesOrStepWhenDiscrete) {
         UIViewAnimationOptions options;
         double time, expected;
     };
-    const Case cases[] = {{0, 0.5, 0.5},   {0, 1.5, 0.0},  {0, 2.5, 0.0},   {0, 3.5, 0.5},
+    const Case cases[] = {{0, 0.5, 0.5},
+                          {0, 1.5, 0.0},
+                          {0, 2.5, 0.0},
+                          {0, 3.5, 0.5},
                           {UIViewKeyframeAnimationOptionCalculationModeDiscrete, 0.5, 1.0},
                           {UIViewKeyframeAnimationOptionCalculationModeDiscrete, 1.5, 0.0}};
     for (const Case& c : cases) {
         loop.useManualClock(0);
         auto view = makeView();
         Completions done;
-        UIView::animateKeyframesWithDuration(4, 0, c.options, [&] {
-            UIView::addKeyframeWithRelativeStartTime(0, 0.25, [&] { view->setAlpha(0); });
-            UIView::addKeyframeWithRelativeStartTime(0.75, 0.25, [&] { view->setAlpha(1); });
-        }, done.make());
+        UIView::animateKeyframesWithDuration(
+            4, 0, c.options,
+            [&] {
+                UIView::addKeyframeWithRelativeStartTime(0, 0.25, [&] { view->setAlpha(0); });
+                UIView::addKeyframeWithRelativeStartTime(0.75, 0.25, [&] { view->setAlpha(1); });
+            },
+            done.make());
         EXPECT_EQ(view->alpha(), 1);
         loop.advanceTo(c.time);
         EXPECT_NEAR(shownNumber(*view, "opacity"), c.expected, 1e-6) << c.options << " at " << c.time;
@@ -216,8 +242,9 @@ TEST_F(ViewAnimationTest, LayoutSubviewsOptionAnimatesWhatTheLayoutChanges) {
         auto view = std::make_shared<FillingView>();
         view->addSubview(view->child);
         view->layoutIfNeeded();
-        UIView::animateWithDuration(1, 0, option ? UIViewAnimationOptionLayoutSubviews : 0,
-                                    [&] { view->setBounds(CGRectMake(0, 0, 200, 100)); }, nullptr);
+        UIView::animateWithDuration(
+            1, 0, option ? UIViewAnimationOptionLayoutSubviews : 0,
+            [&] { view->setBounds(CGRectMake(0, 0, 200, 100)); }, nullptr);
         loop.runOnce();  // a layout left to the end of the turn happens outside the block
         EXPECT_EQ(view->child->bounds().size.width, 200) << option;
         EXPECT_EQ(view->child->layer()->animationForKey("bounds") != nullptr, option) << option;
@@ -230,8 +257,9 @@ TEST_F(ViewAnimationTest, AnimatedViewsIgnoreTouchesUnlessAllowed) {
         auto root = makeView();
         auto child = std::make_shared<UIView>(CGRectMake(10, 10, 20, 20));
         root->addSubview(child);
-        UIView::animateWithDuration(1, 0, allow ? UIViewAnimationOptionAllowUserInteraction : 0,
-                                    [&] { child->setBackgroundColor(UIColor::redColor()); }, nullptr);
+        UIView::animateWithDuration(
+            1, 0, allow ? UIViewAnimationOptionAllowUserInteraction : 0,
+            [&] { child->setBackgroundColor(UIColor::redColor()); }, nullptr);
         EXPECT_EQ(root->hitTest({15, 15}), allow ? child.get() : root.get()) << allow;
         loop.advance(1);
         EXPECT_EQ(root->hitTest({15, 15}), child.get()) << allow;
@@ -245,17 +273,21 @@ TEST_F(ViewAnimationTest, TransitionsCoverTheChangeWithASnapshotOfTheOldLook) {
         CGRect outside;         // a region the squashed view leaves uncovered
     };
     const CGRect middle{{45, 45}, {10, 10}};
-    for (const Case c : {Case{UIViewAnimationOptionTransitionCrossDissolve, nullptr, {}},
-                         Case{UIViewAnimationOptionTransitionFlipFromLeft, "transform.scale.x", {{5, 45}, {10, 10}}},
-                         Case{UIViewAnimationOptionTransitionFlipFromBottom, "transform.scale.y", {{45, 5}, {10, 10}}}}) {
+    for (const Case c :
+         {Case{UIViewAnimationOptionTransitionCrossDissolve, nullptr, {}},
+          Case{UIViewAnimationOptionTransitionFlipFromLeft, "transform.scale.x", {{5, 45}, {10, 10}}},
+          Case{UIViewAnimationOptionTransitionFlipFromBottom, "transform.scale.y", {{45, 5}, {10, 10}}}}) {
         loop.useManualClock(0);
         auto root = CALayer::layer();
         auto view = makeView();  // black, 100 x 100
         root->addSublayer(view->layer());
-        auto shot = [&](CGRect region) { return meanColorInPoints(CACompositor::compose(*root, {100, 100}, 1), region, 1); };
+        auto shot = [&](CGRect region) {
+            return meanColorInPoints(CACompositor::compose(*root, {100, 100}, 1), region, 1);
+        };
         Completions done;
-        UIView::transitionWithView(view, 1, c.kind | UIViewAnimationOptionCurveLinear,
-                                   [&] { view->setBackgroundColor(UIColor::whiteColor()); }, done.make());
+        UIView::transitionWithView(
+            view, 1, c.kind | UIViewAnimationOptionCurveLinear,
+            [&] { view->setBackgroundColor(UIColor::whiteColor()); }, done.make());
         EXPECT_EQ(view->layer()->backgroundColor(), (CGColor{1, 1, 1, 1})) << "changed at once, not animated";
         ASSERT_EQ(view->layer()->sublayers().size(), 1u) << "the snapshot";
         EXPECT_LT(shot(middle).r, 0.01) << "the old look first";
@@ -282,7 +314,8 @@ TEST_F(ViewAnimationTest, AnimationsAndDelayedPerformsDoNotKeepTheirViewAlive) {
     std::weak_ptr<UIView> weak = view;
     Completions done;
     int performed = 0;
-    UIView::animateWithDuration(1, [&] { view->setAlpha(0); }, done.make());
+    UIView::animateWithDuration(
+        1, [&] { view->setAlpha(0); }, done.make());
     view->performAfterDelay("later", 0.5, [&](UIView&) { ++performed; });
     loop.advance(0.2);
     view.reset();
@@ -308,8 +341,10 @@ TEST_F(ViewAnimationTest, AutoresizingSharesTheChangeAmongFlexibleParts) {
         {UIViewAutoresizingNone, CGRectMake(10, 20, 30, 40)},
         {UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight, CGRectMake(10, 20, 130, 90)},
         {UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleTopMargin, CGRectMake(110, 70, 30, 40)},
-        {UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin, CGRectMake(10 + 100 * 10.0 / 70, 20, 30, 40)},
-        {UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleRightMargin | UIViewAutoresizingFlexibleBottomMargin,
+        {UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin,
+         CGRectMake(10 + 100 * 10.0 / 70, 20, 30, 40)},
+        {UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleRightMargin |
+             UIViewAutoresizingFlexibleBottomMargin,
          CGRectMake(10, 20, 30 + 100 * 30.0 / 90, 40)},
     };
     for (const Case& c : cases) {
@@ -334,7 +369,9 @@ namespace {
 class WindowWatcher : public UIView {
 public:
     explicit WindowWatcher(std::vector<std::string>& log, std::string name) : log_(log), name_(std::move(name)) {}
-    void willMoveToWindow(UIWindow* window) override { log_.push_back(name_ + (window ? " will enter" : " will leave")); }
+    void willMoveToWindow(UIWindow* window) override {
+        log_.push_back(name_ + (window ? " will enter" : " will leave"));
+    }
     void didMoveToWindow() override { log_.push_back(name_ + (window() ? " entered" : " left")); }
 
 private:

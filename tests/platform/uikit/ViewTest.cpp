@@ -227,8 +227,8 @@ TEST_F(ViewTest, HitTestingFindsTheDeepestInteractiveView) {
     root->addSubview(panel);
     panel->addSubview(button);
 
-    EXPECT_EQ(root->hitTest({170, 80}), button.get());   // the panel's top-left corner lies at (175, 75)
-    EXPECT_EQ(root->hitTest({150, 160}), panel.get());   // only inside once turned
+    EXPECT_EQ(root->hitTest({170, 80}), button.get());  // the panel's top-left corner lies at (175, 75)
+    EXPECT_EQ(root->hitTest({150, 160}), panel.get());  // only inside once turned
     EXPECT_EQ(root->hitTest({120, 110}), root.get());
     EXPECT_EQ(root->hitTest({400, 10}), nullptr);
     button->setUserInteractionEnabled(false);
@@ -281,7 +281,9 @@ TEST(ViewMaskTest, AMaskViewShowsTheViewOnlyWhereItIsOpaqueAndFollowsItsSubviews
     red->setMaskView(mask);
     EXPECT_EQ(red->maskView(), mask);
     EXPECT_EQ(mask->superview(), nullptr);
-    const auto redAt = [&](CGRect r) { return meanColorInPoints(CACompositor::compose(*root->layer(), {100, 100}, 1), r, 1).r; };
+    const auto redAt = [&](CGRect r) {
+        return meanColorInPoints(CACompositor::compose(*root->layer(), {100, 100}, 1), r, 1).r;
+    };
     EXPECT_GT(redAt(CGRectMake(5, 5, 40, 90)), 0.95) << "under the mask's opaque part";
     EXPECT_LT(redAt(CGRectMake(55, 5, 40, 90)), 0.05) << "under its clear part";
     hole->setFrame(CGRectMake(50, 0, 50, 100));

@@ -34,14 +34,16 @@ TEST_F(VisualEffectViewTest, BlurMixesAcrossTheEdgeBelowAndEachStyleTintsIt) {
     struct Case {
         UIBlurEffectStyle style;
         double overBlack, overWhite;  // grey levels far from the edge
-    } cases[] = {{UIBlurEffectStyle::ExtraLight, 0.75, 1}, {UIBlurEffectStyle::Light, 0.3, 1},
+    } cases[] = {{UIBlurEffectStyle::ExtraLight, 0.75, 1},
+                 {UIBlurEffectStyle::Light, 0.3, 1},
                  {UIBlurEffectStyle::Dark, 0, 0.45}};
     for (const Case& c : cases) {
         auto effect = std::make_shared<UIVisualEffectView>(UIBlurEffect::effectWithStyle(c.style), root->bounds());
         root->addSubview(effect);
         const std::string what = "style " + std::to_string(static_cast<int>(c.style));
         expectColor(mean({{2, 40}, {20, 20}}), {c.overBlack, c.overBlack, c.overBlack, 1}, what + " over black", 0.04);
-        expectColor(mean({{178, 40}, {20, 20}}), {c.overWhite, c.overWhite, c.overWhite, 1}, what + " over white", 0.04);
+        expectColor(mean({{178, 40}, {20, 20}}), {c.overWhite, c.overWhite, c.overWhite, 1}, what + " over white",
+                    0.04);
         // Just left of the edge the white beyond it bleeds in; untinted black would stay 0.
         const double nearEdge = mean({{94, 40}, {4, 20}}).r, far = mean({{2, 40}, {20, 20}}).r;
         const double range = c.overWhite - c.overBlack;  // what the tint leaves of black to white
@@ -75,7 +77,8 @@ TEST_F(VisualEffectViewTest, VibrancyFadesItsContentAndAMaskCutsTheBlurToItsShap
     expectColor(mean({{110, 60}, {80, 30}}), {1, 1, 1, 1}, "no blur and no tint under vibrancy");
     vibrancy->removeFromSuperview();
 
-    auto blur = std::make_shared<UIVisualEffectView>(UIBlurEffect::effectWithStyle(UIBlurEffectStyle::Dark), root->bounds());
+    auto blur =
+        std::make_shared<UIVisualEffectView>(UIBlurEffect::effectWithStyle(UIBlurEffectStyle::Dark), root->bounds());
     auto mask = CALayer::layer();
     mask->setFrame(CGRectMake(0, 0, 200, 50));
     mask->setBackgroundColor(CGColor{0, 0, 0, 1});

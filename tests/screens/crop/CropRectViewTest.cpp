@@ -77,7 +77,10 @@ TEST(CropRectViewTest, EachHandleMovesItsEdgesWithinTheLockAndTheMinimum) {
 }
 
 TEST(CropRectViewTest, TheLockTakesTheShorterOverTheLongerSideAndOneOnEmptyBounds) {
-    struct { CGSize size; double ratio; } cases[] = {{{200, 150}, 0.75}, {{150, 300}, 0.5}, {{0, 150}, 1}, {{0, 0}, 1}};
+    struct {
+        CGSize size;
+        double ratio;
+    } cases[] = {{{200, 150}, 0.75}, {{150, 300}, 0.5}, {{0, 150}, 1}, {{0, 0}, 1}};
     for (const auto& c : cases) {
         CropRectView view({{0, 0}, c.size});
         view.setKeepingAspectRatio(true);
@@ -93,17 +96,26 @@ TEST(CropRectViewTest, TheLockTakesTheShorterOverTheLongerSideAndOneOnEmptyBound
 TEST(CropRectViewTest, HandlesSitOnTheBorderAndOnlyTheyTakeTouches) {
     auto view = std::make_shared<CropRectView>(CGRect{{0, 0}, {200, 150}});
     view->layoutIfNeeded();
-    const struct { H handle; CGRect frame; } layout[] = {
-        {H::TopLeft, {{-22, -22}, {44, 44}}},  {H::TopRight, {{178, -22}, {44, 44}}},
+    const struct {
+        H handle;
+        CGRect frame;
+    } layout[] = {
+        {H::TopLeft, {{-22, -22}, {44, 44}}},    {H::TopRight, {{178, -22}, {44, 44}}},
         {H::BottomLeft, {{-22, 128}, {44, 44}}}, {H::BottomRight, {{178, 128}, {44, 44}}},
-        {H::Top, {{22, -22}, {156, 44}}},       {H::Left, {{-22, 22}, {44, 106}}},
-        {H::Bottom, {{22, 128}, {156, 44}}},    {H::Right, {{178, 22}, {44, 106}}},
+        {H::Top, {{22, -22}, {156, 44}}},        {H::Left, {{-22, 22}, {44, 106}}},
+        {H::Bottom, {{22, 128}, {156, 44}}},     {H::Right, {{178, 22}, {44, 106}}},
     };
     for (const auto& l : layout) EXPECT_EQ(view->handle(l.handle)->frame(), l.frame) << l.handle;
-    const struct { CGPoint point; UIView* expected; } hits[] = {
-        {{0, 0}, view->handle(H::TopLeft).get()},      {{21, 21}, view->handle(H::TopLeft).get()},
-        {{100, 0}, view->handle(H::Top).get()},        {{200, 150}, view->handle(H::BottomRight).get()},
-        {{-10, 75}, view->handle(H::Left).get()},      {{100, 75}, nullptr},
+    const struct {
+        CGPoint point;
+        UIView* expected;
+    } hits[] = {
+        {{0, 0}, view->handle(H::TopLeft).get()},
+        {{21, 21}, view->handle(H::TopLeft).get()},
+        {{100, 0}, view->handle(H::Top).get()},
+        {{200, 150}, view->handle(H::BottomRight).get()},
+        {{-10, 75}, view->handle(H::Left).get()},
+        {{100, 75}, nullptr},
         {{60, 40}, nullptr},
     };
     for (const auto& h : hits) EXPECT_EQ(view->hitTest(h.point), h.expected) << h.point.x << ", " << h.point.y;

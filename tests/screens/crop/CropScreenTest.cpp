@@ -52,7 +52,12 @@ TEST(CropScreenTest, TheRecordedCropStaysWithinThePhotoAndComesBack) {
 
 TEST(CropScreenTest, TheAspectListFollowsTheWindowThenThePicture) {
     TouchHarness ui;
-    const struct { CGSize photo; double ratio; bool landscape; const char* what; } cases[] = {
+    const struct {
+        CGSize photo;
+        double ratio;
+        bool landscape;
+        const char* what;
+    } cases[] = {
         {{4000, 3000}, 0, true, "landscape photo, untouched window"},
         {{4000, 3000}, 1.0, true, "square window on a landscape photo"},
         {{3000, 3000}, 0, false, "square photo, square window: portrait"},
@@ -67,8 +72,8 @@ TEST(CropScreenTest, TheAspectListFollowsTheWindowThenThePicture) {
     }
     // Each choice sets its ratio; Cancel (index 8) nothing.
     auto crop = editor(ui, {4000, 3000});
-    const double ratios[] = {4000.0 / 3000, 1.0, 1.5, 1.6666666269302368, 1.3333333730697632, 1.25, 1.399999976158142,
-                             1.7777777910232544};
+    const double ratios[] = {
+        4000.0 / 3000, 1.0, 1.5, 1.6666666269302368, 1.3333333730697632, 1.25, 1.399999976158142, 1.7777777910232544};
     for (int index = 0; index <= 8; ++index) {
         crop->resetCropRect(false);
         const CGRect before = crop->cropRect();

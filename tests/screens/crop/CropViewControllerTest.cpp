@@ -54,8 +54,7 @@ TEST_F(CropViewControllerTest, TheBarsCarryCancelCropAspectAndReset) {
     EXPECT_EQ(item.rightBarButtonItems()[0]->style(), UIBarButtonItemStyle::Done);
     EXPECT_EQ(item.leftBarButtonItems()[0]->systemItem(), UIBarButtonSystemItem::Cancel);
     std::vector<std::string> titles;
-    for (const auto& i : navigation->toolbar()->items())
-        titles.push_back(i->isSpace() ? "|" : i->title());
+    for (const auto& i : navigation->toolbar()->items()) titles.push_back(i->isSpace() ? "|" : i->title());
     EXPECT_EQ(titles, (std::vector<std::string>{"|", "Aspect", "|", "Reset", "|"}));
     EXPECT_FALSE(navigation->isToolbarHidden());
 
@@ -73,8 +72,8 @@ TEST_F(CropViewControllerTest, TheBarsCarryCancelCropAspectAndReset) {
 TEST_F(CropViewControllerTest, TheAspectSheetRisesFromTheToolbarAndSetsEachRatio) {
     // Landscape lists while nothing is stored: the picture is wider than high.
     showWith(quadrantPicture({4000, 3000}, 0.1));
-    const double landscape[] = {4000.0 / 3000, 1.0, 1.5, 1.6666666269302368, 1.3333333730697632, 1.25,
-                                1.399999976158142, 1.7777777910232544};
+    const double landscape[] = {
+        4000.0 / 3000, 1.0, 1.5, 1.6666666269302368, 1.3333333730697632, 1.25, 1.399999976158142, 1.7777777910232544};
     for (int index = 0; index <= CropAspectRatios::kCancelIndex; ++index) {
         controller->resetCropRect(false);
         const CGRect before = controller->cropView()->cropRect();

@@ -62,7 +62,10 @@ TEST_F(CropViewTest, ASquareAspectFillsTheWidthAndDimsTheRest) {
     expectRect(crop->cropRect(), {{20, 166}, {335, 335}}, 1e-9, "window");
     expectRect(crop->zoomedCropRect(), {{500, 0}, {3000, 3000}}, 1, "picture points");
     EXPECT_TRUE(crop->isCropped());
-    const struct { CropView::Overlay which; CGRect frame; } overlays[] = {
+    const struct {
+        CropView::Overlay which;
+        CGRect frame;
+    } overlays[] = {
         {CropView::TopOverlay, {{0, -200}, {375, 366}}},
         {CropView::LeftOverlay, {{0, 166}, {20, 335}}},
         {CropView::RightOverlay, {{355, 166}, {20, 335}}},
@@ -81,7 +84,11 @@ TEST_F(CropViewTest, ASquareAspectFillsTheWidthAndDimsTheRest) {
 }
 
 TEST_F(CropViewTest, ImageRectanglesRoundTripAndDegenerateOnesOnlyReset) {
-    const struct { CGRect set; CGRect expected; const char* what; } cases[] = {
+    const struct {
+        CGRect set;
+        CGRect expected;
+        const char* what;
+    } cases[] = {
         {{{1000, 750}, {2000, 1500}}, {{1000, 750}, {2000, 1500}}, "inside"},
         {{{400, 300}, {1200, 2400}}, {{400, 300}, {1200, 2400}}, "inside, tall"},
         {{{-1000, 0}, {2000, 3000}}, {{0, 0}, {1000, 3000}}, "partly outside keeps the inside part"},
@@ -103,7 +110,10 @@ TEST_F(CropViewTest, DegenerateZoomsAndRatiosChangeNothing) {
     crop->setImageCropRect({{1000, 750}, {2000, 1500}});
     const CGRect window = crop->cropRect();
     const CGFloat zoom = crop->scrollView()->zoomScale();
-    const CGRect rects[] = {window, CGRectZero, {{30, 300}, {0, 40}}, {{30, 300}, {kNaN, 40}},
+    const CGRect rects[] = {window,
+                            CGRectZero,
+                            {{30, 300}, {0, 40}},
+                            {{30, 300}, {kNaN, 40}},
                             {{30, 300}, {100, std::numeric_limits<double>::infinity()}}};
     for (const CGRect r : rects) {
         crop->zoomToCropRect(r, true);
@@ -119,7 +129,10 @@ TEST_F(CropViewTest, DegenerateZoomsAndRatiosChangeNothing) {
 }
 
 TEST_F(CropViewTest, AHandleBeyondTheEditingAreaZoomsAtOnceAndTheEndRefits) {
-    const struct { CGFloat past; bool zooms; } cases[] = {{5, false}, {6, true}};
+    const struct {
+        CGFloat past;
+        bool zooms;
+    } cases[] = {{5, false}, {6, true}};
     for (const auto& c : cases) {
         crop->setImageCropRect({{1000, 750}, {2000, 1500}});  // zoomed in 2x on the middle
         ui->advance(0.5);

@@ -29,8 +29,14 @@ TEST(CroppedImageTest, CutsScaleBackToThePhotoAndMissesGiveThePhotoWhole) {
         std::vector<Probe> probes;
         const char* what;
     } cases[] = {
-        {{{0, 0}, {400, 300}}, {400, 300}, {{100, 75, kRed}, {300, 75, kGreen}, {100, 225, kBlue}, {300, 225, kWhite}}, "whole"},
-        {{{0, 0}, {200, 150}}, {400, 300}, {{5, 5, kRed}, {395, 295, kRed}, {200, 150, kRed}}, "top-left quarter, doubled"},
+        {{{0, 0}, {400, 300}},
+         {400, 300},
+         {{100, 75, kRed}, {300, 75, kGreen}, {100, 225, kBlue}, {300, 225, kWhite}},
+         "whole"},
+        {{{0, 0}, {200, 150}},
+         {400, 300},
+         {{5, 5, kRed}, {395, 295, kRed}, {200, 150, kRed}},
+         "top-left quarter, doubled"},
         {{{0, 0}, {200, 300}}, {200, 300}, {{100, 75, kRed}, {100, 225, kBlue}}, "half width, unscaled"},
         {{{200, 150}, {200, 150}}, {400, 300}, {{5, 5, kWhite}, {395, 295, kWhite}}, "bottom-right quarter"},
         {{{-100, -100}, {300, 250}}, {400, 300}, {{5, 5, kRed}, {395, 295, kRed}}, "partly outside keeps the inside"},

@@ -28,7 +28,11 @@ protected:
 
 TEST_F(SquareCropTest, TheZoomRuleFollowsTheConstraintsAndLayoutReturnsToTheMinimum) {
     const UIImagePtr photo = quadrantPicture({4000, 3000}, 0.1);
-    const struct { bool width, height; double zoom; CGRect rect; } cases[] = {
+    const struct {
+        bool width, height;
+        double zoom;
+        CGRect rect;
+    } cases[] = {
         {true, false, 0.09375, {{0, -500}, {4000, 4000}}},
         {false, true, 0.125, {{500, 0}, {3000, 3000}}},
         {true, true, 0.09375, {{0, -500}, {4000, 4000}}},
@@ -78,8 +82,12 @@ TEST_F(SquareCropTest, ASquaredResultIsBlackWhereTheSquareLeavesThePhoto) {
     const UIImagePtr square = controller->croppedImage();
     ASSERT_NE(square, nullptr);
     EXPECT_EQ(square->size(), (CGSize{4000, 4000}));
-    const struct { double y; CGColor color; } rows[] = {
-        {0, {0, 0, 0, 1}}, {499, {0, 0, 0, 1}}, {500, {1, 0, 0, 1}}, {3499, {0, 0, 1, 1}}, {3500, {0, 0, 0, 1}}, {3999, {0, 0, 0, 1}},
+    const struct {
+        double y;
+        CGColor color;
+    } rows[] = {
+        {0, {0, 0, 0, 1}},    {499, {0, 0, 0, 1}},  {500, {1, 0, 0, 1}},
+        {3499, {0, 0, 1, 1}}, {3500, {0, 0, 0, 1}}, {3999, {0, 0, 0, 1}},
     };
     for (const auto& r : rows) expectColor(pixelAt(square, 100, r.y), r.color, "row " + std::to_string(r.y), 0.02);
     // Scaled: a square of the photo's shorter side.
@@ -103,8 +111,10 @@ TEST_F(SquareCropTest, FramingCoversTheRestUnlessTheScreenIsSquare) {
     EXPECT_EQ(controller->framing(SquareCropViewController::TopSide)->frame(), (CGRect{{0, 0}, {375, 146}}));
     EXPECT_EQ(controller->framing(SquareCropViewController::BottomSide)->frame(), (CGRect{{0, 521}, {375, 146}}));
     EXPECT_EQ(controller->framing(SquareCropViewController::RightSide)->frame(), (CGRect{{375, 146}, {0, 375}}));
-    EXPECT_EQ(controller->framingBorder(SquareCropViewController::RightSide)->transform(), CGAffineTransformMakeTranslation(-1, 0));
-    EXPECT_EQ(controller->framingBorder(SquareCropViewController::LeftSide)->transform(), CGAffineTransformMakeTranslation(1, 0));
+    EXPECT_EQ(controller->framingBorder(SquareCropViewController::RightSide)->transform(),
+              CGAffineTransformMakeTranslation(-1, 0));
+    EXPECT_EQ(controller->framingBorder(SquareCropViewController::LeftSide)->transform(),
+              CGAffineTransformMakeTranslation(1, 0));
     const CGImageRef shot = screenshot();
     expectColor(meanAt(shot, {{40, 200}, {40, 40}}), {1, 0, 0, 1}, "inside the square");
     expectColor(meanAt(shot, {{40, 560}, {40, 40}}), {0, 0, 0.4, 1}, "the photo under the framing");
@@ -166,8 +176,8 @@ TEST_F(SquareCropTest, BarButtonsAnswerDoneAndCancelAndTheGridShowsWhileMoving) 
 
 TEST_F(SquareCropTest, TheSharingSetUpFitsTheWholePhotoAndSquaresTheResult) {
     std::optional<bool> answer;
-    auto controller = SquareCropViewController::sharingController(quadrantPicture({400, 300}),
-                                                                  [&](bool done) { answer = done; });
+    auto controller =
+        SquareCropViewController::sharingController(quadrantPicture({400, 300}), [&](bool done) { answer = done; });
     EXPECT_TRUE(controller->constrainWidth());
     EXPECT_TRUE(controller->constrainHeight());
     EXPECT_FALSE(controller->showGrid());

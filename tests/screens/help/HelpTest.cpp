@@ -49,7 +49,8 @@ TEST_F(HelpTest, ASeenHelpOrATypeWithoutAPanelCompletesAtOnceAndDimsNothing) {
         const char* name;
         HelpType type;
         bool seen;
-    } cases[] = {{"editing help, seen", kHelpTypeEdit, true}, {"type without a panel", 7, false},
+    } cases[] = {{"editing help, seen", kHelpTypeEdit, true},
+                 {"type without a panel", 7, false},
                  {"the no-help type", kHelpTypeNone, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -151,7 +152,8 @@ TEST_F(HelpTest, ThePicturesStandBesideTheirLinesInTheLeftColumn) {
             EXPECT_NEAR(picture->center().y, CGRectGetMidY(line->frame()), 0.5);
             EXPECT_LT(CGRectGetMaxX(picture->frame()), line->frame().origin.x);
         }
-        EXPECT_NEAR(panel.expandCollapseView()->center().y, CGRectGetMidY(panel.expandCollapseLabel()->frame()) - 6, 0.5);
+        EXPECT_NEAR(panel.expandCollapseView()->center().y, CGRectGetMidY(panel.expandCollapseLabel()->frame()) - 6,
+                    0.5);
         EXPECT_EQ(panel.expandCollapseView()->bounds().size.width, 83);
     }
     UIDeviceProfile::setCurrent(UIDeviceProfile::phone());

@@ -187,7 +187,13 @@ TEST_F(IntroTest, ThePicturesTakeTheScreensWidthAndShrinkOnThePadInLandscape) {
     } cases[] = {
         {"phone", UIDeviceProfile::phone(), 1.0, 0.05},
         {"pad, portrait", UIDeviceProfile::pad(), 1.0, 0},
-        {"pad, landscape", [] { auto p = UIDeviceProfile::pad(); p.orientation = UIDeviceOrientation::LandscapeLeft; return p; }(), 0.6, 0},
+        {"pad, landscape",
+         [] {
+             auto p = UIDeviceProfile::pad();
+             p.orientation = UIDeviceOrientation::LandscapeLeft;
+             return p;
+         }(),
+         0.6, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

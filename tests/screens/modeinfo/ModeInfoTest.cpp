@@ -91,7 +91,8 @@ TEST_F(ModeInfoTest, TextsAndPictureNamesByCategoryWithTheEnhanceTextsForOthers)
     } cases[] = {
         {"Low Light", "LowLight", "Low Light mode brightens dim areas",
          "This mode may appear noisier in the viewfinder than in the final photo."},
-        {"Fog", "Fog", "Fog mode reduces fog", "Adjust the strength of this mode to remove just the right amount of haze."},
+        {"Fog", "Fog", "Fog mode reduces fog",
+         "Adjust the strength of this mode to remove just the right amount of haze."},
         {"Nature", "Nature", nullptr, "Use this mode to instantly improve your day to day photos."},
         {"Vibrant", "Vibrant", nullptr, "Use this mode to instantly improve your day to day photos."},
         {"Enhance", "Enhance", "Enhance mode applies subtle changes",
@@ -118,7 +119,8 @@ TEST_F(ModeInfoTest, TheScreenNamesTheCategoryAndItsCloseButtonRunsTheBlock) {
     // "modeLowLightInfoBefore@2x.jpg" and "...After@2x.jpg", square.
     ASSERT_NE(screen->compareViewOriginal()->image(), nullptr);
     ASSERT_NE(screen->compareView()->compareImage(), nullptr);
-    EXPECT_EQ(screen->compareViewOriginal()->image()->size().width, screen->compareViewOriginal()->image()->size().height);
+    EXPECT_EQ(screen->compareViewOriginal()->image()->size().width,
+              screen->compareViewOriginal()->image()->size().height);
     EXPECT_EQ(screen->modeUsage()->text(), "This mode may appear noisier in the viewfinder than in the final photo.");
     screen->view()->layoutIfNeeded();
     ui.tap(*screen->dismissView());

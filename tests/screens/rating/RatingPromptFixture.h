@@ -39,9 +39,9 @@ protected:
     static constexpr double kDay = 86400;
 
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("tavorin-rating-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            std::filesystem::temp_directory_path() / ("tavorin-rating-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         loop.useManualClock(0);

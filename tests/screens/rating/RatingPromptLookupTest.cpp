@@ -43,7 +43,8 @@ protected:
 // The last of several results counts; the genre picks the message; a newer store version or
 // another application's entry keeps the alert away.
 TEST_F(RatingPromptLookup, AsksByBundleThenByIdAndPromptsWhenTheStoreKnowsThisVersion) {
-    std::string body = Results(Entry("com.other.app", "1") + "," + Entry("com.quorvin.tavorin", "\"12345\"", "1.9", 6014));
+    std::string body =
+        Results(Entry("com.other.app", "1") + "," + Entry("com.quorvin.tavorin", "\"12345\"", "1.9", 6014));
     server.setScript([&body](const std::string&) { return LoopbackHttpServer::reply(200, body); });
     Ready();
     LookUp();
@@ -109,28 +110,43 @@ TEST_F(RatingPromptLookup, FailuresEndCleanly) {
         long code;  // -1: any
     };
     const auto redirect = [](std::string to) { return Answer{302, "", {"Location: " + to}}; };
-    const auto json = [](std::string body) { return [body](const std::string&) { return LoopbackHttpServer::reply(200, body); }; };
+    const auto json = [](std::string body) {
+        return [body](const std::string&) { return LoopbackHttpServer::reply(200, body); };
+    };
     const Row rows[] = {
         {"404", [](const std::string&) { return LoopbackHttpServer::reply(404, "no"); }, HTTPResponseErrorDomain, 404},
         {"500", [](const std::string&) { return LoopbackHttpServer::reply(500, ""); }, HTTPResponseErrorDomain, 500},
         {"204", [](const std::string&) { return LoopbackHttpServer::reply(204, ""); }, HTTPResponseErrorDomain, 204},
-        {"six redirects", [&](const std::string& t) {
+        {"six redirects",
+         [&](const std::string& t) {
              const int n = t.rfind("/r", 0) == 0 ? std::stoi(t.substr(2)) : 0;
              return redirect("/r" + std::to_string(n + 1));
-         }, HTTPClientErrorDomain, -1},
-        {"redirect to another scheme", [&](const std::string&) { return redirect("ftp://127.0.0.1/x"); }, HTTPClientErrorDomain, -1},
+         },
+         HTTPClientErrorDomain, -1},
+        {"redirect to another scheme", [&](const std::string&) { return redirect("ftp://127.0.0.1/x"); },
+         HTTPClientErrorDomain, -1},
         {"bad JSON", json("{\"results\": ["), RatingPromptJSONErrorDomain, 1},
         {"top-level array", json("[1, 2]"), RatingPromptJSONErrorDomain, 1},
         {"results an object", json(R"({"results": {}})"), RatingPromptJSONErrorDomain, 1},
         {"results empty", json(R"({"results": []})"), RatingPromptErrorDomain, 2},
         {"no results", json(R"({"resultCount": 0})"), RatingPromptErrorDomain, 2},
-        {"last entry not an object", json(R"({"results": [)" + Entry("com.quorvin.tavorin", "5") + ", 7]}"), RatingPromptErrorDomain, 2},
+        {"last entry not an object", json(R"({"results": [)" + Entry("com.quorvin.tavorin", "5") + ", 7]}"),
+         RatingPromptErrorDomain, 2},
         {"negative id", json(Results(Entry("com.quorvin.tavorin", "-5"))), RatingPromptErrorDomain, 2},
         {"id in words", json(Results(Entry("com.quorvin.tavorin", "\"five\""))), RatingPromptErrorDomain, 2},
         {"fractional id", json(Results(Entry("com.quorvin.tavorin", "5.5"))), RatingPromptErrorDomain, 2},
-        {"id past 64 bits", json(Results(Entry("com.quorvin.tavorin", "\"99999999999999999999999\""))), RatingPromptErrorDomain, 2},
-        {"stall past the timeout", [](const std::string&) { return Answer{200, "", {}, true}; }, HTTPClientErrorDomain, -1},
-        {"body over the cap", [](const std::string&) { return LoopbackHttpServer::reply(200, std::string(HTTPClient::kMaximumBody + 10, ' ')); }, HTTPClientErrorDomain, HTTPClient::kBodyTooLarge},
+        {"id past 64 bits", json(Results(Entry("com.quorvin.tavorin", "\"99999999999999999999999\""))),
+         RatingPromptErrorDomain, 2},
+        {"stall past the timeout",
+         [](const std::string&) {
+             return Answer{200, "", {}, true};
+         },
+         HTTPClientErrorDomain, -1},
+        {"body over the cap",
+         [](const std::string&) {
+             return LoopbackHttpServer::reply(200, std::string(HTTPClient::kMaximumBody + 10, ' '));
+         },
+         HTTPClientErrorDomain, HTTPClient::kBodyTooLarge},
         {"refused connection", nullptr, HTTPClientErrorDomain, -1},
         {"no endpoint", nullptr, RatingPromptErrorDomain, 4},
     };
@@ -171,7 +187,9 @@ TEST_F(RatingPromptLookup, FailuresEndCleanly) {
     }
 
     // A redirect to a good answer succeeds.
-    server.setScript([&](const std::string& t) { return t == "/final" ? LoopbackHttpServer::reply(200, good) : redirect("/final"); });
+    server.setScript([&](const std::string& t) {
+        return t == "/final" ? LoopbackHttpServer::reply(200, good) : redirect("/final");
+    });
     Ready();
     delegate.errors.clear();
     LookUp();

@@ -22,18 +22,45 @@ TEST_F(RatingPromptTest, DecisionRule) {
     };
     const auto set = [](UserDefaults& s, const char* key, PropertyListObject v) { s.setObject(v, key); };
     const Row rows[] = {
-        {"preview", [](RatingPrompt& p, UserDefaults& s, double) { p.setPreviewMode(true); s.removeObject(RatingPrompt::kFirstUsedKey); }, true, "preview mode is enabled"},
-        {"rated", [&](RatingPrompt&, UserDefaults& s, double) { set(s, RatingPrompt::kRatedVersionKey, "1.9"); }, false, "already rated this version"},
-        {"rated before, not again", [&](RatingPrompt& p, UserDefaults& s, double) { p.setPromptAgainForEachNewVersion(false); set(s, RatingPrompt::kRatedVersionKey, "1.8"); }, false, "promptAgainForEachNewVersion is disabled"},
-        {"rated before, again", [&](RatingPrompt&, UserDefaults& s, double) { set(s, RatingPrompt::kRatedVersionKey, "1.8"); }, true, ""},
-        {"declined", [&](RatingPrompt&, UserDefaults& s, double) { set(s, RatingPrompt::kDeclinedVersionKey, "1.9"); }, false, "declined to rate this version"},
-        {"no first use", [](RatingPrompt&, UserDefaults& s, double) { s.removeObject(RatingPrompt::kFirstUsedKey); }, false, "first time the app has been launched"},
-        {"2.9 days", [&](RatingPrompt&, UserDefaults& s, double now) { set(s, RatingPrompt::kFirstUsedKey, now - 2.9 * kDay); }, false, "less than 3 days ago"},
-        {"six uses", [&](RatingPrompt&, UserDefaults& s, double) { set(s, RatingPrompt::kUseCountKey, 6); }, false, "used 6 times and only 0 events"},
-        {"six uses, ten events", [&](RatingPrompt&, UserDefaults& s, double) { set(s, RatingPrompt::kUseCountKey, 6); set(s, RatingPrompt::kEventCountKey, 10); }, true, ""},
-        {"uses per week", [](RatingPrompt& p, UserDefaults&, double) { p.setUsesPerWeekForPrompt(20); }, false, "times per week on average"},
-        {"reminded 6 days ago", [&](RatingPrompt&, UserDefaults& s, double now) { set(s, RatingPrompt::kLastRemindedKey, now - 6 * kDay); }, false, "reminded less than 7 days ago"},
-        {"reminded 7 days ago", [&](RatingPrompt&, UserDefaults& s, double now) { set(s, RatingPrompt::kLastRemindedKey, now - 7 * kDay); }, true, ""},
+        {"preview",
+         [](RatingPrompt& p, UserDefaults& s, double) {
+             p.setPreviewMode(true);
+             s.removeObject(RatingPrompt::kFirstUsedKey);
+         },
+         true, "preview mode is enabled"},
+        {"rated", [&](RatingPrompt&, UserDefaults& s, double) { set(s, RatingPrompt::kRatedVersionKey, "1.9"); }, false,
+         "already rated this version"},
+        {"rated before, not again",
+         [&](RatingPrompt& p, UserDefaults& s, double) {
+             p.setPromptAgainForEachNewVersion(false);
+             set(s, RatingPrompt::kRatedVersionKey, "1.8");
+         },
+         false, "promptAgainForEachNewVersion is disabled"},
+        {"rated before, again",
+         [&](RatingPrompt&, UserDefaults& s, double) { set(s, RatingPrompt::kRatedVersionKey, "1.8"); }, true, ""},
+        {"declined", [&](RatingPrompt&, UserDefaults& s, double) { set(s, RatingPrompt::kDeclinedVersionKey, "1.9"); },
+         false, "declined to rate this version"},
+        {"no first use", [](RatingPrompt&, UserDefaults& s, double) { s.removeObject(RatingPrompt::kFirstUsedKey); },
+         false, "first time the app has been launched"},
+        {"2.9 days",
+         [&](RatingPrompt&, UserDefaults& s, double now) { set(s, RatingPrompt::kFirstUsedKey, now - 2.9 * kDay); },
+         false, "less than 3 days ago"},
+        {"six uses", [&](RatingPrompt&, UserDefaults& s, double) { set(s, RatingPrompt::kUseCountKey, 6); }, false,
+         "used 6 times and only 0 events"},
+        {"six uses, ten events",
+         [&](RatingPrompt&, UserDefaults& s, double) {
+             set(s, RatingPrompt::kUseCountKey, 6);
+             set(s, RatingPrompt::kEventCountKey, 10);
+         },
+         true, ""},
+        {"uses per week", [](RatingPrompt& p, UserDefaults&, double) { p.setUsesPerWeekForPrompt(20); }, false,
+         "times per week on average"},
+        {"reminded 6 days ago",
+         [&](RatingPrompt&, UserDefaults& s, double now) { set(s, RatingPrompt::kLastRemindedKey, now - 6 * kDay); },
+         false, "reminded less than 7 days ago"},
+        {"reminded 7 days ago",
+         [&](RatingPrompt&, UserDefaults& s, double now) { set(s, RatingPrompt::kLastRemindedKey, now - 7 * kDay); },
+         true, ""},
         {"all met", [](RatingPrompt&, UserDefaults&, double) {}, true, ""},
     };
     for (const Row& row : rows) {
@@ -181,7 +208,8 @@ TEST_F(RatingPromptTest, AlertButtons) {
     EXPECT_TRUE(prompt->declinedThisVersion()) << "index 0 with a cancel label";
     EXPECT_TRUE(prompt->ratedThisVersion()) << "index 0 without one";
     EXPECT_EQ(opened, std::vector<std::string>{"https://store.test/review/4242"});
-    EXPECT_EQ(delegate.told, (std::vector<std::string>{"update", "prompted", "decline", "prompted", "rate", "prompted", "decline"}));
+    EXPECT_EQ(delegate.told,
+              (std::vector<std::string>{"update", "prompted", "decline", "prompted", "rate", "prompted", "decline"}));
 
     // Remind: no prompt for seven days.
     prompt->setCancelButtonLabel(std::nullopt);

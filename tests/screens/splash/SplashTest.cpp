@@ -29,7 +29,8 @@ TEST_F(SplashTest, TheCompletionRunsOnceBeforeTheFadeAndTheSplashThenFreesItself
         const char* name;
         bool wait, completion;
         double completesAt, goneBy;
-    } cases[] = {{"no wait", false, true, 0.6, 1.6}, {"wait", true, true, 2.6, 3.6}, {"no completion", false, false, 0.6, 1.6}};
+    } cases[] = {
+        {"no wait", false, true, 0.6, 1.6}, {"wait", true, true, 2.6, 3.6}, {"no completion", false, false, 0.6, 1.6}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TouchHarness ui;
@@ -70,10 +71,28 @@ TEST_F(SplashTest, TheNameSitsAtItsDevicesHeightUnderTheLogo) {
         UIDeviceProfile profile;
         double relativeY;
     } cases[] = {
-        {"pad, landscape", [] { auto p = UIDeviceProfile::pad(); p.orientation = UIDeviceOrientation::LandscapeLeft; return p; }(), 0.45},
+        {"pad, landscape",
+         [] {
+             auto p = UIDeviceProfile::pad();
+             p.orientation = UIDeviceOrientation::LandscapeLeft;
+             return p;
+         }(),
+         0.45},
         {"pad, portrait", UIDeviceProfile::pad(), 0.48},
-        {"320 x 568", [] { auto p = UIDeviceProfile::phone(); p.portraitSize = {320, 568}; return p; }(), 0.42},
-        {"320 x 480", [] { auto p = UIDeviceProfile::phone(); p.portraitSize = {320, 480}; return p; }(), 0.39},
+        {"320 x 568",
+         [] {
+             auto p = UIDeviceProfile::phone();
+             p.portraitSize = {320, 568};
+             return p;
+         }(),
+         0.42},
+        {"320 x 480",
+         [] {
+             auto p = UIDeviceProfile::phone();
+             p.portraitSize = {320, 480};
+             return p;
+         }(),
+         0.39},
         {"375 x 667", UIDeviceProfile::phone(), 0.44},
     };
     for (const Case& c : cases) {

@@ -36,8 +36,8 @@ TEST_F(AnimationObserverTest, HandsThePresentationValueEveryFrameUntilFinished) 
     std::vector<double> seen;
     std::weak_ptr<AnimationObserver> weak;
     {
-        auto observer = AnimationObserver::beginObservingAnimation(layer, "transform.rotation.z",
-                                                                   [&](const CAValue& v) { seen.push_back(CAValueNumber(v)); });
+        auto observer = AnimationObserver::beginObservingAnimation(
+            layer, "transform.rotation.z", [&](const CAValue& v) { seen.push_back(CAValueNumber(v)); });
         weak = observer;
     }
     ASSERT_FALSE(weak.expired()) << "the observer keeps itself until finished";
@@ -73,7 +73,8 @@ TEST_F(AnimationObserverTest, BlockAccessorsInstallOneBlockDelegate) {
 
     std::vector<std::string> log;
     AnimationBlockUtility::setCompletion(*animation, [&](bool f) { log.push_back(f ? "done YES" : "done NO"); });
-    EXPECT_NE(std::dynamic_pointer_cast<AnimationDelegate>(animation->delegate()), nullptr) << "the other delegate is replaced";
+    EXPECT_NE(std::dynamic_pointer_cast<AnimationDelegate>(animation->delegate()), nullptr)
+        << "the other delegate is replaced";
     AnimationBlockUtility::setStart(*animation, [&] { log.push_back("start"); });
     EXPECT_NE(AnimationBlockUtility::completion(*animation), nullptr) << "both blocks share the delegate";
 

@@ -35,7 +35,8 @@ struct StartLog {
     AnimationBlock block() {
         return [this](const std::shared_ptr<UIView>& view, NSTimeInterval delay, AnimationCompletion completion) {
             NSRunLoop& loop = NSRunLoop::mainRunLoop();
-            loop.performAtDate(loop.now() + delay, [this, tag = view->tag()] { starts.emplace_back(tag, NSRunLoop::mainRunLoop().now()); });
+            loop.performAtDate(loop.now() + delay,
+                               [this, tag = view->tag()] { starts.emplace_back(tag, NSRunLoop::mainRunLoop().now()); });
             AnimationUtility::fadeIn()(view, delay, std::move(completion));
         };
     }
@@ -67,9 +68,11 @@ TEST_F(AnimationUtilityTest, ListRunnerStepsThroughTheViewsAndCompletesAfterTheL
         {"reverse after 0.1 s, 0.05 s apart",
          [](auto& v, auto& a, auto c) { AnimationUtility::animateViews(v, a, 0.1, 0.05, true, c); },
          {{3, 0.1}, {2, 0.15}, {1, 0.2}}},
-        {"after 0.6 s", [](auto& v, auto& a, auto c) { AnimationUtility::animateViews(v, a, 0.6, c); },
+        {"after 0.6 s",
+         [](auto& v, auto& a, auto c) { AnimationUtility::animateViews(v, a, 0.6, c); },
          {{1, 0.6}, {2, 0.65}, {3, 0.7}}},
-        {"the defaults", [](auto& v, auto& a, auto c) { AnimationUtility::animateViews(v, a, c); },
+        {"the defaults",
+         [](auto& v, auto& a, auto c) { AnimationUtility::animateViews(v, a, c); },
          {{1, 0}, {2, 0.05}, {3, 0.1}}},
     };
     for (const Case& c : cases) {

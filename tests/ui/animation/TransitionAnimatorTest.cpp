@@ -25,7 +25,8 @@ struct Vendor : UIViewControllerTransitioningDelegate, UIViewControllerAnimatedT
         animator->setReverse(false);
         return self();
     }
-    std::shared_ptr<UIViewControllerAnimatedTransitioning> animationControllerForDismissedController(UIViewController&) override {
+    std::shared_ptr<UIViewControllerAnimatedTransitioning> animationControllerForDismissedController(
+        UIViewController&) override {
         animator->setReverse(true);
         return self();
     }

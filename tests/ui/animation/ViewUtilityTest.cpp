@@ -42,8 +42,8 @@ TEST_F(ViewUtilityTest, OneBackdropFadesInDimsTheScreenAndRunsItsActionOncePerTa
     ASSERT_EQ(given.size(), 1u);
     expectColor(ui.meanColor({{10, 10}, {300, 600}}), {0.6, 0.6, 0.6, 1}, "dimmed");
     // A second Present hands over the same backdrop and keeps its colour and action.
-    ViewUtility::presentFullScreenView(false, UIColor::redColor(), [&](const auto& b) { given.push_back(b); },
-                                       [&] { ++other; });
+    ViewUtility::presentFullScreenView(
+        false, UIColor::redColor(), [&](const auto& b) { given.push_back(b); }, [&] { ++other; });
     ASSERT_EQ(given.size(), 2u);
     EXPECT_EQ(given[1], given[0]);
     EXPECT_EQ(backdrops().size(), 1u);
@@ -66,7 +66,8 @@ TEST_F(ViewUtilityTest, APresentDuringAnAnimatedDismissGetsALiveBackdropWithItsO
     ViewUtility::dismissFullScreenView();
     ui.advance(0.05);
     std::shared_ptr<UIView> given;
-    ViewUtility::presentFullScreenView(false, UIColor::redColor(), [&](const auto& b) { given = b; }, [&] { ++newAction; });
+    ViewUtility::presentFullScreenView(
+        false, UIColor::redColor(), [&](const auto& b) { given = b; }, [&] { ++newAction; });
     ASSERT_NE(given, nullptr);
     EXPECT_NE(given, old) << "a new backdrop";
     EXPECT_EQ(old->superview(), nullptr) << "the fading one is gone at once";

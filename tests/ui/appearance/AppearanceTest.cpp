@@ -49,8 +49,10 @@ TEST_F(AppearanceTest, SecondaryColoursFollowTheTransparentCameraView) {
     };
     for (const Case& c : cases) {
         UIDeviceProfile::setCurrent(c.device);
-        expectColor(rgb(AppAppearance::defaultSecondaryColor()), {c.grey / 255, c.grey / 255, c.grey / 255, 1}, c.profile, 1e-9);
-        expectColor(rgb(AppAppearance::defaultExpandCollapseColor()), rgb(AppAppearance::defaultSecondaryColor()), c.profile, 1e-9);
+        expectColor(rgb(AppAppearance::defaultSecondaryColor()), {c.grey / 255, c.grey / 255, c.grey / 255, 1},
+                    c.profile, 1e-9);
+        expectColor(rgb(AppAppearance::defaultExpandCollapseColor()), rgb(AppAppearance::defaultSecondaryColor()),
+                    c.profile, 1e-9);
         expectColor(rgb(AppAppearance::defaultTitleColor()), c.title, c.profile, 0.002);
     }
 }
@@ -66,7 +68,8 @@ TEST_F(AppearanceTest, KeptTintLeadsTheTypeBackgroundAndLeavesTheDefault) {
     ASSERT_TRUE(AppearanceUtility::isGradient(type));
     const std::vector<CGColor> after = AppearanceUtility::gradientColors(type);
     ASSERT_EQ(after.size(), 2u);
-    const CGColor expected = rgb(ColorUtility::blendWithColor(ColorUtility::colorWithHexString("32353c"), UIColor::redColor(), 0.1));
+    const CGColor expected =
+        rgb(ColorUtility::blendWithColor(ColorUtility::colorWithHexString("32353c"), UIColor::redColor(), 0.1));
     expectColor(after[0], expected, "blended a tenth toward the tint", 1e-9);
     EXPECT_NE(after[0], before[0]);
     EXPECT_FALSE(AppearanceUtility::isGradient(AppAppearance::defaultTintColor()));
@@ -135,7 +138,8 @@ TEST_F(AppearanceTest, ViewLeavesAloneTheLayerItsColourMovedToAnotherView) {
     first->setBackgroundColor(UIColor::whiteColor());
     EXPECT_EQ(layer->superlayer(), second->layer().get());
     EXPECT_EQ(AppearanceUtility::backgroundLayer(*first), nullptr);
-    expectColor(meanColorInPoints(shot(*second), {{40, 0}, {10, 4}}, 2), {1, 0, 0, 1}, "still drawn in the second", 0.1);
+    expectColor(meanColorInPoints(shot(*second), {{40, 0}, {10, 4}}, 2), {1, 0, 0, 1}, "still drawn in the second",
+                0.1);
 }
 
 TEST_F(AppearanceTest, SharedBackgroundStaysInTheFirstViewAndCrossFades) {
@@ -177,8 +181,8 @@ TEST_F(AppearanceTest, SharedBackgroundStaysInTheFirstViewAndCrossFades) {
     loop.advance(0.01);
     ASSERT_EQ(background->subviews().size(), 2u);
     const CGImageRef image = shot(*firstScreen);
-    expectColor(meanColorInPoints(image, {{100, 300}, {50, 50}}, UIScreen::mainScreen().scale()),
-                {0.35, 0.35, 0, 1}, "yellow under a 0.65 black veil", 0.03);
+    expectColor(meanColorInPoints(image, {{100, 300}, {50, 50}}, UIScreen::mainScreen().scale()), {0.35, 0.35, 0, 1},
+                "yellow under a 0.65 black veil", 0.03);
     AppAppearance::setBackgroundWithImage(*firstScreen, nullptr, true);
     loop.advance(0.31);
     EXPECT_EQ(background->subviews().size(), 1u);
@@ -210,7 +214,9 @@ TEST_F(AppearanceTest, BarsAreTranslucentOnlyForATranslucentColourAndLoseTheirHa
         ASSERT_NE(bar.backgroundImage(), nullptr) << c.name;
         EXPECT_EQ(bar.backgroundImage()->size(), (CGSize{1, 1})) << c.name;
         EXPECT_EQ(bar.shadowImage() == nullptr, c.shadow) << c.name << ": none keeps the hairline";
-        if (!c.shadow) { EXPECT_EQ(bar.shadowImage()->size(), CGSizeZero) << c.name; }
+        if (!c.shadow) {
+            EXPECT_EQ(bar.shadowImage()->size(), CGSizeZero) << c.name;
+        }
         EXPECT_EQ(root->edgesForExtendedLayout(), UIRectEdgeNone) << c.name;
         EXPECT_FALSE(root->automaticallyAdjustsScrollViewInsets()) << c.name;
 

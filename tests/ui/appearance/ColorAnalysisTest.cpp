@@ -13,7 +13,9 @@ namespace {
 
 using pixelimage::RGBA8;
 
-UIColor binColour(RGBA8 p) { return UIColor::colorWithRed((p[0] >> 3) / 32.0, (p[1] >> 3) / 32.0, (p[2] >> 3) / 32.0, 1); }
+UIColor binColour(RGBA8 p) {
+    return UIColor::colorWithRed((p[0] >> 3) / 32.0, (p[1] >> 3) / 32.0, (p[2] >> 3) / 32.0, 1);
+}
 
 TEST(ColorAnalysisTest, FlatDarkPictureHasItsColourBehindWhiteText) {
     const RGBA8 navy{20, 30, 90, 255};
@@ -26,10 +28,14 @@ TEST(ColorAnalysisTest, FlatDarkPictureHasItsColourBehindWhiteText) {
 TEST(ColorAnalysisTest, StrongSecondEdgeColourReplacesWhite) {
     // Left edge: 60 % white, 40 % red; the rest of the picture dark blue.
     const RGBA8 white{255, 255, 255, 255}, red{220, 20, 20, 255}, blue{10, 10, 60, 255};
-    auto image = pixelimage::make(50, 150, [&](std::size_t x, std::size_t y) { return x > 0 ? blue : y < 90 ? white : red; });
+    auto image = pixelimage::make(50, 150, [&](std::size_t x, std::size_t y) {
+        return x > 0 ? blue : y < 90 ? white : red;
+    });
     EXPECT_EQ(ColorAnalysis(image).backgroundColor(), binColour(red));
     // At 30 % or less the white stays.
-    auto weak = pixelimage::make(50, 100, [&](std::size_t x, std::size_t y) { return x > 0 ? blue : y < 77 ? white : red; });
+    auto weak = pixelimage::make(50, 100, [&](std::size_t x, std::size_t y) {
+        return x > 0 ? blue : y < 77 ? white : red;
+    });
     EXPECT_EQ(ColorAnalysis(weak).backgroundColor(), binColour(white));
 }
 
@@ -75,7 +81,8 @@ TEST(ColorAnalysisTest, ContrastingAndBrightColours) {
     EXPECT_GE(ColorAnalysisUtility::colorBrightness(bright), 0.75 - 1e-9);
     EXPECT_LE(ColorAnalysisUtility::colorSaturation(bright), 0.65 + 1e-9);
     // The most saturated first.
-    EXPECT_NEAR(ColorAnalysisUtility::colorHue(dark.brightColors().front()), ColorAnalysisUtility::colorHue(dark.backgroundColor()), 1e-9);
+    EXPECT_NEAR(ColorAnalysisUtility::colorHue(dark.brightColors().front()),
+                ColorAnalysisUtility::colorHue(dark.backgroundColor()), 1e-9);
 
     ColorAnalysis light(pixelimage::flat(10, 10, {250, 250, 250, 255}));
     // Background light grey, text colours missing (black).

@@ -35,7 +35,7 @@ TEST(ColorUtilityTest, HexStringsReadAndWrite) {
         const char* text;
         unsigned r, g, b;
     } cases[] = {
-        {"#FF8000", 255, 128, 0}, {"FF8000", 255, 128, 0}, {"fff", 0, 15, 255},     {"0x00ff00", 0, 255, 0},
+        {"#FF8000", 255, 128, 0}, {"FF8000", 255, 128, 0}, {"fff", 0, 15, 255},    {"0x00ff00", 0, 255, 0},
         {"zz", 0, 0, 0},          {"", 0, 0, 0},           {"12G456", 0, 0, 0x12}, {"1FFFFFFFFF", 255, 255, 255},
     };
     for (const auto& c : cases) {
@@ -100,10 +100,10 @@ TEST(ColorUtilityTest, CountedSchemes) {
     EXPECT_EQ(hueDegrees(analogous[2]), 186);
     // Counts of 0 and 1 answer the copy alone, for every counted scheme.
     using Scheme = UIColors (*)(const UIColor&, int);
-    for (Scheme scheme : {+[](const UIColor& c, int n) { return CU::analogousColors(c, n); },
-                          +[](const UIColor& c, int n) { return CU::monochromaticColors(c, n); },
-                          +[](const UIColor& c, int n) { return CU::shadedColors(c, n); },
-                          +[](const UIColor& c, int n) { return CU::equidistantColors(c, n); }})
+    for (Scheme scheme : {+[](const UIColor&c, int n) { return CU::analogousColors(c, n); },
+                          +[](const UIColor&c, int n) { return CU::monochromaticColors(c, n); },
+                          +[](const UIColor&c, int n) { return CU::shadedColors(c, n); },
+                          +[](const UIColor&c, int n) { return CU::equidistantColors(c, n); }})
         for (int n : {0, 1}) EXPECT_EQ(scheme(c, n), UIColors{c});
     EXPECT_EQ(CU::analogousColors(c, 3, 0).size(), 3u);  // no slices: step 0, no division
     EXPECT_EQ(CU::triadColors(UIColor::colorWithRed(0.1, 0.2, 0.3, 1))[1], UIColor::colorWithRed(0.3, 0.1, 0.2, 1));
@@ -112,7 +112,8 @@ TEST(ColorUtilityTest, CountedSchemes) {
     const UIColors equidistant = CU::equidistantColors(UIColor::colorWithHue(0.5, 1, 1, 1), 3);
     EXPECT_NEAR(CA::colorHue(equidistant[1]), 0.118034, 1e-6);
     EXPECT_NEAR(CA::colorHue(equidistant[2]), 0.736068, 1e-6);
-    EXPECT_EQ(brightnessPercents(CU::shadedColors(UIColor::colorWithHue(0.2, 0.9, 0.4, 1), 3)), (std::vector<int>{40, 40, 40}));
+    EXPECT_EQ(brightnessPercents(CU::shadedColors(UIColor::colorWithHue(0.2, 0.9, 0.4, 1), 3)),
+              (std::vector<int>{40, 40, 40}));
     EXPECT_NEAR(CA::colorSaturation(CU::shadedColors(UIColor::colorWithHue(0.2, 0.9, 0.4, 1), 3)[2]), 0.3, 1e-9);
 }
 
@@ -178,7 +179,8 @@ TEST(ColorAnalysisUtilityTest, Predicates) {
 
     const UIColor muted = UIColor::colorWithHue(0.6, 0.9, 0.3, 1);
     EXPECT_EQ(CA::colorWithMaximumSaturation(muted, 0.95), muted);
-    const UIColor clamped = CA::colorWithMinimumBrightnessAndMaximumBrightnessAndMaximumSaturation(muted, 0.75, 0.85, 0.65);
+    const UIColor clamped =
+        CA::colorWithMinimumBrightnessAndMaximumBrightnessAndMaximumSaturation(muted, 0.75, 0.85, 0.65);
     EXPECT_NEAR(CA::colorBrightness(clamped), 0.75, 1e-9);
     EXPECT_NEAR(CA::colorSaturation(clamped), 0.65, 1e-9);
     EXPECT_NEAR(CA::colorHue(clamped), 0.6, 1e-9);

@@ -39,7 +39,8 @@ protected:
     static std::size_t differing(const CGImageRef& a, const CGImageRef& b) {
         std::size_t n = 0;
         for (std::size_t y = 0; y < CGImageGetHeight(a); ++y)
-            for (std::size_t x = 0; x < CGImageGetWidth(a); ++x) n += !(CGImageGetPixel(a, x, y) == CGImageGetPixel(b, x, y));
+            for (std::size_t x = 0; x < CGImageGetWidth(a); ++x)
+                n += !(CGImageGetPixel(a, x, y) == CGImageGetPixel(b, x, y));
         return n;
     }
 };
@@ -69,7 +70,8 @@ TEST_F(GlowAndOutlineTest, GlowLabelWithoutGlowDrawsAsAPlainLabelAndWithItSpills
     glowing->setGlowColor(UIColor::redColor());
     glowing->setGlowAmount(8);
     EXPECT_GT(covered(shot(*glowing)) + 0, covered(shot(*plain)));
-    EXPECT_GT(meanColor(shot(*glowing), CGRectMake(0, 0, 320, 120)).a, meanColor(shot(*plain), CGRectMake(0, 0, 320, 120)).a);
+    EXPECT_GT(meanColor(shot(*glowing), CGRectMake(0, 0, 320, 120)).a,
+              meanColor(shot(*plain), CGRectMake(0, 0, 320, 120)).a);
 }
 
 TEST_F(GlowAndOutlineTest, ViewGlowSpillsAroundItUntilRemoved) {

@@ -18,9 +18,7 @@ protected:
     void SetUp() override { loop.useManualClock(100); }
     void TearDown() override { loop.runUntilIdle(); }
 
-    CGImageRef shot(const GradientView& view) {
-        return CACompositor::compose(*view.layer(), view.bounds().size, 2);
-    }
+    CGImageRef shot(const GradientView& view) { return CACompositor::compose(*view.layer(), view.bounds().size, 2); }
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
 };
 
@@ -41,7 +39,8 @@ TEST_F(GradientViewTest, ColoursAreHalfwayAtSixSecondsOfATwelveSecondCycle) {
     view->startAnimating();
     const std::vector<CGColor> next = view->gradientLayer().colors();
     ASSERT_EQ(next.size(), 2u);
-    EXPECT_EQ(next[0], ColorUtility::equidistantColor(UIColor::orangeColor()).CGColor()) << "hues moved on by the golden step";
+    EXPECT_EQ(next[0], ColorUtility::equidistantColor(UIColor::orangeColor()).CGColor())
+        << "hues moved on by the golden step";
     loop.advance(6);
     const CGColor left = meanColorInPoints(shot(*view), {{0, 40}, {2, 20}}, 2);
     const CGColor expected{(first[0].r + next[0].r) / 2, (first[0].g + next[0].g) / 2, (first[0].b + next[0].b) / 2, 1};

@@ -19,9 +19,12 @@ TEST(ControlBlockTest, TwoBlocksForOneEventBothRunAndLiveAsLongAsTheButton) {
     std::weak_ptr<int> watch = token;
     int first = 0, second = 0, downs = 0;
     NSObject* sender = nullptr;
-    BlockUtility::setBlock(*button, [&, token](NSObject& s) { ++first, sender = &s; }, UIControlEventTouchUpInside);
-    BlockUtility::setBlock(*button, [&](NSObject&) { ++second; }, UIControlEventTouchUpInside);
-    BlockUtility::setBlock(*button, [&](NSObject&) { ++downs; }, UIControlEventTouchDown);
+    BlockUtility::setBlock(
+        *button, [&, token](NSObject& s) { ++first, sender = &s; }, UIControlEventTouchUpInside);
+    BlockUtility::setBlock(
+        *button, [&](NSObject&) { ++second; }, UIControlEventTouchUpInside);
+    BlockUtility::setBlock(
+        *button, [&](NSObject&) { ++downs; }, UIControlEventTouchDown);
     token.reset();
     EXPECT_EQ(button->associatedObjectCount(), 3u);
     for (int i = 0; i < 2; ++i) ui.tap(22, 22);

@@ -50,10 +50,10 @@ TEST_F(PanValueTest, RelativeFormsAddTheTravelToTheStartAndClampInOrder) {
         double start, x0, x1, expected;
     };
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (const Case& c : {Case{"normalised", 0.5, 50, 90, 0.7}, Case{"normalised", 0.5, 180, 30, 0},
-                          Case{"normalised", 0.9, 20, 120, 1}, Case{"normalised", nan, 20, 60, 0},
-                          Case{"points", 150, 20, 70, 200}, Case{"points", 30, 120, 20, 0},
-                          Case{"points", 100, 20, 45, 125}}) {
+    for (const Case& c :
+         {Case{"normalised", 0.5, 50, 90, 0.7}, Case{"normalised", 0.5, 180, 30, 0},
+          Case{"normalised", 0.9, 20, 120, 1}, Case{"normalised", nan, 20, 60, 0}, Case{"points", 150, 20, 70, 200},
+          Case{"points", 30, 120, 20, 0}, Case{"points", 100, 20, 45, 125}}) {
         double last = -1;
         int asked = 0;
         auto p = pan([&](UIPanGestureRecognizer& g) {
@@ -86,7 +86,9 @@ TEST_F(PanValueTest, StartIsKeptInSinglePrecisionUntilTheNextPan) {
     EXPECT_NEAR(GestureUtility::startValue(*p), 0.6, 1e-7);
     EXPECT_NEAR(values.back(), 0.5, 1e-6);
     // The bounds form with the lower bound above the upper one gives the upper one.
-    EXPECT_EQ(GestureUtility::relativeValueAfterXTranslation(*p, [] { return 5.0; }, view.get(), 10, 3), 3);
+    EXPECT_EQ(GestureUtility::relativeValueAfterXTranslation(
+                  *p, [] { return 5.0; }, view.get(), 10, 3),
+              3);
 }
 
 TEST_F(PanValueTest, AbsoluteFormsFollowTheFingerBeyondTheView) {

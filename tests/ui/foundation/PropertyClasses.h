@@ -11,7 +11,8 @@ namespace fixtures {
 class Point2 : public NSObject {
 public:
     static const NSClass& cls() {
-        static const NSClass c{"Point2", &NSObject::rootClass(),
+        static const NSClass c{"Point2",
+                               &NSObject::rootClass(),
                                {NSProperty::member("x", &Point2::x), NSProperty::member("y", &Point2::y)}};
         return c;
     }
@@ -33,10 +34,11 @@ public:
 class Labelled : public Point2 {
 public:
     static const NSClass& cls() {
-        static const NSClass c{"Labelled", &Point2::cls(),
-                               {NSProperty::readWrite<Labelled, std::string>("label", &Labelled::label,
-                                                                             &Labelled::setLabel),
-                                NSProperty::member("flag", &Labelled::flag)}};
+        static const NSClass c{
+            "Labelled",
+            &Point2::cls(),
+            {NSProperty::readWrite<Labelled, std::string>("label", &Labelled::label, &Labelled::setLabel),
+             NSProperty::member("flag", &Labelled::flag)}};
         return c;
     }
     const NSClass& objectClass() const override { return cls(); }

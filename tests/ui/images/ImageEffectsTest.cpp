@@ -14,7 +14,8 @@ using pixelimage::RGBA8;
 
 RGBA8 stripes(std::size_t x, std::size_t y) {
     const std::uint8_t v = x % 4 < 2 ? 40 : 220;
-    return {v, static_cast<std::uint8_t>(255 - v), static_cast<std::uint8_t>(y * 10), static_cast<std::uint8_t>(100 + x)};
+    return {v, static_cast<std::uint8_t>(255 - v), static_cast<std::uint8_t>(y * 10),
+            static_cast<std::uint8_t>(100 + x)};
 }
 
 TEST(ImageBlurTest, EdgeCases) {
@@ -23,7 +24,8 @@ TEST(ImageBlurTest, EdgeCases) {
     auto single = pixelimage::flat(1, 1, {10, 20, 30, 255});
     EXPECT_EQ(pixelimage::at(ImageUtility::blur(single, 5), 0, 0), (RGBA8{10, 20, 30, 255}));
     auto uniform = pixelimage::flat(9, 7, {90, 140, 200, 255});
-    for (unsigned r : {1u, 3u, 50u}) EXPECT_EQ(pixelimage::at(ImageUtility::blur(uniform, r), 4, 3), (RGBA8{90, 140, 200, 255}));
+    for (unsigned r : {1u, 3u, 50u})
+        EXPECT_EQ(pixelimage::at(ImageUtility::blur(uniform, r), 4, 3), (RGBA8{90, 140, 200, 255}));
     // Alpha bytes come out unchanged; the colours are smoothed.
     auto blurred = ImageUtility::blur(image, 2);
     for (std::size_t x = 0; x < 20; ++x) {
@@ -43,7 +45,8 @@ TEST(ImageBlurTest, PaddedRowsBlurLikeTightOnesAndKeepTheirPadding) {
     ASSERT_EQ(CGImageGetBytesPerRow(b->CGImage()), 13u * 4 + 12);
     const auto& bytes = *CGImageGetData(b->CGImage());
     for (std::size_t y = 0; y < 9; ++y) {
-        for (std::size_t x = 0; x < 13; ++x) EXPECT_EQ(pixelimage::at(a, x, y), pixelimage::at(b, x, y)) << x << "," << y;
+        for (std::size_t x = 0; x < 13; ++x)
+            EXPECT_EQ(pixelimage::at(a, x, y), pixelimage::at(b, x, y)) << x << "," << y;
         for (std::size_t k = 0; k < 12; ++k) EXPECT_EQ(bytes[y * (13 * 4 + 12) + 13 * 4 + k], 0xAB);
     }
 }
@@ -68,7 +71,8 @@ TEST(ImageEffectsTest, ColourEffectsKeepTheAlpha) {
     auto image = pixelimage::make(8, 8, [](std::size_t x, std::size_t) {
         return x < 4 ? RGBA8{250, 250, 250, 255} : RGBA8{0, 0, 0, 0};
     });
-    EXPECT_EQ(ImageUtility::averageColor(pixelimage::flat(3, 3, {255, 0, 51, 255})), UIColor::colorWithRed(1, 0, 0.2, 1));
+    EXPECT_EQ(ImageUtility::averageColor(pixelimage::flat(3, 3, {255, 0, 51, 255})),
+              UIColor::colorWithRed(1, 0, 0.2, 1));
     const UIColor mean = ImageUtility::averageColor(pixelimage::make(2, 1, [](std::size_t x, std::size_t) {
         return x ? RGBA8{200, 0, 0, 255} : RGBA8{0, 0, 100, 255};
     }));
@@ -113,8 +117,8 @@ TEST(ImageEffectsTest, AutoAdjustStretchesEachChannel) {
 TEST(ImageEffectsTest, RoundCornersLeaveTheCornersClear) {
     auto rounded = ImageUtility::roundCorners(pixelimage::flat(40, 40, {10, 200, 10, 255}), 10, 2);
     ASSERT_TRUE(rounded);
-    EXPECT_EQ(pixelimage::at(rounded, 0, 0)[3], 0);   // outside the border
-    EXPECT_EQ(pixelimage::at(rounded, 3, 3)[3], 0);   // inside the border, cut by the corner
+    EXPECT_EQ(pixelimage::at(rounded, 0, 0)[3], 0);  // outside the border
+    EXPECT_EQ(pixelimage::at(rounded, 3, 3)[3], 0);  // inside the border, cut by the corner
     EXPECT_EQ(pixelimage::at(rounded, 20, 20)[3], 255);
     EXPECT_EQ(pixelimage::at(rounded, 20, 3)[3], 255);  // the straight edge
     EXPECT_EQ(pixelimage::at(rounded, 20, 1)[3], 0);

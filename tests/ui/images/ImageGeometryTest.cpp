@@ -131,7 +131,7 @@ TEST(ImageGeometryTest, CropWithBorderFillsBlackWhereverTheRectangleLeaves) {
         CGRect rect;
         CGPoint blackAt, greyAt;
     } leaving[] = {
-        {{{-20, 10}, {100, 100}}, {5, 50}, {30, 50}},     // smaller, but out on the left
+        {{{-20, 10}, {100, 100}}, {5, 50}, {30, 50}},    // smaller, but out on the left
         {{{250, 380}, {100, 100}}, {70, 50}, {10, 10}},  // out at the right and the bottom
         {{{100, -30}, {50, 50}}, {20, 10}, {20, 40}},    // out at the top
     };

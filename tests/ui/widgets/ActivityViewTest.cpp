@@ -62,7 +62,8 @@ TEST_F(ActivityViewTest, BeginAndFinishLeaveTheIgnoreCountAsItWas) {
     UIApplication& application = UIApplication::sharedApplication();
     application.beginIgnoringInteractionEvents();  // someone else's step
     std::vector<double> appeared, finished;
-    AmbrelActivityView::beginAnimateActivityViewInView(host, [&](bool f) { appeared.push_back(f ? loop.now() - kStart : -1); });
+    AmbrelActivityView::beginAnimateActivityViewInView(
+        host, [&](bool f) { appeared.push_back(f ? loop.now() - kStart : -1); });
     auto* logo = dynamic_cast<AmbrelActivityView*>(AmbrelActivityView::modal().current());
     ASSERT_TRUE(logo);
     EXPECT_EQ(logo->superview(), host.get());

@@ -77,7 +77,11 @@ TEST(AngleGradientLayer, ComposedScreenShowsTheConicCases) {
     } cases[] = {
         // The bitmap is drawn as images are drawn into a layer, first row at the bottom, so on
         // screen a quarter turn lies above the centre.
-        {"red and blue", AngleGradientLayer::angleGradientLayer({kRed, kBlue}), kRed, kBlue, {0.5, 0, 0.5, 1},
+        {"red and blue",
+         AngleGradientLayer::angleGradientLayer({kRed, kBlue}),
+         kRed,
+         kBlue,
+         {0.5, 0, 0.5, 1},
          {0.5, 0, 0.5, 1}},
         {"flat spectrum", AngleGradientLayer::flatSpectrumGradientLayer(), kRed, {0, 1, 0, 1}, {1, 0.5, 0, 1}, kBlue},
     };

@@ -74,8 +74,9 @@ TEST_F(ButtonMenuViewTest, OnlyAChangeOfSizeLaysTheBarOutAgain) {
 
 TEST_F(ButtonMenuViewTest, AHeldButtonReleasesHoweverTheTouchEnds) {
     std::vector<std::string> events;
-    bar->addButtonWithString("Hold", std::nullopt, [&](NSObject&) { events.push_back("hold"); },
-                             [&](NSObject&) { events.push_back("release"); });
+    bar->addButtonWithString(
+        "Hold", std::nullopt, [&](NSObject&) { events.push_back("hold"); },
+        [&](NSObject&) { events.push_back("release"); });
     bar->layoutViews();
     const CGPoint c = bar->buttonViews()[0]->convertPointToView(
         {CGRectGetMidX(bar->buttonViews()[0]->bounds()), CGRectGetMidY(bar->buttonViews()[0]->bounds())}, nullptr);

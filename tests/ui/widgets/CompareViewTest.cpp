@@ -17,8 +17,8 @@ constexpr double kW = 375, kH = 525;
 UIImagePtr SolidImage(int width, int height, std::array<std::uint8_t, 3> rgb) {
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4, 255);
     for (std::size_t i = 0; i < pixels.size(); i += 4) std::copy(rgb.begin(), rgb.end(), pixels.begin() + i);
-    return UIImage::imageWithCGImage(
-        CGImageCreate(width, height, 8, 32, width * 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipLast, pixels));
+    return UIImage::imageWithCGImage(CGImageCreate(width, height, 8, 32, width * 4, CGColorSpaceCreateDeviceRGB(),
+                                                   kCGImageAlphaNoneSkipLast, pixels));
 }
 
 int CountImageViews(const UIView& view) {
@@ -139,7 +139,8 @@ TEST_F(CompareViewTest, ASmallTwistStepsOnAndALargeOneSnapsToTheNearestStep) {
         auto fingers = [&](UITouchPhase phase, double turn) {
             const double a = 0.3 + turn;
             const CGFloat dx = 80 * std::cos(a), dy = 80 * std::sin(a);
-            return std::vector<UITouchReport>{{7, phase, {c.x - dx, c.y - dy}, 1, 1}, {8, phase, {c.x + dx, c.y + dy}, 1, 1}};
+            return std::vector<UITouchReport>{{7, phase, {c.x - dx, c.y - dy}, 1, 1},
+                                              {8, phase, {c.x + dx, c.y + dy}, 1, 1}};
         };
         ui->driver->sendTouches(fingers(UITouchPhase::Began, 0));
         for (int step = 1; step <= 10; ++step) {
@@ -148,7 +149,8 @@ TEST_F(CompareViewTest, ASmallTwistStepsOnAndALargeOneSnapsToTheNearestStep) {
         }
         ui->driver->sendTouches(fingers(UITouchPhase::Ended, k.twist));
         advance(1.0);
-        EXPECT_NEAR(CompareView::adjustedAngle(compare->angle()), CompareView::adjustedAngle(k.expected), 1e-5) << k.twist;
+        EXPECT_NEAR(CompareView::adjustedAngle(compare->angle()), CompareView::adjustedAngle(k.expected), 1e-5)
+            << k.twist;
         EXPECT_TRUE(compare->panRecognizer()->isEnabled());
     }
 }
@@ -167,7 +169,9 @@ TEST_F(CompareViewTest, AHoldIsReportedAndATouchNearTheEdgeReachesTheContainer) 
     struct Case {
         CGPoint point;
         const UIView* hit;
-    } cases[] = {{{20, 20}, button.get()}, {{-150, 100}, &container}, {{kW + 199, kH + 199}, &container},
+    } cases[] = {{{20, 20}, button.get()},
+                 {{-150, 100}, &container},
+                 {{kW + 199, kH + 199}, &container},
                  {{-250, 100}, nullptr}};
     for (const auto& c : cases) EXPECT_EQ(container.hitTest(c.point), c.hit) << c.point.x << "," << c.point.y;
     container.setAlpha(0);

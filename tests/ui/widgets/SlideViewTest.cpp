@@ -97,8 +97,14 @@ TEST_F(SlideViewTest, DragMovesTheValueByTheUsableWidthAndReportsItsSteps) {
     v->setValue(0.3);
     std::string calls;
     std::vector<double> seen;
-    v->setValueWillBeginChange([&](double value) { calls += "b"; seen.push_back(value); });
-    v->setValueWillFinishChange([&](double value) { calls += "f"; seen.push_back(value); });
+    v->setValueWillBeginChange([&](double value) {
+        calls += "b";
+        seen.push_back(value);
+    });
+    v->setValueWillFinishChange([&](double value) {
+        calls += "f";
+        seen.push_back(value);
+    });
     v->setValueChanged([&](double value) {
         calls += "c";
         EXPECT_EQ(value, v->value()) << "already set";

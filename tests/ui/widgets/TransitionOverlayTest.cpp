@@ -79,9 +79,8 @@ TEST_F(TransitionOverlayTest, ActivityOverlayHoldsAStartedLargeSpinner) {
 }
 
 TEST_F(TransitionOverlayTest, FadesInAboveTheViewAndOutForgettingOnlyItself) {
-    auto first = TransitionFactory::customTransitionFor(TransitionFactory::blackTransition(), [] {
-        return std::make_shared<UIView>(CGRectMake(0, 0, 10, 10));
-    });
+    auto first = TransitionFactory::customTransitionFor(
+        TransitionFactory::blackTransition(), [] { return std::make_shared<UIView>(CGRectMake(0, 0, 10, 10)); });
     std::vector<double> done;
     TransitionUtility::fadeToTransition(first, screen, 0.3, [&](bool) { done.push_back(loop.now() - kStart); });
     EXPECT_EQ(window->subviews().back(), first);
