@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   libcairo2-dev libpango1.0-dev libpixman-1-dev fonts-dejavu-core

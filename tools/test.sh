@@ -3,6 +3,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/tools/setup.sh"
+"$root/tools/check-format.sh"
 build="$root/build/asan"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTAVORIN_SANITIZE=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
