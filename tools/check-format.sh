@@ -4,6 +4,10 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+if ! command -v clang-format >/dev/null; then
+  echo "clang-format is missing (tools/setup.sh installs it)" >&2
+  exit 1
+fi
 if [ "${1:-}" = "--fix" ]; then
   git ls-files -z '*.cpp' '*.h' | xargs -0 -P "$(nproc)" -n 50 clang-format -i
   exit 0
