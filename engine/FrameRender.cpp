@@ -78,6 +78,7 @@ void AmbrelGraphicsController::RenderFrame() {
     if (!RestoreWorkingTextures()) return;
     if (matricesDirty) ComputeOutputMatrices();
     RebuildStalePrograms();
+    MarkRoad(kMarkFrameBegun);
 
     const sFrameDelivery delivery = FrameDelivery();
     sPassContext pass(*this);
@@ -94,6 +95,7 @@ void AmbrelGraphicsController::RenderFrame() {
     if (recordThisFrame) RecordFrame();
     if (delivery.present) pass.device->Present();
     else pass.device->Flush();
+    MarkRoad(kMarkPresented);
     frameRate.Tick();
 }
 

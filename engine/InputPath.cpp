@@ -13,6 +13,7 @@
 #include "engine/BrightnessProgram.h"
 #include "engine/ContrastPrograms.h"
 #include "engine/EnginePrograms.h"
+#include "engine/RenderPasses.h"
 #include "engine/PointPrograms.h"
 #include "engine/RenderPasses.h"
 #include "gpu/Device.h"
@@ -230,6 +231,7 @@ struct sWorkingSet {
 
 void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, const sInputGeometry& inGeometry,
                                               int64_t orientation, int32_t format, const void* pixels) {
+    MarkRoad(kMarkHandedOver);
     // A picture above the texture limit would leave the input texture uncreated and every frame
     // black: it is reduced to fit, and its crop and processing sizes with it.
     sInputGeometry geometry = inGeometry;
@@ -254,11 +256,13 @@ void AmbrelGraphicsController::SetInputPixels(const sFrameTime& time, const sInp
         slot.time = time;
     }
     frameDirty = true;
+    MarkRoad(kMarkUploaded);
 }
 
 void AmbrelGraphicsController::SetInputPixelBuffer(const sFrameTime& time, const sInputGeometry& geometry,
                                                    int64_t orientation, int32_t format,
                                                    const std::shared_ptr<platform::CVPixelBuffer>& pixelBuffer) {
+    MarkRoad(kMarkHandedOver);
     const int32_t limit = MaxTextureSize();
     if (geometry.inputWidth > limit || geometry.inputHeight > limit) {
         // A bound buffer cannot be reduced without a copy: the frame is refused.
@@ -276,6 +280,7 @@ void AmbrelGraphicsController::SetInputPixelBuffer(const sFrameTime& time, const
     }
     textures->FlushCache();
     frameDirty = true;
+    MarkRoad(kMarkUploaded);
 }
 
 void AmbrelGraphicsController::ConfigureInput(const sInputGeometry& geometry, int64_t orientation, int32_t format,

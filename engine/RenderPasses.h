@@ -19,6 +19,14 @@ inline PassObserver& FramePassObserver() {
     return observer;
 }
 
+// The steps of a frame's road that are not passes, told to the observer as negative pairs
+// with no size: the input handed to the engine, the input uploaded, the frame begun (the
+// rebuilds of what is stale done), the frame presented (read back and given to the layer).
+enum eRoadMark : int32_t { kMarkHandedOver = -1, kMarkUploaded = -2, kMarkFrameBegun = -3, kMarkPresented = -4 };
+inline void MarkRoad(eRoadMark mark) {
+    if (const PassObserver& observer = FramePassObserver()) observer(mark, 0, 0);
+}
+
 struct sPassContext {
     AmbrelGraphicsController& engine;
     QV::Graphics::IDevice* device;

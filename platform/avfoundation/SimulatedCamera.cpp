@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/avfoundation/AVCaptureDevice.h"
 #include "platform/avfoundation/CaptureRig.h"
@@ -17,6 +18,11 @@ constexpr CMTimeScale kFrameTimescale = 600;
 
 int currentDeviceOrientation() { return static_cast<int>(UIDeviceProfile::current().orientation); }
 
+// A scene byte as the sensor sees it under the exposure gain (1 = normal) and extra light.
+uint8_t Lit(int value, double gain, double extraLight) {
+    return static_cast<uint8_t>(std::clamp(std::lround(value * gain + extraLight * 255.0), 0L, 255L));
+}
+
 }  // namespace
 
 SimulatedCamera::SimulatedCamera(int64_t position, CMVideoDimensions sensor, std::shared_ptr<const ImageBitmap> photo)
@@ -26,7 +32,7 @@ SimulatedCamera::~SimulatedCamera() { stop(); }
 
 void SimulatedCamera::renderScene(uint8_t* bgra, size_t bytesPerRow, int32_t W, int32_t H, int orientation,
                                   int64_t frameNumber, double gain, double extraLight, double crop,
-                                  const ImageBitmap* photo) {
+                                  const ImageBitmap* photo, std::vector<StripePixel>* stripe) {
     const bool turned = orientation >= 5;
     const int32_t Wu = turned ? H : W, Hu = turned ? W : H;  // the upright scene's size
     const double zoom = std::max(1.0, crop);
@@ -36,8 +42,7 @@ void SimulatedCamera::renderScene(uint8_t* bgra, size_t bytesPerRow, int32_t W, 
     const int32_t stripeX = Wu / 4, stripeTop = Hu - 2 * marker, stripeBottom = stripeTop + std::max(1, marker / 2);
     // The lighting of every byte value, once a frame.
     uint8_t light[256];
-    for (int value = 0; value < 256; ++value)
-        light[value] = static_cast<uint8_t>(std::clamp(std::lround(value * gain + extraLight * 255.0), 0L, 255L));
+    for (int value = 0; value < 256; ++value) light[value] = Lit(value, gain, extraLight);
     // A photo fills the upright frame (scaled to cover it, centred).
     const bool hasPhoto = photo && !photo->empty();
     const double fill =
@@ -69,6 +74,7 @@ void SimulatedCamera::renderScene(uint8_t* bgra, size_t bytesPerRow, int32_t W, 
             } else if (v >= stripeTop && v < stripeBottom && u >= stripeX && u < stripeX + kBits * cell) {
                 const int bit = kBits - 1 - (u - stripeX) / cell;
                 b = g = r = ((frameNumber >> bit) & 1) ? 255 : 0;
+                if (stripe) stripe->push_back({static_cast<size_t>(y) * bytesPerRow + static_cast<size_t>(x) * 4, bit});
             } else {
                 b = g = r = static_cast<uint8_t>(40 + 160 * u / std::max(1, Wu - 1));
             }
@@ -79,7 +85,7 @@ void SimulatedCamera::renderScene(uint8_t* bgra, size_t bytesPerRow, int32_t W, 
 }
 
 CMSampleBufferRef SimulatedCamera::render(CMVideoDimensions size, const CVPixelBufferPoolRef& pool, double crop,
-                                          int* orientationOut) {
+                                          int* orientationOut, bool live) {
     CVPixelBufferRef buffer;
     if (CVPixelBufferPoolCreatePixelBuffer(pool, &buffer) != kCVReturnSuccess) return nullptr;  // dropped
     const auto device = device_.lock();
@@ -87,8 +93,32 @@ CMSampleBufferRef SimulatedCamera::render(CMVideoDimensions size, const CVPixelB
     const double torch = device && device->isTorchActive() ? 0.25 : 0.0;
     const int orientation = CaptureRig::sensorOrientation(position_, currentDeviceOrientation());
     CVPixelBufferLockBaseAddress(buffer, 0);
-    renderScene(static_cast<uint8_t*>(CVPixelBufferGetBaseAddress(buffer)), CVPixelBufferGetBytesPerRow(buffer),
-                size.width, size.height, orientation, frameNumber_, gain, torch, crop, photo_.get());
+    auto* bytes = static_cast<uint8_t*>(CVPixelBufferGetBaseAddress(buffer));
+    const size_t bytesPerRow = CVPixelBufferGetBytesPerRow(buffer);
+    const size_t length = bytesPerRow * static_cast<size_t>(size.height);
+    Scene& kept = scene_;
+    if (live && kept.size == size && kept.bytesPerRow == bytesPerRow && kept.orientation == orientation &&
+        kept.gain == gain && kept.extraLight == torch && kept.bytes.size() == length) {
+        std::memcpy(bytes, kept.bytes.data(), length);
+        for (const StripePixel& p : kept.stripe) {
+            const uint8_t value = ((frameNumber_ >> p.bit) & 1) ? kept.on : kept.off;
+            bytes[p.offset] = bytes[p.offset + 1] = bytes[p.offset + 2] = value;
+        }
+    } else {
+        std::vector<StripePixel> stripe;
+        renderScene(bytes, bytesPerRow, size.width, size.height, orientation, frameNumber_, gain, torch, crop,
+                    photo_.get(), live ? &stripe : nullptr);
+        if (live)
+            kept = Scene{size,
+                         bytesPerRow,
+                         orientation,
+                         gain,
+                         torch,
+                         std::vector<uint8_t>(bytes, bytes + length),
+                         std::move(stripe),
+                         Lit(255, gain, torch),
+                         Lit(0, gain, torch)};
+    }
     CVPixelBufferUnlockBaseAddress(buffer, 0);
     ++frameNumber_;
     if (orientationOut) *orientationOut = orientation;
@@ -118,7 +148,7 @@ void SimulatedCamera::schedule(CMTime frameDuration) {
     double seconds = CMTimeGetSeconds(frameDuration);
     if (!std::isfinite(seconds) || seconds <= 0) seconds = 1.0 / 30;
     timer_ = NSTimer::scheduledTimerWithTimeInterval(seconds, true, [this](NSTimer&) {
-        if (CMSampleBufferRef frame = render(size_, pool_, 1.0, nullptr); frame && handler_) {
+        if (CMSampleBufferRef frame = render(size_, pool_, 1.0, nullptr, true); frame && handler_) {
             const Handler handler = handler_;  // the handler may stop the camera
             handler(frame);
         }
@@ -143,7 +173,7 @@ CMSampleBufferRef SimulatedCamera::stillFrame(double cropFactor) {
     CVPixelBufferPoolRef pool;
     if (CVPixelBufferPoolCreate(attributes, &pool) != kCVReturnSuccess) return nullptr;
     int orientation = 1;
-    CMSampleBufferRef still = render(sensor_, pool, cropFactor, &orientation);
+    CMSampleBufferRef still = render(sensor_, pool, cropFactor, &orientation, false);
     if (!still) return nullptr;
     const auto device = device_.lock();
     still->setAttachments(stillAttachments(device.get(), orientation, sensor_, cropFactor, kModel));

@@ -6,6 +6,7 @@
 // its torch, and turned from upright into the sensor frame by the mount orientation.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/avfoundation/CaptureSource.h"
 #include "platform/corevideo/CVPixelBufferPool.h"
@@ -40,13 +41,34 @@ public:
     // Renders the upright scene (the photo, else the pattern), turned into a W × H frame of
     // the given Exif orientation, showing the centre 1/`crop` of the scene, lit by `gain`
     // (1 = normal) and `extraLight`.
+    // When `stripe` is given, the byte offset and bit of every pixel of the frame-number stripe
+    // are added to it.
+    struct StripePixel {
+        size_t offset;
+        int bit;
+    };
     static void renderScene(uint8_t* bgra, size_t bytesPerRow, int32_t width, int32_t height, int orientation,
                             int64_t frameNumber, double gain, double extraLight, double crop,
-                            const ImageBitmap* photo = nullptr);
+                            const ImageBitmap* photo = nullptr, std::vector<StripePixel>* stripe = nullptr);
 
 private:
+    // The live frames' scene as last rendered, and where its frame-number stripe lies: the next
+    // frame under the same light, orientation and size is a copy with only the stripe drawn
+    // again, so making a frame costs a copy instead of a pass over every pixel.
+    struct Scene {
+        CMVideoDimensions size{};
+        size_t bytesPerRow = 0;
+        int orientation = 0;
+        double gain = 0, extraLight = 0;
+        std::vector<uint8_t> bytes;
+        std::vector<StripePixel> stripe;
+        uint8_t on = 255, off = 0;  // the stripe's lit bytes for a set and a clear bit
+    };
+
     void schedule(CMTime frameDuration);
-    CMSampleBufferRef render(CMVideoDimensions size, const CVPixelBufferPoolRef& pool, double crop, int* orientation);
+    // `live`: a frame of the running camera, made from the kept scene where it still holds.
+    CMSampleBufferRef render(CMVideoDimensions size, const CVPixelBufferPoolRef& pool, double crop, int* orientation,
+                             bool live);
 
     int64_t position_;
     CMVideoDimensions sensor_;
@@ -58,6 +80,7 @@ private:
     std::shared_ptr<NSTimer> timer_;
     CVPixelBufferPoolRef pool_;
     int64_t frameNumber_ = 0;
+    Scene scene_;
 };
 
 }  // namespace platform

@@ -39,6 +39,9 @@ struct CAEAGLLayerContents {
 struct CAEAGLLayerBacking {
     CAEAGLLayerContents contents;
     std::function<void(const CAEAGLLayerContents&)> presentHandler;
+    // The rows as GL reads them (bottom up), kept between presents so that a frame does not
+    // fault in fresh pages.
+    std::vector<uint8_t> readRows;
 };
 
 class CAEAGLLayer : public ::CALayer {

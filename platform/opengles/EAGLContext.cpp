@@ -261,7 +261,9 @@ bool EAGLContext::presentRenderbuffer(unsigned int target) {
     CAEAGLLayerContents& contents = backing->contents;
     contents.width = width > 0 && height > 0 ? width : 0;
     contents.height = width > 0 && height > 0 ? height : 0;
-    contents.pixels.assign(static_cast<size_t>(contents.width) * contents.height * 4, 0);
+    // Sized, not cleared: every byte is written below, or cleared where the read cannot be made.
+    contents.pixels.resize(static_cast<size_t>(contents.width) * contents.height * 4);
+    bool read = false;
     if (contents.width > 0) {
         // Read through a framebuffer of our own, leaving the caller's bindings as they were.
         GLint previousFramebuffer = 0, previousAlignment = 4;
@@ -273,16 +275,19 @@ bool EAGLContext::presentRenderbuffer(unsigned int target) {
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, static_cast<GLuint>(bound));
         if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) {
             if (previousAlignment != 4) glPixelStorei(GL_PACK_ALIGNMENT, 4);
-            std::vector<uint8_t> bottomUp(contents.pixels.size());
+            std::vector<uint8_t>& bottomUp = backing->readRows;
+            bottomUp.resize(contents.pixels.size());
             glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
             size_t row = static_cast<size_t>(width) * 4;
             for (GLint y = 0; y < height; ++y)
                 std::copy_n(bottomUp.data() + row * (height - 1 - y), row, contents.pixels.data() + row * y);
+            read = true;
             if (previousAlignment != 4) glPixelStorei(GL_PACK_ALIGNMENT, previousAlignment);
         }
         glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));
         glDeleteFramebuffers(1, &framebuffer);
     }
+    if (!read) std::fill(contents.pixels.begin(), contents.pixels.end(), uint8_t{0});
     ++contents.presentCount;
     if (backing->presentHandler) backing->presentHandler(contents);
     return true;

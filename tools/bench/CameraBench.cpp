@@ -9,17 +9,27 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
+#include <set>
+#include <span>
+#include <vector>
 
 #include "BenchCamera.h"
+#include "BenchPasses.h"
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
+#include "modes/ModeLibrary.h"
 #include "platform/avfoundation/AVCaptureSession.h"
 #include "platform/avfoundation/CaptureRig.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIScreen.h"
 
 namespace {
+
+// The mode a fresh profile's camera starts in: the first strength of the first mode.
+constexpr const char* kFirstMode = "Norm Ppr Lab Alt";
 
 void BM_CameraPreviewThroughTheEngine(benchmark::State& state) {
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
@@ -34,6 +44,61 @@ void BM_CameraPreviewThroughTheEngine(benchmark::State& state) {
     view->stopVideoController();
 }
 BENCHMARK(BM_CameraPreviewThroughTheEngine)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Where a camera frame's time goes on its whole road: made and handed over, uploaded, each
+// engine pass, read back and presented on the layer, each step waited for.
+void CameraFrameRoad(benchmark::State& state) {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    const std::shared_ptr<GraphicsView> view = StartedCameraView(state);
+    if (!view) return;
+    if (const char* mode = state.range(0) ? kFirstMode : nullptr) {
+        const Modes::ModeLibraryEntry* entry = Modes::ModeLibrary::modeWithName(mode);
+        view->setMode(entry->parameters(), Modes::ModeSelection{entry->name(), {}, {}}, {});
+        loop.advance(0.5);
+    }
+    const uint64_t before = view->eaglLayer().presentedContents().presentCount;
+    PassTimes times(*view->device());
+    times.Start();
+    for (auto _ : state) loop.advance(1.0 / 30);
+    const uint64_t presented = view->eaglLayer().presentedContents().presentCount - before;
+    times.Report(state.range(0) ? kFirstMode : "engine defaults", static_cast<int64_t>(presented));
+    view->stopVideoController();
+}
+BENCHMARK(CameraFrameRoad)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The engine's part of a tap on the mode picker while the camera runs: a mode's parameter set
+// handed to the view, then the run loop stepped frame by frame until a frame showing it is
+// presented. Wall time of each change; the first visit of each mode builds its programs, the
+// later visits find them as the driver keeps them.
+void CameraModeChange(benchmark::State& state) {
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    const std::shared_ptr<GraphicsView> view = StartedCameraView(state);
+    if (!view) return;
+    const std::span<const Modes::ModeLibraryEntry> entries = Modes::ModeLibrary::shared().entries();
+    std::vector<double> first, later;
+    std::set<std::size_t> seen;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const std::size_t index = (next++ * 7) % 21;  // 21 modes, visited in a scattered order
+        const auto start = std::chrono::steady_clock::now();
+        view->setMode(entries[index].parameters(), Modes::ModeSelection{entries[index].name(), {}, {}}, {});
+        const uint64_t before = view->eaglLayer().presentedContents().presentCount;
+        while (view->eaglLayer().presentedContents().presentCount == before) loop.advance(1.0 / 30);
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        (seen.insert(index).second ? first : later).push_back(ms);
+    }
+    const auto percentile = [](std::vector<double> v, double p) {
+        if (v.empty()) return 0.0;
+        std::sort(v.begin(), v.end());
+        return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
+    };
+    state.counters["first p50 ms"] = percentile(first, 0.5);
+    state.counters["first p95 ms"] = percentile(first, 0.95);
+    state.counters["later p50 ms"] = percentile(later, 0.5);
+    state.counters["later p95 ms"] = percentile(later, 0.95);
+    view->stopVideoController();
+}
+BENCHMARK(CameraModeChange)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(63);
 
 class Counting : public platform::AVCaptureSampleBufferDelegate {
 public:

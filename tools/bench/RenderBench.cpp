@@ -21,6 +21,7 @@
 
 #include "app/PhotoRenderer.h"
 #include "app/RenderJob.h"
+#include "BenchPasses.h"
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/RenderPasses.h"
 #include "gpu/Device.h"
@@ -155,41 +156,6 @@ BENCHMARK(PreviewFrame)
     ->UseRealTime()
     ->MeasureProcessCPUTime()
     ->MinTime(2.0);
-
-// Where a frame's time goes: every pass waits for the GPU and is charged to its program pair
-// and target size (the Gaussian levels' two separable passes count as one). The waits
-// themselves cost a little, so the sum is somewhat above an unobserved frame.
-class PassTimes {
-public:
-    explicit PassTimes(QV::Graphics::IDevice& device) : device_(device) {
-        FramePassObserver() = [this](int32_t pair, int32_t width, int32_t height) {
-            device_.Finish();
-            const Clock::time_point now = Clock::now();
-            times_[{pair, width, height}] += std::chrono::duration<double, std::milli>(now - last_).count();
-            last_ = now;
-        };
-    }
-    ~PassTimes() { FramePassObserver() = nullptr; }
-    void Start() {
-        device_.Finish();
-        last_ = Clock::now();
-    }
-    void Report(const char* what, int64_t frames) const {
-        double total = 0;
-        for (const auto& [key, ms] : times_) total += ms;
-        std::fprintf(stderr, "%s: %.2f ms a frame in passes\n  pair  target       ms/frame  share\n", what,
-                     total / double(frames));
-        for (const auto& [key, ms] : times_)
-            std::fprintf(stderr, "  %4d  %5d x %-5d %8.2f  %4.1f %%\n", std::get<0>(key), std::get<1>(key),
-                         std::get<2>(key), ms / double(frames), 100.0 * ms / total);
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    QV::Graphics::IDevice& device_;
-    std::map<std::tuple<int32_t, int32_t, int32_t>, double> times_;
-    Clock::time_point last_;
-};
 
 void PreviewPasses(benchmark::State& state) {
     std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);

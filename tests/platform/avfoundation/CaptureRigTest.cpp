@@ -5,6 +5,7 @@
 // factor, the error of a stopped session, and the microphone's sine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -217,6 +218,42 @@ TEST_F(CaptureRigTest, ExposureAndTorchBrightenTheFrame) {
     meanAfter(CMTimeMake(10, 1), 1e6f, 0);
     EXPECT_DOUBLE_EQ(CMTimeGetSeconds(back->exposureDuration()), 0.5) << "clamped to the format";
     EXPECT_EQ(back->ISO(), 1600.0f);
+}
+
+// Live frames are made from the last frame's scene where the light and the orientation held:
+// each one must still be exactly what rendering its scene afresh gives, its frame number
+// included, also right after the light or the device's orientation changed.
+TEST_F(CaptureRigTest, EveryLiveFrameIsItsSceneRenderedAfresh) {
+    Run(back);
+    loop.advance(0.1);
+    // Only the newest frame is held, so the camera's pool never runs dry and drops one.
+    const int64_t first = static_cast<int64_t>(frames.buffers.size());
+    frames.buffers.clear();
+    struct Step {
+        int64_t torch;
+        int orientation;
+    } steps[] = {{0, 1}, {0, 1}, {0, 1}, {1, 1}, {1, 1}, {0, 3}, {0, 3}, {0, 1}};
+    int64_t checked = 0;
+    for (const Step& step : steps) {
+        ASSERT_TRUE(back->lockForConfiguration());
+        back->setTorchMode(step.torch);
+        back->unlockForConfiguration();
+        SetOrientation(step.orientation);
+        for (int tick = 0; tick < 10 && frames.buffers.empty(); ++tick) loop.advance(0.01);
+        ASSERT_EQ(frames.buffers.size(), 1u);
+        const CVPixelBufferRef live = frames.buffers.back()->imageBuffer();
+        frames.buffers.clear();
+        const int64_t number = first + checked;
+        const int exif = CaptureRig::sensorOrientation(AVCaptureDevicePositionBack, step.orientation);
+        std::vector<uint8_t> fresh(live->bytesPerRow() * live->height());
+        SimulatedCamera::renderScene(fresh.data(), live->bytesPerRow(), static_cast<int32_t>(live->width()),
+                                     static_cast<int32_t>(live->height()), exif, number, back->exposureGain(),
+                                     step.torch ? 0.25 : 0.0, 1.0);
+        EXPECT_TRUE(std::equal(fresh.begin(), fresh.end(), live->data()))
+            << "frame " << number << " torch " << step.torch << " orientation " << step.orientation;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 8);
 }
 
 TEST_F(CaptureRigTest, StillsComeAfterTheirLatencyAndTurnUpright) {
