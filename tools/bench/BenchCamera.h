@@ -7,6 +7,7 @@
 
 #include "camera/capture/CameraController.h"
 #include "engine/view/GraphicsView.h"
+#include "model/DeviceUtility.h"
 #include "platform/avfoundation/CaptureRig.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIScreen.h"
@@ -20,10 +21,12 @@ inline void UsePhoneAt30() {
     CameraController::installInGraphicsViews();
 }
 
-// Null, with the benchmark marked skipped, without an OpenGL ES 2 context.
+// Null, with the benchmark marked skipped, without an OpenGL ES 2 context. The view has the
+// camera screen's frame (between the top bar and the toolbar), so it draws what the
+// application draws.
 inline std::shared_ptr<GraphicsView> StartedCameraView(benchmark::State& state) {
     UsePhoneAt30();
-    auto view = std::make_shared<GraphicsView>(CGRectMake(0, 0, 375, 667));
+    auto view = std::make_shared<GraphicsView>(AppConstants::defaultCameraViewFrame());
     if (!view->graphicsController()) {
         state.SkipWithError("no OpenGL ES 2 context");
         return nullptr;
