@@ -1,5 +1,6 @@
 #include "app/settings/AboutPanel.h"
 
+#include "platform/opengles/EAGLContext.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UINavigationItem.h"
 #include "ui/animation/AnimationUtility.h"
@@ -14,6 +15,9 @@ constexpr const char* kMoreAppsTitle = "More Apps By Quorvin";
 
 // Where each link's button stands in the container, as fractions of its side.
 constexpr CGPoint kLinkCentres[] = {{0.15, 0.5}, {0.38, 0.5}, {0.62, 0.5}, {0.85, 0.5}, {0.5, 0.75}};
+// The renderer's line, below the links.
+constexpr const char* kRendererPrefix = "Pictures drawn by ";
+constexpr CGFloat kRendererCentre = 0.92;
 
 // Refuses touches for the life of a motion: begun when made, ended when the motion's
 // completion lets it go.
@@ -104,6 +108,19 @@ AboutPanel::AboutPanel(Parts parts) : parts_(std::move(parts)) {
         container_->addSubview(button);
         buttons_.push_back(button);
     }
+    // Which renderer draws the pictures, so a person can tell the GPU from software (and why
+    // the picture may be slow), under the links.
+    renderer_ = std::make_shared<UILabel>();
+    renderer_->setFont(AppAppearance::defaultFontOfSize(12));
+    renderer_->setTextColor(linkColor);
+    renderer_->setTextAlignment(NSTextAlignment::Center);
+    renderer_->setNumberOfLines(0);
+    renderer_->setLineBreakMode(NSLineBreakMode::ByWordWrapping);
+    renderer_->setText(std::string(kRendererPrefix) + platform::EAGLContext::rendererDescription());
+    renderer_->setFrame(CGRectMake(0, 0, kContainerSide - 40, 0));
+    renderer_->sizeToFit();
+    renderer_->setCenter({kContainerSide / 2, kRendererCentre * kContainerSide});
+    container_->addSubview(renderer_);
     container_->setCenter({CGRectGetMidX(host.bounds()), 0.52 * host.bounds().size.height});
     host.addSubview(container_);
 
@@ -164,6 +181,7 @@ void AboutPanel::dismiss(std::function<void()> completion) {
     Parts p = parts_;
     auto gradient = gradient_, container = container_;
     auto buttons = buttons_;
+    auto renderer = renderer_;
     const CGRect logoFrame = logoFrame_, labelFrame = labelFrame_;
     const CGFloat settingsAlpha = settingsAlpha_, graphicsAlpha = graphicsAlpha_;
     spring(
@@ -180,6 +198,7 @@ void AboutPanel::dismiss(std::function<void()> completion) {
             if (p.settingsView) p.settingsView->setAlpha(settingsAlpha);
             if (p.graphicsView) p.graphicsView->setAlpha(graphicsAlpha);
             for (const auto& button : buttons) button->setAlpha(0);
+            renderer->setAlpha(0);
             p.controller->navigationItem().setTitleView(AppAppearance::titleViewWithString("Settings"));
             if (p.doneButton) p.doneButton->setTitleColor(AppAppearance::defaultSecondaryColor());
         },

@@ -2,8 +2,9 @@
 // The settings screen's "About Tavorin" button and the about panel it opens: the logo flies
 // from the button to the top of a centred 320-point container, grows to 122 points and
 // glows, over the background gradient, with the program's four link pictures and "More Apps
-// By Quorvin" below it; the settings page and the picture fade away. Dismissing puts
-// everything back as it was, the logo and label into the button at their former frames.
+// By Quorvin" below it and a line naming the renderer that draws the pictures; the settings
+// page and the picture fade away. Dismissing puts everything back as it was, the logo and
+// label into the button at their former frames.
 // Touches are refused application-wide during the 0.8 s opening and the 0.64 s closing.
 // The links open through the application's URL opener; their addresses are `links()`.
 #include <functional>
@@ -63,11 +64,14 @@ public:
     const std::shared_ptr<UIView>& container() const { return container_; }
     const std::vector<std::shared_ptr<UIButton>>& buttons() const { return buttons_; }
     const std::shared_ptr<UIView>& gradientView() const { return gradient_; }
+    // The line naming the renderer that draws the pictures.
+    const std::shared_ptr<UILabel>& rendererLine() const { return renderer_; }
 
 private:
     Parts parts_;
     std::shared_ptr<UIView> container_, gradient_;
     std::vector<std::shared_ptr<UIButton>> buttons_;
+    std::shared_ptr<UILabel> renderer_;
     // The about button's views the logo and label came from (they may go meanwhile).
     std::weak_ptr<UIView> logoHome_, labelHome_;
     CGRect logoHomeFrame_{}, labelHomeFrame_{}, logoFrame_{}, labelFrame_{};

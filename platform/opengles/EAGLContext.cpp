@@ -161,7 +161,12 @@ void EAGLContext::setExtensionsOverride(std::optional<std::string> extensions) {
     gExtensionsOverride = std::move(extensions);
 }
 
-std::string EAGLContext::rendererDescription() {
+const std::string& EAGLContext::rendererDescription() {
+    static const std::string description = describeRenderer();
+    return description;
+}
+
+std::string EAGLContext::describeRenderer() {
     const OpenedDisplay& opened = Opened();
     if (opened.display == EGL_NO_DISPLAY) return "no renderer";
     const GLubyte* name = nullptr;

@@ -49,7 +49,8 @@ public:
 
     // The renderer in use and the EGL platform it was reached through, for a person to read
     // ("llvmpipe (LLVM 15.0.6, 256 bits) on EGL's surfaceless platform"); "no renderer" when none.
-    static std::string rendererDescription();
+    // Asked of the driver once; the display, and so the renderer, stays for the process's life.
+    static const std::string& rendererDescription();
 
     // Gives the renderbuffer bound to `target` (GL_RENDERBUFFER) colour storage of the layer's
     // pixel size (bounds times contents scale) in the layer's colour format, and ties it to the
@@ -66,6 +67,7 @@ public:
     GLExtensionState& extensionState();
 
 private:
+    static std::string describeRenderer();
     EAGLContext(EAGLRenderingAPI api, void* context, std::shared_ptr<EAGLSharegroup> group);
     const std::string& driverExtensions();
     EAGLRenderingAPI api_;

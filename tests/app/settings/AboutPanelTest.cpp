@@ -1,7 +1,7 @@
 // The about panel over a controller in a navigation controller, on the manual clock: touches
-// refused while it opens, the logo's flight and growth, links through the application's
-// opener, a link the desktop cannot open said in an alert, and everything back in place after
-// the dismissal.
+// refused while it opens, the logo's flight and growth, the renderer's line, links through the
+// application's opener, a link the desktop cannot open said in an alert, and everything back in
+// place after the dismissal.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/settings/AboutPanel.h"
+#include "platform/opengles/EAGLContext.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIBarButtonItem.h"
 #include "platform/uikit/UINavigationController.h"
@@ -93,6 +94,14 @@ TEST_F(AboutPanelTest, OpensWithTouchesRefusedAndPutsEverythingBackWhenDismissed
     EXPECT_EQ(graphics->alpha(), 0);
     EXPECT_EQ(controller->navigationItem().titleView(), nullptr);
     EXPECT_EQ(about.label->alpha(), 0);
+    // Under the links, a line names the renderer that draws the pictures, within the container.
+    const UILabel& renderer = *panel->rendererLine();
+    EXPECT_EQ(renderer.superview(), panel->container().get());
+    EXPECT_EQ(renderer.text(), "Pictures drawn by " + platform::EAGLContext::rendererDescription());
+    EXPECT_GE(CGRectGetMinX(renderer.frame()), 0);
+    EXPECT_LE(CGRectGetMaxX(renderer.frame()), AboutPanel::kContainerSide);
+    EXPECT_LE(CGRectGetMaxY(renderer.frame()), AboutPanel::kContainerSide);
+    EXPECT_GT(CGRectGetMinY(renderer.frame()), CGRectGetMaxY(panel->buttons().back()->frame()));
 
     // Each link opens its own address.
     for (std::size_t i = 0; i < panel->buttons().size(); ++i) {
