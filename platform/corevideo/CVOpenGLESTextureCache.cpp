@@ -11,8 +11,12 @@ namespace platform {
 // What a cache and its textures share: the sharegroup the names live in and the names of
 // released textures waiting for the next flush.
 struct CVOpenGLESTextureCachePool {
+    struct Released {
+        GLuint name;
+        int width, height, internalFormat;
+    };
     std::shared_ptr<EAGLSharegroup> group;
-    std::vector<GLuint> released;
+    std::vector<Released> released;
     bool cacheAlive = true;
 
     bool GroupIsCurrent() const {
@@ -21,8 +25,20 @@ struct CVOpenGLESTextureCachePool {
     }
     void DeleteReleased() {
         if (released.empty() || !GroupIsCurrent()) return;
-        glDeleteTextures(static_cast<GLsizei>(released.size()), released.data());
+        std::vector<GLuint> names;
+        for (const Released& r : released) names.push_back(r.name);
+        glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
         released.clear();
+    }
+    // A released texture of this size and format, taken out of the list; 0 when there is none.
+    GLuint TakeReleased(int width, int height, int internalFormat) {
+        for (auto it = released.begin(); it != released.end(); ++it)
+            if (it->width == width && it->height == height && it->internalFormat == internalFormat) {
+                const GLuint name = it->name;
+                released.erase(it);
+                return name;
+            }
+        return 0;
     }
 };
 
@@ -35,10 +51,14 @@ struct CVOpenGLESTextureCacheAccess {
         return cache;
     }
     static CVOpenGLESTextureCachePool& Pool(const CVOpenGLESTextureCacheRef& cache) { return *cache->pool_; }
-    static CVOpenGLESTextureRef MakeTexture(const CVOpenGLESTextureCacheRef& cache, GLuint name, GLenum target) {
+    static CVOpenGLESTextureRef MakeTexture(const CVOpenGLESTextureCacheRef& cache, GLuint name, GLenum target,
+                                            int width, int height, int internalFormat) {
         CVOpenGLESTextureRef texture(new CVOpenGLESTexture());
         texture->name_ = name;
         texture->target_ = target;
+        texture->width_ = width;
+        texture->height_ = height;
+        texture->internalFormat_ = internalFormat;
         texture->pool_ = cache->pool_;
         return texture;
     }
@@ -46,7 +66,7 @@ struct CVOpenGLESTextureCacheAccess {
 
 CVOpenGLESTexture::~CVOpenGLESTexture() {
     if (!name_ || !pool_) return;
-    pool_->released.push_back(name_);
+    pool_->released.push_back({name_, width_, height_, internalFormat_});
     if (!pool_->cacheAlive) pool_->DeleteReleased();
 }
 
@@ -99,19 +119,24 @@ CVReturn CVOpenGLESTextureCacheCreateTextureFromImage(const CVOpenGLESTextureCac
         pixels = packed.data();
     }
 
-    GLuint name = 0;
-    glGenTextures(1, &name);
+    // A texture of the same size and format released since the last flush (the frame before
+    // last's, for a camera) is filled again: the driver then neither allocates nor clears fresh
+    // storage for every frame.
+    GLuint name = pool.TakeReleased(width, height, internalFormat);
+    const bool reused = name != 0;
+    if (!reused) glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     if (previousAlignment != 4) glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, pixels);
+    if (reused) glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, type, pixels);
+    else glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, pixels);
     if (previousAlignment != 4) glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
 
-    *textureOut = CVOpenGLESTextureCacheAccess::MakeTexture(cache, name, target);
+    *textureOut = CVOpenGLESTextureCacheAccess::MakeTexture(cache, name, target, width, height, internalFormat);
     return kCVReturnSuccess;
 }
 

@@ -125,3 +125,56 @@ TEST_F(GLTest, TextureCacheUploadsAndRecyclesNames) {
     EAGLContext::setCurrentContext(context_.get());
     glDeleteTextures(1, &mine);
 }
+
+// Frame after frame a camera releases a texture and asks for one of the same size: the released
+// one is filled again under its name (the driver makes no fresh storage), holding the new
+// frame; a texture of another size gets a new name, and what is left released goes at the flush.
+TEST_F(GLTest, AReleasedTextureOfTheSameSizeIsFilledAgainWithTheNewFrame) {
+    CVOpenGLESTextureCacheRef cache;
+    ASSERT_EQ(CVOpenGLESTextureCacheCreate(context_.get(), &cache), kCVReturnSuccess);
+    const auto frameOf = [](size_t width, uint8_t blue) {
+        CVPixelBufferRef frame;
+        EXPECT_EQ(CVPixelBufferCreate(width, 2, kCVPixelFormatType_32BGRA, &frame), kCVReturnSuccess);
+        CVPixelBufferLockBaseAddress(frame, 0);
+        auto* bytes = static_cast<uint8_t*>(CVPixelBufferGetBaseAddress(frame));
+        for (size_t i = 0; i < CVPixelBufferGetDataSize(frame); i += 4)
+            bytes[i] = blue, bytes[i + 1] = 10, bytes[i + 2] = 20, bytes[i + 3] = 255;
+        CVPixelBufferUnlockBaseAddress(frame, 0);
+        return frame;
+    };
+    const auto textureOf = [&](const CVPixelBufferRef& frame, int width) {
+        CVOpenGLESTextureRef texture;
+        EXPECT_EQ(CVOpenGLESTextureCacheCreateTextureFromImage(cache, frame, GL_TEXTURE_2D, GL_RGBA, width, 2,
+                                                               GL_BGRA_EXT, GL_UNSIGNED_BYTE, 0, &texture),
+                  kCVReturnSuccess);
+        return texture;
+    };
+    // The blue of the texture's first pixel, read through a framebuffer (RGBA: blue third).
+    const auto blueOf = [](GLuint name) {
+        GLuint framebuffer = 0;
+        glGenFramebuffers(1, &framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name, 0);
+        uint8_t pixel[4] = {};
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &framebuffer);
+        return pixel[2];
+    };
+
+    CVOpenGLESTextureRef first = textureOf(frameOf(6, 100), 6);
+    const GLuint name = CVOpenGLESTextureGetName(first);
+    EXPECT_EQ(blueOf(name), 100);
+    first.reset();
+    CVOpenGLESTextureRef second = textureOf(frameOf(6, 200), 6);
+    EXPECT_EQ(CVOpenGLESTextureGetName(second), name) << "filled again under its name";
+    EXPECT_EQ(blueOf(name), 200) << "holding the new frame";
+
+    second.reset();
+    CVOpenGLESTextureRef wider = textureOf(frameOf(8, 50), 8);
+    EXPECT_NE(CVOpenGLESTextureGetName(wider), name) << "another size is another texture";
+    EXPECT_EQ(blueOf(CVOpenGLESTextureGetName(wider)), 50);
+    CVOpenGLESTextureCacheFlush(cache, 0);
+    EXPECT_FALSE(glIsTexture(name)) << "the one left released goes at the flush";
+    EXPECT_TRUE(glIsTexture(CVOpenGLESTextureGetName(wider)));
+}
