@@ -96,12 +96,12 @@ CMSampleBufferRef SimulatedCamera::render(CMVideoDimensions size, const CVPixelB
     auto* bytes = static_cast<uint8_t*>(CVPixelBufferGetBaseAddress(buffer));
     const size_t bytesPerRow = CVPixelBufferGetBytesPerRow(buffer);
     const size_t length = bytesPerRow * static_cast<size_t>(size.height);
-    Scene& kept = scene_;
-    if (live && kept.size == size && kept.bytesPerRow == bytesPerRow && kept.orientation == orientation &&
-        kept.gain == gain && kept.extraLight == torch && kept.bytes.size() == length) {
-        std::memcpy(bytes, kept.bytes.data(), length);
-        for (const StripePixel& p : kept.stripe) {
-            const uint8_t value = ((frameNumber_ >> p.bit) & 1) ? kept.on : kept.off;
+    if (live && scene_.size == size && scene_.bytesPerRow == bytesPerRow && scene_.orientation == orientation &&
+        scene_.gain == gain && scene_.extraLight == torch && scene_.bytes.size() == length) {
+        std::memcpy(bytes, scene_.bytes.data(), length);
+        const uint8_t set = Lit(255, gain, torch), clear = Lit(0, gain, torch);
+        for (const StripePixel& p : scene_.stripe) {
+            const uint8_t value = ((frameNumber_ >> p.bit) & 1) ? set : clear;
             bytes[p.offset] = bytes[p.offset + 1] = bytes[p.offset + 2] = value;
         }
     } else {
@@ -109,15 +109,13 @@ CMSampleBufferRef SimulatedCamera::render(CMVideoDimensions size, const CVPixelB
         renderScene(bytes, bytesPerRow, size.width, size.height, orientation, frameNumber_, gain, torch, crop,
                     photo_.get(), live ? &stripe : nullptr);
         if (live)
-            kept = Scene{size,
-                         bytesPerRow,
-                         orientation,
-                         gain,
-                         torch,
-                         std::vector<uint8_t>(bytes, bytes + length),
-                         std::move(stripe),
-                         Lit(255, gain, torch),
-                         Lit(0, gain, torch)};
+            scene_ = Scene{size,
+                           bytesPerRow,
+                           orientation,
+                           gain,
+                           torch,
+                           std::vector<uint8_t>(bytes, bytes + length),
+                           std::move(stripe)};
     }
     CVPixelBufferUnlockBaseAddress(buffer, 0);
     ++frameNumber_;

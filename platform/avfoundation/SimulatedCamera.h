@@ -62,7 +62,6 @@ private:
         double gain = 0, extraLight = 0;
         std::vector<uint8_t> bytes;
         std::vector<StripePixel> stripe;
-        uint8_t on = 255, off = 0;  // the stripe's lit bytes for a set and a clear bit
     };
 
     void schedule(CMTime frameDuration);
