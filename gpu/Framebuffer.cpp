@@ -134,6 +134,7 @@ void CFramebufferObject::ApplyAttachments() {
         if (!a.attach) {
             DetachPoint(a.point);
         } else if (a.texture) {
+            if (IDevice* device = CDevice::GetCurrentDevice()) device->GetTexture()->PrepareStorage(a.texture);
             QV_GL(glFramebufferTexture2D, static_cast<GLenum>(GL_FRAMEBUFFER), point,
                   static_cast<GLenum>(GL_TEXTURE_2D), a.texture->GetName(), 0);
             attachmentState[a.point] = 0;

@@ -51,8 +51,11 @@ CTexture2D::~CTexture2D() {
 }
 
 void CTexture2D::SetTemplate(const CTextureTemplate& textureTemplate) {
+    // Immutable storage keeps the sampling it was made with, also when its storage (and with
+    // it that sampling) reaches GL only at the first bind.
+    if (immutableStorage) return;
     requestedTemplate = textureTemplate;
-    templateDirty = requestedTemplate != appliedTemplate && !immutableStorage;
+    templateDirty = requestedTemplate != appliedTemplate;
 }
 
 void CTexture2D::AllocateStorage() {
@@ -178,10 +181,15 @@ ITexture2D* CTexture::CreateTexture(const CTextureTemplate& textureTemplate, int
     GLuint name = 0;
     QV_GL(glGenTextures, 1, &name);
     t->texture = name;
-    OnUnitZero(*this, t, [&] {
-        t->AllocateStorage();
-        t->UpdateSubImage(0, 0, width, height, unpackAlignment_, pixels);
-    });
+    // Storage waits for the first bind or attachment: a software driver allocates and clears
+    // every texture's memory at once, and a render made of many working textures touches only
+    // those its style uses (a photo's strips use fewer than the preview made).
+    t->storagePending = pixels == nullptr;
+    if (pixels)
+        OnUnitZero(*this, t, [&] {
+            t->AllocateStorage();
+            t->UpdateSubImage(0, 0, width, height, unpackAlignment_, pixels);
+        });
     return t;
 }
 
@@ -241,7 +249,16 @@ void CTexture::BindTexture(uint32_t unit, ITexture2D* texture) {
         QV_GL(glBindTexture, static_cast<GLenum>(GL_TEXTURE_2D), t->GetName());
         boundTextures[unit] = texture;
     }
+    if (t->storagePending) {
+        t->storagePending = false;
+        t->AllocateStorage();
+    }
     if (t->IsTemplateDirty()) t->ApplyTemplate();
+}
+
+void CTexture::PrepareStorage(ITexture2D* texture) {
+    if (!texture || texture->IsCached() || !static_cast<CTexture2D*>(texture)->IsStoragePending()) return;
+    OnUnitZero(*this, texture, [] {});
 }
 
 void CTexture::FlushCache() {

@@ -82,6 +82,8 @@ public:
     void UpdateSubImage(int32_t x, int32_t y, int32_t width, int32_t height, int32_t alignment, const void* pixels);
 
     bool IsTemplateDirty() const { return templateDirty; }
+    // Made without pixels and not yet bound or drawn into: no storage yet (see CreateTexture).
+    bool IsStoragePending() const { return storagePending; }
     bool HasImmutableStorage() const { return immutableStorage; }
     bool IsMipmapped() const { return mipmapped; }
     eTextureFormat GetInternalFormat() const { return internalFormat; }
@@ -103,6 +105,7 @@ protected:
     bool mipmapped = false;
     bool immutableStorage = false;
     bool templateDirty = true;
+    bool storagePending = false;
     uint32_t glInternalFormat = 0;
     CTexture* manager = nullptr;  // not owned
 };
@@ -131,7 +134,8 @@ class ITexture {
 public:
     virtual ~ITexture() = default;
     // A new texture, or null when a side exceeds the maximum texture size or the formats have
-    // no GL value. `pixels` (may be null) fills it.
+    // no GL value. `pixels` fills it; without them its storage (and its sampling state) reaches
+    // GL at its first bind or attachment, and a texture never used costs no memory.
     virtual ITexture2D* CreateTexture(const CTextureTemplate& textureTemplate, int32_t width, int32_t height,
                                       eTextureFormat internalFormat, eTextureFormat pixelFormat, ePixelType type,
                                       int32_t unpackAlignment, bool mipmapped, bool immutableStorage,
@@ -149,8 +153,11 @@ public:
     // Unbinds it from every unit, then destroys it. Null is ignored.
     virtual void DeleteTexture(ITexture2D* texture) = 0;
     // Binds (or with null unbinds) a unit, skipping what is already so. Units at or above
-    // GetMaxTextureUnits are ignored.
+    // GetMaxTextureUnits are ignored. A texture made without pixels gets its storage here.
     virtual void BindTexture(uint32_t unit, ITexture2D* texture) = 0;
+    // Gives a texture made without pixels its storage now (before it is attached for drawing
+    // into); unit 0's binding is restored.
+    virtual void PrepareStorage(ITexture2D* texture) = 0;
     virtual int32_t GetMaxTextureUnits() const = 0;
     virtual int32_t GetMaxTextureSize() const = 0;
     virtual void FlushCache() = 0;
@@ -176,6 +183,7 @@ public:
     void UpdateCachedTexture(ITexture2D* texture, const CVPixelBufferRef& pixelBuffer) override;
     void DeleteTexture(ITexture2D* texture) override;
     void BindTexture(uint32_t unit, ITexture2D* texture) override;
+    void PrepareStorage(ITexture2D* texture) override;
     int32_t GetMaxTextureUnits() const override { return maxTextureUnits; }
     int32_t GetMaxTextureSize() const override { return maxTextureSize; }
     void FlushCache() override;

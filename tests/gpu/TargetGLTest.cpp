@@ -1,4 +1,6 @@
 // Render targets, vertex data and texture bindings: what reaches GL and when.
+#include <algorithm>
+
 #include "gpu/DeviceFixture.h"
 #include "platform/opengles/CAEAGLLayer.h"
 
@@ -262,6 +264,8 @@ TEST_F(DeviceTest, TextureBindingsAndSamplingState) {
     ITexture2D* linear =
         Texture(4, 4, nullptr, FORMAT_RGBA,
                 CTextureTemplate(FILTER_LINEAR, FILTER_LINEAR, WRAP_CLAMP_TO_EDGE, WRAP_CLAMP_TO_EDGE));
+    EXPECT_EQ(log.Count("glTexParameteri"), 0u) << "made without pixels: nothing reaches GL before its first bind";
+    manager->BindTexture(3, linear);
     EXPECT_EQ(log.Count("glTexParameteri"), 3u) << "min filter, wrap S, wrap T";
 
     manager->BindTexture(3, plain);
@@ -334,16 +338,61 @@ TEST_F(DeviceTest, ImmutableStorageKeepsItsSamplingState) {
     ITexture2D* tiny = manager->CreateTexture(CTextureTemplate(), 1, 1, FORMAT_RGBA, FORMAT_BGRA,
                                               PIXEL_TYPE_UNSIGNED_BYTE, 4, true, true, nullptr);
     textures.push_back(tiny);
+    EXPECT_TRUE(log.CallsOf(storage).empty()) << "storage waits for the first bind";
+    big->SetTemplate(CTextureTemplate(FILTER_NEAREST, FILTER_NEAREST, WRAP_REPEAT, WRAP_REPEAT));
+    manager->BindTexture(0, big);
+    manager->BindTexture(1, tiny);
     EXPECT_EQ(log.CallsOf(storage),
               (std::vector<std::string>{storage + "(3553, 9, " + std::to_string(GL_RGBA8_OES) + ", 256, 256)",
                                         storage + "(3553, 1, " + std::to_string(GL_BGRA8_EXT) + ", 1, 1)"}));
     EXPECT_FALSE(device->CheckError());
+    EXPECT_EQ(big->GetTemplate().minFilter, FILTER_LINEAR_MIPMAP_LINEAR) << "made with the sampling asked at first";
     log.Clear();
     big->SetTemplate(CTextureTemplate(FILTER_NEAREST, FILTER_NEAREST, WRAP_REPEAT, WRAP_REPEAT));
     manager->BindTexture(0, big);
     manager->BindTexture(1, big);
     EXPECT_EQ(log.Count("glTexParameteri"), 0u);
     EXPECT_EQ(big->GetTemplate().minFilter, FILTER_LINEAR_MIPMAP_LINEAR);
+}
+
+// A software driver allocates and clears a texture's memory when its storage is made: a
+// texture made without pixels waits for its first use, and is whole when that use comes.
+TEST_F(DeviceTest, ATextureMadeWithoutPixelsGetsItsStorageAtItsFirstBindOrAttachment) {
+    ITexture* manager = device->GetTexture();
+    IFramebuffer* targets = device->GetFramebuffer();
+    GLCallLog log;
+    ITexture2D* drawn = Texture(4, 3);
+    ITexture2D* sampled = Texture(2, 2);
+    Texture(8, 8);  // never used
+    EXPECT_EQ(log.Count("glTexImage2D"), 0u);
+
+    // Drawn into: the storage comes before the attachment, and the target is complete.
+    IFramebufferObject* f = targets->CreateFramebufferObject();
+    framebuffers.push_back(f);
+    f->AttachTexture(ATTACHMENT_COLOR0, drawn);
+    targets->BindFramebufferObject(f);
+    const std::vector<std::string>& calls = log.Calls();
+    const auto storage =
+        std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("glTexImage2D", 0) == 0; });
+    const auto attachment = std::find_if(
+        calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("glFramebufferTexture2D", 0) == 0; });
+    ASSERT_NE(storage, calls.end());
+    EXPECT_LT(storage, attachment);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    EXPECT_EQ(static_cast<CTexture*>(manager)->GetBoundTexture(0), nullptr) << "unit 0 restored";
+    device->SetViewport(0, 0, 4, 3);
+    device->SetClearColor(0, 1, 0, 1);
+    device->Clear(true, false);
+    const std::vector<uint8_t> pixels = Read(4, 3);
+    EXPECT_EQ(pixels[11 * 4 + 1], 255) << "the last pixel drawn";
+
+    // Sampled: the storage comes once, at the first bind.
+    log.Clear();
+    manager->BindTexture(2, sampled);
+    manager->BindTexture(2, nullptr);
+    manager->BindTexture(3, sampled);
+    EXPECT_EQ(log.Count("glTexImage2D"), 1u);
+    EXPECT_FALSE(device->CheckError());
 }
 
 TEST_F(DeviceTest, CachedTexturesIssueTheirWholeTemplateForEachFrame) {
