@@ -9,6 +9,7 @@
 #include "app/ApplicationMode.h"
 #include "app/ImportJob.h"
 #include "app/RenderJob.h"
+#include "platform/foundation/LargePages.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -39,5 +40,9 @@ int main(int argc, char** argv) {
         ImportJob::PrintUsage(std::cout);
         return status;
     }
+    // A photo's render works on pictures of many megabytes, each fresh: before anything is
+    // allocated. (The application's own allocations are mostly small and long-lived, where large
+    // pages would cost memory for little time.)
+    LargePages::RestartAskingForThem(argv);
     return RenderJob::Main(render.arguments, std::cout, std::cerr);
 }

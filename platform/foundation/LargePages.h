@@ -1,0 +1,28 @@
+#pragma once
+// Large pages for the process's big allocations. Every working picture (the driver's textures,
+// the decoded photo, the read-back) is a fresh mapping of many megabytes; with small pages,
+// the first touch of each 4 KiB faults on its own, which costs more than the decode of the
+// photo. Where the kernel gives large pages only to memory that asks for them (transparent
+// huge pages in "madvise" mode), the C library asks for them when its tunable says so, and
+// tunables are read only when a process starts: the program starts itself once more with the
+// tunable set, before it does anything else.
+#include <optional>
+#include <string>
+
+namespace LargePages {
+
+// The kernel's mode for transparent huge pages from the text of
+// /sys/kernel/mm/transparent_hugepage/enabled ("always [madvise] never" → "madvise"); empty
+// when the text names none.
+std::string KernelMode(const std::string& enabledText);
+
+// The C library's tunables with large pages asked for, or nothing when the given value
+// already says something about them (set by the person, or by our own earlier start).
+std::optional<std::string> TunablesAskingForThem(const char* current);
+
+// Starts the program again with large pages asked for, when the kernel gives them only on
+// request and the environment does not already decide. Returns when no new start happened
+// (no need, or the start failed: the program then runs as it is).
+void RestartAskingForThem(char** argv);
+
+}  // namespace LargePages
