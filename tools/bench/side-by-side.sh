@@ -7,6 +7,7 @@
 # is the floor every render pays.
 #
 #   tools/bench/side-by-side.sh [ROUNDS]      (from the repository root; ROUNDS defaults to 5)
+#   TAVORIN_BEFORE=other/build/app/tavorin tools/bench/side-by-side.sh [ROUNDS]
 #
 # Per photo, each command runs once to warm up, then ROUNDS rounds run the commands in turn, so
 # a change in the machine's load falls on both sides of a ratio. Each ratio is the median over
@@ -51,6 +52,13 @@ fi
 ((missing == 0)) || exit 2
 
 ours=build/release/app/tavorin
+# Another build of the program (TAVORIN_BEFORE=path), run in the same rounds: its row "before"
+# under each photo's row gives a change's before and after from one run.
+before="${TAVORIN_BEFORE:-}"
+if [[ -n "$before" && ! -x "$before" ]]; then
+    echo "side-by-side: TAVORIN_BEFORE=$before is no program" >&2
+    exit 2
+fi
 if [[ ! -x "$ours" ]]; then
     echo "side-by-side: building $ours…" >&2
     [[ -f build/release/CMakeCache.txt ]] || cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -108,6 +116,11 @@ run_all() {
     timed "$into" "$mp" dramatic "$ours" -q --mode "Dramatic 2" "$photo" "$work/ours.jpg"
     timed "$into" "$mp" noop "$ours" -q --set "Luminance Style=None" "$photo" "$work/ours.jpg"
     timed "$into" "$mp" pipe sh -c "$pipe_script" sh "$photo" "$work/pipe.jpg"
+    if [[ -n "$before" ]]; then
+        timed "$into" "$mp" "before clarity" "$before" -q --mode "Clarity 1" "$photo" "$work/ours.jpg"
+        timed "$into" "$mp" "before dramatic" "$before" -q --mode "Dramatic 2" "$photo" "$work/ours.jpg"
+        timed "$into" "$mp" "before noop" "$before" -q --set "Luminance Style=None" "$photo" "$work/ours.jpg"
+    fi
 }
 
 for entry in "${photos[@]}"; do
@@ -123,7 +136,8 @@ done
 
 echo "# $started; load average $load_start at start, $(load) at end; rounds: $rounds;" \
     "renderer: ${renderer:-not printed}"
-# The results come a round (five lines, clarity first) at a time, photo after photo.
+# The results come a round (five lines, clarity first, then the baseline's three) at a time,
+# photo after photo.
 awk '
 function median(list, n,    i, j, v, a) {
     for (i = 1; i <= n; i++) a[i] = list[i]
@@ -135,19 +149,25 @@ function median(list, n,    i, j, v, a) {
     return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
 }
 function ratio(a, b) { return b > 0 ? a / b : 0 }
-function flush(    n, i, cw, cc, dw, dc, nc, ck, dk, pk, oursk, peerk) {
+# One row: the given build ("" for ours, "before " for the baseline) against the peer and the
+# pipe of the same rounds.
+function row(b, name,    n, i, cw, cc, dw, dc, nc, ck, dk, pk, oursk, peerk) {
     n = rounds
     for (i = 1; i <= n; i++) {
-        cw[i] = ratio(wall["clarity", i], wall["peer", i]);  cc[i] = ratio(cpu["clarity", i], cpu["peer", i])
-        dw[i] = ratio(wall["dramatic", i], wall["peer", i]); dc[i] = ratio(cpu["dramatic", i], cpu["peer", i])
-        nc[i] = ratio(cpu["noop", i], cpu["pipe", i])
-        ck[i] = kib["clarity", i]; dk[i] = kib["dramatic", i]; pk[i] = kib["peer", i]
+        cw[i] = ratio(wall[b "clarity", i], wall["peer", i]);  cc[i] = ratio(cpu[b "clarity", i], cpu["peer", i])
+        dw[i] = ratio(wall[b "dramatic", i], wall["peer", i]); dc[i] = ratio(cpu[b "dramatic", i], cpu["peer", i])
+        nc[i] = ratio(cpu[b "noop", i], cpu["pipe", i])
+        ck[i] = kib[b "clarity", i]; dk[i] = kib[b "dramatic", i]; pk[i] = kib["peer", i]
     }
     oursk = median(ck, n); if (median(dk, n) > oursk) oursk = median(dk, n)
     peerk = median(pk, n)
-    printf "%8s | %7.2f %7.2f | %7.2f %7.2f | %7.0f %7.0f %7.2f | %10.2f\n", photo,
+    printf "%8s | %7.2f %7.2f | %7.2f %7.2f | %7.0f %7.0f %7.2f | %10.2f\n", name,
         median(cw, n), median(cc, n), median(dw, n), median(dc, n),
         oursk / 1024, peerk / 1024, ratio(oursk, peerk), median(nc, n)
+}
+function flush() {
+    row("", photo)
+    if (("before clarity", 1) in wall) row("before ", "before")
     rounds = 0
 }
 BEGIN {
@@ -157,6 +177,7 @@ BEGIN {
 }
 $1 != photo { if (rounds) flush(); photo = $1 }
 $2 == "clarity" { rounds++ }
-{ wall[$2, rounds] = $3; cpu[$2, rounds] = $4; kib[$2, rounds] = $5 }
+{ label = $2 == "before" ? "before " $3 : $2; k = $2 == "before" ? 1 : 0
+  wall[label, rounds] = $(3 + k); cpu[label, rounds] = $(4 + k); kib[label, rounds] = $(5 + k) }
 END { if (rounds) flush() }
 ' "$results"
