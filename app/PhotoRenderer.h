@@ -31,8 +31,13 @@ public:
     // The longer side of the preview the engine sees before the full-resolution render, as on
     // a device with enough memory; also the reference length of the filter scale.
     static constexpr int kPreviewSize = 768;
-    // The height of the strips the full-resolution render works in, borders included.
+    // The height of the strips the full-resolution render works in, borders included: at
+    // least kStripHeight rows, and for a larger photo a quarter of its height (see
+    // StripHeightFor), at most kLargestStripHeight.
     static constexpr int kStripHeight = 768;
+    static constexpr int kLargestStripHeight = 2048;
+    // The strip height for a photo of `height` rows on a device with enough memory.
+    static int StripHeightFor(uint32_t height);
 
     // Null when there is no OpenGL ES 2 device or no engine on it. Look images come from the
     // first resource folder that holds them.
@@ -51,6 +56,8 @@ public:
     void setAdjustment(const std::string& name, float value);
     // Progress of the full-resolution render, 0 to 1.
     void setProgress(std::function<void(double)> progress);
+    // Strips of this many rows instead of the photo's own (0 goes back to those).
+    void setStripHeight(int rows) { stripHeight_ = rows; }
 
     // The photo reduced for the preview straight from its file where that costs less than
     // the full decode: a JPEG decoded at a reduced scale, then reduced to kPreviewSize.
@@ -82,7 +89,11 @@ private:
                                     int64_t orientation);
     bool renderRows(const uint8_t* pixels, uint32_t width, uint32_t height, int32_t format, const BitmapRowSink& rows);
 
+    // The strip height for a photo of `height` rows: the one set, else the device's.
+    int32_t stripHeight(uint32_t height) const;
+
     platform::CAEAGLLayer layer_{CGRectMake(0, 0, kPreviewSize, kPreviewSize)};
+    int stripHeight_ = 0;
     std::unique_ptr<QV::Graphics::IDevice> device_;
     std::unique_ptr<AmbrelGraphicsController> engine_;
 };

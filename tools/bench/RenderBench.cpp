@@ -129,7 +129,7 @@ BENCHMARK(FullResolution)
 void FullResolutionStrips(benchmark::State& state) {
     std::unique_ptr<PhotoRenderer> renderer = RendererWithStyle(state);
     if (!renderer) return;
-    renderer->engine().maxTextureSize = static_cast<int32_t>(state.range(1));
+    renderer->setStripHeight(static_cast<int>(state.range(1)));
     TimeFullResolution(state, *renderer);
     state.SetLabel(std::string(kStyleNames[state.range(0)]) + ", strips of " + std::to_string(state.range(1)));
 }
