@@ -183,7 +183,7 @@ void FullResolutionPasses(benchmark::State& state) {
     }
     times.Report(kStyleNames[state.range(0)], state.iterations());
 }
-BENCHMARK(FullResolutionPasses)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(FullResolutionPasses)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
 
