@@ -64,13 +64,20 @@ inline Difference difference(const ImageBitmap& a, const ImageBitmap& b, bool al
 }
 
 // A fresh empty directory for the test's files, apart for each process so that test runs side
-// by side never clear each other's files.
+// by side never clear each other's files. The process's folder goes when the process ends.
 inline std::filesystem::path tempDir() {
+    static const struct ProcessFolder {
+        std::filesystem::path path;
+        ~ProcessFolder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } folder{std::filesystem::temp_directory_path() / ("tavorin-imageio-" + std::to_string(::getpid()))};
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "_" + info->name();
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    auto dir = std::filesystem::temp_directory_path() / ("tavorin-imageio-" + std::to_string(::getpid())) / name;
+    auto dir = folder.path / name;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
