@@ -51,9 +51,6 @@ std::unique_ptr<PhotoRenderer> PhotoRenderer::make() {
     }
     AmbrelGraphicsController& engine = *renderer->engine_;
     engine.SetViewRect(0, 0, kPreviewSize, kPreviewSize);
-    // The tile limit of the full-resolution render until a photo's own (stripHeight). A
-    // device short of memory goes down to 384 rows, as the application does.
-    engine.maxTextureSize = DeviceUtility::hasHighMemory() ? kStripHeight : kPreviewSize / 2;
     engine.SetRenderProgressBlock([](double) {});
     // A photo being edited in the application is filtered for noise: its view switches the
     // filter on whenever the camera is stopped and no slider moves, and modes leave the switch
@@ -77,6 +74,7 @@ int PhotoRenderer::StripHeightFor(uint32_t height) {
 
 int32_t PhotoRenderer::stripHeight(uint32_t height) const {
     if (stripHeight_ > 0) return stripHeight_;
+    // A device short of memory goes down to 384 rows, as the application does.
     return DeviceUtility::hasHighMemory() ? StripHeightFor(height) : kPreviewSize / 2;
 }
 

@@ -41,8 +41,10 @@ int main(int argc, char** argv) {
         return status;
     }
     // A photo's render works on pictures of many megabytes, each fresh: before anything is
-    // allocated. (The application's own allocations are mostly small and long-lived, where large
-    // pages would cost memory for little time.)
-    LargePages::RestartAskingForThem(argv);
+    // allocated, and only for a render (a listing or a usage error would start twice for
+    // nothing). The application's own allocations are mostly small and long-lived, where large
+    // pages would cost memory for little time.
+    if (std::holds_alternative<RenderJob::Options>(RenderJob::Parse(render.arguments)))
+        LargePages::RestartAskingForThem(argv);
     return RenderJob::Main(render.arguments, std::cout, std::cerr);
 }

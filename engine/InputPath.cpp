@@ -13,7 +13,6 @@
 #include "engine/BrightnessProgram.h"
 #include "engine/ContrastPrograms.h"
 #include "engine/EnginePrograms.h"
-#include "engine/RenderPasses.h"
 #include "engine/PointPrograms.h"
 #include "engine/RenderPasses.h"
 #include "gpu/Device.h"
