@@ -7,12 +7,18 @@
 #include "engine/ProgramBuild.h"
 #include "engine/ShaderSets.h"
 #include "gpu/Shader.h"
+#include "gpu/shadersource/Kernels.h"
 #include "gpu/shadersource/ProgramBuilders.h"
 
 namespace SS = QV::Graphics::ShaderSource;
 using QV::Graphics::IShaderProgram;
 
 namespace {
+
+// The bilateral noise filter leaves out its outermost tap pairs while together they weigh under
+// this share of its Gaussian: weighted again by their likeness to the centre, they move a
+// filtered value by a small fraction of a level, and every pair costs two of a pass's fetches.
+constexpr double kNoiseTailLeftOut = 0.01;
 
 // The program context as the generator's builders take it.
 struct Context {
@@ -70,10 +76,11 @@ void BuildNoiseReductionPrograms(const sNoiseReduction& nr, eColorCorrectionMeth
                                                nr.isotropic.shaderSameAsGPUImage, n, 1, vertical, c.cap, c.precision,
                                                nr.isotropic.sigmaS, spacing);
     const bool unitStep = c.precision == 2;
-    SS::BuildFlowBilateralProgram(c.Slot(kPairNoiseBilateral), 4, n, false, horizontal, c.cap, c.precision, unitStep,
-                                  nr.bilateral.sigmaS, nr.bilateral.sigmaR, spacing, false);
-    SS::BuildFlowBilateralProgram(c.Slot(kPairNoiseBilateral + 1), 3, n, true, vertical, c.cap, c.precision, unitStep,
-                                  nr.bilateral.sigmaS, nr.bilateral.sigmaR, spacing, false);
+    const int32_t bilateralTaps = QV::Math::GaussianTapsKeeping(n, nr.bilateral.sigmaS, spacing, kNoiseTailLeftOut);
+    SS::BuildFlowBilateralProgram(c.Slot(kPairNoiseBilateral), 4, bilateralTaps, false, horizontal, c.cap, c.precision,
+                                  unitStep, nr.bilateral.sigmaS, nr.bilateral.sigmaR, spacing, false);
+    SS::BuildFlowBilateralProgram(c.Slot(kPairNoiseBilateral + 1), 3, bilateralTaps, true, vertical, c.cap, c.precision,
+                                  unitStep, nr.bilateral.sigmaS, nr.bilateral.sigmaR, spacing, false);
 }
 
 void BuildStructureTensorFilterPrograms(const sProgramContext& context) {

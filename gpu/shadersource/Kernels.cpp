@@ -36,6 +36,19 @@ bool ComputeGaussianWeights(int32_t taps, std::vector<double>& weights, double s
     return false;
 }
 
+int32_t GaussianTapsKeeping(int32_t taps, double sigma, double spacing, double leftOut) {
+    std::vector<double> weights;
+    if (!ComputeGaussianWeights(taps, weights, sigma, spacing)) return taps;
+    int32_t kept = taps;
+    double dropped = 0.0;
+    while (kept > 1) {
+        dropped += 2.0 * weights[static_cast<size_t>((taps - kept) / 2)];
+        if (dropped >= leftOut) break;
+        kept -= 2;
+    }
+    return kept;
+}
+
 bool ComputeBoxWeights(int32_t taps, std::vector<double>& weights) {
     if (!IsOddPositive(taps)) return false;
     weights.clear();

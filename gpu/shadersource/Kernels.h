@@ -11,6 +11,11 @@ namespace QV::Math {
 // false and an empty vector.
 bool ComputeGaussianWeights(int32_t taps, std::vector<double>& weights, double sigma, double spacing);
 
+// The fewest taps, odd and at most taps, whose Gaussian leaves out less than leftOut of the
+// full kernel's weight: the outer pairs that together weigh less go. taps itself when the
+// weights cannot be made.
+int32_t GaussianTapsKeeping(int32_t taps, double sigma, double spacing, double leftOut);
+
 // taps × 1/taps; false (vector untouched) for an even or non-positive tap count.
 bool ComputeBoxWeights(int32_t taps, std::vector<double>& weights);
 

@@ -11,6 +11,7 @@ namespace {
 using QV::Math::ComputeBoxWeights;
 using QV::Math::ComputeGaussianWeights;
 using QV::Math::ComputeLinearSamplingKernel;
+using QV::Math::GaussianTapsKeeping;
 
 void ExpectNear(const std::vector<double>& actual, const std::vector<double>& expected) {
     ASSERT_EQ(actual.size(), expected.size());
@@ -27,6 +28,22 @@ TEST(GaussianWeights, KnownKernels) {
     ExpectNear(w, {0.0544886845496429, 0.244201342003233, 0.402619946894247, 0.244201342003233, 0.0544886845496429});
     ASSERT_TRUE(ComputeGaussianWeights(3, w, 0.0, 1.0));
     ExpectNear(w, {0.0, 1.0, 0.0});
+}
+
+TEST(GaussianWeights, OnlyOuterPairsWeighingLessThanTheShareLeftOutAreDropped) {
+    // sigma 1, nine taps: the outer pairs weigh 0.00027, 0.0089, 0.108 and 0.484 of the kernel.
+    struct Case {
+        int32_t taps;
+        double sigma;
+        double leftOut;
+        int32_t kept;
+    };
+    for (const Case& c : {Case{9, 1.0, 0.01, 5}, Case{9, 1.0, 0.005, 7}, Case{9, 1.0, 0.0, 9}, Case{9, 1.0, 0.2, 3},
+                          Case{5, 2.0, 0.01, 5}, Case{9, 0.0, 0.01, 1}, Case{4, 1.0, 0.01, 4}, Case{9, -1.0, 0.01, 9}})
+        EXPECT_EQ(GaussianTapsKeeping(c.taps, c.sigma, 1.0, c.leftOut), c.kept)
+            << c.taps << " taps, sigma " << c.sigma << ", " << c.leftOut << " left out";
+    // The spacing widens the kernel in taps as the sigma does.
+    EXPECT_EQ(GaussianTapsKeeping(9, 2.0, 2.0, 0.01), 5);
 }
 
 TEST(GaussianWeights, RefusesBadArguments) {
