@@ -18,7 +18,7 @@ namespace {
 // The bilateral noise filter leaves out its outermost tap pairs while together they weigh under
 // this share of its Gaussian: weighted again by their likeness to the centre, they move a
 // filtered value by a small fraction of a level, and every pair costs two of a pass's fetches.
-constexpr double kNoiseTailLeftOut = 0.01;
+constexpr double kNoiseTailLeftOut = 0.02;
 
 // The program context as the generator's builders take it.
 struct Context {
