@@ -337,7 +337,7 @@ void AmbrelGraphicsController::PresentAndRecord(sPassContext& pass, bool recordi
         const int32_t slot = ((r.ringIndex % 4) + 4) % 4;
         r.FrameTimeAt(r.frameTimeIndex) = inputTextures[inputIndex].time;
         if (ITexture2D* ring = r.ringTextures[slot]) {
-            pass.Begin(videoFramebuffer, ring);
+            pass.BeginCleared(videoFramebuffer, ring);
             pass.Bind({currentOutput});
             pass.Draw(kPairVideoOutput);
         }

@@ -177,7 +177,7 @@ void AmbrelGraphicsController::RenderFramePasses(sPassContext& pass, const sFram
 void AmbrelGraphicsController::RenderInputPass(sPassContext& pass) {
     noiseFiltered = false;
     ITexture2D* input = inputTextures[inputIndex].texture;
-    pass.Begin(levelFramebuffers[0], workTextures[0]);
+    pass.BeginCleared(levelFramebuffers[0], workTextures[0]);
     const sUnfilteredReads centres({InputReadAtTexelCentres(*this) ? input : nullptr});
     pass.Bind({input});
     pass.Draw(InputProgramPair(*this));

@@ -46,7 +46,9 @@ struct sPassContext {
         return engine.shaderSets[pair][engine.ProgramVariant()];
     }
 
-    // Attaches `texture` to `framebuffer` and makes it the target: bound, cleared, viewport.
+    // Attaches `texture` to `framebuffer` and makes it the target: bound, viewport. Not cleared:
+    // the pass's quad covers its whole target without blending, so the draw replaces every
+    // texel, and a clear first would have the software driver write the target twice.
     void Begin(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture) {
         target = texture;
         if (!framebuffer || !texture) return;
@@ -54,8 +56,14 @@ struct sPassContext {
         Bind({});
         framebuffer->AttachTexture(QV::Graphics::ATTACHMENT_COLOR0, texture);
         framebuffers->BindFramebufferObject(framebuffer);
-        device->Clear(true, false);
         device->SetViewport(0, 0, texture->GetWidth(), texture->GetHeight());
+    }
+
+    // The same, cleared: for the passes whose matrix (the input's zoom and turn, a recording's
+    // orientation) may leave part of the target uncovered, which must then be black.
+    void BeginCleared(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture) {
+        Begin(framebuffer, texture);
+        if (framebuffer && texture) device->Clear(true, false);
     }
 
     // The screen, scissored to and viewport on `rectangle` (x, y, width, height).

@@ -236,12 +236,12 @@ namespace QV::Graphics {
 
 namespace {
 
-// One pass into target: attach, bind, clear, viewport of the target, source on unit 0.
+// One pass into target: attach, bind, viewport of the target, source on unit 0. Not cleared:
+// the quad covers the whole target, so the draw replaces every texel.
 void BeginPass(IDevice* device, IFramebuffer* framebuffers, ITexture* textures, IFramebufferObject* framebufferObject,
                ITexture2D* target, ITexture2D* source) {
     framebufferObject->AttachTexture(ATTACHMENT_COLOR0, target);
     framebuffers->BindFramebufferObject(framebufferObject);
-    device->Clear(true, false);
     device->SetViewport(0, 0, target->GetWidth(), target->GetHeight());
     textures->BindTexture(0, source);
 }

@@ -109,6 +109,28 @@ protected:
             }
         return out;
     }
+    struct Setting {
+        const char* name;
+        int32_t index, count;
+    };
+    // Sets each choice; answers them as a label for failures.
+    std::string Apply(const std::vector<Setting>& settings) {
+        std::string label;
+        for (const Setting& s : settings) {
+            SetChoice(s.name, s.index, s.count);
+            label += std::string(s.name) + "=" + std::to_string(s.index) + " ";
+        }
+        return label;
+    }
+    // Back to the defaults of the optional stages.
+    void ResetOptionalStages() {
+        SetChoice("NR On/Off", 0, 2);
+        SetChoice("Gaussian Type", 2, 3);
+        SetChoice("Line Integral On/Off", 0, 2);
+        SetChoice("CIE Contrast Equation", 0, 4);
+        SetChoice("Contrast Based On", 3, 4);
+        Set("Tone Mapping P", 0.0f);
+    }
     bool GLErrors() {
         bool any = false;
         while (device->CheckError()) any = true;
@@ -315,10 +337,6 @@ TEST_F(FrameRenderTest, EveryStyleRunsItsChainOnAPhotograph) {
     ASSERT_GT(photo.width, 0) << "sample photograph missing (lomiri-wallpapers-16.04)";
     engine->SetViewRect(0, 0, photo.width, photo.height);
     SetPicture(photo);
-    struct Setting {
-        const char* name;
-        int32_t index, count;
-    };
     const std::vector<std::vector<Setting>> cases = {
         {{"Luminance Style", 0, 4}},
         {{"Luminance Style", 1, 4}},
@@ -336,24 +354,14 @@ TEST_F(FrameRenderTest, EveryStyleRunsItsChainOnAPhotograph) {
         {{"Luminance Style", 0, 4}, {"Gaussian Type", 0, 3}, {"Line Integral On/Off", 1, 2}},
     };
     for (const auto& settings : cases) {
-        std::string label;
-        for (const Setting& s : settings) {
-            SetChoice(s.name, s.index, s.count);
-            label += std::string(s.name) + "=" + std::to_string(s.index) + " ";
-        }
+        const std::string label = Apply(settings);
         const sPicture out = Render();
         EXPECT_FALSE(GLErrors()) << label;
         const double mean = MeanLevel(out);
         EXPECT_GT(mean, 20.0) << label;
         EXPECT_LT(mean, 235.0) << label;
         EXPECT_LT(Compare(out, photo).mean, 60.0) << label;
-        // Back to the defaults of the optional stages.
-        SetChoice("NR On/Off", 0, 2);
-        SetChoice("Gaussian Type", 2, 3);
-        SetChoice("Line Integral On/Off", 0, 2);
-        SetChoice("CIE Contrast Equation", 0, 4);
-        SetChoice("Contrast Based On", 3, 4);
-        Set("Tone Mapping P", 0.0f);
+        ResetOptionalStages();
     }
 }
 
@@ -460,6 +468,62 @@ TEST_F(FrameRenderTest, DrawBlackImageShowsBlackAndKeepsTheStyle) {
 
 // A program that failed to build leaves its slot empty until the next rebuild: the frame skips
 // the passes that need it and never draws with a missing program.
+// Paints every working texture of the engine, as a frame of something else might leave it.
+void PaintWorkingTextures(AmbrelGraphicsController& e, IDevice& device) {
+    std::vector<ITexture2D*> all;
+    const auto add = [&](const OwnedTexture& t) {
+        if (t.get()) all.push_back(t.get());
+    };
+    for (const OwnedTexture& t : e.levelTextures) add(t);
+    for (const auto* group : {&e.levelColorTextures, &e.levelHalfTextures, &e.levelNextTextures, &e.levelVectorTextures,
+                              &e.levelMaskTextures})
+        for (const OwnedTexture& t : *group) add(t);
+    for (const auto& pair : e.levelPairTextures)
+        for (const OwnedTexture& t : pair) add(t);
+    for (const OwnedTexture& t : e.workTextures) add(t);
+    for (const OwnedTexture& t : e.outputTextures) add(t);
+    for (const OwnedTexture& t : e.noiseTextures) add(t);
+    for (const OwnedTexture& t : e.coarseTextures) add(t);
+    for (const OwnedTexture& t : e.unitTextures) add(t);
+    add(e.halfColorTexture);
+    IFramebuffer* framebuffers = device.GetFramebuffer();
+    IFramebufferObject* object = framebuffers->CreateFramebufferObject();
+    const QV::Math::CVector4<float> kept = device.GetClearColor();
+    device.SetClearColor(1.0f, 0.0f, 1.0f, 0.5f);
+    for (ITexture2D* texture : all) {
+        object->AttachTexture(ATTACHMENT_COLOR0, texture);
+        framebuffers->BindFramebufferObject(object);
+        device.Clear(true, false);
+    }
+    device.SetClearColor(kept);
+    framebuffers->BindFramebufferObject(nullptr);
+    framebuffers->DeleteFramebufferObject(object);
+}
+
+// The passes draw over their targets without clearing them first: every pass must replace
+// all of its target, so that whatever a texture held before never shows in a frame.
+TEST_F(FrameRenderTest, AFrameOwesNothingToWhatItsTexturesHeldBefore) {
+    const sPicture photo = Photograph(128);
+    ASSERT_GT(photo.width, 0) << "sample photograph missing";
+    engine->SetViewRect(0, 0, photo.width, photo.height);
+    SetPicture(photo);
+    const std::vector<std::vector<Setting>> cases = {
+        {{"Luminance Style", 0, 4}, {"NR On/Off", 1, 2}, {"NR Type", 2, 3}, {"NR Flow Field Bilateral SigmaR", 1, 2}},
+        {{"Luminance Style", 0, 4}, {"CIE Contrast Equation", 3, 4}, {"Tone Mapping P", 1, 2}},
+        {{"Luminance Style", 2, 4}, {"Gaussian Type", 1, 3}, {"Line Integral On/Off", 1, 2}},
+        {{"Luminance Style", 3, 4}},
+    };
+    for (const auto& settings : cases) {
+        const std::string label = Apply(settings);
+        const sPicture first = Render();
+        PaintWorkingTextures(*engine, *device);
+        const sPicture again = Render();
+        EXPECT_EQ(Compare(again, first).max, 0) << label;
+        EXPECT_FALSE(GLErrors()) << label;
+        ResetOptionalStages();
+    }
+}
+
 TEST_F(FrameRenderTest, PassesWithoutTheirProgramAreSkipped) {
     SetPicture(SyntheticPicture(32, 24));
     SetChoice("Luminance Style", 0, 4);
