@@ -56,8 +56,11 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
                                 profile.photos().size(), " after ", took, " s)"));
 
     // The album: the grid of both photos, the newest first.
-    const bool idle = XWindowDriver::waitUntil(60, [&] { return x.capture().meanSaturation(disc) > 0.5; });
-    EXPECT_TRUE(idle) << "the shutter came back";
+    // Until the busy logo has gone the application takes no touch: the window must come to
+    // rest first (the camera looks at a still picture), or the click is lost to the logo.
+    const bool idle =
+        XWindowDriver::waitUntil(60, [&] { return x.capture().meanSaturation(disc) > 0.5; }) && x.waitUntilStill(60);
+    EXPECT_TRUE(idle) << "the shutter came back and the busy logo went";
     x.tap(phone::kAlbumButton.x, phone::kAlbumButton.y);
     const bool grid = XWindowDriver::waitUntil(60, [&] {
         const Screenshot shown = x.capture();
