@@ -60,7 +60,14 @@ void CADisplayLink::reschedule() {
     for (const NSRunLoopMode& mode : modes_) loop.addTimer(timer_, mode);
 }
 
+namespace {
+uint64_t gFireCount = 0;  // main thread only, as every link fires there
+}  // namespace
+
+uint64_t CADisplayLink::fireCount() { return gFireCount; }
+
 void CADisplayLink::fire() {
+    ++gFireCount;
     timestamp_ = NSRunLoop::mainRunLoop().now();
     Block block = block_;  // the block may invalidate the link
     if (block) block(*this);

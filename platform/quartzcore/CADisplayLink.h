@@ -5,6 +5,7 @@
 //
 // Once added to a run loop the link is kept alive by it (and keeps its block, and whatever
 // the block holds) until `invalidate`.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <set>
@@ -41,6 +42,10 @@ public:
     CFTimeInterval timestamp() const { return timestamp_; }
     CFTimeInterval duration() const { return 1 / kRefreshRate; }
     CFTimeInterval targetTimestamp() const { return timestamp_ + frameInterval_ / kRefreshRate; }
+
+    // How many times any link has fired in the process: a window's turn shows the screen
+    // once a refresh's callbacks have run, rather than running the next refresh's first.
+    static uint64_t fireCount();
 
 private:
     void reschedule();

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "platform/quartzcore/CADisplayLink.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 
@@ -303,7 +304,14 @@ void UIHostWindow::runTurn(double maxWait) {
     bool changed = handleEvents();
     // What is ready now, but not without end (timers due again at once must not starve the screen).
     const NSRunLoopMode mode = UIApplication::sharedApplication().inputRunLoopMode();
-    for (int pass = 0; pass < kPassesPerTurn && loop.runOnce(mode); ++pass) changed = true;
+    // A display link's frame is shown before the next one runs: with frames that take longer
+    // than a refresh, the link is due again at once, and the turn would draw frame after frame
+    // that nobody sees.
+    const uint64_t refreshes = CADisplayLink::fireCount();
+    for (int pass = 0; pass < kPassesPerTurn && loop.runOnce(mode); ++pass) {
+        changed = true;
+        if (CADisplayLink::fireCount() != refreshes) break;
+    }
     const bool animating = animates(*driver_.window().layer());
     if (changed || animating || !presented_) present();
     if (UIApplication::sharedApplication().isTerminating()) return;

@@ -7,10 +7,13 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/mediaplayer/MPMusicPlayerController.h"
+#include "platform/quartzcore/CADisplayLink.h"
 #include "platform/uikit/UIHostWindow.h"
 #include "support/TouchHarness.h"
 #include "support/TouchRecorder.h"
@@ -207,6 +210,30 @@ TEST_F(HostWindowTest, KeysAndWindowEventsReachTheDriver) {
                   UIDeviceOrientationDidChangeNotification, UIApplicationWillResignActiveNotification,
                   UIApplicationDidEnterBackgroundNotification, AVSystemControllerSystemVolumeDidChangeNotification}));
     EXPECT_EQ(unhandled, (std::vector<UIKeyPress>{{UIKeyCode::Left, true}, {UIKeyCode::Escape, false}}));
+}
+
+// A display link whose frames take longer than a refresh is due again as soon as one ends:
+// each frame is shown before the next is drawn, not drawn over unseen.
+TEST_F(HostWindowTest, ASlowDisplayLinksFrameIsShownBeforeTheNextIsDrawn) {
+    NSRunLoop::mainRunLoop().useRealClock();
+    int frames = 0;
+    auto link = CADisplayLink::displayLinkWithTarget([&](CADisplayLink&) {
+        ++frames;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        red->setBackgroundColor(frames % 2 ? UIColor::colorWithRed(0, 0, 1, 1) : UIColor::colorWithRed(0, 1, 0, 1));
+    });
+    link->addToRunLoop(NSRunLoop::mainRunLoop(), NSDefaultRunLoopMode);
+    // A turn waits for the first refresh, so the frames start a turn late.
+    for (int turn = 0, before = 0; turn < 6; ++turn, before = frames) {
+        host->runTurn(0.1);
+        EXPECT_LE(frames - before, 1) << "turn " << turn;
+        if (frames > 0)
+            expectColor(shown(CGRectMake(60, 110, 130, 180)), frames % 2 ? CGColor{0, 0, 1, 1} : CGColor{0, 1, 0, 1},
+                        "frame " + std::to_string(frames));
+    }
+    EXPECT_GE(frames, 4);
+    link->invalidate();
+    NSRunLoop::mainRunLoop().useManualClock(0);
 }
 
 TEST_F(HostWindowTest, TheLoopComposesAfterWorkRanAndEndsWhenTheWindowCloses) {
