@@ -38,8 +38,7 @@ void BlurLevel(sPassContext& pass, int32_t verticalPair, IFramebufferObject* fra
     pass.Bind({});  // the driver binds unit 0 only: nothing drawn into may stay bound elsewhere
     RenderSeparablePasses(pass.device, pass.framebuffers, pass.textures, vertical, horizontal,
                           pass.engine.quadVertexArray, framebuffer, framebuffer, source, scratch, texel, level);
-    if (const PassObserver& observer = FramePassObserver())
-        observer(verticalPair, level->GetWidth(), level->GetHeight());
+    ObservePass(verticalPair, level->GetWidth(), level->GetHeight());
 }
 
 }  // namespace

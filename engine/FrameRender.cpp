@@ -200,8 +200,7 @@ void AmbrelGraphicsController::RenderFlowField(sPassContext& pass) {
                                     halfColorTexture, FlowFieldTexture(), halfColorTexture);
     // The tensor passes are drawn by the driver, unseen by the observer: charged together here
     // rather than to the next pass.
-    if (const PassObserver& observer = FramePassObserver())
-        observer(kPairTensorEigen, levelWidths[ClampLevel(1)], levelHeights[ClampLevel(1)]);
+    ObservePass(kPairTensorEigen, levelWidths[ClampLevel(1)], levelHeights[ClampLevel(1)]);
     pass.device->SetViewport(0, 0, levelWidths[0], levelHeights[0]);
 }
 

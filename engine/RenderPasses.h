@@ -19,13 +19,17 @@ inline PassObserver& FramePassObserver() {
     return observer;
 }
 
+// Tells the observer, when one is set, that the pass of `pair` into a target of that size is
+// drawn.
+inline void ObservePass(int32_t pair, int32_t width, int32_t height) {
+    if (const PassObserver& observer = FramePassObserver()) observer(pair, width, height);
+}
+
 // The steps of a frame's road that are not passes, told to the observer as negative pairs
 // with no size: the input handed to the engine, the input uploaded, the frame begun (the
 // rebuilds of what is stale done), the frame presented (read back and given to the layer).
 enum eRoadMark : int32_t { kMarkHandedOver = -1, kMarkUploaded = -2, kMarkFrameBegun = -3, kMarkPresented = -4 };
-inline void MarkRoad(eRoadMark mark) {
-    if (const PassObserver& observer = FramePassObserver()) observer(mark, 0, 0);
-}
+inline void MarkRoad(eRoadMark mark) { ObservePass(mark, 0, 0); }
 
 struct sPassContext {
     AmbrelGraphicsController& engine;
@@ -59,8 +63,8 @@ struct sPassContext {
         device->SetViewport(0, 0, texture->GetWidth(), texture->GetHeight());
     }
 
-    // The same, cleared: for the passes whose matrix (the input's zoom and turn, a recording's
-    // orientation) may leave part of the target uncovered, which must then be black.
+    // The same, cleared: for the passes whose matrices come from outside the pass (the input's
+    // zoom and turn, a recording's orientation), so that whatever they leave uncovered is black.
     void BeginCleared(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture) {
         Begin(framebuffer, texture);
         if (framebuffer && texture) device->Clear(true, false);
@@ -89,8 +93,7 @@ struct sPassContext {
     void Draw(int32_t pair) {
         if (!target && !screen) return;
         device->Draw(Program(pair), engine.quadVertexArray, QV::Graphics::PRIMITIVE_TRIANGLE_STRIP);
-        if (const PassObserver& observer = FramePassObserver())
-            observer(pair, target ? target->GetWidth() : 0, target ? target->GetHeight() : 0);
+        ObservePass(pair, target ? target->GetWidth() : 0, target ? target->GetHeight() : 0);
         screen = false;
     }
 

@@ -68,7 +68,7 @@ void BuildFlowSmoothingProgram(IShaderProgram** slot, int32_t format, bool edgeM
 // Draws a two-pass separable filter: the first program vertically from source into
 // intermediate, the second horizontally from intermediate into destination. inverseDimensions
 // is (1/width, 1/height) of the level filtered. The targets are not cleared: the quad must
-// cover them (so must it in the tensor passes below).
+// cover them, as it must in the tensor passes below.
 void RenderSeparablePasses(IDevice* device, IFramebuffer* framebuffers, ITexture* textures, IShaderProgram* firstPass,
                            IShaderProgram* secondPass, IVertexArrayObject* quad, IFramebufferObject* firstTarget,
                            IFramebufferObject* secondTarget, ITexture2D* source, ITexture2D* intermediate,
