@@ -5,6 +5,8 @@
 // window, the screenshot file and the library's rows.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -55,19 +57,31 @@ TEST(Window, ClicksTakeAPhotoAndOpenTheAlbumF12KeepsWhatTheWindowShowsAndClosing
     EXPECT_SENTENCE(taken, Said("a click on the shutter put a photo into the library (it holds ",
                                 profile.photos().size(), " after ", took, " s)"));
 
-    // The album: the grid of both photos, the newest first.
-    // Until the busy logo has gone the application takes no touch: the window must come to
-    // rest first (the camera looks at a still picture), or the click is lost to the logo.
+    // The album: the grid of both photos, the newest first. Until the busy logo has gone the
+    // application takes no touch, and on a loaded machine the window may look at rest before
+    // it has: as a person would, the test clicks again when a click was not taken.
     const bool idle =
         XWindowDriver::waitUntil(60, [&] { return x.capture().meanSaturation(disc) > 0.5; }) && x.waitUntilStill(60);
     EXPECT_TRUE(idle) << "the shutter came back and the busy logo went";
+    int clicks = 0;
+    auto clicked = std::chrono::steady_clock::now();
     x.tap(phone::kAlbumButton.x, phone::kAlbumButton.y);
+    ++clicks;
     const bool grid = XWindowDriver::waitUntil(60, [&] {
         const Screenshot shown = x.capture();
-        return shown.brightnessSpread(phone::GridCellRegion(0)) > 0.05 &&
-               shown.brightnessSpread(phone::GridCellRegion(1)) > 0.05 &&
-               shown.brightnessSpread(phone::GridCellRegion(2)) < 0.02;
+        if (shown.brightnessSpread(phone::GridCellRegion(0)) > 0.05 &&
+            shown.brightnessSpread(phone::GridCellRegion(1)) > 0.05 &&
+            shown.brightnessSpread(phone::GridCellRegion(2)) < 0.02)
+            return true;
+        // Still the camera (its blue shutter) well after the click: the click was not taken.
+        if (std::chrono::steady_clock::now() - clicked > std::chrono::seconds(5) && shown.meanSaturation(disc) > 0.5) {
+            x.tap(phone::kAlbumButton.x, phone::kAlbumButton.y);
+            ++clicks;
+            clicked = std::chrono::steady_clock::now();
+        }
+        return false;
     });
+    if (clicks > 1) std::printf("the album button took %d clicks\n", clicks);
     if (!grid) x.capture().write(profile.folder() / "window.png");
     EXPECT_SENTENCE(grid, "a click on the album button shows the grid with the two photos");
 
