@@ -12,12 +12,30 @@
 #include "gpu/Device.h"
 
 // Told of every pass once it is drawn, when set: a measuring tool waits for the GPU there and
-// charges the time to the pass's pair and target size. Unset in the application.
+// charges the time to the pass's pair and target size; the view lets its window show the busy
+// logo's motion there during a long render.
 using PassObserver = std::function<void(int32_t pair, int32_t width, int32_t height)>;
 inline PassObserver& FramePassObserver() {
     static PassObserver observer;
     return observer;
 }
+
+// Adds `also` to the pass observer for the scope's life; the observer set before is told first.
+class ScopedPassObserver {
+public:
+    explicit ScopedPassObserver(PassObserver also) : before_(FramePassObserver()) {
+        FramePassObserver() = [before = before_, also = std::move(also)](int32_t pair, int32_t width, int32_t height) {
+            if (before) before(pair, width, height);
+            also(pair, width, height);
+        };
+    }
+    ~ScopedPassObserver() { FramePassObserver() = std::move(before_); }
+    ScopedPassObserver(const ScopedPassObserver&) = delete;
+    ScopedPassObserver& operator=(const ScopedPassObserver&) = delete;
+
+private:
+    PassObserver before_;
+};
 
 // Tells the observer, when one is set, that the pass of `pair` into a target of that size is
 // drawn.

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/RenderPasses.h"
 #include "engine/view/GraphicsView.h"
 #include "engine/view/UIImageData.h"
 #include "gpu/Device.h"
 #include "platform/corevideo/CVPixelBuffer.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIHostWindow.h"
 
 namespace {
 
@@ -183,9 +185,21 @@ void GraphicsView::setImageForAsset(const CameraSampleBuffer& sampleBuffer, bool
 
 // ---- Rendering to images ------------------------------------------------------------------------
 
+// A full-resolution render holds the main thread for seconds: between its passes the window
+// shows the busy logo where its motion has come to. The pass just drawn is sent on first, so
+// the driver's threads draw it while this thread composes.
+static ScopedPassObserver WindowShownBetweenPasses(QV::Graphics::IDevice* device) {
+    return ScopedPassObserver([device](int32_t, int32_t, int32_t) {
+        if (!UIHostWindow::busyFrameDue()) return;
+        if (device) device->Flush();
+        UIHostWindow::presentWhileBusy();
+    });
+}
+
 UIImagePtr GraphicsView::renderToImage(int64_t width, int64_t height, int64_t orientation, int32_t format,
                                        const void* pixels) {
     if (!graphicsController_) return nullptr;
+    const ScopedPassObserver shown = WindowShownBetweenPasses(device());
     const auto w = static_cast<int32_t>(width), h = static_cast<int32_t>(height);
     return UIImageData::imageWithBitmap(engine()->RenderToImage(w, h, w, h, 0, 0, w, h, orientation, format, pixels));
 }
@@ -193,6 +207,7 @@ UIImagePtr GraphicsView::renderToImage(int64_t width, int64_t height, int64_t or
 UIImagePtr GraphicsView::drawCurrentImageToImage() {
     UIImagePtr image;
     if (!graphicsController_) return image;
+    const ScopedPassObserver shown = WindowShownBetweenPasses(device());
     useCache([&] { image = UIImageData::imageWithBitmap(engine()->RenderCurrentImageToImage()); });
     return image;
 }

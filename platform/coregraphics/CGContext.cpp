@@ -265,6 +265,24 @@ CGImageRef CGBitmapContextCreateImage(const CGContextRef& c) {
                          std::move(bytes));
 }
 
+CGImageRef CGBitmapContextReleaseIntoImage(CGContextRef& c) {
+    if (!c || c.use_count() > 1 || !c->native || c->ownData.empty()) {
+        CGImageRef image = CGBitmapContextCreateImage(c);
+        c.reset();
+        return image;
+    }
+    cairo_surface_flush(c->surface);
+    // Cairo lets go of the storage before it moves.
+    cairo_destroy(c->cr);
+    c->cr = nullptr;
+    cairo_surface_destroy(c->surface);
+    c->surface = nullptr;
+    CGImageRef image = CGImageCreate(c->width, c->height, 8, 32, c->bytesPerRow, CGColorSpaceCreateDeviceRGB(),
+                                     c->bitmapInfo, std::move(c->ownData));
+    c.reset();
+    return image;
+}
+
 void CGContextSaveGState(const CGContextRef& c) {
     if (!c) return;
     c->saved.push_back(c->state);

@@ -82,6 +82,10 @@ std::size_t CGBitmapContextGetBitsPerPixel(const CGContextRef& c);
 CGBitmapInfo CGBitmapContextGetBitmapInfo(const CGContextRef& c);
 // A copy of the pixels as an image of the context's layout.
 CGImageRef CGBitmapContextCreateImage(const CGContextRef& c);
+// Stand-in internal, for a context drawn once and let go (a composed frame): the same image,
+// taking the context's own storage instead of copying it where the context is the last
+// holder; `c` is null afterwards.
+CGImageRef CGBitmapContextReleaseIntoImage(CGContextRef& c);
 
 void CGContextSaveGState(const CGContextRef& c);
 void CGContextRestoreGState(const CGContextRef& c);

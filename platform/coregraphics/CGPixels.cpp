@@ -114,6 +114,18 @@ void toCairo(const Layout& l, const std::uint8_t* src, std::size_t srcStride, st
         if (l.is8BitRGBA() && l.model == CGColorSpaceModel::RGB) {
             const int r = l.byteOffset(l.color[0]), g = l.byteOffset(l.color[1]), b = l.byteOffset(l.color[2]);
             const int ai = l.byteOffset(l.alphaIndex);
+            if (r == 0 && g == 1 && b == 2 && ai == 3 && l.alpha == Layout::Alpha::Premultiplied) {
+                // What GL reads back, on every frame of the live picture: fixed offsets let
+                // the compiler swap the channels many pixels at a time.
+                for (std::size_t x = 0; x < width; ++x) {
+                    const std::uint8_t a = s[x * 4 + 3];
+                    d[x * 4 + 0] = std::min(s[x * 4 + 2], a);
+                    d[x * 4 + 1] = std::min(s[x * 4 + 1], a);
+                    d[x * 4 + 2] = std::min(s[x * 4 + 0], a);
+                    d[x * 4 + 3] = a;
+                }
+                continue;
+            }
             for (std::size_t x = 0; x < width; ++x, s += 4, d += 4) {
                 unsigned a = l.alpha == Layout::Alpha::Skip ? 255 : s[ai];
                 if (l.alpha == Layout::Alpha::Straight) {

@@ -315,7 +315,7 @@ CGImageRef CACompositor::compose(CALayer& root, CGSize size, CGFloat scale) {
     cairo_identity_matrix(cr);
     drawTree({context, cr, scale}, root, nullptr, CAFlatTransformMakeAffine({scale, 0, 0, scale, 0, 0}));
     CGContextCairoEnd(context);
-    return CGBitmapContextCreateImage(context);
+    return CGBitmapContextReleaseIntoImage(context);
 }
 
 void CACompositor::render(const CALayer& layer, const CGContextRef& context) {

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,16 @@ namespace {
 constexpr double kFrameInterval = 1.0 / 60;
 constexpr int kFirstScreenFinger = 100;
 constexpr int kPassesPerTurn = 16;  // below are the mouse's fingers
+// Often enough for the busy logo's motion to look smooth, seldom enough that composing costs
+// the work it interrupts a few per cent.
+constexpr double kBusyFrameInterval = 1.0 / 20;
+
+// The one open window (`open` allows one at a time).
+UIHostWindow* gOpenWindow = nullptr;
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 bool animates(const CALayer& layer) {
     if (!layer.animationKeys().empty()) return true;
@@ -106,16 +117,22 @@ std::unique_ptr<UIHostWindow> UIHostWindow::open(UIInputDriver& driver, const st
     if (!sdl->window) return fail("cannot open the window");
     sdl->renderer = SDL_CreateRenderer(sdl->window, -1, SDL_RENDERER_SOFTWARE);
     if (!sdl->renderer) return fail("cannot draw into the window");
-    sdl->texture = SDL_CreateTexture(sdl->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+    // Without alpha, as the window's own surface is: the picture is copied, not blended.
+    sdl->texture = SDL_CreateTexture(sdl->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                      sdl->pixelWidth, sdl->pixelHeight);
     if (!sdl->texture) return fail("cannot hold the window's picture");
+    SDL_SetTextureBlendMode(sdl->texture, SDL_BLENDMODE_NONE);
     return std::unique_ptr<UIHostWindow>(new UIHostWindow(driver, std::move(sdl)));
 }
 
 UIHostWindow::UIHostWindow(UIInputDriver& driver, std::unique_ptr<SDLState> sdl)
-    : driver_(driver), sdl_(std::move(sdl)) {}
+    : driver_(driver), sdl_(std::move(sdl)) {
+    gOpenWindow = this;
+}
 
-UIHostWindow::~UIHostWindow() = default;
+UIHostWindow::~UIHostWindow() {
+    if (gOpenWindow == this) gOpenWindow = nullptr;
+}
 
 std::uint32_t UIHostWindow::windowID() const { return SDL_GetWindowID(sdl_->window); }
 
@@ -245,33 +262,37 @@ void UIHostWindow::handle(const void* raw) {
 void UIHostWindow::present() {
     const CGImageRef image = driver_.screenshot();
     const int width = sdl_->pixelWidth, height = sdl_->pixelHeight;
-    std::vector<std::uint32_t> pixels(std::size_t(width) * height, 0xFF000000u);
-    if (image) {
-        // Composed pictures are premultiplied native ARGB words, the texture's own layout;
-        // other layouts go pixel by pixel. Transparent parts show black.
-        const bool native = CGImageGetBitsPerPixel(image) == 32 &&
-                            CGImageGetAlphaInfo(image) == kCGImageAlphaPremultipliedFirst &&
-                            (CGImageGetBitmapInfo(image) & kCGBitmapByteOrderMask) == kCGBitmapByteOrder32Little;
-        const auto data = CGImageGetData(image);
-        const int w = std::min<int>(width, static_cast<int>(CGImageGetWidth(image)));
-        const int h = std::min<int>(height, static_cast<int>(CGImageGetHeight(image)));
-        for (int y = 0; y < h; ++y) {
-            std::uint32_t* row = pixels.data() + std::size_t(y) * width;
-            if (native && data) {
-                std::memcpy(row, data->data() + std::size_t(y) * CGImageGetBytesPerRow(image), std::size_t(w) * 4);
-                for (int x = 0; x < w; ++x) row[x] |= 0xFF000000u;  // over black
-                continue;
-            }
-            for (int x = 0; x < w; ++x) {
+    void* locked = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(sdl_->texture, nullptr, &locked, &pitch) != 0) return;
+    auto* bytes = static_cast<std::uint8_t*>(locked);
+    // The texture ignores alpha: premultiplied colour is the picture over black, so transparent
+    // parts show black and composed rows go in as they are.
+    const bool native = image && CGImageGetBitsPerPixel(image) == 32 &&
+                        CGImageGetAlphaInfo(image) == kCGImageAlphaPremultipliedFirst &&
+                        (CGImageGetBitmapInfo(image) & kCGBitmapByteOrderMask) == kCGBitmapByteOrder32Little;
+    const auto data = image ? CGImageGetData(image) : nullptr;
+    const int w = image ? std::min<int>(width, static_cast<int>(CGImageGetWidth(image))) : 0;
+    const int h = image ? std::min<int>(height, static_cast<int>(CGImageGetHeight(image))) : 0;
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(bytes + std::size_t(y) * pitch);
+        int x = 0;
+        if (y < h && native && data) {
+            std::memcpy(row, data->data() + std::size_t(y) * CGImageGetBytesPerRow(image), std::size_t(w) * 4);
+            x = w;
+        } else if (y < h) {
+            // Other layouts go pixel by pixel.
+            for (; x < w; ++x) {
                 const CGColor c = CGImageGetPixel(image, x, y);
                 auto byte = [&](CGFloat v) {
                     return static_cast<std::uint32_t>(std::lround(std::clamp(v * c.a, 0.0, 1.0) * 255));
                 };
-                row[x] = 0xFF000000u | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
+                row[x] = byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
             }
         }
+        std::fill(row + x, row + width, 0u);
     }
-    SDL_UpdateTexture(sdl_->texture, nullptr, pixels.data(), width * 4);
+    SDL_UnlockTexture(sdl_->texture);
     // The window's own size may differ from the picture's shape: the bars are black.
     int outputWidth = 0, outputHeight = 0;
     SDL_GetRendererOutputSize(sdl_->renderer, &outputWidth, &outputHeight);
@@ -279,11 +300,26 @@ void UIHostWindow::present() {
     const int shownWidth = static_cast<int>(std::lround(shown.width));
     const int shownHeight = static_cast<int>(std::lround(shown.height));
     const SDL_Rect target{(outputWidth - shownWidth) / 2, (outputHeight - shownHeight) / 2, shownWidth, shownHeight};
-    SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
-    SDL_RenderClear(sdl_->renderer);
+    if (shownWidth < outputWidth || shownHeight < outputHeight) {
+        SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
+        SDL_RenderClear(sdl_->renderer);
+    }
     SDL_RenderCopy(sdl_->renderer, sdl_->texture, nullptr, &target);
     SDL_RenderPresent(sdl_->renderer);
     presented_ = true;
+    presentedAt_ = steadySeconds();
+}
+
+bool UIHostWindow::busyFrameDue() {
+    return gOpenWindow && steadySeconds() - gOpenWindow->presentedAt_ >= kBusyFrameInterval;
+}
+
+void UIHostWindow::presentWhileBusy() {
+    if (!busyFrameDue()) return;
+    // The display server's events are taken in (the window keeps answering it) and wait in
+    // SDL's queue for the next turn.
+    SDL_PumpEvents();
+    gOpenWindow->present();
 }
 
 std::optional<platform::ImageBitmap> UIHostWindow::readBack() const {

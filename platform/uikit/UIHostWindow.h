@@ -15,6 +15,11 @@
 // animation is under way, and then waits in SDL for the next event until the next timer
 // (a display frame while animating). It ends when the window is closed.
 //
+// Long work on the main thread (a photo's full-resolution render) holds the loop; it calls
+// `presentWhileBusy` between its steps, and the open window shows its picture as it is then,
+// animations where their clock has them, so the busy logo keeps moving. On a device the
+// compositor runs animations beside the application; here the main thread composes.
+//
 // Without SDL (headless: tests, scripts) the window composes on request through the driver;
 // both show the same pixels.
 #include <memory>
@@ -51,6 +56,12 @@ public:
     bool handleEvents();
     // Composes the window and shows the picture.
     void present();
+    // Whether a window is open and a busy frame's interval has passed since it last showed a
+    // picture: the caller may first set going what it has queued.
+    static bool busyFrameDue();
+    // Composes and shows the open window's picture when a busy frame is due; events wait for
+    // the next turn and nothing of the loop runs. Does nothing without an open window.
+    static void presentWhileBusy();
     // One turn of the loop, waiting at most `maxWait` seconds at its end.
     void runTurn(double maxWait = 0.05);
     // Turns until the window closes (the application terminates).
@@ -66,4 +77,5 @@ private:
     UIInputDriver& driver_;
     std::unique_ptr<SDLState> sdl_;
     bool presented_ = false;
+    double presentedAt_ = 0;  // steady seconds
 };

@@ -1,17 +1,23 @@
 // The graphics view on a real device, with the main run loop on the manual clock: the display
 // link follows the render loop and the application's life cycle, sizing reaches the engine
 // only on a change, photos and camera frames become the engine's input and are drawn into the
-// layer, renders to images leave the preview's filter scale alone, the display controls, and
-// the parameters by name with their defaults and caches.
+// layer, renders to images leave the preview's filter scale alone and show the window between
+// their passes, the display controls, and the parameters by name with their defaults and caches.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <numbers>
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "../FakeVideoRecorder.h"
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/RenderPasses.h"
 #include "engine/view/GraphicsContentView.h"
 #include "support/TouchHarness.h"
 #include "ui/animation/PortraitAlignedView.h"
@@ -25,6 +31,7 @@
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/opengles/GLES.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIHostWindow.h"
 
 namespace {
 
@@ -442,6 +449,41 @@ TEST_F(GraphicsViewTest, FullResolutionRenderGoesInTilesOfTheViewsSide) {
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(CGImageGetHeight(image->CGImage()), static_cast<size_t>(side * 2 + 8));
     EXPECT_GE(progress.size(), 4u) << "a start and at least three pieces";
+}
+
+// A full-resolution render holds the main thread; the open window is shown between its passes,
+// so an animation (the busy logo's) is seen where its clock has it. A pass made slow here
+// stands for a large photo's.
+TEST_F(GraphicsViewTest, TheWindowIsShownBetweenTheFullResolutionRendersPasses) {
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    TouchHarness ui;
+    loop.useRealClock();
+    std::string error;
+    const std::unique_ptr<UIHostWindow> host = UIHostWindow::open(*ui.driver, "Tavorin test", &error);
+    ASSERT_TRUE(host) << error;
+    auto fading = std::make_shared<UIView>(ui.window->bounds());
+    fading->setBackgroundColor(UIColor::colorWithRed(1, 1, 1, 1));
+    ui.window->setBackgroundColor(UIColor::colorWithRed(0, 0, 0, 1));
+    ui.window->addSubview(fading);
+    auto brightness = [&] {
+        const auto shown = host->readBack();
+        return shown ? shown->pixel(shown->width / 2, shown->height / 2)[1] : -1;
+    };
+    host->runTurn(0);
+    ASSERT_EQ(brightness(), 255);
+    UIView::animateWithDuration(1.0, [&] { fading->setAlpha(0); });
+    host->runTurn(0);
+
+    bool slowed = false;
+    const ScopedPassObserver slow([&](int32_t, int32_t, int32_t) {
+        if (!std::exchange(slowed, true)) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    });
+    const auto picture = UIImageData::imageDataWithUIImage(SolidImage(40, 30, 150, 90, 60));
+    ASSERT_NE(view->drawImageDataToImageWithFilterScale(picture.get(), 1.0), nullptr);
+    const int during = brightness();
+    EXPECT_LT(during, 235) << "the fade had moved on when the window was last shown";
+    EXPECT_GT(during, 20);
+    fading->layer()->removeAllAnimations();
 }
 
 // ---- Display controls ---------------------------------------------------------------------------

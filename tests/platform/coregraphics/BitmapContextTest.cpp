@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/coregraphics/CGContext.h"
+#include "support/ImageRegions.h"
 
 namespace {
 
@@ -73,6 +74,31 @@ TEST(BitmapContext, EveryLayoutStoresTheColourInItsOwnByteOrder) {
         EXPECT_NEAR(read.r, skip ? 0.6 : 1.0, 0.01) << c.name;
         EXPECT_NEAR(read.g, skip ? 0.12 : 0.2, 0.01) << c.name;
         EXPECT_NEAR(read.a, skip ? 1.0 : 0.6, 0.01) << c.name;
+    }
+}
+
+// A context let go into its image gives the image a copy would, and is gone; one that is held
+// elsewhere too is copied and still draws.
+TEST(BitmapContext, ReleasedIntoAnImageGivesWhatACopyGives) {
+    auto rgb = CGColorSpaceCreateDeviceRGB();
+    const CGBitmapInfo native = kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little;
+    for (bool heldElsewhere : {false, true}) {
+        CGContextRef ctx = CGBitmapContextCreate(nullptr, 3, 2, 8, 0, rgb, native);
+        ASSERT_NE(ctx, nullptr);
+        CGContextSetRGBFillColor(ctx, 1, 0.2, 0.6, 0.6);
+        CGContextFillRect(ctx, CGRectMake(0, 0, 2, 2));
+        const CGImageRef copy = CGBitmapContextCreateImage(ctx);
+        const CGContextRef other = heldElsewhere ? ctx : nullptr;
+        const CGImageRef taken = CGBitmapContextReleaseIntoImage(ctx);
+        EXPECT_EQ(ctx, nullptr);
+        ASSERT_NE(taken, nullptr);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x) expectColor(CGImageGetPixel(taken, x, y), CGImageGetPixel(copy, x, y), "pixel");
+        if (!other) continue;
+        CGContextSetRGBFillColor(other, 0, 0, 1, 1);
+        CGContextFillRect(other, CGRectMake(0, 0, 3, 2));
+        expectColor(CGImageGetPixel(CGBitmapContextCreateImage(other), 2, 1), {0, 0, 1, 1}, "still draws");
+        expectColor(CGImageGetPixel(taken, 0, 0), {1, 0.2, 0.6, 0.6}, "the image kept what was drawn");
     }
 }
 

@@ -1,12 +1,13 @@
 // The shown window under SDL's offscreen driver (no display needed): it shows the pixels the
 // headless window composes, its clicks tap the buttons at the window pixels they fall on, a
 // window the window manager resizes keeps the picture's shape and maps its clicks through it,
-// its keys and window events reach the driver, the loop composes after work ran, and closing
-// it ends the loop.
+// its keys and window events reach the driver, the loop composes after work ran, long work on
+// the main thread still shows the animations' motion, and closing it ends the loop.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -233,6 +234,42 @@ TEST_F(HostWindowTest, ASlowDisplayLinksFrameIsShownBeforeTheNextIsDrawn) {
     }
     EXPECT_GE(frames, 4);
     link->invalidate();
+    NSRunLoop::mainRunLoop().useManualClock(0);
+}
+
+// Work that holds the main thread (a photo's render) calls for busy frames between its steps:
+// the window then shows an animation where its clock has it, not where the last turn left it,
+// and calls closer together than a busy frame are not each composed.
+TEST_F(HostWindowTest, LongWorkOnTheMainThreadStillShowsTheAnimationsMotion) {
+    NSRunLoop::mainRunLoop().useRealClock();
+    host->runTurn(0);
+    const CGRect inside = CGRectMake(60, 110, 130, 180);
+    expectColor(shown(inside), {1, 0, 0, 1}, "red before the animation");
+    UIView::animateWithDuration(0.6, [&] { red->setAlpha(0); });
+    host->runTurn(0);
+
+    // Busy for 0.3 s without a turn of the loop.
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+        UIHostWindow::presentWhileBusy();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const CGColor halfway = shown(inside), behind = shown(CGRectMake(260, 110, 40, 40));
+    auto apart = [](CGColor a, CGColor b) {
+        return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+    };
+    EXPECT_GT(apart(halfway, {1, 0, 0, 1}), 0.15) << "the fade is shown moving while the main thread is busy";
+    EXPECT_GT(apart(halfway, behind), 0.15) << "not yet faded out";
+
+    // A call right after a frame composes nothing new.
+    red->layer()->removeAllAnimations();
+    red->setAlpha(1);
+    const auto shownAt = std::chrono::steady_clock::now();
+    host->present();
+    red->setBackgroundColor(UIColor::colorWithRed(0, 0, 1, 1));
+    UIHostWindow::presentWhileBusy();
+    if (std::chrono::steady_clock::now() - shownAt < std::chrono::milliseconds(40))
+        expectColor(shown(inside), {1, 0, 0, 1}, "no second frame within a busy frame's interval");
     NSRunLoop::mainRunLoop().useManualClock(0);
 }
 
