@@ -313,10 +313,29 @@ PhotoCollectionView::SavedCompletion removingFile(std::string path, PhotoCollect
 
 void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, UIImagePtr originalImage, const std::string& data,
                                                 const Metadata& metadata, SavedCompletion completion) {
-    NSErrorPtr error;
-    const auto file = writeImage(originalImage, metadata, false, false, false, &error);
-    if (!file) return performAssetChanges([error](ChangeDone done) { done(false, error); }, std::move(completion));
-    saveNewAsset(std::move(image), *file, false, data, metadata, removingFile(*file, std::move(completion)));
+    // The original's file is encoded on the library's queue, in the order the photos came, so
+    // that a photo just taken does not hold the screen; the change follows on the main queue.
+    auto save = [image, data, metadata](PhotoCollectionView& self, const std::optional<std::string>& file,
+                                        const NSErrorPtr& error, SavedCompletion completion) {
+        if (!file) return self.performAssetChanges([error](ChangeDone done) { done(false, error); }, completion);
+        self.saveNewAsset(image, *file, false, data, metadata, removingFile(*file, std::move(completion)));
+    };
+    auto library = PHPhotoLibrary::sharedPhotoLibrary();
+    if (!library) {
+        NSErrorPtr error;
+        const auto file = writeImage(originalImage, metadata, false, false, false, &error);
+        return save(*this, file, error, std::move(completion));
+    }
+    // A save under way is carried through also when the album goes meanwhile: the view is kept
+    // until its change has begun, and let go on the main queue.
+    std::shared_ptr<UIView> kept = shared_from_this();
+    dispatch_async(library->queue(), [kept, originalImage, metadata, save, completion]() mutable {
+        NSErrorPtr error;
+        const auto file = writeImage(originalImage, metadata, false, false, false, &error);
+        dispatch_async(dispatch_get_main_queue(), [kept = std::move(kept), file, error, save, completion] {
+            save(static_cast<PhotoCollectionView&>(*kept), file, error, completion);
+        });
+    });
 }
 
 void PhotoCollectionView::saveNewAssetWithImage(UIImagePtr image, const Metadata& metadata,

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <future>
 
 #include "BrowserFixture.h"
 #include "support/ReadOnlyTree.h"
@@ -320,6 +321,31 @@ TEST_F(PhotoEditingTest, EachChangeCompletesOnceWithItsOwnResult) {
     EXPECT_TRUE(std::get<0>(first.last) && std::get<0>(second.last));
     EXPECT_EQ(browser->numberOfAssets(), 5u);
     EXPECT_EQ(browser->pendingAssetChanges(), 0u);
+}
+
+// A photo just taken is handed over at once: its original is encoded on the library's queue,
+// in the order the photos came, not in the call.
+TEST_F(PhotoEditingTest, ACapturesOriginalIsWrittenOnTheLibrarysQueueInTurn) {
+    import({plainPhoto("a.jpg", {10, 200, 10})});
+    makeBrowser();
+    const fs::path temporary = root / "TMPDIR" / ("tavorin-" + std::to_string(::getuid()));
+    auto written = [&] { return fs::exists(temporary) && !fs::is_empty(temporary); };
+    std::promise<void> open;
+    dispatch_async(library->queue(), [gate = open.get_future().share()] { gate.wait(); });
+    Answers<bool, NSErrorPtr> first, second;
+    browser->saveNewAssetWithImage(Render({200, 0, 0}), Render({0, 200, 0}), "first", {}, first.block());
+    browser->saveNewAssetWithImage(Render({0, 0, 200}), Render({0, 0, 100}), "second", {}, second.block());
+    EXPECT_FALSE(written()) << "nothing was encoded in the calls";
+    open.set_value();
+    ASSERT_TRUE(pump([&] { return first.count && second.count; }));
+    settle();
+    EXPECT_TRUE(std::get<0>(first.last) && std::get<0>(second.last));
+    ASSERT_EQ(browser->numberOfAssets(), 3u);
+    auto newest = record(assetShown(0)->localIdentifier());
+    ASSERT_TRUE(newest && newest->edit);
+    EXPECT_EQ(std::string(newest->edit->data.begin(), newest->edit->data.end()), "second")
+        << "the later photo is newest";
+    EXPECT_FALSE(written()) << "temporary files are removed";
 }
 
 TEST_F(PhotoEditingTest, APhotoArrivingDuringAnEditLeavesTheEditOnItsPhoto) {
