@@ -39,6 +39,26 @@ platform::ImageBitmap BitmapFromImage(const CGImageRef& image) {
             for (std::size_t i = 3; i < out.pixels.size(); i += 4) out.pixels[i] = 255;
         return out;
     }
+    // B, G, R, A in memory with straight alpha: the engine's renders, several megapixels each,
+    // swapped in place rather than read colour by colour.
+    if (data && CGImageGetBitsPerPixel(image) == 32 && CGImageGetBitsPerComponent(image) == 8 &&
+        (info & kCGBitmapByteOrderMask) == kCGBitmapByteOrder32Little &&
+        (alpha == kCGImageAlphaFirst || alpha == kCGImageAlphaNoneSkipFirst) &&
+        CGImageGetColorSpaceModel(image) == CGColorSpaceModel::RGB) {
+        const std::size_t stride = CGImageGetBytesPerRow(image);
+        const bool opaque = alpha == kCGImageAlphaNoneSkipFirst;
+        for (std::uint32_t y = 0; y < h; ++y) {
+            const std::uint8_t* s = data->data() + y * stride;
+            std::uint8_t* d = out.pixel(0, y);
+            for (std::uint32_t x = 0; x < w; ++x) {
+                d[x * 4 + 0] = s[x * 4 + 2];
+                d[x * 4 + 1] = s[x * 4 + 1];
+                d[x * 4 + 2] = s[x * 4 + 0];
+                d[x * 4 + 3] = opaque ? 255 : s[x * 4 + 3];
+            }
+        }
+        return out;
+    }
     for (std::uint32_t y = 0; y < h; ++y)
         for (std::uint32_t x = 0; x < w; ++x) {
             const CGColor c = CGImageGetPixel(image, x, y);
