@@ -62,6 +62,11 @@ bool CATransaction::flush() {
     return true;
 }
 
+bool CATransaction::hasPendingWork() {
+    return std::any_of(pendingLayers().begin(), pendingLayers().end(),
+                       [](const std::weak_ptr<CALayer>& layer) { return !layer.expired(); });
+}
+
 bool CATransaction::disableActions() { return !open().empty() && open().back().disableActions; }
 void CATransaction::setDisableActions(bool disable) {
     if (!open().empty()) open().back().disableActions = disable;

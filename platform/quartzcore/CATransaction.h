@@ -16,6 +16,8 @@ public:
     static void commit();
     // Lays out and displays every layer tree with pending work. True when there was any.
     static bool flush();
+    // Whether a layer waits for the next flush (its layout or display is due).
+    static bool hasPendingWork();
 
     static bool disableActions();
     static void setDisableActions(bool disable);

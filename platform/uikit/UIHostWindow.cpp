@@ -11,6 +11,7 @@
 #include <set>
 
 #include "platform/quartzcore/CADisplayLink.h"
+#include "platform/quartzcore/CATransaction.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 
@@ -315,7 +316,9 @@ bool UIHostWindow::busyFrameDue() {
 }
 
 void UIHostWindow::presentWhileBusy() {
-    if (!busyFrameDue()) return;
+    // Laying out or drawing views would run their code in the middle of the work: a tree with
+    // changes waiting is shown once the work has ended.
+    if (!busyFrameDue() || CATransaction::hasPendingWork()) return;
     // The display server's events are taken in (the window keeps answering it) and wait in
     // SDL's queue for the next turn.
     SDL_PumpEvents();

@@ -59,8 +59,9 @@ public:
     // Whether a window is open and a busy frame's interval has passed since it last showed a
     // picture: the caller may first set going what it has queued.
     static bool busyFrameDue();
-    // Composes and shows the open window's picture when a busy frame is due; events wait for
-    // the next turn and nothing of the loop runs. Does nothing without an open window.
+    // Composes and shows the open window's picture when a busy frame is due and no view waits
+    // to be laid out or drawn; events wait for the next turn and nothing of the loop runs.
+    // Does nothing without an open window.
     static void presentWhileBusy();
     // One turn of the loop, waiting at most `maxWait` seconds at its end.
     void runTurn(double maxWait = 0.05);

@@ -471,7 +471,7 @@ TEST_F(GraphicsViewTest, TheWindowIsShownBetweenTheFullResolutionRendersPasses) 
     };
     host->runTurn(0);
     ASSERT_EQ(brightness(), 255);
-    UIView::animateWithDuration(1.0, [&] { fading->setAlpha(0); });
+    UIView::animateWithDuration(5.0, [&] { fading->setAlpha(0); });
     host->runTurn(0);
 
     bool slowed = false;
@@ -480,9 +480,7 @@ TEST_F(GraphicsViewTest, TheWindowIsShownBetweenTheFullResolutionRendersPasses) 
     });
     const auto picture = UIImageData::imageDataWithUIImage(SolidImage(40, 30, 150, 90, 60));
     ASSERT_NE(view->drawImageDataToImageWithFilterScale(picture.get(), 1.0), nullptr);
-    const int during = brightness();
-    EXPECT_LT(during, 235) << "the fade had moved on when the window was last shown";
-    EXPECT_GT(during, 20);
+    EXPECT_LT(brightness(), 235) << "the fade had moved on when the window was last shown";
     fading->layer()->removeAllAnimations();
 }
 

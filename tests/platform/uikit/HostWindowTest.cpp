@@ -238,8 +238,9 @@ TEST_F(HostWindowTest, ASlowDisplayLinksFrameIsShownBeforeTheNextIsDrawn) {
 }
 
 // Work that holds the main thread (a photo's render) calls for busy frames between its steps:
-// the window then shows an animation where its clock has it, not where the last turn left it,
-// and calls closer together than a busy frame are not each composed.
+// the window then shows an animation where its clock has it, not where the last turn left it;
+// calls closer together than a busy frame, or while a view waits to be laid out, compose
+// nothing.
 TEST_F(HostWindowTest, LongWorkOnTheMainThreadStillShowsTheAnimationsMotion) {
     NSRunLoop::mainRunLoop().useRealClock();
     host->runTurn(0);
@@ -270,6 +271,17 @@ TEST_F(HostWindowTest, LongWorkOnTheMainThreadStillShowsTheAnimationsMotion) {
     UIHostWindow::presentWhileBusy();
     if (std::chrono::steady_clock::now() - shownAt < std::chrono::milliseconds(40))
         expectColor(shown(inside), {1, 0, 0, 1}, "no second frame within a busy frame's interval");
+
+    // Nor while a view waits to be laid out: its code would run in the middle of the work.
+    host->present();
+    const CGColor before = shown(inside);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    red->setBackgroundColor(UIColor::colorWithRed(0, 1, 0, 1));
+    red->setNeedsLayout();
+    UIHostWindow::presentWhileBusy();
+    expectColor(shown(inside), before, "a tree with a layout due is not composed");
+    host->runTurn(0);
+    expectColor(shown(inside), {0, 1, 0, 1}, "shown at the next turn");
     NSRunLoop::mainRunLoop().useManualClock(0);
 }
 
