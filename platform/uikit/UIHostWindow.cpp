@@ -338,7 +338,15 @@ std::optional<platform::ImageBitmap> UIHostWindow::readBack() const {
 
 // ---- Loop ----------------------------------------------------------------------------------
 
+// An animation's next frame is due a refresh after this one began, not a refresh after it was
+// shown: composing takes a good part of the interval, and waiting the whole interval on top of
+// it showed animations at two thirds of the refresh rate or less.
+double UIHostWindow::animationWait(double spent, double maxWait) {
+    return std::min(maxWait, std::max(0.0, kFrameInterval - spent));
+}
+
 void UIHostWindow::runTurn(double maxWait) {
+    const double began = steadySeconds();
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
     bool changed = handleEvents();
     // What is ready now, but not without end (timers due again at once must not starve the screen).
@@ -354,7 +362,7 @@ void UIHostWindow::runTurn(double maxWait) {
     const bool animating = animates(*driver_.window().layer());
     if (changed || animating || !presented_) present();
     if (UIApplication::sharedApplication().isTerminating()) return;
-    double wait = animating ? std::min(maxWait, kFrameInterval) : maxWait;
+    double wait = animating ? animationWait(steadySeconds() - began, maxWait) : maxWait;
     NSTimeInterval next = 0;
     if (loop.nextEventDate(&next, mode)) wait = std::min(wait, std::max(0.0, next - loop.now()));
     SDL_WaitEventTimeout(nullptr, static_cast<int>(std::ceil(wait * 1000)));

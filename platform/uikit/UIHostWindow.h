@@ -65,6 +65,10 @@ public:
     static void presentWhileBusy();
     // One turn of the loop, waiting at most `maxWait` seconds at its end.
     void runTurn(double maxWait = 0.05);
+    // How long a turn that shows an animation waits at its end, `spent` seconds after it
+    // began: the rest of a refresh, so that frames follow each other a refresh apart however
+    // much of it the turn took (none when it took all), and never more than `maxWait`.
+    static double animationWait(double spent, double maxWait);
     // Turns until the window closes (the application terminates).
     void run();
     // What the window shows, read back from the renderer: straight RGBA at the shown size.

@@ -1,8 +1,9 @@
 // The shown window under SDL's offscreen driver (no display needed): it shows the pixels the
 // headless window composes, its clicks tap the buttons at the window pixels they fall on, a
 // window the window manager resizes keeps the picture's shape and maps its clicks through it,
-// its keys and window events reach the driver, the loop composes after work ran, long work on
-// the main thread still shows the animations' motion, and closing it ends the loop.
+// its keys and window events reach the driver, the loop composes after work ran, an animation's
+// frames follow a refresh apart, long work on the main thread still shows the animations'
+// motion, and closing it ends the loop.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -235,6 +236,16 @@ TEST_F(HostWindowTest, ASlowDisplayLinksFrameIsShownBeforeTheNextIsDrawn) {
     EXPECT_GE(frames, 4);
     link->invalidate();
     NSRunLoop::mainRunLoop().useManualClock(0);
+}
+
+TEST(HostWindowPacing, AnAnimationsFramesFollowARefreshApartHoweverLongComposingTakes) {
+    struct Case {
+        double spent, maxWait, wait;
+    };
+    for (const Case& c :
+         {Case{0, 0.05, 1 / 60.0}, Case{0.010, 0.05, 1 / 60.0 - 0.010}, Case{0.016, 0.05, 1 / 60.0 - 0.016},
+          Case{0.025, 0.05, 0}, Case{0.004, 0.005, 0.005}, Case{0.004, 0, 0}})
+        EXPECT_NEAR(UIHostWindow::animationWait(c.spent, c.maxWait), c.wait, 1e-12) << c.spent << " " << c.maxWait;
 }
 
 // Work that holds the main thread (a photo's render) calls for busy frames between its steps:
