@@ -8,6 +8,7 @@
 #include "camera/capture/CameraController.h"
 #include "model/DeviceUtility.h"
 #include "platform/avfoundation/CaptureRig.h"
+#include "platform/foundation/HeapReuse.h"
 #include "platform/opengles/EAGLContext.h"
 #include "platform/uikit/UIApplicationMain.h"
 #include "platform/uikit/UIScreen.h"
@@ -72,6 +73,7 @@ void PrintUsage(std::ostream& out) {
 }
 
 int Run(const Options& options, std::ostream& err) {
+    HeapReuse::KeepFreedBuffers();
     UIDeviceProfile profile = options.device == "pad" ? UIDeviceProfile::pad() : UIDeviceProfile::phone();
     if (!options.forceTouch) profile.forceTouchCapability = UIForceTouchCapability::Unavailable;
     UIDeviceProfile::setCurrent(profile);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/coregraphics/CGStackBlur.h"
+#include "platform/foundation/HeapReuse.h"
 #include "platform/quartzcore/CACompositor.h"
 #include "platform/quartzcore/CAGradientLayer.h"
 #include "platform/quartzcore/CAShapeLayer.h"
@@ -89,4 +90,12 @@ BENCHMARK(StackBlur)->Arg(4)->Arg(5)->Arg(40)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// As the application runs: big freed buffers kept for the next frame.
+int main(int argc, char** argv) {
+    HeapReuse::KeepFreedBuffers();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
