@@ -257,12 +257,14 @@ TEST_F(HostWindowTest, LongWorkOnTheMainThreadStillShowsTheAnimationsMotion) {
     host->runTurn(0);
     const CGRect inside = CGRectMake(60, 110, 130, 180);
     expectColor(shown(inside), {1, 0, 0, 1}, "red before the animation");
-    UIView::animateWithDuration(0.6, [&] { red->setAlpha(0); });
+    // Long enough that a loaded machine (the whole suite under the sanitizers) cannot finish it
+    // before the busy work has ended.
+    UIView::animateWithDuration(3, [&] { red->setAlpha(0); });
     host->runTurn(0);
 
-    // Busy for 0.3 s without a turn of the loop.
+    // Busy for 0.9 s without a turn of the loop.
     const auto start = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(900)) {
         UIHostWindow::presentWhileBusy();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
