@@ -40,6 +40,51 @@ void WriteStepVector(std::ostream& out, bool along, bool unitStep, bool signedIn
     out << "    eigenvector *= uInvTextureDimensions;\n";
 }
 
+// The weighted sum's normalisation and the output, common to the family.
+ProgramText FinishFlowFamilyText(const FlowSettings& s, std::ostringstream& out, int32_t precision) {
+    if (s.family != Family::Blur) out << "    float invWeight = 1.0 / weight;\n    v *= invWeight;\n";
+    if (s.family == Family::RangeWeighted) {
+        if (s.luminanceMode == 4) out << "    gl_FragColor = vec4(v, 1.0);\n";
+        else out << WriteLuminanceExpression(s.luminanceMode, "v", "float a") << "    gl_FragColor = vec4(v, a);\n";
+    } else if (s.channels == 3) {
+        out << (s.family == Family::Blur ? std::string("    float a = dot(v.rgb, vec3(0.299, 0.587, 0.114));\n")
+                                         : WriteLuminanceExpression(s.luminanceMode, "v.rgb", "float a"))
+            << "    gl_FragColor = vec4(v, a);\n";
+    } else if (s.channels == 4) {
+        out << "    gl_FragColor = vec4(v, 1.0);\n";
+    } else {
+        out << "    gl_FragColor = v;\n";
+    }
+    out << "}\n";
+    return {DefaultVertexShader(precision), out.str()};
+}
+
+// The bilateral filter's taps two at a time: each pair of neighbouring taps on a side is one
+// filtered fetch at their weighted centre, with their summed weight, and one range weight for
+// the pair's mean. Along the flow the linear filter between the two texels gives that mean, so
+// the spatial kernel is kept while the fetches and range weights are halved.
+void WritePairedBilateralTaps(std::ostream& out, const std::string& type, const std::string& swizzle,
+                              const std::string& centre, const std::vector<double>& w, int32_t c) {
+    int32_t pair = 0;
+    for (int32_t d = 1; d <= c; d += 2, ++pair) {
+        const double near = w[static_cast<size_t>(c - d)];
+        const double far = d + 1 <= c ? w[static_cast<size_t>(c - d - 1)] : 0.0;
+        const double weight = near + far;
+        const double offset = (d * near + (d + 1) * far) / weight;
+        const std::string name = "p" + std::to_string(pair);
+        out << "    tn = vTexture0 - eigenvector * " << Lit(offset) << ";\n"
+            << "    tp = vTexture0 + eigenvector * " << Lit(offset) << ";\n"
+            << "    " << type << " " << name << "_0 = texture2D(img0, tn)" << swizzle << ";\n"
+            << "    " << type << " " << name << "_1 = texture2D(img0, tp)" << swizzle << ";\n";
+        for (int side = 0; side < 2; ++side)
+            out << "    difference = " << name << "_" << side << " - " << centre << ";\n"
+                << "    lengthSquared = dot(difference, difference);\n"
+                << "    weight" << side << " = " << Lit(weight) << " * exp2(-lengthSquared * invTwoSigmaRSquared);\n";
+        out << "    weight += (weight0 + weight1);\n"
+            << "    v += ((" << name << "_0 * weight0) + (" << name << "_1 * weight1));\n";
+    }
+}
+
 ProgramText FlowFamilyText(const FlowSettings& s, int32_t n, const std::vector<double>& w, int32_t varyingCap,
                            int32_t precision) {
     const int32_t c = n / 2;
@@ -90,6 +135,10 @@ ProgramText FlowFamilyText(const FlowSettings& s, int32_t n, const std::vector<d
             << "    float weight1;\n";
         break;
     }
+    if (s.family == Family::Bilateral) {
+        WritePairedBilateralTaps(out, type, swizzle, centre, w, c);
+        return FinishFlowFamilyText(s, out, precision);
+    }
     for (int32_t i = c - 1; i >= 0; --i) {
         const std::string name = "c" + std::to_string(i);
         const std::string weight = Lit(w[static_cast<size_t>(i)]);
@@ -98,14 +147,7 @@ ProgramText FlowFamilyText(const FlowSettings& s, int32_t n, const std::vector<d
         if (i > 0) out << "    tn -= eigenvector;\n    tp += eigenvector;\n";
         switch (s.family) {
         case Family::Blur: out << "    v += ((" << name << "_0 + " << name << "_1) * " << weight << ");\n"; break;
-        case Family::Bilateral:
-            for (int side = 0; side < 2; ++side)
-                out << "    difference = " << name << "_" << side << " - " << centre << ";\n"
-                    << "    lengthSquared = dot(difference, difference);\n"
-                    << "    weight" << side << " = " << weight << " * exp2(-lengthSquared * invTwoSigmaRSquared);\n";
-            out << "    weight += (weight0 + weight1);\n"
-                << "    v += ((" << name << "_0 * weight0) + (" << name << "_1 * weight1));\n";
-            break;
+        case Family::Bilateral: break;  // written a pair at a time above
         case Family::RangeWeighted:
             for (int side = 0; side < 2; ++side)
                 out << "    weight" << side << " = " << weight << " * (1.0 - min(distance(" << centre << ", " << name
@@ -115,21 +157,7 @@ ProgramText FlowFamilyText(const FlowSettings& s, int32_t n, const std::vector<d
             break;
         }
     }
-    if (s.family != Family::Blur) out << "    float invWeight = 1.0 / weight;\n    v *= invWeight;\n";
-    if (s.family == Family::RangeWeighted) {
-        if (s.luminanceMode == 4) out << "    gl_FragColor = vec4(v, 1.0);\n";
-        else out << WriteLuminanceExpression(s.luminanceMode, "v", "float a") << "    gl_FragColor = vec4(v, a);\n";
-    } else if (s.channels == 3) {
-        out << (s.family == Family::Blur ? std::string("    float a = dot(v.rgb, vec3(0.299, 0.587, 0.114));\n")
-                                         : WriteLuminanceExpression(s.luminanceMode, "v.rgb", "float a"))
-            << "    gl_FragColor = vec4(v, a);\n";
-    } else if (s.channels == 4) {
-        out << "    gl_FragColor = vec4(v, 1.0);\n";
-    } else {
-        out << "    gl_FragColor = v;\n";
-    }
-    out << "}\n";
-    return {DefaultVertexShader(precision), out.str()};
+    return FinishFlowFamilyText(s, out, precision);
 }
 
 ProgramText GaussianFlowText(const FlowSettings& s, int32_t taps, int32_t varyingCap, int32_t precision, double sigma,

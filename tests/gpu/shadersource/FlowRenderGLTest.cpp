@@ -154,7 +154,9 @@ TEST_F(FlowRender, FlowBlursFollowTheField) {
         for (int x = 0; x < w; ++x) field.at(x, y, 0) = 0.5f, field.at(x, y, 1) = 1.0f;
     std::vector<double> weights;
     QV::Math::ComputeGaussianWeights(9, weights, 2.0, 1.0);
-    GLuint image = rawgl::Upload(picture, false);
+    // Filtered, as the engine's pictures are: the bilateral filter fetches two neighbouring taps
+    // at once, between their texels.
+    GLuint image = rawgl::Upload(picture, true);
     GLuint flow = rawgl::Upload(field, false);
     for (bool along : {true, false}) {
         // along the field (0, 1) is vertical; across it is horizontal

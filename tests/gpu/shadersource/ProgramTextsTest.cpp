@@ -188,6 +188,23 @@ TEST(FlowTexts, GaussianFamilyNamesAndWeights) {
         Contains(SS::FlowBilateralText(4, 5, true, 2, 16, 2, false, 1.0, 0.5f, 1.0, false).fragment, "rgbToLXX"));
 }
 
+// Neighbouring taps on each side are fetched together at their weighted centre: the flow
+// vector, the centre and one fetch for every pair of taps on each side.
+TEST(FlowTexts, TheBilateralFilterFetchesItsNeighbouringTapsInPairs) {
+    const struct {
+        int32_t taps;
+        size_t fetches;
+    } cases[] = {{3, 4}, {5, 4}, {7, 6}, {9, 6}, {11, 8}};
+    for (const auto& c : cases) {
+        const std::string fragment =
+            SS::FlowBilateralText(4, c.taps, false, 0, 16, 2, true, 2.0, 0.015f, 1.0, false).fragment;
+        size_t fetches = 0;
+        for (size_t at = fragment.find("texture2D("); at != std::string::npos; at = fragment.find("texture2D(", at + 1))
+            ++fetches;
+        EXPECT_EQ(fetches, c.fetches) << c.taps << " taps";
+    }
+}
+
 TEST(FlowTexts, ThreeTapSmoothing) {
     const SS::ProgramText plain = SS::FlowSmoothingText(4, false, false, false, 16, 1, false, 1.0f);
     EXPECT_FALSE(Contains(plain.fragment, "dot(vec3("));
