@@ -84,6 +84,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
             pass.Draw(first);
         }
         pass.Begin(scratchFramebuffer, levelPairTextures[k][1]);
+        const sUnfilteredReads sums({levelPairTextures[k][0]});
         pass.Bind({levelPairTextures[k][0]});
         SetFloat(pass.Program(kPairBoxMeanFirst + 2), "uInvTextureDimension", texel(k)->y);
         pass.Draw(kPairBoxMeanFirst + 2);

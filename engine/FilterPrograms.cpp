@@ -47,8 +47,10 @@ int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrecti
 void BuildBoxMeanPrograms(const sProgramContext& context) {
     const Context c(context);
     const int32_t n = c.record.KernelByScale(9);
-    // The sums texture is linearly filtered: the second pass reads two rows a fetch.
-    SS::BuildBoxMeanPairedSumsPassProgram(c.Slot(kPairBoxMeanFirst + 2), n, true, c.precision);
+    // The second pass reads the sums a row a fetch at their texel centres, unfiltered: in the
+    // software driver a filtered fetch of half floats costs more than the two it would replace.
+    SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst + 2), n, 1, true, false, 1, true, c.cap, c.precision,
+                                kBoxSumsShift);
     SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst), n, 0, true, true, 0, true, c.cap, c.precision,
                                 kBoxSumsShift);
     SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst + 1), n, 0, true, false, 1, true, c.cap, c.precision,

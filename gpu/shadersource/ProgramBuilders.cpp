@@ -107,12 +107,6 @@ void BuildBoxMeanPassProgram(IShaderProgram** slot, int32_t taps, int32_t direct
         SeparableStart);
 }
 
-void BuildBoxMeanPairedSumsPassProgram(IShaderProgram** slot, int32_t taps, bool standardDeviation, int32_t precision) {
-    FillSlot(
-        slot, "box-mean pass", [&] { return BoxMeanPairedSumsPassText(taps, standardDeviation, precision); },
-        SeparableStart);
-}
-
 void BuildCopyProgram(IShaderProgram** slot, bool channelSwap, int32_t alphaMode, bool textureMatrix, int32_t srgbMode,
                       int32_t varyingCap, int32_t precision) {
     FillSlot(

@@ -34,7 +34,6 @@ void BuildSeparableRangeWeightedBlurProgram(IShaderProgram** slot, bool fixedKer
 void BuildBoxMeanPassProgram(IShaderProgram** slot, int32_t taps, int32_t direction, bool standardDeviation,
                              bool readAlpha, int32_t samplerPrecision, bool floatSums, int32_t varyingCap,
                              int32_t precision, float sumsShift = 0.0f);
-void BuildBoxMeanPairedSumsPassProgram(IShaderProgram** slot, int32_t taps, bool standardDeviation, int32_t precision);
 void BuildCopyProgram(IShaderProgram** slot, bool channelSwap, int32_t alphaMode, bool textureMatrix, int32_t srgbMode,
                       int32_t varyingCap, int32_t precision);
 

@@ -39,9 +39,6 @@ ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32
 ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviation, bool readAlpha,
                             int32_t samplerPrecision, bool floatSums, int32_t varyingCap, int32_t precision,
                             float sumsShift = 0.0f);
-// The box mean's second pass over float sums, vertical, for a linearly filtered sums texture:
-// two rows a fetch, so about half the fetches of the tap-by-tap pass, with the same result.
-ProgramText BoxMeanPairedSumsPassText(int32_t taps, bool standardDeviation, int32_t precision);
 ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMatrix, int32_t srgbMode,
                             int32_t varyingCap, int32_t precision);
 

@@ -301,34 +301,6 @@ ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviat
     return {vertex.str(), fragment.str()};
 }
 
-ProgramText BoxMeanPairedSumsPassText(int32_t taps, bool standardDeviation, int32_t precision) {
-    const int32_t n = UsableTapCount(taps);
-    const int32_t h = n / 2;
-    std::ostringstream vertex;
-    WriteVertexHead(vertex, precision, "", 1, 1);
-    vertex << "    vTexture0 = vaPosition.xy;\n}\n";
-
-    std::ostringstream fragment;
-    fragment << PrecisionLine(precision) << "uniform mediump sampler2D img0;\n"
-             << "uniform float uInvTextureDimension;\n";
-    WriteVaryingDeclarations(1, false, 1, fragment);
-    fragment << "\nvoid main()\n{\n"
-             << "    vec2 sums = texture2D(img0, vTexture0).rg;\n";
-    // Rows i and i + 1 on each side in one fetch halfway between them: linear filtering gives
-    // their mean, so twice the fetch is their sum. An odd last row is fetched alone.
-    for (int32_t i = 1; i <= h; i += 2) {
-        const bool pair = i + 1 <= h;
-        const std::string offset = "vec2(0.0, " + Lit(pair ? i + 0.5 : i) + " * uInvTextureDimension)";
-        fragment << "    sums += " << (pair ? "2.0 * (" : "(") << "texture2D(img0, vTexture0 - " << offset
-                 << ").rg + texture2D(img0, vTexture0 + " << offset << ").rg);\n";
-    }
-    const std::string perBox = Lit(1.0 / (static_cast<double>(n) * n));
-    fragment << "    float average = sums.r * " << perBox << ";\n"
-             << "    float squaredAverage = sums.g * " << perBox << ";\n";
-    WriteBoxVariance(fragment, standardDeviation);
-    return {vertex.str(), fragment.str()};
-}
-
 ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMatrix, int32_t srgbMode,
                             int32_t varyingCap, int32_t precision) {
     if (alphaMode < 0 || alphaMode > 4)

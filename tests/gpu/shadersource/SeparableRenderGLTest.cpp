@@ -202,20 +202,20 @@ TEST_P(SeparableRender, BoxMeanFloatSumsOnADarkPicture) {
     ExpectClose(result, reference::QuantizeAll(expected), 1.5f * kStep, "");
 }
 
-// The paired second pass reads two rows of sums a fetch through linear filtering and must give
-// the tap-by-tap box: single and paired rows, and rows past the edges (clamped), for an even and
-// an odd count of rows on each side. The picture is dark enough for 8-bit sums.
-TEST_P(SeparableRender, BoxMeanPairedSumsMatchTheBox) {
+// The second pass reads the sums at their texel centres, unfiltered, a row a fetch, as the
+// engine draws it: it gives the box for an even and an odd count of rows on each side, rows past
+// the edges clamped. The picture is dark enough for 8-bit sums.
+TEST_P(SeparableRender, BoxMeanSecondPassGivesTheBoxForEveryTapCount) {
     for (int taps : {3, 5, 7, 9}) {
         rawgl::Image picture = reference::TestPicture(kWidth, kHeight);
         for (float& v : picture.rgba) v = reference::Quantize8(v * 0.9f / static_cast<float>(taps));
         GLuint input = rawgl::Upload(picture, false);
         const rawgl::Image rows = Pass(SS::BoxMeanPassText(taps, 0, false, false, 1, true, cap(), 2), input, false);
-        GLuint sums = rawgl::Upload(rows, true);
-        const rawgl::Image paired = Pass(SS::BoxMeanPairedSumsPassText(taps, false, 2), sums, true);
+        GLuint sums = rawgl::Upload(rows, false);
+        const rawgl::Image box = Pass(SS::BoxMeanPassText(taps, 1, false, false, 1, true, cap(), 2), sums, true);
         glDeleteTextures(1, &input);
         glDeleteTextures(1, &sums);
-        ExpectClose(paired, reference::QuantizeAll(BoxVariance(picture, taps, 0, false)), 1.5f * kStep,
+        ExpectClose(box, reference::QuantizeAll(BoxVariance(picture, taps, 0, false)), 1.5f * kStep,
                     "taps " + std::to_string(taps), {0});
     }
 }
