@@ -121,13 +121,18 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     }
 
     // 7. Difference-of-Gaussians tone mapping.
+    // Its taps lie on whole texels: both passes read unfiltered.
     if (toneMapping.p > 2.4f) {
         ITexture2D* scratch = levelPairTextures[0][1];
         pass.Begin(scratchFramebuffer, scratch);
-        pass.Bind({levelTextures[0]});
-        SetFloat(pass.Program(kPairToneMapping0), "uInvTextureDimension", texel(0)->x);
-        pass.Draw(kPairToneMapping0);
+        {
+            const sUnfilteredReads centres({levelTextures[0]});
+            pass.Bind({levelTextures[0]});
+            SetFloat(pass.Program(kPairToneMapping0), "uInvTextureDimension", texel(0)->x);
+            pass.Draw(kPairToneMapping0);
+        }
         pass.Begin(levelFramebuffers[0], levelTextures[0]);
+        const sUnfilteredReads centres({scratch});
         pass.Bind({scratch});
         SetFloat(pass.Program(kPairToneMapping1), "uInvTextureDimension", texel(0)->y);
         pass.Draw(kPairToneMapping1);
