@@ -25,6 +25,7 @@
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/RenderPasses.h"
 #include "gpu/Device.h"
+#include "model/Type.h"
 #include "platform/imageio/ImageIO.h"
 
 namespace {
@@ -64,7 +65,9 @@ const std::vector<std::vector<Setting>>& Styles() {
     return styles;
 }
 
-const char* const kStyleNames[] = {"CIE", "CIE+NR", "ColorAdjustments+Look", "None"};
+const char* const kStyleNames[] = {"CIE", "CIE+NR", "ColorAdjustments+Look", "None", "Clarity 1", "Dramatic 2"};
+// Styles from here on are modes by their shown name, as the command line's --mode applies them.
+constexpr int kFirstMode = 4;
 
 // The job's renderer with the benchmark's style applied, or null (the benchmark is then
 // skipped).
@@ -75,6 +78,14 @@ std::unique_ptr<PhotoRenderer> RendererWithStyle(benchmark::State& state) {
     if (!renderer) {
         state.SkipWithError("no photograph or no OpenGL ES 2 device");
         return nullptr;
+    }
+    if (style >= kFirstMode) {
+        const std::optional<TypeController::ModeName> mode = TypeController::modeNamed(kStyleNames[style]);
+        if (!mode || !renderer->applyMode(mode->library)) {
+            state.SkipWithError("the mode library has no such mode");
+            return nullptr;
+        }
+        return renderer;
     }
     for (const Setting& s : Styles()[style]) {
         const std::variant<float, std::string> value = RenderJob::ParameterValue(s.name, s.value);
@@ -183,7 +194,12 @@ void FullResolutionPasses(benchmark::State& state) {
     }
     times.Report(kStyleNames[state.range(0)], state.iterations());
 }
-BENCHMARK(FullResolutionPasses)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(FullResolutionPasses)
+    ->DenseRange(0, 1)
+    ->DenseRange(kFirstMode, kFirstMode + 1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace
 
