@@ -230,6 +230,22 @@ public:
     // Pixels of a tile to one texel of the current level count's coarsest level: tiles that
     // start on whole texels of it see the same pyramid as a single tile.
     int32_t CoarsestLevelTexel() const;
+    // The rows of a frame whose result is kept, as a share of its height from its first row:
+    // a full-resolution strip keeps only its interior. Its border is there for the Gaussian
+    // pyramid, which reads the picture far around the interior; the passes that only lead to
+    // the kept rows (box means, bands, reconstruction, tone mapping, colour correction) then
+    // draw those rows and the reach of the passes after them (KeptRowsMargin), not the border.
+    struct sKeptRows {
+        double first = 0.0, last = 1.0;
+        bool limited = false;  // false: every row is kept
+    };
+    sKeptRows keptRows;
+    // The rows around the kept ones, in texels of each level, that the passes after each pass
+    // read on their way to the kept rows: twice the reach of the longest road through a
+    // level's passes (box mean, upsampling blurs, tone mapping), as a coarser level's rows feed
+    // the finer one at half their count. Zero when no rows are left out: the kept rows are
+    // limited only while no pass with a reach of its own (smoothing, line integral) follows.
+    int32_t KeptRowsMargin() const;
     // Lays out the tiles of an output: inner tiles, then the last row, the last column and the
     // corner, each column top to bottom.
     static void RenderTiled(int32_t inputWidth, int32_t inputHeight, int32_t cropWidth, int32_t cropHeight,

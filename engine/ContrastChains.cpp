@@ -72,18 +72,21 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
         if (cie.contrastEquation == eContrastEquation::Paper) RenderAutomaticAlpha(pass);
     }
 
+    // From here on each pass leads only to the kept rows (the border is the pyramid's).
+    const int32_t margin = KeptRowsMargin();
+
     // 3. Box means.
     for (int32_t k = 0; k <= levels - 2; ++k) {
         ITexture2D* source = k == 0 ? a : gaussian(k);
         const int32_t first = k == 0 ? kPairBoxMeanFirst : kPairBoxMeanFirst + 1;
-        pass.Begin(scratchFramebuffer, levelPairTextures[k][0]);
+        pass.BeginKept(scratchFramebuffer, levelPairTextures[k][0], margin);
         {
             const sUnfilteredReads centres({k == 0 ? nullptr : source});
             pass.Bind({source});
             SetFloat(pass.Program(first), "uInvTextureDimension", texel(k)->x);
             pass.Draw(first);
         }
-        pass.Begin(scratchFramebuffer, levelPairTextures[k][1]);
+        pass.BeginKept(scratchFramebuffer, levelPairTextures[k][1], margin);
         const sUnfilteredReads sums({levelPairTextures[k][0]});
         pass.Bind({levelPairTextures[k][0]});
         SetFloat(pass.Program(kPairBoxMeanFirst + 2), "uInvTextureDimension", texel(k)->y);
@@ -94,11 +97,11 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     for (int32_t k = 0; k <= levels - 2; ++k) {
         ITexture2D* finer = k == 0 ? a : gaussian(k);
         const int32_t difference = k == 0 ? kPairAlphaDifference : kPairDifference;
-        pass.Begin(scratchFramebuffer, levelHalfTextures[k]);
+        pass.BeginKept(scratchFramebuffer, levelHalfTextures[k], margin);
         pass.Bind({gaussian(k + 1)});
         SetFloat(pass.Program(kPairHorizontalBlur), "uInvTextureDimension", texel(k + 1)->x);
         pass.Draw(kPairHorizontalBlur);
-        pass.Begin(scratchFramebuffer, levelPairTextures[k][0]);
+        pass.BeginKept(scratchFramebuffer, levelPairTextures[k][0], margin);
         const sUnfilteredReads minuend({k == 0 ? nullptr : finer});
         pass.Bind({levelHalfTextures[k], finer});
         SetFloat(pass.Program(difference), "uInvTextureDimension", texel(k + 1)->y);
@@ -122,16 +125,16 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
 
     // 7. Difference-of-Gaussians tone mapping.
     // Its taps lie on whole texels: both passes read unfiltered.
-    if (toneMapping.p > 2.4f) {
+    if (toneMapping.Runs()) {
         ITexture2D* scratch = levelPairTextures[0][1];
-        pass.Begin(scratchFramebuffer, scratch);
+        pass.BeginKept(scratchFramebuffer, scratch, margin);
         {
             const sUnfilteredReads centres({levelTextures[0]});
             pass.Bind({levelTextures[0]});
             SetFloat(pass.Program(kPairToneMapping0), "uInvTextureDimension", texel(0)->x);
             pass.Draw(kPairToneMapping0);
         }
-        pass.Begin(levelFramebuffers[0], levelTextures[0]);
+        pass.BeginKept(levelFramebuffers[0], levelTextures[0], margin);
         const sUnfilteredReads centres({scratch});
         pass.Bind({scratch});
         SetFloat(pass.Program(kPairToneMapping1), "uInvTextureDimension", texel(0)->y);
@@ -147,7 +150,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
         pass.Draw(kPairColorCorrection);
         return;
     }
-    pass.Begin(levelFramebuffers[0], outputTextures[0]);
+    pass.BeginKept(levelFramebuffers[0], outputTextures[0], margin);
     {
         const sUnfilteredReads luminance({levelTextures[0]});
         pass.Bind({a, levelTextures[0]});
@@ -163,14 +166,15 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
                                                    ITexture2D* source) {
     const int32_t i = std::clamp(level, 0, 5);
     const CVector2<float>& coarser = levelTexelSizes[ClampLevel(i + 1)];
-    pass.Begin(passFramebuffers[0], levelHalfTextures[i]);
+    const int32_t margin = KeptRowsMargin();
+    pass.BeginKept(passFramebuffers[0], levelHalfTextures[i], margin);
     pass.Bind({source});
     SetFloat(pass.Program(kPairHorizontalBlur), "uInvTextureDimension", coarser.x);
     pass.Draw(kPairHorizontalBlur);
 
     const int32_t levels = ContrastLevelCount(*this);
     ITexture2D* coarsest = levelNextTextures[std::clamp(levels - 2, 0, 5)];
-    pass.Begin(levelFramebuffers[ClampLevel(i)], levelTextures[ClampLevel(i)]);
+    pass.BeginKept(levelFramebuffers[ClampLevel(i)], levelTextures[ClampLevel(i)], margin);
     // The band and the box mean are read at their texel centres only.
     const sUnfilteredReads centres({levelPairTextures[i][0], levelPairTextures[i][1]});
     pass.Bind({levelHalfTextures[i], levelPairTextures[i][0],

@@ -21,6 +21,7 @@
 #include "engine/ColorAdjustmentStage.h"
 #include "engine/ColorCorrectionStage.h"
 #include "engine/EngineRecords.h"
+#include "engine/ShaderSets.h"
 #include "gpu/Math.h"
 
 class LookTexture;
@@ -58,6 +59,8 @@ void BuildNoiseReductionPrograms(const sNoiseReduction& noiseReduction, eColorCo
 void BuildStructureTensorFilterPrograms(const sProgramContext& context);
 void BuildGaussianPrograms(const sSmoothing& smoothing, const sProgramContext& context);
 void BuildToneMappingPrograms(const sToneMapping& toneMapping, const sProgramContext& context);
+// Taps of the tone mapping's difference-of-Gaussians passes at a filter scale, as they are built.
+int32_t ToneMappingTapCount(const sToneMapping& toneMapping, const sFilterScale& record);
 
 // Luminance mode of the vertical noise-reduction passes for a colour-correction method.
 int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrectionMethod);

@@ -54,6 +54,9 @@ struct sValueRange {
 struct sToneMapping {
     float p = 2.4f;
     int32_t dimension = 5;  // 5 or 7 taps
+
+    // Its passes run only above the least p.
+    bool Runs() const { return p > 2.4f; }
 };
 
 struct sSmoothing {

@@ -9,6 +9,7 @@
 #include "gpu/Shader.h"
 #include "gpu/shadersource/Kernels.h"
 #include "gpu/shadersource/ProgramBuilders.h"
+#include "gpu/shadersource/ProgramTexts.h"
 
 namespace SS = QV::Graphics::ShaderSource;
 using QV::Graphics::IShaderProgram;
@@ -116,13 +117,30 @@ void BuildGaussianPrograms(const sSmoothing& smoothing, const sProgramContext& c
     SS::BuildFlowSmoothingProgram(c.Slot(kPairLineIntegral), 4, false, false, false, c.cap, c.precision, false, 1.0f);
 }
 
+namespace {
+
+// The tone mapping's difference of Gaussians: the narrow sigma and the wide one's multiple.
+constexpr double kToneMappingSigma = 1.0;
+constexpr double kToneMappingWideFactor = 1.6;
+
+int32_t ToneMappingKernel(const sToneMapping& toneMapping, const sFilterScale& record) {
+    const int32_t dimension = toneMapping.dimension;
+    return record.KernelByRequested(dimension == 9 ? 9 : dimension == 7 ? 7 : 5);
+}
+
+}  // namespace
+
+int32_t ToneMappingTapCount(const sToneMapping& toneMapping, const sFilterScale& record) {
+    return SS::DifferenceOfGaussiansTapCount(ToneMappingKernel(toneMapping, record), kToneMappingSigma,
+                                             kToneMappingWideFactor, record.inverseScale, toneMapping.p);
+}
+
 void BuildToneMappingPrograms(const sToneMapping& toneMapping, const sProgramContext& context) {
     const Context c(context);
-    const int32_t dimension = toneMapping.dimension;
-    const int32_t n = c.record.KernelByRequested(dimension == 9 ? 9 : dimension == 7 ? 7 : 5);
+    const int32_t n = ToneMappingKernel(toneMapping, c.record);
     const float p = toneMapping.p;
-    SS::BuildDifferenceOfGaussiansPassProgram(c.Slot(kPairToneMapping0), n, 5, 0, false, c.cap, 1, c.precision, 1.0,
-                                              1.6, c.record.inverseScale, p);
-    SS::BuildDifferenceOfGaussiansPassProgram(c.Slot(kPairToneMapping1), n, 5, 1, false, c.cap, 1, c.precision, 1.0,
-                                              1.6, c.record.inverseScale, p);
+    SS::BuildDifferenceOfGaussiansPassProgram(c.Slot(kPairToneMapping0), n, 5, 0, false, c.cap, 1, c.precision,
+                                              kToneMappingSigma, kToneMappingWideFactor, c.record.inverseScale, p);
+    SS::BuildDifferenceOfGaussiansPassProgram(c.Slot(kPairToneMapping1), n, 5, 1, false, c.cap, 1, c.precision,
+                                              kToneMappingSigma, kToneMappingWideFactor, c.record.inverseScale, p);
 }

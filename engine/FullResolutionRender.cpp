@@ -194,9 +194,20 @@ private:
         e.matricesDirty = true;
     }
 
+    // Of several strips each keeps only its interior rows; a tile keeps every row (its
+    // interior is also a part of its width, and tiles are rare).
+    void KeepInterior(const sTile& tile) {
+        if (!strips || tiles.size() < 2 || tile.height < 1) return;
+        const double height = tile.height;
+        e.keptRows.first = (tile.interiorY - tile.y) / height;
+        e.keptRows.last = (tile.interiorY - tile.y + tile.interiorHeight) / height;
+        e.keptRows.limited = true;
+    }
+
     // The preview's geometry and matrices are computed afresh; the input is released for the
     // caller to set again.
     void Leave() {
+        e.keptRows = {};
         e.matricesDirty = true;
         e.inputReconfigureRequested = true;
         e.ReleaseInputTextures();
@@ -215,6 +226,7 @@ private:
             const int32_t slot = static_cast<int32_t>(i % 2);
             SetTileInput(tile, pixels, slot);
             if (q.IsRescaled()) SetTextureWindow(tile);
+            KeepInterior(tile);
             e.RenderFrame();
             // The previous tile's read-back goes into the result while this one renders.
             if (!strips && count > 1 && slotTiles[1 - slot])

@@ -73,12 +73,27 @@ struct sPassContext {
     // texel, and a clear first would have the software driver write the target twice.
     void Begin(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture) {
         target = texture;
+        if (scissor->IsEnabled()) scissor->SetEnabled(false);
         if (!framebuffer || !texture) return;
         // A texture still bound to a unit while drawn into would be a feedback loop.
         Bind({});
         framebuffer->AttachTexture(QV::Graphics::ATTACHMENT_COLOR0, texture);
         framebuffers->BindFramebufferObject(framebuffer);
         device->SetViewport(0, 0, texture->GetWidth(), texture->GetHeight());
+    }
+
+    // The same, drawing only the target's kept rows (the engine's keptRows) and `margin` rows of
+    // the target around them; every row when none are left out. Rows left out keep whatever
+    // they held: the passes after read them only outside the margin's reach of the kept rows.
+    void BeginKept(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture, int32_t margin) {
+        Begin(framebuffer, texture);
+        if (!framebuffer || !texture || margin <= 0 || !engine.keptRows.limited) return;
+        const int32_t height = texture->GetHeight();
+        const int32_t first = std::max(0, static_cast<int32_t>(std::floor(engine.keptRows.first * height)) - margin);
+        const int32_t last = std::min(height, static_cast<int32_t>(std::ceil(engine.keptRows.last * height)) + margin);
+        if (first == 0 && last == height) return;
+        scissor->SetScissor(0, first, texture->GetWidth(), std::max(0, last - first));
+        scissor->SetEnabled(true);
     }
 
     // The same, cleared: for the passes whose matrices come from outside the pass (the input's

@@ -7,6 +7,7 @@
 
 #include "engine/AmbrelGraphicsController.h"
 #include "engine/TileLayout.h"
+#include "engine/EnginePrograms.h"
 
 using QV::Math::CVector2;
 
@@ -24,6 +25,17 @@ void AmbrelGraphicsController::ComputeTileBorder(int32_t& tileSize, int32_t& bor
 }
 
 int32_t AmbrelGraphicsController::CoarsestLevelTexel() const { return 1 << (std::clamp(levelCount, 1, 7) - 1); }
+
+int32_t AmbrelGraphicsController::KeptRowsMargin() const {
+    if (!keptRows.limited || smoothing.type != eGaussianType::None || smoothing.lineIntegral) return 0;
+    const sFilterScale& record = shaderSets.filterScales[FilterScaleVariant()];
+    const int32_t boxReach = record.KernelByScale(9) / 2;
+    // The bands' and reconstruction's blurs read the coarser level: two texels of this one each.
+    const int32_t blurReach = 2 * (record.KernelByScale(5) / 2);
+    const int32_t toneReach = toneMapping.Runs() ? ToneMappingTapCount(toneMapping, record) / 2 : 0;
+    // A few rows more for the rounding of each level's rows.
+    return 2 * (boxReach + 2 * blurReach + toneReach) + 8;
+}
 
 void AmbrelGraphicsController::RenderTiled(int32_t inW, int32_t inH, int32_t cropW, int32_t cropH, int32_t cropX,
                                            int32_t cropY, int32_t outW, int32_t outH, int32_t tileW, int32_t tileH,

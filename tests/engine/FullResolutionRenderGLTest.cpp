@@ -174,6 +174,11 @@ TEST_F(FullResolutionRenderTest, StripsTilesAndASingleTileAgree) {
           {"CIE Contrast K Strength", nullptr, 0.9f},
           {"CIE Halo Strength", nullptr, 0.6f},
           {"Alg CIE Brightness Strength", nullptr, 0.7f}}},
+        // The tone mapping's passes reach furthest of those that only lead to a strip's interior.
+        {"CIE with the tone mapping",
+         {{"Tone Mapping P", nullptr, 0.25f},
+          {"Tone Mapping Dimension", "7", 0},
+          {"CIE Contrast K Strength", nullptr, 0.9f}}},
         {"colour adjustments, look and vignette",
          {{"Luminance Style", "None with Color Adjustments", 0},
           {"CA Tone Map", "Amaro", 0},
