@@ -1,8 +1,8 @@
 #pragma once
 // What a start of the program is for, read from its command line: the application, the import
 // of photos, the help on every use, or the render job (whose own reading then says render, list
-// or mistake). The program acts on it and decides from it whether the start asks for large
-// pages; it needs none of the program's libraries, so that a launcher can read it alike.
+// or mistake). The program acts on it, and its launcher decides from it whether the start asks
+// for large pages, so that the two read a command line alike.
 #include <string>
 #include <variant>
 #include <vector>

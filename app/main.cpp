@@ -1,6 +1,6 @@
-// The program's entry: the application (the camera screen in a window, or headless from a
-// script), the render of a photo through the engine (see RenderJob.h), or the import of photos
-// into the photo library.
+// The program itself, started by its launcher (launcher.cpp): the application (the camera
+// screen in a window, or headless from a script), the render of a photo through the engine (see
+// RenderJob.h), or the import of photos into the photo library.
 #include <iostream>
 #include <string>
 #include <variant>
@@ -10,7 +10,6 @@
 #include "app/ImportJob.h"
 #include "app/ProgramCommand.h"
 #include "app/RenderJob.h"
-#include "platform/foundation/LargePages.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -37,7 +36,5 @@ int main(int argc, char** argv) {
         ImportJob::PrintUsage(std::cout);
         return status;
     }
-    // Before anything is allocated (see ProgramCommand::Renders).
-    if (ProgramCommand::Renders(command)) LargePages::RestartAskingForThem(argv);
     return RenderJob::Main(std::get<ProgramCommand::Render>(command).arguments, std::cout, std::cerr);
 }
