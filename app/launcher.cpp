@@ -1,14 +1,16 @@
 // The program as people start it: a small launcher that links none of the program's libraries.
-// It decides whether this start renders a photo, asks the C library for large pages if so (its
-// tunables are read only when a process starts: see LargePages.h), and starts the program,
-// installed beside it, with the same arguments. Deciding here, before the program's couple of
-// hundred libraries are loaded, spares a render loading and relocating all of them a second
-// time.
+// It decides what this start is for, asks the C library for large pages if it renders a photo
+// (its tunables are read only when a process starts: see LargePages.h), and starts, from beside
+// itself and with the same arguments, the render job's own program for the render job's command
+// lines, the whole program for the rest. Deciding here, before any of the program's libraries
+// are loaded, spares a render loading them a second time, and the render's program loads only
+// the libraries a render uses.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include <unistd.h>
@@ -18,8 +20,10 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (ProgramCommand::Renders(ProgramCommand::Read(arguments, RenderJob::ShapeOnly())))
-        LargePages::AskForThemInEnvironment();
+    const ProgramCommand::Command command = ProgramCommand::Read(arguments, RenderJob::ShapeOnly());
+    if (ProgramCommand::Renders(command)) LargePages::AskForThemInEnvironment();
+    const char* name =
+        std::holds_alternative<ProgramCommand::Render>(command) ? TAVORIN_RENDER_PROGRAM : TAVORIN_PROGRAM;
     char self[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) {
@@ -27,7 +31,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string own(self, static_cast<size_t>(length));
-    const std::string program = own.substr(0, own.rfind('/') + 1) + TAVORIN_PROGRAM;
+    const std::string program = own.substr(0, own.rfind('/') + 1) + name;
     execv(program.c_str(), argv);
     std::fprintf(stderr, "tavorin: cannot start %s: %s\n", program.c_str(), std::strerror(errno));
     return 1;

@@ -1,5 +1,6 @@
-// The launcher as people start it, beside a stand-in for the program that reports what it was
-// given: the arguments and exit status pass through unchanged, the tunable for large pages is
+// The launcher as people start it, beside stand-ins for the programs that report what they were
+// given: the render job's command lines go to the render's program and the rest to the whole
+// program, the arguments and exit status pass through unchanged, the tunable for large pages is
 // added for a render alone and never over the person's own, and a missing program is reported.
 #include <gtest/gtest.h>
 
@@ -36,14 +37,18 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    // The stand-in prints each argument in brackets, then the tunables it sees, and ends with 7.
-    void PlaceStandIn() {
-        const fs::path program = folder / TAVORIN_PROGRAM;
-        std::ofstream(program) << "#!/bin/sh\n"
-                                  "for a in \"$@\"; do printf '[%s]' \"$a\"; done\n"
-                                  "printf '\\n%s\\n' \"${GLIBC_TUNABLES-unset}\"\n"
-                                  "exit 7\n";
-        fs::permissions(program, fs::perms::owner_all);
+    // Each stand-in prints its name, each argument in brackets, then the tunables it sees, and
+    // ends with 7.
+    void PlaceStandIns() {
+        for (const char* name : {TAVORIN_PROGRAM, TAVORIN_RENDER_PROGRAM}) {
+            const fs::path program = folder / name;
+            std::ofstream(program) << "#!/bin/sh\n"
+                                      "echo \"${0##*/}\"\n"
+                                      "for a in \"$@\"; do printf '[%s]' \"$a\"; done\n"
+                                      "printf '\\n%s\\n' \"${GLIBC_TUNABLES-unset}\"\n"
+                                      "exit 7\n";
+            fs::permissions(program, fs::perms::owner_all);
+        }
     }
 
     // Runs the copied launcher with the arguments and GLIBC_TUNABLES as given (unset: nullopt).
@@ -71,24 +76,29 @@ std::string TunablesForARender(const std::optional<std::string>& given) {
 #endif
 }
 
-TEST_F(Launcher, StartsTheProgramBesideItWithTheSameArgumentsAndTheTunableForARenderAlone) {
-    PlaceStandIn();
+TEST_F(Launcher, StartsTheRightProgramBesideItWithTheSameArgumentsAndTheTunableForARenderAlone) {
+    PlaceStandIns();
     const struct {
         std::vector<std::string> arguments;
         std::optional<std::string> tunables;
+        const char* program;
         bool render;
     } cases[] = {
-        {{"-q", "--set", "Luminance Style=None", "photo.jpg", "out.jpg"}, std::nullopt, true},
-        {{"--mode", "Clarity 1", "it's a photo.jpg"}, "glibc.malloc.check=3", true},
-        {{"photo.jpg"}, "glibc.malloc.hugetlb=0", true},  // the person's own choice stays
-        {{}, std::nullopt, false},
-        {{"--help"}, std::nullopt, false},
-        {{"--list-modes"}, "glibc.malloc.check=3", false},
-        {{"import", "a.jpg"}, std::nullopt, false},
-        {{"photo.jpg", "--bogus"}, std::nullopt, false},
+        {{"-q", "--set", "Luminance Style=None", "photo.jpg", "out.jpg"}, std::nullopt, TAVORIN_RENDER_PROGRAM, true},
+        {{"--mode", "Clarity 1", "it's a photo.jpg"}, "glibc.malloc.check=3", TAVORIN_RENDER_PROGRAM, true},
+        {{"photo.jpg"}, "glibc.malloc.hugetlb=0", TAVORIN_RENDER_PROGRAM, true},  // the person's own choice stays
+        {{"--sample"}, std::nullopt, TAVORIN_RENDER_PROGRAM, true},
+        {{"--list-modes"}, "glibc.malloc.check=3", TAVORIN_RENDER_PROGRAM, false},
+        {{"-q", "--help"}, std::nullopt, TAVORIN_RENDER_PROGRAM, false},
+        {{"photo.jpg", "--bogus"}, std::nullopt, TAVORIN_RENDER_PROGRAM, false},
+        {{}, std::nullopt, TAVORIN_PROGRAM, false},
+        {{"--help"}, std::nullopt, TAVORIN_PROGRAM, false},
+        {{"import", "a.jpg"}, std::nullopt, TAVORIN_PROGRAM, false},
+        {{"--sample", "photo.jpg"}, std::nullopt, TAVORIN_PROGRAM, false},
+        {{"--device", "pad", "photo.jpg"}, std::nullopt, TAVORIN_PROGRAM, false},
     };
     for (const auto& c : cases) {
-        std::string expected;
+        std::string expected = std::string(c.program) + "\n";
         for (const std::string& argument : c.arguments) expected += "[" + argument + "]";
         expected += "\n" + (c.render ? TunablesForARender(c.tunables) : c.tunables.value_or("unset")) + "\n";
         const shellrun::ShellOutcome run = Run(c.arguments, c.tunables);
@@ -103,7 +113,7 @@ TEST_F(Launcher, AMissingProgramIsReportedWithTheReasonAndStatusOne) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err,
-              "tavorin: cannot start " + (folder / TAVORIN_PROGRAM).string() + ": No such file or directory\n");
+              "tavorin: cannot start " + (folder / TAVORIN_RENDER_PROGRAM).string() + ": No such file or directory\n");
 }
 
 }  // namespace
