@@ -147,8 +147,6 @@ std::string ModeList() {
     return list;
 }
 
-Command Fail(std::string message) { return UsageError{std::move(message)}; }
-
 }  // namespace
 
 std::variant<float, std::string> ParameterValue(const std::string& given, const std::string& text) {
@@ -180,83 +178,25 @@ std::variant<float, std::string> ParameterValue(const std::string& given, const 
     return "\"" + value + "\" is not a value of \"" + name + "\": give a number from 0 to 1";
 }
 
-Command Parse(const std::vector<std::string>& arguments) {
-    Options options;
-    std::vector<std::string> positional;
-    bool optionsEnded = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
-            // Only an omitted photo means the sample; an empty name is a slip (an unset
-            // shell variable, say) that must not render some other picture.
-            if (argument.empty())
-                return Fail(positional.empty()
-                                ? "the photo's file name is empty (leave it out to use the sample photograph)"
-                                : "the output's file name is empty");
-            positional.push_back(argument);
-            continue;
-        }
-        // "--name=value" or "--name value".
-        std::string option = argument, inlineValue;
-        bool hasInlineValue = false;
-        if (argument.rfind("--", 0) == 0) {
-            if (const size_t equals = argument.find('='); equals != std::string::npos) {
-                option = argument.substr(0, equals);
-                inlineValue = argument.substr(equals + 1);
-                hasInlineValue = true;
-            }
-        }
-        const auto takeValue = [&](std::string& into) -> bool {
-            if (hasInlineValue) {
-                into = inlineValue;
-                return true;
-            }
-            if (i + 1 >= arguments.size()) return false;
-            into = arguments[++i];
-            return true;
-        };
-
-        if (argument == "--") {
-            optionsEnded = true;
-        } else if (option == "-h" || option == "--help") {
-            return Help{};
-        } else if (option == "--list-parameters") {
-            return ListParameters{};
-        } else if (option == "--list-modes") {
-            return ListModes{};
-        } else if (option == "-q" || option == "--quiet") {
-            options.quiet = true;
-        } else if (option == "-o" || option == "--output") {
-            if (!takeValue(options.output) || options.output.empty()) return Fail(option + " needs a file name");
-        } else if (option == "-m" || option == "--mode") {
-            if (!takeValue(options.mode) || options.mode.empty())
-                return Fail(option + " needs a mode name such as \"Enhance 1\"");
-            if (!TypeController::modeNamed(options.mode))
-                return Fail("unknown mode \"" + options.mode + "\"; the modes are:\n" + ModeList());
-        } else if (option == "-s" || option == "--set") {
-            std::string setting;
-            if (!takeValue(setting))
-                return Fail(option + " needs NAME=VALUE, for example --set \"CA Saturation Strength=0.7\"");
-            const size_t equals = setting.find('=');
-            if (equals == std::string::npos) return Fail("\"" + setting + "\" is not NAME=VALUE");
-            const std::string name = Trim(setting.substr(0, equals));
-            const auto value = ParameterValue(name, setting.substr(equals + 1));
-            if (const std::string* error = std::get_if<std::string>(&value)) return Fail(*error);
-            options.parameters.emplace_back(ParameterNamed(name), std::get<float>(value));
-        } else {
-            return Fail("unknown option " + option);
-        }
-    }
-    if (positional.size() > 2) return Fail("too many file names: give a photo and at most one output");
-    if (!positional.empty()) options.input = positional[0];
-    if (positional.size() == 2) {
-        if (!options.output.empty()) return Fail("the output is given twice");
-        options.output = positional[1];
-    }
-    if (!options.output.empty() && !OutputType(options.output))
-        return Fail("cannot tell the image type of \"" + options.output + "\": end it in .jpg, .png or .tiff");
-    return options;
+const Vocabulary& EngineVocabulary() {
+    static const Vocabulary engine{
+        [](const std::string& mode) {
+            return TypeController::modeNamed(mode) ? std::string()
+                                                   : "unknown mode \"" + mode + "\"; the modes are:\n" + ModeList();
+        },
+        [](const std::string& given,
+           const std::string& text) -> std::variant<std::pair<std::string, float>, std::string> {
+            const std::string name = Trim(given);
+            const auto value = ParameterValue(name, text);
+            if (const std::string* error = std::get_if<std::string>(&value)) return *error;
+            return std::pair(ParameterNamed(name), std::get<float>(value));
+        },
+        [](const std::string& output) { return OutputType(output).has_value(); },
+    };
+    return engine;
 }
+
+Command Parse(const std::vector<std::string>& arguments) { return Parse(arguments, EngineVocabulary()); }
 
 void PrintUsage(std::ostream& out) {
     out << "Usage: tavorin [options] [PHOTO [OUTPUT]]\n"

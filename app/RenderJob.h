@@ -9,6 +9,7 @@
 // Parsing checks everything that can be checked without the photo (parameter names, values,
 // the output type) so that a mistake is reported before any work is done.
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -43,7 +44,25 @@ struct UsageError {
 };
 using Command = std::variant<Options, Help, ListParameters, ListModes, UsageError>;
 
-Command Parse(const std::vector<std::string>& arguments);
+// What a command line's names are checked against: the modes, the parameters and their values,
+// the types of output.
+struct Vocabulary {
+    // A message when `mode` is not a mode's shown name; empty when it is.
+    std::function<std::string(const std::string& mode)> modeError;
+    // The parameter's own name and normalised value for NAME=VALUE, or a message.
+    std::function<std::variant<std::pair<std::string, float>, std::string>(const std::string& name,
+                                                                           const std::string& value)>
+        setting;
+    std::function<bool(const std::string& output)> knowsOutputType;
+};
+// The engine's modes, parameters and the image types written.
+const Vocabulary& EngineVocabulary();
+// Every name taken as given (each parameter at 0): the command line's shape alone, for a
+// decision that comes before the engine is loaded; the program then finds a wrong name.
+const Vocabulary& ShapeOnly();
+
+Command Parse(const std::vector<std::string>& arguments, const Vocabulary& vocabulary);
+Command Parse(const std::vector<std::string>& arguments);  // with the engine's vocabulary
 
 // The normalised value of `text` for parameter `name` (its name in any case): a number from 0
 // to 1, On or Off for an on/off parameter, or for an enumerated parameter one of its values by

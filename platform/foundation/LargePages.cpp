@@ -1,12 +1,10 @@
-// Asking the C library for large pages by starting again with its tunable set (see the header).
+// Asking the C library for large pages through its tunable in the environment (see the header).
 #include "platform/foundation/LargePages.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-
-#include <unistd.h>
 
 namespace LargePages {
 namespace {
@@ -29,24 +27,16 @@ std::optional<std::string> TunablesAskingForThem(const char* current) {
     return std::string(current) + ":" + kAsk;
 }
 
-void RestartAskingForThem(char** argv) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    (void)argv;  // the sanitizers' allocator takes no tunable: a second start would be for nothing
-#else
-    const char* found = std::getenv(kTunables);
-    const std::optional<std::string> before = found ? std::optional<std::string>(found) : std::nullopt;
-    const std::optional<std::string> tunables = TunablesAskingForThem(found);
-    if (!tunables || !argv || !argv[0]) return;
+void AskForThemInEnvironment() {
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // (The sanitizers' allocator takes no tunable.)
+    const std::optional<std::string> tunables = TunablesAskingForThem(std::getenv(kTunables));
+    if (!tunables) return;
     std::ifstream enabled("/sys/kernel/mm/transparent_hugepage/enabled");
     std::stringstream text;
     text << enabled.rdbuf();
     // "always" gives them without asking; "never" not at all.
-    if (KernelMode(text.str()) != "madvise") return;
-    if (setenv(kTunables, tunables->c_str(), 1) != 0) return;
-    execv("/proc/self/exe", argv);
-    // The start failed: the environment is put back as found, so that children see what we saw.
-    if (before) setenv(kTunables, before->c_str(), 1);
-    else unsetenv(kTunables);
+    if (KernelMode(text.str()) == "madvise") setenv(kTunables, tunables->c_str(), 1);
 #endif
 }
 

@@ -4,8 +4,8 @@
 // the first touch of each 4 KiB faults on its own, which costs more than the decode of the
 // photo. Where the kernel gives large pages only to memory that asks for them (transparent
 // huge pages in "madvise" mode), the C library asks for them when its tunable says so, and
-// tunables are read only when a process starts: the program starts itself once more with the
-// tunable set, before it does anything else.
+// tunables are read only when a process starts: the program's launcher sets the tunable in the
+// environment before it starts the program itself.
 #include <optional>
 #include <string>
 
@@ -17,12 +17,11 @@ namespace LargePages {
 std::string KernelMode(const std::string& enabledText);
 
 // The C library's tunables with large pages asked for, or nothing when the given value
-// already says something about them (set by the person, or by our own earlier start).
+// already says something about them (set by the person, or by an earlier start of ours).
 std::optional<std::string> TunablesAskingForThem(const char* current);
 
-// Starts the program again with large pages asked for, when the kernel gives them only on
-// request and the environment does not already decide. Returns when no new start happened
-// (no need, or the start failed: the program then runs as it is).
-void RestartAskingForThem(char** argv);
+// Sets the tunable in this process's environment, for the program started next, when the
+// kernel gives large pages only on request and the environment does not already decide.
+void AskForThemInEnvironment();
 
 }  // namespace LargePages

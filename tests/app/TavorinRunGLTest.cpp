@@ -22,21 +22,14 @@
 #include "platform/imageio/DamagedImages.h"
 #include "platform/imageio/ImageIO.h"
 #include "support/CameraPhoto.h"
+#include "support/ShellRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using Outcome = shellrun::ShellOutcome;
+using shellrun::ReadText;
 
 size_t Occurrences(const std::string& text, const std::string& part) {
     size_t count = 0;
@@ -52,19 +45,9 @@ size_t Occurrences(const std::string& text, const std::string& part) {
 // full-resolution tests.
 Outcome RunProgram(const fs::path& folder, const std::string& arguments, int seconds = 0) {
     const std::string limit = seconds ? "timeout " + std::to_string(seconds) + " " : "";
-    const std::string command = "cd '" + folder.string() + "' && ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" " +
-                                limit + "'" TAVORIN_EXECUTABLE "' " + arguments + " 2>'" +
-                                (folder / "stderr.txt").string() + "'";
-    Outcome outcome;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return outcome;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) outcome.out += buffer;
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.err = ReadText(folder / "stderr.txt");
-    fs::remove(folder / "stderr.txt");
-    return outcome;
+    return shellrun::RunShell("cd '" + folder.string() + "' && ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" " +
+                                  limit + "'" TAVORIN_EXECUTABLE "' " + arguments,
+                              folder / "stderr.txt");
 }
 
 class TavorinRun : public ::testing::Test {
