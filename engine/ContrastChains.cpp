@@ -35,7 +35,8 @@ void BlurLevel(sPassContext& pass, int32_t verticalPair, IFramebufferObject* fra
     IShaderProgram* vertical = pass.Program(verticalPair);
     IShaderProgram* horizontal = pass.Program(kPairHorizontalBlur);
     if (!vertical || !horizontal || !framebuffer || !source || !scratch || !level) return;
-    pass.Bind({});  // the driver binds unit 0 only: nothing drawn into may stay bound elsewhere
+    pass.AllRows();  // the pyramid reads the whole frame, border and all
+    pass.Bind({});   // the driver binds unit 0 only: nothing drawn into may stay bound elsewhere
     RenderSeparablePasses(pass.device, pass.framebuffers, pass.textures, vertical, horizontal,
                           pass.engine.quadVertexArray, framebuffer, framebuffer, source, scratch, texel, level);
     ObservePass(verticalPair, level->GetWidth(), level->GetHeight());

@@ -56,6 +56,8 @@ void BuildBoxMeanPrograms(const sProgramContext& context);
 // The vertical passes convert luminance as the colour-correction method reads it.
 void BuildNoiseReductionPrograms(const sNoiseReduction& noiseReduction, eColorCorrectionMethod colorCorrectionMethod,
                                  const sProgramContext& context);
+// Rows around a pixel that the noise filter's pass reads, at a filter scale.
+int32_t NoiseReductionReach(const sNoiseReduction& noiseReduction, const sFilterScale& record);
 void BuildStructureTensorFilterPrograms(const sProgramContext& context);
 void BuildGaussianPrograms(const sSmoothing& smoothing, const sProgramContext& context);
 void BuildToneMappingPrograms(const sToneMapping& toneMapping, const sProgramContext& context);

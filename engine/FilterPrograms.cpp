@@ -2,6 +2,8 @@
 // spacing, from the stage's settings and the context's filter-scale record. Every builder
 // leaves a filled slot alone, so these run on every rebuild.
 
+#include <cmath>
+
 #include "engine/EnginePrograms.h"
 #include "engine/NoiseReductionStage.h"
 #include "engine/ProgramBuild.h"
@@ -58,12 +60,32 @@ void BuildBoxMeanPrograms(const sProgramContext& context) {
                                 kBoxSumsShift);
 }
 
+namespace {
+
+// The noise filter's kernel: saving may filter at the requested scale so that the
+// full-resolution render matches.
+int32_t NoiseReductionKernel(const sNoiseReduction& nr, const sFilterScale& record) {
+    return nr.scaleOnSave ? record.KernelByRequested(nr.dimension) : record.KernelByScale(nr.dimension);
+}
+
+double NoiseReductionSpacing(const sNoiseReduction& nr, const sFilterScale& record) {
+    return nr.scaleOnSave ? record.inverseRequestedScale : record.inverseScale;
+}
+
+}  // namespace
+
+int32_t NoiseReductionReach(const sNoiseReduction& nr, const sFilterScale& record) {
+    // Half the kernel's taps, a step apart along the flow; a step is up to 1.5 pixels long
+    // (its larger component one pixel).
+    const double reach = NoiseReductionKernel(nr, record) / 2 * NoiseReductionSpacing(nr, record) * 1.5;
+    return static_cast<int32_t>(std::ceil(reach)) + 1;
+}
+
 void BuildNoiseReductionPrograms(const sNoiseReduction& nr, eColorCorrectionMethod colorCorrectionMethod,
                                  const sProgramContext& context) {
     const Context c(context);
-    // Saving may filter at the requested scale so that the full-resolution render matches.
-    const int32_t n = nr.scaleOnSave ? c.record.KernelByRequested(nr.dimension) : c.record.KernelByScale(nr.dimension);
-    const double spacing = nr.scaleOnSave ? c.record.inverseRequestedScale : c.record.inverseScale;
+    const int32_t n = NoiseReductionKernel(nr, c.record);
+    const double spacing = NoiseReductionSpacing(nr, c.record);
     const int32_t vertical = NoiseReductionVerticalLuminanceMode(colorCorrectionMethod);
     constexpr int32_t horizontal = 4;
 

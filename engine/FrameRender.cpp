@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/EnginePrograms.h"
 #include "engine/RenderPasses.h"
 #include "gpu/Device.h"
 #include "gpu/Shader.h"
@@ -233,7 +234,9 @@ void AmbrelGraphicsController::RenderWithoutContrast(sPassContext& pass, const s
 }
 
 // Two passes through the level-0 framebuffer object: A → the half-float pair where the device
-// has one (the frame's working picture is then the second), else A → spare → A.
+// has one (the frame's working picture is then the second), else A → spare → A. Where only some
+// rows are kept, the filter draws the rows that lead to them; the border's rows, which only the
+// Gaussian pyramid reads (and blurs far beyond the filter's reach), are taken from A unfiltered.
 void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass) {
     CreateNoiseTextures();
     ITexture2D* a = workTextures[0];
@@ -245,11 +248,13 @@ void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass) {
     int32_t first = kPairNoiseBilateral;
     if (nr.type == eNoiseReductionType::FlowFieldGPUImage) first = kPairNoiseFlowFieldGPUImage;
     else if (nr.type == eNoiseReductionType::IsotropicGPUImage) first = kPairNoiseIsotropicGPUImage;
+    const int32_t kept = KeptRowsMargin();
+    const int32_t reach = kept > 0 ? NoiseReductionReach(nr, shaderSets.filterScales[FilterScaleVariant()]) : 0;
     for (int32_t step = 0; step < 2; ++step) {
         IShaderProgram* program = pass.Program(first + step);
         ITexture2D* source = step == 0 ? a : spare;
         ITexture2D* target = step == 0 ? spare : result;
-        pass.Begin(levelFramebuffers[0], target);
+        pass.BeginKept(levelFramebuffers[0], target, kept > 0 ? kept + (2 - step) * reach : 0);
         if (nr.type == eNoiseReductionType::IsotropicGPUImage) {
             pass.Bind({source});
         } else {
@@ -258,6 +263,17 @@ void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass) {
         if (program) ApplyUniforms(*program, NoiseReductionUniforms(nr, texel, step));
         pass.Draw(first + step);
     }
+    if (kept > 0 && result != a) {
+        const auto [filteredFirst, filteredLast] = pass.KeptRowSpan(result, kept + reach);
+        for (const auto& [rowsFirst, rowsLast] :
+             {std::pair(0, filteredFirst), std::pair(filteredLast, result->GetHeight())})
+            if (rowsFirst < rowsLast) {
+                pass.BeginRows(levelFramebuffers[0], result, rowsFirst, rowsLast);
+                pass.Bind({a});
+                pass.Draw(kPairCopy);
+            }
+    }
+    pass.AllRows();
     noiseFiltered = halfFloat;
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <initializer_list>
+#include <utility>
 
 #include "engine/AmbrelGraphicsController.h"
 #include "gpu/Device.h"
@@ -73,7 +74,7 @@ struct sPassContext {
     // texel, and a clear first would have the software driver write the target twice.
     void Begin(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture) {
         target = texture;
-        if (scissor->IsEnabled()) scissor->SetEnabled(false);
+        AllRows();
         if (!framebuffer || !texture) return;
         // A texture still bound to a unit while drawn into would be a feedback loop.
         Bind({});
@@ -82,18 +83,36 @@ struct sPassContext {
         device->SetViewport(0, 0, texture->GetWidth(), texture->GetHeight());
     }
 
-    // The same, drawing only the target's kept rows (the engine's keptRows) and `margin` rows of
-    // the target around them; every row when none are left out. Rows left out keep whatever
-    // they held: the passes after read them only outside the margin's reach of the kept rows.
-    void BeginKept(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture, int32_t margin) {
+    // The target's rows [first, last) that lead to the kept rows (the engine's keptRows): the
+    // kept ones and `margin` rows around them; every row when none are left out.
+    std::pair<int32_t, int32_t> KeptRowSpan(const QV::Graphics::ITexture2D* texture, int32_t margin) const {
+        const int32_t height = texture ? texture->GetHeight() : 0;
+        if (margin <= 0 || !engine.keptRows.limited) return {0, height};
+        return {std::max(0, static_cast<int32_t>(std::floor(engine.keptRows.first * height)) - margin),
+                std::min(height, static_cast<int32_t>(std::ceil(engine.keptRows.last * height)) + margin)};
+    }
+
+    // The same as Begin, drawing only the target's rows [first, last). Rows left out keep
+    // whatever they held.
+    void BeginRows(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture, int32_t first,
+                   int32_t last) {
         Begin(framebuffer, texture);
-        if (!framebuffer || !texture || margin <= 0 || !engine.keptRows.limited) return;
-        const int32_t height = texture->GetHeight();
-        const int32_t first = std::max(0, static_cast<int32_t>(std::floor(engine.keptRows.first * height)) - margin);
-        const int32_t last = std::min(height, static_cast<int32_t>(std::ceil(engine.keptRows.last * height)) + margin);
-        if (first == 0 && last == height) return;
+        if (!framebuffer || !texture || (first <= 0 && last >= texture->GetHeight())) return;
         scissor->SetScissor(0, first, texture->GetWidth(), std::max(0, last - first));
         scissor->SetEnabled(true);
+    }
+
+    // Every row of the targets again, for the passes drawn outside Begin (the separable and
+    // tensor pass drivers).
+    void AllRows() {
+        if (scissor->IsEnabled()) scissor->SetEnabled(false);
+    }
+
+    // The same, drawing only the rows that lead to the kept rows: the passes after read the
+    // rows left out only beyond the margin's reach of the kept rows.
+    void BeginKept(QV::Graphics::IFramebufferObject* framebuffer, QV::Graphics::ITexture2D* texture, int32_t margin) {
+        const auto [first, last] = KeptRowSpan(texture, margin);
+        BeginRows(framebuffer, texture, first, last);
     }
 
     // The same, cleared: for the passes whose matrices come from outside the pass (the input's
