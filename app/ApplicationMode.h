@@ -11,6 +11,9 @@
 //                             no window: the script's input on the manual clock
 //
 // `--sample` renders the sample photograph (the render job without a photo).
+//
+// ApplicationMode+CommandLine.cpp holds the reading of the command line (which the launcher
+// links without the application), ApplicationMode.cpp the running.
 #include <iosfwd>
 #include <optional>
 #include <string>

@@ -8,6 +8,9 @@
 //
 // Parsing checks everything that can be checked without the photo (parameter names, values,
 // the output type) so that a mistake is reported before any work is done.
+//
+// RenderJob+CommandLine.cpp holds the parsing (which the launcher links without the engine),
+// RenderJob.cpp the render itself.
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
