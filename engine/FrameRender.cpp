@@ -185,9 +185,19 @@ void AmbrelGraphicsController::RenderInputPass(sPassContext& pass) {
 }
 
 // The structure-tensor passes over a level-1 copy of the picture as it stands (the input
-// programs would apply the input's orientation and flip a second time).
+// programs would apply the input's orientation and flip a second time). Where only some rows
+// are kept, only the noise filter reads the field (smoothing and the line integral keep every
+// row): the passes draw the rows its own rows read, and the reach of the tensor's smoothing.
 void AmbrelGraphicsController::RenderFlowField(sPassContext& pass) {
-    pass.Begin(levelFramebuffers[ClampLevel(1)], halfColorTexture);
+    const int32_t kept = KeptRowsMargin();
+    int32_t margin = 0;
+    if (kept > 0) {
+        const sFilterScale& record = shaderSets.filterScales[FilterScaleVariant()];
+        margin =
+            (kept + 2 * NoiseReductionReach(noiseReduction, record) + 1) / 2 + 2 * (record.KernelByScale(5) / 2) + 4;
+    }
+    // The tensor pass driver below draws with the same rows, into textures of the same height.
+    pass.BeginKept(levelFramebuffers[ClampLevel(1)], halfColorTexture, margin);
     pass.Bind({workTextures[0]});
     pass.Draw(kPairCopy);
     const CVector2<float>& texel1 = levelTexelSizes[ClampLevel(1)];
@@ -199,6 +209,7 @@ void AmbrelGraphicsController::RenderFlowField(sPassContext& pass) {
                                     pass.Program(kPairTensorSmoothing), pass.Program(kPairTensorEigen), nullptr,
                                     quadVertexArray, nullptr, &texel1, &texel1, false, levelFramebuffers[ClampLevel(1)],
                                     halfColorTexture, FlowFieldTexture(), halfColorTexture);
+    pass.AllRows();
     // The tensor passes are drawn by the driver, unseen by the observer: charged together here
     // rather than to the next pass.
     ObservePass(kPairTensorEigen, levelWidths[ClampLevel(1)], levelHeights[ClampLevel(1)]);
