@@ -259,7 +259,11 @@ void AmbrelGraphicsController::RenderNoiseReduction(sPassContext& pass) {
     int32_t first = kPairNoiseBilateral;
     if (nr.type == eNoiseReductionType::FlowFieldGPUImage) first = kPairNoiseFlowFieldGPUImage;
     else if (nr.type == eNoiseReductionType::IsotropicGPUImage) first = kPairNoiseIsotropicGPUImage;
-    const int32_t kept = KeptRowsMargin();
+    // The border's rows come from A only where A's alpha holds the luminance the filter's last
+    // pass writes (the input program of the colour-correction method's colour space).
+    const bool sameLuminance =
+        InputProgramPair(*this) == kPairInputFirst + NoiseReductionVerticalLuminanceMode(colorCorrection.method);
+    const int32_t kept = sameLuminance ? KeptRowsMargin() : 0;
     const int32_t reach = kept > 0 ? NoiseReductionReach(nr, shaderSets.filterScales[FilterScaleVariant()]) : 0;
     for (int32_t step = 0; step < 2; ++step) {
         IShaderProgram* program = pass.Program(first + step);
