@@ -13,7 +13,8 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const ProgramCommand::Command command = ProgramCommand::Read(arguments, RenderJob::EngineVocabulary());
+    // The render job checks its names itself, once, when it runs.
+    const ProgramCommand::Command command = ProgramCommand::Read(arguments, RenderJob::ShapeOnly());
     if (const auto* import = std::get_if<ProgramCommand::Import>(&command))
         return ImportJob::Main(import->arguments, std::cout, std::cerr);
     if (const auto* error = std::get_if<ApplicationMode::UsageError>(&command)) {
