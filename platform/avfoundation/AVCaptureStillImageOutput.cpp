@@ -1,5 +1,6 @@
 #include "platform/avfoundation/AVCaptureStillImageOutput.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/avfoundation/AVCaptureSession.h"
@@ -15,17 +16,29 @@ void AVCaptureStillImageOutput::captureStillImageAsynchronouslyFromConnection(co
                                                                               Handler handler) {
     ++pending_;
     const double crop = connection ? connection->videoScaleAndCropFactor() : 1.0;
+    const double now = NSRunLoop::mainRunLoop().now();
+    answerAtDate(now + kLatency, now + kFirstFrameWait, crop, std::move(handler));
+}
+
+void AVCaptureStillImageOutput::answerAtDate(double date, double giveUp, double crop, Handler handler) {
     std::weak_ptr<bool> alive = alive_;
-    NSRunLoop::mainRunLoop().performAtDate(NSRunLoop::mainRunLoop().now() + kLatency, [this, alive, crop, handler] {
+    NSRunLoop::mainRunLoop().performAtDate(date, [this, alive, giveUp, crop, handler] {
         if (alive.expired()) return;
-        --pending_;
         CMSampleBufferRef still;
         std::string error;
         AVCaptureSession* session = session_;
         const AVCaptureDeviceInputRef input = session ? session->inputWithMediaType(AVMediaTypeVideo) : nullptr;
         if (!session || !session->isRunning()) error = "the capture session is not running";
         else if (!input || !input->device()->source()) error = "no camera is connected";
-        else if (!(still = input->device()->source()->stillFrame(crop))) error = "the camera could not take a picture";
+        else if (!(still = input->device()->source()->stillFrame(crop))) {
+            // A camera just started or reopened has no frame until its first one arrives,
+            // which on a busy machine can take longer than the shutter's latency.
+            const double now = NSRunLoop::mainRunLoop().now();
+            if (now < giveUp) return answerAtDate(std::min(now + kLatency, giveUp), giveUp, crop, handler);
+            error =
+                "the camera gave no picture within " + std::to_string(static_cast<int>(kFirstFrameWait)) + " seconds";
+        }
+        --pending_;
         if (!error.empty()) std::fprintf(stderr, "tavorin: still capture failed: %s\n", error.c_str());
         if (handler) handler(still, error);
     });

@@ -2,12 +2,14 @@
 // once the outermost configuration commits, focus and exposure that settle (or never do) with
 // their notifications, exposure that brightens the picture, stills after their latency whose
 // orientation turns the scene upright for either camera and any device orientation, the crop
-// factor, the error of a stopped session, and the microphone's sine.
+// factor, the error of a stopped session, a still's wait for a camera's late first frame, and
+// the microphone's sine.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -339,6 +341,53 @@ TEST_F(CaptureRigTest, CropFactorFlashAndTheStoppedSession) {
     std::string error;
     EXPECT_EQ(TakeStill(&error), nullptr);
     EXPECT_FALSE(error.empty());
+}
+
+// A camera whose first frame comes late, as a reopened input's does on a busy machine: a
+// still asked for before it waits for it, and one that never comes is an error in time.
+class LateCamera : public CaptureSource {
+public:
+    explicit LateCamera(std::shared_ptr<SimulatedCamera> inner) : inner_(std::move(inner)) {}
+    void start(const CaptureRequest& request, Handler handler) override { inner_->start(request, handler); }
+    void stop() override { inner_->stop(); }
+    bool isRunning() const override { return inner_->isRunning(); }
+    CMVideoDimensions sensorSize() const override { return inner_->sensorSize(); }
+    CMSampleBufferRef stillFrame(double crop) override { return hasFrame ? inner_->stillFrame(crop) : nullptr; }
+    bool hasFrame = false;
+
+private:
+    std::shared_ptr<SimulatedCamera> inner_;
+};
+
+TEST_F(CaptureRigTest, AStillWaitsForACameraThatHasNoFrameYetAndGivesUpInTime) {
+    auto source = std::make_shared<LateCamera>(
+        std::make_shared<SimulatedCamera>(AVCaptureDevicePositionBack, CMVideoDimensions{160, 120}));
+    const auto late = std::make_shared<AVCaptureDevice>(
+        "late", "Late Camera", AVMediaTypeVideo, AVCaptureDevicePositionBack, AVCaptureDeviceCapabilities{}, source);
+    for (const bool frameComes : {true, false}) {
+        SCOPED_TRACE(frameComes ? "the first frame comes after a second" : "no frame ever comes");
+        source->hasFrame = false;
+        Run(late);
+        int answers = 0;
+        CMSampleBufferRef shot;
+        std::string error;
+        still->captureStillImageAsynchronouslyFromConnection(
+            still->connectionWithMediaType(AVMediaTypeVideo),
+            [&](const CMSampleBufferRef& b, const std::string& e) { ++answers, shot = b, error = e; });
+        loop.advance(1.0);
+        EXPECT_EQ(answers, 0) << "still waiting for the first frame";
+        EXPECT_TRUE(still->isCapturingStillImage());
+        source->hasFrame = frameComes;
+        loop.advance(AVCaptureStillImageOutput::kFirstFrameWait);
+        EXPECT_EQ(answers, 1) << "exactly one answer";
+        EXPECT_FALSE(still->isCapturingStillImage());
+        EXPECT_EQ(shot != nullptr, frameComes);
+        EXPECT_EQ(error.empty(), frameComes) << error;
+        if (!frameComes) {
+            EXPECT_NE(error.find("no picture"), std::string::npos) << error;
+        }
+        session->stopRunning();
+    }
 }
 
 TEST_F(CaptureRigTest, TheMicrophoneGivesASineInBuffersOf1024) {
