@@ -241,7 +241,9 @@ std::string ColorCorrectionMethodFunction(eColorCorrectionMethod method, bool po
 
 std::string PouliFunction(bool saturation) {
     // Grey and black colours have no chroma and no hue: the chroma ratio is formed without
-    // dividing by a zero chroma and the hue angle is not asked of atan(0, 0), so they stay grey.
+    // dividing by a zero chroma, and the hue is taken as the unit direction of the original's
+    // chroma (the sine and cosine of its angle, without the angle: atan, sin and cos cost the
+    // driver far more than a division) only where there is one, so they stay grey.
     const std::string chroma = saturation
                                    ? "float cC = (cCLinear > 0.0) ? pow(cCLinear, uPouliSaturationExponent) : 0.0;"
                                    : "float cC = cCLinear;";
@@ -251,14 +253,12 @@ std::string PouliFunction(bool saturation) {
                      "float cTMO = sqrt((iptTMO.y * iptTMO.y) + (iptTMO.z * iptTMO.z));",
                      "float cOriginal = sqrt((iptOriginal.y * iptOriginal.y) + (iptOriginal.z * "
                      "iptOriginal.z));",
-                     "float hOriginal = (cOriginal > 0.0) ? atan(iptOriginal.y, iptOriginal.z) : "
-                     "0.0;",
+                     "vec2 hue = (cOriginal > 0.0) ? iptOriginal.yz / cOriginal : vec2(0.0, 1.0);",
                      "float cTMOPrime = (cTMO * iptOriginal.x) / max(iptTMO.x, 1.0e-6);",
                      "float cCLinear = (cOriginal * sqrt((cTMOPrime * cTMOPrime) + (iptTMO.x * "
                      "iptTMO.x))) / max(sqrt((cOriginal * cOriginal) + (iptOriginal.x * "
                      "iptOriginal.x)), 1.0e-6);",
-                     chroma, "vec3 tmoCIPT = vec3(iptTMO.x, sin(hOriginal) * cC, cos(hOriginal) * cC);",
-                     "return iptToRGB(tmoCIPT);"});
+                     chroma, "vec3 tmoCIPT = vec3(iptTMO.x, hue * cC);", "return iptToRGB(tmoCIPT);"});
 }
 
 namespace {
