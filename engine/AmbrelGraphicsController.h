@@ -72,6 +72,7 @@ public:
     int32_t Target() const { return request.offscreen ? kRenderTargetOffscreen : renderTarget; }
     bool ZoomAndSplitApply() const { return request.zoomAndSplit; }
     bool PreviewQuality() const { return previewQuality && request.previewQuality; }
+    bool OpaqueReadBack() const { return request.opaqueReadBack; }
     // Renders for `request` while it lives; the request before it holds again afterwards.
     class RequestScope {
     public:

@@ -230,10 +230,19 @@ void AmbrelGraphicsController::RenderWithoutContrast(sPassContext& pass, const s
         pass.Draw(kPairOpaqueCopy);
         return;
     }
+    // A full-resolution frame with nothing after the input is read back from A itself: the copy
+    // would only make its alpha opaque, which the read-back does for far less than a pass.
+    if (OpaqueReadBack() && !styleColor && !noiseFiltered && !delivery.recording && !delivery.present &&
+        styleStageMode != eStyleStageMode::RenderAndKeep)
+        return;
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
     pass.Begin(levelFramebuffers[0], outputs[0]);
-    pass.Bind({a});
-    pass.Draw(kPairOpaqueCopy);
+    {
+        // The output has A's size: every read lies on a texel centre.
+        const sUnfilteredReads centres({a});
+        pass.Bind({a});
+        pass.Draw(kPairOpaqueCopy);
+    }
     currentOutput = outputs[0];
     if (styleColor) {
         const bool colorProgram = shaderSets[kPairColorAdjustment][ProgramVariant()] != nullptr;

@@ -365,6 +365,15 @@ private:
                          tile.y);
             return false;
         }
+        // The working picture's alpha holds its luminance; the result is opaque.
+        if (output == e.WorkingPicture()) {
+            const size_t rowBytes =
+                topFirst ? resultRowBytes : static_cast<size_t>(tile.interiorWidth) * kResultBytesPerPixel;
+            for (int32_t y = 0; y < tile.interiorHeight; ++y) {
+                uint8_t* pixel = target + static_cast<size_t>(y) * rowBytes;
+                for (int32_t x = 0; x < tile.interiorWidth; ++x) pixel[4 * x + 3] = 255;
+            }
+        }
         if (!topFirst) slotTiles[slot] = &tile;
         return true;
     }

@@ -15,8 +15,11 @@ struct sRenderRequest {
     bool zoomAndSplit = true;
     // The preview's quality shortcuts are allowed.
     bool previewQuality = true;
+    // The read-back makes the result opaque itself, so a frame with nothing after the input
+    // may be read back from the working picture, whose alpha holds its luminance.
+    bool opaqueReadBack = false;
 
     static constexpr sRenderRequest Preview() { return {}; }
-    static constexpr sRenderRequest Snapshot() { return {0, 0, true, true, true}; }
-    static constexpr sRenderRequest FullResolution() { return {1, 1, true, false, false}; }
+    static constexpr sRenderRequest Snapshot() { return {0, 0, true, true, true, false}; }
+    static constexpr sRenderRequest FullResolution() { return {1, 1, true, false, false, true}; }
 };
