@@ -113,24 +113,15 @@ void PhotoRenderer::setProgress(std::function<void(double)> progress) {
 
 std::optional<platform::ImageBitmap> PhotoRenderer::previewOf(const platform::ImageSource& source,
                                                               platform::ImageIOError* error) {
-    if (source.type() != platform::ImageFileType::JPEG || source.isProgressive()) return std::nullopt;
+    if (source.type() != platform::ImageFileType::JPEG) return std::nullopt;
     return source.createThumbnailAtIndex(0, kPreviewSize, platform::ImagePixelFormat::RGBA, false, error);
 }
 
-std::optional<platform::ImageBitmap> PhotoRenderer::previewOf(const platform::PackedRGB& photo) {
-    const auto [width, height] = PreviewSize(photo.width, photo.height);
-    return platform::ResizePackedRGB(photo, width, height);
-}
-
-std::pair<uint32_t, uint32_t> PhotoRenderer::PreviewSize(uint32_t width, uint32_t height) {
-    const double longer = std::max(width, height);
-    const double reduction = std::min(1.0, kPreviewSize / longer);
-    return {static_cast<uint32_t>(std::max(1.0, std::round(width * reduction))),
-            static_cast<uint32_t>(std::max(1.0, std::round(height * reduction)))};
-}
-
 bool PhotoRenderer::renderPreview(const platform::ImageBitmap& photo, int64_t orientation) {
-    const auto [width, height] = PreviewSize(photo.width, photo.height);
+    const double longer = std::max(photo.width, photo.height);
+    const double reduction = std::min(1.0, kPreviewSize / longer);
+    const auto width = static_cast<uint32_t>(std::max(1.0, std::round(photo.width * reduction)));
+    const auto height = static_cast<uint32_t>(std::max(1.0, std::round(photo.height * reduction)));
     const std::optional<platform::ImageBitmap> preview = platform::ResizeImageBitmap(photo, width, height);
     if (!preview) return false;
     // The frame is kept as the style stages' cached result, as for a photo shown in the view.

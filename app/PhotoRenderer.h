@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "engine/Bitmap.h"
 #include "platform/opengles/CAEAGLLayer.h"
@@ -61,13 +60,11 @@ public:
     void setStripHeight(int rows) { stripHeight_ = rows; }
 
     // The photo reduced for the preview straight from its file where that costs less than
-    // the full decode: a baseline JPEG decoded at a reduced scale, then reduced to
-    // kPreviewSize. Nullopt for the other types and progressive JPEGs (their preview is
-    // reduced from the full decode) or when the decode failed.
+    // the full decode: a JPEG decoded at a reduced scale, then reduced to kPreviewSize.
+    // Nullopt for the other types (their preview is reduced from the full decode) or when
+    // the decode failed.
     static std::optional<platform::ImageBitmap> previewOf(const platform::ImageSource& source,
                                                           platform::ImageIOError* error = nullptr);
-    // A JPEG's full decode reduced to kPreviewSize; nullopt when there is no memory for it.
-    static std::optional<platform::ImageBitmap> previewOf(const platform::PackedRGB& photo);
     // The photo's preview frame, at most kPreviewSize pixels on its longer side, drawn with
     // every setting in place. False when there is no memory for it.
     bool renderPreview(const platform::ImageBitmap& photo, int64_t orientation);
@@ -94,8 +91,6 @@ private:
 
     // The strip height for a photo of `height` rows: the one set, else the device's.
     int32_t stripHeight(uint32_t height) const;
-    // A photo's preview size: at most kPreviewSize on its longer side, never enlarged.
-    static std::pair<uint32_t, uint32_t> PreviewSize(uint32_t width, uint32_t height);
 
     platform::CAEAGLLayer layer_{CGRectMake(0, 0, kPreviewSize, kPreviewSize)};
     int stripHeight_ = 0;

@@ -546,10 +546,9 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
     if (const int status = CheckFiles(input, output, err)) return status;
 
     // The photo decodes while the device is made and the engine builds its programs: neither
-    // needs the other until the preview. A baseline JPEG's preview comes from a second decode
-    // at a reduced scale, a fraction of the full decode's work, so that the preview renders
-    // while the full decode still runs; any other photo's preview (a progressive JPEG's
-    // included, whose reduced decode costs almost a full one) is reduced from its full decode.
+    // needs the other until the preview. A JPEG's preview comes from a second decode at a
+    // reduced scale, a fraction of the full decode's work, so that the preview renders while
+    // the full decode still runs; any other photo's preview is reduced from its full decode.
     platform::ImageIOError readError, previewError;
     const std::unique_ptr<platform::ImageSource> source = platform::ImageSource::createWithFile(input, &readError);
     if (!source) {
@@ -574,11 +573,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
     // gives the preview or tells what is wrong with the photo.
     if (!preview) {
         if (!decoded()) return kExitFailure;
-        if (photo.rgb && !(preview = PhotoRenderer::previewOf(*photo.rgb))) {
-            Report(err, "render", input, "no memory for its preview");
-            return kExitFailure;
-        }
-        if (!preview && !photo.rgba) {
+        if (!photo.rgba) {
             Report(err, "read", input, previewError.message);
             return kExitFailure;
         }

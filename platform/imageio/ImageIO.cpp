@@ -308,10 +308,6 @@ std::optional<PackedRGB> ImageSource::createPackedRGBAtIndex(std::size_t index, 
     return pixels;
 }
 
-bool ImageSource::isProgressive(std::size_t index) const {
-    return index < images_.size() && images_[index].progressive;
-}
-
 std::optional<ImageBitmap> ImageSource::createThumbnailAtIndex(std::size_t index, std::uint32_t maxPixelSize,
                                                                ImagePixelFormat format, bool applyOrientation,
                                                                ImageIOError* error) const {

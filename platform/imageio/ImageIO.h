@@ -120,8 +120,6 @@ std::optional<ImageBitmap> ApplyImageOrientation(const std::uint8_t* pixels, std
 // (alpha-weighted, so transparent pixels lend no colour). Meant for reductions; nullopt for
 // a zero size or a failed allocation.
 std::optional<ImageBitmap> ResizeImageBitmap(const ImageBitmap& bitmap, std::uint32_t width, std::uint32_t height);
-// The packed R,G,B pixels scaled in the same way into an opaque R,G,B,A bitmap.
-std::optional<ImageBitmap> ResizePackedRGB(const PackedRGB& pixels, std::uint32_t width, std::uint32_t height);
 
 // ---- Reading ---------------------------------------------------------------------------
 
@@ -155,10 +153,6 @@ public:
     int exifOrientation(std::size_t index = 0) const;
     int imageOrientation(std::size_t index = 0) const { return ImageOrientationFromEXIF(exifOrientation(index)); }
 
-    // Whether a JPEG's data comes in progressive scans: its reduced decode then reads every
-    // scan and keeps the coefficients of the whole image, almost the cost of a full decode.
-    bool isProgressive(std::size_t index = 0) const;
-
     // PixelWidth, PixelHeight, Depth, HasAlpha, ColorModel, Orientation (when the file has
     // one) and the metadata groups the file carries. Empty for an index out of range.
     ImageProperties propertiesAtIndex(std::size_t index = 0) const;
@@ -186,7 +180,6 @@ public:
         int bitsPerComponent = 8;
         bool hasAlpha = false;
         const char* colorModel = "RGB";
-        bool progressive = false;
         // The most pixels the file's compressed data could possibly encode: a header that
         // declares more belongs to a damaged or cut file, refused before any pixel memory is
         // taken.

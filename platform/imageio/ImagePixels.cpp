@@ -92,60 +92,33 @@ std::optional<ImageBitmap> ApplyImageOrientation(const std::uint8_t* pixels, std
     return turnUpright(pixels, width, height, format, EXIFOrientationFromImageOrientation(orientation));
 }
 
-namespace {
-
-// Fills `out` with the alpha-weighted mean of the source pixels each of its pixels covers;
-// `at(x, y)` gives a source pixel's three colour bytes and its alpha.
-template <class At>
-void AverageInto(std::uint32_t fromWidth, std::uint32_t fromHeight, ImageBitmap& out, At at) {
+std::optional<ImageBitmap> ResizeImageBitmap(const ImageBitmap& src, std::uint32_t width, std::uint32_t height) {
+    if (width == 0 || height == 0 || src.empty()) return std::nullopt;
+    auto out = ImageBitmap::make(width, height, src.format);
+    if (!out) return std::nullopt;
     // Source span [x0, x1) of each new column, every span at least one pixel wide.
     auto span = [](std::uint32_t i, std::uint32_t from, std::uint32_t to) {
         const auto a = static_cast<std::uint32_t>(std::uint64_t{i} * from / to);
         const auto b = static_cast<std::uint32_t>(std::uint64_t{i + 1} * from / to);
         return std::pair<std::uint32_t, std::uint32_t>{std::min(a, from - 1), std::max(b, std::min(a, from - 1) + 1)};
     };
-    for (std::uint32_t Y = 0; Y < out.height; ++Y) {
-        const auto [y0, y1] = span(Y, fromHeight, out.height);
-        for (std::uint32_t X = 0; X < out.width; ++X) {
-            const auto [x0, x1] = span(X, fromWidth, out.width);
+    for (std::uint32_t Y = 0; Y < height; ++Y) {
+        const auto [y0, y1] = span(Y, src.height, height);
+        for (std::uint32_t X = 0; X < width; ++X) {
+            const auto [x0, x1] = span(X, src.width, width);
             std::uint64_t c[3] = {0, 0, 0}, alpha = 0, count = 0;
             for (std::uint32_t y = y0; y < y1; ++y)
                 for (std::uint32_t x = x0; x < x1; ++x) {
-                    const auto [p, a] = at(x, y);
-                    for (int k = 0; k < 3; ++k) c[k] += std::uint64_t{p[k]} * a;
-                    alpha += a;
+                    const std::uint8_t* p = src.pixel(x, y);
+                    for (int k = 0; k < 3; ++k) c[k] += std::uint64_t{p[k]} * p[3];
+                    alpha += p[3];
                     ++count;
                 }
-            std::uint8_t* d = out.pixel(X, Y);
+            std::uint8_t* d = out->pixel(X, Y);
             for (int k = 0; k < 3; ++k) d[k] = alpha ? static_cast<std::uint8_t>((c[k] + alpha / 2) / alpha) : 0;
             d[3] = static_cast<std::uint8_t>((alpha + count / 2) / count);
         }
     }
-}
-
-}  // namespace
-
-std::optional<ImageBitmap> ResizeImageBitmap(const ImageBitmap& src, std::uint32_t width, std::uint32_t height) {
-    if (width == 0 || height == 0 || src.empty()) return std::nullopt;
-    auto out = ImageBitmap::make(width, height, src.format);
-    if (!out) return std::nullopt;
-    AverageInto(src.width, src.height, *out, [&src](std::uint32_t x, std::uint32_t y) {
-        const std::uint8_t* p = src.pixel(x, y);
-        return std::pair<const std::uint8_t*, std::uint32_t>{p, p[3]};
-    });
-    return out;
-}
-
-std::optional<ImageBitmap> ResizePackedRGB(const PackedRGB& src, std::uint32_t width, std::uint32_t height) {
-    if (width == 0 || height == 0 || src.width == 0 || src.height == 0 ||
-        src.pixels.size() < std::size_t{src.width} * src.height * 3)
-        return std::nullopt;
-    auto out = ImageBitmap::make(width, height, ImagePixelFormat::RGBA);
-    if (!out) return std::nullopt;
-    const std::size_t rowBytes = std::size_t{src.width} * 3;
-    AverageInto(src.width, src.height, *out, [&src, rowBytes](std::uint32_t x, std::uint32_t y) {
-        return std::pair<const std::uint8_t*, std::uint32_t>{src.pixels.data() + y * rowBytes + x * 3, 255};
-    });
     return out;
 }
 

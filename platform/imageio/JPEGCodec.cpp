@@ -318,7 +318,6 @@ bool jpegReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo*
     info->height = d.cinfo.image_height;
     info->bitsPerComponent = d.cinfo.data_precision;
     info->hasAlpha = false;
-    info->progressive = d.cinfo.progressive_mode;
     info->colorModel = isCMYK(d.cinfo) ? "CMYK" : d.cinfo.jpeg_color_space == JCS_GRAYSCALE ? "Gray" : "RGB";
     // Huffman coding spends at least one bit on each 8 x 8 block of the fullest component (its
     // DC difference), so a byte holds at most 8 blocks of 64 one-byte samples. Arithmetic

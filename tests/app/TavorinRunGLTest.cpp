@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -128,37 +127,6 @@ TEST_F(TavorinRun, ModesByTheirShownName) {
     for (size_t i = 0; i < plain->bitmap.pixels.size(); ++i)
         difference += std::abs(int(plain->bitmap.pixels[i]) - int(dramatic->bitmap.pixels[i]));
     EXPECT_GT(difference / plain->bitmap.pixels.size(), 2.0);
-}
-
-// A progressive JPEG's preview is reduced from its full decode instead of a second, reduced
-// decode: its render agrees with that of the same picture stored baseline, whose preview
-// comes from the reduced decode.
-TEST_F(TavorinRun, AProgressiveJPEGRendersAsItsBaselineCopyDoes) {
-    const platform::ImageBitmap picture = imageio_test::samplePhotograph();
-    for (const bool progressive : {false, true}) {
-        const auto jpeg =
-            imageio_test::writeJPEG(picture.width, picture.height, JCS_EXT_RGBX, 4, picture.pixels, 90, progressive);
-        std::ofstream(folder / (progressive ? "progressive.jpg" : "baseline.jpg"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
-    }
-    for (const char* how : {"--mode 'Clarity 1'", "--set 'Luminance Style=None'"}) {
-        SCOPED_TRACE(how);
-        ASSERT_EQ(RunProgram(folder, std::string("-q ") + how + " baseline.jpg baseline.png").status, 0);
-        const Outcome run = RunProgram(folder, std::string("-q ") + how + " progressive.jpg progressive.png");
-        ASSERT_EQ(run.status, 0) << run.err;
-        const auto baseline = platform::DecodeImageFile((folder / "baseline.png").string());
-        const auto progressive = platform::DecodeImageFile((folder / "progressive.png").string());
-        ASSERT_TRUE(baseline && progressive);
-        ASSERT_EQ(baseline->bitmap.pixels.size(), progressive->bitmap.pixels.size());
-        double sum = 0;
-        int most = 0;
-        for (size_t i = 0; i < baseline->bitmap.pixels.size(); ++i) {
-            const int d = std::abs(int(baseline->bitmap.pixels[i]) - int(progressive->bitmap.pixels[i]));
-            sum += d, most = std::max(most, d);
-        }
-        EXPECT_LT(sum / double(baseline->bitmap.pixels.size()), 0.25);
-        EXPECT_LE(most, 3);
-    }
 }
 
 TEST_F(TavorinRun, MistakesEndWithTheirExitStatusAndNameThePathOnce) {

@@ -638,39 +638,6 @@ TEST(ImageIOThumbnail, ReducedToTheLongerSideAndTurnedUpright) {
     }
 }
 
-TEST(ImageIODecode, AJPEGSaysWhetherItsScansAreProgressive) {
-    Bytes samples(24 * 16 * 3);
-    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
-    for (const bool progressive : {false, true}) {
-        auto source = ImageSource::createWithData(writeJPEG(24, 16, JCS_RGB, 3, samples, 90, progressive));
-        ASSERT_TRUE(source);
-        EXPECT_EQ(source->isProgressive(), progressive);
-        EXPECT_FALSE(source->isProgressive(1)) << "no such image";
-    }
-    auto png = ImageSource::createWithData(encoded(gradient(8, 8), ImageFileType::PNG));
-    ASSERT_TRUE(png);
-    EXPECT_FALSE(png->isProgressive());
-}
-
-TEST(ImageIOThumbnail, PackedRGBReducesAsTheSameOpaqueBitmapDoes) {
-    const ImageBitmap opaque = gradient(37, 21);
-    PackedRGB packed{opaque.width, opaque.height, {}};
-    for (std::size_t i = 0; i < std::size_t{opaque.width} * opaque.height; ++i) {
-        ASSERT_EQ(opaque.pixels[i * 4 + 3], 255);
-        packed.pixels.insert(packed.pixels.end(), opaque.pixels.begin() + i * 4, opaque.pixels.begin() + i * 4 + 3);
-    }
-    for (const auto& [w, h] : {std::pair{10u, 6u}, std::pair{37u, 21u}, std::pair{1u, 1u}}) {
-        const auto fromPacked = ResizePackedRGB(packed, w, h);
-        const auto fromBitmap = ResizeImageBitmap(opaque, w, h);
-        ASSERT_TRUE(fromPacked && fromBitmap);
-        EXPECT_EQ(fromPacked->format, ImagePixelFormat::RGBA);
-        EXPECT_EQ(fromPacked->pixels, fromBitmap->pixels) << w << " x " << h;
-    }
-    EXPECT_FALSE(ResizePackedRGB(packed, 0, 1));
-    packed.pixels.resize(10);
-    EXPECT_FALSE(ResizePackedRGB(packed, 4, 4)) << "fewer bytes than its size says";
-}
-
 TEST(ImageIOThumbnail, ResizeAveragesAndIgnoresTransparentColour) {
     ImageBitmap b = *ImageBitmap::make(4, 2);
     const std::uint8_t px[8][4] = {{200, 0, 0, 255}, {100, 0, 0, 255}, {0, 255, 0, 0}, {10, 20, 30, 255},
