@@ -2,8 +2,8 @@
 // base, per-level reconstruction, tone mapping, colour correction) and the passes every style
 // ends with (smoothing, line integral, cache, colour adjustment, screen and recorder).
 //
-// Textures of level i: G(i) the Gaussian level (levelNextTextures[i − 1]), the band and the box
-// mean (levelPairTextures[i][0] and [1]), the blur scratch between level i and i + 1
+// Textures of level i: G(i) the Gaussian level (levelNextTextures[i − 1]), the box's row sums and
+// the band (levelPairTextures[i][0] and [1]), the blur scratch between level i and i + 1
 // (levelHalfTextures[i]) and the reconstructed level (levelTextures[i]). The base at the
 // coarsest level is coarseTextures[halvings]; the three 1 × 1 statistics are unitTextures.
 
@@ -76,22 +76,15 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
     // From here on each pass leads only to the kept rows (the border is the pyramid's).
     const int32_t margin = KeptRowsMargin();
 
-    // 3. Box means.
+    // 3. Box means: the row sums; the combine sums the box's rows where it reads them.
     for (int32_t k = 0; k <= levels - 2; ++k) {
         ITexture2D* source = k == 0 ? a : gaussian(k);
         const int32_t first = k == 0 ? kPairBoxMeanFirst : kPairBoxMeanFirst + 1;
         pass.BeginKept(scratchFramebuffer, levelPairTextures[k][0], margin);
-        {
-            const sUnfilteredReads centres({k == 0 ? nullptr : source});
-            pass.Bind({source});
-            SetFloat(pass.Program(first), "uInvTextureDimension", texel(k)->x);
-            pass.Draw(first);
-        }
-        pass.BeginKept(scratchFramebuffer, levelPairTextures[k][1], margin);
-        const sUnfilteredReads sums({levelPairTextures[k][0]});
-        pass.Bind({levelPairTextures[k][0]});
-        SetFloat(pass.Program(kPairBoxMeanFirst + 2), "uInvTextureDimension", texel(k)->y);
-        pass.Draw(kPairBoxMeanFirst + 2);
+        const sUnfilteredReads centres({k == 0 ? nullptr : source});
+        pass.Bind({source});
+        SetFloat(pass.Program(first), "uInvTextureDimension", texel(k)->x);
+        pass.Draw(first);
     }
 
     // 4. Bands: the finer level less the coarser one brought up to its size.
@@ -102,7 +95,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
         pass.Bind({gaussian(k + 1)});
         SetFloat(pass.Program(kPairHorizontalBlur), "uInvTextureDimension", texel(k + 1)->x);
         pass.Draw(kPairHorizontalBlur);
-        pass.BeginKept(scratchFramebuffer, levelPairTextures[k][0], margin);
+        pass.BeginKept(scratchFramebuffer, levelPairTextures[k][1], margin);
         const sUnfilteredReads minuend({k == 0 ? nullptr : finer});
         pass.Bind({levelHalfTextures[k], finer});
         SetFloat(pass.Program(difference), "uInvTextureDimension", texel(k + 1)->y);
@@ -124,7 +117,7 @@ void AmbrelGraphicsController::RenderCIEContrast(bool recording, bool present, b
         source = levelTextures[i];
     }
 
-    // 7. Difference-of-Gaussians tone mapping.
+    // 7. Difference-of-Gaussians tone mapping, its scratch the band of level 0, whose combine is done.
     // Its taps lie on whole texels: both passes read unfiltered.
     if (toneMapping.Runs()) {
         ITexture2D* scratch = levelPairTextures[0][1];
@@ -176,13 +169,14 @@ void AmbrelGraphicsController::RenderContrastLevel(sPassContext& pass, float str
     const int32_t levels = ContrastLevelCount(*this);
     ITexture2D* coarsest = levelNextTextures[std::clamp(levels - 2, 0, 5)];
     pass.BeginKept(levelFramebuffers[ClampLevel(i)], levelTextures[ClampLevel(i)], margin);
-    // The band and the box mean are read at their texel centres only.
+    // The band and the box's row sums are read at their texel centres only.
     const sUnfilteredReads centres({levelPairTextures[i][0], levelPairTextures[i][1]});
-    pass.Bind({levelHalfTextures[i], levelPairTextures[i][0],
+    pass.Bind({levelHalfTextures[i], levelPairTextures[i][1],
                cie.contrastEquation == eContrastEquation::Paper ? unitTextures[2].get() : nullptr,
-               levelPairTextures[i][1], cie.contrastBasedOn == eContrastBasedOn::None ? nullptr : coarsest});
+               levelPairTextures[i][0], cie.contrastBasedOn == eContrastBasedOn::None ? nullptr : coarsest});
     if (IShaderProgram* program = pass.Program(kPairCIEContrast)) {
         program->SetUniform1f("uInvTextureDimension", coarser.y);
+        program->SetUniform1f("uBoxTexelHeight", levelTexelSizes[ClampLevel(i)].y);
         ApplyUniforms(*program, ContrastLevelUniforms(cie, strength));
     }
     pass.Draw(kPairCIEContrast);

@@ -9,9 +9,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/EnginePrograms.h"
 #include "engine/ShaderSets.h"
 #include "gpu/Shader.h"
 #include "gpu/shadersource/Kernels.h"
+#include "gpu/shadersource/ProgramTexts.h"
 #include "gpu/shadersource/ShaderSource.h"
 
 namespace SS = QV::Graphics::ShaderSource;
@@ -305,6 +307,7 @@ sContrastProgramText ContrastCombineText(const sContrastCombineOptions& o, int32
     for (int32_t i = 0; i < 5; ++i)
         if ((i != 2 || paper) && (i != 4 || guide)) out << "uniform mediump sampler2D img" << i << ";\n";
     out << "uniform float uHaloRemovalStrength;\n";
+    out << "uniform float uBoxTexelHeight;\n";
     if (paper) out << "uniform float uContrastKStrength;\n";
     else
         out << (o.equation == 3 ? "uniform vec3 uNonCIEContrastStrength;\n"
@@ -315,7 +318,7 @@ sContrastProgramText ContrastCombineText(const sContrastCombineOptions& o, int32
     WriteFetches(k, true, kFormatRed, o.varyingCap, out);
     line("float laplacianCoefficient = texture2D(img1, vTexture0).r;");
     if (paper) line("float contrastK = texture2D(img2, vTexture0).r;");
-    line("float variance = texture2D(img3, vTexture0).r;");
+    out << SS::BoxDeviationFromSumsLines(o.boxTaps, "img3", "uBoxTexelHeight", "variance");
     if (guide) line("float g = texture2D(img4, vTexture0).r;");
     WriteWeightedSum(k, "a", out);
     WriteGain(o, line);
@@ -373,8 +376,8 @@ void BuildContrastCombineProgram(const sCIE& settings, const sProgramContext& co
         ApplyUniforms(*slot, LocalContrastUniforms(cie));
         return;
     }
-    const sContrastCombineOptions o =
-        ContrastCombineOptions(cie, contrastBasedOn, context.Precision(), context.varyingCap);
+    sContrastCombineOptions o = ContrastCombineOptions(cie, contrastBasedOn, context.Precision(), context.varyingCap);
+    o.boxTaps = BoxMeanTapCount(context.filterScale);
     IShaderProgram* program = BuildPassProgram(
         slot, [&] { return ContrastCombineText(o, taps, kernelScale); }, "Contrast combine");
     if (!program) return;

@@ -40,6 +40,7 @@ struct sContrastCombineOptions {
     float interval = 0.5f;    // compression interval
     int32_t precision = 2;
     int32_t varyingCap = 16;
+    int32_t boxTaps = 9;  // the box whose sums img3 holds, a row every uBoxTexelHeight
 };
 
 // The combine options of the settings with the given "Contrast Based On", for programs of float

@@ -53,6 +53,8 @@ std::string DarkMaskFragment(int32_t precision, bool dehazeAlpha);
 // x² cancel into a deviation of about 0.02 there); the deviation itself does not change.
 inline constexpr float kBoxSumsShift = 0.5f;
 void BuildBoxMeanPrograms(const sProgramContext& context);
+// The box means' side in taps at the record's scale.
+int32_t BoxMeanTapCount(const sFilterScale& record);
 // The vertical passes convert luminance as the colour-correction method reads it.
 void BuildNoiseReductionPrograms(const sNoiseReduction& noiseReduction, eColorCorrectionMethod colorCorrectionMethod,
                                  const sProgramContext& context);

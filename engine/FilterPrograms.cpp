@@ -47,13 +47,13 @@ int32_t NoiseReductionVerticalLuminanceMode(eColorCorrectionMethod colorCorrecti
     }
 }
 
+int32_t BoxMeanTapCount(const sFilterScale& record) { return record.KernelByScale(9); }
+
+// The horizontal passes alone: the combine sums the box's rows itself where it reads the local
+// deviation (a pass of its own cost the write and the read of one more full-size texture).
 void BuildBoxMeanPrograms(const sProgramContext& context) {
     const Context c(context);
-    const int32_t n = c.record.KernelByScale(9);
-    // The second pass reads the sums a row a fetch at their texel centres, unfiltered: in the
-    // software driver a filtered fetch of half floats costs more than the two it would replace.
-    SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst + 2), n, 1, true, false, 1, true, c.cap, c.precision,
-                                kBoxSumsShift);
+    const int32_t n = BoxMeanTapCount(c.record);
     SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst), n, 0, true, true, 0, true, c.cap, c.precision,
                                 kBoxSumsShift);
     SS::BuildBoxMeanPassProgram(c.Slot(kPairBoxMeanFirst + 1), n, 0, true, false, 1, true, c.cap, c.precision,

@@ -91,7 +91,7 @@ enum eProgramPair : int32_t {
     kPairContrastFactor = 24,
     kPairColorCorrection = 25,
     kPairColorAdjustment = 26,
-    kPairBoxMeanFirst = 27,            // 27-29
+    kPairBoxMeanFirst = 27,            // 27, 28 (29 is free: the combine sums the box's rows)
     kPairNoiseFlowFieldGPUImage = 30,  // 30, 31
     kPairNoiseIsotropicGPUImage = 32,  // 32, 33
     kPairNoiseBilateral = 34,          // 34, 35
@@ -105,7 +105,7 @@ enum eProgramPair : int32_t {
 
 // Pairs whose source contains kernel sizes: a filter-scale change releases them (current
 // variant only).
-inline constexpr std::initializer_list<int32_t> kScaledProgramPairs = {8,  9,  10, 13, 14, 16, 17, 18, 27, 28, 29,
+inline constexpr std::initializer_list<int32_t> kScaledProgramPairs = {8,  9,  10, 13, 14, 16, 17, 18, 27, 28,
                                                                        30, 31, 32, 33, 34, 35, 36, 37, 39, 40};
 
 // One program per resolution variant. Owns both; releasing or destroying the pair returns them

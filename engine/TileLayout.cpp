@@ -29,7 +29,7 @@ int32_t AmbrelGraphicsController::CoarsestLevelTexel() const { return 1 << (std:
 int32_t AmbrelGraphicsController::KeptRowsMargin() const {
     if (!keptRows.limited || smoothing.type != eGaussianType::None || smoothing.lineIntegral) return 0;
     const sFilterScale& record = shaderSets.filterScales[FilterScaleVariant()];
-    const int32_t boxReach = record.KernelByScale(9) / 2;
+    const int32_t boxReach = BoxMeanTapCount(record) / 2;
     // The bands' and reconstruction's blurs read the coarser level: two texels of this one each.
     const int32_t blurReach = 2 * (record.KernelByScale(5) / 2);
     const int32_t toneReach = toneMapping.Runs() ? ToneMappingTapCount(toneMapping, record) / 2 : 0;

@@ -39,6 +39,12 @@ ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32
 ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviation, bool readAlpha,
                             int32_t samplerPrecision, bool floatSums, int32_t varyingCap, int32_t precision,
                             float sumsShift = 0.0f);
+// Fragment lines that read a box's float sums, as the horizontal box-mean pass writes them (red:
+// of x − sumsShift, green: of its square), from `sampler` at `taps` texel centres down the
+// column through vTexture0, a row every `texelHeight` (the name of a uniform), and declare
+// `float <deviation>`: the box's standard deviation, as the vertical pass would have stored it.
+std::string BoxDeviationFromSumsLines(int32_t taps, const std::string& sampler, const std::string& texelHeight,
+                                      const std::string& deviation);
 ProgramText CopyProgramText(bool channelSwap, int32_t alphaMode, bool textureMatrix, int32_t srgbMode,
                             int32_t varyingCap, int32_t precision);
 

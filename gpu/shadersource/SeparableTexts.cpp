@@ -230,15 +230,36 @@ ProgramText SeparableRangeWeightedBlurText(bool fixedKernel, int32_t taps, int32
 
 namespace {
 
+// The box's variance from its mean and mean square.
+std::string BoxVariance(const std::string& average, const std::string& squaredAverage) {
+    return squaredAverage + " - (" + average + " * " + average + ")";
+}
+
 // The box's variance from its mean and mean square, written as is or as the deviation.
 void WriteBoxVariance(std::ostream& fragment, bool standardDeviation) {
-    fragment << "    float variance = squaredAverage - (average * average);\n"
+    fragment << "    float variance = " << BoxVariance("average", "squaredAverage") << ";\n"
              << (standardDeviation ? "    gl_FragColor = vec4(sqrt(max(variance, 0.0)), 0.0, 0.0, 0.0);\n"
                                    : "    gl_FragColor = vec4(variance, 0.0, 0.0, 0.0);\n")
              << "}\n";
 }
 
 }  // namespace
+
+std::string BoxDeviationFromSumsLines(int32_t taps, const std::string& sampler, const std::string& texelHeight,
+                                      const std::string& deviation) {
+    const int32_t n = UsableTapCount(taps);
+    std::ostringstream out;
+    out << "    vec2 boxStep = vec2(0.0, " << texelHeight << ");\n"
+        << "    vec2 boxSums = texture2D(" << sampler << ", vTexture0).rg;\n";
+    for (int32_t i = 1; i <= n / 2; ++i) {
+        const std::string step = i == 1 ? "boxStep" : Lit(i) + " * boxStep";
+        out << "    boxSums += texture2D(" << sampler << ", vTexture0 - " << step << ").rg + texture2D(" << sampler
+            << ", vTexture0 + " << step << ").rg;\n";
+    }
+    out << "    boxSums *= " << Lit(1.0 / (static_cast<double>(n) * n)) << ";\n"
+        << "    float " << deviation << " = sqrt(max(" << BoxVariance("boxSums.r", "boxSums.g") << ", 0.0));\n";
+    return out.str();
+}
 
 ProgramText BoxMeanPassText(int32_t taps, int32_t direction, bool standardDeviation, bool readAlpha,
                             int32_t samplerPrecision, bool floatSums, int32_t varyingCap, int32_t precision,

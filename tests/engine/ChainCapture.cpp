@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/AmbrelGraphicsController.h"
+#include "engine/EnginePrograms.h"
 #include "engine/RenderPasses.h"
 #include "gpu/Device.h"
 #include "gpu/Framebuffer.h"
@@ -43,6 +44,7 @@ Plane ReadTexture(QV::Graphics::IDevice& device, QV::Graphics::ITexture2D* textu
 }
 
 CapturedChain Capture(AmbrelGraphicsController& engine, QV::Graphics::IDevice& device) {
+    const int boxTaps = BoxMeanTapCount(engine.shaderSets.filterScales[engine.FilterScaleVariant()]);
     CapturedChain c;
     const int levels = ContrastLevelCount(engine);
     const bool toneMappingOn = engine.toneMapping.p > 2.4f;
@@ -50,8 +52,10 @@ CapturedChain Capture(AmbrelGraphicsController& engine, QV::Graphics::IDevice& d
     c.gaussian.resize(static_cast<size_t>(levels));
     for (int k = 1; k < levels; ++k) c.gaussian[k] = ReadTexture(device, engine.levelNextTextures[k - 1]).Channel(0);
     for (int k = 0; k + 1 < levels; ++k) {
-        c.bands.push_back(ReadTexture(device, engine.levelPairTextures[k][0]).Channel(0));
-        c.deviation.push_back(k == 0 && toneMappingOn ? Plane() : ReadTexture(device, engine.levelPairTextures[k][1]));
+        c.bands.push_back(k == 0 && toneMappingOn ? Plane()
+                                                  : ReadTexture(device, engine.levelPairTextures[k][1]).Channel(0));
+        c.boxSums.push_back(ReadTexture(device, engine.levelPairTextures[k][0]));
+        c.deviation.push_back(BoxDeviation(c.boxSums.back(), boxTaps));
         c.reconstructed.push_back(ReadTexture(device, engine.levelTextures[k]));
     }
     c.brightnessStatistic = ReadTexture(device, engine.unitTextures[0]).at(0, 0);
@@ -76,8 +80,9 @@ std::vector<StageDifference> CompareStages(const CapturedChain& c, const ChainPa
         const Plane& finer = k == 0 ? c.input : c.gaussian[k];
         const int channel = k == 0 ? 3 : 0;
         add("band " + std::to_string(k), c.bands[k], Band(finer, channel, c.gaussian[k + 1], kernel));
-        add("deviation " + std::to_string(k), c.deviation[k],
-            BoxDeviation(BoxSums(finer, channel, p.boxTaps, p.boxShift), p.boxTaps));
+        const Plane sums = BoxSums(finer, channel, p.boxTaps, p.boxShift);
+        for (int ch = 0; ch < 2; ++ch)
+            add("box sums " + std::to_string(k) + (ch ? " of squares" : ""), c.boxSums[k], sums, ch);
     }
     add("base", c.base,
         Base(c.gaussian[L - 1], c.brightnessStatistic, p.brightness, p.brightnessUniforms, c.base.width,
@@ -85,18 +90,18 @@ std::vector<StageDifference> CompareStages(const CapturedChain& c, const ChainPa
     const Plane* guide = p.combine.basedOn == 3 ? nullptr : &c.gaussian[L - 1];
     for (int i = L - 2, j = 0; i >= 0; --i, ++j) {
         const Plane& coarser = i == L - 2 ? c.base : c.reconstructed[i + 1];
-        if (c.deviation[i].width) {
+        if (c.bands[i].width) {
             add("level " + std::to_string(i), c.reconstructed[i],
                 CombineLevel(coarser, c.bands[i], c.deviation[i], guide, c.contrastK, kernel, p.combine,
                              p.LevelUniforms(j)));
             continue;
         }
-        // Level 0 holds the tone-mapped luminance, and its deviation is gone (the tone mapping's
-        // scratch): the two together, the deviation the reference's from the input.
-        const Plane deviation = BoxDeviation(BoxSums(c.input, 3, p.boxTaps, p.boxShift), p.boxTaps);
+        // Level 0 holds the tone-mapped luminance, and its band is gone (the tone mapping's
+        // scratch): the two together, the band the reference's from the input.
+        const Plane band = Band(c.input, 3, c.gaussian[1], kernel);
         add("level 0 and tone mapping", c.reconstructed[0],
             ToneMapping(
-                CombineLevel(coarser, c.bands[0], deviation, guide, c.contrastK, kernel, p.combine, p.LevelUniforms(j)),
+                CombineLevel(coarser, band, c.deviation[0], guide, c.contrastK, kernel, p.combine, p.LevelUniforms(j)),
                 p.toneMappingWeights));
     }
     const Plane corrected =

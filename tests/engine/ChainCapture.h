@@ -3,11 +3,11 @@
 // reference (ChainReference.h) takes and gives: each stage of the engine can then be compared
 // with the reference fed the engine's own inputs of that stage.
 //
-// What survives a render: the working input, the Gaussian levels, the bands (the box sums
-// share their texture and are overwritten), the local deviations (level 0's only without tone
-// mapping, whose scratch it is), the statistics, the reconstructed levels (level 0 after the
-// tone mapping) and the colour-corrected picture (only while no smoothing or line integral
-// pass follows it: they draw over it).
+// What survives a render: the working input, the Gaussian levels, the box means' row sums, the
+// bands (level 0's only without tone mapping, whose scratch it is), the statistics, the
+// reconstructed levels (level 0 after the tone mapping) and the colour-corrected picture (only
+// while no smoothing or line integral pass follows it: they draw over it). The local deviation is
+// never stored: the combine sums the box's rows where it reads it.
 
 #include <vector>
 
@@ -27,8 +27,9 @@ Plane ReadTexture(QV::Graphics::IDevice& device, QV::Graphics::ITexture2D* textu
 struct CapturedChain {
     Plane input;                   // RGBA, luminance in alpha
     std::vector<Plane> gaussian;   // [k], 1 to levels - 1
-    std::vector<Plane> bands;      // [k], 0 to levels - 2
-    std::vector<Plane> deviation;  // [k], 0 to levels - 2 ([0] empty under tone mapping)
+    std::vector<Plane> bands;      // [k], 0 to levels - 2 ([0] empty under tone mapping)
+    std::vector<Plane> boxSums;    // [k], 0 to levels - 2: the row sums of x − shift and its square
+    std::vector<Plane> deviation;  // [k]: the box's deviation from those sums, as the combine reads it
     double brightnessStatistic = 0.0;
     double contrastK = 0.0;
     Plane base;

@@ -575,7 +575,7 @@ ChainParameters ChainParameters::Of(const AmbrelGraphicsController& engine, int 
     const sFilterScale& record = engine.shaderSets.filterScales[engine.FilterScaleVariant()];
     p.taps = record.KernelByScale(5);
     p.kernelScale = record.inverseScale;
-    p.boxTaps = record.KernelByScale(9);
+    p.boxTaps = BoxMeanTapCount(record);
     p.boxShift = kBoxSumsShift;
     p.strengths = engine.ContrastLevelStrengths();
     p.cie = engine.cie;
@@ -648,7 +648,7 @@ ChainResult EvaluateChain(const Plane& in, const ChainParameters& p) {
         const Plane& finer = k == 0 ? in : r.gaussian[k];
         const int channel = k == 0 ? 3 : 0;
         r.boxSums[k] = store(BoxSums(finer, channel, p.boxTaps, p.boxShift));
-        r.deviation[k] = store(BoxDeviation(r.boxSums[k], p.boxTaps));
+        r.deviation[k] = BoxDeviation(r.boxSums[k], p.boxTaps);  // read from the sums, never stored
         r.bands[k] = Band(finer, channel, r.gaussian[k + 1], kernel, p.storage);
     }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "ProgramRender.h"
 #include "engine/ChainReference.h"
 #include "engine/ContrastPrograms.h"
+#include "engine/EnginePrograms.h"
 
 namespace {
 
@@ -219,8 +221,8 @@ UniformList Uniforms(const CombineUniforms& u) {
 
 TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings) {
     if (!halfFloat) GTEST_SKIP() << "signed detail coefficients need half-float textures";
-    // Inputs: base (blurred here), detail in [-0.45, 0.45], contrast map, variance across the
-    // halo ramp (0.02 to 0.09), guide.
+    // Inputs: base (blurred here), detail in [-0.45, 0.45], contrast map, a box's row sums whose
+    // deviation crosses the halo ramp (0.02 to 0.09), guide.
     const Image base = TestPicture(kWidth, kHeight, 3);
     Image detail(kWidth, kHeight), side(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y)
@@ -229,12 +231,28 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
                 detail.at(x, y, c) = 0.45f * std::sin(0.9f * x + 0.37f * y + 0.2f);
                 side.at(x, y, c) = c == 3 ? 1.0f : 0.5f + 0.45f * std::cos(0.5f * x - 0.8f * y + c);
             }
-    Image variance = side;
-    for (float& value : variance.rgba) value = 0.11f * value;
+    // Each row of the box holds a mean of 0 and its own deviation d (its square sum n d²): the
+    // box's deviation is then the root mean square of the d of its n rows.
+    const int boxTaps = BoxMeanTapCount(engine->ProgramContext().filterScale);
+    Image sums(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const float d = 0.11f * side.at(x, y, 0);
+            sums.at(x, y, 0) = 0.0f;
+            sums.at(x, y, 1) = static_cast<float>(boxTaps) * d * d;
+        }
     const Image storedBase = Stored(base, false), storedDetail = Stored(detail, true);
-    const Image storedSide = Stored(side, false), storedVariance = Stored(variance, true);
+    const Image storedSide = Stored(side, false), storedSums = Stored(sums, true);
+    Image deviation(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            double squares = 0.0;
+            for (int r = -boxTaps / 2; r <= boxTaps / 2; ++r)
+                squares += storedSums.at(x, std::clamp(y + r, 0, kHeight - 1), 1);
+            deviation.at(x, y, 0) = static_cast<float>(std::sqrt(squares / (double(boxTaps) * boxTaps)));
+        }
     std::vector<ITexture2D*> inputs = {Upload(base, true, false), Upload(detail, false, true),
-                                       Upload(side, false, false), Upload(variance, false, true),
+                                       Upload(side, false, false), Upload(sums, false, true),
                                        Upload(side, false, false)};
 
     struct Case {
@@ -272,6 +290,7 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
                 },
                 "combine");
             program->SetUniform1f("uInvTextureDimension", 1.0f / kHeight);
+            program->SetUniform1f("uBoxTexelHeight", 1.0f / kHeight);
             program->SetUniform1f("uHaloRemovalStrength", u.halo);
             program->SetUniform1f("uContrastKStrength", u.kStrength);
             program->SetUniform2f("uNonCIEContrastStrength", {u.scale, u.exponent});
@@ -287,7 +306,7 @@ TEST_P(ContrastPrograms, CombineAppliesTheGainDampingAndCompressionOfItsSettings
                 for (int x = 0; x < kWidth; ++x) {
                     const float value = static_cast<float>(chainref::CombineValue(
                         o, Uniforms(u), Blur(storedBase, x, y, 0, w, true), storedDetail.at(x, y, 0),
-                        storedSide.at(x, y, 0), storedVariance.at(x, y, 0), storedSide.at(x, y, 0)));
+                        storedSide.at(x, y, 0), deviation.at(x, y, 0), storedSide.at(x, y, 0)));
                     for (int ch = 0; ch < 4; ++ch) expected.at(x, y, ch) = value;
                 }
             ExpectClose(result, expected, 6e-3f,

@@ -69,8 +69,8 @@ protected:
     std::unique_ptr<AmbrelGraphicsController> engine;
 };
 
-const std::set<int32_t> kAlwaysBuilt = {0,  1,  2,  3,  4,  5,  6,  7,  11, 12, 13, 14, 19, 20,
-                                        25, 27, 28, 29, 30, 31, 32, 33, 34, 35, 38, 39, 40};
+const std::set<int32_t> kAlwaysBuilt = {0,  1,  2,  3,  4,  5,  6,  7,  11, 12, 13, 14, 19,
+                                        20, 25, 27, 28, 30, 31, 32, 33, 34, 35, 38, 39, 40};
 
 std::set<int32_t> With(std::set<int32_t> pairs, std::initializer_list<int32_t> more) {
     pairs.insert(more);

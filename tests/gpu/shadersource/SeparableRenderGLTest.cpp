@@ -220,6 +220,31 @@ TEST_P(SeparableRender, BoxMeanSecondPassGivesTheBoxForEveryTapCount) {
     }
 }
 
+// Where a pass reads the local deviation straight from the row sums (the engine's combine), it
+// sums the box's rows itself, at the sums' texel centres down the column: the box's deviation
+// for an even and an odd count of rows on each side, rows past the edges clamped.
+TEST_P(SeparableRender, TheDeviationReadFromTheRowSumsIsTheBoxs) {
+    for (int taps : {3, 5, 7, 9}) {
+        rawgl::Image picture = reference::TestPicture(kWidth, kHeight);
+        for (float& v : picture.rgba) v = reference::Quantize8(v * 0.9f / static_cast<float>(taps));
+        GLuint input = rawgl::Upload(picture, false);
+        const SS::ProgramText horizontal = SS::BoxMeanPassText(taps, 0, false, false, 1, true, cap(), 2);
+        const rawgl::Image rows = Pass(horizontal, input, false);
+        GLuint sums = rawgl::Upload(rows, false);
+        const SS::ProgramText reading = {
+            horizontal.vertex,
+            "precision highp float;\nuniform mediump sampler2D img0;\nuniform float uInvTextureDimension;\n"
+            "varying vec2 vTexture0;\nvoid main()\n{\n" +
+                SS::BoxDeviationFromSumsLines(taps, "img0", "uInvTextureDimension", "deviation") +
+                "    gl_FragColor = vec4(deviation, 0.0, 0.0, 0.0);\n}\n"};
+        const rawgl::Image box = Pass(reading, sums, true);
+        glDeleteTextures(1, &input);
+        glDeleteTextures(1, &sums);
+        ExpectClose(box, reference::QuantizeAll(BoxVariance(picture, taps, 0, true)), 3.0f * kStep,
+                    "taps " + std::to_string(taps), {0});
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(VaryingCaps, SeparableRender, ::testing::Values(16, 64));
 
 }  // namespace
