@@ -95,6 +95,10 @@ renderer=""
 timed() {
     local into="$1" mp="$2" label="$3"
     shift 3
+    # A second's rest first: the command just ended leaves the kernel work (its freed memory,
+    # large pages) that otherwise falls on whichever command follows it, so the order of the
+    # commands would decide part of their times.
+    sleep 1
     if ! /usr/bin/time -o "$work/time" -f "%e %U %S %M" "$@" >/dev/null 2>"$work/stderr"; then
         echo "side-by-side: $label failed on the $mp-megapixel photo:" >&2
         cat "$work/stderr" "$work/time" >&2
