@@ -232,7 +232,7 @@ void AmbrelGraphicsController::RenderWithoutContrast(sPassContext& pass, const s
     }
     // A full-resolution frame with nothing after the input is read back from A itself: the copy
     // would only make its alpha opaque, which the read-back does for far less than a pass.
-    if (OpaqueReadBack() && !styleColor && !noiseFiltered && !delivery.recording && !delivery.present &&
+    if (OpaqueReadBack() && !styleColor && !delivery.recording && !delivery.present &&
         styleStageMode != eStyleStageMode::RenderAndKeep)
         return;
     ITexture2D* const outputs[2] = {outputTextures[0], outputTextures[1]};
