@@ -17,6 +17,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 #include <regex>
@@ -325,6 +326,39 @@ bool copyFlushed(const std::string& from, const std::string& to, int* error, boo
     return ok;
 }
 
+// Writes `text` into a new, read-only file `to` and flushes it; 0, or the error.
+int writeFlushed(const std::string& text, const std::string& to) {
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444);
+    if (out < 0) return errno;
+    int error = 0;
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t w = ::write(out, text.data() + done, text.size() - done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) {
+            error = errno;
+            break;
+        }
+        done += static_cast<std::size_t>(w);
+    }
+    if (error == 0 && ::fsync(out) != 0) error = errno;
+    if (::close(out) != 0 && error == 0) error = errno;
+    if (error != 0) ::unlink(to.c_str());
+    return error;
+}
+
+// The deletion mark of a file and its text; the marked file of a mark's name.
+std::string deletionMark(const std::string& file) { return file + kDeletionMarkSuffix; }
+std::string deletionMarkText(double date) {
+    return "deleted " + std::to_string(static_cast<std::int64_t>(date)) + "\n";
+}
+bool isDeletionMark(const std::string& name) {
+    const std::size_t n = std::strlen(kDeletionMarkSuffix);
+    return name.size() > n && name.compare(name.size() - n, n, kDeletionMarkSuffix) == 0;
+}
+std::string markedFile(const std::string& mark) {
+    return mark.substr(0, mark.size() - std::strlen(kDeletionMarkSuffix));
+}
+
 bool fullDisk(int error) { return error == ENOSPC || error == EDQUOT; }
 bool readOnly(int error) { return error == EROFS || error == EACCES || error == EPERM; }
 
@@ -505,9 +539,8 @@ std::vector<std::string> listFiles(const std::string& folder) {
 
 namespace {
 
-// Moves the files `base` + each suffix that exist aside as `base`.damaged-<local date> + the
-// suffix (numbered when that name is taken); the new base, or empty with the error.
-std::string setAside(const std::string& base, std::initializer_list<const char*> suffixes, int* error) {
+// `base`.damaged-<local date>, numbered when that name with any of the suffixes is taken.
+std::string asideName(const std::string& base, std::initializer_list<const char*> suffixes) {
     const std::time_t t = std::time(nullptr);
     std::tm local{};
     ::localtime_r(&t, &local);
@@ -521,12 +554,26 @@ std::string setAside(const std::string& base, std::initializer_list<const char*>
         for (const char* suffix : suffixes) taken = taken || ::lstat((aside + suffix).c_str(), &st) == 0;
         if (!taken) break;
     }
+    return aside;
+}
+
+// Moves the files `base` + each suffix that exist aside as `aside` + the suffix; false with the
+// error when one cannot be moved.
+bool moveAside(const std::string& base, const std::string& aside, std::initializer_list<const char*> suffixes,
+               int* error) {
     for (const char* suffix : suffixes) {
         struct stat st {};
         if (::lstat((base + suffix).c_str(), &st) != 0) continue;
-        if (::rename((base + suffix).c_str(), (aside + suffix).c_str()) != 0) return *error = errno, "";
+        if (::rename((base + suffix).c_str(), (aside + suffix).c_str()) != 0) return *error = errno, false;
     }
-    return aside;
+    return true;
+}
+
+// Moves the files `base` + each suffix aside under a free dated name; the new base, or empty
+// with the error.
+std::string setAside(const std::string& base, std::initializer_list<const char*> suffixes, int* error) {
+    const std::string aside = asideName(base, suffixes);
+    return moveAside(base, aside, suffixes, error) ? aside : "";
 }
 
 bool isRegularOrAbsent(const std::string& path) {
@@ -552,14 +599,125 @@ std::unique_ptr<PhotoStore> PhotoStore::open(const std::string& root, NSErrorPtr
         *error = storageError(errno, root, "The photo library's folder cannot be written.");
         return nullptr;
     }
-    if (!store->lock(error) || !store->openIndex(error)) return nullptr;
+    if (!store->lock(error)) return nullptr;
+    store->readRebuild();
+    if (!store->openIndex(error)) return nullptr;
+    store->reportRebuild();
     if (store->alone_) {
         store->sweep();
         ::flock(store->lockFd_, LOCK_SH);  // converts the exclusive lock
         store->alone_ = false;
     }
+    // A rebuild reports every photo it has taken back, also those of an opening killed in the
+    // middle of it.
+    if (store->rebuild_) {
+        Statement s(store->db_,
+                    "SELECT uuid FROM asset WHERE adopted = 1 AND trashed_date IS NULL AND id > ? ORDER BY id");
+        s.bind(1, store->rebuild_->firstRow);
+        auto& adopted = store->sweepReport_.adopted;
+        adopted.clear();
+        while (s.step() == SQLITE_ROW) adopted.push_back(s.text(0));
+    }
     sqlite3_commit_hook(store->db_, commitHook, nullptr);
     return store;
+}
+
+// ---- The record of a rebuild -------------------------------------------------------------
+
+namespace {
+
+constexpr std::pair<SweepReport::Index, const char*> kIndexStates[] = {
+    {SweepReport::Index::Sound, "sound"},
+    {SweepReport::Index::Missing, "missing"},
+    {SweepReport::Index::Empty, "empty"},
+    {SweepReport::Index::SetAside, "set-aside"},
+};
+
+}  // namespace
+
+// The record is lines of a key and a value: "index <state>", "reason <text>", "aside <name>"
+// (each), "first-row <id>".
+void PhotoStore::readRebuild() {
+    const std::string path = root_ + "/library.rebuild";
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return;
+    std::optional<Rebuild> record;
+    if (S_ISREG(st.st_mode) && st.st_size <= (1 << 16)) {
+        std::ifstream in(path);
+        Rebuild r;
+        bool state = false, firstRow = false, malformed = false;
+        for (std::string line; std::getline(in, line);) {
+            const std::size_t space = line.find(' ');
+            const std::string key = line.substr(0, space),
+                              value = space == std::string::npos ? "" : line.substr(space + 1);
+            if (key == "index") {
+                for (auto& [index, name] : kIndexStates)
+                    if (value == name) r.index = index, state = true;
+            } else if (key == "reason") {
+                r.reason = value;
+            } else if (key == "aside" && !value.empty() && value.find('/') == std::string::npos) {
+                r.asides.push_back(value);
+            } else if (key == "first-row") {
+                char* end = nullptr;
+                r.firstRow = std::strtoll(value.c_str(), &end, 10);
+                firstRow = !value.empty() && *end == '\0' && r.firstRow >= 0;
+            } else {
+                malformed = true;
+            }
+        }
+        if (state && firstRow && !malformed) record = r;
+    }
+    if (!record) {
+        // Not a record this program wrote: moved aside, as a damaged lock or journal is.
+        int err = 0;
+        const std::string aside = alone_ ? setAside(path, {""}, &err) : "";
+        if (!aside.empty()) sweepReport_.setAsideFiles.push_back(aside);
+        return;
+    }
+    // A name recorded by an opening killed before the index was moved is not there.
+    std::erase_if(record->asides, [&](const std::string& name) { return !fs::exists(root_ + "/" + name); });
+    rebuild_ = record;
+}
+
+bool PhotoStore::recordRebuild(const Rebuild& rebuild, NSErrorPtr* error) {
+    std::string text;
+    for (auto& [index, name] : kIndexStates)
+        if (index == rebuild.index) text += std::string("index ") + name + "\n";
+    if (!rebuild.reason.empty()) {
+        std::string reason = rebuild.reason;
+        std::replace(reason.begin(), reason.end(), '\n', ' ');
+        text += "reason " + reason + "\n";
+    }
+    for (auto& aside : rebuild.asides) text += "aside " + aside + "\n";
+    text += "first-row " + std::to_string(rebuild.firstRow) + "\n";
+    // Written whole beside it first: a kill leaves the old record or the new one.
+    const std::string path = root_ + "/library.rebuild", staged = stagingPath("rebuild");
+    int err = writeFlushed(text, staged);
+    if (err == 0 && ::rename(staged.c_str(), path.c_str()) != 0) err = errno;
+    if (err == 0 && !fsyncPath(root_, O_RDONLY | O_DIRECTORY)) err = errno;
+    if (err != 0) {
+        ::unlink(staged.c_str());
+        *error = storageError(err, path, "The photo library could not record what it is rebuilding.");
+        return false;
+    }
+    rebuild_ = rebuild;
+    return true;
+}
+
+void PhotoStore::finishRebuild() {
+    const std::string path = root_ + "/library.rebuild";
+    if (::unlink(path.c_str()) == 0) fsyncPath(root_, O_RDONLY | O_DIRECTORY);
+}
+
+void PhotoStore::reportRebuild() {
+    if (!rebuild_) return;
+    SweepReport& report = sweepReport_;
+    report.index = rebuild_->index;
+    report.setAsideReason = rebuild_->reason;
+    // The index's own name last, as the report lists them.
+    const auto& asides = rebuild_->asides;
+    for (std::size_t i = 1; i < asides.size(); ++i) report.setAsideFiles.push_back(root_ + "/" + asides[i]);
+    if (!asides.empty()) report.setAsideFiles.push_back(root_ + "/" + asides[0]);
 }
 
 bool PhotoStore::lock(NSErrorPtr* error) {
@@ -651,23 +809,32 @@ bool PhotoStore::recoverIndex(SweepReport::Index state, const std::string& reaso
             return false;
         }
     }
+    // Why, and what is set aside, is recorded before the index is touched; a rebuild that an
+    // earlier opening began and never finished keeps its own cause, the first one.
+    Rebuild rebuild;
+    if (rebuild_ && rebuild_->index != SweepReport::Index::Sound) rebuild = *rebuild_;
+    else rebuild.index = state, rebuild.reason = reason;
+    rebuild.firstRow = 0;
     // An unreadable index is kept under another name; so is a journal left without its index,
     // which a new index must not take as its own.
     const bool journal = !isRegularOrAbsent(path + "-wal") || fs::exists(path + "-wal") || fs::exists(path + "-shm");
+    std::string aside;
     if (state == SweepReport::Index::SetAside || journal) {
-        int err = 0;
-        const std::string aside = setAside(path, {"", "-wal", "-shm"}, &err);
-        if (aside.empty())
-            return *error = storageError(err, path, "The photo library's index could not be set aside."), false;
-        sweepReport_.setAsideFiles.push_back(aside);
-        sweepReport_.setAsideReason = reason;
+        aside = asideName(path, {"", "-wal", "-shm"});
+        rebuild.asides.push_back(fs::path(aside).filename().string());
     }
-    sweepReport_.index = state;
+    if (!recordRebuild(rebuild, error)) return false;
+    reach(KillPoint::AfterRebuildRecorded);
+    int err = 0;
+    if (!aside.empty() && !moveAside(path, aside, {"", "-wal", "-shm"}, &err))
+        return *error = storageError(err, path, "The photo library's index could not be set aside."), false;
     if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK)
         return *error = indexError(db_, path, "The photo library could not be created."), false;
     sqlite3_busy_timeout(db_, 5000);
-    return createOrMigrate(0, error);
+    if (!createOrMigrate(0, error)) return false;
+    reach(KillPoint::AfterIndexMade);
+    return true;
 }
 
 bool PhotoStore::createOrMigrate(std::int64_t version, NSErrorPtr* error) {
@@ -711,6 +878,15 @@ const std::regex kOurName(
 
 std::pair<dev_t, ino_t> fileIdentity(const struct stat& st) { return {st.st_dev, st.st_ino}; }
 
+// The date a deletion mark gives, else its file's time.
+double deletionDate(const std::string& mark, const struct stat& st) {
+    std::ifstream in(mark);
+    std::string word;
+    double date = 0;
+    if (st.st_size < 64 && in >> word >> date && word == "deleted" && std::isfinite(date)) return date;
+    return static_cast<double>(st.st_mtim.tv_sec);
+}
+
 }  // namespace
 
 void PhotoStore::removeRecorded(SweepReport& report) {
@@ -719,13 +895,20 @@ void PhotoStore::removeRecorded(SweepReport& report) {
         Statement s(db_, "SELECT path FROM removable_file");
         while (s.step() == SQLITE_ROW) paths.push_back(s.text(0));
     }
+    // Deletion marks go last, and only once the file they mark is gone: a rebuild would take a
+    // file without its mark back as a live photo.
+    std::stable_partition(paths.begin(), paths.end(), [](auto& path) { return !isDeletionMark(path); });
     for (auto& path : paths) {
         // A file some row names again is never removed, whatever was recorded.
         Statement named(db_,
                         "SELECT 1 FROM asset WHERE original_path = ?1 UNION ALL "
                         "SELECT 1 FROM edit WHERE render_path = ?1");
-        named.bind(1, path);
-        if (named.step() != SQLITE_ROW && ::unlink(absolutePath(path).c_str()) == 0) ++report.filesRemoved;
+        named.bind(1, isDeletionMark(path) ? markedFile(path) : path);
+        struct stat st {};
+        const bool markStillNeeded = isDeletionMark(path) && ::lstat(absolutePath(markedFile(path)).c_str(), &st) == 0;
+        if (named.step() != SQLITE_ROW && !markStillNeeded && ::unlink(absolutePath(path).c_str()) == 0 &&
+            !isDeletionMark(path))
+            ++report.filesRemoved;
         Statement d(db_, "DELETE FROM removable_file WHERE path = ?");
         d.bind(1, path).run();
     }
@@ -749,8 +932,12 @@ void PhotoStore::sweep() {
                         "INSERT OR IGNORE INTO removable_file(path) "
                         "SELECT original_path FROM asset WHERE trashed_date IS NOT NULL AND trashed_date < ?1 "
                         "UNION SELECT e.render_path FROM edit e JOIN asset a ON a.id = e.asset_id "
+                        "WHERE a.trashed_date IS NOT NULL AND a.trashed_date < ?1 "
+                        "UNION SELECT original_path || ?2 FROM asset WHERE trashed_date IS NOT NULL AND "
+                        "trashed_date < ?1 "
+                        "UNION SELECT e.render_path || ?2 FROM edit e JOIN asset a ON a.id = e.asset_id "
                         "WHERE a.trashed_date IS NOT NULL AND a.trashed_date < ?1");
-        files.bind(1, before);
+        files.bind(1, before).bind(2, std::string(kDeletionMarkSuffix));
         Statement rows(db_, "DELETE FROM asset WHERE trashed_date IS NOT NULL AND trashed_date < ?");
         rows.bind(1, before);
         if (files.run() && rows.run()) report.trashPurged = sqlite3_changes(db_);
@@ -759,33 +946,48 @@ void PhotoStore::sweep() {
     reach(KillPoint::DuringSweep);
     removeRecorded(report);
 
-    std::set<std::string> referenced;
+    std::set<std::string> referenced, trashed;
     {
-        Statement s(db_, "SELECT original_path FROM asset UNION ALL SELECT render_path FROM edit");
-        while (s.step() == SQLITE_ROW) referenced.insert(s.text(0));
+        Statement s(db_,
+                    "SELECT a.original_path, e.render_path, a.trashed_date IS NOT NULL FROM asset a "
+                    "LEFT JOIN edit e ON e.asset_id = a.id");
+        while (s.step() == SQLITE_ROW)
+            for (int c : {0, 1}) {
+                if (s.isNull(c)) continue;
+                referenced.insert(s.text(c));
+                if (s.integer(2) != 0) trashed.insert(s.text(c));
+            }
     }
     std::vector<std::string> originals, renders;
+    DeletionMarks deletions;
     for (const char* top : {"originals", "renders"}) {
         for (auto& sub : listFiles(root_ + "/" + top)) {
             for (auto& name : listFiles(root_ + "/" + top + "/" + sub)) {
                 const std::string relative = std::string(top) + "/" + sub + "/" + name;
+                const bool mark = isDeletionMark(name);
                 struct stat st {};
-                if (referenced.count(relative) || !std::regex_match(name, kOurName) ||
+                if ((!mark && referenced.count(relative)) ||
+                    !std::regex_match(mark ? markedFile(name) : name, kOurName) ||
                     ::lstat(absolutePath(relative).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
                     continue;
-                // With an index made anew, no change can be known not to have committed.
-                if (report.index == SweepReport::Index::Sound && staged.count(fileIdentity(st))) {
-                    if (::unlink(absolutePath(relative).c_str()) == 0) ++report.filesRemoved;
+                // With an index made anew, no change can be known not to have committed; a
+                // delete has committed when its photo is deleted.
+                if (report.index == SweepReport::Index::Sound && staged.count(fileIdentity(st)) &&
+                    !(mark && trashed.count(markedFile(relative)))) {
+                    if (::unlink(absolutePath(relative).c_str()) == 0 && !mark) ++report.filesRemoved;
                     continue;
                 }
-                (top == std::string("originals") ? originals : renders).push_back(relative);
+                if (mark) deletions[markedFile(relative)] = deletionDate(absolutePath(relative), st);
+                else (top == std::string("originals") ? originals : renders).push_back(relative);
             }
         }
     }
     for (const char* work : {"/staging", "/inputs"})
         for (auto& name : listFiles(root_ + work))
             if (::unlink((root_ + work + "/" + name).c_str()) == 0) ++report.workFilesRemoved;
-    adopt(originals, renders, report);
+    honourDeletions(deletions);
+    adopt(originals, renders, deletions, report);
+    markTrashedFiles();
 
     // Rows whose file is gone are marked and reported, never deleted: the file may come back
     // (a restored backup) and the user's edit data is still there.
@@ -806,11 +1008,76 @@ void PhotoStore::sweep() {
         Statement s(db_, "UPDATE asset SET missing = ? WHERE id = ?");
         s.bind(1, gone ? 1 : 0).bind(2, id).run();
     }
+    if (rebuild_ && report.failure.empty()) finishRebuild();
+}
+
+// A listed photo whose file carries a deletion mark was deleted after the index last heard of
+// it (an older copy of the index): it is deleted again, on the day the mark gives.
+void PhotoStore::honourDeletions(const DeletionMarks& marks) {
+    if (marks.empty()) return;
+    std::vector<std::pair<std::int64_t, double>> deleted;
+    {
+        Statement s(db_,
+                    "SELECT a.id, a.original_path, e.render_path FROM asset a LEFT JOIN edit e ON e.asset_id = a.id "
+                    "WHERE a.trashed_date IS NULL");
+        while (s.step() == SQLITE_ROW) {
+            auto mark = marks.find(s.text(1));
+            if (mark == marks.end() && !s.isNull(2)) mark = marks.find(s.text(2));
+            if (mark != marks.end()) deleted.emplace_back(s.integer(0), mark->second);
+        }
+    }
+    if (deleted.empty()) return;
+    bool ok = beginWrite(db_);
+    for (auto& [id, date] : deleted) {
+        Statement s(db_, "UPDATE asset SET trashed_date = ?, revision = revision + 1 WHERE id = ?");
+        ok = ok && s.bind(1, date).bind(2, id).run();
+    }
+    if (!ok || !exec(db_, "COMMIT")) {
+        sweepReport_.failure = indexError(db_, root_ + "/library.sqlite", "The photo library could not be updated.")
+                                   ->localizedFailureReason();
+        exec(db_, "ROLLBACK");
+    }
+}
+
+// Every file of a deleted photo carries its mark, also in a library whose deletes were made
+// before there were marks.
+void PhotoStore::markTrashedFiles() {
+    std::vector<std::pair<std::string, double>> unmarked;
+    {
+        Statement s(db_,
+                    "SELECT a.original_path, a.trashed_date FROM asset a WHERE a.trashed_date IS NOT NULL UNION ALL "
+                    "SELECT e.render_path, a.trashed_date FROM edit e JOIN asset a ON a.id = e.asset_id "
+                    "WHERE a.trashed_date IS NOT NULL");
+        while (s.step() == SQLITE_ROW) {
+            struct stat st {};
+            const std::string file = absolutePath(s.text(0));
+            if (::lstat(file.c_str(), &st) == 0 && ::lstat(deletionMark(file).c_str(), &st) != 0)
+                unmarked.emplace_back(file, s.real(1));
+        }
+    }
+    for (auto& [file, date] : unmarked) {
+        const std::string staged = stagingPath("deleted");
+        if (writeFlushed(deletionMarkText(date), staged) == 0 &&
+            ::rename(staged.c_str(), deletionMark(file).c_str()) == 0)
+            fsyncPath(fs::path(file).parent_path().string(), O_RDONLY | O_DIRECTORY);
+        ::unlink(staged.c_str());
+    }
 }
 
 void PhotoStore::adopt(const std::vector<std::string>& originals, const std::vector<std::string>& renders,
-                       SweepReport& report) {
+                       const DeletionMarks& marks, SweepReport& report) {
     if (originals.empty() && renders.empty()) return;
+    // Taking files back into a sound index is recorded as a rebuild is, from the next row on.
+    if (!rebuild_) {
+        Statement s(db_, "SELECT COALESCE(MAX(id), 0) FROM asset");
+        Rebuild rebuild;
+        rebuild.firstRow = s.step() == SQLITE_ROW ? s.integer(0) : 0;
+        NSErrorPtr error;
+        if (!recordRebuild(rebuild, &error)) {
+            report.failure = error->localizedFailureReason();
+            return;
+        }
+    }
     struct Found {
         std::string relative, nameUUID;
         std::int64_t revision = 0;
@@ -848,15 +1115,20 @@ void PhotoStore::adopt(const std::vector<std::string>& originals, const std::vec
         return s.step() != SQLITE_ROW;
     };
     bool ok = true;
-    std::vector<std::string> added;
     std::map<std::string, std::int64_t> adoptedIds;  // by the name's uuid, originals only
+    // A file marked deleted comes back deleted, on the day of its delete.
+    auto deleted = [&](const std::string& relative) {
+        auto mark = marks.find(relative);
+        return mark == marks.end() ? std::nullopt : std::optional(mark->second);
+    };
     auto insert = [&](Found& f, const std::string& type) {
         const std::string uuid = uuidFree(f.nameUUID) ? f.nameUUID : MakeUUID();
         const NewOriginal& o = f.facts;
         Statement s(db_,
                     "INSERT INTO asset(uuid, media_type, panorama, original_path, original_type, "
                     "original_sha256, orientation, width, height, creation_date, modification_date, latitude, "
-                    "longitude, duration, revision, adopted) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)");
+                    "longitude, duration, revision, trashed_date, adopted) "
+                    "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1)");
         s.bind(1, uuid)
             .bind(2, f.request.movie ? kMediaTypeVideo : kMediaTypeImage)
             .bind(3, o.height > 0 && o.width >= 2 * o.height ? 1 : 0)
@@ -871,9 +1143,9 @@ void PhotoStore::adopt(const std::vector<std::string>& originals, const std::vec
             .bind(12, o.latitude)
             .bind(13, o.longitude)
             .bind(14, o.duration)
-            .bind(15, std::max<std::int64_t>(f.revision, 1));
+            .bind(15, std::max<std::int64_t>(f.revision, 1))
+            .bind(16, deleted(f.relative));
         ok = ok && s.run();
-        added.push_back(uuid);
         return sqlite3_last_insert_rowid(db_);
     };
     // Oldest first, as an import adds them.
@@ -893,11 +1165,14 @@ void PhotoStore::adopt(const std::vector<std::string>& originals, const std::vec
                     "INSERT INTO edit(asset_id, render_path, format_identifier, format_version, data, "
                     "base_revision) VALUES(?, ?, ?, '1', x'', ?)");
         e.bind(1, it->second).bind(2, f.relative).bind(3, std::string(kAdoptedEditFormat)).bind(4, f.revision - 1);
-        Statement u(db_, "UPDATE asset SET revision = ?, width = ?, height = ? WHERE id = ?");
+        Statement u(db_,
+                    "UPDATE asset SET revision = ?, width = ?, height = ?, trashed_date = COALESCE(trashed_date, ?) "
+                    "WHERE id = ?");
         u.bind(1, std::max<std::int64_t>(f.revision, 1))
             .bind(2, f.facts.width)
             .bind(3, f.facts.height)
-            .bind(4, it->second);
+            .bind(4, deleted(f.relative))
+            .bind(5, it->second);
         ok = ok && e.run() && u.run();
         it->second = 0;  // one edit each
     }
@@ -910,7 +1185,7 @@ void PhotoStore::adopt(const std::vector<std::string>& originals, const std::vec
         exec(db_, "ROLLBACK");
         return;
     }
-    report.adopted = std::move(added);
+    reach(KillPoint::AfterAdoption);
 }
 
 std::vector<std::string> SweepReport::notices() const {
@@ -1061,9 +1336,10 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
         *error = std::move(e);
         return false;
     };
-    // Copies a file into staging/, flushes it, and links it to `relative` (the staged twin
-    // marks it as uncommitted until the transaction ends).
-    auto place = [&](const std::string& source, const std::string& relative) -> NSErrorPtr {
+    // Copies a file (or writes a text) into staging/, flushes it, and links it to `relative`
+    // (the staged twin marks it as uncommitted until the transaction ends).
+    auto place = [&](const std::string& source, const std::string& relative,
+                     const std::string* text = nullptr) -> NSErrorPtr {
         const std::string twin = root_ + "/staging/" + fs::path(relative).filename().string();
         const std::string final = absolutePath(relative);
         int err = 0;
@@ -1072,12 +1348,17 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
         fs::create_directories(fs::path(final).parent_path(), ec);
         if (ec) return fileError(ec.value(), fs::path(final).parent_path().string());
         ::unlink(twin.c_str());
-        if (!copyFlushed(source, twin, &err, &reading))
+        if (text) {
+            if ((err = writeFlushed(*text, twin)) != 0) return fileError(err, twin);
+        } else if (!copyFlushed(source, twin, &err, &reading)) {
             return reading ? PhotosError(kPhotosErrorInvalidResource, "The file to add could not be read.",
                                          source + ": " + std::strerror(err))
                            : fileError(err, twin);
+        }
         staged.push_back(twin);
         reach(KillPoint::AfterStaging);
+        // A text replaces what is there: a mark left by a delete that never committed.
+        if (text) ::unlink(final.c_str());
         if (::link(twin.c_str(), final.c_str()) != 0) return fileError(errno, final);
         written.push_back(final);
         if (!fsyncPath(fs::path(final).parent_path().string(), O_RDONLY | O_DIRECTORY)) return fileError(errno, final);
@@ -1219,6 +1500,11 @@ bool PhotoStore::commit(const ChangeSet& changes, NSErrorPtr* error) {
     for (auto& uuid : changes.deletions) {
         auto asset = liveAsset(uuid);
         if (!asset) return notFound(uuid);
+        // Its files are marked first, where an index made anew reads the delete again.
+        const std::string mark = deletionMarkText(date);
+        for (const std::string* file : {&asset->originalPath, asset->edit ? &asset->edit->renderPath : nullptr})
+            if (file)
+                if (NSErrorPtr e = place("", deletionMark(*file), &mark)) return fail(e);
         Statement s(db_, "UPDATE asset SET trashed_date = ?, revision = revision + 1 WHERE id = ?");
         if (!s.bind(1, date).bind(2, asset->id).run() || !log("delete", uuid)) return refused();
     }

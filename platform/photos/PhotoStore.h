@@ -5,8 +5,11 @@
 //   library.sqlite                 WAL, synchronous FULL, foreign keys, 5 s busy timeout;
 //                                  the schema version in user_version
 //   library.lock                   flock: shared while open, exclusive only for the sweep
+//   library.rebuild                while the index is being made anew or files are taken back
+//                                  in: what was lost and why, until that work has finished
 //   originals/<2 hex>/<UUID>.<ext> each written once, read-only
 //   renders/<2 hex>/<UUID>.r<rev>.jpg   one upright JPEG per edit revision
+//   <file>.deleted                 beside each file of a deleted photo: the date of the delete
 //   staging/                       files on their way in
 //   inputs/                        hard links handed out as edit inputs
 //
@@ -18,6 +21,11 @@
 // first recorded in the index as removable, in the change's own transaction, and unlinked
 // after it.
 //
+// A delete marks the photo's files (its original and its render) with a `.deleted` file beside
+// each, placed as a change's file is, before the row is marked: the index is not the only
+// record of a person's delete, so an index made anew, or an older copy of it, cannot bring the
+// photo back. The marks go with the files when the trash is purged, after them.
+//
 // The sweep runs when a process opens the library and no other process has it open. It
 // removes only what the index records as removable, the files in staging/ and inputs/, and
 // the uncommitted twins above. Nothing else is deleted: a photo file the index does not name
@@ -26,10 +34,15 @@
 // original (without adjustment data, as an edit made elsewhere) or else a photo of its own.
 // A missing or empty index is made anew and filled so; an index that cannot be read is set
 // aside under a dated name (library.sqlite.damaged-<date>, with its -wal and -shm) and the
-// library is rebuilt the same way. The report says what was done, for the person to be told.
+// library is rebuilt the same way. A file with a deletion mark is taken back as deleted, and a
+// listed photo whose file is marked is deleted again. The report says what was done, for the
+// person to be told. Before the index is replaced, or files are taken back into it, the reason
+// and what is lost are written to library.rebuild, which is removed only once the work has
+// finished: every opening until then, also after a kill, reports the whole of it.
 //
 // Every method is safe to call from any thread (one connection, serialised by a lock).
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -51,6 +64,8 @@ inline constexpr std::size_t kMaxAdjustmentDataBytes = 1 << 20;
 inline constexpr double kTrashRetentionSeconds = 30 * 24 * 3600.0;
 // 2: the `adopted` mark and the removable files.
 inline constexpr int kSchemaVersion = 2;
+// The ending of the file that marks a deleted photo's file, beside it.
+inline constexpr const char* kDeletionMarkSuffix = ".deleted";
 // The format of an edit adopted from a render alone: no editor can continue it.
 inline constexpr const char* kAdoptedEditFormat = "adopted";
 
@@ -133,18 +148,31 @@ struct SweepReport {
     int workFilesRemoved = 0;                // staging/ and inputs/
     int filesRemoved = 0;                    // recorded as removable, or never committed
     int trashPurged = 0;                     // assets trashed more than 30 days ago
-    std::vector<std::string> adopted;        // uuids of files indexed again (with their renders)
-    std::vector<std::string> unreadable;     // photo files kept that could not be indexed
-    std::vector<std::string> missing;        // uuids of rows whose file is gone (rows kept)
-    std::vector<std::string> newlyMissing;   // of those, the ones not known to be gone before
-    std::string failure;                     // why the files could not be adopted, if so
+    // uuids of the photos indexed again from their files (with their renders), not deleted ones;
+    // all since the rebuild began, when an earlier opening was stopped in the middle of it
+    std::vector<std::string> adopted;
+    std::vector<std::string> unreadable;    // photo files kept that could not be indexed
+    std::vector<std::string> missing;       // uuids of rows whose file is gone (rows kept)
+    std::vector<std::string> newlyMissing;  // of those, the ones not known to be gone before
+    std::string failure;                    // why the files could not be adopted, if so
 
     // One line for each thing the person should know, empty when all was well.
     std::vector<std::string> notices() const;
 };
 
-// Where a test can make the process die (SIGKILL) in the middle of a commit or a sweep.
-enum class KillPoint { None, AfterStaging, AfterLink, InCommitHook, AfterCommit, DuringSweep };
+// Where a test can make the process die (SIGKILL) in the middle of a commit, a sweep or a
+// rebuild (once it is recorded, once the new index is made, once the files are taken back in).
+enum class KillPoint {
+    None,
+    AfterStaging,
+    AfterLink,
+    InCommitHook,
+    AfterCommit,
+    DuringSweep,
+    AfterRebuildRecorded,
+    AfterIndexMade,
+    AfterAdoption,
+};
 void SetKillPoint(KillPoint point);
 
 // The error domain and codes of the library's failures.
@@ -212,12 +240,32 @@ private:
     bool createOrMigrate(std::int64_t version, NSErrorPtr* error);
     void sweep();
     void removeRecorded(SweepReport& report);
-    void adopt(const std::vector<std::string>& originals, const std::vector<std::string>& renders, SweepReport& report);
+    // Deletion marks found, by the file they mark: the date of the delete.
+    using DeletionMarks = std::map<std::string, double>;
+    void adopt(const std::vector<std::string>& originals, const std::vector<std::string>& renders,
+               const DeletionMarks& marks, SweepReport& report);
+    void honourDeletions(const DeletionMarks& marks);
+    void markTrashedFiles();
+
+    // What library.rebuild records: why the index is made anew (Sound: files taken back into
+    // a sound index), the index's names set aside (its own first), and the first row that the
+    // work may have added.
+    struct Rebuild {
+        SweepReport::Index index = SweepReport::Index::Sound;
+        std::string reason;
+        std::vector<std::string> asides;  // file names in the library's folder
+        std::int64_t firstRow = 0;
+    };
+    void readRebuild();
+    bool recordRebuild(const Rebuild& rebuild, NSErrorPtr* error);
+    void finishRebuild();
+    void reportRebuild();
 
     std::string root_;
     sqlite3* db_ = nullptr;
     int lockFd_ = -1;
-    bool alone_ = false;  // holds the lock exclusively (while opening)
+    bool alone_ = false;              // holds the lock exclusively (while opening)
+    std::optional<Rebuild> rebuild_;  // the unfinished rebuild, recorded in library.rebuild
     mutable std::recursive_mutex mutex_;
     SweepReport sweepReport_;
 };

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <fstream>
@@ -145,6 +146,113 @@ TEST_F(PhotoLibraryDamageTest, ALostEmptiedUnreadableOrOlderIndexIsRebuiltFromTh
         library = open();
         EXPECT_TRUE(library->store().sweepReport().notices().empty())
             << joined(library->store().sweepReport().notices());
+        expectWhole(before, library->store());
+    }
+}
+
+TEST_F(PhotoLibraryDamageTest, ADeletedPhotoStaysDeletedWhateverBecomesOfTheIndexAndGoesWhenItsTimeIsUp) {
+    struct Damage {
+        const char* name;
+        std::function<void(PhotoLibraryDamageTest&)> apply;  // to the closed library
+        const char* notice;                                  // nullptr: nothing to say
+    } damages[] = {
+        {"missing", [](auto& t) { fs::remove(t.index()); }, "made anew from the 3 photos"},
+        {"garbage", [](auto& t) { std::ofstream(t.index(), std::ios::trunc) << std::string(8192, 'x'); },
+         "made from the 3 photos"},
+        {"an older copy, from before the deletes",
+         [](auto& t) { fs::copy_file(t.root / "copy.sqlite", t.index(), fs::copy_options::overwrite_existing); },
+         nullptr},
+        {"missing, in a library whose deletes were made before they were marked",
+         [](auto& t) {
+             for (auto& e : fs::recursive_directory_iterator(t.libraryPath))
+                 if (e.path().extension() == photos::kDeletionMarkSuffix) fs::remove(e.path());
+             t.library = t.open();  // a sound index: the files of its deleted photos are marked
+             t.library.reset();
+             fs::remove(t.index());
+         },
+         "made anew from the 3 photos"},
+    };
+    for (auto& d : damages) {
+        SCOPED_TRACE(d.name);
+        TearDown();
+        SetUp();
+        // Five photos, the last one edited; a copy of the index; then a plain and the edited one deleted.
+        auto before = fill(5);
+        fs::copy_file(index(), root / "copy.sqlite");
+        library = open();
+        const auto all = library->store().assets();
+        const std::vector<std::string> gone{all[1].uuid, all[4].uuid};
+        ASSERT_TRUE(library->performChangesAndWait(
+            [&] {
+                PHAssetChangeRequest::deleteAssets({asset(gone[0]), asset(gone[1])});
+            },
+            nullptr));
+        const double deletedOn = *library->store().asset(gone[0])->trashedDate;
+        const std::string render = library->store().asset(gone[1])->edit->renderPath;
+        std::set<std::string> goneFiles{all[1].originalPath, all[4].originalPath, render};
+        library.reset();
+        d.apply(*this);
+
+        library = open();
+        ASSERT_TRUE(library);
+        const auto notices = library->store().sweepReport().notices();
+        if (d.notice) {
+            ASSERT_EQ(notices.size(), 1u) << joined(notices);
+            EXPECT_NE(notices[0].find(d.notice), std::string::npos) << notices[0];
+        } else {
+            EXPECT_TRUE(notices.empty()) << joined(notices);
+        }
+        // The deleted photos are listed as deleted, on the day they were, with their files.
+        expectWhole(before, library->store());
+        std::set<std::string> deletedFiles;
+        for (auto& r : library->store().assets(true)) {
+            if (!r.trashedDate) continue;
+            EXPECT_EQ(*r.trashedDate, deletedOn);
+            deletedFiles.insert(r.originalPath);
+            if (r.edit) deletedFiles.insert(r.edit->renderPath);
+        }
+        EXPECT_EQ(deletedFiles, goneFiles);
+        EXPECT_EQ(library->store().assets().size(), 3u);
+        EXPECT_EQ(PHAsset::fetchAssetsWithOptions({}, library)->count(), 3u);
+
+        // Thirty days on, their files go, marks and all, and the next index made anew is of
+        // the three photos kept.
+        library.reset();
+        sqlite3* db;
+        ASSERT_EQ(sqlite3_open(index().c_str(), &db), SQLITE_OK);
+        sqlite3_exec(db, "UPDATE asset SET trashed_date = 1 WHERE trashed_date IS NOT NULL", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        library = open();
+        EXPECT_EQ(library->store().sweepReport().trashPurged, 2);
+        for (auto& file : goneFiles) {
+            EXPECT_FALSE(fs::exists(libraryPath + "/" + file)) << file;
+            EXPECT_FALSE(fs::exists(libraryPath + "/" + file + photos::kDeletionMarkSuffix)) << file;
+        }
+        library.reset();
+        fs::remove(index());
+        library = open();
+        EXPECT_EQ(library->store().assets(true).size(), 3u);
+    }
+}
+
+TEST_F(PhotoLibraryDamageTest, ARebuildRecordThisProgramDidNotWriteIsMovedAsideAndTheLibraryOpensWhole) {
+    const auto before = fill(3);
+    const std::string record = libraryPath + "/library.rebuild";
+    const std::function<void()> damages[] = {
+        [&] { std::ofstream(record) << std::string(300, 'x'); },
+        [&] { std::ofstream(record) << "index missing\n"; },
+        [&] { fs::create_directories(record + "/inside"); },
+        [&] { ASSERT_EQ(::mkfifo(record.c_str(), 0644), 0); },
+    };
+    for (auto& damage : damages) {
+        library.reset();
+        damage();
+        library = open();
+        ASSERT_TRUE(library);
+        const auto notices = library->store().sweepReport().notices();
+        ASSERT_EQ(notices.size(), 1u) << joined(notices);
+        EXPECT_NE(notices[0].find("moved aside as " + record + ".damaged-"), std::string::npos) << notices[0];
+        EXPECT_FALSE(fs::exists(fs::symlink_status(record)));
         expectWhole(before, library->store());
     }
 }
