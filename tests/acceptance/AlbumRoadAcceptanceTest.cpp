@@ -2,11 +2,13 @@
 // `tavorin import`: an edit saved in a strong mode, still there after a relaunch, and a revert
 // that waits for the library's question ("Don't Allow" keeps the edit) and gives the original
 // back byte for byte; album editing that opens a colourful photograph as colourful as it is; a
-// delete, asked about the same way, that takes the photo out of the grid and the library.
+// delete, asked about the same way, that takes the photo out of the grid and the library, and
+// keeps it out when the library's index is lost and made anew from the files.
 // Headless, on the manual clock, driven only by a script of taps, drags and keys; judged by the
 // screenshots, the files and the library's rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -140,7 +142,7 @@ TEST(AlbumRoad, AlbumEditingAtNeutralKeepsAColourfulPhotographColourful) {
                          own, " (within ", kSaturationKept * 100, "%)"));
 }
 
-TEST(AlbumRoad, ADeletedPhotoIsGoneFromTheGridAndFromTheLibrary) {
+TEST(AlbumRoad, ADeletedPhotoIsGoneFromTheGridAndTheLibraryAndStaysGoneWhenTheIndexIsMadeAnew) {
     TavorinProfile profile("delete");
     profile.returningUser();
     const fs::path mountains = profile.scaledPhotograph(kMountains, 512),
@@ -178,6 +180,42 @@ TEST(AlbumRoad, ADeletedPhotoIsGoneFromTheGridAndFromTheLibrary) {
     EXPECT_SENTENCE(rows.size() == 1u, Said("the library lists ", rows.size(), " photo after the delete"));
     EXPECT_SENTENCE(profile.rows().size() == 2u && (profile.rows()[0].trashed != profile.rows()[1].trashed),
                     "the deleted photo's row is marked deleted, the other's is not");
+
+    // The index is lost while the program is not running; the photos' files are all still there.
+    fs::path deleted;
+    for (const LibraryRow& row : profile.rows())
+        if (row.trashed) deleted = row.original;
+    ASSERT_FALSE(deleted.empty());
+    const std::string deletedBytes = ReadText(deleted);
+    for (const char* name : {"library.sqlite", "library.sqlite-wal", "library.sqlite-shm"})
+        fs::remove(profile.library() / name);
+    Script look;
+    look.launch()
+        .shot("alert.png")
+        .key("Escape", 1, "the photo library's alert answered: OK")
+        .tap(phone::kAlbumButton, 1.2, "the album button: the grid of all photos")
+        .shot("grid-rebuilt.png");
+    const Outcome again = profile.runScript(look.text());
+    ASSERT_EQ(again.status, 0) << again.err;
+
+    EXPECT_SENTENCE(again.err.find("index was missing; it was made anew from the 1 photo in the library's folder; "
+                                   "albums and the settings of edits could not be recovered") != std::string::npos,
+                    "the next start says the index was made anew from the 1 photo kept, and what was lost");
+    const double box = Screenshot(profile.shot("alert.png")).meanColour({60, 260, 255, 120}).brightness();
+    EXPECT_SENTENCE(box > 0.8, Said("an alert says it over the camera (brightness ", box, " where it stands)"));
+    const Screenshot rebuilt(profile.shot("grid-rebuilt.png"));
+    const double keptAgain = rebuilt.meanDifference(before, phone::GridCellRegion(0));
+    const double stillEmpty = rebuilt.brightnessSpread(phone::GridCellRegion(1));
+    EXPECT_SENTENCE(keptAgain < kSameLook, Said("the photo kept is first in the grid again (", keptAgain, " apart)"));
+    EXPECT_SENTENCE(stillEmpty < 0.02,
+                    Said("the deleted photo has not come back into the grid (brightness spread ", stillEmpty, ")"));
+    EXPECT_SENTENCE(
+        profile.rows().size() == 2u && profile.photos().size() == 1u,
+        Said("the new index lists ", profile.rows().size(), " photos, ", profile.photos().size(), " not deleted"));
+    const std::vector<LibraryRow> all = profile.rows();
+    EXPECT_SENTENCE(std::any_of(all.begin(), all.end(), [&](auto& r) { return r.trashed && r.original == deleted; }),
+                    "the deleted photo's row is marked deleted, its file kept for the days a delete keeps it");
+    EXPECT_SENTENCE(!deletedBytes.empty() && ReadText(deleted) == deletedBytes, "its file is unchanged");
 }
 
 }  // namespace
