@@ -5,7 +5,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/tools/setup.sh"
 "$root/tools/check-format.sh"
 build="$root/build/asan"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTAVORIN_SANITIZE=ON >/dev/null
+"$root/tools/configure.sh" "$build" -DCMAKE_BUILD_TYPE=Debug -DTAVORIN_SANITIZE=ON
 cmake --build "$build" -j "$(nproc)"
 # The leak checker's record of dynamically loaded thread-local storage can be left corrupt by
 # the GL driver's libraries, which makes the checker itself crash at exit; it is not needed
