@@ -3,7 +3,7 @@
 # `tools/check-format.sh --fix` lays them out in place. A .clang-format that clang-format cannot
 # read fails the check, whatever the sources look like.
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+root="$(cd "$(dirname "$0")/.." && pwd -P)"
 cd "$root"
 if ! command -v clang-format >/dev/null; then
   echo "clang-format is missing (tools/setup.sh installs it)" >&2
