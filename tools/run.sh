@@ -6,6 +6,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/release"
 # The build's own output is kept back; a first build takes minutes, so say what is going on.
 echo "building tavorin (optimised, in ${build#"$root"/})…" >&2
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+"$root/tools/configure.sh" "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" --target tavorin >/dev/null
 exec "$build/app/tavorin" "$@"

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The layering check fires: faults planted in a small fixture tree and in a copy of the real
-sources (an upward include, a member defined outside its class's folder, folders including
-each other, the README out of order) each fail it, naming where; the unplanted trees pass.
+sources (an upward include, in quotes or angle brackets, a member defined outside its class's
+folder, folders including each other, the README out of order) each fail it, naming where; the
+unplanted trees, with their system headers in angle brackets, pass.
 
 Usage: check_layering_test.py <source root> <layer>...
 """
@@ -44,7 +45,8 @@ FIXTURE = {
     'mid/M.h': '#pragma once\n#include "base/b/B.h"\n\nclass M;\n',
     'mid/M.cpp': '#include "mid/M.h"\n\nnamespace {\nstruct Local {\n    void run();\n};\n}\n\n'
                  'void Local::run() { A().f(); }\n',
-    'top/T.cpp': '#include "mid/M.h"\n#include "base/a/A.h"\n\nint main() { return B().g(); }\n',
+    'top/T.cpp': '#include <sqlite3.h>\n#include <SDL2/SDL.h>\n#include <vector>\n\n#include "mid/M.h"\n'
+                 '#include <base/a/A.h>\n\nint main() { return B().g(); }\n',
 }
 
 
@@ -72,10 +74,12 @@ class FixtureTest(unittest.TestCase):
              'base/a/A.h:6: includes mid/M.h, of the layer mid/ above base/'),
             ('an upward include from a source file', 'mid/M.cpp', '#include "top/T.cpp"\n',
              'mid/M.cpp:10: includes top/T.cpp, of the layer top/ above mid/'),
+            ('an upward include in angle brackets', 'base/a/A.h', '#include <mid/M.h>\n',
+             'base/a/A.h:6: includes mid/M.h, of the layer mid/ above base/'),
             ('a member defined in a lower folder', 'base/b/B.cpp', 'void A::h() {}\n',
              'base/b/B.cpp:4: defines A::h, a member of a class declared in base/a/'),
             ('a member defined in a higher layer', 'top/T.cpp', 'int B::k = 2;\n',
-             'top/T.cpp:5: defines B::k, a member of a class declared in base/b/'),
+             'top/T.cpp:9: defines B::k, a member of a class declared in base/b/'),
             ('a member defined inline in another folder\'s header', 'mid/M.h',
              'inline int B::g() const { return 2; }\n', 'mid/M.h:5: defines B::g, a member of a class declared in base/b/'),
             ('folders of a layer in a loop', 'base/a/A.cpp', '#include "base/b/B.h"\n',
@@ -157,6 +161,8 @@ class RealTreeTest(unittest.TestCase):
              '#include "app/AmbrelViewController.h"\n', 'includes app/AmbrelViewController.h, of the layer app/'),
             ('the engine core including the toolkit', 'engine/Bitmap.h', '#include "platform/uikit/UIView.h"\n',
              'includes platform/uikit/UIView.h: the engine core'),
+            ('the modes including the graphics view in angle brackets', 'modes/ModeLibrary.h',
+             '#include <engine/view/GraphicsView.h>\n', 'includes engine/view/GraphicsView.h, of the layer engine/view/'),
             ('the toolkit including the photo library', 'ui/widgets/GridView.cpp',
              '#include "library/saving/UIImage+CameraUtility.h"\n', 'of the layer library/ above ui/'),
             ('a view member defined by the camera', 'camera/capture/GraphicsView+Planted.cpp',

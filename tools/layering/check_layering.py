@@ -7,7 +7,7 @@ The layers are the top source folders in the order they build on each other, low
 (the top CMakeLists.txt's TAVORIN_LAYERS). A file belongs to the layer of the longest layer
 folder holding it (engine/view/ is a layer of its own above engine/). The check fails, naming
 file and line, when
-- a file includes a project header of a layer above its own;
+- a file includes a project header of a layer above its own (in quotes or angle brackets);
 - the folders inside one layer include each other in a loop (one way down, at every depth);
 - a layer includes a folder it is kept apart from although that folder lies below it
   (NARROWER, with its reason);
@@ -43,7 +43,9 @@ NARROWER = [
 # included header) and "member" (what: the class whose members the file defines).
 EXCEPTIONS = []
 
-INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+# An include in quotes or in angle brackets: the source root is on the include path, so
+# <engine/Bitmap.h> names our header as "engine/Bitmap.h" does.
+INCLUDE = re.compile(r'^\s*#\s*include\s*(?:"([^"]+)"|<([^>]+)>)')
 # A class or struct with a body (not a forward declaration, not a scoped enum).
 CLASS = re.compile(r'(?<!enum )\b(?:class|struct)\s+(?:\[\[[^\]]*\]\]\s*)?([A-Za-z_]\w*)\s*(?:final\s*)?'
                    r'(?::(?!:)\s*[^;{}()]*)?\{')
@@ -82,9 +84,13 @@ class Layout:
                             found.append(path)
         return found
 
-    def resolve(self, source, name):
-        """The project header an include names, relative to the root, or None."""
-        for candidate in (name, os.path.normpath(os.path.join(os.path.dirname(source), name))):
+    def resolve(self, source, name, quoted=True):
+        """The project header an include names, relative to the root, or None (a system header,
+        which is no file under a layer). Only quotes look beside the including file too."""
+        candidates = [name]
+        if quoted:
+            candidates.append(os.path.normpath(os.path.join(os.path.dirname(source), name)))
+        for candidate in candidates:
             if os.path.isfile(os.path.join(self.root, candidate)) and self.layer_of(candidate):
                 return candidate.replace(os.sep, '/')
         return None
@@ -166,7 +172,7 @@ def check(root, layers, exceptions=EXCEPTIONS, narrower=NARROWER):
         layer = layout.layer_of(path)
         for number, line in enumerate(texts[path].splitlines(), 1):
             m = INCLUDE.match(line)
-            header = m and layout.resolve(path, m.group(1))
+            header = m and layout.resolve(path, m.group(1) or m.group(2), quoted=m.group(1) is not None)
             if not header:
                 continue
             target = layout.layer_of(header)
