@@ -77,6 +77,11 @@ public:
         std::ofstream(folder_ / "config" / "tavorin" / "defaults.json") << settings << "}}\n";
     }
 
+    // The GL driver keeps its shader cache in the profile's cache folder, as on a person's
+    // machine, so that a later run finds its programs built. Off by default: each case builds
+    // them as a first run does.
+    void keepShaderCache() { shaderCache_ = true; }
+
     // A wallpaper scaled down to `longSide` pixels as a JPEG in the profile's folder: a real
     // photograph small enough for the debug program to render at once.
     fs::path scaledPhotograph(const fs::path& wallpaper, std::uint32_t longSide) const {
@@ -123,7 +128,7 @@ public:
         ::setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
         ::setenv("XDG_CACHE_HOME", (folder_ / "cache").c_str(), 1);
         ::setenv("TAVORIN_DESKTOP_OPENERS", "0", 1);
-        ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+        if (!shaderCache_) ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
         ::unsetenv("TAVORIN_PHOTO_LIBRARY");
         ::unsetenv("TAVORIN_LOCATION");
         ::unsetenv("SDL_VIDEODRIVER");
@@ -221,6 +226,7 @@ public:
 
 private:
     fs::path folder_;
+    bool shaderCache_ = false;
 };
 
 // Whether two files hold the same bytes.

@@ -90,6 +90,26 @@ public:
         return Screenshot(std::move(*bitmap), a.width / kScreenWidth);
     }
 
+    // A region of what the window shows (points), each pixel as 0xRRGGBB: quick enough to be
+    // read many times a second. Empty when the server gave nothing.
+    std::vector<std::uint32_t> pixels(Region r) {
+        const double s = scale();
+        XImage* image =
+            XGetImage(display_, window_, static_cast<int>(r.x * s), static_cast<int>(r.y * s),
+                      static_cast<unsigned>(r.width * s), static_cast<unsigned>(r.height * s), AllPlanes, ZPixmap);
+        std::vector<std::uint32_t> out;
+        if (!image) return out;
+        out.reserve(static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height));
+        for (int y = 0; y < image->height; ++y)
+            for (int x = 0; x < image->width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                out.push_back(std::uint32_t(channel(pixel, image->red_mask)) << 16 |
+                              std::uint32_t(channel(pixel, image->green_mask)) << 8 | channel(pixel, image->blue_mask));
+            }
+        XDestroyImage(image);
+        return out;
+    }
+
     // Waits up to `seconds` until what the window shows stays the same for half a second
     // (nothing moving); whether it came to rest.
     bool waitUntilStill(double seconds) {
