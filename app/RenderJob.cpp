@@ -607,7 +607,8 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
     if (!decoded()) return kExitFailure;
     renderer->setProgress(ProgressPrinter(err, options.quiet, width, height));
     std::pair<uint32_t, uint32_t> written;
-    if (type == platform::ImageFileType::JPEG && orientation == 0) {
+    if (type == platform::ImageFileType::JPEG && orientation == 0 &&
+        renderer->rendersInRows(photo.width(), photo.height())) {
         if (const int status = RenderStreamed(std::move(renderer), photo, properties, input, output, err))
             return status;
         written = {photo.width(), photo.height()};
