@@ -26,6 +26,7 @@ void PrintUsage(std::ostream& out) {
 }
 
 int Run(const Options& options, std::ostream& err) {
+    platform::EAGLContext::prepareDriver();  // before any thread starts
     HeapReuse::KeepFreedBuffers();
     UIDeviceProfile profile = options.device == "pad" ? UIDeviceProfile::pad() : UIDeviceProfile::phone();
     if (!options.forceTouch) profile.forceTouchCapability = UIForceTouchCapability::Unavailable;

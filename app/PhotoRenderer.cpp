@@ -149,6 +149,10 @@ std::shared_ptr<sBitmap> PhotoRenderer::render(const platform::PackedRGB& photo,
     return render(photo.pixels.data(), photo.width, photo.height, kPixelFormatRGB, orientation);
 }
 
+bool PhotoRenderer::rendersInRows(uint32_t width, uint32_t height) {
+    return AmbrelGraphicsController::RendersInStrips(static_cast<int32_t>(width), static_cast<int32_t>(height));
+}
+
 bool PhotoRenderer::renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows) {
     return renderRows(photo.pixels.data(), photo.width, photo.height, EngineFormat(photo.format), rows);
 }

@@ -76,8 +76,9 @@ public:
     // their memory instead of adding to it: a preview is drawn again after renderPreview.
     std::shared_ptr<sBitmap> render(const platform::ImageBitmap& photo, int64_t orientation);
     // The same render handed over a strip of rows at a time as each is finished (see
-    // AmbrelGraphicsController::RenderToRows), the pixels in the stored position. False when
-    // the render failed or `rows` stopped it.
+    // AmbrelGraphicsController::RenderToRows), the pixels in the stored position, for a photo
+    // that renders in strips (rendersInRows). False when the render failed or `rows` stopped it.
+    static bool rendersInRows(uint32_t width, uint32_t height);
     bool renderRows(const platform::ImageBitmap& photo, const BitmapRowSink& rows);
     // The same two from packed R,G,B pixels (an opaque photo in three quarters of the memory).
     std::shared_ptr<sBitmap> render(const platform::PackedRGB& photo, int64_t orientation);

@@ -29,6 +29,7 @@
 #include "gpu/Device.h"
 #include "model/Type.h"
 #include "platform/imageio/ImageIO.h"
+#include "platform/opengles/EAGLContext.h"
 
 namespace fs = std::filesystem;
 
@@ -550,6 +551,7 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
     // reduced scale, a fraction of the full decode's work, so that the preview renders while
     // the full decode still runs; any other photo's preview is reduced from its full decode.
     platform::ImageIOError readError, previewError;
+    platform::EAGLContext::prepareDriver();  // before the decoding threads start
     const std::unique_ptr<platform::ImageSource> source = platform::ImageSource::createWithFile(input, &readError);
     if (!source) {
         Report(err, "read", input, readError.message);
@@ -605,7 +607,8 @@ int Run(const Options& options, std::ostream& out, std::ostream& err) {
     if (!decoded()) return kExitFailure;
     renderer->setProgress(ProgressPrinter(err, options.quiet, width, height));
     std::pair<uint32_t, uint32_t> written;
-    if (type == platform::ImageFileType::JPEG && orientation == 0) {
+    if (type == platform::ImageFileType::JPEG && orientation == 0 &&
+        renderer->rendersInRows(photo.width(), photo.height())) {
         if (const int status = RenderStreamed(std::move(renderer), photo, properties, input, output, err))
             return status;
         written = {photo.width(), photo.height()};

@@ -213,11 +213,15 @@ public:
                                                 int32_t cropHeight, int32_t cropX, int32_t cropY, int32_t outputWidth,
                                                 int32_t outputHeight, int64_t orientation, int32_t format,
                                                 const PixelSource& pixels);
+    // Whether a photo of this size renders in strips: a strip spans the whole width, and its
+    // textures (grown by a texel where the size rule asks, as for a row of a power of two)
+    // must fit the texture limit. Otherwise it renders tile by tile.
+    static bool RendersInStrips(int32_t width, int32_t height);
     // The whole photo at its own size, strip by strip, each strip's rows handed to `rows` as
     // soon as they are read back instead of gathered into one bitmap (the pixels in the stored
     // position). A false from `rows` stops the render. False when the render could not be done
     // (as for RenderToImage) or was stopped; true once every row has been handed over. The
-    // photo's width must fit the texture limit.
+    // photo must render in strips (RendersInStrips).
     using RowSink = BitmapRowSink;
     bool RenderToRows(int32_t width, int32_t height, int32_t format, const PixelSource& pixels, const RowSink& rows);
     // Frees what only the preview draws with: its variant of every program, the working

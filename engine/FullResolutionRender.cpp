@@ -397,7 +397,7 @@ std::shared_ptr<sBitmap> AmbrelGraphicsController::RenderToImage(int32_t inW, in
                                                                  int32_t outH, int64_t orientation, int32_t format,
                                                                  const void* pixels) {
     const PixelSource source = [pixels] { return pixels; };
-    if (inW == cropW && inH == cropH && outW <= MaxTextureSize() && cropX <= 0 && cropY <= 0)
+    if (inW == cropW && inH == cropH && RendersInStrips(outW, outH) && cropX <= 0 && cropY <= 0)
         return RenderToImageStrips(inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format, source);
     return RenderToImageTiles(inW, inH, cropW, cropH, cropX, cropY, outW, outH, orientation, format, source);
 }
@@ -426,9 +426,16 @@ void AmbrelGraphicsController::ReleasePreviewResources() {
     inputReconfigureRequested = true;
 }
 
+bool AmbrelGraphicsController::RendersInStrips(int32_t width, int32_t height) {
+    // A strip is as high as the photo or higher than a texel, so the photo's own height tells.
+    int32_t textureWidth = width, textureHeight = height;
+    AdjustTextureSize(width, height, textureWidth, textureHeight);
+    return textureWidth <= MaxTextureSize();
+}
+
 bool AmbrelGraphicsController::RenderToRows(int32_t width, int32_t height, int32_t format, const PixelSource& pixels,
                                             const RowSink& rows) {
-    if (!rows || width > MaxTextureSize()) return false;
+    if (!rows || !RendersInStrips(width, height)) return false;
     const sFullResolutionJob job{width, height, width, height, 0, 0, width, height, 0, format};
     return CFullResolutionRender(*this, job, true, &rows).Render(pixels);
 }

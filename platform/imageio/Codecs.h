@@ -28,7 +28,10 @@ std::uint64_t pixelsHeld(std::uint64_t bytes, double ratio, double bitsPerPixel)
 bool isOpaque(const ImageBitmap& bitmap);
 
 // Header reading: fills the infos of every image of the data (one for JPEG and PNG).
-bool jpegReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo* info, ImageIOError* error);
+// A JPEG whose declared size is within the limits may have its scans read through already
+// (arithmetic coding, whose bytes bound no count of pixels).
+bool jpegReadInfo(const std::vector<std::uint8_t>& data, const ImageDecodeLimits& limits, ImageSource::ImageInfo* info,
+                  ImageIOError* error);
 bool pngReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo* info, ImageIOError* error);
 bool tiffReadInfo(const std::vector<std::uint8_t>& data, std::vector<ImageSource::ImageInfo>* infos,
                   ImageIOError* error);

@@ -199,7 +199,7 @@ std::unique_ptr<ImageSource> ImageSource::createWithData(std::vector<std::uint8_
     case ImageFileType::JPEG:
     case ImageFileType::PNG: {
         ImageInfo info;
-        ok = type == ImageFileType::JPEG ? jpegReadInfo(data, &info, error) : pngReadInfo(data, &info, error);
+        ok = type == ImageFileType::JPEG ? jpegReadInfo(data, limits, &info, error) : pngReadInfo(data, &info, error);
         infos.push_back(info);
         break;
     }

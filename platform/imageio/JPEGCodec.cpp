@@ -96,12 +96,41 @@ void onMessage(j_common_ptr cinfo, int level) {
 
 void onOutput(j_common_ptr) {}
 
+// Whether an arithmetic-coded scan's data has ended far before its picture does. Arithmetic
+// coding leaves out the zeros that end a scan (the decoder reads zeros past the data), and a
+// flat stretch of picture codes to nothing but zeros, so a plain picture of any size takes a few
+// bytes: unlike Huffman coding, the bytes bound no count of pixels. What a photograph never
+// shows is a scan that codes every block afresh (a sequential scan, a progressive one's first
+// pass over the DC) running out of data with most of the picture to come: among the wallpapers
+// re-encoded at every quality down to 1, sequential and progressive, at most a third of the rows
+// were left. A header whose size was made larger, or data cut off by a marker, leaves nearly all.
+bool scanDataEndedEarly(const jpeg_decompress_struct& c) {
+    constexpr JDIMENSION kMinRowsLeftPixels = 4'000'000;  // a small plain picture is no cost, whatever it is
+    const int marker = c.unread_marker;
+    if (!c.arith_code || marker == 0 || (marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7)) return false;
+    if ((c.progressive_mode && c.Ss != 0) || c.Ah != 0) return false;
+    if (c.input_iMCU_row >= c.total_iMCU_rows) return false;
+    const JDIMENSION rowsLeft = c.total_iMCU_rows - c.input_iMCU_row;
+    const double pixelsLeft = static_cast<double>(c.image_width) * c.image_height * rowsLeft / c.total_iMCU_rows;
+    return rowsLeft * 4 > c.total_iMCU_rows * 3 && pixelsLeft > kMinRowsLeftPixels;
+}
+
 void onProgress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (cinfo->is_decompressor && d->input_scan_number > kMaxScans) {
-        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (d->input_scan_number > kMaxScans) {
         err->code = ImageIOErrorCode::Corrupt;
         std::snprintf(err->message, sizeof err->message, "more than %d progressive scans", kMaxScans);
+        std::longjmp(err->jump, 1);
+    }
+    if (scanDataEndedEarly(*d)) {
+        err->code = ImageIOErrorCode::Truncated;
+        std::snprintf(err->message, sizeof err->message,
+                      "the image data ends at row %u of the %u x %u image it declares: it is damaged or cut short",
+                      static_cast<unsigned>(std::min<std::uint64_t>(
+                          std::uint64_t{d->input_iMCU_row} * d->image_height / d->total_iMCU_rows, d->image_height)),
+                      static_cast<unsigned>(d->image_width), static_cast<unsigned>(d->image_height));
         std::longjmp(err->jump, 1);
     }
 }
@@ -223,6 +252,24 @@ bool readPixels(Decoder* d, std::uint8_t* pixels, std::uint32_t width, std::uint
     return true;
 }
 
+// Decodes the scans at the smallest scale a row at a time, into no picture, for the checks
+// made while they decode (scanDataEndedEarly, lost pixels); false with the reason.
+bool scansCoverImage(Decoder* d) {
+    if (setjmp(d->err.jump)) return false;
+    jpeg_decompress_struct& c = d->cinfo;
+    c.scale_num = 1;
+    c.scale_denom = 8;
+    c.dct_method = JDCT_IFAST;
+    c.do_fancy_upsampling = FALSE;
+    d->err.inScans = true;
+    jpeg_start_decompress(&c);
+    JSAMPARRAY row = (*c.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&c), JPOOL_IMAGE,
+                                            c.output_width * static_cast<JDIMENSION>(c.output_components), 1);
+    while (c.output_scanline < c.output_height) jpeg_read_scanlines(&c, row, 1);
+    jpeg_abort_decompress(&c);
+    return true;
+}
+
 bool readPixels(Decoder* d, ImageBitmap* out) { return readPixels(d, out->pixels.data(), out->width, out->height, 4); }
 
 // CMYK to RGB in place. Files written by Adobe's software store the inks inverted.
@@ -308,7 +355,8 @@ bool finishCompress(JPEGRowCompressor* e) {
 
 }  // namespace
 
-bool jpegReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo* info, ImageIOError* error) {
+bool jpegReadInfo(const std::vector<std::uint8_t>& data, const ImageDecodeLimits& limits, ImageSource::ImageInfo* info,
+                  ImageIOError* error) {
     Decoder d;
     if (!readHeader(&d, &data, true)) {
         if (error) *error = errorFrom(d.err);
@@ -320,9 +368,20 @@ bool jpegReadInfo(const std::vector<std::uint8_t>& data, ImageSource::ImageInfo*
     info->hasAlpha = false;
     info->colorModel = isCMYK(d.cinfo) ? "CMYK" : d.cinfo.jpeg_color_space == JCS_GRAYSCALE ? "Gray" : "RGB";
     // Huffman coding spends at least one bit on each 8 x 8 block of the fullest component (its
-    // DC difference), so a byte holds at most 8 blocks of 64 one-byte samples. Arithmetic
-    // coding has no such floor.
-    if (!d.cinfo.arith_code) info->pixelsHeld = pixelsHeld(data.size(), 8 * 64, 8);
+    // DC difference), so a byte holds at most 8 blocks of 64 one-byte samples; progressive
+    // files likewise in their first DC scan, and lossless ones spend a bit on each sample.
+    // Arithmetic coding has no such floor: its scans are checked as they decode instead
+    // (scanDataEndedEarly).
+    const std::uint64_t huffmanHeld = pixelsHeld(data.size(), 8 * 64, 8);
+    if (!d.cinfo.arith_code) {
+        info->pixelsHeld = huffmanHeld;
+    } else if (std::uint64_t{info->width} * info->height > huffmanHeld &&
+               checkDimensions(info->width, info->height, limits, "JPEG", nullptr) && !scansCoverImage(&d)) {
+        // Fewer bytes than even Huffman coding would need: the scans are read through before a
+        // pixel's memory is taken, so that a damaged header costs no more than its file.
+        if (error) *error = errorFrom(d.err);
+        return false;
+    }
     info->exifOrientation = 1;
     for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next) {
         if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {

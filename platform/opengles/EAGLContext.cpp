@@ -2,10 +2,16 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <sstream>
 #include <vector>
@@ -72,6 +78,41 @@ EGLDisplay OpenPlatform(const std::string& platform) {
     return EGL_NO_DISPLAY;
 }
 
+// The folder the driver keeps its shader cache in (or under), as it chooses it; empty when it
+// would look the home folder up itself.
+std::string DriverCacheFolder() {
+    const auto named = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    if (std::string dir = named("MESA_SHADER_CACHE_DIR"); !dir.empty()) return dir;
+    if (std::string cache = named("XDG_CACHE_HOME"); !cache.empty()) return cache + "/mesa_shader_cache";
+    if (std::string home = named("HOME"); !home.empty()) return home + "/.cache/mesa_shader_cache";
+    return "";
+}
+
+// Why the folder cannot take the cache's writes, or empty when it can. A folder not made yet is
+// judged by the nearest one above it that exists, where it would be made.
+std::string CacheFolderRefusal(const std::string& folder) {
+    // The cache's index alone, mapped whole, takes 1.3 MB; its entries take more.
+    constexpr unsigned long long kLeastFreeBytes = 16ull << 20;
+    std::filesystem::path existing = folder;
+    struct stat st {};
+    while (::stat(existing.c_str(), &st) != 0) {
+        if (errno != ENOENT) return std::strerror(errno);
+        if (existing.parent_path() == existing) return "";  // nowhere at all: the driver goes on without
+        existing = existing.parent_path();
+    }
+    if (!S_ISDIR(st.st_mode)) return "";  // the driver cannot make its folder and goes on without
+    if (::access(existing.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+    struct statvfs fs {};
+    if (::statvfs(existing.c_str(), &fs) != 0) return "";
+    const unsigned long long free = static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize;
+    if (free < kLeastFreeBytes) return "only " + std::to_string(free >> 10) + " KiB free on its disk";
+    if (fs.f_files > 0 && fs.f_favail == 0) return "no file can be made on its disk";
+    return "";
+}
+
 struct OpenedDisplay {
     EGLDisplay display = EGL_NO_DISPLAY;
     std::string platform;
@@ -79,6 +120,7 @@ struct OpenedDisplay {
 
 const OpenedDisplay& Opened() {
     static const OpenedDisplay opened = [] {
+        EAGLContext::prepareDriver();
         // TAVORIN_EGL_PLATFORM names one platform to use alone, to try a machine's other paths.
         const char* asked = std::getenv("TAVORIN_EGL_PLATFORM");
         std::vector<std::string> order = {"surfaceless", "device", "default"};
@@ -110,6 +152,21 @@ F Proc(const char* name) {
 }
 
 }  // namespace
+
+void EAGLContext::prepareDriver() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (std::getenv("MESA_SHADER_CACHE_DISABLE")) return;
+        const std::string folder = DriverCacheFolder();
+        if (folder.empty()) return;
+        const std::string refusal = CacheFolderRefusal(folder);
+        if (refusal.empty()) return;
+        ::setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+        std::fprintf(stderr,
+                     "EGL: the GL driver's shader cache is off for this run: its folder %s cannot take writes (%s)\n",
+                     folder.c_str(), refusal.c_str());
+    });
+}
 
 std::unique_ptr<EAGLContext> EAGLContext::initWithAPI(EAGLRenderingAPI api,
                                                       std::shared_ptr<EAGLSharegroup> sharegroup) {

@@ -20,6 +20,16 @@ struct GLExtensionState;
 
 class EAGLContext {
 public:
+    // Readies what the GL driver reads from the environment as it loads; the first display
+    // opened does it by itself. The driver maps the files of its shader cache and dies of a bus
+    // error when their disk cannot fill them, so when the cache's folder cannot take writes (a
+    // full disk, no permission) the cache is turned off for this run, said once on standard
+    // error. The person's own choice stands: MESA_SHADER_CACHE_DISABLE set leaves it all alone,
+    // MESA_SHADER_CACHE_DIR names the folder looked at. The environment may change only while
+    // no other thread reads it: a program that starts threads before it opens a display calls
+    // this first.
+    static void prepareDriver();
+
     // Creates a context; with a sharegroup, objects are shared with the contexts of that group.
     // Returns null (and prints why) when no ES 2 context can be made on this machine.
     static std::unique_ptr<EAGLContext> initWithAPI(EAGLRenderingAPI api,

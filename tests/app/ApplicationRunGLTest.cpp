@@ -39,14 +39,20 @@ protected:
     void WriteScript(const std::string& name, const std::string& text) const { std::ofstream(folder / name) << text; }
 
     // Runs the program in the folder with its own XDG folders and no display; `arguments`
-    // already quoted. The child's exit-time leak scan is off, as for the render's runs.
-    Outcome Run(const std::string& arguments) const {
-        const std::string command =
-            "cd '" + folder.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER" +
-            " XDG_CONFIG_HOME='" + (folder / "config").string() + "' XDG_DATA_HOME='" + (folder / "data").string() +
-            "' XDG_CACHE_HOME='" + (folder / "cache").string() + "'" +
-            " MESA_SHADER_CACHE_DISABLE=true ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" '" +
-            TAVORIN_EXECUTABLE "' " + arguments + " >/dev/null 2>stderr.txt";
+    // already quoted. The child's exit-time leak scan is off, as for the render's runs. The GL
+    // driver's shader cache is off unless `driverCache`. With `namespaceSetup`, the run is a
+    // script of the setup and the program, run in a user and mount namespace of its own.
+    Outcome Run(const std::string& arguments, bool driverCache = false, const std::string& namespaceSetup = "") const {
+        std::string command = "cd '" + folder.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER" +
+                              (driverCache ? "" : " MESA_SHADER_CACHE_DISABLE=true") + " XDG_CONFIG_HOME='" +
+                              (folder / "config").string() + "' XDG_DATA_HOME='" + (folder / "data").string() +
+                              "' XDG_CACHE_HOME='" + (folder / "cache").string() +
+                              "' ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" '" + TAVORIN_EXECUTABLE "' " +
+                              arguments + " >/dev/null 2>stderr.txt";
+        if (!namespaceSetup.empty()) {
+            std::ofstream(folder / "run.sh") << namespaceSetup << "\n" << command << "\n";
+            command = "unshare -rm sh '" + (folder / "run.sh").string() + "'";
+        }
         Outcome outcome;
         const int status = std::system(command.c_str());
         outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -96,6 +102,36 @@ TEST_F(ApplicationRun, TheReadmesExampleScriptPassesAFreshProfilesFirstRunScreen
     EXPECT_EQ(FilesUnder(library / "renders"), 1u) << "carrying its edit";
     for (const char* shot : {"introduction.png", "access.png", "camera.png", "photo.png"})
         EXPECT_TRUE(fs::exists(folder / "shots" / shot)) << shot;
+}
+
+// The GL driver maps its shader cache's files and died of a bus error (status 135) at every
+// start and render when the disk under the cache folder was full. Here that disk is a full
+// tmpfs of 1 MB, mounted in a mount namespace of the run's own: the render and the application
+// run without the cache and say so once.
+TEST_F(ApplicationRun, AFullDiskUnderTheCacheFolderTurnsTheDriversShaderCacheOffInsteadOfCrashing) {
+    const fs::path cache = folder / "cache";
+    fs::create_directories(cache);
+    const std::string fullDisk = "mount -t tmpfs -o size=1m tmpfs '" + cache.string() +
+                                 "' || exit 99\nhead -c 2M /dev/zero >'" + (cache / "fill").string() +
+                                 "' 2>/dev/null || true";
+    std::ofstream(folder / "probe.sh") << fullDisk << "\n";
+    if (std::system(("unshare -rm sh '" + (folder / "probe.sh").string() + "' >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "a tmpfs cannot be mounted in a mount namespace of this user here (unshare -rm)";
+    std::ofstream(folder / "config" / "tavorin" / "defaults.json")
+        << R"({"AmbrelAppSettings": {"introductionShown": true}})";
+    WriteScript("script.txt", "wait 4\nshot camera.png\n");
+    for (const std::string arguments :
+         {"-q --sample -o out.jpg", "--headless --camera none --script script.txt --screenshots shots"}) {
+        SCOPED_TRACE(arguments);
+        const Outcome outcome = Run(arguments, true, fullDisk);
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        const std::string said = "the GL driver's shader cache is off for this run: its folder " +
+                                 (cache / "mesa_shader_cache").string() + " cannot take writes (only ";
+        EXPECT_NE(outcome.err.find(said), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.find(said), outcome.err.rfind(said)) << "said once: " << outcome.err;
+    }
+    EXPECT_TRUE(fs::exists(folder / "out.jpg"));
+    EXPECT_TRUE(fs::exists(folder / "shots" / "camera.png"));
 }
 
 TEST_F(ApplicationRun, MistakesEndWithStatusTwoAndSayWhy) {

@@ -21,6 +21,8 @@
 
 #include "platform/imageio/DamagedImages.h"
 #include "platform/imageio/ImageIO.h"
+#include "platform/opengles/EAGLContext.h"
+#include "platform/opengles/GLES.h"
 #include "support/CameraPhoto.h"
 #include "support/ShellRun.h"
 
@@ -48,6 +50,16 @@ Outcome RunProgram(const fs::path& folder, const std::string& arguments, int sec
     return shellrun::RunShell("cd '" + folder.string() + "' && ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" " +
                                   limit + "'" TAVORIN_EXECUTABLE "' " + arguments,
                               folder / "stderr.txt");
+}
+
+// The widest texture the GL driver takes (0 without one).
+uint32_t MaxTextureSize() {
+    auto context = platform::EAGLContext::initWithAPI(platform::EAGLRenderingAPI::OpenGLES2);
+    if (!context || !platform::EAGLContext::setCurrentContext(context.get())) return 0;
+    GLint size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    platform::EAGLContext::setCurrentContext(nullptr);
+    return static_cast<uint32_t>(size);
 }
 
 class TavorinRun : public ::testing::Test {
@@ -159,6 +171,77 @@ TEST_F(TavorinRun, MistakesEndWithTheirExitStatusAndNameThePathOnce) {
     EXPECT_EQ(early.status, 1);
     EXPECT_NE(early.err.find("the folder \"no-such-folder\" does not exist"), std::string::npos) << early.err;
     EXPECT_EQ(early.err.find("broken.jpg"), std::string::npos) << early.err;
+}
+
+// Pictures of extreme shapes (a row or a column, as long as the texture limit or past it,
+// stored turned, with alpha) are real pictures: each renders whole to every output, the widest
+// in tiles. A row as wide as the limit once asked for textures a texel wider than it, and a row
+// wider than it failed whenever it was written as JPEG. What cannot be read is refused with the
+// same reason by the render and by the import.
+TEST_F(TavorinRun, PicturesOfExtremeShapesRenderOrAreRefusedAlikeByTheRenderAndTheImport) {
+    const uint32_t limit = MaxTextureSize();
+    ASSERT_GT(limit, 0u);
+    using platform::ImageFileType;
+    const struct Shape {
+        uint32_t width, height;
+        ImageFileType type;
+        bool alpha;
+        int orientation;      // EXIF
+        const char* refusal;  // why it cannot be read, or null
+    } shapes[] = {
+        {30000, 1, ImageFileType::TIFF, true, 1, nullptr},
+        {limit, 1, ImageFileType::PNG, false, 1, nullptr},
+        {1, limit, ImageFileType::JPEG, false, 6, nullptr},
+        {limit + 1, 2, ImageFileType::JPEG, false, 1, nullptr},
+        {1, 30000, ImageFileType::TIFF, false, 8, nullptr},
+        {70000, 1, ImageFileType::PNG, false, 1, "at most 65535 a side"},
+    };
+    fs::create_directories(folder / "shapes");
+    std::vector<std::string> names;
+    for (const Shape& shape : shapes) {
+        auto bitmap = platform::ImageBitmap::make(shape.width, shape.height);
+        ASSERT_TRUE(bitmap);
+        for (uint32_t y = 0; y < shape.height; ++y)
+            for (uint32_t x = 0; x < shape.width; ++x) {
+                uint8_t* p = bitmap->pixel(x, y);
+                p[0] = static_cast<uint8_t>(x / 64), p[1] = static_cast<uint8_t>(y / 64), p[2] = 90;
+                p[3] = shape.alpha ? 200 : 255;
+            }
+        platform::ImageProperties properties;
+        if (shape.orientation != 1) properties[platform::kCGImagePropertyOrientation] = shape.orientation;
+        const std::string name = std::to_string(shape.width) + "x" + std::to_string(shape.height) +
+                                 platform::ImageFileTypeExtension(shape.type);
+        ASSERT_TRUE(platform::WriteImageFile(*bitmap, shape.type, properties, (folder / "shapes" / name).string()));
+        names.push_back(name);
+        const bool turned = shape.orientation >= 5;
+        for (const char* output : {"out.jpg", "out.png"}) {
+            SCOPED_TRACE(name + " to " + output);
+            const Outcome run = RunProgram(folder, "-q shapes/" + name + " " + output);
+            if (shape.refusal) {
+                EXPECT_EQ(run.status, 1);
+                EXPECT_NE(run.err.find(shape.refusal), std::string::npos) << run.err;
+                EXPECT_FALSE(fs::exists(folder / output));
+                continue;
+            }
+            ASSERT_EQ(run.status, 0) << run.err;
+            const auto result = platform::DecodeImageFile((folder / output).string());
+            ASSERT_TRUE(result);
+            EXPECT_EQ(result->bitmap.width, turned ? shape.height : shape.width);
+            EXPECT_EQ(result->bitmap.height, turned ? shape.width : shape.height);
+            fs::remove(folder / output);
+        }
+    }
+    const Outcome import = shellrun::RunShell(
+        "cd '" + folder.string() + "' && TAVORIN_PHOTO_LIBRARY='" + (folder / "library").string() +
+            "' ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" '" + TAVORIN_EXECUTABLE "' import shapes",
+        folder / "stderr.txt");
+    EXPECT_EQ(import.out, "5 photos imported, 1 failed\n") << import.err;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const size_t skipped = import.err.find("skipped shapes/" + names[i]);
+        EXPECT_EQ(skipped != std::string::npos, shapes[i].refusal != nullptr) << names[i] << ": " << import.err;
+        if (shapes[i].refusal && skipped != std::string::npos)
+            EXPECT_NE(import.err.find(shapes[i].refusal, skipped), std::string::npos) << import.err;
+    }
 }
 
 // A damaged photo is refused with its reason, whatever the output, and nothing is written:

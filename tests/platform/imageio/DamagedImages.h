@@ -69,6 +69,9 @@ inline std::uint32_t getBE(const Bytes& b, std::size_t at, int n) {
 inline Bytes progressiveJPEG(const ImageBitmap& photo) {
     return writeJPEG(photo.width, photo.height, JCS_EXT_RGBX, 4, photo.pixels, 90, true);
 }
+inline Bytes arithmeticJPEG(const ImageBitmap& photo, int quality, bool progressive) {
+    return writeJPEG(photo.width, photo.height, JCS_EXT_RGBX, 4, photo.pixels, quality, progressive, true);
+}
 
 // Where the first scan's entropy-coded data begins and ends.
 inline std::pair<std::size_t, std::size_t> firstScan(const Bytes& jpeg) {
@@ -103,7 +106,7 @@ inline Bytes badHuffmanData(Bytes jpeg) {
 
 inline Bytes jpegDeclaring(Bytes jpeg, std::uint16_t width, std::uint16_t height) {
     for (std::size_t at = 2; at + 9 < jpeg.size(); at += 2 + getBE(jpeg, at + 2, 2))
-        if (jpeg[at + 1] == 0xC0 || jpeg[at + 1] == 0xC2) {
+        if (jpeg[at + 1] == 0xC0 || jpeg[at + 1] == 0xC2 || jpeg[at + 1] == 0xC9 || jpeg[at + 1] == 0xCA) {
             jpeg[at + 5] = std::uint8_t(height >> 8), jpeg[at + 6] = std::uint8_t(height);
             jpeg[at + 7] = std::uint8_t(width >> 8), jpeg[at + 8] = std::uint8_t(width);
             break;
@@ -289,6 +292,9 @@ struct DamagedImage {
     const char* extension;
     ImageIOErrorCode code;
     const char* says;  // a part of the message
+    // Refused by the source itself, before any pixel memory is taken, though the header is
+    // within every limit (arithmetic-coded scans read through at once).
+    bool refusedAtOpen = false;
 };
 
 inline std::vector<DamagedImage> damagedImages() {
@@ -296,6 +302,9 @@ inline std::vector<DamagedImage> damagedImages() {
     Bytes baseline;
     platform::EncodeImage(photo, platform::ImageFileType::JPEG, {}, &baseline);
     const Bytes progressive = progressiveJPEG(photo);
+    const Bytes arithmetic = arithmeticJPEG(photo, 75, false), arithmeticProgressive = arithmeticJPEG(photo, 75, true);
+    // Bytes enough for the 12 megapixels had it been Huffman coded: read only as it decodes.
+    const Bytes arithmeticFine = arithmeticJPEG(photo, 98, false);
     Bytes png;
     platform::EncodeImage(photo, platform::ImageFileType::PNG, {}, &png);
     const Bytes uncompressed = directoryFirst(tiffOf(photo, COMPRESSION_NONE));
@@ -317,6 +326,14 @@ inline std::vector<DamagedImage> damagedImages() {
         {"progressive JPEG with bad Huffman data", badHuffmanData(progressive), ".jpg", Corrupt, "bad Huffman code"},
         {"JPEG declaring 14000 x 14000", jpegDeclaring(baseline, 14000, 14000), ".jpg", Truncated, "too small to hold"},
         {"JPEG declaring 16000 x 16000", jpegDeclaring(baseline, 16000, 16000), ".jpg", TooLarge, "256 megapixels"},
+        {"progressive JPEG declaring 16000 x 12000", jpegDeclaring(progressive, 16000, 12000), ".jpg", Truncated,
+         "too small to hold"},
+        {"arithmetic JPEG declaring 16000 x 12000", jpegDeclaring(arithmetic, 16000, 12000), ".jpg", Truncated,
+         "the image data ends at row 16 of the 16000 x 12000 image", true},
+        {"progressive arithmetic JPEG declaring 16000 x 12000", jpegDeclaring(arithmeticProgressive, 16000, 12000),
+         ".jpg", Truncated, "the image data ends at row 16 of the 16000 x 12000 image", true},
+        {"arithmetic JPEG declaring 4000 x 3000", jpegDeclaring(arithmeticFine, 4000, 3000), ".jpg", Truncated,
+         "of the 4000 x 3000 image it declares"},
         {"PNG cut in its image data", cutAt(png, 0.5), ".png", Truncated, "the data ends before the image does"},
         {"PNG whose image data is cut short", pngImageDataCutShort(png), ".png", Truncated, "image data is cut short"},
         {"PNG whose image data fails its checksum", pngImageDataChecksumWrong(png), ".png", Corrupt,

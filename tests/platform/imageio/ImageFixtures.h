@@ -161,9 +161,9 @@ inline Bytes writeTIFF(const std::filesystem::path& path, std::uint32_t w, std::
 }
 
 // A JPEG of the given input colour space (grey, RGB or CMYK with the Adobe marker), sequential
-// or progressive.
+// or progressive, Huffman or arithmetic coded.
 inline Bytes writeJPEG(std::uint32_t w, std::uint32_t h, J_COLOR_SPACE space, int components, const Bytes& samples,
-                       int quality = 100, bool progressive = false) {
+                       int quality = 100, bool progressive = false, bool arithmetic = false) {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
     c.err = jpeg_std_error(&err);
@@ -178,6 +178,7 @@ inline Bytes writeJPEG(std::uint32_t w, std::uint32_t h, J_COLOR_SPACE space, in
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
     if (progressive) jpeg_simple_progression(&c);
+    c.arith_code = arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < h) {
         JSAMPROW row = const_cast<JSAMPROW>(samples.data() + std::size_t{c.next_scanline} * w * components);
