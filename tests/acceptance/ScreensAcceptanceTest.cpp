@@ -1,0 +1,95 @@
+// Where things stand on the screens of the built program, as a person sees them: the scrolling
+// screens under the bar (the album's grid, the settings) start below it and run out of sight
+// beneath it, also after the first album editing, whose help comes up while the bar changes its
+// items. Headless, on the manual clock, driven only by a script; judged by the screenshots.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "PhoneScreen.h"
+#include "Screenshot.h"
+#include "Sentence.h"
+#include "TavorinProfile.h"
+
+namespace acceptance {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kBackgrounds = "/usr/share/backgrounds";
+
+// Two screenshots of the same thing "look the same" within this mean difference (0 to 1 a
+// channel); a badge or a row of thumbnails out of place is far beyond it.
+constexpr double kSameLook = 0.02;
+// A part of the screen showing nothing but its backdrop varies by less than this (brightness
+// spread); text or photographs there vary far more.
+constexpr double kPlain = 0.012;
+
+TEST(Screens, TheGridAndTheSettingsStartBelowTheBarAndRunOutOfSightBeneathItAlsoAfterTheFirstEdit) {
+    TavorinProfile profile("bars");
+    profile.returningUser(/*editingHelpSeen=*/false);
+    // Far more photos than the screen holds: each wallpaper at two sizes, two photos.
+    std::vector<fs::path> photos;
+    for (const fs::directory_entry& entry : fs::directory_iterator(kBackgrounds)) {
+        if (entry.path().extension() != ".jpg") continue;
+        for (const std::uint32_t side : {320u, 400u}) {
+            const fs::path sized = profile.folder() / (std::to_string(side) + "-" + entry.path().filename().string());
+            fs::rename(profile.scaledPhotograph(entry.path(), side), sized);
+            photos.push_back(sized);
+        }
+    }
+    ASSERT_GE(photos.size(), 24u) << "the wallpapers of " << kBackgrounds;
+    ASSERT_EQ(profile.import(photos).status, 0);
+
+    Script script;
+    script.launch()
+        .tap(phone::kAlbumButton, 1.2, "the album button: the grid of all photos")
+        .shot("grid-first.png")
+        .tap(phone::GridCell(0), 1.5, "the first photo alone")
+        .tap(phone::kEdit, 2, "Edit: album editing, whose help comes up the first time while the bar changes")
+        .tap(phone::kEditingHelp, 1.5, "the help taken away")
+        .tap(phone::kChevron, 1, "the chevron folds the controls away")
+        .tap(phone::kEditCancel, 2, "Cancel: back to the photo alone")
+        .tap(phone::kBack, 1.5, "back to the grid")
+        .shot("grid.png")
+        .drag({187, 500}, {187, 200}, 0.3, 2, "the grid dragged up: its first rows go beneath the bar")
+        .shot("grid-scrolled.png")
+        .tap(phone::kAlbumCamera, 1.5, "the camera button: the camera screen")
+        .tap(phone::kChevron, 2.5, "the chevron: the editing controls come out")
+        .tap(phone::kSettings, 2, "the settings")
+        .shot("settings.png")
+        .drag({187, 500}, {187, 300}, 0.3, 1, "the settings dragged up: the first rows go beneath the bar")
+        .shot("settings-scrolled.png");
+    const Outcome run = profile.runScript(script.text());
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const Screenshot first(profile.shot("grid-first.png")), grid(profile.shot("grid.png"));
+    const double moved = grid.meanDifference(first, grid.whole());
+    EXPECT_SENTENCE(
+        moved < kSameLook,
+        Said("after the first edit the grid stands where it stood when the album opened, its first row below the bar (",
+             moved, " apart)"));
+    for (const char* shot : {"grid.png", "grid-scrolled.png"}) {
+        const double behind = Screenshot(profile.shot(shot)).brightnessSpread(phone::kBarTop);
+        EXPECT_SENTENCE(
+            behind < kPlain,
+            Said("in ", shot, " the bar shows its plain backing above its titles, no photo (brightness spread ", behind,
+                 ")"));
+    }
+    // The settings have no left item: their bar's left shows its backing alone, not the
+    // "Photos" heading nor a row scrolled beneath it.
+    const Region barLeft{10, 5, 110, 35};
+    for (const char* shot : {"settings.png", "settings-scrolled.png"}) {
+        const double behind = Screenshot(profile.shot(shot)).brightnessSpread(barLeft);
+        EXPECT_SENTENCE(
+            behind < kPlain,
+            Said("in ", shot, " nothing of the settings shows in the bar left of \"Settings\" (brightness spread ",
+                 behind, ")"));
+    }
+}
+
+}  // namespace
+}  // namespace acceptance
