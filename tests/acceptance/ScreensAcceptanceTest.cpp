@@ -1,7 +1,8 @@
 // Where things stand on the screens of the built program, as a person sees them: the scrolling
 // screens under the bar (the album's grid, the settings) start below it and run out of sight
 // beneath it, also after the first album editing, whose help comes up while the bar changes its
-// items. Headless, on the manual clock, driven only by a script; judged by the screenshots.
+// items; an edited photo's badge sits at the picture's corner, clear of the bar. Headless, on the
+// manual clock, driven only by a script; judged by the screenshots.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -20,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kBackgrounds = "/usr/share/backgrounds";
+const fs::path kMountains = kBackgrounds / "picosdeeuropa_by_Aitzol_Berasategi.jpg";
 
 // Two screenshots of the same thing "look the same" within this mean difference (0 to 1 a
 // channel); a badge or a row of thumbnails out of place is far beyond it.
@@ -89,6 +91,45 @@ TEST(Screens, TheGridAndTheSettingsStartBelowTheBarAndRunOutOfSightBeneathItAlso
             Said("in ", shot, " nothing of the settings shows in the bar left of \"Settings\" (brightness spread ",
                  behind, ")"));
     }
+}
+
+TEST(Screens, AnEditedPhotoShowsItsBadgeAtThePicturesCornerClearOfTheBar) {
+    TavorinProfile profile("badge");
+    profile.returningUser();
+    // A landscape photograph: shown alone it is letterboxed above and below.
+    const fs::path photo = profile.scaledPhotograph(kMountains, 512);
+    ASSERT_EQ(profile.import({photo}).status, 0);
+
+    Script script;
+    script.launch()
+        .openPhoto(0)
+        .shot("unedited.png")
+        .editShownPhoto()
+        .tap(phone::kEditDone, 1, "Save: the sheet asks how")
+        .tap(phone::kSaveSheetSave, 3, "the sheet's Save: the photo is saved as an edit, unchanged")
+        .shot("edited.png");
+    const Outcome run = profile.runScript(script.text());
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(profile.photos().size(), 1u);
+    ASSERT_FALSE(profile.photos()[0].render.empty()) << "the photo is saved as an edit";
+
+    const Screenshot photograph = Photograph(photo);
+    const Region picture =
+        phone::Fitted(photograph.bitmap().width, photograph.bitmap().height, phone::kSinglePhotoArea, 0);
+    ASSERT_GT(picture.y, phone::kSinglePhotoArea.y + 40) << "the photo is letterboxed";
+    const Screenshot before(profile.shot("unedited.png")), after(profile.shot("edited.png"));
+    // Inside the badge (58 x 24, 8 points in from a corner), less a margin.
+    const auto badgeAt = [](double x, double y) { return Region{x + 8 + 3, y + 8 + 3, 52, 18}; };
+    const double atPicture = after.meanDifference(before, badgeAt(picture.x, picture.y));
+    EXPECT_SENTENCE(atPicture > 0.1,
+                    Said("the edited photo's badge sits 8 points inside the picture's upper-left corner (", atPicture,
+                         " from the unedited photo there)"));
+    const double atCell = after.meanDifference(before, badgeAt(0, phone::kSinglePhotoArea.y));
+    EXPECT_SENTENCE(atCell < kSameLook,
+                    Said("nothing lies over the letterbox at the page's corner (", atCell, " from before)"));
+    const Region bar{0, 0, 120, 44};
+    const double overBar = after.meanDifference(before, bar);
+    EXPECT_SENTENCE(overBar < kSameLook, Said("the bar's \"All Photos\" is clear (", overBar, " from before)"));
 }
 
 }  // namespace
