@@ -58,6 +58,16 @@ inline Region Fitted(double width, double height, Region area, double margin = 4
 constexpr Region kSinglePhotoArea{0, 44, 375, 579}, kEditingArea{0, 0, 375, 613};
 // The bar's strip above its titles and buttons: whatever lies behind the bar shows there.
 constexpr Region kBarTop{0, 2, 375, 8};
+// The viewfinder's "No camera available", a line across its middle.
+constexpr Region kNoCameraNotice{90, 296, 195, 20};
+
+// How much brighter the band is than the same band 40 points above and below it (0 to 1): a
+// line of light text on the camera screen's gradient stands out, the gradient alone does not.
+inline double BrighterThanAround(const Screenshot& shot, Region band) {
+    const double above = shot.meanColour({band.x, band.y - 40, band.width, band.height}).brightness();
+    const double below = shot.meanColour({band.x, band.y + 40, band.width, band.height}).brightness();
+    return shot.meanColour(band).brightness() - (above + below) / 2;
+}
 
 }  // namespace phone
 

@@ -1,8 +1,9 @@
 // Where things stand on the screens of the built program, as a person sees them: the scrolling
 // screens under the bar (the album's grid, the settings) start below it and run out of sight
 // beneath it, also after the first album editing, whose help comes up while the bar changes its
-// items; an edited photo's badge sits at the picture's corner, clear of the bar. Headless, on the
-// manual clock, driven only by a script; judged by the screenshots.
+// items; an edited photo's badge sits at the picture's corner, clear of the bar; without a camera
+// the viewfinder's notice shows on the viewfinder alone, not through the settings or the about
+// panel. Headless, on the manual clock, driven only by a script; judged by the screenshots.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -130,6 +131,40 @@ TEST(Screens, AnEditedPhotoShowsItsBadgeAtThePicturesCornerClearOfTheBar) {
     const Region bar{0, 0, 120, 44};
     const double overBar = after.meanDifference(before, bar);
     EXPECT_SENTENCE(overBar < kSameLook, Said("the bar's \"All Photos\" is clear (", overBar, " from before)"));
+}
+
+TEST(Screens, WithoutACameraTheNoticeShowsOnTheViewfinderAloneNotThroughTheSettingsOrTheAboutPanel) {
+    TavorinProfile profile("notice");
+    profile.returningUser();
+
+    Script script;
+    script.launch()
+        .tap(phone::kChevron, 2.5, "the chevron: the editing controls come out")
+        .tap(phone::kSettings, 2, "the settings")
+        .shot("settings.png")
+        .tap(phone::kAbout, 2.5, "About Tavorin: the about panel")
+        .shot("about.png")
+        .tap(phone::kSettingsDone, 1.5, "Done: the about panel goes")
+        .tap(phone::kSettingsDone, 1.5, "Done: the settings go")
+        .tap(phone::kChevron, 1.5, "the chevron folds the controls away")
+        .shot("camera.png");
+    const Outcome run = profile.runScript(script.text(), {"--camera", "none"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const Region line = phone::kNoCameraNotice;
+    const Screenshot settings(profile.shot("settings.png")), about(profile.shot("about.png"));
+    // Over the settings the line's band against the band's right end (the rows' lines run
+    // through both alike).
+    const double smudge =
+        settings.meanColour(line).brightness() - settings.meanColour({290, line.y, 60, line.height}).brightness();
+    EXPECT_SENTENCE(smudge < 0.01, Said("nothing of the notice shows through the settings (the line's band ", smudge,
+                                        " brighter than beside it)"));
+    const double underLogo = about.brightnessSpread(line);
+    EXPECT_SENTENCE(underLogo < 0.05,
+                    Said("no notice under the about panel's logo (brightness spread ", underLogo, ")"));
+    const double notice = phone::BrighterThanAround(Screenshot(profile.shot("camera.png")), line);
+    EXPECT_SENTENCE(notice > 0.05, Said("back on the camera screen the viewfinder shows its notice again (the line ",
+                                        notice, " brighter than around it)"));
 }
 
 }  // namespace
