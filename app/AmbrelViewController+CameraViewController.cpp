@@ -83,7 +83,8 @@ bool AmbrelViewController::cameraAvailable() const {
 }
 
 void AmbrelViewController::showNoCameraNotice(bool show) {
-    if (!show) {
+    noCameraNoticeWanted_ = show;
+    if (!show || viewfinderCovered_) {
         if (noCameraNotice_) noCameraNotice_->setHidden(true);
         return;
     }

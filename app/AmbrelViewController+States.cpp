@@ -102,6 +102,8 @@ void AmbrelViewController::animateAlbumEditView(bool show) {
 
 void AmbrelViewController::animateExpandCollapseView(bool show) {
     slideView(expandCollapseView_, 0, 2 * expandCollapseView_->frame().size.height, show);
+    viewfinderCovered_ = !show;
+    showNoCameraNotice(noCameraNoticeWanted_);
 }
 
 void AmbrelViewController::animateTransitionToAlbumView(bool toAlbum) {

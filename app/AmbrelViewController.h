@@ -123,6 +123,9 @@ public:
     void animateCameraView(bool show);
     void animateCameraViewButton(bool show);
     void animateAlbumEditView(bool show);
+    // Shows or hides the chevron. The screens laid over the camera (settings with its about
+    // panel, compare, the colour editor, mode information, crop) each take it away while they
+    // are up, and the viewfinder's notice goes and comes back with it.
     void animateExpandCollapseView(bool show);
     void animateTransitionToAlbumView(bool toAlbum);
     void animateTransitionToAlbumEditingView(bool editing);
@@ -159,7 +162,8 @@ public:
     // the viewfinder says so and the shutter is disabled; the album works as ever.
     bool cameraAvailable() const;
     static constexpr const char* kNoCameraNotice = "No camera available";
-    // The viewfinder's notice while the camera side shows without a camera (null until then).
+    // The viewfinder's notice while the camera side shows without a camera and no other screen
+    // covers it (null until first shown).
     const std::shared_ptr<UILabel>& noCameraNoticeView() const { return noCameraNotice_; }
     // An accepted press until its indicator has gone.
     static bool shutterBusy();
@@ -430,6 +434,7 @@ private:
     // The bar's items, with no title view.
     void setNavigationItems(std::shared_ptr<UIBarButtonItem> left, std::shared_ptr<UIBarButtonItem> right);
     void saveCapture(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata);
+    // Whether the camera side wants the notice; it shows only while the viewfinder is uncovered.
     void showNoCameraNotice(bool show);
     // Shows a menu panel over the backdrop, centred on the picture, kept in `property` while shown.
     template <typename Menu>
@@ -442,6 +447,7 @@ private:
     std::shared_ptr<ExpandCollapseView> expandCollapseView_;
     std::shared_ptr<CameraButtonView> cameraButtonView_;
     std::shared_ptr<UILabel> noCameraNotice_;
+    bool noCameraNoticeWanted_ = false, viewfinderCovered_ = false;
     std::shared_ptr<AlbumButtonView> albumButtonView_;
     std::shared_ptr<TitleButtonView> albumEditCancelButtonView_, albumEditDoneButtonView_, albumEditShareButtonView_;
     std::optional<State> albumEditBeginState_, albumEditAssetState_;

@@ -22,7 +22,7 @@ PhotoCollectionViewCell::~PhotoCollectionViewCell() {
 }
 
 std::shared_ptr<UIView> PhotoCollectionViewCell::editDecoratorView() {
-    auto decorator = std::make_shared<UIView>(CGRectMake(8, 8, 58, 24));
+    auto decorator = std::make_shared<UIView>(CGRectMake(kEditDecoratorInset, kEditDecoratorInset, 58, 24));
     decorator->setBackgroundColor(
         AppearanceUtility::colorWithVisualEffect(UIBlurEffect::effectWithStyle(UIBlurEffectStyle::Light)));
     decorator->layer()->setCornerRadius(4);
@@ -59,15 +59,33 @@ std::shared_ptr<CircularProgressView> PhotoCollectionViewCell::progressDecorator
     return ring;
 }
 
+CGRect PhotoCollectionViewCell::pictureRect() const {
+    const UIImagePtr image = imageView_->image();
+    return AVMakeRectWithAspectRatioInsideRect(image ? image->size() : CGSizeZero, imageView_->bounds());
+}
+
 void PhotoCollectionViewCell::setShowEditDecorator(bool show) {
-    if (show == showEditDecorator()) return;
-    if (show) {
-        editDecorator_ = editDecoratorView();
-        addSubview(editDecorator_);  // above the content view
+    if (!show) {
+        if (!editDecorator_) return;
+        editDecorator_->removeFromSuperview();
+        editDecorator_.reset();
         return;
     }
-    editDecorator_->removeFromSuperview();
-    editDecorator_.reset();
+    if (!editDecorator_) {
+        editDecorator_ = editDecoratorView();
+        addSubview(editDecorator_);  // above the content view
+    }
+    placeEditDecorator();
+}
+
+void PhotoCollectionViewCell::placeEditDecorator() {
+    // Until the picture is there, the cell's own corner stands in for it.
+    const CGRect picture = imageView_->image() ? imageView_->convertRectToView(pictureRect(), this) : bounds();
+    CGRect frame = editDecorator_->frame();
+    frame.origin = {CGRectGetMinX(picture) + kEditDecoratorInset, CGRectGetMinY(picture) + kEditDecoratorInset};
+    // Where the badge is lent to another view, the same place on the screen.
+    UIView* shownIn = editDecorator_->superview();
+    editDecorator_->setFrame(shownIn && shownIn != this ? convertRectToView(frame, shownIn) : frame);
 }
 
 void PhotoCollectionViewCell::setShowProgressDecorator(bool show) {
@@ -78,9 +96,7 @@ void PhotoCollectionViewCell::setShowProgressDecorator(bool show) {
         return;
     }
     progressDecorator_ = progressDecoratorView();
-    const UIImagePtr image = imageView_->image();
-    const CGRect picture =
-        AVMakeRectWithAspectRatioInsideRect(image ? image->size() : CGSizeZero, imageView_->bounds());
+    const CGRect picture = pictureRect();
     CGRect frame = progressDecorator_->frame();
     frame.origin = {CGRectGetMaxX(picture) - frame.size.width - kProgressDecoratorInset,
                     CGRectGetMaxY(picture) - frame.size.height - kProgressDecoratorInset};
@@ -127,6 +143,7 @@ void PhotoCollectionViewCell::showDecoratorsInView(UIView* view) {
         decorator->removeFromSuperview();
         if (view) view->addSubview(decorator);
     }
+    if (editDecorator_ && view) placeEditDecorator();
 }
 
 void PhotoCollectionViewCell::prepareForReuse() {

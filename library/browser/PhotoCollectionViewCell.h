@@ -1,11 +1,12 @@
 #pragma once
 // The browser's cell: one photo in a zoomable image view that fills the cell, with two
-// optional badges over it. The edit badge (a small rounded "HDR" label at the top left) marks
-// a photo edited by this program; the progress ring shows how far the photo's download has
-// come, its lower-right corner 10 points inside the lower-right corner of the picture (not of
-// the view, when the picture is letterboxed). Badges exist only while shown; reuse and
-// destruction switch both off. During photo flights they can be lent to another view and
-// taken back (`showDecoratorsInView`). A photo that cannot be read shows a text in its place.
+// optional badges over it, each by a corner of the picture (not of the view, when the picture
+// is letterboxed). The edit badge (a small rounded "HDR" label) marks a photo edited by this
+// program, 8 points inside the picture's upper-left corner; the progress ring shows how far the
+// photo's download has come, its lower-right corner 10 points inside the picture's lower-right
+// corner. Badges exist only while shown; reuse and destruction switch both off. During photo
+// flights they can be lent to another view, keeping their place on the screen, and taken back
+// (`showDecoratorsInView`). A photo that cannot be read shows a text in its place.
 #include <memory>
 #include <string>
 
@@ -19,6 +20,7 @@ public:
     static constexpr CGFloat kProgressDecoratorSide = 40;
     static constexpr CGFloat kProgressDecoratorInset = 10;
     static constexpr NSTimeInterval kProgressDecoratorFadeDuration = 0.2;
+    static constexpr CGFloat kEditDecoratorInset = 8;
 
     explicit PhotoCollectionViewCell(CGRect frame = CGRectZero);
     ~PhotoCollectionViewCell() override;
@@ -32,6 +34,8 @@ public:
     static std::shared_ptr<CircularProgressView> progressDecoratorViewOfSize(CGSize size);
 
     bool showEditDecorator() const { return editDecorator_ != nullptr; }
+    // Showing places the badge by the picture's corner, also when it is shown already (the
+    // picture may have come meanwhile).
     void setShowEditDecorator(bool show);
     bool showProgressDecorator() const { return progressDecorator_ != nullptr; }
     // Showing places a new ring by the picture's corner and fades it in.
@@ -54,6 +58,11 @@ public:
     void prepareForReuse() override;
 
 private:
+    // Where the picture stands in the image view, fitted to its aspect (a point at the middle
+    // without a picture).
+    CGRect pictureRect() const;
+    void placeEditDecorator();
+
     std::shared_ptr<ImageContentView> imageView_;
     std::shared_ptr<UIView> editDecorator_;
     std::shared_ptr<CircularProgressView> progressDecorator_;

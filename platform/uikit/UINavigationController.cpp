@@ -56,7 +56,10 @@ CGRect UINavigationController::contentFrame(UIViewController& controller) {
     CGRect frame = view()->bounds();
     const bool underBar = (controller.edgesForExtendedLayout() & UIRectEdgeTop) && navigationBar()->isTranslucent();
     if (!barHidden_ && !underBar) {
-        const CGFloat barBottom = CGRectGetMaxY(navigationBar()->frame());
+        // Where the bar rests, at the top, not where an animation holds it for the moment (the
+        // application lifts it out of sight while it changes the items): a layout during a lift
+        // would leave the view under the bar once it is back.
+        const CGFloat barBottom = navigationBar()->frame().size.height;
         frame.origin.y += barBottom, frame.size.height -= barBottom;
     }
     const bool underToolbar = (controller.edgesForExtendedLayout() & UIRectEdgeBottom) && toolbar()->isTranslucent();

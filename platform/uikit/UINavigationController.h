@@ -1,8 +1,8 @@
 #pragma once
 // A stack of controllers under a 44-point navigation bar (there is no status bar): the top
-// controller's view fills the rest of the screen, starting below the bar unless the bar is
-// hidden or the controller extends its layout under a translucent bar; likewise above the
-// toolbar when that is shown. Pushing slides the new view in from the right edge, popping
+// controller's view fills the rest of the screen, starting below the bar's resting place
+// (wherever an animation moves the bar meanwhile) unless the bar is hidden or the controller
+// extends its layout under a translucent bar; likewise above the toolbar when that is shown. Pushing slides the new view in from the right edge, popping
 // slides it out again (0.35 s); touches are ignored while a slide runs. The bar shows the
 // navigation items of the stack, its back item pops.
 #include <memory>

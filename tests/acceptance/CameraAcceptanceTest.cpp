@@ -107,14 +107,9 @@ TEST(Camera, WithoutACameraTheViewfinderSaysSoTheShutterTakesNothingAndTheAlbumW
     ASSERT_EQ(run.status, 0) << run.err;
 
     const Screenshot screen(profile.shot("no-camera.png"));
-    // The notice's line against the same band above and below it (the background is a gradient).
-    const Region line{90, 296, 195, 20};
-    const double text = screen.meanColour(line).brightness();
-    const double around = (screen.meanColour({line.x, line.y - 40, line.width, line.height}).brightness() +
-                           screen.meanColour({line.x, line.y + 40, line.width, line.height}).brightness()) /
-                          2;
-    EXPECT_SENTENCE(text > around + 0.05,
-                    Said("the viewfinder shows its notice (the line ", text - around, " brighter than around it)"));
+    const double notice = phone::BrighterThanAround(screen, phone::kNoCameraNotice);
+    EXPECT_SENTENCE(notice > 0.05,
+                    Said("the viewfinder shows its notice (the line ", notice, " brighter than around it)"));
     const Region disc{phone::kShutter.x - 15, phone::kShutter.y - 15, 30, 30};
     const Region bar{120, 590, 20, 40};
     const double standsOut = screen.meanColour(disc).brightness() - screen.meanColour(bar).brightness();

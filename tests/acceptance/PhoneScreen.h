@@ -34,6 +34,13 @@ constexpr Point kRevertDontAllow{120, 383.5}, kRevertAllow{255, 383.5};
 constexpr Point kDeleteDontAllow{120, 373.5}, kDeleteAllow{255, 373.5};
 // The access screen's "Enable Access", and the introduction's pages' next button.
 constexpr Point kEnableAccess{187, 423}, kIntroductionNext{187, 333};
+// The editing help that album editing shows the first time: a tap anywhere takes it away.
+constexpr Point kEditingHelp{187, 333};
+// The album's camera button (right in the bar), back to the camera screen.
+constexpr Point kAlbumCamera{347, 22};
+// With the editing controls out, the bar's settings button; the settings' "Done" in the bar and
+// "About Tavorin" in the bottom bar.
+constexpr Point kSettings{22, 22}, kSettingsDone{347, 22}, kAbout{187, 618};
 
 // The album's grid: three cells a row, 123 points square, 3 apart, under the bar.
 inline Point GridCell(int index) { return {61.5 + 126 * (index % 3), 44 + 61.5 + 126 * (index / 3)}; }
@@ -49,6 +56,18 @@ inline Region Fitted(double width, double height, Region area, double margin = 4
 // The area a single photo of the album is shown in (between the bar and the toolbar), and the
 // area of the picture in album editing with the controls folded away (above the bottom bar).
 constexpr Region kSinglePhotoArea{0, 44, 375, 579}, kEditingArea{0, 0, 375, 613};
+// The bar's strip above its titles and buttons: whatever lies behind the bar shows there.
+constexpr Region kBarTop{0, 2, 375, 8};
+// The viewfinder's "No camera available", a line across its middle.
+constexpr Region kNoCameraNotice{90, 296, 195, 20};
+
+// How much brighter the band is than the same band 40 points above and below it (0 to 1): a
+// line of light text on the camera screen's gradient stands out, the gradient alone does not.
+inline double BrighterThanAround(const Screenshot& shot, Region band) {
+    const double above = shot.meanColour({band.x, band.y - 40, band.width, band.height}).brightness();
+    const double below = shot.meanColour({band.x, band.y + 40, band.width, band.height}).brightness();
+    return shot.meanColour(band).brightness() - (above + below) / 2;
+}
 
 }  // namespace phone
 

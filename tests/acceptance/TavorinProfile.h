@@ -65,12 +65,13 @@ public:
     fs::path library() const { return folder_ / "data" / "tavorin" / "PhotoLibrary"; }
 
     // The settings of a person who has used the program before: the introduction seen, camera
-    // and photos allowed on the access screen, the editing help and each kind of mode's help
-    // seen. The first run itself has its own case.
-    void returningUser() const {
+    // and photos allowed on the access screen, the editing help (unless said otherwise) and each
+    // kind of mode's help seen. The first run itself has its own case.
+    void returningUser(bool editingHelpSeen = true) const {
         fs::create_directories(folder_ / "config" / "tavorin");
         std::ofstream(folder_ / "config" / "tavorin" / "authorization.json") << "{\"camera\": 3, \"photos\": 3}\n";
-        std::string settings = R"({"AmbrelAppSettings": {"introductionShown": true, "helpShownEdit": true)";
+        std::string settings = R"({"AmbrelAppSettings": {"introductionShown": true)";
+        if (editingHelpSeen) settings += R"(, "helpShownEdit": true)";
         for (const char* kind :
              {"Normal", "LowLight", "Clarity", "Sky", "Nature", "Artistic", "Dramatic", "Vibrant", "Exposure", "Fog"})
             settings += std::string(", \"modeHelpShown") + kind + "\": true";

@@ -3,6 +3,8 @@
 // way back to the camera side work as ever.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "AlbumFixture.h"
 
 namespace {
@@ -63,6 +65,23 @@ TEST_F(NoCameraTest, TheViewfinderSaysSoTheShutterTakesNothingAndTheAlbumWorksAs
     app->advance(1.5);
     EXPECT_FALSE(screen().albumEditing());
     expectCameraSideWithoutCamera();
+}
+
+TEST_F(NoCameraTest, TheNoticeIsTheViewfindersOnlyAndHidesWhileAnotherScreenCoversIt) {
+    expectCameraSideWithoutCamera();
+    struct Cover {
+        const char* name;
+        std::function<void(AmbrelViewController&, bool)> show;
+    } covers[] = {{"the settings", [](AmbrelViewController& s, bool show) { s.animateSettingsView(show); }},
+                  {"compare", [](AmbrelViewController& s, bool show) { s.animateCompareView(show); }}};
+    for (const Cover& cover : covers) {
+        cover.show(screen(), true);
+        app->advance(1);
+        EXPECT_TRUE(screen().noCameraNoticeView()->isHidden()) << cover.name << " cover the viewfinder";
+        cover.show(screen(), false);
+        app->advance(1);
+        expectCameraSideWithoutCamera();
+    }
 }
 
 }  // namespace

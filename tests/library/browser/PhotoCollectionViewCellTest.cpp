@@ -58,6 +58,39 @@ TEST_F(PhotoCollectionViewCellTest, TheRingSitsTenPointsInsideTheLetterboxedPict
     expectColor(ui.meanColor(CGRectMake(30, 277, 180, 20)), black, "letterbox below the picture");
 }
 
+TEST_F(PhotoCollectionViewCellTest, TheEditBadgeSitsEightPointsInsideThePicturesUpperLeftCornerWhereverItIsShown) {
+    struct Case {
+        const char* name;
+        CGSize photo;
+        CGRect badge;
+    } cases[] = {{"a 4:3 photo, letterboxed above and below", {400, 300}, CGRectMake(8, 33, 58, 24)},
+                 {"a 3:4 photo, letterboxed left and right", {300, 400}, CGRectMake(33, 8, 58, 24)},
+                 {"a square photo", {300, 300}, CGRectMake(8, 8, 58, 24)}};
+    for (const Case& c : cases) {
+        auto shown = std::make_shared<PhotoCollectionViewCell>(CGRectMake(20, 100, 200, 200));
+        ui.window->addSubview(shown);
+        shown->imageView()->setContentMode(UIViewContentMode::ScaleAspectFit);
+        // Shown before its picture came (by the cell's corner), again once it is there.
+        shown->setShowEditDecorator(true);
+        shown->imageView()->setImage(
+            pixelimage::flat(std::size_t(c.photo.width), std::size_t(c.photo.height), {0, 0, 255, 255}));
+        shown->setShowEditDecorator(true);
+        auto badge = shown->editDecorator();
+        ASSERT_TRUE(badge) << c.name;
+        EXPECT_EQ(badge->frame(), c.badge) << c.name;
+
+        // Lent to another view during a flight it stays where it was on the screen.
+        auto elsewhere = std::make_shared<UIView>(CGRectMake(0, 50, 375, 600));
+        ui.window->addSubview(elsewhere);
+        shown->showDecoratorsInView(elsewhere.get());
+        EXPECT_EQ(badge->frame(), CGRectOffset(c.badge, 20, 50)) << c.name;
+        shown->showDecoratorsInView(shown.get());
+        EXPECT_EQ(badge->frame(), c.badge) << c.name;
+        elsewhere->removeFromSuperview();
+        shown->removeFromSuperview();
+    }
+}
+
 TEST_F(PhotoCollectionViewCellTest, BadgesShowOnceFollowTheirSettersAndGoOnReuse) {
     // Setters without a ring do nothing, and make none.
     cell->setProgressDecoratorProgress(0.5);

@@ -49,6 +49,23 @@ TEST_F(NavigationTest, TheTopViewFillsTheScreenBelowTheBarUnlessItExtendsUnderAT
     }
 }
 
+TEST_F(NavigationTest, ALayoutWhileTheBarIsLiftedOutOfSightLeavesTheViewBelowTheBarsRestingPlace) {
+    auto root = make("root", UIColor::redColor());
+    auto nav = std::make_shared<UINavigationController>(root);
+    window->setRootViewController(nav);
+    window->layoutIfNeeded();
+    const auto& bar = nav->navigationBar();
+    // As the application does while it changes the bar's items: the bar up by its height,
+    // a layout meanwhile, the bar back down.
+    bar->setFrame(CGRectOffset(bar->frame(), 0, -44));
+    nav->view()->setNeedsLayout();
+    window->layoutIfNeeded();
+    bar->setFrame(CGRectOffset(bar->frame(), 0, 44));
+    window->layoutIfNeeded();
+    expectRect(root->view()->frame(), CGRectMake(0, 44, 375, 623), "content");
+    window->setRootViewController(nullptr);
+}
+
 TEST_F(NavigationTest, PushSlidesInFromTheRightIgnoringTouchesAndTheBackItemPops) {
     auto root = make("root", UIColor::redColor()), next = make("next", UIColor::blueColor());
     root->setTitle("Album");
