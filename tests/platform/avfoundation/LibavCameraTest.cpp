@@ -91,7 +91,7 @@ TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
     CMSampleBufferRef shot;
     bool answered = false;
     still->captureStillImageAsynchronouslyFromConnection(still->connectionWithMediaType(AVMediaTypeVideo),
-                                                         [&](const CMSampleBufferRef& b, const std::string&) {
+                                                         [&](const CMSampleBufferRef& b, const NSErrorPtr&) {
                                                              shot = b;
                                                              answered = true;
                                                          });
