@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -18,11 +19,13 @@ extern "C" {
 #include <libavdevice/avdevice.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
 #include "platform/avfoundation/AVCaptureDevice.h"
 #include "platform/avfoundation/CaptureRig.h"
+#include "platform/avfoundation/LibavLog.h"
 #include "platform/corevideo/CVPixelBufferPool.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIScreen.h"
@@ -46,7 +49,10 @@ namespace {
 std::once_flag registered;
 
 void registerDevices() {
-    std::call_once(registered, [] { avdevice_register_all(); });
+    std::call_once(registered, [] {
+        UseLibavLog();
+        avdevice_register_all();
+    });
 }
 
 int currentDeviceOrientation() { return static_cast<int>(UIDeviceProfile::current().orientation); }
@@ -135,6 +141,31 @@ std::string v4l2Card(const std::string& node) {
     return card;
 }
 
+// A full-range YUV format of the old kind ("J") as the plain format it stands for, or none.
+AVPixelFormat plainOfFullRange(AVPixelFormat format) {
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P: return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P: return AV_PIX_FMT_YUV411P;
+    default: return AV_PIX_FMT_NONE;
+    }
+}
+
+// The matrix of the frame's colour space where libswscale knows it, else its default (BT.601,
+// as JPEG and most cameras use).
+int swsColorspace(AVColorSpace space) {
+    switch (space) {
+    case AVCOL_SPC_BT709: return SWS_CS_ITU709;
+    case AVCOL_SPC_FCC: return SWS_CS_FCC;
+    case AVCOL_SPC_SMPTE240M: return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
+    default: return SWS_CS_DEFAULT;
+    }
+}
+
 // The upright picture of `frame`, filling W × H sensor pixels turned by `orientation`.
 class Converter {
 public:
@@ -146,9 +177,7 @@ public:
         const double s = std::max(static_cast<double>(Wu) / frame->width, static_cast<double>(Hu) / frame->height);
         const int fw = std::max(Wu, static_cast<int>(std::ceil(frame->width * s)));
         const int fh = std::max(Hu, static_cast<int>(std::ceil(frame->height * s)));
-        sws_ = sws_getCachedContext(sws_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), fw,
-                                    fh, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-        if (!sws_) return false;
+        if (!prepare(frame, fw, fh)) return false;
         upright_.resize(static_cast<size_t>(fw) * fh * 4);
         uint8_t* dst[4] = {upright_.data(), nullptr, nullptr, nullptr};
         const int dstStride[4] = {fw * 4, 0, 0, 0};
@@ -166,7 +195,36 @@ public:
     }
 
 private:
+    // A scaler for the frame's kind, made anew only when it changes. A JPEG decodes to the
+    // old full-range formats, which libswscale takes only with a warning: such a frame is
+    // read as its plain format with the full range said explicitly, as is any YUV frame that
+    // says it is full range, so its colours stay right.
+    bool prepare(const AVFrame* frame, int fw, int fh) {
+        auto format = static_cast<AVPixelFormat>(frame->format);
+        bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+        if (const AVPixelFormat plain = plainOfFullRange(format); plain != AV_PIX_FMT_NONE) {
+            format = plain;
+            fullRange = true;
+        }
+        const int matrix = swsColorspace(frame->colorspace);
+        const std::array<int, 7> kind{frame->width, frame->height, format, fullRange, matrix, fw, fh};
+        if (sws_ && kind == kind_) return true;
+        sws_freeContext(sws_);
+        sws_ = sws_getContext(frame->width, frame->height, format, fw, fh, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr,
+                              nullptr, nullptr);
+        if (!sws_) return false;
+        const AVPixFmtDescriptor* description = av_pix_fmt_desc_get(format);
+        if (description && !(description->flags & AV_PIX_FMT_FLAG_RGB) && description->nb_components >= 3) {
+            // RGB out is full range; brightness, contrast and saturation as they are.
+            const int* coefficients = sws_getCoefficients(matrix);
+            sws_setColorspaceDetails(sws_, coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
+        }
+        kind_ = kind;
+        return true;
+    }
+
     SwsContext* sws_ = nullptr;
+    std::array<int, 7> kind_{};
     std::vector<uint8_t> upright_;
 };
 

@@ -6,6 +6,7 @@
 // only by a script; judged by the screenshots, the files and their tags, the library's rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -54,6 +55,13 @@ TEST(Camera, TheShutterPutsWhatTheCameraSeesIntoTheLibraryWithTrueMetadata) {
     const Outcome run = profile.runScript(script.text(), {"--camera", camera});
     const double end = static_cast<double>(std::time(nullptr));
     ASSERT_EQ(run.status, 0) << run.err;
+
+    // The camera is a photo (a JPEG, whose pixel format FFmpeg's scaler warned about on every
+    // frame): the terminal is left alone.
+    const auto lines = std::count(run.err.begin(), run.err.end(), '\n');
+    EXPECT_SENTENCE(
+        run.err.find("deprecated pixel format") == std::string::npos && run.err.find(" @ 0x") == std::string::npos,
+        Said("the terminal shows none of FFmpeg's warnings (", lines, " lines on standard error)"));
 
     const std::vector<LibraryRow> rows = profile.photos();
     ASSERT_SENTENCE(rows.size() == 1u, Said("the shutter put ", rows.size(), " photo into the library"));
