@@ -73,6 +73,18 @@ struct Input {
     }
 };
 
+// Whether the input's video stream already says what a decoder needs: its size, and its pixel
+// format when it is raw.
+bool statesItsFrames(const AVFormatContext* format) {
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVCodecParameters* par = format->streams[i]->codecpar;
+        if (par->codec_type != AVMEDIA_TYPE_VIDEO) continue;
+        return par->width > 0 && par->height > 0 && par->codec_id != AV_CODEC_ID_NONE &&
+               (par->codec_id != AV_CODEC_ID_RAWVIDEO || par->format >= 0);
+    }
+    return false;
+}
+
 // Opens and prepares the decoder; 0 or the libav error.
 int openInput(Input& in, const std::string& formatName, const std::string& url, CMVideoDimensions size, double rate,
               const std::atomic<bool>* stop) {
@@ -96,7 +108,10 @@ int openInput(Input& in, const std::string& formatName, const std::string& url, 
     int rc = avformat_open_input(&in.format, url.c_str(), format, &options);
     av_dict_free(&options);
     if (rc < 0) return rc;  // the context is freed on failure
-    if ((rc = avformat_find_stream_info(in.format, nullptr)) < 0) return rc;
+    // A graph or a V4L2 node states its frames' size and format when opened. Reading frames
+    // ahead to learn them would, for a graph showing a photo, decode the photo once more
+    // before the first frame (a few tenths of a second for a large one).
+    if (!statesItsFrames(in.format) && (rc = avformat_find_stream_info(in.format, nullptr)) < 0) return rc;
     in.stream = av_find_best_stream(in.format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (in.stream < 0) return in.stream;
     const AVCodecParameters* par = in.format->streams[in.stream]->codecpar;
@@ -169,7 +184,13 @@ int swsColorspace(AVColorSpace space) {
 // The upright picture of `frame`, filling W × H sensor pixels turned by `orientation`.
 class Converter {
 public:
-    ~Converter() { sws_freeContext(sws_); }
+    Converter() : scaled_(av_frame_alloc()) {}
+    ~Converter() {
+        sws_freeContext(sws_);
+        av_frame_free(&scaled_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
     bool convert(const AVFrame* frame, uint8_t* out, size_t outBytesPerRow, int32_t W, int32_t H, int orientation) {
         const bool turned = orientation >= 5;
         const int32_t Wu = turned ? H : W, Hu = turned ? W : H;
@@ -178,10 +199,15 @@ public:
         const int fw = std::max(Wu, static_cast<int>(std::ceil(frame->width * s)));
         const int fh = std::max(Hu, static_cast<int>(std::ceil(frame->height * s)));
         if (!prepare(frame, fw, fh)) return false;
-        upright_.resize(static_cast<size_t>(fw) * fh * 4);
-        uint8_t* dst[4] = {upright_.data(), nullptr, nullptr, nullptr};
-        const int dstStride[4] = {fw * 4, 0, 0, 0};
-        if (sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, dst, dstStride) <= 0) return false;
+        // A graph showing a photo gives the same picture every frame: it is scaled once.
+        if (!samePicture(frame, scaled_)) {
+            av_frame_unref(scaled_);
+            upright_.resize(static_cast<size_t>(fw) * fh * 4);
+            uint8_t* dst[4] = {upright_.data(), nullptr, nullptr, nullptr};
+            const int dstStride[4] = {fw * 4, 0, 0, 0};
+            if (sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, dst, dstStride) <= 0) return false;
+            if (av_frame_ref(scaled_, frame) < 0) av_frame_unref(scaled_);
+        }
         const int ox = (fw - Wu) / 2, oy = (fh - Hu) / 2;
         for (int32_t y = 0; y < H; ++y) {
             uint32_t* row = reinterpret_cast<uint32_t*>(out + static_cast<size_t>(y) * outBytesPerRow);
@@ -209,6 +235,7 @@ private:
         const int matrix = swsColorspace(frame->colorspace);
         const std::array<int, 7> kind{frame->width, frame->height, format, fullRange, matrix, fw, fh};
         if (sws_ && kind == kind_) return true;
+        av_frame_unref(scaled_);
         sws_freeContext(sws_);
         sws_ = sws_getContext(frame->width, frame->height, format, fw, fh, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr,
                               nullptr, nullptr);
@@ -223,8 +250,31 @@ private:
         return true;
     }
 
+    // Whether the frame holds the same pixels as `last` (of the same kind; empty: no). A
+    // camera's frames differ within their first rows, so this costs them next to nothing.
+    static bool samePicture(const AVFrame* frame, const AVFrame* last) {
+        if (!last || !last->data[0] || last->format != frame->format || last->width != frame->width ||
+            last->height != frame->height)
+            return false;
+        const auto format = static_cast<AVPixelFormat>(frame->format);
+        const AVPixFmtDescriptor* description = av_pix_fmt_desc_get(format);
+        if (!description || (description->flags & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_HWACCEL))) return false;
+        for (int plane = 0; plane < av_pix_fmt_count_planes(format); ++plane) {
+            const int bytes = av_image_get_linesize(format, frame->width, plane);
+            const bool chroma = plane == 1 || plane == 2;
+            const int rows = chroma ? AV_CEIL_RSHIFT(frame->height, description->log2_chroma_h) : frame->height;
+            if (bytes <= 0) return false;
+            for (int row = 0; row < rows; ++row)
+                if (std::memcmp(frame->data[plane] + static_cast<ptrdiff_t>(row) * frame->linesize[plane],
+                                last->data[plane] + static_cast<ptrdiff_t>(row) * last->linesize[plane], bytes))
+                    return false;
+        }
+        return true;
+    }
+
     SwsContext* sws_ = nullptr;
     std::array<int, 7> kind_{};
+    AVFrame* scaled_;  // the frame `upright_` was scaled from (a reference, no copy)
     std::vector<uint8_t> upright_;
 };
 

@@ -81,6 +81,13 @@ TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
             colours.insert(c);
         }
     EXPECT_GT(colours.size(), 20u);
+    // And it moves: a later frame is not the picture of this one (an unchanged picture is
+    // scaled once, a changing one every frame).
+    const std::vector<uint8_t> earlier(p->data(), p->data() + p->height() * p->bytesPerRow());
+    const int seenFrames = frames.count;
+    ASSERT_TRUE(RunUntil([&] { return frames.count >= seenFrames + 3; }));
+    const CVPixelBufferRef later = frames.last->imageBuffer();
+    EXPECT_NE(std::memcmp(earlier.data(), later->data(), earlier.size()), 0) << "the picture stood still";
 
     session->setSessionPreset(AVCaptureSessionPreset1920x1080);
     ASSERT_TRUE(RunUntil([&] {
