@@ -115,9 +115,12 @@ void AmbrelViewController::animateCameraButtonAction() {
             [this, weak] {
                 if (!weak.expired()) animateShutter(nullptr);
             },
-            [this, weak](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
+            [this, weak](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata,
+                         const NSErrorPtr& error) {
                 if (weak.expired() || !image) {
                     gShutterBusy = false;
+                    // No picture came: said as a failed save is, and nothing was written.
+                    if (!weak.expired()) reportSaveFailure(error);
                     return;
                 }
                 AmbrelActivityView::beginAnimateActivityViewInView(graphicsView_, [this, weak, image, metadata](bool) {

@@ -27,7 +27,7 @@ void CameraController::snap(SnapCompletion completion) {
     controller_.captureStillImage(
         [this, completion](StillImageCapturePtr capture) {
             const UIImagePtr image = croppedImage(capture->image());
-            if (completion) completion(image, image ? capture->metadata() : std::nullopt);
+            if (completion) completion(image, image ? capture->metadata() : std::nullopt, capture->error());
         },
         orientation, view_.cameraZoomScale());
 }
@@ -37,18 +37,19 @@ void CameraController::captureSnap(Block block, SnapCompletion completion) {
     waitForFocus([this, block, completion](bool) {
         UIApplication::sharedApplication().endIgnoringInteractionEvents();
         if (block) block();
-        snap([this, completion](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
+        snap([this, completion](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata,
+                                const NSErrorPtr& error) {
             // The still is worked on at full quality; the live preview goes back to its own.
             view_.setAdjustment("NR On/Off", GraphicsView::useNonRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
-            if (completion) completion(image, metadata);
+            if (completion) completion(image, metadata, error);
             view_.setAdjustment("NR On/Off", GraphicsView::useRealtimeNoiseReduction() ? 1.0f : 0.0f, false);
         });
     });
 }
 
 void CameraController::snapAndSave(BoolBlock snapCompletion, BoolBlock saveCompletion) {
-    snap([this, snapCompletion, saveCompletion](const UIImagePtr& image,
-                                                const std::optional<platform::ImageProperties>& metadata) {
+    snap([this, snapCompletion, saveCompletion](
+             const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata, const NSErrorPtr&) {
         const auto tellSnap = [&snapCompletion](bool taken) {
             if (snapCompletion) snapCompletion(taken);
         };

@@ -27,9 +27,10 @@ class CameraController final : public GraphicsViewCamera, public VideoController
 public:
     using Block = std::function<void()>;
     using BoolBlock = std::function<void(bool)>;
-    // The still and its metadata; both empty when the capture failed.
-    using SnapCompletion =
-        std::function<void(const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata)>;
+    // The still and its metadata; both empty when the capture failed, and then the error says
+    // why (null when a still was taken).
+    using SnapCompletion = std::function<void(
+        const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata, const NSErrorPtr& error)>;
 
     // Makes graphics views drive a camera controller, made on their first camera use; the
     // engine records movies through the camera's recorder from then on.

@@ -31,5 +31,5 @@ void PlaceholderContentView::animateCameraEnabled(bool enabled, const Block& com
 
 void PlaceholderContentView::animateCameraSnap(const Block& block, const SnapCompletion& completion) const {
     if (block) block();
-    if (completion) completion(placeholderImage_, std::nullopt);
+    if (completion) completion(placeholderImage_, std::nullopt, nullptr);
 }

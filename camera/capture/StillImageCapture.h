@@ -1,12 +1,13 @@
 #pragma once
 // One still photograph from the camera: the image, already upright, and the metadata the
-// camera attached to it. A BGRA still is turned by its Exif orientation into upright pixels,
+// camera attached to it; or, when none was taken, the error saying why. A BGRA still is turned by its Exif orientation into upright pixels,
 // so its metadata then says Orientation 1 and, after a quarter turn, carries the exchanged
 // Exif pixel dimensions: nothing downstream turns the picture a second time.
 #include <memory>
 #include <optional>
 
 #include "platform/coremedia/CMSampleBuffer.h"
+#include "platform/foundation/NSError.h"
 #include "platform/imageio/ImageProperties.h"
 #include "platform/uikit/UIImage.h"
 
@@ -29,10 +30,14 @@ public:
     void setImage(UIImagePtr image) { image_ = std::move(image); }
     const std::optional<platform::ImageProperties>& metadata() const { return metadata_; }
     void setMetadata(std::optional<platform::ImageProperties> metadata) { metadata_ = std::move(metadata); }
+    // Why no still was taken; null when one was.
+    const NSErrorPtr& error() const { return error_; }
+    void setError(NSErrorPtr error) { error_ = std::move(error); }
 
 private:
     UIImagePtr image_;
     std::optional<platform::ImageProperties> metadata_;
+    NSErrorPtr error_;
 };
 
 using StillImageCapturePtr = std::unique_ptr<StillImageCapture>;

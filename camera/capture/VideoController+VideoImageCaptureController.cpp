@@ -26,20 +26,20 @@ AVCaptureConnectionRef VideoController::configureStillImageCaptureConnection(int
 
 namespace {
 
-// The still's buffer, or null when it failed or none came.
-using StillBufferBlock = std::function<void(const CMSampleBufferRef& buffer)>;
+// The still's buffer, or null and the error saying why none came.
+using StillBufferBlock = std::function<void(const CMSampleBufferRef& buffer, const NSErrorPtr& error)>;
 
-// Every started capture answers once; nothing to capture with answers at once with nothing,
-// so the caller's shutter is freed.
+// Every started capture answers once; nothing to capture with answers at once, so the
+// caller's shutter is freed and can say why.
 void captureStill(VideoController& controller, const std::shared_ptr<AVCaptureStillImageOutput>& output,
                   int64_t orientation, double factor, bool bgra, const StillBufferBlock& block) {
     const AVCaptureConnectionRef connection = controller.configureStillImageCaptureConnection(orientation, factor);
-    if (!connection || !output) return block(nullptr);
+    if (!connection || !output)
+        return block(nullptr, AVCaptureStillImageOutput::stillImageError(AVErrorDeviceNotConnected));
     if (bgra) output->setPixelFormatType(kCVPixelFormatType_32BGRA);
     output->captureStillImageAsynchronouslyFromConnection(
-        connection, [block](const CMSampleBufferRef& buffer, const std::string& error) {
-            block(error.empty() ? buffer : nullptr);
-        });
+        connection,
+        [block](const CMSampleBufferRef& buffer, const NSErrorPtr& error) { block(error ? nullptr : buffer, error); });
 }
 
 }  // namespace
@@ -47,34 +47,40 @@ void captureStill(VideoController& controller, const std::shared_ptr<AVCaptureSt
 void VideoController::captureStillImage(StillImageCaptureBlock completion, int64_t orientation,
                                         double scaleAndCropFactor) {
     if (!completion) return;
-    captureStill(
-        *this, stillImageOutput_, orientation, scaleAndCropFactor, true, [completion](const CMSampleBufferRef& buffer) {
-            completion(buffer ? std::make_unique<StillImageCapture>(buffer) : std::make_unique<StillImageCapture>());
-        });
+    captureStill(*this, stillImageOutput_, orientation, scaleAndCropFactor, true,
+                 [completion](const CMSampleBufferRef& buffer, const NSErrorPtr& error) {
+                     auto capture = std::make_unique<StillImageCapture>(buffer);
+                     capture->setError(error);
+                     completion(std::move(capture));
+                 });
 }
 
 void VideoController::captureStillImageJPEG(StillImageCaptureBlock completion, int64_t orientation,
                                             double scaleAndCropFactor) {
     if (!completion) return;
-    captureStill(
-        *this, stillImageOutput_, orientation, scaleAndCropFactor, false,
-        [completion](const CMSampleBufferRef& buffer) { completion(StillImageCapture::withJPEGSampleBuffer(buffer)); });
+    captureStill(*this, stillImageOutput_, orientation, scaleAndCropFactor, false,
+                 [completion](const CMSampleBufferRef& buffer, const NSErrorPtr& error) {
+                     auto capture = StillImageCapture::withJPEGSampleBuffer(buffer);
+                     capture->setError(error);
+                     completion(std::move(capture));
+                 });
 }
 
 void VideoController::captureAndSaveStillImage(int64_t orientation, double scaleAndCropFactor,
                                                std::function<void(bool saved)> saved) {
-    captureStill(
-        *this, stillImageOutput_, orientation, scaleAndCropFactor, false, [saved](const CMSampleBufferRef& buffer) {
-            std::vector<uint8_t> jpeg =
-                buffer ? AVCaptureStillImageOutput::jpegStillImageNSDataRepresentation(buffer) : std::vector<uint8_t>{};
-            if (jpeg.empty()) {
-                if (saved) saved(false);
-                return;
-            }
-            ALAssetsLibrary().writeImageDataToSavedPhotosAlbum(
-                std::move(jpeg), StillImageCapture::metadataOfSampleBuffer(buffer).value_or(ImageProperties{}),
-                [saved](const std::string&, NSErrorPtr error) {
-                    if (saved) saved(!error);
-                });
-        });
+    captureStill(*this, stillImageOutput_, orientation, scaleAndCropFactor, false,
+                 [saved](const CMSampleBufferRef& buffer, const NSErrorPtr&) {
+                     std::vector<uint8_t> jpeg =
+                         buffer ? AVCaptureStillImageOutput::jpegStillImageNSDataRepresentation(buffer)
+                                : std::vector<uint8_t>{};
+                     if (jpeg.empty()) {
+                         if (saved) saved(false);
+                         return;
+                     }
+                     ALAssetsLibrary().writeImageDataToSavedPhotosAlbum(
+                         std::move(jpeg), StillImageCapture::metadataOfSampleBuffer(buffer).value_or(ImageProperties{}),
+                         [saved](const std::string&, NSErrorPtr error) {
+                             if (saved) saved(!error);
+                         });
+                 });
 }

@@ -96,8 +96,8 @@ public:
     }
 
     // ---- Still capture (VideoController+VideoImageCaptureController.cpp) -----------------
-    // Receives every started capture exactly once: a capture with a null image and no
-    // metadata when the still output is not in use, the capture failed or gave no buffer.
+    // Receives every started capture exactly once: a capture with a null image, no metadata
+    // and the error saying why when the still output is not in use or the capture failed.
     using StillImageCaptureBlock = std::function<void(StillImageCapturePtr capture)>;
     // The still output's connection with the orientation (device orientations 0, 5 and 6 take
     // the stored upright one) and the crop factor clamped to [1, its maximum]; null when the

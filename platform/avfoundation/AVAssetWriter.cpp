@@ -7,6 +7,8 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
+#include "platform/avfoundation/LibavLog.h"
+
 namespace platform {
 
 AVAssetWriter::AVAssetWriter(std::string path) : path_(std::move(path)), partialPath_(path_ + ".partial") {}
@@ -37,6 +39,7 @@ bool AVAssetWriter::startWriting() {
         fail("no inputs");
         return false;
     }
+    UseLibavLog();
     if (avformat_alloc_output_context2(&format_, nullptr, "mov", partialPath_.c_str()) < 0 || !format_) {
         fail("the QuickTime muxer is missing");
         return false;

@@ -5,6 +5,8 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "platform/avfoundation/LibavLog.h"
+
 struct AVAudioPlayer::Media {
     AVFormatContext* format = nullptr;
     AVCodecContext* decoder = nullptr;
@@ -25,6 +27,7 @@ NSErrorPtr failure(const std::string& path, const std::string& reason) {
 }  // namespace
 
 std::shared_ptr<AVAudioPlayer> AVAudioPlayer::initWithContentsOfFile(const std::string& path, NSErrorPtr* error) {
+    platform::UseLibavLog();
     auto media = std::make_unique<Media>();
     std::string reason;
     if (avformat_open_input(&media->format, path.c_str(), nullptr, nullptr) < 0) {

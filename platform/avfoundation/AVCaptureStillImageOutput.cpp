@@ -10,6 +10,18 @@
 
 namespace platform {
 
+NSErrorPtr AVCaptureStillImageOutput::stillImageError(long code) {
+    std::string reason;
+    switch (code) {
+    case AVErrorSessionNotRunning: reason = "The camera is not running."; break;
+    case AVErrorDeviceNotConnected: reason = "No camera is connected."; break;
+    default:
+        reason = "The camera gave no picture within " + std::to_string(static_cast<int>(kFirstFrameWait)) + " seconds.";
+        code = AVErrorNoDataCaptured;
+    }
+    return NSError::errorWithDomain(AVFoundationErrorDomain, code, "The photo could not be taken.", reason);
+}
+
 bool AVCaptureStillImageOutput::setPixelFormatType(OSType format) { return format == kCVPixelFormatType_32BGRA; }
 
 void AVCaptureStillImageOutput::captureStillImageAsynchronouslyFromConnection(const AVCaptureConnectionRef& connection,
@@ -25,21 +37,22 @@ void AVCaptureStillImageOutput::answerAtDate(double date, double giveUp, double 
     NSRunLoop::mainRunLoop().performAtDate(date, [this, alive, giveUp, crop, handler] {
         if (alive.expired()) return;
         CMSampleBufferRef still;
-        std::string error;
+        NSErrorPtr error;
         AVCaptureSession* session = session_;
         const AVCaptureDeviceInputRef input = session ? session->inputWithMediaType(AVMediaTypeVideo) : nullptr;
-        if (!session || !session->isRunning()) error = "the capture session is not running";
-        else if (!input || !input->device()->source()) error = "no camera is connected";
+        if (!session || !session->isRunning()) error = stillImageError(AVErrorSessionNotRunning);
+        else if (!input || !input->device()->source()) error = stillImageError(AVErrorDeviceNotConnected);
         else if (!(still = input->device()->source()->stillFrame(crop))) {
             // A camera just started or reopened has no frame until its first one arrives,
             // which on a busy machine can take longer than the shutter's latency.
             const double now = NSRunLoop::mainRunLoop().now();
             if (now < giveUp) return answerAtDate(std::min(now + kLatency, giveUp), giveUp, crop, handler);
-            error =
-                "the camera gave no picture within " + std::to_string(static_cast<int>(kFirstFrameWait)) + " seconds";
+            error = stillImageError(AVErrorNoDataCaptured);
         }
         --pending_;
-        if (!error.empty()) std::fprintf(stderr, "tavorin: still capture failed: %s\n", error.c_str());
+        if (error)
+            std::fprintf(stderr, "tavorin: %s %s\n", error->localizedDescription().c_str(),
+                         error->localizedFailureReason().c_str());
         if (handler) handler(still, error);
     });
 }

@@ -8,13 +8,22 @@
 #include <vector>
 
 #include "platform/avfoundation/AVCaptureOutput.h"
+#include "platform/foundation/NSError.h"
 
 namespace platform {
 
+inline const std::string AVFoundationErrorDomain = "AVFoundationErrorDomain";
+// Why a still could not be taken (the codes of the AVFoundation error domain).
+enum : long {
+    AVErrorSessionNotRunning = -11803,
+    AVErrorNoDataCaptured = -11805,
+    AVErrorDeviceNotConnected = -11814,
+};
+
 class AVCaptureStillImageOutput : public AVCaptureOutput {
 public:
-    // The still (null when none could be taken) and an error message (empty on success).
-    using Handler = std::function<void(const CMSampleBufferRef& buffer, const std::string& error)>;
+    // The still, or null and the error saying why none could be taken.
+    using Handler = std::function<void(const CMSampleBufferRef& buffer, const NSErrorPtr& error)>;
     static constexpr double kLatency = 0.1;
     // How long a capture waits for a camera that has no frame yet (just started or reopened,
     // or slow on a busy machine) before it answers that no picture could be taken.
@@ -29,6 +38,9 @@ public:
     // `kFirstFrameWait`; a stopped session, a missing camera or no frame in that time answers
     // an error and no buffer.
     void captureStillImageAsynchronouslyFromConnection(const AVCaptureConnectionRef& connection, Handler handler);
+    // "The photo could not be taken." with the reason for the code (one of the AVError codes
+    // above) as its failure reason.
+    static NSErrorPtr stillImageError(long code);
     // A JPEG of the still with its attachments as metadata; empty on failure.
     static std::vector<uint8_t> jpegStillImageNSDataRepresentation(const CMSampleBufferRef& buffer);
 

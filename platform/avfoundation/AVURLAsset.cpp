@@ -6,6 +6,8 @@ extern "C" {
 #include <libavutil/display.h>
 }
 
+#include "platform/avfoundation/LibavLog.h"
+
 namespace platform {
 
 namespace {
@@ -25,6 +27,7 @@ bool PathOfURL(const std::string& url, std::string* path) {
 }  // namespace
 
 AVFormatContext* AVURLAsset::openFile(const std::string& path) {
+    UseLibavLog();
     const AVInputFormat* mov = av_find_input_format("mov");
     if (!mov) return nullptr;
     AVDictionary* options = nullptr;

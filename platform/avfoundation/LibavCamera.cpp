@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -18,11 +19,13 @@ extern "C" {
 #include <libavdevice/avdevice.h>
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
 #include "platform/avfoundation/AVCaptureDevice.h"
 #include "platform/avfoundation/CaptureRig.h"
+#include "platform/avfoundation/LibavLog.h"
 #include "platform/corevideo/CVPixelBufferPool.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIScreen.h"
@@ -46,7 +49,10 @@ namespace {
 std::once_flag registered;
 
 void registerDevices() {
-    std::call_once(registered, [] { avdevice_register_all(); });
+    std::call_once(registered, [] {
+        UseLibavLog();
+        avdevice_register_all();
+    });
 }
 
 int currentDeviceOrientation() { return static_cast<int>(UIDeviceProfile::current().orientation); }
@@ -66,6 +72,18 @@ struct Input {
         avformat_close_input(&format);
     }
 };
+
+// Whether the input's video stream already says what a decoder needs: its size, and its pixel
+// format when it is raw.
+bool statesItsFrames(const AVFormatContext* format) {
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVCodecParameters* par = format->streams[i]->codecpar;
+        if (par->codec_type != AVMEDIA_TYPE_VIDEO) continue;
+        return par->width > 0 && par->height > 0 && par->codec_id != AV_CODEC_ID_NONE &&
+               (par->codec_id != AV_CODEC_ID_RAWVIDEO || par->format >= 0);
+    }
+    return false;
+}
 
 // Opens and prepares the decoder; 0 or the libav error.
 int openInput(Input& in, const std::string& formatName, const std::string& url, CMVideoDimensions size, double rate,
@@ -90,7 +108,10 @@ int openInput(Input& in, const std::string& formatName, const std::string& url, 
     int rc = avformat_open_input(&in.format, url.c_str(), format, &options);
     av_dict_free(&options);
     if (rc < 0) return rc;  // the context is freed on failure
-    if ((rc = avformat_find_stream_info(in.format, nullptr)) < 0) return rc;
+    // A graph or a V4L2 node states its frames' size and format when opened. Reading frames
+    // ahead to learn them would, for a graph showing a photo, decode the photo once more
+    // before the first frame (a few tenths of a second for a large one).
+    if (!statesItsFrames(in.format) && (rc = avformat_find_stream_info(in.format, nullptr)) < 0) return rc;
     in.stream = av_find_best_stream(in.format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (in.stream < 0) return in.stream;
     const AVCodecParameters* par = in.format->streams[in.stream]->codecpar;
@@ -135,10 +156,41 @@ std::string v4l2Card(const std::string& node) {
     return card;
 }
 
+// A full-range YUV format of the old kind ("J") as the plain format it stands for, or none.
+AVPixelFormat plainOfFullRange(AVPixelFormat format) {
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P: return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P: return AV_PIX_FMT_YUV411P;
+    default: return AV_PIX_FMT_NONE;
+    }
+}
+
+// The matrix of the frame's colour space where libswscale knows it, else its default (BT.601,
+// as JPEG and most cameras use).
+int swsColorspace(AVColorSpace space) {
+    switch (space) {
+    case AVCOL_SPC_BT709: return SWS_CS_ITU709;
+    case AVCOL_SPC_FCC: return SWS_CS_FCC;
+    case AVCOL_SPC_SMPTE240M: return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
+    default: return SWS_CS_DEFAULT;
+    }
+}
+
 // The upright picture of `frame`, filling W × H sensor pixels turned by `orientation`.
 class Converter {
 public:
-    ~Converter() { sws_freeContext(sws_); }
+    Converter() : scaled_(av_frame_alloc()) {}
+    ~Converter() {
+        sws_freeContext(sws_);
+        av_frame_free(&scaled_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
     bool convert(const AVFrame* frame, uint8_t* out, size_t outBytesPerRow, int32_t W, int32_t H, int orientation) {
         const bool turned = orientation >= 5;
         const int32_t Wu = turned ? H : W, Hu = turned ? W : H;
@@ -146,13 +198,16 @@ public:
         const double s = std::max(static_cast<double>(Wu) / frame->width, static_cast<double>(Hu) / frame->height);
         const int fw = std::max(Wu, static_cast<int>(std::ceil(frame->width * s)));
         const int fh = std::max(Hu, static_cast<int>(std::ceil(frame->height * s)));
-        sws_ = sws_getCachedContext(sws_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), fw,
-                                    fh, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-        if (!sws_) return false;
-        upright_.resize(static_cast<size_t>(fw) * fh * 4);
-        uint8_t* dst[4] = {upright_.data(), nullptr, nullptr, nullptr};
-        const int dstStride[4] = {fw * 4, 0, 0, 0};
-        if (sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, dst, dstStride) <= 0) return false;
+        if (!prepare(frame, fw, fh)) return false;
+        // A graph showing a photo gives the same picture every frame: it is scaled once.
+        if (!samePicture(frame, scaled_)) {
+            av_frame_unref(scaled_);
+            upright_.resize(static_cast<size_t>(fw) * fh * 4);
+            uint8_t* dst[4] = {upright_.data(), nullptr, nullptr, nullptr};
+            const int dstStride[4] = {fw * 4, 0, 0, 0};
+            if (sws_scale(sws_, frame->data, frame->linesize, 0, frame->height, dst, dstStride) <= 0) return false;
+            if (av_frame_ref(scaled_, frame) < 0) av_frame_unref(scaled_);
+        }
         const int ox = (fw - Wu) / 2, oy = (fh - Hu) / 2;
         for (int32_t y = 0; y < H; ++y) {
             uint32_t* row = reinterpret_cast<uint32_t*>(out + static_cast<size_t>(y) * outBytesPerRow);
@@ -166,7 +221,60 @@ public:
     }
 
 private:
+    // A scaler for the frame's kind, made anew only when it changes. A JPEG decodes to the
+    // old full-range formats, which libswscale takes only with a warning: such a frame is
+    // read as its plain format with the full range said explicitly, as is any YUV frame that
+    // says it is full range, so its colours stay right.
+    bool prepare(const AVFrame* frame, int fw, int fh) {
+        auto format = static_cast<AVPixelFormat>(frame->format);
+        bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+        if (const AVPixelFormat plain = plainOfFullRange(format); plain != AV_PIX_FMT_NONE) {
+            format = plain;
+            fullRange = true;
+        }
+        const int matrix = swsColorspace(frame->colorspace);
+        const std::array<int, 7> kind{frame->width, frame->height, format, fullRange, matrix, fw, fh};
+        if (sws_ && kind == kind_) return true;
+        av_frame_unref(scaled_);
+        sws_freeContext(sws_);
+        sws_ = sws_getContext(frame->width, frame->height, format, fw, fh, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr,
+                              nullptr, nullptr);
+        if (!sws_) return false;
+        const AVPixFmtDescriptor* description = av_pix_fmt_desc_get(format);
+        if (description && !(description->flags & AV_PIX_FMT_FLAG_RGB) && description->nb_components >= 3) {
+            // RGB out is full range; brightness, contrast and saturation as they are.
+            const int* coefficients = sws_getCoefficients(matrix);
+            sws_setColorspaceDetails(sws_, coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
+        }
+        kind_ = kind;
+        return true;
+    }
+
+    // Whether the frame holds the same pixels as `last` (of the same kind; empty: no). A
+    // camera's frames differ within their first rows, so this costs them next to nothing.
+    static bool samePicture(const AVFrame* frame, const AVFrame* last) {
+        if (!last || !last->data[0] || last->format != frame->format || last->width != frame->width ||
+            last->height != frame->height)
+            return false;
+        const auto format = static_cast<AVPixelFormat>(frame->format);
+        const AVPixFmtDescriptor* description = av_pix_fmt_desc_get(format);
+        if (!description || (description->flags & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_HWACCEL))) return false;
+        for (int plane = 0; plane < av_pix_fmt_count_planes(format); ++plane) {
+            const int bytes = av_image_get_linesize(format, frame->width, plane);
+            const bool chroma = plane == 1 || plane == 2;
+            const int rows = chroma ? AV_CEIL_RSHIFT(frame->height, description->log2_chroma_h) : frame->height;
+            if (bytes <= 0) return false;
+            for (int row = 0; row < rows; ++row)
+                if (std::memcmp(frame->data[plane] + static_cast<ptrdiff_t>(row) * frame->linesize[plane],
+                                last->data[plane] + static_cast<ptrdiff_t>(row) * last->linesize[plane], bytes))
+                    return false;
+        }
+        return true;
+    }
+
     SwsContext* sws_ = nullptr;
+    std::array<int, 7> kind_{};
+    AVFrame* scaled_;  // the frame `upright_` was scaled from (a reference, no copy)
     std::vector<uint8_t> upright_;
 };
 

@@ -1,8 +1,11 @@
 #pragma once
 // A real camera through libavdevice: a V4L2 node ("video4linux2") or a filter graph ("lavfi").
 // A reader thread opens the input, decodes, converts with libswscale into pooled BGRA sensor
-// frames (the upright picture turned by the mount orientation) and passes them to the main
-// queue through a one-slot mailbox, so a slow consumer sees the newest frame, never a queue.
+// frames (the upright picture turned by the mount orientation; full-range YUV, as a JPEG's,
+// with its range said to the scaler; a picture unchanged since the last frame, as a graph
+// showing a photo gives, not scaled again) and passes them to the main queue through a
+// one-slot mailbox, so a slow consumer sees the newest frame, never a queue. An input that
+// states its frames' size and format when opened is not read ahead.
 // A new preset, size or frame rate reopens the input (Photo: the node's largest 4:3 size).
 // Stills are the next frame, cropped in software.
 #include <atomic>

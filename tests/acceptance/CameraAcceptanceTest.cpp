@@ -1,10 +1,12 @@
 // The camera screen of the built program as a person uses it: the shutter puts what the camera
 // sees into the library as a photo whose metadata is true (no camera make or model the camera
 // never said, the time it was taken); without a camera the viewfinder says so, the shutter is
-// dimmed and takes nothing, and the album works as ever. Headless, on the manual clock, driven
+// dimmed and takes nothing, and the album works as ever; a camera that gives no picture is said
+// in the error alert, and nothing is written. Headless, on the manual clock, driven
 // only by a script; judged by the screenshots, the files and their tags, the library's rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -53,6 +55,13 @@ TEST(Camera, TheShutterPutsWhatTheCameraSeesIntoTheLibraryWithTrueMetadata) {
     const Outcome run = profile.runScript(script.text(), {"--camera", camera});
     const double end = static_cast<double>(std::time(nullptr));
     ASSERT_EQ(run.status, 0) << run.err;
+
+    // The camera is a photo (a JPEG, whose pixel format FFmpeg's scaler warned about on every
+    // frame): the terminal is left alone.
+    const auto lines = std::count(run.err.begin(), run.err.end(), '\n');
+    EXPECT_SENTENCE(
+        run.err.find("deprecated pixel format") == std::string::npos && run.err.find(" @ 0x") == std::string::npos,
+        Said("the terminal shows none of FFmpeg's warnings (", lines, " lines on standard error)"));
 
     const std::vector<LibraryRow> rows = profile.photos();
     ASSERT_SENTENCE(rows.size() == 1u, Said("the shutter put ", rows.size(), " photo into the library"));
@@ -130,6 +139,57 @@ TEST(Camera, WithoutACameraTheViewfinderSaysSoTheShutterTakesNothingAndTheAlbumW
     EXPECT_SENTENCE(std::abs(single - own) < kSaturationKept * own && std::abs(editing - own) < kSaturationKept * own,
                     Said("the album shows the photo and album editing opens it (mean saturation ", single, " and ",
                          editing, " against its own ", own, ")"));
+}
+
+// The files a profile holds beside its library's index and the GL driver's shader cache:
+// photos, renders, thumbnails, anything written half.
+std::vector<fs::path> FilesBesideTheIndex(const TavorinProfile& profile) {
+    std::vector<fs::path> files;
+    for (const char* sub : {"data", "cache"})
+        for (const auto& entry : fs::recursive_directory_iterator(profile.folder() / sub)) {
+            const std::string name = entry.path().filename().string();
+            if (!entry.is_regular_file() || name.rfind("library.sqlite", 0) == 0 || name == "library.lock" ||
+                entry.path().string().find("mesa_shader_cache") != std::string::npos)
+                continue;
+            files.push_back(entry.path());
+        }
+    return files;
+}
+
+TEST(Camera, ACameraThatGivesNoPictureIsSaidInTheErrorAlertAndNothingIsWritten) {
+    TavorinProfile profile("no-picture");
+    profile.returningUser();
+    // A camera that opens and never gives a frame: the shutter's wait for one runs out.
+    Script script;
+    script.launch()
+        .shot("camera.png")
+        .tap(phone::kShutter, 8, "the shutter: the focus, then the wait for a picture that never comes")
+        .shot("alert.png")
+        .key("Esc", 1, "the alert's OK")
+        .shot("dismissed.png")
+        .tap(phone::kShutter, 8, "the shutter again")
+        .shot("again.png");
+    const Outcome run = profile.runScript(script.text(), {"--camera", "lavfi:nullsrc=size=320x240:duration=0"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const Screenshot before(profile.shot("camera.png"));
+    // A blank strip of the alert's box, beside its message, and the dimmed screen around it.
+    const Region box{58, 300, 16, 40}, around{20, 100, 335, 120};
+    for (const char* shot : {"alert.png", "again.png"}) {
+        const Screenshot alert(profile.shot(shot));
+        const double lighter = alert.meanColour(box).brightness() - before.meanColour(box).brightness();
+        const double dimmed = before.meanColour(around).brightness() - alert.meanColour(around).brightness();
+        EXPECT_SENTENCE(lighter > 0.5 && dimmed > 0.02,
+                        Said(shot, " shows the error alert over the dimmed screen (its box ", lighter,
+                             " lighter than the viewfinder was, the screen ", dimmed, " darker)"));
+    }
+    const double back = Screenshot(profile.shot("dismissed.png")).meanDifference(before, before.whole());
+    EXPECT_SENTENCE(back < 0.01,
+                    Said("OK leaves the camera screen as it was, no second alert behind it (", back, " apart)"));
+    EXPECT_SENTENCE(profile.rows().empty(), Said("the library lists ", profile.rows().size(), " photos"));
+    const std::vector<fs::path> files = FilesBesideTheIndex(profile);
+    EXPECT_SENTENCE(files.empty(), Said("no photo, render or thumbnail was written (", files.size(), " files",
+                                        files.empty() ? std::string() : ": " + files.front().string(), ")"));
 }
 
 }  // namespace

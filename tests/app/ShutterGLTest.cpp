@@ -113,7 +113,7 @@ TEST_F(ShutterTest, AStoppedPreviewTakesNothingAndLeavesTheShutterFree) {
     EXPECT_EQ(app.photos().size(), 1u);
 }
 
-TEST_F(ShutterTest, AFailingCaptureSavesNothingAndFreesTheShutter) {
+TEST_F(ShutterTest, AFailingCaptureSavesNothingIsSaidAndFreesTheShutter) {
     AmbrelViewController& screen = app.controller();
     app.tap(AppHarness::phoneShutter());
     EXPECT_TRUE(AmbrelViewController::shutterBusy());
@@ -122,6 +122,16 @@ TEST_F(ShutterTest, AFailingCaptureSavesNothingAndFreesTheShutter) {
     app.advance(3.5);
     EXPECT_EQ(app.photos().size(), 0u);
     EXPECT_FALSE(AmbrelViewController::shutterBusy());
+    UIAlertPresentation* alert = UIAlertPresentation::shown();
+    ASSERT_NE(alert, nullptr) << "the failure is said";
+    EXPECT_EQ(alert->title, "Share Error");
+    EXPECT_EQ(alert->message,
+              "The photo could not be taken." + NSLocalizedString("ErrorDelimiterKey") + "The camera is not running.");
+    EXPECT_EQ(UIAlertPresentation::waitingCount(), 0u) << "once";
+    const CGRect ok = alert->buttonFrame(alert->indexOfButton("OK"));
+    app.tap({CGRectGetMidX(ok), CGRectGetMidY(ok)});
+    app.advance(0.5);
+    EXPECT_EQ(UIAlertPresentation::shown(), nullptr);
     screen.animateCameraEnabled(true);
     app.advance(1);
     pressAndWait();

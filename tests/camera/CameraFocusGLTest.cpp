@@ -220,8 +220,9 @@ TEST_F(CameraFocusTest, AShutterDuringATapsWaitFiresWhenTheWaitEndsAndTouchesCom
         const double start = loop.now();
         double blockAt = -1;
         int completions = 0;
-        Camera().captureSnap([&] { blockAt = loop.now() - start; },
-                             [&](const UIImagePtr&, const std::optional<ImageProperties>&) { ++completions; });
+        Camera().captureSnap(
+            [&] { blockAt = loop.now() - start; },
+            [&](const UIImagePtr&, const std::optional<ImageProperties>&, const NSErrorPtr&) { ++completions; });
         EXPECT_TRUE(app.isIgnoringInteractionEvents());
         for (double t = 0.1; t <= 3.0 + 1e-9; t += 0.1) {
             loop.advance(0.1);

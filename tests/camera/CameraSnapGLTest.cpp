@@ -97,7 +97,7 @@ TEST_F(CameraSnapTest, ASquareSnapOfTheRunningCamera) {
     view->setSquareAspectRatio(true);
     view->startVideoController();
     std::vector<UIImagePtr> images;
-    Camera().snap([&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
+    Camera().snap([&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata, const NSErrorPtr&) {
         images.push_back(image);
         EXPECT_TRUE(metadata);
     });
@@ -111,11 +111,14 @@ TEST_F(CameraSnapTest, ASquareSnapOfTheRunningCamera) {
 TEST_F(CameraSnapTest, AFailedSnapAnswersOnceWithNothingAndSavesNothing) {
     // The camera is not running: the still cannot be taken.
     int snaps = 0;
-    Camera().snap([&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
-        ++snaps;
-        EXPECT_FALSE(image);
-        EXPECT_FALSE(metadata);
-    });
+    Camera().snap(
+        [&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata, const NSErrorPtr& error) {
+            ++snaps;
+            EXPECT_FALSE(image);
+            EXPECT_FALSE(metadata);
+            ASSERT_TRUE(error) << "the reason comes with it";
+            EXPECT_EQ(error->localizedFailureReason(), "The camera is not running.");
+        });
     std::vector<bool> taken, saved;
     Camera().snapAndSave([&](bool t) { taken.push_back(t); }, [&](bool s) { saved.push_back(s); });
     loop.advance(1.0);
@@ -185,9 +188,8 @@ TEST_F(CameraSnapTest, TheShutterGivesAnUprightStillWithItsMetadataInEveryOrient
             profile.orientation = static_cast<UIDeviceOrientation>(orientation);
             UIDeviceProfile::setCurrent(profile);
             std::vector<std::pair<UIImagePtr, std::optional<ImageProperties>>> snaps;
-            Camera().captureSnap(nullptr, [&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata) {
-                snaps.emplace_back(image, metadata);
-            });
+            Camera().captureSnap(nullptr, [&](const UIImagePtr& image, const std::optional<ImageProperties>& metadata,
+                                              const NSErrorPtr&) { snaps.emplace_back(image, metadata); });
             loop.advance(3.0);
             ASSERT_EQ(snaps.size(), 1u);
             const auto& [image, metadata] = snaps[0];
@@ -300,7 +302,7 @@ TEST_F(CameraSnapTest, TheShutterHoldsTouchesUntilTheFocusSettlesGivesUpOrTheCam
         bool gotImage = false;
         float noiseReductionInCompletion = -1;
         Camera().captureSnap([&] { blockRan = loop.now() - start; },
-                             [&](const UIImagePtr& image, const std::optional<ImageProperties>&) {
+                             [&](const UIImagePtr& image, const std::optional<ImageProperties>&, const NSErrorPtr&) {
                                  ++completions;
                                  gotImage = image != nullptr;
                                  noiseReductionInCompletion = view->getAdjustment("NR On/Off");

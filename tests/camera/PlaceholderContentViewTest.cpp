@@ -63,12 +63,13 @@ TEST_F(PlaceholderContentViewTest, EnablingShowsTheSampleAtTheViewsSizeEnhanced)
 TEST_F(PlaceholderContentViewTest, ASnapHandsBackTheUnenhancedPictureWithoutMetadata) {
     view->animateCameraEnabled(true, nullptr);
     std::vector<std::string> order;
-    view->animateCameraSnap([&] { order.push_back("block"); },
-                            [&](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata) {
-                                order.push_back("completion");
-                                EXPECT_EQ(image, view->unprocessedImage());
-                                EXPECT_FALSE(metadata);
-                            });
+    view->animateCameraSnap(
+        [&] { order.push_back("block"); },
+        [&](const UIImagePtr& image, const std::optional<platform::ImageProperties>& metadata, const NSErrorPtr&) {
+            order.push_back("completion");
+            EXPECT_EQ(image, view->unprocessedImage());
+            EXPECT_FALSE(metadata);
+        });
     EXPECT_EQ(order, (std::vector<std::string>{"block", "completion"}));
     int swaps = 0;
     view->animateFrontBack([&] { ++swaps; });

@@ -94,6 +94,8 @@ TEST_F(StillCaptureTest, AFailedCaptureAnswersOnceWithNothing) {
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_FALSE(answers[0]->image());
     EXPECT_FALSE(answers[0]->metadata());
+    ASSERT_TRUE(answers[0]->error()) << "with the reason";
+    EXPECT_EQ(answers[0]->error()->code(), AVErrorSessionNotRunning);
 }
 
 TEST_F(StillCaptureTest, JPEGStillsStandAsTheBGRAOnesAndAnswerOnceAlsoWhenTheyFail) {
@@ -109,6 +111,7 @@ TEST_F(StillCaptureTest, JPEGStillsStandAsTheBGRAOnesAndAnswerOnceAlsoWhenTheyFa
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_FALSE(answers[0]->image());
     EXPECT_FALSE(answers[0]->metadata());
+    EXPECT_TRUE(answers[0]->error());
 
     controller.start();
     for (int64_t orientation : {1, 3}) {

@@ -1,6 +1,7 @@
 // Live preview speed: frames per second from the simulated back camera at the Photo preset
 // (1280 × 960 BGRA frames, rendered on the processor) through the camera view and the engine,
-// each frame presented on the layer; and the camera alone, without the engine.
+// each frame presented on the layer; and the camera alone, without the engine; and a photograph
+// as the camera: how soon its first frame comes.
 //
 //   build/release/tools/bench/tavorin_bench --benchmark_filter=Camera
 //
@@ -11,13 +12,18 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <set>
 #include <span>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "BenchCamera.h"
 #include "BenchPasses.h"
+#include "app/RenderJob.h"
 #include "camera/capture/VideoController.h"
 #include "engine/view/GraphicsView.h"
 #include "model/DeviceUtility.h"
@@ -134,22 +140,73 @@ public:
     }
 };
 
-void BM_SimulatedCameraFrames(benchmark::State& state) {
-    UsePhoneAt30();
+// A running session of the rig's camera at the Photo preset, its frames counted.
+platform::AVCaptureSessionRef CountedCameraSession(Counting& counting) {
     using namespace platform;
     auto session = std::make_shared<AVCaptureSession>();
     session->setSessionPreset(AVCaptureSessionPresetPhoto);
     session->addInput(
         AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)));
     auto output = std::make_shared<AVCaptureVideoDataOutput>();
-    Counting counting;
     output->setSampleBufferDelegate(&counting, dispatch_get_main_queue());
     session->addOutput(output);
     session->startRunning();
+    return session;
+}
+
+void BM_SimulatedCameraFrames(benchmark::State& state) {
+    UsePhoneAt30();
+    Counting counting;
+    const platform::AVCaptureSessionRef session = CountedCameraSession(counting);
     for (auto _ : state) NSRunLoop::mainRunLoop().advance(1.0 / 30);
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(counting.frames), benchmark::Counter::kIsRate);
     session->stopRunning();
 }
 BENCHMARK(BM_SimulatedCameraFrames)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A photograph as the camera (`--camera "lavfi:movie=PHOTO,loop=loop=-1:size=1,fps=15"`), on
+// the real clock, without the engine: the time from configuring the camera (its input probed)
+// to its first frame on the main queue, and the process's processor time a frame while it runs
+// (its frames scaled from the photo's full size). The photograph is $TAVORIN_BENCH_PHOTO, else
+// the 13-megapixel sample photograph.
+void PhotoCameraFirstFrame(benchmark::State& state) {
+    using namespace platform;
+    const char* photo = std::getenv("TAVORIN_BENCH_PHOTO");
+    const std::string graph =
+        "lavfi:movie=" +
+        (photo ? std::string(photo) : std::string(RenderJob::kSampleFolder) + "/Dragonfly_by_Bolly.jpg") +
+        ",loop=loop=-1:size=1,fps=15";
+    NSRunLoop& loop = NSRunLoop::mainRunLoop();
+    loop.useRealClock();
+    const auto runUntil = [&loop](const auto& done) {
+        const double giveUp = loop.now() + 30;
+        while (!done() && loop.now() < giveUp)
+            if (!loop.runOnce()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    double cpuPerFrame = 0;
+    for (auto _ : state) {
+        std::string error;
+        if (!CaptureRig::shared().configure(graph, &error)) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        Counting counting;
+        const AVCaptureSessionRef session = CountedCameraSession(counting);
+        runUntil([&] { return counting.frames > 0; });
+        state.PauseTiming();
+        const std::clock_t cpu = std::clock();
+        const int64_t first = counting.frames;
+        const double until = loop.now() + 2;
+        runUntil([&] { return loop.now() >= until; });
+        cpuPerFrame = 1000.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC /
+                      static_cast<double>(std::max<int64_t>(1, counting.frames - first));
+        session->stopRunning();
+        state.ResumeTiming();
+    }
+    state.counters["cpu ms/frame"] = cpuPerFrame;
+    CaptureRig::shared().configureSimulated({});
+    loop.useManualClock(0);
+}
+BENCHMARK(PhotoCameraFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 }  // namespace

@@ -94,11 +94,11 @@ protected:
         profile.orientation = static_cast<UIDeviceOrientation>(orientation);
         UIDeviceProfile::setCurrent(profile);
     }
-    CMSampleBufferRef TakeStill(std::string* error = nullptr) {
+    CMSampleBufferRef TakeStill(NSErrorPtr* error = nullptr) {
         CMSampleBufferRef result;
         bool answered = false;
         still->captureStillImageAsynchronouslyFromConnection(still->connectionWithMediaType(AVMediaTypeVideo),
-                                                             [&](const CMSampleBufferRef& b, const std::string& e) {
+                                                             [&](const CMSampleBufferRef& b, const NSErrorPtr& e) {
                                                                  answered = true;
                                                                  result = b;
                                                                  if (error) *error = e;
@@ -338,9 +338,11 @@ TEST_F(CaptureRigTest, CropFactorFlashAndTheStoppedSession) {
     EXPECT_FALSE(AVCaptureStillImageOutput::jpegStillImageNSDataRepresentation(zoomed).empty());
 
     session->stopRunning();
-    std::string error;
+    NSErrorPtr error;
     EXPECT_EQ(TakeStill(&error), nullptr);
-    EXPECT_FALSE(error.empty());
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), AVErrorSessionNotRunning);
+    EXPECT_EQ(error->localizedFailureReason(), "The camera is not running.");
 }
 
 // A camera whose first frame comes late, as a reopened input's does on a busy machine: a
@@ -370,10 +372,10 @@ TEST_F(CaptureRigTest, AStillWaitsForACameraThatHasNoFrameYetAndGivesUpInTime) {
         Run(late);
         int answers = 0;
         CMSampleBufferRef shot;
-        std::string error;
+        NSErrorPtr error;
         still->captureStillImageAsynchronouslyFromConnection(
             still->connectionWithMediaType(AVMediaTypeVideo),
-            [&](const CMSampleBufferRef& b, const std::string& e) { ++answers, shot = b, error = e; });
+            [&](const CMSampleBufferRef& b, const NSErrorPtr& e) { ++answers, shot = b, error = e; });
         loop.advance(1.0);
         EXPECT_EQ(answers, 0) << "still waiting for the first frame";
         EXPECT_TRUE(still->isCapturingStillImage());
@@ -382,9 +384,11 @@ TEST_F(CaptureRigTest, AStillWaitsForACameraThatHasNoFrameYetAndGivesUpInTime) {
         EXPECT_EQ(answers, 1) << "exactly one answer";
         EXPECT_FALSE(still->isCapturingStillImage());
         EXPECT_EQ(shot != nullptr, frameComes);
-        EXPECT_EQ(error.empty(), frameComes) << error;
-        if (!frameComes) {
-            EXPECT_NE(error.find("no picture"), std::string::npos) << error;
+        EXPECT_EQ(!error, frameComes);
+        if (!frameComes && error) {
+            EXPECT_EQ(error->domain(), AVFoundationErrorDomain);
+            EXPECT_EQ(error->localizedDescription(), "The photo could not be taken.");
+            EXPECT_EQ(error->localizedFailureReason(), "The camera gave no picture within 5 seconds.");
         }
         session->stopRunning();
     }

@@ -1,6 +1,7 @@
 // The real-device path run headless on a lavfi test source: frames reach a session's output
 // on the main queue (within a generous real-clock bound), a preset change reopens the input
-// at the new size, stills are cropped in software. Also the pure parts: the sources string,
+// at the new size, stills are cropped in software, full-range frames keep their colours and
+// FFmpeg's warnings stay off standard error. Also the pure parts: the sources string,
 // the capture size for a preset, and the V4L2 control mappings.
 #include <gtest/gtest.h>
 
@@ -80,6 +81,13 @@ TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
             colours.insert(c);
         }
     EXPECT_GT(colours.size(), 20u);
+    // And it moves: a later frame is not the picture of this one (an unchanged picture is
+    // scaled once, a changing one every frame).
+    const std::vector<uint8_t> earlier(p->data(), p->data() + p->height() * p->bytesPerRow());
+    const int seenFrames = frames.count;
+    ASSERT_TRUE(RunUntil([&] { return frames.count >= seenFrames + 3; }));
+    const CVPixelBufferRef later = frames.last->imageBuffer();
+    EXPECT_NE(std::memcmp(earlier.data(), later->data(), earlier.size()), 0) << "the picture stood still";
 
     session->setSessionPreset(AVCaptureSessionPreset1920x1080);
     ASSERT_TRUE(RunUntil([&] {
@@ -91,7 +99,7 @@ TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
     CMSampleBufferRef shot;
     bool answered = false;
     still->captureStillImageAsynchronouslyFromConnection(still->connectionWithMediaType(AVMediaTypeVideo),
-                                                         [&](const CMSampleBufferRef& b, const std::string&) {
+                                                         [&](const CMSampleBufferRef& b, const NSErrorPtr&) {
                                                              shot = b;
                                                              answered = true;
                                                          });
@@ -104,6 +112,48 @@ TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
     const int seen = frames.count;
     NSRunLoop::mainRunLoop().runUntilDate(NSRunLoop::mainRunLoop().now() + 0.2);
     EXPECT_EQ(frames.count, seen) << "no frame after the stop";
+    CaptureRig::shared().configure("simulated");
+}
+
+// A photo decodes to the old full-range formats (yuvj*), which FFmpeg's scaler took with a
+// warning on every frame. Each gives the colour it shows, as a limited-range frame does, and
+// standard error hears nothing of FFmpeg's.
+TEST(LibavCameraTest, FullRangeFramesKeepTheirColoursAndFFmpegSaysNothing) {
+    NSRunLoop::mainRunLoop().useRealClock();
+    const std::string colour = "lavfi:color=c=0x204060:size=64x48:rate=30,";
+    struct Case {
+        const char* frames;
+        const char* graph;
+    } cases[] = {
+        {"limited-range 4:2:0", "format=yuv420p"},
+        {"old full-range 4:2:0 (a JPEG's)", "format=yuvj420p"},
+        {"old full-range 4:2:2", "format=yuvj422p"},
+        {"old full-range 4:4:4", "format=yuvj444p"},
+    };
+    testing::internal::CaptureStderr();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frames);
+        std::string error;
+        ASSERT_TRUE(CaptureRig::shared().configure(colour + c.graph, &error)) << error;
+        auto session = std::make_shared<AVCaptureSession>();
+        session->addInput(
+            AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)));
+        auto video = std::make_shared<AVCaptureVideoDataOutput>();
+        LastFrame frames;
+        video->setSampleBufferDelegate(&frames, dispatch_get_main_queue());
+        session->addOutput(video);
+        session->startRunning();
+        EXPECT_TRUE(RunUntil([&] { return frames.count >= 3; }));
+        session->stopRunning();
+        if (!frames.last) continue;
+        const CVPixelBufferRef p = frames.last->imageBuffer();
+        const uint8_t* bgra = p->data() + p->height() / 2 * p->bytesPerRow() + p->width() / 2 * 4;
+        EXPECT_NEAR(bgra[2], 0x20, 3) << "red";
+        EXPECT_NEAR(bgra[1], 0x40, 3) << "green";
+        EXPECT_NEAR(bgra[0], 0x60, 3) << "blue";
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "") << "FFmpeg's warnings reached standard error";
     CaptureRig::shared().configure("simulated");
 }
 
