@@ -26,6 +26,13 @@ constexpr Point kEditCancel{56, 618}, kEditDone{142, 618};
 // the Enhance modes) the Dramatic category, whose tap chooses its first mode.
 constexpr double kModeRowY = 534;
 constexpr Point kDramaticCategory{209, kModeRowY};
+// Album editing's kinds of control: Adjust, whose row ends (dragged twice to its end) with Crop.
+constexpr Point kAdjustTab{142, 627}, kCropItem{325.5, kModeRowY};
+// The crop screen: its bar's Crop, the Aspect button below, and in the aspect sheet "Square"
+// (the second choice, after "Original").
+constexpr Point kCropDone{336, 21}, kCropAspect{94, 617}, kAspectSquare{187, 223.5};
+// A square rectangle on a landscape photo spans the editing width: its corners.
+constexpr Point kSquareTopLeft{20, 139}, kSquareBottomRight{355, 474};
 // The sheet Done brings up while the settings say to ask: its Save.
 constexpr Point kSaveSheetSave{187, 451};
 // The photo library's question before a revert and before a delete: "Don't Allow" on the left,
@@ -88,6 +95,14 @@ public:
     Script& openPhoto(int cell) {
         tap(phone::kAlbumButton, 1.2, "the album button: the grid of all photos");
         return tap(phone::GridCell(cell), 1.5, "a photo of the grid: the photo alone");
+    }
+    // From album editing with its controls out, the crop screen: Adjust, the row to its end,
+    // Crop.
+    Script& openCrop() {
+        tap(phone::kAdjustTab, 1.5, "Adjust: the row of adjustments");
+        drag({360, phone::kModeRowY}, {20, phone::kModeRowY}, 0.3, 1, "the row dragged along");
+        drag({360, phone::kModeRowY}, {20, phone::kModeRowY}, 0.3, 1.5, "the row dragged to its end");
+        return tap(phone::kCropItem, 2, "Crop: the crop screen on the unprocessed photo");
     }
     // Album editing of the photo shown, its controls folded away.
     Script& editShownPhoto() {
