@@ -28,6 +28,7 @@
 #include "engine/ParameterValues.h"
 #include "gpu/Device.h"
 #include "model/Type.h"
+#include "platform/foundation/NSBundle.h"
 #include "platform/imageio/ImageIO.h"
 
 namespace fs = std::filesystem;
@@ -335,7 +336,7 @@ platform::ImageProperties OutputProperties(const platform::ImageProperties& sour
     if (!tiff.dictionary()) tiff = platform::ImageProperties{};
     (*tiff.dictionary())[platform::kCGImagePropertyTIFFOrientation] = kUp;
     (*tiff.dictionary())[platform::kCGImagePropertyTIFFDateTime] = MetadataDateNow();
-    (*tiff.dictionary())[platform::kCGImagePropertyTIFFSoftware] = kSoftware;
+    (*tiff.dictionary())[platform::kCGImagePropertyTIFFSoftware] = NSBundle::mainBundle().softwareName();
     if (type == platform::ImageFileType::JPEG) properties[platform::kCGImageDestinationLossyCompressionQuality] = 0.9;
     return properties;
 }
