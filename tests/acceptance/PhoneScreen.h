@@ -19,7 +19,9 @@ namespace phone {
 // The camera screen's bottom bar.
 constexpr Point kAlbumButton{56, 618}, kShutter{187.5, 618}, kChevron{318, 618};
 // One photo of the album: the toolbar below it and the way back above it.
-constexpr Point kEdit{187, 644}, kTrash{347, 644}, kBack{28, 22};
+constexpr Point kShare{28, 644}, kEdit{187, 644}, kTrash{347, 644}, kBack{28, 22};
+// The share sheet of one photo: "Open In", then "Save to Pictures".
+constexpr Point kSheetSaveToPictures{187, 565.5};
 // Album editing with the controls folded away: Cancel and Done ("Save", "Revert").
 constexpr Point kEditCancel{56, 618}, kEditDone{142, 618};
 // Album editing with the controls out: the row of modes, and in it (once the row is dragged past
