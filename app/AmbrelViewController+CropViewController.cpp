@@ -4,6 +4,7 @@
 // springs back to the processed picture.
 #include "app/AmbrelViewController.h"
 #include "engine/view/GraphicsContentView.h"
+#include "library/browser/PhotoCollectionView.h"
 #include "model/DeviceUtility.h"
 #include "model/Type.h"
 #include "platform/uikit/UIBarButtonItem.h"
@@ -61,6 +62,9 @@ void AmbrelViewController::animateCropView(bool show) {
         }
         cropView_->setFrame(frame);
         cropView_->setImage(graphicsView_->unprocessedImage());
+        // The picture is a smaller copy of the photo: a chosen aspect is to hold in the photo's
+        // own pixels, the ones a save crops.
+        if (photoCollectionView_) cropView_->setPhotoSize(photoCollectionView_->fullSizeImageSizeForEditing());
         view()->insertSubviewBelow(cropView_, bottomView_.get());
         cropView_->layoutIfNeeded();
         cropView_->setAlpha(0);
@@ -140,7 +144,7 @@ void AmbrelViewController::animateCropButtonMenuView(ButtonMenuView& menu) {
     });
     menu.addButtonWithString("Reset", AppAppearance::tintColor(), [weak](NSObject&) {
         auto self = std::static_pointer_cast<AmbrelViewController>(weak.lock());
-        if (self && self->cropView_) self->cropView_->resetCropRect(true);
+        if (self && self->cropView_) CropScreen::resetCrop(*self->cropView_, true);
     });
 }
 
@@ -161,6 +165,8 @@ void AmbrelViewController::cropAction() {
 }
 
 void AmbrelViewController::cropCancelAction() {
+    // The recorded crop comes back free: a chosen aspect goes with the change it belonged to.
+    if (cropView_) cropView_->setKeepingCropAspectRatio(false);
     animateCropRect();
     animateCropView(false);
 }

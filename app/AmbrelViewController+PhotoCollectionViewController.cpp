@@ -202,7 +202,8 @@ void AmbrelViewController::initializePhotoCollectionView() {
                 if (!image || !bar) return;
                 ShareController::presentShareController(
                     *this, bar->items().front(), image,
-                    photoCollectionView_->metadataForForIndexPath(selected).value_or(PhotoCollectionView::Metadata{}));
+                    photoCollectionView_->metadataForForIndexPath(selected).value_or(PhotoCollectionView::Metadata{}),
+                    photoCollectionView_->dateForIndexPath(selected));
             }),
         UIBarButtonItem::itemWithSystemItem(UIBarButtonSystemItem::FlexibleSpace),
         UIBarButtonItem::itemWithCustomView(edit),
@@ -609,7 +610,8 @@ void AmbrelViewController::animatePhotoCollectionViewShare(BoolBlock completion)
             onMain([this, weak = weak_from_this(), edit, finish] {
                 if (weak.expired()) return finish(false, nullptr);
                 ShareController::presentShareController(
-                    *this, std::static_pointer_cast<UIView>(albumEditShareButtonView_), edit->image, edit->metadata);
+                    *this, std::static_pointer_cast<UIView>(albumEditShareButtonView_), edit->image, edit->metadata,
+                    photoCollectionView_->dateForIndexPath(edit->indexPath));
                 finish(true, nullptr);
             });
         },

@@ -28,6 +28,7 @@
 #include "engine/ParameterValues.h"
 #include "gpu/Device.h"
 #include "model/Type.h"
+#include "platform/foundation/NSBundle.h"
 #include "platform/imageio/ImageIO.h"
 #include "platform/opengles/EAGLContext.h"
 
@@ -204,11 +205,13 @@ void PrintUsage(std::ostream& out) {
            "\n"
            "Renders PHOTO (JPEG, PNG or TIFF) at full resolution through the enhancement engine and\n"
            "writes the result as JPEG (quality 0.9), PNG or TIFF, chosen by OUTPUT's extension: turned\n"
-           "upright, with the photo's metadata, colour profile and XMP. Without a photo a sample\n"
-           "photograph from "
+           "upright, with the photo's metadata, colour profile and XMP. Without PHOTO, render\n"
+           "options alone (or --sample) render a sample photograph from\n"
+           "  "
         << kSampleFolder
-        << " is used; without an output the result goes\n"
-           "to PHOTO-NAME-tavorin.jpg in the current folder. The output's path is printed. The\n"
+        << "\n"
+           "while no arguments at all start the application (below). Without an output the result\n"
+           "goes to PHOTO-NAME-tavorin.jpg in the current folder. The output's path is printed. The\n"
            "photo itself is never written over.\n"
            "\n"
            "Options:\n"
@@ -336,7 +339,7 @@ platform::ImageProperties OutputProperties(const platform::ImageProperties& sour
     if (!tiff.dictionary()) tiff = platform::ImageProperties{};
     (*tiff.dictionary())[platform::kCGImagePropertyTIFFOrientation] = kUp;
     (*tiff.dictionary())[platform::kCGImagePropertyTIFFDateTime] = MetadataDateNow();
-    (*tiff.dictionary())[platform::kCGImagePropertyTIFFSoftware] = kSoftware;
+    (*tiff.dictionary())[platform::kCGImagePropertyTIFFSoftware] = NSBundle::mainBundle().softwareName();
     if (type == platform::ImageFileType::JPEG) properties[platform::kCGImageDestinationLossyCompressionQuality] = 0.9;
     return properties;
 }

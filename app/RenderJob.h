@@ -27,9 +27,6 @@ namespace RenderJob {
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
-// The Software entry of every file the job writes.
-inline constexpr const char* kSoftware = "Tavorin";
-
 struct Options {
     std::string input;   // empty: the default sample photograph (an empty name given is refused)
     std::string output;  // empty: beside the current folder, named after the input

@@ -29,6 +29,11 @@ std::string upperExtension(const std::string& path) {
     return ext;
 }
 
+// TIFF files are read with their own orientation; the others take the library's.
+int fileOrientation(const platform::ImageSource& source, const std::string& path, int libraryOrientation) {
+    return upperExtension(path).rfind("TIF", 0) == 0 ? source.exifOrientation(0) : libraryOrientation;
+}
+
 std::optional<Bitmap> crop(const Bitmap& bitmap, CGRect r) {
     const auto x0 = static_cast<std::uint32_t>(r.origin.x), y0 = static_cast<std::uint32_t>(r.origin.y);
     const auto w = static_cast<std::uint32_t>(r.size.width), h = static_cast<std::uint32_t>(r.size.height);
@@ -129,11 +134,37 @@ CGRect PhotoCollectionView::fullSizeCropRect(CGRect relativeRect, CGSize size) {
     if (relativeRect == CGRectZero) return CGRectMake(0, 0, size.width, size.height);
     const double W = size.width, H = size.height;
     auto clampTo = [](double v, double limit) { return std::clamp(v, 0.0, limit); };
-    const double x0 = clampTo(std::floor(relativeRect.origin.x * W), W);
-    const double y0 = clampTo(std::floor(relativeRect.origin.y * H), H);
-    const double x1 = clampTo(std::ceil((relativeRect.origin.x + relativeRect.size.width) * W), W);
-    const double y1 = clampTo(std::ceil((relativeRect.origin.y + relativeRect.size.height) * H), H);
-    return CGRectMake(x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0));
+    const double x0 = clampTo(relativeRect.origin.x * W, W), x1 = clampTo(CGRectGetMaxX(relativeRect) * W, W);
+    const double y0 = clampTo(relativeRect.origin.y * H, H), y1 = clampTo(CGRectGetMaxY(relativeRect) * H, H);
+    const double w = x1 - x0, h = y1 - y0;
+    if (!(w > 0 && h > 0)) return CGRectZero;
+    // The crop's shape is kept through the rounding: the longer side is rounded and the shorter
+    // one follows from the exact ratio, so a square stays square and any ratio holds within
+    // half a pixel (rounding each edge on its own let the sides drift apart by two).
+    double iw, ih;
+    if (w >= h) {
+        iw = std::clamp(std::round(w), 1.0, W);
+        ih = std::clamp(std::round(iw * h / w), 1.0, H);
+    } else {
+        ih = std::clamp(std::round(h), 1.0, H);
+        iw = std::clamp(std::round(ih * w / h), 1.0, W);
+    }
+    return CGRectMake(std::clamp(std::round(x0), 0.0, W - iw), std::clamp(std::round(y0), 0.0, H - ih), iw, ih);
+}
+
+CGSize PhotoCollectionView::fullSizeImageSize(const std::string& path, int exifOrientation, double maximumSide) {
+    auto source = platform::ImageSource::createWithFile(path);
+    if (!source) return CGSizeZero;
+    exifOrientation = fileOrientation(*source, path, exifOrientation);
+    const CGSize scaled = fullSizeScaledSize(CGSizeMake(source->pixelWidth(0), source->pixelHeight(0)), maximumSide);
+    const bool turned = exifOrientation >= 5 && exifOrientation <= 8;
+    return turned ? CGSizeMake(scaled.height, scaled.width) : scaled;
+}
+
+CGSize PhotoCollectionView::fullSizeImageSizeForEditing() const {
+    if (!assetEditingInput_) return CGSizeZero;
+    return fullSizeImageSize(assetEditingInput_->fullSizeImageURL, assetEditingInput_->fullSizeImageOrientation,
+                             AppConstants::maximumHighResolutionImageSize());
 }
 
 std::optional<platform::ImageBitmap> PhotoCollectionView::fullSizeBitmap(const std::string& path, int exifOrientation,
@@ -148,8 +179,7 @@ std::optional<platform::ImageBitmap> PhotoCollectionView::fullSizeBitmap(const s
     platform::ImageIOError failure;
     auto source = platform::ImageSource::createWithFile(path, &failure);
     if (!source) return unread(failure.message);
-    // TIFF files are read with their own orientation; the others take the library's.
-    if (upperExtension(path).rfind("TIF", 0) == 0) exifOrientation = source->exifOrientation(0);
+    exifOrientation = fileOrientation(*source, path, exifOrientation);
     auto bitmap = source->createImageAtIndex(0, platform::ImagePixelFormat::RGBA, &failure);
     if (!bitmap) return unread(failure.message);
     const CGSize scaled = fullSizeScaledSize(CGSizeMake(bitmap->width, bitmap->height), maximumSide);

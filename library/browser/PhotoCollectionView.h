@@ -229,14 +229,22 @@ public:
                                                                    CGRect relativeRect = CGRectZero,
                                                                    NSErrorPtr* error = nullptr) const;
     // The same read from a file: decoded, scaled by m over its longer side when its pixels
-    // exceed m squared, turned upright, cropped (rounded outward, clamped). TIFF files are
+    // exceed m squared, turned upright, cropped (as `fullSizeCropRect` says). TIFF files are
     // turned by their own orientation, others by the one given.
     static std::optional<platform::ImageBitmap> fullSizeBitmap(const std::string& path, int exifOrientation,
                                                                CGRect relativeRect, double maximumSide,
                                                                NSErrorPtr* error = nullptr);
     // The pixel size a full-size read scales an image to (the size itself when it is small).
     static CGSize fullSizeScaledSize(CGSize size, double maximumSide);
-    // The rectangle in pixels of a unit rectangle, rounded outward and clamped to the image.
+    // The upright pixel size of the full-size read of a file before its crop (zero when the
+    // file cannot be read), from its header alone.
+    static CGSize fullSizeImageSize(const std::string& path, int exifOrientation, double maximumSide);
+    // The edit's full-size picture's upright pixel size before its crop: the size a crop's
+    // relative rectangle is applied to. Zero when there is no edit or its file cannot be read.
+    CGSize fullSizeImageSizeForEditing() const;
+    // The rectangle in pixels of a unit rectangle, clamped to the image: its longer side
+    // rounded to whole pixels, the shorter one following from its exact ratio, its origin
+    // rounded and kept on the image (the zero rectangle: all; nothing left: the zero one).
     static CGRect fullSizeCropRect(CGRect relativeRect, CGSize size);
 
     // Copy NO: the render and the data become the photo's edit; (YES, YES) only when the

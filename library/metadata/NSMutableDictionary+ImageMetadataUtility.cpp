@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "library/metadata/GeotagSource.h"
+#include "platform/foundation/NSBundle.h"
 #include "platform/imageio/ImageIO.h"
 
 namespace ImageMetadataUtility {
@@ -46,7 +47,7 @@ Metadata gpsCopy(const Metadata& metadata) {
 
 }  // namespace
 
-std::string softwareName() { return std::string(kKeyword) + " " + TAVORIN_VERSION; }
+std::string softwareName() { return NSBundle::mainBundle().softwareName(); }
 
 void autoPopulateMetadata(Metadata& metadata, int options) {
     if (options & ImageMetadataOptionOrientation) setImageOrientation(metadata, 0);

@@ -77,7 +77,7 @@ bool hasResolutionUnit(Metadata& metadata);
 std::string getLocalFormattedDate(double secondsSince1970);
 std::string getUTCFormattedDate(double secondsSince1970);
 
-// "Tavorin" and the program's version, as the Software entry reads.
+// The program's name and version, as the Software entry reads (the bundle's `softwareName`).
 std::string softwareName();
 
 }  // namespace ImageMetadataUtility

@@ -1,5 +1,9 @@
 #include "library/sharing/ShareController.h"
 
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+
 #include "library/metadata/UIImage+ImageMetadataUtility.h"
 #include "library/saving/ErrorUtility.h"
 #include "library/sharing/InstagramActivity.h"
@@ -12,6 +16,12 @@
 namespace {
 
 constexpr const char* kName = "Tavorin";
+
+// The file the last sheet shared, removed when the next one writes its own (main thread only).
+std::optional<std::string>& lastShareFile() {
+    static std::optional<std::string> path;
+    return path;
+}
 
 }  // namespace
 
@@ -42,11 +52,28 @@ std::optional<NSURL> ShareController::writeImage(const UIImagePtr& image, const 
     return NSURL::fileURLWithPath(*path);
 }
 
-std::shared_ptr<UIActivityViewController> ShareController::activityViewControllerWithImage(const UIImagePtr& image,
-                                                                                           const Metadata& metadata) {
+std::string ShareController::shareFileName(std::optional<double> photoDate) {
+    if (!photoDate || !std::isfinite(*photoDate)) return kName;
+    const std::time_t t = static_cast<std::time_t>(std::floor(*photoDate));
+    std::tm local{};
+    char text[32];
+    // No colons: they are not allowed in names on every disk a photo may be copied to.
+    if (!::localtime_r(&t, &local) || !std::strftime(text, sizeof text, "%Y-%m-%d %H.%M.%S", &local)) return kName;
+    return text;
+}
+
+std::shared_ptr<UIActivityViewController> ShareController::activityViewControllerWithImage(
+    const UIImagePtr& image, const Metadata& metadata, std::optional<double> photoDate) {
     if (!image) return nullptr;
     UIActivityItems items = {defaultTagShareString(), NSURL::URLWithString(storePageAddress())};
-    if (auto file = writeImage(image, kName, metadata)) items.emplace_back(*file);
+    auto file = writeImage(image, shareFileName(photoDate), metadata);
+    // One share file at a time: the one before, under another name, goes.
+    if (lastShareFile() && (!file || file->path() != *lastShareFile())) {
+        std::error_code ignored;
+        std::filesystem::remove(*lastShareFile(), ignored);
+    }
+    lastShareFile() = file ? std::optional(file->path()) : std::nullopt;
+    if (file) items.emplace_back(*file);
     else items.emplace_back(image);
     auto sheet = std::make_shared<UIActivityViewController>(
         std::move(items), std::vector<std::shared_ptr<UIActivity>>{std::make_shared<InstagramActivity>(),
@@ -60,21 +87,23 @@ std::shared_ptr<UIActivityViewController> ShareController::activityViewControlle
 }
 
 void ShareController::presentShareController(UIViewController& presenting, const UIImagePtr& image,
-                                             const Metadata& metadata) {
-    presentShareController(presenting, std::shared_ptr<UIBarButtonItem>(), image, metadata);
+                                             const Metadata& metadata, std::optional<double> photoDate) {
+    presentShareController(presenting, std::shared_ptr<UIBarButtonItem>(), image, metadata, photoDate);
 }
 
 void ShareController::presentShareController(UIViewController& presenting, const std::shared_ptr<UIBarButtonItem>& item,
-                                             const UIImagePtr& image, const Metadata& metadata) {
-    auto sheet = activityViewControllerWithImage(image, metadata);
+                                             const UIImagePtr& image, const Metadata& metadata,
+                                             std::optional<double> photoDate) {
+    auto sheet = activityViewControllerWithImage(image, metadata, photoDate);
     if (!sheet) return;
     if (item) sheet->setPopoverBarButtonItem(item);
     presenting.presentViewController(sheet, true);
 }
 
 void ShareController::presentShareController(UIViewController& presenting, const std::shared_ptr<UIView>& view,
-                                             const UIImagePtr& image, const Metadata& metadata) {
-    auto sheet = activityViewControllerWithImage(image, metadata);
+                                             const UIImagePtr& image, const Metadata& metadata,
+                                             std::optional<double> photoDate) {
+    auto sheet = activityViewControllerWithImage(image, metadata, photoDate);
     if (!sheet) return;
     if (view) sheet->setPopoverSource(view, view->bounds());
     presenting.presentViewController(sheet, true);

@@ -69,6 +69,8 @@ std::vector<std::string> NSBundle::resourceDirectories() const {
     return dirs;
 }
 
+std::string NSBundle::shortVersionString() const { return TAVORIN_VERSION; }
+
 std::string NSBundle::resourcePath() const {
     auto dirs = resourceDirectories();
     return dirs.empty() ? std::string() : dirs.front();

@@ -26,4 +26,9 @@ public:
     std::string resourcePathHolding(const std::string& entry) const;
     // The program's name as files it writes for the user carry it.
     std::string bundleName() const { return "Tavorin"; }
+    // The program's version, as the build states it ("1.0").
+    std::string shortVersionString() const;
+    // The program's name and version ("Tavorin 1.0"): the Software entry of every file it
+    // writes, from the application and from the command line alike.
+    std::string softwareName() const { return bundleName() + " " + shortVersionString(); }
 };

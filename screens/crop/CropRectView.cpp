@@ -54,6 +54,11 @@ void CropRectView::setKeepingAspectRatio(bool keeping) {
     fixedAspectRatio_ = w > 0 && h > 0 && std::isfinite(ratio) ? ratio : 1;
 }
 
+void CropRectView::setFixedAspectRatio(double ratio) {
+    if (!(ratio > 0) || !std::isfinite(ratio)) return;
+    fixedAspectRatio_ = std::fmin(ratio, 1 / ratio);
+}
+
 UIView* CropRectView::hitTest(CGPoint point) {
     if (isHidden() || !isUserInteractionEnabled() || alpha() <= 0.01) return nullptr;
     for (const auto& subview : subviews()) {
@@ -116,13 +121,21 @@ void CropRectView::cropRectResizeViewDidEndResizing(CropRectResizeView&) {
 }
 
 CGRect CropRectView::constrainedRectWithRectBasisOfWidth(CGRect rect, double k) {
-    const CGFloat w = std::fabs(rect.size.width), h = std::fabs(rect.size.height);
-    return {rect.origin, {w, w < h ? w / k : w * k}};
+    return constrainedRectWithRectBasisOfWidth(rect, k, std::fabs(rect.size.width) < std::fabs(rect.size.height));
 }
 
 CGRect CropRectView::constrainedRectWithRectBasisOfHeight(CGRect rect, double k) {
-    const CGFloat w = std::fabs(rect.size.width), h = std::fabs(rect.size.height);
-    return {rect.origin, {w < h ? h * k : h / k, h}};
+    return constrainedRectWithRectBasisOfHeight(rect, k, std::fabs(rect.size.width) < std::fabs(rect.size.height));
+}
+
+CGRect CropRectView::constrainedRectWithRectBasisOfWidth(CGRect rect, double k, bool tall) {
+    const CGFloat w = std::fabs(rect.size.width);
+    return {rect.origin, {w, tall ? w / k : w * k}};
+}
+
+CGRect CropRectView::constrainedRectWithRectBasisOfHeight(CGRect rect, double k, bool tall) {
+    const CGFloat h = std::fabs(rect.size.height);
+    return {rect.origin, {tall ? h * k : h / k, h}};
 }
 
 CGRect CropRectView::cropRectMakeWithResizeView(const CropRectResizeView& view) const {
@@ -148,21 +161,35 @@ CGRect CropRectView::cropRectMakeWithResizeView(const CropRectResizeView& view) 
     const bool movesLeft = which == Left || which == TopLeft || which == BottomLeft;
     const bool movesTop = which == Top || which == TopLeft || which == TopRight;
 
+    const CGFloat minWidth = handles_[Left]->bounds().size.width + handles_[Right]->bounds().size.width;
+    const CGFloat minHeight = handles_[Top]->bounds().size.height + handles_[Bottom]->bounds().size.height;
     if (keepingAspectRatio_) {
         const bool corner = which <= BottomRight;
         const bool byWidth = corner ? std::fabs(tx) >= std::fabs(ty) : (which == Left || which == Right);
-        const CGRect c = byWidth ? constrainedRectWithRectBasisOfWidth(r, fixedAspectRatio_)
-                                 : constrainedRectWithRectBasisOfHeight(r, fixedAspectRatio_);
+        // The orientation is the one the drag began with: a rectangle pulled past square keeps
+        // its chosen shape instead of turning it. A side pulled past the opposite one leaves
+        // nothing, and the minimum below takes over.
+        const bool tall = I.size.width < I.size.height;
+        r.size = {std::fmax(r.size.width, 0), std::fmax(r.size.height, 0)};
+        const CGRect c = byWidth ? constrainedRectWithRectBasisOfWidth(r, fixedAspectRatio_, tall)
+                                 : constrainedRectWithRectBasisOfHeight(r, fixedAspectRatio_, tall);
         CGRect locked = c;
-        if (corner && movesLeft) locked.origin.x = c.origin.x - (c.size.width - std::fabs(r.size.width));
-        if (corner && movesTop) locked.origin.y = c.origin.y - (c.size.height - std::fabs(r.size.height));
-        r = locked;
+        if (corner && movesLeft) locked.origin.x = c.origin.x - (c.size.width - r.size.width);
+        if (corner && movesTop) locked.origin.y = c.origin.y - (c.size.height - r.size.height);
+        // Below the minimum it is the least rectangle of its ratio that meets both, so the
+        // ratio holds; the edges opposite the dragged ones stay where the drag began.
+        const double wide = tall ? fixedAspectRatio_ : 1 / fixedAspectRatio_;  // width over height
+        const CGFloat least = std::fmax(minWidth, minHeight * wide);
+        if (!(locked.size.width >= least)) {
+            locked.size = {least, least / wide};
+            locked.origin.x = movesLeft ? CGRectGetMaxX(I) - locked.size.width : I.origin.x;
+            locked.origin.y = movesTop ? CGRectGetMaxY(I) - locked.size.height : I.origin.y;
+        }
+        return locked;
     }
 
     // The minimum applies to the signed size, so a handle dragged past the opposite side
     // gives the minimum too; the edge opposite the dragged one stays where the drag began.
-    const CGFloat minWidth = handles_[Left]->bounds().size.width + handles_[Right]->bounds().size.width;
-    const CGFloat minHeight = handles_[Top]->bounds().size.height + handles_[Bottom]->bounds().size.height;
     if (r.size.width < minWidth) {
         r.size.width = minWidth;
         r.origin.x = movesLeft ? CGRectGetMaxX(I) - minWidth : I.origin.x;

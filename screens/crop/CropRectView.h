@@ -4,6 +4,8 @@
 // itself and carries eight drag handles, corners first. A drag turns the handle's translation
 // into a new frame computed from the frame at the drag's start, with an optional locked aspect
 // and a minimum of 88 x 88 points that keeps the edge opposite the dragged one where it began.
+// A locked rectangle keeps its ratio exactly through both, and the orientation it had when the
+// drag began.
 // Touches off the handles pass through to the views below.
 #include <array>
 #include <memory>
@@ -44,6 +46,9 @@ public:
     // bounds (1 while the bounds have no area).
     void setKeepingAspectRatio(bool keeping);
     double fixedAspectRatio() const { return fixedAspectRatio_; }
+    // The locked ratio given exactly (width over height, either way round), rather than read
+    // from bounds that may have been rounded; ratios at or below 0 or not finite are ignored.
+    void setFixedAspectRatio(double ratio);
     CGRect initialRect() const { return initialRect_; }
 
     // Corners, then sides: top-left, top-right, bottom-left, bottom-right, top, left, bottom,
@@ -63,9 +68,12 @@ public:
     // The frame for the handle's present translation (the present frame for any other view).
     CGRect cropRectMakeWithResizeView(const CropRectResizeView& view) const;
     // The rectangle with the ratio k (at most 1) applied from its width or its height; the
-    // origin stays and a rectangle taller than wide stays so.
+    // origin stays and a rectangle taller than wide stays so (`tall` says which it is when the
+    // caller knows better than the rectangle's own sides).
     static CGRect constrainedRectWithRectBasisOfWidth(CGRect rect, double aspectRatio);
     static CGRect constrainedRectWithRectBasisOfHeight(CGRect rect, double aspectRatio);
+    static CGRect constrainedRectWithRectBasisOfWidth(CGRect rect, double aspectRatio, bool tall);
+    static CGRect constrainedRectWithRectBasisOfHeight(CGRect rect, double aspectRatio, bool tall);
 
 private:
     CropRectViewDelegate* delegate_ = nullptr;

@@ -31,9 +31,19 @@ void CropScreen::showRecordedCrop(CropView& cropView, CGRect relative) {
 }
 
 bool CropScreen::aspectListIsLandscape(const CropView& cropView) {
-    CGSize shape = cropView.cropRect().size;
-    if (shape.width == shape.height) shape = cropView.image() ? cropView.image()->size() : CGSizeZero;
-    return shape.width > shape.height;
+    // The window's shape in the photo's proportions, which the picture's rounded sides may
+    // miss by a hair: a square chosen on the photo is square here.
+    const CGSize window = cropView.cropRect().size, photo = cropView.photoSize();
+    const CGSize picture = cropView.image() ? cropView.image()->size() : photo;
+    const double ratio = window.width / window.height * (photo.width / photo.height) / (picture.width / picture.height);
+    constexpr double kSquare = 1e-9;
+    if (std::isfinite(ratio) && std::fabs(ratio - 1) > kSquare) return ratio > 1;
+    return photo.width > photo.height;
+}
+
+void CropScreen::resetCrop(CropView& cropView, bool animated) {
+    cropView.setKeepingCropAspectRatio(false);
+    cropView.resetCropRect(animated);
 }
 
 std::shared_ptr<UIActionSheet> CropScreen::aspectSheet(const std::shared_ptr<CropView>& cropView) {
@@ -44,8 +54,11 @@ std::shared_ptr<UIActionSheet> CropScreen::aspectSheet(const std::shared_ptr<Cro
     BlockUtility::setBlock(*sheet, [weak, landscape](UIActionSheet&, int index) {
         auto view = weak.lock();
         if (!view || !view->image()) return;
-        if (auto ratio = CropAspectRatios::ratioAtIndex(index, landscape, view->image()->size()))
+        if (auto ratio = CropAspectRatios::ratioAtIndex(index, landscape, view->photoSize())) {
+            // The chosen aspect holds through every drag until Reset, Cancel or another photo.
+            view->setKeepingCropAspectRatio(true);
             view->setCropAspectRatio(*ratio);
+        }
     });
     return sheet;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // What the main screen's crop mode asks of the crop editor, apart from the main screen: the
-// rectangle to record (relative to the photo), showing a recorded one again, and the aspect
-// sheet with the list that the rectangle's shape chooses.
+// rectangle to record (relative to the photo), showing a recorded one again, the aspect sheet
+// with the list that the rectangle's shape chooses, and the way back to a free rectangle. A
+// chosen aspect is locked, so that the photo cropped to it has it exactly whatever handle is
+// dragged afterwards; Reset (and the crop mode's Cancel) free the rectangle again.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,7 +20,9 @@ struct CropScreen {
     static void showRecordedCrop(CropView& cropView, CGRect relative);
     // Landscape when the window is wider than high; a square window leaves it to the picture.
     static bool aspectListIsLandscape(const CropView& cropView);
+    // The whole picture again, the rectangle free of any chosen aspect.
+    static void resetCrop(CropView& cropView, bool animated);
     // The aspect sheet, no title: "Original", "Square", six ratios, "Cancel" last; a choice
-    // sets the editor's ratio, centred (Cancel changes nothing). Shown by the caller.
+    // sets and locks the editor's ratio, centred (Cancel changes nothing). Shown by the caller.
     static std::shared_ptr<UIActionSheet> aspectSheet(const std::shared_ptr<CropView>& cropView);
 };

@@ -75,6 +75,8 @@ CropView::~CropView() {
 void CropView::setImage(UIImagePtr image) {
     if (image == image_) return;
     image_ = std::move(image);
+    photoSize_ = CGSizeZero;
+    setKeepingCropAspectRatio(false);
     if (imageView_) imageView_->removeFromSuperview();
     if (zoomingView_) zoomingView_->removeFromSuperview();
     imageView_.reset();
@@ -194,17 +196,28 @@ void CropView::zoomTo(CGRect R, bool center, bool animated, bool force) {
         nullptr);
 }
 
-void CropView::setCropAspectRatio(double ratio, bool center) {
-    if (!imageView_ || !(ratio > 0) || !std::isfinite(ratio)) return;
+CGSize CropView::photoSize() const {
+    if (photoSize_.width > 0 && photoSize_.height > 0 && std::isfinite(photoSize_.width + photoSize_.height))
+        return photoSize_;
+    return image_ ? image_->size() : CGSizeZero;
+}
+
+void CropView::setCropAspectRatio(double photoRatio, bool center) {
+    if (!imageView_ || !(photoRatio > 0) || !std::isfinite(photoRatio)) return;
+    // The same shape on the picture, whose sides were rounded apart from the photo's.
+    const CGSize picture = image_->size(), photo = photoSize();
+    const double ratio = photoRatio * (picture.width / picture.height) / (photo.width / photo.height);
+    if (!(ratio > 0) || !std::isfinite(ratio)) return;
+    if (keepingCropAspectRatio_) cropRectView_->setFixedAspectRatio(ratio);
     const CGRect F = scrollView_->frame();
     CGFloat w = F.size.width, h = F.size.height;
-    const CGSize picture = imageView_->bounds().size;
+    const CGSize shown = imageView_->bounds().size;
     if (ratio <= 1) {
         w = h * ratio;
-        if (w > picture.width) w = F.size.width, h = w / ratio;
+        if (w > shown.width) w = F.size.width, h = w / ratio;
     } else {
         h = w / ratio;
-        if (h > picture.height) h = F.size.height, w = h * ratio;
+        if (h > shown.height) h = F.size.height, w = h * ratio;
     }
     zoomToCropRect({F.origin, {w, h}}, center, true);
 }
@@ -254,30 +267,44 @@ CGRect CropView::cappedCropRectInImageRectWithCropRectView(const CropRectView& v
     const CGRect S = scrollView_->convertRectFromView(R, this);
     const CGRect Z = zoomingView_->frame();
     const CGRect I = convertRectFromView(Z, scrollView_.get());
+    const bool pastLeft = CGRectGetMinX(S) < CGRectGetMinX(Z), pastTop = CGRectGetMinY(S) < CGRectGetMinY(Z);
+    const bool pastRight = CGRectGetMaxX(S) > CGRectGetMaxX(Z), pastBottom = CGRectGetMaxY(S) > CGRectGetMaxY(Z);
+    if (keepingCropAspectRatio_ && R.size.width > 0 && R.size.height > 0) {
+        if (!pastLeft && !pastTop && !pastRight && !pastBottom) return R;
+        // The part on the picture, and in it the largest rectangle of the locked ratio. It keeps
+        // an edge that stayed on the picture, the one that moved least since the drag began
+        // where neither crossed, and is centred where both did.
+        const CGRect began = view.initialRect();
+        const CGFloat left = pastLeft ? CGRectGetMinX(I) : CGRectGetMinX(R);
+        const CGFloat right = pastRight ? CGRectGetMaxX(I) : CGRectGetMaxX(R);
+        const CGFloat top = pastTop ? CGRectGetMinY(I) : CGRectGetMinY(R);
+        const CGFloat bottom = pastBottom ? CGRectGetMaxY(I) : CGRectGetMaxY(R);
+        const double ratio = R.size.width / R.size.height;
+        const CGFloat w = std::fmin(right - left, (bottom - top) * ratio), h = w / ratio;
+        auto place = [](bool pastLow, bool pastHigh, CGFloat low, CGFloat high, CGFloat size, bool keepLow) {
+            if (pastLow && pastHigh) return (low + high - size) / 2;
+            if (pastLow || pastHigh) return pastLow ? high - size : low;
+            return keepLow ? low : high - size;
+        };
+        const bool keepLeft =
+            std::fabs(CGRectGetMinX(R) - CGRectGetMinX(began)) <= std::fabs(CGRectGetMaxX(R) - CGRectGetMaxX(began));
+        const bool keepTop =
+            std::fabs(CGRectGetMinY(R) - CGRectGetMinY(began)) <= std::fabs(CGRectGetMaxY(R) - CGRectGetMaxY(began));
+        return {
+            {place(pastLeft, pastRight, left, right, w, keepLeft), place(pastTop, pastBottom, top, bottom, h, keepTop)},
+            {w, h}};
+    }
     CGFloat x = R.origin.x, y = R.origin.y, w = R.size.width, h = R.size.height;
-    const bool lock = keepingCropAspectRatio_;
-    if (CGRectGetMinX(S) < CGRectGetMinX(Z)) {
-        const CGFloat old = w;
+    if (pastLeft) {
         x = CGRectGetMinX(I);
         w = CGRectGetMaxX(S);
-        if (lock && old != 0) h *= w / old;
     }
-    if (CGRectGetMinY(S) < CGRectGetMinY(Z)) {
-        const CGFloat old = h;
+    if (pastTop) {
         y = CGRectGetMinY(I);
         h = CGRectGetMaxY(S);
-        if (lock && old != 0) w *= h / old;
     }
-    if (CGRectGetMaxX(S) > CGRectGetMaxX(Z)) {
-        const CGFloat old = w;
-        w = CGRectGetMaxX(I) - x;
-        if (lock && old != 0) h *= w / old;
-    }
-    if (CGRectGetMaxY(S) > CGRectGetMaxY(Z)) {
-        const CGFloat old = h;
-        h = CGRectGetMaxY(I) - y;
-        if (lock && old != 0) w *= h / old;
-    }
+    if (pastRight) w = CGRectGetMaxX(I) - x;
+    if (pastBottom) h = CGRectGetMaxY(I) - y;
     return {{x, y}, {w, h}};
 }
 

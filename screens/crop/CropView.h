@@ -10,6 +10,10 @@
 // space (the picture fitted into the inset rectangle at zoom 1: the zooming view's space) and
 // image space (the picture's points; pixels are points times its scale).
 //
+// The picture may be a smaller copy of a photo, whose rounded sides keep the photo's proportions
+// only within a pixel; given the photo's own size, the aspect ratios asked for are the photo's,
+// so that they hold exactly in its pixels. With the aspect lock on, every drag keeps the ratio.
+//
 // Degenerate input is refused rather than drawn: an empty or non-finite rectangle to zoom to,
 // a ratio at or below 0, and a rectangle that meets no pixels of the picture (the whole
 // upright picture comes back instead).
@@ -44,9 +48,13 @@ public:
 
     // ---- Picture and geometry --------------------------------------------------------------
     const UIImagePtr& image() const { return image_; }
-    // Another picture drops the picture views; the next layout builds them with the window
-    // on the whole picture at zoom 1.
+    // Another picture drops the picture views, the photo's size and the aspect lock; the next
+    // layout builds them with the window on the whole picture at zoom 1.
     void setImage(UIImagePtr image);
+    // The size of the photo the picture stands for (its pixels, upright); the picture's own
+    // size while none (or an empty one) is given.
+    CGSize photoSize() const;
+    void setPhotoSize(CGSize size) { photoSize_ = size; }
     CGRect cropRect() const { return scrollView_->frame(); }
     // Zooms to the rectangle (view space) at once, without centring.
     void setCropRect(CGRect rect) { zoomToCropRect(rect, false); }
@@ -55,9 +63,11 @@ public:
     void setImageCropRect(CGRect rect);
     CGRect imageCropRect() const { return imageCropRect_; }
     void resetCropRect(bool animated);
-    // Width over height, centred; ratios at or below 0 or not finite are ignored.
+    // Width over height in the photo's pixels, centred; ratios at or below 0 or not finite are
+    // ignored. With the lock on, the lock takes this ratio exactly.
     void setCropAspectRatio(double ratio) { setCropAspectRatio(ratio, true); }
     void setCropAspectRatio(double ratio, bool center);
+    // The window's width over its height (on the picture).
     double cropAspectRatio() const;
     bool keepingCropAspectRatio() const { return keepingCropAspectRatio_; }
     void setKeepingCropAspectRatio(bool keeping);
@@ -112,6 +122,8 @@ public:
     void setMinimumZoomScale();
     void zoomToCropRect(CGRect rect, bool animated) { zoomToCropRect(rect, false, animated); }
     void zoomToCropRect(CGRect rect, bool center, bool animated);
+    // The rectangle view's frame kept on the picture; with the lock, at its ratio, the edges
+    // that did not cross the picture's staying where they are.
     CGRect cappedCropRectInImageRectWithCropRectView(const CropRectView& view) const;
     void automaticZoomIfEdgeTouched(CGRect rect);
 
@@ -130,6 +142,7 @@ private:
     static CGRect insetBounds(CGRect bounds, UIInterfaceOrientation orientation);
 
     UIImagePtr image_;
+    CGSize photoSize_{};
     bool keepingCropAspectRatio_ = false;
     std::shared_ptr<Delegates> delegates_;
     std::shared_ptr<CropRectView> cropRectView_;

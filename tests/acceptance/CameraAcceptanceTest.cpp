@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <string>
 
+#include "FileTags.h"
 #include "PhoneScreen.h"
 #include "Screenshot.h"
 #include "Sentence.h"
 #include "TavorinProfile.h"
-#include "support/CameraPhoto.h"
 
 namespace acceptance {
 namespace {
@@ -23,13 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kMountains = "/usr/share/backgrounds/picosdeeuropa_by_Aitzol_Berasategi.jpg";
-
-// A tag of the file's metadata, or nothing.
-std::optional<std::string> TagOf(const fs::path& file, const std::string& key) {
-    const camera_photo::FileMetadata metadata = camera_photo::ReadFileMetadata(camera_photo::ReadBytes(file.string()));
-    const auto it = metadata.tags.find(key);
-    return it == metadata.tags.end() ? std::nullopt : std::optional<std::string>(it->second.value);
-}
 
 // An Exif date ("2024:12:10 15:00:00", local time) in seconds since the epoch; -1 when it is not one.
 double ExifSeconds(const std::string& text) {

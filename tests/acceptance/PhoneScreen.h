@@ -19,13 +19,22 @@ namespace phone {
 // The camera screen's bottom bar.
 constexpr Point kAlbumButton{56, 618}, kShutter{187.5, 618}, kChevron{318, 618};
 // One photo of the album: the toolbar below it and the way back above it.
-constexpr Point kEdit{187, 644}, kTrash{347, 644}, kBack{28, 22};
+constexpr Point kShare{28, 644}, kEdit{187, 644}, kTrash{347, 644}, kBack{28, 22};
+// The share sheet of one photo: "Open In", then "Save to Pictures".
+constexpr Point kSheetSaveToPictures{187, 565.5};
 // Album editing with the controls folded away: Cancel and Done ("Save", "Revert").
 constexpr Point kEditCancel{56, 618}, kEditDone{142, 618};
 // Album editing with the controls out: the row of modes, and in it (once the row is dragged past
 // the Enhance modes) the Dramatic category, whose tap chooses its first mode.
 constexpr double kModeRowY = 534;
 constexpr Point kDramaticCategory{209, kModeRowY};
+// Album editing's kinds of control: Adjust, whose row ends (dragged twice to its end) with Crop.
+constexpr Point kAdjustTab{142, 627}, kCropItem{325.5, kModeRowY};
+// The crop screen: its bar's Crop, the Aspect button below, and in the aspect sheet "Square"
+// (the second choice, after "Original").
+constexpr Point kCropDone{336, 21}, kCropAspect{94, 617}, kAspectSquare{187, 223.5};
+// A square rectangle on a landscape photo spans the editing width: its corners.
+constexpr Point kSquareTopLeft{20, 139}, kSquareBottomRight{355, 474};
 // The sheet Done brings up while the settings say to ask: its Save.
 constexpr Point kSaveSheetSave{187, 451};
 // The photo library's question before a revert and before a delete: "Don't Allow" on the left,
@@ -107,6 +116,14 @@ public:
     Script& openPhoto(int cell) {
         tap(phone::kAlbumButton, 1.2, "the album button: the grid of all photos");
         return tap(phone::GridCell(cell), 1.5, "a photo of the grid: the photo alone");
+    }
+    // From album editing with its controls out, the crop screen: Adjust, the row to its end,
+    // Crop.
+    Script& openCrop() {
+        tap(phone::kAdjustTab, 1.5, "Adjust: the row of adjustments");
+        drag({360, phone::kModeRowY}, {20, phone::kModeRowY}, 0.3, 1, "the row dragged along");
+        drag({360, phone::kModeRowY}, {20, phone::kModeRowY}, 0.3, 1.5, "the row dragged to its end");
+        return tap(phone::kCropItem, 2, "Crop: the crop screen on the unprocessed photo");
     }
     // Album editing of the photo shown, its controls folded away.
     Script& editShownPhoto() {

@@ -85,15 +85,38 @@ public:
 
     // A wallpaper scaled down to `longSide` pixels as a JPEG in the profile's folder: a real
     // photograph small enough for the debug program to render at once.
-    fs::path scaledPhotograph(const fs::path& wallpaper, std::uint32_t longSide) const {
-        platform::ImageIOError error;
-        const auto source = platform::ImageSource::createWithFile(wallpaper.string(), &error);
-        EXPECT_TRUE(source) << wallpaper << ": " << error.message;
-        if (!source) return {};
-        const auto bitmap = source->createThumbnailAtIndex(0, longSide);
-        EXPECT_TRUE(bitmap) << wallpaper;
+    // `taken` ("2021:07:14 09:30:05", local time) is the Exif moment it was taken, when given.
+    fs::path scaledPhotograph(const fs::path& wallpaper, std::uint32_t longSide, const std::string& taken = {}) const {
+        const auto bitmap = scaledWallpaper(wallpaper, longSide);
+        platform::ImageProperties properties;
+        if (!taken.empty()) {
+            platform::ImageProperties exif;
+            exif[platform::kCGImagePropertyExifDateTimeOriginal] = platform::ImagePropertyValue(taken);
+            properties[platform::kCGImagePropertyExifDictionary] = platform::ImagePropertyValue(exif);
+        }
         const fs::path out = folder_ / wallpaper.filename();
-        EXPECT_TRUE(bitmap && platform::WriteImageFile(*bitmap, platform::ImageFileType::JPEG, {}, out.string()));
+        EXPECT_TRUE(bitmap &&
+                    platform::WriteImageFile(*bitmap, platform::ImageFileType::JPEG, properties, out.string()));
+        return out;
+    }
+    // The desktop's Pictures folder of this profile (its user-dirs.dirs names it).
+    fs::path pictures() const {
+        const fs::path folder = folder_ / "Pictures";
+        std::ofstream(folder_ / "config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"" << folder.string() << "\"\n";
+        return folder;
+    }
+
+    // The same stored turned, as a camera held sideways stores it: the pixels lie turned and
+    // the Exif orientation (6, turned a quarter clockwise to be seen) sets them upright.
+    fs::path turnedPhotograph(const fs::path& wallpaper, std::uint32_t longSide) const {
+        constexpr int kTurnedClockwise = 6, kTurnedBack = 8;
+        const auto upright = scaledWallpaper(wallpaper, longSide);
+        const auto stored = upright ? platform::ApplyEXIFOrientation(*upright, kTurnedBack) : std::nullopt;
+        platform::ImageProperties properties;
+        properties[platform::kCGImagePropertyOrientation] = platform::ImagePropertyValue(kTurnedClockwise);
+        const fs::path out = folder_ / ("turned-" + wallpaper.filename().string());
+        EXPECT_TRUE(stored &&
+                    platform::WriteImageFile(*stored, platform::ImageFileType::JPEG, properties, out.string()));
         return out;
     }
 
@@ -226,6 +249,16 @@ public:
     }
 
 private:
+    static std::optional<platform::ImageBitmap> scaledWallpaper(const fs::path& wallpaper, std::uint32_t longSide) {
+        platform::ImageIOError error;
+        const auto source = platform::ImageSource::createWithFile(wallpaper.string(), &error);
+        EXPECT_TRUE(source) << wallpaper << ": " << error.message;
+        if (!source) return std::nullopt;
+        auto bitmap = source->createThumbnailAtIndex(0, longSide);
+        EXPECT_TRUE(bitmap) << wallpaper;
+        return bitmap;
+    }
+
     fs::path folder_;
     bool shaderCache_ = false;
 };

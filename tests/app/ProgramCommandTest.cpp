@@ -3,6 +3,8 @@
 // the engine's names; where only a name is wrong, the two may differ on whether it renders.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,29 @@ TEST(ProgramCommand, OnlyARenderAsksForLargePagesAndTheLauncherReadsItAsTheProgr
         EXPECT_EQ(Renders(launcher), c.launcherAsks) << line;
         if (c.kind != "render mistake") EXPECT_EQ(KindOf(launcher), c.kind) << line;
     }
+}
+
+TEST(ProgramCommand, TheHelpSaysWhatAStartWithoutAPhotoDoes) {
+    // No arguments at all start the application; render options alone, or --sample, render the
+    // sample photograph (the render job's empty photo).
+    EXPECT_EQ(KindOf(Read({}, RenderJob::EngineVocabulary())), "application");
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"-q"}, {"--sample"}, {"--mode", "Clarity 1", "-o", "out.png"}}) {
+        const Command command = Read(arguments, RenderJob::EngineVocabulary());
+        ASSERT_EQ(KindOf(command), "render") << arguments.front();
+        EXPECT_EQ(std::get<RenderJob::Options>(std::get<Render>(command).command).input, "") << arguments.front();
+    }
+    // The help says so, read as running text.
+    std::ostringstream out;
+    RenderJob::PrintUsage(out);
+    std::string help;
+    for (const char c : out.str())
+        if (!(std::isspace(static_cast<unsigned char>(c)) && !help.empty() && help.back() == ' '))
+            help += std::isspace(static_cast<unsigned char>(c)) ? ' ' : c;
+    EXPECT_NE(help.find("Without PHOTO, render options alone (or --sample) render a sample photograph from " +
+                        std::string(RenderJob::kSampleFolder) + " while no arguments at all start the application"),
+              std::string::npos)
+        << help;
 }
 
 TEST(ProgramCommand, TheRenderJobKeepsItsArgumentsWithoutSample) {

@@ -416,6 +416,8 @@ TEST_F(PhotoEditingTest, TheRectangleGivesTheUpperLeftQuarterInEveryOrientation)
             const std::string path = writePhoto(name, stored, orientation, type);
             auto quarter = PhotoCollectionView::fullSizeBitmap(path, orientation, CGRectMake(0, 0, 0.5, 0.5), 5500);
             ASSERT_TRUE(quarter) << name;
+            // The size a crop is measured against, read from the header: the upright one.
+            EXPECT_EQ(PhotoCollectionView::fullSizeImageSize(path, orientation, 5500), CGSizeMake(60, 40)) << name;
             EXPECT_EQ(quarter->width, 30u) << name;
             EXPECT_EQ(quarter->height, 20u) << name;
             ExpectNear(MeanColour(*quarter, 0, 0, 30, 20), quarters[0], name, 2);
@@ -423,7 +425,7 @@ TEST_F(PhotoEditingTest, TheRectangleGivesTheUpperLeftQuarterInEveryOrientation)
     }
 }
 
-TEST_F(PhotoEditingTest, TheFullSizeReadScalesOnlyBeyondTheAreaAndCropsOutward) {
+TEST_F(PhotoEditingTest, TheFullSizeReadScalesOnlyBeyondTheAreaAndCropsToWholePixels) {
     const struct {
         CGSize size;
         CGSize scaled;
@@ -438,8 +440,9 @@ TEST_F(PhotoEditingTest, TheFullSizeReadScalesOnlyBeyondTheAreaAndCropsOutward) 
     } crops[] = {{CGRectZero, {{0, 0}, {101, 51}}},
                  {{{0, 0}, {0.5, 0.5}}, {{0, 0}, {51, 26}}},
                  {{{0.25, 0.1}, {0.5, 0.5}}, {{25, 5}, {51, 26}}},
-                 {{{0.9, 0.9}, {0.5, 0.5}}, {{90, 45}, {11, 6}}},
-                 {{{-0.2, 0}, {0.4, 1}}, {{0, 0}, {21, 51}}}};
+                 {{{0.9, 0.9}, {0.5, 0.5}}, {{91, 46}, {10, 5}}},
+                 {{{-0.2, 0}, {0.4, 1}}, {{0, 0}, {20, 51}}},
+                 {{{0.5, 0.5}, {0, 0.2}}, CGRectZero}};
     for (const auto& c : crops)
         EXPECT_EQ(PhotoCollectionView::fullSizeCropRect(c.relative, {101, 51}), c.pixels)
             << c.relative.origin.x << "," << c.relative.origin.y;
@@ -456,6 +459,42 @@ TEST_F(PhotoEditingTest, TheFullSizeReadScalesOnlyBeyondTheAreaAndCropsOutward) 
                                                 AppConstants::maximumHighResolutionImageSize());
     EXPECT_EQ(whole->uiImage()->size(), expected);
     EXPECT_EQ(half->uiImage()->size(), CGSizeMake(std::ceil(expected.width / 2), std::ceil(expected.height / 2)));
+}
+
+TEST_F(PhotoEditingTest, ACropKeepsItsShapeInWholePixels) {
+    // Photos as cameras and wallpapers make them, landscape and portrait, and rectangles of the
+    // crop screen's ratios at places that fall between pixels: the shorter side is within half
+    // a pixel of what the longer one and the ratio ask, and a square is square.
+    const CGSize sizes[] = {{4000, 3000}, {3088, 2056}, {2056, 3088}, {5312, 2988}, {1365, 1074}};
+    const double offsets[] = {0, 0.0123457, 0.31831, 0.5};
+    const double sides[] = {1, 0.7071, 0.35355, 0.1234};
+    for (const CGSize size : sizes)
+        for (const double ratio :
+             {1.0, 1.5, 0.6666666865348816, 1.7777777910232544, 0.5625, 0.7142857313156128, size.width / size.height})
+            for (const double offset : offsets)
+                for (const double side : sides) {
+                    // The largest rectangle of the ratio that fits, scaled by `side`, moved in by
+                    // `offset` of the room left.
+                    const double w = std::min(size.width, size.height * ratio) * side, h = w / ratio;
+                    const CGRect relative{
+                        {offset * (size.width - w) / size.width, offset * (size.height - h) / size.height},
+                        {w / size.width, h / size.height}};
+                    const CGRect r = PhotoCollectionView::fullSizeCropRect(relative, size);
+                    const std::string what = std::to_string(size.width) + "x" + std::to_string(size.height) +
+                                             " ratio " + std::to_string(ratio) + " at " + std::to_string(offset) +
+                                             " side " + std::to_string(side);
+                    if (ratio == 1) EXPECT_EQ(r.size.width, r.size.height) << what;
+                    if (ratio >= 1) {
+                        EXPECT_LE(std::fabs(r.size.width - w), 0.5 + 1e-9) << what;
+                        EXPECT_LE(std::fabs(r.size.height - r.size.width / ratio), 0.5) << what;
+                    } else {
+                        EXPECT_LE(std::fabs(r.size.height - h), 0.5 + 1e-9) << what;
+                        EXPECT_LE(std::fabs(r.size.width - r.size.height * ratio), 0.5) << what;
+                    }
+                    EXPECT_TRUE(r.origin.x >= 0 && r.origin.y >= 0 && CGRectGetMaxX(r) <= size.width &&
+                                CGRectGetMaxY(r) <= size.height)
+                        << what;
+                }
 }
 
 TEST_F(PhotoEditingTest, ADeleteIgnoresTouchesUntilTheLibraryAnswers) {

@@ -174,6 +174,33 @@ TEST_F(ShareControllerTest, ActivitiesNeedAnImageAndInstagramItsProgram) {
     EXPECT_EQ(shownTitles(), (std::vector<std::string>{"Open In", "Cancel"}));
 }
 
+// The shared file is named after the photo's date (local time), so that "Save to Pictures"
+// names its copy after the photo; the private folder keeps only the last sheet's file.
+TEST_F(ShareControllerTest, TheSharedFileIsNamedAfterThePhotosDateAndOnlyTheLastOneStays) {
+    const char* zone = std::getenv("TZ");
+    const std::string saved = zone ? zone : "";
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    const struct {
+        std::optional<double> date;
+        const char* file;
+    } cases[] = {{1626255005.0, "2021-07-14 09.30.05.jpg"},
+                 {1626255005.9, "2021-07-14 09.30.05.jpg"},
+                 {946684800.0, "2000-01-01 00.00.00.jpg"},
+                 {std::nullopt, "Tavorin.jpg"}};
+    for (const auto& c : cases) {
+        const auto sheet = ShareController::activityViewControllerWithImage(photo, {}, c.date);
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(std::get<NSURL>(sheet->activityItems()[2]).path(), (privateFolder() / c.file).string());
+        std::vector<std::string> kept;
+        for (const auto& entry : fs::directory_iterator(privateFolder())) kept.push_back(entry.path().filename());
+        EXPECT_EQ(kept, std::vector<std::string>{c.file});
+    }
+    if (zone) ::setenv("TZ", saved.c_str(), 1);
+    else ::unsetenv("TZ");
+    ::tzset();
+}
+
 // "Save to Pictures" of a camera's photo in every save type: the file in the Pictures folder
 // carries the camera's metadata tag for tag (its make, model and capture dates included), but
 // for the file's date, the program and the program's keyword.

@@ -62,6 +62,14 @@ TEST(CropRectViewTest, EachHandleMovesItsEdgesWithinTheLockAndTheMinimum) {
         {H::BottomRight, true, {20, -20}, {{100, 100}, {220, 165}}, "locked bottom-right: a tie counts as horizontal"},
         {H::Top, true, {0, -30}, {{100, 70}, {240, 180}}, "locked top by height"},
         {H::Right, true, {60, 0}, {{100, 100}, {260, 195}}, "locked right by width"},
+        // Locked, the ratio and the orientation hold through the minimum and past square.
+        {H::Right, true, {-150, 0}, {{100, 100}, {88 / 0.75, 88}}, "locked right below the minimum"},
+        {H::TopLeft,
+         true,
+         {400, 300},
+         {{300 - 88 / 0.75, 162}, {88 / 0.75, 88}},
+         "locked top-left past the far corner"},
+        {H::Bottom, true, {0, 150}, {{100, 100}, {400, 300}}, "locked bottom pulled past square stays wide"},
     };
     for (const Case& c : cases) {
         auto view = std::make_shared<CropRectView>(I);

@@ -1,10 +1,13 @@
 // The crop mode's own rules on the editor: what is recorded (never outside the photo, never
-// empty), a recorded crop shown again, and the aspect list by picture and window shape.
+// empty), a recorded crop shown again, the aspect list by picture and window shape, and a chosen
+// aspect that holds in the photo through every drag until Reset.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "platform/uikit/UIAlertPresentation.h"
+#include "screens/crop/CropAspectRatios.h"
 #include "screens/crop/CropScreen.h"
 #include "support/AlertHarness.h"
 #include "support/TouchHarness.h"
@@ -85,5 +88,54 @@ TEST(CropScreenTest, TheAspectListFollowsTheWindowThenThePicture) {
         ui.advance(0.5);
         if (index == 8) EXPECT_EQ(crop->cropRect(), before);
         else EXPECT_NEAR(crop->cropAspectRatio(), ratios[index], 1e-9) << index;
+    }
+}
+
+TEST(CropScreenTest, AChosenAspectHoldsExactlyInThePhotoAfterAnyHandleDrag) {
+    TouchHarness ui;
+    // Each picture is a smaller copy of its photo, its sides rounded apart from the photo's
+    // proportions, as album editing's pictures are.
+    const struct {
+        CGSize picture, photo;
+        const char* what;
+    } photos[] = {{{1330, 1000}, {4000, 3000}, "landscape"}, {{750, 1330}, {2448, 4352}, "portrait"}};
+    // In, out, onto the dimmed area past the picture, and past the opposite side.
+    const CGPoint travels[] = {{-37, -23}, {53, 31}, {-400, -600}, {500, 700}};
+    for (const auto& p : photos) {
+        for (int index = 0; index < CropAspectRatios::kCancelIndex; ++index) {
+            auto crop = editor(ui, p.picture);
+            crop->setPhotoSize(p.photo);
+            const bool landscape = CropScreen::aspectListIsLandscape(*crop);
+            const double wanted = *CropAspectRatios::ratioAtIndex(index, landscape, p.photo);
+            auto sheet = CropScreen::aspectSheet(crop);
+            sheet->showInView(ui.window);
+            tapAlertButton(ui, index);
+            ui.advance(0.5);
+            auto expectHeld = [&](const std::string& after) {
+                const auto relative = CropScreen::recordableCrop(*crop);
+                ASSERT_TRUE(relative) << p.what << " " << index << " " << after;
+                const double ratio = relative->size.width * p.photo.width / (relative->size.height * p.photo.height);
+                EXPECT_NEAR(ratio / wanted, 1, 1e-9) << p.what << ", aspect " << index << ", " << after;
+            };
+            expectHeld("chosen");
+            // Every handle, one drag after another.
+            auto& rect = *crop->cropRectView();
+            for (int which = CropRectView::TopLeft; which <= CropRectView::Right; ++which)
+                for (const CGPoint travel : travels) {
+                    auto& handle = *rect.handle(static_cast<CropRectView::Handle>(which));
+                    rect.cropRectResizeViewDidBeginResizing(handle);
+                    handle.setTranslation(travel);
+                    rect.cropRectResizeViewDidResize(handle);
+                    rect.cropRectResizeViewDidEndResizing(handle);
+                    ui.advance(0.3);
+                    expectHeld("handle " + std::to_string(which) + " moved " + std::to_string(travel.x) + ", " +
+                               std::to_string(travel.y));
+                }
+            // Reset frees the rectangle again.
+            CropScreen::resetCrop(*crop, false);
+            EXPECT_FALSE(crop->keepingCropAspectRatio()) << p.what;
+            EXPECT_FALSE(crop->isCropped()) << p.what;
+            crop->removeFromSuperview();
+        }
     }
 }
