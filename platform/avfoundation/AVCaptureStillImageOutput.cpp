@@ -10,11 +10,12 @@
 
 namespace platform {
 
-NSErrorPtr AVCaptureStillImageOutput::stillImageError(long code) {
+NSErrorPtr AVCaptureStillImageOutput::stillImageError(long code, const std::string& cause) {
     std::string reason;
     switch (code) {
     case AVErrorSessionNotRunning: reason = "The camera is not running."; break;
     case AVErrorDeviceNotConnected: reason = "No camera is connected."; break;
+    case AVErrorDeviceWasDisconnected: reason = "The camera stopped: " + cause + "."; break;
     default:
         reason = "The camera gave no picture within " + std::to_string(static_cast<int>(kFirstFrameWait)) + " seconds.";
         code = AVErrorNoDataCaptured;
@@ -40,9 +41,14 @@ void AVCaptureStillImageOutput::answerAtDate(double date, double giveUp, double 
         NSErrorPtr error;
         AVCaptureSession* session = session_;
         const AVCaptureDeviceInputRef input = session ? session->inputWithMediaType(AVMediaTypeVideo) : nullptr;
+        const std::shared_ptr<CaptureSource> source = input ? input->device()->source() : nullptr;
+        std::string stopped;
         if (!session || !session->isRunning()) error = stillImageError(AVErrorSessionNotRunning);
-        else if (!input || !input->device()->source()) error = stillImageError(AVErrorDeviceNotConnected);
-        else if (!(still = input->device()->source()->stillFrame(crop))) {
+        else if (!source) error = stillImageError(AVErrorDeviceNotConnected);
+        // A camera that ended holds only its last frame, which is no new picture.
+        else if (!(stopped = source->failureReason()).empty())
+            error = stillImageError(AVErrorDeviceWasDisconnected, stopped);
+        else if (!(still = source->stillFrame(crop))) {
             // A camera just started or reopened has no frame until its first one arrives,
             // which on a busy machine can take longer than the shutter's latency.
             const double now = NSRunLoop::mainRunLoop().now();

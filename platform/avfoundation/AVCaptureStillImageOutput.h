@@ -17,6 +17,7 @@ inline const std::string AVFoundationErrorDomain = "AVFoundationErrorDomain";
 enum : long {
     AVErrorSessionNotRunning = -11803,
     AVErrorNoDataCaptured = -11805,
+    AVErrorDeviceWasDisconnected = -11808,
     AVErrorDeviceNotConnected = -11814,
 };
 
@@ -35,12 +36,13 @@ public:
     // Answers on the main queue `kLatency` later with the next frame of the connection's
     // camera at its sensor size, centre-cropped by the connection's scale-and-crop factor,
     // looking again every `kLatency` while the camera has no frame yet, up to
-    // `kFirstFrameWait`; a stopped session, a missing camera or no frame in that time answers
+    // `kFirstFrameWait`; a stopped session, a missing camera, a camera that stopped of its
+    // own accord (never its last frame, as if it were new) or no frame in that time answers
     // an error and no buffer.
     void captureStillImageAsynchronouslyFromConnection(const AVCaptureConnectionRef& connection, Handler handler);
     // "The photo could not be taken." with the reason for the code (one of the AVError codes
-    // above) as its failure reason.
-    static NSErrorPtr stillImageError(long code);
+    // above) as its failure reason; `cause` is why a camera stopped (its failure reason).
+    static NSErrorPtr stillImageError(long code, const std::string& cause = {});
     // A JPEG of the still with its attachments as metadata; empty on failure.
     static std::vector<uint8_t> jpegStillImageNSDataRepresentation(const CMSampleBufferRef& buffer);
 

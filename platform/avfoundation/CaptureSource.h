@@ -2,7 +2,8 @@
 // What stands behind a capture device: something that makes frames (a simulated camera or
 // microphone) at a size and rate, delivered on the main thread, and renders or takes the
 // frame a still picture is made of. The session starts and stops it; the device tells it of
-// a new frame duration.
+// a new frame duration. A source can end of its own accord (a stream that ends, a device
+// unplugged or failing): it then says why, is no longer running, and makes no still.
 #include <functional>
 #include <string>
 
@@ -28,6 +29,9 @@ public:
     virtual void start(const CaptureRequest& request, Handler handler) = 0;
     virtual void stop() = 0;
     virtual bool isRunning() const = 0;
+    // Why the source stopped giving frames of its own accord, in a few lower-case words ("no
+    // such device"); empty while it gives them, after a stop and once started again.
+    virtual std::string failureReason() const { return {}; }
     virtual void setFrameDuration(CMTime frameDuration) {}
     // The full sensor size (stills are taken at it); zero for audio.
     virtual CMVideoDimensions sensorSize() const { return {}; }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -42,6 +43,7 @@ struct LibavCamera::Mailbox {
     // Main thread only.
     CaptureSource::Handler handler;
     std::function<void(const CMSampleBufferRef&)> keepLast;
+    std::function<void(const std::string& reason)> ended;
 };
 
 namespace {
@@ -61,6 +63,26 @@ std::string errorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return text;
+}
+
+// Why an input gave no more frames, in words that follow "The camera stopped: ".
+std::string endReason(int code) {
+    if (code == AVERROR_EOF) return "the stream ended";
+    std::string text = errorText(code);
+    if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+// The reader ended of its own accord (not stopped): said on standard error, and handed to
+// the camera on the main queue after any frame posted before it.
+void readerEnded(const std::shared_ptr<LibavCamera::Mailbox>& mailbox, const std::string& url, const char* how,
+                 int code) {
+    if (mailbox->stop) return;
+    const std::string reason = endReason(code);
+    std::fprintf(stderr, "tavorin: camera %s %s: %s\n", url.c_str(), how, reason.c_str());
+    NSRunLoop::mainRunLoop().performBlock([mailbox, reason] {
+        if (mailbox->ended) mailbox->ended(reason);
+    });
 }
 
 struct Input {
@@ -282,16 +304,14 @@ void readFrames(std::shared_ptr<LibavCamera::Mailbox> mailbox, std::string forma
                 CMVideoDimensions captureSize, CMVideoDimensions outSize, double rate) {
     Input in;
     int rc = openInput(in, formatName, url, captureSize, rate, &mailbox->stop);
-    if (rc < 0) {
-        std::fprintf(stderr, "tavorin: camera %s could not be opened: %s\n", url.c_str(), errorText(rc).c_str());
-        return;
-    }
+    if (rc < 0) return readerEnded(mailbox, url, "could not be opened", rc);
     CVPixelBufferPoolRef pool;
     CVPixelBufferPoolAttributes attributes;
     attributes.width = static_cast<size_t>(outSize.width);
     attributes.height = static_cast<size_t>(outSize.height);
     attributes.maximumBuffersOut = 4;
-    if (CVPixelBufferPoolCreate(attributes, &pool) != kCVReturnSuccess) return;
+    if (CVPixelBufferPoolCreate(attributes, &pool) != kCVReturnSuccess)
+        return readerEnded(mailbox, url, "stopped", AVERROR(ENOMEM));
     Converter converter;
     // A filter graph makes frames as fast as they are read; a camera gives them at its rate.
     const bool pace = formatName == "lavfi";
@@ -300,7 +320,8 @@ void readFrames(std::shared_ptr<LibavCamera::Mailbox> mailbox, std::string forma
     int64_t firstTimestamp = 0;
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
-    while (!mailbox->stop && packet && frame && (rc = av_read_frame(in.format, packet)) >= 0) {
+    if (!packet || !frame) rc = AVERROR(ENOMEM);
+    while (!mailbox->stop && rc >= 0 && (rc = av_read_frame(in.format, packet)) >= 0) {
         if (packet->stream_index == in.stream && avcodec_send_packet(in.codec, packet) >= 0) {
             while (avcodec_receive_frame(in.codec, frame) >= 0) {
                 if (pace && frame->best_effort_timestamp != AV_NOPTS_VALUE) {
@@ -350,8 +371,7 @@ void readFrames(std::shared_ptr<LibavCamera::Mailbox> mailbox, std::string forma
         }
         av_packet_unref(packet);
     }
-    if (rc < 0 && rc != AVERROR_EOF && !mailbox->stop)
-        std::fprintf(stderr, "tavorin: camera %s stopped: %s\n", url.c_str(), errorText(rc).c_str());
+    if (rc < 0) readerEnded(mailbox, url, "stopped", rc);
     av_frame_free(&frame);
     av_packet_free(&packet);
 }
@@ -422,6 +442,11 @@ void LibavCamera::start(const CaptureRequest& request, Handler handler) {
     mailbox_ = std::make_shared<Mailbox>();
     mailbox_->handler = std::move(handler);
     mailbox_->keepLast = [this](const CMSampleBufferRef& sample) { last_ = sample; };
+    failure_.clear();
+    mailbox_->ended = [this](const std::string& reason) {
+        failure_ = reason;
+        last_ = nullptr;  // the last frame is no picture of now
+    };
     mailbox_->position = position_;
     mailbox_->orientation = CaptureRig::sensorOrientation(position_, currentDeviceOrientation());
     open();
@@ -443,6 +468,7 @@ void LibavCamera::close() {
     // A frame already posted finds no handler.
     mailbox_->handler = nullptr;
     mailbox_->keepLast = nullptr;
+    mailbox_->ended = nullptr;
     mailbox_ = nullptr;
 }
 
@@ -450,6 +476,7 @@ void LibavCamera::stop() {
     close();
     running_ = false;
     last_ = nullptr;
+    failure_.clear();
 }
 
 void LibavCamera::setFrameDuration(CMTime frameDuration) {

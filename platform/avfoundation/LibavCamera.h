@@ -7,7 +7,9 @@
 // one-slot mailbox, so a slow consumer sees the newest frame, never a queue. An input that
 // states its frames' size and format when opened is not read ahead.
 // A new preset, size or frame rate reopens the input (Photo: the node's largest 4:3 size).
-// Stills are the next frame, cropped in software.
+// Stills are the next frame, cropped in software. An input that ends or fails (a graph's
+// stream that ends, a webcam unplugged) stops the camera with its reason, and its last frame
+// makes no still; the next start opens it again.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -44,13 +46,13 @@ public:
 
     void start(const CaptureRequest& request, Handler handler) override;
     void stop() override;
-    bool isRunning() const override { return running_; }
+    bool isRunning() const override { return running_ && failure_.empty(); }
+    std::string failureReason() const override { return failure_; }
     void setFrameDuration(CMTime frameDuration) override;
     CMVideoDimensions sensorSize() const override;
     CMSampleBufferRef stillFrame(double cropFactor) override;
     void controlsChanged(const AVCaptureDevice& device) override;
     void attach(const std::shared_ptr<AVCaptureDevice>& device) { device_ = device; }
-    const std::string& lastError() const { return lastError_; }
 
     struct Mailbox;
 
@@ -68,7 +70,7 @@ private:
     std::shared_ptr<Mailbox> mailbox_;
     std::thread reader_;
     CMSampleBufferRef last_;
-    std::string lastError_;
+    std::string failure_;
 };
 
 }  // namespace platform

@@ -1,9 +1,10 @@
 // The camera screen of the built program as a person uses it: the shutter puts what the camera
 // sees into the library as a photo whose metadata is true (no camera make or model the camera
 // never said, the time it was taken); without a camera the viewfinder says so, the shutter is
-// dimmed and takes nothing, and the album works as ever; a camera that gives no picture is said
-// in the error alert, and nothing is written. Headless, on the manual clock, driven
-// only by a script; judged by the screenshots, the files and their tags, the library's rows.
+// dimmed and takes nothing, and the album works as ever; a camera that gives no picture (none
+// at all, or none since it stopped) is said in the error alert, and nothing is written.
+// Headless, on the manual clock, driven only by a script; judged by the screenshots, the files
+// and their tags, the library's rows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -150,39 +151,66 @@ std::vector<fs::path> FilesBesideTheIndex(const TavorinProfile& profile) {
 }
 
 TEST(Camera, ACameraThatGivesNoPictureIsSaidInTheErrorAlertAndNothingIsWritten) {
-    TavorinProfile profile("no-picture");
-    profile.returningUser();
-    // A camera that opens and never gives a frame: the shutter's wait for one runs out.
-    Script script;
-    script.launch()
-        .shot("camera.png")
-        .tap(phone::kShutter, 8, "the shutter: the focus, then the wait for a picture that never comes")
-        .shot("alert.png")
-        .key("Esc", 1, "the alert's OK")
-        .shot("dismissed.png")
-        .tap(phone::kShutter, 8, "the shutter again")
-        .shot("again.png");
-    const Outcome run = profile.runScript(script.text(), {"--camera", "lavfi:nullsrc=size=320x240:duration=0"});
-    ASSERT_EQ(run.status, 0) << run.err;
+    struct Case {
+        const char* camera;
+        const char* source;
+        bool picture;  // the viewfinder shows a picture the camera gave before it stopped
+    } cases[] = {
+        {"a camera that opens and ends before its first frame", "lavfi:nullsrc=size=320x240:duration=0", false},
+        // As a webcam unplugged mid-stream: its last picture stays in the viewfinder, and was
+        // saved as if it were new.
+        {"a camera that gives one dark red picture and stops", "lavfi:color=c=0x802020:size=320x240:rate=1:duration=1",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.camera);
+        TavorinProfile profile(c.picture ? "stopped-camera" : "no-picture");
+        profile.returningUser();
+        Script script;
+        script.launch()
+            .wait(2, "the camera's stream has ended")
+            .shot("camera.png")
+            .tap(phone::kShutter, 8, "the shutter: the focus, then the still the camera cannot give")
+            .shot("alert.png")
+            .key("Esc", 1, "the alert's OK")
+            .shot("dismissed.png")
+            .tap(phone::kShutter, 8, "the shutter again")
+            .shot("again.png");
+        const Outcome run = profile.runScript(script.text(), {"--camera", c.source});
+        ASSERT_EQ(run.status, 0) << run.err;
 
-    const Screenshot before(profile.shot("camera.png"));
-    // A blank strip of the alert's box, beside its message, and the dimmed screen around it.
-    const Region box{58, 300, 16, 40}, around{20, 100, 335, 120};
-    for (const char* shot : {"alert.png", "again.png"}) {
-        const Screenshot alert(profile.shot(shot));
-        const double lighter = alert.meanColour(box).brightness() - before.meanColour(box).brightness();
-        const double dimmed = before.meanColour(around).brightness() - alert.meanColour(around).brightness();
-        EXPECT_SENTENCE(lighter > 0.5 && dimmed > 0.02,
-                        Said(shot, " shows the error alert over the dimmed screen (its box ", lighter,
-                             " lighter than the viewfinder was, the screen ", dimmed, " darker)"));
+        const Screenshot before(profile.shot("camera.png"));
+        const Region viewfinder{20, 60, 335, 400};
+        const double saturation = before.meanSaturation(viewfinder);
+        EXPECT_SENTENCE((saturation > 0.3) == c.picture,
+                        Said("the viewfinder ", c.picture ? "keeps the camera's last" : "shows no",
+                             " picture (mean saturation ", saturation, ")"));
+        // A blank strip of the alert's box, beside its message, and the dimmed screen around it.
+        const Region box{58, 300, 16, 40}, around{20, 100, 335, 120};
+        for (const char* shot : {"alert.png", "again.png"}) {
+            const Screenshot alert(profile.shot(shot));
+            const double lighter = alert.meanColour(box).brightness() - before.meanColour(box).brightness();
+            const double dimmed = before.meanColour(around).brightness() - alert.meanColour(around).brightness();
+            EXPECT_SENTENCE(lighter > 0.5 && dimmed > 0.02,
+                            Said(shot, " shows the error alert over the dimmed screen (its box ", lighter,
+                                 " lighter than the viewfinder was, the screen ", dimmed, " darker)"));
+        }
+        const std::string reason = "The photo could not be taken. The camera stopped: the stream ended.";
+        const bool said = run.err.find(reason) != std::string::npos;
+        EXPECT_SENTENCE(said, Said("standard error gives the reason: \"", reason, "\"",
+                                   said ? std::string() : " (it says: " + run.err + ")"));
+        const Screenshot dismissed(profile.shot("dismissed.png"));
+        const double back = dismissed.meanDifference(before, before.whole());
+        EXPECT_SENTENCE(back < 0.01,
+                        Said("OK leaves the camera screen as it was, no second alert behind it (", back, " apart)"));
+        const Region albumButton{phone::kAlbumButton.x - 18, phone::kAlbumButton.y - 18, 36, 36};
+        const double album = dismissed.meanDifference(before, albumButton);
+        EXPECT_SENTENCE(album < 0.01, Said("the album button shows no new photo (", album, " apart)"));
+        EXPECT_SENTENCE(profile.rows().empty(), Said("the library lists ", profile.rows().size(), " photos"));
+        const std::vector<fs::path> files = FilesBesideTheIndex(profile);
+        EXPECT_SENTENCE(files.empty(), Said("no photo, render or thumbnail was written (", files.size(), " files",
+                                            files.empty() ? std::string() : ": " + files.front().string(), ")"));
     }
-    const double back = Screenshot(profile.shot("dismissed.png")).meanDifference(before, before.whole());
-    EXPECT_SENTENCE(back < 0.01,
-                    Said("OK leaves the camera screen as it was, no second alert behind it (", back, " apart)"));
-    EXPECT_SENTENCE(profile.rows().empty(), Said("the library lists ", profile.rows().size(), " photos"));
-    const std::vector<fs::path> files = FilesBesideTheIndex(profile);
-    EXPECT_SENTENCE(files.empty(), Said("no photo, render or thumbnail was written (", files.size(), " files",
-                                        files.empty() ? std::string() : ": " + files.front().string(), ")"));
 }
 
 }  // namespace

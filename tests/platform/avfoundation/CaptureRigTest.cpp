@@ -2,8 +2,8 @@
 // once the outermost configuration commits, focus and exposure that settle (or never do) with
 // their notifications, exposure that brightens the picture, stills after their latency whose
 // orientation turns the scene upright for either camera and any device orientation, the crop
-// factor, the error of a stopped session, a still's wait for a camera's late first frame, and
-// the microphone's sine.
+// factor, the error of a stopped session, a still's wait for a camera's late first frame (and
+// the reason of a camera that stops meanwhile), and the microphone's sine.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -346,16 +346,20 @@ TEST_F(CaptureRigTest, CropFactorFlashAndTheStoppedSession) {
 }
 
 // A camera whose first frame comes late, as a reopened input's does on a busy machine: a
-// still asked for before it waits for it, and one that never comes is an error in time.
+// still asked for before it waits for it, and one that never comes is an error in time. A
+// camera that stops meanwhile (unplugged) is said at once, with its reason, and its frame,
+// which it keeps, is never taken.
 class LateCamera : public CaptureSource {
 public:
     explicit LateCamera(std::shared_ptr<SimulatedCamera> inner) : inner_(std::move(inner)) {}
     void start(const CaptureRequest& request, Handler handler) override { inner_->start(request, handler); }
     void stop() override { inner_->stop(); }
     bool isRunning() const override { return inner_->isRunning(); }
+    std::string failureReason() const override { return failure; }
     CMVideoDimensions sensorSize() const override { return inner_->sensorSize(); }
     CMSampleBufferRef stillFrame(double crop) override { return hasFrame ? inner_->stillFrame(crop) : nullptr; }
     bool hasFrame = false;
+    std::string failure;
 
 private:
     std::shared_ptr<SimulatedCamera> inner_;
@@ -366,9 +370,22 @@ TEST_F(CaptureRigTest, AStillWaitsForACameraThatHasNoFrameYetAndGivesUpInTime) {
         std::make_shared<SimulatedCamera>(AVCaptureDevicePositionBack, CMVideoDimensions{160, 120}));
     const auto late = std::make_shared<AVCaptureDevice>(
         "late", "Late Camera", AVMediaTypeVideo, AVCaptureDevicePositionBack, AVCaptureDeviceCapabilities{}, source);
-    for (const bool frameComes : {true, false}) {
-        SCOPED_TRACE(frameComes ? "the first frame comes after a second" : "no frame ever comes");
+    struct Case {
+        const char* camera;
+        bool frameComes;
+        const char* failure;
+        bool atOnce;  // answered at the next look, not after the whole wait
+        const char* reason;
+    } cases[] = {
+        {"the first frame comes after a second", true, "", true, ""},
+        {"no frame ever comes", false, "", false, "The camera gave no picture within 5 seconds."},
+        {"the camera stops after its frame, unplugged", true, "no such device", true,
+         "The camera stopped: no such device."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.camera);
         source->hasFrame = false;
+        source->failure.clear();
         Run(late);
         int answers = 0;
         CMSampleBufferRef shot;
@@ -379,16 +396,20 @@ TEST_F(CaptureRigTest, AStillWaitsForACameraThatHasNoFrameYetAndGivesUpInTime) {
         loop.advance(1.0);
         EXPECT_EQ(answers, 0) << "still waiting for the first frame";
         EXPECT_TRUE(still->isCapturingStillImage());
-        source->hasFrame = frameComes;
+        source->hasFrame = c.frameComes;
+        source->failure = c.failure;
+        loop.advance(AVCaptureStillImageOutput::kLatency + 0.01);
+        EXPECT_EQ(answers, c.atOnce ? 1 : 0);
         loop.advance(AVCaptureStillImageOutput::kFirstFrameWait);
         EXPECT_EQ(answers, 1) << "exactly one answer";
         EXPECT_FALSE(still->isCapturingStillImage());
-        EXPECT_EQ(shot != nullptr, frameComes);
-        EXPECT_EQ(!error, frameComes);
-        if (!frameComes && error) {
+        const bool taken = *c.reason == 0;
+        EXPECT_EQ(shot != nullptr, taken);
+        EXPECT_EQ(!error, taken);
+        if (!taken && error) {
             EXPECT_EQ(error->domain(), AVFoundationErrorDomain);
             EXPECT_EQ(error->localizedDescription(), "The photo could not be taken.");
-            EXPECT_EQ(error->localizedFailureReason(), "The camera gave no picture within 5 seconds.");
+            EXPECT_EQ(error->localizedFailureReason(), c.reason);
         }
         session->stopRunning();
     }

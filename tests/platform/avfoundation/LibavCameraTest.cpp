@@ -1,8 +1,9 @@
 // The real-device path run headless on a lavfi test source: frames reach a session's output
 // on the main queue (within a generous real-clock bound), a preset change reopens the input
-// at the new size, stills are cropped in software, full-range frames keep their colours and
-// FFmpeg's warnings stay off standard error. Also the pure parts: the sources string,
-// the capture size for a preset, and the V4L2 control mappings.
+// at the new size, stills are cropped in software, a stream that ended gives no still of its
+// last frame but its reason, full-range frames keep their colours and FFmpeg's warnings stay
+// off standard error. Also the pure parts: the sources string, the capture size for a preset,
+// and the V4L2 control mappings.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,6 +46,37 @@ bool RunUntil(Done done) {
     return done();
 }
 
+// A running session of the camera (photo preset) with a video data output and a still output.
+struct Running {
+    explicit Running(const AVCaptureDeviceRef& camera) {
+        session->setSessionPreset(AVCaptureSessionPresetPhoto);
+        session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(camera));
+        video->setSampleBufferDelegate(&frames, dispatch_get_main_queue());
+        session->addOutput(video);
+        session->addOutput(still);
+        session->startRunning();
+    }
+    AVCaptureSessionRef session = std::make_shared<AVCaptureSession>();
+    LastFrame frames;
+    std::shared_ptr<AVCaptureStillImageOutput> still = std::make_shared<AVCaptureStillImageOutput>();
+    std::shared_ptr<AVCaptureVideoDataOutput> video = std::make_shared<AVCaptureVideoDataOutput>();
+};
+
+// A still of the session's camera on the real clock: the buffer (null when none was taken) and
+// the error saying why.
+CMSampleBufferRef TakeStill(AVCaptureStillImageOutput& still, NSErrorPtr* error = nullptr) {
+    CMSampleBufferRef shot;
+    bool answered = false;
+    still.captureStillImageAsynchronouslyFromConnection(still.connectionWithMediaType(AVMediaTypeVideo),
+                                                        [&](const CMSampleBufferRef& b, const NSErrorPtr& e) {
+                                                            shot = b;
+                                                            if (error) *error = e;
+                                                            answered = true;
+                                                        });
+    EXPECT_TRUE(RunUntil([&] { return answered; })) << "the still answered";
+    return shot;
+}
+
 TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
     NSRunLoop::mainRunLoop().useRealClock();
     std::string error;
@@ -57,16 +89,10 @@ TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
     EXPECT_FALSE(camera->isFocusPointOfInterestSupported());
     EXPECT_FALSE(camera->isExposureModeSupported(3)) << "a graph has no controls";
 
-    auto session = std::make_shared<AVCaptureSession>();
-    session->setSessionPreset(AVCaptureSessionPresetPhoto);
-    session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(camera));
-    auto video = std::make_shared<AVCaptureVideoDataOutput>();
-    LastFrame frames;
-    video->setSampleBufferDelegate(&frames, dispatch_get_main_queue());
-    session->addOutput(video);
-    auto still = std::make_shared<AVCaptureStillImageOutput>();
-    session->addOutput(still);
-    session->startRunning();
+    Running running(camera);
+    AVCaptureSession* session = running.session.get();
+    LastFrame& frames = running.frames;
+    AVCaptureStillImageOutput* still = running.still.get();
     ASSERT_TRUE(RunUntil([&] { return frames.count >= 2; })) << "no frames from the test source";
     EXPECT_EQ(CMVideoFormatDescriptionGetDimensions(CMSampleBufferGetFormatDescription(frames.last)),
               (CMVideoDimensions{320, 240}));
@@ -96,14 +122,7 @@ TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
     })) << "the preset change reopened the input at the new size";
 
     still->connectionWithMediaType(AVMediaTypeVideo)->setVideoScaleAndCropFactor(2);
-    CMSampleBufferRef shot;
-    bool answered = false;
-    still->captureStillImageAsynchronouslyFromConnection(still->connectionWithMediaType(AVMediaTypeVideo),
-                                                         [&](const CMSampleBufferRef& b, const NSErrorPtr&) {
-                                                             shot = b;
-                                                             answered = true;
-                                                         });
-    ASSERT_TRUE(RunUntil([&] { return answered; }));
+    const CMSampleBufferRef shot = TakeStill(*still);
     ASSERT_NE(shot, nullptr);
     EXPECT_EQ(ImagePropertyFind(shot->attachments(), kCGImagePropertyOrientation)->integer(), 6);
     EXPECT_EQ(ImagePropertyFind(shot->attachments(), kCGImagePropertyExifDictionary, "DigitalZoomRatio")->number(),
@@ -112,6 +131,39 @@ TEST(LibavCameraTest, ATestSourceFeedsTheSessionAndAPresetChangeReopens) {
     const int seen = frames.count;
     NSRunLoop::mainRunLoop().runUntilDate(NSRunLoop::mainRunLoop().now() + 0.2);
     EXPECT_EQ(frames.count, seen) << "no frame after the stop";
+    CaptureRig::shared().configure("simulated");
+}
+
+// A camera whose stream ends, as a webcam unplugged mid-stream does: its last frame stays in
+// the viewfinder, but a still is not made of it as if it were new; the still answers why
+// none was taken. Opened again, it gives stills again.
+TEST(LibavCameraTest, AStreamThatEndsGivesNoStillOfItsLastFrameUntilItIsOpenedAgain) {
+    NSRunLoop::mainRunLoop().useRealClock();
+    std::string error;
+    ASSERT_TRUE(CaptureRig::shared().configure("lavfi:testsrc=size=160x120:rate=15:duration=2", &error)) << error;
+    const AVCaptureDeviceRef camera = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
+    Running running(camera);
+    AVCaptureSession* session = running.session.get();
+    LastFrame& frames = running.frames;
+    AVCaptureStillImageOutput* still = running.still.get();
+    ASSERT_TRUE(RunUntil([&] { return frames.count >= 1; })) << "no frames from the test source";
+    EXPECT_TRUE(RunUntil([&] { return !camera->source()->isRunning(); })) << "the source says its stream ended";
+
+    NSErrorPtr why;
+    EXPECT_EQ(TakeStill(*still, &why), nullptr) << "a still of the last frame, as if it were new";
+    ASSERT_TRUE(why) << "the still says why there is none";
+    EXPECT_EQ(why->code(), AVErrorDeviceWasDisconnected);
+    EXPECT_EQ(why->localizedDescription(), "The photo could not be taken.");
+    EXPECT_EQ(why->localizedFailureReason(), "The camera stopped: the stream ended.");
+
+    // The camera screen left and shown again opens the input anew.
+    session->stopRunning();
+    const int seen = frames.count;
+    session->startRunning();
+    ASSERT_TRUE(RunUntil([&] { return frames.count > seen; })) << "the reopened source gives frames";
+    EXPECT_NE(TakeStill(*still, &why), nullptr);
+    EXPECT_FALSE(why) << (why ? why->localizedFailureReason() : "");
+    session->stopRunning();
     CaptureRig::shared().configure("simulated");
 }
 
