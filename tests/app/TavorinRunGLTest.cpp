@@ -240,8 +240,9 @@ TEST_F(TavorinRun, PicturesOfExtremeShapesRenderOrAreRefusedAlikeByTheRenderAndT
     for (size_t i = 0; i < names.size(); ++i) {
         const size_t skipped = import.err.find("skipped shapes/" + names[i]);
         EXPECT_EQ(skipped != std::string::npos, shapes[i].refusal != nullptr) << names[i] << ": " << import.err;
-        if (shapes[i].refusal && skipped != std::string::npos)
+        if (shapes[i].refusal && skipped != std::string::npos) {
             EXPECT_NE(import.err.find(shapes[i].refusal, skipped), std::string::npos) << import.err;
+        }
     }
 }
 
