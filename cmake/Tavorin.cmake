@@ -14,6 +14,10 @@ if(TAVORIN_SANITIZE)
   # Packed relative relocations store that table in a few bytes per page, so that a clean
   # build fits a small disk.
   add_link_options(-Wl,-z,pack-relative-relocs)
+  # The line tables compressed, in the objects and the programs (the sanitizers' symbolizer,
+  # gdb and valgrind read them so).
+  add_compile_options(-gz)
+  add_link_options(-gz)
 endif()
 
 # Warnings for the project's own targets (not for third-party code).
