@@ -34,8 +34,7 @@ bool CropScreen::aspectListIsLandscape(const CropView& cropView) {
     // The window's shape in the photo's proportions, which the picture's rounded sides may
     // miss by a hair: a square chosen on the photo is square here.
     const CGSize window = cropView.cropRect().size, photo = cropView.photoSize();
-    const CGSize picture = cropView.image() ? cropView.image()->size() : photo;
-    const double ratio = window.width / window.height * (photo.width / photo.height) / (picture.width / picture.height);
+    const double ratio = window.width / window.height * cropView.photoShapeOverPicture();
     constexpr double kSquare = 1e-9;
     if (std::isfinite(ratio) && std::fabs(ratio - 1) > kSquare) return ratio > 1;
     return photo.width > photo.height;

@@ -202,11 +202,16 @@ CGSize CropView::photoSize() const {
     return image_ ? image_->size() : CGSizeZero;
 }
 
+double CropView::photoShapeOverPicture() const {
+    if (!image_) return 1;
+    const CGSize picture = image_->size(), photo = photoSize();
+    return (photo.width / photo.height) / (picture.width / picture.height);
+}
+
 void CropView::setCropAspectRatio(double photoRatio, bool center) {
     if (!imageView_ || !(photoRatio > 0) || !std::isfinite(photoRatio)) return;
     // The same shape on the picture, whose sides were rounded apart from the photo's.
-    const CGSize picture = image_->size(), photo = photoSize();
-    const double ratio = photoRatio * (picture.width / picture.height) / (photo.width / photo.height);
+    const double ratio = photoRatio / photoShapeOverPicture();
     if (!(ratio > 0) || !std::isfinite(ratio)) return;
     if (keepingCropAspectRatio_) cropRectView_->setFixedAspectRatio(ratio);
     const CGRect F = scrollView_->frame();

@@ -55,6 +55,9 @@ public:
     // size while none (or an empty one) is given.
     CGSize photoSize() const;
     void setPhotoSize(CGSize size) { photoSize_ = size; }
+    // The photo's width over height divided by the picture's (1 without a picture): a ratio on
+    // the picture times this is the same shape in the photo's pixels.
+    double photoShapeOverPicture() const;
     CGRect cropRect() const { return scrollView_->frame(); }
     // Zooms to the rectangle (view space) at once, without centring.
     void setCropRect(CGRect rect) { zoomToCropRect(rect, false); }

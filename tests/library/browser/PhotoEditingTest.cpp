@@ -483,7 +483,9 @@ TEST_F(PhotoEditingTest, ACropKeepsItsShapeInWholePixels) {
                     const std::string what = std::to_string(size.width) + "x" + std::to_string(size.height) +
                                              " ratio " + std::to_string(ratio) + " at " + std::to_string(offset) +
                                              " side " + std::to_string(side);
-                    if (ratio == 1) EXPECT_EQ(r.size.width, r.size.height) << what;
+                    if (ratio == 1) {
+                        EXPECT_EQ(r.size.width, r.size.height) << what;
+                    }
                     if (ratio >= 1) {
                         EXPECT_LE(std::fabs(r.size.width - w), 0.5 + 1e-9) << what;
                         EXPECT_LE(std::fabs(r.size.height - r.size.width / ratio), 0.5) << what;
